@@ -1,0 +1,44 @@
+# Build conventions shared by every folder: one static library per folder,
+# the project root as the only include root ("core/report.h"), common warnings,
+# and the sanitizers for the test build.
+
+set(LUMENFOLD_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+
+if(LUMENFOLD_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# lumenfold_library(name [DEPS lib...] [SOURCES_DIR dir])
+# Builds every .cpp of the folder into the static library lf_<name>.
+function(lumenfold_library name)
+  cmake_parse_arguments(ARG "" "SOURCES_DIR" "DEPS;PACKAGES" ${ARGN})
+  if(NOT ARG_SOURCES_DIR)
+    set(ARG_SOURCES_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_SOURCES_DIR}/*.cpp ${ARG_SOURCES_DIR}/*.c)
+  add_library(lf_${name} STATIC ${sources})
+  target_include_directories(lf_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(lf_${name} PRIVATE ${LUMENFOLD_WARNINGS})
+  target_link_libraries(lf_${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# lumenfold_test_suite(layer DEPS lib...)
+# One GoogleTest program per layer from tests/<layer>/*.cpp, each case a CTest
+# test labelled with the layer.
+function(lumenfold_test_suite layer)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${layer} ${sources})
+  target_compile_options(test_${layer} PRIVATE ${LUMENFOLD_WARNINGS})
+  target_link_libraries(test_${layer} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(test_${layer} PRIVATE
+    LUMENFOLD_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/${layer}/data"
+    LUMENFOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(test_${layer}
+    PROPERTIES LABELS ${layer}
+    DISCOVERY_TIMEOUT 120)
+endfunction()
