@@ -1,0 +1,113 @@
+// platform/windowstate.h -- the records behind the window calls, shared by
+// the modules that implement winuser.h (window, winpos, focus, paint, queue,
+// timer). Program code never includes it.
+//
+// Owns: the window and class records and the few calls by which one of those
+// modules reaches into another (purging a destroyed window's messages and
+// timers, finding a window to paint, noting input state).
+//
+// A Window pointer is valid only until the next call that may run a window
+// procedure: a procedure may destroy any window. Code that sends a message
+// looks the handle up again afterwards.
+#ifndef LUMENFOLD_PLATFORM_WINDOWSTATE_H
+#define LUMENFOLD_PLATFORM_WINDOWSTATE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/winuser.h"
+
+namespace platform::user {
+
+struct WindowClass {
+  std::string name;         // as registered; compared without regard to case
+  ATOM atom = 0;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int clsExtra = 0;
+  int wndExtra = 0;         // bytes, 4 to a word (see winuser.h)
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HICON iconSmall = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string menuName;     // empty: the class has no menu
+  uintptr_t menuAtom = 0;   // a numeric menu resource id instead of a name
+  int windowCount = 0;      // live windows of the class; refuses unregistering
+};
+
+struct Window {
+  HWND handle = nullptr;
+  WindowClass* windowClass = nullptr;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;    // null for a top-level window
+  HWND owner = nullptr;     // top-level windows only
+  HINSTANCE instance = nullptr;
+  HMENU menu = nullptr;     // a child's control id, a top-level's menu bar
+  LONG_PTR userData = 0;    // GWL_USERDATA
+  std::vector<LONG_PTR> extraWords;  // one per 4 bytes of cbWndExtra
+  std::string text;
+  RECT rect{};              // in the parent's client coordinates (screen for top-level)
+  RECT restoreRect{};       // the rectangle before maximising
+  std::vector<HWND> children;  // front to back
+  RECT update{};            // bounding box of the update region, client coordinates
+  bool eraseRequested = false;
+  bool destroying = false;  // DestroyWindow has begun
+};
+
+// ---- window.cpp
+Window* findWindow(HWND hwnd);       // null for null, invalid and destroyed handles
+bool isDesktop(HWND hwnd);
+std::vector<HWND>& topLevelWindows();  // front to back
+std::vector<HWND>* siblingsOf(const Window& window);  // the z-order list holding it
+LRESULT callWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ---- winpos.cpp
+RECT clientRectOf(const Window& window);  // (0, 0, width, height)
+POINT clientOriginOnScreen(const Window& window);
+RECT screenRect();
+void sendMoveAndSize(HWND hwnd, const WINDOWPOS& pos);  // DefWindowProcA's WM_WINDOWPOSCHANGED
+// Clamps a proposed size of a top-level window with a caption or sizing
+// frame to the tracking sizes its WM_GETMINMAXINFO gives.
+void applyTrackingSizes(HWND hwnd, int* width, int* height);
+
+// ---- input.cpp
+void forgetInputWindow(HWND hwnd);   // focus, activation and capture leave it and its children
+void noteRetrievedInput(const MSG& msg);
+POINT cursorPosition();
+// The character a key press types with the current key state; false for
+// keys that type none.
+bool characterForKey(UINT virtualKey, char* character);
+
+// ---- paint.cpp
+void invalidateWithChildren(HWND hwnd);
+void invalidateAfterResize(HWND hwnd);  // the whole client area, clipped to its new size
+bool findWindowToPaint(HWND filter, HWND* found);
+LRESULT eraseBackground(HWND hwnd, HDC dc);  // DefWindowProcA's WM_ERASEBKGND
+
+// ---- queue.cpp
+void discardMessagesFor(HWND hwnd);
+// The next message in the queue's order (posted, quit, paint, timer) that
+// passes the filters; `includeQuit` false leaves WM_QUIT where it is.
+bool retrieveMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove,
+                     bool includeQuit);
+bool quitPosted(int* exitCode);
+
+// ---- timer.cpp
+void killTimersOf(HWND hwnd);
+bool nextTimerDue(HWND filter, uint64_t* dueMs);  // the earliest of those passing the filter
+// The earliest due timer that passes the filter as a WM_TIMER message; with
+// `remove` the timer starts its next interval.
+bool takeDueTimer(HWND filter, bool remove, MSG* msg);
+bool isLiveTimerProc(HWND hwnd, UINT_PTR id, LPARAM proc);
+
+// ---- shared by all
+inline bool isChildStyle(DWORD style) { return (style & WS_CHILD) != 0; }
+bool passesWindowFilter(HWND messageWindow, HWND filter);
+
+}  // namespace platform::user
+
+#endif
