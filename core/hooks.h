@@ -1,0 +1,143 @@
+// core/hooks.h -- the calls the scene core makes up into the layers above it.
+//
+// Owns: one table of function pointers, `zmCoreHooks`, all null at start. The
+// shell, viewer, scripting, media and multi-user layers fill their slots when
+// they start; unit tests fill them with recorders. The core calls a slot only
+// when it is set, and otherwise behaves as the comment of the slot says.
+// It does not own the functions themselves: they keep their names in the
+// layers that define them.
+#ifndef LUMENFOLD_CORE_HOOKS_H
+#define LUMENFOLD_CORE_HOOKS_H
+
+struct ZmUrlHash;  // the loading layer's URL-table entry; the core only keeps addresses
+struct ZmObj;
+struct ZmWorld;
+struct ZmLeaf;
+struct ZmTexture;
+struct ZmHash;
+struct ZmTimeOutHandlerList;
+
+struct ZmCoreHooks {
+  // Shell: shows the notify window titled "Messages" and appends the text.
+  // 0, or -1 when the window does not exist. Unset: the text is dropped (-1).
+  int (*notifyMessage)(const char* text);
+
+  // Loading: zmWwwLoadFile -- the current world's URL-table entry for a URL,
+  // made when the URL is new; null when no world is current. The VRML reader
+  // takes each input file's entry from it. Unset: the reader keeps the file
+  // name itself, and its errors and nodes name the file by that text.
+  ZmUrlHash* (*wwwLoadFile)(const char* url);
+
+  // Loading: zmGetUrl -- the URL text of an entry (owned by the entry).
+  // Unset: an entry's URL is unknown and shown as an empty text.
+  const char* (*getUrl)(ZmUrlHash* entry);
+
+  // ---- Scene objects, worlds, leaves, materials, cameras -----------------
+  // Each slot keeps the name of its function in the layer that fills it.
+
+  // Viewer: zmDestroyObjInViewer -- removes the renderer part of an object's
+  // subtree; 0 or -1 (the deletion then stops). Unset: nothing to remove (0).
+  int (*destroyObjInViewer)(ZmObj* object);
+
+  // Viewer: zmRenderDeleteBoundingBoxInViewer -- destroys the bounding-box
+  // clump of extension 3 and removes the extension; 0 or -1. Unset: 0 (the
+  // core frees the extension node with the others).
+  int (*renderDeleteBoundingBoxInViewer)(ZmObj* object);
+
+  // Viewer: zmRwAddObjToTransferedObjList -- queues a moved object for the
+  // renderer (clearing its 0x40 mark); 0, -1 or -5. Unset: 0.
+  int (*rwAddObjToTransferedObjList)(ZmObj* object);
+
+  // Viewer: zmRwRemoveObjFromTransferedObjList -- takes a deleted object out
+  // of its world's re-transform list; 0. Unset: nothing is queued (0).
+  int (*rwRemoveObjFromTransferedObjList)(ZmObj* object);
+
+  // Viewer: zmRenderDestroyWorldInViewer -- destroys a world's engine scene
+  // and cameras; 0 or -1. Unset: 0.
+  int (*renderDestroyWorldInViewer)(ZmWorld* world);
+
+  // Viewer: zmRenderSetMaterial -- hands a shape leaf's material to its
+  // engine structure; 0 or -1. Unset: 0.
+  int (*renderSetMaterial)(ZmLeaf* leaf);
+
+  // Viewer: zmInitTexture -- initialises the texture record of a new shape
+  // leaf, after the core has set its defaults (no image, identity
+  // transform). Unset: the defaults stand.
+  void (*initTexture)(ZmTexture* texture);
+
+  // Viewer: zmDeleteTexture -- releases a shape leaf's texture record.
+  // Unset: the core frees the record's UV array (nothing else can be in it
+  // without the upper layers).
+  void (*deleteTexture)(ZmTexture* texture);
+
+  // Viewer: camera forwards of the world's active camera (active id 1: the
+  // renderer's own default camera) and of a camera object. Each answers 0,
+  // or -1 with its own report. Unset: setting does nothing (0); a query
+  // answers -1 and leaves its outputs untouched.
+  int (*renderSetCameraViewport)(ZmWorld* world, int x, int y, int width, int height);
+  int (*renderGetActiveCameraViewport)(ZmWorld* world, int* x, int* y, int* width, int* height);
+  int (*renderGetActiveCameraViewWindow)(ZmWorld* world, float* width, float* height);
+  int (*renderGetActiveCameraNearClipping)(ZmWorld* world, float* distance);
+  int (*renderGetActiveCameraFarClipping)(ZmWorld* world, float* distance);
+  int (*renderGetCameraViewport)(ZmObj* camera, int* x, int* y, int* width, int* height);
+  int (*renderGetCameraViewWindow)(ZmObj* camera, float* width, float* height);
+  int (*renderGetCameraNearClipping)(ZmObj* camera, float* distance);
+  int (*renderGetCameraFarClipping)(ZmObj* camera, float* distance);
+
+  // Scripting: zmDeleteAllEventHandler -- frees an object's handlers.
+  // Unset: none can exist; the core clears the list head and the mask.
+  int (*deleteAllEventHandler)(ZmObj* object);
+
+  // Scripting: zmDeleteObjTimeOutHandler -- removes and frees the object's
+  // entries of its world's time-out queue. Unset: nothing is queued.
+  void (*deleteObjTimeOutHandler)(ZmObj* object);
+
+  // Scripting: zmDeleteAllTimeOutHandler -- frees a world's whole queue.
+  // Unset: nothing is queued; the core clears the queue head.
+  int (*deleteAllTimeOutHandler)(ZmTimeOutHandlerList* first);
+
+  // Scripting: zmScriptInit(world, 1) -- creates the world's script context;
+  // non-zero on failure. Unset: the world runs without one (0).
+  int (*scriptInit)(ZmWorld* world, int kind);
+
+  // Scripting: ZmScriptExit(world, 1) -- deletes the world's script context;
+  // 0, or non-zero which the emptying returns. Unset: 0.
+  int (*scriptExit)(ZmWorld* world, int kind);
+
+  // Multi-user: zmDeleteObjLabels -- destroys an object's labels. Unset:
+  // there are none.
+  void (*deleteObjLabels)(ZmObj* object);
+
+  // Media: zmDeleteSoundLeaf -- stops a sound leaf's sound, takes its owner
+  // out of the world's sound objects and releases its URL entry; 0 or -1.
+  // Unset: nothing plays (0); the core still frees the leaf.
+  int (*deleteSoundLeaf)(ZmLeaf* leaf);
+
+  // Media: zmPause3DMovie -- pauses the owner's texture movie and removes
+  // its time-out. Unset: no movie runs.
+  void (*pause3DMovie)(ZmObj* object);
+
+  // Media: zmKinDeleteBodyAndPos -- frees the articulated body and position
+  // of extensions 0 and 2; 0 or -1. Unset: there are none (0).
+  int (*kinDeleteBodyAndPos)(ZmObj* object);
+
+  // Media: zmSoundSetWorld -- the world whose sounds are scheduled (null:
+  // none). Unset: nothing is scheduled.
+  void (*soundSetWorld)(ZmWorld* world);
+
+  // Loading: zmNewUrlHash -- makes a world's URL table; 0 or non-zero.
+  // Unset: the world has no URL table.
+  int (*newUrlHash)(unsigned bucketCount, ZmHash** table);
+
+  // Loading: zmDeleteUrlHash -- deletes a world's URL table (run as the
+  // world's first destroy handler). Unset: there is no table to delete.
+  void (*deleteUrlHash)(ZmWorld* world);
+
+  // Loading: zmReleaseUrlHashEntry -- releases a URL entry handed out (a
+  // world's background image). Unset: nothing to release.
+  void (*releaseUrlHashEntry)(ZmUrlHash* entry);
+};
+
+extern ZmCoreHooks zmCoreHooks;
+
+#endif

@@ -1,0 +1,223 @@
+// The program's folders, temporary names, empty files and the time stamp.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/dirs.h"
+#include "core/report.h"
+#include "platform/recorder.h"
+#include "platform/winuser.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets or unsets an environment variable for one test and puts it back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::string selfPath() { return fs::read_symlink("/proc/self/exe").string(); }
+
+TEST(ModuleDirTest, FileNameAndFolderOfTheExecutable) {
+  char buffer[4096];
+  std::string self = selfPath();
+  ASSERT_EQ(zmGetModuleFileName(buffer, sizeof buffer), static_cast<int>(self.size()));
+  EXPECT_EQ(buffer, self);
+
+  std::string folder = self.substr(0, self.rfind('/') + 1);
+  ASSERT_EQ(zmGetModuleDirName(buffer, sizeof buffer), static_cast<int>(folder.size()));
+  EXPECT_EQ(buffer, folder);
+}
+
+TEST(ModuleDirTest, APathThatDoesNotFitIsRefusedNotCut) {
+  char buffer[8];
+  EXPECT_EQ(zmGetModuleFileName(buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(zmGetModuleDirName(buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(zmGetModuleFileName(buffer, 0), 0);
+}
+
+TEST(TempBaseDirTest, EnvironmentOrder) {
+  struct Case {
+    const char* temp;
+    const char* tmpdir;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"/t/temp", "/t/tmpdir", "/t/temp"},
+      {nullptr, "/t/tmpdir", "/t/tmpdir"},
+      {"", "/t/tmpdir", "/t/tmpdir"},
+      {nullptr, nullptr, "/tmp"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv temp("TEMP", c.temp);
+    ScopedEnv tmpdir("TMPDIR", c.tmpdir);
+    char buffer[64];
+    EXPECT_EQ(zmGetTempBaseDir(buffer, sizeof buffer), static_cast<int>(strlen(c.expected)));
+    EXPECT_STREQ(buffer, c.expected);
+  }
+}
+
+TEST(TempBaseDirTest, AValueLongerThanTheBufferIsRefused) {
+  std::string tooLong(64, 'x');
+  ScopedEnv temp("TEMP", tooLong.c_str());
+  char buffer[64];
+  memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(zmGetTempBaseDir(buffer, sizeof buffer), 0);
+  EXPECT_EQ(buffer[0], '#');
+}
+
+// A scratch folder named by $TEMP, a fresh temporary-folder path and fatal
+// reports that land in the recorder.
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/lf-dirs-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    scratch_ = pattern;
+    temp_.emplace("TEMP", scratch_.c_str());
+    zmForgetTempDirForTest();
+    zmResetReportStateForTest();
+    platform::clearRecordedEvents();
+  }
+  void TearDown() override {
+    // Fatal reports asked a main window that does not exist to close.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    zmForgetTempDirForTest();
+    zmResetReportStateForTest();
+    platform::clearRecordedEvents();
+    temp_.reset();
+    fs::remove_all(scratch_);
+  }
+
+  std::string programFolder() const { return scratch_ + "/LumenfoldLib"; }
+
+  std::vector<std::string> fatalBoxes() const {
+    std::vector<std::string> texts;
+    for (const auto& event : platform::recordedEvents("MessageBox")) texts.push_back(event.detail);
+    return texts;
+  }
+
+  std::string scratch_;
+  std::optional<ScopedEnv> temp_;
+};
+
+TEST_F(TempDirTest, FolderLiesInTempAndIsMadeAgainWhenDeleted) {
+  ScopedEnv home("LUMENFOLD_HOME", "/nonexistent/home");  // not a temporary root
+  const char* folder = zmGetTempDir();
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(folder, programFolder());
+  EXPECT_TRUE(fs::is_directory(programFolder()));
+
+  fs::remove(programFolder());
+  ASSERT_NE(zmGetTempDir(), nullptr);
+  EXPECT_TRUE(fs::is_directory(programFolder()));
+  EXPECT_TRUE(fatalBoxes().empty());
+}
+
+TEST_F(TempDirTest, TrailingSlashOfTempIsNotDoubled) {
+  ScopedEnv temp("TEMP", (scratch_ + "/").c_str());
+  zmForgetTempDirForTest();
+  const char* folder = zmGetTempDir();
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(folder, programFolder());
+}
+
+TEST_F(TempDirTest, PathIsKeptForTheRun) {
+  ASSERT_NE(zmGetTempDir(), nullptr);
+  ScopedEnv temp("TEMP", "/elsewhere");
+  const char* folder = zmGetTempDir();
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(folder, programFolder());
+}
+
+TEST_F(TempDirTest, TooLongATempIsAnErrorNotAnOverrun) {
+  std::string tooLong = "/" + std::string(300, 'x');
+  ScopedEnv temp("TEMP", tooLong.c_str());
+  zmForgetTempDirForTest();
+  EXPECT_EQ(zmGetTempDir(), nullptr);
+  EXPECT_EQ(fatalBoxes(), std::vector<std::string>{"Fatal Error\ncan not get temp directory"});
+}
+
+TEST_F(TempDirTest, AFileInTheWayIsAnError) {
+  std::ofstream(programFolder()) << "not a folder";
+  EXPECT_EQ(zmGetTempDir(), nullptr);
+  EXPECT_EQ(fatalBoxes(), std::vector<std::string>{"Fatal Error\ncan not make temp directory"});
+}
+
+TEST_F(TempDirTest, TempNamesAdvanceTheirLetterUntilFree) {
+  char digits[8];
+  snprintf(digits, sizeof digits, "%05u", static_cast<unsigned>(getpid()) % 100000u);
+  char name[512];
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    ASSERT_EQ(zmMakeTempFileName(name, sizeof name), name);
+    EXPECT_EQ(name, programFolder() + "/qx" + letter + digits);
+    EXPECT_FALSE(fs::exists(name));  // named, not made
+    ASSERT_EQ(zmCreateEmptyFile(name), 0);
+  }
+  EXPECT_EQ(zmMakeTempFileName(name, sizeof name), nullptr);
+  EXPECT_EQ(fatalBoxes(), std::vector<std::string>{"Fatal Error\ncan not make tmp file"});
+}
+
+TEST_F(TempDirTest, TempNameNeedsRoomForTheWholeName) {
+  size_t exact = programFolder().size() + 1 + 8 + 1;
+  std::string name(exact, '#');
+  EXPECT_EQ(zmMakeTempFileName(name.data(), exact - 1), nullptr);
+  EXPECT_EQ(name, std::string(exact, '#'));
+  EXPECT_EQ(zmMakeTempFileName(name.data(), exact), name.data());
+  EXPECT_EQ(strlen(name.c_str()), exact - 1);
+}
+
+TEST_F(TempDirTest, CreateEmptyFileTruncatesAndFailsWhereItCannotWrite) {
+  std::string path = scratch_ + "/full.txt";
+  std::ofstream(path) << "contents";
+  EXPECT_EQ(zmCreateEmptyFile(path.c_str()), 0);
+  EXPECT_EQ(fs::file_size(path), 0u);
+  EXPECT_EQ(zmCreateEmptyFile((scratch_ + "/missing/x.txt").c_str()), -1);
+  EXPECT_EQ(zmCreateEmptyFile(nullptr), -1);
+}
+
+TEST(TimeStampTest, CalendarSecondsAndMilliseconds) {
+  ZmTimeStamp stamp;
+  time_t before = time(nullptr);
+  intptr_t msec = zmGetTimeStamp(&stamp);
+  time_t after = time(nullptr);
+  EXPECT_EQ(msec, stamp.msec);
+  EXPECT_GE(stamp.msec, 0);
+  EXPECT_LE(stamp.msec, 999);
+  EXPECT_GE(stamp.sec, before);
+  EXPECT_LE(stamp.sec, after);
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// The allocator and the string and memory wrappers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/hooks.h"
+#include "core/memory.h"
+#include "core/report.h"
+#include "core/strings.h"
+
+namespace {
+
+std::vector<std::string> notified;
+
+int recordNotify(const char* text) {
+  notified.push_back(text);
+  return 0;
+}
+
+// Warnings reach a recorder in place of the notify window.
+class MemoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zmResetReportStateForTest();
+    notified.clear();
+    zmCoreHooks.notifyMessage = recordNotify;
+  }
+  void TearDown() override {
+    zmCoreHooks.notifyMessage = nullptr;
+    zmResetReportStateForTest();
+  }
+};
+
+bool allZero(const void* block, size_t size) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(block);
+  for (size_t i = 0; i < size; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+TEST_F(MemoryTest, MallocGivesZeroFilledBlocksAndRefusesSizeZero) {
+  void* block = zmMalloc(64);
+  ASSERT_NE(block, nullptr);
+  EXPECT_TRUE(allZero(block, 64));
+  zmFree(block);
+
+  EXPECT_EQ(zmMalloc(0), nullptr);
+  EXPECT_EQ(notified, std::vector<std::string>{"zmMalloc: arguemnt size is 0 value."});
+}
+
+TEST_F(MemoryTest, ReallocOfNullGivesAZeroFilledBlock) {
+  void* block = zmRealloc(nullptr, 16);
+  ASSERT_NE(block, nullptr);
+  EXPECT_TRUE(allZero(block, 16));
+  zmFree(block);
+}
+
+TEST_F(MemoryTest, ReallocToZeroWarnsAndLeavesTheBlockUsable) {
+  char* block = static_cast<char*>(zmMalloc(8));
+  ASSERT_NE(block, nullptr);
+  strcpy(block, "kept");
+  EXPECT_EQ(zmRealloc(block, 0), nullptr);
+  EXPECT_EQ(notified, std::vector<std::string>{"zmRealloc: argument size is 0 value."});
+  EXPECT_STREQ(block, "kept");
+  zmFree(block);
+}
+
+TEST_F(MemoryTest, ReallocKeepsTheContentsWhenGrowing) {
+  char* block = static_cast<char*>(zmMalloc(4));
+  ASSERT_NE(block, nullptr);
+  memcpy(block, "abc", 4);
+  char* grown = static_cast<char*>(zmRealloc(block, 4096));
+  ASSERT_NE(grown, nullptr);
+  EXPECT_STREQ(grown, "abc");
+  zmFree(grown);
+}
+
+TEST_F(MemoryTest, SizeZeroIsSilentWithWarningsOff) {
+  zmTurnOffFlagByName("warning");
+  EXPECT_EQ(zmMalloc(0), nullptr);
+  EXPECT_TRUE(notified.empty());
+}
+
+TEST(StringsTest, Equality) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int equal;
+    int caseEqual;
+  };
+  const Case cases[] = {
+      {"abc", "abc", 1, 1},     {"abc", "ABC", 0, 1},  {"abc", "abd", 0, 0},  {"ab", "abc", 0, 0},
+      {"", "", 1, 1},           {"a[", "A{", 0, 0},    {"\xc4", "\xe4", 0, 0},  {nullptr, nullptr, 1, 1},
+      {nullptr, "", 0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(zmStrEq(c.a, c.b), c.equal) << (c.a ? c.a : "null") << " / " << (c.b ? c.b : "null");
+    EXPECT_EQ(zmStrCaseEq(c.a, c.b), c.caseEqual) << (c.a ? c.a : "null") << " / " << (c.b ? c.b : "null");
+  }
+}
+
+TEST(StringsTest, BoundedCopyAndConcatenation) {
+  char padded[6];
+  memset(padded, 'x', sizeof padded);
+  EXPECT_EQ(zmStrncpy(padded, "ab", 5), padded);
+  EXPECT_EQ(0, memcmp(padded, "ab\0\0\0x", 6));
+
+  char unterminated[4] = {'x', 'x', 'x', 'x'};
+  zmStrncpy(unterminated, "abcdef", 3);
+  EXPECT_EQ(0, memcmp(unterminated, "abcx", 4));
+
+  char joined[8] = "ab";
+  EXPECT_EQ(zmStrncat(joined, "cdefgh", 3), joined);
+  EXPECT_STREQ(joined, "abcde");
+
+  EXPECT_LT(zmStrncmp("abcX", "abdY", 3), 0);
+  EXPECT_EQ(zmStrncmp("abcX", "abcY", 3), 0);
+}
+
+TEST(StringsTest, StrdupCopiesThroughTheAllocator) {
+  char* copy = zmStrdup("world.wrl");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy, "world.wrl");
+  zmFree(copy);
+  EXPECT_EQ(zmStrdup(nullptr), nullptr);
+}
+
+TEST(StringsTest, MemoryFunctions) {
+  EXPECT_EQ(zmMemcmp(nullptr, nullptr, 0), 0);
+  EXPECT_EQ(zmMemEq("ab\0c", "ab\0c", 4), 1);
+  EXPECT_EQ(zmMemEq("ab\0c", "ab\0d", 4), 0);
+  EXPECT_GT(zmMemcmp("\xff", "\x01", 1), 0);  // bytes compare unsigned
+
+  char overlap[] = "abcdef";
+  EXPECT_EQ(zmMemmove(overlap + 2, overlap, 4), overlap + 2);
+  EXPECT_STREQ(overlap, "ababcd");
+}
+
+}  // namespace
