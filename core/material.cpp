@@ -1,0 +1,228 @@
+// core/material.cpp -- materials of shape leaves; see material.h.
+#include "core/material.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "core/hooks.h"
+#include "core/leaf.h"
+#include "core/memory.h"
+#include "core/object.h"
+#include "core/report.h"
+
+void zmInitMaterial(ZmMaterial* material) { memset(material, 0, sizeof *material); }
+
+template <typename List>
+static void freeAttribute(const List& list, const char* failure) {
+  if (list.count != 0 && list.values == nullptr) zmReportWarning("%s", failure);
+  zmFree(list.values);
+}
+
+void zmDeleteMaterial(ZmMaterial* material) {
+  freeAttribute(material->ambient_color, "zmDeleteMaterial: ambient_color is invalid\n");
+  freeAttribute(material->diffuse_color, "zmDeleteMaterial: diffuse_color is invalid\n");
+  freeAttribute(material->specular_color, "zmDeleteMaterial: specular_color is invalid\n");
+  freeAttribute(material->emmisive_color, "zmDeleteMaterial: emmisive_color is invalid\n");
+  freeAttribute(material->shininess, "zmDeleteMaterial: shininess is invalid\n");
+  freeAttribute(material->transparency, "zmDeleteMaterial: transparency is invalid\n");
+  freeAttribute(material->specularpower, "zmDeleteMaterial: specularpower is invalid\n");
+}
+
+ZmSFColor* zmNewColorArray(int32_t n) {
+  return static_cast<ZmSFColor*>(zmMalloc(n * sizeof(ZmSFColor)));
+}
+
+ZmMFColor* zmNewZmMFColor(int32_t n) {
+  ZmMFColor* list = static_cast<ZmMFColor*>(zmMalloc(sizeof(ZmMFColor)));
+  ZmSFColor* colours = list ? zmNewColorArray(n) : nullptr;
+  if (colours == nullptr) {
+    zmFree(list);
+    zmReportError("zmNewZmMFColor: zmMalloc failed\n");
+    return nullptr;
+  }
+  list->count = n;
+  list->values = colours;
+  return list;
+}
+
+void zmDeleteZmMFColorList(ZmMFColor* list) {
+  if (list == nullptr) return;
+  zmFree(list->values);
+  zmFree(list);
+}
+
+void zmSetZmMFColorAt(ZmMFColor* list, int32_t i, float r, float g, float b) {
+  list->values[i] = {r, g, b};
+}
+
+void zmGetZmMFColorAt(ZmMFColor* list, int32_t i, float* r, float* g, float* b) {
+  *r = list->values[i].r;
+  *g = list->values[i].g;
+  *b = list->values[i].b;
+}
+
+// The attribute's list in a material, for colours (1 to 4) or floats (5, 6).
+static ZmMFColor* colourAttribute(ZmMaterial* material, int attribute) {
+  switch (attribute) {
+    case ZM_MATERIAL_AMBIENT: return &material->ambient_color;
+    case ZM_MATERIAL_DIFFUSE: return &material->diffuse_color;
+    case ZM_MATERIAL_SPECULAR: return &material->specular_color;
+    case ZM_MATERIAL_EMISSIVE: return &material->emmisive_color;
+    default: return nullptr;
+  }
+}
+
+static ZmMFFloat* floatAttribute(ZmMaterial* material, int attribute) {
+  switch (attribute) {
+    case ZM_MATERIAL_SHININESS: return &material->shininess;
+    case ZM_MATERIAL_TRANSPARENCY: return &material->transparency;
+    default: return nullptr;
+  }
+}
+
+/*
+ * Copies `source` into `target`, reallocating when the counts differ.
+ * An empty source leaves {0, null}; a failed allocation leaves {0, null}
+ * too, never a count without an array. False when the allocation failed.
+ */
+template <typename List>
+static bool copyAttribute(List* target, const List* source) {
+  using Element = std::remove_pointer_t<decltype(target->values)>;
+  int32_t count = source->count > 0 ? source->count : 0;
+  if (count != target->count || (count > 0 && target->values == nullptr)) {
+    zmFree(target->values);
+    *target = {};
+    if (count == 0) return true;
+    target->values = static_cast<Element*>(zmMalloc(count * sizeof(Element)));
+    if (target->values == nullptr) return false;
+    target->count = count;
+  }
+  if (count > 0) memcpy(target->values, source->values, count * sizeof(Element));
+  return true;
+}
+
+// The shared steps of the colour and float setters.
+template <typename List>
+static int setLeafAttribute(ZmLeaf* leaf, const List* list, List* (*attributeOf)(ZmMaterial*, int),
+                            int attribute, const char* function) {
+  if (!zmIsShapeLeaf(leaf)) {
+    zmReportWarning("%s: LeafType is invalid\n", function);
+    return -1;
+  }
+  List* target = attributeOf(&static_cast<ZmShape*>(leaf)->material, attribute);
+  if (target == nullptr) {
+    zmReportWarning("%s: attribute is invalid\n", function);
+    return -1;
+  }
+  if (!copyAttribute(target, list)) {
+    zmReportError("%s : zmMalloc Failure\n", function);
+    return -1;
+  }
+  return zmReapplyLeafMaterial(leaf);
+}
+
+int zmSetLeafMaterialColor(ZmLeaf* leaf, const ZmMFColor* colours, int attribute) {
+  return setLeafAttribute(leaf, colours, colourAttribute, attribute, "zmSetLeafMaterialColor");
+}
+
+int zmSetLeafMaterialFloat(ZmLeaf* leaf, const ZmMFFloat* floats, int attribute) {
+  return setLeafAttribute(leaf, floats, floatAttribute, attribute, "zmSetLeafMaterialFloat");
+}
+
+int zmSetLeafMaterial(ZmLeaf* leaf, const void* list, int attribute) {
+  if (attribute >= ZM_MATERIAL_AMBIENT && attribute <= ZM_MATERIAL_EMISSIVE) {
+    return zmSetLeafMaterialColor(leaf, static_cast<const ZmMFColor*>(list), attribute);
+  }
+  if (attribute == ZM_MATERIAL_SHININESS || attribute == ZM_MATERIAL_TRANSPARENCY) {
+    return zmSetLeafMaterialFloat(leaf, static_cast<const ZmMFFloat*>(list), attribute);
+  }
+  zmReportWarning("zmSetLeafMaterial: attribute is invalid\n");
+  return -1;
+}
+
+int zmSetObjLeafMaterial(ZmObj* object, const void* list, int attribute) {
+  if (!zmIsShapeObj(object)) return 0;
+  for (ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next) {
+    if (zmSetLeafMaterial(leaf, list, attribute) != 0) return -1;
+  }
+  return 0;
+}
+
+int zmSetSubtreeLeafMaterial(ZmObj* object, const void* list, int attribute) {
+  if (zmSetObjLeafMaterial(object, list, attribute) != 0) return -1;
+  for (ZmChildList* node = object->child; node; node = node->next) {
+    if (node->object && zmSetSubtreeLeafMaterial(node->object, list, attribute) != 0) return -1;
+  }
+  return 0;
+}
+
+void* zmGetLeafMaterial(ZmLeaf* leaf, int attribute) {
+  if (!zmIsShapeLeaf(leaf)) return nullptr;
+  ZmMaterial* material = &static_cast<ZmShape*>(leaf)->material;
+  if (ZmMFColor* colours = colourAttribute(material, attribute)) return colours;
+  if (ZmMFFloat* floats = floatAttribute(material, attribute)) return floats;
+  zmReportWarning("zmGetLeafMaterial: attribute is invalid\n");
+  return nullptr;
+}
+
+void* zmGetObjLeafMaterial(ZmObj* object, int attribute) {
+  for (ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next) {
+    if (void* found = zmGetLeafMaterial(leaf, attribute)) return found;
+  }
+  return nullptr;
+}
+
+void* zmGetSubtreeLeafMaterial(ZmObj* object, int attribute) {
+  if (void* found = zmGetObjLeafMaterial(object, attribute)) return found;
+  for (ZmChildList* node = object->child; node; node = node->next) {
+    if (node->object == nullptr) continue;
+    if (void* found = zmGetSubtreeLeafMaterial(node->object, attribute)) return found;
+  }
+  return nullptr;
+}
+
+int zmReapplyLeafMaterial(ZmLeaf* leaf) {
+  return zmCoreHooks.renderSetMaterial ? zmCoreHooks.renderSetMaterial(leaf) : 0;
+}
+
+int zmReapplyObjMaterial(ZmObj* object) {
+  if (!zmIsShapeObj(object)) return 0;
+  for (ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next) {
+    if (zmReapplyLeafMaterial(leaf) != 0) return -1;
+  }
+  return 0;
+}
+
+int zmReapplyObjAndChildrenMaterial(ZmObj* object) {
+  if (zmReapplyObjMaterial(object) != 0) return -1;
+  for (ZmChildList* node = object->child; node; node = node->next) {
+    if (node->object && zmReapplyObjMaterial(node->object) != 0) return -1;
+  }
+  return 0;
+}
+
+// The 36 fixed-attribute forms.
+#define ZM_MATERIAL_FORMS(Name, attribute, List)                                             \
+  int zmSetLeaf##Name(ZmLeaf* leaf, const List* list) {                                      \
+    return zmSetLeafMaterial(leaf, list, attribute);                                         \
+  }                                                                                          \
+  int zmSetObj##Name(ZmObj* object, const List* list) {                                      \
+    return zmSetObjLeafMaterial(object, list, attribute);                                    \
+  }                                                                                          \
+  int zmSetSubtree##Name(ZmObj* object, const List* list) {                                  \
+    return zmSetSubtreeLeafMaterial(object, list, attribute);                                \
+  }                                                                                          \
+  List* zmGetLeaf##Name(ZmLeaf* leaf) { return static_cast<List*>(zmGetLeafMaterial(leaf, attribute)); } \
+  List* zmGetObj##Name(ZmObj* object) {                                                      \
+    return static_cast<List*>(zmGetObjLeafMaterial(object, attribute));                     \
+  }                                                                                          \
+  List* zmGetSubtree##Name(ZmObj* object) {                                                  \
+    return static_cast<List*>(zmGetSubtreeLeafMaterial(object, attribute));                  \
+  }
+
+ZM_MATERIAL_FORMS(AmbientColor, ZM_MATERIAL_AMBIENT, ZmMFColor)
+ZM_MATERIAL_FORMS(DiffuseColor, ZM_MATERIAL_DIFFUSE, ZmMFColor)
+ZM_MATERIAL_FORMS(SpecularColor, ZM_MATERIAL_SPECULAR, ZmMFColor)
+ZM_MATERIAL_FORMS(EmissiveColor, ZM_MATERIAL_EMISSIVE, ZmMFColor)
+ZM_MATERIAL_FORMS(Shininess, ZM_MATERIAL_SHININESS, ZmMFFloat)
+ZM_MATERIAL_FORMS(Transparency, ZM_MATERIAL_TRANSPARENCY, ZmMFFloat)

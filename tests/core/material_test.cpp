@@ -1,0 +1,128 @@
+// Materials: copying lists into leaves, the object and subtree forms.
+#include "tests/core/scene_fixture.h"
+
+#include "core/material.h"
+
+using MaterialTest = SceneTest;
+
+static ZmMFColor colours(std::vector<ZmSFColor>& values) {
+  return {static_cast<int32_t>(values.size()), values.empty() ? nullptr : values.data()};
+}
+
+TEST_F(MaterialTest, SettingCopiesAndResizes) {
+  ZmLeaf* leaf = zmNewSphereLeaf();
+  sceneNames[leaf] = "sphere";
+  std::vector<ZmSFColor> one = {{0.1f, 0.2f, 0.3f}};
+  std::vector<ZmSFColor> two = {{1, 0, 0}, {0, 1, 0}};
+  ZmMFColor list = colours(one);
+  ASSERT_EQ(zmSetLeafDiffuseColor(leaf, &list), 0);
+  ZmMFColor* stored = zmGetLeafDiffuseColor(leaf);
+  ASSERT_EQ(stored->count, 1);
+  EXPECT_NE(stored->values, one.data());
+  EXPECT_EQ(stored->values[0].g, 0.2f);
+  ZmSFColor* firstArray = stored->values;
+
+  list = colours(two);
+  ASSERT_EQ(zmSetLeafMaterial(leaf, &list, ZM_MATERIAL_DIFFUSE), 0);
+  ASSERT_EQ(stored->count, 2);
+  EXPECT_EQ(stored->values[1].g, 1.0f);
+  (void)firstArray;
+
+  // The same count only copies.
+  two[0] = {0.5f, 0.5f, 0.5f};
+  ZmSFColor* before = stored->values;
+  ASSERT_EQ(zmSetLeafDiffuseColor(leaf, &list), 0);
+  EXPECT_EQ(stored->values, before);
+  EXPECT_EQ(stored->values[0].r, 0.5f);
+
+  // An empty list stores {0, null} without allocating.
+  ZmMFColor empty = {0, nullptr};
+  ASSERT_EQ(zmSetLeafDiffuseColor(leaf, &empty), 0);
+  EXPECT_EQ(stored->count, 0);
+  EXPECT_EQ(stored->values, nullptr);
+  EXPECT_TRUE(sceneMessages.empty());
+
+  float shine[] = {0.25f};
+  ZmMFFloat floats = {1, shine};
+  ASSERT_EQ(zmSetLeafShininess(leaf, &floats), 0);
+  EXPECT_EQ(zmGetLeafShininess(leaf)->values[0], 0.25f);
+  EXPECT_EQ(sceneCalls, std::vector<std::string>(5, "renderSetMaterial sphere"));
+  zmDeleteLeaf(leaf);
+}
+
+TEST_F(MaterialTest, RefusalsLeaveTheRecordAlone) {
+  ZmLeaf* leaf = zmNewSphereLeaf();
+  ZmLight* light = zmNewPointLight();
+  std::vector<ZmSFColor> one = {{1, 1, 1}};
+  ZmMFColor list = colours(one);
+  struct { ZmLeaf* leaf; int attribute; const char* message; } cases[] = {
+      {light, 2, "zmSetLeafMaterialColor: LeafType is invalid\n"},
+      {leaf, 5, "zmSetLeafMaterialColor: attribute is invalid\n"},
+      {leaf, 7, "zmSetLeafMaterial: attribute is invalid\n"},
+  };
+  for (const auto& c : cases) {
+    sceneMessages.clear();
+    int result = c.attribute == 5 ? zmSetLeafMaterialColor(c.leaf, &list, c.attribute)
+                                  : zmSetLeafMaterial(c.leaf, &list, c.attribute);
+    EXPECT_EQ(result, -1) << c.message;
+    EXPECT_EQ(sceneMessages, std::vector<std::string>{c.message});
+  }
+  EXPECT_EQ(static_cast<ZmShape*>(leaf)->material.ambient_color.count, 0);
+  sceneMessages.clear();
+  EXPECT_EQ(zmGetLeafMaterial(leaf, 7), nullptr);
+  EXPECT_EQ(sceneMessages, std::vector<std::string>{"zmGetLeafMaterial: attribute is invalid\n"});
+  EXPECT_EQ(zmGetLeafMaterial(light, 2), nullptr);
+
+  // A count without an array is reported when the material goes.
+  ZmMaterial broken = {};
+  broken.transparency.count = 3;
+  sceneMessages.clear();
+  zmDeleteMaterial(&broken);
+  EXPECT_EQ(sceneMessages, std::vector<std::string>{"zmDeleteMaterial: transparency is invalid\n"});
+  zmDeleteLeaf(leaf);
+  zmFree(light);
+}
+
+TEST_F(MaterialTest, ObjectAndSubtreeForms) {
+  ZmObj* group = make("group");
+  ZmObj* lamp = make("lamp", group);
+  ZmObj* box = make("box", group);
+  ZmObj* inner = make("inner", box);
+  zmAddLeaf(lamp, 0, zmNewPointLight());
+  zmAddLeaf(box, 0, zmNewCubeLeaf(1, 1, 1));
+  zmAddLeaf(inner, 0, zmNewSphereLeaf());
+  std::vector<ZmSFColor> red = {{1, 0, 0}};
+  ZmMFColor list = colours(red);
+
+  EXPECT_EQ(zmSetObjEmissiveColor(lamp, &list), 0);  // a light: nothing changes
+  EXPECT_TRUE(sceneCalls.empty());
+  EXPECT_EQ(zmGetSubtreeEmissiveColor(group)->count, 0);  // first shape found below: the cube
+
+  EXPECT_EQ(zmSetSubtreeEmissiveColor(group, &list), 0);
+  EXPECT_EQ(sceneCalls.size(), 7u);  // six faces and the sphere
+  EXPECT_EQ(zmGetObjEmissiveColor(inner)->values[0].r, 1.0f);
+  EXPECT_EQ(zmGetSubtreeEmissiveColor(group), zmGetLeafEmissiveColor(box->leaf));
+
+  sceneCalls.clear();
+  EXPECT_EQ(zmReapplyObjAndChildrenMaterial(group), 0);
+  EXPECT_EQ(sceneCalls.size(), 6u);  // the cube only: the grandchild is not reached
+
+  zmCoreHooks.renderSetMaterial = [](ZmLeaf*) { return -1; };
+  EXPECT_EQ(zmSetSubtreeEmissiveColor(group, &list), -1);
+  EXPECT_EQ(zmReapplyObjMaterial(box), -1);
+}
+
+TEST_F(MaterialTest, ColourLists) {
+  ZmMFColor* list = zmNewZmMFColor(3);
+  ASSERT_NE(list, nullptr);
+  zmSetZmMFColorAt(list, 2, 0.5f, 0.25f, 1.0f);
+  float r, g, b;
+  zmGetZmMFColorAt(list, 2, &r, &g, &b);
+  EXPECT_EQ(g, 0.25f);
+  zmGetZmMFColorAt(list, 0, &r, &g, &b);
+  EXPECT_EQ(r + g + b, 0.0f);
+  zmDeleteZmMFColorList(list);
+  zmDeleteZmMFColorList(nullptr);
+  EXPECT_EQ(zmNewZmMFColor(0), nullptr);
+  EXPECT_EQ(fatalTexts(), std::vector<std::string>{"zmNewZmMFColor: zmMalloc failed\n"});
+}
