@@ -8,5 +8,6 @@
 #include "platform/winbase.h"
 #include "platform/winuser.h"
 #include "platform/wingdi.h"
+#include "platform/module.h"
 
 #endif
