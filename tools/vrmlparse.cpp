@@ -1,0 +1,38 @@
+// tools/vrmlparse.cpp -- parses one VRML 1.0 file and prints its node tree.
+//
+// Prints every message of the reader as it comes, then the node tree (type,
+// DEF name, fields in the order read, children; a node met again is shown as
+// a USE of its first listing). Exit status 0 when the file was read, 1 when
+// reading failed.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/hooks.h"
+#include "vrml/qvdump.h"
+
+namespace {
+
+int printMessage(const char* text) {
+  std::fputs(text, stdout);
+  if (text[0] && text[std::char_traits<char>::length(text) - 1] != '\n') std::fputc('\n', stdout);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
+    return 2;
+  }
+  zmCoreHooks.notifyMessage = printMessage;
+  std::vector<QvNode*> nodes;
+  int result = qvReadTopLevelNodes(argv[1], nodes);
+  std::string tree;
+  qvDumpNodes(nodes, tree);
+  std::fputs(tree.c_str(), stdout);
+  qvReleaseNodes(nodes);
+  std::printf("%s\n", result == 0 ? "read" : "reading failed");
+  return result == 0 ? 0 : 1;
+}
