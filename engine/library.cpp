@@ -1,0 +1,143 @@
+// engine/library.cpp -- opening and closing the engine; the sticky error.
+#include "engine/library.h"
+
+#include <cstdlib>
+
+#include "engine/clump.h"
+#include "engine/damage.h"
+#include "engine/material.h"
+#include "engine/mathtables.h"
+#include "engine/matrix.h"
+#include "engine/polygon.h"
+#include "engine/pool.h"
+#include "engine/rasters.h"
+
+namespace {
+
+int stickyError = rwErrNone;  // 0: no error pending
+intptr_t modellingTag = 0;
+constexpr char buildIdentification[] = "Lumenfold 3-D engine, procedural library";
+
+// The engine's modules. A module that this build does not hold keeps null
+// slots and is passed over by the open and the close.
+struct Module {
+  int (*open)();
+  int (*close)();
+};
+
+const Module mathsTables = {RwOpenMathsTables, RwCloseMathsTables};
+const Module matrices = {RwOpenMatrixModule, RwCloseMatrixModule};
+const Module depthSortSingles = {nullptr, nullptr};
+const Module depthSortBuffers = {nullptr, nullptr};  // closed only: made while sorting
+const Module materials = {RwOpenMaterialModule, RwCloseMaterialModule};
+const Module trianglesAndQuads = {RwOpenPolygonModule, RwClosePolygonModule};
+const Module depthSortPlanes = {nullptr, nullptr};
+const Module rasters = {RwOpenRasterModule, RwCloseRasterModule};
+const Module textures = {nullptr, nullptr};
+const Module userDraws = {nullptr, nullptr};
+const Module damagedRects = {RwOpenDamagedRectModule, RwCloseDamagedRectModule};
+const Module clumps = {RwOpenClumpModule, RwCloseClumpModule};
+const Module cameras = {nullptr, nullptr};
+const Module lights = {nullptr, nullptr};
+const Module shapesAndModelling = {nullptr, nullptr};
+const Module scenes = {nullptr, nullptr};
+
+// The shape reader's search-path setter (path, mode); mode 1 replaces the
+// path. Null while the build holds no shape reader.
+int (*const installShapePath)(const char* path, int mode) = nullptr;
+
+const Module* const openOrder[] = {
+    &mathsTables, &matrices, &depthSortSingles, &materials, &trianglesAndQuads,
+    &depthSortPlanes, &rasters, &textures, &userDraws, &damagedRects,
+    &clumps, &cameras, &lights, &shapesAndModelling, &scenes,
+};
+
+const Module* const closeOrder[] = {
+    &depthSortBuffers, &shapesAndModelling, &scenes, &lights, &cameras,
+    &clumps, &damagedRects, &userDraws, &textures, &rasters,
+    &depthSortPlanes, &trianglesAndQuads, &materials, &depthSortSingles, &matrices,
+    &mathsTables,
+};
+
+bool openModules() {
+  for (const Module* module : openOrder) {
+    if (module->open && !module->open()) return false;
+  }
+  return true;
+}
+
+bool everyOptionRecognised(int optionCount, const RwOpenOption* options) {
+  for (int i = 0; i < optionCount; ++i) {
+    if (options[i].id != rwOptionRecognised) return false;
+  }
+  return true;
+}
+
+// Whether the library is open (fully or partly): the close does nothing else.
+bool opened = false;
+
+}  // namespace
+
+int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOption* options) {
+  if (!deviceName) deviceName = std::getenv("RWDEVICE");
+  if (!deviceName) {
+    RwSetError(rwErrNoDeviceName);
+    return 0;
+  }
+  const RwDeviceEntry* device = RwChooseDevice(deviceName);
+  if (!device) return 0;
+  if (opened) RwClose();
+  RwDeviceReset();
+  opened = true;
+  if (!RwDeviceOpen(&rwDeviceRecord, device->open, reserved, optionCount, options)) return 0;
+  if (!openModules()) return 0;
+  if (!everyOptionRecognised(optionCount, options)) {
+    RwSetError(rwErrUnknownOption);
+    return 0;
+  }
+  const char* shapePath = std::getenv("RWSHAPEPATH");
+  if (shapePath && installShapePath) installShapePath(shapePath, 1);
+  return 1;
+}
+
+int RwOpenDefault(const char* deviceName, intptr_t reserved) { return RwOpen(deviceName, reserved, 0, nullptr); }
+
+int RwClose() {
+  if (!opened) return 1;
+  for (const Module* module : closeOrder) {
+    if (module->close) module->close();
+  }
+  RwCallDeviceClose();
+  RwFreeAllPools();
+  opened = false;
+  return RwDeviceClose();
+}
+
+int RwGetAndClearError() {
+  int number = stickyError;
+  stickyError = rwErrNone;
+  return number;
+}
+
+int RwGetError() { return stickyError; }
+
+int RwSetError(int number) {
+  RwRestoreError(number);
+  return number;
+}
+
+int RwRestoreError(int number) {
+  int stored = number > rwErrorCap ? rwErrorCap : number;
+  if (stickyError == rwErrNone) stickyError = stored;
+  return stored;
+}
+
+intptr_t RwDeviceControl(intptr_t request, void* buffer, intptr_t size) {
+  if (!rwDeviceRecord.control) return 0;
+  return rwDeviceRecord.control(request, buffer, size);
+}
+
+void RwSetModellingTag(intptr_t tag) { modellingTag = tag; }
+intptr_t RwGetModellingTag() { return modellingTag; }
+
+const char* RwGetBuildIdentification() { return buildIdentification; }

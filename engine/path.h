@@ -1,0 +1,40 @@
+// engine/path.h -- file-name and path utilities of the shape, image and
+// texture readers.
+//
+// Owns: tests on files, joining a directory and a name, adding an extension,
+// taking a file's base name, and comparing names ignoring case. It does not
+// own the search path itself (the shape reader keeps it).
+//
+// Paths are written with '/'. Names from worlds and scripts may use '\\', so
+// both count as separators when a path is read. Every writer is bounded by
+// the size of its output: a result that does not fit is not written and the
+// call returns null, so a search treats that candidate as not found.
+#ifndef LUMENFOLD_ENGINE_PATH_H
+#define LUMENFOLD_ENGINE_PATH_H
+
+#include <cstddef>
+
+constexpr char rwPathSeparator = '/';
+
+// Modes of RwTestFile.
+constexpr int rwFileExists = 1;
+constexpr int rwFileWritable = 2;
+
+// 0 when the test passes, 1 when it fails (any other mode always fails).
+int RwTestFile(const char* path, int mode);
+// 1 when the path begins with a separator or with a letter and a colon.
+int RwIsAbsolutePath(const char* path);
+// Writes directory, separator, name into out; returns out, or null when the
+// result does not fit in outSize bytes.
+char* RwJoinPath(char* out, size_t outSize, const char* directory, const char* name);
+// Null, writing nothing, when the path already holds the extension's first
+// character (the dot) anywhere, or when the result does not fit; otherwise
+// writes path followed by extension and returns out.
+char* RwAddExtension(const char* path, const char* extension, char* out, size_t outSize);
+// Writes the name after the last separator (or after a drive prefix "X:"),
+// up to its first dot; returns the end of what it wrote. Truncated to fit.
+char* RwBaseName(const char* path, char* out, size_t outSize);
+// 1 when the two names are equal ignoring letter case (ASCII).
+int RwSameNameNoCase(const char* a, const char* b);
+
+#endif
