@@ -9,6 +9,8 @@
 #ifndef LUMENFOLD_CORE_HOOKS_H
 #define LUMENFOLD_CORE_HOOKS_H
 
+#include <cstdint>
+
 struct ZmUrlHash;  // the loading layer's URL-table entry; the core only keeps addresses
 struct ZmObj;
 struct ZmWorld;
@@ -16,6 +18,8 @@ struct ZmLeaf;
 struct ZmTexture;
 struct ZmHash;
 struct ZmTimeOutHandlerList;
+struct ZmEvent;
+struct ZmTextureMovie;
 
 struct ZmCoreHooks {
   // Shell: shows the notify window titled "Messages" and appends the text.
@@ -136,6 +140,57 @@ struct ZmCoreHooks {
   // Loading: zmReleaseUrlHashEntry -- releases a URL entry handed out (a
   // world's background image). Unset: nothing to release.
   void (*releaseUrlHashEntry)(ZmUrlHash* entry);
+
+  // Scripting: zmCallEventHandler -- delivers an event to the object's
+  // matching handlers, or up to its ancestors when it has none; writes the
+  // object into the event first. 0 when handled or unhandled, -1 on failure.
+  // Unset: no handler can exist; the core writes the object and answers 0.
+  int (*callEventHandler)(ZmObj* object, ZmEvent* event);
+
+  // Viewer: zmGetSwitchObjNo -- the active child number of a Switch or LOD
+  // object (-3: all children), 0 with its own warning. Unset: the core reads
+  // the number from the object's Switch extension (0 when it has none).
+  int32_t (*getSwitchObjNo)(ZmObj* object);
+
+  // Viewer: zmGetSwitchObjByNo -- child number n of a Switch or LOD object,
+  // null with its own warning. Unset: the core walks the child list (null
+  // for a negative n or one past the last child).
+  ZmObj* (*getSwitchObjByNo)(ZmObj* object, int32_t n);
+
+  // ---- The VRML scene builder's calls ------------------------------------
+
+  // Scripting: zmScriptEvalStr -- evaluates a Script node's text in the
+  // world's interpreter; 0 on success, with the interpreter's result text
+  // (owned by the interpreter) in *result. Unset: no interpreter exists, the
+  // text is not evaluated and the builder reports the failure (-1).
+  int (*scriptEvalStr)(ZmWorld* world, int scriptType, const char* script, char** result);
+
+  // Scripting: zmAddEventHandler -- adds an EventHandler node's handler to
+  // the object; 0, -1 or -5. Unset: handlers cannot be added; the builder
+  // reports the failure (-1) and leaves the node pending.
+  int (*addEventHandler)(ZmObj* object, const char* fileName, uint32_t eventMask, int scriptType,
+                         const char* function, const char* userData, const char* actionObject);
+
+  // Scripting: zmAddTimeOutHandler -- queues a task node's time-out
+  // (repeating 0 once, 1 periodic); the new record or null. Unset: tasks
+  // cannot be queued; the builder reports the failure (null).
+  ZmTimeOutHandlerList* (*addTimeOutHandler)(ZmObj* object, const char* fileName, long milliseconds,
+                                             int scriptType, const char* function,
+                                             const char* userData, int repeating);
+
+  // Media: zmNewMovie -- a new movie record with its defaults, or null.
+  // Unset: no movie can be made; a Movie2 texture is reported as failed.
+  ZmTextureMovie* (*newMovie)();
+
+  // Media: zmDeleteTextureMovie -- frees a movie record. Unset: the VRML
+  // builder frees the record and its sound file name with zmFree.
+  void (*deleteTextureMovie)(ZmTextureMovie* movie);
+
+  // Media: zmKinNew -- loads an articulated body from its file, with the
+  // naming VRML file's URL as its skin; 0 with the object, non-zero on
+  // failure. Unset: no body can be loaded (-1); the file is read as a plain
+  // world.
+  int (*kinNew)(ZmWorld* world, const char* bodyFile, const char* url, ZmObj** object);
 };
 
 extern ZmCoreHooks zmCoreHooks;

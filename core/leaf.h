@@ -20,7 +20,18 @@
 
 struct ZmObj;
 struct ZmUrlHash;
-struct ZmTextureMovie;  // media's movie control record
+// A movie texture's control record. Media makes and frees it (core/hooks.h);
+// the VRML builder sets the first five fields from a Movie2 node.
+struct ZmTextureMovie {
+  int32_t playing;      // 1: plays by itself
+  int32_t width;        // texture size in pixels
+  int32_t height;
+  float framesPerSec;
+  char* soundFile;      // owned, or null
+  int32_t frame;        // media's own from here on
+  int32_t loop;
+  float speed;
+};
 
 // Leaf kinds. 12, 13, 17, 18 and 21 are not used.
 enum {

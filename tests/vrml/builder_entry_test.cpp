@@ -1,0 +1,117 @@
+// tests/vrml/builder_entry_test.cpp -- the parse entry points, and the
+// scenedump tool's summary lines on every fixture world.
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+#include <sstream>
+
+#include "builder_fixture.h"
+#include "core/camera.h"
+
+TEST_F(BuilderTest, AddToObjKeepsTheSeparatorUnderTheParent) {
+  ZmObj* parent = nullptr;
+  ASSERT_EQ(zmNewZmObj(world, &parent, 0), 0);
+  ASSERT_EQ(zmAddTopObject(parent, "parent.wrl"), 0);
+  ZmObj* added = nullptr;
+  ASSERT_EQ(zmParseVRMLAddToObj(worldFile("three_cubes.wrl").c_str(), parent, &added), 0);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->vrmlType, ZM_VRML_SEPARATOR);
+  EXPECT_EQ(added->parent, parent);
+  int children = 0;
+  for (ZmChildList* node = added->child; node; node = node->next) ++children;
+  EXPECT_EQ(children, 3);
+}
+
+TEST_F(BuilderTest, InZmObjUnwrapsTheSeparatorIntoTheParent) {
+  ZmObj* parent = nullptr;
+  ASSERT_EQ(zmNewZmObj(world, &parent, 0), 0);
+  ASSERT_EQ(zmAddTopObject(parent, "parent.wrl"), 0);
+  ASSERT_EQ(zmParseVRMLInZmObj(worldFile("three_cubes.wrl").c_str(), parent), 0);
+  int children = 0;
+  for (ZmChildList* node = parent->child; node; node = node->next, ++children)
+    EXPECT_EQ(node->object->vrmlType, ZM_VRML_CUBE);
+  EXPECT_EQ(children, 3);
+}
+
+TEST_F(BuilderTest, AddToWorldGivesTheFirstPlacedObject) {
+  ZmObj* added = nullptr;
+  ASSERT_EQ(zmParseVRMLAddToWorld(worldFile("three_cubes.wrl").c_str(), &added), 0);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added, world->topObjects->object);
+}
+
+TEST_F(BuilderTest, InZmCameraFindsANestedCameraAndRestoresTheTable) {
+  ZmObj* own = nullptr;
+  ASSERT_EQ(zmNewZmObj(world, &own, 0), 0);
+  ASSERT_EQ(zmAddTopObject(own, "own.wrl"), 0);
+  ASSERT_EQ(zmReginsterToCameraTable(own, 2), 0);
+  ASSERT_EQ(zmSetActiveCameraID(world, 2), 0);
+  std::string path = fileWith("Separator { DEF Body Cube { } Separator { DEF Eye PerspectiveCamera { } } }");
+  ZmObj* camera = nullptr;
+  ZmTopObjList* first = zmParseVRMLInZmCamera(world, path.c_str(), &camera);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(zmObjNameIs(first->object, "Body"));
+  ASSERT_NE(camera, nullptr);
+  EXPECT_TRUE(zmObjNameIs(camera, "Eye"));
+  EXPECT_EQ(world->cameraTable->activeId, 2);
+  ASSERT_NE(world->cameraTable->first, nullptr);
+  EXPECT_EQ(world->cameraTable->first->camera, own);
+  EXPECT_EQ(world->cameraTable->first->next, nullptr);
+}
+
+TEST_F(BuilderTest, FileWithOnlyTheHeaderFailsEveryEntryPoint) {
+  std::string path = fileWith("");
+  EXPECT_EQ(parseVRMLIntoWorld(path.c_str(), world), -1);
+  ZmObj* added = nullptr;
+  EXPECT_EQ(zmParseVRMLAddToWorld(path.c_str(), &added), -1);
+  ZmObj* camera = nullptr;
+  EXPECT_EQ(zmParseVRMLInZmCamera(world, path.c_str(), &camera), nullptr);
+  EXPECT_EQ(parseVRMLIntoWorld("/nonexistent/world.wrl", world), -1);
+  EXPECT_TRUE(sawMessage("parseVRML(): can not open '/nonexistent/world.wrl'"));
+}
+
+namespace {
+
+// The scenedump program next to this test program's build folder.
+std::string sceneDumpPath() {
+  char self[PATH_MAX] = {};
+  if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return "";
+  std::string dir(self);
+  dir = dir.substr(0, dir.rfind('/'));
+  return dir.substr(0, dir.rfind('/')) + "/tools/scenedump";
+}
+
+std::string lastTwoLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  if (lines.size() < 2) return text;
+  return lines[lines.size() - 2] + "\n" + lines.back() + "\n";
+}
+
+}  // namespace
+
+TEST(SceneDumpTool, PrintsTheExpectedSummaryForEachFixture) {
+  std::string tool = sceneDumpPath();
+  if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "scenedump is not built: " << tool;
+  struct Case {
+    const char* name;
+    int status;
+  } cases[] = {{"three_cubes", 0},     {"transforms", 0},   {"material_scope", 0},
+               {"group_transform", 0}, {"textures", 0},     {"unknown_node", 1}};
+  for (const Case& c : cases) {
+    std::string base = std::string(LUMENFOLD_TEST_DATA) + "/worlds/" + c.name;
+    FILE* pipe = popen((tool + " " + base + ".wrl").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    int status = pclose(pipe);
+    std::ifstream expected(base + ".expected");
+    std::stringstream want;
+    want << expected.rdbuf();
+    EXPECT_EQ(lastTwoLines(output), want.str()) << c.name;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name;
+  }
+}

@@ -1,0 +1,119 @@
+// tests/vrml/builder_fixture.h -- a fresh world for the scene-builder suites,
+// with the upper layers' hooks recording what the builder hands them.
+#ifndef LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
+#define LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/hooks.h"
+#include "core/leaf.h"
+#include "core/memory.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "vrml/parse.h"
+
+// The loading layer's URL entry as the tests see it: just its URL.
+struct ZmUrlHash {
+  std::string url;
+};
+
+inline std::vector<std::string> builderMessages;
+inline std::vector<std::string> builderCalls;
+inline std::map<std::string, std::unique_ptr<ZmUrlHash>> builderUrls;
+
+class BuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zmResetReportStateForTest();
+    builderMessages.clear();
+    builderCalls.clear();
+    builderUrls.clear();
+    zmCoreHooks = {};
+    zmCoreHooks.notifyMessage = [](const char* text) {
+      builderMessages.push_back(text);
+      return 0;
+    };
+    zmCoreHooks.wwwLoadFile = [](const char* url) {
+      auto& entry = builderUrls[url];
+      if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
+      return entry.get();
+    };
+    zmCoreHooks.getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
+    zmCoreHooks.newMovie = []() {
+      auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
+      *movie = {1, 128, 128, 4.0f, nullptr, 0, 1, 1.0f};
+      return movie;
+    };
+    zmCoreHooks.deleteTexture = [](ZmTexture* texture) {
+      zmFree(texture->uv.values);
+      if (texture->movie) zmFree(texture->movie->soundFile);
+      zmFree(texture->movie);
+    };
+    zmCoreHooks.callEventHandler = [](ZmObj* object, ZmEvent*) {
+      builderCalls.push_back(std::string("CREATE_NOTIFY ") + (object->comment[1] ? object->comment[1] : ""));
+      return 0;
+    };
+    world = zmNewWorld("builder.wrl");
+    zmSetCurrentWorld(world);
+    ZmId first = -10000, last = -1;
+    ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
+  }
+
+  void TearDown() override {
+    zmSetCurrentWorld(nullptr);
+    EXPECT_EQ(zmDeleteWorld(world), 0);
+    for (const std::string& path : files) std::remove(path.c_str());
+    zmCoreHooks = {};
+    zmResetReportStateForTest();
+  }
+
+  static std::string worldFile(const char* name) {
+    return std::string(LUMENFOLD_TEST_DATA) + "/worlds/" + name;
+  }
+
+  // Writes the body after the header to a file of its own and names it.
+  std::string fileWith(const std::string& body) {
+    std::string path = ::testing::TempDir() + "builder_" + std::to_string(files.size()) + "_" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wrl";
+    FILE* fp = std::fopen(path.c_str(), "w");
+    std::fputs(("#VRML V1.0 ascii\n" + body).c_str(), fp);
+    std::fclose(fp);
+    files.push_back(path);
+    return path;
+  }
+
+  int build(const std::string& body) { return parseVRMLIntoWorld(fileWith(body).c_str(), world); }
+
+  std::vector<ZmObj*> topObjects() const {
+    std::vector<ZmObj*> objects;
+    for (ZmTopObjList* node = world->topObjects; node; node = node->next) objects.push_back(node->object);
+    return objects;
+  }
+
+  ZmObj* named(const char* name) {
+    for (ZmObj* top : topObjects()) {
+      if (zmObjNameIs(top, name)) return top;
+      if (ZmObj* found = zmFindObjInSubtree(top, name)) return found;
+    }
+    ADD_FAILURE() << "no object named " << name;
+    return nullptr;
+  }
+
+  static bool sawMessage(const std::string& part) {
+    for (const std::string& m : builderMessages)
+      if (m.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  ZmWorld* world = nullptr;
+  std::vector<std::string> files;
+};
+
+#endif

@@ -1,0 +1,298 @@
+// tests/vrml/builder_traverse_test.cpp -- worlds built from fixture files and
+// small texts: objects, matrices, property scopes, textures and the state.
+#include <cmath>
+
+#include "builder_fixture.h"
+#include "core/bounds.h"
+#include "core/camera.h"
+#include "core/transform.h"
+#include "vrml/qvstate.h"
+#include "vrml/traverse.h"
+
+namespace {
+
+void expectTranslation(const ZmRT& m, float x, float y, float z) {
+  EXPECT_NEAR(m.t.x, x, 1e-5);
+  EXPECT_NEAR(m.t.y, y, 1e-5);
+  EXPECT_NEAR(m.t.z, z, 1e-5);
+}
+
+void expectRows(const ZmRT& m, std::initializer_list<float> rows) {
+  int i = 0;
+  for (float value : rows) EXPECT_NEAR(m.m[i++], value, 1e-5) << "element " << i - 1;
+}
+
+const ZmShape* shapeAt(const ZmObj* object, int index) {
+  const ZmLeaf* leaf = object->leaf;
+  for (int i = 0; i < index && leaf; ++i) leaf = leaf->next;
+  return static_cast<const ZmShape*>(leaf);
+}
+
+}  // namespace
+
+TEST_F(BuilderTest, SeparatorOfThreeCubesBecomesThreeTopObjectsWithUnitBoxes) {
+  std::string path = worldFile("three_cubes.wrl");
+  ASSERT_EQ(parseVRMLIntoWorld(path.c_str(), world), 0);
+  std::vector<ZmObj*> tops = topObjects();
+  ASSERT_EQ(tops.size(), 3u);
+  for (size_t i = 0; i < tops.size(); ++i) {
+    EXPECT_EQ(tops[i]->vrmlType, ZM_VRML_CUBE);
+    EXPECT_EQ(tops[i]->id, tops[0]->id + static_cast<int>(i));
+    ZmBoundingCube* cube = zmGetBoundingCube(tops[i]);
+    ASSERT_NE(cube, nullptr);
+    EXPECT_FLOAT_EQ(cube->local_min.x, -0.5f);
+    EXPECT_FLOAT_EQ(cube->local_max.y, 0.5f);
+    expectTranslation(tops[i]->localRT, 2.0f * i, 0, 0);
+  }
+  for (ZmTopObjList* node = world->topObjects; node; node = node->next) EXPECT_EQ(node->fileName, path);
+  EXPECT_EQ(world->objectCount, 3);
+}
+
+TEST_F(BuilderTest, TransformNodesGiveTheExpectedLocalMatrices) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("transforms.wrl").c_str(), world), 0);
+  expectTranslation(named("Twice")->localRT, 2, 0, 0);
+  const ZmRT& turned = named("Turned")->localRT;
+  expectTranslation(turned, 0, 1, 0);
+  expectRows(turned, {0, 1, 0, -1, 0, 0, 0, 0, 1});
+  EXPECT_FLOAT_EQ(named("Scaled")->scale[0], 2.0f);
+  EXPECT_FLOAT_EQ(named("Unscaled")->scale[0], 1.0f);
+  const ZmRT& plain = named("NoScaleInMatrix")->localRT;
+  expectRows(plain, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+  expectTranslation(plain, 0, 0, 0);
+}
+
+TEST_F(BuilderTest, MatrixTransformWithABadLastColumnWarnsAndStillApplies) {
+  ASSERT_EQ(build("Separator { MatrixTransform { matrix 1 0 0 0  0 1 0 0  0 0 1 1  3 4 5 1 }"
+                  " DEF C Cube { } }"),
+            0);
+  EXPECT_TRUE(sawMessage("QvMatrixTransform::traverse(): invalid matrix."));
+  expectTranslation(named("C")->localRT, 3, 4, 5);
+}
+
+TEST_F(BuilderTest, TransformAppliesCentreAndRotationAroundIt) {
+  ASSERT_EQ(build("Separator { Transform { translation 1 0 0 rotation 0 0 1 3.14159265 center 1 0 0 }"
+                  " DEF C Cube { } }"),
+            0);
+  // The origin is moved by -centre, turned half way and moved back: (2, 0, 0), then translated.
+  expectTranslation(named("C")->localRT, 3, 0, 0);
+}
+
+TEST_F(BuilderTest, MaterialScopeEndsWithSeparatorButNotWithGroup) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("material_scope.wrl").c_str(), world), 0);
+  struct Case {
+    const char* name;
+    float red, green, blue;
+  } cases[] = {
+      {"InsideSeparator", 1, 0, 0},
+      {"AfterSeparator", 0.8f, 0.8f, 0.8f},
+      {"InsideGroup", 0, 1, 0},
+      {"AfterGroup", 0, 1, 0},
+  };
+  for (const Case& c : cases) {
+    const ZmMaterial& material = shapeAt(named(c.name), 5)->material;
+    ASSERT_EQ(material.diffuse_color.count, 1) << c.name;
+    EXPECT_FLOAT_EQ(material.diffuse_color.values[0].r, c.red) << c.name;
+    EXPECT_FLOAT_EQ(material.diffuse_color.values[0].g, c.green) << c.name;
+    EXPECT_FLOAT_EQ(material.diffuse_color.values[0].b, c.blue) << c.name;
+  }
+}
+
+// An empty list takes the attribute's default value; the copying goes on.
+TEST_F(BuilderTest, EmptyMaterialListTakesTheDefaultAndCopyingGoesOn) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("material_scope.wrl").c_str(), world), 0);
+  const ZmMaterial& material = shapeAt(named("TwoColours"), 0)->material;
+  EXPECT_EQ(material.count, 2);
+  ASSERT_EQ(material.shininess.count, 1);
+  EXPECT_FLOAT_EQ(material.shininess.values[0], 0.2f);
+  ASSERT_EQ(material.transparency.count, 1);
+  EXPECT_FLOAT_EQ(material.diffuse_color.values[1].g, 1.0f);
+  EXPECT_FALSE(sawMessage("Couldn't allocate memory"));
+}
+
+TEST_F(BuilderTest, TextureNodesReachTheLeavesTextureRecords) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("textures.wrl").c_str(), world), 0);
+  ZmObj* bricks = named("Bricks");
+  for (const ZmLeaf* leaf = bricks->leaf; leaf; leaf = leaf->next) {
+    const ZmTexture& texture = static_cast<const ZmShape*>(leaf)->texture;
+    ASSERT_NE(texture.file, nullptr);
+    EXPECT_EQ(texture.file->url, "brick.bmp");
+    EXPECT_EQ(texture.wrapS, 1u);
+    EXPECT_EQ(texture.wrapT, 0u);
+    ASSERT_EQ(texture.uv.count, 4);
+    EXPECT_FLOAT_EQ(texture.uv.values[2].x, 1.0f);
+    EXPECT_FLOAT_EQ(texture.uv.values[2].y, 1.0f);
+  }
+  const ZmTexture& film = shapeAt(named("Film"), 0)->texture;
+  ASSERT_NE(film.movie, nullptr);
+  ASSERT_NE(film.file, nullptr);
+  EXPECT_EQ(film.file->url, "clip.avi");
+  EXPECT_EQ(film.movie->playing, 0);
+  EXPECT_EQ(film.movie->width, 64);
+  EXPECT_EQ(film.movie->height, 32);
+  EXPECT_FLOAT_EQ(film.movie->framesPerSec, 8.0f);
+  EXPECT_STREQ(film.movie->soundFile, "clip.wav");
+}
+
+// parts ( ALL | TOP ): every leaf still gets its texture and material.
+TEST_F(BuilderTest, CylinderWithAllAndAnotherPartTexturesEveryLeaf) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("textures.wrl").c_str(), world), 0);
+  ZmObj* leafy = named("Leafy");
+  int leaves = 0;
+  for (const ZmLeaf* leaf = leafy->leaf; leaf; leaf = leaf->next, ++leaves) {
+    const ZmShape* shape = static_cast<const ZmShape*>(leaf);
+    ASSERT_NE(shape->texture.file, nullptr);
+    EXPECT_EQ(shape->texture.file->url, "leaf.bmp");
+    ASSERT_NE(shape->texture.mask, nullptr);
+    EXPECT_EQ(shape->texture.mask->url, "leafmask.bmp");
+    EXPECT_EQ(shape->texture.wrapT, 1u);
+    EXPECT_EQ(shape->material.count, 1);
+  }
+  EXPECT_EQ(leaves, 3);
+}
+
+TEST_F(BuilderTest, ConePartsChooseTheirLeavesAndEachGetsAMaterial) {
+  struct Case {
+    const char* parts;
+    std::vector<int32_t> kinds;
+  } cases[] = {
+      {"SIDES", {ZM_LEAF_CONE_SIDE}},
+      {"BOTTOM", {ZM_LEAF_CONE_BOTTOM}},
+      {"ALL", {ZM_LEAF_CONE_SIDE, ZM_LEAF_CONE_BOTTOM}},
+      {"( ALL | BOTTOM )", {ZM_LEAF_CONE_SIDE, ZM_LEAF_CONE_BOTTOM}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(build(std::string("Material { diffuseColor 0 0 1 } DEF K Cone { parts ") + c.parts + " }"), 0);
+    ZmObj* cone = named("K");
+    std::vector<int32_t> kinds;
+    for (const ZmLeaf* leaf = cone->leaf; leaf; leaf = leaf->next) {
+      kinds.push_back(leaf->kind);
+      EXPECT_FLOAT_EQ(static_cast<const ZmShape*>(leaf)->material.diffuse_color.values[0].b, 1.0f) << c.parts;
+    }
+    EXPECT_EQ(kinds, c.kinds) << c.parts;
+    EXPECT_EQ(zmDeleteZmObj(cone), 0);
+  }
+}
+
+TEST_F(BuilderTest, UnknownNodeTypeYieldsNoObjectsAndFailure) {
+  EXPECT_EQ(parseVRMLIntoWorld(worldFile("unknown_node.wrl").c_str(), world), -1);
+  EXPECT_TRUE(topObjects().empty());
+  EXPECT_EQ(world->objectCount, 0);
+}
+
+TEST_F(BuilderTest, PointSetAndNestedUnknownNodesMakeNothing) {
+  ASSERT_EQ(build("Separator { PointSet { numPoints 5 } Cuboid { } DEF C Cube { } }"), 0);
+  ASSERT_EQ(topObjects().size(), 1u);
+  EXPECT_EQ(world->objectCount, 1);
+}
+
+// After building, and after the Group moves, the Group's children have the
+// world matrices the file describes: the preceding transform counts once.
+TEST_F(BuilderTest, GroupChildrenDoNotGetAPrecedingTransformTwice) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("group_transform.wrl").c_str(), world), 0);
+  ZmObj* outer = named("Outer");
+  ZmObj* inner = named("Inner");
+  expectTranslation(outer->localRT, 1, 0, 0);
+  expectTranslation(inner->localRT, 0, 1, 0);
+  expectTranslation(named("Later")->localRT, 1, 1, 0);
+  outer->obj_flags &= ~ZM_OBJ_WRT_VALID;
+  ASSERT_EQ(zmInvalidateChildWRT(outer), 0);
+  expectTranslation(*zmGetWRT(inner), 1, 1, 0);
+  ZmVec3 shift = {0, 0, 5};
+  ASSERT_EQ(zmObjectTrans(outer, &shift, ZM_COORD_PARENT, 1), 0);
+  expectTranslation(*zmGetWRT(inner), 1, 1, 5);
+}
+
+// The Separator that wraps a file is unwrapped: a transform in front of it
+// stays part of each child's matrix when the children become top objects.
+TEST_F(BuilderTest, UnwrappedSeparatorsChildrenKeepTheTransformInFrontOfIt) {
+  ASSERT_EQ(build("Translation { translation 0 0 3 } Separator { Translation { translation 1 0 0 } DEF C Cube { } }"),
+            0);
+  ZmObj* cube = named("C");
+  expectTranslation(cube->localRT, 1, 0, 3);
+  cube->obj_flags &= ~ZM_OBJ_WRT_VALID;
+  expectTranslation(*zmGetWRT(cube), 1, 0, 3);
+}
+
+TEST_F(BuilderTest, EmptyTopLevelSeparatorIsDeletedAndPlacesNothing) {
+  ASSERT_EQ(build("Separator { Material { } }"), 0);
+  EXPECT_TRUE(topObjects().empty());
+  EXPECT_EQ(world->objectCount, 0);
+  EXPECT_TRUE(sawMessage("zmSetBoundingCube(): child and leaf is null."));
+  EXPECT_TRUE(sawMessage("makeItTopObjInWorld1: pointer to child of ZmObj is null."));
+}
+
+TEST_F(BuilderTest, LightsAndCamerasArePlacedAndCamerasRegistered) {
+  ASSERT_EQ(build("Separator { DEF Spot SpotLight { } DEF Sun DirectionalLight { direction 1 0 0 }"
+                  " DEF Eye PerspectiveCamera { position 0 0 10 heightAngle 0.5 } }"),
+            0);
+  ZmObj* spot = named("Spot");
+  expectTranslation(spot->localRT, 0, 0, 1);
+  const auto* spotLeaf = reinterpret_cast<const ZmSpotLight*>(spot->leaf);
+  EXPECT_EQ(spotLeaf->on, 1);
+  EXPECT_FLOAT_EQ(spotLeaf->cutOffAngle, 0.785398f);
+  expectRows(named("Sun")->localRT, {0, 0, 1, 0, 1, 0, -1, 0, 0});
+  ZmObj* eye = named("Eye");
+  EXPECT_EQ(zmGetCameraFromCameraTable(world, 3), eye);
+  EXPECT_FLOAT_EQ(reinterpret_cast<const ZmPerspectiveCamera*>(eye->leaf)->heightAngle, 0.5f);
+}
+
+TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
+  std::vector<std::string> handlers;
+  static std::vector<std::string>* added;
+  added = &handlers;
+  zmCoreHooks.addEventHandler = [](ZmObj* object, const char* file, uint32_t mask, int type, const char* function,
+                                   const char*, const char*) {
+    added->push_back(std::string(object->comment[1]) + " " + file + " " + function + " " + std::to_string(mask) +
+                     " " + std::to_string(type));
+    return 0;
+  };
+  ASSERT_EQ(build("Separator { EventHandler { filename \"h.tcl\" function \"onPick\" eventType RIGHT_BUTTON_DOWN"
+                  " scriptType TCL } DEF S Separator { DEF C Cube { } } CalendarTask { } DEF G Group { DEF D Cube { } } }"),
+            0);
+  EXPECT_EQ(handlers, std::vector<std::string>{"S h.tcl onPick 65536 1"});
+  // Every object with attachments is told of its creation; a Group is not.
+  EXPECT_EQ(builderCalls, (std::vector<std::string>{"CREATE_NOTIFY ", "CREATE_NOTIFY S", "CREATE_NOTIFY C",
+                                                   "CREATE_NOTIFY D"}));
+  EXPECT_TRUE(sawMessage("The CalendarTask cannot set in the ZmObj."));
+}
+
+// A stop flag or body file left by an earlier file does not reach the next.
+TEST_F(BuilderTest, StopFlagAndBodyFileAreResetAtEachOutermostParse) {
+  static int bodiesAsked;
+  bodiesAsked = 0;
+  zmCoreHooks.kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) {
+    ++bodiesAsked;
+    return -1;
+  };
+  qvStopFlag = 1;
+  zmParseSetKinemationFile("walker.bvh");
+  ASSERT_EQ(build("Separator { Info { } DEF A Cube { } DEF B Cube { } }"), 0);
+  EXPECT_EQ(topObjects().size(), 2u);
+  EXPECT_EQ(qvStopFlag, 0);
+  EXPECT_EQ(bodiesAsked, 0);
+}
+
+TEST(QvStateTest, LevelsRestoreWhatWasPushedInside) {
+  QvState state(nullptr);
+  ASSERT_TRUE(state.isUsable());
+  EXPECT_EQ(state.getDepth(), 0);
+  for (int i = 0; i < QV_STACK_COUNT; ++i) {
+    if (i != QV_WORLD_RT && i != QV_LOCAL_RT) {
+      EXPECT_EQ(state.getTopElement(i), nullptr);
+    }
+  }
+  QvElement* outerWorld = state.getTopElement(QV_WORLD_RT);
+  ASSERT_TRUE(state.pushNode(QV_SCALE, nullptr));  // depth 0: survives every pop back to 0
+  QvElement* outerScale = state.getTopElement(QV_SCALE);
+  state.push();
+  state.addElement(QV_WORLD_RT, new QvElement);
+  ASSERT_TRUE(state.pushNode(QV_MATERIAL, nullptr));
+  state.pop();
+  EXPECT_EQ(state.getTopElement(QV_WORLD_RT), outerWorld);
+  EXPECT_EQ(state.getTopElement(QV_MATERIAL), nullptr);
+  EXPECT_EQ(state.getTopElement(QV_SCALE), outerScale);
+  state.push();
+  state.popElement(QV_SCALE);  // pushed at an outer level: removed all the same
+  EXPECT_EQ(state.getTopElement(QV_SCALE), nullptr);
+  state.pop();
+}

@@ -1,0 +1,72 @@
+// vrml/objcreate.h -- scene objects made from parsed nodes.
+//
+// Owns: the making of a node's ZmObj (createZmObj: matrices, scale, type
+// code, name, flags), the six attachments that consume the pending
+// Attributes, Script, EventHandler and task elements of the traversal state,
+// the materials and material binding given to shape leaves, and the small
+// matrix builders of the transform, light and camera nodes.
+// It does not own the traversal order (vrml/traverse.h), the textures of
+// shape leaves (vrml/texture.h), nor what the upper layers do with the
+// scripts, handlers and time-outs handed to them through core/hooks.h.
+//
+// These are the node operations that the builder gives every node class;
+// they take the node as their first argument because the parsed node
+// classes carry no conversion of their own.
+#ifndef LUMENFOLD_VRML_OBJCREATE_H
+#define LUMENFOLD_VRML_OBJCREATE_H
+
+#include <cstdint>
+
+#include "core/vecmath.h"
+
+class QvNode;
+class QvState;
+class QvSFRotation;
+class QvSFVec2f;
+class QvSFVec3f;
+struct ZmLeaf;
+struct ZmMaterial;
+struct ZmObj;
+
+/*
+ * createZmObj --
+ *   A new object of the type name in the state's world: world and local
+ *   matrices from the tops of the matrix stacks, the pending Scale (taken
+ *   off), the node-type code, the node's DEF name, the valid world matrix
+ *   mark, and the unit box of lights.
+ * Results:
+ *   The object, or null ("QvNode::createZmObj(): Couldn't allocate memory
+ *   for ZmObj.").
+ */
+ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName);
+
+// The six attachments, in the order a traversal applies them. Each reports
+// its own failures; what failed stays pending for the next object.
+void setZmAttributes(QvState* state, ZmObj* object, ZmLeaf* chain);
+void setZmScript(QvState* state, ZmObj* object);
+void setZmEventHandler(QvState* state, ZmObj* object);  // then sends CREATE_NOTIFY
+void setZmSporadicTask(QvState* state, ZmObj* object);
+void setZmPeriodicTask(QvState* state, ZmObj* object);
+void setZmCalendarTask(QvState* state, ZmObj* object);
+void applyZmAttachments(QvState* state, ZmObj* object, ZmLeaf* chain);
+
+// The material of a shape leaf from the top Material element, or the
+// default. An empty list in the node gives that attribute's default value.
+void setZmMaterial(QvState* state, ZmMaterial* material);
+// 0, or -5 when memory runs out (reported).
+int setZmMaterialDefault(ZmMaterial* material);
+// The leaf binding code of the top MaterialBinding element (unchanged when
+// there is none): OVERALL 1 ... PER_VERTEX_INDEXED 7, DEFAULT and NONE 0.
+void setZmMaterialBinding(QvState* state, int32_t* binding);
+
+// Matrix builders. A rotation with a zero axis is the identity.
+void setZmTranslationRT(const QvSFVec3f& translation, ZmRT* out);
+void setZmRotationRT(const QvSFRotation& rotation, ZmRT* out);
+void setZmScaleVector(const QvSFVec3f& scale, ZmVec3* out);
+// The rotation that turns the local -z axis onto the direction.
+void setZmDirectionRT(const QvSFVec3f& direction, ZmRT* out);
+void setZmTranslationRT2(const QvSFVec2f& translation, ZmRT2* out);
+void setZmRotationRT2(float angle, ZmRT2* out);
+void setZmScaleRT2(const QvSFVec2f& scale, ZmRT2* out);
+
+#endif

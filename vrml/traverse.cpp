@@ -1,0 +1,370 @@
+// vrml/traverse.cpp -- the per-node-type conversions and their dispatch.
+#include "vrml/traverse.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "core/bounds.h"
+#include "core/leaf.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "vrml/lightcam.h"
+#include "vrml/objcreate.h"
+#include "vrml/primitives.h"
+#include "vrml/qvnodes.h"
+#include "vrml/qvstate.h"
+
+int32_t qvStopFlag = 0;
+
+namespace {
+
+struct QvTraversal;
+using TraverseFn = int (*)(QvNode* node, QvState* state, ZmObj** object, const QvTraversal& row);
+
+// One node type's conversion. Shape, light and camera rows name the three
+// operations of their class; property rows name their stack.
+struct QvTraversal {
+  const char* typeName;
+  TraverseFn traverse;
+  int32_t stack;
+  ZmLeaf* (*createZmLeaf)(const QvNode* node, QvState* state);
+  void (*setZmNodeLocalRT)(const QvNode* node, ZmRT* m);
+  ZmObj* (*setZmSpecialNode)(const QvNode* node, QvState* state, ZmObj* object, ZmLeaf* leaf);
+};
+
+const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
+
+void deleteObject(ZmObj* object, const char* fn) {
+  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: zmDeleteZmObj() failed.", fn);
+}
+
+// A matrix element continuing the world matrix, or a fresh identity.
+QvElement* newWorldElement(QvState* state) {
+  QvElement* element = new (std::nothrow) QvElement;
+  if (element) element->copyFrom(state->getTopElement(QV_WORLD_RT));
+  return element;
+}
+
+// Calls fn for each child of a group node in file order.
+template <class F> void forEachChild(const QvGroup* group, F fn) {
+  for (int32_t i = 0; i < group->getNumChildren(); ++i)
+    if (!fn(group->getChild(i))) return;
+}
+
+// ------------------------------------------------------------ groups
+
+// A Group opens no level: what its children push stays in force for its
+// later siblings. Its children's local matrices are kept relative to the
+// Group by a local element of its own; when the Group ends, what that
+// element gathered is carried into the enclosing local matrix.
+int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
+  const char* fn = "QvGroup::traverse";
+  ZmObj* object = createZmObj(node, state, "Group");
+  if (object == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+    return -1;
+  }
+  QvElement* groupLocal = new (std::nothrow) QvElement;
+  if (groupLocal == nullptr) {
+    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for QvElement of localRT.");
+    deleteObject(object, fn);
+    return -1;
+  }
+  state->addElement(QV_LOCAL_RT, groupLocal);
+  bool stopped = false;
+  forEachChild(static_cast<QvGroup*>(node), [&](QvNode* childNode) {
+    ZmObj* child = nullptr;
+    if (traverse(childNode, state, &child) != 0 || child == nullptr) {
+      if (qvStopFlag == 1) {
+        qvStopFlag = 0;
+        stopped = true;
+        return false;
+      }
+      return true;
+    }
+    if (zmAddChild(object, child) != 0) {
+      zmReportMessage("%s: zmAddChild() failed.", fn);
+      deleteObject(child, fn);
+    }
+    return true;
+  });
+  ZmRT gathered = state->getTopElement(QV_LOCAL_RT)->matrix;
+  state->popElement(QV_LOCAL_RT);
+  zmRTPostMult(&gathered, &state->getTopElement(QV_LOCAL_RT)->matrix);
+  if (stopped) {
+    deleteObject(object, fn);
+    return -1;
+  }
+  *out = object;
+  return 0;
+}
+
+int traverseSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
+  const char* fn = "QvSeparator::traverse";
+  ZmObj* object = createZmObj(node, state, "Separator");
+  if (object == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+    return -1;
+  }
+  applyZmAttachments(state, object, nullptr);
+  if (traverseStacking(static_cast<QvGroup*>(node), state, object) == 1) {
+    deleteObject(object, fn);
+    return -1;
+  }
+  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, "Separator", kNoLeafText);
+  if (row.setZmSpecialNode) {
+    object = row.setZmSpecialNode(node, state, object, nullptr);
+    if (object == nullptr) {
+      zmReportMessage("%s: setZmSpecialNode() failed.", fn);
+      return -1;
+    }
+  }
+  *out = object;
+  return 0;
+}
+
+int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
+  const char* fn = "QvTransformSeparator::traverse";
+  ZmObj* object = createZmObj(node, state, "TransformSeparator");
+  if (object == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+    return -1;
+  }
+  applyZmAttachments(state, object, nullptr);
+  QvElement* worldRT = newWorldElement(state);
+  QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
+  if (localRT == nullptr) {
+    zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
+                                          : "Couldn't allocate memory for QvElement of worldRT.");
+    delete worldRT;
+    deleteObject(object, fn);
+    return -1;
+  }
+  state->addElement(QV_WORLD_RT, worldRT);
+  state->addElement(QV_LOCAL_RT, localRT);
+  bool failed = false;
+  forEachChild(static_cast<QvGroup*>(node), [&](QvNode* childNode) {
+    ZmObj* child = nullptr;
+    if (traverse(childNode, state, &child) != 0 || child == nullptr) return true;
+    if (zmAddChild(object, child) != 0) {
+      zmReportMessage("%s: zmAddChild() failed.", fn);
+      deleteObject(child, fn);
+      failed = true;
+      return false;
+    }
+    return true;
+  });
+  if (state->getTopElement(QV_WORLD_RT) != worldRT) zmReportWarning("%s: worldRT stack is inconsistent.", fn);
+  if (state->getTopElement(QV_LOCAL_RT) != localRT) zmReportWarning("%s: LocalRT stack is inconsistent.", fn);
+  state->popElement(QV_WORLD_RT);
+  state->popElement(QV_LOCAL_RT);
+  if (failed) {
+    deleteObject(object, fn);
+    return -1;
+  }
+  *out = object;
+  return 0;
+}
+
+// ----------------------------------------------- shapes, lights, cameras
+
+int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
+  const char* type = row.typeName;
+  ZmObj* object = createZmObj(node, state, type);
+  if (object == nullptr) {
+    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmObj.");
+    return -1;
+  }
+  ZmLeaf* leaf = row.createZmLeaf(node, state);
+  if (leaf == nullptr) {
+    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmLeaf.");
+    if (zmDeleteZmObj(object) != 0) zmReportMessage("%s::traverse(): %s", type, "zmDeleteZmObj() failed.");
+    return -1;
+  }
+  applyZmAttachments(state, object, leaf);
+  if (row.setZmNodeLocalRT) {
+    ZmRT placement;
+    zmRTIdentity(&placement);
+    row.setZmNodeLocalRT(node, &placement);
+    zmRTPostMult(&placement, &object->worldRT);
+    zmRTPostMult(&placement, &object->localRT);
+  }
+  zmAddLeaf(object, 0, leaf);
+  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
+  if (row.setZmSpecialNode) {
+    object = row.setZmSpecialNode(node, state, object, leaf);
+    if (object == nullptr) {
+      zmReportMessage("%s::traverse(): %s", type, "setZmSpecialNode() failed.");
+      return -1;
+    }
+  }
+  *out = object;
+  return 0;
+}
+
+// ------------------------------------------------------ property nodes
+
+int traverseProperty(QvNode* node, QvState* state, ZmObj**, const QvTraversal& row) {
+  if (state == nullptr) return 0;
+  if (state->pushNode(row.stack, node)) return 0;
+  zmReportMessage("Qv%s::traverse(): %s", row.typeName, "Couldn't allocate memory for QvElement.");
+  return -1;
+}
+
+int traverseScale(QvNode* node, QvState* state, ZmObj**, const QvTraversal& row) {
+  if (state == nullptr) return -1;
+  if (state->pushNode(row.stack, node)) return 0;
+  zmReportMessage("QvScale::traverse(): %s", "Couldn't allocate memory for QvElement.");
+  return -1;
+}
+
+// ------------------------------------------------------ transform nodes
+
+// Both matrix tops := top x M: M acts first on what follows.
+int applyTransform(QvState* state, const ZmRT& m) {
+  zmRTPostMult(&m, &state->getTopElement(QV_WORLD_RT)->matrix);
+  zmRTPostMult(&m, &state->getTopElement(QV_LOCAL_RT)->matrix);
+  return 0;
+}
+
+int traverseTranslation(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
+  ZmRT m;
+  setZmTranslationRT(static_cast<QvTranslation*>(node)->translation, &m);
+  return applyTransform(state, m);
+}
+
+int traverseRotation(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
+  ZmRT m;
+  setZmRotationRT(static_cast<QvRotation*>(node)->rotation, &m);
+  return applyTransform(state, m);
+}
+
+int traverseMatrixTransform(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
+  const float (*rows)[4] = static_cast<QvMatrixTransform*>(node)->matrix.value;
+  if (rows[0][3] != 0 || rows[1][3] != 0 || rows[2][3] != 0 || rows[3][3] != 1)
+    zmReportWarning("QvMatrixTransform::traverse(): invalid matrix.");
+  ZmRT m;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) m.m[3 * r + c] = rows[r][c];
+  m.t = {rows[3][0], rows[3][1], rows[3][2]};
+  return applyTransform(state, m);
+}
+
+// Translation x centre x rotation x scale orientation x its inverse x the
+// inverse centre, multiplied up left to right: the last acts first. The
+// scale factor does not enter the matrices (objects scale by Scale nodes).
+int traverseTransform(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
+  const auto* t = static_cast<QvTransform*>(node);
+  ZmRT translation, center, rotation, scaleOrientation, scaleOrientationInverse, centerInverse;
+  setZmTranslationRT(t->translation, &translation);
+  setZmTranslationRT(t->center, &center);
+  setZmRotationRT(t->rotation, &rotation);
+  setZmRotationRT(t->scaleOrientation, &scaleOrientation);
+  zmRTInvert(&scaleOrientation, &scaleOrientationInverse);
+  zmRTInvert(&center, &centerInverse);
+  ZmRT m;
+  zmRTIdentity(&m);
+  for (const ZmRT* factor : {&translation, &center, &rotation, &scaleOrientation, &scaleOrientationInverse,
+                             &centerInverse})
+    zmRTPostMult(factor, &m);
+  return applyTransform(state, m);
+}
+
+// The conversions by node type. Types missing here make no object: PointSet
+// by design, and Switch, LOD, WWWAnchor, WWWInline, Info, IndexedFaceSet,
+// IndexedLineSet, AsciiText and AmbientSound until their rows are added.
+constexpr QvTraversal kTraversals[] = {
+    {"Group", traverseGroup},
+    {"Separator", traverseSeparator},
+    {"TransformSeparator", traverseTransformSeparator},
+    {"Cube", traverseLeafNode, 0, createZmCubeLeaf},
+    {"Cone", traverseLeafNode, 0, createZmConeLeaf},
+    {"Cylinder", traverseLeafNode, 0, createZmCylinderLeaf},
+    {"Sphere", traverseLeafNode, 0, createZmSphereLeaf},
+    {"DirectionalLight", traverseLeafNode, 0, createZmDirectionalLightLeaf, setZmDirectionalLightLocalRT},
+    {"PointLight", traverseLeafNode, 0, createZmPointLightLeaf, setZmPointLightLocalRT},
+    {"SpotLight", traverseLeafNode, 0, createZmSpotLightLeaf, setZmSpotLightLocalRT},
+    {"OrthographicCamera", traverseLeafNode, 0, createZmOrthographicCameraLeaf, setZmCameraLocalRT,
+     setZmCameraSpecialNode},
+    {"PerspectiveCamera", traverseLeafNode, 0, createZmPerspectiveCameraLeaf, setZmCameraLocalRT,
+     setZmCameraSpecialNode},
+    {"Coordinate3", traverseProperty, QV_COORDINATE3},
+    {"MaterialBinding", traverseProperty, QV_MATERIAL_BINDING},
+    {"Material", traverseProperty, QV_MATERIAL},
+    {"NormalBinding", traverseProperty, QV_NORMAL_BINDING},
+    {"Normal", traverseProperty, QV_NORMAL},
+    {"ShapeHints", traverseProperty, QV_SHAPE_HINTS},
+    {"TransparentTexture2", traverseProperty, QV_TRANSPARENT_TEXTURE2},
+    {"Texture2", traverseProperty, QV_TEXTURE2},
+    {"Texture2Transform", traverseProperty, QV_TEXTURE2_TRANSFORM},
+    {"TextureCoordinate2", traverseProperty, QV_TEXTURE_COORDINATE2},
+    {"Script", traverseProperty, QV_SCRIPT},
+    {"Attributes", traverseProperty, QV_ATTRIBUTES},
+    {"EventHandler", traverseProperty, QV_EVENT_HANDLER},
+    {"SporadicTask", traverseProperty, QV_SPORADIC_TASK},
+    {"PeriodicTask", traverseProperty, QV_PERIODIC_TASK},
+    {"CalendarTask", traverseProperty, QV_CALENDAR_TASK},
+    {"Movie2", traverseProperty, QV_MOVIE2},
+    {"Scale", traverseScale, QV_SCALE},
+    {"Translation", traverseTranslation},
+    {"Rotation", traverseRotation},
+    {"MatrixTransform", traverseMatrixTransform},
+    {"Transform", traverseTransform},
+};
+
+const QvTraversal* findTraversal(const char* typeName) {
+  for (const QvTraversal& row : kTraversals)
+    if (std::strcmp(row.typeName, typeName) == 0) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+int traverse(QvNode* node, QvState* state, ZmObj** object) {
+  *object = nullptr;
+  const QvTraversal* row = findTraversal(node->getTypeName());
+  if (row == nullptr) return 0;
+  return row->traverse(node, state, object, *row);
+}
+
+int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
+  const char* fn = "QvGroup::traverseStacking()";
+  state->push();
+  QvElement* worldRT = newWorldElement(state);
+  QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
+  if (localRT == nullptr) {
+    zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
+                                          : "Couldn't allocate memory for QvElement of worldRT.");
+    delete worldRT;
+    state->pop();
+    return -1;
+  }
+  state->addElement(QV_WORLD_RT, worldRT);
+  state->addElement(QV_LOCAL_RT, localRT);
+  int result = 0;
+  forEachChild(group, [&](QvNode* childNode) {
+    ZmObj* child = nullptr;
+    if (traverse(childNode, state, &child) != 0 || child == nullptr) {
+      if (qvStopFlag != 1) return true;
+      qvStopFlag = 0;
+      result = 1;
+      return false;
+    }
+    if (zmAddChild(parent, child) != 0) {
+      zmReportMessage("QvGroup::traverseStacking(): zmAddChild() failed.");
+      deleteObject(child, fn);
+      result = -1;
+      return false;
+    }
+    return true;
+  });
+  state->pop();
+  return result;
+}
+
+int zmSetBoundingCube(ZmObj* object) {
+  if (object->child == nullptr && object->leaf == nullptr) return -1;
+  zmRefreshBoundingCube(object);
+  return 0;
+}

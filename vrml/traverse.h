@@ -1,0 +1,56 @@
+// vrml/traverse.h -- the conversion of a parsed node tree into scene objects.
+//
+// Owns: `traverse`, which dispatches each node by its type name through one
+// table (kTraversals in traverse.cpp) to the conversion of its class; the
+// grouping nodes' level discipline (Group, Separator, TransformSeparator)
+// and the shared child loop; the shape, light and camera procedure (object,
+// leaf chain, attachments, placement, special registration); the pushing of
+// property nodes; the transform nodes' matrices; and the program-wide stop
+// flag with which an articulated-body Info node stops the enclosing group.
+// Node types without a row in the table (and unknown nodes) make no object
+// and change nothing; their conversions are added as rows.
+// It does not own the state (vrml/qvstate.h), the making of objects and
+// their attachments (vrml/objcreate.h), the leaves of particular node
+// classes (vrml/primitives.h, vrml/lightcam.h), nor the parse entry points
+// (vrml/parse.h).
+#ifndef LUMENFOLD_VRML_TRAVERSE_H
+#define LUMENFOLD_VRML_TRAVERSE_H
+
+#include <cstdint>
+
+class QvGroup;
+class QvNode;
+class QvState;
+struct ZmObj;
+
+// 1 while an articulated-body Info node asks the enclosing Group, Separator,
+// Switch or LOD to stop; the group that acts on it puts it back to 0. The
+// parse entry points clear it at the start of each outermost parse.
+extern int32_t qvStopFlag;
+
+/*
+ * traverse --
+ *   Converts one node (and what lies below it) with the state.
+ * Results:
+ *   0 on success, with the new object in *object (the caller owns it) or
+ *   null when the node makes none; non-zero on failure, with *object null
+ *   and nothing left behind.
+ */
+int traverse(QvNode* node, QvState* state, ZmObj** object);
+
+/*
+ * traverseStacking --
+ *   The child loop of Separator-like groups: opens a level with a copy of
+ *   the world matrix and an identity local matrix, appends each child's
+ *   object to parent, and closes the level.
+ * Results:
+ *   0; 1 when stopped by the stop flag; -1 when a matrix element cannot be
+ *   made or a child cannot be appended (the children appended so far stay).
+ */
+int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent);
+
+// -1 when the object has neither child nor leaf; else refreshes its
+// bounding cube and gives 0.
+int zmSetBoundingCube(ZmObj* object);
+
+#endif
