@@ -191,6 +191,41 @@ struct ZmCoreHooks {
   // failure. Unset: no body can be loaded (-1); the file is read as a plain
   // world.
   int (*kinNew)(ZmWorld* world, const char* bodyFile, const char* url, ZmObj** object);
+
+  // Viewer: zmNavSetGravity -- stores the gravity kind and switch (0 or 1)
+  // in the current world's navigation state, made with its defaults when
+  // the world has none. Unset: there is no navigation; the setting is lost.
+  void (*navSetGravity)(intptr_t kind, int on);
+
+  // Loading: zmExtractLha -- unpacks the named LHA archive into the
+  // temporary folder and enters its members in the current world's URL
+  // table, reporting its own failures; it takes over `owned`, an allocated
+  // copy of the name (zmFree). Unset: nothing is unpacked; the builder frees
+  // the copy.
+  void (*extractLha)(const char* archive, char* owned);
+
+  // Loading: zmSetNameOfWWW -- enters a URL in the current world's URL table
+  // and attaches its entry to the object as extension 9 (inline) or 10
+  // (anchor); 0 or -1, reported. Unset: the builder attaches the entry that
+  // wwwLoadFile gives (-1 when that is unset too).
+  int (*setNameOfWWW)(ZmObj* object, int type, const char* url);
+
+  // Loading: zmGetLocalNameOfWWW -- the local file of the URL entry held in
+  // the object's extension 9 or 10, fetched first when it has none; 0 with
+  // the name (owned by the entry) in *localFile, or -1. A URL that cannot be
+  // fetched is a warning, never a fatal error: a world file's failures do
+  // not close the program. Unset: nothing can be fetched (-1).
+  int (*getLocalNameOfWWW)(ZmObj* object, int type, const char** localFile);
+
+  // Media: zmNewSoundLeaf -- a new sound leaf (kind 22) with media's
+  // defaults, or null. Unset: the builder makes it with zmNewShape and the
+  // same defaults (channel 0, volumes 255, distance 20).
+  ZmLeaf* (*newSoundLeaf)();
+
+  // Media: zmAddSoundObj -- enters an object whose first leaf is a sound
+  // leaf in the world's sound objects and asks for its sound file; 0 or
+  // non-zero. Unset: nothing plays, the object is not entered (0).
+  int (*addSoundObj)(ZmWorld* world, ZmObj* object);
 };
 
 extern ZmCoreHooks zmCoreHooks;

@@ -4,11 +4,14 @@
 // message of the reader as it comes, then the world settings, the camera
 // table and each top object with its subtree: id, node-type name, name,
 // world translation and scale, flags, leaves by kind with counts, and
-// texture URLs. The last two lines are "objects N faces F" (every object
+// texture URLs; an inline's URL is read as a file name relative to FILE's
+// folder. The last two lines are "objects N faces F" (every object
 // and every face leaf of the world) and "box X0 Y0 Z0 X1 Y1 Z1", the union
 // of the top objects' bounding cubes in world coordinates ("box none" when
 // no top object has one). Exit status 0 when the world was built, 1 when
 // the parse failed, 2 for a wrong command line.
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -40,6 +43,22 @@ ZmUrlHash* wwwLoadFile(const char* url) {
 }
 
 const char* getUrl(ZmUrlHash* entry) { return entry->url.c_str(); }
+
+// Inline worlds: without the loading layer an inline's URL is a file name,
+// taken relative to the folder of the world file; nothing is fetched.
+std::string worldFolder;
+std::map<ZmUrlHash*, std::string> localFiles;
+
+int getLocalNameOfWWW(ZmObj* object, int type, const char** localFile) {
+  auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, type));
+  if (entry == nullptr) return -1;
+  std::string path = entry->url.empty() || entry->url[0] == '/' ? entry->url : worldFolder + entry->url;
+  if (access(path.c_str(), R_OK) != 0) return -1;
+  std::string& kept = localFiles[entry];
+  kept = path;
+  *localFile = kept.c_str();
+  return 0;
+}
 
 int printMessage(const char* text) {
   std::fputs(text, stdout);
@@ -162,6 +181,9 @@ int main(int argc, char** argv) {
   zmCoreHooks.notifyMessage = printMessage;
   zmCoreHooks.wwwLoadFile = wwwLoadFile;
   zmCoreHooks.getUrl = getUrl;
+  zmCoreHooks.getLocalNameOfWWW = getLocalNameOfWWW;
+  const std::string worldFile(argv[1]);
+  worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
   ZmWorld* world = zmNewWorld(argv[1]);
   if (world == nullptr) return 1;
   zmSetCurrentWorld(world);

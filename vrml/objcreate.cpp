@@ -1,97 +1,19 @@
-// vrml/objcreate.cpp -- objects, attachments, materials and matrix builders.
+// vrml/objcreate.cpp -- objects, materials and matrix builders.
 #include "vrml/objcreate.h"
 
 #include <cmath>
 
-#include "core/event.h"
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/material.h"
 #include "core/memory.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "vrml/attachments.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
 
 namespace {
-
-// ------------------------------------------------ values of the extension nodes
-
-// Handler script type: the file's ScriptType minus one (PYTHON 0 ... INLINE
-// 5); -1, which no scripting language answers to, for an unknown type.
-int scriptTypeOf(const QvSFEnum& field, const char* unknownMessage) {
-  if (field.value >= QvScriptType::PYTHON && field.value <= QvScriptType::INLINE) return field.value - 1;
-  zmReportMessage("%s", unknownMessage);
-  return -1;
-}
-
-char* copyOf(const QvSFString& field) { return zmStrdup(field.value.getString()); }
-
-// The handler's event mask: bits 0 to 21 of the node's mask, with
-// RIGHT_BUTTON_DOWN handed out as PICK.
-uint32_t eventMaskOf(const QvEventHandler* handler) {
-  const uint32_t from = ZM_EVENT_RIGHT_BUTTON_DOWN, to = ZM_EVENT_PICK;
-  uint32_t mask = 0;
-  for (int bit = 0; bit <= 21; ++bit) {
-    uint32_t b = 1u << bit;
-    if ((static_cast<uint32_t>(handler->eventType.value) & b) == 0) continue;
-    mask |= (b == from) ? to : b;
-  }
-  return mask;
-}
-
-// Frees each non-null text.
-void freeAll(std::initializer_list<char*> texts) {
-  for (char* t : texts) zmFree(t);
-}
-
-// --------------------------------------------------------------- tasks
-
-struct TaskFields {
-  const QvSFString *fileName, *userData, *function;
-  const QvSFLong* millisecond;
-  int scriptType;
-};
-
-TaskFields taskFieldsOf(QvNode* node) {
-  if (auto* s = dynamic_cast<QvSporadicTask*>(node))
-    return {&s->filename, &s->userData, &s->function, &s->millisecond,
-            scriptTypeOf(s->scriptType, "QvSporadicTask::getZmScriptType() : Unknown scriptType.")};
-  auto* p = static_cast<QvPeriodicTask*>(node);
-  return {&p->filename, &p->userData, &p->function, &p->millisecond,
-          scriptTypeOf(p->scriptType, "QvPeriodicTask::getZmScriptType() : Unknown scriptType.")};
-}
-
-// The SporadicTask and PeriodicTask loops: one time-out handler per pending
-// node, most recent first.
-void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeating, const char* fn) {
-  while (QvElement* element = state->getTopElement(stack)) {
-    if (element->node == nullptr) {
-      zmReportMessage("%s: %s", fn, "pEltObj->data is null.");
-      return;
-    }
-    TaskFields task = taskFieldsOf(element->node);
-    char* fileName = copyOf(*task.fileName);
-    char* function = fileName ? copyOf(*task.function) : nullptr;
-    char* userData = function ? copyOf(*task.userData) : nullptr;
-    if (userData == nullptr) {
-      freeAll({fileName, function});
-      return;
-    }
-    ZmTimeOutHandlerList* handler =
-        zmCoreHooks.addTimeOutHandler
-            ? zmCoreHooks.addTimeOutHandler(object, fileName, task.millisecond->value, task.scriptType,
-                                            function, userData, repeating)
-            : nullptr;
-    freeAll({fileName, function, userData});
-    if (handler == nullptr) {
-      zmReportMessage("%s: %s", fn, "zmAddTimeOutHandler() failed.");
-      return;
-    }
-    state->popElement(stack);
-  }
-}
 
 // ------------------------------------------------------------ materials
 
@@ -147,10 +69,8 @@ void resetMaterial(ZmMaterial* material) {
 
 ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName) {
   const char* fn = "QvNode::createZmObj()";
-  const auto* attributes = static_cast<const QvAttributes*>(state->getTopNode(QV_ATTRIBUTES));
-  int needId = attributes ? (attributes->assignId.value ? 1 : 0) : 0;
   ZmObj* object = nullptr;
-  if (zmNewZmObj(state->getWorld(), &object, needId) != 0) {
+  if (zmNewZmObj(state->getWorld(), &object, getZmAssignId(state)) != 0) {
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for ZmObj.");
     return nullptr;
   }
@@ -174,151 +94,6 @@ ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName) {
     cube.local_max = cube.p_local_max = {0.5f, 0.5f, 0.5f};
   }
   return object;
-}
-
-// --------------------------------------------------------- attachments
-
-void setZmAttributes(QvState* state, ZmObj* object, ZmLeaf* chain) {
-  const char* fn = "QvNode::setZmAttributes()";
-  QvElement* element = state->getTopElement(QV_ATTRIBUTES);
-  if (element == nullptr) return;
-  const auto* node = static_cast<const QvAttributes*>(element->node);
-  if (node == nullptr) {
-    zmReportMessage("%s: %s", fn, "pEltObj->data is null.");
-    return;
-  }
-  char* comment = copyOf(node->comment);
-  if (comment == nullptr) return;
-  if (zmNameObject(object, object->comment[1] ? object->comment[1] : "") == nullptr) {
-    zmFree(comment);
-    zmReportMessage("%s: %s", fn, "zmNameObject() failed.");
-    return;
-  }
-  if (comment[0] != '\0') {
-    zmFree(object->comment[3]);
-    object->comment[3] = comment;
-  } else {
-    zmFree(comment);
-  }
-  const struct { const QvSFBool& field; uint32_t bit; } flags[] = {
-      {node->visible, ZM_OBJ_VISIBLE}, {node->grasp, ZM_OBJ_GRASP}, {node->solid, ZM_OBJ_SOLID},
-      {node->collision, ZM_OBJ_COLLISION}, {node->mobile, ZM_OBJ_MOBILE},
-  };
-  for (const auto& flag : flags) {
-    if (flag.field.value == 1) object->obj_flags |= flag.bit; else object->obj_flags &= ~flag.bit;
-  }
-  for (ZmLeaf* leaf = chain; leaf; leaf = leaf->next) {
-    if (!zmIsShapeLeaf(leaf) || leaf->kind == ZM_LEAF_SOUND) continue;
-    auto* shape = static_cast<ZmShape*>(leaf);
-    if (node->backface.value == 1) shape->leafFlags |= ZM_LEAF_BACKFACE; else shape->leafFlags &= ~ZM_LEAF_BACKFACE;
-    if (node->gouraud.value == 1) shape->leafFlags |= ZM_LEAF_GOURAUD; else shape->leafFlags &= ~ZM_LEAF_GOURAUD;
-  }
-  state->popElement(QV_ATTRIBUTES);
-}
-
-void setZmScript(QvState* state, ZmObj* object) {
-  const char* fn = "QvNode::setZmScript()";
-  while (QvElement* element = state->getTopElement(QV_SCRIPT)) {
-    const auto* node = static_cast<const QvScript*>(element->node);
-    if (node == nullptr) {
-      zmReportMessage("QvNode::setZmScript(): pEltObj->data is null.");
-      return;
-    }
-    char* procedure = zmPFconvCR(node->procedure.value.getString());
-    if (procedure == nullptr) return;
-    int scriptType = scriptTypeOf(node->scriptType, "QvScript::getZmScriptType: Unknown script type.");
-    if (procedure[0] == '\0') {
-      zmFree(procedure);
-      zmReportWarning("%s : %s", fn, "procedure is ignore for non-strings.");
-      return;
-    }
-    char* result = nullptr;
-    int evaluated = zmCoreHooks.scriptEvalStr
-                        ? zmCoreHooks.scriptEvalStr(object->world, scriptType, procedure, &result)
-                        : -1;
-    zmFree(procedure);
-    if (evaluated != 0) {
-      zmReportMessage("QvNode::setZmScript(): zmScriptEvalStr() failed.");
-      return;
-    }
-    state->popElement(QV_SCRIPT);
-  }
-}
-
-void setZmEventHandler(QvState* state, ZmObj* object) {
-  const char* fn = "QvNode::setZmEventHandler()";
-  while (QvElement* element = state->getTopElement(QV_EVENT_HANDLER)) {
-    const auto* node = static_cast<const QvEventHandler*>(element->node);
-    if (node == nullptr) {
-      zmReportMessage("QvNode::setZmEventHandler(): pEltObj->data is null.");
-      return;
-    }
-    char* fileName = copyOf(node->filename);
-    char* function = fileName ? copyOf(node->function) : nullptr;
-    char* userData = function ? copyOf(node->userData) : nullptr;
-    char* action = userData ? copyOf(node->actionObject) : nullptr;
-    if (action == nullptr) {
-      freeAll({fileName, function, userData});
-      return;
-    }
-    int scriptType = scriptTypeOf(node->scriptType, "QvEventHandler::getZmScriptType: Unknown scriptType");
-    int added = zmCoreHooks.addEventHandler
-                    ? zmCoreHooks.addEventHandler(object, fileName, eventMaskOf(node), scriptType,
-                                                  function, userData, action)
-                    : -1;
-    freeAll({fileName, function, userData, action});
-    if (added != 0) {
-      zmReportMessage("%s: %s", fn, "zmAddEventHandler() failed.");
-      return;
-    }
-    state->popElement(QV_EVENT_HANDLER);
-  }
-  ZmEvent event = {};
-  event.type = ZM_EVENT_CREATE_NOTIFY;
-  if (zmCoreHooks.callEventHandler && zmCoreHooks.callEventHandler(object, &event) != 0)
-    zmReportMessage("%s: %s", fn, "zmCallEventHandler() failed.");
-}
-
-void setZmSporadicTask(QvState* state, ZmObj* object) {
-  setZmTimeOutTasks(state, object, QV_SPORADIC_TASK, 0, "QvNode::setZmSporadicTask()");
-}
-
-void setZmPeriodicTask(QvState* state, ZmObj* object) {
-  setZmTimeOutTasks(state, object, QV_PERIODIC_TASK, 1, "QvNode::setZmPeriodicTask()");
-}
-
-// Calendar tasks never reach the object: each pending one is read, warned
-// about and taken off.
-void setZmCalendarTask(QvState* state, ZmObj*) {
-  const char* fn = "QvNode::setZmCalendarTask()";
-  while (QvElement* element = state->getTopElement(QV_CALENDAR_TASK)) {
-    const auto* node = static_cast<const QvCalendarTask*>(element->node);
-    if (node == nullptr) {
-      zmReportMessage("%s: %s", fn, "pEltObj->data is null.");
-      return;
-    }
-    char* fileName = copyOf(node->filename);
-    char* date = fileName ? copyOf(node->date) : nullptr;
-    char* userData = date ? copyOf(node->userData) : nullptr;
-    char* function = userData ? copyOf(node->function) : nullptr;
-    if (function == nullptr) {
-      freeAll({fileName, date, userData});
-      return;
-    }
-    scriptTypeOf(node->scriptType, "QvCalendarTask::getZmScriptType() : Unknown scriptType.");
-    zmReportWarning("%s : %s", fn, "The CalendarTask cannot set in the ZmObj.");
-    freeAll({fileName, date, userData, function});
-    state->popElement(QV_CALENDAR_TASK);
-  }
-}
-
-void applyZmAttachments(QvState* state, ZmObj* object, ZmLeaf* chain) {
-  setZmAttributes(state, object, chain);
-  setZmScript(state, object);
-  setZmEventHandler(state, object);
-  setZmSporadicTask(state, object);
-  setZmPeriodicTask(state, object);
-  setZmCalendarTask(state, object);
 }
 
 // ----------------------------------------------------------- materials

@@ -1,13 +1,12 @@
 // vrml/objcreate.h -- scene objects made from parsed nodes.
 //
 // Owns: the making of a node's ZmObj (createZmObj: matrices, scale, type
-// code, name, flags), the six attachments that consume the pending
-// Attributes, Script, EventHandler and task elements of the traversal state,
-// the materials and material binding given to shape leaves, and the small
-// matrix builders of the transform, light and camera nodes.
-// It does not own the traversal order (vrml/traverse.h), the textures of
-// shape leaves (vrml/texture.h), nor what the upper layers do with the
-// scripts, handlers and time-outs handed to them through core/hooks.h.
+// code, name, flags), the materials and material binding given to shape
+// leaves, and the small matrix builders of the transform, light and camera
+// nodes.
+// It does not own the traversal order (vrml/traverse.h), the attachments
+// that consume the pending behaviour nodes (vrml/attachments.h), nor the
+// textures of shape leaves (vrml/texture.h).
 //
 // These are the node operations that the builder gives every node class;
 // they take the node as their first argument because the parsed node
@@ -18,6 +17,7 @@
 #include <cstdint>
 
 #include "core/vecmath.h"
+#include "vrml/attachments.h"  // the attachments every made object receives
 
 class QvNode;
 class QvState;
@@ -40,15 +40,6 @@ struct ZmObj;
  */
 ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName);
 
-// The six attachments, in the order a traversal applies them. Each reports
-// its own failures; what failed stays pending for the next object.
-void setZmAttributes(QvState* state, ZmObj* object, ZmLeaf* chain);
-void setZmScript(QvState* state, ZmObj* object);
-void setZmEventHandler(QvState* state, ZmObj* object);  // then sends CREATE_NOTIFY
-void setZmSporadicTask(QvState* state, ZmObj* object);
-void setZmPeriodicTask(QvState* state, ZmObj* object);
-void setZmCalendarTask(QvState* state, ZmObj* object);
-void applyZmAttachments(QvState* state, ZmObj* object, ZmLeaf* chain);
 
 // The material of a shape leaf from the top Material element, or the
 // default. An empty list in the node gives that attribute's default value.

@@ -237,6 +237,14 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
   return body;
 }
 
+int setKinemation(const QvInfo* node, QvState*) {
+  if (kinemationMode != 1) return 0;
+  const char* bodyFile = node->string.value.getString();
+  if (bodyFile == nullptr || bodyFile[0] == '\0') return 0;
+  zmParseSetKinemationFile(bodyFile);
+  return 1;
+}
+
 // ------------------------------------------------------------- placing
 
 int makeItTopObjInWorld(ZmObj* object, const char* fileName, ZmObj** placed) {

@@ -13,7 +13,9 @@
 #ifndef LUMENFOLD_VRML_PARSE_H
 #define LUMENFOLD_VRML_PARSE_H
 
+class QvInfo;
 class QvNode;
+class QvState;
 struct ZmObj;
 struct ZmWorld;
 struct ZmTopObjList;
@@ -65,6 +67,16 @@ int zmParseVRMLAddToObj(const char* fileName, ZmObj* parent, ZmObj** object);
 void zmParseSetKinemationFile(const char* fileName);
 // The body object for the VRML file, or null (reported).
 ZmObj* parseKinemation(const char* fileName, ZmWorld* world);
+
+/*
+ * setKinemation --
+ *   The "Kinemation" Info node: while bodies are honoured (not during the
+ *   re-read of a file as a plain world), a non-empty string names the body
+ *   file for the parse under way.
+ * Results:
+ *   1 when it named a body file (the caller then sets the stop flag), else 0.
+ */
+int setKinemation(const QvInfo* node, QvState* state);
 
 // Placing: a Separator is unwrapped into its children; an empty one is
 // deleted and gives no object. 0 or -1 (the object deleted).

@@ -58,6 +58,10 @@ void setZmTexture(QvState* state, ZmTexture* texture) {
     zmReportMessage("%s: setZmTextureCoordinate2() failed.", kTextureFn);
     return;
   }
+  setZmTextureImage(state, texture);
+}
+
+void setZmTextureImage(QvState* state, ZmTexture* texture) {
   if (setZmTextureMovie(state, texture) == 0) return;
   QvElement* element = state->getTopElement(QV_TEXTURE2);
   if (element == nullptr) {

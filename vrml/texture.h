@@ -25,6 +25,9 @@ struct ZmUrlHash;
  *   stay pending for the following shapes, except failed movies.
  */
 void setZmTexture(QvState* state, ZmTexture* texture);
+// The image step of setZmTexture alone, for leaves that make their own
+// texture coordinates (face and line sets) and need not copy the state's.
+void setZmTextureImage(QvState* state, ZmTexture* texture);
 void setZmTransparentTexture(QvState* state, ZmTexture* texture);
 // The texture transform of the top Texture2Transform element; unchanged
 // when there is none.

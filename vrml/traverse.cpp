@@ -9,11 +9,18 @@
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
+#include "vrml/asciitext.h"
+#include "vrml/faceset.h"
 #include "vrml/lightcam.h"
+#include "vrml/lineset.h"
 #include "vrml/objcreate.h"
 #include "vrml/primitives.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/sound.h"
+#include "vrml/switchlod.h"
+#include "vrml/worldinfo.h"
+#include "vrml/wwwnodes.h"
 
 int32_t qvStopFlag = 0;
 
@@ -23,7 +30,8 @@ struct QvTraversal;
 using TraverseFn = int (*)(QvNode* node, QvState* state, ZmObj** object, const QvTraversal& row);
 
 // One node type's conversion. Shape, light and camera rows name the three
-// operations of their class; property rows name their stack.
+// operations of their class; property rows name their stack; face and line
+// sets name the operation that hangs their leaves on the object.
 struct QvTraversal {
   const char* typeName;
   TraverseFn traverse;
@@ -31,6 +39,7 @@ struct QvTraversal {
   ZmLeaf* (*createZmLeaf)(const QvNode* node, QvState* state);
   void (*setZmNodeLocalRT)(const QvNode* node, ZmRT* m);
   ZmObj* (*setZmSpecialNode)(const QvNode* node, QvState* state, ZmObj* object, ZmLeaf* leaf);
+  int (*createAndAddLeaves)(const QvNode* node, QvState* state, ZmObj* object);
 };
 
 const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
@@ -100,9 +109,11 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
   return 0;
 }
 
-int traverseSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
-  const char* fn = "QvSeparator::traverse";
-  ZmObj* object = createZmObj(node, state, "Separator");
+// The Separator procedure, shared with Switch, which leaves out the
+// bounding-cube check.
+int traverseSeparatorLike(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row, const char* fn,
+                          bool checkBox) {
+  ZmObj* object = createZmObj(node, state, row.typeName);
   if (object == nullptr) {
     zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
     return -1;
@@ -112,7 +123,7 @@ int traverseSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTravers
     deleteObject(object, fn);
     return -1;
   }
-  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, "Separator", kNoLeafText);
+  if (checkBox && zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, row.typeName, kNoLeafText);
   if (row.setZmSpecialNode) {
     object = row.setZmSpecialNode(node, state, object, nullptr);
     if (object == nullptr) {
@@ -122,6 +133,14 @@ int traverseSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTravers
   }
   *out = object;
   return 0;
+}
+
+int traverseSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
+  return traverseSeparatorLike(node, state, out, row, "QvSeparator::traverse", true);
+}
+
+int traverseSwitch(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
+  return traverseSeparatorLike(node, state, out, row, "QvSwitch::traverse", false);
 }
 
 int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
@@ -203,6 +222,29 @@ int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversa
   return 0;
 }
 
+// IndexedFaceSet and IndexedLineSet: many leaves, placed by the state's
+// matrices alone; the attachments come after the leaves.
+int traverseIndexedSet(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
+  const char* type = row.typeName;
+  ZmObj* object = createZmObj(node, state, type);
+  if (object == nullptr) {
+    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmObj.");
+    return -1;
+  }
+  if (row.createAndAddLeaves(node, state, object) != 0) {
+    zmReportWarning("%s::traverse(): %s", type, "createAndAddLeaves() failed.");
+    zmReportMessage("%s::traverse(): at line %ld", type, node->lineNum);
+    if (zmDeleteZmObj(object) != 0) zmReportMessage("%s::traverse(): %s", type, "zmDeleteZmObj() failed.");
+    return -1;
+  }
+  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
+  applyZmAttachments(state, object, object->leaf);
+  *out = object;
+  return 0;
+}
+
+int traverseInfoNode(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) { return traverseInfo(node, state); }
+
 // ------------------------------------------------------ property nodes
 
 int traverseProperty(QvNode* node, QvState* state, ZmObj**, const QvTraversal& row) {
@@ -271,13 +313,27 @@ int traverseTransform(QvNode* node, QvState* state, ZmObj**, const QvTraversal&)
   return applyTransform(state, m);
 }
 
+// A row for a conversion that its own module owns whole.
+template <int (*Convert)(QvNode*, QvState*, ZmObj**)>
+int traverseBy(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
+  return Convert(node, state, out);
+}
+
 // The conversions by node type. Types missing here make no object: PointSet
-// by design, and Switch, LOD, WWWAnchor, WWWInline, Info, IndexedFaceSet,
-// IndexedLineSet, AsciiText and AmbientSound until their rows are added.
+// by design.
 constexpr QvTraversal kTraversals[] = {
     {"Group", traverseGroup},
     {"Separator", traverseSeparator},
     {"TransformSeparator", traverseTransformSeparator},
+    {"Switch", traverseSwitch, 0, nullptr, nullptr, setZmSwitchSpecialNode},
+    {"LOD", traverseBy<traverseLOD>},
+    {"WWWAnchor", traverseBy<traverseWWWAnchor>},
+    {"WWWInline", traverseBy<traverseWWWInline>},
+    {"AmbientSound", traverseLeafNode, 0, createZmAmbientSoundLeaf, nullptr, setZmAmbientSoundSpecialNode},
+    {"Info", traverseInfoNode},
+    {"IndexedFaceSet", traverseIndexedSet, 0, nullptr, nullptr, nullptr, createAndAddFaceSetLeaves},
+    {"IndexedLineSet", traverseIndexedSet, 0, nullptr, nullptr, nullptr, createAndAddLineSetLeaves},
+    {"AsciiText", traverseLeafNode, 0, createZmAsciiTextLeaf},
     {"Cube", traverseLeafNode, 0, createZmCubeLeaf},
     {"Cone", traverseLeafNode, 0, createZmConeLeaf},
     {"Cylinder", traverseLeafNode, 0, createZmCylinderLeaf},

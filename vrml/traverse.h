@@ -2,7 +2,7 @@
 //
 // Owns: `traverse`, which dispatches each node by its type name through one
 // table (kTraversals in traverse.cpp) to the conversion of its class; the
-// grouping nodes' level discipline (Group, Separator, TransformSeparator)
+// grouping nodes' level discipline (Group, Separator, Switch, TransformSeparator)
 // and the shared child loop; the shape, light and camera procedure (object,
 // leaf chain, attachments, placement, special registration); the pushing of
 // property nodes; the transform nodes' matrices; and the program-wide stop
@@ -10,9 +10,12 @@
 // Node types without a row in the table (and unknown nodes) make no object
 // and change nothing; their conversions are added as rows.
 // It does not own the state (vrml/qvstate.h), the making of objects and
-// their attachments (vrml/objcreate.h), the leaves of particular node
-// classes (vrml/primitives.h, vrml/lightcam.h), nor the parse entry points
-// (vrml/parse.h).
+// their attachments (vrml/objcreate.h, vrml/attachments.h), the leaves of
+// particular node classes (vrml/primitives.h, vrml/lightcam.h,
+// vrml/faceset.h, vrml/lineset.h, vrml/asciitext.h, vrml/sound.h), the
+// Switch and LOD records (vrml/switchlod.h), anchors and inline worlds
+// (vrml/wwwnodes.h), the Info settings (vrml/worldinfo.h), nor the parse
+// entry points (vrml/parse.h).
 #ifndef LUMENFOLD_VRML_TRAVERSE_H
 #define LUMENFOLD_VRML_TRAVERSE_H
 

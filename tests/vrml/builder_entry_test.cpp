@@ -99,7 +99,10 @@ TEST(SceneDumpTool, PrintsTheExpectedSummaryForEachFixture) {
     const char* name;
     int status;
   } cases[] = {{"three_cubes", 0},     {"transforms", 0},   {"material_scope", 0},
-               {"group_transform", 0}, {"textures", 0},     {"unknown_node", 1}};
+               {"group_transform", 0}, {"textures", 0},     {"unknown_node", 1},
+               {"faceset_quad_triangle", 0}, {"faceset_bindings", 0}, {"faceset_bad_indices", 0},
+               {"lineset", 0},         {"lights_cameras", 0}, {"world_info", 0},
+               {"inline_world", 0}};
   for (const Case& c : cases) {
     std::string base = std::string(LUMENFOLD_TEST_DATA) + "/worlds/" + c.name;
     FILE* pipe = popen((tool + " " + base + ".wrl").c_str(), "r");

@@ -1,0 +1,209 @@
+// tests/vrml/builder_faceset_test.cpp -- IndexedFaceSet conversion: faces,
+// vertex order, material and normal bindings, and indices that lie outside
+// their lists.
+#include <vector>
+
+#include "builder_fixture.h"
+#include "core/bounds.h"
+
+namespace {
+
+std::vector<const ZmFace*> facesOf(const ZmObj* object) {
+  std::vector<const ZmFace*> faces;
+  for (const ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next) {
+    EXPECT_EQ(leaf->kind, ZM_LEAF_FACE);
+    faces.push_back(static_cast<const ZmFace*>(leaf));
+  }
+  return faces;
+}
+
+std::vector<ZmVec3> points(const ZmMFVec3f& list) { return {list.values, list.values + list.count}; }
+
+void expectVec(const ZmVec3& v, float x, float y, float z) {
+  EXPECT_NEAR(v.x, x, 1e-5);
+  EXPECT_NEAR(v.y, y, 1e-5);
+  EXPECT_NEAR(v.z, z, 1e-5);
+}
+
+// Red, green and blue diffuse components of material entry i.
+std::vector<float> diffuse(const ZmFace* face, int i) {
+  const ZmSFColor& c = face->material.diffuse_color.values[i];
+  return {c.r, c.g, c.b};
+}
+
+const std::vector<float> kRed = {1, 0, 0}, kGreen = {0, 1, 0}, kBlue = {0, 0, 1};
+
+}  // namespace
+
+TEST_F(BuilderTest, QuadAndTriangleWithDefaultBindings) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_quad_triangle.wrl").c_str(), world), 0);
+  ZmObj* object = named("QuadAndTriangle");
+  EXPECT_EQ(object->vrmlType, ZM_VRML_INDEXED_FACE_SET);
+  std::vector<const ZmFace*> faces = facesOf(object);
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0]->vertex.count, 4);
+  EXPECT_EQ(faces[1]->vertex.count, 3);
+  expectVec(faces[1]->vertex.values[1], 2, 0, 0);
+  for (const ZmFace* face : faces) {
+    EXPECT_EQ(face->materialBinding, 1);
+    EXPECT_EQ(face->material.count, 1);
+    EXPECT_FLOAT_EQ(face->material.ambient_color.values[0].r, 0.2f);
+    EXPECT_FLOAT_EQ(face->material.diffuse_color.values[0].g, 0.8f);
+    EXPECT_FLOAT_EQ(face->material.shininess.values[0], 0.2f);
+    EXPECT_EQ(face->normalBinding, 7);
+    EXPECT_EQ(face->face_type, 1);
+    ASSERT_EQ(face->normal.count, face->vertex.count);
+    for (const ZmVec3& n : points(face->normal)) expectVec(n, 0, 0, 1);
+    ASSERT_EQ(face->texture.uv.count, face->vertex.count);
+    EXPECT_FLOAT_EQ(face->texture.uv.values[2].x, 0.0f);  // the one default texture coordinate
+  }
+  const ZmBoundingCube* cube = zmGetBoundingCube(object);
+  expectVec(cube->local_max, 2, 1, 0);
+}
+
+TEST_F(BuilderTest, PerFaceMaterialsWrapAndIndexedOnesTakeRecordZeroForNegatives) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bindings.wrl").c_str(), world), 0);
+  std::vector<const ZmFace*> perFace = facesOf(named("PerFace"));
+  ASSERT_EQ(perFace.size(), 4u);
+  const std::vector<float> wanted[] = {kRed, kGreen, kBlue, kRed};
+  for (size_t f = 0; f < perFace.size(); ++f) {
+    EXPECT_EQ(perFace[f]->materialBinding, 5);
+    EXPECT_EQ(diffuse(perFace[f], 0), wanted[f]) << "face " << f;
+  }
+  std::vector<const ZmFace*> indexed = facesOf(named("PerFaceIndexed"));
+  ASSERT_EQ(indexed.size(), 2u);
+  EXPECT_EQ(diffuse(indexed[0], 0), kBlue);
+  EXPECT_EQ(diffuse(indexed[1], 0), kRed);
+  // Normal 1 for face 0; face 1's index 7 is past the list, so it is calculated.
+  EXPECT_EQ(indexed[0]->normalBinding, 5);
+  ASSERT_EQ(indexed[0]->normal.count, 1);
+  expectVec(indexed[0]->normal.values[0], 0, 0, -1);
+  expectVec(indexed[1]->normal.values[0], 0, 0, 1);
+}
+
+TEST_F(BuilderTest, PerVertexBindingsCountVerticesAcrossFaces) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bindings.wrl").c_str(), world), 0);
+  std::vector<const ZmFace*> faces = facesOf(named("PerVertex"));
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0]->materialBinding, 7);
+  ASSERT_EQ(faces[1]->material.count, 3);
+  // Vertices 3, 4, 5 in file order: materials 0, 1, 2 modulo three.
+  EXPECT_EQ(diffuse(faces[1], 0), kRed);
+  EXPECT_EQ(diffuse(faces[1], 2), kBlue);
+  // PER_VERTEX normals go by the position in coordIndex, and only to faces
+  // that start inside normalIndex; the second face gets its own normal.
+  EXPECT_EQ(faces[0]->normalBinding, 7);
+  expectVec(faces[0]->normal.values[0], 1, 0, 0);
+  expectVec(faces[0]->normal.values[2], 0, 0, 1);
+  for (const ZmVec3& n : points(faces[1]->normal)) expectVec(n, 0, 0, 1);
+}
+
+TEST_F(BuilderTest, ClockwiseFaceIsStoredReversedAndIndexedListsFollowTheirVertex) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bindings.wrl").c_str(), world), 0);
+  std::vector<const ZmFace*> faces = facesOf(named("Clockwise"));
+  ASSERT_EQ(faces.size(), 1u);
+  const ZmFace* face = faces[0];
+  EXPECT_EQ(face->face_type, 0);
+  std::vector<ZmVec3> corners = points(face->vertex);
+  ASSERT_EQ(corners.size(), 4u);
+  expectVec(corners[0], 0, 1, 0);  // coordinate 3 first
+  expectVec(corners[3], 0, 0, 0);
+  // Stored vertex 0 came from position 3: material index -4 (record 0) and
+  // normal index 9 (past the list: the face normal, which now faces -z).
+  EXPECT_EQ(diffuse(face, 0), kRed);
+  EXPECT_EQ(diffuse(face, 1), kBlue);
+  EXPECT_EQ(diffuse(face, 3), kRed);
+  expectVec(face->normal.values[0], 0, 0, -1);
+  expectVec(face->normal.values[1], 0, 0, 1);
+  expectVec(face->normal.values[3], 1, 0, 0);
+}
+
+TEST_F(BuilderTest, UnsupportedOrInsufficientBindingsDropTheFaceSetWithTheirWarnings) {
+  struct Case {
+    const char* body;
+    const char* warning;
+  } cases[] = {
+      {"MaterialBinding { }", "QvFaceTable::setMaterialsOfFacesOrVertices(): non-supported material binding type."},
+      {"MaterialBinding { value PER_FACE_INDEXED }",
+       "QvFaceTable::setMaterialsPerFaceIndexed(): not enough color info for all faces."},
+      {"MaterialBinding { value PER_VERTEX_INDEXED }",
+       "QvFaceTable::setMaterialsPerVertexIndexedInFace(): run out of materialIndex."},
+      {"NormalBinding { value OVERALL }",
+       "QvFaceTable::setNormalsOfFacesOrVertices(): no normal is defined when normalBinding = OVERALL."},
+      {"MaterialBinding { value NONE } NormalBinding { value NONE } Coordinate3 { point [ ] }",
+       "QvFaceTable::setCoords(): Coordinate3 has no coordinates."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    builderMessages.clear();
+    ASSERT_EQ(build(std::string("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 1 1 0 ] } ") + c.body +
+                    " DEF F IndexedFaceSet { coordIndex [ 0, 1, 2, -1, 0, 2, 1 ] materialIndex [ 0 ] } Cube { } }"),
+              0);
+    EXPECT_TRUE(sawMessage(c.warning));
+    EXPECT_TRUE(sawMessage("IndexedFaceSet::traverse(): createAndAddLeaves() failed."));
+    for (ZmObj* top : topObjects()) EXPECT_EQ(zmFindObjInSubtree(top, "F"), nullptr);
+  }
+  EXPECT_TRUE(sawMessage("QvFaceTable::setInfoInQvMaterialBinding(): invalid value."));
+  EXPECT_TRUE(sawMessage("QvFaceTable::setInfoInQvNormalBinding(): invalid value."));
+}
+
+TEST_F(BuilderTest, FacesWithoutThreeUsableVerticesMakeNoLeafAndRefusedVerticesAreLeftOut) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bad_indices.wrl").c_str(), world), 0);
+  std::vector<const ZmFace*> faces = facesOf(named("Faces"));
+  // Six faces in the file: empty, (0 1 2), empty, (0 1), (0 9 1 -7 2), (9 8 0).
+  ASSERT_EQ(faces.size(), 2u);
+  for (const ZmFace* face : faces) {
+    ASSERT_EQ(face->vertex.count, 3);
+    EXPECT_EQ(face->normal.count, 3);
+    ASSERT_EQ(face->texture.uv.count, 3);
+    expectVec(face->vertex.values[2], 1, 1, 0);
+    // Texture coordinates run with the coordinates, clamped to the last one.
+    EXPECT_FLOAT_EQ(face->texture.uv.values[1].x, 1.0f);
+    EXPECT_FLOAT_EQ(face->texture.uv.values[2].x, 1.0f);
+    for (const ZmVec3& n : points(face->normal)) expectVec(n, 0, 0, 1);
+  }
+  EXPECT_TRUE(sawMessage("QvFaceTable::initFaces(): 0 found a face with less than three vertices."));
+  EXPECT_TRUE(sawMessage("QvFaceTable::initFaces(): 2 found a face with less than three vertices."));
+  EXPECT_TRUE(sawMessage("QvFaceTable::initFace(): invalid coordinate index."));
+  EXPECT_TRUE(sawMessage("QvFaceTable::calcNormalOfFace(): a face has less than three vertices."));
+}
+
+TEST_F(BuilderTest, TextureCoordinateIndicesOutsideTheListFallBackToTheFirst) {
+  ASSERT_EQ(build("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
+                  " TextureCoordinate2 { point [ 0 0, 1 0, 1 1 ] }"
+                  " DEF F IndexedFaceSet { coordIndex [ 0, 1, 2, 3 ] textureCoordIndex [ 2, 7, -3, 1 ] } }"),
+            0);
+  std::vector<const ZmFace*> faces = facesOf(named("F"));
+  ASSERT_EQ(faces.size(), 1u);
+  const ZmMFVec2f& uv = faces[0]->texture.uv;
+  ASSERT_EQ(uv.count, 4);
+  const float wantedU[] = {1, 0, 0, 1}, wantedV[] = {1, 0, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_FLOAT_EQ(uv.values[i].x, wantedU[i]) << i;
+    EXPECT_FLOAT_EQ(uv.values[i].y, wantedV[i]) << i;
+  }
+}
+
+TEST_F(BuilderTest, FaceSetWithoutCoordinatesFailsAndItsObjectIsDeleted) {
+  ASSERT_EQ(build("Separator { DEF Kept Cube { } DEF F IndexedFaceSet { coordIndex [ 0, 1, 2 ] } }"), 0);
+  EXPECT_TRUE(sawMessage("QvFaceTable::setCoords(): no Coordinate3 is defined."));
+  EXPECT_TRUE(sawMessage("QvIndexedFaceSet::createAndAddLeaves(): state info is insufficient."));
+  EXPECT_TRUE(sawMessage("IndexedFaceSet::traverse(): at line 2"));
+  ASSERT_EQ(topObjects().size(), 1u);
+  EXPECT_EQ(world->objectCount, 1);
+}
+
+TEST_F(BuilderTest, PerFaceNormalsRunOutIntoCalculatedOnes) {
+  ASSERT_EQ(build("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 0 1 0 ] }"
+                  " Normal { vector [ 0 1 0 ] } NormalBinding { value PER_FACE }"
+                  " DEF F IndexedFaceSet { coordIndex [ 0, 1, 2, -1, 0, 2, 1 ] } }"),
+            0);
+  std::vector<const ZmFace*> faces = facesOf(named("F"));
+  ASSERT_EQ(faces.size(), 2u);
+  for (const ZmFace* face : faces) {
+    EXPECT_EQ(face->normalBinding, 5);
+    ASSERT_EQ(face->normal.count, 1);
+  }
+  expectVec(faces[0]->normal.values[0], 0, 1, 0);
+  expectVec(faces[1]->normal.values[0], 0, 0, -1);
+}

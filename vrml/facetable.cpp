@@ -1,0 +1,716 @@
+// vrml/facetable.cpp -- the face and line tables.
+#include "vrml/facetable.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/fields.h"
+#include "core/material.h"
+#include "core/memory.h"
+#include "core/report.h"
+#include "core/vecmath.h"
+#include "vrml/qvnodes.h"
+#include "vrml/qvstate.h"
+
+// The words of one table class. Warnings go through zmReportWarning,
+// messages through zmReportMessage; a null text means the case is not
+// reported by that class.
+struct QvTableTexts {
+  const char* materialBindingInvalid;      // warning: NONE
+  const char* normalBindingInvalid;        // warning: NONE
+  const char* materialBindingNoNode;       // message and failure
+  const char* normalBindingNoNode;         // message and failure
+  const char* shapeHintsNoNode;            // message and failure
+  const char* noCoordinate3;               // warning
+  const char* coordinate3NoNode;           // message
+  const char* noCoordinates;               // warning
+  const char* coordsNoMemory;              // message
+  const char* normalNoNode;                // warning
+  const char* normalsNoMemory;             // message
+  const char* materialNoNode;              // warning
+  const char* materialsNoMemory;           // message
+  const char* defaultMaterialNoMemory;     // message
+  const char* texCoordNoNode;              // warning
+  const char* texCoordsNoMemory;           // message
+  const char* defaultTexCoordNoMemory;     // message
+  const char* noPolygons;                  // warning
+  const char* polygonsNoMemory;            // message
+  const char* verticesNoMemory;            // message
+  const char* invalidCoordIndex;           // warning
+  const char* unsupportedMaterialBinding;  // warning
+  const char* notEnoughMaterials;          // warning
+  const char* runOutOfMaterialIndex;       // warning
+  const char* noOverallNormal;             // warning
+  const char* shortPolygonNormal;          // warning
+};
+
+namespace {
+
+constexpr QvTableTexts kFaceTexts = {
+    "QvFaceTable::setInfoInQvMaterialBinding(): invalid value.",
+    "QvFaceTable::setInfoInQvNormalBinding(): invalid value.",
+    nullptr,
+    nullptr,
+    nullptr,
+    "QvFaceTable::setCoords(): no Coordinate3 is defined.",
+    "QvFaceTable::setCoords(): (QvCoordinate3 *)pElement->data is null.",
+    "QvFaceTable::setCoords(): Coordinate3 has no coordinates.",
+    "QvFaceTable::setCoords(): Couldn't allocate memory for coord.",
+    "QvFaceTable::setNormals(): (QvNormal *)pElement->data is null.",
+    "QvFaceTable::setNormals(): Couldn't allocate memory for norm.",
+    "QvFaceTable::setMaterials(): (QvMaterial *)pElement->data is null.",
+    "QvFaceTable::setMaterials(): Couldn't allocate memory for mat.",
+    "QvFaceTable::setDefaultMaterial(): Couldn't allocate memory for mat.",
+    "QvFaceTable::setTexCoords(): (QvTextureCoordinate2 *)pElement->data is null.",
+    "QvFaceTable::setTexCoords(): Couldn't allocate memory for texture coords.",
+    "QvFaceTable::setDefaultTexCoord(): Couldn't allocate memory for a texture coord.",
+    "QvFaceTable::initFaces(): no faces?",
+    "QvFaceTable::initFaces(): Couldn't allocate memory for faces.",
+    "QvFaceTable::initFace(): Couldn't allocate memory for Vertex.",
+    "QvFaceTable::initFace(): invalid coordinate index.",
+    "QvFaceTable::setMaterialsOfFacesOrVertices(): non-supported material binding type.",
+    "QvFaceTable::setMaterialsPerFaceIndexed(): not enough color info for all faces.",
+    "QvFaceTable::setMaterialsPerVertexIndexedInFace(): run out of materialIndex.",
+    "QvFaceTable::setNormalsOfFacesOrVertices(): no normal is defined when normalBinding = OVERALL.",
+    "QvFaceTable::calcNormalOfFace(): a face has less than three vertices.",
+};
+
+constexpr QvTableTexts kLineTexts = {
+    "QvLineTable::setInfoInQvMaterialBinding(): Invalid value.",
+    "QvLineTable::setInfoInQvNormalBinding(): Invalid value.",
+    "QvLineTable::setInfoInQvMaterialBinding(): (QvMaterialBinding *)pElement->data is null.",
+    "QvLineTable::setInfoInQvNormalBinding(): (QvNormalBinding *)pElement->data is null.",
+    "QvLineTable::setInfoInQvShapeHints(): (QvShapeHints *)pElement->data is null.",
+    "QvLineTable::setCoords(): No Coordinate3 is defined.",
+    "QvLineTable::setCoords(): (QvCoordinate3 *)pElement->data is null.",
+    "QvLineTable::setCoords(): Coordinate3 has no coordinates.",
+    "QvLineTable::setCoords(): Couldn't allocate memory for coord.",
+    "QvLineTable::setNormals(): (QvNormal *)pElement->data is null.",
+    "QvLineTable::setNormals(): Couldn't allocate memory for norm.",
+    "QvLineTable::setMaterials(): (QvMaterial *)pElement->data is null.",
+    "QvLineTable::setMaterials(): Couldn't allocate memory for mat.",
+    "QvLineTable::setDefaultMaterial(): Couldn't allocate memory for mat.",
+    "QvLineTable::setTexCoords(): (QvTextureCoordinate2 *)pElement->data is null.",
+    "QvLineTable::setTexCoords(): Couldn't allocate memory for texture coords.",
+    "QvLineTable::setDefaultTexCoord(): Couldn't allocate memory for a texture coord.",
+    "QvLineTable::initLines(): no lines?",
+    "QvLineTable::initLines(): Couldn't allocate memory for lines.",
+    "QvLineTable::initLine(): Couldn't allocate memory for Vertex.",
+    "QvLineTable::initLine(): Invalid coordinate index.",
+    "QvLineTable::setMaterialsOfLinesOrVertices(): non-supported material binding type.",
+    "QvLineTable::setMaterialsPerLineIndexed(): not enough color info for all lines.",
+    "QvLineTable::setMaterialsPerVertexIndexedInLine(): run out of materialIndex.",
+    "QvLineTable::setNormalsOfLinesOrVertices(): no normal is defined when normalBinding = OVERALL.",
+    "QvLineTable::calcNormalOfLine(): a line has less than three vertices.",
+};
+
+void warn(const char* text) { zmReportWarning("%s", text); }
+void message(const char* text) { zmReportMessage("%s", text); }
+
+// A binding node's value as a table code; `fallback` for DEFAULT.
+int32_t bindingCode(int32_t value, int32_t fallback) {
+  switch (value) {
+    case QvBinding::OVERALL: return QV_BIND_OVERALL;
+    case QvBinding::PER_PART:
+    case QvBinding::PER_FACE: return QV_BIND_PER_FACE;
+    case QvBinding::PER_PART_INDEXED:
+    case QvBinding::PER_FACE_INDEXED: return QV_BIND_PER_FACE_INDEXED;
+    case QvBinding::PER_VERTEX: return QV_BIND_PER_VERTEX;
+    case QvBinding::PER_VERTEX_INDEXED: return QV_BIND_PER_VERTEX_INDEXED;
+    default: return fallback;
+  }
+}
+
+template <class T> std::unique_ptr<T[]> allocate(int32_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
+
+// Copies n tuples of `width` floats; false when memory runs out.
+bool copyFloats(const float* source, int32_t n, int width, std::unique_ptr<float[]>* out) {
+  *out = allocate<float>(n * width);
+  if (*out == nullptr) return false;
+  std::copy(source, source + n * width, out->get());
+  return true;
+}
+
+// Element i of a list, its last element past the end, else the fallback.
+template <int N> void pick(const QvMFieldOf<float, N>& list, int32_t i, const float* fallback, float* out) {
+  const float* source = list.num > 0 ? &list.values[N * std::min(i, list.num - 1)] : fallback;
+  std::copy(source, source + N, out);
+}
+
+template <class T> T* zmAllocate(int32_t n) { return static_cast<T*>(zmMalloc(n * sizeof(T))); }
+
+void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], from[2]}; }
+
+}  // namespace
+
+// ------------------------------------------------------------------ setup
+
+QvGeometryTable::QvGeometryTable(const QvTableTexts& tableTexts) : texts(tableTexts) {}
+QvGeometryTable::~QvGeometryTable() = default;
+
+QvFaceTable::QvFaceTable() : QvGeometryTable(kFaceTexts) {}
+QvLineTable::QvLineTable() : QvGeometryTable(kLineTexts) {}
+
+int QvGeometryTable::init(QvState* state) {
+  const int results[] = {setMaterialBindingFrom(state), setNormalBindingFrom(state), setShapeHintsFrom(state),
+                         setCoords(state),   setNormals(state),           setMaterials(state),
+                         setTexCoords(state)};
+  for (int result : results)
+    if (result != 0) return -1;
+  return 0;
+}
+
+int QvGeometryTable::setMaterialBindingFrom(QvState* state) {
+  QvElement* element = state->getTopElement(QV_MATERIAL_BINDING);
+  materialBinding = QV_BIND_OVERALL;
+  if (element == nullptr) return 0;
+  const auto* node = static_cast<const QvMaterialBinding*>(element->node);
+  if (node == nullptr) {
+    if (texts.materialBindingNoNode == nullptr) return 0;
+    message(texts.materialBindingNoNode);
+    return -1;
+  }
+  if (node->value.value == QvBinding::NONE) {
+    warn(texts.materialBindingInvalid);
+    return 0;
+  }
+  materialBinding = bindingCode(node->value.value, QV_BIND_REFUSED);
+  return 0;
+}
+
+int QvGeometryTable::setNormalBindingFrom(QvState* state) {
+  QvElement* element = state->getTopElement(QV_NORMAL_BINDING);
+  normalBinding = QV_BIND_PER_VERTEX_INDEXED;
+  if (element == nullptr) return 0;
+  const auto* node = static_cast<const QvNormalBinding*>(element->node);
+  if (node == nullptr) {
+    if (texts.normalBindingNoNode == nullptr) return 0;
+    message(texts.normalBindingNoNode);
+    return -1;
+  }
+  if (node->value.value == QvBinding::NONE) {
+    warn(texts.normalBindingInvalid);
+    return 0;
+  }
+  normalBinding = bindingCode(node->value.value, QV_BIND_PER_VERTEX_INDEXED);
+  return 0;
+}
+
+// shapeType and creaseAngle play no part: nothing is smoothed.
+int QvGeometryTable::setShapeHintsFrom(QvState* state) {
+  QvElement* element = state->getTopElement(QV_SHAPE_HINTS);
+  if (element == nullptr) return 0;
+  const auto* node = static_cast<const QvShapeHints*>(element->node);
+  if (node == nullptr) {
+    if (texts.shapeHintsNoNode == nullptr) return 0;
+    message(texts.shapeHintsNoNode);
+    return -1;
+  }
+  clockwise = node->vertexOrdering.value == QvShapeHints::CLOCKWISE ? 1 : 0;
+  convex = node->faceType.value == QvShapeHints::CONVEX ? 1 : 0;
+  return 0;
+}
+
+int QvGeometryTable::setCoords(QvState* state) {
+  QvElement* element = state->getTopElement(QV_COORDINATE3);
+  if (element == nullptr) {
+    warn(texts.noCoordinate3);
+    return -1;
+  }
+  const auto* node = static_cast<const QvCoordinate3*>(element->node);
+  if (node == nullptr) {
+    message(texts.coordinate3NoNode);
+    return -1;
+  }
+  if (node->point.num <= 0) {
+    warn(texts.noCoordinates);
+    return -1;
+  }
+  if (!copyFloats(node->point.values, node->point.num, 3, &coords)) {
+    message(texts.coordsNoMemory);
+    return -5;
+  }
+  numCoords = node->point.num;
+  return 0;
+}
+
+int QvGeometryTable::setNormals(QvState* state) {
+  QvElement* element = state->getTopElement(QV_NORMAL);
+  if (element == nullptr) return 0;
+  const auto* node = static_cast<const QvNormal*>(element->node);
+  if (node == nullptr) {
+    warn(texts.normalNoNode);
+    return 0;
+  }
+  if (node->vector.num <= 0) return 0;
+  if (!copyFloats(node->vector.values, node->vector.num, 3, &normals)) {
+    message(texts.normalsNoMemory);
+    return -5;
+  }
+  numNormals = node->vector.num;
+  return 0;
+}
+
+int QvGeometryTable::setMaterials(QvState* state) {
+  QvElement* element = state->getTopElement(QV_MATERIAL);
+  if (element == nullptr) return setDefaultMaterial();
+  const auto* node = static_cast<const QvMaterial*>(element->node);
+  if (node == nullptr) {
+    warn(texts.materialNoNode);
+    return setDefaultMaterial();
+  }
+  int32_t count = std::max({node->ambientColor.num, node->diffuseColor.num, node->specularColor.num,
+                            node->emissiveColor.num, node->shininess.num, node->transparency.num, 1});
+  materials = allocate<Material>(count);
+  if (materials == nullptr) {
+    message(texts.materialsNoMemory);
+    return -5;
+  }
+  numMaterials = count;
+  const Material defaults;
+  for (int32_t i = 0; i < count; ++i) {
+    Material& m = materials[i];
+    pick(node->ambientColor, i, defaults.ambient, m.ambient);
+    pick(node->diffuseColor, i, defaults.diffuse, m.diffuse);
+    pick(node->specularColor, i, defaults.specular, m.specular);
+    pick(node->emissiveColor, i, defaults.emissive, m.emissive);
+    pick(node->shininess, i, &defaults.shininess, &m.shininess);
+    pick(node->transparency, i, &defaults.transparency, &m.transparency);
+  }
+  return 0;
+}
+
+int QvGeometryTable::setDefaultMaterial() {
+  materials = allocate<Material>(1);
+  if (materials == nullptr) {
+    message(texts.defaultMaterialNoMemory);
+    return -5;
+  }
+  numMaterials = 1;
+  return 0;
+}
+
+int QvGeometryTable::setTexCoords(QvState* state) {
+  QvElement* element = state->getTopElement(QV_TEXTURE_COORDINATE2);
+  if (element == nullptr) return setDefaultTexCoord();
+  const auto* node = static_cast<const QvTextureCoordinate2*>(element->node);
+  if (node == nullptr) {
+    warn(texts.texCoordNoNode);
+    return setDefaultTexCoord();
+  }
+  if (node->point.num <= 0) return setDefaultTexCoord();
+  if (!copyFloats(node->point.values, node->point.num, 2, &texCoords)) {
+    message(texts.texCoordsNoMemory);
+    return -5;
+  }
+  numTexCoords = node->point.num;
+  return 0;
+}
+
+int QvGeometryTable::setDefaultTexCoord() {
+  texCoords = allocate<float>(2);
+  if (texCoords == nullptr) {
+    message(texts.defaultTexCoordNoMemory);
+    return -5;
+  }
+  texCoords[0] = texCoords[1] = 0;
+  numTexCoords = 1;
+  return 0;
+}
+
+int QvGeometryTable::build(QvState* state, const QvIndexLists& lists, const char* const stepFailures[5]) {
+  int result = init(state);
+  int step = 0;
+  if (result == 0 && (result = initPolygons(lists)) != 0) step = 1;
+  if (result == 0 && (result = setMaterialsOfPolygonsOrVertices(lists)) != 0) step = 2;
+  if (result == 0 && (result = setNormalsOfPolygonsOrVertices(lists)) != 0) step = 3;
+  if (result == 0 && (result = setTexCoordIndices(lists)) != 0) step = 4;
+  if (result != 0) warn(stepFailures[step]);
+  return result;
+}
+
+// --------------------------------------------------------------- splitting
+
+int32_t countPolygons(const QvMFLong& coordIndex) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < coordIndex.num; ++i)
+    if (coordIndex.values[i] == -1) ++count;
+  if (coordIndex.num > 0 && coordIndex.values[coordIndex.num - 1] != -1) ++count;
+  return count;
+}
+
+int32_t countVerticesAt(const QvMFLong& coordIndex, int32_t position) {
+  int32_t end = position;
+  while (end < coordIndex.num && coordIndex.values[end] != -1) ++end;
+  return end - position;
+}
+
+int QvGeometryTable::initPolygons(const QvIndexLists& lists) {
+  const QvMFLong& coordIndex = lists.coordIndex;
+  numPolygons = countPolygons(coordIndex);
+  if (numPolygons == 0) {
+    warn(texts.noPolygons);
+    return 0;
+  }
+  polygons = allocate<Polygon>(numPolygons);
+  if (polygons == nullptr) {
+    numPolygons = 0;
+    message(texts.polygonsNoMemory);
+    return -5;
+  }
+  // Every vertex record is one coordIndex entry, so the pool never needs
+  // more than the list's length.
+  vertexPool = allocate<Vertex>(std::max(coordIndex.num, 1));
+  if (vertexPool == nullptr) {
+    message(texts.verticesNoMemory);
+    return -5;
+  }
+  Vertex* next = vertexPool.get();
+  int32_t position = 0;
+  for (int32_t f = 0; f < numPolygons && position < coordIndex.num; ++f) {
+    int32_t n = countVerticesAt(coordIndex, position);
+    if (n < 3 && isFaceTable())
+      zmReportWarning("%s: %d %s", "QvFaceTable::initFaces()", n, "found a face with less than three vertices.");
+    Polygon& polygon = polygons[f];
+    polygon.start = position;
+    polygon.numVertices = n;
+    polygon.vertices = next;
+    initPolygon(polygon, next, coordIndex);
+    next += n;
+    position += n + 1;
+  }
+  return 0;
+}
+
+void QvGeometryTable::initPolygon(Polygon& polygon, Vertex* vertices, const QvMFLong& coordIndex) {
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    int32_t k = coordIndex.values[polygon.start + ownOffset(polygon, i)];
+    if (k >= 0 && k < numCoords) {
+      vertices[i].coordIndex = k;
+    } else {
+      warn(texts.invalidCoordIndex);
+    }
+  }
+}
+
+int32_t QvGeometryTable::ownOffset(const Polygon& polygon, int32_t i) const {
+  return clockwise ? polygon.numVertices - 1 - i : i;
+}
+
+// ---------------------------------------------------------------- materials
+
+int QvGeometryTable::setMaterialsOfPolygonsOrVertices(const QvIndexLists& lists) {
+  switch (materialBinding) {
+    case QV_BIND_OVERALL: return 0;
+    case QV_BIND_PER_FACE:
+      for (int32_t f = 0; f < numPolygons; ++f) polygons[f].materialIndex = f;
+      materialBinding = QV_BIND_PER_FACE_INDEXED;
+      return 0;
+    case QV_BIND_PER_FACE_INDEXED: return setMaterialsPerFaceIndexed(lists.materialIndex);
+    case QV_BIND_PER_VERTEX:
+      setMaterialsPerVertex();
+      materialBinding = QV_BIND_PER_VERTEX_INDEXED;
+      return 0;
+    case QV_BIND_PER_VERTEX_INDEXED: return setMaterialsPerVertexIndexed(lists.materialIndex);
+    default: warn(texts.unsupportedMaterialBinding); return -1;
+  }
+}
+
+int QvGeometryTable::setMaterialsPerFaceIndexed(const QvMFLong& materialIndex) {
+  for (int32_t f = 0; f < std::min(numPolygons, materialIndex.num); ++f)
+    polygons[f].materialIndex = materialIndex.values[f];
+  if (numPolygons <= materialIndex.num) return 0;
+  warn(texts.notEnoughMaterials);
+  return -1;
+}
+
+// Vertices are numbered in file order across polygons, separators left out.
+void QvGeometryTable::setMaterialsPerVertex() {
+  int32_t running = 0;
+  for (int32_t f = 0; f < numPolygons; ++f) {
+    Polygon& polygon = polygons[f];
+    for (int32_t i = 0; i < polygon.numVertices; ++i)
+      polygon.vertices[i].materialIndex = running + ownOffset(polygon, i);
+    running += polygon.numVertices;
+  }
+}
+
+int QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex) {
+  int result = 0;
+  for (int32_t f = 0; f < numPolygons && polygons[f].start < materialIndex.num; ++f) {
+    Polygon& polygon = polygons[f];
+    if (polygon.start + polygon.numVertices - 1 >= materialIndex.num) {
+      warn(texts.runOutOfMaterialIndex);
+      result = -1;
+      continue;
+    }
+    for (int32_t i = 0; i < polygon.numVertices; ++i)
+      polygon.vertices[i].materialIndex = materialIndex.values[polygon.start + ownOffset(polygon, i)];
+  }
+  return result;
+}
+
+const QvGeometryTable::Material& QvGeometryTable::getMaterial(int32_t index) const {
+  return materials[index < 0 ? 0 : index % numMaterials];
+}
+
+// ------------------------------------------------------------------ normals
+
+int QvGeometryTable::setNormalsOfPolygonsOrVertices(const QvIndexLists& lists) {
+  switch (normalBinding) {
+    case QV_BIND_OVERALL:
+      if (numNormals > 0) return 0;
+      warn(texts.noOverallNormal);
+      return -1;
+    case QV_BIND_PER_FACE: {
+      int result = setNormalsPerFace();
+      normalBinding = QV_BIND_PER_FACE_INDEXED;
+      return result;
+    }
+    case QV_BIND_PER_FACE_INDEXED: return setNormalsPerFaceIndexed(lists.normalIndex);
+    case QV_BIND_PER_VERTEX:
+      setNormalsPerVertex(lists.normalIndex, false);
+      normalBinding = QV_BIND_PER_VERTEX_INDEXED;
+      return 0;
+    default: setNormalsPerVertex(lists.normalIndex, true); return 0;
+  }
+}
+
+int QvGeometryTable::setNormalsPerFace() {
+  int result = 0;
+  for (int32_t f = 0; f < numPolygons; ++f) {
+    Polygon& polygon = polygons[f];
+    if (f < numNormals) {
+      std::copy(normalAt(f), normalAt(f) + 3, polygon.normal);
+    } else if (!calcNormal(polygon, polygon.normal)) {
+      result = -1;
+    }
+  }
+  return result;
+}
+
+int QvGeometryTable::setNormalsPerFaceIndexed(const QvMFLong& normalIndex) {
+  int result = 0;
+  for (int32_t f = 0; f < numPolygons; ++f) {
+    Polygon& polygon = polygons[f];
+    if (f < normalIndex.num) {
+      int32_t k = normalIndex.values[f];
+      if (k >= 0 && k < numNormals) {
+        std::copy(normalAt(k), normalAt(k) + 3, polygon.normal);
+      } else {
+        calcNormal(polygon, polygon.normal);  // a failure here leaves (0, 0, 0) and is not counted
+      }
+    } else if (!calcNormal(polygon, polygon.normal)) {
+      result = -1;
+    }
+  }
+  return result;
+}
+
+// Polygons that start inside normalIndex take the listed normals: by the
+// vertex's own position (PER_VERTEX) or through the index found there
+// (PER_VERTEX_INDEXED); every other vertex its polygon's calculated normal.
+void QvGeometryTable::setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed) {
+  for (int32_t f = 0; f < numPolygons; ++f) {
+    Polygon& polygon = polygons[f];
+    bool listed = polygon.start < normalIndex.num;
+    bool calculated = false;
+    float calculatedNormal[3] = {0, 0, 0};
+    for (int32_t i = 0; i < polygon.numVertices; ++i) {
+      int32_t position = polygon.start + ownOffset(polygon, i);
+      int32_t k = -1;
+      if (listed && !indexed) k = position < numNormals ? position : -1;
+      if (listed && indexed && position < normalIndex.num) k = normalIndex.values[position];
+      float* out = polygon.vertices[i].normal;
+      if (k >= 0 && k < numNormals) {
+        std::copy(normalAt(k), normalAt(k) + 3, out);
+        continue;
+      }
+      if (!calculated) {
+        calcNormal(polygon, calculatedNormal);
+        calculated = true;
+      }
+      std::copy(calculatedNormal, calculatedNormal + 3, out);
+    }
+  }
+}
+
+bool QvFaceTable::calcNormal(const Polygon& face, float out[3]) const {
+  ZmVec3 corners[3];
+  int found = 0;
+  for (int32_t i = 0; i < face.numVertices && found < 3; ++i) {
+    int32_t k = face.vertices[i].coordIndex;
+    if (k >= 0) corners[found++] = {coords[3 * k], coords[3 * k + 1], coords[3 * k + 2]};
+  }
+  if (found < 3) {
+    warn(texts.shortPolygonNormal);
+    return false;
+  }
+  ZmVec3 normal;
+  zmCalcPolygonNormal(&corners[0], &corners[1], &corners[2], &normal);
+  out[0] = normal.x;
+  out[1] = normal.y;
+  out[2] = normal.z;
+  return true;
+}
+
+bool QvLineTable::calcNormal(const Polygon& line, float out[3]) const {
+  if (line.numVertices < 2) warn(texts.shortPolygonNormal);
+  out[0] = out[1] = out[2] = 1;
+  return true;
+}
+
+// ------------------------------------------------------ texture coordinates
+
+int QvGeometryTable::setTexCoordIndices(const QvIndexLists& lists) {
+  const QvMFLong& textureCoordIndex = lists.textureCoordIndex;
+  useTexCoordIndices = textureCoordIndex.num > 0 && textureCoordIndex.values[0] != -1;
+  for (int32_t f = 0; f < numPolygons; ++f) {
+    Polygon& polygon = polygons[f];
+    for (int32_t i = 0; i < polygon.numVertices; ++i) {
+      int32_t position = polygon.start + ownOffset(polygon, i);
+      int32_t t = position < textureCoordIndex.num ? textureCoordIndex.values[position] : -1;
+      polygon.vertices[i].texCoordIndex = t >= 0 && t < numTexCoords ? t : 0;
+    }
+  }
+  return 0;
+}
+
+int32_t QvGeometryTable::clampTexCoord(int32_t index) const { return std::clamp(index, 0, numTexCoords - 1); }
+
+// -------------------------------------------------------- what leaves get
+
+int32_t QvGeometryTable::countUsableVertices(const Polygon& polygon) const {
+  int32_t usable = 0;
+  for (int32_t i = 0; i < polygon.numVertices; ++i)
+    if (polygon.vertices[i].coordIndex >= 0) ++usable;
+  return usable;
+}
+
+bool QvGeometryTable::makesLeaf(const Polygon& polygon) const {
+  return countUsableVertices(polygon) >= (isFaceTable() ? 3 : 1);
+}
+
+void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const {
+  int32_t n = countUsableVertices(polygon);
+  zmFree(uv->values);
+  uv->count = 0;
+  uv->values = zmAllocate<ZmSFVec2f>(n);
+  if (uv->values == nullptr) {
+    message(failText);
+    return;
+  }
+  uv->count = n;
+  ZmSFVec2f* out = uv->values;
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    const Vertex& v = polygon.vertices[i];
+    if (v.coordIndex < 0) continue;
+    int32_t t = clampTexCoord(useTexCoordIndices ? v.texCoordIndex : v.coordIndex);
+    *out++ = {texCoords[2 * t], texCoords[2 * t + 1]};
+  }
+}
+
+namespace {
+
+// Gives the material n entries in each of its seven lists; false (the
+// material left empty) when memory runs out.
+bool initZmMaterial(ZmMaterial* material, int32_t n, const char* fn) {
+  zmDeleteMaterial(material);
+  zmInitMaterial(material);
+  struct List {
+    void** values;
+    size_t size;
+    const char* failure;
+  } lists[] = {
+      {reinterpret_cast<void**>(&material->ambient_color.values), sizeof(ZmSFColor),
+       "Couldn't allocate memory for zmMat.ambient_color.colors."},
+      {reinterpret_cast<void**>(&material->diffuse_color.values), sizeof(ZmSFColor),
+       "Couldn't allocate memory for zmMat.diffuse_color.colors."},
+      {reinterpret_cast<void**>(&material->specular_color.values), sizeof(ZmSFColor),
+       "Couldn't allocate memory for zmMat.specular_color.colors."},
+      {reinterpret_cast<void**>(&material->emmisive_color.values), sizeof(ZmSFColor),
+       "Couldn't allocate memory for zmMat.emissive_color.colors."},
+      {reinterpret_cast<void**>(&material->shininess.values), sizeof(ZmSFFloat),
+       "Couldn't allocate memory for zmMat.shininess.scalars."},
+      {reinterpret_cast<void**>(&material->transparency.values), sizeof(ZmSFFloat),
+       "Couldn't allocate memory for zmMat.transparency.scalars."},
+      {reinterpret_cast<void**>(&material->specularpower.values), sizeof(ZmSFFloat),
+       "Couldn't allocate memory for zmMat.specularpower.scalars."},
+  };
+  for (const List& list : lists) {
+    *list.values = zmMalloc(n * list.size);
+    if (*list.values != nullptr) continue;
+    zmReportMessage("%s: %s", fn, list.failure);
+    for (const List& made : lists) zmFree(*made.values);
+    zmInitMaterial(material);
+    return false;
+  }
+  material->count = n;
+  for (int32_t* count : {&material->ambient_color.count, &material->diffuse_color.count,
+                         &material->specular_color.count, &material->emmisive_color.count,
+                         &material->shininess.count, &material->transparency.count,
+                         &material->specularpower.count})
+    *count = n;
+  return true;
+}
+
+void copyMaterial(const QvGeometryTable::Material& from, ZmMaterial* to, int32_t i) {
+  setColor(&to->ambient_color.values[i], from.ambient);
+  setColor(&to->diffuse_color.values[i], from.diffuse);
+  setColor(&to->specular_color.values[i], from.specular);
+  setColor(&to->emmisive_color.values[i], from.emissive);
+  to->shininess.values[i] = from.shininess;
+  to->transparency.values[i] = from.transparency;
+  to->specularpower.values[i] = from.specularPower;
+}
+
+}  // namespace
+
+void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) const {
+  if (materialBinding != QV_BIND_PER_VERTEX_INDEXED) {
+    if (!initZmMaterial(material, 1, fn)) return;
+    int32_t index = materialBinding == QV_BIND_PER_FACE_INDEXED ? polygon.materialIndex : 0;
+    copyMaterial(getMaterial(index), material, 0);
+    return;
+  }
+  if (!initZmMaterial(material, countUsableVertices(polygon), fn)) return;
+  int32_t entry = 0;
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    const Vertex& v = polygon.vertices[i];
+    if (v.coordIndex >= 0) copyMaterial(getMaterial(v.materialIndex), material, entry++);
+  }
+}
+
+void QvGeometryTable::fillNormals(const Polygon& polygon, ZmMFVec3f* list, const char* failText) const {
+  bool perVertex = normalBinding == QV_BIND_PER_VERTEX_INDEXED;
+  int32_t n = perVertex ? countUsableVertices(polygon) : 1;
+  list->values = zmAllocate<ZmSFVec3f>(n);
+  if (list->values == nullptr) {
+    message(failText);
+    return;
+  }
+  list->count = n;
+  auto put = [](ZmSFVec3f* to, const float* from) { *to = {from[0], from[1], from[2]}; };
+  if (!perVertex) {
+    put(list->values, normalBinding == QV_BIND_OVERALL ? normalAt(0) : polygon.normal);
+    return;
+  }
+  ZmSFVec3f* out = list->values;
+  for (int32_t i = 0; i < polygon.numVertices; ++i)
+    if (polygon.vertices[i].coordIndex >= 0) put(out++, polygon.vertices[i].normal);
+}
+
+void QvGeometryTable::fillVertices(const Polygon& polygon, ZmMFVec3f* list, const char* failText) const {
+  int32_t n = countUsableVertices(polygon);
+  list->values = zmAllocate<ZmSFVec3f>(n);
+  if (list->values == nullptr) {
+    message(failText);
+    return;
+  }
+  list->count = n;
+  ZmSFVec3f* out = list->values;
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    int32_t k = polygon.vertices[i].coordIndex;
+    if (k >= 0) *out++ = {coords[3 * k], coords[3 * k + 1], coords[3 * k + 2]};
+  }
+}

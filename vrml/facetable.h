@@ -1,0 +1,211 @@
+// vrml/facetable.h -- the working tables of IndexedFaceSet and IndexedLineSet.
+//
+// Owns: QvFaceTable and its twin QvLineTable, which gather for one node's
+// conversion the state's coordinates, normals, materials and texture
+// coordinates, the bindings and vertex ordering in force, split the node's
+// coordIndex into polygons (faces or polylines) and give every polygon and
+// vertex the coordinate, material, normal and texture-coordinate index it
+// carries into its leaf; and the copies of those data that one polygon
+// hands its leaf (allocated with zmMalloc, owned by the leaf from then on).
+// The tables share one implementation, QvGeometryTable; the two classes
+// differ in their message texts, in what a short polygon is, and in the
+// normal that stands in for a missing one.
+// It does not own the nodes, the state, nor the leaves and the objects they
+// hang on (vrml/faceset.h, vrml/lineset.h).
+//
+// A table lives for the conversion of one node; everything in it comes from
+// the plain heap and is freed with it. Every index that reaches a leaf is
+// checked against its array here: a vertex whose coordinate index was
+// refused keeps -1 and is left out of its leaf, texture-coordinate indices
+// are clamped to the table's list, and a negative material index selects
+// material record 0.
+#ifndef LUMENFOLD_VRML_FACETABLE_H
+#define LUMENFOLD_VRML_FACETABLE_H
+
+#include <cstdint>
+#include <memory>
+
+class QvMFLong;
+class QvState;
+struct QvTableTexts;
+struct ZmMaterial;
+struct ZmMFVec2f;
+struct ZmMFVec3f;
+
+// Face-table binding codes. The leaves only ever receive 1, 5 or 7: the
+// material and normal steps turn 4 into 5 and 6 into 7.
+enum : int32_t {
+  QV_BIND_REFUSED = 0,            // the DEFAULT material binding
+  QV_BIND_OVERALL = 1,
+  QV_BIND_PER_FACE = 4,
+  QV_BIND_PER_FACE_INDEXED = 5,
+  QV_BIND_PER_VERTEX = 6,
+  QV_BIND_PER_VERTEX_INDEXED = 7,
+};
+
+// The four index lists of an IndexedFaceSet or IndexedLineSet node.
+struct QvIndexLists {
+  const QvMFLong& coordIndex;
+  const QvMFLong& materialIndex;
+  const QvMFLong& normalIndex;
+  const QvMFLong& textureCoordIndex;
+};
+
+class QvGeometryTable {
+ public:
+  struct Vertex {
+    int32_t coordIndex = -1;     // -1: refused, the vertex is left out of its leaf
+    int32_t texCoordIndex = -1;
+    int32_t materialIndex = -1;
+    float normal[3] = {0, 0, 0};
+  };
+  // One face or polyline. Its vertices are stored counter-clockwise: a
+  // CLOCKWISE ShapeHints reverses them.
+  struct Polygon {
+    Vertex* vertices = nullptr;  // numVertices records inside the table's pool
+    int32_t numVertices = 0;     // entries in coordIndex, refused ones included
+    int32_t materialIndex = -1;
+    float normal[3] = {0, 0, 0};
+    int32_t start = 0;           // position of its first entry in coordIndex
+  };
+  struct Material {
+    float ambient[3] = {0.2f, 0.2f, 0.2f};
+    float diffuse[3] = {0.8f, 0.8f, 0.8f};
+    float specular[3] = {0, 0, 0};
+    float emissive[3] = {0, 0, 0};
+    float shininess = 0.2f;
+    float transparency = 0;
+    float specularPower = 0;
+  };
+
+  virtual ~QvGeometryTable();
+  QvGeometryTable(const QvGeometryTable&) = delete;
+  QvGeometryTable& operator=(const QvGeometryTable&) = delete;
+
+  // The conversion runs these in this order and stops at the first that
+  // does not give 0. Each reports its own failures in the table's words.
+  // init reads the state: bindings, ShapeHints, coordinates, normals,
+  // materials, texture coordinates (all run); 0, or -1 when one failed.
+  int init(QvState* state);
+  // Splits coordIndex into polygons; 0, or -5 when memory runs out.
+  int initPolygons(const QvIndexLists& lists);
+  // Material index of every polygon or vertex by the binding; 0 or -1.
+  int setMaterialsOfPolygonsOrVertices(const QvIndexLists& lists);
+  // Normal of every polygon or vertex by the binding; 0 or -1.
+  int setNormalsOfPolygonsOrVertices(const QvIndexLists& lists);
+  // Texture-coordinate index of every vertex; always 0.
+  int setTexCoordIndices(const QvIndexLists& lists);
+
+  // The five steps above in order, for the node's lists. At the first that
+  // does not give 0 the matching text of stepFailures is warned and that
+  // result returned; else 0.
+  int build(QvState* state, const QvIndexLists& lists, const char* const stepFailures[5]);
+
+  // Material record index modulo numMaterials; negative indices give 0.
+  const Material& getMaterial(int32_t index) const;
+
+  // ---- What one polygon hands its leaf. Only vertices with a coordinate
+  // go into the lists, in stored order. A list whose allocation fails is
+  // reported with failText (fn for the material) and left empty.
+
+  // The vertices with a coordinate.
+  int32_t countUsableVertices(const Polygon& polygon) const;
+  // True when the polygon has enough usable vertices for a leaf: three for
+  // a face, one for a polyline.
+  bool makesLeaf(const Polygon& polygon) const;
+  // One (u, v) per vertex: by its texture-coordinate index when the node
+  // gave a textureCoordIndex, else by its coordinate index, clamped.
+  void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const;
+  // One material entry (codes 1 and 5) or one per vertex (code 7).
+  void fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) const;
+  // One normal (codes 1 and 5) or one per vertex (code 7).
+  void fillNormals(const Polygon& polygon, ZmMFVec3f* normals, const char* failText) const;
+  void fillVertices(const Polygon& polygon, ZmMFVec3f* vertices, const char* failText) const;
+
+  std::unique_ptr<Polygon[]> polygons;
+  int32_t numPolygons = 0;
+  std::unique_ptr<float[]> texCoords;  // (u, v) pairs
+  int32_t numTexCoords = 0;
+  std::unique_ptr<float[]> coords;     // (x, y, z) triples
+  int32_t numCoords = 0;
+  std::unique_ptr<float[]> normals;    // (x, y, z) triples
+  int32_t numNormals = 0;
+  int32_t clockwise = 0;               // 1: CLOCKWISE vertex ordering
+  int32_t convex = 1;                  // 1: CONVEX face type (or no ShapeHints)
+  int32_t materialBinding = QV_BIND_REFUSED;
+  int32_t normalBinding = QV_BIND_REFUSED;
+  std::unique_ptr<Material[]> materials;
+  int32_t numMaterials = 0;
+  bool useTexCoordIndices = false;     // the node's textureCoordIndex does not start with -1
+
+ protected:
+  explicit QvGeometryTable(const QvTableTexts& texts);
+
+  // The normal of a polygon that the file gives none for; false (after a
+  // warning) when there is none, which leaves out (0, 0, 0).
+  virtual bool calcNormal(const Polygon& polygon, float out[3]) const = 0;
+  // Faces warn about fewer than three vertices and need three usable ones
+  // for a leaf; polylines need one and do not warn.
+  virtual bool isFaceTable() const = 0;
+
+  const QvTableTexts& texts;
+
+ private:
+  std::unique_ptr<Vertex[]> vertexPool;  // every polygon's vertices, in order
+
+  int setMaterialBindingFrom(QvState* state);
+  int setNormalBindingFrom(QvState* state);
+  int setShapeHintsFrom(QvState* state);
+  int setCoords(QvState* state);
+  int setNormals(QvState* state);
+  int setMaterials(QvState* state);
+  int setDefaultMaterial();
+  int setTexCoords(QvState* state);
+  int setDefaultTexCoord();
+  void initPolygon(Polygon& polygon, Vertex* vertices, const QvMFLong& coordIndex);
+
+  int setMaterialsPerFaceIndexed(const QvMFLong& materialIndex);
+  int setMaterialsPerVertexIndexed(const QvMFLong& materialIndex);
+  void setMaterialsPerVertex();
+  int setNormalsPerFace();
+  int setNormalsPerFaceIndexed(const QvMFLong& normalIndex);
+  void setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed);
+
+  // The own position of stored vertex i: the coordIndex entry it came from,
+  // so that per-vertex lists reach the vertex they were written for.
+  int32_t ownOffset(const Polygon& polygon, int32_t i) const;
+  int32_t clampTexCoord(int32_t index) const;
+  const float* normalAt(int32_t index) const { return &normals[3 * index]; }
+};
+
+// The working table of one IndexedFaceSet.
+class QvFaceTable : public QvGeometryTable {
+ public:
+  QvFaceTable();
+  // The unit normal of the first three usable vertices, (0, 0, 0) when they
+  // are collinear; false with a warning for fewer than three.
+  bool calcNormal(const Polygon& face, float out[3]) const override;
+
+ protected:
+  bool isFaceTable() const override { return true; }
+};
+
+// The working table of one IndexedLineSet.
+class QvLineTable : public QvGeometryTable {
+ public:
+  QvLineTable();
+  // Always (1, 1, 1), unnormalised; a polyline of fewer than two vertices
+  // warns first.
+  bool calcNormal(const Polygon& line, float out[3]) const override;
+
+ protected:
+  bool isFaceTable() const override { return false; }
+};
+
+// The number of polygons in coordIndex: one per -1, plus one when the last
+// entry is not -1; none for an empty list.
+int32_t countPolygons(const QvMFLong& coordIndex);
+// The entries from position up to the next -1 or the end.
+int32_t countVerticesAt(const QvMFLong& coordIndex, int32_t position);
+
+#endif

@@ -1,0 +1,188 @@
+// vrml/wwwnodes.cpp -- WWWAnchor and WWWInline objects.
+#include "vrml/wwwnodes.h"
+
+#include <cstdint>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/hash.h"
+#include "core/hooks.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "vrml/attachments.h"
+#include "vrml/objcreate.h"
+#include "vrml/parse.h"
+#include "vrml/qvnodes.h"
+#include "vrml/qvstate.h"
+#include "vrml/traverse.h"
+
+namespace {
+
+constexpr int32_t kIdsPerRange = 10000;
+// The last k whose first id -(k+1)*10000 still fits a signed 32-bit id.
+constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
+
+// Range numbers of the inline reads under way, outermost first: their
+// objects may not exist yet, so the id table cannot tell.
+std::vector<int32_t> rangesBeingRead;
+
+void discard(ZmObj* object, const char* fn) {
+  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: zmDeleteZmObj() failed.", fn);
+}
+
+// Enters the URL in the world's URL table and attaches its entry to the
+// object as an extension of that type.
+int setNameOfWWW(ZmObj* object, int type, const char* url) {
+  if (zmCoreHooks.setNameOfWWW) return zmCoreHooks.setNameOfWWW(object, type, url);
+  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(url) : nullptr;
+  if (entry == nullptr) return -1;
+  return zmRegisterObjExtension(object, type, reinterpret_cast<intptr_t>(entry)) == 0 ? 0 : -1;
+}
+
+// ------------------------------------------------------------ anchors
+
+// Opens the anchor's level: the world matrix continued, a fresh local
+// matrix, and the anchor itself on its stack. False when memory ran out
+// (the level is closed again).
+bool openAnchorLevel(QvNode* node, QvState* state, const char* fn) {
+  state->push();
+  QvElement* worldRT = new (std::nothrow) QvElement;
+  QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
+  if (localRT == nullptr) {
+    zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
+                                          : "Couldn't allocate memory for QvElement of worldRT.");
+    delete worldRT;
+    state->pop();
+    return false;
+  }
+  worldRT->copyFrom(state->getTopElement(QV_WORLD_RT));
+  state->addElement(QV_WORLD_RT, worldRT);
+  state->addElement(QV_LOCAL_RT, localRT);
+  if (!state->pushNode(QV_WWW_ANCHOR, node)) {
+    zmReportMessage("%s: Couldn't allocate memory for QvElement.", fn);
+    state->pop();
+    return false;
+  }
+  return true;
+}
+
+// Appends each child's object; a child without one is passed over. False
+// when a child could not be appended (that child is deleted).
+bool addAnchorChildren(const QvGroup* group, QvState* state, ZmObj* anchor, const char* fn) {
+  for (int32_t i = 0; i < group->getNumChildren(); ++i) {
+    ZmObj* child = nullptr;
+    if (traverse(group->getChild(i), state, &child) != 0 || child == nullptr) continue;
+    if (zmAddChild(anchor, child) != 0) {
+      zmReportMessage("%s: zmAddChild() failed.", fn);
+      discard(child, fn);
+      return false;
+    }
+  }
+  return true;
+}
+
+// ------------------------------------------------------- inline ranges
+
+int32_t rangeNumberOf(ZmId id) { return id <= -(kIdsPerRange + 1) ? (-(id + 1)) / kIdsPerRange : 0; }
+
+int collectRangeNumber(void* value, void* used) {
+  static_cast<std::set<int32_t>*>(used)->insert(rangeNumberOf(static_cast<ZmObj*>(value)->id));
+  return 1;
+}
+
+// The lowest inline range number free in the world, or 0 when none is.
+int32_t freeRangeNumber(ZmWorld* world) {
+  std::set<int32_t> used(rangesBeingRead.begin(), rangesBeingRead.end());
+  if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &used);
+  for (int32_t k = 1; k <= kLastRangeNumber; ++k)
+    if (used.count(k) == 0) return k;
+  return 0;
+}
+
+// Reads the local file under the inline object with a range of ids of its
+// own. 0, or -1 reported.
+int readInlineFile(ZmObj* object, const std::string& localFile, const char* fn) {
+  int32_t k = freeRangeNumber(object->world);
+  ZmId first = -(k + 1) * kIdsPerRange, last = first + kIdsPerRange - 1;
+  if (k == 0 || zmPushIdCounter(&first, &last, 0) != 0) {
+    zmReportWarning("QvWWWInline::traverse: zmPushIdCounter() failed.");
+    return -1;
+  }
+  rangesBeingRead.push_back(k);
+  int read = zmParseVRMLInZmObj(localFile.c_str(), object);
+  rangesBeingRead.pop_back();
+  if (zmPopIdCounter() != 0) {
+    zmReportWarning("QvWWWInline::traverse: zmPopIdCounter() failed.");
+    return -1;
+  }
+  if (read != 0) {
+    zmReportMessage("%s: %s%s%s", fn, "zmParseVRMLInZmObj(\"", localFile.c_str(), "\") failed.");
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
+  const char* fn = "QvWWWAnchor::traverse";
+  *out = nullptr;
+  ZmObj* object = createZmObj(node, state, "WWWAnchor");
+  if (object == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+    return -1;
+  }
+  const auto* anchor = static_cast<const QvWWWAnchor*>(node);
+  if (setNameOfWWW(object, zmWWWAnchor, anchor->name.value.getString()) != 0) {
+    zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
+    discard(object, fn);
+    return -1;
+  }
+  applyZmAttachments(state, object, nullptr);
+  if (!openAnchorLevel(node, state, fn)) {
+    discard(object, fn);
+    return -1;
+  }
+  bool added = addAnchorChildren(static_cast<const QvGroup*>(node), state, object, fn);
+  state->pop();
+  if (!added) {
+    discard(object, fn);
+    return -1;
+  }
+  *out = object;
+  return 0;
+}
+
+int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
+  const char* fn = "QvWWWInline::traverse";
+  *out = nullptr;
+  ZmObj* object = createZmObj(node, state, "WWWInline");
+  if (object == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+    return -1;
+  }
+  const auto* inlined = static_cast<const QvWWWInline*>(node);
+  if (setNameOfWWW(object, zmWWWInline, inlined->name.value.getString()) != 0) {
+    zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
+    discard(object, fn);
+    return -1;
+  }
+  const char* local = nullptr;
+  if (zmCoreHooks.getLocalNameOfWWW == nullptr ||
+      zmCoreHooks.getLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
+    zmReportWarning("%s: zmGetLocalNameOfWWW() failed.", fn);
+    discard(object, fn);
+    return -1;
+  }
+  // The entry's text may move while the file is read; keep a copy.
+  const std::string localFile = local;
+  if (!localFile.empty() && readInlineFile(object, localFile, fn) != 0) {
+    discard(object, fn);
+    return -1;
+  }
+  *out = object;
+  return 0;
+}
