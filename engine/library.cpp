@@ -3,14 +3,19 @@
 
 #include <cstdlib>
 
+#include "engine/camera.h"
 #include "engine/clump.h"
 #include "engine/damage.h"
+#include "engine/light.h"
 #include "engine/material.h"
 #include "engine/mathtables.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"
+#include "engine/scene.h"
+#include "engine/shapefile.h"
+#include "engine/shapepath.h"
 
 namespace {
 
@@ -37,14 +42,10 @@ const Module textures = {nullptr, nullptr};
 const Module userDraws = {nullptr, nullptr};
 const Module damagedRects = {RwOpenDamagedRectModule, RwCloseDamagedRectModule};
 const Module clumps = {RwOpenClumpModule, RwCloseClumpModule};
-const Module cameras = {nullptr, nullptr};
-const Module lights = {nullptr, nullptr};
-const Module shapesAndModelling = {nullptr, nullptr};
-const Module scenes = {nullptr, nullptr};
-
-// The shape reader's search-path setter (path, mode); mode 1 replaces the
-// path. Null while the build holds no shape reader.
-int (*const installShapePath)(const char* path, int mode) = nullptr;
+const Module cameras = {RwOpenCameraModule, RwCloseCameraModule};
+const Module lights = {RwOpenLightModule, RwCloseLightModule};
+const Module shapesAndModelling = {RwOpenShapeReader, RwCloseShapeReader};
+const Module scenes = {RwOpenSceneModule, RwCloseSceneModule};
 
 const Module* const openOrder[] = {
     &mathsTables, &matrices, &depthSortSingles, &materials, &trianglesAndQuads,
@@ -96,7 +97,7 @@ int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOpt
     return 0;
   }
   const char* shapePath = std::getenv("RWSHAPEPATH");
-  if (shapePath && installShapePath) installShapePath(shapePath, 1);
+  if (shapePath) RwSetShapePath(shapePath, rwReplacePath);
   return 1;
 }
 

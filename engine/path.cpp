@@ -1,10 +1,12 @@
 // engine/path.cpp -- file-name and path utilities.
 #include "engine/path.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -23,6 +25,49 @@ char* boundedFormat(char* out, size_t outSize, const char* format, Args... args)
     return nullptr;
   }
   return out;
+}
+
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The entry of the folder whose name equals `component` ignoring case, or an
+// empty text when there is none.
+std::string entryNoCase(const std::string& folder, const std::string& component) {
+  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+  if (!directory) return {};
+  std::string found;
+  while (const dirent* entry = readdir(directory)) {
+    if (RwSameNameNoCase(entry->d_name, component.c_str())) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  closedir(directory);
+  return found;
+}
+
+// Walks the name component by component, keeping each one that exists as
+// written and replacing the others by a folder entry of another case.
+std::string resolveNoCase(const std::string& name) {
+  std::string resolved = name[0] == '/' ? "/" : "";
+  size_t start = name[0] == '/' ? 1 : 0;
+  while (start <= name.size()) {
+    size_t end = name.find('/', start);
+    if (end == std::string::npos) end = name.size();
+    std::string component = name.substr(start, end - start);
+    if (!component.empty()) {
+      std::string folder = resolved;
+      std::string candidate = folder + component;
+      if (!exists(candidate)) {
+        std::string entry = entryNoCase(folder, component);
+        if (entry.empty()) return {};
+        candidate = folder + entry;
+      }
+      resolved = candidate;
+      if (end < name.size()) resolved += '/';
+    }
+    start = end + 1;
+  }
+  return resolved;
 }
 
 }  // namespace
@@ -72,4 +117,16 @@ int RwSameNameNoCase(const char* a, const char* b) {
     if (lowerAscii(*a) != lowerAscii(*b)) return 0;
   }
   return *a == *b ? 1 : 0;
+}
+
+char* RwResolveFileName(const char* name, char* out, size_t outSize) {
+  if (!name || !name[0] || !out || outSize == 0) return nullptr;
+  std::string path = name;
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  if (!exists(path)) path = resolveNoCase(path);
+  if (path.empty() || path.size() >= outSize) return nullptr;
+  std::memcpy(out, path.c_str(), path.size() + 1);
+  return out;
 }

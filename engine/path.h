@@ -2,8 +2,9 @@
 // texture readers.
 //
 // Owns: tests on files, joining a directory and a name, adding an extension,
-// taking a file's base name, and comparing names ignoring case. It does not
-// own the search path itself (the shape reader keeps it).
+// taking a file's base name, comparing names ignoring case, and resolving a
+// name written with '\\' or in another letter case to the file it means.
+// It does not own the search path itself (the shape reader keeps it).
 //
 // Paths are written with '/'. Names from worlds and scripts may use '\\', so
 // both count as separators when a path is read. Every writer is bounded by
@@ -36,5 +37,16 @@ char* RwAddExtension(const char* path, const char* extension, char* out, size_t 
 char* RwBaseName(const char* path, char* out, size_t outSize);
 // 1 when the two names are equal ignoring letter case (ASCII).
 int RwSameNameNoCase(const char* a, const char* b);
+
+/*
+ * RwResolveFileName --
+ *   Finds the existing file a name from a world or a script means: every
+ *   '\\' is read as '/', and a component that does not exist as written is
+ *   matched ignoring letter case among the entries of its folder.
+ * Results:
+ *   out holding the name of the existing file, or null when there is none
+ *   or it does not fit in outSize bytes.
+ */
+char* RwResolveFileName(const char* name, char* out, size_t outSize);
 
 #endif

@@ -1,0 +1,77 @@
+// engine/shapepath.cpp -- the shape search path and lookups along it.
+#include "engine/shapepath.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/library.h"
+#include "engine/path.h"
+
+namespace {
+
+// Room for a path element joined with a name.
+constexpr size_t foundNameSize = 2048;
+
+char searchPath[rwShapePathSize] = "";
+char foundName[foundNameSize] = "";
+
+// The element starting at `start` into out (truncated to fit); returns where
+// the next element starts, or null after the last one.
+const char* takeElement(const char* start, char* out, size_t outSize) {
+  const char* end = std::strchr(start, rwShapePathSeparator);
+  size_t length = end ? static_cast<size_t>(end - start) : std::strlen(start);
+  if (length >= outSize) length = outSize - 1;
+  std::memcpy(out, start, length);
+  out[length] = '\0';
+  return end ? end + 1 : nullptr;
+}
+
+const char* findAlongPath(const char* name) {
+  char element[rwShapePathSize];
+  char candidate[foundNameSize];
+  const char* next = searchPath[0] ? searchPath : nullptr;
+  while (next) {
+    next = takeElement(next, element, sizeof element);
+    if (!element[0]) return nullptr;
+    if (RwJoinPath(candidate, sizeof candidate, element, name) &&
+        RwResolveFileName(candidate, foundName, sizeof foundName)) {
+      return foundName;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int RwSetShapePath(const char* path, int mode) {
+  if (!path) {
+    RwSetError(rwErrInvalidArgument);
+    return 0;
+  }
+  if (mode != rwReplacePath && mode != rwPrependPath && mode != rwAppendPath) {
+    RwSetError(rwErrCombineMode);
+    return 0;
+  }
+  if (!searchPath[0]) mode = rwReplacePath;
+  char result[rwShapePathSize];
+  int length = mode == rwReplacePath ? std::snprintf(result, sizeof result, "%s", path)
+               : mode == rwPrependPath
+                   ? std::snprintf(result, sizeof result, "%s%c%s", path, rwShapePathSeparator, searchPath)
+                   : std::snprintf(result, sizeof result, "%s%c%s", searchPath, rwShapePathSeparator, path);
+  if (length < 0 || static_cast<size_t>(length) >= rwShapePathSize - 1) {
+    RwSetError(rwErrPathTooLong);
+    return 0;
+  }
+  std::memcpy(searchPath, result, static_cast<size_t>(length) + 1);
+  return 1;
+}
+
+const char* RwGetShapePath() { return searchPath; }
+
+void RwClearShapePath() { searchPath[0] = '\0'; }
+
+const char* RwFindFile(const char* name) {
+  if (!name || !name[0]) return nullptr;
+  if (RwIsAbsolutePath(name)) return RwResolveFileName(name, foundName, sizeof foundName);
+  return findAlongPath(name);
+}
