@@ -64,17 +64,17 @@ int switchNumber(const ZmObj* owner, intptr_t data) {
   return static_cast<int>(data);
 }
 
-// Sends a long text to the notify window in pieces the reporter can hold,
-// cut after a newline where one falls inside the piece.
-int warnInPieces(const std::string& text) {
-  constexpr size_t kPiece = ZM_REPORT_BUFFER - 1;
+// Sends a long text to the notify window in chunks the reporter can hold,
+// cut after a newline where one falls inside the chunk.
+int warnInChunks(const std::string& text) {
+  constexpr size_t kChunk = ZM_REPORT_BUFFER - 1;
   int result = 0;
   size_t start = 0;
   do {
     size_t length = text.size() - start;
-    if (length > kPiece) {
-      const size_t newline = text.rfind('\n', start + kPiece - 1);
-      length = (newline != std::string::npos && newline >= start) ? newline + 1 - start : kPiece;
+    if (length > kChunk) {
+      const size_t newline = text.rfind('\n', start + kChunk - 1);
+      length = (newline != std::string::npos && newline >= start) ? newline + 1 - start : kChunk;
     }
     result = zmReportWarning("%s", text.substr(start, length).c_str());
     start += length;
@@ -83,7 +83,7 @@ int warnInPieces(const std::string& text) {
 }
 
 int deliver(const char* fileName, const std::string& text, const char* who) {
-  if (fileName == nullptr) return warnInPieces(text);
+  if (fileName == nullptr) return warnInChunks(text);
   FILE* file = std::fopen(fileName, "a");
   if (file == nullptr) {
     zmReportWarning("%s : can not open '%s'.", who, fileName);

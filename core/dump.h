@@ -27,7 +27,7 @@ struct ZmTimeOutHandlerList;
 /*
  * zmDebugDumpMessage, zmDebugDumpZmObj --
  *   Append the text (or the object's dump) to the file `fileName`, or
- *   with a null name send it to zmReportWarning (in pieces that fit the
+ *   with a null name send it to zmReportWarning (in chunks that fit the
  *   reporter, cut at line ends).
  * Results:
  *   The close's result (0); -1 with the warning "<name> : can not open
@@ -40,7 +40,7 @@ int zmDebugDumpZmObj(const char* fileName, ZmObj* object);
 // The whole dump of one object.
 std::string zmDumpZmObj(ZmObj* object);
 
-// Parts of the dump, each appending its lines to `text`.
+// Sections of the dump, each appending its lines to `text`.
 void zmDumpLeaf(std::string& text, ZmLeaf* leaf);
 void zmDumpConeSide(std::string& text, ZmConeSide* side);
 void zmDumpCircle(std::string& text, ZmCircle* circle);

@@ -54,7 +54,7 @@ enum {
   ZM_LEAF_SOUND = 22,
 };
 
-// Parts masks of the cone and cylinder builders.
+// Which surfaces the cone and cylinder builders make (or-ed together).
 enum {
   ZM_PARTS_ALL = 1,
   ZM_PARTS_SIDES = 2,

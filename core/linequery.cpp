@@ -52,26 +52,6 @@ ZmVec3 back(const ZmVec3& v, Axes axes) {
   }
 }
 
-// A leaf frame: the owner's world transform and its inverse, and the
-// owner's scale applied to leaf coordinates.
-struct LeafFrame {
-  const ZmRT* wrt;
-  ZmRT inverse;
-  const float* scale;
-
-  LeafFrame(const ZmRT* world, const float s[3]) : wrt(world), scale(s) { zmRTInvert(world, &inverse); }
-  ZmVec3 in(const ZmVec3* p) const {
-    ZmVec3 q;
-    zmRTTransformPoint(&inverse, p, &q);
-    return {q.x / scale[0], q.y / scale[1], q.z / scale[2]};
-  }
-  ZmVec3 out(const ZmVec3& q) const {
-    ZmVec3 p = {q.x * scale[0], q.y * scale[1], q.z * scale[2]};
-    zmRTTransformPointSelf(wrt, &p);
-    return p;
-  }
-};
-
 // The point-in-polygon test on the coordinates x and y of points given in
 // the order `axes` picks.
 int pointInPolygonOn(const ZmVec3& point, const ZmMFVec3f& polygon, Axes axes) {
@@ -182,6 +162,24 @@ int lineAndFace(const ZmVec3& q0, const ZmVec3& q1, float* t, ZmFace* face, cons
 }
 
 }  // namespace
+
+ZmLeafFrame::ZmLeafFrame(const ZmRT* world, float sx, float sy, float sz) : wrt(world), size{sx, sy, sz} {
+  zmRTInvert(world, &inverse);
+}
+
+bool ZmLeafFrame::degenerate() const { return size[0] == 0 || size[1] == 0 || size[2] == 0; }
+
+ZmVec3 ZmLeafFrame::in(const ZmVec3* p) const {
+  ZmVec3 q;
+  zmRTTransformPoint(&inverse, p, &q);
+  return {q.x / size[0], q.y / size[1], q.z / size[2]};
+}
+
+ZmVec3 ZmLeafFrame::out(const ZmVec3& q) const {
+  ZmVec3 p = {q.x * size[0], q.y * size[1], q.z * size[2]};
+  zmRTTransformPointSelf(wrt, &p);
+  return p;
+}
 
 // ---- Points in boxes ------------------------------------------------------
 
@@ -377,7 +375,7 @@ int zmIntersectLineAndPolygonInPlane(const ZmVec3* a, const ZmVec3* b, float* t,
 
 int zmIntersectLineAndFaceLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmLeaf* first, const ZmRT* wrt,
                                const float scale[3], ZmLeaf** hitLeaf, ZmVec3* hit) {
-  const LeafFrame frame(wrt, scale);
+  const ZmLeafFrame frame(wrt, scale[0], scale[1], scale[2]);
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   bool found = false;
   ZmVec3 nearest;
@@ -405,7 +403,7 @@ int zmIntersectLineAndFaceLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmL
 
 int zmIntersectLineAndLineLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmLeaf* first, const ZmRT* wrt,
                                const float scale[3], ZmLeaf** hitLeaf, int32_t* index, ZmVec3* hit) {
-  const LeafFrame frame(wrt, scale);
+  const ZmLeafFrame frame(wrt, scale[0], scale[1], scale[2]);
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   const ZmVec3 d = sub(q1, q0);
   bool found = false;
@@ -464,7 +462,7 @@ static bool pointOnLine(const ZmVec3& q0, const ZmVec3& d, const ZmVec3& p, floa
 
 int zmIntersectLineAndPointSetLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmLeaf* leaf, const ZmRT* wrt,
                                    const float scale[3], int32_t* index, ZmVec3* hit) {
-  const LeafFrame frame(wrt, scale);
+  const ZmLeafFrame frame(wrt, scale[0], scale[1], scale[2]);
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   const ZmVec3 d = sub(q1, q0);
   const bool level = isZeroVector(d);

@@ -41,6 +41,21 @@ constexpr float ZM_NO_HIT = -1.0f;  // the held parameter of a query without a h
 // The nearness rule: may a candidate at s replace the hit held at `held`?
 inline bool zmIsNearerHit(float s, float held) { return held == ZM_NO_HIT || s < held + ZM_LINE_EPSILON; }
 
+// The frame a leaf test works in: points go in by the owner's rigid inverse
+// and then a division per axis (the owner's scale, or for the quadrics'
+// unit frames the scale times the shape's size), and hits come out the
+// reverse way.
+struct ZmLeafFrame {
+  ZmLeafFrame(const ZmRT* world, float sx, float sy, float sz);
+  bool degenerate() const;  // a zero divisor: the leaf has no extent to hit
+  ZmVec3 in(const ZmVec3* p) const;
+  ZmVec3 out(const ZmVec3& q) const;
+
+  const ZmRT* wrt;
+  ZmRT inverse;
+  float size[3];
+};
+
 // ---- Points in boxes ------------------------------------------------------
 
 // 1 when the world point lies inside the object's own box placed by its

@@ -34,30 +34,9 @@ ZmVec3 atParameter(const ZmVec3& p0, const ZmVec3& d, double s) {
   return {static_cast<float>(p0.x + d.x * s), static_cast<float>(p0.y + d.y * s), static_cast<float>(p0.z + d.z * s)};
 }
 
-// A unit frame: the owner's rigid inverse followed by a division per axis.
-struct UnitFrame {
-  const ZmRT* wrt;
-  ZmRT inverse;
-  float size[3];
-
-  UnitFrame(const ZmRT* world, float sx, float sy, float sz) : wrt(world), size{sx, sy, sz} {
-    zmRTInvert(world, &inverse);
-  }
-  bool degenerate() const { return size[0] == 0 || size[1] == 0 || size[2] == 0; }
-  ZmVec3 in(const ZmVec3* p) const {
-    ZmVec3 q;
-    zmRTTransformPoint(&inverse, p, &q);
-    return {q.x / size[0], q.y / size[1], q.z / size[2]};
-  }
-  ZmVec3 out(const ZmVec3& q) const {
-    ZmVec3 p = {q.x * size[0], q.y * size[1], q.z * size[2]};
-    zmRTTransformPointSelf(wrt, &p);
-    return p;
-  }
-};
-
-UnitFrame axisFrame(const ZmRT* wrt, const float scale[3], float height) {
-  return UnitFrame(wrt, scale[0], scale[1] * height / 2, scale[2]);
+// The unit frame of a cone or cylinder (see shapequery.h).
+ZmLeafFrame axisFrame(const ZmRT* wrt, const float scale[3], float height) {
+  return ZmLeafFrame(wrt, scale[0], scale[1] * height / 2, scale[2]);
 }
 
 }  // namespace
@@ -260,7 +239,7 @@ int sideTest(const ZmVec3* q0, const ZmVec3* q1, float* t, const Surface& s, ZmV
 
 // Runs the surfaces in order (missing leaves skipped); the first hit
 // decides. Maps the hit point back to the world.
-int firstSurfaceHit(const UnitFrame& frame, const ZmVec3& q0, const ZmVec3& q1, float* t,
+int firstSurfaceHit(const ZmLeafFrame& frame, const ZmVec3& q0, const ZmVec3& q1, float* t,
                     std::initializer_list<Surface> surfaces, ZmLeaf** hitLeaf, ZmVec3* hit) {
   ZmVec3 point;
   for (const Surface& surface : surfaces) {
@@ -301,7 +280,7 @@ int zmIntersectLineAndConeLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmL
       return 0;
     }
   }
-  const UnitFrame frame = axisFrame(wrt, scale, height);
+  const ZmLeafFrame frame = axisFrame(wrt, scale, height);
   if (frame.degenerate()) return 0;
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   const Surface bottomDisc = {bottom, discTest, radius, 0, -1};
@@ -342,7 +321,7 @@ int zmIntersectLineAndCylinderLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t,
       return 0;
     }
   }
-  const UnitFrame frame = axisFrame(wrt, scale, height);
+  const ZmLeafFrame frame = axisFrame(wrt, scale, height);
   if (frame.degenerate()) return 0;
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   const Surface bottomCap = {bottom, discTest, rBottom, 0, -1};
@@ -362,7 +341,7 @@ int zmIntersectLineAndCylinderLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t,
 int zmIntersectLineAndSphereLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmLeaf* sphere, const ZmRT* wrt,
                                  const float scale[3], ZmVec3* hit) {
   const float r = static_cast<ZmSphere*>(sphere)->radius;
-  const UnitFrame frame(wrt, scale[0] * r, scale[1] * r, scale[2] * r);
+  const ZmLeafFrame frame(wrt, scale[0] * r, scale[1] * r, scale[2] * r);
   if (frame.degenerate()) return 0;
   const ZmVec3 q0 = frame.in(p0), q1 = frame.in(p1);
   ZmVec3 point;

@@ -34,6 +34,23 @@ void installEraseHook() {
 
 int millimetres(int pixels) { return pixels * 254 / (platform::displayLogPixels() * 10); }
 
+// The Set<Attribute> calls: store the value and answer the one it replaces,
+// or `failure` when the handle names no DC.
+template <class T>
+T exchangeAttribute(HDC hdc, T DcObject::*attribute, T value, T failure) {
+  DcObject* dc = findDc(hdc);
+  if (dc == nullptr) return failure;
+  T previous = dc->*attribute;
+  dc->*attribute = value;
+  return previous;
+}
+
+template <class T>
+T readAttribute(HDC hdc, T DcObject::*attribute, T failure) {
+  DcObject* dc = findDc(hdc);
+  return dc != nullptr ? dc->*attribute : failure;
+}
+
 }  // namespace
 
 HDC CreateCompatibleDC(HDC hdc) {
@@ -142,69 +159,36 @@ int GetDeviceCaps(HDC hdc, int index) {
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour) {
-  DcObject* dc = findDc(hdc);
-  if (dc == nullptr) return CLR_INVALID;
-  COLORREF previous = dc->textColour;
-  dc->textColour = colour;
-  return previous;
+  return exchangeAttribute(hdc, &DcObject::textColour, colour, CLR_INVALID);
 }
 
-COLORREF GetTextColor(HDC hdc) {
-  DcObject* dc = findDc(hdc);
-  return dc != nullptr ? dc->textColour : CLR_INVALID;
-}
+COLORREF GetTextColor(HDC hdc) { return readAttribute(hdc, &DcObject::textColour, CLR_INVALID); }
 
 COLORREF SetBkColor(HDC hdc, COLORREF colour) {
-  DcObject* dc = findDc(hdc);
-  if (dc == nullptr) return CLR_INVALID;
-  COLORREF previous = dc->backColour;
-  dc->backColour = colour;
-  return previous;
+  return exchangeAttribute(hdc, &DcObject::backColour, colour, CLR_INVALID);
 }
 
-COLORREF GetBkColor(HDC hdc) {
-  DcObject* dc = findDc(hdc);
-  return dc != nullptr ? dc->backColour : CLR_INVALID;
-}
+COLORREF GetBkColor(HDC hdc) { return readAttribute(hdc, &DcObject::backColour, CLR_INVALID); }
 
 int SetBkMode(HDC hdc, int mode) {
-  DcObject* dc = findDc(hdc);
-  if (dc == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  int previous = dc->backMode;
-  dc->backMode = mode;
-  return previous;
+  if (mode != TRANSPARENT && mode != OPAQUE) return 0;
+  return exchangeAttribute(hdc, &DcObject::backMode, mode, 0);
 }
 
-int GetBkMode(HDC hdc) {
-  DcObject* dc = findDc(hdc);
-  return dc != nullptr ? dc->backMode : 0;
-}
+int GetBkMode(HDC hdc) { return readAttribute(hdc, &DcObject::backMode, 0); }
 
 int SetStretchBltMode(HDC hdc, int mode) {
-  DcObject* dc = findDc(hdc);
-  if (dc == nullptr || mode < BLACKONWHITE || mode > HALFTONE) return 0;
-  int previous = dc->stretchMode;
-  dc->stretchMode = mode;
-  return previous;
+  if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+  return exchangeAttribute(hdc, &DcObject::stretchMode, mode, 0);
 }
 
-int GetStretchBltMode(HDC hdc) {
-  DcObject* dc = findDc(hdc);
-  return dc != nullptr ? dc->stretchMode : 0;
-}
+int GetStretchBltMode(HDC hdc) { return readAttribute(hdc, &DcObject::stretchMode, 0); }
 
 UINT SetTextAlign(HDC hdc, UINT align) {
-  DcObject* dc = findDc(hdc);
-  if (dc == nullptr) return GDI_ERROR;
-  UINT previous = dc->textAlign;
-  dc->textAlign = align;
-  return previous;
+  return exchangeAttribute(hdc, &DcObject::textAlign, align, UINT(GDI_ERROR));
 }
 
-UINT GetTextAlign(HDC hdc) {
-  DcObject* dc = findDc(hdc);
-  return dc != nullptr ? dc->textAlign : GDI_ERROR;
-}
+UINT GetTextAlign(HDC hdc) { return readAttribute(hdc, &DcObject::textAlign, UINT(GDI_ERROR)); }
 
 BOOL SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
   DcObject* dc = findDc(hdc);

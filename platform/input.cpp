@@ -30,16 +30,6 @@ void pressKey(int virtualKey, bool down) {
   state = down ? BYTE(state | kKeyDown) : BYTE(state & ~kKeyDown);
 }
 
-HWND topLevelOf(HWND hwnd) {
-  Window* window = findWindow(hwnd);
-  while (window != nullptr && window->parent != nullptr) {
-    Window* parent = findWindow(window->parent);
-    if (parent == nullptr) break;
-    window = parent;
-  }
-  return window ? window->handle : nullptr;
-}
-
 bool isWithin(HWND hwnd, HWND ancestor) { return hwnd == ancestor || IsChild(ancestor, hwnd); }
 
 bool keyHeld(int virtualKey) { return (input.keys[virtualKey] & kKeyDown) != 0; }
@@ -129,7 +119,7 @@ HWND SetFocus(HWND hwnd) {
   HWND previous = input.focus;
   if (hwnd == previous) return previous;
   if (hwnd != nullptr) {
-    HWND top = topLevelOf(hwnd);
+    HWND top = topLevelAncestor(hwnd);
     if (top != input.active) SetActiveWindow(top);
     if (findWindow(hwnd) == nullptr) return nullptr;
   }
@@ -160,7 +150,7 @@ HWND SetActiveWindow(HWND hwnd) {
 HWND GetActiveWindow() { return input.active; }
 
 BOOL SetForegroundWindow(HWND hwnd) {
-  HWND top = topLevelOf(hwnd);
+  HWND top = topLevelAncestor(hwnd);
   if (top == nullptr) return FALSE;
   SetActiveWindow(top);
   return TRUE;

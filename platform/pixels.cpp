@@ -66,47 +66,26 @@ bool PixelFormat::sameAs(const PixelFormat& other) const {
 }
 
 PixelFormat monochromeFormat() {
-  PixelFormat f;
-  f.bitsPerPixel = 1;
-  f.colours = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
-  return f;
+  return PixelFormat{.bitsPerPixel = 1, .colours = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}}};
 }
 
 PixelFormat rgb555Format() {
-  PixelFormat f;
-  f.bitsPerPixel = 16;
-  f.redMask = 0x7C00;
-  f.greenMask = 0x03E0;
-  f.blueMask = 0x001F;
-  return f;
+  return PixelFormat{.bitsPerPixel = 16, .redMask = 0x7C00, .greenMask = 0x03E0, .blueMask = 0x001F};
 }
 
 PixelFormat rgb565Format() {
-  PixelFormat f;
-  f.bitsPerPixel = 16;
-  f.redMask = 0xF800;
-  f.greenMask = 0x07E0;
-  f.blueMask = 0x001F;
-  return f;
+  return PixelFormat{.bitsPerPixel = 16, .redMask = 0xF800, .greenMask = 0x07E0, .blueMask = 0x001F};
 }
 
 PixelFormat directFormat(int bitsPerPixel) {
-  PixelFormat f;
-  f.bitsPerPixel = bitsPerPixel;
-  f.redMask = 0xFF0000;
-  f.greenMask = 0x00FF00;
-  f.blueMask = 0x0000FF;
-  return f;
+  return PixelFormat{
+      .bitsPerPixel = bitsPerPixel, .redMask = 0xFF0000, .greenMask = 0x00FF00, .blueMask = 0x0000FF};
 }
 
 PixelFormat displayFormat() {
   switch (displayDepth()) {
-    case 8: {
-      PixelFormat f;
-      f.bitsPerPixel = 8;
-      f.systemPalette = true;
-      return f;
-    }
+    case 8:
+      return PixelFormat{.bitsPerPixel = 8, .systemPalette = true};
     case 15:
       return rgb555Format();
     case 16:

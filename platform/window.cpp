@@ -78,16 +78,6 @@ HWND desktopHandle() {
   return table.desktop;
 }
 
-HWND topLevelAncestor(HWND hwnd) {
-  Window* window = findWindow(hwnd);
-  while (window != nullptr && window->parent != nullptr) {
-    Window* parent = findWindow(window->parent);
-    if (parent == nullptr) break;
-    window = parent;
-  }
-  return window ? window->handle : nullptr;
-}
-
 ATOM registerClass(const WNDCLASSEXA& wc) {
   if (wc.lpszClassName == nullptr || isAtomName(wc.lpszClassName) || wc.lpszClassName[0] == 0)
     return 0;
@@ -245,6 +235,16 @@ Window* findWindow(HWND hwnd) {
 bool isDesktop(HWND hwnd) { return hwnd != nullptr && hwnd == table.desktop; }
 
 std::vector<HWND>& topLevelWindows() { return table.topLevel; }
+
+HWND topLevelAncestor(HWND hwnd) {
+  Window* window = findWindow(hwnd);
+  while (window != nullptr && window->parent != nullptr) {
+    Window* parent = findWindow(window->parent);
+    if (parent == nullptr) break;
+    window = parent;
+  }
+  return window ? window->handle : nullptr;
+}
 
 std::vector<HWND>* siblingsOf(const Window& window) {
   if (isDesktop(window.handle)) return nullptr;

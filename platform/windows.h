@@ -1,5 +1,10 @@
 // platform/windows.h -- the one header the program includes for the Windows
 // interfaces that the platform layer provides on Linux.
+//
+// Owns: nothing but the gathering of the platform's public headers, so that
+// callers need not know which of them declares a call. It does not own any
+// declaration; the platform's internal headers (windowstate.h,
+// gdi_objects.h, ...) stay out of it.
 #ifndef LUMENFOLD_PLATFORM_WINDOWS_H
 #define LUMENFOLD_PLATFORM_WINDOWS_H
 

@@ -5,6 +5,8 @@
 // Owns: the window and class records and the few calls by which one of those
 // modules reaches into another (purging a destroyed window's messages and
 // timers, finding a window to paint, noting input state).
+// It does not own the calls themselves (winuser.h) nor the GDI side of
+// painting (gdi_objects.h).
 //
 // A Window pointer is valid only until the next call that may run a window
 // procedure: a procedure may destroy any window. Code that sends a message
@@ -62,6 +64,7 @@ struct Window {
 Window* findWindow(HWND hwnd);       // null for null, invalid and destroyed handles
 bool isDesktop(HWND hwnd);
 std::vector<HWND>& topLevelWindows();  // front to back
+HWND topLevelAncestor(HWND hwnd);  // the top-level window holding it; null for an invalid handle
 std::vector<HWND>* siblingsOf(const Window& window);  // the z-order list holding it
 LRESULT callWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

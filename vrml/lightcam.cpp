@@ -147,6 +147,5 @@ ZmObj* setZmCameraSpecialNode(const QvNode* node, QvState*, ZmObj* object, ZmLea
   const char* fn = dynamic_cast<const QvOrthographicCamera*>(node) ? "QvOrthographicCamera::setZmSpecialNode()"
                                                                    : "QvPerspectiveCamera::setZmSpecialNode()";
   zmReportMessage("%s: %s", fn, "zmRegisterCamera() failed.");
-  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: %s", fn, "zmDeleteZmObj() failed.");
-  return nullptr;
+  return discardZmObj(object, fn);
 }

@@ -96,6 +96,17 @@ ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName) {
   return object;
 }
 
+ZmObj* createZmObjFor(const QvNode* node, QvState* state, const char* typeName, const char* fn) {
+  ZmObj* object = createZmObj(node, state, typeName);
+  if (object == nullptr) zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
+  return object;
+}
+
+ZmObj* discardZmObj(ZmObj* object, const char* fn) {
+  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: zmDeleteZmObj() failed.", fn);
+  return nullptr;
+}
+
 // ----------------------------------------------------------- materials
 
 void setZmMaterial(QvState* state, ZmMaterial* material) {

@@ -1,9 +1,9 @@
 // vrml/objcreate.h -- scene objects made from parsed nodes.
 //
 // Owns: the making of a node's ZmObj (createZmObj: matrices, scale, type
-// code, name, flags), the materials and material binding given to shape
-// leaves, and the small matrix builders of the transform, light and camera
-// nodes.
+// code, name, flags) and the discarding of one whose conversion failed, the
+// materials and material binding given to shape leaves, and the small
+// matrix builders of the transform, light and camera nodes.
 // It does not own the traversal order (vrml/traverse.h), the attachments
 // that consume the pending behaviour nodes (vrml/attachments.h), nor the
 // textures of shape leaves (vrml/texture.h).
@@ -39,7 +39,13 @@ struct ZmObj;
  *   for ZmObj.").
  */
 ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName);
-
+// createZmObj for the conversion named fn, which adds its own report of a
+// failure: "<fn>: Couldn't allocate memory for ZmObj.".
+ZmObj* createZmObjFor(const QvNode* node, QvState* state, const char* typeName, const char* fn);
+// Deletes an object whose conversion failed, reporting "<fn>: zmDeleteZmObj()
+// failed." when the deletion fails too. Always null, the result a failed
+// setZmSpecialNode gives.
+ZmObj* discardZmObj(ZmObj* object, const char* fn);
 
 // The material of a shape leaf from the top Material element, or the
 // default. An empty list in the node gives that attribute's default value.

@@ -39,6 +39,9 @@ class QvString {
 
  private:
   static constexpr int32_t kStaticSize = 256;
+  // True when s points into this string's own storage: assigning or
+  // appending it must copy it first, or the write would overwrite the text
+  // while it is being read.
   bool ownsPointer(const char* s) const;
 
   char* string;           // the current text

@@ -7,6 +7,7 @@
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
+#include "vrml/objcreate.h"
 #include "vrml/qvnodes.h"
 #include "vrml/texture.h"
 
@@ -79,8 +80,7 @@ ZmObj* setZmAmbientSoundSpecialNode(const QvNode* node, QvState*, ZmObj* object,
   cube.local_max = {center[0] + size[0] / 2, center[1] + size[1] / 2, center[2] + size[2] / 2};
   if (zmCoreHooks.addSoundObj && zmCoreHooks.addSoundObj(object->world, object) != 0) {
     zmReportMessage("%s: %s", fn, "zmAddSoundObj() failed.");
-    if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: %s", fn, "zmDeleteZmObj() failed.");
-    return nullptr;
+    return discardZmObj(object, fn);
   }
   return object;
 }

@@ -13,12 +13,6 @@
 
 namespace {
 
-// Deletes an object whose finishing failed; always null for the caller.
-ZmObj* discard(ZmObj* object, const char* fn) {
-  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: %s", fn, "zmDeleteZmObj() failed.");
-  return nullptr;
-}
-
 bool hasCameraChild(const ZmObj* object) {
   for (const ZmChildList* node = object->child; node; node = node->next) {
     ZmVRMLType type = node->object->vrmlType;
@@ -43,12 +37,12 @@ ZmObj* setZmLODSpecialNode(const QvLOD* node, ZmObj* object) {
   ZmLOD* lod = static_cast<ZmLOD*>(zmMalloc(sizeof(ZmLOD)));
   if (lod == nullptr) {
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for ZmLOD.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   if (!copyRanges(node->range.values, node->range.num, lod)) {
     zmFree(lod);
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for ZmScalar.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   lod->centerX = node->center.value[0];
   lod->centerY = node->center.value[1];
@@ -56,7 +50,7 @@ ZmObj* setZmLODSpecialNode(const QvLOD* node, ZmObj* object) {
   if (zmRegisterObjExtension(object, zmLODNode, reinterpret_cast<intptr_t>(lod)) != 0) {
     zmDeleteLODNode(&lod);
     zmReportMessage("%s: %s", fn, "zmRegisterObjExtension() failed.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   return object;
 }
@@ -67,18 +61,18 @@ ZmObj* setZmSwitchSpecialNode(const QvNode* node, QvState*, ZmObj* object, ZmLea
   const char* fn = "QvSwitch::setZmSpecialNode()";
   if (hasCameraChild(object) && zmReginsterToCameraTable(object, 3) != 0) {
     zmReportMessage("%s: %s", fn, "zmRegisterCamera() failed.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   auto* whichChild = static_cast<int32_t*>(zmMalloc(sizeof(int32_t)));
   if (whichChild == nullptr) {
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for whichChild.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   *whichChild = static_cast<const QvSwitch*>(node)->whichChild.value;
   if (zmRegisterObjExtension(object, zmSwitchWhichChild, reinterpret_cast<intptr_t>(whichChild)) != 0) {
     zmFree(whichChild);
     zmReportMessage("%s: %s", fn, "zmRegisterObjExtension() failed.");
-    return discard(object, fn);
+    return discardZmObj(object, fn);
   }
   return object;
 }
@@ -86,13 +80,10 @@ ZmObj* setZmSwitchSpecialNode(const QvNode* node, QvState*, ZmObj* object, ZmLea
 int traverseLOD(QvNode* node, QvState* state, ZmObj** out) {
   const char* fn = "QvLOD::traverse";
   *out = nullptr;
-  ZmObj* object = createZmObj(node, state, "LOD");
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, "LOD", fn);
+  if (object == nullptr) return -1;
   if (traverseStacking(static_cast<QvGroup*>(node), state, object) == 1) {
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   object = setZmLODSpecialNode(static_cast<const QvLOD*>(node), object);
@@ -102,7 +93,7 @@ int traverseLOD(QvNode* node, QvState* state, ZmObj** out) {
   }
   if (zmAddZmObjToZmMFObj(&object->world->lodObjects, object) != 0) {
     zmReportMessage("%s: zmAddZmObjToZmMFObj() failed.", fn);
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   *out = object;

@@ -44,17 +44,6 @@ struct QvTraversal {
 
 const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
 
-void deleteObject(ZmObj* object, const char* fn) {
-  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: zmDeleteZmObj() failed.", fn);
-}
-
-// A matrix element continuing the world matrix, or a fresh identity.
-QvElement* newWorldElement(QvState* state) {
-  QvElement* element = new (std::nothrow) QvElement;
-  if (element) element->copyFrom(state->getTopElement(QV_WORLD_RT));
-  return element;
-}
-
 // Calls fn for each child of a group node in file order.
 template <class F> void forEachChild(const QvGroup* group, F fn) {
   for (int32_t i = 0; i < group->getNumChildren(); ++i)
@@ -69,15 +58,12 @@ template <class F> void forEachChild(const QvGroup* group, F fn) {
 // element gathered is carried into the enclosing local matrix.
 int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
   const char* fn = "QvGroup::traverse";
-  ZmObj* object = createZmObj(node, state, "Group");
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, "Group", fn);
+  if (object == nullptr) return -1;
   QvElement* groupLocal = new (std::nothrow) QvElement;
   if (groupLocal == nullptr) {
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for QvElement of localRT.");
-    deleteObject(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   state->addElement(QV_LOCAL_RT, groupLocal);
@@ -94,7 +80,7 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
     }
     if (zmAddChild(object, child) != 0) {
       zmReportMessage("%s: zmAddChild() failed.", fn);
-      deleteObject(child, fn);
+      discardZmObj(child, fn);
     }
     return true;
   });
@@ -102,7 +88,7 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
   state->popElement(QV_LOCAL_RT);
   zmRTPostMult(&gathered, &state->getTopElement(QV_LOCAL_RT)->matrix);
   if (stopped) {
-    deleteObject(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   *out = object;
@@ -113,14 +99,11 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
 // bounding-cube check.
 int traverseSeparatorLike(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row, const char* fn,
                           bool checkBox) {
-  ZmObj* object = createZmObj(node, state, row.typeName);
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, row.typeName, fn);
+  if (object == nullptr) return -1;
   applyZmAttachments(state, object, nullptr);
   if (traverseStacking(static_cast<QvGroup*>(node), state, object) == 1) {
-    deleteObject(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   if (checkBox && zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, row.typeName, kNoLeafText);
@@ -145,30 +128,22 @@ int traverseSwitch(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&
 
 int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
   const char* fn = "QvTransformSeparator::traverse";
-  ZmObj* object = createZmObj(node, state, "TransformSeparator");
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, "TransformSeparator", fn);
+  if (object == nullptr) return -1;
   applyZmAttachments(state, object, nullptr);
-  QvElement* worldRT = newWorldElement(state);
-  QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
-  if (localRT == nullptr) {
-    zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
-                                          : "Couldn't allocate memory for QvElement of worldRT.");
-    delete worldRT;
-    deleteObject(object, fn);
+  if (!pushMatrixElements(state, fn)) {
+    discardZmObj(object, fn);
     return -1;
   }
-  state->addElement(QV_WORLD_RT, worldRT);
-  state->addElement(QV_LOCAL_RT, localRT);
+  const QvElement* worldRT = state->getTopElement(QV_WORLD_RT);
+  const QvElement* localRT = state->getTopElement(QV_LOCAL_RT);
   bool failed = false;
   forEachChild(static_cast<QvGroup*>(node), [&](QvNode* childNode) {
     ZmObj* child = nullptr;
     if (traverse(childNode, state, &child) != 0 || child == nullptr) return true;
     if (zmAddChild(object, child) != 0) {
       zmReportMessage("%s: zmAddChild() failed.", fn);
-      deleteObject(child, fn);
+      discardZmObj(child, fn);
       failed = true;
       return false;
     }
@@ -179,7 +154,7 @@ int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const 
   state->popElement(QV_WORLD_RT);
   state->popElement(QV_LOCAL_RT);
   if (failed) {
-    deleteObject(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   *out = object;
@@ -190,15 +165,13 @@ int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const 
 
 int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
   const char* type = row.typeName;
-  ZmObj* object = createZmObj(node, state, type);
-  if (object == nullptr) {
-    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmObj.");
-    return -1;
-  }
+  const std::string fn = std::string(type) + "::traverse()";
+  ZmObj* object = createZmObjFor(node, state, type, fn.c_str());
+  if (object == nullptr) return -1;
   ZmLeaf* leaf = row.createZmLeaf(node, state);
   if (leaf == nullptr) {
-    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmLeaf.");
-    if (zmDeleteZmObj(object) != 0) zmReportMessage("%s::traverse(): %s", type, "zmDeleteZmObj() failed.");
+    zmReportMessage("%s: %s", fn.c_str(), "Couldn't allocate memory for ZmLeaf.");
+    discardZmObj(object, fn.c_str());
     return -1;
   }
   applyZmAttachments(state, object, leaf);
@@ -214,7 +187,7 @@ int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversa
   if (row.setZmSpecialNode) {
     object = row.setZmSpecialNode(node, state, object, leaf);
     if (object == nullptr) {
-      zmReportMessage("%s::traverse(): %s", type, "setZmSpecialNode() failed.");
+      zmReportMessage("%s: %s", fn.c_str(), "setZmSpecialNode() failed.");
       return -1;
     }
   }
@@ -226,15 +199,13 @@ int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversa
 // matrices alone; the attachments come after the leaves.
 int traverseIndexedSet(QvNode* node, QvState* state, ZmObj** out, const QvTraversal& row) {
   const char* type = row.typeName;
-  ZmObj* object = createZmObj(node, state, type);
-  if (object == nullptr) {
-    zmReportMessage("%s::traverse(): %s", type, "Couldn't allocate memory for ZmObj.");
-    return -1;
-  }
+  const std::string fn = std::string(type) + "::traverse()";
+  ZmObj* object = createZmObjFor(node, state, type, fn.c_str());
+  if (object == nullptr) return -1;
   if (row.createAndAddLeaves(node, state, object) != 0) {
-    zmReportWarning("%s::traverse(): %s", type, "createAndAddLeaves() failed.");
-    zmReportMessage("%s::traverse(): at line %ld", type, node->lineNum);
-    if (zmDeleteZmObj(object) != 0) zmReportMessage("%s::traverse(): %s", type, "zmDeleteZmObj() failed.");
+    zmReportWarning("%s: %s", fn.c_str(), "createAndAddLeaves() failed.");
+    zmReportMessage("%s: at line %ld", fn.c_str(), node->lineNum);
+    discardZmObj(object, fn.c_str());
     return -1;
   }
   if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
@@ -384,20 +355,28 @@ int traverse(QvNode* node, QvState* state, ZmObj** object) {
   return row->traverse(node, state, object, *row);
 }
 
-int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
-  const char* fn = "QvGroup::traverseStacking()";
-  state->push();
-  QvElement* worldRT = newWorldElement(state);
+bool pushMatrixElements(QvState* state, const char* fn) {
+  QvElement* worldRT = new (std::nothrow) QvElement;
   QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
   if (localRT == nullptr) {
     zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
                                           : "Couldn't allocate memory for QvElement of worldRT.");
     delete worldRT;
+    return false;
+  }
+  worldRT->copyFrom(state->getTopElement(QV_WORLD_RT));
+  state->addElement(QV_WORLD_RT, worldRT);
+  state->addElement(QV_LOCAL_RT, localRT);
+  return true;
+}
+
+int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
+  const char* fn = "QvGroup::traverseStacking()";
+  state->push();
+  if (!pushMatrixElements(state, fn)) {
     state->pop();
     return -1;
   }
-  state->addElement(QV_WORLD_RT, worldRT);
-  state->addElement(QV_LOCAL_RT, localRT);
   int result = 0;
   forEachChild(group, [&](QvNode* childNode) {
     ZmObj* child = nullptr;
@@ -409,7 +388,7 @@ int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
     }
     if (zmAddChild(parent, child) != 0) {
       zmReportMessage("QvGroup::traverseStacking(): zmAddChild() failed.");
-      deleteObject(child, fn);
+      discardZmObj(child, fn);
       result = -1;
       return false;
     }

@@ -41,6 +41,12 @@ extern int32_t qvStopFlag;
  */
 int traverse(QvNode* node, QvState* state, ZmObj** object);
 
+// Puts a world matrix continuing the current one and an identity local
+// matrix on top of the state's matrix stacks. False when memory runs out,
+// after "<fn>: Couldn't allocate memory for QvElement of worldRT." (or of
+// localRT); nothing is pushed then.
+bool pushMatrixElements(QvState* state, const char* fn);
+
 /*
  * traverseStacking --
  *   The child loop of Separator-like groups: opens a level with a copy of

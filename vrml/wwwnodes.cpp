@@ -2,7 +2,6 @@
 #include "vrml/wwwnodes.h"
 
 #include <cstdint>
-#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,10 +28,6 @@ constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
 // objects may not exist yet, so the id table cannot tell.
 std::vector<int32_t> rangesBeingRead;
 
-void discard(ZmObj* object, const char* fn) {
-  if (zmDeleteZmObj(object) != 0) zmReportMessage("%s: zmDeleteZmObj() failed.", fn);
-}
-
 // Enters the URL in the world's URL table and attaches its entry to the
 // object as an extension of that type.
 int setNameOfWWW(ZmObj* object, int type, const char* url) {
@@ -49,18 +44,10 @@ int setNameOfWWW(ZmObj* object, int type, const char* url) {
 // (the level is closed again).
 bool openAnchorLevel(QvNode* node, QvState* state, const char* fn) {
   state->push();
-  QvElement* worldRT = new (std::nothrow) QvElement;
-  QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
-  if (localRT == nullptr) {
-    zmReportMessage("%s: %s", fn, worldRT ? "Couldn't allocate memory for QvElement of localRT."
-                                          : "Couldn't allocate memory for QvElement of worldRT.");
-    delete worldRT;
+  if (!pushMatrixElements(state, fn)) {
     state->pop();
     return false;
   }
-  worldRT->copyFrom(state->getTopElement(QV_WORLD_RT));
-  state->addElement(QV_WORLD_RT, worldRT);
-  state->addElement(QV_LOCAL_RT, localRT);
   if (!state->pushNode(QV_WWW_ANCHOR, node)) {
     zmReportMessage("%s: Couldn't allocate memory for QvElement.", fn);
     state->pop();
@@ -77,7 +64,7 @@ bool addAnchorChildren(const QvGroup* group, QvState* state, ZmObj* anchor, cons
     if (traverse(group->getChild(i), state, &child) != 0 || child == nullptr) continue;
     if (zmAddChild(anchor, child) != 0) {
       zmReportMessage("%s: zmAddChild() failed.", fn);
-      discard(child, fn);
+      discardZmObj(child, fn);
       return false;
     }
   }
@@ -130,26 +117,23 @@ int readInlineFile(ZmObj* object, const std::string& localFile, const char* fn) 
 int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   const char* fn = "QvWWWAnchor::traverse";
   *out = nullptr;
-  ZmObj* object = createZmObj(node, state, "WWWAnchor");
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
+  if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
   if (setNameOfWWW(object, zmWWWAnchor, anchor->name.value.getString()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   applyZmAttachments(state, object, nullptr);
   if (!openAnchorLevel(node, state, fn)) {
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   bool added = addAnchorChildren(static_cast<const QvGroup*>(node), state, object, fn);
   state->pop();
   if (!added) {
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   *out = object;
@@ -159,28 +143,25 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
 int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   const char* fn = "QvWWWInline::traverse";
   *out = nullptr;
-  ZmObj* object = createZmObj(node, state, "WWWInline");
-  if (object == nullptr) {
-    zmReportMessage("%s: Couldn't allocate memory for ZmObj.", fn);
-    return -1;
-  }
+  ZmObj* object = createZmObjFor(node, state, "WWWInline", fn);
+  if (object == nullptr) return -1;
   const auto* inlined = static_cast<const QvWWWInline*>(node);
   if (setNameOfWWW(object, zmWWWInline, inlined->name.value.getString()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   const char* local = nullptr;
   if (zmCoreHooks.getLocalNameOfWWW == nullptr ||
       zmCoreHooks.getLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
     zmReportWarning("%s: zmGetLocalNameOfWWW() failed.", fn);
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   // The entry's text may move while the file is read; keep a copy.
   const std::string localFile = local;
   if (!localFile.empty() && readInlineFile(object, localFile, fn) != 0) {
-    discard(object, fn);
+    discardZmObj(object, fn);
     return -1;
   }
   *out = object;

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "scene_fixture.h"
-#include "shape_builders.h"
+#include "tests/core/scene_fixture.h"
+#include "tests/core/shape_builders.h"
 
 namespace {
 

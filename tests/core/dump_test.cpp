@@ -9,7 +9,7 @@
 #include "core/bounds.h"
 #include "core/event.h"
 #include "core/objvalue.h"
-#include "scene_fixture.h"
+#include "tests/core/scene_fixture.h"
 
 namespace {
 
@@ -136,9 +136,9 @@ TEST_F(DumpTest, LongDumpsReachTheNotifyWindowWhole) {
   }
   ASSERT_EQ(zmDebugDumpZmObj(nullptr, object), 0);
   std::string joined;
-  for (const std::string& piece : sceneMessages) {
-    EXPECT_LT(piece.size(), static_cast<size_t>(ZM_REPORT_BUFFER));
-    joined += piece;
+  for (const std::string& chunk : sceneMessages) {
+    EXPECT_LT(chunk.size(), static_cast<size_t>(ZM_REPORT_BUFFER));
+    joined += chunk;
   }
   EXPECT_GT(sceneMessages.size(), 1u);
   EXPECT_EQ(joined, zmDumpZmObj(object));

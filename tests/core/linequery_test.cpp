@@ -7,8 +7,8 @@
 
 #include "core/bounds.h"
 #include "core/shapequery.h"
-#include "scene_fixture.h"
-#include "shape_builders.h"
+#include "tests/core/scene_fixture.h"
+#include "tests/core/shape_builders.h"
 
 namespace {
 

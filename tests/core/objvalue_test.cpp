@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "scene_fixture.h"
+#include "tests/core/scene_fixture.h"
 
 namespace {
 

@@ -1,5 +1,9 @@
 // tests/core/scene_fixture.h -- a world with every upward hook recording its
 // calls, for the scene-core suites.
+//
+// Owns: the world of each test, which it deletes afterwards, and the
+// recorded calls, messages and names. The objects a test makes stay the
+// world's; the hook table is cleared again when the test ends.
 #ifndef LUMENFOLD_TESTS_CORE_SCENE_FIXTURE_H
 #define LUMENFOLD_TESTS_CORE_SCENE_FIXTURE_H
 

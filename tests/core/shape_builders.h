@@ -1,5 +1,8 @@
 // tests/core/shape_builders.h -- leaves and objects with given geometry, for
 // the bounding-cube, line-query and collision suites.
+//
+// Owns nothing: every leaf it makes belongs to the caller (or to the object
+// it is added to), with its vertex array allocated by zmMalloc.
 #ifndef LUMENFOLD_TESTS_CORE_SHAPE_BUILDERS_H
 #define LUMENFOLD_TESTS_CORE_SHAPE_BUILDERS_H
 

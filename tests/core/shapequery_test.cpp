@@ -3,8 +3,8 @@
 #include "core/shapequery.h"
 
 #include "core/linequery.h"
-#include "scene_fixture.h"
-#include "shape_builders.h"
+#include "tests/core/scene_fixture.h"
+#include "tests/core/shape_builders.h"
 
 namespace {
 

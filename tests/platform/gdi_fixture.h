@@ -1,5 +1,8 @@
 // tests/platform/gdi_fixture.h -- windows and DIB sections for the drawing
 // tests, on a 24-bit display unless a test chooses another depth.
+//
+// Owns: the memory DCs and the GDI objects handed to it, deleted (and
+// checked) after each test. The windows are the window fixture's.
 #ifndef LUMENFOLD_TESTS_PLATFORM_GDI_FIXTURE_H
 #define LUMENFOLD_TESTS_PLATFORM_GDI_FIXTURE_H
 

@@ -1,6 +1,10 @@
 // tests/platform/window_fixture.h -- a test window class whose procedure
 // logs every message and lets a test answer any of them, on the virtual
 // clock, with the window table, queue and recorder left clean afterwards.
+//
+// Owns: the test class registration, the message log and the handlers, and
+// every window left at the end of a test. It does not own DCs or other GDI
+// objects (gdi_fixture.h).
 #ifndef LUMENFOLD_TESTS_PLATFORM_WINDOW_FIXTURE_H
 #define LUMENFOLD_TESTS_PLATFORM_WINDOW_FIXTURE_H
 

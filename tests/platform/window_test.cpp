@@ -328,8 +328,11 @@ TEST_F(WindowsTest, InvalidHandlesAndNullPointersFailCleanly) {
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(SetCapture(hwnd), nullptr);
     UINT_PTR timer = SetTimer(hwnd, 1, 10, nullptr);
-    if (hwnd != nullptr) EXPECT_EQ(timer, 0u);
-    if (hwnd == nullptr) EXPECT_TRUE(KillTimer(nullptr, timer));  // a timer without a window
+    if (hwnd != nullptr) {
+      EXPECT_EQ(timer, 0u);
+    } else {
+      EXPECT_TRUE(KillTimer(nullptr, timer));  // a timer without a window
+    }
     EXPECT_EQ(DefWindowProcA(hwnd, WM_CLOSE, 0, 0), 0);
   }
   HWND live = makeWindow();

@@ -1,7 +1,7 @@
 // tests/vrml/builder_behaviour_test.cpp -- EventHandler, Script, the task
 // nodes and Attributes: what each object takes from the pending nodes and
 // hands to scripting, in which order, and what is refused.
-#include "builder_ext_fixture.h"
+#include "tests/vrml/builder_ext_fixture.h"
 #include "vrml/extnodes.h"
 
 using ::testing::ElementsAre;

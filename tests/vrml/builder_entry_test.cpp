@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "core/camera.h"
 
 TEST_F(BuilderTest, AddToObjKeepsTheSeparatorUnderTheParent) {

@@ -1,6 +1,9 @@
 // tests/vrml/builder_ext_fixture.h -- the builder world with recorders for
 // what the extension nodes hand to scripting, loading and media: handlers,
 // time-outs, script texts, fetched inline files and articulated bodies.
+//
+// Owns: the table of fetchable URLs and the recorders' answers. The world
+// and the recorded calls are the builder fixture's.
 #ifndef LUMENFOLD_TESTS_VRML_BUILDER_EXT_FIXTURE_H
 #define LUMENFOLD_TESTS_VRML_BUILDER_EXT_FIXTURE_H
 
@@ -9,7 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "core/event.h"
 #include "core/strings.h"
 

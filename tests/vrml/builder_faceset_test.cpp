@@ -3,7 +3,7 @@
 // their lists.
 #include <vector>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "core/bounds.h"
 
 namespace {

@@ -1,5 +1,9 @@
 // tests/vrml/builder_fixture.h -- a fresh world for the scene-builder suites,
 // with the upper layers' hooks recording what the builder hands them.
+//
+// Owns: the world of each test, the URL entries the loading recorder makes,
+// and the temporary world files it writes, all removed afterwards. It does
+// not own the objects the builder makes (the world's).
 #ifndef LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
 #define LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
 

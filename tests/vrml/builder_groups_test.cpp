@@ -1,6 +1,6 @@
 // tests/vrml/builder_groups_test.cpp -- Switch, LOD, anchors, inline worlds
 // and the articulated-body switch of a world file.
-#include "builder_ext_fixture.h"
+#include "tests/vrml/builder_ext_fixture.h"
 #include "core/camera.h"
 #include "vrml/switchlod.h"
 

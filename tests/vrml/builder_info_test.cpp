@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "vrml/traverse.h"
 
 namespace {

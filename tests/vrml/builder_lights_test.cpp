@@ -2,7 +2,7 @@
 // leaves with the defaults, their placement and the camera table.
 #include <cmath>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "core/camera.h"
 #include "vrml/objcreate.h"
 #include "vrml/qvsfields.h"

@@ -2,7 +2,7 @@
 // polylines, their normals and order, and polylines with nothing to draw.
 #include <vector>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 
 namespace {
 

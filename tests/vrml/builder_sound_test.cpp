@@ -1,6 +1,6 @@
 // tests/vrml/builder_sound_test.cpp -- AmbientSound objects: the sound leaf,
 // its channel by suffix, the box, and the entry in the world's sounds.
-#include "builder_ext_fixture.h"
+#include "tests/vrml/builder_ext_fixture.h"
 #include "core/bounds.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // tests/vrml/builder_text_test.cpp -- the AsciiText node's text leaf.
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 
 TEST_F(BuilderTest, AsciiTextLeafTakesItsFields) {
   struct Case {

@@ -2,7 +2,7 @@
 // small texts: objects, matrices, property scopes, textures and the state.
 #include <cmath>
 
-#include "builder_fixture.h"
+#include "tests/vrml/builder_fixture.h"
 #include "core/bounds.h"
 #include "core/camera.h"
 #include "core/transform.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "vrml/qvmfields.h"
-#include "vrml_fixture.h"
+#include "tests/vrml/vrml_fixture.h"
 
 class FieldsTest : public VrmlTest {
  protected:

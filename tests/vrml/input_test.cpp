@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "vrml_fixture.h"
+#include "tests/vrml/vrml_fixture.h"
 
 class InputTest : public VrmlTest {};
 

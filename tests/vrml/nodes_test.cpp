@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/memory.h"
-#include "vrml_fixture.h"
+#include "tests/vrml/vrml_fixture.h"
 
 class NodesTest : public VrmlTest {};
 

@@ -5,7 +5,7 @@
 
 #include "core/memory.h"
 #include "vrml/qvfield.h"
-#include "vrml_fixture.h"
+#include "tests/vrml/vrml_fixture.h"
 
 class StringsTest : public VrmlTest {};
 
@@ -22,7 +22,7 @@ TEST_F(StringsTest, ShortTextsStayInPlaceLongOnesGoToTheHeap) {
   EXPECT_STREQ(s.getString(), "ten chars!");
 }
 
-TEST_F(StringsTest, AssigningAPieceOfItself) {
+TEST_F(StringsTest, AssigningASliceOfItself) {
   QvString s("abcdef");
   s = s.getString() + 2;
   EXPECT_STREQ(s.getString(), "cdef");

@@ -1,5 +1,9 @@
 // tests/vrml/vrml_fixture.h -- shared set-up of the VRML reader suites: a
 // recorder for the reports, and parsing of texts written to a temporary file.
+//
+// Owns: the nodes read, the input and the temporary file of each test, all
+// released afterwards, and the recorded reports. It does not own the
+// reader's program-wide tables (the node types and interned names).
 #ifndef LUMENFOLD_TESTS_VRML_FIXTURE_H
 #define LUMENFOLD_TESTS_VRML_FIXTURE_H
 

@@ -40,8 +40,9 @@ TEST(VrmlparseTool, ExitStatusOnEveryFixture) {
     ASSERT_NE(dir, nullptr) << path;
     while (dirent* entry = readdir(dir)) {
       std::string name = entry->d_name;
-      if (name.size() > 4 && name.substr(name.size() - 4) == ".wrl")
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".wrl") {
         EXPECT_EQ(exitStatusOn(tool, path + "/" + name), expected) << folder << "/" << name;
+      }
     }
     closedir(dir);
   }
