@@ -364,6 +364,7 @@ RwClump* duplicateBranch(RwClump* source) {
     --copy->sortSuspensionCount;
   }
   ok = ok && RwSetClumpFlags(copy, source->flags);
+  if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(copy);
   for (RwClump* child = source->firstChild; child && ok; child = child->nextSibling) {
     RwClump* childCopy = duplicateBranch(child);
     ok = childCopy != nullptr;
@@ -633,6 +634,7 @@ RwClump* RwAddClumpToClump(RwClump* destination, RwClump* source) {
   intptr_t first = appendVertices(destination, source, &source->worldMatrix);
   bool ok = first != 0 && appendPolygons(destination, source, first);
   --destination->sortSuspensionCount;
+  if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(destination);
   return ok ? destination : nullptr;
 }
 

@@ -104,6 +104,9 @@ struct RwClumpLinks {
   void (*hiddenSurfaceModeChanged)(RwClump* clump);
   // The clump's depth-sort data is freed (it is being destroyed).
   void (*freeSortData)(RwClump* clump);
+  // The clump's polygons changed in bulk (a model finished, a copy or a
+  // merge made): depth-sort data is built again for them.
+  void (*geometryChangedInBulk)(RwClump* clump);
 };
 extern RwClumpLinks rwClumpLinks;
 

@@ -627,10 +627,15 @@ intptr_t RwGetNearestPolygonVertex(const RwPolygon* polygon, intptr_t x, intptr_
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
+  // Through the screen position, so that a clipped clump, whose vertices
+  // hold camera-frame coordinates, answers in pixels too; a vertex that
+  // cannot be projected is never the nearest.
+  RwClump* clump = polygon->clump;
   auto distance = [&](uint32_t i) {
-    intptr_t dx = (polygon->vertices[i]->screenX >> 16) - x;
-    intptr_t dy = (polygon->vertices[i]->screenY >> 16) - y;
-    return dx * dx + dy * dy;
+    intptr_t sx = 0, sy = 0;
+    intptr_t index = RwVertexIndex(clump->vertexArray, polygon->vertices[i]);
+    if (!RwGetVertexScreenPosition(clump, index, &sx, &sy)) return INTPTR_MAX;
+    return (sx - x) * (sx - x) + (sy - y) * (sy - y);
   };
   uint32_t nearest = 0;
   intptr_t best = distance(0);
@@ -762,5 +767,6 @@ int RwFinishClumpModel(RwClump* clump) {
     updateVertexNormal(vertex);
     updateVertexSurface(vertex);
   }
+  if (rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(clump);
   return 1;
 }
