@@ -11,6 +11,7 @@
 #include "engine/path.h"
 #include "engine/polygon.h"
 #include "engine/rasters.h"
+#include "engine/windevice.h"
 
 RwDeviceRecord rwDeviceRecord = {};
 
@@ -20,13 +21,12 @@ constexpr float defaultGamma = std::bit_cast<float>(0x400E38DAu);  // 2.2222
 float gamma = defaultGamma;
 
 // Devices by name. The Windows display devices compare their names ignoring
-// case; their open routine is installed here by the Windows device module,
-// and while it is null the open fails as an unavailable device does.
+// case.
 const RwDeviceEntry deviceTable[] = {
     {"NullDevice", false, RwNullDeviceOpen},
     {"MetaDevice", false, RwMetaDeviceOpen},
-    {"MSWindows", true, nullptr},
-    {"MSWindowsWinG", true, nullptr},
+    {"MSWindows", true, RwWindowsDeviceOpen},
+    {"MSWindowsWinG", true, RwWindowsWinGDeviceOpen},
 };
 
 bool namesMatch(const RwDeviceEntry& entry, const char* name) {

@@ -6,6 +6,7 @@
 #include "engine/camera.h"
 #include "engine/clump.h"
 #include "engine/damage.h"
+#include "engine/depthsort.h"
 #include "engine/light.h"
 #include "engine/material.h"
 #include "engine/mathtables.h"
@@ -13,9 +14,11 @@
 #include "engine/polygon.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"
+#include "engine/render.h"
 #include "engine/scene.h"
 #include "engine/shapefile.h"
 #include "engine/shapepath.h"
+#include "engine/userdraw.h"
 
 namespace {
 
@@ -32,29 +35,31 @@ struct Module {
 
 const Module mathsTables = {RwOpenMathsTables, RwCloseMathsTables};
 const Module matrices = {RwOpenMatrixModule, RwCloseMatrixModule};
-const Module depthSortSingles = {nullptr, nullptr};
+const Module depthSortSingles = {RwOpenPlaneSinglesModule, RwClosePlaneSinglesModule};
 const Module depthSortBuffers = {nullptr, nullptr};  // closed only: made while sorting
 const Module materials = {RwOpenMaterialModule, RwCloseMaterialModule};
 const Module trianglesAndQuads = {RwOpenPolygonModule, RwClosePolygonModule};
-const Module depthSortPlanes = {nullptr, nullptr};
+const Module depthSortPlanes = {RwOpenPlaneOrderModule, RwClosePlaneOrderModule};
 const Module rasters = {RwOpenRasterModule, RwCloseRasterModule};
 const Module textures = {nullptr, nullptr};
-const Module userDraws = {nullptr, nullptr};
+const Module userDraws = {RwOpenUserDrawModule, RwCloseUserDrawModule};
 const Module damagedRects = {RwOpenDamagedRectModule, RwCloseDamagedRectModule};
 const Module clumps = {RwOpenClumpModule, RwCloseClumpModule};
 const Module cameras = {RwOpenCameraModule, RwCloseCameraModule};
 const Module lights = {RwOpenLightModule, RwCloseLightModule};
 const Module shapesAndModelling = {RwOpenShapeReader, RwCloseShapeReader};
 const Module scenes = {RwOpenSceneModule, RwCloseSceneModule};
+// Fills the scenes' pipeline slots; holds no records.
+const Module renderPipeline = {RwOpenRenderPipeline, RwCloseRenderPipeline};
 
 const Module* const openOrder[] = {
     &mathsTables, &matrices, &depthSortSingles, &materials, &trianglesAndQuads,
     &depthSortPlanes, &rasters, &textures, &userDraws, &damagedRects,
-    &clumps, &cameras, &lights, &shapesAndModelling, &scenes,
+    &clumps, &cameras, &lights, &shapesAndModelling, &scenes, &renderPipeline,
 };
 
 const Module* const closeOrder[] = {
-    &depthSortBuffers, &shapesAndModelling, &scenes, &lights, &cameras,
+    &depthSortBuffers, &renderPipeline, &shapesAndModelling, &scenes, &lights, &cameras,
     &clumps, &damagedRects, &userDraws, &textures, &rasters,
     &depthSortPlanes, &trianglesAndQuads, &materials, &depthSortSingles, &matrices,
     &mathsTables,

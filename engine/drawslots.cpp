@@ -1,0 +1,283 @@
+// engine/drawslots.cpp -- the software device's draw slot table and
+// rasteriser selection.
+#include "engine/drawslots.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/camera.h"
+#include "engine/depthbuffer.h"
+#include "engine/library.h"
+#include "engine/palette.h"
+#include "engine/pool.h"
+#include "engine/raster/points.h"
+#include "engine/raster/untextured.h"
+#include "engine/rasters.h"
+#include "engine/rectfill.h"
+#include "engine/renderstate.h"
+#include "engine/shadetable.h"
+
+namespace {
+
+void drawNoTriangle(RwPolygon*, intptr_t) {}
+
+constexpr intptr_t softwareDevicePolygonWord = 32;
+constexpr intptr_t firstEightEntryBlock = 24;
+constexpr intptr_t perspectiveModeMask = 7;
+constexpr intptr_t parallelModeMask = 5;  // never the foreshorten routines
+
+intptr_t installedDepth = 0;
+int32_t* slopeBlock = nullptr;
+std::vector<uint8_t*> viewportRows;  // the render target's row table
+
+intptr_t bytesPerPixel() { return installedDepth == 8 ? 1 : 2; }
+
+// Renderer pairs by depth. Outlines and the textured pairs draw nothing
+// until their routines are built.
+constexpr RwRendererPair nothing = {RwDrawNothing, RwDrawNothing};
+constexpr RwRendererPair pairs16[rwRendererPairs] = {
+    {RwRas16PointsFlat, RwRas16PointsFlatZ},
+    {RwRas16PointsGouraud, RwRas16PointsGouraudZ},
+    nothing,
+    nothing,
+    {RwRas16FanFlatOpaque, RwRas16FanFlatOpaqueZ},
+    {RwRas16FanGouraudOpaque, RwRas16FanGouraudOpaqueZ},
+    {RwRas16FanFlatStipple, RwRas16FanFlatStippleZ},
+    {RwRas16FanGouraudStipple, RwRas16FanGouraudStippleZ},
+    nothing,
+    nothing,
+    nothing,
+    nothing,
+};
+constexpr RwRendererPair pairs8[rwRendererPairs] = {
+    {RwRas8PointsFlat, RwRas8PointsFlatZ},
+    {RwRas8PointsGouraud, RwRas8PointsGouraudZ},
+    nothing,
+    nothing,
+    {RwRas8FanFlatOpaque, RwRas8FanFlatOpaqueZ},
+    {RwRas8FanGouraudOpaque, RwRas8FanGouraudOpaqueZ},
+    {RwRas8FanFlatStipple, RwRas8FanFlatStippleZ},
+    {RwRas8FanGouraudStipple, RwRas8FanGouraudStippleZ},
+    nothing,
+    nothing,
+    nothing,
+    nothing,
+};
+
+// ---- common slots
+
+// The rectangle (viewport coordinates) moved into the image and clipped to it.
+bool imageRect(const RwCamera* camera, const RwRect& rect, RwRect* out) {
+  const intptr_t left = std::max<intptr_t>(intptr_t{camera->viewport[0]} + rect.x, 0);
+  const intptr_t top = std::max<intptr_t>(intptr_t{camera->viewport[1]} + rect.y, 0);
+  const intptr_t right = std::min<intptr_t>(intptr_t{camera->viewport[0]} + rect.x + rect.width, camera->image.width);
+  const intptr_t bottom =
+      std::min<intptr_t>(intptr_t{camera->viewport[1]} + rect.y + rect.height, camera->image.height);
+  if (right <= left || bottom <= top || !camera->image.rowTable) return false;
+  *out = {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right - left),
+          static_cast<int32_t>(bottom - top)};
+  return true;
+}
+
+void clearRect(RwCamera* camera, const RwRect* rect) {
+  RwRect area;
+  if (!rect || !imageRect(camera, *rect, &area)) return;
+  uint8_t* start = camera->image.rowTable[area.y] + area.x * bytesPerPixel();
+  // The fills step by the current camera's stride.
+  RwCamera* current = rwRenderState.currentCamera;
+  rwRenderState.currentCamera = camera;
+  if (installedDepth == 8) {
+    RwRas8FillRect(&start, area.width, area.height, static_cast<uint32_t>(camera->backgroundIndex & 0xFF) * 0x01010101u);
+  } else {
+    RwRas16FillRect(&start, area.width * 2, area.height,
+                    static_cast<uint32_t>(camera->backgroundColour & 0xFFFF) * 0x00010001u);
+  }
+  rwRenderState.currentCamera = current;
+}
+
+void drawBackdropRect(RwCamera* camera, const RwRect* source, intptr_t x, intptr_t y) {
+  const RwRaster* raster = camera->backdrop;
+  if (!raster || !source || !raster->pixels || raster->depth != camera->image.depth) return;
+  const RwRect target = {static_cast<int32_t>(x), static_cast<int32_t>(y), source->width, source->height};
+  RwRect area;
+  if (!imageRect(camera, target, &area)) return;
+  const intptr_t skipX = area.x - (camera->viewport[0] + x);
+  const intptr_t skipY = area.y - (camera->viewport[1] + y);
+  const intptr_t sourceX = source->x + skipX;
+  const intptr_t sourceY = source->y + skipY;
+  const intptr_t width = std::min<intptr_t>(area.width, raster->width - sourceX);
+  const intptr_t rows = std::min<intptr_t>(area.height, raster->height - sourceY);
+  if (sourceX < 0 || sourceY < 0 || width < 1) return;
+  const intptr_t bpp = bytesPerPixel();
+  for (intptr_t r = 0; r < rows; ++r) {
+    std::memcpy(camera->image.rowTable[area.y + r] + area.x * bpp,
+                raster->pixels + (sourceY + r) * raster->stride + sourceX * bpp, static_cast<size_t>(width * bpp));
+  }
+}
+
+void clearDepthRect(const RwRect* rect) {
+  if (!rect) return;
+  RwRect shifted = *rect;
+  if (const RwCamera* camera = rwRenderState.currentCamera) {
+    shifted.x += camera->viewport[0];
+    shifted.y += camera->viewport[1];
+  }
+  RwClearDepthBufferRect(&shifted);
+}
+
+intptr_t readNoBitmap(HBITMAP, intptr_t, RwRaster*) { return 0; }
+
+RwRaster* copyImageToRaster(RwCamera* camera, RwRaster* raster) {
+  if (!camera || !raster || raster->depth != camera->image.depth || !raster->pixels || !camera->image.rowTable) {
+    RwSetError(rwErrInvalidArgument);
+    return nullptr;
+  }
+  const intptr_t rows = std::min<intptr_t>(raster->height, camera->image.height);
+  const intptr_t bytes = std::min<intptr_t>(raster->width, camera->image.width) * bytesPerPixel();
+  for (intptr_t r = 0; r < rows; ++r) {
+    std::memcpy(raster->pixels + r * raster->stride, camera->image.rowTable[r], static_cast<size_t>(bytes));
+  }
+  return raster;
+}
+
+uintptr_t colourToDeviceValue(const uint16_t* rgb) { return RwSoftwareColourValue(installedDepth, rgb); }
+void deviceValueToColour(uintptr_t value, uint16_t* rgb) { RwSoftwareValueColour(installedDepth, value, rgb); }
+uintptr_t combineValueAndLevel(uintptr_t value, intptr_t level) { return value * 256 + static_cast<uintptr_t>(level); }
+
+intptr_t answer(void* buffer, int32_t value) {
+  std::memcpy(buffer, &value, sizeof value);
+  return 1;
+}
+
+intptr_t control(intptr_t request, void* buffer, intptr_t size) {
+  if (!buffer) {
+    RwSetError(rwErrInvalidArgument);
+    return 0;
+  }
+  if (size < 4) {
+    RwSetError(rwErrControlBuffer);
+    return 0;
+  }
+  const bool palettised = installedDepth == 8;
+  switch (request) {
+    case 1:
+      return answer(buffer, static_cast<int32_t>(installedDepth));
+    case 2:
+    case 3:
+      return answer(buffer, palettised ? 1 : 0);
+    case 5:
+      if (palettised) return answer(buffer, 256);
+      break;
+  }
+  RwSetError(rwErrControlRequest);
+  return 0;
+}
+
+intptr_t extendedControl(intptr_t, intptr_t, void*, intptr_t) {
+  RwSetError(rwErrNotSupported);
+  return 0;
+}
+
+void colourTableUpdate(RwCamera* camera) { RwRefreshBackgroundIndex(camera); }
+
+}  // namespace
+
+RwTriangleRoutine TextureModeTable[rwTextureModeEntries] = {};
+
+intptr_t RwTextureModeEntry(intptr_t blockStart, intptr_t textureModes) {
+  intptr_t index = textureModes & rwRasterTarget.textureModeMask;
+  if (blockStart < firstEightEntryBlock) index &= 3;
+  return blockStart + index;
+}
+
+int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t depth) {
+  if (depth == 1) return 1;
+  if (depth != 8 && depth != 15 && depth != 16) return 0;
+  RwCloseRenderers();
+  installedDepth = depth;
+  record->depth = depth;
+  record->maxPolygonVertices = softwareDevicePolygonWord;
+  record->beginUpdate = RwBeginRender;
+  record->clearRect = clearRect;
+  record->drawBackdropRect = drawBackdropRect;
+  record->clearDepthRect = clearDepthRect;
+  record->colourToDeviceValue = colourToDeviceValue;
+  record->deviceValueToColour = deviceValueToColour;
+  record->combineValueAndLevel = combineValueAndLevel;
+  record->readBitmap = readNoBitmap;
+  record->copyImageToRaster = copyImageToRaster;
+  record->control = control;
+  record->extendedControl = extendedControl;
+  record->close = RwCloseRenderers;
+  record->colourTableUpdate = colourTableUpdate;
+  record->nearestPaletteIndex = RwFindNearestPaletteIndexSlot;
+  record->rasterReleaseHook = nullptr;
+  for (RwTriangleRoutine& entry : TextureModeTable) entry = drawNoTriangle;
+  rwRasterTarget = {};
+  rwRasterTarget.textureModeMask = perspectiveModeMask;
+
+  slopeBlock = static_cast<int32_t*>(RwEngineAlloc(rwSlopeTableBytes));
+  if (!slopeBlock) {
+    RwSetError(rwErrOutOfMemory);
+    return 0;
+  }
+  rwRasterTarget.slopeTable = RwFillSlopeTable(slopeBlock);
+  const RwRendererPair* pairs = depth == 8 ? pairs8 : pairs16;
+  std::copy(pairs, pairs + rwRendererPairs, record->renderers);
+  if (!RwAllocShadeTables(depth)) return 0;
+  RwBuildGammaTables();
+  RwBuildShadeTables();
+  rwRasterTarget.shadeTable = ShadeTable;
+  rwRasterTarget.shadeRampTable = ShadeRampTable;
+  return 1;
+}
+
+void RwCloseRenderers() {
+  RwEngineFree(slopeBlock);
+  slopeBlock = nullptr;
+  RwFreeShadeTables();
+  RwFreeDepthBuffer();
+  RwFreePaletteOctree();
+  viewportRows.clear();
+  viewportRows.shrink_to_fit();
+  rwRasterTarget = {};
+  installedDepth = 0;
+}
+
+void RwBeginRender(RwCamera* camera, intptr_t) {
+  const RwCameraImage& image = camera->image;
+  if (!image.rowTable) return;
+  const intptr_t x = camera->viewport[0];
+  const intptr_t y = camera->viewport[1];
+  const intptr_t width = camera->viewport[2];
+  const intptr_t height = camera->viewport[3];
+  viewportRows.resize(static_cast<size_t>(std::max<intptr_t>(height, 1)));
+  for (intptr_t row = 0; row < height; ++row) viewportRows[row] = image.rowTable[y + row] + x * bytesPerPixel();
+  rwRasterTarget.rowTable = viewportRows.data();
+  rwRasterTarget.stride = image.stride;
+  const RwDepthBuffer& depth = RwGetDepthBuffer();
+  rwRasterTarget.zBase = depth.base ? reinterpret_cast<uint8_t*>(depth.base) + y * depth.stride + x * 2 : nullptr;
+  rwRasterTarget.zStride = depth.stride;
+  rwRasterTarget.ditherColumns = DitherColumns + (x & 7);
+  rwRasterTarget.ditherRows = DitherRows + (y & 7);
+  rwRasterTarget.perspDitherColumns = PerspDitherColumns + (x & 7);
+  rwRasterTarget.perspDitherRows = PerspDitherRows + (y & 7);
+  rwRasterTarget.viewportWidth = static_cast<int32_t>(width * 65536);
+  rwRasterTarget.viewportHeight = static_cast<int32_t>(height * 65536);
+  rwRasterTarget.textureModeMask = camera->projection == rwParallel ? parallelModeMask : perspectiveModeMask;
+  rwRasterTarget.shadeTable = ShadeTable;
+  rwRasterTarget.shadeRampTable = ShadeRampTable;
+}
+
+void RwRefreshBackgroundIndex(RwCamera* camera) {
+  if (!camera || installedDepth != 8) return;
+  const uintptr_t rgb565 = (camera->backgroundColour >> 16) & 0xFFFF;
+  const auto widen = [](uintptr_t bits, int width) {
+    const uintptr_t byte = bits << (8 - width);
+    return static_cast<uint8_t>(byte | byte >> width);
+  };
+  const uint8_t rgb[3] = {widen((rgb565 >> 11) & 31, 5), widen((rgb565 >> 5) & 63, 6), widen(rgb565 & 31, 5)};
+  const int index = findNearestPaletteIndex(rgb);
+  camera->backgroundIndex = static_cast<uintptr_t>(index) & 0xFF;
+}

@@ -1,0 +1,86 @@
+// engine/raster/untextured.h -- flat and Gouraud triangles without texture.
+//
+// Owns: the 16 solid untextured draw routines of the software devices (draw
+// pairs 4 to 7: flat opaque, Gouraud opaque, flat stipple, Gouraud stipple,
+// each without and with z-buffer, in 15/16-bit and in 8-bit colour), their
+// triangle routines and span loops, and a plain reference for the tuned
+// flat opaque span loops.
+// It does not own the triangle frame (engine/raster/triframe.h), the tables
+// it reads (the device's) nor the choice of routine (engine/drawslots.h).
+//
+// Colour rules. 15/16-bit: the material colour word is 5:6:5 and each
+// channel is shaded through ShadeTable at the level of its intensity; a
+// Gouraud pixel interpolates the shaded channels in 8.8 and rounds only
+// green by the dither value. 8-bit: bits 5 and up of the colour word select
+// a ramp of 32 palette indices in ShadeRampTable, bit 5 reversing the level;
+// a Gouraud pixel rounds the interpolated level by the dither value.
+// Stipple: a pixel is written only when its dither value is below the
+// material's opacity. Z: opaque pixels pass when the stored depth is at most
+// theirs, stipple pixels only when it is below; a pixel writes its depth,
+// then its colour. Every shade level is clamped to 0..31 before a lookup.
+#ifndef LUMENFOLD_ENGINE_RASTER_UNTEXTURED_H
+#define LUMENFOLD_ENGINE_RASTER_UNTEXTURED_H
+
+#include <cstdint>
+
+#include "engine/raster/rastertarget.h"
+
+struct RwPolygon;
+
+// Draw routines (fan loops): the polygon in, 0 out.
+int RwRas16FanFlatOpaque(RwPolygon* polygon);
+int RwRas16FanFlatOpaqueZ(RwPolygon* polygon);
+int RwRas16FanGouraudOpaque(RwPolygon* polygon);
+int RwRas16FanGouraudOpaqueZ(RwPolygon* polygon);
+int RwRas16FanFlatStipple(RwPolygon* polygon);
+int RwRas16FanFlatStippleZ(RwPolygon* polygon);
+int RwRas16FanGouraudStipple(RwPolygon* polygon);
+int RwRas16FanGouraudStippleZ(RwPolygon* polygon);
+int RwRas8FanFlatOpaque(RwPolygon* polygon);
+int RwRas8FanFlatOpaqueZ(RwPolygon* polygon);
+int RwRas8FanGouraudOpaque(RwPolygon* polygon);
+int RwRas8FanGouraudOpaqueZ(RwPolygon* polygon);
+int RwRas8FanFlatStipple(RwPolygon* polygon);
+int RwRas8FanFlatStippleZ(RwPolygon* polygon);
+int RwRas8FanGouraudStipple(RwPolygon* polygon);
+int RwRas8FanGouraudStippleZ(RwPolygon* polygon);
+
+// Triangle routines: triangle (v[0], v[i], v[i + 1]).
+void RwRas16TriFlatOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatStipple(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudStipple(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatStipple(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudStipple(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudStippleZ(RwPolygon* polygon, intptr_t i);
+
+// Span loops: draw block->rows rows and leave the block advanced. The
+// 15/16-bit stipple rows are drawn inside their triangle routines.
+void RwRas16SpanFlatOpaque(RwSpanParams* block);
+void RwRas16SpanFlatOpaqueZ(RwSpanParams* block);
+void RwRas16SpanGouraudOpaque(RwSpanParams* block);
+void RwRas16SpanGouraudOpaqueZ(RwSpanParams* block);
+void RwRas8SpanFlatOpaque(RwSpanParams* block);
+void RwRas8SpanFlatOpaqueZ(RwSpanParams* block);
+void RwRas8SpanGouraudOpaque(RwSpanParams* block);
+void RwRas8SpanGouraudOpaqueZ(RwSpanParams* block);
+void RwRas8SpanFlatStipple(RwSpanParams* block);
+void RwRas8SpanFlatStippleZ(RwSpanParams* block);
+void RwRas8SpanGouraudStipple(RwSpanParams* block);
+void RwRas8SpanGouraudStippleZ(RwSpanParams* block);
+
+// Plain pixel-by-pixel versions of the tuned flat opaque span loops (which
+// fill long rows with aligned 32-bit stores), for tests to compare against.
+void RwRas16SpanFlatOpaqueReference(RwSpanParams* block);
+void RwRas8SpanFlatOpaqueReference(RwSpanParams* block);
+
+#endif

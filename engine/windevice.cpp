@@ -1,0 +1,269 @@
+// engine/windevice.cpp -- the Windows display devices: open, state,
+// palette slots and control requests.
+#include "engine/windevice.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/drawslots.h"
+#include "engine/library.h"
+#include "engine/palette.h"
+#include "engine/shadetable.h"
+#include "engine/wingload.h"
+
+namespace {
+
+RwWindowsDeviceState state = {};
+
+// This platform answers the version query as the NT family (4.0) does.
+constexpr DWORD platformVersion = 0x00000004;
+constexpr DWORD nonNtFamilyBit = 0x80000000;
+
+// The install's control and extended control, which the device's own fall
+// back to.
+intptr_t (*installControl)(intptr_t, void*, intptr_t) = nullptr;
+intptr_t (*installExtendedControl)(intptr_t, intptr_t, void*, intptr_t) = nullptr;
+
+void applyOptions(intptr_t count, RwOpenOption* options) {
+  for (intptr_t i = 0; i < count; ++i) {
+    RwOpenOption& option = options[i];
+    switch (option.id) {
+      case rwOptionGamma:
+        state.gammaFlag = option.value != 0;
+        break;
+      case rwOptionForcePlainDib:
+        state.forcePlainDib = true;
+        break;
+      case rwOptionPreferWinG:
+        state.preferWinG = true;
+        break;
+      case rwOptionSkipProbe:
+        state.skipProbe = option.value != 0;
+        break;
+      case rwOptionWinGOrientation:
+        state.wingOrientation = option.value < 0 ? -1 : (option.value > 0 ? 1 : 0);
+        break;
+      default:
+        continue;
+    }
+    option.id = rwOptionRecognised;
+  }
+}
+
+// Entries 0..9 and 231..255 from the system palette (zeros without one),
+// then the engine's colours in 10..230.
+void buildPalette(HDC screen) {
+  PALETTEENTRY system[256] = {};
+  if (state.paletteDisplay) GetSystemPaletteEntries(screen, 0, 256, system);
+  for (int i = 0; i < 256; ++i) {
+    rwPalette.red[i] = system[i].peRed;
+    rwPalette.green[i] = system[i].peGreen;
+    rwPalette.blue[i] = system[i].peBlue;
+  }
+  RwBuildGammaTables();
+  RwBuildEnginePalette();
+}
+
+BYTE entryFlags(int index) {
+  return index >= rwFirstEnginePaletteEntry && index <= rwLastUsablePaletteEntry ? PC_NOCOLLAPSE : 0;
+}
+
+HPALETTE createLogicalPalette() {
+  struct {
+    WORD version;
+    WORD count;
+    PALETTEENTRY entries[256];
+  } logical = {0x300, 256, {}};
+  for (int i = 0; i < 256; ++i) {
+    logical.entries[i] = {rwPalette.red[i], rwPalette.green[i], rwPalette.blue[i], entryFlags(i)};
+  }
+  return CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
+}
+
+// ---- palette slots
+
+intptr_t setPaletteEntries(intptr_t first, intptr_t count, const uint8_t* entries) {
+  if (!entries || first < rwFirstEnginePaletteEntry || count < 1 || first + count > rwLastUsablePaletteEntry + 1) {
+    return 0;
+  }
+  PALETTEENTRY changed[256];
+  for (intptr_t i = 0; i < count; ++i) {
+    const uint8_t* entry = entries + 4 * i;
+    rwPalette.red[first + i] = entry[0];
+    rwPalette.green[first + i] = entry[1];
+    rwPalette.blue[first + i] = entry[2];
+    changed[i] = {entry[0], entry[1], entry[2], PC_NOCOLLAPSE};
+  }
+  if (state.palette) SetPaletteEntries(state.palette, static_cast<UINT>(first), static_cast<UINT>(count), changed);
+  RwBuildGammaTables();
+  RwBuildShadeTables();
+  return 1;
+}
+
+intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
+  if (!out || first < 0 || count < 1 || first + count > 256) return 0;
+  for (intptr_t i = 0; i < count; ++i) {
+    out[3 * i] = rwPalette.red[first + i];
+    out[3 * i + 1] = rwPalette.green[first + i];
+    out[3 * i + 2] = rwPalette.blue[first + i];
+  }
+  return 1;
+}
+
+// ---- control
+
+intptr_t answer(void* buffer, int32_t value) {
+  std::memcpy(buffer, &value, sizeof value);
+  return 1;
+}
+
+intptr_t control(intptr_t request, void* buffer, intptr_t size) {
+  if (!buffer || size < 4) return installControl(request, buffer, size);
+  const bool palettised = state.imageDepth == 8;
+  switch (request) {
+    case rwControlImageDepth:
+      return answer(buffer, static_cast<int32_t>(state.imageDepth));
+    case rwControlPalettised:
+      return answer(buffer, palettised ? 1 : 0);
+    case rwControlPaletteDisplay:
+      return answer(buffer, state.paletteDisplay ? 1 : 0);
+    case rwControlPaletteHandle:
+      if (!state.paletteDisplay) break;
+      std::memcpy(buffer, &state.palette, std::min<size_t>(sizeof state.palette, static_cast<size_t>(size)));
+      return 1;
+    case rwControlPaletteSize:
+      if (palettised) return answer(buffer, 256);
+      break;
+    case rwControlFirstEngineEntry:
+      if (palettised) return answer(buffer, rwFirstEnginePaletteEntry);
+      break;
+    case rwControlLastEngineEntry:
+      if (palettised) return answer(buffer, rwLastUsablePaletteEntry);
+      break;
+    case rwControlPlainDib:
+    case rwControlPlainDibToo:
+      return answer(buffer, state.backEnd == rwBackEndPlainDib ? 1 : 0);
+    case rwControlWinG:
+      return answer(buffer, state.backEnd == rwBackEndWinG ? 1 : 0);
+    case rwControlBackgroundPalette:
+      if (state.paletteDisplay) return answer(buffer, state.backgroundPalette ? 1 : 0);
+      break;
+  }
+  return installControl(request, buffer, size);
+}
+
+intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_t size) {
+  if (request == rwExtendedStretch && buffer && size >= static_cast<intptr_t>(sizeof(RwStretchRequest))) {
+    RwStretchRequest stretch;
+    std::memcpy(&stretch, buffer, sizeof stretch);
+    return RwSetCameraImageStretch(stretch.camera, stretch.width, stretch.height);
+  }
+  if (request == rwExtendedBackgroundPalette && state.paletteDisplay) {
+    state.backgroundPalette = value != 0;
+    return 1;
+  }
+  return installExtendedControl(request, value, buffer, size);
+}
+
+void closeDevice() {
+  RwFreeExpandedShadeTable();
+  RwReleaseWinGLibrary();
+  if (state.palette) DeleteObject(state.palette);
+  state.palette = nullptr;
+  RwCloseRenderers();
+}
+
+int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, RwOpenOption* options) {
+  state = {};
+  state.preferWinG = preferWinG;
+  state.versionClass = RwClassifyWindowsVersion(platformVersion);
+  if (state.versionClass == 0) return 0;
+  applyOptions(optionCount, options);
+
+  HDC screen = GetDC(nullptr);
+  if (!screen) return 0;
+  state.displayDepth = GetDeviceCaps(screen, BITSPIXEL);
+  if (state.displayDepth == 16 && !state.skipProbe) state.displayDepth = RwProbeSixteenBitLayout();
+  state.paletteDisplay = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
+  const RwBackEndChoice choice = RwChooseBackEnd(state.versionClass, state.displayDepth, state.forcePlainDib,
+                                                 state.preferWinG, RwLoadWinGLibrary);
+  state.backEnd = choice.backEnd;
+  state.imageDepth = choice.imageDepth;
+  state.preferWinG = state.preferWinG && state.backEnd == rwBackEndWinG;  // a failed load clears it
+  RwSetGamma(state.gammaFlag ? 2.2f : 1.0f);
+  if (state.imageDepth < 9) buildPalette(screen);
+  ReleaseDC(nullptr, screen);
+
+  if (!RwInstallRenderers(record, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN),
+                          state.imageDepth)) {
+    return 0;
+  }
+  installControl = record->control;
+  installExtendedControl = record->extendedControl;
+  record->close = closeDevice;
+  if (state.paletteDisplay) {
+    state.palette = createLogicalPalette();
+    if (!state.palette) return 0;
+  }
+  if (state.imageDepth == 16 && !RwBuildExpandedShadeTable()) return 0;
+  record->setPaletteEntries = setPaletteEntries;
+  record->paletteRequest = paletteRequest;
+  record->control = control;
+  record->extendedControl = extendedControl;
+  RwInstallWindowsBackEnd(record, state.backEnd);
+  return 1;
+}
+
+}  // namespace
+
+const RwWindowsDeviceState& RwGetWindowsDeviceState() { return state; }
+
+int RwClassifyWindowsVersion(DWORD version) {
+  const DWORD major = version & 0xFF;
+  const DWORD minor = (version >> 8) & 0xFF;
+  if (!(version & nonNtFamilyBit)) return (major == 3 && minor < 5) ? 0 : 1;
+  if (major == 3) return minor >= 95 ? 2 : 3;
+  return 2;
+}
+
+RwBackEndChoice RwChooseBackEnd(int versionClass, int displayDepth, bool forcePlainDib, bool preferWinG,
+                                int (*loadWinG)()) {
+  if (forcePlainDib) return {rwBackEndPlainDib, 8};
+  if (preferWinG && loadWinG()) return {rwBackEndWinG, 8};
+  if (versionClass == 1 || versionClass == 2) return {rwBackEndDibSection, displayDepth >= 16 ? 16 : 8};
+  if (loadWinG()) return {rwBackEndWinG, 8};
+  return {rwBackEndPlainDib, 8};
+}
+
+int RwProbeSixteenBitLayout() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(1, 1, 1, 16, nullptr);
+  int depth = 16;
+  if (dc && bitmap) {
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    uint16_t pixel = 0;
+    if (previous && SetPixel(dc, 0, 0, RGB(255, 255, 255)) != CLR_INVALID &&
+        GetBitmapBits(bitmap, sizeof pixel, &pixel) == sizeof pixel) {
+      depth = pixel == 0xFFFF ? 16 : 15;
+    }
+    if (previous) SelectObject(dc, previous);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (dc) DeleteDC(dc);
+  return depth;
+}
+
+int RwWindowsDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t optionCount, RwOpenOption* options) {
+  return openDevice(record, false, optionCount, options);
+}
+
+int RwWindowsWinGDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t optionCount, RwOpenOption* options) {
+  return openDevice(record, true, optionCount, options);
+}
+
+void RwEngineColourTable(RGBQUAD* table) {
+  for (int i = 0; i < 256; ++i) {
+    const bool engine = i >= rwFirstEnginePaletteEntry && i <= rwLastUsablePaletteEntry;
+    table[i] = engine ? RGBQUAD{rwPalette.blue[i], rwPalette.green[i], rwPalette.red[i], 0} : RGBQUAD{0, 0, 0, 0};
+  }
+}
