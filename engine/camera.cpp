@@ -260,6 +260,7 @@ int RwDestroyCamera(RwCamera* camera) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
+  if (rwCameraLinks.dropUserDrawQueue) rwCameraLinks.dropUserDrawQueue(camera);
   if (rwDeviceRecord.destroyCameraImage) rwDeviceRecord.destroyCameraImage(camera);
   for (RwCamera** link = &cameraList; *link; link = &(*link)->next) {
     if (*link == camera) {

@@ -79,6 +79,9 @@ struct RwCameraLinks {
   // Draws the user-draw objects queued on the camera (damaging what they
   // draw) and empties the queue; called by RwEndCameraUpdate.
   void (*drawUserDrawQueue)(RwCamera* camera);
+  // Takes every queued user-draw off the camera without drawing it; called
+  // by RwDestroyCamera so that no user-draw keeps the freed camera.
+  void (*dropUserDrawQueue)(RwCamera* camera);
 };
 extern RwCameraLinks rwCameraLinks;
 

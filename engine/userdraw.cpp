@@ -121,6 +121,10 @@ int duplicateClumpUserDraws(RwClump* copy, const RwClump* source) {
 
 void drawQueue(RwCamera* camera) { RwDrawCameraUserDraws(camera); }
 
+void dropQueue(RwCamera* camera) {
+  while (RwUserDraw* userDraw = camera->userDrawQueue) unlinkFromCamera(userDraw);
+}
+
 }  // namespace
 
 int RwOpenUserDrawModule() {
@@ -132,6 +136,7 @@ int RwOpenUserDrawModule() {
   rwClumpLinks.destroyUserDraws = destroyClumpUserDraws;
   rwClumpLinks.duplicateUserDraws = duplicateClumpUserDraws;
   rwCameraLinks.drawUserDrawQueue = drawQueue;
+  rwCameraLinks.dropUserDrawQueue = dropQueue;
   return 1;
 }
 
@@ -139,6 +144,7 @@ int RwCloseUserDrawModule() {
   rwClumpLinks.destroyUserDraws = nullptr;
   rwClumpLinks.duplicateUserDraws = nullptr;
   rwCameraLinks.drawUserDrawQueue = nullptr;
+  rwCameraLinks.dropUserDrawQueue = nullptr;
   RwDestroyPool(userDrawPool);
   userDrawPool = nullptr;
   return 1;

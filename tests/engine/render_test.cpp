@@ -209,6 +209,20 @@ TEST_F(UserDraws, DestroyedUserDrawIsNeverCalled) {
   EXPECT_EQ(userDrawCalls[0].rect.y, height / 2);
 }
 
+TEST_F(UserDraws, DestroyedCameraLeavesNoUserDrawQueuedOnIt) {
+  RwClump* cube = makeCube(0.0f, 0.0f, 0.0f);
+  RwUserDraw* queued = RwCreateUserDraw(rwAlignToViewport, 0, 0, 0, 0, 4, 4, recordUserDraw, 4);
+  RwAddUserDrawToClump(cube, queued);
+  RwBeginCameraUpdate(camera, 0);
+  RwRenderScene(RwGetDefaultScene());
+  ASSERT_EQ(queued->camera, camera);
+  EXPECT_EQ(RwDestroyCamera(camera), 1);
+  camera = nullptr;
+  EXPECT_EQ(queued->camera, nullptr);
+  EXPECT_EQ(RwDestroyUserDraw(queued), 1);
+  EXPECT_TRUE(userDrawCalls.empty());
+}
+
 TEST_F(UserDraws, RenderingTwiceBeforeTheUpdateEndsIsAnError) {
   RwClump* cube = makeCube(0.0f, 0.0f, 0.0f);
   RwAddUserDrawToClump(cube, RwCreateUserDraw(rwAlignToViewport, 0, 0, 0, 0, 4, 4, recordUserDraw, 0));
