@@ -197,7 +197,7 @@ struct UntexturedRule {
 
 // Stipple lives in the span loop; the rule only needs to know the colour
 // kind, the z-buffer and which loop draws the rows.
-template <Colour colour, bool stipple, bool z, void (*spanLoop)(RwSpanParams*)>
+template <Colour colour, bool z, void (*spanLoop)(RwSpanParams*)>
 void drawTriangle(RwPolygon* polygon, intptr_t i) {
   triangle<UntexturedRule<colour, z, spanLoop>>(polygon, i);
 }
@@ -223,41 +223,41 @@ void RwRas8SpanGouraudStippleZ(RwSpanParams* block) { pixelSpan<Colour::gouraud8
 
 // ---- triangle routines
 
-void RwRas16TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, false, false, RwRas16SpanFlatOpaque>(p, i); }
-void RwRas16TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, false, true, RwRas16SpanFlatOpaqueZ>(p, i); }
+void RwRas16TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, false, RwRas16SpanFlatOpaque>(p, i); }
+void RwRas16TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, true, RwRas16SpanFlatOpaqueZ>(p, i); }
 void RwRas16TriGouraudOpaque(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud16, false, false, RwRas16SpanGouraudOpaque>(p, i);
+  drawTriangle<Colour::gouraud16, false, RwRas16SpanGouraudOpaque>(p, i);
 }
 void RwRas16TriGouraudOpaqueZ(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud16, false, true, RwRas16SpanGouraudOpaqueZ>(p, i);
+  drawTriangle<Colour::gouraud16, true, RwRas16SpanGouraudOpaqueZ>(p, i);
 }
 void RwRas16TriFlatStipple(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::flat16, true, false, pixelSpan<Colour::flat16, true, false>>(p, i);
+  drawTriangle<Colour::flat16, false, pixelSpan<Colour::flat16, true, false>>(p, i);
 }
 void RwRas16TriFlatStippleZ(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::flat16, true, true, pixelSpan<Colour::flat16, true, true>>(p, i);
+  drawTriangle<Colour::flat16, true, pixelSpan<Colour::flat16, true, true>>(p, i);
 }
 void RwRas16TriGouraudStipple(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud16, true, false, pixelSpan<Colour::gouraud16, true, false>>(p, i);
+  drawTriangle<Colour::gouraud16, false, pixelSpan<Colour::gouraud16, true, false>>(p, i);
 }
 void RwRas16TriGouraudStippleZ(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud16, true, true, pixelSpan<Colour::gouraud16, true, true>>(p, i);
+  drawTriangle<Colour::gouraud16, true, pixelSpan<Colour::gouraud16, true, true>>(p, i);
 }
-void RwRas8TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, false, RwRas8SpanFlatOpaque>(p, i); }
-void RwRas8TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, true, RwRas8SpanFlatOpaqueZ>(p, i); }
+void RwRas8TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatOpaque>(p, i); }
+void RwRas8TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatOpaqueZ>(p, i); }
 void RwRas8TriGouraudOpaque(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud8, false, false, RwRas8SpanGouraudOpaque>(p, i);
+  drawTriangle<Colour::gouraud8, false, RwRas8SpanGouraudOpaque>(p, i);
 }
 void RwRas8TriGouraudOpaqueZ(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud8, false, true, RwRas8SpanGouraudOpaqueZ>(p, i);
+  drawTriangle<Colour::gouraud8, true, RwRas8SpanGouraudOpaqueZ>(p, i);
 }
-void RwRas8TriFlatStipple(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, false, RwRas8SpanFlatStipple>(p, i); }
-void RwRas8TriFlatStippleZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, true, RwRas8SpanFlatStippleZ>(p, i); }
+void RwRas8TriFlatStipple(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatStipple>(p, i); }
+void RwRas8TriFlatStippleZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatStippleZ>(p, i); }
 void RwRas8TriGouraudStipple(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud8, true, false, RwRas8SpanGouraudStipple>(p, i);
+  drawTriangle<Colour::gouraud8, false, RwRas8SpanGouraudStipple>(p, i);
 }
 void RwRas8TriGouraudStippleZ(RwPolygon* p, intptr_t i) {
-  drawTriangle<Colour::gouraud8, true, true, RwRas8SpanGouraudStippleZ>(p, i);
+  drawTriangle<Colour::gouraud8, true, RwRas8SpanGouraudStippleZ>(p, i);
 }
 
 // ---- draw routines
