@@ -37,7 +37,8 @@ function(lumenfold_test_suite layer)
   target_link_libraries(test_${layer} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(test_${layer} PRIVATE
     LUMENFOLD_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/${layer}/data"
-    LUMENFOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    LUMENFOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    LUMENFOLD_TOOLS_DIR="${PROJECT_BINARY_DIR}/tools")
   gtest_discover_tests(test_${layer}
     PROPERTIES LABELS ${layer}
     DISCOVERY_TIMEOUT 120)

@@ -1,11 +1,10 @@
 // tests/vrml/builder_entry_test.cpp -- the parse entry points, and the
 // scenedump tool's summary lines on every fixture world.
-#include <unistd.h>
 
-#include <climits>
 #include <fstream>
 #include <sstream>
 
+#include "tests/tool_runner.h"
 #include "tests/vrml/builder_fixture.h"
 #include "core/camera.h"
 
@@ -73,15 +72,6 @@ TEST_F(BuilderTest, FileWithOnlyTheHeaderFailsEveryEntryPoint) {
 
 namespace {
 
-// The scenedump program next to this test program's build folder.
-std::string sceneDumpPath() {
-  char self[PATH_MAX] = {};
-  if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return "";
-  std::string dir(self);
-  dir = dir.substr(0, dir.rfind('/'));
-  return dir.substr(0, dir.rfind('/')) + "/tools/scenedump";
-}
-
 std::string lastTwoLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -93,8 +83,6 @@ std::string lastTwoLines(const std::string& text) {
 }  // namespace
 
 TEST(SceneDumpTool, PrintsTheExpectedSummaryForEachFixture) {
-  std::string tool = sceneDumpPath();
-  if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "scenedump is not built: " << tool;
   struct Case {
     const char* name;
     int status;
@@ -105,16 +93,11 @@ TEST(SceneDumpTool, PrintsTheExpectedSummaryForEachFixture) {
                {"inline_world", 0}};
   for (const Case& c : cases) {
     std::string base = std::string(LUMENFOLD_TEST_DATA) + "/worlds/" + c.name;
-    FILE* pipe = popen((tool + " " + base + ".wrl").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    int status = pclose(pipe);
+    tool_runner::ToolRun run = tool_runner::runTool("scenedump", "'" + base + ".wrl'");
     std::ifstream expected(base + ".expected");
     std::stringstream want;
     want << expected.rdbuf();
-    EXPECT_EQ(lastTwoLines(output), want.str()) << c.name;
-    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name;
+    EXPECT_EQ(lastTwoLines(run.output), want.str()) << c.name;
+    EXPECT_EQ(run.status, c.status) << c.name;
   }
 }
