@@ -77,7 +77,7 @@ RwRect intersection(const RwRect& a, const RwRect& b) {
 }
 
 // Copies the raster, repeated, over `target` starting at raster position
-// (sourceX, sourceY), in pieces that never cross the raster's edges.
+// (sourceX, sourceY), in tiles that never cross the raster's edges.
 void tileBackdrop(RwCamera* camera, const RwRect& target, int32_t sourceX, int32_t sourceY) {
   const RwRaster* raster = camera->backdrop;
   const int32_t rasterWidth = raster->width;
@@ -88,10 +88,10 @@ void tileBackdrop(RwCamera* camera, const RwRect& target, int32_t sourceX, int32
     int32_t bandHeight = std::min(rasterHeight - sourceRow, target.height - rowOffset);
     for (int32_t columnOffset = 0; columnOffset < target.width;) {
       int32_t sourceColumn = (sourceX + columnOffset) % rasterWidth;
-      int32_t pieceWidth = std::min(rasterWidth - sourceColumn, target.width - columnOffset);
-      const RwRect source = {sourceColumn, sourceRow, pieceWidth, bandHeight};
+      int32_t tileWidth = std::min(rasterWidth - sourceColumn, target.width - columnOffset);
+      const RwRect source = {sourceColumn, sourceRow, tileWidth, bandHeight};
       rwDeviceRecord.drawBackdropRect(camera, &source, target.x + columnOffset, target.y + rowOffset);
-      columnOffset += pieceWidth;
+      columnOffset += tileWidth;
     }
     rowOffset += bandHeight;
   }

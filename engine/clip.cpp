@@ -300,7 +300,7 @@ RwClipScratch::RwClipScratch(const RwPolygon* incoming) : room_(2 * incoming->ve
   }
   polygon_ = reinterpret_cast<RwPolygon*>(polygonStorage);
   std::memcpy(polygon_, incoming, sizeof(RwPolygon));
-  polygon_->nextPiece = nullptr;
+  polygon_->nextCut = nullptr;
   polygon_->data = 0;
   polygon_->tag = 0;
   polygon_->vertexCount = 0;

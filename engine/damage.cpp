@@ -58,7 +58,7 @@ RwDamagedRect* add(RwDamagedRect* list, const Box& box) {
   if (box.right - box.left < 1 || box.bottom - box.top < 1) return list;
   if (!list) {
     auto* record = static_cast<RwDamagedRect*>(RwAllocRecord(rectPool));
-    if (!record) return nullptr;  // error 3 is set; the piece is dropped
+    if (!record) return nullptr;  // error 3 is set; the rectangle is dropped
     record->next = nullptr;
     store(*record, box);
     return record;

@@ -4,6 +4,8 @@
 // a chain of rectangles that never overlap; cameras and scenes keep lists to
 // limit clearing and showing to what changed. The caller owns each list and
 // hands it back with RwFreeDamagedRects.
+// It does not own what is cleared or shown for a list (engine/camera.h,
+// engine/scene.h).
 #ifndef LUMENFOLD_ENGINE_DAMAGE_H
 #define LUMENFOLD_ENGINE_DAMAGE_H
 
@@ -24,7 +26,7 @@ struct RwDamagedRect {
  *   parts of the new rectangle outside the listed ones are added.
  * Results:
  *   The new list. An empty rectangle leaves the list unchanged. When the pool
- *   runs out, error 3 is set and the pieces that found no record are dropped;
+ *   runs out, error 3 is set and the rectangles that found no record are dropped;
  *   the list returned is still whole and valid.
  */
 RwDamagedRect* RwAddDamagedRect(RwDamagedRect* list, const RwRect* rect);

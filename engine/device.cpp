@@ -33,18 +33,8 @@ bool namesMatch(const RwDeviceEntry& entry, const char* name) {
   return entry.ignoreCase ? RwSameNameNoCase(entry.name, name) == 1 : std::strcmp(entry.name, name) == 0;
 }
 
-// Answers a 4-byte control request into the buffer.
 intptr_t answerControl(void* buffer, intptr_t size, int32_t answer) {
-  if (!buffer) {
-    RwSetError(rwErrInvalidArgument);
-    return 0;
-  }
-  if (size < 4) {
-    RwSetError(rwErrControlBuffer);
-    return 0;
-  }
-  std::memcpy(buffer, &answer, sizeof answer);
-  return 1;
+  return RwControlBufferHoldsAnswer(buffer, size) ? RwAnswerControl(buffer, answer) : 0;
 }
 
 // ---- colour values in 24-bit form: red, green, blue bytes at bits 24, 16, 8
@@ -99,10 +89,10 @@ RwRaster* nullConvertImage(RwRaster* image, intptr_t) {
 
 intptr_t nullControl(intptr_t request, void* buffer, intptr_t size) {
   switch (request) {
-    case 1:  // image depth
+    case rwControlImageDepth:
       return answerControl(buffer, size, nullDeviceDepth);
-    case 2:  // palettised image
-    case 3:  // palette display
+    case rwControlPalettised:
+    case rwControlPaletteDisplay:
       return answerControl(buffer, size, 0);
     default:
       return 0;
@@ -117,7 +107,6 @@ intptr_t unsupportedExtendedControl(intptr_t, intptr_t, void*, intptr_t) {
 // ---- the recording device
 
 RwMetaCallbacks metaCallbacks = {};
-bool metaOpen = false;
 
 bool ownsImage(const RwCamera* camera) { return camera->descriptorMadeByDevice == 1; }
 
@@ -152,10 +141,7 @@ void metaShowImage(RwCamera* camera, const RwRect* rect, HDC windowDc) {
   if (metaCallbacks.show) metaCallbacks.show(camera->image.handle, rect, windowDc);
 }
 
-void metaClose() {
-  metaCallbacks = {};
-  metaOpen = false;
-}
+void metaClose() { metaCallbacks = {}; }
 
 RwMetaDrawState metaDrawState = {};
 
@@ -205,6 +191,23 @@ const RwDeviceEntry* RwChooseDevice(const char* name) {
 }
 
 int RwDrawNothing(RwPolygon*) { return 0; }
+
+bool RwControlBufferHoldsAnswer(const void* buffer, intptr_t size) {
+  if (!buffer) {
+    RwSetError(rwErrInvalidArgument);
+    return false;
+  }
+  if (size < 4) {
+    RwSetError(rwErrControlBuffer);
+    return false;
+  }
+  return true;
+}
+
+intptr_t RwAnswerControl(void* buffer, int32_t answer) {
+  std::memcpy(buffer, &answer, sizeof answer);
+  return 1;
+}
 
 void RwDeviceReset() {}
 
@@ -278,8 +281,6 @@ int RwNullDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t, RwOpenOption*) 
   return 1;
 }
 
-const RwMetaCallbacks* RwGetMetaCallbacks() { return metaOpen ? &metaCallbacks : nullptr; }
-
 int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpenOption*) {
   const auto* callbacks = reinterpret_cast<const RwMetaCallbacks*>(reserved);
   if (!callbacks) {
@@ -287,7 +288,6 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
     return 0;
   }
   metaCallbacks = *callbacks;
-  metaOpen = true;
   record->deviceValue = metaCallbacks.deviceValue;
   record->maxPolygonVertices = 3;
   record->colourToDeviceValue = metaCallbacks.colourToDeviceValue;

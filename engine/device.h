@@ -99,6 +99,22 @@ struct RwDeviceEntry {
 // The table entry for a device name, or null when no device has that name.
 const RwDeviceEntry* RwChooseDevice(const char* name);
 
+// Control requests (word 44) that every device may answer; the Windows
+// devices add their own (engine/windevice.h).
+constexpr intptr_t rwControlImageDepth = 1;
+constexpr intptr_t rwControlPalettised = 2;
+constexpr intptr_t rwControlPaletteDisplay = 3;
+constexpr intptr_t rwControlPaletteHandle = 4;
+constexpr intptr_t rwControlPaletteSize = 5;
+constexpr intptr_t rwControlFirstEngineEntry = 6;
+constexpr intptr_t rwControlLastEngineEntry = 7;
+
+// Whether a control request's buffer can take a 4-byte answer; when not,
+// error 1 (no buffer) or 70 (under 4 bytes) is set.
+bool RwControlBufferHoldsAnswer(const void* buffer, intptr_t size);
+// Writes the 4-byte answer into a buffer that holds it; returns 1 (handled).
+intptr_t RwAnswerControl(void* buffer, int32_t answer);
+
 // The draw-nothing routine every renderer word starts as (returns 0).
 int RwDrawNothing(RwPolygon* polygon);
 
@@ -152,9 +168,6 @@ struct RwMetaCallbacks {
   void (*endUpdate)(uintptr_t handle);
   void (*show)(uintptr_t handle, const RwRect* rect, HDC windowDc);
 };
-
-// The callbacks the recording device was opened with (null otherwise).
-const RwMetaCallbacks* RwGetMetaCallbacks();
 
 // What the recording device keeps beside each triangle it hands over, for
 // the draw-triangle callback to read: geometry kind (1 points, 2 outline,

@@ -145,29 +145,17 @@ uintptr_t colourToDeviceValue(const uint16_t* rgb) { return RwSoftwareColourValu
 void deviceValueToColour(uintptr_t value, uint16_t* rgb) { RwSoftwareValueColour(installedDepth, value, rgb); }
 uintptr_t combineValueAndLevel(uintptr_t value, intptr_t level) { return value * 256 + static_cast<uintptr_t>(level); }
 
-intptr_t answer(void* buffer, int32_t value) {
-  std::memcpy(buffer, &value, sizeof value);
-  return 1;
-}
-
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
-  if (!buffer) {
-    RwSetError(rwErrInvalidArgument);
-    return 0;
-  }
-  if (size < 4) {
-    RwSetError(rwErrControlBuffer);
-    return 0;
-  }
+  if (!RwControlBufferHoldsAnswer(buffer, size)) return 0;
   const bool palettised = installedDepth == 8;
   switch (request) {
-    case 1:
-      return answer(buffer, static_cast<int32_t>(installedDepth));
-    case 2:
-    case 3:
-      return answer(buffer, palettised ? 1 : 0);
-    case 5:
-      if (palettised) return answer(buffer, 256);
+    case rwControlImageDepth:
+      return RwAnswerControl(buffer, static_cast<int32_t>(installedDepth));
+    case rwControlPalettised:
+    case rwControlPaletteDisplay:
+      return RwAnswerControl(buffer, palettised ? 1 : 0);
+    case rwControlPaletteSize:
+      if (palettised) return RwAnswerControl(buffer, 256);
       break;
   }
   RwSetError(rwErrControlRequest);

@@ -4,7 +4,8 @@
 // rasterisers' inner loops), a 32.32 64-bit group completing the set, and the
 // conversions from float to integer and to 16.16 that every module uses, so
 // that an out-of-range or NaN value always gives a defined result.
-// It keeps no state.
+// It keeps no state, and does not own the 16.16 vector and matrix operations
+// (engine/matrix.h).
 #ifndef LUMENFOLD_ENGINE_FIXED_H
 #define LUMENFOLD_ENGINE_FIXED_H
 

@@ -5,8 +5,9 @@
 // frame setters and getters, the matrix stacks (the modelling CTM stack and
 // the application's scratch stack, made by this module's open), and the float
 // and 16.16 vector operations. It owns the pools "matrixlist" and
-// "matrixstacklist"; records that embed a matrix (clumps, cameras, lights)
-// own their copies.
+// "matrixstacklist".
+// It does not own the matrices that clumps, cameras and lights embed: those
+// records own their copies.
 //
 // Points are row vectors: p maps to p x M. Rows 0, 1, 2 are the right, up and
 // at axes of a frame and row 3 the position; column 3 is (0, 0, 0, 1) in

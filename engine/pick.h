@@ -28,7 +28,7 @@ struct RwPolygon;
  *   hit, the later one at equal depth. In a depth group the best depth
  *   carries over from clump to clump.
  * Results:
- *   The polygon the caller added (the parent of a hit piece), or null.
+ *   The polygon the caller added (the parent of a hit cut triangle), or null.
  */
 RwPolygon* RwPickClumpPolygons(uintptr_t outcode, RwClump* clump, RwCamera* camera, RwFixed xLow, RwFixed yLow);
 

@@ -255,7 +255,7 @@ void initialiseRecord(RwPolygon* polygon, uint32_t vertices) {
   polygon->intensity[0] = polygon->intensity[1] = polygon->intensity[2] = 0;
   polygon->data = 0;
   polygon->parent = polygon;
-  polygon->nextPiece = nullptr;
+  polygon->nextCut = nullptr;
   polygon->clump = nullptr;
   polygon->tag = 0;
   polygon->vertexCount = vertices;
@@ -285,22 +285,22 @@ void appendOrFail(RwPtrArray** array, void* entry, bool* ok) {
   }
 }
 
-void destroyPieces(RwPolygon* polygon, RwClump* clump) {
-  RwPolygon* piece = polygon->nextPiece;
-  while (piece) {
-    RwPolygon* next = piece->nextPiece;
-    if (clump) RwRemoveFromPtrArrayOrdered(clump->drawablePolygons, piece);
-    RwFreePolygonRecord(piece);
-    piece = next;
+void destroyCutTriangles(RwPolygon* polygon, RwClump* clump) {
+  RwPolygon* triangle = polygon->nextCut;
+  while (triangle) {
+    RwPolygon* next = triangle->nextCut;
+    if (clump) RwRemoveFromPtrArrayOrdered(clump->drawablePolygons, triangle);
+    RwFreePolygonRecord(triangle);
+    triangle = next;
   }
-  polygon->nextPiece = nullptr;
+  polygon->nextCut = nullptr;
 }
 
 // Undoes RwLinkPolygonToClump, also after it failed part way.
 void unlinkPolygonFromClump(RwPolygon* polygon) {
   RwClump* clump = polygon->clump;
-  if (polygon->nextPiece) {
-    destroyPieces(polygon, clump);
+  if (polygon->nextCut) {
+    destroyCutTriangles(polygon, clump);
     RwRemoveFromPtrArray(clump->cutPolygons, polygon);
   } else {
     RwRemoveFromPtrArrayOrdered(clump->drawablePolygons, polygon);
@@ -526,13 +526,13 @@ int RwLinkPolygonToClump(RwClump* clump, RwPolygon* polygon) {
   }
   ++clump->polygonCount;
   bool ok = true;
-  intptr_t pieces = modelBuilding ? 0 : RwCutPolygon(polygon);
-  if (pieces > 0) {
+  intptr_t triangles = modelBuilding ? 0 : RwCutPolygon(polygon);
+  if (triangles > 0) {
     appendOrFail(&clump->cutPolygons, polygon, &ok);
     if (ok) ok = RwAssignPolygonMaterial(polygon, polygon->material) != 0;
-    for (RwPolygon* piece = polygon->nextPiece; piece && ok; piece = piece->nextPiece) {
-      piece->clump = clump;
-      appendOrFail(&clump->drawablePolygons, piece, &ok);
+    for (RwPolygon* triangle = polygon->nextCut; triangle && ok; triangle = triangle->nextCut) {
+      triangle->clump = clump;
+      appendOrFail(&clump->drawablePolygons, triangle, &ok);
     }
   } else {
     appendOrFail(&clump->drawablePolygons, polygon, &ok);
@@ -560,7 +560,7 @@ int RwDestroyPolygon(RwPolygon* polygon) {
     if (!RwMakeClumpEditable(clump)) return 0;
     unlinkPolygonFromClump(polygon);
   } else {
-    destroyPieces(polygon, nullptr);
+    destroyCutTriangles(polygon, nullptr);
   }
   RwFreePolygonRecord(polygon);
   return 1;
@@ -689,9 +689,9 @@ RwPolygon* RwReversePolygon(RwPolygon* polygon) {
   if (!polygon) return failWith<RwPolygon>(rwErrInvalidArgument);
   RwClump* clump = polygon->clump;
   if (clump && !RwMakeClumpEditable(clump)) return nullptr;
-  for (RwPolygon* piece = polygon; piece; piece = piece->nextPiece) {
-    for (int16_t& component : piece->normal) component = static_cast<int16_t>(-component);
-    std::reverse(piece->vertices, piece->vertices + piece->vertexCount);
+  for (RwPolygon* record = polygon; record; record = record->nextCut) {
+    for (int16_t& component : record->normal) component = static_cast<int16_t>(-component);
+    std::reverse(record->vertices, record->vertices + record->vertexCount);
   }
   if (clump) {
     if (polygon->parent == polygon) {
@@ -705,15 +705,15 @@ RwPolygon* RwReversePolygon(RwPolygon* polygon) {
 // ---- bookkeeping for other modules
 
 int RwAssignPolygonMaterial(RwPolygon* polygon, RwMaterial* material) {
-  for (RwPolygon* piece = polygon; piece; piece = piece->nextPiece) {
-    RwMaterial* old = piece->material;
+  for (RwPolygon* record = polygon; record; record = record->nextCut) {
+    RwMaterial* old = record->material;
     if (old == material) continue;
-    bool listed = piece->parent == piece;
-    if (listed && !RwAddMaterialUser(material, piece)) return 0;
-    piece->material = material;
+    bool listed = record->parent == record;
+    if (listed && !RwAddMaterialUser(material, record)) return 0;
+    record->material = material;
     ++material->referenceCount;
     if (old) {
-      if (listed) RwRemoveMaterialUser(old, piece);
+      if (listed) RwRemoveMaterialUser(old, record);
       RwDestroyMaterial(old);
     }
   }
@@ -736,7 +736,7 @@ uintptr_t RwCollectClumpPolygons(RwClump* clump, RwPolygon** out, uintptr_t room
   for (uintptr_t i = 0; i < drawable->count; ++i) {
     auto* polygon = static_cast<RwPolygon*>(RwPtrArrayEntry(drawable, i));
     if (polygon->parent != polygon) {
-      if (polygon->nextPiece) continue;  // the parent is taken at its last triangle
+      if (polygon->nextCut) continue;  // the parent is taken at its last triangle
       polygon = polygon->parent;
     }
     if (found < room) out[found] = polygon;

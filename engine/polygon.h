@@ -72,7 +72,7 @@ struct RwPolygon {
   RwFixed centre[3];          // 16.16 average of the vertex positions
   uintptr_t data;             // the caller's
   RwPolygon* parent;          // itself when a caller added it; else the cut polygon
-  RwPolygon* nextPiece;       // next triangle cut from the same polygon
+  RwPolygon* nextCut;       // next triangle cut from the same polygon
   RwClump* clump;             // owner, or null while loose
   int16_t tag;                // the caller's
   uint32_t vertexCount;       // wide enough for every polygon a reader accepts

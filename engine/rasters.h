@@ -3,6 +3,8 @@
 // Owns: the pool "rasterlist" and the raster records made from it, with
 // their pixel blocks. A raster used by a texture or a camera is owned by it
 // and cannot be destroyed until released.
+// It does not own filling rasters from images (the devices' convert and
+// read-bitmap slots, engine/device.h) nor the textures (engine/texture.h).
 #ifndef LUMENFOLD_ENGINE_RASTERS_H
 #define LUMENFOLD_ENGINE_RASTERS_H
 

@@ -151,7 +151,7 @@ int collectExtremes(RwPolygon* polygon) {
 /*
  * The rectangle of a box that crosses planes: its faces go through the clip
  * chain into the collector. The outcode becomes the planes the surviving
- * pieces cross; when no face survives the box is wholly outside.
+ * faces cross; when no face survives the box is wholly outside.
  */
 uintptr_t clippedCornerRect(RwClump* clump, const RwMatrix& work, RwCamera& camera, uintptr_t outcode,
                             RwRect* rect) {

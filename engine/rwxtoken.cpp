@@ -11,8 +11,8 @@
 
 namespace {
 
-// Longest integer token that is converted.
-constexpr size_t integerTokenSize = 256;
+// Longest number token that is converted.
+constexpr size_t numberTokenSize = 256;
 
 bool isBlank(int c) { return c == ' ' || c == '\r' || c == '\t' || c == '\v'; }
 bool isSpace(int c) { return isBlank(c) || c == '\n' || c == '\f'; }
@@ -113,38 +113,34 @@ int RwReadToken(std::FILE* stream, char* buffer, size_t size) {
 }
 
 int RwReadIntegerArgument(std::FILE* stream, int32_t* out) {
-  char token[integerTokenSize];
+  char token[numberTokenSize];
   if (RwReadToken(stream, token, sizeof token) != 1 || isComment(token)) return 0;
   return RwParseInteger(token, out);
 }
 
 int RwReadFloatArgument(std::FILE* stream, float* out) {
-  char token[integerTokenSize];
+  char token[numberTokenSize];
   if (RwReadToken(stream, token, sizeof token) != 1 || isComment(token)) return 0;
   return RwParseFloat(token, out);
 }
 
-int RwReadArguments(std::FILE* stream, const char* format, ...) {
-  va_list destinations;
-  va_start(destinations, format);
+int RwReadFormatted(std::FILE* stream, const char* format, va_list destinations, const RwItemReaders& readers) {
   int stored = 0;
   for (const char* letter = format; *letter; ++letter) {
     bool ok = false;
     switch (*letter) {
       case 'd':
       case 'D':
-        ok = RwReadIntegerArgument(stream, va_arg(destinations, int32_t*));
+        ok = readers.integer(stream, va_arg(destinations, int32_t*));
         break;
       case 'f':
       case 'F':
-        ok = RwReadFloatArgument(stream, va_arg(destinations, float*));
+        ok = readers.real(stream, va_arg(destinations, float*));
         break;
       case 's':
-      case 'S': {
-        char* word = va_arg(destinations, char*);
-        ok = RwReadToken(stream, word, rwArgumentWordSize) == 1 && !isComment(word);
+      case 'S':
+        ok = readers.word(stream, va_arg(destinations, char*));
         break;
-      }
       default:
         RwSetError(rwErrTypedRead);
         break;
@@ -152,6 +148,18 @@ int RwReadArguments(std::FILE* stream, const char* format, ...) {
     if (!ok) break;
     ++stored;
   }
+  return stored;
+}
+
+int RwReadArguments(std::FILE* stream, const char* format, ...) {
+  static constexpr RwItemReaders argumentReaders = {
+      [](std::FILE* s, int32_t* out) { return RwReadIntegerArgument(s, out) != 0; },
+      [](std::FILE* s, float* out) { return RwReadFloatArgument(s, out) != 0; },
+      [](std::FILE* s, char* word) { return RwReadToken(s, word, rwArgumentWordSize) == 1 && !isComment(word); },
+  };
+  va_list destinations;
+  va_start(destinations, format);
+  const int stored = RwReadFormatted(stream, format, destinations, argumentReaders);
   va_end(destinations);
   return stored;
 }

@@ -11,6 +11,7 @@
 #ifndef LUMENFOLD_ENGINE_RWXTOKEN_H
 #define LUMENFOLD_ENGINE_RWXTOKEN_H
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +47,25 @@ int RwReadToken(std::FILE* stream, char* buffer, size_t size);
  *   or a token that does not convert. Another letter is error 80.
  */
 int RwReadArguments(std::FILE* stream, const char* format, ...);
+
+// The readers of one item for each kind of format letter; each says whether
+// it stored the item.
+struct RwItemReaders {
+  bool (*integer)(std::FILE* stream, int32_t* out);
+  bool (*real)(std::FILE* stream, float* out);
+  bool (*word)(std::FILE* stream, char* out);
+};
+
+/*
+ * RwReadFormatted --
+ *   The format loop shared by the typed readers (RwReadArguments here,
+ *   RwReadTypedItems of the geometry reader): per letter, "d", "f" or "s"
+ *   (capitals alike), the matching reader fills the next destination.
+ * Results:
+ *   How many items were stored; the first item not stored ends the loop.
+ *   Another letter is error 80.
+ */
+int RwReadFormatted(std::FILE* stream, const char* format, va_list destinations, const RwItemReaders& readers);
 
 // One integer or float token; 0 when missing, a comment or not a number.
 int RwReadIntegerArgument(std::FILE* stream, int32_t* out);

@@ -347,31 +347,10 @@ RwClump* RwReadShape(const char* name) {
 }
 
 int RwReadTypedItems(std::FILE* stream, const char* format, ...) {
+  static constexpr RwItemReaders itemReaders = {readItemInteger, readItemFloat, readItemWord};
   va_list destinations;
   va_start(destinations, format);
-  int stored = 0;
-  for (const char* letter = format; *letter; ++letter) {
-    bool ok = false;
-    switch (*letter) {
-      case 'd':
-      case 'D':
-        ok = readItemInteger(stream, va_arg(destinations, int32_t*));
-        break;
-      case 'f':
-      case 'F':
-        ok = readItemFloat(stream, va_arg(destinations, float*));
-        break;
-      case 's':
-      case 'S':
-        ok = readItemWord(stream, va_arg(destinations, char*));
-        break;
-      default:
-        RwSetError(rwErrTypedRead);
-        break;
-    }
-    if (!ok) break;
-    ++stored;
-  }
+  const int stored = RwReadFormatted(stream, format, destinations, itemReaders);
   va_end(destinations);
   return stored;
 }

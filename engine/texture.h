@@ -1,9 +1,9 @@
 // engine/texture.h -- the texture record.
 //
 // Owns: the layout of `RwTexture`, a device-format raster of 128 x 128
-// texel frames that materials paint onto polygons. Reading textures, their
-// dictionaries, masks and frames belong to the texture module; materials
-// only hold a pointer and check that a raster is present.
+// texel frames that materials paint onto polygons.
+// It does not own reading textures, their dictionaries, masks or frames;
+// materials only hold a pointer and check that a raster is present.
 #ifndef LUMENFOLD_ENGINE_TEXTURE_H
 #define LUMENFOLD_ENGINE_TEXTURE_H
 

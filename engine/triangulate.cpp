@@ -181,15 +181,15 @@ bool cutEar(RwPolygon* polygon, const Cut& cut, intptr_t node) {
   if (!triangle) return false;
   if (cut.planar) std::copy(polygon->normal, polygon->normal + 3, triangle->normal);
   triangle->parent = polygon;
-  triangle->nextPiece = polygon->nextPiece;
-  polygon->nextPiece = triangle;
+  triangle->nextCut = polygon->nextCut;
+  polygon->nextCut = triangle;
   return true;
 }
 
 void dropChain(RwPolygon* polygon) {
-  while (RwPolygon* piece = polygon->nextPiece) {
-    polygon->nextPiece = piece->nextPiece;
-    RwFreePolygonRecord(piece);
+  while (RwPolygon* triangle = polygon->nextCut) {
+    polygon->nextCut = triangle->nextCut;
+    RwFreePolygonRecord(triangle);
   }
 }
 
@@ -245,7 +245,7 @@ intptr_t RwCutPolygon(RwPolygon* polygon) {
   }
   if (wholeIsDrawable(cut, n)) return 0;
 
-  intptr_t pieces = 0;
+  intptr_t triangles = 0;
   while (cut.linked >= 3) {
     intptr_t ear = chooseEar(firstLinked(n));
     if (ear < 0) break;
@@ -253,7 +253,7 @@ intptr_t RwCutPolygon(RwPolygon* polygon) {
       dropChain(polygon);
       return -1;
     }
-    ++pieces;
+    ++triangles;
     intptr_t previous = ring[ear].previous;
     intptr_t next = ring[ear].next;
     unlink(cut, ear);
@@ -261,7 +261,7 @@ intptr_t RwCutPolygon(RwPolygon* polygon) {
     measureEar(cut, previous);
     if (ring[next].linked) measureEar(cut, next);
   }
-  return pieces;
+  return triangles;
 }
 
 void RwFreeCuttingRing() {

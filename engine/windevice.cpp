@@ -112,41 +112,36 @@ intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
 
 // ---- control
 
-intptr_t answer(void* buffer, int32_t value) {
-  std::memcpy(buffer, &value, sizeof value);
-  return 1;
-}
-
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
   if (!buffer || size < 4) return installControl(request, buffer, size);
   const bool palettised = state.imageDepth == 8;
   switch (request) {
     case rwControlImageDepth:
-      return answer(buffer, static_cast<int32_t>(state.imageDepth));
+      return RwAnswerControl(buffer, static_cast<int32_t>(state.imageDepth));
     case rwControlPalettised:
-      return answer(buffer, palettised ? 1 : 0);
+      return RwAnswerControl(buffer, palettised ? 1 : 0);
     case rwControlPaletteDisplay:
-      return answer(buffer, state.paletteDisplay ? 1 : 0);
+      return RwAnswerControl(buffer, state.paletteDisplay ? 1 : 0);
     case rwControlPaletteHandle:
       if (!state.paletteDisplay) break;
       std::memcpy(buffer, &state.palette, std::min<size_t>(sizeof state.palette, static_cast<size_t>(size)));
       return 1;
     case rwControlPaletteSize:
-      if (palettised) return answer(buffer, 256);
+      if (palettised) return RwAnswerControl(buffer, 256);
       break;
     case rwControlFirstEngineEntry:
-      if (palettised) return answer(buffer, rwFirstEnginePaletteEntry);
+      if (palettised) return RwAnswerControl(buffer, rwFirstEnginePaletteEntry);
       break;
     case rwControlLastEngineEntry:
-      if (palettised) return answer(buffer, rwLastUsablePaletteEntry);
+      if (palettised) return RwAnswerControl(buffer, rwLastUsablePaletteEntry);
       break;
     case rwControlPlainDib:
     case rwControlPlainDibToo:
-      return answer(buffer, state.backEnd == rwBackEndPlainDib ? 1 : 0);
+      return RwAnswerControl(buffer, state.backEnd == rwBackEndPlainDib ? 1 : 0);
     case rwControlWinG:
-      return answer(buffer, state.backEnd == rwBackEndWinG ? 1 : 0);
+      return RwAnswerControl(buffer, state.backEnd == rwBackEndWinG ? 1 : 0);
     case rwControlBackgroundPalette:
-      if (state.paletteDisplay) return answer(buffer, state.backgroundPalette ? 1 : 0);
+      if (state.paletteDisplay) return RwAnswerControl(buffer, state.backgroundPalette ? 1 : 0);
       break;
   }
   return installControl(request, buffer, size);

@@ -74,14 +74,8 @@ int RwProbeSixteenBitLayout();
 int RwWindowsDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t optionCount, RwOpenOption* options);
 int RwWindowsWinGDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t optionCount, RwOpenOption* options);
 
-// Control requests (word 44) and extended control (word 45).
-constexpr intptr_t rwControlImageDepth = 1;
-constexpr intptr_t rwControlPalettised = 2;
-constexpr intptr_t rwControlPaletteDisplay = 3;
-constexpr intptr_t rwControlPaletteHandle = 4;
-constexpr intptr_t rwControlPaletteSize = 5;
-constexpr intptr_t rwControlFirstEngineEntry = 6;
-constexpr intptr_t rwControlLastEngineEntry = 7;
+// The Windows devices' own control requests (word 44; the shared ones are
+// in engine/device.h) and extended control (word 45).
 constexpr intptr_t rwControlPlainDib = 1000;
 constexpr intptr_t rwControlPlainDibToo = 1001;
 constexpr intptr_t rwControlWinG = 1002;

@@ -4,6 +4,8 @@
 // Owns: the table lookups that turn shade levels into a 15/16-bit pixel or
 // an 8-bit palette index. It reads the tables the device set in
 // rwRasterTarget and keeps no state. Levels are clamped to 0..31 first.
+// It does not own the tables (engine/shadetable.h, engine/palette.h) nor the
+// loops that write pixels (engine/raster/untextured.h, points.h).
 #ifndef LUMENFOLD_ENGINE_RASTER_SHADING_H
 #define LUMENFOLD_ENGINE_RASTER_SHADING_H
 

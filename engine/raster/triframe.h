@@ -98,34 +98,23 @@ void triangle(RwPolygon* polygon, intptr_t i) {
   int32_t pixelStep[maxChannels] = {};
   RwSpanParams& block = SpanParams;
 
-  if (dyF == 0) {  // F on the top row: left edge F to S, right edge T to S
-    if (x[t] - x[f] < 1 || dyS < 1) return;
+  if (dyF == 0 || dyS == 0) {  // a flat top row: F then T, or T then S, from left to right
+    const int left = dyF == 0 ? f : t;
+    const int right = dyF == 0 ? t : s;
+    const int bottom = dyF == 0 ? s : f;
+    const int32_t rows = y[bottom] - y[t];
+    if (x[right] - x[left] < 1 || rows < 1) return;
     for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
     Rule::begin(polygon);
     startRows<Rule>(y[t]);
-    block.leftX = x[f] * 65536;
-    block.leftStep = RwEdgeSlope(x[s] - x[f], dyS);
-    block.rightX = x[t] * 65536;
-    block.rightStep = RwEdgeSlope(x[s] - x[t], dyS);
-    channelSteps(value[f], value[s], dyS, channels, rowStep);
-    channelSteps(value[f], value[t], x[t] - x[f], channels, pixelStep);
-    Rule::load(value[f], rowStep, pixelStep);
-    drawTrapezoid<Rule>(dyS);
-    return;
-  }
-  if (dyS == 0) {  // S on the top row: left edge T to F, right edge S to F
-    if (x[s] - x[t] < 1) return;
-    for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
-    Rule::begin(polygon);
-    startRows<Rule>(y[t]);
-    block.leftX = x[t] * 65536;
-    block.leftStep = RwEdgeSlope(x[f] - x[t], dyF);
-    block.rightX = x[s] * 65536;
-    block.rightStep = RwEdgeSlope(x[f] - x[s], dyF);
-    channelSteps(value[t], value[f], dyF, channels, rowStep);
-    channelSteps(value[t], value[s], x[s] - x[t], channels, pixelStep);
-    Rule::load(value[t], rowStep, pixelStep);
-    drawTrapezoid<Rule>(dyF);
+    block.leftX = x[left] * 65536;
+    block.leftStep = RwEdgeSlope(x[bottom] - x[left], rows);
+    block.rightX = x[right] * 65536;
+    block.rightStep = RwEdgeSlope(x[bottom] - x[right], rows);
+    channelSteps(value[left], value[bottom], rows, channels, rowStep);
+    channelSteps(value[left], value[right], x[right] - x[left], channels, pixelStep);
+    Rule::load(value[left], rowStep, pixelStep);
+    drawTrapezoid<Rule>(rows);
     return;
   }
   // General: both edges leave T downward; the right one must lie strictly right.

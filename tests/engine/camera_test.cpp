@@ -17,9 +17,9 @@ bool operator==(const RwRect& a, const RwRect& b) {
 namespace {
 
 struct DeviceCall {
-  char kind;  // 'c' clear, 'b' backdrop piece, 's' show
+  char kind;  // 'c' clear, 'b' backdrop tile, 's' show
   RwRect rect;
-  intptr_t x, y;  // destination of a backdrop piece
+  intptr_t x, y;  // destination of a backdrop tile
 };
 std::vector<DeviceCall> deviceCalls;
 

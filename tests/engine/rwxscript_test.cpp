@@ -240,6 +240,17 @@ TEST_F(Script, ErrorNumbers) {
   }
 }
 
+// Blank and comment lines count: the line is the one a caller can show.
+TEST_F(Script, FailureLineIsTheLineTheScriptStoppedAt) {
+  EXPECT_EQ(interpret("modelbegin\n# a comment\n\nclumpbegin\nfrobnicate\nclumpend\nmodelend\n"), nullptr);
+  EXPECT_EQ(RwGetAndClearError(), rwErrBadWord);
+  EXPECT_EQ(RwGetScriptFailureLine(), 5);
+  RwClump* clump = interpret("modelbegin\nclumpbegin\nblock 1 1 1\nclumpend\nmodelend\n");
+  ASSERT_NE(clump, nullptr);
+  EXPECT_EQ(RwGetScriptFailureLine(), 0);
+  RwDestroyClump(clump);
+}
+
 TEST_F(Script, KeywordsThatLeaveTheScriptsStateBehind) {
   Depths before = stackDepths();
   RwClump* clump = interpret(

@@ -188,29 +188,42 @@ TEST(DitherTables, EachWordFollowsFromTheOneBeforeWithPeriodEight) {
 }
 
 // The tuned flat span loops against their plain references on random trapezoids.
-TEST_F(TriangleTest, TunedFlatSpansMatchThePlainReference) {
-  std::mt19937 random(11);
-  std::uniform_int_distribution<int> column(0, 31 * 65536);
-  std::uniform_int_distribution<int> step(-3 * 65536, 3 * 65536);
-  for (int trial = 0; trial < 200; ++trial) {
-    RwSpanParams block = {};
-    block.leftX = column(random) / 2;
-    block.rightX = block.leftX + column(random) / 2;
-    block.leftStep = step(random) / 4;
-    block.rightStep = block.leftStep + std::abs(step(random)) / 4;
-    block.rows = 4;
-    block.colourStride = camera_->image.stride;
-    block.flatColour = 0x1234 + trial;
-    block.ditherRow = DitherRows[0];
-    auto run = [&](void (*span)(RwSpanParams*)) {
-      clearImage();
-      RwSpanParams copy = block;
-      copy.colourRow = camera_->image.rowTable[2];
-      span(&copy);
-      return checksum();
-    };
-    ASSERT_EQ(run(RwRas16SpanFlatOpaque), run(RwRas16SpanFlatOpaqueReference)) << trial;
+class TunedSpans : public RasterTest {
+ protected:
+  void expectTheSameImages(void (*tuned)(RwSpanParams*), void (*reference)(RwSpanParams*)) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> column(0, 31 * 65536);
+    std::uniform_int_distribution<int> step(-3 * 65536, 3 * 65536);
+    for (int trial = 0; trial < 200; ++trial) {
+      RwSpanParams block = {};
+      block.leftX = column(random) / 2;
+      block.rightX = block.leftX + column(random) / 2;
+      block.leftStep = step(random) / 4;
+      block.rightStep = block.leftStep + std::abs(step(random)) / 4;
+      block.rows = 4;
+      block.colourStride = camera_->image.stride;
+      block.flatColour = 0x1234 + trial;
+      block.ditherRow = DitherRows[0];
+      auto run = [&](void (*span)(RwSpanParams*)) {
+        clearImage();
+        RwSpanParams copy = block;
+        copy.colourRow = camera_->image.rowTable[2];
+        span(&copy);
+        return checksum();
+      };
+      ASSERT_EQ(run(tuned), run(reference)) << trial;
+    }
   }
+};
+
+TEST_F(TunedSpans, SixteenBitFlatLoopMatchesThePlainReference) {
+  openAt(16);
+  expectTheSameImages(RwRas16SpanFlatOpaque, RwRas16SpanFlatOpaqueReference);
+}
+
+TEST_F(TunedSpans, EightBitFlatLoopMatchesThePlainReference) {
+  openAt(8);
+  expectTheSameImages(RwRas8SpanFlatOpaque, RwRas8SpanFlatOpaqueReference);
 }
 
 TEST_F(TriangleTest, PointCloudsDrawAllButTheLastVertexAndSkipPointsOutsideTheImage) {
