@@ -5,18 +5,17 @@
 //   10,000 to 200,000 triangles;
 // - one IndexedFaceSet of 100,000 or 1,000,000 triangles over a grid of
 //   points, the shape almost every real world is made of.
-// Each reports the time per face leaf and the peak resident memory per face
-// leaf that the run added (the peak is reset before each run through
-// /proc/self/clear_refs). Ten times the faces should cost ten times the
+// Each reports the time per face leaf and the peak heap memory per face leaf
+// while parsing and building. Ten times the faces should cost ten times the
 // time: the traversal, the face table and the object tree do constant work
 // per face.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "bench/heap_peak.h"
 #include "core/object.h"
 #include "core/world.h"
 #include "vrml/parse.h"
@@ -64,24 +63,9 @@ std::string faceSetWorld(long triangles) {
   return path;
 }
 
-// A field of /proc/self/status in bytes ("VmHWM", "VmRSS").
-double statusBytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string key = std::string(field) + ":";
-  while (std::getline(status, line))
-    if (line.compare(0, key.size(), key) == 0) return std::stod(line.substr(key.size())) * 1024.0;
-  return 0;
-}
-
-void resetPeakMemory() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-}
-
 void buildWorlds(benchmark::State& state, const std::string& path, double faces) {
-  resetPeakMemory();
-  const double before = statusBytes("VmRSS");
+  const size_t before = heap_peak::inUse;
+  heap_peak::reset();
   for (auto _ : state) {
     ZmWorld* world = zmNewWorld(path.c_str());
     ZmId first = -10000, last = -1;
@@ -97,7 +81,7 @@ void buildWorlds(benchmark::State& state, const std::string& path, double faces)
   state.counters["faces"] = faces;
   state.counters["time_per_face"] =
       benchmark::Counter(faces, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-  state.counters["peak_bytes_per_face"] = (statusBytes("VmHWM") - before) / faces;
+  state.counters["peak_bytes_per_face"] = static_cast<double>(heap_peak::peakSince(before)) / faces;
 }
 
 void BM_BuildCubeWorld(benchmark::State& state) {
