@@ -11,7 +11,9 @@
 #include "engine/library.h"
 #include "engine/palette.h"
 #include "engine/pool.h"
+#include "engine/imageconvert.h"
 #include "engine/raster/points.h"
+#include "engine/raster/textured.h"
 #include "engine/raster/untextured.h"
 #include "engine/rasters.h"
 #include "engine/rectfill.h"
@@ -23,7 +25,6 @@ namespace {
 void drawNoTriangle(RwPolygon*, intptr_t) {}
 
 constexpr intptr_t softwareDevicePolygonWord = 32;
-constexpr intptr_t firstEightEntryBlock = 24;
 constexpr intptr_t perspectiveModeMask = 7;
 constexpr intptr_t parallelModeMask = 5;  // never the foreshorten routines
 
@@ -33,8 +34,8 @@ std::vector<uint8_t*> viewportRows;  // the render target's row table
 
 intptr_t bytesPerPixel() { return installedDepth == 8 ? 1 : 2; }
 
-// Renderer pairs by depth. Outlines and the textured pairs draw nothing
-// until their routines are built.
+// Renderer pairs by depth. Outlines draw nothing until their routines are
+// built.
 constexpr RwRendererPair nothing = {RwDrawNothing, RwDrawNothing};
 constexpr RwRendererPair pairs16[rwRendererPairs] = {
     {RwRas16PointsFlat, RwRas16PointsFlatZ},
@@ -45,10 +46,10 @@ constexpr RwRendererPair pairs16[rwRendererPairs] = {
     {RwRas16FanGouraudOpaque, RwRas16FanGouraudOpaqueZ},
     {RwRas16FanFlatStipple, RwRas16FanFlatStippleZ},
     {RwRas16FanGouraudStipple, RwRas16FanGouraudStippleZ},
-    nothing,
-    nothing,
-    nothing,
-    nothing,
+    {RwRas16FanFlatTexOpaque, RwRas16FanFlatTexOpaqueZ},
+    {RwRas16FanGouraudTexOpaque, RwRas16FanGouraudTexOpaqueZ},
+    {RwRas16FanFlatTexStipple, RwRas16FanFlatTexStippleZ},
+    {RwRas16FanGouraudTexStipple, RwRas16FanGouraudTexStippleZ},
 };
 constexpr RwRendererPair pairs8[rwRendererPairs] = {
     {RwRas8PointsFlat, RwRas8PointsFlatZ},
@@ -59,10 +60,10 @@ constexpr RwRendererPair pairs8[rwRendererPairs] = {
     {RwRas8FanGouraudOpaque, RwRas8FanGouraudOpaqueZ},
     {RwRas8FanFlatStipple, RwRas8FanFlatStippleZ},
     {RwRas8FanGouraudStipple, RwRas8FanGouraudStippleZ},
-    nothing,
-    nothing,
-    nothing,
-    nothing,
+    {RwRas8FanFlatTexOpaque, RwRas8FanFlatTexOpaqueZ},
+    {RwRas8FanGouraudTexOpaque, RwRas8FanGouraudTexOpaqueZ},
+    {RwRas8FanFlatTexStipple, RwRas8FanFlatTexStippleZ},
+    {RwRas8FanGouraudTexStipple, RwRas8FanGouraudTexStippleZ},
 };
 
 // ---- common slots
@@ -173,12 +174,6 @@ void colourTableUpdate(RwCamera* camera) { RwRefreshBackgroundIndex(camera); }
 
 RwTriangleRoutine TextureModeTable[rwTextureModeEntries] = {};
 
-intptr_t RwTextureModeEntry(intptr_t blockStart, intptr_t textureModes) {
-  intptr_t index = textureModes & rwRasterTarget.textureModeMask;
-  if (blockStart < firstEightEntryBlock) index &= 3;
-  return blockStart + index;
-}
-
 int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t depth) {
   if (depth == 1) return 1;
   if (depth != 8 && depth != 15 && depth != 16) return 0;
@@ -201,9 +196,13 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   record->colourTableUpdate = colourTableUpdate;
   record->nearestPaletteIndex = RwFindNearestPaletteIndexSlot;
   record->rasterReleaseHook = nullptr;
+  record->convertImage = RwConvertImage;
+  // The perspective entries draw nothing until their routines exist.
   for (RwTriangleRoutine& entry : TextureModeTable) entry = drawNoTriangle;
+  RwFillAffineTextureModes(TextureModeTable, depth);
   rwRasterTarget = {};
   rwRasterTarget.textureModeMask = perspectiveModeMask;
+  rwRasterTarget.textureModeTable = TextureModeTable;
 
   slopeBlock = static_cast<int32_t*>(RwEngineAlloc(rwSlopeTableBytes));
   if (!slopeBlock) {
@@ -256,6 +255,8 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
   rwRasterTarget.textureModeMask = camera->projection == rwParallel ? parallelModeMask : perspectiveModeMask;
   rwRasterTarget.shadeTable = ShadeTable;
   rwRasterTarget.shadeRampTable = ShadeRampTable;
+  rwRasterTarget.expandedShadeTable = ExpandedShadeTable;
+  rwRasterTarget.textureModeTable = TextureModeTable;
 }
 
 void RwRefreshBackgroundIndex(RwCamera* camera) {

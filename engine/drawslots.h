@@ -34,8 +34,7 @@ inline RwRendererPair* DrawSlotTable(RwDeviceRecord* record) { return record->re
  */
 constexpr int rwTextureModeEntries = 104;
 extern RwTriangleRoutine TextureModeTable[rwTextureModeEntries];
-// The entry a textured routine of the block uses for the texture modes.
-intptr_t RwTextureModeEntry(intptr_t blockStart, intptr_t textureModes);
+// The entry a textured routine uses: RwTextureModeEntry (rastertarget.h).
 
 /*
  * RwInstallRenderers --

@@ -18,6 +18,7 @@
 #include "engine/scene.h"
 #include "engine/shapefile.h"
 #include "engine/shapepath.h"
+#include "engine/texture.h"
 #include "engine/userdraw.h"
 
 namespace {
@@ -41,7 +42,7 @@ const Module materials = {RwOpenMaterialModule, RwCloseMaterialModule};
 const Module trianglesAndQuads = {RwOpenPolygonModule, RwClosePolygonModule};
 const Module depthSortPlanes = {RwOpenPlaneOrderModule, RwClosePlaneOrderModule};
 const Module rasters = {RwOpenRasterModule, RwCloseRasterModule};
-const Module textures = {nullptr, nullptr};
+const Module textures = {RwOpenTextureModule, RwCloseTextureModule};
 const Module userDraws = {RwOpenUserDrawModule, RwCloseUserDrawModule};
 const Module damagedRects = {RwOpenDamagedRectModule, RwCloseDamagedRectModule};
 const Module clumps = {RwOpenClumpModule, RwCloseClumpModule};

@@ -154,6 +154,8 @@ void copyAppearance(RwMaterial* to, const RwMaterial* from) {
   to->diffuse = from->diffuse;
   to->specular = from->specular;
   to->textureModes = from->textureModes;
+  RwAddTextureReference(from->texture);
+  RwReleaseTextureReference(to->texture);
   to->texture = from->texture;
 }
 
@@ -271,6 +273,7 @@ int RwDestroyMaterial(RwMaterial* material) {
     --material->referenceCount;
     return 1;
   }
+  RwReleaseTextureReference(material->texture);
   RwDestroyPtrArray(material->users);
   RwFreeRecord(materialPool, material);
   return 1;
@@ -279,6 +282,7 @@ int RwDestroyMaterial(RwMaterial* material) {
 RwMaterial* RwResetMaterial(RwMaterial* material) {
   if (!material) return failWith(rwErrInvalidArgument);
   bool pairChanges = material->pairIndex != rwDefaultPair;
+  RwReleaseTextureReference(material->texture);
   setDefaults(material);
   if (pairChanges) usersPairChanged(material);
   usersSurfaceChanged(material);
@@ -348,6 +352,9 @@ RwMaterial* RwSetMaterialLightSampling(RwMaterial* material, intptr_t light) {
 RwMaterial* RwSetMaterialTexture(RwMaterial* material, RwTexture* texture) {
   if (!material) return failWith(rwErrInvalidArgument);
   if (texture && !texture->raster) return failWith(rwErrNoFrames);
+  // The material holds a reference, so the texture outlives its destruction.
+  RwAddTextureReference(texture);
+  RwReleaseTextureReference(material->texture);
   material->texture = texture;
   return chooseAgain(material);
 }

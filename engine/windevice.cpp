@@ -205,6 +205,7 @@ int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, Rw
   record->paletteRequest = paletteRequest;
   record->control = control;
   record->extendedControl = extendedControl;
+  record->readBitmap = RwReadWindowsBitmap;
   RwInstallWindowsBackEnd(record, state.backEnd);
   return 1;
 }

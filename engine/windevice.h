@@ -95,6 +95,15 @@ struct RwStretchRequest {
 
 // Installs the back-end's camera-image, show and colour-table slots.
 void RwInstallWindowsBackEnd(RwDeviceRecord* record, int backEnd);
+/*
+ * RwReadWindowsBitmap --
+ *   Device word 12: reads a platform bitmap (taken as 1, 4, 8 or 24 bits)
+ *   row by row into the raster through the image reader's row converter,
+ *   resampled to the texture size when flags holds 4.
+ * Results:
+ *   width x 65536 + height, or 0 on any failure.
+ */
+intptr_t RwReadWindowsBitmap(HBITMAP bitmap, intptr_t flags, RwRaster* raster);
 // Sets the stretch size of a camera's image; 0 when it has no back-end record.
 int RwSetCameraImageStretch(RwCamera* camera, intptr_t width, intptr_t height);
 // The RGB of palette entries 10..245 as colour-table entries.

@@ -38,6 +38,8 @@ struct RwRasterTarget {
   const int32_t* slopeTable;           // the dx = 0 row of SlopeTable
   const uint8_t* shadeTable;           // ShadeTable (256-byte aligned)
   const uint8_t* shadeRampTable;       // ShadeRampTable, 8-bit only
+  const uint8_t* expandedShadeTable;   // ExpandedShadeTable, 16-bit only (may be null)
+  RwTriangleRoutine const* textureModeTable;  // TextureModeTable of the device
 };
 extern RwRasterTarget rwRasterTarget;
 
@@ -80,12 +82,12 @@ struct RwSpanParams {
   uint32_t ditherRow;   // dither row word
   int32_t opacity;      // stipple variants: 0..255
   uint32_t flatColour;  // 16-bit pixel or palette index
-  intptr_t textureWord;             // textured families only
+  const uint8_t* texels;            // textured: the current 128 x 128 texel block
   const uint8_t* shadeBlock;        // 8-bit Gouraud: the material's ramp row
-  intptr_t textureWords[2];         // textured families only
+  const uint8_t* shadeRows[3];      // textured flat: ShadeTable rows of red, green, blue
   RwSpanInterpolant first;   // 15/16-bit: red (high) and green (low) 8.8; 8-bit: the level 8.8
   RwSpanInterpolant second;  // 15/16-bit: blue 8.8
-  RwSpanInterpolant third;   // textured families only
+  RwSpanInterpolant third;   // textured: packed texture coordinates (see textured.h)
   RwSpanInterpolant depth;   // 16.16, depth in the integer part
 };
 extern RwSpanParams SpanParams;
@@ -106,6 +108,16 @@ int32_t RwInterpolantStep(int32_t a, int32_t b, int32_t n);
 // 32-bit wrapping addition, as the span loops' registers add.
 inline int32_t RwWrapAdd(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// Texture-mode entry of a textured draw routine whose block starts at
+// blockStart: texture modes AND the mask in force, and AND 3 in the blocks
+// of four (entries 0..23), where the filter bit is ignored.
+constexpr intptr_t rwFirstEightEntryBlock = 24;
+inline intptr_t RwTextureModeEntry(intptr_t blockStart, intptr_t textureModes) {
+  intptr_t index = textureModes & rwRasterTarget.textureModeMask;
+  if (blockStart < rwFirstEightEntryBlock) index &= 3;
+  return blockStart + index;
 }
 
 // Shade level of a 16.16 intensity: its integer part, clamped to 0..31 so

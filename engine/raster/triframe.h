@@ -30,7 +30,7 @@
 
 namespace rwraster {
 
-constexpr int maxChannels = 4;
+constexpr int maxChannels = 6;  // textured Gouraud: u, v, three colours, depth
 
 // Steps of every channel from a to b over n rows or columns.
 inline void channelSteps(const int32_t* a, const int32_t* b, int32_t n, int channels, int32_t* out) {
@@ -41,8 +41,11 @@ inline void channelSteps(const int32_t* a, const int32_t* b, int32_t n, int chan
 // long edges and the difference of their x slopes.
 inline void pixelSteps(const int32_t* stepTS, const int32_t* stepTF, int64_t slopeDifference, int colourChannels,
                        bool depth, int32_t* out) {
+  // A 16.16 quotient that saturates as RwFixDiv does (texture coordinates
+  // can be large; colour channels never reach the limits).
   for (int c = 0; c < colourChannels; ++c) {
-    out[c] = static_cast<int32_t>((int64_t{stepTS[c]} - stepTF[c]) * 65536 / slopeDifference);
+    const int64_t quotient = (int64_t{stepTS[c]} - stepTF[c]) * 65536 / slopeDifference;
+    out[c] = static_cast<int32_t>(std::clamp<int64_t>(quotient, INT32_MIN, INT32_MAX));
   }
   if (!depth) return;
   const int c = colourChannels;
@@ -171,6 +174,11 @@ inline void walkRows(RwSpanParams* block, int interpolants, Row row) {
     block->rightX = RwWrapAdd(block->rightX, block->rightStep);
     if (interpolants & 1) block->first.value = RwWrapAdd(block->first.value, block->first.rowStep);
     if (interpolants & 2) block->second.value = RwWrapAdd(block->second.value, block->second.rowStep);
+    if (interpolants & 4) block->third.value = RwWrapAdd(block->third.value, block->third.rowStep);
+    if (interpolants & 16) {
+      block->third.value = static_cast<int32_t>(static_cast<uint32_t>(RwWrapAdd(block->third.value, block->third.rowStep)) &
+                                                0x7FFF7FFFu);
+    }
     if (interpolants & 8) block->depth.value = RwWrapAdd(block->depth.value, block->depth.rowStep);
     const int32_t xl = block->leftX >> 16;
     const int32_t xr = block->rightX >> 16;
@@ -184,7 +192,17 @@ inline void walkRows(RwSpanParams* block, int interpolants, Row row) {
 // Interpolant bits for walkRows.
 constexpr int stepFirst = 1;
 constexpr int stepSecond = 2;
+constexpr int stepThird = 4;        // a plain 32-bit sum
 constexpr int stepDepth = 8;
+constexpr int stepThirdMasked = 16;  // packed texture coordinates, guard bits cleared
+
+// A step kept in 16 bits, sign-extended.
+inline int32_t low16Step(int32_t step) { return static_cast<int16_t>(step); }
+// Two 8.8 values in one word (high in the upper half, low sign-extended) so
+// that one addition steps both.
+inline int32_t packedHalves(int32_t high, int32_t low) {
+  return RwWrapAdd(static_cast<int32_t>(static_cast<uint32_t>(high) << 16), low16Step(low));
+}
 
 }  // namespace rwraster
 

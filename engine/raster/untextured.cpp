@@ -188,11 +188,8 @@ struct UntexturedRule {
 
   static void span(RwSpanParams* block) { spanLoop(block); }
 
-  // A step kept in 16 bits, sign-extended.
-  static int32_t low16(int32_t step) { return static_cast<int16_t>(step); }
-  static int32_t packed(int32_t high, int32_t low) {
-    return RwWrapAdd(static_cast<int32_t>(static_cast<uint32_t>(high) << 16), low16(low));
-  }
+  static int32_t low16(int32_t step) { return low16Step(step); }
+  static int32_t packed(int32_t high, int32_t low) { return packedHalves(high, low); }
 };
 
 // Stipple lives in the span loop; the rule only needs to know the colour

@@ -265,7 +265,6 @@ TEST_F(Script, KeywordsThatLeaveTheScriptsStateBehind) {
       "  vertex 0 1 0\n"
       "  surface Intrinsic\n"
       "  texture null\n"
-      "  texture brick mask brickmask\n"
       "  texturemodes null\n"
       "  opacity 0.5\n"
       "  triangle 1 2 3 tag 5\n"
