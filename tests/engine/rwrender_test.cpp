@@ -1,7 +1,11 @@
 // tests/engine/rwrender_test.cpp -- the rwrender program: a named RWX shape
 // on the recording device, and a frame written as a BMP by the display device.
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +20,28 @@ std::string lastLine(const std::string& text) {
   if (end == std::string::npos) return "";
   size_t start = text.rfind('\n', end);
   return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+struct Rgb {
+  int red, green, blue;
+};
+
+// The pixels of an uncompressed 24-bit BMP file, in file order.
+std::vector<Rgb> bitmapPixels(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<Rgb> pixels;
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[28] != 24) return pixels;
+  const auto word = [&](size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24; };
+  const size_t offset = word(10), width = word(18), height = word(22) < 0 ? -word(22) : word(22);
+  const size_t stride = (width * 3 + 3) & ~size_t{3};
+  if (offset + stride * height > bytes.size()) return pixels;
+  for (size_t y = 0; y < height; ++y)
+    for (size_t x = 0; x < width; ++x) {
+      const uint8_t* p = &bytes[offset + y * stride + x * 3];
+      pixels.push_back({p[2], p[1], p[0]});
+    }
+  return pixels;
 }
 
 }  // namespace
@@ -48,4 +74,22 @@ TEST(RwrenderTool, WritesTheFrameAsABitmapWithAStableChecksum) {
     EXPECT_EQ(std::string(magic, 2), "BM");
     std::remove(out.c_str());
   }
+}
+
+TEST(RwrenderTool, TexturedShapeShowsBothColoursOfItsTexture) {
+  const std::string out = testing::TempDir() + "rwrender_textured.bmp";
+  const std::string arguments = "--device MSWindows --depth 16 --size 160x120 --camera 3,2.5,4 --shape '" +
+                                std::string(LUMENFOLD_TEST_DATA) + "/rwx/textured/box.rwx' --out '" + out + "'";
+  tool_runner::ToolRun first = runTool("rwrender", arguments);
+  ASSERT_EQ(first.status, 0);
+  EXPECT_EQ(runTool("rwrender", arguments).output, first.output);
+  int reddish = 0, whitish = 0;
+  for (const Rgb& pixel : bitmapPixels(out)) {
+    if (pixel.red > 80 && pixel.red > 2 * pixel.green && pixel.red > 2 * pixel.blue) ++reddish;
+    if (pixel.red > 80 && pixel.green > 80 && pixel.blue > 80 && pixel.green * 4 > pixel.red * 3) ++whitish;
+  }
+  // The checker texture is red and white; a lit cube shows both on every face.
+  EXPECT_GT(reddish, 500);
+  EXPECT_GT(whitish, 500);
+  std::remove(out.c_str());
 }
