@@ -226,6 +226,20 @@ struct ZmCoreHooks {
   // leaf in the world's sound objects and asks for its sound file; 0 or
   // non-zero. Unset: nothing plays, the object is not entered (0).
   int (*addSoundObj)(ZmWorld* world, ZmObj* object);
+
+  // ---- The VRML writer's calls -------------------------------------------
+
+  // Loading: zmGetLocalFile -- the local file name of a URL entry (owned by
+  // the entry), fetched first when it is not yet local; null when it cannot
+  // be had. Unset: nothing can be fetched; the writer leaves the file field
+  // out with its warning.
+  const char* (*getLocalFile)(ZmUrlHash* entry);
+
+  // Loading: zmGetUrlNameOfWWW -- the URL of the object's extension 9
+  // (inline) or 10 (anchor) in *url; 0, or -1 (reported, except for an
+  // object without that extension). Unset: the writer reads the extension's
+  // entry and asks getUrl for its text.
+  int (*getUrlNameOfWWW)(ZmObj* object, int kind, const char** url);
 };
 
 extern ZmCoreHooks zmCoreHooks;

@@ -1,0 +1,141 @@
+// tests/vrmlwrite/format_test.cpp -- number texts, default tests, headers,
+// words and aligned lists of the writer.
+#include <clocale>
+
+#include "tests/vrmlwrite/writer_fixture.h"
+#include "vrmlwrite/qvdumps.h"
+
+using FormatTest = WriterTest;
+
+TEST_F(FormatTest, FloatsPrintRoundedToSevenDigitsThenCut) {
+  struct Case {
+    float value;
+    const char* format;
+    const char* text;
+  } cases[] = {
+      {0.1f, "%.3f", "0.1"},     {0.1f, "%.6f", "0.1"},       {2.0f, "%.3f", "2"},
+      {100.0f, "%.3f", "100"},   {-0.0004f, "%.3f", "-0"},    {1.2499999f, "%.6f", "1.25"},
+      {1.5f, "%.3f", "1.5"},     {0.7853982f, "%.6f", "0.785398"}, {12.5f, "%f", "12.5"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(dumpFormatFloat(c.format, c.value), c.text) << c.value << " " << c.format;
+  QvTdouble converted = 0;
+  zmDumpFloat2Double(0.1f, &converted);
+  EXPECT_EQ(converted, 0.1);
+}
+
+TEST_F(FormatTest, NumbersIgnoreTheProcessLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+    GTEST_SKIP() << "no locale with a decimal comma installed";
+  EXPECT_EQ(dumpFormatFloat("%.3f", 1.5f), "1.5");
+  EXPECT_EQ(dumpToDouble(0.25f), 0.25);
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST_F(FormatTest, NullOutputOfTheConversionIsWarned) {
+  zmDumpFloat2Double(1.0f, nullptr);
+  EXPECT_TRUE(sawMessage("zmDumpFloat2Double(): argument pointer to QvTdouble is null."));
+}
+
+TEST_F(FormatTest, CutAndWidths) {
+  EXPECT_EQ(dumpCutZeros("1.500"), "1.5");
+  EXPECT_EQ(dumpCutZeros("100.000"), "100");
+  EXPECT_EQ(dumpCutZeros("-0.000"), "-0");
+  EXPECT_EQ(dumpIntWidth("-12.25"), 3);
+  EXPECT_EQ(dumpDecWidth("-12.25"), 2);
+  EXPECT_EQ(dumpIntWidth("7"), 1);
+  EXPECT_EQ(dumpDecWidth("7"), 0);
+}
+
+TEST_F(FormatTest, EqualityIsDecidedOnTexts) {
+  EXPECT_TRUE(dumpIsNotEqual(-0.0004, 0.0, "%.3f"));
+  EXPECT_FALSE(dumpIsNotEqual(0.1004, 0.1, "%.3f"));
+  ZmSFColor grey = {0.8f, 0.8f, 0.8f};
+  ZmSFColor two[2] = {grey, grey};
+  ZmMFColor one = {1, &grey}, pair = {2, two}, none = {0, nullptr};
+  EXPECT_TRUE(dumpIsDefaultMFColor(&one, 0.8, 0.8, 0.8));
+  EXPECT_FALSE(dumpIsDefaultMFColor(&pair, 0.8, 0.8, 0.8));
+  EXPECT_FALSE(dumpIsDefaultMFColor(&none, 0.8, 0.8, 0.8));
+  EXPECT_TRUE(dumpIsNoRotation(0, 0, 0, 0.00004));
+  EXPECT_FALSE(dumpIsNoRotation(0, 0, 1, 0.0));
+}
+
+TEST_F(FormatTest, NodeHeadersQuoteNamesWithBlanks) {
+  startCapture();
+  zmDumpEmptyNode("my box", "Cube");
+  zmDumpEmptyNode("box", "Cube");
+  zmDumpEmptyNode("", "Cube");
+  zmDumpNodeBegin("tab\tname", "Group");
+  zmDumpNodeBegin(nullptr, "Group");
+  EXPECT_EQ(captured(), "DEF \"my box\" Cube{}\nDEF box Cube{}\nCube{}\nDEF \"tab\tname\" Group{\nGroup{\n");
+}
+
+TEST_F(FormatTest, EnumerationWordsAndTheirWarnings) {
+  startCapture();
+  zmDumpBoolean(0, "on ");
+  zmDumpBoolean(1, "on ");
+  zmDumpBoolean(2, "on ");
+  zmDumpWrapType(1, "wrapS ");
+  zmDumpWrapType(3, "wrapS ");
+  zmDumpBindingType(4, "value");
+  zmDumpBindingType(8, "value");
+  zmDumpParts("parts ", "zmDumpCone", 2);
+  zmDumpParts("parts ", "zmDumpCone", 3);
+  EXPECT_EQ(captured(), "on FALSE\non TRUE\nwrapS CLAMP\nvalue  PER_FACE\nparts SIDES\n");
+  EXPECT_TRUE(sawMessage("zmDumpBoolean() : invalid value."));
+  EXPECT_TRUE(sawMessage("zmDumpWrapType() : invalid wrap type."));
+  EXPECT_TRUE(sawMessage("zmDumpBindingType() : invalid binding type."));
+  EXPECT_TRUE(sawMessage("zmDumpCone() : invalid parts."));
+}
+
+TEST_F(FormatTest, FieldLinesAndIndentation) {
+  startCapture();
+  dumpIndentLevel = 2;
+  zmDumpSFFloat("width  ", "%.3f", 2.5);
+  float color[3] = {1.0f, 0.5f, 0.25f};
+  zmDumpSFColor(color, "color ");
+  dumpIndentLevel = 0;
+  EXPECT_EQ(captured(), "\t\twidth  2.5\n\t\tcolor 1 0.5 0.25\n");
+}
+
+TEST_F(FormatTest, ColourListsAlignTheirColumns) {
+  ZmSFColor colors[2] = {{0.8f, 0.8f, 0.8f}, {1.0f, 0.5f, 0.25f}};
+  ZmMFColor list = {2, colors};
+  startCapture();
+  zmDumpMFColor(&list, "diffuseColor  ", "%.3f");
+  EXPECT_EQ(captured(), "diffuseColor  [ 0.8 0.8 0.80,\n                1.0 0.5 0.25 ]\n");
+}
+
+TEST_F(FormatTest, VectorListsKeepABlankAfterTheBracket) {
+  ZmVec2 points[2] = {{0, 0}, {1, 1}};
+  ZmMFVec2f list2 = {2, points};
+  ZmVec3 vectors[2] = {{-1, 0, 0.5f}, {10, 2, 0}};
+  ZmMFVec3f list3 = {2, vectors};
+  startCapture();
+  zmDumpMFVec2f(&list2, "point", "%.3f");
+  zmDumpMFVec3f(&list3, "vector", "%.3f");
+  zmDumpMFVec3f(&list3, nullptr, "%.3f");
+  EXPECT_EQ(captured(),
+            "point [ 0 0,\n"
+            "        1 1 ]\n"
+            "vector [ -1 0 0.5,\n"
+            "         10 2 0.0 ]\n"
+            " -1 0 0.5,\n"
+            " 10 2 0.0,\n");
+}
+
+TEST_F(FormatTest, FloatListsGoThreeALineInBrackets) {
+  float one = 0.2f;
+  ZmMFFloat single = {1, &one};
+  float seven[7] = {0.2f, 0.5f, 0.25f, 0.1f, 1, 2, 3};
+  ZmMFFloat many = {7, seven};
+  startCapture();
+  zmDumpMFFloat(&single, "shininess     ", "%.3f");
+  zmDumpMFFloat(&many, "shininess     ", "%.3f");
+  EXPECT_EQ(captured(),
+            "shininess     0.2\n"
+            "shininess     [ 0.2, 0.5, 0.25,\n"
+            "                0.1, 1.0, 2.00,\n"
+            "                3.0 ]\n");
+}

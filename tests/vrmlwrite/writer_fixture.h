@@ -1,0 +1,164 @@
+// tests/vrmlwrite/writer_fixture.h -- a fresh world for the writer suites,
+// the loading layer's URL entries as plain texts, and capture of what the
+// writer prints.
+//
+// Owns: the world of each test, the URL entries, the captured warnings and
+// the temporary files it names, all removed afterwards. Objects made with
+// newObj belong to the world.
+#ifndef LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
+#define LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/hooks.h"
+#include "core/leaf.h"
+#include "core/memory.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "vrml/parse.h"
+#include "vrmlwrite/qvdump.h"
+
+// The loading layer's URL entry as the tests see it: a "file://" URL names
+// its local file, any other URL is taken as a local name itself.
+struct ZmUrlHash {
+  std::string url;
+};
+
+inline std::vector<std::string> writerMessages;
+inline std::map<std::string, std::unique_ptr<ZmUrlHash>> writerUrls;
+
+inline ZmUrlHash* writerUrl(const char* url) {
+  auto& entry = writerUrls[url];
+  if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
+  return entry.get();
+}
+
+class WriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zmResetReportStateForTest();
+    writerMessages.clear();
+    writerUrls.clear();
+    zmCoreHooks = {};
+    zmCoreHooks.notifyMessage = [](const char* text) {
+      writerMessages.push_back(text);
+      return 0;
+    };
+    zmCoreHooks.wwwLoadFile = writerUrl;
+    zmCoreHooks.getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
+    zmCoreHooks.getLocalFile = [](ZmUrlHash* entry) {
+      const char* url = entry->url.c_str();
+      return entry->url.rfind("file://", 0) == 0 ? url + 7 : url;
+    };
+    zmCoreHooks.newMovie = []() {
+      auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
+      *movie = {1, 128, 128, 4.0f, nullptr, 0, 1, 1.0f};
+      return movie;
+    };
+    zmCoreHooks.deleteTexture = [](ZmTexture* texture) {
+      zmFree(texture->uv.values);
+      if (texture->movie) zmFree(texture->movie->soundFile);
+      zmFree(texture->movie);
+    };
+    world = zmNewWorld("writer.wrl");
+    zmSetCurrentWorld(world);
+    ZmId first = -10000, last = -1;
+    ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
+  }
+
+  void TearDown() override {
+    stopCapture();
+    dumpFreeRT();
+    zmSetCurrentWorld(nullptr);
+    EXPECT_EQ(zmDeleteWorld(world), 0);
+    for (const std::string& path : files) std::remove(path.c_str());
+    zmCoreHooks = {};
+    zmResetReportStateForTest();
+  }
+
+  // Lines of dumpPrintf go into memory from here to captured().
+  void startCapture() {
+    dumpIndentLevel = 0;
+    dumpFile = open_memstream(&captureBuffer, &captureSize);
+  }
+
+  void stopCapture() {
+    if (dumpFile != nullptr) std::fclose(dumpFile);
+    dumpFile = nullptr;
+    std::free(captureBuffer);
+    captureBuffer = nullptr;
+    captureSize = 0;
+  }
+
+  std::string captured() {
+    std::fflush(dumpFile);
+    std::string text(captureBuffer, captureSize);
+    stopCapture();
+    return text;
+  }
+
+  // The lines one object gives on a fresh base level, at level 0.
+  std::string dumpObject(ZmObj* object) {
+    EXPECT_EQ(dumpInit(), 0);
+    startCapture();
+    zmDumpZmObj(object);
+    std::string text = captured();
+    dumpFreeRT();
+    return text;
+  }
+
+  ZmObj* newObj(ZmVRMLType type, const char* name = nullptr) {
+    ZmObj* object = nullptr;
+    EXPECT_EQ(zmNewZmObj(world, &object, 0), 0);
+    object->vrmlType = type;
+    if (name != nullptr) zmNameObject(object, name);
+    return object;
+  }
+
+  ZmObj* newTopObj(ZmVRMLType type, const char* name = nullptr) {
+    ZmObj* object = newObj(type, name);
+    EXPECT_EQ(zmAddTopObject(object, "writer.wrl"), 0);
+    return object;
+  }
+
+  std::string tempPath(const std::string& tag) {
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : test)
+      if (c == '/') c = '_';
+    std::string path = ::testing::TempDir() + "vrmlwrite_" + tag + "_" + test + ".wrl";
+    files.push_back(path);
+    return path;
+  }
+
+  static std::string readFile(const std::string& path) {
+    std::string text;
+    if (FILE* fp = std::fopen(path.c_str(), "rb")) {
+      char buffer[4096];
+      size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) text.append(buffer, n);
+      std::fclose(fp);
+    }
+    return text;
+  }
+
+  static bool sawMessage(const std::string& part) {
+    for (const std::string& m : writerMessages)
+      if (m.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  ZmWorld* world = nullptr;
+  std::vector<std::string> files;
+  char* captureBuffer = nullptr;
+  size_t captureSize = 0;
+};
+
+#endif

@@ -1,0 +1,140 @@
+// vrmlwrite/qvdumpprops.cpp -- the property nodes ahead of a shape: Movie2,
+// TransparentTexture2, Texture2, Material, bindings, Normal,
+// TextureCoordinate2 and Coordinate3. Each is left out at its VRML default.
+#include <string>
+
+#include "core/leaf.h"
+#include "core/material.h"
+#include "vrmlwrite/qvdump.h"
+#include "vrmlwrite/qvdumps.h"
+
+namespace {
+
+// Writes "Type{", the fields one level deeper, and "}".
+template <typename Fields>
+void dumpNode(const char* opening, Fields fields) {
+  dumpPrintf("%s", opening);
+  dumpIndentLevel++;
+  fields();
+  dumpIndentLevel--;
+  dumpPrintf("}");
+}
+
+// The option field of a Movie2 node, empty when every part is at its default.
+std::string movieOptionText(const ZmTextureMovie* movie) {
+  std::string parts;
+  auto add = [&parts](const std::string& part) {
+    parts += parts.empty() ? "option   \"" : ", ";
+    parts += part;
+  };
+  std::string rate = dumpFormatFloat("%.3f", movie->framesPerSec);
+  if (rate != "4") add("framesPerSec " + rate);
+  if (movie->width != 128) add("width " + std::to_string(movie->width));
+  if (movie->height != 128) add("height " + std::to_string(movie->height));
+  if (movie->soundFile != nullptr) add(std::string("sound\\\"") + movie->soundFile + "\\\"");
+  if (!parts.empty()) parts += '"';
+  return parts;
+}
+
+}  // namespace
+
+int zmDumpMovie2(ZmTexture* texture) {
+  const ZmTextureMovie* movie = texture->movie;
+  if (movie == nullptr) return -1;
+  dumpNode("Movie2{", [&] {
+    dumpAbs2UrlOfFileName(texture->file, "filename ");
+    if (movie->playing != 1) dumpPrintf("autoPlay FALSE");
+    std::string option = movieOptionText(movie);
+    if (!option.empty()) dumpPrintf("%s", option.c_str());
+  });
+  return 0;
+}
+
+void zmDumpTexture2(ZmTexture* texture) {
+  if (zmDumpMovie2(texture) == 0) return;
+  if (texture->wrapS == 0 && texture->wrapT == 0 && texture->file == nullptr) return;
+  if (texture->mask != nullptr) {
+    zmDumpTransparentTexture2(texture);
+    return;
+  }
+  dumpNode("Texture2{", [&] {
+    dumpAbs2UrlOfFileName(texture->file, "filename ");
+    if (texture->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapS), "wrapS    ");
+    if (texture->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapT), "wrapT    ");
+  });
+}
+
+void zmDumpTransparentTexture2(ZmTexture* texture) {
+  if (texture->wrapS == 0 && texture->wrapT == 0 && texture->file == nullptr && texture->mask == nullptr) return;
+  dumpNode("TransparentTexture2{", [&] {
+    dumpAbs2UrlOfFileName(texture->file, "filename     ");
+    dumpAbs2UrlOfFileName(texture->mask, "maskFilename ");
+    if (texture->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapS), "wrapS        ");
+    if (texture->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapT), "wrapT        ");
+  });
+}
+
+void zmDumpMaterial(ZmMaterial* material) {
+  bool ambient = !dumpIsDefaultMFColor(&material->ambient_color, 0.2, 0.2, 0.2);
+  bool diffuse = !dumpIsDefaultMFColor(&material->diffuse_color, 0.8, 0.8, 0.8);
+  bool specular = !dumpIsDefaultMFColor(&material->specular_color, 0, 0, 0);
+  bool emissive = !dumpIsDefaultMFColor(&material->emmisive_color, 0, 0, 0);
+  bool shininess = !dumpIsDefaultMFFloat(&material->shininess, 0.2);
+  bool transparency = !dumpIsDefaultMFFloat(&material->transparency, 0);
+  if (!(ambient || diffuse || specular || emissive || shininess || transparency)) return;
+  dumpNode("Material{", [&] {
+    if (ambient) zmDumpMFColor(&material->ambient_color, "ambientColor  ", "%.3f");
+    if (diffuse) zmDumpMFColor(&material->diffuse_color, "diffuseColor  ", "%.3f");
+    if (specular) zmDumpMFColor(&material->specular_color, "specularColor ", "%.3f");
+    if (emissive) zmDumpMFColor(&material->emmisive_color, "emissiveColor ", "%.3f");
+    if (shininess) zmDumpMFFloat(&material->shininess, "shininess     ", "%.3f");
+    if (transparency) zmDumpMFFloat(&material->transparency, "transparency  ", "%.3f");
+  });
+}
+
+void zmDumpMaterialBinding(int32_t binding, int32_t skip) {
+  if (binding == 0 || binding == skip) return;
+  dumpNode("MaterialBinding{", [&] { zmDumpBindingType(binding, "value"); });
+}
+
+void zmDumpNormalBinding(int32_t binding, int32_t skip) {
+  if (binding == 0 || binding == skip) return;
+  dumpNode("NormalBinding{", [&] { zmDumpBindingType(binding, "value"); });
+}
+
+void zmDumpNormal(ZmMFVec3f* normals) {
+  if (dumpIsDefaultMFVec3f(normals, 0, 0, 1)) return;
+  dumpNode("Normal{", [&] { zmDumpMFVec3f(normals, "vector", "%.3f"); });
+}
+
+void zmDumpTextureCoordinate2(ZmMFVec2f* points) {
+  if (dumpIsDefaultMFVec2f(points, 0, 0)) return;
+  dumpNode("TextureCoordinate2{", [&] { zmDumpMFVec2f(points, "point", "%.3f"); });
+}
+
+namespace {
+
+// "Coordinate3{ point [ ... ] }" over the given point lists, in order; a
+// list at its default (the single point 0 0 0) adds nothing.
+template <typename EachList>
+void dumpCoordinate3Lists(EachList eachList) {
+  dumpNode("Coordinate3{", [&] {
+    dumpPrintf("point [");
+    eachList([](ZmMFVec3f* points) {
+      if (!dumpIsDefaultMFVec3f(points, 0, 0, 0)) zmDumpMFVec3f(points, nullptr, "%.3f");
+    });
+    dumpPrintf("]");
+  });
+}
+
+}  // namespace
+
+void zmDumpCoordinate3(ZmLeaf* firstFace) {
+  dumpCoordinate3Lists([firstFace](auto write) {
+    for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) write(&static_cast<ZmFace*>(leaf)->vertex);
+  });
+}
+
+void dumpCoordinate3OfLine(ZmLeaf* line) {
+  dumpCoordinate3Lists([line](auto write) { write(&static_cast<ZmLine*>(line)->vertex); });
+}

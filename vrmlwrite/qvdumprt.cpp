@@ -1,0 +1,257 @@
+// vrmlwrite/qvdumprt.cpp -- the dispatch by node type and the transform
+// output over the stack of transform levels.
+//
+// In VRML 1.0 a transform node changes the state of everything after it in
+// the same separator, so each level remembers the transform it last put
+// into effect and the next object gets only the difference.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/memory.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/transform.h"
+#include "vrmlwrite/qvdump.h"
+#include "vrmlwrite/qvdumps.h"
+
+namespace {
+
+STACKRT* stackBottom = nullptr;
+STACKRT* stackTop = nullptr;
+
+// The frame in which the objects now written hold their local transforms,
+// relative to the current level: identity on a fresh level, the composed
+// transforms of the enclosing Groups otherwise (a Group separates no state).
+ZmRT dumpFrame = {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
+
+// The rotation of a rigid 3x3 part (row vectors) as a unit axis and an
+// angle in radians; the axis is 0 0 1 for no rotation.
+void rotationAxisAngle(const float m[9], double axis[3], double* angle) {
+  double c = (m[0] + m[4] + m[8] - 1.0) / 2.0;
+  *angle = std::acos(std::fmax(-1.0, std::fmin(1.0, c)));
+  double v[3] = {m[5] - m[7], m[6] - m[2], m[1] - m[3]};
+  double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (length < 1e-6) {
+    // No rotation, or a half turn: the axis comes from the diagonal.
+    double d[3] = {m[0], m[4], m[8]};
+    for (int i = 0; i < 3; i++) v[i] = std::sqrt(std::fmax(0.0, (d[i] + 1.0) / 2.0));
+    if (m[1] < 0) v[1] = -v[1];
+    if (m[2] < 0) v[2] = -v[2];
+    length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (*angle < 1e-6 || length < 1e-6) {
+      axis[0] = 0, axis[1] = 0, axis[2] = 1;
+      return;
+    }
+  }
+  for (int i = 0; i < 3; i++) axis[i] = v[i] / length;
+}
+
+bool isUnitScale(const float scale[3]) { return dumpIsEqualVec3f3(scale[0], scale[1], scale[2], 1.0, 1.0, 1.0); }
+
+struct NodeWriter {
+  const char* typeName;
+  int (*write)(ZmObj* object);
+};
+
+constexpr NodeWriter nodeWriters[] = {
+    {"AmbientSound", zmDumpAmbientSound},
+    {"Cone", zmDumpCone},
+    {"Cube", zmDumpCube},
+    {"Cylinder", zmDumpCylinder},
+    {"DirectionalLight", zmDumpDirectionalLight},
+    {"Group", zmDumpGroup},
+    {"Info", zmDumpInfo},
+    {"IndexedFaceSet", zmDumpIndexedFaceSet},
+    {"IndexedLineSet", zmDumpIndexedLineSet},
+    {"LOD", zmDumpLOD},
+    {"OrthographicCamera", zmDumpOrthographicCamera},
+    {"PerspectiveCamera", zmDumpPerspectiveCamera},
+    {"PointLight", zmDumpPointLight},
+    {"SpotLight", zmDumpSpotLight},
+    {"Separator", zmDumpSeparator},
+    {"Sphere", zmDumpSphere},
+    {"Switch", zmDumpSwitch},
+    {"WWWAnchor", zmDumpWWWAnchor},
+    {"WWWInline", zmDumpWWWInline},
+};
+
+}  // namespace
+
+int zmDumpZmObj(ZmObj* object) {
+  if (object->vrmlType == 0)
+    return zmReportWarning("zmDumpZmObj(): No output is done for zmNULLVRMLType.");
+  const char* typeName = zmGetVRMLTypeName(object->vrmlType);
+  if (typeName == nullptr) {
+    // A code outside the table has no name to write or to warn with.
+    return zmReportWarning("zmDumpZmObj(): '%d' is non-supported ZmObj type.", object->vrmlType);
+  }
+  for (const NodeWriter& writer : nodeWriters)
+    if (std::strcmp(writer.typeName, typeName) == 0) return writer.write(object);
+  return zmReportWarning("zmDumpZmObj(): '%s' is non-supported ZmObj type.", typeName);
+}
+
+void zmDumpLocalRT(ZmObj* object) {
+  ZmRT inLevel;
+  zmRTMult(&dumpFrame, zmGetLRT(object), &inLevel);
+  dumpRelativeRT(&inLevel);
+  const float* scale = object->scale;
+  if (!isUnitScale(scale))
+    dumpPrintf("Scale{ scaleFactor %s %s %s }", dumpFormatFloat("%.3f", scale[0]).c_str(),
+               dumpFormatFloat("%.3f", scale[1]).c_str(), dumpFormatFloat("%.3f", scale[2]).c_str());
+}
+
+void dumpUndoLocalScale(ZmObj* object) {
+  const float* scale = object->scale;
+  if (isUnitScale(scale)) return;
+  // The inverse of the text written, so the file's state is exactly undone.
+  std::string factor[3];
+  for (int i = 0; i < 3; i++) {
+    QvTdouble written = std::strtod(dumpFormatFloat("%.3f", scale[i]).c_str(), nullptr);
+    factor[i] = written != 0.0 ? dumpFormatDouble("%.6f", 1.0 / written) : "1";
+  }
+  dumpPrintf("Scale{ scaleFactor %s %s %s }", factor[0].c_str(), factor[1].c_str(), factor[2].c_str());
+}
+
+ZmRT dumpGetFrame() { return dumpFrame; }
+
+void dumpSetFrame(const ZmRT* frame) { dumpFrame = *frame; }
+
+int dumpRelativeRT(const ZmRT* rt) {
+  int sw = dumpIsRT();
+  ZmRT relative;
+  if (sw == 0) {
+    dumpSetSW(1);
+    relative = *rt;
+  } else if (sw == 1) {
+    ZmRT stored, inverse;
+    dumpGetRT(&stored);
+    zmRTInvert(&stored, &inverse);
+    zmRTMult(&inverse, rt, &relative);
+  } else {
+    return sw;
+  }
+  dumpSetRT(rt);
+  if (dumpIsIdentityRT(&relative)) return 1;
+  dumpTranslationRotation(&relative);
+  return 0;
+}
+
+void dumpTranslationRotation(const ZmRT* rt) {
+  ZmVec3 translation, scale, angles;
+  float rotation[9];
+  unmatrix(rt, &translation, rotation, &scale, &angles);
+  if (!dumpIsEqualVec3f3(translation.x, translation.y, translation.z, 0.0, 0.0, 0.0))
+    dumpPrintf("Translation{ translation %s %s %s }", dumpFormatFloat("%.3f", translation.x).c_str(),
+               dumpFormatFloat("%.3f", translation.y).c_str(), dumpFormatFloat("%.3f", translation.z).c_str());
+  int x, y, z;
+  double angle;
+  dumpRotationAxis(&angles, &x, &y, &z, &angle);
+  if (dumpIsNoRotation(x, y, z, angle)) return;
+  if (x + y + z == 1) {
+    dumpPrintf("Rotation{ rotation %d %d %d %s }", x, y, z, dumpFormatDouble("%f", angle).c_str());
+    return;
+  }
+  // Turns about several axes: one flag per axis would name a wrong axis, so
+  // the rotation's own axis and angle are written.
+  double axis[3], turn;
+  rotationAxisAngle(rt->m, axis, &turn);
+  dumpPrintf("Rotation{ rotation %s %s %s %s }", dumpFormatDouble("%.6f", axis[0]).c_str(),
+             dumpFormatDouble("%.6f", axis[1]).c_str(), dumpFormatDouble("%.6f", axis[2]).c_str(),
+             dumpFormatDouble("%f", turn).c_str());
+}
+
+void dumpRotationAxis(const ZmVec3* angles, int* x, int* y, int* z, double* angle) {
+  const QvTdouble values[3] = {dumpToDouble(angles->x), dumpToDouble(angles->y), dumpToDouble(angles->z)};
+  int* flags[3] = {x, y, z};
+  *angle = 0.0;
+  bool found = false;
+  for (int axis = 0; axis < 3; axis++) {
+    *flags[axis] = dumpIsNotEqual(std::fabs(values[axis]), 0.0, "%.3f") ? 1 : 0;
+    if (*flags[axis] && !found) {
+      *angle = values[axis];
+      found = true;
+    }
+  }
+}
+
+// ---- The stack of transform levels ---------------------------------------------
+
+int dumpPushRT() {
+  auto* level = static_cast<STACKRT*>(zmMalloc(sizeof(STACKRT)));
+  if (level == nullptr) {
+    zmReportMessage("dumpPushRT(): Couldn't allocate memory for STACKRT.");
+    return -5;
+  }
+  if (stackTop == nullptr) {
+    stackBottom = level;
+  } else {
+    stackTop->up = level;
+    level->down = stackTop;
+  }
+  stackTop = level;
+  return 0;
+}
+
+void dumpPopRT() {
+  if (stackTop == nullptr) return;
+  STACKRT* below = stackTop->down;
+  zmFree(stackTop);
+  if (below == nullptr) {
+    dumpClearRT();
+    return;
+  }
+  below->up = nullptr;
+  stackTop = below;
+}
+
+void dumpClearRT() {
+  stackBottom = nullptr;
+  stackTop = nullptr;
+}
+
+void dumpFreeRT() {
+  while (stackTop != nullptr) {
+    STACKRT* below = stackTop->down;
+    zmFree(stackTop);
+    stackTop = below;
+  }
+  dumpClearRT();
+}
+
+int dumpIsRT() {
+  if (stackTop == nullptr) {
+    zmReportWarning("dumpIsRT(): stack RT data is empty.");
+    return -1;
+  }
+  return stackTop->SW;
+}
+
+void dumpSetSW(int32_t value) {
+  if (stackTop == nullptr) {
+    zmReportWarning("dumpSetSW(): stack RT data is empty.");
+    return;
+  }
+  stackTop->SW = value;
+}
+
+void dumpGetRT(ZmRT* rt) {
+  if (stackTop == nullptr) {
+    zmReportWarning("dumpGetRT(): stack RT data is empty.");
+  } else if (rt == nullptr) {
+    zmReportWarning("dumpGetRT(): Invaild argument.");
+  } else {
+    *rt = stackTop->RT;
+  }
+}
+
+void dumpSetRT(const ZmRT* rt) {
+  if (stackTop == nullptr) {
+    zmReportWarning("dumpSetRT(): stack RT data is empty.");
+  } else if (rt == nullptr) {
+    zmReportWarning("dumpSetRT(): Invaild argument.");
+  } else {
+    stackTop->RT = *rt;
+  }
+}

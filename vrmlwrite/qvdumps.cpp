@@ -1,0 +1,432 @@
+// vrmlwrite/qvdumps.cpp -- number texts, default tests, headers, words,
+// field lines and aligned lists of the VRML writer.
+#include "vrmlwrite/qvdumps.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "core/clocale.h"
+#include "core/event.h"
+#include "core/hooks.h"
+#include "core/leaf.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "vrml/qvstring.h"
+#include "vrmlwrite/qvdump.h"
+
+namespace {
+
+// printf into a string that grows to fit, in the "C" locale.
+std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatC(const char* format, ...) {
+  ZmCLocaleScope cLocale;
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  return text;
+}
+
+// The column widths of the list being written: valid from its measure to
+// the end of its writer.
+struct DumpColumn {
+  int intWidth;  // characters before the point, sign included
+  int decWidth;  // characters after it
+};
+DumpColumn dumpColumns[3];
+
+void resetColumn(int column) { dumpColumns[column] = {0, 0}; }
+
+void measureValue(int column, const char* format, float value) {
+  std::string text = dumpFormatFloat(format, value);
+  if (dumpIntWidth(text) > dumpColumns[column].intWidth) dumpColumns[column].intWidth = dumpIntWidth(text);
+  if (dumpDecWidth(text) > dumpColumns[column].decWidth) dumpColumns[column].decWidth = dumpDecWidth(text);
+}
+
+// "%W.Pf" of a column: right-aligned, P decimals.
+std::string columnFormat(int column) {
+  const DumpColumn& c = dumpColumns[column];
+  int width = c.decWidth > 0 ? c.intWidth + c.decWidth + 1 : c.intWidth;
+  return formatC("%s%d.%d%s", "%", width, c.decWidth, "f");
+}
+
+std::string columnText(int column, float value) {
+  QvTdouble converted = dumpToDouble(value);
+  return formatC(columnFormat(column).c_str(), converted);
+}
+
+// Lists written after a bracket keep one blank after it.
+void keepBlankAfterBracket(float firstX) {
+  if (columnText(0, firstX)[0] != ' ') dumpColumns[0].intWidth += 1;
+}
+
+bool sameText(float value, QvTdouble expected, const char* format) {
+  return !dumpIsNotEqual(dumpToDouble(value), expected, format);
+}
+
+bool hasBlankOrTab(const char* name) { return std::strpbrk(name, " \t") != nullptr; }
+
+// Writes the lines of a bracketed list: first line label + open + item 0,
+// continuation lines indented to the open bracket's end, "," between lines
+// and close after the last.
+template <typename ItemText>
+void dumpBracketedLines(int32_t count, const char* label, const char* open, const char* close,
+                        const char* lineEnd, ItemText itemText) {
+  std::string lead = std::string(label) + open;
+  std::string blanks(lead.size(), ' ');
+  for (int32_t i = 0; i < count; i++) {
+    const char* end = i + 1 < count ? lineEnd : close;
+    dumpPrintf("%s%s%s", i == 0 ? lead.c_str() : blanks.c_str(), itemText(i).c_str(), end);
+  }
+}
+
+const char* const bindingWords[] = {"DEFAULT",  "OVERALL",          "PER_PART",   "PER_PART_INDEXED",
+                                    "PER_FACE", "PER_FACE_INDEXED", "PER_VERTEX", "PER_VERTEX_INDEXED"};
+
+}  // namespace
+
+// ---- Numbers ----------------------------------------------------------------
+
+QvTdouble zmDumpFloat2Double(float value, QvTdouble* out) {
+  if (out == nullptr) {
+    zmReportWarning("zmDumpFloat2Double(): argument pointer to QvTdouble is null.");
+    return 0.0;
+  }
+  ZmCLocaleScope cLocale;
+  char text[48];
+  std::snprintf(text, sizeof text, "%e", static_cast<double>(value));
+  *out = 0.0;
+  std::sscanf(text, "%le", out);
+  return *out;
+}
+
+QvTdouble dumpToDouble(float value) {
+  QvTdouble converted = 0.0;
+  return zmDumpFloat2Double(value, &converted);
+}
+
+std::string dumpCutZeros(std::string text) {
+  while (!text.empty()) {
+    char last = text.back();
+    if (last == '.') {
+      text.pop_back();
+      break;
+    }
+    if (last != '0') break;
+    text.pop_back();
+  }
+  return text;
+}
+
+int dumpIntWidth(const std::string& text) {
+  size_t point = text.find('.');
+  return static_cast<int>(point == std::string::npos ? text.size() : point);
+}
+
+int dumpDecWidth(const std::string& text) {
+  size_t point = text.find('.');
+  return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+}
+
+std::string dumpFormatDouble(const char* format, QvTdouble value) {
+  return dumpCutZeros(formatC(format, value));
+}
+
+std::string dumpFormatFloat(const char* format, float value) {
+  return dumpFormatDouble(format, dumpToDouble(value));
+}
+
+// ---- Equality on texts ------------------------------------------------------
+
+bool dumpIsNotEqual(QvTdouble a, QvTdouble b, const char* format) {
+  return formatC(format, a) != formatC(format, b);
+}
+
+bool dumpIsEqualVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c) {
+  return sameText(x, a, "%.6f") && sameText(y, b, "%.6f") && sameText(z, c, "%.6f");
+}
+
+bool dumpIsEqualVec3f3(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c) {
+  return sameText(x, a, "%.3f") && sameText(y, b, "%.3f") && sameText(z, c, "%.3f");
+}
+
+bool dumpIsDefaultMFFloat(const ZmMFFloat* list, QvTdouble value) {
+  return list->count == 1 && sameText(list->values[0], value, "%.6f");
+}
+
+bool dumpIsDefaultMFColor(const ZmMFColor* list, QvTdouble r, QvTdouble g, QvTdouble b) {
+  if (list->count != 1) return false;
+  const ZmSFColor& c = list->values[0];
+  return dumpIsEqualVec3f(c.r, c.g, c.b, r, g, b);
+}
+
+bool dumpIsDefaultMFVec2f(const ZmMFVec2f* list, QvTdouble x, QvTdouble y) {
+  return list->count == 1 && sameText(list->values[0].x, x, "%.6f") && sameText(list->values[0].y, y, "%.6f");
+}
+
+bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdouble z) {
+  if (list->count != 1) return false;
+  const ZmVec3& v = list->values[0];
+  return dumpIsEqualVec3f(v.x, v.y, v.z, x, y, z);
+}
+
+bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle) {
+  return x == 0 && y == 0 && z == 0 && !dumpIsNotEqual(angle, 0.0, "%.4f");
+}
+
+bool dumpIsIdentityRT(const ZmRT* rt) {
+  static const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  for (int i = 0; i < 9; i++)
+    if (!sameText(rt->m[i], identity[i], "%.6f")) return false;
+  return dumpIsEqualVec3f(rt->t.x, rt->t.y, rt->t.z, 0, 0, 0);
+}
+
+bool dumpIsNoScript(ZmObj* object) { return zmGetObjExtension(object, zmScriptNode) == 0; }
+
+bool dumpIsDefaultAttributes(ZmObj* object) {
+  const char* comment = object->comment[3];
+  const uint32_t all = ZM_OBJ_VISIBLE | ZM_OBJ_GRASP | ZM_OBJ_SOLID | ZM_OBJ_COLLISION | ZM_OBJ_MOBILE;
+  return (comment == nullptr || comment[0] == '\0') && (object->obj_flags & all) == all;
+}
+
+bool dumpIsNoEventHandler(ZmObj* object) { return object->eventHandlers == nullptr; }
+
+bool dumpIsNoTimeOutHandler(ZmObj* object) {
+  return object->world != nullptr && object->world->timeOutQueue == nullptr;
+}
+
+bool dumpIsDefaultCone(ZmLeaf* first) {
+  if (first->next == nullptr) return false;
+  float radius, height;
+  if (first->kind == ZM_LEAF_CONE_SIDE) {
+    radius = static_cast<ZmConeSide*>(first)->bottom_radius;
+    height = static_cast<ZmConeSide*>(first)->height;
+  } else {
+    radius = static_cast<ZmCircle*>(first)->radius;
+    height = static_cast<ZmCircle*>(first)->height;
+  }
+  return sameText(radius, 1.0, "%.3f") && sameText(height, 2.0, "%.3f");
+}
+
+bool dumpIsDefaultCube(ZmLeaf* firstFace) {
+  const ZmMFVec3f& points = static_cast<ZmFace*>(firstFace)->vertex;
+  if (points.count < 3) return false;
+  const ZmVec3& corner = points.values[2];
+  auto twice = [](float half) { return 2.0 * dumpToDouble(half); };
+  return !dumpIsNotEqual(twice(corner.x), 2.0, "%.3f") && !dumpIsNotEqual(twice(corner.y), 2.0, "%.3f") &&
+         !dumpIsNotEqual(twice(corner.z), 2.0, "%.3f");
+}
+
+bool dumpIsDefaultCylinder(ZmLeaf* first) {
+  auto defaultSize = [](float radius, float height) {
+    return sameText(radius, 1.0, "%.3f") && sameText(height, 2.0, "%.3f");
+  };
+  switch (first->kind) {
+    case ZM_LEAF_CYLINDER_SIDE: {
+      auto* side = static_cast<ZmCylinderSide*>(first);
+      return first->next != nullptr && first->next->next != nullptr &&
+             defaultSize(side->bottom_radius, side->height);
+    }
+    case ZM_LEAF_CYLINDER_TOP:
+    case ZM_LEAF_CYLINDER_BOTTOM: {
+      int32_t otherCap = first->kind == ZM_LEAF_CYLINDER_TOP ? ZM_LEAF_CYLINDER_BOTTOM : ZM_LEAF_CYLINDER_TOP;
+      if (first->next == nullptr || first->next->kind == otherCap) return false;
+      auto* cap = static_cast<ZmCircle*>(first);
+      return defaultSize(cap->radius, cap->height);
+    }
+    default:
+      return true;
+  }
+}
+
+bool dumpIsDefaultSphere(ZmLeaf* sphere) {
+  return sameText(static_cast<ZmSphere*>(sphere)->radius, 1.0, "%.3f");
+}
+
+// ---- Headers, words and field lines -----------------------------------------
+
+void zmDumpEmptyNode(const char* name, const char* typeName) {
+  if (name == nullptr || name[0] == '\0')
+    dumpPrintf("%s{}", typeName);
+  else if (hasBlankOrTab(name))
+    dumpPrintf("DEF \"%s\" %s{}", name, typeName);
+  else
+    dumpPrintf("DEF %s %s{}", name, typeName);
+}
+
+void zmDumpNodeBegin(const char* name, const char* typeName) {
+  if (name == nullptr || name[0] == '\0')
+    dumpPrintf("%s{", typeName);
+  else if (hasBlankOrTab(name))
+    dumpPrintf("DEF \"%s\" %s{", name, typeName);
+  else
+    dumpPrintf("DEF %s %s{", name, typeName);
+}
+
+void zmDumpBoolean(int32_t value, const char* label) {
+  if (value == 0)
+    dumpPrintf("%sFALSE", label);
+  else if (value == 1)
+    dumpPrintf("%sTRUE", label);
+  else
+    zmReportWarning("zmDumpBoolean() : invalid value.");
+}
+
+void zmDumpWrapType(int32_t value, const char* label) {
+  if (value == 0)
+    dumpPrintf("%sREPEAT", label);
+  else if (value == 1)
+    dumpPrintf("%sCLAMP", label);
+  else
+    zmReportWarning("zmDumpWrapType() : invalid wrap type.");
+}
+
+void zmDumpBindingType(int32_t value, const char* label) {
+  if (value < 0 || value > 7) {
+    zmReportWarning("zmDumpBindingType() : invalid binding type.");
+    return;
+  }
+  dumpPrintf("%s  %s", label, bindingWords[value]);
+}
+
+void zmDumpParts(const char* label, const char* operation, int32_t parts) {
+  const char* word = parts == ZM_PARTS_ALL      ? "ALL"
+                     : parts == ZM_PARTS_SIDES  ? "SIDES"
+                     : parts == ZM_PARTS_TOP    ? "TOP"
+                     : parts == ZM_PARTS_BOTTOM ? "BOTTOM"
+                                                : nullptr;
+  if (word == nullptr) {
+    zmReportWarning("%s() : invalid parts.", operation);
+    return;
+  }
+  dumpPrintf("%s%s", label, word);
+}
+
+void zmDumpSFFloat(const char* label, const char* format, QvTdouble value) {
+  dumpPrintf("%s%s", label, dumpFormatDouble(format, value).c_str());
+}
+
+void zmDumpSFColor(const float values[3], const char* label) { zmDumpSFVec3f(values, label, "%.3f"); }
+
+void zmDumpSFVec3f(const float values[3], const char* label, const char* format) {
+  dumpPrintf("%s%s %s %s", label, dumpFormatFloat(format, values[0]).c_str(),
+             dumpFormatFloat(format, values[1]).c_str(), dumpFormatFloat(format, values[2]).c_str());
+}
+
+// ---- Column-aligned lists ----------------------------------------------------
+
+void dumpMeasureMFFloat(const ZmMFFloat* list, const char* format) {
+  for (int column = 0; column < 3 && column < list->count; column++) resetColumn(column);
+  for (int32_t i = 0; i < list->count; i++) measureValue(i % 3, format, list->values[i]);
+}
+
+void dumpMeasureMFColor(const ZmMFColor* list, const char* format) {
+  for (int column = 0; column < 3; column++) resetColumn(column);
+  for (int32_t i = 0; i < list->count; i++) {
+    measureValue(0, format, list->values[i].r);
+    measureValue(1, format, list->values[i].g);
+    measureValue(2, format, list->values[i].b);
+  }
+}
+
+void dumpMeasureMFVec2f(const ZmMFVec2f* list, const char* format) {
+  for (int column = 0; column < 2; column++) resetColumn(column);
+  for (int32_t i = 0; i < list->count; i++) {
+    measureValue(0, format, list->values[i].x);
+    measureValue(1, format, list->values[i].y);
+  }
+}
+
+void dumpMeasureMFVec3f(const ZmMFVec3f* list, const char* format) {
+  for (int column = 0; column < 3; column++) resetColumn(column);
+  for (int32_t i = 0; i < list->count; i++) {
+    measureValue(0, format, list->values[i].x);
+    measureValue(1, format, list->values[i].y);
+    measureValue(2, format, list->values[i].z);
+  }
+}
+
+void zmDumpMFFloat(const ZmMFFloat* list, const char* label, const char* format) {
+  if (list->count <= 0) return;
+  dumpMeasureMFFloat(list, format);
+  if (list->count == 1) {
+    dumpPrintf("%s%s", label, columnText(0, list->values[0]).c_str());
+    return;
+  }
+  int32_t lines = (list->count + 2) / 3;
+  dumpBracketedLines(lines, label, "[ ", " ]", ",", [list](int32_t line) {
+    std::string text;
+    for (int32_t i = line * 3; i < list->count && i < line * 3 + 3; i++) {
+      if (i > line * 3) text += ", ";
+      text += columnText(i % 3, list->values[i]);
+    }
+    return text;
+  });
+}
+
+void zmDumpMFColor(const ZmMFColor* list, const char* label, const char* format) {
+  if (list->count <= 0) return;
+  dumpMeasureMFColor(list, format);
+  dumpBracketedLines(list->count, label, "[ ", " ]", ",", [list](int32_t i) {
+    const ZmSFColor& c = list->values[i];
+    return columnText(0, c.r) + " " + columnText(1, c.g) + " " + columnText(2, c.b);
+  });
+}
+
+void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label, const char* format) {
+  if (list->count <= 0) return;
+  dumpMeasureMFVec2f(list, format);
+  keepBlankAfterBracket(list->values[0].x);
+  dumpBracketedLines(list->count, label, " [", " ]", ",", [list](int32_t i) {
+    return columnText(0, list->values[i].x) + " " + columnText(1, list->values[i].y);
+  });
+}
+
+void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label, const char* format) {
+  if (list->count <= 0) return;
+  dumpMeasureMFVec3f(list, format);
+  keepBlankAfterBracket(list->values[0].x);
+  auto itemText = [list](int32_t i) {
+    const ZmVec3& v = list->values[i];
+    return columnText(0, v.x) + " " + columnText(1, v.y) + " " + columnText(2, v.z);
+  };
+  if (label == nullptr)
+    dumpBracketedLines(list->count, "", "", ",", ",", itemText);
+  else
+    dumpBracketedLines(list->count, label, " [", " ]", ",", itemText);
+}
+
+// ---- URLs ----------------------------------------------------------------------
+
+void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
+  if (entry == nullptr) return;
+  const char* local = zmCoreHooks.getLocalFile ? zmCoreHooks.getLocalFile(entry) : nullptr;
+  if (local == nullptr) {
+    zmReportWarning("dumpAbs2UrlOfFileName(): zmGetLocalFile() failed.");
+    return;
+  }
+  if (local[0] == '\0') return;
+  dumpPrintf("%s\"%s\"", label, qvFAbs2UrlOfFileName(local));
+}
+
+void zmDumpWWWName(ZmObj* object, int kind) {
+  const char* url = nullptr;
+  int result = -1;
+  if (zmCoreHooks.getUrlNameOfWWW != nullptr) {
+    result = zmCoreHooks.getUrlNameOfWWW(object, kind, &url);
+  } else {
+    auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, kind));
+    if (entry != nullptr && zmCoreHooks.getUrl != nullptr) {
+      url = zmCoreHooks.getUrl(entry);
+      result = 0;
+    }
+  }
+  if (result == 0 && url != nullptr && url[0] != '\0') dumpPrintf("name \"%s\"", url);
+}

@@ -1,0 +1,111 @@
+// vrmlwrite/qvdumps.h -- how the VRML writer prints values.
+//
+// Owns: the writer's number texts (a float rounded to seven significant
+// digits, printed with a fixed number of decimals, trailing zeros cut), the
+// equality tests built on those texts with which node writers leave out
+// defaults, node headers, enumeration words, single field lines and the
+// column-aligned value lists (with the program-wide column widths they
+// measure). Everything is written through dumpPrintf (vrmlwrite/qvdump.h).
+// It does not own the dump file, the indentation or the node writers.
+//
+// Every number is printed in the "C" locale, whatever the process locale.
+#ifndef LUMENFOLD_VRMLWRITE_QVDUMPS_H
+#define LUMENFOLD_VRMLWRITE_QVDUMPS_H
+
+#include <cstdint>
+#include <string>
+
+#include "core/fields.h"
+#include "core/vecmath.h"
+
+struct ZmObj;
+struct ZmLeaf;
+struct ZmUrlHash;
+
+// The reader's double type; every number the writer prints passes through it.
+typedef double QvTdouble;
+
+// ---- Numbers ----------------------------------------------------------------
+
+/*
+ * zmDumpFloat2Double --
+ *   The float rounded to seven significant digits ("%e" printed and read
+ *   back), so 0.1f becomes the double 0.1.
+ * Results:
+ *   The converted double, also stored in *out. A null out warns
+ *   "zmDumpFloat2Double(): argument pointer to QvTdouble is null." and
+ *   gives 0.
+ */
+QvTdouble zmDumpFloat2Double(float value, QvTdouble* out);
+QvTdouble dumpToDouble(float value);  // the same, for callers that only want the value
+// Cuts trailing zeros after the point, and the point itself when nothing
+// follows it ("1.500" -> "1.5", "-0.000" -> "-0"). The text must hold a point.
+std::string dumpCutZeros(std::string text);
+int dumpIntWidth(const std::string& text);  // characters before the first '.'
+int dumpDecWidth(const std::string& text);  // characters after it (0: none)
+// The value printed with a "%.Nf"-style format, trailing zeros cut.
+std::string dumpFormatDouble(const char* format, QvTdouble value);
+// Shorthand used by every writer: convert, format, cut.
+std::string dumpFormatFloat(const char* format, float value);
+
+// ---- Equality on texts ------------------------------------------------------
+
+bool dumpIsNotEqual(QvTdouble a, QvTdouble b, const char* format);
+bool dumpIsEqualVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c);
+bool dumpIsEqualVec3f3(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c);
+bool dumpIsDefaultMFFloat(const ZmMFFloat* list, QvTdouble value);
+bool dumpIsDefaultMFColor(const ZmMFColor* list, QvTdouble r, QvTdouble g, QvTdouble b);
+bool dumpIsDefaultMFVec2f(const ZmMFVec2f* list, QvTdouble x, QvTdouble y);
+bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdouble z);
+bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle);
+bool dumpIsIdentityRT(const ZmRT* rt);
+bool dumpIsNoScript(ZmObj* object);
+bool dumpIsDefaultAttributes(ZmObj* object);
+bool dumpIsNoEventHandler(ZmObj* object);
+bool dumpIsNoTimeOutHandler(ZmObj* object);
+bool dumpIsDefaultCone(ZmLeaf* first);
+bool dumpIsDefaultCube(ZmLeaf* firstFace);
+bool dumpIsDefaultCylinder(ZmLeaf* first);
+bool dumpIsDefaultSphere(ZmLeaf* sphere);
+
+// ---- Headers, words and field lines -----------------------------------------
+
+// "DEF name Type{}" / "DEF \"my name\" Type{}" / "Type{}" (null or empty name).
+void zmDumpEmptyNode(const char* name, const char* typeName);
+// The same without the closing brace; the caller raises the level.
+void zmDumpNodeBegin(const char* name, const char* typeName);
+// Each writes "label WORD", or nothing with a warning for a value outside
+// its table.
+void zmDumpBoolean(int32_t value, const char* label);
+void zmDumpWrapType(int32_t value, const char* label);
+void zmDumpBindingType(int32_t value, const char* label);
+void zmDumpParts(const char* label, const char* operation, int32_t parts);
+void zmDumpSFFloat(const char* label, const char* format, QvTdouble value);
+void zmDumpSFColor(const float values[3], const char* label);
+void zmDumpSFVec3f(const float values[3], const char* label, const char* format);
+
+// ---- Column-aligned lists (nothing for an empty list) ------------------------
+
+// Three values a line, ", " between them; a list of several values is
+// bracketed ("label[ a, b, c," ... "d ]") so that the file stays VRML 1.0.
+void zmDumpMFFloat(const ZmMFFloat* list, const char* label, const char* format);
+void zmDumpMFColor(const ZmMFColor* list, const char* label, const char* format);
+void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label, const char* format);
+// With a null label the lines carry no brackets and all end with ",".
+void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label, const char* format);
+void dumpMeasureMFFloat(const ZmMFFloat* list, const char* format);
+void dumpMeasureMFColor(const ZmMFColor* list, const char* format);
+void dumpMeasureMFVec2f(const ZmMFVec2f* list, const char* format);
+void dumpMeasureMFVec3f(const ZmMFVec3f* list, const char* format);
+
+// ---- URLs ---------------------------------------------------------------------
+
+// label "file:///..." of the entry's local file; nothing for a null entry or
+// an empty name; the warning "dumpAbs2UrlOfFileName(): zmGetLocalFile()
+// failed." when no local file can be had.
+void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label);
+// name "url" of the object's WWW extension (9 inline, 10 anchor), when it
+// has a non-empty URL.
+void zmDumpWWWName(ZmObj* object, int kind);
+
+#endif
