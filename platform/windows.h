@@ -14,5 +14,11 @@
 #include "platform/winuser.h"
 #include "platform/wingdi.h"
 #include "platform/module.h"
+#include "platform/lasterror.h"
+#include "platform/sysinfo.h"
+#include "platform/registry.h"
+#include "platform/profile.h"
+#include "platform/process.h"
+#include "platform/winsock.h"
 
 #endif
