@@ -1,0 +1,109 @@
+// Shared fixture of the image-conversion tests: a private folder for the
+// files a case writes (also the program's temporary folder, so the GIF
+// converter's scratch files stay inside it), the warnings reported while a
+// case runs, and small readers for the files the converters produce.
+#ifndef LUMENFOLD_TESTS_LOADING_FIXTURE_H
+#define LUMENFOLD_TESTS_LOADING_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/dirs.h"
+#include "core/hooks.h"
+#include "core/memory.h"
+#include "core/report.h"
+#include "loading/bmpfile.h"
+
+namespace loadingtest {
+
+inline std::vector<std::string>& warnings() {
+  static std::vector<std::string> texts;
+  return texts;
+}
+
+inline int recordWarning(const char* text) {
+  warnings().push_back(text);
+  return 0;
+}
+
+using Bytes = std::vector<unsigned char>;
+
+struct Rgb {
+  unsigned char r, g, b;
+};
+
+inline Bytes readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+inline uint32_t le32(const Bytes& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | ((uint32_t)b[at + 3] << 24);
+}
+inline uint16_t le16(const Bytes& b, size_t at) { return (uint16_t)(b[at] | (b[at + 1] << 8)); }
+
+// A BMP read back whole: headers, map and one byte (or three) per pixel.
+struct ReadBack {
+  int result = -1;
+  ZmBmpFileHeader header = {};
+  ZmBmpInfo info = {};
+  unsigned char* pixels = nullptr;
+
+  explicit ReadBack(const std::string& path) { result = zmReadBMP(path.c_str(), &header, &info, &pixels); }
+  ~ReadBack() {
+    zmFree(pixels);
+    zmFree(info.colormap);
+  }
+  ReadBack(const ReadBack&) = delete;
+  ReadBack& operator=(const ReadBack&) = delete;
+
+  // Pixel x of display row y (row 0 at the top).
+  unsigned char at(int x, int y) const { return pixels[(size_t)(info.height - 1 - y) * info.width + x]; }
+  const unsigned char* entry(int index) const { return info.colormap + 4 * index; }
+};
+
+class LoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lf-loading-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+    previousTemp = getenv("TEMP") != nullptr ? getenv("TEMP") : "";
+    setenv("TEMP", dir.c_str(), 1);
+    zmForgetTempDirForTest();
+    warnings().clear();
+    zmTurnOnFlag(ZM_FLAG_WARNING);
+    zmCoreHooks.notifyMessage = recordWarning;
+  }
+
+  void TearDown() override {
+    zmCoreHooks.notifyMessage = nullptr;
+    if (previousTemp.empty()) {
+      unsetenv("TEMP");
+    } else {
+      setenv("TEMP", previousTemp.c_str(), 1);
+    }
+    zmForgetTempDirForTest();
+    std::filesystem::remove_all(dir);
+  }
+
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+
+  std::string dir;
+  std::string previousTemp;
+};
+
+}  // namespace loadingtest
+
+#endif
