@@ -20,5 +20,6 @@
 #include "platform/profile.h"
 #include "platform/process.h"
 #include "platform/winsock.h"
+#include "platform/mmsystem.h"
 
 #endif

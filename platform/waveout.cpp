@@ -1,0 +1,216 @@
+// platform/waveout.cpp -- the silent wave-out device: it keeps real time on
+// the platform clock and returns each buffer once its playing time is over.
+//
+// A device plays its queued buffers one after another from the moment the
+// first is written (or from the end of an underrun). A windowless timer of
+// the queue wakes the device when the first buffer's time is up; the timer
+// procedure marks every buffer whose time has passed as done and posts
+// MM_WOM_DONE for it, in queue order, so the notices reach the callback
+// window from the message loop, as the program's single thread expects.
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "platform/mmsystem.h"
+#include "platform/recorder.h"
+#include "platform/winuser.h"
+
+namespace {
+
+constexpr DWORD kCallbackTypeMask = 0x00070000;
+
+struct QueuedBuffer {
+  WAVEHDR* header;
+  uint64_t endMs;  // on platform::clockMs(), when its last byte has played
+};
+
+struct WaveDevice {
+  HWND window = nullptr;  // MM_WOM_* go here; null for CALLBACK_NULL
+  WAVEFORMATEX format{};
+  DWORD volume = 0xFFFFFFFF;
+  std::deque<QueuedBuffer> queue;
+  UINT_PTR timerId = 0;  // the windowless timer waiting for queue.front(), or 0
+  // The play position: playing started at anchorMs, and the buffers written
+  // since then hold bytesSinceAnchor bytes. Ends are computed from the total,
+  // so rounding never accumulates.
+  uint64_t anchorMs = 0;
+  uint64_t bytesSinceAnchor = 0;
+};
+
+struct WaveTable {
+  std::map<uintptr_t, WaveDevice> devices;
+  uintptr_t nextHandle = 1;  // never reused, so a stale handle stays invalid
+};
+WaveTable table;
+
+WaveDevice* findDevice(HWAVEOUT waveOut) {
+  auto found = table.devices.find(reinterpret_cast<uintptr_t>(waveOut));
+  return found == table.devices.end() ? nullptr : &found->second;
+}
+
+HWAVEOUT handleOf(const WaveDevice& device) {
+  for (const auto& [handle, candidate] : table.devices) {
+    if (&candidate == &device) return reinterpret_cast<HWAVEOUT>(handle);
+  }
+  return nullptr;
+}
+
+bool isPlayablePcm(const WAVEFORMATEX& format) {
+  if (format.wFormatTag != WAVE_FORMAT_PCM) return false;
+  if (format.nChannels != 1 && format.nChannels != 2) return false;
+  if (format.wBitsPerSample != 8 && format.wBitsPerSample != 16) return false;
+  if (format.nSamplesPerSec == 0) return false;
+  if (format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8) return false;
+  return uint64_t(format.nAvgBytesPerSec) == uint64_t(format.nSamplesPerSec) * format.nBlockAlign;
+}
+
+std::string describeFormat(const WAVEFORMATEX& format) {
+  char text[64];
+  std::snprintf(text, sizeof text, "open %u ch %u Hz %u bit", unsigned(format.nChannels),
+                unsigned(format.nSamplesPerSec), unsigned(format.wBitsPerSample));
+  return text;
+}
+
+void returnBuffer(WaveDevice& device, WAVEHDR* header) {
+  header->dwFlags = (header->dwFlags & ~DWORD(WHDR_INQUEUE)) | WHDR_DONE;
+  if (device.window != nullptr)
+    PostMessageA(device.window, MM_WOM_DONE, reinterpret_cast<WPARAM>(handleOf(device)),
+                 reinterpret_cast<LPARAM>(header));
+}
+
+void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD);
+
+// Sets the timer for the first queued buffer, or drops it when none is left.
+void scheduleNextDone(WaveDevice& device) {
+  if (device.queue.empty()) {
+    if (device.timerId != 0) KillTimer(nullptr, device.timerId);
+    device.timerId = 0;
+    return;
+  }
+  uint64_t now = platform::clockMs();
+  uint64_t end = device.queue.front().endMs;
+  UINT wait = end > now ? UINT(std::min<uint64_t>(end - now, 0x7FFFFFFF)) : 0;
+  device.timerId = SetTimer(nullptr, device.timerId, wait, onPlayTimer);
+}
+
+void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
+  for (auto& [handle, device] : table.devices) {
+    if (device.timerId != timerId) continue;
+    uint64_t now = platform::clockMs();
+    while (!device.queue.empty() && device.queue.front().endMs <= now) {
+      WAVEHDR* header = device.queue.front().header;
+      device.queue.pop_front();
+      returnBuffer(device, header);
+    }
+    scheduleNextDone(device);
+    return;
+  }
+}
+
+MMRESULT checkHeader(LPWAVEHDR header, UINT headerSize) {
+  if (header == nullptr || headerSize < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+  if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  return MMSYSERR_NOERROR;
+}
+
+}  // namespace
+
+MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
+                     DWORD_PTR, DWORD flags) {
+  if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
+  if (format == nullptr) return MMSYSERR_INVALPARAM;
+  DWORD callbackType = flags & kCallbackTypeMask;
+  if (callbackType != CALLBACK_NULL && callbackType != CALLBACK_WINDOW) return MMSYSERR_INVALFLAG;
+  if (!isPlayablePcm(*format)) return WAVERR_BADFORMAT;
+  if (flags & WAVE_FORMAT_QUERY) return MMSYSERR_NOERROR;
+  if (waveOut == nullptr) return MMSYSERR_INVALPARAM;
+  HWND window = callbackType == CALLBACK_WINDOW ? reinterpret_cast<HWND>(callback) : nullptr;
+  if (callbackType == CALLBACK_WINDOW && !IsWindow(window)) return MMSYSERR_INVALPARAM;
+
+  uintptr_t handle = table.nextHandle++;
+  WaveDevice& device = table.devices[handle];
+  device.window = window;
+  device.format = *format;
+  device.format.cbSize = 0;
+  *waveOut = reinterpret_cast<HWAVEOUT>(handle);
+  platform::recordEvent("Wave", describeFormat(device.format));
+  if (window != nullptr) PostMessageA(window, MM_WOM_OPEN, WPARAM(handle), 0);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutClose(HWAVEOUT waveOut) {
+  WaveDevice* device = findDevice(waveOut);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  if (!device->queue.empty()) return WAVERR_STILLPLAYING;
+  if (device->timerId != 0) KillTimer(nullptr, device->timerId);
+  if (device->window != nullptr)
+    PostMessageA(device->window, MM_WOM_CLOSE, reinterpret_cast<WPARAM>(waveOut), 0);
+  table.devices.erase(reinterpret_cast<uintptr_t>(waveOut));
+  platform::recordEvent("Wave", "close");
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutPrepareHeader(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
+  if (findDevice(waveOut) == nullptr) return MMSYSERR_INVALHANDLE;
+  if (MMRESULT result = checkHeader(header, headerSize)) return result;
+  header->dwFlags |= WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutUnprepareHeader(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
+  if (findDevice(waveOut) == nullptr) return MMSYSERR_INVALHANDLE;
+  if (MMRESULT result = checkHeader(header, headerSize)) return result;
+  header->dwFlags &= ~DWORD(WHDR_PREPARED);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
+  WaveDevice* device = findDevice(waveOut);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  if (MMRESULT result = checkHeader(header, headerSize)) return result;
+  if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+  if (header->lpData == nullptr && header->dwBufferLength > 0) return MMSYSERR_INVALPARAM;
+
+  uint64_t now = platform::clockMs();
+  bool underrun = device->queue.empty() || device->queue.back().endMs <= now;
+  if (underrun) {
+    device->anchorMs = now;
+    device->bytesSinceAnchor = 0;
+  }
+  device->bytesSinceAnchor += header->dwBufferLength;
+  uint64_t rate = device->format.nAvgBytesPerSec;
+  uint64_t endMs = device->anchorMs + (device->bytesSinceAnchor * 1000 + rate - 1) / rate;
+  header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
+  device->queue.push_back(QueuedBuffer{header, endMs});
+  platform::recordEvent("Wave", "write " + std::to_string(header->dwBufferLength));
+  if (device->queue.size() == 1) scheduleNextDone(*device);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutReset(HWAVEOUT waveOut) {
+  WaveDevice* device = findDevice(waveOut);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  std::deque<QueuedBuffer> pending;
+  pending.swap(device->queue);
+  for (const QueuedBuffer& buffer : pending) returnBuffer(*device, buffer.header);
+  scheduleNextDone(*device);
+  platform::recordEvent("Wave", "reset");
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutSetVolume(HWAVEOUT waveOut, DWORD volume) {
+  WaveDevice* device = findDevice(waveOut);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  device->volume = volume;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetVolume(HWAVEOUT waveOut, LPDWORD volume) {
+  WaveDevice* device = findDevice(waveOut);
+  if (device == nullptr) return MMSYSERR_INVALHANDLE;
+  if (volume == nullptr) return MMSYSERR_INVALPARAM;
+  *volume = device->volume;
+  return MMSYSERR_NOERROR;
+}
