@@ -2,8 +2,10 @@
 //
 // Owns: QvState, the 22 element stacks that carry what the nodes read so far
 // mean for the nodes that follow (pending properties, the world and local
-// matrices), with the levels that grouping nodes open and close; and
-// QvElement, one entry of a stack. The state owns its elements; an element
+// matrices), with the levels that grouping nodes open and close; the nodes
+// on the current path of the traversal, so that a node that contains itself
+// is passed over rather than converted for ever; and QvElement, one entry of
+// a stack. The state owns its elements; an element
 // never owns its node (the nodes belong to the parse, vrml/parse.h).
 // It does not own the traversal itself (vrml/traverse.h) nor the world it
 // builds into.
@@ -13,8 +15,8 @@
 #include <cstdint>
 
 #include "core/vecmath.h"
+#include "vrml/qvnode.h"
 
-class QvNode;
 struct ZmWorld;
 
 // Stack indices, in the order the state prints and pops them.
@@ -103,7 +105,11 @@ class QvState {
   // Makes a new element with a node and pushes it; false when memory ran out.
   bool pushNode(int32_t index, QvNode* node);
 
+  // The nodes being converted, outermost first.
+  QvNodePath& getPath() { return path; }
+
  private:
+  QvNodePath path;
   int32_t depth = 0;
   QvElement** stacks = nullptr;  // QV_STACK_COUNT tops, owned
   ZmWorld* world;

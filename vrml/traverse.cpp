@@ -352,7 +352,10 @@ int traverse(QvNode* node, QvState* state, ZmObj** object) {
   *object = nullptr;
   const QvTraversal* row = findTraversal(node->getTypeName());
   if (row == nullptr) return 0;
-  return row->traverse(node, state, object, *row);
+  if (!state->getPath().enter(node, "traverse")) return 0;
+  const int result = row->traverse(node, state, object, *row);
+  state->getPath().leave();
+  return result;
 }
 
 bool pushMatrixElements(QvState* state, const char* fn) {

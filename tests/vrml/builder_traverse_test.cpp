@@ -296,3 +296,13 @@ TEST(QvStateTest, LevelsRestoreWhatWasPushedInside) {
   EXPECT_EQ(state.getTopElement(QV_SCALE), nullptr);
   state.pop();
 }
+
+TEST_F(BuilderTest, NodeThatContainsItselfIsConvertedOnce) {
+  builderMessages.clear();
+  ASSERT_EQ(build("DEF Loop Group { Cube { } USE Loop }\n"), 0);
+  std::vector<ZmObj*> tops = topObjects();
+  ASSERT_EQ(tops.size(), 1u);
+  ASSERT_NE(tops[0]->child, nullptr);
+  EXPECT_EQ(world->objectCount, 2);
+  EXPECT_TRUE(sawMessage("traverse: node \"Loop\" contains itself; passed over."));
+}
