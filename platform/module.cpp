@@ -55,6 +55,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   ProvidedModule* m = fromHandle(module);
   if (m == nullptr || m->useCount == 0 || name == nullptr) return nullptr;
+  auto ordinal = reinterpret_cast<uintptr_t>(name);
+  if (ordinal < 0x10000) {
+    for (const platform::ModuleEntryPoint* e = m->entryPoints; e->name != nullptr; e++)
+      if (e->ordinal != 0 && e->ordinal == ordinal) return e->address;
+    return nullptr;
+  }
   for (const platform::ModuleEntryPoint* e = m->entryPoints; e->name != nullptr; e++)
     if (std::strcmp(e->name, name) == 0) return e->address;
   return nullptr;

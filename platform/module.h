@@ -13,16 +13,20 @@
 // without a folder), its use count raised; NULL for any other name.
 HMODULE LoadLibraryA(LPCSTR name);
 #define LoadLibrary LoadLibraryA
-// The named entry point of a loaded library, or NULL.
+// The named entry point of a loaded library (or the one of that ordinal,
+// for a "name" below 0x10000), or NULL.
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 // Lowers the use count; FALSE for a module that is not loaded.
 BOOL FreeLibrary(HMODULE module);
 
 namespace platform {
 
+// An entry point is found by its name, or by its ordinal when the caller
+// passes GetProcAddress a number below 0x10000 in place of a name (0: none).
 struct ModuleEntryPoint {
   const char* name;
   FARPROC address;
+  WORD ordinal = 0;
 };
 
 /*
