@@ -12,6 +12,7 @@
 #include <cstdint>
 
 struct ZmUrlHash;  // the loading layer's URL-table entry; the core only keeps addresses
+struct ZmUrlHashTable;  // the loading layer's URL table of a world
 struct ZmObj;
 struct ZmWorld;
 struct ZmLeaf;
@@ -131,7 +132,7 @@ struct ZmCoreHooks {
 
   // Loading: zmNewUrlHash -- makes a world's URL table; 0 or non-zero.
   // Unset: the world has no URL table.
-  int (*newUrlHash)(unsigned bucketCount, ZmHash** table);
+  int (*newUrlHash)(int32_t bucketCount, ZmUrlHashTable** table);
 
   // Loading: zmDeleteUrlHash -- deletes a world's URL table (run as the
   // world's first destroy handler). Unset: there is no table to delete.

@@ -21,6 +21,7 @@ struct ZmHash;
 struct ZmCameraTable;
 struct ZmTimeOutHandlerList;
 struct ZmUrlHash;
+struct ZmUrlHashTable;  // the loading layer's URL table
 struct RenderingStruct;  // the viewer's renderer record of a world
 
 struct ZmTopObjList {
@@ -53,7 +54,7 @@ struct ZmWorld {
   float viewerSpeed;
   char* name;                        // owned: file name or URL
   ZmMFObj eventObjects[3];           // objects with WORLD_IN, WORLD_OUT, FRAME handlers
-  ZmHash* urlTable;                  // the loading layer's URL table
+  ZmUrlHashTable* urlTable;          // the loading layer's URL table
   int32_t topObjectCount;
   int32_t objectCount;               // live objects
   intptr_t words[5];                 // kept by upper layers; zero at initialisation

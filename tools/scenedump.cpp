@@ -5,7 +5,7 @@
 // table and each top object with its subtree: id, node-type name, name,
 // world translation and scale, flags, leaves by kind with counts, and
 // texture URLs; an inline's URL is read as a file name relative to FILE's
-// folder. The last two lines are "objects N faces F" (every object
+// folder (or as a "file:" URL) through the loading layer's URL table. The last two lines are "objects N faces F" (every object
 // and every face leaf of the world) and "box X0 Y0 Z0 X1 Y1 Z1", the union
 // of the top objects' bounding cubes in world coordinates ("box none" when
 // no top object has one). Exit status 0 when the world was built, 1 when
@@ -14,7 +14,6 @@
 
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <string>
 
 #include "core/bounds.h"
@@ -24,40 +23,33 @@
 #include "core/object.h"
 #include "core/transform.h"
 #include "core/world.h"
+#include "loading/filetype.h"
+#include "loading/loadhooks.h"
+#include "loading/urltable.h"
 #include "vrml/parse.h"
-
-// The tool's own URL table: without the loading layer, each URL is an entry
-// that only knows its text, so texture URLs can be shown.
-struct ZmUrlHash {
-  std::string url;
-};
 
 namespace {
 
-std::map<std::string, std::unique_ptr<ZmUrlHash>> urlTable;
-
-ZmUrlHash* wwwLoadFile(const char* url) {
-  auto& entry = urlTable[url];
-  if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
-  return entry.get();
-}
-
-const char* getUrl(ZmUrlHash* entry) { return entry->url.c_str(); }
-
-// Inline worlds: without the loading layer an inline's URL is a file name,
-// taken relative to the folder of the world file; nothing is fetched.
+// Inline worlds: the tool has no browser, so its fetch only finds local
+// files: a relative URL is taken relative to the folder of the world file,
+// a "file:" URL is its path. Nothing is unpacked or converted.
 std::string worldFolder;
-std::map<ZmUrlHash*, std::string> localFiles;
+std::string fetched;
 
-int getLocalNameOfWWW(ZmObj* object, int type, const char** localFile) {
-  auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, type));
-  if (entry == nullptr) return -1;
-  std::string path = entry->url.empty() || entry->url[0] == '/' ? entry->url : worldFolder + entry->url;
-  if (access(path.c_str(), R_OK) != 0) return -1;
-  std::string& kept = localFiles[entry];
-  kept = path;
-  *localFile = kept.c_str();
-  return 0;
+const char* fetchLocalFile(ZmUrlHash* entry) {
+  const char* url = zmGetUrl(entry);
+  if (url == nullptr) return nullptr;
+  if (zmGetUrlScheme(url) == ZM_SCHEME_FILE) {
+    const char* path = zmFileUrlToPath(url);
+    if (path == nullptr) return nullptr;
+    fetched = path;
+  } else if (zmGetUrlScheme(url) == ZM_SCHEME_NONE) {
+    fetched = url[0] == '/' ? url : worldFolder + url;
+    zmResolveLocalName(fetched.data());
+  } else {
+    return nullptr;
+  }
+  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
 }
 
 int printMessage(const char* text) {
@@ -109,7 +101,7 @@ std::string describeLeaves(const ZmObj* object, Totals& totals) {
       for (ZmUrlHash* entry : {texture.file, texture.mask}) {
         if (entry == nullptr || seen[entry->url]) continue;
         seen[entry->url] = true;
-        textures += " " + entry->url;
+        textures += std::string(" ") + entry->url;
       }
       if (texture.movie) textures += " (movie)";
     }
@@ -134,7 +126,7 @@ void printSettings(const ZmWorld* world) {
   std::printf("world \"%s\" title \"%s\" server \"%s\" background (%g %g %g) image \"%s\" type %d speed %g\n",
               world->name ? world->name : "", world->title ? world->title : "", world->server ? world->server : "",
               world->backgroundColor[0], world->backgroundColor[1], world->backgroundColor[2],
-              world->backgroundImage ? world->backgroundImage->url.c_str() : "", world->backgroundTextureType,
+              world->backgroundImage ? world->backgroundImage->url : "", world->backgroundTextureType,
               world->viewerSpeed);
   const ZmCameraTable* cameras = world->cameraTable;
   if (cameras == nullptr) {
@@ -179,9 +171,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   zmCoreHooks.notifyMessage = printMessage;
-  zmCoreHooks.wwwLoadFile = wwwLoadFile;
-  zmCoreHooks.getUrl = getUrl;
-  zmCoreHooks.getLocalNameOfWWW = getLocalNameOfWWW;
+  zmInstallLoadingHooks();
+  zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
   const std::string worldFile(argv[1]);
   worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
   ZmWorld* world = zmNewWorld(argv[1]);

@@ -81,6 +81,8 @@ class LoadingTest : public ::testing::Test {
     dir = pattern;
     previousTemp = getenv("TEMP") != nullptr ? getenv("TEMP") : "";
     setenv("TEMP", dir.c_str(), 1);
+    // What the program writes for the user lands in the test's own folder too.
+    setenv("LUMENFOLD_HOME", (dir + "/home").c_str(), 1);
     zmForgetTempDirForTest();
     warnings().clear();
     zmTurnOnFlag(ZM_FLAG_WARNING);
@@ -89,6 +91,7 @@ class LoadingTest : public ::testing::Test {
 
   void TearDown() override {
     zmCoreHooks.notifyMessage = nullptr;
+    unsetenv("LUMENFOLD_HOME");
     if (previousTemp.empty()) {
       unsetenv("TEMP");
     } else {

@@ -1,0 +1,42 @@
+// loading/loadhooks.h -- the calls the URL table and the file post-processing
+// make into the parts of loading that talk to the outside (the browser link
+// and the gzip runner), and the installation of the URL table into the core.
+//
+// Owns: one table of function pointers, `zmLoadingHooks`, all null at start,
+// filled by the browser-link and gzip modules when they exist and by tools
+// and tests with local stand-ins; and zmInstallLoadingHooks, which hands the
+// URL-table functions of loading/urltable.h to the scene core's hook table.
+// It does not own the functions behind the slots.
+#ifndef LUMENFOLD_LOADING_LOADHOOKS_H
+#define LUMENFOLD_LOADING_LOADHOOKS_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/windows.h"
+
+struct ZmUrlHash;
+
+struct ZmLoadingHooks {
+  // Browser link: zmWwwFetchUrl -- the synchronous fetch of an entry's URL;
+  // the post-processed local file (a buffer of the fetcher's that the next
+  // fetch overwrites) with the entry's type code set, or null. Unset:
+  // nothing can be fetched; an entry without a local file stays without.
+  const char* (*wwwFetchUrl)(ZmUrlHash* entry);
+
+  // gzip runner: Decompress -- unpacks `source` into a file named by the
+  // placement flag, writing its name into `out` (`outSize` bytes); 0, -1,
+  // or -9 when gzip cannot be found. Unset: gzip files are not unpacked and
+  // their post-processing fails (-1).
+  int (*decompress)(int placement, HWND window, const char* source, char* out, size_t outSize, uint32_t type);
+};
+
+extern ZmLoadingHooks zmLoadingHooks;
+
+// Puts the URL table's functions (zmWwwLoadFile, zmGetUrl, zmNewUrlHash,
+// zmDeleteUrlHash, zmReleaseUrlHashEntry, zmSetNameOfWWW,
+// zmGetLocalNameOfWWW, zmGetLocalFile, zmGetUrlNameOfWWW) into zmCoreHooks.
+// Worlds made afterwards get a URL table.
+void zmInstallLoadingHooks();
+
+#endif
