@@ -24,6 +24,8 @@
 #include "core/transform.h"
 #include "core/world.h"
 #include "loading/filetype.h"
+#include "loading/gzip.h"
+#include "loading/lha.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "vrml/parse.h"
@@ -172,6 +174,8 @@ int main(int argc, char** argv) {
   }
   zmCoreHooks.notifyMessage = printMessage;
   zmInstallLoadingHooks();
+  zmInstallGzip();
+  zmInstallLhaExtraction();
   zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
   const std::string worldFile(argv[1]);
   worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
@@ -180,7 +184,11 @@ int main(int argc, char** argv) {
   zmSetCurrentWorld(world);
   ZmId first = -10000, last = -1;
   zmSetIdCounter(&first, &last, 0);
-  int result = parseVRMLIntoWorld(argv[1], world);
+  // A gzip-compressed world is unpacked into the user folder first, as the
+  // program does with a local world.
+  char usable[ZM_URL_BUFFER_SIZE];
+  const bool unpacked = zmPreProcessFile(ZM_PLACE_LOCAL, argv[1], usable, sizeof usable, 4) == 0;
+  int result = parseVRMLIntoWorld(unpacked ? usable : argv[1], world);
   printSettings(world);
   Totals totals;
   for (ZmTopObjList* node = world->topObjects; node; node = node->next) printObject(node->object, 0, totals);

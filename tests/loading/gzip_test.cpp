@@ -12,6 +12,7 @@
 #include "platform/recorder.h"
 #include "platform/windows.h"
 #include "tests/loading/loading_fixture.h"
+#include "tests/tool_runner.h"
 
 namespace {
 
@@ -170,3 +171,10 @@ TEST_F(GzipTest, WaitDispatchesTheWindowsMessagesAndCanTimeOut) {
 }
 
 }  // namespace
+
+TEST_F(GzipTest, ScenedumpReadsACompressedWorld) {
+  std::string world = gzipped("cubes.wrl.gz", "#VRML V1.0 ascii\nSeparator { Cube { } Cube { } }\n");
+  tool_runner::ToolRun run = tool_runner::runTool("scenedump", "'" + world + "'");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("objects 2 faces 12\n"), std::string::npos) << run.output;
+}
