@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/asciicase.h"
 #include "platform/recorder.h"
 
 namespace {
@@ -151,11 +152,7 @@ std::vector<CommandWord> splitCommandLine(const std::string& line, bool shellOpe
   return words;
 }
 
-std::string lowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using platform::asciiLowered;
 
 std::string baseName(const std::string& path) {
   const size_t cut = path.find_last_of("/\\");
@@ -163,7 +160,7 @@ std::string baseName(const std::string& path) {
 }
 
 std::optional<std::string> withoutWindowsExtension(const std::string& name) {
-  const std::string lower = lowerAscii(name);
+  const std::string lower = asciiLowered(name);
   for (const char* extension : {".exe", ".com"}) {
     const size_t length = strlen(extension);
     if (lower.size() > length && lower.compare(lower.size() - length, length, extension) == 0)
@@ -173,7 +170,7 @@ std::optional<std::string> withoutWindowsExtension(const std::string& name) {
 }
 
 bool isInterpreter(const std::string& word) {
-  const std::string name = lowerAscii(baseName(word));
+  const std::string name = asciiLowered(baseName(word));
   return name == "cmd.exe" || name == "cmd" || name == "command.com" || name == "command";
 }
 
@@ -181,12 +178,12 @@ bool isInterpreter(const std::string& word) {
 // cmd's outer quotes dropped (it removes the first and the last quote).
 std::optional<std::string> interpretedCommand(const std::string& line) {
   std::vector<CommandWord> words = splitCommandLine(line, false);
-  if (words.size() < 2 || !isInterpreter(words[0].text) || lowerAscii(words[1].text) != "/c")
+  if (words.size() < 2 || !isInterpreter(words[0].text) || asciiLowered(words[1].text) != "/c")
     return std::nullopt;
-  const size_t switchAt = lowerAscii(line).find("/c", line.find_first_of(" \t"));
+  const size_t switchAt = asciiLowered(line).find("/c", line.find_first_of(" \t"));
   std::string rest = line.substr(switchAt + 2);
   rest.erase(0, rest.find_first_not_of(" \t"));
-  const std::string interpreter = lowerAscii(baseName(words[0].text));
+  const std::string interpreter = asciiLowered(baseName(words[0].text));
   const bool isCmd = interpreter == "cmd.exe" || interpreter == "cmd";
   if (isCmd && !rest.empty() && rest[0] == '"') {
     const size_t lastQuote = rest.rfind('"');
@@ -227,7 +224,7 @@ std::optional<std::string> resolveProgram(const std::string& name) {
   if (!stripped) return std::nullopt;
   // Names written for the original system ignore case ("GZIP.EXE").
   if (std::optional<std::string> found = searchPath(*stripped)) return found;
-  return searchPath(lowerAscii(*stripped));
+  return searchPath(asciiLowered(*stripped));
 }
 
 // --- starting --------------------------------------------------------------

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/asciicase.h"
+
 namespace {
 
 struct ProfileEntry {
@@ -21,14 +23,8 @@ struct ProfileSection {
   std::vector<ProfileEntry> entries;
 };
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  return true;
-}
+using platform::asciiLower;
+using platform::sameNameIgnoringCase;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -67,7 +63,7 @@ std::vector<ProfileSection> readProfile(const char* fileName) {
 
 const ProfileSection* findSection(const std::vector<ProfileSection>& sections, const char* name) {
   for (const ProfileSection& section : sections)
-    if (sameName(section.name, name)) return &section;
+    if (sameNameIgnoringCase(section.name, name)) return &section;
   return nullptr;
 }
 
@@ -76,7 +72,7 @@ std::optional<std::string> findValue(const char* section, const char* key, const
   const ProfileSection* found = findSection(sections, section);
   if (found == nullptr) return std::nullopt;
   for (const ProfileEntry& entry : found->entries)
-    if (sameName(entry.key, key)) return entry.value;
+    if (sameNameIgnoringCase(entry.key, key)) return entry.value;
   return std::nullopt;
 }
 
@@ -89,7 +85,7 @@ UINT parseProfileNumber(const std::string& text) {
   uint32_t number = 0;
   if (text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0) {
     for (at += 2; at < text.size() && isxdigit(static_cast<unsigned char>(text[at])); ++at) {
-      char c = lowerAscii(text[at]);
+      char c = asciiLower(text[at]);
       number = number * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
     }
   } else {
@@ -152,6 +148,6 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
   }
   if (found != nullptr)
     for (const ProfileEntry& entry : found->entries)
-      if (sameName(entry.key, key)) return copyValue(entry.value, out, size);
+      if (sameNameIgnoringCase(entry.key, key)) return copyValue(entry.value, out, size);
   return copyValue(trimmed(defaultValue != nullptr ? defaultValue : ""), out, size);
 }

@@ -18,6 +18,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/asciicase.h"
+
 namespace {
 
 struct RegistryValue {
@@ -46,14 +48,8 @@ const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKE
 
 // --- names -----------------------------------------------------------------
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  return true;
-}
+using platform::asciiLower;
+using platform::sameNameIgnoringCase;
 
 std::optional<std::string> keyPath(HKEY key) {
   const uintptr_t number = reinterpret_cast<uintptr_t>(key);
@@ -302,7 +298,7 @@ bool saveHive(const Hive& hive) {
 
 RegistryKey* findKey(Hive& hive, const std::string& path) {
   for (RegistryKey& key : hive.keys)
-    if (sameName(key.path, path)) return &key;
+    if (sameNameIgnoringCase(key.path, path)) return &key;
   return nullptr;
 }
 
@@ -313,7 +309,7 @@ bool keyExists(const Hive& hive, const std::string& path) {
   if (isRootPath(path)) return true;
   for (const RegistryKey& key : hive.keys) {
     if (key.path.size() < path.size()) continue;
-    if (sameName(key.path.substr(0, path.size()), path) &&
+    if (sameNameIgnoringCase(key.path.substr(0, path.size()), path) &&
         (key.path.size() == path.size() || key.path[path.size()] == '\\'))
       return true;
   }
@@ -323,7 +319,7 @@ bool keyExists(const Hive& hive, const std::string& path) {
 RegistryValue* findValue(RegistryKey* key, const std::string& name) {
   if (key == nullptr) return nullptr;
   for (RegistryValue& value : key->values)
-    if (sameName(value.name, name)) return &value;
+    if (sameNameIgnoringCase(value.name, name)) return &value;
   return nullptr;
 }
 
@@ -441,12 +437,12 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classSize, LPDWORD, LPDW
   std::vector<std::string> children;
   for (const RegistryKey& other : hive.keys) {
     if (other.path.size() <= path->size() + 1 || other.path[path->size()] != '\\' ||
-        !sameName(other.path.substr(0, path->size()), *path))
+        !sameNameIgnoringCase(other.path.substr(0, path->size()), *path))
       continue;
     std::string child = other.path.substr(path->size() + 1);
     child = child.substr(0, child.find('\\'));
     bool known = false;
-    for (const std::string& seen : children) known = known || sameName(seen, child);
+    for (const std::string& seen : children) known = known || sameNameIgnoringCase(seen, child);
     if (!known) children.push_back(child);
   }
   DWORD longestChild = 0, longestName = 0, largestData = 0, valueCount = 0;

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "core/clocale.h"
 #include "core/hooks.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -18,21 +17,12 @@ FILE* dumpFile = nullptr;
 int32_t dumpIndentLevel = 0;
 
 void dumpPrintf(const char* format, ...) {
-  ZmCLocaleScope cLocale;
-  va_list args;
-  va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  int length = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
   // The line grows to fit its text: long names, URLs and lists stay whole.
   std::string line(dumpIndentLevel > 0 ? static_cast<size_t>(dumpIndentLevel) : 0, '\t');
-  if (length > 0) {
-    size_t start = line.size();
-    line.resize(start + static_cast<size_t>(length));
-    std::vsnprintf(line.data() + start, static_cast<size_t>(length) + 1, format, again);
-  }
-  va_end(again);
+  va_list args;
+  va_start(args, format);
+  line += dumpVFormat(format, args);
+  va_end(args);
   line += '\n';
   if (dumpFile != nullptr) std::fwrite(line.data(), 1, line.size(), dumpFile);
 }

@@ -16,21 +16,25 @@
 #include "vrml/qvstring.h"
 #include "vrmlwrite/qvdump.h"
 
-namespace {
-
-// printf into a string that grows to fit, in the "C" locale.
-std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string formatC(const char* format, ...) {
+std::string dumpVFormat(const char* format, va_list args) {
   ZmCLocaleScope cLocale;
-  va_list args;
-  va_start(args, format);
   va_list again;
   va_copy(again, args);
-  int length = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
-  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  int length = std::vsnprintf(nullptr, 0, format, again);
   va_end(again);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+namespace {
+
+std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatC(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = dumpVFormat(format, args);
+  va_end(args);
   return text;
 }
 

@@ -12,6 +12,7 @@
 #ifndef LUMENFOLD_VRMLWRITE_QVDUMPS_H
 #define LUMENFOLD_VRMLWRITE_QVDUMPS_H
 
+#include <cstdarg>
 #include <cstdint>
 #include <string>
 
@@ -40,6 +41,8 @@ QvTdouble zmDumpFloat2Double(float value, QvTdouble* out);
 QvTdouble dumpToDouble(float value);  // the same, for callers that only want the value
 // Cuts trailing zeros after the point, and the point itself when nothing
 // follows it ("1.500" -> "1.5", "-0.000" -> "-0"). The text must hold a point.
+// printf into a string that grows to fit, in the "C" locale.
+std::string dumpVFormat(const char* format, va_list args);
 std::string dumpCutZeros(std::string text);
 int dumpIntWidth(const std::string& text);  // characters before the first '.'
 int dumpDecWidth(const std::string& text);  // characters after it (0: none)
