@@ -12,6 +12,7 @@
 #include "engine/palette.h"
 #include "engine/pool.h"
 #include "engine/imageconvert.h"
+#include "engine/raster/perspective.h"
 #include "engine/raster/points.h"
 #include "engine/raster/textured.h"
 #include "engine/raster/untextured.h"
@@ -197,9 +198,10 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   record->nearestPaletteIndex = RwFindNearestPaletteIndexSlot;
   record->rasterReleaseHook = nullptr;
   record->convertImage = RwConvertImage;
-  // The perspective entries draw nothing until their routines exist.
+  // Perspective entries not yet built draw nothing.
   for (RwTriangleRoutine& entry : TextureModeTable) entry = drawNoTriangle;
   RwFillAffineTextureModes(TextureModeTable, depth);
+  RwFillPerspectiveTextureModes(TextureModeTable, depth);
   rwRasterTarget = {};
   rwRasterTarget.textureModeMask = perspectiveModeMask;
   rwRasterTarget.textureModeTable = TextureModeTable;

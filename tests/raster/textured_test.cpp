@@ -140,7 +140,7 @@ TEST_F(TexturedTest, LitModesShadeThroughTheShadeTableAndUnlitCopiesTexels) {
       {texturedFlatOpaque, lit, 255, oneLevel},                 // tuned: all at the red level
       {texturedFlatOpaque, lit | filter, 255, threeLevels},     // filtered flat: one level per channel
       {texturedFlatStipple, lit, 252, threeLevels},
-      {texturedFlatOpaque, lit | foreshorten, 255, 0},          // perspective entries draw nothing yet
+      {texturedFlatOpaque, lit | foreshorten, 255, threeLevels}, // perspective flat: one level per channel
   };
   for (const Case& c : cases) {
     clearImage();
@@ -148,7 +148,9 @@ TEST_F(TexturedTest, LitModesShadeThroughTheShadeTableAndUnlitCopiesTexels) {
     material_->opacity = c.opacity;
     draw(c.pair, square.polygon.get());
     EXPECT_EQ(pixel(3, 3) & ~0u, c.expected) << int{c.modes} << " pair " << c.pair;
-    if (c.modes & lit) EXPECT_EQ(pixel(3, 3) & 0x20, 0u);
+    if (c.modes & lit) {
+      EXPECT_EQ(pixel(3, 3) & 0x20, 0u);
+    }
   }
 }
 

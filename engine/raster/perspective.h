@@ -1,0 +1,89 @@
+// engine/raster/perspective.h -- perspective-correct textured triangles in
+// 15/16-bit colour: the common triangle set-up, the division-free span
+// stepping, and the unlit and flat-lit members (opaque, stippled, filtered).
+//
+// Owns: the perspective edge block (weights and u, v times weight on both
+// edges, the walking direction), the set-up that fills it together with the
+// shared span block, the span loop that recovers u and v at both ends of a
+// row and steps between them through the logarithm and exponential tables,
+// the unlit and flat-lit triangle routines and their span loops (opaque
+// and stippled, and the filtered flat-lit ones, whose texel address is
+// jittered by the ordered dither), and the texture-mode entries they fill.
+// It does not own the affine routines or the fan loops that pick a triangle
+// routine (engine/raster/textured.h), the tables it reads (engine/
+// mathtables.h, the device's shade table), nor the texel blocks.
+//
+// Weights are 16.16, proportional to 1 / camera depth and at least 1.0.
+// Inside a span, u and v are held shifted left by 16 so that their top 7 bits
+// are the texel column and row; every read stays in the 128 x 128 block and
+// textures repeat by wrap-around. Texel 0 is transparent.
+#ifndef LUMENFOLD_ENGINE_RASTER_PERSPECTIVE_H
+#define LUMENFOLD_ENGINE_RASTER_PERSPECTIVE_H
+
+#include <cstdint>
+
+#include "engine/raster/rastertarget.h"
+
+struct RwPolygon;
+
+// One edge of the trapezoid being drawn. uW = (u >> shift) x (w >> 16).
+struct RwPerspectiveEdge {
+  int32_t w;        // 16.16 weight
+  int32_t wStep;    // per row
+  int32_t uW, uWStep;
+  int32_t vW, vWStep;
+  int32_t shift;    // pre-shift of u and v, 1..17
+  int32_t u, v;     // 16.16 coordinates of the current row's end (span loop)
+};
+
+// The perspective part of the span block; SpanParams holds the rest (edges
+// in x, rows, raster rows, texels, shade rows, and depth: value = z at the
+// start edge, rowStep along it, pixelStep in the walking direction).
+struct RwPerspectiveParams {
+  RwPerspectiveEdge left;
+  RwPerspectiveEdge right;
+  intptr_t direction;  // 0: spans walk left to right; 1: right to left
+};
+extern RwPerspectiveParams PerspectiveParams;
+
+// 1 when the depth value does not grow from left to right across the plane
+// of the polygon's first three vertices, else 0. Reads only.
+intptr_t RwLeftEndNearer(const RwPolygon* polygon);
+
+// The 16.16 weights of three camera depths, normalised to a common exponent:
+// the largest lies in 0x40000000..0x7FFFFF80, none is below 0x10000.
+void RwPerspectiveWeights(const float depth[3], int32_t weight[3]);
+
+// Pre-shift of an edge's coordinates: one more than the bit length of the
+// OR of their whole parts (magnitudes), so u x (w >> 16) fits 31 bits.
+int32_t RwPerspectiveShift(int32_t u0, int32_t v0, int32_t u1, int32_t v1);
+
+// Triangle routines: triangle (v[0], v[i], v[i + 1]), 15/16-bit colour.
+void RwRas16TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
+
+// Span loops: draw block->rows rows and leave both blocks at the last row.
+void RwRas16SpanUnlitPerspOpaque(RwSpanParams* block);
+void RwRas16SpanUnlitPerspOpaqueZ(RwSpanParams* block);
+void RwRas16SpanFlatPerspOpaque(RwSpanParams* block);
+void RwRas16SpanFlatPerspOpaqueZ(RwSpanParams* block);
+void RwRas16SpanUnlitPerspStipple(RwSpanParams* block);
+void RwRas16SpanUnlitPerspStippleZ(RwSpanParams* block);
+void RwRas16SpanFlatPerspStipple(RwSpanParams* block);
+void RwRas16SpanFlatPerspStippleZ(RwSpanParams* block);
+void RwRas16SpanFlatPerspFilterOpaque(RwSpanParams* block);
+void RwRas16SpanFlatPerspFilterOpaqueZ(RwSpanParams* block);
+
+// Writes the perspective entries built so far into the texture-mode table
+// (104 entries) for an image depth; the other entries are left as they are.
+void RwFillPerspectiveTextureModes(RwTriangleRoutine* table, intptr_t depth);
+
+#endif

@@ -1,0 +1,338 @@
+// tests/raster/perspective_test.cpp -- perspective-correct textured
+// triangles at 16 bits: weights and pre-shifts of the set-up, the head-on
+// quad against the affine routine, a foreshortened quad against a float
+// reference, the depth test, flat lighting, and texel reads that never leave
+// the block.
+#include <cmath>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "engine/drawslots.h"
+#include "engine/raster/perspective.h"
+#include "engine/shadetable.h"
+#include "engine/texture.h"
+#include "tests/raster/raster_fixture.h"
+
+namespace {
+
+constexpr intptr_t texturedFlatOpaque = 8, texturedFlatStipple = 10;
+constexpr uint8_t lit = 1, foreshorten = 2, filter = 4;
+constexpr int side = 48, height = 16;
+
+// A texel that names its own column and row (never 0, so never transparent).
+uint32_t namedTexel(int column, int row) { return static_cast<uint32_t>(row << 7 | column) + 1; }
+int texelColumn(uint32_t t) { return static_cast<int>((t - 1) & 127); }
+int texelRow(uint32_t t) { return static_cast<int>((t - 1) >> 7); }
+
+class PerspectiveTest : public RasterTest {
+ protected:
+  void SetUp() override {
+    openAt(16, 64, 32);
+    texels_.assign(128 * 128, 0);  // exactly one block, so a stray read is caught
+    texture_.texels = reinterpret_cast<uint8_t*>(texels_.data());
+    texture_.frameCount = 1;
+    texture_.frameStep = 1;
+    material_->texture = &texture_;
+  }
+  void TearDown() override {
+    if (material_) material_->texture = nullptr;
+    RasterTest::TearDown();
+  }
+
+  void fillTexture(uint32_t (*value)(int, int)) {
+    for (int row = 0; row < 128; ++row)
+      for (int column = 0; column < 128; ++column) texels_[row * 128 + column] = static_cast<uint16_t>(value(column, row));
+  }
+
+  int draw(RwPolygon* polygon, uint8_t modes, bool z = false, intptr_t pair = texturedFlatOpaque) {
+    material_->textureModes = modes;
+    const RwRendererPair& entry = DrawSlotTable(&rwDeviceRecord)[pair];
+    return (z ? entry.depthBuffered : entry.plain)(polygon);
+  }
+
+  std::vector<uint16_t> texels_;
+  RwTexture texture_{};
+};
+
+// A screen rectangle side x height at the origin, counter-clockwise on the
+// screen; the left corners at camera depth nearLeft, the right at farRight.
+// u/d and v/d are affine across it, as for a plane seen in perspective, so
+// the exact coordinates at any point follow from the float reference below.
+struct Quad {
+  float depthLeft, depthRight;
+  int32_t zLeft, zRight;
+  double vScale;  // v / camera depth = vScale x y / height
+
+  void place(TestPolygon& polygon) const {
+    const int corners[4][2] = {{0, 0}, {0, height}, {side, height}, {side, 0}};
+    for (size_t k = 0; k < 4; ++k) {
+      const bool right = corners[k][0] == side;
+      RwVertex& v = polygon.vertex(k);
+      v.cameraDepth = right ? depthRight : depthLeft;
+      v.depth = right ? zRight : zLeft;
+      v.u = right ? 65536 : 0;
+      v.v = static_cast<int32_t>(std::lround(vScale * corners[k][1] / height * v.cameraDepth * 65536));
+    }
+  }
+  // Texel column and row at screen point (x, y), perspective-correct.
+  void reference(double x, double y, double& column, double& row) const {
+    const double t = x / side;
+    const double inverseDepth = (1 - t) / depthLeft + t / depthRight;
+    const double uOverDepth = t / depthRight;  // u is 0 on the left, 1 on the right
+    column = 128 * uOverDepth / inverseDepth;
+    row = 128 * vScale * y / height / inverseDepth;
+  }
+};
+
+TestPolygon makePolygon(RwMaterial* material) {
+  return TestPolygon(material, {{0, 0}, {0, height}, {side, height}, {side, 0}});
+}
+
+TEST(PerspectiveSetUp, WeightsAreNormalisedProductsOfTheOtherDepths) {
+  struct Case {
+    float depth[3];
+    int32_t weight[3];
+  } cases[] = {
+      {{1, 2, 4}, {0x40000000, 0x20000000, 0x10000000}},
+      {{3, 3, 3}, {0x48000000, 0x48000000, 0x48000000}},
+      {{1, 1, 1e6f}, {0x7A120000, 0x7A120000, 0x10000}},  // the far vertex floors at 1.0
+      {{0, 1, 1}, {0x40000000, 0x10000, 0x10000}},      // a depth of 0 stays finite
+  };
+  for (const Case& c : cases) {
+    int32_t weight[3];
+    RwPerspectiveWeights(c.depth, weight);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(weight[k], c.weight[k]) << c.depth[0] << " " << c.depth[1] << " " << c.depth[2];
+  }
+}
+
+TEST(PerspectiveSetUp, PreShiftFollowsTheBitLengthOfTheWholeParts) {
+  struct Case {
+    int32_t u0, v0, u1, v1, shift;
+  } cases[] = {{0, 0, 65535, 100, 1}, {2 << 16, 0, 0, 0, 3}, {0, 3 << 16, 0, 0, 3},
+               {255 << 16, 0, 0, 0, 9}, {-(3 << 16), 0, 0, 0, 3}, {INT32_MIN, 0, 0, 0, 17}};
+  for (const Case& c : cases) EXPECT_EQ(RwPerspectiveShift(c.u0, c.v0, c.u1, c.v1), c.shift) << c.u0;
+}
+
+TEST_F(PerspectiveTest, HeadOnQuadDrawsTheAffineTexelsWithinRounding) {
+  fillTexture(namedTexel);
+  const Quad flat = {2.0f, 2.0f, 1000, 1000, 1.0};
+  TestPolygon polygon = makePolygon(material_);
+  flat.place(polygon);
+  draw(polygon.get(), 0);
+  std::vector<uint32_t> affine;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < side; ++x) affine.push_back(pixel(x, y));
+  clearImage();
+  draw(polygon.get(), foreshorten);
+  size_t k = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < side; ++x, ++k) {
+      const uint32_t p = pixel(x, y);
+      ASSERT_EQ(p != 0, affine[k] != 0) << x << "," << y;
+      if (!p) continue;
+      EXPECT_LE(std::abs(texelColumn(p) - texelColumn(affine[k])), 1) << x << "," << y;
+      EXPECT_LE(std::abs(texelRow(p) - texelRow(affine[k])), 1) << x << "," << y;
+    }
+  }
+}
+
+// Spans start at their nearer end: the left one, then the right one.
+TEST_F(PerspectiveTest, ForeshortenedQuadKeepsPerspectiveCorrectTexels) {
+  fillTexture(namedTexel);
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  for (const Quad& quad : quads) {
+    SCOPED_TRACE(quad.depthLeft);
+    clearImage();
+    TestPolygon polygon = makePolygon(material_);
+    quad.place(polygon);
+    draw(polygon.get(), foreshorten, true);
+    const bool leftNear = quad.depthLeft < quad.depthRight;
+    for (int y : {1, 7, 14}) {
+      for (int x : {2, 12, 24, 36, 45}) {
+        // Rows are drawn one edge step down; a left-to-right walk samples one
+        // pixel ahead, a right-to-left walk the pixel itself.
+        double column, row;
+        quad.reference(x + (leftNear ? 1 : 0), y + 1, column, row);
+        const uint32_t p = pixel(x, y);
+        ASSERT_NE(p, 0u) << x << "," << y;
+        EXPECT_NEAR(texelColumn(p), std::floor(column), 1.0) << x << "," << y;
+        EXPECT_NEAR(texelRow(p), std::floor(row), 1.0) << x << "," << y;
+        const double z = quad.zLeft + (quad.zRight - quad.zLeft) * (x + 0.5) / side;
+        EXPECT_NEAR(storedDepth(x, y), z, std::abs(quad.zRight - quad.zLeft) * 2.0 / side + 2) << x << "," << y;
+      }
+    }
+    // The affine routine bends the same lines far away from the reference.
+    clearImage();
+    draw(polygon.get(), 0);
+    double column, row;
+    quad.reference(24, 8, column, row);
+    EXPECT_GT(std::abs(texelColumn(pixel(24, 7)) - column), 8.0);
+  }
+}
+
+TEST_F(PerspectiveTest, DepthTestDrawsOnlyStrictlyNearerAndSkipsTransparentTexels) {
+  TestPolygon polygon = makePolygon(material_);
+  Quad quad = {2.0f, 2.0f, 30000, 30000, 1.0};
+  fillTexture([](int, int) { return 0x1234u; });
+  quad.place(polygon);
+  draw(polygon.get(), foreshorten, true);
+  ASSERT_EQ(pixel(10, 5), 0x1234u);
+  ASSERT_EQ(storedDepth(10, 5), 30000);
+  struct Case {
+    int32_t z;
+    uint32_t texel;
+    uint32_t pixel;
+    uint16_t depth;
+  } cases[] = {
+      {30000, 0x5555, 0x1234, 30000},  // equal: not drawn
+      {29999, 0x5555, 0x1234, 30000},  // farther: not drawn
+      {30001, 0, 0x1234, 30000},       // nearer but transparent: untouched
+      {30001, 0x5555, 0x5555, 30001},  // nearer: drawn and stored
+  };
+  for (const Case& c : cases) {
+    for (uint16_t& t : texels_) t = static_cast<uint16_t>(c.texel);
+    quad.zLeft = quad.zRight = c.z;
+    quad.place(polygon);
+    draw(polygon.get(), foreshorten, true);
+    EXPECT_EQ(pixel(10, 5), c.pixel) << c.z;
+    EXPECT_EQ(storedDepth(10, 5), c.depth) << c.z;
+  }
+}
+
+TEST_F(PerspectiveTest, FlatLitTexelsGoThroughOneShadeRowPerChannel) {
+  for (uint16_t& t : texels_) t = 0xFFFF;  // every channel full, bit 5 set
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 1000, 1000, 0.5};
+  quad.place(polygon);
+  polygon.get()->intensity[0] = 31 << 16;
+  polygon.get()->intensity[1] = 0;
+  polygon.get()->intensity[2] = (7 << 16) + 0xFD70;  // 7.99 uses row 7
+  draw(polygon.get(), foreshorten);
+  EXPECT_EQ(pixel(20, 8), 0xFFFFu);  // unlit writes the texel unchanged
+  clearImage();
+  draw(polygon.get(), lit | foreshorten);
+  const auto shade = [](int level) { return uint32_t{ShadeTable[level * 32 + 31]}; };
+  EXPECT_EQ(pixel(20, 8), shade(31) << 11 | shade(0) << 6 | shade(7));
+  EXPECT_EQ(pixel(20, 8) & 0x20, 0u);
+}
+
+TEST_F(PerspectiveTest, StippleWritesWholeTexelsWherePassedAndNothingElse) {
+  fillTexture(namedTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 20000, 10000, 0.5};
+  quad.place(polygon);
+  draw(polygon.get(), foreshorten, true);
+  std::vector<uint32_t> opaque;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < side; ++x) opaque.push_back(pixel(x, y));
+  const int total = side * height;
+  struct Case {
+    uint8_t opacity;
+    int fewest, most;
+  } cases[] = {{0, 0, 0}, {128, total * 3 / 10, total * 7 / 10}, {252, total * 9 / 10, total}};
+  for (const Case& c : cases) {
+    clearImage();
+    material_->opacity = c.opacity;
+    draw(polygon.get(), foreshorten, true, texturedFlatStipple);
+    int drawn = 0;
+    size_t k = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < side; ++x, ++k) {
+        if (!pixel(x, y)) {
+          EXPECT_EQ(storedDepth(x, y), 0) << "a stippled-out pixel keeps its depth";
+          continue;
+        }
+        ++drawn;
+        EXPECT_EQ(pixel(x, y), opaque[k]) << x << "," << y;
+      }
+    }
+    EXPECT_GE(drawn, c.fewest) << int{c.opacity};
+    EXPECT_LE(drawn, c.most) << int{c.opacity};
+  }
+}
+
+// A texel that names column and row in its red and blue channels, which the
+// shade levels 23 leave as they are (for values 1..30).
+uint32_t channelTexel(int column, int row) {
+  return static_cast<uint32_t>((column & 31) << 11 | 5 << 6 | (row & 31));
+}
+
+TEST_F(PerspectiveTest, FilterJittersTheTexelByLessThanOneAgainstThePlainRoute) {
+  fillTexture(channelTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const int corners[4][2] = {{0, 0}, {0, height}, {side, height}, {side, 0}};
+  for (size_t k = 0; k < 4; ++k) {  // texels 4..28 across, 4..20 down
+    polygon.vertex(k).cameraDepth = 2.0f;
+    polygon.vertex(k).u = (4 + corners[k][0] / 2) * 512;
+    polygon.vertex(k).v = (4 + corners[k][1]) * 512;
+  }
+  polygon.setIntensity(23 << 16);
+  draw(polygon.get(), lit | foreshorten);
+  std::vector<uint32_t> plain;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < side; ++x) plain.push_back(pixel(x, y));
+  clearImage();
+  draw(polygon.get(), lit | foreshorten | filter);
+  int moved = 0;
+  size_t k = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < side; ++x, ++k) {
+      const uint32_t p = pixel(x, y);
+      ASSERT_NE(p, 0u) << x << "," << y;
+      EXPECT_LE(std::abs(static_cast<int>(p >> 11) - static_cast<int>(plain[k] >> 11)), 1) << x << "," << y;
+      EXPECT_LE(std::abs(static_cast<int>(p & 31) - static_cast<int>(plain[k] & 31)), 1) << x << "," << y;
+      moved += p != plain[k];
+    }
+  }
+  EXPECT_GT(moved, side * height / 10);
+}
+
+TEST_F(PerspectiveTest, FilterJitterWrapsAcrossTheTextureEdge) {
+  fillTexture([](int column, int) { return column == 127 ? 9u << 11 : 3u << 11; });
+  TestPolygon polygon = makePolygon(material_);
+  for (size_t k = 0; k < 4; ++k) {
+    polygon.vertex(k).cameraDepth = 1.0f + static_cast<float>(k % 2);
+    polygon.vertex(k).u = 0;
+    polygon.vertex(k).v = static_cast<int32_t>(k) * 4096;
+  }
+  polygon.setIntensity(23 << 16);
+  draw(polygon.get(), lit | foreshorten | filter);
+  std::set<uint32_t> seen;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < side; ++x) seen.insert(pixel(x, y) >> 11);
+  EXPECT_EQ(seen, (std::set<uint32_t>{3, 9}));
+}
+
+TEST_F(PerspectiveTest, WrongWindingDrawsNothing) {
+  fillTexture(namedTexel);
+  TestPolygon polygon(material_, {{0, 0}, {side, 0}, {side, height}, {0, height}});
+  for (size_t k = 0; k < 4; ++k) polygon.vertex(k).cameraDepth = 1.0f + static_cast<float>(k);
+  draw(polygon.get(), foreshorten, true);
+  EXPECT_EQ(mask(side, height), std::vector<std::string>(height, std::string(side, '.')));
+}
+
+// Any coordinates and depths: every read stays in the 128 x 128 block (the
+// sanitizer watches the block's edges) and nothing is written off the
+// triangle's rows.
+TEST_F(PerspectiveTest, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
+  fillTexture(namedTexel);
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int32_t> anyWord(INT32_MIN, INT32_MAX);
+  std::uniform_int_distribution<int> x(0, 63), y(0, 31);
+  const float depths[] = {0.0f, 1e-30f, 1e-3f, 1.0f, 7.5f, 1e4f, 1e30f, -1.0f, NAN};
+  std::uniform_int_distribution<size_t> pick(0, std::size(depths) - 1);
+  for (int round = 0; round < 400; ++round) {
+    TestPolygon polygon(material_, {{x(random), y(random)}, {x(random), y(random)}, {x(random), y(random)}});
+    for (size_t k = 0; k < 3; ++k) {
+      RwVertex& v = polygon.vertex(k);
+      v.u = round % 2 ? anyWord(random) : anyWord(random) >> 12;
+      v.v = anyWord(random) >> (round % 3 * 8);
+      v.cameraDepth = depths[pick(random)];
+      v.depth = anyWord(random) & 0xFFFF;
+    }
+    draw(polygon.get(), round % 4 == 0 ? (lit | foreshorten) : foreshorten, round % 2 == 0);
+  }
+}
+
+}  // namespace
