@@ -1,0 +1,99 @@
+// viewer/rendering.cpp -- the world's engine scene and object placement.
+#include "viewer/rendering.h"
+
+#include "core/leaf.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/transform.h"
+#include "core/world.h"
+#include "engine/camera.h"
+#include "engine/clump.h"
+#include "engine/light.h"
+#include "engine/matrix.h"
+#include "engine/polygon.h"
+
+namespace {
+
+struct ViewWindowSize {
+  int width;   // client pixels of the view window
+  int height;
+};
+ViewWindowSize viewWindow = {0, 0};
+
+RwClump* shapeClump(ZmLeaf* leaf) {
+  if (leaf->kind == ZM_LEAF_FACE) return RwGetPolygonClump(static_cast<RwPolygon*>(leaf->rendering));
+  return static_cast<RwClump*>(leaf->rendering);
+}
+
+}  // namespace
+
+RwScene* zmRwGetScene(ZmWorld* world) {
+  if (world == nullptr || world->rendering == nullptr) return nullptr;
+  return world->rendering->scene;
+}
+
+int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix) {
+  if (object == nullptr || matrix == nullptr) {
+    zmReportError("%s : %s", "zmRwGetObjectWRT()", "invalid argument");
+    return 0;
+  }
+  const ZmRT* rt = zmGetWRT(object);
+  RwIdentityMatrix(matrix);
+  for (int row = 0; row < 3; row++)
+    for (int column = 0; column < 3; column++) RwSetMatrixElement(matrix, row, column, rt->m[row * 3 + column]);
+  RwSetMatrixElement(matrix, 3, 0, rt->t.x);
+  RwSetMatrixElement(matrix, 3, 1, rt->t.y);
+  RwSetMatrixElement(matrix, 3, 2, rt->t.z);
+  return 1;
+}
+
+int zmRenderTransformZmShape(ZmLeaf* leaf) {
+  if (leaf == nullptr || leaf->rendering == nullptr) return -1;
+  RwMatrix matrix;
+  if (!zmRwGetObjectWRT(leaf->owner, &matrix)) return -1;
+  if (RwTransformClump(shapeClump(leaf), &matrix, RwReplace) == nullptr) {
+    zmReportError("%s : %s", "zmRenderTransformZmShape()", "cannot transform clump");
+    return -1;
+  }
+  return 0;
+}
+
+int zmRenderTransformZmLight(ZmLeaf* leaf) {
+  if (leaf == nullptr || leaf->rendering == nullptr) return -1;
+  auto* light = static_cast<RwLight*>(leaf->rendering);
+  const ZmRT* rt = zmGetWRT(leaf->owner);
+  if (leaf->kind != ZM_LEAF_DIRECTIONAL_LIGHT &&
+      RwSetLightPosition(light, rt->t.x, rt->t.y, rt->t.z) == nullptr) {
+    zmReportError("%s : %s", "zmRenderTransformZmLight()", "cannot set light position");
+    return -1;
+  }
+  // The owner's -z axis in world space is the negated third rotation row.
+  if (leaf->kind != ZM_LEAF_POINT_LIGHT &&
+      RwSetLightVector(light, -rt->m[6], -rt->m[7], -rt->m[8]) == nullptr) {
+    zmReportError("%s : %s", "zmRenderTransformZmLight()", "cannot set light vector");
+    return -1;
+  }
+  return 0;
+}
+
+int zmRenderTransformCameraLeaf(ZmLeaf* leaf) {
+  if (leaf == nullptr || leaf->rendering == nullptr) return -1;
+  RwMatrix matrix;
+  if (!zmRwGetObjectWRT(leaf->owner, &matrix)) return -1;
+  RwMatrix halfTurn;
+  RwRotateMatrix(RwIdentityMatrix(&halfTurn), 0.0f, 1.0f, 0.0f, 180.0f, RwReplace);
+  RwMatrix placed;
+  RwMultiplyMatrix(&halfTurn, &matrix, &placed);
+  if (RwTransformCamera(static_cast<RwCamera*>(leaf->rendering), &placed, RwReplace) == nullptr) {
+    zmReportError("%s : %s", "zmRenderTransformCameraLeaf()", "cannot transform camera");
+    return -1;
+  }
+  return 0;
+}
+
+void zmGetViewWindowSize(int* width, int* height) {
+  *width = viewWindow.width;
+  *height = viewWindow.height;
+}
+
+void zmSetViewWindowSize(int width, int height) { viewWindow = {width, height}; }

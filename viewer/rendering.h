@@ -1,0 +1,46 @@
+// viewer/rendering.h -- a world's renderer record and the placement of engine
+// counterparts at their objects' world transforms.
+//
+// Owns: `RenderingStruct` (what the viewer keeps per world: the engine scene
+// that holds the world's clumps and lights), the view-window size that new
+// cameras take as their viewport, the conversion of an object's world
+// transform into an engine matrix, and the calls that place a leaf's clump,
+// light or camera there.
+// It does not own the world (the scene core), nor the creation and teardown
+// of the record and its scene, which belong to world construction.
+#ifndef LUMENFOLD_VIEWER_RENDERING_H
+#define LUMENFOLD_VIEWER_RENDERING_H
+
+struct RwScene;
+struct RwMatrix;
+struct ZmLeaf;
+struct ZmObj;
+struct ZmWorld;
+
+struct RenderingStruct {
+  RwScene* scene;  // the world's clumps and lights; owned by world construction
+};
+
+// The world's engine scene, or null (no world, no record or no scene).
+RwScene* zmRwGetScene(ZmWorld* world);
+
+// Writes the object's world transform (rotation rows, then translation) into
+// `matrix`. Non-zero on success; 0 with its own report for a null argument.
+int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix);
+
+// Replaces the modelling matrix of a shape leaf's clump (for a face, the
+// clump of its polygon) by its owner's world transform; 0 or -1.
+int zmRenderTransformZmShape(ZmLeaf* leaf);
+// Places a point or spot light at its owner's world origin and points a spot
+// or directional light along the owner's -z axis; 0 or -1.
+int zmRenderTransformZmLight(ZmLeaf* leaf);
+// Places a camera leaf's camera at its owner's world transform turned half a
+// turn about the owner's y axis (engine cameras look along +z); 0 or -1.
+int zmRenderTransformCameraLeaf(ZmLeaf* leaf);
+
+// The view window's client size, which the shell keeps up to date from its
+// size messages; 0 x 0 until it has been sized.
+void zmGetViewWindowSize(int* width, int* height);
+void zmSetViewWindowSize(int width, int height);
+
+#endif
