@@ -219,9 +219,9 @@ TEST_F(ViewerWorld, ZeroLengthSegmentAndMissingGlyphFailCleanly) {
   zmCoreHooks.notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
   zmTurnOffFlagByName("error");
   read("broken.wrl");
-  EXPECT_EQ(zmRwSetLine(named("Stub")), -1);
+  EXPECT_EQ(zmRwSetLine(named("Short")), -1);
   zmTurnOnFlagByName("error");
-  EXPECT_EQ(zmRwSetLine(named("Stub")), -1);
+  EXPECT_EQ(zmRwSetLine(named("Short")), -1);
   ASSERT_EQ(errorBoxes().size(), 1u);
   EXPECT_NE(errorBoxes()[0].find("zmRwSetLineSegment() : the length of the line is zero"), std::string::npos);
 
