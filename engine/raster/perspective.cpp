@@ -1,5 +1,5 @@
 // engine/raster/perspective.cpp -- perspective-correct textured triangles in
-// 15/16-bit colour (see perspective.h).
+// 15/16-bit and 8-bit colour (see perspective.h).
 #include "engine/raster/perspective.h"
 
 #include <algorithm>
@@ -376,10 +376,10 @@ void perspectiveSpanRows(RwSpanParams* block) {
 
 enum class Coverage { opaque, stipple, filter };
 
-// Texel of a pixel. The filter jitters both coordinates by the signed
+// Texel of a pixel, a Pixel wide (16-bit colour or 8-bit palette index). The filter jitters both coordinates by the signed
 // dither byte (column by it XOR 0xAA) in 1/512 texel before the texel bits
 // are taken, wrapping at the texture's edges.
-template <Coverage coverage>
+template <class Pixel, Coverage coverage>
 inline uint32_t texelAt(const RwSpanParams* block, uint32_t u, uint32_t v, uint32_t dither) {
   uint32_t column = u >> 25, row = v >> 25;
   if constexpr (coverage == Coverage::filter) {
@@ -388,18 +388,23 @@ inline uint32_t texelAt(const RwSpanParams* block, uint32_t u, uint32_t v, uint3
     column = ((static_cast<int32_t>(u >> 16) + columnJitter) & 0xFE00) >> 9;
     row = ((static_cast<int32_t>(v >> 16) + rowJitter) & 0xFE00) >> 9;
   }
-  return reinterpret_cast<const uint16_t*>(block->texels)[(row << 7) | column];
+  return reinterpret_cast<const Pixel*>(block->texels)[(row << 7) | column];
 }
 
 // The pixel rule of a member, tests in a fixed order: stipple, z (strictly
-// nearer), transparent texel; then colour and depth.
-template <bool lit, bool zBuffer, Coverage coverage>
+// nearer), transparent texel; then colour and depth. Pixel is uint16_t for
+// 15/16-bit colour and uint8_t for 8-bit palette indices.
+template <bool lit, bool zBuffer, Coverage coverage, class Pixel = uint16_t>
 struct TexelFamily {
   static constexpr bool depthBuffered = zBuffer;
   static constexpr bool dithered = coverage != Coverage::opaque;
+  static constexpr bool palette = sizeof(Pixel) == 1;
 
   static void begin(RwPolygon* polygon) {
-    if constexpr (lit) {
+    if constexpr (lit && palette) {
+      // The 256-byte row of the first channel's level, held to 0..31.
+      SpanParams.shadeRows[0] = rwRasterTarget.shadeTable + 256 * RwShadeLevel(polygon->intensity[0]);
+    } else if constexpr (lit) {
       // One row per channel at the polygon's level; levels held to 0..31.
       for (int c = 0; c < 3; ++c) {
         SpanParams.shadeRows[c] = rwRasterTarget.shadeTable + 32 * RwShadeLevel(polygon->intensity[c]);
@@ -415,15 +420,17 @@ struct TexelFamily {
     if constexpr (zBuffer) {
       if (reinterpret_cast<const uint16_t*>(block->zRow)[x] >= depth) return;
     }
-    const uint32_t t = texelAt<coverage>(block, u, v, dither);
+    const uint32_t t = texelAt<Pixel, coverage>(block, u, v, dither);
     if (t == 0) return;
-    reinterpret_cast<uint16_t*>(block->colourRow)[x] = colour(block, t);
+    reinterpret_cast<Pixel*>(block->colourRow)[x] = colour(block, t);
     if constexpr (zBuffer) reinterpret_cast<uint16_t*>(block->zRow)[x] = depth;
   }
 
-  static uint16_t colour(const RwSpanParams* block, uint32_t t) {
+  static Pixel colour(const RwSpanParams* block, uint32_t t) {
     if constexpr (!lit) {
-      return static_cast<uint16_t>(t);
+      return static_cast<Pixel>(t);
+    } else if constexpr (palette) {
+      return block->shadeRows[0][t];
     } else {
       return static_cast<uint16_t>(block->shadeRows[0][t >> 11] << 11 | block->shadeRows[1][(t & 0x7C0) >> 6] << 6 |
                                    block->shadeRows[2][t & 0x1F]);
@@ -443,6 +450,14 @@ using FlatStipple = TexelFamily<true, false, Coverage::stipple>;
 using FlatStippleZ = TexelFamily<true, true, Coverage::stipple>;
 using FlatFilter = TexelFamily<true, false, Coverage::filter>;
 using FlatFilterZ = TexelFamily<true, true, Coverage::filter>;
+using Unlit8Opaque = TexelFamily<false, false, Coverage::opaque, uint8_t>;
+using Unlit8OpaqueZ = TexelFamily<false, true, Coverage::opaque, uint8_t>;
+using Flat8Opaque = TexelFamily<true, false, Coverage::opaque, uint8_t>;
+using Flat8OpaqueZ = TexelFamily<true, true, Coverage::opaque, uint8_t>;
+using Unlit8Stipple = TexelFamily<false, false, Coverage::stipple, uint8_t>;
+using Unlit8StippleZ = TexelFamily<false, true, Coverage::stipple, uint8_t>;
+using Flat8Stipple = TexelFamily<true, false, Coverage::stipple, uint8_t>;
+using Flat8StippleZ = TexelFamily<true, true, Coverage::stipple, uint8_t>;
 
 }  // namespace
 
@@ -506,8 +521,48 @@ void RwRas16SpanFlatPerspStippleZ(RwSpanParams* block) { FlatStippleZ::span(bloc
 void RwRas16SpanFlatPerspFilterOpaque(RwSpanParams* block) { FlatFilter::span(block); }
 void RwRas16SpanFlatPerspFilterOpaqueZ(RwSpanParams* block) { FlatFilterZ::span(block); }
 
+void RwRas8TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8Opaque>(polygon, i); }
+void RwRas8TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8OpaqueZ>(polygon, i); }
+void RwRas8TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8Opaque>(polygon, i); }
+void RwRas8TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8OpaqueZ>(polygon, i); }
+void RwRas8TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8Stipple>(polygon, i); }
+void RwRas8TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8StippleZ>(polygon, i); }
+void RwRas8TriFlatPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8Stipple>(polygon, i); }
+void RwRas8TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8StippleZ>(polygon, i); }
+
+void RwRas8SpanUnlitPerspOpaque(RwSpanParams* block) { Unlit8Opaque::span(block); }
+void RwRas8SpanUnlitPerspOpaqueZ(RwSpanParams* block) { Unlit8OpaqueZ::span(block); }
+void RwRas8SpanFlatPerspOpaque(RwSpanParams* block) { Flat8Opaque::span(block); }
+void RwRas8SpanFlatPerspOpaqueZ(RwSpanParams* block) { Flat8OpaqueZ::span(block); }
+void RwRas8SpanUnlitPerspStipple(RwSpanParams* block) { Unlit8Stipple::span(block); }
+void RwRas8SpanUnlitPerspStippleZ(RwSpanParams* block) { Unlit8StippleZ::span(block); }
+void RwRas8SpanFlatPerspStipple(RwSpanParams* block) { Flat8Stipple::span(block); }
+void RwRas8SpanFlatPerspStippleZ(RwSpanParams* block) { Flat8StippleZ::span(block); }
+
+namespace {
+
+// Groups: 40 vertex opaque, 48 vertex opaque z, 56 vertex stipple, 64
+// vertex stipple z, 72 facet stipple, 80 facet stipple z, 88 facet opaque,
+// 96 facet opaque z; offsets: + lit 1, + foreshorten 2, + filter 4. The
+// filter bit draws unfiltered everywhere but in the facet opaque groups.
+void fillPerspectiveTextureModes8(RwTriangleRoutine* table) {
+  table[42] = table[46] = table[90] = RwRas8TriUnlitPerspOpaque;
+  table[91] = RwRas8TriFlatPerspOpaque;
+  table[50] = table[54] = table[98] = RwRas8TriUnlitPerspOpaqueZ;
+  table[99] = RwRas8TriFlatPerspOpaqueZ;
+  table[58] = table[62] = table[74] = table[78] = RwRas8TriUnlitPerspStipple;
+  table[75] = table[79] = RwRas8TriFlatPerspStipple;
+  table[66] = table[70] = table[82] = table[86] = RwRas8TriUnlitPerspStippleZ;
+  table[83] = table[87] = RwRas8TriFlatPerspStippleZ;
+}
+
+}  // namespace
+
 void RwFillPerspectiveTextureModes(RwTriangleRoutine* table, intptr_t depth) {
-  if (depth == 8) return;
+  if (depth == 8) {
+    fillPerspectiveTextureModes8(table);
+    return;
+  }
   // Groups: 0 vertex stipple z, 4 vertex opaque, 8 vertex stipple, 12 vertex
   // opaque z, 16 facet stipple z, 20 facet stipple, 24 facet opaque z, 32
   // facet opaque; offsets: + lit 1, + foreshorten 2, + filter 4.

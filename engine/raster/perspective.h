@@ -1,6 +1,7 @@
 // engine/raster/perspective.h -- perspective-correct textured triangles in
-// 15/16-bit colour: the common triangle set-up, the division-free span
-// stepping, and the unlit and flat-lit members (opaque, stippled, filtered).
+// 15/16-bit and 8-bit colour: the common triangle set-up, the division-free
+// span stepping, and the unlit and flat-lit members (opaque, stippled, and
+// in 15/16-bit colour filtered).
 //
 // Owns: the perspective edge block (weights and u, v times weight on both
 // edges, the walking direction), the set-up that fills it together with the
@@ -81,6 +82,27 @@ void RwRas16SpanFlatPerspStipple(RwSpanParams* block);
 void RwRas16SpanFlatPerspStippleZ(RwSpanParams* block);
 void RwRas16SpanFlatPerspFilterOpaque(RwSpanParams* block);
 void RwRas16SpanFlatPerspFilterOpaqueZ(RwSpanParams* block);
+
+// Triangle routines in 8-bit colour: texels and pixels are palette indices;
+// the flat-lit members look the texel up in the ShadeTable row of the
+// polygon's first intensity channel.
+void RwRas8TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
+
+void RwRas8SpanUnlitPerspOpaque(RwSpanParams* block);
+void RwRas8SpanUnlitPerspOpaqueZ(RwSpanParams* block);
+void RwRas8SpanFlatPerspOpaque(RwSpanParams* block);
+void RwRas8SpanFlatPerspOpaqueZ(RwSpanParams* block);
+void RwRas8SpanUnlitPerspStipple(RwSpanParams* block);
+void RwRas8SpanUnlitPerspStippleZ(RwSpanParams* block);
+void RwRas8SpanFlatPerspStipple(RwSpanParams* block);
+void RwRas8SpanFlatPerspStippleZ(RwSpanParams* block);
 
 // Writes the perspective entries built so far into the texture-mode table
 // (104 entries) for an image depth; the other entries are left as they are.

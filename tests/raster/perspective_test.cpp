@@ -1,8 +1,8 @@
 // tests/raster/perspective_test.cpp -- perspective-correct textured
-// triangles at 16 bits: weights and pre-shifts of the set-up, the head-on
-// quad against the affine routine, a foreshortened quad against a float
-// reference, the depth test, flat lighting, and texel reads that never leave
-// the block.
+// triangles at 16 and 8 bits: weights and pre-shifts of the set-up, the
+// head-on quad against the affine routine, a foreshortened quad against a
+// float reference, the depth test, flat lighting, stipple, and texel reads
+// that never leave the block.
 #include <cmath>
 #include <random>
 #include <set>
@@ -332,6 +332,202 @@ TEST_F(PerspectiveTest, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
       v.depth = anyWord(random) & 0xFFFF;
     }
     draw(polygon.get(), round % 4 == 0 ? (lit | foreshorten) : foreshorten, round % 2 == 0);
+  }
+}
+
+// ---- 8-bit colour: texels and pixels are palette indices, so a texel
+// names its column or its row (plus 1), one texture for each.
+
+class Perspective8Test : public PerspectiveTest {
+ protected:
+  void SetUp() override {
+    openAt(8, 64, 32);
+    texels8_.assign(128 * 128, 0);  // exactly one block, so a stray read is caught
+    texture_.texels = texels8_.data();
+    texture_.frameCount = 1;
+    texture_.frameStep = 1;
+    material_->texture = &texture_;
+  }
+
+  void fillTexture8(uint32_t (*value)(int, int)) {
+    for (int row = 0; row < 128; ++row)
+      for (int column = 0; column < 128; ++column) texels8_[row * 128 + column] = static_cast<uint8_t>(value(column, row));
+  }
+
+  std::vector<uint32_t> image() const {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < side; ++x) pixels.push_back(pixel(x, y));
+    return pixels;
+  }
+
+  std::vector<uint8_t> texels8_;
+};
+
+uint32_t columnTexel(int column, int) { return static_cast<uint32_t>(column) + 1; }
+uint32_t rowTexel(int, int row) { return static_cast<uint32_t>(row) + 1; }
+
+TEST_F(Perspective8Test, HeadOnQuadDrawsTheAffineTexelsWithinRounding) {
+  const Quad flat = {2.0f, 2.0f, 1000, 1000, 1.0};
+  TestPolygon polygon = makePolygon(material_);
+  flat.place(polygon);
+  for (auto texel : {columnTexel, rowTexel}) {
+    fillTexture8(texel);
+    clearImage();
+    draw(polygon.get(), 0);
+    const std::vector<uint32_t> affine = image();
+    clearImage();
+    draw(polygon.get(), foreshorten);
+    const std::vector<uint32_t> perspective = image();
+    for (size_t k = 0; k < affine.size(); ++k) {
+      ASSERT_EQ(perspective[k] != 0, affine[k] != 0) << k;
+      EXPECT_LE(std::abs(static_cast<int>(perspective[k]) - static_cast<int>(affine[k])), 1) << k;
+    }
+  }
+}
+
+TEST_F(Perspective8Test, ForeshortenedQuadKeepsPerspectiveCorrectTexels) {
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  for (const Quad& quad : quads) {
+    SCOPED_TRACE(quad.depthLeft);
+    TestPolygon polygon = makePolygon(material_);
+    quad.place(polygon);
+    const bool leftNear = quad.depthLeft < quad.depthRight;
+    for (bool columns : {true, false}) {
+      fillTexture8(columns ? columnTexel : rowTexel);
+      clearImage();
+      draw(polygon.get(), foreshorten, true);
+      for (int y : {1, 7, 14}) {
+        for (int x : {2, 12, 24, 36, 45}) {
+          double column, row;  // sampled as in the 16-bit test above
+          quad.reference(x + (leftNear ? 1 : 0), y + 1, column, row);
+          const uint32_t p = pixel(x, y);
+          ASSERT_NE(p, 0u) << x << "," << y;
+          EXPECT_NEAR(static_cast<double>(p) - 1, std::floor(columns ? column : row), 1.0) << x << "," << y;
+          const double z = quad.zLeft + (quad.zRight - quad.zLeft) * (x + 0.5) / side;
+          EXPECT_NEAR(storedDepth(x, y), z, std::abs(quad.zRight - quad.zLeft) * 2.0 / side + 2) << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(Perspective8Test, DepthTestDrawsOnlyStrictlyNearerAndSkipsTransparentTexels) {
+  TestPolygon polygon = makePolygon(material_);
+  Quad quad = {2.0f, 2.0f, 30000, 30000, 1.0};
+  fillTexture8([](int, int) { return 0x12u; });
+  polygon.setIntensity(0);
+  quad.place(polygon);
+  for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{lit | foreshorten}}) {
+    clearImage();
+    quad.zLeft = quad.zRight = 30000;
+    for (uint8_t& t : texels8_) t = 0x12;
+    quad.place(polygon);
+    draw(polygon.get(), foreshorten, true);
+    ASSERT_EQ(pixel(10, 5), 0x12u);
+    struct Case {
+      int32_t z;
+      uint8_t texel;
+      bool drawn;
+    } cases[] = {{30000, 0x55, false}, {29999, 0x55, false}, {30001, 0, false}, {30001, 0x55, true}};
+    for (const Case& c : cases) {
+      for (uint8_t& t : texels8_) t = c.texel;
+      quad.zLeft = quad.zRight = c.z;
+      quad.place(polygon);
+      draw(polygon.get(), modes, true);
+      const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
+      EXPECT_EQ(pixel(10, 5), c.drawn ? written : 0x12u) << c.z << " modes " << int{modes};
+      EXPECT_EQ(storedDepth(10, 5), c.drawn ? 30001 : 30000) << c.z << " modes " << int{modes};
+    }
+  }
+}
+
+TEST_F(Perspective8Test, FlatLitTexelsGoThroughTheRowOfTheFirstIntensity) {
+  fillTexture8([](int column, int) { return static_cast<uint32_t>(column) + 100; });
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 1000, 1000, 0.5};
+  quad.place(polygon);
+  polygon.get()->intensity[0] = (7 << 16) + 0xFD70;  // 7.99 uses row 7
+  polygon.get()->intensity[1] = 31 << 16;           // the other channels are not read
+  polygon.get()->intensity[2] = 31 << 16;
+  draw(polygon.get(), foreshorten);
+  const std::vector<uint32_t> unlit = image();
+  for (uint32_t p : unlit) ASSERT_TRUE(p == 0 || p >= 100) << "unlit writes the texel unchanged";
+  for (intptr_t pair : {texturedFlatOpaque, texturedFlatStipple}) {
+    clearImage();
+    material_->opacity = pair == texturedFlatOpaque ? 255 : 254;
+    draw(polygon.get(), lit | foreshorten, false, pair);
+    const std::vector<uint32_t> lit8 = image();
+    int checked = 0;
+    for (size_t k = 0; k < unlit.size(); ++k) {
+      if (unlit[k] && lit8[k]) {
+        EXPECT_EQ(lit8[k], ShadeTable[7 * 256 + unlit[k]]) << k << " pair " << pair;
+        ++checked;
+      }
+    }
+    EXPECT_GT(checked, side * height / 2) << pair;
+  }
+}
+
+// Stippled pixels are the opaque ones or none; the share follows the
+// opacity; a pixel left out keeps its depth; the filter bit changes nothing.
+TEST_F(Perspective8Test, StippleWritesWholeTexelsWherePassedAndNothingElse) {
+  fillTexture8(columnTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 20000, 10000, 0.5};
+  quad.place(polygon);
+  draw(polygon.get(), foreshorten, true);
+  const std::vector<uint32_t> opaque = image();
+  const int total = side * height;
+  struct Case {
+    uint8_t opacity;
+    int fewest, most;
+  } cases[] = {{0, 0, 0}, {128, total * 3 / 10, total * 7 / 10}, {252, total * 9 / 10, total}};
+  for (const Case& c : cases) {
+    material_->opacity = c.opacity;
+    std::vector<uint32_t> first;
+    for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{foreshorten | filter}}) {
+      clearImage();
+      draw(polygon.get(), modes, true, texturedFlatStipple);
+      const std::vector<uint32_t> stippled = image();
+      if (first.empty()) first = stippled;
+      EXPECT_EQ(stippled, first) << "filter " << int{c.opacity};
+      int drawn = 0;
+      for (size_t k = 0; k < stippled.size(); ++k) {
+        const int x = static_cast<int>(k) % side, y = static_cast<int>(k) / side;
+        if (!stippled[k]) {
+          EXPECT_EQ(storedDepth(x, y), 0) << "a stippled-out pixel keeps its depth";
+          continue;
+        }
+        ++drawn;
+        EXPECT_EQ(stippled[k], opaque[k]) << x << "," << y;
+      }
+      EXPECT_GE(drawn, c.fewest) << int{c.opacity};
+      EXPECT_LE(drawn, c.most) << int{c.opacity};
+    }
+  }
+}
+
+TEST_F(Perspective8Test, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
+  fillTexture8(columnTexel);
+  std::mt19937 random(8);
+  std::uniform_int_distribution<int32_t> anyWord(INT32_MIN, INT32_MAX);
+  std::uniform_int_distribution<int> x(0, 63), y(0, 31);
+  const float depths[] = {0.0f, 1e-30f, 1e-3f, 1.0f, 7.5f, 1e4f, 1e30f, -1.0f, NAN};
+  std::uniform_int_distribution<size_t> pick(0, std::size(depths) - 1);
+  material_->opacity = 128;
+  for (int round = 0; round < 400; ++round) {
+    TestPolygon polygon(material_, {{x(random), y(random)}, {x(random), y(random)}, {x(random), y(random)}});
+    for (size_t k = 0; k < 3; ++k) {
+      RwVertex& v = polygon.vertex(k);
+      v.u = round % 2 ? anyWord(random) : anyWord(random) >> 12;
+      v.v = anyWord(random) >> (round % 3 * 8);
+      v.cameraDepth = depths[pick(random)];
+      v.depth = anyWord(random) & 0xFFFF;
+    }
+    polygon.setIntensity(anyWord(random));  // levels outside 0..31 stay in the table
+    const intptr_t pair = round % 3 == 0 ? texturedFlatStipple : texturedFlatOpaque;
+    draw(polygon.get(), round % 4 == 0 ? (lit | foreshorten) : foreshorten, round % 2 == 0, pair);
   }
 }
 
