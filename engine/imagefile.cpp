@@ -258,6 +258,11 @@ RwRaster* RwReadImage(const char* name, intptr_t flags, intptr_t forTexture) {
     if ((flags & rwTextureIndexRemap) && raster->depth == 8) movePaletteIndices(raster);
     return raster;
   }
+  if (!rwDeviceRecord.convertImage) {  // a device that keeps no images, such as the recording one
+    discard(raster);
+    RwSetError(rwErrTextureRead);
+    return nullptr;
+  }
   RwRaster* converted = rwDeviceRecord.convertImage(raster, conversionFlags(flags, forTexture, decoded, raster));
   discard(raster);
   return converted;

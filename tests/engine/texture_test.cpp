@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/clump.h"
+#include "engine/device.h"
 #include "engine/library.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
@@ -224,3 +225,13 @@ TEST_F(Textures, RwxTextureWordsEndOnTexturedPolygons) {
 }
 
 }  // namespace
+
+TEST_F(Textures, ADeviceThatKeepsNoImagesRefusesTexturesCleanly) {
+  write("stone.bmp", greyBmp(16, 16, 0x80));
+  RwClose();
+  static const RwMetaCallbacks noImages = {};
+  ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&noImages)), 1);
+  ASSERT_EQ(RwSetShapePath(folder().c_str(), rwReplacePath), 1);
+  EXPECT_EQ(RwGetNamedTexture("stone"), nullptr);
+  EXPECT_EQ(RwGetAndClearError(), rwErrorCap);  // the texture-read error, stored capped
+}
