@@ -159,7 +159,10 @@ int zmRenderSetFaceMaterial(ZmLeaf* leaf) {
     zmFree(record);
     return fail(operation, "cannot set material");
   }
-  if (building && tag == faceSetFirst) {
+  // A set of one face has a first face and no last one: nothing would ever
+  // take the parked record back, so it is not parked.
+  const bool moreFacesFollow = static_cast<ZmFace*>(leaf)->next != nullptr;
+  if (building && tag == faceSetFirst && moreFacesFollow) {
     if (RwSetClumpTag(clump, reinterpret_cast<intptr_t>(record)) == nullptr) {
       zmFree(record);
       return fail(operation, "cannot memorize calculated material");

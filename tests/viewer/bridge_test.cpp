@@ -317,6 +317,16 @@ TEST_F(HandMadeShapes, FaceTagsFollowTheMaterialBinding) {
   }
 }
 
+TEST_F(HandMadeShapes, SingleFaceSetKeepsNoParkedMaterial) {
+  ZmObj* object = objectWith({triangle(1, 4, 1)});
+  ASSERT_EQ(zmRwSetFace(object), 0);
+  RwPolygon* polygon = static_cast<RwPolygon*>(object->leaf->rendering);
+  EXPECT_EQ(RwGetPolygonTag(polygon), 1);
+  // The built clump's tag names its first leaf; the material record was used
+  // and freed at once, which the leak check at exit proves.
+  EXPECT_EQ(RwGetClumpTag(RwGetPolygonClump(polygon)), reinterpret_cast<intptr_t>(object->leaf));
+}
+
 TEST_F(HandMadeShapes, FaceAndLineFailuresNameTheirStep) {
   struct Case {
     std::function<int(HandMadeShapes*)> build;
