@@ -13,6 +13,7 @@
 #include "engine/scene.h"
 #include "engine/imagefile.h"
 #include "viewer/builders.h"
+#include "viewer/texture.h"
 #include "viewer/material.h"
 #include "viewer/rendering.h"
 
@@ -109,4 +110,8 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
   return zmRenderTransformCameraLeaf(leaf) == 0 ? 0 : -1;
 }
 
-void zmInstallViewerHooks() { zmCoreHooks.renderSetMaterial = zmRenderSetMaterial; }
+void zmInstallViewerHooks() {
+  zmCoreHooks.renderSetMaterial = zmRenderSetMaterial;
+  zmCoreHooks.initTexture = zmInitTexture;
+  zmCoreHooks.deleteTexture = zmDeleteTexture;
+}

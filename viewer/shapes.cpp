@@ -24,6 +24,7 @@
 #include "viewer/builders.h"
 #include "viewer/material.h"
 #include "viewer/rendering.h"
+#include "viewer/texture.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ int buildRoundShape(ZmObj* object, const char* operation, bool (*accepts)(int32_
     if (clump == nullptr) return -1;
     if (!finishRoundClump(operation, clump, leaf, object, wrt, scene)) return -1;
   }
-  return 0;
+  return zmRenderSetObjTexture(object) == 0 ? 0 : -1;
 }
 
 // Transform and material of a clump built for the first leaf, then the scene.
@@ -189,7 +190,7 @@ int placeAndAdd(const char* operation, RwClump* clump, ZmLeaf* leaf, ZmObj* obje
     report(operation, sceneText);
     return -1;
   }
-  return 0;
+  return zmRenderSetObjTexture(object) == 0 ? 0 : -1;
 }
 
 bool setFaceNormals(const char* operation, RwClump* clump, ZmFace* face, const std::vector<int32_t>& indices) {
@@ -357,7 +358,7 @@ int zmRwSetFace(ZmObj* object) {
   RwScene* scene = zmRwGetScene(object->world);
   if (scene == nullptr) return -1;
   if (RwAddClumpToScene(scene, clump) == nullptr) return report(operation, "cannot add face to the world"), -1;
-  return 0;
+  return zmRenderSetObjTexture(object) == 0 ? 0 : -1;
 }
 
 /*
@@ -447,5 +448,5 @@ int zmRwSetLine(ZmObj* object) {
     if (zmRenderSetMaterial(leaf) != 0) return -1;
     if (RwAddClumpToScene(scene, polyline) == nullptr) return report(operation, "cannot add polyline to the world"), -1;
   }
-  return 0;
+  return zmRenderSetObjTexture(object) == 0 ? 0 : -1;
 }
