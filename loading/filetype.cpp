@@ -259,15 +259,15 @@ const char* zmMakeFileUrl(const char* path) {
   if (path == nullptr) return nullptr;
   size_t length = (size_t)snprintf(url, sizeof url, "file://%s", path[0] == '/' || path[0] == '\\' ? "" : "/");
   for (const char* p = path; *p; ++p) {
-    const char* piece = *p == '%' ? "%25" : *p == '\\' ? "/" : nullptr;
-    size_t pieceLength = piece ? strlen(piece) : 1;
-    if (length + pieceLength >= sizeof url) return nullptr;
-    if (piece) {
-      memcpy(url + length, piece, pieceLength);
+    const char* replacement = *p == '%' ? "%25" : *p == '\\' ? "/" : nullptr;
+    size_t replacementLength = replacement ? strlen(replacement) : 1;
+    if (length + replacementLength >= sizeof url) return nullptr;
+    if (replacement) {
+      memcpy(url + length, replacement, replacementLength);
     } else {
       url[length] = *p;
     }
-    length += pieceLength;
+    length += replacementLength;
   }
   url[length] = '\0';
   return url;

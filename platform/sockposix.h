@@ -6,7 +6,8 @@
 // to the Winsock records, so the two never meet in one file; this header lets
 // winsock.cpp reach the system with plain descriptors and numbers. Results
 // are the system's: -1 with errno set on failure unless said otherwise.
-// Addresses and ports are in network byte order.
+// Addresses and ports are in network byte order. It does not own the SOCKET
+// handles, the Winsock error codes or the notices (winsock.h).
 #ifndef LUMENFOLD_PLATFORM_SOCKPOSIX_H
 #define LUMENFOLD_PLATFORM_SOCKPOSIX_H
 

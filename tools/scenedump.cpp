@@ -29,6 +29,7 @@
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "vrml/parse.h"
+#include "tools/messages.h"
 
 namespace {
 
@@ -52,12 +53,6 @@ const char* fetchLocalFile(ZmUrlHash* entry) {
     return nullptr;
   }
   return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
-
-int printMessage(const char* text) {
-  std::fputs(text, stdout);
-  if (text[0] && text[std::char_traits<char>::length(text) - 1] != '\n') std::fputc('\n', stdout);
-  return 0;
 }
 
 const char* leafKindName(int32_t kind) {

@@ -10,16 +10,7 @@
 
 #include "core/hooks.h"
 #include "vrml/qvdump.h"
-
-namespace {
-
-int printMessage(const char* text) {
-  std::fputs(text, stdout);
-  if (text[0] && text[std::char_traits<char>::length(text) - 1] != '\n') std::fputc('\n', stdout);
-  return 0;
-}
-
-}  // namespace
+#include "tools/messages.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

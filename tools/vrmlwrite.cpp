@@ -17,6 +17,7 @@
 #include "core/world.h"
 #include "vrml/parse.h"
 #include "vrmlwrite/qvdump.h"
+#include "tools/messages.h"
 
 // The tool's own URL table: each URL is an entry that only knows its text.
 struct ZmUrlHash {
@@ -38,12 +39,6 @@ const char* getUrl(ZmUrlHash* entry) { return entry->url.c_str(); }
 const char* getLocalFile(ZmUrlHash* entry) {
   const std::string& url = entry->url;
   return url.rfind("file://", 0) == 0 ? url.c_str() + 7 : url.c_str();
-}
-
-int printMessage(const char* text) {
-  std::fputs(text, stdout);
-  if (text[0] && text[std::char_traits<char>::length(text) - 1] != '\n') std::fputc('\n', stdout);
-  return 0;
 }
 
 }  // namespace

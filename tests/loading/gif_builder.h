@@ -1,6 +1,9 @@
 // Builds small GIF files for the tests: a real LZW encoder (table growth up
 // to 12 bits, no clear codes after the first), colour tables, a graphic
 // control extension, a comment block, interlacing.
+//
+// Owns: only the bytes it returns; where they are written is the caller's.
+// It does not check them against the reader (the tests do).
 #ifndef LUMENFOLD_TESTS_LOADING_GIF_BUILDER_H
 #define LUMENFOLD_TESTS_LOADING_GIF_BUILDER_H
 

@@ -2,6 +2,10 @@
 // files a case writes (also the program's temporary folder, so the GIF
 // converter's scratch files stay inside it), the warnings reported while a
 // case runs, and small readers for the files the converters produce.
+//
+// Owns: the folder of each case and all in it, removed afterwards, and the
+// TEMP and LUMENFOLD_HOME settings it changes, put back. It does not own the
+// buffers of the converters beyond ReadBack, which frees what it read.
 #ifndef LUMENFOLD_TESTS_LOADING_FIXTURE_H
 #define LUMENFOLD_TESTS_LOADING_FIXTURE_H
 

@@ -1,17 +1,15 @@
 // tests/vrml/builder_fixture.h -- a fresh world for the scene-builder suites,
 // with the upper layers' hooks recording what the builder hands them.
 //
-// Owns: the world of each test, the URL entries the loading recorder makes,
-// and the temporary world files it writes, all removed afterwards. It does
-// not own the objects the builder makes (the world's).
+// Owns: the world of each test and the temporary world files it writes, all
+// removed afterwards. It does not own the objects the builder makes (the
+// world's) nor the URL entries (tests/loading_stand_ins.h).
 #ifndef LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
 #define LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,16 +19,11 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "tests/loading_stand_ins.h"
 #include "vrml/parse.h"
-
-// The loading layer's URL entry as the tests see it: just its URL.
-struct ZmUrlHash {
-  std::string url;
-};
 
 inline std::vector<std::string> builderMessages;
 inline std::vector<std::string> builderCalls;
-inline std::map<std::string, std::unique_ptr<ZmUrlHash>> builderUrls;
 
 class BuilderTest : public ::testing::Test {
  protected:
@@ -38,28 +31,13 @@ class BuilderTest : public ::testing::Test {
     zmResetReportStateForTest();
     builderMessages.clear();
     builderCalls.clear();
-    builderUrls.clear();
     zmCoreHooks = {};
     zmCoreHooks.notifyMessage = [](const char* text) {
       builderMessages.push_back(text);
       return 0;
     };
-    zmCoreHooks.wwwLoadFile = [](const char* url) {
-      auto& entry = builderUrls[url];
-      if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
-      return entry.get();
-    };
-    zmCoreHooks.getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
-    zmCoreHooks.newMovie = []() {
-      auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
-      *movie = {1, 128, 128, 4.0f, nullptr, 0, 1, 1.0f};
-      return movie;
-    };
-    zmCoreHooks.deleteTexture = [](ZmTexture* texture) {
-      zmFree(texture->uv.values);
-      if (texture->movie) zmFree(texture->movie->soundFile);
-      zmFree(texture->movie);
-    };
+    installStandInUrls();
+    installStandInMovies();
     zmCoreHooks.callEventHandler = [](ZmObj* object, ZmEvent*) {
       builderCalls.push_back(std::string("CREATE_NOTIFY ") + (object->comment[1] ? object->comment[1] : ""));
       return 0;

@@ -187,8 +187,8 @@ TEST_F(NodesTest, TexturesMoviesAndMasks) {
   texture.wrapS = 1;
   startCapture();
   zmDumpTexture2(&texture);
-  texture.file = writerUrl("/tmp/a.bmp");
-  texture.mask = writerUrl("C:\\m.bmp");
+  texture.file = standInUrl("/tmp/a.bmp");
+  texture.mask = standInUrl("C:\\m.bmp");
   zmDumpTexture2(&texture);
   ZmTextureMovie movie = {1, 64, 128, 8.0f, nullptr, 0, 0, 0};
   char sound[] = "a.wav";
@@ -322,7 +322,7 @@ TEST_F(NodesTest, GroupingNodesLODSwitchAndWWW) {
   EXPECT_EQ(dumpObject(plainObj(ZM_VRML_SWITCH)), "# S Switch\nSwitch{}\n# E Switch\n");
 
   ZmObj* inlined = plainObj(ZM_VRML_WWW_INLINE);
-  zmRegisterObjExtension(inlined, zmWWWInline, reinterpret_cast<intptr_t>(writerUrl("http://h/w.wrl")));
+  zmRegisterObjExtension(inlined, zmWWWInline, reinterpret_cast<intptr_t>(standInUrl("http://h/w.wrl")));
   EXPECT_EQ(dumpObject(inlined),
             "# S WWWInline\nWWWInline{\n\tname \"http://h/w.wrl\"\n"
             "\t# 'bboxSize'   is unsupported yet.\n\t# 'bboxCenter' is unsupported yet.\n}\n# E WWWInline\n");

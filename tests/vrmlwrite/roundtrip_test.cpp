@@ -137,7 +137,7 @@ TEST_F(WorldFileTest, SettingsBecomeInfoNodes) {
   std::snprintf(world->title, 8, "My \"W\"");
   world->viewerSpeed = 0.5f;
   world->backgroundColor[2] = -0.0004f;
-  world->backgroundImage = writerUrl("sky.gif");
+  world->backgroundImage = standInUrl("sky.gif");
   world->server = static_cast<char*>(zmMalloc(12));
   std::snprintf(world->server, 12, "host:5000");
   std::string path = tempPath("info");

@@ -1,10 +1,10 @@
 // tests/vrmlwrite/writer_fixture.h -- a fresh world for the writer suites,
-// the loading layer's URL entries as plain texts, and capture of what the
-// writer prints.
+// stand-in URL entries whose local file is their own text, and capture of
+// what the writer prints.
 //
-// Owns: the world of each test, the URL entries, the captured warnings and
-// the temporary files it names, all removed afterwards. Objects made with
-// newObj belong to the world.
+// Owns: the world of each test, the captured warnings and the temporary
+// files it names, all removed afterwards. Objects made with newObj belong to
+// the world; the URL entries belong to tests/loading_stand_ins.h.
 #ifndef LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
 #define LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
 
@@ -12,8 +12,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,51 +21,30 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "tests/loading_stand_ins.h"
 #include "vrml/parse.h"
 #include "vrmlwrite/qvdump.h"
 
-// The loading layer's URL entry as the tests see it: a "file://" URL names
-// its local file, any other URL is taken as a local name itself.
-struct ZmUrlHash {
-  std::string url;
-};
-
 inline std::vector<std::string> writerMessages;
-inline std::map<std::string, std::unique_ptr<ZmUrlHash>> writerUrls;
-
-inline ZmUrlHash* writerUrl(const char* url) {
-  auto& entry = writerUrls[url];
-  if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
-  return entry.get();
-}
 
 class WriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     zmResetReportStateForTest();
     writerMessages.clear();
-    writerUrls.clear();
     zmCoreHooks = {};
     zmCoreHooks.notifyMessage = [](const char* text) {
       writerMessages.push_back(text);
       return 0;
     };
-    zmCoreHooks.wwwLoadFile = writerUrl;
-    zmCoreHooks.getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
+    installStandInUrls();
+    // A "file://" URL names its local file; any other URL is taken as a
+    // local name itself.
     zmCoreHooks.getLocalFile = [](ZmUrlHash* entry) {
       const char* url = entry->url.c_str();
       return entry->url.rfind("file://", 0) == 0 ? url + 7 : url;
     };
-    zmCoreHooks.newMovie = []() {
-      auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
-      *movie = {1, 128, 128, 4.0f, nullptr, 0, 1, 1.0f};
-      return movie;
-    };
-    zmCoreHooks.deleteTexture = [](ZmTexture* texture) {
-      zmFree(texture->uv.values);
-      if (texture->movie) zmFree(texture->movie->soundFile);
-      zmFree(texture->movie);
-    };
+    installStandInMovies();
     world = zmNewWorld("writer.wrl");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
