@@ -35,6 +35,25 @@ class PerspectiveTest : public RasterTest {
     texture_.frameStep = 1;
     material_->texture = &texture_;
   }
+  // A corner inside the image.
+  static ScreenPoint anyCorner(std::mt19937& random) {
+    std::uniform_int_distribution<int> x(0, 63), y(0, 31);
+    return {x(random), y(random)};
+  }
+  // Texture coordinates, camera depths and depths of any value, the extreme
+  // ones (0, NaN, huge) included.
+  static void scatterWildly(TestPolygon& polygon, std::mt19937& random, int round) {
+    std::uniform_int_distribution<int32_t> anyWord(INT32_MIN, INT32_MAX);
+    const float depths[] = {0.0f, 1e-30f, 1e-3f, 1.0f, 7.5f, 1e4f, 1e30f, -1.0f, NAN};
+    std::uniform_int_distribution<size_t> pick(0, std::size(depths) - 1);
+    for (size_t k = 0; k < 3; ++k) {
+      RwVertex& v = polygon.vertex(k);
+      v.u = round % 2 ? anyWord(random) : anyWord(random) >> 12;
+      v.v = anyWord(random) >> (round % 3 * 8);
+      v.cameraDepth = depths[pick(random)];
+      v.depth = anyWord(random) & 0xFFFF;
+    }
+  }
   void TearDown() override {
     if (material_) material_->texture = nullptr;
     RasterTest::TearDown();
@@ -318,19 +337,9 @@ TEST_F(PerspectiveTest, WrongWindingDrawsNothing) {
 TEST_F(PerspectiveTest, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
   fillTexture(namedTexel);
   std::mt19937 random(7);
-  std::uniform_int_distribution<int32_t> anyWord(INT32_MIN, INT32_MAX);
-  std::uniform_int_distribution<int> x(0, 63), y(0, 31);
-  const float depths[] = {0.0f, 1e-30f, 1e-3f, 1.0f, 7.5f, 1e4f, 1e30f, -1.0f, NAN};
-  std::uniform_int_distribution<size_t> pick(0, std::size(depths) - 1);
   for (int round = 0; round < 400; ++round) {
-    TestPolygon polygon(material_, {{x(random), y(random)}, {x(random), y(random)}, {x(random), y(random)}});
-    for (size_t k = 0; k < 3; ++k) {
-      RwVertex& v = polygon.vertex(k);
-      v.u = round % 2 ? anyWord(random) : anyWord(random) >> 12;
-      v.v = anyWord(random) >> (round % 3 * 8);
-      v.cameraDepth = depths[pick(random)];
-      v.depth = anyWord(random) & 0xFFFF;
-    }
+    TestPolygon polygon(material_, {anyCorner(random), anyCorner(random), anyCorner(random)});
+    scatterWildly(polygon, random, round);
     draw(polygon.get(), round % 4 == 0 ? (lit | foreshorten) : foreshorten, round % 2 == 0);
   }
 }
@@ -511,21 +520,11 @@ TEST_F(Perspective8Test, StippleWritesWholeTexelsWherePassedAndNothingElse) {
 TEST_F(Perspective8Test, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
   fillTexture8(columnTexel);
   std::mt19937 random(8);
-  std::uniform_int_distribution<int32_t> anyWord(INT32_MIN, INT32_MAX);
-  std::uniform_int_distribution<int> x(0, 63), y(0, 31);
-  const float depths[] = {0.0f, 1e-30f, 1e-3f, 1.0f, 7.5f, 1e4f, 1e30f, -1.0f, NAN};
-  std::uniform_int_distribution<size_t> pick(0, std::size(depths) - 1);
   material_->opacity = 128;
   for (int round = 0; round < 400; ++round) {
-    TestPolygon polygon(material_, {{x(random), y(random)}, {x(random), y(random)}, {x(random), y(random)}});
-    for (size_t k = 0; k < 3; ++k) {
-      RwVertex& v = polygon.vertex(k);
-      v.u = round % 2 ? anyWord(random) : anyWord(random) >> 12;
-      v.v = anyWord(random) >> (round % 3 * 8);
-      v.cameraDepth = depths[pick(random)];
-      v.depth = anyWord(random) & 0xFFFF;
-    }
-    polygon.setIntensity(anyWord(random));  // levels outside 0..31 stay in the table
+    TestPolygon polygon(material_, {anyCorner(random), anyCorner(random), anyCorner(random)});
+    scatterWildly(polygon, random, round);
+    polygon.setIntensity(static_cast<int32_t>(random()));  // levels outside 0..31 stay in the table
     const intptr_t pair = round % 3 == 0 ? texturedFlatStipple : texturedFlatOpaque;
     draw(polygon.get(), round % 4 == 0 ? (lit | foreshorten) : foreshorten, round % 2 == 0, pair);
   }
