@@ -207,3 +207,22 @@ TEST_F(BuilderTest, PerFaceNormalsRunOutIntoCalculatedOnes) {
   expectVec(faces[0]->normal.values[0], 0, 1, 0);
   expectVec(faces[1]->normal.values[0], 0, 0, -1);
 }
+
+// The last point is the highest index a face may use; the point count itself
+// is one past the coordinate list and is refused like any other bad index.
+TEST_F(BuilderTest, CoordinateIndexEqualToThePointCountIsRefused) {
+  ASSERT_EQ(build("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 1 1 0 ] }"
+                  " DEF F IndexedFaceSet { coordIndex [ 0, 1, 2, 3, -1, 3, 2, 1, 0 ] }"
+                  " DEF L IndexedLineSet { coordIndex [ 3, 2, 3 ] } }"),
+            0);
+  std::vector<const ZmFace*> faces = facesOf(named("F"));
+  ASSERT_EQ(faces.size(), 2u);
+  for (const ZmFace* face : faces) ASSERT_EQ(face->vertex.count, 3);
+  expectVec(faces[0]->vertex.values[2], 1, 1, 0);
+  expectVec(faces[1]->vertex.values[0], 1, 1, 0);
+  const auto* line = reinterpret_cast<const ZmLine*>(named("L")->leaf);
+  ASSERT_EQ(line->vertex.count, 1);
+  expectVec(line->vertex.values[0], 1, 1, 0);
+  EXPECT_TRUE(sawMessage("QvFaceTable::initFace(): invalid coordinate index."));
+  EXPECT_TRUE(sawMessage("QvLineTable::initLine(): Invalid coordinate index."));
+}
