@@ -121,6 +121,9 @@ int32_t bindingCode(int32_t value, int32_t fallback) {
   }
 }
 
+// An index list left at its default: empty, or starting with -1.
+bool isDefaultIndexList(const QvMFLong& list) { return list.num == 0 || list.values[0] == -1; }
+
 template <class T> std::unique_ptr<T[]> allocate(int32_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
 
 // Copies n tuples of `width` floats; false when memory runs out.
@@ -174,7 +177,8 @@ int QvGeometryTable::setMaterialBindingFrom(QvState* state) {
     warn(texts.materialBindingInvalid);
     return 0;
   }
-  materialBinding = bindingCode(node->value.value, QV_BIND_REFUSED);
+  // DEFAULT is the field's own default: one material for the whole shape.
+  materialBinding = bindingCode(node->value.value, QV_BIND_OVERALL);
   return 0;
 }
 
@@ -400,28 +404,35 @@ int32_t QvGeometryTable::ownOffset(const Polygon& polygon, int32_t i) const {
 // ---------------------------------------------------------------- materials
 
 int QvGeometryTable::setMaterialsOfPolygonsOrVertices(const QvIndexLists& lists) {
+  const bool defaultList = isDefaultIndexList(lists.materialIndex);
   switch (materialBinding) {
     case QV_BIND_OVERALL: return 0;
+    case QV_BIND_PER_FACE_INDEXED:
+      if (!defaultList) {
+        setMaterialsPerFaceIndexed(lists.materialIndex);
+        return 0;
+      }
+      [[fallthrough]];  // the default list means the faces in order
     case QV_BIND_PER_FACE:
       for (int32_t f = 0; f < numPolygons; ++f) polygons[f].materialIndex = f;
       materialBinding = QV_BIND_PER_FACE_INDEXED;
       return 0;
-    case QV_BIND_PER_FACE_INDEXED: return setMaterialsPerFaceIndexed(lists.materialIndex);
     case QV_BIND_PER_VERTEX:
       setMaterialsPerVertex();
       materialBinding = QV_BIND_PER_VERTEX_INDEXED;
       return 0;
-    case QV_BIND_PER_VERTEX_INDEXED: return setMaterialsPerVertexIndexed(lists.materialIndex);
+    case QV_BIND_PER_VERTEX_INDEXED:
+      // The default list means the coordinate indices themselves.
+      setMaterialsPerVertexIndexed(defaultList ? lists.coordIndex : lists.materialIndex);
+      return 0;
     default: warn(texts.unsupportedMaterialBinding); return -1;
   }
 }
 
-int QvGeometryTable::setMaterialsPerFaceIndexed(const QvMFLong& materialIndex) {
-  for (int32_t f = 0; f < std::min(numPolygons, materialIndex.num); ++f)
-    polygons[f].materialIndex = materialIndex.values[f];
-  if (numPolygons <= materialIndex.num) return 0;
-  warn(texts.notEnoughMaterials);
-  return -1;
+// A list shorter than the faces is read round again, after one warning.
+void QvGeometryTable::setMaterialsPerFaceIndexed(const QvMFLong& materialIndex) {
+  if (numPolygons > materialIndex.num) warn(texts.notEnoughMaterials);
+  for (int32_t f = 0; f < numPolygons; ++f) polygons[f].materialIndex = materialIndex.values[f % materialIndex.num];
 }
 
 // Vertices are numbered in file order across polygons, separators left out.
@@ -435,19 +446,21 @@ void QvGeometryTable::setMaterialsPerVertex() {
   }
 }
 
-int QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex) {
-  int result = 0;
-  for (int32_t f = 0; f < numPolygons && polygons[f].start < materialIndex.num; ++f) {
+// Each vertex takes the entry at its own position in coordIndex; a list that
+// ends before the last vertex is read round again, after one warning.
+void QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex) {
+  bool warned = false;
+  for (int32_t f = 0; f < numPolygons; ++f) {
     Polygon& polygon = polygons[f];
-    if (polygon.start + polygon.numVertices - 1 >= materialIndex.num) {
+    if (!warned && polygon.start + polygon.numVertices > materialIndex.num) {
       warn(texts.runOutOfMaterialIndex);
-      result = -1;
-      continue;
+      warned = true;
     }
-    for (int32_t i = 0; i < polygon.numVertices; ++i)
-      polygon.vertices[i].materialIndex = materialIndex.values[polygon.start + ownOffset(polygon, i)];
+    for (int32_t i = 0; i < polygon.numVertices; ++i) {
+      int32_t position = polygon.start + ownOffset(polygon, i);
+      polygon.vertices[i].materialIndex = materialIndex.values[position % materialIndex.num];
+    }
   }
-  return result;
 }
 
 const QvGeometryTable::Material& QvGeometryTable::getMaterial(int32_t index) const {

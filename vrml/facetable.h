@@ -35,7 +35,7 @@ struct ZmMFVec3f;
 // Face-table binding codes. The leaves only ever receive 1, 5 or 7: the
 // material and normal steps turn 4 into 5 and 6 into 7.
 enum : int32_t {
-  QV_BIND_REFUSED = 0,            // the DEFAULT material binding
+  QV_BIND_REFUSED = 0,            // not read from the state yet
   QV_BIND_OVERALL = 1,
   QV_BIND_PER_FACE = 4,
   QV_BIND_PER_FACE_INDEXED = 5,
@@ -89,7 +89,9 @@ class QvGeometryTable {
   int init(QvState* state);
   // Splits coordIndex into polygons; 0, or -5 when memory runs out.
   int initPolygons(const QvIndexLists& lists);
-  // Material index of every polygon or vertex by the binding; 0 or -1.
+  // Material index of every polygon or vertex by the binding; 0 or -1. An
+  // index list left at its default means the polygons in order (per face)
+  // or coordIndex (per vertex); a short list is read round again.
   int setMaterialsOfPolygonsOrVertices(const QvIndexLists& lists);
   // Normal of every polygon or vertex by the binding; 0 or -1.
   int setNormalsOfPolygonsOrVertices(const QvIndexLists& lists);
@@ -164,8 +166,8 @@ class QvGeometryTable {
   int setDefaultTexCoord();
   void initPolygon(Polygon& polygon, Vertex* vertices, const QvMFLong& coordIndex);
 
-  int setMaterialsPerFaceIndexed(const QvMFLong& materialIndex);
-  int setMaterialsPerVertexIndexed(const QvMFLong& materialIndex);
+  void setMaterialsPerFaceIndexed(const QvMFLong& materialIndex);
+  void setMaterialsPerVertexIndexed(const QvMFLong& materialIndex);
   void setMaterialsPerVertex();
   int setNormalsPerFace();
   int setNormalsPerFaceIndexed(const QvMFLong& normalIndex);

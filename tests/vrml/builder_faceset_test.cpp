@@ -1,6 +1,7 @@
 // tests/vrml/builder_faceset_test.cpp -- IndexedFaceSet conversion: faces,
 // vertex order, material and normal bindings, and indices that lie outside
 // their lists.
+#include <algorithm>
 #include <vector>
 
 #include "tests/vrml/builder_fixture.h"
@@ -123,11 +124,6 @@ TEST_F(BuilderTest, UnsupportedOrInsufficientBindingsDropTheFaceSetWithTheirWarn
     const char* body;
     const char* warning;
   } cases[] = {
-      {"MaterialBinding { }", "QvFaceTable::setMaterialsOfFacesOrVertices(): non-supported material binding type."},
-      {"MaterialBinding { value PER_FACE_INDEXED }",
-       "QvFaceTable::setMaterialsPerFaceIndexed(): not enough color info for all faces."},
-      {"MaterialBinding { value PER_VERTEX_INDEXED }",
-       "QvFaceTable::setMaterialsPerVertexIndexedInFace(): run out of materialIndex."},
       {"NormalBinding { value OVERALL }",
        "QvFaceTable::setNormalsOfFacesOrVertices(): no normal is defined when normalBinding = OVERALL."},
       {"MaterialBinding { value NONE } NormalBinding { value NONE } Coordinate3 { point [ ] }",
@@ -145,6 +141,61 @@ TEST_F(BuilderTest, UnsupportedOrInsufficientBindingsDropTheFaceSetWithTheirWarn
   }
   EXPECT_TRUE(sawMessage("QvFaceTable::setInfoInQvMaterialBinding(): invalid value."));
   EXPECT_TRUE(sawMessage("QvFaceTable::setInfoInQvNormalBinding(): invalid value."));
+}
+
+// DEFAULT is one material for all; an index list left out means the faces in
+// order or, per vertex, coordIndex; a short list warns once and goes round.
+TEST_F(BuilderTest, MaterialIndexListsLeftOutOrShortKeepTheFaceSet) {
+  using Colours = std::vector<std::vector<float>>;
+  struct Case {
+    const char* binding;
+    const char* materialIndex;
+    int32_t leafBinding;
+    std::vector<Colours> faces;  // per face: one colour, or one per vertex
+    const char* warning;
+  } cases[] = {
+      {"MaterialBinding { }", "", 1, {{kRed}, {kRed}, {kRed}}, nullptr},
+      {"MaterialBinding { value PER_FACE_INDEXED }", "", 5, {{kRed}, {kGreen}, {kBlue}}, nullptr},
+      {"MaterialBinding { value PER_PART_INDEXED }", "materialIndex [ 2, 1 ]", 5, {{kBlue}, {kGreen}, {kBlue}},
+       "QvFaceTable::setMaterialsPerFaceIndexed(): not enough color info for all faces."},
+      {"MaterialBinding { value PER_VERTEX_INDEXED }", "", 7,
+       {{kRed, kGreen, kBlue}, {kGreen, kBlue, kRed}, {kBlue, kRed, kRed}}, nullptr},
+      {"MaterialBinding { value PER_VERTEX_INDEXED }", "materialIndex [ 1, 2, 0, -1, 2 ]", 7,
+       {{kGreen, kBlue, kRed}, {kBlue, kGreen, kBlue}, {kRed, kBlue, kGreen}},
+       "QvFaceTable::setMaterialsPerVertexIndexedInFace(): run out of materialIndex."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.binding) + " " + c.materialIndex);
+    builderMessages.clear();
+    ASSERT_EQ(build(std::string("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 1 1 0, 0 1 0 ] }"
+                                " Material { diffuseColor [ 1 0 0, 0 1 0, 0 0 1 ] } ") +
+                    c.binding + " DEF F IndexedFaceSet { coordIndex [ 0, 1, 2, -1, 1, 2, 3, -1, 2, 3, 0 ] " +
+                    c.materialIndex + " } }"),
+              0);
+    ZmObj* object = named("F");
+    ASSERT_NE(object, nullptr);
+    std::vector<const ZmFace*> faces = facesOf(object);
+    ASSERT_EQ(faces.size(), c.faces.size());
+    for (size_t f = 0; f < faces.size(); ++f) {
+      EXPECT_EQ(faces[f]->materialBinding, c.leafBinding);
+      ASSERT_EQ(faces[f]->material.count, static_cast<int32_t>(c.faces[f].size())) << "face " << f;
+      for (size_t i = 0; i < c.faces[f].size(); ++i) EXPECT_EQ(diffuse(faces[f], i), c.faces[f][i]) << f << "/" << i;
+    }
+    if (c.warning) {
+      EXPECT_EQ(std::count(builderMessages.begin(), builderMessages.end(), c.warning), 1);
+    }
+    EXPECT_FALSE(sawMessage("IndexedFaceSet::traverse(): createAndAddLeaves() failed."));
+    zmDeleteZmObj(object);
+  }
+}
+
+TEST_F(BuilderTest, DefaultMaterialBindingKeepsLaterFaceAndLineSets) {
+  ASSERT_EQ(build("Separator { MaterialBinding { } Coordinate3 { point [0 0 0, 1 0 0, 1 1 0] }"
+                  " DEF F IndexedFaceSet { coordIndex [0,1,2,-1] } DEF L IndexedLineSet { coordIndex [0, 1] } }"),
+            0);
+  ASSERT_EQ(facesOf(named("F")).size(), 1u);
+  ASSERT_NE(named("L"), nullptr);
+  EXPECT_EQ(static_cast<const ZmLine*>(named("L")->leaf)->materialBinding, 1);
 }
 
 TEST_F(BuilderTest, FacesWithoutThreeUsableVerticesMakeNoLeafAndRefusedVerticesAreLeftOut) {
