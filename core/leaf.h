@@ -102,8 +102,8 @@ struct ZmAsciiText : ZmShape {
   int32_t textWord1;     // 0
   int32_t textWord2;     // 1
   int32_t justification; // 0 left, 1 center, 2 right
-  char* string;          // owned
-  float spacing;         // 1.0
+  char* string;          // owned; lines separated by '\n'
+  float spacing;         // 1.0: the distance from one line to the next
   float width;
 };
 

@@ -1,13 +1,20 @@
 // vrml/asciitext.cpp -- AsciiText leaves.
 #include "vrml/asciitext.h"
 
+#include <string>
+
 #include "core/leaf.h"
 #include "core/report.h"
 #include "core/strings.h"
 #include "vrml/qvnodes.h"
 
 char* getAsciiTextString(const QvAsciiText* text) {
-  char* copy = zmStrdup(text->string.value.getString());
+  std::string lines;
+  for (int32_t i = 0; i < text->string.num; ++i) {
+    if (i > 0) lines += '\n';
+    lines += text->string.values[i].getString();
+  }
+  char* copy = zmStrdup(lines.c_str());
   if (copy == nullptr) zmReportMessage("%s: Couldn't allocate memory for string.", "QvAsciiText::getString");
   return copy;
 }

@@ -1,6 +1,8 @@
 // vrml/qvmfields.cpp -- value blocks and element readers of the list fields.
 #include "vrml/qvmfields.h"
 
+#include <new>
+
 #include "core/memory.h"
 #include "core/report.h"
 #include "vrml/qvinput.h"
@@ -86,3 +88,39 @@ template class QvMFieldOf<float, 1>;
 template class QvMFieldOf<float, 2>;
 template class QvMFieldOf<float, 3>;
 template class QvMFieldOf<int32_t, 1>;
+
+// ----------------------------------------------------------------- MFString
+
+bool QvMFString::allocValues(int32_t newNum) {
+  if (!reserveValues(newNum < 1 ? 0 : newNum)) return false;
+  num = maxNum;
+  return true;
+}
+
+bool QvMFString::reserveValues(int32_t capacity) {
+  try {
+    values.resize(capacity);
+  } catch (const std::bad_alloc&) {
+    zmReportError("%s : %s", "allocValues()", "Couldn't allocate memory for MFString.");
+    return false;
+  }
+  maxNum = capacity;
+  return true;
+}
+
+bool QvMFString::readOneValue(QvInput* in, int32_t index) { return in->read(values[index]); }
+
+void QvMFString::writeValue(std::string& out, int32_t maxValues) const {
+  out += '[';
+  for (int32_t i = 0; i < num; ++i) {
+    if (i == maxValues) {
+      out += " ... (" + std::to_string(num) + " values)";
+      break;
+    }
+    out += i ? ", " : " ";
+    QvSFString text;
+    text.value = values[i];
+    text.writeValue(out);
+  }
+  out += " ]";
+}

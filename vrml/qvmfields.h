@@ -2,14 +2,16 @@
 //
 // Owns: QvMFColor, QvMFFloat, QvMFLong, QvMFVec2f and QvMFVec3f: their value
 // blocks (allocated through the core's allocator, owned by the field, null
-// when the list is empty) and the reading of one element. A new field holds
-// one zeroed element until its node writes the default.
+// when the list is empty) and the reading of one element; and QvMFString,
+// whose texts live in a vector. A new field holds one zeroed element (an
+// empty text) until its node writes the default.
 // It does not own the list syntax nor the growth policy (QvMField in
 // vrml/qvfield.h).
 #ifndef LUMENFOLD_VRML_QVMFIELDS_H
 #define LUMENFOLD_VRML_QVMFIELDS_H
 
 #include <cstdint>
+#include <vector>
 
 #include "vrml/qvfield.h"
 
@@ -53,6 +55,20 @@ class QvMFVec2f : public QvMFieldOf<float, 2> {
 class QvMFVec3f : public QvMFieldOf<float, 3> {
  public:
   QvMFVec3f() : QvMFieldOf<float, 3>("Couldn't allocate memoery for MFVec3f.") {}
+};
+
+// A list of texts, each read as an SFString is.
+class QvMFString : public QvMField {
+ public:
+  QvMFString() { allocValues(1); }
+  bool allocValues(int32_t newNum) override;
+  bool readOneValue(QvInput* in, int32_t index) override;
+  void writeValue(std::string& out, int32_t maxValues = INT32_MAX) const override;
+
+  std::vector<QvString> values;
+
+ protected:
+  bool reserveValues(int32_t capacity) override;
 };
 
 extern template class QvMFieldOf<float, 1>;

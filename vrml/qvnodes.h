@@ -75,7 +75,7 @@ class QvIndexedLineSet : public QvNode {
 class QvAsciiText : public QvNode {
   QV_NODE_HEADER(QvAsciiText)
   enum Justification { LEFT = 1, CENTER = 2, RIGHT = 4 };
-  QvSFString string;
+  QvMFString string;  // one text per line
   QvSFFloat spacing;
   QvSFEnum justification;
   QvSFFloat width;

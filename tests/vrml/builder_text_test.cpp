@@ -12,6 +12,9 @@ TEST_F(BuilderTest, AsciiTextLeafTakesItsFields) {
       {"AsciiText { }", "", 0, 1.0f, 0},
       {"AsciiText { string \"Hello\" justification RIGHT spacing 2 }", "Hello", 2, 2.0f, 0},
       {"AsciiText { string \"Mid\" justification CENTER width 3.5 }", "Mid", 1, 1.0f, 3.5f},
+      {"AsciiText { string [ \"one\", \"two\" ] spacing 1.5 }", "one\ntwo", 0, 1.5f, 0},
+      {"AsciiText { string [ \"solo\" ] }", "solo", 0, 1.0f, 0},
+      {"AsciiText { string [ ] }", "", 0, 1.0f, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.node);
