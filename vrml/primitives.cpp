@@ -1,11 +1,14 @@
 // vrml/primitives.cpp -- Cube, Cone, Cylinder and Sphere leaves.
 #include "vrml/primitives.h"
 
+#include <algorithm>
+
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "vrml/objcreate.h"
 #include "vrml/qvnodes.h"
+#include "vrml/qvstate.h"
 #include "vrml/texture.h"
 
 namespace {
@@ -113,4 +116,53 @@ ZmLeaf* createZmSphereLeaf(const QvNode* node, QvState* state) {
   setZmMaterial(state, &sphere->material);
   sphere->radius = static_cast<const QvSphere*>(node)->radius.value;
   return sphere;
+}
+
+// ----------------------------------------------------------------- PointSet
+
+namespace {
+
+// The first point and the count of a PointSet's run inside n coordinates.
+void pointRun(const QvPointSet* points, int32_t n, int32_t* first, int32_t* count) {
+  *first = std::clamp(points->startIndex.value, 0, n);
+  int32_t available = n - *first;
+  int32_t wanted = points->numPoints.value;
+  *count = wanted < 0 || wanted > available ? available : wanted;
+}
+
+// The leaf's material binding codes.
+constexpr int32_t kOverallBinding = 1;
+constexpr int32_t kPerVertexBinding = 6;
+
+bool bindsPerPoint(QvState* state) {
+  const auto* binding = static_cast<const QvMaterialBinding*>(state->getTopNode(QV_MATERIAL_BINDING));
+  return binding != nullptr && binding->value.value >= QvBinding::PER_PART;
+}
+
+}  // namespace
+
+ZmLeaf* createZmPointSetLeaf(const QvNode* node, QvState* state) {
+  ZmPointSet* leaf = zmNewPointSetLeaf();
+  if (leaf == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmPointSet.", "QvPointSet::createZmLeaf");
+    return nullptr;
+  }
+  setZmMaterial(state, &leaf->material);
+  leaf->materialBinding = bindsPerPoint(state) ? kPerVertexBinding : kOverallBinding;
+  const auto* coordinates = static_cast<const QvCoordinate3*>(state->getTopNode(QV_COORDINATE3));
+  int32_t first = 0, count = 0;
+  if (coordinates != nullptr) pointRun(static_cast<const QvPointSet*>(node), coordinates->point.num, &first, &count);
+  if (count == 0) {
+    zmReportWarning("QvPointSet::createZmLeaf(): no points in the coordinates.");
+    return leaf;
+  }
+  leaf->vertex.values = static_cast<ZmSFVec3f*>(zmMalloc(count * sizeof(ZmSFVec3f)));
+  if (leaf->vertex.values == nullptr) {
+    zmReportMessage("%s: Couldn't allocate memory for ZmMFVec3's contents.", "QvPointSet::createZmLeaf");
+    return leaf;
+  }
+  leaf->vertex.count = count;
+  const float* p = coordinates->point.values + 3 * first;
+  for (int32_t i = 0; i < count; ++i, p += 3) leaf->vertex.values[i] = {p[0], p[1], p[2]};
+  return leaf;
 }

@@ -290,8 +290,7 @@ int traverseBy(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
   return Convert(node, state, out);
 }
 
-// The conversions by node type. Types missing here make no object: PointSet
-// by design.
+// The conversions by node type. Types missing here make no object.
 constexpr QvTraversal kTraversals[] = {
     {"Group", traverseGroup},
     {"Separator", traverseSeparator},
@@ -309,6 +308,7 @@ constexpr QvTraversal kTraversals[] = {
     {"Cone", traverseLeafNode, 0, createZmConeLeaf},
     {"Cylinder", traverseLeafNode, 0, createZmCylinderLeaf},
     {"Sphere", traverseLeafNode, 0, createZmSphereLeaf},
+    {"PointSet", traverseLeafNode, 0, createZmPointSetLeaf},
     {"DirectionalLight", traverseLeafNode, 0, createZmDirectionalLightLeaf, setZmDirectionalLightLocalRT},
     {"PointLight", traverseLeafNode, 0, createZmPointLightLeaf, setZmPointLightLocalRT},
     {"SpotLight", traverseLeafNode, 0, createZmSpotLightLeaf, setZmSpotLightLocalRT},

@@ -179,10 +179,50 @@ TEST_F(BuilderTest, UnknownNodeTypeYieldsNoObjectsAndFailure) {
   EXPECT_EQ(world->objectCount, 0);
 }
 
-TEST_F(BuilderTest, PointSetAndNestedUnknownNodesMakeNothing) {
-  ASSERT_EQ(build("Separator { PointSet { numPoints 5 } Cuboid { } DEF C Cube { } }"), 0);
+TEST_F(BuilderTest, NestedUnknownNodesMakeNothing) {
+  ASSERT_EQ(build("Separator { Cuboid { } DEF C Cube { } }"), 0);
   ASSERT_EQ(topObjects().size(), 1u);
   EXPECT_EQ(world->objectCount, 1);
+}
+
+TEST_F(BuilderTest, PointSetTakesItsRunOfTheCoordinates) {
+  struct Case {
+    const char* fields;
+    std::vector<float> xs;
+  } cases[] = {
+      {"", {0, 1, 2, 3}},
+      {"startIndex 1 numPoints 2", {1, 2}},
+      {"startIndex 2", {2, 3}},
+      {"startIndex 3 numPoints 9", {3}},
+      {"startIndex 7", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fields);
+    builderMessages.clear();
+    ASSERT_EQ(build(std::string("Separator { Coordinate3 { point [ 0 0 0, 1 0 0, 2 0 0, 3 0 0 ] }"
+                                " Material { diffuseColor [ 1 0 0, 0 1 0 ] } MaterialBinding { value PER_VERTEX }"
+                                " DEF P PointSet { ") +
+                    c.fields + " } }"),
+              0);
+    ZmObj* object = named("P");
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->vrmlType, ZM_VRML_POINT_SET);
+    const auto* points = static_cast<const ZmPointSet*>(object->leaf);
+    ASSERT_EQ(points->kind, ZM_LEAF_POINT_SET);
+    std::vector<float> xs;
+    for (int32_t i = 0; i < points->vertex.count; ++i) xs.push_back(points->vertex.values[i].x);
+    EXPECT_EQ(xs, c.xs);
+    EXPECT_EQ(points->materialBinding, 6);
+    EXPECT_EQ(points->material.count, 2);
+    EXPECT_EQ(sawMessage("QvPointSet::createZmLeaf(): no points in the coordinates."), c.xs.empty());
+    if (!c.xs.empty()) {
+      const ZmBoundingCube* cube = zmGetBoundingCube(object);
+      ASSERT_NE(cube, nullptr);
+      EXPECT_FLOAT_EQ(cube->local_min.x, c.xs.front());
+      EXPECT_FLOAT_EQ(cube->local_max.x, c.xs.back());
+    }
+    zmDeleteZmObj(object);
+  }
 }
 
 // After building, and after the Group moves, the Group's children have the
