@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "core/bounds.h"
 #include "core/camera.h"
 #include "core/hooks.h"
 #include "core/memory.h"
@@ -113,11 +114,13 @@ QvStackList* parseAsKinemation(const char* fileName, ZmWorld* world) {
 }
 
 // The child's transform relative to the Separator becomes relative to the
-// Separator's parent: the child's own, then the Separator's.
+// Separator's parent: the child's own, then the Separator's. Its box in the
+// parent's frame was made for the old transform and is made again.
 void moveOutOfSeparator(ZmObj* child, const ZmObj* separator) {
   ZmRT local;
   zmRTMult(&separator->localRT, &child->localRT, &local);
   child->localRT = local;
+  zmInvalidateBoundingCube(child);
 }
 
 // Takes the first child out of the Separator; its matrix follows.

@@ -6,6 +6,7 @@
 
 #include "tests/tool_runner.h"
 #include "tests/vrml/builder_fixture.h"
+#include "core/bounds.h"
 #include "core/camera.h"
 
 TEST_F(BuilderTest, AddToObjKeepsTheSeparatorUnderTheParent) {
@@ -99,5 +100,23 @@ TEST(SceneDumpTool, PrintsTheExpectedSummaryForEachFixture) {
     want << expected.rdbuf();
     EXPECT_EQ(lastTwoLines(run.output), want.str()) << c.name;
     EXPECT_EQ(run.status, c.status) << c.name;
+  }
+}
+
+// A child taken out of the file's Separator keeps its place, and so does its
+// box in the frame it now hangs in, for both ways of placing a file.
+TEST_F(BuilderTest, UnwrappedChildrenGetTheBoxOfTheirNewPlace) {
+  std::string path = fileWith("Translation { translation 5 0 0 } Separator { DEF C Cube { } }");
+  ZmObj* parent = nullptr;
+  ASSERT_EQ(zmNewZmObj(world, &parent, 0), 0);
+  ASSERT_EQ(zmAddTopObject(parent, "parent.wrl"), 0);
+  for (bool intoWorld : {true, false}) {
+    SCOPED_TRACE(intoWorld ? "into the world" : "into an object");
+    ASSERT_EQ(intoWorld ? parseVRMLIntoWorld(path.c_str(), world) : zmParseVRMLInZmObj(path.c_str(), parent), 0);
+    ZmObj* cube = intoWorld ? world->topObjects->next->object : parent->child->object;
+    const ZmBoundingCube* box = zmGetBoundingCube(cube);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FLOAT_EQ(box->p_local_min.x, 4.0f);
+    EXPECT_FLOAT_EQ(box->p_local_max.x, 6.0f);
   }
 }
