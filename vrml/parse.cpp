@@ -60,7 +60,13 @@ bool readTopLevelNodes(const char* fileName, FILE* fp, QvStackList* list) {
   if (in == nullptr) return false;
   for (;;) {
     QvNode* node = nullptr;
-    if (!QvDB::read(in.get(), node) || node == nullptr) return false;
+    if (!QvDB::read(in.get(), node) || node == nullptr) {
+      // Unknown nodes are skipped silently inside groups; here one ends the file.
+      if (QvReadError::getLevel() == kQvUnknownNodeLevel)
+        zmReportMessage("parseVRML(): '%s': an unknown node at top level ends the read at line %ld.", fileName,
+                        qvCurrentNodeLine);
+      return false;
+    }
     if (addQvNodeInStackList(list, node) != 0) {
       node->unref();
       return false;
@@ -70,7 +76,13 @@ bool readTopLevelNodes(const char* fileName, FILE* fp, QvStackList* list) {
   }
 }
 
-// Converts each entry with one state; false when a traversal failed.
+// True while a failed traversal is to fail the whole file: a body file was
+// named, and the file is to be loaded as that body instead.
+bool kinemationAwaitsFailure() { return kinemationFile != nullptr && kinemationMode == 1; }
+
+// Converts each entry with one state. A top-level node whose traversal fails
+// is left out with a warning and the others are kept, except when the
+// failure asks for the articulated body: then false.
 bool traverseEntries(QvStackList* list, ZmWorld* world) {
   std::unique_ptr<QvState> state(new (std::nothrow) QvState(world));
   if (state == nullptr || !state->isUsable()) {
@@ -79,7 +91,12 @@ bool traverseEntries(QvStackList* list, ZmWorld* world) {
   }
   for (STACKLIST* entry = list->first; entry; entry = entry->next) {
     ZmObj* object = nullptr;
-    if (traverse(entry->node, state.get(), &object) != 0) return false;
+    if (traverse(entry->node, state.get(), &object) != 0) {
+      if (kinemationAwaitsFailure()) return false;
+      zmReportWarning("parseVRML(): the top-level %s node of line %ld failed and is left out.",
+                      entry->node->getTypeName(), entry->node->lineNum);
+      continue;
+    }
     entry->object = object;
   }
   return true;
@@ -203,7 +220,7 @@ QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
   if (converted) return list;
   deleteEntryObjects(list);
   deleteStackList(list);
-  if (kinemationFile != nullptr && kinemationMode == 1) return parseAsKinemation(fileName, world);
+  if (kinemationAwaitsFailure()) return parseAsKinemation(fileName, world);
   return nullptr;
 }
 

@@ -120,3 +120,28 @@ TEST_F(BuilderTest, UnwrappedChildrenGetTheBoxOfTheirNewPlace) {
     EXPECT_FLOAT_EQ(box->p_local_max.x, 6.0f);
   }
 }
+
+// One top-level node that fails is left out with a warning; the rest of the
+// world is built.
+TEST_F(BuilderTest, FailingTopLevelNodeIsLeftOutAndTheRestKept) {
+  ASSERT_EQ(build("DEF A Cube { }\nWWWInline { name \"missing.wrl\" }\nDEF B Sphere { }"), 0);
+  ASSERT_EQ(topObjects().size(), 2u);
+  EXPECT_NE(named("A"), nullptr);
+  EXPECT_NE(named("B"), nullptr);
+  bool warned = false;
+  for (const std::string& text : builderMessages)
+    warned |= text.rfind("parseVRML(): the top-level WWWInline node of line ", 0) == 0 &&
+              text.find("failed and is left out.") != std::string::npos;
+  EXPECT_TRUE(warned);
+}
+
+TEST_F(BuilderTest, UnknownTopLevelNodeEndsTheReadAndSaysSo) {
+  std::string path = fileWith("Cube { }\nCuboid { size 1 }");
+  EXPECT_EQ(parseVRMLIntoWorld(path.c_str(), world), -1);
+  EXPECT_TRUE(topObjects().empty());
+  bool logged = false;
+  for (const std::string& text : builderMessages)
+    logged |= text.find("an unknown node at top level ends the read") != std::string::npos &&
+              text.find(path) != std::string::npos;
+  EXPECT_TRUE(logged);
+}
