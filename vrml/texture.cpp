@@ -9,6 +9,7 @@
 #include "vrml/objcreate.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/urlbase.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ ZmUrlHash* callZmWwwLoadFile(const char* className, const char* url) {
     zmReportWarning("%s: %s", "QvNode::callZmWwwLoadFile", "argument's filename is null.");
     return nullptr;
   }
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(url) : nullptr;
+  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(qvResolveUrl(url).c_str()) : nullptr;
   if (entry == nullptr) zmReportMessage("%s::callZmWwwLoadFile: %s", className, "zmWwwLoadFile() failed.");
   return entry;
 }

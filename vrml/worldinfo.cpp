@@ -15,6 +15,7 @@
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
 #include "vrml/traverse.h"
+#include "vrml/urlbase.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ void setBackgroundImage(const QvInfo* info, ZmWorld* world) {
     zmReportMessage("QvInfo::setBackgroundTexture(): getStringField() failed.");
     return;
   }
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(url.get()) : nullptr;
+  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(qvResolveUrl(url.get()).c_str()) : nullptr;
   if (entry == nullptr) {
     zmReportMessage("QvInfo::setBackgroundTexture(): zmWwwLoadFile() failed.");
     return;

@@ -17,6 +17,7 @@
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
 #include "vrml/traverse.h"
+#include "vrml/urlbase.h"
 
 namespace {
 
@@ -90,8 +91,8 @@ int32_t freeRangeNumber(ZmWorld* world) {
 }
 
 // Reads the local file under the inline object with a range of ids of its
-// own. 0, or -1 reported.
-int readInlineFile(ZmObj* object, const std::string& localFile, const char* fn) {
+// own; the names written in it are taken from its URL. 0, or -1 reported.
+int readInlineFile(ZmObj* object, const std::string& url, const std::string& localFile, const char* fn) {
   int32_t k = freeRangeNumber(object->world);
   ZmId first = -(k + 1) * kIdsPerRange, last = first + kIdsPerRange - 1;
   if (k == 0 || zmPushIdCounter(&first, &last, 0) != 0) {
@@ -99,7 +100,9 @@ int readInlineFile(ZmObj* object, const std::string& localFile, const char* fn) 
     return -1;
   }
   rangesBeingRead.push_back(k);
+  qvPushBaseUrl(url);
   int read = zmParseVRMLInZmObj(localFile.c_str(), object);
+  qvPopBaseUrl();
   rangesBeingRead.pop_back();
   if (zmPopIdCounter() != 0) {
     zmReportWarning("QvWWWInline::traverse: zmPopIdCounter() failed.");
@@ -120,7 +123,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
   if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
-  if (setNameOfWWW(object, zmWWWAnchor, anchor->name.value.getString()) != 0) {
+  if (setNameOfWWW(object, zmWWWAnchor, qvResolveUrl(anchor->name.value.getString()).c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
@@ -146,7 +149,8 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWInline", fn);
   if (object == nullptr) return -1;
   const auto* inlined = static_cast<const QvWWWInline*>(node);
-  if (setNameOfWWW(object, zmWWWInline, inlined->name.value.getString()) != 0) {
+  const std::string url = qvResolveUrl(inlined->name.value.getString());
+  if (setNameOfWWW(object, zmWWWInline, url.c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
@@ -160,7 +164,7 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   }
   // The entry's text may move while the file is read; keep a copy.
   const std::string localFile = local;
-  if (!localFile.empty() && readInlineFile(object, localFile, fn) != 0) {
+  if (!localFile.empty() && readInlineFile(object, url, localFile, fn) != 0) {
     discardZmObj(object, fn);
     return -1;
   }

@@ -8,6 +8,7 @@
 #include "tests/vrml/builder_fixture.h"
 #include "core/bounds.h"
 #include "core/camera.h"
+#include "vrml/urlbase.h"
 
 TEST_F(BuilderTest, AddToObjKeepsTheSeparatorUnderTheParent) {
   ZmObj* parent = nullptr;
@@ -144,4 +145,44 @@ TEST_F(BuilderTest, UnknownTopLevelNodeEndsTheReadAndSaysSo) {
     logged |= text.find("an unknown node at top level ends the read") != std::string::npos &&
               text.find(path) != std::string::npos;
   EXPECT_TRUE(logged);
+}
+
+// Three inlined worlds in sibling folders, each naming the next (and a
+// texture) relative to itself, are all found.
+TEST(SceneDumpTool, NamesInInlinedWorldsAreTakenFromTheirOwnFolder) {
+  tool_runner::ToolRun run = tool_runner::runTool(
+      "scenedump", "'" + std::string(LUMENFOLD_TEST_DATA) + "/worlds/nested/top.wrl'");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("Cube \"\" at (0 0 0) scale (1 1 1) flags 0xdf40 leaves: face x6 textures: one/skin.bmp"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("Cone \"\" at (0 0 0) scale (1 1 1) flags 0xff40 leaves: cone-side x1 cone-bottom x1"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(lastTwoLines(run.output), "objects 7 faces 6\nbox -1 -1 -1 1 1 1\n");
+}
+
+TEST(UrlBase, NamesResolveAgainstTheInlineFileBeingRead) {
+  EXPECT_EQ(qvResolveUrl("a/b.wrl"), "a/b.wrl");  // the top world's own names stay
+  struct Case {
+    const char* base;
+    const char* name;
+    const char* resolved;
+  } cases[] = {
+      {"one/a.wrl", "b.wrl", "one/b.wrl"},
+      {"one/a.wrl", "../two/b.wrl", "two/b.wrl"},
+      {"one/a.wrl", "..\\two\\.\\b.wrl", "two/b.wrl"},
+      {"a.wrl", "../up.wrl", "../up.wrl"},
+      {"/w/one/a.wrl", "/abs/t.bmp", "/abs/t.bmp"},
+      {"file:///w/one/a.wrl", "../t.bmp", "file:///w/t.bmp"},
+      {"http://host/d/a.wrl", "/x/t.gif", "http://host/x/t.gif"},
+      {"http://host/d/a.wrl", "http://other/t.gif", "http://other/t.gif"},
+      {"http://host", "t.gif", "http://host/t.gif"},
+      {"one/a.wrl", "C:\\t.bmp", "C:\\t.bmp"},
+  };
+  for (const Case& c : cases) {
+    qvPushBaseUrl(c.base);
+    EXPECT_EQ(qvResolveUrl(c.name), c.resolved) << c.base << " + " << c.name;
+    qvPopBaseUrl();
+  }
 }
