@@ -69,6 +69,18 @@ bool readTopLevelNodes(const char* fileName, FILE* fp, QvStackList* list) {
   }
 }
 
+// Carves the records built inside its scope from the world's slab.
+class BuildInSlab {
+ public:
+  explicit BuildInSlab(ZmWorld* world) : before(zmUseSlab(world ? zmGetWorldSlab(world) : nullptr)) {}
+  ~BuildInSlab() { zmUseSlab(before); }
+  BuildInSlab(const BuildInSlab&) = delete;
+  BuildInSlab& operator=(const BuildInSlab&) = delete;
+
+ private:
+  ZmSlab* before;
+};
+
 // Converts each entry with one state; false when a traversal failed.
 bool traverseEntries(QvStackList* list, ZmWorld* world) {
   std::unique_ptr<QvState> state(new (std::nothrow) QvState(world));
@@ -76,6 +88,7 @@ bool traverseEntries(QvStackList* list, ZmWorld* world) {
     zmReportMessage("parseVRML(): cannot new for QvState.");
     return false;
   }
+  BuildInSlab slab(world);
   for (STACKLIST* entry = list->first; entry; entry = entry->next) {
     ZmObj* object = nullptr;
     if (traverse(entry->node, state.get(), &object) != 0) return false;
