@@ -1,17 +1,22 @@
 // bench/vrml_build.cpp -- parsing and building generated worlds.
 //
-// Two generated worlds, each parsed and built from its file per iteration:
+// Generated worlds, each parsed and built from its file per iteration:
 // - one Separator holding cubes (12 triangles and 6 face leaves each), for
-//   10,000 to 200,000 triangles;
+//   10,000 to 1,000,000 triangles;
 // - one IndexedFaceSet of 100,000 or 1,000,000 triangles over a grid of
-//   points, the shape almost every real world is made of.
-// Each reports the time per face leaf and the peak heap memory per face leaf
+//   points, the shape almost every real world is made of;
+// - the benchmark grid world (camera, light, material and a wave of
+//   2*N*N triangles, as shared/bench/gridworld.py writes it) end to end,
+//   reported in seconds and peak heap bytes;
+// - N top-level Separators, each unwrapped into its children.
+// Each reports the time per face leaf (or object) and the peak heap memory
 // while parsing and building. Ten times the faces should cost ten times the
 // time: the traversal, the face table and the object tree do constant work
 // per face.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -63,6 +68,49 @@ std::string faceSetWorld(long triangles) {
   return path;
 }
 
+// The benchmark grid: an N x N grid of quads split into triangles over
+// y = 0.3 sin 3x cos 3z on [-2, 2] x [-2, 2].
+std::string gridWorld(long n) {
+  std::string path = benchPath("grid", 2 * n * n);
+  FILE* fp = std::fopen(path.c_str(), "w");
+  std::fputs("#VRML V1.0 ascii\nSeparator {\n", fp);
+  std::fprintf(fp, "  PerspectiveCamera { position 0 0 0 orientation 1 0 0 -0.5235988 heightAngle %.7f }\n",
+               2 * std::atan(0.5625));
+  std::fputs("  DirectionalLight { direction 0 0 -1 }\n", fp);
+  std::fputs("  Material { diffuseColor 0.8 0.6 0.3 }\n  Translation { translation 0 -1 -5 }\n", fp);
+  std::fputs("  Coordinate3 { point [\n", fp);
+  for (long j = 0; j <= n; ++j) {
+    std::fputs("    ", fp);
+    for (long i = 0; i <= n; ++i) {
+      double x = -2 + 4.0 * i / n, z = -2 + 4.0 * j / n;
+      std::fprintf(fp, "%s%.5f %.5f %.5f", i ? ", " : "", x, 0.3 * std::sin(3 * x) * std::cos(3 * z), z);
+    }
+    std::fputs(",\n", fp);
+  }
+  std::fputs("  ] }\n  IndexedFaceSet { coordIndex [\n", fp);
+  for (long j = 0; j < n; ++j) {
+    std::fputs("    ", fp);
+    for (long i = 0; i < n; ++i) {
+      long a = j * (n + 1) + i, b = a + 1, c = a + n + 1, d = c + 1;
+      std::fprintf(fp, "%s%ld, %ld, %ld, -1, %ld, %ld, %ld, -1", i ? ", " : "", a, c, b, b, c, d);
+    }
+    std::fputs(",\n", fp);
+  }
+  std::fputs("  ] }\n}\n", fp);
+  std::fclose(fp);
+  return path;
+}
+
+std::string topSeparatorWorld(long separators) {
+  std::string path = benchPath("separators", separators);
+  FILE* fp = std::fopen(path.c_str(), "w");
+  std::fputs("#VRML V1.0 ascii\n", fp);
+  for (long i = 0; i < separators; ++i)
+    std::fprintf(fp, "Separator { Translation { translation %ld 0 0 } Cube { } }\n", i);
+  std::fclose(fp);
+  return path;
+}
+
 void buildWorlds(benchmark::State& state, const std::string& path, double faces) {
   const size_t before = heap_peak::inUse;
   heap_peak::reset();
@@ -94,8 +142,28 @@ void BM_BuildIndexedFaceSet(benchmark::State& state) {
   buildWorlds(state, faceSetWorld(triangles), static_cast<double>(triangles));
 }
 
-BENCHMARK(BM_BuildCubeWorld)->Arg(10000)->Arg(20000)->Arg(100000)->Arg(200000)->Unit(benchmark::kMillisecond);
+// The grid world from file to built world: seconds per run and the heap's
+// peak above what was in use before, as a user loading it would see them.
+void BM_ParseAndBuildGrid(benchmark::State& state) {
+  const long n = state.range(0);
+  const std::string path = gridWorld(n);
+  buildWorlds(state, path, 2.0 * n * n);
+  state.counters["seconds"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+  state.counters["peak_heap_bytes"] = state.counters["peak_bytes_per_face"] * 2.0 * n * n;
+}
+
+void BM_BuildTopSeparators(benchmark::State& state) {
+  const long separators = state.range(0);
+  buildWorlds(state, topSeparatorWorld(separators), static_cast<double>(separators * 6));
+}
+
+BENCHMARK(BM_BuildCubeWorld)
+    ->Arg(10000)->Arg(20000)->Arg(100000)->Arg(200000)->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildIndexedFaceSet)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ParseAndBuildGrid)->Arg(224)->Arg(707)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BuildTopSeparators)->Arg(5000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

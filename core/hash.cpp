@@ -47,24 +47,29 @@ uint32_t zmHashIndex(ZmHash* table, const void* key) {
 }
 
 int zmNewHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* value) {
+  return zmAddHashEntry(table, key, keyLength, value) ? 0 : -5;
+}
+
+ZmHashEntry* zmAddHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* value) {
   // The key copy lives right behind the entry, in the same block.
   ZmHashEntry* entry = static_cast<ZmHashEntry*>(zmMalloc(sizeof(ZmHashEntry) + keyLength));
   if (entry == nullptr) {
     zmReportError("zmNewHashEntry: Memory Allocation Failed.");
-    return -5;
+    return nullptr;
   }
   entry->key = entry + 1;
   memcpy(entry->key, key, keyLength);
   entry->keyLength = keyLength;
   entry->value = value;
   uint32_t index = zmHashIndex(table, key);
+  entry->previous = table->bucketTails[index];
   if (table->buckets[index] == nullptr) {
     table->buckets[index] = entry;
   } else {
     table->bucketTails[index]->next = entry;
   }
   table->bucketTails[index] = entry;
-  return 0;
+  return entry;
 }
 
 static bool keyMatches(const ZmHashEntry* entry, const void* key) {
@@ -93,26 +98,33 @@ int zmGetHashKeyByValue(ZmHash* table, void* value, void** key) {
   return -1;
 }
 
-// Unlinks `entry` (whose predecessor in bucket `index` is `previous`, or
-// null) and frees it with its key copy.
-static void unlinkEntry(ZmHash* table, uint32_t index, ZmHashEntry* previous, ZmHashEntry* entry) {
-  if (previous == nullptr) {
+// Unlinks `entry` from its chain in bucket `index` and frees it with its
+// key copy.
+static void unlinkEntry(ZmHash* table, uint32_t index, ZmHashEntry* entry) {
+  if (entry->previous == nullptr) {
     table->buckets[index] = entry->next;
   } else {
-    previous->next = entry->next;
+    entry->previous->next = entry->next;
   }
-  if (table->bucketTails[index] == entry) table->bucketTails[index] = previous;
+  if (entry->next == nullptr) {
+    table->bucketTails[index] = entry->previous;
+  } else {
+    entry->next->previous = entry->previous;
+  }
   zmFree(entry);
+}
+
+void zmRemoveHashEntry(ZmHash* table, ZmHashEntry* entry) {
+  unlinkEntry(table, zmHashIndex(table, entry->key), entry);
 }
 
 // Removes the first entry of the key's bucket that matches the key and, when
 // `anyValue` is false, holds `value`. 0, or -1 when none does.
 static int removeMatching(ZmHash* table, const void* key, bool anyValue, void* value) {
   uint32_t index = zmHashIndex(table, key);
-  ZmHashEntry* previous = nullptr;
-  for (ZmHashEntry* entry = table->buckets[index]; entry; previous = entry, entry = entry->next) {
+  for (ZmHashEntry* entry = table->buckets[index]; entry; entry = entry->next) {
     if (keyMatches(entry, key) && (anyValue || entry->value == value)) {
-      unlinkEntry(table, index, previous, entry);
+      unlinkEntry(table, index, entry);
       return 0;
     }
   }
@@ -139,17 +151,14 @@ int zmForEachHashValue(ZmHash* table, ZmHashValueProc callback, void* argument) 
 
 int zmSweepHash(ZmHash* table, ZmHashValueProc callback, void* argument) {
   for (uint32_t i = 0; i < table->bucketCount; ++i) {
-    ZmHashEntry* previous = nullptr;
     ZmHashEntry* entry = table->buckets[i];
     while (entry != nullptr) {
       ZmHashEntry* next = entry->next;
       int answer = callback(entry->value, argument);
-      if (answer == ZM_SWEEP_KEEP) {
-        previous = entry;
-      } else if (answer == ZM_SWEEP_REMOVE || answer == ZM_SWEEP_REMOVE_AND_STOP) {
-        unlinkEntry(table, i, previous, entry);
+      if (answer == ZM_SWEEP_REMOVE || answer == ZM_SWEEP_REMOVE_AND_STOP) {
+        unlinkEntry(table, i, entry);
         if (answer == ZM_SWEEP_REMOVE_AND_STOP) return -1;
-      } else {
+      } else if (answer != ZM_SWEEP_KEEP) {
         return -1;
       }
       entry = next;

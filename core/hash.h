@@ -21,6 +21,7 @@ struct ZmHashEntry {
   void* key;            // copy of the key bytes, kept in the entry's own block
   uint32_t keyLength;
   void* value;
+  ZmHashEntry* previous;  // null at the head of its chain
 };
 
 struct ZmHash {
@@ -46,6 +47,14 @@ uint32_t zmHashIndex(ZmHash* table, const void* key);
 // Appends an entry holding a copy of keyLength key bytes. 0, or -5 with the
 // error "zmNewHashEntry: Memory Allocation Failed.".
 int zmNewHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* value);
+
+// zmNewHashEntry that hands back the entry, for zmRemoveHashEntry; null
+// after the same error.
+ZmHashEntry* zmAddHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* value);
+
+// Unlinks and frees an entry of the table, without a walk. The entry must
+// be in this table.
+void zmRemoveHashEntry(ZmHash* table, ZmHashEntry* entry);
 
 // The value of the first entry of the key's bucket whose stored key equals
 // the key over the stored length, in *value. 0, or -1 when there is none.

@@ -35,7 +35,7 @@ static bool isShapeKind(int32_t kind) { return kind >= ZM_LEAF_ASCII_TEXT && kin
 
 ZmLeaf* zmNewShape(int32_t kind) {
   size_t size = zmGetLeafSize(kind);
-  ZmShape* shape = size ? static_cast<ZmShape*>(zmMalloc(size)) : nullptr;
+  ZmShape* shape = size ? static_cast<ZmShape*>(zmSlabMalloc(size)) : nullptr;
   if (shape == nullptr) {
     zmFatalErrorInt("zmNewShape: zmMalloc failed\n", kind);
     return nullptr;
@@ -103,8 +103,8 @@ static constexpr CubeFace kCubeFaces[6] = {
 static ZmFace* newCubeFace(const CubeFace& pattern, float w, float h, float d) {
   ZmFace* face = static_cast<ZmFace*>(zmNewShape(ZM_LEAF_FACE));
   if (face == nullptr) return nullptr;
-  face->normal.values = static_cast<ZmVec3*>(zmMalloc(sizeof(ZmVec3)));
-  face->vertex.values = static_cast<ZmVec3*>(zmMalloc(4 * sizeof(ZmVec3)));
+  face->normal.values = static_cast<ZmVec3*>(zmSlabMalloc(sizeof(ZmVec3)));
+  face->vertex.values = static_cast<ZmVec3*>(zmSlabMalloc(4 * sizeof(ZmVec3)));
   if (face->normal.values == nullptr || face->vertex.values == nullptr) {
     zmDeleteLeaf(face);
     return nullptr;
@@ -201,7 +201,7 @@ ZmLeaf* zmNewCylinderLeaf(int parts, float topRadius, float bottomRadius, float 
 // ---- Lights and cameras ---------------------------------------------------
 
 static ZmLight* newLight(int32_t kind, size_t size, const char* failure) {
-  ZmLight* light = static_cast<ZmLight*>(zmMalloc(size));
+  ZmLight* light = static_cast<ZmLight*>(zmSlabMalloc(size));
   if (light == nullptr) {
     zmReportError("%s", failure);
     return nullptr;
@@ -229,7 +229,7 @@ ZmLight* zmNewDirectionalLight() {
 }
 
 static ZmCamera* newCamera(int32_t kind, size_t size) {
-  ZmCamera* camera = static_cast<ZmCamera*>(zmMalloc(size));
+  ZmCamera* camera = static_cast<ZmCamera*>(zmSlabMalloc(size));
   if (camera == nullptr) {
     zmReportError("ZmNewOrthographicCamera: ZmMalloc failed\n");
     return nullptr;

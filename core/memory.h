@@ -1,10 +1,12 @@
 // core/memory.h -- the allocator that every record of the program goes
 // through.
 //
-// Owns: zmMalloc, zmRealloc and zmFree. Blocks are plain heap blocks; whoever
-// allocates a record frees it through zmFree. It does not own string copies
-// (core/strings.h, zmStrdup) nor list nodes, which the list functions take
-// from the system allocator themselves.
+// Owns: zmMalloc, zmRealloc and zmFree, and slabs: regions that records built
+// in bulk are carved from and that give all their memory back at once.
+// Whoever allocates a record frees it through zmFree, whichever of the two it
+// came from. It does not own string copies (core/strings.h, zmStrdup) nor
+// list nodes, which the list functions take from the system allocator
+// themselves.
 #ifndef LUMENFOLD_CORE_MEMORY_H
 #define LUMENFOLD_CORE_MEMORY_H
 
@@ -24,6 +26,7 @@ void* zmMalloc(size_t size);
  * zmRealloc --
  *   Resizes `block` to `size` bytes, keeping its contents; bytes added at
  *   the end are not cleared. A null block gives a fresh zero-filled block.
+ *   A slab block moves to the heap.
  * Results:
  *   The new block, or null. On null the old block is untouched and still
  *   the caller's. Size 0 warns "zmRealloc: argument size is 0 value." and
@@ -31,7 +34,33 @@ void* zmMalloc(size_t size);
  */
 void* zmRealloc(void* block, size_t size);
 
-// Releases a block from zmMalloc or zmRealloc; null is ignored.
+// Releases a block from zmMalloc, zmRealloc or zmSlabMalloc; null is
+// ignored. A slab block's memory stays with its slab until the slab goes.
 void zmFree(void* block);
+
+// ---- Slabs ----------------------------------------------------------------
+//
+// A world builds its objects, leaves and their arrays from a file in one go,
+// a handful of small blocks per face; carving them one after another out of
+// large chunks costs a few instructions each instead of a heap call, and the
+// chunks go back whole when the world is emptied. Blocks are never reused
+// inside a slab: a block freed early (an object deleted on its own) waits for
+// its slab, so slabs suit records that live about as long as their world.
+
+struct ZmSlab;
+
+// A new empty slab (its chunks come on first use), or null.
+ZmSlab* zmNewSlab();
+// Gives every chunk of the slab back; null is ignored. No block of it may be
+// used afterwards.
+void zmDeleteSlab(ZmSlab* slab);
+
+// Makes `slab` the one that zmSlabMalloc carves from (null: none, the heap
+// serves); returns the one in use before, for the caller to restore.
+ZmSlab* zmUseSlab(ZmSlab* slab);
+
+// zmMalloc, carved from the slab in use when there is one (large blocks
+// still come from the heap). Same results and warning as zmMalloc.
+void* zmSlabMalloc(size_t size);
 
 #endif

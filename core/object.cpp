@@ -88,7 +88,7 @@ static void setObjDefaults(ZmObj* obj, ZmWorld* world, ZmId id) {
 }
 
 int zmNewZmObj(ZmWorld* world, ZmObj** object, int needId) {
-  ZmObj* obj = static_cast<ZmObj*>(zmMalloc(sizeof(ZmObj)));
+  ZmObj* obj = static_cast<ZmObj*>(zmSlabMalloc(sizeof(ZmObj)));
   if (obj == nullptr) {
     zmReportError("zmNewZmObj: zmMalloc failed");
     return -5;
@@ -100,7 +100,7 @@ int zmNewZmObj(ZmWorld* world, ZmObj** object, int needId) {
     return -6;
   }
   if (assigned == 0 &&
-      (world->idTable == nullptr || zmNewHashEntry(world->idTable, &id, sizeof id, obj) != 0)) {
+      (world->idTable == nullptr || (obj->idEntry = zmAddHashEntry(world->idTable, &id, sizeof id, obj)) == nullptr)) {
     zmFree(obj);
     zmReportError("zmNewZmObj: zmNewHashEntry failed");
     return -5;
@@ -112,12 +112,13 @@ int zmNewZmObj(ZmWorld* world, ZmObj** object, int needId) {
 }
 
 int zmAddChild(ZmObj* parent, ZmObj* child) {
-  ZmChildList* node = static_cast<ZmChildList*>(zmMalloc(sizeof(ZmChildList)));
+  ZmChildList* node = static_cast<ZmChildList*>(zmSlabMalloc(sizeof(ZmChildList)));
   if (node == nullptr) {
     zmReportError("zmAddChild: zmMalloc failed\n");
     return -5;
   }
   node->object = child;
+  node->previous = parent->childTail;
   if (parent->child == nullptr) {
     parent->child = node;
   } else {
@@ -125,6 +126,7 @@ int zmAddChild(ZmObj* parent, ZmObj* child) {
   }
   parent->childTail = node;
   child->parent = parent;
+  child->childNode = node;
   return 0;
 }
 
@@ -137,35 +139,53 @@ ZmObj* zmGetNextChild(ZmChildList** cursor) {
 
 ZmObj* zmGetParentObj(ZmObj* object) { return object->parent; }
 
+// Unlinks a node from a doubly linked list held by its first and last node.
+template <typename Node>
+static void unlinkNode(Node** first, Node** last, Node* node) {
+  if (node->previous == nullptr) *first = node->next; else node->previous->next = node->next;
+  if (node->next == nullptr) *last = node->previous; else node->next->previous = node->previous;
+}
+
 int zmRemoveChild(ZmObj* object) {
   ZmObj* parent = object->parent;
-  ZmChildList* previous = nullptr;
-  for (ZmChildList* node = parent ? parent->child : nullptr; node; previous = node, node = node->next) {
-    if (node->object != object) continue;
-    if (previous == nullptr) parent->child = node->next; else previous->next = node->next;
-    if (parent->childTail == node) parent->childTail = previous;
-    zmFree(node);
-    return 0;
+  ZmChildList* node = object->childNode;
+  if (parent == nullptr || node == nullptr || node->object != object) {
+    zmReportError("zmDeleteZmObj: inconsistent object hierarchy.\n");
+    return -1;
   }
-  zmReportError("zmDeleteZmObj: inconsistent object hierarchy.\n");
-  return -1;
+  unlinkNode(&parent->child, &parent->childTail, node);
+  object->childNode = nullptr;
+  zmFree(node);
+  return 0;
 }
 
 int zmRemoveTopObject(ZmWorld* world, ZmObj* object) {
-  ZmTopObjList* previous = nullptr;
-  for (ZmTopObjList* node = world->topObjects; node; previous = node, node = node->next) {
-    if (node->object != object) continue;
-    if (previous == nullptr) world->topObjects = node->next; else previous->next = node->next;
-    if (world->topObjectsTail == node) world->topObjectsTail = previous;
-    zmFree(node->fileName);
-    zmFree(node);
-    --world->topObjectCount;
-    return 0;
-  }
-  return -1;
+  ZmTopObjList* node = object->topNode;
+  if (node == nullptr || node->object != object || object->world != world) return -1;
+  unlinkNode(&world->topObjects, &world->topObjectsTail, node);
+  object->topNode = nullptr;
+  zmFree(node->fileName);
+  zmFree(node);
+  --world->topObjectCount;
+  return 0;
 }
 
 // ---- Deletion -------------------------------------------------------------
+
+// Takes the object's id out of its world's id table. An id written into the
+// record directly, with no entry recorded, is looked for by value.
+static void forgetId(ZmObj* object) {
+  ZmHash* table = object->world->idTable;
+  if (table == nullptr) {
+    // nothing can hold the id
+  } else if (object->idEntry != nullptr) {
+    zmRemoveHashEntry(table, object->idEntry);
+  } else if (object->id != zmGetNullId()) {
+    zmDeleteHashEntryByValue(table, &object->id, object);
+  }
+  object->idEntry = nullptr;
+  object->id = zmGetNullId();
+}
 
 static int destroyInViewer(ZmObj* object) {
   return zmCoreHooks.destroyObjInViewer ? zmCoreHooks.destroyObjInViewer(object) : 0;
@@ -220,10 +240,7 @@ int zmFreeObjExtensions(ZmObj* object) {
 static int freeZmObjContents(ZmObj* object) {
   ZmWorld* world = object->world;
   int result = 0;
-  if (object->id != zmGetNullId()) {
-    zmDeleteHashEntryByValue(world->idTable, &object->id, object);
-    object->id = zmGetNullId();
-  }
+  forgetId(object);
   if (zmCoreHooks.deleteObjTimeOutHandler) zmCoreHooks.deleteObjTimeOutHandler(object);
   if (object->vrmlType == ZM_VRML_LOD && world->lodObjects.count > 0) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
@@ -265,9 +282,11 @@ static int deleteZmObjTree(ZmObj* object) {
   int result = 0;
   while (object->child != nullptr) {
     ZmChildList* node = object->child;
-    object->child = node->next;
-    if (object->child == nullptr) object->childTail = nullptr;
-    if (node->object != nullptr && deleteZmObjTree(node->object) != 0) result = -1;
+    unlinkNode(&object->child, &object->childTail, node);
+    if (node->object != nullptr) {
+      node->object->childNode = nullptr;
+      if (deleteZmObjTree(node->object) != 0) result = -1;
+    }
     zmFree(node);
   }
   if (freeZmObjContents(object) == 0) {
@@ -319,11 +338,11 @@ int zmObjAssignId(ZmObj* object, ZmId* id) {
       zmReportError("zmObjAssignId: world or object structure is wrong.");
       return -1;
     }
-    zmDeleteHashEntryByValue(object->world->idTable, &object->id, object);
+    forgetId(object);
   }
   object->id = *id;
   if (object->world == nullptr || object->world->idTable == nullptr ||
-      zmNewHashEntry(object->world->idTable, id, sizeof *id, object) != 0) {
+      (object->idEntry = zmAddHashEntry(object->world->idTable, id, sizeof *id, object)) == nullptr) {
     object->id = zmGetNullId();
     zmReportError("zmObjAssignId: zmNewHashEntry failed.");
     return -1;

@@ -22,6 +22,8 @@
 
 struct ZmWorld;
 struct ZmLeaf;
+struct ZmHashEntry;
+struct ZmTopObjList;
 struct ZmEventHandler;
 
 typedef int32_t ZmId;  // 0 is the null id
@@ -76,6 +78,7 @@ struct ZmObj;
 struct ZmChildList {
   ZmChildList* next;
   ZmObj* object;
+  ZmChildList* previous;  // null at the head, so that a removal does not walk
 };
 
 struct ZmObjExtension {
@@ -123,6 +126,11 @@ struct ZmObj {
   uint32_t obj_flags;
   void* rendering;                // the renderer's part of the object
   ZmObj* nextRetired;             // chain of deleted records kept by the world
+  // Where the object is held, so that taking it out costs the same however
+  // many siblings, top objects or ids there are.
+  ZmChildList* childNode;         // its node in the parent's children, or null
+  ZmTopObjList* topNode;          // its node in the world's top objects, or null
+  ZmHashEntry* idEntry;           // its entry in the world's id table, or null
 };
 
 // A growable array holding each object at most once.

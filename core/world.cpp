@@ -69,6 +69,7 @@ void zmInitWorld(ZmWorld* world, uint32_t bucketCount, const char* name) {
   world->lodObjects = {};
   zmRTIdentity(&world->worldRT);
   world->retiredObjects = nullptr;
+  world->slab = nullptr;
   world->idTable = nullptr;
   if (zmNewHash(bucketCount, &world->idTable, zmHashId) != 0) {
     zmReportWarning("zmInitWorld: zmNewHash failed\n");
@@ -151,6 +152,8 @@ int zmEmptyWorld(ZmWorld* world) {
   zmGFclearMFString(&world->strings);
   freeObjArray(&world->lodObjects);
   freeRetiredObjects(world);
+  zmDeleteSlab(world->slab);
+  world->slab = nullptr;
   return 0;
 }
 
@@ -175,6 +178,11 @@ int zmClearWorld(ZmWorld* world) {
   return 0;
 }
 
+ZmSlab* zmGetWorldSlab(ZmWorld* world) {
+  if (world->slab == nullptr) world->slab = zmNewSlab();
+  return world->slab;
+}
+
 int zmReleaseWorldRenderer(ZmWorld* world) {
   int result = zmCoreHooks.renderDestroyWorldInViewer ? zmCoreHooks.renderDestroyWorldInViewer(world) : 0;
   world->rendering = nullptr;
@@ -185,7 +193,7 @@ int zmReleaseWorldRenderer(ZmWorld* world) {
 
 int zmAddTopObject(ZmObj* object, const char* fileName) {
   ZmWorld* world = object->world;
-  ZmTopObjList* node = static_cast<ZmTopObjList*>(zmMalloc(sizeof(ZmTopObjList)));
+  ZmTopObjList* node = static_cast<ZmTopObjList*>(zmSlabMalloc(sizeof(ZmTopObjList)));
   if (node == nullptr) {
     zmReportError("zmAddTopObject: can't allocate zmTopObjList");
     return -5;
@@ -196,6 +204,7 @@ int zmAddTopObject(ZmObj* object, const char* fileName) {
     return -5;
   }
   node->object = object;
+  node->previous = world->topObjectsTail;
   if (world->topObjects == nullptr) {
     world->topObjects = node;
   } else {
@@ -203,6 +212,7 @@ int zmAddTopObject(ZmObj* object, const char* fileName) {
   }
   world->topObjectsTail = node;
   object->parent = nullptr;
+  object->topNode = node;
   ++world->topObjectCount;
   return 0;
 }

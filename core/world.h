@@ -18,6 +18,7 @@
 #include "core/vecmath.h"
 
 struct ZmHash;
+struct ZmSlab;
 struct ZmCameraTable;
 struct ZmTimeOutHandlerList;
 struct ZmUrlHash;
@@ -28,6 +29,7 @@ struct ZmTopObjList {
   ZmTopObjList* next;
   ZmObj* object;
   char* fileName;  // owned copy
+  ZmTopObjList* previous;  // null at the head, so that a removal does not walk
 };
 
 enum {
@@ -71,6 +73,7 @@ struct ZmWorld {
   int32_t backgroundTextureType;
   ZmTopObjList* topObjectsTail;      // last top-object node, so appends do not walk
   ZmObj* retiredObjects;             // deleted object records, freed when emptied
+  ZmSlab* slab;                      // records built from files (core/memory.h), given back when emptied
 };
 
 // ---- Worlds ---------------------------------------------------------------
@@ -96,6 +99,10 @@ int zmDeleteWorld(ZmWorld* world);
 // zmEmptyWorld, then zmInitWorld(world, 500, "foo"). 0 or -1
 // ("zmClearWorld : fail to delete contents.").
 int zmClearWorld(ZmWorld* world);
+// The slab that the world's records built from files are carved from, made
+// on first use; null when memory runs out. It lives until the world is
+// emptied, so only records of this world may come from it.
+ZmSlab* zmGetWorldSlab(ZmWorld* world);
 // Destroys the renderer structures, clears `rendering`; that call's result.
 int zmReleaseWorldRenderer(ZmWorld* world);
 

@@ -140,7 +140,7 @@ template <int N> void pick(const QvMFieldOf<float, N>& list, int32_t i, const fl
   std::copy(source, source + N, out);
 }
 
-template <class T> T* zmAllocate(int32_t n) { return static_cast<T*>(zmMalloc(n * sizeof(T))); }
+template <class T> T* zmAllocate(int32_t n) { return static_cast<T*>(zmSlabMalloc(n * sizeof(T))); }
 
 void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], from[2]}; }
 
@@ -651,7 +651,7 @@ bool initZmMaterial(ZmMaterial* material, int32_t n, const char* fn) {
        "Couldn't allocate memory for zmMat.specularpower.scalars."},
   };
   for (const List& list : lists) {
-    *list.values = zmMalloc(n * list.size);
+    *list.values = zmSlabMalloc(n * list.size);
     if (*list.values != nullptr) continue;
     zmReportMessage("%s: %s", fn, list.failure);
     for (const List& made : lists) zmFree(*made.values);

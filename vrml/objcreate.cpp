@@ -21,7 +21,7 @@ namespace {
 bool copyColors(const QvMFColor& field, const float fallback[3], ZmMFColor* out) {
   int32_t count = field.num > 0 ? field.num : 1;
   const float* source = field.num > 0 ? field.values : fallback;
-  out->values = static_cast<ZmSFColor*>(zmMalloc(count * sizeof(ZmSFColor)));
+  out->values = static_cast<ZmSFColor*>(zmSlabMalloc(count * sizeof(ZmSFColor)));
   if (out->values == nullptr) return false;
   out->count = count;
   for (int32_t i = 0; i < count; ++i) out->values[i] = {source[3 * i], source[3 * i + 1], source[3 * i + 2]};
@@ -30,7 +30,7 @@ bool copyColors(const QvMFColor& field, const float fallback[3], ZmMFColor* out)
 
 bool copyFloats(const QvMFFloat& field, float fallback, ZmMFFloat* out) {
   int32_t count = field.num > 0 ? field.num : 1;
-  out->values = static_cast<ZmSFFloat*>(zmMalloc(count * sizeof(ZmSFFloat)));
+  out->values = static_cast<ZmSFFloat*>(zmSlabMalloc(count * sizeof(ZmSFFloat)));
   if (out->values == nullptr) return false;
   out->count = count;
   for (int32_t i = 0; i < count; ++i) out->values[i] = field.num > 0 ? field.values[i] : fallback;
@@ -38,7 +38,7 @@ bool copyFloats(const QvMFFloat& field, float fallback, ZmMFFloat* out) {
 }
 
 bool setOneColor(ZmMFColor* list, float r, float g, float b) {
-  list->values = static_cast<ZmSFColor*>(zmMalloc(sizeof(ZmSFColor)));
+  list->values = static_cast<ZmSFColor*>(zmSlabMalloc(sizeof(ZmSFColor)));
   if (list->values == nullptr) return false;
   list->count = 1;
   list->values[0] = {r, g, b};
@@ -46,7 +46,7 @@ bool setOneColor(ZmMFColor* list, float r, float g, float b) {
 }
 
 bool setOneFloat(ZmMFFloat* list, float value) {
-  list->values = static_cast<ZmSFFloat*>(zmMalloc(sizeof(ZmSFFloat)));
+  list->values = static_cast<ZmSFFloat*>(zmSlabMalloc(sizeof(ZmSFFloat)));
   if (list->values == nullptr) return false;
   list->count = 1;
   list->values[0] = value;

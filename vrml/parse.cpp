@@ -76,6 +76,18 @@ bool readTopLevelNodes(const char* fileName, FILE* fp, QvStackList* list) {
   }
 }
 
+// Carves the records built inside its scope from the world's slab.
+class BuildInSlab {
+ public:
+  explicit BuildInSlab(ZmWorld* world) : before(zmUseSlab(world ? zmGetWorldSlab(world) : nullptr)) {}
+  ~BuildInSlab() { zmUseSlab(before); }
+  BuildInSlab(const BuildInSlab&) = delete;
+  BuildInSlab& operator=(const BuildInSlab&) = delete;
+
+ private:
+  ZmSlab* before;
+};
+
 // True while a failed traversal is to fail the whole file: a body file was
 // named, and the file is to be loaded as that body instead.
 bool kinemationAwaitsFailure() { return kinemationFile != nullptr && kinemationMode == 1; }
@@ -89,6 +101,7 @@ bool traverseEntries(QvStackList* list, ZmWorld* world) {
     zmReportMessage("parseVRML(): cannot new for QvState.");
     return false;
   }
+  BuildInSlab slab(world);
   for (STACKLIST* entry = list->first; entry; entry = entry->next) {
     ZmObj* object = nullptr;
     if (traverse(entry->node, state.get(), &object) != 0) {

@@ -30,7 +30,7 @@ int setDefaultTextureUVForCube(ZmMFVec2f* uv) {
   if (uv->count != 1 || uv->values[0].x != 0 || uv->values[0].y != 0) return 0;
   zmFree(uv->values);
   uv->count = 0;
-  uv->values = static_cast<ZmVec2*>(zmMalloc(4 * sizeof(ZmVec2)));
+  uv->values = static_cast<ZmVec2*>(zmSlabMalloc(4 * sizeof(ZmVec2)));
   if (uv->values == nullptr) {
     zmReportMessage("%s: Couldn't allocate memory for uv.vecs", "setDefaultTextureUVForCube");
     return -5;

@@ -133,7 +133,7 @@ void setZmTexture2Transform(QvState* state, ZmRT2* transform) {
 
 int setDefaultTextureCoordinate2(ZmMFVec2f* uv) {
   freeUv(uv);
-  uv->values = static_cast<ZmVec2*>(zmMalloc(sizeof(ZmVec2)));
+  uv->values = static_cast<ZmVec2*>(zmSlabMalloc(sizeof(ZmVec2)));
   if (uv->values == nullptr) {
     zmReportMessage("%s: Couldn't allocate memory for uv.vecs", "setDefaultTextureCoordinate2");
     return -5;
@@ -157,7 +157,7 @@ int setZmTextureCoordinate2(QvState* state, ZmMFVec2f* uv) {
     return setDefaultTextureCoordinate2(uv);
   }
   freeUv(uv);
-  uv->values = static_cast<ZmVec2*>(zmMalloc(node->point.num * sizeof(ZmVec2)));
+  uv->values = static_cast<ZmVec2*>(zmSlabMalloc(node->point.num * sizeof(ZmVec2)));
   if (uv->values == nullptr) {
     zmReportMessage("%s: Couldn't allocate memory for uv.vecs", fn);
     return setDefaultTextureCoordinate2(uv);

@@ -66,6 +66,33 @@ TEST_F(HashTable, AppendsAfterARemovedTailStayReachable) {
   EXPECT_EQ(lookup("k"), &c);
 }
 
+TEST_F(HashTable, RemovingAGivenEntryKeepsTheChainInOrder) {
+  int d = 4;
+  int* values[] = {&a, &b, &c, &d};
+  struct Case {
+    int removed;                // position of the entry taken out
+    std::vector<int> expected;  // the chain afterwards, then one appended (9)
+  };
+  const Case cases[] = {
+      {0, {2, 3, 4, 9}}, {1, {1, 3, 4, 9}}, {3, {1, 2, 3, 9}},
+  };
+  for (const Case& test : cases) {
+    zmDeleteHash(table);
+    ASSERT_EQ(zmNewHash(1, &table, zmHashString), 0);  // one chain: a known order
+    ZmHashEntry* entries[4];
+    for (int i = 0; i < 4; ++i) ASSERT_NE(entries[i] = zmAddHashEntry(table, "k", 2, values[i]), nullptr);
+    zmRemoveHashEntry(table, entries[test.removed]);
+    int nine = 9;
+    ASSERT_EQ(zmNewHashEntry(table, "k", 2, &nine), 0);
+    std::vector<int> seen;
+    zmForEachHashValue(table, [](void* value, void* out) {
+      static_cast<std::vector<int>*>(out)->push_back(*static_cast<int*>(value));
+      return 1;
+    }, &seen);
+    EXPECT_EQ(seen, test.expected) << "removed " << test.removed;
+  }
+}
+
 static int recordValue(void* value, void* seen) {
   auto* values = static_cast<std::vector<int>*>(seen);
   values->push_back(*static_cast<int*>(value));

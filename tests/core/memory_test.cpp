@@ -1,6 +1,8 @@
 // The allocator and the string and memory wrappers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -83,6 +85,103 @@ TEST_F(MemoryTest, SizeZeroIsSilentWithWarningsOff) {
   EXPECT_EQ(zmMalloc(0), nullptr);
   EXPECT_TRUE(notified.empty());
 }
+
+// ---- Slabs ------------------------------------------------------------------------------
+
+// A slab in use for the test's span, deleted afterwards.
+class SlabTest : public MemoryTest {
+ protected:
+  void SetUp() override {
+    MemoryTest::SetUp();
+    slab = zmNewSlab();
+    ASSERT_NE(slab, nullptr);
+    EXPECT_EQ(zmUseSlab(slab), nullptr);
+  }
+  void TearDown() override {
+    EXPECT_EQ(zmUseSlab(nullptr), slab);
+    zmDeleteSlab(slab);
+    MemoryTest::TearDown();
+  }
+  ZmSlab* slab = nullptr;
+};
+
+TEST_F(SlabTest, BlocksAreZeroFilledDistinctAndSpanManyChunks) {
+  // Enough blocks of odd sizes to need several chunks; each is written in
+  // full, so an overlap shows as a changed pattern.
+  std::vector<std::pair<unsigned char*, size_t>> blocks;
+  for (size_t i = 0; i < 20000; ++i) {
+    size_t size = 1 + (i * 37) % 300;
+    auto* block = static_cast<unsigned char*>(zmSlabMalloc(size));
+    ASSERT_NE(block, nullptr);
+    ASSERT_TRUE(allZero(block, size)) << i;
+    ASSERT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(void*), 0u) << i;
+    memset(block, static_cast<int>(i & 0xff), size);
+    blocks.emplace_back(block, size);
+  }
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    for (size_t k = 0; k < blocks[i].second; ++k) ASSERT_EQ(blocks[i].first[k], i & 0xff) << i;
+  }
+  for (auto& [block, size] : blocks) zmFree(block);  // harmless: the slab keeps the memory
+}
+
+TEST_F(SlabTest, ReallocMovesASlabBlockToTheHeapKeepingItsContents) {
+  struct Case {
+    size_t from, to;
+  };
+  for (const Case& c : {Case{12, 4096}, Case{40, 8}, Case{24, 24}}) {
+    auto* block = static_cast<unsigned char*>(zmSlabMalloc(c.from));
+    ASSERT_NE(block, nullptr);
+    for (size_t k = 0; k < c.from; ++k) block[k] = static_cast<unsigned char>(k + 1);
+    auto* moved = static_cast<unsigned char*>(zmRealloc(block, c.to));
+    ASSERT_NE(moved, nullptr);
+    for (size_t k = 0; k < std::min(c.from, c.to); ++k) ASSERT_EQ(moved[k], k + 1) << c.from << " to " << c.to;
+    zmFree(moved);  // a heap block now: a leak or a wrong free shows under the sanitizers
+  }
+}
+
+TEST_F(MemoryTest, LargeBlocksAndBlocksWithoutASlabInUseOutliveTheSlab) {
+  ZmSlab* slab = zmNewSlab();
+  ASSERT_NE(slab, nullptr);
+  zmUseSlab(slab);
+  auto* large = static_cast<char*>(zmSlabMalloc(1 << 20));
+  ASSERT_NE(large, nullptr);
+  EXPECT_TRUE(allZero(large, 1 << 20));
+  EXPECT_EQ(zmSlabMalloc(0), nullptr);
+  EXPECT_EQ(notified, std::vector<std::string>{"zmMalloc: arguemnt size is 0 value."});
+  EXPECT_EQ(zmUseSlab(nullptr), slab);
+  auto* plain = static_cast<char*>(zmSlabMalloc(16));
+  ASSERT_NE(plain, nullptr);
+  zmUseSlab(slab);
+  ASSERT_NE(zmSlabMalloc(16), nullptr);
+  zmDeleteSlab(slab);  // also stops it being in use
+  EXPECT_EQ(zmUseSlab(nullptr), nullptr);
+  // Both are heap blocks: using them now is sound (the sanitizers check).
+  large[(1 << 20) - 1] = 1;
+  plain[15] = 1;
+  zmFree(large);
+  zmFree(plain);
+}
+
+TEST_F(SlabTest, FreeingASlabBlockTwiceStops) {
+  void* block = zmSlabMalloc(32);
+  zmFree(block);
+  EXPECT_DEATH(zmFree(block), "zmFree: slab block .* freed twice");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST_F(SlabTest, AFreedSlabBlockIsFencedOff) {
+  auto* block = static_cast<volatile char*>(zmSlabMalloc(32));
+  zmFree(const_cast<char*>(block));
+  EXPECT_DEATH(block[0] = 1, "use-after-poison");
+}
+
+TEST_F(SlabTest, WritingPastASlabBlockIsCaught) {
+  auto* block = static_cast<volatile char*>(zmSlabMalloc(20));
+  block[19] = 1;
+  EXPECT_DEATH(block[20] = 1, "use-after-poison");
+  zmFree(const_cast<char*>(block));
+}
+#endif
 
 TEST(StringsTest, Equality) {
   struct Case {

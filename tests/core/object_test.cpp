@@ -87,6 +87,89 @@ TEST_F(ObjectTest, LookupsAfterDeletionsAndSharedIds) {
   EXPECT_EQ(world->objectCount, 1);
 }
 
+// The names along a child list or the top-object list, and the same list
+// walked backwards from its tail, so that both links are checked.
+template <typename Node>
+static std::vector<std::string> namesOf(Node* first, Node* last) {
+  std::vector<std::string> forward, backward;
+  for (Node* node = first; node; node = node->next) forward.push_back(sceneNameOf(node->object));
+  for (Node* node = last; node; node = node->previous) backward.insert(backward.begin(), sceneNameOf(node->object));
+  EXPECT_EQ(forward, backward);
+  return forward;
+}
+
+TEST_F(ObjectTest, RemovalsAnywhereKeepTheOrderOfChildrenTopObjectsAndIds) {
+  struct Case {
+    std::vector<int> deleted;  // positions among a, b, c, d, in deletion order
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {{0}, {"b", "c", "d", "e"}},
+      {{2}, {"a", "b", "d", "e"}},
+      {{3}, {"a", "b", "c", "e"}},
+      {{3, 0, 1}, {"c", "e"}},
+      {{0, 1, 2, 3}, {"e"}},
+  };
+  const char* names[] = {"a", "b", "c", "d"};
+  for (const Case& test : cases) {
+    ZmObj* parent = make("parent");
+    std::vector<ZmObj*> children, tops;
+    for (const char* name : names) children.push_back(make(name, parent));
+    for (const char* name : names) tops.push_back(make(name));
+    for (int position : test.deleted) {
+      ZmId childId = children[position]->id;
+      ASSERT_EQ(zmDeleteZmObj(children[position]), 0);
+      ASSERT_EQ(zmDeleteZmObj(tops[position]), 0);
+      EXPECT_EQ(zmGetZmObjById(world, &childId), nullptr);
+    }
+    // An append after the removals must land behind the remaining tail.
+    make("e", parent);
+    make("e");
+    EXPECT_EQ(namesOf(parent->child, parent->childTail), test.left);
+    std::vector<std::string> topsLeft = {"parent"};
+    topsLeft.insert(topsLeft.end(), test.left.begin(), test.left.end());
+    EXPECT_EQ(namesOf(world->topObjects, world->topObjectsTail), topsLeft);
+    EXPECT_EQ(world->topObjectCount, static_cast<int32_t>(topsLeft.size()));
+    for (ZmChildList* node = parent->child; node; node = node->next) {
+      EXPECT_EQ(zmGetZmObjById(world, &node->object->id), node->object);
+    }
+    while (world->topObjects != nullptr) ASSERT_EQ(zmDeleteZmObj(world->topObjects->object), 0);
+  }
+}
+
+TEST_F(ObjectTest, RemovingAnObjectFromAListItIsNotInChangesNothing) {
+  ZmObj* parent = make("parent");
+  ZmObj* child = make("child", parent);
+  EXPECT_EQ(zmRemoveTopObject(world, child), -1);
+  EXPECT_EQ(zmRemoveTopObject(world, parent), 0);
+  EXPECT_EQ(zmRemoveTopObject(world, parent), -1);
+  EXPECT_EQ(world->topObjects, nullptr);
+  EXPECT_EQ(world->topObjectCount, 0);
+  ASSERT_EQ(zmRemoveChild(child), 0);
+  EXPECT_EQ(zmRemoveChild(child), -1);
+  EXPECT_EQ(fatalTexts(), std::vector<std::string>{"zmDeleteZmObj: inconsistent object hierarchy.\n"});
+  EXPECT_EQ(parent->child, nullptr);
+  EXPECT_EQ(parent->childTail, nullptr);
+  ASSERT_EQ(zmAddTopObject(parent, nullptr), 0);  // the world deletes it and its child
+  ASSERT_EQ(zmAddChild(parent, child), 0);
+}
+
+TEST_F(ObjectTest, ObjectsAndLeavesBuiltInTheWorldsSlabAreDeletedOneByOne) {
+  ZmSlab* before = zmUseSlab(zmGetWorldSlab(world));
+  ZmObj* parent = make("parent");
+  ZmObj* child = make("child", parent);
+  zmAddLeaf(child, 0, zmNewCubeLeaf(1, 2, 3));
+  zmAddLeaf(parent, 0, zmNewConeLeaf(ZM_PARTS_ALL, 1, 2));
+  zmUseSlab(before);
+  ZmId childId = child->id;
+  ASSERT_EQ(zmDeleteZmObj(child), 0);
+  EXPECT_EQ(zmGetZmObjById(world, &childId), nullptr);
+  EXPECT_EQ(parent->child, nullptr);
+  // The rest goes with the world; its slab with it.
+  ASSERT_EQ(zmClearWorld(world), 0);
+  EXPECT_EQ(world->slab, nullptr);
+}
+
 TEST_F(ObjectTest, DeletingAParentCallsUpwardsInOrderThenClearsEverything) {
   ZmObj* parent = make("parent");
   ZmObj* child = make("child", parent);
