@@ -18,33 +18,15 @@
 #include "vrml/qvnodes.h"
 #include "vrml/qvreaderror.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/traverse.h"
 
 namespace {
 
-// The articulated-body setting, program-wide.
-char* kinemationFile = nullptr;  // owned; null at rest
-int kinemationMode = 1;          // 1: a body file is honoured; 0 while re-read as a plain world
-int parseDepth = 0;              // parses under way, nested ones included
-
 void resetKinemationSetting() {
-  zmFree(kinemationFile);
-  kinemationFile = nullptr;
-  kinemationMode = 1;
+  qvSession().kinemationFile.reset();
+  qvSession().kinemationMode = 1;
 }
-
-// Counts a parse. The outermost one starts with the stop flag and the body
-// setting at rest, whatever an earlier file left there.
-class ParseScope {
- public:
-  ParseScope() {
-    if (parseDepth++ == 0) {
-      qvStopFlag = 0;
-      resetKinemationSetting();
-    }
-  }
-  ~ParseScope() { --parseDepth; }
-};
 
 struct FileCloser {
   void operator()(FILE* fp) const { std::fclose(fp); }
@@ -94,7 +76,7 @@ QvStackList* newStackList() { return static_cast<QvStackList*>(zmMalloc(sizeof(Q
 // The file as an articulated body, or again as a plain world when the body
 // cannot be loaded; the body setting is at rest afterwards.
 QvStackList* parseAsKinemation(const char* fileName, ZmWorld* world) {
-  kinemationMode = 0;
+  qvSession().kinemationMode = 0;
   QvStackList* result = nullptr;
   if (ZmObj* body = parseKinemation(fileName, world)) {
     result = newStackList();
@@ -177,7 +159,6 @@ void deleteStackList(QvStackList* list) {
 // ------------------------------------------------------------ parseVRML
 
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
-  ParseScope scope;
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(fileName, "rb"));
   if (fp == nullptr) {
     zmReportMessage("parseVRML(): can not open '%s'", fileName);
@@ -200,18 +181,19 @@ QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
   if (converted) return list;
   deleteEntryObjects(list);
   deleteStackList(list);
-  if (kinemationFile != nullptr && kinemationMode == 1) return parseAsKinemation(fileName, world);
+  if (qvSession().kinemationFile != nullptr && qvSession().kinemationMode == 1)
+    return parseAsKinemation(fileName, world);
   return nullptr;
 }
 
 void zmParseSetKinemationFile(const char* fileName) {
-  zmFree(kinemationFile);
-  kinemationFile = nullptr;
+  auto& kinemationFile = qvSession().kinemationFile;
+  kinemationFile.reset();
   if (fileName == nullptr) {
     zmReportWarning("zmParseSetKinemationFile(): pointer of filename is null.");
     return;
   }
-  kinemationFile = zmStrdup(fileName);
+  kinemationFile.reset(zmStrdup(fileName));
   if (kinemationFile == nullptr)
     zmReportMessage("%s: %s", "zmParseSetKinemationFile()", "Coudln't allocate memory for kinemation filename.");
 }
@@ -227,6 +209,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
     zmReportMessage("parseKinemation(): zmStrdup() failed.");
     return nullptr;
   }
+  const char* kinemationFile = qvSession().kinemationFile.get();
   ZmObj* body = nullptr;
   int result = zmCoreHooks.kinNew ? zmCoreHooks.kinNew(world, kinemationFile, urlCopy, &body) : -1;
   zmFree(urlCopy);
@@ -238,7 +221,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
 }
 
 int setKinemation(const QvInfo* node, QvState*) {
-  if (kinemationMode != 1) return 0;
+  if (qvSession().kinemationMode != 1) return 0;
   const char* bodyFile = node->string.value.getString();
   if (bodyFile == nullptr || bodyFile[0] == '\0') return 0;
   zmParseSetKinemationFile(bodyFile);
@@ -312,9 +295,23 @@ ZmObj* findZmCameraObj(ZmObj* object) {
 }
 
 // -------------------------------------------------------- entry points
+//
+// Each entry point holds a session for all of its work, placing included:
+// a parse it interrupts resumes with its own state, and one it starts
+// itself (an inline file, a message pump inside a hook) cannot disturb it.
+
+namespace {
+
+// The first inline number of a file read for itself, and of a file read
+// as an inline: a world file numbers its inlines 1, 2, 3, ..., an inline
+// file -1, 0, 1, ...
+constexpr int32_t kWorldFileInlineNumbers = 1;
+constexpr int32_t kInlineFileInlineNumbers = -1;
+
+}  // namespace
 
 int parseVRMLIntoWorld(const char* fileName, ZmWorld* world) {
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInWorld(e->object, fileName, nullptr); });
@@ -323,6 +320,7 @@ int parseVRMLIntoWorld(const char* fileName, ZmWorld* world) {
 }
 
 int zmParseVRMLInZmObj(const char* fileName, ZmObj* parent) {
+  QvSessionGuard session(parent->world, kInlineFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, parent->world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInZmObj(e->object, parent); });
@@ -379,7 +377,7 @@ ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj*
   *camera = nullptr;
   ZmTopObjList* lastBefore = world->topObjectsTail;
   CameraTableSwap swap(world);
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return nullptr;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInWorld(e->object, fileName, nullptr); });
@@ -401,12 +399,12 @@ int zmParseVRMLAddToWorld(const char* fileName, ZmObj** object) {
     return -1;
   }
   *object = nullptr;
-  ZmWorld* world = zmGetCurrentWorld();
+  ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
   if (world == nullptr) {
     zmReportMessage("zmParseVRMLAddToWorld(): zmGetCurrentWorld() failed.");
     return -1;
   }
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) {
@@ -433,6 +431,7 @@ int zmParseVRMLAddToObj(const char* fileName, ZmObj* parent, ZmObj** object) {
     zmReportMessage("zmParseVRMLAddToObj(): the parent object has no world.");
     return -1;
   }
+  QvSessionGuard session(parent->world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, parent->world);
   if (list == nullptr) return -1;
   ZmObj* first = list->first->object;

@@ -1,0 +1,27 @@
+// vrml/session.cpp -- the stack of parse sessions.
+#include "vrml/session.h"
+
+#include <utility>
+
+#include "core/world.h"
+
+namespace {
+
+QvParseSession current;  // the top of the stack; the guards hold the rest
+
+}  // namespace
+
+QvParseSession& qvSession() { return current; }
+
+QvSessionGuard::QvSessionGuard(ZmWorld* world, int32_t inlineCounter) : saved(std::move(current)) {
+  current = QvParseSession{};
+  current.world = world;
+  current.inlineCounter = inlineCounter;
+  current.outer = &saved;
+}
+
+QvSessionGuard::~QvSessionGuard() { current = std::move(saved); }
+
+ZmWorld* zmGetWorldBeingBuiltOrCurrent() {
+  return current.world != nullptr ? current.world : zmGetCurrentWorld();
+}
