@@ -27,8 +27,9 @@ struct ZmCoreHooks {
   // 0, or -1 when the window does not exist. Unset: the text is dropped (-1).
   int (*notifyMessage)(const char* text);
 
-  // Loading: zmWwwLoadFile -- the current world's URL-table entry for a URL,
-  // made when the URL is new; null when no world is current. The VRML reader
+  // Loading: zmWwwLoadFile -- the URL-table entry for a URL of the world the
+  // reader is building, else of the current world, made when the URL is new;
+  // null when there is no such world. The VRML reader
   // takes each input file's entry from it. Unset: the reader keeps the file
   // name itself, and its errors and nodes name the file by that text.
   ZmUrlHash* (*wwwLoadFile)(const char* url);
@@ -194,18 +195,21 @@ struct ZmCoreHooks {
   int (*kinNew)(ZmWorld* world, const char* bodyFile, const char* url, ZmObj** object);
 
   // Viewer: zmNavSetGravity -- stores the gravity kind and switch (0 or 1)
-  // in the current world's navigation state, made with its defaults when
+  // in the navigation state of the world the reader is building, else of
+  // the current world, made with its defaults when
   // the world has none. Unset: there is no navigation; the setting is lost.
   void (*navSetGravity)(intptr_t kind, int on);
 
   // Loading: zmExtractLha -- unpacks the named LHA archive into the
-  // temporary folder and enters its members in the current world's URL
-  // table, reporting its own failures; it takes over `owned`, an allocated
+  // temporary folder and enters its members in the URL table of the world
+  // the reader is building (else the current world's), reporting its own
+  // failures; it takes over `owned`, an allocated
   // copy of the name (zmFree). Unset: nothing is unpacked; the builder frees
   // the copy.
   void (*extractLha)(const char* archive, char* owned);
 
-  // Loading: zmSetNameOfWWW -- enters a URL in the current world's URL table
+  // Loading: zmSetNameOfWWW -- enters a URL in the URL table of the world the
+  // reader is building, else the current world's,
   // and attaches its entry to the object as extension 9 (inline) or 10
   // (anchor); 0 or -1, reported. Unset: the builder attaches the entry that
   // wwwLoadFile gives (-1 when that is unset too).

@@ -33,8 +33,10 @@ struct ZmLhaCallbacks {
   // 1). Unset: scripts are not run.
   int (*evalScriptFile)(const char* file);
 
-  // zmNewUrlHashEntry on the current world's table: the member name as
-  // URL, its local file and type code. Unset: members are not entered.
+  // zmNewUrlHashEntry on the table of zmGetWorldBeingBuiltOrCurrent()
+  // (vrml/session.h), so that an archive named by a world file lands in
+  // that world: the member name as URL, its local file and type code.
+  // Unset: members are not entered.
   int (*newUrlHashEntry)(const char* url, const char* localFile, uint32_t type);
 
   // Nonzero when the current world's own URL has the scheme "http" (the

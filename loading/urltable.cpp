@@ -12,6 +12,7 @@
 #include "core/world.h"
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
+#include "vrml/session.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ uint32_t zmGetMimeType(ZmUrlHash* entry) {
 void zmReleaseUrlHashEntry(ZmUrlHash*) {}
 
 ZmUrlHash* zmWwwLoadFile(const char* url) {
-  ZmWorld* world = zmGetCurrentWorld();
+  ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
   if (world == nullptr) {
     zmReportWarning("zmWwwLoadFile: world is NULL");
     return nullptr;

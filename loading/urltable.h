@@ -70,7 +70,8 @@ uint32_t zmGetMimeType(ZmUrlHash* entry);
 // Entries live as long as their table; releasing one does nothing.
 void zmReleaseUrlHashEntry(ZmUrlHash* entry);
 
-// The current world's entry for `url` (new ones: no local file, type 11);
+// The entry for `url` of the world being built, else of the current world
+// (new ones: no local file, type 11);
 // null after the warning "zmWwwLoadFile: world is NULL" or a failed entry.
 ZmUrlHash* zmWwwLoadFile(const char* url);
 

@@ -19,33 +19,15 @@
 #include "vrml/qvnodes.h"
 #include "vrml/qvreaderror.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/traverse.h"
 
 namespace {
 
-// The articulated-body setting, program-wide.
-char* kinemationFile = nullptr;  // owned; null at rest
-int kinemationMode = 1;          // 1: a body file is honoured; 0 while re-read as a plain world
-int parseDepth = 0;              // parses under way, nested ones included
-
 void resetKinemationSetting() {
-  zmFree(kinemationFile);
-  kinemationFile = nullptr;
-  kinemationMode = 1;
+  qvSession().kinemationFile.reset();
+  qvSession().kinemationMode = 1;
 }
-
-// Counts a parse. The outermost one starts with the stop flag and the body
-// setting at rest, whatever an earlier file left there.
-class ParseScope {
- public:
-  ParseScope() {
-    if (parseDepth++ == 0) {
-      qvStopFlag = 0;
-      resetKinemationSetting();
-    }
-  }
-  ~ParseScope() { --parseDepth; }
-};
 
 struct FileCloser {
   void operator()(FILE* fp) const { std::fclose(fp); }
@@ -64,7 +46,7 @@ bool readTopLevelNodes(const char* fileName, FILE* fp, QvStackList* list) {
       // Unknown nodes are skipped silently inside groups; here one ends the file.
       if (QvReadError::getLevel() == kQvUnknownNodeLevel)
         zmReportMessage("parseVRML(): '%s': an unknown node at top level ends the read at line %ld.", fileName,
-                        qvCurrentNodeLine);
+                        qvSession().currentNodeLine);
       return false;
     }
     if (addQvNodeInStackList(list, node) != 0) {
@@ -90,7 +72,9 @@ class BuildInSlab {
 
 // True while a failed traversal is to fail the whole file: a body file was
 // named, and the file is to be loaded as that body instead.
-bool kinemationAwaitsFailure() { return kinemationFile != nullptr && kinemationMode == 1; }
+bool kinemationAwaitsFailure() {
+  return qvSession().kinemationFile != nullptr && qvSession().kinemationMode == 1;
+}
 
 // Converts each entry with one state. A top-level node whose traversal fails
 // is left out with a warning and the others are kept, except when the
@@ -125,7 +109,7 @@ QvStackList* newStackList() { return static_cast<QvStackList*>(zmMalloc(sizeof(Q
 // The file as an articulated body, or again as a plain world when the body
 // cannot be loaded; the body setting is at rest afterwards.
 QvStackList* parseAsKinemation(const char* fileName, ZmWorld* world) {
-  kinemationMode = 0;
+  qvSession().kinemationMode = 0;
   QvStackList* result = nullptr;
   if (ZmObj* body = parseKinemation(fileName, world)) {
     result = newStackList();
@@ -210,7 +194,6 @@ void deleteStackList(QvStackList* list) {
 // ------------------------------------------------------------ parseVRML
 
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
-  ParseScope scope;
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(fileName, "rb"));
   if (fp == nullptr) {
     zmReportMessage("parseVRML(): can not open '%s'", fileName);
@@ -238,13 +221,13 @@ QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
 }
 
 void zmParseSetKinemationFile(const char* fileName) {
-  zmFree(kinemationFile);
-  kinemationFile = nullptr;
+  auto& kinemationFile = qvSession().kinemationFile;
+  kinemationFile.reset();
   if (fileName == nullptr) {
     zmReportWarning("zmParseSetKinemationFile(): pointer of filename is null.");
     return;
   }
-  kinemationFile = zmStrdup(fileName);
+  kinemationFile.reset(zmStrdup(fileName));
   if (kinemationFile == nullptr)
     zmReportMessage("%s: %s", "zmParseSetKinemationFile()", "Coudln't allocate memory for kinemation filename.");
 }
@@ -260,6 +243,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
     zmReportMessage("parseKinemation(): zmStrdup() failed.");
     return nullptr;
   }
+  const char* kinemationFile = qvSession().kinemationFile.get();
   ZmObj* body = nullptr;
   int result = zmCoreHooks.kinNew ? zmCoreHooks.kinNew(world, kinemationFile, urlCopy, &body) : -1;
   zmFree(urlCopy);
@@ -271,7 +255,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
 }
 
 int setKinemation(const QvInfo* node, QvState*) {
-  if (kinemationMode != 1) return 0;
+  if (qvSession().kinemationMode != 1) return 0;
   const char* bodyFile = node->string.value.getString();
   if (bodyFile == nullptr || bodyFile[0] == '\0') return 0;
   zmParseSetKinemationFile(bodyFile);
@@ -345,9 +329,23 @@ ZmObj* findZmCameraObj(ZmObj* object) {
 }
 
 // -------------------------------------------------------- entry points
+//
+// Each entry point holds a session for all of its work, placing included:
+// a parse it interrupts resumes with its own state, and one it starts
+// itself (an inline file, a message pump inside a hook) cannot disturb it.
+
+namespace {
+
+// The first inline number of a file read for itself, and of a file read
+// as an inline: a world file numbers its inlines 1, 2, 3, ..., an inline
+// file -1, 0, 1, ...
+constexpr int32_t kWorldFileInlineNumbers = 1;
+constexpr int32_t kInlineFileInlineNumbers = -1;
+
+}  // namespace
 
 int parseVRMLIntoWorld(const char* fileName, ZmWorld* world) {
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInWorld(e->object, fileName, nullptr); });
@@ -356,6 +354,7 @@ int parseVRMLIntoWorld(const char* fileName, ZmWorld* world) {
 }
 
 int zmParseVRMLInZmObj(const char* fileName, ZmObj* parent) {
+  QvSessionGuard session(parent->world, kInlineFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, parent->world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInZmObj(e->object, parent); });
@@ -412,7 +411,7 @@ ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj*
   *camera = nullptr;
   ZmTopObjList* lastBefore = world->topObjectsTail;
   CameraTableSwap swap(world);
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return nullptr;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInWorld(e->object, fileName, nullptr); });
@@ -434,12 +433,12 @@ int zmParseVRMLAddToWorld(const char* fileName, ZmObj** object) {
     return -1;
   }
   *object = nullptr;
-  ZmWorld* world = zmGetCurrentWorld();
+  ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
   if (world == nullptr) {
     zmReportMessage("zmParseVRMLAddToWorld(): zmGetCurrentWorld() failed.");
     return -1;
   }
-  QvWWWInline::inlineCounter = 1;
+  QvSessionGuard session(world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return -1;
   int result = placeEntries(list, [&](STACKLIST* e) {
@@ -466,6 +465,7 @@ int zmParseVRMLAddToObj(const char* fileName, ZmObj* parent, ZmObj** object) {
     zmReportMessage("zmParseVRMLAddToObj(): the parent object has no world.");
     return -1;
   }
+  QvSessionGuard session(parent->world, kWorldFileInlineNumbers);
   QvStackList* list = parseVRML(fileName, parent->world);
   if (list == nullptr) return -1;
   ZmObj* first = list->first->object;

@@ -4,10 +4,12 @@
 // one traversal state, hand back what was built), the entry points through
 // which the program brings a file into a world, under an object or as an
 // avatar with its camera, the placing of built objects (a top-level
-// Separator is unwrapped into its children), and the program-wide
-// articulated-body setting that turns a world file into a body.
+// Separator is unwrapped into its children), and the articulated-body
+// setting that turns a world file into a body.
 // Each parse owns its nodes, input and state until it returns; the objects
-// pass to the world or the parent when placed.
+// pass to the world or the parent when placed. Each entry point reads in a
+// session of its own (vrml/session.h), so parses nested in it, or it in
+// them, keep apart their body setting, stop flag and inline numbers.
 // It does not own the reading of nodes (vrml/qvnode.h), the conversion
 // (vrml/traverse.h), nor the loading of bodies (media, through core/hooks.h).
 #ifndef LUMENFOLD_VRML_PARSE_H
@@ -57,13 +59,15 @@ int zmParseVRMLInZmObj(const char* fileName, ZmObj* parent);
 // failure); *camera the first camera among the new objects, or null. The
 // world's camera table is as before afterwards.
 ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera);
-// Into the current world; *object the first object placed. 0 or -1.
+// Into the world being built, else the current world; *object the first
+// object placed. 0 or -1.
 int zmParseVRMLAddToWorld(const char* fileName, ZmObj** object);
 // Each top-level object appended to parent as it is; *object the first.
 int zmParseVRMLAddToObj(const char* fileName, ZmObj* parent, ZmObj** object);
 
-// Names the articulated-body file that the next failing parse loads
-// instead (null clears it, with a warning).
+// Names the articulated-body file that the parse under way loads instead
+// when it fails (null clears it, with a warning). The name lasts until that
+// parse's entry point returns.
 void zmParseSetKinemationFile(const char* fileName);
 // The body object for the VRML file, or null (reported).
 ZmObj* parseKinemation(const char* fileName, ZmWorld* world);

@@ -10,9 +10,7 @@
 #include "vrml/qvinput.h"
 #include "vrml/qvreaderror.h"
 #include "vrml/qvsfields.h"
-
-long qvCurrentNodeLine = 0;
-ZmUrlHash* qvCurrentFile = nullptr;
+#include "vrml/session.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ constexpr int32_t kMaxWalkDepth = 2 * QvNode::kMaxDepth;
 
 // ------------------------------------------------------------------ QvNode
 
-QvNode::QvNode() : lineNum(qvCurrentNodeLine), fileEntry(qvCurrentFile) {
+QvNode::QvNode() : lineNum(qvSession().currentNodeLine), fileEntry(qvSession().currentFile) {
   objName = new (std::nothrow) QvName();
   if (objName == nullptr) zmReportMessage("%s: Couldn't allocate memory for QvName.", "QvNode::QvNode");
 }
@@ -240,7 +238,7 @@ bool QvNode::readDefinedNode(QvInput* in, const QvName& name, QvNode*& node) {
     return false;
   }
 
-  qvCurrentNodeLine = in->getLineNum();
+  qvSession().currentNodeLine = in->getLineNum();
   ++in->nestingDepth;
   bool bodyOk = readNodeBody(in, typeName, defName, node);
   --in->nestingDepth;
@@ -260,7 +258,7 @@ bool QvNode::readDefinedNode(QvInput* in, const QvName& name, QvNode*& node) {
 }
 
 bool QvNode::readNodeBody(QvInput* in, const QvName& typeName, const QvName& defName, QvNode*& node) {
-  qvCurrentFile = in->getCurFile();
+  qvSession().currentFile = in->getCurFile();
   node = newNodeOfType(typeName);
   if (node == nullptr) {
     QvReadError::post(kQvUnknownNodeLevel, in, "Unknown Node \"%s\"", typeName.getString());

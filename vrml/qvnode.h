@@ -167,9 +167,4 @@ class QvNodePath {
   QvPList path;
 };
 
-// Program-wide values of the reader: set while a node is read and copied by
-// every node constructor.
-extern long qvCurrentNodeLine;
-extern ZmUrlHash* qvCurrentFile;
-
 #endif

@@ -13,6 +13,7 @@
 #include "core/report.h"
 #include "core/strings.h"
 #include "vrml/qvinput.h"
+#include "vrml/session.h"
 
 #define QV_NODE_SOURCE(className, typeText)                                 \
   QvFieldData* className::fieldData = nullptr;                              \
@@ -567,11 +568,9 @@ QvWWWAnchor::QvWWWAnchor() {
   isBuiltIn = true;
 }
 
-int32_t QvWWWInline::inlineCounter = 1;
-
 QV_NODE_SOURCE(QvWWWInline, "WWWInline")
-QvWWWInline::QvWWWInline() : inlineNumber(inlineCounter) {
-  if (inlineCounter < INT32_MAX) ++inlineCounter;
+QvWWWInline::QvWWWInline() : inlineNumber(qvSession().inlineCounter) {
+  if (inlineNumber < INT32_MAX) ++qvSession().inlineCounter;
   QV_BEGIN();
   QV_FIELD(name), QV_FIELD(bboxSize), QV_FIELD(bboxCenter);
   set(bboxSize, 0, 0, 0);

@@ -302,9 +302,7 @@ class QvWWWAnchor : public QvGroup {
 
 class QvWWWInline : public QvGroup {
   QV_NODE_HEADER(QvWWWInline)
-  // Numbers the WWWInline nodes as they are made; the parse entry points set it.
-  static int32_t inlineCounter;
-  int32_t inlineNumber;  // the counter's value when the node was made
+  int32_t inlineNumber;  // the session's inline counter when the node was made
   QvSFString name;
   QvSFVec3f bboxSize, bboxCenter;
 };

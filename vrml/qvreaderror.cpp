@@ -7,6 +7,7 @@
 
 #include "core/report.h"
 #include "vrml/qvinput.h"
+#include "vrml/session.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ constexpr size_t kLastTextSize = 400;
 
 char lastErrorText[kLastTextSize];    // last read error passed to the output
 char lastWarningText[kLastTextSize];  // last warning passed to the output
-int errorLevel = kQvReadErrorLevel;
 
 // True when text repeats the remembered one; otherwise remembers it (cut).
 bool isRepeat(char* last, const char* text) {
@@ -53,14 +53,14 @@ void QvReadError::post(int level, const QvInput* in, const char* format, ...) {
   std::snprintf(text, sizeof text, "VRML read error: %s\n\tfile: %s\n%s\n", message,
                 fileName ? fileName : "", location.getString());
   outputError(level, text);
-  errorLevel = level;
+  qvSession().readErrorLevel = level;
 }
 
-int QvReadError::getLevel() { return errorLevel; }
+int QvReadError::getLevel() { return qvSession().readErrorLevel; }
 
-void QvReadError::setLevel(int level) { errorLevel = level; }
+void QvReadError::setLevel(int level) { qvSession().readErrorLevel = level; }
 
-void QvReadError::begin(const char*) { errorLevel = kQvReadErrorLevel; }
+void QvReadError::begin(const char*) { qvSession().readErrorLevel = kQvReadErrorLevel; }
 
 void QvDebugError::post(const char* methodName, const char* format, ...) {
   char message[200];

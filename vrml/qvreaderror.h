@@ -1,7 +1,8 @@
 // vrml/qvreaderror.h -- how the VRML reader reports problems in a file.
 //
-// Owns: QvReadError (read errors with the file name and line of the input,
-// and the severity level of the last one), QvDebugError (internal
+// Owns: QvReadError (read errors with the file name and line of the input;
+// the severity level of the last one is kept by the parse under way,
+// vrml/session.h), QvDebugError (internal
 // inconsistencies), and the remembered last error and warning texts that
 // drop an immediate repeat. Texts longer than their buffers are cut.
 // It does not decide what the reader does after an error: the callers look

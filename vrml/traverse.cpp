@@ -17,12 +17,11 @@
 #include "vrml/primitives.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/sound.h"
 #include "vrml/switchlod.h"
 #include "vrml/worldinfo.h"
 #include "vrml/wwwnodes.h"
-
-int32_t qvStopFlag = 0;
 
 namespace {
 
@@ -71,8 +70,8 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
   forEachChild(static_cast<QvGroup*>(node), [&](QvNode* childNode) {
     ZmObj* child = nullptr;
     if (traverse(childNode, state, &child) != 0 || child == nullptr) {
-      if (qvStopFlag == 1) {
-        qvStopFlag = 0;
+      if (qvSession().stopFlag == 1) {
+        qvSession().stopFlag = 0;
         stopped = true;
         return false;
       }
@@ -384,8 +383,8 @@ int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
   forEachChild(group, [&](QvNode* childNode) {
     ZmObj* child = nullptr;
     if (traverse(childNode, state, &child) != 0 || child == nullptr) {
-      if (qvStopFlag != 1) return true;
-      qvStopFlag = 0;
+      if (qvSession().stopFlag != 1) return true;
+      qvSession().stopFlag = 0;
       result = 1;
       return false;
     }

@@ -26,11 +26,6 @@ class QvNode;
 class QvState;
 struct ZmObj;
 
-// 1 while an articulated-body Info node asks the enclosing Group, Separator,
-// Switch or LOD to stop; the group that acts on it puts it back to 0. The
-// parse entry points clear it at the start of each outermost parse.
-extern int32_t qvStopFlag;
-
 /*
  * traverse --
  *   Converts one node (and what lies below it) with the state.

@@ -1,12 +1,12 @@
 // vrml/urlbase.cpp -- the URLs of the inline files being read.
 #include "vrml/urlbase.h"
 
+#include "vrml/session.h"
+
 #include <cctype>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> baseUrls;  // innermost last
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -55,14 +55,16 @@ std::string normalise(const std::string& url, size_t keep) {
 
 }  // namespace
 
-void qvPushBaseUrl(const std::string& url) { baseUrls.push_back(url); }
+void qvPushBaseUrl(const std::string& url) { qvSession().baseUrls.push_back(url); }
 
 void qvPopBaseUrl() {
+  std::vector<std::string>& baseUrls = qvSession().baseUrls;
   if (!baseUrls.empty()) baseUrls.pop_back();
 }
 
 std::string qvResolveUrl(const char* name) {
   std::string written = name ? name : "";
+  const std::vector<std::string>& baseUrls = qvSession().baseUrls;
   if (baseUrls.empty() || written.empty() || hasScheme(written)) return written;
   const std::string& base = baseUrls.back();
   size_t authority = authorityLength(base);

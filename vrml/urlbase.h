@@ -1,6 +1,7 @@
 // vrml/urlbase.h -- where the names written in an inlined world point.
 //
-// Owns: the URLs of the inline files being read (innermost last), and the
+// Owns: the URLs of the inline files being read (innermost last, kept in
+// the parse session so a parse started from a hook begins without them), and the
 // resolution of a name found in one of them against that file's URL, so
 // that an inline, texture or anchor name inside an inlined world is found
 // beside the file that names it. Names in the top world are left as they

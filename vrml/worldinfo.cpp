@@ -14,6 +14,7 @@
 #include "vrml/parse.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/traverse.h"
 #include "vrml/urlbase.h"
 
@@ -138,7 +139,7 @@ int traverseInfo(const QvNode* node, QvState* state) {
   switch (getInfoType(info)) {
     case QV_INFO_BACKGROUND_COLOR: setBackgroundColor(info, world); break;
     case QV_INFO_KINEMATION:
-      if (int stop = setKinemation(info, state); stop > 0) qvStopFlag = stop;
+      if (int stop = setKinemation(info, state); stop > 0) qvSession().stopFlag = stop;
       break;
     case QV_INFO_TITLE: setFirstText(info, &world->title); break;
     case QV_INFO_VIEWER_SPEED: setViewerSpeed(info, world); break;

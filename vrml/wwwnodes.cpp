@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "core/hash.h"
 #include "core/hooks.h"
@@ -16,6 +15,7 @@
 #include "vrml/parse.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/traverse.h"
 #include "vrml/urlbase.h"
 
@@ -24,10 +24,6 @@ namespace {
 constexpr int32_t kIdsPerRange = 10000;
 // The last k whose first id -(k+1)*10000 still fits a signed 32-bit id.
 constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
-
-// Range numbers of the inline reads under way, outermost first: their
-// objects may not exist yet, so the id table cannot tell.
-std::vector<int32_t> rangesBeingRead;
 
 // Enters the URL in the world's URL table and attaches its entry to the
 // object as an extension of that type.
@@ -81,9 +77,19 @@ int collectRangeNumber(void* value, void* used) {
   return 1;
 }
 
+// The range numbers of the inline reads under way in this parse and in the
+// parses it interrupted: their objects may not exist yet, so the id table
+// cannot tell.
+std::set<int32_t> rangesBeingRead() {
+  std::set<int32_t> ranges;
+  for (const QvParseSession* session = &qvSession(); session; session = session->outer)
+    ranges.insert(session->rangesBeingRead.begin(), session->rangesBeingRead.end());
+  return ranges;
+}
+
 // The lowest inline range number free in the world, or 0 when none is.
 int32_t freeRangeNumber(ZmWorld* world) {
-  std::set<int32_t> used(rangesBeingRead.begin(), rangesBeingRead.end());
+  std::set<int32_t> used = rangesBeingRead();
   if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &used);
   for (int32_t k = 1; k <= kLastRangeNumber; ++k)
     if (used.count(k) == 0) return k;
@@ -99,11 +105,11 @@ int readInlineFile(ZmObj* object, const std::string& url, const std::string& loc
     zmReportWarning("QvWWWInline::traverse: zmPushIdCounter() failed.");
     return -1;
   }
-  rangesBeingRead.push_back(k);
+  qvSession().rangesBeingRead.push_back(k);
   qvPushBaseUrl(url);
   int read = zmParseVRMLInZmObj(localFile.c_str(), object);
   qvPopBaseUrl();
-  rangesBeingRead.pop_back();
+  qvSession().rangesBeingRead.pop_back();
   if (zmPopIdCounter() != 0) {
     zmReportWarning("QvWWWInline::traverse: zmPopIdCounter() failed.");
     return -1;

@@ -3,6 +3,7 @@
 // extensions.
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
 
 #include "core/hash.h"
@@ -14,6 +15,7 @@
 #include "loading/urltable.h"
 #include "platform/recorder.h"
 #include "tests/loading/loading_fixture.h"
+#include "vrml/parse.h"
 
 using namespace loadingtest;
 
@@ -170,6 +172,25 @@ TEST_F(UrlTableTest, RegisteringNeedsACurrentWorld) {
   EXPECT_EQ(warnings(), std::vector<std::string>{"zmWwwLoadFile: world is NULL"});
   zmSetCurrentWorld(world);
   EXPECT_EQ(zmWwwLoadFile("a.wrl"), zmWwwLoadFile("a.wrl"));
+}
+
+// A world read while another is current files its URLs in its own table.
+TEST_F(UrlTableTest, RegisteringWhileAWorldIsReadFilesIntoThatWorld) {
+  std::string file = path("built.wrl");
+  {
+    std::ofstream out(file);
+    out << "#VRML V1.0 ascii\nSeparator { DEF BackgroundImage Info { string \"sky.bmp\" }\n"
+            "WWWAnchor { name \"http://h/next.wrl\" Cube { } } }\n";
+  }
+  ZmWorld* built = zmNewWorld("file:///w/built.wrl");
+  ASSERT_NE(built, nullptr);
+  ASSERT_EQ(parseVRMLIntoWorld(file.c_str(), built), 0);
+  for (const char* url : {file.c_str(), "http://h/next.wrl", "sky.bmp"}) {
+    EXPECT_NE(zmFindUrlHashEntry(built->urlTable, url), nullptr) << url;
+    EXPECT_EQ(zmFindUrlHashEntry(world->urlTable, url), nullptr) << url;
+  }
+  EXPECT_EQ(built->backgroundImage, zmFindUrlHashEntry(built->urlTable, "sky.bmp"));
+  EXPECT_EQ(zmDeleteWorld(built), 0);
 }
 
 TEST_F(UrlTableTest, InlineAndAnchorObjectsHoldTheirEntries) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tests/vrml/builder_fixture.h"
-#include "vrml/traverse.h"
+#include "vrml/session.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ TEST_F(BuilderTest, KinemationInfoStopsTheGroupAndTheFileBecomesABody) {
   EXPECT_EQ(bodyAsked, "walker.bvh");
   ASSERT_EQ(topObjects().size(), 1u);
   EXPECT_EQ(topObjects()[0]->leaf, nullptr);  // the body, not the skin cube
-  EXPECT_EQ(qvStopFlag, 0);
+  EXPECT_EQ(qvSession().stopFlag, 0);
 }
 
 TEST_F(BuilderTest, KinemationInfoWhoseBodyCannotLoadLeavesAPlainWorld) {

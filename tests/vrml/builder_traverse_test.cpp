@@ -7,6 +7,7 @@
 #include "core/camera.h"
 #include "core/transform.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 #include "vrml/traverse.h"
 
 namespace {
@@ -296,20 +297,25 @@ TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
   EXPECT_TRUE(sawMessage("The CalendarTask cannot set in the ZmObj."));
 }
 
-// A stop flag or body file left by an earlier file does not reach the next.
-TEST_F(BuilderTest, StopFlagAndBodyFileAreResetAtEachOutermostParse) {
+// A stop flag or body file set outside the parse does not reach it, and the
+// parse gives back the session it found.
+TEST_F(BuilderTest, StopFlagAndBodyFileOutsideAParseDoNotReachIt) {
   static int bodiesAsked;
   bodiesAsked = 0;
   zmCoreHooks.kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) {
     ++bodiesAsked;
     return -1;
   };
-  qvStopFlag = 1;
+  qvSession().stopFlag = 1;
   zmParseSetKinemationFile("walker.bvh");
   ASSERT_EQ(build("Separator { Info { } DEF A Cube { } DEF B Cube { } }"), 0);
   EXPECT_EQ(topObjects().size(), 2u);
-  EXPECT_EQ(qvStopFlag, 0);
   EXPECT_EQ(bodiesAsked, 0);
+  EXPECT_EQ(qvSession().stopFlag, 1);
+  ASSERT_NE(qvSession().kinemationFile, nullptr);
+  EXPECT_STREQ(qvSession().kinemationFile.get(), "walker.bvh");
+  qvSession().stopFlag = 0;
+  qvSession().kinemationFile.reset();
 }
 
 TEST(QvStateTest, LevelsRestoreWhatWasPushedInside) {

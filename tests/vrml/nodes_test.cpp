@@ -8,6 +8,7 @@
 
 #include "core/memory.h"
 #include "tests/vrml/vrml_fixture.h"
+#include "vrml/session.h"
 
 class NodesTest : public VrmlTest {};
 
@@ -250,7 +251,7 @@ TEST_F(NodesTest, LongMovieOptionValueIsCut) {
 }
 
 TEST_F(NodesTest, InlineNodesAreNumberedInFileOrder) {
-  QvWWWInline::inlineCounter = 1;
+  qvSession().inlineCounter = 1;
   ASSERT_EQ(parseBody("Separator { WWWInline { name \"a.wrl\" } WWWInline { } }"), 0);
   auto* sep = first<QvSeparator>();
   EXPECT_EQ(dynamic_cast<QvWWWInline*>(sep->getChild(0))->inlineNumber, 1);
