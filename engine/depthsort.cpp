@@ -4,7 +4,7 @@
 #include "engine/camera.h"
 #include "engine/clip.h"
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/pool.h"
 
 uint32_t* rwSqrtOddTable = nullptr;

@@ -8,7 +8,7 @@
 #include "engine/clip.h"
 #include "engine/clump.h"
 #include "engine/depthsort.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/light.h"
 #include "engine/material.h"
 #include "engine/pick.h"
@@ -22,12 +22,6 @@
 namespace {
 
 RwMatrix savedMatrix = {};  // the one save area; alignment is undone before the next clump
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 // ---- screen bounds
 
