@@ -6,10 +6,10 @@
 #include "engine/clump.h"
 #include "engine/error.h"
 #include "engine/matrix.h"
+#include "engine/polydraw.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
-#include "engine/render.h"
 #include "engine/renderstate.h"
 #include "engine/vertexxform.h"
 
