@@ -1,6 +1,10 @@
 # Build conventions shared by every folder: one static library per folder,
 # the project root as the only include root ("core/report.h"), common warnings,
 # and the sanitizers for the test build.
+#
+# The DEPS of each library, test suite and tool are the layering: the
+# `layering` test (cmake/Layering.cmake) fails when a file includes a header
+# of a library its target does not depend on.
 
 set(LUMENFOLD_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
 
@@ -8,6 +12,15 @@ if(LUMENFOLD_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# lumenfold_layered(target path...)
+# Lists the target for the layering check with the folders (every .h, .cpp
+# and .c directly in them) or files, relative to the project root, whose
+# includes its dependencies must cover.
+function(lumenfold_layered target)
+  set_property(TARGET ${target} PROPERTY LUMENFOLD_LAYER_PATHS ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY LUMENFOLD_LAYERED_TARGETS ${target})
+endfunction()
 
 # lumenfold_library(name [DEPS lib...] [SOURCES_DIR dir])
 # Builds every .cpp of the folder into the static library lf_<name>.
@@ -21,6 +34,8 @@ function(lumenfold_library name)
   target_include_directories(lf_${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(lf_${name} PRIVATE ${LUMENFOLD_WARNINGS})
   target_link_libraries(lf_${name} PUBLIC ${ARG_DEPS})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${ARG_SOURCES_DIR})
+  lumenfold_layered(lf_${name} ${folder})
 endfunction()
 
 # lumenfold_test_suite(layer DEPS lib...)
@@ -42,4 +57,6 @@ function(lumenfold_test_suite layer)
   gtest_discover_tests(test_${layer}
     PROPERTIES LABELS ${layer}
     DISCOVERY_TIMEOUT 120)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${layer})
+  lumenfold_layered(test_${layer} ${folder})
 endfunction()

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "engine/depthbuffer.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/material.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"
@@ -26,12 +26,6 @@ constexpr float defaultFarClipping = 3.4028235e38f;
 constexpr intptr_t damageGridUnits = 1024;  // units per side of the damage grid
 constexpr int cellUnitsShift = 5;           // a cell is 32 units
 constexpr uintptr_t twoMaskFlag = 1;
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 bool twoMasks(const RwCamera* camera) { return (camera->flags & twoMaskFlag) != 0; }
 

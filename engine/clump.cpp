@@ -2,7 +2,7 @@
 // duplication and merging.
 #include "engine/clump.h"
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
@@ -17,12 +17,6 @@ RwPool* clumpPool = nullptr;
 
 constexpr intptr_t defaultPolygonRoom = 8;
 constexpr intptr_t cutPolygonRoom = 8;
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 // ---- hidden-surface mode
 

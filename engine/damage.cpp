@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/pool.h"
 
 namespace {

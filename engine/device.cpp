@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/camera.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/material.h"
 #include "engine/path.h"
 #include "engine/polygon.h"

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 
+#include "engine/raster/rasterapi.h"  // RwDrawEntry
 #include "platform/wintypes.h"
 
 struct RwCamera;
@@ -37,9 +38,6 @@ struct RwOpenOption {
   intptr_t value;
 };
 constexpr intptr_t rwOptionRecognised = 1;
-
-// A draw entry: one polygon in, 1 drawn or 0 (draw routines never fail).
-typedef int (*RwDrawEntry)(RwPolygon* polygon);
 
 struct RwRendererPair {
   RwDrawEntry plain;          // without depth-buffer

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/device.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/palette.h"
 #include "engine/rasters.h"
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/device.h"
+#include "engine/error.h"
 #include "engine/library.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"

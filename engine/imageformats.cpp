@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/error.h"
 #include "engine/imagefile.h"
-#include "engine/library.h"
 #include "engine/rasters.h"
 #include "engine/texture.h"
 

@@ -1,4 +1,4 @@
-// engine/library.cpp -- opening and closing the engine; the sticky error.
+// engine/library.cpp -- opening and closing the engine.
 #include "engine/library.h"
 
 #include <cstdlib>
@@ -23,7 +23,6 @@
 
 namespace {
 
-int stickyError = rwErrNone;  // 0: no error pending
 intptr_t modellingTag = 0;
 constexpr char buildIdentification[] = "Lumenfold 3-D engine, procedural library";
 
@@ -118,25 +117,6 @@ int RwClose() {
   RwFreeAllPools();
   opened = false;
   return RwDeviceClose();
-}
-
-int RwGetAndClearError() {
-  int number = stickyError;
-  stickyError = rwErrNone;
-  return number;
-}
-
-int RwGetError() { return stickyError; }
-
-int RwSetError(int number) {
-  RwRestoreError(number);
-  return number;
-}
-
-int RwRestoreError(int number) {
-  int stored = number > rwErrorCap ? rwErrorCap : number;
-  if (stickyError == rwErrNone) stickyError = stored;
-  return stored;
 }
 
 intptr_t RwDeviceControl(intptr_t request, void* buffer, intptr_t size) {

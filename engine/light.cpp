@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
@@ -27,12 +27,6 @@ constexpr float unitNormal = 16384.0f;        // 1.0 in 2.14
 constexpr float degreesToRadians = 0.017453292f;
 constexpr double defaultConeRadians = 0.5235987715423107;  // 30 degrees
 constexpr intptr_t noSceneStamp = 999999;
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 void raiseLightingCount(const RwLight* light) {
   if (light->scene) ++light->scene->lightingCount;

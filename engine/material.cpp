@@ -5,7 +5,7 @@
 #include <bit>
 
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
@@ -23,11 +23,6 @@ intptr_t stackTop = 0;
 constexpr intptr_t initialStackCapacity = 32;
 
 constexpr uint32_t floatOneBits = 0x3F800000u;
-
-RwMaterial* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 // A float in 0..1 as a 16.16 fraction, decided by its bits: a negative value
 // gives 0, 1.0 or more gives 65536 (callers map it to their maximum).
@@ -128,7 +123,7 @@ RwMaterial* choosePair(RwMaterial* material, intptr_t geometry, intptr_t light) 
 // After a change of opacity or texture the pair follows with the same classes.
 RwMaterial* chooseAgain(RwMaterial* material) {
   intptr_t light = lightClassOfPair(material->pairIndex);
-  if (!light) return failWith(rwErrLightSampling);
+  if (!light) return failWith<RwMaterial>(rwErrLightSampling);
   return choosePair(material, geometryClassOfPair(material->pairIndex), light);
 }
 
@@ -170,8 +165,8 @@ bool growStack() {
 }
 
 RwMaterial* setModesChecked(RwMaterial* material, bool badBits, uint8_t result) {
-  if (!material) return failWith(rwErrInvalidArgument);
-  if (badBits) return failWith(rwErrTextureModes);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (badBits) return failWith<RwMaterial>(rwErrTextureModes);
   material->textureModes = result;
   return material;
 }
@@ -206,8 +201,8 @@ RwMaterial* RwCurrentMaterial() { return stackSlots ? stackSlots[stackTop] : nul
 intptr_t RwCurrentMaterialDepth() { return stackTop; }
 
 RwMaterial* RwPushCurrentMaterial() {
-  if (!stackSlots) return failWith(rwErrInvalidArgument);
-  if (stackTop + 1 >= stackCapacity && !growStack()) return failWith(rwErrOutOfMemory);
+  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (stackTop + 1 >= stackCapacity && !growStack()) return failWith<RwMaterial>(rwErrOutOfMemory);
   RwMaterial* below = stackSlots[stackTop];
   RwMaterial* slot = stackSlots[stackTop + 1];
   if (!slot) {
@@ -225,7 +220,7 @@ RwMaterial* RwPushCurrentMaterial() {
 }
 
 RwMaterial* RwPopCurrentMaterial() {
-  if (!stackSlots) return failWith(rwErrInvalidArgument);
+  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
   if (stackTop > 0) {
     RwMaterial* top = stackSlots[stackTop];
     if (top->referenceCount > 1) {
@@ -238,7 +233,7 @@ RwMaterial* RwPopCurrentMaterial() {
 }
 
 RwMaterial* RwWritableCurrentMaterial() {
-  if (!stackSlots) return failWith(rwErrInvalidArgument);
+  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
   RwMaterial* top = stackSlots[stackTop];
   if (top->referenceCount < 2) return top;
   RwMaterial* copy = RwCloneMaterial(top);
@@ -258,7 +253,7 @@ RwMaterial* RwCreateMaterial() {
 }
 
 RwMaterial* RwCloneMaterial(const RwMaterial* source) {
-  if (!source) return failWith(rwErrInvalidArgument);
+  if (!source) return failWith<RwMaterial>(rwErrInvalidArgument);
   RwMaterial* copy = RwCreateMaterial();
   if (copy) copyAppearance(copy, source);
   return copy;
@@ -280,7 +275,7 @@ int RwDestroyMaterial(RwMaterial* material) {
 }
 
 RwMaterial* RwResetMaterial(RwMaterial* material) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   bool pairChanges = material->pairIndex != rwDefaultPair;
   RwReleaseTextureReference(material->texture);
   setDefaults(material);
@@ -290,13 +285,13 @@ RwMaterial* RwResetMaterial(RwMaterial* material) {
 }
 
 RwMaterial* RwSetMaterialColor(RwMaterial* material, float red, float green, float blue) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->colour = deviceColour(colourChannel(red), colourChannel(green), colourChannel(blue));
   return material;
 }
 
 RwMaterial* RwSetMaterialSurface(RwMaterial* material, float ambient, float diffuse, float specular) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->ambient = coefficient(ambient);
   material->diffuse = coefficient(diffuse);
   material->specular = coefficient(specular);
@@ -305,53 +300,53 @@ RwMaterial* RwSetMaterialSurface(RwMaterial* material, float ambient, float diff
 }
 
 RwMaterial* RwSetMaterialAmbient(RwMaterial* material, float value) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->ambient = coefficient(value);
   usersSurfaceChanged(material);
   return material;
 }
 
 RwMaterial* RwSetMaterialDiffuse(RwMaterial* material, float value) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->diffuse = coefficient(value);
   usersSurfaceChanged(material);
   return material;
 }
 
 RwMaterial* RwSetMaterialSpecular(RwMaterial* material, float value) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->specular = coefficient(value);
   usersSurfaceChanged(material);
   return material;
 }
 
 RwMaterial* RwSetMaterialOpacity(RwMaterial* material, float value) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   material->opacity = opacityByte(value);
   return chooseAgain(material);
 }
 
 RwMaterial* RwSetMaterialGeometrySampling(RwMaterial* material, intptr_t geometry) {
-  if (!material) return failWith(rwErrInvalidArgument);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
   intptr_t light = lightClassOfPair(material->pairIndex);
-  if (!light) return failWith(rwErrLightSampling);
+  if (!light) return failWith<RwMaterial>(rwErrLightSampling);
   return choosePair(material, geometry, light);
 }
 
 RwMaterial* RwSetMaterialLightSampling(RwMaterial* material, intptr_t light) {
-  if (!material) return failWith(rwErrInvalidArgument);
-  if (light != rwFacet && light != rwVertex) return failWith(rwErrLightSampling);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (light != rwFacet && light != rwVertex) return failWith<RwMaterial>(rwErrLightSampling);
   intptr_t geometry = geometryClassOfPair(material->pairIndex);
   if (!geometry) {
     RwSetError(rwErrEnumValue);
-    return failWith(rwErrGeometrySampling);
+    return failWith<RwMaterial>(rwErrGeometrySampling);
   }
   return choosePair(material, geometry, light);
 }
 
 RwMaterial* RwSetMaterialTexture(RwMaterial* material, RwTexture* texture) {
-  if (!material) return failWith(rwErrInvalidArgument);
-  if (texture && !texture->raster) return failWith(rwErrNoFrames);
+  if (!material) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (texture && !texture->raster) return failWith<RwMaterial>(rwErrNoFrames);
   // The material holds a reference, so the texture outlives its destruction.
   RwAddTextureReference(texture);
   RwReleaseTextureReference(material->texture);

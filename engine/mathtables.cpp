@@ -3,16 +3,14 @@
 
 #include <cmath>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/pool.h"
 
 uint32_t* rwSqrtOddTable = nullptr;
 uint32_t* rwSqrtEvenTable = nullptr;
 uint32_t* rwFixedSqrtTable = nullptr;
 uint8_t* rwHighestBitTable = nullptr;
-uint8_t* rwLogTable = nullptr;
 uint32_t* rwExpTable = nullptr;
-uint32_t* rwSpanExpTable = nullptr;
 
 namespace {
 

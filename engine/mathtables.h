@@ -11,6 +11,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "engine/raster/rasterapi.h"
+
 // Square-root mantissa tables, one 16384-byte block: entry j of the first is
 // bits(sqrt(1 + j/2048)) - 0x1FC00000, entry j of the second
 // bits(sqrt(2 + j/1024)) - 0x20000000 (single precision bit patterns).
@@ -32,16 +34,11 @@ inline constexpr auto rwSignificantBitsTable = [] {
   return table;
 }();
 
-// Logarithm: a 512-byte area of which entries 256..511 are used; entry n =
-// 256 x log2 of the midpoint of [n/256, (n+1)/256), truncated (0..255).
-extern uint8_t* rwLogTable;
-
-// Exponential: indexed -2048..6143 through a pointer to entry 0; entry i =
-// 2^24 x (2^(-i/256) + 2^(-(i+1)/256)) / 2, truncated.
-constexpr int rwExpTableFirst = -2048;
-constexpr int rwExpTableLast = 6143;
+// The logarithm table and the span loops' pointer to the exponential table
+// (rwLogTable, rwSpanExpTable) are declared with the rasterisers' records in
+// engine/raster/rasterapi.h; the open below fills them. This is the
+// engine's pointer to the same exponential table.
 extern uint32_t* rwExpTable;
-extern uint32_t* rwSpanExpTable;  // the same pointer, for the span loops
 
 // Builds every table: 1, or 0 with error 3 when an allocation fails.
 int RwOpenMathsTables();

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/mathtables.h"
 #include "engine/pool.h"
 
@@ -21,12 +21,6 @@ struct MatrixModule {
   RwMatrixStack* scratchStack;
 };
 MatrixModule module = {};
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 bool validMode(int32_t mode) { return mode >= RwReplace && mode <= RwPostConcat; }
 

@@ -20,10 +20,7 @@
 #include <cstdint>
 
 #include "engine/fixed.h"
-
-struct RwVector {
-  float x, y, z;
-};
+#include "engine/raster/rasterapi.h"  // RwVector
 
 // Three 16.16 values.
 struct RwFixedVector {

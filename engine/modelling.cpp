@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/clump.h"
+#include "engine/error.h"
 #include "engine/library.h"
 #include "engine/material.h"
 #include "engine/path.h"
@@ -29,12 +30,6 @@ struct ModellingState {
   RwParseContext* last;   // the current context
 };
 ModellingState state = {};
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 int fail(int number) {
   RwSetError(number);

@@ -3,9 +3,9 @@
 
 #include "engine/clip.h"
 #include "engine/clump.h"
+#include "engine/polydraw.h"
 #include "engine/polygon.h"
 #include "engine/ptrarray.h"
-#include "engine/render.h"
 #include "engine/renderstate.h"
 #include "engine/vertexxform.h"
 

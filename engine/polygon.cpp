@@ -9,7 +9,7 @@
 
 #include "engine/camera.h"
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/material.h"
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
@@ -25,12 +25,6 @@ constexpr RwFixed untouchedTextureCoordinate = 32512;  // 0x7F00
 constexpr uint32_t firstPolygonListCapacity = 6;
 constexpr float unitNormal = 16384.0f;                  // 2.14
 constexpr float fromUnitNormal = 6.103515625e-5f;       // 1 / 16384
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 size_t polygonBytes(uintptr_t vertices) { return sizeof(RwPolygon) + vertices * sizeof(RwVertex*); }
 

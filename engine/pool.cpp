@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/library.h"
+#include "engine/error.h"
 
 namespace {
 

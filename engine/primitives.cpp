@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/matrix.h"
 #include "engine/modelling.h"
 #include "engine/polygon.h"

@@ -1,7 +1,7 @@
 // engine/ptrarray.cpp -- growable arrays of pointers.
 #include "engine/ptrarray.h"
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/pool.h"
 
 namespace {

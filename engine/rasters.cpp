@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "engine/device.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/pool.h"
 
 namespace {

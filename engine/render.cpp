@@ -8,12 +8,12 @@
 #include "engine/clip.h"
 #include "engine/clump.h"
 #include "engine/depthsort.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/light.h"
 #include "engine/material.h"
 #include "engine/pick.h"
+#include "engine/polydraw.h"
 #include "engine/polygon.h"
-#include "engine/ptrarray.h"
 #include "engine/renderstate.h"
 #include "engine/scene.h"
 #include "engine/userdraw.h"
@@ -22,12 +22,6 @@
 namespace {
 
 RwMatrix savedMatrix = {};  // the one save area; alignment is undone before the next clump
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 // ---- screen bounds
 
@@ -289,11 +283,6 @@ int RwCloseRenderPipeline() {
   return 1;
 }
 
-intptr_t RwClumpHiddenSurfaceMode(const RwClump* clump) {
-  if (!(clump->flags & rwHiddenSurface)) return rwUnsorted;
-  return clump->flags & rwEditable ? rwZBuffered : rwPlaneOrdered;
-}
-
 uintptr_t RwGetClumpScreenBounds(RwClump* clump, RwMatrix* work, RwCamera* camera, RwRect* rect,
                                  float* depthRange) {
   RwUpdateCameraView(camera);
@@ -382,26 +371,6 @@ void RwDrawClumpPolygons(RwDrawEntry entry, RwClump* clump, const RwRect* rect) 
     return;
   }
   RwDrawPolygonList(entry, clump);
-}
-
-void RwDrawPolygonList(RwDrawEntry entry, RwClump* clump) {
-  RwPtrArray* list = clump->drawablePolygons;
-  void** polygons = RwPtrArrayEntries(list);
-  const bool clipped = clump->lastOutcode != 0;
-  for (uintptr_t i = 0; i < list->count; ++i) {
-    auto* polygon = static_cast<RwPolygon*>(polygons[i]);
-    if (clipped || RwTriOrientation(polygon)) entry(polygon);
-  }
-}
-
-int RwDrawPolygonPlain(RwPolygon* polygon) {
-  polygon->material->drawRoutine(polygon);
-  return 0;
-}
-
-int RwDrawPolygonZ(RwPolygon* polygon) {
-  polygon->material->zDrawRoutine(polygon);
-  return 0;
 }
 
 void RwSaveClumpMatrix(RwClump* clump) { std::memcpy(&savedMatrix, &clump->worldMatrix, sizeof savedMatrix); }

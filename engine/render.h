@@ -2,14 +2,15 @@
 //
 // Owns: the road from a clump to the device's draw routines: the clump's
 // screen bounds and outcode, bringing its vertices into the camera's frame
-// (the transform cache), choosing the hidden-surface mode and the draw entry,
-// drawing the polygon list, the material-indirect draw entries, the save
-// area and axis alignment of a clump turned towards the camera, and the
-// clump pick (which hands the polygons to the pick stage, engine/pick.h).
+// (the transform cache), choosing the draw entry and between the polygon list
+// and the plane order, the save area and axis alignment of a clump turned
+// towards the camera, and the clump pick (which hands the polygons to the
+// pick stage, engine/pick.h).
 // It fills the scene's pipeline slots (rwSceneLinks) while the library is
 // open.
-// It does not own the clip chain (engine/clip.h), the plane order of mode-1
-// clumps (engine/depthsort.h), user-draw objects (engine/userdraw.h), the
+// It does not own the clip chain (engine/clip.h), the polygon drawers and the
+// hidden-surface modes (engine/polydraw.h), the plane order of mode-1 clumps
+// (engine/depthsort.h), user-draw objects (engine/userdraw.h), the
 // render globals (engine/renderstate.h), lighting (engine/light.h) nor the
 // device routines.
 #ifndef LUMENFOLD_ENGINE_RENDER_H
@@ -25,11 +26,6 @@ struct RwClump;
 struct RwPickRecord;
 struct RwPolygon;
 
-// Hidden-surface modes.
-constexpr intptr_t rwUnsorted = 0;
-constexpr intptr_t rwPlaneOrdered = 1;
-constexpr intptr_t rwZBuffered = 2;
-
 // Axis alignments.
 constexpr intptr_t rwAlignNone = 1;
 constexpr intptr_t rwAlignZOrientX = 2;
@@ -39,10 +35,6 @@ constexpr intptr_t rwAlignXYZ = 4;
 // Installs and removes the scene's pipeline slots (library open and close).
 int RwOpenRenderPipeline();
 int RwCloseRenderPipeline();
-
-// The clump's mode from its flags (0 without `hs`, 2 with `hs` and
-// `editable`, else 1); inside a depth group every clump draws as mode 2.
-intptr_t RwClumpHiddenSurfaceMode(const RwClump* clump);
 
 /*
  * RwGetClumpScreenBounds --
@@ -83,12 +75,6 @@ RwPickRecord* RwPickClump(RwClump* clump, intptr_t x, intptr_t y, RwCamera* came
 // rectangle in the z-buffer unless the order is one plain run); modes 0
 // and 2 draw the polygon list.
 void RwDrawClumpPolygons(RwDrawEntry entry, RwClump* clump, const RwRect* rect);
-// The draw list in order: every polygon when the clump is clipped (the
-// driver culls), else only those facing the camera.
-void RwDrawPolygonList(RwDrawEntry entry, RwClump* clump);
-// Through the polygon's material: its plain or its z-buffered routine.
-int RwDrawPolygonPlain(RwPolygon* polygon);
-int RwDrawPolygonZ(RwPolygon* polygon);
 
 // The single save area for a world matrix that alignment overwrites.
 void RwSaveClumpMatrix(RwClump* clump);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/clump.h"
+#include "engine/error.h"
 #include "engine/library.h"
 #include "engine/material.h"
 #include "engine/matrix.h"

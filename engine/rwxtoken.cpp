@@ -7,7 +7,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "engine/library.h"
+#include "engine/error.h"
 
 namespace {
 

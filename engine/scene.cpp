@@ -10,7 +10,7 @@
 #include "engine/camera.h"
 #include "engine/clump.h"
 #include "engine/damage.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/light.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
@@ -32,12 +32,6 @@ constexpr uintptr_t depthGroupFlags = rwNodeOverlap | rwNodeInDepthGroup | rwNod
 constexpr int rwSeparateBInFront = 1;
 constexpr int rwOverlapping = 2;
 constexpr int rwSeparateAInFront = 3;
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 // ---- vectors
 

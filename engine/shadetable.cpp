@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/palette.h"
 #include "engine/pool.h"
 

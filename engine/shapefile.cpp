@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/modelling.h"
 #include "engine/polygon.h"
 #include "engine/rwxscript.h"
@@ -28,12 +28,6 @@ constexpr size_t materialLineSize = 256;  // the part of a polygon line read for
 constexpr int32_t largestInitialRoom = 4096;
 
 File openFile(const char* path, const char* mode) { return File(std::fopen(path, mode), std::fclose); }
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 bool fail(int number) {
   RwSetError(number);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/path.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/path.h"
 #include "engine/pool.h"
 

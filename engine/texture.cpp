@@ -6,8 +6,8 @@
 #include <unordered_set>
 
 #include "engine/clump.h"
+#include "engine/error.h"
 #include "engine/imagefile.h"
-#include "engine/library.h"
 #include "engine/modelling.h"
 #include "engine/path.h"
 #include "engine/polygon.h"
@@ -24,12 +24,6 @@ std::unordered_set<RwTexture*> liveTextures;
 intptr_t textureFlags = rwTextureDefaultFlags;
 constexpr size_t baseNameSize = 256;
 constexpr float largestCoordinate = 32.0f;
-
-template <typename T>
-T* failWith(int error) {
-  RwSetError(error);
-  return nullptr;
-}
 
 intptr_t bytesPerTexel(intptr_t depth) {
   switch (depth) {

@@ -12,7 +12,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/library.h"
+#include "engine/device.h"
+#include "engine/error.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"

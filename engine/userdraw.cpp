@@ -3,7 +3,7 @@
 
 #include "engine/camera.h"
 #include "engine/clump.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
 #include "engine/vertexxform.h"
@@ -11,12 +11,6 @@
 namespace {
 
 RwPool* userDrawPool = nullptr;
-
-template <typename T>
-T* failWith(int number) {
-  RwSetError(number);
-  return nullptr;
-}
 
 void unlinkFromClump(RwUserDraw* userDraw) {
   RwClump* clump = userDraw->clump;

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "engine/imagefile.h"
-#include "engine/library.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"
 #include "engine/texture.h"

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "engine/drawslots.h"
-#include "engine/library.h"
 #include "engine/palette.h"
 #include "engine/shadetable.h"
 #include "engine/wingload.h"

@@ -6,7 +6,7 @@
 #include "engine/camera.h"
 #include "engine/depthbuffer.h"
 #include "engine/drawslots.h"
-#include "engine/library.h"
+#include "engine/error.h"
 #include "engine/palette.h"
 #include "engine/pool.h"
 #include "engine/windevice.h"

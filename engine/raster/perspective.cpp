@@ -6,10 +6,7 @@
 #include <bit>
 #include <cmath>
 
-#include "engine/material.h"
-#include "engine/mathtables.h"
-#include "engine/polygon.h"
-#include "engine/texture.h"
+#include "engine/raster/rasterapi.h"
 
 RwPerspectiveParams PerspectiveParams;
 

@@ -12,7 +12,7 @@
 // jittered by the ordered dither), and the texture-mode entries they fill.
 // It does not own the affine routines or the fan loops that pick a triangle
 // routine (engine/raster/textured.h), the tables it reads (engine/
-// mathtables.h, the device's shade table), nor the texel blocks.
+// raster/rasterapi.h, the device's shade table), nor the texel blocks.
 //
 // Weights are 16.16, proportional to 1 / camera depth and at least 1.0.
 // Inside a span, u and v are held shifted left by 16 so that their top 7 bits

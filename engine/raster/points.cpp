@@ -3,8 +3,7 @@
 
 #include <type_traits>
 
-#include "engine/material.h"
-#include "engine/polygon.h"
+#include "engine/raster/rasterapi.h"
 #include "engine/raster/shading.h"
 
 namespace {

@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <type_traits>
 
-#include "engine/material.h"
-#include "engine/polygon.h"
+#include "engine/raster/rasterapi.h"
 #include "engine/raster/triframe.h"
-#include "engine/texture.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/polygon.h"
+#include "engine/raster/rasterapi.h"
 #include "engine/raster/rastertarget.h"
 
 namespace rwraster {

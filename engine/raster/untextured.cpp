@@ -4,8 +4,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "engine/material.h"
-#include "engine/polygon.h"
+#include "engine/raster/rasterapi.h"
 #include "engine/raster/shading.h"
 #include "engine/raster/triframe.h"
 

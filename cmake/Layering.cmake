@@ -1,0 +1,62 @@
+# The layering test: the libraries each target may include headers of are the
+# libraries it links, directly or through their public dependencies, as the
+# CMake files declare them. At configure time this writes every layered
+# target's files and reachable libraries to layering.cmake in the build tree;
+# the test runs cmake/check_layering.cmake over the sources with it.
+
+# Targets reachable from the link items, following each target's public
+# (interface) links; the private links of static libraries ($<LINK_ONLY:>)
+# give no right to include and are not followed.
+function(lumenfold_reachable_targets out)
+  set(queue ${ARGN})
+  set(found)
+  while(queue)
+    list(POP_FRONT queue item)
+    if(item MATCHES "^\\$<LINK_ONLY:" OR NOT TARGET "${item}" OR item IN_LIST found)
+      continue()
+    endif()
+    list(APPEND found ${item})
+    get_target_property(next ${item} INTERFACE_LINK_LIBRARIES)
+    if(next)
+      list(APPEND queue ${next})
+    endif()
+  endwhile()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# Call once, after every layered target and its links are declared.
+function(lumenfold_layering_test)
+  get_property(targets GLOBAL PROPERTY LUMENFOLD_LAYERED_TARGETS)
+  set(libraries)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      list(APPEND libraries ${target})
+    endif()
+  endforeach()
+
+  set(text "# Written by cmake/Layering.cmake from the targets' declared links.\n")
+  string(APPEND text "set(LAYER_LIBRARIES ${libraries})\nset(LAYER_UNITS ${targets})\n")
+  foreach(target ${targets})
+    get_target_property(paths ${target} LUMENFOLD_LAYER_PATHS)
+    get_target_property(links ${target} LINK_LIBRARIES)
+    if(NOT links)
+      set(links)
+    endif()
+    lumenfold_reachable_targets(reachable ${links})
+    set(allowed)
+    foreach(library ${reachable})
+      if(library IN_LIST libraries)
+        list(APPEND allowed ${library})
+      endif()
+    endforeach()
+    string(APPEND text "set(LAYER_${target}_PATHS ${paths})\nset(LAYER_${target}_ALLOWED ${allowed})\n")
+  endforeach()
+  file(WRITE ${PROJECT_BINARY_DIR}/layering.cmake "${text}")
+
+  add_test(NAME layering COMMAND ${CMAKE_COMMAND}
+    -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+    -DLAYERS=${PROJECT_BINARY_DIR}/layering.cmake
+    -P ${PROJECT_SOURCE_DIR}/cmake/check_layering.cmake)
+  set_tests_properties(layering PROPERTIES LABELS layering)
+endfunction()

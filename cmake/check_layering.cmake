@@ -1,0 +1,161 @@
+# cmake -DSOURCE_DIR=<project root> -DLAYERS=<build>/layering.cmake -P check_layering.cmake
+#
+# Fails when a file of a layered target (cmake/Layering.cmake) includes a
+# project header that belongs to a library the target does not reach through
+# its declared links, or to another test suite or tool. A header is the
+# library's whose folder holds it. Headers in no target's folder (tests/*.h,
+# tools/*.h) are shared helpers: a target may include those of its own
+# folder or a folder above it, and they are checked as part of that target.
+# Only lines that start with #include "..." count; <...> includes and
+# quoted names that are no file of the project are ignored.
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT SOURCE_DIR OR NOT EXISTS "${LAYERS}")
+  message(FATAL_ERROR "layering: run with -DSOURCE_DIR=<project> -DLAYERS=<build>/layering.cmake")
+endif()
+include(${LAYERS})
+
+# Folder of a path relative to the project root ("" at the root).
+function(folder_of path out)
+  get_filename_component(folder "${path}" DIRECTORY)
+  set(${out} "${folder}" PARENT_SCOPE)
+endfunction()
+
+# Maps every folder and file a target names to the target.
+set(owned_folders)
+foreach(unit ${LAYER_UNITS})
+  foreach(path ${LAYER_${unit}_PATHS})
+    if(IS_DIRECTORY "${SOURCE_DIR}/${path}")
+      list(APPEND owned_folders "${path}")
+      set(owner_of_folder_${path} ${unit})
+    else()
+      set(owner_of_file_${path} ${unit})
+    endif()
+  endforeach()
+endforeach()
+
+# The target a project file belongs to, or "" for a shared helper.
+function(owner_of path out)
+  folder_of("${path}" folder)
+  if(DEFINED owner_of_file_${path})
+    set(${out} ${owner_of_file_${path}} PARENT_SCOPE)
+  elseif(folder IN_LIST owned_folders)
+    set(${out} ${owner_of_folder_${folder}} PARENT_SCOPE)
+  else()
+    set(${out} "" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Project-relative path of an include written in a file of folder `from`, or
+# "" when it names no file of the project.
+function(resolve_include name from out)
+  set(${out} "" PARENT_SCOPE)
+  if(from AND EXISTS "${SOURCE_DIR}/${from}/${name}" AND NOT name MATCHES "/")
+    set(${out} "${from}/${name}" PARENT_SCOPE)
+  elseif(EXISTS "${SOURCE_DIR}/${name}" AND NOT IS_DIRECTORY "${SOURCE_DIR}/${name}")
+    set(${out} "${name}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Counters and the helpers already checked per target live in global
+# properties so that the recursive check can update them.
+function(count property)
+  get_property(value GLOBAL PROPERTY ${property})
+  if(NOT value)
+    set(value 0)
+  endif()
+  math(EXPR value "${value} + 1")
+  set_property(GLOBAL PROPERTY ${property} ${value})
+endfunction()
+
+# Checks the includes of one file as part of `unit`; shared helpers it
+# includes are checked in turn (each once per unit).
+function(check_file unit path)
+  count(LAYER_CHECKED)
+  folder_of("${path}" from)
+  file(READ "${SOURCE_DIR}/${path}" rest)
+  set(line 1)
+  set(helpers)
+  while(TRUE)
+    string(FIND "${rest}" "#include \"" at)
+    if(at EQUAL -1)
+      break()
+    endif()
+    string(SUBSTRING "${rest}" 0 ${at} before)
+    string(REGEX MATCHALL "\n" newlines "${before}")
+    list(LENGTH newlines skipped)
+    math(EXPR line "${line} + ${skipped}")
+    string(SUBSTRING "${rest}" ${at} -1 rest)
+    string(REGEX MATCH "^#include \"([^\"\n]+)\"" directive "${rest}")
+    set(name "${CMAKE_MATCH_1}")
+    string(SUBSTRING "${rest}" 1 -1 rest)
+    if(NOT directive OR NOT before MATCHES "(^|\n)[ \t]*$")
+      continue()
+    endif()
+    resolve_include("${name}" "${from}" header)
+    if(NOT header)
+      continue()
+    endif()
+    owner_of("${header}" owner)
+    folder_of("${header}" header_folder)
+    if(owner STREQUAL unit OR owner IN_LIST LAYER_${unit}_ALLOWED)
+      continue()
+    endif()
+    if(owner STREQUAL "" AND (from STREQUAL header_folder OR from MATCHES "^${header_folder}/"))
+      list(APPEND helpers "${header}")
+      continue()
+    endif()
+    if(owner STREQUAL "")
+      set(what "a helper of folder ${header_folder}/")
+    elseif(owner IN_LIST LAYER_LIBRARIES)
+      set(what "library ${owner}")
+    else()
+      set(what "${owner}")
+    endif()
+    set(reach "${LAYER_${unit}_ALLOWED}")
+    if(NOT reach)
+      set(reach "none")
+    endif()
+    string(REPLACE ";" " " reach "${reach}")
+    message(NOTICE "${path}:${line}: includes \"${name}\" of ${what}, which ${unit} does not depend on "
+                   "(its declared dependencies reach: ${reach})")
+    count(LAYER_VIOLATIONS)
+  endwhile()
+  foreach(helper ${helpers})
+    get_property(visited GLOBAL PROPERTY LAYER_VISITED_${unit})
+    if(NOT helper IN_LIST visited)
+      set_property(GLOBAL APPEND PROPERTY LAYER_VISITED_${unit} "${helper}")
+      check_file(${unit} "${helper}")
+    endif()
+  endforeach()
+endfunction()
+
+foreach(unit ${LAYER_UNITS})
+  set(files)
+  foreach(path ${LAYER_${unit}_PATHS})
+    if(IS_DIRECTORY "${SOURCE_DIR}/${path}")
+      file(GLOB found RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${path}/*.h" "${SOURCE_DIR}/${path}/*.cpp"
+           "${SOURCE_DIR}/${path}/*.c")
+      list(APPEND files ${found})
+    elseif(EXISTS "${SOURCE_DIR}/${path}")
+      list(APPEND files "${path}")
+    endif()
+  endforeach()
+  if(NOT files)
+    message(NOTICE "${unit}: no files found under ${LAYER_${unit}_PATHS}")
+    count(LAYER_VIOLATIONS)
+  endif()
+  list(SORT files)
+  foreach(path ${files})
+    check_file(${unit} "${path}")
+  endforeach()
+endforeach()
+
+list(LENGTH LAYER_UNITS units)
+get_property(violations GLOBAL PROPERTY LAYER_VIOLATIONS)
+get_property(checked GLOBAL PROPERTY LAYER_CHECKED)
+if(violations GREATER 0)
+  message(FATAL_ERROR "layering: ${violations} include(s) outside the declared dependencies")
+endif()
+message(STATUS "layering: ${checked} files of ${units} targets include only what their dependencies allow")
