@@ -6,7 +6,7 @@
 #include <new>
 
 #include "core/camera.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/memory.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -228,7 +228,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
     return nullptr;
   }
   ZmObj* body = nullptr;
-  int result = zmCoreHooks.kinNew ? zmCoreHooks.kinNew(world, kinemationFile, urlCopy, &body) : -1;
+  int result = hookKinNew(world, kinemationFile, urlCopy, &body);
   zmFree(urlCopy);
   if (result != 0 || body == nullptr) {
     zmReportMessage("parseKinemation(): zmKinNew() failed.");

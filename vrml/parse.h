@@ -9,7 +9,7 @@
 // Each parse owns its nodes, input and state until it returns; the objects
 // pass to the world or the parent when placed.
 // It does not own the reading of nodes (vrml/qvnode.h), the conversion
-// (vrml/traverse.h), nor the loading of bodies (media, through core/hooks.h).
+// (vrml/traverse.h), nor the loading of bodies (media, through vrml/hooks.h).
 #ifndef LUMENFOLD_VRML_PARSE_H
 #define LUMENFOLD_VRML_PARSE_H
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/hash.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
@@ -27,15 +27,6 @@ constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
 // Range numbers of the inline reads under way, outermost first: their
 // objects may not exist yet, so the id table cannot tell.
 std::vector<int32_t> rangesBeingRead;
-
-// Enters the URL in the world's URL table and attaches its entry to the
-// object as an extension of that type.
-int setNameOfWWW(ZmObj* object, int type, const char* url) {
-  if (zmCoreHooks.setNameOfWWW) return zmCoreHooks.setNameOfWWW(object, type, url);
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(url) : nullptr;
-  if (entry == nullptr) return -1;
-  return zmRegisterObjExtension(object, type, reinterpret_cast<intptr_t>(entry)) == 0 ? 0 : -1;
-}
 
 // ------------------------------------------------------------ anchors
 
@@ -120,7 +111,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
   if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
-  if (setNameOfWWW(object, zmWWWAnchor, anchor->name.value.getString()) != 0) {
+  if (hookSetNameOfWWW(object, zmWWWAnchor, anchor->name.value.getString()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
@@ -146,14 +137,13 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWInline", fn);
   if (object == nullptr) return -1;
   const auto* inlined = static_cast<const QvWWWInline*>(node);
-  if (setNameOfWWW(object, zmWWWInline, inlined->name.value.getString()) != 0) {
+  if (hookSetNameOfWWW(object, zmWWWInline, inlined->name.value.getString()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
   }
   const char* local = nullptr;
-  if (zmCoreHooks.getLocalNameOfWWW == nullptr ||
-      zmCoreHooks.getLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
+  if (hookGetLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
     zmReportWarning("%s: zmGetLocalNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
