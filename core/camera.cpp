@@ -241,46 +241,37 @@ int zmSetCameraLookAt(ZmObj* camera, const ZmVec3* direction) {
 // ---- Renderer forwards ----------------------------------------------------
 
 int zmSetCameraViewport(ZmWorld* world, int x, int y, int width, int height) {
-  auto hook = zmCoreHooks.renderSetCameraViewport;
-  return hook ? hook(world, x, y, width, height) : 0;
+  return hookRenderSetCameraViewport(world, x, y, width, height);
 }
 
 int zmGetCameraViewport(ZmObj* camera, int* x, int* y, int* width, int* height) {
-  auto hook = zmCoreHooks.renderGetCameraViewport;
-  return hook ? hook(camera, x, y, width, height) : -1;
+  return hookRenderGetCameraViewport(camera, x, y, width, height);
 }
 
 int zmGetActiveCameraViewport(ZmWorld* world, int* x, int* y, int* width, int* height) {
-  auto hook = zmCoreHooks.renderGetActiveCameraViewport;
-  return hook ? hook(world, x, y, width, height) : -1;
+  return hookRenderGetActiveCameraViewport(world, x, y, width, height);
 }
 
 int zmGetCameraViewWindow(ZmObj* camera, float* width, float* height) {
-  auto hook = zmCoreHooks.renderGetCameraViewWindow;
-  return hook ? hook(camera, width, height) : -1;
+  return hookRenderGetCameraViewWindow(camera, width, height);
 }
 
 int zmGetActiveCameraViewWindow(ZmWorld* world, float* width, float* height) {
-  auto hook = zmCoreHooks.renderGetActiveCameraViewWindow;
-  return hook ? hook(world, width, height) : -1;
+  return hookRenderGetActiveCameraViewWindow(world, width, height);
 }
 
 int zmGetCameraNearClipping(ZmObj* camera, float* distance) {
-  auto hook = zmCoreHooks.renderGetCameraNearClipping;
-  return hook ? hook(camera, distance) : -1;
+  return hookRenderGetCameraNearClipping(camera, distance);
 }
 
 int zmGetActiveCameraNearClipping(ZmWorld* world, float* distance) {
-  auto hook = zmCoreHooks.renderGetActiveCameraNearClipping;
-  return hook ? hook(world, distance) : -1;
+  return hookRenderGetActiveCameraNearClipping(world, distance);
 }
 
 int zmGetCameraFarClipping(ZmObj* camera, float* distance) {
-  auto hook = zmCoreHooks.renderGetCameraFarClipping;
-  return hook ? hook(camera, distance) : -1;
+  return hookRenderGetCameraFarClipping(camera, distance);
 }
 
 int zmGetActiveCameraFarClipping(ZmWorld* world, float* distance) {
-  auto hook = zmCoreHooks.renderGetActiveCameraFarClipping;
-  return hook ? hook(world, distance) : -1;
+  return hookRenderGetActiveCameraFarClipping(world, distance);
 }

@@ -121,9 +121,7 @@ int zmSendCollisionEvent(ZmObj* target, ZmObj* other) {
   ZmEvent event = {};
   event.type = ZM_EVENT_COLLISION;
   event.otherObject = other;
-  if (zmCoreHooks.callEventHandler) return zmCoreHooks.callEventHandler(target, &event);
-  event.object = target;
-  return 0;
+  return hookCallEventHandler(target, &event);
 }
 
 int zmEvalCollisionObjs(ZmObj* me, ZmObj* you, int32_t notifyMe, int32_t notifyYou, int32_t* collided) {

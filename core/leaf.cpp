@@ -43,7 +43,7 @@ ZmLeaf* zmNewShape(int32_t kind) {
   shape->kind = kind;
   shape->leafFlags = ZM_LEAF_GOURAUD;
   zmRT2Identity(&shape->texture.transform);
-  if (zmCoreHooks.initTexture) zmCoreHooks.initTexture(&shape->texture);
+  hookInitTexture(&shape->texture);
   zmInitMaterial(&shape->material);
   return shape;
 }
@@ -273,12 +273,8 @@ void zmAddLeaf(ZmObj* object, int list, ZmLeaf* chain) {
 // What a shape leaf owns, the upper layers told first.
 static void freeShapeContents(ZmShape* shape) {
   zmDeleteMaterial(&shape->material);
-  if (shape->owner != nullptr && zmCoreHooks.pause3DMovie) zmCoreHooks.pause3DMovie(shape->owner);
-  if (zmCoreHooks.deleteTexture) {
-    zmCoreHooks.deleteTexture(&shape->texture);
-  } else {
-    zmFree(shape->texture.uv.values);
-  }
+  if (shape->owner != nullptr) hookPause3DMovie(shape->owner);
+  hookDeleteTexture(&shape->texture);
   shape->texture.uv = {};
 }
 
@@ -320,7 +316,7 @@ ZmLeaf* zmDeleteLeaf(ZmLeaf* leaf) {
     freeShapeContents(static_cast<ZmShape*>(leaf));
     freeKindData(leaf);
   } else if (leaf->kind == ZM_LEAF_SOUND) {
-    if (zmCoreHooks.deleteSoundLeaf) zmCoreHooks.deleteSoundLeaf(leaf);
+    hookDeleteSoundLeaf(leaf);
     freeShapeContents(static_cast<ZmShape*>(leaf));
   } else if (zmIsLightLeaf(leaf) || zmIsCameraLeaf(leaf)) {
     // The renderer dropped its light or camera with the object's renderer

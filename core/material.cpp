@@ -182,7 +182,7 @@ void* zmGetSubtreeLeafMaterial(ZmObj* object, int attribute) {
 }
 
 int zmReapplyLeafMaterial(ZmLeaf* leaf) {
-  return zmCoreHooks.renderSetMaterial ? zmCoreHooks.renderSetMaterial(leaf) : 0;
+  return hookRenderSetMaterial(leaf);
 }
 
 int zmReapplyObjMaterial(ZmObj* object) {

@@ -187,10 +187,6 @@ static void forgetId(ZmObj* object) {
   object->id = zmGetNullId();
 }
 
-static int destroyInViewer(ZmObj* object) {
-  return zmCoreHooks.destroyObjInViewer ? zmCoreHooks.destroyObjInViewer(object) : 0;
-}
-
 // Takes the object out of the tree: a top object leaves the world's list
 // (absence is ignored), any other its parent's children.
 static int detach(ZmObj* object) {
@@ -213,7 +209,7 @@ int zmFreeObjExtensions(ZmObj* object) {
   zmFreeObjValueList(values);
   bool hasBody = zmGetObjExtension(object, zmKinemationBody) != 0 ||
                  zmGetObjExtension(object, zmKinemationPosition) != 0;
-  if (hasBody && zmCoreHooks.kinDeleteBodyAndPos && zmCoreHooks.kinDeleteBodyAndPos(object) != 0) {
+  if (hasBody && hookKinDeleteBodyAndPos(object) != 0) {
     result = -1;
   }
   if (object->vrmlType == ZM_VRML_LOD) {
@@ -222,8 +218,7 @@ int zmFreeObjExtensions(ZmObj* object) {
   if (object->vrmlType == ZM_VRML_LOD || object->vrmlType == ZM_VRML_SWITCH) {
     zmFree(reinterpret_cast<void*>(zmGetObjExtension(object, zmSwitchWhichChild)));
   }
-  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 && zmCoreHooks.renderDeleteBoundingBoxInViewer &&
-      zmCoreHooks.renderDeleteBoundingBoxInViewer(object) != 0) {
+  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 && hookRenderDeleteBoundingBoxInViewer(object) != 0) {
     result = -1;
   }
   // Every node goes, even after a failed step, so that nothing dangles; the
@@ -241,12 +236,12 @@ static int freeZmObjContents(ZmObj* object) {
   ZmWorld* world = object->world;
   int result = 0;
   forgetId(object);
-  if (zmCoreHooks.deleteObjTimeOutHandler) zmCoreHooks.deleteObjTimeOutHandler(object);
+  hookDeleteObjTimeOutHandler(object);
   if (object->vrmlType == ZM_VRML_LOD && world->lodObjects.count > 0) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
   }
   if (object->eventHandlers != nullptr) {
-    if (zmCoreHooks.deleteAllEventHandler) zmCoreHooks.deleteAllEventHandler(object);
+    hookDeleteAllEventHandler(object);
     object->eventHandlers = nullptr;
     object->eventMask = 0;
   }
@@ -260,10 +255,8 @@ static int freeZmObjContents(ZmObj* object) {
     object->leafTail = nullptr;
   }
   if (object->extensions != nullptr && zmFreeObjExtensions(object) != 0) result = -1;
-  if (zmCoreHooks.deleteObjLabels) zmCoreHooks.deleteObjLabels(object);
-  if (world->rendering != nullptr && zmCoreHooks.rwRemoveObjFromTransferedObjList) {
-    zmCoreHooks.rwRemoveObjFromTransferedObjList(object);
-  }
+  hookDeleteObjLabels(object);
+  if (world->rendering != nullptr) hookRwRemoveObjFromTransferedObjList(object);
   return result;
 }
 
@@ -300,7 +293,7 @@ static int deleteZmObjTree(ZmObj* object) {
 
 int zmDeleteZmObj(ZmObj* object) {
   if (object == nullptr) return 0;
-  if (destroyInViewer(object) != 0) {
+  if (hookDestroyObjInViewer(object) != 0) {
     zmReportWarning("zmDeleteZmObj: fail to delete RW structure.");
     return -1;
   }
@@ -309,7 +302,7 @@ int zmDeleteZmObj(ZmObj* object) {
 }
 
 int zmCutZmObj(ZmObj* object) {
-  if (destroyInViewer(object) != 0) {
+  if (hookDestroyObjInViewer(object) != 0) {
     zmReportWarning("zmCutZmObj: fail to delete RW structure.");
     return -1;
   }
@@ -317,7 +310,7 @@ int zmCutZmObj(ZmObj* object) {
 }
 
 int zmClearZmObjContents(ZmObj* object) {
-  if (destroyInViewer(object) != 0) {
+  if (hookDestroyObjInViewer(object) != 0) {
     zmReportWarning("zmClearZmObjContents: fail to delete RW structure.");
     return -1;
   }

@@ -120,9 +120,9 @@ int zmFatalErrorInt(const char* a, int n) {
 }
 
 int zmShowNotifyText(const char* text) {
-  if (text == nullptr || zmCoreHooks.notifyMessage == nullptr) return -1;
+  if (text == nullptr) return -1;
   MessageBoxShowing showing;
-  return zmCoreHooks.notifyMessage(text);
+  return hookNotifyMessage(text);
 }
 
 int zmReportError(const char* format, ...) {

@@ -5,7 +5,7 @@
 // box with its once-per-run guard, and the message-box flag that tells the
 // window procedures a box or a notify append is pumping messages.
 // It does not own the notify window (the shell's, reached through
-// zmCoreHooks.notifyMessage), the main window, or what closing it does.
+// hookNotifyMessage), the main window, or what closing it does.
 //
 // Every reporter formats into a buffer of its own of ZM_REPORT_BUFFER
 // characters; a longer text is cut there, never written past it.
@@ -83,8 +83,8 @@ int zmFatalErrorInt(const char* a, int n);
 
 /*
  * zmShowNotifyText --
- *   Appends the text to the notify window (zmCoreHooks.notifyMessage) with
- *   the message-box flag set around the append.
+ *   Appends the text to the notify window (hookNotifyMessage) with the
+ *   message-box flag set around the append.
  * Results:
  *   0, or -1 when the text is null or there is no notify window (the hook
  *   is unset or the window does not exist yet): the text is then dropped.

@@ -433,22 +433,6 @@ int zmIntersectLineAndLeafObj(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmOb
   return 1;
 }
 
-// The active child number of a Switch or LOD object: the viewer's answer,
-// or the number its Switch extension holds.
-static int32_t switchChildNumber(ZmObj* obj) {
-  if (zmCoreHooks.getSwitchObjNo) return zmCoreHooks.getSwitchObjNo(obj);
-  const int32_t* number = reinterpret_cast<const int32_t*>(zmGetObjExtension(obj, zmSwitchWhichChild));
-  return number ? *number : 0;
-}
-
-static ZmObj* switchChild(ZmObj* obj, int32_t n) {
-  if (zmCoreHooks.getSwitchObjByNo) return zmCoreHooks.getSwitchObjByNo(obj, n);
-  if (n < 0) return nullptr;
-  ZmChildList* node = obj->child;
-  for (int32_t i = 0; node != nullptr && i < n; ++i) node = node->next;
-  return node ? node->object : nullptr;
-}
-
 void zmIntersectLineAndObjTree(ZmObj* obj, const ZmVec3* p0, const ZmVec3* p1, float* t, ZmObj** hitObj,
                                ZmLeaf** hitLeaf, int32_t* part, ZmVec3* hit) {
   float entry = *t;
@@ -457,9 +441,9 @@ void zmIntersectLineAndObjTree(ZmObj* obj, const ZmVec3* p0, const ZmVec3* p1, f
   if (*t != ZM_NO_HIT && *t <= entry) return;  // the box begins no nearer than the held hit
   if (obj->child != nullptr) {
     if (obj->vrmlType == ZM_VRML_SWITCH || obj->vrmlType == ZM_VRML_LOD) {
-      const int32_t n = switchChildNumber(obj);
+      const int32_t n = hookGetSwitchObjNo(obj);
       if (n != -3) {
-        if (ZmObj* child = switchChild(obj, n)) zmIntersectLineAndObjTree(child, p0, p1, t, hitObj, hitLeaf, part, hit);
+        if (ZmObj* child = hookGetSwitchObjByNo(obj, n)) zmIntersectLineAndObjTree(child, p0, p1, t, hitObj, hitLeaf, part, hit);
         return;
       }
     }

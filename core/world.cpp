@@ -25,7 +25,7 @@ struct {
 
 // The world's first destroy handler hands its URL table back to loading.
 static void deleteUrlTable(ZmWorld* world) {
-  if (zmCoreHooks.deleteUrlHash) zmCoreHooks.deleteUrlHash(world);
+  hookDeleteUrlHash(world);
   world->urlTable = nullptr;
 }
 
@@ -57,7 +57,7 @@ void zmInitWorld(ZmWorld* world, uint32_t bucketCount, const char* name) {
   if (world->name == nullptr) zmReportWarning("zmInitWorld: zmStrdup failed");
   for (ZmMFObj& list : world->eventObjects) list = {};
   world->urlTable = nullptr;
-  if (zmCoreHooks.newUrlHash) zmCoreHooks.newUrlHash(ZM_WORLD_URL_BUCKETS, &world->urlTable);
+  hookNewUrlHash(ZM_WORLD_URL_BUCKETS, &world->urlTable);
   zmAddWorldDestroyHandler(world, deleteUrlTable);
   world->navigation = nullptr;
   world->master = 0;
@@ -77,7 +77,7 @@ void zmInitWorld(ZmWorld* world, uint32_t bucketCount, const char* name) {
   world->backgroundColor[0] = world->backgroundColor[1] = world->backgroundColor[2] = 0.0f;
   world->cameraTable = nullptr;
   zmSetCameraTableToWorld(world);
-  if (zmCoreHooks.scriptInit && zmCoreHooks.scriptInit(world, 1) != 0) {
+  if (hookScriptInit(world, 1) != 0) {
     zmReportWarning("zmInitWorld: zmScriptInit failed");
   }
   zmGFinitMFString(&world->strings);
@@ -126,23 +126,19 @@ int zmEmptyWorld(ZmWorld* world) {
   }
   zmFree(world->navigation);
   world->navigation = nullptr;
-  if (zmCoreHooks.soundSetWorld) zmCoreHooks.soundSetWorld(nullptr);
+  hookSoundSetWorld(nullptr);
   freeObjArray(&world->soundObjects);
   for (ZmMFObj& list : world->eventObjects) freeObjArray(&list);
-  if (world->backgroundImage != nullptr && zmCoreHooks.releaseUrlHashEntry) {
-    zmCoreHooks.releaseUrlHashEntry(world->backgroundImage);
-  }
+  if (world->backgroundImage != nullptr) hookReleaseUrlHashEntry(world->backgroundImage);
   world->backgroundImage = nullptr;
   if (zmDeleteCameraTable(world) != 0) return -1;
-  if (world->timeOutQueue != nullptr && zmCoreHooks.deleteAllTimeOutHandler) {
-    zmCoreHooks.deleteAllTimeOutHandler(world->timeOutQueue);
-  }
+  if (world->timeOutQueue != nullptr) hookDeleteAllTimeOutHandler(world->timeOutQueue);
   world->timeOutQueue = nullptr;
   zmDeleteHash(world->idTable);
   world->idTable = nullptr;
   if (zmReleaseWorldRenderer(world) != 0) return -1;
   if (world->scriptContext != nullptr) {
-    int result = zmCoreHooks.scriptExit ? zmCoreHooks.scriptExit(world, 1) : 0;
+    int result = hookScriptExit(world, 1);
     world->scriptContext = nullptr;
     if (result != 0) return result;
   }
@@ -184,7 +180,7 @@ ZmSlab* zmGetWorldSlab(ZmWorld* world) {
 }
 
 int zmReleaseWorldRenderer(ZmWorld* world) {
-  int result = zmCoreHooks.renderDestroyWorldInViewer ? zmCoreHooks.renderDestroyWorldInViewer(world) : 0;
+  int result = hookRenderDestroyWorldInViewer(world);
   world->rendering = nullptr;
   return result;
 }

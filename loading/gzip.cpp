@@ -10,7 +10,6 @@
 #include "core/dirs.h"
 #include "core/report.h"
 #include "loading/filetype.h"
-#include "loading/loadhooks.h"
 
 namespace {
 
@@ -171,7 +170,6 @@ int Decompress(int flag, HWND window, const char* source, char* out, size_t outS
   return ZM_GZIP_FAILED;
 }
 
-void zmInstallGzip() { zmLoadingHooks.decompress = Decompress; }
 
 DWORD zmRunAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs,
                    DWORD* exitCode) {

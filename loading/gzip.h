@@ -66,9 +66,6 @@ int Decompress(int flag, HWND window, const char* source, char* out, size_t outS
  *   terminated; the system error code (ERROR_FILE_NOT_FOUND, ...) when it
  *   could not be started.
  */
-// Fills zmLoadingHooks.decompress with Decompress.
-void zmInstallGzip();
-
 DWORD zmRunAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs,
                    DWORD* exitCode);
 

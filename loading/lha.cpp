@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "core/dirs.h"
-#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
@@ -257,11 +256,6 @@ int extractLocalArchive(const Archiver& archiver, const char* file) {
   return 0;
 }
 
-void extractLhaHook(const char* archive, char* owned) {
-  zmExtractLha(archive);
-  zmFree(owned);
-}
-
 }  // namespace
 
 int zmExtractLha(const char* url) {
@@ -284,7 +278,7 @@ int zmExtractLha(const char* url) {
 
 int zmNextLhaFolderNumber() { return folderCounter; }
 
-void zmInstallLhaExtraction() {
-  platform::provideArchiver();
-  zmCoreHooks.extractLha = extractLhaHook;
+void zmExtractLhaCopy(const char* archive, char* owned) {
+  zmExtractLha(archive);
+  zmFree(owned);
 }

@@ -3,8 +3,8 @@
 // URL table.
 //
 // Owns: zmExtractLha, the run's counter of extraction folders (numbered
-// folders in the program's temporary folder), and the installation of the
-// core's extractLha hook. It reaches the archiver library "unlha32.dll"
+// folders in the program's temporary folder), and the function the VRML
+// builder's extractLha slot holds. It reaches the archiver library "unlha32.dll"
 // only through LoadLibraryA/GetProcAddress by ordinal. It does not own the
 // fetch, the post-processing of fetched files, the URL table or the script
 // interpreter: it calls them through zmLhaCallbacks, which the layers that
@@ -65,8 +65,8 @@ int zmExtractLha(const char* url);
 // The number of the folder the next extraction will use.
 int zmNextLhaFolderNumber();
 
-// Fills zmCoreHooks.extractLha with zmExtractLha and makes the archiver
-// library loadable. Safe to call more than once.
-void zmInstallLhaExtraction();
+// The VRML builder's extractLha slot (vrml/hooks.h): zmExtractLha, then
+// frees `owned`, the builder's allocated copy of the name.
+void zmExtractLhaCopy(const char* archive, char* owned);
 
 #endif

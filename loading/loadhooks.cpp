@@ -1,20 +1,31 @@
 // loading/loadhooks.cpp -- the loading layer's downward hooks and its
-// installation into the core; see loadhooks.h.
+// installation into the layers below; see loadhooks.h.
 #include "loading/loadhooks.h"
 
 #include "core/hooks.h"
+#include "loading/gzip.h"
+#include "loading/lha.h"
 #include "loading/urltable.h"
+#include "platform/archiver.h"
+#include "vrml/hooks.h"
+#include "vrmlwrite/hooks.h"
 
 ZmLoadingHooks zmLoadingHooks = {};
 
 void zmInstallLoadingHooks() {
-  zmCoreHooks.wwwLoadFile = zmWwwLoadFile;
-  zmCoreHooks.getUrl = zmGetUrl;
-  zmCoreHooks.newUrlHash = zmNewUrlHash;
-  zmCoreHooks.deleteUrlHash = zmDeleteUrlHash;
-  zmCoreHooks.releaseUrlHashEntry = zmReleaseUrlHashEntry;
-  zmCoreHooks.setNameOfWWW = zmSetNameOfWWW;
-  zmCoreHooks.getLocalNameOfWWW = zmGetLocalNameOfWWW;
-  zmCoreHooks.getLocalFile = zmGetLocalFile;
-  zmCoreHooks.getUrlNameOfWWW = zmGetUrlNameOfWWW;
+  zmCoreLoadingHooks.newUrlHash = zmNewUrlHash;
+  zmCoreLoadingHooks.deleteUrlHash = zmDeleteUrlHash;
+  zmCoreLoadingHooks.releaseUrlHashEntry = zmReleaseUrlHashEntry;
+
+  zmVrmlLoadingHooks.wwwLoadFile = zmWwwLoadFile;
+  zmVrmlLoadingHooks.getUrl = zmGetUrl;
+  zmVrmlLoadingHooks.getLocalFile = zmGetLocalFile;
+  zmVrmlLoadingHooks.setNameOfWWW = zmSetNameOfWWW;
+  zmVrmlLoadingHooks.getLocalNameOfWWW = zmGetLocalNameOfWWW;
+  zmVrmlLoadingHooks.extractLha = zmExtractLhaCopy;
+
+  zmWriterLoadingHooks.getUrlNameOfWWW = zmGetUrlNameOfWWW;
+
+  zmLoadingHooks.decompress = Decompress;
+  platform::provideArchiver();
 }

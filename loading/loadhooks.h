@@ -1,12 +1,13 @@
 // loading/loadhooks.h -- the calls the URL table and the file post-processing
 // make into the parts of loading that talk to the outside (the browser link
-// and the gzip runner), and the installation of the URL table into the core.
+// and the gzip runner), and the installation of the loading layer into the
+// layers below it.
 //
 // Owns: one table of function pointers, `zmLoadingHooks`, all null at start,
 // filled by the browser-link and gzip modules when they exist and by tools
-// and tests with local stand-ins; and zmInstallLoadingHooks, which hands the
-// URL-table functions of loading/urltable.h to the scene core's hook table.
-// It does not own the functions behind the slots.
+// and tests with local stand-ins; and zmInstallLoadingHooks, the loading
+// layer's one install function. It does not own the functions behind the
+// slots.
 #ifndef LUMENFOLD_LOADING_LOADHOOKS_H
 #define LUMENFOLD_LOADING_LOADHOOKS_H
 
@@ -33,10 +34,13 @@ struct ZmLoadingHooks {
 
 extern ZmLoadingHooks zmLoadingHooks;
 
-// Puts the URL table's functions (zmWwwLoadFile, zmGetUrl, zmNewUrlHash,
-// zmDeleteUrlHash, zmReleaseUrlHashEntry, zmSetNameOfWWW,
-// zmGetLocalNameOfWWW, zmGetLocalFile, zmGetUrlNameOfWWW) into zmCoreHooks.
-// Worlds made afterwards get a URL table.
+// Fills every upward slot the loading layer provides: the URL table's
+// functions (zmNewUrlHash, zmDeleteUrlHash, zmReleaseUrlHashEntry into the
+// core's table; zmWwwLoadFile, zmGetUrl, zmGetLocalFile, zmSetNameOfWWW,
+// zmGetLocalNameOfWWW and the LHA extraction into the VRML layer's;
+// zmGetUrlNameOfWWW into the writer's), and its own gzip slot with
+// Decompress; makes the archiver library loadable. Worlds made afterwards
+// get a URL table. Safe to call more than once.
 void zmInstallLoadingHooks();
 
 #endif

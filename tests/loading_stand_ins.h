@@ -3,9 +3,10 @@
 // URL text, and a movie texture of fixed size.
 //
 // Owns: the table of entries handed out since the last installStandInUrls,
-// freed when the next one begins. It does not own the other hooks of a
-// suite, nor decide what an entry's local file is (a suite that needs that
-// sets getLocalFile itself).
+// freed when the next one begins. It does not own the hook tables (the
+// suite's guards, tests/vrml_hook_guards.h, give them back afterwards) nor
+// the other hooks of a suite, nor decide what an entry's local file is (a
+// suite that needs that sets getLocalFile itself).
 #ifndef LUMENFOLD_TESTS_LOADING_STAND_INS_H
 #define LUMENFOLD_TESTS_LOADING_STAND_INS_H
 
@@ -13,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
+#include "tests/vrml_hook_guards.h"
 
 struct ZmUrlHash {
   std::string url;
@@ -32,22 +33,22 @@ inline ZmUrlHash* standInUrl(const char* url) {
 }
 
 // Starts a fresh table and points wwwLoadFile and getUrl at it.
-inline void installStandInUrls() {
+inline void installStandInUrls(VrmlHookGuards& vrmlHooks) {
   standInUrls.clear();
-  zmCoreHooks.wwwLoadFile = standInUrl;
-  zmCoreHooks.getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
+  vrmlHooks.loading->wwwLoadFile = standInUrl;
+  vrmlHooks.loading->getUrl = [](ZmUrlHash* entry) { return entry->url.c_str(); };
 }
 
 // Points newMovie and deleteTexture at a 128 by 128 movie of one frame, and
 // frees what a texture holds when the core lets it go, so the suites run
 // leak-free without the image loaders.
-inline void installStandInMovies() {
-  zmCoreHooks.newMovie = []() {
+inline void installStandInMovies(CoreHookGuards& coreHooks, VrmlHookGuards& vrmlHooks) {
+  vrmlHooks.media->newMovie = []() {
     auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
     *movie = {1, 128, 128, 4.0f, nullptr, 0, 1, 1.0f};
     return movie;
   };
-  zmCoreHooks.deleteTexture = [](ZmTexture* texture) {
+  coreHooks.viewer->deleteTexture = [](ZmTexture* texture) {
     zmFree(texture->uv.values);
     if (texture->movie) zmFree(texture->movie->soundFile);
     zmFree(texture->movie);

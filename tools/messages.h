@@ -2,7 +2,8 @@
 // messages: on standard output, one message a line, between the lines of
 // their own listing, so a reader sees each message next to what caused it.
 //
-// Owns only that printer; the programs install it as the notify hook.
+// Owns only that printer; the programs hand it to the start-up as the notify
+// window's stand-in.
 #ifndef LUMENFOLD_TOOLS_MESSAGES_H
 #define LUMENFOLD_TOOLS_MESSAGES_H
 

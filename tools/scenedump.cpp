@@ -18,16 +18,13 @@
 
 #include "core/bounds.h"
 #include "core/camera.h"
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/transform.h"
 #include "core/world.h"
 #include "loading/filetype.h"
-#include "loading/gzip.h"
-#include "loading/lha.h"
-#include "loading/loadhooks.h"
 #include "loading/urltable.h"
+#include "shell/startup.h"
 #include "vrml/parse.h"
 #include "tools/messages.h"
 
@@ -167,11 +164,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
     return 2;
   }
-  zmCoreHooks.notifyMessage = printMessage;
-  zmInstallLoadingHooks();
-  zmInstallGzip();
-  zmInstallLhaExtraction();
-  zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
+  zmStartLayers({printMessage, fetchLocalFile});
   const std::string worldFile(argv[1]);
   worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
   ZmWorld* world = zmNewWorld(argv[1]);

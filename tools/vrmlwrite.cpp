@@ -2,43 +2,32 @@
 //
 // Usage: vrmlwrite FILE.wrl OUT.wrl. Reads FILE through parseVRMLIntoWorld,
 // printing every message of the reader and the writer as it comes, and
-// writes the world to OUT with zmDumpZmWorld. Without the loading layer a
-// URL is its own local file ("file://" URLs name the path after it), so
-// texture and sound fields name what the world file named. Exit status 0
-// when the world was read, 1 when the parse failed, 2 for a wrong command
-// line.
+// writes the world to OUT with zmDumpZmWorld. The tool has no browser: a
+// URL's local file is the URL itself ("file://" URLs name the path after
+// it), so texture and sound fields name what the world file named. Exit
+// status 0 when the world was read, 1 when the parse failed, 2 for a wrong
+// command line.
 #include <cstdio>
-#include <map>
-#include <memory>
 #include <string>
 
-#include "core/hooks.h"
 #include "core/object.h"
 #include "core/world.h"
+#include "loading/urltable.h"
+#include "shell/startup.h"
 #include "vrml/parse.h"
 #include "vrmlwrite/qvdump.h"
 #include "tools/messages.h"
 
-// The tool's own URL table: each URL is an entry that only knows its text.
-struct ZmUrlHash {
-  std::string url;
-};
-
 namespace {
 
-std::map<std::string, std::unique_ptr<ZmUrlHash>> urlTable;
+std::string fetched;
 
-ZmUrlHash* wwwLoadFile(const char* url) {
-  auto& entry = urlTable[url];
-  if (!entry) entry = std::make_unique<ZmUrlHash>(ZmUrlHash{url});
-  return entry.get();
-}
-
-const char* getUrl(ZmUrlHash* entry) { return entry->url.c_str(); }
-
-const char* getLocalFile(ZmUrlHash* entry) {
-  const std::string& url = entry->url;
-  return url.rfind("file://", 0) == 0 ? url.c_str() + 7 : url.c_str();
+const char* fetchOwnFile(ZmUrlHash* entry) {
+  const char* url = zmGetUrl(entry);
+  if (url == nullptr) return nullptr;
+  const std::string text = url;
+  fetched = text.rfind("file://", 0) == 0 ? text.substr(7) : text;
+  return fetched.c_str();
 }
 
 }  // namespace
@@ -48,10 +37,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vrmlwrite FILE.wrl OUT.wrl\n");
     return 2;
   }
-  zmCoreHooks.notifyMessage = printMessage;
-  zmCoreHooks.wwwLoadFile = wwwLoadFile;
-  zmCoreHooks.getUrl = getUrl;
-  zmCoreHooks.getLocalFile = getLocalFile;
+  zmStartLayers({printMessage, fetchOwnFile});
   ZmWorld* world = zmNewWorld(argv[1]);
   if (world == nullptr) return 1;
   zmSetCurrentWorld(world);

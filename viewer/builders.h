@@ -4,8 +4,8 @@
 // Owns: one builder per leaf kind, each making the engine counterparts of an
 // object's leaves, linking clump and leaf both ways (leaf engine handle,
 // clump tag, clump data word) and putting them into the world's engine
-// scene; and `zmInstallViewerHooks`, which gives the scene core the viewer's
-// calls. It does not own the world's scene (world construction) nor the
+// scene; and `zmInstallViewerHooks`, the viewer's one install function,
+// which fills the upward hook slots the viewer provides. It does not own the world's scene (world construction) nor the
 // textures of the leaves.
 // Each builder takes the object and returns 0, or -1 after its report.
 #ifndef LUMENFOLD_VIEWER_BUILDERS_H
@@ -38,7 +38,8 @@ int zmRwSetPerspectiveCamera(ZmObj* object);
 int zmRwSetLight(RwLight* light, ZmLeaf* leaf);
 int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf);
 
-// Fills the scene core's hook slots that these modules implement.
+// Fills every upward hook slot the viewer provides (core/hooks.h,
+// vrml/hooks.h); the start-up (shell/startup.h) calls it.
 void zmInstallViewerHooks();
 
 #endif

@@ -3,7 +3,7 @@
 // lights belong to the world's engine scene, cameras to no scene.
 #include <cmath>
 
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -59,8 +59,8 @@ int buildCamera(ZmObj* object, const char* operation, int32_t projection, float 
 // The world's background image as the camera's backdrop; any miss leaves the
 // camera without one.
 void setBackdrop(RwCamera* camera, ZmWorld* world) {
-  if (world->backgroundImage == nullptr || zmCoreHooks.getLocalFile == nullptr) return;
-  const char* file = zmCoreHooks.getLocalFile(world->backgroundImage);
+  if (world->backgroundImage == nullptr) return;
+  const char* file = hookGetLocalFile(world->backgroundImage);
   if (file == nullptr) return;
   if (RwRaster* image = RwReadTextureWithFlags(file, backdropTextureFlags)) RwSetCameraBackdrop(camera, image);
 }
@@ -111,7 +111,7 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
 }
 
 void zmInstallViewerHooks() {
-  zmCoreHooks.renderSetMaterial = zmRenderSetMaterial;
-  zmCoreHooks.initTexture = zmInitTexture;
-  zmCoreHooks.deleteTexture = zmDeleteTexture;
+  zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
+  zmCoreViewerHooks.initTexture = zmInitTexture;
+  zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
 }

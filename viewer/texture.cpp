@@ -8,7 +8,7 @@
 
 #include "core/bounds.h"
 #include "core/fields.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -36,8 +36,7 @@ ZmTexture* textureOf(ZmLeaf* leaf) { return &static_cast<ZmShape*>(leaf)->textur
 bool isShapeKind(int32_t kind) { return kind >= ZM_LEAF_ASCII_TEXT && kind <= ZM_LEAF_SPHERE; }
 
 const char* localFileOf(ZmUrlHash* entry) {
-  if (entry == nullptr || zmCoreHooks.getLocalFile == nullptr) return nullptr;
-  return zmCoreHooks.getLocalFile(entry);
+  return entry != nullptr ? hookGetLocalFile(entry) : nullptr;
 }
 
 // The engine texture of the image, read once per local file and shared by name.
@@ -228,10 +227,8 @@ void zmDeleteTexture(ZmTexture* texture) {
     zmReportWarning("zmDeleteTexture: NULL specified\n");
     return;
   }
-  if (zmCoreHooks.releaseUrlHashEntry != nullptr) {
-    if (texture->file != nullptr) zmCoreHooks.releaseUrlHashEntry(texture->file);
-    if (texture->mask != nullptr) zmCoreHooks.releaseUrlHashEntry(texture->mask);
-  }
+  if (texture->file != nullptr) hookReleaseUrlHashEntry(texture->file);
+  if (texture->mask != nullptr) hookReleaseUrlHashEntry(texture->mask);
   texture->file = texture->mask = nullptr;
   if (texture->uv.count > 0 && texture->uv.values == nullptr) {
     zmReportWarning("zmDeleteTexture: uv data invalid\n");
@@ -239,14 +236,7 @@ void zmDeleteTexture(ZmTexture* texture) {
     zmFree(texture->uv.values);
   }
   texture->uv = {};
-  if (texture->movie != nullptr) {
-    if (zmCoreHooks.deleteTextureMovie != nullptr) {
-      zmCoreHooks.deleteTextureMovie(texture->movie);
-    } else {
-      zmFree(texture->movie->soundFile);
-      zmFree(texture->movie);
-    }
-  }
+  if (texture->movie != nullptr) hookDeleteTextureMovie(texture->movie);
   texture->movie = nullptr;
 }
 
@@ -282,7 +272,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
   ZmLeaf* first = object != nullptr ? object->leaf : nullptr;
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
-  if (zmCoreHooks.pause3DMovie != nullptr) zmCoreHooks.pause3DMovie(object);
+  hookPause3DMovie(object);
   return applyByFirstLeafKind(first);
 }
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "core/event.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -63,10 +63,8 @@ void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeati
       freeAll({fileName, function});
       return;
     }
-    ZmTimeOutHandlerList* handler =
-        zmCoreHooks.addTimeOutHandler ? zmCoreHooks.addTimeOutHandler(object, fileName, getZmMillisecond(node),
-                                                                      scriptType, function, userData, repeating)
-                                      : nullptr;
+    ZmTimeOutHandlerList* handler = hookAddTimeOutHandler(object, fileName, getZmMillisecond(node), scriptType,
+                                                          function, userData, repeating);
     freeAll({fileName, function, userData});
     if (handler == nullptr) {
       zmReportWarning("%s: %s", fn, "zmAddTimeOutHandler() failed.");
@@ -79,7 +77,7 @@ void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeati
 void sendCreateNotify(ZmObj* object, const char* fn) {
   ZmEvent event = {};
   event.type = ZM_EVENT_CREATE_NOTIFY;
-  if (zmCoreHooks.callEventHandler && zmCoreHooks.callEventHandler(object, &event) != 0)
+  if (hookCallEventHandler(object, &event) != 0)
     zmReportMessage("%s: %s", fn, "zmCallEventHandler() failed.");
 }
 
@@ -142,9 +140,7 @@ void setZmScript(QvState* state, ZmObj* object) {
       return;
     }
     char* result = nullptr;
-    int evaluated = zmCoreHooks.scriptEvalStr
-                        ? zmCoreHooks.scriptEvalStr(object->world, scriptType, procedure, &result)
-                        : -1;
+    int evaluated = hookScriptEvalStr(object->world, scriptType, procedure, &result);
     zmFree(procedure);
     if (evaluated != 0) {
       zmReportMessage("QvNode::setZmScript(): zmScriptEvalStr() failed.");
@@ -175,10 +171,8 @@ void setZmEventHandler(QvState* state, ZmObj* object) {
       freeAll({fileName, function, userData});
       return;
     }
-    int added = zmCoreHooks.addEventHandler
-                    ? zmCoreHooks.addEventHandler(object, fileName, getZmEventType(node), scriptType, function,
-                                                  userData, action)
-                    : -1;
+    int added =
+        hookAddEventHandler(object, fileName, getZmEventType(node), scriptType, function, userData, action);
     freeAll({fileName, function, userData, action});
     if (added != 0) {
       zmReportMessage("%s: %s", fn, "zmAddEventHandler() failed.");

@@ -8,7 +8,7 @@
 // (warned about), each consumed as it is applied.
 // It does not own the nodes' values (vrml/extnodes.h), the state
 // (vrml/qvstate.h), nor what scripting does with the handlers, time-outs and
-// texts handed to it through core/hooks.h.
+// texts handed to it through vrml/hooks.h.
 //
 // No attachment fails its object: what fails is reported and stays pending
 // for the next object, except a node naming an unknown script type, which

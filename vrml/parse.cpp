@@ -7,7 +7,7 @@
 
 #include "core/bounds.h"
 #include "core/camera.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/memory.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -245,7 +245,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
   }
   const char* kinemationFile = qvSession().kinemationFile.get();
   ZmObj* body = nullptr;
-  int result = zmCoreHooks.kinNew ? zmCoreHooks.kinNew(world, kinemationFile, urlCopy, &body) : -1;
+  int result = hookKinNew(world, kinemationFile, urlCopy, &body);
   zmFree(urlCopy);
   if (result != 0 || body == nullptr) {
     zmReportMessage("parseKinemation(): zmKinNew() failed.");

@@ -11,7 +11,7 @@
 // session of its own (vrml/session.h), so parses nested in it, or it in
 // them, keep apart their body setting, stop flag and inline numbers.
 // It does not own the reading of nodes (vrml/qvnode.h), the conversion
-// (vrml/traverse.h), nor the loading of bodies (media, through core/hooks.h).
+// (vrml/traverse.h), nor the loading of bodies (media, through vrml/hooks.h).
 #ifndef LUMENFOLD_VRML_PARSE_H
 #define LUMENFOLD_VRML_PARSE_H
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/report.h"
 #include "vrml/qvnode.h"
 #include "vrml/qvreaderror.h"
@@ -82,11 +82,11 @@ int QvInput::setFileName(const char* name) {
     return -1;
   }
   fileName = name;
-  if (zmCoreHooks.wwwLoadFile == nullptr) {
+  if (!hookHasWwwLoadFile()) {
     fileEntry = nullptr;
     return 0;
   }
-  fileEntry = zmCoreHooks.wwwLoadFile(name);
+  fileEntry = hookWwwLoadFile(name);
   if (fileEntry == nullptr) {
     zmReportMessage("%s: %s", "QvInput::setFileName()", "zmWwwLoadFile() failed.");
     return -1;
@@ -95,8 +95,8 @@ int QvInput::setFileName(const char* name) {
 }
 
 const char* QvInput::getCurFileName() const {
-  if (fileEntry) return zmCoreHooks.getUrl ? zmCoreHooks.getUrl(fileEntry) : nullptr;
-  if (zmCoreHooks.wwwLoadFile == nullptr && fileName.getString()[0] != '\0')
+  if (fileEntry) return hookGetUrl(fileEntry);
+  if (!hookHasWwwLoadFile() && fileName.getString()[0] != '\0')
     return fileName.getString();
   return nullptr;
 }

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -23,14 +23,7 @@ constexpr int32_t kSuffixLength = 4;
 
 // A sound leaf with media's defaults: no channel, no file, not playing,
 // full volume and a distance of 20.
-ZmSoundLeaf* newSoundLeaf() {
-  if (zmCoreHooks.newSoundLeaf) return static_cast<ZmSoundLeaf*>(zmCoreHooks.newSoundLeaf());
-  auto* leaf = static_cast<ZmSoundLeaf*>(zmNewShape(ZM_LEAF_SOUND));
-  if (leaf == nullptr) return nullptr;
-  leaf->volume = leaf->effectiveVolume = leaf->appliedVolume = 255;
-  leaf->range = 20.0f;
-  return leaf;
-}
+ZmSoundLeaf* newSoundLeaf() { return static_cast<ZmSoundLeaf*>(hookNewSoundLeaf()); }
 
 // The channel of the file name's suffix; 0 (warned) for any other. The
 // suffix of a name shorter than four characters is the whole name.
@@ -78,7 +71,7 @@ ZmObj* setZmAmbientSoundSpecialNode(const QvNode* node, QvState*, ZmObj* object,
   ZmBoundingCube& cube = object->boundingCube;
   cube.local_min = {center[0] - size[0] / 2, center[1] - size[1] / 2, center[2] - size[2] / 2};
   cube.local_max = {center[0] + size[0] / 2, center[1] + size[1] / 2, center[2] + size[2] / 2};
-  if (zmCoreHooks.addSoundObj && zmCoreHooks.addSoundObj(object->world, object) != 0) {
+  if (hookAddSoundObj(object->world, object) != 0) {
     zmReportMessage("%s: %s", fn, "zmAddSoundObj() failed.");
     return discardZmObj(object, fn);
   }

@@ -5,7 +5,7 @@
 // loop flags) and the finishing of its object (the box the node gives, the
 // entry in the world's sound objects).
 // It does not own the sound leaf record (core/leaf.h) nor the playing of
-// sounds (media, through core/hooks.h).
+// sounds (media, through vrml/hooks.h).
 #ifndef LUMENFOLD_VRML_SOUND_H
 #define LUMENFOLD_VRML_SOUND_H
 

@@ -2,7 +2,7 @@
 #include "vrml/texture.h"
 
 #include "core/fields.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/report.h"
@@ -24,15 +24,6 @@ void setWrap(const QvSFEnum& field, uint32_t* wrap, const char* warning) {
   }
 }
 
-void deleteMovie(ZmTextureMovie* movie) {
-  if (zmCoreHooks.deleteTextureMovie) {
-    zmCoreHooks.deleteTextureMovie(movie);
-    return;
-  }
-  zmFree(movie->soundFile);
-  zmFree(movie);
-}
-
 void freeUv(ZmMFVec2f* uv) {
   zmFree(uv->values);
   uv->values = nullptr;
@@ -46,7 +37,7 @@ ZmUrlHash* callZmWwwLoadFile(const char* className, const char* url) {
     zmReportWarning("%s: %s", "QvNode::callZmWwwLoadFile", "argument's filename is null.");
     return nullptr;
   }
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(qvResolveUrl(url).c_str()) : nullptr;
+  ZmUrlHash* entry = hookWwwLoadFile(qvResolveUrl(url).c_str());
   if (entry == nullptr) zmReportMessage("%s::callZmWwwLoadFile: %s", className, "zmWwwLoadFile() failed.");
   return entry;
 }
@@ -101,7 +92,7 @@ void setZmTransparentTexture(QvState* state, ZmTexture* texture) {
   }
   ZmUrlHash* mask = callZmWwwLoadFile("QvNode", node->maskFilename.value.getString());
   if (mask == nullptr) {
-    if (zmCoreHooks.releaseUrlHashEntry) zmCoreHooks.releaseUrlHashEntry(file);
+    hookReleaseUrlHashEntry(file);
     zmReportMessage("%s: %s", fn, "callZmWwwLoadFile() failed.");
     return;
   }
@@ -190,20 +181,20 @@ int setZmTextureMovie(QvState* state, ZmTexture* texture) {
     zmFree(fileName);
     return fail("pMovie2->getOptionField() failed.");
   }
-  ZmTextureMovie* movie = zmCoreHooks.newMovie ? zmCoreHooks.newMovie() : nullptr;
+  ZmTextureMovie* movie = hookNewMovie();
   if (movie == nullptr) {
     zmFree(options.sound);
     zmFree(fileName);
     return fail("zmNewMovie() failed.");
   }
-  if (texture->movie) deleteMovie(texture->movie);
+  if (texture->movie) hookDeleteTextureMovie(texture->movie);
   texture->movie = movie;
   if (texture->file == nullptr) {
     texture->file = callZmWwwLoadFile("QvNode", fileName);
     if (texture->file == nullptr) {
       zmFree(options.sound);
       zmFree(fileName);
-      deleteMovie(movie);
+      hookDeleteTextureMovie(movie);
       texture->movie = nullptr;
       return fail("callZmWwwLoadFile() failed.");
     }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/clocale.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
@@ -64,7 +64,7 @@ void setBackgroundImage(const QvInfo* info, ZmWorld* world) {
     zmReportMessage("QvInfo::setBackgroundTexture(): getStringField() failed.");
     return;
   }
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(qvResolveUrl(url.get()).c_str()) : nullptr;
+  ZmUrlHash* entry = hookWwwLoadFile(qvResolveUrl(url.get()).c_str());
   if (entry == nullptr) {
     zmReportMessage("QvInfo::setBackgroundTexture(): zmWwwLoadFile() failed.");
     return;
@@ -76,17 +76,13 @@ void setBackgroundImage(const QvInfo* info, ZmWorld* world) {
 void setGravity(const QvInfo* info) {
   OwnedText text(getInfoStringField(info));
   if (text == nullptr) return;
-  if (zmCoreHooks.navSetGravity) zmCoreHooks.navSetGravity(1, std::strcmp(text.get(), "on") == 0 ? 1 : 0);
+  hookNavSetGravity(1, std::strcmp(text.get(), "on") == 0 ? 1 : 0);
 }
 
 void setArchive(const QvInfo* info) {
   char* archive = getInfoStringField(info);
   if (archive == nullptr) return;
-  if (zmCoreHooks.extractLha == nullptr) {
-    zmFree(archive);
-    return;
-  }
-  zmCoreHooks.extractLha(archive, archive);
+  hookExtractLha(archive, archive);
 }
 
 void setBackgroundTextureType(const QvInfo* info, ZmWorld* world, const char* fn) {

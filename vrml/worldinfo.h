@@ -7,7 +7,7 @@
 // enclosing group. An Info node with another name, or none, is a comment.
 // It does not own the world record (core/world.h), the navigation state,
 // the URL table or the archive's unpacking, which it reaches through
-// core/hooks.h, nor the stop flag's meaning (vrml/session.h) and the body
+// vrml/hooks.h, nor the stop flag's meaning (vrml/session.h) and the body
 // setting (vrml/parse.h).
 #ifndef LUMENFOLD_VRML_WORLDINFO_H
 #define LUMENFOLD_VRML_WORLDINFO_H

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/hash.h"
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
@@ -25,14 +25,6 @@ constexpr int32_t kIdsPerRange = 10000;
 // The last k whose first id -(k+1)*10000 still fits a signed 32-bit id.
 constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
 
-// Enters the URL in the world's URL table and attaches its entry to the
-// object as an extension of that type.
-int setNameOfWWW(ZmObj* object, int type, const char* url) {
-  if (zmCoreHooks.setNameOfWWW) return zmCoreHooks.setNameOfWWW(object, type, url);
-  ZmUrlHash* entry = zmCoreHooks.wwwLoadFile ? zmCoreHooks.wwwLoadFile(url) : nullptr;
-  if (entry == nullptr) return -1;
-  return zmRegisterObjExtension(object, type, reinterpret_cast<intptr_t>(entry)) == 0 ? 0 : -1;
-}
 
 // ------------------------------------------------------------ anchors
 
@@ -129,7 +121,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
   if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
-  if (setNameOfWWW(object, zmWWWAnchor, qvResolveUrl(anchor->name.value.getString()).c_str()) != 0) {
+  if (hookSetNameOfWWW(object, zmWWWAnchor, qvResolveUrl(anchor->name.value.getString()).c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
@@ -156,14 +148,13 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   if (object == nullptr) return -1;
   const auto* inlined = static_cast<const QvWWWInline*>(node);
   const std::string url = qvResolveUrl(inlined->name.value.getString());
-  if (setNameOfWWW(object, zmWWWInline, url.c_str()) != 0) {
+  if (hookSetNameOfWWW(object, zmWWWInline, url.c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
   }
   const char* local = nullptr;
-  if (zmCoreHooks.getLocalNameOfWWW == nullptr ||
-      zmCoreHooks.getLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
+  if (hookGetLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
     zmReportWarning("%s: zmGetLocalNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;

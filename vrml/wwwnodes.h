@@ -10,7 +10,7 @@
 // k >= 1, that no live object of the world and no read under way uses, so
 // nested inlines and files added later never hand out an id twice.
 // It does not own the URL table and the fetching (loading, through
-// core/hooks.h), nor the parse entry point that reads the file
+// vrml/hooks.h), nor the parse entry point that reads the file
 // (vrml/parse.h).
 #ifndef LUMENFOLD_VRML_WWWNODES_H
 #define LUMENFOLD_VRML_WWWNODES_H

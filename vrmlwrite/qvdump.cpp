@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/hooks.h"
+#include "vrml/hooks.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/vecmath.h"
@@ -91,7 +91,7 @@ void zmDumpBackgroundColorInfo(ZmWorld* world) {
 
 void zmDumpBackgroundTextureInfo(ZmWorld* world) {
   if (world->backgroundImage == nullptr) return;
-  const char* url = zmCoreHooks.getUrl ? zmCoreHooks.getUrl(world->backgroundImage) : nullptr;
+  const char* url = hookGetUrl(world->backgroundImage);
   if (url == nullptr) {
     zmReportWarning("zmDumpBackgroundTextureInfo: zmGetLocalFile() failed.");
     return;

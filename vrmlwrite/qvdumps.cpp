@@ -8,7 +8,7 @@
 
 #include "core/clocale.h"
 #include "core/event.h"
-#include "core/hooks.h"
+#include "vrmlwrite/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -411,7 +411,7 @@ void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label, const char* format)
 
 void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
   if (entry == nullptr) return;
-  const char* local = zmCoreHooks.getLocalFile ? zmCoreHooks.getLocalFile(entry) : nullptr;
+  const char* local = hookGetLocalFile(entry);
   if (local == nullptr) {
     zmReportWarning("dumpAbs2UrlOfFileName(): zmGetLocalFile() failed.");
     return;
@@ -422,15 +422,6 @@ void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
 
 void zmDumpWWWName(ZmObj* object, int kind) {
   const char* url = nullptr;
-  int result = -1;
-  if (zmCoreHooks.getUrlNameOfWWW != nullptr) {
-    result = zmCoreHooks.getUrlNameOfWWW(object, kind, &url);
-  } else {
-    auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, kind));
-    if (entry != nullptr && zmCoreHooks.getUrl != nullptr) {
-      url = zmCoreHooks.getUrl(entry);
-      result = 0;
-    }
-  }
+  int result = hookGetUrlNameOfWWW(object, kind, &url);
   if (result == 0 && url != nullptr && url[0] != '\0') dumpPrintf("name \"%s\"", url);
 }

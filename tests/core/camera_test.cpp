@@ -118,7 +118,7 @@ TEST_F(CameraTest, RendererForwardsAnswerWithoutARenderer) {
   EXPECT_EQ(zmGetActiveCameraViewport(world, &x, &y, &w, &h), -1);
   EXPECT_EQ(zmGetCameraNearClipping(camera, &near), -1);
   EXPECT_EQ(x + near, 14);  // untouched
-  zmCoreHooks.renderGetCameraNearClipping = [](ZmObj*, float* d) {
+  hooks.viewer->renderGetCameraNearClipping = [](ZmObj*, float* d) {
     *d = 0.25f;
     return 0;
   };

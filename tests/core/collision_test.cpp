@@ -14,7 +14,7 @@ class CollisionTest : public SceneTest {
     SceneTest::SetUp();
     deliveries.clear();
     failDeliveries = false;
-    zmCoreHooks.callEventHandler = [](ZmObj* target, ZmEvent* event) {
+    hooks.script->callEventHandler = [](ZmObj* target, ZmEvent* event) {
       event->object = target;
       deliveries.push_back(sceneNameOf(target) + (event->type == ZM_EVENT_COLLISION ? " COLLISION with " : " ? ") +
                            sceneNameOf(event->otherObject));

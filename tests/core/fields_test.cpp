@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "tests/hook_guard.h"
 
 extern char** environ;
 
@@ -39,14 +39,12 @@ class FieldsTest : public testing::Test {
  protected:
   void SetUp() override {
     zmResetReportStateForTest();
-    savedHooks_ = zmCoreHooks;
-    zmCoreHooks.notifyMessage = recordNotice;
+    shellHooks_->notifyMessage = recordNotice;
     notified().clear();
   }
-  void TearDown() override { zmCoreHooks = savedHooks_; }
 
  private:
-  ZmCoreHooks savedHooks_;
+  HookTableGuard<ZmCoreShellHooks> shellHooks_{zmCoreShellHooks};
 };
 
 bool allBytesZero(const void* block, size_t bytes) {

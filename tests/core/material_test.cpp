@@ -107,7 +107,7 @@ TEST_F(MaterialTest, ObjectAndSubtreeForms) {
   EXPECT_EQ(zmReapplyObjAndChildrenMaterial(group), 0);
   EXPECT_EQ(sceneCalls.size(), 6u);  // the cube only: the grandchild is not reached
 
-  zmCoreHooks.renderSetMaterial = [](ZmLeaf*) { return -1; };
+  hooks.viewer->renderSetMaterial = [](ZmLeaf*) { return -1; };
   EXPECT_EQ(zmSetSubtreeEmissiveColor(group, &list), -1);
   EXPECT_EQ(zmReapplyObjMaterial(box), -1);
 }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "tests/hook_guard.h"
 
 namespace {
 
@@ -27,12 +27,11 @@ class MemoryTest : public ::testing::Test {
   void SetUp() override {
     zmResetReportStateForTest();
     notified.clear();
-    zmCoreHooks.notifyMessage = recordNotify;
+    shellHooks->notifyMessage = recordNotify;
   }
-  void TearDown() override {
-    zmCoreHooks.notifyMessage = nullptr;
-    zmResetReportStateForTest();
-  }
+  void TearDown() override { zmResetReportStateForTest(); }
+
+  HookTableGuard<ZmCoreShellHooks> shellHooks{zmCoreShellHooks};
 };
 
 bool allZero(const void* block, size_t size) {

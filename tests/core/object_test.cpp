@@ -230,13 +230,13 @@ TEST_F(ObjectTest, DeletingAParentCallsUpwardsInOrderThenClearsEverything) {
 TEST_F(ObjectTest, RendererRefusalKeepsTheTree) {
   ZmObj* parent = make("parent");
   make("child", parent);
-  zmCoreHooks.destroyObjInViewer = [](ZmObj*) { return -1; };
+  hooks.viewer->destroyObjInViewer = [](ZmObj*) { return -1; };
   EXPECT_EQ(zmDeleteZmObj(parent), -1);
   EXPECT_EQ(sceneMessages, std::vector<std::string>{"zmDeleteZmObj: fail to delete RW structure."});
   EXPECT_EQ(world->objectCount, 2);
   EXPECT_NE(parent->child, nullptr);
   EXPECT_EQ(world->topObjects->object, parent);
-  zmCoreHooks.destroyObjInViewer = nullptr;
+  hooks.viewer->destroyObjInViewer = nullptr;
 }
 
 TEST_F(ObjectTest, CutAndClearKeepWhatTheyShould) {

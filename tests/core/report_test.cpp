@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "core/apphandles.h"
-#include "core/hooks.h"
 #include "core/report.h"
 #include "platform/recorder.h"
 #include "platform/winuser.h"
+#include "tests/hook_guard.h"
 
 namespace {
 
@@ -41,12 +41,11 @@ class ReportTest : public ::testing::Test {
     ASSERT_NE(main_, nullptr);
     zmSetMainHwnd(main_);
     zmResetReportStateForTest();
-    zmCoreHooks.notifyMessage = recordNotify;
+    shellHooks->notifyMessage = recordNotify;
     notices.clear();
     platform::clearRecordedEvents();
   }
   void TearDown() override {
-    zmCoreHooks.notifyMessage = nullptr;
     zmResetReportStateForTest();
     zmSetMainHwnd(nullptr);
     DestroyWindow(main_);
@@ -70,6 +69,7 @@ class ReportTest : public ::testing::Test {
   }
 
   HWND main_ = nullptr;
+  HookTableGuard<ZmCoreShellHooks> shellHooks{zmCoreShellHooks};
 };
 
 TEST_F(ReportTest, FlagDefaultsAndSwitchingByNameAndId) {
@@ -135,10 +135,10 @@ TEST_F(ReportTest, WarningsFollowTheirFlagAndMessagesAlwaysGo) {
 }
 
 TEST_F(ReportTest, NotifyWithoutAWindowDropsTheText) {
-  zmCoreHooks.notifyMessage = nullptr;
+  shellHooks->notifyMessage = nullptr;
   EXPECT_EQ(zmReportMessage("early"), -1);
   EXPECT_EQ(zmReportWarning("early"), -1);
-  zmCoreHooks.notifyMessage = recordNotify;
+  shellHooks->notifyMessage = recordNotify;
   EXPECT_EQ(zmShowNotifyText(nullptr), -1);
   EXPECT_TRUE(notices.empty());
 }

@@ -3,7 +3,8 @@
 //
 // Owns: the world of each test, which it deletes afterwards, and the
 // recorded calls, messages and names. The objects a test makes stay the
-// world's; the hook table is cleared again when the test ends.
+// world's; the core's hook tables are given back as they were when the test
+// ends.
 #ifndef LUMENFOLD_TESTS_CORE_SCENE_FIXTURE_H
 #define LUMENFOLD_TESTS_CORE_SCENE_FIXTURE_H
 
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -21,6 +21,7 @@
 #include "core/strings.h"
 #include "core/world.h"
 #include "platform/recorder.h"
+#include "tests/hook_guard.h"
 
 // Calls the core made upwards ("destroyObjInViewer parent", ...) and texts
 // it sent to the notify window, in order.
@@ -37,41 +38,40 @@ inline void recordCall(const char* what, const void* p) {
   sceneCalls.push_back(std::string(what) + " " + sceneNameOf(p));
 }
 
-inline void installRecordingHooks() {
-  zmCoreHooks = {};
-  zmCoreHooks.notifyMessage = [](const char* text) {
+inline void installRecordingHooks(CoreHookGuards& hooks) {
+  hooks.shell->notifyMessage = [](const char* text) {
     sceneMessages.push_back(text);
     return 0;
   };
-  zmCoreHooks.destroyObjInViewer = [](ZmObj* o) { recordCall("destroyObjInViewer", o); return 0; };
-  zmCoreHooks.renderDeleteBoundingBoxInViewer = [](ZmObj* o) {
+  hooks.viewer->destroyObjInViewer = [](ZmObj* o) { recordCall("destroyObjInViewer", o); return 0; };
+  hooks.viewer->renderDeleteBoundingBoxInViewer = [](ZmObj* o) {
     recordCall("renderDeleteBoundingBoxInViewer", o);
     return 0;
   };
-  zmCoreHooks.rwAddObjToTransferedObjList = [](ZmObj* o) {
+  hooks.viewer->rwAddObjToTransferedObjList = [](ZmObj* o) {
     recordCall("rwAddObjToTransferedObjList", o);
     return 0;
   };
-  zmCoreHooks.rwRemoveObjFromTransferedObjList = [](ZmObj* o) {
+  hooks.viewer->rwRemoveObjFromTransferedObjList = [](ZmObj* o) {
     recordCall("rwRemoveObjFromTransferedObjList", o);
     return 0;
   };
-  zmCoreHooks.renderDestroyWorldInViewer = [](ZmWorld*) {
+  hooks.viewer->renderDestroyWorldInViewer = [](ZmWorld*) {
     sceneCalls.push_back("renderDestroyWorldInViewer");
     return 0;
   };
-  zmCoreHooks.renderSetMaterial = [](ZmLeaf* l) { recordCall("renderSetMaterial", l); return 0; };
-  zmCoreHooks.deleteAllEventHandler = [](ZmObj* o) { recordCall("deleteAllEventHandler", o); return 0; };
-  zmCoreHooks.deleteObjTimeOutHandler = [](ZmObj* o) { recordCall("deleteObjTimeOutHandler", o); };
-  zmCoreHooks.deleteObjLabels = [](ZmObj* o) { recordCall("deleteObjLabels", o); };
-  zmCoreHooks.deleteSoundLeaf = [](ZmLeaf* l) { recordCall("deleteSoundLeaf", l); return 0; };
-  zmCoreHooks.pause3DMovie = [](ZmObj* o) { recordCall("pause3DMovie", o); };
-  zmCoreHooks.kinDeleteBodyAndPos = [](ZmObj* o) { recordCall("kinDeleteBodyAndPos", o); return 0; };
-  zmCoreHooks.soundSetWorld = [](ZmWorld* w) {
+  hooks.viewer->renderSetMaterial = [](ZmLeaf* l) { recordCall("renderSetMaterial", l); return 0; };
+  hooks.script->deleteAllEventHandler = [](ZmObj* o) { recordCall("deleteAllEventHandler", o); return 0; };
+  hooks.script->deleteObjTimeOutHandler = [](ZmObj* o) { recordCall("deleteObjTimeOutHandler", o); };
+  hooks.multiUser->deleteObjLabels = [](ZmObj* o) { recordCall("deleteObjLabels", o); };
+  hooks.media->deleteSoundLeaf = [](ZmLeaf* l) { recordCall("deleteSoundLeaf", l); return 0; };
+  hooks.media->pause3DMovie = [](ZmObj* o) { recordCall("pause3DMovie", o); };
+  hooks.media->kinDeleteBodyAndPos = [](ZmObj* o) { recordCall("kinDeleteBodyAndPos", o); return 0; };
+  hooks.media->soundSetWorld = [](ZmWorld* w) {
     sceneCalls.push_back(w ? "soundSetWorld world" : "soundSetWorld null");
   };
-  zmCoreHooks.deleteUrlHash = [](ZmWorld*) { sceneCalls.push_back("deleteUrlHash"); };
-  zmCoreHooks.scriptExit = [](ZmWorld*, int) { sceneCalls.push_back("scriptExit"); return 0; };
+  hooks.loading->deleteUrlHash = [](ZmWorld*) { sceneCalls.push_back("deleteUrlHash"); };
+  hooks.script->scriptExit = [](ZmWorld*, int) { sceneCalls.push_back("scriptExit"); return 0; };
 }
 
 class SceneTest : public ::testing::Test {
@@ -82,7 +82,7 @@ class SceneTest : public ::testing::Test {
     sceneCalls.clear();
     sceneMessages.clear();
     sceneNames.clear();
-    installRecordingHooks();
+    installRecordingHooks(hooks);
     world = zmNewWorld("test.wrl");
     ZmId first = -10000, last = -1;
     ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
@@ -90,7 +90,6 @@ class SceneTest : public ::testing::Test {
 
   void TearDown() override {
     EXPECT_EQ(zmDeleteWorld(world), 0);
-    zmCoreHooks = {};
     zmResetReportStateForTest();
   }
 
@@ -117,6 +116,7 @@ class SceneTest : public ::testing::Test {
     return texts;
   }
 
+  CoreHookGuards hooks;
   ZmWorld* world = nullptr;
 };
 

@@ -97,8 +97,8 @@ TEST_F(ObjectSearchTest, SwitchNumbersComeFromTheViewerWhenItIsThere) {
   sw->vrmlType = ZM_VRML_LOD;
   cube("near", 5, sw);
   ZmObj* far = cube("far", -5, sw);
-  zmCoreHooks.getSwitchObjNo = [](ZmObj*) { return int32_t{1}; };
-  zmCoreHooks.getSwitchObjByNo = [](ZmObj* o, int32_t n) {
+  hooks.viewer->getSwitchObjNo = [](ZmObj*) { return int32_t{1}; };
+  hooks.viewer->getSwitchObjByNo = [](ZmObj* o, int32_t n) {
     recordCall("getSwitchObjByNo", o);
     return n == 1 ? o->child->next->object : nullptr;
   };

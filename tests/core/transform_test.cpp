@@ -110,7 +110,7 @@ TEST_F(TransformTest, OnlyRealWorldMovesAreQueuedForTheRenderer) {
   EXPECT_EQ(sceneCalls, std::vector<std::string>{"rwAddObjToTransferedObjList child"});
   expectPoint(zmGetLRT(child)->t, 1, -5, 0);
 
-  zmCoreHooks.rwAddObjToTransferedObjList = [](ZmObj*) { return -5; };
+  hooks.viewer->rwAddObjToTransferedObjList = [](ZmObj*) { return -5; };
   EXPECT_EQ(zmObjectRotateTrans(child, &parentAt, ZM_COORD_OWN, 1), -1);
 }
 

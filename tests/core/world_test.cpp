@@ -68,13 +68,13 @@ TEST_F(WorldTest, EmptyingDeletesTheTreeBeforeTheRendererAndUrlTable) {
 
 TEST_F(WorldTest, AFailingScriptExitIsReturned) {
   world->scriptContext = world;
-  zmCoreHooks.scriptExit = [](ZmWorld*, int) { return 7; };
+  hooks.script->scriptExit = [](ZmWorld*, int) { return 7; };
   EXPECT_EQ(zmEmptyWorld(world), 7);
-  zmCoreHooks.renderDestroyWorldInViewer = [](ZmWorld*) { return -1; };
+  hooks.viewer->renderDestroyWorldInViewer = [](ZmWorld*) { return -1; };
   zmInitWorld(world, 500, "x");
   EXPECT_EQ(zmDeleteWorld(world), -1);
   EXPECT_EQ(sceneMessages.back(), "zmDeleteWorld : fail to delete contents.");
-  zmCoreHooks.renderDestroyWorldInViewer = nullptr;
+  hooks.viewer->renderDestroyWorldInViewer = nullptr;
   zmInitWorld(world, 500, "y");
 }
 

@@ -149,14 +149,6 @@ TEST_F(UrlTest, NamesResolveToACaseInsensitiveMatch) {
 
 class PostProcessTest : public LoadingTest {
  protected:
-  void SetUp() override {
-    LoadingTest::SetUp();
-    zmLoadingHooks = {};
-  }
-  void TearDown() override {
-    zmLoadingHooks = {};
-    LoadingTest::TearDown();
-  }
   static bool exists(const std::string& name) {
     struct stat status;
     return stat(name.c_str(), &status) == 0;
@@ -257,7 +249,7 @@ TEST_F(PostProcessTest, GzipFilesAreUnpackedThenConverted) {
   EXPECT_EQ(zmPreProcessFile(ZM_PLACE_FETCHED, path("w.wrl.gz").c_str(), out, sizeof out, ZM_FILE_WRL), -1);
   EXPECT_TRUE(exists(path("w.wrl.gz")));  // nothing unpacks it: the source stays
 
-  zmLoadingHooks.decompress = fakeDecompress;
+  loadingHooks->decompress = fakeDecompress;
   unpackCalls = 0;
   unpackedName = path("w.wrl");
   ASSERT_EQ(zmPreProcessFile(ZM_PLACE_FETCHED, path("w.wrl.gz").c_str(), out, sizeof out, ZM_FILE_WRL), 0);
@@ -276,7 +268,7 @@ TEST_F(PostProcessTest, GzipFilesAreUnpackedThenConverted) {
 }
 
 TEST_F(PostProcessTest, OverlongUnpackedNameIsRefused) {
-  zmLoadingHooks.decompress = fakeDecompress;
+  loadingHooks->decompress = fakeDecompress;
   unpackedName = "/" + std::string(300, 'n') + ".wrl";
   EXPECT_EQ(zmPreProcessFile(2, "/d/w.wrl.gz", out, sizeof out, ZM_FILE_WRL), -1);
   ASSERT_FALSE(warnings().empty());

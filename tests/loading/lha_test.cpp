@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/strings.h"
 #include "loading/lha.h"
 #include "tests/lha_builder.h"
 #include "tests/loading/loading_fixture.h"
+#include "vrml/hooks.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ class LhaTest : public LoadingTest {
   void SetUp() override {
     LoadingTest::SetUp();
     zmTurnOffFlag(ZM_FLAG_ERROR);
-    zmInstallLhaExtraction();
+    zmInstallLoadingHooks();
     zmLhaCallbacks = {fetch, preProcess, fileType, evalScript, enter, currentWorldIsHttp};
     calls.clear();
     worldIsHttp = 0;
@@ -79,7 +79,6 @@ class LhaTest : public LoadingTest {
   }
   void TearDown() override {
     zmLhaCallbacks = {};
-    zmCoreHooks.extractLha = nullptr;
     zmTurnOnFlag(ZM_FLAG_ERROR);
     LoadingTest::TearDown();
   }
@@ -170,10 +169,9 @@ TEST_F(LhaTest, MembersNeverLeaveTheirFolder) {
   EXPECT_FALSE(fs::exists(dir + "/evil.wrl"));
 }
 
-TEST_F(LhaTest, CoreHookExtractsAndFreesTheCopy) {
+TEST_F(LhaTest, BuilderHookExtractsAndFreesTheCopy) {
   lhatest::writeArchive(archive, {{"a.wrl", "x"}});
-  ASSERT_NE(zmCoreHooks.extractLha, nullptr);
-  zmCoreHooks.extractLha("pack.lzh", zmStrdup("pack.lzh"));
+  hookExtractLha("pack.lzh", zmStrdup("pack.lzh"));
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[1].rfind("enter:a.wrl=", 0), 0u);
 }

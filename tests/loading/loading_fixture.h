@@ -19,10 +19,12 @@
 #include <vector>
 
 #include "core/dirs.h"
-#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "loading/bmpfile.h"
+#include "loading/loadhooks.h"
+#include "tests/vrml_hook_guards.h"
+#include "vrmlwrite/hooks.h"
 
 namespace loadingtest {
 
@@ -90,11 +92,10 @@ class LoadingTest : public ::testing::Test {
     zmForgetTempDirForTest();
     warnings().clear();
     zmTurnOnFlag(ZM_FLAG_WARNING);
-    zmCoreHooks.notifyMessage = recordWarning;
+    coreHooks.shell->notifyMessage = recordWarning;
   }
 
   void TearDown() override {
-    zmCoreHooks.notifyMessage = nullptr;
     unsetenv("LUMENFOLD_HOME");
     if (previousTemp.empty()) {
       unsetenv("TEMP");
@@ -109,6 +110,11 @@ class LoadingTest : public ::testing::Test {
 
   std::string dir;
   std::string previousTemp;
+  // Every table the loading layer fills or calls, emptied for the test.
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
+  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
 };
 
 }  // namespace loadingtest

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "core/hash.h"
-#include "core/hooks.h"
 #include "core/object.h"
 #include "core/world.h"
 #include "loading/filetype.h"
@@ -36,8 +35,7 @@ class UrlTableTest : public LoadingTest {
     zmResetReportStateForTest();
     platform::clearRecordedEvents();
     zmInstallLoadingHooks();
-    zmCoreHooks.notifyMessage = recordWarning;
-    zmLoadingHooks = {};
+    loadingHooks->decompress = nullptr;
     fetchAnswer = nullptr;
     fetchCalls = 0;
     world = zmNewWorld("file:///w/main.wrl");
@@ -48,8 +46,6 @@ class UrlTableTest : public LoadingTest {
   void TearDown() override {
     zmSetCurrentWorld(nullptr);
     if (world) zmDeleteWorld(world);
-    zmLoadingHooks = {};
-    zmCoreHooks = {};
     zmResetReportStateForTest();
     LoadingTest::TearDown();
   }
@@ -149,7 +145,7 @@ TEST_F(UrlTableTest, LocalFilesAreFetchedOnceOnDemand) {
   EXPECT_EQ(zmGetMimeType(entry), ZM_FILE_UNKNOWN);
   EXPECT_EQ(warnings(), (std::vector<std::string>{"zmGetLocalFile(): NULL", "zmGetLocalFile(): NULL"}));
 
-  zmLoadingHooks.wwwFetchUrl = fakeFetch;
+  loadingHooks->wwwFetchUrl = fakeFetch;
   EXPECT_EQ(zmGetLocalFile(entry), nullptr);  // a failed fetch is tried again next time
   EXPECT_EQ(fetchCalls, 1);
   fetchAnswer = "/w/tex/a.bmp";
@@ -214,7 +210,7 @@ TEST_F(UrlTableTest, InlineAndAnchorObjectsHoldTheirEntries) {
   EXPECT_EQ(zmGetLocalNameOfWWW(object, zmWWWInline, &text), -1);
   EXPECT_EQ(warnings().back(), "zmGetLocalNameOfWWW: zmGetLocalFile() failed.");
   EXPECT_TRUE(errorBoxes().empty());
-  zmLoadingHooks.wwwFetchUrl = fakeFetch;
+  loadingHooks->wwwFetchUrl = fakeFetch;
   fetchAnswer = "/w/sub/in.wrl";
   EXPECT_EQ(zmGetLocalNameOfWWW(object, zmWWWInline, &text), 0);
   EXPECT_STREQ(text, "/w/sub/in.wrl");

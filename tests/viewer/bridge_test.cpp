@@ -120,7 +120,7 @@ TEST_F(ViewerWorld, MaterialsReachTheEnginePolygons) {
   // After the build every face computes its own material: turn one face green.
   auto* face = static_cast<ZmFace*>(named("Box")->leaf->next);
   face->material.diffuse_color.values[0] = {0.0f, 1.0f, 0.0f};
-  ASSERT_EQ(zmCoreHooks.renderSetMaterial(face), 0);
+  ASSERT_EQ(hookRenderSetMaterial(face), 0);
   expectEngineMaterial(RwGetPolygonMaterial(static_cast<RwPolygon*>(face->rendering)), 0.15f, 0.25f, 0.0f,
                        1 / 6.0f, 1.0f, 1 / 6.0f, 1.0f);
 }
@@ -216,7 +216,7 @@ TEST_F(ViewerWorld, InvisibleObjectsAreBuiltHiddenInTheScene) {
 TEST_F(ViewerWorld, ZeroLengthSegmentAndMissingGlyphFailCleanly) {
   static std::vector<std::string> notes;
   notes.clear();
-  zmCoreHooks.notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+  coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
   zmTurnOffFlagByName("error");
   read("broken.wrl");
   EXPECT_EQ(zmRwSetLine(named("Short")), -1);

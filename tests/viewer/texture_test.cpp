@@ -76,11 +76,11 @@ class TexturedWorld : public ViewerWorld {
     rwDeviceRecord.convertImage = RwConvertImage;
     localFiles.clear();
     notes.clear();
-    zmCoreHooks.notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+    coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
     zmTurnOnFlagByName("warning");
     zmTurnOnFlagByName("error");
-    zmCoreHooks.wwwLoadFile = loadFile;
-    zmCoreHooks.getLocalFile = localFile;
+    vrmlHooks.loading->wwwLoadFile = loadFile;
+    vrmlHooks.loading->getLocalFile = localFile;
     writeBmp(scratch() + "checker.bmp");
     zmVFclearPendingTextures();
     read("textured.wrl");

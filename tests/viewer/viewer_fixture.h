@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -24,6 +23,7 @@
 #include "engine/pool.h"
 #include "engine/scene.h"
 #include "platform/recorder.h"
+#include "tests/vrml_hook_guards.h"
 #include "viewer/builders.h"
 #include "viewer/rendering.h"
 #include "vrml/parse.h"
@@ -51,7 +51,6 @@ class ViewerWorld : public ::testing::Test {
   void SetUp() override {
     zmResetReportStateForTest();
     platform::clearRecordedEvents();
-    zmCoreHooks = {};
     zmInstallViewerHooks();
     RwGetAndClearError();
     ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
@@ -73,7 +72,6 @@ class ViewerWorld : public ::testing::Test {
     RwClose();
     RwFailAllocationsAfter(-1);
     RwGetAndClearError();
-    zmCoreHooks = {};
     zmSetViewWindowSize(0, 0);
     zmResetReportStateForTest();
   }
@@ -145,6 +143,8 @@ class ViewerWorld : public ::testing::Test {
     return texts;
   }
 
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
   RwMetaCallbacks callbacks = viewerCallbacks();
   ZmWorld* world = nullptr;
   RenderingStruct rendering = {};

@@ -65,7 +65,7 @@ TEST_F(ExtensionTest, UnknownScriptTypeIsRefusedOnceAndNotRetriedByLaterObjects)
 }
 
 TEST_F(ExtensionTest, ATaskScriptingRefusesStaysPendingWithAWarning) {
-  zmCoreHooks.addTimeOutHandler = [](ZmObj*, const char*, long, int, const char*, const char*, int)
+  vrmlHooks.script->addTimeOutHandler = [](ZmObj*, const char*, long, int, const char*, const char*, int)
       -> ZmTimeOutHandlerList* { return nullptr; };
   ASSERT_EQ(build("Separator { PeriodicTask { filename \"broken.tcl\" scriptType TCL } DEF A Cube { } }"), 0);
   EXPECT_TRUE(sawMessage("QvNode::setZmPeriodicTask(): zmAddTimeOutHandler() failed."));
@@ -74,7 +74,7 @@ TEST_F(ExtensionTest, ATaskScriptingRefusesStaysPendingWithAWarning) {
 }
 
 TEST_F(ExtensionTest, HandlerThatScriptingRefusesStopsTheLoopAndSendsNoNotify) {
-  zmCoreHooks.addEventHandler = [](ZmObj*, const char*, uint32_t, int, const char*, const char*, const char*) {
+  vrmlHooks.script->addEventHandler = [](ZmObj*, const char*, uint32_t, int, const char*, const char*, const char*) {
     return -1;
   };
   ASSERT_EQ(build("Separator { EventHandler { scriptType TCL } DEF A Cube { } }"), 0);

@@ -28,7 +28,7 @@ class ExtensionTest : public BuilderTest {
     BuilderTest::SetUp();
     fetchableUrls.clear();
     kinNewResult = 0;
-    zmCoreHooks.addEventHandler = [](ZmObj* object, const char* file, uint32_t mask, int type, const char* function,
+    vrmlHooks.script->addEventHandler = [](ZmObj* object, const char* file, uint32_t mask, int type, const char* function,
                                      const char* userData, const char* action) {
       std::ostringstream call;
       call << "HANDLER " << nameOf(object) << " mask 0x" << std::hex << mask << std::dec << " type " << type
@@ -36,7 +36,7 @@ class ExtensionTest : public BuilderTest {
       builderCalls.push_back(call.str());
       return 0;
     };
-    zmCoreHooks.addTimeOutHandler = [](ZmObj* object, const char* file, long ms, int type, const char* function,
+    vrmlHooks.script->addTimeOutHandler = [](ZmObj* object, const char* file, long ms, int type, const char* function,
                                        const char* userData, int repeating) {
       std::ostringstream call;
       call << (repeating ? "PERIODIC " : "SPORADIC ") << nameOf(object) << " " << ms << " type " << type
@@ -44,18 +44,18 @@ class ExtensionTest : public BuilderTest {
       builderCalls.push_back(call.str());
       return &recordedTimeOut;
     };
-    zmCoreHooks.scriptEvalStr = [](ZmWorld*, int type, const char* script, char**) {
+    vrmlHooks.script->scriptEvalStr = [](ZmWorld*, int type, const char* script, char**) {
       builderCalls.push_back("SCRIPT type " + std::to_string(type) + " " + script);
       return 0;
     };
-    zmCoreHooks.getLocalNameOfWWW = [](ZmObj* object, int type, const char** localFile) {
+    vrmlHooks.loading->getLocalNameOfWWW = [](ZmObj* object, int type, const char** localFile) {
       auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, type));
       auto found = entry ? fetchableUrls.find(entry->url) : fetchableUrls.end();
       if (found == fetchableUrls.end()) return -1;
       *localFile = found->second.c_str();
       return 0;
     };
-    zmCoreHooks.kinNew = [](ZmWorld* w, const char* body, const char*, ZmObj** object) {
+    vrmlHooks.media->kinNew = [](ZmWorld* w, const char* body, const char*, ZmObj** object) {
       builderCalls.push_back(std::string("KINNEW ") + body);
       if (kinNewResult != 0) return kinNewResult;
       if (zmNewZmObj(w, object, 0) != 0) return -1;

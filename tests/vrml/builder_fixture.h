@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
 #include "tests/loading_stand_ins.h"
+#include "tests/vrml_hook_guards.h"
 #include "vrml/parse.h"
 
 inline std::vector<std::string> builderMessages;
@@ -31,14 +31,13 @@ class BuilderTest : public ::testing::Test {
     zmResetReportStateForTest();
     builderMessages.clear();
     builderCalls.clear();
-    zmCoreHooks = {};
-    zmCoreHooks.notifyMessage = [](const char* text) {
+    coreHooks.shell->notifyMessage = [](const char* text) {
       builderMessages.push_back(text);
       return 0;
     };
-    installStandInUrls();
-    installStandInMovies();
-    zmCoreHooks.callEventHandler = [](ZmObj* object, ZmEvent*) {
+    installStandInUrls(vrmlHooks);
+    installStandInMovies(coreHooks, vrmlHooks);
+    coreHooks.script->callEventHandler = [](ZmObj* object, ZmEvent*) {
       builderCalls.push_back(std::string("CREATE_NOTIFY ") + (object->comment[1] ? object->comment[1] : ""));
       return 0;
     };
@@ -52,7 +51,6 @@ class BuilderTest : public ::testing::Test {
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(world), 0);
     for (const std::string& path : files) std::remove(path.c_str());
-    zmCoreHooks = {};
     zmResetReportStateForTest();
   }
 
@@ -94,6 +92,8 @@ class BuilderTest : public ::testing::Test {
     return false;
   }
 
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
   ZmWorld* world = nullptr;
   std::vector<std::string> files;
 };

@@ -70,7 +70,7 @@ TEST_F(BuilderTest, InfoStringsThatDoNotReadFallBack) {
 
 TEST_F(BuilderTest, GravityIsOnOnlyForTheExactTextOn) {
   gravityCalls.clear();
-  zmCoreHooks.navSetGravity = [](intptr_t kind, int on) { gravityCalls.emplace_back(kind, on); };
+  vrmlHooks.viewer->navSetGravity = [](intptr_t kind, int on) { gravityCalls.emplace_back(kind, on); };
   ASSERT_EQ(build("Separator { " + info("Gravity", "on") + info("Gravity", "ON") + info("Gravity", "off") +
                   "Cube { } }"),
             0);
@@ -81,7 +81,7 @@ TEST_F(BuilderTest, GravityIsOnOnlyForTheExactTextOn) {
 TEST_F(BuilderTest, ArchiveNameIsHandedToTheUnpackerWhichTakesItsCopy) {
   archives.clear();
   ASSERT_EQ(build("Separator { " + info("Archive", "without-unpacker.lzh") + "Cube { } }"), 0);
-  zmCoreHooks.extractLha = [](const char* name, char* owned) {
+  vrmlHooks.loading->extractLha = [](const char* name, char* owned) {
     archives.push_back(name);
     zmFree(owned);
   };
@@ -95,7 +95,7 @@ TEST_F(BuilderTest, BackgroundImageKeepsTheFirstEntry) {
             0);
   ASSERT_NE(world->backgroundImage, nullptr);
   EXPECT_EQ(world->backgroundImage->url, "a.bmp");
-  zmCoreHooks.wwwLoadFile = [](const char*) -> ZmUrlHash* { return nullptr; };
+  vrmlHooks.loading->wwwLoadFile = [](const char*) -> ZmUrlHash* { return nullptr; };
   zmClearWorld(world);
   ASSERT_EQ(build("Separator { " + info("BackgroundImage", "a.bmp") + "Cube { } }"), 0);
   EXPECT_EQ(world->backgroundImage, nullptr);
@@ -105,7 +105,7 @@ TEST_F(BuilderTest, BackgroundImageKeepsTheFirstEntry) {
 TEST_F(BuilderTest, KinemationInfoStopsTheGroupAndTheFileBecomesABody) {
   static std::string bodyAsked;
   bodyAsked.clear();
-  zmCoreHooks.kinNew = [](ZmWorld* w, const char* body, const char*, ZmObj** object) {
+  vrmlHooks.media->kinNew = [](ZmWorld* w, const char* body, const char*, ZmObj** object) {
     bodyAsked = body;
     return zmNewZmObj(w, object, 0);
   };
@@ -117,7 +117,7 @@ TEST_F(BuilderTest, KinemationInfoStopsTheGroupAndTheFileBecomesABody) {
 }
 
 TEST_F(BuilderTest, KinemationInfoWhoseBodyCannotLoadLeavesAPlainWorld) {
-  zmCoreHooks.kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) { return -1; };
+  vrmlHooks.media->kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) { return -1; };
   ASSERT_EQ(build("Separator { " + info("Kinemation", "walker.bvh") + "DEF Skin Cube { } }"), 0);
   EXPECT_TRUE(sawMessage("parseKinemation(): zmKinNew() failed."));
   ASSERT_EQ(topObjects().size(), 1u);

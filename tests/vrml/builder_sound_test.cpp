@@ -67,7 +67,7 @@ TEST_F(ExtensionTest, SoundFlagsDefaultsAndBox) {
 TEST_F(ExtensionTest, SoundObjectsAreHandedToMediaAndRemovedWhenRefused) {
   static std::vector<ZmObj*> entered;
   entered.clear();
-  zmCoreHooks.addSoundObj = [](ZmWorld*, ZmObj* object) {
+  vrmlHooks.media->addSoundObj = [](ZmWorld*, ZmObj* object) {
     if (zmObjNameIs(object, "Refused")) return -1;
     entered.push_back(object);
     return 0;

@@ -281,7 +281,7 @@ TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
   std::vector<std::string> handlers;
   static std::vector<std::string>* added;
   added = &handlers;
-  zmCoreHooks.addEventHandler = [](ZmObj* object, const char* file, uint32_t mask, int type, const char* function,
+  vrmlHooks.script->addEventHandler = [](ZmObj* object, const char* file, uint32_t mask, int type, const char* function,
                                    const char*, const char*) {
     added->push_back(std::string(object->comment[1]) + " " + file + " " + function + " " + std::to_string(mask) +
                      " " + std::to_string(type));
@@ -302,7 +302,7 @@ TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
 TEST_F(BuilderTest, StopFlagAndBodyFileOutsideAParseDoNotReachIt) {
   static int bodiesAsked;
   bodiesAsked = 0;
-  zmCoreHooks.kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) {
+  vrmlHooks.media->kinNew = [](ZmWorld*, const char*, const char*, ZmObj**) {
     ++bodiesAsked;
     return -1;
   };

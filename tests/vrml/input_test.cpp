@@ -241,19 +241,19 @@ const char* fakeUrl(ZmUrlHash*) { return "http://host/world.wrl"; }
 }  // namespace
 
 TEST_F(InputTest, FileNamesComeFromTheUrlTableWhenThereIsOne) {
-  zmCoreHooks.wwwLoadFile = fakeLoad;
-  zmCoreHooks.getUrl = fakeUrl;
+  vrmlHooks.loading->wwwLoadFile = fakeLoad;
+  vrmlHooks.loading->getUrl = fakeUrl;
   EXPECT_EQ(parseBody("Cube { foo }"), 0);  // an unknown field is reported, not fatal
   EXPECT_TRUE(sawMessage("\tfile: http://host/world.wrl\n")) << allMessages();
 
   messages().clear();
-  zmCoreHooks.wwwLoadFile = failingLoad;
+  vrmlHooks.loading->wwwLoadFile = failingLoad;
   QvInput& in = inputOn("#VRML V1.0 ascii\n");
   EXPECT_EQ(in.getCurFile(), nullptr);
   EXPECT_TRUE(sawMessage("QvInput::setFileName(): zmWwwLoadFile() failed."));
   EXPECT_TRUE(sawMessage("QvInput::QvInput(): setFileName() failed."));
-  zmCoreHooks.wwwLoadFile = nullptr;
-  zmCoreHooks.getUrl = nullptr;
+  vrmlHooks.loading->wwwLoadFile = nullptr;
+  vrmlHooks.loading->getUrl = nullptr;
 
   QvInput unnamed(nullptr, nullptr);
   EXPECT_EQ(unnamed.getCurFileName(), nullptr);

@@ -58,16 +58,16 @@ class NestedParseTest : public ExtensionTest {
     zmSetCurrentWorld(other);
     ASSERT_EQ(zmNewZmObj(other, &parent, 0), 0);
     ASSERT_EQ(zmAddTopObject(parent, "other.wrl"), 0);
-    fetchLocalFile = zmCoreHooks.getLocalNameOfWWW;
-    zmCoreHooks.getLocalNameOfWWW = [](ZmObj* object, int type, const char** localFile) {
+    fetchLocalFile = vrmlHooks.loading->getLocalNameOfWWW;
+    vrmlHooks.loading->getLocalNameOfWWW = [](ZmObj* object, int type, const char** localFile) {
       if (duringFetch) std::exchange(duringFetch, nullptr)();
       return fetchLocalFile(object, type, localFile);
     };
-    zmCoreHooks.wwwLoadFile = [](const char* url) {
+    vrmlHooks.loading->wwwLoadFile = [](const char* url) {
       urlWorlds[url] = zmGetWorldBeingBuiltOrCurrent();
       return standInUrl(url);
     };
-    zmCoreHooks.navSetGravity = [](intptr_t, int on) {
+    vrmlHooks.viewer->navSetGravity = [](intptr_t, int on) {
       gravitySettings.emplace_back(zmGetWorldBeingBuiltOrCurrent(), on);
     };
     fetchableUrls["fetch.wrl"] = fileWith("DEF Fetched Cube { }");
@@ -190,10 +190,9 @@ class ReadingInterruptedTest : public VrmlTest {
  protected:
   void SetUp() override {
     VrmlTest::SetUp();
-    savedHooks = zmCoreHooks;
-    installStandInUrls();
-    recordMessage = zmCoreHooks.notifyMessage;
-    zmCoreHooks.notifyMessage = [](const char* text) {
+    installStandInUrls(vrmlHooks);
+    recordMessage = coreHooks.shell->notifyMessage;
+    coreHooks.shell->notifyMessage = [](const char* text) {
       if (duringMessage) std::exchange(duringMessage, nullptr)();
       return recordMessage(text);
     };
@@ -206,11 +205,9 @@ class ReadingInterruptedTest : public VrmlTest {
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(innerWorld), 0);
     std::remove(innerPath.c_str());
-    zmCoreHooks = savedHooks;
     VrmlTest::TearDown();
   }
 
-  ZmCoreHooks savedHooks{};
   ZmWorld* innerWorld = nullptr;
   std::string innerPath = ::testing::TempDir() + "session_inner.wrl";
 };

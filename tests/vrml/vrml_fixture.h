@@ -14,27 +14,26 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/report.h"
 #include "vrml/qvdump.h"
 #include "vrml/qvinput.h"
 #include "vrml/qvnode.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvreaderror.h"
+#include "tests/vrml_hook_guards.h"
 
 class VrmlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     zmResetReportStateForTest();
     messages().clear();
-    zmCoreHooks.notifyMessage = record;
+    coreHooks.shell->notifyMessage = record;
     QvDB::init();
   }
   void TearDown() override {
     qvReleaseNodes(nodes);
     input.reset();
     if (file) std::fclose(file);
-    zmCoreHooks.notifyMessage = nullptr;
   }
 
   static std::vector<std::string>& messages() {
@@ -96,6 +95,8 @@ class VrmlTest : public ::testing::Test {
 
   template <class T> T* first() const { return dynamic_cast<T*>(nodes.at(0)); }
 
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
   std::vector<QvNode*> nodes;
   std::unique_ptr<QvInput> input;
   FILE* file = nullptr;

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "core/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -32,19 +31,18 @@ class WriterTest : public ::testing::Test {
   void SetUp() override {
     zmResetReportStateForTest();
     writerMessages.clear();
-    zmCoreHooks = {};
-    zmCoreHooks.notifyMessage = [](const char* text) {
+    coreHooks.shell->notifyMessage = [](const char* text) {
       writerMessages.push_back(text);
       return 0;
     };
-    installStandInUrls();
+    installStandInUrls(vrmlHooks);
     // A "file://" URL names its local file; any other URL is taken as a
     // local name itself.
-    zmCoreHooks.getLocalFile = [](ZmUrlHash* entry) {
+    vrmlHooks.loading->getLocalFile = [](ZmUrlHash* entry) {
       const char* url = entry->url.c_str();
       return entry->url.rfind("file://", 0) == 0 ? url + 7 : url;
     };
-    installStandInMovies();
+    installStandInMovies(coreHooks, vrmlHooks);
     world = zmNewWorld("writer.wrl");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
@@ -57,7 +55,6 @@ class WriterTest : public ::testing::Test {
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(world), 0);
     for (const std::string& path : files) std::remove(path.c_str());
-    zmCoreHooks = {};
     zmResetReportStateForTest();
   }
 
@@ -132,6 +129,8 @@ class WriterTest : public ::testing::Test {
     return false;
   }
 
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
   ZmWorld* world = nullptr;
   std::vector<std::string> files;
   char* captureBuffer = nullptr;

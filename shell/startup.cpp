@@ -1,0 +1,43 @@
+// shell/startup.cpp -- the start-up of the layers; see startup.h.
+#include "shell/startup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <span>
+
+#include "core/hooks.h"
+#include "loading/loadhooks.h"
+#include "viewer/builders.h"
+#include "vrml/hooks.h"
+#include "vrmlwrite/hooks.h"
+
+namespace {
+
+void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::string_view> providers,
+               std::string& out) {
+  for (const ZmHookSlot& entry : slots) {
+    if (entry.isSet() || std::find(providers.begin(), providers.end(), entry.provider) == providers.end()) continue;
+    out += std::string(entry.provider) + ": " + entry.table + "." + entry.slot + "\n";
+  }
+}
+
+}  // namespace
+
+std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
+  std::string unset;
+  for (std::span<const ZmHookSlot> slots : {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots()})
+    listUnset(slots, providers, unset);
+  return unset;
+}
+
+void zmStartLayers(const ZmStandIns& standIns) {
+  zmInstallViewerHooks();
+  zmInstallLoadingHooks();
+  if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
+  if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
+#ifndef NDEBUG
+  // Every layer installed above: what it leaves unset is still to be built.
+  const std::string unset = zmListUnsetHooks({"viewer", "loading"});
+  if (!unset.empty()) std::fprintf(stderr, "Hook slots left unset by the installed layers:\n%s", unset.c_str());
+#endif
+}

@@ -1,0 +1,46 @@
+// shell/startup.h -- the start-up of the layers, shared by the program and
+// the command-line tools.
+//
+// Owns: the order in which the layers' install functions run, the stand-ins
+// a caller gives for the parts of the program that do not exist yet, and
+// the debug build's check that lists the upward hook slots an installed
+// layer leaves unset. It does not own the hook tables (core/hooks.h,
+// vrml/hooks.h, vrmlwrite/hooks.h) nor the install functions (one per
+// layer, in that layer).
+#ifndef LUMENFOLD_SHELL_STARTUP_H
+#define LUMENFOLD_SHELL_STARTUP_H
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+struct ZmUrlHash;
+
+// What the caller puts in place of the parts it runs without. A null member
+// leaves its slot unset.
+struct ZmStandIns {
+  // The shell's notify window: where the program's messages go (the tools
+  // print them).
+  int (*notifyMessage)(const char* text);
+  // Loading's browser link: the local file of an entry's URL (see
+  // zmLoadingHooks.wwwFetchUrl).
+  const char* (*wwwFetchUrl)(ZmUrlHash* entry);
+};
+
+/*
+ * zmStartLayers --
+ *   Runs the install function of every layer that exists, lowest first
+ *   (viewer, then loading), then puts the stand-ins in their slots.
+ * Side effects:
+ *   Fills the hook tables; in a debug build, writes the slots the
+ *   installed layers leave unset to stderr (nothing when all are set).
+ *   Calling it again installs the same functions again.
+ */
+void zmStartLayers(const ZmStandIns& standIns);
+
+// The slots that the named providing layers ("viewer", "loading", ...)
+// leave unset, one line each ("viewer: zmCoreViewerHooks.destroyObjInViewer");
+// empty when every one is set.
+std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers);
+
+#endif

@@ -1,0 +1,39 @@
+// tests/hook_guard.h -- the tests' way to fill upward hook slots for a while.
+//
+// Owns: HookTableGuard, which empties one hook table (core/hooks.h,
+// vrml/hooks.h, vrmlwrite/hooks.h, loading/loadhooks.h) for its lifetime and
+// gives it back as it was afterwards, so a recorder set in one test never
+// leaks into the next; and CoreHookGuards, one guard per table of the core.
+// It does not own the tables.
+#ifndef LUMENFOLD_TESTS_HOOK_GUARD_H
+#define LUMENFOLD_TESTS_HOOK_GUARD_H
+
+#include "core/hooks.h"
+
+template <typename Table>
+class HookTableGuard {
+ public:
+  explicit HookTableGuard(Table& table) : table_(table), saved_(table) { table_ = {}; }
+  ~HookTableGuard() { table_ = saved_; }
+  HookTableGuard(const HookTableGuard&) = delete;
+  HookTableGuard& operator=(const HookTableGuard&) = delete;
+
+  // The guarded table, to set slots in: guard->slot = recorder.
+  Table* operator->() const { return &table_; }
+
+ private:
+  Table& table_;
+  Table saved_;
+};
+
+// Every table of the core emptied for the guards' lifetime.
+struct CoreHookGuards {
+  HookTableGuard<ZmCoreShellHooks> shell{zmCoreShellHooks};
+  HookTableGuard<ZmCoreViewerHooks> viewer{zmCoreViewerHooks};
+  HookTableGuard<ZmCoreScriptHooks> script{zmCoreScriptHooks};
+  HookTableGuard<ZmCoreMultiUserHooks> multiUser{zmCoreMultiUserHooks};
+  HookTableGuard<ZmCoreMediaHooks> media{zmCoreMediaHooks};
+  HookTableGuard<ZmCoreLoadingHooks> loading{zmCoreLoadingHooks};
+};
+
+#endif

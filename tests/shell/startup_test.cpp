@@ -1,0 +1,59 @@
+// tests/shell/startup_test.cpp -- the start-up installs every layer that
+// exists, hands the stand-ins their slots, and names what stays unset.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "loading/loadhooks.h"
+#include "shell/startup.h"
+#include "tests/vrml_hook_guards.h"
+#include "vrmlwrite/hooks.h"
+
+namespace {
+
+int quiet(const char*) { return 0; }
+const char* nothingFetched(ZmUrlHash*) { return nullptr; }
+
+class StartupTest : public ::testing::Test {
+ protected:
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
+  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+};
+
+TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
+  const std::string unset = zmListUnsetHooks({"loading"});
+  EXPECT_NE(unset.find("loading: zmCoreLoadingHooks.newUrlHash\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: zmVrmlLoadingHooks.wwwLoadFile\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: zmWriterLoadingHooks.getUrlNameOfWWW\n"), std::string::npos) << unset;
+  EXPECT_EQ(unset.find("viewer:"), std::string::npos) << unset;
+  EXPECT_EQ(zmListUnsetHooks({}), "");
+}
+
+TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
+  zmStartLayers({quiet, nothingFetched});
+  EXPECT_EQ(zmListUnsetHooks({"loading"}), "");  // loading provides all of its slots
+  const std::string viewer = zmListUnsetHooks({"viewer"});
+  EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
+  EXPECT_NE(viewer.find("viewer: zmCoreViewerHooks.destroyObjInViewer\n"), std::string::npos) << viewer;
+  EXPECT_EQ(zmCoreShellHooks.notifyMessage, quiet);
+  EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
+}
+
+TEST_F(StartupTest, StandInsLeftNullStayUnset) {
+  zmStartLayers({nullptr, nullptr});
+  EXPECT_EQ(zmCoreShellHooks.notifyMessage, nullptr);
+  EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nullptr);
+}
+
+#ifndef NDEBUG
+TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
+  testing::internal::CaptureStderr();
+  zmStartLayers({quiet, nullptr});
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed, "Hook slots left unset by the installed layers:\n" + zmListUnsetHooks({"viewer", "loading"}));
+}
+#endif
+
+}  // namespace
