@@ -1,7 +1,8 @@
 // core/memory.h -- the allocator that every record of the program goes
 // through.
 //
-// Owns: zmMalloc, zmRealloc and zmFree. Blocks are plain heap blocks; whoever
+// Owns: zmMalloc, zmRealloc and zmFree, and the fault injection that makes
+// them fail on purpose in tests. Blocks are plain heap blocks; whoever
 // allocates a record frees it through zmFree. It does not own string copies
 // (core/strings.h, zmStrdup) nor list nodes, which the list functions take
 // from the system allocator themselves.
@@ -33,5 +34,15 @@ void* zmRealloc(void* block, size_t size);
 
 // Releases a block from zmMalloc or zmRealloc; null is ignored.
 void zmFree(void* block);
+
+/*
+ * zmFailAllocationsAfter --
+ *   Fault injection for tests: after `count` more successful allocations
+ *   through zmMalloc and zmRealloc (zmStrdup among them), every further one
+ *   fails as an exhausted heap does, until this is called again. A
+ *   negative count switches the injection off (the state at start-up).
+ *   Freeing is never affected.
+ */
+void zmFailAllocationsAfter(long count);
 
 #endif
