@@ -53,6 +53,16 @@ std::map<uintptr_t, uintptr_t>& chunkRanges() {
 
 ZmSlab* slabInUse = nullptr;
 
+long allocationsLeft = -1;  // successful allocations still allowed; negative: no limit
+
+// Counts one allocation; false when the injected fault refuses it.
+bool allocationAllowed() {
+  if (allocationsLeft < 0) return true;
+  if (allocationsLeft == 0) return false;
+  --allocationsLeft;
+  return true;
+}
+
 bool isSlabBlock(const void* block) {
   const auto& ranges = chunkRanges();
   if (ranges.empty()) return false;
@@ -74,11 +84,14 @@ struct ZmSlab {
   size_t nextChunk;  // size of the chunk to make when this one is full
 };
 
+void zmFailAllocationsAfter(long count) { allocationsLeft = count; }
+
 void* zmMalloc(size_t size) {
   if (size == 0) {
     zmReportWarning("zmMalloc: arguemnt size is 0 value.");
     return nullptr;
   }
+  if (!allocationAllowed()) return nullptr;
   return calloc(1, size);
 }
 
@@ -88,7 +101,10 @@ void* zmRealloc(void* block, size_t size) {
     return nullptr;
   }
   if (block == nullptr) return zmMalloc(size);
-  if (!isSlabBlock(block)) return realloc(block, size);
+  if (!isSlabBlock(block)) {
+    if (!allocationAllowed()) return nullptr;
+    return realloc(block, size);
+  }
   void* moved = zmMalloc(size);
   if (moved == nullptr) return nullptr;
   memcpy(moved, block, std::min(size, sizeOfSlabBlock(block)));
@@ -171,6 +187,7 @@ static bool growSlab(ZmSlab* slab, size_t need) {
 void* zmSlabMalloc(size_t size) {
   ZmSlab* slab = slabInUse;
   if (size == 0 || slab == nullptr || size > kLargestSlabBlock) return zmMalloc(size);
+  if (!allocationAllowed()) return nullptr;
   const size_t need = kHeader + roundUp(size);
   if (static_cast<size_t>(slab->end - slab->next) < need && !growSlab(slab, need)) return nullptr;
   char* at = slab->next;

@@ -1,12 +1,12 @@
 // core/memory.h -- the allocator that every record of the program goes
 // through.
 //
-// Owns: zmMalloc, zmRealloc and zmFree, and slabs: regions that records built
-// in bulk are carved from and that give all their memory back at once.
-// Whoever allocates a record frees it through zmFree, whichever of the two it
-// came from. It does not own string copies (core/strings.h, zmStrdup) nor
-// list nodes, which the list functions take from the system allocator
-// themselves.
+// Owns: zmMalloc, zmRealloc and zmFree, slabs (regions that records built in
+// bulk are carved from and that give all their memory back at once), and the
+// fault injection that makes allocations fail on purpose in tests. Whoever
+// allocates a record frees it through zmFree, whichever of the two it came
+// from. It does not own string copies (core/strings.h, zmStrdup) nor list
+// nodes, which the list functions take from the system allocator themselves.
 #ifndef LUMENFOLD_CORE_MEMORY_H
 #define LUMENFOLD_CORE_MEMORY_H
 
@@ -62,5 +62,15 @@ ZmSlab* zmUseSlab(ZmSlab* slab);
 // zmMalloc, carved from the slab in use when there is one (large blocks
 // still come from the heap). Same results and warning as zmMalloc.
 void* zmSlabMalloc(size_t size);
+
+/*
+ * zmFailAllocationsAfter --
+ *   Fault injection for tests: after `count` more successful allocations
+ *   through zmMalloc and zmRealloc (zmStrdup among them), every further one
+ *   fails as an exhausted heap does, until this is called again. A
+ *   negative count switches the injection off (the state at start-up).
+ *   Freeing is never affected.
+ */
+void zmFailAllocationsAfter(long count);
 
 #endif

@@ -9,11 +9,10 @@
 // once (one thread). Waiting blocks in the watched-fd wait (tclloop.h) until
 // the next timer is due, never spinning.
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <deque>
 
 #include "platform/clock.h"
+#include "platform/fatal.h"
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
 
@@ -45,11 +44,7 @@ MSG makeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 [[noreturn]] void stopWithNothingToWaitFor(const char* function) {
-  std::fprintf(stderr,
-               "%s: the queue is empty and nothing can fill it (virtual clock, no timer, "
-               "no watched file)\n",
-               function);
-  std::abort();
+  zmFatal(function, "the queue is empty and nothing can fill it (virtual clock, no timer, no watched file)");
 }
 
 // Waits until a watched fd has been serviced or the next wanted timer is

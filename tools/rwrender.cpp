@@ -29,6 +29,7 @@
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/windows.h"
+#include "tools/messages.h"
 
 namespace {
 
@@ -146,12 +147,13 @@ RwClump* cube(float x, float y, float z, float red, float green, float blue) {
 bool buildScene(const Options& options) {
   RwCreateLight(rwDirectionalLight, -0.5f, -1.0f, -0.8f, 1.0f);
   if (!options.shape.empty()) {
-    // A file named with its folder: the folder is searched first.
+    // The file's folder is searched first: the one it is named with, else the
+    // current folder; the shape path after it.
     const std::string& shape = options.shape;
     const size_t slash = shape.rfind('/');
-    if (slash == std::string::npos) return RwReadShape(shape.c_str()) != nullptr;
-    const std::string folder = slash == 0 ? "/" : shape.substr(0, slash);
-    return RwSetShapePath(folder.c_str(), rwPrependPath) && RwReadShape(shape.c_str() + slash + 1) != nullptr;
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : shape.substr(0, slash);
+    const std::string name = slash == std::string::npos ? shape : shape.substr(slash + 1);
+    return RwSetShapePath(folder.c_str(), rwPrependPath) && RwReadShape(name.c_str()) != nullptr;
   }
   return cube(-1.6f, 0.0f, 0.0f, 1.0f, 0.2f, 0.2f) && cube(0.0f, 0.0f, 0.0f, 0.2f, 1.0f, 0.2f) &&
          cube(1.6f, 0.0f, 0.0f, 0.2f, 0.2f, 1.0f);
@@ -191,7 +193,7 @@ uint32_t imageChecksum(const RwCameraImage& image) {
 }
 
 int fail(const char* what) {
-  std::fprintf(stderr, "rwrender: %s (engine error %d)\n", what, RwGetAndClearError());
+  printEngineFailure("rwrender", what, RwGetAndClearError());
   RwClose();
   return 1;
 }

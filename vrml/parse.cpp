@@ -141,6 +141,9 @@ void moveOutOfSeparator(ZmObj* child, const ZmObj* separator) {
 ZmObj* takeFirstChild(ZmObj* separator) {
   ZmObj* child = separator->child->object;
   zmRemoveChild(child);
+  // Loose until placed: deleting it when it cannot be placed must not look
+  // for it among the Separator's children again.
+  child->parent = nullptr;
   moveOutOfSeparator(child, separator);
   return child;
 }
@@ -200,7 +203,10 @@ QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
     return nullptr;
   }
   QvStackList* list = newStackList();
-  if (list == nullptr) return nullptr;
+  if (list == nullptr) {
+    zmReportMessage("parseVRML(): Couldn't allocate memory for QvStackList.");
+    return nullptr;
+  }
   if (!readTopLevelNodes(fileName, fp.get(), list)) {
     deleteStackList(list);
     return nullptr;

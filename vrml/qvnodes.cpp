@@ -33,9 +33,12 @@ void set(QvSFColor& f, float r, float g, float b) { f.value[0] = r, f.value[1] =
 void set(QvSFRotation& f, float x, float y, float z, float angle) {
   f.axis[0] = x, f.axis[1] = y, f.axis[2] = z, f.angle = angle;
 }
-template <class F> void setFirst(F& list, std::initializer_list<float> values) {
+// The default first element of a list. When the list's block could not be
+// had (reported by the list), the list stays empty.
+template <class F, class T> void setFirst(F& list, std::initializer_list<T> values) {
+  if (list.values == nullptr) return;
   int i = 0;
-  for (float v : values) list.values[i++] = v;
+  for (T v : values) list.values[i++] = v;
 }
 
 constexpr float kQuarterPi = 0.785398f;
@@ -131,8 +134,8 @@ QV_NODE_SOURCE(QvIndexedFaceSet, "IndexedFaceSet")
 QvIndexedFaceSet::QvIndexedFaceSet() {
   QV_BEGIN();
   QV_FIELD(coordIndex), QV_FIELD(materialIndex), QV_FIELD(normalIndex), QV_FIELD(textureCoordIndex);
-  coordIndex.values[0] = 0;
-  materialIndex.values[0] = normalIndex.values[0] = textureCoordIndex.values[0] = -1;
+  setFirst(coordIndex, {0});
+  for (QvMFLong* list : {&materialIndex, &normalIndex, &textureCoordIndex}) setFirst(*list, {-1});
   isBuiltIn = true;
 }
 
@@ -140,8 +143,8 @@ QV_NODE_SOURCE(QvIndexedLineSet, "IndexedLineSet")
 QvIndexedLineSet::QvIndexedLineSet() {
   QV_BEGIN();
   QV_FIELD(coordIndex), QV_FIELD(materialIndex), QV_FIELD(normalIndex), QV_FIELD(textureCoordIndex);
-  coordIndex.values[0] = 0;
-  materialIndex.values[0] = normalIndex.values[0] = textureCoordIndex.values[0] = -1;
+  setFirst(coordIndex, {0});
+  for (QvMFLong* list : {&materialIndex, &normalIndex, &textureCoordIndex}) setFirst(*list, {-1});
   isBuiltIn = true;
 }
 

@@ -119,6 +119,9 @@ int zmDumpCylinder(ZmObj* object);
 int zmDumpSphere(ZmObj* object);
 int zmDumpIndexedFaceSet(ZmObj* object);
 int zmDumpIndexedLineSet(ZmObj* object);
+// The text leaf's string, spacing, justification and width; the leaf takes
+// no material or texture from the file, so none is written.
+int zmDumpAsciiText(ZmObj* object);
 int zmDumpAmbientSound(ZmObj* object);
 int zmDumpDirectionalLight(ZmObj* object);
 int zmDumpPointLight(ZmObj* object);
@@ -127,6 +130,9 @@ int zmDumpOrthographicCamera(ZmObj* object);
 int zmDumpPerspectiveCamera(ZmObj* object);
 int zmDumpGroup(ZmObj* object);
 int zmDumpSeparator(ZmObj* object);
+// Like Separator, and written also without children: the file keeps the
+// object either way.
+int zmDumpTransformSeparator(ZmObj* object);
 int zmDumpLOD(ZmObj* object);
 int zmDumpSwitch(ZmObj* object);
 int zmDumpWWWAnchor(ZmObj* object);

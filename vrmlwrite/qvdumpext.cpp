@@ -168,7 +168,8 @@ void zmDumpAttributes(ZmObj* object) {
   if (!(flags & ZM_OBJ_GRASP)) dumpPrintf("grasp     FALSE");
   if (!(flags & ZM_OBJ_SOLID)) dumpPrintf("solid     FALSE");
   if (!(flags & ZM_OBJ_COLLISION)) dumpPrintf("collision FALSE");
-  if (!(flags & ZM_OBJ_MOBILE) && object->parent == nullptr) dumpPrintf("mobile    FALSE");
+  // Said for nested objects too: the node's own default would make them mobile.
+  if (!(flags & ZM_OBJ_MOBILE)) dumpPrintf("mobile    FALSE");
   zmDumpLeafAttributes(object->leaf);
   dumpIndentLevel--;
   dumpPrintf("}");

@@ -177,6 +177,17 @@ int zmDumpSeparator(ZmObj* object) {
   });
 }
 
+int zmDumpTransformSeparator(ZmObj* object) {
+  return dumpInFrame(object, [object] {
+    dumpOnOwnLevel([object] {
+      if (object->child == nullptr)
+        zmDumpEmptyNode(dumpObjName(object), "TransformSeparator");
+      else
+        dumpObjNode(object, [object] { dumpChildren(object); });
+    });
+  });
+}
+
 int zmDumpLOD(ZmObj* object) {
   return dumpInFrame(object, [object] {
     dumpOnOwnLevel([object] {

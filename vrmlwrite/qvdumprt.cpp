@@ -48,6 +48,50 @@ void rotationAxisAngle(const float m[9], double axis[3], double* angle) {
   for (int i = 0; i < 3; i++) axis[i] = v[i] / length;
 }
 
+// True when the 3x3 part is a pure rotation: its rows are orthonormal.
+// A MatrixTransform may bring a scale or shear into an object's transform.
+bool isRigid(const float m[9]) {
+  for (int i = 0; i < 3; i++)
+    for (int j = 0; j < 3; j++) {
+      float dot = m[3 * i] * m[3 * j] + m[3 * i + 1] * m[3 * j + 1] + m[3 * i + 2] * m[3 * j + 2];
+      if (std::fabs(dot - (i == j ? 1.0f : 0.0f)) > 1e-5f) return false;
+    }
+  return true;
+}
+
+// The full inverse of an affine transform whose 3x3 part is invertible (a
+// singular part gives the rigid inverse, the best that can be written).
+void invertAffine(const ZmRT* a, ZmRT* inverse) {
+  const float* m = a->m;
+  double cofactor[9] = {
+      m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
+      m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
+      m[3] * m[7] - m[4] * m[6], m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
+  double determinant = m[0] * cofactor[0] + m[1] * cofactor[3] + m[2] * cofactor[6];
+  if (std::fabs(determinant) < 1e-12) {
+    zmRTInvert(a, inverse);
+    return;
+  }
+  for (int i = 0; i < 9; i++) inverse->m[i] = static_cast<float>(cofactor[i] / determinant);
+  // Row vectors: p' = p M + t, so p = (p' - t) M^-1.
+  const float* n = inverse->m;
+  const ZmVec3& t = a->t;
+  inverse->t = {-(t.x * n[0] + t.y * n[3] + t.z * n[6]), -(t.x * n[1] + t.y * n[4] + t.z * n[7]),
+                -(t.x * n[2] + t.y * n[5] + t.z * n[8])};
+}
+
+// A transform that is no pure rotation and shift, as one MatrixTransform
+// node: its rows as the reader takes them back.
+void dumpMatrixTransform(const ZmRT* rt) {
+  std::string text = "MatrixTransform{ matrix";
+  for (int row = 0; row < 3; row++) {
+    for (int column = 0; column < 3; column++) text += " " + dumpFormatFloat("%.6f", rt->m[3 * row + column]);
+    text += " 0";
+  }
+  for (float value : {rt->t.x, rt->t.y, rt->t.z}) text += " " + dumpFormatFloat("%.6f", value);
+  dumpPrintf("%s 1 }", text.c_str());
+}
+
 bool isUnitScale(const float scale[3]) { return dumpIsEqualVec3f3(scale[0], scale[1], scale[2], 1.0, 1.0, 1.0); }
 
 struct NodeWriter {
@@ -75,6 +119,8 @@ constexpr NodeWriter nodeWriters[] = {
     {"Switch", zmDumpSwitch},
     {"WWWAnchor", zmDumpWWWAnchor},
     {"WWWInline", zmDumpWWWInline},
+    {"TransformSeparator", zmDumpTransformSeparator},
+    {"AsciiText", zmDumpAsciiText},
 };
 
 }  // namespace
@@ -127,14 +173,20 @@ int dumpRelativeRT(const ZmRT* rt) {
   } else if (sw == 1) {
     ZmRT stored, inverse;
     dumpGetRT(&stored);
-    zmRTInvert(&stored, &inverse);
+    if (isRigid(stored.m))
+      zmRTInvert(&stored, &inverse);
+    else
+      invertAffine(&stored, &inverse);
     zmRTMult(&inverse, rt, &relative);
   } else {
     return sw;
   }
   dumpSetRT(rt);
   if (dumpIsIdentityRT(&relative)) return 1;
-  dumpTranslationRotation(&relative);
+  if (isRigid(relative.m))
+    dumpTranslationRotation(&relative);
+  else
+    dumpMatrixTransform(&relative);
   return 0;
 }
 

@@ -197,7 +197,10 @@ bool dumpIsNoScript(ZmObj* object) { return zmGetObjExtension(object, zmScriptNo
 bool dumpIsDefaultAttributes(ZmObj* object) {
   const char* comment = object->comment[3];
   const uint32_t all = ZM_OBJ_VISIBLE | ZM_OBJ_GRASP | ZM_OBJ_SOLID | ZM_OBJ_COLLISION | ZM_OBJ_MOBILE;
-  return (comment == nullptr || comment[0] == '\0') && (object->obj_flags & all) == all;
+  // A nested object read without an Attributes node is not mobile, and any
+  // Attributes node would make it mobile unless it says otherwise.
+  const uint32_t wanted = object->parent != nullptr ? all & ~ZM_OBJ_MOBILE : all;
+  return (comment == nullptr || comment[0] == '\0') && (object->obj_flags & all) == wanted;
 }
 
 bool dumpIsNoEventHandler(ZmObj* object) { return object->eventHandlers == nullptr; }

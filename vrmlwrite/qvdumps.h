@@ -63,6 +63,8 @@ bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdo
 bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle);
 bool dumpIsIdentityRT(const ZmRT* rt);
 bool dumpIsNoScript(ZmObj* object);
+// True when no Attributes node is needed: no comment, and the flags a
+// reading without one gives (a nested object is then not mobile).
 bool dumpIsDefaultAttributes(ZmObj* object);
 bool dumpIsNoEventHandler(ZmObj* object);
 bool dumpIsNoTimeOutHandler(ZmObj* object);

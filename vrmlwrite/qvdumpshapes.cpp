@@ -2,8 +2,10 @@
 // Cylinder, Sphere, IndexedFaceSet and IndexedLineSet, each a run of
 // property nodes from its leaves followed by the shape node.
 #include <string>
+#include <vector>
 
 #include "core/leaf.h"
+#include "core/material.h"
 #include "core/report.h"
 #include "vrmlwrite/qvdumpframe.h"
 
@@ -59,6 +61,54 @@ void cylinderSize(ZmLeaf* first, float* radius, float* height) {
   }
 }
 
+// The materials of a face set bound per face or per vertex, gathered from
+// its faces into one list in the order of the face-set index lines: one
+// entry per face, or one per point. A face short of entries repeats its
+// last one (or the default material when it has none).
+class FaceSetMaterials {
+ public:
+  FaceSetMaterials(ZmLeaf* firstFace, bool perVertex) {
+    for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) {
+      auto* face = static_cast<ZmFace*>(leaf);
+      int32_t entries = perVertex ? face->vertex.count : 1;
+      for (int32_t i = 0; i < entries; i++) add(face->material, i);
+    }
+    material.count = static_cast<int32_t>(diffuse.size());
+    material.ambient_color = {material.count, ambient.data()};
+    material.diffuse_color = {material.count, diffuse.data()};
+    material.specular_color = {material.count, specular.data()};
+    material.emmisive_color = {material.count, emissive.data()};
+    material.shininess = {material.count, shininess.data()};
+    material.transparency = {material.count, transparency.data()};
+    material.specularpower = {0, nullptr};
+  }
+  ZmMaterial* get() { return &material; }
+
+ private:
+  template <typename T>
+  static T entry(const T* values, int32_t count, int32_t i, T fallback) {
+    return count > 0 ? values[i < count ? i : count - 1] : fallback;
+  }
+  void add(const ZmMaterial& from, int32_t i) {
+    ambient.push_back(entry(from.ambient_color.values, from.ambient_color.count, i, ZmSFColor{0.2f, 0.2f, 0.2f}));
+    diffuse.push_back(entry(from.diffuse_color.values, from.diffuse_color.count, i, ZmSFColor{0.8f, 0.8f, 0.8f}));
+    specular.push_back(entry(from.specular_color.values, from.specular_color.count, i, ZmSFColor{0, 0, 0}));
+    emissive.push_back(entry(from.emmisive_color.values, from.emmisive_color.count, i, ZmSFColor{0, 0, 0}));
+    shininess.push_back(entry(from.shininess.values, from.shininess.count, i, 0.2f));
+    transparency.push_back(entry(from.transparency.values, from.transparency.count, i, 0.0f));
+  }
+  std::vector<ZmSFColor> ambient, diffuse, specular, emissive;
+  std::vector<ZmSFFloat> shininess, transparency;
+  ZmMaterial material{};
+};
+
+// "materialIndex [0, 1, ...]" with one number per face.
+void dumpPerFaceMaterialIndex(ZmLeaf* firstFace) {
+  int32_t faces = 0;
+  for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) faces++;
+  dumpPrintf("%s", indexList("materialIndex [", faces).c_str());
+}
+
 // One face-set index line per face, the points numbered over all faces.
 void dumpFaceSetIndexLines(ZmLeaf* firstFace, const char* opening) {
   int32_t counter = 0;
@@ -69,6 +119,17 @@ void dumpFaceSetIndexLines(ZmLeaf* firstFace, const char* opening) {
     line += leaf->next != nullptr ? "-1," : "-1 ]";
     dumpPrintf("%s", line.c_str());
   }
+}
+
+// A text in double quotes, its own double quotes escaped as the reader
+// expects them.
+std::string quotedText(const char* text) {
+  std::string quoted = "\"";
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '"') quoted += '\\';
+    quoted += *p;
+  }
+  return quoted + "\"";
 }
 
 }  // namespace
@@ -161,14 +222,24 @@ int zmDumpIndexedFaceSet(ZmObj* object) {
     if (first == nullptr) return;
     auto* face = static_cast<ZmFace*>(first);
     zmDumpTexture2(&face->texture);
-    zmDumpMaterial(&face->material);
-    zmDumpMaterialBinding(face->materialBinding, kOverall);
+    // Bound per face or per vertex, every face's own materials are written,
+    // with the index list that hands them back to their faces.
+    const int32_t binding = face->materialBinding;
+    const bool indexed = binding == kPerFaceIndexed || binding == kPerVertexIndexed;
+    if (indexed)
+      zmDumpMaterial(FaceSetMaterials(first, binding == kPerVertexIndexed).get());
+    else
+      zmDumpMaterial(&face->material);
+    zmDumpMaterialBinding(binding, kOverall);
     zmDumpTextureCoordinate2(&face->texture.uv);
     zmDumpNormal(&face->normal);
     zmDumpNormalBinding(face->normalBinding, kPerVertexIndexed);
     zmDumpCoordinate3(first);
-    dumpObjNode(object, [first] {
+    dumpObjNode(object, [first, binding] {
       zmDumpIndexedFaceSetCoordIndex(first);
+      if (binding == kPerFaceIndexed) dumpPerFaceMaterialIndex(first);
+      // Per point, the materials are numbered as the points are.
+      if (binding == kPerVertexIndexed) dumpFaceSetIndexLines(first, "materialIndex [");
       zmDumpIndexedFaceSetTextureCoordIndex(first);
     });
   });
@@ -227,4 +298,29 @@ void zmDumpIndexedLineSetNormalIndex(ZmLeaf* line) {
 
 void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* line) {
   dumpPrintf("%s", indexList("textureCoordIndex [", static_cast<ZmLine*>(line)->vertex.count).c_str());
+}
+
+int zmDumpAsciiText(ZmObj* object) {
+  return dumpInFrame(object, [object] {
+    auto* text = static_cast<ZmAsciiText*>(object->leaf);
+    if (text == nullptr) return;
+    static const char* const justifications[] = {nullptr, "CENTER", "RIGHT"};
+    const char* justification =
+        text->justification > 0 && text->justification < 3 ? justifications[text->justification] : nullptr;
+    bool hasText = text->string != nullptr && text->string[0] != '\0';
+    QvTdouble spacing = dumpToDouble(text->spacing);
+    QvTdouble width = dumpToDouble(text->width);
+    bool spaced = dumpIsNotEqual(spacing, 1.0, "%.3f");
+    bool wide = dumpIsNotEqual(width, 0.0, "%.3f");
+    if (!hasText && justification == nullptr && !spaced && !wide) {
+      zmDumpEmptyNode(dumpObjName(object), "AsciiText");
+      return;
+    }
+    dumpObjNode(object, [&] {
+      if (hasText) dumpPrintf("string        %s", quotedText(text->string).c_str());
+      if (spaced) zmDumpSFFloat("spacing       ", "%.3f", spacing);
+      if (justification != nullptr) dumpPrintf("justification %s", justification);
+      if (wide) zmDumpSFFloat("width         ", "%.3f", width);
+    });
+  });
 }

@@ -238,3 +238,21 @@ TEST(StringsTest, MemoryFunctions) {
 }
 
 }  // namespace
+
+TEST_F(MemoryTest, InjectedFaultsRefuseEveryAllocationAfterTheCount) {
+  zmFailAllocationsAfter(2);
+  void* first = zmMalloc(8);
+  char* second = zmStrdup("ab");  // a copy counts as one allocation
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(zmMalloc(8), nullptr);
+  EXPECT_EQ(zmRealloc(first, 64), nullptr);  // the old block stays the caller's
+  EXPECT_EQ(zmRealloc(nullptr, 8), nullptr);
+  EXPECT_EQ(zmStrdup("c"), nullptr);
+  EXPECT_TRUE(notified.empty()) << "a refused allocation is reported by its caller";
+  zmFailAllocationsAfter(-1);
+  void* grown = zmRealloc(first, 64);
+  EXPECT_NE(grown, nullptr);
+  zmFree(grown);
+  zmFree(second);
+}

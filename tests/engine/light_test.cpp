@@ -1,6 +1,7 @@
 // Lights and fixed-point lighting: settings, the values the lighting gives
 // at its boundaries, far lights, spot cones and when relighting happens.
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -207,3 +208,43 @@ TEST_F(Lights, SettersRefuseWhatTheKindDoesNotHave) {
 }
 
 }  // namespace
+
+// However much light falls, a level stops at exactly 31.0: no higher, and
+// not a step short of it.
+TEST_F(Lights, SaturatedLightingGivesExactlyTheFullLevel) {
+  struct Case {
+    float ambient, diffuse, specular;
+    int halfWhiteLights;  // straight above the surface, colour level 16
+    RwFixed expected;
+  };
+  const RwFixed oneHalfLight = 16 * 65280;  // kd 255 x cosine 1.0, capped at 255/256
+  const Case cases[] = {
+      {0.0f, 1.0f, 0.0f, 1, oneHalfLight},  // below the top: untouched
+      {0.0f, 1.0f, 0.0f, 2, fullLevel},     // two that alone stay below
+      {1.0f, 1.0f, 0.0f, 1, fullLevel},     // ambient and one light
+      {1.0f, 1.0f, 1.0f, 3, fullLevel},     // with highlights, far over
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.halfWhiteLights);
+    std::vector<RwLight*> made;
+    for (int i = 0; i < c.halfWhiteLights; ++i) {
+      made.push_back(light(rwDirectionalLight, 0, -1, 0));
+      RwSetLightColor(made.back(), 0.5f, 0.5f, 0.5f);
+    }
+    RwSetPolygonSurface(polygon, c.ambient, c.diffuse, c.specular);
+    clump->lightSampling = rwFacet;
+    lit();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(polygon->intensity[i], c.expected) << "facet channel " << i;
+    // A vertex carries its own coefficients (255 for 1.0) and normal.
+    clump->lightSampling = rwVertex;
+    RwVertex* vertex = RwVertexAt(clump->vertexArray, 1);
+    vertex->ambient = static_cast<uint8_t>(c.ambient * 255);
+    vertex->diffuse = static_cast<uint8_t>(c.diffuse * 255);
+    vertex->specular = static_cast<uint8_t>(c.specular * 255);
+    vertex->normal[0] = vertex->normal[2] = 0;
+    vertex->normal[1] = 16384;
+    lit();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(vertex->intensity[i], c.expected) << "vertex channel " << i;
+    for (RwLight* one : made) RwDestroyLight(one);
+  }
+}

@@ -54,8 +54,24 @@ TEST(RwrenderTool, DrawsTheFrontFacesOfAnRwxCubeTheSameEveryRun) {
   EXPECT_EQ(runTool("rwrender", shape).output, first.output);
 }
 
-TEST(RwrenderTool, MissingShapeFileFails) {
-  EXPECT_NE(runTool("rwrender", "--device MetaDevice --shape /nonexistent/shape.rwx").status, 0);
+TEST(RwrenderTool, MissingShapeFileFailsAndSaysWhy) {
+  tool_runner::ToolRun run = runTool("rwrender", "--device MetaDevice --shape /nonexistent/shape.rwx");
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.errors,
+            "rwrender: cannot build the scene (engine error 13: shape file not found along the search path)\n");
+}
+
+TEST(RwrenderTool, FindsShapesNamedRelativeToTheCurrentFolder) {
+  // Run from the shape's folder and from its parent, never from the tests'.
+  const std::string data = std::string(LUMENFOLD_TEST_DATA);
+  struct Case {
+    std::string folder, shape;
+  } cases[] = {{data + "/rwx", "cube.rwx"}, {data, "rwx/cube.rwx"}, {data + "/rwx", "./cube.rwx"}};
+  for (const Case& c : cases) {
+    tool_runner::ToolRun run = runTool("rwrender", "--device MetaDevice --shape '" + c.shape + "'", c.folder);
+    EXPECT_EQ(run.status, 0) << c.shape << ": " << run.errors;
+    EXPECT_EQ(lastLine(run.output), "triangles 6") << c.shape;
+  }
 }
 
 TEST(RwrenderTool, WritesTheFrameAsABitmapWithAStableChecksum) {

@@ -88,6 +88,12 @@ std::vector<int> expectedStipple(const std::vector<std::string>& coverage, int o
   return written;
 }
 
+bool ditherValueOccurs(const std::vector<std::string>& coverage, int value) {
+  const std::vector<int> below = expectedStipple(coverage, value);
+  const std::vector<int> belowOrAt = expectedStipple(coverage, value + 1);
+  return below != belowOrAt;
+}
+
 std::vector<int> writtenWithin(const std::vector<std::string>& coverage, const std::vector<std::string>& drawn) {
   std::vector<int> written;
   for (size_t y = 0; y < coverage.size(); ++y)
@@ -101,8 +107,13 @@ TEST_F(TriangleTest, StippleWritesExactlyThePixelsWhoseDitherValueIsBelowTheOpac
   TestPolygon opaque(material_, points);
   RwRas16FanFlatOpaque(opaque.get());
   const std::vector<std::string> coverage = mask(32, 24);
-  for (int opacity : {0, 128, 252}) {
+  // 16, 20 and 65 are dither values of covered pixels: a pixel whose value
+  // equals the opacity must stay unwritten.
+  for (int opacity : {0, 16, 20, 65, 128, 252}) {
     SCOPED_TRACE(opacity);
+    if (opacity > 0 && opacity < 128) {
+      ASSERT_TRUE(ditherValueOccurs(coverage, opacity));
+    }
     clearImage();
     material_->opacity = static_cast<uint8_t>(opacity);
     TestPolygon stipple(material_, points);
@@ -271,14 +282,17 @@ TEST_F(Triangle8Test, StippleAndZMatchTheSixteenBitRules) {
   TestPolygon opaque(material_, points);
   RwRas8FanFlatOpaque(opaque.get());
   const std::vector<std::string> coverage = mask(32, 24);
-  clearImage();
-  material_->opacity = 128;
-  TestPolygon stipple(material_, points);
-  RwRas8FanGouraudStippleZ(stipple.get());
-  EXPECT_EQ(writtenWithin(coverage, mask(32, 24)), expectedStipple(coverage, 128));
-  const uint32_t before = checksum();
-  RwRas8FanGouraudStippleZ(stipple.get());
-  EXPECT_EQ(checksum(), before);
+  for (int opacity : {16, 20, 65, 128}) {
+    SCOPED_TRACE(opacity);
+    clearImage();
+    material_->opacity = static_cast<uint8_t>(opacity);
+    TestPolygon stipple(material_, points);
+    RwRas8FanGouraudStippleZ(stipple.get());
+    EXPECT_EQ(writtenWithin(coverage, mask(32, 24)), expectedStipple(coverage, opacity));
+    const uint32_t before = checksum();
+    RwRas8FanGouraudStippleZ(stipple.get());
+    EXPECT_EQ(checksum(), before);
+  }
 }
 
 }  // namespace

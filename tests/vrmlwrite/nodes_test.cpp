@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/event.h"
+#include "core/strings.h"
 #include "core/transform.h"
 #include "tests/vrmlwrite/writer_fixture.h"
 #include "vrmlwrite/qvdumps.h"
@@ -54,7 +55,8 @@ ZmFace* newFace(std::initializer_list<ZmVec3> points) {
 
 class NodesTest : public WriterTest {
  protected:
-  // A plain object: all attribute flags set, so no Attributes node.
+  // A plain top object: all attribute flags set, so no Attributes node. A
+  // plain nested object is newObj's: not mobile, as the reader makes it.
   ZmObj* plainObj(ZmVRMLType type, const char* name = nullptr) {
     ZmObj* object = newTopObj(type, name);
     object->obj_flags |= ZM_OBJ_MOBILE;
@@ -256,10 +258,7 @@ TEST_F(NodesTest, TransformsAreWrittenRelativeToTheLastOnTheLevel) {
   ZmObj* a = newObj(ZM_VRML_INFO);
   ZmObj* b = newObj(ZM_VRML_INFO);
   ZmObj* c = newObj(ZM_VRML_INFO);
-  for (ZmObj* child : {a, b, c}) {
-    child->obj_flags |= ZM_OBJ_MOBILE;
-    zmAddChild(group, child);
-  }
+  for (ZmObj* child : {a, b, c}) zmAddChild(group, child);
   a->localRT.t = {1, 0, 0.5f};
   a->scale[0] = a->scale[1] = a->scale[2] = 2;
   b->localRT = a->localRT;
@@ -286,7 +285,6 @@ TEST_F(NodesTest, TurnsAboutSeveralAxesKeepTheirTrueAxis) {
 TEST_F(NodesTest, SeparatorsGetTheirOwnLevelAndTinyValuesVanish) {
   ZmObj* outer = plainObj(ZM_VRML_SEPARATOR);
   ZmObj* inner = newObj(ZM_VRML_INFO);
-  inner->obj_flags |= ZM_OBJ_MOBILE;
   zmAddChild(outer, inner);
   outer->localRT.t = {0, -0.0004f, 0};
   ZmVec3 xAxis = {1, 0, 0};
@@ -313,9 +311,7 @@ TEST_F(NodesTest, GroupingNodesLODSwitchAndWWW) {
   record->ranges[1] = 20.5f;
   record->centerY = 1;
   zmRegisterObjExtension(lod, zmLODNode, reinterpret_cast<intptr_t>(record));
-  ZmObj* child = newObj(ZM_VRML_INFO);
-  child->obj_flags |= ZM_OBJ_MOBILE;
-  zmAddChild(lod, child);
+  zmAddChild(lod, newObj(ZM_VRML_INFO));
   EXPECT_EQ(dumpObject(lod),
             "# S LOD\nLOD{\n\trange  [10, 20.5]\n\tcenter 0 1 0\n\t# S Info\n\t# E Info\n}\n# E LOD\n");
 
@@ -407,5 +403,111 @@ TEST_F(NodesTest, EventTypeTexts) {
     std::string out = captured();
     object->eventHandlers = nullptr;
     EXPECT_NE(out.find(std::string("\teventType  ") + c.text + "\n"), std::string::npos) << out;
+  }
+}
+
+TEST_F(NodesTest, NestedObjectsSayWhatAReadingWouldChange) {
+  // A nested object read without an Attributes node is not mobile; an
+  // Attributes node makes it mobile unless it says otherwise.
+  struct Case {
+    uint32_t cleared, set;
+    const char* attributes;
+  } cases[] = {
+      {0, 0, ""},
+      {0, ZM_OBJ_MOBILE, "\tAttributes{\n\t}\n"},
+      {ZM_OBJ_GRASP, 0, "\tAttributes{\n\t\tgrasp     FALSE\n\t\tmobile    FALSE\n\t}\n"},
+  };
+  for (const Case& c : cases) {
+    ZmObj* group = plainObj(ZM_VRML_GROUP);
+    ZmObj* child = newObj(ZM_VRML_INFO);
+    child->obj_flags = (child->obj_flags & ~c.cleared) | c.set;
+    zmAddChild(group, child);
+    EXPECT_EQ(dumpObject(group),
+              std::string("# S Group\nGroup{\n\t# S Info\n") + c.attributes + "\t# E Info\n}\n# E Group\n")
+        << c.cleared << " " << c.set;
+  }
+}
+
+TEST_F(NodesTest, TransformSeparatorAndText) {
+  ZmObj* keeper = plainObj(ZM_VRML_TRANSFORM_SEPARATOR, "keep");
+  ZmObj* text = newObj(ZM_VRML_ASCII_TEXT, "words");
+  ZmAsciiText* leaf = zmNewAsciiTextLeaf();
+  leaf->string = zmStrdup("say \"hi\"");
+  leaf->justification = 2;
+  leaf->spacing = 1.5f;
+  leaf->width = 4;
+  zmAddLeaf(text, 0, leaf);
+  zmAddChild(keeper, text);
+  text->localRT.t = {0, 1, 0};
+  EXPECT_EQ(dumpObject(keeper),
+            "# S TransformSeparator\nDEF keep TransformSeparator{\n"
+            "\t# S AsciiText\n\tTranslation{ translation 0 1 0 }\n\tDEF words AsciiText{\n"
+            "\t\tstring        \"say \\\"hi\\\"\"\n\t\tspacing       1.5\n\t\tjustification RIGHT\n"
+            "\t\twidth         4\n\t}\n\t# E AsciiText\n"
+            "}\n# E TransformSeparator\n");
+
+  // At their defaults: the short forms, and an empty TransformSeparator is
+  // still written so that reading it back makes its object.
+  ZmObj* plainText = plainObj(ZM_VRML_ASCII_TEXT);
+  zmAddLeaf(plainText, 0, zmNewAsciiTextLeaf());
+  EXPECT_EQ(dumpObject(plainText), "# S AsciiText\nAsciiText{}\n# E AsciiText\n");
+  EXPECT_EQ(dumpObject(plainObj(ZM_VRML_TRANSFORM_SEPARATOR)),
+            "# S TransformSeparator\nTransformSeparator{}\n# E TransformSeparator\n");
+}
+
+TEST_F(NodesTest, ScalingTransformsAreWrittenWhole) {
+  // A transform that scales (here z alone) is no turn and shift: it is
+  // written as a matrix, and the next object's is taken relative to it.
+  ZmObj* group = plainObj(ZM_VRML_GROUP);
+  ZmObj* flat = newObj(ZM_VRML_INFO);
+  ZmObj* same = newObj(ZM_VRML_INFO);
+  ZmObj* moved = newObj(ZM_VRML_INFO);
+  for (ZmObj* child : {flat, same, moved}) zmAddChild(group, child);
+  flat->localRT.m[8] = 0.5f;
+  flat->localRT.t = {1, 0, 2};
+  same->localRT = flat->localRT;
+  moved->localRT.t = {0, 0, 1};
+  EXPECT_EQ(dumpObject(group),
+            "# S Group\nGroup{\n"
+            "\t# S Info\n\tMatrixTransform{ matrix 1 0 0 0 0 1 0 0 0 0 0.5 0 1 0 2 1 }\n\t# E Info\n"
+            "\t# S Info\n\t# E Info\n"
+            "\t# S Info\n\tMatrixTransform{ matrix 1 0 0 0 0 1 0 0 0 0 2 0 -1 0 -2 1 }\n\t# E Info\n"
+            "}\n# E Group\n");
+}
+
+TEST_F(NodesTest, FaceSetMaterialsPerFaceAndPerVertexKeepTheirIndices) {
+  auto colored = [](std::initializer_list<ZmVec3> points, std::initializer_list<float> reds) {
+    ZmFace* face = newFace(points);
+    zmFree(face->material.diffuse_color.values);
+    face->material.diffuse_color.count = static_cast<int32_t>(reds.size());
+    face->material.diffuse_color.values = allocValues<ZmSFColor>(face->material.diffuse_color.count);
+    int i = 0;
+    for (float red : reds) face->material.diffuse_color.values[i++] = {red, 0, 0};
+    return face;
+  };
+  struct Case {
+    int32_t binding;
+    const char* material;
+    const char* index;
+  } cases[] = {
+      {5, "[ 0.1 0 0,\n\t                0.2 0 0 ]", "\tmaterialIndex [0, 1]\n"},
+      {7, "[ 0.1 0 0,\n\t                0.1 0 0,\n\t                0.1 0 0,\n\t                0.2 0 0,\n"
+          "\t                0.3 0 0,\n\t                0.3 0 0 ]",
+       "\tmaterialIndex [0, 1, 2, -1,\n\t3, 4, 5, -1 ]\n"},
+  };
+  for (const Case& c : cases) {
+    ZmObj* set = plainObj(ZM_VRML_INDEXED_FACE_SET);
+    // The second face is short of entries: its last one stands in.
+    ZmFace* first = c.binding == 5 ? colored({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0.1f})
+                                   : colored({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0.1f, 0.1f, 0.1f});
+    ZmFace* second = c.binding == 5 ? colored({{1, 1, 0}, {2, 1, 0}, {1, 2, 0}}, {0.2f})
+                                    : colored({{1, 1, 0}, {2, 1, 0}, {1, 2, 0}}, {0.2f, 0.3f});
+    first->materialBinding = second->materialBinding = c.binding;
+    first->next = second;
+    zmAddLeaf(set, 0, first);
+    std::string text = dumpObject(set);
+    EXPECT_NE(text.find(std::string("\tdiffuseColor  ") + c.material + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string("\t3, 4, 5, -1 ]\n") + c.index + "\ttextureCoordIndex"), std::string::npos)
+        << text;
   }
 }

@@ -163,10 +163,10 @@ TEST_F(WorldFileTest, AvatarAndAuthoringHelpersAreLeftOut) {
   zmAddTopObject(avatar, "a.wrl");
   world->person = avatar;
   ZmObj* floor = plain(ZM_VRML_SEPARATOR, nullptr);
-  zmAddChild(floor, plain(ZM_VRML_INFO, "ZmAuthoringFloor"));
+  zmAddChild(floor, newObj(ZM_VRML_INFO, "ZmAuthoringFloor"));
   zmAddTopObject(floor, "a.wrl");
   ZmObj* kept = plain(ZM_VRML_SEPARATOR, "ZmAuthoringCamera");
-  zmAddChild(kept, plain(ZM_VRML_INFO, "other"));
+  zmAddChild(kept, newObj(ZM_VRML_INFO, "other"));
   zmAddTopObject(kept, "a.wrl");
 
   std::string path = tempPath("skip");
