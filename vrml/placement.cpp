@@ -188,6 +188,8 @@ void carryIntoLeaves(ZmObj* object, const Mat3& leftover) {
   } else if (vertexLeaves) {
     bakeIntoVertices(object->leaf, scaled);
     for (float& value : object->scale) value = 1.0f;
+    // A sheared cube is a cube no more: it is kept, and written, as faces.
+    if (object->vrmlType == ZM_VRML_CUBE) object->vrmlType = ZM_VRML_INDEXED_FACE_SET;
   } else {
     // Quadrics and text cannot shear: each axis keeps the length it is
     // stretched to.
