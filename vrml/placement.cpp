@@ -49,6 +49,14 @@ Mat3 timesTransposed(const Mat3& a, const Mat3& b) {
   return c;
 }
 
+// a * b, b acting after a.
+Mat3 product(const Mat3& a, const Mat3& b) {
+  Mat3 c;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) c.r[i][j] = a.r[i][0] * b.r[0][j] + a.r[i][1] * b.r[1][j] + a.r[i][2] * b.r[2][j];
+  return c;
+}
+
 // Completes rows that Gram-Schmidt could not give (a zero scale) so that
 // the rows stay orthonormal and right-handed.
 void completeRows(Mat3& q, bool have[3]) {
@@ -160,9 +168,24 @@ struct VertexMap {
   Mat3 points, normals;
 };
 
-void bakeIntoVertices(ZmLeaf* first, const Mat3& a) {
-  const VertexMap map(a);
-  for (ZmLeaf* leaf = first; leaf; leaf = leaf->next) {
+// The vertices take a. Without children, the object's rotation goes into
+// them as well: its box, an axis-aligned box turned by the local matrix,
+// then fits the sheared shape tightly.
+void bakeIntoVertices(ZmObj* object, const Mat3& a) {
+  Mat3 whole = a;
+  if (object->child == nullptr) {
+    const Mat3 turn = toMat3(object->localRT.m);
+    whole = product(a, turn);
+    // The world matrix was the turn then the parent's world; now only the latter.
+    Mat3 turnBack;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) turnBack.r[i][j] = turn.r[j][i];
+    fromMat3(product(turnBack, toMat3(object->worldRT.m)), object->worldRT.m);
+    zmMat3Identity(object->localRT.m);
+    zmInvalidateBoundingCube(object);
+  }
+  const VertexMap map(whole);
+  for (ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next) {
     if (leaf->kind == ZM_LEAF_FACE) {
       auto* face = static_cast<ZmFace*>(leaf);
       map.all(face->vertex, face->normal);
@@ -186,7 +209,7 @@ void carryIntoLeaves(ZmObj* object, const Mat3& leftover) {
   if (isAxisScale(scaled)) {
     for (int i = 0; i < 3; ++i) object->scale[i] = static_cast<float>(scaled.r[i][i]);
   } else if (vertexLeaves) {
-    bakeIntoVertices(object->leaf, scaled);
+    bakeIntoVertices(object, scaled);
     for (float& value : object->scale) value = 1.0f;
     // A sheared cube is a cube no more: it is kept, and written, as faces.
     if (object->vrmlType == ZM_VRML_CUBE) object->vrmlType = ZM_VRML_INDEXED_FACE_SET;
@@ -201,13 +224,7 @@ void carryIntoLeaves(ZmObj* object, const Mat3& leftover) {
 void carryIntoChild(ZmObj* child, const Mat3& leftover) {
   // The child's frame: its rigid local matrix, then the parent's leftover.
   ZmRT relative;
-  Mat3 turned = toMat3(child->localRT.m);
-  Mat3 product;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      product.r[i][j] = turned.r[i][0] * leftover.r[0][j] + turned.r[i][1] * leftover.r[1][j] +
-                        turned.r[i][2] * leftover.r[2][j];
-  fromMat3(product, relative.m);
+  fromMat3(product(toMat3(child->localRT.m), leftover), relative.m);
   relative.t = child->localRT.t;
   VertexMap::apply(leftover, &relative.t);
   float rest[9];

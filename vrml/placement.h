@@ -44,8 +44,10 @@ void leftoverOf(const QvState* state, const ZmObj* object, const ZmRT* placement
  *   Applies leftover to what the object holds, in the object's own frame
  *   (before its local matrix): its leaves (times their scale) become a new
  *   scale when the product is a per-axis scale; otherwise face, line and
- *   point vertices take the product and the scale returns to 1 (a Cube
- *   object then becomes an IndexedFaceSet object), while
+ *   point vertices take the product (and, for an object without children,
+ *   its rotation, so that its box fits; its matrices keep the translation
+ *   only) and the scale returns to 1 (a Cube object then becomes an
+ *   IndexedFaceSet object), while
  *   cones, cylinders, spheres and text keep an approximation: the scale
  *   becomes the lengths of the product's rows (shear is lost). Each child
  *   gets its local matrix split anew and the rest carried into it. Boxes

@@ -283,7 +283,7 @@ TEST_F(BuilderTest, LightsAndCamerasArePlacedAndCamerasRegistered) {
   EXPECT_FLOAT_EQ(reinterpret_cast<const ZmPerspectiveCamera*>(eye->leaf)->heightAngle, 0.5f);
 }
 
-TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
+TEST_F(BuilderTest, HandlersGoToTheNextObjectAndEveryAttachedObjectIsNotified) {
   std::vector<std::string> handlers;
   static std::vector<std::string>* added;
   added = &handlers;
