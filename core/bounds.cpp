@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 #include "core/leaf.h"
 #include "core/report.h"
@@ -188,6 +189,11 @@ int _zmSetLeafBoundingCube(ZmObj* obj) {
     corner->y *= obj->scale[1];
     corner->z *= obj->scale[2];
   }
+  // A mirroring (negative) scale turns the corners over.
+  float* low[3] = {&cube->local_min.x, &cube->local_min.y, &cube->local_min.z};
+  float* high[3] = {&cube->local_max.x, &cube->local_max.y, &cube->local_max.z};
+  for (int axis = 0; axis < 3; ++axis)
+    if (*low[axis] > *high[axis]) std::swap(*low[axis], *high[axis]);
   return 1;
 }
 

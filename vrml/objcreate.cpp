@@ -10,6 +10,7 @@
 #include "core/report.h"
 #include "core/strings.h"
 #include "vrml/attachments.h"
+#include "vrml/placement.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
 
@@ -74,12 +75,7 @@ ZmObj* createZmObj(const QvNode* node, QvState* state, const char* typeName) {
     zmReportMessage("%s: %s", fn, "Couldn't allocate memory for ZmObj.");
     return nullptr;
   }
-  object->worldRT = state->getTopElement(QV_WORLD_RT)->matrix;
-  object->localRT = state->getTopElement(QV_LOCAL_RT)->matrix;
-  if (const auto* scale = static_cast<const QvScale*>(state->getTopNode(QV_SCALE))) {
-    for (int i = 0; i < 3; ++i) object->scale[i] = scale->scaleFactor.value[i];
-    state->popElement(QV_SCALE);
-  }
+  placeZmObj(state, object, nullptr);
   if (typeName == nullptr) zmReportWarning("QvNode::createZmObj(): pointer to Node name is null.");
   object->vrmlType = zmGetVRMLTypeByName(typeName);
   object->comment[1] = zmStrdup(node->getName().getString());

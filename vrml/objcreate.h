@@ -1,7 +1,7 @@
 // vrml/objcreate.h -- scene objects made from parsed nodes.
 //
-// Owns: the making of a node's ZmObj (createZmObj: matrices, scale, type
-// code, name, flags) and the discarding of one whose conversion failed, the
+// Owns: the making of a node's ZmObj (createZmObj: matrices, type code,
+// name, flags) and the discarding of one whose conversion failed, the
 // materials and material binding given to shape leaves, and the small
 // matrix builders of the transform, light and camera nodes.
 // It does not own the traversal order (vrml/traverse.h), the attachments
@@ -30,10 +30,11 @@ struct ZmObj;
 
 /*
  * createZmObj --
- *   A new object of the type name in the state's world: world and local
- *   matrices from the tops of the matrix stacks, the pending Scale (taken
- *   off), the node-type code, the node's DEF name, the valid world matrix
- *   mark, and the unit box of lights.
+ *   A new object of the type name in the state's world: rigid world and
+ *   local matrices from the tops of the matrix stacks (placeZmObj; what
+ *   they hold beyond is the caller's to carry, vrml/placement.h), the
+ *   node-type code, the node's DEF name, the valid world matrix mark, and
+ *   the unit box of lights.
  * Results:
  *   The object, or null ("QvNode::createZmObj(): Couldn't allocate memory
  *   for ZmObj.").

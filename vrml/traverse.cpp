@@ -14,6 +14,7 @@
 #include "vrml/lightcam.h"
 #include "vrml/lineset.h"
 #include "vrml/objcreate.h"
+#include "vrml/placement.h"
 #include "vrml/primitives.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
@@ -43,6 +44,14 @@ struct QvTraversal {
 
 const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
 
+// What the state's transform holds beyond the object's rigid matrices goes
+// into the object's scale or leaves.
+void carryStateLeftover(const QvState* state, ZmObj* object) {
+  float leftover[9];
+  leftoverOf(state, object, nullptr, leftover);
+  carryLeftover(object, leftover);
+}
+
 // Calls fn for each child of a group node in file order.
 template <class F> void forEachChild(const QvGroup* group, F fn) {
   for (int32_t i = 0; i < group->getNumChildren(); ++i)
@@ -52,20 +61,17 @@ template <class F> void forEachChild(const QvGroup* group, F fn) {
 // ------------------------------------------------------------ groups
 
 // A Group opens no level: what its children push stays in force for its
-// later siblings. Its children's local matrices are kept relative to the
-// Group by a local element of its own; when the Group ends, what that
-// element gathered is carried into the enclosing local matrix.
+// later siblings. Its children are placed relative to the Group by matrix
+// elements of its own; when the Group ends, what its local element
+// gathered is carried into the enclosing local matrix.
 int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&) {
   const char* fn = "QvGroup::traverse";
   ZmObj* object = createZmObjFor(node, state, "Group", fn);
   if (object == nullptr) return -1;
-  QvElement* groupLocal = new (std::nothrow) QvElement;
-  if (groupLocal == nullptr) {
-    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for QvElement of localRT.");
+  if (!pushMatrixElements(state, object, fn)) {
     discardZmObj(object, fn);
     return -1;
   }
-  state->addElement(QV_LOCAL_RT, groupLocal);
   bool stopped = false;
   forEachChild(static_cast<QvGroup*>(node), [&](QvNode* childNode) {
     ZmObj* child = nullptr;
@@ -83,9 +89,13 @@ int traverseGroup(QvNode* node, QvState* state, ZmObj** out, const QvTraversal&)
     }
     return true;
   });
-  ZmRT gathered = state->getTopElement(QV_LOCAL_RT)->matrix;
+  // The enclosing local matrix was the Group's leftover then its rigid
+  // local matrix; the gathered element begins with that leftover.
+  ZmRT enclosing = object->localRT;
+  zmRTPostMult(&state->getTopElement(QV_LOCAL_RT)->matrix, &enclosing);
+  state->popElement(QV_WORLD_RT);
   state->popElement(QV_LOCAL_RT);
-  zmRTPostMult(&gathered, &state->getTopElement(QV_LOCAL_RT)->matrix);
+  state->getTopElement(QV_LOCAL_RT)->matrix = enclosing;
   if (stopped) {
     discardZmObj(object, fn);
     return -1;
@@ -130,7 +140,7 @@ int traverseTransformSeparator(QvNode* node, QvState* state, ZmObj** out, const 
   ZmObj* object = createZmObjFor(node, state, "TransformSeparator", fn);
   if (object == nullptr) return -1;
   applyZmAttachments(state, object, nullptr);
-  if (!pushMatrixElements(state, fn)) {
+  if (!pushMatrixElements(state, object, fn)) {
     discardZmObj(object, fn);
     return -1;
   }
@@ -174,14 +184,17 @@ int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversa
     return -1;
   }
   applyZmAttachments(state, object, leaf);
+  zmAddLeaf(object, 0, leaf);
   if (row.setZmNodeLocalRT) {
+    // Lights and cameras take the rigid part only: a scale has no meaning
+    // for them beyond where it puts them.
     ZmRT placement;
     zmRTIdentity(&placement);
     row.setZmNodeLocalRT(node, &placement);
-    zmRTPostMult(&placement, &object->worldRT);
-    zmRTPostMult(&placement, &object->localRT);
+    placeZmObj(state, object, &placement);
+  } else {
+    carryStateLeftover(state, object);
   }
-  zmAddLeaf(object, 0, leaf);
   if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
   if (row.setZmSpecialNode) {
     object = row.setZmSpecialNode(node, state, object, leaf);
@@ -207,6 +220,7 @@ int traverseIndexedSet(QvNode* node, QvState* state, ZmObj** out, const QvTraver
     discardZmObj(object, fn.c_str());
     return -1;
   }
+  carryStateLeftover(state, object);
   if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
   applyZmAttachments(state, object, object->leaf);
   *out = object;
@@ -224,20 +238,26 @@ int traverseProperty(QvNode* node, QvState* state, ZmObj**, const QvTraversal& r
   return -1;
 }
 
-int traverseScale(QvNode* node, QvState* state, ZmObj**, const QvTraversal& row) {
-  if (state == nullptr) return -1;
-  if (state->pushNode(row.stack, node)) return 0;
-  zmReportMessage("QvScale::traverse(): %s", "Couldn't allocate memory for QvElement.");
-  return -1;
-}
-
 // ------------------------------------------------------ transform nodes
 
-// Both matrix tops := top x M: M acts first on what follows.
+// The local matrix := M then the local matrix: M acts first on what
+// follows. The world element stays the rigid frame the objects hang in.
 int applyTransform(QvState* state, const ZmRT& m) {
-  zmRTPostMult(&m, &state->getTopElement(QV_WORLD_RT)->matrix);
   zmRTPostMult(&m, &state->getTopElement(QV_LOCAL_RT)->matrix);
   return 0;
+}
+
+// Identity with the factors on the diagonal.
+ZmRT scaleRT(const QvSFVec3f& factor) {
+  ZmRT m;
+  zmRTIdentity(&m);
+  zmMat3Diagonal(factor.value[0], factor.value[1], factor.value[2], m.m);
+  return m;
+}
+
+int traverseScale(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
+  if (state == nullptr) return -1;
+  return applyTransform(state, scaleRT(static_cast<QvScale*>(node)->scaleFactor));
 }
 
 int traverseTranslation(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
@@ -263,12 +283,13 @@ int traverseMatrixTransform(QvNode* node, QvState* state, ZmObj**, const QvTrave
   return applyTransform(state, m);
 }
 
-// Translation x centre x rotation x scale orientation x its inverse x the
-// inverse centre, multiplied up left to right: the last acts first. The
-// scale factor does not enter the matrices (objects scale by Scale nodes).
+// Translation x centre x rotation x scale orientation x scale x its
+// inverse x the inverse centre, multiplied up left to right: the last acts
+// first, so the scale works about the centre along the turned axes.
 int traverseTransform(QvNode* node, QvState* state, ZmObj**, const QvTraversal&) {
   const auto* t = static_cast<QvTransform*>(node);
   ZmRT translation, center, rotation, scaleOrientation, scaleOrientationInverse, centerInverse;
+  ZmRT scale = scaleRT(t->scaleFactor);
   setZmTranslationRT(t->translation, &translation);
   setZmTranslationRT(t->center, &center);
   setZmRotationRT(t->rotation, &rotation);
@@ -277,8 +298,8 @@ int traverseTransform(QvNode* node, QvState* state, ZmObj**, const QvTraversal&)
   zmRTInvert(&center, &centerInverse);
   ZmRT m;
   zmRTIdentity(&m);
-  for (const ZmRT* factor : {&translation, &center, &rotation, &scaleOrientation, &scaleOrientationInverse,
-                             &centerInverse})
+  for (const ZmRT* factor : {&translation, &center, &rotation, &scaleOrientation, &scale,
+                             &scaleOrientationInverse, &centerInverse})
     zmRTPostMult(factor, &m);
   return applyTransform(state, m);
 }
@@ -332,7 +353,7 @@ constexpr QvTraversal kTraversals[] = {
     {"PeriodicTask", traverseProperty, QV_PERIODIC_TASK},
     {"CalendarTask", traverseProperty, QV_CALENDAR_TASK},
     {"Movie2", traverseProperty, QV_MOVIE2},
-    {"Scale", traverseScale, QV_SCALE},
+    {"Scale", traverseScale},
     {"Translation", traverseTranslation},
     {"Rotation", traverseRotation},
     {"MatrixTransform", traverseMatrixTransform},
@@ -357,7 +378,7 @@ int traverse(QvNode* node, QvState* state, ZmObj** object) {
   return result;
 }
 
-bool pushMatrixElements(QvState* state, const char* fn) {
+bool pushMatrixElements(QvState* state, const ZmObj* object, const char* fn) {
   QvElement* worldRT = new (std::nothrow) QvElement;
   QvElement* localRT = worldRT ? new (std::nothrow) QvElement : nullptr;
   if (localRT == nullptr) {
@@ -366,7 +387,8 @@ bool pushMatrixElements(QvState* state, const char* fn) {
     delete worldRT;
     return false;
   }
-  worldRT->copyFrom(state->getTopElement(QV_WORLD_RT));
+  worldRT->matrix = object->worldRT;
+  leftoverOf(state, object, nullptr, localRT->matrix.m);
   state->addElement(QV_WORLD_RT, worldRT);
   state->addElement(QV_LOCAL_RT, localRT);
   return true;
@@ -375,7 +397,7 @@ bool pushMatrixElements(QvState* state, const char* fn) {
 int traverseStacking(const QvGroup* group, QvState* state, ZmObj* parent) {
   const char* fn = "QvGroup::traverseStacking()";
   state->push();
-  if (!pushMatrixElements(state, fn)) {
+  if (!pushMatrixElements(state, parent, fn)) {
     state->pop();
     return -1;
   }

@@ -36,16 +36,19 @@ struct ZmObj;
  */
 int traverse(QvNode* node, QvState* state, ZmObj** object);
 
-// Puts a world matrix continuing the current one and an identity local
-// matrix on top of the state's matrix stacks. False when memory runs out,
-// after "<fn>: Couldn't allocate memory for QvElement of worldRT." (or of
-// localRT); nothing is pushed then.
-bool pushMatrixElements(QvState* state, const char* fn);
+// Puts the object's world matrix and, as the local matrix, what the
+// state's transform holds beyond the object's rigid local matrix (its
+// scale) on top of the state's matrix stacks, so that what follows is
+// placed under the object. Call it right after the object was made from
+// the same state. False when memory runs out, after "<fn>: Couldn't
+// allocate memory for QvElement of worldRT." (or of localRT); nothing is
+// pushed then.
+bool pushMatrixElements(QvState* state, const ZmObj* object, const char* fn);
 
 /*
  * traverseStacking --
- *   The child loop of Separator-like groups: opens a level with a copy of
- *   the world matrix and an identity local matrix, appends each child's
+ *   The child loop of Separator-like groups: opens a level with the
+ *   matrix elements of parent (pushMatrixElements), appends each child's
  *   object to parent, and closes the level.
  * Results:
  *   0; 1 when stopped by the stop flag; -1 when a matrix element cannot be

@@ -13,6 +13,7 @@
 #include "vrml/attachments.h"
 #include "vrml/objcreate.h"
 #include "vrml/parse.h"
+#include "vrml/placement.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
 #include "vrml/session.h"
@@ -28,12 +29,12 @@ constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
 
 // ------------------------------------------------------------ anchors
 
-// Opens the anchor's level: the world matrix continued, a fresh local
-// matrix, and the anchor itself on its stack. False when memory ran out
-// (the level is closed again).
-bool openAnchorLevel(QvNode* node, QvState* state, const char* fn) {
+// Opens the anchor's level: the anchor's matrix elements and the anchor
+// itself on its stack. False when memory ran out (the level is closed
+// again).
+bool openAnchorLevel(QvNode* node, QvState* state, const ZmObj* anchor, const char* fn) {
   state->push();
-  if (!pushMatrixElements(state, fn)) {
+  if (!pushMatrixElements(state, anchor, fn)) {
     state->pop();
     return false;
   }
@@ -127,7 +128,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
     return -1;
   }
   applyZmAttachments(state, object, nullptr);
-  if (!openAnchorLevel(node, state, fn)) {
+  if (!openAnchorLevel(node, state, object, fn)) {
     discardZmObj(object, fn);
     return -1;
   }
@@ -161,10 +162,15 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   }
   // The entry's text may move while the file is read; keep a copy.
   const std::string localFile = local;
+  // The file is read at the inline object's rigid place; the scale that
+  // reaches the inline is carried into what was read.
+  float leftover[9];
+  leftoverOf(state, object, nullptr, leftover);
   if (!localFile.empty() && readInlineFile(object, url, localFile, fn) != 0) {
     discardZmObj(object, fn);
     return -1;
   }
+  carryLeftover(object, leftover);
   *out = object;
   return 0;
 }

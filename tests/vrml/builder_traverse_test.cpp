@@ -55,11 +55,18 @@ TEST_F(BuilderTest, TransformNodesGiveTheExpectedLocalMatrices) {
   const ZmRT& turned = named("Turned")->localRT;
   expectTranslation(turned, 0, 1, 0);
   expectRows(turned, {0, 1, 0, -1, 0, 0, 0, 0, 1});
-  EXPECT_FLOAT_EQ(named("Scaled")->scale[0], 2.0f);
-  EXPECT_FLOAT_EQ(named("Unscaled")->scale[0], 1.0f);
-  const ZmRT& plain = named("NoScaleInMatrix")->localRT;
-  expectRows(plain, {1, 0, 0, 0, 1, 0, 0, 0, 1});
-  expectTranslation(plain, 0, 0, 0);
+  // A scale stays in force for every later shape of its Separator and ends
+  // with it; the matrices stay rigid, the object keeps the scale.
+  struct Case {
+    const char* name;
+    float scale;
+  } cases[] = {{"Scaled", 2}, {"StillScaled", 2}, {"AfterScaledSeparator", 1}, {"ScaledByTransform", 2}};
+  for (const Case& c : cases) {
+    const ZmObj* object = named(c.name);
+    for (float factor : object->scale) EXPECT_FLOAT_EQ(factor, c.scale) << c.name;
+    expectRows(object->localRT, {1, 0, 0, 0, 1, 0, 0, 0, 1});
+    expectTranslation(object->localRT, 0, 0, 0);
+  }
 }
 
 TEST_F(BuilderTest, MatrixTransformWithABadLastColumnWarnsAndStillApplies) {
@@ -277,7 +284,7 @@ TEST_F(BuilderTest, LightsAndCamerasArePlacedAndCamerasRegistered) {
   EXPECT_FLOAT_EQ(reinterpret_cast<const ZmPerspectiveCamera*>(eye->leaf)->heightAngle, 0.5f);
 }
 
-TEST_F(BuilderTest, ScaleScalesOnlyTheNextObjectAndHandlersGoToTheSeparator) {
+TEST_F(BuilderTest, HandlersGoToTheNextObjectAndEveryAttachedObjectIsNotified) {
   std::vector<std::string> handlers;
   static std::vector<std::string>* added;
   added = &handlers;

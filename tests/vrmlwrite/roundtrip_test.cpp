@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Worlds, RoundTripTest,
                          ::testing::Values("three_cubes.wrl", "transforms.wrl", "group_transform.wrl",
                                            "faceset_quad_triangle.wrl",
                                            "lights_cameras.wrl", "material_scope.wrl",
-                                           "textures.wrl", "behaviour.wrl"),
+                                           "textures.wrl", "behaviour.wrl", "scales.wrl"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            return name.substr(0, name.find('.'));
