@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/camera.h"
 #include "core/hash.h"
 #include "core/hooks.h"
 #include "core/leaf.h"
@@ -225,6 +226,7 @@ static int freeZmObjContents(ZmObj* object) {
     object->id = zmGetNullId();
   }
   if (zmCoreHooks.deleteObjTimeOutHandler) zmCoreHooks.deleteObjTimeOutHandler(object);
+  zmForgetCameraObj(object);
   if (object->vrmlType == ZM_VRML_LOD && world->lodObjects.count > 0) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
   }

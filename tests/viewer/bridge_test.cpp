@@ -70,7 +70,7 @@ TEST_F(ViewerWorld, ShapeLeavesBecomeLinkedClumpsOfTheWorldScene) {
   int cylinderParts = 0;
   for (ZmLeaf* leaf = named("Can")->leaf; leaf; leaf = leaf->next, cylinderParts++) {
     EXPECT_EQ(RwGetClumpNumPolygons(clumpOf(leaf)), 10);
-    EXPECT_EQ(RwGetClumpScene(clumpOf(leaf)), rendering.scene);
+    EXPECT_EQ(RwGetClumpScene(clumpOf(leaf)), world->rendering->scene);
   }
   EXPECT_EQ(cylinderParts, 3);
 
@@ -95,7 +95,7 @@ TEST_F(ViewerWorld, ShapeLeavesBecomeLinkedClumpsOfTheWorldScene) {
     EXPECT_EQ(RwGetClumpNumPolygons(segment), 6);
     EXPECT_EQ(RwGetClumpData(segment), reinterpret_cast<uintptr_t>(wire));
   }
-  EXPECT_EQ(RwGetClumpScene(polyline), rendering.scene);
+  EXPECT_EQ(RwGetClumpScene(polyline), world->rendering->scene);
 }
 
 TEST_F(ViewerWorld, MaterialsReachTheEnginePolygons) {
@@ -136,7 +136,7 @@ TEST_F(ViewerWorld, LightsAndCamerasCarryTheirLeafParameters) {
   EXPECT_EQ(point->kind, 2);
   EXPECT_EQ(std::vector<int>(point->colour, point->colour + 3), std::vector<int>(expected->colour, expected->colour + 3));
   EXPECT_EQ(point->state, 2);
-  EXPECT_EQ(point->scene, rendering.scene);
+  EXPECT_EQ(point->scene, world->rendering->scene);
   EXPECT_EQ(RwGetLightData(point), reinterpret_cast<uintptr_t>(lamp));
   EXPECT_FLOAT_EQ(point->matrix.m[3][0], 1.0f);
   EXPECT_FLOAT_EQ(point->matrix.m[3][2], 3.0f);
@@ -183,7 +183,7 @@ TEST_F(ViewerWorld, RenderingThroughTheWorldCameraRecordsTriangles) {
   RwInvalidateCameraViewport(camera);
   ASSERT_NE(RwBeginCameraUpdate(camera, 0), nullptr);
   RwClearCameraViewport(camera);
-  ASSERT_NE(RwRenderScene(rendering.scene), nullptr);
+  ASSERT_NE(RwRenderScene(world->rendering->scene), nullptr);
   RwEndCameraUpdate(camera);
   // The recording device hands over what is drawn without a depth buffer:
   // here the sphere, which overlaps no other clump (the cube's editable
@@ -200,7 +200,7 @@ TEST_F(ViewerWorld, InvisibleObjectsAreBuiltHiddenInTheScene) {
                        RwGetPolygonClump(static_cast<RwPolygon*>(named("Box")->leaf->rendering))};
   for (RwClump* clump : hidden) {
     EXPECT_EQ(clump->state, rwClumpOff);
-    EXPECT_EQ(RwGetClumpScene(clump), rendering.scene);
+    EXPECT_EQ(RwGetClumpScene(clump), world->rendering->scene);
   }
   EXPECT_EQ(clumpOf(named("Can")->leaf)->state, rwClumpOn);
 
@@ -208,7 +208,7 @@ TEST_F(ViewerWorld, InvisibleObjectsAreBuiltHiddenInTheScene) {
   viewerTriangles.clear();
   RwBeginCameraUpdate(camera, 0);
   RwClearCameraViewport(camera);
-  RwRenderScene(rendering.scene);
+  RwRenderScene(world->rendering->scene);
   RwEndCameraUpdate(camera);
   EXPECT_TRUE(viewerTriangles.empty());  // the sphere, the one clump drawn plainly, is hidden
 }
