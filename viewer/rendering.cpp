@@ -43,10 +43,18 @@ int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix) {
   return 1;
 }
 
+int zmRwGetShapeWRT(ZmObj* object, RwMatrix* matrix) {
+  if (!zmRwGetObjectWRT(object, matrix)) return 0;
+  const float* s = object->scale;
+  if ((s[0] != 1.0f || s[1] != 1.0f || s[2] != 1.0f) && RwScaleMatrix(matrix, s[0], s[1], s[2], RwPreConcat) == nullptr)
+    return 0;
+  return 1;
+}
+
 int zmRenderTransformZmShape(ZmLeaf* leaf) {
   if (leaf == nullptr || leaf->rendering == nullptr) return -1;
   RwMatrix matrix;
-  if (!zmRwGetObjectWRT(leaf->owner, &matrix)) return -1;
+  if (!zmRwGetShapeWRT(leaf->owner, &matrix)) return -1;
   if (RwTransformClump(zmRwGetLeafClump(leaf), &matrix, RwReplace) == nullptr) {
     zmReportError("%s : %s", "zmRenderTransformZmShape()", "cannot transform clump");
     return -1;

@@ -49,6 +49,11 @@ RwScene* zmRwGetScene(ZmWorld* world);
 // `matrix`. Non-zero on success; 0 with its own report for a null argument.
 int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix);
 
+// The matrix of an object's shapes: its world transform with its own scale
+// applied first (the scale belongs to its leaves, not to its children).
+// Non-zero on success.
+int zmRwGetShapeWRT(ZmObj* object, RwMatrix* matrix);
+
 // Replaces the modelling matrix of a shape leaf's clump (for a face, the
 // clump of its polygon) by its owner's world transform; 0 or -1.
 int zmRenderTransformZmShape(ZmLeaf* leaf);

@@ -100,7 +100,7 @@ class ScratchWRT {
       report(operation, "cannot push scratch matrix");
       return;
     }
-    filled_ = zmRwGetObjectWRT(object, matrix_) != 0;
+    filled_ = zmRwGetShapeWRT(object, matrix_) != 0;
   }
   ~ScratchWRT() {
     if (matrix_ != nullptr && RwPopScratchMatrix() == nullptr) report(operation_, "cannot pop scratch matrix");
