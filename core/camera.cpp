@@ -105,6 +105,23 @@ int zmDeleteCameraFromCameraTable(ZmWorld* world, int32_t id) {
   return -1;
 }
 
+void zmForgetCameraObj(ZmObj* object) {
+  ZmCameraTable* table = object->world ? object->world->cameraTable : nullptr;
+  if (table == nullptr) return;
+  bool activeGone = false;
+  for (ZmCameraList** link = &table->first; *link;) {
+    ZmCameraList* node = *link;
+    if (node->camera != object) {
+      link = &node->next;
+      continue;
+    }
+    activeGone = activeGone || node->id == table->activeId;
+    *link = node->next;
+    zmFree(node);
+  }
+  if (activeGone) table->activeId = findNode(table, 2) != nullptr ? 2 : 1;
+}
+
 ZmObj* zmGetCameraFromCameraTable(ZmWorld* world, int32_t id) {
   if (world == nullptr || world->cameraTable == nullptr) {
     reportError("zmGetCameraFromCameraTable()", "there is no camera table");

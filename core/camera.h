@@ -40,6 +40,10 @@ ZmCameraList* zmNewZmCameraList(int32_t id, ZmObj* camera);
 // of an existing id). 0, -5, or -1 for a null object or one without world.
 int zmReginsterToCameraTable(ZmObj* camera, int32_t id);
 int zmDeleteCameraFromCameraTable(ZmWorld* world, int32_t id);
+// Takes a deleted object out of its world's camera table under every id. When
+// the active camera goes, the avatar's camera (id 2) becomes active, else the
+// renderer's default camera (id 1).
+void zmForgetCameraObj(ZmObj* object);
 ZmObj* zmGetCameraFromCameraTable(ZmWorld* world, int32_t id);
 // Makes id active when a camera is registered under it (0), else -1.
 int zmSetActiveCameraID(ZmWorld* world, int32_t id);

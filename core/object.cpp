@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/camera.h"
 #include "core/hash.h"
 #include "core/hooks.h"
 #include "core/leaf.h"
@@ -237,6 +238,7 @@ static int freeZmObjContents(ZmObj* object) {
   int result = 0;
   forgetId(object);
   hookDeleteObjTimeOutHandler(object);
+  zmForgetCameraObj(object);
   if (object->vrmlType == ZM_VRML_LOD && world->lodObjects.count > 0) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
   }

@@ -54,8 +54,6 @@ constexpr uint16_t kHighControls[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-FT_ULong toUnicode(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c; }
-
 std::string fileFor(const FaceChoice& choice) {
   static const char* const kStems[] = {"DejaVuSans", "DejaVuSansMono", "DejaVuSerif"};
   std::string stem = kStems[static_cast<int>(choice.family)];
@@ -72,6 +70,10 @@ int scaled(long units, int pixels, int unitsPerEm) {
 }
 
 }  // namespace
+
+uint32_t singleByteToUnicode(unsigned char c) {
+  return c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c;
+}
 
 class FontFace {
  public:
@@ -134,7 +136,7 @@ class FontFace {
 
   std::unique_ptr<Glyph> render(unsigned char c) {
     auto g = std::make_unique<Glyph>();
-    if (FT_Load_Char(face_, toUnicode(c), FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return g;
+    if (FT_Load_Char(face_, singleByteToUnicode(c), FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return g;
     FT_GlyphSlot slot = face_->glyph;
     g->advance = static_cast<int>((slot->advance.x + 32) >> 6);
     const FT_Bitmap& b = slot->bitmap;

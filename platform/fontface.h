@@ -54,6 +54,10 @@ struct FaceMetrics {
   int lineThickness = 1;
 };
 
+// The Unicode character of a byte of the program's single-byte code page
+// (Latin-1, with the usual printable characters in 0x80..0x9F).
+uint32_t singleByteToUnicode(unsigned char c);
+
 class FontFace;
 
 // The face for a LOGFONTA; null when FreeType or the font file fails.

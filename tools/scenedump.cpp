@@ -10,8 +10,6 @@
 // of the top objects' bounding cubes in world coordinates ("box none" when
 // no top object has one). Exit status 0 when the world was built, 1 when
 // the parse failed, 2 for a wrong command line.
-#include <unistd.h>
-
 #include <cstdio>
 #include <map>
 #include <string>
@@ -22,35 +20,10 @@
 #include "core/object.h"
 #include "core/transform.h"
 #include "core/world.h"
-#include "loading/filetype.h"
 #include "loading/urltable.h"
-#include "shell/startup.h"
-#include "vrml/parse.h"
-#include "tools/messages.h"
+#include "tools/worldfile.h"
 
 namespace {
-
-// Inline worlds: the tool has no browser, so its fetch only finds local
-// files: a relative URL is taken relative to the folder of the world file,
-// a "file:" URL is its path. Nothing is unpacked or converted.
-std::string worldFolder;
-std::string fetched;
-
-const char* fetchLocalFile(ZmUrlHash* entry) {
-  const char* url = zmGetUrl(entry);
-  if (url == nullptr) return nullptr;
-  if (zmGetUrlScheme(url) == ZM_SCHEME_FILE) {
-    const char* path = zmFileUrlToPath(url);
-    if (path == nullptr) return nullptr;
-    fetched = path;
-  } else if (zmGetUrlScheme(url) == ZM_SCHEME_NONE) {
-    fetched = url[0] == '/' ? url : worldFolder + url;
-    zmResolveLocalName(fetched.data());
-  } else {
-    return nullptr;
-  }
-  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
 
 const char* leafKindName(int32_t kind) {
   switch (kind) {
@@ -164,19 +137,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
     return 2;
   }
-  zmStartLayers({printMessage, fetchLocalFile});
-  const std::string worldFile(argv[1]);
-  worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
-  ZmWorld* world = zmNewWorld(argv[1]);
+  worldfile::startLayers();
+  int result = 0;
+  ZmWorld* world = worldfile::readWorld(argv[1], &result);
   if (world == nullptr) return 1;
-  zmSetCurrentWorld(world);
-  ZmId first = -10000, last = -1;
-  zmSetIdCounter(&first, &last, 0);
-  // A gzip-compressed world is unpacked into the user folder first, as the
-  // program does with a local world.
-  char usable[ZM_URL_BUFFER_SIZE];
-  const bool unpacked = zmPreProcessFile(ZM_PLACE_LOCAL, argv[1], usable, sizeof usable, 4) == 0;
-  int result = parseVRMLIntoWorld(unpacked ? usable : argv[1], world);
   printSettings(world);
   Totals totals;
   for (ZmTopObjList* node = world->topObjects; node; node = node->next) printObject(node->object, 0, totals);

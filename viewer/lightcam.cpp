@@ -12,10 +12,14 @@
 #include "engine/light.h"
 #include "engine/scene.h"
 #include "engine/imagefile.h"
+#include "viewer/boundingbox.h"
 #include "viewer/builders.h"
+#include "viewer/cameraquery.h"
+#include "viewer/construct.h"
 #include "viewer/texture.h"
 #include "viewer/material.h"
 #include "viewer/rendering.h"
+#include "viewer/transfer.h"
 
 namespace {
 
@@ -24,7 +28,6 @@ constexpr intptr_t cameraImageWidth = 1024;
 constexpr intptr_t cameraImageHeight = 768;
 constexpr float viewWindowAspect = 4.0f / 3.0f;
 constexpr float perspectiveFallbackHeight = 768.0f;
-constexpr intptr_t backdropTextureFlags = 18;
 
 int fail(const char* operation, const char* text) {
   zmReportError("%s : %s", operation, text);
@@ -48,6 +51,12 @@ int buildLight(ZmObj* object, const char* operation, intptr_t type, float z) {
 }
 
 int buildCamera(ZmObj* object, const char* operation, int32_t projection, float viewHeight) {
+  if (!(viewHeight > 0.0f)) {
+    // World-file data: the camera is left out and the world is seen through
+    // another one.
+    zmReportWarning("%s : %s", operation, "the camera's view height is not positive");
+    return 0;
+  }
   RwCamera* camera = RwCreateCamera(cameraImageWidth, cameraImageHeight, nullptr);
   if (camera == nullptr) return fail(operation, "cannot create camera");
   if (RwSetCameraProjection(camera, projection) == nullptr) return fail(operation, "cannot set camera projection");
@@ -56,13 +65,12 @@ int buildCamera(ZmObj* object, const char* operation, int32_t projection, float 
   return zmRwSetCamera(camera, object->leaf);
 }
 
-// The world's background image as the camera's backdrop; any miss leaves the
-// camera without one.
+// The world's background image as the camera's backdrop: the raster its
+// rendering record owns, shared by every camera of the world; none until the
+// record has read it.
 void setBackdrop(RwCamera* camera, ZmWorld* world) {
-  if (world->backgroundImage == nullptr) return;
-  const char* file = hookGetLocalFile(world->backgroundImage);
-  if (file == nullptr) return;
-  if (RwRaster* image = RwReadTextureWithFlags(file, backdropTextureFlags)) RwSetCameraBackdrop(camera, image);
+  if (world->backgroundImage != nullptr && world->rendering != nullptr && world->rendering->backdrop != nullptr)
+    RwSetCameraBackdrop(camera, world->rendering->backdrop);
 }
 
 }  // namespace
@@ -111,6 +119,20 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
 }
 
 void zmInstallViewerHooks() {
+  zmCoreViewerHooks.destroyObjInViewer = zmRenderDestroyPartInViewer;
+  zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
+  zmCoreViewerHooks.rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList;
+  zmCoreViewerHooks.rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList;
+  zmCoreViewerHooks.renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer;
+  zmCoreViewerHooks.renderSetCameraViewport = zmRenderSetCameraViewport;
+  zmCoreViewerHooks.renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport;
+  zmCoreViewerHooks.renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow;
+  zmCoreViewerHooks.renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping;
+  zmCoreViewerHooks.renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping;
+  zmCoreViewerHooks.renderGetCameraViewport = zmRenderGetCameraViewport;
+  zmCoreViewerHooks.renderGetCameraViewWindow = zmRenderGetCameraViewWindow;
+  zmCoreViewerHooks.renderGetCameraNearClipping = zmRenderGetCameraNearClipping;
+  zmCoreViewerHooks.renderGetCameraFarClipping = zmRenderGetCameraFarClipping;
   zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
   zmCoreViewerHooks.initTexture = zmInitTexture;
   zmCoreViewerHooks.deleteTexture = zmDeleteTexture;

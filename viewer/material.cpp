@@ -95,6 +95,7 @@ int zmRenderSetLineMaterial(ZmLeaf* leaf) {
       default: result = i == 0 ? zmRwCalcMaterial(&record, material, 0) : 0; break;
     }
     if (result != 0) return -1;
+    if (RwFindTaggedClump(clump, i) == nullptr) continue;  // a zero-length segment, left out
     if (setTaggedChild(clump, i, &record, "zmRenderSetLineMaterial()") != 0) return -1;
   }
   return 0;

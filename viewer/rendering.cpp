@@ -11,6 +11,7 @@
 #include "engine/light.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
+#include "viewer/pick.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ struct ViewWindowSize {
   int height;
 };
 ViewWindowSize viewWindow = {0, 0};
-
-RwClump* shapeClump(ZmLeaf* leaf) {
-  if (leaf->kind == ZM_LEAF_FACE) return RwGetPolygonClump(static_cast<RwPolygon*>(leaf->rendering));
-  return static_cast<RwClump*>(leaf->rendering);
-}
 
 }  // namespace
 
@@ -47,11 +43,19 @@ int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix) {
   return 1;
 }
 
+int zmRwGetShapeWRT(ZmObj* object, RwMatrix* matrix) {
+  if (!zmRwGetObjectWRT(object, matrix)) return 0;
+  const float* s = object->scale;
+  if ((s[0] != 1.0f || s[1] != 1.0f || s[2] != 1.0f) && RwScaleMatrix(matrix, s[0], s[1], s[2], RwPreConcat) == nullptr)
+    return 0;
+  return 1;
+}
+
 int zmRenderTransformZmShape(ZmLeaf* leaf) {
   if (leaf == nullptr || leaf->rendering == nullptr) return -1;
   RwMatrix matrix;
-  if (!zmRwGetObjectWRT(leaf->owner, &matrix)) return -1;
-  if (RwTransformClump(shapeClump(leaf), &matrix, RwReplace) == nullptr) {
+  if (!zmRwGetShapeWRT(leaf->owner, &matrix)) return -1;
+  if (RwTransformClump(zmRwGetLeafClump(leaf), &matrix, RwReplace) == nullptr) {
     zmReportError("%s : %s", "zmRenderTransformZmShape()", "cannot transform clump");
     return -1;
   }
@@ -78,17 +82,7 @@ int zmRenderTransformZmLight(ZmLeaf* leaf) {
 
 int zmRenderTransformCameraLeaf(ZmLeaf* leaf) {
   if (leaf == nullptr || leaf->rendering == nullptr) return -1;
-  RwMatrix matrix;
-  if (!zmRwGetObjectWRT(leaf->owner, &matrix)) return -1;
-  RwMatrix halfTurn;
-  RwRotateMatrix(RwIdentityMatrix(&halfTurn), 0.0f, 1.0f, 0.0f, 180.0f, RwReplace);
-  RwMatrix placed;
-  RwMultiplyMatrix(&halfTurn, &matrix, &placed);
-  if (RwTransformCamera(static_cast<RwCamera*>(leaf->rendering), &placed, RwReplace) == nullptr) {
-    zmReportError("%s : %s", "zmRenderTransformCameraLeaf()", "cannot transform camera");
-    return -1;
-  }
-  return 0;
+  return zmRenderTransformZmCamera(leaf, static_cast<RwCamera*>(leaf->rendering));
 }
 
 void zmGetViewWindowSize(int* width, int* height) {

@@ -2,7 +2,8 @@
 // counterparts at their objects' world transforms.
 //
 // Owns: `RenderingStruct` (what the viewer keeps per world: the engine scene
-// that holds the world's clumps and lights), the view-window size that new
+// that holds the world's clumps and lights, its default camera, the view of
+// the current frame, the moved objects and the backdrop), the view-window size that new
 // cameras take as their viewport, the conversion of an object's world
 // transform into an engine matrix, and the calls that place a leaf's clump,
 // light or camera there.
@@ -11,14 +12,34 @@
 #ifndef LUMENFOLD_VIEWER_RENDERING_H
 #define LUMENFOLD_VIEWER_RENDERING_H
 
+#include <cstdint>
+
+#include "platform/wintypes.h"
+
+struct RwCamera;
+struct RwRaster;
 struct RwScene;
 struct RwMatrix;
 struct ZmLeaf;
 struct ZmObj;
 struct ZmWorld;
 
+// One node of a world's list of moved objects waiting for the next frame.
+struct ZmTransferedObj {
+  ZmTransferedObj* next;
+  ZmObj* object;
+};
+
 struct RenderingStruct {
-  RwScene* scene;  // the world's clumps and lights; owned by world construction
+  RwScene* scene;                  // every clump and light of the world
+  RwCamera* defaultCamera;         // drawn with while the active camera id is 1
+  HWND viewWindow;                 // the 3-D view, stored before every frame
+  HDC viewDC;                      // its device context for the current frame
+  intptr_t renderingEnabled;       // 0 while a subtree is built or destroyed
+  ZmTransferedObj* transferedObjs; // moved objects, in the order they moved
+  RwRaster* backdrop;              // the background image; owned by this record
+  ZmTransferedObj* transferedTail; // last node of transferedObjs, so appends do not walk
+  char* backdropFile;              // owned: the local file `backdrop` was read from
 };
 
 // The world's engine scene, or null (no world, no record or no scene).
@@ -27,6 +48,11 @@ RwScene* zmRwGetScene(ZmWorld* world);
 // Writes the object's world transform (rotation rows, then translation) into
 // `matrix`. Non-zero on success; 0 with its own report for a null argument.
 int zmRwGetObjectWRT(ZmObj* object, RwMatrix* matrix);
+
+// The matrix of an object's shapes: its world transform with its own scale
+// applied first (the scale belongs to its leaves, not to its children).
+// Non-zero on success.
+int zmRwGetShapeWRT(ZmObj* object, RwMatrix* matrix);
 
 // Replaces the modelling matrix of a shape leaf's clump (for a face, the
 // clump of its polygon) by its owner's world transform; 0 or -1.

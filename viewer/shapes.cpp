@@ -100,7 +100,7 @@ class ScratchWRT {
       report(operation, "cannot push scratch matrix");
       return;
     }
-    filled_ = zmRwGetObjectWRT(object, matrix_) != 0;
+    filled_ = zmRwGetShapeWRT(object, matrix_) != 0;
   }
   ~ScratchWRT() {
     if (matrix_ != nullptr && RwPopScratchMatrix() == nullptr) report(operation_, "cannot pop scratch matrix");
@@ -208,13 +208,26 @@ bool setFaceNormals(const char* operation, RwClump* clump, ZmFace* face, const s
     return true;
   }
   if (face->normalBinding == 6 || face->normalBinding == 7) {
-    if (face->normal.count != count)
-      return report(operation, "number of normal vectors isn't equal to number of vertices");
+    if (face->normal.count != count) {
+      // World-file data: the face keeps the normals the engine gives it.
+      zmReportWarning("%s : %s", operation, "number of normal vectors isn't equal to number of vertices");
+      return true;
+    }
     for (int32_t j = 0; j < count; j++)
       if (!setNormal(j, face->normal.values[j])) return false;
     return true;
   }
   return report(operation, "wrong normal binding type");
+}
+
+// A polygon needs three corners; a face with fewer is world-file data that
+// is warned about and left out.
+bool isDrawableFace(const ZmFace* face) { return face->vertex.count >= 3; }
+
+bool isLastDrawableFace(const ZmFace* face) {
+  for (const ZmLeaf* later = face->next; later != nullptr; later = later->next)
+    if (isDrawableFace(static_cast<const ZmFace*>(later))) return false;
+  return true;
 }
 
 intptr_t faceTag(ZmFace* face, bool* first) {
@@ -223,12 +236,15 @@ intptr_t faceTag(ZmFace* face, bool* first) {
     *first = false;
     return 1;
   }
-  return face->next == nullptr ? 3 : 2;
+  return isLastDrawableFace(face) ? 3 : 2;
 }
 
 bool addFace(const char* operation, RwClump* clump, ZmFace* face, bool* first) {
   const int32_t count = face->vertex.count;
-  if (count <= 0) return report(operation, "cannot allocate memory");
+  if (!isDrawableFace(face)) {
+    zmReportWarning("%s : %s", operation, "a face has fewer than three vertices");
+    return true;
+  }
   std::vector<int32_t> indices(count);
   for (int32_t j = 0; j < count; j++) {
     const ZmVec3& v = face->vertex.values[j];
@@ -283,6 +299,13 @@ RwClump* placedGlyph(const char* directory, char c, float x) {
     return nullptr;
   }
   return glyph;
+}
+
+// Segment i joins two equal points: world-file data, warned about and left out.
+bool isEmptySegment(const ZmLine* line, int32_t i) {
+  const ZmVec3& a = line->vertex.values[i];
+  const ZmVec3& b = line->vertex.values[i + 1];
+  return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
 bool isConeKind(int32_t kind) { return kind == ZM_LEAF_CONE_SIDE || kind == ZM_LEAF_CONE_BOTTOM; }
@@ -435,6 +458,10 @@ int zmRwSetLine(ZmObj* object) {
     if (polyline == nullptr) return report(operation, "cannot create clump"), -1;
     const int32_t points = static_cast<ZmLine*>(leaf)->vertex.count;
     for (int32_t i = 0; i < points - 1; i++) {
+      if (isEmptySegment(static_cast<ZmLine*>(leaf), i)) {
+        zmReportWarning("%s : %s", "zmRwSetLineSegment()", "the length of the line is zero");
+        continue;  // the other segments keep their numbers
+      }
       RwClump* segment = zmRwSetLineSegment(leaf, i);
       if (segment == nullptr) return RwDestroyClump(polyline), -1;
       if (RwAddChildToClump(polyline, segment) == nullptr) return report(operation, "cannot add child to clump"), -1;

@@ -2,9 +2,9 @@
 // engine open on the recording device and the world's engine scene made, and
 // the bridge's builders run over every object without children.
 //
-// Owns: the world, its renderer record and scene, the cameras the builders
-// made, and the engine, all released after each test in the order world
-// teardown will use (scene and cameras, then the world, then the engine).
+// Owns: the world with its renderer record and scene, and the engine; the
+// world's own teardown releases what the builders made, then the engine
+// closes.
 #ifndef LUMENFOLD_TESTS_VIEWER_FIXTURE_H
 #define LUMENFOLD_TESTS_VIEWER_FIXTURE_H
 
@@ -25,6 +25,7 @@
 #include "platform/recorder.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/builders.h"
+#include "viewer/construct.h"
 #include "viewer/rendering.h"
 #include "vrml/parse.h"
 
@@ -58,15 +59,14 @@ class ViewerWorld : public ::testing::Test {
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
     ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
-    rendering.scene = RwCreateScene();
-    world->rendering = &rendering;
+    ASSERT_EQ(zmRwInitRWStruct(world), 0);
+    world->rendering->scene = RwCreateScene();
     zmSetViewWindowSize(64, 48);
   }
 
+  // The world's teardown destroys every engine record it made, each once
+  // (the sanitizers see any second destruction), before the engine closes.
   void TearDown() override {
-    for (RwCamera* camera : cameras()) RwDestroyCamera(camera);
-    RwDestroyScene(rendering.scene);
-    world->rendering = nullptr;
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(world), 0);
     RwClose();
@@ -147,7 +147,6 @@ class ViewerWorld : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   RwMetaCallbacks callbacks = viewerCallbacks();
   ZmWorld* world = nullptr;
-  RenderingStruct rendering = {};
 };
 
 #endif
