@@ -113,6 +113,11 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
   sixteenBits[28] = 16;
   std::string smallHeader = good;
   smallHeader[14] = 8;
+  auto withHeaderSize = [&good](uint32_t size) {
+    std::string bytes = good;
+    for (int i = 0; i < 4; ++i) bytes[14 + i] = static_cast<char>(size >> (8 * i));
+    return bytes;
+  };
   struct Case {
     const char* what;
     std::string bytes;
@@ -125,6 +130,10 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
       {"forged height", forgedHeight, rwErrImageLayout},
       {"16 bits per pixel", sixteenBits, rwErrImageLayout},
       {"header under 12 bytes", smallHeader, rwErrImageLayout},
+      {"header size wrapping past 4 GB", withHeaderSize(0xFFFFFFF2), rwErrImageLayout},
+      {"largest header size", withHeaderSize(0xFFFFFFFF), rwErrImageLayout},
+      {"header size of no known kind", withHeaderSize(64), rwErrImageLayout},
+      {"known header size beyond the file", withHeaderSize(124).substr(0, 60), rwErrRead},
       {"raster map not in thirds", ras(1, 1, 8, 1, 1, std::string(766, '\0'), std::string(2, '\0')), rwErrImageLayout},
       {"raster rows cut short", ras(4, 4, 8, 1, 0, "", std::string(7, '\0')), rwErrRead},
       {"raster forged height", ras(4, 0x7FFFFFFF, 8, 1, 0, "", std::string(8, '\0')), rwErrImageLayout},
