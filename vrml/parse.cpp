@@ -17,6 +17,7 @@
 #include "vrml/qvnode.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvreaderror.h"
+#include "vrml/buildlimits.h"
 #include "vrml/qvstate.h"
 #include "vrml/traverse.h"
 
@@ -37,10 +38,11 @@ void resetKinemationSetting() {
 // setting at rest, whatever an earlier file left there.
 class ParseScope {
  public:
-  ParseScope() {
+  explicit ParseScope(const char* fileName) {
     if (parseDepth++ == 0) {
       qvStopFlag = 0;
       resetKinemationSetting();
+      zmStartBuild(fileName);
     }
   }
   ~ParseScope() { --parseDepth; }
@@ -177,7 +179,7 @@ void deleteStackList(QvStackList* list) {
 // ------------------------------------------------------------ parseVRML
 
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
-  ParseScope scope;
+  ParseScope scope(fileName);
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(fileName, "rb"));
   if (fp == nullptr) {
     zmReportMessage("parseVRML(): can not open '%s'", fileName);
