@@ -88,4 +88,18 @@ TEST_F(BuildLimitsTest, FaceLimitCountsTheFacesOfEveryBuiltShape) {
   EXPECT_EQ(limitMessages(), 0);
 }
 
+TEST_F(BuildLimitsTest, InlineReadsStopAtTheirLimit) {
+  fetchableUrls["leaf"] = worldFile("inline_leaf.wrl");
+  std::string text = "Separator {";
+  for (int i = 0; i < 8; ++i) text += " WWWInline { name \"leaf\" }";
+  std::string path = fileWith(text + " }");
+  setLimits(1000000, 1000000, 5);
+  ASSERT_EQ(parseVRMLIntoWorld(path.c_str(), world), 0);
+  std::vector<size_t> leavesPerInline;
+  for (ZmObj* top : topObjects()) leavesPerInline.push_back(childrenOf(top).size());
+  EXPECT_EQ(leavesPerInline, (std::vector<size_t>{1, 1, 1, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(limitMessages(), 1);
+  EXPECT_TRUE(sawMessage(path + ": the world is too large; building stopped at "));
+}
+
 }  // namespace
