@@ -631,7 +631,9 @@ RwClump* RwAddClumpToClump(RwClump* destination, RwClump* source) {
   if (!destination || !source) return failWith<RwClump>(rwErrInvalidArgument);
   bringUpToDate(source);
   ++destination->sortSuspensionCount;
-  intptr_t first = appendVertices(destination, source, &source->worldMatrix);
+  intptr_t first = RwReserveClumpVertices(destination, RwGetClumpNumVertices(source))
+                       ? appendVertices(destination, source, &source->worldMatrix)
+                       : 0;
   bool ok = first != 0 && appendPolygons(destination, source, first);
   --destination->sortSuspensionCount;
   if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(destination);

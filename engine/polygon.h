@@ -74,6 +74,7 @@ struct RwPolygon {
   RwPolygon* parent;          // itself when a caller added it; else the cut polygon
   RwPolygon* nextCut;       // next triangle cut from the same polygon
   RwClump* clump;             // owner, or null while loose
+  uintptr_t materialUserIndex;  // its slot in the material's users while listed there
   int16_t tag;                // the caller's
   uint32_t vertexCount;       // wide enough for every polygon a reader accepts
   RwVertex* vertices[];       // vertexCount references into the clump's array, in drawing order
@@ -98,6 +99,9 @@ RwVertexArray* RwCreateVertexArray(intptr_t vertices);
 // Frees every vertex's polygon list, then the block; refuses (0) an array
 // whose owner is still set.
 int RwDestroyVertexArray(RwVertexArray* array);
+// Grows the clump's array at once to take `more` vertices, so a bulk copy
+// does not regrow it step by step. 1, or 0 with error 3.
+int RwReserveClumpVertices(RwClump* clump, intptr_t more);
 
 // The new vertex's index (1 and up), or 0. The plain entry first sets the
 // clump's `editable` flag and leaves the vertex's derived data current; the
