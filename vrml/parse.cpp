@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/camera.h"
+#include "core/dirs.h"
 #include "core/hooks.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -180,6 +181,10 @@ void deleteStackList(QvStackList* list) {
 
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
   ParseScope scope(fileName);
+  if (zmIsNotRegularFile(fileName)) {
+    zmReportMessage("parseVRML(): '%s' is not a regular file", fileName);
+    return nullptr;
+  }
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(fileName, "rb"));
   if (fp == nullptr) {
     zmReportMessage("parseVRML(): can not open '%s'", fileName);

@@ -1,11 +1,14 @@
 // Reading BMP and raster files into rasters.
 #include "engine/imagefile.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
 #include "engine/library.h"
 #include "engine/rasters.h"
+#include "engine/shapefile.h"
 #include "image_fixture.h"
 #include "shape_fixture.h"
 
@@ -199,6 +202,24 @@ TEST_F(ImageFiles, ConvertedReadsComeBackAtTheDeviceDepth) {
   EXPECT_EQ(raster->width, 128);
   EXPECT_EQ(RwReadTextureWithFlags((folder() + "/tex.bmp").c_str(), 8 | 4), nullptr);
   EXPECT_EQ(RwGetAndClearError(), rwErrTextureFlags);
+}
+
+}  // namespace
+
+namespace {
+
+// A device that never ends, a FIFO with no writer and a folder: reading any
+// of them as a file would hang or fail half-way, so they are not opened.
+TEST_F(ImageFiles, ImagesAndShapesAreReadOnlyFromRegularFiles) {
+  const std::string fifo = folder() + "/pipe.bmp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo, folder()}) {
+    RwGetAndClearError();
+    EXPECT_EQ(RwReadImage(path.c_str(), keepDecoded, 0), nullptr) << path;
+    EXPECT_EQ(RwGetAndClearError(), rwErrFileOpen) << path;
+    EXPECT_EQ(RwReadShape(path.c_str()), nullptr) << path;
+    EXPECT_EQ(RwGetAndClearError(), rwErrFileOpen) << path;
+  }
 }
 
 }  // namespace
