@@ -102,27 +102,28 @@ void gatherUsedRanges(ZmWorld* world) {
   if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &usedRanges.numbers);
 }
 
-// The lowest inline range number free in the world, now taken, or 0 when
-// none is.
-int32_t takeFreeRangeNumber(ZmWorld* world) {
+// The lowest inline range number free in the world, or 0 when none is.
+int32_t freeRangeNumber(ZmWorld* world) {
   if (usedRanges.world != world || usedRanges.build != zmBuildSerial()) gatherUsedRanges(world);
   int32_t& k = usedRanges.lowestFree;
   while (k <= kLastRangeNumber && usedRanges.numbers.count(k) != 0) ++k;
-  if (k > kLastRangeNumber) return 0;
-  usedRanges.numbers.insert(k);
-  return k;
+  return k <= kLastRangeNumber ? k : 0;
 }
 
 // Reads the local file under the inline object with a range of ids of its
 // own. 0, or -1 reported.
 int readInlineFile(ZmObj* object, const std::string& localFile, const char* fn) {
-  if (!zmBuildMayReadInline(object->world)) return 0;  // left empty, as the build stops
-  int32_t k = takeFreeRangeNumber(object->world);
+  int32_t k = freeRangeNumber(object->world);
   ZmId first = -(k + 1) * kIdsPerRange, last = first + kIdsPerRange - 1;
   if (k == 0 || zmPushIdCounter(&first, &last, 0) != 0) {
     zmReportWarning("QvWWWInline::traverse: zmPushIdCounter() failed.");
     return -1;
   }
+  if (!zmBuildMayReadInline(object->world)) {
+    zmPopIdCounter();
+    return 0;  // left empty, as the build stops
+  }
+  usedRanges.numbers.insert(k);
   rangesBeingRead.push_back(k);
   int read = zmParseVRMLInZmObj(localFile.c_str(), object);
   rangesBeingRead.pop_back();
