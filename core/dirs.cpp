@@ -117,6 +117,11 @@ int zmCreateEmptyFile(const char* path) {
   return 0;
 }
 
+bool zmIsNotRegularFile(const char* path) {
+  struct stat status;
+  return path != nullptr && stat(path, &status) == 0 && !S_ISREG(status.st_mode);
+}
+
 intptr_t zmGetTimeStamp(ZmTimeStamp* stamp) {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);

@@ -74,6 +74,12 @@ char* zmMakeTempFileName(char* buffer, size_t size);
 // writing.
 int zmCreateEmptyFile(const char* path);
 
+// True when the path names something other than a regular file: a folder,
+// a device, a FIFO or a socket. Such a thing is never read as a file: a
+// FIFO may block its reader and a device may never end. A path that names
+// nothing gives false (its opening fails in the usual way).
+bool zmIsNotRegularFile(const char* path);
+
 // Fills the stamp with the current calendar time; returns its milliseconds.
 intptr_t zmGetTimeStamp(ZmTimeStamp* stamp);
 

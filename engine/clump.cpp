@@ -2,6 +2,9 @@
 // duplication and merging.
 #include "engine/clump.h"
 
+#include <new>
+#include <vector>
+
 #include "engine/error.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
@@ -290,42 +293,105 @@ intptr_t appendVertices(RwClump* destination, RwClump* source, const RwMatrix* t
   return first;
 }
 
-// Copies every caller polygon of the source with its indices moved to the
-// vertices appended from `first` on; its material, data word and tag kept.
-bool appendPolygons(RwClump* destination, RwClump* source, intptr_t first) {
+// What a copied polygon keeps of its source: enough to make it again in the
+// destination even after the source polygon is gone.
+struct PolygonCopy {
+  RwMaterial* material;  // one reference held by the copy list
+  uintptr_t data;
+  int16_t tag;
+  size_t firstIndex;     // of its vertex indices in PolygonCopies::indices
+  uint32_t vertexCount;
+};
+
+struct PolygonCopies {
+  std::vector<PolygonCopy> polygons;
+  std::vector<int32_t> indices;  // destination vertex indices, polygon after polygon
+
+  PolygonCopies() = default;
+  PolygonCopies(const PolygonCopies&) = delete;
+  PolygonCopies& operator=(const PolygonCopies&) = delete;
+  ~PolygonCopies() {
+    for (const PolygonCopy& copy : polygons) RwDestroyMaterial(copy.material);
+  }
+};
+
+// Describes every caller polygon of the source with its indices moved to
+// the vertices appended from `first` on; false with error 3 when memory ran
+// out.
+bool describePolygons(RwClump* source, intptr_t first, PolygonCopies* copies) {
   uintptr_t count = 0;
   RwPolygon** list = collectPolygons(source, &count);
   if (!list) return false;
   bool ok = true;
-  int32_t* indices = nullptr;
-  uintptr_t room = 0;
-  for (uintptr_t i = 0; i < count && ok; ++i) {
-    const RwPolygon* polygon = list[i];
-    if (polygon->vertexCount > room) {
-      room = polygon->vertexCount;
-      RwEngineFree(indices);
-      indices = static_cast<int32_t*>(RwEngineAlloc(room * sizeof(int32_t)));
-      if (!indices) {
-        RwSetError(rwErrOutOfMemory);
-        ok = false;
-        break;
+  try {
+    copies->polygons.reserve(count);
+    for (uintptr_t i = 0; i < count; ++i) {
+      const RwPolygon* polygon = list[i];
+      copies->polygons.push_back({polygon->material, polygon->data, polygon->tag, copies->indices.size(),
+                                  polygon->vertexCount});
+      ++polygon->material->referenceCount;
+      for (uint32_t k = 0; k < polygon->vertexCount; ++k) {
+        copies->indices.push_back(
+            static_cast<int32_t>(RwVertexIndex(source->vertexArray, polygon->vertices[k]) + first - 1));
       }
     }
-    for (uint32_t k = 0; k < polygon->vertexCount; ++k) {
-      indices[k] = static_cast<int32_t>(RwVertexIndex(source->vertexArray, polygon->vertices[k]) + first - 1);
-    }
-    RwPolygon* copy = RwCreatePolygon(destination, polygon->vertexCount, indices, polygon->material);
-    if (!copy) continue;  // a polygon whose vertices coincide is not made
-    copy->data = polygon->data;
-    copy->tag = polygon->tag;
-    if (!RwLinkPolygonToClump(destination, copy)) {
-      RwFreePolygonRecord(copy);
-      ok = false;
-    }
+  } catch (const std::bad_alloc&) {
+    RwSetError(rwErrOutOfMemory);
+    ok = false;
   }
-  RwEngineFree(indices);
   RwEngineFree(list);
   return ok;
+}
+
+// Makes the described polygons in the destination, with their material,
+// data word and tag.
+bool makePolygons(RwClump* destination, const PolygonCopies& copies) {
+  for (const PolygonCopy& polygon : copies.polygons) {
+    RwPolygon* copy =
+        RwCreatePolygon(destination, polygon.vertexCount, &copies.indices[polygon.firstIndex], polygon.material);
+    if (!copy) continue;  // a polygon whose vertices coincide is not made
+    copy->data = polygon.data;
+    copy->tag = polygon.tag;
+    if (!RwLinkPolygonToClump(destination, copy)) {
+      RwFreePolygonRecord(copy);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool appendPolygons(RwClump* destination, RwClump* source, intptr_t first) {
+  PolygonCopies copies;
+  return describePolygons(source, first, &copies) && makePolygons(destination, copies);
+}
+
+// Destroys every caller polygon of the clump (and the triangles cut from
+// them). While the clump is marked as being destroyed the polygons leave
+// without unlinking themselves one by one.
+void destroyPolygons(RwClump* clump) {
+  int saved = RwGetAndClearError();
+  uintptr_t count = 0;
+  if (RwPolygon** list = collectPolygons(clump, &count)) {
+    for (uintptr_t i = count; i-- > 0 && RwGetError() == rwErrNone;) RwDestroyPolygon(list[i]);
+    RwEngineFree(list);
+  }
+  RwRestoreError(saved);
+}
+
+// Empties a clump that stays of its polygons in one sweep: each polygon is
+// freed as in a destruction, then the clump's lists, its depth-sort data and
+// its vertices' polygon lists are emptied, so nothing points at them.
+void releasePolygons(RwClump* clump) {
+  RwSceneNode* leaf = clump->sceneLeaf;
+  clump->sceneLeaf = reinterpret_cast<RwSceneNode*>(clump);
+  destroyPolygons(clump);
+  clump->sceneLeaf = leaf;
+  if (rwClumpLinks.freeSortData) rwClumpLinks.freeSortData(clump);
+  clump->drawablePolygons->count = 0;
+  clump->cutPolygons->count = 0;
+  clump->polygonCount = 0;
+  RwVertexArray* vertices = clump->vertexArray;
+  for (intptr_t slot = 0; slot < vertices->count; ++slot) vertices->vertices[slot].polygonCount = 0;
 }
 
 void copyDrawSamplings(RwClump* copy, const RwClump* source) {
@@ -381,14 +447,7 @@ void destroyItself(RwClump* clump) {
   clump->sceneLeaf = reinterpret_cast<RwSceneNode*>(clump);
   if (rwClumpLinks.destroyUserDraws) rwClumpLinks.destroyUserDraws(clump);
   if (rwClumpLinks.freeSortData) rwClumpLinks.freeSortData(clump);
-  int saved = RwGetAndClearError();
-  uintptr_t count = 0;
-  if (RwPolygon** list = collectPolygons(clump, &count)) {
-    // Last first: each leaves its material's user list from the end.
-    for (uintptr_t i = count; i-- > 0 && RwGetError() == rwErrNone;) RwDestroyPolygon(list[i]);
-    RwEngineFree(list);
-  }
-  RwRestoreError(saved);
+  destroyPolygons(clump);
   freeRecord(clump);
 }
 
@@ -621,15 +680,34 @@ RwClump* RwDuplicateClump(RwClump* clump) {
 
 RwClump* RwDuplicateClumpHierarchy(RwClump* clump) { return RwDuplicateClump(clump); }
 
-RwClump* RwAddClumpToClump(RwClump* destination, RwClump* source) {
+namespace {
+
+// RwAddClumpToClump and RwMoveClumpIntoClump: a move empties the source of
+// its polygons once they are described, before their copies are made.
+RwClump* addClumpToClump(RwClump* destination, RwClump* source, bool move) {
   if (!destination || !source) return failWith<RwClump>(rwErrInvalidArgument);
   bringUpToDate(source);
   ++destination->sortSuspensionCount;
-  intptr_t first = appendVertices(destination, source, &source->worldMatrix);
-  bool ok = first != 0 && appendPolygons(destination, source, first);
+  intptr_t first = RwReserveClumpVertices(destination, RwGetClumpNumVertices(source))
+                       ? appendVertices(destination, source, &source->worldMatrix)
+                       : 0;
+  PolygonCopies copies;
+  bool ok = first != 0 && describePolygons(source, first, &copies);
+  if (ok && move) releasePolygons(source);
+  ok = ok && makePolygons(destination, copies);
   --destination->sortSuspensionCount;
   if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(destination);
   return ok ? destination : nullptr;
+}
+
+}  // namespace
+
+RwClump* RwAddClumpToClump(RwClump* destination, RwClump* source) {
+  return addClumpToClump(destination, source, false);
+}
+
+RwClump* RwMoveClumpIntoClump(RwClump* destination, RwClump* source) {
+  return addClumpToClump(destination, source, true);
 }
 
 // ---- for the geometry, material and scene modules

@@ -187,6 +187,11 @@ RwClump* RwDuplicateClumpHierarchy(RwClump* clump);
 // Appends the source's vertices (through its world matrix) and polygons to
 // the destination; returns the destination or 0.
 RwClump* RwAddClumpToClump(RwClump* destination, RwClump* source);
+// The same, but the source is emptied of its polygons before their copies
+// are made, so the copies reuse their records; the source keeps its
+// vertices (no longer used by any polygon), matrices and children. For
+// merging a clump that is about to go.
+RwClump* RwMoveClumpIntoClump(RwClump* destination, RwClump* source);
 
 // ---- for the geometry, material and scene modules
 

@@ -234,7 +234,7 @@ RwRaster* RwReadImage(const char* name, intptr_t flags, intptr_t forTexture) {
     return nullptr;
   }
   const char* path = findImage(name);
-  std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+  std::FILE* file = path ? RwOpenRegularFile(path, "rb") : nullptr;
   if (!file) {
     RwSetError(rwErrFileOpen);
     return nullptr;

@@ -3,6 +3,7 @@
 // allocates, then hands every row to RwAddImageRow.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "engine/error.h"
@@ -72,16 +73,25 @@ struct BmpHeader {
 
 constexpr size_t bmpFieldBytes = 50;  // up to and including "colours used"
 
+// The core header (12) and the info header with its later extensions; any
+// other size is not a BMP this reader knows how to skip past.
+bool bmpHeaderSizeKnown(uint32_t size) {
+  constexpr uint32_t known[] = {12, 40, 52, 56, 108, 124};
+  return std::find(std::begin(known), std::end(known), size) != std::end(known);
+}
+
 bool readBmpHeader(std::FILE* file, BmpHeader* header) {
   uint8_t bytes[bmpFieldBytes] = {};
   if (!readBytes(file, bytes, 18)) return fail(rwErrRead);
   header->dataOffset = littleEndian32(bytes + 10);
   header->headerSize = littleEndian32(bytes + 14);
-  if (header->headerSize < 12) return fail(rwErrImageLayout);
-  size_t fieldBytes = std::min<size_t>(header->headerSize + 14, bmpFieldBytes) - 18;
+  if (!bmpHeaderSizeKnown(header->headerSize)) return fail(rwErrImageLayout);
+  int64_t headerEnd = int64_t{14} + header->headerSize;  // 64 bits: the field is the file's word
+  if (!fileHolds(file, headerEnd - 18)) return fail(rwErrRead);
+  size_t fieldBytes = static_cast<size_t>(std::min<int64_t>(headerEnd, bmpFieldBytes) - 18);
   if (!readBytes(file, bytes + 18, fieldBytes)) return fail(rwErrRead);
-  if (header->headerSize + 14 > bmpFieldBytes &&
-      std::fseek(file, static_cast<long>(header->headerSize + 14 - bmpFieldBytes), SEEK_CUR) != 0) {
+  if (headerEnd > static_cast<int64_t>(bmpFieldBytes) &&
+      std::fseek(file, static_cast<long>(headerEnd - static_cast<int64_t>(bmpFieldBytes)), SEEK_CUR) != 0) {
     return fail(rwErrRead);
   }
   int64_t height;

@@ -448,18 +448,20 @@ int RwAddMaterialUser(RwMaterial* material, RwPolygon* polygon) {
   RwPtrArray* grown = RwAppendPtrArray(material->users, polygon);
   if (!grown) return 0;
   material->users = grown;
+  polygon->materialUserIndex = grown->count - 1;
   return 1;
 }
 
-// Searches from the end: polygons leave mostly in reverse order of arrival
-// (a clump destroys its polygons last first), which keeps that linear.
+// Constant time in any order: the polygon knows its slot, and the last user
+// moves into the gap and learns its new one. A polygon not listed finds
+// another (or no) entry in the slot it names, and nothing changes.
 void RwRemoveMaterialUser(RwMaterial* material, RwPolygon* polygon) {
   RwPtrArray* users = material->users;
-  if (!users) return;
+  uintptr_t slot = polygon->materialUserIndex;
+  if (!users || slot >= users->count) return;
   void** entries = RwPtrArrayEntries(users);
-  for (uintptr_t i = users->count; i-- > 0;) {
-    if (entries[i] != polygon) continue;
-    entries[i] = entries[--users->count];
-    return;
-  }
+  if (entries[slot] != polygon) return;
+  auto* last = static_cast<RwPolygon*>(entries[--users->count]);
+  entries[slot] = last;
+  last->materialUserIndex = slot;
 }

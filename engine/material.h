@@ -109,6 +109,9 @@ RwClump* RwClassifyClumpMaterials(RwClump* clump);
 RwPtrArray* RwForAllMaterialPolygons(RwPtrArray* users, RwPolygon* (*function)(RwPolygon* polygon));
 
 // User-list bookkeeping for the polygon module: 1, or 0 with error 3.
+// Removal takes constant time through the slot the polygon keeps, so a
+// polygon is listed by at most one material at a time: take it out of the
+// old list before adding it to another.
 int RwAddMaterialUser(RwMaterial* material, RwPolygon* polygon);
 void RwRemoveMaterialUser(RwMaterial* material, RwPolygon* polygon);
 

@@ -198,7 +198,7 @@ bool adoptChildren(RwClump* clump, RwClump* part) {
 RwClump* mergeParts(RwCreationContext* definition) {
   RwClump* clump = definition->parts[0];
   bool ok = true;
-  for (intptr_t i = 1; i <= definition->lastPart && ok; ++i) ok = RwAddClumpToClump(clump, definition->parts[i]);
+  for (intptr_t i = 1; i <= definition->lastPart && ok; ++i) ok = RwMoveClumpIntoClump(clump, definition->parts[i]);
   for (intptr_t i = 1; i <= definition->lastPart && ok; ++i) ok = adoptChildren(clump, definition->parts[i]);
   ok = ok && RwTransformClump(clump, &definition->savedModelling, RwReplace) &&
        RwTransformClumpJoint(clump, &definition->savedJoint, RwReplace);

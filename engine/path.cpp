@@ -2,6 +2,8 @@
 #include "engine/path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -82,6 +84,22 @@ int RwTestFile(const char* path, int mode) {
     default:
       return 1;
   }
+}
+
+std::FILE* RwOpenRegularFile(const char* path, const char* mode) {
+  if (!path) return nullptr;
+  // Opened without waiting, so a FIFO with no writer cannot hold us here.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  int flags = fcntl(fd, F_GETFL);
+  std::FILE* file = nullptr;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flags != -1 &&
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+    file = fdopen(fd, mode);
+  }
+  if (!file) close(fd);
+  return file;
 }
 
 int RwIsAbsolutePath(const char* path) {

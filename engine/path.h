@@ -14,6 +14,7 @@
 #define LUMENFOLD_ENGINE_PATH_H
 
 #include <cstddef>
+#include <cstdio>
 
 constexpr char rwPathSeparator = '/';
 
@@ -23,6 +24,10 @@ constexpr int rwFileWritable = 2;
 
 // 0 when the test passes, 1 when it fails (any other mode always fails).
 int RwTestFile(const char* path, int mode);
+// The file opened for reading with the stdio mode ("r" or "rb"), or null
+// when it cannot be opened or is not a regular file (a folder, a device, a
+// FIFO: it is never waited on). The caller closes it.
+std::FILE* RwOpenRegularFile(const char* path, const char* mode);
 // 1 when the path begins with a separator or with a letter and a colon.
 int RwIsAbsolutePath(const char* path);
 // Writes directory, separator, name into out; returns out, or null when the

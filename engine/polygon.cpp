@@ -79,10 +79,10 @@ void repointReferences(RwPtrArray* polygons, const RwVertexArray* from, RwVertex
   }
 }
 
-// Replaces the clump's array by one half as large again; polygons follow.
-bool growVertexArray(RwClump* clump) {
+// Replaces the clump's array by one with room for `vertices`; polygons follow.
+bool growVertexArray(RwClump* clump, intptr_t vertices) {
   RwVertexArray* old = clump->vertexArray;
-  RwVertexArray* grown = RwCreateVertexArray(old->count + old->count / 2);
+  RwVertexArray* grown = RwCreateVertexArray(vertices);
   if (!grown) return false;
   // Corners move too: polygons may use them as vertices.
   for (intptr_t slot = 0; slot < old->count; ++slot) {
@@ -105,7 +105,7 @@ intptr_t addVertex(RwClump* clump, float x, float y, float z) {
   if (rwClumpLinks.markBoundsStale) rwClumpLinks.markBoundsStale(clump);
   RwVertexArray* array = clump->vertexArray;
   if (array->count == array->capacity) {
-    if (!growVertexArray(clump)) return 0;
+    if (!growVertexArray(clump, array->count + array->count / 2)) return 0;
     array = clump->vertexArray;
   }
   if (array->count == array->capacity) return 0;
@@ -251,6 +251,7 @@ void initialiseRecord(RwPolygon* polygon, uint32_t vertices) {
   polygon->parent = polygon;
   polygon->nextCut = nullptr;
   polygon->clump = nullptr;
+  polygon->materialUserIndex = 0;
   polygon->tag = 0;
   polygon->vertexCount = vertices;
 }
@@ -371,6 +372,12 @@ RwVertexArray* RwCreateVertexArray(intptr_t vertices) {
     array->vertices[slot].u = array->vertices[slot].v = untouchedTextureCoordinate;
   }
   return array;
+}
+
+int RwReserveClumpVertices(RwClump* clump, intptr_t more) {
+  RwVertexArray* array = clump->vertexArray;
+  if (more <= array->capacity - array->count) return 1;
+  return growVertexArray(clump, array->count - rwReservedVertices + more) ? 1 : 0;
 }
 
 int RwDestroyVertexArray(RwVertexArray* array) {
@@ -703,13 +710,15 @@ int RwAssignPolygonMaterial(RwPolygon* polygon, RwMaterial* material) {
     RwMaterial* old = record->material;
     if (old == material) continue;
     bool listed = record->parent == record;
-    if (listed && !RwAddMaterialUser(material, record)) return 0;
+    // Out of the old list first: the polygon keeps one slot, its latest.
+    if (listed && old) RwRemoveMaterialUser(old, record);
+    if (listed && !RwAddMaterialUser(material, record)) {
+      if (old) RwAddMaterialUser(old, record);  // fits without growing: its slot was just freed
+      return 0;
+    }
     record->material = material;
     ++material->referenceCount;
-    if (old) {
-      if (listed) RwRemoveMaterialUser(old, record);
-      RwDestroyMaterial(old);
-    }
+    if (old) RwDestroyMaterial(old);
   }
   RwClump* clump = polygon->clump;
   if (clump) {

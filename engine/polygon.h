@@ -68,6 +68,9 @@ RwVertexArray* RwCreateVertexArray(intptr_t vertices);
 // Frees every vertex's polygon list, then the block; refuses (0) an array
 // whose owner is still set.
 int RwDestroyVertexArray(RwVertexArray* array);
+// Grows the clump's array at once to take `more` vertices, so a bulk copy
+// does not regrow it step by step. 1, or 0 with error 3.
+int RwReserveClumpVertices(RwClump* clump, intptr_t more);
 
 // The new vertex's index (1 and up), or 0. The plain entry first sets the
 // clump's `editable` flag and leaves the vertex's derived data current; the

@@ -13,6 +13,7 @@
 #include "engine/clump.h"
 #include "engine/error.h"
 #include "engine/modelling.h"
+#include "engine/path.h"
 #include "engine/polygon.h"
 #include "engine/rwxscript.h"
 #include "engine/rwxtoken.h"
@@ -27,7 +28,7 @@ constexpr size_t materialLineSize = 256;  // the part of a polygon line read for
 // Room made before the counts are proved by the records that follow them.
 constexpr int32_t largestInitialRoom = 4096;
 
-File openFile(const char* path, const char* mode) { return File(std::fopen(path, mode), std::fclose); }
+File openFile(const char* path, const char* mode) { return File(RwOpenRegularFile(path, mode), std::fclose); }
 
 bool fail(int number) {
   RwSetError(number);

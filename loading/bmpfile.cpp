@@ -70,8 +70,9 @@ void unpackRow(const ZmBmpInfo* info, const unsigned char* in, unsigned char* ro
 }
 
 // Bytes of packed pixel data in a row, before the padding.
-uint32_t packedLength(const ZmBmpInfo* info) {
-  uint32_t width = (uint32_t)info->width;
+// 64 bits: three bytes a pixel of a 32-bit width do not fit in 32.
+uint64_t packedLength(const ZmBmpInfo* info) {
+  uint64_t width = (uint32_t)info->width;
   switch (info->bitCount) {
     case 1: return (width + 7) / 8;
     case 4: return (width + 1) / 2;
@@ -149,7 +150,7 @@ int readColormap(FILE* file, ZmBmpInfo* info, int entrySize) {
 
 }  // namespace
 
-uint32_t zmBMPRowLength(const ZmBmpInfo* info) { return (packedLength(info) + 3) & ~3u; }
+uint64_t zmBMPRowLength(const ZmBmpInfo* info) { return (packedLength(info) + 3) & ~uint64_t{3}; }
 
 int zmSetBMPHeader(ZmBmpFileHeader* header, ZmBmpInfo* info) {
   if (info->width < 1) {
@@ -178,7 +179,7 @@ int zmSetBMPHeader(ZmBmpFileHeader* header, ZmBmpInfo* info) {
   }
   uint64_t offset = 54;
   if (info->bitCount < 24) offset += 4 * (uint64_t)mapEntries(info);
-  uint64_t imageSize = (uint64_t)info->height * ((packedLength(info) + 3ull) & ~3ull);
+  uint64_t imageSize = (uint64_t)info->height * zmBMPRowLength(info);
   if (imageSize + offset > UINT32_MAX) {
     zmReportWarning("zmSetBMPHeader : bitmap too large\n");
     return -1;
@@ -209,8 +210,8 @@ int zmWriteBMPHeaders(FILE* file, const ZmBmpFileHeader* header, const ZmBmpInfo
 }
 
 int zmWriteBMPRow(FILE* file, const ZmBmpInfo* info, const unsigned char* row) {
-  uint32_t length = zmBMPRowLength(info);
-  uint32_t data = packedLength(info);
+  size_t length = zmBMPRowLength(info);
+  size_t data = packedLength(info);
   unsigned char* out = (unsigned char*)zmMalloc(length);
   if (out == nullptr) {
     zmReportWarning("zmWriteBMPRow : failed to write imagedata to file.\n");
@@ -324,7 +325,7 @@ readFailure:
 }
 
 int zmReadBMPRow(FILE* file, const ZmBmpInfo* info, unsigned char* row) {
-  uint32_t length = zmBMPRowLength(info);
+  size_t length = zmBMPRowLength(info);
   unsigned char* in = (unsigned char*)zmMalloc(length);
   int result = 0;
   if (in == nullptr || fread(in, 1, length, file) != length) {

@@ -46,7 +46,7 @@ struct ZmBmpInfo {
 };
 
 // Bytes of one stored row, padded to a multiple of 4.
-uint32_t zmBMPRowLength(const ZmBmpInfo* info);
+uint64_t zmBMPRowLength(const ZmBmpInfo* info);
 
 /*
  * zmSetBMPHeader --

@@ -17,6 +17,7 @@
 #include "loading/gif.h"
 #include "loading/jpeg.h"
 #include "loading/loadhooks.h"
+#include "loading/madecopies.h"
 
 namespace {
 
@@ -355,6 +356,7 @@ int zmConvertImage(int placement, const char* source, char* out, size_t outSize,
     remove(out);
     return -1;
   }
+  zmRecordMadeCopy(out);
   return 0;
 }
 
@@ -370,6 +372,7 @@ int zmPreProcessFile(int placement, const char* source, char* out, size_t outSiz
   int result = zmLoadingHooks.decompress(placement, zmGetMainHwnd(), source, unpacked, sizeof unpacked, type);
   if (placement == ZM_PLACE_FETCHED) remove(source);
   if (result != 0) return -1;
+  zmRecordMadeCopy(unpacked);
   size_t length = strlen(unpacked);
   if (length >= ZM_NAME_BUFFER_SIZE) {
     zmReportMessage("%s: convertedLength=%u: buffer 256 size is overflow.", "zmPreProcessFile", (unsigned)length);

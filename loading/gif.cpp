@@ -273,6 +273,14 @@ int zmReadGifHeader(FILE* file, uint16_t* width, uint16_t* height, unsigned char
   return 0;
 }
 
+namespace {
+
+// Whether the decoder may still give pixels: false once the end code, the
+// end of the data or damage has been met and nothing is left on the stack.
+bool pixelsLeft() { return reader.stackTop > 0 || !reader.finished; }
+
+}  // namespace
+
 int ReadGifImage(FILE* file, unsigned char* row, int width, int skip) {
   if (skip) {
     while (nextPixel(file) >= 0) {
@@ -325,6 +333,8 @@ struct Conversion {
   FILE* scratch = nullptr;
   unsigned char* palette = nullptr;
   unsigned char* row = nullptr;
+  unsigned char* lastRow = nullptr;  // every row past the staged ones repeats it
+  long stagedRows = 0;               // rows in the scratch file
   char scratchDir[1024] = "";
   char scratchName[1100] = "";
 
@@ -384,20 +394,35 @@ int openScratch(Conversion* c) {
   // The process id keeps two running programs off each other's rows.
   snprintf(c->scratchName, sizeof c->scratchName, "%s/aho.%ld", c->scratchDir, (long)getpid());
   c->scratch = fopen(c->scratchName, "w+b");
-  return c->scratch == nullptr ? kOpenFailed : kNoError;
+  if (c->scratch == nullptr) return kOpenFailed;
+  // Unlinked at once: the open file keeps its rows, and nothing is left
+  // behind however the program ends.
+  remove(c->scratchName);
+  c->scratchName[0] = '\0';
+  return kNoError;
 }
 
+// Stages rows while the decoder gives pixels. A row it leaves unfinished
+// keeps what the buffer held before, so all rows from the last staged one
+// on are alike: only the first of them is kept, in memory.
 int stageRows(Conversion* c) {
-  for (int y = 0; y < c->height; y++) {
+  while (c->stagedRows < c->height && pixelsLeft()) {
     ReadGifImage(c->gif, c->row, c->width, 0);
     if (fwrite(c->row, 1, c->width, c->scratch) != c->width) return kWriteFailed;
+    c->stagedRows++;
   }
+  memcpy(c->lastRow, c->row, c->width);
   closeFile(&c->gif);
   return fflush(c->scratch) == 0 ? kNoError : kWriteFailed;
 }
 
 int readStagedRow(Conversion* c, int r) {
-  if (fseek(c->scratch, scratchIndex(r, c->height, c->interlaced) * (long)c->width, SEEK_SET) != 0)
+  long index = scratchIndex(r, c->height, c->interlaced);
+  if (index >= c->stagedRows) {
+    memcpy(c->row, c->lastRow, c->width);
+    return kNoError;
+  }
+  if (fseek(c->scratch, index * (long)c->width, SEEK_SET) != 0)
     return kSeekFailed;
   if (fread(c->row, 1, c->width, c->scratch) != c->width) return kReadFailed;
   return kNoError;
@@ -437,6 +462,9 @@ int convert(Conversion* c, const char* gifName, const char* bmpName, const char*
   if (zmReadGifHeader(c->gif, &c->width, &c->height, c->red, c->green, c->blue, &c->transparent, &c->colorCount,
                       &c->interlaced) != 0)
     return kSubroutine;
+  // The whole image passes through the scratch file and the BMP: a forged
+  // size in a few bytes of GIF must not make us write gigabytes.
+  if ((uint64_t)c->width * c->height > ZM_BMP_MAX_PIXEL_BYTES) return kNoMemory;
 
   int bits = c->colorCount <= 2 ? 1 : c->colorCount <= 16 ? 4 : 8;
   c->palette = (unsigned char*)zmMalloc(4 * (size_t)c->colorCount);
@@ -448,7 +476,8 @@ int convert(Conversion* c, const char* gifName, const char* bmpName, const char*
   }
   if (writeHeaders(c->bmp, c->width, c->height, bits, c->colorCount, c->palette) != 0) return kSubroutine;
   c->row = (unsigned char*)zmMalloc(c->width);
-  if (c->row == nullptr) return kNoMemory;
+  c->lastRow = (unsigned char*)zmMalloc(c->width);
+  if (c->row == nullptr || c->lastRow == nullptr) return kNoMemory;
 
   int error = openScratch(c);
   if (error == kNoError) error = stageRows(c);
@@ -467,6 +496,7 @@ void finish(Conversion* c) {
   if (c->scratchDir[0] != '\0') rmdir(c->scratchDir);
   zmFree(c->palette);
   zmFree(c->row);
+  zmFree(c->lastRow);
 }
 
 }  // namespace

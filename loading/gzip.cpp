@@ -3,6 +3,8 @@
 
 #include "loading/filetype.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,16 @@ const char* const kGzipOptions = "-d -c";
 // The command interpreter's own quotes belong to the formats.
 const char* const kNtCommandFormat = "cmd.exe /c \"\"%s%s\" %s \"%s\" > \"%s\"\"";
 const char* const kDosCommandFormat = "command.com /c \"%s%s\" %s \"%s\" > \"%s\"";
+
+// A few bytes of gzip can stand for gigabytes; no unpacked file may grow
+// past this.
+uint64_t unpackLimit = ZM_GZIP_DEFAULT_LIMIT;
+
+// The wait's result when the watched output grew past its limit.
+constexpr DWORD kOutputTooLarge = 0xFFFF0001;
+// How often a watched output is measured: often enough that it cannot grow
+// far past the limit in between.
+constexpr DWORD kWatchIntervalMs = 10;
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -88,6 +100,53 @@ bool usesNtInterpreter() {
 
 void reportFailure(const char* reason) { zmReportError("%s : %s", "Decompress()", reason); }
 
+bool grownPast(const char* file, uint64_t limit) {
+  struct stat status;
+  return stat(file, &status) == 0 && (uint64_t)status.st_size > limit;
+}
+
+// zmRunAndWait, which also ends the program once `watched` (when given)
+// holds more than `limit` bytes.
+DWORD runAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs, DWORD* exitCode,
+                 const char* watched, uint64_t limit) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION info = {};
+  char line[4 * MAX_PATH];
+  std::snprintf(line, sizeof line, "%s", commandLine);
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                      directory, &startup, &info))
+    return GetLastError();
+  DWORD started = GetTickCount();
+  DWORD result = 0;
+  DWORD code = STILL_ACTIVE;
+  do {
+    if (timeoutMs != 0 && result == 0 && GetTickCount() - started >= timeoutMs) {
+      TerminateProcess(info.hProcess, ZM_RUN_TIMED_OUT);
+      result = ZM_RUN_TIMED_OUT;
+    }
+    if (watched != nullptr && result == 0 && grownPast(watched, limit)) {
+      TerminateProcess(info.hProcess, ZM_RUN_TIMED_OUT);
+      result = kOutputTooLarge;
+    }
+    // A handle that cannot be asked any more ends the wait as a failure
+    // rather than spinning for ever.
+    if (!GetExitCodeProcess(info.hProcess, &code)) code = (DWORD)-1;
+    MSG message;
+    if (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (code == STILL_ACTIVE) Sleep(watched != nullptr ? kWatchIntervalMs : 100);
+  } while (code == STILL_ACTIVE);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  if (exitCode != nullptr) *exitCode = code;
+  return result;
+}
+
 // Copies as much of `text` as the out buffer holds.
 void copyCut(char* out, size_t outSize, const char* text) {
   size_t length = std::min(std::strlen(text), outSize - 1);
@@ -150,8 +209,16 @@ int Decompress(int flag, HWND window, const char* source, char* out, size_t outS
     return ZM_GZIP_FAILED;
   }
   DWORD exitCode = 0;
-  DWORD result = zmRunAndWait(window, commandLine, nullptr, 0, &exitCode);
+  DWORD result = runAndWait(window, commandLine, nullptr, 0, &exitCode, out, unpackLimit);
+  // The last bytes may have come after the last measure.
+  if (result == 0 && exitCode == 0 && grownPast(out, unpackLimit)) result = kOutputTooLarge;
   if (result == 0 && exitCode == 0) return 0;
+  if (result == kOutputTooLarge) {
+    std::remove(out);
+    out[0] = '\0';
+    reportFailure("unpacked file too large");
+    return ZM_GZIP_FAILED;
+  }
   if (result == 0) {
     // What gzip wrote before it failed is not the file; nothing may take it
     // for the unpacked world later.
@@ -171,38 +238,10 @@ int Decompress(int flag, HWND window, const char* source, char* out, size_t outS
 }
 
 
+void zmSetUnpackLimit(uint64_t bytes) { unpackLimit = bytes; }
+uint64_t zmGetUnpackLimit() { return unpackLimit; }
+
 DWORD zmRunAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs,
                    DWORD* exitCode) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION info = {};
-  char line[4 * MAX_PATH];
-  std::snprintf(line, sizeof line, "%s", commandLine);
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                      directory, &startup, &info))
-    return GetLastError();
-  DWORD started = GetTickCount();
-  DWORD result = 0;
-  DWORD code = STILL_ACTIVE;
-  do {
-    if (timeoutMs != 0 && result == 0 && GetTickCount() - started >= timeoutMs) {
-      TerminateProcess(info.hProcess, ZM_RUN_TIMED_OUT);
-      result = ZM_RUN_TIMED_OUT;
-    }
-    // A handle that cannot be asked any more ends the wait as a failure
-    // rather than spinning for ever.
-    if (!GetExitCodeProcess(info.hProcess, &code)) code = (DWORD)-1;
-    MSG message;
-    if (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (code == STILL_ACTIVE) Sleep(100);
-  } while (code == STILL_ACTIVE);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  if (exitCode != nullptr) *exitCode = code;
-  return result;
+  return runAndWait(window, commandLine, directory, timeoutMs, exitCode, nullptr, 0);
 }

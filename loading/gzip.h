@@ -29,6 +29,9 @@
 // Result of zmRunAndWait when the time-out ended the program.
 #define ZM_RUN_TIMED_OUT 1121
 
+// The largest unpacked file, in bytes, unless the program sets another.
+#define ZM_GZIP_DEFAULT_LIMIT (256ull << 20)
+
 /*
  * MakeGzipName --
  *   The unpacked file's name for `source` (which ends in ".gz", "_gz" or
@@ -50,11 +53,20 @@ char* MakeGzipName(int flag, const char* source, char* out, size_t outSize, uint
  *   gives, pumping `window`'s messages while gzip runs.
  * Results:
  *   0 with the unpacked name in `out`; ZM_GZIP_FAILED (out emptied, and
- *   whatever gzip wrote removed) when gzip fails or cannot be started;
+ *   whatever gzip wrote removed) when gzip fails or cannot be started, or
+ *   when the unpacked file grows past the unpack limit (gzip is then
+ *   stopped; "unpacked file too large");
  *   ZM_GZIP_NOT_FOUND when the gzip program is missing (out holds the command line, cut to the buffer). Each failure
  *   is reported as "Decompress() : <reason>".
  */
 int Decompress(int flag, HWND window, const char* source, char* out, size_t outSize, uint32_t type);
+
+// Fills zmLoadingHooks.decompress with Decompress.
+void zmInstallGzip();
+
+// The unpack limit in bytes (ZM_GZIP_DEFAULT_LIMIT at start).
+void zmSetUnpackLimit(uint64_t bytes);
+uint64_t zmGetUnpackLimit();
 
 /*
  * zmRunAndWait --

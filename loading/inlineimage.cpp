@@ -352,6 +352,10 @@ int openSource(BmpSource* source, const char* name) {
   if (zmOpenBMP(name, &source->file) != 0) return kTextSubroutine;
   if (zmReadBMPInfoHeader(source->file, &source->header, &source->info) != 0 || source->info.compression != 0)
     return kTextSubroutine;
+  return kFine;
+}
+
+int allocateRow(BmpSource* source) {
   source->row = (unsigned char*)zmMalloc((size_t)source->info.width * 3);
   return source->row == nullptr ? kNoMemory : kFine;
 }
@@ -395,12 +399,23 @@ void appendPixel(ToText* c, const unsigned char* channels, int components, char 
   }
 }
 
+uint64_t textBytes(const ZmBmpInfo* image, int components, int headerLength) {
+  return (uint64_t)image->width * (uint64_t)image->height * (1ull << (components + 2)) + (uint64_t)headerLength + 2;
+}
+
+// Whether the text of the image, even at one component, could fit: the
+// sizes come from the file, so they are checked before any row is allocated.
+bool textCanFit(const ToText* c) {
+  uint64_t least = textBytes(&c->image.info, 1, 0);
+  return least <= (c->text == nullptr ? kMaxTextBytes : c->capacity);
+}
+
 int prepareText(ToText* c, int components) {
   char header[128];
   int32_t width = c->image.info.width, height = c->image.info.height;
   int headerLength = snprintf(header, sizeof header, "%s %c\n%s %ld %ld %d\n", "Texture2", '{', "image", (long)width,
                               (long)height, components);
-  uint64_t needed = (uint64_t)width * (uint64_t)height * (1ull << (components + 2)) + (uint64_t)headerLength + 2;
+  uint64_t needed = textBytes(&c->image.info, components, headerLength);
   if (c->text == nullptr) {
     if (needed > kMaxTextBytes) return kNoMemory;
     c->text = (char*)zmMalloc((size_t)needed);
@@ -419,11 +434,16 @@ int bmpToText(ToText* c, const char* bmpName, const char* maskName) {
   if (bmpName == nullptr) return kNoFileName;
   int error = openSource(&c->image, bmpName);
   if (error != kFine) return error;
+  if (!textCanFit(c)) return kNoMemory;
+  error = allocateRow(&c->image);
+  if (error != kFine) return error;
   bool hasMask = maskName != nullptr;
   if (hasMask) {
     error = openSource(&c->mask, maskName);
     if (error != kFine) return error;
     if (c->mask.info.width != c->image.info.width || c->mask.info.height != c->image.info.height) return kSizesDiffer;
+    error = allocateRow(&c->mask);
+    if (error != kFine) return error;
   }
   bool grayImage = grayMap(&c->image.info);
   bool grayMask = hasMask && grayMap(&c->mask.info);

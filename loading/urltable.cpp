@@ -12,6 +12,7 @@
 #include "core/world.h"
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
+#include "loading/madecopies.h"
 #include "vrml/session.h"
 
 namespace {
@@ -21,21 +22,21 @@ ZmUrlHash** bucketOf(ZmUrlHashTable* table, const char* url) {
 }
 
 /*
- * The local file of an entry is a temporary one, to be deleted with the
- * entry, when it was fetched over http or when it is the unpacked or
- * converted copy of a gz, JPEG or GIF URL. A local file that still has the
- * URL's own type is the original itself and is kept.
+ * The local file of an entry goes with the entry when it was fetched over
+ * http or when it is an unpacked or converted copy this run made. Any other
+ * file, even one named like such a copy, is not the program's to delete.
  */
-bool ownsLocalFile(const ZmUrlHash* entry) {
-  if (entry->local_filename == nullptr || entry->local_filename[0] == '\0') return false;
-  if (zmGetUrlScheme(entry->url) == ZM_SCHEME_HTTP) return true;
-  uint32_t urlType = zmGetFileType(entry->url);
-  bool processed = urlType == ZM_FILE_GZ || urlType == ZM_FILE_JPEG || urlType == ZM_FILE_GIF;
-  return processed && zmGetFileType(entry->local_filename) != urlType;
+void deleteTemporaryLocalFile(const ZmUrlHash* entry) {
+  if (entry->local_filename == nullptr || entry->local_filename[0] == '\0') return;
+  if (zmGetUrlScheme(entry->url) == ZM_SCHEME_HTTP) {
+    remove(entry->local_filename);
+  } else {
+    zmDeleteMadeCopy(entry->local_filename);
+  }
 }
 
 void freeEntry(ZmUrlHash* entry) {
-  if (ownsLocalFile(entry)) remove(entry->local_filename);
+  deleteTemporaryLocalFile(entry);
   zmFree(entry->local_filename);
   zmFree(entry->url);
   zmFree(entry);

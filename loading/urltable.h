@@ -5,7 +5,8 @@
 // code); registering URLs without fetching them; obtaining an entry's local
 // file on first demand (through zmLoadingHooks.wwwFetchUrl) and keeping it
 // for the life of the world; deleting, when the table is freed, the local
-// files that fetching, unpacking and conversion made. Also the URL entries
+// files that fetching made and the unpacked and converted copies this run
+// made (loading/madecopies.h), and no others. Also the URL entries
 // that WWWInline and WWWAnchor objects hold as object extensions 9 and 10.
 // It does not own the fetching itself (the browser link), the file types
 // (loading/filetype.h), or the world that holds the table (core/world.h).

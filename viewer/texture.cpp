@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/bounds.h"
+#include "core/dirs.h"
 #include "core/fields.h"
 #include "vrml/hooks.h"
 #include "core/leaf.h"
@@ -42,6 +43,10 @@ const char* localFileOf(ZmUrlHash* entry) {
 // The engine texture of the image, read once per local file and shared by name.
 RwTexture* engineTextureOf(const char* file) {
   if (file == nullptr) return nullptr;
+  if (zmIsNotRegularFile(file)) {
+    zmReportWarning("'%s' is not a regular file: the texture is not read.\n", file);
+    return nullptr;
+  }
   if (RwTexture* known = RwFindNamedTexture(file)) return known;
   return RwReadNamedTexture(file);
 }

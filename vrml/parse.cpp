@@ -7,6 +7,7 @@
 
 #include "core/bounds.h"
 #include "core/camera.h"
+#include "core/dirs.h"
 #include "vrml/hooks.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -18,6 +19,7 @@
 #include "vrml/qvnode.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvreaderror.h"
+#include "vrml/buildlimits.h"
 #include "vrml/qvstate.h"
 #include "vrml/session.h"
 #include "vrml/traverse.h"
@@ -196,7 +198,23 @@ void deleteStackList(QvStackList* list) {
 
 // ------------------------------------------------------------ parseVRML
 
+// The build that the limits count starts with the first file read while no
+// other parse is under way; the files read inside it (inline worlds, strings
+// added from hooks) belong to it.
+void startBuildOfOutermostParse(const char* fileName) {
+  if (qvSession().buildStarted) return;
+  for (const QvParseSession* outer = qvSession().outer; outer; outer = outer->outer)
+    if (outer->world != nullptr) return;
+  qvSession().buildStarted = true;
+  zmStartBuild(fileName);
+}
+
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
+  startBuildOfOutermostParse(fileName);
+  if (zmIsNotRegularFile(fileName)) {
+    zmReportMessage("parseVRML(): '%s' is not a regular file", fileName);
+    return nullptr;
+  }
   std::unique_ptr<FILE, FileCloser> fp(std::fopen(fileName, "rb"));
   if (fp == nullptr) {
     zmReportMessage("parseVRML(): can not open '%s'", fileName);

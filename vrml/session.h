@@ -44,6 +44,7 @@ struct QvParseSession {
   long currentNodeLine = 0;              // line of the "{" of the node being read
   ZmUrlHash* currentFile = nullptr;      // file entry of the input being read
   int readErrorLevel = 0;                // level of the last read error (vrml/qvreaderror.h)
+  bool buildStarted = false;             // this parse began the build the limits count
   // The session this one interrupted, as its guard saved it; null for the
   // session at rest.
   const QvParseSession* outer = nullptr;

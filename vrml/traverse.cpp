@@ -10,6 +10,7 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "vrml/asciitext.h"
+#include "vrml/buildlimits.h"
 #include "vrml/faceset.h"
 #include "vrml/lightcam.h"
 #include "vrml/lineset.h"
@@ -372,9 +373,13 @@ int traverse(QvNode* node, QvState* state, ZmObj** object) {
   *object = nullptr;
   const QvTraversal* row = findTraversal(node->getTypeName());
   if (row == nullptr) return 0;
+  // Past a limit the node is passed over like one that makes nothing, so
+  // what was built stays and the rest of the tree is not walked.
+  if (!zmBuildMayGoOn(state->getWorld())) return 0;
   if (!state->getPath().enter(node, "traverse")) return 0;
   const int result = row->traverse(node, state, object, *row);
   state->getPath().leave();
+  if (*object != nullptr) zmCountBuiltFaces(*object);
   return result;
 }
 

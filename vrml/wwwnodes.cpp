@@ -11,6 +11,7 @@
 #include "core/report.h"
 #include "core/world.h"
 #include "vrml/attachments.h"
+#include "vrml/buildlimits.h"
 #include "vrml/objcreate.h"
 #include "vrml/parse.h"
 #include "vrml/placement.h"
@@ -65,6 +66,19 @@ bool addAnchorChildren(const QvGroup* group, QvState* state, ZmObj* anchor, cons
 
 int32_t rangeNumberOf(ZmId id) { return id <= -(kIdsPerRange + 1) ? (-(id + 1)) / kIdsPerRange : 0; }
 
+// The range numbers in use in one world, gathered from its objects once
+// per build. Within a build only its own inline reads hand out ranges, and
+// each is added as it is handed out, so the lowest free number only grows.
+// Objects deleted meanwhile leave their range marked: careful, not wrong.
+struct UsedRanges {
+  const ZmWorld* world = nullptr;
+  uint32_t build = 0;
+  std::set<int32_t> numbers;
+  int32_t lowestFree = 1;  // no lower number is free
+};
+
+UsedRanges usedRanges;
+
 int collectRangeNumber(void* value, void* used) {
   static_cast<std::set<int32_t>*>(used)->insert(rangeNumberOf(static_cast<ZmObj*>(value)->id));
   return 1;
@@ -80,13 +94,21 @@ std::set<int32_t> rangesBeingRead() {
   return ranges;
 }
 
+void gatherUsedRanges(ZmWorld* world) {
+  usedRanges = UsedRanges();
+  usedRanges.world = world;
+  usedRanges.build = zmBuildSerial();
+  const std::set<int32_t> reading = rangesBeingRead();
+  usedRanges.numbers.insert(reading.begin(), reading.end());
+  if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &usedRanges.numbers);
+}
+
 // The lowest inline range number free in the world, or 0 when none is.
 int32_t freeRangeNumber(ZmWorld* world) {
-  std::set<int32_t> used = rangesBeingRead();
-  if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &used);
-  for (int32_t k = 1; k <= kLastRangeNumber; ++k)
-    if (used.count(k) == 0) return k;
-  return 0;
+  if (usedRanges.world != world || usedRanges.build != zmBuildSerial()) gatherUsedRanges(world);
+  int32_t& k = usedRanges.lowestFree;
+  while (k <= kLastRangeNumber && usedRanges.numbers.count(k) != 0) ++k;
+  return k <= kLastRangeNumber ? k : 0;
 }
 
 // Reads the local file under the inline object with a range of ids of its
@@ -98,6 +120,11 @@ int readInlineFile(ZmObj* object, const std::string& url, const std::string& loc
     zmReportWarning("QvWWWInline::traverse: zmPushIdCounter() failed.");
     return -1;
   }
+  if (!zmBuildMayReadInline(object->world)) {
+    zmPopIdCounter();
+    return 0;  // left empty, as the build stops
+  }
+  usedRanges.numbers.insert(k);
   qvSession().rangesBeingRead.push_back(k);
   qvPushBaseUrl(url);
   int read = zmParseVRMLInZmObj(localFile.c_str(), object);

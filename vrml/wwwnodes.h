@@ -7,8 +7,10 @@
 // the loading layer and read under the object with a fresh id range).
 // Inline ranges: the world's own objects take ids from -10000 to -1; each
 // inline read takes the lowest range -(k+1)*10000 .. -(k+1)*10000+9999,
-// k >= 1, that no live object of the world and no read under way uses, so
-// nested inlines and files added later never hand out an id twice.
+// k >= 1, that no object the world held when the build began, no read under
+// way and no earlier read of the same build uses, so nested inlines and
+// files added later never hand out an id twice. The build limits
+// (vrml/buildlimits.h) bound how many inline files a build reads.
 // It does not own the URL table and the fetching (loading, through
 // vrml/hooks.h), nor the parse entry point that reads the file
 // (vrml/parse.h).

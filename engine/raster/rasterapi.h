@@ -90,6 +90,7 @@ struct RwPolygon {
   RwPolygon* parent;          // itself when a caller added it; else the cut polygon
   RwPolygon* nextCut;       // next triangle cut from the same polygon
   RwClump* clump;             // owner, or null while loose
+  uintptr_t materialUserIndex;  // its slot in the material's users while listed there
   int16_t tag;                // the caller's
   uint32_t vertexCount;       // wide enough for every polygon a reader accepts
   RwVertex* vertices[];       // vertexCount references into the clump's array, in drawing order

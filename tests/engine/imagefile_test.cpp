@@ -1,11 +1,14 @@
 // Reading BMP and raster files into rasters.
 #include "engine/imagefile.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
 #include "engine/library.h"
 #include "engine/rasters.h"
+#include "engine/shapefile.h"
 #include "image_fixture.h"
 #include "shape_fixture.h"
 
@@ -113,6 +116,11 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
   sixteenBits[28] = 16;
   std::string smallHeader = good;
   smallHeader[14] = 8;
+  auto withHeaderSize = [&good](uint32_t size) {
+    std::string bytes = good;
+    for (int i = 0; i < 4; ++i) bytes[14 + i] = static_cast<char>(size >> (8 * i));
+    return bytes;
+  };
   struct Case {
     const char* what;
     std::string bytes;
@@ -125,6 +133,10 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
       {"forged height", forgedHeight, rwErrImageLayout},
       {"16 bits per pixel", sixteenBits, rwErrImageLayout},
       {"header under 12 bytes", smallHeader, rwErrImageLayout},
+      {"header size wrapping past 4 GB", withHeaderSize(0xFFFFFFF2), rwErrImageLayout},
+      {"largest header size", withHeaderSize(0xFFFFFFFF), rwErrImageLayout},
+      {"header size of no known kind", withHeaderSize(64), rwErrImageLayout},
+      {"known header size beyond the file", withHeaderSize(124).substr(0, 60), rwErrRead},
       {"raster map not in thirds", ras(1, 1, 8, 1, 1, std::string(766, '\0'), std::string(2, '\0')), rwErrImageLayout},
       {"raster rows cut short", ras(4, 4, 8, 1, 0, "", std::string(7, '\0')), rwErrRead},
       {"raster forged height", ras(4, 0x7FFFFFFF, 8, 1, 0, "", std::string(8, '\0')), rwErrImageLayout},
@@ -190,6 +202,24 @@ TEST_F(ImageFiles, ConvertedReadsComeBackAtTheDeviceDepth) {
   EXPECT_EQ(raster->width, 128);
   EXPECT_EQ(RwReadTextureWithFlags((folder() + "/tex.bmp").c_str(), 8 | 4), nullptr);
   EXPECT_EQ(RwGetAndClearError(), rwErrTextureFlags);
+}
+
+}  // namespace
+
+namespace {
+
+// A device that never ends, a FIFO with no writer and a folder: reading any
+// of them as a file would hang or fail half-way, so they are not opened.
+TEST_F(ImageFiles, ImagesAndShapesAreReadOnlyFromRegularFiles) {
+  const std::string fifo = folder() + "/pipe.bmp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo, folder()}) {
+    RwGetAndClearError();
+    EXPECT_EQ(RwReadImage(path.c_str(), keepDecoded, 0), nullptr) << path;
+    EXPECT_EQ(RwGetAndClearError(), rwErrFileOpen) << path;
+    EXPECT_EQ(RwReadShape(path.c_str()), nullptr) << path;
+    EXPECT_EQ(RwGetAndClearError(), rwErrFileOpen) << path;
+  }
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // Materials: float conversions, draw pairs, texture modes, the current
 // material stack and the summary of a clump's materials.
 #include <cstdint>
+#include <set>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/clump.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
+#include "engine/ptrarray.h"
 #include "engine/rasters.h"
 #include "engine/texture.h"
 #include "engine_fixture.h"
@@ -195,6 +198,56 @@ TEST_F(Materials, ClassifyingAClumpSummarisesItsPolygonsPairs) {
   EXPECT_EQ(clump->drawChoice.uniform, 0u);
   EXPECT_EQ(clump->lightSampling, rwFacet | rwVertex);
   RwDestroyClump(clump);
+}
+
+// The polygons a material lists as its users, as a set.
+std::set<RwPolygon*> usersOf(RwMaterial* material) {
+  std::set<RwPolygon*> users;
+  if (!material->users) return users;
+  for (uintptr_t i = 0; i < material->users->count; ++i)
+    users.insert(static_cast<RwPolygon*>(RwPtrArrayEntry(material->users, i)));
+  return users;
+}
+
+TEST_F(Materials, UserListsStayExactWhateverOrderPolygonsLeaveIn) {
+  RwMaterial* other = RwCreateMaterial();
+  RwClump* clump = RwCreateClump(0, 0);
+  RwAddVertexToClump(clump, 0, 0, 0);
+  RwAddVertexToClump(clump, 1, 0, 0);
+  RwAddVertexToClump(clump, 0, 1, 0);
+  const int32_t triangle[] = {1, 2, 3};
+  constexpr int count = 64;
+  std::vector<RwPolygon*> polygons;
+  std::set<RwPolygon*> onMaterial, onOther;
+  for (int i = 0; i < count; ++i) {
+    RwPolygon* polygon = RwAddPolygonToClump(clump, 3, triangle);
+    ASSERT_NE(polygon, nullptr);
+    ASSERT_EQ(RwAssignPolygonMaterial(polygon, material), 1);
+    polygons.push_back(polygon);
+    onMaterial.insert(polygon);
+  }
+  // Every third moves to the other material, and one of them back again.
+  for (int i = 0; i < count; i += 3) {
+    ASSERT_EQ(RwAssignPolygonMaterial(polygons[i], other), 1);
+    onMaterial.erase(polygons[i]);
+    onOther.insert(polygons[i]);
+  }
+  ASSERT_EQ(RwAssignPolygonMaterial(polygons[30], material), 1);
+  onOther.erase(polygons[30]);
+  onMaterial.insert(polygons[30]);
+  EXPECT_EQ(usersOf(material), onMaterial);
+  EXPECT_EQ(usersOf(other), onOther);
+  // Destroyed in a scattered order, neither first nor last first.
+  for (int step = 0; step < count; ++step) {
+    RwPolygon* polygon = polygons[(step * 37) % count];
+    onMaterial.erase(polygon);
+    onOther.erase(polygon);
+    ASSERT_EQ(RwDestroyPolygon(polygon), 1);
+    ASSERT_EQ(usersOf(material), onMaterial) << "after " << step + 1;
+    ASSERT_EQ(usersOf(other), onOther) << "after " << step + 1;
+  }
+  RwDestroyClump(clump);
+  RwDestroyMaterial(other);
 }
 
 }  // namespace

@@ -79,6 +79,8 @@ TEST_F(BmpFileTest, SetHeaderRefusesBadSizesDepthsAndFilesBeyond4GB) {
       {1, 0, 8, "zmSetBMPHeader : invalid height for bitmap.\n"},
       {1, 1, 16, "zmSetBMPHeader : invalid depth for bitmap\n"},
       {70000, 70000, 24, "zmSetBMPHeader : bitmap too large\n"},
+      // Three bytes a pixel of this width pass 32 bits: one row alone is 4 GB.
+      {0x55555556, 1, 24, "zmSetBMPHeader : bitmap too large\n"},
   };
   for (const Case& c : cases) {
     warnings().clear();

@@ -3,7 +3,10 @@
 // mask, and damaged files (bad signature, truncated or corrupt LZW data).
 #include "loading/gif.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "tests/loading/gif_builder.h"
 #include "tests/loading/loading_fixture.h"
@@ -159,6 +162,43 @@ TEST_F(GifTest, TruncatedPixelDataStillGivesAFullSizeBmp) {
   EXPECT_EQ(bmp.info.width, 16);
   EXPECT_EQ(bmp.info.height, 16);
   for (int x = 0; x < 16; x++) EXPECT_EQ(bmp.at(x, 0), p.pixels[x]);
+}
+
+// A GIF whose declared size is far beyond its few pixels of data.
+Bytes tinyGifDeclaring(int width, int height) {
+  Bytes gif = buildGif(pattern(2, 2, 2, 2));
+  size_t descriptor = 13 + 3 * 2;  // past the screen and its 2-entry table
+  while (gif[descriptor] != ',') descriptor++;
+  for (size_t at : {size_t{6}, descriptor + 5}) {
+    gif[at] = (unsigned char)width, gif[at + 1] = (unsigned char)(width >> 8);
+    gif[at + 2] = (unsigned char)height, gif[at + 3] = (unsigned char)(height >> 8);
+  }
+  return gif;
+}
+
+// In a child process: converts into a device with files limited to `bytes`
+// (a write past it fails rather than killing the child). 0 on success.
+int convertUnderFileSizeLimit(const std::string& gif, rlim_t bytes) {
+  rlimit limit = {bytes, bytes};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, SIG_IGN);
+  return zmGif2Bmp(gif.c_str(), "/dev/null", nullptr) == 0 ? 0 : 1;
+}
+
+TEST_F(GifTest, DeclaredSizeBeyondTheImageLimitIsRefused) {
+  writeFile(path("huge.gif"), tinyGifDeclaring(20000, 20000));
+  EXPECT_EQ(zmGif2Bmp(path("huge.gif").c_str(), path("out.bmp").c_str(), nullptr), -1);
+  EXPECT_EQ(warnings(), (std::vector<std::string>{"zmGif2Bmp : cannot allocate memory.\n"}));
+  EXPECT_TRUE(scratchFolderGone());
+}
+
+TEST_F(GifTest, RowsPastTheDataAreNotStaged) {
+  // 16 MB of rows from four pixels of data: the scratch file may hold only
+  // the rows that have data, so a 1 MB file size limit must not matter.
+  // The BMP goes to a device, which the limit does not cover.
+  writeFile(path("tall.gif"), tinyGifDeclaring(4096, 4096));
+  std::string gif = path("tall.gif");
+  EXPECT_EXIT(std::exit(convertUnderFileSizeLimit(gif, 1 << 20)), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(GifTest, EveryPrefixAndCorruptCodesAreHandledWithinTheBuffers) {

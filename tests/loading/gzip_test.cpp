@@ -122,6 +122,22 @@ TEST_F(GzipTest, CorruptAndMissingFilesFail) {
   EXPECT_FALSE(std::filesystem::exists(path("missing.wrl")));
 }
 
+TEST_F(GzipTest, UnpackingStopsPastTheLimitAndLeavesNothing) {
+  // 4 MB of blanks packs into a few kilobytes.
+  std::string source = gzipped("blanks.wrl.gz", std::string(4 << 20, ' '));
+  uint64_t saved = zmGetUnpackLimit();
+  EXPECT_EQ(saved, 256ull << 20);
+  zmSetUnpackLimit(64 << 10);
+  char out[ZM_GZIP_NAME_SIZE] = "untouched";
+  EXPECT_EQ(Decompress(1, nullptr, source.c_str(), out, sizeof out, 4), ZM_GZIP_FAILED);
+  zmSetUnpackLimit(saved);
+  EXPECT_STREQ(out, "");
+  EXPECT_FALSE(std::filesystem::exists(path("blanks.wrl")));
+  // Within the limit the same file unpacks whole.
+  ASSERT_EQ(Decompress(1, nullptr, source.c_str(), out, sizeof out, 4), 0);
+  EXPECT_EQ(std::filesystem::file_size(out), 4u << 20);
+}
+
 TEST_F(GzipTest, RefusesNamesWithQuotes) {
   std::string source = gzipped("q.wrl.gz", "x");
   std::string quoted = path("a\" > \"elsewhere.wrl.gz");

@@ -2,10 +2,43 @@
 // palette from the colours, the alpha mask, and the Texture2 text of a BMP.
 #include "loading/inlineimage.h"
 
+#include <atomic>
+
 #include "tests/loading/loading_fixture.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
+                                                         void (*onFree)(const volatile void*));
+#endif
 
 namespace loadingtest {
 namespace {
+
+// The largest block asked of the heap while `run` runs. The sanitizer's
+// runtime reports every allocation; a hook once installed stays, so it only
+// records while a measurement is on.
+template <typename Run>
+bool largestBlockWhile(Run run, size_t* largest) {
+#if defined(__SANITIZE_ADDRESS__)
+  static std::atomic<bool> measuring{false};
+  static std::atomic<size_t> seen{0};
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks(
+      [](const volatile void*, size_t size) {
+        if (measuring && size > seen) seen = size;
+      },
+      [](const volatile void*) {});
+  if (!installed) return false;
+  seen = 0;
+  measuring = true;
+  run();
+  measuring = false;
+  *largest = seen;
+  return true;
+#else
+  (void)run, (void)largest;
+  return false;
+#endif
+}
 
 class InlineImageTest : public LoadingTest {
  protected:
@@ -123,6 +156,19 @@ TEST_F(InlineImageTest, InlineToBmpAndBackKeepsThePixels) {
   const char* text = "Texture2 {\nimage 3 2 3\n0x0a0b0c 0x102030 0xffffff\n0x000000 0x0a0b0c 0x7f7f01\n}";
   ASSERT_EQ(zmInlineTexture2Bmp(text, path("in.bmp").c_str(), nullptr), 0);
   EXPECT_EQ(toText(), text);
+}
+
+TEST_F(InlineImageTest, ForgedSizeIsRefusedBeforeARowIsAllocated) {
+  // 54 bytes of header that declare a 24-bit image 2^31 - 1 pixels wide.
+  Bytes header = {'B', 'M', 54, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0,
+                  1, 0, 24, 0};
+  header.resize(54, 0);
+  writeFile(path("in.bmp"), header);
+  size_t largest = 0;
+  if (!largestBlockWhile([&] { EXPECT_EQ(toText(), "<failed>"); }, &largest))
+    GTEST_SKIP() << "allocations are only seen under the address sanitizer";
+  EXPECT_LT(largest, 1u << 20);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"zmBmp2InlineTexture : cannot allocate memory.\n"});
 }
 
 TEST_F(InlineImageTest, FailuresAreReportedWithTheConvertersTexts) {

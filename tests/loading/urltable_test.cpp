@@ -2,6 +2,8 @@
 // demand, the temporary files deleted with the world, and the WWW object
 // extensions.
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -11,6 +13,7 @@
 #include "core/world.h"
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
+#include "loading/madecopies.h"
 #include "loading/urltable.h"
 #include "platform/recorder.h"
 #include "tests/loading/loading_fixture.h"
@@ -116,14 +119,18 @@ TEST_F(UrlTableTest, DeletingAnEntryMatchesTheExactUrl) {
 
 TEST_F(UrlTableTest, FreeingTheWorldDeletesOnlyTemporaryFiles) {
   const std::string fetched = path("fetched.wrl"), converted = path("wood.bmp"), world_ = path("local.wrl"),
-                    original = path("orig.gif"), unpacked = path("z.wrl");
-  for (const std::string& name : {fetched, converted, world_, original, unpacked}) writeFile(name, {1});
+                    original = path("orig.gif"), unpacked = path("z.wrl"), usersOwn = path("mine.bmp");
+  for (const std::string& name : {fetched, converted, world_, original, unpacked, usersOwn}) writeFile(name, {1});
+  zmRecordMadeCopy(converted.c_str());
+  zmRecordMadeCopy(unpacked.c_str());
   ZmUrlHashTable* table = world->urlTable;
   zmNewUrlHashEntry(table, "http://h/fetched.wrl", fetched.c_str(), ZM_FILE_WRL);
   zmNewUrlHashEntry(table, "file:///tex/wood.gif", converted.c_str(), ZM_FILE_BMP);
   zmNewUrlHashEntry(table, "file:///w/local.wrl", world_.c_str(), ZM_FILE_WRL);
   zmNewUrlHashEntry(table, "orig.gif", original.c_str(), ZM_FILE_GIF);
   zmNewUrlHashEntry(table, "file:///w/z.wrl.gz", unpacked.c_str(), ZM_FILE_WRL);
+  // Named like a converted copy, but the program never wrote it.
+  zmNewUrlHashEntry(table, "file:///tex/mine.gif", usersOwn.c_str(), ZM_FILE_BMP);
   zmSetCurrentWorld(nullptr);
   ASSERT_EQ(zmDeleteWorld(world), 0);
   world = nullptr;
@@ -132,6 +139,28 @@ TEST_F(UrlTableTest, FreeingTheWorldDeletesOnlyTemporaryFiles) {
   EXPECT_FALSE(exists(unpacked));
   EXPECT_TRUE(exists(world_));
   EXPECT_TRUE(exists(original));  // the GIF itself, never converted: kept
+  EXPECT_TRUE(exists(usersOwn));
+}
+
+TEST_F(UrlTableTest, CopiesLeftByAnEndedRunAreDeletedAtStart) {
+  // A run that made two copies, deleted one and then ended without a word.
+  pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_GT(ended, 0);
+  waitpid(ended, nullptr, 0);
+  const std::string kept = path("kept.wrl"), left = path("left.wrl"), gone = path("gone.bmp");
+  for (const std::string& name : {kept, left}) writeFile(name, {1});
+  std::string journals = path("home/copies/");
+  std::filesystem::create_directories(journals);
+  std::ofstream(journals + std::to_string(ended) + ".list") << "+" << left << "\n+" << gone << "\n-" << gone << "\n";
+  // A run still going keeps its copies.
+  std::ofstream(journals + std::to_string(getppid()) + ".list") << "+" << kept << "\n";
+
+  EXPECT_EQ(zmCleanUpLeftCopies(), 1);
+  EXPECT_FALSE(exists(left));
+  EXPECT_TRUE(exists(kept));
+  EXPECT_FALSE(exists(journals + std::to_string(ended) + ".list"));
+  EXPECT_TRUE(exists(journals + std::to_string(getppid()) + ".list"));
 }
 
 TEST_F(UrlTableTest, LocalFilesAreFetchedOnceOnDemand) {

@@ -4,6 +4,8 @@
 #include "core/camera.h"
 #include "vrml/switchlod.h"
 
+#include <sys/stat.h>
+
 using ::testing::ElementsAre;
 
 namespace {
@@ -177,6 +179,25 @@ TEST_F(ExtensionTest, InlineThatCannotBeReadLeavesNoObject) {
   EXPECT_TRUE(sawMessage("QvWWWInline::traverse: zmParseVRMLInZmObj(\"/nonexistent/broken.wrl\") failed."));
   EXPECT_EQ(topObjects().size(), 1u);
   EXPECT_EQ(world->objectCount, 1);
+}
+
+TEST_F(ExtensionTest, InlinesAndWorldsAreReadOnlyFromRegularFiles) {
+  std::string fifo = ::testing::TempDir() + "builder_inline_fifo";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = ::testing::TempDir();
+  for (const std::string& local : {std::string("/dev/zero"), fifo, folder}) {
+    builderMessages.clear();
+    fetchableUrls["odd"] = local;
+    ASSERT_EQ(build("Separator { DEF Odd WWWInline { name \"odd\" } DEF Kept Cube { } }"), 0) << local;
+    EXPECT_TRUE(sawMessage("parseVRML(): '" + local + "' is not a regular file")) << local;
+    EXPECT_TRUE(sawMessage("zmParseVRMLInZmObj(\"" + local + "\") failed.")) << local;
+    EXPECT_NE(named("Kept"), nullptr);
+  }
+  builderMessages.clear();
+  EXPECT_NE(parseVRMLIntoWorld(fifo.c_str(), world), 0);
+  EXPECT_TRUE(sawMessage("parseVRML(): '" + fifo + "' is not a regular file"));
+  std::remove(fifo.c_str());
 }
 
 TEST_F(ExtensionTest, InlineOfItselfStopsAtTheIdStackDepth) {
