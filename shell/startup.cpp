@@ -8,6 +8,7 @@
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
 #include "viewer/builders.h"
+#include "viewer/hooks.h"
 #include "vrml/hooks.h"
 #include "vrmlwrite/hooks.h"
 
@@ -25,7 +26,8 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
 
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
-  for (std::span<const ZmHookSlot> slots : {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots()})
+  for (std::span<const ZmHookSlot> slots :
+       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots()})
     listUnset(slots, providers, unset);
   return unset;
 }

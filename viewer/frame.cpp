@@ -24,8 +24,6 @@
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"
 
-ZmViewerHooks zmViewerHooks = {};
-
 namespace {
 
 constexpr intptr_t kBackdropTextureFlags = 18;
@@ -148,8 +146,8 @@ void zmRenderDrawOverlays(RwCamera* camera) {
   if (RwDeviceControl(rwControlPlainDibToo, &plainDib, sizeof plainDib) == 0 || plainDib != 0) return;
   HDC image = RwGetCameraImage(camera);
   if (image == nullptr) return;
-  zmViewerScouterDraw(image);
-  zmViewerDrawDragFeedback(image);
+  hookScouterDraw(image);
+  hookDrawDragFeedback(image);
 }
 
 int zmRenderLoadBackground(ZmWorld* world) {

@@ -1,34 +1,64 @@
-// viewer/hooks.h -- the calls the viewer makes up into the layers above it
-// while it draws a frame's overlays.
+// viewer/hooks.h -- the calls the viewer makes up into the layers above it:
+// the overlays of a frame and the movie of a textured object.
 //
-// Owns: the table `zmViewerHooks`, all null at start, filled by the layers
-// that draw overlays when they start (tests set recorders). Callers use the
-// inline functions below, never the slots; each says what happens while its
-// slot is unset.
+// Owns: one table per providing layer, all slots null at start, filled by
+// that layer's install function (tests set recorders), and the list of their
+// slots for the start-up's check. Callers use the inline wrappers below,
+// never the slots; each wrapper holds what happens while its slot is unset.
+// The slot `fooBar` stands for the provider's `zmFooBar`.
 #ifndef LUMENFOLD_VIEWER_HOOKS_H
 #define LUMENFOLD_VIEWER_HOOKS_H
 
+#include <span>
+
+#include "core/hooks.h"
 #include "platform/wintypes.h"
 
-struct ZmViewerHooks {
-  // Multi-user: zmScouterDraw -- draws the chat and scouter labels into the
-  // camera image's device context. Unset: there are no labels.
-  void (*scouterDraw)(HDC image);
+struct ZmObj;
 
-  // Shell: the feedback of a mouse drag in the view (a white cross at the
-  // press point and a line to the mouse), drawn with zmDrawLine. Unset: no
-  // drag can be in progress.
+// ---- Multi-user -------------------------------------------------------------
+
+struct ZmViewerMultiUserHooks {
+  // zmScouterDraw -- draws the chat and scouter labels into the camera
+  // image's device context. Unset: there are no labels.
+  void (*scouterDraw)(HDC image);
+};
+extern ZmViewerMultiUserHooks zmViewerMultiUserHooks;
+
+inline void hookScouterDraw(HDC image) {
+  if (zmViewerMultiUserHooks.scouterDraw) zmViewerMultiUserHooks.scouterDraw(image);
+}
+
+// ---- Shell ------------------------------------------------------------------
+
+struct ZmViewerShellHooks {
+  // zmDrawDragFeedback -- the feedback of a mouse drag in the view (a white
+  // cross at the press point and a line to the mouse, drawn with
+  // zmDrawLine). Unset: no drag can be in progress.
   void (*drawDragFeedback)(HDC image);
 };
+extern ZmViewerShellHooks zmViewerShellHooks;
 
-extern ZmViewerHooks zmViewerHooks;
-
-inline void zmViewerScouterDraw(HDC image) {
-  if (zmViewerHooks.scouterDraw) zmViewerHooks.scouterDraw(image);
+inline void hookDrawDragFeedback(HDC image) {
+  if (zmViewerShellHooks.drawDragFeedback) zmViewerShellHooks.drawDragFeedback(image);
 }
 
-inline void zmViewerDrawDragFeedback(HDC image) {
-  if (zmViewerHooks.drawDragFeedback) zmViewerHooks.drawDragFeedback(image);
+// ---- Media ------------------------------------------------------------------
+
+struct ZmViewerMediaHooks {
+  // zmSetTextureMovie -- attaches or completes the object's movie record from
+  // its movie file and plays it when it plays by itself; called each time
+  // the object's textures are applied, after the movie was paused. Unset: no
+  // movie runs.
+  void (*setTextureMovie)(ZmObj* object);
+};
+extern ZmViewerMediaHooks zmViewerMediaHooks;
+
+inline void hookSetTextureMovie(ZmObj* object) {
+  if (zmViewerMediaHooks.setTextureMovie) zmViewerMediaHooks.setTextureMovie(object);
 }
+
+// Every slot of the tables above, for the start-up's check.
+std::span<const ZmHookSlot> zmViewerHookSlots();
 
 #endif

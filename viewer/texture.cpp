@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "core/bounds.h"
 #include "core/dirs.h"
 #include "core/fields.h"
-#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -21,6 +22,8 @@
 #include "engine/polygon.h"
 #include "engine/rasters.h"
 #include "engine/texture.h"
+#include "viewer/hooks.h"
+#include "vrml/hooks.h"
 
 namespace {
 
@@ -278,6 +281,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
   hookPause3DMovie(object);
+  hookSetTextureMovie(object);
   return applyByFirstLeafKind(first);
 }
 
@@ -422,6 +426,63 @@ int zmRwSetFaceSetTexture(ZmLeaf* leaf) {
 }
 
 // ---------------------------------------------------------- movie frames
+
+namespace {
+
+constexpr int32_t kMovieFrameSide = 128;
+constexpr float kMovieFrameRate = 4.0f;
+
+int32_t littleEndian32(const unsigned char* b) {
+  return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24);
+}
+
+int32_t bigEndian32(const unsigned char* b) {
+  return static_cast<int32_t>(uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | uint32_t{b[3]});
+}
+
+// The image size from a BMP's information header or a raster file's header,
+// told apart by their first bytes (the local file of an entry is one of the
+// two once loading has converted it). False for anything else.
+bool readImageSize(std::FILE* file, int32_t* width, int32_t* height) {
+  unsigned char header[54];
+  const size_t read = std::fread(header, 1, sizeof header, file);
+  if (read >= 26 && header[0] == 'B' && header[1] == 'M') {
+    *width = littleEndian32(header + 14 + 4);
+    *height = littleEndian32(header + 14 + 8);
+    return true;
+  }
+  constexpr unsigned char rasterMagic[4] = {0x59, 0xA6, 0x6A, 0x95};
+  if (read >= 32 && std::memcmp(header, rasterMagic, 4) == 0) {
+    *width = bigEndian32(header + 4);
+    *height = bigEndian32(header + 8);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int zmViewerMovieFormat(ZmUrlHash* entry, int32_t* width, int32_t* height, int32_t* frames, float* rate,
+                        ZmUrlHash** movie) {
+  const char* file = localFileOf(entry);
+  std::FILE* stream = file ? std::fopen(file, "rb") : nullptr;
+  if (stream == nullptr) {
+    zmReportWarning("zmViewerMovieFormat:Can't open file");
+    return -1;
+  }
+  int32_t imageWidth = 0, imageHeight = 0;
+  const bool known = readImageSize(stream, &imageWidth, &imageHeight);
+  std::fclose(stream);
+  if (!known || imageWidth != kMovieFrameSide || imageHeight % kMovieFrameSide != 0 ||
+      imageHeight == kMovieFrameSide)
+    return -1;
+  if (width) *width = kMovieFrameSide;
+  if (height) *height = kMovieFrameSide;
+  if (frames) *frames = imageHeight / kMovieFrameSide;
+  if (rate) *rate = kMovieFrameRate;
+  if (movie) *movie = entry;
+  return 0;
+}
 
 int zmRenderVideoNextFrame(ZmObj* object) {
   RwTexture* texture = movieTextureOf(object, "zmRenderVideoNextFrame");

@@ -21,6 +21,7 @@ struct RwPolygon;
 struct ZmLeaf;
 struct ZmObj;
 struct ZmTexture;
+struct ZmUrlHash;
 
 // Texture modes of every polygon the viewer touches: lit and foreshortened.
 constexpr intptr_t zmViewerTextureModes = 3;
@@ -73,6 +74,17 @@ RwPolygon* zmRwTexturizePolygon(RwPolygon* polygon, ZmTexture* texture);
 
 // The engine texture of the object's first leaf shows its next frame, or
 // the given frame; 0 or -1 after a warning.
+/*
+ * zmViewerMovieFormat --
+ *   Whether the entry's image is a movie texture: frames of 128 x 128 stacked
+ *   in an image 128 wide and a multiple of 128 (more than one frame) high.
+ * Results:
+ *   0 with frame width and height 128, the frame count, the rate 4 and the
+ *   entry in those out arguments that are not null; -1 otherwise (warned
+ *   when the file cannot be opened).
+ */
+int zmViewerMovieFormat(ZmUrlHash* entry, int32_t* width, int32_t* height, int32_t* frames, float* rate,
+                        ZmUrlHash** movie);
 int zmRenderVideoNextFrame(ZmObj* object);
 int zmRenderVideoSetFrame(ZmObj* object, intptr_t frame);
 

@@ -1,0 +1,25 @@
+// viewer/hooks.cpp -- storage of the viewer's upward hook tables, all slots
+// null at start, and the list of their slots; see hooks.h.
+#include "viewer/hooks.h"
+
+#include "core/hookslots.h"
+
+ZmViewerMultiUserHooks zmViewerMultiUserHooks = {};
+ZmViewerShellHooks zmViewerShellHooks = {};
+ZmViewerMediaHooks zmViewerMediaHooks = {};
+
+namespace {
+
+constexpr ZmHookSlot kSlots[] = {
+    ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, scouterDraw),
+    ZM_HOOK_SLOT("shell", zmViewerShellHooks, drawDragFeedback),
+    ZM_HOOK_SLOT("media", zmViewerMediaHooks, setTextureMovie),
+};
+
+static_assert(zmListsEverySlot<ZmViewerMultiUserHooks>(kSlots, "zmViewerMultiUserHooks"));
+static_assert(zmListsEverySlot<ZmViewerShellHooks>(kSlots, "zmViewerShellHooks"));
+static_assert(zmListsEverySlot<ZmViewerMediaHooks>(kSlots, "zmViewerMediaHooks"));
+
+}  // namespace
+
+std::span<const ZmHookSlot> zmViewerHookSlots() { return kSlots; }
