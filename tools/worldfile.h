@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "core/world.h"
@@ -52,8 +54,12 @@ inline void startLayers() { zmStartLayers({printMessage, fetchLocalFile}); }
  * Results:
  *   The world, or null when none could be made.
  */
-inline ZmWorld* readWorld(const char* file, int* parsed) {
-  const std::string worldFile(file);
+inline ZmWorld* readWorld(const char* name, int* parsed) {
+  // Names inside the world are found beside it whatever the current folder.
+  char* absolute = realpath(name, nullptr);
+  const std::string worldFile(absolute ? absolute : name);
+  std::free(absolute);
+  const char* file = worldFile.c_str();
   worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
   ZmWorld* world = zmNewWorld(file);
   if (world == nullptr) return nullptr;

@@ -8,7 +8,8 @@
 // frame; the last frame is shown in a window of the given size (default
 // 320x240, 16-bit colour) and --out writes that window as a BMP. Prints
 // "frames N ms/frame X covered P%", P being the share of the window's pixels
-// that differ from the world's background colour.
+// that differ from the world's background colour, then "checksum 0x........",
+// an FNV-1a hash of the shown pixels.
 //
 // The view is the world's own camera when it has one. Otherwise the default
 // camera stands where the whole world's bounding cube is in view, looking
@@ -119,9 +120,16 @@ void chooseView(ZmWorld* world) {
   RwSetCameraPosition(world->rendering->defaultCamera, 0.0f, 0.0f, distance);
 }
 
-double coveredShare(HWND view, const ZmWorld* world) {
-  platform::WindowPixels shown;
-  if (!platform::readWindowPixels(view, &shown) || shown.pixels.empty()) return 0.0;
+// An FNV-1a hash of the shown pixels, to tell two images apart.
+uint32_t pixelChecksum(const platform::WindowPixels& shown) {
+  uint32_t hash = 2166136261u;
+  for (COLORREF c : shown.pixels)
+    for (int shift = 0; shift < 24; shift += 8) hash = (hash ^ ((c >> shift) & 0xFF)) * 16777619u;
+  return hash;
+}
+
+double coveredShare(const platform::WindowPixels& shown, const ZmWorld* world) {
+  if (shown.pixels.empty()) return 0.0;
   auto channel = [](float c) { return static_cast<int>(std::lround(std::clamp(c, 0.0f, 1.0f) * 255.0f)); };
   const int r = channel(world->backgroundColor[0]), g = channel(world->backgroundColor[1]),
             b = channel(world->backgroundColor[2]);
@@ -169,8 +177,11 @@ int main(int argc, char** argv) {
   for (long i = 0; i < options.frames; ++i)
     if (zmRenderShowWorld(world) != 0) return fail("cannot render a frame");
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  platform::WindowPixels shown;
+  platform::readWindowPixels(view, &shown);
   std::printf("frames %ld ms/frame %.3f covered %.1f%%\n", options.frames, ms / static_cast<double>(options.frames),
-              coveredShare(view, world));
+              coveredShare(shown, world));
+  std::printf("checksum 0x%08x\n", pixelChecksum(shown));
   if (!options.out.empty() && !platform::saveWindowBmp(view, options.out)) return fail("cannot write the image");
 
   zmSetCurrentWorld(nullptr);
