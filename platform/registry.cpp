@@ -202,7 +202,8 @@ std::optional<std::string> parseHexBytes(const std::string& text) {
 std::optional<RegistryValue> parseValue(const std::string& line) {
   size_t at = 0;
   std::optional<std::string> name = unquoteText(line, &at);
-  if (!name || line.compare(at, 1, "=") != 0) return std::nullopt;
+  // A name holding a NUL could never be asked for, nor was it written here.
+  if (!name || name->find('\0') != std::string::npos || line.compare(at, 1, "=") != 0) return std::nullopt;
   const std::string rest = line.substr(at + 1);
   if (rest.rfind("sz:", 0) == 0) {
     size_t textAt = 3;

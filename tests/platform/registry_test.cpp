@@ -212,6 +212,7 @@ TEST_F(RegistryTest, ADamagedLineLosesOnlyItsValue) {
                                        "\"bad\"=sz:\"never closed\n"
                                        "\"worse\"=dword:12x\n"
                                        "garbage\n"
+                                       "\"nul\\x00inside\"=dword:1\n"
                                        "\"after\"=hex(3):0a 0b\n";
   HKEY key = createKey("K");
   DWORD values = 0;
