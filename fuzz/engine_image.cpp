@@ -2,6 +2,8 @@
 // reader, kept as decoded and resampled to the texture size, with the
 // engine open on the null device.
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 
 #include "engine/imagefile.h"
 #include "engine/library.h"
