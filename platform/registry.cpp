@@ -202,7 +202,8 @@ std::optional<std::string> parseHexBytes(const std::string& text) {
 std::optional<RegistryValue> parseValue(const std::string& line) {
   size_t at = 0;
   std::optional<std::string> name = unquoteText(line, &at);
-  if (!name || line.compare(at, 1, "=") != 0) return std::nullopt;
+  // A name holding a NUL could never be asked for, nor was it written here.
+  if (!name || name->find('\0') != std::string::npos || line.compare(at, 1, "=") != 0) return std::nullopt;
   const std::string rest = line.substr(at + 1);
   if (rest.rfind("sz:", 0) == 0) {
     size_t textAt = 3;
@@ -238,24 +239,6 @@ std::string registryFolder() {
   const char* configHome = getenv("XDG_CONFIG_HOME");
   if (configHome != nullptr && configHome[0] == '/') return std::string(configHome) + "/lumenfold";
   return homeFolder() + "/.config/lumenfold";
-}
-
-// Lines it cannot read are skipped, so one damaged line loses one value,
-// not the file.
-Hive loadHive() {
-  Hive hive;
-  std::ifstream file(platform::registryFilePath(), std::ios::binary);
-  std::string line;
-  while (std::getline(file, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-    if (line[0] == '[' && line.back() == ']') {
-      hive.keys.push_back({decodeKeyPath(line.substr(1, line.size() - 2)), {}});
-    } else if (!hive.keys.empty()) {
-      if (std::optional<RegistryValue> value = parseValue(line)) hive.keys.back().values.push_back(*value);
-    }
-  }
-  return hive;
 }
 
 bool makeFolders(const std::string& folder) {
@@ -321,6 +304,30 @@ RegistryValue* findValue(RegistryKey* key, const std::string& name) {
   for (RegistryValue& value : key->values)
     if (sameNameIgnoringCase(value.name, name)) return &value;
   return nullptr;
+}
+
+// Lines it cannot read are skipped, so one damaged line loses one value,
+// not the file. A key or value named twice (a hand-edited file) is one key
+// or value: the first of a name wins, as in a profile, so that enumeration,
+// queries and the next rewrite all see the same values.
+Hive loadHive() {
+  Hive hive;
+  std::ifstream file(platform::registryFilePath(), std::ios::binary);
+  std::string line;
+  RegistryKey* current = nullptr;  // the key of the section being read; valid until the next section
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+    if (line[0] == '[' && line.back() == ']') {
+      const std::string path = decodeKeyPath(line.substr(1, line.size() - 2));
+      current = findKey(hive, path);
+      if (current == nullptr) current = &hive.keys.emplace_back(RegistryKey{path, {}});
+    } else if (current != nullptr) {
+      std::optional<RegistryValue> value = parseValue(line);
+      if (value && findValue(current, value->name) == nullptr) current->values.push_back(*value);
+    }
+  }
+  return hive;
 }
 
 HKEY newKeyHandle(const std::string& path) {

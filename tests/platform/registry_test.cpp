@@ -212,6 +212,7 @@ TEST_F(RegistryTest, ADamagedLineLosesOnlyItsValue) {
                                        "\"bad\"=sz:\"never closed\n"
                                        "\"worse\"=dword:12x\n"
                                        "garbage\n"
+                                       "\"nul\\x00inside\"=dword:1\n"
                                        "\"after\"=hex(3):0a 0b\n";
   HKEY key = createKey("K");
   DWORD values = 0;
@@ -220,6 +221,39 @@ TEST_F(RegistryTest, ADamagedLineLosesOnlyItsValue) {
             ERROR_SUCCESS);
   EXPECT_EQ(values, 2u);
   EXPECT_EQ(queryText(key, "good"), std::string("yes\0", 4));
+  RegCloseKey(key);
+}
+
+// A hand-edited file may name a key or a value twice: the first of a name
+// wins everywhere, and a rewrite keeps just that one.
+TEST_F(RegistryTest, TheFirstOfTwoValuesOrKeysOfOneNameWins) {
+  std::ofstream(home + "/registry") << "[HKEY_CURRENT_USER\\K]\n"
+                                       "\"v\"=sz:\"first\"\n"
+                                       "\"V\"=sz:\"second\"\n"
+                                       "[HKEY_CURRENT_USER\\k]\n"
+                                       "\"v\"=sz:\"third\"\n"
+                                       "\"w\"=dword:7\n";
+  HKEY key = createKey("K");
+  for (bool rewritten : {false, true}) {
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                               nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 2u) << "rewritten " << rewritten;
+    char name[16];
+    BYTE data[16];
+    DWORD nameSize = sizeof name, dataSize = sizeof data;
+    ASSERT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, data, &dataSize), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), dataSize), std::string("first\0", 6));
+    EXPECT_EQ(queryText(key, "V"), std::string("first\0", 6));
+    nameSize = sizeof name;
+    dataSize = sizeof data;
+    ASSERT_EQ(RegEnumValueA(key, 1, name, &nameSize, nullptr, nullptr, data, &dataSize), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(name), "w");
+    const BYTE other[] = "x";
+    ASSERT_EQ(RegSetValueExA(key, "other", 0, REG_SZ, other, sizeof other), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteValueA(key, "other"), ERROR_SUCCESS);
+  }
   RegCloseKey(key);
 }
 
