@@ -9,11 +9,17 @@
 #include <string>
 
 #include "core/leaf.h"
+#include "engine/camera.h"
 #include "engine/clump.h"
 #include "engine/imageconvert.h"
 #include "engine/material.h"
 #include "engine/polygon.h"
+#include "engine/pool.h"
 #include "engine/texture.h"
+#include "tests/hook_guard.h"
+#include "viewer/hooks.h"
+#include "viewer/construct.h"
+#include "viewer/frame.h"
 #include "viewer/texture.h"
 #include "viewer_fixture.h"
 
@@ -172,3 +178,101 @@ TEST_F(TexturedWorld, TheQueueRefusesTheObjectAfterTheLast) {
 }
 
 }  // namespace
+
+TEST_F(TexturedWorld, ASharedTextureGoesWithItsLastUserWithoutReadingTheImageAgain) {
+  ASSERT_EQ(buildAll(), 0);
+  ASSERT_EQ(zmVFloadAllPendingTextures(), 0);
+  const std::string image = scratch() + "checker.bmp";
+  ASSERT_NE(RwFindNamedTexture(image.c_str()), nullptr);
+  ASSERT_EQ(zmDeleteZmObj(named("Box")), 0);
+  EXPECT_NE(RwFindNamedTexture(image.c_str()), nullptr) << "the sheet still shows it";
+  EXPECT_NE(textureOn(named("Sheet")->leaf), nullptr);
+  // Destroying must not read the file: take it away before the last user goes.
+  std::remove(image.c_str());
+  ASSERT_EQ(zmDeleteZmObj(named("Sheet")), 0);
+  EXPECT_EQ(RwFindNamedTexture(image.c_str()), nullptr);
+}
+
+TEST_F(TexturedWorld, ApplyingTexturesRestartsTheObjectsMovie) {
+  static std::vector<std::string> calls;
+  calls.clear();
+  coreHooks.media->pause3DMovie = [](ZmObj*) { calls.push_back("pause"); };
+  HookTableGuard<ZmViewerMediaHooks> media(zmViewerMediaHooks);
+  media->setTextureMovie = [](ZmObj*) { calls.push_back("set"); };
+  ASSERT_EQ(buildAll(), 0);
+  ASSERT_EQ(zmVFloadAllPendingTextures(), 0);
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "pause");
+  EXPECT_EQ(calls[1], "set");
+}
+
+// A BMP header of the given size (no pixels are needed to tell the format).
+void writeBmpHeader(const std::string& path, int32_t width, int32_t height) {
+  std::vector<uint8_t> bytes(54, 0);
+  auto put32 = [&](int at, int32_t v) { for (int i = 0; i < 4; i++) bytes[at + i] = uint8_t(uint32_t(v) >> (8 * i)); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(14, 40);
+  put32(18, width);
+  put32(22, height);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+TEST_F(TexturedWorld, MovieTexturesAreImagesOfStackedFrames) {
+  struct Case {
+    int32_t width, height;
+    int result, frames;
+  } cases[] = {{128, 640, 0, 5}, {128, 256, 0, 2}, {128, 128, -1, 0}, {256, 512, -1, 0}, {128, 200, -1, 0}};
+  for (const Case& c : cases) {
+    writeBmpHeader(scratch() + "movie.bmp", c.width, c.height);
+    int32_t width = 0, height = 0, frames = 0;
+    float rate = 0;
+    ZmUrlHash* entry = loadFile("movie.bmp");
+    ZmUrlHash* movie = nullptr;
+    EXPECT_EQ(zmViewerMovieFormat(entry, &width, &height, &frames, &rate, &movie), c.result) << c.height;
+    if (c.result != 0) continue;
+    EXPECT_EQ(width, 128);
+    EXPECT_EQ(height, 128);
+    EXPECT_EQ(frames, c.frames);
+    EXPECT_FLOAT_EQ(rate, 4.0f);
+    EXPECT_EQ(movie, entry);
+  }
+  // A raster file's header is big-endian.
+  const uint8_t raster[32] = {0x59, 0xA6, 0x6A, 0x95, 0, 0, 0, 0x80, 0, 0, 0x01, 0x80};
+  FILE* file = std::fopen((scratch() + "movie.ras").c_str(), "wb");
+  std::fwrite(raster, 1, sizeof raster, file);
+  std::fclose(file);
+  int32_t frames = 0;
+  EXPECT_EQ(zmViewerMovieFormat(loadFile("movie.ras"), nullptr, nullptr, &frames, nullptr, nullptr), 0);
+  EXPECT_EQ(frames, 3);
+  EXPECT_EQ(zmViewerMovieFormat(loadFile("absent.bmp"), nullptr, nullptr, nullptr, nullptr, nullptr), -1);
+  EXPECT_TRUE(warned("zmViewerMovieFormat:Can't open file"));
+}
+
+TEST_F(TexturedWorld, TheBackdropHasOneOwnerAndIsReadOncePerImage) {
+  writeBmp(scratch() + "second.bmp");
+  ASSERT_EQ(zmRenderConstructWorldInViewer(world), 0);
+  auto rasters = [] {
+    for (RwPool* p = RwGetPoolState().head; p; p = p->next)
+      if (std::string(p->name) == "rasterlist") return p->recordsInUse;
+    return uintptr_t{0};
+  };
+  const uintptr_t before = rasters();
+  world->backgroundImage = loadFile("checker.bmp");
+  ASSERT_EQ(zmRenderLoadBackground(world), 0);
+  RwRaster* first = world->rendering->backdrop;
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(rasters(), before + 1);
+  ASSERT_EQ(zmRenderResume(world), 0);
+  EXPECT_EQ(world->rendering->backdrop, first) << "the same image is not read again";
+
+  RwSetCameraBackdrop(world->rendering->defaultCamera, first);
+  world->backgroundImage = loadFile("second.bmp");
+  ASSERT_EQ(zmRenderLoadBackground(world), 0);
+  EXPECT_NE(world->rendering->backdrop, first);
+  EXPECT_EQ(rasters(), before + 1) << "the replaced raster is released";
+  EXPECT_EQ(RwGetCameraBackdrop(world->rendering->defaultCamera), world->rendering->backdrop);
+  world->backgroundImage = nullptr;
+}
