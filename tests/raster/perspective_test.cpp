@@ -421,32 +421,38 @@ TEST_F(Perspective8Test, ForeshortenedQuadKeepsPerspectiveCorrectTexels) {
   }
 }
 
-TEST_F(Perspective8Test, DepthTestDrawsOnlyStrictlyNearerAndSkipsTransparentTexels) {
+// The opaque 8-bit members draw through span families, whose depth test
+// passes an equal depth; the stippled ones keep the strict test.
+TEST_F(Perspective8Test, DepthTestDrawsNearerOrEqualAndSkipsTransparentTexels) {
   TestPolygon polygon = makePolygon(material_);
   Quad quad = {2.0f, 2.0f, 30000, 30000, 1.0};
-  fillTexture8([](int, int) { return 0x12u; });
   polygon.setIntensity(0);
-  quad.place(polygon);
-  for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{lit | foreshorten}}) {
-    clearImage();
-    quad.zLeft = quad.zRight = 30000;
-    for (uint8_t& t : texels8_) t = 0x12;
-    quad.place(polygon);
-    draw(polygon.get(), foreshorten, true);
-    ASSERT_EQ(pixel(10, 5), 0x12u);
-    struct Case {
-      int32_t z;
-      uint8_t texel;
-      bool drawn;
-    } cases[] = {{30000, 0x55, false}, {29999, 0x55, false}, {30001, 0, false}, {30001, 0x55, true}};
-    for (const Case& c : cases) {
-      for (uint8_t& t : texels8_) t = c.texel;
-      quad.zLeft = quad.zRight = c.z;
-      quad.place(polygon);
-      draw(polygon.get(), modes, true);
-      const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
-      EXPECT_EQ(pixel(10, 5), c.drawn ? written : 0x12u) << c.z << " modes " << int{modes};
-      EXPECT_EQ(storedDepth(10, 5), c.drawn ? 30001 : 30000) << c.z << " modes " << int{modes};
+  struct Case {
+    int32_t z;
+    uint8_t texel;
+    bool drawnOpaque, drawnStipple;
+  } cases[] = {{30000, 0x55, true, false}, {29999, 0x55, false, false}, {30001, 0, false, false},
+               {30001, 0x55, true, true}};
+  material_->opacity = 255;  // the stipple pair tests every pixel but those of dither byte 255
+  for (intptr_t pair : {texturedFlatOpaque, texturedFlatStipple}) {
+    for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{lit | foreshorten}}) {
+      for (const Case& c : cases) {
+        clearImage();
+        quad.zLeft = quad.zRight = 30000;
+        for (uint8_t& t : texels8_) t = 0x12;
+        quad.place(polygon);
+        draw(polygon.get(), foreshorten, true);
+        ASSERT_EQ(pixel(10, 5), 0x12u);
+        for (uint8_t& t : texels8_) t = c.texel;
+        quad.zLeft = quad.zRight = c.z;
+        quad.place(polygon);
+        draw(polygon.get(), modes, true, pair);
+        const bool drawn = pair == texturedFlatOpaque ? c.drawnOpaque : c.drawnStipple;
+        const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
+        const std::string what = std::to_string(c.z) + " modes " + std::to_string(modes) + " pair " + std::to_string(pair);
+        EXPECT_EQ(pixel(10, 5), drawn ? written : 0x12u) << what;
+        EXPECT_EQ(storedDepth(10, 5), drawn ? c.z : 30000) << what;
+      }
     }
   }
 }
