@@ -611,8 +611,11 @@ TEST_F(PerspectiveTest, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
   lightAsPlane(polygon);
   material_->opacity = 255;
   const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
-  const RwTriangleRoutine members[] = {RwRas16TriGouraudPerspOpaque, RwRas16TriGouraudPerspOpaqueZ,
-                                       RwRas16TriGouraudPerspStipple, RwRas16TriGouraudPerspStippleZ};
+  // The affine Gouraud members light alike (their dither byte, not the
+  // whole dither word, rounds the level).
+  const RwTriangleRoutine members[] = {RwRas16TriGouraudPerspOpaque,   RwRas16TriGouraudPerspOpaqueZ,
+                                       RwRas16TriGouraudPerspStipple,  RwRas16TriGouraudPerspStippleZ,
+                                       RwRas16TriGouraudAffineOpaque,  RwRas16TriGouraudAffineStipple};
   for (const Quad& quad : quads) {
     quad.place(polygon);
     for (RwTriangleRoutine member : members) {
@@ -814,8 +817,9 @@ TEST_F(Perspective8Test, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
   lightAsPlane(polygon);
   material_->opacity = 255;
   const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
-  const RwTriangleRoutine members[] = {RwRas8TriGouraudPerspOpaque, RwRas8TriGouraudPerspOpaqueZ,
-                                       RwRas8TriGouraudPerspStipple, RwRas8TriGouraudPerspStippleZ};
+  const RwTriangleRoutine members[] = {RwRas8TriGouraudPerspOpaque,   RwRas8TriGouraudPerspOpaqueZ,
+                                       RwRas8TriGouraudPerspStipple,  RwRas8TriGouraudPerspStippleZ,
+                                       RwRas8TriGouraudAffineOpaque,  RwRas8TriGouraudAffineStippleZ};
   for (const Quad& quad : quads) {
     quad.place(polygon);
     for (RwTriangleRoutine member : members) {
