@@ -12,6 +12,7 @@
 #include "engine/palette.h"
 #include "engine/pool.h"
 #include "engine/imageconvert.h"
+#include "engine/raster/outlines.h"
 #include "engine/raster/perspective.h"
 #include "engine/raster/points.h"
 #include "engine/raster/textured.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-void drawNoTriangle(RwPolygon*, intptr_t) {}
-
 constexpr intptr_t softwareDevicePolygonWord = 32;
 constexpr intptr_t perspectiveModeMask = 7;
 constexpr intptr_t parallelModeMask = 5;  // never the foreshorten routines
@@ -35,14 +34,12 @@ std::vector<uint8_t*> viewportRows;  // the render target's row table
 
 intptr_t bytesPerPixel() { return installedDepth == 8 ? 1 : 2; }
 
-// Renderer pairs by depth. Outlines draw nothing until their routines are
-// built.
-constexpr RwRendererPair nothing = {RwDrawNothing, RwDrawNothing};
+// Renderer pairs by depth.
 constexpr RwRendererPair pairs16[rwRendererPairs] = {
     {RwRas16PointsFlat, RwRas16PointsFlatZ},
     {RwRas16PointsGouraud, RwRas16PointsGouraudZ},
-    nothing,
-    nothing,
+    {RwRas16OutlineFlat, RwRas16OutlineFlatZ},
+    {RwRas16OutlineGouraud, RwRas16OutlineGouraudZ},
     {RwRas16FanFlatOpaque, RwRas16FanFlatOpaqueZ},
     {RwRas16FanGouraudOpaque, RwRas16FanGouraudOpaqueZ},
     {RwRas16FanFlatStipple, RwRas16FanFlatStippleZ},
@@ -55,8 +52,8 @@ constexpr RwRendererPair pairs16[rwRendererPairs] = {
 constexpr RwRendererPair pairs8[rwRendererPairs] = {
     {RwRas8PointsFlat, RwRas8PointsFlatZ},
     {RwRas8PointsGouraud, RwRas8PointsGouraudZ},
-    nothing,
-    nothing,
+    {RwRas8OutlineFlat, RwRas8OutlineFlatZ},
+    {RwRas8OutlineGouraud, RwRas8OutlineGouraudZ},
     {RwRas8FanFlatOpaque, RwRas8FanFlatOpaqueZ},
     {RwRas8FanGouraudOpaque, RwRas8FanGouraudOpaqueZ},
     {RwRas8FanFlatStipple, RwRas8FanFlatStippleZ},
@@ -198,8 +195,9 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   record->nearestPaletteIndex = RwFindNearestPaletteIndexSlot;
   record->rasterReleaseHook = nullptr;
   record->convertImage = RwConvertImage;
-  // Perspective entries not yet built draw nothing.
-  for (RwTriangleRoutine& entry : TextureModeTable) entry = drawNoTriangle;
+  // Every entry of the depth's blocks is filled; the other depth's blocks
+  // are never reached.
+  for (RwTriangleRoutine& entry : TextureModeTable) entry = nullptr;
   RwFillAffineTextureModes(TextureModeTable, depth);
   RwFillPerspectiveTextureModes(TextureModeTable, depth);
   rwRasterTarget = {};

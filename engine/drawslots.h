@@ -30,7 +30,8 @@ inline RwRendererPair* DrawSlotTable(RwDeviceRecord* record) { return record->re
  *   and depth. A block's routine calls entry (block start + index), index =
  *   texture-mode byte AND the current texture-mode mask, further masked
  *   with 3 in the blocks of four (entries 0..23), where the filter bit is
- *   ignored. Entries whose routines this build does not hold draw nothing.
+ *   ignored. Entries 0..39 serve depths 15 and 16, 40..103 depth 8; the
+ *   install fills those of its depth and empties the others.
  */
 constexpr int rwTextureModeEntries = 104;
 extern RwTriangleRoutine TextureModeTable[rwTextureModeEntries];

@@ -1,6 +1,7 @@
 // rwrender -- renders one frame of a test scene and prints what came out.
 //
-//   rwrender [--device NAME] [--size WxH] [--depth BITS] [--camera X,Y,Z] [--shape FILE] [--out FILE]
+//   rwrender [--device NAME] [--size WxH] [--depth BITS] [--camera X,Y,Z] [--shape FILE]
+//            [--texture-modes IMAGE] [--out FILE]
 //
 // Opens the engine on the device (default "MetaDevice"), builds a scene in
 // front of a camera that looks at the origin (three coloured cubes, or the
@@ -10,6 +11,11 @@
 // "triangles N". On a device that keeps no recording the triangle count
 // reads 0. On a software device ("MSWindows") the headless display takes
 // the depth asked for (8, 15 or 16 bits), the frame is shown in a window,
+// With --texture-modes the scene is a floor of 64 tiles textured with the
+// image file, one per texture-mode combination: columns by texture modes 0
+// to 7 (lit 1, foreshorten 2, filter 4), rows by light sampling (facet,
+// vertex), opacity (opaque, half) and z-buffer (without, with), so that one
+// frame draws through every entry of the device's texture-mode table.
 // "checksum 0x........" prints an FNV-1a hash of the camera image's pixels,
 // and --out writes the window's pixels as a BMP file.
 #include <cstdint>
@@ -22,10 +28,12 @@
 #include "engine/clump.h"
 #include "engine/library.h"
 #include "engine/light.h"
+#include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/scene.h"
 #include "engine/shapefile.h"
 #include "engine/shapepath.h"
+#include "engine/texture.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/windows.h"
@@ -39,13 +47,14 @@ struct Options {
   intptr_t depth = 16;
   float camera[3] = {3.0f, 2.5f, 6.0f};
   std::string shape;  // empty: the built-in cubes
+  std::string textureModes;  // image file of the texture-mode floor, or empty
   std::string out;    // BMP file of the shown frame, or empty
 };
 
 void usage() {
   std::fprintf(stderr,
                "usage: rwrender [--device NAME] [--size WxH] [--depth BITS] [--camera X,Y,Z] [--shape FILE] "
-               "[--out FILE]\n");
+               "[--texture-modes IMAGE] [--out FILE]\n");
 }
 
 bool parseOptions(int argc, char** argv, Options* options) {
@@ -69,6 +78,8 @@ bool parseOptions(int argc, char** argv, Options* options) {
       if (std::sscanf(value, "%f,%f,%f", &c[0], &c[1], &c[2]) != 3) return false;
     } else if (std::strcmp(option, "--shape") == 0) {
       options->shape = value;
+    } else if (std::strcmp(option, "--texture-modes") == 0) {
+      options->textureModes = value;
     } else if (std::strcmp(option, "--out") == 0) {
       options->out = value;
     } else {
@@ -144,15 +155,58 @@ RwClump* cube(float x, float y, float z, float red, float green, float blue) {
   return clump;
 }
 
+// The folder of a file named by a path, and its base name.
+void splitPath(const std::string& path, std::string* folder, std::string* name) {
+  const size_t slash = path.rfind('/');
+  *folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// One floor tile in the plane z = 0 centred on (x, y), drawn in one of the
+// 64 texture-mode combinations (see the file's comment).
+bool modeTile(RwTexture* texture, float x, float y, int modes, int row) {
+  static constexpr int32_t quad[4] = {1, 2, 3, 4};
+  RwClump* clump = RwCreateClump(4, 1);
+  if (!clump) return false;
+  const float half = 0.45f;
+  const float corners[4][2] = {{-half, -half}, {half, -half}, {half, half}, {-half, half}};
+  for (const auto& c : corners) RwAddVertexToClump(clump, x + c[0], y + c[1], 0.0f);
+  RwPolygon* polygon = RwAddPolygonToClump(clump, 4, quad);
+  const float uv[8] = {0, 2, 2, 2, 2, 0, 0, 0};
+  if (!polygon || !RwSetPolygonTexture(polygon, texture) || !RwSetPolygonTextureCoords(polygon, uv)) return false;
+  RwSetPolygonColor(polygon, 1.0f, 1.0f, 1.0f);
+  RwSetPolygonSurface(polygon, 0.4f, 0.6f, 0.0f);
+  RwSetPolygonLightSampling(polygon, row & 1 ? rwVertex : rwFacet);
+  RwSetPolygonOpacity(polygon, row & 2 ? 0.5f : 1.0f);
+  RwSetPolygonTextureModes(polygon, modes);
+  RwSetClumpFlags(clump, row & 4 ? rwHiddenSurface : 0);
+  return true;
+}
+
+bool textureModeFloor(const std::string& image) {
+  std::string folder, name;
+  splitPath(image, &folder, &name);
+  if (!RwSetShapePath(folder.c_str(), rwPrependPath)) return false;
+  RwTexture* texture = RwGetNamedTexture(name.c_str());
+  if (!texture) return false;
+  for (int row = 0; row < 8; ++row) {
+    for (int modes = 0; modes < 8; ++modes) {
+      if (!modeTile(texture, (static_cast<float>(modes) - 3.5f), (static_cast<float>(row) - 3.5f), modes, row)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 bool buildScene(const Options& options) {
   RwCreateLight(rwDirectionalLight, -0.5f, -1.0f, -0.8f, 1.0f);
+  if (!options.textureModes.empty()) return textureModeFloor(options.textureModes);
   if (!options.shape.empty()) {
     // The file's folder is searched first: the one it is named with, else the
     // current folder; the shape path after it.
-    const std::string& shape = options.shape;
-    const size_t slash = shape.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : shape.substr(0, slash);
-    const std::string name = slash == std::string::npos ? shape : shape.substr(slash + 1);
+    std::string folder, name;
+    splitPath(options.shape, &folder, &name);
     return RwSetShapePath(folder.c_str(), rwPrependPath) && RwReadShape(name.c_str()) != nullptr;
   }
   return cube(-1.6f, 0.0f, 0.0f, 1.0f, 0.2f, 0.2f) && cube(0.0f, 0.0f, 0.0f, 0.2f, 1.0f, 0.2f) &&

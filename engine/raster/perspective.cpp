@@ -6,11 +6,16 @@
 #include <bit>
 #include <cmath>
 
+#include "engine/raster/perspstep.h"
 #include "engine/raster/rasterapi.h"
+#include "engine/raster/spanfamily.h"
+#include "engine/raster/triframe.h"
 
 RwPerspectiveParams PerspectiveParams;
 
 namespace {
+
+using namespace rwraster;
 
 // ---- set-up
 
@@ -20,6 +25,7 @@ struct Corner {
   int32_t w;     // 16.16 weight
   int32_t u, v;  // 16.16 texture coordinates
   int32_t z;     // z-buffer value, 0..65535
+  int32_t light[3];  // 8.8 shade levels: red, green, blue (8-bit: the first only)
 };
 
 uint32_t magnitude(int32_t value) {
@@ -58,6 +64,69 @@ int32_t depthPixelStep(int32_t otherRowStep, int32_t startRowStep, int64_t slope
   const int64_t divisor = slopeDifference >> 6;
   if (difference == 0 || divisor == 0) return static_cast<int32_t>(difference);
   return static_cast<int32_t>(static_cast<uint32_t>(difference / divisor) << 10);
+}
+
+// ---- Gouraud lighting: 8.8 levels that follow the start edge
+
+// Per-row (or per-column) steps of every lit channel from one corner to another.
+template <int channels>
+void lightSteps(const Corner& from, const Corner& to, int32_t n, int32_t* step) {
+  for (int c = 0; c < channels; ++c) step[c] = RwInterpolantStep(from.light[c], to.light[c], n);
+}
+
+// Loads the span block's light fields. 15/16-bit: red and green share the
+// first word (red high, green sign-extended low) so that one addition steps
+// both; blue is the second. 8-bit: the one level is the first.
+template <int channels>
+void loadLight(const int32_t* value, const int32_t* rowStep, const int32_t* pixelStep) {
+  RwSpanParams& block = SpanParams;
+  if constexpr (channels == 3) {
+    block.first = {packedHalves(value[0], value[1]), packedHalves(rowStep[0], rowStep[1]),
+                   packedHalves(pixelStep[0], pixelStep[1])};
+    block.second = {value[2], low16Step(rowStep[2]), low16Step(pixelStep[2])};
+  } else {
+    block.first = {value[0], low16Step(rowStep[0]), low16Step(pixelStep[0])};
+  }
+}
+
+template <int channels>
+void loadLightRowSteps(const int32_t* rowStep) {
+  if constexpr (channels == 3) {
+    SpanParams.first.rowStep = packedHalves(rowStep[0], rowStep[1]);
+    SpanParams.second.rowStep = low16Step(rowStep[2]);
+  } else {
+    SpanParams.first.rowStep = low16Step(rowStep[0]);
+  }
+}
+
+/*
+ * lightFromTop --
+ *   Both edges leave the top corner a: the per-pixel step of a channel is
+ *   (step along the other edge - step along the start edge) x 65536 / D, D
+ *   the 16.16 x-slope difference. Red's start step is read back from the
+ *   packed word, as the span loop will add it (one less when green falls).
+ */
+template <int channels>
+void lightFromTop(const Corner& a, const Corner& startEnd, int32_t startRows, const Corner& otherEnd,
+                  int32_t otherRows, int64_t slopeDifference) {
+  int32_t startStep[3] = {}, otherStep[3] = {}, pixelStep[3] = {};
+  lightSteps<channels>(a, startEnd, startRows, startStep);
+  lightSteps<channels>(a, otherEnd, otherRows, otherStep);
+  for (int c = 0; c < channels; ++c) {
+    const int32_t start = channels == 3 && c == 0 ? packedHalves(startStep[0], startStep[1]) >> 16 : startStep[c];
+    const int64_t g = int64_t{otherStep[c]} - start;
+    pixelStep[c] = g == 0 ? 0 : static_cast<int32_t>(g * 65536 / slopeDifference);
+  }
+  loadLight<channels>(a.light, startStep, pixelStep);
+}
+
+// The start edge changed at the middle corner: new row steps, the running
+// values carry on.
+template <int channels>
+void restartLight(const Corner& from, const Corner& to, int32_t rows) {
+  int32_t rowStep[3] = {};
+  lightSteps<channels>(from, to, rows, rowStep);
+  loadLightRowSteps<channels>(rowStep);
 }
 
 template <class Family>
@@ -106,7 +175,8 @@ void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
   Corner corner[3];
   for (int k = 0; k < 3; ++k) {
     corner[k] = {RwScreenPixel(vertex[k]->screenX), RwScreenPixel(vertex[k]->screenY), weight[k],
-                 vertex[k]->u,  vertex[k]->v, vertex[k]->depth & 0xFFFF};
+                 vertex[k]->u,  vertex[k]->v, vertex[k]->depth & 0xFFFF, {}};
+    for (int c = 0; c < Family::lightChannels; ++c) corner[k].light[c] = vertex[k]->intensity[c] >> 8;
   }
   const int top = topVertex(corner);
   const Corner& a = corner[top];
@@ -138,6 +208,13 @@ void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
       // Other edge minus start edge: the sign follows the walking direction.
       block.depth.pixelStep = depthPixelStep(reverse ? leftZ : rightZ, block.depth.rowStep, slopeDifference);
     }
+    if constexpr (Family::lightChannels > 0) {
+      if (reverse) {
+        lightFromTop<Family::lightChannels>(a, c, hC, b, hB, slopeDifference);
+      } else {
+        lightFromTop<Family::lightChannels>(a, b, hB, c, hC, slopeDifference);
+      }
+    }
     drawTrapezoid<Family>(std::min(hB, hC));
     if (hB < hC) {  // knee on the left: the left edge restarts exactly at B
       block.leftX = b.x * 65536;
@@ -146,6 +223,9 @@ void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
       if constexpr (Family::depthBuffered) {
         if (!reverse) block.depth.rowStep = depthStep(b.z, c.z, hC - hB);
       }
+      if constexpr (Family::lightChannels > 0) {
+        if (!reverse) restartLight<Family::lightChannels>(b, c, hC - hB);
+      }
       drawTrapezoid<Family>(hC - hB);
     } else if (hB > hC) {  // knee on the right: the right edge restarts exactly at C
       block.rightX = c.x * 65536;
@@ -153,6 +233,9 @@ void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
       setEdge(persp.right, c, b, hB - hC);
       if constexpr (Family::depthBuffered) {
         if (reverse) block.depth.rowStep = depthStep(c.z, b.z, hB - hC);
+      }
+      if constexpr (Family::lightChannels > 0) {
+        if (reverse) restartLight<Family::lightChannels>(c, b, hB - hC);
       }
       drawTrapezoid<Family>(hB - hC);
     }
@@ -180,143 +263,30 @@ void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
     block.depth.rowStep = depthStep(start.z, bottom.z, rows);
     block.depth.pixelStep = depthStep(start.z, other.z, width);
   }
+  if constexpr (Family::lightChannels > 0) {
+    const Corner& start = reverse ? topRight : topLeft;
+    const Corner& other = reverse ? topLeft : topRight;
+    int32_t rowStep[3] = {}, pixelStep[3] = {};
+    lightSteps<Family::lightChannels>(start, bottom, rows, rowStep);
+    lightSteps<Family::lightChannels>(start, other, width, pixelStep);
+    loadLight<Family::lightChannels>(start.light, rowStep, pixelStep);
+  }
   drawTrapezoid<Family>(rows);
 }
 
-// ---- span stepping
-
-// u or v at an edge from its weighted sum: (uW / (w >> 16)) << shift. The
-// divisor is held at 1 or more: rounded weight steps can take a far-end
-// weight of exactly 1.0 below it.
-int32_t edgeCoordinate(int32_t weightedSum, int32_t w, int32_t shift) {
-  const int32_t q = std::max((w >> 16) & 0xFFFF, 1);
-  return static_cast<int32_t>(static_cast<uint32_t>(weightedSum / q) << shift);
-}
-
-void advanceEdge(RwPerspectiveEdge& edge) {
-  edge.uW += edge.uWStep;
-  edge.vW += edge.vWStep;
-  edge.w += edge.wStep;
-  edge.u = edgeCoordinate(edge.uW, edge.w, edge.shift);
-  edge.v = edgeCoordinate(edge.vW, edge.w, edge.shift);
-}
-
-// The ends of a span in walking order: (w, u, v) at the first and last pixel.
-struct SpanEnds {
-  int32_t wa, ua, va;
-  int32_t wb, ub, vb;
-};
-
-// Linear stepping: the first pixel samples the start values, each step
-// is (end - start) / n; texture coordinates are held shifted left by 16.
-class LinearSteps {
- public:
-  LinearSteps(const SpanEnds& e, int32_t n)
-      : u_(static_cast<uint32_t>(e.ua) << 16),
-        v_(static_cast<uint32_t>(e.va) << 16),
-        du_(step(e.ua, e.ub, n)),
-        dv_(step(e.va, e.vb, n)) {}
-  // Texel column and row of the next pixel.
-  void next(uint32_t& u, uint32_t& v) {
-    u = u_;
-    v = v_;
-    u_ += du_;
-    v_ += dv_;
-  }
-
- private:
-  // ((b - a) x 256 / n) << 8, formed in 64 bits so that many repeats across
-  // a short row do not overflow.
-  static uint32_t step(int32_t a, int32_t b, int32_t n) {
-    return static_cast<uint32_t>((int64_t{b} - a) * 256 / n) << 8;
-  }
-  uint32_t u_, v_, du_, dv_;
-};
-
-// Perspective stepping: the denominator Q(k) = D(k) D(k + 1), D(k) the weight
-// times n at pixel k, held as a normalised 32-bit mantissa with its first and
-// second differences on the same scale; a coordinate's step is
-// 65536 x N / Q(k), read from ExpTable at (its log row + log2 mantissa of Q).
-class PerspectiveSteps {
- public:
-  PerspectiveSteps(const SpanEnds& e, int32_t n) {
-    const float s = static_cast<float>(e.wb - e.wa);
-    const float a = static_cast<float>(e.wa) * static_cast<float>(n);
-    const float s2 = s * s;
-    const float q0 = a * a + s * a;
-    const uint32_t qBits = std::bit_cast<uint32_t>(q0);
-    const int32_t exponentQ = static_cast<int32_t>(((qBits >> 23) & 0xFF) - 127) & 0xFF;
-    q_ = (qBits | 0xFF800000u) << 8;
-    dq_ = aligned(-(2 * s * a + 2 * s2), exponentQ);
-    ddq_ = aligned(2 * s2, exponentQ);
-    uRow_ = logRow(e.ua, e.ub, e.wb, a, exponentQ, uNegate_);
-    vRow_ = logRow(e.va, e.vb, e.wb, a, exponentQ, vNegate_);
-    mantissaLog_ = rwLogTable[q_ >> 23];
-    u_ = static_cast<uint32_t>(e.ua) << 16;
-    v_ = static_cast<uint32_t>(e.va) << 16;
-  }
-
-  // Texel column and row of the next pixel: one step past the last.
-  void next(uint32_t& u, uint32_t& v) {
-    q_ -= dq_;
-    u_ += (rwSpanExpTable[uRow_ + mantissaLog_] ^ uNegate_) - uNegate_;
-    v_ += (rwSpanExpTable[vRow_ + mantissaLog_] ^ vNegate_) - vNegate_;
-    if (static_cast<int32_t>(q_) > 0) {  // the top bit cleared: one doubling
-      q_ <<= 1;
-      dq_ <<= 1;
-      ddq_ <<= 1;
-      uRow_ = std::max(uRow_ - 256, rwExpTableFirst);
-      vRow_ = std::max(vRow_ - 256, rwExpTableFirst);
-    }
-    u = u_;
-    v = v_;
-    dq_ -= ddq_;
-    mantissaLog_ = (q_ >> 31) ? rwLogTable[q_ >> 23] : 0;
-  }
-
- private:
-  // The mantissa of a float on the scale of Q's exponent.
-  static uint32_t aligned(float value, int32_t exponentQ) {
-    const uint32_t bits = std::bit_cast<uint32_t>(std::fabs(value));
-    if (bits == 0) return 0;
-    const int32_t own = static_cast<int32_t>((bits >> 23) & 0xFF) - 127;
-    const int32_t shift = static_cast<int8_t>(exponentQ - own);
-    if (shift > 31) return 0;
-    return ((bits | 0xFF800000u) << 8) >> std::max(shift, 0);
-  }
-
-  // The ExpTable row of a coordinate running from start to end: 2048 + 256
-  // eQ - log2(N) in 8.8, N = wb x A x |end - start| (a delta of 0 counts as
-  // 1). The row is held so that row + 255 stays inside the table: steps
-  // beyond its range (many repeats in a few pixels) saturate.
-  static int32_t logRow(int32_t start, int32_t end, int32_t wb, float a, int32_t exponentQ, uint32_t& negate) {
-    int64_t delta = int64_t{end} - start;
-    if (delta == 0) delta = 1;
-    negate = delta < 0 ? 0xFFFFFFFFu : 0;
-    const float numerator = static_cast<float>(wb) * a * static_cast<float>(delta < 0 ? -delta : delta);
-    const uint32_t bits = std::bit_cast<uint32_t>(numerator);
-    const int32_t logN = rwLogTable[256 + ((bits & 0x7F8000) >> 15)] + (static_cast<int32_t>((bits >> 23) & 0xFF) - 127) * 256;
-    return std::clamp(2048 + 256 * exponentQ - logN, rwExpTableFirst, rwExpTableLast - 255);
-  }
-
-  uint32_t q_, dq_, ddq_;
-  int32_t uRow_, vRow_;
-  uint32_t uNegate_ = 0, vNegate_ = 0;  // all ones for a decreasing coordinate
-  int32_t mantissaLog_;  // 0..255
-  uint32_t u_, v_;
-};
-
 // Walks n pixels from x0 (step +1 or -1), the pixel body taking the texture
-// coordinates and, in the z families, the running depth.
+// coordinates and the running depth and light (the families that have them).
 template <class Family, class Steps>
 void walkSpan(RwSpanParams* block, int32_t x0, int32_t step, int32_t n, uint32_t dither, Steps steps) {
-  uint32_t z = static_cast<uint32_t>(block->depth.value);
+  Running at = {static_cast<uint32_t>(block->depth.value), block->first.value, block->second.value};
   for (int32_t x = x0; n > 0; --n, x += step) {
     uint32_t u, v;
     steps.next(u, v);
-    Family::pixel(block, x, u, v, z, dither);
+    Family::pixel(block, x, u, v, at, dither);
     if constexpr (Family::dithered) dither ^= dither >> 6;
-    if constexpr (Family::depthBuffered) z += static_cast<uint32_t>(block->depth.pixelStep);
+    if constexpr (Family::depthBuffered) at.z += static_cast<uint32_t>(block->depth.pixelStep);
+    if constexpr (Family::lightChannels > 0) at.first = RwWrapAdd(at.first, block->first.pixelStep);
+    if constexpr (Family::lightChannels == 3) at.second = RwWrapAdd(at.second, block->second.pixelStep);
   }
 }
 
@@ -345,6 +315,10 @@ void perspectiveSpanRows(RwSpanParams* block) {
     block->leftX = RwWrapAdd(block->leftX, block->leftStep);
     block->rightX = RwWrapAdd(block->rightX, block->rightStep);
     if constexpr (Family::depthBuffered) block->depth.value = RwWrapAdd(block->depth.value, block->depth.rowStep);
+    if constexpr (Family::lightChannels > 0) block->first.value = RwWrapAdd(block->first.value, block->first.rowStep);
+    if constexpr (Family::lightChannels == 3) {
+      block->second.value = RwWrapAdd(block->second.value, block->second.rowStep);
+    }
     advanceEdge(persp.left);
     advanceEdge(persp.right);
     const int32_t xl = block->leftX >> 16;
@@ -369,92 +343,70 @@ void perspectiveSpanRows(RwSpanParams* block) {
   }
 }
 
-// ---- the unlit and flat-lit families: opaque, stippled, filtered
+// ---- the families: unlit, flat-lit and Gouraud; opaque, stippled, filtered
 
-enum class Coverage { opaque, stipple, filter };
-
-// Texel of a pixel, a Pixel wide (16-bit colour or 8-bit palette index). The filter jitters both coordinates by the signed
-// dither byte (column by it XOR 0xAA) in 1/512 texel before the texel bits
-// are taken, wrapping at the texture's edges.
-template <class Pixel, Coverage coverage>
-inline uint32_t texelAt(const RwSpanParams* block, uint32_t u, uint32_t v, uint32_t dither) {
-  uint32_t column = u >> 25, row = v >> 25;
-  if constexpr (coverage == Coverage::filter) {
-    const int32_t columnJitter = static_cast<int8_t>((dither ^ 0xAA) & 0xFF);
-    const int32_t rowJitter = static_cast<int8_t>(dither & 0xFF);
-    column = ((static_cast<int32_t>(u >> 16) + columnJitter) & 0xFE00) >> 9;
-    row = ((static_cast<int32_t>(v >> 16) + rowJitter) & 0xFE00) >> 9;
-  }
-  return reinterpret_cast<const Pixel*>(block->texels)[(row << 7) | column];
-}
-
-// The pixel rule of a member, tests in a fixed order: stipple, z (strictly
-// nearer), transparent texel; then colour and depth. Pixel is uint16_t for
-// 15/16-bit colour and uint8_t for 8-bit palette indices.
-template <bool lit, bool zBuffer, Coverage coverage, class Pixel = uint16_t>
-struct TexelFamily {
+/*
+ * PerspectiveFamily --
+ *   The pixel rule of a member of the row loop above, tests in a fixed
+ *   order: stipple, z (strictly nearer), transparent texel; then colour and
+ *   depth. Pixel is uint16_t for 15/16-bit colour and uint8_t for 8-bit
+ *   palette indices. Gouraud levels: 15/16-bit red and blue are the integer
+ *   parts, green is rounded by the dither byte; 8-bit the one level is
+ *   rounded by it. Every level is held to 0..31.
+ */
+template <Light light, bool zBuffer, Coverage coverage, class Pixel = uint16_t>
+struct PerspectiveFamily {
   static constexpr bool depthBuffered = zBuffer;
-  static constexpr bool dithered = coverage != Coverage::opaque;
   static constexpr bool palette = sizeof(Pixel) == 1;
+  static constexpr bool dithered = coverage != Coverage::opaque || light == Light::gouraud;
+  static constexpr int lightChannels = light != Light::gouraud ? 0 : (palette ? 1 : 3);
 
-  static void begin(RwPolygon* polygon) {
-    if constexpr (lit && palette) {
-      // The 256-byte row of the first channel's level, held to 0..31.
-      SpanParams.shadeRows[0] = rwRasterTarget.shadeTable + 256 * RwShadeLevel(polygon->intensity[0]);
-    } else if constexpr (lit) {
-      // One row per channel at the polygon's level; levels held to 0..31.
-      for (int c = 0; c < 3; ++c) {
-        SpanParams.shadeRows[c] = rwRasterTarget.shadeTable + 32 * RwShadeLevel(polygon->intensity[c]);
-      }
-    }
-  }
+  static void begin(RwPolygon* polygon) { beginShading<light, palette>(polygon); }
 
-  static void pixel(RwSpanParams* block, int32_t x, uint32_t u, uint32_t v, uint32_t z, uint32_t dither) {
+  static void pixel(RwSpanParams* block, int32_t x, uint32_t u, uint32_t v, const Running& at, uint32_t dither) {
     if constexpr (coverage == Coverage::stipple) {
       if ((dither & 0xFF) >= static_cast<uint32_t>(block->opacity)) return;
     }
-    const uint16_t depth = static_cast<uint16_t>(z >> 16);
+    const uint16_t depth = static_cast<uint16_t>(at.z >> 16);
     if constexpr (zBuffer) {
       if (reinterpret_cast<const uint16_t*>(block->zRow)[x] >= depth) return;
     }
-    const uint32_t t = texelAt<Pixel, coverage>(block, u, v, dither);
+    const uint32_t t = coverage == Coverage::filter ? signedJitterTexel<Pixel>(block->texels, u, v, dither)
+                                                    : plainTexel<Pixel>(block->texels, u, v);
     if (t == 0) return;
-    reinterpret_cast<Pixel*>(block->colourRow)[x] = colour(block, t);
+    reinterpret_cast<Pixel*>(block->colourRow)[x] = shadeTexel<light, Pixel>(block, t, at, dither & 0xFF);
     if constexpr (zBuffer) reinterpret_cast<uint16_t*>(block->zRow)[x] = depth;
   }
 
-  static Pixel colour(const RwSpanParams* block, uint32_t t) {
-    if constexpr (!lit) {
-      return static_cast<Pixel>(t);
-    } else if constexpr (palette) {
-      return block->shadeRows[0][t];
-    } else {
-      return static_cast<uint16_t>(block->shadeRows[0][t >> 11] << 11 | block->shadeRows[1][(t & 0x7C0) >> 6] << 6 |
-                                   block->shadeRows[2][t & 0x1F]);
-    }
-  }
-
-  static void span(RwSpanParams* block) { perspectiveSpanRows<TexelFamily>(block); }
+  static void span(RwSpanParams* block) { perspectiveSpanRows<PerspectiveFamily>(block); }
 };
 
-using UnlitOpaque = TexelFamily<false, false, Coverage::opaque>;
-using UnlitOpaqueZ = TexelFamily<false, true, Coverage::opaque>;
-using FlatOpaque = TexelFamily<true, false, Coverage::opaque>;
-using FlatOpaqueZ = TexelFamily<true, true, Coverage::opaque>;
-using UnlitStipple = TexelFamily<false, false, Coverage::stipple>;
-using UnlitStippleZ = TexelFamily<false, true, Coverage::stipple>;
-using FlatStipple = TexelFamily<true, false, Coverage::stipple>;
-using FlatStippleZ = TexelFamily<true, true, Coverage::stipple>;
-using FlatFilter = TexelFamily<true, false, Coverage::filter>;
-using FlatFilterZ = TexelFamily<true, true, Coverage::filter>;
-using Unlit8Opaque = TexelFamily<false, false, Coverage::opaque, uint8_t>;
-using Unlit8OpaqueZ = TexelFamily<false, true, Coverage::opaque, uint8_t>;
-using Flat8Opaque = TexelFamily<true, false, Coverage::opaque, uint8_t>;
-using Flat8OpaqueZ = TexelFamily<true, true, Coverage::opaque, uint8_t>;
-using Unlit8Stipple = TexelFamily<false, false, Coverage::stipple, uint8_t>;
-using Unlit8StippleZ = TexelFamily<false, true, Coverage::stipple, uint8_t>;
-using Flat8Stipple = TexelFamily<true, false, Coverage::stipple, uint8_t>;
-using Flat8StippleZ = TexelFamily<true, true, Coverage::stipple, uint8_t>;
+using UnlitOpaque = PerspectiveFamily<Light::unlit, false, Coverage::opaque>;
+using UnlitOpaqueZ = PerspectiveFamily<Light::unlit, true, Coverage::opaque>;
+using FlatOpaque = PerspectiveFamily<Light::flat, false, Coverage::opaque>;
+using FlatOpaqueZ = PerspectiveFamily<Light::flat, true, Coverage::opaque>;
+using UnlitStipple = PerspectiveFamily<Light::unlit, false, Coverage::stipple>;
+using UnlitStippleZ = PerspectiveFamily<Light::unlit, true, Coverage::stipple>;
+using FlatStipple = PerspectiveFamily<Light::flat, false, Coverage::stipple>;
+using FlatStippleZ = PerspectiveFamily<Light::flat, true, Coverage::stipple>;
+using FlatFilter = PerspectiveFamily<Light::flat, false, Coverage::filter>;
+using FlatFilterZ = PerspectiveFamily<Light::flat, true, Coverage::filter>;
+using GouraudOpaque = PerspectiveFamily<Light::gouraud, false, Coverage::opaque>;
+using GouraudOpaqueZ = PerspectiveFamily<Light::gouraud, true, Coverage::opaque>;
+using GouraudStipple = PerspectiveFamily<Light::gouraud, false, Coverage::stipple>;
+using GouraudStippleZ = PerspectiveFamily<Light::gouraud, true, Coverage::stipple>;
+using Unlit8Opaque = PerspectiveFamily<Light::unlit, false, Coverage::opaque, uint8_t>;
+using Unlit8OpaqueZ = PerspectiveFamily<Light::unlit, true, Coverage::opaque, uint8_t>;
+using Flat8Opaque = PerspectiveFamily<Light::flat, false, Coverage::opaque, uint8_t>;
+using Flat8OpaqueZ = PerspectiveFamily<Light::flat, true, Coverage::opaque, uint8_t>;
+using Unlit8Stipple = PerspectiveFamily<Light::unlit, false, Coverage::stipple, uint8_t>;
+using Unlit8StippleZ = PerspectiveFamily<Light::unlit, true, Coverage::stipple, uint8_t>;
+using Flat8Stipple = PerspectiveFamily<Light::flat, false, Coverage::stipple, uint8_t>;
+using Flat8StippleZ = PerspectiveFamily<Light::flat, true, Coverage::stipple, uint8_t>;
+using Gouraud8Opaque = PerspectiveFamily<Light::gouraud, false, Coverage::opaque, uint8_t>;
+using Gouraud8OpaqueZ = PerspectiveFamily<Light::gouraud, true, Coverage::opaque, uint8_t>;
+using Gouraud8Stipple = PerspectiveFamily<Light::gouraud, false, Coverage::stipple, uint8_t>;
+using Gouraud8StippleZ = PerspectiveFamily<Light::gouraud, true, Coverage::stipple, uint8_t>;
 
 }  // namespace
 
@@ -495,46 +447,104 @@ int32_t RwPerspectiveShift(int32_t u0, int32_t v0, int32_t u1, int32_t v1) {
   return static_cast<int32_t>(std::bit_width(wholeParts)) + 1;
 }
 
-void RwRas16TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<UnlitOpaque>(polygon, i); }
-void RwRas16TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<UnlitOpaqueZ>(polygon, i); }
-void RwRas16TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatOpaque>(polygon, i); }
-void RwRas16TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatOpaqueZ>(polygon, i); }
+namespace {
 
-void RwRas16TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<UnlitStipple>(polygon, i); }
-void RwRas16TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<UnlitStippleZ>(polygon, i); }
-void RwRas16TriFlatPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatStipple>(polygon, i); }
-void RwRas16TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatStippleZ>(polygon, i); }
-void RwRas16TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatFilter>(polygon, i); }
-void RwRas16TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<FlatFilterZ>(polygon, i); }
+// A member whose rows a span family draws: the set-up of Rule, the rows of
+// the family.
+template <class Rule, void (*family)(RwSpanParams*)>
+struct HandedTo : Rule {
+  static void span(RwSpanParams* block) { family(block); }
+};
 
-void RwRas16SpanUnlitPerspOpaque(RwSpanParams* block) { UnlitOpaque::span(block); }
-void RwRas16SpanUnlitPerspOpaqueZ(RwSpanParams* block) { UnlitOpaqueZ::span(block); }
-void RwRas16SpanFlatPerspOpaque(RwSpanParams* block) { FlatOpaque::span(block); }
-void RwRas16SpanFlatPerspOpaqueZ(RwSpanParams* block) { FlatOpaqueZ::span(block); }
-void RwRas16SpanUnlitPerspStipple(RwSpanParams* block) { UnlitStipple::span(block); }
-void RwRas16SpanUnlitPerspStippleZ(RwSpanParams* block) { UnlitStippleZ::span(block); }
-void RwRas16SpanFlatPerspStipple(RwSpanParams* block) { FlatStipple::span(block); }
-void RwRas16SpanFlatPerspStippleZ(RwSpanParams* block) { FlatStippleZ::span(block); }
-void RwRas16SpanFlatPerspFilterOpaque(RwSpanParams* block) { FlatFilter::span(block); }
-void RwRas16SpanFlatPerspFilterOpaqueZ(RwSpanParams* block) { FlatFilterZ::span(block); }
+template <class Rule, void (*family)(RwSpanParams*)>
+void handedTriangle(RwPolygon* polygon, intptr_t i) {
+  perspectiveTriangle<HandedTo<Rule, family>>(polygon, i);
+}
 
-void RwRas8TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8Opaque>(polygon, i); }
-void RwRas8TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8OpaqueZ>(polygon, i); }
-void RwRas8TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8Opaque>(polygon, i); }
-void RwRas8TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8OpaqueZ>(polygon, i); }
-void RwRas8TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8Stipple>(polygon, i); }
-void RwRas8TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Unlit8StippleZ>(polygon, i); }
-void RwRas8TriFlatPerspStipple(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8Stipple>(polygon, i); }
-void RwRas8TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<Flat8StippleZ>(polygon, i); }
+using UnlitFilter = PerspectiveFamily<Light::unlit, false, Coverage::filter>;
+using UnlitFilterZ = PerspectiveFamily<Light::unlit, true, Coverage::filter>;
+using Unlit8Filter = PerspectiveFamily<Light::unlit, false, Coverage::filter, uint8_t>;
+using Unlit8FilterZ = PerspectiveFamily<Light::unlit, true, Coverage::filter, uint8_t>;
+using Flat8Filter = PerspectiveFamily<Light::flat, false, Coverage::filter, uint8_t>;
+using Flat8FilterZ = PerspectiveFamily<Light::flat, true, Coverage::filter, uint8_t>;
 
-void RwRas8SpanUnlitPerspOpaque(RwSpanParams* block) { Unlit8Opaque::span(block); }
-void RwRas8SpanUnlitPerspOpaqueZ(RwSpanParams* block) { Unlit8OpaqueZ::span(block); }
-void RwRas8SpanFlatPerspOpaque(RwSpanParams* block) { Flat8Opaque::span(block); }
-void RwRas8SpanFlatPerspOpaqueZ(RwSpanParams* block) { Flat8OpaqueZ::span(block); }
-void RwRas8SpanUnlitPerspStipple(RwSpanParams* block) { Unlit8Stipple::span(block); }
-void RwRas8SpanUnlitPerspStippleZ(RwSpanParams* block) { Unlit8StippleZ::span(block); }
-void RwRas8SpanFlatPerspStipple(RwSpanParams* block) { Flat8Stipple::span(block); }
-void RwRas8SpanFlatPerspStippleZ(RwSpanParams* block) { Flat8StippleZ::span(block); }
+}  // namespace
+
+#define LF_PERSPECTIVE_TRIANGLE(name, family) \
+  void name(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<family>(polygon, i); }
+#define LF_HANDED_TRIANGLE(name, family, spanFamily) \
+  void name(RwPolygon* polygon, intptr_t i) { handedTriangle<family, spanFamily>(polygon, i); }
+#define LF_SPAN_LOOP(name, family) \
+  void name(RwSpanParams* block) { family::span(block); }
+
+LF_HANDED_TRIANGLE(RwRas16TriUnlitPerspOpaque, UnlitOpaque, RwRas16SpanUnlitPerspOpaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriUnlitPerspOpaqueZ, UnlitOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspOpaque, FlatOpaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspOpaqueZ, FlatOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriUnlitPerspStipple, UnlitStipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriUnlitPerspStippleZ, UnlitStippleZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspStipple, FlatStipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspStippleZ, FlatStippleZ)
+LF_HANDED_TRIANGLE(RwRas16TriUnlitPerspFilterOpaque, UnlitFilter, RwRas16SpanUnlitPerspFilterOpaque)
+LF_HANDED_TRIANGLE(RwRas16TriUnlitPerspFilterOpaqueZ, UnlitFilterZ, RwRas16SpanUnlitPerspFilterOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspFilterOpaque, FlatFilter)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriFlatPerspFilterOpaqueZ, FlatFilterZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriGouraudPerspOpaque, GouraudOpaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriGouraudPerspOpaqueZ, GouraudOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriGouraudPerspStipple, GouraudStipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriGouraudPerspStippleZ, GouraudStippleZ)
+
+LF_SPAN_LOOP(RwRas16SpanUnlitPerspOpaqueZ, UnlitOpaqueZ)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspOpaque, FlatOpaque)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspOpaqueZ, FlatOpaqueZ)
+LF_SPAN_LOOP(RwRas16SpanUnlitPerspStipple, UnlitStipple)
+LF_SPAN_LOOP(RwRas16SpanUnlitPerspStippleZ, UnlitStippleZ)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspStipple, FlatStipple)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspStippleZ, FlatStippleZ)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspFilterOpaque, FlatFilter)
+LF_SPAN_LOOP(RwRas16SpanFlatPerspFilterOpaqueZ, FlatFilterZ)
+LF_SPAN_LOOP(RwRas16SpanGouraudPerspOpaque, GouraudOpaque)
+LF_SPAN_LOOP(RwRas16SpanGouraudPerspOpaqueZ, GouraudOpaqueZ)
+LF_SPAN_LOOP(RwRas16SpanGouraudPerspStipple, GouraudStipple)
+LF_SPAN_LOOP(RwRas16SpanGouraudPerspStippleZ, GouraudStippleZ)
+
+LF_HANDED_TRIANGLE(RwRas8TriUnlitPerspOpaque, Unlit8Opaque, RwRas8SpanUnlitPerspOpaque)
+LF_HANDED_TRIANGLE(RwRas8TriUnlitPerspOpaqueZ, Unlit8OpaqueZ, RwRas8SpanUnlitPerspOpaqueZ)
+LF_HANDED_TRIANGLE(RwRas8TriFlatPerspOpaque, Flat8Opaque, RwRas8SpanFlatPerspOpaque)
+LF_HANDED_TRIANGLE(RwRas8TriFlatPerspOpaqueZ, Flat8OpaqueZ, RwRas8SpanFlatPerspOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriUnlitPerspStipple, Unlit8Stipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriUnlitPerspStippleZ, Unlit8StippleZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriFlatPerspStipple, Flat8Stipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriFlatPerspStippleZ, Flat8StippleZ)
+LF_HANDED_TRIANGLE(RwRas8TriUnlitPerspFilterOpaque, Unlit8Filter, RwRas8SpanUnlitPerspFilterOpaque)
+LF_HANDED_TRIANGLE(RwRas8TriUnlitPerspFilterOpaqueZ, Unlit8FilterZ, RwRas8SpanUnlitPerspFilterOpaqueZ)
+LF_HANDED_TRIANGLE(RwRas8TriFlatPerspFilterOpaque, Flat8Filter, RwRas8SpanFlatPerspFilterOpaque)
+LF_HANDED_TRIANGLE(RwRas8TriFlatPerspFilterOpaqueZ, Flat8FilterZ, RwRas8SpanFlatPerspFilterOpaqueZ)
+LF_HANDED_TRIANGLE(RwRas8TriGouraudPerspOpaque, Gouraud8Opaque, RwRas8SpanGouraudPerspOpaque)
+LF_HANDED_TRIANGLE(RwRas8TriGouraudPerspOpaqueZ, Gouraud8OpaqueZ, RwRas8SpanGouraudPerspOpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriGouraudPerspStipple, Gouraud8Stipple)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriGouraudPerspStippleZ, Gouraud8StippleZ)
+
+LF_SPAN_LOOP(RwRas8SpanUnlitPerspStipple, Unlit8Stipple)
+LF_SPAN_LOOP(RwRas8SpanUnlitPerspStippleZ, Unlit8StippleZ)
+LF_SPAN_LOOP(RwRas8SpanFlatPerspStipple, Flat8Stipple)
+LF_SPAN_LOOP(RwRas8SpanFlatPerspStippleZ, Flat8StippleZ)
+LF_SPAN_LOOP(RwRas8SpanGouraudPerspStipple, Gouraud8Stipple)
+LF_SPAN_LOOP(RwRas8SpanGouraudPerspStippleZ, Gouraud8StippleZ)
+
+// The plain row loop in place of the span families, pixel for pixel as
+// they were drawn before the families had loops of their own.
+LF_PERSPECTIVE_TRIANGLE(RwRas16TriUnlitPerspOpaqueReference, UnlitOpaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriUnlitPerspOpaqueReference, Unlit8Opaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriUnlitPerspOpaqueZReference, Unlit8OpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriFlatPerspOpaqueReference, Flat8Opaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriFlatPerspOpaqueZReference, Flat8OpaqueZ)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriGouraudPerspOpaqueReference, Gouraud8Opaque)
+LF_PERSPECTIVE_TRIANGLE(RwRas8TriGouraudPerspOpaqueZReference, Gouraud8OpaqueZ)
+
+#undef LF_PERSPECTIVE_TRIANGLE
+#undef LF_HANDED_TRIANGLE
+#undef LF_SPAN_LOOP
 
 namespace {
 
@@ -551,6 +561,14 @@ void fillPerspectiveTextureModes8(RwTriangleRoutine* table) {
   table[75] = table[79] = RwRas8TriFlatPerspStipple;
   table[66] = table[70] = table[82] = table[86] = RwRas8TriUnlitPerspStippleZ;
   table[83] = table[87] = RwRas8TriFlatPerspStippleZ;
+  table[43] = table[47] = RwRas8TriGouraudPerspOpaque;
+  table[51] = table[55] = RwRas8TriGouraudPerspOpaqueZ;
+  table[59] = table[63] = RwRas8TriGouraudPerspStipple;
+  table[67] = table[71] = RwRas8TriGouraudPerspStippleZ;
+  table[94] = RwRas8TriUnlitPerspFilterOpaque;
+  table[95] = RwRas8TriFlatPerspFilterOpaque;
+  table[102] = RwRas8TriUnlitPerspFilterOpaqueZ;
+  table[103] = RwRas8TriFlatPerspFilterOpaqueZ;
 }
 
 }  // namespace
@@ -573,4 +591,10 @@ void RwFillPerspectiveTextureModes(RwTriangleRoutine* table, intptr_t depth) {
   table[19] = RwRas16TriFlatPerspStippleZ;
   table[39] = RwRas16TriFlatPerspFilterOpaque;
   table[31] = RwRas16TriFlatPerspFilterOpaqueZ;
+  table[38] = RwRas16TriUnlitPerspFilterOpaque;
+  table[30] = RwRas16TriUnlitPerspFilterOpaqueZ;
+  table[7] = RwRas16TriGouraudPerspOpaque;
+  table[15] = RwRas16TriGouraudPerspOpaqueZ;
+  table[11] = RwRas16TriGouraudPerspStipple;
+  table[3] = RwRas16TriGouraudPerspStippleZ;
 }

@@ -1,18 +1,20 @@
 // engine/raster/perspective.h -- perspective-correct textured triangles in
-// 15/16-bit and 8-bit colour: the common triangle set-up, the division-free
-// span stepping, and the unlit and flat-lit members (opaque, stippled, and
-// in 15/16-bit colour filtered).
+// 15/16-bit and 8-bit colour: the common triangle set-up, the plain row
+// loop, and the unlit, flat-lit and Gouraud members (opaque, stippled and
+// filtered).
 //
 // Owns: the perspective edge block (weights and u, v times weight on both
 // edges, the walking direction), the set-up that fills it together with the
-// shared span block, the span loop that recovers u and v at both ends of a
-// row and steps between them through the logarithm and exponential tables,
-// the unlit and flat-lit triangle routines and their span loops (opaque
-// and stippled, and the filtered flat-lit ones, whose texel address is
-// jittered by the ordered dither), and the texture-mode entries they fill.
-// It does not own the affine routines or the fan loops that pick a triangle
-// routine (engine/raster/textured.h), the tables it reads (engine/
-// raster/rasterapi.h, the device's shade table), nor the texel blocks.
+// shared span block (Gouraud levels and depth following the start edge of
+// the walk), the plain row loop that recovers u and v at both ends of a row
+// and walks it, the triangle routines and the span loops of the plain row
+// loop, and the texture-mode entries they fill.
+// It does not own the span families that the unlit and 8-bit opaque and
+// the unlit and 8-bit filtered members hand their rows to
+// (engine/raster/spanfamily.h), the stepping along a span (engine/raster/
+// perspstep.h), the affine routines or the fan loops that pick a triangle
+// routine (engine/raster/textured.h), the tables it reads (engine/raster/
+// rasterapi.h, the device's shade table), nor the texel blocks.
 //
 // Weights are 16.16, proportional to 1 / camera depth and at least 1.0.
 // Inside a span, u and v are held shifted left by 16 so that their top 7 bits
@@ -60,6 +62,8 @@ void RwPerspectiveWeights(const float depth[3], int32_t weight[3]);
 int32_t RwPerspectiveShift(int32_t u0, int32_t v0, int32_t u1, int32_t v1);
 
 // Triangle routines: triangle (v[0], v[i], v[i + 1]), 15/16-bit colour.
+// Gouraud members light each channel at its interpolated level (green
+// rounded by the dither byte); the others as the module comment says.
 void RwRas16TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
 void RwRas16TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
 void RwRas16TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
@@ -68,11 +72,18 @@ void RwRas16TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
 void RwRas16TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
 void RwRas16TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
 void RwRas16TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
 void RwRas16TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
 void RwRas16TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspStippleZ(RwPolygon* polygon, intptr_t i);
 
-// Span loops: draw block->rows rows and leave both blocks at the last row.
-void RwRas16SpanUnlitPerspOpaque(RwSpanParams* block);
+// Span loops of the plain row loop: draw block->rows rows and leave both
+// blocks at the last row. (The unlit opaque and unlit filtered members hand
+// their rows to span families, engine/raster/spanfamily.h.)
 void RwRas16SpanUnlitPerspOpaqueZ(RwSpanParams* block);
 void RwRas16SpanFlatPerspOpaque(RwSpanParams* block);
 void RwRas16SpanFlatPerspOpaqueZ(RwSpanParams* block);
@@ -82,10 +93,16 @@ void RwRas16SpanFlatPerspStipple(RwSpanParams* block);
 void RwRas16SpanFlatPerspStippleZ(RwSpanParams* block);
 void RwRas16SpanFlatPerspFilterOpaque(RwSpanParams* block);
 void RwRas16SpanFlatPerspFilterOpaqueZ(RwSpanParams* block);
+void RwRas16SpanGouraudPerspOpaque(RwSpanParams* block);
+void RwRas16SpanGouraudPerspOpaqueZ(RwSpanParams* block);
+void RwRas16SpanGouraudPerspStipple(RwSpanParams* block);
+void RwRas16SpanGouraudPerspStippleZ(RwSpanParams* block);
 
 // Triangle routines in 8-bit colour: texels and pixels are palette indices;
 // the flat-lit members look the texel up in the ShadeTable row of the
-// polygon's first intensity channel.
+// polygon's first intensity channel, the Gouraud members in the row of the
+// interpolated first channel rounded by the dither byte. The opaque members
+// hand their rows to span families (engine/raster/spanfamily.h).
 void RwRas8TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
 void RwRas8TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
 void RwRas8TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
@@ -94,18 +111,37 @@ void RwRas8TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
 void RwRas8TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
 void RwRas8TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
 void RwRas8TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaque(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspStipple(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspStippleZ(RwPolygon* polygon, intptr_t i);
 
-void RwRas8SpanUnlitPerspOpaque(RwSpanParams* block);
-void RwRas8SpanUnlitPerspOpaqueZ(RwSpanParams* block);
-void RwRas8SpanFlatPerspOpaque(RwSpanParams* block);
-void RwRas8SpanFlatPerspOpaqueZ(RwSpanParams* block);
 void RwRas8SpanUnlitPerspStipple(RwSpanParams* block);
 void RwRas8SpanUnlitPerspStippleZ(RwSpanParams* block);
 void RwRas8SpanFlatPerspStipple(RwSpanParams* block);
 void RwRas8SpanFlatPerspStippleZ(RwSpanParams* block);
+void RwRas8SpanGouraudPerspStipple(RwSpanParams* block);
+void RwRas8SpanGouraudPerspStippleZ(RwSpanParams* block);
 
-// Writes the perspective entries built so far into the texture-mode table
-// (104 entries) for an image depth; the other entries are left as they are.
+// The members that hand their rows to span families, drawn through the
+// plain row loop instead (strict depth test, rows walked linearly when the
+// weights differ only below their top ten bits): what the families are
+// checked against.
+void RwRas16TriUnlitPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
+
+// Writes the perspective entries of the texture-mode table (104 entries)
+// for an image depth: every entry whose modes hold foreshorten, and the
+// filtered perspective ones.
 void RwFillPerspectiveTextureModes(RwTriangleRoutine* table, intptr_t depth);
 
 #endif

@@ -102,7 +102,7 @@ void texturedRow(RwSpanParams* block, int32_t xl, int32_t xr, uint32_t d) {
           texelAt<lighting>(block->texels, filtered ? filteredTexelIndex(at.uv, d) : texelIndex(at.uv));
       if (t != 0) {
         if constexpr (depthBuffered) *z = pixelDepth;
-        *out = static_cast<Pixel>(litTexel<lighting>(block, t, at, d));
+        *out = static_cast<Pixel>(litTexel<lighting>(block, t, at, d & 255));
       }
     }
     if constexpr (depthBuffered) ++z;

@@ -44,6 +44,35 @@ std::vector<Rgb> bitmapPixels(const std::string& path) {
   return pixels;
 }
 
+// The texture-mode floor: 64 tiles, one per texture-mode combination, at
+// both depths; the same image on every run, the texture's red and white on
+// the near and the far half of the floor alike.
+TEST(RwrenderTool, TextureModeFloorDrawsEveryCombinationStably) {
+  for (const char* depth : {"8", "16"}) {
+    const std::string out = testing::TempDir() + "rwrender_modes_" + depth + ".bmp";
+    const std::string arguments = std::string("--device MSWindows --size 160x120 --camera 0,-7,6 --depth ") + depth +
+                                  " --texture-modes '" + std::string(LUMENFOLD_TEST_DATA) +
+                                  "/rwx/textured/checker.bmp' --out '" + out + "'";
+    tool_runner::ToolRun first = runTool("rwrender", arguments);
+    ASSERT_EQ(first.status, 0) << depth << ": " << first.errors;
+    EXPECT_EQ(runTool("rwrender", arguments).output, first.output) << depth;
+    const std::vector<Rgb> pixels = bitmapPixels(out);
+    ASSERT_EQ(pixels.size(), 160u * 120u);
+    int reddish[2] = {}, whitish[2] = {};
+    for (size_t k = 0; k < pixels.size(); ++k) {
+      const Rgb& pixel = pixels[k];
+      const int half = k / 160 < 60 ? 0 : 1;
+      if (pixel.red > 80 && pixel.red > 2 * pixel.green && pixel.red > 2 * pixel.blue) ++reddish[half];
+      if (pixel.red > 80 && pixel.green > 80 && pixel.blue > 80) ++whitish[half];
+    }
+    for (int half : {0, 1}) {
+      EXPECT_GT(reddish[half], 300) << depth << " half " << half;
+      EXPECT_GT(whitish[half], 300) << depth << " half " << half;
+    }
+    std::remove(out.c_str());
+  }
+}
+
 }  // namespace
 
 TEST(RwrenderTool, DrawsTheFrontFacesOfAnRwxCubeTheSameEveryRun) {

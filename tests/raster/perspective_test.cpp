@@ -10,6 +10,7 @@
 
 #include "engine/drawslots.h"
 #include "engine/raster/perspective.h"
+#include "engine/raster/textured.h"
 #include "engine/shadetable.h"
 #include "engine/texture.h"
 #include "tests/raster/raster_fixture.h"
@@ -68,6 +69,13 @@ class PerspectiveTest : public RasterTest {
     material_->textureModes = modes;
     const RwRendererPair& entry = DrawSlotTable(&rwDeviceRecord)[pair];
     return (z ? entry.depthBuffered : entry.plain)(polygon);
+  }
+
+  int drawnCount() const {
+    int drawn = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < side; ++x) drawn += pixel(x, y) != 0;
+    return drawn;
   }
 
   std::vector<uint16_t> texels_;
@@ -421,32 +429,38 @@ TEST_F(Perspective8Test, ForeshortenedQuadKeepsPerspectiveCorrectTexels) {
   }
 }
 
-TEST_F(Perspective8Test, DepthTestDrawsOnlyStrictlyNearerAndSkipsTransparentTexels) {
+// The opaque 8-bit members draw through span families, whose depth test
+// passes an equal depth; the stippled ones keep the strict test.
+TEST_F(Perspective8Test, DepthTestDrawsNearerOrEqualAndSkipsTransparentTexels) {
   TestPolygon polygon = makePolygon(material_);
   Quad quad = {2.0f, 2.0f, 30000, 30000, 1.0};
-  fillTexture8([](int, int) { return 0x12u; });
   polygon.setIntensity(0);
-  quad.place(polygon);
-  for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{lit | foreshorten}}) {
-    clearImage();
-    quad.zLeft = quad.zRight = 30000;
-    for (uint8_t& t : texels8_) t = 0x12;
-    quad.place(polygon);
-    draw(polygon.get(), foreshorten, true);
-    ASSERT_EQ(pixel(10, 5), 0x12u);
-    struct Case {
-      int32_t z;
-      uint8_t texel;
-      bool drawn;
-    } cases[] = {{30000, 0x55, false}, {29999, 0x55, false}, {30001, 0, false}, {30001, 0x55, true}};
-    for (const Case& c : cases) {
-      for (uint8_t& t : texels8_) t = c.texel;
-      quad.zLeft = quad.zRight = c.z;
-      quad.place(polygon);
-      draw(polygon.get(), modes, true);
-      const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
-      EXPECT_EQ(pixel(10, 5), c.drawn ? written : 0x12u) << c.z << " modes " << int{modes};
-      EXPECT_EQ(storedDepth(10, 5), c.drawn ? 30001 : 30000) << c.z << " modes " << int{modes};
+  struct Case {
+    int32_t z;
+    uint8_t texel;
+    bool drawnOpaque, drawnStipple;
+  } cases[] = {{30000, 0x55, true, false}, {29999, 0x55, false, false}, {30001, 0, false, false},
+               {30001, 0x55, true, true}};
+  material_->opacity = 255;  // the stipple pair tests every pixel but those of dither byte 255
+  for (intptr_t pair : {texturedFlatOpaque, texturedFlatStipple}) {
+    for (uint8_t modes : {uint8_t{foreshorten}, uint8_t{lit | foreshorten}}) {
+      for (const Case& c : cases) {
+        clearImage();
+        quad.zLeft = quad.zRight = 30000;
+        for (uint8_t& t : texels8_) t = 0x12;
+        quad.place(polygon);
+        draw(polygon.get(), foreshorten, true);
+        ASSERT_EQ(pixel(10, 5), 0x12u);
+        for (uint8_t& t : texels8_) t = c.texel;
+        quad.zLeft = quad.zRight = c.z;
+        quad.place(polygon);
+        draw(polygon.get(), modes, true, pair);
+        const bool drawn = pair == texturedFlatOpaque ? c.drawnOpaque : c.drawnStipple;
+        const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
+        const std::string what = std::to_string(c.z) + " modes " + std::to_string(modes) + " pair " + std::to_string(pair);
+        EXPECT_EQ(pixel(10, 5), drawn ? written : 0x12u) << what;
+        EXPECT_EQ(storedDepth(10, 5), drawn ? c.z : 30000) << what;
+      }
     }
   }
 }
@@ -530,4 +544,393 @@ TEST_F(Perspective8Test, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
   }
 }
 
+
+// ---- every texture mode, the catalogue, Gouraud levels, span families
+
+void drawFan(RwTriangleRoutine routine, TestPolygon& polygon) {
+  for (intptr_t i = polygon.get()->vertexCount - 2; i >= 1; --i) routine(polygon.get(), i);
+}
+
+// Intensity as a plane over the screen, so every triangle of the quad
+// interpolates the same field: level 2 at the origin, 0.4 a column, 0.5 a row.
+double levelAt(double x, double y) { return 2 + 0.4 * x + 0.5 * y; }
+void lightAsPlane(TestPolygon& polygon) {
+  const int corners[4][2] = {{0, 0}, {0, height}, {side, height}, {side, 0}};
+  for (size_t k = 0; k < 4; ++k) {
+    for (int c = 0; c < 3; ++c) {
+      polygon.vertex(k).intensity[c] = static_cast<int32_t>(std::lround(levelAt(corners[k][0], corners[k][1]) * 65536));
+    }
+  }
+}
+
+// Whether a shaded value is ShadeTable's at a level within one of the
+// reference (rows drawn one edge step down; the walk's own half-pixel).
+bool withinOneLevel(double reference, int rowBytes, uint32_t channel, uint32_t shaded) {
+  for (int level = static_cast<int>(std::floor(reference)) - 1; level <= static_cast<int>(std::floor(reference)) + 1;
+       ++level) {
+    if (level >= 0 && level < 32 && ShadeTable[level * rowBytes + channel] == shaded) return true;
+  }
+  return false;
+}
+
+TEST_F(PerspectiveTest, EveryTextureModeEntryOfTheDepthDraws) {
+  fillTexture(namedTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 20000, 10000, 0.5};
+  quad.place(polygon);
+  polygon.setIntensity(20 << 16);
+  material_->opacity = 200;
+  for (int entry = 0; entry < 40; ++entry) {
+    ASSERT_NE(TextureModeTable[entry], nullptr) << entry;
+    clearImage();
+    drawFan(TextureModeTable[entry], polygon);
+    EXPECT_GT(drawnCount(), side * height / 2) << entry;
+  }
+}
+
+TEST_F(PerspectiveTest, CatalogueNamesTheRoutineOfEveryPerspectiveEntry) {
+  const std::pair<int, RwTriangleRoutine> catalogue[] = {
+      {7, RwRas16TriGouraudPerspOpaque},       {15, RwRas16TriGouraudPerspOpaqueZ},
+      {11, RwRas16TriGouraudPerspStipple},     {3, RwRas16TriGouraudPerspStippleZ},
+      {6, RwRas16TriUnlitPerspOpaque},         {34, RwRas16TriUnlitPerspOpaque},
+      {35, RwRas16TriFlatPerspOpaque},         {14, RwRas16TriUnlitPerspOpaqueZ},
+      {26, RwRas16TriUnlitPerspOpaqueZ},       {27, RwRas16TriFlatPerspOpaqueZ},
+      {10, RwRas16TriUnlitPerspStipple},       {22, RwRas16TriUnlitPerspStipple},
+      {23, RwRas16TriFlatPerspStipple},        {2, RwRas16TriUnlitPerspStippleZ},
+      {18, RwRas16TriUnlitPerspStippleZ},      {19, RwRas16TriFlatPerspStippleZ},
+      {38, RwRas16TriUnlitPerspFilterOpaque},  {39, RwRas16TriFlatPerspFilterOpaque},
+      {30, RwRas16TriUnlitPerspFilterOpaqueZ}, {31, RwRas16TriFlatPerspFilterOpaqueZ},
+      {36, RwRas16TriUnlitAffineFilterOpaque}, {37, RwRas16TriFlatAffineFilterOpaque},
+  };
+  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(TextureModeTable[entry], routine) << entry;
+}
+
+TEST_F(PerspectiveTest, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
+  fillTexture([](int, int) { return 0xFFDFu; });  // every channel 31
+  TestPolygon polygon = makePolygon(material_);
+  lightAsPlane(polygon);
+  material_->opacity = 255;
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  // The affine Gouraud members light alike (their dither byte, not the
+  // whole dither word, rounds the level).
+  const RwTriangleRoutine members[] = {RwRas16TriGouraudPerspOpaque,   RwRas16TriGouraudPerspOpaqueZ,
+                                       RwRas16TriGouraudPerspStipple,  RwRas16TriGouraudPerspStippleZ,
+                                       RwRas16TriGouraudAffineOpaque,  RwRas16TriGouraudAffineStipple};
+  for (const Quad& quad : quads) {
+    quad.place(polygon);
+    for (RwTriangleRoutine member : members) {
+      clearImage();
+      drawFan(member, polygon);
+      int checked = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < side; ++x) {
+          const uint32_t p = pixel(x, y);
+          if (!p) continue;  // a stippled-out pixel
+          ++checked;
+          const double level = levelAt(x + 0.5, y + 1);
+          EXPECT_TRUE(withinOneLevel(level, 32, 31, p >> 11)) << x << "," << y << " red " << (p >> 11);
+          // Green is rounded by the dither byte: half a level up on average.
+          EXPECT_TRUE(withinOneLevel(level + 0.5, 32, 31, (p >> 6) & 31)) << x << "," << y << " green";
+          EXPECT_TRUE(withinOneLevel(level, 32, 31, p & 31)) << x << "," << y << " blue";
+          EXPECT_EQ(p & 0x20, 0u);
+        }
+      }
+      EXPECT_GT(checked, side * height * 9 / 10);
+    }
+  }
+}
+
+// The span families walk their rows as the plain row loop does: the same
+// pixels, the same texels where both walk in perspective, within one texel
+// where one of them walks a row affinely.
+TEST_F(PerspectiveTest, UnlitSpanFamilyMatchesThePlainRowLoop) {
+  fillTexture(namedTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quads[] = {{1.0f, 4.0f, 1000, 1000, 0.25}, {4.0f, 1.0f, 1000, 1000, 0.25}, {2.0f, 2.0f, 1000, 1000, 0.5}};
+  for (const Quad& quad : quads) {
+    quad.place(polygon);
+    clearImage();
+    drawFan(RwRas16TriUnlitPerspOpaqueReference, polygon);
+    std::vector<uint32_t> plain;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < side; ++x) plain.push_back(pixel(x, y));
+    clearImage();
+    drawFan(RwRas16TriUnlitPerspOpaque, polygon);
+    size_t k = 0, same = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < side; ++x, ++k) {
+        const uint32_t p = pixel(x, y);
+        ASSERT_EQ(p != 0, plain[k] != 0) << x << "," << y;
+        if (!p) continue;
+        EXPECT_LE(std::abs(texelColumn(p) - texelColumn(plain[k])), 1) << x << "," << y;
+        EXPECT_LE(std::abs(texelRow(p) - texelRow(plain[k])), 1) << x << "," << y;
+        same += p == plain[k];
+      }
+    }
+    if (quad.depthLeft != quad.depthRight) EXPECT_EQ(same, plain.size() - std::count(plain.begin(), plain.end(), 0u));
+  }
+}
+
+TEST_F(PerspectiveTest, UnlitFilterMovesTexelsByLessThanOneAndNeverAUniformOne) {
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 2.0f, 1000, 1000, 0.1};
+  quad.place(polygon);
+  for (bool z : {false, true}) {
+    const RwTriangleRoutine filtered = z ? RwRas16TriUnlitPerspFilterOpaqueZ : RwRas16TriUnlitPerspFilterOpaque;
+    fillTexture([](int, int) { return 0x4321u; });
+    clearImage();
+    drawFan(filtered, polygon);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < side; ++x) ASSERT_EQ(pixel(x, y), 0x4321u) << x << "," << y;
+    fillTexture(namedTexel);
+    clearImage();
+    drawFan(RwRas16TriUnlitPerspOpaque, polygon);
+    std::vector<uint32_t> plain;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < side; ++x) plain.push_back(pixel(x, y));
+    clearImage();
+    drawFan(filtered, polygon);
+    size_t k = 0, moved = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < side; ++x, ++k) {
+        const uint32_t p = pixel(x, y);
+        ASSERT_NE(p, 0u);
+        // Upward by under half a texel: the same texel or the next one.
+        const int dc = (texelColumn(p) - texelColumn(plain[k]) + 128) % 128;
+        const int dr = (texelRow(p) - texelRow(plain[k]) + 128) % 128;
+        EXPECT_LE(dc, 1) << x << "," << y;
+        EXPECT_LE(dr, 1) << x << "," << y;
+        moved += p != plain[k];
+      }
+    }
+    EXPECT_GT(moved, plain.size() / 10) << z;
+  }
+}
+
+// Rendered at 16 bits and then at 8, a foreshortened quad picks the same
+// texel at every pixel (the 8-bit textures name a column or a row).
+TEST_F(PerspectiveTest, EightBitPicksTheSameTexelsAsSixteenBit) {
+  struct Member {
+    uint8_t modes;
+    intptr_t pair;
+    bool z;
+  } members[] = {{foreshorten, texturedFlatOpaque, false}, {foreshorten, texturedFlatOpaque, true},
+                 {foreshorten, texturedFlatStipple, false}, {foreshorten, texturedFlatStipple, true}};
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  std::vector<std::vector<int>> columns16, rows16;
+  material_->opacity = 200;
+  fillTexture(namedTexel);
+  for (const Quad& quad : quads) {
+    for (const Member& m : members) {
+      TestPolygon polygon = makePolygon(material_);
+      quad.place(polygon);
+      polygon.setIntensity(23 << 16);
+      clearImage();
+      draw(polygon.get(), m.modes, m.z, m.pair);
+      std::vector<int> columns, rows;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < side; ++x) {
+          const uint32_t p = pixel(x, y);
+          columns.push_back(p ? texelColumn(p) : -1);
+          rows.push_back(p ? texelRow(p) : -1);
+        }
+      }
+      columns16.push_back(columns);
+      rows16.push_back(rows);
+    }
+  }
+  // The same camera and material at depth 8.
+  material_->texture = nullptr;
+  RwEndCameraUpdate(camera_);
+  RwDestroyMaterial(material_);
+  material_ = nullptr;
+  RwClose();
+  openAt(8, 64, 32);
+  std::vector<uint8_t> texels8(128 * 128);
+  texture_.texels = texels8.data();
+  material_->texture = &texture_;
+  material_->opacity = 200;
+  size_t scene = 0;
+  for (const Quad& quad : quads) {
+    for (const Member& m : members) {
+      TestPolygon polygon = makePolygon(material_);
+      quad.place(polygon);
+      polygon.setIntensity(23 << 16);
+      for (bool byColumn : {true, false}) {
+        for (int k = 0; k < 128 * 128; ++k) texels8[k] = static_cast<uint8_t>((byColumn ? k % 128 : k / 128) + 1);
+        clearImage();
+        draw(polygon.get(), m.modes, m.z, m.pair);
+        const std::vector<int>& expected = byColumn ? columns16[scene] : rows16[scene];
+        size_t k = 0;
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < side; ++x, ++k) {
+            const uint32_t p = pixel(x, y);
+            ASSERT_EQ(p ? static_cast<int>(p) - 1 : -1, expected[k]) << scene << " at " << x << "," << y;
+          }
+        }
+      }
+      ++scene;
+    }
+  }
+}
+
+TEST_F(Perspective8Test, EveryTextureModeEntryOfTheDepthDraws) {
+  fillTexture8(columnTexel);
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 3.0f, 20000, 10000, 0.5};
+  quad.place(polygon);
+  polygon.setIntensity(20 << 16);
+  material_->opacity = 200;
+  for (int entry = 40; entry < rwTextureModeEntries; ++entry) {
+    ASSERT_NE(TextureModeTable[entry], nullptr) << entry;
+    clearImage();
+    drawFan(TextureModeTable[entry], polygon);
+    EXPECT_GT(drawnCount(), side * height / 2) << entry;
+  }
+}
+
+TEST_F(Perspective8Test, CatalogueNamesTheRoutineOfEveryPerspectiveEntry) {
+  const std::pair<int, RwTriangleRoutine> catalogue[] = {
+      {43, RwRas8TriGouraudPerspOpaque},       {47, RwRas8TriGouraudPerspOpaque},
+      {51, RwRas8TriGouraudPerspOpaqueZ},      {55, RwRas8TriGouraudPerspOpaqueZ},
+      {59, RwRas8TriGouraudPerspStipple},      {63, RwRas8TriGouraudPerspStipple},
+      {67, RwRas8TriGouraudPerspStippleZ},     {71, RwRas8TriGouraudPerspStippleZ},
+      {42, RwRas8TriUnlitPerspOpaque},         {46, RwRas8TriUnlitPerspOpaque},
+      {90, RwRas8TriUnlitPerspOpaque},         {91, RwRas8TriFlatPerspOpaque},
+      {50, RwRas8TriUnlitPerspOpaqueZ},        {54, RwRas8TriUnlitPerspOpaqueZ},
+      {98, RwRas8TriUnlitPerspOpaqueZ},        {99, RwRas8TriFlatPerspOpaqueZ},
+      {58, RwRas8TriUnlitPerspStipple},        {62, RwRas8TriUnlitPerspStipple},
+      {74, RwRas8TriUnlitPerspStipple},        {78, RwRas8TriUnlitPerspStipple},
+      {75, RwRas8TriFlatPerspStipple},         {79, RwRas8TriFlatPerspStipple},
+      {66, RwRas8TriUnlitPerspStippleZ},       {70, RwRas8TriUnlitPerspStippleZ},
+      {82, RwRas8TriUnlitPerspStippleZ},       {86, RwRas8TriUnlitPerspStippleZ},
+      {83, RwRas8TriFlatPerspStippleZ},        {87, RwRas8TriFlatPerspStippleZ},
+      {94, RwRas8TriUnlitPerspFilterOpaque},   {95, RwRas8TriFlatPerspFilterOpaque},
+      {102, RwRas8TriUnlitPerspFilterOpaqueZ}, {103, RwRas8TriFlatPerspFilterOpaqueZ},
+  };
+  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(TextureModeTable[entry], routine) << entry;
+}
+
+TEST_F(Perspective8Test, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
+  fillTexture8([](int, int) { return 200u; });
+  TestPolygon polygon = makePolygon(material_);
+  lightAsPlane(polygon);
+  material_->opacity = 255;
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  const RwTriangleRoutine members[] = {RwRas8TriGouraudPerspOpaque,   RwRas8TriGouraudPerspOpaqueZ,
+                                       RwRas8TriGouraudPerspStipple,  RwRas8TriGouraudPerspStippleZ,
+                                       RwRas8TriGouraudAffineOpaque,  RwRas8TriGouraudAffineStippleZ};
+  for (const Quad& quad : quads) {
+    quad.place(polygon);
+    for (RwTriangleRoutine member : members) {
+      clearImage();
+      drawFan(member, polygon);
+      int checked = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < side; ++x) {
+          const uint32_t p = pixel(x, y);
+          if (!p) continue;
+          ++checked;
+          // The level is rounded by the dither byte: half a level up on average.
+          EXPECT_TRUE(withinOneLevel(levelAt(x + 0.5, y + 1) + 0.5, 256, 200, p)) << x << "," << y << " " << p;
+        }
+      }
+      EXPECT_GT(checked, side * height * 9 / 10);
+    }
+  }
+}
+
+TEST_F(Perspective8Test, SpanFamiliesMatchThePlainRowLoop) {
+  // The Gouraud family without z-buffer seeds a leftward span's dither from
+  // the forward column table, the plain loop from the reverse one: there
+  // the levels agree within one, on a uniform texel.
+  struct Pair {
+    RwTriangleRoutine family, plain;
+    bool sameDither;
+  } pairs[] = {
+      {RwRas8TriUnlitPerspOpaque, RwRas8TriUnlitPerspOpaqueReference, true},
+      {RwRas8TriUnlitPerspOpaqueZ, RwRas8TriUnlitPerspOpaqueZReference, true},
+      {RwRas8TriFlatPerspOpaque, RwRas8TriFlatPerspOpaqueReference, true},
+      {RwRas8TriFlatPerspOpaqueZ, RwRas8TriFlatPerspOpaqueZReference, true},
+      {RwRas8TriGouraudPerspOpaque, RwRas8TriGouraudPerspOpaqueReference, false},
+      {RwRas8TriGouraudPerspOpaqueZ, RwRas8TriGouraudPerspOpaqueZReference, true},
+  };
+  const auto levelsOf = [](uint32_t index) {
+    std::set<int> levels;
+    for (int level = 0; level < 32; ++level)
+      if (ShadeTable[level * 256 + 200] == index) levels.insert(level);
+    return levels;
+  };
+  const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
+  for (const Quad& quad : quads) {
+    TestPolygon polygon = makePolygon(material_);
+    quad.place(polygon);
+    polygon.setIntensity(9 << 16);
+    for (size_t k = 0; k < 4; ++k) polygon.vertex(k).intensity[0] = (9 + 3 * static_cast<int32_t>(k)) << 16;
+    for (const Pair& pair : pairs) {
+      fillTexture8(pair.sameDither ? columnTexel : [](int, int) { return 200u; });
+      clearImage();
+      drawFan(pair.plain, polygon);
+      const std::vector<uint32_t> plain = image();
+      std::vector<uint16_t> plainDepth;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < side; ++x) plainDepth.push_back(storedDepth(x, y));
+      clearImage();
+      drawFan(pair.family, polygon);
+      const std::vector<uint32_t> family = image();
+      if (pair.sameDither) EXPECT_EQ(family, plain) << quad.depthLeft;
+      for (size_t p = 0; p < plain.size() && !pair.sameDither; ++p) {
+        ASSERT_EQ(family[p] != 0, plain[p] != 0) << p;
+        if (!plain[p]) continue;
+        int distance = 32;
+        for (int a : levelsOf(family[p]))
+          for (int b : levelsOf(plain[p])) distance = std::min(distance, std::abs(a - b));
+        EXPECT_LE(distance, 1) << p;
+      }
+      size_t k = 0;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < side; ++x, ++k) ASSERT_EQ(storedDepth(x, y), plainDepth[k]) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(Perspective8Test, FilteredMembersMoveTexelsByLessThanOneAndNeverAUniformOne) {
+  struct Member {
+    RwTriangleRoutine filtered, plain;
+    bool lit;
+  } members[] = {
+      {RwRas8TriUnlitPerspFilterOpaque, RwRas8TriUnlitPerspOpaque, false},
+      {RwRas8TriUnlitPerspFilterOpaqueZ, RwRas8TriUnlitPerspOpaqueZ, false},
+      {RwRas8TriFlatPerspFilterOpaque, RwRas8TriFlatPerspOpaque, true},
+      {RwRas8TriFlatPerspFilterOpaqueZ, RwRas8TriFlatPerspOpaqueZ, true},
+  };
+  TestPolygon polygon = makePolygon(material_);
+  const Quad quad = {1.0f, 2.0f, 1000, 1000, 0.1};
+  quad.place(polygon);
+  polygon.setIntensity(0);
+  for (const Member& m : members) {
+    fillTexture8([](int, int) { return 77u; });
+    clearImage();
+    drawFan(m.filtered, polygon);
+    const uint32_t uniform = m.lit ? ShadeTable[77] : 77u;
+    for (uint32_t p : image()) ASSERT_EQ(p, uniform);
+    for (bool columns : {true, false}) {
+      fillTexture8(columns ? columnTexel : rowTexel);
+      clearImage();
+      drawFan(m.plain, polygon);
+      const std::vector<uint32_t> plain = image();
+      clearImage();
+      drawFan(m.filtered, polygon);
+      const std::vector<uint32_t> filtered = image();
+      size_t moved = 0;
+      for (size_t k = 0; k < plain.size(); ++k) {
+        ASSERT_NE(filtered[k], 0u) << k;
+        moved += filtered[k] != plain[k];
+        if (m.lit) continue;  // shaded indices do not name texels
+        EXPECT_LE((static_cast<int>(filtered[k]) - static_cast<int>(plain[k]) + 128) % 128, 1) << k;
+      }
+      if (!m.lit) EXPECT_GT(moved, plain.size() / 10) << columns;  // a shade row may merge neighbours
+    }
+  }
+}
 }  // namespace
