@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int32_t kDefaultCameraId = 1;
 constexpr int32_t kPersonCameraId = 2;
 constexpr int32_t kWorldCameraId = 3;
 constexpr size_t kDirectoryBufferSize = 256;
