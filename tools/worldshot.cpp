@@ -1,7 +1,7 @@
 // worldshot -- reads a world, builds it into the viewer and renders frames
 // of it on the software device of the headless display.
 //
-//   worldshot [--size WxH] [--depth 8|15|16] [--frames N] [--out FILE.bmp] WORLD.wrl
+//   worldshot [--size WxH] [--depth 8|15|16] [--frames N] [--out FILE.bmp] [--own-camera] WORLD.wrl
 //
 // The world is read as the program reads a local world, mirrored into the
 // engine by the viewer and drawn N times (default 1) through the viewer's
@@ -11,11 +11,12 @@
 // that differ from the world's background colour, then "checksum 0x........",
 // an FNV-1a hash of the shown pixels.
 //
-// The view is the world's own camera when it has one. Otherwise the default
-// camera stands where the whole world's bounding cube is in view, looking
-// along -z, and a world without lights gets one directional light from above
-// and behind the viewer, since the user's avatar (which brings those) is not
-// part of this tool.
+// The user's avatar ("person.wrl" beside the program) joins the world as it
+// does in the program: its camera is the view, placed at the world's own
+// camera when the file has one and otherwise in front of the world so that
+// the whole bounding cube is in view; its first light lights a world that
+// brings none. --own-camera shows the world through the world file's own
+// camera instead, when it has one.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -25,20 +26,15 @@
 #include <string>
 
 #include "core/camera.h"
-#include "core/leaf.h"
-#include "core/object.h"
 #include "core/world.h"
-#include "engine/camera.h"
-#include "engine/library.h"
-#include "engine/light.h"
-#include "engine/scene.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/windows.h"
 #include "tools/worldfile.h"
-#include "viewer/builders.h"
+#include "viewer/api.h"
 #include "viewer/construct.h"
 #include "viewer/frame.h"
+#include "viewer/person.h"
 #include "viewer/rendering.h"
 #include "viewer/texture.h"
 
@@ -50,10 +46,13 @@ struct Options {
   long frames = 1;
   std::string out;
   std::string world;
+  bool ownCamera = false;
 };
 
 void usage() {
-  std::fprintf(stderr, "usage: worldshot [--size WxH] [--depth 8|15|16] [--frames N] [--out FILE.bmp] WORLD.wrl\n");
+  std::fprintf(stderr,
+               "usage: worldshot [--size WxH] [--depth 8|15|16] [--frames N] [--out FILE.bmp] [--own-camera] "
+               "WORLD.wrl\n");
 }
 
 bool parseOptions(int argc, char** argv, Options* options) {
@@ -62,6 +61,10 @@ bool parseOptions(int argc, char** argv, Options* options) {
     if (option[0] != '-') {
       if (!options->world.empty()) return false;
       options->world = option;
+      continue;
+    }
+    if (std::strcmp(option, "--own-camera") == 0) {
+      options->ownCamera = true;
       continue;
     }
     const char* value = i + 1 < argc ? argv[++i] : nullptr;
@@ -94,30 +97,14 @@ HWND makeView(const Options& options) {
                          options.height, nullptr, nullptr, nullptr, nullptr);
 }
 
-bool hasLight(ZmObj* object) {
-  if (object->leaf && zmIsLightLeaf(object->leaf)) return true;
-  for (ZmChildList* node = object->child; node; node = node->next)
-    if (hasLight(node->object)) return true;
-  return false;
-}
-
-bool worldHasLight(ZmWorld* world) {
-  for (ZmTopObjList* node = world->topObjects; node; node = node->next)
-    if (hasLight(node->object)) return true;
-  return false;
-}
-
-// The world's camera when it has one; else the default camera placed so the
-// whole bounding cube is in view (half the view is 1 x 0.75 at unit distance).
-void chooseView(ZmWorld* world) {
-  if (zmGetCameraFromCameraTable(world, 3) != nullptr && zmSetActiveCameraID(world, 3) == 0) return;
+// The avatar joins the world and stands at its home view, as after a load
+// in the program; with `ownCamera` the world file's camera, when there is
+// one, becomes the view.
+bool placeView(ZmWorld* world, bool ownCamera) {
   zmSetWorldBoundingCube(world);
-  const ZmVec3& low = world->boundingBox[0];
-  const ZmVec3& high = world->boundingBox[1];
-  const float ax = std::max(std::fabs(high.x), std::fabs(low.x));
-  const float ay = std::max(std::fabs(high.y), std::fabs(low.y));
-  const float distance = (ay <= ax ? ax * 4.0f / 2.0f : ay * 4.0f / 1.5f) + high.z;
-  RwSetCameraPosition(world->rendering->defaultCamera, 0.0f, 0.0f, distance);
+  if (zmAddPersonToWorld(world) != 0 || zmAdjustPersonToActiveCamera(world->person) != 0) return false;
+  if (ownCamera) zmSetActiveCameraID(world, 3);
+  return true;
 }
 
 // An FNV-1a hash of the shown pixels, to tell two images apart.
@@ -165,12 +152,9 @@ int main(int argc, char** argv) {
   ZmWorld* world = worldfile::readWorld(options.world.c_str(), &parsed);
   if (world == nullptr) return fail("cannot make a world");
   if (parsed != 0) std::printf("the world was not read whole\n");
-  if (zmRenderConstructWorldInViewer(world) != 0) return fail("cannot build the world into the viewer");
+  if (zmConstructWorldInViewer(world) != 0) return fail("cannot build the world into the viewer");
   zmVFloadAllPendingTextures();
-  zmRenderResume(world);
-  chooseView(world);
-  if (!worldHasLight(world))
-    RwAddLightToScene(world->rendering->scene, RwCreateLight(rwDirectionalLight, -0.3f, -0.6f, -1.0f, 1.0f));
+  if (!placeView(world, options.ownCamera)) return fail("cannot place the avatar in the world");
 
   zmRenderSetFrameTime(world, view, viewDc);
   const auto start = std::chrono::steady_clock::now();

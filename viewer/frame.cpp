@@ -163,3 +163,11 @@ int zmRenderLoadBackground(ZmWorld* world) {
   replaceBackdrop(world, raster, file);
   return 0;
 }
+
+int zmRenderReadBackdrop(ZmWorld* world, const char* file) {
+  if (world == nullptr || world->rendering == nullptr || file == nullptr) return -1;
+  RwRaster* raster = RwReadTextureWithFlags(file, kBackdropTextureFlags);
+  if (raster == nullptr) return -1;
+  replaceBackdrop(world, raster, file);
+  return 0;
+}

@@ -23,6 +23,10 @@ int zmRenderShowWorld(ZmWorld* world);  // 0 or -1
 // same file is not read again); the raster it replaces is released. 0; -1
 // without a world or record.
 int zmRenderLoadBackground(ZmWorld* world);
+// Reads the image file as the record's backdrop, replacing (and releasing)
+// the one before in every camera that showed it. 0; -1 without a world or
+// record, or when the file cannot be read (the old backdrop then stays).
+int zmRenderReadBackdrop(ZmWorld* world, const char* file);
 // Places the backdrop in the viewport by the camera's heading and pitch, so a
 // full turn scrolls it by 2 pi over the horizontal field angle. 0 or -1 (warned).
 int TrackBackdropToCamera(RwCamera* camera, RwRaster* backdrop);

@@ -13,6 +13,8 @@ namespace {
 constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, scouterDraw),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, drawDragFeedback),
+    ZM_HOOK_SLOT("shell", zmViewerShellHooks, readBookmark),
+    ZM_HOOK_SLOT("shell", zmViewerShellHooks, saveBookmark),
     ZM_HOOK_SLOT("media", zmViewerMediaHooks, setTextureMovie),
 };
 

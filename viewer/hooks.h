@@ -1,5 +1,6 @@
 // viewer/hooks.h -- the calls the viewer makes up into the layers above it:
-// the overlays of a frame and the movie of a textured object.
+// the overlays of a frame, the bookmarks kept across runs and the movie of
+// a textured object.
 //
 // Owns: one table per providing layer, all slots null at start, filled by
 // that layer's install function (tests set recorders), and the list of their
@@ -36,11 +37,27 @@ struct ZmViewerShellHooks {
   // cross at the press point and a line to the mouse, drawn with
   // zmDrawLine). Unset: no drag can be in progress.
   void (*drawDragFeedback)(HDC image);
+
+  // zmReadBookmark -- reads the 3-D bookmarks when the viewer starts.
+  // Unset: there are none to read.
+  void (*readBookmark)();
+
+  // zmSaveBookmark -- writes the 3-D bookmarks; the viewer runs it as an
+  // exit handler. Unset: there are none to save.
+  void (*saveBookmark)();
 };
 extern ZmViewerShellHooks zmViewerShellHooks;
 
 inline void hookDrawDragFeedback(HDC image) {
   if (zmViewerShellHooks.drawDragFeedback) zmViewerShellHooks.drawDragFeedback(image);
+}
+
+inline void hookReadBookmark() {
+  if (zmViewerShellHooks.readBookmark) zmViewerShellHooks.readBookmark();
+}
+
+inline void hookSaveBookmark() {
+  if (zmViewerShellHooks.saveBookmark) zmViewerShellHooks.saveBookmark();
 }
 
 // ---- Media ------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "engine/light.h"
 #include "engine/scene.h"
 #include "engine/imagefile.h"
+#include "viewer/api.h"
 #include "viewer/boundingbox.h"
 #include "viewer/builders.h"
 #include "viewer/cameraquery.h"
@@ -28,6 +29,7 @@ constexpr intptr_t cameraImageWidth = 1024;
 constexpr intptr_t cameraImageHeight = 768;
 constexpr float viewWindowAspect = 4.0f / 3.0f;
 constexpr float perspectiveFallbackHeight = 768.0f;
+constexpr float defaultViewHeight = 0.75f;
 
 int fail(const char* operation, const char* text) {
   zmReportError("%s : %s", operation, text);
@@ -51,11 +53,11 @@ int buildLight(ZmObj* object, const char* operation, intptr_t type, float z) {
 }
 
 int buildCamera(ZmObj* object, const char* operation, int32_t projection, float viewHeight) {
-  if (!(viewHeight > 0.0f)) {
-    // World-file data: the camera is left out and the world is seen through
-    // another one.
-    zmReportWarning("%s : %s", operation, "the camera's view height is not positive");
-    return 0;
+  if (!(viewHeight > 0.0f) || !std::isfinite(viewHeight)) {
+    // World-file data the engine would refuse: the camera still serves, with
+    // the default camera's view window.
+    zmReportWarning("%s : %s", operation, "the camera's view window is out of range; 1.0 x 0.75 is used");
+    viewHeight = defaultViewHeight;
   }
   RwCamera* camera = RwCreateCamera(cameraImageWidth, cameraImageHeight, nullptr);
   if (camera == nullptr) return fail(operation, "cannot create camera");
@@ -119,7 +121,7 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
 }
 
 void zmInstallViewerHooks() {
-  zmCoreViewerHooks.destroyObjInViewer = zmRenderDestroyPartInViewer;
+  zmCoreViewerHooks.destroyObjInViewer = zmDestroyObjInViewer;
   zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
   zmCoreViewerHooks.rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList;
   zmCoreViewerHooks.rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList;
@@ -136,4 +138,6 @@ void zmInstallViewerHooks() {
   zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
   zmCoreViewerHooks.initTexture = zmInitTexture;
   zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
+  zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
+  zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
 }

@@ -220,8 +220,8 @@ TEST_F(ViewerWorld, WorldFileFaultsAreWarnedAndSkipped) {
   zmTurnOnFlagByName("warning");
   read("broken.wrl");
   const char* expected[] = {"zmRwSetLineSegment() : the length of the line is zero",
-                            "zmRwSetPerspectiveCamera() : the camera's view height is not positive",
-                            "zmRwSetOrthographicCamera() : the camera's view height is not positive"};
+                            "zmRwSetPerspectiveCamera() : the camera's view window is out of range; 1.0 x 0.75 is used",
+                            "zmRwSetOrthographicCamera() : the camera's view window is out of range; 1.0 x 0.75 is used"};
   EXPECT_EQ(buildAll(), 0);
   for (const std::string& box : errorBoxes()) ADD_FAILURE() << box;
   for (const char* text : expected) {
@@ -233,7 +233,15 @@ TEST_F(ViewerWorld, WorldFileFaultsAreWarnedAndSkipped) {
   RwClump* polyline = clumpOf(named("Short")->leaf);
   ASSERT_EQ(RwGetClumpNumChildren(polyline), 1);
   EXPECT_EQ(RwGetClumpTag(RwGetClumpFirstChild(polyline)), 1);
-  EXPECT_EQ(named("Flat")->leaf->rendering, nullptr);
+  // A camera whose view window is out of range still serves, with the
+  // default camera's window.
+  for (RwCamera* camera : cameras()) {
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    ASSERT_NE(RwGetCameraViewwindow(camera, &halfWidth, &halfHeight), nullptr);
+    EXPECT_FLOAT_EQ(halfWidth, 1.0f);
+    EXPECT_FLOAT_EQ(halfHeight, 0.75f);
+  }
+  EXPECT_EQ(cameras().size(), 2u);
 }
 
 TEST_F(ViewerWorld, TextIsOneGlyphPerCharacterAtTheAdvances) {

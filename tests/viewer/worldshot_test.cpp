@@ -1,17 +1,98 @@
-// The worldshot program: example worlds drawn through the whole viewer give
-// the same pixels every time, and every world the project holds is drawn
-// without a fatal error.
+// worldshot renders through the avatar as the program does: its light 0
+// lights a world without lights, its camera is the view unless the world's
+// own is asked for, and the same world gives the same image every run; the
+// example worlds keep their pixels, and every world the project holds is
+// drawn without a fatal error.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/tool_runner.h"
 
-using tool_runner::runTool;
-
 namespace {
+
+std::string fixture(const char* name) { return std::string(LUMENFOLD_TEST_DATA) + "/" + name; }
+
+struct Shot {
+  double covered = -1.0;        // per cent of the pixels off the background
+  std::vector<uint8_t> file;    // the BMP written
+};
+
+Shot shoot(const std::string& world, const std::string& options = "") {
+  char out[] = "/tmp/worldshot_test_XXXXXX";
+  const int fd = mkstemp(out);
+  Shot shot;
+  if (fd < 0) return shot;
+  close(fd);
+  const tool_runner::ToolRun run =
+      tool_runner::runTool("worldshot", options + " --out '" + out + "' '" + world + "'");
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  const size_t at = run.output.find("covered ");
+  if (at != std::string::npos) shot.covered = std::atof(run.output.c_str() + at + 8);
+  std::ifstream file(out, std::ios::binary);
+  shot.file.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  std::remove(out);
+  return shot;
+}
+
+uint32_t littleEndian(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+}
+
+// Mean of red + green + blue over the pixels that are not black (the
+// worlds' background), from a 24-bit BMP.
+double meanLitLevel(const std::vector<uint8_t>& bmp) {
+  if (bmp.size() < 54 || (bmp[28] | bmp[29] << 8) != 24) return 0.0;
+  const uint32_t offset = littleEndian(bmp, 10);
+  double sum = 0.0;
+  long count = 0;
+  for (size_t i = offset; i + 2 < bmp.size(); i += 3) {
+    const int level = bmp[i] + bmp[i + 1] + bmp[i + 2];
+    if (level == 0) continue;
+    sum += level;
+    ++count;
+  }
+  return count ? sum / static_cast<double>(count) : 0.0;
+}
+
+TEST(Worldshot, WorldWithoutLightsIsLitByTheAvatarsFirstLight) {
+  const Shot lit = shoot(fixture("hall.wrl"));
+  const Shot dark = shoot(fixture("darkhall.wrl"));
+  ASSERT_GT(lit.covered, 0.0);
+  EXPECT_EQ(lit.covered, dark.covered) << "the same shapes in the same view";
+  EXPECT_GT(meanLitLevel(lit.file), 2.0 * meanLitLevel(dark.file));
+}
+
+TEST(Worldshot, WorldCameraOnlyWhenAskedTheAvatarsOtherwise) {
+  // The cone's base, radius 2, seen from above: through the world's
+  // parallel camera (half height 6) it is 40 pixels wide in a 240-pixel
+  // high view; through the avatar's perspective camera at the same place,
+  // 20 units above it (half height 0.75 per unit), 16 pixels.
+  const double viewPixels = 320.0 * 240.0;
+  const double own = 100.0 * M_PI * 40.0 * 40.0 / viewPixels;
+  const double avatar = 100.0 * M_PI * 16.0 * 16.0 / viewPixels;
+  EXPECT_NEAR(shoot(fixture("lookout.wrl"), "--own-camera").covered, own, 0.15 * own);
+  EXPECT_NEAR(shoot(fixture("lookout.wrl")).covered, avatar, 0.25 * avatar);
+}
+
+TEST(Worldshot, SameWorldSameImageEveryRun) {
+  const Shot first = shoot(fixture("hall.wrl"), "--depth 8");
+  const Shot second = shoot(fixture("hall.wrl"), "--depth 8");
+  ASSERT_GT(first.file.size(), 54u);
+  EXPECT_TRUE(first.file == second.file);
+  EXPECT_TRUE(shoot(fixture("lookout.wrl")).file == shoot(fixture("lookout.wrl")).file);
+}
+
+}  // namespace
+
+namespace examples {
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
@@ -32,13 +113,12 @@ std::vector<std::string> worldsUnder(const std::string& folder) {
   return worlds;
 }
 
-}  // namespace
 
 TEST(Worldshot, ExampleWorldsGiveTheSamePixelsEveryTime) {
   for (const char* name : {"hello.wrl", "gallery.wrl", "choices.wrl"}) {
     const std::string world = std::string(LUMENFOLD_SOURCE_DIR) + "/examples/" + name;
-    const auto first = runTool("worldshot", "--size 160x120 " + quoted(world));
-    const auto second = runTool("worldshot", "--size 160x120 --depth 16 " + quoted(world));
+    const auto first = tool_runner::runTool("worldshot", "--size 160x120 " + quoted(world));
+    const auto second = tool_runner::runTool("worldshot", "--size 160x120 --depth 16 " + quoted(world));
     ASSERT_EQ(first.status, 0) << name << first.output;
     EXPECT_FALSE(checksumOf(first.output).empty()) << first.output;
     EXPECT_EQ(checksumOf(first.output), checksumOf(second.output)) << name;
@@ -49,7 +129,7 @@ TEST(Worldshot, ExampleWorldsGiveTheSamePixelsEveryTime) {
 TEST(Worldshot, ColourDepthsShowTheSameWorld) {
   const std::string world = std::string(LUMENFOLD_SOURCE_DIR) + "/examples/hello.wrl";
   for (const char* depth : {"8", "15"}) {
-    const auto run = runTool("worldshot", std::string("--size 160x120 --depth ") + depth + " " + quoted(world));
+    const auto run = tool_runner::runTool("worldshot", std::string("--size 160x120 --depth ") + depth + " " + quoted(world));
     ASSERT_EQ(run.status, 0) << depth << run.output;
     EXPECT_GT(coveredOf(run.output), 5.0) << depth;
   }
@@ -62,8 +142,10 @@ TEST(Worldshot, EveryWorldOfTheProjectIsDrawnWithoutAFatalError) {
       worlds.push_back(world);
   ASSERT_GT(worlds.size(), 40u);
   for (const std::string& world : worlds) {
-    const auto run = runTool("worldshot", "--size 64x48 " + quoted(world));
+    const auto run = tool_runner::runTool("worldshot", "--size 64x48 " + quoted(world));
     EXPECT_EQ(run.status, 0) << world << "\n" << run.output << run.errors;
     EXPECT_EQ(run.output.find("Fatal Error"), std::string::npos) << world << "\n" << run.output;
   }
 }
+
+}  // namespace examples
