@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "core/camera.h"
 #include "core/object.h"
@@ -91,17 +91,13 @@ std::string gridWorld(long n) {
   return path;
 }
 
-// One file per grid size for the whole run.
-const std::string& gridWorldFile(long n) {
-  static std::map<long, std::string> files;
-  auto found = files.find(n);
-  if (found == files.end()) found = files.emplace(n, gridWorld(n)).first;
-  return found->second;
-}
+// One file per grid size for the whole run, removed at its end.
+std::map<long, std::string> gridWorldFiles;
 
-void removeGridWorlds() {
-  for (long n : {50L, 224L}) std::remove(("/tmp/lumenfold_frames_" + std::to_string(getpid()) + "_" +
-                                          std::to_string(n) + ".wrl").c_str());
+const std::string& gridWorldFile(long n) {
+  auto found = gridWorldFiles.find(n);
+  if (found == gridWorldFiles.end()) found = gridWorldFiles.emplace(n, gridWorld(n)).first;
+  return found->second;
 }
 
 int quiet(const char*) { return 0; }
@@ -167,7 +163,10 @@ struct ViewerWorld {
 };
 
 struct ViewerOpen {
-  ViewerOpen() { view(), opened = zmRenderInitViewer() == 0; }
+  ViewerOpen() {
+    view();
+    opened = zmRenderInitViewer() == 0;
+  }
   ~ViewerOpen() { zmRenderExitViewer(); }
   bool opened;
 };
@@ -293,11 +292,12 @@ void LoadToFirstFrame(benchmark::State& state) {
   ViewerOpen viewer;
   if (!viewer.opened) return state.SkipWithError("cannot open the viewer");
   gridWorldFile(n);
+  std::optional<ViewerWorld> grid;
   for (auto _ : state) {
-    auto* grid = new ViewerWorld(n);
+    grid.emplace(n);
     if (!grid->ready || zmRenderShowWorld(grid->world) != 0) state.SkipWithError("cannot load and draw");
     state.PauseTiming();  // tearing the world down is not loading it
-    delete grid;
+    grid.reset();
     state.ResumeTiming();
   }
   state.counters["triangles"] = 2.0 * static_cast<double>(n * n);
@@ -313,6 +313,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  removeGridWorlds();
+  for (const auto& [n, file] : gridWorldFiles) std::remove(file.c_str());
   return 0;
 }
