@@ -132,14 +132,17 @@ RwPolygon* RwSetPolygonGeometrySampling(RwPolygon* polygon, intptr_t geometry);
 RwPolygon* RwSetPolygonLightSampling(RwPolygon* polygon, intptr_t light);
 RwPolygon* RwSetPolygonTextureModes(RwPolygon* polygon, intptr_t modes);
 
+// Gives the polygon and every triangle of its chain the material, shared
+// with its other users (the setters above copy it before they change it);
+// 1, or 0 with error 3 when the material's user list could not grow
+// (nothing changed).
+int RwAssignPolygonMaterial(RwPolygon* polygon, RwMaterial* material);
+
 // Turns the polygon (and its triangles) to face the other way.
 RwPolygon* RwReversePolygon(RwPolygon* polygon);
 
 // ---- for the clump, material and cutting modules
 
-// Gives the polygon and every triangle of its chain the material; 1, or 0
-// with error 3 when the material's user list could not grow (nothing changed).
-int RwAssignPolygonMaterial(RwPolygon* polygon, RwMaterial* material);
 // Recomputes the surface coefficients of the polygon's vertices.
 void RwUpdatePolygonVertexSurfaces(RwPolygon* polygon);
 // A polygon record for the clump from vertex indices with the material, not

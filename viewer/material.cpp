@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "engine/clump.h"
+#include "engine/material.h"
 #include "engine/polygon.h"
 
 namespace {
@@ -115,13 +116,49 @@ int zmRenderSetPointSetMaterial(ZmLeaf* leaf) {
   return 0;
 }
 
+// What a face set with one material parks in its clump's tag while it is
+// built: the computed values, and the engine material of the set's first
+// face, which the later faces share instead of each copying it (a copy per
+// polygon costs a heap record and a cache line per triangle drawn). A face
+// changed later gets a private copy from the engine's setters. The values
+// come first: an unfinished set frees the record as a plain block.
+struct ParkedFaceMaterial {
+  ZmRwMaterial values;
+  RwMaterial* shared;
+};
+
+int computeFaceMaterial(ZmLeaf* leaf, ZmRwMaterial* record) {
+  record->sampling = samplingByFlag(leaf);
+  auto* face = static_cast<ZmFace*>(leaf);
+  const bool perVertex = face->materialBinding == 6 || face->materialBinding == 7;
+  return perVertex ? zmRwCalcMeanMaterial(record, &face->material, 0, face->vertex.count)
+                   : zmRwCalcMaterial(record, &face->material, 0);
+}
+
+// A middle or last face of a set being built takes the parked material.
+int shareParkedMaterial(RwPolygon* polygon, RwClump* clump, intptr_t tag, const char* operation) {
+  auto* parked = reinterpret_cast<ParkedFaceMaterial*>(RwGetClumpTag(clump));
+  if (parked == nullptr) return fail(operation, "cannot get material argument");
+  if (RwAssignPolygonMaterial(polygon, parked->shared) == 0) {
+    // The set's build stops here: the tag must not keep a freed record.
+    RwSetClumpTag(clump, 0);
+    zmFree(parked);
+    return fail(operation, "cannot set material");
+  }
+  if (tag == faceSetLast) {
+    RwSetClumpTag(clump, 0);
+    zmFree(parked);
+  }
+  return 0;
+}
+
 /*
  * zmRenderSetFaceMaterial --
  *   While the face builder runs (the clump has no data word), the first face
  *   of a set with one material computes it and parks it in the clump's tag;
- *   the middle faces reuse it and the last face reuses and frees it. Faces
- *   with a material of their own, and every face once the set is built,
- *   compute a fresh record and free it after use.
+ *   the middle faces share it and the last face shares it and frees the
+ *   parked record. Faces with a material of their own, and every face once
+ *   the set is built, compute a fresh record and free it after use.
  */
 int zmRenderSetFaceMaterial(ZmLeaf* leaf) {
   const char* operation = "zmRenderSetFaceMaterial()";
@@ -131,32 +168,19 @@ int zmRenderSetFaceMaterial(ZmLeaf* leaf) {
   if (clump == nullptr) return -1;
   const bool building = RwGetClumpData(clump) == 0;
   const intptr_t tag = RwGetPolygonTag(polygon);
+  if (building && (tag == faceSetMiddle || tag == faceSetLast))
+    return shareParkedMaterial(polygon, clump, tag, operation);
 
-  const bool fromCache = building && (tag == faceSetMiddle || tag == faceSetLast);
-  ZmRwMaterial* record = nullptr;
-  if (fromCache) {
-    record = reinterpret_cast<ZmRwMaterial*>(RwGetClumpTag(clump));
-    if (record == nullptr) return fail(operation, "cannot get material argument");
-  } else {
-    record = static_cast<ZmRwMaterial*>(zmMalloc(sizeof(ZmRwMaterial)));
-    if (record == nullptr) {
-      zmReportError("%s : %s", operation, "cannot allocate memory");
-      return -5;
-    }
-    record->sampling = samplingByFlag(leaf);
-    auto* face = static_cast<ZmFace*>(leaf);
-    const bool perVertex = face->materialBinding == 6 || face->materialBinding == 7;
-    const int calc = perVertex ? zmRwCalcMeanMaterial(record, &face->material, 0, face->vertex.count)
-                               : zmRwCalcMaterial(record, &face->material, 0);
-    if (calc != 0) {
-      zmFree(record);
-      return -1;
-    }
+  auto* record = static_cast<ParkedFaceMaterial*>(zmMalloc(sizeof(ParkedFaceMaterial)));
+  if (record == nullptr) {
+    zmReportError("%s : %s", operation, "cannot allocate memory");
+    return -5;
   }
-
-  if (zmRwSetMaterialToPolygon(polygon, record) == nullptr) {
-    // The set's build stops here: the tag must not keep a freed record.
-    if (fromCache) RwSetClumpTag(clump, 0);
+  if (computeFaceMaterial(leaf, &record->values) != 0) {
+    zmFree(record);
+    return -1;
+  }
+  if (zmRwSetMaterialToPolygon(polygon, &record->values) == nullptr) {
     zmFree(record);
     return fail(operation, "cannot set material");
   }
@@ -164,14 +188,13 @@ int zmRenderSetFaceMaterial(ZmLeaf* leaf) {
   // take the parked record back, so it is not parked.
   const bool moreFacesFollow = static_cast<ZmFace*>(leaf)->next != nullptr;
   if (building && tag == faceSetFirst && moreFacesFollow) {
+    record->shared = RwGetPolygonMaterial(polygon);
     if (RwSetClumpTag(clump, reinterpret_cast<intptr_t>(record)) == nullptr) {
       zmFree(record);
       return fail(operation, "cannot memorize calculated material");
     }
     return 0;
   }
-  if (building && tag == faceSetMiddle) return 0;
-  if (building && tag == faceSetLast) RwSetClumpTag(clump, 0);
   zmFree(record);
   return 0;
 }

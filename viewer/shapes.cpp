@@ -3,6 +3,7 @@
 // Links: a leaf's engine handle holds its clump (a face its polygon), the
 // clump's tag holds the leaf and its data word the owning object. Sub-clumps
 // (glyphs, point markers, line segments) are children of the leaf's clump.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -358,12 +359,14 @@ int zmRwSetPointSet(ZmObj* object) {
 
 int zmRwSetFace(ZmObj* object) {
   const char* operation = "zmRwSetFace()";
-  intptr_t leafCount = 0, lastVertexCount = 0;
+  // Room for every face's corners at once: growing the vertex array face by
+  // face copies it and repoints every polygon again and again.
+  intptr_t leafCount = 0, vertexCount = 0;
   for (ZmLeaf* leaf = object->leaf; leaf != nullptr; leaf = leaf->next) {
     leafCount++;
-    lastVertexCount = static_cast<ZmFace*>(leaf)->vertex.count;
+    vertexCount += std::max(static_cast<ZmFace*>(leaf)->vertex.count, 0);
   }
-  RwClump* clump = RwCreateClump(lastVertexCount, leafCount);
+  RwClump* clump = RwCreateClump(vertexCount, leafCount);
   if (clump == nullptr) return report(operation, "cannot create clump"), -1;
   bool first = true;
   for (ZmLeaf* leaf = object->leaf; leaf != nullptr; leaf = leaf->next) {

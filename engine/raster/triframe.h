@@ -1,12 +1,13 @@
 // engine/raster/triframe.h -- the triangle frame every solid draw routine
 // is built on.
 //
-// Owns: the fan loop that cuts a polygon into triangles, the triangle
-// set-up (top vertex, the three shapes, edge slopes, interpolant steps per
-// row and per pixel, the two trapezoids) and the row walk shared by the
-// span loops (edges stepped before a row is drawn, rows from the floor of
-// the left edge to, not including, the floor of the right edge, the ordered
-// dither advanced per pixel and per row).
+// Owns: the fan loop that cuts a polygon into triangles, the skip of a
+// triangle whose rows hold no pixel, the triangle set-up (top vertex, the
+// three shapes, edge slopes, interpolant steps per row and per pixel, the
+// two trapezoids) and the row walk shared by the span loops (edges stepped
+// before a row is drawn, rows from the floor of the left edge to, not
+// including, the floor of the right edge, the ordered dither advanced per
+// pixel and per row).
 // It does not own what a pixel gets: each family gives a rule (see
 // RwTriangleRule below) with its per-vertex values and its span loop.
 //
@@ -75,10 +76,46 @@ void drawTrapezoid(int32_t rows) {
 }
 
 /*
+ * rowsHavePixels --
+ *   Steps the edges over `rows` rows as walkRows does and tells whether a
+ *   row has a pixel (its left column below its right one). Without one, the
+ *   edges are left where the walk leaves them, so that a second trapezoid
+ *   can go on from there.
+ */
+inline bool rowsHavePixels(int32_t* leftX, int32_t leftStep, int32_t* rightX, int32_t rightStep, int32_t rows) {
+  for (; rows > 0; --rows) {
+    *leftX = RwWrapAdd(*leftX, leftStep);
+    *rightX = RwWrapAdd(*rightX, rightStep);
+    if ((*leftX >> 16) < (*rightX >> 16)) return true;
+  }
+  return false;
+}
+
+// The row walk of a triangle whose edges both leave the top T downward
+// (F on the left, S on the right), the knee included.
+inline bool generalHasPixels(const int32_t* x, int t, int f, int s, int32_t dyF, int32_t dyS, int32_t slopeLeft,
+                             int32_t slopeRight) {
+  int32_t leftEdge = x[t] * 65536, rightEdge = leftEdge;
+  if (rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, slopeRight, std::min(dyF, dyS))) return true;
+  if (dyF < dyS) {
+    leftEdge = x[f] * 65536;
+    return rowsHavePixels(&leftEdge, RwEdgeSlope(x[s] - x[f], dyS - dyF), &rightEdge, slopeRight, dyS - dyF);
+  }
+  if (dyF > dyS) {
+    rightEdge = x[s] * 65536;
+    return rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, RwEdgeSlope(x[f] - x[s], dyF - dyS), dyF - dyS);
+  }
+  return false;
+}
+
+/*
  * triangle --
  *   Draws triangle (v[0], v[i], v[i + 1]) of the polygon with the rule.
  *   Only triangles that run counter-clockwise on the screen (y downward)
- *   produce pixels; degenerate ones draw nothing.
+ *   produce pixels; degenerate ones draw nothing. A triangle whose rows all
+ *   come out empty (most of a dense mesh seen from afar) is let go before
+ *   its interpolants are set up: every span loop draws exactly the rows
+ *   that rowsHavePixels finds.
  */
 template <class Rule>
 void triangle(RwPolygon* polygon, intptr_t i) {
@@ -107,6 +144,10 @@ void triangle(RwPolygon* polygon, intptr_t i) {
     const int bottom = dyF == 0 ? s : f;
     const int32_t rows = y[bottom] - y[t];
     if (x[right] - x[left] < 1 || rows < 1) return;
+    int32_t leftEdge = x[left] * 65536, rightEdge = x[right] * 65536;
+    if (!rowsHavePixels(&leftEdge, RwEdgeSlope(x[bottom] - x[left], rows), &rightEdge,
+                        RwEdgeSlope(x[bottom] - x[right], rows), rows))
+      return;
     for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
     Rule::begin(polygon);
     startRows<Rule>(y[t]);
@@ -125,6 +166,7 @@ void triangle(RwPolygon* polygon, intptr_t i) {
   const int32_t slopeRight = RwEdgeSlope(x[s] - x[t], dyS);
   const int64_t slopeDifference = int64_t{slopeRight} - slopeLeft;
   if (slopeDifference < 1) return;
+  if (!generalHasPixels(x, t, f, s, dyF, dyS, slopeLeft, slopeRight)) return;
   for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
   Rule::begin(polygon);
   startRows<Rule>(y[t]);

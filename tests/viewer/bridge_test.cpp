@@ -117,12 +117,21 @@ TEST_F(ViewerWorld, MaterialsReachTheEnginePolygons) {
     expectEngineMaterial(RwGetPolygonMaterial(static_cast<RwPolygon*>(leaf->rendering)), 0.15f, 0.25f, 0.0f,
                          1.0f, 1 / 6.0f, 1 / 6.0f, 1.0f);
 
-  // After the build every face computes its own material: turn one face green.
+  // A set with one material shares one engine material among its faces.
+  auto materialOf = [](ZmLeaf* leaf) { return RwGetPolygonMaterial(static_cast<RwPolygon*>(leaf->rendering)); };
+  RwMaterial* shared = materialOf(named("Box")->leaf);
+  for (ZmLeaf* leaf = named("Box")->leaf; leaf; leaf = leaf->next) EXPECT_EQ(materialOf(leaf), shared);
+
+  // After the build every face computes its own material: turn one face
+  // green, and the others stay red.
   auto* face = static_cast<ZmFace*>(named("Box")->leaf->next);
   face->material.diffuse_color.values[0] = {0.0f, 1.0f, 0.0f};
   ASSERT_EQ(hookRenderSetMaterial(face), 0);
-  expectEngineMaterial(RwGetPolygonMaterial(static_cast<RwPolygon*>(face->rendering)), 0.15f, 0.25f, 0.0f,
-                       1 / 6.0f, 1.0f, 1 / 6.0f, 1.0f);
+  expectEngineMaterial(materialOf(face), 0.15f, 0.25f, 0.0f, 1 / 6.0f, 1.0f, 1 / 6.0f, 1.0f);
+  for (ZmLeaf* leaf = named("Box")->leaf; leaf; leaf = leaf->next) {
+    if (leaf == face) continue;
+    expectEngineMaterial(materialOf(leaf), 0.15f, 0.25f, 0.0f, 1.0f, 1 / 6.0f, 1 / 6.0f, 1.0f);
+  }
 }
 
 TEST_F(ViewerWorld, LightsAndCamerasCarryTheirLeafParameters) {

@@ -8,6 +8,7 @@
 #define LUMENFOLD_TESTS_VRML_BUILDER_FIXTURE_H
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -58,9 +59,11 @@ class BuilderTest : public ::testing::Test {
     return std::string(LUMENFOLD_TEST_DATA) + "/worlds/" + name;
   }
 
-  // Writes the body after the header to a file of its own and names it.
+  // Writes the body after the header to a file of its own and names it (the
+  // process id keeps runs of the suite side by side apart).
   std::string fileWith(const std::string& body) {
-    std::string path = ::testing::TempDir() + "builder_" + std::to_string(files.size()) + "_" +
+    std::string path = ::testing::TempDir() + "builder_" + std::to_string(getpid()) + "_" +
+                       std::to_string(files.size()) + "_" +
                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wrl";
     FILE* fp = std::fopen(path.c_str(), "w");
     std::fputs(("#VRML V1.0 ascii\n" + body).c_str(), fp);
