@@ -365,8 +365,8 @@ static bool plainDecimal(const char* text, long* value) {
   if (*text < '1' || *text > '9') return false;
   long magnitude = 0;
   int digits = 0;
-  for (; *text >= '0' && *text <= '9'; ++text, ++digits) magnitude = magnitude * 10 + (*text - '0');
-  if (*text != '\0' || digits > 18) return false;
+  for (; digits < 18 && *text >= '0' && *text <= '9'; ++text, ++digits) magnitude = magnitude * 10 + (*text - '0');
+  if (*text != '\0') return false;  // longer, or not a number of this form
   *value = negative ? -magnitude : magnitude;
   return true;
 }
