@@ -110,6 +110,11 @@ int copyRecord(Record* target, const Record* source, const MultiNames& names) {
     void* grown = zmRealloc(target->values, size_t(source->count) * sizeof(Element));
     if (grown == nullptr) return -1;
     target->values = static_cast<Element*>(grown);
+  } else {
+    // The target's array may be shared with other records (zmShareBlock).
+    void* own = zmOwnBlock(target->values);
+    if (own == nullptr) return -1;
+    target->values = static_cast<Element*>(own);
   }
   copyElements(source->values, source->count, target->values);
   target->count = source->count;

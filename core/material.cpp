@@ -28,6 +28,36 @@ void zmDeleteMaterial(ZmMaterial* material) {
   freeAttribute(material->specularpower, "zmDeleteMaterial: specularpower is invalid\n");
 }
 
+template <typename List>
+static bool shareAttribute(List* to, const List& from) {
+  using Element = std::remove_pointer_t<decltype(to->values)>;
+  *to = {};
+  if (from.values == nullptr || from.count <= 0) return true;
+  to->values = static_cast<Element*>(zmShareBlock(from.values, from.count * sizeof(Element)));
+  if (to->values == nullptr) return false;
+  to->count = from.count;
+  return true;
+}
+
+int zmShareMaterial(ZmMaterial* to, const ZmMaterial* from) {
+  zmDeleteMaterial(to);
+  zmInitMaterial(to);
+  const bool shared = shareAttribute(&to->ambient_color, from->ambient_color) &&
+                      shareAttribute(&to->diffuse_color, from->diffuse_color) &&
+                      shareAttribute(&to->specular_color, from->specular_color) &&
+                      shareAttribute(&to->emmisive_color, from->emmisive_color) &&
+                      shareAttribute(&to->shininess, from->shininess) &&
+                      shareAttribute(&to->transparency, from->transparency) &&
+                      shareAttribute(&to->specularpower, from->specularpower);
+  if (!shared) {
+    zmDeleteMaterial(to);
+    zmInitMaterial(to);
+    return -1;
+  }
+  to->count = from->count;
+  return 0;
+}
+
 ZmSFColor* zmNewColorArray(int32_t n) {
   return static_cast<ZmSFColor*>(zmMalloc(n * sizeof(ZmSFColor)));
 }
@@ -93,11 +123,20 @@ static bool copyAttribute(List* target, const List* source) {
     zmFree(target->values);
     *target = {};
     if (count == 0) return true;
-    target->values = static_cast<Element*>(zmMalloc(count * sizeof(Element)));
+    target->values = static_cast<Element*>(zmSlabMalloc(count * sizeof(Element)));
     if (target->values == nullptr) return false;
     target->count = count;
   }
-  if (count > 0) memcpy(target->values, source->values, count * sizeof(Element));
+  if (count == 0) return true;
+  // The array may be shared with other leaves (zmShareMaterial).
+  Element* own = static_cast<Element*>(zmOwnBlock(target->values));
+  if (own == nullptr) {
+    zmFree(target->values);
+    *target = {};
+    return false;
+  }
+  target->values = own;
+  memcpy(target->values, source->values, count * sizeof(Element));
   return true;
 }
 

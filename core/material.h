@@ -44,6 +44,18 @@ void zmInitMaterial(ZmMaterial* material);  // zero-fills
 // ("zmDeleteMaterial: ambient_color is invalid\n", ...).
 void zmDeleteMaterial(ZmMaterial* material);
 
+/*
+ * zmShareMaterial --
+ *   Empties `to`, then gives it the lists of `from`: the same arrays when
+ *   they are carved from a slab (each leaf frees them as its own; the
+ *   memory goes with the last), else copies. Every writer into a leaf's
+ *   lists (the setters here, the copies of core/fields.h) makes an array
+ *   its own first (zmOwnBlock), so a change never reaches the other leaves.
+ * Results:
+ *   0; -1 when a copy could not be had, `to` then left empty.
+ */
+int zmShareMaterial(ZmMaterial* to, const ZmMaterial* from);
+
 ZmSFColor* zmNewColorArray(int32_t n);  // n zero colours
 // A list of n zero colours; null with "zmNewZmMFColor: zmMalloc failed\n".
 ZmMFColor* zmNewZmMFColor(int32_t n);

@@ -25,9 +25,15 @@ namespace {
 
 // Every block of a slab is preceded by its size, so that zmRealloc knows how
 // much to move (and the address sanitizer how much to fence off when it is
-// freed). Blocks are aligned for pointers and floats, which is all records hold.
+// freed), and by its number of owners. Blocks are aligned for pointers and
+// floats, which is all records hold.
+struct BlockHeader {
+  uint32_t size;    // bytes asked for
+  uint32_t owners;  // 0 once freed; more than 1 while shared
+};
 constexpr size_t kBlockAlign = alignof(void*);
-constexpr size_t kHeader = sizeof(size_t);
+constexpr size_t kHeader = sizeof(BlockHeader);
+static_assert(kHeader % kBlockAlign == 0, "a slab block header keeps its block aligned");
 constexpr size_t kFirstChunk = 64 * 1024;
 constexpr size_t kLargestChunk = 16 * 1024 * 1024;
 // Larger blocks are rare and would waste the end of a chunk.
@@ -37,9 +43,6 @@ struct Chunk {
   Chunk* previous;  // the chunk made before, or null
   size_t size;      // bytes, this header included
 };
-
-// The size word of a freed slab block, so that a second zmFree is caught.
-constexpr size_t kFreedBlock = SIZE_MAX;
 
 size_t roundUp(size_t size) { return (size + kBlockAlign - 1) & ~(kBlockAlign - 1); }
 
@@ -63,17 +66,26 @@ bool allocationAllowed() {
   return true;
 }
 
+// The chunk found last: a world's records are freed in about the order they
+// were carved, so most lookups land in it. Forgotten when a chunk goes.
+uintptr_t lastChunkStart = 0;
+uintptr_t lastChunkEnd = 0;
+
 bool isSlabBlock(const void* block) {
+  const uintptr_t at = reinterpret_cast<uintptr_t>(block);
+  if (at >= lastChunkStart && at < lastChunkEnd) return true;
   const auto& ranges = chunkRanges();
   if (ranges.empty()) return false;
-  const uintptr_t at = reinterpret_cast<uintptr_t>(block);
   auto after = ranges.upper_bound(at);
   if (after == ranges.begin()) return false;
   --after;
-  return at < after->second;
+  if (at >= after->second) return false;
+  lastChunkStart = after->first;
+  lastChunkEnd = after->second;
+  return true;
 }
 
-size_t& sizeOfSlabBlock(void* block) { return *reinterpret_cast<size_t*>(static_cast<char*>(block) - kHeader); }
+BlockHeader& headerOf(void* block) { return *reinterpret_cast<BlockHeader*>(static_cast<char*>(block) - kHeader); }
 
 }  // namespace
 
@@ -107,7 +119,7 @@ void* zmRealloc(void* block, size_t size) {
   }
   void* moved = zmMalloc(size);
   if (moved == nullptr) return nullptr;
-  memcpy(moved, block, std::min(size, sizeOfSlabBlock(block)));
+  memcpy(moved, block, std::min<size_t>(size, headerOf(block).size));
   zmFree(block);
   return moved;
 }
@@ -115,13 +127,12 @@ void* zmRealloc(void* block, size_t size) {
 void zmFree(void* block) {
   if (block == nullptr) return;
   if (isSlabBlock(block)) {
-    size_t& size = sizeOfSlabBlock(block);
-    if (size == kFreedBlock) {
+    BlockHeader& header = headerOf(block);
+    if (header.owners == 0) {
       fprintf(stderr, "zmFree: slab block %p freed twice\n", block);
       abort();
     }
-    SLAB_POISON(block, size);
-    size = kFreedBlock;
+    if (--header.owners == 0) SLAB_POISON(block, header.size);
     return;
   }
   free(block);
@@ -142,6 +153,7 @@ void zmDeleteSlab(ZmSlab* slab) {
     Chunk* chunk = slab->newest;
     slab->newest = chunk->previous;
     chunkRanges().erase(reinterpret_cast<uintptr_t>(chunk));
+    lastChunkStart = lastChunkEnd = 0;
     SLAB_UNPOISON(chunk, chunk->size);
     free(chunk);
   }
@@ -193,6 +205,28 @@ void* zmSlabMalloc(size_t size) {
   char* at = slab->next;
   slab->next += need;
   SLAB_UNPOISON(at, kHeader + size);
-  *reinterpret_cast<size_t*>(at) = size;
+  *reinterpret_cast<BlockHeader*>(at) = {static_cast<uint32_t>(size), 1};
   return at + kHeader;
+}
+
+void* zmShareBlock(void* block, size_t size) {
+  if (block == nullptr) return nullptr;
+  if (isSlabBlock(block)) {
+    ++headerOf(block).owners;
+    return block;
+  }
+  void* copy = zmSlabMalloc(size);
+  if (copy != nullptr) memcpy(copy, block, size);
+  return copy;
+}
+
+void* zmOwnBlock(void* block) {
+  if (block == nullptr || !isSlabBlock(block)) return block;
+  BlockHeader& header = headerOf(block);
+  if (header.owners < 2) return block;
+  void* copy = zmSlabMalloc(header.size);
+  if (copy == nullptr) return nullptr;
+  memcpy(copy, block, header.size);
+  --header.owners;
+  return copy;
 }

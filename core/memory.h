@@ -63,6 +63,35 @@ ZmSlab* zmUseSlab(ZmSlab* slab);
 // still come from the heap). Same results and warning as zmMalloc.
 void* zmSlabMalloc(size_t size);
 
+// ---- Shared blocks ----------------------------------------------------------
+//
+// Many records often hold equal arrays (every face of one face set has the
+// same one-entry material lists). A slab block can have several owners, each
+// of which frees it with zmFree once; its memory is fenced off only when the
+// last one has. A shared block is read-only: whoever writes into an array
+// that might be shared first makes it its own with zmOwnBlock.
+
+/*
+ * zmShareBlock --
+ *   Another owner for `block`, a block of `size` bytes from this allocator.
+ * Results:
+ *   `block` itself, one owner more, when it was carved from a slab; else a
+ *   fresh copy of it (zmSlabMalloc). Null for a null block or when the copy
+ *   cannot be had.
+ */
+void* zmShareBlock(void* block, size_t size);
+
+/*
+ * zmOwnBlock --
+ *   Makes a block safe to write into for one of its owners.
+ * Results:
+ *   `block` itself when nobody else owns it (heap blocks never are shared);
+ *   else a fresh copy (zmSlabMalloc) of its contents, which the caller owns
+ *   in its place, `block` having one owner fewer. Null when that copy cannot
+ *   be had: `block` is then untouched and still the caller's.
+ */
+void* zmOwnBlock(void* block);
+
 /*
  * zmFailAllocationsAfter --
  *   Fault injection for tests: after `count` more successful allocations

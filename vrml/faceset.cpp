@@ -19,7 +19,7 @@ constexpr const char* kStepFailures[5] = {
 
 // The leaf of face f, or null when it has too few usable vertices or the
 // record cannot be had (reported).
-ZmFace* createZmFace(QvState* state, const QvFaceTable& table, int32_t f) {
+ZmFace* createZmFace(QvState* state, QvFaceTable& table, int32_t f) {
   const QvFaceTable::Polygon& face = table.polygons[f];
   if (!table.makesLeaf(face)) return nullptr;
   ZmFace* leaf = zmNewFaceLeaf();

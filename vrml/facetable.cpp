@@ -149,7 +149,10 @@ void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], fro
 // ------------------------------------------------------------------ setup
 
 QvGeometryTable::QvGeometryTable(const QvTableTexts& tableTexts) : texts(tableTexts) {}
-QvGeometryTable::~QvGeometryTable() = default;
+QvGeometryTable::~QvGeometryTable() {
+  if (sharedMaterials == nullptr) return;
+  for (int32_t m = 0; m < numMaterials; ++m) zmDeleteMaterial(&sharedMaterials[m]);
+}
 
 QvFaceTable::QvFaceTable() : QvGeometryTable(kFaceTexts) {}
 QvLineTable::QvLineTable() : QvGeometryTable(kLineTexts) {}
@@ -350,8 +353,9 @@ int32_t countVerticesAt(const QvMFLong& coordIndex, int32_t position) {
 }
 
 int QvGeometryTable::initPolygons(const QvIndexLists& lists) {
-  const QvMFLong& coordIndex = lists.coordIndex;
-  numPolygons = countPolygons(coordIndex);
+  coordIndex = &lists.coordIndex;
+  textureCoordIndex = &lists.textureCoordIndex;
+  numPolygons = countPolygons(*coordIndex);
   if (numPolygons == 0) {
     warn(texts.noPolygons);
     return 0;
@@ -362,39 +366,28 @@ int QvGeometryTable::initPolygons(const QvIndexLists& lists) {
     message(texts.polygonsNoMemory);
     return -5;
   }
-  // Every vertex record is one coordIndex entry, so the pool never needs
-  // more than the list's length.
-  vertexPool = allocate<Vertex>(std::max(coordIndex.num, 1));
-  if (vertexPool == nullptr) {
-    message(texts.verticesNoMemory);
-    return -5;
-  }
-  Vertex* next = vertexPool.get();
   int32_t position = 0;
-  for (int32_t f = 0; f < numPolygons && position < coordIndex.num; ++f) {
-    int32_t n = countVerticesAt(coordIndex, position);
+  for (int32_t f = 0; f < numPolygons && position < coordIndex->num; ++f) {
+    int32_t n = countVerticesAt(*coordIndex, position);
     if (n < 3 && isFaceTable())
       zmReportWarning("%s: %d %s", "QvFaceTable::initFaces()", n, "found a face with less than three vertices.");
     Polygon& polygon = polygons[f];
     polygon.start = position;
     polygon.numVertices = n;
-    polygon.vertices = next;
-    initPolygon(polygon, next, coordIndex);
-    next += n;
+    checkCoordIndices(polygon);
     position += n + 1;
   }
   return 0;
 }
 
-void QvGeometryTable::initPolygon(Polygon& polygon, Vertex* vertices, const QvMFLong& coordIndex) {
-  for (int32_t i = 0; i < polygon.numVertices; ++i) {
-    int32_t k = coordIndex.values[polygon.start + ownOffset(polygon, i)];
-    if (k >= 0 && k < numCoords) {
-      vertices[i].coordIndex = k;
-    } else {
-      warn(texts.invalidCoordIndex);
-    }
-  }
+void QvGeometryTable::checkCoordIndices(const Polygon& polygon) {
+  for (int32_t i = 0; i < polygon.numVertices; ++i)
+    if (coordOf(polygon, i) < 0) warn(texts.invalidCoordIndex);
+}
+
+int32_t QvGeometryTable::coordOf(const Polygon& polygon, int32_t i) const {
+  int32_t k = coordIndex->values[positionOf(polygon, i)];
+  return k >= 0 && k < numCoords ? k : -1;
 }
 
 int32_t QvGeometryTable::ownOffset(const Polygon& polygon, int32_t i) const {
@@ -418,13 +411,11 @@ int QvGeometryTable::setMaterialsOfPolygonsOrVertices(const QvIndexLists& lists)
       materialBinding = QV_BIND_PER_FACE_INDEXED;
       return 0;
     case QV_BIND_PER_VERTEX:
-      setMaterialsPerVertex();
       materialBinding = QV_BIND_PER_VERTEX_INDEXED;
-      return 0;
+      return setMaterialsPerVertex();
     case QV_BIND_PER_VERTEX_INDEXED:
       // The default list means the coordinate indices themselves.
-      setMaterialsPerVertexIndexed(defaultList ? lists.coordIndex : lists.materialIndex);
-      return 0;
+      return setMaterialsPerVertexIndexed(defaultList ? lists.coordIndex : lists.materialIndex);
     default: warn(texts.unsupportedMaterialBinding); return -1;
   }
 }
@@ -436,19 +427,22 @@ void QvGeometryTable::setMaterialsPerFaceIndexed(const QvMFLong& materialIndex) 
 }
 
 // Vertices are numbered in file order across polygons, separators left out.
-void QvGeometryTable::setMaterialsPerVertex() {
+int QvGeometryTable::setMaterialsPerVertex() {
+  if (!allocateVertexMaterials()) return -5;
   int32_t running = 0;
   for (int32_t f = 0; f < numPolygons; ++f) {
     Polygon& polygon = polygons[f];
     for (int32_t i = 0; i < polygon.numVertices; ++i)
-      polygon.vertices[i].materialIndex = running + ownOffset(polygon, i);
+      vertexMaterials[positionOf(polygon, i)] = running + ownOffset(polygon, i);
     running += polygon.numVertices;
   }
+  return 0;
 }
 
 // Each vertex takes the entry at its own position in coordIndex; a list that
 // ends before the last vertex is read round again, after one warning.
-void QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex) {
+int QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex) {
+  if (!allocateVertexMaterials()) return -5;
   bool warned = false;
   for (int32_t f = 0; f < numPolygons; ++f) {
     Polygon& polygon = polygons[f];
@@ -457,10 +451,17 @@ void QvGeometryTable::setMaterialsPerVertexIndexed(const QvMFLong& materialIndex
       warned = true;
     }
     for (int32_t i = 0; i < polygon.numVertices; ++i) {
-      int32_t position = polygon.start + ownOffset(polygon, i);
-      polygon.vertices[i].materialIndex = materialIndex.values[position % materialIndex.num];
+      int32_t position = positionOf(polygon, i);
+      vertexMaterials[position] = materialIndex.values[position % materialIndex.num];
     }
   }
+  return 0;
+}
+
+bool QvGeometryTable::allocateVertexMaterials() {
+  vertexMaterials = allocate<int32_t>(std::max(coordIndex->num, 1));
+  if (vertexMaterials == nullptr) message(texts.verticesNoMemory);
+  return vertexMaterials != nullptr;
 }
 
 const QvGeometryTable::Material& QvGeometryTable::getMaterial(int32_t index) const {
@@ -482,10 +483,9 @@ int QvGeometryTable::setNormalsOfPolygonsOrVertices(const QvIndexLists& lists) {
     }
     case QV_BIND_PER_FACE_INDEXED: return setNormalsPerFaceIndexed(lists.normalIndex);
     case QV_BIND_PER_VERTEX:
-      setNormalsPerVertex(lists.normalIndex, false);
       normalBinding = QV_BIND_PER_VERTEX_INDEXED;
-      return 0;
-    default: setNormalsPerVertex(lists.normalIndex, true); return 0;
+      return setNormalsPerVertex(lists.normalIndex, false);
+    default: return setNormalsPerVertex(lists.normalIndex, true);
   }
 }
 
@@ -523,36 +523,44 @@ int QvGeometryTable::setNormalsPerFaceIndexed(const QvMFLong& normalIndex) {
 // Polygons that start inside normalIndex take the listed normals: by the
 // vertex's own position (PER_VERTEX) or through the index found there
 // (PER_VERTEX_INDEXED); every other vertex its polygon's calculated normal.
-void QvGeometryTable::setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed) {
+int QvGeometryTable::setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed) {
+  // Without a normal list no vertex can name one: nothing is kept by vertex.
+  if (numNormals > 0) {
+    vertexNormals = allocate<int32_t>(std::max(coordIndex->num, 1));
+    if (vertexNormals == nullptr) {
+      message(texts.verticesNoMemory);
+      return -5;
+    }
+  }
   for (int32_t f = 0; f < numPolygons; ++f) {
     Polygon& polygon = polygons[f];
     bool listed = polygon.start < normalIndex.num;
     bool calculated = false;
-    float calculatedNormal[3] = {0, 0, 0};
     for (int32_t i = 0; i < polygon.numVertices; ++i) {
-      int32_t position = polygon.start + ownOffset(polygon, i);
+      int32_t position = positionOf(polygon, i);
       int32_t k = -1;
       if (listed && !indexed) k = position < numNormals ? position : -1;
       if (listed && indexed && position < normalIndex.num) k = normalIndex.values[position];
-      float* out = polygon.vertices[i].normal;
-      if (k >= 0 && k < numNormals) {
-        std::copy(normalAt(k), normalAt(k) + 3, out);
-        continue;
-      }
-      if (!calculated) {
-        calcNormal(polygon, calculatedNormal);
-        calculated = true;
-      }
-      std::copy(calculatedNormal, calculatedNormal + 3, out);
+      bool named = k >= 0 && k < numNormals;
+      if (vertexNormals != nullptr) vertexNormals[position] = named ? k : -1;
+      if (named || calculated) continue;
+      calcNormal(polygon, polygon.normal);
+      calculated = true;
     }
   }
+  return 0;
+}
+
+const float* QvGeometryTable::vertexNormalOf(const Polygon& polygon, int32_t i) const {
+  int32_t k = vertexNormals != nullptr ? vertexNormals[positionOf(polygon, i)] : -1;
+  return k >= 0 ? normalAt(k) : polygon.normal;
 }
 
 bool QvFaceTable::calcNormal(const Polygon& face, float out[3]) const {
   ZmVec3 corners[3];
   int found = 0;
   for (int32_t i = 0; i < face.numVertices && found < 3; ++i) {
-    int32_t k = face.vertices[i].coordIndex;
+    int32_t k = coordOf(face, i);
     if (k >= 0) corners[found++] = {coords[3 * k], coords[3 * k + 1], coords[3 * k + 2]};
   }
   if (found < 3) {
@@ -576,17 +584,14 @@ bool QvLineTable::calcNormal(const Polygon& line, float out[3]) const {
 // ------------------------------------------------------ texture coordinates
 
 int QvGeometryTable::setTexCoordIndices(const QvIndexLists& lists) {
-  const QvMFLong& textureCoordIndex = lists.textureCoordIndex;
-  useTexCoordIndices = textureCoordIndex.num > 0 && textureCoordIndex.values[0] != -1;
-  for (int32_t f = 0; f < numPolygons; ++f) {
-    Polygon& polygon = polygons[f];
-    for (int32_t i = 0; i < polygon.numVertices; ++i) {
-      int32_t position = polygon.start + ownOffset(polygon, i);
-      int32_t t = position < textureCoordIndex.num ? textureCoordIndex.values[position] : -1;
-      polygon.vertices[i].texCoordIndex = t >= 0 && t < numTexCoords ? t : 0;
-    }
-  }
+  useTexCoordIndices = lists.textureCoordIndex.num > 0 && lists.textureCoordIndex.values[0] != -1;
   return 0;
+}
+
+int32_t QvGeometryTable::texCoordIndexOf(const Polygon& polygon, int32_t i) const {
+  int32_t position = positionOf(polygon, i);
+  int32_t t = position < textureCoordIndex->num ? textureCoordIndex->values[position] : -1;
+  return t >= 0 && t < numTexCoords ? t : 0;
 }
 
 int32_t QvGeometryTable::clampTexCoord(int32_t index) const { return std::clamp(index, 0, numTexCoords - 1); }
@@ -596,7 +601,7 @@ int32_t QvGeometryTable::clampTexCoord(int32_t index) const { return std::clamp(
 int32_t QvGeometryTable::countUsableVertices(const Polygon& polygon) const {
   int32_t usable = 0;
   for (int32_t i = 0; i < polygon.numVertices; ++i)
-    if (polygon.vertices[i].coordIndex >= 0) ++usable;
+    if (coordOf(polygon, i) >= 0) ++usable;
   return usable;
 }
 
@@ -616,9 +621,9 @@ void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* 
   uv->count = n;
   ZmSFVec2f* out = uv->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i) {
-    const Vertex& v = polygon.vertices[i];
-    if (v.coordIndex < 0) continue;
-    int32_t t = clampTexCoord(useTexCoordIndices ? v.texCoordIndex : v.coordIndex);
+    int32_t k = coordOf(polygon, i);
+    if (k < 0) continue;
+    int32_t t = clampTexCoord(useTexCoordIndices ? texCoordIndexOf(polygon, i) : k);
     *out++ = {texCoords[2 * t], texCoords[2 * t + 1]};
   }
 }
@@ -679,19 +684,35 @@ void copyMaterial(const QvGeometryTable::Material& from, ZmMaterial* to, int32_t
 
 }  // namespace
 
-void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) const {
+void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) {
   if (materialBinding != QV_BIND_PER_VERTEX_INDEXED) {
-    if (!initZmMaterial(material, 1, fn)) return;
-    int32_t index = materialBinding == QV_BIND_PER_FACE_INDEXED ? polygon.materialIndex : 0;
-    copyMaterial(getMaterial(index), material, 0);
+    const ZmMaterial* shared = sharedMaterial(materialBinding == QV_BIND_PER_FACE_INDEXED ? polygon.materialIndex : 0, fn);
+    if (shared != nullptr && zmShareMaterial(material, shared) != 0)
+      zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
     return;
   }
   if (!initZmMaterial(material, countUsableVertices(polygon), fn)) return;
   int32_t entry = 0;
-  for (int32_t i = 0; i < polygon.numVertices; ++i) {
-    const Vertex& v = polygon.vertices[i];
-    if (v.coordIndex >= 0) copyMaterial(getMaterial(v.materialIndex), material, entry++);
+  for (int32_t i = 0; i < polygon.numVertices; ++i)
+    if (coordOf(polygon, i) >= 0) copyMaterial(getMaterial(vertexMaterials[positionOf(polygon, i)]), material, entry++);
+}
+
+const ZmMaterial* QvGeometryTable::sharedMaterial(int32_t index, const char* fn) {
+  if (sharedMaterials == nullptr) {
+    sharedMaterials = allocate<ZmMaterial>(numMaterials);
+    if (sharedMaterials == nullptr) {
+      zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
+      return nullptr;
+    }
+    for (int32_t m = 0; m < numMaterials; ++m) zmInitMaterial(&sharedMaterials[m]);
   }
+  int32_t record = index < 0 ? 0 : index % numMaterials;
+  ZmMaterial* material = &sharedMaterials[record];
+  if (material->count == 0) {
+    if (!initZmMaterial(material, 1, fn)) return nullptr;
+    copyMaterial(materials[record], material, 0);
+  }
+  return material;
 }
 
 void QvGeometryTable::fillNormals(const Polygon& polygon, ZmMFVec3f* list, const char* failText) const {
@@ -710,7 +731,7 @@ void QvGeometryTable::fillNormals(const Polygon& polygon, ZmMFVec3f* list, const
   }
   ZmSFVec3f* out = list->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i)
-    if (polygon.vertices[i].coordIndex >= 0) put(out++, polygon.vertices[i].normal);
+    if (coordOf(polygon, i) >= 0) put(out++, vertexNormalOf(polygon, i));
 }
 
 void QvGeometryTable::fillVertices(const Polygon& polygon, ZmMFVec3f* list, const char* failText) const {
@@ -723,7 +744,7 @@ void QvGeometryTable::fillVertices(const Polygon& polygon, ZmMFVec3f* list, cons
   list->count = n;
   ZmSFVec3f* out = list->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i) {
-    int32_t k = polygon.vertices[i].coordIndex;
+    int32_t k = coordOf(polygon, i);
     if (k >= 0) *out++ = {coords[3 * k], coords[3 * k + 1], coords[3 * k + 2]};
   }
 }

@@ -6,7 +6,8 @@
 // coordIndex into polygons (faces or polylines) and give every polygon and
 // vertex the coordinate, material, normal and texture-coordinate index it
 // carries into its leaf; and the copies of those data that one polygon
-// hands its leaf (allocated with zmMalloc, owned by the leaf from then on).
+// hands its leaf (carved from the world's slab, owned by the leaf from then
+// on; the one-entry material lists are shared between the leaves).
 // The tables share one implementation, QvGeometryTable; the two classes
 // differ in their message texts, in what a short polygon is, and in the
 // normal that stands in for a missing one.
@@ -14,7 +15,7 @@
 // hang on (vrml/faceset.h, vrml/lineset.h).
 //
 // A table lives for the conversion of one node; everything in it comes from
-// the plain heap and is freed with it. Every index that reaches a leaf is
+// the plain heap and is freed with it (its shares of materials included). Every index that reaches a leaf is
 // checked against its array here: a vertex whose coordinate index was
 // refused keeps -1 and is left out of its leaf, texture-coordinate indices
 // are clamped to the table's list, and a negative material index selects
@@ -53,20 +54,17 @@ struct QvIndexLists {
 
 class QvGeometryTable {
  public:
-  struct Vertex {
-    int32_t coordIndex = -1;     // -1: refused, the vertex is left out of its leaf
-    int32_t texCoordIndex = -1;
-    int32_t materialIndex = -1;
-    float normal[3] = {0, 0, 0};
-  };
-  // One face or polyline. Its vertices are stored counter-clockwise: a
-  // CLOCKWISE ShapeHints reverses them.
+  // One face or polyline: the coordIndex entries from `start` up to the
+  // next -1. Its vertices are taken counter-clockwise: vertex i is entry
+  // start + i, or start + numVertices - 1 - i under a CLOCKWISE ShapeHints.
+  // A vertex whose coordinate index is refused is left out of its leaf.
+  // The table keeps nothing per vertex unless materials or listed normals
+  // are bound per vertex, so a big face set costs one record per polygon.
   struct Polygon {
-    Vertex* vertices = nullptr;  // numVertices records inside the table's pool
-    int32_t numVertices = 0;     // entries in coordIndex, refused ones included
+    int32_t start = 0;        // position of its first entry in coordIndex
+    int32_t numVertices = 0;  // entries in coordIndex, refused ones included
     int32_t materialIndex = -1;
-    float normal[3] = {0, 0, 0};
-    int32_t start = 0;           // position of its first entry in coordIndex
+    float normal[3] = {0, 0, 0};  // by face; by vertex, the calculated one
   };
   struct Material {
     float ambient[3] = {0.2f, 0.2f, 0.2f};
@@ -78,6 +76,7 @@ class QvGeometryTable {
     float specularPower = 0;
   };
 
+  // Gives back the table's share of the materials its leaves hold.
   virtual ~QvGeometryTable();
   QvGeometryTable(const QvGeometryTable&) = delete;
   QvGeometryTable& operator=(const QvGeometryTable&) = delete;
@@ -87,7 +86,9 @@ class QvGeometryTable {
   // init reads the state: bindings, ShapeHints, coordinates, normals,
   // materials, texture coordinates (all run); 0, or -1 when one failed.
   int init(QvState* state);
-  // Splits coordIndex into polygons; 0, or -5 when memory runs out.
+  // Splits coordIndex into polygons; 0, or -5 when memory runs out. The
+  // lists are read again while leaves are filled, so they must outlive
+  // the table's use.
   int initPolygons(const QvIndexLists& lists);
   // Material index of every polygon or vertex by the binding; 0 or -1. An
   // index list left at its default means the polygons in order (per face)
@@ -118,8 +119,10 @@ class QvGeometryTable {
   // One (u, v) per vertex: by its texture-coordinate index when the node
   // gave a textureCoordIndex, else by its coordinate index, clamped.
   void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const;
-  // One material entry (codes 1 and 5) or one per vertex (code 7).
-  void fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) const;
+  // One material entry (codes 1 and 5) or one per vertex (code 7). The
+  // one-entry lists of a material record are made once and shared by every
+  // leaf that uses it (zmShareMaterial).
+  void fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn);
   // One normal (codes 1 and 5) or one per vertex (code 7).
   void fillNormals(const Polygon& polygon, ZmMFVec3f* normals, const char* failText) const;
   void fillVertices(const Polygon& polygon, ZmMFVec3f* vertices, const char* failText) const;
@@ -152,8 +155,19 @@ class QvGeometryTable {
 
   const QvTableTexts& texts;
 
+  // The coordinate index of vertex i, -1 when refused.
+  int32_t coordOf(const Polygon& polygon, int32_t i) const;
+
  private:
-  std::unique_ptr<Vertex[]> vertexPool;  // every polygon's vertices, in order
+  const QvMFLong* coordIndex = nullptr;          // the node's lists, from initPolygons
+  const QvMFLong* textureCoordIndex = nullptr;
+  // By position in coordIndex, only under per-vertex bindings: the material
+  // index, and the index of a listed normal (-1: the polygon's normal).
+  std::unique_ptr<int32_t[]> vertexMaterials;
+  std::unique_ptr<int32_t[]> vertexNormals;
+  // By material record: the one-entry lists that leaves share (count 0
+  // until first used).
+  std::unique_ptr<ZmMaterial[]> sharedMaterials;
 
   int setMaterialBindingFrom(QvState* state);
   int setNormalBindingFrom(QvState* state);
@@ -164,18 +178,25 @@ class QvGeometryTable {
   int setDefaultMaterial();
   int setTexCoords(QvState* state);
   int setDefaultTexCoord();
-  void initPolygon(Polygon& polygon, Vertex* vertices, const QvMFLong& coordIndex);
+  void checkCoordIndices(const Polygon& polygon);
 
   void setMaterialsPerFaceIndexed(const QvMFLong& materialIndex);
-  void setMaterialsPerVertexIndexed(const QvMFLong& materialIndex);
-  void setMaterialsPerVertex();
+  int setMaterialsPerVertexIndexed(const QvMFLong& materialIndex);
+  int setMaterialsPerVertex();
+  bool allocateVertexMaterials();
+  // The shared lists of material record `index` (as getMaterial picks it),
+  // made on first use; null when memory runs out (reported).
+  const ZmMaterial* sharedMaterial(int32_t index, const char* fn);
   int setNormalsPerFace();
   int setNormalsPerFaceIndexed(const QvMFLong& normalIndex);
-  void setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed);
+  int setNormalsPerVertex(const QvMFLong& normalIndex, bool indexed);
 
-  // The own position of stored vertex i: the coordIndex entry it came from,
-  // so that per-vertex lists reach the vertex they were written for.
+  // The own position of vertex i: the coordIndex entry it came from, so
+  // that per-vertex lists reach the vertex they were written for.
   int32_t ownOffset(const Polygon& polygon, int32_t i) const;
+  int32_t positionOf(const Polygon& polygon, int32_t i) const { return polygon.start + ownOffset(polygon, i); }
+  const float* vertexNormalOf(const Polygon& polygon, int32_t i) const;
+  int32_t texCoordIndexOf(const Polygon& polygon, int32_t i) const;
   int32_t clampTexCoord(int32_t index) const;
   const float* normalAt(int32_t index) const { return &normals[3 * index]; }
 };

@@ -19,7 +19,7 @@ constexpr const char* kStepFailures[5] = {
 
 // The leaf of polyline l, or null when it has no usable vertex or the
 // record cannot be had (reported).
-ZmLine* createZmLine(QvState* state, const QvLineTable& table, int32_t l) {
+ZmLine* createZmLine(QvState* state, QvLineTable& table, int32_t l) {
   const QvLineTable::Polygon& line = table.polygons[l];
   if (!table.makesLeaf(line)) return nullptr;
   ZmLine* leaf = zmNewLineLeaf();

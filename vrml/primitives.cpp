@@ -60,7 +60,11 @@ ZmLeaf* createZmCubeLeaf(const QvNode* node, QvState* state) {
       zmReportMessage("%s: setDefaultTextureUVForCube() failed.", fn);
       return nullptr;
     }
-    setZmMaterial(state, &face->material);
+    // The six faces hold one material: the first makes it, the others
+    // share its lists.
+    auto* firstFace = static_cast<ZmFace*>(first);
+    if (face == firstFace || zmShareMaterial(&face->material, &firstFace->material) != 0)
+      setZmMaterial(state, &face->material);
     setZmMaterialBinding(state, &face->materialBinding);
   }
   return first;

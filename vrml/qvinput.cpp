@@ -356,10 +356,26 @@ bool QvInput::numberFits(const NumberText& text) {
   return false;
 }
 
+// Most integers of a world are short decimals (coordinate indices): those
+// are converted here, without a library call. A sign, then 1 to 18 digits
+// not starting with 0 (which would be octal), cannot overflow a long.
+static bool plainDecimal(const char* text, long* value) {
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  if (*text < '1' || *text > '9') return false;
+  long magnitude = 0;
+  int digits = 0;
+  for (; digits < 18 && *text >= '0' && *text <= '9'; ++text, ++digits) magnitude = magnitude * 10 + (*text - '0');
+  if (*text != '\0') return false;  // longer, or not a number of this form
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 bool QvInput::readInteger(long& l) {
   NumberText text;
   if (!readChar(text, '-')) readChar(text, '+');
   if (!readUnsignedIntegerString(text) || !numberFits(text)) return false;
+  if (plainDecimal(text.c_str(), &l)) return true;
   errno = 0;
   l = std::strtol(text.c_str(), nullptr, 0);
   if (errno) zmReportMessage("QvInput::readInteger(): strtol() returns %d error.", errno);

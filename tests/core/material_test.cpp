@@ -126,3 +126,43 @@ TEST_F(MaterialTest, ColourLists) {
   EXPECT_EQ(zmNewZmMFColor(0), nullptr);
   EXPECT_EQ(fatalTexts(), std::vector<std::string>{"zmNewZmMFColor: zmMalloc failed\n"});
 }
+
+// Leaves built in bulk share equal material lists; a change made to one of
+// them through any writer stays with that leaf.
+TEST_F(MaterialTest, SharedListsAreCopiedBeforeAWrite) {
+  ZmSlab* slab = zmNewSlab();
+  ASSERT_NE(slab, nullptr);
+  ZmSlab* before = zmUseSlab(slab);
+  auto* first = static_cast<ZmShape*>(zmNewShape(ZM_LEAF_SPHERE));
+  auto* second = static_cast<ZmShape*>(zmNewShape(ZM_LEAF_SPHERE));
+  std::vector<ZmSFColor> grey = {{0.5f, 0.5f, 0.5f}};
+  std::vector<ZmSFColor> red = {{1, 0, 0}};
+  ZmMFColor greyList = colours(grey), redList = colours(red);
+  ASSERT_EQ(zmSetLeafDiffuseColor(first, &greyList), 0);
+  ASSERT_EQ(zmSetLeafAmbientColor(first, &greyList), 0);
+
+  // Each writer in turn: the material setter, and the field copy that
+  // writes into an array of the same length in place.
+  using Writer = void (*)(ZmShape*, const ZmMFColor*);
+  const Writer writers[] = {
+      [](ZmShape* leaf, const ZmMFColor* list) { ASSERT_EQ(zmSetLeafDiffuseColor(leaf, list), 0); },
+      [](ZmShape* leaf, const ZmMFColor* list) { ASSERT_EQ(zmGFcopyMFColor(&leaf->material.diffuse_color, list), 0); },
+  };
+  for (Writer write : writers) {
+    ASSERT_EQ(zmShareMaterial(&second->material, &first->material), 0);
+    EXPECT_EQ(second->material.count, first->material.count);
+    EXPECT_EQ(second->material.diffuse_color.values, first->material.diffuse_color.values);
+    write(second, &redList);
+    EXPECT_NE(second->material.diffuse_color.values, first->material.diffuse_color.values);
+    EXPECT_EQ(second->material.diffuse_color.values[0].r, 1.0f);
+    EXPECT_EQ(first->material.diffuse_color.values[0].r, 0.5f);
+    EXPECT_EQ(second->material.ambient_color.values, first->material.ambient_color.values);
+  }
+  // Deleting one leaf leaves the other's lists readable (the sanitizers
+  // would catch a read of a fenced-off block).
+  zmDeleteLeaf(first);
+  EXPECT_EQ(second->material.ambient_color.values[0].g, 0.5f);
+  zmDeleteLeaf(second);
+  zmUseSlab(before);
+  zmDeleteSlab(slab);
+}

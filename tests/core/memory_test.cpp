@@ -167,6 +167,68 @@ TEST_F(SlabTest, FreeingASlabBlockTwiceStops) {
   EXPECT_DEATH(zmFree(block), "zmFree: slab block .* freed twice");
 }
 
+// ---- Shared blocks ----------------------------------------------------------------------
+
+TEST_F(SlabTest, ASharedBlockLastsUntilItsLastOwnerFreesIt) {
+  auto* block = static_cast<char*>(zmSlabMalloc(24));
+  ASSERT_NE(block, nullptr);
+  strcpy(block, "shared");
+  ASSERT_EQ(zmShareBlock(block, 24), block);
+  ASSERT_EQ(zmShareBlock(block, 24), block);
+  zmFree(block);
+  zmFree(block);
+  EXPECT_STREQ(block, "shared");  // the third owner still reads it: not fenced off yet
+  zmFree(block);
+  EXPECT_DEATH(zmFree(block), "zmFree: slab block .* freed twice");
+}
+
+TEST_F(SlabTest, OwningASharedBlockCopiesItAndLeavesTheOthersTheirs) {
+  auto* block = static_cast<char*>(zmSlabMalloc(16));
+  ASSERT_NE(block, nullptr);
+  strcpy(block, "before");
+  ASSERT_EQ(zmShareBlock(block, 16), block);
+  auto* mine = static_cast<char*>(zmOwnBlock(block));
+  ASSERT_NE(mine, nullptr);
+  ASSERT_NE(mine, block);
+  EXPECT_STREQ(mine, "before");
+  strcpy(mine, "after");
+  EXPECT_STREQ(block, "before");
+  // The other owner is now the only one: it writes in place, and one free
+  // is its last.
+  EXPECT_EQ(zmOwnBlock(block), block);
+  zmFree(block);
+  EXPECT_DEATH(zmFree(block), "freed twice");
+  zmFree(mine);
+}
+
+TEST_F(MemoryTest, SharingAHeapBlockGivesACopy) {
+  auto* block = static_cast<char*>(zmMalloc(8));
+  ASSERT_NE(block, nullptr);
+  strcpy(block, "heap");
+  auto* other = static_cast<char*>(zmShareBlock(block, 8));
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other, block);
+  EXPECT_STREQ(other, "heap");
+  EXPECT_EQ(zmOwnBlock(block), block);
+  EXPECT_EQ(zmShareBlock(nullptr, 8), nullptr);
+  EXPECT_EQ(zmOwnBlock(nullptr), nullptr);
+  zmFree(block);
+  zmFree(other);  // both are heap blocks: the sanitizers catch a leak or a double free
+}
+
+TEST_F(SlabTest, AFailedCopyLeavesTheSharedBlockWithItsOwner) {
+  auto* block = static_cast<char*>(zmSlabMalloc(16));
+  ASSERT_NE(block, nullptr);
+  ASSERT_EQ(zmShareBlock(block, 16), block);
+  zmFailAllocationsAfter(0);
+  EXPECT_EQ(zmOwnBlock(block), nullptr);
+  zmFailAllocationsAfter(-1);
+  // Still two owners: two frees are sound, a third is not.
+  zmFree(block);
+  zmFree(block);
+  EXPECT_DEATH(zmFree(block), "freed twice");
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 TEST_F(SlabTest, AFreedSlabBlockIsFencedOff) {
   auto* block = static_cast<volatile char*>(zmSlabMalloc(32));

@@ -277,3 +277,25 @@ TEST_F(BuilderTest, CoordinateIndexEqualToThePointCountIsRefused) {
   EXPECT_TRUE(sawMessage("QvFaceTable::initFace(): invalid coordinate index."));
   EXPECT_TRUE(sawMessage("QvLineTable::initLine(): Invalid coordinate index."));
 }
+
+// Faces that use the same material record hold the same lists; a change to
+// one face's colour is its own.
+TEST_F(BuilderTest, FacesOfOneMaterialRecordShareItsListsUntilOneIsChanged) {
+  ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bindings.wrl").c_str(), world), 0);
+  std::vector<const ZmFace*> perFace = facesOf(named("PerFace"));
+  ASSERT_EQ(perFace.size(), 4u);
+  EXPECT_EQ(perFace[0]->material.diffuse_color.values, perFace[3]->material.diffuse_color.values);
+  EXPECT_EQ(perFace[0]->material.shininess.values, perFace[3]->material.shininess.values);
+  EXPECT_NE(perFace[0]->material.diffuse_color.values, perFace[1]->material.diffuse_color.values);
+  std::vector<const ZmFace*> perVertex = facesOf(named("PerVertex"));
+  ASSERT_EQ(perVertex.size(), 2u);
+  EXPECT_NE(perVertex[0]->material.diffuse_color.values, perVertex[1]->material.diffuse_color.values);
+
+  ZmSFColor white = {1, 1, 1};
+  ZmMFColor list = {1, &white};
+  ASSERT_EQ(zmSetLeafDiffuseColor(const_cast<ZmFace*>(perFace[3]), &list), 0);
+  EXPECT_EQ(diffuse(perFace[3], 0), std::vector<float>({1, 1, 1}));
+  EXPECT_EQ(diffuse(perFace[0], 0), kRed);
+  // The world is deleted after the test: each face frees its lists once,
+  // and the sanitizers catch a list freed too often or read after it went.
+}

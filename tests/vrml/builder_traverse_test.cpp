@@ -47,6 +47,16 @@ TEST_F(BuilderTest, SeparatorOfThreeCubesBecomesThreeTopObjectsWithUnitBoxes) {
   }
   for (ZmTopObjList* node = world->topObjects; node; node = node->next) EXPECT_EQ(node->fileName, path);
   EXPECT_EQ(world->objectCount, 3);
+  // A cube's six faces share one material; a colour given to one face
+  // stays with it.
+  const ZmShape* first = shapeAt(tops[0], 0);
+  for (int f = 1; f < 6; ++f)
+    EXPECT_EQ(shapeAt(tops[0], f)->material.diffuse_color.values, first->material.diffuse_color.values) << f;
+  ZmSFColor red = {1, 0, 0};
+  ZmMFColor list = {1, &red};
+  ASSERT_EQ(zmSetLeafDiffuseColor(const_cast<ZmShape*>(shapeAt(tops[0], 5)), &list), 0);
+  EXPECT_EQ(shapeAt(tops[0], 5)->material.diffuse_color.values[0].r, 1.0f);
+  EXPECT_EQ(first->material.diffuse_color.values[0].r, 0.8f);
 }
 
 TEST_F(BuilderTest, TransformNodesGiveTheExpectedLocalMatrices) {

@@ -119,6 +119,10 @@ TEST_F(InputTest, Integers) {
       {"0x1F", true, 31}, {"017", true, 15}, {"-12", true, -12}, {"+7", true, 7},
       {"0X1F", true, 0},  {"09", true, 0},   {"0x", false, 0},  {"abc", false, 0},
       {"-", false, 0},
+      // Decimals on both sides of the 18 digits converted without a library call.
+      {"0", true, 0}, {"-0", true, 0}, {"123456789012345678", true, 123456789012345678L},
+      {"-999999999999999999", true, -999999999999999999L}, {"1234567890123456789", true, 1234567890123456789L},
+      {"-9223372036854775808", true, -9223372036854775807L - 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
