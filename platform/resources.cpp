@@ -10,7 +10,7 @@ namespace {
 
 struct ResourceState {
   std::map<std::string, platform::BitmapResource> bitmaps;
-  std::map<std::string, platform::CursorShape> cursors;
+  std::map<std::string, platform::PointerShape> cursors;
   HCURSOR current = nullptr;  // null until the first SetCursor: the arrow shows
   int showCount = 0;
   uint32_t generation = 0;
@@ -21,21 +21,21 @@ ResourceState resources;
 // never reach a table and are never freed.
 constexpr uintptr_t kCursorBase = 0x7C000;
 
-HCURSOR cursorFor(platform::CursorShape shape) {
+HCURSOR cursorFor(platform::PointerShape shape) {
   return reinterpret_cast<HCURSOR>(kCursorBase + 4 * static_cast<uintptr_t>(shape));
 }
 
 struct StockCursor {
   uintptr_t id;
-  platform::CursorShape shape;
+  platform::PointerShape shape;
 };
 constexpr StockCursor kStockCursors[] = {
-    {32512, platform::CursorShape::Arrow},    {32513, platform::CursorShape::IBeam},
-    {32514, platform::CursorShape::Wait},     {32515, platform::CursorShape::Cross},
-    {32516, platform::CursorShape::UpArrow},  {32646, platform::CursorShape::SizeAll},
-    {32642, platform::CursorShape::SizeNwse}, {32643, platform::CursorShape::SizeNesw},
-    {32644, platform::CursorShape::SizeWe},   {32645, platform::CursorShape::SizeNs},
-    {32648, platform::CursorShape::No},       {32649, platform::CursorShape::Hand},
+    {32512, platform::PointerShape::Arrow},    {32513, platform::PointerShape::IBeam},
+    {32514, platform::PointerShape::Wait},     {32515, platform::PointerShape::Cross},
+    {32516, platform::PointerShape::UpArrow},  {32646, platform::PointerShape::SizeAll},
+    {32642, platform::PointerShape::SizeNwse}, {32643, platform::PointerShape::SizeNesw},
+    {32644, platform::PointerShape::SizeWe},   {32645, platform::PointerShape::SizeNs},
+    {32648, platform::PointerShape::No},       {32649, platform::PointerShape::Hand},
 };
 
 // The colours of a plain grey desktop with navy captions.
@@ -51,7 +51,7 @@ constexpr int kSysColourCount = int(sizeof kSysColours / sizeof kSysColours[0]);
 
 bool validShape(uintptr_t value) {
   return value >= kCursorBase && (value - kCursorBase) % 4 == 0 &&
-         (value - kCursorBase) / 4 <= static_cast<uintptr_t>(platform::CursorShape::Hidden);
+         (value - kCursorBase) / 4 <= static_cast<uintptr_t>(platform::PointerShape::Hidden);
 }
 
 void noteCursorChange() { resources.generation++; }
@@ -141,20 +141,20 @@ HBITMAP LoadBitmapA(HINSTANCE, LPCSTR name) {
 
 namespace platform {
 
-CursorShape cursorShape(HCURSOR cursor) {
+PointerShape pointerShape(HCURSOR cursor) {
   auto value = reinterpret_cast<uintptr_t>(cursor);
-  if (!validShape(value)) return CursorShape::Arrow;
-  return static_cast<CursorShape>((value - kCursorBase) / 4);
+  if (!validShape(value)) return PointerShape::Arrow;
+  return static_cast<PointerShape>((value - kCursorBase) / 4);
 }
 
-CursorShape currentCursorShape() {
-  if (resources.showCount < 0) return CursorShape::Hidden;
-  return cursorShape(resources.current);
+PointerShape currentPointerShape() {
+  if (resources.showCount < 0) return PointerShape::Hidden;
+  return pointerShape(resources.current);
 }
 
 uint32_t cursorGeneration() { return resources.generation; }
 
-void registerCursorResource(const std::string& name, CursorShape shape) {
+void registerCursorResource(const std::string& name, PointerShape shape) {
   resources.cursors[resourceKey(name.c_str())] = shape;
 }
 

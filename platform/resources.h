@@ -6,7 +6,7 @@
 // the current cursor and WM_SETCURSOR's default, and the system colour
 // table. It does not own menu and dialog resources (menus.h, dialogs.h:
 // each keeps its own table) nor how a presenter shows a cursor (it asks
-// currentCursorShape).
+// currentPointerShape).
 //
 // Resource names are strings or MAKEINTRESOURCE numbers; a string name is
 // compared without regard to case, as the original does.
@@ -97,19 +97,19 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
 namespace platform {
 
 // The shapes a presenter can show; a cursor handle stands for one of them.
-enum class CursorShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeAll, SizeNwse, SizeNesw, SizeWe,
+enum class PointerShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeAll, SizeNwse, SizeNesw, SizeWe,
                          SizeNs, No, Hand, Hidden };
 
-CursorShape cursorShape(HCURSOR cursor);  // Arrow for an unknown handle
+PointerShape pointerShape(HCURSOR cursor);  // Arrow for an unknown handle
 // The shape on show: the current cursor, Hidden while ShowCursor's count
 // is below 0.
-CursorShape currentCursorShape();
+PointerShape currentPointerShape();
 // Grows on every change of the shape on show, so that a presenter can tell.
 uint32_t cursorGeneration();
 
 // Registers a cursor resource under `name` showing `shape`; a second
 // registration of the name replaces the first.
-void registerCursorResource(const std::string& name, CursorShape shape);
+void registerCursorResource(const std::string& name, PointerShape shape);
 
 // A bitmap resource: `bitsPerPixel` 8 (with `colours`), 16 (5:6:5) or 24,
 // rows from the top, each padded to 4 bytes.
