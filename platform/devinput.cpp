@@ -140,7 +140,20 @@ void drainPipe() {
   }
 }
 
+// True while input posted earlier waits in the queue: the next event is
+// routed only after it, so that it goes where the focus and capture are
+// once the earlier input has been handled, as a person's next key does.
+bool inputWaiting() {
+  MSG msg;
+  const UINT ranges[][2] = {{WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST},
+                            {WM_NCMOUSEMOVE, WM_NCRBUTTONUP}};
+  for (const auto& range : ranges)
+    if (user::retrieveMessage(&msg, nullptr, range[0], range[1], false, false)) return true;
+  return false;
+}
+
 void routeQueuedEvent(int, unsigned) {
+  if (inputWaiting()) return;
   if (!device.queued.empty()) {
     InputEvent event = device.queued.front();
     device.queued.pop_front();

@@ -118,6 +118,10 @@ void clickScrollBar(HWND hwnd, int bar, const RECT& rect, POINT windowPoint);
 // them now (the caller then looks its class up again).
 bool registerSystemClasses();
 
+// ---- dialog.cpp
+// A message box shown as a modal dialog; the button pressed.
+int runMessageBoxDialog(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
 // ---- menu.cpp
 void drawMenuBar(HWND hwnd, HMENU menu, HDC dc, const RECT& rect);
 // Opens the menu bar's pop-up under the screen point and runs the menu

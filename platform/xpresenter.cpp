@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/devinput.h"
+#include "platform/dialogs.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/resources.h"
@@ -462,6 +463,7 @@ bool openX11Presenter(const char* displayName) {
   setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
   watchFd(ConnectionNumber(x.display), readEvents);
   setBeforeWaitHook(presentChanges);
+  setMessageBoxesOnScreen(true);
   shownGeneration = ~0u;
   x.cursorGeneration = ~0u;
   return true;
@@ -470,6 +472,7 @@ bool openX11Presenter(const char* displayName) {
 void closeX11Presenter() {
   if (x.display == nullptr) return;
   setBeforeWaitHook(nullptr);
+  setMessageBoxesOnScreen(false);
   unwatchFd(ConnectionNumber(x.display));
   while (!x.shown.empty()) forget(x.shown.begin());
   for (Cursor& cursor : x.cursors) {
