@@ -2,11 +2,13 @@
 //
 // A box is shown to nobody: it is recorded (kind "MessageBox", detail the
 // caption, a line feed and the text) and answered at once with the next
-// scripted answer, else with its first button. It pumps no messages.
+// scripted answer; on a display (setMessageBoxesOnScreen) it is a modal
+// dialog, else it answers its first button at once and pumps no messages.
 #include <string>
 
 #include "platform/recorder.h"
-#include "platform/winuser.h"
+#include "platform/dialogs.h"
+#include "platform/windowstate.h"
 
 namespace {
 
@@ -30,6 +32,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   platform::recordEvent("MessageBox", detail);
   int answer;
   if (platform::takeMessageBoxAnswer(&answer)) return answer;
+  if (platform::messageBoxesOnScreen())
+    return platform::user::runMessageBoxDialog(owner, text ? text : "", caption ? caption : "Error", type);
   return firstButton(type);
 }
 

@@ -10,7 +10,7 @@
 
 #include "platform/display.h"
 #include "platform/gdi_objects.h"
-#include "platform/winuser.h"
+#include "platform/windowstate.h"
 
 namespace platform {
 namespace {
@@ -25,6 +25,7 @@ struct WindowSurface {
 struct Presenter {
   std::map<HWND, WindowSurface> windows;
   WindowSurface screen;
+  uint32_t generation = 0;  // see presentationGeneration
 };
 
 Presenter& presenter() {
@@ -108,6 +109,83 @@ bool readSurface(BitmapObject* bitmap, WindowPixels* out) {
   return true;
 }
 
+// The composition of a window and its children into a 32-bit top-down DIB
+// (blue in the low byte), through GDI so that the frame draws with the
+// same calls as everything else.
+struct Composition {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  uint32_t* pixels = nullptr;
+  int width = 0, height = 0;
+
+  bool open(int w, int h) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) return false;
+    dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    pixels = static_cast<uint32_t*>(bits);
+    width = w;
+    height = h;
+    return true;
+  }
+  ~Composition() {
+    if (dc != nullptr) DeleteDC(dc);
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
+};
+
+// Copies the window's client pixels to `at` in the composition, within `clip`.
+void copyClient(HWND hwnd, Composition& into, POINT at, const RECT& clip) {
+  BitmapObject* bitmap = gdi::windowSurface(hwnd);
+  if (bitmap == nullptr) return;
+  gdi::Surface from = bitmap->surface();
+  RECT area{at.x, at.y, at.x + from.width, at.y + from.height};
+  RECT bounds{0, 0, into.width, into.height}, visible;
+  IntersectRect(&visible, &area, &clip);
+  IntersectRect(&visible, &visible, &bounds);
+  for (int y = visible.top; y < visible.bottom; y++) {
+    uint32_t* row = into.pixels + size_t(y) * into.width;
+    for (int x = visible.left; x < visible.right; x++) {
+      COLORREF c = gdi::valueToColour(*from.format, from.read(x - at.x, y - at.y));
+      row[x] = uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+    }
+  }
+}
+
+// Draws the window (frame, client, children back to front) with its
+// top-left corner at `at`, clipped to `clip`.
+void composeTree(HWND hwnd, Composition& into, POINT at, const RECT& clip) {
+  RECT windowRect, client{0, 0, 0, 0};
+  GetWindowRect(hwnd, &windowRect);
+  POINT clientOrigin{0, 0};
+  ClientToScreen(hwnd, &clientOrigin);
+  GetClientRect(hwnd, &client);
+  POINT clientAt{at.x + clientOrigin.x - windowRect.left, at.y + clientOrigin.y - windowRect.top};
+  user::drawFrame(hwnd, into.dc, at);
+  RECT clientArea{clientAt.x, clientAt.y, clientAt.x + client.right, clientAt.y + client.bottom};
+  RECT childClip;
+  IntersectRect(&childClip, &clientArea, &clip);
+  copyClient(hwnd, into, clientAt, childClip);
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (!(GetWindowLongA(*it, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT childRect;
+    GetWindowRect(*it, &childRect);
+    composeTree(*it, into, POINT{clientAt.x + childRect.left - clientOrigin.x,
+                                 clientAt.y + childRect.top - clientOrigin.y}, childClip);
+  }
+}
+
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; i++) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
@@ -150,6 +228,29 @@ bool readScreenPixels(WindowPixels* out) {
   if (out == nullptr) return false;
   return readSurface(gdi::screenSurface(), out);
 }
+
+bool composeWindow(HWND hwnd, WindowPixels* out) {
+  RECT rect;
+  if (out == nullptr || !GetWindowRect(hwnd, &rect)) return false;
+  *out = WindowPixels{};
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width < 1 || height < 1) return true;
+  Composition composition;
+  if (!composition.open(width, height)) return false;
+  composeTree(hwnd, composition, POINT{0, 0}, RECT{0, 0, width, height});
+  out->width = width;
+  out->height = height;
+  out->pixels.resize(size_t(width) * height);
+  for (size_t i = 0; i < out->pixels.size(); i++) {
+    uint32_t p = composition.pixels[i];
+    out->pixels[i] = RGB(p >> 16, p >> 8, p);
+  }
+  return true;
+}
+
+uint32_t presentationGeneration() { return presenter().generation; }
+
+void notePresentationChanged() { presenter().generation++; }
 
 bool saveWindowBmp(HWND hwnd, const std::string& path) {
   WindowPixels pixels;

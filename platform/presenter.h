@@ -7,6 +7,9 @@
 // them as a BMP file. It does not own the windows (winuser.h) nor the
 // drawing (wingdi.h); a surface is dropped once its window is gone.
 //
+// composeWindow puts a window's frame and children around its client pixels,
+// which is what a display presenter (xpresenter.h) shows.
+//
 // A resized window keeps the pixels that still fit; a change of display
 // depth (display.h) starts every surface again, black.
 #ifndef LUMENFOLD_PLATFORM_PRESENTER_H
@@ -33,6 +36,17 @@ struct WindowPixels {
 bool readWindowPixels(HWND hwnd, WindowPixels* out);
 // The whole screen, as GetDC(NULL) shows it.
 bool readScreenPixels(WindowPixels* out);
+
+// The whole window as a display shows it: its frame (caption, menu bar,
+// scroll bars), its client pixels and those of its visible children, each
+// clipped to its parent's client area. False for an invalid window.
+bool composeWindow(HWND hwnd, WindowPixels* out);
+
+// Grows whenever something that a display shows may have changed: a
+// window drawn into, a frame part (title, menu, scroll bar) changed. A
+// presenter compares it to know when to show the windows again.
+uint32_t presentationGeneration();
+void notePresentationChanged();
 
 // Writes the window's client pixels to a 24-bit BMP file. False for an
 // invalid window, an empty client area or a file that cannot be written.

@@ -12,6 +12,7 @@
 #include <deque>
 
 #include "platform/clock.h"
+#include "platform/devinput.h"
 #include "platform/fatal.h"
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
@@ -182,7 +183,9 @@ BOOL TranslateMessage(const MSG* msg) {
   if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)
     return message == WM_KEYUP || message == WM_SYSKEYUP;
   char character;
-  if (characterForKey(UINT(msg->wParam), &character)) {
+  int typed = platform::layoutCharacter(msg->lParam);
+  if (typed >= 0) character = char(typed);
+  if (typed >= 0 ? typed != 0 : characterForKey(UINT(msg->wParam), &character)) {
     MSG typed = *msg;
     typed.message = message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
     typed.wParam = WPARAM(static_cast<unsigned char>(character));

@@ -84,6 +84,7 @@ bool resolveTarget(HDC hdc, Target* target) {
       break;
     case DcKind::Window:
       bitmap = windowSurface(dc->hwnd);
+      platform::notePresentationChanged();  // drawing on a window is what a display shows
       break;
     case DcKind::Screen:
       bitmap = screenSurface();

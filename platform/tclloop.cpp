@@ -27,6 +27,7 @@ struct LoopState {
   std::set<int> inCallback;     // fds whose callback is running: nested waits skip them
   bool tclInstalled = false;
   bool tclEventQueued = false;  // one queue event at a time in Tcl's queue
+  void (*beforeWait)() = nullptr;
 };
 LoopState loop;
 
@@ -99,6 +100,7 @@ int dispatchOneMessage(Tcl_Event*, int flags) {
 // so the notifier is told not to block for longer than the clock would.
 void setupQueueSource(ClientData, int flags) {
   if (!(flags & TCL_WINDOW_EVENTS)) return;
+  if (loop.beforeWait != nullptr) loop.beforeWait();
   Tcl_Time block{0, 0};
   if (dispatchableMessageReady()) {
     Tcl_SetMaxBlockTime(&block);
@@ -147,7 +149,10 @@ bool isFdWatched(int fd) { return loop.watches.count(fd) != 0; }
 
 bool hasWatchedFds() { return !loop.watches.empty(); }
 
+void setBeforeWaitHook(void (*hook)()) { loop.beforeWait = hook; }
+
 bool serviceWatchedFds(int timeoutMs) {
+  if (loop.beforeWait != nullptr && loop.inCallback.empty()) loop.beforeWait();
   std::vector<pollfd> polled;
   std::vector<uint64_t> serials;
   for (const auto& [fd, watch] : loop.watches) {

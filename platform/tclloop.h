@@ -45,6 +45,10 @@ bool serviceWatchedFds(int timeoutMs);
 
 bool hasWatchedFds();
 
+// Called at the start of every wait, before the fds are polled (a display
+// presenter shows what changed); null removes it.
+void setBeforeWaitHook(void (*hook)());
+
 // Makes the window-message queue an event source of the Tcl notifier (window
 // events: TCL_WINDOW_EVENTS), so that each Tcl_DoOneEvent that handles one
 // takes one message off the queue, translates and dispatches it. The watched

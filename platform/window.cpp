@@ -10,6 +10,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/menus.h"
 #include "platform/windowstate.h"
 
 namespace platform::user {
@@ -155,6 +156,14 @@ void eraseWindow(HWND hwnd) {
   table.windows.erase(hwnd);
 }
 
+// A top-level window without a menu of its own gets its class's menu.
+HMENU classMenu(const WindowClass& windowClass, HINSTANCE instance) {
+  if (windowClass.menuAtom != 0)
+    return LoadMenuA(instance, reinterpret_cast<LPCSTR>(windowClass.menuAtom));
+  if (!windowClass.menuName.empty()) return LoadMenuA(instance, windowClass.menuName.c_str());
+  return nullptr;
+}
+
 LRESULT sendCreate(HWND hwnd, UINT msg, CREATESTRUCTA& create) {
   return callWindowProc(hwnd, msg, 0, reinterpret_cast<LPARAM>(&create));
 }
@@ -212,15 +221,6 @@ LRESULT defaultSysCommand(HWND hwnd, WPARAM command) {
   }
 }
 
-LRESULT defaultHitTest(HWND hwnd, LPARAM lParam) {
-  POINT point{SHORT(LOWORD(lParam)), SHORT(HIWORD(lParam))};
-  RECT windowRect;
-  if (!GetWindowRect(hwnd, &windowRect) || !PtInRect(&windowRect, point)) return HTNOWHERE;
-  RECT client;
-  GetClientRect(hwnd, &client);
-  ScreenToClient(hwnd, &point);
-  return PtInRect(&client, point) ? HTCLIENT : HTCAPTION;
-}
 
 }  // namespace
 
@@ -343,8 +343,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
   WindowClass* windowClass = findClass(className, instance);
+  if (windowClass == nullptr && registerSystemClasses()) windowClass = findClass(className, instance);
   if (windowClass == nullptr) return nullptr;
   if (isDesktop(parent)) parent = nullptr;
+  if (!isChildStyle(style) && menu == nullptr) menu = classMenu(*windowClass, instance);
   if (parent != nullptr && findWindow(parent) == nullptr) return nullptr;
   if (isChildStyle(style) && parent == nullptr) return nullptr;
 
@@ -521,9 +523,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       if (window->parent != nullptr && SendMessageA(window->parent, WM_SETCURSOR, wParam, lParam))
         return TRUE;
-      return FALSE;
+      return defaultSetCursor(hwnd, lParam);
     case WM_NCHITTEST:
-      return defaultHitTest(hwnd, lParam);
+      return frameHitTest(hwnd, POINT{SHORT(LOWORD(lParam)), SHORT(HIWORD(lParam))});
+    case WM_NCLBUTTONDOWN:
+      return frameButtonDown(hwnd, wParam, lParam);
+    case WM_SYSKEYDOWN:
+      menuKeyDown(hwnd, UINT(wParam));
+      return 0;
     case WM_MOUSEACTIVATE:
       return 1;  // activate
     default:

@@ -21,5 +21,9 @@
 #include "platform/process.h"
 #include "platform/winsock.h"
 #include "platform/mmsystem.h"
+#include "platform/controls.h"
+#include "platform/menus.h"
+#include "platform/dialogs.h"
+#include "platform/resources.h"
 
 #endif

@@ -58,6 +58,9 @@ struct Window {
   RECT update{};            // bounding box of the update region, client coordinates
   bool eraseRequested = false;
   bool destroying = false;  // DestroyWindow has begun
+  struct ScrollBar {
+    int minimum = 0, maximum = 100, position = 0;
+  } scrollBars[2];          // SB_HORZ, SB_VERT
 };
 
 // ---- window.cpp
@@ -76,6 +79,56 @@ void sendMoveAndSize(HWND hwnd, const WINDOWPOS& pos);  // DefWindowProcA's WM_W
 // Clamps a proposed size of a top-level window with a caption or sizing
 // frame to the tracking sizes its WM_GETMINMAXINFO gives.
 void applyTrackingSizes(HWND hwnd, int* width, int* height);
+
+// The frame on each side of the client area (caption, menu bar and scroll
+// bars included).
+RECT frameInsetsOf(const Window& window);
+
+// ---- frame.cpp: the non-client area, drawn by us
+// The parts of a window's frame, in window coordinates (0, 0 at the
+// window's top-left corner); an absent part is an empty rectangle.
+struct FrameParts {
+  RECT caption, closeBox, menuBar, verticalBar, horizontalBar, client;
+};
+FrameParts framePartsOf(const Window& window);
+// What lies under the screen point: an HT* code (DefWindowProcA's WM_NCHITTEST).
+LRESULT frameHitTest(HWND hwnd, POINT screen);
+// Draws the frame of the window into `dc`, the window's top-left corner at `origin`.
+void drawFrame(HWND hwnd, HDC dc, POINT origin);
+// DefWindowProcA's WM_NCLBUTTONDOWN: the close box closes, the menu bar
+// opens its menu, the scroll bars scroll, the caption activates.
+LRESULT frameButtonDown(HWND hwnd, WPARAM hit, LPARAM screenPoint);
+// DefWindowProcA's WM_SETCURSOR when no parent took it.
+LRESULT defaultSetCursor(HWND hwnd, LPARAM hitAndMessage);
+
+// Drawing helpers shared by the frame, menus and controls.
+void fillSolid(HDC dc, const RECT& rect, COLORREF colour);
+void drawBevel(HDC dc, const RECT& rect, bool raised);
+// Text in the GUI font, transparent over what is there.
+void drawLabel(HDC dc, RECT rect, const std::string& text, COLORREF colour, UINT format);
+int labelWidth(const std::string& text);  // pixels in the GUI font, "&" prefixes aside
+
+// ---- scrollbar.cpp
+void drawScrollBar(HWND hwnd, int bar, HDC dc, const RECT& rect);
+// A click at `windowPoint` (window coordinates) on the bar laid out at `rect`.
+void clickScrollBar(HWND hwnd, int bar, const RECT& rect, POINT windowPoint);
+
+// ---- controls.cpp
+// Registers the standard control classes once; true when it registered
+// them now (the caller then looks its class up again).
+bool registerSystemClasses();
+
+// ---- dialog.cpp
+// A message box shown as a modal dialog; the button pressed.
+int runMessageBoxDialog(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
+// ---- menu.cpp
+void drawMenuBar(HWND hwnd, HMENU menu, HDC dc, const RECT& rect);
+// Opens the menu bar's pop-up under the screen point and runs the menu
+// loop; the chosen command goes to the window as WM_COMMAND.
+void trackMenuBar(HWND hwnd, POINT screen);
+// The window's accelerator keys: Alt with a menu's mnemonic opens it.
+bool menuKeyDown(HWND hwnd, UINT virtualKey);
 
 // ---- input.cpp
 void forgetInputWindow(HWND hwnd);   // focus, activation and capture leave it and its children

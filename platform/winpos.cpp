@@ -271,6 +271,8 @@ void sendMoveAndSize(HWND hwnd, const WINDOWPOS& pos) {
   callWindowProc(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
 }
 
+RECT frameInsetsOf(const Window& window) { return insetsOf(window); }
+
 }  // namespace platform::user
 
 using namespace platform::user;

@@ -172,6 +172,12 @@ typedef MINMAXINFO* LPMINMAXINFO;
 #define WM_NCHITTEST 0x0084
 #define WM_NCPAINT 0x0085
 #define WM_NCACTIVATE 0x0086
+#define WM_NCMOUSEMOVE 0x00A0
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCRBUTTONUP 0x00A5
+#define WM_GETDLGCODE 0x0087
 #define WM_KEYFIRST 0x0100
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
@@ -208,7 +214,8 @@ typedef MINMAXINFO* LPMINMAXINFO;
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_MBUTTONDBLCLK 0x0209
-#define WM_MOUSELAST 0x0209
+#define WM_MOUSEWHEEL 0x020A
+#define WM_MOUSELAST 0x020A
 #define WM_PARENTNOTIFY 0x0210
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
@@ -232,11 +239,23 @@ typedef MINMAXINFO* LPMINMAXINFO;
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
 
+// WM_MOUSEWHEEL: the high word of wParam is the signed distance, in
+// multiples of WHEEL_DELTA away from the user; lParam is in screen
+// coordinates.
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(w) ((SHORT)HIWORD(w))
+
 // WM_NCHITTEST / WM_SETCURSOR hit codes
 #define HTERROR (-2)
 #define HTNOWHERE 0
 #define HTCLIENT 1
 #define HTCAPTION 2
+#define HTSYSMENU 3
+#define HTMENU 5
+#define HTHSCROLL 6
+#define HTVSCROLL 7
+#define HTBORDER 18
+#define HTCLOSE 20
 
 // WM_ACTIVATE wParam
 #define WA_INACTIVE 0

@@ -1,0 +1,677 @@
+// platform/menu.cpp -- the menu table, menu resources, menu drawing, the
+// modal menu loop and accelerator tables.
+//
+// A pop-up on show is a top-level window of the class "#32768" that holds
+// the mouse capture while the loop runs; the loop reads the queue itself,
+// so mouse and keys reach the menu whatever window they were meant for,
+// and every other message is dispatched as usual.
+#include "platform/menus.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "platform/presenter.h"
+#include "platform/resources.h"
+#include "platform/windowstate.h"
+
+namespace {
+
+using platform::MenuTemplateItem;
+
+struct MenuItem {
+  UINT flags = 0;           // MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_POPUP, MF_SEPARATOR
+  UINT_PTR id = 0;          // the command id, or the pop-up's handle with MF_POPUP
+  std::string text;
+
+  HMENU popup() const { return (flags & MF_POPUP) ? reinterpret_cast<HMENU>(id) : nullptr; }
+};
+
+struct Menu {
+  std::vector<MenuItem> items;
+};
+
+struct MenuTable {
+  std::map<HMENU, std::unique_ptr<Menu>> menus;
+  uintptr_t nextHandle = 0x30000;
+  std::map<std::string, std::vector<MenuTemplateItem>> resources;
+  std::map<HACCEL, std::vector<ACCEL>> accelerators;
+};
+MenuTable table;
+
+constexpr UINT kStateFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED;
+constexpr int kItemHeight = 18;
+constexpr int kSeparatorHeight = 8;
+constexpr int kCheckColumn = 18;
+constexpr const char* kPopupClass = "#32768";
+
+Menu* findMenu(HMENU menu) {
+  auto found = table.menus.find(menu);
+  return found == table.menus.end() ? nullptr : found->second.get();
+}
+
+HMENU newMenu() {
+  table.nextHandle += 4;
+  auto handle = reinterpret_cast<HMENU>(table.nextHandle);
+  table.menus[handle] = std::make_unique<Menu>();
+  return handle;
+}
+
+// The item that `position` and MF_BYPOSITION name, searching the pop-ups
+// for a command id; `owner` gets the menu holding it and `index` its place.
+MenuItem* findItem(HMENU menu, UINT position, UINT flags, Menu** owner = nullptr,
+                   size_t* index = nullptr) {
+  Menu* m = findMenu(menu);
+  if (m == nullptr) return nullptr;
+  if (flags & MF_BYPOSITION) {
+    if (position >= m->items.size()) return nullptr;
+    if (owner) *owner = m;
+    if (index) *index = position;
+    return &m->items[position];
+  }
+  for (size_t i = 0; i < m->items.size(); i++) {
+    MenuItem& item = m->items[i];
+    if (HMENU popup = item.popup()) {
+      if (MenuItem* inner = findItem(popup, position, flags, owner, index)) return inner;
+    } else if (item.id == position && !(item.flags & MF_SEPARATOR)) {
+      if (owner) *owner = m;
+      if (index) *index = i;
+      return &item;
+    }
+  }
+  return nullptr;
+}
+
+bool makeItem(UINT flags, UINT_PTR id, LPCSTR text, MenuItem* item) {
+  if ((flags & MF_POPUP) && findMenu(reinterpret_cast<HMENU>(id)) == nullptr) return false;
+  item->flags = flags & (kStateFlags | MF_POPUP | MF_SEPARATOR);
+  item->id = id;
+  item->text = (text != nullptr && !(flags & MF_SEPARATOR)) ? text : "";
+  return true;
+}
+
+void destroyMenuTree(HMENU menu) {
+  auto found = table.menus.find(menu);
+  if (found == table.menus.end()) return;
+  std::unique_ptr<Menu> gone = std::move(found->second);
+  table.menus.erase(found);
+  for (const MenuItem& item : gone->items)
+    if (HMENU popup = item.popup()) destroyMenuTree(popup);
+}
+
+HMENU buildMenu(const std::vector<MenuTemplateItem>& items, bool bar) {
+  HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
+  for (const MenuTemplateItem& item : items) {
+    if (item.flags & MF_POPUP) {
+      AppendMenuA(menu, item.flags, reinterpret_cast<UINT_PTR>(buildMenu(item.items, false)),
+                  item.text.c_str());
+    } else {
+      AppendMenuA(menu, item.flags, item.id, item.text.c_str());
+    }
+  }
+  return menu;
+}
+
+// The mnemonic: the character after a single "&", in upper case.
+char mnemonicOf(const std::string& text) {
+  for (size_t i = 0; i + 1 < text.size(); i++) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      i++;
+      continue;
+    }
+    return char(std::toupper(static_cast<unsigned char>(text[i + 1])));
+  }
+  return 0;
+}
+
+// ---- layout
+
+std::vector<RECT> barItemRects(const Menu& menu, const RECT& bar) {
+  std::vector<RECT> rects;
+  int x = bar.left + 2;
+  for (const MenuItem& item : menu.items) {
+    int width = platform::user::labelWidth(item.text) + 14;
+    rects.push_back(RECT{x, bar.top, x + width, bar.bottom});
+    x += width;
+  }
+  return rects;
+}
+
+std::vector<RECT> popupItemRects(const Menu& menu, int width) {
+  std::vector<RECT> rects;
+  int y = 2;
+  for (const MenuItem& item : menu.items) {
+    int height = (item.flags & MF_SEPARATOR) ? kSeparatorHeight : kItemHeight;
+    rects.push_back(RECT{2, y, width - 2, y + height});
+    y += height;
+  }
+  return rects;
+}
+
+SIZE popupSize(const Menu& menu) {
+  int width = 80, height = 4;
+  for (const MenuItem& item : menu.items) {
+    width = std::max(width, platform::user::labelWidth(item.text) + kCheckColumn + 24);
+    height += (item.flags & MF_SEPARATOR) ? kSeparatorHeight : kItemHeight;
+  }
+  return SIZE{width, height};
+}
+
+bool selectable(const MenuItem& item) {
+  return !(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED));
+}
+
+// ---- the loop
+
+struct MenuLoop {
+  HMENU menu = nullptr;    // the pop-up on show
+  HWND popup = nullptr;    // its window
+  int hover = -1;          // the highlighted item
+  HWND barWindow = nullptr;  // the window whose menu bar opened it, if any
+  int barIndex = -1;       // the open item of that bar
+};
+MenuLoop loop;
+
+void drawCheckMark(HDC dc, const RECT& item, COLORREF colour) {
+  HPEN pen = CreatePen(PS_SOLID, 2, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  int x = item.left + 4, y = (item.top + item.bottom) / 2;
+  MoveToEx(dc, x, y, nullptr);
+  LineTo(dc, x + 3, y + 3);
+  LineTo(dc, x + 9, y - 4);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+void paintPopup(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  platform::user::fillSolid(dc, client, GetSysColor(COLOR_MENU));
+  platform::user::drawBevel(dc, client, true);
+  Menu* menu = findMenu(loop.menu);
+  if (menu != nullptr) {
+    std::vector<RECT> rects = popupItemRects(*menu, client.right);
+    for (size_t i = 0; i < rects.size(); i++) {
+      const MenuItem& item = menu->items[i];
+      RECT r = rects[i];
+      if (item.flags & MF_SEPARATOR) {
+        int y = (r.top + r.bottom) / 2;
+        platform::user::fillSolid(dc, RECT{r.left + 2, y, r.right - 2, y + 1}, GetSysColor(COLOR_BTNSHADOW));
+        continue;
+      }
+      bool hot = int(i) == loop.hover && selectable(item);
+      if (hot) platform::user::fillSolid(dc, r, GetSysColor(COLOR_HIGHLIGHT));
+      COLORREF text = (item.flags & (MF_GRAYED | MF_DISABLED)) ? GetSysColor(COLOR_GRAYTEXT)
+                      : hot ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT);
+      if (item.flags & MF_CHECKED) drawCheckMark(dc, r, text);
+      RECT label = r;
+      label.left += kCheckColumn;
+      std::string shown = item.text.substr(0, item.text.find('\t'));
+      platform::user::drawLabel(dc, label, shown, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
+  }
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      paintPopup(hwnd);
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return 3;  // no activation: the owner keeps the focus
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+void registerPopupClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSA wc{};
+  wc.style = CS_SAVEBITS;
+  wc.lpfnWndProc = popupProc;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = kPopupClass;
+  registered = RegisterClassA(&wc) != 0;
+}
+
+int itemAt(POINT screen) {
+  Menu* menu = findMenu(loop.menu);
+  RECT client;
+  if (menu == nullptr || !GetClientRect(loop.popup, &client)) return -1;
+  POINT p = screen;
+  ScreenToClient(loop.popup, &p);
+  std::vector<RECT> rects = popupItemRects(*menu, client.right);
+  for (size_t i = 0; i < rects.size(); i++)
+    if (PtInRect(&rects[i], p)) return int(i);
+  return -1;
+}
+
+void setHover(int index) {
+  if (index == loop.hover) return;
+  loop.hover = index;
+  InvalidateRect(loop.popup, nullptr, TRUE);
+}
+
+// The bar item under a screen point of the loop's bar window, or -1.
+int barItemAt(POINT screen) {
+  using namespace platform::user;
+  Window* window = findWindow(loop.barWindow);
+  Menu* bar = window ? findMenu(window->menu) : nullptr;
+  if (bar == nullptr) return -1;
+  RECT windowRect;
+  GetWindowRect(loop.barWindow, &windowRect);
+  FrameParts parts = framePartsOf(*window);
+  POINT at{screen.x - windowRect.left, screen.y - windowRect.top};
+  std::vector<RECT> rects = barItemRects(*bar, parts.menuBar);
+  for (size_t i = 0; i < rects.size(); i++)
+    if (PtInRect(&rects[i], at)) return int(i);
+  return -1;
+}
+
+int barItemCount() {
+  using namespace platform::user;
+  Window* window = findWindow(loop.barWindow);
+  Menu* bar = window ? findMenu(window->menu) : nullptr;
+  return bar ? int(bar->items.size()) : 0;
+}
+
+POINT screenPointOf(const MSG& msg) {
+  POINT p{SHORT(LOWORD(msg.lParam)), SHORT(HIWORD(msg.lParam))};
+  if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MBUTTONDBLCLK) ClientToScreen(msg.hwnd, &p);
+  return p;
+}
+
+// How one pop-up's loop ended.
+struct Outcome {
+  enum Kind { Cancelled, Chosen, SwitchBarItem, Quit } kind = Cancelled;
+  UINT id = 0;
+  int barIndex = -1;
+};
+
+Outcome chooseHover() {
+  Menu* menu = findMenu(loop.menu);
+  if (menu == nullptr || loop.hover < 0 || loop.hover >= int(menu->items.size())) return {};
+  const MenuItem& item = menu->items[loop.hover];
+  if (!selectable(item) || item.popup() != nullptr) return {Outcome::Cancelled};
+  return {Outcome::Chosen, UINT(item.id)};
+}
+
+// A key while the pop-up is open; true with *outcome set when it ends the loop.
+bool menuKey(UINT key, Outcome* outcome) {
+  Menu* menu = findMenu(loop.menu);
+  int count = menu ? int(menu->items.size()) : 0;
+  auto step = [&](int direction) {
+    for (int n = 1; n <= count; n++) {
+      int i = ((loop.hover < 0 ? (direction > 0 ? -1 : 0) : loop.hover) + direction * n + count * 2) % count;
+      if (selectable(menu->items[i])) return setHover(i);
+    }
+  };
+  switch (key) {
+    case VK_ESCAPE: *outcome = {Outcome::Cancelled}; return true;
+    case VK_RETURN: *outcome = chooseHover(); return true;
+    case VK_DOWN: if (count) step(1); return false;
+    case VK_UP: if (count) step(-1); return false;
+    case VK_LEFT: case VK_RIGHT: {
+      int bars = barItemCount();
+      if (bars == 0) return false;
+      int next = (loop.barIndex + (key == VK_RIGHT ? 1 : bars - 1)) % bars;
+      *outcome = {Outcome::SwitchBarItem, 0, next};
+      return true;
+    }
+    default: break;
+  }
+  for (int i = 0; i < count; i++) {
+    if (selectable(menu->items[i]) && mnemonicOf(menu->items[i].text) == char(key)) {
+      setHover(i);
+      *outcome = chooseHover();
+      return true;
+    }
+  }
+  return false;
+}
+
+// A mouse message while the pop-up is open; true with *outcome set when
+// it ends the loop.
+bool menuMouse(const MSG& msg, Outcome* outcome) {
+  POINT screen = screenPointOf(msg);
+  int item = itemAt(screen);
+  switch (msg.message) {
+    case WM_MOUSEMOVE:
+      setHover(item);
+      return false;
+    case WM_LBUTTONUP:
+      if (item < 0) return false;  // the release of the click that opened the menu
+      setHover(item);
+      *outcome = chooseHover();
+      return outcome->kind == Outcome::Chosen;
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_NCLBUTTONDOWN: {
+      if (item >= 0) return false;
+      int bar = loop.barWindow ? barItemAt(screen) : -1;
+      if (bar == loop.barIndex && bar >= 0) {
+        *outcome = {Outcome::Cancelled};
+      } else if (bar >= 0) {
+        *outcome = {Outcome::SwitchBarItem, 0, bar};
+      } else {
+        *outcome = {Outcome::Cancelled};
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool isMouseMessage(UINT message) {
+  return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCRBUTTONUP);
+}
+
+// Shows `menu` at the screen point and runs the loop until it ends.
+Outcome runPopup(HMENU menu, HWND owner, POINT at, UINT position) {
+  Menu* m = findMenu(menu);
+  if (m == nullptr) return {};
+  SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
+  if ((m = findMenu(menu)) == nullptr) return {};
+  registerPopupClass();
+  SIZE size = popupSize(*m);
+  HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupClass, "", WS_POPUP,
+                               at.x, at.y, size.cx, size.cy, owner, nullptr, nullptr, nullptr);
+  if (popup == nullptr) return {};
+  MenuLoop saved = loop;
+  loop.menu = menu;
+  loop.popup = popup;
+  loop.hover = -1;
+  SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  SetCapture(popup);
+  Outcome outcome;
+  MSG msg;
+  for (;;) {
+    if (!IsWindow(popup) || !IsWindow(owner)) break;
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(int(msg.wParam));
+      outcome = {Outcome::Quit};
+      break;
+    }
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+      if (menuKey(UINT(msg.wParam), &outcome)) break;
+      continue;
+    }
+    if (msg.message == WM_CHAR || msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) continue;
+    if (isMouseMessage(msg.message)) {
+      if (menuMouse(msg, &outcome)) break;
+      continue;
+    }
+    DispatchMessageA(&msg);
+  }
+  if (GetCapture() == popup) ReleaseCapture();
+  DestroyWindow(popup);
+  loop.menu = saved.menu;
+  loop.popup = saved.popup;
+  loop.hover = saved.hover;
+  return outcome;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- calls
+
+HMENU CreateMenu() { return newMenu(); }
+HMENU CreatePopupMenu() { return newMenu(); }
+
+BOOL DestroyMenu(HMENU menu) {
+  if (findMenu(menu) == nullptr) return FALSE;
+  destroyMenuTree(menu);
+  return TRUE;
+}
+
+BOOL IsMenu(HMENU menu) { return findMenu(menu) != nullptr; }
+
+BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
+  Menu* m = findMenu(menu);
+  MenuItem item;
+  if (m == nullptr || !makeItem(flags, id, text, &item)) return FALSE;
+  m->items.push_back(item);
+  platform::notePresentationChanged();
+  return TRUE;
+}
+
+BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text) {
+  MenuItem item;
+  if (findMenu(menu) == nullptr || !makeItem(flags, id, text, &item)) return FALSE;
+  Menu* owner = findMenu(menu);
+  size_t index = owner->items.size();
+  if (!(flags & MF_BYPOSITION)) {
+    if (findItem(menu, position, flags, &owner, &index) == nullptr) return FALSE;
+  } else {
+    index = std::min<size_t>(position, owner->items.size());
+  }
+  owner->items.insert(owner->items.begin() + ptrdiff_t(index), item);
+  platform::notePresentationChanged();
+  return TRUE;
+}
+
+BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text) {
+  MenuItem* item = findItem(menu, position, flags);
+  MenuItem replacement;
+  if (item == nullptr || !makeItem(flags, id, text, &replacement)) return FALSE;
+  *item = replacement;
+  platform::notePresentationChanged();
+  return TRUE;
+}
+
+static BOOL takeItemOut(HMENU menu, UINT position, UINT flags, bool destroyPopup) {
+  Menu* owner = nullptr;
+  size_t index = 0;
+  MenuItem* item = findItem(menu, position, flags, &owner, &index);
+  if (item == nullptr) return FALSE;
+  HMENU popup = item->popup();
+  owner->items.erase(owner->items.begin() + ptrdiff_t(index));
+  if (destroyPopup && popup != nullptr) destroyMenuTree(popup);
+  platform::notePresentationChanged();
+  return TRUE;
+}
+
+BOOL DeleteMenu(HMENU menu, UINT position, UINT flags) { return takeItemOut(menu, position, flags, true); }
+BOOL RemoveMenu(HMENU menu, UINT position, UINT flags) { return takeItemOut(menu, position, flags, false); }
+
+int GetMenuItemCount(HMENU menu) {
+  Menu* m = findMenu(menu);
+  return m ? int(m->items.size()) : -1;
+}
+
+UINT GetMenuItemID(HMENU menu, int position) {
+  Menu* m = findMenu(menu);
+  if (m == nullptr || position < 0 || position >= int(m->items.size())) return UINT(-1);
+  const MenuItem& item = m->items[position];
+  if (item.popup() != nullptr) return UINT(-1);
+  return (item.flags & MF_SEPARATOR) ? 0 : UINT(item.id);
+}
+
+HMENU GetSubMenu(HMENU menu, int position) {
+  Menu* m = findMenu(menu);
+  if (m == nullptr || position < 0 || position >= int(m->items.size())) return nullptr;
+  return m->items[position].popup();
+}
+
+UINT GetMenuState(HMENU menu, UINT id, UINT flags) {
+  MenuItem* item = findItem(menu, id, flags);
+  return item ? item->flags : UINT(-1);
+}
+
+int GetMenuStringA(HMENU menu, UINT id, LPSTR buffer, int bufferSize, UINT flags) {
+  MenuItem* item = findItem(menu, id, flags);
+  if (item == nullptr) return 0;
+  if (buffer == nullptr || bufferSize <= 0) return int(item->text.size());
+  int count = std::min(int(item->text.size()), bufferSize - 1);
+  item->text.copy(buffer, size_t(count));
+  buffer[count] = 0;
+  return count;
+}
+
+UINT EnableMenuItem(HMENU menu, UINT id, UINT enable) {
+  MenuItem* item = findItem(menu, id, enable);
+  if (item == nullptr) return UINT(-1);
+  UINT previous = item->flags & (MF_GRAYED | MF_DISABLED);
+  item->flags = (item->flags & ~UINT(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+  platform::notePresentationChanged();
+  return previous;
+}
+
+DWORD CheckMenuItem(HMENU menu, UINT id, UINT check) {
+  MenuItem* item = findItem(menu, id, check);
+  if (item == nullptr) return DWORD(-1);
+  DWORD previous = item->flags & MF_CHECKED;
+  item->flags = (item->flags & ~UINT(MF_CHECKED)) | (check & MF_CHECKED);
+  return previous;
+}
+
+BOOL DrawMenuBar(HWND hwnd) {
+  if (!IsWindow(hwnd)) return FALSE;
+  platform::notePresentationChanged();
+  return TRUE;
+}
+
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+  if (findMenu(menu) == nullptr || !IsWindow(owner)) return FALSE;
+  MenuLoop saved = loop;
+  loop.barWindow = nullptr;
+  loop.barIndex = -1;
+  Outcome outcome = runPopup(menu, owner, POINT{x, y}, 0);
+  loop.barWindow = saved.barWindow;
+  loop.barIndex = saved.barIndex;
+  UINT chosen = outcome.kind == Outcome::Chosen ? outcome.id : 0;
+  if (flags & TPM_RETURNCMD) return BOOL(chosen);
+  if (chosen != 0) PostMessageA(owner, WM_COMMAND, chosen, 0);
+  return chosen != 0;
+}
+
+HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
+  if (name == nullptr) return nullptr;
+  auto found = table.resources.find(platform::resourceKey(name));
+  return found == table.resources.end() ? nullptr : buildMenu(found->second, true);
+}
+
+HACCEL CreateAcceleratorTableA(const ACCEL* entries, int count) {
+  if (entries == nullptr || count <= 0) return nullptr;
+  table.nextHandle += 4;
+  auto handle = reinterpret_cast<HACCEL>(table.nextHandle);
+  table.accelerators[handle].assign(entries, entries + count);
+  return handle;
+}
+
+BOOL DestroyAcceleratorTable(HACCEL accelerators) { return table.accelerators.erase(accelerators) != 0; }
+
+int TranslateAcceleratorA(HWND hwnd, HACCEL accelerators, const MSG* msg) {
+  auto found = table.accelerators.find(accelerators);
+  if (found == table.accelerators.end() || msg == nullptr || !IsWindow(hwnd)) return 0;
+  bool keyDown = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
+  bool character = msg->message == WM_CHAR;
+  if (!keyDown && !character) return 0;
+  BYTE held = BYTE(((GetKeyState(VK_SHIFT) < 0) ? FSHIFT : 0) |
+                   ((GetKeyState(VK_CONTROL) < 0) ? FCONTROL : 0) |
+                   ((GetKeyState(VK_MENU) < 0) ? FALT : 0));
+  for (const ACCEL& entry : found->second) {
+    bool virtualKey = entry.fVirt & FVIRTKEY;
+    if (virtualKey != keyDown || entry.key != msg->wParam) continue;
+    if (virtualKey && (entry.fVirt & (FSHIFT | FCONTROL | FALT)) != held) continue;
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);
+    return 1;
+  }
+  return 0;
+}
+
+namespace platform {
+
+void registerMenuResource(const std::string& name, std::vector<MenuTemplateItem> bar) {
+  table.resources[resourceKey(name.c_str())] = std::move(bar);
+}
+
+HWND openMenuWindow() { return loop.popup; }
+
+}  // namespace platform
+
+namespace platform::user {
+
+void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
+  fillSolid(dc, rect, GetSysColor(COLOR_MENU));
+  Menu* menu = findMenu(menuHandle);
+  if (menu == nullptr) return;
+  std::vector<RECT> rects = barItemRects(*menu, rect);
+  for (size_t i = 0; i < rects.size(); i++) {
+    const MenuItem& item = menu->items[i];
+    bool open = loop.barWindow == hwnd && loop.barIndex == int(i) && loop.popup != nullptr;
+    if (open) fillSolid(dc, rects[i], GetSysColor(COLOR_HIGHLIGHT));
+    COLORREF text = (item.flags & (MF_GRAYED | MF_DISABLED)) ? GetSysColor(COLOR_GRAYTEXT)
+                    : open ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT);
+    drawLabel(dc, rects[i], item.text, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+}
+
+// Runs the bar's pop-ups from `index` on, following Left/Right and clicks
+// on other bar items, until one ends the loop.
+static void runBar(HWND hwnd, int index) {
+  MenuLoop saved = loop;
+  loop.barWindow = hwnd;
+  for (;;) {
+    Window* window = findWindow(hwnd);
+    Menu* bar = window ? findMenu(window->menu) : nullptr;
+    if (bar == nullptr || index < 0 || index >= int(bar->items.size())) break;
+    const MenuItem item = bar->items[index];
+    loop.barIndex = index;
+    HMENU popup = item.popup();
+    if (popup == nullptr) {
+      if (selectable(item)) PostMessageA(hwnd, WM_COMMAND, item.id, 0);
+      break;
+    }
+    if (item.flags & (MF_GRAYED | MF_DISABLED)) break;
+    RECT windowRect;
+    GetWindowRect(hwnd, &windowRect);
+    RECT itemRect = barItemRects(*bar, framePartsOf(*window).menuBar)[index];
+    POINT at{windowRect.left + itemRect.left, windowRect.top + itemRect.bottom};
+    platform::notePresentationChanged();
+    Outcome outcome = runPopup(popup, hwnd, at, UINT(index));
+    if (outcome.kind == Outcome::SwitchBarItem) {
+      index = outcome.barIndex;
+      continue;
+    }
+    if (outcome.kind == Outcome::Chosen) PostMessageA(hwnd, WM_COMMAND, outcome.id, 0);
+    break;
+  }
+  loop.barWindow = saved.barWindow;
+  loop.barIndex = saved.barIndex;
+  platform::notePresentationChanged();
+}
+
+void trackMenuBar(HWND hwnd, POINT screen) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || findMenu(window->menu) == nullptr) return;
+  MenuLoop saved = loop;
+  loop.barWindow = hwnd;
+  int index = barItemAt(screen);
+  loop.barWindow = saved.barWindow;
+  if (index < 0) return;
+  SendMessageA(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(window->menu), 0);
+  runBar(hwnd, index);
+}
+
+bool menuKeyDown(HWND hwnd, UINT virtualKey) {
+  HWND top = topLevelAncestor(hwnd);
+  Window* window = findWindow(top);
+  Menu* bar = window ? findMenu(window->menu) : nullptr;
+  if (bar == nullptr) return false;
+  for (size_t i = 0; i < bar->items.size(); i++) {
+    if (mnemonicOf(bar->items[i].text) == char(virtualKey)) {
+      SendMessageA(top, WM_INITMENU, reinterpret_cast<WPARAM>(window->menu), 0);
+      runBar(top, int(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace platform::user

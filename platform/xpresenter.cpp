@@ -1,0 +1,494 @@
+// platform/xpresenter.cpp -- top-level windows on an X display.
+#include "platform/xpresenter.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XShm.h>
+#include <X11/keysym.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/devinput.h"
+#include "platform/dialogs.h"
+#include "platform/display.h"
+#include "platform/presenter.h"
+#include "platform/resources.h"
+#include "platform/tclloop.h"
+#include "platform/winuser.h"
+
+namespace platform {
+namespace {
+
+// One X window standing for one visible top-level window.
+struct Shown {
+  Window xid = 0;
+  RECT rect{};             // as last given to X, screen coordinates
+  std::string title;
+  XImage* image = nullptr;
+  XShmSegmentInfo shm{};
+  bool usesShm = false;
+  uint32_t generation = 0;  // presentation generation last shown
+  bool exposed = true;      // X asks for its pixels again
+};
+
+struct Channel {
+  int shift = 0, bits = 0;
+};
+
+struct XState {
+  Display* display = nullptr;
+  int screen = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  Channel red, green, blue;
+  bool shmAvailable = false;
+  Atom deleteWindow = 0, protocols = 0, motifHints = 0;
+  std::map<HWND, Shown> shown;
+  uint32_t cursorGeneration = ~0u;
+  Cursor cursors[int(PointerShape::Hidden) + 1] = {};
+};
+XState x;
+
+Channel channelOf(unsigned long mask) {
+  Channel channel;
+  while (mask != 0 && !(mask & 1)) {
+    mask >>= 1;
+    channel.shift++;
+  }
+  while (mask & 1) {
+    mask >>= 1;
+    channel.bits++;
+  }
+  return channel;
+}
+
+unsigned long pixelOf(COLORREF c) {
+  auto place = [](unsigned value, const Channel& ch) {
+    return (static_cast<unsigned long>(value) >> (8 - ch.bits)) << ch.shift;
+  };
+  return place(GetRValue(c), x.red) | place(GetGValue(c), x.green) | place(GetBValue(c), x.blue);
+}
+
+// ---- images
+
+bool shmErrorSeen = false;
+int noteShmError(Display*, XErrorEvent*) {
+  shmErrorSeen = true;
+  return 0;
+}
+
+void freeImage(Shown& s) {
+  if (s.image == nullptr) return;
+  if (s.usesShm) {
+    XShmDetach(x.display, &s.shm);
+    XDestroyImage(s.image);
+    shmdt(s.shm.shmaddr);
+  } else {
+    XDestroyImage(s.image);
+  }
+  s.image = nullptr;
+  s.usesShm = false;
+}
+
+XImage* makeShmImage(Shown& s, int width, int height) {
+  XImage* image = XShmCreateImage(x.display, x.visual, unsigned(x.depth), ZPixmap, nullptr, &s.shm,
+                                  unsigned(width), unsigned(height));
+  if (image == nullptr) return nullptr;
+  s.shm.shmid = shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * height, IPC_CREAT | 0600);
+  if (s.shm.shmid < 0) {
+    XDestroyImage(image);
+    return nullptr;
+  }
+  s.shm.shmaddr = image->data = static_cast<char*>(shmat(s.shm.shmid, nullptr, 0));
+  s.shm.readOnly = False;
+  shmErrorSeen = false;
+  XErrorHandler previous = XSetErrorHandler(noteShmError);
+  XShmAttach(x.display, &s.shm);
+  XSync(x.display, False);
+  XSetErrorHandler(previous);
+  shmctl(s.shm.shmid, IPC_RMID, nullptr);  // gone once both sides detach
+  if (shmErrorSeen) {  // a server on another machine: no shared memory
+    x.shmAvailable = false;
+    XDestroyImage(image);
+    shmdt(s.shm.shmaddr);
+    return nullptr;
+  }
+  return image;
+}
+
+bool fitImage(Shown& s, int width, int height) {
+  if (s.image != nullptr && s.image->width == width && s.image->height == height) return true;
+  freeImage(s);
+  if (x.shmAvailable && (s.image = makeShmImage(s, width, height)) != nullptr) {
+    s.usesShm = true;
+    return true;
+  }
+  s.image = XCreateImage(x.display, x.visual, unsigned(x.depth), ZPixmap, 0, nullptr, unsigned(width),
+                         unsigned(height), 32, 0);
+  if (s.image == nullptr) return false;
+  s.image->data = static_cast<char*>(std::calloc(size_t(s.image->bytes_per_line), size_t(height)));
+  return s.image->data != nullptr;
+}
+
+void putPixels(HWND hwnd, Shown& s) {
+  WindowPixels pixels;
+  if (!composeWindow(hwnd, &pixels) || pixels.width < 1 || !fitImage(s, pixels.width, pixels.height))
+    return;
+  bool direct32 = s.image->bits_per_pixel == 32 && s.image->byte_order == LSBFirst;
+  for (int y = 0; y < pixels.height; y++) {
+    char* row = s.image->data + size_t(y) * s.image->bytes_per_line;
+    for (int xx = 0; xx < pixels.width; xx++) {
+      unsigned long value = pixelOf(pixels.at(xx, y));
+      if (direct32) {
+        reinterpret_cast<uint32_t*>(row)[xx] = uint32_t(value);
+      } else {
+        XPutPixel(s.image, xx, y, value);
+      }
+    }
+  }
+  GC gc = DefaultGC(x.display, x.screen);
+  if (s.usesShm) {
+    XShmPutImage(x.display, s.xid, gc, s.image, 0, 0, 0, 0, unsigned(pixels.width),
+                 unsigned(pixels.height), False);
+  } else {
+    XPutImage(x.display, s.xid, gc, s.image, 0, 0, 0, 0, unsigned(pixels.width),
+              unsigned(pixels.height));
+  }
+}
+
+// ---- windows
+
+bool wantsOwnPlacement(HWND hwnd) {
+  // Pop-ups without a caption (menus, tool tips) are placed by us, unmanaged.
+  LONG_PTR style = GetWindowLongA(hwnd, GWL_STYLE);
+  return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
+}
+
+void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(x.display, x.screen);
+  attributes.override_redirect = wantsOwnPlacement(hwnd) ? True : False;
+  attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                          ButtonReleaseMask | PointerMotionMask | StructureNotifyMask |
+                          FocusChangeMask;
+  s.xid = XCreateWindow(x.display, RootWindow(x.display, x.screen), rect.left, rect.top,
+                        unsigned(std::max(1L, long(rect.right - rect.left))),
+                        unsigned(std::max(1L, long(rect.bottom - rect.top))), 0, x.depth, InputOutput,
+                        x.visual, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  XSetWMProtocols(x.display, s.xid, &x.deleteWindow, 1);
+  long hints[5] = {2, 0, 0, 0, 0};  // decorations given, and none of them
+  XChangeProperty(x.display, s.xid, x.motifHints, x.motifHints, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(hints), 5);
+  XSizeHints size{};
+  size.flags = PPosition | USPosition;
+  size.x = rect.left;
+  size.y = rect.top;
+  XSetWMNormalHints(x.display, s.xid, &size);
+  XMapRaised(x.display, s.xid);
+  s.rect = rect;
+}
+
+void forget(std::map<HWND, Shown>::iterator it) {
+  freeImage(it->second);
+  XDestroyWindow(x.display, it->second.xid);
+  x.shown.erase(it);
+}
+
+bool sameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+
+void syncWindow(HWND hwnd, bool changed) {
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  auto [it, made] = x.shown.try_emplace(hwnd);
+  Shown& s = it->second;
+  if (made) createXWindow(hwnd, s, rect);
+  if (!sameRect(rect, s.rect)) {
+    XMoveResizeWindow(x.display, s.xid, rect.left, rect.top,
+                      unsigned(std::max(1L, long(rect.right - rect.left))),
+                      unsigned(std::max(1L, long(rect.bottom - rect.top))));
+    s.rect = rect;
+    s.exposed = true;
+  }
+  char title[512];
+  GetWindowTextA(hwnd, title, sizeof title);
+  if (made || s.title != title) {
+    s.title = title;
+    XStoreName(x.display, s.xid, title);
+    s.exposed = true;
+  }
+  if (made || changed || s.exposed) {
+    putPixels(hwnd, s);
+    s.exposed = false;
+  }
+}
+
+unsigned fontCursorOf(PointerShape shape) {
+  switch (shape) {
+    case PointerShape::IBeam: return XC_xterm;
+    case PointerShape::Wait: return XC_watch;
+    case PointerShape::Cross: return XC_crosshair;
+    case PointerShape::UpArrow: return XC_sb_up_arrow;
+    case PointerShape::SizeAll: return XC_fleur;
+    case PointerShape::SizeNwse: return XC_bottom_right_corner;
+    case PointerShape::SizeNesw: return XC_bottom_left_corner;
+    case PointerShape::SizeWe: return XC_sb_h_double_arrow;
+    case PointerShape::SizeNs: return XC_sb_v_double_arrow;
+    case PointerShape::No: return XC_circle;
+    case PointerShape::Hand: return XC_hand2;
+    default: return XC_left_ptr;
+  }
+}
+
+Cursor cursorFor(PointerShape shape) {
+  Cursor& cursor = x.cursors[int(shape)];
+  if (cursor != 0) return cursor;
+  if (shape == PointerShape::Hidden) {
+    char blank = 0;
+    Pixmap pixmap = XCreateBitmapFromData(x.display, RootWindow(x.display, x.screen), &blank, 1, 1);
+    XColor black{};
+    cursor = XCreatePixmapCursor(x.display, pixmap, pixmap, &black, &black, 0, 0);
+    XFreePixmap(x.display, pixmap);
+  } else {
+    cursor = XCreateFontCursor(x.display, fontCursorOf(shape));
+  }
+  return cursor;
+}
+
+void syncCursor() {
+  if (x.cursorGeneration == cursorGeneration()) return;
+  x.cursorGeneration = cursorGeneration();
+  Cursor cursor = cursorFor(currentPointerShape());
+  for (auto& [hwnd, s] : x.shown) XDefineCursor(x.display, s.xid, cursor);
+}
+
+BOOL CALLBACK collectVisible(HWND hwnd, LPARAM list) {
+  if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+uint32_t shownGeneration = ~0u;
+
+// ---- events
+
+HWND windowOf(Window xid) {
+  for (auto& [hwnd, s] : x.shown)
+    if (s.xid == xid) return hwnd;
+  return nullptr;
+}
+
+UINT virtualKeyOf(KeySym sym) {
+  if (sym >= XK_a && sym <= XK_z) return UINT(sym - XK_a + 'A');
+  if (sym >= XK_A && sym <= XK_Z) return UINT(sym);
+  if (sym >= XK_0 && sym <= XK_9) return UINT(sym);
+  if (sym >= XK_F1 && sym <= XK_F12) return UINT(VK_F1 + (sym - XK_F1));
+  struct Pair {
+    KeySym sym;
+    UINT key;
+  };
+  static const Pair pairs[] = {
+      {XK_Return, VK_RETURN},   {XK_KP_Enter, VK_RETURN}, {XK_BackSpace, VK_BACK},
+      {XK_Tab, VK_TAB},         {XK_ISO_Left_Tab, VK_TAB}, {XK_Escape, VK_ESCAPE},
+      {XK_space, VK_SPACE},     {XK_Left, VK_LEFT},       {XK_Up, VK_UP},
+      {XK_Right, VK_RIGHT},     {XK_Down, VK_DOWN},       {XK_Home, VK_HOME},
+      {XK_End, VK_END},         {XK_Prior, VK_PRIOR},     {XK_Next, VK_NEXT},
+      {XK_Insert, VK_INSERT},   {XK_Delete, VK_DELETE},   {XK_Shift_L, VK_SHIFT},
+      {XK_Shift_R, VK_SHIFT},   {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL},
+      {XK_Alt_L, VK_MENU},      {XK_Alt_R, VK_MENU},      {XK_Caps_Lock, VK_CAPITAL},
+      {XK_Pause, VK_PAUSE},     {XK_semicolon, 0xBA},     {XK_equal, 0xBB},
+      {XK_comma, 0xBC},         {XK_minus, 0xBD},         {XK_period, 0xBE},
+      {XK_slash, 0xBF},         {XK_grave, 0xC0},         {XK_bracketleft, 0xDB},
+      {XK_backslash, 0xDC},     {XK_bracketright, 0xDD},  {XK_apostrophe, 0xDE},
+  };
+  for (const Pair& pair : pairs)
+    if (pair.sym == sym) return pair.key;
+  return 0;
+}
+
+POINT screenPoint(Window xid, int ex, int ey) {
+  HWND hwnd = windowOf(xid);
+  RECT rect{0, 0, 0, 0};
+  if (hwnd != nullptr) GetWindowRect(hwnd, &rect);
+  return POINT{rect.left + ex, rect.top + ey};
+}
+
+void keyEvent(XKeyEvent& event, bool down) {
+  KeySym sym = XLookupKeysym(&event, 0);
+  UINT key = virtualKeyOf(sym);
+  if (key == 0) return;
+  InputEvent input;
+  input.kind = down ? InputEvent::KeyDown : InputEvent::KeyUp;
+  input.virtualKey = key;
+  if (down) {
+    char typed[8];
+    KeySym ignored;
+    int count = XLookupString(&event, typed, sizeof typed, &ignored, nullptr);
+    input.character = count == 1 ? static_cast<unsigned char>(typed[0]) : 0;
+  }
+  routeInput(input);
+}
+
+void buttonEvent(XButtonEvent& event, bool down) {
+  InputEvent input;
+  input.screen = screenPoint(event.window, event.x, event.y);
+  if (event.button == Button4 || event.button == Button5) {
+    if (!down) return;
+    input.kind = InputEvent::Wheel;
+    input.wheelSteps = event.button == Button4 ? 1 : -1;
+  } else if (event.button <= Button3) {
+    input.kind = down ? InputEvent::ButtonDown : InputEvent::ButtonUp;
+    input.button = int(event.button);
+  } else {
+    return;
+  }
+  routeInput(input);
+}
+
+// The window manager moved or resized the window: the window follows.
+void configured(XConfigureEvent& event) {
+  HWND hwnd = windowOf(event.window);
+  if (hwnd == nullptr) return;
+  Shown& s = x.shown[hwnd];
+  int rootX = event.x, rootY = event.y;
+  Window child;
+  XTranslateCoordinates(x.display, event.window, RootWindow(x.display, x.screen), 0, 0, &rootX, &rootY,
+                        &child);
+  RECT now{rootX, rootY, rootX + event.width, rootY + event.height};
+  if (sameRect(now, s.rect)) return;
+  s.rect = now;
+  SetWindowPos(hwnd, nullptr, now.left, now.top, event.width, event.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  s.exposed = true;
+}
+
+void handleEvent(XEvent& event) {
+  switch (event.type) {
+    case Expose:
+      if (HWND hwnd = windowOf(event.xexpose.window); hwnd && event.xexpose.count == 0)
+        x.shown[hwnd].exposed = true;
+      break;
+    case ConfigureNotify: configured(event.xconfigure); break;
+    case KeyPress: keyEvent(event.xkey, true); break;
+    case KeyRelease: keyEvent(event.xkey, false); break;
+    case ButtonPress: buttonEvent(event.xbutton, true); break;
+    case ButtonRelease: buttonEvent(event.xbutton, false); break;
+    case MotionNotify: {
+      while (XCheckTypedWindowEvent(x.display, event.xmotion.window, MotionNotify, &event)) {
+      }
+      InputEvent input;
+      input.screen = screenPoint(event.xmotion.window, event.xmotion.x, event.xmotion.y);
+      routeInput(input);
+      break;
+    }
+    case FocusIn:
+      if (HWND hwnd = windowOf(event.xfocus.window); hwnd && !wantsOwnPlacement(hwnd) && IsWindowEnabled(hwnd))
+        SetActiveWindow(hwnd);
+      break;
+    case ClientMessage:
+      if (Atom(event.xclient.data.l[0]) == x.deleteWindow) {
+        InputEvent input;
+        input.kind = InputEvent::Close;
+        input.window = windowOf(event.xclient.window);
+        routeInput(input);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void readEvents(int, unsigned) {
+  while (x.display != nullptr && XPending(x.display) > 0) {
+    XEvent event;
+    XNextEvent(x.display, &event);
+    handleEvent(event);
+  }
+}
+
+bool trueColourVisual() {
+  x.visual = DefaultVisual(x.display, x.screen);
+  x.depth = DefaultDepth(x.display, x.screen);
+  if (x.visual->c_class != TrueColor) return false;
+  x.red = channelOf(x.visual->red_mask);
+  x.green = channelOf(x.visual->green_mask);
+  x.blue = channelOf(x.visual->blue_mask);
+  return x.red.bits <= 8 && x.green.bits <= 8 && x.blue.bits <= 8;
+}
+
+}  // namespace
+
+void presentChanges() {
+  if (x.display == nullptr) return;
+  readEvents(0, 0);
+  std::vector<HWND> visible;
+  EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&visible));
+  for (auto it = x.shown.begin(); it != x.shown.end();) {
+    bool keep = std::find(visible.begin(), visible.end(), it->first) != visible.end();
+    if (keep) {
+      ++it;
+    } else {
+      auto gone = it++;
+      forget(gone);
+    }
+  }
+  bool changed = presentationGeneration() != shownGeneration;
+  shownGeneration = presentationGeneration();
+  // Back to front, so that the front window is raised last.
+  for (auto it = visible.rbegin(); it != visible.rend(); ++it) syncWindow(*it, changed);
+  syncCursor();
+  XFlush(x.display);
+}
+
+bool openX11Presenter(const char* displayName) {
+  if (x.display != nullptr) return true;
+  x.display = XOpenDisplay(displayName);
+  if (x.display == nullptr) return false;
+  x.screen = DefaultScreen(x.display);
+  if (!trueColourVisual()) {
+    XCloseDisplay(x.display);
+    x.display = nullptr;
+    return false;
+  }
+  x.shmAvailable = XShmQueryExtension(x.display);
+  x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
+  x.protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
+  x.motifHints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
+  setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
+  watchFd(ConnectionNumber(x.display), readEvents);
+  setBeforeWaitHook(presentChanges);
+  setMessageBoxesOnScreen(true);
+  shownGeneration = ~0u;
+  x.cursorGeneration = ~0u;
+  return true;
+}
+
+void closeX11Presenter() {
+  if (x.display == nullptr) return;
+  setBeforeWaitHook(nullptr);
+  setMessageBoxesOnScreen(false);
+  unwatchFd(ConnectionNumber(x.display));
+  while (!x.shown.empty()) forget(x.shown.begin());
+  for (Cursor& cursor : x.cursors) {
+    if (cursor != 0) XFreeCursor(x.display, cursor);
+    cursor = 0;
+  }
+  XCloseDisplay(x.display);
+  x.display = nullptr;
+}
+
+bool x11PresenterOpen() { return x.display != nullptr; }
+
+bool startPresenter(bool headless) {
+  const char* name = std::getenv("DISPLAY");
+  if (headless || name == nullptr || name[0] == 0) return false;
+  return openX11Presenter(name);
+}
+
+}  // namespace platform

@@ -1,0 +1,368 @@
+// Controls, menus, dialogs and window scroll bars, driven through the
+// device input queue and dialog scripts as a person would drive them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/devinput.h"
+#include "platform/windows.h"
+#include "window_fixture.h"
+
+namespace {
+
+class ControlsTest : public WindowTest {
+ protected:
+  void TearDown() override {
+    platform::clearQueuedInput();
+    platform::clearDialogScripts();
+    WindowTest::TearDown();
+  }
+
+  HWND makeEdit(HWND parent) {
+    return CreateWindowExA(0, "edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 5, 5, 150, 22,
+                           parent, reinterpret_cast<HMENU>(intptr_t(200)), nullptr, nullptr);
+  }
+
+  std::string textOf(HWND hwnd) {
+    char text[256];
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+  }
+
+  std::vector<WORD> notificationsFrom(int id) {
+    std::vector<WORD> codes;
+    for (const LoggedMessage& m : log)
+      if (m.message == WM_COMMAND && LOWORD(m.wParam) == id) codes.push_back(HIWORD(m.wParam));
+    return codes;
+  }
+};
+
+TEST_F(ControlsTest, EditTakesTypingWithinItsLimitAndReplacesTheSelection) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND edit = makeEdit(parent);
+  SetFocus(edit);
+  SendMessageA(edit, EM_LIMITTEXT, 8, 0);
+  platform::queueTyping("Hello, world");
+  pumpAll();
+  EXPECT_EQ(textOf(edit), "Hello, w");
+  EXPECT_NE(std::find(notificationsFrom(200).begin(), notificationsFrom(200).end(), EN_MAXTEXT),
+            notificationsFrom(200).end());
+
+  SendMessageA(edit, EM_SETSEL, 1, 5);
+  DWORD start = 0, end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 1u);
+  EXPECT_EQ(end, 5u);
+  platform::queueTyping("ELL");
+  platform::queueKey(VK_BACK);
+  platform::queueKey(VK_HOME);
+  platform::queueKey(VK_DELETE);
+  pumpAll();
+  EXPECT_EQ(textOf(edit), "EL, w");
+}
+
+LRESULT CALLBACK swallowReturn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+WNDPROC editProcBefore = nullptr;
+int returnsSeen = 0;
+
+LRESULT CALLBACK swallowReturn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CHAR && (wParam == '\r' || wParam == '\n')) {
+    returnsSeen++;
+    return 0;
+  }
+  return CallWindowProcA(editProcBefore, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(ControlsTest, SubclassedEditSeesKeysFirstAndPassesTheRestOn) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND edit = makeEdit(parent);
+  editProcBefore = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(edit, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(swallowReturn)));
+  returnsSeen = 0;
+  SetFocus(edit);
+  platform::queueTyping("ab\rc");
+  pumpAll();
+  EXPECT_EQ(textOf(edit), "abc");
+  EXPECT_EQ(returnsSeen, 1);
+}
+
+// The test window at (10, 20), 300 x 200: frame 4, caption 19, then the menu bar.
+constexpr POINT kFirstBarItem{20, 50};
+constexpr POINT kPopupItem[] = {{40, 73}, {40, 91}};
+
+TEST_F(ControlsTest, MenuBarClickChoosesAnItemAndGrayedItemsAreNotChosen) {
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, 101, "&Open");
+  AppendMenuA(popup, MF_STRING, 102, "&Reload");
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&File");
+  HWND hwnd = CreateWindowExA(0, kClassName, "menu", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 20, 300, 200,
+                              nullptr, bar, nullptr, nullptr);
+  EXPECT_EQ(CheckMenuItem(bar, 101, MF_CHECKED), DWORD(MF_UNCHECKED));
+  EXPECT_EQ(GetMenuState(bar, 101, MF_BYCOMMAND) & MF_CHECKED, UINT(MF_CHECKED));
+  EXPECT_EQ(EnableMenuItem(bar, 102, MF_GRAYED), UINT(MF_ENABLED));
+  EXPECT_EQ(EnableMenuItem(bar, 999, MF_GRAYED), UINT(-1));
+
+  platform::queueClick(kFirstBarItem);
+  platform::queueClick(kPopupItem[1]);  // grayed: the menu stays open
+  platform::queueKey(VK_ESCAPE);
+  pumpAll();
+  EXPECT_TRUE(notificationsFrom(102).empty());
+
+  log.clear();
+  platform::queueClick(kFirstBarItem);
+  platform::queueClick(kPopupItem[0]);
+  pumpAll();
+  EXPECT_EQ(notificationsFrom(101), std::vector<WORD>{0});
+  auto initPopup = std::find_if(log.begin(), log.end(), [&](const LoggedMessage& m) {
+    return m.hwnd == hwnd && m.message == WM_INITMENUPOPUP && m.wParam == reinterpret_cast<WPARAM>(popup);
+  });
+  EXPECT_NE(initPopup, log.end());
+  EXPECT_EQ(platform::openMenuWindow(), nullptr);
+}
+
+TEST_F(ControlsTest, MenuEditingByPositionAndCommand) {
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, 114, "&Add bookmark");
+  AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+  for (UINT id = 1; id <= 3; id++) AppendMenuA(popup, MF_STRING, id, "entry");
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&Bookmark");
+  EXPECT_EQ(GetSubMenu(bar, 0), popup);
+  EXPECT_EQ(GetMenuItemID(bar, 0), UINT(-1));
+  EXPECT_EQ(GetMenuItemID(popup, 0), 114u);
+  EXPECT_TRUE(InsertMenuA(popup, 1, MF_BYCOMMAND | MF_STRING, 9, "before 1"));
+  EXPECT_EQ(GetMenuItemID(popup, 2), 9u);
+  for (int entry = 0; entry < 3; entry++) EXPECT_TRUE(DeleteMenu(popup, 3, MF_BYPOSITION));
+  EXPECT_EQ(GetMenuItemCount(popup), 3);
+  EXPECT_EQ(GetMenuItemID(popup, 1), 0u);  // the separator
+  EXPECT_FALSE(DeleteMenu(popup, 3, MF_BYPOSITION));
+  EXPECT_FALSE(DeleteMenu(popup, 3, MF_BYCOMMAND));
+  EXPECT_TRUE(DestroyMenu(bar));
+  EXPECT_FALSE(IsMenu(popup));
+}
+
+TEST_F(ControlsTest, ScrollBarClicksSendRequestsThatTheWindowApplies) {
+  handlers[WM_VSCROLL] = [](HWND hwnd, WPARAM wParam, LPARAM, LRESULT*) {
+    int step = LOWORD(wParam) == SB_LINEDOWN ? 1 : LOWORD(wParam) == SB_PAGEDOWN ? 5
+             : LOWORD(wParam) == SB_LINEUP ? -1 : 0;
+    SetScrollPos(hwnd, SB_VERT, GetScrollPos(hwnd, SB_VERT) + step, TRUE);
+    return true;
+  };
+  HWND hwnd = makeWindow(WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE);  // (10, 20), 200 x 150
+  EXPECT_TRUE(SetScrollRange(hwnd, SB_VERT, 0, 8, TRUE));
+  platform::queueClick(POINT{198, 160});  // the down arrow
+  platform::queueClick(POINT{198, 140});  // the trough below the thumb
+  platform::queueClick(POINT{198, 140});  // again: the position stops at the range's end
+  platform::queueClick(POINT{198, 50});   // the up arrow
+  pumpAll();
+  EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 7);
+  int low = -1, high = -1;
+  EXPECT_TRUE(GetScrollRange(hwnd, SB_VERT, &low, &high));
+  EXPECT_EQ(high, 8);
+  EXPECT_FALSE(SetScrollRange(hwnd, SB_CTL, 0, 1, FALSE));
+}
+
+TEST_F(ControlsTest, OwnerDrawnListAsksItemHeightsAndDrawsEachItem) {
+  struct Drawn {
+    UINT item;
+    RECT rect;
+    UINT state;
+    ULONG_PTR data;
+  };
+  std::vector<Drawn> drawn;
+  handlers[WM_MEASUREITEM] = [](HWND, WPARAM, LPARAM lParam, LRESULT* result) {
+    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    measure->itemHeight = UINT(10 + 5 * measure->itemData);
+    *result = TRUE;
+    return true;
+  };
+  handlers[WM_DRAWITEM] = [&drawn](HWND, WPARAM, LPARAM lParam, LRESULT* result) {
+    auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    drawn.push_back({draw->itemID, draw->rcItem, draw->itemState, draw->itemData});
+    *result = TRUE;
+    return true;
+  };
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND list = CreateWindowExA(0, "listbox", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY,
+                              0, 0, 120, 100, parent, reinterpret_cast<HMENU>(intptr_t(2001)), nullptr, nullptr);
+  for (LPARAM data = 1; data <= 3; data++) EXPECT_EQ(SendMessageA(list, LB_ADDSTRING, 0, data), data - 1);
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 2, 0), 25);
+  EXPECT_EQ(SendMessageA(list, LB_SETITEMHEIGHT, 0, 30), LB_OKAY);
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 1, 0), 2);
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  UpdateWindow(list);
+  ASSERT_EQ(drawn.size(), 3u);
+  const int tops[] = {0, 30, 50}, bottoms[] = {30, 50, 75};
+  for (UINT i = 0; i < 3; i++) {
+    EXPECT_EQ(drawn[i].item, i);
+    EXPECT_EQ(drawn[i].rect.top, tops[i]);
+    EXPECT_EQ(drawn[i].rect.bottom, bottoms[i]);
+    EXPECT_EQ(drawn[i].data, ULONG_PTR(i + 1));
+    EXPECT_EQ((drawn[i].state & ODS_SELECTED) != 0, i == 1);
+  }
+  POINT third{5, 60};
+  ClientToScreen(list, &third);
+  platform::queueClick(third);
+  pumpAll();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(notificationsFrom(2001), std::vector<WORD>{LBN_SELCHANGE});
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 7, 0), LB_ERR);
+}
+
+char urlBuffer[32];
+
+INT_PTR CALLBACK openUrlProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      SetDlgItemTextA(dialog, 200, reinterpret_cast<LPCSTR>(lParam));
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        GetDlgItemTextA(dialog, 200, urlBuffer, sizeof urlBuffer);
+        EndDialog(dialog, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+TEST_F(ControlsTest, ScriptedModalDialogRunsItsProcedureAndReturnsItsResult) {
+  platform::DialogTemplate dialog;
+  dialog.title = "Open URL";
+  dialog.width = 300;
+  dialog.height = 80;
+  dialog.items = {{"edit", "", 200, WS_BORDER | WS_TABSTOP, 10, 10, 280, 20},
+                  {"button", "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 10, 40, 80, 24},
+                  {"button", "Cancel", IDCANCEL, WS_TABSTOP, 100, 40, 80, 24},
+                  {"button", "Help", 998, WS_TABSTOP | WS_DISABLED, 190, 40, 80, 24}};
+  platform::registerDialogResource("OPENURL", dialog);
+  HWND owner = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  struct Case {
+    std::vector<platform::DialogAction> script;
+    INT_PTR result;
+    const char* url;
+  } cases[] = {
+      {{{platform::DialogAction::Type, 200, "http://x/w.wrl"}, {platform::DialogAction::Press, IDOK}}, 1, "http://x/w.wrl"},
+      {{{platform::DialogAction::Press, 998}, {platform::DialogAction::Press, IDOK}}, 1, "start"},
+      {{{platform::DialogAction::Type, 200, "ignored"}}, 0, ""},  // the script ends: Cancel
+  };
+  for (const Case& c : cases) {
+    urlBuffer[0] = 0;
+    platform::queueDialogScript(c.script);
+    EXPECT_EQ(DialogBoxParamA(nullptr, "OpenUrl", owner, openUrlProc, reinterpret_cast<LPARAM>("start")), c.result);
+    EXPECT_STREQ(urlBuffer, c.url);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+  }
+  EXPECT_EQ(platform::recordedEvents("DialogScript").size(), 1u);
+  EXPECT_EQ(DialogBoxParamA(nullptr, "NoSuchDialog", owner, openUrlProc, 0), -1);
+}
+
+TEST_F(ControlsTest, DialogKeysMoveTheFocusAndEnterPressesTheDefaultButton) {
+  platform::DialogTemplate dialog;
+  dialog.items = {{"edit", "", 200, WS_BORDER | WS_TABSTOP, 10, 10, 180, 20},
+                  {"button", "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 10, 40, 80, 24},
+                  {"button", "Cancel", IDCANCEL, WS_TABSTOP, 100, 40, 80, 24}};
+  platform::registerDialogResource("KEYS", dialog);
+  HWND owner = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  urlBuffer[0] = 0;
+  platform::queueTyping("typed");
+  platform::queueKey(VK_TAB);
+  platform::queueKey(VK_TAB);
+  platform::queueKey(VK_TAB);  // round to the edit again
+  platform::queueTyping("!\r");
+  handlers[WM_ACTIVATE] = [](HWND, WPARAM, LPARAM, LRESULT*) { return false; };
+  EXPECT_EQ(DialogBoxParamA(nullptr, "KEYS", owner, openUrlProc, reinterpret_cast<LPARAM>("")), 1);
+  EXPECT_STREQ(urlBuffer, "!");  // the tab into the edit selected its text
+}
+
+TEST_F(ControlsTest, OpenFileDialogListsMatchingFilesAndReturnsTheChosenOne) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::temp_directory_path() / ("lf_openfile_" + std::to_string(getpid()));
+  fs::create_directories(folder / "sub");
+  for (const char* name : {"b.wrl", "a.WRL.gz", "notes.txt"}) std::ofstream(folder / name) << "x";
+  std::ofstream(folder / "sub" / "deep.wrl") << "x";
+
+  char file[256] = "";
+  char title[16] = "";
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFilter = "VRML Files (*.wrl)\0*.wrl;*.wrl.gz\0All Files (*.*)\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrFileTitle = title;
+  ofn.nMaxFileTitle = sizeof title;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  ofn.lpstrDefExt = "WRL";
+  using Action = platform::DialogAction;
+  // Entries: [..], [sub], a.WRL.gz, b.wrl
+  platform::queueDialogScript({{Action::Pick, IDC_OPENFILE_LIST, "", 1}, {Action::Press, IDOK},
+                               {Action::Pick, IDC_OPENFILE_LIST, "", 1}, {Action::Press, IDOK}});
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  EXPECT_EQ(std::string(file), (folder / "sub" / "deep.wrl").string());
+  EXPECT_STREQ(title, "deep.wrl");
+  EXPECT_EQ(std::string(file + ofn.nFileOffset), "deep.wrl");
+
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, "missing"}, {Action::Press, IDOK},
+                               {Action::Type, IDC_OPENFILE_NAME, "b"}, {Action::Press, IDOK}});
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  EXPECT_EQ(std::string(file), (folder / "b.wrl").string());  // the default extension, as the files spell it
+  EXPECT_EQ(platform::recordedEvents("MessageBox").size(), 1u);  // "missing.WRL" does not exist
+
+  platform::queueDialogScript({{Action::Press, IDCANCEL}});
+  EXPECT_FALSE(GetOpenFileNameA(&ofn));
+  fs::remove_all(folder);
+}
+
+TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {
+  HWND hwnd = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  EXPECT_FALSE(platform::dropFiles(hwnd, {"/tmp/a.wrl"}, POINT{3, 4}));
+  DragAcceptFiles(hwnd, TRUE);
+  ASSERT_TRUE(platform::dropFiles(hwnd, {"/tmp/a.wrl", "/tmp/longer.wrl"}, POINT{3, 4}));
+  pumpAll();
+  auto dropped = std::find_if(log.begin(), log.end(), [](const LoggedMessage& m) { return m.message == WM_DROPFILES; });
+  ASSERT_NE(dropped, log.end());
+  auto drop = reinterpret_cast<HDROP>(dropped->wParam);
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  char name[8];
+  EXPECT_EQ(DragQueryFileA(drop, 1, nullptr, 0), 15u);
+  EXPECT_EQ(DragQueryFileA(drop, 1, name, sizeof name), 7u);  // cut to the buffer
+  EXPECT_STREQ(name, "/tmp/lo");
+  POINT at;
+  EXPECT_TRUE(DragQueryPoint(drop, &at));
+  EXPECT_EQ(at.x, 3);
+  DragFinish(drop);
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+}
+
+TEST_F(ControlsTest, CursorsAndSystemColours) {
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), beam = LoadCursorA(nullptr, IDC_IBEAM);
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_EQ(platform::pointerShape(beam), platform::PointerShape::IBeam);
+  EXPECT_EQ(LoadCursorA(nullptr, "NoSuchCursor"), nullptr);
+  SetCursor(arrow);
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND edit = makeEdit(parent);
+  POINT inside{10, 10};
+  ClientToScreen(edit, &inside);
+  platform::InputEvent move;
+  move.screen = inside;
+  platform::routeInput(move);
+  EXPECT_EQ(platform::currentPointerShape(), platform::PointerShape::IBeam);
+  EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGB(0, 0, 128));
+  EXPECT_EQ(GetSysColor(999), 0u);
+  EXPECT_EQ(edit, GetDlgItem(parent, 200));
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs the window demo on a private Xvfb server: xdotool opens its menu and
+# chooses an item, types into its edit field and clicks the close box; the
+# program's output shows each, a screenshot holds the client area's colour
+# and the program ends with status 0. Skipped (77) without Xvfb or xdotool.
+set -u
+demo="$1"
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
+done
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+"$demo" >"$work/out" 2>&1 &
+demo_pid=$!
+for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
+fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
+grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
+sleep 0.5
+# The window is at (50, 40), 360 x 240: frame 4, caption 19, menu bar 19.
+xdotool mousemove 70 72 click 1; sleep 0.4
+xdotool mousemove 80 113 click 1; sleep 0.4          # "Check me"
+xdotool mousemove 120 112 click 1; sleep 0.3         # into the edit field
+xdotool type --delay 30 "hello"; sleep 0.4
+import -window root "$work/shot.png"
+pixel=$(convert "$work/shot.png" -format '%[pixel:p{300,250}]' info:)
+xdotool mousemove 395 52 click 1                     # the close box
+wait $demo_pid
+status=$?
+grep -q "command check on" "$work/out" || fail "no menu command"
+grep -q 'edit "hello"' "$work/out" || fail "no typing"
+grep -q "destroyed" "$work/out" || fail "not closed"
+[ "$status" -eq 0 ] || fail "status $status"
+case "$pixel" in
+  "srgb(0,128,64)") ;;
+  *) fail "the screenshot shows $pixel where the client area is" ;;
+esac
+echo "passed"
