@@ -125,6 +125,7 @@ SocketEntry* entryFor(SOCKET s) {
   return nullptr;
 }
 
+// Closes the descriptor of a live socket and forgets its handle.
 void releaseSocket(SOCKET s) {
   const SocketEntry* entry = winsock.sockets.find(s);
   platform::unwatchFd(entry->fd);
