@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/handletable.h"
 #include "platform/module.h"
 
 namespace {
@@ -87,15 +87,12 @@ struct OpenArchive {
   std::unique_ptr<ArchiveReader> pass;  // null until find first
 };
 
-std::map<uintptr_t, OpenArchive>& openArchives() {
-  static std::map<uintptr_t, OpenArchive> table;
+platform::HandleTable<HARC, OpenArchive>& openArchives() {
+  static platform::HandleTable<HARC, OpenArchive> table{1};
   return table;
 }
 
-OpenArchive* fromHandle(HARC archive) {
-  auto found = openArchives().find(reinterpret_cast<uintptr_t>(archive));
-  return found == openArchives().end() ? nullptr : &found->second;
-}
+OpenArchive* fromHandle(HARC archive) { return openArchives().find(archive); }
 
 void copyText(char* target, size_t size, const std::string& text) {
   if (size == 0) return;
@@ -243,15 +240,12 @@ int ArchiverGetFileCount(LPCSTR file) {
 
 HARC ArchiverOpenArchive(HWND, LPCSTR file, DWORD) {
   if (!ArchiverCheckArchive(file, 0)) return nullptr;
-  static uintptr_t lastHandle = 0;
-  uintptr_t handle = ++lastHandle;
-  openArchives()[handle].file = file;
-  return reinterpret_cast<HARC>(handle);
+  return openArchives().add(OpenArchive{file, {}, nullptr});
 }
 
 int ArchiverCloseArchive(HARC archive) {
   if (fromHandle(archive) == nullptr) return ARCHIVER_ERROR_INVALID_HANDLE;
-  openArchives().erase(reinterpret_cast<uintptr_t>(archive));
+  openArchives().remove(archive);
   return 0;
 }
 

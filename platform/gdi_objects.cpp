@@ -4,30 +4,24 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/display.h"
+#include "platform/handletable.h"
 
 namespace platform::gdi {
 namespace {
 
-constexpr uintptr_t kFirstHandle = 0x10000;
-constexpr uintptr_t kHandleStep = 4;
 constexpr int kStockCount = DEFAULT_GUI_FONT + 1;
 
 struct ObjectTable {
-  std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> objects;
-  uintptr_t nextHandle = kFirstHandle;
+  HandleTable<HGDIOBJ, std::unique_ptr<GdiObject>> objects{0x10000, 4};
   HGDIOBJ stock[kStockCount] = {};  // by GetStockObject index; gaps stay null
   HBITMAP stockBitmap = nullptr;
 };
 
 HGDIOBJ addStock(ObjectTable& t, std::unique_ptr<GdiObject> object) {
   object->stock = true;
-  uintptr_t key = t.nextHandle;
-  t.nextHandle += kHandleStep;
-  t.objects.emplace(key, std::move(object));
-  return reinterpret_cast<HGDIOBJ>(key);
+  return t.objects.add(std::move(object));
 }
 
 std::unique_ptr<GdiObject> stockBrush(UINT style, COLORREF colour) {
@@ -176,20 +170,20 @@ Surface BitmapObject::surface() {
 }
 
 HGDIOBJ addObject(std::unique_ptr<GdiObject> object) {
-  ObjectTable& t = table();
-  uintptr_t key = t.nextHandle;
-  t.nextHandle += kHandleStep;
-  t.objects.emplace(key, std::move(object));
-  return reinterpret_cast<HGDIOBJ>(key);
+  return table().objects.add(std::move(object));
 }
 
 GdiObject* findObject(HGDIOBJ handle) {
-  ObjectTable& t = table();
-  auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
-  return it == t.objects.end() ? nullptr : it->second.get();
+  std::unique_ptr<GdiObject>* object = table().objects.find(handle);
+  return object != nullptr ? object->get() : nullptr;
 }
 
-void removeObject(HGDIOBJ handle) { table().objects.erase(reinterpret_cast<uintptr_t>(handle)); }
+GdiObject* findObject(HGDIOBJ handle, ObjectKind kind) {
+  std::unique_ptr<GdiObject>* object = table().objects.find(handle, kind);
+  return object != nullptr ? object->get() : nullptr;
+}
+
+void removeObject(HGDIOBJ handle) { table().objects.remove(handle); }
 
 HBITMAP stockBitmap() { return table().stockBitmap; }
 

@@ -99,13 +99,14 @@ struct DcObject : GdiObject {
 // Adds the object to the table; returns its new handle.
 HGDIOBJ addObject(std::unique_ptr<GdiObject> object);
 GdiObject* findObject(HGDIOBJ handle);
+// The object only when it is of `kind`.
+GdiObject* findObject(HGDIOBJ handle, ObjectKind kind);
 // Frees the object and forgets its handle.
 void removeObject(HGDIOBJ handle);
 
 template <typename T>
 T* find(HGDIOBJ handle, ObjectKind kind) {
-  GdiObject* o = findObject(handle);
-  return o != nullptr && o->kind == kind ? static_cast<T*>(o) : nullptr;
+  return static_cast<T*>(findObject(handle, kind));
 }
 inline DcObject* findDc(HDC h) { return find<DcObject>(h, ObjectKind::Dc); }
 inline BitmapObject* findBitmap(HBITMAP h) { return find<BitmapObject>(h, ObjectKind::Bitmap); }

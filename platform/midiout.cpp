@@ -2,6 +2,7 @@
 // and every short message it is given recorded as "Midi" for tests to read.
 #include <cstdio>
 
+#include "platform/handletable.h"
 #include "platform/mmsystem.h"
 #include "platform/recorder.h"
 
@@ -10,15 +11,12 @@ namespace {
 constexpr BYTE kControlChange = 0xB0;
 constexpr BYTE kAllNotesOff = 123;
 
-struct MidiState {
-  uintptr_t openHandle = 0;  // 0 while closed
-  uintptr_t nextHandle = 1;  // never reused, so a stale handle stays invalid
-};
-MidiState midi;
+// The device keeps no state of its own: the table only tells the open
+// handle from stale ones and refuses a second opening.
+struct MidiDevice {};
+platform::HandleTable<HMIDIOUT, MidiDevice> devices{1, 1, 1};
 
-bool isOpenHandle(HMIDIOUT midiOut) {
-  return midi.openHandle != 0 && reinterpret_cast<uintptr_t>(midiOut) == midi.openHandle;
-}
+bool isOpenHandle(HMIDIOUT midiOut) { return devices.find(midiOut) != nullptr; }
 
 void recordMessage(DWORD message) {
   char text[16];
@@ -32,15 +30,13 @@ MMRESULT midiOutOpen(LPHMIDIOUT midiOut, UINT deviceId, DWORD_PTR, DWORD_PTR, DW
   if (deviceId != 0 && deviceId != MIDI_MAPPER) return MMSYSERR_BADDEVICEID;
   if (flags != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
   if (midiOut == nullptr) return MMSYSERR_INVALPARAM;
-  if (midi.openHandle != 0) return MMSYSERR_ALLOCATED;
-  midi.openHandle = midi.nextHandle++;
-  *midiOut = reinterpret_cast<HMIDIOUT>(midi.openHandle);
+  if (devices.full()) return MMSYSERR_ALLOCATED;
+  *midiOut = devices.add(MidiDevice{});
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT midiOutClose(HMIDIOUT midiOut) {
-  if (!isOpenHandle(midiOut)) return MMSYSERR_INVALHANDLE;
-  midi.openHandle = 0;
+  if (!devices.remove(midiOut)) return MMSYSERR_INVALHANDLE;
   return MMSYSERR_NOERROR;
 }
 

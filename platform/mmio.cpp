@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <map>
 #include <vector>
 
+#include "platform/handletable.h"
 #include "platform/mmsystem.h"
 
 namespace {
@@ -27,16 +27,9 @@ struct MmioFile {
   std::vector<OpenChunk> chunks;  // innermost last
 };
 
-struct MmioTable {
-  std::map<uintptr_t, MmioFile> files;
-  uintptr_t nextHandle = 1;  // never reused, so a stale handle stays invalid
-};
-MmioTable table;
+platform::HandleTable<HMMIO, MmioFile> files{1};
 
-MmioFile* findFile(HMMIO mmio) {
-  auto found = table.files.find(reinterpret_cast<uintptr_t>(mmio));
-  return found == table.files.end() ? nullptr : &found->second;
-}
+MmioFile* findFile(HMMIO mmio) { return files.find(mmio); }
 
 UINT openErrorFor(int error) {
   switch (error) {
@@ -99,8 +92,7 @@ HMMIO mmioOpenA(LPSTR fileName, LPMMIOINFO info, DWORD flags) {
     std::fclose(file);
     return fail(MMIOERR_CANNOTOPEN);
   }
-  uintptr_t handle = table.nextHandle++;
-  table.files[handle] = MmioFile{file, long(status.st_size), {}};
+  HMMIO handle = files.add(MmioFile{file, long(status.st_size), {}});
   if (info != nullptr) info->wErrorRet = MMSYSERR_NOERROR;
   return reinterpret_cast<HMMIO>(handle);
 }
@@ -109,7 +101,7 @@ MMRESULT mmioClose(HMMIO mmio, UINT) {
   MmioFile* file = findFile(mmio);
   if (file == nullptr) return MMSYSERR_INVALHANDLE;
   std::fclose(file->file);
-  table.files.erase(reinterpret_cast<uintptr_t>(mmio));
+  files.remove(mmio);
   return MMSYSERR_NOERROR;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/asciicase.h"
+#include "platform/handletable.h"
 #include "platform/recorder.h"
 
 namespace {
@@ -40,26 +41,17 @@ struct ChildState {
   std::optional<DWORD> terminatedWith;  // set by TerminateProcess
 };
 
-std::map<uintptr_t, KernelObject> kernelObjects;
+platform::HandleTable<HANDLE, KernelObject> kernelObjects{0x100, 4};
 std::map<pid_t, ChildState> children;
-uintptr_t nextHandle = 0x100;
 
-HANDLE addObject(KernelObject object) {
-  const uintptr_t number = nextHandle;
-  nextHandle += 4;
-  kernelObjects[number] = object;
-  return reinterpret_cast<HANDLE>(number);
-}
+HANDLE addObject(KernelObject object) { return kernelObjects.add(object); }
 
-KernelObject* findObject(HANDLE handle) {
-  auto found = kernelObjects.find(reinterpret_cast<uintptr_t>(handle));
-  return found == kernelObjects.end() ? nullptr : &found->second;
-}
+KernelObject* findObject(HANDLE handle) { return kernelObjects.find(handle); }
 
 bool childHasHandles(pid_t pid) {
-  for (const auto& [number, object] : kernelObjects)
-    if (object.kind != ObjectKind::File && object.pid == pid) return true;
-  return false;
+  return kernelObjects.firstWhere([pid](const KernelObject& object) {
+    return object.kind != ObjectKind::File && object.pid == pid;
+  }) != nullptr;
 }
 
 // Collects the child's end when it has come (or waits for it when `block`).
@@ -448,10 +440,10 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
 }
 
 BOOL CloseHandle(HANDLE object) {
-  auto found = kernelObjects.find(reinterpret_cast<uintptr_t>(object));
-  if (found == kernelObjects.end()) return failWith(ERROR_INVALID_HANDLE);
-  if (found->second.kind == ObjectKind::File) close(found->second.fd);
-  kernelObjects.erase(found);
+  const KernelObject* found = findObject(object);
+  if (found == nullptr) return failWith(ERROR_INVALID_HANDLE);
+  if (found->kind == ObjectKind::File) close(found->fd);
+  kernelObjects.remove(object);
   forgetEndedOrphans();
   return TRUE;
 }

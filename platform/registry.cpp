@@ -13,12 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <vector>
 
 #include "platform/asciicase.h"
+#include "platform/handletable.h"
 
 namespace {
 
@@ -40,8 +40,7 @@ struct Hive {
 
 // Opened keys: handle number -> key path. Handles count up from here, far
 // below the predefined roots.
-std::map<uintptr_t, std::string> openKeys;
-uintptr_t nextKeyHandle = 0x1000;
+platform::HandleTable<HKEY, std::string> openKeys{0x1000};
 
 const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                   "HKEY_USERS"};
@@ -54,9 +53,9 @@ using platform::sameNameIgnoringCase;
 std::optional<std::string> keyPath(HKEY key) {
   const uintptr_t number = reinterpret_cast<uintptr_t>(key);
   if (number >= 0x80000000u && number <= 0x80000003u) return kRootNames[number - 0x80000000u];
-  auto found = openKeys.find(number);
-  if (found == openKeys.end()) return std::nullopt;
-  return found->second;
+  const std::string* path = openKeys.find(key);
+  if (path == nullptr) return std::nullopt;
+  return *path;
 }
 
 // `base` followed by the components of `subKey`; empty components (doubled
@@ -331,9 +330,7 @@ Hive loadHive() {
 }
 
 HKEY newKeyHandle(const std::string& path) {
-  const uintptr_t number = nextKeyHandle++;
-  openKeys[number] = path;
-  return reinterpret_cast<HKEY>(number);
+  return openKeys.add(path);
 }
 
 // Copies a value's data to the caller as RegQueryValueExA describes.
@@ -388,7 +385,7 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
 LONG RegCloseKey(HKEY key) {
   std::optional<std::string> path = keyPath(key);
   if (!path) return ERROR_INVALID_HANDLE;
-  openKeys.erase(reinterpret_cast<uintptr_t>(key));
+  openKeys.remove(key);
   return ERROR_SUCCESS;
 }
 

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-#include <map>
 #include <string>
 
+#include "platform/handletable.h"
 #include "platform/mmsystem.h"
 #include "platform/recorder.h"
 #include "platform/winuser.h"
@@ -39,22 +39,13 @@ struct WaveDevice {
   uint64_t bytesSinceAnchor = 0;
 };
 
-struct WaveTable {
-  std::map<uintptr_t, WaveDevice> devices;
-  uintptr_t nextHandle = 1;  // never reused, so a stale handle stays invalid
-};
-WaveTable table;
+platform::HandleTable<HWAVEOUT, WaveDevice> devices{1};
 
-WaveDevice* findDevice(HWAVEOUT waveOut) {
-  auto found = table.devices.find(reinterpret_cast<uintptr_t>(waveOut));
-  return found == table.devices.end() ? nullptr : &found->second;
-}
+WaveDevice* findDevice(HWAVEOUT waveOut) { return devices.find(waveOut); }
 
 HWAVEOUT handleOf(const WaveDevice& device) {
-  for (const auto& [handle, candidate] : table.devices) {
-    if (&candidate == &device) return reinterpret_cast<HWAVEOUT>(handle);
-  }
-  return nullptr;
+  return devices.firstWhere(
+      [&device](const WaveDevice& candidate) { return &candidate == &device; });
 }
 
 bool isPlayablePcm(const WAVEFORMATEX& format) {
@@ -96,17 +87,16 @@ void scheduleNextDone(WaveDevice& device) {
 }
 
 void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
-  for (auto& [handle, device] : table.devices) {
-    if (device.timerId != timerId) continue;
-    uint64_t now = platform::clockMs();
-    while (!device.queue.empty() && device.queue.front().endMs <= now) {
-      WAVEHDR* header = device.queue.front().header;
-      device.queue.pop_front();
-      returnBuffer(device, header);
-    }
-    scheduleNextDone(device);
-    return;
+  WaveDevice* device = findDevice(devices.firstWhere(
+      [timerId](const WaveDevice& candidate) { return candidate.timerId == timerId; }));
+  if (device == nullptr) return;
+  uint64_t now = platform::clockMs();
+  while (!device->queue.empty() && device->queue.front().endMs <= now) {
+    WAVEHDR* header = device->queue.front().header;
+    device->queue.pop_front();
+    returnBuffer(*device, header);
   }
+  scheduleNextDone(*device);
 }
 
 MMRESULT checkHeader(LPWAVEHDR header, UINT headerSize) {
@@ -129,14 +119,13 @@ MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, 
   HWND window = callbackType == CALLBACK_WINDOW ? reinterpret_cast<HWND>(callback) : nullptr;
   if (callbackType == CALLBACK_WINDOW && !IsWindow(window)) return MMSYSERR_INVALPARAM;
 
-  uintptr_t handle = table.nextHandle++;
-  WaveDevice& device = table.devices[handle];
+  WaveDevice device;
   device.window = window;
   device.format = *format;
   device.format.cbSize = 0;
-  *waveOut = reinterpret_cast<HWAVEOUT>(handle);
   platform::recordEvent("Wave", describeFormat(device.format));
-  if (window != nullptr) PostMessageA(window, MM_WOM_OPEN, WPARAM(handle), 0);
+  *waveOut = devices.add(std::move(device));
+  if (window != nullptr) PostMessageA(window, MM_WOM_OPEN, reinterpret_cast<WPARAM>(*waveOut), 0);
   return MMSYSERR_NOERROR;
 }
 
@@ -147,7 +136,7 @@ MMRESULT waveOutClose(HWAVEOUT waveOut) {
   if (device->timerId != 0) KillTimer(nullptr, device->timerId);
   if (device->window != nullptr)
     PostMessageA(device->window, MM_WOM_CLOSE, reinterpret_cast<WPARAM>(waveOut), 0);
-  table.devices.erase(reinterpret_cast<uintptr_t>(waveOut));
+  devices.remove(waveOut);
   platform::recordEvent("Wave", "close");
   return MMSYSERR_NOERROR;
 }

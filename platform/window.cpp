@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
+#include "platform/handletable.h"
 #include "platform/menus.h"
 #include "platform/windowstate.h"
 
@@ -18,9 +18,8 @@ namespace {
 
 struct WindowTable {
   std::vector<std::unique_ptr<WindowClass>> classes;
-  std::unordered_map<HWND, std::unique_ptr<Window>> windows;
+  HandleTable<HWND, std::unique_ptr<Window>> windows{0x10004, 4};
   std::vector<HWND> topLevel;     // front to back
-  uintptr_t nextHandle = 0x10000; // handle values are never reused
   ATOM nextAtom = 0xC000;
   HWND desktop = nullptr;         // made on first use
 };
@@ -60,22 +59,16 @@ WindowClass* findClass(LPCSTR name, HINSTANCE instance) {
   return anyInstance;
 }
 
-HWND newHandle() {
-  table.nextHandle += 4;
-  return reinterpret_cast<HWND>(table.nextHandle);
-}
-
 HWND desktopHandle() {
   if (table.desktop != nullptr) return table.desktop;
   static WindowClass desktopClass;
   desktopClass.name = kDesktopClassName;
   auto desktop = std::make_unique<Window>();
-  desktop->handle = newHandle();
   desktop->windowClass = &desktopClass;
   desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
   desktop->rect = screenRect();
-  table.desktop = desktop->handle;
-  table.windows.emplace(desktop->handle, std::move(desktop));
+  Window* record = desktop.get();
+  table.desktop = record->handle = table.windows.add(std::move(desktop));
   return table.desktop;
 }
 
@@ -153,7 +146,7 @@ void eraseWindow(HWND hwnd) {
   forgetInputWindow(hwnd);
   killTimersOf(hwnd);
   discardMessagesFor(hwnd);
-  table.windows.erase(hwnd);
+  table.windows.remove(hwnd);
 }
 
 // A top-level window without a menu of its own gets its class's menu.
@@ -227,9 +220,8 @@ LRESULT defaultSysCommand(HWND hwnd, WPARAM command) {
 // ---- shared with the other window modules
 
 Window* findWindow(HWND hwnd) {
-  if (hwnd == nullptr) return nullptr;
-  auto found = table.windows.find(hwnd);
-  return found == table.windows.end() ? nullptr : found->second.get();
+  std::unique_ptr<Window>* window = table.windows.find(hwnd);
+  return window != nullptr ? window->get() : nullptr;
 }
 
 bool isDesktop(HWND hwnd) { return hwnd != nullptr && hwnd == table.desktop; }
@@ -351,8 +343,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (isChildStyle(style) && parent == nullptr) return nullptr;
 
   Placement place = defaultPlacement(style, x, y, width, height);
-  auto window = std::make_unique<Window>();
-  HWND hwnd = newHandle();
+  auto record = std::make_unique<Window>();
+  Window* window = record.get();
+  HWND hwnd = table.windows.add(std::move(record));
   window->handle = hwnd;
   window->windowClass = windowClass;
   window->proc = windowClass->proc;
@@ -371,7 +364,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     table.topLevel.insert(table.topLevel.begin(), hwnd);
   }
   ++windowClass->windowCount;
-  table.windows.emplace(hwnd, std::move(window));
 
   applyCreationTracking(hwnd);
   Window* created = findWindow(hwnd);

@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/handletable.h"
 #include "platform/sockposix.h"
 #include "platform/tclloop.h"
 #include "platform/winuser.h"
@@ -43,8 +43,7 @@ struct HostRecord {
 struct WinsockState {
   int startCount = 0;
   int lastError = 0;
-  std::map<SOCKET, SocketEntry> sockets;
-  SOCKET nextHandle = 0x100;  // handles step by 4 and are never reused
+  platform::HandleTable<SOCKET, SocketEntry> sockets{0x100, 4};
   HostRecord host;
   char addressText[16] = "";  // inet_ntoa's answer
 };
@@ -121,16 +120,17 @@ bool started() {
 // left as the last error.
 SocketEntry* entryFor(SOCKET s) {
   if (!started()) return nullptr;
-  auto found = winsock.sockets.find(s);
-  if (found != winsock.sockets.end()) return &found->second;
+  if (SocketEntry* entry = winsock.sockets.find(s)) return entry;
   fail(WSAENOTSOCK);
   return nullptr;
 }
 
-void releaseSocket(std::map<SOCKET, SocketEntry>::iterator it) {
-  platform::unwatchFd(it->second.fd);
-  posixsock::closeFd(it->second.fd);
-  winsock.sockets.erase(it);
+// Closes the descriptor of a live socket and forgets its handle.
+void releaseSocket(SOCKET s) {
+  const SocketEntry* entry = winsock.sockets.find(s);
+  platform::unwatchFd(entry->fd);
+  posixsock::closeFd(entry->fd);
+  winsock.sockets.remove(s);
 }
 
 // ---------------------------------------------------------------- notices
@@ -194,9 +194,9 @@ void reportReadable(SOCKET s, SocketEntry& entry) {
 
 // Called from the message loop's wait when the descriptor is ready.
 void serviceNotices(SOCKET s, unsigned ready) {
-  auto found = winsock.sockets.find(s);
-  if (found == winsock.sockets.end()) return;
-  SocketEntry& entry = found->second;
+  SocketEntry* found = winsock.sockets.find(s);
+  if (found == nullptr) return;
+  SocketEntry& entry = *found;
   if (entry.connecting) {
     finishConnect(s, entry);
   } else {
@@ -348,7 +348,7 @@ int WSAStartup(WORD version, LPWSADATA data) {
 int WSACleanup() {
   if (!started()) return SOCKET_ERROR;
   if (--winsock.startCount == 0) {
-    while (!winsock.sockets.empty()) releaseSocket(winsock.sockets.begin());
+    for (SOCKET s : winsock.sockets.handles()) releaseSocket(s);
   }
   return 0;
 }
@@ -381,15 +381,12 @@ SOCKET socket(int family, int type, int protocol) {
     failFromSystem();
     return INVALID_SOCKET;
   }
-  SOCKET handle = winsock.nextHandle;
-  winsock.nextHandle += 4;
-  winsock.sockets.emplace(handle, SocketEntry{fd});
-  return handle;
+  return winsock.sockets.add(SocketEntry{fd});
 }
 
 int closesocket(SOCKET s) {
   if (entryFor(s) == nullptr) return SOCKET_ERROR;
-  releaseSocket(winsock.sockets.find(s));
+  releaseSocket(s);
   return 0;
 }
 
