@@ -233,9 +233,12 @@ int zmRemoveEventHandler(ZmObj* object, const char* url, uint32_t eventMask, int
     if (eventMask & handler->eventMask & kWorldWideBits[i]) removeFromCache(&world->eventObjects[i], object, false);
   }
   handler->eventMask &= ~eventMask;
-  if (handler->eventMask != 0) return 0;
-  *link = handler->next;
-  zmDeleteEventHandler(handler);
+  if (handler->eventMask == 0) {
+    *link = handler->next;
+    zmDeleteEventHandler(handler);
+  }
+  // The object's mask follows its handlers, so that a bit given up no
+  // longer stops the event from passing to the ancestors.
   object->eventMask = 0;
   for (ZmEventHandler* h = object->eventHandlers; h != nullptr; h = h->next) object->eventMask |= h->eventMask;
   return 0;
