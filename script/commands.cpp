@@ -8,6 +8,11 @@
 #include <ctime>
 
 #include "core/event.h"
+#include "core/fields.h"
+#include "core/material.h"
+#include "core/object.h"
+#include "core/transform.h"
+#include "core/vecmath.h"
 #include "core/report.h"
 #include "script/events.h"
 #include "script/host.h"
@@ -21,6 +26,13 @@ namespace {
 int setResultInt(Tcl_Interp* interp, long value) {
   Tcl_SetObjResult(interp, Tcl_NewLongObj(value));
   return TCL_OK;
+}
+
+// A float word, read without the process locale (the toolkit may set
+// one); 0 for a word that is no number.
+double number(const char* word) {
+  double value = 0;
+  return Tcl_GetDouble(nullptr, word, &value) == TCL_OK ? value : 0;
 }
 
 // Stores "%f" of the value in the named variable; false with the library's
@@ -58,6 +70,56 @@ bool scriptTypeArg(Tcl_Interp* interp, const char* command, const char* text, in
   if (*type != 4) return true;
   zmScriptErrorResult(interp, "%s:bad ZmScriptType[%s]", command, text);
   return false;
+}
+
+// ---- Objects, turns and colours
+
+int getObjByNameCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
+  if (argc < 2 || argc > 4) return zmTclError(interp, argv[0], "[root_obj] name [-r]");
+  ZmObj* found = nullptr;
+  if (argc == 2) {
+    found = zmGetTopObjByPath(argv[1]);
+  } else {
+    ZmObj* root = objectArg(interp, argv[0], argv[1]);
+    if (root == nullptr) return TCL_ERROR;
+    found = argc == 3 ? zmGetChildObjByPath(root, argv[2]) : zmGetObjByName(root, argv[2]);
+  }
+  zmScriptSetPtrResult(interp, ZM_HANDLE_OBJECT, found);
+  return TCL_OK;
+}
+
+int rotateAngleCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
+  if (argc != 7) return zmTclError(interp, argv[0], "ZmObj x y z  ZmCoordSystem ZmTransferMode");
+  ZmObj* object = objectArg(interp, argv[0], argv[1]);
+  if (object == nullptr) return TCL_ERROR;
+  constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+  float turn[9];
+  zmMat3FromAngles(number(argv[2]) * kRadiansPerDegree, number(argv[3]) * kRadiansPerDegree,
+                   number(argv[4]) * kRadiansPerDegree, turn);
+  return setResultInt(interp, zmObjectRotate(object, turn, int(std::strtol(argv[5], nullptr, 10)),
+                                             int(std::strtol(argv[6], nullptr, 10))));
+}
+
+// "zmSetObjMaterial ZmObj attribute r g b ...": the colour attributes 1 to 4
+// of the object's own leaves.
+int setObjMaterialCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
+  constexpr int kMaxColours = 256;
+  if (argc < 3) return zmTclError(interp, argv[0], "ZmObj {r g b ...rn gn bn}|{f ...fn} attribute");
+  int values = argc - 3;
+  if (values % 3 != 0) return zmTclError(interp, argv[0], "ZmObj r g b ... rn gn bn");
+  if (values == 0 || values / 3 > kMaxColours)
+    return zmScriptErrorResult(interp, "%s:bad num of color[%s]", argv[0], values ? argv[3] : "");
+  int attribute = int(std::strtol(argv[2], nullptr, 10));
+  if (attribute < 1 || attribute > 4) return zmScriptErrorResult(interp, "%s:bad attribute[%s]", argv[0], argv[2]);
+  ZmObj* object = objectArg(interp, argv[0], argv[1]);
+  if (object == nullptr) return TCL_ERROR;
+  ZmSFColor colours[kMaxColours];
+  for (int i = 0; i < values / 3; ++i) {
+    colours[i] = {float(number(argv[3 + 3 * i])), float(number(argv[4 + 3 * i])),
+                  float(number(argv[5 + 3 * i]))};
+  }
+  ZmMFColor list{values / 3, colours};
+  return setResultInt(interp, zmSetObjLeafMaterial(object, &list, attribute));
 }
 
 // ---- Messages and help
@@ -217,6 +279,9 @@ int ctimeCmd(ClientData, Tcl_Interp* interp, int, const char*[]) {
 int randCmd(ClientData, Tcl_Interp* interp, int, const char*[]) { return setResultInt(interp, std::rand()); }
 
 constexpr ZmScriptCommand kCommands[] = {
+    {"zmSetObjMaterial", setObjMaterialCmd},
+    {"zmRotateAngle", rotateAngleCmd},
+    {"zmObjectRotateAngle", rotateAngleCmd},
     {"zmMessageDlg", messageCmd},
     {"zmMessage", messageCmd},
     {"zmError", messageCmd},
@@ -234,6 +299,7 @@ constexpr ZmScriptCommand kCommands[] = {
     {"zmGetEventModifier", eventFieldCmd},
     {"zmGetEvent2DPoint", event2DPointCmd},
     {"zmGetEventTime", eventTimeCmd},
+    {"zmGetObjByName", getObjByNameCmd},
     {"zmForwardPage", pageCmd},
     {"zmBackwardPage", pageCmd},
     {"zmMenuExec", menuExecCmd},

@@ -1,7 +1,8 @@
 // script/commands.h -- the program's script commands.
 //
 // Owns: the command table (names and handlers, in registration order) and
-// the commands in it: messages, help, event and time-out handlers, the
+// the commands in it: finding objects, turning them and setting their
+// colours, messages, help, event and time-out handlers, the
 // event record's fields, menu commands, time and random numbers. Every
 // command checks its word count first (zmTclError with its usage text),
 // takes records as pointer texts (script/host.h) and gives statuses as
