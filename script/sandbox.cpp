@@ -17,7 +17,8 @@
 
 namespace {
 
-// Commands taken away for good. "interp" comes back as the guarded one.
+// Commands taken away. "interp" comes back as a guarded one that calls the
+// library's for aliases within the interpreter.
 constexpr const char* kHidden[] = {"exec", "socket", "load", "unload", "cd", "interp"};
 // Commands replaced: the library's stays hidden under its name.
 constexpr const char* kGuarded[] = {"open", "file", "glob", "source", "exit"};
@@ -220,13 +221,19 @@ int sourceCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* cons
   return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
 }
 
-// ---- interp: only "interp issafe", which the library's scripts ask
+// ---- interp: what the library's scripts ask of their own interpreter:
+// "interp issafe" and aliases from and to it ({} names it). An alias cannot
+// reach a hidden command, so it is no more than a procedure.
 
 int interpCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  if (objc == 2 && std::strcmp(Tcl_GetString(objv[1]), "issafe") == 0) {
+  std::string_view subcommand = objc >= 2 ? Tcl_GetString(objv[1]) : "";
+  if (objc == 2 && subcommand == "issafe") {
     Tcl_SetObjResult(interp, Tcl_NewBooleanObj(0));
     return TCL_OK;
   }
+  bool ownAlias = subcommand == "alias" && objc >= 4 && Tcl_GetCharLength(objv[2]) == 0 &&
+                  (objc <= 4 || Tcl_GetCharLength(objv[4]) == 0);
+  if (ownAlias) return invokeHidden(interp, "interp", wordsAfter(objc, objv, 1));
   return refuse(interp, "interp is not available from zmbrowser.\n");
 }
 
@@ -321,7 +328,7 @@ int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir) {
     if (!folder.empty()) confinement->sourceRoots.push_back(folder.substr(0, folder.rfind('/')));
   }
   for (const char* name : kHidden) {
-    if (Tcl_HideCommand(interp, name, name) != TCL_OK) return -1;
+    if (hide(interp, confinement, name, name) != TCL_OK) return -1;
   }
   if (hideFileWriters(interp, confinement) != TCL_OK) return -1;
   for (const char* name : kGuarded) {
@@ -361,7 +368,9 @@ int zmScriptStartToolkit(Tcl_Interp* interp) {
   Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_EvalEx(interp, "wm protocol . WM_DELETE_WINDOW \"wm withdraw .\"", -1, TCL_EVAL_GLOBAL);
   // Other programs on the display could otherwise run scripts here.
-  if (Tcl_FindCommand(interp, "send", nullptr, TCL_GLOBAL_ONLY) != nullptr) Tcl_HideCommand(interp, "send", "send");
+  if (Tcl_HideCommand(interp, "send", "send") != TCL_OK) {
+    Tcl_DeleteCommand(interp, "send");
+  }
   Tcl_ResetResult(interp);
   return TCL_OK;
 }

@@ -141,6 +141,7 @@ TEST_F(HostTest, ExitInAWorldScriptNeverEndsTheProgram) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "the toolkit part needs a display";
   ASSERT_EQ(eval(world, "zmtkInit; wm deiconify .; update; exit; wm state .", &text), 0) << text;
   EXPECT_EQ(text, "withdrawn");
+  EXPECT_TRUE(notices().empty()) << notices().front();
   EXPECT_EQ(eval(world, "winfo name .", &text), 0);
   EXPECT_EQ(text.rfind("zmtkname", 0), 0u) << text;
   EXPECT_EQ(eval(world, "info commands send", &text), 0);

@@ -59,6 +59,8 @@ TEST_F(SandboxTest, AttemptsToReachTheSystemAreRefused) {
       "interp create other; other eval {exec touch %M}",
       "interp invokehidden {} exec touch %M",
       "interp expose {} exec; exec touch %M",
+      "interp alias {} run {} exec; run touch %M",
+      "interp alias {} run other exec",
       "cd %M",
       "file delete %V",
       "file del -force -- %V",
