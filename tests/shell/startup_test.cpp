@@ -34,6 +34,7 @@ TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
 TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   zmStartLayers({quiet, nothingFetched});
   EXPECT_EQ(zmListUnsetHooks({"loading"}), "");  // loading provides all of its slots
+  EXPECT_EQ(zmListUnsetHooks({"script"}), "");   // and so does scripting
   const std::string viewer = zmListUnsetHooks({"viewer"});
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;

@@ -1,0 +1,27 @@
+// script/commands.h -- the program's script commands.
+//
+// Owns: the command table (names and handlers, in registration order) and
+// the commands in it: finding objects, turning them and setting their
+// colours, messages, help, event and time-out handlers, the
+// event record's fields, menu commands, time and random numbers. Every
+// command checks its word count first (zmTclError with its usage text),
+// takes records as pointer texts (script/host.h) and gives statuses as
+// "%d". It does not own what the commands call.
+#ifndef LUMENFOLD_SCRIPT_COMMANDS_H
+#define LUMENFOLD_SCRIPT_COMMANDS_H
+
+#include <tcl.h>
+
+#include <span>
+
+struct ZmScriptCommand {
+  const char* name;
+  Tcl_CmdProc* handler;
+};
+
+// The table, in registration order.
+std::span<const ZmScriptCommand> zmScriptCommands();
+// Registers every command of the table in the interpreter.
+void zmScriptRegisterCommands(Tcl_Interp* interp);
+
+#endif

@@ -1,0 +1,52 @@
+// script/install.cpp -- scripting's hook slots; see install.h.
+#include "script/install.h"
+
+#include "core/hooks.h"
+#include "core/report.h"
+#include "script/events.h"
+#include "script/host.h"
+#include "script/timeouts.h"
+#include "vrml/hooks.h"
+
+namespace {
+
+// A world file names procedures by text: a native callback (type 4) would
+// take that text for an address, so the builder's handlers refuse it.
+bool namesCallback(int scriptType, const char* caller) {
+  if (scriptType != ZM_SCRIPT_C) return false;
+  zmReportWarning("%s: a world file cannot name a native callback", caller);
+  return true;
+}
+
+int evalStr(ZmWorld* world, int scriptType, const char* script, char** result) {
+  const char* text = nullptr;
+  int status = zmScriptEvalStrText(world, scriptType, script, &text);
+  if (status == 0 && result != nullptr) *result = const_cast<char*>(text);
+  return status;
+}
+
+int addEventHandler(ZmObj* object, const char* fileName, uint32_t eventMask, int scriptType, const char* function,
+                    const char* userData, const char* actionObject) {
+  if (namesCallback(scriptType, "zmAddEventHandler")) return -1;
+  return zmAddEventHandler(object, fileName, eventMask, scriptType, function, userData, actionObject);
+}
+
+ZmTimeOutHandlerList* addTimeOutHandler(ZmObj* object, const char* fileName, long milliseconds, int scriptType,
+                                        const char* function, const char* userData, int repeating) {
+  if (namesCallback(scriptType, "zmAddTimeOutHandler")) return nullptr;
+  return zmAddTimeOutHandler(object, fileName, uint32_t(milliseconds), scriptType, function, userData, repeating);
+}
+
+}  // namespace
+
+void zmInstallScriptHooks() {
+  zmCoreScriptHooks.deleteAllEventHandler = zmDeleteAllEventHandler;
+  zmCoreScriptHooks.deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler;
+  zmCoreScriptHooks.deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler;
+  zmCoreScriptHooks.scriptInit = zmScriptInit;
+  zmCoreScriptHooks.scriptExit = ZmScriptExit;
+  zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
+  zmVrmlScriptHooks.scriptEvalStr = evalStr;
+  zmVrmlScriptHooks.addEventHandler = addEventHandler;
+  zmVrmlScriptHooks.addTimeOutHandler = addTimeOutHandler;
+}

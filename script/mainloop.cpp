@@ -1,0 +1,42 @@
+// script/mainloop.cpp -- the message loop and the menu commands; see
+// mainloop.h.
+#include "script/mainloop.h"
+
+#include <tcl.h>
+#include <tk.h>
+
+#include "platform/tclloop.h"
+
+namespace {
+
+HWND viewHwnd;  // the 3-D view window, null before the main window makes it
+
+constexpr WPARAM kMenuCommandIds[] = {110, 111, 109, 101, 102, 114, 199, 120, 103};
+
+// Runs the toolkit's loop while it has a main window and no quit is waiting.
+void runToolkitLoop() {
+  while (Tk_GetNumMainWindows() >= 1 && !platform::quitMessagePending()) {
+    Tcl_DoOneEvent(0);
+    while (Tcl_DoOneEvent(TCL_TIMER_EVENTS | TCL_DONT_WAIT) != 0) {
+    }
+  }
+}
+
+}  // namespace
+
+void zmSetViewHwnd(HWND hwnd) { viewHwnd = hwnd; }
+HWND zmGetViewHwnd() { return viewHwnd; }
+
+int zmMainLoop(MSG* msg) {
+  for (;;) {
+    if (Tk_GetNumMainWindows() >= 1) runToolkitLoop();
+    if (GetMessageA(msg, nullptr, 0, 0) == 0) return 0;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+  }
+}
+
+intptr_t zmMenuExec(intptr_t index) {
+  if (index < 0 || index > 8) return index;
+  return PostMessageA(zmGetMainHwnd(), WM_COMMAND, kMenuCommandIds[index], 0);
+}

@@ -1,0 +1,151 @@
+// Tests of the script host: interpreters, the start-up script, results,
+// errors, pointer texts, the toolkit start and "exit".
+#include <fstream>
+
+#include "tests/script/script_fixture.h"
+
+namespace {
+
+using HostTest = ScriptTest;
+
+TEST_F(HostTest, ANewWorldHasAnInterpreterWithTheStartupScriptRun) {
+  ZmWorld* world = newWorld();
+  ASSERT_NE(zmScriptGetInterp(world), nullptr);
+  std::string text;
+  ASSERT_EQ(eval(world, "expr {$zmVersion >= 1.04 && [llength [info procs zmT*]] == 3}", &text), 0);
+  EXPECT_EQ(text, "1");
+  EXPECT_EQ(eval(world, "info commands exec", &text), 0);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(notices().empty());
+}
+
+TEST_F(HostTest, AnOldOrMissingStartupScriptIsLogged) {
+  struct Case {
+    const char* content;  // null: no file
+    const char* notice;
+    bool interpreter;
+  } cases[] = {
+      {"set zmVersion 1.03\nproc zmTclerror {m} {}\n", "/zminit.tcl is old version.", true},
+      {"proc zmTclerror {m} {}\n", "/zminit.tcl is old version.", true},
+      {nullptr, "error in zmScriptTclInit:couldn't read file", false},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::path programDir = folder / "program";
+    std::filesystem::remove_all(programDir);
+    std::filesystem::create_directories(programDir);
+    if (c.content != nullptr) std::ofstream(programDir / "zminit.tcl") << c.content;
+    zmScriptSetProgramDirForTest(programDir.c_str());
+    notices().clear();
+    ZmWorld* world = newWorld();
+    EXPECT_TRUE(noticed(c.notice)) << (c.content ? c.content : "missing");
+    EXPECT_EQ(zmScriptGetInterp(world) != nullptr, c.interpreter);
+  }
+  int result = 7;
+  EXPECT_EQ(zmScriptEvalStr(worlds.back(), 1, "set a 1", &result), -1);  // no interpreter
+}
+
+TEST_F(HostTest, AProcedureResultBecomesAnInteger) {
+  ZmWorld* world = newWorld();
+  ZmObj* object = newObject(world);
+  struct Case {
+    const char* body;
+    int expected;
+  } cases[] = {{"", 1}, {"return 0", 0}, {"return abc", 0}, {"return 42", 42}, {"return \"12 apples\"", 12}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(eval(world, std::string("proc p {o e u} {") + c.body + "}"), 0);
+    int result = -99;
+    EXPECT_EQ(zmScriptEvalFunction(world, 1, 1, "p", object, nullptr, "", "data", &result), 0) << c.body;
+    EXPECT_EQ(result, c.expected) << c.body;
+  }
+}
+
+TEST_F(HostTest, AnErrorReachesZmTclerrorAndTheCallFails) {
+  ZmWorld* world = newWorld();
+  ASSERT_EQ(eval(world, "proc zmTclerror {message} {set ::caught $message}"), 0);
+  int result = 5;
+  EXPECT_EQ(zmScriptEvalStr(world, 1, "error {went wrong}", &result), -1);
+  EXPECT_EQ(result, 0);
+  std::string text;
+  ASSERT_EQ(eval(world, "set ::caught", &text), 0);
+  EXPECT_EQ(text, "went wrong");
+  EXPECT_EQ(zmScriptEvalStr(world, 0, "set a 1", &result), -1);  // only Tcl has an interpreter
+}
+
+TEST_F(HostTest, UserDataReachesTheProcedureWithoutSubstitution) {
+  ZmWorld* world = newWorld();
+  ZmObj* object = newObject(world);
+  ASSERT_EQ(eval(world, "proc p {o e u} {set ::got $u; return 0}"), 0);
+  int result = 0;
+  ASSERT_EQ(zmScriptEvalFunction(world, 1, 1, "p", object, nullptr, "", "[zmRand] $x \"q\"", &result), 0);
+  std::string text;
+  ASSERT_EQ(eval(world, "set ::got", &text), 0);
+  EXPECT_EQ(text, "[zmRand] $x \"q\"");
+}
+
+TEST_F(HostTest, ReportersTakeScriptTextsAsText) {
+  ZmWorld* world = newWorld();
+  ASSERT_EQ(eval(world, "zmMessage {100% %s %n done}"), 0);
+  EXPECT_TRUE(noticed("100% %s %n done"));
+}
+
+TEST_F(HostTest, PointerTexts) {
+  struct Case {
+    const char* text;
+    uintptr_t address;
+    bool reported;
+  } cases[] = {{"123", 123, false}, {"", 0, false}, {"-5", 0, true}, {"12a", 0, true}, {" 1", 0, true}};
+  for (const Case& c : cases) {
+    notices().clear();
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(zmScriptStr2Ptr(c.text)), c.address) << c.text;
+    EXPECT_EQ(noticed("zmScriptStr2Ptr : bad pointer value["), c.reported) << c.text;
+  }
+}
+
+TEST_F(HostTest, OnlyHandedOutRecordsAreTakenBack) {
+  ZmWorld* world = newWorld();
+  ZmObj* object = newObject(world);
+  std::string address = std::to_string(reinterpret_cast<uintptr_t>(object));
+  std::string text;
+  // Never handed out: refused without touching the address.
+  EXPECT_EQ(eval(world, "zmAddTimeOutHandler " + address + " 10 1 {} p {} 0", &text), -1);
+  EXPECT_TRUE(noticed("zmAddTimeOutHandler:bad ZmObj[" + address + "]"));
+  int result = 0;
+  ASSERT_EQ(eval(world, "proc keep {o e u} {set ::o $o}"), 0);
+  ASSERT_EQ(zmScriptEvalFunction(world, 1, 1, "keep", object, nullptr, "", "", &result), 0);
+  EXPECT_EQ(eval(world, "zmAddTimeOutHandler $::o 10 1 {} p {} 0", &text), 0) << text;
+  zmDeleteZmObj(object);
+  EXPECT_EQ(eval(world, "zmAddTimeOutHandler $::o 10 1 {} p {} 0", &text), -1);  // deleted since
+}
+
+TEST_F(HostTest, ToolkitDelays) {
+  ZmWorld* first = newWorld();
+  zmSetCurrentWorld(first);
+  EXPECT_EQ(zmScriptGetTkDelay(), 0u);
+  ASSERT_EQ(eval(first, "zmtkInit"), 0);
+  EXPECT_EQ(zmScriptGetTkDelay(), 90u);
+  ASSERT_EQ(eval(first, "zmtkInit 200"), 0);  // started already: only the delay changes
+  EXPECT_EQ(zmScriptGetTkDelay(), 200u);
+  ZmWorld* second = newWorld();
+  ASSERT_EQ(eval(second, "zmtkInit 200 300"), 0);  // any other count: 90
+  zmSetCurrentWorld(second);
+  EXPECT_EQ(zmScriptGetTkDelay(), 90u);
+  zmSetCurrentWorld(nullptr);
+  EXPECT_EQ(zmScriptGetTkDelay(), 0u);
+}
+
+TEST_F(HostTest, ExitInAWorldScriptNeverEndsTheProgram) {
+  ZmWorld* world = newWorld();
+  std::string text;
+  EXPECT_EQ(eval(world, "exit 3; set after exit", &text), 0);
+  EXPECT_EQ(text, "exit");
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "the toolkit part needs a display";
+  ASSERT_EQ(eval(world, "zmtkInit; wm deiconify .; update; exit; wm state .", &text), 0) << text;
+  EXPECT_EQ(text, "withdrawn");
+  EXPECT_TRUE(notices().empty()) << notices().front();
+  EXPECT_EQ(eval(world, "winfo name .", &text), 0);
+  EXPECT_EQ(text.rfind("zmtkname", 0), 0u) << text;
+  EXPECT_EQ(eval(world, "info commands send", &text), 0);
+  EXPECT_EQ(text, "");
+}
+
+}  // namespace
