@@ -27,6 +27,9 @@ constexpr intptr_t rwDecodeSwap = 4;      // swap the first and third byte of 24
 // The largest width or height an image may declare, and the most texture
 // frames a resampled strip may have: beyond them a header is taken as forged.
 constexpr int32_t rwImageMaxSide = 16384;
+// The most pixels an image may declare (4096 x 4096): a forged header of a
+// few bytes must not make the reader decode and resample a huge picture.
+constexpr int64_t rwImageMaxPixels = int64_t{4096} * 4096;
 constexpr int32_t rwImageMaxFrames = 256;
 
 /*

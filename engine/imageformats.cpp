@@ -44,6 +44,10 @@ intptr_t fail(int error) {
 
 bool sideAccepted(int64_t side) { return side >= 1 && side <= rwImageMaxSide; }
 
+bool sizeAccepted(int64_t width, int64_t height) {
+  return sideAccepted(width) && sideAccepted(height) && width * height <= rwImageMaxPixels;
+}
+
 // A resampled strip has one frame per whole multiple of the width.
 bool framesAccepted(int32_t width, int32_t height) {
   return height % width != 0 || height / width <= rwImageMaxFrames;
@@ -112,7 +116,7 @@ bool readBmpHeader(std::FILE* file, BmpHeader* header) {
   }
   header->topDown = height < 0;
   height = header->topDown ? -height : height;
-  if (!sideAccepted(header->width) || !sideAccepted(height)) return fail(rwErrImageLayout);
+  if (!sizeAccepted(header->width, height)) return fail(rwErrImageLayout);
   header->height = static_cast<int32_t>(height);
   if (header->depth != 1 && header->depth != 4 && header->depth != 8 && header->depth != 24) {
     return fail(rwErrImageLayout);
@@ -240,7 +244,7 @@ bool readRasHeader(std::FILE* file, RasHeader* header) {
   header->type = bigEndian32(bytes + 20);
   header->mapType = bigEndian32(bytes + 24);
   header->mapLength = bigEndian32(bytes + 28);
-  if (!sideAccepted(header->width) || !sideAccepted(header->height) || header->type > rasTypeRGB) {
+  if (!sizeAccepted(header->width, header->height) || header->type > rasTypeRGB) {
     return fail(rwErrImageLayout);
   }
   if (header->depth != 1 && header->depth != 8 && header->depth != 24 && header->depth != 32) {

@@ -15,9 +15,13 @@
 #include <cstdint>
 #include <cstdio>
 
-// Largest pixel array zmReadBMP allocates; a bigger header is taken as
-// forged and refused as an allocation failure.
-#define ZM_BMP_MAX_PIXEL_BYTES (256u << 20)
+// Largest pixel array zmReadBMP allocates, and the largest image the GIF and
+// JPEG converters write (32 MB: 4096 x 2730 in 24 bits, 5792 x 5792 in 8);
+// a bigger header is taken as forged and refused as an allocation failure.
+// Textures are used 128 pixels wide and backdrops at the view's size, so a
+// world never needs more, and a few bytes of forged header cannot make the
+// program write and read back hundreds of megabytes.
+#define ZM_BMP_MAX_PIXEL_BYTES (32u << 20)
 
 struct ZmBmpFileHeader {
   char type[3];        // "BM"

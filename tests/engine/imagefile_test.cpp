@@ -112,6 +112,10 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
   forgedWidth[18] = '\x00', forgedWidth[19] = '\x00', forgedWidth[20] = '\x00', forgedWidth[21] = '\x40';  // 1 << 30
   std::string forgedHeight = good;
   forgedHeight[25] = '\x70';  // 4 + 0x70 << 24 rows: far beyond the file
+  // Each side allowed, together more pixels than any image may have.
+  std::string tooManyPixels = good;
+  tooManyPixels[18] = '\x01', tooManyPixels[19] = '\x20';  // 8193 wide
+  tooManyPixels[22] = '\x15', tooManyPixels[23] = '\x28';  // 10261 high
   std::string sixteenBits = good;
   sixteenBits[28] = 16;
   std::string smallHeader = good;
@@ -131,6 +135,9 @@ TEST_F(ImageFiles, BadFilesAreRefusedWithTheirErrors) {
       {"only the magic", "BM", rwErrRead},
       {"forged width", forgedWidth, rwErrImageLayout},
       {"forged height", forgedHeight, rwErrImageLayout},
+      {"more pixels than an image may have", tooManyPixels, rwErrImageLayout},
+      {"raster of more pixels than an image may have", ras(8193, 10261, 8, 1, 0, "", std::string(8, '\0')),
+       rwErrImageLayout},
       {"16 bits per pixel", sixteenBits, rwErrImageLayout},
       {"header under 12 bytes", smallHeader, rwErrImageLayout},
       {"header size wrapping past 4 GB", withHeaderSize(0xFFFFFFF2), rwErrImageLayout},
