@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 
+#include "bench/gridworld.h"
 #include "core/camera.h"
 #include "core/object.h"
 #include "core/world.h"
@@ -57,37 +58,10 @@ float gridCoordinate(double value) {
   std::snprintf(text, sizeof text, "%.5f", value);
   return std::strtof(text, nullptr);
 }
-double gridX(long i, long n) { return -2 + 4.0 * static_cast<double>(i) / static_cast<double>(n); }
-double waveY(double x, double z) { return 0.3 * std::sin(3 * x) * std::cos(3 * z); }
 
 std::string gridWorld(long n) {
   const std::string path = "/tmp/lumenfold_frames_" + std::to_string(getpid()) + "_" + std::to_string(n) + ".wrl";
-  FILE* fp = std::fopen(path.c_str(), "w");
-  std::fputs("#VRML V1.0 ascii\nSeparator {\n", fp);
-  std::fprintf(fp, "  PerspectiveCamera { position 0 0 0 orientation 1 0 0 -0.5235988 heightAngle %.7f }\n",
-               2 * std::atan(0.5625));
-  std::fputs("  DirectionalLight { direction 0 0 -1 }\n", fp);
-  std::fputs("  Material { diffuseColor 0.8 0.6 0.3 }\n  Translation { translation 0 -1 -5 }\n", fp);
-  std::fputs("  Coordinate3 { point [\n", fp);
-  for (long j = 0; j <= n; ++j) {
-    std::fputs("    ", fp);
-    for (long i = 0; i <= n; ++i) {
-      const double x = gridX(i, n), z = gridX(j, n);
-      std::fprintf(fp, "%s%.5f %.5f %.5f", i ? ", " : "", x, waveY(x, z), z);
-    }
-    std::fputs(",\n", fp);
-  }
-  std::fputs("  ] }\n  IndexedFaceSet { coordIndex [\n", fp);
-  for (long j = 0; j < n; ++j) {
-    std::fputs("    ", fp);
-    for (long i = 0; i < n; ++i) {
-      const long a = j * (n + 1) + i, b = a + 1, c = a + n + 1, d = c + 1;
-      std::fprintf(fp, "%s%ld, %ld, %ld, -1, %ld, %ld, %ld, -1", i ? ", " : "", a, c, b, b, c, d);
-    }
-    std::fputs(",\n", fp);
-  }
-  std::fputs("  ] }\n}\n", fp);
-  std::fclose(fp);
+  writeGridWorld(path, n);
   return path;
 }
 

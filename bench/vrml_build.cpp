@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/gridworld.h"
 #include "bench/heap_peak.h"
 #include "core/object.h"
 #include "core/world.h"
@@ -68,36 +69,10 @@ std::string faceSetWorld(long triangles) {
   return path;
 }
 
-// The benchmark grid: an N x N grid of quads split into triangles over
-// y = 0.3 sin 3x cos 3z on [-2, 2] x [-2, 2].
+// The benchmark grid of n x n quads (bench/gridworld.h).
 std::string gridWorld(long n) {
   std::string path = benchPath("grid", 2 * n * n);
-  FILE* fp = std::fopen(path.c_str(), "w");
-  std::fputs("#VRML V1.0 ascii\nSeparator {\n", fp);
-  std::fprintf(fp, "  PerspectiveCamera { position 0 0 0 orientation 1 0 0 -0.5235988 heightAngle %.7f }\n",
-               2 * std::atan(0.5625));
-  std::fputs("  DirectionalLight { direction 0 0 -1 }\n", fp);
-  std::fputs("  Material { diffuseColor 0.8 0.6 0.3 }\n  Translation { translation 0 -1 -5 }\n", fp);
-  std::fputs("  Coordinate3 { point [\n", fp);
-  for (long j = 0; j <= n; ++j) {
-    std::fputs("    ", fp);
-    for (long i = 0; i <= n; ++i) {
-      double x = -2 + 4.0 * i / n, z = -2 + 4.0 * j / n;
-      std::fprintf(fp, "%s%.5f %.5f %.5f", i ? ", " : "", x, 0.3 * std::sin(3 * x) * std::cos(3 * z), z);
-    }
-    std::fputs(",\n", fp);
-  }
-  std::fputs("  ] }\n  IndexedFaceSet { coordIndex [\n", fp);
-  for (long j = 0; j < n; ++j) {
-    std::fputs("    ", fp);
-    for (long i = 0; i < n; ++i) {
-      long a = j * (n + 1) + i, b = a + 1, c = a + n + 1, d = c + 1;
-      std::fprintf(fp, "%s%ld, %ld, %ld, -1, %ld, %ld, %ld, -1", i ? ", " : "", a, c, b, b, c, d);
-    }
-    std::fputs(",\n", fp);
-  }
-  std::fputs("  ] }\n}\n", fp);
-  std::fclose(fp);
+  writeGridWorld(path, n);
   return path;
 }
 
