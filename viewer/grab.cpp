@@ -202,6 +202,7 @@ int zmApplyVirtualTrackball(int mode, float factor, ZmObj* object, int x0, int y
     zmReportError("zmApplyVirtualTrackball: unknown mode");
     return -1;
   }
+  if (object == nullptr) return -1;
   ZmObj* target = mode == kTopAncestorMode ? topAncestor(object) : object;
   ZmObj* camera = zmGetActiveCamera(target->world);
   if (camera == nullptr) return -1;

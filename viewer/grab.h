@@ -62,8 +62,10 @@ int zmUndoGrab();
  * Results:
  *   0 when turned, or when a point misses the sphere or both give one
  *   direction (nothing turns); -1 for another mode (the error
- *   "zmApplyVirtualTrackball: unknown mode") or without an active camera;
- *   the error of a failing camera query.
+ *   "zmApplyVirtualTrackball: unknown mode"), for a null object or without
+ *   an active camera; the error of a failing camera query.
+ * Side effects:
+ *   The turned object is handed to the multi-user client.
  */
 int zmApplyVirtualTrackball(int mode, float factor, ZmObj* object, int x0, int y0, int x1, int y1);
 
