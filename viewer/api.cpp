@@ -10,6 +10,7 @@
 #include "viewer/cameraquery.h"
 #include "viewer/construct.h"
 #include "viewer/frame.h"
+#include "viewer/grab.h"
 #include "viewer/hooks.h"
 #include "viewer/pick.h"
 #include "viewer/texture.h"
@@ -148,7 +149,10 @@ int zmConstructWorldInViewer(ZmWorld* world) {
 }
 
 int zmConstructObjInViewer(ZmObj* object) { return whilePaused(object, zmRenderConstructPartInViewer); }
-int zmDestroyObjInViewer(ZmObj* object) { return whilePaused(object, zmRenderDestroyPartInViewer); }
+int zmDestroyObjInViewer(ZmObj* object) {
+  zmGrabForgetSubtree(object);
+  return whilePaused(object, zmRenderDestroyPartInViewer);
+}
 int zmConstructPersonInViewer(ZmObj* person) { return whilePaused(person, zmRenderConstructPersonInViewer); }
 
 int zmReadObj(const char* file, ZmObj* object) {

@@ -50,7 +50,7 @@ int zmConstructWorld(const char* file, ZmWorld* world);
 int zmConstructWorldInViewer(ZmWorld* world);
 int zmConstructObjInViewer(ZmObj* object);
 // The scene core calls it (through its hook) for every object deleted, cut
-// out or emptied.
+// out or emptied; a grab of the subtree is forgotten first (viewer/grab.h).
 int zmDestroyObjInViewer(ZmObj* object);
 int zmConstructPersonInViewer(ZmObj* person);
 // Replaces the object's children by the file's contents, rebuilt; 0 / -1.

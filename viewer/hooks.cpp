@@ -16,6 +16,7 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, readBookmark),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, saveBookmark),
     ZM_HOOK_SLOT("media", zmViewerMediaHooks, setTextureMovie),
+    ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, qxUpdateObj),
 };
 
 static_assert(zmListsEverySlot<ZmViewerMultiUserHooks>(kSlots, "zmViewerMultiUserHooks"));

@@ -1,6 +1,6 @@
 // viewer/hooks.h -- the calls the viewer makes up into the layers above it:
-// the overlays of a frame, the bookmarks kept across runs and the movie of
-// a textured object.
+// the overlays of a frame, the bookmarks kept across runs, the movie of a
+// textured object and the sending of a grabbed object's moves.
 //
 // Owns: one table per providing layer, all slots null at start, filled by
 // that layer's install function (tests set recorders), and the list of their
@@ -23,11 +23,20 @@ struct ZmViewerMultiUserHooks {
   // zmScouterDraw -- draws the chat and scouter labels into the camera
   // image's device context. Unset: there are no labels.
   void (*scouterDraw)(HDC image);
+
+  // zmqxUpdateObj -- sends the object's world matrix to the world server when
+  // there is a connection and the object is shared; the send's result, or 0
+  // when nothing is sent. Unset: there is no server (nothing sent, 0).
+  int (*qxUpdateObj)(ZmObj* object);
 };
 extern ZmViewerMultiUserHooks zmViewerMultiUserHooks;
 
 inline void hookScouterDraw(HDC image) {
   if (zmViewerMultiUserHooks.scouterDraw) zmViewerMultiUserHooks.scouterDraw(image);
+}
+
+inline int hookQxUpdateObj(ZmObj* object) {
+  return zmViewerMultiUserHooks.qxUpdateObj ? zmViewerMultiUserHooks.qxUpdateObj(object) : 0;
 }
 
 // ---- Shell ------------------------------------------------------------------
