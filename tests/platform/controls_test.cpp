@@ -346,6 +346,41 @@ TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {
   EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 0u);
 }
 
+// The top-level window at (10, 20), 300 x 200; its client area starts at
+// (14, 43); a child at (20, 30) of it, 100 x 50, and a grandchild at (5, 5)
+// of the child, 20 x 20.
+TEST_F(ControlsTest, DropsGoToTheNearestWindowThatAcceptsFiles) {
+  HWND top = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 300, 200);
+  HWND child = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 20, 30, 100, 50, top, nullptr,
+                               nullptr, nullptr);
+  HWND grandchild = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 5, 5, 20, 20, child, nullptr,
+                                    nullptr, nullptr);
+  const POINT onTop{20, 150}, onChild{100, 90}, onGrandchild{44, 80}, outside{400, 100};
+  EXPECT_FALSE(platform::acceptsDroppedFiles(top));
+  EXPECT_EQ(platform::dropTargetAt(top, onChild), nullptr);
+
+  DragAcceptFiles(child, TRUE);
+  EXPECT_TRUE(platform::acceptsDroppedFiles(top));
+  struct Case {
+    POINT at;
+    HWND expected;
+  };
+  for (const Case& c : {Case{onChild, child}, Case{onGrandchild, child}, Case{onTop, nullptr},
+                        Case{outside, nullptr}}) {
+    SCOPED_TRACE(testing::Message() << c.at.x << "," << c.at.y);
+    EXPECT_EQ(platform::dropTargetAt(top, c.at), c.expected);
+  }
+
+  DragAcceptFiles(top, TRUE);
+  DragAcceptFiles(grandchild, TRUE);
+  EXPECT_EQ(platform::dropTargetAt(top, onTop), top);
+  EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), grandchild);
+  EnableWindow(grandchild, FALSE);
+  EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), child);
+  DragAcceptFiles(child, FALSE);
+  EXPECT_EQ(platform::dropTargetAt(top, onChild), top);
+}
+
 TEST_F(ControlsTest, CursorsAndSystemColours) {
   HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), beam = LoadCursorA(nullptr, IDC_IBEAM);
   ASSERT_NE(arrow, nullptr);
