@@ -1,6 +1,6 @@
 // platform/xdnd.h -- the X presenter's drop target: files that another
 // program drags onto our windows with the X drag-and-drop protocol
-// (version 5, as freedesktop.org describes it).
+// (version 5).
 //
 // Owns: the protocol's atoms, the XdndAware property on the presenter's X
 // windows, the one drag in progress over them (its source, whether it
