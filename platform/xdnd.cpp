@@ -149,6 +149,8 @@ bool readReceived(std::string* list) {
                count <= kMaxUriListBytes;
   if (whole) list->assign(reinterpret_cast<const char*>(data), count);
   if (data != nullptr) XFree(data);
+  // X deletes the property only when it was read to its end.
+  if (after != 0) XDeleteProperty(state.display, state.drag.target, state.atoms.received);
   return whole;
 }
 

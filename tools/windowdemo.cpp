@@ -8,7 +8,8 @@
 // Usage: windowdemo [--headless]
 // Its client area is filled with a known colour (RGB 0, 128, 64) so that a
 // screenshot can find it; it prints "window X Y W H" (screen coordinates of
-// the client area) and "ready" once it is shown.
+// the client area) and "ready" once it is shown, and for each dropped file
+// "dropped "PATH" at X Y" (the drop point in its client area).
 #include <cstdio>
 #include <cstring>
 
