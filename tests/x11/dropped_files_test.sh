@@ -2,7 +2,8 @@
 # Runs the window demo on a private Xvfb server and drags files onto it from
 # another program (xdndsource): a drag offering only plain text is refused,
 # one offering a file URI list is accepted and the demo reports both files,
-# the blank in one name decoded, at the drop point in its client area.
+# the blank in one name decoded, at the drop point in its client area; a
+# malformed list, offered among other types, is taken but delivers nothing.
 # Skipped (77) without Xvfb or xdotool.
 set -u
 demo="$1"
@@ -37,6 +38,13 @@ at="at $((drop_x - left)) $((drop_y - top))"
 grep -qxF "dropped \"$work/a.wrl\" $at" "$work/out" || fail "the first file is not reported $at"
 grep -qxF "dropped \"$work/my world.wrl\" $at" "$work/out" || fail "the file with a blank is not reported $at"
 grep -q "ignored.wrl" "$work/out" && fail "the refused drag was delivered"
+
+"$source_program" $drop_x $drop_y --type-list --list $'file:///tmp/good.wrl\r\nfile:///tmp/bad%zz.wrl\r\n' \
+  >"$work/source" 2>&1 || fail "the malformed drag got no answer"
+grep -qx "status accepted=1" "$work/source" || fail "a file list among four types was refused"
+grep -qx "finished accepted=0" "$work/source" || fail "the malformed list was reported as taken"
+sleep 0.3
+grep -q "good.wrl" "$work/out" && fail "a file of the malformed list was delivered"
 
 xdotool mousemove 395 52 click 1                     # the close box
 wait $demo_pid

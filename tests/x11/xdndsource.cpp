@@ -3,10 +3,12 @@
 // speaking the X drag-and-drop protocol (version 5) as another program
 // would, and prints what the target answers.
 //
-// Usage: xdndsource X Y [--offer TYPE] PATH...
+// Usage: xdndsource X Y [--offer TYPE] [--type-list] [--list TEXT] PATH...
 // It offers TYPE (default "text/uri-list") for the paths, as file URIs
-// with every byte outside letters, digits, "/-._~" percent-escaped. It
-// prints "status accepted=N", then, after a drop, "finished accepted=N"
+// with every byte outside letters, digits, "/-._~" percent-escaped, or the
+// TEXT given as it is. With --type-list the type is offered among three
+// others, in the source's type list rather than in the XdndEnter message.
+// It prints "status accepted=N", then, after a drop, "finished accepted=N"
 // (a refused drag is left with XdndLeave). Exit status 0 when the target
 // answered each step, 1 when it did not (or no window there takes drops).
 #include <X11/Xatom.h>
@@ -126,27 +128,41 @@ Window awareWindowAt(Source& s, int x, int y) {
   return aware ? child : 0;
 }
 
+// Puts the offered type among others in the source's XdndTypeList.
+void publishTypeList(Source& s) {
+  Atom types[] = {atom(s, "text/plain"), atom(s, "UTF8_STRING"), atom(s, "STRING"), s.offered};
+  XChangeProperty(s.display, s.window, atom(s, "XdndTypeList"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(types), 4);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: xdndsource X Y [--offer TYPE] PATH...\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: xdndsource X Y [--offer TYPE] [--type-list] [--list TEXT] PATH...\n");
     return 2;
   }
   Source s;
   s.display = XOpenDisplay(nullptr);
   if (s.display == nullptr) return 1;
   int x = std::atoi(argv[1]), y = std::atoi(argv[2]);
-  int first = 3;
   const char* offered = "text/uri-list";
-  if (std::strcmp(argv[3], "--offer") == 0 && argc > 5) {
-    offered = argv[4];
-    first = 5;
+  bool typeList = false;
+  for (int i = 3; i < argc; i++) {
+    if (std::strcmp(argv[i], "--offer") == 0 && i + 1 < argc) {
+      offered = argv[++i];
+    } else if (std::strcmp(argv[i], "--list") == 0 && i + 1 < argc) {
+      s.data += argv[++i];
+    } else if (std::strcmp(argv[i], "--type-list") == 0) {
+      typeList = true;
+    } else {
+      s.data += fileUri(argv[i]) + "\r\n";
+    }
   }
-  for (int i = first; i < argc; i++) s.data += fileUri(argv[i]) + "\r\n";
   s.root = DefaultRootWindow(s.display);
   s.window = XCreateWindow(s.display, s.root, 0, 0, 1, 1, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
   s.offered = atom(s, offered);
+  if (typeList) publishTypeList(s);
   s.selection = atom(s, "XdndSelection");
   s.actionCopy = atom(s, "XdndActionCopy");
   XSetSelectionOwner(s.display, s.selection, s.window, CurrentTime);
@@ -159,7 +175,11 @@ int main(int argc, char** argv) {
     std::printf("no window takes drops there\n");
     return 1;
   }
-  send(s, "XdndEnter", kVersion << 24, long(s.offered), 0, 0);
+  if (typeList) {
+    send(s, "XdndEnter", (kVersion << 24) | 1, 0, 0, 0);
+  } else {
+    send(s, "XdndEnter", kVersion << 24, long(s.offered), 0, 0);
+  }
   send(s, "XdndPosition", 0, (long(x) << 16) | y, CurrentTime, long(s.actionCopy));
   long status = awaitMessage(s, "XdndStatus");
   if (status < 0) return 1;
