@@ -440,6 +440,37 @@ bool dropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT client) {
   return PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != 0;
 }
 
+namespace {
+
+bool acceptsFiles(HWND hwnd) { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
+
+BOOL CALLBACK findAcceptingChild(HWND hwnd, LPARAM found) {
+  if (!acceptsFiles(hwnd)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+}  // namespace
+
+bool acceptsDroppedFiles(HWND top) {
+  if (!IsWindow(top)) return false;
+  bool found = acceptsFiles(top);
+  if (!found) EnumChildWindows(top, findAcceptingChild, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND dropTargetAt(HWND top, POINT screen) {
+  RECT rect;
+  if (!GetWindowRect(top, &rect) || !PtInRect(&rect, screen)) return nullptr;
+  HWND hit = WindowFromPoint(screen);
+  // The display found the point on `top`; our own stacking may still put
+  // another top-level window (a menu, a tool tip) over it.
+  if (hit != top && !IsChild(top, hit)) hit = top;
+  for (; hit != nullptr; hit = hit == top ? nullptr : GetParent(hit))
+    if (acceptsFiles(hit) && IsWindowEnabled(hit)) return hit;
+  return nullptr;
+}
+
 void setMessageBoxesOnScreen(bool onScreen) { table.boxesOnScreen = onScreen; }
 bool messageBoxesOnScreen() { return table.boxesOnScreen; }
 

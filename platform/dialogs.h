@@ -138,6 +138,13 @@ void clearDialogScripts();
 // Drops the files on the window at the client point: WM_DROPFILES is
 // posted when the window accepts files. False otherwise.
 bool dropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT client);
+// True when the top-level window or one of its descendants accepts files:
+// a display then offers the window as a place to drop files on.
+bool acceptsDroppedFiles(HWND top);
+// Where files dropped at the screen point on the top-level window go: the
+// deepest window there that accepts files, else its nearest ancestor up to
+// `top` that does; null when none does or the point is not on `top`.
+HWND dropTargetAt(HWND top, POINT screen);
 
 // Message boxes are real dialogs when set (a display presenter sets it);
 // otherwise they answer at once (winuser.h).

@@ -164,12 +164,20 @@ bool selectable(const MenuItem& item) {
 
 // ---- the loop
 
+// One pop-up on show.
+struct OpenPopup {
+  HMENU menu = nullptr;
+  HWND window = nullptr;
+  int hover = -1;  // the highlighted item
+};
+
 struct MenuLoop {
-  HMENU menu = nullptr;    // the pop-up on show
-  HWND popup = nullptr;    // its window
-  int hover = -1;          // the highlighted item
+  // The pop-up the loop opened, then each sub-menu opened from the one
+  // before it, always from that one's highlighted item.
+  std::vector<OpenPopup> chain;
+  HWND owner = nullptr;      // gets WM_INITMENUPOPUP and the choice
   HWND barWindow = nullptr;  // the window whose menu bar opened it, if any
-  int barIndex = -1;       // the open item of that bar
+  int barIndex = -1;         // the open item of that bar
 };
 MenuLoop loop;
 
@@ -184,6 +192,19 @@ void drawCheckMark(HDC dc, const RECT& item, COLORREF colour) {
   DeleteObject(pen);
 }
 
+// The small triangle at the right of an item that opens a sub-menu.
+void drawSubMenuArrow(HDC dc, const RECT& item, COLORREF colour) {
+  int x = item.right - 10, y = (item.top + item.bottom) / 2;
+  for (int column = 0; column < 4; column++)
+    platform::user::fillSolid(dc, RECT{x + column, y - 3 + column, x + column + 1, y + 4 - column}, colour);
+}
+
+const OpenPopup* popupShownBy(HWND hwnd) {
+  for (const OpenPopup& open : loop.chain)
+    if (open.window == hwnd) return &open;
+  return nullptr;
+}
+
 void paintPopup(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -191,7 +212,8 @@ void paintPopup(HWND hwnd) {
   GetClientRect(hwnd, &client);
   platform::user::fillSolid(dc, client, GetSysColor(COLOR_MENU));
   platform::user::drawBevel(dc, client, true);
-  Menu* menu = findMenu(loop.menu);
+  const OpenPopup* open = popupShownBy(hwnd);
+  Menu* menu = open ? findMenu(open->menu) : nullptr;
   if (menu != nullptr) {
     std::vector<RECT> rects = popupItemRects(*menu, client.right);
     for (size_t i = 0; i < rects.size(); i++) {
@@ -202,11 +224,12 @@ void paintPopup(HWND hwnd) {
         platform::user::fillSolid(dc, RECT{r.left + 2, y, r.right - 2, y + 1}, GetSysColor(COLOR_BTNSHADOW));
         continue;
       }
-      bool hot = int(i) == loop.hover && selectable(item);
+      bool hot = int(i) == open->hover && selectable(item);
       if (hot) platform::user::fillSolid(dc, r, GetSysColor(COLOR_HIGHLIGHT));
       COLORREF text = (item.flags & (MF_GRAYED | MF_DISABLED)) ? GetSysColor(COLOR_GRAYTEXT)
                       : hot ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT);
       if (item.flags & MF_CHECKED) drawCheckMark(dc, r, text);
+      if (item.popup() != nullptr) drawSubMenuArrow(dc, r, text);
       RECT label = r;
       label.left += kCheckColumn;
       std::string shown = item.text.substr(0, item.text.find('\t'));
@@ -239,22 +262,121 @@ void registerPopupClass() {
   registered = RegisterClassA(&wc) != 0;
 }
 
-int itemAt(POINT screen) {
-  Menu* menu = findMenu(loop.menu);
+// The item of the open pop-up under a screen point, or -1.
+int itemAt(const OpenPopup& open, POINT screen) {
+  Menu* menu = findMenu(open.menu);
   RECT client;
-  if (menu == nullptr || !GetClientRect(loop.popup, &client)) return -1;
+  if (menu == nullptr || !GetClientRect(open.window, &client)) return -1;
   POINT p = screen;
-  ScreenToClient(loop.popup, &p);
+  ScreenToClient(open.window, &p);
   std::vector<RECT> rects = popupItemRects(*menu, client.right);
   for (size_t i = 0; i < rects.size(); i++)
     if (PtInRect(&rects[i], p)) return int(i);
   return -1;
 }
 
-void setHover(int index) {
-  if (index == loop.hover) return;
-  loop.hover = index;
-  InvalidateRect(loop.popup, nullptr, TRUE);
+// The innermost open pop-up under a screen point, or -1.
+int levelAt(POINT screen) {
+  for (int level = int(loop.chain.size()) - 1; level >= 0; level--) {
+    RECT rect;
+    if (GetWindowRect(loop.chain[level].window, &rect) && PtInRect(&rect, screen)) return level;
+  }
+  return -1;
+}
+
+void setHover(size_t level, int index) {
+  OpenPopup& open = loop.chain[level];
+  if (index == open.hover) return;
+  open.hover = index;
+  InvalidateRect(open.window, nullptr, TRUE);
+}
+
+// The open pop-up's highlighted item, or null.
+const MenuItem* hoveredItem(size_t level) {
+  const OpenPopup& open = loop.chain[level];
+  Menu* menu = findMenu(open.menu);
+  if (menu == nullptr || open.hover < 0 || open.hover >= int(menu->items.size())) return nullptr;
+  return &menu->items[open.hover];
+}
+
+// Closes the pop-ups from `level` inwards.
+void closeFrom(size_t level) {
+  while (loop.chain.size() > level) {
+    HWND window = loop.chain.back().window;
+    loop.chain.pop_back();
+    DestroyWindow(window);
+  }
+  if (level > 0) InvalidateRect(loop.chain[level - 1].window, nullptr, TRUE);
+}
+
+// Shows `menu` at the screen point as the chain's next pop-up, after its
+// owner has had WM_INITMENUPOPUP (`position`: its place in the bar or in
+// the pop-up that holds it). False when it cannot be shown.
+bool openPopup(HMENU menu, POINT at, UINT position) {
+  SendMessageA(loop.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
+  Menu* m = findMenu(menu);
+  if (m == nullptr) return false;
+  registerPopupClass();
+  SIZE size = popupSize(*m);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupClass, "", WS_POPUP, at.x, at.y,
+                                size.cx, size.cy, loop.owner, nullptr, nullptr, nullptr);
+  if (window == nullptr) return false;
+  loop.chain.push_back(OpenPopup{menu, window, -1});
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  return true;
+}
+
+// Where a sub-menu of `size` opens beside the item of the pop-up: to its
+// right, else to its left when the screen ends first; moved up to stay on
+// the screen.
+POINT subMenuPlace(const OpenPopup& parent, int item, SIZE size) {
+  RECT rect, client;
+  GetWindowRect(parent.window, &rect);
+  GetClientRect(parent.window, &client);
+  RECT itemRect = popupItemRects(*findMenu(parent.menu), client.right)[size_t(item)];
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  POINT at{rect.right - 2, rect.top + itemRect.top - 2};
+  if (at.x + size.cx > screenWidth) at.x = std::max(0L, long(rect.left - size.cx + 2));
+  if (at.y + size.cy > screenHeight) at.y = std::max(0L, long(screenHeight - size.cy));
+  return at;
+}
+
+// Opens the sub-menu of the pop-up's highlighted item, unless it is open
+// already; true when it is open.
+bool openSubMenu(size_t level) {
+  if (loop.chain.size() > level + 1) return true;
+  const MenuItem* item = hoveredItem(level);
+  HMENU sub = item ? item->popup() : nullptr;
+  if (sub == nullptr || !selectable(*item) || findMenu(sub) == nullptr) return false;
+  const OpenPopup& parent = loop.chain[level];
+  POINT at = subMenuPlace(parent, parent.hover, popupSize(*findMenu(sub)));
+  return openPopup(sub, at, UINT(parent.hover));
+}
+
+// Highlights the first item of the innermost pop-up that can be chosen.
+void hoverFirstItem() {
+  size_t level = loop.chain.size() - 1;
+  Menu* menu = findMenu(loop.chain[level].menu);
+  for (size_t i = 0; menu != nullptr && i < menu->items.size(); i++) {
+    if (selectable(menu->items[i])) return setHover(level, int(i));
+  }
+}
+
+// The pointer is over `item` of the pop-up at `level`: the pop-ups opened
+// from another item close, and an item's sub-menu opens.
+void pointAt(size_t level, int item) {
+  if (loop.chain[level].hover != item) {
+    closeFrom(level + 1);
+    setHover(level, item);
+  }
+  openSubMenu(level);
+}
+
+int barItemCount() {
+  using namespace platform::user;
+  Window* window = findWindow(loop.barWindow);
+  Menu* bar = window ? findMenu(window->menu) : nullptr;
+  return bar ? int(bar->items.size()) : 0;
 }
 
 // The bar item under a screen point of the loop's bar window, or -1.
@@ -273,88 +395,112 @@ int barItemAt(POINT screen) {
   return -1;
 }
 
-int barItemCount() {
-  using namespace platform::user;
-  Window* window = findWindow(loop.barWindow);
-  Menu* bar = window ? findMenu(window->menu) : nullptr;
-  return bar ? int(bar->items.size()) : 0;
-}
-
 POINT screenPointOf(const MSG& msg) {
   POINT p{SHORT(LOWORD(msg.lParam)), SHORT(HIWORD(msg.lParam))};
   if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MBUTTONDBLCLK) ClientToScreen(msg.hwnd, &p);
   return p;
 }
 
-// How one pop-up's loop ended.
+// How the menu loop ended.
 struct Outcome {
   enum Kind { Cancelled, Chosen, SwitchBarItem, Quit } kind = Cancelled;
   UINT id = 0;
   int barIndex = -1;
 };
 
-Outcome chooseHover() {
-  Menu* menu = findMenu(loop.menu);
-  if (menu == nullptr || loop.hover < 0 || loop.hover >= int(menu->items.size())) return {};
-  const MenuItem& item = menu->items[loop.hover];
-  if (!selectable(item) || item.popup() != nullptr) return {Outcome::Cancelled};
-  return {Outcome::Chosen, UINT(item.id)};
+// The highlighted item of the pop-up at `level` as the loop's end: chosen
+// when it is a command that can be chosen, else nothing is.
+Outcome choose(size_t level) {
+  const MenuItem* item = hoveredItem(level);
+  if (item == nullptr || !selectable(*item) || item->popup() != nullptr) return {Outcome::Cancelled};
+  return {Outcome::Chosen, UINT(item->id)};
 }
 
-// A key while the pop-up is open; true with *outcome set when it ends the loop.
+// Switches to the next (or previous) item of the bar the loop runs for;
+// false without a bar.
+bool switchBarItem(bool next, Outcome* outcome) {
+  int bars = barItemCount();
+  if (bars == 0) return false;
+  *outcome = {Outcome::SwitchBarItem, 0, (loop.barIndex + (next ? 1 : bars - 1)) % bars};
+  return true;
+}
+
+// A key while the pop-ups are open, for the innermost one; true with
+// *outcome set when it ends the loop.
 bool menuKey(UINT key, Outcome* outcome) {
-  Menu* menu = findMenu(loop.menu);
+  size_t level = loop.chain.size() - 1;
+  Menu* menu = findMenu(loop.chain[level].menu);
   int count = menu ? int(menu->items.size()) : 0;
   auto step = [&](int direction) {
+    int hover = loop.chain[level].hover;
     for (int n = 1; n <= count; n++) {
-      int i = ((loop.hover < 0 ? (direction > 0 ? -1 : 0) : loop.hover) + direction * n + count * 2) % count;
-      if (selectable(menu->items[i])) return setHover(i);
+      int i = ((hover < 0 ? (direction > 0 ? -1 : 0) : hover) + direction * n + count * 2) % count;
+      if (selectable(menu->items[i])) return setHover(level, i);
     }
   };
+  auto enterSubMenu = [&]() {
+    if (!openSubMenu(level)) return false;
+    hoverFirstItem();
+    return true;
+  };
   switch (key) {
-    case VK_ESCAPE: *outcome = {Outcome::Cancelled}; return true;
-    case VK_RETURN: *outcome = chooseHover(); return true;
+    case VK_ESCAPE:
+      if (level == 0) {
+        *outcome = {Outcome::Cancelled};
+        return true;
+      }
+      closeFrom(level);
+      return false;
+    case VK_RETURN:
+      if (enterSubMenu()) return false;
+      *outcome = choose(level);
+      return true;
     case VK_DOWN: if (count) step(1); return false;
     case VK_UP: if (count) step(-1); return false;
-    case VK_LEFT: case VK_RIGHT: {
-      int bars = barItemCount();
-      if (bars == 0) return false;
-      int next = (loop.barIndex + (key == VK_RIGHT ? 1 : bars - 1)) % bars;
-      *outcome = {Outcome::SwitchBarItem, 0, next};
-      return true;
-    }
+    case VK_RIGHT: return !enterSubMenu() && switchBarItem(true, outcome);
+    case VK_LEFT:
+      if (level > 0) {
+        closeFrom(level);
+        return false;
+      }
+      return switchBarItem(false, outcome);
     default: break;
   }
   for (int i = 0; i < count; i++) {
     if (selectable(menu->items[i]) && mnemonicOf(menu->items[i].text) == char(key)) {
-      setHover(i);
-      *outcome = chooseHover();
+      setHover(level, i);
+      if (enterSubMenu()) return false;
+      *outcome = choose(level);
       return true;
     }
   }
   return false;
 }
 
-// A mouse message while the pop-up is open; true with *outcome set when
+// A mouse message while the pop-ups are open; true with *outcome set when
 // it ends the loop.
 bool menuMouse(const MSG& msg, Outcome* outcome) {
   POINT screen = screenPointOf(msg);
-  int item = itemAt(screen);
+  int level = levelAt(screen);
+  int item = level >= 0 ? itemAt(loop.chain[size_t(level)], screen) : -1;
   switch (msg.message) {
     case WM_MOUSEMOVE:
-      setHover(item);
+      if (level >= 0) {
+        pointAt(size_t(level), item);
+      } else {
+        setHover(loop.chain.size() - 1, -1);
+      }
       return false;
     case WM_LBUTTONUP:
       if (item < 0) return false;  // the release of the click that opened the menu
-      setHover(item);
-      *outcome = chooseHover();
+      pointAt(size_t(level), item);
+      if (loop.chain.size() > size_t(level) + 1) return false;  // it opened a sub-menu
+      *outcome = choose(size_t(level));
       return outcome->kind == Outcome::Chosen;
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_NCLBUTTONDOWN: {
-      if (item >= 0) return false;
+      if (level >= 0) return false;
       int bar = loop.barWindow ? barItemAt(screen) : -1;
-      if (bar == loop.barIndex && bar >= 0) {
-        *outcome = {Outcome::Cancelled};
-      } else if (bar >= 0) {
+      if (bar >= 0 && bar != loop.barIndex) {
         *outcome = {Outcome::SwitchBarItem, 0, bar};
       } else {
         *outcome = {Outcome::Cancelled};
@@ -371,48 +517,42 @@ bool isMouseMessage(UINT message) {
          (message >= WM_NCMOUSEMOVE && message <= WM_NCRBUTTONUP);
 }
 
-// Shows `menu` at the screen point and runs the loop until it ends.
+// Shows `menu` at the screen point and runs the loop until it ends; every
+// pop-up it opened is closed by then.
 Outcome runPopup(HMENU menu, HWND owner, POINT at, UINT position) {
-  Menu* m = findMenu(menu);
-  if (m == nullptr) return {};
-  SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
-  if ((m = findMenu(menu)) == nullptr) return {};
-  registerPopupClass();
-  SIZE size = popupSize(*m);
-  HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupClass, "", WS_POPUP,
-                               at.x, at.y, size.cx, size.cy, owner, nullptr, nullptr, nullptr);
-  if (popup == nullptr) return {};
-  MenuLoop saved = loop;
-  loop.menu = menu;
-  loop.popup = popup;
-  loop.hover = -1;
-  SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  SetCapture(popup);
+  if (findMenu(menu) == nullptr) return {};
+  std::vector<OpenPopup> outerChain = std::move(loop.chain);
+  HWND outerOwner = loop.owner;
+  loop.chain.clear();
+  loop.owner = owner;
   Outcome outcome;
-  MSG msg;
-  for (;;) {
-    if (!IsWindow(popup) || !IsWindow(owner)) break;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-      PostQuitMessage(int(msg.wParam));
-      outcome = {Outcome::Quit};
-      break;
+  if (openPopup(menu, at, position)) {
+    HWND first = loop.chain.front().window;
+    SetCapture(first);
+    MSG msg;
+    for (;;) {
+      if (!IsWindow(first) || !IsWindow(owner)) break;
+      if (!GetMessageA(&msg, nullptr, 0, 0)) {
+        PostQuitMessage(int(msg.wParam));
+        outcome = {Outcome::Quit};
+        break;
+      }
+      if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        if (menuKey(UINT(msg.wParam), &outcome)) break;
+        continue;
+      }
+      if (msg.message == WM_CHAR || msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) continue;
+      if (isMouseMessage(msg.message)) {
+        if (menuMouse(msg, &outcome)) break;
+        continue;
+      }
+      DispatchMessageA(&msg);
     }
-    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-      if (menuKey(UINT(msg.wParam), &outcome)) break;
-      continue;
-    }
-    if (msg.message == WM_CHAR || msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) continue;
-    if (isMouseMessage(msg.message)) {
-      if (menuMouse(msg, &outcome)) break;
-      continue;
-    }
-    DispatchMessageA(&msg);
+    if (GetCapture() == first) ReleaseCapture();
   }
-  if (GetCapture() == popup) ReleaseCapture();
-  DestroyWindow(popup);
-  loop.menu = saved.menu;
-  loop.popup = saved.popup;
-  loop.hover = saved.hover;
+  closeFrom(0);
+  loop.chain = std::move(outerChain);
+  loop.owner = outerOwner;
   return outcome;
 }
 
@@ -591,7 +731,7 @@ void registerMenuResource(const std::string& name, std::vector<MenuTemplateItem>
   table.resources[resourceKey(name.c_str())] = std::move(bar);
 }
 
-HWND openMenuWindow() { return loop.popup; }
+HWND openMenuWindow() { return loop.chain.empty() ? nullptr : loop.chain.back().window; }
 
 }  // namespace platform
 
@@ -604,7 +744,7 @@ void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
   std::vector<RECT> rects = barItemRects(*menu, rect);
   for (size_t i = 0; i < rects.size(); i++) {
     const MenuItem& item = menu->items[i];
-    bool open = loop.barWindow == hwnd && loop.barIndex == int(i) && loop.popup != nullptr;
+    bool open = loop.barWindow == hwnd && loop.barIndex == int(i) && !loop.chain.empty();
     if (open) fillSolid(dc, rects[i], GetSysColor(COLOR_HIGHLIGHT));
     COLORREF text = (item.flags & (MF_GRAYED | MF_DISABLED)) ? GetSysColor(COLOR_GRAYTEXT)
                     : open ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT);

@@ -9,8 +9,14 @@
 //
 // The menu loop is modal: it pumps the queue until an item is chosen or the
 // menu is dismissed (a click elsewhere, Escape). Before a pop-up opens its
-// owner gets WM_INITMENUPOPUP (the menu, its position in the bar); a chosen
-// item reaches the owner as WM_COMMAND with the id in the low word.
+// owner gets WM_INITMENUPOPUP (the menu, its position in the bar or in the
+// pop-up that holds it); a chosen item reaches the owner as WM_COMMAND with
+// the id in the low word.
+//
+// A pop-up item that holds a pop-up (a sub-menu) opens it beside itself
+// when the pointer rests on it or clicks it, or on Right, Return or its
+// mnemonic; Left and Escape close the innermost sub-menu only. Choosing an
+// item of a sub-menu closes every open pop-up.
 //
 // Handles count up and are never reused. A menu given to a window with
 // SetMenu is destroyed with that window only when the program says so
@@ -131,8 +137,8 @@ struct MenuTemplateItem {
 // Registers (or replaces) the menu resource `name` (a name or "#id").
 void registerMenuResource(const std::string& name, std::vector<MenuTemplateItem> bar);
 
-// What the menu loop is showing, for tests and presenters: the open pop-up
-// window, or null.
+// What the menu loop is showing, for tests and presenters: the innermost
+// open pop-up window, or null.
 HWND openMenuWindow();
 
 }  // namespace platform

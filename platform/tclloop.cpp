@@ -152,7 +152,12 @@ bool hasWatchedFds() { return !loop.watches.empty(); }
 void setBeforeWaitHook(void (*hook)()) { loop.beforeWait = hook; }
 
 bool serviceWatchedFds(int timeoutMs) {
-  if (loop.beforeWait != nullptr && loop.inCallback.empty()) loop.beforeWait();
+  if (loop.beforeWait != nullptr && loop.inCallback.empty()) {
+    loop.beforeWait();
+    // The hook reads what the display has already sent and may post from
+    // it; those messages must not wait for the display's next event.
+    if (dispatchableMessageReady()) timeoutMs = 0;
+  }
   std::vector<pollfd> polled;
   std::vector<uint64_t> serials;
   for (const auto& [fd, watch] : loop.watches) {

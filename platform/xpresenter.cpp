@@ -23,6 +23,7 @@
 #include "platform/resources.h"
 #include "platform/tclloop.h"
 #include "platform/winuser.h"
+#include "platform/xdnd.h"
 
 namespace platform {
 namespace {
@@ -37,6 +38,7 @@ struct Shown {
   bool usesShm = false;
   uint32_t generation = 0;  // presentation generation last shown
   bool exposed = true;      // X asks for its pixels again
+  bool dropAware = false;   // offered to drag-and-drop sources as a target
 };
 
 struct Channel {
@@ -224,6 +226,11 @@ void syncWindow(HWND hwnd, bool changed) {
     XStoreName(x.display, s.xid, title);
     s.exposed = true;
   }
+  bool aware = acceptsDroppedFiles(hwnd);
+  if (aware != s.dropAware) {
+    xdnd::advertise(s.xid, aware);
+    s.dropAware = aware;
+  }
   if (made || changed || s.exposed) {
     putPixels(hwnd, s);
     s.exposed = false;
@@ -392,13 +399,15 @@ void handleEvent(XEvent& event) {
         SetActiveWindow(hwnd);
       break;
     case ClientMessage:
-      if (Atom(event.xclient.data.l[0]) == x.deleteWindow) {
+      if (xdnd::clientMessage(event.xclient, windowOf(event.xclient.window))) break;
+      if (event.xclient.message_type == x.protocols && Atom(event.xclient.data.l[0]) == x.deleteWindow) {
         InputEvent input;
         input.kind = InputEvent::Close;
         input.window = windowOf(event.xclient.window);
         routeInput(input);
       }
       break;
+    case SelectionNotify: xdnd::selectionNotify(event.xselection); break;
     default:
       break;
   }
@@ -460,6 +469,7 @@ bool openX11Presenter(const char* displayName) {
   x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
   x.protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
   x.motifHints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
+  xdnd::start(x.display);
   setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
   watchFd(ConnectionNumber(x.display), readEvents);
   setBeforeWaitHook(presentChanges);
@@ -475,6 +485,7 @@ void closeX11Presenter() {
   setMessageBoxesOnScreen(false);
   unwatchFd(ConnectionNumber(x.display));
   while (!x.shown.empty()) forget(x.shown.begin());
+  xdnd::stop();
   for (Cursor& cursor : x.cursors) {
     if (cursor != 0) XFreeCursor(x.display, cursor);
     cursor = 0;

@@ -7,8 +7,9 @@
 // XPutImage), the X cursor, and the translation of X events (exposure,
 // configuration, focus, buttons, wheel, motion, keys through the keyboard
 // layout, the window manager's close request) into device input
-// (devinput.h). It does not own the pixels (presenter.h composes them) nor
-// what the messages do.
+// (devinput.h). It does not own the pixels (presenter.h composes them),
+// what the messages do, nor the drag-and-drop exchange with other programs
+// (xdnd.h), whose messages it passes on.
 //
 // The X connection is a watched file descriptor (tclloop.h), so the message
 // loop and the Tcl notifier wake on X events and nothing polls; what changed

@@ -1,17 +1,20 @@
 // tools/windowdemo.cpp -- a small window with a menu bar, an edit field
 // and a button, on the X display when there is one (headless otherwise),
-// that prints the messages a person's actions give it: menu commands, the
-// edit field's text as it changes, button clicks. Closing the window ends
-// the program with status 0.
+// that prints the messages a person's actions give it: menu commands (one
+// from a sub-menu), the edit field's text as it changes, button clicks,
+// files dropped on it by another program. Closing the window ends the
+// program with status 0.
 //
 // Usage: windowdemo [--headless]
 // Its client area is filled with a known colour (RGB 0, 128, 64) so that a
 // screenshot can find it; it prints "window X Y W H" (screen coordinates of
-// the client area) and "ready" once it is shown.
+// the client area) and "ready" once it is shown, and for each dropped file
+// "dropped "PATH" at X Y" (the drop point in its client area).
 #include <cstdio>
 #include <cstring>
 
 #include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "platform/menus.h"
 #include "platform/resources.h"
 #include "platform/windows.h"
@@ -19,7 +22,8 @@
 
 namespace {
 
-enum : int { kEditId = 200, kButtonId = 201, kCommandHello = 301, kCommandCheck = 302, kCommandExit = 303 };
+enum : int { kEditId = 200, kButtonId = 201, kCommandHello = 301, kCommandCheck = 302, kCommandExit = 303,
+             kCommandFirstRecent = 304, kCommandSecondRecent = 305 };
 const COLORREF kBackground = RGB(0, 128, 64);
 
 HWND editField = nullptr;
@@ -28,6 +32,10 @@ HMENU buildMenu() {
   HMENU file = CreatePopupMenu();
   AppendMenuA(file, MF_STRING, kCommandHello, "&Hello");
   AppendMenuA(file, MF_STRING, kCommandCheck, "&Check me");
+  HMENU recent = CreatePopupMenu();
+  AppendMenuA(recent, MF_STRING, kCommandFirstRecent, "&First world");
+  AppendMenuA(recent, MF_STRING, kCommandSecondRecent, "&Second world");
+  AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "&Recent");
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(file, MF_STRING, kCommandExit, "E&xit");
   HMENU bar = CreateMenu();
@@ -46,6 +54,8 @@ void command(HWND hwnd, WPARAM wParam) {
       std::printf("command check %s\n", checked ? "off" : "on");
       break;
     }
+    case kCommandFirstRecent: std::printf("command recent 1\n"); break;
+    case kCommandSecondRecent: std::printf("command recent 2\n"); break;
     case kCommandExit: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
     case kEditId:
       if (HIWORD(wParam) == EN_CHANGE) {
@@ -60,6 +70,19 @@ void command(HWND hwnd, WPARAM wParam) {
   std::fflush(stdout);
 }
 
+void filesDropped(HDROP drop) {
+  POINT at{0, 0};
+  DragQueryPoint(drop, &at);
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; i++) {
+    char path[4096];
+    DragQueryFileA(drop, i, path, sizeof path);
+    std::printf("dropped \"%s\" at %ld %ld\n", path, long(at.x), long(at.y));
+  }
+  DragFinish(drop);
+  std::fflush(stdout);
+}
+
 LRESULT CALLBACK demoProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
@@ -69,6 +92,7 @@ LRESULT CALLBACK demoProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                       reinterpret_cast<HMENU>(kButtonId), nullptr, nullptr);
       return 0;
     case WM_COMMAND: command(hwnd, wParam); return 0;
+    case WM_DROPFILES: filesDropped(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_PAINT: {  // the class brush fills the client area
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -99,6 +123,7 @@ int main(int argc, char** argv) {
   HWND hwnd = CreateWindowExA(0, "LfWindowDemo", "Window demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 40,
                               360, 240, nullptr, buildMenu(), nullptr, nullptr);
   if (hwnd == nullptr) return 1;
+  DragAcceptFiles(hwnd, TRUE);
   SetFocus(editField);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);

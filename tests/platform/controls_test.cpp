@@ -124,6 +124,126 @@ TEST_F(ControlsTest, MenuBarClickChoosesAnItemAndGrayedItemsAreNotChosen) {
   EXPECT_EQ(platform::openMenuWindow(), nullptr);
 }
 
+// A menu bar whose "File" pop-up holds a sub-menu "Recent" as its second
+// item, with the sub-menu's opening (WM_INITMENUPOPUP) counted.
+class SubMenuTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    recent = CreatePopupMenu();
+    AppendMenuA(recent, MF_STRING, 201, "&First");
+    AppendMenuA(recent, MF_STRING, 202, "&Second");
+    AppendMenuA(recent, MF_STRING, 203, "&Third");
+    file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 101, "&Open");
+    AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "&Recent");
+    AppendMenuA(file, MF_STRING, 103, "&Close");
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    hwnd = CreateWindowExA(0, kClassName, "menu", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 20, 300, 200, nullptr,
+                           bar, nullptr, nullptr);
+  }
+
+  int subMenuOpenings() const {
+    int count = 0;
+    for (const LoggedMessage& m : log)
+      if (m.message == WM_INITMENUPOPUP && m.wParam == reinterpret_cast<WPARAM>(recent)) {
+        EXPECT_EQ(m.lParam, MAKELPARAM(1, 0));  // its place in "File"
+        count++;
+      }
+    return count;
+  }
+
+  std::vector<WORD> commands() const {
+    std::vector<WORD> ids;
+    for (const LoggedMessage& m : log)
+      if (m.message == WM_COMMAND) ids.push_back(LOWORD(m.wParam));
+    return ids;
+  }
+
+  static void queueMove(POINT screen) {
+    platform::InputEvent move;
+    move.screen = screen;
+    platform::queueInput(move);
+  }
+
+  HMENU file = nullptr, recent = nullptr;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(SubMenuTest, KeysOpenCloseAndChooseInTheSubMenu) {
+  struct Case {
+    const char* keys;  // D down, U up, R right, L left, E escape, N return; lower case: typed
+    std::vector<WORD> commands;
+    int openings;
+  };
+  const Case cases[] = {
+      {"DDRDN", {202}, 1},
+      {"DDNN", {201}, 1},          // Return opens it with its first item lit
+      {"DDRLREDN", {103}, 2},     // Left and Escape close only the sub-menu
+      {"rs", {202}, 1},            // mnemonics
+      {"DDRDEE", {}, 1},
+      {"DDRUUUN", {201}, 1},       // Up wraps round inside the sub-menu
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    log.clear();
+    platform::queueClick(kFirstBarItem);
+    for (const char* key = c.keys; *key; key++) {
+      switch (*key) {
+        case 'D': platform::queueKey(VK_DOWN); break;
+        case 'U': platform::queueKey(VK_UP); break;
+        case 'R': platform::queueKey(VK_RIGHT); break;
+        case 'L': platform::queueKey(VK_LEFT); break;
+        case 'E': platform::queueKey(VK_ESCAPE); break;
+        case 'N': platform::queueKey(VK_RETURN); break;
+        default: platform::queueTyping(std::string(1, *key)); break;
+      }
+    }
+    pumpAll();
+    EXPECT_FALSE(platform::inputQueued());
+    EXPECT_EQ(commands(), c.commands);
+    EXPECT_EQ(subMenuOpenings(), c.openings);
+    EXPECT_EQ(platform::openMenuWindow(), nullptr);
+  }
+}
+
+// The pointer opens the sub-menu beside its item, moving to another item
+// closes it, and a click in it chooses and closes every pop-up.
+TEST_F(SubMenuTest, ThePointerOpensTheSubMenuBesideItsItemAndAClickInItChooses) {
+  const POINT kOpen = kPopupItem[0], kRecent = kPopupItem[1];
+  HWND parent = nullptr, sub = nullptr;
+  RECT parentRect{}, subRect{};
+  handlers[WM_INITMENUPOPUP] = [&](HWND, WPARAM menu, LPARAM, LRESULT*) {
+    if (menu == reinterpret_cast<WPARAM>(recent)) {
+      parent = platform::openMenuWindow();  // the sub-menu is not shown yet
+      PostMessageA(hwnd, WM_USER + 1, 0, 0);
+    }
+    return false;
+  };
+  handlers[WM_USER + 1] = [&](HWND, WPARAM, LPARAM, LRESULT*) {
+    sub = platform::openMenuWindow();
+    GetWindowRect(parent, &parentRect);
+    GetWindowRect(sub, &subRect);
+    // Items are 18 pixels high below a 2-pixel edge: a click on "Third".
+    if (subMenuOpenings() == 2) platform::queueClick(POINT{subRect.left + 20, subRect.top + 2 + 18 * 2 + 9});
+    return true;
+  };
+  platform::queueClick(kFirstBarItem);
+  queueMove(kRecent);
+  queueMove(kOpen);
+  queueMove(kRecent);
+  pumpAll();
+  EXPECT_EQ(subMenuOpenings(), 2);
+  EXPECT_EQ(commands(), std::vector<WORD>{203});
+  ASSERT_NE(sub, parent);
+  EXPECT_NEAR(subRect.left, parentRect.right, 4);
+  EXPECT_NEAR(subRect.top, parentRect.top + 2 + 18, 4);  // level with "Recent"
+  EXPECT_FALSE(IsWindow(sub));
+  EXPECT_FALSE(IsWindow(parent));
+  EXPECT_EQ(platform::openMenuWindow(), nullptr);
+}
+
 TEST_F(ControlsTest, MenuEditingByPositionAndCommand) {
   HMENU popup = CreatePopupMenu();
   AppendMenuA(popup, MF_STRING, 114, "&Add bookmark");
@@ -344,6 +464,41 @@ TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {
   EXPECT_EQ(at.x, 3);
   DragFinish(drop);
   EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+}
+
+// The top-level window at (10, 20), 300 x 200; its client area starts at
+// (14, 43); a child at (20, 30) of it, 100 x 50, and a grandchild at (5, 5)
+// of the child, 20 x 20.
+TEST_F(ControlsTest, DropsGoToTheNearestWindowThatAcceptsFiles) {
+  HWND top = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 300, 200);
+  HWND child = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 20, 30, 100, 50, top, nullptr,
+                               nullptr, nullptr);
+  HWND grandchild = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 5, 5, 20, 20, child, nullptr,
+                                    nullptr, nullptr);
+  const POINT onTop{20, 150}, onChild{100, 90}, onGrandchild{44, 80}, outside{400, 100};
+  EXPECT_FALSE(platform::acceptsDroppedFiles(top));
+  EXPECT_EQ(platform::dropTargetAt(top, onChild), nullptr);
+
+  DragAcceptFiles(child, TRUE);
+  EXPECT_TRUE(platform::acceptsDroppedFiles(top));
+  struct Case {
+    POINT at;
+    HWND expected;
+  };
+  for (const Case& c : {Case{onChild, child}, Case{onGrandchild, child}, Case{onTop, nullptr},
+                        Case{outside, nullptr}}) {
+    SCOPED_TRACE(testing::Message() << c.at.x << "," << c.at.y);
+    EXPECT_EQ(platform::dropTargetAt(top, c.at), c.expected);
+  }
+
+  DragAcceptFiles(top, TRUE);
+  DragAcceptFiles(grandchild, TRUE);
+  EXPECT_EQ(platform::dropTargetAt(top, onTop), top);
+  EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), grandchild);
+  EnableWindow(grandchild, FALSE);
+  EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), child);
+  DragAcceptFiles(child, FALSE);
+  EXPECT_EQ(platform::dropTargetAt(top, onChild), top);
 }
 
 TEST_F(ControlsTest, CursorsAndSystemColours) {

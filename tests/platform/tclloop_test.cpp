@@ -2,6 +2,8 @@
 #include <tcl.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "platform/tclloop.h"
 #include "tests/platform/window_fixture.h"
 
@@ -115,6 +117,26 @@ TEST_F(TclLoopTest, ACallbackMayUnwatchItselfAndOthers) {
   EXPECT_TRUE(platform::serviceWatchedFds(0));
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(platform::hasWatchedFds());
+}
+
+HWND postedFromHook = nullptr;
+void postFromHook() { PostMessageA(postedFromHook, WM_USER + 9, 0, 0); }
+
+TEST_F(TclLoopTest, AMessagePostedBeforeTheWaitEndsItAtOnce) {
+  postedFromHook = makeWindow();
+  ValidateRect(postedFromHook, nullptr);
+  Pipe silent;
+  platform::watchFd(silent.ends[0], [](int, unsigned) {});
+  platform::setBeforeWaitHook(postFromHook);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(platform::serviceWatchedFds(3000));
+  auto waited = std::chrono::steady_clock::now() - start;
+  platform::setBeforeWaitHook(nullptr);
+  platform::unwatchFd(silent.ends[0]);
+  EXPECT_LT(waited, std::chrono::milliseconds(1000));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, UINT(WM_USER + 9));
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the window demo on a private Xvfb server and opens the sub-menu of its
+# File menu with xdotool: a screenshot shows the sub-menu beside its item,
+# the item and the sub-menu's first item lit, then a click in the sub-menu
+# gives its command and closes every pop-up. Skipped (77) without Xvfb,
+# xdotool or ImageMagick. With SUBMENU_SHOT=FILE.png the open sub-menu's
+# screenshot is kept there for a person to look at.
+set -u
+demo="$1"
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
+done
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+"$demo" >"$work/out" 2>&1 &
+demo_pid=$!
+for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
+fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
+grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
+sleep 0.5
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+expect() {  # shot x y colour what
+  local seen
+  seen=$(pixel "$1" "$2" "$3")
+  [ "$seen" = "$4" ] || fail "$5: $seen at ($2, $3), not $4"
+}
+menu="srgb(192,192,192)" lit="srgb(0,0,128)" client="srgb(0,128,64)"
+# The window is at (50, 40): its File pop-up opens at (56, 82), items 18
+# pixels high from y 84: Hello, Check me, Recent.
+xdotool mousemove 70 72 click 1; sleep 0.4
+xdotool mousemove 80 129; sleep 0.3                  # onto "Recent": the sub-menu opens
+xdotool mousemove 255 130; sleep 0.4                 # into its first item, level with "Recent"
+import -window root "$work/open.png"
+[ -n "${SUBMENU_SHOT:-}" ] && cp "$work/open.png" "$SUBMENU_SHOT"
+expect "$work/open.png" 60 129 "$lit" "the item holding the sub-menu is not lit"
+expect "$work/open.png" 255 123 "$lit" "the sub-menu's first item is not lit beside its item"
+expect "$work/open.png" 255 151 "$menu" "no sub-menu's second item below the first"
+xdotool mousemove 255 147 click 1; sleep 0.4         # "Second world"
+import -window root "$work/closed.png"
+expect "$work/closed.png" 255 151 "$client" "the sub-menu stayed open"
+expect "$work/closed.png" 60 129 "$client" "the File pop-up stayed open"
+grep -qx "command recent 2" "$work/out" || fail "no command from the sub-menu"
+xdotool mousemove 395 52 click 1                     # the close box
+wait $demo_pid
+status=$?
+[ "$status" -eq 0 ] || fail "status $status"
+echo "passed"
