@@ -3,13 +3,20 @@
 // over what is under the mouse, the key-state table and the toolbar's mirror
 // of keys and drags, objects deleted while held, the drag feedback and the
 // alert.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "core/apphandles.h"
 #include "core/camera.h"
 #include "core/event.h"
+#include "core/report.h"
 #include "core/world.h"
+#include "engine/camera.h"
+#include "engine/device.h"
+#include "engine/library.h"
+#include "engine/scene.h"
 #include "loading/loadhooks.h"
 #include "platform/resources.h"
 #include "platform/wingdi.h"
@@ -19,8 +26,12 @@
 #include "shell/appstate.h"
 #include "shell/viewinput.h"
 #include "tests/hook_guard.h"
-#include "tests/viewer/viewer_fixture.h"
+#include "tests/vrml_hook_guards.h"
+#include "viewer/builders.h"
+#include "viewer/construct.h"
 #include "viewer/hooks.h"
+#include "viewer/rendering.h"
+#include "vrml/parse.h"
 
 namespace {
 
@@ -53,16 +64,37 @@ constexpr uint32_t kMouseEvents = ZM_EVENT_PICK | ZM_EVENT_GRAB | ZM_EVENT_DRAG 
 // View pixels of the three cubes and of the empty background.
 constexpr POINT kPlain{21, 24}, kLink{32, 24}, kHandle{43, 24}, kEmpty{2, 2};
 
-class ViewInputTest : public ViewerWorld {
+// The engine's recording device: a 64 x 48 view that draws nothing.
+RwMetaCallbacks silentDevice() {
+  RwMetaCallbacks callbacks = {};
+  callbacks.createImage = [](intptr_t, intptr_t) -> uintptr_t { return 1; };
+  callbacks.describeImage = [](uintptr_t, RwCameraImage* image) {
+    image->width = 64;
+    image->height = 48;
+    image->depth = 16;
+  };
+  callbacks.colourToDeviceValue = [](const uint16_t*) -> uintptr_t { return 0; };
+  callbacks.drawTriangle = [](const RwMetaTriangle*) {};
+  return callbacks;
+}
+
+// The fixture world shown in the viewer, with scripting for its handlers
+// and recorders for everything the input asks of the rest of the program.
+class ViewInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    zmResetReportStateForTest();
+    zmInstallViewerHooks();
     zmInstallLoadingHooks();
     zmInstallScriptHooks();
-    ViewerWorld::SetUp();
     zmInstallViewInputHooks();
-    read("input.wrl");
-    ASSERT_EQ(zmRenderConstructWorldInViewer(world), 0);
-    world->cameraTable->activeId = 1;
+    ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
+    world = zmNewWorld("input.wrl");
+    zmSetCurrentWorld(world);
+    ZmId first = -10000, last = -1;
+    ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
+    zmSetViewWindowSize(64, 48);
+    showWorld();
     zmViewInputActions = {
         [] { note("off"); return 1; },
         [] { note("on"); return 0; },
@@ -83,7 +115,27 @@ class ViewInputTest : public ViewerWorld {
     zmClearKeyStateTable();
     zmViewInputActions = {};
     platform::setKeyDown(VK_MENU, false);
-    ViewerWorld::TearDown();
+    zmSetCurrentWorld(nullptr);
+    EXPECT_EQ(zmDeleteWorld(world), 0);
+    RwClose();
+    zmSetViewWindowSize(0, 0);
+    zmResetReportStateForTest();
+  }
+
+  // The fixture file read and built into the viewer, seen through the
+  // default camera at (0, 0, 10).
+  void showWorld() {
+    ASSERT_EQ(zmRwInitRWStruct(world), 0);
+    world->rendering->scene = RwCreateScene();
+    ASSERT_EQ(parseVRMLIntoWorld(LUMENFOLD_TEST_DATA "/input.wrl", world), 0);
+    ASSERT_EQ(zmRenderConstructWorldInViewer(world), 0);
+    world->cameraTable->activeId = 1;
+  }
+
+  // The world emptied and shown again, as a reload does.
+  void showFreshWorld() {
+    ASSERT_EQ(zmClearWorld(world), 0);
+    showWorld();
   }
 
   ZmObj* object(const char* name) {
@@ -97,22 +149,16 @@ class ViewInputTest : public ViewerWorld {
     ASSERT_EQ(zmAddEventHandler(object(name), "", mask, 4, reinterpret_cast<const void*>(callback), "", nullptr), 0);
   }
 
-  // The world emptied and read and shown again, as a reload does.
-  void showFreshWorld() {
-    ASSERT_EQ(zmClearWorld(world), 0);
-    ASSERT_EQ(zmRwInitRWStruct(world), 0);
-    world->rendering->scene = RwCreateScene();
-    read("input.wrl");
-    ASSERT_EQ(zmRenderConstructWorldInViewer(world), 0);
-    world->cameraTable->activeId = 1;
-  }
-
   static void mouse(UINT message, POINT at, DWORD time, WPARAM keys = 0) {
     zmViewMouseInput(nullptr, message, keys, MAKELPARAM(at.x, at.y), time);
   }
 
-  // Everything the input holds: handlers, toolbar and navigation stay silent.
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmViewerShellHooks> viewerShellHooks{zmViewerShellHooks};
+  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  RwMetaCallbacks callbacks = silentDevice();
+  ZmWorld* world = nullptr;
 };
 
 struct Step {
@@ -370,24 +416,40 @@ TEST_F(ViewInputTest, DragFeedbackCrossesThePressPointAndLeavesThePen) {
   DeleteDC(dc);
 }
 
-TEST_F(ViewInputTest, AlertSoundsAndTurnsTheLampRed) {
-  static std::vector<LPARAM> lamps;
-  lamps.clear();
+std::vector<LPARAM> lampColours;
+
+LRESULT CALLBACK recordLamp(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ZMLAMP) lampColours.push_back(lParam);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND makeWindow() {
   WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (message == WM_ZMLAMP) lamps.push_back(lParam);
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  };
-  windowClass.lpszClassName = "ViewInputMain";
-  RegisterClassA(&windowClass);
-  HWND main = CreateWindowExA(0, "ViewInputMain", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                              nullptr, nullptr);
+  windowClass.lpfnWndProc = recordLamp;
+  windowClass.lpszClassName = "ViewInputTest";
+  RegisterClassA(&windowClass);  // refused after the first time, which is fine
+  return CreateWindowExA(0, "ViewInputTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
+TEST_F(ViewInputTest, PressCapturesTheMouseUntilTheRelease) {
+  HWND view = makeWindow();
+  zmViewMouseInput(view, WM_LBUTTONDOWN, 0, MAKELPARAM(kLink.x, kLink.y), 1000);
+  EXPECT_EQ(GetCapture(), view);
+  zmViewMouseInput(view, WM_LBUTTONUP, 0, MAKELPARAM(kLink.x, kLink.y), 1100);
+  EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(view);
+}
+
+TEST_F(ViewInputTest, AlertSoundsAndTurnsTheLampRed) {
+  lampColours.clear();
+  HWND main = makeWindow();
   zmSetMainHwnd(main);
   zmAlert();
   zmSetMainHwnd(nullptr);
   DestroyWindow(main);
-  ASSERT_EQ(lamps.size(), 1u);
-  EXPECT_EQ(lamps[0], LPARAM(RGB(255, 0, 0)));
+  ASSERT_EQ(lampColours.size(), 1u);
+  EXPECT_EQ(lampColours[0], LPARAM(RGB(255, 0, 0)));
   EXPECT_EQ(actionLog.rfind("sound /", 0), 0u) << actionLog;
   EXPECT_EQ(actionLog.substr(actionLog.size() - 10), "/alert.wav") << actionLog;
 }
