@@ -15,6 +15,7 @@ namespace {
 
 constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("shell", zmCoreShellHooks, notifyMessage),
+    ZM_HOOK_SLOT("shell", zmCoreShellHooks, viewInputForgetObj),
     ZM_HOOK_SLOT("viewer", zmCoreViewerHooks, destroyObjInViewer),
     ZM_HOOK_SLOT("viewer", zmCoreViewerHooks, renderDeleteBoundingBoxInViewer),
     ZM_HOOK_SLOT("viewer", zmCoreViewerHooks, rwAddObjToTransferedObjList),

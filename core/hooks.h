@@ -35,11 +35,20 @@ struct ZmCoreShellHooks {
   // the text; 0, or -1 when the window does not exist. Unset: the text is
   // dropped (-1).
   int (*notifyMessage)(const char* text);
+
+  // zmViewInputForgetObj -- the view's mouse input lets go of an object that
+  // is being deleted (its own contents are still intact). Unset: nothing
+  // holds objects between mouse messages.
+  void (*viewInputForgetObj)(ZmObj* object);
 };
 extern ZmCoreShellHooks zmCoreShellHooks;
 
 inline int hookNotifyMessage(const char* text) {
   return zmCoreShellHooks.notifyMessage ? zmCoreShellHooks.notifyMessage(text) : -1;
+}
+
+inline void hookViewInputForgetObj(ZmObj* object) {
+  if (zmCoreShellHooks.viewInputForgetObj) zmCoreShellHooks.viewInputForgetObj(object);
 }
 
 // ---- Viewer -----------------------------------------------------------------

@@ -236,6 +236,7 @@ int zmFreeObjExtensions(ZmObj* object) {
 static int freeZmObjContents(ZmObj* object) {
   ZmWorld* world = object->world;
   int result = 0;
+  hookViewInputForgetObj(object);
   forgetId(object);
   hookDeleteObjTimeOutHandler(object);
   zmForgetCameraObj(object);

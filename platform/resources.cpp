@@ -10,7 +10,11 @@ namespace {
 
 struct ResourceState {
   std::map<std::string, platform::BitmapResource> bitmaps;
-  std::map<std::string, platform::PointerShape> cursors;
+  // The program's cursor resources, by resource key.
+  std::map<std::string, platform::PointerShape> cursors = {{"URL", platform::PointerShape::Link},
+                                                            {"PICK", platform::PointerShape::Pick},
+                                                            {"GRAB", platform::PointerShape::Grab},
+                                                            {"DRAG", platform::PointerShape::Drag}};
   HCURSOR current = nullptr;  // null until the first SetCursor: the arrow shows
   int showCount = 0;
   uint32_t generation = 0;

@@ -97,8 +97,10 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
 namespace platform {
 
 // The shapes a presenter can show; a cursor handle stands for one of them.
+// Link, Pick, Grab and Drag are the program's own cursor resources "URL",
+// "PICK", "GRAB" and "DRAG", there from the start.
 enum class PointerShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeAll, SizeNwse, SizeNesw, SizeWe,
-                         SizeNs, No, Hand, Hidden };
+                         SizeNs, No, Hand, Link, Pick, Grab, Drag, Hidden };
 
 PointerShape pointerShape(HCURSOR cursor);  // Arrow for an unknown handle
 // The shape on show: the current cursor, Hidden while ShowCursor's count

@@ -250,6 +250,10 @@ unsigned fontCursorOf(PointerShape shape) {
     case PointerShape::SizeNs: return XC_sb_v_double_arrow;
     case PointerShape::No: return XC_circle;
     case PointerShape::Hand: return XC_hand2;
+    case PointerShape::Link: return XC_hand2;
+    case PointerShape::Pick: return XC_target;
+    case PointerShape::Grab: return XC_hand1;
+    case PointerShape::Drag: return XC_fleur;
     default: return XC_left_ptr;
   }
 }

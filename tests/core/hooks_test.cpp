@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/hooks.h"
 #include "core/memory.h"
@@ -118,6 +120,32 @@ TEST_F(CoreHooksTest, SetSlotsAnswerForTheirWrapper) {
   EXPECT_EQ(hookCallEventHandler(object, &event), -1);
   EXPECT_EQ(event.object, nullptr);  // the handler's business once it exists
   hooks.viewer->destroyObjInViewer = nullptr;  // so that the world can go
+}
+
+// Whoever holds objects between messages hears of each deleted object while
+// its contents can still be read, the whole subtree and a cleared object alike.
+TEST_F(CoreHooksTest, EveryDeletedObjectIsForgottenWhileItsContentsStand) {
+  static std::vector<std::pair<ZmObj*, ZmEventHandler*>> forgotten;
+  forgotten.clear();
+  hooks.shell->viewInputForgetObj = [](ZmObj* o) { forgotten.push_back({o, o->eventHandlers}); };
+  ZmObj* parent = child();
+  ZmObj* leaf = nullptr;
+  ASSERT_EQ(zmNewZmObj(world, &leaf, 0), 0);
+  ASSERT_EQ(zmAddChild(parent, leaf), 0);
+  ZmEventHandler handler = {};
+  leaf->eventHandlers = &handler;  // stands for contents the deletion frees
+  hooks.script->deleteAllEventHandler = [](ZmObj*) { return 0; };
+
+  ASSERT_EQ(zmDeleteZmObj(parent), 0);
+  ASSERT_EQ(forgotten.size(), 2u);
+  EXPECT_EQ(forgotten[0].first, leaf);
+  EXPECT_EQ(forgotten[0].second, &handler);
+  EXPECT_EQ(forgotten[1].first, parent);
+
+  forgotten.clear();
+  ASSERT_EQ(zmClearZmObjContents(object), 0);
+  ASSERT_EQ(forgotten.size(), 1u);
+  EXPECT_EQ(forgotten[0].first, object);
 }
 
 // The build checks that each table's list is as long as the table; a slot

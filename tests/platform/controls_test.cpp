@@ -520,4 +520,24 @@ TEST_F(ControlsTest, CursorsAndSystemColours) {
   EXPECT_EQ(edit, GetDlgItem(parent, 200));
 }
 
+// The program's own cursors are there before anything registers them, each
+// its own shape, and a name finds its cursor whatever its case.
+TEST_F(ControlsTest, ProgramCursorResourcesLoadByName) {
+  const struct {
+    const char* name;
+    platform::PointerShape shape;
+  } cases[] = {{"URL", platform::PointerShape::Link},
+               {"Pick", platform::PointerShape::Pick},
+               {"GRAB", platform::PointerShape::Grab},
+               {"drag", platform::PointerShape::Drag}};
+  for (const auto& c : cases) {
+    HCURSOR cursor = LoadCursorA(nullptr, c.name);
+    ASSERT_NE(cursor, nullptr) << c.name;
+    EXPECT_EQ(platform::pointerShape(cursor), c.shape) << c.name;
+    SetCursor(cursor);
+    EXPECT_EQ(platform::currentPointerShape(), c.shape) << c.name;
+  }
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
 }  // namespace
