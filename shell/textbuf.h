@@ -102,8 +102,9 @@ int zmTextBufSetWrap(ZmTextBuf* buf, int wrapWidth, int maxMsgs);
  *   its maximum, the oldest message goes first (see the file comment for the
  *   renumbering that may follow).
  * Results:
- *   0, or -1 for a null buffer or text, or when out of memory (nothing is
- *   then appended, though the oldest message may be gone).
+ *   0, or -1 for a null buffer or text, or when out of memory (the oldest
+ *   message may then be gone, and the new one kept with only the lines
+ *   made before memory ran out, or not at all).
  */
 int zmTextBufAppend(ZmTextBuf* buf, const char* text);
 
@@ -124,7 +125,7 @@ ZmFontObj* zmTextBufGetFontObj(const ZmTextBuf* buf);
 HFONT zmTextBufGetFont(const ZmTextBuf* buf);
 COLORREF zmTextBufGetBgColor(const ZmTextBuf* buf);
 COLORREF zmTextBufGetTextColor(const ZmTextBuf* buf);
-int zmTextBufGetLineHeight(const ZmTextBuf* buf);  // 1 without a font
+int zmTextBufGetLineHeight(const ZmTextBuf* buf);  // at least 1; 1 without a font
 int zmTextBufGetWidest(const ZmTextBuf* buf);      // 1 without a buffer
 int zmTextBufGetHeight(const ZmTextBuf* buf);
 int zmTextBufGetLineCount(const ZmTextBuf* buf);
