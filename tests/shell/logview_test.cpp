@@ -9,20 +9,20 @@
 #include "platform/windows.h"
 #include "shell/logview.h"
 #include "shell/notify.h"
-#include "tests/platform/window_fixture.h"
+#include "tests/shell/window_fixture.h"
 
 namespace {
 
-class LogViewTest : public WindowTest {
+class LogViewTest : public ShellWindowTest {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
+    ShellWindowTest::SetUp();
     ASSERT_EQ(zmRegisterLogViewClass(nullptr), 0);
-    parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 600, 500);
+    parent = makeFrame(600, 500);
   }
   void TearDown() override {
     zmDeleteLogView(view);
-    WindowTest::TearDown();
+    ShellWindowTest::TearDown();
   }
 
   void makeView(int maxMsgs) {
@@ -168,12 +168,12 @@ TEST_F(LogViewTest, AppendRefusesWhatIsMissing) {
   EXPECT_EQ(zmTextBufGetLineCount(view->textBuf), 0);
 }
 
-class NotifyTest : public WindowTest {
+class NotifyTest : public ShellWindowTest {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
+    ShellWindowTest::SetUp();
     ASSERT_EQ(zmRegisterLogViewClass(nullptr), 0);
-    owner = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, 0, 640, 480);
+    owner = makeFrame(640, 480);
     ASSERT_EQ(zmNotifyInit(nullptr, owner), 0);
     notify = zmGetNotifyHwnd();
     ASSERT_NE(notify, nullptr);
@@ -182,7 +182,7 @@ class NotifyTest : public WindowTest {
   void TearDown() override {
     zmNotifyExit();
     EXPECT_EQ(zmGetNotifyHwnd(), nullptr);
-    WindowTest::TearDown();
+    ShellWindowTest::TearDown();
   }
 
   std::vector<std::string> shownTexts() const {

@@ -9,14 +9,12 @@
 #include "platform/windows.h"
 #include "shell/fontobj.h"
 #include "shell/textbuf.h"
-#include "tests/platform/window_fixture.h"
 
 namespace {
 
-class TextBufTest : public WindowTest {
+class TextBufTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
     font = zmNewFontObj("SYSTEM", 12, RGB(0, 0, 0), RGB(255, 255, 255), 1);
     ASSERT_NE(font, nullptr);
     buf = zmNewTextBuf(font);
@@ -25,7 +23,6 @@ class TextBufTest : public WindowTest {
   void TearDown() override {
     zmDeleteTextBuf(buf);
     zmDeleteFontObj(font);
-    WindowTest::TearDown();
   }
 
   // Width of the text in the buffer's font, measured apart from the buffer.
