@@ -84,6 +84,31 @@ TEST_F(LogViewTest, TheHundredAndFirstMessageDropsTheFirstAndTheViewKeepsItsPlac
   }
 }
 
+TEST_F(LogViewTest, FollowingTheEndKeepsThePageFull) {
+  makeView(10);
+  const int page = view->linesPerPage;
+  auto lines = [](int count) {
+    std::string text = "line";
+    for (int i = 1; i < count; ++i) text += "\nline";
+    return text;
+  };
+  struct Case {
+    const char* name;
+    int linesBefore;  // already shown, fewer than a page
+    int linesAdded;
+  };
+  for (const Case& c : {Case{"empty view", 0, page + 5}, Case{"half a page", page / 2, page}}) {
+    SCOPED_TRACE(c.name);
+    zmLogClear(view);
+    if (c.linesBefore > 0) {
+      ASSERT_EQ(zmLogAppend(view, lines(c.linesBefore).c_str()), 0);
+    }
+    ASSERT_EQ(view->topLine, first());
+    ASSERT_EQ(zmLogAppend(view, lines(c.linesAdded).c_str()), 0);
+    EXPECT_EQ(view->topLine, last() - page + 1);
+  }
+}
+
 TEST_F(LogViewTest, ScrollRequestsMoveTheTopLineWithinTheText) {
   makeView(50);
   appendNumbered(1, 60);  // lines 10 to 59 are kept
