@@ -14,8 +14,8 @@
 // when the escape flag is on, a backslash followed by "n" ends a line; a tab
 // is shown as a blank; a byte of 128 or more is kept on one line with the
 // byte after it (the halves of a double-byte character) unless that byte
-// ends a line or starts an escape; a backslash followed by anything else is
-// an ordinary character, drawn with the one after it. A line is drawn as
+// is a control character (a line end, a tab) or starts an escape; a
+// backslash followed by anything else is an ordinary character. A line is drawn as
 // its first `drawn` characters from `start`; every line takes at least one
 // character, however narrow the wrap width.
 #ifndef LUMENFOLD_SHELL_TEXTBUF_H
