@@ -18,6 +18,7 @@
 #include "core/world.h"
 #include "viewer/api.h"
 #include "viewer/attributes.h"
+#include "viewer/navigation.h"
 #include "viewer/transfer.h"
 #include "vrml/parse.h"
 
@@ -226,13 +227,6 @@ int zmPlacePersonAtCamera(ZmObj* person, const ZmRT* M) {
   zmNormalizeVec3(&facing);
   zmNavFaceDirection(person, &facing);
   zmObjectRotateTrans(camera, M, ZM_COORD_WORLD, 0);
+  if (zmNavState* state = zmGetNavState(person->world)) state->pitch = zmNavGetPitch(camera);
   return 0;
-}
-
-int zmNavFaceDirection(ZmObj* object, const ZmVec3* direction) {
-  const ZmVec3& d = *direction;
-  if (d.x == 0.0f && d.z == 0.0f) return 0;
-  // Rows: up x direction, up, direction, with up = (0, 1, 0).
-  const float rows[9] = {d.z, 0.0f, -d.x, 0.0f, 1.0f, 0.0f, d.x, d.y, d.z};
-  return zmObjectRotate(object, rows, ZM_COORD_WORLD, 0);
 }
