@@ -8,7 +8,6 @@
 #include "core/bounds.h"
 #include "core/camera.h"
 #include "core/memory.h"
-#include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
 #include "platform/winuser.h"
@@ -48,6 +47,11 @@ zmNavState* mouseState() {
   zmNavState* state = zmGetNavState(world);
   if (state == nullptr || state->enabled != 1 || world->person == nullptr) return nullptr;
   return state;
+}
+
+zmNavState* stateOrNew(ZmWorld* world) {
+  zmNavState* state = zmGetNavState(world);
+  return state ? state : zmNewNavState(world);
 }
 
 float clampPitch(float pitch) { return std::fmax(-kPitchLimit, std::fmin(kPitchLimit, pitch)); }
@@ -155,15 +159,6 @@ zmNavState* zmNewNavState(ZmWorld* world) {
   state->jumpStep = kDefaultJumpStep;
   return state;
 }
-
-namespace {
-
-zmNavState* stateOrNew(ZmWorld* world) {
-  zmNavState* state = zmGetNavState(world);
-  return state ? state : zmNewNavState(world);
-}
-
-}  // namespace
 
 int zmNavSetSpeed(int32_t collision, int32_t gravity) {
   zmNavState* state = stateOrNew(zmGetCurrentWorld());

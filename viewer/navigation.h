@@ -165,7 +165,11 @@ float zmNavEyeHeight(ZmObj* object);
 void zmNavGetEyePosition(ZmObj* ignored, ZmVec3* eye);
 // The camera's tilt in degrees, positive looking down.
 float zmNavGetPitch(ZmObj* camera);
-// Takes the camera's tilt away, keeping its heading.
+// The level unit direction that a camera with this world matrix looks
+// along: its view direction's horizontal part; looking straight down (up),
+// the way the top (bottom) of its view points.
+void zmNavViewHeading(const ZmRT* frame, ZmVec3* heading);
+// Takes the camera's tilt away, keeping its heading (zmNavViewHeading).
 void zmNavLevelCamera(ZmObj* camera);
 /*
  * zmNavFaceDirection --

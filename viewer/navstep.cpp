@@ -338,11 +338,23 @@ float zmNavGetPitch(ZmObj* camera) {
   return static_cast<float>(view.y > 0.0f ? -degrees : degrees);
 }
 
+void zmNavViewHeading(const ZmRT* frame, ZmVec3* heading) {
+  *heading = {-frame->m[6], 0.0f, -frame->m[8]};
+  if (std::hypot(heading->x, heading->z) <= 1e-6f) {
+    // Straight down, the top of the view is the way ahead; straight up, its
+    // bottom. Row 2 is the view's up, row 3's y says which way it looks.
+    const float ahead = frame->m[7] > 0.0f ? 1.0f : -1.0f;
+    *heading = {ahead * frame->m[3], 0.0f, ahead * frame->m[5]};
+  }
+  zmNavNormalize(heading);
+}
+
 void zmNavLevelCamera(ZmObj* camera) {
-  const ZmRT* frame = zmGetWRT(camera);
-  ZmVec3 heading = {frame->m[6], 0.0f, frame->m[8]};
-  zmNavNormalize(&heading);
-  zmNavFaceDirection(camera, &heading);
+  ZmVec3 view;
+  zmNavViewHeading(zmGetWRT(camera), &view);
+  // The camera's +z, its back, is the way its view runs level.
+  const ZmVec3 back = {-view.x, 0.0f, -view.z};
+  zmNavFaceDirection(camera, &back);
 }
 
 int zmNavFaceDirection(ZmObj* object, const ZmVec3* direction) {

@@ -223,8 +223,10 @@ int zmPlacePersonAtCamera(ZmObj* person, const ZmRT* M) {
   const ZmVec3 eye = zmGetWRT(camera)->t;
   const ZmVec3 moved = {body.x - eye.x + M->t.x, body.y - eye.y + M->t.y, body.z - eye.z + M->t.z};
   zmObjectTrans(person, &moved, ZM_COORD_WORLD, 0);
-  ZmVec3 facing = {-M->m[6], 0.0f, -M->m[8]};
-  zmNormalizeVec3(&facing);
+  // The way the camera will look once levelled, also when M looks
+  // straight down.
+  ZmVec3 facing;
+  zmNavViewHeading(M, &facing);
   zmNavFaceDirection(person, &facing);
   zmObjectRotateTrans(camera, M, ZM_COORD_WORLD, 0);
   if (zmNavState* state = zmGetNavState(person->world)) state->pitch = zmNavGetPitch(camera);

@@ -214,16 +214,29 @@ TEST_F(Navigation, HeldUpKeyWalksFasterEveryFewTicks) {
   EXPECT_EQ(seen.alerts, 0);
 }
 
-TEST_F(Navigation, ShiftCtrlUpRisesThroughTheCeilingWithoutCollisionOrGravity) {
-  standAt(-20, 0, 0, 0, 1);  // the ceiling's underside is 2 above the eye
+TEST_F(Navigation, ShiftCtrlUpRisesPastWallAndCeilingWithoutCollisionOrGravity) {
+  struct Case {
+    const char* what;
+    ZmVec3 feet, facing;
+  };
+  const Case cases[] = {
+      {"under the ceiling, its underside 2 above the eye", {-20, 0, 0}, {0, 0, 1}},
+      {"the wall 0.05 ahead of the eye", {0, 0, -9.95f}, {0, 0, -1}},
+  };
   state->speed = 0.6f;
-  hold({kShift, kControl, kUp});
-  for (int t = 1; t <= 5; ++t) {
+  for (const Case& c : cases) {
+    standAt(c.feet.x, c.feet.y, c.feet.z, c.facing.x, c.facing.z);
+    hold({kShift, kControl, kUp});
+    for (int t = 1; t <= 5; ++t) {
+      tick();
+      EXPECT_NEAR(feet().y, 0.6f * t, 1e-4) << c.what << ", tick " << t;
+    }
+    hold({});
     tick();
-    EXPECT_NEAR(feet().y, 0.6f * t, 1e-4) << "tick " << t;
+    EXPECT_GT(eye().y, 4.05f) << c.what << ": above the ceiling's top";
+    EXPECT_NEAR(feet().z, c.feet.z, 1e-5) << c.what;
+    EXPECT_NEAR(feet().y, 3.0f, 1e-4) << c.what << ": gravity leaves a slide alone";
   }
-  EXPECT_GT(eye().y, 4.05f) << "above the ceiling's top";
-  EXPECT_NEAR(feet().z, 0.0f, 1e-5);
   EXPECT_EQ(seen.alerts, 0);
 }
 
@@ -335,6 +348,25 @@ TEST_F(Navigation, WalkingLevelsAPitchTickByTick) {
   }
 }
 
+TEST_F(Navigation, ViewStraightDownTurnsTheAvatarTowardTheTopOfTheView) {
+  // A viewpoint looking straight down, the top of its view toward -z, while
+  // the avatar faces +z.
+  ZmRT above;
+  zmRTIdentity(&above);
+  zmMat3FromAngles(-90 * kDegree, 0, 0, above.m);
+  above.t = {0, 5, 0};
+  ASSERT_EQ(zmPlacePersonAtCamera(person, &above), 0);
+  EXPECT_NEAR(state->pitch, 90.0f, 1e-3);
+  EXPECT_NEAR(heading().z, -1.0f, 1e-5);
+  tick();
+  EXPECT_NEAR(state->pitch, 80.0f, 1e-4);
+  EXPECT_NEAR(zmNavGetPitch(camera), 80.0f, 0.01);
+  ZmVec3 view;
+  zmNavViewHeading(zmGetWRT(camera), &view);
+  EXPECT_NEAR(view.z, -1.0f, 1e-4) << "the camera looks the way the avatar faces";
+  EXPECT_NEAR(zmGetWRT(person)->m[4], 1.0f, 1e-5) << "upright";
+}
+
 TEST_F(Navigation, KeysStepAnAvatarsPostureWhileTheMouseMovesIt) {
   static int body;
   ASSERT_EQ(zmRegisterObjExtension(person, zmKinemationBody, reinterpret_cast<intptr_t>(&body)), 0);
@@ -378,9 +410,16 @@ TEST_F(Navigation, RiseHoversThenComesBackToTheSameViewAndHeading) {
   world->boundingBox[0].y = 0;
   world->boundingBox[1].y = 4;
   ASSERT_EQ(zmNavGoHome(world), 1);
+  int32_t moving = 0, stepping = 0;
+  zmNavGetFlags(&moving, &stepping);
+  EXPECT_EQ(moving, 1);
+  EXPECT_EQ(stepping, 1);
   tick(10);
   EXPECT_EQ(state->autoMove, ZM_AUTO_APPROACH);
   EXPECT_EQ(state->stepsLeft, 0);
+  zmNavGetFlags(&moving, &stepping);
+  EXPECT_EQ(moving, 1) << "hovering is still a move";
+  EXPECT_EQ(stepping, 0);
   const float gained = eye().y - start.t.y;
   EXPECT_NEAR(gained, 10.0f * (1 - std::pow(0.8f, 10)), 1e-3);
   EXPECT_NEAR(state->pitch, std::atan(gained / 50.0) / kDegree, 0.01) << "looks down as it climbs";
