@@ -138,7 +138,10 @@ int zmNavStartJumpingEye(ZmWorld* world, float rise, int32_t n) {
     const ZmRT& saved = state->savedView;
     state->autoMove = ZM_AUTO_APPROACH;
     state->target = saved.t;
-    state->targetDir = horizontalUnit(saved.m[6], saved.m[8]);
+    // The saved view's own heading: a person who walked about while hovering
+    // comes back turned the way it looked when the rise began (the camera's
+    // third row itself would turn it round).
+    state->targetDir = horizontalUnit(-saved.m[6], -saved.m[8]);
   }
   state->stepsLeft = n;
   return 1;

@@ -52,7 +52,8 @@ int zmNavGoHome(ZmWorld* world);
  * zmNavStartJumpingEye --
  *   Without a move under way: remembers the camera's matrix and starts the
  *   rise by `rise` (at most to a ceiling above the eye) in n ticks.
- *   Otherwise starts the way back to the remembered matrix in n ticks.
+ *   Otherwise starts the way back to the remembered matrix in n ticks,
+ *   turning toward the heading it had.
  * Results:
  *   1; 0 when the world has no state, person or person's camera.
  */

@@ -438,6 +438,31 @@ TEST_F(Navigation, RiseHoversThenComesBackToTheSameViewAndHeading) {
   EXPECT_NEAR(heading().z, 0.8f, 1e-4);
 }
 
+TEST_F(Navigation, WalkDuringTheHoverComesBackFacingTheStartingView) {
+  standAt(0, 0, 0, 0, 1);
+  const ZmRT start = *zmGetWRT(camera);
+  world->boundingBox[0].y = 0;
+  world->boundingBox[1].y = 4;
+  ASSERT_EQ(zmNavGoHome(world), 1);
+  tick(10);
+  // Hovering: turn a quarter to the left and walk off sideways.
+  const ZmVec3 left = {1, 0, 0};
+  zmNavFaceDirection(person, &left);
+  state->inputMode = ZM_NAV_WALK;
+  state->forward = 2.0f;
+  tick(3);
+  state->inputMode = ZM_NAV_IDLE;
+  ASSERT_GT(std::hypot(eye().x - start.t.x, eye().z - start.t.z), 5.0f);
+
+  ASSERT_EQ(zmNavGoHome(world), 1);
+  tick(10);
+  EXPECT_EQ(state->autoMove, ZM_AUTO_NONE);
+  EXPECT_NEAR(eye().x, start.t.x, 1e-4);
+  EXPECT_NEAR(eye().y, start.t.y, 1e-4);
+  EXPECT_NEAR(eye().z, start.t.z, 1e-4);
+  EXPECT_GT(heading().z, 0.9f) << "back to the starting view's heading, not turned round";
+}
+
 TEST_F(Navigation, PickedTargetsStandOnFloorsAndStopShortOfWalls) {
   struct Case {
     const char* what;
