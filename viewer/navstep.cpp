@@ -52,7 +52,9 @@ constexpr uint64_t kPositionEveryMs = 1000;
 constexpr uint64_t kFullEveryMs = 5000;
 
 // Program-wide, surviving a change of world: the key-repeat counter and
-// what was last told to the world server.
+// what was last told to the world server. Times are on the program's clock
+// (platform/clock.h), which tests run as a virtual clock; a flag, not a
+// zero time, marks the first step, since that clock may start at 0.
 struct ProgramState {
   int32_t keyRepeat = 0;      // ticks that arrow keys have been held
   bool told = false;          // the first step has sent the full transform
