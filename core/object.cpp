@@ -240,6 +240,8 @@ static int freeZmObjContents(ZmObj* object) {
   forgetId(object);
   hookDeleteObjTimeOutHandler(object);
   zmForgetCameraObj(object);
+  // A deleted avatar leaves its world without one, not with a stale address.
+  if (world->person == object) world->person = nullptr;
   if (object->vrmlType == ZM_VRML_LOD && world->lodObjects.count > 0) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
   }

@@ -433,8 +433,39 @@ int zmIntersectLineAndLeafObj(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmOb
   return 1;
 }
 
+// A top object's parent-frame box is a world-axis box around its own box:
+// a line that misses it, widened by far more than the tests' tolerance so
+// that no hit the exact test would take is lost, cannot meet the object.
+// Worlds of many top objects answer most of a search with this slab test
+// instead of the exact one in each object's frame.
+static bool missesTopObjWorldBox(ZmObj* obj, const ZmVec3& p0, const ZmVec3& p1) {
+  if (obj->parent != nullptr) return false;
+  const ZmBoundingCube* cube = zmGetBoundingCube(obj);
+  if (cube == nullptr) return false;
+  const float from[3] = {p0.x, p0.y, p0.z};
+  const float way[3] = {p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+  const float low[3] = {cube->p_local_min.x, cube->p_local_min.y, cube->p_local_min.z};
+  const float high[3] = {cube->p_local_max.x, cube->p_local_max.y, cube->p_local_max.z};
+  double enter = -1e-3, leave = HUGE_VAL;
+  for (int i = 0; i < 3; ++i) {
+    const double margin = 1e-3 + 1e-5 * (std::fabs(low[i]) + std::fabs(high[i]));
+    const double lo = low[i] - margin, hi = high[i] + margin;
+    if (way[i] == 0.0f) {
+      if (from[i] < lo || from[i] > hi) return true;
+      continue;
+    }
+    double a = (lo - from[i]) / way[i], b = (hi - from[i]) / way[i];
+    if (a > b) std::swap(a, b);
+    enter = std::fmax(enter, a);
+    leave = std::fmin(leave, b);
+    if (enter > leave) return true;
+  }
+  return false;
+}
+
 void zmIntersectLineAndObjTree(ZmObj* obj, const ZmVec3* p0, const ZmVec3* p1, float* t, ZmObj** hitObj,
                                ZmLeaf** hitLeaf, int32_t* part, ZmVec3* hit) {
+  if (missesTopObjWorldBox(obj, *p0, *p1)) return;
   float entry = *t;
   ZmVec3 entryPoint;
   if (zmIntersectLineAndObjBoundingCube(p0, p1, &entry, obj, &entryPoint) == 0) return;

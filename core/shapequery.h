@@ -67,7 +67,8 @@ int zmIntersectLineAndLeafObj(const ZmVec3* p0, const ZmVec3* p1, float* t, ZmOb
  * zmIntersectLineAndObjTree --
  *   The nearest hit in the object's subtree, pruned by bounding cubes: a
  *   subtree whose cube the line misses, or enters no nearer than the held
- *   hit, is not searched. A Switch or LOD searches only its active child
+ *   hit, is not searched (a top object's world-axis box is tried first, a
+ *   cheaper test that rejects most of a large world). A Switch or LOD searches only its active child
  *   (all children for -3). An object with neither children nor leaves is
  *   hit where the line enters its cube, with a null leaf.
  *   Every output must be given; they change only when a nearer hit is found.

@@ -16,7 +16,15 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, readBookmark),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, saveBookmark),
     ZM_HOOK_SLOT("media", zmViewerMediaHooks, setTextureMovie),
+    // What navigation needs from above.
     ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, qxUpdateObj),
+    ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, qxSendObjPosition),
+    ZM_HOOK_SLOT("shell", zmViewerShellHooks, getKeyStateTable),
+    ZM_HOOK_SLOT("shell", zmViewerShellHooks, alert),
+    ZM_HOOK_SLOT("media", zmViewerMediaHooks, playSpotSoundByName),
+    ZM_HOOK_SLOT("media", zmViewerMediaHooks, stopSoundByName),
+    ZM_HOOK_SLOT("media", zmViewerMediaHooks, kinNextPosture),
+    ZM_HOOK_SLOT("media", zmViewerMediaHooks, kinPrevPosture),
 };
 
 static_assert(zmListsEverySlot<ZmViewerMultiUserHooks>(kSlots, "zmViewerMultiUserHooks"));

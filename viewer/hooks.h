@@ -1,6 +1,9 @@
 // viewer/hooks.h -- the calls the viewer makes up into the layers above it:
 // the overlays of a frame, the bookmarks kept across runs, the movie of a
-// textured object and the sending of a grabbed object's moves.
+// textured object, the sending of grabbed objects' moves, and what
+// navigation needs from above (the keys held down, the alert, walking
+// sounds, postures of articulated bodies, and telling the world server where
+// the user's avatar is).
 //
 // Owns: one table per providing layer, all slots null at start, filled by
 // that layer's install function (tests set recorders), and the list of their
@@ -10,6 +13,8 @@
 #ifndef LUMENFOLD_VIEWER_HOOKS_H
 #define LUMENFOLD_VIEWER_HOOKS_H
 
+#include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "core/hooks.h"
@@ -28,6 +33,10 @@ struct ZmViewerMultiUserHooks {
   // there is a connection and the object is shared; the send's result, or 0
   // when nothing is sent. Unset: there is no server (nothing sent, 0).
   int (*qxUpdateObj)(ZmObj* object);
+
+  // zmqxSendObjPosition -- sends the object's world position to the world
+  // server; as above. Unset: nothing sent, 0.
+  int (*qxSendObjPosition)(ZmObj* object);
 };
 extern ZmViewerMultiUserHooks zmViewerMultiUserHooks;
 
@@ -37,6 +46,10 @@ inline void hookScouterDraw(HDC image) {
 
 inline int hookQxUpdateObj(ZmObj* object) {
   return zmViewerMultiUserHooks.qxUpdateObj ? zmViewerMultiUserHooks.qxUpdateObj(object) : 0;
+}
+
+inline int hookQxSendObjPosition(ZmObj* object) {
+  return zmViewerMultiUserHooks.qxSendObjPosition ? zmViewerMultiUserHooks.qxSendObjPosition(object) : 0;
 }
 
 // ---- Shell ------------------------------------------------------------------
@@ -54,6 +67,15 @@ struct ZmViewerShellHooks {
   // zmSaveBookmark -- writes the 3-D bookmarks; the viewer runs it as an
   // exit handler. Unset: there are none to save.
   void (*saveBookmark)();
+
+  // zmGetKeyStateTable -- copies the 256-byte key-state table (a key is
+  // down when its byte has bit 0x80) into the buffer. Unset: no key is down
+  // (the buffer is zeroed).
+  void (*getKeyStateTable)(uint8_t buffer[256]);
+
+  // zmAlert -- sounds the alert and turns the status lamp red. Unset: there
+  // is nothing to sound or show.
+  void (*alert)();
 };
 extern ZmViewerShellHooks zmViewerShellHooks;
 
@@ -69,6 +91,18 @@ inline void hookSaveBookmark() {
   if (zmViewerShellHooks.saveBookmark) zmViewerShellHooks.saveBookmark();
 }
 
+inline void hookGetKeyStateTable(uint8_t buffer[256]) {
+  if (zmViewerShellHooks.getKeyStateTable) {
+    zmViewerShellHooks.getKeyStateTable(buffer);
+  } else {
+    std::memset(buffer, 0, 256);
+  }
+}
+
+inline void hookAlert() {
+  if (zmViewerShellHooks.alert) zmViewerShellHooks.alert();
+}
+
 // ---- Media ------------------------------------------------------------------
 
 struct ZmViewerMediaHooks {
@@ -77,11 +111,42 @@ struct ZmViewerMediaHooks {
   // the object's textures are applied, after the movie was paused. Unset: no
   // movie runs.
   void (*setTextureMovie)(ZmObj* object);
+
+  // zmPlaySpotSoundByName -- starts the sound object of that name in the
+  // sound world, looping when loop is 1; 0 or -1. Unset: there are no
+  // sounds (-1).
+  int (*playSpotSoundByName)(const char* name, int loop);
+
+  // zmStopSoundByName -- stops the sound object of that name; 0 or -1.
+  // Unset: nothing plays (-1).
+  int (*stopSoundByName)(const char* name);
+
+  // zmKinNextPosture, zmKinPrevPosture -- step the object's articulated
+  // body one posture forward or back; 0 or negative. Unset: there are no
+  // bodies, so no posture changes (-1).
+  int (*kinNextPosture)(ZmObj* object);
+  int (*kinPrevPosture)(ZmObj* object);
 };
 extern ZmViewerMediaHooks zmViewerMediaHooks;
 
 inline void hookSetTextureMovie(ZmObj* object) {
   if (zmViewerMediaHooks.setTextureMovie) zmViewerMediaHooks.setTextureMovie(object);
+}
+
+inline int hookPlaySpotSoundByName(const char* name, int loop) {
+  return zmViewerMediaHooks.playSpotSoundByName ? zmViewerMediaHooks.playSpotSoundByName(name, loop) : -1;
+}
+
+inline int hookStopSoundByName(const char* name) {
+  return zmViewerMediaHooks.stopSoundByName ? zmViewerMediaHooks.stopSoundByName(name) : -1;
+}
+
+inline int hookKinNextPosture(ZmObj* object) {
+  return zmViewerMediaHooks.kinNextPosture ? zmViewerMediaHooks.kinNextPosture(object) : -1;
+}
+
+inline int hookKinPrevPosture(ZmObj* object) {
+  return zmViewerMediaHooks.kinPrevPosture ? zmViewerMediaHooks.kinPrevPosture(object) : -1;
 }
 
 // Every slot of the tables above, for the start-up's check.

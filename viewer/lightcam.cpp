@@ -19,6 +19,7 @@
 #include "viewer/construct.h"
 #include "viewer/texture.h"
 #include "viewer/material.h"
+#include "viewer/navigation.h"
 #include "viewer/rendering.h"
 #include "viewer/transfer.h"
 
@@ -140,4 +141,5 @@ void zmInstallViewerHooks() {
   zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
   zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
   zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
+  zmVrmlViewerHooks.navSetGravity = zmNavSetGravity;
 }

@@ -18,6 +18,7 @@
 #include "core/world.h"
 #include "viewer/api.h"
 #include "viewer/attributes.h"
+#include "viewer/navigation.h"
 #include "viewer/transfer.h"
 #include "vrml/parse.h"
 
@@ -222,17 +223,12 @@ int zmPlacePersonAtCamera(ZmObj* person, const ZmRT* M) {
   const ZmVec3 eye = zmGetWRT(camera)->t;
   const ZmVec3 moved = {body.x - eye.x + M->t.x, body.y - eye.y + M->t.y, body.z - eye.z + M->t.z};
   zmObjectTrans(person, &moved, ZM_COORD_WORLD, 0);
-  ZmVec3 facing = {-M->m[6], 0.0f, -M->m[8]};
-  zmNormalizeVec3(&facing);
+  // The way the camera will look once levelled, also when M looks
+  // straight down.
+  ZmVec3 facing;
+  zmNavViewHeading(M, &facing);
   zmNavFaceDirection(person, &facing);
   zmObjectRotateTrans(camera, M, ZM_COORD_WORLD, 0);
+  if (zmNavState* state = zmGetNavState(person->world)) state->pitch = zmNavGetPitch(camera);
   return 0;
-}
-
-int zmNavFaceDirection(ZmObj* object, const ZmVec3* direction) {
-  const ZmVec3& d = *direction;
-  if (d.x == 0.0f && d.z == 0.0f) return 0;
-  // Rows: up x direction, up, direction, with up = (0, 1, 0).
-  const float rows[9] = {d.z, 0.0f, -d.x, 0.0f, 1.0f, 0.0f, d.x, d.y, d.z};
-  return zmObjectRotate(object, rows, ZM_COORD_WORLD, 0);
 }

@@ -71,14 +71,11 @@ ZmObj* zmFindCameraNode(ZmObj* object);
  *   Moves the person so that its camera (camera 2 of its world) gets the
  *   world matrix M: the person keeps its offset to the camera, turns to
  *   face M's view direction and stays upright; the camera takes M whole,
- *   tilt included.
+ *   tilt included, and the navigation state of the person's world (when it
+ *   has one) keeps that tilt as its pitch.
  * Results:
  *   0; -1 without person or camera.
  */
 int zmPlacePersonAtCamera(ZmObj* person, const ZmRT* M);
-// Turns the object, keeping its position, so that its +z axis runs along
-// the horizontal unit direction and its y axis stays up. A zero direction
-// leaves it as it is. That of zmObjectRotate, 0 for a zero direction.
-int zmNavFaceDirection(ZmObj* object, const ZmVec3* direction);
 
 #endif

@@ -2,6 +2,10 @@
 // pruning by boxes, Switch children, and the avatar left out.
 #include "core/shapequery.h"
 
+#include <random>
+#include <vector>
+
+#include "core/bounds.h"
 #include "core/linequery.h"
 #include "tests/core/scene_fixture.h"
 #include "tests/core/shape_builders.h"
@@ -48,6 +52,52 @@ TEST_F(ObjectSearchTest, AvatarTreeIsNeverReported) {
   world->person = nullptr;
   EXPECT_EQ(zmFindZmObjByPerson(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_EQ(sceneMessages, std::vector<std::string>{"zmFindZmObjByPerson: world is NULL"});
+}
+
+TEST_F(ObjectSearchTest, WorldSearchFindsWhatEachObjectsOwnTestFinds) {
+  // Cubes turned and placed at random; half the rays aim at a cube's corner,
+  // where its own box touches the world-axis box the search tests first.
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> place(-20, 20), angle(0, 6.2831853f), size(0.5f, 3);
+  std::vector<ZmObj*> cubes;
+  for (int i = 0; i < 60; ++i) {
+    ZmObj* object = make("cube");
+    const float edge = size(random);
+    zmAddLeaf(object, 0, zmNewCubeLeaf(edge, edge, edge));
+    ZmRT placement;
+    zmMat3FromAngles(angle(random), angle(random), angle(random), placement.m);
+    placement.t = {place(random), place(random), place(random)};
+    zmObjectRotateTrans(object, &placement, ZM_COORD_PARENT, 0);
+    cubes.push_back(object);
+  }
+  int hits = 0;
+  for (int r = 0; r < 2000; ++r) {
+    const ZmVec3 p0 = {place(random), place(random), place(random)};
+    ZmVec3 p1 = {p0.x + place(random), p0.y + place(random), p0.z + place(random)};
+    if (r % 2 == 1) {
+      ZmObj* aimed = cubes[static_cast<size_t>(r) % cubes.size()];
+      const ZmVec3 corner = zmGetBoundingCube(aimed)->local_max;
+      zmRTTransformPoint(zmGetWRT(aimed), &corner, &p1);
+    }
+    ZmLeaf* leaf = nullptr;
+    int32_t part = 0;
+    ZmVec3 point;
+    ZmObj* expected = nullptr;
+    float nearest = ZM_NO_HIT;
+    for (ZmObj* cube : cubes) {
+      float t = ZM_NO_HIT;
+      if (zmIntersectLineAndLeafObj(&p0, &p1, &t, cube, &leaf, &part, &point) == 1 && zmIsNearerHit(t, nearest)) {
+        nearest = t;
+        expected = cube;
+      }
+    }
+    float t = ZM_NO_HIT;
+    ASSERT_EQ(zmIntersectLineAndTopObjs(world, &p0, &p1, &t, &leaf, &part, &point), expected) << "ray " << r;
+    if (expected == nullptr) continue;
+    EXPECT_NEAR(t, nearest, 1e-4) << "ray " << r;
+    hits++;
+  }
+  EXPECT_GT(hits, 1000);
 }
 
 TEST_F(ObjectSearchTest, BoxEnteredNoNearerThanTheHeldHitIsNotSearched) {
