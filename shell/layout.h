@@ -35,8 +35,8 @@ struct ZmViewRect {
   int height;
 };
 
-// The main window's client size as WM_SIZE gave it (each kept to 16 bits,
-// as the message carries them) or as the 4:3 rule last computed it.
+// The main window's client size as WM_SIZE gave it (the two words of its
+// lParam) or as the 4:3 rule last computed it.
 void zmSetMainClientSize(int width, int height);
 void zmGetMainClientSize(int* width, int* height);
 
@@ -81,8 +81,8 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight);
  *   bitmap resource "Logo". Start-up calls it once, before the main window
  *   paints.
  * Results:
- *   0; -1 with a warning when the file is missing, unreadable or not
- *   52 x 11 pixels in 8 or 24 bits (the logo is then left out).
+ *   0; -1 with a warning when the file is missing, unreadable or not a
+ *   52 x 11 picture of 24 bits (the logo is then left out).
  */
 int zmRegisterLogoBitmap();
 
