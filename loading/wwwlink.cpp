@@ -23,7 +23,7 @@ struct LinkState {
   char reply[kReplySize] = "";            // the URL of a local file name
   ZmLoadRecord loadRecord = {nullptr, nullptr};
 };
-LinkState link;
+LinkState browserLink;
 
 // Copies `text` into the buffer whole, or refuses; never cuts.
 bool copyWhole(char* buffer, size_t size, const char* text) {
@@ -51,17 +51,17 @@ std::string absolutePath(const char* name) {
 }  // namespace
 
 int zmWwwSetBaseUrl(const char* url) {
-  if (!copyWhole(link.baseUrl, sizeof link.baseUrl, url)) {
+  if (!copyWhole(browserLink.baseUrl, sizeof browserLink.baseUrl, url)) {
     zmReportWarning("zmWwwSetBaseUrl: the URL does not fit: %s", url != nullptr ? url : "(null)");
     return -1;
   }
   return 0;
 }
 
-const char* zmWwwGetBaseUrl() { return link.baseUrl; }
+const char* zmWwwGetBaseUrl() { return browserLink.baseUrl; }
 
 int zmWwwOpenUrl(const char* url) {
-  const char* resolved = url != nullptr ? zmDdeParseAnchor(link.baseUrl, url) : nullptr;
+  const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return -1;
   if (!isLocalWorld(resolved)) {
     zmReportWarning("%s: only local worlds can be opened", resolved);
@@ -71,13 +71,13 @@ int zmWwwOpenUrl(const char* url) {
   const char* path = zmFileUrlToPath(urlCopy.c_str());
   if (path == nullptr) return -1;
   const std::string pathCopy(path);
-  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), link.fetched, sizeof link.fetched, ZM_FILE_WRL) != 0)
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), browserLink.fetched, sizeof browserLink.fetched, ZM_FILE_WRL) != 0)
     return -1;
   zmWwwSetBaseUrl(urlCopy.c_str());
-  link.loadRecord = {link.fetched, link.baseUrl};
+  browserLink.loadRecord = {browserLink.fetched, browserLink.baseUrl};
   // Both or neither: the loading state is shown only for a world that comes.
   PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
-  PostMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&link.loadRecord));
+  PostMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&browserLink.loadRecord));
   return 0;
 }
 
@@ -102,16 +102,16 @@ const char* zmWwwFilenameToUrl(const char* file) {
   }
   const std::string absolute = absolutePath(file);
   const char* url = absolute.empty() ? nullptr : zmMakeFileUrl(absolute.c_str());
-  if (!copyWhole(link.reply, sizeof link.reply, url)) {
+  if (!copyWhole(browserLink.reply, sizeof browserLink.reply, url)) {
     zmReportMessage("%s: the URL of %s does not fit in 256 characters.", "zmWwwFilenameToUrl", file);
     return nullptr;
   }
-  return link.reply;
+  return browserLink.reply;
 }
 
 const char* zmWwwFetchUrl(ZmUrlHash* entry) {
   const char* url = zmGetUrl(entry);
-  const char* resolved = url != nullptr ? zmDdeParseAnchor(link.baseUrl, url) : nullptr;
+  const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return nullptr;
   if (zmGetUrlScheme(resolved) != ZM_SCHEME_FILE) {
     zmReportWarning("%s: only local files can be fetched", resolved);
@@ -120,10 +120,10 @@ const char* zmWwwFetchUrl(ZmUrlHash* entry) {
   const char* path = zmFileUrlToPath(resolved);
   if (path == nullptr || access(path, R_OK) != 0) return nullptr;
   const std::string pathCopy(path);
-  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), link.result, sizeof link.result, ZM_FILE_WRL) != 0)
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), browserLink.result, sizeof browserLink.result, ZM_FILE_WRL) != 0)
     return nullptr;
-  entry->mimeType = zmGetFileType(link.result);
-  return link.result;
+  entry->mimeType = zmGetFileType(browserLink.result);
+  return browserLink.result;
 }
 
 int zmDdeIsBusy() { return 0; }
