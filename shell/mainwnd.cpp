@@ -24,7 +24,7 @@ constexpr COLORREF kBackground = RGB(0, 0, 0);
 constexpr COLORREF kText = RGB(255, 255, 255);
 
 struct MainWindow {
-  HBRUSH background = nullptr;  // the location field's background
+  HBRUSH background = nullptr;  // the location field's background, kept for the run
   int loadDepth = 0;            // loads running (they pump messages)
   bool closePending = false;    // a WM_CLOSE arrived during a load
 };
@@ -126,21 +126,16 @@ bool keepsViewAspect(const WINDOWPOS* position) {
 
 int zmRegisterMainClass(HINSTANCE instance) {
   WNDCLASSA windowClass{};
+  mainWindow.loadDepth = 0;
+  mainWindow.closePending = false;
+  if (mainWindow.background == nullptr) mainWindow.background = CreateSolidBrush(kBackground);
+  if (GetClassInfoA(instance, ZM_MAIN_CLASS, &windowClass)) return 0;  // a second start in one process
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = zmMainWndProc;
   windowClass.hInstance = instance;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = ZM_MAIN_CLASS;
-  if (RegisterClassA(&windowClass) == 0) return -1;
-  mainWindow = MainWindow{};
-  mainWindow.background = CreateSolidBrush(kBackground);
-  return 0;
-}
-
-void zmUnregisterMainClass(HINSTANCE instance) {
-  if (mainWindow.background != nullptr) DeleteObject(mainWindow.background);
-  mainWindow.background = nullptr;
-  UnregisterClassA(ZM_MAIN_CLASS, instance);
+  return RegisterClassA(&windowClass) != 0 ? 0 : -1;
 }
 
 LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -16,11 +16,9 @@
 constexpr const char* ZM_MAIN_CLASS = "Lumenfold";
 constexpr const char* ZM_MAIN_TITLE = "Lumenfold";
 
-// Registers the class "Lumenfold" and makes the background brush. 0; -1
-// when registration fails.
+// Registers the class "Lumenfold" (kept when registered already) and makes
+// the background brush once for the run. 0; -1 when registration fails.
 int zmRegisterMainClass(HINSTANCE instance);
-// Deletes the background brush (after the window is gone).
-void zmUnregisterMainClass(HINSTANCE instance);
 
 LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -105,6 +105,7 @@ void deliverFrameEvent(ZmWorld* world) {
 
 int zmRegisterViewClass(HINSTANCE instance) {
   WNDCLASSA windowClass{};
+  if (GetClassInfoA(instance, ZM_VIEW_CLASS, &windowClass)) return 0;  // a second start in one process
   windowClass.lpfnWndProc = zmViewWndProc;
   windowClass.hInstance = instance;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
