@@ -3,6 +3,7 @@
 #include "platform/raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/presenter.h"
@@ -151,7 +152,10 @@ ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const D
     toMonochrome_ = true;
     sourceBack_ = (sourceDc != nullptr ? sourceDc->backColour : RGB(255, 255, 255)) & 0xFFFFFF;
   }
-  if (!source.indexed()) return;
+  if (!source.indexed()) {
+    if (!toMonochrome_ && !dest.indexed()) directChannels_ = prepareDirectChannels();
+    return;
+  }
   int count = 1 << source.bitsPerPixel;
   table_.resize(static_cast<size_t>(count));
   for (int i = 0; i < count; i++) {
@@ -165,8 +169,32 @@ ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const D
   }
 }
 
+bool ColourMap::prepareDirectChannels() {
+  const uint32_t masks[3] = {source_.redMask, source_.greenMask, source_.blueMask};
+  for (int i = 0; i < 3; i++) {
+    const int bits = std::popcount(masks[i]);
+    if (bits == 0 || bits > 8) return false;
+    ChannelParts& channel = channels_[i];
+    channel.mask = masks[i];
+    channel.shift = std::countr_zero(masks[i]);
+    channel.parts.resize(size_t{1} << bits);
+    for (uint32_t c = 0; c < channel.parts.size(); c++) {
+      // The one channel's colour, alone, through the general conversion.
+      const COLORREF colour = valueToColour(source_, c << channel.shift);
+      const BYTE level = i == 0 ? GetRValue(colour) : i == 1 ? GetGValue(colour) : GetBValue(colour);
+      channel.parts[c] = colourToValue(dest_, RGB(i == 0 ? level : 0, i == 1 ? level : 0, i == 2 ? level : 0));
+    }
+  }
+  return true;
+}
+
 uint32_t ColourMap::map(uint32_t value) {
   if (identity_) return value;
+  if (directChannels_) {
+    uint32_t out = 0;
+    for (const ChannelParts& channel : channels_) out |= channel.parts[(value & channel.mask) >> channel.shift];
+    return out;
+  }
   if (!table_.empty()) return table_[value & (table_.size() - 1)];
   COLORREF c = valueToColour(source_, value);
   if (toMonochrome_) return c == sourceBack_ ? 1 : 0;
