@@ -40,20 +40,47 @@ bool normalise(int& start, int& extent) {
 // SRCCOPY between identical formats, unstretched: whole rows at a time.
 bool copyRowsDirectly(const Target& target, const BlitRequest& r, ColourMap* colours,
                       const RECT& area) {
-  if (r.rop != 0xCC || colours == nullptr || !colours->identity()) return false;
+  if (r.rop != 0xCC || colours == nullptr) return false;
   if (r.width != r.sourceWidth || r.height != r.sourceHeight) return false;
   int bpp = target.surface.format->bitsPerPixel;
-  if (bpp < 8) return false;
+  if (bpp < 8 || r.source->format->bitsPerPixel < 8) return false;
   int left = std::max<int>(area.left, r.x - r.sourceX);
   int right = std::min<int>(area.right, r.x - r.sourceX + r.source->width);
   int top = std::max<int>(area.top, r.y - r.sourceY);
   int bottom = std::min<int>(area.bottom, r.y - r.sourceY + r.source->height);
   if (left >= right || top >= bottom) return true;
-  size_t bytes = static_cast<size_t>(right - left) * static_cast<size_t>(bpp / 8);
-  for (int y = top; y < bottom; y++) {
-    const uint8_t* from = r.source->row(y - r.y + r.sourceY) + (left - r.x + r.sourceX) * (bpp / 8);
-    std::memmove(target.surface.row(y) + left * (bpp / 8), from, bytes);
+  if (colours->identity()) {
+    size_t bytes = static_cast<size_t>(right - left) * static_cast<size_t>(bpp / 8);
+    for (int y = top; y < bottom; y++) {
+      const uint8_t* from = r.source->row(y - r.y + r.sourceY) + (left - r.x + r.sourceX) * (bpp / 8);
+      std::memmove(target.surface.row(y) + left * (bpp / 8), from, bytes);
+    }
+    return true;
   }
+  const Surface& dest = target.surface;
+  const int dx = r.sourceX - r.x, dy = r.sourceY - r.y;
+  if (const std::vector<uint32_t>* table = colours->sixteenBitTable(); table != nullptr && bpp >= 24) {
+    // The frame of a 16-bit renderer shown on a true-colour display.
+    const int bytes = bpp / 8;
+    for (int y = top; y < bottom; y++) {
+      const uint8_t* from = r.source->row(y + dy) + (left + dx) * 2;
+      uint8_t* to = dest.row(y) + left * bytes;
+      for (int x = left; x < right; x++, from += 2, to += bytes) {
+        uint16_t value;
+        std::memcpy(&value, from, 2);
+        const uint32_t out = (*table)[value];
+        to[0] = out & 0xFF;
+        to[1] = (out >> 8) & 0xFF;
+        to[2] = (out >> 16) & 0xFF;
+        if (bytes == 4) to[3] = (out >> 24) & 0xFF;
+      }
+    }
+    return true;
+  }
+  // A plain copy between formats: each pixel converted, nothing else read.
+  const uint32_t mask = dest.format->valueMask();
+  for (int y = top; y < bottom; y++)
+    for (int x = left; x < right; x++) dest.write(x, y, colours->map(r.source->read(x + dx, y + dy)) & mask);
   return true;
 }
 
@@ -186,6 +213,23 @@ bool ColourMap::prepareDirectChannels() {
     }
   }
   return true;
+}
+
+const std::vector<uint32_t>* ColourMap::sixteenBitTable() {
+  if (!directChannels_ || source_.bitsPerPixel != 16) return nullptr;
+  struct Kept {
+    std::array<uint32_t, 7> key{};  // the source's and destination's masks, and the destination's depth
+    std::vector<uint32_t> values;
+  };
+  static Kept kept;
+  const std::array<uint32_t, 7> key = {source_.redMask, source_.greenMask, source_.blueMask, dest_.redMask,
+                                       dest_.greenMask, dest_.blueMask, static_cast<uint32_t>(dest_.bitsPerPixel)};
+  if (kept.values.empty() || kept.key != key) {
+    kept.key = key;
+    kept.values.resize(65536);
+    for (uint32_t value = 0; value < 65536; value++) kept.values[value] = map(value) & dest_.valueMask();
+  }
+  return &kept.values;
 }
 
 uint32_t ColourMap::map(uint32_t value) {

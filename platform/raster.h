@@ -59,6 +59,10 @@ class ColourMap {
             const DcObject* sourceDc);
   uint32_t map(uint32_t value);
   bool identity() const { return identity_; }
+  // For a 16-bit direct-colour source into direct colour: the mapped value of
+  // every source value, kept from blit to blit while the formats stay the
+  // same; null for other formats.
+  const std::vector<uint32_t>* sixteenBitTable();
 
  private:
   const PixelFormat& source_;

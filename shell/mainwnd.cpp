@@ -25,10 +25,29 @@ constexpr COLORREF kText = RGB(255, 255, 255);
 
 struct MainWindow {
   HBRUSH background = nullptr;  // the location field's background, kept for the run
-  int loadDepth = 0;            // loads running (they pump messages)
-  bool closePending = false;    // a WM_CLOSE arrived during a load
+  int operationDepth = 0;       // operations running that may pump messages
+  bool closePending = false;    // a WM_CLOSE arrived during one
 };
 MainWindow mainWindow;
+
+// Loading, opening and ticking may pump messages (the world's build, the
+// unpacking of a file, a script); the world they work on must outlive them,
+// so a WM_CLOSE that arrives meanwhile is handled once the outermost has
+// unwound.
+class Operation {
+ public:
+  explicit Operation(HWND hwnd) : hwnd_(hwnd) { ++mainWindow.operationDepth; }
+  ~Operation() {
+    if (--mainWindow.operationDepth > 0 || !mainWindow.closePending) return;
+    mainWindow.closePending = false;
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  }
+  Operation(const Operation&) = delete;
+  Operation& operator=(const Operation&) = delete;
+
+ private:
+  HWND hwnd_;
+};
 
 LRESULT onCreate(HWND hwnd) {
   zmSetMainHwnd(hwnd);
@@ -61,6 +80,7 @@ void onPaint(HWND hwnd) {
 // may load or leave a world; the running state comes back only when it is
 // still the one this tick set.
 void onTimer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  Operation ticking(hwnd);
   zmLampBlinkStep(static_cast<DWORD>(GetMessageTime()));
   if (zmAppState == ZM_APP_RUNNING) {
     zmAppState = ZM_APP_TICKING;
@@ -70,7 +90,8 @@ void onTimer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (HWND view = zmGetViewHwnd()) SendMessageA(view, WM_TIMER, wParam, lParam);
 }
 
-LRESULT onDropFiles(HDROP drop) {
+LRESULT onDropFiles(HWND hwnd, HDROP drop) {
+  Operation opening(hwnd);
   if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) != 1) {
     zmReportWarning("One file at a time please.");
   } else if (DragQueryFileA(drop, 0, nullptr, 0) >= ZM_SHARED_URL_SIZE) {
@@ -86,17 +107,12 @@ LRESULT onDropFiles(HDROP drop) {
 }
 
 LRESULT onLoadWorld(HWND hwnd, LPARAM lParam) {
-  ++mainWindow.loadDepth;
-  zmOnLoadWorld(reinterpret_cast<ZmLoadRecord*>(lParam));
-  --mainWindow.loadDepth;
-  if (mainWindow.loadDepth == 0 && mainWindow.closePending) {
-    mainWindow.closePending = false;
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-  }
-  return 0;
+  Operation loading(hwnd);
+  return zmOnLoadWorld(reinterpret_cast<ZmLoadRecord*>(lParam));
 }
 
-LRESULT onOpenUrl(LPARAM lParam) {
+LRESULT onOpenUrl(HWND hwnd, LPARAM lParam) {
+  Operation opening(hwnd);
   const auto* request = reinterpret_cast<const ZmLoadRecord*>(lParam);
   if (request != nullptr) zmGoToUrl(request->local, reinterpret_cast<const ZmRT*>(request->url));
   return 0;
@@ -126,7 +142,7 @@ bool keepsViewAspect(const WINDOWPOS* position) {
 
 int zmRegisterMainClass(HINSTANCE instance) {
   WNDCLASSA windowClass{};
-  mainWindow.loadDepth = 0;
+  mainWindow.operationDepth = 0;
   mainWindow.closePending = false;
   if (mainWindow.background == nullptr) mainWindow.background = CreateSolidBrush(kBackground);
   if (GetClassInfoA(instance, ZM_MAIN_CLASS, &windowClass)) return 0;  // a second start in one process
@@ -145,7 +161,7 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
       return zmOnMainDestroy(hwnd);
     case WM_CLOSE:
-      if (mainWindow.loadDepth > 0) {
+      if (mainWindow.operationDepth > 0) {
         mainWindow.closePending = true;
         return 0;
       }
@@ -179,14 +195,14 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
       onTimer(hwnd, wParam, lParam);
       break;
     case WM_DROPFILES:
-      return onDropFiles(reinterpret_cast<HDROP>(wParam));
+      return onDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_ZMLOADWORLD:
       return onLoadWorld(hwnd, lParam);
     case WM_ZMLOADING:
       zmAppState = ZM_APP_FETCHING;
       return 0;
     case WM_ZMOPENURL:
-      return onOpenUrl(lParam);
+      return onOpenUrl(hwnd, lParam);
     case WM_ZMSOCKET:
       return onSocket();
     case WM_ZMLAMP:

@@ -5,6 +5,7 @@
 
 #include "platform/pixels.h"
 #include "platform/raster.h"
+#include "tests/platform/gdi_fixture.h"
 
 namespace {
 
@@ -23,6 +24,37 @@ TEST(ColourMapTest, DirectFormatsConvertAsTheGeneralPathDoes) {
             << source.bitsPerPixel << " -> " << dest.bitsPerPixel << " value " << value;
       }
     }
+  }
+}
+
+class SixteenBitBlitTest : public GdiTest {};
+
+// Every 5:6:5 value copied onto the 24-bit display's window and into a 32-bit
+// DIB comes out as the general conversion makes it.
+TEST_F(SixteenBitBlitTest, EveryValueReachesTrueColourTargetsExactly) {
+  void* sourceBits = nullptr;
+  HDC source = dibDc(dib565(256, -256), &sourceBits);
+  auto* values = static_cast<uint16_t*>(sourceBits);
+  for (uint32_t v = 0; v < 65536; v++) values[v] = static_cast<uint16_t>(v);
+  const platform::gdi::PixelFormat from = platform::gdi::rgb565Format();
+
+  HWND window = makeSurfaceWindow(256, 256);
+  HDC windowDc = GetDC(window);
+  ASSERT_TRUE(BitBlt(windowDc, 0, 0, 256, 256, source, 0, 0, SRCCOPY));
+  ReleaseDC(window, windowDc);
+  const platform::WindowPixels shown = pixelsOf(window);
+  ASSERT_EQ(shown.width, 256);
+
+  void* wideBits = nullptr;
+  HDC wide = dibDc(dibInfo(256, -256, 32), &wideBits);
+  ASSERT_TRUE(BitBlt(wide, 0, 0, 256, 256, source, 0, 0, SRCCOPY));
+  const auto* wideValues = static_cast<const uint32_t*>(wideBits);
+  const platform::gdi::PixelFormat to = platform::gdi::directFormat(32);
+
+  for (uint32_t v = 0; v < 65536; v++) {
+    const COLORREF colour = platform::gdi::valueToColour(from, v);
+    ASSERT_EQ(shown.at(v % 256, v / 256), colour) << "value " << v;
+    ASSERT_EQ(wideValues[v] & to.valueMask(), platform::gdi::colourToValue(to, colour)) << "value " << v;
   }
 }
 
