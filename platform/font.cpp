@@ -311,9 +311,12 @@ int EnumFontFamiliesA(HDC hdc, LPCSTR family, FONTENUMPROCA proc, LPARAM lParam)
 }
 
 BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size) {
-  Target target;
-  FontFace* face;
-  if (size == nullptr || !textArguments(hdc, text, length, &target, &face)) return FALSE;
+  // Measuring needs the DC's font only: resolving its pixels would compose
+  // the whole screen for a screen DC and mark a window as redrawn.
+  DcObject* dc = findDc(hdc);
+  if (size == nullptr || dc == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
+  FontFace* face = dcFace(*dc);
+  if (face == nullptr) return FALSE;
   size->cx = length > 0 ? textWidth(*face, text, length) : 0;
   size->cy = faceMetrics(*face).height;
   return TRUE;

@@ -17,7 +17,7 @@
 namespace {
 
 // Margins of the view in the client area: 15 left and 3 right of it, 28
-// above it (the location bar) and 3 below it (the logo's strip is inside).
+// above it (the location bar) and 3 below it, besides the toolbars' share.
 constexpr int kViewX = 15;
 constexpr int kViewY = 28;
 constexpr int kViewWidthMargin = 18;

@@ -131,6 +131,12 @@ void addToTotals(ZmTextBuf* buf, const ZmTextMsg* msg) {
   buf->widest = std::max(buf->widest, msg->widest);
 }
 
+int widestMessage(const ZmTextBuf* buf) {
+  int widest = 0;
+  for (const ZmTextMsg* msg = buf->firstMsg; msg != nullptr; msg = msg->next) widest = std::max(widest, msg->widest);
+  return widest;
+}
+
 void renumber(ZmTextBuf* buf) {
   buf->firstLineNo = 0;
   int number = 0;
@@ -158,8 +164,7 @@ ZmTextMsg* unlinkOldest(ZmTextBuf* buf) {
   buf->msgCount -= 1;
   buf->totalLines -= oldest->lineCount;
   buf->totalHeight -= oldest->height;
-  buf->widest = 0;
-  for (const ZmTextMsg* msg = buf->firstMsg; msg != nullptr; msg = msg->next) buf->widest = std::max(buf->widest, msg->widest);
+  buf->widest = widestMessage(buf);
   buf->firstLineNo = buf->firstMsg != nullptr ? buf->firstMsg->firstLineNo : 0;
   if (buf->firstLineNo > ZM_TEXTBUF_RENUMBER_AFTER) renumber(buf);
   return oldest;

@@ -13,9 +13,11 @@
 // Wrapping: a line feed, a carriage return (with the line feed after it) or,
 // when the escape flag is on, a backslash followed by "n" ends a line; a tab
 // is shown as a blank; a byte of 128 or more is kept on one line with the
-// byte after it; a backslash followed by anything else is an ordinary
-// character. Every line takes at least one character, however narrow the
-// wrap width.
+// byte after it (the halves of a double-byte character) unless that byte
+// is a control character (a line end, a tab) or starts an escape; a
+// backslash followed by anything else is an ordinary character. A line is drawn as
+// its first `drawn` characters from `start`; every line takes at least one
+// character, however narrow the wrap width.
 #ifndef LUMENFOLD_SHELL_TEXTBUF_H
 #define LUMENFOLD_SHELL_TEXTBUF_H
 
@@ -79,8 +81,8 @@ ZmTextBuf* zmNewTextBuf(ZmFontObj* fontObj);
 // Frees every message and the buffer; null is ignored.
 void zmDeleteTextBuf(ZmTextBuf* buf);
 
-// Set the escape flag (0 or 1) and the owner window for messages appended
-// from now on; neither re-wraps the messages already kept. 0, or -1 for a
+// Set the escape flag (0 or 1) and the owner window. Messages already kept
+// keep their lines until zmTextBufSetWrap wraps them again. 0, or -1 for a
 // null buffer.
 int zmTextBufSetEscape(ZmTextBuf* buf, int escape);
 int zmTextBufSetOwner(ZmTextBuf* buf, HWND owner);

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/memory.h"
 #include "loading/bmpfile.h"
 #include "platform/wingdi.h"
 

@@ -173,6 +173,22 @@ TEST_F(TextTest, EnumerationReportsKnownFamiliesWithTheirStyle) {
   EXPECT_GE(all, 3);
 }
 
+TEST_F(TextTest, MeasuringOnWindowAndScreenDcsDrawsNothing) {
+  HWND window = makeSurfaceWindow(40, 20);
+  for (HWND target : {window, static_cast<HWND>(nullptr)}) {
+    HDC windowDc = GetDC(target);
+    ASSERT_NE(windowDc, nullptr);
+    SIZE onWindow{}, onMemory{};
+    const uint32_t before = platform::presentationGeneration();
+    ASSERT_TRUE(GetTextExtentPoint32A(windowDc, "Hello", 5, &onWindow));
+    EXPECT_EQ(platform::presentationGeneration(), before);
+    ASSERT_TRUE(GetTextExtentPoint32A(dc, "Hello", 5, &onMemory));  // same default font
+    EXPECT_EQ(onWindow.cx, onMemory.cx);
+    EXPECT_EQ(onWindow.cy, onMemory.cy);
+    ReleaseDC(target, windowDc);
+  }
+}
+
 TEST_F(TextTest, TextCallsRefuseBadArguments) {
   SIZE size;
   EXPECT_FALSE(GetTextExtentPoint32A(dc, "x", -1, &size));
