@@ -89,7 +89,6 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   zmSetCurrentWorld(nullptr);
 
   if (world == nullptr || !postFirstLoad(mainWindow, world)) {
-    ShowWindow(mainWindow, show);
     zmAppState = ZM_APP_WAITING;
     zmWorldRunning = 0;
   }

@@ -219,6 +219,8 @@ LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
   if (zmGetCurrentWorld() != nullptr) zmLeaveWorld(zmGetCurrentWorld()->name);
   const ZmRT* camera = zmPendingCamera;
   zmPendingCamera = nullptr;
+  // The senders' URL buffers are their own writable ones (the browser link's
+  // base URL, the first-load record's, a test's), decoded where they lie.
   char* url = const_cast<char*>(record->url);
   zmUnescapeUrl(url);
   if (zmCacheFindWorld(url) == nullptr)

@@ -21,6 +21,7 @@
 #include "platform/xpresenter.h"
 #include "script/mainloop.h"
 #include "shell/app.h"
+#include "shell/appstate.h"
 #include "shell/notify.h"
 #include "shell/startup.h"
 #include "shell/viewwin.h"
@@ -81,6 +82,11 @@ int main(int argc, char** argv) {
 
   std::string commandLine = options.commandLine;
   if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return 0;
+  if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
+    // No world is coming whose frames could be counted.
+    std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
+    PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
+  }
   MSG msg{};
   zmMainLoop(&msg);
   if (options.frames > 0) {
@@ -89,5 +95,6 @@ int main(int argc, char** argv) {
                 stats.frames > 0 ? stats.renderingMs / static_cast<double>(stats.frames) : 0.0);
   }
   platform::closeX11Presenter();
+  if (options.frames > 0 && zmGetFrameStats().frames < options.frames) return 1;
   return static_cast<int>(msg.wParam);
 }

@@ -62,8 +62,8 @@ TEST_F(ProgramTest, ACachedWorldIsShownAgainWithoutReadingItsFile) {
   ASSERT_NE(zmGetCurrentWorld(), first);
   // Reading the file again would now fail.
   std::filesystem::remove(a);
-  const std::string name = url(a);
-  ZmLoadRecord record{"/nowhere/a.wrl", name.c_str()};
+  std::string name = url(a);
+  ZmLoadRecord record{"/nowhere/a.wrl", name.data()};
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record));
   EXPECT_EQ(zmGetCurrentWorld(), first);
   EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
@@ -90,8 +90,8 @@ TEST_F(ProgramTest, ALoadArrivingWhileAWorldIsBuiltIsDropped) {
   const std::string a = write("a.wrl");
   start();
   zmAppState = ZM_APP_BUILDING;
-  const std::string name = url(a);
-  ZmLoadRecord record{a.c_str(), name.c_str()};
+  std::string name = url(a);
+  ZmLoadRecord record{a.c_str(), name.data()};
   EXPECT_EQ(SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record)), 0);
   EXPECT_EQ(zmCacheCount(), 0);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
