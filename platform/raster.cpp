@@ -3,6 +3,7 @@
 #include "platform/raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/presenter.h"
@@ -39,20 +40,47 @@ bool normalise(int& start, int& extent) {
 // SRCCOPY between identical formats, unstretched: whole rows at a time.
 bool copyRowsDirectly(const Target& target, const BlitRequest& r, ColourMap* colours,
                       const RECT& area) {
-  if (r.rop != 0xCC || colours == nullptr || !colours->identity()) return false;
+  if (r.rop != 0xCC || colours == nullptr) return false;
   if (r.width != r.sourceWidth || r.height != r.sourceHeight) return false;
   int bpp = target.surface.format->bitsPerPixel;
-  if (bpp < 8) return false;
+  if (bpp < 8 || r.source->format->bitsPerPixel < 8) return false;
   int left = std::max<int>(area.left, r.x - r.sourceX);
   int right = std::min<int>(area.right, r.x - r.sourceX + r.source->width);
   int top = std::max<int>(area.top, r.y - r.sourceY);
   int bottom = std::min<int>(area.bottom, r.y - r.sourceY + r.source->height);
   if (left >= right || top >= bottom) return true;
-  size_t bytes = static_cast<size_t>(right - left) * static_cast<size_t>(bpp / 8);
-  for (int y = top; y < bottom; y++) {
-    const uint8_t* from = r.source->row(y - r.y + r.sourceY) + (left - r.x + r.sourceX) * (bpp / 8);
-    std::memmove(target.surface.row(y) + left * (bpp / 8), from, bytes);
+  if (colours->identity()) {
+    size_t bytes = static_cast<size_t>(right - left) * static_cast<size_t>(bpp / 8);
+    for (int y = top; y < bottom; y++) {
+      const uint8_t* from = r.source->row(y - r.y + r.sourceY) + (left - r.x + r.sourceX) * (bpp / 8);
+      std::memmove(target.surface.row(y) + left * (bpp / 8), from, bytes);
+    }
+    return true;
   }
+  const Surface& dest = target.surface;
+  const int dx = r.sourceX - r.x, dy = r.sourceY - r.y;
+  if (const std::vector<uint32_t>* table = colours->sixteenBitTable(); table != nullptr && bpp >= 24) {
+    // The frame of a 16-bit renderer shown on a true-colour display.
+    const int bytes = bpp / 8;
+    for (int y = top; y < bottom; y++) {
+      const uint8_t* from = r.source->row(y + dy) + (left + dx) * 2;
+      uint8_t* to = dest.row(y) + left * bytes;
+      for (int x = left; x < right; x++, from += 2, to += bytes) {
+        uint16_t value;
+        std::memcpy(&value, from, 2);
+        const uint32_t out = (*table)[value];
+        to[0] = out & 0xFF;
+        to[1] = (out >> 8) & 0xFF;
+        to[2] = (out >> 16) & 0xFF;
+        if (bytes == 4) to[3] = (out >> 24) & 0xFF;
+      }
+    }
+    return true;
+  }
+  // A plain copy between formats: each pixel converted, nothing else read.
+  const uint32_t mask = dest.format->valueMask();
+  for (int y = top; y < bottom; y++)
+    for (int x = left; x < right; x++) dest.write(x, y, colours->map(r.source->read(x + dx, y + dy)) & mask);
   return true;
 }
 
@@ -151,7 +179,10 @@ ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const D
     toMonochrome_ = true;
     sourceBack_ = (sourceDc != nullptr ? sourceDc->backColour : RGB(255, 255, 255)) & 0xFFFFFF;
   }
-  if (!source.indexed()) return;
+  if (!source.indexed()) {
+    if (!toMonochrome_ && !dest.indexed()) directChannels_ = prepareDirectChannels();
+    return;
+  }
   int count = 1 << source.bitsPerPixel;
   table_.resize(static_cast<size_t>(count));
   for (int i = 0; i < count; i++) {
@@ -165,8 +196,49 @@ ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const D
   }
 }
 
+bool ColourMap::prepareDirectChannels() {
+  const uint32_t masks[3] = {source_.redMask, source_.greenMask, source_.blueMask};
+  for (int i = 0; i < 3; i++) {
+    const int bits = std::popcount(masks[i]);
+    if (bits == 0 || bits > 8) return false;
+    ChannelParts& channel = channels_[i];
+    channel.mask = masks[i];
+    channel.shift = std::countr_zero(masks[i]);
+    channel.parts.resize(size_t{1} << bits);
+    for (uint32_t c = 0; c < channel.parts.size(); c++) {
+      // The one channel's colour, alone, through the general conversion.
+      const COLORREF colour = valueToColour(source_, c << channel.shift);
+      const BYTE level = i == 0 ? GetRValue(colour) : i == 1 ? GetGValue(colour) : GetBValue(colour);
+      channel.parts[c] = colourToValue(dest_, RGB(i == 0 ? level : 0, i == 1 ? level : 0, i == 2 ? level : 0));
+    }
+  }
+  return true;
+}
+
+const std::vector<uint32_t>* ColourMap::sixteenBitTable() {
+  if (!directChannels_ || source_.bitsPerPixel != 16) return nullptr;
+  struct Kept {
+    std::array<uint32_t, 7> key{};  // the source's and destination's masks, and the destination's depth
+    std::vector<uint32_t> values;
+  };
+  static Kept kept;
+  const std::array<uint32_t, 7> key = {source_.redMask, source_.greenMask, source_.blueMask, dest_.redMask,
+                                       dest_.greenMask, dest_.blueMask, static_cast<uint32_t>(dest_.bitsPerPixel)};
+  if (kept.values.empty() || kept.key != key) {
+    kept.key = key;
+    kept.values.resize(65536);
+    for (uint32_t value = 0; value < 65536; value++) kept.values[value] = map(value) & dest_.valueMask();
+  }
+  return &kept.values;
+}
+
 uint32_t ColourMap::map(uint32_t value) {
   if (identity_) return value;
+  if (directChannels_) {
+    uint32_t out = 0;
+    for (const ChannelParts& channel : channels_) out |= channel.parts[(value & channel.mask) >> channel.shift];
+    return out;
+  }
   if (!table_.empty()) return table_[value & (table_.size() - 1)];
   COLORREF c = valueToColour(source_, value);
   if (toMonochrome_) return c == sourceBack_ ? 1 : 0;

@@ -15,6 +15,7 @@
 #define LUMENFOLD_PLATFORM_RASTER_H
 
 #include <cstdint>
+#include <array>
 #include <unordered_map>
 #include <vector>
 
@@ -58,6 +59,10 @@ class ColourMap {
             const DcObject* sourceDc);
   uint32_t map(uint32_t value);
   bool identity() const { return identity_; }
+  // For a 16-bit direct-colour source into direct colour: the mapped value of
+  // every source value, kept from blit to blit while the formats stay the
+  // same; null for other formats.
+  const std::vector<uint32_t>* sixteenBitTable();
 
  private:
   const PixelFormat& source_;
@@ -67,6 +72,18 @@ class ColourMap {
   COLORREF sourceBack_ = 0;
   std::vector<uint32_t> table_;                  // indexed sources
   std::unordered_map<uint32_t, uint32_t> memo_;  // direct sources into indexed
+
+  // Direct into direct colour, channels of at most 8 bits: per channel, the
+  // destination bits of every source channel value, so that the hot loop
+  // only masks, shifts and looks up.
+  struct ChannelParts {
+    uint32_t mask = 0;
+    int shift = 0;
+    std::vector<uint32_t> parts;
+  };
+  bool prepareDirectChannels();
+  std::array<ChannelParts, 3> channels_;
+  bool directChannels_ = false;
 };
 
 // A brush made ready for one destination: destination values repeating

@@ -10,11 +10,12 @@
 #include <cstddef>
 
 #include "core/apphandles.h"
+#include "loading/wwwlink.h"
 #include "platform/winuser.h"
 
-// Private messages of the main window. WM_USER + 2 is never sent.
-#define WM_ZMLOADWORLD (WM_USER + 0)  // lParam: ZmLoadRecord*
-#define WM_ZMLOADING (WM_USER + 1)
+// Private messages of the main window. WM_USER + 2 is never sent;
+// WM_ZMLOADWORLD and WM_ZMLOADING, with the load record they carry, are the
+// browser link's (loading/wwwlink.h).
 #define WM_ZMOPENURL (WM_USER + 3)  // lParam: ZmLoadRecord* {URL, camera}
 #define WM_ZMSOCKET (WM_USER + 4)
 #define WM_ZMLAMP (WM_USER + 5)  // lParam: COLORREF
@@ -22,14 +23,6 @@
 
 // Timer 1 of the main window drives every frame.
 #define ZM_FRAME_TIMER 1
-
-// A fetched world handed to the main window: its local copy and its URL. The
-// open request (WM_ZMOPENURL) reuses the record as {URL, camera}: `local`
-// then holds the URL and `url` the camera (a ZmRT*, or null).
-struct ZmLoadRecord {
-  const char* local;
-  const char* url;
-};
 
 enum ZmAppStateValue {
   ZM_APP_NONE = 0,       // start-up has set no state yet

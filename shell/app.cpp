@@ -1,0 +1,119 @@
+// shell/app.cpp -- the program's start and end; see app.h.
+#include "shell/app.h"
+
+#include <cstring>
+
+#include "core/report.h"
+#include "core/world.h"
+#include "loading/filetype.h"
+#include "loading/wwwlink.h"
+#include "platform/dialogs.h"
+#include "platform/winsock.h"
+#include "script/mainloop.h"
+#include "shell/appstate.h"
+#include "shell/cmdline.h"
+#include "shell/layout.h"
+#include "shell/location.h"
+#include "shell/logview.h"
+#include "shell/mainwnd.h"
+#include "shell/notify.h"
+#include "shell/viewwin.h"
+#include "shell/worldcache.h"
+#include "shell/worldload.h"
+#include "viewer/api.h"
+
+namespace {
+
+// The world named on the command line, posted with the first WM_ZMLOADWORLD.
+struct FirstLoad {
+  char local[ZM_URL_BUFFER_SIZE];
+  char url[ZM_SHARED_URL_SIZE];
+  ZmLoadRecord record;
+};
+FirstLoad firstLoad;
+
+constexpr int kMessageFlagWarning = 1;
+
+bool refuseSecondInstance(HINSTANCE previous) {
+  if (previous == nullptr) return false;
+  zmSetMessageBoxShowing(1);
+  MessageBoxA(nullptr, "Lumenfold is already running.", "Error", MB_ICONEXCLAMATION | MB_OK);
+  zmSetMessageBoxShowing(0);
+  return true;
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+  int width = 0, height = 0;
+  zmInitWindowSize(&width, &height);
+  return CreateWindowExA(0, ZM_MAIN_CLASS, ZM_MAIN_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, width,
+                         height, nullptr, nullptr, instance, nullptr);
+}
+
+// Prepares the world argument's file and posts its load; false when it
+// cannot be had (the program then waits for a world).
+bool postFirstLoad(HWND mainWindow, const char* word) {
+  const char* url = zmWwwFilenameToUrl(word);
+  if (url == nullptr) return false;
+  std::strcpy(firstLoad.url, url);  // both 256 characters at most
+  const int placement = zmGetUrlScheme(firstLoad.url) == ZM_SCHEME_FILE ? ZM_PLACE_LOCAL : ZM_PLACE_FETCHED;
+  if (zmPreProcessFile(placement, word, firstLoad.local, sizeof firstLoad.local, ZM_FILE_WRL) != 0) return false;
+  firstLoad.record = {firstLoad.local, firstLoad.url};
+  return PostMessageA(mainWindow, WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&firstLoad.record)) != 0;
+}
+
+}  // namespace
+
+int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
+  zmSetHinstance(instance);
+  if (refuseSecondInstance(previous)) return -1;
+  zmTurnOffFlag(kMessageFlagWarning);
+  zmSplitCommandLine(commandLine);
+  const char* world = zmScanOptions();
+
+  zmRegisterMainClass(instance);
+  zmRegisterViewClass(instance);
+  zmRegisterLogoBitmap();
+  HWND mainWindow = createMainWindow(instance);
+  if (mainWindow == nullptr) return -1;
+  zmLayoutLocationBar();
+  DragAcceptFiles(mainWindow, TRUE);
+
+  WSADATA sockets;
+  if (WSAStartup(MAKEWORD(1, 1), &sockets) != 0) {
+    zmReportError("Can't initialize socket");
+    return -1;
+  }
+  if (const int viewer = zmInit(); viewer != 0) return viewer;
+  zmViewerRegistration = zmWwwRegisterViewer();
+  zmWorldCache();
+  zmSetCurrentWorld(nullptr);
+
+  if (world == nullptr || !postFirstLoad(mainWindow, world)) {
+    zmAppState = ZM_APP_WAITING;
+    zmWorldRunning = 0;
+  }
+  ShowWindow(mainWindow, show);
+  UpdateWindow(mainWindow);
+
+  zmRegisterLogViewClass(instance);
+  zmNotifyInit(instance, mainWindow);
+  return 0;
+}
+
+LRESULT zmOnMainDestroy(HWND mainWindow) {
+  if (ZmWorld* world = zmGetCurrentWorld()) zmLeaveWorld(world->name);
+  KillTimer(mainWindow, ZM_FRAME_TIMER);
+  zmAppExit();
+  PostQuitMessage(0);
+  return 0;
+}
+
+int zmAppExit() {
+  zmSetCurrentWorld(nullptr);
+  zmFreeWorldCache();
+  zmFreeHistory();
+  zmExitViewer();
+  if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");
+  return zmExit();
+}

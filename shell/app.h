@@ -1,0 +1,42 @@
+// shell/app.h -- the program's start and its orderly end.
+//
+// Owns: zmAppInit, which creates everything the user sees and the services
+// behind it in their order, the first-load record of the world named on the
+// command line, the socket layer's start and end, and the shut-down: the
+// main window's WM_DESTROY steps and zmAppExit. It does not own the main
+// loop (script/mainloop.h), the windows' procedures, nor the command line's
+// table (shell/cmdline.h).
+#ifndef LUMENFOLD_SHELL_APP_H
+#define LUMENFOLD_SHELL_APP_H
+
+#include "platform/winuser.h"
+
+/*
+ * zmAppInit --
+ *   Splits and scans the command line (cut in place), registers the window
+ *   classes, creates the main window with its view, starts the sockets and
+ *   the viewer, registers with the browser link, creates the world cache
+ *   and the Messages window; with a world argument posts its
+ *   WM_ZMLOADWORLD, else the program waits (state 1). Shows the main window
+ *   with `show`.
+ * Results:
+ *   0; -1 for a second instance or when the sockets cannot start; the
+ *   viewer's code when it cannot start.
+ */
+int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show);
+
+/*
+ * zmOnMainDestroy --
+ *   The main window's WM_DESTROY: leaves the world on show ("WORLD_OUT"),
+ *   kills the frame timer, runs zmAppExit and posts the quit message.
+ * Results:
+ *   0.
+ */
+LRESULT zmOnMainDestroy(HWND mainWindow);
+
+// Frees the world cache and the history, stops the viewer, withdraws the
+// viewer registration, ends the sockets and runs the viewer's exit
+// handlers; the result of zmExit.
+int zmAppExit();
+
+#endif

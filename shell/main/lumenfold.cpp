@@ -1,0 +1,100 @@
+// lumenfold -- the program: shows VRML worlds in a window (on the X display
+// when there is one, headless otherwise).
+//
+//   lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [options] [WORLD ...]
+//
+// The program's own options are taken out first; the other words are joined
+// with blanks into the command-line text that the shell splits and scans
+// ("-dframerate", "-dflags NAME...", the world argument and the worlds
+// opened after it). --frames N ends the program after N rendered frames and
+// prints "frames N ms/frame X", X being the mean rendering time of a frame;
+// --screenshot writes the view after the last frame as a BMP.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/apphandles.h"
+#include "loading/madecopies.h"
+#include "loading/wwwlink.h"
+#include "platform/presenter.h"
+#include "platform/xpresenter.h"
+#include "script/mainloop.h"
+#include "shell/app.h"
+#include "shell/appstate.h"
+#include "shell/notify.h"
+#include "shell/startup.h"
+#include "shell/viewwin.h"
+
+namespace {
+
+struct ProgramOptions {
+  bool headless = false;
+  long frames = 0;  // 0: run until closed
+  std::string screenshot;
+  std::string commandLine;  // the words left for the shell
+};
+ProgramOptions options;
+
+bool takeOptions(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* word = argv[i];
+    if (std::strcmp(word, "--headless") == 0) {
+      options.headless = true;
+    } else if (std::strcmp(word, "--frames") == 0 && i + 1 < argc) {
+      options.frames = std::atol(argv[++i]);
+      if (options.frames < 1) return false;
+    } else if (std::strcmp(word, "--screenshot") == 0 && i + 1 < argc) {
+      options.screenshot = argv[++i];
+    } else {
+      if (!options.commandLine.empty()) options.commandLine += ' ';
+      options.commandLine += word;
+    }
+  }
+  return true;
+}
+
+// Messages go to the Messages window; before it exists, to standard error.
+int showMessage(const char* text) {
+  if (zmNotifyMessage(text) == 0) return 0;
+  std::fprintf(stderr, "%s\n", text);
+  return 0;
+}
+
+void afterFrame(HWND view, long frames) {
+  if (frames != options.frames) return;
+  if (!options.screenshot.empty() && !platform::saveWindowBmp(view, options.screenshot))
+    std::fprintf(stderr, "lumenfold: cannot write %s\n", options.screenshot.c_str());
+  PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!takeOptions(argc, argv)) {
+    std::fprintf(stderr, "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [options] [WORLD ...]\n");
+    return 2;
+  }
+  platform::startPresenter(options.headless);
+  zmStartLayers({showMessage, zmWwwFetchUrl});
+  zmCleanUpLeftCopies();
+  if (options.frames > 0) zmSetFrameObserver(afterFrame);
+
+  std::string commandLine = options.commandLine;
+  if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return 0;
+  if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
+    // No world is coming whose frames could be counted.
+    std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
+    PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
+  }
+  MSG msg{};
+  zmMainLoop(&msg);
+  if (options.frames > 0) {
+    const ZmFrameStats stats = zmGetFrameStats();
+    std::printf("frames %ld ms/frame %.3f\n", stats.frames,
+                stats.frames > 0 ? stats.renderingMs / static_cast<double>(stats.frames) : 0.0);
+  }
+  platform::closeX11Presenter();
+  if (options.frames > 0 && zmGetFrameStats().frames < options.frames) return 1;
+  return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,232 @@
+// shell/worldload.cpp -- the road from a URL to a world on show; see
+// worldload.h.
+#include "shell/worldload.h"
+
+#include <cstring>
+
+#include "core/camera.h"
+#include "core/event.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "loading/filetype.h"
+#include "loading/urltable.h"
+#include "script/events.h"
+#include "script/host.h"
+#include "script/mainloop.h"
+#include "script/timeouts.h"
+#include "shell/cmdline.h"
+#include "shell/lamp.h"
+#include "shell/location.h"
+#include "shell/worldcache.h"
+#include "viewer/api.h"
+#include "viewer/person.h"
+#include "viewer/rendering.h"
+#include "viewer/texture.h"
+
+int zmAppState = ZM_APP_NONE;
+int zmWorldRunning = 0;
+char zmSharedUrl[ZM_SHARED_URL_SIZE];
+const ZmRT* zmPendingCamera = nullptr;
+int zmViewerRegistration = 0;
+
+namespace {
+
+// Reload keeps the current history entry for the world it fetches again.
+struct Reloading {
+  bool pending = false;  // consumed by the next zmLoadWorld
+  ZmRT camera{};         // the copy of the camera Reload was given
+};
+Reloading reloading;
+
+void deliverWorldEvent(ZmWorld* world, uint32_t type) {
+  if (world == nullptr) return;
+  ZmEvent event{};
+  event.type = type;
+  zmCallWorldEventHandlers(world, &event);
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A world that failed to become the one on show is let go, and the program
+// waits for the next load.
+int giveUpLoad(ZmWorld* world, int code) {
+  zmSetCurrentWorld(nullptr);
+  if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
+  zmAppState = ZM_APP_WAITING;
+  return code;
+}
+
+void repaintView(bool now) {
+  HWND view = zmGetViewHwnd();
+  if (view == nullptr) return;
+  InvalidateRect(view, nullptr, TRUE);
+  if (now) UpdateWindow(view);
+}
+
+// The avatar joins a world that has none and stands at its active camera.
+int addPerson(ZmWorld* world) {
+  if (zmAddPersonToWorld(world) != 0) return -1;
+  zmAdjustPersonToActiveCamera(world->person);
+  return 0;
+}
+
+}  // namespace
+
+bool zmCopyUrl(char* buffer, size_t size, const char* url, const char* who) {
+  if (url == nullptr) url = "";
+  const size_t length = std::strlen(url);
+  if (length >= size) {
+    zmReportWarning("%s: the URL is longer than %d characters: refused", who, static_cast<int>(size - 1));
+    return false;
+  }
+  std::memcpy(buffer, url, length + 1);
+  return true;
+}
+
+void zmUnescapeUrl(char* text) {
+  if (text == nullptr) return;
+  char* out = text;
+  for (const char* in = text; *in != '\0'; ++in) {
+    const int high = in[0] == '%' ? hexValue(in[1]) : -1;
+    const int low = high >= 0 ? hexValue(in[2]) : -1;
+    if (low >= 0) {
+      *out++ = static_cast<char>(high * 16 + low);
+      in += 2;
+    } else {
+      *out++ = *in;
+    }
+  }
+  *out = '\0';
+}
+
+int zmGoToUrl(const char* url, const ZmRT* camera) {
+  if (zmViewerRegistration != 0) {
+    zmViewerRegistration = zmWwwRegisterViewer();
+    if (zmViewerRegistration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
+  }
+  if (zmViewerRegistration != 0) return -1;
+  if (zmCacheFindWorld(url) != nullptr) return zmLoadCachedWorld(url, camera);
+  zmPendingCamera = camera;
+  const int result = zmWwwOpenUrl(url);
+  if (result != 0) zmPendingCamera = nullptr;
+  return result;
+}
+
+int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
+  char name[ZM_SHARED_URL_SIZE];
+  if (!zmCopyUrl(name, sizeof name, url, "zmLoadWorld")) {
+    if (zmAppState != ZM_APP_RUNNING) zmAppState = ZM_APP_WAITING;
+    return -1;
+  }
+  zmScriptTkSuspend(zmGetCurrentWorld());
+  ZmWorld* world = zmNewWorld(name);
+  zmSetCurrentWorld(world);
+  if (world == nullptr) {
+    zmReportError("Can't create world\n");
+    return giveUpLoad(nullptr, -1);
+  }
+  zmAppState = ZM_APP_NEW_WORLD;
+  repaintView(true);
+  zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
+  if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
+  if (reloading.pending) {
+    reloading.pending = false;
+  } else {
+    ZmHistory* entry = zmAddHistory(name);
+    if (entry == nullptr) return giveUpLoad(world, -1);
+    zmSetCurrentHistory(entry);
+  }
+  zmAppState = ZM_APP_BUILDING;
+  zmWorldRunning = 0;
+  zmWwwSetBaseUrl(name);
+  zmVFclearPendingTextures();
+  const int built = zmReadWorld(localFile, world);
+  // Images are always loaded with the world: there is no preference yet.
+  zmVFloadAllPendingTextures();
+  if (built != 0) return giveUpLoad(world, built);
+  zmSetWorldBoundingCube(world);
+  if (world->server == nullptr && addPerson(world) != 0) return giveUpLoad(world, -1);
+  const int shown = zmActivateWorld(zmGetCurrentHistory(), camera);
+  if (shown != 0) return giveUpLoad(world, shown);
+  zmAppState = ZM_APP_RUNNING;
+  zmWorldRunning = 1;
+  return 0;
+}
+
+int zmLoadCachedWorld(const char* url, const ZmRT* camera) {
+  ZmHistory* entry = zmAddHistory(url);
+  if (entry == nullptr) return -1;
+  zmSetCurrentHistory(entry);
+  return zmActivateWorld(entry, camera);
+}
+
+int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
+  const char* name = entry != nullptr ? entry->url : "";
+  zmStopLampBlink();
+  zmScriptTkSuspend(zmGetCurrentWorld());
+  zmSetCurrentHistory(entry);
+  ZmWorld* world = zmCacheFindWorld(name);
+  zmSetCurrentWorld(world);
+  zmWwwSetBaseUrl(name);
+  if (world != nullptr) {
+    if (world->person == nullptr && addPerson(world) != 0) return -1;
+    if (camera != nullptr) zmRestorePersonCamera(world, camera);
+    int width = 0, height = 0;
+    zmGetViewWindowSize(&width, &height);
+    zmSetCameraViewport(world, 0, 0, width, height);
+  }
+  zmSetLocationText(name);
+  repaintView(false);
+  if (world != nullptr) {
+    zmScriptTkResume(world);
+    zmResetTimeOutHandlers(world);
+    deliverWorldEvent(world, ZM_EVENT_WORLD_IN);
+  }
+  zmAppState = ZM_APP_RUNNING;
+  return 0;
+}
+
+int zmLeaveWorld(const char* name) {
+  deliverWorldEvent(zmGetCurrentWorld(), ZM_EVENT_WORLD_OUT);
+  return 0;
+}
+
+int zmReloadWorld(const char* url, const ZmRT* camera) {
+  if (zmCacheFindWorld(url) == nullptr) return -1;
+  char copy[ZM_SHARED_URL_SIZE];
+  if (!zmCopyUrl(copy, sizeof copy, url, "zmReloadWorld")) return -1;
+  ZmWorld* world = zmCacheFindWorld(copy);
+  if (world == zmGetCurrentWorld()) zmSetCurrentWorld(nullptr);
+  zmCacheRemoveWorld(copy);
+  zmAppState = ZM_APP_WAITING;
+  std::memcpy(zmSharedUrl, copy, sizeof copy);
+  if (camera != nullptr) {
+    reloading.camera = *camera;
+    camera = &reloading.camera;
+  }
+  zmWorldRunning = 0;
+  reloading.pending = true;
+  return zmGoToUrl(zmSharedUrl, camera);
+}
+
+LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
+  if (zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
+  if (zmGetCurrentWorld() != nullptr) zmLeaveWorld(zmGetCurrentWorld()->name);
+  const ZmRT* camera = zmPendingCamera;
+  zmPendingCamera = nullptr;
+  // The senders' URL buffers are their own writable ones (the browser link's
+  // base URL, the first-load record's, a test's), decoded where they lie.
+  char* url = const_cast<char*>(record->url);
+  zmUnescapeUrl(url);
+  if (zmCacheFindWorld(url) == nullptr)
+    zmLoadWorld(record->local, url, camera);
+  else
+    zmLoadCachedWorld(url, camera);
+  if (zmArgIndex < zmArgc) zmWwwOpenFile(zmArgv[zmArgIndex++]);
+  return 0;
+}

@@ -1,0 +1,87 @@
+// shell/worldload.h -- the road from a URL to a world on show.
+//
+// Owns: the application state and the running flag (shell/appstate.h), the
+// shared URL buffer, the pending camera, the reloading flag with its saved
+// camera, the viewer-registration result, and the operations that fetch,
+// build, re-show, leave and reload worlds, with the handling of
+// WM_ZMLOADWORLD. It does not own the built worlds and the history
+// (shell/worldcache.h), the fetching (loading/wwwlink.h) nor the windows.
+//
+// Every URL copied into a fixed buffer here fits whole (at most
+// ZM_SHARED_URL_SIZE - 1 characters) or is refused with a warning.
+#ifndef LUMENFOLD_SHELL_WORLDLOAD_H
+#define LUMENFOLD_SHELL_WORLDLOAD_H
+
+#include "shell/appstate.h"
+
+struct ZmHistory;
+struct ZmRT;
+
+// The camera the next arriving world is shown from (the caller's); null
+// when none.
+extern const ZmRT* zmPendingCamera;
+// The result of the viewer registration (0 registered); start-up sets it.
+extern int zmViewerRegistration;
+
+/*
+ * zmGoToUrl --
+ *   Shows the world at the URL: a cached one at once (a new history step),
+ *   else asks the browser link to fetch it, the camera waiting as the
+ *   pending camera for the world's arrival (WM_ZMLOADWORLD).
+ * Results:
+ *   0; -1 while the program is not registered as a viewer or when the fetch
+ *   cannot start; a re-shown world's zmActivateWorld result.
+ */
+int zmGoToUrl(const char* url, const ZmRT* camera);
+
+/*
+ * zmLoadWorld --
+ *   Builds a new world from the local VRML file and shows it; the world
+ *   joins the cache and, unless it is being reloaded, the history.
+ * Results:
+ *   0. On failure the state is back to 1 (waiting), no world is current and
+ *   the half-built world is deleted: -1 for a URL that is too long (nothing
+ *   else done), a world that cannot be made or an avatar that cannot join;
+ *   the reader's code when the file does not build.
+ */
+int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera);
+// Re-shows the cached world of the URL as a new history step; as
+// zmActivateWorld, or -1 when memory runs out.
+int zmLoadCachedWorld(const char* url, const ZmRT* camera);
+/*
+ * zmActivateWorld --
+ *   Makes the cached world of the history entry the one on show (none when
+ *   the cache no longer holds it: nothing is shown), seen from the camera
+ *   when one is given; the entry becomes current.
+ * Results:
+ *   0; -1 when the world's avatar cannot join.
+ */
+int zmActivateWorld(ZmHistory* entry, const ZmRT* camera);
+// Leaves the world on show (its "WORLD_OUT" event). 0.
+int zmLeaveWorld(const char* name);
+// Throws the cached world of the URL away and fetches it again in place of
+// the current history entry. -1 when the cache holds no such world or the
+// URL is too long; else as zmGoToUrl.
+int zmReloadWorld(const char* url, const ZmRT* camera);
+
+// Decodes every '%' followed by two hexadecimal digits into one byte, in
+// place; any other '%' stays as it is. Null is ignored.
+void zmUnescapeUrl(char* text);
+
+/*
+ * zmOnLoadWorld --
+ *   The main window's WM_ZMLOADWORLD: dropped while a world is being built
+ *   (state 3); otherwise the world on show is left and the record's world
+ *   built or, when cached, re-shown; then the next word of the command line,
+ *   if any, is opened. The record's URL is unescaped in place.
+ * Results:
+ *   0.
+ */
+LRESULT zmOnLoadWorld(ZmLoadRecord* record);
+
+// Copies the URL whole into the buffer of `size` characters; false with the
+// warning "%s: the URL is longer than %d characters: refused" (`who`, the
+// limit) when it does not fit. A null URL copies as the empty text.
+bool zmCopyUrl(char* buffer, size_t size, const char* url, const char* who);
+
+#endif

@@ -1,0 +1,56 @@
+// tests/shell/program_run_test.cpp -- the program run as a command: a world
+// named relative to the current folder drawn for a counted number of
+// frames, its view written out, and a count that cannot be met.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/tool_runner.h"
+
+namespace {
+
+const std::string kProgram = "../shell/lumenfold";
+
+// The program's user folder is a folder of the test's own.
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::filesystem::temp_directory_path() / ("lf-run-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("LUMENFOLD_HOME", home.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("LUMENFOLD_HOME");
+    std::filesystem::remove_all(home);
+  }
+  std::string home;
+};
+
+TEST_F(ProgramRunTest, CountedFramesOfARelativeWorldAreTimedAndTheViewWritten) {
+  const std::string shot = home + "/view.bmp";
+  const tool_runner::ToolRun run = tool_runner::runTool(
+      kProgram, "--headless --frames 3 --screenshot '" + shot + "' hello.wrl", LUMENFOLD_SOURCE_DIR "/examples");
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_TRUE(std::regex_match(run.output, std::regex("frames 3 ms/frame [0-9]+\\.[0-9]{3}\n"))) << run.output;
+
+  std::ifstream file(shot, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 54u);
+  ASSERT_EQ(std::string(bytes.data(), 2), "BM");
+  // The world's floor and cube cover much of the black view.
+  const long lit = std::count_if(bytes.begin() + 54, bytes.end(), [](char b) { return b != 0; });
+  EXPECT_GT(lit, static_cast<long>(bytes.size() - 54) / 5);
+}
+
+TEST_F(ProgramRunTest, FramesThatCannotBeCountedEndTheRunWithFailure) {
+  const tool_runner::ToolRun run = tool_runner::runTool(kProgram, "--headless --frames 3");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("--frames needs a world that can be read"), std::string::npos) << run.errors;
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+// tests/shell/program_test.cpp -- the program headless: start-up, loading
+// worlds, the cache and history, the frame tick, closing and shut-down.
+#include <string>
+#include <vector>
+
+#include "core/event.h"
+#include "core/object.h"
+#include "platform/dialogs.h"
+#include "platform/winbase.h"
+#include "script/events.h"
+#include "script/host.h"
+#include "script/timeouts.h"
+#include "shell/location.h"
+#include "tests/shell/program_fixture.h"
+
+namespace {
+
+std::vector<std::string> calls;  // what the shut-down tests saw, in order
+
+int recordWorldOut(ZmObj*, ZmEvent*, const char*) {
+  calls.emplace_back("WORLD_OUT");
+  return 0;
+}
+void recordWorldDeleted(ZmWorld*) { calls.emplace_back("world deleted"); }
+void recordExitHandler() { calls.emplace_back("exit handlers"); }
+
+ZmObj* firstTopObject(ZmWorld* world) {
+  ZmTopObjList* cursor = world->topObjects;
+  return zmGetNextTopObject(&cursor);
+}
+
+TEST_F(ProgramTest, WithoutWorldTheProgramWaits) {
+  start("-dframerate");
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(zmOptionDFrameRate, 1);
+  EXPECT_TRUE(IsWindowVisible(zmGetMainHwnd()));
+  EXPECT_TRUE(IsWindow(zmGetViewHwnd()));
+}
+
+TEST_F(ProgramTest, WorldsOnTheCommandLineLoadOneAfterAnother) {
+  const std::string a = write("a.wrl"), b = write("b.wrl"), c = write("c.wrl");
+  start(a + " " + b + " " + c);
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmWorldRunning, 1);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(c));
+  EXPECT_EQ(zmCacheCount(), 3);
+  std::vector<std::string> shown;
+  for (ZmHistory* entry = zmGetFirstHistory(); entry != nullptr; entry = zmGetNextHistory(entry))
+    shown.emplace_back(entry->url);
+  EXPECT_EQ(shown, (std::vector<std::string>{url(a), url(b), url(c)}));
+  EXPECT_NE(zmGetCurrentWorld()->person, nullptr);  // the avatar joined
+}
+
+TEST_F(ProgramTest, ACachedWorldIsShownAgainWithoutReadingItsFile) {
+  const std::string a = write("a.wrl"), b = write("b.wrl");
+  start(a);
+  ZmWorld* first = zmGetCurrentWorld();
+  ASSERT_NE(first, nullptr);
+  ASSERT_EQ(open(b), 0);
+  ASSERT_NE(zmGetCurrentWorld(), first);
+  // Reading the file again would now fail.
+  std::filesystem::remove(a);
+  std::string name = url(a);
+  ZmLoadRecord record{"/nowhere/a.wrl", name.data()};
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record));
+  EXPECT_EQ(zmGetCurrentWorld(), first);
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmCacheCount(), 2);
+  EXPECT_STREQ(zmGetCurrentHistory()->url, name.c_str());
+  EXPECT_NE(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);  // a new step: a, b, a
+}
+
+TEST_F(ProgramTest, AnEscapedBlankIsDecodedBeforeTheWorldIsLookedUp) {
+  const std::string spaced = write("my world.wrl");
+  start();
+  std::string escaped = url(dir + "/my%20world.wrl");
+  ZmLoadRecord record{spaced.c_str(), escaped.data()};
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record));
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(spaced));
+  EXPECT_EQ(std::string(zmGetCurrentHistory()->url), url(spaced));
+  char shown[ZM_SHARED_URL_SIZE] = "";
+  GetWindowTextA(zmGetLocationField(), shown, sizeof shown);
+  EXPECT_EQ(std::string(shown), url(spaced));
+}
+
+TEST_F(ProgramTest, ALoadArrivingWhileAWorldIsBuiltIsDropped) {
+  const std::string a = write("a.wrl");
+  start();
+  zmAppState = ZM_APP_BUILDING;
+  std::string name = url(a);
+  ZmLoadRecord record{a.c_str(), name.data()};
+  EXPECT_EQ(SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record)), 0);
+  EXPECT_EQ(zmCacheCount(), 0);
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(zmAppState, ZM_APP_BUILDING);
+}
+
+TEST_F(ProgramTest, AFailedLoadLeavesTheProgramWaitingAndAbleToLoadAgain) {
+  const std::string bad = write("bad.wrl", "not a world at all {{{\n"), good = write("good.wrl");
+  start(bad);
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(zmCacheCount(), 0);
+  ASSERT_NE(zmGetCurrentHistory(), nullptr);  // the step stays
+  EXPECT_EQ(std::string(zmGetCurrentHistory()->url), url(bad));
+
+  ASSERT_EQ(open(good), 0);
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(good));
+}
+
+TEST_F(ProgramTest, UrlsTooLongForTheirBuffersAreRefusedNotCut) {
+  start();
+  const std::string longName = dir + "/" + std::string(300, 'x') + ".wrl";
+  const std::string longUrl = url(longName);
+
+  EXPECT_EQ(zmWwwFilenameToUrl(longName.c_str()), nullptr);
+  EXPECT_TRUE(reported("FileLength=" + std::to_string(longName.size()) + ": url buffer 256 size is overflow."));
+
+  EXPECT_EQ(zmLoadWorld(write("a.wrl").c_str(), longUrl.c_str(), nullptr), -1);
+  EXPECT_TRUE(reported("zmLoadWorld: the URL is longer than 255 characters: refused"));
+  EXPECT_EQ(zmCacheCount(), 0);
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+
+  messages.clear();
+  ASSERT_TRUE(platform::dropFiles(zmGetMainHwnd(), {longName}, POINT{50, 50}));
+  pump();
+  EXPECT_TRUE(reported("the file name is longer than 255 characters: refused"));
+  EXPECT_EQ(zmCacheCount(), 0);
+}
+
+TEST_F(ProgramTest, DroppedFilesOpenOneAtATime) {
+  const std::string a = write("a.wrl"), b = write("b.wrl");
+  start();
+  ASSERT_TRUE(platform::dropFiles(zmGetMainHwnd(), {a, b}, POINT{50, 50}));
+  pump();
+  EXPECT_TRUE(reported("One file at a time please."));
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+
+  ASSERT_TRUE(platform::dropFiles(zmGetMainHwnd(), {b}, POINT{50, 50}));
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(b));
+}
+
+TEST_F(ProgramTest, EnterInTheLocationFieldOpensItsWorld) {
+  const std::string a = write("a.wrl");
+  start();
+  SetWindowTextA(zmGetLocationField(), url(a).c_str());
+  SendMessageA(zmGetLocationField(), WM_CHAR, '\r', 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(a));
+}
+
+TEST_F(ProgramTest, ReloadBuildsTheWorldAnewInPlaceOfItsHistoryStep) {
+  const std::string a = write("a.wrl");
+  start(a);
+  ZmWorld* before = zmGetCurrentWorld();
+  ZmHistory* step = zmGetCurrentHistory();
+  ASSERT_EQ(zmReloadWorld(url(a).c_str(), nullptr), 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_NE(zmGetCurrentWorld(), before);
+  EXPECT_EQ(zmGetCurrentHistory(), step);
+  EXPECT_EQ(zmGetNextHistory(step), nullptr);
+  EXPECT_EQ(zmCacheCount(), 1);
+  EXPECT_EQ(zmReloadWorld(url(dir + "/never.wrl").c_str(), nullptr), -1);
+}
+
+TEST_F(ProgramTest, UnescapingDecodesOnlyCompleteHexEscapes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a%20b", "a b"},      {"%41%4a%4A", "AJJ"}, {"100%", "100%"},  {"%2", "%2"},
+      {"%zz%2G", "%zz%2G"}, {"%%41", "%A"},       {"%7e~", "~~"},    {"", ""},
+  };
+  for (const auto& [text, decoded] : cases) {
+    std::string buffer = text;
+    zmUnescapeUrl(buffer.data());
+    EXPECT_STREQ(buffer.c_str(), decoded.c_str()) << text;
+  }
+}
+
+// A time-out that ends the world on show from inside the tick, as a nested
+// load that fails does.
+int leaveForWaiting(ZmObj*, ZmEvent*, const char*) {
+  zmAppState = ZM_APP_WAITING;
+  return 1;
+}
+
+TEST_F(ProgramTest, TheTickRestoresTheRunningStateOnlyWhenNothingChangedIt) {
+  start(write("a.wrl"));
+  tick();
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  ASSERT_NE(zmAddTimeOutHandler(firstTopObject(zmGetCurrentWorld()), nullptr, 1, ZM_SCRIPT_C,
+                                reinterpret_cast<const void*>(leaveForWaiting), "", 0),
+            nullptr);
+  tick();
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+}
+
+TEST_F(ProgramTest, TicksRenderFramesAndWriteTheirTimingWhenAsked) {
+  start("-dframerate " + write("a.wrl"));
+  platform::clearRecordedEvents();
+  tick();
+  tick();
+  int timingLines = 0;
+  for (const platform::RecordedEvent& event : platform::recordedEvents("DebugOutput"))
+    timingLines += event.detail.rfind("Rendering ", 0) == 0;
+  EXPECT_EQ(timingLines, 2);
+}
+
+// A WORLD_IN handler that pumps messages with a close waiting in the queue.
+int pumpWithCloseWaiting(ZmObj*, ZmEvent*, const char*) {
+  PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  calls.emplace_back(IsWindow(zmGetMainHwnd()) ? "open after the nested pump" : "closed in the nested pump");
+  return 0;
+}
+
+TEST_F(ProgramTest, ACloseDuringALoadWaitsUntilTheLoadHasUnwound) {
+  calls.clear();
+  const std::string a = write("a.wrl"), b = write("b.wrl");
+  start(a);
+  zmAddEventHandler(firstTopObject(zmCacheFindWorld(url(a).c_str())), "", ZM_EVENT_WORLD_IN, ZM_SCRIPT_C,
+                    reinterpret_cast<const void*>(pumpWithCloseWaiting), "", nullptr);
+  // Reload builds a's world again; the new one has no handler, so re-show a
+  // cached a through a second world.
+  ASSERT_EQ(open(b), 0);
+  ASSERT_EQ(open(a), 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"open after the nested pump"}));
+  EXPECT_FALSE(IsWindow(zmGetMainHwnd()));
+  EXPECT_EQ(quitCode, 0);
+}
+
+TEST_F(ProgramTest, ShutDownLeavesTheWorldThenFreesItThenRunsTheExitHandlers) {
+  calls.clear();
+  start(write("a.wrl"));
+  ZmWorld* world = zmGetCurrentWorld();
+  ASSERT_NE(world, nullptr);
+  zmAddEventHandler(firstTopObject(world), "", ZM_EVENT_WORLD_OUT, ZM_SCRIPT_C,
+                    reinterpret_cast<const void*>(recordWorldOut), "", nullptr);
+  zmAddWorldDestroyHandler(world, recordWorldDeleted);
+  zmAddExitHandler(recordExitHandler);
+  HWND main = zmGetMainHwnd();
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  pump();
+  EXPECT_EQ(calls, (std::vector<std::string>{"WORLD_OUT", "world deleted", "exit handlers"}));
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(quitCode, 0);
+}
+
+}  // namespace
