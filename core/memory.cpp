@@ -198,6 +198,16 @@ void zmDeleteSlab(ZmSlab* slab) {
   free(slab);
 }
 
+void zmReleaseSpareChunks() {
+  while (spareChunks != nullptr) {
+    Chunk* chunk = spareChunks;
+    spareChunks = chunk->previous;
+    SLAB_UNPOISON(chunk, chunk->size);
+    free(chunk);
+  }
+  spareBytes = 0;
+}
+
 ZmSlab* zmUseSlab(ZmSlab* slab) {
   ZmSlab* before = slabInUse;
   slabInUse = slab;
