@@ -22,6 +22,7 @@
 
 #include "bench/gridworld.h"
 #include "bench/heap_peak.h"
+#include "core/memory.h"
 #include "core/object.h"
 #include "core/world.h"
 #include "vrml/parse.h"
@@ -87,6 +88,7 @@ std::string topSeparatorWorld(long separators) {
 }
 
 void buildWorlds(benchmark::State& state, const std::string& path, double faces) {
+  zmReleaseSpareChunks();  // else the chunks the last benchmark left are not counted
   const size_t before = heap_peak::inUse;
   heap_peak::reset();
   for (auto _ : state) {

@@ -1,6 +1,8 @@
 // core/hash.cpp -- chained hash tables; see hash.h.
 #include "core/hash.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "core/memory.h"
@@ -51,13 +53,13 @@ int zmNewHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* val
 }
 
 ZmHashEntry* zmAddHashEntry(ZmHash* table, const void* key, uint32_t keyLength, void* value) {
-  // The key copy lives right behind the entry, in the same block.
-  ZmHashEntry* entry = static_cast<ZmHashEntry*>(zmMalloc(sizeof(ZmHashEntry) + keyLength));
+  constexpr size_t kKeyAt = offsetof(ZmHashEntry, keyLength) + sizeof(uint32_t);
+  ZmHashEntry* entry = static_cast<ZmHashEntry*>(zmMalloc(std::max(sizeof(ZmHashEntry), kKeyAt + keyLength)));
   if (entry == nullptr) {
     zmReportError("zmNewHashEntry: Memory Allocation Failed.");
     return nullptr;
   }
-  entry->key = entry + 1;
+  entry->key = reinterpret_cast<char*>(entry) + kKeyAt;
   memcpy(entry->key, key, keyLength);
   entry->keyLength = keyLength;
   entry->value = value;

@@ -16,12 +16,15 @@
 
 typedef uint32_t (*ZmHashProc)(const void* key);
 
+// The key copy follows keyLength in the entry's own block, so that an id
+// table's entry takes no more than a heap block of 48 bytes. The copy is
+// aligned to 4 bytes only: read wider keys from it with memcpy.
 struct ZmHashEntry {
   ZmHashEntry* next;
-  void* key;            // copy of the key bytes, kept in the entry's own block
-  uint32_t keyLength;
-  void* value;
   ZmHashEntry* previous;  // null at the head of its chain
+  void* key;              // the copy of the key bytes
+  void* value;
+  uint32_t keyLength;
 };
 
 struct ZmHash {

@@ -34,8 +34,13 @@ struct BlockHeader {
 constexpr size_t kBlockAlign = alignof(void*);
 constexpr size_t kHeader = sizeof(BlockHeader);
 static_assert(kHeader % kBlockAlign == 0, "a slab block header keeps its block aligned");
-constexpr size_t kFirstChunk = 64 * 1024;
+// A world of a few objects takes one page; chunks double from there.
+constexpr size_t kFirstChunk = 4 * 1024;
 constexpr size_t kLargestChunk = 16 * 1024 * 1024;
+// Chunks of deleted slabs kept for the next slab, at most this many bytes:
+// a world loaded after another is carved from memory already faulted in
+// instead of pages the kernel must clear again.
+constexpr size_t kSpareLimit = 32 * 1024 * 1024;
 // Larger blocks are rare and would waste the end of a chunk.
 constexpr size_t kLargestSlabBlock = 4096;
 
@@ -55,6 +60,11 @@ std::map<uintptr_t, uintptr_t>& chunkRanges() {
 }
 
 ZmSlab* slabInUse = nullptr;
+
+// Chunks of deleted slabs (linked through `previous`), not zero-filled, and
+// their total size. Not in chunkRanges: no block of them is live.
+Chunk* spareChunks = nullptr;
+size_t spareBytes = 0;
 
 long allocationsLeft = -1;  // successful allocations still allowed; negative: no limit
 
@@ -94,6 +104,7 @@ struct ZmSlab {
   char* next;        // first free byte of the newest chunk
   char* end;         // end of the newest chunk
   size_t nextChunk;  // size of the chunk to make when this one is full
+  bool recycled;     // the newest chunk is a spare: blocks are cleared when carved
 };
 
 void zmFailAllocationsAfter(long count) { allocationsLeft = count; }
@@ -146,6 +157,34 @@ ZmSlab* zmNewSlab() {
   return slab;
 }
 
+// Keeps a chunk of a deleted slab as a spare while the spares stay under
+// their limit, else gives it back.
+static void keepOrFreeChunk(Chunk* chunk) {
+  SLAB_UNPOISON(chunk, chunk->size);
+  if (spareBytes + chunk->size > kSpareLimit) {
+    free(chunk);
+    return;
+  }
+  chunk->previous = spareChunks;
+  spareChunks = chunk;
+  spareBytes += chunk->size;
+  SLAB_POISON(chunk + 1, chunk->size - sizeof(Chunk));
+}
+
+// The smallest spare chunk of at least `size` bytes, taken off the spares;
+// null when there is none.
+static Chunk* takeSpareChunk(size_t size) {
+  Chunk** best = nullptr;
+  for (Chunk** link = &spareChunks; *link != nullptr; link = &(*link)->previous) {
+    if ((*link)->size >= size && (best == nullptr || (*link)->size < (*best)->size)) best = link;
+  }
+  if (best == nullptr) return nullptr;
+  Chunk* chunk = *best;
+  *best = chunk->previous;
+  spareBytes -= chunk->size;
+  return chunk;
+}
+
 void zmDeleteSlab(ZmSlab* slab) {
   if (slab == nullptr) return;
   if (slabInUse == slab) slabInUse = nullptr;
@@ -154,10 +193,19 @@ void zmDeleteSlab(ZmSlab* slab) {
     slab->newest = chunk->previous;
     chunkRanges().erase(reinterpret_cast<uintptr_t>(chunk));
     lastChunkStart = lastChunkEnd = 0;
+    keepOrFreeChunk(chunk);
+  }
+  free(slab);
+}
+
+void zmReleaseSpareChunks() {
+  while (spareChunks != nullptr) {
+    Chunk* chunk = spareChunks;
+    spareChunks = chunk->previous;
     SLAB_UNPOISON(chunk, chunk->size);
     free(chunk);
   }
-  free(slab);
+  spareBytes = 0;
 }
 
 ZmSlab* zmUseSlab(ZmSlab* slab) {
@@ -176,20 +224,28 @@ static void adviseHugePages(void* chunk, size_t size) {
   if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
-// Starts a new chunk that holds at least `need` bytes. Chunks double in size
-// up to a limit, so small worlds stay small and big ones make few chunks.
-// The chunk's memory comes zero-filled; what is not yet carved is fenced off.
+// Starts a new chunk that holds at least `need` bytes: a spare one when one
+// is large enough, else a fresh zero-filled one. Chunks double in size up to
+// a limit, so small worlds stay small and big ones make few chunks. What is
+// not yet carved is fenced off.
 static bool growSlab(ZmSlab* slab, size_t need) {
   size_t size = std::max(slab->nextChunk, roundUp(sizeof(Chunk)) + need);
-  Chunk* chunk = static_cast<Chunk*>(calloc(1, size));
-  if (chunk == nullptr) return false;
-  adviseHugePages(chunk, size);
+  Chunk* chunk = takeSpareChunk(size);
+  slab->recycled = chunk != nullptr;
+  if (chunk != nullptr) {
+    SLAB_UNPOISON(chunk, sizeof(Chunk));
+    size = chunk->size;
+  } else {
+    chunk = static_cast<Chunk*>(calloc(1, size));
+    if (chunk == nullptr) return false;
+    adviseHugePages(chunk, size);
+  }
   chunk->previous = slab->newest;
   chunk->size = size;
   slab->newest = chunk;
   slab->next = reinterpret_cast<char*>(chunk) + roundUp(sizeof(Chunk));
   slab->end = reinterpret_cast<char*>(chunk) + size;
-  slab->nextChunk = std::min(slab->nextChunk * 2, kLargestChunk);
+  slab->nextChunk = std::min(std::max(slab->nextChunk, size) * 2, kLargestChunk);
   const uintptr_t start = reinterpret_cast<uintptr_t>(chunk);
   chunkRanges()[start] = start + size;
   SLAB_POISON(slab->next, slab->end - slab->next);
@@ -205,6 +261,7 @@ void* zmSlabMalloc(size_t size) {
   char* at = slab->next;
   slab->next += need;
   SLAB_UNPOISON(at, kHeader + size);
+  if (slab->recycled) memset(at + kHeader, 0, size);
   *reinterpret_cast<BlockHeader*>(at) = {static_cast<uint32_t>(size), 1};
   return at + kHeader;
 }

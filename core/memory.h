@@ -51,9 +51,12 @@ struct ZmSlab;
 
 // A new empty slab (its chunks come on first use), or null.
 ZmSlab* zmNewSlab();
-// Gives every chunk of the slab back; null is ignored. No block of it may be
-// used afterwards.
+// Ends the slab; null is ignored. No block of it may be used afterwards.
+// Its chunks go back to the heap, except up to 32 MB of them that the next
+// slabs carve from (their blocks are cleared as they are carved).
 void zmDeleteSlab(ZmSlab* slab);
+// Gives the chunks kept from deleted slabs back to the heap now.
+void zmReleaseSpareChunks();
 
 // Makes `slab` the one that zmSlabMalloc carves from (null: none, the heap
 // serves); returns the one in use before, for the caller to restore.

@@ -123,6 +123,27 @@ TEST_F(SlabTest, BlocksAreZeroFilledDistinctAndSpanManyChunks) {
   for (auto& [block, size] : blocks) zmFree(block);  // harmless: the slab keeps the memory
 }
 
+TEST_F(MemoryTest, ASlabCarvedFromADeletedSlabsChunksGivesZeroFilledBlocks) {
+  // The first slab's blocks are written all over, then the slab goes; a new
+  // slab takes its chunks again and must still hand out cleared blocks. The
+  // last round starts from chunks fresh from the heap again.
+  for (int round = 0; round < 3; ++round) {
+    if (round == 2) zmReleaseSpareChunks();
+    ZmSlab* slab = zmNewSlab();
+    ASSERT_NE(slab, nullptr);
+    zmUseSlab(slab);
+    for (size_t i = 0; i < 5000; ++i) {
+      size_t size = 8 + (i * 53) % 400;
+      auto* block = static_cast<unsigned char*>(zmSlabMalloc(size));
+      ASSERT_NE(block, nullptr);
+      ASSERT_TRUE(allZero(block, size)) << "round " << round << ", block " << i;
+      memset(block, 0xa5, size);
+    }
+    zmUseSlab(nullptr);
+    zmDeleteSlab(slab);
+  }
+}
+
 TEST_F(SlabTest, ReallocMovesASlabBlockToTheHeapKeepingItsContents) {
   struct Case {
     size_t from, to;
