@@ -12,11 +12,13 @@
 #include "script/mainloop.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
+#include "shell/install.h"
 #include "shell/layout.h"
 #include "shell/location.h"
 #include "shell/logview.h"
 #include "shell/mainwnd.h"
 #include "shell/notify.h"
+#include "shell/viewinput.h"
 #include "shell/viewwin.h"
 #include "shell/worldcache.h"
 #include "shell/worldload.h"
@@ -76,6 +78,10 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   HWND mainWindow = createMainWindow(instance);
   if (mainWindow == nullptr) return -1;
   zmLayoutLocationBar();
+  zmInstallShellHooks();
+  zmLoadCursors(instance);
+  zmResetViewInput();
+  zmClearKeyStateTable();
   DragAcceptFiles(mainWindow, TRUE);
 
   WSADATA sockets;

@@ -17,8 +17,11 @@
 #include "script/mainloop.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
+#include "shell/viewinput.h"
 #include "viewer/api.h"
 #include "viewer/frame.h"
+#include "viewer/grab.h"
+#include "viewer/navigation.h"
 #include "viewer/rendering.h"
 
 namespace {
@@ -71,9 +74,10 @@ void onSize(HWND view, LPARAM lParam) {
   InvalidateRect(view, nullptr, FALSE);
 }
 
-// The view's part of a tick. Navigation steps here once it exists.
+// The view's part of a tick: one navigation step, then one frame.
 void onTimer(HWND view) {
   if (zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
+    zmNavStep(view);
     HDC dc = GetDC(view);
     zmRenderFrame(view, dc);
     ReleaseDC(view, dc);
@@ -99,6 +103,24 @@ void deliverFrameEvent(ZmWorld* world) {
   event.timeSec = t / 1000;
   event.timeMsec = t % 1000;
   zmCallWorldEventHandlers(world, &event);
+}
+
+bool worldOnShow() { return zmAppState == ZM_APP_RUNNING; }
+
+// The left button and the mouse's moves go to the input events (picking,
+// the objects' handlers), to navigation and to the grab, in that order.
+LRESULT onLeftButtonOrMove(HWND view, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!worldOnShow()) return DefWindowProcA(view, msg, wParam, lParam);
+  zmViewMouseInput(view, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()));
+  zmNavMouseEvent(view, msg, wParam, lParam);
+  zmGrabMouseEvent(view, msg, wParam, lParam);
+  return 0;
+}
+
+LRESULT onRightButton(HWND view, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!worldOnShow()) return DefWindowProcA(view, msg, wParam, lParam);
+  zmGrabMouseEvent(view, msg, wParam, lParam);
+  return 0;
 }
 
 }  // namespace
@@ -131,6 +153,21 @@ LRESULT CALLBACK zmViewWndProc(HWND view, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
       onTimer(view);
       return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return onLeftButtonOrMove(view, msg, wParam, lParam);
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return onRightButton(view, msg, wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      zmViewKeyInput(view, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()));
+      return DefWindowProcA(view, msg, wParam, lParam);
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) != HTCLIENT) return DefWindowProcA(view, msg, wParam, lParam);
+      zmRestoreCursor();
+      return TRUE;
     default:
       return DefWindowProcA(view, msg, wParam, lParam);
   }

@@ -19,6 +19,7 @@
 #include "shell/location.h"
 #include "shell/worldcache.h"
 #include "viewer/api.h"
+#include "viewer/navigation.h"
 #include "viewer/person.h"
 #include "viewer/rendering.h"
 #include "viewer/texture.h"
@@ -179,6 +180,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
     int width = 0, height = 0;
     zmGetViewWindowSize(&width, &height);
     zmSetCameraViewport(world, 0, 0, width, height);
+    zmNavInit();
   }
   zmSetLocationText(name);
   repaintView(false);
