@@ -3,6 +3,7 @@
 #include "script/cmdmaterial.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "core/camera.h"
@@ -127,6 +128,39 @@ int attributeOf(const char* command) {
 constexpr const char* kObjMaterialUsage = "ZmObj {r g b ...rn gn bn}|{f ...fn} attribute";
 constexpr const char* kPartMaterialUsage = "Parts {r g b ...rn gn bn}|{f ...fn} attribute";
 
+// ---- Colour lists
+
+// The colour lists an interpreter made and has not deleted; the rest go
+// with the interpreter (its world), since no other script may delete them.
+using ColourLists = std::unordered_set<ZmMFColor*>;
+constexpr const char* kColourListsKey = "zmColorLists";
+
+void freeColourLists(ClientData data, Tcl_Interp*) {
+  auto* lists = static_cast<ColourLists*>(data);
+  for (ZmMFColor* list : *lists) {
+    zmScriptWithdrawAll(list);
+    zmDeleteZmMFColorList(list);
+  }
+  delete lists;
+}
+
+ColourLists& colourListsOf(Tcl_Interp* interp) {
+  auto* lists = static_cast<ColourLists*>(Tcl_GetAssocData(interp, kColourListsKey, nullptr));
+  if (lists == nullptr) {
+    lists = new ColourLists;
+    Tcl_SetAssocData(interp, kColourListsKey, freeColourLists, lists);
+  }
+  return *lists;
+}
+
+// A live colour list of this interpreter; null with the command's message.
+ZmMFColor* ownColours(Tcl_Interp* interp, const char* command, const char* text) {
+  ZmMFColor* list = colorsArg(interp, command, text);
+  if (list == nullptr || colourListsOf(interp).count(list) != 0) return list;
+  zmScriptErrorResult(interp, "%s:bad ZmMFColor[%s]", command, text);
+  return nullptr;
+}
+
 // ---- Attribute shapes
 
 // How many value words an attribute of a light or camera takes: 1 or 3; 0
@@ -215,14 +249,16 @@ ZM_COMMAND(newColorList) {
   long size = longWord(argv[1]);
   ZmMFColor* list = size > 0 && size <= kMaxColours ? zmNewZmMFColor(int32_t(size)) : nullptr;
   if (list == nullptr) return zmScriptErrorResult(interp, "%s:zmNewZmMFColor faild", argv[0]);
+  colourListsOf(interp).insert(list);
   zmScriptSetPtrResult(interp, ZM_HANDLE_COLORS, list);
   return TCL_OK;
 }
 
 ZM_COMMAND(deleteColorList) {
   if (argc != 2) return zmTclError(interp, argv[0], "ZmMFColor");
-  ZmMFColor* list = colorsArg(interp, argv[0], argv[1]);
+  ZmMFColor* list = ownColours(interp, argv[0], argv[1]);
   if (list == nullptr) return TCL_ERROR;
+  colourListsOf(interp).erase(list);
   zmScriptWithdrawAll(list);
   zmDeleteZmMFColorList(list);
   return emptyResult(interp);
@@ -236,7 +272,7 @@ static bool colourAt(Tcl_Interp* interp, int argc, const char* argv[], ZmMFColor
     *code = zmTclError(interp, argv[0], "ZmMFColor pos r g b");
     return false;
   }
-  *list = colorsArg(interp, argv[0], argv[1]);
+  *list = ownColours(interp, argv[0], argv[1]);
   if (*list == nullptr) {
     *code = TCL_ERROR;
     return false;

@@ -3,8 +3,10 @@
 // attributes of objects, lights and cameras, and the active camera.
 //
 // Owns: those handlers and the colour lists scripts make with
-// "zmNewZmMFColor" (handed out as checked pointer texts until
-// "zmDeleteZmMFColor"). Value lists are bounded: more colours or floats than
+// "zmNewZmMFColor", handed out as checked pointer texts until
+// "zmDeleteZmMFColor" or until the interpreter that made them is deleted
+// with its world, which frees those left; only that interpreter's scripts
+// may use a list. Value lists are bounded: more colours or floats than
 // a material command takes are refused with its "bad num" message. It does
 // not own the materials and attributes themselves (core/material.h,
 // viewer/attributes.h) nor the command table (script/commands.h).

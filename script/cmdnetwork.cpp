@@ -14,6 +14,7 @@
 #include "script/host.h"
 #include "script/hooks.h"
 #include "script/mainloop.h"
+#include "viewer/hooks.h"
 
 namespace zmcmd {
 

@@ -157,11 +157,11 @@ static int addFromFile(Tcl_Interp* interp, const char* command, const char* pare
   bool bad = false;
   auto* parent = static_cast<ZmObj*>(zmScriptHandle(ZM_HANDLE_OBJECT, parentText, &bad));
   if (bad) return zmScriptErrorResult(interp, "%s:bad ZmObj[%s]", command, parentText);
-  ZmObj* added = nullptr;
-  if (parent == nullptr) return addedObjectResult(interp, zmParseVRMLAddToWorld(file, &added), added);
-  if (parent->vrmlType != ZM_VRML_SEPARATOR)
+  if (parent != nullptr && parent->vrmlType != ZM_VRML_SEPARATOR)
     return zmScriptErrorResult(interp, "%s:Can't add child to [%s], must be a Separator.", command, "Separator");
-  return addedObjectResult(interp, zmParseVRMLAddToObj(file, parent, &added), added);
+  ZmObj* added = nullptr;
+  int parsed = parent ? zmParseVRMLAddToObj(file, parent, &added) : zmParseVRMLAddToWorld(file, &added);
+  return addedObjectResult(interp, parsed, added);
 }
 
 ZM_COMMAND(addObjFromFile) {

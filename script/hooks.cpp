@@ -51,7 +51,6 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplEvent),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsg),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsgWithDist),
-    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxUpdateObj),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendChatStr),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxAmIMaster),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, chatDisplay),

@@ -226,11 +226,11 @@ inline int hookKinNewTopObject(ZmWorld* world, const char* bodyUrl, const char* 
 struct ZmScriptMultiUserHooks {
   // The senders to the world server: an application event (mask, text), a
   // call of a procedure on the other clients (with or without a
-  // destination flag), the object's world matrix, a chat line.
+  // destination flag), a chat line. (An object's world matrix goes through
+  // the viewer's slot, viewer/hooks.h.)
   void (*qxSendApplEvent)(ZmObj* object, uint32_t mask, const char* text);
   void (*qxSendApplSpecificMsg)(ZmObj* object, const char* procedure, const char* text);
   void (*qxSendApplSpecificMsgWithDist)(ZmObj* object, const char* procedure, const char* text, int destination);
-  int (*qxUpdateObj)(ZmObj* object);
   void (*qxSendChatStr)(ZmObj* object, const char* text);
   // zmqxAmIMaster -- the current world's master flag, 0 or 1.
   int (*qxAmIMaster)();
@@ -253,9 +253,6 @@ inline void hookQxSendApplSpecificMsgWithDist(ZmObj* object, const char* procedu
                                               int destination) {
   auto slot = zmScriptMultiUserHooks.qxSendApplSpecificMsgWithDist;
   if (slot) slot(object, procedure, text, destination);
-}
-inline int hookQxUpdateObj(ZmObj* object) {
-  return zmScriptMultiUserHooks.qxUpdateObj ? zmScriptMultiUserHooks.qxUpdateObj(object) : 0;
 }
 inline void hookQxSendChatStr(ZmObj* object, const char* text) {
   if (zmScriptMultiUserHooks.qxSendChatStr) zmScriptMultiUserHooks.qxSendChatStr(object, text);
