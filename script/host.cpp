@@ -355,6 +355,8 @@ void* zmScriptHandle(ZmHandleKind kind, const char* text, bool* bad) {
     *bad = false;
     return record;
   }
+  // Digits that name no live record of this kind are as bad as letters.
+  if (record != nullptr) zmReportMessage("zmScriptStr2Ptr : bad pointer value[%s]", text);
   *bad = !none;
   return nullptr;
 }

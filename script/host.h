@@ -141,7 +141,8 @@ bool zmScriptIsHandedOut(ZmHandleKind kind, const void* record);
  */
 void* zmScriptStr2Ptr(const char* text);
 // The handed-out record of that kind a pointer text names, or null (also for
-// "0"); *bad is set when the text was not empty-or-0 and named nothing valid.
+// "0"); *bad is set when the text was not empty-or-0 and named nothing valid,
+// which is reported as zmScriptStr2Ptr reports a text with a letter.
 void* zmScriptHandle(ZmHandleKind kind, const char* text, bool* bad);
 // Sets the result to the pointer text of `record` ("%ld", 0 for none) and
 // hands the record out.
