@@ -25,15 +25,16 @@ bool byName(const char* command) {
   return length > 6 && std::strcmp(command + length - 6, "ByName") == 0;
 }
 
-// The object a movie or body command names; null with its message.
+// The object of a command of `words` words after its name, the object
+// first. Null when the count or the object is wrong: *code is then what the
+// command returns (the usage line in help mode succeeds).
 ZmObj* onlyObject(Tcl_Interp* interp, int argc, const char* argv[], int words, const char* usage, int* code) {
   if (argc != words + 1) {
     *code = zmTclError(interp, argv[0], usage);
     return nullptr;
   }
-  ZmObj* object = objectArg(interp, argv[0], argv[1]);
   *code = TCL_ERROR;
-  return object;
+  return objectArg(interp, argv[0], argv[1]);
 }
 
 }  // namespace

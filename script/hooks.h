@@ -3,9 +3,10 @@
 // sounds, videos, movie textures, articulated bodies and the multi-user
 // client.
 //
-// Owns: one table per providing layer, all slots null at start, filled by
-// that layer's install function (tests set recorders), and the list of their
-// slots for the start-up's check. Commands use the inline wrappers below,
+// Owns: one table per providing layer, all slots null at start, filled at
+// start-up once the provider exists (by scripting's install function for the
+// layers below it, by the program for the shell; tests set recorders), and
+// the list of their slots for the start-up's check. Commands use the inline wrappers below,
 // never the slots; each wrapper holds what happens while its slot is unset,
 // which is what the command answers until the providing layer exists.
 // The slot `fooBar` stands for the provider's `zmFooBar`.

@@ -381,8 +381,9 @@ TEST_F(CommandTest, EveryCommandWithGoodAndWrongWords) {
   }
   for (const ZmScriptCommand& command : zmScriptCommands()) {
     EXPECT_TRUE(good.count(command.name)) << command.name << " never ran with good words";
-    if (!kAnyWords.count(command.name))
+    if (!kAnyWords.count(command.name)) {
       EXPECT_TRUE(wrong.count(command.name)) << command.name << " never ran with wrong words";
+    }
   }
 }
 

@@ -39,7 +39,8 @@ TEST_F(SceneCommandTest, FoundObjectsMoveAndTurnAsReadBack) {
   EXPECT_EQ(ok("zmGetObjWRT $cube x y z; list $x $y $z"), "1.000000 2.000000 0.000000");
   // The cube turns in its own axes, absolutely: its place stays.
   EXPECT_EQ(ok("zmRotateAngle $cube 0 0 90 0 0"), "0");
-  std::vector<float> local = numbers(ok("zmGetObjLRT $cube x y z a b c d e f g h i; list $x $y $z $a $b $c $d $e $f $g $h $i"));
+  std::vector<float> local =
+      numbers(ok("zmGetObjLRT $cube x y z a b c d e f g h i; list $x $y $z $a $b $c $d $e $f $g $h $i"));
   ASSERT_EQ(local.size(), 12u);
   float turn[9];
   zmMat3FromAngles(0, 0, 3.14159265358979323846 / 2, turn);
