@@ -32,6 +32,14 @@ TEST_F(ScriptTest, LocalHandlersSubstituteTheirUserDataNetworkCallsDoNot) {
   ASSERT_EQ(eval(world, "set ::noted", &noted), 0);
   EXPECT_EQ(noted, "hello 2");
 
+  // Data that cannot be substituted fails the delivery as a failing
+  // procedure does.
+  ASSERT_EQ(eval(world, "zmAddEventHandler [zmGetObjByName target.stone] 256 1 {} unreached {[no_such_command]}", &noted), 0);
+  ASSERT_EQ(noted, "0");
+  ZmEvent rightPress = {};
+  rightPress.type = ZM_EVENT_RIGHT_BUTTON_DOWN;
+  EXPECT_EQ(zmCallEventHandler(target, &rightPress), -1);
+
   int result = 0;
   ASSERT_EQ(zmScriptEvalFunction(world, 1, 1, "note", target, &press, "", "$::greeting [set ::ran 1]", &result), 0);
   ASSERT_EQ(eval(world, "set ::noted", &noted), 0);
