@@ -117,8 +117,8 @@ struct HandlerCopy {
 int runCopy(const HandlerCopy& copy, ZmObj* original, ZmObj* holder, ZmEvent* event) {
   if (namesProcedure(copy.scriptType)) {
     int result = 0;
-    return zmScriptEvalFunction(original->world, copy.scriptType, 1, copy.function.c_str(), holder, event, "",
-                                copy.userData.c_str(), &result);
+    return zmScriptEvalHandler(original->world, copy.scriptType, copy.function.c_str(), holder, event,
+                               copy.userData.c_str(), &result);
   }
   if (copy.scriptType == ZM_SCRIPT_C) {
     reinterpret_cast<ZmEventCallback>(const_cast<void*>(copy.callback))(holder, event, copy.userData.c_str());

@@ -11,6 +11,8 @@
 
 #include "core/dirs.h"
 #include "core/event.h"
+#include "core/leaf.h"
+#include "core/object.h"
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/world.h"
@@ -22,10 +24,18 @@ namespace {
 
 constexpr const char* kWorldKey = "zmWorld";  // assoc data: the interpreter's world
 
+// A record handed out to scripts: its kind, how many hand-outs are still
+// running (events) and, for a leaf, the object that owned it then.
+struct HandedOut {
+  ZmHandleKind kind;
+  int count;
+  const ZmObj* owner;
+};
+
 struct HostState {
   bool libraryFound = false;                          // Tcl_FindExecutable ran
   std::string programDirForTest;                      // replaces the program folder when set
-  std::unordered_map<const void*, std::pair<ZmHandleKind, int>> handedOut;  // record -> kind, count
+  std::unordered_map<const void*, HandedOut> handedOut;  // by record address
   bool helpMode = false;                              // zmHelp is walking the table
 } host;
 
@@ -83,6 +93,26 @@ int evalWords(Tcl_Interp* interp, int count, Tcl_Obj* const words[], int* result
 }
 
 Tcl_Obj* pointerWord(const void* record) { return Tcl_NewWideIntObj(Tcl_WideInt(intptr_t(record))); }
+
+// Calls `procedure object [event] userData` as one command of words: the
+// procedure name is one word and no word is substituted again. The object
+// and the event are handed out for the call.
+int callProcedure(Tcl_Interp* interp, const char* procedure, ZmObj* object, ZmEvent* event, bool withEvent,
+                  Tcl_Obj* userData, int* result) {
+  Tcl_Obj* words[4];
+  int count = 0;
+  words[count++] = Tcl_NewStringObj(procedure, -1);
+  words[count++] = pointerWord(object);
+  if (withEvent) words[count++] = pointerWord(event);
+  words[count++] = userData;
+  for (int i = 0; i < count; ++i) Tcl_IncrRefCount(words[i]);
+  if (object != nullptr) zmScriptHandOut(ZM_HANDLE_OBJECT, object);
+  if (event != nullptr) zmScriptHandOut(ZM_HANDLE_EVENT, event);
+  int status = evalWords(interp, count, words, result);
+  if (event != nullptr) zmScriptWithdraw(event);
+  for (int i = 0; i < count; ++i) Tcl_DecrRefCount(words[i]);
+  return status;
+}
 
 // "zmtkInit [delay]": starts the toolkit once per world, then sets the delay.
 int tkInitCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
@@ -182,18 +212,28 @@ int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const ch
                          ZmEvent* event, const char*, const char* userData, int* result) {
   Tcl_Interp* interp = scriptType == ZM_SCRIPT_TCL ? zmScriptGetInterp(world) : nullptr;
   if (interp == nullptr || procedure == nullptr) return -1;
-  Tcl_Obj* words[4];
-  int count = 0;
-  words[count++] = Tcl_NewStringObj(procedure, -1);
-  words[count++] = pointerWord(object);
-  if (withEvent) words[count++] = pointerWord(event);
-  words[count++] = Tcl_NewStringObj(userData ? userData : "", -1);
-  for (int i = 0; i < count; ++i) Tcl_IncrRefCount(words[i]);
-  if (object != nullptr) zmScriptHandOut(ZM_HANDLE_OBJECT, object);
-  if (withEvent && event != nullptr) zmScriptHandOut(ZM_HANDLE_EVENT, event);
-  int status = evalWords(interp, count, words, result);
-  if (withEvent && event != nullptr) zmScriptWithdraw(event);
-  for (int i = 0; i < count; ++i) Tcl_DecrRefCount(words[i]);
+  return callProcedure(interp, procedure, object, withEvent ? event : nullptr, withEvent != 0,
+                       Tcl_NewStringObj(userData ? userData : "", -1), result);
+}
+
+int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, ZmObj* object, ZmEvent* event,
+                        const char* userData, int* result) {
+  Tcl_Interp* interp = scriptType == ZM_SCRIPT_TCL ? zmScriptGetInterp(world) : nullptr;
+  if (interp == nullptr || procedure == nullptr) return -1;
+  // The word a double-quoted user data became when handler calls were
+  // evaluated as text.
+  Tcl_Obj* quoted = Tcl_NewStringObj(userData ? userData : "", -1);
+  Tcl_IncrRefCount(quoted);
+  Tcl_Preserve(interp);
+  Tcl_Obj* substituted = Tcl_SubstObj(interp, quoted, TCL_SUBST_ALL);
+  Tcl_DecrRefCount(quoted);
+  int status;
+  if (substituted == nullptr) {
+    status = finishEvaluation(interp, TCL_ERROR, result);
+  } else {
+    status = callProcedure(interp, procedure, object, event, true, substituted, result);
+  }
+  Tcl_Release(interp);
   return status;
 }
 
@@ -265,21 +305,32 @@ int zmScriptTclEvalStr(Tcl_Interp* interp, const char* text, int* result) {
 
 void zmScriptHandOut(ZmHandleKind kind, const void* record) {
   if (record == nullptr) return;
-  auto [entry, added] = host.handedOut.try_emplace(record, kind, 0);
-  entry->second.first = kind;
-  ++entry->second.second;
+  const ZmObj* owner = kind == ZM_HANDLE_LEAF ? static_cast<const ZmLeaf*>(record)->owner : nullptr;
+  auto [entry, added] = host.handedOut.try_emplace(record, HandedOut{kind, 0, owner});
+  entry->second.kind = kind;
+  entry->second.owner = owner;
+  ++entry->second.count;
 }
 
 void zmScriptWithdraw(const void* record) {
   auto found = host.handedOut.find(record);
-  if (found != host.handedOut.end() && --found->second.second <= 0) host.handedOut.erase(found);
+  if (found != host.handedOut.end() && --found->second.count <= 0) host.handedOut.erase(found);
 }
 
 void zmScriptWithdrawAll(const void* record) { host.handedOut.erase(record); }
 
 bool zmScriptIsHandedOut(ZmHandleKind kind, const void* record) {
   auto found = host.handedOut.find(record);
-  return found != host.handedOut.end() && found->second.first == kind;
+  if (found == host.handedOut.end() || found->second.kind != kind) return false;
+  if (kind != ZM_HANDLE_LEAF) return true;
+  // The owner is live (deleted objects are withdrawn); the leaf must still
+  // be one of its chain, compared by address before it is read.
+  const ZmObj* owner = found->second.owner;
+  if (owner == nullptr || !zmScriptIsHandedOut(ZM_HANDLE_OBJECT, owner)) return false;
+  for (const ZmLeaf* leaf = owner->leaf; leaf != nullptr; leaf = leaf->next) {
+    if (leaf == record) return true;
+  }
+  return false;
 }
 
 void* zmScriptStr2Ptr(const char* text) {
@@ -304,6 +355,8 @@ void* zmScriptHandle(ZmHandleKind kind, const char* text, bool* bad) {
     *bad = false;
     return record;
   }
+  // Digits that name no live record of this kind are as bad as letters.
+  if (record != nullptr) zmReportMessage("zmScriptStr2Ptr : bad pointer value[%s]", text);
   *bad = !none;
   return nullptr;
 }

@@ -78,6 +78,17 @@ int zmScriptEvalStrText(ZmWorld* world, int scriptType, const char* text, const 
  */
 int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const char* procedure, ZmObj* object,
                          ZmEvent* event, const char* ignored, const char* userData, int* result);
+/*
+ * zmScriptEvalHandler --
+ *   As zmScriptEvalFunction with the event, for the handlers and tasks that
+ *   a world file or a script of the world wrote: their user data keeps the
+ *   form of a double-quoted word, its variables, commands and backslashes
+ *   substituted in the world's interpreter before the call (a failing
+ *   substitution fails the call as an error of the procedure would). The
+ *   procedure name stays one word. Data from the network never comes here.
+ */
+int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, ZmObj* object, ZmEvent* event,
+                        const char* userData, int* result);
 
 // The current world's toolkit delay (0 without world or context), and its
 // setter (nothing without context).
@@ -109,11 +120,14 @@ int zmScriptTclEvalStr(Tcl_Interp* interp, const char* text, int* result);
 
 // ---- Services for the commands --------------------------------------------
 
-enum ZmHandleKind { ZM_HANDLE_OBJECT = 1, ZM_HANDLE_LEAF, ZM_HANDLE_EVENT, ZM_HANDLE_TIMEOUT };
+enum ZmHandleKind { ZM_HANDLE_OBJECT = 1, ZM_HANDLE_LEAF, ZM_HANDLE_EVENT, ZM_HANDLE_TIMEOUT, ZM_HANDLE_COLORS };
 
 // Hands a record out to scripts (counted: an event delivered in a nested
 // call is handed out twice) and takes it back; zmScriptWithdrawAll forgets
 // the record whatever the count (deleted objects, freed records).
+// A leaf is only taken back while its owner, as it was when the leaf was
+// handed out, is a live object that still holds it in its leaf chain: a leaf
+// freed on its own or with its object is refused without being read.
 void zmScriptHandOut(ZmHandleKind kind, const void* record);
 void zmScriptWithdraw(const void* record);
 void zmScriptWithdrawAll(const void* record);
@@ -127,7 +141,8 @@ bool zmScriptIsHandedOut(ZmHandleKind kind, const void* record);
  */
 void* zmScriptStr2Ptr(const char* text);
 // The handed-out record of that kind a pointer text names, or null (also for
-// "0"); *bad is set when the text was not empty-or-0 and named nothing valid.
+// "0"); *bad is set when the text was not empty-or-0 and named nothing valid,
+// which is reported as zmScriptStr2Ptr reports a text with a letter.
 void* zmScriptHandle(ZmHandleKind kind, const char* text, bool* bad);
 // Sets the result to the pointer text of `record` ("%ld", 0 for none) and
 // hands the record out.

@@ -107,8 +107,8 @@ int runRecord(ZmWorld* world, ZmTimeOutHandlerList* record, Due at, int* result)
   event.object = record->object;
   *result = 1;
   if (record->scriptType >= ZM_SCRIPT_PYTHON && record->scriptType <= ZM_SCRIPT_JAVA) {
-    return zmScriptEvalFunction(world, record->scriptType, 1, static_cast<const char*>(record->function),
-                                record->object, &event, "", record->userData, result);
+    return zmScriptEvalHandler(world, record->scriptType, static_cast<const char*>(record->function),
+                               record->object, &event, record->userData, result);
   }
   if (record->scriptType == ZM_SCRIPT_C) {
     auto callback = reinterpret_cast<ZmTimeOutCallback>(record->function);

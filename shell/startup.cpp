@@ -7,6 +7,7 @@
 
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
+#include "script/hooks.h"
 #include "script/install.h"
 #include "viewer/builders.h"
 #include "viewer/hooks.h"
@@ -28,7 +29,7 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots()})
+       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots()})
     listUnset(slots, providers, unset);
   return unset;
 }

@@ -1,0 +1,67 @@
+// script/hooks.cpp -- storage of the script layer's upward hook tables, all
+// slots null at start, and the list of their slots; see hooks.h.
+#include "script/hooks.h"
+
+#include "core/hookslots.h"
+
+ZmScriptShellHooks zmScriptShellHooks = {};
+ZmScriptViewerHooks zmScriptViewerHooks = {};
+ZmScriptMediaHooks zmScriptMediaHooks = {};
+ZmScriptMultiUserHooks zmScriptMultiUserHooks = {};
+
+namespace {
+
+constexpr ZmHookSlot kSlots[] = {
+    ZM_HOOK_SLOT("shell", zmScriptShellHooks, wwwOpenUrl),
+    ZM_HOOK_SLOT("shell", zmScriptShellHooks, wwwOpenFile),
+    ZM_HOOK_SLOT("viewer", zmScriptViewerHooks, enableNavigation),
+    ZM_HOOK_SLOT("viewer", zmScriptViewerHooks, disableNavigation),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, playAmbientSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, playSpotSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, stopSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, suspendSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, resumeSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, setSoundVolume),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, playAmbientSoundByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, playSpotSoundByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, stopSoundByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, suspendSoundByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, resumeSoundByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, setSoundVolumeByName),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, suspendAllSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, resumeAllSound),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, videoPlay),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, play3DMovie),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, pause3DMovie),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, set3DMovieSpeed),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, get3DMovieSpeed),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, set3DMovieFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, get3DMovieFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, get3DMovieFrameNum),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, get3DMovieLoop),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, set3DMovieLoop),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, set3DMovieNextFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, set3DMoviePrevFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinSetFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinNextPosture),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinPrevPosture),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinGetFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinGetMaxFrame),
+    ZM_HOOK_SLOT("media", zmScriptMediaHooks, kinNewTopObject),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplEvent),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsg),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsgWithDist),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendChatStr),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxAmIMaster),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, chatDisplay),
+    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, getUserName),
+};
+
+static_assert(zmListsEverySlot<ZmScriptShellHooks>(kSlots, "zmScriptShellHooks"));
+static_assert(zmListsEverySlot<ZmScriptViewerHooks>(kSlots, "zmScriptViewerHooks"));
+static_assert(zmListsEverySlot<ZmScriptMediaHooks>(kSlots, "zmScriptMediaHooks"));
+static_assert(zmListsEverySlot<ZmScriptMultiUserHooks>(kSlots, "zmScriptMultiUserHooks"));
+
+}  // namespace
+
+std::span<const ZmHookSlot> zmScriptHookSlots() { return kSlots; }
