@@ -198,7 +198,9 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerS
 // dwBufferLength / nAvgBytesPerSec seconds, and is then marked WHDR_DONE and
 // returned with MM_WOM_DONE. The notice comes from the message loop (a timer
 // of the platform), so it is posted when the loop runs after the buffer's
-// time has passed. Records "Wave" "write <bytes>".
+// time has passed. Records "Wave" "write <bytes>", then "WaveLevel" with the
+// buffer's peak distance from silence ("16384"), which is what a listener
+// would hear of its loudness.
 MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize);
 
 // Stops playing: every queued buffer is marked done and returned with

@@ -8,6 +8,7 @@
 // MM_WOM_DONE for it, in queue order, so the notices reach the callback
 // window from the message loop, as the program's single thread expects.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -99,6 +100,22 @@ void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
   scheduleNextDone(*device);
 }
 
+// The largest sample distance from silence in a buffer: signed 16-bit
+// samples, or unsigned 8-bit ones around 128.
+unsigned peakLevel(const WAVEFORMATEX& format, const WAVEHDR& header) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(header.lpData);
+  unsigned peak = 0;
+  if (format.wBitsPerSample == 8) {
+    for (DWORD i = 0; i < header.dwBufferLength; ++i) peak = std::max(peak, unsigned(std::abs(int(bytes[i]) - 128)));
+    return peak;
+  }
+  for (DWORD i = 0; i + 1 < header.dwBufferLength; i += 2) {
+    auto sample = int16_t(uint16_t(bytes[i] | bytes[i + 1] << 8));
+    peak = std::max(peak, unsigned(std::abs(int(sample))));
+  }
+  return peak;
+}
+
 MMRESULT checkHeader(LPWAVEHDR header, UINT headerSize) {
   if (header == nullptr || headerSize < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
   if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
@@ -174,6 +191,7 @@ MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
   header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
   device->queue.push_back(QueuedBuffer{header, endMs});
   platform::recordEvent("Wave", "write " + std::to_string(header->dwBufferLength));
+  platform::recordEvent("WaveLevel", std::to_string(peakLevel(device->format, *header)));
   if (device->queue.size() == 1) scheduleNextDone(*device);
   return MMSYSERR_NOERROR;
 }

@@ -39,6 +39,9 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;
   EXPECT_NE(viewer.find("viewer: zmVrmlViewerHooks.navSetGravity\n"), std::string::npos) << viewer;
+  const std::string media = zmListUnsetHooks({"media"});
+  for (const char* slot : {"deleteSoundLeaf", "soundSetWorld", "newSoundLeaf", "addSoundObj"})
+    EXPECT_EQ(media.find(slot), std::string::npos) << slot << " in\n" << media;
   EXPECT_EQ(zmCoreShellHooks.notifyMessage, quiet);
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
 }
@@ -54,7 +57,7 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   testing::internal::CaptureStderr();
   zmStartLayers({quiet, nullptr});
   const std::string printed = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(printed, "Hook slots left unset by the installed layers:\n" + zmListUnsetHooks({"viewer", "loading"}));
+  EXPECT_EQ(printed, "Hook slots left unset by the installed layers:\n" + zmListUnsetHooks({"viewer", "loading", "media"}));
 }
 #endif
 
