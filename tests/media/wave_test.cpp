@@ -1,6 +1,7 @@
 // tests/media/wave_test.cpp -- the wave player: blocks streamed on the
 // device's time, volume while copying, looping, the end of the data and
 // files it must refuse.
+#include "core/dirs.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -91,6 +92,29 @@ TEST_F(WaveTest, FilesThatAreNoPlayableWaveAreRefusedAndLeaveTheDeviceClosed) {
   }
   EXPECT_EQ(zmWaveOpen((folder + "/missing.wav").c_str(), 0), -1);
   EXPECT_TRUE(events("Wave").empty());
+}
+
+TEST_F(WaveTest, TheShippedSoundsPlayWholeAndAudible) {
+  char programDir[512];
+  ASSERT_GT(zmGetModuleDirName(programDir, sizeof programDir), 0);
+  for (const char* name : {"alert.wav", "man_slow.wav", "man_middle.wav", "man_fast.wav", "man_turn.wav"}) {
+    platform::clearRecordedEvents();
+    std::string path = std::string(programDir) + name;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr) << path;
+    std::fseek(file, 0, SEEK_END);
+    long dataBytes = std::ftell(file) - 44;  // after the plain 44-byte header
+    std::fclose(file);
+    int voice = zmWaveOpen(path.c_str(), 0);
+    ASSERT_EQ(voice, 0) << name;
+    zmWavePlay(voice);
+    runTicks(150);
+    EXPECT_EQ(countOf(events("Wave"), "write 4048"), int((dataBytes + kBlockBytes - 1) / kBlockBytes)) << name;
+    int loudest = 0;
+    for (const std::string& level : events("WaveLevel")) loudest = std::max(loudest, std::stoi(level));
+    EXPECT_GT(loudest, 3000) << name;
+    EXPECT_FALSE(zmWaveDeviceOpen()) << name;
+  }
 }
 
 }  // namespace
