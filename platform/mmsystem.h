@@ -7,11 +7,13 @@
 // timeGetTime it re-exports), the queue that carries MM_WOM_* notices
 // (winuser.h), or video (an MCI window stand-in of its own).
 //
-// Both devices are silent: the wave device keeps real time on the platform
-// clock -- a written buffer "plays" for bytes / nAvgBytesPerSec and is then
-// returned with MM_WOM_DONE -- and the MIDI device records each message. So a
-// test on the virtual clock sees exactly what a listener would have heard,
-// and when.
+// Both devices keep time and record without a sound card: the wave device
+// keeps real time on the platform clock -- a written buffer "plays" for
+// bytes / nAvgBytesPerSec and is then returned with MM_WOM_DONE -- and the
+// MIDI device records each message. So a test on the virtual clock sees
+// exactly what a listener would have heard, and when. When an ALSA output
+// has been chosen (alsapcm.h), the wave device's buffers are also copied
+// to it, so they are heard; the timing stays the platform clock's.
 //
 // Handles are checked on every call; a closed handle is never reused in the
 // same run, so a stale one gives MMSYSERR_INVALHANDLE.

@@ -13,6 +13,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/alsapcm.h"
 #include "platform/handletable.h"
 #include "platform/mmsystem.h"
 #include "platform/recorder.h"
@@ -38,6 +39,7 @@ struct WaveDevice {
   // so rounding never accumulates.
   uint64_t anchorMs = 0;
   uint64_t bytesSinceAnchor = 0;
+  platform::AlsaStream* alsa = nullptr;  // where the samples are heard, or null
 };
 
 platform::HandleTable<HWAVEOUT, WaveDevice> devices{1};
@@ -140,6 +142,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, 
   device.window = window;
   device.format = *format;
   device.format.cbSize = 0;
+  device.alsa = platform::alsaOpen(device.format);
   platform::recordEvent("Wave", describeFormat(device.format));
   *waveOut = devices.add(std::move(device));
   if (window != nullptr) PostMessageA(window, MM_WOM_OPEN, reinterpret_cast<WPARAM>(*waveOut), 0);
@@ -153,6 +156,7 @@ MMRESULT waveOutClose(HWAVEOUT waveOut) {
   if (device->timerId != 0) KillTimer(nullptr, device->timerId);
   if (device->window != nullptr)
     PostMessageA(device->window, MM_WOM_CLOSE, reinterpret_cast<WPARAM>(waveOut), 0);
+  platform::alsaClose(device->alsa);
   devices.remove(waveOut);
   platform::recordEvent("Wave", "close");
   return MMSYSERR_NOERROR;
@@ -190,6 +194,7 @@ MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
   uint64_t endMs = device->anchorMs + (device->bytesSinceAnchor * 1000 + rate - 1) / rate;
   header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
   device->queue.push_back(QueuedBuffer{header, endMs});
+  platform::alsaWrite(device->alsa, header->lpData, header->dwBufferLength);
   platform::recordEvent("Wave", "write " + std::to_string(header->dwBufferLength));
   platform::recordEvent("WaveLevel", std::to_string(peakLevel(device->format, *header)));
   if (device->queue.size() == 1) scheduleNextDone(*device);
@@ -201,6 +206,7 @@ MMRESULT waveOutReset(HWAVEOUT waveOut) {
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
   std::deque<QueuedBuffer> pending;
   pending.swap(device->queue);
+  platform::alsaDrop(device->alsa);
   for (const QueuedBuffer& buffer : pending) returnBuffer(*device, buffer.header);
   scheduleNextDone(*device);
   platform::recordEvent("Wave", "reset");
