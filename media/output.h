@@ -11,14 +11,17 @@
 /*
  * zmSoundChooseOutput --
  *   Tries the ALSA device named by $LUMENFOLD_SOUND_DEVICE ("default" when
- *   unset; "none" or empty: no ALSA) for wave output. Called once by the
- *   program at start, after the log window exists; tools and tests that do
- *   not call it stay on the silent devices.
+ *   unset; "none" or empty: no ALSA) for wave output, and, when it opens,
+ *   FluidSynth with the soundfont $LUMENFOLD_SOUNDFONT (else the system's
+ *   General MIDI soundfont) on the same device for MIDI notes. Called once
+ *   by the program at start, after the log window exists; tools and tests
+ *   that do not call it stay on the silent devices.
  * Results:
  *   1 when sounds are heard through ALSA, 0 when they stay silent.
  * Side effects:
  *   Shows "Sound output: ALSA device <name>" or "Sound output: silent (no
- *   ALSA playback device)" in the log.
+ *   ALSA playback device)" in the log, then "MIDI output: FluidSynth with
+ *   <soundfont>" or "MIDI output: silent (no soundfont)".
  */
 int zmSoundChooseOutput();
 

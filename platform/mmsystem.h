@@ -13,7 +13,9 @@
 // MIDI device records each message. So a test on the virtual clock sees
 // exactly what a listener would have heard, and when. When an ALSA output
 // has been chosen (alsapcm.h), the wave device's buffers are also copied
-// to it, so they are heard; the timing stays the platform clock's.
+// to it, so they are heard; the timing stays the platform clock's. When a
+// synthesiser has been chosen (midisynth.h), the MIDI device's messages are
+// also played on it.
 //
 // Handles are checked on every call; a closed handle is never reused in the
 // same run, so a stale one gives MMSYSERR_INVALHANDLE.

@@ -6,6 +6,7 @@
 
 #include "media/output.h"
 #include "platform/alsapcm.h"
+#include "platform/midisynth.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -17,7 +18,9 @@ class AlsaTest : public MediaTest {
   void TearDown() override {
     MediaTest::TearDown();
     platform::chooseAlsaOutput(nullptr);
+    platform::chooseMidiSynth(nullptr, "");
     unsetenv("LUMENFOLD_SOUND_DEVICE");
+    unsetenv("LUMENFOLD_SOUNDFONT");
   }
 
   // The data chunk of a WAV file: its bytes, empty when there is none.
@@ -50,8 +53,10 @@ TEST_F(AlsaTest, ThePlayedBlocksReachTheDeviceAtTheirVolume) {
   std::string heard = folder + "/heard.wav";
   std::string device = "file:FILE=" + heard + ",FORMAT=wav";
   setenv("LUMENFOLD_SOUND_DEVICE", device.c_str(), 1);
+  setenv("LUMENFOLD_SOUNDFONT", "", 1);
   if (zmSoundChooseOutput() != 1) GTEST_SKIP() << "ALSA cannot open " << device;
-  EXPECT_EQ(warningsShown.back(), "Sound output: ALSA device " + device);
+  EXPECT_EQ(warningsShown, (std::vector<std::string>{"Sound output: ALSA device " + device,
+                                                     "MIDI output: silent (no soundfont)"}));
 
   // Two and a half blocks of samples at amplitude 12000, played at half volume.
   std::string path = writeFile("tone.wav", waveBytes({squareWave(kBlockBytes * 5 / 4, 12000)}));
@@ -76,6 +81,27 @@ TEST_F(AlsaTest, NoDeviceLeavesTheSilentOutputAndSaysSo) {
     EXPECT_EQ(warningsShown.back(), "Sound output: silent (no ALSA playback device)") << device;
     EXPECT_TRUE(platform::alsaOutputName().empty()) << device;
   }
+}
+
+// The notes the scheduler sends are played by the synthesiser: rendered
+// here on demand rather than through a device, so that the level can be
+// read back.
+TEST_F(AlsaTest, TheSynthesiserSoundsANoteAndFallsSilentAfterItsNoteOff) {
+  const char* soundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+  if (!platform::chooseMidiSynth(soundFont, "")) GTEST_SKIP() << "no soundfont " << soundFont;
+  std::vector<int16_t> frames(2 * 4410);
+  auto peakAfter = [&frames] {
+    EXPECT_TRUE(platform::midiSynthRender(frames.data(), int(frames.size() / 2)));
+    int peak = 0;
+    for (int16_t sample : frames) peak = std::max(peak, std::abs(int(sample)));
+    return peak;
+  };
+  EXPECT_LT(peakAfter(), 50) << "silent (but for dither) before any note";
+  ASSERT_EQ(zmMidiNoteOn(1, 60, 127), 0);
+  EXPECT_GT(peakAfter(), 1000) << "the note sounds";
+  ASSERT_EQ(zmMidiNoteOff(1, 60), 0);
+  for (int i = 0; i < 30; ++i) peakAfter();  // three seconds of release
+  EXPECT_LT(peakAfter(), 50) << "and ends";
 }
 
 }  // namespace
