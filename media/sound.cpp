@@ -105,9 +105,12 @@ int attenuatedVolume(int volume, float range, double d) {
 }
 
 // Where the camera stands decides the state of an audible or outside sound
-// and, unless it is unattenuated, its effective volume.
+// and, unless it is unattenuated, its effective volume. An unattenuated
+// sound plays at its volume wherever the camera is, so its bounding cube
+// does not place it (else a spot sound with the reader's default, empty
+// box would never be heard).
 void placeSound(ZmObj* object, ZmSoundLeaf* leaf, ZmObj* camera, const ZmVec3* eye) {
-  if (zmGetBoundingCube(object) == nullptr) {
+  if (leaf->unattenuated || zmGetBoundingCube(object) == nullptr) {
     leaf->state = ZM_SOUND_AUDIBLE;
   } else {
     leaf->state = eye != nullptr && zmIsPointInBoundingCube(eye, object) ? ZM_SOUND_AUDIBLE : ZM_SOUND_OUTSIDE;

@@ -2,9 +2,11 @@
 // that hands wave notices to the player, on the virtual clock, for the
 // media suites.
 //
-// Owns: the world of each test with its camera and sound objects, the URL
-// table their files are entered in, the files written into a temporary
-// folder, the main window, and the warnings shown. Everything is given back
+// Owns: the world of each test (made with the loading and media layers
+// installed, so that the reader can build sounds into it) with its camera
+// and sound objects, the URL table the objects a test makes enter their
+// files in, the files written into a temporary folder, the main window, and
+// the messages shown. Everything is given back
 // at the end of a test: the world deleted, the outputs shut, the hooks and
 // the clock restored.
 #ifndef LUMENFOLD_TESTS_MEDIA_MEDIA_FIXTURE_H
@@ -26,13 +28,17 @@
 #include "core/report.h"
 #include "core/transform.h"
 #include "core/world.h"
+#include "loading/loadhooks.h"
 #include "loading/urltable.h"
+#include "media/install.h"
 #include "media/midi.h"
 #include "media/sound.h"
 #include "media/wave.h"
 #include "platform/recorder.h"
 #include "platform/windows.h"
 #include "tests/hook_guard.h"
+#include "tests/vrml_hook_guards.h"
+#include "vrmlwrite/hooks.h"
 
 // A RIFF WAVE file in memory: 16-bit mono PCM at 8000 Hz by default.
 struct WaveSpec {
@@ -85,6 +91,9 @@ class MediaTest : public ::testing::Test {
  protected:
   static constexpr const char* kMainClass = "LfMediaTestMain";
   CoreHookGuards hooks;
+  VrmlHookGuards vrmlHooks;
+  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   ZmWorld* world = nullptr;
   ZmObj* camera = nullptr;
   ZmUrlHashTable* urls = nullptr;
@@ -105,8 +114,8 @@ class MediaTest : public ::testing::Test {
       warningsShown.push_back(text);
       return 0;
     };
-    hooks.media->deleteSoundLeaf = zmDeleteSoundLeaf;
-    hooks.media->soundSetWorld = zmSoundSetWorld;
+    zmInstallLoadingHooks();
+    zmInstallMediaHooks();
     char pattern[] = "/tmp/lf_media_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;

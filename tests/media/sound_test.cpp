@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tests/media/media_fixture.h"
+#include "vrml/parse.h"
 
 namespace {
 
@@ -45,8 +46,10 @@ TEST_F(SoundTest, RangeIsHalfTheCubeDiagonalAndAZeroSizeCubeIsSilent) {
   ZmSoundLeaf* boxed = addSound("boxed", longWave(), 1, {0, 0, 0}, 2.0f);
   ZmSoundLeaf* bare = addSound("bare", longWave(), 1, {50, 0, 0}, -1);
   ZmSoundLeaf* point = addSound("point", longWave(), 1, {-50, 0, 0}, 0.0f);
+  ZmSoundLeaf* spot = addSound("spot", writeFile("spot.mid", "MThd"), 2, {90, 0, 0}, 0.0f);
   for (ZmSoundLeaf* leaf : {boxed, bare, point}) leaf->autoPlay = 1;
   zmSoundAutoPlay(world);
+  zmPlaySpotSound(spot->owner, 1);
   EXPECT_FLOAT_EQ(boxed->range, std::sqrt(48.0f) / 2);
   EXPECT_FLOAT_EQ(bare->range, 20.0f);
   EXPECT_FLOAT_EQ(point->range, 0.0f);
@@ -57,6 +60,8 @@ TEST_F(SoundTest, RangeIsHalfTheCubeDiagonalAndAZeroSizeCubeIsSilent) {
   EXPECT_EQ(point->effectiveVolume, 0);
   EXPECT_EQ(boxed->state, ZM_SOUND_OUTSIDE);
   EXPECT_EQ(bare->state, ZM_SOUND_AUDIBLE) << "no cube: audible wherever the camera is";
+  EXPECT_EQ(spot->state, ZM_SOUND_AUDIBLE) << "unattenuated: audible wherever the camera is";
+  EXPECT_EQ(spot->effectiveVolume, 255);
 }
 
 TEST_F(SoundTest, OnlyTheLouderWavePlaysAndTheOtherFollowsWhenItEnds) {
@@ -152,6 +157,41 @@ TEST_F(SoundTest, ScriptOperationsRefuseObjectsWithoutSoundLeaf) {
   zmRemoveObjToZmMFObj(&world->soundObjects, plain);
   zmSoundSetWorld(nullptr);
   EXPECT_EQ(zmSuspendAllSound(), -1);
+}
+
+// The whole way from a world file: the reader makes the sound objects, the
+// world being shown selects the instrument, and the sounds around the
+// camera start on the next tick.
+TEST_F(SoundTest, AWorldFilesSoundsPlayWhereTheCameraStands) {
+  static std::string fetchFolder;
+  fetchFolder = folder;
+  loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) {
+    static std::string local;
+    local = fetchFolder + "/" + entry->url;
+    return local.c_str();
+  };
+  writeFile("set.sna", "[soundset]\nSOUNDSET=20\nCHANNEL=4\n");
+  writeFile("notes.sna", "[bell]\nCHANNEL=4\nNOTE=72\nVEROCITY=90\n");
+  writeFile("rain.wav", waveBytes({squareWave(40000, 1000)}));
+  std::string path = writeFile("sounds.wrl",
+                               "#VRML V1.0 ascii\n"
+                               "Separator {\n"
+                               "  DEF soundset AmbientSound { filename \"set.sna\" }\n"
+                               "  DEF bell AmbientSound { filename \"notes.sna\" bboxSize 10 10 10 }\n"
+                               "  DEF rain AmbientSound { filename \"rain.wav\" bboxSize 10 10 10 }\n"
+                               "  DEF far AmbientSound { filename \"rain.wav\" bboxSize 2 2 2 bboxCenter 50 0 0 }\n"
+                               "}\n");
+  ASSERT_EQ(parseVRMLIntoWorld(path.c_str(), world), 0);
+  ASSERT_EQ(world->soundObjects.count, 4);
+  zmSoundAutoPlay(world);
+  zmSoundSetWorld(world);
+  EXPECT_EQ(events("Midi"), (std::vector<std::string>{"00FF13C3"})) << "program 20 on channel 4";
+
+  moveCamera(1, 0, 0);
+  zmSoundSchedule();
+  std::vector<std::string> midi = events("Midi");
+  EXPECT_EQ(midi.back(), "005A4893") << "the bell: note 72, velocity 90 on channel 4";
+  EXPECT_EQ(countOf(events("Wave"), "open 1 ch 8000 Hz 16 bit"), 1) << "the rain, not the far one";
 }
 
 }  // namespace
