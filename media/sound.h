@@ -60,7 +60,8 @@ void zmSoundAutoPlay(ZmWorld* world);
 // One scheduler pass; called on every frame tick.
 void zmSoundSchedule();
 
-// Stops every sound, closes the wave device and the MIDI device.
+// Stops every sound, closes the wave device and the MIDI device. Nothing
+// in the layers calls it: the program does, when it shuts down.
 void zmSoundShutdown();
 
 // ---- Script operations ------------------------------------------------------

@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "core/apphandles.h"
-#include "core/report.h"
 
 namespace {
 
@@ -93,7 +92,7 @@ bool openWaveFile(const char* fileName, WaveVoice& voice) {
   voice.file = file;
   voice.dataStart = voice.current = start;
   // A data chunk may claim more than the file holds: play what is there.
-  voice.dataEnd = std::min<LONG>(start + LONG(std::min<DWORD>(chunk.cksize, 0x7FFFFFFF - DWORD(start))), fileEnd);
+  voice.dataEnd = LONG(std::min<int64_t>(int64_t(start) + chunk.cksize, fileEnd));
   return true;
 }
 
@@ -103,7 +102,7 @@ void copyScaled(const WaveVoice& voice, const char* in, char* out, LONG n) {
   if (voice.format.wBitsPerSample == 8) {
     for (LONG i = 0; i < n; ++i) {
       int sample = int(uint8_t(in[i])) - 128;
-      out[i] = char(uint8_t(((sample * int(voice.volume)) >> 8) + 128));
+      out[i] = char(uint8_t(std::clamp(((sample * int(voice.volume)) >> 8) + 128, 0, 255)));
     }
     return;
   }

@@ -40,7 +40,8 @@
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
 
-// A RIFF WAVE file in memory: 16-bit mono PCM at 8000 Hz by default.
+// A RIFF WAVE file in memory: 16-bit mono PCM at 8000 Hz by default (for
+// 8 bits the samples must lie in -128..127).
 struct WaveSpec {
   std::vector<int16_t> samples;
   uint32_t claimedDataBytes = 0;  // 0: the real size
@@ -64,7 +65,13 @@ inline std::string waveBytes(const WaveSpec& spec) {
   appendLE(fmt, align, 2);
   appendLE(fmt, spec.bits, 2);
   std::string data;
-  for (int16_t sample : spec.samples) appendLE(data, uint16_t(sample), 2);
+  for (int16_t sample : spec.samples) {
+    if (spec.bits == 8) {
+      data.push_back(char(128 + sample));  // unsigned around 128
+    } else {
+      appendLE(data, uint16_t(sample), 2);
+    }
+  }
   std::string body = "WAVEfmt ";
   appendLE(body, uint32_t(fmt.size()), 4);
   body += fmt.substr(0, std::min<size_t>(fmt.size(), spec.fmtBytes));

@@ -26,17 +26,22 @@ TEST_F(WaveTest, AFileStreamsToItsEndAndTheDeviceClosesAfterTheLastBlock) {
 
 TEST_F(WaveTest, VolumeScalesEverySampleAndZeroKeepsTheVoicePlaying) {
   struct Case {
+    uint16_t bits;
+    int16_t amplitude;
     unsigned volume;
     std::string peak;
   };
-  for (const Case& c : {Case{256, "20000"}, Case{128, "10000"}, Case{0, "0"}}) {
+  for (const Case& c : {Case{16, 20000, 256, "20000"}, Case{16, 20000, 128, "10000"}, Case{16, 20000, 0, "0"},
+                        Case{8, 100, 128, "50"}, Case{8, 100, 0, "0"}}) {
     platform::clearRecordedEvents();
-    std::string path = writeFile("v.wav", waveBytes({squareWave(kBlockBytes * 4, 20000)}));
+    WaveSpec spec{squareWave(kBlockBytes * 4, c.amplitude)};
+    spec.bits = c.bits;
+    std::string path = writeFile("v.wav", waveBytes(spec));
     int voice = zmWaveOpen(path.c_str(), 1);
     ASSERT_EQ(voice, 0);
     zmWaveSetVolume(voice, c.volume);
     zmWavePlay(voice);
-    EXPECT_EQ(events("WaveLevel").front(), c.peak) << "volume " << c.volume;
+    EXPECT_EQ(events("WaveLevel").front(), c.peak) << c.bits << " bits, volume " << c.volume;
     EXPECT_EQ(zmWaveIsPlaying(voice), 1);
     EXPECT_EQ(zmWaveStop(voice), 0);
     EXPECT_FALSE(zmWaveDeviceOpen());
