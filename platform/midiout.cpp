@@ -1,8 +1,11 @@
-// platform/midiout.cpp -- the silent MIDI-out device: one handle at a time,
-// and every short message it is given recorded as "Midi" for tests to read.
+// platform/midiout.cpp -- the MIDI-out device: one handle at a time, and
+// every short message it is given recorded as "Midi" for tests to read;
+// heard through the synthesiser when one was chosen (midisynth.h), silent
+// otherwise.
 #include <cstdio>
 
 #include "platform/handletable.h"
+#include "platform/midisynth.h"
 #include "platform/mmsystem.h"
 #include "platform/recorder.h"
 
@@ -32,17 +35,20 @@ MMRESULT midiOutOpen(LPHMIDIOUT midiOut, UINT deviceId, DWORD_PTR, DWORD_PTR, DW
   if (midiOut == nullptr) return MMSYSERR_INVALPARAM;
   if (devices.full()) return MMSYSERR_ALLOCATED;
   *midiOut = devices.add(MidiDevice{});
+  platform::midiSynthOpen();
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT midiOutClose(HMIDIOUT midiOut) {
   if (!devices.remove(midiOut)) return MMSYSERR_INVALHANDLE;
+  platform::midiSynthClose();
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT midiOutShortMsg(HMIDIOUT midiOut, DWORD message) {
   if (!isOpenHandle(midiOut)) return MMSYSERR_INVALHANDLE;
   recordMessage(message);
+  platform::midiSynthSend(message);
   return MMSYSERR_NOERROR;
 }
 
@@ -50,5 +56,6 @@ MMRESULT midiOutReset(HMIDIOUT midiOut) {
   if (!isOpenHandle(midiOut)) return MMSYSERR_INVALHANDLE;
   for (BYTE channel = 0; channel < 16; ++channel)
     recordMessage(DWORD(kControlChange | channel) | DWORD(kAllNotesOff) << 8);
+  platform::midiSynthAllNotesOff();
   return MMSYSERR_NOERROR;
 }

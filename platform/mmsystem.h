@@ -7,11 +7,15 @@
 // timeGetTime it re-exports), the queue that carries MM_WOM_* notices
 // (winuser.h), or video (an MCI window stand-in of its own).
 //
-// Both devices are silent: the wave device keeps real time on the platform
-// clock -- a written buffer "plays" for bytes / nAvgBytesPerSec and is then
-// returned with MM_WOM_DONE -- and the MIDI device records each message. So a
-// test on the virtual clock sees exactly what a listener would have heard,
-// and when.
+// Both devices keep time and record without a sound card: the wave device
+// keeps real time on the platform clock -- a written buffer "plays" for
+// bytes / nAvgBytesPerSec and is then returned with MM_WOM_DONE -- and the
+// MIDI device records each message. So a test on the virtual clock sees
+// exactly what a listener would have heard, and when. When an ALSA output
+// has been chosen (alsapcm.h), the wave device's buffers are also copied
+// to it, so they are heard; the timing stays the platform clock's. When a
+// synthesiser has been chosen (midisynth.h), the MIDI device's messages are
+// also played on it.
 //
 // Handles are checked on every call; a closed handle is never reused in the
 // same run, so a stale one gives MMSYSERR_INVALHANDLE.
@@ -198,7 +202,9 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerS
 // dwBufferLength / nAvgBytesPerSec seconds, and is then marked WHDR_DONE and
 // returned with MM_WOM_DONE. The notice comes from the message loop (a timer
 // of the platform), so it is posted when the loop runs after the buffer's
-// time has passed. Records "Wave" "write <bytes>".
+// time has passed. Records "Wave" "write <bytes>", then "WaveLevel" with the
+// buffer's peak distance from silence ("16384"), which is what a listener
+// would hear of its loudness.
 MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize);
 
 // Stops playing: every queued buffer is marked done and returned with

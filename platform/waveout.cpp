@@ -8,10 +8,12 @@
 // MM_WOM_DONE for it, in queue order, so the notices reach the callback
 // window from the message loop, as the program's single thread expects.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <deque>
 #include <string>
 
+#include "platform/alsapcm.h"
 #include "platform/handletable.h"
 #include "platform/mmsystem.h"
 #include "platform/recorder.h"
@@ -37,6 +39,7 @@ struct WaveDevice {
   // so rounding never accumulates.
   uint64_t anchorMs = 0;
   uint64_t bytesSinceAnchor = 0;
+  platform::AlsaStream* alsa = nullptr;  // where the samples are heard, or null
 };
 
 platform::HandleTable<HWAVEOUT, WaveDevice> devices{1};
@@ -99,6 +102,22 @@ void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
   scheduleNextDone(*device);
 }
 
+// The largest sample distance from silence in a buffer: signed 16-bit
+// samples, or unsigned 8-bit ones around 128.
+unsigned peakLevel(const WAVEFORMATEX& format, const WAVEHDR& header) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(header.lpData);
+  unsigned peak = 0;
+  if (format.wBitsPerSample == 8) {
+    for (DWORD i = 0; i < header.dwBufferLength; ++i) peak = std::max(peak, unsigned(std::abs(int(bytes[i]) - 128)));
+    return peak;
+  }
+  for (DWORD i = 0; i + 1 < header.dwBufferLength; i += 2) {
+    auto sample = int16_t(uint16_t(bytes[i] | bytes[i + 1] << 8));
+    peak = std::max(peak, unsigned(std::abs(int(sample))));
+  }
+  return peak;
+}
+
 MMRESULT checkHeader(LPWAVEHDR header, UINT headerSize) {
   if (header == nullptr || headerSize < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
   if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
@@ -123,6 +142,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, 
   device.window = window;
   device.format = *format;
   device.format.cbSize = 0;
+  device.alsa = platform::alsaOpen(device.format);
   platform::recordEvent("Wave", describeFormat(device.format));
   *waveOut = devices.add(std::move(device));
   if (window != nullptr) PostMessageA(window, MM_WOM_OPEN, reinterpret_cast<WPARAM>(*waveOut), 0);
@@ -136,6 +156,7 @@ MMRESULT waveOutClose(HWAVEOUT waveOut) {
   if (device->timerId != 0) KillTimer(nullptr, device->timerId);
   if (device->window != nullptr)
     PostMessageA(device->window, MM_WOM_CLOSE, reinterpret_cast<WPARAM>(waveOut), 0);
+  platform::alsaClose(device->alsa);
   devices.remove(waveOut);
   platform::recordEvent("Wave", "close");
   return MMSYSERR_NOERROR;
@@ -173,7 +194,9 @@ MMRESULT waveOutWrite(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize) {
   uint64_t endMs = device->anchorMs + (device->bytesSinceAnchor * 1000 + rate - 1) / rate;
   header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
   device->queue.push_back(QueuedBuffer{header, endMs});
+  platform::alsaWrite(device->alsa, header->lpData, header->dwBufferLength);
   platform::recordEvent("Wave", "write " + std::to_string(header->dwBufferLength));
+  platform::recordEvent("WaveLevel", std::to_string(peakLevel(device->format, *header)));
   if (device->queue.size() == 1) scheduleNextDone(*device);
   return MMSYSERR_NOERROR;
 }
@@ -183,6 +206,7 @@ MMRESULT waveOutReset(HWAVEOUT waveOut) {
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
   std::deque<QueuedBuffer> pending;
   pending.swap(device->queue);
+  platform::alsaDrop(device->alsa);
   for (const QueuedBuffer& buffer : pending) returnBuffer(*device, buffer.header);
   scheduleNextDone(*device);
   platform::recordEvent("Wave", "reset");

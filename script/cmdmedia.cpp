@@ -11,6 +11,7 @@
 #include "loading/urltable.h"
 #include "script/host.h"
 #include "script/hooks.h"
+#include "viewer/hooks.h"
 #include "viewer/api.h"
 #include "vrml/parse.h"
 

@@ -65,7 +65,10 @@ inline int hookDisableNavigation() {
 // ---- Media ------------------------------------------------------------------
 
 // The sound operations on one object's sound leaf, or on the first sound
-// object of that name; 0, or -1 (no sound leaf, no such object).
+// object of that name; 0, or -1 (no sound leaf, no such object). Playing a
+// spot sound or stopping a sound by name, and stepping a body's posture, are
+// navigation's calls too: scripts use the viewer's slots for them
+// (viewer/hooks.h).
 struct ZmScriptMediaHooks {
   int (*playAmbientSound)(ZmObj* object, int loop);
   int (*playSpotSound)(ZmObj* object, int loop);
@@ -74,8 +77,6 @@ struct ZmScriptMediaHooks {
   int (*resumeSound)(ZmObj* object);
   int (*setSoundVolume)(ZmObj* object, int volume);
   int (*playAmbientSoundByName)(const char* name, int loop);
-  int (*playSpotSoundByName)(const char* name, int loop);
-  int (*stopSoundByName)(const char* name);
   int (*suspendSoundByName)(const char* name);
   int (*resumeSoundByName)(const char* name);
   int (*setSoundVolumeByName)(const char* name, int volume);
@@ -102,8 +103,6 @@ struct ZmScriptMediaHooks {
 
   // Articulated bodies: 0, -1 (no body) or -4 (no such frame).
   int (*kinSetFrame)(ZmObj* object, int frame);
-  int (*kinNextPosture)(ZmObj* object);
-  int (*kinPrevPosture)(ZmObj* object);
   int (*kinGetFrame)(ZmObj* object, int* frame);
   int (*kinGetMaxFrame)(ZmObj* object, int* frames);
   // zmKinNewTopObject -- a body file as a new top object of the world
@@ -135,12 +134,6 @@ inline int hookSetSoundVolume(ZmObj* object, int volume) {
 inline int hookPlayAmbientSoundByName(const char* name, int loop) {
   auto slot = zmScriptMediaHooks.playAmbientSoundByName;
   return slot ? slot(name, loop) : -1;
-}
-inline int hookPlaySpotSoundByName(const char* name, int loop) {
-  return zmScriptMediaHooks.playSpotSoundByName ? zmScriptMediaHooks.playSpotSoundByName(name, loop) : -1;
-}
-inline int hookStopSoundByName(const char* name) {
-  return zmScriptMediaHooks.stopSoundByName ? zmScriptMediaHooks.stopSoundByName(name) : -1;
 }
 inline int hookSuspendSoundByName(const char* name) {
   return zmScriptMediaHooks.suspendSoundByName ? zmScriptMediaHooks.suspendSoundByName(name) : -1;
@@ -203,12 +196,6 @@ inline int hookSet3DMoviePrevFrame(ZmObj* object) {
 // Unset body slots: no object has a body (-1, outputs untouched).
 inline int hookKinSetFrame(ZmObj* object, int frame) {
   return zmScriptMediaHooks.kinSetFrame ? zmScriptMediaHooks.kinSetFrame(object, frame) : -1;
-}
-inline int hookKinNextPosture(ZmObj* object) {
-  return zmScriptMediaHooks.kinNextPosture ? zmScriptMediaHooks.kinNextPosture(object) : -1;
-}
-inline int hookKinPrevPosture(ZmObj* object) {
-  return zmScriptMediaHooks.kinPrevPosture ? zmScriptMediaHooks.kinPrevPosture(object) : -1;
 }
 inline int hookKinGetFrame(ZmObj* object, int* frame) {
   return zmScriptMediaHooks.kinGetFrame ? zmScriptMediaHooks.kinGetFrame(object, frame) : -1;

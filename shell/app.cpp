@@ -1,4 +1,6 @@
 // shell/app.cpp -- the program's start and end; see app.h.
+#include "media/output.h"
+#include "media/sound.h"
 #include "shell/app.h"
 
 #include <cstring>
@@ -103,6 +105,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
 
   zmRegisterLogViewClass(instance);
   zmNotifyInit(instance, mainWindow);
+  zmSoundChooseOutput();
   return 0;
 }
 
@@ -118,6 +121,7 @@ int zmAppExit() {
   zmSetCurrentWorld(nullptr);
   zmFreeWorldCache();
   zmFreeHistory();
+  zmSoundShutdown();
   zmExitViewer();
   if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");

@@ -2,6 +2,10 @@
 // install.h.
 #include "shell/install.h"
 
+#include "loading/wwwlink.h"
+#include "media/sound.h"
+#include "media/wave.h"
+#include "script/hooks.h"
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
@@ -14,6 +18,32 @@ int disableNavigation() { return zmDisableNavigation(); }
 int enableNavigation() { return zmEnableNavigation(); }
 int openAnchor(const char* url) { return zmGoToUrl(url, nullptr); }
 
+void playAlert(const char* path) {
+  if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
+}
+
+// Scripts reach the openers, the walking switch and the sounds through
+// their own tables.
+void installScriptSlots() {
+  zmScriptShellHooks.wwwOpenUrl = zmWwwOpenUrl;
+  zmScriptShellHooks.wwwOpenFile = zmWwwOpenFile;
+  zmScriptViewerHooks.enableNavigation = enableNavigation;
+  zmScriptViewerHooks.disableNavigation = disableNavigation;
+  ZmScriptMediaHooks& media = zmScriptMediaHooks;
+  media.playAmbientSound = zmPlayAmbientSound;
+  media.playSpotSound = zmPlaySpotSound;
+  media.stopSound = zmStopSound;
+  media.suspendSound = zmSuspendSound;
+  media.resumeSound = zmResumeSound;
+  media.setSoundVolume = zmSetSoundVolume;
+  media.playAmbientSoundByName = zmPlayAmbientSoundByName;
+  media.suspendSoundByName = zmSuspendSoundByName;
+  media.resumeSoundByName = zmResumeSoundByName;
+  media.setSoundVolumeByName = zmSetSoundVolumeByName;
+  media.suspendAllSound = zmSuspendAllSound;
+  media.resumeAllSound = zmResumeAllSound;
+}
+
 }  // namespace
 
 void zmInstallShellHooks() {
@@ -24,4 +54,6 @@ void zmInstallShellHooks() {
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;
   zmViewInputActions.goToUrl = openAnchor;
+  zmViewInputActions.playAlertSound = playAlert;
+  installScriptSlots();
 }

@@ -1,4 +1,6 @@
 // shell/mainwnd.cpp -- the main window; see mainwnd.h.
+#include "media/sound.h"
+#include "media/wave.h"
 #include "shell/mainwnd.h"
 
 #include <cstdio>
@@ -85,6 +87,7 @@ void onTimer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (zmAppState == ZM_APP_RUNNING) {
     zmAppState = ZM_APP_TICKING;
     if (!zmIsMessageBoxShowing()) zmWakeUpTask(zmGetCurrentWorld());
+    zmSoundSchedule();
     if (zmAppState == ZM_APP_TICKING) zmAppState = ZM_APP_RUNNING;
   }
   if (HWND view = zmGetViewHwnd()) SendMessageA(view, WM_TIMER, wParam, lParam);
@@ -211,6 +214,10 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_ZMCANCEL:
       onCancel(hwnd);
       break;
+    case MM_WOM_OPEN:
+    case MM_WOM_CLOSE:
+    case MM_WOM_DONE:
+      return zmWaveOnDone(hwnd, msg);
     default:
       // WM_COMMAND too: there are no menus or toolbars yet.
       break;

@@ -7,6 +7,7 @@
 
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
+#include "media/install.h"
 #include "script/hooks.h"
 #include "script/install.h"
 #include "viewer/builders.h"
@@ -37,12 +38,13 @@ std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) 
 void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallViewerHooks();
   zmInstallLoadingHooks();
+  zmInstallMediaHooks();
   zmInstallScriptHooks();
   if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.
-  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script"});
+  const std::string unset = zmListUnsetHooks({"viewer", "loading", "media", "script"});
   if (!unset.empty()) std::fprintf(stderr, "Hook slots left unset by the installed layers:\n%s", unset.c_str());
 #endif
 }

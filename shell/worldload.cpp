@@ -19,6 +19,7 @@
 #include "shell/location.h"
 #include "shell/worldcache.h"
 #include "viewer/api.h"
+#include "media/sound.h"
 #include "viewer/navigation.h"
 #include "viewer/person.h"
 #include "viewer/rendering.h"
@@ -150,6 +151,7 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   // Images are always loaded with the world: there is no preference yet.
   zmVFloadAllPendingTextures();
   if (built != 0) return giveUpLoad(world, built);
+  zmSoundAutoPlay(world);
   zmSetWorldBoundingCube(world);
   if (world->server == nullptr && addPerson(world) != 0) return giveUpLoad(world, -1);
   const int shown = zmActivateWorld(zmGetCurrentHistory(), camera);
@@ -177,6 +179,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
   if (world != nullptr) {
     if (world->person == nullptr && addPerson(world) != 0) return -1;
     if (camera != nullptr) zmRestorePersonCamera(world, camera);
+    zmSoundSetWorld(world);
     int width = 0, height = 0;
     zmGetViewWindowSize(&width, &height);
     zmSetCameraViewport(world, 0, 0, width, height);

@@ -17,8 +17,8 @@ class ProviderTest : public CommandTest {
   void SetUp() override {
     CommandTest::SetUp();
     calls.clear();
-    scriptMediaHooks->playSpotSoundByName = [](const char* name, int loop) {
-      calls.push_back("spot " + std::string(name) + " " + std::to_string(loop));
+    scriptMediaHooks->playAmbientSoundByName = [](const char* name, int loop) {
+      calls.push_back("ambient " + std::string(name) + " " + std::to_string(loop));
       return 0;
     };
     scriptMediaHooks->setSoundVolume = [](ZmObj* object, int volume) {
@@ -68,7 +68,7 @@ TEST_F(ProviderTest, CommandsHandTheirWordsOn) {
     const char* result;
     const char* call;  // null: none
   } cases[] = {
-      {"zmPlaySpotSoundByName bell 1", "0", "spot bell 1"},
+      {"zmPlayAmbientSoundByName bell 1", "0", "ambient bell 1"},
       {"zmSetSoundVolume $box 60", "0", "volume box 60"},
       {"zmSet3DMovieSpeed $box 1.5", "0", "speed box 1.500000"},
       {"zmKinGetFrame $box cur max; list $cur $max", "7 30", nullptr},

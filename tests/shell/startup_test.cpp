@@ -39,6 +39,9 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("navSetGravity"), std::string::npos) << viewer;
+  const std::string media = zmListUnsetHooks({"media"});
+  for (const char* slot : {"deleteSoundLeaf", "soundSetWorld", "newSoundLeaf", "addSoundObj"})
+    EXPECT_EQ(media.find(slot), std::string::npos) << slot << " in\n" << media;
   EXPECT_EQ(zmCoreShellHooks.notifyMessage, quiet);
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
 }
@@ -55,7 +58,7 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   zmStartLayers({quiet, nullptr});
   const std::string printed = testing::internal::GetCapturedStderr();
   // Nothing at all once the installed layers fill every slot they provide.
-  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script"});
+  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script", "media"});
   EXPECT_EQ(printed, unset.empty() ? "" : "Hook slots left unset by the installed layers:\n" + unset);
 }
 #endif

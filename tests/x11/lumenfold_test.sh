@@ -39,6 +39,15 @@ view="$((WIDTH - 60))x$((HEIGHT - 90))+$((X + 25))+$((Y + 60))"
 shot() { import -window root "$work/$1.png"; convert "$work/$1.png" -crop "$view" +repage "$work/$1-view.png"; }
 covered() { convert "$work/$1-view.png" -fill white +opaque black -colorspace gray -format '%[fx:mean]' info:; }
 
+# The Messages window shows the program's start-up lines (the sound output
+# chosen) over the main window: its Close button hides it.
+messages=$(xdotool search --onlyvisible --name '^Messages$' 2>/dev/null | head -1)
+if [ -n "$messages" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$messages" | sed 's/^/M/')"
+  xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
+  sleep 1
+fi
+
 shot first
 awk -v c="$(covered first)" 'BEGIN { exit !(c > 0.05) }' || fail "the view shows no world ($(covered first) covered)"
 

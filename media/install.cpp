@@ -1,0 +1,16 @@
+// media/install.cpp -- the media layer's hook slots; see install.h.
+#include "media/install.h"
+
+#include "core/hooks.h"
+#include "media/sound.h"
+#include "viewer/hooks.h"
+#include "vrml/hooks.h"
+
+void zmInstallMediaHooks() {
+  zmCoreMediaHooks.deleteSoundLeaf = zmDeleteSoundLeaf;
+  zmCoreMediaHooks.soundSetWorld = zmSoundSetWorld;
+  zmVrmlMediaHooks.newSoundLeaf = zmNewSoundLeaf;
+  zmVrmlMediaHooks.addSoundObj = zmAddSoundObj;
+  zmViewerMediaHooks.playSpotSoundByName = zmPlaySpotSoundByName;
+  zmViewerMediaHooks.stopSoundByName = zmStopSoundByName;
+}
