@@ -71,6 +71,13 @@ struct MouseInput {
 MouseInput mouse = {};
 
 BYTE keyTable[256] = {};
+// Arrow keys that went down since navigation last read the table. A tap
+// shorter than a frame tick would otherwise go down and up between two
+// steps and move nothing; the latch makes it count for one step. Modifiers
+// are not latched, so a tapped Shift does not change the next walk.
+bool arrowTapped[256] = {};
+
+bool isArrow(int virtualKey) { return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN; }
 
 HCURSOR cursors[5] = {};
 int currentCursor = ZM_CURSOR_ARROW;
@@ -369,18 +376,27 @@ void zmResetViewInput() {
   mouse.record = {};
 }
 
-void zmClearKeyStateTable() { std::memset(keyTable, 0, sizeof keyTable); }
+void zmClearKeyStateTable() {
+  std::memset(keyTable, 0, sizeof keyTable);
+  std::memset(arrowTapped, 0, sizeof arrowTapped);
+}
 
 void zmViewKeyDown(int virtualKey) {
   BYTE& state = keyTable[virtualKey & 0xFF];
   if (!(state & kKeyDown)) state ^= kKeyToggled;
   state |= kKeyDown;
+  if (isArrow(virtualKey & 0xFF)) arrowTapped[virtualKey & 0xFF] = true;
 }
 
 void zmViewKeyUp(int virtualKey) { keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
 
 void zmGetKeyStateTable(BYTE* buffer) {
-  if (buffer != nullptr) std::memcpy(buffer, keyTable, sizeof keyTable);
+  if (buffer == nullptr) return;
+  std::memcpy(buffer, keyTable, sizeof keyTable);
+  for (int key = VK_LEFT; key <= VK_DOWN; ++key) {
+    if (arrowTapped[key]) buffer[key] |= kKeyDown;
+    arrowTapped[key] = false;
+  }
 }
 
 void zmLoadCursors(HINSTANCE instance) {

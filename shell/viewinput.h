@@ -85,7 +85,9 @@ void zmClearKeyStateTable();
 // the view's keys and the navigation toolbar's buttons both come here.
 void zmViewKeyDown(int virtualKey);
 void zmViewKeyUp(int virtualKey);
-// Copies the 256 bytes of the key-state table into `buffer`.
+// Copies the 256 bytes of the key-state table into `buffer`; an arrow key
+// that went down since the last copy reads as down once, even when it is
+// already up again (navigation reads the table once a tick).
 void zmGetKeyStateTable(BYTE* buffer);
 
 // Loads the cursor table: the system arrow and the program's "URL", "PICK",

@@ -337,6 +337,19 @@ TEST_F(ViewInputTest, KeysSetTheTableAndMirrorArrowsOnTheToolbar) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(table), sizeof table), std::string(sizeof table, '\0'));
 }
 
+TEST_F(ViewInputTest, AnArrowTappedBetweenTwoReadsCountsOnce) {
+  BYTE table[256];
+  zmViewKeyInput(nullptr, WM_KEYDOWN, VK_UP, 0, 1000);
+  zmViewKeyInput(nullptr, WM_KEYUP, VK_UP, 0, 1005);
+  zmViewKeyInput(nullptr, WM_KEYDOWN, VK_SHIFT, 0, 1010);
+  zmViewKeyInput(nullptr, WM_KEYUP, VK_SHIFT, 0, 1015);
+  zmGetKeyStateTable(table);
+  EXPECT_EQ(table[VK_UP] & 0x80, 0x80);
+  EXPECT_EQ(table[VK_SHIFT] & 0x80, 0) << "modifiers are not latched";
+  zmGetKeyStateTable(table);
+  EXPECT_EQ(table[VK_UP] & 0x80, 0) << "the tap counts for one read only";
+}
+
 TEST_F(ViewInputTest, EscapeMakesThePersonJumpWhenThereIsOne) {
   zmViewKeyInput(nullptr, WM_KEYDOWN, VK_ESCAPE, 0, 1000);
   EXPECT_EQ(actionLog, "");

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Walks through a world in the program on a private Xvfb server: the arrow
+# key Up tapped twenty times moves the view forward (the cube ahead grows in
+# the picture), and a drag with the left button to the right turns it.
+#   navigation_test.sh PROGRAM WORLD.wrl
+set -u
+program="$1"
+world="$(realpath "$2")"
+source "$(dirname "$0")/program_session.sh"
+
+start_program "$program" "$world"
+cx=$((X + WIDTH / 2)); cy=$((Y + HEIGHT / 2))
+xdotool mousemove $cx $cy click 1   # as a user does: the view takes the keys
+sleep 0.5
+shot start
+awk -v c="$(covered start)" 'BEGIN { exit !(c > 0.05) }' || fail "the view shows no world"
+
+xdotool key --delay 20 Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up Up
+sleep 1
+shot forward
+# Walking forward, the red cube ahead fills more of the view.
+red() { convert "$work/$1-view.png" -fx '(r-g)>0.1' -format '%[fx:mean]' info:; }
+awk -v a="$(red start)" -v b="$(red forward)" 'BEGIN { exit !(b > 1.3 * a && a > 0) }' ||
+  { keep_shots; fail "the view did not move forward (red share $(red start) -> $(red forward))"; }
+
+xdotool mousedown 1
+for step in 10 20 30 40 50 60 70 80; do xdotool mousemove $((cx + step)) $cy; sleep 0.05; done
+sleep 1
+xdotool mouseup 1
+sleep 0.5
+shot turned
+keep_shots
+turned=$(changed_pixels forward turned)
+[ "$turned" -gt 1000 ] || fail "the drag did not turn the view ($turned pixels changed)"
+
+close_program
+echo "passed"
