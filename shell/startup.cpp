@@ -7,6 +7,8 @@
 
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
+#include "multiuser/hooks.h"
+#include "multiuser/install.h"
 #include "script/install.h"
 #include "viewer/builders.h"
 #include "viewer/hooks.h"
@@ -28,7 +30,8 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots()})
+       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(),
+        zmMultiUserHookSlots()})
     listUnset(slots, providers, unset);
   return unset;
 }
@@ -36,12 +39,13 @@ std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) 
 void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallViewerHooks();
   zmInstallLoadingHooks();
+  zmInstallMultiUserHooks();
   zmInstallScriptHooks();
   if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.
-  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script"});
+  const std::string unset = zmListUnsetHooks({"viewer", "loading", "multiuser", "script"});
   if (!unset.empty()) std::fprintf(stderr, "Hook slots left unset by the installed layers:\n%s", unset.c_str());
 #endif
 }
