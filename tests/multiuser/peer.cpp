@@ -25,10 +25,15 @@ PeerLink::~PeerLink() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+bool PeerLink::waitReadable() {
+  quiet_ = quiet_ || !::waitReadable(fd_);
+  return !quiet_;
+}
+
 Bytes PeerLink::read(size_t n) {
   Bytes bytes(n);
   size_t got = 0;
-  while (got < n && waitReadable(fd_)) {
+  while (got < n && waitReadable()) {
     const ssize_t received = ::recv(fd_, bytes.data() + got, n - got, 0);
     if (received <= 0) break;
     got += size_t(received);
@@ -53,7 +58,7 @@ Bytes PeerLink::readMessage() {
 
 bool PeerLink::readsEnd() {
   uint8_t byte = 0;
-  while (waitReadable(fd_)) {
+  while (waitReadable()) {
     const ssize_t received = ::recv(fd_, &byte, 1, 0);
     if (received <= 0) return true;
   }

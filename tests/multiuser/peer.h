@@ -17,7 +17,8 @@
 using Bytes = std::vector<uint8_t>;
 
 // The accepted connection, as the script sees it. Reads wait at most five
-// seconds.
+// seconds; after one has waited in vain the client is taken as gone and
+// later reads return at once, so a failed test never waits long.
 class PeerLink {
  public:
   explicit PeerLink(int fd) : fd_(fd) {}
@@ -37,7 +38,10 @@ class PeerLink {
   void setReceiveBuffer(int bytes);
 
  private:
+  bool waitReadable();
+
   int fd_;
+  bool quiet_ = false;  // a read has timed out
 };
 
 class ScriptedPeer {
