@@ -64,7 +64,7 @@ int upcallObjectMessage(const uint8_t* message) {
     case ZMQX_SUB_ROT_TRANS: return zmqxUpcallRotTrans(message);
     case ZMQX_SUB_CHAT: return zmqxUpcallApplSendText(message);
     case ZMQX_SUB_APPL_SPECIFIC: return zmqxUpcallApplSpecific(message);
-    default: return ZMQX_BAD_CLASS;
+    default: return ZMQX_UNKNOWN_KIND;
   }
 }
 
@@ -90,7 +90,7 @@ int dispatchMessage(const uint8_t* message) {
     case ZMQX_KIND_OBJECT: return upcallObjectMessage(message);
     case ZMQX_KIND_LEAVE: return zmZMQXExit() == 0 ? 0 : -1;
     case ZMQX_KIND_MASTER: return upcallMaster(message);
-    default: return ZMQX_BAD_CLASS;
+    default: return ZMQX_UNKNOWN_KIND;
   }
 }
 

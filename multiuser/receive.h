@@ -21,6 +21,9 @@
 // The event type of a script call from another user: no keyword names it.
 enum : uint32_t { ZMQX_EVENT_APPL_SPECIFIC = 0x100000 };
 
+// A handler's result for a kind or kind-6 sub-kind the client does not take.
+enum : int { ZMQX_UNKNOWN_KIND = -5 };
+
 /*
  * zmSockProc --
  *   The pump, run by the main window on every message it passes on: reads
@@ -38,8 +41,8 @@ int zmSockProc();
  * zmqxDispatch --
  *   Takes the message at the head out of the ring and runs its handler.
  * Results:
- *   The handler's result (0 success, negative failure); 0 when no message
- *   is complete; ZMQX_BAD_CLASS; ZMQX_TOO_LONG for a message longer than
+ *   The handler's result (0 success, negative failure, ZMQX_UNKNOWN_KIND);
+ *   0 when no message is complete; ZMQX_BAD_CLASS; ZMQX_TOO_LONG for a message longer than
  *   ZMQX_MAX_MESSAGE, whose bytes are then dropped.
  */
 int zmqxDispatch(ZmqxBuffer* ring);

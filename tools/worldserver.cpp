@@ -189,7 +189,7 @@ int listenOn(int port) {
   return fd;
 }
 
-void accept(int listener) {
+void acceptClient(int listener) {
   const int fd = ::accept(listener, nullptr, nullptr);
   if (fd < 0) return;
   const int on = 1;
@@ -223,6 +223,6 @@ int main(int argc, char** argv) {
       if (received > 0) client.input.insert(client.input.end(), bytes, bytes + received);
       if (received <= 0 || !serve(client)) leave(i - 1);
     }
-    if (watched[0].revents & POLLIN) accept(listener);
+    if (watched[0].revents & POLLIN) acceptClient(listener);
   }
 }
