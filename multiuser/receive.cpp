@@ -237,9 +237,13 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
     zmReportWarning("zmqxUpcallAddObjects: zmParseVRMLAddToWorld failed.");
     return -1;
   }
-  if (zmConstructObjInViewer(added->object) != 0) {
-    zmReportWarning("zmqxUpcallAddObjects: zmConstructPartInViewer failed.");
-    return -1;
+  // A file may add several top objects: each one the file added is built,
+  // not only the first, or the others would never be seen.
+  for (ZmTopObjList* node = added; node != nullptr; node = node->next) {
+    if (zmConstructObjInViewer(node->object) != 0) {
+      zmReportWarning("zmqxUpcallAddObjects: zmConstructPartInViewer failed.");
+      return -1;
+    }
   }
   // The scouter shows it when the mouse is over the other user's objects.
   zmFree(added->object->comment[2]);
