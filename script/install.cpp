@@ -3,6 +3,7 @@
 
 #include "core/hooks.h"
 #include "core/report.h"
+#include "multiuser/hooks.h"
 #include "script/events.h"
 #include "script/host.h"
 #include "script/timeouts.h"
@@ -46,6 +47,7 @@ void zmInstallScriptHooks() {
   zmCoreScriptHooks.scriptInit = zmScriptInit;
   zmCoreScriptHooks.scriptExit = ZmScriptExit;
   zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
+  zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
   zmVrmlScriptHooks.scriptEvalStr = evalStr;
   zmVrmlScriptHooks.addEventHandler = addEventHandler;
   zmVrmlScriptHooks.addTimeOutHandler = addTimeOutHandler;

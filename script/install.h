@@ -1,9 +1,9 @@
 // script/install.h -- scripting's part of the program's start-up.
 //
 // Owns: zmInstallScriptHooks, which puts scripting's functions into the
-// slots the scene core (core/hooks.h) and the VRML builder (vrml/hooks.h)
-// call up through. It does not own the tables nor the start-up order
-// (shell/startup.h).
+// slots the scene core (core/hooks.h), the VRML builder (vrml/hooks.h) and
+// the multi-user client (multiuser/hooks.h) call up through. It does not own
+// the tables nor the start-up order (shell/startup.h).
 #ifndef LUMENFOLD_SCRIPT_INSTALL_H
 #define LUMENFOLD_SCRIPT_INSTALL_H
 

@@ -8,6 +8,8 @@
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
+#include "multiuser/hooks.h"
+#include "multiuser/install.h"
 #include "script/hooks.h"
 #include "script/install.h"
 #include "viewer/builders.h"
@@ -30,7 +32,8 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots()})
+       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
+        zmMultiUserHookSlots()})
     listUnset(slots, providers, unset);
   return unset;
 }
@@ -39,12 +42,13 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallViewerHooks();
   zmInstallLoadingHooks();
   zmInstallMediaHooks();
+  zmInstallMultiUserHooks();
   zmInstallScriptHooks();
   if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.
-  const std::string unset = zmListUnsetHooks({"viewer", "loading", "media", "script"});
+  const std::string unset = zmListUnsetHooks({"viewer", "loading", "media", "multiuser", "script"});
   if (!unset.empty()) std::fprintf(stderr, "Hook slots left unset by the installed layers:\n%s", unset.c_str());
 #endif
 }

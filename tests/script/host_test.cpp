@@ -2,6 +2,7 @@
 // errors, pointer texts, the toolkit start and "exit".
 #include <fstream>
 
+#include "multiuser/hooks.h"
 #include "tests/script/script_fixture.h"
 
 namespace {
@@ -80,6 +81,22 @@ TEST_F(HostTest, UserDataReachesTheProcedureWithoutSubstitution) {
   std::string text;
   ASSERT_EQ(eval(world, "set ::got", &text), 0);
   EXPECT_EQ(text, "[zmRand] $x \"q\"");
+}
+
+// Another user's message names a procedure: through the slot scripting
+// fills for the multi-user client, the name is one command word, never
+// script text, and the data one literal argument.
+TEST_F(HostTest, AProcedureNamedByTheNetworkIsOneWord) {
+  ZmWorld* world = newWorld();
+  ZmObj* object = newObject(world);
+  ASSERT_EQ(eval(world, "proc p {o e u} {set ::got $u; return 0}"), 0);
+  ZmEvent event = {};
+  EXPECT_EQ(hookScriptEvalFunction(world, object, &event, "p", "[set ::pwned 1]"), 0);
+  for (const char* name : {"p [set ::pwned 1]", "p; set ::pwned 1", "set ::pwned"})
+    EXPECT_EQ(hookScriptEvalFunction(world, object, &event, name, "1"), -1) << name;
+  std::string text;
+  ASSERT_EQ(eval(world, "list $::got [info exists ::pwned]", &text), 0);
+  EXPECT_EQ(text, "{[set ::pwned 1]} 0");
 }
 
 TEST_F(HostTest, ReportersTakeScriptTextsAsText) {

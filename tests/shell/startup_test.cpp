@@ -5,8 +5,10 @@
 #include <string>
 
 #include "loading/loadhooks.h"
+#include "multiuser/hooks.h"
 #include "shell/startup.h"
 #include "tests/vrml_hook_guards.h"
+#include "viewer/hooks.h"
 #include "vrmlwrite/hooks.h"
 
 namespace {
@@ -20,6 +22,8 @@ class StartupTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
+  HookTableGuard<ZmViewerMultiUserHooks> viewerMultiUserHooks{zmViewerMultiUserHooks};
 };
 
 TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
@@ -35,6 +39,9 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   zmStartLayers({quiet, nothingFetched});
   EXPECT_EQ(zmListUnsetHooks({"loading"}), "");  // loading provides all of its slots
   EXPECT_EQ(zmListUnsetHooks({"script"}), "");   // and so does scripting
+  const std::string multiUser = zmListUnsetHooks({"multiuser"});
+  EXPECT_EQ(multiUser.find("qxUpdateObj"), std::string::npos) << multiUser;
+  EXPECT_NE(multiUser.find("multiuser: zmMultiUserChatHooks.chatDisplay\n"), std::string::npos) << multiUser;
   const std::string viewer = zmListUnsetHooks({"viewer"});
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;
@@ -58,7 +65,7 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   zmStartLayers({quiet, nullptr});
   const std::string printed = testing::internal::GetCapturedStderr();
   // Nothing at all once the installed layers fill every slot they provide.
-  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script", "media"});
+  const std::string unset = zmListUnsetHooks({"viewer", "loading", "script", "media", "multiuser"});
   EXPECT_EQ(printed, unset.empty() ? "" : "Hook slots left unset by the installed layers:\n" + unset);
 }
 #endif

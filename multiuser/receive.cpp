@@ -1,0 +1,302 @@
+// multiuser/receive.cpp -- the receive path; see receive.h.
+#include "multiuser/receive.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/event.h"
+#include "core/memory.h"
+#include "core/strings.h"
+#include "core/object.h"
+#include "core/report.h"
+#include "core/transform.h"
+#include "core/world.h"
+#include "loading/urltable.h"
+#include "multiuser/connection.h"
+#include "multiuser/hooks.h"
+#include "multiuser/protocol.h"
+#include "multiuser/send.h"
+#include "viewer/api.h"
+#include "vrml/parse.h"
+
+namespace {
+
+constexpr uint8_t kStepNext = 1, kStepPrevious = 255;
+
+ZmObj* objectWithId(ZmId id) {
+  ZmWorld* world = zmGetCurrentWorld();
+  return world ? zmGetZmObjById(world, &id) : nullptr;
+}
+
+// The object named by a kind-6 message; null after the handler's warning.
+ZmObj* targetOf(const uint8_t* message, const char* handler) {
+  ZmId id = 0;
+  zmqxReadObjectMessage(message, &id, nullptr, nullptr);
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) zmReportWarning("%s: target object is not found.", handler);
+  return object;
+}
+
+int upcallToChild0(const uint8_t* message) {
+  ZmId id = 0;
+  zmqxReadObjectId(message, &id);
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) return -1;
+  if (object->vrmlType == ZM_VRML_SWITCH) zmSetSwitchObjNo(object, 0);
+  return 0;
+}
+
+int upcallMaster(const uint8_t* message) {
+  const uint8_t master = zmqxReadByte(message);
+  ZmWorld* world = zmGetCurrentWorld();
+  if (master > 1 || world == nullptr) return -1;
+  world->master = master;
+  return 0;
+}
+
+int upcallObjectMessage(const uint8_t* message) {
+  uint32_t subKind = 0;
+  zmqxReadObjectMessage(message, nullptr, &subKind, nullptr);
+  switch (subKind) {
+    case ZMQX_SUB_TRANS:
+    case ZMQX_SUB_ROT: return -1;
+    case ZMQX_SUB_ROT_TRANS: return zmqxUpcallRotTrans(message);
+    case ZMQX_SUB_CHAT: return zmqxUpcallApplSendText(message);
+    case ZMQX_SUB_APPL_SPECIFIC: return zmqxUpcallApplSpecific(message);
+    default: return ZMQX_UNKNOWN_KIND;
+  }
+}
+
+int dispatchMessage(const uint8_t* message) {
+  uint8_t messageClass = 0;
+  uint32_t kind = 0;
+  zmqxReadHeader(message, &messageClass, nullptr, nullptr, &kind, nullptr);
+  if (messageClass == ZMQX_CLASS_POSTURE) {
+    zmqxUpcallSys1(message);
+    return 0;
+  }
+  if (messageClass == ZMQX_CLASS_POSITION) {
+    zmqxUpcallSys2(message);
+    return 0;
+  }
+  switch (kind) {
+    case ZMQX_KIND_AVATAR: return 0;
+    case ZMQX_KIND_CLIENT_ID: zmqxReadClientId(message, &zmqxConnection().clientId); return 0;
+    case ZMQX_KIND_ADD_OBJECTS: return zmqxUpcallAddObjects(message);
+    case ZMQX_KIND_TO_CHILD0: return upcallToChild0(message);
+    case ZMQX_KIND_MYSELF: return zmqxUpcallMyself(message);
+    case ZMQX_KIND_UNUSED: return -1;
+    case ZMQX_KIND_OBJECT: return upcallObjectMessage(message);
+    case ZMQX_KIND_LEAVE: return zmZMQXExit() == 0 ? 0 : -1;
+    case ZMQX_KIND_MASTER: return upcallMaster(message);
+    default: return ZMQX_UNKNOWN_KIND;
+  }
+}
+
+bool isAddObjects(const uint8_t* header) {
+  uint8_t messageClass = 0;
+  uint32_t kind = 0;
+  zmqxReadHeader(header, &messageClass, nullptr, nullptr, &kind, nullptr);
+  return messageClass == ZMQX_CLASS_MESSAGE && kind == ZMQX_KIND_ADD_OBJECTS;
+}
+
+// What reading the socket gave.
+enum class Intake { Read, Nothing, Ended };
+
+// Moves what the socket holds into the ring with one recv.
+Intake takeFromSocket(ZmqxConnection& link) {
+  u_long waiting = 0;
+  const int32_t room = zmqxBufferFree(&link.ring);
+  if (room == 0) return Intake::Nothing;
+  if (ioctlsocket(link.socket, FIONREAD, &waiting) == SOCKET_ERROR) return Intake::Ended;
+  static uint8_t block[ZMQX_RING_SIZE];
+  // Nothing waiting may also mean the peer has gone: a peek tells.
+  const int asked = waiting == 0 ? 1 : int(std::min<u_long>(waiting, u_long(room)));
+  const int received = recv(link.socket, reinterpret_cast<char*>(block), asked, waiting == 0 ? MSG_PEEK : 0);
+  if (received == SOCKET_ERROR) return WSAGetLastError() == WSAEWOULDBLOCK ? Intake::Nothing : Intake::Ended;
+  if (received == 0) {
+    zmReportWarning("zmSockProc: socket close detected.");
+    return Intake::Ended;
+  }
+  if (waiting == 0) return Intake::Read;  // only peeked: FIONREAD counts it next time
+  if (const int status = zmqxPutData(&link.ring, block, received); status != 0)
+    zmReportWarning("zmqxPutData: failed %d", status);
+  return Intake::Read;
+}
+
+}  // namespace
+
+int zmqxDispatch(ZmqxBuffer* ring) {
+  const uint8_t* header = nullptr;
+  const int64_t size = zmqxMessageSizeAtHead(ring, &header);
+  if (size == ZMQX_MESSAGE_INCOMPLETE) return 0;
+  if (size == ZMQX_TOO_LONG) {
+    zmqxDiscardHead(ring, zmqxMessageSize(header));
+    return ZMQX_TOO_LONG;
+  }
+  if (size < 0) return int(size);
+  // One byte past the message stays NUL, so no text read from it runs on.
+  uint8_t message[ZMQX_MAX_MESSAGE + 1] = {};
+  zmqxGetData(ring, message, int32_t(size));
+  return dispatchMessage(message);
+}
+
+int zmSockProc() {
+  ZmWorld* world = zmGetCurrentWorld();
+  ZmqxConnection& link = zmqxConnection();
+  if (world == nullptr || world->server == nullptr || world->person == nullptr ||
+      link.state != ZMQX_STATE_CONNECTED)
+    return -1;
+  if (link.pumpGuard) return 0;
+  link.pumpGuard = 1;
+  for (;;) {
+    const uint8_t* header = nullptr;
+    const int64_t size = zmqxMessageSizeAtHead(&link.ring, &header);
+    if (size == ZMQX_BAD_CLASS) {
+      zmReportWarning("zmSockProc: a message of unknown class %d, leaving the server.",
+                      link.ring.data[link.ring.read]);
+      break;
+    }
+    if (size > 0 || size == ZMQX_TOO_LONG) {
+      const bool addsObjects = size > 0 && isAddObjects(header);
+      if (zmqxDispatch(&link.ring) < 0) zmReportWarning("zmqxDispatch failed");
+      // The leave message may have ended the connection.
+      if (addsObjects || link.state != ZMQX_STATE_CONNECTED) {
+        link.pumpGuard = 0;
+        return 0;
+      }
+      continue;
+    }
+    const Intake intake = takeFromSocket(link);
+    if (intake == Intake::Nothing) {
+      link.pumpGuard = 0;
+      return 0;
+    }
+    if (intake == Intake::Ended) break;
+  }
+  link.pumpGuard = 0;
+  zmZMQXExit();
+  return -1;
+}
+
+// ---- Handlers ------------------------------------------------------------------
+
+int zmqxUpcallSys1(const uint8_t* message) {
+  ZmId id = 0;
+  uint8_t step = 0;
+  zmqxReadPostureStep(message, nullptr, nullptr, &id, &step);
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) {
+    zmReportWarning("zmqxUpcallSys1: myself is not found.");
+    return -1;
+  }
+  if (zmGetObjExtension(object, zmKinemationSegment) == 0) return -1;
+  if (step == kStepNext) hookKinNextPosture(object);
+  if (step == kStepPrevious) hookKinPrevPosture(object);
+  return 0;
+}
+
+int zmqxUpcallSys2(const uint8_t* message) {
+  ZmId id = 0;
+  ZmVec3 position = {};
+  zmqxReadPosition(message, nullptr, nullptr, &id, &position);
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) {
+    zmReportWarning("zmqxUpcallSys2: object id=%d not found.", id);
+    return -1;
+  }
+  zmObjectTrans(object, &position, ZM_COORD_WORLD, 0);
+  return 0;
+}
+
+int zmqxUpcallAddObjects(const uint8_t* message) {
+  ZmWorld* world = zmGetCurrentWorld();
+  ZmId first = 0, last = 0;
+  const char* url = nullptr;
+  const char* comment = nullptr;
+  if (world == nullptr || zmqxReadAddObjects(message, &first, &last, &url, &comment) != 0) return -1;
+  char address[256];
+  std::snprintf(address, sizeof address, "%s", url);
+  zmSetIdCounter(&first, &last, 1);
+  if (ZmObj* present = zmGetZmObjById(world, &first)) {
+    zmSetSwitchObjNo(present, 1);
+    return 0;
+  }
+  const char* localFile = zmGetLocalFile(zmWwwLoadFile(address));
+  if (localFile == nullptr) return -1;
+  if (std::FILE* file = std::fopen(localFile, "r")) {
+    std::fclose(file);
+  } else {
+    zmReportWarning("zmqxUpcallAddObjects: The file cannot be fetched.");
+    return -1;
+  }
+  ZmObj* camera = nullptr;
+  ZmTopObjList* added = zmParseVRMLInZmCamera(world, localFile, &camera);
+  if (added == nullptr) {
+    zmReportWarning("zmqxUpcallAddObjects: zmParseVRMLAddToWorld failed.");
+    return -1;
+  }
+  // A file may add several top objects: each one the file added is built,
+  // not only the first, or the others would never be seen.
+  for (ZmTopObjList* node = added; node != nullptr; node = node->next) {
+    if (zmConstructObjInViewer(node->object) != 0) {
+      zmReportWarning("zmqxUpcallAddObjects: zmConstructPartInViewer failed.");
+      return -1;
+    }
+  }
+  // The scouter shows it when the mouse is over the other user's objects.
+  zmFree(added->object->comment[2]);
+  added->object->comment[2] = zmStrdup(comment ? comment : "");
+  return 0;
+}
+
+int zmqxUpcallMyself(const uint8_t* message) {
+  ZmWorld* world = zmGetCurrentWorld();
+  if (world == nullptr) {
+    zmReportWarning("zmqxUpcallMyself: zmGetCurrentWorld() failed.");
+    return -1;
+  }
+  ZmId id = 0;
+  zmqxReadObjectId(message, &id);
+  ZmObj* holder = zmGetZmObjById(world, &id);
+  if (holder != nullptr && holder != world->person && zmDeleteZmObj(holder) != 0) return -1;
+  if (world->person == nullptr || zmObjAssignId(world->person, &id) != 0) {
+    zmReportWarning("zmqxUpcallMyself: zmObjAssignId failed.");
+    return -1;
+  }
+  zmqxUpdateObj(world->person);
+  return 0;
+}
+
+int zmqxUpcallRotTrans(const uint8_t* message) {
+  ZmId id = 0;
+  zmqxReadObjectMessage(message, &id, nullptr, nullptr);
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) {
+    zmReportWarning("zmqxUpcallRotTrans: target obj is not found.");
+    return -1;
+  }
+  ZmRT matrix;
+  zmqxReadRotTrans(message, &matrix);
+  zmObjectRotateTrans(object, &matrix, ZM_COORD_WORLD, 0);
+  return 0;
+}
+
+int zmqxUpcallApplSendText(const uint8_t* message) {
+  ZmObj* object = targetOf(message, "zmqxUpcallApplSendText");
+  const char* text = nullptr;
+  if (object == nullptr || zmqxReadChatText(message, &text) != 0) return -1;
+  hookChatDisplay(object, text);
+  return 0;
+}
+
+int zmqxUpcallApplSpecific(const uint8_t* message) {
+  ZmObj* object = targetOf(message, "zmqxUpcallApplSpecific");
+  const char* procedure = nullptr;
+  const char* userData = nullptr;
+  if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
+  ZmEvent event = {};
+  event.type = ZMQX_EVENT_APPL_SPECIFIC;
+  return hookScriptEvalFunction(object->world, object, &event, procedure, userData) == 0 ? 0 : -1;
+}
