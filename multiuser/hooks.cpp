@@ -4,19 +4,15 @@
 #include "core/hookslots.h"
 
 ZmMultiUserScriptHooks zmMultiUserScriptHooks = {};
-ZmMultiUserMediaHooks zmMultiUserMediaHooks = {};
 ZmMultiUserChatHooks zmMultiUserChatHooks = {};
 
 namespace {
 
 constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("script", zmMultiUserScriptHooks, scriptEvalFunction),
-    ZM_HOOK_SLOT("media", zmMultiUserMediaHooks, kinNextPosture),
-    ZM_HOOK_SLOT("media", zmMultiUserMediaHooks, kinPrevPosture),
     ZM_HOOK_SLOT("multiuser", zmMultiUserChatHooks, chatDisplay),
 };
 static_assert(zmListsEverySlot<ZmMultiUserScriptHooks>(kSlots, "zmMultiUserScriptHooks"));
-static_assert(zmListsEverySlot<ZmMultiUserMediaHooks>(kSlots, "zmMultiUserMediaHooks"));
 static_assert(zmListsEverySlot<ZmMultiUserChatHooks>(kSlots, "zmMultiUserChatHooks"));
 
 }  // namespace

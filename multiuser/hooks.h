@@ -1,6 +1,7 @@
 // multiuser/hooks.h -- the calls the multi-user client makes up into the
-// layers above it: scripting (a procedure named by another user's message),
-// media (a posture step of an articulated body) and the chat display.
+// layers above it: scripting (a procedure named by another user's message)
+// and the chat display. A posture step of an articulated body goes through
+// the viewer's media slots (viewer/hooks.h), which navigation shares.
 //
 // Owns: one table per providing layer, all slots null at start, filled by
 // that layer's install function (tests set recorders), the inline wrappers
@@ -31,25 +32,6 @@ inline int hookScriptEvalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event,
   auto slot = zmMultiUserScriptHooks.scriptEvalFunction;
   int result = 0;
   return slot ? slot(world, 1, 1, procedure, object, event, "", userData, &result) : -1;
-}
-
-// ---- Media ---------------------------------------------------------------------
-
-struct ZmMultiUserMediaHooks {
-  // zmKinNextPosture / zmKinPrevPosture -- steps the articulated body of the
-  // segment object one frame forward or back; 0 or -1. Unset: no body can
-  // be loaded (-1).
-  int (*kinNextPosture)(ZmObj* object);
-  int (*kinPrevPosture)(ZmObj* object);
-};
-extern ZmMultiUserMediaHooks zmMultiUserMediaHooks;
-
-inline int hookKinNextPosture(ZmObj* object) {
-  return zmMultiUserMediaHooks.kinNextPosture ? zmMultiUserMediaHooks.kinNextPosture(object) : -1;
-}
-
-inline int hookKinPrevPosture(ZmObj* object) {
-  return zmMultiUserMediaHooks.kinPrevPosture ? zmMultiUserMediaHooks.kinPrevPosture(object) : -1;
 }
 
 // ---- Chat display --------------------------------------------------------------

@@ -4,4 +4,7 @@
 #include "multiuser/send.h"
 #include "viewer/hooks.h"
 
-void zmInstallMultiUserHooks() { zmViewerMultiUserHooks.qxUpdateObj = zmqxUpdateObj; }
+void zmInstallMultiUserHooks() {
+  zmViewerMultiUserHooks.qxUpdateObj = zmqxUpdateObj;
+  zmViewerMultiUserHooks.qxSendObjPosition = zmqxSendObjPosition;
+}

@@ -15,6 +15,7 @@
 #include "loading/urltable.h"
 #include "multiuser/connection.h"
 #include "multiuser/hooks.h"
+#include "viewer/hooks.h"
 #include "multiuser/protocol.h"
 #include "multiuser/send.h"
 #include "viewer/api.h"

@@ -6,6 +6,7 @@
 #include "core/world.h"
 #include "multiuser/connection.h"
 #include "multiuser/hooks.h"
+#include "viewer/hooks.h"
 #include "multiuser/protocol.h"
 
 namespace {

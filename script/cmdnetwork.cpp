@@ -12,6 +12,7 @@
 #include "loading/urltable.h"
 #include "script/commands.h"
 #include "script/host.h"
+#include "multiuser/hooks.h"
 #include "script/hooks.h"
 #include "script/mainloop.h"
 #include "viewer/hooks.h"

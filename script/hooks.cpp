@@ -49,7 +49,6 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsgWithDist),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendChatStr),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxAmIMaster),
-    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, chatDisplay),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, getUserName),
 };
 

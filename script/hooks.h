@@ -222,8 +222,6 @@ struct ZmScriptMultiUserHooks {
   void (*qxSendChatStr)(ZmObj* object, const char* text);
   // zmqxAmIMaster -- the current world's master flag, 0 or 1.
   int (*qxAmIMaster)();
-  // zmChatDisplay -- shows the text beside the object.
-  void (*chatDisplay)(ZmObj* object, const char* text);
   // zmGetUserName -- the user's nickname, owned by the client.
   const char* (*getUserName)();
 };
@@ -247,10 +245,6 @@ inline void hookQxSendChatStr(ZmObj* object, const char* text) {
 }
 // Unset: no server makes this client the master (0).
 inline int hookQxAmIMaster() { return zmScriptMultiUserHooks.qxAmIMaster ? zmScriptMultiUserHooks.qxAmIMaster() : 0; }
-// Unset: there are no labels to show the text in.
-inline void hookChatDisplay(ZmObj* object, const char* text) {
-  if (zmScriptMultiUserHooks.chatDisplay) zmScriptMultiUserHooks.chatDisplay(object, text);
-}
 // Unset: no nickname is known (the empty text).
 inline const char* hookGetUserName() {
   const char* name = zmScriptMultiUserHooks.getUserName ? zmScriptMultiUserHooks.getUserName() : nullptr;

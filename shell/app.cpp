@@ -1,6 +1,7 @@
 // shell/app.cpp -- the program's start and end; see app.h.
 #include "media/output.h"
 #include "media/sound.h"
+#include "multiuser/connection.h"
 #include "shell/app.h"
 
 #include <cstring>
@@ -80,6 +81,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   HWND mainWindow = createMainWindow(instance);
   if (mainWindow == nullptr) return -1;
   zmLayoutLocationBar();
+  zmMultiUserSettings().mainWindow = mainWindow;
   zmInstallShellHooks();
   zmLoadCursors(instance);
   zmResetViewInput();
@@ -124,6 +126,7 @@ int zmAppExit() {
   zmSoundShutdown();
   zmExitViewer();
   if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  zmZMQXExit();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");
   return zmExit();
 }

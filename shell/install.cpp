@@ -5,6 +5,8 @@
 #include "loading/wwwlink.h"
 #include "media/sound.h"
 #include "media/wave.h"
+#include "multiuser/connection.h"
+#include "multiuser/send.h"
 #include "script/hooks.h"
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
@@ -29,6 +31,17 @@ void installScriptSlots() {
   zmScriptShellHooks.wwwOpenFile = zmWwwOpenFile;
   zmScriptViewerHooks.enableNavigation = enableNavigation;
   zmScriptViewerHooks.disableNavigation = disableNavigation;
+  ZmScriptMultiUserHooks& network = zmScriptMultiUserHooks;
+  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) { zmqxSendApplEvent(object, mask, text); };
+  network.qxSendApplSpecificMsg = [](ZmObj* object, const char* procedure, const char* text) {
+    zmqxSendApplSpecificMsg(object, procedure, text);
+  };
+  network.qxSendApplSpecificMsgWithDist = [](ZmObj* object, const char* procedure, const char* text, int to) {
+    zmqxSendApplSpecificMsgWithDist(object, procedure, text, to);
+  };
+  network.qxSendChatStr = [](ZmObj* object, const char* text) { zmqxSendChatStr(object, text); };
+  network.qxAmIMaster = zmqxAmIMaster;
+  network.getUserName = [] { return zmMultiUserSettings().nickname.c_str(); };
   ZmScriptMediaHooks& media = zmScriptMediaHooks;
   media.playAmbientSound = zmPlayAmbientSound;
   media.playSpotSound = zmPlaySpotSound;

@@ -1,5 +1,6 @@
 // shell/mainwnd.cpp -- the main window; see mainwnd.h.
 #include "media/sound.h"
+#include "multiuser/receive.h"
 #include "media/wave.h"
 #include "shell/mainwnd.h"
 
@@ -222,5 +223,8 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
       // WM_COMMAND too: there are no menus or toolbars yet.
       break;
   }
+  // The common tail: the world server's messages are read between any two
+  // of the main window's.
+  zmSockProc();
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -20,6 +20,7 @@
 #include "shell/worldcache.h"
 #include "viewer/api.h"
 #include "media/sound.h"
+#include "multiuser/connection.h"
 #include "viewer/navigation.h"
 #include "viewer/person.h"
 #include "viewer/rendering.h"
@@ -193,15 +194,18 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
     deliverWorldEvent(world, ZM_EVENT_WORLD_IN);
   }
   zmAppState = ZM_APP_RUNNING;
+  zmZMQXConnect();
   return 0;
 }
 
 int zmLeaveWorld(const char* name) {
+  zmZMQXExit();
   deliverWorldEvent(zmGetCurrentWorld(), ZM_EVENT_WORLD_OUT);
   return 0;
 }
 
 int zmReloadWorld(const char* url, const ZmRT* camera) {
+  zmZMQXExit();
   if (zmCacheFindWorld(url) == nullptr) return -1;
   char copy[ZM_SHARED_URL_SIZE];
   if (!zmCopyUrl(copy, sizeof copy, url, "zmReloadWorld")) return -1;
