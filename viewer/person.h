@@ -35,6 +35,8 @@ struct ZmWorld;
  *   added stays when a later step fails.
  */
 int zmAddPersonToWorld(ZmWorld* world);
+// Tests read the avatar from `path` instead (null: the program's again).
+void zmSetPersonFileForTest(const char* path);
 // Gives the person a perspective camera at the top of its bounding cube,
 // looking along the person's +z, registered as camera 2 and active; 0 / -1.
 int zmAddCameraToPerson(ZmObj* person);

@@ -12,6 +12,7 @@
 #include "script/timeouts.h"
 #include "shell/location.h"
 #include "tests/shell/program_fixture.h"
+#include "viewer/person.h"
 
 namespace {
 
@@ -111,6 +112,22 @@ TEST_F(ProgramTest, AFailedLoadLeavesTheProgramWaitingAndAbleToLoadAgain) {
   EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(good));
+}
+
+TEST_F(ProgramTest, AFailedAvatarReadLeavesTheProgramAbleToLoadAgain) {
+  const std::string first = write("first.wrl"), second = write("second.wrl");
+  zmSetPersonFileForTest((dir + "/no-such-person.wrl").c_str());
+  start(first);
+  zmSetPersonFileForTest(nullptr);
+  EXPECT_TRUE(reported("zmAddPersonToWorld: can not read file"));
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(zmCacheCount(), 0);
+
+  ASSERT_EQ(open(second), 0);
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_NE(zmGetCurrentWorld()->person, nullptr);
 }
 
 TEST_F(ProgramTest, UrlsTooLongForTheirBuffersAreRefusedNotCut) {
