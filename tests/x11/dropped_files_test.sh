@@ -8,17 +8,10 @@
 set -u
 demo="$1"
 source_program="$2"
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+XVFB_TOOLS="Xvfb xdotool"
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 "$demo" >"$work/out" 2>&1 &
-demo_pid=$!
+pid=$!
 for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
 fail() { echo "FAILED: $*"; echo "--- demo:"; cat "$work/out"; echo "--- source:"; cat "$work/source" 2>/dev/null; exit 1; }
 grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
@@ -47,7 +40,7 @@ sleep 0.3
 grep -q "good.wrl" "$work/out" && fail "a file of the malformed list was delivered"
 
 xdotool mousemove 395 52 click 1                     # the close box
-wait $demo_pid
+wait $pid
 status=$?
 [ "$status" -eq 0 ] || fail "status $status"
 echo "passed"

@@ -3,15 +3,8 @@
 # window, takes pictures of the view and counts the pixels that changed.
 # Skips (77) without Xvfb, xdotool or ImageMagick.
 #   start_program PROGRAM WORLD   sets pid, window, X Y WIDTH HEIGHT, view
-for tool in Xvfb xdotool import convert compare; do
-  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+XVFB_TOOLS="Xvfb xdotool import convert compare"
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 export LUMENFOLD_HOME="$work/home"
 fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
 

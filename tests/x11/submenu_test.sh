@@ -7,17 +7,10 @@
 # screenshot is kept there for a person to look at.
 set -u
 demo="$1"
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+XVFB_TOOLS="Xvfb xdotool import convert"
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 "$demo" >"$work/out" 2>&1 &
-demo_pid=$!
+pid=$!
 for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
 fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
 grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
@@ -45,7 +38,7 @@ expect "$work/closed.png" 255 151 "$client" "the sub-menu stayed open"
 expect "$work/closed.png" 60 129 "$client" "the File pop-up stayed open"
 grep -qx "command recent 2" "$work/out" || fail "no command from the sub-menu"
 xdotool mousemove 395 52 click 1                     # the close box
-wait $demo_pid
+wait $pid
 status=$?
 [ "$status" -eq 0 ] || fail "status $status"
 echo "passed"

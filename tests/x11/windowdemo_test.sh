@@ -5,17 +5,10 @@
 # and the program ends with status 0. Skipped (77) without Xvfb or xdotool.
 set -u
 demo="$1"
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+XVFB_TOOLS="Xvfb xdotool import convert"
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 "$demo" >"$work/out" 2>&1 &
-demo_pid=$!
+pid=$!
 for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
 fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
 grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
@@ -28,7 +21,7 @@ xdotool type --delay 30 "hello"; sleep 0.4
 import -window root "$work/shot.png"
 pixel=$(convert "$work/shot.png" -format '%[pixel:p{300,250}]' info:)
 xdotool mousemove 395 52 click 1                     # the close box
-wait $demo_pid
+wait $pid
 status=$?
 grep -q "command check on" "$work/out" || fail "no menu command"
 grep -q 'edit "hello"' "$work/out" || fail "no typing"
