@@ -130,7 +130,8 @@ HBITMAP LoadBitmapA(HINSTANCE, LPCSTR name) {
     std::memcpy(info.colours, masks, sizeof masks);
   } else {
     info.header.biClrUsed = DWORD(resource.colours.size());
-    std::memcpy(info.colours, resource.colours.data(), resource.colours.size() * sizeof(RGBQUAD));
+    if (!resource.colours.empty())  // a true-colour picture has no table to copy
+      std::memcpy(info.colours, resource.colours.data(), resource.colours.size() * sizeof(RGBQUAD));
   }
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
