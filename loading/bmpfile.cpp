@@ -277,22 +277,11 @@ int zmOpenBMP(const char* name, FILE** file) {
   return -1;
 }
 
-int zmReadBMPInfoHeader(FILE* file, ZmBmpFileHeader* header, ZmBmpInfo* info) {
-  char type[2];
-  uint32_t v[4];
-  if (fread(type, 1, 2, file) != 2) goto readFailure;
-  if (type[0] != 'B' || type[1] != 'M') {
-    zmReportWarning("zmReadBMPHeaders : file is not in bmp format\n");
-    return -1;
-  }
-  memcpy(header->type, "BM", 3);
-  if (!getBytes(file, &v[0], 4) || !getBytes(file, &v[1], 2) || !getBytes(file, &v[2], 2) ||
-      !getBytes(file, &v[3], 4) || !getBytes(file, &info->headerSize, 4))
-    goto readFailure;
-  header->fileSize = v[0];
-  header->reserved1 = (uint16_t)v[1];
-  header->reserved2 = (uint16_t)v[2];
-  header->dataOffset = v[3];
+namespace {
+
+// The info (or core) header after its size word, its checks and the colour
+// map; 0, or -1 after a warning.
+int readInfoAfterSize(FILE* file, ZmBmpInfo* info) {
   int entrySize;
   switch (readInfoBody(file, info, &entrySize)) {
     case 0: break;
@@ -322,6 +311,38 @@ int zmReadBMPInfoHeader(FILE* file, ZmBmpFileHeader* header, ZmBmpInfo* info) {
 readFailure:
   zmReportWarning("zmReadBMPHeaders : failed to read data from file.\n");
   return -1;
+}
+
+}  // namespace
+
+int zmReadBMPInfoHeader(FILE* file, ZmBmpFileHeader* header, ZmBmpInfo* info) {
+  char type[2];
+  uint32_t v[4];
+  if (fread(type, 1, 2, file) != 2) goto readFailure;
+  if (type[0] != 'B' || type[1] != 'M') {
+    zmReportWarning("zmReadBMPHeaders : file is not in bmp format\n");
+    return -1;
+  }
+  memcpy(header->type, "BM", 3);
+  if (!getBytes(file, &v[0], 4) || !getBytes(file, &v[1], 2) || !getBytes(file, &v[2], 2) ||
+      !getBytes(file, &v[3], 4) || !getBytes(file, &info->headerSize, 4))
+    goto readFailure;
+  header->fileSize = v[0];
+  header->reserved1 = (uint16_t)v[1];
+  header->reserved2 = (uint16_t)v[2];
+  header->dataOffset = v[3];
+  return readInfoAfterSize(file, info);
+readFailure:
+  zmReportWarning("zmReadBMPHeaders : failed to read data from file.\n");
+  return -1;
+}
+
+int zmReadBMPInfoOnly(FILE* file, ZmBmpInfo* info) {
+  if (!getBytes(file, &info->headerSize, 4)) {
+    zmReportWarning("zmReadBMPHeaders : failed to read data from file.\n");
+    return -1;
+  }
+  return readInfoAfterSize(file, info);
 }
 
 int zmReadBMPRow(FILE* file, const ZmBmpInfo* info, unsigned char* row) {

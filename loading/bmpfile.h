@@ -86,6 +86,10 @@ int zmOpenBMP(const char* name, FILE** file);
  */
 int zmReadBMPInfoHeader(FILE* file, ZmBmpFileHeader* header, ZmBmpInfo* info);
 
+// As zmReadBMPInfoHeader for a bare DIB: the info (or core) header and the
+// colour map, with no file header before them.
+int zmReadBMPInfoOnly(FILE* file, ZmBmpInfo* info);
+
 // Reads and unpacks one row into width (or 3 times width) bytes. 0 or -1.
 int zmReadBMPRow(FILE* file, const ZmBmpInfo* info, unsigned char* row);
 
