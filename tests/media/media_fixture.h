@@ -1,0 +1,99 @@
+// tests/media/media_fixture.h -- shared set-up of the media suites: a world
+// with the real URL table whose fetches find local files, the body and
+// movie hooks installed, and a recorder of the reports.
+//
+// Owns: the world of each test, the private folder of the files a test
+// writes (removed afterwards), and the recorded reports. It does not own
+// the hook tables: the guards give them back as they were.
+#ifndef LUMENFOLD_TESTS_MEDIA_FIXTURE_H
+#define LUMENFOLD_TESTS_MEDIA_FIXTURE_H
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/object.h"
+#include "core/report.h"
+#include "core/world.h"
+#include "loading/loadhooks.h"
+#include "loading/urltable.h"
+#include "media/bodyinstall.h"
+#include "media/timeouthooks.h"
+#include "tests/hook_guard.h"
+#include "tests/vrml_hook_guards.h"
+#include "viewer/hooks.h"
+#include "vrmlwrite/hooks.h"
+
+class MediaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zmResetReportStateForTest();
+    zmTurnOnFlag(ZM_FLAG_WARNING);
+    // Allocation failures are injected on purpose: no fatal box.
+    zmTurnOffFlag(ZM_FLAG_ERROR);
+    reports().clear();
+    coreHooks.shell->notifyMessage = [](const char* text) {
+      reports().push_back(text);
+      return 0;
+    };
+    zmInstallLoadingHooks();
+    zmLoadingHooks.wwwFetchUrl = [](ZmUrlHash* entry) -> const char* {
+      const char* url = zmGetUrl(entry);
+      return url != nullptr && access(url, R_OK) == 0 ? url : nullptr;
+    };
+    zmInstallBodyAndMovieHooks();
+    folder = std::filesystem::temp_directory_path() /
+             ("lumenfold-media-" + std::to_string(getpid()) + "-" + std::to_string(++folderCount));
+    std::filesystem::create_directories(folder);
+    world = zmNewWorld("media-test");
+    zmSetCurrentWorld(world);
+    ZmId first = -10000, last = -1;
+    zmSetIdCounter(&first, &last, 0);
+  }
+
+  void TearDown() override {
+    zmSetCurrentWorld(nullptr);
+    zmDeleteWorld(world);
+    std::filesystem::remove_all(folder);
+  }
+
+  static std::vector<std::string>& reports() {
+    static std::vector<std::string> texts;
+    return texts;
+  }
+
+  static bool reported(const std::string& part) {
+    for (const std::string& text : reports())
+      if (text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  static std::string allReports() {
+    std::string all;
+    for (const std::string& text : reports()) all += text + " | ";
+    return all;
+  }
+
+  // Writes the bytes to a file of the test's folder; its path.
+  std::string writeFile(const std::string& name, const std::string& bytes) const {
+    const std::string path = (folder / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  CoreHookGuards coreHooks;
+  VrmlHookGuards vrmlHooks;
+  HookTableGuard<ZmViewerMediaHooks> viewerMediaHooks{zmViewerMediaHooks};
+  HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
+  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ZmWorld* world = nullptr;
+  std::filesystem::path folder;
+  static inline int folderCount = 0;
+};
+
+#endif
