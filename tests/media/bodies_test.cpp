@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/transform.h"
 #include "media/bodies.h"
+#include "vrml/parse.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -358,6 +359,53 @@ TEST_F(BodyTest, AFailedLoadFreesEachRecordOnce) {
     EXPECT_EQ(world->objectCount, before) << "after " << n << " allocations";
   }
   EXPECT_TRUE(loaded);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- A world that names a body ----------------------------------------------------
+
+class BodyWorldTest : public MediaTest {};
+
+// The example world: its Kinemation Info loads walker.wkn with the world's
+// own Separators as the skin, and the walk moves the body forward.
+TEST_F(BodyWorldTest, AKinemationInfoTurnsTheWorldIntoItsBody) {
+  const std::string examples = std::string(LUMENFOLD_SOURCE_DIR) + "/examples/";
+  baseFolder() = examples;
+  const std::string file = examples + "walker.wrl";
+  ASSERT_EQ(parseVRMLIntoWorld(file.c_str(), world), 0) << allReports();
+  ASSERT_EQ(world->topObjectCount, 1) << allReports();
+  ZmObj* top = world->topObjects->object;
+  int32_t frames = 0;
+  ASSERT_EQ(zmKinGetMaxFrame(top, &frames), 0);
+  EXPECT_EQ(frames, 16);
+  // Every segment wears the skin part named after it, where the skin put it.
+  for (const char* segment : {"hips", "chest", "lthigh", "lshin", "rthigh", "rshin"}) {
+    ZmObj* object = std::string(segment) == "hips" ? top : zmFindObjInSubtree(top, segment);
+    ASSERT_NE(object, nullptr) << segment;
+    ASSERT_NE(object->child, nullptr) << segment;
+    EXPECT_EQ(zmFindObjInSubtree(top, (std::string(segment) + ".bone").c_str()), nullptr) << segment;
+  }
+  ZmObj* shin = zmFindObjInSubtree(top, "lshin");
+  ZmObj* shinPart = shin->child->object;
+  // At rest a part is where the skin put it: the example's Separators
+  // carry no transform of their own, so every part's world transform is
+  // the identity, whatever segment it now hangs from.
+  const ZmRT rest = *zmGetWRT(shinPart);
+  ZmRT identity;
+  zmRTIdentity(&identity);
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(rest.m[i], identity.m[i], 1e-5) << i;
+  EXPECT_NEAR(rest.t.x, 0, 1e-5);
+  EXPECT_NEAR(rest.t.y, 0, 1e-5);
+  EXPECT_NEAR(rest.t.z, 0, 1e-5);
+  const float startZ = zmGetWRT(top)->t.z;
+  const float shinStartZ = zmGetWRT(shin)->t.z;
+  for (int step = 0; step < frames; ++step) ASSERT_EQ(zmKinNextPosture(top), 0);
+  // One stride: frame 0's step plus the fifteen steps to the last frame.
+  EXPECT_LT(zmGetWRT(top)->t.z, startZ - 0.8f);
+  EXPECT_LT(zmGetWRT(shin)->t.z, shinStartZ - 0.8f) << "the shin walked with the body";
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "loading/filetype.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "media/bodyinstall.h"
@@ -41,10 +42,7 @@ class MediaTest : public ::testing::Test {
       return 0;
     };
     zmInstallLoadingHooks();
-    zmLoadingHooks.wwwFetchUrl = [](ZmUrlHash* entry) -> const char* {
-      const char* url = zmGetUrl(entry);
-      return url != nullptr && access(url, R_OK) == 0 ? url : nullptr;
-    };
+    zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
     zmInstallBodyAndMovieHooks();
     folder = std::filesystem::temp_directory_path() /
              ("lumenfold-media-" + std::to_string(getpid()) + "-" + std::to_string(++folderCount));
@@ -59,6 +57,27 @@ class MediaTest : public ::testing::Test {
     zmSetCurrentWorld(nullptr);
     zmDeleteWorld(world);
     std::filesystem::remove_all(folder);
+  }
+
+  // Fetches find local files only: a "file:" URL is its path, a relative
+  // one is taken from `baseFolder`.
+  static const char* fetchLocalFile(ZmUrlHash* entry) {
+    static std::string fetched;
+    const char* url = zmGetUrl(entry);
+    if (url == nullptr) return nullptr;
+    if (zmGetUrlScheme(url) == ZM_SCHEME_FILE) {
+      const char* path = zmFileUrlToPath(url);
+      if (path == nullptr) return nullptr;
+      fetched = path;
+    } else {
+      fetched = url[0] == '/' ? std::string(url) : baseFolder() + url;
+    }
+    return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
+  }
+
+  static std::string& baseFolder() {
+    static std::string folder;
+    return folder;
   }
 
   static std::vector<std::string>& reports() {
