@@ -10,7 +10,18 @@
 #include "core/leaf.h"
 #include "loading/bmpfile.h"
 #include "media/movie.h"
+#include "viewer/builders.h"
+#include "viewer/construct.h"
+#include "viewer/rendering.h"
 #include "viewer/texture.h"
+#include "viewer/api.h"
+#include "engine/camera.h"
+#include "engine/device.h"
+#include "engine/imageconvert.h"
+#include "engine/library.h"
+#include "engine/scene.h"
+#include "engine/texture.h"
+#include "engine/raster/rasterapi.h"
 #include "tests/media/media_fixture.h"
 
 namespace {
@@ -84,8 +95,8 @@ class MovieTest : public MediaTest {
 
   void TearDown() override {
     for (ZmObj* object : objects) zmDeleteZmObj(object);
+    MediaTest::TearDown();  // the world's movies remove their time-outs
     timeOuts = nullptr;
-    MediaTest::TearDown();
   }
 
   // A strip of `frames` 128 x 128 frames, the first at the top.
@@ -210,6 +221,86 @@ TEST_F(MovieTest, AnObjectWithoutAMovieAnswersNoMovie) {
   EXPECT_EQ(zmGet3DMovieFrame(object), -1);
   EXPECT_EQ(zmGet3DMovieSpeed(object), -1.0f);
   EXPECT_TRUE(clock.queue.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// ---- A world with a movie texture, through the viewer and the engine --------------
+
+RwMetaCallbacks metaCallbacks() {
+  RwMetaCallbacks callbacks = {};
+  callbacks.createImage = [](intptr_t, intptr_t) -> uintptr_t { return 1; };
+  callbacks.describeImage = [](uintptr_t, RwCameraImage* image) {
+    image->width = 64;
+    image->height = 48;
+    image->depth = 16;
+  };
+  callbacks.colourToDeviceValue = [](const uint16_t* rgb) -> uintptr_t {
+    return (uintptr_t{rgb[0]} >> 8 << 16) | (uintptr_t{rgb[1]} >> 8 << 8) | (rgb[2] >> 8);
+  };
+  callbacks.drawTriangle = [](const RwMetaTriangle*) {};
+  return callbacks;
+}
+
+class MovieWorldTest : public MovieTest {
+ protected:
+  void SetUp() override {
+    MovieTest::SetUp();
+    zmInstallViewerHooks();
+    coreHooks.viewer->deleteTexture = zmDeleteTexture;
+    RwGetAndClearError();
+    ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
+    // The recording device converts no images of its own: the 16-bit
+    // renderers' conversion lets it read textures.
+    rwDeviceRecord.depth = 16;
+    rwDeviceRecord.convertImage = RwConvertImage;
+    ASSERT_EQ(zmRwInitRWStruct(world), 0);
+    world->rendering->scene = RwCreateScene();
+    zmSetViewWindowSize(64, 48);
+  }
+
+  void TearDown() override {
+    MovieTest::TearDown();
+    zmVFclearPendingTextures();
+    RwClose();
+    RwGetAndClearError();
+    zmSetViewWindowSize(0, 0);
+  }
+
+  // The first object under `object` whose first leaf's texture has a movie.
+  static ZmObj* findMovie(ZmObj* object) {
+    if (object->leaf != nullptr && zmIsShapeLeaf(object->leaf) && movieOf(object) != nullptr) return object;
+    for (ZmChildList* node = object->child; node != nullptr; node = node->next)
+      if (ZmObj* found = findMovie(node->object)) return found;
+    return nullptr;
+  }
+
+  RwMetaCallbacks callbacks = metaCallbacks();
+};
+
+// The example's strip plays into the engine texture at four frames a second.
+TEST_F(MovieWorldTest, TheExampleMovieStepsTheEngineTexture) {
+  const std::string examples = std::string(LUMENFOLD_SOURCE_DIR) + "/examples/";
+  baseFolder() = examples;
+  zmVFclearPendingTextures();
+  ASSERT_EQ(zmConstructWorld((examples + "movie.wrl").c_str(), world), 0) << allReports();
+  zmVFloadAllPendingTextures();  // as the program does once the world is built
+  ZmObj* panel = nullptr;
+  for (ZmTopObjList* node = world->topObjects; node != nullptr && panel == nullptr; node = node->next)
+    panel = findMovie(node->object);
+  ASSERT_NE(panel, nullptr) << allReports();
+  ASSERT_EQ(zmGet3DMovieFrameNum(panel), 8);
+  ASSERT_EQ(clock.intervalsAdded, std::vector<uint32_t>{250});
+  const char* image = zmGetLocalFile(static_cast<ZmShape*>(panel->leaf)->texture.file);
+  RwTexture* texture = image ? RwFindNamedTexture(image) : nullptr;
+  ASSERT_NE(texture, nullptr) << allReports();
+  for (int second = 1; second <= 3; ++second) {
+    clock.advance(1000);
+    EXPECT_EQ(zmGet3DMovieFrame(panel), (4 * second) % 8) << second << " s";
+    EXPECT_EQ(texture->currentFrame, (4 * second) % 8) << second << " s";
+  }
 }
 
 }  // namespace
