@@ -34,10 +34,11 @@ struct ZmKinPosition {
  *   made; with a skin URL it makes the top object itself, takes each
  *   segment's part from the skin file and frees what no segment took.
  *   A call made while another body loads (the skin file naming its own
- *   body) is refused, so that file is read as a plain world.
+ *   body) is refused at once, freeing nothing, so that file is read as a
+ *   plain world.
  * Results:
- *   0 with the top object in *object, or -1 (everything freed, *object
- *   included).
+ *   0 with the top object in *object, or -1 (everything this call made or
+ *   was given freed, *object included, and *object cleared).
  */
 int zmKinNew(ZmWorld* world, const char* bodyUrl, const char* skinUrl, ZmObj** object);
 // A new top object of the world holding the body, built in the viewer; 0,
