@@ -408,4 +408,23 @@ TEST_F(BodyWorldTest, AKinemationInfoTurnsTheWorldIntoItsBody) {
   EXPECT_LT(zmGetWRT(shin)->t.z, shinStartZ - 0.8f) << "the shin walked with the body";
 }
 
+TEST_F(BodyWorldTest, ANewTopObjectJoinsTheWorldBuiltInTheViewer) {
+  ViewerForWorld viewer(world);
+  ASSERT_TRUE(viewer.open);
+  const std::string path = writeFile("top.wkn", fixtureText());
+  ZmObj* top = nullptr;
+  ASSERT_EQ(zmKinNewTopObject(world, path.c_str(), nullptr, &top), 0) << allReports();
+  ASSERT_EQ(world->topObjectCount, 1);
+  EXPECT_EQ(world->topObjects->object, top);
+  EXPECT_EQ(zmKinNextPosture(top), 0);
+  // A file that cannot be read leaves the world as it was.
+  const int32_t objects = world->objectCount;
+  EXPECT_NE(zmKinNewTopObject(world, (path + ".missing").c_str(), nullptr, &top), 0);
+  EXPECT_EQ(world->topObjectCount, 1);
+  EXPECT_EQ(world->objectCount, objects);
+  zmSetCurrentWorld(nullptr);
+  zmDeleteWorld(world);  // before the engine closes
+  world = nullptr;
+}
+
 }  // namespace

@@ -26,7 +26,16 @@
 #include "media/timeouthooks.h"
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
+#include "engine/camera.h"
+#include "engine/device.h"
+#include "engine/imageconvert.h"
+#include "engine/library.h"
+#include "engine/scene.h"
+#include "viewer/builders.h"
+#include "viewer/construct.h"
 #include "viewer/hooks.h"
+#include "viewer/rendering.h"
+#include "viewer/texture.h"
 #include "vrmlwrite/hooks.h"
 
 class MediaTest : public ::testing::Test {
@@ -55,7 +64,7 @@ class MediaTest : public ::testing::Test {
 
   void TearDown() override {
     zmSetCurrentWorld(nullptr);
-    zmDeleteWorld(world);
+    if (world != nullptr) zmDeleteWorld(world);
     std::filesystem::remove_all(folder);
   }
 
@@ -113,6 +122,48 @@ class MediaTest : public ::testing::Test {
   ZmWorld* world = nullptr;
   std::filesystem::path folder;
   static inline int folderCount = 0;
+};
+
+// The viewer over a test's world: its hooks installed, the engine open on the
+// recording device (converting images as the 16-bit renderers do, so that
+// textures can be read) and the world's renderer record with a scene. Make
+// it after the world and let it go after the world is deleted.
+class ViewerForWorld {
+ public:
+  explicit ViewerForWorld(ZmWorld* world) {
+    zmInstallViewerHooks();
+    RwGetAndClearError();
+    callbacks.createImage = [](intptr_t, intptr_t) -> uintptr_t { return 1; };
+    callbacks.describeImage = [](uintptr_t, RwCameraImage* image) {
+      image->width = 64;
+      image->height = 48;
+      image->depth = 16;
+    };
+    callbacks.colourToDeviceValue = [](const uint16_t* rgb) -> uintptr_t {
+      return (uintptr_t{rgb[0]} >> 8 << 16) | (uintptr_t{rgb[1]} >> 8 << 8) | (rgb[2] >> 8);
+    };
+    callbacks.drawTriangle = [](const RwMetaTriangle*) {};
+    open = RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)) == 1;
+    if (!open) return;
+    rwDeviceRecord.depth = 16;
+    rwDeviceRecord.convertImage = RwConvertImage;
+    open = zmRwInitRWStruct(world) == 0;
+    if (open) world->rendering->scene = RwCreateScene();
+    zmSetViewWindowSize(64, 48);
+  }
+  ~ViewerForWorld() {
+    zmVFclearPendingTextures();
+    RwClose();
+    RwGetAndClearError();
+    zmSetViewWindowSize(0, 0);
+  }
+  ViewerForWorld(const ViewerForWorld&) = delete;
+  ViewerForWorld& operator=(const ViewerForWorld&) = delete;
+
+  bool open = false;
+
+ private:
+  RwMetaCallbacks callbacks = {};
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,16 +11,8 @@
 #include "core/leaf.h"
 #include "loading/bmpfile.h"
 #include "media/movie.h"
-#include "viewer/builders.h"
-#include "viewer/construct.h"
-#include "viewer/rendering.h"
 #include "viewer/texture.h"
 #include "viewer/api.h"
-#include "engine/camera.h"
-#include "engine/device.h"
-#include "engine/imageconvert.h"
-#include "engine/library.h"
-#include "engine/scene.h"
 #include "engine/texture.h"
 #include "engine/raster/rasterapi.h"
 #include "tests/media/media_fixture.h"
@@ -229,44 +222,18 @@ namespace {
 
 // ---- A world with a movie texture, through the viewer and the engine --------------
 
-RwMetaCallbacks metaCallbacks() {
-  RwMetaCallbacks callbacks = {};
-  callbacks.createImage = [](intptr_t, intptr_t) -> uintptr_t { return 1; };
-  callbacks.describeImage = [](uintptr_t, RwCameraImage* image) {
-    image->width = 64;
-    image->height = 48;
-    image->depth = 16;
-  };
-  callbacks.colourToDeviceValue = [](const uint16_t* rgb) -> uintptr_t {
-    return (uintptr_t{rgb[0]} >> 8 << 16) | (uintptr_t{rgb[1]} >> 8 << 8) | (rgb[2] >> 8);
-  };
-  callbacks.drawTriangle = [](const RwMetaTriangle*) {};
-  return callbacks;
-}
-
 class MovieWorldTest : public MovieTest {
  protected:
   void SetUp() override {
     MovieTest::SetUp();
-    zmInstallViewerHooks();
+    viewer.emplace(world);
+    ASSERT_TRUE(viewer->open);
     coreHooks.viewer->deleteTexture = zmDeleteTexture;
-    RwGetAndClearError();
-    ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
-    // The recording device converts no images of its own: the 16-bit
-    // renderers' conversion lets it read textures.
-    rwDeviceRecord.depth = 16;
-    rwDeviceRecord.convertImage = RwConvertImage;
-    ASSERT_EQ(zmRwInitRWStruct(world), 0);
-    world->rendering->scene = RwCreateScene();
-    zmSetViewWindowSize(64, 48);
   }
 
   void TearDown() override {
     MovieTest::TearDown();
-    zmVFclearPendingTextures();
-    RwClose();
-    RwGetAndClearError();
-    zmSetViewWindowSize(0, 0);
+    viewer.reset();  // after the world
   }
 
   // The first object under `object` whose first leaf's texture has a movie.
@@ -277,7 +244,7 @@ class MovieWorldTest : public MovieTest {
     return nullptr;
   }
 
-  RwMetaCallbacks callbacks = metaCallbacks();
+  std::optional<ViewerForWorld> viewer;
 };
 
 // The example's strip plays into the engine texture at four frames a second.
