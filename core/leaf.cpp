@@ -273,7 +273,10 @@ void zmAddLeaf(ZmObj* object, int list, ZmLeaf* chain) {
 // What a shape leaf owns, the upper layers told first.
 static void freeShapeContents(ZmShape* shape) {
   zmDeleteMaterial(&shape->material);
-  if (shape->owner != nullptr) hookPause3DMovie(shape->owner);
+  // The movie hangs on the first leaf's texture; once that leaf is gone the
+  // owner's leaf pointer is stale until the chain is emptied, so only the
+  // first leaf's deletion pauses it.
+  if (shape->owner != nullptr && shape->owner->leaf == shape) hookPause3DMovie(shape->owner);
   hookDeleteTexture(&shape->texture);
   shape->texture.uv = {};
 }

@@ -19,6 +19,7 @@
 #include "core/vecmath.h"
 
 struct ZmObj;
+struct ZmTimeOutHandlerList;
 struct ZmUrlHash;
 // A movie texture's control record. Media makes and frees it (core/hooks.h);
 // the VRML builder sets the first five fields from a Movie2 node.
@@ -31,6 +32,9 @@ struct ZmTextureMovie {
   int32_t frame;        // media's own from here on
   int32_t loop;
   float speed;
+  int32_t paused;                   // 1 after a pause
+  int32_t frameCount;               // 0 until the movie file tells
+  ZmTimeOutHandlerList* stepper;    // the time-out stepping the frames while playing, or null
 };
 
 // Leaf kinds. 12, 13, 17, 18 and 21 are not used.

@@ -2,6 +2,8 @@
 #include "media/install.h"
 
 #include "core/hooks.h"
+#include "media/bodies.h"
+#include "media/bodyinstall.h"
 #include "media/sound.h"
 #include "viewer/hooks.h"
 #include "vrml/hooks.h"
@@ -13,4 +15,7 @@ void zmInstallMediaHooks() {
   zmVrmlMediaHooks.addSoundObj = zmAddSoundObj;
   zmViewerMediaHooks.playSpotSoundByName = zmPlaySpotSoundByName;
   zmViewerMediaHooks.stopSoundByName = zmStopSoundByName;
+  zmViewerMediaHooks.kinNextPosture = zmKinNextPosture;
+  zmViewerMediaHooks.kinPrevPosture = zmKinPrevPosture;
+  zmInstallBodyAndMovieHooks();
 }

@@ -6,9 +6,11 @@
 #ifndef LUMENFOLD_MEDIA_INSTALL_H
 #define LUMENFOLD_MEDIA_INSTALL_H
 
-// Fills the sound slots: deleting sound leaves and choosing the sound world
+// Fills the sound slots (deleting sound leaves and choosing the sound world
 // for the core, making sound leaves and entering sound objects for the VRML
-// reader. Safe to call more than once.
+// reader, the walking sounds for navigation), the posture steps of bodies,
+// and the body and movie slots (media/bodyinstall.h). Safe to call more than
+// once.
 void zmInstallMediaHooks();
 
 #endif

@@ -3,6 +3,7 @@
 
 #include "core/hooks.h"
 #include "core/report.h"
+#include "media/timeouthooks.h"
 #include "multiuser/hooks.h"
 #include "script/events.h"
 #include "script/host.h"
@@ -38,6 +39,13 @@ ZmTimeOutHandlerList* addTimeOutHandler(ZmObj* object, const char* fileName, lon
   return zmAddTimeOutHandler(object, fileName, uint32_t(milliseconds), scriptType, function, userData, repeating);
 }
 
+// Media's frame steppers: native callbacks with no script file or user data.
+ZmTimeOutHandlerList* addMediaTimeOut(ZmObj* object, uint32_t interval, ZmMediaTimeOutCallback callback,
+                                      int repeating) {
+  return zmAddTimeOutHandler(object, "", interval, ZM_SCRIPT_C, reinterpret_cast<const void*>(callback), "",
+                             repeating);
+}
+
 }  // namespace
 
 void zmInstallScriptHooks() {
@@ -51,4 +59,6 @@ void zmInstallScriptHooks() {
   zmVrmlScriptHooks.scriptEvalStr = evalStr;
   zmVrmlScriptHooks.addEventHandler = addEventHandler;
   zmVrmlScriptHooks.addTimeOutHandler = addTimeOutHandler;
+  zmMediaScriptHooks.addTimeOutHandler = addMediaTimeOut;
+  zmMediaScriptHooks.removeTimeOutHandler = zmRemoveTimeOutHandler;
 }

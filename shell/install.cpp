@@ -3,6 +3,8 @@
 #include "shell/install.h"
 
 #include "loading/wwwlink.h"
+#include "media/bodies.h"
+#include "media/movie.h"
 #include "media/sound.h"
 #include "media/wave.h"
 #include "multiuser/connection.h"
@@ -55,6 +57,31 @@ void installScriptSlots() {
   media.setSoundVolumeByName = zmSetSoundVolumeByName;
   media.suspendAllSound = zmSuspendAllSound;
   media.resumeAllSound = zmResumeAllSound;
+  media.play3DMovie = zmPlay3DMovie;
+  media.pause3DMovie = zmPause3DMovie;
+  media.set3DMovieSpeed = zmSet3DMovieSpeed;
+  media.get3DMovieSpeed = zmGet3DMovieSpeed;
+  media.set3DMovieFrame = [](ZmObj* object, long frame) { return zmSet3DMovieFrame(object, int(frame)); };
+  media.get3DMovieFrame = [](ZmObj* object) { return long(zmGet3DMovieFrame(object)); };
+  media.get3DMovieFrameNum = [](ZmObj* object) { return long(zmGet3DMovieFrameNum(object)); };
+  media.get3DMovieLoop = zmGet3DMovieLoop;
+  media.set3DMovieLoop = zmSet3DMovieLoop;
+  media.set3DMovieNextFrame = zmSet3DMovieNextFrame;
+  media.set3DMoviePrevFrame = zmSet3DMoviePrevFrame;
+  media.kinSetFrame = [](ZmObj* object, int frame) { return zmKinSetFrame(object, frame); };
+  media.kinGetFrame = [](ZmObj* object, int* frame) {
+    int32_t value = 0;
+    const int status = zmKinGetFrame(object, &value);
+    *frame = value;
+    return status;
+  };
+  media.kinGetMaxFrame = [](ZmObj* object, int* frames) {
+    int32_t value = 0;
+    const int status = zmKinGetMaxFrame(object, &value);
+    *frames = value;
+    return status;
+  };
+  media.kinNewTopObject = zmKinNewTopObject;
 }
 
 }  // namespace

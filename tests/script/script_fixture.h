@@ -21,6 +21,7 @@
 #include "core/report.h"
 #include "core/world.h"
 #include "loading/loadhooks.h"
+#include "media/timeouthooks.h"
 #include "platform/clock.h"
 #include "platform/recorder.h"
 #include "script/host.h"
@@ -97,6 +98,7 @@ class ScriptTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  HookTableGuard<ZmMediaScriptHooks> mediaHooks{zmMediaScriptHooks};
   std::filesystem::path folder;
   std::vector<ZmWorld*> worlds;
 };

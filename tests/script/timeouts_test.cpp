@@ -5,6 +5,7 @@
 
 #include "core/event.h"
 #include "loading/urltable.h"
+#include "media/timeouthooks.h"
 #include "script/timeouts.h"
 #include "tests/script/script_fixture.h"
 
@@ -50,6 +51,20 @@ TEST_F(TimeOutsTest, SameTimeRecordsRunInQueueOrder) {
   EXPECT_EQ(zmWakeUpTask(world), 0);
   EXPECT_EQ(runs, (std::vector<std::string>{"first", "after first", "before later", "later"}));
   EXPECT_EQ(queued(), 0);  // sporadic tasks run once
+}
+
+// Media's frame steppers go through the same queue as native callbacks.
+TEST_F(TimeOutsTest, MediaTimeOutsRunAsNativeTasksUntilRemoved) {
+  ZmTimeOutHandlerList* record = hookAddMediaTimeOut(object, 250, recordRun, 1);
+  ASSERT_NE(record, nullptr);
+  platform::advanceClock(1000);
+  EXPECT_EQ(zmWakeUpTask(world), 0);
+  EXPECT_EQ(runs.size(), 4u);
+  hookRemoveMediaTimeOut(object, record);
+  EXPECT_EQ(queued(), 0);
+  platform::advanceClock(1000);
+  EXPECT_EQ(zmWakeUpTask(world), 0);
+  EXPECT_EQ(runs.size(), 4u);
 }
 
 TEST_F(TimeOutsTest, ABlockedPeriodicTaskCatchesUp) {
