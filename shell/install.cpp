@@ -13,6 +13,7 @@
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
+#include "shell/bookmarks.h"
 #include "shell/viewinput.h"
 #include "shell/worldload.h"
 
@@ -88,6 +89,7 @@ void installScriptSlots() {
 
 void zmInstallShellHooks() {
   zmInstallViewInputHooks();
+  zmInstallBookmarkHooks();
   zmViewerShellHooks.getKeyStateTable = zmGetKeyStateTable;
   zmViewerShellHooks.alert = zmAlert;
   zmViewInputActions.disableNavigation = disableNavigation;
