@@ -4,6 +4,7 @@
 
 #include "loading/wwwlink.h"
 #include "media/sound.h"
+#include "media/video.h"
 #include "media/wave.h"
 #include "multiuser/connection.h"
 #include "multiuser/send.h"
@@ -46,6 +47,7 @@ void installScriptSlots() {
   media.playAmbientSound = zmPlayAmbientSound;
   media.playSpotSound = zmPlaySpotSound;
   media.stopSound = zmStopSound;
+  media.videoPlay = zmVideoPlay;
   media.suspendSound = zmSuspendSound;
   media.resumeSound = zmResumeSound;
   media.setSoundVolume = zmSetSoundVolume;
