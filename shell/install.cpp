@@ -6,6 +6,7 @@
 #include "media/bodies.h"
 #include "media/movie.h"
 #include "media/sound.h"
+#include "media/video.h"
 #include "media/wave.h"
 #include "multiuser/connection.h"
 #include "multiuser/send.h"
@@ -49,6 +50,7 @@ void installScriptSlots() {
   media.playAmbientSound = zmPlayAmbientSound;
   media.playSpotSound = zmPlaySpotSound;
   media.stopSound = zmStopSound;
+  media.videoPlay = zmVideoPlay;
   media.suspendSound = zmSuspendSound;
   media.resumeSound = zmResumeSound;
   media.setSoundVolume = zmSetSoundVolume;
