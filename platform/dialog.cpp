@@ -8,6 +8,7 @@
 
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/handletable.h"
 #include "platform/recorder.h"
 #include "platform/resources.h"
 #include "platform/windowstate.h"
@@ -385,13 +386,9 @@ struct DropRecord {
   std::vector<std::string> paths;
   POINT point{0, 0};
 };
-std::map<HDROP, DropRecord> drops;
-uintptr_t nextDrop = 0x50000;
+platform::HandleTable<HDROP, DropRecord> drops{0x50004, 4};
 
-DropRecord* findDrop(HDROP drop) {
-  auto found = drops.find(drop);
-  return found == drops.end() ? nullptr : &found->second;
-}
+DropRecord* findDrop(HDROP drop) { return drops.find(drop); }
 
 }  // namespace
 
@@ -421,7 +418,7 @@ BOOL DragQueryPoint(HDROP drop, LPPOINT point) {
   return TRUE;
 }
 
-void DragFinish(HDROP drop) { drops.erase(drop); }
+void DragFinish(HDROP drop) { drops.remove(drop); }
 
 namespace platform {
 
@@ -434,10 +431,8 @@ void clearDialogScripts() { table.scripts.clear(); }
 
 bool dropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT client) {
   if (!IsWindow(hwnd) || !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return false;
-  nextDrop += 4;
-  auto drop = reinterpret_cast<HDROP>(nextDrop);
-  drops[drop] = DropRecord{paths, client};
-  return PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != 0;
+  HDROP drop = drops.add(DropRecord{paths, client});
+  return drop != nullptr && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != 0;
 }
 
 namespace {

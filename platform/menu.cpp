@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/handletable.h"
 #include "platform/presenter.h"
 #include "platform/resources.h"
 #include "platform/windowstate.h"
@@ -32,10 +33,11 @@ struct Menu {
 };
 
 struct MenuTable {
-  std::map<HMENU, std::unique_ptr<Menu>> menus;
-  uintptr_t nextHandle = 0x30000;
+  // Menus and accelerator tables number apart, so one kind of handle never
+  // names a record of the other.
+  platform::HandleTable<HMENU, std::unique_ptr<Menu>> menus{0x30004, 4};
+  platform::HandleTable<HACCEL, std::vector<ACCEL>> accelerators{0x70004, 4};
   std::map<std::string, std::vector<MenuTemplateItem>> resources;
-  std::map<HACCEL, std::vector<ACCEL>> accelerators;
 };
 MenuTable table;
 
@@ -46,15 +48,12 @@ constexpr int kCheckColumn = 18;
 constexpr const char* kPopupClass = "#32768";
 
 Menu* findMenu(HMENU menu) {
-  auto found = table.menus.find(menu);
-  return found == table.menus.end() ? nullptr : found->second.get();
+  std::unique_ptr<Menu>* found = table.menus.find(menu);
+  return found == nullptr ? nullptr : found->get();
 }
 
 HMENU newMenu() {
-  table.nextHandle += 4;
-  auto handle = reinterpret_cast<HMENU>(table.nextHandle);
-  table.menus[handle] = std::make_unique<Menu>();
-  return handle;
+  return table.menus.add(std::make_unique<Menu>());
 }
 
 // The item that `position` and MF_BYPOSITION name, searching the pop-ups
@@ -91,10 +90,10 @@ bool makeItem(UINT flags, UINT_PTR id, LPCSTR text, MenuItem* item) {
 }
 
 void destroyMenuTree(HMENU menu) {
-  auto found = table.menus.find(menu);
-  if (found == table.menus.end()) return;
-  std::unique_ptr<Menu> gone = std::move(found->second);
-  table.menus.erase(found);
+  std::unique_ptr<Menu>* found = table.menus.find(menu);
+  if (found == nullptr) return;
+  std::unique_ptr<Menu> gone = std::move(*found);
+  table.menus.remove(menu);
   for (const MenuItem& item : gone->items)
     if (HMENU popup = item.popup()) destroyMenuTree(popup);
 }
@@ -698,24 +697,21 @@ HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
 
 HACCEL CreateAcceleratorTableA(const ACCEL* entries, int count) {
   if (entries == nullptr || count <= 0) return nullptr;
-  table.nextHandle += 4;
-  auto handle = reinterpret_cast<HACCEL>(table.nextHandle);
-  table.accelerators[handle].assign(entries, entries + count);
-  return handle;
+  return table.accelerators.add(std::vector<ACCEL>(entries, entries + count));
 }
 
-BOOL DestroyAcceleratorTable(HACCEL accelerators) { return table.accelerators.erase(accelerators) != 0; }
+BOOL DestroyAcceleratorTable(HACCEL accelerators) { return table.accelerators.remove(accelerators); }
 
 int TranslateAcceleratorA(HWND hwnd, HACCEL accelerators, const MSG* msg) {
-  auto found = table.accelerators.find(accelerators);
-  if (found == table.accelerators.end() || msg == nullptr || !IsWindow(hwnd)) return 0;
+  const std::vector<ACCEL>* found = table.accelerators.find(accelerators);
+  if (found == nullptr || msg == nullptr || !IsWindow(hwnd)) return 0;
   bool keyDown = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
   bool character = msg->message == WM_CHAR;
   if (!keyDown && !character) return 0;
   BYTE held = BYTE(((GetKeyState(VK_SHIFT) < 0) ? FSHIFT : 0) |
                    ((GetKeyState(VK_CONTROL) < 0) ? FCONTROL : 0) |
                    ((GetKeyState(VK_MENU) < 0) ? FALT : 0));
-  for (const ACCEL& entry : found->second) {
+  for (const ACCEL& entry : *found) {
     bool virtualKey = entry.fVirt & FVIRTKEY;
     if (virtualKey != keyDown || entry.key != msg->wParam) continue;
     if (virtualKey && (entry.fVirt & (FSHIFT | FCONTROL | FALT)) != held) continue;
