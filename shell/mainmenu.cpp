@@ -83,8 +83,7 @@ int zmAppendBookmarkMenuEntry(const char* title) {
 }
 
 void zmAppendBookmarkMenu() {
-  for (int position = 0; position < zmGetBookmarkCount(); position++)
-    if (zmAppendBookmarkMenuEntry(zmGetBookmark(position, nullptr)->title) == 0) break;
+  for (const ZmBookmarkMenuEntry& entry : zmBookmarkMenuEntries()) zmAppendBookmarkMenuEntry(entry.title.c_str());
 }
 
 // The entries are the menu's last n items: deleting at the first entry's
