@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/world.h"
+#include "loading/wwwlink.h"
 #include "platform/menus.h"
 #include "platform/winuser.h"
 #include "script/mainloop.h"

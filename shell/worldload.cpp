@@ -63,7 +63,7 @@ int giveUpLoad(ZmWorld* world, int code) {
   zmSetCurrentWorld(nullptr);
   if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
   zmAppState = ZM_APP_WAITING;
-  zmUpdateCommandStates();
+  zmUpdateAllCommandLooks();
   return code;
 }
 

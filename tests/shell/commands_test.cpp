@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/camera.h"
+#include "core/transform.h"
+#include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/menus.h"
 #include "shell/avatar.h"
@@ -16,8 +19,6 @@
 #include "shell/preferences.h"
 #include "shell/toolbar.h"
 #include "shell/viewinput.h"
-#include "core/camera.h"
-#include "core/transform.h"
 #include "tests/shell/program_fixture.h"
 #include "viewer/person.h"
 
@@ -137,6 +138,16 @@ TEST_F(CommandsTest, ItemsAndButtonsFollowTheProgramsState) {
   EXPECT_TRUE(grayed(ZM_CMD_OPEN_FILE) && grayed(ZM_CMD_OPEN_URL) && grayed(ZM_CMD_RELOAD));
   EXPECT_EQ(look(ZM_CMD_STOP), ZM_LOOK_NORMAL);
   zmAppState = ZM_APP_RUNNING;
+
+  // A failed load leaves no world: the world's buttons are disabled, and
+  // the next world shows them again.
+  open(write("bad.wrl", "not a world {{{\n"));
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_DISABLED);
+  EXPECT_EQ(look(ZM_CMD_HOME), ZM_LOOK_DISABLED);
+  ASSERT_EQ(open(write("c.wrl")), 0);
+  EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_NORMAL);
+  EXPECT_EQ(look(ZM_CMD_SCOUTER), ZM_LOOK_NORMAL);
 }
 
 TEST_F(CommandsTest, SwitchesToggleTheirMarksAndWhatTheyStandFor) {
