@@ -55,7 +55,7 @@ class CommandsTest : public ProgramTest {
     return entries;
   }
 
-  std::string landmarkLine(int i) const {
+  std::string landmarkLine(int i) {
     return "\t<DT><A HREF=\"" + url(dir + "/w.wrl") + "\" LOC=\"" + std::to_string(i) +
            " 0 0 1 0 0 0 1 0 0 0 1\">W" + std::to_string(i) + "\n";
   }
@@ -178,10 +178,13 @@ TEST_F(CommandsTest, SwitchesToggleTheirMarksAndWhatTheyStandFor) {
   command(ZM_CMD_CHAT);
   EXPECT_TRUE(checked(ZM_CMD_CHAT));
 
-  // Vadavir Oze rises; its mark and button show while the move runs.
+  // Vadavir Oze rises and stays up; its mark and button show until the
+  // second command has brought the eye back.
   command(ZM_CMD_JUMPING_EYE);
+  for (int i = 0; i < 20; i++) tick();
   EXPECT_TRUE(checked(ZM_CMD_JUMPING_EYE));
   EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_ON);
+  command(ZM_CMD_JUMPING_EYE);
   for (int i = 0; i < 40 && checked(ZM_CMD_JUMPING_EYE); i++) tick();
   EXPECT_FALSE(checked(ZM_CMD_JUMPING_EYE));
   EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_NORMAL);
