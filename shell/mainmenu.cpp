@@ -42,8 +42,8 @@ void zmRegisterMainMenu() {
           popup("&View", {item("&Reload", ZM_CMD_RELOAD), item("&Vadavir Oze", ZM_CMD_JUMPING_EYE),
                           item("Head &Light", ZM_CMD_HEAD_LIGHT), item("&Chat", ZM_CMD_CHAT), separator(),
                           item("&Preferences...", ZM_CMD_PREFERENCES)}),
-          popup("&Bookmark",
-                {item("&Add bookmark", ZM_CMD_ADD_BOOKMARK), item("&View Bookmark", ZM_CMD_VIEW_BOOKMARK), separator()}),
+          popup("&Bookmark", {item("&Add bookmark", ZM_CMD_ADD_BOOKMARK),
+                              item("&View Bookmark", ZM_CMD_VIEW_BOOKMARK), separator()}),  // then the entries
           popup("&Avatar", {item("&View Avatar", ZM_CMD_VIEW_AVATAR)}),
           popup("&Options", {item("&Auto Load Images", ZM_CMD_AUTO_LOAD_IMAGES),
                              item("&Auto Load Sounds", ZM_CMD_AUTO_LOAD_SOUNDS, MF_GRAYED)}),

@@ -350,7 +350,8 @@ TEST_F(CommandsTest, MnemonicsOpenTheMenusFromTheKeyboard) {
 
 TEST_F(CommandsTest, TheWindowTitleIsTheWorldsTitle) {
   start();
-  const std::string titled = write("t.wrl", "#VRML V1.0 ascii\nSeparator { DEF Title Info { string \"Great Hall\" } Cube {} }\n");
+  const std::string titled =
+      write("t.wrl", "#VRML V1.0 ascii\nSeparator { DEF Title Info { string \"Great Hall\" } Cube {} }\n");
   const std::string plain = write("p.wrl");
   char text[64] = "";
   ASSERT_EQ(open(titled), 0);
