@@ -15,12 +15,14 @@
 #include "script/mainloop.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
+#include "shell/commands.h"
 #include "shell/install.h"
 #include "shell/layout.h"
 #include "shell/location.h"
 #include "shell/logview.h"
 #include "shell/mainwnd.h"
 #include "shell/notify.h"
+#include "shell/toolbar.h"
 #include "shell/viewinput.h"
 #include "shell/viewwin.h"
 #include "shell/worldcache.h"
@@ -77,6 +79,8 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
 
   zmRegisterMainClass(instance);
   zmRegisterViewClass(instance);
+  zmRegisterToolBarClasses(instance);
+  zmResetCommandState();
   zmRegisterLogoBitmap();
   HWND mainWindow = createMainWindow(instance);
   if (mainWindow == nullptr) return -1;
@@ -97,11 +101,13 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   zmViewerRegistration = zmWwwRegisterViewer();
   zmWorldCache();
   zmSetCurrentWorld(nullptr);
+  zmAppendBookmarkMenu();
 
   if (world == nullptr || !postFirstLoad(mainWindow, world)) {
     zmAppState = ZM_APP_WAITING;
     zmWorldRunning = 0;
   }
+  zmUpdateAllCommandLooks();
   ShowWindow(mainWindow, show);
   UpdateWindow(mainWindow);
 

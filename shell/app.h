@@ -14,11 +14,12 @@
 /*
  * zmAppInit --
  *   Splits and scans the command line (cut in place), registers the window
- *   classes, creates the main window with its view, starts the sockets and
- *   the viewer, registers with the browser link, creates the world cache
- *   and the Messages window; with a world argument posts its
- *   WM_ZMLOADWORLD, else the program waits (state 1). Shows the main window
- *   with `show`.
+ *   classes, creates the main window with its menu bar, view and toolbars,
+ *   starts the sockets and the viewer (which reads the bookmarks), lists
+ *   the bookmarks in the Bookmark menu, registers with the browser link,
+ *   creates the world cache and the Messages window; with a world argument
+ *   posts its WM_ZMLOADWORLD, else the program waits (state 1). Shows the
+ *   main window with `show`, its items and buttons enabled for that state.
  * Results:
  *   0; -1 for a second instance or when the sockets cannot start; the
  *   viewer's code when it cannot start.

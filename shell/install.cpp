@@ -15,6 +15,7 @@
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
 #include "shell/bookmarks.h"
+#include "shell/toolbar.h"
 #include "shell/viewinput.h"
 #include "shell/worldload.h"
 
@@ -23,6 +24,13 @@ namespace {
 int disableNavigation() { return zmDisableNavigation(); }
 int enableNavigation() { return zmEnableNavigation(); }
 int openAnchor(const char* url) { return zmGoToUrl(url, nullptr); }
+
+void showNavigationButton(int id, bool pressed) {
+  if (pressed)
+    zmPressToolBarButton(zmGetNavigationToolBar(), id);
+  else
+    zmReleaseToolBarButton(zmGetNavigationToolBar(), id);
+}
 
 void playAlert(const char* path) {
   if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
@@ -98,6 +106,7 @@ void zmInstallShellHooks() {
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;
   zmViewInputActions.goToUrl = openAnchor;
+  zmViewInputActions.setToolbarButton = showNavigationButton;
   zmViewInputActions.playAlertSound = playAlert;
   installScriptSlots();
 }

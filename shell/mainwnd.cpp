@@ -15,9 +15,11 @@
 #include "script/mainloop.h"
 #include "script/timeouts.h"
 #include "shell/app.h"
+#include "shell/commands.h"
 #include "shell/lamp.h"
 #include "shell/layout.h"
 #include "shell/location.h"
+#include "shell/toolbar.h"
 #include "shell/viewwin.h"
 #include "shell/worldload.h"
 
@@ -56,6 +58,7 @@ LRESULT onCreate(HWND hwnd) {
   zmSetMainHwnd(hwnd);
   HINSTANCE instance = zmGetHinstance();
   zmCreateViewWindow(instance, hwnd);
+  zmSetToolbarShare(zmToolBarWidth(zmCreateCommandToolBar(hwnd)), zmToolBarHeight(zmCreateNavigationToolBar(hwnd)));
   zmCreateLocationFont();
   zmCreateLocationField(instance, hwnd);
   zmStartFrameTimer(hwnd);
@@ -64,6 +67,8 @@ LRESULT onCreate(HWND hwnd) {
 
 void onSize(LPARAM lParam) {
   zmSetMainClientSize(LOWORD(lParam), HIWORD(lParam));
+  zmDockToolBar(zmGetCommandToolBar());
+  zmDockToolBar(zmGetNavigationToolBar());
   zmPlaceViewWindow(zmGetViewHwnd());
   zmLayoutLocationBar();
 }
@@ -115,6 +120,11 @@ LRESULT onLoadWorld(HWND hwnd, LPARAM lParam) {
   return zmOnLoadWorld(reinterpret_cast<ZmLoadRecord*>(lParam));
 }
 
+LRESULT onCommand(HWND hwnd, UINT msg, WPARAM wParam) {
+  Operation commanding(hwnd);
+  return zmOnCommand(hwnd, msg, wParam);
+}
+
 LRESULT onOpenUrl(HWND hwnd, LPARAM lParam) {
   Operation opening(hwnd);
   const auto* request = reinterpret_cast<const ZmLoadRecord*>(lParam);
@@ -149,11 +159,13 @@ int zmRegisterMainClass(HINSTANCE instance) {
   mainWindow.operationDepth = 0;
   mainWindow.closePending = false;
   if (mainWindow.background == nullptr) mainWindow.background = CreateSolidBrush(kBackground);
+  zmRegisterMainMenu();
   if (GetClassInfoA(instance, ZM_MAIN_CLASS, &windowClass)) return 0;  // a second start in one process
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = zmMainWndProc;
   windowClass.hInstance = instance;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszMenuName = ZM_MAIN_MENU;
   windowClass.lpszClassName = ZM_MAIN_CLASS;
   return RegisterClassA(&windowClass) != 0 ? 0 : -1;
 }
@@ -198,6 +210,8 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
       onTimer(hwnd, wParam, lParam);
       break;
+    case WM_COMMAND:
+      return onCommand(hwnd, msg, wParam);
     case WM_DROPFILES:
       return onDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_ZMLOADWORLD:
@@ -220,7 +234,6 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case MM_WOM_DONE:
       return zmWaveOnDone(hwnd, msg);
     default:
-      // WM_COMMAND too: there are no menus or toolbars yet.
       break;
   }
   // The common tail: the world server's messages are read between any two

@@ -13,6 +13,12 @@ namespace {
 constexpr const char* kBarClass = "zmToolBar";
 constexpr const char* kButtonClass = "zmToolBarButton";
 
+// The main window's two bars; each forgets its bar when that is freed.
+struct MainBars {
+  ZmToolBar* command = nullptr;
+  ZmToolBar* navigation = nullptr;
+} mainBars;
+
 template <typename Record>
 Record* recordOf(HWND hwnd) {
   return reinterpret_cast<Record*>(GetWindowLongPtrA(hwnd, 0));
@@ -108,6 +114,8 @@ void layOutButtons(const ZmToolBar& bar) {
 }
 
 void freeBar(ZmToolBar* bar) {
+  if (mainBars.command == bar) mainBars.command = nullptr;
+  if (mainBars.navigation == bar) mainBars.navigation = nullptr;
   while (bar->buttons != nullptr) {
     ZmToolBarButton* next = bar->buttons->next;
     for (const ZmToolBarPictures& set : bar->buttons->pictures) {
@@ -328,7 +336,8 @@ ZmToolBar* zmCreateCommandToolBar(HWND mainWindow) {
       {121, {{"JMP1", "JMP2"}, {"JMP3", nullptr}, {"JMP4", "JMP5"}}},
       {103, {{"STP1", "STP2"}, {"STP3", nullptr}}},
   };
-  return makeBar(mainWindow, {ZM_DOCK_RIGHT, 1, 3, 3, 3, 8, 41, 34, 3, 8, 0}, rows);
+  mainBars.command = makeBar(mainWindow, {ZM_DOCK_RIGHT, 1, 3, 3, 3, 8, 41, 34, 3, 8, 0}, rows);
+  return mainBars.command;
 }
 
 ZmToolBar* zmCreateNavigationToolBar(HWND mainWindow) {
@@ -336,5 +345,9 @@ ZmToolBar* zmCreateNavigationToolBar(HWND mainWindow) {
       {130, {{"LT1", "LT3"}}}, {131, {{"LW1", "LW3"}}}, {132, {{"FW1", "FW3"}}},
       {133, {{"BK1", "BK3"}}}, {134, {{"RW1", "RW3"}}}, {135, {{"RT1", "RT3"}}},
   };
-  return makeBar(mainWindow, {ZM_DOCK_BOTTOM, 1, 76, 3, 3, 6, 20, 15, 3, 3, 1}, rows);
+  mainBars.navigation = makeBar(mainWindow, {ZM_DOCK_BOTTOM, 1, 76, 3, 3, 6, 20, 15, 3, 3, 1}, rows);
+  return mainBars.navigation;
 }
+
+ZmToolBar* zmGetCommandToolBar() { return mainBars.command; }
+ZmToolBar* zmGetNavigationToolBar() { return mainBars.navigation; }

@@ -93,5 +93,9 @@ ZmToolBarButton* zmFindToolBarButton(ZmToolBar* bar, int id);
 // The main window's toolbars, with their buttons, pictures and docking.
 ZmToolBar* zmCreateCommandToolBar(HWND mainWindow);
 ZmToolBar* zmCreateNavigationToolBar(HWND mainWindow);
+// The bars the two calls above made last; null before and once their
+// windows are destroyed.
+ZmToolBar* zmGetCommandToolBar();
+ZmToolBar* zmGetNavigationToolBar();
 
 #endif

@@ -17,6 +17,7 @@
 #include "script/mainloop.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
+#include "shell/commands.h"
 #include "shell/viewinput.h"
 #include "viewer/api.h"
 #include "viewer/frame.h"
@@ -74,10 +75,12 @@ void onSize(HWND view, LPARAM lParam) {
   InvalidateRect(view, nullptr, FALSE);
 }
 
-// The view's part of a tick: one navigation step, then one frame.
+// The view's part of a tick: one navigation step and its Vadavir Oze mark,
+// then one frame.
 void onTimer(HWND view) {
   if (zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
     zmNavStep(view);
+    zmUpdateJumpingEyeMark();
     HDC dc = GetDC(view);
     zmRenderFrame(view, dc);
     ReleaseDC(view, dc);

@@ -15,8 +15,10 @@
 #include "script/mainloop.h"
 #include "script/timeouts.h"
 #include "shell/cmdline.h"
+#include "shell/commands.h"
 #include "shell/lamp.h"
 #include "shell/location.h"
+#include "shell/mainmenu.h"
 #include "shell/worldcache.h"
 #include "viewer/api.h"
 #include "media/sound.h"
@@ -61,6 +63,7 @@ int giveUpLoad(ZmWorld* world, int code) {
   zmSetCurrentWorld(nullptr);
   if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
   zmAppState = ZM_APP_WAITING;
+  zmUpdateAllCommandLooks();
   return code;
 }
 
@@ -146,11 +149,11 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   }
   zmAppState = ZM_APP_BUILDING;
   zmWorldRunning = 0;
+  zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
   zmVFclearPendingTextures();
   const int built = zmReadWorld(localFile, world);
-  // Images are always loaded with the world: there is no preference yet.
-  zmVFloadAllPendingTextures();
+  if (zmAutoLoadImages()) zmVFloadAllPendingTextures();
   if (built != 0) return giveUpLoad(world, built);
   zmSoundAutoPlay(world);
   zmSetWorldBoundingCube(world);
@@ -176,6 +179,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
   zmSetCurrentHistory(entry);
   ZmWorld* world = zmCacheFindWorld(name);
   zmSetCurrentWorld(world);
+  zmSetWindowTitle();
   zmWwwSetBaseUrl(name);
   if (world != nullptr) {
     if (world->person == nullptr && addPerson(world) != 0) return -1;
@@ -194,6 +198,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
     deliverWorldEvent(world, ZM_EVENT_WORLD_IN);
   }
   zmAppState = ZM_APP_RUNNING;
+  zmUpdateAllCommandLooks();
   zmZMQXConnect();
   return 0;
 }

@@ -217,10 +217,11 @@ TEST_F(ViewInputTest, SequencesDeliverEventsOpenAnchorsAndMirrorDrags) {
     actionLog.clear();
     for (const Step& step : s.steps) mouse(step.message, step.at, step.time, s.keys);
     EXPECT_EQ(actionLog, s.expected);
-    if (s.handlerOn)
+    if (s.handlerOn) {
       ASSERT_EQ(zmRemoveEventHandler(object(s.handlerOn), "", kMouseEvents, 4,
                                      reinterpret_cast<const void*>(recordEvent), "", nullptr),
                 0);
+    }
   }
 }
 

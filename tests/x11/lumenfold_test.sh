@@ -14,10 +14,11 @@ start_program "$program" "$first"
 shot first
 awk -v c="$(covered first)" 'BEGIN { exit !(c > 0.05) }' || fail "the view shows no world ($(covered first) covered)"
 
-# The location field sits centred in the bar, right of its label; without a
-# window manager the keyboard follows the pointer. Its text is selected and
-# typed over (keys closer together than the server's repeat count as one).
-xdotool mousemove $((X + WIDTH / 2 + 20)) $((Y + 35)) click 1
+# The location field sits centred in the bar under the menu bar, right of
+# its label; without a window manager the keyboard follows the pointer. Its
+# text is selected and typed over (keys closer together than the server's
+# repeat count as one).
+xdotool mousemove $((X + WIDTH / 2 + 20)) $((Y + 55)) click 1
 sleep 0.3
 xdotool key End
 sleep 0.2

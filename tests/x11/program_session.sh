@@ -3,6 +3,7 @@
 # window, takes pictures of the view and counts the pixels that changed.
 # Skips (77) without Xvfb, xdotool or ImageMagick.
 #   start_program PROGRAM WORLD   sets pid, window, X Y WIDTH HEIGHT, view
+#                                 (its crop geometry) and vx vy (its corner)
 XVFB_TOOLS="Xvfb xdotool import convert compare"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 export LUMENFOLD_HOME="$work/home"
@@ -20,9 +21,12 @@ start_program() {
   [ -n "$window" ] || fail "no main window"
   eval "$(xdotool getwindowgeometry --shell "$window")"  # X Y WIDTH HEIGHT of the main window
   sleep 2
-  # The view: the client area below the caption (19) and the location bar
-  # (28), inside the frame (4) and the view's margins.
-  view="$((WIDTH - 60))x$((HEIGHT - 90))+$((X + 25))+$((Y + 60))"
+  # The view, a little inside its edges: the client area below the frame
+  # (4), the caption (19), the menu bar (19) and the location bar (28), left
+  # of the command toolbar (47 with the view's margin of 18) and above the
+  # navigation toolbar (24 with the margins of 31).
+  vx=$((X + 25)); vy=$((Y + 76))
+  view="$((WIDTH - 85))x$((HEIGHT - 113))+$vx+$vy"
   # The Messages window shows the start-up lines (the sound output chosen)
   # over the main window: its Close button hides it.
   local messages

@@ -25,7 +25,6 @@ awk -v r="$(share later "$reddish")" 'BEGIN { exit !(r > 0.01) }' || fail "no re
 
 read -r bx by bw bh <<<"$(box later "$reddish")"
 bx=${bx#+}; by=${by#+}
-vx=$((X + 25)); vy=$((Y + 60))
 xdotool mousemove $((vx + bx + bw / 2)) $((vy + by + bh / 2)) click 1
 sleep 1
 shot clicked
