@@ -26,12 +26,14 @@ xdotool key shift+Home
 sleep 0.2
 xdotool type --delay 30 "file://$second"
 xdotool key Return
+# A loaded machine may show the view cleared between the worlds for a while:
+# wait until the second world is drawn, not only until the view changed.
 changed=0
-for _ in $(seq 10); do
+for _ in $(seq 30); do
   sleep 1
   shot second
   changed=$(changed_pixels first second)
-  [ "$changed" -gt 1000 ] && break
+  [ "$changed" -gt 1000 ] && awk -v c="$(covered second)" 'BEGIN { exit !(c > 0.05) }' && break
 done
 keep_shots
 [ "$changed" -gt 1000 ] || fail "the second world did not show ($changed pixels changed)"
