@@ -46,7 +46,8 @@
 HWND MCIWndCreateA(HWND parent, HINSTANCE instance, DWORD style, LPCSTR file);
 
 namespace platform {
-// Frames shown so far by an MCI window (0 for any other window), for tests.
+// Frames drawn so far by an MCI window (those skipped for being late not
+// counted; 0 for any other window), for tests.
 int mciFramesShown(HWND mciWindow);
 }  // namespace platform
 
