@@ -1,17 +1,21 @@
 // platform/vfw.h -- the MCI window stand-in: a child window that plays a
 // video file.
 //
-// Owns: the "MCIWndClass" window class, the decoding of the file (through
-// FFmpeg's libraries), drawing its frames into the window at the file's own
-// rate, and the stop notice. It does not own what surrounds the window (the
-// caller's video window) nor any sound the program itself plays; the file's
-// sound track is not played.
+// Owns: the "MCIWndClass" window class, the playing of the file (decoded by
+// moviefile.h): drawing its frames into the window at the file's own rate,
+// and its sound track through a wave-out device of its own (trackplayer.h)
+// in step with them; and the stop notice. It does not own what surrounds
+// the window (the caller's video window) nor any sound the program itself
+// plays.
 //
 // The window takes the size of the video. MCI_PLAY starts playing from the
-// current frame; when the last frame has been shown the window sends its
-// parent MCIWNDM_NOTIFYMODE with MCI_MODE_STOP (only with
-// MCIWNDF_NOTIFYMODE). MCI_STOP stops it where it is. The decoder is freed
-// when the window is destroyed.
+// current frame; when the last frame has had its time and the sound has
+// played out, the window sends its parent MCIWNDM_NOTIFYMODE with
+// MCI_MODE_STOP (only with MCIWNDF_NOTIFYMODE). MCI_STOP stops picture and
+// sound where they are. A file without sound plays its picture alone. The
+// window's procedure takes the wave device's MM_WOM_* notices, so a
+// subclass must pass them on. Decoder and device are freed when the window
+// is destroyed.
 #ifndef LUMENFOLD_PLATFORM_VFW_H
 #define LUMENFOLD_PLATFORM_VFW_H
 
@@ -42,7 +46,8 @@
 HWND MCIWndCreateA(HWND parent, HINSTANCE instance, DWORD style, LPCSTR file);
 
 namespace platform {
-// Frames shown so far by an MCI window (0 for any other window), for tests.
+// Frames drawn so far by an MCI window (those skipped for being late not
+// counted; 0 for any other window), for tests.
 int mciFramesShown(HWND mciWindow);
 }  // namespace platform
 

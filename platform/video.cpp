@@ -1,15 +1,13 @@
 // platform/video.cpp -- the MCI window stand-in over FFmpeg's libraries.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
-
+#include "platform/clock.h"
+#include "platform/moviefile.h"
 #include "platform/resources.h"
+#include "platform/trackplayer.h"
 #include "platform/vfw.h"
 #include "platform/wingdi.h"
 
@@ -18,102 +16,27 @@ namespace {
 constexpr UINT_PTR kFrameTimer = 1;
 const char kClassName[] = "MCIWndClass";
 
-// One open video file: reads packets of its video stream and hands back
-// each decoded frame as 32-bit BGR rows from the top.
-class VideoFile {
- public:
-  ~VideoFile() {
-    sws_freeContext(scaler_);
-    av_frame_free(&frame_);
-    av_packet_free(&packet_);
-    avcodec_free_context(&codec_);
-    avformat_close_input(&format_);
-  }
-
-  bool open(const char* path) {
-    av_log_set_level(AV_LOG_FATAL);  // failures come back as results, not as console noise
-    if (avformat_open_input(&format_, path, nullptr, nullptr) < 0) return false;
-    if (avformat_find_stream_info(format_, nullptr) < 0) return false;
-    const AVCodec* decoder = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-    if (stream_ < 0 || !decoder) return false;
-    codec_ = avcodec_alloc_context3(decoder);
-    if (!codec_) return false;
-    if (avcodec_parameters_to_context(codec_, format_->streams[stream_]->codecpar) < 0) return false;
-    if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
-    if (codec_->width <= 0 || codec_->height <= 0) return false;
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
-    return packet_ && frame_;
-  }
-
-  int width() const { return codec_->width; }
-  int height() const { return codec_->height; }
-
-  // Milliseconds between frames from the stream's rate; 40 when unknown.
-  UINT frameIntervalMs() const {
-    AVRational rate = format_->streams[stream_]->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) rate = format_->streams[stream_]->r_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) return 40;
-    UINT ms = static_cast<UINT>(1000LL * rate.den / rate.num);
-    return ms ? ms : 1;
-  }
-
-  // The next frame into `bgr` (width * height pixels); false at the end of
-  // the file or on a frame that cannot be decoded.
-  bool nextFrame(std::vector<uint32_t>* bgr) {
-    for (;;) {
-      int got = avcodec_receive_frame(codec_, frame_);
-      if (got == 0) return convert(bgr);
-      if (got != AVERROR(EAGAIN)) return false;
-      if (draining_) return false;
-      if (!feedPacket()) return false;
-    }
-  }
-
- private:
-  bool feedPacket() {
-    for (;;) {
-      if (av_read_frame(format_, packet_) < 0) {
-        draining_ = true;
-        return avcodec_send_packet(codec_, nullptr) == 0;
-      }
-      bool ours = packet_->stream_index == stream_;
-      int sent = ours ? avcodec_send_packet(codec_, packet_) : 0;
-      av_packet_unref(packet_);
-      if (sent < 0) return false;
-      if (ours) return true;
-    }
-  }
-
-  bool convert(std::vector<uint32_t>* bgr) {
-    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, AVPixelFormat(frame_->format),
-                                   width(), height(), AV_PIX_FMT_BGR0, SWS_POINT, nullptr, nullptr, nullptr);
-    if (!scaler_) return false;
-    bgr->assign(static_cast<size_t>(width()) * height(), 0);
-    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(bgr->data()), nullptr, nullptr, nullptr};
-    int strides[4] = {width() * 4, 0, 0, 0};
-    sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, planes, strides);
-    av_frame_unref(frame_);
-    return true;
-  }
-
-  AVFormatContext* format_ = nullptr;
-  AVCodecContext* codec_ = nullptr;
-  AVPacket* packet_ = nullptr;
-  AVFrame* frame_ = nullptr;
-  SwsContext* scaler_ = nullptr;
-  int stream_ = -1;
-  bool draining_ = false;
-};
-
-// What an MCI window keeps: its file, the frame on show, its notify flag.
+// What an MCI window keeps: its two tracks, the frame on show and the one
+// decoded after it, the media clock and its notify flag.
+//
+// The media clock is the platform clock while playing: the position is the
+// time since playing started plus where it started. Frames are shown when
+// their time comes on it, the late ones skipped, and the sound track
+// follows it, so picture and sound stay in step however late the timer is.
 struct Player {
-  VideoFile file;
-  std::vector<uint32_t> frame;
+  platform::PictureTrack picture;
+  platform::SoundTrackPlayer sound;
+  std::vector<uint32_t> shown, next;
+  int64_t shownDueMs = 0, nextDueMs = 0;
+  bool hasNext = false;
+  int64_t stoppedAtMs = 0;  // the position while not playing
+  int64_t startedAtMs = 0;  // the clock's time at position 0 while playing
   bool notifyMode = false;
   bool playing = false;
   int framesShown = 0;
+
+  int64_t positionMs() const { return playing ? int64_t(platform::clockMs()) - startedAtMs : stoppedAtMs; }
+  bool pictureEnded(int64_t at) const { return !hasNext && at >= shownDueMs + int64_t(picture.frameIntervalMs()); }
 };
 
 Player* playerOf(HWND hwnd) { return reinterpret_cast<Player*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
@@ -121,35 +44,82 @@ Player* playerOf(HWND hwnd) { return reinterpret_cast<Player*>(GetWindowLongPtrA
 void drawFrame(HWND hwnd, const Player& player) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = player.file.width();
-  info.bmiHeader.biHeight = -player.file.height();  // rows from the top
+  info.bmiHeader.biWidth = player.picture.width();
+  info.bmiHeader.biHeight = -player.picture.height();  // rows from the top
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   HDC dc = GetDC(hwnd);
-  SetDIBitsToDevice(dc, 0, 0, player.file.width(), player.file.height(), 0, 0, 0, player.file.height(),
-                    player.frame.data(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, 0, 0, player.picture.width(), player.picture.height(), 0, 0, 0, player.picture.height(),
+                    player.shown.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(hwnd, dc);
 }
 
-bool showNextFrame(HWND hwnd, Player* player) {
-  if (!player->file.nextFrame(&player->frame)) return false;
+void decodeAhead(Player* player) { player->hasNext = player->picture.next(&player->next, &player->nextDueMs); }
+
+// Takes every decoded frame whose time has come and draws the last of them.
+void showFramesDue(HWND hwnd, Player* player, int64_t at) {
+  bool taken = false;
+  while (player->hasNext && player->nextDueMs <= at) {
+    player->shown.swap(player->next);
+    player->shownDueMs = player->nextDueMs;
+    decodeAhead(player);
+    taken = true;
+  }
+  if (!taken) return;
   ++player->framesShown;
   drawFrame(hwnd, *player);
-  return true;
+}
+
+// Wakes the window when the next frame is due, or when the last one has
+// been on show for its time.
+void scheduleFrameTimer(HWND hwnd, const Player& player, int64_t at) {
+  int64_t due = player.hasNext ? player.nextDueMs : player.shownDueMs + int64_t(player.picture.frameIntervalMs());
+  SetTimer(hwnd, kFrameTimer, UINT(std::max<int64_t>(due - at, 0)), nullptr);
+}
+
+void startPlaying(HWND hwnd, Player* player) {
+  if (player->playing) return;
+  int64_t at = player->stoppedAtMs;
+  player->startedAtMs = int64_t(platform::clockMs()) - at;
+  player->playing = true;
+  player->sound.play(at);
+  scheduleFrameTimer(hwnd, *player, at);
 }
 
 void stopPlaying(HWND hwnd, Player* player) {
   if (!player->playing) return;
+  player->stoppedAtMs = player->positionMs();
   KillTimer(hwnd, kFrameTimer);
+  player->sound.stop();
   player->playing = false;
 }
 
-void onFrameTimer(HWND hwnd, Player* player) {
-  if (showNextFrame(hwnd, player)) return;
+// The video ends when its last frame has had its time and its sound has
+// played out, whichever is longer.
+bool endIfOver(HWND hwnd, Player* player, int64_t at) {
+  if (!player->pictureEnded(at) || !player->sound.finished()) return false;
   stopPlaying(hwnd, player);
   if (player->notifyMode)
     SendMessageA(GetParent(hwnd), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd), MCI_MODE_STOP);
+  return true;
+}
+
+void onFrameTimer(HWND hwnd, Player* player) {
+  int64_t at = player->positionMs();
+  showFramesDue(hwnd, player, at);
+  if (endIfOver(hwnd, player, at)) return;
+  if (player->pictureEnded(at)) {
+    KillTimer(hwnd, kFrameTimer);  // the sound's notices end it
+  } else {
+    scheduleFrameTimer(hwnd, *player, at);
+  }
+}
+
+void onSoundBlockDone(HWND hwnd, Player* player) {
+  int64_t at = player->positionMs();
+  player->sound.onBlockDone(at);
+  endIfOver(hwnd, player, at);
 }
 
 LRESULT CALLBACK mciWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -157,15 +127,16 @@ LRESULT CALLBACK mciWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   if (!player) return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
     case MCI_PLAY:
-      if (!player->playing) {
-        player->playing = SetTimer(hwnd, kFrameTimer, player->file.frameIntervalMs(), nullptr) != 0;
-      }
+      startPlaying(hwnd, player);
       return 0;
     case MCI_STOP:
       stopPlaying(hwnd, player);
       return 0;
     case WM_TIMER:
       if (wParam == kFrameTimer && player->playing) onFrameTimer(hwnd, player);
+      return 0;
+    case MM_WOM_DONE:
+      if (player->playing) onSoundBlockDone(hwnd, player);
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -200,15 +171,18 @@ bool registerClassOnce(HINSTANCE instance) {
 HWND MCIWndCreateA(HWND parent, HINSTANCE instance, DWORD style, LPCSTR file) {
   if (!file || !registerClassOnce(instance)) return nullptr;
   auto player = std::make_unique<Player>();
-  if (!player->file.open(file)) return nullptr;
+  if (!player->picture.open(file)) return nullptr;
   player->notifyMode = (style & MCIWNDF_NOTIFYMODE) != 0;
   DWORD windowStyle = style & 0xFFFF0000u;
-  HWND hwnd = CreateWindowExA(0, kClassName, file, windowStyle, 0, 0, player->file.width(),
-                              player->file.height(), parent, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExA(0, kClassName, file, windowStyle, 0, 0, player->picture.width(),
+                              player->picture.height(), parent, nullptr, instance, nullptr);
   if (!hwnd) return nullptr;
-  Player* kept = player.release();
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(kept));
-  showNextFrame(hwnd, kept);
+  // A file without sound, or whose sound cannot be played, shows its
+  // picture all the same.
+  player->sound.open(file, hwnd);
+  decodeAhead(player.get());
+  showFramesDue(hwnd, player.get(), player->nextDueMs);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(player.release()));
   return hwnd;
 }
 

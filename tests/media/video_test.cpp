@@ -17,70 +17,132 @@ namespace {
 
 constexpr int kSide = 16;
 constexpr int kRate = 10;  // frames a second: 100 ms each
+// Sound rates: one the program's test sounds do not use, and one at which
+// the blocks written ahead (16 of 4096 bytes) last 683 ms, less than a
+// second of video.
+constexpr int kSoundRate = 11025;
+constexpr int kQuickSoundRate = 48000;
 
-// Writes an AVI of one flat colour per frame, losslessly coded, so that the
-// colours read back are exact.
-bool writeColourVideo(const std::string& path, const std::vector<COLORREF>& colours) {
-  AVFormatContext* format = nullptr;
-  if (avformat_alloc_output_context2(&format, nullptr, "avi", path.c_str()) < 0) return false;
-  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_FFV1);
-  AVStream* stream = avformat_new_stream(format, nullptr);
-  AVCodecContext* encoder = avcodec_alloc_context3(codec);
-  encoder->width = kSide;
-  encoder->height = kSide;
-  encoder->pix_fmt = AV_PIX_FMT_BGR0;
-  encoder->time_base = {1, kRate};
-  stream->time_base = encoder->time_base;
-  stream->avg_frame_rate = {kRate, 1};
-  bool ok = avcodec_open2(encoder, codec, nullptr) == 0 &&
-            avcodec_parameters_from_context(stream->codecpar, encoder) >= 0 &&
-            avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(format, nullptr) >= 0;
-  AVFrame* frame = av_frame_alloc();
-  AVPacket* packet = av_packet_alloc();
-  auto drain = [&] {
-    while (avcodec_receive_packet(encoder, packet) == 0) {
-      av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
-      packet->stream_index = stream->index;
-      av_interleaved_write_frame(format, packet);
+// The sound of a frame's time: a square wave whose loudness tells the frame.
+int16_t loudnessOf(size_t frame) { return int16_t(1000 * (frame + 1)); }
+
+// Writes an AVI of one flat colour per frame, losslessly coded so that the
+// colours read back are exact; with a sound rate, also a mono 16-bit sound
+// track whose loudness changes with each frame.
+class VideoWriter {
+ public:
+  VideoWriter(const std::string& path, int soundRate) : soundRate_(soundRate) {
+    ok_ = avformat_alloc_output_context2(&format_, nullptr, "avi", path.c_str()) >= 0;
+    ok_ = ok_ && addStream(&picture_, AV_CODEC_ID_FFV1, [](AVCodecContext* c) {
+            c->width = kSide;
+            c->height = kSide;
+            c->pix_fmt = AV_PIX_FMT_BGR0;
+            c->time_base = {1, kRate};
+          });
+    if (soundRate > 0) {
+      ok_ = ok_ && addStream(&sound_, AV_CODEC_ID_PCM_S16LE, [soundRate](AVCodecContext* c) {
+              c->sample_fmt = AV_SAMPLE_FMT_S16;
+              c->sample_rate = soundRate;
+              av_channel_layout_default(&c->ch_layout, 1);
+              c->time_base = {1, soundRate};
+            });
     }
+    ok_ = ok_ && avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+          avformat_write_header(format_, nullptr) >= 0;
+  }
+
+  ~VideoWriter() {
+    for (Track* track : {&picture_, &sound_}) avcodec_free_context(&track->codec);
+    if (format_) avio_closep(&format_->pb);
+    avformat_free_context(format_);
+  }
+
+  bool write(const std::vector<COLORREF>& colours) {
+    for (size_t i = 0; ok_ && i < colours.size(); ++i) {
+      ok_ = send(picture_, colourFrame(colours[i], int64_t(i)));
+      if (sound_.codec) ok_ = ok_ && send(sound_, soundFrame(i));
+    }
+    for (Track* track : {&picture_, &sound_})
+      if (track->codec) ok_ = ok_ && send(*track, nullptr);
+    return ok_ && av_write_trailer(format_) == 0;
+  }
+
+ private:
+  struct Track {
+    AVStream* stream = nullptr;
+    AVCodecContext* codec = nullptr;
   };
-  for (size_t i = 0; ok && i < colours.size(); ++i) {
-    frame->format = encoder->pix_fmt;
+
+  template <typename Setup>
+  bool addStream(Track* track, AVCodecID id, Setup setup) {
+    const AVCodec* codec = avcodec_find_encoder(id);
+    track->stream = avformat_new_stream(format_, nullptr);
+    track->codec = avcodec_alloc_context3(codec);
+    setup(track->codec);
+    track->stream->time_base = track->codec->time_base;
+    return avcodec_open2(track->codec, codec, nullptr) == 0 &&
+           avcodec_parameters_from_context(track->stream->codecpar, track->codec) >= 0;
+  }
+
+  static AVFrame* colourFrame(COLORREF colour, int64_t pts) {
+    AVFrame* frame = av_frame_alloc();
+    frame->format = AV_PIX_FMT_BGR0;
     frame->width = kSide;
     frame->height = kSide;
-    ok = av_frame_get_buffer(frame, 0) == 0;
-    for (int y = 0; ok && y < kSide; ++y) {
+    av_frame_get_buffer(frame, 0);
+    for (int y = 0; y < kSide; ++y) {
       for (int x = 0; x < kSide; ++x) {
         uint8_t* pixel = frame->data[0] + y * frame->linesize[0] + x * 4;
-        pixel[0] = GetBValue(colours[i]);
-        pixel[1] = GetGValue(colours[i]);
-        pixel[2] = GetRValue(colours[i]);
+        pixel[0] = GetBValue(colour);
+        pixel[1] = GetGValue(colour);
+        pixel[2] = GetRValue(colour);
         pixel[3] = 0;
       }
     }
-    frame->pts = static_cast<int64_t>(i);
-    ok = ok && avcodec_send_frame(encoder, frame) == 0;
-    drain();
-    av_frame_unref(frame);
+    frame->pts = pts;
+    return frame;
   }
-  avcodec_send_frame(encoder, nullptr);
-  drain();
-  if (ok) av_write_trailer(format);
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  avcodec_free_context(&encoder);
-  avio_closep(&format->pb);
-  avformat_free_context(format);
-  return ok;
-}
+
+  AVFrame* soundFrame(size_t index) const {
+    AVFrame* frame = av_frame_alloc();
+    frame->format = AV_SAMPLE_FMT_S16;
+    frame->sample_rate = soundRate_;
+    av_channel_layout_default(&frame->ch_layout, 1);
+    frame->nb_samples = soundRate_ / kRate;
+    av_frame_get_buffer(frame, 0);
+    auto* samples = reinterpret_cast<int16_t*>(frame->data[0]);
+    for (int i = 0; i < frame->nb_samples; ++i) samples[i] = int16_t((i / 8) % 2 ? loudnessOf(index) : -loudnessOf(index));
+    frame->pts = int64_t(index) * frame->nb_samples;
+    return frame;
+  }
+
+  // Encodes the frame (null: the end) and writes what comes out; frees it.
+  bool send(Track& track, AVFrame* frame) {
+    bool sent = avcodec_send_frame(track.codec, frame) == 0;
+    av_frame_free(&frame);
+    AVPacket* packet = av_packet_alloc();
+    while (avcodec_receive_packet(track.codec, packet) == 0) {
+      av_packet_rescale_ts(packet, track.codec->time_base, track.stream->time_base);
+      packet->stream_index = track.stream->index;
+      sent = av_interleaved_write_frame(format_, packet) == 0 && sent;
+    }
+    av_packet_free(&packet);
+    return sent;
+  }
+
+  int soundRate_;
+  AVFormatContext* format_ = nullptr;
+  Track picture_, sound_;
+  bool ok_ = false;
+};
 
 class VideoTest : public MediaTest {
  protected:
   const std::vector<COLORREF> colours = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(200, 100, 50)};
 
-  std::string colourVideo() {
+  std::string colourVideo(int soundRate = 0, const std::vector<COLORREF>& frames = {}) {
     std::string path = writeFile("colours.avi", "");  // kept in the list of files to remove
-    EXPECT_TRUE(writeColourVideo(path, colours));
+    EXPECT_TRUE(VideoWriter(path, soundRate).write(frames.empty() ? colours : frames));
     return path;
   }
 
@@ -97,6 +159,19 @@ class VideoTest : public MediaTest {
     pump();
   }
 
+  // The events of a kind recorded by the wave device of the video's sound
+  // track, from its opening on.
+  static std::vector<std::string> videoDeviceEvents(const std::string& kind) {
+    std::vector<std::string> found;
+    bool open = false;
+    for (const platform::RecordedEvent& event : platform::recordedEvents()) {
+      if (event.kind == "Wave" && event.detail.rfind("open ", 0) == 0)
+        open = event.detail == "open 1 ch " + std::to_string(kSoundRate) + " Hz 16 bit";
+      if (open && event.kind == kind) found.push_back(event.detail);
+    }
+    return found;
+  }
+
   // A playing sound to watch being paused and resumed.
   ZmSoundLeaf* playingSound() {
     std::string path = writeFile("loop.wav", waveBytes({squareWave(300, 2000)}));
@@ -111,7 +186,9 @@ class VideoTest : public MediaTest {
 TEST_F(VideoTest, FramesShowInOrderAtTheFilesRateAndTheEndClosesTheWindowAndResumesSounds) {
   makeCamera();
   ZmSoundLeaf* sound = playingSound();
-  ASSERT_EQ(zmVideoPlay(colourVideo().c_str()), 0);
+  std::string path = colourVideo(kSoundRate);
+  platform::clearRecordedEvents();
+  ASSERT_EQ(zmVideoPlay(path.c_str()), 0);
   ASSERT_NE(zmVideoWindow(), nullptr);
   EXPECT_EQ(sound->state, ZM_SOUND_PAUSED);
 
@@ -129,6 +206,51 @@ TEST_F(VideoTest, FramesShowInOrderAtTheFilesRateAndTheEndClosesTheWindowAndResu
   pump();
   EXPECT_EQ(zmVideoWindow(), nullptr) << "the end closes it";
   EXPECT_NE(sound->state, ZM_SOUND_PAUSED);
+
+  // The sound track went to a device of its own, whole and at its loudness.
+  std::vector<std::string> track = videoDeviceEvents("Wave");
+  ASSERT_FALSE(track.empty());
+  EXPECT_EQ(track.back(), "close");
+  size_t bytes = 0;
+  for (const std::string& event : track)
+    if (event.rfind("write ", 0) == 0) bytes += std::stoul(event.substr(6));
+  EXPECT_EQ(bytes, size_t(kSoundRate / kRate) * 2 * colours.size());
+}
+
+// A second of video whose sound is written a little ahead: when the thread
+// is held up for longer than that, the picture skips to its time and the
+// sound skips the samples it missed; a stop and a play take both up again
+// where the picture stood.
+TEST_F(VideoTest, SoundStaysInStepWithThePictureThroughDelaysAndStops) {
+  std::vector<COLORREF> frames;
+  for (int i = 0; i < 10; ++i) frames.push_back(RGB(25 * i, 250 - 25 * i, 128));
+  std::string path = colourVideo(kQuickSoundRate, frames);
+  platform::clearRecordedEvents();
+  ASSERT_EQ(zmVideoPlay(path.c_str()), 0);
+  auto levels = [] { return events("WaveLevel"); };
+  const size_t ahead = levels().size();
+  ASSERT_GT(ahead, 0u);
+  EXPECT_EQ(levels().front(), std::to_string(loudnessOf(0)));
+
+  advance(850);
+  EXPECT_EQ(shownColour(), frames[8]);
+  ASSERT_GT(levels().size(), ahead);
+  EXPECT_EQ(levels()[ahead], std::to_string(loudnessOf(8))) << "the sound skipped to the picture";
+
+  SendMessageA(mciWindow(), MCI_STOP, 0, 0);
+  const size_t atStop = levels().size();
+  advance(1000);
+  EXPECT_EQ(levels().size(), atStop) << "nothing plays while stopped";
+  EXPECT_EQ(shownColour(), frames[8]);
+  SendMessageA(mciWindow(), MCI_PLAY, 0, 0);
+  pump();
+  ASSERT_GT(levels().size(), atStop);
+  EXPECT_EQ(levels()[atStop], std::to_string(loudnessOf(8))) << "the sound went back to the picture";
+
+  advance(150);
+  advance(20);
+  EXPECT_EQ(zmVideoWindow(), nullptr) << "picture and sound ended together";
+  EXPECT_EQ(events("Wave").back(), "close");
 }
 
 TEST_F(VideoTest, ALeftPressOrARightReleaseClosesItAndARightPressDoesNot) {
