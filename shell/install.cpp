@@ -8,13 +8,16 @@
 #include "media/sound.h"
 #include "media/video.h"
 #include "media/wave.h"
-#include "multiuser/connection.h"
+#include "multiuser/hooks.h"
 #include "multiuser/send.h"
 #include "script/hooks.h"
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
 #include "shell/bookmarks.h"
+#include "shell/chat.h"
+#include "shell/labels.h"
+#include "shell/nickname.h"
 #include "shell/viewinput.h"
 #include "shell/worldload.h"
 
@@ -45,7 +48,7 @@ void installScriptSlots() {
   };
   network.qxSendChatStr = [](ZmObj* object, const char* text) { zmqxSendChatStr(object, text); };
   network.qxAmIMaster = zmqxAmIMaster;
-  network.getUserName = [] { return zmMultiUserSettings().nickname.c_str(); };
+  network.getUserName = zmGetUserName;
   ZmScriptMediaHooks& media = zmScriptMediaHooks;
   media.playAmbientSound = zmPlayAmbientSound;
   media.playSpotSound = zmPlaySpotSound;
@@ -87,6 +90,14 @@ void installScriptSlots() {
   media.kinNewTopObject = zmKinNewTopObject;
 }
 
+// Chat text from the server and from scripts reaches the chat window; the
+// frame draws the labels, and an object takes its labels along when it goes.
+void installLabelSlots() {
+  zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
+  zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
+  zmCoreMultiUserHooks.deleteObjLabels = zmDeleteObjLabels;
+}
+
 }  // namespace
 
 void zmInstallShellHooks() {
@@ -100,4 +111,5 @@ void zmInstallShellHooks() {
   zmViewInputActions.goToUrl = openAnchor;
   zmViewInputActions.playAlertSound = playAlert;
   installScriptSlots();
+  installLabelSlots();
 }

@@ -15,6 +15,7 @@
 #include "script/mainloop.h"
 #include "script/timeouts.h"
 #include "shell/app.h"
+#include "shell/chat.h"
 #include "shell/lamp.h"
 #include "shell/layout.h"
 #include "shell/location.h"
@@ -219,8 +220,11 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case MM_WOM_CLOSE:
     case MM_WOM_DONE:
       return zmWaveOnDone(hwnd, msg);
+    case WM_COMMAND:
+      // The chat window's close box sends the Chat command.
+      if (LOWORD(wParam) == ZM_CHAT_COMMAND) return zmChatCommand(hwnd);
+      break;
     default:
-      // WM_COMMAND too: there are no menus or toolbars yet.
       break;
   }
   // The common tail: the world server's messages are read between any two
