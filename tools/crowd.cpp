@@ -1,13 +1,15 @@
 // tools/crowd.cpp -- simulated users for a world server: a load for a program
 // that meets them there.
 //
-// Usage: crowd PORT CLIENTS SECONDS MOVES_PER_SECOND CHAT_EVERY_SECONDS AVATAR_URL
+// Usage: crowd PORT CLIENTS IDLE SECONDS MOVES_PER_SECOND CHAT_EVERY_SECONDS AVATAR_URL
 // Connects CLIENTS clients to 127.0.0.1:PORT, each greeted and announced as
-// "simNN" with AVATAR_URL as its avatar. Once a client knows its avatar's
-// id, it sends MOVES_PER_SECOND positions a second (its avatar walking a
-// circle of its own) and, every CHAT_EVERY_SECONDS seconds, one chat line
-// "simNN: line K", for SECONDS seconds; everything the server sends is
-// read and dropped. Then prints "moves M chat C" (what was sent) and ends.
+// "simNN" with AVATAR_URL as its avatar, and prints "joined T". The clients
+// stay idle for IDLE seconds; then, for SECONDS seconds ("load T1 T2" is
+// printed at the end), each one that knows its avatar's id sends
+// MOVES_PER_SECOND positions a second (its avatar walking a circle of its
+// own) and, every CHAT_EVERY_SECONDS seconds, one chat line "simNN: line K".
+// Everything the server sends is read and dropped. Last comes "moves M chat
+// C" (what was sent). T are seconds since the epoch, with microseconds.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -32,6 +34,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
   int port;
   int clients;
+  double idle;
   double seconds;
   double movesPerSecond;
   double chatEvery;
@@ -134,12 +137,25 @@ void sendChat(SimClient& client) {
 }
 
 Options readOptions(int argc, char** argv) {
-  if (argc != 7) {
-    std::fprintf(stderr, "usage: crowd PORT CLIENTS SECONDS MOVES_PER_SECOND CHAT_EVERY_SECONDS AVATAR_URL\n");
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: crowd PORT CLIENTS IDLE SECONDS MOVES_PER_SECOND CHAT_EVERY_SECONDS AVATAR_URL\n");
     std::exit(2);
   }
-  return {std::atoi(argv[1]), std::atoi(argv[2]), std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]),
-          argv[6]};
+  return {std::atoi(argv[1]), std::atoi(argv[2]), std::atof(argv[3]), std::atof(argv[4]),
+          std::atof(argv[5]), std::atof(argv[6]), argv[7]};
+}
+
+double epochSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// Reads what arrives for `seconds` without sending anything.
+void stayIdle(std::vector<SimClient>& clients, double seconds) {
+  const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  while (Clock::now() < end) {
+    for (SimClient& client : clients) readArrived(client);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
@@ -156,6 +172,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  std::printf("joined %.6f\n", epochSeconds());
+  std::fflush(stdout);
+  stayIdle(clients, options.idle);
+  const double loadStart = epochSeconds();
   const auto start = Clock::now();
   const auto moveStep = std::chrono::duration<double>(options.movesPerSecond > 0 ? 1.0 / options.movesPerSecond : 1e9);
   auto nextMove = start;
@@ -176,7 +196,7 @@ int main(int argc, char** argv) {
     if (chatting) nextChat += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.chatEvery));
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  std::printf("moves %ld chat %ld\n", movesSent, chatSent);
+  std::printf("load %.6f %.6f\nmoves %ld chat %ld\n", loadStart, epochSeconds(), movesSent, chatSent);
   for (SimClient& client : clients) ::close(client.fd);
   return 0;
 }
