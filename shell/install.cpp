@@ -4,6 +4,7 @@
 
 #include "loading/wwwlink.h"
 #include "media/bodies.h"
+#include "media/labelhooks.h"
 #include "media/movie.h"
 #include "media/sound.h"
 #include "media/video.h"
@@ -91,11 +92,14 @@ void installScriptSlots() {
 }
 
 // Chat text from the server and from scripts reaches the chat window; the
-// frame draws the labels, and an object takes its labels along when it goes.
+// frame draws the labels, an object takes its labels along when it goes, and
+// a video freezes them while it plays.
 void installLabelSlots() {
   zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
   zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
   zmCoreMultiUserHooks.deleteObjLabels = zmDeleteObjLabels;
+  zmMediaShellHooks.labelHideAll = zmLabelHideAll;
+  zmMediaShellHooks.labelShowAll = zmLabelShowAll;
 }
 
 }  // namespace
