@@ -164,8 +164,8 @@ int main(int argc, char** argv) {
   const Options options = readOptions(argc, argv);
   std::vector<SimClient> clients(size_t(options.clients));
   for (size_t i = 0; i < clients.size(); ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "sim%02zu", i + 1);
+    char name[32];
+    std::snprintf(name, sizeof name, "sim%02d", int(i) + 1);
     clients[i].nickname = name;
     if (!join(clients[i], options.port, options.avatar)) {
       std::fprintf(stderr, "crowd: %s cannot join\n", name);

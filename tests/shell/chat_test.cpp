@@ -73,7 +73,9 @@ class ChatWindowTest : public shelltest::ShellTest {
 
   void TearDown() override {
     zmSetCurrentWorld(nullptr);
-    if (world != nullptr) EXPECT_EQ(zmDeleteWorld(world), 0);
+    if (world != nullptr) {
+      EXPECT_EQ(zmDeleteWorld(world), 0);
+    }
     zmLabelExit();
     EXPECT_EQ(zmChatExit(), 0);
     zmSetMainHwnd(nullptr);
@@ -156,6 +158,8 @@ TEST_F(ChatWindowTest, EnterInAWorldShowsTheNicknamedLineWithoutLabellingTheUser
   EXPECT_EQ(editText(), "");
   EXPECT_EQ(paneMessage(chat->pane->textBuf->lastMsg), "Tenletters: hello");
   EXPECT_EQ(zmFirstLabel(), nullptr);
+  world->person = nullptr;
+  EXPECT_EQ(zmDeleteZmObj(person), 0);
 }
 
 TEST_F(ChatWindowTest, PaneKeepsTheLastThreeHundredLines) {

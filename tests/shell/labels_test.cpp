@@ -5,12 +5,18 @@
 // objects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/apphandles.h"
+#include "core/camera.h"
+#include "core/memory.h"
 #include "core/report.h"
+#include "core/strings.h"
 #include "core/transform.h"
 #include "core/world.h"
+#include "engine/camera.h"
+#include "engine/device.h"
 #include "engine/library.h"
 #include "engine/scene.h"
 #include "loading/loadhooks.h"
@@ -31,7 +37,7 @@
 namespace {
 
 constexpr int kViewWidth = 64, kViewHeight = 48;
-// View pixels of the left and right cubes (see input.wrl).
+// View pixels of the left and right cubes (see labels.wrl).
 constexpr POINT kPlain{21, 24}, kHandle{43, 24};
 
 RwMetaCallbacks silentDevice() {
@@ -61,16 +67,17 @@ class LabelTest : public shelltest::ShellTest {
     zmSetViewHwnd(view);
     ASSERT_EQ(zmScouterInitFont(), 0);
     ASSERT_EQ(zmChatLabelInitFont(), 0);
-    world = zmNewWorld("input.wrl");
+    world = zmNewWorld("labels.wrl");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
     ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
     zmSetViewWindowSize(kViewWidth, kViewHeight);
     ASSERT_EQ(zmRwInitRWStruct(world), 0);
     world->rendering->scene = RwCreateScene();
-    ASSERT_EQ(parseVRMLIntoWorld(LUMENFOLD_TEST_DATA "/input.wrl", world), 0);
+    ASSERT_EQ(parseVRMLIntoWorld(LUMENFOLD_TEST_DATA "/labels.wrl", world), 0);
     ASSERT_EQ(zmRenderConstructWorldInViewer(world), 0);
-    world->cameraTable->activeId = 1;
+    ASSERT_EQ(zmSetActiveCameraID(world, 3), 0);
+    ASSERT_EQ(zmSetCameraViewport(world, 0, 0, kViewWidth, kViewHeight), 0);
     zmResetOptions();
     zmScouterOff();
   }
@@ -301,8 +308,10 @@ TEST_F(LabelTest, DeletedObjectTakesItsLabelsAlong) {
 }
 
 TEST_F(LabelTest, PlacedLabelsAreDrawnWithTheirBackgroundAndText) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP image = CreateCompatibleBitmap(dc, kViewWidth, kViewHeight);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP image = CreateCompatibleBitmap(screen, kViewWidth, kViewHeight);
+  ReleaseDC(nullptr, screen);
   HGDIOBJ previous = SelectObject(dc, image);
   PatBlt(dc, 0, 0, kViewWidth, kViewHeight, BLACKNESS);
   zmChatDisplay(object("Link"), "ab");
