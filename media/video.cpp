@@ -3,6 +3,7 @@
 
 #include "core/apphandles.h"
 #include "core/world.h"
+#include "media/labelhooks.h"
 #include "media/sound.h"
 #include "platform/resources.h"
 #include "platform/vfw.h"
@@ -35,6 +36,7 @@ void closeVideo(HWND hwnd) {
     mciWindow = nullptr;
   }
   zmResumeAllSound();
+  hookLabelShowAll();
   if (videoWindow == hwnd) videoWindow = nullptr;
 }
 
@@ -109,6 +111,7 @@ int zmVideoPlay(const char* file) {
       SetWindowLongPtrA(mci, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mciSubclassProc)));
   centreIn(mci, hwnd);
   SendMessageA(mci, MCI_PLAY, 0, 0);
+  hookLabelHideAll();
   return 0;
 }
 

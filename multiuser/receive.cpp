@@ -246,9 +246,10 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
       return -1;
     }
   }
-  // The scouter shows it when the mouse is over the other user's objects.
-  zmFree(added->object->comment[2]);
-  added->object->comment[2] = zmStrdup(comment ? comment : "");
+  // The object's comment (the slot an Attributes comment fills): the
+  // scouter shows it when the mouse is over the other user's objects.
+  zmFree(added->object->comment[3]);
+  added->object->comment[3] = zmStrdup(comment ? comment : "");
   return 0;
 }
 

@@ -14,13 +14,16 @@
 #include "platform/winsock.h"
 #include "script/mainloop.h"
 #include "shell/appstate.h"
+#include "shell/chat.h"
 #include "shell/cmdline.h"
 #include "shell/commands.h"
 #include "shell/install.h"
+#include "shell/labels.h"
 #include "shell/layout.h"
 #include "shell/location.h"
 #include "shell/logview.h"
 #include "shell/mainwnd.h"
+#include "shell/nickname.h"
 #include "shell/notify.h"
 #include "shell/toolbar.h"
 #include "shell/viewinput.h"
@@ -77,6 +80,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   zmSplitCommandLine(commandLine);
   const char* world = zmScanOptions();
 
+  zmInitNickName();
   zmRegisterMainClass(instance);
   zmRegisterViewClass(instance);
   zmRegisterToolBarClasses(instance);
@@ -111,7 +115,10 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   ShowWindow(mainWindow, show);
   UpdateWindow(mainWindow);
 
+  zmLabelInit();
+  zmScouterInitFont();
   zmRegisterLogViewClass(instance);
+  zmChatInit();
   zmNotifyInit(instance, mainWindow);
   zmSoundChooseOutput();
   return 0;
@@ -126,6 +133,9 @@ LRESULT zmOnMainDestroy(HWND mainWindow) {
 }
 
 int zmAppExit() {
+  zmScouterExitFont();
+  zmLabelExit();
+  zmChatExit();
   zmSetCurrentWorld(nullptr);
   zmFreeWorldCache();
   zmFreeHistory();

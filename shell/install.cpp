@@ -4,11 +4,12 @@
 
 #include "loading/wwwlink.h"
 #include "media/bodies.h"
+#include "media/labelhooks.h"
 #include "media/movie.h"
 #include "media/sound.h"
 #include "media/video.h"
 #include "media/wave.h"
-#include "multiuser/connection.h"
+#include "multiuser/hooks.h"
 #include "multiuser/send.h"
 #include "script/hooks.h"
 #include "viewer/automove.h"
@@ -16,6 +17,9 @@
 #include "viewer/navigation.h"
 #include "shell/bookmarks.h"
 #include "shell/toolbar.h"
+#include "shell/chat.h"
+#include "shell/labels.h"
+#include "shell/nickname.h"
 #include "shell/viewinput.h"
 #include "shell/worldload.h"
 
@@ -53,7 +57,7 @@ void installScriptSlots() {
   };
   network.qxSendChatStr = [](ZmObj* object, const char* text) { zmqxSendChatStr(object, text); };
   network.qxAmIMaster = zmqxAmIMaster;
-  network.getUserName = [] { return zmMultiUserSettings().nickname.c_str(); };
+  network.getUserName = zmGetUserName;
   ZmScriptMediaHooks& media = zmScriptMediaHooks;
   media.playAmbientSound = zmPlayAmbientSound;
   media.playSpotSound = zmPlaySpotSound;
@@ -95,6 +99,17 @@ void installScriptSlots() {
   media.kinNewTopObject = zmKinNewTopObject;
 }
 
+// Chat text from the server and from scripts reaches the chat window; the
+// frame draws the labels, an object takes its labels along when it goes, and
+// a video freezes them while it plays.
+void installLabelSlots() {
+  zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
+  zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
+  zmCoreMultiUserHooks.deleteObjLabels = zmDeleteObjLabels;
+  zmMediaShellHooks.labelHideAll = zmLabelHideAll;
+  zmMediaShellHooks.labelShowAll = zmLabelShowAll;
+}
+
 }  // namespace
 
 void zmInstallShellHooks() {
@@ -109,4 +124,5 @@ void zmInstallShellHooks() {
   zmViewInputActions.setToolbarButton = showNavigationButton;
   zmViewInputActions.playAlertSound = playAlert;
   installScriptSlots();
+  installLabelSlots();
 }

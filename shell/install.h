@@ -8,9 +8,10 @@
 
 // Fills the core's and the viewer's shell slots (object deletion, drag
 // feedback, key-state table, alert, the bookmarks read at start and saved
-// at exit) and the view input's actions (navigation on and off, the
-// person's jump, anchors opened by URL, the navigation toolbar's buttons
-// shown pressed). Safe to call more than once.
+// at exit), the chat display, the labels' drawing and removal, and the view
+// input's actions (navigation on and off, the person's jump, anchors opened
+// by URL, the navigation toolbar's buttons shown pressed). Safe to call more
+// than once.
 void zmInstallShellHooks();
 
 #endif

@@ -8,6 +8,7 @@
 #include "core/hooks.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
+#include "media/labelhooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
 #include "script/hooks.h"
@@ -33,7 +34,7 @@ std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) 
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
        {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
-        zmMultiUserHookSlots()})
+        zmMultiUserHookSlots(), zmMediaShellHookSlots()})
     listUnset(slots, providers, unset);
   return unset;
 }

@@ -18,6 +18,7 @@
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
 #include "shell/commands.h"
+#include "shell/labels.h"
 #include "shell/viewinput.h"
 #include "viewer/api.h"
 #include "viewer/frame.h"
@@ -76,12 +77,13 @@ void onSize(HWND view, LPARAM lParam) {
 }
 
 // The view's part of a tick: one navigation step and its Vadavir Oze mark,
-// then one frame.
+// the labels aged and moved with their objects, then one frame.
 void onTimer(HWND view) {
   if (zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
     zmNavStep(view);
     zmUpdateJumpingEyeMark();
     HDC dc = GetDC(view);
+    zmLabelUpdate();
     zmRenderFrame(view, dc);
     ReleaseDC(view, dc);
   } else if (zmAppState == ZM_APP_FETCHING) {
@@ -108,14 +110,27 @@ void deliverFrameEvent(ZmWorld* world) {
   zmCallWorldEventHandlers(world, &event);
 }
 
+double fineMs(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(t.time_since_epoch()).count();
+}
+
+void countFrame(std::chrono::steady_clock::time_point start) {
+  const auto end = std::chrono::steady_clock::now();
+  stats.renderingMs += fineMs(end) - fineMs(start);
+  stats.lastFrameMs = fineMs(end);
+  if (stats.frames++ == 0) stats.firstFrameMs = stats.lastFrameMs;
+}
+
 bool worldOnShow() { return zmAppState == ZM_APP_RUNNING; }
 
 // The left button and the mouse's moves go to the input events (picking,
-// the objects' handlers), to navigation and to the grab, in that order.
+// the objects' handlers), to navigation, the moves to the scouter, and all
+// to the grab, in that order.
 LRESULT onLeftButtonOrMove(HWND view, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!worldOnShow()) return DefWindowProcA(view, msg, wParam, lParam);
   zmViewMouseInput(view, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()));
   zmNavMouseEvent(view, msg, wParam, lParam);
+  if (msg == WM_MOUSEMOVE) zmScouterMouseMove(view, msg, wParam, lParam);
   zmGrabMouseEvent(view, msg, wParam, lParam);
   return 0;
 }
@@ -213,8 +228,7 @@ int zmRenderFrame(HWND view, HDC dc) {
   const DWORD t0 = timeGetTime();
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
-  stats.renderingMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - fineStart).count();
-  ++stats.frames;
+  countFrame(fineStart);
 
   const uint32_t rendering = t1 - t0, other = t0 - timing.previousEnd, total = t1 - timing.previousEnd;
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());

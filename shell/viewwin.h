@@ -63,11 +63,14 @@ void zmWriteFrameTiming(uint32_t rendering, uint32_t other, uint32_t total, ZmFr
  */
 int zmRenderFrame(HWND view, HDC dc);
 
-// Frames rendered so far and their summed rendering time (a fine clock, in
-// ms), for the program's --frames report.
+// Frames rendered so far, their summed rendering time and when the first
+// and the last one ended (a fine clock, in ms), for the program's --frames
+// report.
 struct ZmFrameStats {
   long frames;
   double renderingMs;
+  double firstFrameMs;
+  double lastFrameMs;
 };
 ZmFrameStats zmGetFrameStats();
 

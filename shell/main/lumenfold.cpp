@@ -1,14 +1,16 @@
 // lumenfold -- the program: shows VRML worlds in a window (on the X display
 // when there is one, headless otherwise).
 //
-//   lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [options] [WORLD ...]
+//   lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]
 //
 // The program's own options are taken out first; the other words are joined
 // with blanks into the command-line text that the shell splits and scans
 // ("-dframerate", "-dflags NAME...", the world argument and the worlds
 // opened after it). --frames N ends the program after N rendered frames and
-// prints "frames N ms/frame X", X being the mean rendering time of a frame;
-// --screenshot writes the view after the last frame as a BMP.
+// prints "frames N ms/frame X fps F chat C", X being the mean rendering time
+// of a frame, F the frames a second from the first frame to the last, and C
+// the chat lines shown; --screenshot writes the view after the last frame as
+// a BMP. --chat opens the chat window at the start, as the Chat command does.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +24,7 @@
 #include "script/mainloop.h"
 #include "shell/app.h"
 #include "shell/appstate.h"
+#include "shell/chat.h"
 #include "shell/notify.h"
 #include "shell/startup.h"
 #include "shell/viewwin.h"
@@ -32,6 +35,7 @@ struct ProgramOptions {
   bool headless = false;
   long frames = 0;  // 0: run until closed
   std::string screenshot;
+  bool chat = false;
   std::string commandLine;  // the words left for the shell
 };
 ProgramOptions options;
@@ -46,6 +50,8 @@ bool takeOptions(int argc, char** argv) {
       if (options.frames < 1) return false;
     } else if (std::strcmp(word, "--screenshot") == 0 && i + 1 < argc) {
       options.screenshot = argv[++i];
+    } else if (std::strcmp(word, "--chat") == 0) {
+      options.chat = true;
     } else {
       if (!options.commandLine.empty()) options.commandLine += ' ';
       options.commandLine += word;
@@ -68,11 +74,21 @@ void afterFrame(HWND view, long frames) {
   PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
 }
 
+void printFrameReport() {
+  const ZmFrameStats stats = zmGetFrameStats();
+  const double frames = static_cast<double>(stats.frames);
+  const double spanMs = stats.lastFrameMs - stats.firstFrameMs;
+  std::printf("frames %ld ms/frame %.3f fps %.1f chat %ld\n", stats.frames,
+              stats.frames > 0 ? stats.renderingMs / frames : 0.0,
+              stats.frames > 1 && spanMs > 0 ? (frames - 1) * 1000.0 / spanMs : 0.0, zmChatLineCount());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!takeOptions(argc, argv)) {
-    std::fprintf(stderr, "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [options] [WORLD ...]\n");
+    std::fprintf(stderr,
+                 "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
   platform::startPresenter(options.headless);
@@ -87,13 +103,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
     PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
   }
+  if (options.chat) PostMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CHAT_COMMAND, 0);
   MSG msg{};
   zmMainLoop(&msg);
-  if (options.frames > 0) {
-    const ZmFrameStats stats = zmGetFrameStats();
-    std::printf("frames %ld ms/frame %.3f\n", stats.frames,
-                stats.frames > 0 ? stats.renderingMs / static_cast<double>(stats.frames) : 0.0);
-  }
+  if (options.frames > 0) printFrameReport();
   platform::closeX11Presenter();
   if (options.frames > 0 && zmGetFrameStats().frames < options.frames) return 1;
   return static_cast<int>(msg.wParam);

@@ -1,6 +1,7 @@
 // The video window: a video made here with FFmpeg's encoder plays over the
-// view, its frames in order at the file's rate; sounds pause around it; the
-// end, a left press or a right release closes it; a damaged file is refused.
+// view, its frames in order at the file's rate; sounds pause and labels
+// stand still around it; the end, a left press or a right release closes
+// it; a damaged file is refused.
 #include <array>
 
 extern "C" {
@@ -8,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "media/labelhooks.h"
 #include "media/video.h"
 #include "platform/presenter.h"
 #include "platform/vfw.h"
@@ -275,6 +277,21 @@ TEST_F(VideoTest, ALeftPressOrARightReleaseClosesItAndARightPressDoesNot) {
       if (zmVideoWindow()) SendMessageA(zmVideoWindow(), WM_CLOSE, 0, 0);
     }
   }
+}
+
+TEST_F(VideoTest, LabelsStandStillWhileItPlaysAndAFailedPlayLeavesThemAlone) {
+  static std::string calls;
+  calls.clear();
+  HookTableGuard<ZmMediaShellHooks> guard{zmMediaShellHooks};
+  zmMediaShellHooks = {[] { calls += "hide "; }, [] { calls += "show "; }};
+  EXPECT_EQ(zmVideoPlay((folder + "/missing.avi").c_str()), -1);
+  EXPECT_EQ(calls, "");
+  ASSERT_EQ(zmVideoPlay(colourVideo().c_str()), 0);
+  EXPECT_EQ(calls, "hide ");
+  SendMessageA(zmVideoWindow(), WM_LBUTTONDOWN, 0, 0);
+  pump();
+  EXPECT_EQ(zmVideoWindow(), nullptr);
+  EXPECT_EQ(calls, "hide show ");
 }
 
 TEST_F(VideoTest, ADamagedOrMissingFileIsRefusedAndSoundsPlayOn) {

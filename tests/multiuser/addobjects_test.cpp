@@ -75,7 +75,7 @@ TEST_F(AddObjects, AnotherUsersFileIsReadWithTheServersIds) {
   ASSERT_NE(head, nullptr);
   EXPECT_STREQ(body->comment[1], "visitorBody");
   EXPECT_STREQ(head->comment[1], "visitorHead");
-  EXPECT_STREQ(body->comment[2], "Bo");
+  EXPECT_STREQ(body->comment[3], "Bo");
   for (ZmObj* top : {body, head}) {
     ASSERT_NE(top->child, nullptr) << top->comment[1];
     ASSERT_NE(top->child->object->leaf, nullptr) << top->comment[1];

@@ -36,7 +36,7 @@ TEST_F(ProgramRunTest, CountedFramesOfARelativeWorldAreTimedAndTheViewWritten) {
   const tool_runner::ToolRun run = tool_runner::runTool(
       kProgram, "--headless --frames 3 --screenshot '" + shot + "' hello.wrl", LUMENFOLD_SOURCE_DIR "/examples");
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_TRUE(std::regex_match(run.output, std::regex("frames 3 ms/frame [0-9]+\\.[0-9]{3}\n"))) << run.output;
+  EXPECT_TRUE(std::regex_match(run.output, std::regex("frames 3 ms/frame [0-9]+\\.[0-9]{3} fps [0-9]+\\.[0-9] chat 0\n"))) << run.output;
 
   std::ifstream file(shot, std::ios::binary);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

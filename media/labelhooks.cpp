@@ -1,0 +1,20 @@
+// media/labelhooks.cpp -- storage of media's hook table into the shell and
+// the list of its slots; see labelhooks.h.
+#include "media/labelhooks.h"
+
+#include "core/hookslots.h"
+
+ZmMediaShellHooks zmMediaShellHooks = {};
+
+namespace {
+
+constexpr ZmHookSlot kSlots[] = {
+    ZM_HOOK_SLOT("multiuser", zmMediaShellHooks, labelHideAll),
+    ZM_HOOK_SLOT("multiuser", zmMediaShellHooks, labelShowAll),
+};
+
+static_assert(zmListsEverySlot<ZmMediaShellHooks>(kSlots, "zmMediaShellHooks"));
+
+}  // namespace
+
+std::span<const ZmHookSlot> zmMediaShellHookSlots() { return kSlots; }

@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Two programs meet through the stand-in world server, each on a private
+# Xvfb server of its own with its chat window open under its main window.
+# Ann walks forward and Bob's view shows her avatar (a green box) ahead;
+# Ann writes a chat line and Bob's chat pane and a label over her avatar
+# in his view show it; Ann closes her program and her avatar leaves Bob's
+# world. LUMENFOLD_KEEP_SHOTS=DIR keeps the screenshots.
+#   multiuser_chat_test.sh PROGRAM WORLDSERVER
+set -u
+program="$1"
+worldserver="$2"
+XVFB_TOOLS="Xvfb xdotool import convert"
+source "$(dirname "$0")/xvfb.sh"
+displayA="$DISPLAY"
+pidB="" server=""
+fail() { echo "FAILED: $*"; for f in "$work"/*.out; do echo "== $f"; cat "$f"; done; exit 1; }
+cleanup() {
+  for p in $pidB $server; do kill "$p" 2>/dev/null; done
+  [ -n "${xvfbB:-}" ] && kill "$xvfbB" 2>/dev/null
+}
+trap 'cleanup; kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+
+# Bob's own X server.
+Xvfb -displayfd 4 -screen 0 800x600x24 -nolisten tcp 4>"$work/displayB" 2>/dev/null &
+xvfbB=$!
+for _ in $(seq 50); do [ -s "$work/displayB" ] && break; sleep 0.1; done
+displayB=":$(cat "$work/displayB")"
+
+"$worldserver" >"$work/server.out" 2>&1 &
+server=$!
+for _ in $(seq 50); do grep -q listening "$work/server.out" && break; sleep 0.1; done
+port=$(sed -n 's/^listening on //p' "$work/server.out")
+[ -n "$port" ] || fail "the world server did not start"
+
+# The world names the server; its camera looks away from the origin, where
+# another user's avatar stands until its first move arrives. The avatar the
+# others see ("person.wrl", read beside the world) is a green box that its
+# Switch hides when its user goes.
+cat >"$work/meeting.wrl" <<EOF
+#VRML V1.0 ascii
+Separator {
+  DEF ZmServer Info { string "127.0.0.1:$port" }
+  PerspectiveCamera { position 0 1.5 6 orientation 0 1 0 3.14159 }
+  DirectionalLight { direction -0.5 -1 -0.5 }
+  Separator {
+    Material { diffuseColor 0.3 0.3 0.35 }
+    Transform { translation 0 -0.05 0 }
+    Cube { width 30 height 0.1 depth 30 }
+  }
+}
+EOF
+cat >"$work/person.wrl" <<EOF
+#VRML V1.0 ascii
+Separator {
+  Attributes { assignId TRUE }
+  DEF Visitor Switch {
+    whichChild 1
+    Separator { }
+    Separator {
+      Material { diffuseColor 0.1 0.9 0.1 emissiveColor 0.1 0.6 0.1 }
+      Translation { translation 0 0.8 0 }
+      Cube { width 0.6 height 1.6 depth 0.6 }
+    }
+  }
+}
+EOF
+
+# Each user's nickname waits in the registry of a home of their own.
+seed_home() {
+  mkdir -p "$work/$1"
+  printf '[HKEY_CURRENT_USER\\Software\\Orvane Corporation\\Lumenfold\\User]\n"NickName"=sz:"%s"\n' "$2" \
+    >"$work/$1/registry"
+}
+seed_home homeA Ann
+seed_home homeB Bob
+
+# start NAME DISPLAY HOME: the program with its chat window open; sets
+# NAME_window and NAME_pid, moves the chat window under the main window and
+# hides the Messages window.
+start() {
+  DISPLAY=$2 LUMENFOLD_HOME="$work/$3" "$program" --chat "$work/meeting.wrl" >"$work/$1.out" 2>&1 &
+  eval "$1_pid=$!"
+  local window="" chat=""
+  for _ in $(seq 100); do
+    window=$(DISPLAY=$2 xdotool search --name '^Lumenfold$' 2>/dev/null | head -1)
+    chat=$(DISPLAY=$2 xdotool search --onlyvisible --name '^Chat$' 2>/dev/null | head -1)
+    [ -n "$window" ] && [ -n "$chat" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "$1: no main window"
+  [ -n "$chat" ] || fail "$1: no chat window"
+  eval "$1_window=$window; $1_chat=$chat"
+  sleep 2
+  DISPLAY=$2 xdotool windowmove "$chat" 40 445 windowsize "$chat" 570 150
+  local messages
+  messages=$(DISPLAY=$2 xdotool search --onlyvisible --name '^Messages$' 2>/dev/null | head -1)
+  if [ -n "$messages" ]; then
+    eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$messages" | sed 's/^/M/')"
+    DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
+  fi
+  sleep 1
+}
+
+start ann "$displayA" homeA
+start bob "$displayB" homeB
+pid=$ann_pid pidB=$bob_pid
+for _ in $(seq 50); do [ "$(grep -c joined "$work/server.out")" -ge 2 ] && break; sleep 0.1; done
+grep -q 'joined as "Ann"' "$work/server.out" || fail "Ann did not join under her nickname"
+grep -q 'joined as "Bob"' "$work/server.out" || fail "Bob did not join under his nickname"
+
+# Pictures of Bob's screen: his view (the main window's client area under
+# the caption and the location bar) and his chat pane.
+shot() {
+  DISPLAY=$displayB import -window root "$work/$1.png"
+  eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_window")"
+  convert "$work/$1.png" -crop "$((WIDTH - 60))x$((HEIGHT - 90))+$((X + 25))+$((Y + 60))" +repage "$work/$1-view.png"
+  eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_chat")"
+  convert "$work/$1.png" -crop "$((WIDTH - 20))x$((HEIGHT - 70))+$((X + 10))+$((Y + 28))" +repage "$work/$1-chat.png"
+}
+share() { convert "$work/$1.png" -fx "$2" -format '%[fx:mean]' info:; }
+green() { share "$1-view" '(g-r)>0.25 && (g-b)>0.25'; }
+label_grey() { share "$1-view" 'abs(r-0.753)<0.01 && abs(g-0.753)<0.01 && abs(b-0.753)<0.01'; }
+white() { share "$1-chat" 'r>0.9 && g>0.9 && b>0.9'; }
+keep_shots() { [ -n "${LUMENFOLD_KEEP_SHOTS:-}" ] && cp "$work"/*.png "$LUMENFOLD_KEEP_SHOTS"/; true; }
+
+# Ann's whole transform reaches Bob within five seconds: her avatar stands
+# where he stands, not ahead of him.
+sleep 5
+shot start
+
+# Ann walks forward: she moves away from Bob's eye into his view.
+eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_window")"
+DISPLAY=$displayA xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+sleep 0.5
+DISPLAY=$displayA xdotool key --delay 60 Up Up Up Up Up Up Up Up Up Up Up Up
+for _ in $(seq 10); do
+  sleep 1
+  shot walked
+  awk -v g="$(green walked)" 'BEGIN { exit !(g > 0.01) }' && break
+done
+awk -v a="$(green start)" -v b="$(green walked)" 'BEGIN { exit !(b > 0.01 && b > 3 * a) }' ||
+  { keep_shots; fail "Bob does not see Ann's avatar ahead (green share $(green start) -> $(green walked))"; }
+
+# Ann writes into her chat window's field and presses Return.
+eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_chat")"
+DISPLAY=$displayA xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 19)) click 1
+sleep 0.3
+DISPLAY=$displayA xdotool type --delay 40 "hello from Ann"
+DISPLAY=$displayA xdotool key Return
+for _ in $(seq 10); do
+  sleep 1
+  shot chatted
+  awk -v a="$(label_grey walked)" -v b="$(label_grey chatted)" 'BEGIN { exit !(b > a + 0.005) }' && break
+done
+awk -v a="$(label_grey walked)" -v b="$(label_grey chatted)" 'BEGIN { exit !(b > a + 0.005) }' ||
+  { keep_shots; fail "no chat label over Ann's avatar in Bob's view ($(label_grey walked) -> $(label_grey chatted))"; }
+awk -v a="$(white start)" -v b="$(white chatted)" 'BEGIN { exit !(b > a + 0.002) }' ||
+  { keep_shots; fail "Bob's chat pane shows no line ($(white start) -> $(white chatted))"; }
+
+# Ann's close box: she leaves, and her avatar leaves Bob's world.
+eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_window")"
+DISPLAY=$displayA xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1
+for _ in $(seq 100); do kill -0 "$ann_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$ann_pid" 2>/dev/null && fail "Ann's program did not end"
+wait "$ann_pid" || fail "Ann's program ended with status $?"
+pid=""
+for _ in $(seq 10); do
+  sleep 1
+  shot left
+  awk -v g="$(green left)" 'BEGIN { exit !(g < 0.001) }' && break
+done
+keep_shots
+awk -v g="$(green left)" 'BEGIN { exit !(g < 0.001) }' || fail "Ann's avatar stays in Bob's world ($(green left))"
+grep -q "client 1 left" "$work/server.out" || fail "the server did not see Ann leave"
+
+eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_window")"
+DISPLAY=$displayB xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1
+for _ in $(seq 100); do kill -0 "$bob_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$bob_pid" || fail "Bob's program ended with status $?"
+pidB=""
+echo "passed"
