@@ -12,6 +12,8 @@
 #include "shell/appstate.h"
 #include "shell/avatar.h"
 #include "shell/bookmarks.h"
+#include "shell/chat.h"
+#include "shell/labels.h"
 #include "shell/opendialogs.h"
 #include "shell/preferences.h"
 #include "shell/toolbar.h"
@@ -31,7 +33,6 @@ struct CommandState {
   int autoLoadSounds = 0;  // shown and toggled; nothing reads it
   int scouter = 0;
   int headLight = 0;
-  int chat = 0;            // shown and toggled; there is no chat window to show
   int jumpingEye = 0;      // the Vadavir Oze state: 1 while its automatic move runs
   int jumpingEyeShown = -1;  // the state the mark and button show; -1: none shown
 };
@@ -107,6 +108,8 @@ void jumpingEye() {
 
 void toggleScouter() {
   state.scouter = !state.scouter;
+  if (state.scouter) zmScouterOn();
+  else zmScouterOff();
   zmUpdateScouterButton();
 }
 
@@ -116,11 +119,6 @@ void toggleHeadLight() {
   state.headLight = !state.headLight;
   zmCheckMenuCommand(ZM_CMD_HEAD_LIGHT, state.headLight != 0);
   zmSetPersonHeadLight(person, state.headLight);
-}
-
-void toggleChat() {
-  state.chat = !state.chat;
-  zmCheckMenuCommand(ZM_CMD_CHAT, state.chat != 0);
 }
 
 void rebuildBookmarkMenu() {
@@ -177,7 +175,7 @@ LRESULT zmOnCommand(HWND mainWindow, UINT, WPARAM wParam) {
     case ZM_CMD_JUMPING_EYE: jumpingEye(); break;
     case ZM_CMD_SCOUTER: toggleScouter(); break;
     case ZM_CMD_HEAD_LIGHT: toggleHeadLight(); break;
-    case ZM_CMD_CHAT: toggleChat(); break;
+    case ZM_CMD_CHAT: zmChatCommand(zmGetMainHwnd()); break;
     case ZM_CMD_VIEW_BOOKMARK: zmOpenBookmarkDialog(mainWindow); break;
     case ZM_CMD_PREFERENCES: zmOpenPreferenceDialog(mainWindow); break;
     case ZM_CMD_TURN_LEFT: case ZM_CMD_SLIDE_LEFT: case ZM_CMD_WALK_FORWARD:

@@ -16,7 +16,6 @@
 #include "script/timeouts.h"
 #include "shell/app.h"
 #include "shell/commands.h"
-#include "shell/chat.h"
 #include "shell/lamp.h"
 #include "shell/layout.h"
 #include "shell/location.h"
@@ -234,10 +233,6 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case MM_WOM_CLOSE:
     case MM_WOM_DONE:
       return zmWaveOnDone(hwnd, msg);
-    case WM_COMMAND:
-      // The chat window's close box sends the Chat command.
-      if (LOWORD(wParam) == ZM_CHAT_COMMAND) return zmChatCommand(hwnd);
-      break;
     default:
       break;
   }

@@ -109,11 +109,12 @@ grep -q 'joined as "Ann"' "$work/server.out" || fail "Ann did not join under her
 grep -q 'joined as "Bob"' "$work/server.out" || fail "Bob did not join under his nickname"
 
 # Pictures of Bob's screen: his view (the main window's client area under
-# the caption and the location bar) and his chat pane.
+# the caption, the menu bar and the location bar, between the toolbars; see
+# program_session.sh) and his chat pane.
 shot() {
   DISPLAY=$displayB import -window root "$work/$1.png"
   eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_window")"
-  convert "$work/$1.png" -crop "$((WIDTH - 60))x$((HEIGHT - 90))+$((X + 25))+$((Y + 60))" +repage "$work/$1-view.png"
+  convert "$work/$1.png" -crop "$((WIDTH - 85))x$((HEIGHT - 113))+$((X + 25))+$((Y + 76))" +repage "$work/$1-view.png"
   eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_chat")"
   convert "$work/$1.png" -crop "$((WIDTH - 20))x$((HEIGHT - 70))+$((X + 10))+$((Y + 28))" +repage "$work/$1-chat.png"
 }
@@ -132,7 +133,7 @@ shot start
 eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_window")"
 DISPLAY=$displayA xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 sleep 0.5
-DISPLAY=$displayA xdotool key --delay 60 Up Up Up Up Up Up Up Up Up Up Up Up
+DISPLAY=$displayA xdotool key --delay 150 Up Up Up Up Up Up Up Up Up Up Up Up
 for _ in $(seq 10); do
   sleep 1
   shot walked
