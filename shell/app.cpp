@@ -8,6 +8,7 @@
 
 #include "core/report.h"
 #include "core/world.h"
+#include "loading/browserservice.h"
 #include "loading/filetype.h"
 #include "loading/wwwlink.h"
 #include "platform/dialogs.h"
@@ -39,8 +40,13 @@ FirstLoad firstLoad;
 
 constexpr int kMessageFlagWarning = 1;
 
-bool refuseSecondInstance(HINSTANCE previous) {
-  if (previous == nullptr) return false;
+// Another program that serves "Lumenfold" is the one running: it takes the
+// world named here, and this one ends quietly; without a world to hand
+// over, this one refuses to start.
+bool refuseSecondInstance(HINSTANCE previous, const char* world) {
+  const int handed = zmWwwHandToRunningViewer(world);
+  if (handed == ZM_HANDED_OVER) return true;
+  if (previous == nullptr && handed == ZM_NONE_RUNNING) return false;
   zmSetMessageBoxShowing(1);
   MessageBoxA(nullptr, "Lumenfold is already running.", "Error", MB_ICONEXCLAMATION | MB_OK);
   zmSetMessageBoxShowing(0);
@@ -70,10 +76,10 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
 
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
   zmSetHinstance(instance);
-  if (refuseSecondInstance(previous)) return -1;
   zmTurnOffFlag(kMessageFlagWarning);
   zmSplitCommandLine(commandLine);
   const char* world = zmScanOptions();
+  if (refuseSecondInstance(previous, world)) return -1;
 
   zmRegisterMainClass(instance);
   zmRegisterViewClass(instance);
@@ -94,6 +100,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
     return -1;
   }
   if (const int viewer = zmInit(); viewer != 0) return viewer;
+  zmStartBrowserService();
   zmViewerRegistration = zmWwwRegisterViewer();
   zmWorldCache();
   zmSetCurrentWorld(nullptr);
@@ -126,6 +133,7 @@ int zmAppExit() {
   zmSoundShutdown();
   zmExitViewer();
   if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  zmStopBrowserService();
   zmZMQXExit();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");
   return zmExit();

@@ -13,14 +13,17 @@
 
 /*
  * zmAppInit --
- *   Splits and scans the command line (cut in place), registers the window
- *   classes, creates the main window with its view, starts the sockets and
- *   the viewer, registers with the browser link, creates the world cache
+ *   Splits and scans the command line (cut in place); when another program
+ *   already runs, hands it the world argument (or, with none, says
+ *   "Lumenfold is already running.") and goes no further. Registers the
+ *   window classes, creates the main window with its view, starts the
+ *   sockets and the viewer, starts the own browser service when no browser
+ *   answers, registers with the browser link, creates the world cache
  *   and the Messages window; with a world argument posts its
  *   WM_ZMLOADWORLD, else the program waits (state 1). Shows the main window
  *   with `show`.
  * Results:
- *   0; -1 for a second instance or when the sockets cannot start; the
+ *   0; -1 for a second program or when the sockets cannot start; the
  *   viewer's code when it cannot start.
  */
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show);
@@ -35,7 +38,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
 LRESULT zmOnMainDestroy(HWND mainWindow);
 
 // Frees the world cache and the history, stops the viewer, withdraws the
-// viewer registration, ends the sockets and runs the viewer's exit
+// viewer registration and the own browser service, ends the sockets and runs the viewer's exit
 // handlers; the result of zmExit.
 int zmAppExit();
 

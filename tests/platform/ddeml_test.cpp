@@ -168,9 +168,9 @@ TEST_F(DdemlTest, ConversationWithinTheProgramCarriesRequestsPokesAndExecutesAnd
                                               "execute cmd ok", "disconnect"}));
   std::vector<std::string> transcript;
   for (const auto& event : platform::recordedEvents("Dde")) transcript.push_back(event.detail);
-  EXPECT_EQ(transcript, (std::vector<std::string>{"request LUMENFOLD WWW_Topic first", "poke LUMENFOLD WWW_Topic item",
-                                                  "poke LUMENFOLD WWW_Topic item",
-                                                  "execute LUMENFOLD WWW_Topic cmd"}));
+  EXPECT_EQ(transcript, (std::vector<std::string>{"request Lumenfold WWW_Topic first", "poke Lumenfold WWW_Topic item",
+                                                  "poke Lumenfold WWW_Topic item",
+                                                  "execute Lumenfold WWW_Topic cmd"}));
 }
 
 TEST_F(DdemlTest, ConnectsForAnotherServiceAreRefusedAndClientsCannotServeNames) {
