@@ -184,8 +184,7 @@ void notifyDisconnected(uintptr_t id) {
   if (side == nullptr) return;
   const Conversation gone = *side;
   dde.conversations.erase(id);
-  ScopedAtom topic(gone.topic);
-  callBack(gone.instance, XTYP_DISCONNECT, 0, id, topic.get(), nullptr, nullptr, 0, 0);
+  callBack(gone.instance, XTYP_DISCONNECT, 0, id, nullptr, nullptr, nullptr, 0, 0);
 }
 
 bool registersNames(const Instance& instance) {

@@ -56,7 +56,8 @@ typedef HDDEDATA(CALLBACK* PFNCALLBACK)(UINT type, UINT format, HCONV conv, HSZ 
 
 // Transaction and notification types. For XTYP_CONNECT, hsz1 is the topic,
 // hsz2 the service, data1 the context and data2 TRUE when the client is the
-// same instance; for the others hsz1 is the topic and hsz2 the item.
+// same instance; for XTYP_DISCONNECT both are null; for the others hsz1 is
+// the topic and hsz2 the item.
 #define XTYP_ERROR 0x0001
 #define XTYP_CONNECT 0x0002
 #define XTYP_CONNECT_CONFIRM 0x0003
