@@ -66,8 +66,9 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
   const char* url = zmWwwFilenameToUrl(word);
   if (url == nullptr) return false;
   std::strcpy(firstLoad.url, url);  // both 256 characters at most
-  const int placement = zmGetUrlScheme(firstLoad.url) == ZM_SCHEME_FILE ? ZM_PLACE_LOCAL : ZM_PLACE_FETCHED;
-  if (zmPreProcessFile(placement, word, firstLoad.local, sizeof firstLoad.local, ZM_FILE_WRL) != 0) return false;
+  // The file named on the command line is the user's own, whatever URL the
+  // browser gives it: kept, and unpacked into the user folder.
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, word, firstLoad.local, sizeof firstLoad.local, ZM_FILE_WRL) != 0) return false;
   firstLoad.record = {firstLoad.local, firstLoad.url};
   return PostMessageA(mainWindow, WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&firstLoad.record)) != 0;
 }

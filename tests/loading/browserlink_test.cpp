@@ -328,6 +328,23 @@ TEST_F(BrowserLinkTest, AFetchThroughTheBrowserRegistersWaitsAndUnregisters) {
   }
 }
 
+TEST_F(BrowserLinkTest, AFileOfATypeWithoutMimeTextIsFetchedWithoutARegistration) {
+  startFakeBrowser();
+  zmWwwSetBaseUrl("http://example.invalid/w/world.wrl");
+  writeFile(path("notes.txt"), Bytes{'x'});
+  fake->file = path("notes.txt");
+  fake->url = "http://example.invalid/w/notes.txt";
+  fake->mime = "text/plain";
+  ZmUrlHash entry{const_cast<char*>("notes.txt"), nullptr, ZM_FILE_BMP, nullptr};
+  const char* local = zmWwwFetchUrl(&entry);
+  ASSERT_NE(local, nullptr);
+  EXPECT_EQ(std::string(local), path("notes.txt"));
+  EXPECT_EQ(entry.mimeType, static_cast<uint32_t>(ZM_FILE_UNKNOWN));
+  const std::vector<std::string> lines = transcript();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "request NETSCAPE WWW_OpenURL http://example.invalid/w/notes.txt,,0xFFFFFFFF,0x04,,,Lumenfold");
+}
+
 TEST_F(BrowserLinkTest, ACloseDuringAFetchEndsItAndReachesTheMainWindowAfterwards) {
   startFakeBrowser();
   zmWwwSetBaseUrl("http://example.invalid/w/world.wrl");
