@@ -1,10 +1,14 @@
 // tests/shell/program_test.cpp -- the program headless: start-up, loading
 // worlds, the cache and history, the frame tick, closing and shut-down.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/event.h"
 #include "core/object.h"
+#include "platform/ddeml.h"
 #include "platform/dialogs.h"
 #include "platform/winbase.h"
 #include "script/events.h"
@@ -272,6 +276,36 @@ TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceThe
   EXPECT_EQ(transcript[2], "request NETSCAPE WWW_UnRegisterViewer Lumenfold,image/gif");
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(quitCode, 0);
+}
+
+// A browser under "NETSCAPE" that gives every local file a web URL.
+struct WebUrlBrowser {
+  static inline DWORD instance = 0;
+  static inline HSZ name = nullptr;
+  static HDDEDATA CALLBACK callback(UINT type, UINT, HCONV, HSZ topic, HSZ item, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    if (type == XTYP_CONNECT) return reinterpret_cast<HDDEDATA>(uintptr_t(item == name));
+    if (type != XTYP_REQUEST) return nullptr;
+    char text[64];
+    DdeQueryStringA(instance, topic, text, sizeof text, CP_WINANSI);
+    std::string answer = std::strcmp(text, "WWW_QueryURLFile") == 0 ? "\"http://example.invalid/w.wrl.gz\"" : "1";
+    return DdeCreateDataHandle(instance, reinterpret_cast<LPBYTE>(answer.data()), DWORD(answer.size() + 1), 0, item,
+                               CF_TEXT, 0);
+  }
+};
+
+TEST_F(ProgramTest, TheWorldNamedOnTheCommandLineIsKeptWhateverUrlTheBrowserGivesIt) {
+  ASSERT_EQ(DdeInitializeA(&WebUrlBrowser::instance, WebUrlBrowser::callback, 0, 0), UINT(DMLERR_NO_ERROR));
+  WebUrlBrowser::name = DdeCreateStringHandleA(WebUrlBrowser::instance, "NETSCAPE", CP_WINANSI);
+  DdeNameService(WebUrlBrowser::instance, WebUrlBrowser::name, nullptr, DNS_REGISTER);
+  const std::string world = write("w.wrl");
+  ASSERT_EQ(std::system(("gzip -f " + world).c_str()), 0);
+  start(world + ".gz");
+  EXPECT_NE(zmCacheFindWorld("http://example.invalid/w.wrl.gz"), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(world + ".gz"));
+  DestroyWindow(zmGetMainHwnd());
+  pump();
+  DdeUninitialize(WebUrlBrowser::instance);
+  WebUrlBrowser::instance = 0;
 }
 
 TEST_F(ProgramTest, ShutDownLeavesTheWorldThenFreesItThenRunsTheExitHandlers) {
