@@ -40,7 +40,8 @@ struct ZmLhaCallbacks {
   int (*newUrlHashEntry)(const char* url, const char* localFile, uint32_t type);
 
   // Nonzero when the current world's own URL has the scheme "http" (the
-  // fetched archive is then deleted after extraction). Unset: 0.
+  // fetched archive is then deleted after extraction, unless its own URL is
+  // a "file:" URL). Unset: 0.
   int (*currentWorldIsHttp)();
 };
 

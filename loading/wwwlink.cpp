@@ -1,29 +1,39 @@
-// loading/wwwlink.cpp -- the browser link, local half; see wwwlink.h.
+// loading/wwwlink.cpp -- the browser link; see wwwlink.h.
 #include "loading/wwwlink.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/apphandles.h"
 #include "core/report.h"
+#include "loading/ddeclient.h"
+#include "loading/ddeserver.h"
 #include "loading/filetype.h"
 #include "loading/urltable.h"
 
 namespace {
 
 constexpr size_t kReplySize = 256;
+constexpr const char* kApplicationName = "Lumenfold";
+constexpr DWORD kHandOverTimeoutMs = 5000;  // the running program may unpack the world first
 
 struct LinkState {
+  std::unique_ptr<ZmDDEClient> client;
+  std::unique_ptr<ZmDDEServer> server;
   char baseUrl[ZM_URL_BUFFER_SIZE] = "";  // the document relative URLs start from
-  char fetched[ZM_URL_BUFFER_SIZE] = "";  // the local copy of the world in hand
   char result[ZM_URL_BUFFER_SIZE] = "";   // the local file of the last fetch
   char reply[kReplySize] = "";            // the URL of a local file name
   ZmLoadRecord loadRecord = {nullptr, nullptr};
 };
 LinkState browserLink;
+
+// The fetch buffer, shared with the server's handed-over document.
+char* fetchBuffer() { return zmDdeHandedDocument().local; }
+constexpr size_t kFetchBufferSize = sizeof ZmHandedDocument::local;
 
 // Copies `text` into the buffer whole, or refuses; never cuts.
 bool copyWhole(char* buffer, size_t size, const char* text) {
@@ -48,6 +58,89 @@ std::string absolutePath(const char* name) {
   return std::string(folder) + "/" + name;
 }
 
+// One request to the browser through the program's client; 0 when there is
+// no client (the registration failed) or no browser took it.
+int askBrowser(const char* topic, const std::string& item, UINT type = XTYP_REQUEST) {
+  ZmDDEClient* client = browserLink.client.get();
+  return client != nullptr ? client->request(topic, item.c_str(), type) : 0;
+}
+
+std::string viewerItem(const char* mime, bool registering) {
+  return std::string(kApplicationName) + "," + mime + (registering ? ",0x4" : "");
+}
+
+std::string openUrlItem(const char* url) {
+  return std::string(url) + ",,0xFFFFFFFF,0x04,,," + kApplicationName;
+}
+
+int openLocalWorld(const std::string& url) {
+  const char* path = zmFileUrlToPath(url.c_str());
+  if (path == nullptr) return -1;
+  const std::string pathCopy(path);
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), fetchBuffer(), kFetchBufferSize, ZM_FILE_WRL) != 0)
+    return -1;
+  zmWwwSetBaseUrl(url.c_str());
+  browserLink.loadRecord = {fetchBuffer(), browserLink.baseUrl};
+  // Both or neither: the loading state is shown only for a world that comes.
+  PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  PostMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&browserLink.loadRecord));
+  return 0;
+}
+
+// Dispatches the queue's messages until one that ends a fetch: the
+// document (WM_ZMLOADWORLD), a cancelled load (WM_ZMCANCEL), the main
+// window's WM_CLOSE or the program's WM_QUIT (posted again). That message
+// is taken off the queue, not dispatched.
+MSG waitForDocument() {
+  MSG msg{};
+  for (;;) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return msg;
+    }
+    if (msg.message == WM_ZMLOADWORLD || msg.message == WM_ZMCANCEL) return msg;
+    if (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd()) return msg;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// Asks the browser for `url` and waits for it to come back. True with the
+// document's file in the fetch buffer.
+bool fetchThroughBrowser(const std::string& url, uint32_t type) {
+  const char* mime = type != ZM_FILE_WRL ? zmGetMimeTextOfFile(url.c_str()) : nullptr;
+  // A type without a MIME text cannot be named to the browser.
+  if (mime != nullptr) askBrowser("WWW_RegisterViewer", viewerItem(mime, true));
+  bool arrived = false;
+  MSG msg{};
+  if (askBrowser("WWW_OpenURL", openUrlItem(url.c_str())) != 0) {
+    msg = waitForDocument();
+    const auto* record = reinterpret_cast<const ZmLoadRecord*>(msg.lParam);
+    arrived = msg.message == WM_ZMLOADWORLD && record != nullptr && record->url != nullptr && url == record->url;
+  }
+  if (mime != nullptr) askBrowser("WWW_UnRegisterViewer", viewerItem(mime, false));
+  // The program may close now that the fetch has unwound.
+  if (msg.message == WM_CLOSE) DispatchMessageA(&msg);
+  return arrived;
+}
+
+// The item that hands a local world over: "FILE","URL","x-world/x-vrml";
+// empty when there is none (no name, not local, or a quote in it).
+std::string handOverItem(const char* world) {
+  if (world == nullptr) return {};
+  const int scheme = zmGetUrlScheme(world);
+  if (scheme != ZM_SCHEME_FILE && scheme != ZM_SCHEME_NONE) return {};
+  const char* path = scheme == ZM_SCHEME_FILE ? zmFileUrlToPath(world) : nullptr;
+  const std::string file = scheme == ZM_SCHEME_FILE ? (path != nullptr ? path : "") : absolutePath(world);
+  const char* url = file.empty() ? nullptr : zmMakeFileUrl(file.c_str());
+  if (url == nullptr || file.find('"') != std::string::npos || std::strchr(url, '"') != nullptr) return {};
+  return "\"" + file + "\",\"" + url + "\",\"x-world/x-vrml\"";
+}
+
 }  // namespace
 
 int zmWwwSetBaseUrl(const char* url) {
@@ -63,21 +156,10 @@ const char* zmWwwGetBaseUrl() { return browserLink.baseUrl; }
 int zmWwwOpenUrl(const char* url) {
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return -1;
-  if (!isLocalWorld(resolved)) {
-    zmReportWarning("%s: only local worlds can be opened", resolved);
-    return -1;
-  }
   const std::string urlCopy(resolved);  // the resolver's buffer is reused below
-  const char* path = zmFileUrlToPath(urlCopy.c_str());
-  if (path == nullptr) return -1;
-  const std::string pathCopy(path);
-  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), browserLink.fetched, sizeof browserLink.fetched, ZM_FILE_WRL) != 0)
-    return -1;
-  zmWwwSetBaseUrl(urlCopy.c_str());
-  browserLink.loadRecord = {browserLink.fetched, browserLink.baseUrl};
-  // Both or neither: the loading state is shown only for a world that comes.
-  PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
-  PostMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&browserLink.loadRecord));
+  if (isLocalWorld(urlCopy.c_str())) return openLocalWorld(urlCopy);
+  if (askBrowser("WWW_OpenURL", openUrlItem(urlCopy.c_str())) == 0) return -1;
+  if (zmGetFileType(urlCopy.c_str()) == ZM_FILE_WRL) PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
   return 0;
 }
 
@@ -100,32 +182,92 @@ const char* zmWwwFilenameToUrl(const char* file) {
                     static_cast<unsigned>(length));
     return nullptr;
   }
+  char* reply = browserLink.reply;
+  reply[0] = '\0';
+  ZmDDEClient* client = browserLink.client.get();
+  if (askBrowser("WWW_QueryURLFile", file) != 0 && client->dataSize() > 0) {
+    if (client->dataSize() > kReplySize) {
+      zmReportMessage("%s: the URL of %s does not fit in 256 characters.", "zmWwwFilenameToUrl", file);
+      return nullptr;
+    }
+    const DWORD copied = client->getData(reply, kReplySize - 1);
+    reply[copied] = '\0';
+    const size_t answer = std::strlen(reply);
+    if (answer >= 2 && reply[0] == '"' && reply[answer - 1] == '"') {
+      std::memmove(reply, reply + 1, answer - 2);
+      reply[answer - 2] = '\0';
+    }
+  }
+  if (reply[0] != '\0') return reply;
   const std::string absolute = absolutePath(file);
   const char* url = absolute.empty() ? nullptr : zmMakeFileUrl(absolute.c_str());
-  if (!copyWhole(browserLink.reply, sizeof browserLink.reply, url)) {
+  if (!copyWhole(reply, kReplySize, url)) {
     zmReportMessage("%s: the URL of %s does not fit in 256 characters.", "zmWwwFilenameToUrl", file);
     return nullptr;
   }
-  return browserLink.reply;
+  return reply;
 }
 
 const char* zmWwwFetchUrl(ZmUrlHash* entry) {
   const char* url = zmGetUrl(entry);
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return nullptr;
-  if (zmGetUrlScheme(resolved) != ZM_SCHEME_FILE) {
-    zmReportWarning("%s: only local files can be fetched", resolved);
+  const std::string urlCopy(resolved);
+  const int scheme = zmGetUrlScheme(urlCopy.c_str());
+  if (scheme == ZM_SCHEME_FILE) {
+    const char* path = zmFileUrlToPath(urlCopy.c_str());
+    if (path == nullptr || access(path, R_OK) != 0) return nullptr;
+    std::memmove(fetchBuffer(), path, std::strlen(path) + 1);  // both buffers hold ZM_URL_BUFFER_SIZE
+  } else if (!fetchThroughBrowser(urlCopy, zmGetFileType(urlCopy.c_str()))) {
     return nullptr;
   }
-  const char* path = zmFileUrlToPath(resolved);
-  if (path == nullptr || access(path, R_OK) != 0) return nullptr;
-  const std::string pathCopy(path);
-  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), browserLink.result, sizeof browserLink.result, ZM_FILE_WRL) != 0)
+  const std::string fetched(fetchBuffer());
+  if (zmPreProcessFile(scheme, fetched.c_str(), browserLink.result, sizeof browserLink.result, ZM_FILE_WRL) != 0)
     return nullptr;
   entry->mimeType = zmGetFileType(browserLink.result);
   return browserLink.result;
 }
 
-int zmDdeIsBusy() { return 0; }
-int zmWwwRegisterViewer() { return 0; }
-int zmWwwUnRegisterViewer() { return 0; }
+int zmWwwRegisterViewer() {
+  if (browserLink.client != nullptr) return 0;
+  auto client = std::make_unique<ZmDDEClient>();
+  if (!client->init(zmGetHinstance(), zmDdeCommonHandler)) return -1;
+  if (client->request("WWW_RegisterViewer", viewerItem("x-world/x-vrml", true).c_str(), XTYP_REQUEST) == 0)
+    return -1;
+  browserLink.client = std::move(client);
+  browserLink.server = std::make_unique<ZmDDEServer>(kApplicationName);
+  browserLink.server->init(zmGetHinstance(), zmDdeCommonHandler);
+  return 0;
+}
+
+int zmWwwUnRegisterViewer() {
+  askBrowser("WWW_UnRegisterViewer", viewerItem("x-world/x-vrml", false));
+  browserLink.client.reset();
+  browserLink.server.reset();
+  return 0;
+}
+
+int zmWwwCancelProgress() {
+  char item[16];
+  std::snprintf(item, sizeof item, "0x%X", static_cast<unsigned>(zmDdeTransactionCounter()));
+  askBrowser("WWW_CancelProgress", item, XTYP_POKE);
+  return 0;
+}
+
+int zmWwwHandToRunningViewer(const char* world) {
+  DWORD instance = 0;
+  if (DdeInitializeA(&instance, nullptr, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return ZM_NONE_RUNNING;
+  HSZ service = DdeCreateStringHandleA(instance, kApplicationName, CP_WINANSI);
+  HSZ topic = DdeCreateStringHandleA(instance, "WWW_ViewDocFile", CP_WINANSI);
+  HCONV conversation = DdeConnect(instance, service, topic, nullptr);
+  const std::string item = handOverItem(world);
+  HSZ itemHandle = item.empty() ? nullptr : DdeCreateStringHandleA(instance, item.c_str(), CP_WINANSI);
+  int outcome = conversation != nullptr ? ZM_ALREADY_RUNNING : ZM_NONE_RUNNING;
+  if (conversation != nullptr && itemHandle != nullptr &&
+      DdeClientTransaction(nullptr, 0, conversation, itemHandle, CF_TEXT, XTYP_REQUEST, kHandOverTimeoutMs,
+                           nullptr) != nullptr)
+    outcome = ZM_HANDED_OVER;
+  if (conversation != nullptr) DdeDisconnect(conversation);
+  DdeUninitialize(instance);
+  return outcome;
+}

@@ -1,15 +1,17 @@
-// loading/wwwlink.h -- the browser link, local half: opening worlds and
-// fetching files by URL when the files are local.
+// loading/wwwlink.h -- the browser link: opening worlds and fetching files
+// by URL, the program's registration as the browser's viewer of VRML, and
+// the hand-over of a world to a program already running.
 //
-// Owns: the base URL against which relative URLs are resolved, the fetch
-// and result buffers of the document in hand, the static load record posted
-// with WM_ZMLOADWORLD, the program's viewer registration and the busy flag
-// of browser requests. No browser service exists yet: registration succeeds
-// with the local service only, "file:" URLs (and names relative to a file
-// base URL) are opened and fetched, and any other URL is refused with the
-// warning "%s: only local worlds can be opened". It does not own what the
-// main window does with the posted messages (the shell) nor the file types
-// and post-processing (loading/filetype.h).
+// Owns: the base URL against which relative URLs are resolved, the result
+// buffer of a fetch, the reply buffer of a URL query, the static load record
+// of a local world, and the link itself (the program's client and server,
+// made by a registration that a browser service answered). Local worlds and
+// "file:" URLs are opened and fetched directly; every other URL is asked of
+// the browser service ("WWW_OpenURL"), which hands the document back through
+// the program's server. It does not own the conversations (ddeclient.h,
+// ddeserver.h), the browser service (browserservice.h), what the main window
+// does with the posted messages (the shell) nor the file types and
+// post-processing (filetype.h).
 #ifndef LUMENFOLD_LOADING_WWWLINK_H
 #define LUMENFOLD_LOADING_WWWLINK_H
 
@@ -36,15 +38,17 @@ const char* zmWwwGetBaseUrl();
 
 /*
  * zmWwwOpenUrl --
- *   Opens the world at `url`, resolved against the base URL. A local VRML
+ *   Opens the document at `url`, resolved against the base URL. A local VRML
  *   world (a "file:" URL of type 4, or gzip with inner type 4) is prepared
  *   (zmPreProcessFile) into the fetch buffer, the base URL becomes the
  *   resolved URL, and WM_ZMLOADING then WM_ZMLOADWORLD with the static load
- *   record {fetch buffer, base URL} are posted to the main window.
+ *   record {fetch buffer, base URL} are posted to the main window. Any other
+ *   URL is asked of the browser ("WWW_OpenURL"), and for a VRML world
+ *   WM_ZMLOADING is posted once the browser took it; the world comes back
+ *   later as a WM_ZMLOADWORLD from the program's server.
  * Results:
- *   0 when the messages were posted; -1 when the URL cannot be resolved,
- *   is not a local world (warned) or cannot be prepared. Nothing is posted
- *   on failure.
+ *   0; -1 when the URL cannot be resolved, a local world cannot be
+ *   prepared, or no browser took the request. Nothing is posted on failure.
  */
 int zmWwwOpenUrl(const char* url);
 
@@ -54,8 +58,9 @@ int zmWwwOpenFile(const char* path);
 
 /*
  * zmWwwFilenameToUrl --
- *   The "file:" URL of a local file name (made absolute from the current
- *   folder).
+ *   The URL of a local file name: the browser's answer to "WWW_QueryURLFile"
+ *   (its quotes removed), or, when no browser answers or the answer is
+ *   empty, the "file:" URL of the name made absolute from the current folder.
  * Results:
  *   The URL in a buffer of 256 characters that the next call overwrites;
  *   null after "%s: FileLength=%u: url buffer 256 size is overflow." for a
@@ -65,21 +70,48 @@ const char* zmWwwFilenameToUrl(const char* file);
 
 /*
  * zmWwwFetchUrl --
- *   The synchronous fetch behind zmGetLocalFile: the entry's URL resolved
- *   against the base URL must be a readable local file; it is post-processed
- *   and the entry's type code set from the result.
+ *   The synchronous fetch behind zmGetLocalFile. The entry's URL is resolved
+ *   against the base URL; a "file:" URL names the file itself. Any other is
+ *   asked of the browser ("WWW_OpenURL"; for a type other than VRML the
+ *   program first registers as the viewer of its MIME type, when it has one,
+ *   so that the browser hands the file back, and withdraws afterwards), and
+ *   the messages of the queue are dispatched until the document arrives
+ *   (WM_ZMLOADWORLD), a load is cancelled (WM_ZMCANCEL) or the main window
+ *   is asked to close (WM_CLOSE, dispatched once the fetch has ended). The
+ *   file is post-processed and the entry's type code set from the result.
  * Results:
  *   The local file, in a buffer the next fetch overwrites; null when the URL
- *   is not local (warned), cannot be resolved or read, or fails to
- *   post-process.
+ *   cannot be resolved or read, no browser takes it, another message ends
+ *   the wait, another document arrives first, or post-processing fails.
  */
 const char* zmWwwFetchUrl(ZmUrlHash* entry);
 
-// 1 while a request to the browser runs; there are no requests yet, so 0.
-int zmDdeIsBusy();
-// Registers the program as the viewer of VRML worlds: 0 (the local service
-// only). Withdrawing it: 0.
+/*
+ * zmWwwRegisterViewer --
+ *   Makes the program's client and asks the browser to take the program as
+ *   its viewer of VRML ("WWW_RegisterViewer"); when a browser answers, the
+ *   program's server "Lumenfold" starts.
+ * Results:
+ *   0 registered; -1 when no browser answers (the client is destroyed).
+ */
 int zmWwwRegisterViewer();
+// Withdraws the registration and ends the client and the server; 0.
 int zmWwwUnRegisterViewer();
+// Asks the browser to stop the transfer it numbered last; 0.
+int zmWwwCancelProgress();
+
+/*
+ * zmWwwHandToRunningViewer --
+ *   Looks for another program that serves "Lumenfold" and hands it the
+ *   world named on the command line (a file name or a "file:" URL; null for
+ *   none), as a browser hands over a document ("WWW_ViewDocFile"). Call
+ *   before this program registers.
+ * Results:
+ *   ZM_HANDED_OVER when the running program took the world; ZM_NONE_RUNNING
+ *   when no such program answers; ZM_ALREADY_RUNNING when one answers but
+ *   no world was handed (none named, or not a local file).
+ */
+enum { ZM_NONE_RUNNING = 0, ZM_HANDED_OVER = 1, ZM_ALREADY_RUNNING = -1 };
+int zmWwwHandToRunningViewer(const char* world);
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "core/report.h"
 #include "core/world.h"
+#include "loading/browserservice.h"
 #include "loading/filetype.h"
 #include "loading/wwwlink.h"
 #include "platform/dialogs.h"
@@ -44,8 +45,13 @@ FirstLoad firstLoad;
 
 constexpr int kMessageFlagWarning = 1;
 
-bool refuseSecondInstance(HINSTANCE previous) {
-  if (previous == nullptr) return false;
+// Another program that serves "Lumenfold" is the one running: it takes the
+// world named here, and this one ends quietly; without a world to hand
+// over, this one refuses to start.
+bool refuseSecondInstance(HINSTANCE previous, const char* world) {
+  const int handed = zmWwwHandToRunningViewer(world);
+  if (handed == ZM_HANDED_OVER) return true;
+  if (previous == nullptr && handed == ZM_NONE_RUNNING) return false;
   zmSetMessageBoxShowing(1);
   MessageBoxA(nullptr, "Lumenfold is already running.", "Error", MB_ICONEXCLAMATION | MB_OK);
   zmSetMessageBoxShowing(0);
@@ -65,8 +71,9 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
   const char* url = zmWwwFilenameToUrl(word);
   if (url == nullptr) return false;
   std::strcpy(firstLoad.url, url);  // both 256 characters at most
-  const int placement = zmGetUrlScheme(firstLoad.url) == ZM_SCHEME_FILE ? ZM_PLACE_LOCAL : ZM_PLACE_FETCHED;
-  if (zmPreProcessFile(placement, word, firstLoad.local, sizeof firstLoad.local, ZM_FILE_WRL) != 0) return false;
+  // The file named on the command line is the user's own, whatever URL the
+  // browser gives it: kept, and unpacked into the user folder.
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, word, firstLoad.local, sizeof firstLoad.local, ZM_FILE_WRL) != 0) return false;
   firstLoad.record = {firstLoad.local, firstLoad.url};
   return PostMessageA(mainWindow, WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&firstLoad.record)) != 0;
 }
@@ -75,10 +82,10 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
 
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
   zmSetHinstance(instance);
-  if (refuseSecondInstance(previous)) return -1;
   zmTurnOffFlag(kMessageFlagWarning);
   zmSplitCommandLine(commandLine);
   const char* world = zmScanOptions();
+  if (refuseSecondInstance(previous, world)) return -1;
 
   zmInitNickName();
   zmRegisterMainClass(instance);
@@ -102,6 +109,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
     return -1;
   }
   if (const int viewer = zmInit(); viewer != 0) return viewer;
+  zmStartBrowserService();
   zmViewerRegistration = zmWwwRegisterViewer();
   zmWorldCache();
   zmSetCurrentWorld(nullptr);
@@ -142,6 +150,7 @@ int zmAppExit() {
   zmSoundShutdown();
   zmExitViewer();
   if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  zmStopBrowserService();
   zmZMQXExit();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");
   return zmExit();

@@ -13,15 +13,18 @@
 
 /*
  * zmAppInit --
- *   Splits and scans the command line (cut in place), registers the window
- *   classes, creates the main window with its menu bar, view and toolbars,
- *   starts the sockets and the viewer (which reads the bookmarks), lists
- *   the bookmarks in the Bookmark menu, registers with the browser link,
- *   creates the world cache and the Messages window; with a world argument
- *   posts its WM_ZMLOADWORLD, else the program waits (state 1). Shows the
- *   main window with `show`, its items and buttons enabled for that state.
+ *   Splits and scans the command line (cut in place); when another program
+ *   already runs, hands it the world argument (or, with none, says
+ *   "Lumenfold is already running.") and goes no further. Registers the
+ *   window classes, creates the main window with its menu bar, view and
+ *   toolbars, starts the sockets and the viewer (which reads the bookmarks),
+ *   lists the bookmarks in the Bookmark menu, starts the own browser service
+ *   when no browser answers, registers with the browser link, creates the
+ *   world cache and the Messages window; with a world argument posts its
+ *   WM_ZMLOADWORLD, else the program waits (state 1). Shows the main window
+ *   with `show`, its items and buttons enabled for that state.
  * Results:
- *   0; -1 for a second instance or when the sockets cannot start; the
+ *   0; -1 for a second program or when the sockets cannot start; the
  *   viewer's code when it cannot start.
  */
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show);
@@ -36,7 +39,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
 LRESULT zmOnMainDestroy(HWND mainWindow);
 
 // Frees the world cache and the history, stops the viewer, withdraws the
-// viewer registration, ends the sockets and runs the viewer's exit
+// viewer registration and the own browser service, ends the sockets and runs the viewer's exit
 // handlers; the result of zmExit.
 int zmAppExit();
 

@@ -8,7 +8,7 @@
 #include "core/event.h"
 #include "core/report.h"
 #include "core/world.h"
-#include "loading/wwwlink.h"
+#include "loading/ddeclient.h"
 #include "platform/clock.h"
 #include "platform/winbase.h"
 #include "platform/wingdi.h"

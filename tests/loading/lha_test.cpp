@@ -119,6 +119,13 @@ TEST_F(LhaTest, ExtractsIntoNumberedFoldersAndEntersEveryMember) {
   EXPECT_FALSE(fs::exists(archive));
 }
 
+TEST_F(LhaTest, AnArchiveNamedByAFileUrlIsKeptEvenInAWebWorld) {
+  lhatest::writeArchive(archive, {{"a.wrl", "#VRML V1.0 ascii\n"}});
+  worldIsHttp = 1;
+  ASSERT_EQ(zmExtractLha(("file://" + archive).c_str()), 0);
+  EXPECT_TRUE(fs::exists(archive));
+}
+
 TEST_F(LhaTest, UnusableArchivesWarnAndChangeNothing) {
   std::string text = path("text.lzh");
   loadingtest::writeFile(text, {'n', 'o', 't', ' ', 'l', 'z', 'h'});

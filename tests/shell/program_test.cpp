@@ -1,10 +1,14 @@
 // tests/shell/program_test.cpp -- the program headless: start-up, loading
 // worlds, the cache and history, the frame tick, closing and shut-down.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/event.h"
 #include "core/object.h"
+#include "platform/ddeml.h"
 #include "platform/dialogs.h"
 #include "platform/winbase.h"
 #include "script/events.h"
@@ -252,6 +256,56 @@ TEST_F(ProgramTest, ACloseDuringALoadWaitsUntilTheLoadHasUnwound) {
   EXPECT_EQ(calls, (std::vector<std::string>{"open after the nested pump"}));
   EXPECT_FALSE(IsWindow(zmGetMainHwnd()));
   EXPECT_EQ(quitCode, 0);
+}
+
+TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceTheLoadHasUnwound) {
+  start();
+  const std::string world = write("textured.wrl",
+                                  "#VRML V1.0 ascii\nSeparator { Texture2 { filename \"http://example.invalid/t.gif\" } "
+                                  "Cube {} }\n");
+  ASSERT_EQ(zmWwwOpenFile(world.c_str()), 0);
+  HWND main = zmGetMainHwnd();
+  PostMessageA(main, WM_CLOSE, 0, 0);  // waits behind the world, so it comes while the texture is fetched
+  platform::clearRecordedEvents();
+  pump();
+  std::vector<std::string> transcript;
+  for (const auto& event : platform::recordedEvents("Dde")) transcript.push_back(event.detail);
+  ASSERT_GE(transcript.size(), 3u);
+  EXPECT_EQ(transcript[0], "request NETSCAPE WWW_RegisterViewer Lumenfold,image/gif,0x4");
+  EXPECT_EQ(transcript[1], "request NETSCAPE WWW_OpenURL http://example.invalid/t.gif,,0xFFFFFFFF,0x04,,,Lumenfold");
+  EXPECT_EQ(transcript[2], "request NETSCAPE WWW_UnRegisterViewer Lumenfold,image/gif");
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_EQ(quitCode, 0);
+}
+
+// A browser under "NETSCAPE" that gives every local file a web URL.
+struct WebUrlBrowser {
+  static inline DWORD instance = 0;
+  static inline HSZ name = nullptr;
+  static HDDEDATA CALLBACK callback(UINT type, UINT, HCONV, HSZ topic, HSZ item, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    if (type == XTYP_CONNECT) return reinterpret_cast<HDDEDATA>(uintptr_t(item == name));
+    if (type != XTYP_REQUEST) return nullptr;
+    char text[64];
+    DdeQueryStringA(instance, topic, text, sizeof text, CP_WINANSI);
+    std::string answer = std::strcmp(text, "WWW_QueryURLFile") == 0 ? "\"http://example.invalid/w.wrl.gz\"" : "1";
+    return DdeCreateDataHandle(instance, reinterpret_cast<LPBYTE>(answer.data()), DWORD(answer.size() + 1), 0, item,
+                               CF_TEXT, 0);
+  }
+};
+
+TEST_F(ProgramTest, TheWorldNamedOnTheCommandLineIsKeptWhateverUrlTheBrowserGivesIt) {
+  ASSERT_EQ(DdeInitializeA(&WebUrlBrowser::instance, WebUrlBrowser::callback, 0, 0), UINT(DMLERR_NO_ERROR));
+  WebUrlBrowser::name = DdeCreateStringHandleA(WebUrlBrowser::instance, "NETSCAPE", CP_WINANSI);
+  DdeNameService(WebUrlBrowser::instance, WebUrlBrowser::name, nullptr, DNS_REGISTER);
+  const std::string world = write("w.wrl");
+  ASSERT_EQ(std::system(("gzip -f " + world).c_str()), 0);
+  start(world + ".gz");
+  EXPECT_NE(zmCacheFindWorld("http://example.invalid/w.wrl.gz"), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(world + ".gz"));
+  DestroyWindow(zmGetMainHwnd());
+  pump();
+  DdeUninitialize(WebUrlBrowser::instance);
+  WebUrlBrowser::instance = 0;
 }
 
 TEST_F(ProgramTest, ShutDownLeavesTheWorldThenFreesItThenRunsTheExitHandlers) {

@@ -1,0 +1,255 @@
+// Tests of the data exchange calls: string handles, conversations and
+// transactions within the program, and with another program (a forked
+// child serving a name over the runtime folder).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ddeml.h"
+#include "platform/recorder.h"
+#include "platform/tclloop.h"
+
+namespace {
+
+// A server that takes one service name, answers requests with "<topic>:<item>"
+// (the item "slow" after 400 ms), acknowledges pokes and executes whose data
+// is "ok", and notes what it saw.
+struct TestServer {
+  DWORD instance = 0;
+  HSZ service = nullptr;
+  std::vector<std::string> seen;  // "connect TOPIC", "confirm", "poke ITEM DATA", "disconnect"
+  bool quit = false;              // an execute of "quit" asks for it
+};
+TestServer* server = nullptr;
+
+std::string text(DWORD instance, HSZ hsz) {
+  char buffer[256];
+  DdeQueryStringA(instance, hsz, buffer, sizeof buffer, CP_WINANSI);
+  return buffer;
+}
+
+std::string bytesOf(HDDEDATA data) {
+  std::string out(DdeGetData(data, nullptr, 0, 0), '\0');
+  DdeGetData(data, reinterpret_cast<LPBYTE>(out.data()), DWORD(out.size()), 0);
+  return out;
+}
+
+HDDEDATA CALLBACK serverCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
+                                 ULONG_PTR) {
+  TestServer& s = *server;
+  switch (type) {
+    case XTYP_CONNECT:
+      if (hsz2 != s.service) return nullptr;
+      s.seen.push_back("connect " + text(s.instance, hsz1));
+      return reinterpret_cast<HDDEDATA>(TRUE);
+    case XTYP_CONNECT_CONFIRM:
+      s.seen.push_back("confirm");
+      return nullptr;
+    case XTYP_REQUEST: {
+      std::string answer = text(s.instance, hsz1) + ":" + text(s.instance, hsz2);
+      if (text(s.instance, hsz2) == "slow") std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      return DdeCreateDataHandle(s.instance, reinterpret_cast<LPBYTE>(answer.data()), DWORD(answer.size() + 1), 0,
+                                 hsz2, CF_TEXT, 0);
+    }
+    case XTYP_POKE:
+    case XTYP_EXECUTE: {
+      const std::string handed = bytesOf(data);
+      s.seen.push_back((type == XTYP_POKE ? "poke " : "execute ") + text(s.instance, hsz2) + " " + handed);
+      if (handed == "quit") s.quit = true;
+      return reinterpret_cast<HDDEDATA>(uintptr_t(handed == "ok" || handed == "quit" ? DDE_FACK : 0));
+    }
+    case XTYP_DISCONNECT:
+      s.seen.push_back("disconnect");
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+void startServer(TestServer* s, const char* name) {
+  server = s;
+  ASSERT_EQ(DdeInitializeA(&s->instance, serverCallback, 0, 0), UINT(DMLERR_NO_ERROR));
+  s->service = DdeCreateStringHandleA(s->instance, name, CP_WINANSI);
+  ASSERT_NE(DdeNameService(s->instance, s->service, nullptr, DNS_REGISTER), nullptr);
+}
+
+class DdemlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::filesystem::temp_directory_path() / ("lf-ddeml-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("LUMENFOLD_HOME", home.c_str(), 1);
+    platform::clearRecordedEvents();
+    ASSERT_EQ(DdeInitializeA(&client, nullptr, APPCMD_CLIENTONLY, 0), UINT(DMLERR_NO_ERROR));
+  }
+  void TearDown() override {
+    DdeUninitialize(client);
+    if (server != nullptr) DdeUninitialize(server->instance);
+    server = nullptr;
+    unsetenv("LUMENFOLD_HOME");
+    std::filesystem::remove_all(home);
+  }
+
+  HCONV connect(const char* service, const char* topic) {
+    HSZ s = DdeCreateStringHandleA(client, service, CP_WINANSI);
+    HSZ t = DdeCreateStringHandleA(client, topic, CP_WINANSI);
+    HCONV conv = DdeConnect(client, s, t, nullptr);
+    DdeFreeStringHandle(client, s);
+    DdeFreeStringHandle(client, t);
+    return conv;
+  }
+
+  // The answer of a request, or "(none)".
+  std::string request(HCONV conv, const char* item, DWORD timeoutMs = 1000) {
+    HSZ hsz = DdeCreateStringHandleA(client, item, CP_WINANSI);
+    HDDEDATA data = DdeClientTransaction(nullptr, 0, conv, hsz, CF_TEXT, XTYP_REQUEST, timeoutMs, nullptr);
+    DdeFreeStringHandle(client, hsz);
+    if (data == nullptr) return "(none)";
+    std::string answer = bytesOf(data);
+    DdeFreeDataHandle(data);
+    return answer.c_str();
+  }
+
+  DWORD transact(HCONV conv, UINT type, const char* item, std::string handed) {
+    HSZ hsz = DdeCreateStringHandleA(client, item, CP_WINANSI);
+    DWORD result = 0xdead;
+    DdeClientTransaction(reinterpret_cast<LPBYTE>(handed.data()), DWORD(handed.size()), conv, hsz, CF_TEXT, type,
+                         1000, &result);
+    DdeFreeStringHandle(client, hsz);
+    return result;
+  }
+
+  std::filesystem::path home;
+  DWORD client = 0;
+};
+
+TEST_F(DdemlTest, StringHandlesAreSharedIgnoringCaseAndQueriedWithinTheBuffer) {
+  DWORD other = 0;
+  DdeInitializeA(&other, nullptr, APPCMD_CLIENTONLY, 0);
+  HSZ a = DdeCreateStringHandleA(client, "WWW_Alert", CP_WINANSI);
+  HSZ b = DdeCreateStringHandleA(other, "www_alert", CP_WINANSI);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(DdeCmpStringHandles(a, b), 0);
+  char small[5];
+  EXPECT_EQ(DdeQueryStringA(client, a, small, sizeof small, CP_WINANSI), 4u);
+  EXPECT_STREQ(small, "WWW_");
+  EXPECT_EQ(DdeQueryStringA(client, a, nullptr, 0, CP_WINANSI), 9u);
+  EXPECT_EQ(DdeCreateStringHandleA(client, "", CP_WINANSI), nullptr);
+  // The text lives while any instance holds it.
+  EXPECT_TRUE(DdeFreeStringHandle(client, a));
+  EXPECT_FALSE(DdeFreeStringHandle(client, a));  // not held twice
+  EXPECT_EQ(text(other, b), "WWW_Alert");
+  DdeUninitialize(other);
+  EXPECT_EQ(DdeQueryStringA(client, a, small, sizeof small, CP_WINANSI), 0u);
+}
+
+TEST_F(DdemlTest, ConversationWithinTheProgramCarriesRequestsPokesAndExecutesAndIsRecorded) {
+  TestServer s;
+  startServer(&s, "Lumenfold");
+  HCONV conv = connect("LUMENFOLD", "WWW_Topic");
+  ASSERT_NE(conv, nullptr);
+  EXPECT_EQ(request(conv, "first"), "WWW_Topic:first");
+  EXPECT_EQ(transact(conv, XTYP_POKE, "item", "ok"), DWORD(DDE_FACK));
+  EXPECT_EQ(transact(conv, XTYP_POKE, "item", "no"), 0u);
+  EXPECT_EQ(DdeGetLastError(client), UINT(DMLERR_NOTPROCESSED));
+  EXPECT_EQ(transact(conv, XTYP_EXECUTE, "cmd", "ok"), DWORD(DDE_FACK));
+  EXPECT_TRUE(DdeDisconnect(conv));
+  EXPECT_FALSE(DdeDisconnect(conv));
+  EXPECT_EQ(request(conv, "late"), "(none)");
+  EXPECT_EQ(s.seen, (std::vector<std::string>{"connect WWW_Topic", "confirm", "poke item ok", "poke item no",
+                                              "execute cmd ok", "disconnect"}));
+  std::vector<std::string> transcript;
+  for (const auto& event : platform::recordedEvents("Dde")) transcript.push_back(event.detail);
+  EXPECT_EQ(transcript, (std::vector<std::string>{"request Lumenfold WWW_Topic first", "poke Lumenfold WWW_Topic item",
+                                                  "poke Lumenfold WWW_Topic item",
+                                                  "execute Lumenfold WWW_Topic cmd"}));
+}
+
+TEST_F(DdemlTest, ConnectsForAnotherServiceAreRefusedAndClientsCannotServeNames) {
+  TestServer s;
+  startServer(&s, "Lumenfold");
+  EXPECT_EQ(connect("NETSCAPE", "WWW_OpenURL"), nullptr);
+  EXPECT_EQ(DdeGetLastError(client), UINT(DMLERR_NO_CONV_ESTABLISHED));
+  EXPECT_TRUE(s.seen.empty());
+  HSZ name = DdeCreateStringHandleA(client, "Client", CP_WINANSI);
+  EXPECT_EQ(DdeNameService(client, name, nullptr, DNS_REGISTER), nullptr);
+  EXPECT_EQ(DdeGetLastError(client), UINT(DMLERR_DLL_USAGE));
+  // A server that withdrew its name is no longer offered connects.
+  DdeNameService(s.instance, nullptr, nullptr, DNS_UNREGISTER);
+  EXPECT_EQ(connect("Lumenfold", "WWW_OpenURL"), nullptr);
+}
+
+TEST_F(DdemlTest, EndingAServerInstanceTellsItsClients) {
+  TestServer s;
+  startServer(&s, "Lumenfold");
+  std::vector<std::string> clientSeen;
+  static std::vector<std::string>* notes;
+  notes = &clientSeen;
+  DWORD listening = 0;
+  DdeInitializeA(
+      &listening,
+      [](UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
+        if (type == XTYP_DISCONNECT) notes->push_back("disconnect");
+        return nullptr;
+      },
+      APPCMD_CLIENTONLY, 0);
+  HSZ service = DdeCreateStringHandleA(listening, "Lumenfold", CP_WINANSI);
+  HCONV conv = DdeConnect(listening, service, service, nullptr);
+  ASSERT_NE(conv, nullptr);
+  DdeUninitialize(s.instance);
+  server = nullptr;
+  EXPECT_EQ(clientSeen, (std::vector<std::string>{"disconnect"}));
+  EXPECT_FALSE(DdeDisconnect(conv));
+  DdeUninitialize(listening);
+}
+
+// The child serves "Peer" until an execute of "quit" or ten seconds pass.
+[[noreturn]] void servePeer() {
+  static TestServer s;
+  startServer(&s, "Peer");
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!s.quit && std::chrono::steady_clock::now() < end) platform::serviceWatchedFds(50);
+  DdeUninitialize(s.instance);
+  _exit(s.quit ? 0 : 3);
+}
+
+bool waitForPeerSocket(const std::filesystem::path& folder, pid_t pid) {
+  const auto socket = folder / (std::to_string(pid) + ".sock");
+  for (int i = 0; i < 100; ++i) {
+    if (std::filesystem::exists(socket)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+TEST_F(DdemlTest, ConversationWithAnotherProgramTimesOutAndDropsTheLateAnswer) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) servePeer();
+  ASSERT_TRUE(waitForPeerSocket(home / "dde", child));
+  EXPECT_EQ(connect("Unknown", "T"), nullptr);
+  HCONV conv = connect("peer", "Topic");
+  ASSERT_NE(conv, nullptr);
+  EXPECT_EQ(request(conv, "one"), "Topic:one");
+  EXPECT_EQ(transact(conv, XTYP_POKE, "item", "ok"), DWORD(DDE_FACK));
+  EXPECT_EQ(request(conv, "slow", 100), "(none)");
+  EXPECT_EQ(DdeGetLastError(client), UINT(DMLERR_TIMEOUT));
+  EXPECT_EQ(request(conv, "two", 2000), "Topic:two");
+  EXPECT_EQ(transact(conv, XTYP_EXECUTE, "cmd", "quit"), DWORD(DDE_FACK));
+  EXPECT_TRUE(DdeDisconnect(conv));
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  // The child withdrew its socket; nothing answers any more.
+  EXPECT_EQ(connect("peer", "Topic"), nullptr);
+}
+
+}  // namespace
