@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "loading/madecopies.h"
 #include "platform/archiver.h"
 #include "platform/windows.h"
 
@@ -209,8 +210,7 @@ void extractInto(const Archiver& archiver, const char* file, const MemberNames& 
   int length = std::snprintf(folder, sizeof folder, "%s/%d/", tempDir, folderCounter++);
   if (length < 0 || length >= (int)sizeof folder) return;
   int result = runExtraction(archiver, file, folder);
-  if (zmLhaCallbacks.currentWorldIsHttp != nullptr && zmLhaCallbacks.currentWorldIsHttp())
-    std::remove(file);
+  zmDeleteMadeCopy(file);
   if (result == -1 || isExtractionFailure(result)) {
     const char* text = archiverErrorText(result);
     if (text != nullptr) zmReportWarning("%s", text);
