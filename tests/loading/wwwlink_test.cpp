@@ -1,4 +1,4 @@
-// tests/loading/wwwlink_test.cpp -- the local half of the browser link:
+// tests/loading/wwwlink_test.cpp -- the browser link with local files:
 // which URLs open as worlds (and what is posted), fetching files relative to
 // the world, and file names made into URLs.
 #include <unistd.h>
@@ -56,7 +56,7 @@ TEST_F(WwwLinkTest, LocalWorldsArePreparedAndPostedOthersRefusedWithNothingPoste
   const std::string page = writeFile("a.html");
   const std::pair<std::string, bool> cases[] = {
       {"file://" + world, true},
-      {"http://example.invalid/a.wrl", false},  // no browser to fetch it
+      {"ftp://example.invalid/a.wrl", false},  // no browser to fetch it
       {"file://" + page, false},                 // not a world
   };
   for (const auto& [url, opens] : cases) {
@@ -66,7 +66,7 @@ TEST_F(WwwLinkTest, LocalWorldsArePreparedAndPostedOthersRefusedWithNothingPoste
     if (!opens) {
       EXPECT_TRUE(messages.empty()) << url;
       ASSERT_EQ(warnings().size(), 1u) << url;
-      EXPECT_NE(warnings()[0].find("only local worlds can be opened"), std::string::npos) << warnings()[0];
+      EXPECT_NE(warnings()[0].find("only local and web worlds can be opened"), std::string::npos) << warnings()[0];
       continue;
     }
     ASSERT_EQ(messages.size(), 2u) << url;
@@ -105,11 +105,11 @@ TEST_F(WwwLinkTest, FetchesFindFilesBesideTheWorldAndNothingElse) {
   ZmUrlHash missing{const_cast<char*>("none.bmp"), nullptr, ZM_FILE_UNKNOWN, nullptr};
   EXPECT_EQ(zmWwwFetchUrl(&missing), nullptr);
 
-  zmWwwSetBaseUrl("http://example.invalid/world.wrl");
+  zmWwwSetBaseUrl("ftp://example.invalid/world.wrl");
   warnings().clear();
   EXPECT_EQ(zmWwwFetchUrl(&entry), nullptr);
   ASSERT_EQ(warnings().size(), 1u);
-  EXPECT_NE(warnings()[0].find("only local files can be fetched"), std::string::npos);
+  EXPECT_NE(warnings()[0].find("only local and web files can be fetched"), std::string::npos);
 }
 
 TEST_F(WwwLinkTest, FileNamesBecomeAbsoluteFileUrlsOrAreRefusedWhenTooLong) {
