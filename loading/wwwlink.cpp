@@ -106,7 +106,7 @@ int zmWwwOpenUrl(const char* url) {
   } else if (isLocalWorld(urlCopy.c_str())) {
     if (prepareLocalWorld(urlCopy.c_str()) != 0) return -1;
   } else {
-    zmReportWarning("%s: only local and web worlds can be opened", resolved);
+    zmReportWarning("%s: only local and web worlds can be opened", urlCopy.c_str());
     return -1;
   }
   zmWwwSetBaseUrl(urlCopy.c_str());
