@@ -1,7 +1,8 @@
 // tests/loading/weblink_test.cpp -- worlds and their files over http from a
 // loopback server of our own: the transfer's outcomes, a world read from the
 // web exactly as from its files, stalled transfers stopped within a second
-// with nothing left behind, and a world from the web kept off local files.
+// with nothing left behind, and a world from the web kept off local files,
+// its archives included.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,10 +19,12 @@
 #include "loading/filetype.h"
 #include "loading/gzip.h"
 #include "loading/httpfetch.h"
+#include "loading/lha.h"
 #include "loading/madecopies.h"
 #include "loading/urltable.h"
 #include "loading/weblink.h"
 #include "loading/wwwlink.h"
+#include "tests/lha_builder.h"
 #include "tests/loading/loading_fixture.h"
 #include "tests/web_server.h"
 #include "vrml/parse.h"
@@ -298,6 +301,32 @@ TEST_F(WebLinkTest, AWorldFromTheWebReadsNoLocalFile) {
   ASSERT_NE(fetched, nullptr);
   EXPECT_EQ(std::string(fetched).rfind(zmGetTempDir(), 0), 0u) << fetched;
   zmDeleteMadeCopy(fetched);
+}
+
+TEST_F(WebLinkTest, AWebWorldsArchiveIsFetchedAndDeletedButAUsersArchiveIsNeverOpened) {
+  lhatest::writeArchive(site + "/pack.lzh", {{"a.wrl", kPacked}});
+  const std::string users = path("users.lzh");
+  lhatest::writeArchive(users, {{"b.wrl", kPacked}});
+  ZmWorld* world = zmNewWorld(server->url("world.wrl").c_str());
+  zmSetCurrentWorld(world);
+  zmWwwSetBaseUrl(world->name);
+
+  ASSERT_EQ(zmExtractLha("pack.lzh"), 0);
+  const char* member = zmGetLocalFile(zmFindUrlHashEntry(world->urlTable, "a.wrl"));
+  ASSERT_NE(member, nullptr);
+  EXPECT_EQ(readFile(member).size(), std::string(kPacked).size());
+
+  warnings().clear();
+  ASSERT_EQ(zmExtractLha(("file://" + users).c_str()), 0);
+  EXPECT_EQ(zmFindUrlHashEntry(world->urlTable, "b.wrl"), nullptr);
+  ASSERT_EQ(warnings().size(), 1u);
+  EXPECT_EQ(warnings()[0], "file://" + users + ": a world from the web cannot read local files");
+  EXPECT_TRUE(fs::exists(users));
+
+  zmSetCurrentWorld(nullptr);
+  zmDeleteWorld(world);
+  // The fetched archive went once extracted; only its member is left.
+  for (const std::string& left : leftOvers()) EXPECT_EQ(fs::path(left).filename(), "a.wrl") << left;
 }
 
 }  // namespace
