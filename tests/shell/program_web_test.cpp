@@ -1,11 +1,15 @@
 // tests/shell/program_web_test.cpp -- the program headless on worlds from a
 // loopback web server: a world named on the command line, its inline and an
-// anchor to another web world; a missing inline is a warning, not a failure.
+// anchor to another web world; a missing inline is a warning, not a failure;
+// and the program itself run on a web world drawing what it draws from the
+// world's files.
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "tests/shell/program_fixture.h"
+#include "tests/tool_runner.h"
 #include "tests/web_server.h"
 
 namespace {
@@ -84,6 +88,26 @@ TEST_F(ProgramWebTest, AWebWorldThatCannotBeHadLeavesTheProgramWaiting) {
   EXPECT_EQ(zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_TRUE(reported("none.wrl: HTTP 404"));
+}
+
+TEST_F(ProgramWebTest, TheProgramDrawsAWebWorldAsItDrawsItsFiles) {
+  const std::string examples = LUMENFOLD_SOURCE_DIR "/examples";
+  WebServer examplesServer(examples);
+  ASSERT_TRUE(examplesServer.running());
+  auto draw = [&](const std::string& world, const std::string& shot) {
+    const tool_runner::ToolRun run =
+        tool_runner::runTool("../shell/lumenfold", "--headless --frames 3 --screenshot '" + shot + "' " + world);
+    EXPECT_EQ(run.status, 0) << world << "\n" << run.errors;
+    std::ifstream file(shot, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  };
+  const std::string fromWeb = draw(examplesServer.url("gallery.wrl"), dir + "/web.bmp");
+  const std::string fromFiles = draw(examples + "/gallery.wrl", dir + "/file.bmp");
+  ASSERT_GT(fromFiles.size(), 54u);
+  EXPECT_TRUE(fromWeb == fromFiles);
+  // Not an empty view: the gallery and its sky cover most of it.
+  const long lit = std::count_if(fromWeb.begin() + 54, fromWeb.end(), [](char b) { return b != 0; });
+  EXPECT_GT(lit, static_cast<long>(fromWeb.size() - 54) / 2);
 }
 
 }  // namespace
