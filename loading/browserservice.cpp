@@ -2,7 +2,6 @@
 // browserservice.h.
 #include "loading/browserservice.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "core/dirs.h"
 #include "loading/ddeclient.h"
 #include "loading/filetype.h"
+#include "loading/httpfetch.h"
 
 namespace {
 
@@ -128,10 +128,6 @@ bool reportProgress(long long received, long long total, void* user) {
 
 // ---------------------------------------------------------------- fetching
 
-bool isWebUrl(const std::string& url) {
-  return zmGetUrlScheme(url.c_str()) == ZM_SCHEME_HTTP || strncasecmp(url.c_str(), "https:", 6) == 0;
-}
-
 // A new file name in the program's temporary folder that keeps the URL's
 // last name (its extension tells the file's type).
 bool downloadName(const std::string& url, std::string* local) {
@@ -166,7 +162,7 @@ bool fetchDocument(Transfer& transfer, std::string* local, std::string* why) {
     *why = "cancelled";
     return false;
   }
-  if (!isWebUrl(url)) {
+  if (!zmIsWebUrl(url.c_str())) {
     *why = "cannot fetch this kind of URL";
     return false;
   }
@@ -174,7 +170,9 @@ bool fetchDocument(Transfer& transfer, std::string* local, std::string* why) {
     *why = "no temporary folder";
     return false;
   }
-  *why = "the web cannot be reached";  // WEB FETCH JOINS HERE: fetch url into *local, reporting through reportProgress.
+  const ZmFetchOutcome outcome = zmHttpFetch(url.c_str(), local->c_str(), reportProgress, &transfer);
+  if (outcome.status == ZM_FETCH_OK) return true;
+  *why = outcome.status == ZM_FETCH_CANCELLED ? "cancelled" : outcome.message;
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "loading/madecopies.h"
 #include "platform/archiver.h"
 #include "platform/windows.h"
 
@@ -201,16 +202,15 @@ void enterMember(const char* folder, const char* name) {
   if (zmLhaCallbacks.newUrlHashEntry != nullptr) zmLhaCallbacks.newUrlHashEntry(name, out, type);
 }
 
-// Extracts into the next numbered folder and enters the members; an
-// archive fetched from the web is deleted once extracted.
-void extractInto(const Archiver& archiver, const char* file, const MemberNames& members, bool fetchedFromWeb) {
+// Extracts into the next numbered folder and enters the members.
+void extractInto(const Archiver& archiver, const char* file, const MemberNames& members) {
   const char* tempDir = zmGetTempDir();
   if (tempDir == nullptr) return;
   char folder[ZM_LHA_PATH_SIZE];
   int length = std::snprintf(folder, sizeof folder, "%s/%d/", tempDir, folderCounter++);
   if (length < 0 || length >= (int)sizeof folder) return;
   int result = runExtraction(archiver, file, folder);
-  if (fetchedFromWeb) std::remove(file);
+  zmDeleteMadeCopy(file);
   if (result == -1 || isExtractionFailure(result)) {
     const char* text = archiverErrorText(result);
     if (text != nullptr) zmReportWarning("%s", text);
@@ -221,7 +221,7 @@ void extractInto(const Archiver& archiver, const char* file, const MemberNames& 
 }
 
 // Everything after the fetch; the local file is a copy the caller keeps.
-int extractLocalArchive(const Archiver& archiver, const char* file, bool fetchedFromWeb) {
+int extractLocalArchive(const Archiver& archiver, const char* file) {
   if (!archiver.check(file, 1)) {
     zmReportWarning("zmExtractLha: invalid LHA file %s", file);
     return 0;
@@ -252,7 +252,7 @@ int extractLocalArchive(const Archiver& archiver, const char* file, bool fetched
     zmReportWarning("zmExtractLha: can not close file %s", file);
     return 0;
   }
-  extractInto(archiver, file, members, fetchedFromWeb);
+  extractInto(archiver, file, members);
   return 0;
 }
 
@@ -273,10 +273,7 @@ int zmExtractLha(const char* url) {
     zmReportWarning("zmExtractLha: can not load %s", ARCHIVER_LIBRARY_NAME);
     return 0;
   }
-  // An archive named by a "file:" URL is the user's own, even in a web world.
-  const bool fetchedFromWeb = std::strncmp(url, "file:", 5) != 0 && zmLhaCallbacks.currentWorldIsHttp != nullptr &&
-                              zmLhaCallbacks.currentWorldIsHttp();
-  return extractLocalArchive(archiver, file, fetchedFromWeb);
+  return extractLocalArchive(archiver, file);
 }
 
 int zmNextLhaFolderNumber() { return folderCounter; }

@@ -38,11 +38,6 @@ struct ZmLhaCallbacks {
   // that world: the member name as URL, its local file and type code.
   // Unset: members are not entered.
   int (*newUrlHashEntry)(const char* url, const char* localFile, uint32_t type);
-
-  // Nonzero when the current world's own URL has the scheme "http" (the
-  // fetched archive is then deleted after extraction, unless its own URL is
-  // a "file:" URL). Unset: 0.
-  int (*currentWorldIsHttp)();
 };
 
 extern ZmLhaCallbacks zmLhaCallbacks;

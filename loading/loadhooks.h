@@ -38,8 +38,9 @@ extern ZmLoadingHooks zmLoadingHooks;
 // functions (zmNewUrlHash, zmDeleteUrlHash, zmReleaseUrlHashEntry into the
 // core's table; zmWwwLoadFile, zmGetUrl, zmGetLocalFile, zmSetNameOfWWW,
 // zmGetLocalNameOfWWW and the LHA extraction into the VRML layer's;
-// zmGetUrlNameOfWWW into the writer's), and its own gzip slot with
-// Decompress; makes the archiver library loadable. Worlds made afterwards
+// zmGetUrlNameOfWWW into the writer's), its own gzip slot with Decompress,
+// and the archive extraction's fetch, post-processing, file types and
+// member entries; makes the archiver library loadable. Worlds made afterwards
 // get a URL table. Safe to call more than once.
 void zmInstallLoadingHooks();
 

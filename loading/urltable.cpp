@@ -22,17 +22,13 @@ ZmUrlHash** bucketOf(ZmUrlHashTable* table, const char* url) {
 }
 
 /*
- * The local file of an entry goes with the entry when it was fetched over
- * http or when it is an unpacked or converted copy this run made. Any other
- * file, even one named like such a copy, is not the program's to delete.
+ * The local file of an entry goes with the entry when this run made it: a
+ * web document the program fetched, or an unpacked or converted copy. Any
+ * other file, whatever its URL or its name, is not the program's to delete.
  */
 void deleteTemporaryLocalFile(const ZmUrlHash* entry) {
   if (entry->local_filename == nullptr || entry->local_filename[0] == '\0') return;
-  if (zmGetUrlScheme(entry->url) == ZM_SCHEME_HTTP) {
-    remove(entry->local_filename);
-  } else {
-    zmDeleteMadeCopy(entry->local_filename);
-  }
+  zmDeleteMadeCopy(entry->local_filename);
 }
 
 void freeEntry(ZmUrlHash* entry) {

@@ -10,10 +10,14 @@
 
 #include "core/apphandles.h"
 #include "core/report.h"
+#include "core/world.h"
 #include "loading/ddeclient.h"
 #include "loading/ddeserver.h"
 #include "loading/filetype.h"
+#include "loading/httpfetch.h"
 #include "loading/urltable.h"
+#include "loading/weblink.h"
+#include "vrml/session.h"
 
 namespace {
 
@@ -42,10 +46,19 @@ bool copyWhole(char* buffer, size_t size, const char* text) {
   return true;
 }
 
-bool isLocalWorld(const char* url) {
-  if (zmGetUrlScheme(url) != ZM_SCHEME_FILE) return false;
+bool isWorld(const char* url) {
   const uint32_t type = zmGetFileType(url);
   return type == ZM_FILE_WRL || (type == ZM_FILE_GZ && zmGetGzInnerFileType(url) == ZM_FILE_WRL);
+}
+
+bool isLocalWorld(const char* url) { return zmGetUrlScheme(url) == ZM_SCHEME_FILE && isWorld(url); }
+bool isWebWorld(const char* url) { return zmIsWebUrl(url) && isWorld(url); }
+
+// The URL the files of the world in hand belong to: the world's own while
+// one is being built or shown, else the base URL.
+const char* worldUrl() {
+  const ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
+  return world != nullptr && world->name != nullptr ? world->name : browserLink.baseUrl;
 }
 
 // The absolute form of a local name: the current folder joined to a relative
@@ -73,12 +86,19 @@ std::string openUrlItem(const char* url) {
   return std::string(url) + ",,0xFFFFFFFF,0x04,,," + kApplicationName;
 }
 
-int openLocalWorld(const std::string& url) {
-  const char* path = zmFileUrlToPath(url.c_str());
-  if (path == nullptr) return -1;
-  const std::string pathCopy(path);
-  if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), fetchBuffer(), kFetchBufferSize, ZM_FILE_WRL) != 0)
-    return -1;
+// Prepares a local world, or fetches a web one (the program fetches web
+// documents itself, whatever browser answers, so that their files obey the
+// web world's rules and Stop ends them), into the fetch buffer and posts it.
+int openWorldInHand(const std::string& url) {
+  if (isWebWorld(url.c_str())) {
+    if (zmWebFetch(url.c_str(), ZM_FILE_WRL, fetchBuffer(), kFetchBufferSize) != 0) return -1;
+  } else {
+    const char* path = zmFileUrlToPath(url.c_str());
+    if (path == nullptr) return -1;
+    const std::string pathCopy(path);
+    if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), fetchBuffer(), kFetchBufferSize, ZM_FILE_WRL) != 0)
+      return -1;
+  }
   zmWwwSetBaseUrl(url.c_str());
   browserLink.loadRecord = {fetchBuffer(), browserLink.baseUrl};
   // Both or neither: the loading state is shown only for a world that comes.
@@ -157,10 +177,17 @@ int zmWwwOpenUrl(const char* url) {
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return -1;
   const std::string urlCopy(resolved);  // the resolver's buffer is reused below
-  if (isLocalWorld(urlCopy.c_str())) return openLocalWorld(urlCopy);
+  if (isLocalWorld(urlCopy.c_str()) || isWebWorld(urlCopy.c_str())) return openWorldInHand(urlCopy);
   if (askBrowser("WWW_OpenURL", openUrlItem(urlCopy.c_str())) == 0) return -1;
   if (zmGetFileType(urlCopy.c_str()) == ZM_FILE_WRL) PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
   return 0;
+}
+
+bool zmWwwIsWebWorld(const char* url) {
+  if (url == nullptr) return false;
+  if (zmGetUrlScheme(url) != ZM_SCHEME_NONE || !zmIsWebUrl(browserLink.baseUrl)) return isWebWorld(url);
+  const char* resolved = zmDdeParseAnchor(browserLink.baseUrl, url);
+  return resolved != nullptr && isWebWorld(resolved);
 }
 
 int zmWwwOpenFile(const char* path) {
@@ -212,7 +239,13 @@ const char* zmWwwFetchUrl(ZmUrlHash* entry) {
   const char* url = zmGetUrl(entry);
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return nullptr;
-  const std::string urlCopy(resolved);
+  const std::string urlCopy(resolved);  // the resolver's buffer may be reused while fetching
+  if (zmWebRefusesLocal(worldUrl(), urlCopy.c_str())) return nullptr;
+  if (zmIsWebUrl(urlCopy.c_str())) {
+    if (zmWebFetch(urlCopy.c_str(), ZM_FILE_WRL, browserLink.result, sizeof browserLink.result) != 0) return nullptr;
+    entry->mimeType = zmGetFileType(browserLink.result);
+    return browserLink.result;
+  }
   const int scheme = zmGetUrlScheme(urlCopy.c_str());
   if (scheme == ZM_SCHEME_FILE) {
     const char* path = zmFileUrlToPath(urlCopy.c_str());
@@ -248,6 +281,7 @@ int zmWwwUnRegisterViewer() {
 }
 
 int zmWwwCancelProgress() {
+  zmWebStopFetches();
   char item[16];
   std::snprintf(item, sizeof item, "0x%X", static_cast<unsigned>(zmDdeTransactionCounter()));
   askBrowser("WWW_CancelProgress", item, XTYP_POKE);

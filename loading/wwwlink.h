@@ -6,11 +6,14 @@
 // buffer of a fetch, the reply buffer of a URL query, the static load record
 // of a local world, and the link itself (the program's client and server,
 // made by a registration that a browser service answered). Local worlds and
-// "file:" URLs are opened and fetched directly; every other URL is asked of
-// the browser service ("WWW_OpenURL"), which hands the document back through
-// the program's server. It does not own the conversations (ddeclient.h,
-// ddeserver.h), the browser service (browserservice.h), what the main window
-// does with the posted messages (the shell) nor the file types and
+// "file:" URLs are opened and fetched directly, "http:" and "https:" ones
+// by the program itself through the web half (weblink.h), so that a web
+// world's files obey its rules and Stop ends them whatever browser answers;
+// every other URL is asked of the browser service ("WWW_OpenURL"), which
+// hands the document back through the program's server. It does not own the
+// conversations (ddeclient.h, ddeserver.h), the browser service
+// (browserservice.h), the transfers (weblink.h, httpfetch.h), what the main
+// window does with the posted messages (the shell) nor the file types and
 // post-processing (filetype.h).
 #ifndef LUMENFOLD_LOADING_WWWLINK_H
 #define LUMENFOLD_LOADING_WWWLINK_H
@@ -40,17 +43,24 @@ const char* zmWwwGetBaseUrl();
  * zmWwwOpenUrl --
  *   Opens the document at `url`, resolved against the base URL. A local VRML
  *   world (a "file:" URL of type 4, or gzip with inner type 4) is prepared
- *   (zmPreProcessFile) into the fetch buffer, the base URL becomes the
+ *   (zmPreProcessFile) into the fetch buffer, a web one fetched there first
+ *   (zmWebFetch: the windows stay alive meanwhile and the Stop path ends
+ *   the fetch); the base URL becomes the
  *   resolved URL, and WM_ZMLOADING then WM_ZMLOADWORLD with the static load
  *   record {fetch buffer, base URL} are posted to the main window. Any other
  *   URL is asked of the browser ("WWW_OpenURL"), and for a VRML world
  *   WM_ZMLOADING is posted once the browser took it; the world comes back
  *   later as a WM_ZMLOADWORLD from the program's server.
  * Results:
- *   0; -1 when the URL cannot be resolved, a local world cannot be
- *   prepared, or no browser took the request. Nothing is posted on failure.
+ *   0; -1 when the URL cannot be resolved, a world cannot be fetched
+ *   (warned) or prepared, or no browser took the request. Nothing is posted
+ *   on failure.
  */
 int zmWwwOpenUrl(const char* url);
+
+// True when `url`, resolved against the base URL, is a world on the web
+// (which zmWwwOpenUrl fetches without the browser).
+bool zmWwwIsWebWorld(const char* url);
 
 // Opens a local file by name (absolute, or relative to the current folder)
 // as zmWwwOpenUrl does with its file URL. 0 or -1.
@@ -71,7 +81,9 @@ const char* zmWwwFilenameToUrl(const char* file);
 /*
  * zmWwwFetchUrl --
  *   The synchronous fetch behind zmGetLocalFile. The entry's URL is resolved
- *   against the base URL; a "file:" URL names the file itself. Any other is
+ *   against the base URL. A world whose own URL is a web URL gets no local
+ *   file at all (zmWebRefusesLocal). A "file:" URL names the file itself; a
+ *   web URL is fetched by zmWebFetch (post-processed there). Any other is
  *   asked of the browser ("WWW_OpenURL"; for a type other than VRML the
  *   program first registers as the viewer of its MIME type, when it has one,
  *   so that the browser hands the file back, and withdraws afterwards), and
@@ -97,7 +109,8 @@ const char* zmWwwFetchUrl(ZmUrlHash* entry);
 int zmWwwRegisterViewer();
 // Withdraws the registration and ends the client and the server; 0.
 int zmWwwUnRegisterViewer();
-// Asks the browser to stop the transfer it numbered last; 0.
+// The Stop command's cancel: every web fetch running now ends, failed, and
+// the browser is asked to stop the transfer it numbered last; 0.
 int zmWwwCancelProgress();
 
 /*

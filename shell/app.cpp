@@ -10,6 +10,7 @@
 #include "core/world.h"
 #include "loading/browserservice.h"
 #include "loading/filetype.h"
+#include "loading/httpfetch.h"
 #include "loading/wwwlink.h"
 #include "platform/dialogs.h"
 #include "platform/winsock.h"
@@ -65,9 +66,18 @@ HWND createMainWindow(HINSTANCE instance) {
                          height, nullptr, nullptr, instance, nullptr);
 }
 
+// A world on the web is fetched once the main loop runs, under the window's
+// eyes, as the location bar opens it.
+bool postFirstOpen(HWND mainWindow, const char* url) {
+  if (!zmCopyUrl(firstLoad.url, sizeof firstLoad.url, url, "zmAppInit")) return false;
+  firstLoad.record = {firstLoad.url, nullptr};
+  return PostMessageA(mainWindow, WM_ZMOPENURL, 0, reinterpret_cast<LPARAM>(&firstLoad.record)) != 0;
+}
+
 // Prepares the world argument's file and posts its load; false when it
 // cannot be had (the program then waits for a world).
 bool postFirstLoad(HWND mainWindow, const char* word) {
+  if (zmIsWebUrl(word)) return postFirstOpen(mainWindow, word);
   const char* url = zmWwwFilenameToUrl(word);
   if (url == nullptr) return false;
   std::strcpy(firstLoad.url, url);  // both 256 characters at most

@@ -160,7 +160,7 @@ LRESULT zmOnCommand(HWND mainWindow, UINT, WPARAM wParam) {
   switch (id) {
     case ZM_CMD_OPEN_URL: openUrl(mainWindow); break;
     case ZM_CMD_OPEN_FILE: openFile(mainWindow); break;
-    case ZM_CMD_STOP: break;  // a fetch cannot be stopped half-way
+    case ZM_CMD_STOP: zmWwwCancelProgress(); break;  // the fetches running now end, failed
     case ZM_CMD_EXIT: PostMessageA(mainWindow, WM_CLOSE, 0, 0); break;
     case ZM_CMD_FORWARD: stepHistory(zmGetNextHistory(zmGetCurrentHistory())); break;
     case ZM_CMD_BACKWARD: stepHistory(zmGetPrevHistory(zmGetCurrentHistory())); break;
@@ -204,7 +204,8 @@ int zmUpdateCommandStates() {
   const int worldLook = zmGetCurrentWorld() != nullptr ? ZM_LOOK_NORMAL : ZM_LOOK_DISABLED;
   for (int id : {ZM_CMD_HOME, ZM_CMD_UNDO, ZM_CMD_ADD_BOOKMARK}) setButtonLook(id, worldLook);
   zmEnableMenuCommand(ZM_CMD_RELOAD, zmAppState == ZM_APP_RUNNING ? MF_ENABLED : MF_GRAYED);
-  setButtonLook(ZM_CMD_STOP, zmAppState == ZM_APP_BUILDING ? ZM_LOOK_NORMAL : ZM_LOOK_DISABLED);
+  const bool loading = zmAppState == ZM_APP_FETCHING || zmAppState == ZM_APP_BUILDING;
+  setButtonLook(ZM_CMD_STOP, loading ? ZM_LOOK_NORMAL : ZM_LOOK_DISABLED);
   return 0;
 }
 

@@ -111,15 +111,18 @@ void zmUnescapeUrl(char* text) {
 }
 
 int zmGoToUrl(const char* url, const ZmRT* camera) {
-  if (zmViewerRegistration != 0) {
+  // The program fetches web worlds itself; only other URLs need the browser.
+  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) {
     zmViewerRegistration = zmWwwRegisterViewer();
     if (zmViewerRegistration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
   }
-  if (zmViewerRegistration != 0) return -1;
+  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) return -1;
   if (zmCacheFindWorld(url) != nullptr) return zmLoadCachedWorld(url, camera);
   zmPendingCamera = camera;
   const int result = zmWwwOpenUrl(url);
   if (result != 0) zmPendingCamera = nullptr;
+  // A first world that did not come leaves the program waiting for one.
+  if (result != 0 && zmAppState == ZM_APP_NONE) zmAppState = ZM_APP_WAITING;
   return result;
 }
 

@@ -284,7 +284,7 @@ TEST_F(BrowserLinkTest, WithoutABrowserRegistrationFailsAndRequestsFailQuietly) 
   EXPECT_EQ(zmWwwRegisterViewer(), -1);
   EXPECT_EQ(warningsContaining("Netscape is not running."), 1);
   EXPECT_EQ(askService("Lumenfold", "WWW_Alert", "\"x\""), "(none)");  // no server started
-  EXPECT_EQ(zmWwwOpenUrl("http://example.invalid/a.wrl"), -1);
+  EXPECT_EQ(zmWwwOpenUrl("ftp://example.invalid/a.wrl"), -1);
   EXPECT_EQ(zmWwwCancelProgress(), 0);
   EXPECT_TRUE(posted().empty());
   EXPECT_TRUE(transcript().empty());  // nothing reached a browser
@@ -293,14 +293,14 @@ TEST_F(BrowserLinkTest, WithoutABrowserRegistrationFailsAndRequestsFailQuietly) 
 TEST_F(BrowserLinkTest, AFetchThroughTheBrowserRegistersWaitsAndUnregisters) {
   startFakeBrowser();
   std::filesystem::create_directories(path("cache"));
-  zmWwwSetBaseUrl("http://example.invalid/w/world.wrl");
+  zmWwwSetBaseUrl("ftp://example.invalid/w/world.wrl");
   ZmUrlHash entry{const_cast<char*>("tex.gif"), nullptr, ZM_FILE_UNKNOWN, nullptr};
   struct Case {
     std::string handedUrl;
     bool fetched;
   } cases[] = {
-      {"http://example.invalid/w/tex.gif", true},
-      {"http://example.invalid/w/other.gif", false},  // another document came first
+      {"ftp://example.invalid/w/tex.gif", true},
+      {"ftp://example.invalid/w/other.gif", false},  // another document came first
   };
   for (const Case& c : cases) {
     writeGif("cache/tex.gif");
@@ -321,7 +321,7 @@ TEST_F(BrowserLinkTest, AFetchThroughTheBrowserRegistersWaitsAndUnregisters) {
     EXPECT_EQ(transcript(), (std::vector<std::string>{
                                 "request NETSCAPE WWW_RegisterViewer Lumenfold,image/gif,0x4",
                                 "request NETSCAPE WWW_OpenURL "
-                                "http://example.invalid/w/tex.gif,,0xFFFFFFFF,0x04,,,Lumenfold",
+                                "ftp://example.invalid/w/tex.gif,,0xFFFFFFFF,0x04,,,Lumenfold",
                                 viewDoc,
                                 "request NETSCAPE WWW_UnRegisterViewer Lumenfold,image/gif",
                             }));
@@ -330,10 +330,10 @@ TEST_F(BrowserLinkTest, AFetchThroughTheBrowserRegistersWaitsAndUnregisters) {
 
 TEST_F(BrowserLinkTest, AFileOfATypeWithoutMimeTextIsFetchedWithoutARegistration) {
   startFakeBrowser();
-  zmWwwSetBaseUrl("http://example.invalid/w/world.wrl");
+  zmWwwSetBaseUrl("ftp://example.invalid/w/world.wrl");
   writeFile(path("notes.txt"), Bytes{'x'});
   fake->file = path("notes.txt");
-  fake->url = "http://example.invalid/w/notes.txt";
+  fake->url = "ftp://example.invalid/w/notes.txt";
   fake->mime = "text/plain";
   ZmUrlHash entry{const_cast<char*>("notes.txt"), nullptr, ZM_FILE_BMP, nullptr};
   const char* local = zmWwwFetchUrl(&entry);
@@ -342,12 +342,12 @@ TEST_F(BrowserLinkTest, AFileOfATypeWithoutMimeTextIsFetchedWithoutARegistration
   EXPECT_EQ(entry.mimeType, static_cast<uint32_t>(ZM_FILE_UNKNOWN));
   const std::vector<std::string> lines = transcript();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "request NETSCAPE WWW_OpenURL http://example.invalid/w/notes.txt,,0xFFFFFFFF,0x04,,,Lumenfold");
+  EXPECT_EQ(lines[0], "request NETSCAPE WWW_OpenURL ftp://example.invalid/w/notes.txt,,0xFFFFFFFF,0x04,,,Lumenfold");
 }
 
 TEST_F(BrowserLinkTest, ACloseDuringAFetchEndsItAndReachesTheMainWindowAfterwards) {
   startFakeBrowser();
-  zmWwwSetBaseUrl("http://example.invalid/w/world.wrl");
+  zmWwwSetBaseUrl("ftp://example.invalid/w/world.wrl");
   ZmUrlHash entry{const_cast<char*>("inline.wrl"), nullptr, ZM_FILE_UNKNOWN, nullptr};
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(zmWwwFetchUrl(&entry), nullptr);
@@ -355,7 +355,7 @@ TEST_F(BrowserLinkTest, ACloseDuringAFetchEndsItAndReachesTheMainWindowAfterward
   for (const auto& event : platform::recordedEvents()) order.push_back(event.kind + " " + event.detail);
   EXPECT_EQ(order, (std::vector<std::string>{
                        "Dde request NETSCAPE WWW_OpenURL "
-                       "http://example.invalid/w/inline.wrl,,0xFFFFFFFF,0x04,,,Lumenfold",
+                       "ftp://example.invalid/w/inline.wrl,,0xFFFFFFFF,0x04,,,Lumenfold",
                        "Main WM_CLOSE",
                    }));
 }
@@ -391,7 +391,7 @@ TEST_F(BrowserLinkTest, TheOwnServiceHandsFilesToTheirViewerAndAlertsWhatItCanno
   // What it cannot have, and what no viewer takes, cancel the load.
   writeFile(path("p.txt"), Bytes{'x'});
   for (const std::string& other :
-       {std::string("http://example.invalid/x.wrl"), "file://" + path("missing.wrl"), "file://" + path("p.txt")}) {
+       {std::string("ftp://example.invalid/x.wrl"), "file://" + path("missing.wrl"), "file://" + path("p.txt")}) {
     askService("NETSCAPE", "WWW_OpenURL", other + ",,0xFFFFFFFF,0x04,,,Lumenfold");
     serveOthers();
     messages = posted();

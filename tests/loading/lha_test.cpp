@@ -11,6 +11,7 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "loading/lha.h"
+#include "loading/madecopies.h"
 #include "tests/lha_builder.h"
 #include "tests/loading/loading_fixture.h"
 #include "vrml/hooks.h"
@@ -62,18 +63,14 @@ int enter(const char* url, const char* localFile, uint32_t type) {
   return 0;
 }
 
-int worldIsHttp = 0;
-int currentWorldIsHttp() { return worldIsHttp; }
-
 class LhaTest : public LoadingTest {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
     zmTurnOffFlag(ZM_FLAG_ERROR);
     zmInstallLoadingHooks();
-    zmLhaCallbacks = {fetch, preProcess, fileType, evalScript, enter, currentWorldIsHttp};
+    zmLhaCallbacks = {fetch, preProcess, fileType, evalScript, enter};
     calls.clear();
-    worldIsHttp = 0;
     archive = path("pack.lzh");
     fetchedFile = archive;
   }
@@ -109,9 +106,9 @@ TEST_F(LhaTest, ExtractsIntoNumberedFoldersAndEntersEveryMember) {
   EXPECT_TRUE(fs::exists(archive));
   EXPECT_TRUE(loadingtest::warnings().empty());
 
-  // The next archive of the run gets the next folder; an http world's
-  // fetched archive is deleted once extracted.
-  worldIsHttp = 1;
+  // The next archive of the run gets the next folder; an archive the
+  // program fetched (a copy it made) is deleted once extracted.
+  zmRecordMadeCopy(archive.c_str());
   calls.clear();
   ASSERT_EQ(zmExtractLha("http://host/pack.lzh"), 0);
   EXPECT_EQ(zmNextLhaFolderNumber(), first + 2);
@@ -119,9 +116,8 @@ TEST_F(LhaTest, ExtractsIntoNumberedFoldersAndEntersEveryMember) {
   EXPECT_FALSE(fs::exists(archive));
 }
 
-TEST_F(LhaTest, AnArchiveNamedByAFileUrlIsKeptEvenInAWebWorld) {
+TEST_F(LhaTest, AUsersArchiveIsKeptAfterExtraction) {
   lhatest::writeArchive(archive, {{"a.wrl", "#VRML V1.0 ascii\n"}});
-  worldIsHttp = 1;
   ASSERT_EQ(zmExtractLha(("file://" + archive).c_str()), 0);
   EXPECT_TRUE(fs::exists(archive));
 }

@@ -119,8 +119,11 @@ TEST_F(UrlTableTest, DeletingAnEntryMatchesTheExactUrl) {
 
 TEST_F(UrlTableTest, FreeingTheWorldDeletesOnlyTemporaryFiles) {
   const std::string fetched = path("fetched.wrl"), converted = path("wood.bmp"), world_ = path("local.wrl"),
-                    original = path("orig.gif"), unpacked = path("z.wrl"), usersOwn = path("mine.bmp");
-  for (const std::string& name : {fetched, converted, world_, original, unpacked, usersOwn}) writeFile(name, {1});
+                    original = path("orig.gif"), unpacked = path("z.wrl"), usersOwn = path("mine.bmp"),
+                    usersWorld = path("users.wrl");
+  for (const std::string& name : {fetched, converted, world_, original, unpacked, usersOwn, usersWorld})
+    writeFile(name, {1});
+  zmRecordMadeCopy(fetched.c_str());
   zmRecordMadeCopy(converted.c_str());
   zmRecordMadeCopy(unpacked.c_str());
   ZmUrlHashTable* table = world->urlTable;
@@ -131,6 +134,8 @@ TEST_F(UrlTableTest, FreeingTheWorldDeletesOnlyTemporaryFiles) {
   zmNewUrlHashEntry(table, "file:///w/z.wrl.gz", unpacked.c_str(), ZM_FILE_WRL);
   // Named like a converted copy, but the program never wrote it.
   zmNewUrlHashEntry(table, "file:///tex/mine.gif", usersOwn.c_str(), ZM_FILE_BMP);
+  // A web URL, but the file is the user's, not one the program fetched.
+  zmNewUrlHashEntry(table, "http://h/users.wrl", usersWorld.c_str(), ZM_FILE_WRL);
   zmSetCurrentWorld(nullptr);
   ASSERT_EQ(zmDeleteWorld(world), 0);
   world = nullptr;
@@ -140,6 +145,7 @@ TEST_F(UrlTableTest, FreeingTheWorldDeletesOnlyTemporaryFiles) {
   EXPECT_TRUE(exists(world_));
   EXPECT_TRUE(exists(original));  // the GIF itself, never converted: kept
   EXPECT_TRUE(exists(usersOwn));
+  EXPECT_TRUE(exists(usersWorld));
 }
 
 TEST_F(UrlTableTest, CopiesLeftByAnEndedRunAreDeletedAtStart) {

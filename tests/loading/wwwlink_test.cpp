@@ -1,4 +1,4 @@
-// tests/loading/wwwlink_test.cpp -- the local half of the browser link:
+// tests/loading/wwwlink_test.cpp -- the browser link with local files:
 // which URLs open as worlds (and what is posted), fetching files relative to
 // the world, and file names made into URLs.
 #include <unistd.h>
@@ -56,8 +56,8 @@ TEST_F(WwwLinkTest, LocalWorldsArePreparedAndPostedOthersWithoutABrowserPostNoth
   const std::string page = writeFile("a.html");
   const std::pair<std::string, bool> cases[] = {
       {"file://" + world, true},
-      {"http://example.invalid/a.wrl", false},  // no browser to fetch it
-      {"file://" + page, false},                 // not a world: the browser would show it
+      {"ftp://example.invalid/a.wrl", false},  // no browser to fetch it
+      {"file://" + page, false},               // not a world: the browser would show it
   };
   for (const auto& [url, opens] : cases) {
     warnings().clear();
@@ -103,7 +103,7 @@ TEST_F(WwwLinkTest, FetchesFindFilesBesideTheWorldAndNothingElse) {
   ZmUrlHash missing{const_cast<char*>("none.bmp"), nullptr, ZM_FILE_UNKNOWN, nullptr};
   EXPECT_EQ(zmWwwFetchUrl(&missing), nullptr);
 
-  zmWwwSetBaseUrl("http://example.invalid/world.wrl");  // no browser to fetch it
+  zmWwwSetBaseUrl("ftp://example.invalid/world.wrl");  // no browser to fetch it
   EXPECT_EQ(zmWwwFetchUrl(&entry), nullptr);
   EXPECT_TRUE(posted().empty());
 }

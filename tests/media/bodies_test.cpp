@@ -317,12 +317,16 @@ TEST_F(BodyTest, FileVariantsAreHandledOrRefusedWithTheirWarning) {
     const int32_t before = world->objectCount;
     ZmObj* top = load(c.text);
     EXPECT_EQ(top != nullptr, c.loads) << c.what << ": " << allReports();
-    if (c.report != nullptr) EXPECT_TRUE(reported(c.report)) << c.what << ": " << allReports();
+    if (c.report != nullptr) {
+      EXPECT_TRUE(reported(c.report)) << c.what << ": " << allReports();
+    }
     if (top == nullptr) {
       EXPECT_EQ(world->objectCount, before) << c.what << ": a failed load leaves no object";
       continue;
     }
-    if (c.absentObject != nullptr) EXPECT_EQ(zmFindObjInSubtree(top, c.absentObject), nullptr) << c.what;
+    if (c.absentObject != nullptr) {
+      EXPECT_EQ(zmFindObjInSubtree(top, c.absentObject), nullptr) << c.what;
+    }
     for (int f = 0; f < int(kFrames.size()); ++f) EXPECT_EQ(zmKinSetFrame(top, f), 0) << c.what;
   }
 }

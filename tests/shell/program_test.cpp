@@ -261,7 +261,7 @@ TEST_F(ProgramTest, ACloseDuringALoadWaitsUntilTheLoadHasUnwound) {
 TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceTheLoadHasUnwound) {
   start();
   const std::string world = write("textured.wrl",
-                                  "#VRML V1.0 ascii\nSeparator { Texture2 { filename \"http://example.invalid/t.gif\" } "
+                                  "#VRML V1.0 ascii\nSeparator { Texture2 { filename \"ftp://example.invalid/t.gif\" } "
                                   "Cube {} }\n");
   ASSERT_EQ(zmWwwOpenFile(world.c_str()), 0);
   HWND main = zmGetMainHwnd();
@@ -272,7 +272,7 @@ TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceThe
   for (const auto& event : platform::recordedEvents("Dde")) transcript.push_back(event.detail);
   ASSERT_GE(transcript.size(), 3u);
   EXPECT_EQ(transcript[0], "request NETSCAPE WWW_RegisterViewer Lumenfold,image/gif,0x4");
-  EXPECT_EQ(transcript[1], "request NETSCAPE WWW_OpenURL http://example.invalid/t.gif,,0xFFFFFFFF,0x04,,,Lumenfold");
+  EXPECT_EQ(transcript[1], "request NETSCAPE WWW_OpenURL ftp://example.invalid/t.gif,,0xFFFFFFFF,0x04,,,Lumenfold");
   EXPECT_EQ(transcript[2], "request NETSCAPE WWW_UnRegisterViewer Lumenfold,image/gif");
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(quitCode, 0);

@@ -1,0 +1,125 @@
+// loading/weblink.cpp -- web documents fetched by the program; see
+// weblink.h.
+#include "loading/weblink.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/apphandles.h"
+#include "core/dirs.h"
+#include "core/report.h"
+#include "loading/filetype.h"
+#include "loading/httpfetch.h"
+#include "loading/madecopies.h"
+#include "platform/winuser.h"
+
+namespace {
+
+constexpr size_t kLongestStep = 96;  // of a URL's last step kept in a file name
+
+// One transfer in progress; nested ones (a fetch started by a message that
+// an outer transfer's pump dispatched) stack up innermost last.
+struct Transfer {
+  bool stopped = false;
+  bool holding = false;  // `held` is to be posted again when the transfer is gone
+  MSG held{};
+};
+std::vector<Transfer*> runningTransfers;
+unsigned fetchCounter = 0;  // tells apart the copies of one run
+
+bool endsTheProgram(const MSG& msg) {
+  return msg.message == WM_QUIT || (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd());
+}
+
+// The transfer's progress call: serves the queue so the windows stay alive.
+bool serveMessagesMeanwhile(long long, long long, void* user) {
+  auto* transfer = static_cast<Transfer*>(user);
+  MSG msg;
+  while (!transfer->stopped && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_ZMCANCEL) {
+      zmWebStopFetches();
+    } else if (endsTheProgram(msg)) {
+      transfer->held = msg;
+      transfer->holding = true;
+      zmWebStopFetches();
+    } else {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  return !transfer->stopped;
+}
+
+void postAgain(const MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg.wParam));
+  } else {
+    PostMessageA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+  }
+}
+
+// The URL's last step, without query or fragment, in characters that are
+// safe in a file name; its end (where the extension is) kept when long.
+std::string lastStepOf(const char* url) {
+  std::string step(url, std::strcspn(url, "?#"));
+  step.erase(0, step.find_last_of('/') + 1);
+  if (step.size() > kLongestStep) step.erase(0, step.size() - kLongestStep);
+  for (char& c : step) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                      c == '_' || c == '~';
+    if (!safe) c = '-';
+  }
+  return step.empty() || step.find_first_not_of('.') == std::string::npos ? "index" : step;
+}
+
+// "<temporary folder>/<pid>-<n>-<last step>"; empty without a folder.
+std::string copyNameFor(const char* url) {
+  const char* folder = zmGetTempDir();
+  if (folder == nullptr) return {};
+  return std::string(folder) + "/" + std::to_string(getpid()) + "-" + std::to_string(++fetchCounter) + "-" +
+         lastStepOf(url);
+}
+
+// Runs the transfer under the pump; false after the warning.
+bool transferInto(const char* url, const std::string& copy) {
+  Transfer transfer;
+  runningTransfers.push_back(&transfer);
+  const ZmFetchOutcome outcome = zmHttpFetch(url, copy.c_str(), serveMessagesMeanwhile, &transfer);
+  runningTransfers.erase(std::find(runningTransfers.begin(), runningTransfers.end(), &transfer));
+  if (transfer.holding) postAgain(transfer.held);
+  if (outcome.status == ZM_FETCH_OK) return true;
+  zmReportWarning("zmWebFetch: %s: %s", url, outcome.message.c_str());
+  return false;
+}
+
+}  // namespace
+
+int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
+  if (!zmIsWebUrl(url) || out == nullptr) return -1;
+  const std::string copy = copyNameFor(url);
+  if (copy.empty() || copy.size() >= outSize) {
+    zmReportWarning("zmWebFetch: %s: no room for its copy", url);
+    return -1;
+  }
+  // Entered first, so that a copy a crash leaves behind goes at the next start.
+  zmRecordMadeCopy(copy.c_str());
+  int result = transferInto(url, copy) ? zmPreProcessFile(ZM_PLACE_FETCHED, copy.c_str(), out, outSize, type) : -1;
+  // Unpacking and conversion consume the copy and enter their own output.
+  if (result != 0 || copy != out) zmDeleteMadeCopy(copy.c_str());
+  return result;
+}
+
+void zmWebStopFetches() {
+  for (Transfer* transfer : runningTransfers) transfer->stopped = true;
+}
+
+bool zmWebRefusesLocal(const char* worldUrl, const char* url) {
+  if (!zmIsWebUrl(worldUrl) || url == nullptr) return false;
+  const bool local = zmGetUrlScheme(url) == ZM_SCHEME_FILE || url[0] == '/' || url[0] == '\\';
+  if (local) zmReportWarning("%s: a world from the web cannot read local files", url);
+  return local;
+}

@@ -1,0 +1,113 @@
+// tests/shell/program_web_test.cpp -- the program headless on worlds from a
+// loopback web server: a world named on the command line, its inline and an
+// anchor to another web world; a missing inline is a warning, not a failure;
+// and the program itself run on a web world drawing what it draws from the
+// world's files.
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "tests/shell/program_fixture.h"
+#include "tests/tool_runner.h"
+#include "tests/web_server.h"
+
+namespace {
+
+class ProgramWebTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    site = dir + "/site";
+    std::filesystem::create_directories(site);
+    server = std::make_unique<WebServer>(site);
+    ASSERT_TRUE(server->running());
+  }
+  void TearDown() override {
+    server.reset();
+    ProgramTest::TearDown();
+  }
+
+  void publish(const std::string& name, const std::string& text) { std::ofstream(site + "/" + name) << text; }
+
+  static long countObjects(ZmChildList* children) {
+    long count = 0;
+    for (ZmChildList* child = children; child != nullptr; child = child->next)
+      count += 1 + countObjects(child->object->child);
+    return count;
+  }
+  static long countObjects(ZmWorld* world) {
+    long count = 0;
+    for (ZmTopObjList* top = world->topObjects; top != nullptr; top = top->next)
+      count += 1 + countObjects(top->object->child);
+    return count;
+  }
+
+  std::string site;
+  std::unique_ptr<WebServer> server;
+};
+
+TEST_F(ProgramWebTest, AWorldOnTheCommandLineComesWithItsInlineAndItsAnchorLeadsOn) {
+  publish("world.wrl",
+          "#VRML V1.0 ascii\nSeparator { WWWInline { name \"in.wrl\" }\n"
+          "  WWWAnchor { name \"next.wrl\" Cube { } } }\n");
+  publish("in.wrl", "#VRML V1.0 ascii\nSeparator { Cone { } Sphere { } }\n");
+  publish("next.wrl", kWorldText);
+  start(server->url("world.wrl"));
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  ZmWorld* world = zmGetCurrentWorld();
+  ASSERT_NE(world, nullptr);
+  EXPECT_EQ(std::string(world->name), server->url("world.wrl"));
+  const long withInline = countObjects(world);
+
+  // The same world from its files has as many objects.
+  ASSERT_EQ(open(site + "/world.wrl"), 0);
+  ASSERT_NE(zmGetCurrentWorld(), world);
+  EXPECT_EQ(countObjects(zmGetCurrentWorld()), withInline);
+
+  // An anchor's relative name in a web world leads to the web world beside it.
+  zmActivateWorld(zmAddHistory(server->url("world.wrl").c_str()), nullptr);
+  ASSERT_EQ(zmGoToUrl("next.wrl", nullptr), 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), server->url("next.wrl"));
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+}
+
+TEST_F(ProgramWebTest, AMissingInlineIsAWarningAndTheWorldStillShows) {
+  publish("world.wrl", "#VRML V1.0 ascii\nSeparator { WWWInline { name \"gone.wrl\" } Cube { } }\n");
+  start(server->url("world.wrl"));
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_GE(countObjects(zmGetCurrentWorld()), 1);
+  EXPECT_TRUE(reported("gone.wrl: HTTP 404"));
+}
+
+TEST_F(ProgramWebTest, AWebWorldThatCannotBeHadLeavesTheProgramWaiting) {
+  start(server->url("none.wrl"));
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_TRUE(reported("none.wrl: HTTP 404"));
+}
+
+TEST_F(ProgramWebTest, TheProgramDrawsAWebWorldAsItDrawsItsFiles) {
+  const std::string examples = LUMENFOLD_SOURCE_DIR "/examples";
+  WebServer examplesServer(examples);
+  ASSERT_TRUE(examplesServer.running());
+  auto draw = [&](const std::string& world, const std::string& shot) {
+    const tool_runner::ToolRun run =
+        tool_runner::runTool("../shell/lumenfold", "--headless --frames 3 --screenshot '" + shot + "' " + world);
+    EXPECT_EQ(run.status, 0) << world << "\n" << run.errors;
+    std::ifstream file(shot, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  };
+  const std::string fromWeb = draw(examplesServer.url("gallery.wrl"), dir + "/web.bmp");
+  const std::string fromFiles = draw(examples + "/gallery.wrl", dir + "/file.bmp");
+  ASSERT_GT(fromFiles.size(), 54u);
+  EXPECT_TRUE(fromWeb == fromFiles);
+  // Not an empty view: the gallery and its sky cover most of it.
+  const long lit = std::count_if(fromWeb.begin() + 54, fromWeb.end(), [](char b) { return b != 0; });
+  EXPECT_GT(lit, static_cast<long>(fromWeb.size() - 54) / 2);
+}
+
+}  // namespace

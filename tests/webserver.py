@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+"""A small web server for the tests: serves FOLDER on 127.0.0.1 on a free
+port and prints that port on its first line of output.
+
+The path /to-local redirects to a local file URL, which no client of
+ours may follow. Any path under /stall/ answers with a long document, sends its first block
+and then goes silent, as a server that hangs in the middle of a transfer.
+Missing files are answered 404 as usual.
+"""
+import http.server
+import sys
+import time
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def do_GET(self):
+        if self.path == "/to-local":
+            self.send_response(302)
+            self.send_header("Location", "file:///etc/hostname")
+            self.end_headers()
+            return
+        if self.path.startswith("/stall/"):
+            self.send_response(200)
+            self.send_header("Content-Length", "1000000")
+            self.end_headers()
+            self.wfile.write(b"#" * 1000)
+            self.wfile.flush()
+            time.sleep(60)
+            return
+        super().do_GET()
+
+    def log_message(self, format, *args):
+        pass
+
+
+def main():
+    folder = sys.argv[1]
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), lambda *a, **k: Handler(*a, directory=folder, **k))
+    server.daemon_threads = True
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
