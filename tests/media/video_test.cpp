@@ -191,6 +191,14 @@ TEST_F(VideoTest, FramesShowInOrderAtTheFilesRateAndTheEndClosesTheWindowAndResu
   ASSERT_EQ(zmVideoPlay(path.c_str()), 0);
   ASSERT_NE(zmVideoWindow(), nullptr);
   EXPECT_EQ(sound->state, ZM_SOUND_PAUSED);
+  RECT view, movie;
+  GetClientRect(mainWindow, &view);  // the view window when no world shows
+  POINT viewOrigin{0, 0};
+  ClientToScreen(mainWindow, &viewOrigin);
+  OffsetRect(&view, viewOrigin.x, viewOrigin.y);
+  GetWindowRect(mciWindow(), &movie);
+  EXPECT_NEAR(movie.left + movie.right, view.left + view.right, 1) << "the picture is centred over the view";
+  EXPECT_NEAR(movie.top + movie.bottom, view.top + view.bottom, 1);
 
   std::vector<COLORREF> seen = {shownColour()};
   for (size_t i = 1; i < colours.size(); ++i) {
