@@ -1,6 +1,7 @@
 // The video window: a video made here with FFmpeg's encoder plays over the
-// view, its frames in order at the file's rate; sounds pause around it; the
-// end, a left press or a right release closes it; a damaged file is refused.
+// view, its frames in order at the file's rate and its sound track through
+// the wave output in step with them; sounds pause around it; the end, a
+// left press or a right release closes it; a damaged file is refused.
 #include <array>
 
 extern "C" {
