@@ -205,9 +205,11 @@ void maximize(HWND hwnd) {
   if (!(window->style & WS_MINIMIZE)) window->restoreRect = window->rect;
   window->style = (window->style & ~DWORD(WS_MINIMIZE)) | WS_MAXIMIZE;
   RECT frame = insetsOf(*window);
-  RECT screen = screenRect();
-  SetWindowPos(hwnd, nullptr, -frame.left, -frame.left, screen.right + 2 * frame.left,
-               screen.bottom + 2 * frame.left, SWP_NOZORDER | SWP_NOACTIVATE);
+  // A child fills its parent's client area, a top-level window the screen.
+  RECT area = screenRect();
+  if (window->parent != nullptr) GetClientRect(window->parent, &area);
+  SetWindowPos(hwnd, nullptr, area.left - frame.left, area.top - frame.left, area.right - area.left + 2 * frame.left,
+               area.bottom - area.top + 2 * frame.left, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void restore(HWND hwnd) {

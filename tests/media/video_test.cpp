@@ -1,7 +1,8 @@
 // The video window: a video made here with FFmpeg's encoder plays over the
-// view, its frames in order at the file's rate; sounds pause and labels
-// stand still around it; the end, a left press or a right release closes
-// it; a damaged file is refused.
+// view, its frames in order at the file's rate and its sound track through
+// the wave output in step with them; sounds pause and labels stand still
+// around it; the end, a left press or a right release closes it; a damaged
+// file is refused.
 #include <array>
 
 extern "C" {
@@ -193,6 +194,14 @@ TEST_F(VideoTest, FramesShowInOrderAtTheFilesRateAndTheEndClosesTheWindowAndResu
   ASSERT_EQ(zmVideoPlay(path.c_str()), 0);
   ASSERT_NE(zmVideoWindow(), nullptr);
   EXPECT_EQ(sound->state, ZM_SOUND_PAUSED);
+  RECT view, movie;
+  GetClientRect(mainWindow, &view);  // the view window when no world shows
+  POINT viewOrigin{0, 0};
+  ClientToScreen(mainWindow, &viewOrigin);
+  OffsetRect(&view, viewOrigin.x, viewOrigin.y);
+  GetWindowRect(mciWindow(), &movie);
+  EXPECT_NEAR(movie.left + movie.right, view.left + view.right, 1) << "the picture is centred over the view";
+  EXPECT_NEAR(movie.top + movie.bottom, view.top + view.bottom, 1);
 
   std::vector<COLORREF> seen = {shownColour()};
   for (size_t i = 1; i < colours.size(); ++i) {

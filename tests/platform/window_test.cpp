@@ -219,6 +219,29 @@ TEST_F(WindowsTest, ChildGeometryAndSizeMessages) {
   EXPECT_EQ(log[3].lParam, MAKELPARAM(5, 6));
 }
 
+// A maximised child covers its parent's client area, not the screen, and
+// comes back to its own place when restored.
+TEST_F(WindowsTest, AMaximisedChildFillsItsParentsClientArea) {
+  HWND main = makeWindow(WS_POPUP | WS_VISIBLE, nullptr, 0, 300, 200);
+  HWND child = makeWindow(WS_CHILD | WS_VISIBLE, main, 1, 50, 40);
+  RECT parentClient, rect;
+  GetClientRect(main, &parentClient);
+  ShowWindow(child, SW_SHOWMAXIMIZED);
+  GetClientRect(child, &rect);
+  EXPECT_EQ(rect.right, parentClient.right);
+  EXPECT_EQ(rect.bottom, parentClient.bottom);
+  POINT origin{0, 0};
+  ClientToScreen(child, &origin);
+  POINT parentOrigin{0, 0};
+  ClientToScreen(main, &parentOrigin);
+  EXPECT_EQ(origin.x, parentOrigin.x);
+  EXPECT_EQ(origin.y, parentOrigin.y);
+  ShowWindow(child, SW_RESTORE);
+  GetWindowRect(child, &rect);
+  EXPECT_EQ(rect.right - rect.left, 50);
+  EXPECT_EQ(rect.left, 20);
+}
+
 TEST_F(WindowsTest, PositionChangesCanBeCorrectedByTheWindowAndTrackingSizesHold) {
   HWND hwnd = makeWindow(WS_OVERLAPPEDWINDOW);
   handlers[WM_WINDOWPOSCHANGING] = [](HWND, WPARAM, LPARAM lParam, LRESULT* result) {
