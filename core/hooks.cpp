@@ -41,7 +41,7 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("script", zmCoreScriptHooks, scriptInit),
     ZM_HOOK_SLOT("script", zmCoreScriptHooks, scriptExit),
     ZM_HOOK_SLOT("script", zmCoreScriptHooks, callEventHandler),
-    ZM_HOOK_SLOT("multiuser", zmCoreMultiUserHooks, deleteObjLabels),
+    ZM_HOOK_SLOT("shell", zmCoreMultiUserHooks, deleteObjLabels),
     ZM_HOOK_SLOT("media", zmCoreMediaHooks, deleteSoundLeaf),
     ZM_HOOK_SLOT("media", zmCoreMediaHooks, pause3DMovie),
     ZM_HOOK_SLOT("media", zmCoreMediaHooks, kinDeleteBodyAndPos),

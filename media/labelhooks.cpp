@@ -9,8 +9,8 @@ ZmMediaShellHooks zmMediaShellHooks = {};
 namespace {
 
 constexpr ZmHookSlot kSlots[] = {
-    ZM_HOOK_SLOT("multiuser", zmMediaShellHooks, labelHideAll),
-    ZM_HOOK_SLOT("multiuser", zmMediaShellHooks, labelShowAll),
+    ZM_HOOK_SLOT("shell", zmMediaShellHooks, labelHideAll),
+    ZM_HOOK_SLOT("shell", zmMediaShellHooks, labelShowAll),
 };
 
 static_assert(zmListsEverySlot<ZmMediaShellHooks>(kSlots, "zmMediaShellHooks"));

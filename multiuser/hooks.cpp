@@ -10,7 +10,7 @@ namespace {
 
 constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("script", zmMultiUserScriptHooks, scriptEvalFunction),
-    ZM_HOOK_SLOT("multiuser", zmMultiUserChatHooks, chatDisplay),
+    ZM_HOOK_SLOT("shell", zmMultiUserChatHooks, chatDisplay),
 };
 static_assert(zmListsEverySlot<ZmMultiUserScriptHooks>(kSlots, "zmMultiUserScriptHooks"));
 static_assert(zmListsEverySlot<ZmMultiUserChatHooks>(kSlots, "zmMultiUserChatHooks"));

@@ -49,7 +49,7 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsgWithDist),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendChatStr),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxAmIMaster),
-    ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, getUserName),
+    ZM_HOOK_SLOT("shell", zmScriptMultiUserHooks, getUserName),
 };
 
 static_assert(zmListsEverySlot<ZmScriptShellHooks>(kSlots, "zmScriptShellHooks"));

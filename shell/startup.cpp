@@ -9,6 +9,7 @@
 #include "loading/loadhooks.h"
 #include "media/install.h"
 #include "media/labelhooks.h"
+#include "media/labelhooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
 #include "script/hooks.h"
@@ -45,6 +46,7 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallMediaHooks();
   zmInstallMultiUserHooks();
   zmInstallScriptHooks();
+  zmConnectScriptToLayersBelow();
   if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG

@@ -11,7 +11,7 @@ ZmViewerMediaHooks zmViewerMediaHooks = {};
 namespace {
 
 constexpr ZmHookSlot kSlots[] = {
-    ZM_HOOK_SLOT("multiuser", zmViewerMultiUserHooks, scouterDraw),
+    ZM_HOOK_SLOT("shell", zmViewerMultiUserHooks, scouterDraw),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, drawDragFeedback),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, readBookmark),
     ZM_HOOK_SLOT("shell", zmViewerShellHooks, saveBookmark),

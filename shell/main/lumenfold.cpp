@@ -98,6 +98,11 @@ int main(int argc, char** argv) {
 
   std::string commandLine = options.commandLine;
   if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return 0;
+#ifndef NDEBUG
+  // The shell has filled its slots now: what it leaves unset is still to be built.
+  if (const std::string unset = zmListUnsetHooks({"shell"}); !unset.empty())
+    std::fprintf(stderr, "Hook slots left unset by the shell:\n%s", unset.c_str());
+#endif
   if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
     // No world is coming whose frames could be counted.
     std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
