@@ -47,7 +47,7 @@ Separator {
 EOF
 
 # The frames a second alone decide how many frames last the whole run.
-rate=$("$program" --headless --frames 300 "$work/crowded.wrl" | sed -n 's/.* fps \([0-9.]*\).*/\1/p')
+rate=$("$program" --headless --frames 300 "$work/crowded.wrl" 2>/dev/null | sed -n 's/.* fps \([0-9.]*\).*/\1/p')
 total=$(awk -v r="$rate" -v s=$((idle + seconds + 25)) 'BEGIN { printf "%d", r * s }')
 
 stamp() { while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done; }
@@ -70,7 +70,7 @@ fps() {  # frames a second between two stamps
 }
 settle=5  # the program reads the 50 avatars' files after they join
 echo "alone:               $(fps "$first" "$joined") frames/s"
-echo "50 idle users:       $(fps "$(awk -v j="$joined" -v s=$settle 'BEGIN { print j + s }')" "$load_from") frames/s"
+echo "50 idle users:       $(fps "$(awk -v j="$joined" -v s=$settle 'BEGIN { printf "%.6f", j + s }')" "$load_from") frames/s"
 echo "50 users moving:     $(fps "$load_from" "$load_to") frames/s ($moves moves/s each, a chat line every ${chat_every} s each)"
 sed -n 's/^moves \([0-9]*\) chat \([0-9]*\)/sent: \1 moves, \2 chat lines/p' "$work/crowd.out"
 sed -n 's/.* chat \([0-9]*\)$/shown by the program: \1 chat lines/p' "$work/report.out"
