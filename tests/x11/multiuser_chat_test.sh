@@ -112,7 +112,8 @@ grep -q 'joined as "Ann"' "$work/server.out" || fail "Ann did not join under her
 grep -q 'joined as "Bob"' "$work/server.out" || fail "Bob did not join under his nickname"
 
 # Pictures of Ann's screen and of Bob's, with his view (the main window's
-# client area under the caption and the location bar) and his chat pane.
+# client area under the caption, the menu bar and the location bar, between
+# the toolbars; see program_session.sh) and his chat pane.
 shot() {
   DISPLAY=$displayA import -window root "$work/$1-ann.png"
   DISPLAY=$displayB import -window root "$work/$1.png"
