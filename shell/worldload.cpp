@@ -14,11 +14,13 @@
 #include "script/host.h"
 #include "script/mainloop.h"
 #include "script/timeouts.h"
+#include "shell/avatar.h"
 #include "shell/cmdline.h"
 #include "shell/commands.h"
 #include "shell/lamp.h"
 #include "shell/location.h"
 #include "shell/mainmenu.h"
+#include "shell/preferences.h"
 #include "shell/worldcache.h"
 #include "viewer/api.h"
 #include "media/sound.h"
@@ -35,6 +37,18 @@ const ZmRT* zmPendingCamera = nullptr;
 int zmViewerRegistration = 0;
 
 namespace {
+
+// The world server is joined through the proxy and as the avatar the user
+// has chosen by the time of the join, so changes in the preferences and the
+// avatar chooser count from the next world on.
+void handSettingsToClient() {
+  ZmMultiUserSettings& settings = zmMultiUserSettings();
+  char host[256] = "";
+  char port[256] = "";
+  settings.socksHost = zmGetPreference(ZM_PREF_SOCKS_HOST, host) == 0 ? host : "";
+  settings.socksPort = zmGetPreference(ZM_PREF_SOCKS_PORT, port) == 0 ? port : "";
+  settings.avatarFile = zmGetAvatarFile();
+}
 
 // Reload keeps the current history entry for the world it fetches again.
 struct Reloading {
@@ -202,6 +216,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
   }
   zmAppState = ZM_APP_RUNNING;
   zmUpdateAllCommandLooks();
+  handSettingsToClient();
   zmZMQXConnect();
   return 0;
 }

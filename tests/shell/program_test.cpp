@@ -14,7 +14,11 @@
 #include "script/events.h"
 #include "script/host.h"
 #include "script/timeouts.h"
+#include "multiuser/connection.h"
+#include "shell/avatar.h"
 #include "shell/location.h"
+#include "shell/preferences.h"
+#include "shell/worldload.h"
 #include "tests/shell/program_fixture.h"
 #include "viewer/person.h"
 
@@ -327,3 +331,21 @@ TEST_F(ProgramTest, ShutDownLeavesTheWorldThenFreesItThenRunsTheExitHandlers) {
 }
 
 }  // namespace
+
+TEST_F(ProgramTest, AShownWorldJoinsThroughTheProxyAndAsTheAvatarChosenBeforeIt) {
+  const std::string a = write("a.wrl");
+  start();
+  ASSERT_EQ(zmSetPreference(ZM_PREF_SOCKS_HOST, "proxy.example"), 0);
+  ASSERT_EQ(zmSetPreference(ZM_PREF_SOCKS_PORT, "1080"), 0);
+  using platform::DialogAction;
+  platform::queueDialogScript({{DialogAction::Pick, ZM_AVDLG_LIST, "", 1}, {DialogAction::Press, IDOK}});
+  ASSERT_EQ(zmOpenAvatarDialog(zmGetMainHwnd()), 0);
+  ASSERT_EQ(zmGoToUrl(url(a).c_str(), nullptr), 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  const ZmMultiUserSettings& settings = zmMultiUserSettings();
+  EXPECT_EQ(settings.socksHost, "proxy.example");
+  EXPECT_EQ(settings.socksPort, "1080");
+  EXPECT_EQ(settings.avatarFile, "boy.wrl");
+  zmResetAvatarForTest();
+}
