@@ -34,6 +34,12 @@ int zmAppState = ZM_APP_NONE;
 int zmWorldRunning = 0;
 char zmSharedUrl[ZM_SHARED_URL_SIZE];
 const ZmRT* zmPendingCamera = nullptr;
+
+namespace {
+// The place a world asked for is kept here until the world comes, so that
+// deleting the bookmark it came from meanwhile leaves nothing dangling.
+ZmRT pendingCameraCopy;
+}  // namespace
 int zmViewerRegistration = 0;
 
 namespace {
@@ -132,7 +138,8 @@ int zmGoToUrl(const char* url, const ZmRT* camera) {
   }
   if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) return -1;
   if (zmCacheFindWorld(url) != nullptr) return zmLoadCachedWorld(url, camera);
-  zmPendingCamera = camera;
+  if (camera != nullptr) pendingCameraCopy = *camera;
+  zmPendingCamera = camera != nullptr ? &pendingCameraCopy : nullptr;
   const int result = zmWwwOpenUrl(url);
   if (result != 0) zmPendingCamera = nullptr;
   // A first world that did not come leaves the program waiting for one.
@@ -249,7 +256,12 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
 LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
   if (zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
   if (zmGetCurrentWorld() != nullptr) zmLeaveWorld(zmGetCurrentWorld()->name);
-  const ZmRT* camera = zmPendingCamera;
+  ZmRT cameraCopy{};
+  const ZmRT* camera = nullptr;
+  if (zmPendingCamera != nullptr) {
+    cameraCopy = *zmPendingCamera;
+    camera = &cameraCopy;
+  }
   zmPendingCamera = nullptr;
   // The senders' URL buffers are their own writable ones (the browser link's
   // base URL, the first-load record's, a test's), decoded where they lie.

@@ -17,8 +17,8 @@
 struct ZmHistory;
 struct ZmRT;
 
-// The camera the next arriving world is shown from (the caller's); null
-// when none.
+// The camera the next arriving world is shown from (a copy of the one
+// zmGoToUrl was given); null when none.
 extern const ZmRT* zmPendingCamera;
 // The result of the viewer registration (0 registered); start-up sets it.
 extern int zmViewerRegistration;

@@ -16,6 +16,7 @@
 #include "script/timeouts.h"
 #include "multiuser/connection.h"
 #include "shell/avatar.h"
+#include "shell/bookmarks.h"
 #include "shell/location.h"
 #include "shell/preferences.h"
 #include "shell/worldload.h"
@@ -348,4 +349,23 @@ TEST_F(ProgramTest, AShownWorldJoinsThroughTheProxyAndAsTheAvatarChosenBeforeIt)
   EXPECT_EQ(settings.socksPort, "1080");
   EXPECT_EQ(settings.avatarFile, "boy.wrl");
   zmResetAvatarForTest();
+}
+
+TEST_F(ProgramTest, ABookmarkDeletedBeforeItsWorldArrivesLeavesItsPlaceBehind) {
+  const std::string a = write("a.wrl");
+  const std::string c = write("c.wrl");
+  start();
+  ASSERT_EQ(zmGoToUrl(url(a).c_str(), nullptr), 0);
+  pump();
+  ASSERT_NE(zmAddBookmark(zmGetCurrentWorld()), nullptr);
+  ZmBookmark* bookmark = zmGetBookmark(zmGetBookmarkCount() - 1, nullptr);
+  ASSERT_NE(bookmark, nullptr);
+  // The place is asked for while the world is on its way; the bookmark goes
+  // before it arrives (under the sanitizers a kept pointer would be read
+  // after it was freed).
+  ASSERT_EQ(zmGoToUrl(url(c).c_str(), &bookmark->camera), 0);
+  ASSERT_EQ(zmDeleteBookmark(zmGetBookmarkCount() - 1), 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(c));
 }
