@@ -4,10 +4,12 @@
 // and the program itself run on a web world drawing what it draws from the
 // world's files.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "shell/mainmenu.h"
 #include "tests/shell/program_fixture.h"
 #include "tests/tool_runner.h"
 #include "tests/web_server.h"
@@ -108,6 +110,20 @@ TEST_F(ProgramWebTest, TheProgramDrawsAWebWorldAsItDrawsItsFiles) {
   // Not an empty view: the gallery and its sky cover most of it.
   const long lit = std::count_if(fromWeb.begin() + 54, fromWeb.end(), [](char b) { return b != 0; });
   EXPECT_GT(lit, static_cast<long>(fromWeb.size() - 54) / 2);
+}
+
+TEST_F(ProgramWebTest, StopLoadingEndsAStalledWorldWithinASecond) {
+  start();
+  std::filesystem::create_directories(site + "/stall");
+  // Chosen while the world is on its way, as a person does from the menu:
+  // the fetch serves the queue meanwhile.
+  PostMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_STOP, 0);
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_EQ(zmGoToUrl(server->url("stall/big.wrl").c_str(), nullptr), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+  EXPECT_TRUE(reported("cancelled"));
+  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
 }
 
 }  // namespace
