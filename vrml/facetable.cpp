@@ -151,7 +151,7 @@ void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], fro
 QvGeometryTable::QvGeometryTable(const QvTableTexts& tableTexts) : texts(tableTexts) {}
 QvGeometryTable::~QvGeometryTable() {
   if (sharedMaterials == nullptr) return;
-  for (int32_t m = 0; m < numMaterials; ++m) zmDeleteMaterial(&sharedMaterials[m]);
+  for (int32_t m = 0; m < numMaterials; ++m) zmReleaseMaterialRecord(sharedMaterials[m]);
 }
 
 QvFaceTable::QvFaceTable() : QvGeometryTable(kFaceTexts) {}
@@ -684,11 +684,16 @@ void copyMaterial(const QvGeometryTable::Material& from, ZmMaterial* to, int32_t
 
 }  // namespace
 
-void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) {
+void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmShape* leaf, const char* fn) {
   if (materialBinding != QV_BIND_PER_VERTEX_INDEXED) {
     const ZmMaterial* shared = sharedMaterial(materialBinding == QV_BIND_PER_FACE_INDEXED ? polygon.materialIndex : 0, fn);
-    if (shared != nullptr && zmShareMaterial(material, shared) != 0)
+    if (shared != nullptr && zmSetLeafMaterialRecord(leaf, shared) != 0)
       zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
+    return;
+  }
+  ZmMaterial* material = zmOwnLeafMaterial(leaf);
+  if (material == nullptr) {
+    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
     return;
   }
   if (!initZmMaterial(material, countUsableVertices(polygon), fn)) return;
@@ -698,18 +703,25 @@ void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material,
 }
 
 const ZmMaterial* QvGeometryTable::sharedMaterial(int32_t index, const char* fn) {
+  auto outOfMemory = [fn]() -> const ZmMaterial* {
+    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
+    return nullptr;
+  };
   if (sharedMaterials == nullptr) {
-    sharedMaterials = allocate<ZmMaterial>(numMaterials);
-    if (sharedMaterials == nullptr) {
-      zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
-      return nullptr;
-    }
-    for (int32_t m = 0; m < numMaterials; ++m) zmInitMaterial(&sharedMaterials[m]);
+    sharedMaterials = allocate<ZmMaterial*>(numMaterials);
+    if (sharedMaterials == nullptr) return outOfMemory();
+    std::fill_n(sharedMaterials.get(), numMaterials, nullptr);
   }
   int32_t record = index < 0 ? 0 : index % numMaterials;
-  ZmMaterial* material = &sharedMaterials[record];
-  if (material->count == 0) {
-    if (!initZmMaterial(material, 1, fn)) return nullptr;
+  ZmMaterial*& material = sharedMaterials[record];
+  if (material == nullptr) {
+    material = zmNewMaterialRecord();
+    if (material == nullptr) return outOfMemory();
+    if (!initZmMaterial(material, 1, fn)) {
+      zmReleaseMaterialRecord(material);
+      material = nullptr;
+      return nullptr;
+    }
     copyMaterial(materials[record], material, 0);
   }
   return material;

@@ -7,7 +7,7 @@
 // vertex the coordinate, material, normal and texture-coordinate index it
 // carries into its leaf; and the copies of those data that one polygon
 // hands its leaf (carved from the world's slab, owned by the leaf from then
-// on; the one-entry material lists are shared between the leaves).
+// on; the one-entry material records are shared between the leaves).
 // The tables share one implementation, QvGeometryTable; the two classes
 // differ in their message texts, in what a short polygon is, and in the
 // normal that stands in for a missing one.
@@ -15,7 +15,8 @@
 // hang on (vrml/faceset.h, vrml/lineset.h).
 //
 // A table lives for the conversion of one node; everything in it comes from
-// the plain heap and is freed with it (its shares of materials included). Every index that reaches a leaf is
+// the plain heap and is freed with it (its shares of material records
+// included). Every index that reaches a leaf is
 // checked against its array here: a vertex whose coordinate index was
 // refused keeps -1 and is left out of its leaf, texture-coordinate indices
 // are clamped to the table's list, and a negative material index selects
@@ -30,6 +31,7 @@ class QvMFLong;
 class QvState;
 struct QvTableTexts;
 struct ZmMaterial;
+struct ZmShape;
 struct ZmMFVec2f;
 struct ZmMFVec3f;
 
@@ -120,9 +122,9 @@ class QvGeometryTable {
   // gave a textureCoordIndex, else by its coordinate index, clamped.
   void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const;
   // One material entry (codes 1 and 5) or one per vertex (code 7). The
-  // one-entry lists of a material record are made once and shared by every
-  // leaf that uses it (zmShareMaterial).
-  void fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn);
+  // one-entry record of a material is made once and shared by every leaf
+  // that uses it.
+  void fillMaterial(const Polygon& polygon, ZmShape* leaf, const char* fn);
   // One normal (codes 1 and 5) or one per vertex (code 7).
   void fillNormals(const Polygon& polygon, ZmMFVec3f* normals, const char* failText) const;
   void fillVertices(const Polygon& polygon, ZmMFVec3f* vertices, const char* failText) const;
@@ -165,9 +167,9 @@ class QvGeometryTable {
   // index, and the index of a listed normal (-1: the polygon's normal).
   std::unique_ptr<int32_t[]> vertexMaterials;
   std::unique_ptr<int32_t[]> vertexNormals;
-  // By material record: the one-entry lists that leaves share (count 0
-  // until first used).
-  std::unique_ptr<ZmMaterial[]> sharedMaterials;
+  // By material index: the one-entry records that leaves share (null
+  // until first used); the table holds one share of each.
+  std::unique_ptr<ZmMaterial*[]> sharedMaterials;
 
   int setMaterialBindingFrom(QvState* state);
   int setNormalBindingFrom(QvState* state);

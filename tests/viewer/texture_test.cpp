@@ -137,7 +137,7 @@ TEST_F(TexturedWorld, FaceCoordinatesAreTransformedOnceAndShiftedIntoTheEngineRa
   // The transform moved u by 1 and was then reset, so reapplying keeps the coordinates.
   ASSERT_EQ(sheet->texture.uv.count, 4);
   EXPECT_FLOAT_EQ(sheet->texture.uv.values[1].x, 4.7f);
-  EXPECT_FLOAT_EQ(sheet->texture.transform.t.x, 0.0f);
+  EXPECT_FLOAT_EQ(sheet->texture.image->transform.t.x, 0.0f);
   EXPECT_EQ(zmRwSetFaceTexture(sheet), 0);
   EXPECT_FLOAT_EQ(sheet->texture.uv.values[1].x, 4.7f);
 
