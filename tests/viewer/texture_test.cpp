@@ -140,6 +140,13 @@ TEST_F(TexturedWorld, FaceCoordinatesAreTransformedOnceAndShiftedIntoTheEngineRa
   EXPECT_FLOAT_EQ(sheet->texture.image->transform.t.x, 0.0f);
   EXPECT_EQ(zmRwSetFaceTexture(sheet), 0);
   EXPECT_FLOAT_EQ(sheet->texture.uv.values[1].x, 4.7f);
+  // The second face was built with the same image and transform; the first
+  // face's reset did not keep the transform from its coordinates.
+  auto* second = static_cast<ZmFace*>(sheet->next);
+  ASSERT_EQ(second->texture.uv.count, 3);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].x, 4.7f);
+  EXPECT_FLOAT_EQ(second->texture.image->transform.t.x, 0.0f);
+  EXPECT_EQ(second->texture.image->file, sheet->texture.image->file);
 
   // u 1.2 .. 4.7 keeps lowU 1; v -1.5 .. 0.5 is turned to 1 - v.
   const float expected[4][2] = {{0.2f, 2.5f}, {3.7f, 2.5f}, {3.7f, 0.5f}, {0.2f, 0.5f}};
