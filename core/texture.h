@@ -52,8 +52,12 @@ struct ZmTextureImage {
 
 struct ZmTexture {
   const ZmTextureImage* image;  // never null; zmNoTextureImage until set
-  ZmMFVec2f uv;                 // owned texture coordinates; the viewer writes into them
+  ZmMFVec2f uv;                 // owned texture coordinates (see below)
 };
+// The texture coordinates are the leaf's own list, but faces with equal
+// ones (every face of an untextured set) may hold shares of one list
+// (zmShareBlock): whoever writes into them in place first makes them its
+// own with zmOwnBlock.
 
 // The image part of a new texture: no image, no mask, the identity
 // transform, no movie. Shared by every texture that has none of its own.

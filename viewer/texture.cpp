@@ -189,6 +189,16 @@ bool hasCoordinates(const ZmMFVec2f& uv) {
   return false;
 }
 
+// Makes the face's texture coordinates its own before they are written in
+// place (faces with equal ones share one list); false when no copy can be
+// had.
+bool ownCoordinates(ZmMFVec2f* uv) {
+  auto* own = static_cast<ZmSFVec2f*>(zmOwnBlock(uv->values));
+  if (own == nullptr && uv->values != nullptr) return false;
+  uv->values = own;
+  return true;
+}
+
 bool isIdentity(const ZmRT2& transform) {
   const ZmRT2& identity = zmNoTextureImage.transform;
   return std::equal(transform.m, transform.m + 4, identity.m) && transform.t.x == identity.t.x &&
@@ -201,7 +211,7 @@ bool isIdentity(const ZmRT2& transform) {
 void zmApplyUVTransform(ZmTexture* texture) {
   if (isIdentity(texture->image->transform)) return;
   ZmTextureImage* image = zmOwnTextureImage(texture);
-  if (image == nullptr) {
+  if (image == nullptr || !ownCoordinates(&texture->uv)) {
     zmReportWarning("zmApplyUVTransform : cannot copy the texture record.\n");
     return;
   }
@@ -361,6 +371,10 @@ int zmSetDefaultUVFace(ZmLeaf* leaf) {
   ZmBoundingCube* cube = face->owner != nullptr ? zmGetBoundingCube(face->owner) : nullptr;
   if (cube == nullptr) {
     zmReportWarning("zmSetDefaultUVFace : cannot get bounding cube.");
+    return -1;
+  }
+  if (!ownCoordinates(&uv)) {
+    zmReportWarning("zmSetDefaultUVFace : cannot copy the texture coordinates.");
     return -1;
   }
   const BoxProjection box(cube->local_min, cube->local_max);

@@ -2,6 +2,7 @@
 #include "vrml/facetable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "core/fields.h"
@@ -150,6 +151,7 @@ void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], fro
 
 QvGeometryTable::QvGeometryTable(const QvTableTexts& tableTexts) : texts(tableTexts) {}
 QvGeometryTable::~QvGeometryTable() {
+  zmFree(lastUv);
   if (sharedMaterials == nullptr) return;
   for (int32_t m = 0; m < numMaterials; ++m) zmReleaseMaterialRecord(sharedMaterials[m]);
 }
@@ -609,10 +611,37 @@ bool QvGeometryTable::makesLeaf(const Polygon& polygon) const {
   return countUsableVertices(polygon) >= (isFaceTable() ? 3 : 1);
 }
 
-void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const {
+ZmSFVec2f QvGeometryTable::uvOf(const Polygon& polygon, int32_t i, int32_t k) const {
+  int32_t t = clampTexCoord(useTexCoordIndices ? texCoordIndexOf(polygon, i) : k);
+  return {texCoords[2 * t], texCoords[2 * t + 1]};
+}
+
+bool QvGeometryTable::repeatsLastUv(const Polygon& polygon, int32_t n) const {
+  if (lastUv == nullptr || n != lastUvCount) return false;
+  const ZmSFVec2f* last = lastUv;
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    int32_t k = coordOf(polygon, i);
+    if (k < 0) continue;
+    const ZmSFVec2f pair = uvOf(polygon, i, k);
+    if (std::memcmp(&pair, last++, sizeof pair) != 0) return false;
+  }
+  return true;
+}
+
+void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) {
+  // Lists up to this many pairs are offered to the next polygon: they are
+  // carved from the slab, where a share costs no copy.
+  constexpr int32_t kLargestSharedUv = 16;
   int32_t n = countUsableVertices(polygon);
   zmFree(uv->values);
-  uv->count = 0;
+  *uv = {};
+  if (repeatsLastUv(polygon, n)) {
+    uv->values = static_cast<ZmSFVec2f*>(zmShareBlock(lastUv, n * sizeof(ZmSFVec2f)));
+    if (uv->values != nullptr) {
+      uv->count = n;
+      return;
+    }
+  }
   uv->values = zmAllocate<ZmSFVec2f>(n);
   if (uv->values == nullptr) {
     message(failText);
@@ -622,10 +651,13 @@ void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* 
   ZmSFVec2f* out = uv->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i) {
     int32_t k = coordOf(polygon, i);
-    if (k < 0) continue;
-    int32_t t = clampTexCoord(useTexCoordIndices ? texCoordIndexOf(polygon, i) : k);
-    *out++ = {texCoords[2 * t], texCoords[2 * t + 1]};
+    if (k >= 0) *out++ = uvOf(polygon, i, k);
   }
+  zmFree(lastUv);
+  lastUv = nullptr;
+  if (n > kLargestSharedUv) return;
+  lastUv = static_cast<ZmSFVec2f*>(zmShareBlock(uv->values, n * sizeof(ZmSFVec2f)));
+  lastUvCount = lastUv != nullptr ? n : 0;
 }
 
 namespace {

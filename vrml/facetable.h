@@ -27,13 +27,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/fields.h"
+
 class QvMFLong;
 class QvState;
 struct QvTableTexts;
 struct ZmMaterial;
 struct ZmShape;
-struct ZmMFVec2f;
-struct ZmMFVec3f;
 
 // Face-table binding codes. The leaves only ever receive 1, 5 or 7: the
 // material and normal steps turn 4 into 5 and 6 into 7.
@@ -119,8 +119,10 @@ class QvGeometryTable {
   // a face, one for a polyline.
   bool makesLeaf(const Polygon& polygon) const;
   // One (u, v) per vertex: by its texture-coordinate index when the node
-  // gave a textureCoordIndex, else by its coordinate index, clamped.
-  void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const;
+  // gave a textureCoordIndex, else by its coordinate index, clamped. A
+  // small polygon whose pairs equal those of the polygon filled before
+  // shares that one's list (untextured sets have (0, 0) everywhere).
+  void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText);
   // One material entry (codes 1 and 5) or one per vertex (code 7). The
   // one-entry record of a material is made once and shared by every leaf
   // that uses it.
@@ -170,6 +172,10 @@ class QvGeometryTable {
   // By material index: the one-entry records that leaves share (null
   // until first used); the table holds one share of each.
   std::unique_ptr<ZmMaterial*[]> sharedMaterials;
+  // The texture coordinates fillUv made last, for the next polygon to
+  // share (the table holds one share), and their count.
+  ZmSFVec2f* lastUv = nullptr;
+  int32_t lastUvCount = 0;
 
   int setMaterialBindingFrom(QvState* state);
   int setNormalBindingFrom(QvState* state);
@@ -199,6 +205,10 @@ class QvGeometryTable {
   int32_t positionOf(const Polygon& polygon, int32_t i) const { return polygon.start + ownOffset(polygon, i); }
   const float* vertexNormalOf(const Polygon& polygon, int32_t i) const;
   int32_t texCoordIndexOf(const Polygon& polygon, int32_t i) const;
+  // The (u, v) of vertex i, whose coordinate index is k.
+  ZmSFVec2f uvOf(const Polygon& polygon, int32_t i, int32_t k) const;
+  // Whether the polygon's n pairs are those of lastUv, bit for bit.
+  bool repeatsLastUv(const Polygon& polygon, int32_t n) const;
   int32_t clampTexCoord(int32_t index) const;
   const float* normalAt(int32_t index) const { return &normals[3 * index]; }
 };

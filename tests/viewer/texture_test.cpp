@@ -158,6 +158,23 @@ TEST_F(TexturedWorld, FaceCoordinatesAreTransformedOnceAndShiftedIntoTheEngineRa
   }
 }
 
+// Faces with equal coordinates (here the default (0, 0) of every vertex)
+// share one list; projecting a face's own coordinates leaves the others'.
+TEST_F(TexturedWorld, FacesSharingCoordinatesProjectTheirOwn) {
+  ASSERT_EQ(buildAll(), 0);
+  auto* first = static_cast<ZmFace*>(named("Lost")->leaf);
+  auto* second = static_cast<ZmFace*>(first->next);
+  EXPECT_EQ(first->texture.uv.values, second->texture.uv.values);
+  ASSERT_EQ(zmSetDefaultUVFace(first), 0);
+  ASSERT_EQ(zmSetDefaultUVFace(second), 0);
+  ASSERT_NE(first->texture.uv.values, second->texture.uv.values);
+  // The box is the unit square in x and y: u = x, v = y.
+  EXPECT_FLOAT_EQ(first->texture.uv.values[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(first->texture.uv.values[1].y, 0.0f);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].y, 1.0f);
+}
+
 TEST_F(TexturedWorld, MissingImageLeavesTheFaceUntexturedWithItsWarnings) {
   ASSERT_EQ(buildAll(), 0);
   zmVFloadAllPendingTextures();
