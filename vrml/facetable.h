@@ -7,7 +7,8 @@
 // vertex the coordinate, material, normal and texture-coordinate index it
 // carries into its leaf; and the copies of those data that one polygon
 // hands its leaf (carved from the world's slab, owned by the leaf from then
-// on; the one-entry material records are shared between the leaves).
+// on; the one-entry material records, and equal texture coordinates of
+// neighbouring polygons, are shared between the leaves).
 // The tables share one implementation, QvGeometryTable; the two classes
 // differ in their message texts, in what a short polygon is, and in the
 // normal that stands in for a missing one.
@@ -15,8 +16,8 @@
 // hang on (vrml/faceset.h, vrml/lineset.h).
 //
 // A table lives for the conversion of one node; everything in it comes from
-// the plain heap and is freed with it (its shares of material records
-// included). Every index that reaches a leaf is
+// the plain heap and is freed with it (its shares of material records and
+// texture coordinates included). Every index that reaches a leaf is
 // checked against its array here: a vertex whose coordinate index was
 // refused keeps -1 and is left out of its leaf, texture-coordinate indices
 // are clamped to the table's list, and a negative material index selects
@@ -78,7 +79,8 @@ class QvGeometryTable {
     float specularPower = 0;
   };
 
-  // Gives back the table's share of the materials its leaves hold.
+  // Gives back the table's shares of the material records and texture
+  // coordinates its leaves hold.
   virtual ~QvGeometryTable();
   QvGeometryTable(const QvGeometryTable&) = delete;
   QvGeometryTable& operator=(const QvGeometryTable&) = delete;
