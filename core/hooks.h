@@ -85,8 +85,8 @@ struct ZmCoreViewerHooks {
   void (*initTexture)(ZmTexture* texture);
 
   // zmDeleteTexture -- releases a shape leaf's texture record. Unset: the
-  // record's UV array is freed (nothing else can be in it without the upper
-  // layers).
+  // record's UV array and its share of the image part are freed (nothing
+  // else can be in them without the upper layers).
   void (*deleteTexture)(ZmTexture* texture);
 
   // Camera forwards of the world's active camera (active id 1: the
@@ -153,6 +153,7 @@ inline void hookDeleteTexture(ZmTexture* texture) {
     zmCoreViewerHooks.deleteTexture(texture);
   } else {
     zmFree(texture->uv.values);
+    zmFree(zmDropTextureImage(texture));
   }
 }
 

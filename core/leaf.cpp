@@ -42,9 +42,9 @@ ZmLeaf* zmNewShape(int32_t kind) {
   }
   shape->kind = kind;
   shape->leafFlags = ZM_LEAF_GOURAUD;
-  zmRT2Identity(&shape->texture.transform);
+  shape->texture.image = &zmNoTextureImage;
   hookInitTexture(&shape->texture);
-  zmInitMaterial(&shape->material);
+  shape->material = &zmNoMaterial;
   return shape;
 }
 
@@ -272,7 +272,8 @@ void zmAddLeaf(ZmObj* object, int list, ZmLeaf* chain) {
 
 // What a shape leaf owns, the upper layers told first.
 static void freeShapeContents(ZmShape* shape) {
-  zmDeleteMaterial(&shape->material);
+  zmReleaseMaterialRecord(shape->material);
+  shape->material = &zmNoMaterial;
   // The movie hangs on the first leaf's texture; once that leaf is gone the
   // owner's leaf pointer is stale until the chain is emptied, so only the
   // first leaf's deletion pauses it.

@@ -4,10 +4,12 @@
 // constructors (with the builders that make a cube, cone or cylinder of
 // several leaves), appending a chain to an object, the destructor, the kind
 // predicates and the searches for a leaf by kind or number in a subtree.
-// A leaf owns its material arrays, texture coordinates and geometry arrays.
-// It does not own the engine counterparts (the renderer keeps them in
-// `rendering`), the texture image entries (the URL table), nor the sound
-// and movie state (media), which it hands back through core/hooks.h.
+// A leaf owns its texture coordinates and geometry arrays, and a share of
+// its material record and texture image part (core/material.h,
+// core/texture.h). It does not own the engine counterparts (the renderer
+// keeps them in `rendering`), the texture image entries (the URL table),
+// nor the sound and movie state (media), which it hands back through
+// core/hooks.h.
 #ifndef LUMENFOLD_CORE_LEAF_H
 #define LUMENFOLD_CORE_LEAF_H
 
@@ -16,26 +18,10 @@
 
 #include "core/fields.h"
 #include "core/material.h"
+#include "core/texture.h"
 #include "core/vecmath.h"
 
 struct ZmObj;
-struct ZmTimeOutHandlerList;
-struct ZmUrlHash;
-// A movie texture's control record. Media makes and frees it (core/hooks.h);
-// the VRML builder sets the first five fields from a Movie2 node.
-struct ZmTextureMovie {
-  int32_t playing;      // 1: plays by itself
-  int32_t width;        // texture size in pixels
-  int32_t height;
-  float framesPerSec;
-  char* soundFile;      // owned, or null
-  int32_t frame;        // media's own from here on
-  int32_t loop;
-  float speed;
-  int32_t paused;                   // 1 after a pause
-  int32_t frameCount;               // 0 until the movie file tells
-  ZmTimeOutHandlerList* stepper;    // the time-out stepping the frames while playing, or null
-};
 
 // Leaf kinds. 12, 13, 17, 18 and 21 are not used.
 enum {
@@ -84,21 +70,15 @@ struct ZmLeaf {
   void* rendering;   // the engine clump, polygon, light or camera
 };
 
-struct ZmTexture {
-  ZmUrlHash* file;        // the image's URL-table entry, null: untextured
-  ZmUrlHash* mask;        // the mask image's entry, or null
-  ZmRT2 transform;        // identity at creation
-  ZmMFVec2f uv;           // owned texture coordinates
-  uint32_t wrapS;         // 0 repeat, 1 clamp
-  uint32_t wrapT;
-  ZmTextureMovie* movie;  // owned by media, or null
-};
-
 // Shapes (kinds 1 to 11) and the sound leaf.
+// The texture's image part and the material record may be shared with
+// other leaves (the faces of one face set): both are read-only through the
+// leaf, which writes only into parts it has made its own
+// (zmOwnTextureImage, zmOwnLeafMaterial).
 struct ZmShape : ZmLeaf {
   uint32_t leafFlags;  // ZM_LEAF_GOURAUD, ZM_LEAF_BACKFACE
   ZmTexture texture;
-  ZmMaterial material;
+  const ZmMaterial* material;  // never null; zmNoMaterial until set
 };
 
 struct ZmAsciiText : ZmShape {

@@ -58,6 +58,54 @@ int zmShareMaterial(ZmMaterial* to, const ZmMaterial* from) {
   return 0;
 }
 
+// ---- Records shared between leaves -----------------------------------------
+
+const ZmMaterial zmNoMaterial = {};
+
+ZmMaterial* zmNewMaterialRecord() { return static_cast<ZmMaterial*>(zmSlabMalloc(sizeof(ZmMaterial))); }
+
+const ZmMaterial* zmShareMaterialRecord(const ZmMaterial* record) {
+  if (record == &zmNoMaterial) return record;
+  auto* shared = static_cast<ZmMaterial*>(zmShareBlock(const_cast<ZmMaterial*>(record), sizeof(ZmMaterial)));
+  if (shared == nullptr || shared == record) return shared;
+  // A heap record takes no second owner: its copy must hold shares of the
+  // lists rather than the same pointers.
+  zmInitMaterial(shared);
+  if (zmShareMaterial(shared, record) == 0) return shared;
+  zmFree(shared);
+  return nullptr;
+}
+
+void zmReleaseMaterialRecord(const ZmMaterial* record) {
+  if (record == nullptr || record == &zmNoMaterial) return;
+  auto* mine = const_cast<ZmMaterial*>(record);
+  if (!zmIsSharedBlock(mine)) zmDeleteMaterial(mine);
+  zmFree(mine);
+}
+
+ZmMaterial* zmOwnLeafMaterial(ZmShape* shape) {
+  const ZmMaterial* record = shape->material;
+  if (record != &zmNoMaterial && !zmIsSharedBlock(record)) return const_cast<ZmMaterial*>(record);
+  ZmMaterial* own = zmNewMaterialRecord();
+  if (own == nullptr) return nullptr;
+  if (zmShareMaterial(own, record) != 0) {
+    zmFree(own);
+    return nullptr;
+  }
+  zmReleaseMaterialRecord(record);
+  shape->material = own;
+  return own;
+}
+
+int zmSetLeafMaterialRecord(ZmShape* shape, const ZmMaterial* record) {
+  zmReleaseMaterialRecord(shape->material);
+  const ZmMaterial* shared = zmShareMaterialRecord(record);
+  shape->material = shared != nullptr ? shared : &zmNoMaterial;
+  return shared != nullptr ? 0 : -1;
+}
+
+// ---- Colour lists -------------------------------------------------------------
+
 ZmSFColor* zmNewColorArray(int32_t n) {
   return static_cast<ZmSFColor*>(zmMalloc(n * sizeof(ZmSFColor)));
 }
@@ -91,21 +139,22 @@ void zmGetZmMFColorAt(ZmMFColor* list, int32_t i, float* r, float* g, float* b) 
   *b = list->values[i].b;
 }
 
-// The attribute's list in a material, for colours (1 to 4) or floats (5, 6).
-static ZmMFColor* colourAttribute(ZmMaterial* material, int attribute) {
+// The attribute's list in a material record, for colours (1 to 4) or
+// floats (5, 6); null for other attributes.
+static ZmMFColor ZmMaterial::*colourAttribute(int attribute) {
   switch (attribute) {
-    case ZM_MATERIAL_AMBIENT: return &material->ambient_color;
-    case ZM_MATERIAL_DIFFUSE: return &material->diffuse_color;
-    case ZM_MATERIAL_SPECULAR: return &material->specular_color;
-    case ZM_MATERIAL_EMISSIVE: return &material->emmisive_color;
+    case ZM_MATERIAL_AMBIENT: return &ZmMaterial::ambient_color;
+    case ZM_MATERIAL_DIFFUSE: return &ZmMaterial::diffuse_color;
+    case ZM_MATERIAL_SPECULAR: return &ZmMaterial::specular_color;
+    case ZM_MATERIAL_EMISSIVE: return &ZmMaterial::emmisive_color;
     default: return nullptr;
   }
 }
 
-static ZmMFFloat* floatAttribute(ZmMaterial* material, int attribute) {
+static ZmMFFloat ZmMaterial::*floatAttribute(int attribute) {
   switch (attribute) {
-    case ZM_MATERIAL_SHININESS: return &material->shininess;
-    case ZM_MATERIAL_TRANSPARENCY: return &material->transparency;
+    case ZM_MATERIAL_SHININESS: return &ZmMaterial::shininess;
+    case ZM_MATERIAL_TRANSPARENCY: return &ZmMaterial::transparency;
     default: return nullptr;
   }
 }
@@ -142,18 +191,19 @@ static bool copyAttribute(List* target, const List* source) {
 
 // The shared steps of the colour and float setters.
 template <typename List>
-static int setLeafAttribute(ZmLeaf* leaf, const List* list, List* (*attributeOf)(ZmMaterial*, int),
+static int setLeafAttribute(ZmLeaf* leaf, const List* list, List ZmMaterial::*(*attributeOf)(int),
                             int attribute, const char* function) {
   if (!zmIsShapeLeaf(leaf)) {
     zmReportWarning("%s: LeafType is invalid\n", function);
     return -1;
   }
-  List* target = attributeOf(&static_cast<ZmShape*>(leaf)->material, attribute);
-  if (target == nullptr) {
+  List ZmMaterial::*member = attributeOf(attribute);
+  if (member == nullptr) {
     zmReportWarning("%s: attribute is invalid\n", function);
     return -1;
   }
-  if (!copyAttribute(target, list)) {
+  ZmMaterial* material = zmOwnLeafMaterial(static_cast<ZmShape*>(leaf));
+  if (material == nullptr || !copyAttribute(&(material->*member), list)) {
     zmReportError("%s : zmMalloc Failure\n", function);
     return -1;
   }
@@ -197,9 +247,9 @@ int zmSetSubtreeLeafMaterial(ZmObj* object, const void* list, int attribute) {
 
 void* zmGetLeafMaterial(ZmLeaf* leaf, int attribute) {
   if (!zmIsShapeLeaf(leaf)) return nullptr;
-  ZmMaterial* material = &static_cast<ZmShape*>(leaf)->material;
-  if (ZmMFColor* colours = colourAttribute(material, attribute)) return colours;
-  if (ZmMFFloat* floats = floatAttribute(material, attribute)) return floats;
+  auto* material = const_cast<ZmMaterial*>(static_cast<ZmShape*>(leaf)->material);
+  if (ZmMFColor ZmMaterial::*colours = colourAttribute(attribute)) return &(material->*colours);
+  if (ZmMFFloat ZmMaterial::*floats = floatAttribute(attribute)) return &(material->*floats);
   zmReportWarning("zmGetLeafMaterial: attribute is invalid\n");
   return nullptr;
 }

@@ -2,12 +2,18 @@
 //
 // Owns: `ZmMaterial` (lists of ambient, diffuse, specular and emissive
 // colours and of shininess, transparency and specular power, one entry per
-// material index), its release, the colour lists scripts pass around, and
-// setting or getting one attribute on a leaf, on an object's leaves or on a
-// subtree. Every change is handed to the renderer again (core/hooks.h).
+// material index), its release, the sharing of one record between leaves,
+// the colour lists scripts pass around, and setting or getting one
+// attribute on a leaf, on an object's leaves or on a subtree. Every change
+// is handed to the renderer again (core/hooks.h).
 // It does not own the leaves (core/leaf.h) nor the engine materials.
 //
 // Invariant: an attribute's count is 0 exactly when its array is null.
+//
+// The faces of one face set have one material between them: a shape leaf
+// points at a record that other leaves may share, read-only while they do.
+// Whoever writes into a leaf's material first makes the record the leaf's
+// own (zmOwnLeafMaterial); the copy shares the lists it has not changed.
 #ifndef LUMENFOLD_CORE_MATERIAL_H
 #define LUMENFOLD_CORE_MATERIAL_H
 
@@ -17,6 +23,7 @@
 
 struct ZmLeaf;
 struct ZmObj;
+struct ZmShape;
 
 struct ZmMaterial {
   int32_t count;             // number of material entries (the longest list)
@@ -56,6 +63,42 @@ void zmDeleteMaterial(ZmMaterial* material);
  */
 int zmShareMaterial(ZmMaterial* to, const ZmMaterial* from);
 
+// ---- Records shared between leaves -----------------------------------------
+
+// The empty record of every new shape leaf, shared by all that have no
+// material of their own.
+extern const ZmMaterial zmNoMaterial;
+
+// A zero-filled record carved from the slab in use (zmSlabMalloc), its
+// creator its one owner; null when memory runs out.
+ZmMaterial* zmNewMaterialRecord();
+/*
+ * zmShareMaterialRecord --
+ *   Another owner for `record`.
+ * Results:
+ *   `record` itself when it is zmNoMaterial or carved from a slab; else a
+ *   new record sharing its lists (zmShareMaterial). Null when that cannot
+ *   be had.
+ */
+const ZmMaterial* zmShareMaterialRecord(const ZmMaterial* record);
+// One owner fewer; the last frees the lists and the record. zmNoMaterial
+// and null are ignored.
+void zmReleaseMaterialRecord(const ZmMaterial* record);
+/*
+ * zmOwnLeafMaterial --
+ *   Makes a shape leaf's material record its own before a write: a shared
+ *   record (or zmNoMaterial) is replaced by a copy sharing its lists.
+ * Results:
+ *   The record to write into; null when the copy cannot be had, the leaf
+ *   then unchanged.
+ */
+ZmMaterial* zmOwnLeafMaterial(ZmShape* shape);
+// The leaf gives up its record and shares `record`; 0, or -1 when no copy
+// could be had (the leaf then has zmNoMaterial).
+int zmSetLeafMaterialRecord(ZmShape* shape, const ZmMaterial* record);
+
+// ---- Colour lists -------------------------------------------------------------
+
 ZmSFColor* zmNewColorArray(int32_t n);  // n zero colours
 // A list of n zero colours; null with "zmNewZmMFColor: zmMalloc failed\n".
 ZmMFColor* zmNewZmMFColor(int32_t n);
@@ -87,7 +130,8 @@ int zmSetObjLeafMaterial(ZmObj* object, const void* list, int attribute);
 int zmSetSubtreeLeafMaterial(ZmObj* object, const void* list, int attribute);
 
 // The address of a shape leaf's {count, array} pair of the attribute: a
-// ZmMFColor for 1 to 4, a ZmMFFloat for 5 and 6. Null for other leaves; a
+// ZmMFColor for 1 to 4, a ZmMFFloat for 5 and 6, to read only (the record
+// may be shared; the setters above write). Null for other leaves; a
 // wrong attribute warns "zmGetLeafMaterial: attribute is invalid\n".
 void* zmGetLeafMaterial(ZmLeaf* leaf, int attribute);
 void* zmGetObjLeafMaterial(ZmObj* object, int attribute);

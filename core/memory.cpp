@@ -96,6 +96,9 @@ bool isSlabBlock(const void* block) {
 }
 
 BlockHeader& headerOf(void* block) { return *reinterpret_cast<BlockHeader*>(static_cast<char*>(block) - kHeader); }
+const BlockHeader& headerOf(const void* block) {
+  return *reinterpret_cast<const BlockHeader*>(static_cast<const char*>(block) - kHeader);
+}
 
 }  // namespace
 
@@ -286,4 +289,8 @@ void* zmOwnBlock(void* block) {
   memcpy(copy, block, header.size);
   --header.owners;
   return copy;
+}
+
+bool zmIsSharedBlock(const void* block) {
+  return block != nullptr && isSlabBlock(block) && headerOf(block).owners > 1;
 }

@@ -95,6 +95,11 @@ void* zmShareBlock(void* block, size_t size);
  */
 void* zmOwnBlock(void* block);
 
+// True while another owner shares `block` (a slab block of more than one
+// owner); false for heap blocks and null. A record whose block holds
+// pointers to blocks of its own frees them only when this is false.
+bool zmIsSharedBlock(const void* block);
+
 /*
  * zmFailAllocationsAfter --
  *   Fault injection for tests: after `count` more successful allocations

@@ -326,7 +326,8 @@ int MakeKinLeaf(ZmKinSegment* segment, ZmObj* bone) {
   }
   ZmLeaf* leaf = outbound == 1 ? makeLineBone(segment) : makeFaceBone(segment, outbound);
   if (leaf == nullptr) return outbound == 1 ? -1 : -5;
-  if (!setBoneMaterial(&static_cast<ZmShape*>(leaf)->material)) {
+  ZmMaterial* material = zmOwnLeafMaterial(static_cast<ZmShape*>(leaf));
+  if (material == nullptr || !setBoneMaterial(material)) {
     zmReportError("MakeKinLeaf: can not allocate memory for material's contents.");
     zmDeleteLeaf(leaf);
     return -5;

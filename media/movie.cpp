@@ -24,7 +24,7 @@ ZmTexture* firstTexture(ZmObj* object) {
 
 ZmTextureMovie* movieOf(ZmObj* object) {
   ZmTexture* texture = firstTexture(object);
-  return texture != nullptr && texture->file != nullptr ? texture->movie : nullptr;
+  return texture != nullptr && texture->image->file != nullptr ? texture->image->movie : nullptr;
 }
 
 void stepForward(ZmObj* object, ZmTextureMovie* movie) {
@@ -92,13 +92,16 @@ void zmDeleteTextureMovie(ZmTextureMovie* movie) {
 
 void zmSetTextureMovie(ZmObj* object) {
   ZmTexture* texture = firstTexture(object);
-  if (texture == nullptr || texture->file == nullptr) return;
-  if (texture->movie == nullptr) {
+  if (texture == nullptr || texture->image->file == nullptr) return;
+  ZmTextureMovie* movie = texture->image->movie;
+  if (movie == nullptr) {
     int32_t width = 0, height = 0, frames = 0;
     float rate = 0;
-    ZmUrlHash* image = nullptr;
-    if (zmViewerGetMovieFormat(texture->file, &width, &height, &frames, &rate, &image) != 0) return;
-    ZmTextureMovie* movie = zmNewTextureMovie();
+    ZmUrlHash* frameImage = nullptr;
+    if (zmViewerGetMovieFormat(texture->image->file, &width, &height, &frames, &rate, &frameImage) != 0) return;
+    // The movie is this leaf's alone: the other faces keep their image.
+    ZmTextureImage* image = zmOwnTextureImage(texture);
+    movie = image != nullptr ? zmNewTextureMovie() : nullptr;
     if (movie == nullptr) {
       zmReportError("zmSetTextureMovie: can't allocate the movie record.");
       return;
@@ -107,13 +110,13 @@ void zmSetTextureMovie(ZmObj* object) {
     movie->height = height;
     movie->frameCount = frames;
     movie->framesPerSec = rate;
-    texture->file = image;
-    texture->movie = movie;
-  } else if (texture->movie->frameCount == 0) {
-    if (zmViewerGetMovieFormat(texture->file, nullptr, nullptr, &texture->movie->frameCount, nullptr, nullptr) != 0)
+    image->file = frameImage;
+    image->movie = movie;
+  } else if (movie->frameCount == 0) {
+    if (zmViewerGetMovieFormat(texture->image->file, nullptr, nullptr, &movie->frameCount, nullptr, nullptr) != 0)
       return;
   }
-  if (texture->movie->playing) zmPlay3DMovie(object);
+  if (movie->playing) zmPlay3DMovie(object);
 }
 
 int zmPlay3DMovie(ZmObj* object) {

@@ -50,8 +50,11 @@ inline void installStandInMovies(CoreHookGuards& coreHooks, VrmlHookGuards& vrml
   };
   coreHooks.viewer->deleteTexture = [](ZmTexture* texture) {
     zmFree(texture->uv.values);
-    if (texture->movie) zmFree(texture->movie->soundFile);
-    zmFree(texture->movie);
+    ZmTextureImage* image = zmDropTextureImage(texture);
+    if (image == nullptr) return;
+    if (image->movie) zmFree(image->movie->soundFile);
+    zmFree(image->movie);
+    zmFree(image);
   };
 }
 

@@ -64,7 +64,7 @@ std::string describeLeaves(const ZmObj* object, Totals& totals) {
       ++count;
       if (kind == ZM_LEAF_FACE) ++totals.faces;
       if (!zmIsShapeLeaf(const_cast<ZmLeaf*>(leaf)) || kind == ZM_LEAF_SOUND) continue;
-      const ZmTexture& texture = static_cast<const ZmShape*>(leaf)->texture;
+      const ZmTextureImage& texture = *static_cast<const ZmShape*>(leaf)->texture.image;
       for (ZmUrlHash* entry : {texture.file, texture.mask}) {
         if (entry == nullptr || seen[entry->url]) continue;
         seen[entry->url] = true;

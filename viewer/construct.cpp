@@ -338,9 +338,9 @@ int zmRenderDestroyPartInViewer(ZmObj* object) {
 
 int zmRenderDestroyLeafTexture(ZmLeaf* leaf) {
   if (leaf == nullptr || !zmIsShapeLeaf(leaf)) return 0;
-  const ZmTexture& texture = static_cast<ZmShape*>(leaf)->texture;
-  if (destroyUnusedTexture(texture.file, "cannot destroy texture") != 0) return -1;
-  return destroyUnusedTexture(texture.mask, "cannot destroy mask texture");
+  const ZmTextureImage& image = *static_cast<ZmShape*>(leaf)->texture.image;
+  if (destroyUnusedTexture(image.file, "cannot destroy texture") != 0) return -1;
+  return destroyUnusedTexture(image.mask, "cannot destroy mask texture");
 }
 
 // ---- Rendering switch -----------------------------------------------------------------------

@@ -51,7 +51,7 @@ int setWholeClump(ZmLeaf* leaf, intptr_t sampling, const char* operation) {
   if (clump == nullptr) return 0;
   ZmRwMaterial record = {};
   record.sampling = sampling;
-  if (zmRwCalcMaterial(&record, &shapeOf(leaf)->material, 0) != 0) return -1;
+  if (zmRwCalcMaterial(&record, shapeOf(leaf)->material, 0) != 0) return -1;
   if (zmRwSetMaterialToClump(clump, &record) == nullptr)
     return fail(operation, "cannot set material to all polygons in clump");
   return 0;
@@ -85,7 +85,7 @@ int zmRenderSetLineMaterial(ZmLeaf* leaf) {
   auto* clump = static_cast<RwClump*>(leaf->rendering);
   if (clump == nullptr) return 0;
   auto* line = static_cast<ZmLine*>(leaf);
-  const ZmMaterial* material = &line->material;
+  const ZmMaterial* material = line->material;
   ZmRwMaterial record = {};
   record.sampling = 1;
   for (int32_t i = 0; i < line->vertex.count - 1; i++) {
@@ -110,7 +110,7 @@ int zmRenderSetPointSetMaterial(ZmLeaf* leaf) {
   ZmRwMaterial record = {};
   record.sampling = 1;
   for (int32_t i = 0; i < points->vertex.count; i++) {
-    if ((!overall || i == 0) && zmRwCalcMaterial(&record, &points->material, overall ? 0 : i) != 0) return -1;
+    if ((!overall || i == 0) && zmRwCalcMaterial(&record, points->material, overall ? 0 : i) != 0) return -1;
     if (setTaggedChild(clump, i, &record, "zmRenderSetPointSetMaterial()") != 0) return -1;
   }
   return 0;
@@ -131,8 +131,8 @@ int computeFaceMaterial(ZmLeaf* leaf, ZmRwMaterial* record) {
   record->sampling = samplingByFlag(leaf);
   auto* face = static_cast<ZmFace*>(leaf);
   const bool perVertex = face->materialBinding == 6 || face->materialBinding == 7;
-  return perVertex ? zmRwCalcMeanMaterial(record, &face->material, 0, face->vertex.count)
-                   : zmRwCalcMaterial(record, &face->material, 0);
+  return perVertex ? zmRwCalcMeanMaterial(record, face->material, 0, face->vertex.count)
+                   : zmRwCalcMaterial(record, face->material, 0);
 }
 
 // A middle or last face of a set being built takes the parked material.

@@ -155,7 +155,7 @@ struct ApplierTexts {
 int applyToClump(ZmLeaf* leaf, const ApplierTexts& texts) {
   auto* clump = static_cast<RwClump*>(leaf->rendering);
   if (clump == nullptr) return zmReportWarning("%s", texts.noClump), -1;
-  ZmTexture* record = textureOf(leaf);
+  const ZmTextureImage* record = textureOf(leaf)->image;
   if (record->file == nullptr) return textureHierarchy(clump, nullptr) ? 0 : -1;
   RwTexture* texture = engineTextureOf(localFileOf(record->file));
   if (texture == nullptr) return zmReportWarning("%s", texts.badImage), -1;
@@ -189,10 +189,34 @@ bool hasCoordinates(const ZmMFVec2f& uv) {
   return false;
 }
 
-// zmApplyUVTransform: the texture transform, applied once.
+// Makes the face's texture coordinates its own before they are written in
+// place (faces with equal ones share one list); false when no copy can be
+// had.
+bool ownCoordinates(ZmMFVec2f* uv) {
+  auto* own = static_cast<ZmSFVec2f*>(zmOwnBlock(uv->values));
+  if (own == nullptr && uv->values != nullptr) return false;
+  uv->values = own;
+  return true;
+}
+
+bool isIdentity(const ZmRT2& transform) {
+  const ZmRT2& identity = zmNoTextureImage.transform;
+  return std::equal(transform.m, transform.m + 4, identity.m) && transform.t.x == identity.t.x &&
+         transform.t.y == identity.t.y;
+}
+
+// zmApplyUVTransform: the texture transform, applied once. The image part
+// that then holds the identity is the leaf's own: the other faces sharing
+// it still have their coordinates to transform.
 void zmApplyUVTransform(ZmTexture* texture) {
-  for (int32_t i = 0; i < texture->uv.count; i++) zmRT2TransformPointSelf(&texture->transform, &texture->uv.values[i]);
-  zmRT2Identity(&texture->transform);
+  if (isIdentity(texture->image->transform)) return;
+  ZmTextureImage* image = zmOwnTextureImage(texture);
+  if (image == nullptr || !ownCoordinates(&texture->uv)) {
+    zmReportWarning("zmApplyUVTransform : cannot copy the texture record.\n");
+    return;
+  }
+  for (int32_t i = 0; i < texture->uv.count; i++) zmRT2TransformPointSelf(&image->transform, &texture->uv.values[i]);
+  zmRT2Identity(&image->transform);
 }
 
 int applyByFirstLeafKind(ZmLeaf* first) {
@@ -214,38 +238,39 @@ RwTexture* movieTextureOf(ZmObj* object, const char* function) {
   ZmLeaf* leaf = object != nullptr ? object->leaf : nullptr;
   if (leaf == nullptr || !isShapeKind(leaf->kind))
     return zmReportWarning("%s : invalid leaf type.\n", function), nullptr;
-  const char* file = localFileOf(textureOf(leaf)->file);
+  const char* file = localFileOf(textureOf(leaf)->image->file);
   if (file == nullptr) return zmReportWarning("%s : Texture is not mapped.\n", function), nullptr;
   RwTexture* texture = RwFindNamedTexture(file);
   if (texture == nullptr) zmReportWarning("%s : invalid Texture Name.\n", function);
   return texture;
 }
 
+// The last share of an image part: its entries, its movie and itself.
+void releaseImage(ZmTextureImage* image) {
+  if (image->file != nullptr) hookReleaseUrlHashEntry(image->file);
+  if (image->mask != nullptr) hookReleaseUrlHashEntry(image->mask);
+  if (image->movie != nullptr) hookDeleteTextureMovie(image->movie);
+  zmFree(image);
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ the record
 
-void zmInitTexture(ZmTexture* texture) {
-  *texture = {};
-  zmRT2Identity(&texture->transform);
-}
+void zmInitTexture(ZmTexture* texture) { *texture = {&zmNoTextureImage, {}}; }
 
 void zmDeleteTexture(ZmTexture* texture) {
   if (texture == nullptr) {
     zmReportWarning("zmDeleteTexture: NULL specified\n");
     return;
   }
-  if (texture->file != nullptr) hookReleaseUrlHashEntry(texture->file);
-  if (texture->mask != nullptr) hookReleaseUrlHashEntry(texture->mask);
-  texture->file = texture->mask = nullptr;
+  if (ZmTextureImage* image = zmDropTextureImage(texture)) releaseImage(image);
   if (texture->uv.count > 0 && texture->uv.values == nullptr) {
     zmReportWarning("zmDeleteTexture: uv data invalid\n");
   } else {
     zmFree(texture->uv.values);
   }
   texture->uv = {};
-  if (texture->movie != nullptr) hookDeleteTextureMovie(texture->movie);
-  texture->movie = nullptr;
 }
 
 // ------------------------------------------------------------- the queue
@@ -278,7 +303,7 @@ int32_t zmVFcountPendingTextures() { return pending.count; }
 
 int zmRenderSetObjTexture(ZmObj* object) {
   ZmLeaf* first = object != nullptr ? object->leaf : nullptr;
-  if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->file == nullptr) return 0;
+  if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
   hookPause3DMovie(object);
   hookSetTextureMovie(object);
@@ -286,7 +311,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
 }
 
 int zmRenderSetLeafTexture(ZmLeaf* leaf) {
-  if (leaf == nullptr || !isShapeKind(leaf->kind) || textureOf(leaf)->file == nullptr) return 0;
+  if (leaf == nullptr || !isShapeKind(leaf->kind) || textureOf(leaf)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(leaf->owner) == 0 ? 0 : -1;
   switch (leaf->kind) {
     case ZM_LEAF_ASCII_TEXT: return zmRwSetAsciiTextTexture(leaf);
@@ -348,6 +373,10 @@ int zmSetDefaultUVFace(ZmLeaf* leaf) {
     zmReportWarning("zmSetDefaultUVFace : cannot get bounding cube.");
     return -1;
   }
+  if (!ownCoordinates(&uv)) {
+    zmReportWarning("zmSetDefaultUVFace : cannot copy the texture coordinates.");
+    return -1;
+  }
   const BoxProjection box(cube->local_min, cube->local_max);
   for (int32_t i = 0; i < uv.count; i++) uv.values[i] = box.project(face->vertex.values[i]);
   return 0;
@@ -357,7 +386,7 @@ int zmRwSetFaceTexture(ZmLeaf* leaf) {
   auto* polygon = static_cast<RwPolygon*>(leaf->rendering);
   if (polygon == nullptr) return zmReportWarning("zmRwSetFaceTexture : cannot find polygon\n"), -1;
   ZmTexture* record = textureOf(leaf);
-  if (record->file == nullptr) {
+  if (record->image->file == nullptr) {
     RwSetPolygonTexture(polygon, nullptr);
     RwSetPolygonTextureModes(polygon, zmViewerTextureModes);
     return 0;
@@ -365,11 +394,12 @@ int zmRwSetFaceTexture(ZmLeaf* leaf) {
   if (!hasCoordinates(record->uv) && zmSetDefaultUVFace(leaf) != 0)
     return zmReportWarning("zmRwSetFaceTexture : cannot set default UV.\n"), -1;
   zmApplyUVTransform(record);
-  const char* file = localFileOf(record->file);
+  const ZmTextureImage* image = record->image;
+  const char* file = localFileOf(image->file);
   RwTexture* texture = engineTextureOf(file);
   if (texture == nullptr)
     return zmReportWarning("zmRwSetFaceTexture : Texture filename %s is invalid.\n", file ? file : "(null)"), -1;
-  if (record->mask != nullptr && !attachMask(texture, record->mask))
+  if (image->mask != nullptr && !attachMask(texture, image->mask))
     return zmReportWarning("zmRwSetFaceTexture : Mismatch texture and mask.\n"), -1;
   if (RwSetPolygonTexture(polygon, texture) == nullptr ||
       RwSetPolygonTextureModes(polygon, zmViewerTextureModes) == nullptr)

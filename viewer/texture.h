@@ -28,7 +28,8 @@ constexpr intptr_t zmViewerTextureModes = 3;
 constexpr int32_t zmMaxPendingTextures = 1024;
 
 void zmInitTexture(ZmTexture* texture);
-// Releases the image and mask entries, the UV array and the movie record.
+// Releases the UV array and the leaf's share of the image part; the last
+// share releases the image and mask entries and the movie record.
 void zmDeleteTexture(ZmTexture* texture);
 
 // 0, or -1 (with the fatal-error report) when 1024 objects wait already.

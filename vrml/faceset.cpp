@@ -18,8 +18,9 @@ constexpr const char* kStepFailures[5] = {
 };
 
 // The leaf of face f, or null when it has too few usable vertices or the
-// record cannot be had (reported).
-ZmFace* createZmFace(QvState* state, QvFaceTable& table, int32_t f) {
+// record cannot be had (reported). The faces share the texture image of
+// `first`, the node's first face, when there is one.
+ZmFace* createZmFace(QvState* state, QvFaceTable& table, int32_t f, const ZmFace* first) {
   const QvFaceTable::Polygon& face = table.polygons[f];
   if (!table.makesLeaf(face)) return nullptr;
   ZmFace* leaf = zmNewFaceLeaf();
@@ -29,11 +30,10 @@ ZmFace* createZmFace(QvState* state, QvFaceTable& table, int32_t f) {
   }
   // The face makes its own UVs, so the state's texture coordinates are not
   // copied into the leaf first.
-  setZmTexture2Transform(state, &leaf->texture.transform);
-  setZmTextureImage(state, &leaf->texture);
+  setZmTextureImageOf(state, &leaf->texture, first != nullptr ? &first->texture : nullptr);
   table.fillUv(face, &leaf->texture.uv,
                "QvIndexedFaceSet::setZmTextureUVForZmFace(): Couldn't allocate memory for uv.");
-  table.fillMaterial(face, &leaf->material, "QvIndexedFaceSet::initZmMaterial()");
+  table.fillMaterial(face, leaf, "QvIndexedFaceSet::initZmMaterial()");
   leaf->materialBinding = table.materialBinding;
   table.fillNormals(face, &leaf->normal,
                     "QvIndexedFaceSet::initZmNormal(): Couldn't allocate memory for ZmMFVec3's contents.");
@@ -53,7 +53,12 @@ int createAndAddFaceSetLeaves(const QvNode* node, QvState* state, ZmObj* object)
   QvFaceTable table;
   int result = table.build(state, lists, kStepFailures);
   if (result != 0) return result;
-  for (int32_t f = 0; f < table.numPolygons; ++f)
-    if (ZmFace* leaf = createZmFace(state, table, f)) zmAddLeaf(object, 0, leaf);
+  const ZmFace* first = nullptr;
+  for (int32_t f = 0; f < table.numPolygons; ++f) {
+    ZmFace* leaf = createZmFace(state, table, f, first);
+    if (leaf == nullptr) continue;
+    zmAddLeaf(object, 0, leaf);
+    if (first == nullptr) first = leaf;
+  }
   return 0;
 }

@@ -2,6 +2,7 @@
 #include "vrml/facetable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "core/fields.h"
@@ -150,8 +151,9 @@ void setColor(ZmSFColor* to, const float from[3]) { *to = {from[0], from[1], fro
 
 QvGeometryTable::QvGeometryTable(const QvTableTexts& tableTexts) : texts(tableTexts) {}
 QvGeometryTable::~QvGeometryTable() {
+  zmFree(lastUv);
   if (sharedMaterials == nullptr) return;
-  for (int32_t m = 0; m < numMaterials; ++m) zmDeleteMaterial(&sharedMaterials[m]);
+  for (int32_t m = 0; m < numMaterials; ++m) zmReleaseMaterialRecord(sharedMaterials[m]);
 }
 
 QvFaceTable::QvFaceTable() : QvGeometryTable(kFaceTexts) {}
@@ -609,10 +611,37 @@ bool QvGeometryTable::makesLeaf(const Polygon& polygon) const {
   return countUsableVertices(polygon) >= (isFaceTable() ? 3 : 1);
 }
 
-void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const {
+ZmSFVec2f QvGeometryTable::uvOf(const Polygon& polygon, int32_t i, int32_t k) const {
+  int32_t t = clampTexCoord(useTexCoordIndices ? texCoordIndexOf(polygon, i) : k);
+  return {texCoords[2 * t], texCoords[2 * t + 1]};
+}
+
+bool QvGeometryTable::repeatsLastUv(const Polygon& polygon, int32_t n) const {
+  if (lastUv == nullptr || n != lastUvCount) return false;
+  const ZmSFVec2f* last = lastUv;
+  for (int32_t i = 0; i < polygon.numVertices; ++i) {
+    int32_t k = coordOf(polygon, i);
+    if (k < 0) continue;
+    const ZmSFVec2f pair = uvOf(polygon, i, k);
+    if (std::memcmp(&pair, last++, sizeof pair) != 0) return false;
+  }
+  return true;
+}
+
+void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) {
+  // Lists up to this many pairs are offered to the next polygon: they are
+  // carved from the slab, where a share costs no copy.
+  constexpr int32_t kLargestSharedUv = 16;
   int32_t n = countUsableVertices(polygon);
   zmFree(uv->values);
-  uv->count = 0;
+  *uv = {};
+  if (repeatsLastUv(polygon, n)) {
+    uv->values = static_cast<ZmSFVec2f*>(zmShareBlock(lastUv, n * sizeof(ZmSFVec2f)));
+    if (uv->values != nullptr) {
+      uv->count = n;
+      return;
+    }
+  }
   uv->values = zmAllocate<ZmSFVec2f>(n);
   if (uv->values == nullptr) {
     message(failText);
@@ -622,10 +651,13 @@ void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* 
   ZmSFVec2f* out = uv->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i) {
     int32_t k = coordOf(polygon, i);
-    if (k < 0) continue;
-    int32_t t = clampTexCoord(useTexCoordIndices ? texCoordIndexOf(polygon, i) : k);
-    *out++ = {texCoords[2 * t], texCoords[2 * t + 1]};
+    if (k >= 0) *out++ = uvOf(polygon, i, k);
   }
+  zmFree(lastUv);
+  lastUv = nullptr;
+  if (n > kLargestSharedUv) return;
+  lastUv = static_cast<ZmSFVec2f*>(zmShareBlock(uv->values, n * sizeof(ZmSFVec2f)));
+  lastUvCount = lastUv != nullptr ? n : 0;
 }
 
 namespace {
@@ -684,11 +716,16 @@ void copyMaterial(const QvGeometryTable::Material& from, ZmMaterial* to, int32_t
 
 }  // namespace
 
-void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn) {
+void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmShape* leaf, const char* fn) {
   if (materialBinding != QV_BIND_PER_VERTEX_INDEXED) {
     const ZmMaterial* shared = sharedMaterial(materialBinding == QV_BIND_PER_FACE_INDEXED ? polygon.materialIndex : 0, fn);
-    if (shared != nullptr && zmShareMaterial(material, shared) != 0)
+    if (shared != nullptr && zmSetLeafMaterialRecord(leaf, shared) != 0)
       zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
+    return;
+  }
+  ZmMaterial* material = zmOwnLeafMaterial(leaf);
+  if (material == nullptr) {
+    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
     return;
   }
   if (!initZmMaterial(material, countUsableVertices(polygon), fn)) return;
@@ -698,18 +735,25 @@ void QvGeometryTable::fillMaterial(const Polygon& polygon, ZmMaterial* material,
 }
 
 const ZmMaterial* QvGeometryTable::sharedMaterial(int32_t index, const char* fn) {
+  auto outOfMemory = [fn]() -> const ZmMaterial* {
+    zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
+    return nullptr;
+  };
   if (sharedMaterials == nullptr) {
-    sharedMaterials = allocate<ZmMaterial>(numMaterials);
-    if (sharedMaterials == nullptr) {
-      zmReportMessage("%s: %s", fn, "Couldn't allocate memory for zmMat.ambient_color.colors.");
-      return nullptr;
-    }
-    for (int32_t m = 0; m < numMaterials; ++m) zmInitMaterial(&sharedMaterials[m]);
+    sharedMaterials = allocate<ZmMaterial*>(numMaterials);
+    if (sharedMaterials == nullptr) return outOfMemory();
+    std::fill_n(sharedMaterials.get(), numMaterials, nullptr);
   }
   int32_t record = index < 0 ? 0 : index % numMaterials;
-  ZmMaterial* material = &sharedMaterials[record];
-  if (material->count == 0) {
-    if (!initZmMaterial(material, 1, fn)) return nullptr;
+  ZmMaterial*& material = sharedMaterials[record];
+  if (material == nullptr) {
+    material = zmNewMaterialRecord();
+    if (material == nullptr) return outOfMemory();
+    if (!initZmMaterial(material, 1, fn)) {
+      zmReleaseMaterialRecord(material);
+      material = nullptr;
+      return nullptr;
+    }
     copyMaterial(materials[record], material, 0);
   }
   return material;

@@ -7,7 +7,8 @@
 // vertex the coordinate, material, normal and texture-coordinate index it
 // carries into its leaf; and the copies of those data that one polygon
 // hands its leaf (carved from the world's slab, owned by the leaf from then
-// on; the one-entry material lists are shared between the leaves).
+// on; the one-entry material records, and equal texture coordinates of
+// neighbouring polygons, are shared between the leaves).
 // The tables share one implementation, QvGeometryTable; the two classes
 // differ in their message texts, in what a short polygon is, and in the
 // normal that stands in for a missing one.
@@ -15,7 +16,8 @@
 // hang on (vrml/faceset.h, vrml/lineset.h).
 //
 // A table lives for the conversion of one node; everything in it comes from
-// the plain heap and is freed with it (its shares of materials included). Every index that reaches a leaf is
+// the plain heap and is freed with it (its shares of material records and
+// texture coordinates included). Every index that reaches a leaf is
 // checked against its array here: a vertex whose coordinate index was
 // refused keeps -1 and is left out of its leaf, texture-coordinate indices
 // are clamped to the table's list, and a negative material index selects
@@ -26,12 +28,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/fields.h"
+
 class QvMFLong;
 class QvState;
 struct QvTableTexts;
 struct ZmMaterial;
-struct ZmMFVec2f;
-struct ZmMFVec3f;
+struct ZmShape;
 
 // Face-table binding codes. The leaves only ever receive 1, 5 or 7: the
 // material and normal steps turn 4 into 5 and 6 into 7.
@@ -76,7 +79,8 @@ class QvGeometryTable {
     float specularPower = 0;
   };
 
-  // Gives back the table's share of the materials its leaves hold.
+  // Gives back the table's shares of the material records and texture
+  // coordinates its leaves hold.
   virtual ~QvGeometryTable();
   QvGeometryTable(const QvGeometryTable&) = delete;
   QvGeometryTable& operator=(const QvGeometryTable&) = delete;
@@ -117,12 +121,14 @@ class QvGeometryTable {
   // a face, one for a polyline.
   bool makesLeaf(const Polygon& polygon) const;
   // One (u, v) per vertex: by its texture-coordinate index when the node
-  // gave a textureCoordIndex, else by its coordinate index, clamped.
-  void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText) const;
+  // gave a textureCoordIndex, else by its coordinate index, clamped. A
+  // small polygon whose pairs equal those of the polygon filled before
+  // shares that one's list (untextured sets have (0, 0) everywhere).
+  void fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* failText);
   // One material entry (codes 1 and 5) or one per vertex (code 7). The
-  // one-entry lists of a material record are made once and shared by every
-  // leaf that uses it (zmShareMaterial).
-  void fillMaterial(const Polygon& polygon, ZmMaterial* material, const char* fn);
+  // one-entry record of a material is made once and shared by every leaf
+  // that uses it.
+  void fillMaterial(const Polygon& polygon, ZmShape* leaf, const char* fn);
   // One normal (codes 1 and 5) or one per vertex (code 7).
   void fillNormals(const Polygon& polygon, ZmMFVec3f* normals, const char* failText) const;
   void fillVertices(const Polygon& polygon, ZmMFVec3f* vertices, const char* failText) const;
@@ -165,9 +171,13 @@ class QvGeometryTable {
   // index, and the index of a listed normal (-1: the polygon's normal).
   std::unique_ptr<int32_t[]> vertexMaterials;
   std::unique_ptr<int32_t[]> vertexNormals;
-  // By material record: the one-entry lists that leaves share (count 0
-  // until first used).
-  std::unique_ptr<ZmMaterial[]> sharedMaterials;
+  // By material index: the one-entry records that leaves share (null
+  // until first used); the table holds one share of each.
+  std::unique_ptr<ZmMaterial*[]> sharedMaterials;
+  // The texture coordinates fillUv made last, for the next polygon to
+  // share (the table holds one share), and their count.
+  ZmSFVec2f* lastUv = nullptr;
+  int32_t lastUvCount = 0;
 
   int setMaterialBindingFrom(QvState* state);
   int setNormalBindingFrom(QvState* state);
@@ -197,6 +207,10 @@ class QvGeometryTable {
   int32_t positionOf(const Polygon& polygon, int32_t i) const { return polygon.start + ownOffset(polygon, i); }
   const float* vertexNormalOf(const Polygon& polygon, int32_t i) const;
   int32_t texCoordIndexOf(const Polygon& polygon, int32_t i) const;
+  // The (u, v) of vertex i, whose coordinate index is k.
+  ZmSFVec2f uvOf(const Polygon& polygon, int32_t i, int32_t k) const;
+  // Whether the polygon's n pairs are those of lastUv, bit for bit.
+  bool repeatsLastUv(const Polygon& polygon, int32_t n) const;
   int32_t clampTexCoord(int32_t index) const;
   const float* normalAt(int32_t index) const { return &normals[3 * index]; }
 };

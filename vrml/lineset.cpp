@@ -18,8 +18,9 @@ constexpr const char* kStepFailures[5] = {
 };
 
 // The leaf of polyline l, or null when it has no usable vertex or the
-// record cannot be had (reported).
-ZmLine* createZmLine(QvState* state, QvLineTable& table, int32_t l) {
+// record cannot be had (reported). The polylines share the texture image
+// of `first`, the node's first polyline, when there is one.
+ZmLine* createZmLine(QvState* state, QvLineTable& table, int32_t l, const ZmLine* first) {
   const QvLineTable::Polygon& line = table.polygons[l];
   if (!table.makesLeaf(line)) return nullptr;
   ZmLine* leaf = zmNewLineLeaf();
@@ -27,11 +28,10 @@ ZmLine* createZmLine(QvState* state, QvLineTable& table, int32_t l) {
     zmReportMessage("%s : %s", "QvIndexedLineSet::createZmLine", "Couldn't allocate memory for ZmLine.");
     return nullptr;
   }
-  setZmTexture2Transform(state, &leaf->texture.transform);
-  setZmTextureImage(state, &leaf->texture);
+  setZmTextureImageOf(state, &leaf->texture, first != nullptr ? &first->texture : nullptr);
   table.fillUv(line, &leaf->texture.uv,
                "QvIndexedLineSet::setZmTextureUVForZmLine(): Couldn't allocate memory for uv of ZmMFVec2.");
-  table.fillMaterial(line, &leaf->material, "QvIndexedLineSet::initZmMaterial()");
+  table.fillMaterial(line, leaf, "QvIndexedLineSet::initZmMaterial()");
   leaf->materialBinding = table.materialBinding;
   table.fillNormals(line, &leaf->normal,
                     "QvIndexedLineSet::initZmNormal(): Couldn't allocate memory for ZmNorm's contents.");
@@ -58,7 +58,12 @@ int createAndAddLineSetLeaves(const QvNode* node, QvState* state, ZmObj* object)
   QvLineTable table;
   int result = table.build(state, lists, kStepFailures);
   if (result != 0) return result;
-  for (int32_t l = 0; l < table.numPolygons; ++l)
-    if (ZmLine* leaf = createZmLine(state, table, l)) zmAddLeaf(object, 0, leaf);
+  const ZmLine* first = nullptr;
+  for (int32_t l = 0; l < table.numPolygons; ++l) {
+    ZmLine* leaf = createZmLine(state, table, l, first);
+    if (leaf == nullptr) continue;
+    zmAddLeaf(object, 0, leaf);
+    if (first == nullptr) first = leaf;
+  }
   return 0;
 }

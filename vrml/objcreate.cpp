@@ -135,6 +135,15 @@ void setZmMaterial(QvState* state, ZmMaterial* material) {
   for (int32_t count : counts) material->count = count > material->count ? count : material->count;
 }
 
+void setZmLeafMaterial(QvState* state, ZmShape* shape) {
+  ZmMaterial* material = zmOwnLeafMaterial(shape);
+  if (material == nullptr) {
+    zmReportMessage("%s: %s%s", "QvNode::setZmMaterial()", "Couldn't allocate memory ", "for material.");
+    return;
+  }
+  setZmMaterial(state, material);
+}
+
 int setZmMaterialDefault(ZmMaterial* material) {
   const char* fn = "QvNode::setZmMaterialDefault()";
   resetMaterial(material);

@@ -27,6 +27,7 @@ class QvSFVec3f;
 struct ZmLeaf;
 struct ZmMaterial;
 struct ZmObj;
+struct ZmShape;
 
 /*
  * createZmObj --
@@ -51,6 +52,11 @@ ZmObj* discardZmObj(ZmObj* object, const char* fn);
 // The material of a shape leaf from the top Material element, or the
 // default. An empty list in the node gives that attribute's default value.
 void setZmMaterial(QvState* state, ZmMaterial* material);
+// setZmMaterial into a shape leaf's own record (it may have shared one);
+// when no record of its own can be had the leaf keeps its material and
+// "QvNode::setZmMaterial(): Couldn't allocate memory for material." is
+// reported.
+void setZmLeafMaterial(QvState* state, ZmShape* shape);
 // 0, or -5 when memory runs out (reported).
 int setZmMaterialDefault(ZmMaterial* material);
 // The leaf binding code of the top MaterialBinding element (unchanged when

@@ -20,7 +20,7 @@ void setPartsTextureAndMaterial(QvState* state, ZmLeaf* first) {
   for (ZmLeaf* leaf = first; leaf; leaf = leaf->next) {
     auto* shape = static_cast<ZmShape*>(leaf);
     setZmTexture(state, &shape->texture);
-    setZmMaterial(state, &shape->material);
+    setZmLeafMaterial(state, shape);
   }
 }
 
@@ -61,10 +61,10 @@ ZmLeaf* createZmCubeLeaf(const QvNode* node, QvState* state) {
       return nullptr;
     }
     // The six faces hold one material: the first makes it, the others
-    // share its lists.
+    // share its record.
     auto* firstFace = static_cast<ZmFace*>(first);
-    if (face == firstFace || zmShareMaterial(&face->material, &firstFace->material) != 0)
-      setZmMaterial(state, &face->material);
+    if (face == firstFace || zmSetLeafMaterialRecord(face, firstFace->material) != 0)
+      setZmLeafMaterial(state, face);
     setZmMaterialBinding(state, &face->materialBinding);
   }
   return first;
@@ -117,7 +117,7 @@ ZmLeaf* createZmSphereLeaf(const QvNode* node, QvState* state) {
     return nullptr;
   }
   setZmTexture(state, &sphere->texture);
-  setZmMaterial(state, &sphere->material);
+  setZmLeafMaterial(state, sphere);
   sphere->radius = static_cast<const QvSphere*>(node)->radius.value;
   return sphere;
 }
@@ -151,7 +151,7 @@ ZmLeaf* createZmPointSetLeaf(const QvNode* node, QvState* state) {
     zmReportMessage("%s: Couldn't allocate memory for ZmPointSet.", "QvPointSet::createZmLeaf");
     return nullptr;
   }
-  setZmMaterial(state, &leaf->material);
+  setZmLeafMaterial(state, leaf);
   leaf->materialBinding = bindsPerPoint(state) ? kPerVertexBinding : kOverallBinding;
   const auto* coordinates = static_cast<const QvCoordinate3*>(state->getTopNode(QV_COORDINATE3));
   int32_t first = 0, count = 0;

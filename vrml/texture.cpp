@@ -24,6 +24,14 @@ void setWrap(const QvSFEnum& field, uint32_t* wrap, const char* warning) {
   }
 }
 
+// The texture's image part made its own for a write; null (reported for
+// fn) when no copy can be had.
+ZmTextureImage* ownImage(ZmTexture* texture, const char* fn) {
+  ZmTextureImage* image = zmOwnTextureImage(texture);
+  if (image == nullptr) zmReportMessage("%s: %s", fn, "Couldn't allocate memory for the texture.");
+  return image;
+}
+
 void freeUv(ZmMFVec2f* uv) {
   zmFree(uv->values);
   uv->values = nullptr;
@@ -45,7 +53,7 @@ ZmUrlHash* callZmWwwLoadFile(const char* className, const char* url) {
 bool hasTransparentTexture2(QvState* state) { return state->getTopElement(QV_TRANSPARENT_TEXTURE2) != nullptr; }
 
 void setZmTexture(QvState* state, ZmTexture* texture) {
-  setZmTexture2Transform(state, &texture->transform);
+  setZmTextureTransform(state, texture);
   if (setZmTextureCoordinate2(state, &texture->uv) != 0) {
     zmReportMessage("%s: setZmTextureCoordinate2() failed.", kTextureFn);
     return;
@@ -69,11 +77,19 @@ void setZmTextureImage(QvState* state, ZmTexture* texture) {
     zmReportWarning("%s: data is empty.", kTextureFn);
     return;
   }
-  texture->file = callZmWwwLoadFile("QvNode", node->filename.value.getString());
-  if (texture->file == nullptr) zmReportMessage("%s: callZmWwwLoadFile() failed.", kTextureFn);
-  texture->mask = nullptr;
-  setWrap(node->wrapS, &texture->wrapS, "QvNode::setZmTexture: invalid wrapS field.");
-  setWrap(node->wrapT, &texture->wrapT, "QvNode::setZmTexture: invalid wrapT field.");
+  ZmTextureImage* image = ownImage(texture, kTextureFn);
+  if (image == nullptr) return;
+  image->file = callZmWwwLoadFile("QvNode", node->filename.value.getString());
+  if (image->file == nullptr) zmReportMessage("%s: callZmWwwLoadFile() failed.", kTextureFn);
+  image->mask = nullptr;
+  setWrap(node->wrapS, &image->wrapS, "QvNode::setZmTexture: invalid wrapS field.");
+  setWrap(node->wrapT, &image->wrapT, "QvNode::setZmTexture: invalid wrapT field.");
+}
+
+void setZmTextureImageOf(QvState* state, ZmTexture* texture, const ZmTexture* sibling) {
+  if (sibling != nullptr && zmShareTextureImage(texture, sibling) == 0) return;
+  setZmTextureTransform(state, texture);
+  setZmTextureImage(state, texture);
 }
 
 void setZmTransparentTexture(QvState* state, ZmTexture* texture) {
@@ -96,10 +112,18 @@ void setZmTransparentTexture(QvState* state, ZmTexture* texture) {
     zmReportMessage("%s: %s", fn, "callZmWwwLoadFile() failed.");
     return;
   }
-  texture->file = file;
-  texture->mask = mask;
-  setWrap(node->wrapS, &texture->wrapS, "QvNode::setZmTransparentTexture(): invalid wrapS info.");
-  setWrap(node->wrapT, &texture->wrapT, "QvNode::setZmTransparentTexture(): invalid wrapT info.");
+  ZmTextureImage* image = ownImage(texture, fn);
+  if (image == nullptr) return;
+  image->file = file;
+  image->mask = mask;
+  setWrap(node->wrapS, &image->wrapS, "QvNode::setZmTransparentTexture(): invalid wrapS info.");
+  setWrap(node->wrapT, &image->wrapT, "QvNode::setZmTransparentTexture(): invalid wrapT info.");
+}
+
+void setZmTextureTransform(QvState* state, ZmTexture* texture) {
+  if (state->getTopElement(QV_TEXTURE2_TRANSFORM) == nullptr) return;
+  if (ZmTextureImage* image = ownImage(texture, "QvNode::setZmTexture2Transform"))
+    setZmTexture2Transform(state, &image->transform);
 }
 
 void setZmTexture2Transform(QvState* state, ZmRT2* transform) {
@@ -181,21 +205,22 @@ int setZmTextureMovie(QvState* state, ZmTexture* texture) {
     zmFree(fileName);
     return fail("pMovie2->getOptionField() failed.");
   }
-  ZmTextureMovie* movie = hookNewMovie();
+  ZmTextureImage* image = ownImage(texture, fn);
+  ZmTextureMovie* movie = image != nullptr ? hookNewMovie() : nullptr;
   if (movie == nullptr) {
     zmFree(options.sound);
     zmFree(fileName);
     return fail("zmNewMovie() failed.");
   }
-  if (texture->movie) hookDeleteTextureMovie(texture->movie);
-  texture->movie = movie;
-  if (texture->file == nullptr) {
-    texture->file = callZmWwwLoadFile("QvNode", fileName);
-    if (texture->file == nullptr) {
+  if (image->movie) hookDeleteTextureMovie(image->movie);
+  image->movie = movie;
+  if (image->file == nullptr) {
+    image->file = callZmWwwLoadFile("QvNode", fileName);
+    if (image->file == nullptr) {
       zmFree(options.sound);
       zmFree(fileName);
       hookDeleteTextureMovie(movie);
-      texture->movie = nullptr;
+      image->movie = nullptr;
       return fail("callZmWwwLoadFile() failed.");
     }
   }

@@ -29,6 +29,14 @@ void setZmTexture(QvState* state, ZmTexture* texture);
 // texture coordinates (face and line sets) and need not copy the state's.
 void setZmTextureImage(QvState* state, ZmTexture* texture);
 void setZmTransparentTexture(QvState* state, ZmTexture* texture);
+// The transform and image steps for one of the leaves made from one node
+// (the faces of a face set): a share of the image part of `sibling`, an
+// earlier leaf of the node, else (no sibling, or one whose part holds a
+// movie, which is never shared) both steps from the state.
+void setZmTextureImageOf(QvState* state, ZmTexture* texture, const ZmTexture* sibling);
+// setZmTexture2Transform into the texture's image part, made its own only
+// when a Texture2Transform is pending.
+void setZmTextureTransform(QvState* state, ZmTexture* texture);
 // The texture transform of the top Texture2Transform element; unchanged
 // when there is none.
 void setZmTexture2Transform(QvState* state, ZmRT2* transform);

@@ -92,7 +92,7 @@ void dumpRotationAxis(const ZmVec3* angles, int* x, int* y, int* z, double* angl
 void zmDumpTexture2(ZmTexture* texture);
 int zmDumpMovie2(ZmTexture* texture);  // 0 when written, -1 without a movie
 void zmDumpTransparentTexture2(ZmTexture* texture);
-void zmDumpMaterial(ZmMaterial* material);
+void zmDumpMaterial(const ZmMaterial* material);
 void zmDumpMaterialBinding(int32_t binding, int32_t skip);
 void zmDumpNormalBinding(int32_t binding, int32_t skip);
 void zmDumpNormal(ZmMFVec3f* normals);

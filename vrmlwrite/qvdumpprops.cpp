@@ -39,10 +39,11 @@ std::string movieOptionText(const ZmTextureMovie* movie) {
 }  // namespace
 
 int zmDumpMovie2(ZmTexture* texture) {
-  const ZmTextureMovie* movie = texture->movie;
+  const ZmTextureImage* image = texture->image;
+  const ZmTextureMovie* movie = image->movie;
   if (movie == nullptr) return -1;
   dumpNode("Movie2{", [&] {
-    dumpAbs2UrlOfFileName(texture->file, "filename ");
+    dumpAbs2UrlOfFileName(image->file, "filename ");
     if (movie->playing != 1) dumpPrintf("autoPlay FALSE");
     std::string option = movieOptionText(movie);
     if (!option.empty()) dumpPrintf("%s", option.c_str());
@@ -52,29 +53,31 @@ int zmDumpMovie2(ZmTexture* texture) {
 
 void zmDumpTexture2(ZmTexture* texture) {
   if (zmDumpMovie2(texture) == 0) return;
-  if (texture->wrapS == 0 && texture->wrapT == 0 && texture->file == nullptr) return;
-  if (texture->mask != nullptr) {
+  const ZmTextureImage* image = texture->image;
+  if (image->wrapS == 0 && image->wrapT == 0 && image->file == nullptr) return;
+  if (image->mask != nullptr) {
     zmDumpTransparentTexture2(texture);
     return;
   }
   dumpNode("Texture2{", [&] {
-    dumpAbs2UrlOfFileName(texture->file, "filename ");
-    if (texture->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapS), "wrapS    ");
-    if (texture->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapT), "wrapT    ");
+    dumpAbs2UrlOfFileName(image->file, "filename ");
+    if (image->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapS), "wrapS    ");
+    if (image->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapT), "wrapT    ");
   });
 }
 
 void zmDumpTransparentTexture2(ZmTexture* texture) {
-  if (texture->wrapS == 0 && texture->wrapT == 0 && texture->file == nullptr && texture->mask == nullptr) return;
+  const ZmTextureImage* image = texture->image;
+  if (image->wrapS == 0 && image->wrapT == 0 && image->file == nullptr && image->mask == nullptr) return;
   dumpNode("TransparentTexture2{", [&] {
-    dumpAbs2UrlOfFileName(texture->file, "filename     ");
-    dumpAbs2UrlOfFileName(texture->mask, "maskFilename ");
-    if (texture->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapS), "wrapS        ");
-    if (texture->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(texture->wrapT), "wrapT        ");
+    dumpAbs2UrlOfFileName(image->file, "filename     ");
+    dumpAbs2UrlOfFileName(image->mask, "maskFilename ");
+    if (image->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapS), "wrapS        ");
+    if (image->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapT), "wrapT        ");
   });
 }
 
-void zmDumpMaterial(ZmMaterial* material) {
+void zmDumpMaterial(const ZmMaterial* material) {
   bool ambient = !dumpIsDefaultMFColor(&material->ambient_color, 0.2, 0.2, 0.2);
   bool diffuse = !dumpIsDefaultMFColor(&material->diffuse_color, 0.8, 0.8, 0.8);
   bool specular = !dumpIsDefaultMFColor(&material->specular_color, 0, 0, 0);

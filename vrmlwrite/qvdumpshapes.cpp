@@ -16,7 +16,7 @@ enum : int32_t { kDefault = 0, kOverall = 1, kPerFaceIndexed = 5, kPerVertexInde
 void dumpShapePrelude(ZmLeaf* first) {
   auto* shape = static_cast<ZmShape*>(first);
   zmDumpTexture2(&shape->texture);
-  zmDumpMaterial(&shape->material);
+  zmDumpMaterial(shape->material);
 }
 
 // A size field, left out when it prints as its default at "%.3f".
@@ -71,7 +71,7 @@ class FaceSetMaterials {
     for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) {
       auto* face = static_cast<ZmFace*>(leaf);
       int32_t entries = perVertex ? face->vertex.count : 1;
-      for (int32_t i = 0; i < entries; i++) add(face->material, i);
+      for (int32_t i = 0; i < entries; i++) add(*face->material, i);
     }
     material.count = static_cast<int32_t>(diffuse.size());
     material.ambient_color = {material.count, ambient.data()};
@@ -229,7 +229,7 @@ int zmDumpIndexedFaceSet(ZmObj* object) {
     if (indexed)
       zmDumpMaterial(FaceSetMaterials(first, binding == kPerVertexIndexed).get());
     else
-      zmDumpMaterial(&face->material);
+      zmDumpMaterial(face->material);
     zmDumpMaterialBinding(binding, kOverall);
     zmDumpTextureCoordinate2(&face->texture.uv);
     zmDumpNormal(&face->normal);
@@ -257,7 +257,7 @@ int zmDumpIndexedLineSet(ZmObj* object) {
       auto* line = static_cast<ZmLine*>(leaf);
       zmDumpTexture2(&line->texture);
       zmDumpTextureCoordinate2(&line->texture.uv);
-      zmDumpMaterial(&line->material);
+      zmDumpMaterial(line->material);
       zmDumpMaterialBinding(line->materialBinding, kDefault);
       zmDumpNormal(&line->normal);
       zmDumpNormalBinding(line->normalBinding, kDefault);
@@ -281,7 +281,7 @@ void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* line) {
   if (l->materialBinding == kOverall || l->materialBinding == kPerFaceIndexed)
     dumpPrintf("materialIndex      0");
   else if (l->materialBinding == kPerVertexIndexed)
-    dumpPrintf("%s", indexList("materialIndex     [", l->material.count).c_str());
+    dumpPrintf("%s", indexList("materialIndex     [", l->material->count).c_str());
   else
     zmReportWarning("%s: %s", "zmDumpIndexedLineSetMaterialIndex()", "invalid material binding.");
 }

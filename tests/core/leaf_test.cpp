@@ -17,9 +17,10 @@ TEST_F(LeafTest, ShapesLightsAndCamerasStartWithTheirDefaults) {
   EXPECT_EQ(text->textWord2, 1);
   EXPECT_EQ(text->spacing, 1.0f);
   EXPECT_EQ(text->leafFlags, ZM_LEAF_GOURAUD);
-  EXPECT_EQ(text->texture.transform.m[0], 1.0f);
-  EXPECT_EQ(text->texture.transform.m[3], 1.0f);
-  EXPECT_EQ(text->material.count, 0);
+  EXPECT_EQ(text->texture.image->transform.m[0], 1.0f);
+  EXPECT_EQ(text->texture.image->transform.m[3], 1.0f);
+  EXPECT_EQ(text->texture.image->file, nullptr);
+  EXPECT_EQ(text->material->count, 0);
   ZmSphere* sphere = zmNewSphereLeaf();
   EXPECT_EQ(sphere->radius, 1.0f);
   ZmFace* face = zmNewFaceLeaf();

@@ -67,7 +67,7 @@ TEST_F(MaterialTest, RefusalsLeaveTheRecordAlone) {
     EXPECT_EQ(result, -1) << c.message;
     EXPECT_EQ(sceneMessages, std::vector<std::string>{c.message});
   }
-  EXPECT_EQ(static_cast<ZmShape*>(leaf)->material.ambient_color.count, 0);
+  EXPECT_EQ(static_cast<ZmShape*>(leaf)->material->ambient_color.count, 0);
   sceneMessages.clear();
   EXPECT_EQ(zmGetLeafMaterial(leaf, 7), nullptr);
   EXPECT_EQ(sceneMessages, std::vector<std::string>{"zmGetLeafMaterial: attribute is invalid\n"});
@@ -146,22 +146,79 @@ TEST_F(MaterialTest, SharedListsAreCopiedBeforeAWrite) {
   using Writer = void (*)(ZmShape*, const ZmMFColor*);
   const Writer writers[] = {
       [](ZmShape* leaf, const ZmMFColor* list) { ASSERT_EQ(zmSetLeafDiffuseColor(leaf, list), 0); },
-      [](ZmShape* leaf, const ZmMFColor* list) { ASSERT_EQ(zmGFcopyMFColor(&leaf->material.diffuse_color, list), 0); },
+      [](ZmShape* leaf, const ZmMFColor* list) {
+        ASSERT_EQ(zmGFcopyMFColor(&zmOwnLeafMaterial(leaf)->diffuse_color, list), 0);
+      },
   };
   for (Writer write : writers) {
-    ASSERT_EQ(zmShareMaterial(&second->material, &first->material), 0);
-    EXPECT_EQ(second->material.count, first->material.count);
-    EXPECT_EQ(second->material.diffuse_color.values, first->material.diffuse_color.values);
+    ASSERT_EQ(zmShareMaterial(zmOwnLeafMaterial(second), first->material), 0);
+    EXPECT_EQ(second->material->count, first->material->count);
+    EXPECT_EQ(second->material->diffuse_color.values, first->material->diffuse_color.values);
     write(second, &redList);
-    EXPECT_NE(second->material.diffuse_color.values, first->material.diffuse_color.values);
-    EXPECT_EQ(second->material.diffuse_color.values[0].r, 1.0f);
-    EXPECT_EQ(first->material.diffuse_color.values[0].r, 0.5f);
-    EXPECT_EQ(second->material.ambient_color.values, first->material.ambient_color.values);
+    EXPECT_NE(second->material->diffuse_color.values, first->material->diffuse_color.values);
+    EXPECT_EQ(second->material->diffuse_color.values[0].r, 1.0f);
+    EXPECT_EQ(first->material->diffuse_color.values[0].r, 0.5f);
+    EXPECT_EQ(second->material->ambient_color.values, first->material->ambient_color.values);
   }
   // Deleting one leaf leaves the other's lists readable (the sanitizers
   // would catch a read of a fenced-off block).
   zmDeleteLeaf(first);
-  EXPECT_EQ(second->material.ambient_color.values[0].g, 0.5f);
+  EXPECT_EQ(second->material->ambient_color.values[0].g, 0.5f);
+  zmDeleteLeaf(second);
+  zmUseSlab(before);
+  zmDeleteSlab(slab);
+}
+
+// The faces of a face set hold one material record; whichever writes first
+// gets a record of its own, the others keep theirs, and the record (with
+// its lists) lives until its last holder goes. Shapes made outside a slab
+// take copies instead of shares.
+TEST_F(MaterialTest, LeavesShareOneRecordUntilOneWrites) {
+  std::vector<ZmSFColor> grey = {{0.5f, 0.5f, 0.5f}};
+  std::vector<ZmSFColor> red = {{1, 0, 0}};
+  ZmMFColor greyList = colours(grey), redList = colours(red);
+  for (bool inSlab : {true, false}) {
+    ZmSlab* slab = inSlab ? zmNewSlab() : nullptr;
+    ZmSlab* before = zmUseSlab(slab);
+    std::vector<ZmShape*> leaves;
+    for (int i = 0; i < 3; ++i) leaves.push_back(static_cast<ZmShape*>(zmNewShape(ZM_LEAF_FACE)));
+    EXPECT_EQ(leaves[0]->material, &zmNoMaterial) << inSlab;
+    ASSERT_EQ(zmSetLeafDiffuseColor(leaves[0], &greyList), 0);
+    EXPECT_EQ(zmNoMaterial.diffuse_color.count, 0) << "the shared empty record is never written";
+    for (int i = 1; i < 3; ++i) ASSERT_EQ(zmSetLeafMaterialRecord(leaves[i], leaves[0]->material), 0);
+    EXPECT_EQ(leaves[1]->material == leaves[0]->material, inSlab);
+    EXPECT_EQ(leaves[1]->material->diffuse_color.values[0].g, 0.5f) << inSlab;
+
+    ASSERT_EQ(zmSetLeafDiffuseColor(leaves[1], &redList), 0);
+    EXPECT_NE(leaves[1]->material, leaves[0]->material);
+    EXPECT_EQ(leaves[1]->material->diffuse_color.values[0].r, 1.0f);
+    for (int i : {0, 2}) EXPECT_EQ(leaves[i]->material->diffuse_color.values[0].r, 0.5f) << i << inSlab;
+
+    zmDeleteLeaf(leaves[0]);
+    EXPECT_EQ(leaves[2]->material->diffuse_color.values[0].b, 0.5f) << inSlab;
+    zmDeleteLeaf(leaves[2]);
+    zmDeleteLeaf(leaves[1]);
+    zmUseSlab(before);
+    zmDeleteSlab(slab);
+  }
+}
+
+TEST_F(MaterialTest, AFailedCopyLeavesTheSharedRecordInPlace) {
+  std::vector<ZmSFColor> red = {{1, 0, 0}};
+  ZmMFColor redList = colours(red);
+  ZmSlab* slab = zmNewSlab();
+  ZmSlab* before = zmUseSlab(slab);
+  auto* first = static_cast<ZmShape*>(zmNewShape(ZM_LEAF_FACE));
+  auto* second = static_cast<ZmShape*>(zmNewShape(ZM_LEAF_FACE));
+  ASSERT_EQ(zmSetLeafDiffuseColor(first, &redList), 0);
+  ASSERT_EQ(zmSetLeafMaterialRecord(second, first->material), 0);
+  zmFailAllocationsAfter(0);
+  EXPECT_EQ(zmOwnLeafMaterial(second), nullptr);
+  EXPECT_EQ(zmSetLeafDiffuseColor(second, &redList), -1);
+  zmFailAllocationsAfter(-1);
+  EXPECT_EQ(second->material, first->material);
+  zmDeleteLeaf(first);
+  EXPECT_EQ(second->material->diffuse_color.values[0].r, 1.0f);
   zmDeleteLeaf(second);
   zmUseSlab(before);
   zmDeleteSlab(slab);

@@ -114,12 +114,12 @@ class MovieTest : public BodyMediaTest {
     objects.push_back(object);
     ZmSphere* sphere = zmNewSphereLeaf();
     zmAddLeaf(object, 0, sphere);
-    sphere->texture.file = zmWwwLoadFile(writeStrip(frames).c_str());
+    zmOwnTextureImage(&sphere->texture)->file = zmWwwLoadFile(writeStrip(frames).c_str());
     zmSetTextureMovie(object);
     return object;
   }
 
-  static ZmTextureMovie* movieOf(ZmObj* object) { return static_cast<ZmShape*>(object->leaf)->texture.movie; }
+  static ZmTextureMovie* movieOf(ZmObj* object) { return static_cast<ZmShape*>(object->leaf)->texture.image->movie; }
 
   VirtualTimeOuts clock;
   std::vector<ZmObj*> objects;
@@ -260,7 +260,7 @@ TEST_F(MovieWorldTest, TheExampleMovieStepsTheEngineTexture) {
   ASSERT_NE(panel, nullptr) << allReports();
   ASSERT_EQ(zmGet3DMovieFrameNum(panel), 8);
   ASSERT_EQ(clock.intervalsAdded, std::vector<uint32_t>{250});
-  const char* image = zmGetLocalFile(static_cast<ZmShape*>(panel->leaf)->texture.file);
+  const char* image = zmGetLocalFile(static_cast<ZmShape*>(panel->leaf)->texture.image->file);
   RwTexture* texture = image ? RwFindNamedTexture(image) : nullptr;
   ASSERT_NE(texture, nullptr) << allReports();
   for (int second = 1; second <= 3; ++second) {

@@ -125,7 +125,7 @@ TEST_F(ViewerWorld, MaterialsReachTheEnginePolygons) {
   // After the build every face computes its own material: turn one face
   // green, and the others stay red.
   auto* face = static_cast<ZmFace*>(named("Box")->leaf->next);
-  face->material.diffuse_color.values[0] = {0.0f, 1.0f, 0.0f};
+  zmOwnLeafMaterial(face)->diffuse_color.values[0] = {0.0f, 1.0f, 0.0f};
   ASSERT_EQ(hookRenderSetMaterial(face), 0);
   expectEngineMaterial(materialOf(face), 0.15f, 0.25f, 0.0f, 1 / 6.0f, 1.0f, 1 / 6.0f, 1.0f);
   for (ZmLeaf* leaf = named("Box")->leaf; leaf; leaf = leaf->next) {
@@ -323,15 +323,17 @@ class HandMadeShapes : public ViewerWorld {
     face->normalBinding = normalBinding;
     face->vertex = {3, points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})};
     if (normals > 0) face->normal = {normals, points({{0, 0, 1}, {0, 0, 1}, {0, 0, 1}})};
-    face->material.count = 1;
-    face->material.diffuse_color = {1, static_cast<ZmSFColor*>(zmMalloc(sizeof(ZmSFColor)))};
+    ZmMaterial* material = zmOwnLeafMaterial(face);
+    material->count = 1;
+    material->diffuse_color = {1, static_cast<ZmSFColor*>(zmMalloc(sizeof(ZmSFColor)))};
     return face;
   }
   static ZmLine* line(std::initializer_list<ZmSFVec3f> values) {
     ZmLine* leaf = zmNewLineLeaf();
     leaf->vertex = {static_cast<int32_t>(values.size()), points(values)};
-    leaf->material.count = 1;
-    leaf->material.diffuse_color = {1, static_cast<ZmSFColor*>(zmMalloc(sizeof(ZmSFColor)))};
+    ZmMaterial* material = zmOwnLeafMaterial(leaf);
+    material->count = 1;
+    material->diffuse_color = {1, static_cast<ZmSFColor*>(zmMalloc(sizeof(ZmSFColor)))};
     return leaf;
   }
 };

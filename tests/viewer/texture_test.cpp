@@ -137,9 +137,16 @@ TEST_F(TexturedWorld, FaceCoordinatesAreTransformedOnceAndShiftedIntoTheEngineRa
   // The transform moved u by 1 and was then reset, so reapplying keeps the coordinates.
   ASSERT_EQ(sheet->texture.uv.count, 4);
   EXPECT_FLOAT_EQ(sheet->texture.uv.values[1].x, 4.7f);
-  EXPECT_FLOAT_EQ(sheet->texture.transform.t.x, 0.0f);
+  EXPECT_FLOAT_EQ(sheet->texture.image->transform.t.x, 0.0f);
   EXPECT_EQ(zmRwSetFaceTexture(sheet), 0);
   EXPECT_FLOAT_EQ(sheet->texture.uv.values[1].x, 4.7f);
+  // The second face was built with the same image and transform; the first
+  // face's reset did not keep the transform from its coordinates.
+  auto* second = static_cast<ZmFace*>(sheet->next);
+  ASSERT_EQ(second->texture.uv.count, 3);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].x, 4.7f);
+  EXPECT_FLOAT_EQ(second->texture.image->transform.t.x, 0.0f);
+  EXPECT_EQ(second->texture.image->file, sheet->texture.image->file);
 
   // u 1.2 .. 4.7 keeps lowU 1; v -1.5 .. 0.5 is turned to 1 - v.
   const float expected[4][2] = {{0.2f, 2.5f}, {3.7f, 2.5f}, {3.7f, 0.5f}, {0.2f, 0.5f}};
@@ -149,6 +156,23 @@ TEST_F(TexturedWorld, FaceCoordinatesAreTransformedOnceAndShiftedIntoTheEngineRa
     EXPECT_NEAR(polygon->vertices[i]->u / 65536.0, expected[i][0], 1.0 / 128) << i;
     EXPECT_NEAR(polygon->vertices[i]->v / 65536.0, expected[i][1], 1.0 / 128) << i;
   }
+}
+
+// Faces with equal coordinates (here the default (0, 0) of every vertex)
+// share one list; projecting a face's own coordinates leaves the others'.
+TEST_F(TexturedWorld, FacesSharingCoordinatesProjectTheirOwn) {
+  ASSERT_EQ(buildAll(), 0);
+  auto* first = static_cast<ZmFace*>(named("Lost")->leaf);
+  auto* second = static_cast<ZmFace*>(first->next);
+  EXPECT_EQ(first->texture.uv.values, second->texture.uv.values);
+  ASSERT_EQ(zmSetDefaultUVFace(first), 0);
+  ASSERT_EQ(zmSetDefaultUVFace(second), 0);
+  ASSERT_NE(first->texture.uv.values, second->texture.uv.values);
+  // The box is the unit square in x and y: u = x, v = y.
+  EXPECT_FLOAT_EQ(first->texture.uv.values[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(first->texture.uv.values[1].y, 0.0f);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].x, 1.0f);
+  EXPECT_FLOAT_EQ(second->texture.uv.values[1].y, 1.0f);
 }
 
 TEST_F(TexturedWorld, MissingImageLeavesTheFaceUntexturedWithItsWarnings) {

@@ -28,7 +28,7 @@ void expectVec(const ZmVec3& v, float x, float y, float z) {
 
 // Red, green and blue diffuse components of material entry i.
 std::vector<float> diffuse(const ZmFace* face, int i) {
-  const ZmSFColor& c = face->material.diffuse_color.values[i];
+  const ZmSFColor& c = face->material->diffuse_color.values[i];
   return {c.r, c.g, c.b};
 }
 
@@ -47,10 +47,10 @@ TEST_F(BuilderTest, QuadAndTriangleWithDefaultBindings) {
   expectVec(faces[1]->vertex.values[1], 2, 0, 0);
   for (const ZmFace* face : faces) {
     EXPECT_EQ(face->materialBinding, 1);
-    EXPECT_EQ(face->material.count, 1);
-    EXPECT_FLOAT_EQ(face->material.ambient_color.values[0].r, 0.2f);
-    EXPECT_FLOAT_EQ(face->material.diffuse_color.values[0].g, 0.8f);
-    EXPECT_FLOAT_EQ(face->material.shininess.values[0], 0.2f);
+    EXPECT_EQ(face->material->count, 1);
+    EXPECT_FLOAT_EQ(face->material->ambient_color.values[0].r, 0.2f);
+    EXPECT_FLOAT_EQ(face->material->diffuse_color.values[0].g, 0.8f);
+    EXPECT_FLOAT_EQ(face->material->shininess.values[0], 0.2f);
     EXPECT_EQ(face->normalBinding, 7);
     EXPECT_EQ(face->face_type, 1);
     ASSERT_EQ(face->normal.count, face->vertex.count);
@@ -87,7 +87,7 @@ TEST_F(BuilderTest, PerVertexBindingsCountVerticesAcrossFaces) {
   std::vector<const ZmFace*> faces = facesOf(named("PerVertex"));
   ASSERT_EQ(faces.size(), 2u);
   EXPECT_EQ(faces[0]->materialBinding, 7);
-  ASSERT_EQ(faces[1]->material.count, 3);
+  ASSERT_EQ(faces[1]->material->count, 3);
   // Vertices 3, 4, 5 in file order: materials 0, 1, 2 modulo three.
   EXPECT_EQ(diffuse(faces[1], 0), kRed);
   EXPECT_EQ(diffuse(faces[1], 2), kBlue);
@@ -178,7 +178,7 @@ TEST_F(BuilderTest, MaterialIndexListsLeftOutOrShortKeepTheFaceSet) {
     ASSERT_EQ(faces.size(), c.faces.size());
     for (size_t f = 0; f < faces.size(); ++f) {
       EXPECT_EQ(faces[f]->materialBinding, c.leafBinding);
-      ASSERT_EQ(faces[f]->material.count, static_cast<int32_t>(c.faces[f].size())) << "face " << f;
+      ASSERT_EQ(faces[f]->material->count, static_cast<int32_t>(c.faces[f].size())) << "face " << f;
       for (size_t i = 0; i < c.faces[f].size(); ++i) EXPECT_EQ(diffuse(faces[f], i), c.faces[f][i]) << f << "/" << i;
     }
     if (c.warning) {
@@ -278,18 +278,17 @@ TEST_F(BuilderTest, CoordinateIndexEqualToThePointCountIsRefused) {
   EXPECT_TRUE(sawMessage("QvLineTable::initLine(): Invalid coordinate index."));
 }
 
-// Faces that use the same material record hold the same lists; a change to
+// Faces that use the same material record hold that record; a change to
 // one face's colour is its own.
 TEST_F(BuilderTest, FacesOfOneMaterialRecordShareItsListsUntilOneIsChanged) {
   ASSERT_EQ(parseVRMLIntoWorld(worldFile("faceset_bindings.wrl").c_str(), world), 0);
   std::vector<const ZmFace*> perFace = facesOf(named("PerFace"));
   ASSERT_EQ(perFace.size(), 4u);
-  EXPECT_EQ(perFace[0]->material.diffuse_color.values, perFace[3]->material.diffuse_color.values);
-  EXPECT_EQ(perFace[0]->material.shininess.values, perFace[3]->material.shininess.values);
-  EXPECT_NE(perFace[0]->material.diffuse_color.values, perFace[1]->material.diffuse_color.values);
+  EXPECT_EQ(perFace[0]->material, perFace[3]->material);
+  EXPECT_NE(perFace[0]->material->diffuse_color.values, perFace[1]->material->diffuse_color.values);
   std::vector<const ZmFace*> perVertex = facesOf(named("PerVertex"));
   ASSERT_EQ(perVertex.size(), 2u);
-  EXPECT_NE(perVertex[0]->material.diffuse_color.values, perVertex[1]->material.diffuse_color.values);
+  EXPECT_NE(perVertex[0]->material->diffuse_color.values, perVertex[1]->material->diffuse_color.values);
 
   ZmSFColor white = {1, 1, 1};
   ZmMFColor list = {1, &white};

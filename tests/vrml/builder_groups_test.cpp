@@ -112,7 +112,7 @@ TEST_F(ExtensionTest, AnchorCarriesItsUrlAndItsChildren) {
   EXPECT_THAT(callsStartingWith("HANDLER"), ElementsAre(::testing::StartsWith("HANDLER Link ")));
   // The anchor's level ends with it: its Material does not reach Outside.
   auto* outside = static_cast<ZmShape*>(named("Outside")->leaf);
-  EXPECT_FLOAT_EQ(outside->material.diffuse_color.values[0].r, 0.8f);
+  EXPECT_FLOAT_EQ(outside->material->diffuse_color.values[0].r, 0.8f);
 }
 
 TEST_F(ExtensionTest, InlineWorldsGetFreshIdRangesAndAnUnfetchableOneIsLeftOut) {

@@ -28,7 +28,7 @@ TEST_F(BuilderTest, PolylinesBecomeLeavesAndEmptyOnesMakeNone) {
     ASSERT_EQ(line->vertex.count, counts[l]);
     EXPECT_EQ(line->texture.uv.count, counts[l]);
     EXPECT_EQ(line->materialBinding, 1);
-    EXPECT_EQ(line->material.count, 1);
+    EXPECT_EQ(line->material->count, 1);
     EXPECT_EQ(line->normalBinding, 7);
     ASSERT_EQ(line->normal.count, counts[l]);
     for (int32_t i = 0; i < line->normal.count; ++i) {
@@ -61,10 +61,10 @@ TEST_F(BuilderTest, LineSetBindingsFollowTheFaceTableRules) {
   ASSERT_EQ(lines.size(), 1u);
   const ZmLine* line = lines[0];
   EXPECT_EQ(line->materialBinding, 7);
-  ASSERT_EQ(line->material.count, 3);
-  EXPECT_FLOAT_EQ(line->material.diffuse_color.values[0].g, 1.0f);  // index 1
-  EXPECT_FLOAT_EQ(line->material.diffuse_color.values[1].r, 1.0f);  // negative: record 0
-  EXPECT_FLOAT_EQ(line->material.diffuse_color.values[2].g, 1.0f);  // 3 wraps to 1
+  ASSERT_EQ(line->material->count, 3);
+  EXPECT_FLOAT_EQ(line->material->diffuse_color.values[0].g, 1.0f);  // index 1
+  EXPECT_FLOAT_EQ(line->material->diffuse_color.values[1].r, 1.0f);  // negative: record 0
+  EXPECT_FLOAT_EQ(line->material->diffuse_color.values[2].g, 1.0f);  // 3 wraps to 1
   EXPECT_EQ(line->normalBinding, 1);
   ASSERT_EQ(line->normal.count, 1);
   EXPECT_FLOAT_EQ(line->normal.values[0].z, 1.0f);

@@ -51,12 +51,12 @@ TEST_F(BuilderTest, SeparatorOfThreeCubesBecomesThreeTopObjectsWithUnitBoxes) {
   // stays with it.
   const ZmShape* first = shapeAt(tops[0], 0);
   for (int f = 1; f < 6; ++f)
-    EXPECT_EQ(shapeAt(tops[0], f)->material.diffuse_color.values, first->material.diffuse_color.values) << f;
+    EXPECT_EQ(shapeAt(tops[0], f)->material->diffuse_color.values, first->material->diffuse_color.values) << f;
   ZmSFColor red = {1, 0, 0};
   ZmMFColor list = {1, &red};
   ASSERT_EQ(zmSetLeafDiffuseColor(const_cast<ZmShape*>(shapeAt(tops[0], 5)), &list), 0);
-  EXPECT_EQ(shapeAt(tops[0], 5)->material.diffuse_color.values[0].r, 1.0f);
-  EXPECT_EQ(first->material.diffuse_color.values[0].r, 0.8f);
+  EXPECT_EQ(shapeAt(tops[0], 5)->material->diffuse_color.values[0].r, 1.0f);
+  EXPECT_EQ(first->material->diffuse_color.values[0].r, 0.8f);
 }
 
 TEST_F(BuilderTest, TransformNodesGiveTheExpectedLocalMatrices) {
@@ -107,7 +107,7 @@ TEST_F(BuilderTest, MaterialScopeEndsWithSeparatorButNotWithGroup) {
       {"AfterGroup", 0, 1, 0},
   };
   for (const Case& c : cases) {
-    const ZmMaterial& material = shapeAt(named(c.name), 5)->material;
+    const ZmMaterial& material = *shapeAt(named(c.name), 5)->material;
     ASSERT_EQ(material.diffuse_color.count, 1) << c.name;
     EXPECT_FLOAT_EQ(material.diffuse_color.values[0].r, c.red) << c.name;
     EXPECT_FLOAT_EQ(material.diffuse_color.values[0].g, c.green) << c.name;
@@ -118,7 +118,7 @@ TEST_F(BuilderTest, MaterialScopeEndsWithSeparatorButNotWithGroup) {
 // An empty list takes the attribute's default value; the copying goes on.
 TEST_F(BuilderTest, EmptyMaterialListTakesTheDefaultAndCopyingGoesOn) {
   ASSERT_EQ(parseVRMLIntoWorld(worldFile("material_scope.wrl").c_str(), world), 0);
-  const ZmMaterial& material = shapeAt(named("TwoColours"), 0)->material;
+  const ZmMaterial& material = *shapeAt(named("TwoColours"), 0)->material;
   EXPECT_EQ(material.count, 2);
   ASSERT_EQ(material.shininess.count, 1);
   EXPECT_FLOAT_EQ(material.shininess.values[0], 0.2f);
@@ -132,15 +132,15 @@ TEST_F(BuilderTest, TextureNodesReachTheLeavesTextureRecords) {
   ZmObj* bricks = named("Bricks");
   for (const ZmLeaf* leaf = bricks->leaf; leaf; leaf = leaf->next) {
     const ZmTexture& texture = static_cast<const ZmShape*>(leaf)->texture;
-    ASSERT_NE(texture.file, nullptr);
-    EXPECT_EQ(texture.file->url, "brick.bmp");
-    EXPECT_EQ(texture.wrapS, 1u);
-    EXPECT_EQ(texture.wrapT, 0u);
+    ASSERT_NE(texture.image->file, nullptr);
+    EXPECT_EQ(texture.image->file->url, "brick.bmp");
+    EXPECT_EQ(texture.image->wrapS, 1u);
+    EXPECT_EQ(texture.image->wrapT, 0u);
     ASSERT_EQ(texture.uv.count, 4);
     EXPECT_FLOAT_EQ(texture.uv.values[2].x, 1.0f);
     EXPECT_FLOAT_EQ(texture.uv.values[2].y, 1.0f);
   }
-  const ZmTexture& film = shapeAt(named("Film"), 0)->texture;
+  const ZmTextureImage& film = *shapeAt(named("Film"), 0)->texture.image;
   ASSERT_NE(film.movie, nullptr);
   ASSERT_NE(film.file, nullptr);
   EXPECT_EQ(film.file->url, "clip.avi");
@@ -158,12 +158,12 @@ TEST_F(BuilderTest, CylinderWithAllAndAnotherPartTexturesEveryLeaf) {
   int leaves = 0;
   for (const ZmLeaf* leaf = leafy->leaf; leaf; leaf = leaf->next, ++leaves) {
     const ZmShape* shape = static_cast<const ZmShape*>(leaf);
-    ASSERT_NE(shape->texture.file, nullptr);
-    EXPECT_EQ(shape->texture.file->url, "leaf.bmp");
-    ASSERT_NE(shape->texture.mask, nullptr);
-    EXPECT_EQ(shape->texture.mask->url, "leafmask.bmp");
-    EXPECT_EQ(shape->texture.wrapT, 1u);
-    EXPECT_EQ(shape->material.count, 1);
+    ASSERT_NE(shape->texture.image->file, nullptr);
+    EXPECT_EQ(shape->texture.image->file->url, "leaf.bmp");
+    ASSERT_NE(shape->texture.image->mask, nullptr);
+    EXPECT_EQ(shape->texture.image->mask->url, "leafmask.bmp");
+    EXPECT_EQ(shape->texture.image->wrapT, 1u);
+    EXPECT_EQ(shape->material->count, 1);
   }
   EXPECT_EQ(leaves, 3);
 }
@@ -184,7 +184,7 @@ TEST_F(BuilderTest, ConePartsChooseTheirLeavesAndEachGetsAMaterial) {
     std::vector<int32_t> kinds;
     for (const ZmLeaf* leaf = cone->leaf; leaf; leaf = leaf->next) {
       kinds.push_back(leaf->kind);
-      EXPECT_FLOAT_EQ(static_cast<const ZmShape*>(leaf)->material.diffuse_color.values[0].b, 1.0f) << c.parts;
+      EXPECT_FLOAT_EQ(static_cast<const ZmShape*>(leaf)->material->diffuse_color.values[0].b, 1.0f) << c.parts;
     }
     EXPECT_EQ(kinds, c.kinds) << c.parts;
     EXPECT_EQ(zmDeleteZmObj(cone), 0);
@@ -231,7 +231,7 @@ TEST_F(BuilderTest, PointSetTakesItsRunOfTheCoordinates) {
     for (int32_t i = 0; i < points->vertex.count; ++i) xs.push_back(points->vertex.values[i].x);
     EXPECT_EQ(xs, c.xs);
     EXPECT_EQ(points->materialBinding, 6);
-    EXPECT_EQ(points->material.count, 2);
+    EXPECT_EQ(points->material->count, 2);
     EXPECT_EQ(sawMessage("QvPointSet::createZmLeaf(): no points in the coordinates."), c.xs.empty());
     if (!c.xs.empty()) {
       const ZmBoundingCube* cube = zmGetBoundingCube(object);

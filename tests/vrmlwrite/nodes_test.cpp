@@ -38,7 +38,7 @@ void setDefaultMaterial(ZmMaterial* m) {
 
 void defaultShapes(ZmLeaf* chain) {
   for (ZmLeaf* leaf = chain; leaf != nullptr; leaf = leaf->next)
-    setDefaultMaterial(&static_cast<ZmShape*>(leaf)->material);
+    setDefaultMaterial(zmOwnLeafMaterial(static_cast<ZmShape*>(leaf)));
 }
 
 ZmFace* newFace(std::initializer_list<ZmVec3> points) {
@@ -47,7 +47,7 @@ ZmFace* newFace(std::initializer_list<ZmVec3> points) {
   face->vertex.values = allocValues<ZmVec3>(face->vertex.count);
   int i = 0;
   for (const ZmVec3& p : points) face->vertex.values[i++] = p;
-  setDefaultMaterial(&face->material);
+  setDefaultMaterial(zmOwnLeafMaterial(face));
   return face;
 }
 
@@ -134,14 +134,14 @@ TEST_F(NodesTest, FaceSetOfTwoTrianglesNumbersItsPointsOverAllFaces) {
 TEST_F(NodesTest, LineSetWritesOneNodePerPolylineWithItsIndices) {
   ZmObj* set = plainObj(ZM_VRML_INDEXED_LINE_SET);
   ZmLine* line = zmNewLineLeaf();
-  setDefaultMaterial(&line->material);
+  setDefaultMaterial(zmOwnLeafMaterial(line));
   line->vertex.count = 3;
   line->vertex.values = allocValues<ZmVec3>(3);
   line->vertex.values[0] = {0, 0, 0};
   line->vertex.values[1] = {1, 0, 0};
   line->vertex.values[2] = {1, 1, 0};
   line->materialBinding = 7;
-  line->material.count = 3;
+  zmOwnLeafMaterial(line)->count = 3;
   line->normalBinding = 1;
   zmAddLeaf(set, 0, line);
   EXPECT_EQ(dumpObject(set),
@@ -164,14 +164,14 @@ TEST_F(NodesTest, MaterialWritesOnlyListsOffTheirDefaults) {
   ZmObj* sphere = plainObj(ZM_VRML_SPHERE);
   ZmSphere* leaf = zmNewSphereLeaf();
   leaf->radius = 1;
-  setDefaultMaterial(&leaf->material);
-  ZmMFColor& diffuse = leaf->material.diffuse_color;
+  setDefaultMaterial(zmOwnLeafMaterial(leaf));
+  ZmMFColor& diffuse = zmOwnLeafMaterial(leaf)->diffuse_color;
   zmFree(diffuse.values);
   diffuse.count = 2;
   diffuse.values = allocValues<ZmSFColor>(2);
   diffuse.values[0] = {0.8f, 0.8f, 0.8f};
   diffuse.values[1] = {1, 0.5f, 0.25f};
-  leaf->material.transparency.values[0] = 0.5f;
+  zmOwnLeafMaterial(leaf)->transparency.values[0] = 0.5f;
   zmAddLeaf(sphere, 0, leaf);
   EXPECT_EQ(dumpObject(sphere),
             "# S Sphere\n"
@@ -185,17 +185,18 @@ TEST_F(NodesTest, MaterialWritesOnlyListsOffTheirDefaults) {
 }
 
 TEST_F(NodesTest, TexturesMoviesAndMasks) {
-  ZmTexture texture{};
-  texture.wrapS = 1;
+  ZmTextureImage image = zmNoTextureImage;
+  ZmTexture texture = {&image, {}};
+  image.wrapS = 1;
   startCapture();
   zmDumpTexture2(&texture);
-  texture.file = standInUrl("/tmp/a.bmp");
-  texture.mask = standInUrl("C:\\m.bmp");
+  image.file = standInUrl("/tmp/a.bmp");
+  image.mask = standInUrl("C:\\m.bmp");
   zmDumpTexture2(&texture);
   ZmTextureMovie movie = {1, 64, 128, 8.0f, nullptr, 0, 0, 0};
   char sound[] = "a.wav";
   movie.soundFile = sound;
-  texture.movie = &movie;
+  image.movie = &movie;
   zmDumpTexture2(&texture);
   EXPECT_EQ(captured(),
             "Texture2{\n\twrapS    CLAMP\n}\n"
@@ -341,7 +342,7 @@ TEST_F(NodesTest, ExtensionBlockAheadOfTheNode) {
   ZmObj* sphere = newTopObj(ZM_VRML_SPHERE);
   ZmSphere* leaf = zmNewSphereLeaf();
   leaf->radius = 1;
-  setDefaultMaterial(&leaf->material);
+  setDefaultMaterial(zmOwnLeafMaterial(leaf));
   zmAddLeaf(sphere, 0, leaf);
   sphere->comment[3] = static_cast<char*>(zmMalloc(5));
   std::snprintf(sphere->comment[3], 5, "note");
@@ -478,11 +479,12 @@ TEST_F(NodesTest, ScalingTransformsAreWrittenWhole) {
 TEST_F(NodesTest, FaceSetMaterialsPerFaceAndPerVertexKeepTheirIndices) {
   auto colored = [](std::initializer_list<ZmVec3> points, std::initializer_list<float> reds) {
     ZmFace* face = newFace(points);
-    zmFree(face->material.diffuse_color.values);
-    face->material.diffuse_color.count = static_cast<int32_t>(reds.size());
-    face->material.diffuse_color.values = allocValues<ZmSFColor>(face->material.diffuse_color.count);
+    ZmMFColor& diffuse = zmOwnLeafMaterial(face)->diffuse_color;
+    zmFree(diffuse.values);
+    diffuse.count = static_cast<int32_t>(reds.size());
+    diffuse.values = allocValues<ZmSFColor>(diffuse.count);
     int i = 0;
-    for (float red : reds) face->material.diffuse_color.values[i++] = {red, 0, 0};
+    for (float red : reds) diffuse.values[i++] = {red, 0, 0};
     return face;
   };
   struct Case {
