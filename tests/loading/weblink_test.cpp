@@ -62,7 +62,7 @@ void count(const ZmObj* object, Built& built) {
   for (const ZmLeaf* leaf = object->leaf; leaf != nullptr; leaf = leaf->next) {
     if (leaf->kind == ZM_LEAF_FACE) ++built.faces;
     if (!zmIsShapeLeaf(const_cast<ZmLeaf*>(leaf)) || leaf->kind == ZM_LEAF_SOUND) continue;
-    ZmUrlHash* texture = static_cast<const ZmShape*>(leaf)->texture.file;
+    ZmUrlHash* texture = static_cast<const ZmShape*>(leaf)->texture.image->file;
     if (texture == nullptr) continue;
     const char* local = zmGetLocalFile(texture);
     built.textures[texture->url] = local != nullptr ? readFile(local) : Bytes{};

@@ -273,7 +273,9 @@ TEST_F(WholeWorld, PointsProjectThroughACameraObject) {
     ASSERT_EQ(zmRenderProjectPoint(eye, c.point, &x, &y, &on), 0);
     EXPECT_EQ(on, c.onScreen) << c.point[0];
     EXPECT_EQ(y, c.y) << c.point[0];
-    if (c.onScreen) EXPECT_EQ(x, c.x) << c.point[0];
+    if (c.onScreen) {
+      EXPECT_EQ(x, c.x) << c.point[0];
+    }
   }
   const float behind[3] = {0.0f, 0.0f, -0.4f};
   int x = -1, y = -1, on = -1;
