@@ -213,6 +213,19 @@ bool attributeShape(Tcl_Interp* interp, int argc, const char* argv[], int (*valu
   return true;
 }
 
+// The values after the attribute number, read as floats.
+void attributeValues(int argc, const char* argv[], float values[3]) {
+  for (int i = 3; i < argc; ++i) values[i - 3] = float(floatWord(argv[i]));
+}
+
+// The values read back into the variables named after the attribute number.
+int setAttributeVars(Tcl_Interp* interp, int argc, const char* argv[], const float values[3]) {
+  for (int i = 3; i < argc; ++i) {
+    if (!setFloatVar(interp, argv[i], values[i - 3])) return TCL_ERROR;
+  }
+  return emptyResult(interp);
+}
+
 }  // namespace
 
 // ---- Materials -----------------------------------------------------------
@@ -347,7 +360,7 @@ ZM_COMMAND(setLightAttribute) {
     return intResult(interp, zmSetLightAttribute(object, int32_t(attribute), &on));
   }
   float values[3] = {};
-  for (int i = 3; i < argc; ++i) values[i - 3] = float(floatWord(argv[i]));
+  attributeValues(argc, argv, values);
   return intResult(interp, zmSetLightAttribute(object, int32_t(attribute), values));
 }
 
@@ -366,10 +379,7 @@ ZM_COMMAND(getLightAttribute) {
   float values[3] = {};
   int status = zmGetLightAttribute(object, int32_t(attribute), values);
   if (status != 0) return intResult(interp, status);
-  for (int i = 3; i < argc; ++i) {
-    if (!setFloatVar(interp, argv[i], values[i - 3])) return TCL_ERROR;
-  }
-  return emptyResult(interp);
+  return setAttributeVars(interp, argc, argv, values);
 }
 
 ZM_COMMAND(setCameraAttribute) {
@@ -379,7 +389,7 @@ ZM_COMMAND(setCameraAttribute) {
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
   float values[3] = {};
-  for (int i = 3; i < argc; ++i) values[i - 3] = float(floatWord(argv[i]));
+  attributeValues(argc, argv, values);
   return intResult(interp, zmSetCameraAttribute(object, int32_t(attribute), values));
 }
 
@@ -392,10 +402,7 @@ ZM_COMMAND(getCameraAttribute) {
   float values[3] = {};
   int status = zmGetCameraAttribute(object, int32_t(attribute), values);
   if (status != 0) return intResult(interp, status);
-  for (int i = 3; i < argc; ++i) {
-    if (!setFloatVar(interp, argv[i], values[i - 3])) return TCL_ERROR;
-  }
-  return emptyResult(interp);
+  return setAttributeVars(interp, argc, argv, values);
 }
 
 ZM_COMMAND(getActiveCamera) {
