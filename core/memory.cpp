@@ -81,11 +81,23 @@ bool allocationAllowed() {
 uintptr_t lastChunkStart = 0;
 uintptr_t lastChunkEnd = 0;
 
+// The span from the lowest live chunk's start to the highest one's end
+// (empty while there is none), so that freeing a heap block needs no map
+// lookup when no slab is alive or the block lies outside every chunk.
+uintptr_t lowestChunkStart = UINTPTR_MAX;
+uintptr_t highestChunkEnd = 0;
+
+void spanLiveChunks() {
+  const auto& ranges = chunkRanges();
+  lowestChunkStart = ranges.empty() ? UINTPTR_MAX : ranges.begin()->first;
+  highestChunkEnd = ranges.empty() ? 0 : ranges.rbegin()->second;
+}
+
 bool isSlabBlock(const void* block) {
   const uintptr_t at = reinterpret_cast<uintptr_t>(block);
   if (at >= lastChunkStart && at < lastChunkEnd) return true;
+  if (at < lowestChunkStart || at >= highestChunkEnd) return false;
   const auto& ranges = chunkRanges();
-  if (ranges.empty()) return false;
   auto after = ranges.upper_bound(at);
   if (after == ranges.begin()) return false;
   --after;
@@ -198,6 +210,7 @@ void zmDeleteSlab(ZmSlab* slab) {
     lastChunkStart = lastChunkEnd = 0;
     keepOrFreeChunk(chunk);
   }
+  spanLiveChunks();
   free(slab);
 }
 
@@ -251,13 +264,14 @@ static bool growSlab(ZmSlab* slab, size_t need) {
   slab->nextChunk = std::min(std::max(slab->nextChunk, size) * 2, kLargestChunk);
   const uintptr_t start = reinterpret_cast<uintptr_t>(chunk);
   chunkRanges()[start] = start + size;
+  spanLiveChunks();
   SLAB_POISON(slab->next, slab->end - slab->next);
   return true;
 }
 
-void* zmSlabMalloc(size_t size) {
-  ZmSlab* slab = slabInUse;
-  if (size == 0 || slab == nullptr || size > kLargestSlabBlock) return zmMalloc(size);
+// Kept out of line so that zmSlabMalloc's heap path (records built outside
+// a file) does not pay for the registers carving and growing need.
+[[gnu::noinline]] static void* carveBlock(ZmSlab* slab, size_t size) {
   if (!allocationAllowed()) return nullptr;
   const size_t need = kHeader + roundUp(size);
   if (static_cast<size_t>(slab->end - slab->next) < need && !growSlab(slab, need)) return nullptr;
@@ -267,6 +281,11 @@ void* zmSlabMalloc(size_t size) {
   if (slab->recycled) memset(at + kHeader, 0, size);
   *reinterpret_cast<BlockHeader*>(at) = {static_cast<uint32_t>(size), 1};
   return at + kHeader;
+}
+
+void* zmSlabMalloc(size_t size) {
+  if (slabInUse == nullptr || size == 0 || size > kLargestSlabBlock) return zmMalloc(size);
+  return carveBlock(slabInUse, size);
 }
 
 void* zmShareBlock(void* block, size_t size) {
