@@ -667,7 +667,9 @@ TEST_F(PerspectiveTest, UnlitSpanFamilyMatchesThePlainRowLoop) {
         same += p == plain[k];
       }
     }
-    if (quad.depthLeft != quad.depthRight) EXPECT_EQ(same, plain.size() - std::count(plain.begin(), plain.end(), 0u));
+    if (quad.depthLeft != quad.depthRight) {
+      EXPECT_EQ(same, plain.size() - std::count(plain.begin(), plain.end(), 0u));
+    }
   }
 }
 
@@ -878,7 +880,9 @@ TEST_F(Perspective8Test, SpanFamiliesMatchThePlainRowLoop) {
       clearImage();
       drawFan(pair.family, polygon);
       const std::vector<uint32_t> family = image();
-      if (pair.sameDither) EXPECT_EQ(family, plain) << quad.depthLeft;
+      if (pair.sameDither) {
+        EXPECT_EQ(family, plain) << quad.depthLeft;
+      }
       for (size_t p = 0; p < plain.size() && !pair.sameDither; ++p) {
         ASSERT_EQ(family[p] != 0, plain[p] != 0) << p;
         if (!plain[p]) continue;
@@ -929,7 +933,9 @@ TEST_F(Perspective8Test, FilteredMembersMoveTexelsByLessThanOneAndNeverAUniformO
         if (m.lit) continue;  // shaded indices do not name texels
         EXPECT_LE((static_cast<int>(filtered[k]) - static_cast<int>(plain[k]) + 128) % 128, 1) << k;
       }
-      if (!m.lit) EXPECT_GT(moved, plain.size() / 10) << columns;  // a shade row may merge neighbours
+      if (!m.lit) {
+        EXPECT_GT(moved, plain.size() / 10) << columns;  // a shade row may merge neighbours
+      }
     }
   }
 }

@@ -137,7 +137,7 @@ TEST(Worldshot, ColourDepthsShowTheSameWorld) {
 
 TEST(Worldshot, EveryWorldOfTheProjectIsDrawnWithoutAFatalError) {
   std::vector<std::string> worlds = worldsUnder(std::string(LUMENFOLD_SOURCE_DIR) + "/examples");
-  for (const std::string& layer : {"viewer", "vrml", "vrmlwrite"})
+  for (const char* layer : {"viewer", "vrml", "vrmlwrite"})
     for (const std::string& world : worldsUnder(std::string(LUMENFOLD_SOURCE_DIR) + "/tests/" + layer + "/data"))
       worlds.push_back(world);
   ASSERT_GT(worlds.size(), 40u);
