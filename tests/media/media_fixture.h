@@ -42,7 +42,7 @@
 
 // A RIFF WAVE file in memory: 16-bit mono PCM at 8000 Hz by default (for
 // 8 bits the samples must lie in -128..127).
-struct WaveSpec {
+struct WaveLayout {
   std::vector<int16_t> samples;
   uint32_t claimedDataBytes = 0;  // 0: the real size
   uint16_t bits = 16;
@@ -55,18 +55,18 @@ inline void appendLE(std::string& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(char(value >> (8 * i)));
 }
 
-inline std::string waveBytes(const WaveSpec& spec) {
+inline std::string waveBytes(const WaveLayout& layout) {
   std::string fmt;
-  uint16_t align = uint16_t(spec.bits / 8);
+  uint16_t align = uint16_t(layout.bits / 8);
   appendLE(fmt, WAVE_FORMAT_PCM, 2);
   appendLE(fmt, 1, 2);
-  appendLE(fmt, spec.rate, 4);
-  appendLE(fmt, spec.rate * align, 4);
+  appendLE(fmt, layout.rate, 4);
+  appendLE(fmt, layout.rate * align, 4);
   appendLE(fmt, align, 2);
-  appendLE(fmt, spec.bits, 2);
+  appendLE(fmt, layout.bits, 2);
   std::string data;
-  for (int16_t sample : spec.samples) {
-    if (spec.bits == 8) {
+  for (int16_t sample : layout.samples) {
+    if (layout.bits == 8) {
       data.push_back(char(128 + sample));  // unsigned around 128
     } else {
       appendLE(data, uint16_t(sample), 2);
@@ -74,10 +74,10 @@ inline std::string waveBytes(const WaveSpec& spec) {
   }
   std::string body = "WAVEfmt ";
   appendLE(body, uint32_t(fmt.size()), 4);
-  body += fmt.substr(0, std::min<size_t>(fmt.size(), spec.fmtBytes));
-  if (spec.withData) {
+  body += fmt.substr(0, std::min<size_t>(fmt.size(), layout.fmtBytes));
+  if (layout.withData) {
     body += "data";
-    appendLE(body, spec.claimedDataBytes ? spec.claimedDataBytes : uint32_t(data.size()), 4);
+    appendLE(body, layout.claimedDataBytes ? layout.claimedDataBytes : uint32_t(data.size()), 4);
     body += data;
   }
   std::string file = "RIFF";

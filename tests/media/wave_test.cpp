@@ -34,9 +34,9 @@ TEST_F(WaveTest, VolumeScalesEverySampleAndZeroKeepsTheVoicePlaying) {
   for (const Case& c : {Case{16, 20000, 256, "20000"}, Case{16, 20000, 128, "10000"}, Case{16, 20000, 0, "0"},
                         Case{8, 100, 128, "50"}, Case{8, 100, 0, "0"}}) {
     platform::clearRecordedEvents();
-    WaveSpec spec{squareWave(kBlockBytes * 4, c.amplitude)};
-    spec.bits = c.bits;
-    std::string path = writeFile("v.wav", waveBytes(spec));
+    WaveLayout layout{squareWave(kBlockBytes * 4, c.amplitude)};
+    layout.bits = c.bits;
+    std::string path = writeFile("v.wav", waveBytes(layout));
     int voice = zmWaveOpen(path.c_str(), 1);
     ASSERT_EQ(voice, 0);
     zmWaveSetVolume(voice, c.volume);
@@ -64,9 +64,9 @@ TEST_F(WaveTest, ALoopingFileWrapsWithoutAGapAndOneVoiceIsAll) {
 }
 
 TEST_F(WaveTest, DataClaimingMoreThanTheFileHoldsEndsAtTheRealEnd) {
-  WaveSpec spec{squareWave(3000, 1000)};
-  spec.claimedDataBytes = 1000000;
-  std::string path = writeFile("short.wav", waveBytes(spec));
+  WaveLayout layout{squareWave(3000, 1000)};
+  layout.claimedDataBytes = 1000000;
+  std::string path = writeFile("short.wav", waveBytes(layout));
   int voice = zmWaveOpen(path.c_str(), 0);
   ASSERT_EQ(voice, 0);
   zmWavePlay(voice);
@@ -78,12 +78,12 @@ TEST_F(WaveTest, DataClaimingMoreThanTheFileHoldsEndsAtTheRealEnd) {
 }
 
 TEST_F(WaveTest, FilesThatAreNoPlayableWaveAreRefusedAndLeaveTheDeviceClosed) {
-  WaveSpec noData{squareWave(100, 1)};
+  WaveLayout noData{squareWave(100, 1)};
   noData.withData = false;
-  WaveSpec shortFormat{squareWave(100, 1)};
+  WaveLayout shortFormat{squareWave(100, 1)};
   shortFormat.fmtBytes = 10;  // the file ends inside the format
   shortFormat.withData = false;
-  WaveSpec twelveBits{squareWave(100, 1)};
+  WaveLayout twelveBits{squareWave(100, 1)};
   twelveBits.bits = 12;
   struct Case {
     const char* name;

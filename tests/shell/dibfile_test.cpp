@@ -26,7 +26,7 @@ void put(Bytes& b, uint32_t value, int width) {
 
 // A BMP file (or, without the file header, a bare DIB) of a 40-byte header
 // with the given fields, `colours` table entries and `pixels` bytes.
-struct BmpSpec {
+struct BmpLayout {
   int width = 2, height = 2, bits = 8;
   uint32_t compression = BI_RGB, imageSize = 0, colorsUsed = 0;
   int colours = 256;
@@ -34,7 +34,7 @@ struct BmpSpec {
   bool fileHeader = true;
 };
 
-Bytes makeBmp(const BmpSpec& s) {
+Bytes makeBmp(const BmpLayout& s) {
   Bytes b;
   if (s.fileHeader) {
     b = {'B', 'M'};
@@ -123,12 +123,12 @@ TEST_F(DibFileTest, ScreenPicturesAreWrittenAtTheirFileDepthAndReadBackAlike) {
 }
 
 TEST_F(DibFileTest, BareDibsAndCoreHeadersReadAsTheirBmpFile) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.pixels = 8;  // two rows of 3 bytes, each padded to 4
-  writeBytes(home + "full.bmp", makeBmp(spec));
-  spec.fileHeader = false;
-  writeBytes(home + "bare.dib", makeBmp(spec));
+  BmpLayout layout;
+  layout.width = 3;
+  layout.pixels = 8;  // two rows of 3 bytes, each padded to 4
+  writeBytes(home + "full.bmp", makeBmp(layout));
+  layout.fileHeader = false;
+  writeBytes(home + "bare.dib", makeBmp(layout));
   DibHolder full{zmReadDibFile((home + "full.bmp").c_str())};
   DibHolder bare{zmReadDibFile((home + "bare.dib").c_str())};
   ASSERT_NE(full.dib, nullptr);
@@ -158,7 +158,7 @@ TEST_F(DibFileTest, BareDibsAndCoreHeadersReadAsTheirBmpFile) {
 TEST_F(DibFileTest, HeadersThatPromiseMoreThanTheFileHoldsAreRefused) {
   struct Case {
     const char* what;
-    BmpSpec spec;
+    BmpLayout layout;
     size_t cutTo;  // 0: the whole file
   } cases[] = {
       {"more colours than 8 bits index", {2, 2, 8, BI_RGB, 0, 300, 300, 8}, 0},
@@ -171,7 +171,7 @@ TEST_F(DibFileTest, HeadersThatPromiseMoreThanTheFileHoldsAreRefused) {
       {"16 bits per pixel", {2, 2, 16, BI_RGB, 0, 0, 0, 8}, 0},
   };
   for (const Case& c : cases) {
-    Bytes file = makeBmp(c.spec);
+    Bytes file = makeBmp(c.layout);
     if (c.cutTo != 0) file.resize(c.cutTo);
     writeBytes(home + "bad.bmp", file);
     DibHolder dib{zmReadDibFile((home + "bad.bmp").c_str())};
@@ -182,7 +182,7 @@ TEST_F(DibFileTest, HeadersThatPromiseMoreThanTheFileHoldsAreRefused) {
 }
 
 TEST_F(DibFileTest, FailedWritesReturnTheSystemCodeAndLeaveNoFile) {
-  writeBytes(home + "a.bmp", makeBmp(BmpSpec{}));
+  writeBytes(home + "a.bmp", makeBmp(BmpLayout{}));
   DibHolder dib{zmReadDibFile((home + "a.bmp").c_str())};
   ASSERT_NE(dib.dib, nullptr);
   EXPECT_EQ(zmWriteDibFile((home + "x.bmp").c_str(), nullptr), DWORD{ERROR_INVALID_HANDLE});
