@@ -85,9 +85,7 @@ INT_PTR CALLBACK avatarDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPar
       zmPlaceDialogAtBottom(dialog, GetWindow(dialog, GW_OWNER));
       return TRUE;
     case WM_CTLCOLORDLG:
-      SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
+      return zmPictureDialogColours(reinterpret_cast<HDC>(wParam));
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:

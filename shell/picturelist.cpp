@@ -169,3 +169,9 @@ void zmPlaceDialogAtBottom(HWND dialog, HWND mainWindow) {
   top = std::max(top, int(desktop.top));
   SetWindowPos(dialog, nullptr, own.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+INT_PTR zmPictureDialogColours(HDC dc) {
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
+}

@@ -65,4 +65,8 @@ std::vector<ZmDeletedPicture> zmDeletedPictures(HWND dialog);
  */
 void zmPlaceDialogAtBottom(HWND dialog, HWND mainWindow);
 
+// The answer of a picture dialog to WM_CTLCOLORDLG: white text, drawn
+// transparently, on the black brush it returns.
+INT_PTR zmPictureDialogColours(HDC dc);
+
 #endif
