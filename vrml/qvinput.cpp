@@ -215,6 +215,13 @@ bool QvInput::checkHeader() {
 
 bool QvInput::skipWhiteSpace() {
   if (!readHeader && !checkHeader()) return false;
+  // The run of blanks between the values of a long list, without a call per
+  // byte; carriage returns, comments and the block's end take the loop below.
+  if (backBufIndex < 0) {
+    for (; blockPos < blockEnd && block[blockPos] != '\r' && isSpace(block[blockPos]); ++blockPos)
+      if (block[blockPos] == '\n') ++lineNum;
+    if (blockPos < blockEnd && block[blockPos] != '\r' && block[blockPos] != '#') return true;
+  }
   char c = kQvEndOfInput;
   for (;;) {
     bool got;
@@ -371,7 +378,78 @@ static bool plainDecimal(const char* text, long* value) {
   return true;
 }
 
+// The numbers of a world's long lists lie whole inside the block in their
+// plain forms; those are scanned there and converted at once. Whatever else
+// (a number running into the next block, a leading 0 that makes octal or
+// hex, a carriage return the byte reader would drop, text that is no number)
+// is left unread for the character-by-character readers, which give the
+// same values and the errors.
+namespace {
+
+const unsigned char* skipDigits(const unsigned char* at, const unsigned char* end) {
+  while (at < end && isDigit(*at)) ++at;
+  return at;
+}
+
+// A scanned number may end the read only with a byte that the character
+// readers would also stop at.
+bool endsInBlock(const unsigned char* at, const unsigned char* end) { return at < end && *at != '\r'; }
+
+}  // namespace
+
+bool QvInput::readIntegerInBlock(long& l) {
+  if (!readingBlock()) return false;
+  const unsigned char* begin = block + blockPos;
+  const unsigned char* end = block + blockEnd;
+  const unsigned char* at = begin;
+  if (at < end && (*at == '-' || *at == '+')) ++at;
+  if (at == end || !isDigit(*at)) return false;
+  if (*at == '0') {  // alone it is zero; followed by digits or x, octal or hex
+    if (!endsInBlock(at + 1, end) || isDigit(at[1]) || at[1] == 'x') return false;
+    l = 0;
+    blockPos = static_cast<int>(at + 1 - block);
+    return true;
+  }
+  const unsigned char* digitsEnd = skipDigits(at, end);
+  if (digitsEnd - at > 18 || !endsInBlock(digitsEnd, end)) return false;
+  long magnitude = 0;
+  for (const unsigned char* d = at; d < digitsEnd; ++d) magnitude = magnitude * 10 + (*d - '0');
+  l = *begin == '-' ? -magnitude : magnitude;
+  blockPos = static_cast<int>(digitsEnd - block);
+  return true;
+}
+
+bool QvInput::readRealInBlock(double& d) {
+  if (!readingBlock()) return false;
+  const unsigned char* begin = block + blockPos;
+  const unsigned char* end = block + blockEnd;
+  const unsigned char* at = begin;
+  if (at < end && (*at == '-' || *at == '+')) ++at;
+  const unsigned char* whole = at;
+  at = skipDigits(at, end);
+  long digits = at - whole;
+  if (at < end && *at == '.') {
+    const unsigned char* fraction = ++at;
+    at = skipDigits(at, end);
+    digits += at - fraction;
+  }
+  if (digits == 0) return false;
+  if (at < end && (*at == 'e' || *at == 'E')) {
+    ++at;
+    if (at < end && (*at == '-' || *at == '+')) ++at;
+    const unsigned char* exponent = at;
+    at = skipDigits(at, end);
+    if (at == exponent) return false;
+  }
+  if (!endsInBlock(at, end) || at - begin > kMaxNumberText) return false;
+  const char* text = reinterpret_cast<const char*>(*begin == '+' ? begin + 1 : begin);
+  if (std::from_chars(text, reinterpret_cast<const char*>(at), d).ec != std::errc()) return false;
+  blockPos = static_cast<int>(at - block);
+  return true;
+}
+
 bool QvInput::readInteger(long& l) {
+  if (readIntegerInBlock(l)) return true;
   NumberText text;
   if (!readChar(text, '-')) readChar(text, '+');
   if (!readUnsignedIntegerString(text) || !numberFits(text)) return false;
@@ -392,6 +470,7 @@ bool QvInput::readUnsignedInteger(unsigned long& l) {
 }
 
 bool QvInput::readReal(double& d) {
+  if (readRealInBlock(d)) return true;
   NumberText text;
   if (!readChar(text, '-')) readChar(text, '+');
   int digits = readDigits(text);

@@ -89,6 +89,10 @@ class QvInput {
   bool readInteger(long& l);
   bool readUnsignedInteger(unsigned long& l);
   bool readReal(double& d);
+  // The block's bytes from blockPos, when no pushed-back text comes first.
+  bool readingBlock() const { return backBufIndex < 0 && readHeader; }
+  bool readIntegerInBlock(long& l);
+  bool readRealInBlock(double& d);
 
   class NumberText;
   bool readUnsignedIntegerString(NumberText& text);

@@ -124,12 +124,21 @@ TEST_F(InputTest, Integers) {
       {"-999999999999999999", true, -999999999999999999L}, {"1234567890123456789", true, 1234567890123456789L},
       {"-9223372036854775808", true, -9223372036854775807L - 1},
   };
+  // At the end of the input, and followed by more of a list as in a file.
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    QvInput& in = inputOn(std::string("#VRML V1.0 ascii\n") + c.text);
-    long value = -999;
-    EXPECT_EQ(in.read(value), c.ok);
-    EXPECT_EQ(value, c.ok ? c.value : -999);
+    for (const char* after : {"", ", 5"}) {
+      SCOPED_TRACE(std::string(c.text) + after);
+      QvInput& in = inputOn(std::string("#VRML V1.0 ascii\n") + c.text + after);
+      long value = -999;
+      EXPECT_EQ(in.read(value), c.ok);
+      EXPECT_EQ(value, c.ok ? c.value : -999);
+      // Every number is read whole but "0X1F": a capital X makes no hex.
+      const char rest = std::string(c.text) == "0X1F" ? 'X' : ',';
+      char next = 0;
+      if (c.ok && *after != '\0') {
+        EXPECT_TRUE(in.read(next) && next == rest);
+      }
+    }
   }
 }
 
@@ -144,12 +153,46 @@ TEST_F(InputTest, Reals) {
       {"1e+", false, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    QvInput& in = inputOn(std::string("#VRML V1.0 ascii\n") + c.text);
-    double value = -999;
-    EXPECT_EQ(in.read(value), c.ok);
-    EXPECT_DOUBLE_EQ(value, c.ok ? c.value : -999);
+    for (const char* after : {"", " ]"}) {
+      SCOPED_TRACE(std::string(c.text) + after);
+      QvInput& in = inputOn(std::string("#VRML V1.0 ascii\n") + c.text + after);
+      double value = -999;
+      EXPECT_EQ(in.read(value), c.ok);
+      EXPECT_DOUBLE_EQ(value, c.ok ? c.value : -999);
+      char next = 0;
+      if (c.ok && *after != '\0') {
+        EXPECT_TRUE(in.read(next) && next == ']');
+      }
+    }
   }
+}
+
+// The file is read in blocks of 64 KB; a number may start in one and end in
+// the next, or have a carriage return inside, which the reader drops.
+TEST_F(InputTest, NumbersAcrossBlockEndsAndCarriageReturns) {
+  const std::string header = "#VRML V1.0 ascii\n";
+  constexpr size_t kBlock = 64 * 1024;
+  for (size_t cut = 0; cut < 12; ++cut) {
+    SCOPED_TRACE(cut);
+    std::string text = header + std::string(kBlock - header.size() - cut, ' ') + "-1234.5e-1 -987654 0, 0x1F";
+    QvInput& in = inputOn(text);
+    double real = 0;
+    long integer = 0, zero = -1, hex = 0;
+    char comma = 0;
+    ASSERT_TRUE(in.read(real) && in.read(integer) && in.read(zero) && in.read(comma) && in.read(hex));
+    EXPECT_DOUBLE_EQ(real, -123.45);
+    EXPECT_EQ(integer, -987654);
+    EXPECT_EQ(zero, 0);
+    EXPECT_EQ(comma, ',');
+    EXPECT_EQ(hex, 31);
+  }
+  QvInput& in = inputOn(header + "12\r34 5.\r25 \r\n7");
+  long first = 0, last = 0;
+  double second = 0;
+  ASSERT_TRUE(in.read(first) && in.read(second) && in.read(last));
+  EXPECT_EQ(first, 1234);
+  EXPECT_DOUBLE_EQ(second, 5.25);
+  EXPECT_EQ(last, 7);
 }
 
 TEST_F(InputTest, OverlongNumberIsAReadErrorAndConsumed) {
