@@ -14,11 +14,18 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #define SLAB_POISON(at, size) ASAN_POISON_MEMORY_REGION(at, size)
 #define SLAB_UNPOISON(at, size) ASAN_UNPOISON_MEMORY_REGION(at, size)
+// The leak checker looks for pointers to heap blocks in the heap and the
+// program's data; chunks mapped by hand are shown to it.
+#define SLAB_SCANNED(at, size) __lsan_register_root_region(at, size)
+#define SLAB_UNSCANNED(at, size) __lsan_unregister_root_region(at, size)
 #else
 #define SLAB_POISON(at, size) ((void)(at), (void)(size))
 #define SLAB_UNPOISON(at, size) ((void)(at), (void)(size))
+#define SLAB_SCANNED(at, size) ((void)(at), (void)(size))
+#define SLAB_UNSCANNED(at, size) ((void)(at), (void)(size))
 #endif
 
 namespace {
@@ -107,6 +114,54 @@ bool isSlabBlock(const void* block) {
   return true;
 }
 
+// Slab chunks and large arrays (the coordinates and indices of a big face
+// set) are faulted in by the megabyte rather than by the page when the
+// system allows it; a world of a million faces otherwise spends longer in
+// page faults than in building. Blocks this large come straight from the
+// system, untouched, so the advice is given before their first use.
+constexpr uintptr_t kHugePage = 2 * 1024 * 1024;
+constexpr size_t kPage = 4096;
+
+void adviseHugePages(void* block, size_t size) {
+  if (block == nullptr || size < 2 * kHugePage) return;
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + size) & ~(kHugePage - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+// Chunks of several megabytes are mapped straight from the system on a
+// huge-page boundary, so that the whole of them, not only their middle, is
+// faulted in by the megabyte; smaller ones come from the heap. Both are
+// zero-filled when new.
+bool isMappedChunkSize(size_t size) { return size >= 2 * kHugePage; }
+
+Chunk* newChunk(size_t size) {
+  if (!isMappedChunkSize(size)) {
+    void* chunk = calloc(1, size);
+    adviseHugePages(chunk, size);
+    return static_cast<Chunk*>(chunk);
+  }
+  const size_t mapped = size + kHugePage;
+  void* region = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (region == MAP_FAILED) return nullptr;
+  const uintptr_t at = reinterpret_cast<uintptr_t>(region);
+  const uintptr_t start = (at + kHugePage - 1) & ~(kHugePage - 1);
+  if (start > at) munmap(region, start - at);
+  if (at + mapped > start + size) munmap(reinterpret_cast<void*>(start + size), at + mapped - (start + size));
+  madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE);
+  SLAB_SCANNED(reinterpret_cast<void*>(start), size);
+  return reinterpret_cast<Chunk*>(start);
+}
+
+void freeChunk(Chunk* chunk) {
+  if (!isMappedChunkSize(chunk->size)) {
+    free(chunk);
+    return;
+  }
+  SLAB_UNSCANNED(chunk, chunk->size);
+  munmap(chunk, chunk->size);
+}
+
 BlockHeader& headerOf(void* block) { return *reinterpret_cast<BlockHeader*>(static_cast<char*>(block) - kHeader); }
 const BlockHeader& headerOf(const void* block) {
   return *reinterpret_cast<const BlockHeader*>(static_cast<const char*>(block) - kHeader);
@@ -130,7 +185,9 @@ void* zmMalloc(size_t size) {
     return nullptr;
   }
   if (!allocationAllowed()) return nullptr;
-  return calloc(1, size);
+  void* block = calloc(1, size);
+  adviseHugePages(block, size);
+  return block;
 }
 
 void* zmRealloc(void* block, size_t size) {
@@ -141,7 +198,9 @@ void* zmRealloc(void* block, size_t size) {
   if (block == nullptr) return zmMalloc(size);
   if (!isSlabBlock(block)) {
     if (!allocationAllowed()) return nullptr;
-    return realloc(block, size);
+    void* resized = realloc(block, size);
+    adviseHugePages(resized, size);
+    return resized;
   }
   void* moved = zmMalloc(size);
   if (moved == nullptr) return nullptr;
@@ -177,7 +236,7 @@ ZmSlab* zmNewSlab() {
 static void keepOrFreeChunk(Chunk* chunk) {
   SLAB_UNPOISON(chunk, chunk->size);
   if (spareBytes + chunk->size > kSpareLimit) {
-    free(chunk);
+    freeChunk(chunk);
     return;
   }
   chunk->previous = spareChunks;
@@ -219,7 +278,7 @@ void zmReleaseSpareChunks() {
     Chunk* chunk = spareChunks;
     spareChunks = chunk->previous;
     SLAB_UNPOISON(chunk, chunk->size);
-    free(chunk);
+    freeChunk(chunk);
   }
   spareBytes = 0;
 }
@@ -228,16 +287,6 @@ ZmSlab* zmUseSlab(ZmSlab* slab) {
   ZmSlab* before = slabInUse;
   slabInUse = slab;
   return before;
-}
-
-// Large chunks are faulted in by the megabyte rather than by the page when
-// the system allows it; a world of a million faces otherwise spends longer
-// in page faults than in building.
-static void adviseHugePages(void* chunk, size_t size) {
-  constexpr uintptr_t kHuge = 2 * 1024 * 1024;
-  const uintptr_t start = (reinterpret_cast<uintptr_t>(chunk) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(chunk) + size) & ~(kHuge - 1);
-  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 // Starts a new chunk that holds at least `need` bytes: a spare one when one
@@ -252,9 +301,9 @@ static bool growSlab(ZmSlab* slab, size_t need) {
     SLAB_UNPOISON(chunk, sizeof(Chunk));
     size = chunk->size;
   } else {
-    chunk = static_cast<Chunk*>(calloc(1, size));
+    size = (size + kPage - 1) & ~(kPage - 1);
+    chunk = newChunk(size);
     if (chunk == nullptr) return false;
-    adviseHugePages(chunk, size);
   }
   chunk->previous = slab->newest;
   chunk->size = size;

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <memory>
+#include <type_traits>
 
 #include "core/fields.h"
 #include "core/material.h"
@@ -125,10 +126,15 @@ int32_t bindingCode(int32_t value, int32_t fallback) {
 // An index list left at its default: empty, or starting with -1.
 bool isDefaultIndexList(const QvMFLong& list) { return list.num == 0 || list.values[0] == -1; }
 
-template <class T> std::unique_ptr<T[]> allocate(int32_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
+template <class T> QvTableArray<T> allocate(int32_t n) {
+  static_assert(std::is_trivially_destructible_v<T>, "the arrays are freed without destructors");
+  T* items = static_cast<T*>(zmMalloc(sizeof(T) * static_cast<size_t>(std::max(n, 1))));
+  if (items != nullptr) std::uninitialized_default_construct_n(items, n);
+  return QvTableArray<T>(items);
+}
 
 // Copies n tuples of `width` floats; false when memory runs out.
-bool copyFloats(const float* source, int32_t n, int width, std::unique_ptr<float[]>* out) {
+bool copyFloats(const float* source, int32_t n, int width, QvTableArray<float>* out) {
   *out = allocate<float>(n * width);
   if (*out == nullptr) return false;
   std::copy(source, source + n * width, out->get());

@@ -29,6 +29,7 @@
 #include <memory>
 
 #include "core/fields.h"
+#include "core/memory.h"
 
 class QvMFLong;
 class QvState;
@@ -46,6 +47,13 @@ enum : int32_t {
   QV_BIND_PER_VERTEX = 6,
   QV_BIND_PER_VERTEX_INDEXED = 7,
 };
+
+// The tables' working arrays come from the program's allocator, which
+// faults large ones in by the megabyte.
+struct QvTableFree {
+  void operator()(void* block) const { zmFree(block); }
+};
+template <class T> using QvTableArray = std::unique_ptr<T[], QvTableFree>;
 
 // The four index lists of an IndexedFaceSet or IndexedLineSet node.
 struct QvIndexLists {
@@ -133,19 +141,19 @@ class QvGeometryTable {
   void fillNormals(const Polygon& polygon, ZmMFVec3f* normals, const char* failText) const;
   void fillVertices(const Polygon& polygon, ZmMFVec3f* vertices, const char* failText) const;
 
-  std::unique_ptr<Polygon[]> polygons;
+  QvTableArray<Polygon> polygons;
   int32_t numPolygons = 0;
-  std::unique_ptr<float[]> texCoords;  // (u, v) pairs
+  QvTableArray<float> texCoords;  // (u, v) pairs
   int32_t numTexCoords = 0;
-  std::unique_ptr<float[]> coords;     // (x, y, z) triples
+  QvTableArray<float> coords;     // (x, y, z) triples
   int32_t numCoords = 0;
-  std::unique_ptr<float[]> normals;    // (x, y, z) triples
+  QvTableArray<float> normals;    // (x, y, z) triples
   int32_t numNormals = 0;
   int32_t clockwise = 0;               // 1: CLOCKWISE vertex ordering
   int32_t convex = 1;                  // 1: CONVEX face type (or no ShapeHints)
   int32_t materialBinding = QV_BIND_REFUSED;
   int32_t normalBinding = QV_BIND_REFUSED;
-  std::unique_ptr<Material[]> materials;
+  QvTableArray<Material> materials;
   int32_t numMaterials = 0;
   bool useTexCoordIndices = false;     // the node's textureCoordIndex does not start with -1
 
@@ -169,11 +177,11 @@ class QvGeometryTable {
   const QvMFLong* textureCoordIndex = nullptr;
   // By position in coordIndex, only under per-vertex bindings: the material
   // index, and the index of a listed normal (-1: the polygon's normal).
-  std::unique_ptr<int32_t[]> vertexMaterials;
-  std::unique_ptr<int32_t[]> vertexNormals;
+  QvTableArray<int32_t> vertexMaterials;
+  QvTableArray<int32_t> vertexNormals;
   // By material index: the one-entry records that leaves share (null
   // until first used); the table holds one share of each.
-  std::unique_ptr<ZmMaterial*[]> sharedMaterials;
+  QvTableArray<ZmMaterial*> sharedMaterials;
   // The texture coordinates fillUv made last, for the next polygon to
   // share (the table holds one share), and their count.
   ZmSFVec2f* lastUv = nullptr;

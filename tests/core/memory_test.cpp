@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
@@ -140,6 +144,37 @@ TEST_F(MemoryTest, ASlabCarvedFromADeletedSlabsChunksGivesZeroFilledBlocks) {
       memset(block, 0xa5, size);
     }
     zmUseSlab(nullptr);
+    zmDeleteSlab(slab);
+  }
+}
+
+// A world of a few hundred thousand faces grows its slab into chunks of
+// several megabytes, which come straight from the system rather than the
+// heap. They too must give cleared blocks when new and when reused, and the
+// heap blocks that only they point at are still held (the leak checker of
+// the sanitized build looks).
+TEST_F(MemoryTest, SlabsOfManyMegabytesGiveClearedBlocksAndHoldHeapBlocks) {
+  constexpr size_t kBlock = 256;
+  constexpr size_t kBlocks = (24u << 20) / kBlock;
+  for (int round = 0; round < 3; ++round) {
+    if (round == 2) zmReleaseSpareChunks();
+    ZmSlab* slab = zmNewSlab();
+    ASSERT_NE(slab, nullptr);
+    zmUseSlab(slab);
+    std::vector<void**> holders;
+    for (size_t i = 0; i < kBlocks; ++i) {
+      auto* block = static_cast<unsigned char*>(zmSlabMalloc(kBlock));
+      ASSERT_NE(block, nullptr);
+      ASSERT_TRUE(allZero(block, kBlock)) << "round " << round << ", block " << i;
+      memset(block, 0x5a, kBlock);
+      if (i % 4096 == 0) holders.push_back(reinterpret_cast<void**>(block));
+    }
+    zmUseSlab(nullptr);
+    for (void** holder : holders) *holder = zmMalloc(32);
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
+#endif
+    for (void** holder : holders) zmFree(*holder);
     zmDeleteSlab(slab);
   }
 }
