@@ -72,6 +72,25 @@ class BuildInSlab {
   ZmSlab* before;
 };
 
+// The nodes of one file are carved from a slab of their own while it is
+// read and converted, and given back together when its parse ends (every
+// node has been released by then): a world of many small groups makes as
+// many nodes as objects.
+class NodeSlabScope {
+ public:
+  NodeSlabScope() : slab(zmNewSlab()), before(qvSession().nodeSlab) { qvSession().nodeSlab = slab; }
+  ~NodeSlabScope() {
+    qvSession().nodeSlab = before;
+    zmDeleteSlab(slab);
+  }
+  NodeSlabScope(const NodeSlabScope&) = delete;
+  NodeSlabScope& operator=(const NodeSlabScope&) = delete;
+
+ private:
+  ZmSlab* slab;
+  ZmSlab* before;
+};
+
 // True while a failed traversal is to fail the whole file: a body file was
 // named, and the file is to be loaded as that body instead.
 bool kinemationAwaitsFailure() {
@@ -210,6 +229,7 @@ void startBuildOfOutermostParse(const char* fileName) {
 }
 
 QvStackList* parseVRML(const char* fileName, ZmWorld* world) {
+  NodeSlabScope nodeSlab;
   startBuildOfOutermostParse(fileName);
   if (zmIsNotRegularFile(fileName)) {
     zmReportMessage("parseVRML(): '%s' is not a regular file", fileName);

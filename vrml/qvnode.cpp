@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "core/memory.h"
 #include "core/report.h"
 #include "vrml/qvinput.h"
 #include "vrml/qvreaderror.h"
@@ -21,6 +22,21 @@ constexpr int32_t kMaxWalkDepth = 2 * QvNode::kMaxDepth;
 }  // namespace
 
 // ------------------------------------------------------------------ QvNode
+
+void* QvNode::operator new(size_t size, const std::nothrow_t&) noexcept {
+  ZmSlab* before = zmUseSlab(qvSession().nodeSlab);
+  void* node = zmSlabMalloc(size);
+  zmUseSlab(before);
+  return node;
+}
+
+void* QvNode::operator new(size_t size) {
+  void* node = operator new(size, std::nothrow);
+  if (node == nullptr) throw std::bad_alloc();
+  return node;
+}
+
+void QvNode::operator delete(void* node) noexcept { zmFree(node); }
 
 QvNode::QvNode() : lineNum(qvSession().currentNodeLine), fileEntry(qvSession().currentFile) {
   objName = new (std::nothrow) QvName();

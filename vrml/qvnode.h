@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <new>
 
 #include "vrml/qvfield.h"
 #include "vrml/qvstring.h"
@@ -44,6 +45,13 @@ class QvNode {
 
   QvNode(const QvNode&) = delete;
   QvNode& operator=(const QvNode&) = delete;
+
+  // Nodes made while a file is parsed are carved from that parse's slab
+  // (QvParseSession::nodeSlab) and given back with it; others come from
+  // the heap.
+  static void* operator new(size_t size);
+  static void* operator new(size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* node) noexcept;
 
   void ref() { ++refCount; }
   // Gives back one reference; the node is deleted with the last one.

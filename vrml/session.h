@@ -45,6 +45,7 @@ struct QvParseSession {
   ZmUrlHash* currentFile = nullptr;      // file entry of the input being read
   int readErrorLevel = 0;                // level of the last read error (vrml/qvreaderror.h)
   bool buildStarted = false;             // this parse began the build the limits count
+  ZmSlab* nodeSlab = nullptr;            // where the file's nodes are carved from; null: the heap
   // The session this one interrupted, as its guard saved it; null for the
   // session at rest.
   const QvParseSession* outer = nullptr;
