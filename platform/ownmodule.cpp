@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/winbase.h"
 
@@ -24,7 +25,7 @@ std::string& folderForTest() {
   return instance;
 }
 
-void (*reporter)(const char* text) = nullptr;
+OwnModuleReporter reporter = nullptr;
 
 std::string loaderError() {
   const char* text = dlerror();
@@ -74,7 +75,7 @@ const void* ownModuleSymbol(const char* name, const char* entry) {
   return symbol;
 }
 
-void setOwnModuleReporter(void (*report)(const char* text)) { reporter = report; }
+OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report) { return std::exchange(reporter, report); }
 
 void setOwnModuleFolderForTest(const char* folder) {
   folderForTest() = folder != nullptr ? folder : "";

@@ -34,8 +34,10 @@ const Table* ownModuleTable(const char* name, const char* entry) {
 }
 
 // Where a module that cannot be loaded is reported, the text without a line
-// feed; null (the start) writes it to the debugger output.
-void setOwnModuleReporter(void (*report)(const char* text));
+// feed; null (the start) writes it to the debugger output. Gives the
+// reporter it replaces.
+using OwnModuleReporter = void (*)(const char* text);
+OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report);
 
 // Test support: modules are looked for in `folder` (null: back to "../lib"
 // beside the program's folder), and what was loaded or failed so far is

@@ -8,11 +8,15 @@
 #include "multiuser/hooks.h"
 #include "script/hooks.h"
 #include "shell/startup.h"
+#include "tests/own_modules.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/hooks.h"
 #include "vrmlwrite/hooks.h"
 
 namespace {
+
+// Read before any test runs: what linking the layers maps.
+const std::string mapsAtStart = mappedFiles();
 
 int quiet(const char*) { return 0; }
 const char* nothingFetched(ZmUrlHash*) { return nullptr; }
@@ -77,5 +81,16 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   EXPECT_EQ(printed, unset.empty() ? "" : "Hook slots left unset by the installed layers:\n" + unset);
 }
 #endif
+
+// The libraries that only the run-time modules link.
+TEST_F(StartupTest, NeitherLinkingNorStartingTheLayersMapsTheModulesLibraries) {
+  const std::string before = mappedFiles();
+  zmStartLayers({quiet, nothingFetched});
+  const std::string after = mappedFiles();
+  for (const char* library : {"libavcodec.so", "libfluidsynth.so", "libcurl"}) {
+    EXPECT_EQ(mapsAtStart.find(library), std::string::npos) << library;
+    EXPECT_EQ(after.find(library) != std::string::npos, before.find(library) != std::string::npos) << library;
+  }
+}
 
 }  // namespace
