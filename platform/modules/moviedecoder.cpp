@@ -263,10 +263,10 @@ bool DecodedSoundTrack::seekTo(int64_t ms) {
   return true;
 }
 
-// An opened track of type T, or null.
-template <typename Base, typename T>
-std::unique_ptr<Base> opened(const char* path) {
-  auto track = std::make_unique<T>();
+// The track of `path` that Decoder reads; null when it cannot be opened.
+template <typename Track, typename Decoder>
+std::unique_ptr<Track> openTrack(const char* path) {
+  auto track = std::make_unique<Decoder>();
   if (!track->open(path)) return nullptr;
   return track;
 }
@@ -275,6 +275,6 @@ std::unique_ptr<Base> opened(const char* path) {
 }  // namespace platform
 
 extern "C" const platform::MovieDecoders lumenfoldMovieDecoders = {
-    platform::opened<platform::PictureTrack, platform::DecodedPictureTrack>,
-    platform::opened<platform::SoundTrack, platform::DecodedSoundTrack>,
+    platform::openTrack<platform::PictureTrack, platform::DecodedPictureTrack>,
+    platform::openTrack<platform::SoundTrack, platform::DecodedSoundTrack>,
 };
