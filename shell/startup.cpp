@@ -31,7 +31,9 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
   }
 }
 
-void reportModuleNotLoaded(const char* text) { zmReportWarning("%s", text); }
+// Shown whatever the flags: without the module a movie, MIDI or the web
+// fails, and the reason belongs beside that.
+void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 
 }  // namespace
 
