@@ -2,10 +2,11 @@
 //
 // Owns: the transfer of a web document into a local file over libcurl (in
 // the web module, loading/modules/webfetch.cpp, loaded on the first fetch:
-// platform/ownmodule.h), the progress calls that let the caller keep its windows alive and stop the
-// transfer, and the removal of what a transfer that did not succeed left
-// behind. Only the "http" and "https" schemes are spoken, redirects
-// included: a web server can never make the transfer read a local file.
+// platform/ownmodule.h), the progress calls that let the caller keep its
+// windows alive and stop the transfer, and the removal of what a transfer
+// that did not succeed left behind. Only the "http" and "https" schemes are
+// spoken, redirects included: a web server can never make the transfer read
+// a local file.
 // It does not own where fetched files go, what is done with them, or the
 // message pump that the progress call drives (loading/weblink.h).
 #ifndef LUMENFOLD_LOADING_HTTPFETCH_H

@@ -85,6 +85,6 @@ bool midiSynthRender(int16_t* out, int frames) {
 }  // namespace
 
 extern "C" const platform::MidiSynthFunctions lumenfoldMidiSynth = {
-    chooseMidiSynth, midiSynthSoundFont, midiSynthOpen,    midiSynthClose,
-    midiSynthSend,   midiSynthAllNotesOff, midiSynthRender,
+    chooseMidiSynth, midiSynthSoundFont, midiSynthOpen, midiSynthClose, midiSynthSend, midiSynthAllNotesOff,
+    midiSynthRender,
 };
