@@ -60,3 +60,31 @@ function(lumenfold_test_suite layer)
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${layer})
   lumenfold_layered(test_${layer} ${folder})
 endfunction()
+
+# lumenfold_module(name SOURCE file LOADED_BY lib [LINKS item...])
+# Builds the run-time module <name>.so into ${PROJECT_BINARY_DIR}/lib, where
+# every program finds it through "../lib" (platform/ownmodule.h), from one
+# source that links the large libraries LINKS so that the library LOADED_BY
+# and the programs do not. The module includes the headers of LOADED_BY for
+# the table it hands over but never links it (that would be a second copy of
+# its state): every symbol it uses must come from LINKS, which the linker
+# checks. LOADED_BY depends on the module, so that building any program
+# builds it too.
+function(lumenfold_module name)
+  cmake_parse_arguments(ARG "" "SOURCE;LOADED_BY" "LINKS" ${ARGN})
+  set(target module_${name})
+  add_library(${target} MODULE ${ARG_SOURCE})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" OUTPUT_NAME ${name}
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib
+    LUMENFOLD_HEADERS_OF ${ARG_LOADED_BY})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE ${LUMENFOLD_WARNINGS})
+  target_link_libraries(${target} PRIVATE ${ARG_LINKS})
+  if(NOT LUMENFOLD_FUZZ)  # clang leaves the sanitizers' symbols to the program
+    target_link_options(${target} PRIVATE LINKER:--no-undefined)
+  endif()
+  add_dependencies(${ARG_LOADED_BY} ${target})
+  file(RELATIVE_PATH source ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_SOURCE})
+  lumenfold_layered(${target} ${source})
+endfunction()

@@ -1,10 +1,12 @@
 // loading/httpfetch.h -- fetching one http or https URL into a file.
 //
-// Owns: the transfer of a web document into a local file over libcurl, the
-// progress calls that let the caller keep its windows alive and stop the
-// transfer, and the removal of what a transfer that did not succeed left
-// behind. Only the "http" and "https" schemes are spoken, redirects
-// included: a web server can never make the transfer read a local file.
+// Owns: the transfer of a web document into a local file over libcurl (in
+// the web module, loading/modules/webfetch.cpp, loaded on the first fetch:
+// platform/ownmodule.h), the progress calls that let the caller keep its
+// windows alive and stop the transfer, and the removal of what a transfer
+// that did not succeed left behind. Only the "http" and "https" schemes are
+// spoken, redirects included: a web server can never make the transfer read
+// a local file.
 // It does not own where fetched files go, what is done with them, or the
 // message pump that the progress call drives (loading/weblink.h).
 #ifndef LUMENFOLD_LOADING_HTTPFETCH_H
@@ -42,5 +44,16 @@ ZmFetchOutcome zmHttpFetch(const char* url, const char* path, ZmFetchProgress ke
 
 // True for a URL whose scheme is "http" or "https" (any letter case).
 bool zmIsWebUrl(const char* url);
+
+// What the web module hands over: zmHttpFetch for a web URL and a path.
+struct ZmWebFetcher {
+  ZmFetchOutcome (*fetch)(const char* url, const char* path, ZmFetchProgress keepGoing, void* user);
+};
+
+constexpr const char* kZmWebModule = "web";
+constexpr const char* kZmWebFetcherEntry = "lumenfoldWebFetcher";
+
+// The web module's entry, named by kZmWebFetcherEntry.
+extern "C" const ZmWebFetcher lumenfoldWebFetcher;
 
 #endif

@@ -1,86 +1,47 @@
-// platform/midisynth.cpp -- FluidSynth behind the MIDI-out device; see
-// midisynth.h.
+// platform/midisynth.cpp -- the synthesiser's functions, forwarded to the
+// synthesiser module; see midisynth.h.
 #include "platform/midisynth.h"
 
-#include <fluidsynth.h>
+#include "platform/ownmodule.h"
 
 namespace platform {
 namespace {
 
-struct MidiSynth {
-  fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;
-  fluid_audio_driver_t* driver = nullptr;  // while the MIDI device is open
-  std::string soundFont;
-  std::string alsaDevice;  // empty: rendered on demand only
-};
-MidiSynth synthesiser;
-
-void dropSynth() {
-  if (synthesiser.driver != nullptr) delete_fluid_audio_driver(synthesiser.driver);
-  if (synthesiser.synth != nullptr) delete_fluid_synth(synthesiser.synth);
-  if (synthesiser.settings != nullptr) delete_fluid_settings(synthesiser.settings);
-  synthesiser = MidiSynth{};
-}
-
-// FluidSynth would print its own complaints; what matters is reported once,
-// in the program's log, by the caller of chooseMidiSynth.
-void quietLog(int, const char*, void*) {}
+// The module's functions once a soundfont has been chosen with it: until
+// then there is no synthesiser to forward to, and the module stays unloaded.
+const MidiSynthFunctions* chosen = nullptr;
 
 }  // namespace
 
 bool chooseMidiSynth(const char* soundFont, const std::string& alsaDevice) {
-  dropSynth();
+  if (chosen != nullptr) chosen->chooseMidiSynth(nullptr, "");
+  chosen = nullptr;
   if (soundFont == nullptr || *soundFont == '\0') return false;
-  for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-    fluid_set_log_function(level, quietLog, nullptr);
-  synthesiser.settings = new_fluid_settings();
-  if (synthesiser.settings == nullptr) return false;
-  fluid_settings_setstr(synthesiser.settings, "audio.driver", "alsa");
-  fluid_settings_setstr(synthesiser.settings, "audio.alsa.device", alsaDevice.c_str());
-  synthesiser.synth = new_fluid_synth(synthesiser.settings);
-  if (synthesiser.synth == nullptr || fluid_synth_sfload(synthesiser.synth, soundFont, 1) == FLUID_FAILED) {
-    dropSynth();
-    return false;
-  }
-  synthesiser.soundFont = soundFont;
-  synthesiser.alsaDevice = alsaDevice;
-  return true;
+  chosen = ownModuleTable<MidiSynthFunctions>(kMidiSynthModule, kMidiSynthEntry);
+  return chosen != nullptr && chosen->chooseMidiSynth(soundFont, alsaDevice);
 }
 
-const std::string& midiSynthSoundFont() { return synthesiser.soundFont; }
+const std::string& midiSynthSoundFont() {
+  static const std::string none;
+  return chosen != nullptr ? chosen->midiSynthSoundFont() : none;
+}
 
 void midiSynthOpen() {
-  if (synthesiser.synth == nullptr || synthesiser.driver != nullptr || synthesiser.alsaDevice.empty()) return;
-  synthesiser.driver = new_fluid_audio_driver(synthesiser.settings, synthesiser.synth);
+  if (chosen != nullptr) chosen->midiSynthOpen();
 }
 
 void midiSynthClose() {
-  if (synthesiser.driver != nullptr) delete_fluid_audio_driver(synthesiser.driver);
-  synthesiser.driver = nullptr;
+  if (chosen != nullptr) chosen->midiSynthClose();
 }
 
 void midiSynthSend(DWORD message) {
-  fluid_synth_t* synth = synthesiser.synth;
-  if (synth == nullptr) return;
-  int status = int(message & 0xF0), channel = int(message & 0x0F);
-  int first = int(message >> 8 & 0x7F), second = int(message >> 16 & 0x7F);
-  switch (status) {
-    case 0x80: fluid_synth_noteoff(synth, channel, first); break;
-    case 0x90: fluid_synth_noteon(synth, channel, first, second); break;
-    case 0xB0: fluid_synth_cc(synth, channel, first, second); break;
-    case 0xC0: fluid_synth_program_change(synth, channel, first); break;
-    default: break;  // nothing else is sent
-  }
+  if (chosen != nullptr) chosen->midiSynthSend(message);
 }
 
 void midiSynthAllNotesOff() {
-  if (synthesiser.synth != nullptr) fluid_synth_all_notes_off(synthesiser.synth, -1);
+  if (chosen != nullptr) chosen->midiSynthAllNotesOff();
 }
 
-bool midiSynthRender(int16_t* out, int frames) {
-  if (synthesiser.synth == nullptr) return false;
-  return fluid_synth_write_s16(synthesiser.synth, frames, out, 0, 2, out, 1, 2) == FLUID_OK;
-}
+bool midiSynthRender(int16_t* out, int frames) { return chosen != nullptr && chosen->midiSynthRender(out, frames); }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // platform/midisynth.h -- the synthesiser that makes the MIDI-out device
 // heard: FluidSynth with a General MIDI soundfont, playing through the ALSA
-// output that wave output uses.
+// output that wave output uses. FluidSynth lives in the synthesiser module
+// (platform/modules/midisynth.cpp), loaded when a soundfont is first chosen
+// (ownmodule.h); without it there is no synthesiser.
 //
 // Owns: the choice, once per run, of the soundfont (loaded then, kept for
 // the run), the synthesiser, and its audio driver while the MIDI device is
@@ -28,7 +30,8 @@ namespace platform {
  *   device they are only rendered on demand (midiSynthRender). A null or
  *   empty soundfont drops the synthesiser.
  * Results:
- *   True when the soundfont loaded.
+ *   True when the soundfont loaded; false also when the synthesiser module
+ *   cannot be loaded.
  */
 bool chooseMidiSynth(const char* soundFont, const std::string& alsaDevice);
 
@@ -47,6 +50,24 @@ void midiSynthAllNotesOff();
 // (interleaved 16-bit samples, 2 x frames); false without synthesiser.
 bool midiSynthRender(int16_t* out, int frames);
 
+// What the synthesiser module hands over: the functions above, same
+// meanings.
+struct MidiSynthFunctions {
+  bool (*chooseMidiSynth)(const char* soundFont, const std::string& alsaDevice);
+  const std::string& (*midiSynthSoundFont)();
+  void (*midiSynthOpen)();
+  void (*midiSynthClose)();
+  void (*midiSynthSend)(DWORD message);
+  void (*midiSynthAllNotesOff)();
+  bool (*midiSynthRender)(int16_t* out, int frames);
+};
+
+constexpr const char* kMidiSynthModule = "midisynth";
+constexpr const char* kMidiSynthEntry = "lumenfoldMidiSynth";
+
 }  // namespace platform
+
+// The synthesiser module's entry, named by kMidiSynthEntry.
+extern "C" const platform::MidiSynthFunctions lumenfoldMidiSynth;
 
 #endif

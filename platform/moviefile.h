@@ -1,13 +1,15 @@
 // platform/moviefile.h -- the picture and the sound track of a video file,
-// decoded with FFmpeg's libraries, for the MCI window stand-in (vfw.h).
+// for the MCI window stand-in (vfw.h).
 //
-// Owns: the reading and decoding of one stream of a file per track, the
-// conversion of pictures to 32-bit BGR rows and of sound to 16-bit PCM in
-// one or two channels at the file's own rate, and the times of both in
-// milliseconds from the start of their stream. Each track opens the file on
-// its own, so picture and sound are read at their own pace and the sound
-// can be sought without disturbing the picture. It does not own showing the
-// frames nor playing the samples.
+// Owns: the tracks' interfaces and their factories, which decode with
+// FFmpeg's libraries in the movie module (platform/modules/moviedecoder.cpp,
+// loaded on first use: ownmodule.h). A track converts pictures to 32-bit
+// BGR rows and sound to 16-bit PCM in one or two channels at the file's own
+// rate, and gives the times of both in milliseconds from the start of
+// their stream. Each track opens the file on its own, so picture and sound
+// are read at their own pace and the sound can be sought without
+// disturbing the picture. It does not own showing the frames nor playing
+// the samples.
 #ifndef LUMENFOLD_PLATFORM_MOVIEFILE_H
 #define LUMENFOLD_PLATFORM_MOVIEFILE_H
 
@@ -18,77 +20,65 @@
 
 #include "platform/mmsystem.h"
 
-struct SwsContext;
-struct SwrContext;
-
 namespace platform {
-
-class DecodedStream;
 
 // The picture of a video file, frame by frame.
 class PictureTrack {
  public:
-  PictureTrack();
-  ~PictureTrack();
+  virtual ~PictureTrack() = default;
 
-  // False when the file cannot be read or holds no video stream that can
-  // be decoded.
-  bool open(const char* path);
-
-  int width() const;
-  int height() const;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
   // Milliseconds between frames from the stream's rate; 40 when unknown.
-  unsigned frameIntervalMs() const;
+  virtual unsigned frameIntervalMs() const = 0;
 
   // The next frame into `bgr` (width * height pixels) and the time it is
   // due; false at the end or on a frame that cannot be decoded.
-  bool next(std::vector<uint32_t>* bgr, int64_t* dueMs);
-
- private:
-  std::unique_ptr<DecodedStream> stream_;
-  SwsContext* scaler_ = nullptr;
-  int64_t lastDueMs_ = -1;
+  virtual bool next(std::vector<uint32_t>* bgr, int64_t* dueMs) = 0;
 };
 
 // The sound track of a video file as 16-bit PCM bytes.
 class SoundTrack {
  public:
-  SoundTrack();
-  ~SoundTrack();
-
-  // False when the file holds no sound stream that can be decoded.
-  bool open(const char* path);
+  virtual ~SoundTrack() = default;
 
   // Mono or stereo, 16 bits, at the stream's rate.
-  const WAVEFORMATEX& format() const { return format_; }
+  virtual const WAVEFORMATEX& format() const = 0;
 
   // Up to `size` bytes of whole sample frames into `out`; 0 at the end.
-  size_t read(char* out, size_t size);
+  virtual size_t read(char* out, size_t size) = 0;
 
   // The time of the next sample read gives.
-  int64_t positionMs() const;
+  virtual int64_t positionMs() const = 0;
 
   // Drops samples until the position reaches `ms` (or the end).
-  void skipTo(int64_t ms);
+  virtual void skipTo(int64_t ms) = 0;
 
   // Goes back (or forward) to `ms`; false when the file cannot be sought,
   // the position staying as it was then.
-  bool seekTo(int64_t ms);
-
- private:
-  // Decodes one more frame onto the pending bytes; with the flag its time
-  // stamp sets the position (the first frame after a seek).
-  bool decodeMore(bool takeTimeFromFrame = false);
-  void consume(size_t bytes);
-
-  std::unique_ptr<DecodedStream> stream_;
-  SwrContext* converter_ = nullptr;
-  WAVEFORMATEX format_{};
-  std::vector<char> pending_;  // converted bytes not yet read
-  size_t pendingAt_ = 0;
-  int64_t nextSample_ = 0;  // index, from the stream's start, of pending_[pendingAt_]
+  virtual bool seekTo(int64_t ms) = 0;
 };
 
+// The picture of `path`; null when the file cannot be read, holds no video
+// stream that can be decoded, or the movie module cannot be loaded.
+std::unique_ptr<PictureTrack> openPictureTrack(const char* path);
+
+// The sound of `path`; null when the file holds no sound stream that can be
+// decoded or the movie module cannot be loaded.
+std::unique_ptr<SoundTrack> openSoundTrack(const char* path);
+
+// What the movie module hands over: the factories above, same results.
+struct MovieDecoders {
+  std::unique_ptr<PictureTrack> (*openPictureTrack)(const char* path);
+  std::unique_ptr<SoundTrack> (*openSoundTrack)(const char* path);
+};
+
+constexpr const char* kMovieModule = "movies";
+constexpr const char* kMovieDecodersEntry = "lumenfoldMovieDecoders";
+
 }  // namespace platform
+
+// The movie module's entry, named by kMovieDecodersEntry.
+extern "C" const platform::MovieDecoders lumenfoldMovieDecoders;
 
 #endif

@@ -22,8 +22,9 @@ SoundTrackPlayer::~SoundTrackPlayer() {
 }
 
 bool SoundTrackPlayer::open(const char* path, HWND window) {
-  if (!track_.open(path)) return false;
-  if (waveOutOpen(&device_, WAVE_MAPPER, &track_.format(), reinterpret_cast<DWORD_PTR>(window), 0,
+  track_ = openSoundTrack(path);
+  if (!track_) return false;
+  if (waveOutOpen(&device_, WAVE_MAPPER, &track_->format(), reinterpret_cast<DWORD_PTR>(window), 0,
                   CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
     device_ = nullptr;
     return false;
@@ -65,7 +66,7 @@ void SoundTrackPlayer::writeBlocks(int64_t positionMs) {
   for (Block& block : blocks_) {
     if (trackEnded_) return;
     if (block.header.dwFlags & WHDR_INQUEUE) continue;
-    size_t bytes = track_.read(block.data, kBlockBytes);
+    size_t bytes = track_->read(block.data, kBlockBytes);
     block.header.dwBufferLength = DWORD(bytes);
     // A device that refuses a block is given up like a track at its end,
     // so the picture does not wait for it.
@@ -74,11 +75,11 @@ void SoundTrackPlayer::writeBlocks(int64_t positionMs) {
 }
 
 void SoundTrackPlayer::followPicture(int64_t positionMs) {
-  int64_t soundAt = track_.positionMs();
+  int64_t soundAt = track_->positionMs();
   if (soundAt > positionMs + kSlackMs) {
-    if (track_.seekTo(positionMs)) trackEnded_ = false;
+    if (track_->seekTo(positionMs)) trackEnded_ = false;
   } else if (soundAt < positionMs - kSlackMs) {
-    track_.skipTo(positionMs);
+    track_->skipTo(positionMs);
   }
 }
 

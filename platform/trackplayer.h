@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "platform/mmsystem.h"
 #include "platform/moviefile.h"
@@ -63,7 +64,7 @@ class SoundTrackPlayer {
   void followPicture(int64_t positionMs);
   size_t blocksQueued() const;
 
-  SoundTrack track_;
+  std::unique_ptr<SoundTrack> track_;  // null when the file has no sound that can be played
   HWAVEOUT device_ = nullptr;
   std::array<Block, kBlocks> blocks_{};
   bool playing_ = false;

@@ -1,4 +1,4 @@
-// platform/video.cpp -- the MCI window stand-in over FFmpeg's libraries.
+// platform/video.cpp -- the MCI window stand-in over the tracks of moviefile.h.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -24,7 +24,7 @@ const char kClassName[] = "MCIWndClass";
 // their time comes on it, the late ones skipped, and the sound track
 // follows it, so picture and sound stay in step however late the timer is.
 struct Player {
-  platform::PictureTrack picture;
+  std::unique_ptr<platform::PictureTrack> picture;
   platform::SoundTrackPlayer sound;
   std::vector<uint32_t> shown, next;
   int64_t shownDueMs = 0, nextDueMs = 0;
@@ -36,7 +36,7 @@ struct Player {
   int framesShown = 0;
 
   int64_t positionMs() const { return playing ? int64_t(platform::clockMs()) - startedAtMs : stoppedAtMs; }
-  bool pictureEnded(int64_t at) const { return !hasNext && at >= shownDueMs + int64_t(picture.frameIntervalMs()); }
+  bool pictureEnded(int64_t at) const { return !hasNext && at >= shownDueMs + int64_t(picture->frameIntervalMs()); }
 };
 
 Player* playerOf(HWND hwnd) { return reinterpret_cast<Player*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
@@ -44,18 +44,18 @@ Player* playerOf(HWND hwnd) { return reinterpret_cast<Player*>(GetWindowLongPtrA
 void drawFrame(HWND hwnd, const Player& player) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = player.picture.width();
-  info.bmiHeader.biHeight = -player.picture.height();  // rows from the top
+  info.bmiHeader.biWidth = player.picture->width();
+  info.bmiHeader.biHeight = -player.picture->height();  // rows from the top
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   HDC dc = GetDC(hwnd);
-  SetDIBitsToDevice(dc, 0, 0, player.picture.width(), player.picture.height(), 0, 0, 0, player.picture.height(),
+  SetDIBitsToDevice(dc, 0, 0, player.picture->width(), player.picture->height(), 0, 0, 0, player.picture->height(),
                     player.shown.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(hwnd, dc);
 }
 
-void decodeAhead(Player* player) { player->hasNext = player->picture.next(&player->next, &player->nextDueMs); }
+void decodeAhead(Player* player) { player->hasNext = player->picture->next(&player->next, &player->nextDueMs); }
 
 // Takes every decoded frame whose time has come and draws the last of them.
 void showFramesDue(HWND hwnd, Player* player, int64_t at) {
@@ -74,7 +74,7 @@ void showFramesDue(HWND hwnd, Player* player, int64_t at) {
 // Wakes the window when the next frame is due, or when the last one has
 // been on show for its time.
 void scheduleFrameTimer(HWND hwnd, const Player& player, int64_t at) {
-  int64_t due = player.hasNext ? player.nextDueMs : player.shownDueMs + int64_t(player.picture.frameIntervalMs());
+  int64_t due = player.hasNext ? player.nextDueMs : player.shownDueMs + int64_t(player.picture->frameIntervalMs());
   SetTimer(hwnd, kFrameTimer, UINT(std::max<int64_t>(due - at, 0)), nullptr);
 }
 
@@ -171,11 +171,12 @@ bool registerClassOnce(HINSTANCE instance) {
 HWND MCIWndCreateA(HWND parent, HINSTANCE instance, DWORD style, LPCSTR file) {
   if (!file || !registerClassOnce(instance)) return nullptr;
   auto player = std::make_unique<Player>();
-  if (!player->picture.open(file)) return nullptr;
+  player->picture = platform::openPictureTrack(file);
+  if (!player->picture) return nullptr;
   player->notifyMode = (style & MCIWNDF_NOTIFYMODE) != 0;
   DWORD windowStyle = style & 0xFFFF0000u;
-  HWND hwnd = CreateWindowExA(0, kClassName, file, windowStyle, 0, 0, player->picture.width(),
-                              player->picture.height(), parent, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExA(0, kClassName, file, windowStyle, 0, 0, player->picture->width(),
+                              player->picture->height(), parent, nullptr, instance, nullptr);
   if (!hwnd) return nullptr;
   // A file without sound, or whose sound cannot be played, shows its
   // picture all the same.

@@ -6,12 +6,14 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/report.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
 #include "media/labelhooks.h"
 #include "media/labelhooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
+#include "platform/ownmodule.h"
 #include "script/hooks.h"
 #include "script/install.h"
 #include "viewer/builders.h"
@@ -28,6 +30,10 @@ void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::str
     out += std::string(entry.provider) + ": " + entry.table + "." + entry.slot + "\n";
   }
 }
+
+// Shown whatever the flags: without the module a movie, MIDI or the web
+// fails, and the reason belongs beside that.
+void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 
 }  // namespace
 
@@ -47,6 +53,7 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallMultiUserHooks();
   zmInstallScriptHooks();
   zmConnectScriptToLayersBelow();
+  platform::setOwnModuleReporter(reportModuleNotLoaded);
   if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG

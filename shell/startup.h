@@ -31,7 +31,8 @@ struct ZmStandIns {
  * zmStartLayers --
  *   Runs the install function of every layer that exists, lowest first
  *   (viewer, loading, media, multi-user, then scripting, whose own tables
- *   are then connected to the layers below it), then puts the stand-ins in
+ *   are then connected to the layers below it), has the program's modules
+ *   that cannot be loaded reported among its messages, then puts the stand-ins in
  *   their slots. The shell fills its slots later (zmInstallShellHooks).
  * Side effects:
  *   Fills the hook tables; in a debug build, writes the slots the

@@ -26,6 +26,7 @@
 #include "loading/wwwlink.h"
 #include "tests/lha_builder.h"
 #include "tests/loading/loading_fixture.h"
+#include "tests/own_modules.h"
 #include "tests/web_server.h"
 #include "vrml/parse.h"
 
@@ -186,6 +187,21 @@ TEST_F(WebLinkTest, TransfersEndInTheirOutcomeAndLeaveNoFileUnlessWhole) {
       EXPECT_FALSE(outcome.message.empty()) << c.url;
     }
   }
+}
+
+TEST_F(WebLinkTest, WithoutTheWebModuleFetchesFailSayingSoAfterOneReport) {
+  std::ofstream(site + "/page.txt") << "hello";
+  const std::string file = path("got");
+  std::ofstream(file) << "an older copy";
+  MissingModules missing;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const ZmFetchOutcome outcome = zmHttpFetch(server->url("page.txt").c_str(), file.c_str(), nullptr, nullptr);
+    EXPECT_EQ(outcome.status, ZM_FETCH_FAILED);
+    EXPECT_EQ(outcome.message, "the web support could not be loaded");
+    EXPECT_FALSE(fs::exists(file));
+  }
+  ASSERT_EQ(missing.reports().size(), 1u);
+  EXPECT_NE(missing.reports()[0].find("web.so"), std::string::npos) << missing.reports()[0];
 }
 
 TEST_F(WebLinkTest, ASilentServerIsAskedAboutOftenAndCancelledAtOnce) {

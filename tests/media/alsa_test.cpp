@@ -8,6 +8,7 @@
 #include "platform/alsapcm.h"
 #include "platform/midisynth.h"
 #include "tests/media/media_fixture.h"
+#include "tests/own_modules.h"
 
 namespace {
 
@@ -102,6 +103,18 @@ TEST_F(AlsaTest, TheSynthesiserSoundsANoteAndFallsSilentAfterItsNoteOff) {
   ASSERT_EQ(zmMidiNoteOff(1, 60), 0);
   for (int i = 0; i < 30; ++i) peakAfter();  // three seconds of release
   EXPECT_LT(peakAfter(), 50) << "and ends";
+}
+
+TEST_F(AlsaTest, WithoutTheSynthesiserModuleNoSoundFontLoadsAndNothingIsRendered) {
+  MissingModules missing;
+  for (int attempt = 0; attempt < 2; ++attempt)
+    EXPECT_FALSE(platform::chooseMidiSynth("/usr/share/sounds/sf2/FluidR3_GM.sf2", ""));
+  EXPECT_EQ(platform::midiSynthSoundFont(), "");
+  std::vector<int16_t> frames(2 * 64);
+  EXPECT_FALSE(platform::midiSynthRender(frames.data(), 64));
+  platform::midiSynthSend(0x7F3C90);  // a note on, to no synthesiser
+  ASSERT_EQ(missing.reports().size(), 1u);
+  EXPECT_NE(missing.reports()[0].find("midisynth.so"), std::string::npos) << missing.reports()[0];
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ extern "C" {
 #include "platform/presenter.h"
 #include "platform/vfw.h"
 #include "tests/media/media_fixture.h"
+#include "tests/own_modules.h"
 
 namespace {
 
@@ -319,6 +320,23 @@ TEST_F(VideoTest, ADamagedOrMissingFileIsRefusedAndSoundsPlayOn) {
     EXPECT_EQ(zmVideoWindow(), nullptr) << path;
     EXPECT_EQ(sound->state, ZM_SOUND_AUDIBLE) << path;
   }
+}
+
+TEST_F(VideoTest, WithoutTheMovieModuleEveryMovieIsRefusedAfterOneReport) {
+  makeCamera();
+  const std::string path = colourVideo(kSoundRate);
+  {
+    MissingModules missing;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      EXPECT_EQ(zmVideoPlay(path.c_str()), -1);
+      EXPECT_EQ(zmVideoWindow(), nullptr);
+    }
+    ASSERT_EQ(missing.reports().size(), 1u);
+    EXPECT_NE(missing.reports()[0].find("movies.so"), std::string::npos) << missing.reports()[0];
+  }
+  // Found again where it is built, the module is mapped by the first movie.
+  EXPECT_EQ(zmVideoPlay(path.c_str()), 0);
+  EXPECT_NE(mappedFiles().find("/lib/movies.so"), std::string::npos);
 }
 
 }  // namespace

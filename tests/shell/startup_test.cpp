@@ -3,18 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "loading/loadhooks.h"
 #include "multiuser/hooks.h"
+#include "platform/moviefile.h"
 #include "script/hooks.h"
 #include "shell/startup.h"
+#include "tests/own_modules.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/hooks.h"
 #include "vrmlwrite/hooks.h"
 
 namespace {
 
+// Read before any test runs: what linking the layers maps.
+const std::string mapsAtStart = mappedFiles();
+
 int quiet(const char*) { return 0; }
+
+std::vector<std::string> notices;
+int recordNotice(const char* text) {
+  notices.emplace_back(text);
+  return 0;
+}
 const char* nothingFetched(ZmUrlHash*) { return nullptr; }
 
 class StartupTest : public ::testing::Test {
@@ -77,5 +89,25 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   EXPECT_EQ(printed, unset.empty() ? "" : "Hook slots left unset by the installed layers:\n" + unset);
 }
 #endif
+
+// The libraries that only the run-time modules link.
+TEST_F(StartupTest, NeitherLinkingNorStartingTheLayersMapsTheModulesLibraries) {
+  const std::string before = mappedFiles();
+  zmStartLayers({quiet, nothingFetched});
+  const std::string after = mappedFiles();
+  for (const char* library : {"libavcodec.so", "libfluidsynth.so", "libcurl"}) {
+    EXPECT_EQ(mapsAtStart.find(library), std::string::npos) << library;
+    EXPECT_EQ(after.find(library) != std::string::npos, before.find(library) != std::string::npos) << library;
+  }
+}
+
+TEST_F(StartupTest, AModuleThatCannotBeLoadedIsReportedOnceAmongTheMessages) {
+  MissingModules missing;  // first: the start-up puts the program's reporter in place of its recorder
+  notices.clear();
+  zmStartLayers({recordNotice, nothingFetched});
+  for (int attempt = 0; attempt < 2; ++attempt) EXPECT_EQ(platform::openPictureTrack("any.avi"), nullptr);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("movies.so"), std::string::npos) << notices[0];
+}
 
 }  // namespace

@@ -1,0 +1,85 @@
+// platform/ownmodule.cpp -- the program's modules over dlopen; see
+// ownmodule.h.
+#include "platform/ownmodule.h"
+
+#include <dlfcn.h>
+
+#include <map>
+#include <string>
+#include <utility>
+
+#include "platform/winbase.h"
+
+namespace platform {
+namespace {
+
+// What became of each module asked for: its handle, or null after a
+// failure that has been reported.
+std::map<std::string, void*>& modules() {
+  static std::map<std::string, void*> instance;
+  return instance;
+}
+
+std::string& folderForTest() {
+  static std::string instance;
+  return instance;
+}
+
+OwnModuleReporter reporter = nullptr;
+
+std::string loaderError() {
+  const char* text = dlerror();
+  return text != nullptr ? text : "no reason given";
+}
+
+void report(const std::string& text) {
+  if (reporter != nullptr) {
+    reporter(text.c_str());
+  } else {
+    OutputDebugStringA((text + "\n").c_str());
+  }
+}
+
+// "<program folder>/../lib", or the test's folder.
+std::string moduleFolder() {
+  if (!folderForTest().empty()) return folderForTest();
+  char program[4096];
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  if (length == 0 || length >= sizeof program) return "../lib";
+  std::string folder(program, length);
+  return folder.substr(0, folder.rfind('/') + 1) + "../lib";
+}
+
+// The module's handle; null after reporting why it cannot be loaded. The
+// flags keep its symbols to itself and bind them all now, so that a module
+// missing a library fails here rather than at its first call.
+void* load(const std::string& name) {
+  const std::string path = moduleFolder() + "/" + name + ".so";
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) report("Cannot load the " + name + " module: " + loaderError());
+  return handle;
+}
+
+}  // namespace
+
+const void* ownModuleSymbol(const char* name, const char* entry) {
+  auto [known, isNew] = modules().try_emplace(name, nullptr);
+  if (isNew) known->second = load(name);
+  if (known->second == nullptr) return nullptr;
+  dlerror();  // forgets an older error, which would be taken for this lookup's
+  const void* symbol = dlsym(known->second, entry);
+  if (symbol == nullptr) {
+    report("Cannot find " + std::string(entry) + " in the " + name + " module: " + loaderError());
+    known->second = nullptr;  // never loaded again: it stays mapped, unused
+  }
+  return symbol;
+}
+
+OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report) { return std::exchange(reporter, report); }
+
+void setOwnModuleFolderForTest(const char* folder) {
+  folderForTest() = folder != nullptr ? folder : "";
+  modules().clear();
+}
+
+}  // namespace platform
