@@ -133,7 +133,7 @@ void adviseHugePages(void* block, size_t size) {
 // huge-page boundary, so that the whole of them, not only their middle, is
 // faulted in by the megabyte; smaller ones come from the heap. Both are
 // zero-filled when new.
-bool isMappedChunkSize(size_t size) { return size >= 2 * kHugePage; }
+bool isMappedChunkSize(size_t size) { return size >= kHugePage; }
 
 Chunk* newChunk(size_t size) {
   if (!isMappedChunkSize(size)) {

@@ -502,8 +502,8 @@ int QvGeometryTable::setNormalsPerFace() {
   for (int32_t f = 0; f < numPolygons; ++f) {
     Polygon& polygon = polygons[f];
     if (f < numNormals) {
-      std::copy(normalAt(f), normalAt(f) + 3, polygon.normal);
-    } else if (!calcNormal(polygon, polygon.normal)) {
+      polygon.normal = f;
+    } else if (!checkCalculableNormal(polygon)) {
       result = -1;
     }
   }
@@ -517,11 +517,11 @@ int QvGeometryTable::setNormalsPerFaceIndexed(const QvMFLong& normalIndex) {
     if (f < normalIndex.num) {
       int32_t k = normalIndex.values[f];
       if (k >= 0 && k < numNormals) {
-        std::copy(normalAt(k), normalAt(k) + 3, polygon.normal);
+        polygon.normal = k;
       } else {
-        calcNormal(polygon, polygon.normal);  // a failure here leaves (0, 0, 0) and is not counted
+        checkCalculableNormal(polygon);  // a failure here leaves (0, 0, 0) and is not counted
       }
-    } else if (!calcNormal(polygon, polygon.normal)) {
+    } else if (!checkCalculableNormal(polygon)) {
       result = -1;
     }
   }
@@ -552,42 +552,44 @@ int QvGeometryTable::setNormalsPerVertex(const QvMFLong& normalIndex, bool index
       bool named = k >= 0 && k < numNormals;
       if (vertexNormals != nullptr) vertexNormals[position] = named ? k : -1;
       if (named || calculated) continue;
-      calcNormal(polygon, polygon.normal);
+      checkCalculableNormal(polygon);
       calculated = true;
     }
   }
   return 0;
 }
 
-const float* QvGeometryTable::vertexNormalOf(const Polygon& polygon, int32_t i) const {
+const float* QvGeometryTable::vertexNormalOf(const Polygon& polygon, int32_t i, const float* calculated) const {
   int32_t k = vertexNormals != nullptr ? vertexNormals[positionOf(polygon, i)] : -1;
-  return k >= 0 ? normalAt(k) : polygon.normal;
+  return k >= 0 ? normalAt(k) : calculated;
 }
 
-bool QvFaceTable::calcNormal(const Polygon& face, float out[3]) const {
+bool QvFaceTable::checkCalculableNormal(const Polygon& face) const {
+  if (countUsableVertices(face) >= 3) return true;
+  warn(texts.shortPolygonNormal);
+  return false;
+}
+
+void QvFaceTable::calcNormal(const Polygon& face, float out[3]) const {
   ZmVec3 corners[3];
   int found = 0;
   for (int32_t i = 0; i < face.numVertices && found < 3; ++i) {
     int32_t k = coordOf(face, i);
     if (k >= 0) corners[found++] = {coords[3 * k], coords[3 * k + 1], coords[3 * k + 2]};
   }
-  if (found < 3) {
-    warn(texts.shortPolygonNormal);
-    return false;
-  }
-  ZmVec3 normal;
-  zmCalcPolygonNormal(&corners[0], &corners[1], &corners[2], &normal);
+  ZmVec3 normal = {0, 0, 0};
+  if (found == 3) zmCalcPolygonNormal(&corners[0], &corners[1], &corners[2], &normal);
   out[0] = normal.x;
   out[1] = normal.y;
   out[2] = normal.z;
+}
+
+bool QvLineTable::checkCalculableNormal(const Polygon& line) const {
+  if (line.numVertices < 2) warn(texts.shortPolygonNormal);
   return true;
 }
 
-bool QvLineTable::calcNormal(const Polygon& line, float out[3]) const {
-  if (line.numVertices < 2) warn(texts.shortPolygonNormal);
-  out[0] = out[1] = out[2] = 1;
-  return true;
-}
+void QvLineTable::calcNormal(const Polygon&, float out[3]) const { out[0] = out[1] = out[2] = 1; }
 
 // ------------------------------------------------------ texture coordinates
 
@@ -775,13 +777,16 @@ void QvGeometryTable::fillNormals(const Polygon& polygon, ZmMFVec3f* list, const
   }
   list->count = n;
   auto put = [](ZmSFVec3f* to, const float* from) { *to = {from[0], from[1], from[2]}; };
+  float calculated[3] = {0, 0, 0};
+  const bool listed = normalBinding == QV_BIND_OVERALL || (!perVertex && polygon.normal >= 0);
+  if (!listed) calcNormal(polygon, calculated);
   if (!perVertex) {
-    put(list->values, normalBinding == QV_BIND_OVERALL ? normalAt(0) : polygon.normal);
+    put(list->values, !listed ? calculated : normalAt(normalBinding == QV_BIND_OVERALL ? 0 : polygon.normal));
     return;
   }
   ZmSFVec3f* out = list->values;
   for (int32_t i = 0; i < polygon.numVertices; ++i)
-    if (coordOf(polygon, i) >= 0) put(out++, vertexNormalOf(polygon, i));
+    if (coordOf(polygon, i) >= 0) put(out++, vertexNormalOf(polygon, i, calculated));
 }
 
 void QvGeometryTable::fillVertices(const Polygon& polygon, ZmMFVec3f* list, const char* failText) const {

@@ -75,7 +75,9 @@ class QvGeometryTable {
     int32_t start = 0;        // position of its first entry in coordIndex
     int32_t numVertices = 0;  // entries in coordIndex, refused ones included
     int32_t materialIndex = -1;
-    float normal[3] = {0, 0, 0};  // by face; by vertex, the calculated one
+    // The listed normal it takes by face; -1: its calculated one, which is
+    // worked out when its leaf is filled (a big set keeps no normals).
+    int32_t normal = -1;
   };
   struct Material {
     float ambient[3] = {0.2f, 0.2f, 0.2f};
@@ -160,9 +162,11 @@ class QvGeometryTable {
  protected:
   explicit QvGeometryTable(const QvTableTexts& texts);
 
-  // The normal of a polygon that the file gives none for; false (after a
-  // warning) when there is none, which leaves out (0, 0, 0).
-  virtual bool calcNormal(const Polygon& polygon, float out[3]) const = 0;
+  // Whether a polygon that the file gives no normal for has one of its own;
+  // a warning when it has none, whose normal is then (0, 0, 0).
+  virtual bool checkCalculableNormal(const Polygon& polygon) const = 0;
+  // That normal, or (0, 0, 0) when there is none.
+  virtual void calcNormal(const Polygon& polygon, float out[3]) const = 0;
   // Faces warn about fewer than three vertices and need three usable ones
   // for a leaf; polylines need one and do not warn.
   virtual bool isFaceTable() const = 0;
@@ -213,7 +217,8 @@ class QvGeometryTable {
   // that per-vertex lists reach the vertex they were written for.
   int32_t ownOffset(const Polygon& polygon, int32_t i) const;
   int32_t positionOf(const Polygon& polygon, int32_t i) const { return polygon.start + ownOffset(polygon, i); }
-  const float* vertexNormalOf(const Polygon& polygon, int32_t i) const;
+  // The normal of vertex i: its listed one, else `calculated`, its polygon's.
+  const float* vertexNormalOf(const Polygon& polygon, int32_t i, const float* calculated) const;
   int32_t texCoordIndexOf(const Polygon& polygon, int32_t i) const;
   // The (u, v) of vertex i, whose coordinate index is k.
   ZmSFVec2f uvOf(const Polygon& polygon, int32_t i, int32_t k) const;
@@ -227,9 +232,11 @@ class QvGeometryTable {
 class QvFaceTable : public QvGeometryTable {
  public:
   QvFaceTable();
+  // A face needs three usable vertices for a normal; warns with fewer.
+  bool checkCalculableNormal(const Polygon& face) const override;
   // The unit normal of the first three usable vertices, (0, 0, 0) when they
-  // are collinear; false with a warning for fewer than three.
-  bool calcNormal(const Polygon& face, float out[3]) const override;
+  // are collinear or fewer.
+  void calcNormal(const Polygon& face, float out[3]) const override;
 
  protected:
   bool isFaceTable() const override { return true; }
@@ -239,9 +246,10 @@ class QvFaceTable : public QvGeometryTable {
 class QvLineTable : public QvGeometryTable {
  public:
   QvLineTable();
-  // Always (1, 1, 1), unnormalised; a polyline of fewer than two vertices
-  // warns first.
-  bool calcNormal(const Polygon& line, float out[3]) const override;
+  // Every polyline has one; one of fewer than two vertices warns.
+  bool checkCalculableNormal(const Polygon& line) const override;
+  // Always (1, 1, 1), unnormalised.
+  void calcNormal(const Polygon& line, float out[3]) const override;
 
  protected:
   bool isFaceTable() const override { return false; }
