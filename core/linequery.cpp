@@ -468,7 +468,7 @@ int zmIntersectLineAndPointSetLeaf(const ZmVec3* p0, const ZmVec3* p1, float* t,
   const bool level = isZeroVector(d);
   const ZmMFVec3f& points = static_cast<ZmPointSet*>(leaf)->vertex;
   bool found = false;
-  ZmVec3 nearest;
+  ZmVec3 nearest{};
   for (int32_t j = 0; j < points.count; ++j) {
     float s;
     if (!pointOnLine(q0, d, points.values[j], &s)) continue;

@@ -64,7 +64,7 @@ int setValues(Tcl_Interp* interp, const char* command, Scope scope, int attribut
   bool part = scope == Scope::part;
   const char* first = count > 0 ? values[0] : "";
   if (takesFloats(attribute)) {
-    if (count == 0) return zmTclError(interp, command, part ? "Parts f ... fn" : "ZmObj f ... fn");
+    if (count <= 0) return zmTclError(interp, command, part ? "Parts f ... fn" : "ZmObj f ... fn");
     if (count > kMaxMaterialValues) return zmScriptErrorResult(interp, "%s:bad num of float[%s]", command, first);
     std::vector<ZmSFFloat> floats(count);
     for (int i = 0; i < count; ++i) floats[i] = ZmSFFloat(floatWord(values[i]));
