@@ -3,13 +3,17 @@
 //
 // Owns the program's malloc family: each call goes to the C library's own
 // allocator and adds or removes the block's usable size from a running
-// total. Resident-set figures are useless for this, because the C library
+// total. Regions the program maps itself (the allocator's large slab
+// chunks) count from mmap to munmap, whole. Resident-set figures are useless for this, because the C library
 // keeps freed blocks and the next run reuses them without touching new pages.
 // Include it in exactly one file of a benchmark program.
 #ifndef LUMENFOLD_BENCH_HEAP_PEAK_H
 #define LUMENFOLD_BENCH_HEAP_PEAK_H
 
+#include <dlfcn.h>
 #include <malloc.h>
+#include <sys/mman.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstring>
@@ -87,6 +91,25 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
 void free(void* block) {
   heap_peak::removed(block);
   __libc_free(block);
+}
+
+void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset) {
+  using Map = void* (*)(void*, size_t, int, int, int, off_t);
+  static const auto next = reinterpret_cast<Map>(dlsym(RTLD_NEXT, "mmap"));
+  void* region = next(address, length, protection, flags, fd, offset);
+  if (region != MAP_FAILED) {
+    heap_peak::inUse += length;
+    if (heap_peak::inUse > heap_peak::peak) heap_peak::peak = heap_peak::inUse;
+  }
+  return region;
+}
+
+int munmap(void* address, size_t length) {
+  using Unmap = int (*)(void*, size_t);
+  static const auto next = reinterpret_cast<Unmap>(dlsym(RTLD_NEXT, "munmap"));
+  const int result = next(address, length);
+  if (result == 0) heap_peak::inUse -= length;
+  return result;
 }
 }
 
