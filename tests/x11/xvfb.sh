@@ -2,12 +2,25 @@
 # in XVFB_TOOLS (default: Xvfb xdotool) is missing, starts a private Xvfb
 # server of 800 x 600 and exports its DISPLAY, gives a fresh folder in
 # $work, and removes both on exit, with the process in $pid if one is left.
+# poll SECONDS COMMAND... runs the command every half second until it
+# succeeds (0) or the seconds have gone (1): the tests wait with it for what
+# a slow machine may show late, rather than sleep for a fixed time.
 for tool in ${XVFB_TOOLS:-Xvfb xdotool}; do
   command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
 done
+
+poll() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.5
+  done
+}
+
 work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+poll 30 test -s "$work/display" || { echo "FAILED: Xvfb named no display"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
