@@ -19,7 +19,7 @@ menu_open() {
 thumbnail_shown() {
   import -window root "$work/dialog.png"
   convert "$work/dialog.png" -crop 80x60+$((DX + 14))+$((DY + 32)) +repage "$work/thumbnail.png"
-  grey=$(convert "$work/thumbnail.png" -fx '(abs(r-g)<0.05 && abs(g-b)<0.05 && r>0.4)' -format '%[fx:mean]' info:)
+  grey=$(share_of "$work/thumbnail.png" 'abs(r-g)<0.05 && abs(g-b)<0.05 && r>0.4')
   awk -v c="$grey" 'BEGIN { exit !(c > 0.15) }'
 }
 

@@ -120,7 +120,7 @@ shot() {
   eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_chat")"
   convert "$work/$1.png" -crop "$((WIDTH - 20))x$((HEIGHT - 70))+$((X + 10))+$((Y + 28))" +repage "$work/$1-chat.png"
 }
-share() { convert "$work/$1.png" -fx "$2" -format '%[fx:mean]' info:; }
+share() { share_of "$work/$1.png" "$2"; }
 green() { share "$1-view" '(g-r)>0.25 && (g-b)>0.25'; }
 # The label's grey (0xC0C0C0) as the view's 16-bit frame shows it.
 label_grey() { share "$1-view" 'r>0.74 && r<0.79 && abs(g-r)<0.02 && abs(b-r)<0.02'; }

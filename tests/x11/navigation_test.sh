@@ -20,7 +20,7 @@ settle start
 # part of the way to the cube: however fast the machine, the walk cannot
 # carry the eye over the cube, which is lower than the eye and so does not
 # stop it; a slow machine only takes longer.
-red() { convert "$work/$1-view.png" -fx '(r-g)>0.1' -format '%[fx:mean]' info:; }
+red() { share_of "$work/$1-view.png" '(r-g)>0.1'; }
 grown() { awk -v a="$(red start)" -v b="$(red forward)" 'BEGIN { exit !(b > 1.15 * a && a > 0) }'; }
 stepped() { shot forward; [ "$(changed_pixels before forward)" -ge 50 ]; }
 cp "$work/start-view.png" "$work/before-view.png"

@@ -10,7 +10,7 @@ world="$(realpath "$2")"
 source "$(dirname "$0")/program_session.sh"
 
 # Share of the view in a colour, and the box around its pixels in the view.
-share() { convert "$work/$1-view.png" -fx "$2" -format '%[fx:mean]' info:; }
+share() { share_of "$work/$1-view.png" "$2"; }
 box() { convert "$work/$1-view.png" -fx "$2" -threshold 50% -trim -format '%X %Y %w %h' info:; }
 reddish='(r-g)>0.1 && (r-b)>0.1'
 bluish='(b-r)>0.1'
