@@ -94,7 +94,7 @@ start() {
   poll 60 found_window "$2" '^Chat$' || fail "$1: no chat window"
   eval "$1_chat=$found"
   DISPLAY=$2 xdotool windowmove "$found" 40 445 windowsize "$found" 570 150
-  if found_window "$2" '^Messages$'; then
+  if poll 10 found_window "$2" '^Messages$'; then
     eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
     DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
     poll 30 gone_window "$2" '^Messages$' || fail "$1: the Messages window stays over the view"
