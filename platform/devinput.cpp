@@ -220,6 +220,14 @@ void routeInput(const InputEvent& event) {
   }
 }
 
+void deliverInput(const InputEvent& event) {
+  if (device.queued.empty() && !inputWaiting()) {
+    routeInput(event);
+  } else {
+    queueInput(event);
+  }
+}
+
 void queueInput(const InputEvent& event) {
   if (!openPipe()) return;
   if (device.queued.empty()) {

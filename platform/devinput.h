@@ -6,9 +6,10 @@
 // hit testing the frame (WM_NCHITTEST, WM_SETCURSOR, WM_NC* for clicks on
 // the frame), activation on click, the cursor position, and a queue of
 // events that tests fill and the message loop consumes one at a time when
-// it would otherwise wait, as if a person were typing. It does not own what
-// the messages do (window procedures, DefWindowProcA) nor the display's own
-// events (xpresenter.h turns those into InputEvents).
+// it would otherwise wait, as if a person were typing; the display's events
+// wait in it too while earlier input is still to be handled. It does not
+// own what the messages do (window procedures, DefWindowProcA) nor the
+// display's own events (xpresenter.h turns those into InputEvents).
 //
 // Everything is posted, never handled on the spot, so that a click that
 // opens a modal loop (a menu, a dialog) runs from the queue.
@@ -33,6 +34,12 @@ struct InputEvent {
 
 // Routes the event at once (posts its messages).
 void routeInput(const InputEvent& event);
+// An event from the display: routed at once, unless input routed before it
+// still waits to be handled or queued; then it is queued behind that, so
+// that it goes where the focus and capture are once that input has been
+// handled. Keys typed right after a click reach the window the click gave
+// the focus, however long the program took to get to the click.
+void deliverInput(const InputEvent& event);
 
 // Appends the event to the test queue; the message loop routes the first
 // queued event each time it looks for work, so a modal loop started by one

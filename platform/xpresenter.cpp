@@ -343,7 +343,7 @@ void keyEvent(XKeyEvent& event, bool down) {
     int count = XLookupString(&event, typed, sizeof typed, &ignored, nullptr);
     input.character = count == 1 ? static_cast<unsigned char>(typed[0]) : 0;
   }
-  routeInput(input);
+  deliverInput(input);
 }
 
 void buttonEvent(XButtonEvent& event, bool down) {
@@ -359,7 +359,7 @@ void buttonEvent(XButtonEvent& event, bool down) {
   } else {
     return;
   }
-  routeInput(input);
+  deliverInput(input);
 }
 
 // The window manager moved or resized the window: the window follows.
@@ -395,7 +395,7 @@ void handleEvent(XEvent& event) {
       }
       InputEvent input;
       input.screen = screenPoint(event.xmotion.window, event.xmotion.x, event.xmotion.y);
-      routeInput(input);
+      deliverInput(input);
       break;
     }
     case FocusIn:
@@ -408,7 +408,7 @@ void handleEvent(XEvent& event) {
         InputEvent input;
         input.kind = InputEvent::Close;
         input.window = windowOf(event.xclient.window);
-        routeInput(input);
+        deliverInput(input);
       }
       break;
     case SelectionNotify: xdnd::selectionNotify(event.xselection); break;

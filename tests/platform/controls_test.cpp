@@ -64,6 +64,36 @@ TEST_F(ControlsTest, EditTakesTypingWithinItsLimitAndReplacesTheSelection) {
   EXPECT_EQ(textOf(edit), "EL, w");
 }
 
+// The display's events arrive faster than a busy program handles them, and
+// a click moves the focus only when it is handled: keys typed right after
+// a click into an edit still reach that edit, not the one focused before.
+TEST_F(ControlsTest, DisplayKeysRightAfterAClickGoWhereTheClickPutsTheFocus) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND focused = makeEdit(parent);
+  HWND clicked = CreateWindowExA(0, "edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 40, 150, 22, parent,
+                                 reinterpret_cast<HMENU>(intptr_t(201)), nullptr, nullptr);
+  SetFocus(focused);
+  platform::InputEvent event;
+  event.screen = {10, 10};
+  ClientToScreen(clicked, &event.screen);
+  using Kind = platform::InputEvent::Kind;
+  for (Kind kind : {Kind::MouseMove, Kind::ButtonDown, Kind::ButtonUp}) {
+    event.kind = kind;
+    platform::deliverInput(event);
+  }
+  for (UINT key : {'O', 'K'}) {
+    for (Kind kind : {Kind::KeyDown, Kind::KeyUp}) {
+      event.kind = kind;
+      event.virtualKey = key;
+      platform::deliverInput(event);
+    }
+  }
+  pumpAll();
+  EXPECT_EQ(GetFocus(), clicked);
+  EXPECT_EQ(textOf(clicked), "ok");
+  EXPECT_EQ(textOf(focused), "");
+}
+
 LRESULT CALLBACK swallowReturn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 WNDPROC editProcBefore = nullptr;
 int returnsSeen = 0;

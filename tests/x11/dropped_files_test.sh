@@ -12,7 +12,7 @@ XVFB_TOOLS="Xvfb xdotool"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 "$demo" >"$work/out" 2>&1 &
 pid=$!
-for _ in $(seq 50); do grep -q ready "$work/out" && break; sleep 0.1; done
+poll 30 grep -q ready "$work/out"
 fail() { echo "FAILED: $*"; echo "--- demo:"; cat "$work/out"; echo "--- source:"; cat "$work/source" 2>/dev/null; exit 1; }
 grep -q "presenter x11" "$work/out" || fail "the demo did not open the display"
 read -r _ left top _ _ < <(grep '^window ' "$work/out")
@@ -26,7 +26,8 @@ grep -qx "status accepted=0" "$work/source" || fail "a drag without a file list 
   fail "the file drag got no answer"
 grep -qx "status accepted=1" "$work/source" || fail "the file drag was refused"
 grep -qx "finished accepted=1" "$work/source" || fail "the drop did not finish as accepted"
-for _ in $(seq 30); do [ "$(grep -c '^dropped ' "$work/out")" -ge 2 ] && break; sleep 0.1; done
+both_dropped() { [ "$(grep -c '^dropped ' "$work/out")" -ge 2 ]; }
+poll 30 both_dropped
 at="at $((drop_x - left)) $((drop_y - top))"
 grep -qxF "dropped \"$work/a.wrl\" $at" "$work/out" || fail "the first file is not reported $at"
 grep -qxF "dropped \"$work/my world.wrl\" $at" "$work/out" || fail "the file with a blank is not reported $at"

@@ -11,8 +11,8 @@ second="$(realpath "$3")"
 source "$(dirname "$0")/program_session.sh"
 
 start_program "$program" "$first"
-shot first
-awk -v c="$(covered first)" 'BEGIN { exit !(c > 0.05) }' || fail "the view shows no world ($(covered first) covered)"
+poll 60 shows_world first || fail "the view shows no world ($(covered first) covered)"
+settle first
 
 # The location field sits centred in the bar under the menu bar, right of
 # its label; without a window manager the keyboard follows the pointer. Its
@@ -28,14 +28,10 @@ xdotool type --delay 30 "file://$second"
 xdotool key Return
 # A loaded machine may show the view cleared between the worlds for a while:
 # wait until the second world is drawn, not only until the view changed.
-changed=0
-for _ in $(seq 30); do
-  sleep 1
-  shot second
-  changed=$(changed_pixels first second)
-  [ "$changed" -gt 1000 ] && awk -v c="$(covered second)" 'BEGIN { exit !(c > 0.05) }' && break
-done
+second_shown() { shows_world second && [ "$(changed_pixels first second)" -gt 1000 ]; }
+poll 60 second_shown
 keep_shots
+changed=$(changed_pixels first second)
 [ "$changed" -gt 1000 ] || fail "the second world did not show ($changed pixels changed)"
 awk -v c="$(covered second)" 'BEGIN { exit !(c > 0.05) }' || fail "the view shows no second world"
 

@@ -23,12 +23,12 @@ trap 'cleanup; kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/nul
 # Bob's own X server.
 Xvfb -displayfd 4 -screen 0 800x600x24 -nolisten tcp 4>"$work/displayB" 2>/dev/null &
 xvfbB=$!
-for _ in $(seq 50); do [ -s "$work/displayB" ] && break; sleep 0.1; done
+poll 30 test -s "$work/displayB" || fail "Bob's Xvfb named no display"
 displayB=":$(cat "$work/displayB")"
 
 "$worldserver" >"$work/server.out" 2>&1 &
 server=$!
-for _ in $(seq 50); do grep -q listening "$work/server.out" && break; sleep 0.1; done
+poll 30 grep -q listening "$work/server.out"
 port=$(sed -n 's/^listening on //p' "$work/server.out")
 [ -n "$port" ] || fail "the world server did not start"
 
@@ -77,37 +77,35 @@ seed_home() {
 seed_home homeA Ann
 seed_home homeB Bob
 
+# The first visible window on the display named by the pattern, in $found.
+found_window() { found=$(DISPLAY=$1 xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1); [ -n "$found" ]; }
+gone_window() { ! DISPLAY=$1 xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
 # start NAME DISPLAY HOME: the program with its chat window open; sets
 # NAME_window and NAME_pid, moves the chat window under the main window and
-# hides the Messages window.
+# hides the Messages window. The chat window opens once the start-up is
+# over, after the Messages window has shown its lines.
 start() {
   DISPLAY=$2 LUMENFOLD_HOME="$work/$3" "$program" --chat "$work/meeting.wrl" >"$work/$1.out" 2>&1 &
   eval "$1_pid=$!"
-  local window="" chat=""
-  for _ in $(seq 100); do
-    window=$(DISPLAY=$2 xdotool search --name '^Lumenfold$' 2>/dev/null | head -1)
-    chat=$(DISPLAY=$2 xdotool search --onlyvisible --name '^Chat$' 2>/dev/null | head -1)
-    [ -n "$window" ] && [ -n "$chat" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "$1: no main window"
-  [ -n "$chat" ] || fail "$1: no chat window"
-  eval "$1_window=$window; $1_chat=$chat"
-  sleep 2
-  DISPLAY=$2 xdotool windowmove "$chat" 40 445 windowsize "$chat" 570 150
-  local messages
-  messages=$(DISPLAY=$2 xdotool search --onlyvisible --name '^Messages$' 2>/dev/null | head -1)
-  if [ -n "$messages" ]; then
-    eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$messages" | sed 's/^/M/')"
+  poll 60 found_window "$2" '^Lumenfold$' || fail "$1: no main window"
+  eval "$1_window=$found"
+  poll 60 found_window "$2" '^Chat$' || fail "$1: no chat window"
+  eval "$1_chat=$found"
+  DISPLAY=$2 xdotool windowmove "$found" 40 445 windowsize "$found" 570 150
+  if poll 10 found_window "$2" '^Messages$'; then
+    eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
     DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
+    poll 30 gone_window "$2" '^Messages$' || fail "$1: the Messages window stays over the view"
   fi
-  sleep 1
 }
 
 start ann "$displayA" homeA
 start bob "$displayB" homeB
 pid=$ann_pid pidB=$bob_pid
-for _ in $(seq 50); do [ "$(grep -c joined "$work/server.out")" -ge 2 ] && break; sleep 0.1; done
+both_joined() { [ "$(grep -c joined "$work/server.out")" -ge 2 ]; }
+poll 60 both_joined
 grep -q 'joined as "Ann"' "$work/server.out" || fail "Ann did not join under her nickname"
 grep -q 'joined as "Bob"' "$work/server.out" || fail "Bob did not join under his nickname"
 
@@ -122,48 +120,54 @@ shot() {
   eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_chat")"
   convert "$work/$1.png" -crop "$((WIDTH - 20))x$((HEIGHT - 70))+$((X + 10))+$((Y + 28))" +repage "$work/$1-chat.png"
 }
-share() { convert "$work/$1.png" -fx "$2" -format '%[fx:mean]' info:; }
+share() { share_of "$work/$1.png" "$2"; }
 green() { share "$1-view" '(g-r)>0.25 && (g-b)>0.25'; }
 # The label's grey (0xC0C0C0) as the view's 16-bit frame shows it.
 label_grey() { share "$1-view" 'r>0.74 && r<0.79 && abs(g-r)<0.02 && abs(b-r)<0.02'; }
 white() { share "$1-chat" 'r>0.9 && g>0.9 && b>0.9'; }
 keep_shots() { [ -n "${LUMENFOLD_KEEP_SHOTS:-}" ] && cp "$work"/*.png "$LUMENFOLD_KEEP_SHOTS"/; true; }
+# Bob's pictures as NAME once two taken a second and a half apart (longer
+# than between two of Ann's position reports) show his view alike.
+settle() { shot "$1"; poll 30 still "$1" || { keep_shots; fail "Bob's view does not stand still"; }; }
+still() {
+  mv "$work/$1-view.png" "$work/$1-earlier-view.png"
+  sleep 1.5
+  shot "$1"
+  [ "$(compare -metric AE "$work/$1-earlier-view.png" "$work/$1-view.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1)" -lt 50 ]
+}
+sees_ann() { shot walked; awk -v g="$(green walked)" 'BEGIN { exit !(g > 0.01) }'; }
+chat_shown() {
+  shot chatted
+  awk -v a="$(label_grey walked)" -v b="$(label_grey chatted)" -v c="$(white start)" -v d="$(white chatted)" \
+    'BEGIN { exit !(b > a + 0.005 && d > c + 0.002) }'
+}
+ann_gone() { shot left; awk -v g="$(green left)" 'BEGIN { exit !(g < 0.001) }'; }
 
 # Ann's whole transform reaches Bob within five seconds: her avatar stands
 # beside him, not ahead of him.
 sleep 5
-shot start
+settle start
 
 # Ann walks forward: she moves away from Bob's eye into his view.
 eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_window")"
 DISPLAY=$displayA xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-sleep 0.5
-# The view draws a few frames a second under the sanitizers, and each
-# frame is one step: Up is held until Bob sees her, or 30 s have gone.
+# Up is tapped, a step a tap however the ticks fall, until Bob sees her: a
+# held key would carry her far out of his sight on a fast machine, and her
+# position reaches him at most once a second.
 for _ in $(seq 30); do
-  DISPLAY=$displayA xdotool keydown Up
-  sleep 0.6
-  DISPLAY=$displayA xdotool keyup Up
-  sleep 0.5
-  shot walked
-  awk -v g="$(green walked)" 'BEGIN { exit !(g > 0.01) }' && break
+  DISPLAY=$displayA xdotool key Up
+  poll 3 sees_ann && break
 done
-sleep 1.5  # the last position on its way
-shot walked
+settle walked  # the last position on its way
 awk -v a="$(green start)" -v b="$(green walked)" 'BEGIN { exit !(b > 0.01 && b > 3 * a) }' ||
   { keep_shots; fail "Bob does not see Ann's avatar ahead (green share $(green start) -> $(green walked))"; }
 
 # Ann writes into her chat window's field and presses Return.
 eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_chat")"
 DISPLAY=$displayA xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 19)) click 1
-sleep 0.3
 DISPLAY=$displayA xdotool type --delay 40 "hello from Ann"
 DISPLAY=$displayA xdotool key Return
-for _ in $(seq 10); do
-  sleep 1
-  shot chatted
-  awk -v a="$(label_grey walked)" -v b="$(label_grey chatted)" 'BEGIN { exit !(b > a + 0.005) }' && break
-done
+poll 30 chat_shown
 awk -v a="$(label_grey walked)" -v b="$(label_grey chatted)" 'BEGIN { exit !(b > a + 0.005) }' ||
   { keep_shots; fail "no chat label over Ann's avatar in Bob's view ($(label_grey walked) -> $(label_grey chatted))"; }
 awk -v a="$(white start)" -v b="$(white chatted)" 'BEGIN { exit !(b > a + 0.002) }' ||
@@ -172,22 +176,17 @@ awk -v a="$(white start)" -v b="$(white chatted)" 'BEGIN { exit !(b > a + 0.002)
 # Ann's close box: she leaves, and her avatar leaves Bob's world.
 eval "$(DISPLAY=$displayA xdotool getwindowgeometry --shell "$ann_window")"
 DISPLAY=$displayA xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1
-for _ in $(seq 100); do kill -0 "$ann_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$ann_pid" 2>/dev/null && fail "Ann's program did not end"
+poll 60 ended "$ann_pid" || fail "Ann's program did not end"
 wait "$ann_pid" || fail "Ann's program ended with status $?"
 pid=""
-for _ in $(seq 10); do
-  sleep 1
-  shot left
-  awk -v g="$(green left)" 'BEGIN { exit !(g < 0.001) }' && break
-done
+poll 30 ann_gone
 keep_shots
 awk -v g="$(green left)" 'BEGIN { exit !(g < 0.001) }' || fail "Ann's avatar stays in Bob's world ($(green left))"
-grep -q "client 1 left" "$work/server.out" || fail "the server did not see Ann leave"
+poll 30 grep -q "client 1 left" "$work/server.out" || fail "the server did not see Ann leave"
 
 eval "$(DISPLAY=$displayB xdotool getwindowgeometry --shell "$bob_window")"
 DISPLAY=$displayB xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1
-for _ in $(seq 100); do kill -0 "$bob_pid" 2>/dev/null || break; sleep 0.1; done
+poll 60 ended "$bob_pid" || fail "Bob's program did not end"
 wait "$bob_pid" || fail "Bob's program ended with status $?"
 pidB=""
 echo "passed"

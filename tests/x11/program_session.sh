@@ -4,6 +4,8 @@
 # Skips (77) without Xvfb, xdotool or ImageMagick.
 #   start_program PROGRAM WORLD   sets pid, window, X Y WIDTH HEIGHT, view
 #                                 (its crop geometry) and vx vy (its corner)
+#   poll 60 shows_world NAME      waits for the world drawn in the view
+#   settle NAME                   waits for the view to stand still
 XVFB_TOOLS="Xvfb xdotool import convert compare"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 export LUMENFOLD_HOME="$work/home"
@@ -12,15 +14,9 @@ fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
 start_program() {
   "$1" "$2" >"$work/out" 2>&1 &
   pid=$!
-  window=""
-  for _ in $(seq 100); do
-    window=$(xdotool search --name '^Lumenfold$' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no main window"
+  poll 60 found_window '^Lumenfold$' || fail "no main window"
+  window=$found
   eval "$(xdotool getwindowgeometry --shell "$window")"  # X Y WIDTH HEIGHT of the main window
-  sleep 2
   # The view, a little inside its edges: the client area below the frame
   # (4), the caption (19), the menu bar (19) and the location bar (28), left
   # of the command toolbar (47 with the view's margin of 18) and above the
@@ -28,27 +24,40 @@ start_program() {
   vx=$((X + 25)); vy=$((Y + 76))
   view="$((WIDTH - 85))x$((HEIGHT - 113))+$vx+$vy"
   # The Messages window shows the start-up lines (the sound output chosen)
-  # over the main window: its Close button hides it.
-  local messages
-  messages=$(xdotool search --onlyvisible --name '^Messages$' 2>/dev/null | head -1)
-  if [ -n "$messages" ]; then
-    eval "$(xdotool getwindowgeometry --shell "$messages" | sed 's/^/M/')"
+  # over the main window, last of the start-up: its Close button hides it.
+  if poll 30 found_window '^Messages$'; then
+    eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
     xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
-    sleep 1
+    poll 30 gone_window '^Messages$' || fail "the Messages window stays over the view"
   fi
 }
+
+# The first visible window named by the pattern, in $found.
+found_window() { found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1); [ -n "$found" ]; }
+gone_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 shot() { import -window root "$work/$1.png"; convert "$work/$1.png" -crop "$view" +repage "$work/$1-view.png"; }
 covered() { convert "$work/$1-view.png" -fill white +opaque black -colorspace gray -format '%[fx:mean]' info:; }
 changed_pixels() { compare -metric AE "$work/$1-view.png" "$work/$2-view.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1; }
+# A picture of the view as NAME that shows a world: a twentieth of it not black.
+shows_world() { shot "$1"; awk -v c="$(covered "$1")" 'BEGIN { exit !(c > 0.05) }'; }
+# The view as NAME once two pictures of it a second apart are alike: a slow
+# machine may still be drawing the last steps of a move.
+settle() { shot "$1"; poll 30 still "$1" || fail "the view does not stand still"; }
+still() {
+  mv "$work/$1-view.png" "$work/$1-earlier-view.png"
+  sleep 1
+  shot "$1"
+  [ "$(changed_pixels "$1-earlier" "$1")" -lt 50 ]
+}
 keep_shots() { [ -n "${LUMENFOLD_KEEP_SHOTS:-}" ] && cp "$work"/*.png "$LUMENFOLD_KEEP_SHOTS"/; true; }
 
 close_program() {
   xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1   # the close box
-  for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  kill -0 $pid 2>/dev/null && fail "the program did not end"
+  poll 60 ended $pid || fail "the program did not end"
   wait $pid
   local status=$?
   pid=""
   [ "$status" -eq 0 ] || fail "status $status"
 }
+ended() { ! kill -0 "$1" 2>/dev/null; }

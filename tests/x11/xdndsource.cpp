@@ -25,7 +25,9 @@
 namespace {
 
 constexpr long kVersion = 5;
-constexpr int kPatienceMs = 5000;
+// How long the target may take to show up and to answer: long, since a
+// sanitized build on a slow, loaded machine answers late.
+constexpr int kPatienceMs = 30000;
 
 struct Source {
   Display* display = nullptr;
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
   s.actionCopy = atom(s, "XdndActionCopy");
   XSetSelectionOwner(s.display, s.selection, s.window, CurrentTime);
 
-  for (int tries = 0; tries < 50 && s.target == 0; tries++) {
+  for (int waited = 0; waited < kPatienceMs && s.target == 0; waited += 100) {
     s.target = awareWindowAt(s, x, y);
     if (s.target == 0) waitForEvent(s, 100);
   }
