@@ -386,6 +386,10 @@ static bool plainDecimal(const char* text, long* value) {
 // same values and the errors.
 namespace {
 
+const unsigned char* skipSign(const unsigned char* at, const unsigned char* end) {
+  return at < end && (*at == '-' || *at == '+') ? at + 1 : at;
+}
+
 const unsigned char* skipDigits(const unsigned char* at, const unsigned char* end) {
   while (at < end && isDigit(*at)) ++at;
   return at;
@@ -401,8 +405,7 @@ bool QvInput::readIntegerInBlock(long& l) {
   if (!readingBlock()) return false;
   const unsigned char* begin = block + blockPos;
   const unsigned char* end = block + blockEnd;
-  const unsigned char* at = begin;
-  if (at < end && (*at == '-' || *at == '+')) ++at;
+  const unsigned char* at = skipSign(begin, end);
   if (at == end || !isDigit(*at)) return false;
   if (*at == '0') {  // alone it is zero; followed by digits or x, octal or hex
     if (!endsInBlock(at + 1, end) || isDigit(at[1]) || at[1] == 'x') return false;
@@ -423,8 +426,7 @@ bool QvInput::readRealInBlock(double& d) {
   if (!readingBlock()) return false;
   const unsigned char* begin = block + blockPos;
   const unsigned char* end = block + blockEnd;
-  const unsigned char* at = begin;
-  if (at < end && (*at == '-' || *at == '+')) ++at;
+  const unsigned char* at = skipSign(begin, end);
   const unsigned char* whole = at;
   at = skipDigits(at, end);
   long digits = at - whole;
@@ -435,8 +437,7 @@ bool QvInput::readRealInBlock(double& d) {
   }
   if (digits == 0) return false;
   if (at < end && (*at == 'e' || *at == 'E')) {
-    ++at;
-    if (at < end && (*at == '-' || *at == '+')) ++at;
+    at = skipSign(at + 1, end);
     const unsigned char* exponent = at;
     at = skipDigits(at, end);
     if (at == exponent) return false;
