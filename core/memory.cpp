@@ -122,10 +122,13 @@ bool isSlabBlock(const void* block) {
 constexpr uintptr_t kHugePage = 2 * 1024 * 1024;
 constexpr size_t kPage = 4096;
 
+uintptr_t hugePageAtOrAbove(uintptr_t at) { return (at + kHugePage - 1) & ~(kHugePage - 1); }
+uintptr_t hugePageAtOrBelow(uintptr_t at) { return at & ~(kHugePage - 1); }
+
 void adviseHugePages(void* block, size_t size) {
   if (block == nullptr || size < 2 * kHugePage) return;
-  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + size) & ~(kHugePage - 1);
+  const uintptr_t start = hugePageAtOrAbove(reinterpret_cast<uintptr_t>(block));
+  const uintptr_t end = hugePageAtOrBelow(reinterpret_cast<uintptr_t>(block) + size);
   if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
@@ -145,7 +148,7 @@ Chunk* newChunk(size_t size) {
   void* region = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (region == MAP_FAILED) return nullptr;
   const uintptr_t at = reinterpret_cast<uintptr_t>(region);
-  const uintptr_t start = (at + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t start = hugePageAtOrAbove(at);
   if (start > at) munmap(region, start - at);
   if (at + mapped > start + size) munmap(reinterpret_cast<void*>(start + size), at + mapped - (start + size));
   madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE);
