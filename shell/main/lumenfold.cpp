@@ -83,6 +83,16 @@ void printFrameReport() {
               stats.frames > 1 && spanMs > 0 ? (frames - 1) * 1000.0 / spanMs : 0.0, zmChatLineCount());
 }
 
+// A display that is named but cannot be opened would leave the program
+// running where nobody sees it: it says so and ends instead.
+bool startPresenterOrSay() {
+  if (platform::startPresenter(options.headless) || options.headless) return true;
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || display[0] == '\0') return true;
+  std::fprintf(stderr, "lumenfold: cannot open the display %s (--headless runs without one)\n", display);
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +101,7 @@ int main(int argc, char** argv) {
                  "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
-  platform::startPresenter(options.headless);
+  if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage, zmWwwFetchUrl});
   zmCleanUpLeftCopies();
   if (options.frames > 0) zmSetFrameObserver(afterFrame);

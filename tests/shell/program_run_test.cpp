@@ -1,6 +1,7 @@
 // tests/shell/program_run_test.cpp -- the program run as a command: a world
 // named relative to the current folder drawn for a counted number of
-// frames, its view written out, and a count that cannot be met.
+// frames, its view written out, a count that cannot be met and a display
+// that cannot be opened.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -51,6 +52,20 @@ TEST_F(ProgramRunTest, FramesThatCannotBeCountedEndTheRunWithFailure) {
   const tool_runner::ToolRun run = tool_runner::runTool(kProgram, "--headless --frames 3");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.errors.find("--frames needs a world that can be read"), std::string::npos) << run.errors;
+}
+
+TEST_F(ProgramRunTest, ADisplayThatCannotBeOpenedEndsTheRunWithFailure) {
+  const char* kept = std::getenv("DISPLAY");
+  const std::string display = kept != nullptr ? kept : "";
+  setenv("DISPLAY", ":4093", 1);  // no server there
+  const tool_runner::ToolRun run = tool_runner::runTool(kProgram, "hello.wrl", LUMENFOLD_SOURCE_DIR "/examples");
+  if (kept != nullptr) {
+    setenv("DISPLAY", display.c_str(), 1);
+  } else {
+    unsetenv("DISPLAY");
+  }
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("lumenfold: cannot open the display :4093"), std::string::npos) << run.errors;
 }
 
 }  // namespace

@@ -14,7 +14,10 @@ fail() { echo "FAILED: $*"; cat "$work/out"; exit 1; }
 start_program() {
   "$1" "$2" >"$work/out" 2>&1 &
   pid=$!
-  poll 60 found_window '^Lumenfold$' || fail "no main window"
+  if ! poll 60 found_window '^Lumenfold$'; then
+    program_state
+    fail "no main window ($state; shown:$(shown_windows))"
+  fi
   window=$found
   eval "$(xdotool getwindowgeometry --shell "$window")"  # X Y WIDTH HEIGHT of the main window
   # The view, a little inside its edges: the client area below the frame
@@ -61,3 +64,10 @@ close_program() {
   [ "$status" -eq 0 ] || fail "status $status"
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
+# Whether the program still runs, in $state.
+program_state() {
+  state="the program runs"
+  ended $pid || return 0
+  wait $pid
+  state="the program ended with status $?"
+}

@@ -9,6 +9,7 @@
 # colour meets an awk condition on r, g and b (0 to 1, abs at hand), e.g.
 # '(r-g)>0.1': counted from the picture's colour table, which stays quick
 # on a loaded machine where a per-pixel expression would take seconds.
+# shown_windows names the visible windows (for the message of a failure).
 for tool in ${XVFB_TOOLS:-Xvfb xdotool}; do
   command -v "$tool" >/dev/null || { echo "no $tool: skipped"; exit 77; }
 done
@@ -30,9 +31,19 @@ share_of() {
     END { print (all > 0 ? part / all : 0) }"
 }
 
+shown_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    printf " '%s'" "$(xdotool getwindowname "$id" 2>/dev/null)"
+  done
+}
+
 work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 poll 30 test -s "$work/display" || { echo "FAILED: Xvfb named no display"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
+# The server may name its display before it answers on a loaded machine.
+answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+poll 30 answers || { echo "FAILED: Xvfb does not answer on $DISPLAY"; exit 1; }
