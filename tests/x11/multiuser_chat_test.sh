@@ -14,17 +14,12 @@ source "$(dirname "$0")/xvfb.sh"
 displayA="$DISPLAY"
 pidB="" server=""
 fail() { echo "FAILED: $*"; for f in "$work"/*.out; do echo "== $f"; cat "$f"; done; exit 1; }
-cleanup() {
-  for p in $pidB $server; do kill "$p" 2>/dev/null; done
-  [ -n "${xvfbB:-}" ] && kill "$xvfbB" 2>/dev/null
-}
-trap 'cleanup; kill $xvfb 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+cleanup() { for p in $pidB $server; do kill "$p" 2>/dev/null; done; }
+trap 'cleanup; kill $xvfbs 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 
 # Bob's own X server.
-Xvfb -displayfd 4 -screen 0 800x600x24 -nolisten tcp 4>"$work/displayB" 2>/dev/null &
-xvfbB=$!
-poll 30 test -s "$work/displayB" || fail "Bob's Xvfb named no display"
-displayB=":$(cat "$work/displayB")"
+start_xvfb
+displayB=$xvfb_display
 
 "$worldserver" >"$work/server.out" 2>&1 &
 server=$!
@@ -77,11 +72,6 @@ seed_home() {
 seed_home homeA Ann
 seed_home homeB Bob
 
-# The first visible window on the display named by the pattern, in $found.
-found_window() { found=$(DISPLAY=$1 xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1); [ -n "$found" ]; }
-gone_window() { ! DISPLAY=$1 xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
-
 # start NAME DISPLAY HOME: the program with its chat window open; sets
 # NAME_window and NAME_pid, moves the chat window under the main window and
 # hides the Messages window. The chat window opens once the start-up is
@@ -89,15 +79,15 @@ ended() { ! kill -0 "$1" 2>/dev/null; }
 start() {
   DISPLAY=$2 LUMENFOLD_HOME="$work/$3" "$program" --chat "$work/meeting.wrl" >"$work/$1.out" 2>&1 &
   eval "$1_pid=$!"
-  poll 60 found_window "$2" '^Lumenfold$' || fail "$1: no main window"
+  DISPLAY=$2 poll 60 found_window '^Lumenfold$' || fail "$1: no main window"
   eval "$1_window=$found"
-  poll 60 found_window "$2" '^Chat$' || fail "$1: no chat window"
+  DISPLAY=$2 poll 60 found_window '^Chat$' || fail "$1: no chat window"
   eval "$1_chat=$found"
   DISPLAY=$2 xdotool windowmove "$found" 40 445 windowsize "$found" 570 150
-  if poll 10 found_window "$2" '^Messages$'; then
+  if DISPLAY=$2 poll 10 found_window '^Messages$'; then
     eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
     DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
-    poll 30 gone_window "$2" '^Messages$' || fail "$1: the Messages window stays over the view"
+    DISPLAY=$2 poll 30 gone_window '^Messages$' || fail "$1: the Messages window stays over the view"
   fi
 }
 
@@ -125,7 +115,6 @@ green() { share "$1-view" '(g-r)>0.25 && (g-b)>0.25'; }
 # The label's grey (0xC0C0C0) as the view's 16-bit frame shows it.
 label_grey() { share "$1-view" 'r>0.74 && r<0.79 && abs(g-r)<0.02 && abs(b-r)<0.02'; }
 white() { share "$1-chat" 'r>0.9 && g>0.9 && b>0.9'; }
-keep_shots() { [ -n "${LUMENFOLD_KEEP_SHOTS:-}" ] && cp "$work"/*.png "$LUMENFOLD_KEEP_SHOTS"/; true; }
 # Bob's pictures as NAME once two taken a second and a half apart (longer
 # than between two of Ann's position reports) show his view alike.
 settle() { shot "$1"; poll 30 still "$1" || { keep_shots; fail "Bob's view does not stand still"; }; }

@@ -35,10 +35,6 @@ start_program() {
   fi
 }
 
-# The first visible window named by the pattern, in $found.
-found_window() { found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1); [ -n "$found" ]; }
-gone_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-
 shot() { import -window root "$work/$1.png"; convert "$work/$1.png" -crop "$view" +repage "$work/$1-view.png"; }
 covered() { convert "$work/$1-view.png" -fill white +opaque black -colorspace gray -format '%[fx:mean]' info:; }
 changed_pixels() { compare -metric AE "$work/$1-view.png" "$work/$2-view.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1; }
@@ -53,7 +49,6 @@ still() {
   shot "$1"
   [ "$(changed_pixels "$1-earlier" "$1")" -lt 50 ]
 }
-keep_shots() { [ -n "${LUMENFOLD_KEEP_SHOTS:-}" ] && cp "$work"/*.png "$LUMENFOLD_KEEP_SHOTS"/; true; }
 
 close_program() {
   xdotool mousemove $((X + WIDTH - 13)) $((Y + 12)) click 1   # the close box
@@ -63,7 +58,6 @@ close_program() {
   pid=""
   [ "$status" -eq 0 ] || fail "status $status"
 }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 # Whether the program still runs, in $state.
 program_state() {
   state="the program runs"
