@@ -146,6 +146,7 @@ int zmqxDispatch(ZmqxBuffer* ring) {
 int zmSockProc() {
   ZmWorld* world = zmGetCurrentWorld();
   ZmqxConnection& link = zmqxConnection();
+  if (link.state == ZMQX_STATE_CONNECTING && zmqxContinueConnect() != 0) return -1;
   if (world == nullptr || world->server == nullptr || world->person == nullptr ||
       link.state != ZMQX_STATE_CONNECTED)
     return -1;

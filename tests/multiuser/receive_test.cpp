@@ -22,7 +22,7 @@ class Receive : public ClientTest {
       link.readsEnd();
     });
     serveAt(peer->port());
-    EXPECT_EQ(zmZMQXConnect(), 0);
+    EXPECT_TRUE(connectNow());
     return peer;
   }
 
