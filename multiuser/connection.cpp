@@ -11,6 +11,7 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "multiuser/peers.h"
 #include "multiuser/protocol.h"
 #include "platform/clock.h"
 
@@ -213,6 +214,7 @@ int collectShared(void* value, void* argument) {
 
 // Deletes what other users added and withdraws the avatar's shared id.
 int removeSharedObjects(ZmWorld* world) {
+  zmqxForgetPeers();
   SharedIds shared = {world->person, {}};
   if (world->idTable != nullptr) zmForEachHashValue(world->idTable, collectShared, &shared);
   for (ZmId id : shared.ids) {
@@ -319,6 +321,7 @@ int zmZMQXConnect() {
   const size_t colon = server.find(':');
   if (colon == std::string::npos) return -1;
   zmqxResetBuffer(&connection.ring);
+  zmqxForgetPeers();
   if (connect_tcp_stream(server.substr(0, colon).c_str(), portOf(server.substr(colon + 1))) != 0) return -1;
   return zmqxContinueConnect();
 }
