@@ -8,6 +8,11 @@
 // server's leave). It does not own the framing primitives (multiuser/ring.h)
 // nor the connection (multiuser/connection.h).
 //
+// What others send never acts on the user's own avatar (only the server's
+// word on its id does, and that deletes nothing), nor on an object whose
+// deletion is under way; other users' objects are admitted within the
+// limits of multiuser/peers.h, and their chat shows who speaks.
+//
 // Framing is never lost: a message longer than ZMQX_MAX_MESSAGE is refused
 // and its bytes dropped as they arrive; a head byte that is no class leaves
 // the server, since nothing after it can be cut.
