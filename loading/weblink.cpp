@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr size_t kLongestStep = 96;  // of a URL's last step kept in a file name
+constexpr std::chrono::milliseconds kServingTime{50};  // of messages between two steps of a transfer
 
 // One transfer in progress; nested ones (a fetch started by a message that
 // an outer transfer's pump dispatched) stack up innermost last.
@@ -35,11 +37,15 @@ bool endsTheProgram(const MSG& msg) {
   return msg.message == WM_QUIT || (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd());
 }
 
-// The transfer's progress call: serves the queue so the windows stay alive.
+// The transfer's progress call: serves the queue so the windows stay alive,
+// but for a bounded time, or a queue that never empties (a timer whose work
+// outlasts its period) would keep the transfer from ever going on.
 bool serveMessagesMeanwhile(long long, long long, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
+  const auto until = std::chrono::steady_clock::now() + kServingTime;
   MSG msg;
-  while (!transfer->stopped && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (!transfer->stopped && std::chrono::steady_clock::now() < until &&
+         PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_ZMCANCEL) {
       zmWebStopFetches();
     } else if (endsTheProgram(msg)) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "core/event.h"
 #include "core/memory.h"
@@ -15,6 +16,7 @@
 #include "loading/urltable.h"
 #include "multiuser/connection.h"
 #include "multiuser/hooks.h"
+#include "multiuser/peers.h"
 #include "viewer/hooks.h"
 #include "multiuser/protocol.h"
 #include "multiuser/send.h"
@@ -25,24 +27,58 @@ namespace {
 
 constexpr uint8_t kStepNext = 1, kStepPrevious = 255;
 
+// Where an object stands for the messages of others.
+enum class Standing { Open, Avatar, Leaving };
+
+// Open: a part of the world that others may act on. Avatar: the user's own
+// avatar or a part of it, which only the server's word on its id touches.
+// Leaving: no longer held by the world's tree (its deletion is under way,
+// and a handler of it may have pumped this message), so nothing may touch it.
+Standing standingOf(const ZmObj* object) {
+  const ZmWorld* world = object->world;
+  bool avatar = false;
+  for (const ZmObj* at = object; at != nullptr; at = at->parent) {
+    avatar = avatar || at == world->person;
+    if (at->topNode != nullptr) return avatar ? Standing::Avatar : Standing::Open;
+    if (at->childNode == nullptr) break;
+  }
+  return Standing::Leaving;
+}
+
 ZmObj* objectWithId(ZmId id) {
   ZmWorld* world = zmGetCurrentWorld();
   return world ? zmGetZmObjById(world, &id) : nullptr;
+}
+
+// The object with that id when others may act on it; null (after the
+// handler's warning for the user's avatar) when there is none, it is the
+// avatar or it is being deleted.
+ZmObj* openObjectWithId(ZmId id, const char* handler) {
+  ZmObj* object = objectWithId(id);
+  if (object == nullptr) return nullptr;
+  switch (standingOf(object)) {
+    case Standing::Open: return object;
+    case Standing::Avatar: zmReportWarning("%s: object id=%d is the user's own avatar: refused.", handler, id); break;
+    case Standing::Leaving: break;
+  }
+  return nullptr;
 }
 
 // The object named by a kind-6 message; null after the handler's warning.
 ZmObj* targetOf(const uint8_t* message, const char* handler) {
   ZmId id = 0;
   zmqxReadObjectMessage(message, &id, nullptr, nullptr);
-  ZmObj* object = objectWithId(id);
-  if (object == nullptr) zmReportWarning("%s: target object is not found.", handler);
-  return object;
+  if (objectWithId(id) == nullptr) {
+    zmReportWarning("%s: target object is not found.", handler);
+    return nullptr;
+  }
+  return openObjectWithId(id, handler);
 }
 
 int upcallToChild0(const uint8_t* message) {
   ZmId id = 0;
   zmqxReadObjectId(message, &id);
-  ZmObj* object = objectWithId(id);
+  ZmObj* object = openObjectWithId(id, "upcallToChild0");
   if (object == nullptr) return -1;
   if (object->vrmlType == ZM_VRML_SWITCH) zmSetSwitchObjNo(object, 0);
   return 0;
@@ -67,6 +103,24 @@ int upcallObjectMessage(const uint8_t* message) {
     case ZMQX_SUB_APPL_SPECIFIC: return zmqxUpcallApplSpecific(message);
     default: return ZMQX_UNKNOWN_KIND;
   }
+}
+
+// The size of a readable file; -1 when it cannot be read.
+long long fileSize(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return -1;
+  const bool sized = std::fseek(file, 0, SEEK_END) == 0;
+  const long long size = sized ? std::ftell(file) : -1;
+  std::fclose(file);
+  return size;
+}
+
+// Deletes the top objects from `first` to the end of the world's list (what
+// one file added); the list is walked before any goes.
+void deleteTopObjectsFrom(ZmTopObjList* first) {
+  std::vector<ZmObj*> tops;
+  for (ZmTopObjList* node = first; node != nullptr; node = node->next) tops.push_back(node->object);
+  for (ZmObj* top : tops) zmDeleteZmObj(top);
 }
 
 int dispatchMessage(const uint8_t* message) {
@@ -146,6 +200,7 @@ int zmqxDispatch(ZmqxBuffer* ring) {
 int zmSockProc() {
   ZmWorld* world = zmGetCurrentWorld();
   ZmqxConnection& link = zmqxConnection();
+  if (link.state == ZMQX_STATE_CONNECTING && zmqxContinueConnect() != 0) return -1;
   if (world == nullptr || world->server == nullptr || world->person == nullptr ||
       link.state != ZMQX_STATE_CONNECTED)
     return -1;
@@ -187,11 +242,12 @@ int zmqxUpcallSys1(const uint8_t* message) {
   ZmId id = 0;
   uint8_t step = 0;
   zmqxReadPostureStep(message, nullptr, nullptr, &id, &step);
-  ZmObj* object = objectWithId(id);
-  if (object == nullptr) {
+  if (objectWithId(id) == nullptr) {
     zmReportWarning("zmqxUpcallSys1: myself is not found.");
     return -1;
   }
+  ZmObj* object = openObjectWithId(id, "zmqxUpcallSys1");
+  if (object == nullptr) return -1;
   if (zmGetObjExtension(object, zmKinemationSegment) == 0) return -1;
   if (step == kStepNext) hookKinNextPosture(object);
   if (step == kStepPrevious) hookKinPrevPosture(object);
@@ -202,11 +258,12 @@ int zmqxUpcallSys2(const uint8_t* message) {
   ZmId id = 0;
   ZmVec3 position = {};
   zmqxReadPosition(message, nullptr, nullptr, &id, &position);
-  ZmObj* object = objectWithId(id);
-  if (object == nullptr) {
+  if (objectWithId(id) == nullptr) {
     zmReportWarning("zmqxUpcallSys2: object id=%d not found.", id);
     return -1;
   }
+  ZmObj* object = openObjectWithId(id, "zmqxUpcallSys2");
+  if (object == nullptr) return -1;
   zmObjectTrans(object, &position, ZM_COORD_WORLD, 0);
   return 0;
 }
@@ -219,23 +276,33 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
   if (world == nullptr || zmqxReadAddObjects(message, &first, &last, &url, &comment) != 0) return -1;
   char address[256];
   std::snprintf(address, sizeof address, "%s", url);
-  zmSetIdCounter(&first, &last, 1);
-  if (ZmObj* present = zmGetZmObjById(world, &first)) {
+  if (objectWithId(first) != nullptr) {
+    ZmObj* present = openObjectWithId(first, "zmqxUpcallAddObjects");
+    if (present == nullptr) return -1;
     zmSetSwitchObjNo(present, 1);
     return 0;
   }
   const char* localFile = zmGetLocalFile(zmWwwLoadFile(address));
   if (localFile == nullptr) return -1;
-  if (std::FILE* file = std::fopen(localFile, "r")) {
-    std::fclose(file);
-  } else {
+  // The fetch pumped messages: the user may have left the world or server.
+  if (zmGetCurrentWorld() != world || zmqxGetState() != ZMQX_STATE_CONNECTED) return -1;
+  const long long size = fileSize(localFile);
+  if (size < 0) {
     zmReportWarning("zmqxUpcallAddObjects: The file cannot be fetched.");
     return -1;
   }
+  ZmqxPeer* peer = zmqxPeerOfMessage(first, last, comment);
+  if (!zmqxAdmit(peer, 0, uint64_t(size))) return -1;
+  zmSetIdCounter(&first, &last, 1);
+  const int32_t before = world->objectCount;
   ZmObj* camera = nullptr;
   ZmTopObjList* added = zmParseVRMLInZmCamera(world, localFile, &camera);
   if (added == nullptr) {
     zmReportWarning("zmqxUpcallAddObjects: zmParseVRMLAddToWorld failed.");
+    return -1;
+  }
+  if (!zmqxAdmit(zmqxPeerOfMessage(first, last, comment), world->objectCount - before, 0)) {
+    deleteTopObjectsFrom(added);
     return -1;
   }
   // A file may add several top objects: each one the file added is built,
@@ -249,7 +316,7 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
   // The object's comment (the slot an Attributes comment fills): the
   // scouter shows it when the mouse is over the other user's objects.
   zmFree(added->object->comment[3]);
-  added->object->comment[3] = zmStrdup(comment ? comment : "");
+  added->object->comment[3] = zmStrdup(comment ? zmqxWithoutControls(comment).c_str() : "");
   return 0;
 }
 
@@ -261,24 +328,36 @@ int zmqxUpcallMyself(const uint8_t* message) {
   }
   ZmId id = 0;
   zmqxReadObjectId(message, &id);
+  ZmObj* person = world->person;
+  if (person == nullptr || standingOf(person) != Standing::Avatar) {
+    zmReportWarning("zmqxUpcallMyself: the user has no avatar.");
+    return -1;
+  }
+  // The id is the avatar's alone: one that names nothing, or the avatar
+  // itself, is taken; one that another object holds (the world's, another
+  // user's or a part of the avatar) is refused, and that object kept.
   ZmObj* holder = zmGetZmObjById(world, &id);
-  if (holder != nullptr && holder != world->person && zmDeleteZmObj(holder) != 0) return -1;
-  if (world->person == nullptr || zmObjAssignId(world->person, &id) != 0) {
+  if (!zmIsValidId(&id) || (holder != nullptr && holder != person)) {
+    zmReportWarning("zmqxUpcallMyself: id=%d is not free for the avatar: refused.", id);
+    return -1;
+  }
+  if (holder == nullptr && zmObjAssignId(person, &id) != 0) {
     zmReportWarning("zmqxUpcallMyself: zmObjAssignId failed.");
     return -1;
   }
-  zmqxUpdateObj(world->person);
+  zmqxUpdateObj(person);
   return 0;
 }
 
 int zmqxUpcallRotTrans(const uint8_t* message) {
   ZmId id = 0;
   zmqxReadObjectMessage(message, &id, nullptr, nullptr);
-  ZmObj* object = objectWithId(id);
-  if (object == nullptr) {
+  if (objectWithId(id) == nullptr) {
     zmReportWarning("zmqxUpcallRotTrans: target obj is not found.");
     return -1;
   }
+  ZmObj* object = openObjectWithId(id, "zmqxUpcallRotTrans");
+  if (object == nullptr) return -1;
   ZmRT matrix;
   zmqxReadRotTrans(message, &matrix);
   zmObjectRotateTrans(object, &matrix, ZM_COORD_WORLD, 0);
@@ -289,7 +368,9 @@ int zmqxUpcallApplSendText(const uint8_t* message) {
   ZmObj* object = targetOf(message, "zmqxUpcallApplSendText");
   const char* text = nullptr;
   if (object == nullptr || zmqxReadChatText(message, &text) != 0) return -1;
-  hookChatDisplay(object, text);
+  ZmId speaker = 0;
+  zmqxReadObjectMessage(message, &speaker, nullptr, nullptr);
+  hookChatDisplay(object, zmqxChatLineOf(speaker, text).c_str());
   return 0;
 }
 

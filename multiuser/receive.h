@@ -8,6 +8,11 @@
 // server's leave). It does not own the framing primitives (multiuser/ring.h)
 // nor the connection (multiuser/connection.h).
 //
+// What others send never acts on the user's own avatar (only the server's
+// word on its id does, and that deletes nothing), nor on an object whose
+// deletion is under way; other users' objects are admitted within the
+// limits of multiuser/peers.h, and their chat shows who speaks.
+//
 // Framing is never lost: a message longer than ZMQX_MAX_MESSAGE is refused
 // and its bytes dropped as they arrive; a head byte that is no class leaves
 // the server, since nothing after it can be cut.
@@ -26,14 +31,16 @@ enum : int { ZMQX_UNKNOWN_KIND = -5 };
 
 /*
  * zmSockProc --
- *   The pump, run by the main window on every message it passes on: reads
+ *   The pump, run by the main window on every message it passes on: takes
+ *   a connection under way a step further (zmqxContinueConnect), reads
  *   what the socket holds and dispatches every whole message, but stops
  *   after an add-objects message (its file read pumps messages; the rest
  *   waits for the next call). A nested call while one runs does nothing.
  * Results:
  *   0; -1 when it did not run (no world, server text or avatar, or not
- *   connected) or the stream ended (the peer closed or reset it, or sent a
- *   byte that is no message class), after which the server has been left.
+ *   connected), the connection attempt failed, or the stream ended (the
+ *   peer closed or reset it, or sent a byte that is no message class),
+ *   after which the server has been left.
  */
 int zmSockProc();
 

@@ -274,8 +274,22 @@ bool addPollEntries(fd_set* set, int which, std::vector<posixsock::PollEntry>* e
     }
     posixsock::PollEntry& polled = (*entries)[at];
     (which == 0 ? polled.wantRead : which == 1 ? polled.wantWrite : polled.wantExcept) = true;
+    // A non-blocking connect ends when the descriptor turns writable.
+    if (entry->connecting) polled.wantWrite = true;
   }
   return true;
+}
+
+// Settles a non-blocking connect that the poll found ended, as Winsock's
+// select reports it: a success is writable, a failure an exception.
+void settleConnect(SOCKET s, posixsock::PollEntry* polled) {
+  SocketEntry* entry = winsock.sockets.find(s);
+  if (entry == nullptr || !entry->connecting || !polled->write) return;
+  finishConnect(s, *entry);
+  rearmNotices(s, *entry);
+  if (entry->connected) return;
+  polled->read = polled->write = false;
+  polled->except = polled->wantExcept;
 }
 
 // Keeps in the set only the handles found ready for its kind.
@@ -531,6 +545,7 @@ int select(int, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet,
   if (entries.empty()) return fail(WSAEINVAL);
   int ready = posixsock::pollEntries(entries, waitMsFor(timeout));
   if (ready < 0) return failFromSystem();
+  for (size_t at = 0; at < handles.size(); ++at) settleConnect(handles[at], &entries[at]);
   for (int which = 0; which < 3; ++which) keepReady(sets[which], which, entries, handles);
   int count = 0;
   for (fd_set* set : sets) count += set != nullptr ? int(set->fd_count) : 0;

@@ -273,6 +273,9 @@ int getsockname(SOCKET s, struct sockaddr* name, int* nameLength);
 
 // Returns the number of ready handles and leaves only those in the sets; 0 on
 // time-out; a null timeout waits without end. nfds is ignored, as on Winsock.
+// A non-blocking connect that has ended shows in the write set when it
+// succeeded and in the except set when it failed; it is settled then, so that
+// recv and send work on the socket without notices.
 int select(int nfds, fd_set* readSet, fd_set* writeSet, fd_set* exceptSet,
            const struct timeval* timeout);
 

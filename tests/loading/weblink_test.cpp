@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/apphandles.h"
@@ -225,6 +226,28 @@ TEST_F(WebLinkTest, ASilentServerIsAskedAboutOftenAndCancelledAtOnce) {
   EXPECT_LT(watch.longestGap, std::chrono::milliseconds(250));
   EXPECT_LT(Clock::now() - watch.started, std::chrono::milliseconds(1200));
   EXPECT_FALSE(fs::exists(file));
+}
+
+// A timer whose work outlasts its period keeps the queue from ever being
+// empty, as a frame that takes longer than the frame timer's interval does:
+// the windows are served and the transfer still goes on between them.
+TEST_F(WebLinkTest, AQueueThatNeverEmptiesDoesNotHoldATransfer) {
+  std::ofstream(site + "/page.txt") << "hello";
+  const Clock::time_point busyUntil = Clock::now() + std::chrono::seconds(8);
+  int ticks = 0;
+  onTimer = [&] {
+    if (Clock::now() < busyUntil) SetTimer(main, 1, 5, nullptr);
+    ++ticks;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  SetTimer(main, 1, 5, nullptr);
+  char local[ZM_URL_BUFFER_SIZE];
+  const Clock::time_point started = Clock::now();
+  EXPECT_EQ(zmWebFetch(server->url("page.txt").c_str(), ZM_FILE_WRL, local, sizeof local), 0);
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(4));  // the timer went on for eight
+  EXPECT_GT(ticks, 2);
+  EXPECT_EQ(readFile(local), (Bytes{'h', 'e', 'l', 'l', 'o'}));
+  KillTimer(main, 1);
 }
 
 TEST_F(WebLinkTest, AWorldFromTheWebIsBuiltAsFromItsFilesAndItsCopiesGoWithIt) {

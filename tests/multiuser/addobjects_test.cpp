@@ -1,6 +1,12 @@
 // tests/multiuser/addobjects_test.cpp -- another user's objects read from a
 // VRML file into the world, with the ids the server gives and built for the
 // renderer.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "engine/camera.h"
@@ -8,6 +14,8 @@
 #include "engine/library.h"
 #include "engine/scene.h"
 #include "loading/loadhooks.h"
+#include "loading/urltable.h"
+#include "multiuser/peers.h"
 #include "tests/multiuser/client_fixture.h"
 #include "tests/multiuser/messages.h"
 #include "tests/vrml_hook_guards.h"
@@ -86,6 +94,125 @@ TEST_F(AddObjects, AnotherUsersFileIsReadWithTheServersIds) {
   EXPECT_EQ(zmZMQXExit(), 0);  // the visitor goes with the connection
   EXPECT_EQ(byId(2000), nullptr);
   EXPECT_EQ(byId(2001), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Files made by the test, fetched by their paths.
+class OtherUsers : public AddObjects {
+ protected:
+  void SetUp() override {
+    AddObjects::SetUp();
+    loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) { return zmGetUrl(entry); };
+    folder = std::filesystem::temp_directory_path() / ("lf-others-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override {
+    AddObjects::TearDown();
+    server.reset();
+    std::filesystem::remove_all(folder);
+  }
+
+  // A world file that adds `objects` objects (the file's own root is none),
+  // each asking for a shared id.
+  std::string fileOf(int objects, size_t padding = 0) {
+    const std::string path = folder + "/objects" + std::to_string(objects) + "-" + std::to_string(padding) + ".wrl";
+    std::ofstream file(path);
+    file << "#VRML V1.0 ascii\nSeparator {\n";
+    for (int i = 0; i < objects; ++i) file << "Attributes { assignId TRUE } Separator { }\n";
+    file << std::string(padding, '#') << "\n}\n";
+    return path;
+  }
+
+  static Bytes addObjects(ZmId first, ZmId last, const std::string& url, const char* comment) {
+    return serverMessage([&](uint8_t* m) { return zmqxWriteAddObjects(m, first, last, url.c_str(), comment); });
+  }
+
+  // Serves the messages and pumps until the last (a master message) is read.
+  void receiveAll(const Bytes& messages) {
+    server = std::make_unique<ScriptedPeer>([messages](PeerLink& link) {
+      greetClient(link, kTestHelloId, kTestChannel);
+      link.write(messages + masterMessage(1));
+      link.readsEnd();
+    });
+    serveAt(server->port());
+    ASSERT_TRUE(connectNow());
+    ASSERT_TRUE(pumpUntil([&] { return world->master == 1; }));
+  }
+
+  size_t warningsSaying(const std::string& text) {
+    size_t count = 0;
+    for (const std::string& line : log()) count += line.find(text) != std::string::npos;
+    return count;
+  }
+
+  std::string folder;
+  std::unique_ptr<ScriptedPeer> server;  // ends once the client has left
+};
+
+// The nickname that came with a user's avatar tells who speaks: a line is
+// shown whole, on one line, and led by that nickname unless it already is.
+TEST_F(OtherUsers, ChatShowsOneLineUnderTheSpeakersOwnNickname) {
+  ZmObj* own = objectWithId(-5);
+  const struct {
+    ZmId speaker;
+    std::string text;
+    std::string shown;
+  } lines[] = {
+      {2000, "Bo: hello", "Bo: hello"},
+      {2001, "Ann: hi\r\nAnn: it is me", "Bo: Ann: hiAnn: it is me"},
+      {2000, "Bo: hi\nAnn: fake", "Bo: hiAnn: fake"},
+      {2000, "\x1b[2Jplain\x7f", "Bo: [2Jplain"},
+      {2000, "Bobby: close", "Bo: Bobby: close"},
+      {-5, "Ann: the world's\r\nown", "Ann: the world'sown"},  // not a user's: no one to name
+  };
+  Bytes messages = addObjects(2000, 2999, fixture, "Bo\r\n");
+  for (const auto& line : lines) messages = messages + chatFrom(line.speaker, line.text);
+  receiveAll(messages);
+  ASSERT_EQ(chat().size(), std::size(lines));
+  for (size_t i = 0; i < chat().size(); ++i) EXPECT_EQ(chat()[i], lines[i].shown) << i;
+  EXPECT_STREQ(byId(2000)->comment[3], "Bo");
+  EXPECT_EQ(own->comment[3], nullptr);
+}
+
+// Past 2,000 objects, or 8 MB of files, a user's further objects are
+// refused with one warning for that user, while another user still adds
+// his; what was admitted stays.
+TEST_F(OtherUsers, AUsersObjectsPastItsLimitAreRefusedWithOneWarning) {
+  const std::string hundred = fileOf(100);
+  const std::string large = fileOf(1, size_t(ZMQX_PEER_BYTES));
+  Bytes messages;
+  for (ZmId k = 0; k < 25; ++k) messages = messages + addObjects(10000 + 100 * k, 19999, hundred, "Eve");
+  messages = messages + addObjects(20000, 29999, hundred, "Bo") + addObjects(20100, 29999, hundred, "Bo") +
+             addObjects(30000, 39999, large, "Max") + addObjects(30100, 39999, hundred, "Max");
+  const int32_t before = world->objectCount;
+  receiveAll(messages);
+  EXPECT_EQ(world->objectCount - before, 2000 + 200 + 100);
+  EXPECT_NE(byId(10000 + 100 * 19), nullptr);
+  EXPECT_EQ(byId(10000 + 100 * 20), nullptr);
+  EXPECT_NE(byId(20100), nullptr);
+  EXPECT_NE(byId(30100), nullptr);  // a file too large is refused, not the user
+  EXPECT_EQ(warningsSaying("Eve (ids 10000..19999) adds more than the program takes from one user: refused."), 1u);
+  EXPECT_EQ(warningsSaying("Max (ids 30000..39999) adds more than the program takes from one user: refused."), 1u);
+  EXPECT_EQ(warningsSaying("adds more than"), 2u);
+  zmZMQXExit();
+  EXPECT_EQ(world->objectCount, before);  // all of it goes with the connection
+}
+
+// All users together add at most 20,000 objects.
+TEST_F(OtherUsers, AllUsersObjectsPastTheServersLimitAreRefused) {
+  const std::string thousand = fileOf(1000);
+  Bytes messages;
+  for (ZmId user = 1; user <= 11; ++user)
+    for (ZmId k = 0; k < 2; ++k) messages = messages + addObjects(user * 10000 + 1000 * k, user * 10000 + 9999, thousand, "sim");
+  const int32_t before = world->objectCount;
+  receiveAll(messages);
+  EXPECT_EQ(world->objectCount - before, ZMQX_SERVER_OBJECTS);
+  EXPECT_EQ(byId(110000), nullptr);
+  EXPECT_EQ(warningsSaying("sim (ids 110000..119999) adds more than the program takes from all users: refused."), 1u);
+  EXPECT_EQ(warningsSaying("adds more than"), 1u);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST_F(Send, EachSenderWritesOneWholeMessageOrNothing) {
     for (Bytes message; !(message = link.readMessage()).empty();) received.push_back(message);
   });
   serveAt(server.port());
-  ASSERT_EQ(zmZMQXConnect(), 0);
+  ASSERT_TRUE(connectNow());
   ASSERT_TRUE(pumpUntil([] { return zmqxConnection().clientId == 42; }));
 
   const std::string longest(ZMQX_CHAT_TEXT_LIMIT, 'c');

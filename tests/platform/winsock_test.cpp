@@ -231,6 +231,47 @@ TEST_F(SocketTest, RefusedConnectFailsBlockingAndAsynchronously) {
   EXPECT_EQ(notices.size(), 1u);  // nothing more from a socket that never connected
 }
 
+
+// Without notices nothing but select can tell that a non-blocking connect
+// ended: a success shows as writable and the socket then sends and
+// receives, a refusal shows as an exception and never as writable.
+TEST_F(SocketTest, SelectSettlesANonBlockingConnect) {
+  LoopbackServer server;
+  server.serve({serverRead(4), serverWrite("pong"), serverClose()});
+  const uint16_t refusing = LoopbackServer::refusingPort();
+  ASSERT_NE(refusing, 0);
+  const struct {
+    const char* name;
+    uint16_t port;
+    bool succeeds;
+  } cases[] = {{"accepted", server.port(), true}, {"refused", refusing, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    u_long on = 1;
+    ASSERT_EQ(ioctlsocket(s, FIONBIO, &on), 0);
+    const int result = connectTo(s, c.port);
+    if (result == SOCKET_ERROR) {
+      EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    }
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(s, &writable);
+    FD_SET(s, &failed);
+    timeval twoSeconds{2, 0};
+    ASSERT_EQ(select(0, nullptr, &writable, &failed, &twoSeconds), 1);
+    EXPECT_EQ(FD_ISSET(s, &writable) != 0, c.succeeds);
+    EXPECT_EQ(FD_ISSET(s, &failed) != 0, !c.succeeds);
+    if (c.succeeds) {
+      EXPECT_EQ(send(s, "ping", 4, 0), 4);
+      EXPECT_EQ(server.finish(), "ping");
+      char buffer[8];
+      EXPECT_EQ(recv(s, buffer, sizeof buffer, 0), 4);
+    }
+    EXPECT_EQ(closesocket(s), 0);
+  }
+}
 TEST_F(SocketTest, NonBlockingRecvWithoutDataWouldBlock) {
   LoopbackServer server;
   server.serve({serverRead(1), serverClose()});
