@@ -44,11 +44,13 @@ TEST_F(ProgramServerTest, ASilentServerHoldsNeitherTheFirstFrameNorTheProgram) {
   EXPECT_LT(Clock::now() - up, std::chrono::seconds(1));
   EXPECT_FALSE(reported("Connection failed."));
 
-  pumpUntil([&] { return reported("Connection failed."); }, 13);
+  pumpUntil([&] { return reported("Connection failed."); }, 16);
   const double failed = std::chrono::duration<double>(Clock::now() - started).count();
   EXPECT_TRUE(reported("Connection failed."));
-  EXPECT_LT(failed, 11.0);
-  EXPECT_GT(failed, 9.0);  // the server had its ten seconds
+  // Ten seconds of the server's, with room for a loaded machine's late timer:
+  // what matters is that the attempt ends on its own.
+  EXPECT_LT(failed, 14.0);
+  EXPECT_GT(failed, 9.0);
   const long framesThen = zmGetFrameStats().frames;
   EXPECT_GT(framesThen - framesBefore, 20);  // frames went on meanwhile
   pumpUntil([&] { return zmGetFrameStats().frames > framesThen; }, 2);
