@@ -191,6 +191,18 @@ std::string quotedText(const char* text) {
   return quoted + "\"";
 }
 
+// The text's lines (the node's strings) in double quotes, a bracketed list
+// when there are several.
+std::string stringField(const char* text) {
+  const std::string all = text;
+  if (all.find('\n') == std::string::npos) return quotedText(text);
+  std::string list = "[ ";
+  size_t start = 0;
+  for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
+    list += quotedText(all.substr(start, end - start).c_str()) + ", ";
+  return list + quotedText(all.substr(start).c_str()) + " ]";
+}
+
 }  // namespace
 
 int zmDumpCone(ZmObj* object) {
@@ -390,7 +402,7 @@ int zmDumpAsciiText(ZmObj* object) {
       return;
     }
     dumpObjNode(object, [&] {
-      if (hasText) dumpPrintf("string        %s", quotedText(text->string).c_str());
+      if (hasText) dumpPrintf("string        %s", stringField(text->string).c_str());
       if (spaced) zmDumpSFFloat("spacing       ", spacing);
       if (justification != nullptr) dumpPrintf("justification %s", justification);
       if (wide) zmDumpSFFloat("width         ", width);

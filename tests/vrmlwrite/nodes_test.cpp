@@ -498,6 +498,10 @@ TEST_F(NodesTest, TransformSeparatorAndText) {
             "\t\tstring        \"say \\\"hi\\\"\"\n\t\tspacing       1.5\n\t\tjustification RIGHT\n"
             "\t\twidth         4\n\t}\n\t# E AsciiText\n"
             "}\n# E TransformSeparator\n");
+  // Several strings, one a line, are written as the list they were read as.
+  zmFree(leaf->string);
+  leaf->string = zmStrdup("one\ntwo");
+  EXPECT_NE(dumpObject(text).find("\tstring        [ \"one\", \"two\" ]\n"), std::string::npos);
 
   // At their defaults: the short forms, and an empty TransformSeparator is
   // still written so that reading it back makes its object.
