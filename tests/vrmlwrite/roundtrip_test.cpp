@@ -266,7 +266,7 @@ std::vector<std::string> projectWorlds() {
 
 }  // namespace
 
-class EveryWorldTest : public WriterTest, public ::testing::WithParamInterface<std::string> {
+class EveryWorldTest : public WriterTest {
  protected:
   // The world read into a fresh world of its own (current while it is read).
   ZmWorld* readInto(const std::string& file, int* parsed) {
@@ -278,9 +278,41 @@ class EveryWorldTest : public WriterTest, public ::testing::WithParamInterface<s
     *parsed = parseVRMLIntoWorld(file.c_str(), into);
     return into;
   }
+
+  // Reads, writes and reads back one world; false when the reader does not
+  // read it in the first place.
+  bool keepsItsGeometry(const std::string& file) {
+    int parsed = 0;
+    ZmWorld* read = readInto(file, &parsed);
+    const WorldSummary before = summarize(read);
+    const std::string written = tempPath("every");
+    if (parsed == 0) EXPECT_EQ(zmDumpZmWorld(read, written.c_str()), 0);
+    zmSetCurrentWorld(world);
+    zmDeleteWorld(read);
+    if (parsed != 0) return false;
+
+    ZmWorld* again = readInto(written, &parsed);
+    const WorldSummary after = summarize(again);
+    zmSetCurrentWorld(world);
+    zmDeleteWorld(again);
+    EXPECT_EQ(parsed, 0) << readFile(written);
+    EXPECT_EQ(after.objects, before.objects) << readFile(written);
+    EXPECT_EQ(after.faces, before.faces);
+    EXPECT_EQ(after.points, before.points);
+    EXPECT_EQ(after.hasBox, before.hasBox);
+    if (!before.hasBox || !after.hasBox) return true;
+    const double dx = before.hi.x - before.lo.x, dy = before.hi.y - before.lo.y, dz = before.hi.z - before.lo.z;
+    const double tolerance = 1e-6 * std::sqrt(dx * dx + dy * dy + dz * dz);
+    for (const auto& [got, want] : {std::pair{after.lo, before.lo}, std::pair{after.hi, before.hi}}) {
+      EXPECT_NEAR(got.x, want.x, tolerance);
+      EXPECT_NEAR(got.y, want.y, tolerance);
+      EXPECT_NEAR(got.z, want.z, tolerance);
+    }
+    return true;
+  }
 };
 
-TEST_P(EveryWorldTest, WrittenAndReadBackKeepsObjectsFacesPointsAndBox) {
+TEST_F(EveryWorldTest, WrittenAndReadBackKeepsObjectsFacesPointsAndBox) {
   vrmlHooks.loading->getLocalFile = localFileBesideTheWorld;
   vrmlHooks.loading->getLocalNameOfWWW = [](ZmObj* object, int type, const char** localFile) {
     auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, type));
@@ -288,42 +320,10 @@ TEST_P(EveryWorldTest, WrittenAndReadBackKeepsObjectsFacesPointsAndBox) {
     *localFile = localFileBesideTheWorld(entry);
     return 0;
   };
-  int parsed = 0;
-  ZmWorld* read = readInto(GetParam(), &parsed);
-  if (parsed != 0) {
-    zmSetCurrentWorld(world);
-    zmDeleteWorld(read);
-    GTEST_SKIP() << "not a world the reader reads";
+  int kept = 0;
+  for (const std::string& file : projectWorlds()) {
+    SCOPED_TRACE(file);
+    kept += keepsItsGeometry(file) ? 1 : 0;
   }
-  const WorldSummary before = summarize(read);
-  const std::string written = tempPath("every");
-  EXPECT_EQ(zmDumpZmWorld(read, written.c_str()), 0);
-  zmSetCurrentWorld(world);
-  zmDeleteWorld(read);
-
-  ZmWorld* again = readInto(written, &parsed);
-  const WorldSummary after = summarize(again);
-  zmSetCurrentWorld(world);
-  zmDeleteWorld(again);
-  ASSERT_EQ(parsed, 0) << readFile(written);
-  EXPECT_EQ(after.objects, before.objects) << readFile(written);
-  EXPECT_EQ(after.faces, before.faces);
-  EXPECT_EQ(after.points, before.points);
-  ASSERT_EQ(after.hasBox, before.hasBox);
-  if (!before.hasBox) return;
-  const double dx = before.hi.x - before.lo.x, dy = before.hi.y - before.lo.y, dz = before.hi.z - before.lo.z;
-  const double tolerance = 1e-6 * std::sqrt(dx * dx + dy * dy + dz * dz);
-  for (const auto& [got, want] : {std::pair{after.lo, before.lo}, std::pair{after.hi, before.hi}}) {
-    EXPECT_NEAR(got.x, want.x, tolerance);
-    EXPECT_NEAR(got.y, want.y, tolerance);
-    EXPECT_NEAR(got.z, want.z, tolerance);
-  }
+  EXPECT_GT(kept, 50) << "worlds read and written";
 }
-
-INSTANTIATE_TEST_SUITE_P(Project, EveryWorldTest, ::testing::ValuesIn(projectWorlds()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param.substr(std::string(LUMENFOLD_SOURCE_DIR).size() + 1);
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
