@@ -128,6 +128,19 @@ TEST_F(ProgramRunTest, TheWorldCamerasTiltIsKeptFromTheFirstFrame) {
   EXPECT_TRUE(pictures.program == pictures.worldshot);
 }
 
+// Looking straight up, the view keeps looking up (as far as navigation
+// tilts a view) and shows the plate overhead rather than the empty horizon.
+TEST_F(ProgramRunTest, AWorldCameraLookingStraightUpShowsWhatIsAbove) {
+  const std::string shot = home + "/up.bmp";
+  const tool_runner::ToolRun run = tool_runner::runTool(
+      kProgram, "--headless --frames 2 --screenshot '" + shot + "' overhead.wrl", LUMENFOLD_TEST_DATA);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::vector<uint8_t> bytes = readBytes(shot);
+  ASSERT_GT(bytes.size(), 54u);
+  const long lit = std::count_if(bytes.begin() + 54, bytes.end(), [](uint8_t b) { return b != 0; });
+  EXPECT_GT(lit, static_cast<long>(bytes.size() - 54) / 10);
+}
+
 // worldshot fetches and converts a world's JPEG images as the program does,
 // so its picture and checksum of a textured world are the program's.
 TEST_F(ProgramRunTest, WorldshotDrawsAJpegTexturedWorldAsTheProgramDoes) {
