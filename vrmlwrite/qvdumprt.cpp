@@ -4,9 +4,8 @@
 // In VRML 1.0 a transform node changes the state of everything after it in
 // the same separator, so each level remembers the transform it last put
 // into effect and the next object gets only the difference.
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -52,8 +51,18 @@ constexpr double kRoundingShare = 1e-6;
 std::string transformText(double value, double largest) {
   if (std::fabs(value) <= kRoundingShare * std::fabs(largest)) return "0";
   char text[48];
-  std::snprintf(text, sizeof text, "%.6e", value);
-  return dumpNumberText(std::strtod(text, nullptr));
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 6);
+  double rounded = 0.0;
+  std::from_chars(text, written.ptr, rounded);
+  return dumpNumberText(rounded);
+}
+
+// The value of a number text the writer made.
+double valueOf(const std::string& text) {
+  double value = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
 }
 
 // The largest magnitude among the values.
@@ -205,7 +214,7 @@ void dumpUndoLocalScale(ZmObj* object) {
   // The inverse of the factor written, as near as the text comes to it.
   std::string factor[3];
   for (int i = 0; i < 3; i++) {
-    const double written = std::strtod(transformText(scale[i], 0).c_str(), nullptr);
+    const double written = valueOf(transformText(scale[i], 0));
     factor[i] = written != 0.0 ? transformText(1.0 / written, 0) : "1";
   }
   dumpPrintf("Scale{ scaleFactor %s %s %s }", factor[0].c_str(), factor[1].c_str(), factor[2].c_str());

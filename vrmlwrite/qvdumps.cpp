@@ -114,8 +114,8 @@ QvTdouble zmDumpFloat2Double(float value, QvTdouble* out) {
     zmReportWarning("zmDumpFloat2Double(): argument pointer to QvTdouble is null.");
     return 0.0;
   }
-  // Exactly, not rounded to seven digits: rounding turned small turns and
-  // offsets into nothing and moved what a world placed with care.
+  // Exactly, not rounded to seven digits: a float may need nine to come
+  // back as itself, and the writer prints it with all it needs.
   *out = static_cast<QvTdouble>(value);
   return *out;
 }
