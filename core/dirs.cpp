@@ -53,19 +53,20 @@ static const char* environmentValue(const char* name) {
 int zmGetTempBaseDir(char* buffer, size_t size) {
   const char* base = environmentValue("TEMP");
   if (base == nullptr) base = environmentValue("TMPDIR");
-  if (base == nullptr) base = "/tmp";
+  const bool named = base != nullptr;
+  if (!named) base = "/tmp";
   size_t length = strlen(base);
   if (buffer == nullptr || length >= size) return 0;
   memcpy(buffer, base, length + 1);
-  return static_cast<int>(length);
+  return named ? 1 : static_cast<int>(length);
 }
 
 // Computes the program's temporary folder path into tempDir; false when
 // there is no base folder or the path would not fit.
 static bool computeTempDir() {
   char base[MAX_PATH];
-  int length = zmGetTempBaseDir(base, sizeof base);
-  if (length == 0) return false;
+  if (zmGetTempBaseDir(base, sizeof base) == 0) return false;
+  size_t length = strlen(base);
   while (length > 1 && base[length - 1] == '/') base[--length] = '\0';
   const char* separator = (length == 1 && base[0] == '/') ? "" : "/";
   int wanted = snprintf(tempDir, sizeof tempDir, "%s%s%s", base, separator, programTempFolder);

@@ -42,7 +42,8 @@ int zmGetModuleDirName(char* buffer, size_t size);
  *   The system's temporary folder in `buffer`: the value of $TEMP, else of
  *   $TMPDIR (an empty value counts as unset), else "/tmp".
  * Results:
- *   Its length; 0 when it does not fit in `size` characters with its
+ *   1 for a folder named by the environment, the length of "/tmp" for the
+ *   system's own; 0 when it does not fit in `size` characters with its
  *   terminator (nothing is then cut into a wrong folder).
  */
 int zmGetTempBaseDir(char* buffer, size_t size);

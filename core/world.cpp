@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "core/bounds.h"
 #include "core/camera.h"
 #include "core/hash.h"
 #include "core/hooks.h"
@@ -224,21 +225,27 @@ void zmSetCurrentWorld(ZmWorld* world) { currentWorld = world; }
 ZmWorld* zmGetCurrentWorld() { return currentWorld; }
 
 void zmSetWorldBoundingCube(ZmWorld* world) {
-  ZmTopObjList* node = world->topObjects;
-  if (node == nullptr) return;
+  bool started = false;
   ZmVec3& low = world->boundingBox[0];
   ZmVec3& high = world->boundingBox[1];
-  low = node->object->boundingCube.p_local_min;
-  high = node->object->boundingCube.p_local_max;
-  for (; node != nullptr; node = node->next) {
+  for (ZmTopObjList* node = world->topObjects; node != nullptr; node = node->next) {
     if (node->object == world->person) continue;
-    const ZmBoundingCube& cube = node->object->boundingCube;
-    if (cube.p_local_min.x < low.x) low.x = cube.p_local_min.x;
-    if (cube.p_local_min.y < low.y) low.y = cube.p_local_min.y;
-    if (cube.p_local_min.z < low.z) low.z = cube.p_local_min.z;
-    if (cube.p_local_max.x > high.x) high.x = cube.p_local_max.x;
-    if (cube.p_local_max.y > high.y) high.y = cube.p_local_max.y;
-    if (cube.p_local_max.z > high.z) high.z = cube.p_local_max.z;
+    // Brought up to date whatever the object's kind: a Group or an inline
+    // world has had no box asked for while it was built.
+    const ZmBoundingCube* cube = zmGetBoundingCube(node->object);
+    if (cube == nullptr) continue;
+    if (!started) {
+      low = cube->p_local_min;
+      high = cube->p_local_max;
+      started = true;
+      continue;
+    }
+    if (cube->p_local_min.x < low.x) low.x = cube->p_local_min.x;
+    if (cube->p_local_min.y < low.y) low.y = cube->p_local_min.y;
+    if (cube->p_local_min.z < low.z) low.z = cube->p_local_min.z;
+    if (cube->p_local_max.x > high.x) high.x = cube->p_local_max.x;
+    if (cube->p_local_max.y > high.y) high.y = cube->p_local_max.y;
+    if (cube->p_local_max.z > high.z) high.z = cube->p_local_max.z;
   }
 }
 

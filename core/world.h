@@ -116,8 +116,9 @@ ZmObj* zmGetNextTopObject(ZmTopObjList** cursor);
 void zmSetCurrentWorld(ZmWorld* world);
 ZmWorld* zmGetCurrentWorld();
 
-// The box of the parent-frame cubes of the top objects, the person left out;
-// kept as it was when there are no top objects.
+// The box of the parent-frame cubes of the top objects (brought up to date
+// with zmGetBoundingCube), the person and objects without a box left out;
+// kept as it was when no top object has a box.
 void zmSetWorldBoundingCube(ZmWorld* world);
 
 // ---- Handlers -------------------------------------------------------------

@@ -79,7 +79,12 @@ RwFix64* RwFix64Mul(RwFix64* result, RwFix64 a, RwFix64 b) {
   int shiftA, shiftB;
   uint64_t product = static_cast<uint64_t>(mantissaOf(magnitude(valueA), shiftA)) *
                      mantissaOf(magnitude(valueB), shiftB);
-  // a x b / 2^32 = product x 2^(32 - shiftA - shiftB)
+  // a x b / 2^32 = product x 2^(32 - shiftA - shiftB). Where the shifts sum
+  // to less than 32 the product is shifted up and saturates only when it
+  // does not fit, instead of saturating always: 2^16 (as 32.32) times 1.0
+  // is 2^16, the a x b / 2^32 this operation promises, not the largest
+  // value. Nothing in the program calls it, so no caller relies on the
+  // saturated figure.
   constexpr uint64_t largest = (uint64_t{1} << 63) - 1;
   int up = 32 - shiftA - shiftB;
   uint64_t scaled;

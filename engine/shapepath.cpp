@@ -58,7 +58,10 @@ int RwSetShapePath(const char* path, int mode) {
                : mode == rwPrependPath
                    ? std::snprintf(result, sizeof result, "%s%c%s", path, rwShapePathSeparator, searchPath)
                    : std::snprintf(result, sizeof result, "%s%c%s", searchPath, rwShapePathSeparator, path);
-  if (length < 0 || static_cast<size_t>(length) >= rwShapePathSize - 1) {
+  // A path given whole must leave a character spare; a joined one may fill
+  // the buffer.
+  const size_t longest = mode == rwReplacePath ? rwShapePathSize - 2 : rwShapePathSize - 1;
+  if (length < 0 || static_cast<size_t>(length) > longest) {
     RwSetError(rwErrPathTooLong);
     return 0;
   }

@@ -25,7 +25,8 @@ constexpr int rwAppendPath = 3;   // "old;new"
  *   empty every mode replaces it.
  * Results:
  *   1, or 0 with the path unchanged: error 1 for null text, 2 for another
- *   mode, 9 when the result would hold 1023 characters or more.
+ *   mode, 9 when a replacing text holds 1023 characters or more, or a
+ *   joined path would hold 1024 or more.
  */
 int RwSetShapePath(const char* path, int mode);
 const char* RwGetShapePath();

@@ -58,8 +58,9 @@ void projectedOrigin(RwClump* clump, RwCamera* camera, intptr_t* x, intptr_t* y)
   *y = origin.screenY >> 16;
 }
 
-// Places the user-draw; false when it has no place (bad type: error 76, or
-// a vertex that cannot be projected).
+// Places the user-draw; false when it has no place (a vertex that cannot be
+// projected). An alignment outside the four is error 76 and keeps the
+// user-draw's last position.
 bool place(RwUserDraw* userDraw, RwClump* clump, const RwRect& rect, RwCamera* camera) {
   userDraw->placed.width = static_cast<int32_t>(userDraw->width);
   userDraw->placed.height = static_cast<int32_t>(userDraw->height);
@@ -81,8 +82,9 @@ bool place(RwUserDraw* userDraw, RwClump* clump, const RwRect& rect, RwCamera* c
                   &py);
       break;
     default:
+      // Drawn where it was last placed (its placed size is the new one).
       RwSetError(rwErrEnumValue);
-      return false;
+      return true;
   }
   const uintptr_t anchor = userDraw->anchor;
   const intptr_t width = userDraw->width, height = userDraw->height;

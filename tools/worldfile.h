@@ -1,15 +1,15 @@
-// tools/worldfile.h -- how the command-line programs read a world: with the
-// real URL table and a gzip-compressed world unpacked first, as the program
-// does with a local world. The tools have no browser, so a fetch only finds
-// local files: a relative URL is taken relative to the folder of the world
-// file, a "file:" URL is its path.
+// tools/worldfile.h -- how the command-line programs read a world: as the
+// program reads a local world, with the real URL table, a gzip-compressed
+// world unpacked first and every file the world names fetched by the
+// program's own fetch (zmWwwFetchUrl), which finds names relative to the
+// world's folder, unpacks what is packed and converts GIF and JPEG images
+// for the engine. The tools have no browser, so only local files and web
+// URLs are found.
 //
-// Owns the folder of the world being read and the buffer of the last local
-// name handed out; the world belongs to the caller (zmDeleteWorld).
+// Owns nothing: the base URL belongs to the browser link (loading/), the
+// world to the caller (zmDeleteWorld).
 #ifndef LUMENFOLD_TOOLS_WORLDFILE_H
 #define LUMENFOLD_TOOLS_WORLDFILE_H
-
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -18,34 +18,16 @@
 #include "core/world.h"
 #include "loading/filetype.h"
 #include "loading/urltable.h"
+#include "loading/wwwlink.h"
 #include "shell/startup.h"
 #include "tools/messages.h"
 #include "vrml/parse.h"
 
 namespace worldfile {
 
-inline std::string worldFolder;
-inline std::string fetched;
-
-inline const char* fetchLocalFile(ZmUrlHash* entry) {
-  const char* url = zmGetUrl(entry);
-  if (url == nullptr) return nullptr;
-  if (zmGetUrlScheme(url) == ZM_SCHEME_FILE) {
-    const char* path = zmFileUrlToPath(url);
-    if (path == nullptr) return nullptr;
-    fetched = path;
-  } else if (zmGetUrlScheme(url) == ZM_SCHEME_NONE) {
-    fetched = url[0] == '/' ? url : worldFolder + url;
-    zmResolveLocalName(fetched.data());
-  } else {
-    return nullptr;
-  }
-  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
-
-// The layers started as the program starts them, with fetches served from
-// local files and messages printed on standard output.
-inline void startLayers() { zmStartLayers({printMessage, fetchLocalFile}); }
+// The layers started as the program starts them, with the program's fetch
+// and messages printed on standard output.
+inline void startLayers() { zmStartLayers({printMessage, zmWwwFetchUrl}); }
 
 /*
  * readWorld --
@@ -55,12 +37,13 @@ inline void startLayers() { zmStartLayers({printMessage, fetchLocalFile}); }
  *   The world, or null when none could be made.
  */
 inline ZmWorld* readWorld(const char* name, int* parsed) {
-  // Names inside the world are found beside it whatever the current folder.
   char* absolute = realpath(name, nullptr);
   const std::string worldFile(absolute ? absolute : name);
   std::free(absolute);
   const char* file = worldFile.c_str();
-  worldFolder = worldFile.substr(0, worldFile.rfind('/') + 1);
+  // Names inside the world are found beside it, as the program finds them
+  // from the world's URL.
+  if (const char* url = zmMakeFileUrl(file)) zmWwwSetBaseUrl(url);
   ZmWorld* world = zmNewWorld(file);
   if (world == nullptr) return nullptr;
   zmSetCurrentWorld(world);

@@ -194,6 +194,10 @@ int zmAdjustPersonToActiveCamera(ZmObj* person) {
   } else if (homeInFrontOfWorld(world, &world->worldRT) != 0) {
     return -1;
   }
+  // The placement keeps the home view's pitch in the navigation state; a
+  // state made only later would lose it, and the first step would level
+  // the view.
+  if (zmGetNavState(world) == nullptr) zmNavInit();
   return zmPlacePersonAtCamera(person, &world->worldRT);
 }
 

@@ -48,6 +48,8 @@ int zmAddCameraToPerson(ZmObj* person);
  *   matrix, and its height or height angle to the person's camera when both
  *   are of one kind; otherwise the active camera looks along -z from
  *   (0, its y, d), d chosen so the bounding cube fits its view window.
+ *   Navigation of the current world is initialised first when the world
+ *   has no navigation state, so that the home view's pitch is kept.
  * Results:
  *   0; -1 without person or world, or after a warning when the active
  *   camera or its view window cannot be had.

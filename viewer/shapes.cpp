@@ -36,6 +36,7 @@ constexpr intptr_t pointMarkerSubdivision = 6;
 constexpr float minimumNormalLength2 = 1e-5f;
 constexpr float lineRadius = 0.05f;
 constexpr intptr_t lineFacets = 6;
+constexpr float textLineHeight = 1.0f;  // the glyphs' em: one line of text, before its spacing
 constexpr double pi = 3.14159265358979323846;
 
 bool report(const char* operation, const char* text) {
@@ -277,29 +278,72 @@ std::string glyphPath(const char* directory, char c) {
   return path;
 }
 
-// The glyph of one character moved along x; null after its report.
-RwClump* placedGlyph(const char* directory, char c, float x) {
-  const char* operation = "zmRwSetAsciiText()";
+// The glyph of one character, unplaced; null after its report.
+RwClump* readGlyph(const char* directory, char c) {
   const std::string path = glyphPath(directory, c);
   RwClump* glyph = RwReadShape(path.c_str());
-  if (glyph == nullptr) {
-    zmReportWarning("%s : %s (%s)", operation, "cannot create ascii text", path.c_str());
-    return nullptr;
-  }
+  if (glyph == nullptr) zmReportWarning("%s : %s (%s)", "zmRwSetAsciiText()", "cannot create ascii text", path.c_str());
+  return glyph;
+}
+
+// How far a glyph moves the pen along x: its clump tag, in hundredths.
+float advanceOf(RwClump* glyph) { return static_cast<float>(RwGetClumpTag(glyph)) / 100.0f; }
+
+// Moves the glyph to (x, y) of the text's plane; false after its report.
+bool placeGlyph(RwClump* glyph, float x, float y) {
+  const char* operation = "zmRwSetAsciiText()";
   RwMatrix* m = RwPushScratchMatrix();
-  if (m == nullptr) {
-    report(operation, "cannot create ascii text");
-    RwDestroyClump(glyph);
-    return nullptr;
-  }
-  const bool moved = RwTranslateMatrix(m, x, 0.0f, 0.0f, RwReplace) != nullptr &&
+  if (m == nullptr) return report(operation, "cannot create ascii text");
+  const bool moved = RwTranslateMatrix(m, x, y, 0.0f, RwReplace) != nullptr &&
                      RwTransformClump(glyph, m, RwReplace) != nullptr;
   if (RwPopScratchMatrix() == nullptr) report(operation, "cannot pop scratch matrix");
-  if (!moved) {
-    RwDestroyClump(glyph);
-    return nullptr;
+  return moved;
+}
+
+// The lines of a text leaf, split at '\n'; an empty text is the one
+// character of code 0, whose glyph the glyph files keep for it.
+std::vector<std::string> textLines(const ZmAsciiText* text) {
+  const std::string characters = text->string ? text->string : "";
+  if (characters.empty()) return {std::string(1, '\0')};
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = characters.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(characters.substr(start, end - start));
+  lines.push_back(characters.substr(start));
+  return lines;
+}
+
+// Where a line of the given length starts along x: at the origin (LEFT),
+// centred on it (CENTER), or ending at it (RIGHT).
+float lineStart(int32_t justification, float length) {
+  if (justification == 1) return -length / 2.0f;
+  if (justification == 2) return -length;
+  return 0.0f;
+}
+
+// Reads the glyphs of one line, places them from its justified start on
+// the baseline y and adds them to the text's clump; false when a glyph
+// cannot be had (the glyphs read are destroyed).
+bool addLine(RwClump* parent, const char* directory, const std::string& line, int32_t justification, float y) {
+  std::vector<RwClump*> glyphs;
+  float length = 0.0f;
+  for (char c : line) {
+    RwClump* glyph = readGlyph(directory, c);
+    if (glyph == nullptr) {
+      for (RwClump* read : glyphs) RwDestroyClump(read);
+      return false;
+    }
+    glyphs.push_back(glyph);
+    length += advanceOf(glyph);
   }
-  return glyph;
+  float x = lineStart(justification, length);
+  bool placed = true;
+  for (RwClump* glyph : glyphs) {
+    placed = placed && placeGlyph(glyph, x, y);
+    x += advanceOf(glyph);
+    RwAddChildToClump(parent, glyph);
+  }
+  return placed;
 }
 
 // Segment i joins two equal points: world-file data, warned about and left out.
@@ -389,8 +433,12 @@ int zmRwSetFace(ZmObj* object) {
 
 /*
  * zmRwSetAsciiText --
- *   One glyph clump per character, each placed at the sum of the advances
- *   of the glyphs before it, all children of the text's clump.
+ *   One glyph clump per character, all children of the text's clump. Each
+ *   string of the node is a line of its own, the first on the baseline
+ *   y = 0 and each next one a line height (one unit, the glyphs' size) times
+ *   the spacing below it; along a line the glyphs follow at their advances,
+ *   the line starting at x = 0 (LEFT), centred on x = 0 (CENTER) or ending
+ *   there (RIGHT).
  * Results:
  *   0, or -1. A missing glyph file is a warning (the glyph shapes may not be
  *   installed): the text is then left out of the scene entirely.
@@ -401,18 +449,13 @@ int zmRwSetAsciiText(ZmObj* object) {
   if (parent == nullptr) return report("zmRwSetAsciiText()", "cannot create ascii text"), -1;
   char directory[256];
   zmGetModuleDirName(directory, sizeof directory);
-  const std::string characters = text->string ? text->string : "";
-  // An empty text shows the glyph of code 0, as the glyph files expect.
-  const std::string shown = characters.empty() ? std::string(1, '\0') : characters;
-  float x = 0.0f;
-  for (char c : shown) {
-    RwClump* glyph = placedGlyph(directory, c, x);
-    if (glyph == nullptr) {
+  float baseline = 0.0f;
+  for (const std::string& line : textLines(text)) {
+    if (!addLine(parent, directory, line, text->justification, baseline)) {
       RwDestroyClump(parent);
       return -1;
     }
-    x += static_cast<float>(RwGetClumpTag(glyph)) / 100.0f;
-    RwAddChildToClump(parent, glyph);
+    baseline -= textLineHeight * text->spacing;
   }
   const char* operation = "zmRwSetAscii()";
   if (!linkClump(operation, parent, text, object)) return -1;

@@ -15,7 +15,11 @@ namespace {
 
 // Every leaf the builder made for the parts gets the state's texture and
 // material; the chain holds exactly the parts asked for, whatever bits
-// (ALL among them) the mask carried.
+// (ALL among them) the mask carried. ALL together with another part (3, 9,
+// 11 for a cone, any odd mask above 1 for a cylinder) gets them too, with
+// no warning: such a node asks for every part, and leaving its texture and
+// material off would draw the shape in the default grey instead of as its
+// author wrote it.
 void setPartsTextureAndMaterial(QvState* state, ZmLeaf* first) {
   for (ZmLeaf* leaf = first; leaf; leaf = leaf->next) {
     auto* shape = static_cast<ZmShape*>(leaf);

@@ -77,9 +77,13 @@ void setZmTextureImage(QvState* state, ZmTexture* texture) {
     zmReportWarning("%s: data is empty.", kTextureFn);
     return;
   }
+  // "Texture2 { }" names no image: the shapes after it are untextured, and
+  // there is no file to look for.
+  const char* filename = node->filename.value.getString();
+  if (filename != nullptr && filename[0] == '\0') return;
   ZmTextureImage* image = ownImage(texture, kTextureFn);
   if (image == nullptr) return;
-  image->file = callZmWwwLoadFile("QvNode", node->filename.value.getString());
+  image->file = callZmWwwLoadFile("QvNode", filename);
   if (image->file == nullptr) zmReportMessage("%s: callZmWwwLoadFile() failed.", kTextureFn);
   image->mask = nullptr;
   setWrap(node->wrapS, &image->wrapS, "QvNode::setZmTexture: invalid wrapS field.");

@@ -45,6 +45,19 @@ struct QvTraversal {
 
 const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
 
+// The build (zmBuildSerial) that has had the note of an object made with
+// neither children nor leaves; 0 before any.
+uint32_t emptyObjectNotedBuild = 0;
+
+// Checks the object's box and notes, once per build, an object without
+// children and leaves: a world may hold thousands of empty Separators, and
+// one note at the first says all there is to say.
+void setBoxOrNoteEmpty(ZmObj* object, const QvNode* node, const char* typeName) {
+  if (zmSetBoundingCube(object) != -1 || emptyObjectNotedBuild == zmBuildSerial()) return;
+  emptyObjectNotedBuild = zmBuildSerial();
+  QvNode::postWarning(node->lineNum, typeName, kNoLeafText);
+}
+
 // What the state's transform holds beyond the object's rigid matrices goes
 // into the object's scale or leaves.
 void carryStateLeftover(const QvState* state, ZmObj* object) {
@@ -116,7 +129,7 @@ int traverseSeparatorLike(QvNode* node, QvState* state, ZmObj** out, const QvTra
     discardZmObj(object, fn);
     return -1;
   }
-  if (checkBox && zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, row.typeName, kNoLeafText);
+  if (checkBox) setBoxOrNoteEmpty(object, node, row.typeName);
   if (row.setZmSpecialNode) {
     object = row.setZmSpecialNode(node, state, object, nullptr);
     if (object == nullptr) {
@@ -196,7 +209,7 @@ int traverseLeafNode(QvNode* node, QvState* state, ZmObj** out, const QvTraversa
   } else {
     carryStateLeftover(state, object);
   }
-  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
+  setBoxOrNoteEmpty(object, node, type);
   if (row.setZmSpecialNode) {
     object = row.setZmSpecialNode(node, state, object, leaf);
     if (object == nullptr) {
@@ -222,7 +235,7 @@ int traverseIndexedSet(QvNode* node, QvState* state, ZmObj** out, const QvTraver
     return -1;
   }
   carryStateLeftover(state, object);
-  if (zmSetBoundingCube(object) == -1) QvNode::postWarning(node->lineNum, type, kNoLeafText);
+  setBoxOrNoteEmpty(object, node, type);
   applyZmAttachments(state, object, object->leaf);
   *out = object;
   return 0;

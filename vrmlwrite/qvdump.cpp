@@ -76,17 +76,16 @@ void zmDumpTitleInfo(ZmWorld* world) {
 
 void zmDumpViewerSpeedInfo(ZmWorld* world) {
   QvTdouble speed = dumpToDouble(world->viewerSpeed);
-  if (dumpIsNotEqual(speed, 0.1, "%.3f"))
-    dumpPrintf("DEF ViewerSpeed Info{ string \"%s\" }", dumpFormatDouble("%.3f", speed).c_str());
+  if (dumpIsNotEqual(speed, 0.1)) dumpPrintf("DEF ViewerSpeed Info{ string \"%s\" }", dumpNumberText(speed).c_str());
 }
 
 void zmDumpBackgroundColorInfo(ZmWorld* world) {
   const float* color = world->backgroundColor;
   bool black = true;
-  for (int i = 0; i < 3 && black; i++) black = !dumpIsNotEqual(dumpToDouble(color[i]), 0.0, "%.3f");
+  for (int i = 0; i < 3 && black; i++) black = !dumpIsNotEqual(dumpToDouble(color[i]), 0.0);
   if (black) return;
-  dumpPrintf("DEF BackgroundColor Info{ string \"%s %s %s\" }", dumpFormatFloat("%.3f", color[0]).c_str(),
-             dumpFormatFloat("%.3f", color[1]).c_str(), dumpFormatFloat("%.3f", color[2]).c_str());
+  dumpPrintf("DEF BackgroundColor Info{ string \"%s %s %s\" }", dumpFloatText(color[0]).c_str(),
+             dumpFloatText(color[1]).c_str(), dumpFloatText(color[2]).c_str());
 }
 
 void zmDumpBackgroundTextureInfo(ZmWorld* world) {
@@ -121,12 +120,13 @@ bool dumpIsAuthoringObj(ZmObj* object) {
   return std::strcmp(name, "ZmAuthoringCamera") == 0 || std::strcmp(name, "ZmAuthoringFloor") == 0;
 }
 
-void zmDumpZmWorld(ZmWorld* world, const char* fileName) {
+int zmDumpZmWorld(ZmWorld* world, const char* fileName) {
   dumpIndentLevel = 0;
-  if (zmSFdumpFileOpen(fileName) == -1) return;
+  dumpResetObjectsLeftOut();
+  if (zmSFdumpFileOpen(fileName) == -1) return -1;
   if (dumpInit() != 0) {
     zmSFdumpFileClose();
-    return;
+    return -1;
   }
   dumpHeader();
   dumpPrintf("Separator{");
@@ -140,4 +140,5 @@ void zmDumpZmWorld(ZmWorld* world, const char* fileName) {
   dumpIndentLevel = 0;
   dumpPrintf("}");
   dumpTerminate();
+  return dumpObjectsLeftOut();
 }

@@ -36,13 +36,17 @@ extern int32_t dumpIndentLevel;  // tabs in front of every line
  * zmDumpZmWorld --
  *   Writes the header, the world's Info nodes and every top object (the
  *   user's avatar and authoring helpers left out) inside one Separator.
+ * Results:
+ *   The number of objects that could not be written (of a type without a
+ *   writer, with what hangs under them); -1 when the file could not be
+ *   opened or the writer could not start.
  * Side effects:
  *   The named file is replaced. Without a name the walk runs and every line
  *   is dropped ("zmSFdumpFileOpen: filename is null."); a file that cannot
  *   be opened is reported and nothing else happens. The file is closed on
  *   every path.
  */
-void zmDumpZmWorld(ZmWorld* world, const char* fileName);
+int zmDumpZmWorld(ZmWorld* world, const char* fileName);
 int zmSFdumpFileOpen(const char* fileName);  // 0, or -1 (reported)
 void zmSFdumpFileClose();
 int dumpInit();  // 0, or -5 when the base transform level cannot be made
@@ -63,8 +67,12 @@ struct STACKRT {
   ZmRT RT;
 };
 
-// The node writer's result, or -1 with a warning for a type without one.
+// The node writer's result, or -1 with a warning for a type without one
+// (counted among the objects left out of the dump).
 int zmDumpZmObj(ZmObj* object);
+// The objects zmDumpZmObj has left out since the count was last reset.
+int32_t dumpObjectsLeftOut();
+void dumpResetObjectsLeftOut();
 void zmDumpLocalRT(ZmObj* object);
 // Writes the inverse of the Scale that zmDumpLocalRT wrote for the object,
 // after its node: an object's scale applies to its own leaves only.
@@ -97,10 +105,12 @@ void zmDumpMaterialBinding(int32_t binding, int32_t skip);
 void zmDumpNormalBinding(int32_t binding, int32_t skip);
 void zmDumpNormal(ZmMFVec3f* normals);
 void zmDumpTextureCoordinate2(ZmMFVec2f* points);
-// The points of the face and of every face chained after it, as one list.
-void zmDumpCoordinate3(ZmLeaf* firstFace);
-// The same node with the points of one line leaf alone.
-void dumpCoordinate3OfLine(ZmLeaf* line);
+// The points of the face (or line) leaf and of every leaf chained after
+// it, as one list.
+void zmDumpCoordinate3(ZmLeaf* first);
+// The same node with a point set's points, every one of them (a single
+// point at the origin too).
+void dumpCoordinate3OfPoints(ZmMFVec3f* points);
 
 // ---- Extension nodes -------------------------------------------------------------
 
@@ -118,7 +128,9 @@ int zmDumpCube(ZmObj* object);
 int zmDumpCylinder(ZmObj* object);
 int zmDumpSphere(ZmObj* object);
 int zmDumpIndexedFaceSet(ZmObj* object);
+// Every polyline of the object in one node, over one Coordinate3.
 int zmDumpIndexedLineSet(ZmObj* object);
+int zmDumpPointSet(ZmObj* object);
 // The text leaf's string, spacing, justification and width; the leaf takes
 // no material or texture from the file, so none is written.
 int zmDumpAsciiText(ZmObj* object);
@@ -141,9 +153,10 @@ int zmDumpInfo(ZmObj* object);
 
 void zmDumpIndexedFaceSetCoordIndex(ZmLeaf* firstFace);
 void zmDumpIndexedFaceSetTextureCoordIndex(ZmLeaf* firstFace);
-void zmDumpIndexedLineSetCoordIndex(ZmLeaf* line);
-void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* line);
-void zmDumpIndexedLineSetNormalIndex(ZmLeaf* line);
-void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* line);
+// The index lines of all the polylines from the first line leaf on.
+void zmDumpIndexedLineSetCoordIndex(ZmLeaf* firstLine);
+void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* firstLine);
+void zmDumpIndexedLineSetNormalIndex(ZmLeaf* firstLine);
+void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* firstLine);
 
 #endif

@@ -26,15 +26,15 @@ constexpr LightLabels pointLabels = {"on          ", "intensity   ", "color     
 void dumpLightFields(ZmLight* light, const LightLabels& labels) {
   if (light->on != 1) zmDumpBoolean(light->on, labels.on);
   QvTdouble intensity = dumpToDouble(light->intensity);
-  if (dumpIsNotEqual(intensity, 1.0, "%.3f")) zmDumpSFFloat(labels.intensity, "%.3f", intensity);
+  if (dumpIsNotEqual(intensity, 1.0)) zmDumpSFFloat(labels.intensity, intensity);
   const float* color = light->color;
   if (!dumpIsEqualVec3f(color[0], color[1], color[2], 1.0, 1.0, 1.0)) zmDumpSFColor(color, labels.color);
 }
 
-// A float field left out when it prints as its default in the format.
-void dumpFloatField(const char* label, const char* format, float value, double defaultValue) {
+// A float field left out when it holds its default.
+void dumpFloatField(const char* label, float value, double defaultValue) {
   QvTdouble converted = dumpToDouble(value);
-  if (dumpIsNotEqual(converted, defaultValue, format)) zmDumpSFFloat(label, format, converted);
+  if (dumpIsNotEqual(converted, defaultValue)) zmDumpSFFloat(label, converted);
 }
 
 template <typename Fields>
@@ -56,7 +56,7 @@ int dumpCamera(ZmObj* object, Fields ownField) {
       dumpObjNode(object, [&] {
         dumpPrintf("position      0 0 0 # CAUTION! It's different from the VRML default.");
         dumpPrintf("# 'orientation' is realized above.");
-        dumpFloatField("focalDistance ", "%.3f", static_cast<ZmCamera*>(leaf)->focalDistance, 5.0);
+        dumpFloatField("focalDistance ", static_cast<ZmCamera*>(leaf)->focalDistance, 5.0);
         ownField(leaf);
       });
     }
@@ -91,13 +91,13 @@ void dumpLODFields(ZmObj* object) {
     std::string line = "range  [";
     for (int32_t i = 0; i < lod->rangeCount; i++) {
       if (i > 0) line += ", ";
-      line += dumpFormatFloat("%.3f", lod->ranges[i]);
+      line += dumpFloatText(lod->ranges[i]);
     }
     dumpPrintf("%s]", line.c_str());
   }
-  if (!dumpIsEqualVec3f3(lod->centerX, lod->centerY, lod->centerZ, 0.0, 0.0, 0.0))
-    dumpPrintf("center %s %s %s", dumpFormatFloat("%.3f", lod->centerX).c_str(),
-               dumpFormatFloat("%.3f", lod->centerY).c_str(), dumpFormatFloat("%.3f", lod->centerZ).c_str());
+  if (!dumpIsEqualVec3f(lod->centerX, lod->centerY, lod->centerZ, 0.0, 0.0, 0.0))
+    dumpPrintf("center %s %s %s", dumpFloatText(lod->centerX).c_str(), dumpFloatText(lod->centerY).c_str(),
+               dumpFloatText(lod->centerZ).c_str());
 }
 
 }  // namespace
@@ -116,8 +116,8 @@ int zmDumpAmbientSound(ZmObj* object) {
       for (int axis = 0; axis < 3; axis++) {
         QvTdouble a = dumpToDouble(low[axis]);
         QvTdouble b = dumpToDouble(high[axis]);
-        size[axis] = dumpFormatDouble("%.3f", b + std::fabs(a));
-        center[axis] = dumpFormatDouble("%.3f", (b - std::fabs(a)) / 2);
+        size[axis] = dumpNumberText(b + std::fabs(a));
+        center[axis] = dumpNumberText((b - std::fabs(a)) / 2);
       }
       dumpPrintf("bboxSize   %s %s %s", size[0].c_str(), size[1].c_str(), size[2].c_str());
       dumpPrintf("bboxCenter %s %s %s", center[0].c_str(), center[1].c_str(), center[2].c_str());
@@ -143,20 +143,20 @@ int zmDumpSpotLight(ZmObj* object) {
   return dumpLight(object, pointLabels, [](ZmLight* light) {
     dumpPrintf("location    0 0 0 # CAUTION! It's different from the VRML default.");
     auto* spot = static_cast<ZmSpotLight*>(light);
-    dumpFloatField("dropOffRate ", "%.3f", spot->dropOffRate, 0.0);
-    dumpFloatField("cutOffAngle ", "%.6f", spot->cutOffAngle, 0.785398);
+    dumpFloatField("dropOffRate ", spot->dropOffRate, 0.0);
+    dumpFloatField("cutOffAngle ", spot->cutOffAngle, 0.785398);
   });
 }
 
 int zmDumpOrthographicCamera(ZmObj* object) {
   return dumpCamera(object, [](ZmLeaf* leaf) {
-    dumpFloatField("height        ", "%.3f", static_cast<ZmOrthographicCamera*>(leaf)->height, 2.0);
+    dumpFloatField("height        ", static_cast<ZmOrthographicCamera*>(leaf)->height, 2.0);
   });
 }
 
 int zmDumpPerspectiveCamera(ZmObj* object) {
   return dumpCamera(object, [](ZmLeaf* leaf) {
-    dumpFloatField("heightAngle   ", "%.6f", static_cast<ZmPerspectiveCamera*>(leaf)->heightAngle, 0.785398);
+    dumpFloatField("heightAngle   ", static_cast<ZmPerspectiveCamera*>(leaf)->heightAngle, 0.785398);
   });
 }
 
@@ -169,10 +169,16 @@ int zmDumpGroup(ZmObj* object) {
   });
 }
 
+// An empty Separator is written too: left out, its object would be gone
+// from the world read back, and an empty last child of a LOD (nothing shown
+// far away) would be lost with it.
 int zmDumpSeparator(ZmObj* object) {
   return dumpInFrame(object, [object] {
     dumpOnOwnLevel([object] {
-      if (object->child != nullptr) dumpObjNode(object, [object] { dumpChildren(object); });
+      if (object->child == nullptr)
+        zmDumpEmptyNode(dumpObjName(object), "Separator");
+      else
+        dumpObjNode(object, [object] { dumpChildren(object); });
     });
   });
 }
@@ -238,7 +244,7 @@ int zmDumpWWWInline(ZmObj* object) {
   return dumpInFrame(object, [object] {
     dumpOnOwnLevel([object] {
       dumpObjNode(object, [object] {
-        zmDumpWWWName(object, zmWWWInline);
+        dumpInlineName(object);
         dumpPrintf("# 'bboxSize'   is unsupported yet.");
         dumpPrintf("# 'bboxCenter' is unsupported yet.");
       });

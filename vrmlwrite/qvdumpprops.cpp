@@ -27,7 +27,7 @@ std::string movieOptionText(const ZmTextureMovie* movie) {
     parts += parts.empty() ? "option   \"" : ", ";
     parts += part;
   };
-  std::string rate = dumpFormatFloat("%.3f", movie->framesPerSec);
+  std::string rate = dumpFloatText(movie->framesPerSec);
   if (rate != "4") add("framesPerSec " + rate);
   if (movie->width != 128) add("width " + std::to_string(movie->width));
   if (movie->height != 128) add("height " + std::to_string(movie->height));
@@ -86,12 +86,12 @@ void zmDumpMaterial(const ZmMaterial* material) {
   bool transparency = !dumpIsDefaultMFFloat(&material->transparency, 0);
   if (!(ambient || diffuse || specular || emissive || shininess || transparency)) return;
   dumpNode("Material{", [&] {
-    if (ambient) zmDumpMFColor(&material->ambient_color, "ambientColor  ", "%.3f");
-    if (diffuse) zmDumpMFColor(&material->diffuse_color, "diffuseColor  ", "%.3f");
-    if (specular) zmDumpMFColor(&material->specular_color, "specularColor ", "%.3f");
-    if (emissive) zmDumpMFColor(&material->emmisive_color, "emissiveColor ", "%.3f");
-    if (shininess) zmDumpMFFloat(&material->shininess, "shininess     ", "%.3f");
-    if (transparency) zmDumpMFFloat(&material->transparency, "transparency  ", "%.3f");
+    if (ambient) zmDumpMFColor(&material->ambient_color, "ambientColor  ");
+    if (diffuse) zmDumpMFColor(&material->diffuse_color, "diffuseColor  ");
+    if (specular) zmDumpMFColor(&material->specular_color, "specularColor ");
+    if (emissive) zmDumpMFColor(&material->emmisive_color, "emissiveColor ");
+    if (shininess) zmDumpMFFloat(&material->shininess, "shininess     ");
+    if (transparency) zmDumpMFFloat(&material->transparency, "transparency  ");
   });
 }
 
@@ -107,12 +107,12 @@ void zmDumpNormalBinding(int32_t binding, int32_t skip) {
 
 void zmDumpNormal(ZmMFVec3f* normals) {
   if (dumpIsDefaultMFVec3f(normals, 0, 0, 1)) return;
-  dumpNode("Normal{", [&] { zmDumpMFVec3f(normals, "vector", "%.3f"); });
+  dumpNode("Normal{", [&] { zmDumpMFVec3f(normals, "vector"); });
 }
 
 void zmDumpTextureCoordinate2(ZmMFVec2f* points) {
   if (dumpIsDefaultMFVec2f(points, 0, 0)) return;
-  dumpNode("TextureCoordinate2{", [&] { zmDumpMFVec2f(points, "point", "%.3f"); });
+  dumpNode("TextureCoordinate2{", [&] { zmDumpMFVec2f(points, "point"); });
 }
 
 namespace {
@@ -124,7 +124,7 @@ void dumpCoordinate3Lists(EachList eachList) {
   dumpNode("Coordinate3{", [&] {
     dumpPrintf("point [");
     eachList([](ZmMFVec3f* points) {
-      if (!dumpIsDefaultMFVec3f(points, 0, 0, 0)) zmDumpMFVec3f(points, nullptr, "%.3f");
+      if (!dumpIsDefaultMFVec3f(points, 0, 0, 0)) zmDumpMFVec3f(points, nullptr);
     });
     dumpPrintf("]");
   });
@@ -132,12 +132,17 @@ void dumpCoordinate3Lists(EachList eachList) {
 
 }  // namespace
 
-void zmDumpCoordinate3(ZmLeaf* firstFace) {
-  dumpCoordinate3Lists([firstFace](auto write) {
-    for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) write(&static_cast<ZmFace*>(leaf)->vertex);
+void zmDumpCoordinate3(ZmLeaf* first) {
+  dumpCoordinate3Lists([first](auto write) {
+    for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next)
+      write(leaf->kind == ZM_LEAF_LINE ? &static_cast<ZmLine*>(leaf)->vertex : &static_cast<ZmFace*>(leaf)->vertex);
   });
 }
 
-void dumpCoordinate3OfLine(ZmLeaf* line) {
-  dumpCoordinate3Lists([line](auto write) { write(&static_cast<ZmLine*>(line)->vertex); });
+void dumpCoordinate3OfPoints(ZmMFVec3f* points) {
+  dumpNode("Coordinate3{", [&] {
+    dumpPrintf("point [");
+    zmDumpMFVec3f(points, nullptr);
+    dumpPrintf("]");
+  });
 }

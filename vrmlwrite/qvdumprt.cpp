@@ -4,9 +4,10 @@
 // In VRML 1.0 a transform node changes the state of everything after it in
 // the same separator, so each level remembers the transform it last put
 // into effect and the next object gets only the difference.
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "core/memory.h"
@@ -25,6 +26,51 @@ STACKRT* stackTop = nullptr;
 // relative to the current level: identity on a fresh level, the composed
 // transforms of the enclosing Groups otherwise (a Group separates no state).
 ZmRT dumpFrame = {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
+
+// Objects of a type without a writer met since the last reset.
+int32_t objectsLeftOut = 0;
+
+int leaveOut() {
+  ++objectsLeftOut;
+  return -1;
+}
+
+// Below this share of a transform's largest component, a component is the
+// rounding of the float arithmetic that worked the transform out.
+constexpr double kRoundingShare = 1e-6;
+
+/*
+ * transformText --
+ *   A number of a transform the writer worked out (a difference of two
+ *   levels' matrices, its decomposition, a scale and its inverse), to
+ *   seven significant digits: its last digits are float rounding, which
+ *   written in full would come back a little different each time the world
+ *   is written again. A component within rounding of zero beside the
+ *   largest of its kind (`largest`) is written as 0.
+ */
+std::string transformText(double value, double largest) {
+  if (std::fabs(value) <= kRoundingShare * std::fabs(largest)) return "0";
+  char text[48];
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 6);
+  double rounded = 0.0;
+  std::from_chars(text, written.ptr, rounded);
+  return dumpNumberText(rounded);
+}
+
+// The value of a number text the writer made.
+double valueOf(const std::string& text) {
+  double value = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// The largest magnitude among the values.
+double largestOf(std::initializer_list<double> values) {
+  double largest = 0.0;
+  for (double value : values) largest = std::fmax(largest, std::fabs(value));
+  return largest;
+}
 
 // The rotation of a rigid 3x3 part (row vectors) as a unit axis and an
 // angle in radians; the axis is 0 0 1 for no rotation.
@@ -83,16 +129,21 @@ void invertAffine(const ZmRT* a, ZmRT* inverse) {
 // A transform that is no pure rotation and shift, as one MatrixTransform
 // node: its rows as the reader takes them back.
 void dumpMatrixTransform(const ZmRT* rt) {
+  const float* m = rt->m;
+  const double largest = largestOf({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]});
+  const double farthest = largestOf({rt->t.x, rt->t.y, rt->t.z});
   std::string text = "MatrixTransform{ matrix";
   for (int row = 0; row < 3; row++) {
-    for (int column = 0; column < 3; column++) text += " " + dumpFormatFloat("%.6f", rt->m[3 * row + column]);
+    for (int column = 0; column < 3; column++) text += " " + transformText(m[3 * row + column], largest);
     text += " 0";
   }
-  for (float value : {rt->t.x, rt->t.y, rt->t.z}) text += " " + dumpFormatFloat("%.6f", value);
+  for (float value : {rt->t.x, rt->t.y, rt->t.z}) text += " " + transformText(value, farthest);
   dumpPrintf("%s 1 }", text.c_str());
 }
 
-bool isUnitScale(const float scale[3]) { return dumpIsEqualVec3f3(scale[0], scale[1], scale[2], 1.0, 1.0, 1.0); }
+// A scale is worked out from the reader's matrices: to six decimals, 1 is
+// the rounding of an earlier scale undone, no scale of the object's own.
+bool isUnitScale(const float scale[3]) { return dumpIsNearVec3f(scale[0], scale[1], scale[2], 1.0, 1.0, 1.0); }
 
 struct NodeWriter {
   const char* typeName;
@@ -121,22 +172,31 @@ constexpr NodeWriter nodeWriters[] = {
     {"WWWInline", zmDumpWWWInline},
     {"TransformSeparator", zmDumpTransformSeparator},
     {"AsciiText", zmDumpAsciiText},
+    {"PointSet", zmDumpPointSet},
 };
 
 }  // namespace
 
 int zmDumpZmObj(ZmObj* object) {
-  if (object->vrmlType == 0)
-    return zmReportWarning("zmDumpZmObj(): No output is done for zmNULLVRMLType.");
+  if (object->vrmlType == 0) {
+    zmReportWarning("zmDumpZmObj(): No output is done for zmNULLVRMLType.");
+    return leaveOut();
+  }
   const char* typeName = zmGetVRMLTypeName(object->vrmlType);
   if (typeName == nullptr) {
     // A code outside the table has no name to write or to warn with.
-    return zmReportWarning("zmDumpZmObj(): '%d' is non-supported ZmObj type.", object->vrmlType);
+    zmReportWarning("zmDumpZmObj(): '%d' is non-supported ZmObj type.", object->vrmlType);
+    return leaveOut();
   }
   for (const NodeWriter& writer : nodeWriters)
     if (std::strcmp(writer.typeName, typeName) == 0) return writer.write(object);
-  return zmReportWarning("zmDumpZmObj(): '%s' is non-supported ZmObj type.", typeName);
+  zmReportWarning("zmDumpZmObj(): '%s' is non-supported ZmObj type.", typeName);
+  return leaveOut();
 }
+
+int32_t dumpObjectsLeftOut() { return objectsLeftOut; }
+
+void dumpResetObjectsLeftOut() { objectsLeftOut = 0; }
 
 void zmDumpLocalRT(ZmObj* object) {
   ZmRT inLevel;
@@ -144,18 +204,18 @@ void zmDumpLocalRT(ZmObj* object) {
   dumpRelativeRT(&inLevel);
   const float* scale = object->scale;
   if (!isUnitScale(scale))
-    dumpPrintf("Scale{ scaleFactor %s %s %s }", dumpFormatFloat("%.3f", scale[0]).c_str(),
-               dumpFormatFloat("%.3f", scale[1]).c_str(), dumpFormatFloat("%.3f", scale[2]).c_str());
+    dumpPrintf("Scale{ scaleFactor %s %s %s }", transformText(scale[0], 0).c_str(),
+               transformText(scale[1], 0).c_str(), transformText(scale[2], 0).c_str());
 }
 
 void dumpUndoLocalScale(ZmObj* object) {
   const float* scale = object->scale;
   if (isUnitScale(scale)) return;
-  // The inverse of the text written, so the file's state is exactly undone.
+  // The inverse of the factor written, as near as the text comes to it.
   std::string factor[3];
   for (int i = 0; i < 3; i++) {
-    QvTdouble written = std::strtod(dumpFormatFloat("%.3f", scale[i]).c_str(), nullptr);
-    factor[i] = written != 0.0 ? dumpFormatDouble("%.6f", 1.0 / written) : "1";
+    const double written = valueOf(transformText(scale[i], 0));
+    factor[i] = written != 0.0 ? transformText(1.0 / written, 0) : "1";
   }
   dumpPrintf("Scale{ scaleFactor %s %s %s }", factor[0].c_str(), factor[1].c_str(), factor[2].c_str());
 }
@@ -194,24 +254,26 @@ void dumpTranslationRotation(const ZmRT* rt) {
   ZmVec3 translation, scale, angles;
   float rotation[9];
   unmatrix(rt, &translation, rotation, &scale, &angles);
-  if (!dumpIsEqualVec3f3(translation.x, translation.y, translation.z, 0.0, 0.0, 0.0))
-    dumpPrintf("Translation{ translation %s %s %s }", dumpFormatFloat("%.3f", translation.x).c_str(),
-               dumpFormatFloat("%.3f", translation.y).c_str(), dumpFormatFloat("%.3f", translation.z).c_str());
+  const double farthest = largestOf({translation.x, translation.y, translation.z});
+  if (!dumpIsNearVec3f(translation.x, translation.y, translation.z, 0.0, 0.0, 0.0))
+    dumpPrintf("Translation{ translation %s %s %s }", transformText(translation.x, farthest).c_str(),
+               transformText(translation.y, farthest).c_str(), transformText(translation.z, farthest).c_str());
   int x, y, z;
   double angle;
   dumpRotationAxis(&angles, &x, &y, &z, &angle);
   if (dumpIsNoRotation(x, y, z, angle)) return;
   if (x + y + z == 1) {
-    dumpPrintf("Rotation{ rotation %d %d %d %s }", x, y, z, dumpFormatDouble("%f", angle).c_str());
+    dumpPrintf("Rotation{ rotation %d %d %d %s }", x, y, z, transformText(angle, 0).c_str());
     return;
   }
   // Turns about several axes: one flag per axis would name a wrong axis, so
   // the rotation's own axis and angle are written.
   double axis[3], turn;
   rotationAxisAngle(rt->m, axis, &turn);
-  dumpPrintf("Rotation{ rotation %s %s %s %s }", dumpFormatDouble("%.6f", axis[0]).c_str(),
-             dumpFormatDouble("%.6f", axis[1]).c_str(), dumpFormatDouble("%.6f", axis[2]).c_str(),
-             dumpFormatDouble("%f", turn).c_str());
+  const double longest = largestOf({axis[0], axis[1], axis[2]});
+  dumpPrintf("Rotation{ rotation %s %s %s %s }", transformText(axis[0], longest).c_str(),
+             transformText(axis[1], longest).c_str(), transformText(axis[2], longest).c_str(),
+             transformText(turn, 0).c_str());
 }
 
 void dumpRotationAxis(const ZmVec3* angles, int* x, int* y, int* z, double* angle) {
@@ -220,7 +282,7 @@ void dumpRotationAxis(const ZmVec3* angles, int* x, int* y, int* z, double* angl
   *angle = 0.0;
   bool found = false;
   for (int axis = 0; axis < 3; axis++) {
-    *flags[axis] = dumpIsNotEqual(std::fabs(values[axis]), 0.0, "%.3f") ? 1 : 0;
+    *flags[axis] = dumpIsNoRotation(0, 0, 0, values[axis]) ? 0 : 1;
     if (*flags[axis] && !found) {
       *angle = values[axis];
       found = true;

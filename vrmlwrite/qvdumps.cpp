@@ -2,6 +2,8 @@
 // field lines and aligned lists of the VRML writer.
 #include "vrmlwrite/qvdumps.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -29,15 +31,6 @@ std::string dumpVFormat(const char* format, va_list args) {
 
 namespace {
 
-std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string formatC(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = dumpVFormat(format, args);
-  va_end(args);
-  return text;
-}
-
 // The column widths of the list being written: valid from its measure to
 // the end of its writer.
 struct DumpColumn {
@@ -48,22 +41,30 @@ DumpColumn dumpColumns[3];
 
 void resetColumn(int column) { dumpColumns[column] = {0, 0}; }
 
-void measureValue(int column, const char* format, float value) {
-  std::string text = dumpFormatFloat(format, value);
+void measureValue(int column, float value) {
+  std::string text = dumpFloatText(value);
   if (dumpIntWidth(text) > dumpColumns[column].intWidth) dumpColumns[column].intWidth = dumpIntWidth(text);
   if (dumpDecWidth(text) > dumpColumns[column].decWidth) dumpColumns[column].decWidth = dumpDecWidth(text);
 }
 
-// "%W.Pf" of a column: right-aligned, P decimals.
-std::string columnFormat(int column) {
+// The characters a value of the column takes: its whole part, the point
+// and its decimals.
+int columnWidth(int column) {
   const DumpColumn& c = dumpColumns[column];
-  int width = c.decWidth > 0 ? c.intWidth + c.decWidth + 1 : c.intWidth;
-  return formatC("%s%d.%d%s", "%", width, c.decWidth, "f");
+  return c.decWidth > 0 ? c.intWidth + c.decWidth + 1 : c.intWidth;
 }
 
+// The value with the column's decimals (zeros added to its own), right-
+// aligned in the column's width: the layout of "%W.Pf", without the
+// rounding that would change the value.
 std::string columnText(int column, float value) {
-  QvTdouble converted = dumpToDouble(value);
-  return formatC(columnFormat(column).c_str(), converted);
+  std::string text = dumpFloatText(value);
+  const int decimals = dumpColumns[column].decWidth;
+  if (decimals > 0 && dumpDecWidth(text) == 0) text += '.';
+  text.append(static_cast<size_t>(decimals - dumpDecWidth(text)), '0');
+  const int width = columnWidth(column);
+  if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
+  return text;
 }
 
 // Lists written after a bracket keep one blank after it.
@@ -71,8 +72,18 @@ void keepBlankAfterBracket(float firstX) {
   if (columnText(0, firstX)[0] != ' ') dumpColumns[0].intWidth += 1;
 }
 
-bool sameText(float value, QvTdouble expected, const char* format) {
-  return !dumpIsNotEqual(dumpToDouble(value), expected, format);
+bool sameFloat(float value, QvTdouble expected) { return !dumpIsNotEqual(value, expected); }
+
+// The comparison of the transforms the writer works out: equal to six
+// decimals, whatever the sign of a difference below that.
+bool nearFloat(float value, QvTdouble expected) { return std::fabs(value - expected) < 5e-7; }
+
+// Whether the reader, which takes a number as a double and keeps a float,
+// gets `value` back from the text.
+bool readsBackAs(const std::string& text, float value) {
+  double read = 0.0;
+  const char* end = text.data() + text.size();
+  return std::from_chars(text.data(), end, read).ptr == end && static_cast<float>(read) == value;
 }
 
 bool hasBlankOrTab(const char* name) { return std::strpbrk(name, " \t") != nullptr; }
@@ -103,11 +114,9 @@ QvTdouble zmDumpFloat2Double(float value, QvTdouble* out) {
     zmReportWarning("zmDumpFloat2Double(): argument pointer to QvTdouble is null.");
     return 0.0;
   }
-  ZmCLocaleScope cLocale;
-  char text[48];
-  std::snprintf(text, sizeof text, "%e", static_cast<double>(value));
-  *out = 0.0;
-  std::sscanf(text, "%le", out);
+  // Exactly, not rounded to seven digits: a float may need nine to come
+  // back as itself, and the writer prints it with all it needs.
+  *out = static_cast<QvTdouble>(value);
   return *out;
 }
 
@@ -116,18 +125,23 @@ QvTdouble dumpToDouble(float value) {
   return zmDumpFloat2Double(value, &converted);
 }
 
-std::string dumpCutZeros(std::string text) {
-  while (!text.empty()) {
-    char last = text.back();
-    if (last == '.') {
-      text.pop_back();
-      break;
-    }
-    if (last != '0') break;
-    text.pop_back();
+std::string dumpFloatText(float value) {
+  char buffer[128];
+  const std::to_chars_result shortest =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  std::string text(buffer, shortest.ptr);
+  // The fewest decimals that give the float back read as a float; read as
+  // a double and then kept as a float, a text at the edge between two
+  // floats may need one more.
+  for (int decimals = dumpDecWidth(text) + 1; !readsBackAs(text, value) && decimals <= 60; ++decimals) {
+    const std::to_chars_result longer =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    text.assign(buffer, longer.ptr);
   }
   return text;
 }
+
+std::string dumpNumberText(QvTdouble value) { return dumpFloatText(static_cast<float>(value)); }
 
 int dumpIntWidth(const std::string& text) {
   size_t point = text.find('.');
@@ -139,30 +153,24 @@ int dumpDecWidth(const std::string& text) {
   return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
 }
 
-std::string dumpFormatDouble(const char* format, QvTdouble value) {
-  return dumpCutZeros(formatC(format, value));
-}
+// ---- Equality ------------------------------------------------------------------
 
-std::string dumpFormatFloat(const char* format, float value) {
-  return dumpFormatDouble(format, dumpToDouble(value));
-}
-
-// ---- Equality on texts ------------------------------------------------------
-
-bool dumpIsNotEqual(QvTdouble a, QvTdouble b, const char* format) {
-  return formatC(format, a) != formatC(format, b);
+bool dumpIsNotEqual(QvTdouble a, QvTdouble b) {
+  // As the texts written: -0.0004 differs from 0, and so does -0, each
+  // reading back as itself.
+  return dumpNumberText(a) != dumpNumberText(b);
 }
 
 bool dumpIsEqualVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c) {
-  return sameText(x, a, "%.6f") && sameText(y, b, "%.6f") && sameText(z, c, "%.6f");
+  return sameFloat(x, a) && sameFloat(y, b) && sameFloat(z, c);
 }
 
-bool dumpIsEqualVec3f3(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c) {
-  return sameText(x, a, "%.3f") && sameText(y, b, "%.3f") && sameText(z, c, "%.3f");
+bool dumpIsNearVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c) {
+  return nearFloat(x, a) && nearFloat(y, b) && nearFloat(z, c);
 }
 
 bool dumpIsDefaultMFFloat(const ZmMFFloat* list, QvTdouble value) {
-  return list->count == 1 && sameText(list->values[0], value, "%.6f");
+  return list->count == 1 && sameFloat(list->values[0], value);
 }
 
 bool dumpIsDefaultMFColor(const ZmMFColor* list, QvTdouble r, QvTdouble g, QvTdouble b) {
@@ -172,7 +180,7 @@ bool dumpIsDefaultMFColor(const ZmMFColor* list, QvTdouble r, QvTdouble g, QvTdo
 }
 
 bool dumpIsDefaultMFVec2f(const ZmMFVec2f* list, QvTdouble x, QvTdouble y) {
-  return list->count == 1 && sameText(list->values[0].x, x, "%.6f") && sameText(list->values[0].y, y, "%.6f");
+  return list->count == 1 && sameFloat(list->values[0].x, x) && sameFloat(list->values[0].y, y);
 }
 
 bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdouble z) {
@@ -182,14 +190,14 @@ bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdo
 }
 
 bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle) {
-  return x == 0 && y == 0 && z == 0 && !dumpIsNotEqual(angle, 0.0, "%.4f");
+  return x == 0 && y == 0 && z == 0 && nearFloat(static_cast<float>(angle), 0.0);
 }
 
 bool dumpIsIdentityRT(const ZmRT* rt) {
   static const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   for (int i = 0; i < 9; i++)
-    if (!sameText(rt->m[i], identity[i], "%.6f")) return false;
-  return dumpIsEqualVec3f(rt->t.x, rt->t.y, rt->t.z, 0, 0, 0);
+    if (!nearFloat(rt->m[i], identity[i])) return false;
+  return dumpIsNearVec3f(rt->t.x, rt->t.y, rt->t.z, 0, 0, 0);
 }
 
 bool dumpIsNoScript(ZmObj* object) { return zmGetObjExtension(object, zmScriptNode) == 0; }
@@ -219,7 +227,7 @@ bool dumpIsDefaultCone(ZmLeaf* first) {
     radius = static_cast<ZmCircle*>(first)->radius;
     height = static_cast<ZmCircle*>(first)->height;
   }
-  return sameText(radius, 1.0, "%.3f") && sameText(height, 2.0, "%.3f");
+  return sameFloat(radius, 1.0) && sameFloat(height, 2.0);
 }
 
 bool dumpIsDefaultCube(ZmLeaf* firstFace) {
@@ -227,13 +235,13 @@ bool dumpIsDefaultCube(ZmLeaf* firstFace) {
   if (points.count < 3) return false;
   const ZmVec3& corner = points.values[2];
   auto twice = [](float half) { return 2.0 * dumpToDouble(half); };
-  return !dumpIsNotEqual(twice(corner.x), 2.0, "%.3f") && !dumpIsNotEqual(twice(corner.y), 2.0, "%.3f") &&
-         !dumpIsNotEqual(twice(corner.z), 2.0, "%.3f");
+  return !dumpIsNotEqual(twice(corner.x), 2.0) && !dumpIsNotEqual(twice(corner.y), 2.0) &&
+         !dumpIsNotEqual(twice(corner.z), 2.0);
 }
 
 bool dumpIsDefaultCylinder(ZmLeaf* first) {
   auto defaultSize = [](float radius, float height) {
-    return sameText(radius, 1.0, "%.3f") && sameText(height, 2.0, "%.3f");
+    return sameFloat(radius, 1.0) && sameFloat(height, 2.0);
   };
   switch (first->kind) {
     case ZM_LEAF_CYLINDER_SIDE: {
@@ -254,7 +262,7 @@ bool dumpIsDefaultCylinder(ZmLeaf* first) {
 }
 
 bool dumpIsDefaultSphere(ZmLeaf* sphere) {
-  return sameText(static_cast<ZmSphere*>(sphere)->radius, 1.0, "%.3f");
+  return sameFloat(static_cast<ZmSphere*>(sphere)->radius, 1.0);
 }
 
 // ---- Headers, words and field lines -----------------------------------------
@@ -316,53 +324,51 @@ void zmDumpParts(const char* label, const char* operation, int32_t parts) {
   dumpPrintf("%s%s", label, word);
 }
 
-void zmDumpSFFloat(const char* label, const char* format, QvTdouble value) {
-  dumpPrintf("%s%s", label, dumpFormatDouble(format, value).c_str());
-}
+void zmDumpSFFloat(const char* label, QvTdouble value) { dumpPrintf("%s%s", label, dumpNumberText(value).c_str()); }
 
-void zmDumpSFColor(const float values[3], const char* label) { zmDumpSFVec3f(values, label, "%.3f"); }
+void zmDumpSFColor(const float values[3], const char* label) { zmDumpSFVec3f(values, label); }
 
-void zmDumpSFVec3f(const float values[3], const char* label, const char* format) {
-  dumpPrintf("%s%s %s %s", label, dumpFormatFloat(format, values[0]).c_str(),
-             dumpFormatFloat(format, values[1]).c_str(), dumpFormatFloat(format, values[2]).c_str());
+void zmDumpSFVec3f(const float values[3], const char* label) {
+  dumpPrintf("%s%s %s %s", label, dumpFloatText(values[0]).c_str(), dumpFloatText(values[1]).c_str(),
+             dumpFloatText(values[2]).c_str());
 }
 
 // ---- Column-aligned lists ----------------------------------------------------
 
-void dumpMeasureMFFloat(const ZmMFFloat* list, const char* format) {
+void dumpMeasureMFFloat(const ZmMFFloat* list) {
   for (int column = 0; column < 3 && column < list->count; column++) resetColumn(column);
-  for (int32_t i = 0; i < list->count; i++) measureValue(i % 3, format, list->values[i]);
+  for (int32_t i = 0; i < list->count; i++) measureValue(i % 3, list->values[i]);
 }
 
-void dumpMeasureMFColor(const ZmMFColor* list, const char* format) {
+void dumpMeasureMFColor(const ZmMFColor* list) {
   for (int column = 0; column < 3; column++) resetColumn(column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, format, list->values[i].r);
-    measureValue(1, format, list->values[i].g);
-    measureValue(2, format, list->values[i].b);
+    measureValue(0, list->values[i].r);
+    measureValue(1, list->values[i].g);
+    measureValue(2, list->values[i].b);
   }
 }
 
-void dumpMeasureMFVec2f(const ZmMFVec2f* list, const char* format) {
+void dumpMeasureMFVec2f(const ZmMFVec2f* list) {
   for (int column = 0; column < 2; column++) resetColumn(column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, format, list->values[i].x);
-    measureValue(1, format, list->values[i].y);
+    measureValue(0, list->values[i].x);
+    measureValue(1, list->values[i].y);
   }
 }
 
-void dumpMeasureMFVec3f(const ZmMFVec3f* list, const char* format) {
+void dumpMeasureMFVec3f(const ZmMFVec3f* list) {
   for (int column = 0; column < 3; column++) resetColumn(column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, format, list->values[i].x);
-    measureValue(1, format, list->values[i].y);
-    measureValue(2, format, list->values[i].z);
+    measureValue(0, list->values[i].x);
+    measureValue(1, list->values[i].y);
+    measureValue(2, list->values[i].z);
   }
 }
 
-void zmDumpMFFloat(const ZmMFFloat* list, const char* label, const char* format) {
+void zmDumpMFFloat(const ZmMFFloat* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFFloat(list, format);
+  dumpMeasureMFFloat(list);
   if (list->count == 1) {
     dumpPrintf("%s%s", label, columnText(0, list->values[0]).c_str());
     return;
@@ -378,27 +384,27 @@ void zmDumpMFFloat(const ZmMFFloat* list, const char* label, const char* format)
   });
 }
 
-void zmDumpMFColor(const ZmMFColor* list, const char* label, const char* format) {
+void zmDumpMFColor(const ZmMFColor* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFColor(list, format);
+  dumpMeasureMFColor(list);
   dumpBracketedLines(list->count, label, "[ ", " ]", ",", [list](int32_t i) {
     const ZmSFColor& c = list->values[i];
     return columnText(0, c.r) + " " + columnText(1, c.g) + " " + columnText(2, c.b);
   });
 }
 
-void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label, const char* format) {
+void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFVec2f(list, format);
+  dumpMeasureMFVec2f(list);
   keepBlankAfterBracket(list->values[0].x);
   dumpBracketedLines(list->count, label, " [", " ]", ",", [list](int32_t i) {
     return columnText(0, list->values[i].x) + " " + columnText(1, list->values[i].y);
   });
 }
 
-void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label, const char* format) {
+void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFVec3f(list, format);
+  dumpMeasureMFVec3f(list);
   keepBlankAfterBracket(list->values[0].x);
   auto itemText = [list](int32_t i) {
     const ZmVec3& v = list->values[i];
@@ -421,6 +427,19 @@ void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
   }
   if (local[0] == '\0') return;
   dumpPrintf("%s\"%s\"", label, qvFAbs2UrlOfFileName(local));
+}
+
+void dumpInlineName(ZmObj* object) {
+  const char* url = nullptr;
+  if (hookGetUrlNameOfWWW(object, zmWWWInline, &url) != 0 || url == nullptr || url[0] == '\0') return;
+  const char* colon = std::strchr(url, ':');
+  const bool relative = colon == nullptr || std::strcspn(url, "/\\") < static_cast<size_t>(colon - url);
+  auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, zmWWWInline));
+  const char* local = relative && entry != nullptr ? hookGetLocalFile(entry) : nullptr;
+  if (local != nullptr && local[0] != '\0')
+    dumpPrintf("name \"%s\"", qvFAbs2UrlOfFileName(local));
+  else
+    dumpPrintf("name \"%s\"", url);
 }
 
 void zmDumpWWWName(ZmObj* object, int kind) {

@@ -1,12 +1,13 @@
 // vrmlwrite/qvdumps.h -- how the VRML writer prints values.
 //
-// Owns: the writer's number texts (a float rounded to seven significant
-// digits, printed with a fixed number of decimals, trailing zeros cut), the
-// equality tests built on those texts with which node writers leave out
-// defaults, node headers, enumeration words, single field lines and the
-// column-aligned value lists (with the program-wide column widths they
-// measure). Everything is written through dumpPrintf (vrmlwrite/qvdump.h).
-// It does not own the dump file, the indentation or the node writers.
+// Owns: the writer's number texts (the fewest decimals that read back as
+// the same float), the equality tests on those numbers with which node
+// writers leave out defaults (exact for fields, to six decimals for the
+// transforms the writer computes), node headers, enumeration words, single
+// field lines and the column-aligned value lists (with the program-wide
+// column widths they measure). Everything is written through dumpPrintf
+// (vrmlwrite/qvdump.h). It does not own the dump file, the indentation or
+// the node writers.
 //
 // Every number is printed in the "C" locale, whatever the process locale.
 #ifndef LUMENFOLD_VRMLWRITE_QVDUMPS_H
@@ -30,8 +31,8 @@ typedef double QvTdouble;
 
 /*
  * zmDumpFloat2Double --
- *   The float rounded to seven significant digits ("%e" printed and read
- *   back), so 0.1f becomes the double 0.1.
+ *   The float as a double, exactly: a number written from it reads back as
+ *   the same float.
  * Results:
  *   The converted double, also stored in *out. A null out warns
  *   "zmDumpFloat2Double(): argument pointer to QvTdouble is null." and
@@ -39,29 +40,33 @@ typedef double QvTdouble;
  */
 QvTdouble zmDumpFloat2Double(float value, QvTdouble* out);
 QvTdouble dumpToDouble(float value);  // the same, for callers that only want the value
-// Cuts trailing zeros after the point, and the point itself when nothing
-// follows it ("1.500" -> "1.5", "-0.000" -> "-0"). The text must hold a point.
 // printf into a string that grows to fit, in the "C" locale.
 std::string dumpVFormat(const char* format, va_list args);
-std::string dumpCutZeros(std::string text);
+// The float in plain decimals ("0.1", "2", "-0.0003", "1.2499999"): the
+// fewest that read back, as the reader reads them, as the same float.
+std::string dumpFloatText(float value);
+// The text of a value the writer worked out in double: that of the float the
+// reader would keep of it.
+std::string dumpNumberText(QvTdouble value);
 int dumpIntWidth(const std::string& text);  // characters before the first '.'
 int dumpDecWidth(const std::string& text);  // characters after it (0: none)
-// The value printed with a "%.Nf"-style format, trailing zeros cut.
-std::string dumpFormatDouble(const char* format, QvTdouble value);
-// Shorthand used by every writer: convert, format, cut.
-std::string dumpFormatFloat(const char* format, float value);
 
-// ---- Equality on texts ------------------------------------------------------
+// ---- Equality ------------------------------------------------------------------
 
-bool dumpIsNotEqual(QvTdouble a, QvTdouble b, const char* format);
+// Fields: two values are equal when the reader would keep the same float of
+// each (so -0.0004 differs from 0, and 0.1f equals 0.1).
+bool dumpIsNotEqual(QvTdouble a, QvTdouble b);
 bool dumpIsEqualVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c);
-bool dumpIsEqualVec3f3(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c);
+// Transforms the writer works out carry the rounding of float arithmetic:
+// they count as equal to six decimals, so that a level's rounding is never
+// written as a transform of its own.
+bool dumpIsNearVec3f(float x, float y, float z, QvTdouble a, QvTdouble b, QvTdouble c);
 bool dumpIsDefaultMFFloat(const ZmMFFloat* list, QvTdouble value);
 bool dumpIsDefaultMFColor(const ZmMFColor* list, QvTdouble r, QvTdouble g, QvTdouble b);
 bool dumpIsDefaultMFVec2f(const ZmMFVec2f* list, QvTdouble x, QvTdouble y);
 bool dumpIsDefaultMFVec3f(const ZmMFVec3f* list, QvTdouble x, QvTdouble y, QvTdouble z);
-bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle);
-bool dumpIsIdentityRT(const ZmRT* rt);
+bool dumpIsNoRotation(int x, int y, int z, QvTdouble angle);  // the angle to six decimals
+bool dumpIsIdentityRT(const ZmRT* rt);                        // to six decimals
 bool dumpIsNoScript(ZmObj* object);
 // True when no Attributes node is needed: no comment, and the flags a
 // reading without one gives (a nested object is then not mobile).
@@ -85,23 +90,26 @@ void zmDumpBoolean(int32_t value, const char* label);
 void zmDumpWrapType(int32_t value, const char* label);
 void zmDumpBindingType(int32_t value, const char* label);
 void zmDumpParts(const char* label, const char* operation, int32_t parts);
-void zmDumpSFFloat(const char* label, const char* format, QvTdouble value);
+void zmDumpSFFloat(const char* label, QvTdouble value);
 void zmDumpSFColor(const float values[3], const char* label);
-void zmDumpSFVec3f(const float values[3], const char* label, const char* format);
+void zmDumpSFVec3f(const float values[3], const char* label);
 
 // ---- Column-aligned lists (nothing for an empty list) ------------------------
 
-// Three values a line, ", " between them; a list of several values is
-// bracketed ("label[ a, b, c," ... "d ]") so that the file stays VRML 1.0.
-void zmDumpMFFloat(const ZmMFFloat* list, const char* label, const char* format);
-void zmDumpMFColor(const ZmMFColor* list, const char* label, const char* format);
-void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label, const char* format);
+// Every value of a column shows as many decimals as the longest of them
+// (zeros added) and stands right-aligned in the column's width, so the
+// values read back unchanged. Three values a line, ", " between them; a list
+// of several values is bracketed ("label[ a, b, c," ... "d ]") so that the
+// file stays VRML 1.0.
+void zmDumpMFFloat(const ZmMFFloat* list, const char* label);
+void zmDumpMFColor(const ZmMFColor* list, const char* label);
+void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label);
 // With a null label the lines carry no brackets and all end with ",".
-void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label, const char* format);
-void dumpMeasureMFFloat(const ZmMFFloat* list, const char* format);
-void dumpMeasureMFColor(const ZmMFColor* list, const char* format);
-void dumpMeasureMFVec2f(const ZmMFVec2f* list, const char* format);
-void dumpMeasureMFVec3f(const ZmMFVec3f* list, const char* format);
+void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label);
+void dumpMeasureMFFloat(const ZmMFFloat* list);
+void dumpMeasureMFColor(const ZmMFColor* list);
+void dumpMeasureMFVec2f(const ZmMFVec2f* list);
+void dumpMeasureMFVec3f(const ZmMFVec3f* list);
 
 // ---- URLs ---------------------------------------------------------------------
 
@@ -112,5 +120,9 @@ void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label);
 // name "url" of the object's WWW extension (9 inline, 10 anchor), when it
 // has a non-empty URL.
 void zmDumpWWWName(ZmObj* object, int kind);
+// The same for an inline, whose relative name is written as the URL of the
+// file it was read from: the written world may be put in another folder
+// than the world read, and its inline must still be found.
+void dumpInlineName(ZmObj* object);
 
 #endif

@@ -19,10 +19,10 @@ void dumpShapePrelude(ZmLeaf* first) {
   zmDumpMaterial(shape->material);
 }
 
-// A size field, left out when it prints as its default at "%.3f".
+// A size field, left out when it holds its default.
 void dumpSizeField(const char* label, float value, double defaultValue) {
   QvTdouble converted = dumpToDouble(value);
-  if (dumpIsNotEqual(converted, defaultValue, "%.3f")) zmDumpSFFloat(label, "%.3f", converted);
+  if (dumpIsNotEqual(converted, defaultValue)) zmDumpSFFloat(label, converted);
 }
 
 // "[0, 1, ... count-1]" after the opening text; "[]" for an empty list.
@@ -61,17 +61,22 @@ void cylinderSize(ZmLeaf* first, float* radius, float* height) {
   }
 }
 
-// The materials of a face set bound per face or per vertex, gathered from
-// its faces into one list in the order of the face-set index lines: one
-// entry per face, or one per point. A face short of entries repeats its
-// last one (or the default material when it has none).
-class FaceSetMaterials {
+// The points of a face or line leaf.
+int32_t pointCount(ZmLeaf* leaf) {
+  return leaf->kind == ZM_LEAF_LINE ? static_cast<ZmLine*>(leaf)->vertex.count
+                                    : static_cast<ZmFace*>(leaf)->vertex.count;
+}
+
+// The materials of a face or line set bound per face (per polyline) or per
+// vertex, gathered from its leaves into one list in the order of the
+// set's index lines: one entry per leaf, or one per point. A leaf short of
+// entries repeats its last one (or the default material when it has none).
+class SetMaterials {
  public:
-  FaceSetMaterials(ZmLeaf* firstFace, bool perVertex) {
-    for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) {
-      auto* face = static_cast<ZmFace*>(leaf);
-      int32_t entries = perVertex ? face->vertex.count : 1;
-      for (int32_t i = 0; i < entries; i++) add(*face->material, i);
+  SetMaterials(ZmLeaf* first, bool perVertex) {
+    for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next) {
+      int32_t entries = perVertex ? pointCount(leaf) : 1;
+      for (int32_t i = 0; i < entries; i++) add(*static_cast<ZmShape*>(leaf)->material, i);
     }
     material.count = static_cast<int32_t>(diffuse.size());
     material.ambient_color = {material.count, ambient.data()};
@@ -102,23 +107,77 @@ class FaceSetMaterials {
   ZmMaterial material{};
 };
 
-// "materialIndex [0, 1, ...]" with one number per face.
-void dumpPerFaceMaterialIndex(ZmLeaf* firstFace) {
-  int32_t faces = 0;
-  for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) faces++;
-  dumpPrintf("%s", indexList("materialIndex [", faces).c_str());
+// The material of a set: every leaf's own, with the index list that hands
+// them back, when they are bound per face or per vertex; else the first's.
+void dumpSetMaterial(ZmLeaf* first, int32_t binding) {
+  if (binding == kPerFaceIndexed || binding == kPerVertexIndexed)
+    zmDumpMaterial(SetMaterials(first, binding == kPerVertexIndexed).get());
+  else
+    zmDumpMaterial(static_cast<ZmShape*>(first)->material);
 }
 
-// One face-set index line per face, the points numbered over all faces.
-void dumpFaceSetIndexLines(ZmLeaf* firstFace, const char* opening) {
+// "[0, 1, ...]" with one number per leaf after the opening text.
+void dumpPerLeafIndex(ZmLeaf* first, const char* opening) {
+  int32_t leaves = 0;
+  for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next) leaves++;
+  dumpPrintf("%s", indexList(opening, leaves).c_str());
+}
+
+// One index line per leaf, the points numbered over all leaves, each line
+// ended by -1.
+void dumpSetIndexLines(ZmLeaf* first, const char* opening) {
   int32_t counter = 0;
-  for (ZmLeaf* leaf = firstFace; leaf != nullptr; leaf = leaf->next) {
+  for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next) {
     std::string line = counter == 0 ? opening : "";
-    int32_t points = static_cast<ZmFace*>(leaf)->vertex.count;
+    int32_t points = pointCount(leaf);
     for (int32_t i = 0; i < points; i++) line += std::to_string(counter++) + ", ";
     line += leaf->next != nullptr ? "-1," : "-1 ]";
     dumpPrintf("%s", line.c_str());
   }
+}
+
+// One list made of each line leaf's own list, in chain order.
+ZmMFVec3f joinedLists(ZmLeaf* firstLine, std::vector<ZmVec3>& storage, ZmMFVec3f ZmLine::*list) {
+  for (ZmLeaf* leaf = firstLine; leaf != nullptr; leaf = leaf->next) {
+    const ZmMFVec3f& own = static_cast<ZmLine*>(leaf)->*list;
+    storage.insert(storage.end(), own.values, own.values + own.count);
+  }
+  return {static_cast<int32_t>(storage.size()), storage.data()};
+}
+
+// The reader gives a polyline without normals of its own the stand-in
+// 1 1 1 at each point (lines are drawn unlit); those are not the world's
+// and are not written.
+bool hasOwnNormals(ZmLeaf* firstLine) {
+  for (ZmLeaf* leaf = firstLine; leaf != nullptr; leaf = leaf->next) {
+    const ZmMFVec3f& normals = static_cast<ZmLine*>(leaf)->normal;
+    for (int32_t i = 0; i < normals.count; i++)
+      if (normals.values[i].x != 1.0f || normals.values[i].y != 1.0f || normals.values[i].z != 1.0f) return true;
+  }
+  return false;
+}
+
+// Texture points a polyline set can write back: one per point of every
+// polyline, not all 0 0 (what the reader gives without any).
+bool hasOwnTexturePoints(ZmLeaf* firstLine) {
+  bool any = false;
+  for (ZmLeaf* leaf = firstLine; leaf != nullptr; leaf = leaf->next) {
+    const auto* line = static_cast<ZmLine*>(leaf);
+    if (line->texture.uv.count != line->vertex.count) return false;
+    for (int32_t i = 0; i < line->texture.uv.count; i++)
+      any = any || line->texture.uv.values[i].x != 0.0f || line->texture.uv.values[i].y != 0.0f;
+  }
+  return any;
+}
+
+void dumpLineSetTexturePoints(ZmLeaf* firstLine) {
+  std::vector<ZmVec2> storage;
+  for (ZmLeaf* leaf = firstLine; leaf != nullptr; leaf = leaf->next) {
+    const ZmMFVec2f& own = static_cast<ZmLine*>(leaf)->texture.uv;
+    storage.insert(storage.end(), own.values, own.values + own.count);
+  }
+  ZmMFVec2f joined = {static_cast<int32_t>(storage.size()), storage.data()};
+  zmDumpTextureCoordinate2(&joined);
 }
 
 // A text in double quotes, its own double quotes escaped as the reader
@@ -130,6 +189,18 @@ std::string quotedText(const char* text) {
     quoted += *p;
   }
   return quoted + "\"";
+}
+
+// The text's lines (the node's strings) in double quotes, a bracketed list
+// when there are several.
+std::string stringField(const char* text) {
+  const std::string all = text;
+  if (all.find('\n') == std::string::npos) return quotedText(text);
+  std::string list = "[ ";
+  size_t start = 0;
+  for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
+    list += quotedText(all.substr(start, end - start).c_str()) + ", ";
+  return list + quotedText(all.substr(start).c_str()) + " ]";
 }
 
 }  // namespace
@@ -192,7 +263,7 @@ int zmDumpCube(ZmObj* object) {
     dumpObjNode(object, [&] {
       auto size = [](const char* label, float half) {
         QvTdouble full = 2.0 * dumpToDouble(half);
-        if (dumpIsNotEqual(full, 2.0, "%.3f")) zmDumpSFFloat(label, "%.3f", full);
+        if (dumpIsNotEqual(full, 2.0)) zmDumpSFFloat(label, full);
       };
       size("width  ", corner.x);
       size("height ", corner.y);
@@ -211,7 +282,7 @@ int zmDumpSphere(ZmObj* object) {
       return;
     }
     dumpObjNode(object, [first] {
-      zmDumpSFFloat("radius ", "%.3f", dumpToDouble(static_cast<ZmSphere*>(first)->radius));
+      zmDumpSFFloat("radius ", dumpToDouble(static_cast<ZmSphere*>(first)->radius));
     });
   });
 }
@@ -222,14 +293,8 @@ int zmDumpIndexedFaceSet(ZmObj* object) {
     if (first == nullptr) return;
     auto* face = static_cast<ZmFace*>(first);
     zmDumpTexture2(&face->texture);
-    // Bound per face or per vertex, every face's own materials are written,
-    // with the index list that hands them back to their faces.
     const int32_t binding = face->materialBinding;
-    const bool indexed = binding == kPerFaceIndexed || binding == kPerVertexIndexed;
-    if (indexed)
-      zmDumpMaterial(FaceSetMaterials(first, binding == kPerVertexIndexed).get());
-    else
-      zmDumpMaterial(face->material);
+    dumpSetMaterial(first, binding);
     zmDumpMaterialBinding(binding, kOverall);
     zmDumpTextureCoordinate2(&face->texture.uv);
     zmDumpNormal(&face->normal);
@@ -237,67 +302,87 @@ int zmDumpIndexedFaceSet(ZmObj* object) {
     zmDumpCoordinate3(first);
     dumpObjNode(object, [first, binding] {
       zmDumpIndexedFaceSetCoordIndex(first);
-      if (binding == kPerFaceIndexed) dumpPerFaceMaterialIndex(first);
+      if (binding == kPerFaceIndexed) dumpPerLeafIndex(first, "materialIndex [");
       // Per point, the materials are numbered as the points are.
-      if (binding == kPerVertexIndexed) dumpFaceSetIndexLines(first, "materialIndex [");
+      if (binding == kPerVertexIndexed) dumpSetIndexLines(first, "materialIndex [");
       zmDumpIndexedFaceSetTextureCoordIndex(first);
     });
   });
 }
 
-void zmDumpIndexedFaceSetCoordIndex(ZmLeaf* firstFace) { dumpFaceSetIndexLines(firstFace, "coordIndex ["); }
+void zmDumpIndexedFaceSetCoordIndex(ZmLeaf* firstFace) { dumpSetIndexLines(firstFace, "coordIndex ["); }
 
-void zmDumpIndexedFaceSetTextureCoordIndex(ZmLeaf* firstFace) {
-  dumpFaceSetIndexLines(firstFace, "textureCoordIndex [");
-}
+void zmDumpIndexedFaceSetTextureCoordIndex(ZmLeaf* firstFace) { dumpSetIndexLines(firstFace, "textureCoordIndex ["); }
 
+// All polylines of the object in one node: written one node each, they
+// would come back as as many objects.
 int zmDumpIndexedLineSet(ZmObj* object) {
   return dumpInFrame(object, [object] {
-    for (ZmLeaf* leaf = object->leaf; leaf != nullptr; leaf = leaf->next) {
-      auto* line = static_cast<ZmLine*>(leaf);
-      zmDumpTexture2(&line->texture);
-      zmDumpTextureCoordinate2(&line->texture.uv);
-      zmDumpMaterial(line->material);
-      zmDumpMaterialBinding(line->materialBinding, kDefault);
-      zmDumpNormal(&line->normal);
+    ZmLeaf* first = object->leaf;
+    if (first == nullptr) return;
+    auto* line = static_cast<ZmLine*>(first);
+    zmDumpTexture2(&line->texture);
+    if (hasOwnTexturePoints(first)) dumpLineSetTexturePoints(first);
+    dumpSetMaterial(first, line->materialBinding);
+    zmDumpMaterialBinding(line->materialBinding, kDefault);
+    const bool normals = hasOwnNormals(first);
+    if (normals) {
+      std::vector<ZmVec3> storage;
+      ZmMFVec3f joined = joinedLists(first, storage, &ZmLine::normal);
+      zmDumpNormal(&joined);
       zmDumpNormalBinding(line->normalBinding, kDefault);
-      dumpCoordinate3OfLine(leaf);
-      dumpObjNode(object, [leaf] {
-        zmDumpIndexedLineSetCoordIndex(leaf);
-        zmDumpIndexedLineSetMaterialIndex(leaf);
-        zmDumpIndexedLineSetNormalIndex(leaf);
-        zmDumpIndexedLineSetTextureCoordIndex(leaf);
-      });
     }
+    zmDumpCoordinate3(first);
+    dumpObjNode(object, [first, normals] {
+      zmDumpIndexedLineSetCoordIndex(first);
+      zmDumpIndexedLineSetMaterialIndex(first);
+      if (normals) zmDumpIndexedLineSetNormalIndex(first);
+      if (hasOwnTexturePoints(first)) zmDumpIndexedLineSetTextureCoordIndex(first);
+    });
   });
 }
 
-void zmDumpIndexedLineSetCoordIndex(ZmLeaf* line) {
-  dumpPrintf("%s", indexList("coordIndex        [", static_cast<ZmLine*>(line)->vertex.count).c_str());
-}
+void zmDumpIndexedLineSetCoordIndex(ZmLeaf* firstLine) { dumpSetIndexLines(firstLine, "coordIndex        ["); }
 
-void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* line) {
-  auto* l = static_cast<ZmLine*>(line);
-  if (l->materialBinding == kOverall || l->materialBinding == kPerFaceIndexed)
+void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* firstLine) {
+  const int32_t binding = static_cast<ZmLine*>(firstLine)->materialBinding;
+  if (binding == kOverall)
     dumpPrintf("materialIndex      0");
-  else if (l->materialBinding == kPerVertexIndexed)
-    dumpPrintf("%s", indexList("materialIndex     [", l->material->count).c_str());
+  else if (binding == kPerFaceIndexed)
+    dumpPerLeafIndex(firstLine, "materialIndex     [");
+  else if (binding == kPerVertexIndexed)
+    dumpSetIndexLines(firstLine, "materialIndex     [");
   else
     zmReportWarning("%s: %s", "zmDumpIndexedLineSetMaterialIndex()", "invalid material binding.");
 }
 
-void zmDumpIndexedLineSetNormalIndex(ZmLeaf* line) {
-  auto* l = static_cast<ZmLine*>(line);
-  if (l->normalBinding == kOverall || l->normalBinding == kPerFaceIndexed)
+void zmDumpIndexedLineSetNormalIndex(ZmLeaf* firstLine) {
+  const int32_t binding = static_cast<ZmLine*>(firstLine)->normalBinding;
+  if (binding == kOverall)
     dumpPrintf("normalIndex       0");
-  else if (l->normalBinding == kPerVertexIndexed)
-    dumpPrintf("%s", indexList("normalIndex       [", l->normal.count).c_str());
+  else if (binding == kPerFaceIndexed)
+    dumpPerLeafIndex(firstLine, "normalIndex       [");
+  else if (binding == kPerVertexIndexed)
+    dumpSetIndexLines(firstLine, "normalIndex       [");
   else
     zmReportWarning("%s : %s", "zmDumpIndexedLineSetNormalIndex()", "invalid normal binding.");
 }
 
-void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* line) {
-  dumpPrintf("%s", indexList("textureCoordIndex [", static_cast<ZmLine*>(line)->vertex.count).c_str());
+void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* firstLine) {
+  dumpSetIndexLines(firstLine, "textureCoordIndex [");
+}
+
+// The points as a Coordinate3 of their own, and a PointSet that takes
+// them all.
+int zmDumpPointSet(ZmObj* object) {
+  return dumpInFrame(object, [object] {
+    auto* points = static_cast<ZmPointSet*>(object->leaf);
+    if (points == nullptr) return;
+    zmDumpMaterial(points->material);
+    zmDumpMaterialBinding(points->materialBinding, kOverall);
+    dumpCoordinate3OfPoints(&points->vertex);
+    zmDumpEmptyNode(dumpObjName(object), "PointSet");
+  });
 }
 
 int zmDumpAsciiText(ZmObj* object) {
@@ -310,17 +395,17 @@ int zmDumpAsciiText(ZmObj* object) {
     bool hasText = text->string != nullptr && text->string[0] != '\0';
     QvTdouble spacing = dumpToDouble(text->spacing);
     QvTdouble width = dumpToDouble(text->width);
-    bool spaced = dumpIsNotEqual(spacing, 1.0, "%.3f");
-    bool wide = dumpIsNotEqual(width, 0.0, "%.3f");
+    bool spaced = dumpIsNotEqual(spacing, 1.0);
+    bool wide = dumpIsNotEqual(width, 0.0);
     if (!hasText && justification == nullptr && !spaced && !wide) {
       zmDumpEmptyNode(dumpObjName(object), "AsciiText");
       return;
     }
     dumpObjNode(object, [&] {
-      if (hasText) dumpPrintf("string        %s", quotedText(text->string).c_str());
-      if (spaced) zmDumpSFFloat("spacing       ", "%.3f", spacing);
+      if (hasText) dumpPrintf("string        %s", stringField(text->string).c_str());
+      if (spaced) zmDumpSFFloat("spacing       ", spacing);
       if (justification != nullptr) dumpPrintf("justification %s", justification);
-      if (wide) zmDumpSFFloat("width         ", "%.3f", width);
+      if (wide) zmDumpSFFloat("width         ", width);
     });
   });
 }

@@ -71,18 +71,19 @@ TEST(TempBaseDirTest, EnvironmentOrder) {
     const char* temp;
     const char* tmpdir;
     const char* expected;
+    int result;  // 1 for a folder the environment names, else the length
   };
   const Case cases[] = {
-      {"/t/temp", "/t/tmpdir", "/t/temp"},
-      {nullptr, "/t/tmpdir", "/t/tmpdir"},
-      {"", "/t/tmpdir", "/t/tmpdir"},
-      {nullptr, nullptr, "/tmp"},
+      {"/t/temp", "/t/tmpdir", "/t/temp", 1},
+      {nullptr, "/t/tmpdir", "/t/tmpdir", 1},
+      {"", "/t/tmpdir", "/t/tmpdir", 1},
+      {nullptr, nullptr, "/tmp", 4},
   };
   for (const Case& c : cases) {
     ScopedEnv temp("TEMP", c.temp);
     ScopedEnv tmpdir("TMPDIR", c.tmpdir);
     char buffer[64];
-    EXPECT_EQ(zmGetTempBaseDir(buffer, sizeof buffer), static_cast<int>(strlen(c.expected)));
+    EXPECT_EQ(zmGetTempBaseDir(buffer, sizeof buffer), c.result) << c.expected;
     EXPECT_STREQ(buffer, c.expected);
   }
 }

@@ -3,6 +3,7 @@
 
 #include "core/camera.h"
 #include "core/hash.h"
+#include "tests/core/shape_builders.h"
 
 using WorldTest = SceneTest;
 
@@ -107,12 +108,9 @@ TEST_F(WorldTest, TopObjectsAndTheBoundingBoxWithoutThePerson) {
   EXPECT_EQ(zmGetNextTopObject(&cursor), nullptr);
   EXPECT_STREQ(world->topObjects->fileName, "test.wrl");
 
-  a->boundingCube.p_local_min = {-1, -1, -1};
-  a->boundingCube.p_local_max = {1, 1, 1};
-  person->boundingCube.p_local_min = {-50, -50, -50};
-  person->boundingCube.p_local_max = {50, 50, 50};
-  b->boundingCube.p_local_min = {0, -3, 0};
-  b->boundingCube.p_local_max = {4, 0, 0.5f};
+  zmAddLeaf(a, 0, newSphere(1.0f));
+  zmAddLeaf(person, 0, newSphere(50.0f));
+  zmAddLeaf(b, 0, newFace({{0, -3, 0}, {4, 0, 0.5f}, {4, -3, 0}}));
   world->person = person;
   zmSetWorldBoundingCube(world);
   EXPECT_EQ(world->boundingBox[0].y, -3.0f);
@@ -126,4 +124,24 @@ TEST_F(WorldTest, TopObjectsAndTheBoundingBoxWithoutThePerson) {
   ZmObj* c = make("c");  // appended after the new tail
   EXPECT_EQ(world->topObjects->next->next->object, c);
   ASSERT_EQ(zmAddTopObject(person, nullptr), 0);
+}
+
+// The builder asks for the boxes of Separators and shapes, not of a Group
+// or an inline world: a top object whose box was never asked for still
+// counts, with its place in the world, and one that has none adds nothing.
+TEST_F(WorldTest, TheBoundingBoxAsksForBoxesNeverComputed) {
+  ZmObj* group = make("group");
+  ZmObj* plate = make("plate", group);
+  zmAddLeaf(plate, 0, newFace({{-15, -15, -0.5f}, {15, 15, 0.5f}, {15, -15, 0}}));
+  moveTo(group, 100, 0, 0);
+  make("empty");
+  ZmObj* lamp = make("lamp");
+  zmAddLeaf(lamp, 0, zmNewPointLight());
+  zmSetWorldBoundingCube(world);
+  EXPECT_EQ(world->boundingBox[0].x, 85.0f);
+  EXPECT_EQ(world->boundingBox[0].y, -15.0f);
+  EXPECT_EQ(world->boundingBox[0].z, -0.5f);
+  EXPECT_EQ(world->boundingBox[1].x, 115.0f);
+  EXPECT_EQ(world->boundingBox[1].y, 15.0f);
+  EXPECT_EQ(world->boundingBox[1].z, 0.5f);
 }

@@ -223,6 +223,26 @@ TEST_F(UserDraws, DestroyedCameraLeavesNoUserDrawQueuedOnIt) {
   EXPECT_TRUE(userDrawCalls.empty());
 }
 
+// An alignment outside the four is an error, yet the user-draw is drawn
+// where it last stood (nowhere yet: the view's corner), and the clump's
+// other user-draws are placed as usual.
+TEST_F(UserDraws, AnUnknownAlignmentKeepsTheLastPlace) {
+  RwClump* cube = makeCube(0.0f, 0.0f, 0.0f);
+  RwUserDraw* odd = RwCreateUserDraw(9, 0, 0, 0, 0, 4, 4, recordUserDraw, 5);
+  RwUserDraw* centred = RwCreateUserDraw(rwAlignToViewport, 0, 0, 0, 0, 10, 6, recordUserDraw, 6);
+  RwAddUserDrawToClump(cube, centred);
+  RwAddUserDrawToClump(cube, odd);
+  RwBeginCameraUpdate(camera, 0);
+  RwRenderScene(RwGetDefaultScene());
+  EXPECT_EQ(RwGetAndClearError(), rwErrorCap);  // 76 reads back as 71
+  RwEndCameraUpdate(camera);
+  ASSERT_EQ(userDrawCalls.size(), 2u);
+  const RwRect corner = {0, 0, 4, 4};
+  const UserDrawCall& oddCall = userDrawCalls[0].userDraw == odd ? userDrawCalls[0] : userDrawCalls[1];
+  EXPECT_EQ(oddCall.userDraw, odd);
+  EXPECT_EQ(std::memcmp(&oddCall.rect, &corner, sizeof corner), 0);
+}
+
 TEST_F(UserDraws, RenderingTwiceBeforeTheUpdateEndsIsAnError) {
   RwClump* cube = makeCube(0.0f, 0.0f, 0.0f);
   RwAddUserDrawToClump(cube, RwCreateUserDraw(rwAlignToViewport, 0, 0, 0, 0, 4, 4, recordUserDraw, 0));

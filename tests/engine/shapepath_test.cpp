@@ -44,6 +44,18 @@ TEST_F(ShapePath, EditingModes) {
   EXPECT_EQ(RwSetShapePath((longest + "p").c_str(), rwReplacePath), 0);
   EXPECT_EQ(RwGetAndClearError(), rwErrPathTooLong);
   EXPECT_EQ(RwGetShapePath(), longest);
+  // Joined, the path may grow to 1023 characters, one more than a path
+  // given whole, whichever end takes the new text.
+  for (int mode : {rwPrependPath, rwAppendPath}) {
+    SCOPED_TRACE(mode);
+    const std::string old(1021, 'o');
+    ASSERT_EQ(RwSetShapePath(old.c_str(), rwReplacePath), 1);
+    EXPECT_EQ(RwSetShapePath("n", mode), 1);
+    EXPECT_EQ(RwGetAndClearError(), 0);
+    EXPECT_EQ(RwGetShapePath(), mode == rwPrependPath ? "n;" + old : old + ";n");
+    EXPECT_EQ(RwSetShapePath("n", mode), 0);
+    EXPECT_EQ(RwGetAndClearError(), rwErrPathTooLong);
+  }
 }
 
 TEST_F(ShapePath, SearchOrderAndTheEmptyElement) {

@@ -1,9 +1,10 @@
 // tests/shell/program_run_test.cpp -- the program run as a command: a world
 // named relative to the current folder drawn for a counted number of
 // frames, its view written out, a count that cannot be met and a display
-// that cannot be opened.
+// that cannot be opened; and worldshot drawing what the program draws.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -66,6 +67,88 @@ TEST_F(ProgramRunTest, ADisplayThatCannotBeOpenedEndsTheRunWithFailure) {
   }
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.errors.find("lumenfold: cannot open the display :4093"), std::string::npos) << run.errors;
+}
+
+std::vector<uint8_t> readBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+uint32_t littleEndian(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+}
+
+// worldshot's checksum (FNV-1a over red, green and blue of the shown pixels,
+// rows from the top) of a 24-bit BMP the program wrote.
+std::string checksumOfBmp(const std::vector<uint8_t>& bmp) {
+  const long width = littleEndian(bmp, 18), height = littleEndian(bmp, 22);
+  const size_t row = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+  uint32_t hash = 2166136261u;
+  for (long y = 0; y < height; ++y) {
+    const size_t start = littleEndian(bmp, 10) + static_cast<size_t>(height - 1 - y) * row;
+    for (long x = 0; x < width; ++x)
+      for (int channel : {2, 1, 0}) hash = (hash ^ bmp[start + 3 * static_cast<size_t>(x) + channel]) * 16777619u;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "checksum 0x%08x", hash);
+  return text;
+}
+
+// The program's first frame of a world of the shell's fixtures, and
+// worldshot's picture of it in a view of the same size.
+struct TwoPictures {
+  std::vector<uint8_t> program, worldshot;
+  std::string worldshotOutput;
+};
+
+TwoPictures drawBoth(const std::string& home, const char* world, const std::string& worldshotOptions) {
+  TwoPictures pictures;
+  const std::string programShot = home + "/program.bmp", worldShot = home + "/worldshot.bmp";
+  const tool_runner::ToolRun program = tool_runner::runTool(
+      kProgram, "--headless --frames 1 --screenshot '" + programShot + "' " + world, LUMENFOLD_TEST_DATA);
+  EXPECT_EQ(program.status, 0) << program.errors;
+  pictures.program = readBytes(programShot);
+  if (pictures.program.size() < 54) return pictures;
+  const std::string size =
+      std::to_string(littleEndian(pictures.program, 18)) + "x" + std::to_string(littleEndian(pictures.program, 22));
+  const tool_runner::ToolRun shot = tool_runner::runTool(
+      "worldshot", "--size " + size + " " + worldshotOptions + " --out '" + worldShot + "' " + world,
+      LUMENFOLD_TEST_DATA);
+  EXPECT_EQ(shot.status, 0) << shot.output << shot.errors;
+  pictures.worldshot = readBytes(worldShot);
+  pictures.worldshotOutput = shot.output;
+  return pictures;
+}
+
+// A world camera that looks down keeps looking down in the program from
+// the first frame on, as worldshot shows the world through that camera.
+TEST_F(ProgramRunTest, TheWorldCamerasTiltIsKeptFromTheFirstFrame) {
+  const TwoPictures pictures = drawBoth(home, "tilted.wrl", "--own-camera");
+  ASSERT_GT(pictures.program.size(), 54u);
+  EXPECT_TRUE(pictures.program == pictures.worldshot);
+}
+
+// Looking straight up, the view keeps looking up (as far as navigation
+// tilts a view) and shows the plate overhead rather than the empty horizon.
+TEST_F(ProgramRunTest, AWorldCameraLookingStraightUpShowsWhatIsAbove) {
+  const std::string shot = home + "/up.bmp";
+  const tool_runner::ToolRun run = tool_runner::runTool(
+      kProgram, "--headless --frames 2 --screenshot '" + shot + "' overhead.wrl", LUMENFOLD_TEST_DATA);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::vector<uint8_t> bytes = readBytes(shot);
+  ASSERT_GT(bytes.size(), 54u);
+  const long lit = std::count_if(bytes.begin() + 54, bytes.end(), [](uint8_t b) { return b != 0; });
+  EXPECT_GT(lit, static_cast<long>(bytes.size() - 54) / 10);
+}
+
+// worldshot fetches and converts a world's JPEG images as the program does,
+// so its picture and checksum of a textured world are the program's.
+TEST_F(ProgramRunTest, WorldshotDrawsAJpegTexturedWorldAsTheProgramDoes) {
+  const TwoPictures pictures = drawBoth(home, "jpeg_textured.wrl", "");
+  ASSERT_GT(pictures.program.size(), 54u);
+  EXPECT_NE(pictures.worldshotOutput.find(checksumOfBmp(pictures.program)), std::string::npos)
+      << pictures.worldshotOutput << " against the program's " << checksumOfBmp(pictures.program);
+  EXPECT_EQ(checksumOfBmp(pictures.worldshot), checksumOfBmp(pictures.program));
 }
 
 }  // namespace

@@ -264,6 +264,76 @@ TEST_F(ViewerWorld, TextIsOneGlyphPerCharacterAtTheAdvances) {
   EXPECT_FLOAT_EQ(placed.m[3][0] - named("Label")->worldRT.t.x, static_cast<float>(RwGetClumpTag(h)) / 100.0f);
 }
 
+// The glyphs of a built text, each at the pen position its clump was moved
+// to (relative to the text's object) with the box of its own vertices.
+struct PlacedGlyph {
+  float x, y;            // pen position
+  float advance;         // how far the pen moves past it
+  RwVector low, high;    // the glyph's vertices about its pen position
+};
+
+std::vector<PlacedGlyph> placedGlyphs(ZmObj* text, RwClump* clump) {
+  std::vector<PlacedGlyph> glyphs;
+  for (RwClump* glyph = RwGetClumpFirstChild(clump); glyph; glyph = glyph->nextSibling) {
+    RwMatrix placed;
+    RwGetClumpLocalMatrix(glyph, &placed);
+    PlacedGlyph g{placed.m[3][0] - text->worldRT.t.x, placed.m[3][1] - text->worldRT.t.y,
+                  static_cast<float>(RwGetClumpTag(glyph)) / 100.0f, {}, {}};
+    RwGetClumpBounds(glyph, &g.low, &g.high);
+    glyphs.push_back(g);
+  }
+  return glyphs;
+}
+
+// How tall the text stands: from the lowest vertex to the highest.
+float heightOf(const std::vector<PlacedGlyph>& glyphs) {
+  float low = 0.0f, high = 0.0f;
+  for (const PlacedGlyph& g : glyphs) {
+    if (g.high.y <= g.low.y) continue;  // a blank's glyph has no outline
+    low = std::min(low, g.y + g.low.y);
+    high = std::max(high, g.y + g.high.y);
+  }
+  return high - low;
+}
+
+// Each string of a text is a line of its own, a line height (one unit)
+// times the spacing below the one before, justified as the node says.
+TEST_F(ViewerWorld, TextLinesStandBelowEachOtherJustified) {
+  read("text.wrl");
+  struct Case {
+    const char* name;
+    std::vector<float> baselines;  // of the lines, top first
+    int justification;             // 0 left, 1 centre, 2 right
+  } cases[] = {{"One", {0}, 0}, {"Three", {0, -1, -2}, 1}, {"Spaced", {0, -2}, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(zmRwSetAsciiText(named(c.name)), 0);
+    const std::vector<PlacedGlyph> glyphs = placedGlyphs(named(c.name), clumpOf(named(c.name)->leaf));
+    std::vector<float> baselines;
+    for (const PlacedGlyph& g : glyphs)
+      if (baselines.empty() || baselines.back() != g.y) baselines.push_back(g.y);
+    EXPECT_EQ(baselines, c.baselines);
+    for (float baseline : baselines) {
+      float start = 1e9f, end = -1e9f;
+      for (const PlacedGlyph& g : glyphs) {
+        if (g.y != baseline) continue;
+        start = std::min(start, g.x);
+        end = std::max(end, g.x + g.advance);
+      }
+      const float expectedStart = c.justification == 0 ? 0.0f : c.justification == 1 ? -end : start;
+      EXPECT_NEAR(start, expectedStart, 1e-5f) << baseline;
+      if (c.justification == 2) EXPECT_NEAR(end, 0.0f, 1e-5f) << baseline;
+    }
+  }
+  // Three strings stand three line heights tall, one string one.
+  const float one = heightOf(placedGlyphs(named("One"), clumpOf(named("One")->leaf)));
+  const float three = heightOf(placedGlyphs(named("Three"), clumpOf(named("Three")->leaf)));
+  EXPECT_GT(one, 0.7f);
+  EXPECT_LT(one, 1.3f);
+  EXPECT_GT(three, 2.7f);
+  EXPECT_LT(three, 3.3f);
+}
+
 // Element reduction, without engine polygons.
 TEST(ViewerMaterial, ElementsReduceToEngineWords) {
   ZmSFColor black = {0, 0, 0}, emissive = {0.5f, 0, 0};

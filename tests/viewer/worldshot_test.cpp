@@ -90,6 +90,66 @@ TEST(Worldshot, SameWorldSameImageEveryRun) {
   EXPECT_TRUE(shoot(fixture("lookout.wrl")).file == shoot(fixture("lookout.wrl")).file);
 }
 
+// The rectangle of the pixels that are not black, from a 24-bit BMP.
+struct LitRectangle {
+  long left = -1, top = -1, right = -1, bottom = -1;  // inclusive; -1 when nothing is lit
+  long width = 0, height = 0;                          // of the picture
+};
+
+LitRectangle litRectangle(const std::vector<uint8_t>& bmp) {
+  LitRectangle lit;
+  if (bmp.size() < 54) return lit;
+  lit.width = littleEndian(bmp, 18);
+  lit.height = littleEndian(bmp, 22);
+  const size_t row = (static_cast<size_t>(lit.width) * 3 + 3) / 4 * 4;
+  for (long y = 0; y < lit.height; ++y)
+    for (long x = 0; x < lit.width; ++x) {
+      const size_t at = littleEndian(bmp, 10) + static_cast<size_t>(lit.height - 1 - y) * row + 3 * x;
+      if (bmp[at] == 0 && bmp[at + 1] == 0 && bmp[at + 2] == 0) continue;
+      if (lit.left < 0 || x < lit.left) lit.left = x;
+      if (x > lit.right) lit.right = x;
+      if (lit.top < 0) lit.top = y;
+      lit.bottom = y;
+    }
+  return lit;
+}
+
+// A world without a camera of its own is seen from in front, far enough
+// for the whole of it, whatever node holds it at the top: a plate 3, 30 or
+// 300 wide lies inside the view and spans a good part of it, and a Group,
+// an inline world and a Separator of one plate give one picture.
+TEST(Worldshot, TheHomeViewFramesTheWorldWhateverHoldsIt) {
+  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "worldshot_home";
+  std::filesystem::create_directories(folder);
+  for (int size : {3, 30, 300}) {
+    SCOPED_TRACE(size);
+    const std::string plate = "Cube { width " + std::to_string(size) + " height " + std::to_string(size) + " depth 1 }";
+    const std::string group = "group" + std::to_string(size) + ".wrl";
+    const std::vector<std::pair<std::string, std::string>> worlds = {
+        {group, "Group { " + plate + " }"},
+        {"inline" + std::to_string(size) + ".wrl", "WWWInline { name \"" + group + "\" }"},
+        {"separator" + std::to_string(size) + ".wrl", "Separator { " + plate + " }"},
+    };
+    for (const auto& [name, body] : worlds) std::ofstream(folder / name) << "#VRML V1.0 ascii\n" << body << "\n";
+    std::vector<uint8_t> first;
+    for (const auto& [name, body] : worlds) {
+      SCOPED_TRACE(name);
+      const Shot shot = shoot((folder / name).string(), "--size 160x120");
+      const LitRectangle lit = litRectangle(shot.file);
+      ASSERT_GE(lit.left, 0) << "nothing drawn";
+      EXPECT_GT(lit.left, 0);
+      EXPECT_GT(lit.top, 0);
+      EXPECT_LT(lit.right, lit.width - 1);
+      EXPECT_LT(lit.bottom, lit.height - 1);
+      EXPECT_GE(10 * (lit.right - lit.left + 1), lit.width);
+      EXPECT_GE(10 * (lit.bottom - lit.top + 1), lit.height);
+      if (first.empty()) first = shot.file;
+      EXPECT_TRUE(shot.file == first) << "not the picture of " << worlds[0].first;
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 
 namespace examples {

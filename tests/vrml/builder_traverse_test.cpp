@@ -151,6 +151,18 @@ TEST_F(BuilderTest, TextureNodesReachTheLeavesTextureRecords) {
   EXPECT_STREQ(film.movie->soundFile, "clip.wav");
 }
 
+// A Texture2 without a file name ends the texture before it and names no
+// file, so nothing is later looked for in the world's folder.
+TEST_F(BuilderTest, TextureWithoutAFileNameMeansNoTexture) {
+  ASSERT_EQ(build("Separator { Texture2 { filename \"brick.bmp\" } DEF A Cube { }"
+                  " Texture2 { } DEF B Cube { } }"),
+            0);
+  ASSERT_NE(shapeAt(named("A"), 0)->texture.image->file, nullptr);
+  for (const ZmLeaf* leaf = named("B")->leaf; leaf; leaf = leaf->next)
+    EXPECT_EQ(static_cast<const ZmShape*>(leaf)->texture.image->file, nullptr);
+  EXPECT_FALSE(sawMessage("callZmWwwLoadFile() failed"));
+}
+
 // parts ( ALL | TOP ): every leaf still gets its texture and material.
 TEST_F(BuilderTest, CylinderWithAllAndAnotherPartTexturesEveryLeaf) {
   ASSERT_EQ(parseVRMLIntoWorld(worldFile("textures.wrl").c_str(), world), 0);
@@ -277,6 +289,24 @@ TEST_F(BuilderTest, EmptyTopLevelSeparatorIsDeletedAndPlacesNothing) {
   EXPECT_EQ(world->objectCount, 0);
   EXPECT_TRUE(sawMessage("zmSetBoundingCube(): child and leaf is null."));
   EXPECT_TRUE(sawMessage("makeItTopObjInWorld1: pointer to child of ZmObj is null."));
+}
+
+// Empty Separators are noted once a build, at the first of them: a world
+// of thousands would otherwise fill the log with one note each.
+TEST_F(BuilderTest, EmptyObjectsAreNotedOnceABuild) {
+  const char* kNote = "zmSetBoundingCube(): child and leaf is null.";
+  auto notes = [&] {
+    long count = 0;
+    for (const std::string& m : builderMessages) count += m.find(kNote) != std::string::npos;
+    return count;
+  };
+  const std::string body =
+      "Separator {\n Separator { }\n Separator { Material { } }\n Separator { Separator { } }\n DEF C Cube { }\n}";
+  ASSERT_EQ(build(body), 0);
+  EXPECT_EQ(notes(), 1);
+  EXPECT_TRUE(sawMessage("Separator : Occurred at line 3")) << "the first empty one";
+  ASSERT_EQ(build("\n" + body), 0);  // a line further down: not a repeat of the last warning
+  EXPECT_EQ(notes(), 2) << "a new build notes again";
 }
 
 TEST_F(BuilderTest, LightsAndCamerasArePlacedAndCamerasRegistered) {

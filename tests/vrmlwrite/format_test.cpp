@@ -1,26 +1,47 @@
 // tests/vrmlwrite/format_test.cpp -- number texts, default tests, headers,
 // words and aligned lists of the writer.
+#include <charconv>
 #include <clocale>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 #include "tests/vrmlwrite/writer_fixture.h"
 #include "vrmlwrite/qvdumps.h"
 
 using FormatTest = WriterTest;
 
-TEST_F(FormatTest, FloatsPrintRoundedToSevenDigitsThenCut) {
+TEST_F(FormatTest, FloatsPrintWithTheFewestDecimalsThatReadBack) {
   struct Case {
     float value;
-    const char* format;
     const char* text;
   } cases[] = {
-      {0.1f, "%.3f", "0.1"},     {0.1f, "%.6f", "0.1"},       {2.0f, "%.3f", "2"},
-      {100.0f, "%.3f", "100"},   {-0.0004f, "%.3f", "-0"},    {1.2499999f, "%.6f", "1.25"},
-      {1.5f, "%.3f", "1.5"},     {0.7853982f, "%.6f", "0.785398"}, {12.5f, "%f", "12.5"},
+      {0.1f, "0.1"},         {2.0f, "2"},           {100.0f, "100"},          {-0.0004f, "-0.0004"},
+      {1.2499999f, "1.2499999"}, {1.5f, "1.5"},      {0.7853982f, "0.7853982"}, {0.0003f, "0.0003"},
+      {-0.0f, "-0"},         {1e-8f, "0.00000001"}, {16777216.0f, "16777216"},
   };
-  for (const Case& c : cases) EXPECT_EQ(dumpFormatFloat(c.format, c.value), c.text) << c.value << " " << c.format;
+  for (const Case& c : cases) EXPECT_EQ(dumpFloatText(c.value), c.text) << c.value;
   QvTdouble converted = 0;
   zmDumpFloat2Double(0.1f, &converted);
-  EXPECT_EQ(converted, 0.1);
+  EXPECT_EQ(converted, static_cast<double>(0.1f));
+  EXPECT_EQ(dumpNumberText(1.0 / 3.0), dumpFloatText(1.0f / 3.0f));
+}
+
+// Every float, however small or large, comes back from its text as the
+// reader reads numbers: a double, kept as a float.
+TEST_F(FormatTest, EveryFloatReadsBackFromItsText) {
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    const uint32_t bits = random();
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value)) continue;
+    const std::string text = dumpFloatText(value);
+    double read = 0.0;
+    ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), read).ptr, text.data() + text.size()) << text;
+    ASSERT_EQ(static_cast<float>(read), value) << text;
+    ASSERT_EQ(text.find_first_of("eE"), std::string::npos) << text;
+  }
 }
 
 TEST_F(FormatTest, NumbersIgnoreTheProcessLocale) {
@@ -28,7 +49,7 @@ TEST_F(FormatTest, NumbersIgnoreTheProcessLocale) {
   std::string saved = previous ? previous : "C";
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
     GTEST_SKIP() << "no locale with a decimal comma installed";
-  EXPECT_EQ(dumpFormatFloat("%.3f", 1.5f), "1.5");
+  EXPECT_EQ(dumpFloatText(1.5f), "1.5");
   EXPECT_EQ(dumpToDouble(0.25f), 0.25);
   std::setlocale(LC_NUMERIC, saved.c_str());
 }
@@ -38,26 +59,28 @@ TEST_F(FormatTest, NullOutputOfTheConversionIsWarned) {
   EXPECT_TRUE(sawMessage("zmDumpFloat2Double(): argument pointer to QvTdouble is null."));
 }
 
-TEST_F(FormatTest, CutAndWidths) {
-  EXPECT_EQ(dumpCutZeros("1.500"), "1.5");
-  EXPECT_EQ(dumpCutZeros("100.000"), "100");
-  EXPECT_EQ(dumpCutZeros("-0.000"), "-0");
+TEST_F(FormatTest, Widths) {
   EXPECT_EQ(dumpIntWidth("-12.25"), 3);
   EXPECT_EQ(dumpDecWidth("-12.25"), 2);
   EXPECT_EQ(dumpIntWidth("7"), 1);
   EXPECT_EQ(dumpDecWidth("7"), 0);
 }
 
-TEST_F(FormatTest, EqualityIsDecidedOnTexts) {
-  EXPECT_TRUE(dumpIsNotEqual(-0.0004, 0.0, "%.3f"));
-  EXPECT_FALSE(dumpIsNotEqual(0.1004, 0.1, "%.3f"));
+TEST_F(FormatTest, FieldsEqualOnlyWhenTheyReadBackAlike) {
+  EXPECT_TRUE(dumpIsNotEqual(-0.0004, 0.0));
+  EXPECT_TRUE(dumpIsNotEqual(0.1004, 0.1));
+  EXPECT_TRUE(dumpIsNotEqual(2.0001, 2.0));
+  EXPECT_FALSE(dumpIsNotEqual(0.1f, 0.1));
   ZmSFColor grey = {0.8f, 0.8f, 0.8f};
   ZmSFColor two[2] = {grey, grey};
   ZmMFColor one = {1, &grey}, pair = {2, two}, none = {0, nullptr};
   EXPECT_TRUE(dumpIsDefaultMFColor(&one, 0.8, 0.8, 0.8));
   EXPECT_FALSE(dumpIsDefaultMFColor(&pair, 0.8, 0.8, 0.8));
   EXPECT_FALSE(dumpIsDefaultMFColor(&none, 0.8, 0.8, 0.8));
-  EXPECT_TRUE(dumpIsNoRotation(0, 0, 0, 0.00004));
+  // Worked-out turns are compared to six decimals: float rounding is no turn,
+  // a small turn is one.
+  EXPECT_TRUE(dumpIsNoRotation(0, 0, 0, 0.0000004));
+  EXPECT_FALSE(dumpIsNoRotation(0, 0, 0, 0.00004));
   EXPECT_FALSE(dumpIsNoRotation(0, 0, 1, 0.0));
 }
 
@@ -92,7 +115,7 @@ TEST_F(FormatTest, EnumerationWordsAndTheirWarnings) {
 TEST_F(FormatTest, FieldLinesAndIndentation) {
   startCapture();
   dumpIndentLevel = 2;
-  zmDumpSFFloat("width  ", "%.3f", 2.5);
+  zmDumpSFFloat("width  ", 2.5);
   float color[3] = {1.0f, 0.5f, 0.25f};
   zmDumpSFColor(color, "color ");
   dumpIndentLevel = 0;
@@ -103,7 +126,7 @@ TEST_F(FormatTest, ColourListsAlignTheirColumns) {
   ZmSFColor colors[2] = {{0.8f, 0.8f, 0.8f}, {1.0f, 0.5f, 0.25f}};
   ZmMFColor list = {2, colors};
   startCapture();
-  zmDumpMFColor(&list, "diffuseColor  ", "%.3f");
+  zmDumpMFColor(&list, "diffuseColor  ");
   EXPECT_EQ(captured(), "diffuseColor  [ 0.8 0.8 0.80,\n                1.0 0.5 0.25 ]\n");
 }
 
@@ -113,9 +136,9 @@ TEST_F(FormatTest, VectorListsKeepABlankAfterTheBracket) {
   ZmVec3 vectors[2] = {{-1, 0, 0.5f}, {10, 2, 0}};
   ZmMFVec3f list3 = {2, vectors};
   startCapture();
-  zmDumpMFVec2f(&list2, "point", "%.3f");
-  zmDumpMFVec3f(&list3, "vector", "%.3f");
-  zmDumpMFVec3f(&list3, nullptr, "%.3f");
+  zmDumpMFVec2f(&list2, "point");
+  zmDumpMFVec3f(&list3, "vector");
+  zmDumpMFVec3f(&list3, nullptr);
   EXPECT_EQ(captured(),
             "point [ 0 0,\n"
             "        1 1 ]\n"
@@ -131,11 +154,25 @@ TEST_F(FormatTest, FloatListsGoThreeALineInBrackets) {
   float seven[7] = {0.2f, 0.5f, 0.25f, 0.1f, 1, 2, 3};
   ZmMFFloat many = {7, seven};
   startCapture();
-  zmDumpMFFloat(&single, "shininess     ", "%.3f");
-  zmDumpMFFloat(&many, "shininess     ", "%.3f");
+  zmDumpMFFloat(&single, "shininess     ");
+  zmDumpMFFloat(&many, "shininess     ");
   EXPECT_EQ(captured(),
             "shininess     0.2\n"
             "shininess     [ 0.2, 0.5, 0.25,\n"
             "                0.1, 1.0, 2.00,\n"
             "                3.0 ]\n");
+}
+
+// A column is as wide as its widest value's whole part, point and the most
+// decimals any value has; every value stands right-aligned in it with those
+// decimals, and the values keep every digit they need.
+TEST_F(FormatTest, ColumnsAlignValuesOfDifferentWidths) {
+  ZmVec3 vectors[3] = {{-12.5f, 1, 0}, {1, 0.25f, 100}, {0.0003f, -7, 2}};
+  ZmMFVec3f list = {3, vectors};
+  startCapture();
+  zmDumpMFVec3f(&list, "vector");
+  EXPECT_EQ(captured(),
+            "vector [ -12.5000  1.00   0,\n"
+            "           1.0000  0.25 100,\n"
+            "           0.0003 -7.00   2 ]\n");
 }

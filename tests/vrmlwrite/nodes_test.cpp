@@ -87,7 +87,7 @@ TEST_F(NodesTest, ConeAndCylinderParts) {
   ZmLeaf* side = zmNewConeLeaf(ZM_PARTS_SIDES, 1.0006f, 2);
   defaultShapes(side);
   zmAddLeaf(cone, 0, side);
-  EXPECT_EQ(dumpObject(cone), "# S Cone\nCone{\n\tparts        SIDES\n\tbottomRadius 1.001\n}\n# E Cone\n");
+  EXPECT_EQ(dumpObject(cone), "# S Cone\nCone{\n\tparts        SIDES\n\tbottomRadius 1.0006\n}\n# E Cone\n");
 
   ZmObj* cylinder = plainObj(ZM_VRML_CYLINDER);
   ZmLeaf* parts = zmNewCylinderLeaf(ZM_PARTS_SIDES | ZM_PARTS_TOP, 1, 1, 2);
@@ -131,33 +131,72 @@ TEST_F(NodesTest, FaceSetOfTwoTrianglesNumbersItsPointsOverAllFaces) {
             "# E IndexedFaceSet\n");
 }
 
-TEST_F(NodesTest, LineSetWritesOneNodePerPolylineWithItsIndices) {
+// Every polyline of a line set goes into one node over one Coordinate3: a
+// node each would read back as as many objects. The reader's stand-in
+// normals (1 1 1 where the world gives none) and all-zero texture points
+// are not the world's and are left out.
+TEST_F(NodesTest, LineSetWritesAllItsPolylinesInOneNode) {
+  auto polyline = [](std::initializer_list<ZmVec3> points, int32_t materials) {
+    ZmLine* line = zmNewLineLeaf();
+    setDefaultMaterial(zmOwnLeafMaterial(line));
+    line->vertex.count = static_cast<int32_t>(points.size());
+    line->vertex.values = allocValues<ZmVec3>(line->vertex.count);
+    line->normal.count = line->vertex.count;
+    line->normal.values = allocValues<ZmVec3>(line->vertex.count);
+    line->texture.uv.count = line->vertex.count;
+    line->texture.uv.values = allocValues<ZmVec2>(line->vertex.count);
+    int i = 0;
+    for (const ZmVec3& p : points) {
+      line->vertex.values[i] = p;
+      line->normal.values[i] = {1, 1, 1};
+      line->texture.uv.values[i++] = {0, 0};
+    }
+    line->materialBinding = 7;
+    line->normalBinding = 7;
+    zmOwnLeafMaterial(line)->count = materials;
+    return line;
+  };
   ZmObj* set = plainObj(ZM_VRML_INDEXED_LINE_SET);
-  ZmLine* line = zmNewLineLeaf();
-  setDefaultMaterial(zmOwnLeafMaterial(line));
-  line->vertex.count = 3;
-  line->vertex.values = allocValues<ZmVec3>(3);
-  line->vertex.values[0] = {0, 0, 0};
-  line->vertex.values[1] = {1, 0, 0};
-  line->vertex.values[2] = {1, 1, 0};
-  line->materialBinding = 7;
-  zmOwnLeafMaterial(line)->count = 3;
-  line->normalBinding = 1;
-  zmAddLeaf(set, 0, line);
+  ZmLine* first = polyline({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, 3);
+  first->next = polyline({{2, 2, 2}, {3, 2, 2}}, 2);
+  zmAddLeaf(set, 0, first);
   EXPECT_EQ(dumpObject(set),
             "# S IndexedLineSet\n"
-            "TextureCoordinate2{\n}\n"
+            "Material{\n"
+            "\tambientColor  [ 0.2 0.2 0.2,\n\t                0.2 0.2 0.2,\n\t                0.2 0.2 0.2,\n"
+            "\t                0.2 0.2 0.2,\n\t                0.2 0.2 0.2 ]\n"
+            "\tdiffuseColor  [ 0.8 0.8 0.8,\n\t                0.8 0.8 0.8,\n\t                0.8 0.8 0.8,\n"
+            "\t                0.8 0.8 0.8,\n\t                0.8 0.8 0.8 ]\n"
+            "\tspecularColor [ 0 0 0,\n\t                0 0 0,\n\t                0 0 0,\n"
+            "\t                0 0 0,\n\t                0 0 0 ]\n"
+            "\temissiveColor [ 0 0 0,\n\t                0 0 0,\n\t                0 0 0,\n"
+            "\t                0 0 0,\n\t                0 0 0 ]\n"
+            "\tshininess     [ 0.2, 0.2, 0.2,\n\t                0.2, 0.2 ]\n"
+            "\ttransparency  [ 0, 0, 0,\n\t                0, 0 ]\n"
+            "}\n"
             "MaterialBinding{\n\tvalue  PER_VERTEX_INDEXED\n}\n"
-            "Normal{\n}\n"
-            "NormalBinding{\n\tvalue  OVERALL\n}\n"
-            "Coordinate3{\n\tpoint [\n\t 0 0 0,\n\t 1 0 0,\n\t 1 1 0,\n\t]\n}\n"
+            "Coordinate3{\n\tpoint [\n\t 0 0 0,\n\t 1 0 0,\n\t 1 1 0,\n\t 2 2 2,\n\t 3 2 2,\n\t]\n}\n"
             "IndexedLineSet{\n"
-            "\tcoordIndex        [0, 1, 2]\n"
-            "\tmaterialIndex     [0, 1, 2]\n"
-            "\tnormalIndex       0\n"
-            "\ttextureCoordIndex [0, 1, 2]\n"
+            "\tcoordIndex        [0, 1, 2, -1,\n"
+            "\t3, 4, -1 ]\n"
+            "\tmaterialIndex     [0, 1, 2, -1,\n"
+            "\t3, 4, -1 ]\n"
             "}\n"
             "# E IndexedLineSet\n");
+
+  // Normals of the world's own are kept, each polyline's in turn, and so
+  // are texture points.
+  static_cast<ZmLine*>(first->next)->normal.values[1] = {0, 0, 1};
+  first->texture.uv.values[2] = {0.5f, 1};
+  const std::string text = dumpObject(set);
+  EXPECT_NE(text.find("Normal{\n\tvector [ 1 1 1,\n\t         1 1 1,\n\t         1 1 1,\n\t         1 1 1,\n"
+                      "\t         0 0 1 ]\n}\nNormalBinding{\n\tvalue  PER_VERTEX_INDEXED\n}\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\tnormalIndex       [0, 1, 2, -1,\n\t3, 4, -1 ]\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("TextureCoordinate2{\n\tpoint [ 0.0 0,\n\t        0.0 0,\n\t        0.5 1,\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\ttextureCoordIndex [0, 1, 2, -1,\n\t3, 4, -1 ]\n"), std::string::npos) << text;
 }
 
 TEST_F(NodesTest, MaterialWritesOnlyListsOffTheirDefaults) {
@@ -234,6 +273,7 @@ TEST_F(NodesTest, LightsWriteTheirFieldsAndFixedLocation) {
             "\tcolor       1 0.25 1\n"
             "\tlocation    0 0 0 # CAUTION! It's different from the VRML default.\n"
             "\tdropOffRate 0.1\n"
+            "\tcutOffAngle 0.7853982\n"  // not the float of the default, 0.785398
             "}\n# E SpotLight\n");
 }
 
@@ -283,17 +323,29 @@ TEST_F(NodesTest, TurnsAboutSeveralAxesKeepTheirTrueAxis) {
   EXPECT_EQ(dumpObject(info), "# S Info\nRotation{ rotation 0.6 0.8 0 1 }\n# E Info\n");
 }
 
-TEST_F(NodesTest, SeparatorsGetTheirOwnLevelAndTinyValuesVanish) {
+// Small offsets and turns are kept, each number written to the last digit
+// its float needs; what is below float rounding (a millionth) is none.
+TEST_F(NodesTest, SeparatorsGetTheirOwnLevelAndSmallValuesAreKept) {
   ZmObj* outer = plainObj(ZM_VRML_SEPARATOR);
   ZmObj* inner = newObj(ZM_VRML_INFO);
+  ZmObj* rounding = newObj(ZM_VRML_INFO);
   zmAddChild(outer, inner);
+  zmAddChild(outer, rounding);
   outer->localRT.t = {0, -0.0004f, 0};
-  ZmVec3 xAxis = {1, 0, 0};
-  zmMat3FromAxisAngle(&xAxis, 0.0004, inner->localRT.m);
+  ZmVec3 xAxis = {1, 0, 0}, yAxis = {0, 1, 0};
+  zmMat3FromAxisAngle(&xAxis, 0.0003, inner->localRT.m);
+  rounding->localRT = inner->localRT;
+  ZmRT wobble;
+  zmRTIdentity(&wobble);
+  zmMat3FromAxisAngle(&yAxis, 2e-7, wobble.m);
+  wobble.t = {3e-7f, 0, 0};
+  zmRTMult(&inner->localRT, &wobble, &rounding->localRT);
   EXPECT_EQ(dumpObject(outer),
-            "# S Separator\nTranslation{ translation 0 -0 0 }\nSeparator{\n"
+            "# S Separator\nTranslation{ translation 0 -0.0004 0 }\nSeparator{\n"
+            "\t# S Info\n\tRotation{ rotation 1 0 0 0.0003 }\n\t# E Info\n"
             "\t# S Info\n\t# E Info\n}\n# E Separator\n");
-  EXPECT_EQ(dumpObject(plainObj(ZM_VRML_SEPARATOR)), "# S Separator\n# E Separator\n");
+  // An empty one is written, so that its object comes back.
+  EXPECT_EQ(dumpObject(plainObj(ZM_VRML_SEPARATOR)), "# S Separator\nSeparator{}\n# E Separator\n");
 }
 
 TEST_F(NodesTest, UnsupportedTypesWriteNothing) {
@@ -446,6 +498,10 @@ TEST_F(NodesTest, TransformSeparatorAndText) {
             "\t\tstring        \"say \\\"hi\\\"\"\n\t\tspacing       1.5\n\t\tjustification RIGHT\n"
             "\t\twidth         4\n\t}\n\t# E AsciiText\n"
             "}\n# E TransformSeparator\n");
+  // Several strings, one a line, are written as the list they were read as.
+  zmFree(leaf->string);
+  leaf->string = zmStrdup("one\ntwo");
+  EXPECT_NE(dumpObject(text).find("\tstring        [ \"one\", \"two\" ]\n"), std::string::npos);
 
   // At their defaults: the short forms, and an empty TransformSeparator is
   // still written so that reading it back makes its object.
@@ -474,6 +530,11 @@ TEST_F(NodesTest, ScalingTransformsAreWrittenWhole) {
             "\t# S Info\n\t# E Info\n"
             "\t# S Info\n\tMatrixTransform{ matrix 1 0 0 0 0 1 0 0 0 0 2 0 -1 0 -2 1 }\n\t# E Info\n"
             "}\n# E Group\n");
+
+  // Scaled in z alone, with no shift to give it away, it is still written.
+  ZmObj* flattened = plainObj(ZM_VRML_INFO);
+  flattened->localRT.m[8] = 0.5f;
+  EXPECT_EQ(dumpObject(flattened), "# S Info\nMatrixTransform{ matrix 1 0 0 0 0 1 0 0 0 0 0.5 0 0 0 0 1 }\n# E Info\n");
 }
 
 TEST_F(NodesTest, FaceSetMaterialsPerFaceAndPerVertexKeepTheirIndices) {

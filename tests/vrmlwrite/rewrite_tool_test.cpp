@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/tool_runner.h"
@@ -56,4 +58,45 @@ TEST(VrmlwriteTool, RewrittenWorldListsTheSame) {
   std::array<float, 6> boxAfter{}, boxBefore{};
   EXPECT_EQ(withoutWorldLine(after.output, &boxAfter), withoutWorldLine(before.output, &boxBefore));
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(boxAfter[i], boxBefore[i], 1e-4f) << i;
+}
+
+namespace {
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path) << text;
+}
+
+}  // namespace
+
+// Names in a world are found beside it, not in the folder the tool runs
+// in, and the written world finds them again from wherever it is put; a
+// name whose file is missing makes the run fail, with what could be
+// written still written.
+TEST(VrmlwriteTool, InlinesAreFoundBesideTheWorldWhateverTheCurrentFolder) {
+  const std::filesystem::path root = std::filesystem::path(::testing::TempDir()) / "vrmlwrite_inline";
+  std::filesystem::remove_all(root);
+  writeText(root / "world/sub/part.wrl",
+            "#VRML V1.0 ascii\nSeparator { Cube { } Translation { translation 3 0 0 } Sphere { } }\n");
+  writeText(root / "world/top.wrl",
+            "#VRML V1.0 ascii\nSeparator {\n WWWInline { name \"sub/part.wrl\" }\n"
+            " Translation { translation 0 5 0 }\n Cone { }\n}\n");
+  writeText(root / "world/broken.wrl", "#VRML V1.0 ascii\nWWWInline { name \"nothere.wrl\" }\nCube { }\n");
+  std::filesystem::create_directories(root / "elsewhere");
+  const std::string out = (root / "out/top.wrl").string();
+  std::filesystem::create_directories(root / "out");
+
+  const auto write = runTool("vrmlwrite", "../world/top.wrl '" + out + "'", (root / "elsewhere").string());
+  EXPECT_EQ(write.status, 0) << write.output;
+  const auto listing = runTool("scenedump", "'" + out + "'", "/");
+  ASSERT_EQ(listing.status, 0) << listing.output;
+  EXPECT_NE(listing.output.find("objects 4 faces 6"), std::string::npos) << listing.output;
+  EXPECT_NE(listing.output.find("Sphere"), std::string::npos) << listing.output;
+
+  const auto broken = runTool("vrmlwrite", "../world/broken.wrl '" + out + "'", (root / "elsewhere").string());
+  EXPECT_EQ(broken.status, 1) << broken.output;
+  EXPECT_NE(broken.output.find("1 file(s) the world names could not be found"), std::string::npos) << broken.output;
+  EXPECT_EQ(runTool("vrmlwrite", "../world/top.wrl /nonexistent-folder/x.wrl", (root / "elsewhere").string()).status,
+            1);
+  std::filesystem::remove_all(root);
 }
