@@ -223,8 +223,10 @@ TEST_F(WebLinkTest, ASilentServerIsAskedAboutOftenAndCancelledAtOnce) {
   const ZmFetchOutcome outcome = zmHttpFetch(server->url("stall/big.wrl").c_str(), file.c_str(), keepGoing, &watch);
   EXPECT_EQ(outcome.status, ZM_FETCH_CANCELLED);
   EXPECT_EQ(watch.received, 1000);  // the first block came, then silence
-  EXPECT_LT(watch.longestGap, std::chrono::milliseconds(250));
-  EXPECT_LT(Clock::now() - watch.started, std::chrono::milliseconds(1200));
+  // A fetch that waited on the socket would be silent for the whole 700 ms;
+  // the bounds leave a loaded machine's scheduler its delays.
+  EXPECT_LT(watch.longestGap, std::chrono::milliseconds(450));
+  EXPECT_LT(Clock::now() - watch.started, std::chrono::milliseconds(2000));
   EXPECT_FALSE(fs::exists(file));
 }
 

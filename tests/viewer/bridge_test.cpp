@@ -322,7 +322,9 @@ TEST_F(ViewerWorld, TextLinesStandBelowEachOtherJustified) {
       }
       const float expectedStart = c.justification == 0 ? 0.0f : c.justification == 1 ? -end : start;
       EXPECT_NEAR(start, expectedStart, 1e-5f) << baseline;
-      if (c.justification == 2) EXPECT_NEAR(end, 0.0f, 1e-5f) << baseline;
+      if (c.justification == 2) {
+        EXPECT_NEAR(end, 0.0f, 1e-5f) << baseline;
+      }
     }
   }
   // Three strings stand three line heights tall, one string one.

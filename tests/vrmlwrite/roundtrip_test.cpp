@@ -286,7 +286,9 @@ class EveryWorldTest : public WriterTest {
     ZmWorld* read = readInto(file, &parsed);
     const WorldSummary before = summarize(read);
     const std::string written = tempPath("every");
-    if (parsed == 0) EXPECT_EQ(zmDumpZmWorld(read, written.c_str()), 0);
+    if (parsed == 0) {
+      EXPECT_EQ(zmDumpZmWorld(read, written.c_str()), 0);
+    }
     zmSetCurrentWorld(world);
     zmDeleteWorld(read);
     if (parsed != 0) return false;
