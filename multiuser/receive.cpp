@@ -233,7 +233,7 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
     return -1;
   }
   ZmObj* camera = nullptr;
-  ZmTopObjList* added = zmParseVRMLInZmCamera(world, localFile, &camera);
+  ZmTopObjList* added = zmParsePeerVRMLInZmCamera(world, localFile, &camera);
   if (added == nullptr) {
     zmReportWarning("zmqxUpcallAddObjects: zmParseVRMLAddToWorld failed.");
     return -1;
@@ -300,5 +300,12 @@ int zmqxUpcallApplSpecific(const uint8_t* message) {
   if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
   ZmEvent event = {};
   event.type = ZMQX_EVENT_APPL_SPECIFIC;
-  return hookScriptEvalFunction(object->world, object, &event, procedure, userData) == 0 ? 0 : -1;
+  const int called = hookScriptEvalFunction(object->world, object, &event, procedure, userData);
+  if (called == ZMQX_NOT_A_WORLD_PROCEDURE) {
+    uint32_t sender = 0;
+    zmqxReadHeader(message, nullptr, nullptr, &sender, nullptr, nullptr);
+    zmReportWarning("zmqxUpcallApplSpecific: client %u named \"%s\", which is no procedure of this world; dropped.",
+                    static_cast<unsigned>(sender), procedure);
+  }
+  return called == 0 ? 0 : -1;
 }

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <tk.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -13,7 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/dirs.h"
+#include "core/world.h"
 #include "loading/filetype.h"
+#include "script/host.h"
+#include "script/rights.h"
 
 namespace {
 
@@ -22,11 +27,20 @@ namespace {
 constexpr const char* kHidden[] = {"exec", "socket", "load", "unload", "cd", "interp"};
 // Commands replaced: the library's stays hidden under its name.
 constexpr const char* kGuarded[] = {"open", "file", "glob", "source", "exit"};
+// Toolkit commands taken away: "send" lets other programs on the display
+// run scripts here, "clipboard" and "selection" read what the user copied.
+constexpr const char* kToolkitHidden[] = {"send", "clipboard", "selection"};
+// Toolkit commands guarded so that every toplevel carries the world's name.
+constexpr const char* kToolkitGuarded[] = {"wm", "toplevel"};
 // Subcommands of "file" that change the file system (or read a time that a
 // second argument would set); their implementations are hidden as
 // "zmfile_<name>" so that the ensemble cannot reach them either.
 constexpr const char* kFileWriters[] = {"atime", "attributes", "copy", "delete", "link", "mkdir", "mtime",
                                         "rename", "tempfile"};
+// Subcommands of "file" that only work on the text of their words; every
+// other one looks at the file system and its path must be readable.
+constexpr const char* kFileTextOnly[] = {"channels", "dirname", "extension", "join", "pathtype",
+                                         "rootname", "separator", "split",    "tail", "volumes"};
 constexpr const char* kFileSubcommands[] = {
     "atime",    "attributes", "channels",  "copy",     "delete",   "dirname",    "executable", "exists",
     "extension", "isdirectory", "isfile",  "join",     "link",     "lstat",      "mkdir",      "mtime",
@@ -34,14 +48,17 @@ constexpr const char* kFileSubcommands[] = {
     "separator", "size",      "split",     "stat",     "system",   "tail",       "tempfile",   "type",
     "volumes",  "writable"};
 
-// Per interpreter: the library's commands that the guarded ones call, the
-// folders "source" may read and the guarded auto_path.
+// Per interpreter: the library's commands that the guarded ones call and
+// the guarded auto_path.
 struct Confinement {
   std::map<std::string, Tcl_CmdInfo> library;  // taken before they were hidden
-  std::vector<std::string> sourceRoots;  // real paths, no trailing '/'
   std::string autoPath;                  // the value scripts cannot change
   bool autoPathOpen = false;             // the toolkit's own scripts may extend it
 };
+
+// The folder of the library's script folders (Tcl's, the toolkit's), as the
+// first interpreter found it before any world's script ran.
+std::string libraryFolder;
 
 constexpr const char* kConfinementKey = "zmConfinement";
 
@@ -52,6 +69,21 @@ Confinement* confinementOf(Tcl_Interp* interp) {
 int refuse(Tcl_Interp* interp, const std::string& text) {
   Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), -1));
   return TCL_ERROR;
+}
+
+// The interpreter's world, whose origin decides what its scripts read.
+ZmWorld* worldOf(Tcl_Interp* interp) { return zmScriptInterpWorld(interp); }
+
+// "~" names the user's home, which the library would expand where the
+// rules could not follow it; no world reads there.
+bool namesHome(std::string_view word) { return !word.empty() && word[0] == '~'; }
+
+bool mayRead(Tcl_Interp* interp, const std::string& path) {
+  return !namesHome(path) && zmScriptMayRead(worldOf(interp), path.c_str());
+}
+
+int refuseRead(Tcl_Interp* interp, const std::string& path) {
+  return refuse(interp, "can't read " + path + " from zmbrowser.\n");
 }
 
 // A plain file name: one component naming a file in the sandbox folder.
@@ -90,6 +122,9 @@ bool accessIsPosixList(std::string_view access) {
   return access.find_first_of("RWACENT") != std::string_view::npos;
 }
 
+// Writing: plain names in the sandbox folder only. Reading: a plain name in
+// the sandbox folder, any other path only where the world may read
+// (script/rights.h), and only a regular file, which cannot block.
 int openCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 2) return invokeHidden(interp, "open", wordsAfter(objc, objv, 1));
   std::string name = Tcl_GetString(objv[1]);
@@ -102,7 +137,11 @@ int openCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (accessIsPosixList(access) && special) return refuse(interp, "Posix access mode not support.\n");
   }
   std::vector<Tcl_Obj*> words = wordsAfter(objc, objv, 1);
-  if (!special) words[0] = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
+  if (!special) {
+    words[0] = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
+  } else if (!mayRead(interp, name) || zmIsNotRegularFile(name.c_str())) {
+    return refuseRead(interp, name);
+  }
   return invokeHidden(interp, "open", words);
 }
 
@@ -125,6 +164,30 @@ std::string fileSubcommand(std::string_view word) {
 
 bool isFileWriter(std::string_view subcommand) {
   return std::find(std::begin(kFileWriters), std::end(kFileWriters), subcommand) != std::end(kFileWriters);
+}
+
+bool isFileTextOnly(std::string_view subcommand) {
+  return std::find(std::begin(kFileTextOnly), std::end(kFileTextOnly), subcommand) != std::end(kFileTextOnly);
+}
+
+// A subcommand that looks at a file: its path word names a file in the
+// sandbox folder when plain, else one the world may read. False (with the
+// result set) when refused.
+bool mapQueriedPath(Tcl_Interp* interp, std::vector<Tcl_Obj*>& words) {
+  if (words.empty()) return true;  // the library's own usage message
+  const std::string path = Tcl_GetString(words[0]);
+  if (isPlainName(path) && !namesHome(path)) {
+    words[0] = Tcl_NewStringObj(inSandbox(path).c_str(), -1);
+    return true;
+  }
+  if (mayRead(interp, path)) return true;
+  refuseRead(interp, path);
+  return false;
+}
+
+// Text-only subcommands still expand "~" to the home folder.
+bool namesHomeAnywhere(const std::vector<Tcl_Obj*>& words) {
+  return std::any_of(words.begin(), words.end(), [](Tcl_Obj* word) { return namesHome(Tcl_GetString(word)); });
 }
 
 // Maps every path word of a changing "file" subcommand into the sandbox;
@@ -153,13 +216,22 @@ bool mapPathWords(Tcl_Interp* interp, const std::string& subcommand, std::vector
 
 int fileCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   std::string subcommand = objc >= 2 ? fileSubcommand(Tcl_GetString(objv[1])) : std::string();
-  if (subcommand.empty() || !isFileWriter(subcommand)) return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
+  if (subcommand.empty()) return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
   std::vector<Tcl_Obj*> words = wordsAfter(objc, objv, 2);
+  if (isFileTextOnly(subcommand)) {
+    if (namesHomeAnywhere(words)) return refuseRead(interp, "~");
+    return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
+  }
+  if (!isFileWriter(subcommand)) {
+    if (!mapQueriedPath(interp, words)) return TCL_ERROR;
+    words.insert(words.begin(), objv[1]);
+    return invokeHidden(interp, "file", words);
+  }
   bool queryOnly = ((subcommand == "atime" || subcommand == "mtime") && words.size() == 1) ||
                    (subcommand == "attributes" && words.size() <= 2);
   if (subcommand == "link" || subcommand == "tempfile")
     return refuse(interp, "file " + subcommand + " is not available from zmbrowser.\n");
-  if (!queryOnly && !mapPathWords(interp, subcommand, words)) return TCL_ERROR;
+  if (queryOnly ? !mapQueriedPath(interp, words) : !mapPathWords(interp, subcommand, words)) return TCL_ERROR;
   return invokeHidden(interp, ("zmfile_" + subcommand).c_str(), words);
 }
 
@@ -196,28 +268,16 @@ int globCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   return invokeHidden(interp, "glob", words);
 }
 
-// ---- source: only from the program's, the user's and the library's folders
+// ---- source: only what the world may read
 
-std::string realPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
-bool insideRoot(const std::string& path, const std::string& root) {
-  return !root.empty() && path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-         path[root.size()] == '/';
-}
-
-int sourceCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  const auto* confinement = static_cast<const Confinement*>(clientData);
+int sourceCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 2) return invokeHidden(interp, "source", {});
-  std::string path = realPath(Tcl_GetString(objv[objc - 1]));
+  const std::string path = Tcl_GetString(objv[objc - 1]);
   // A file that is not there gets the library's own message.
-  if (path.empty()) return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
-  bool allowed = std::any_of(confinement->sourceRoots.begin(), confinement->sourceRoots.end(),
-                             [&](const std::string& root) { return insideRoot(path, root); });
-  if (!allowed) return refuse(interp, std::string("can't source ") + Tcl_GetString(objv[objc - 1]) +
-                                          " from zmbrowser.\n");
+  const std::string real = zmScriptRealPath(path);
+  if (!namesHome(path) && (real.empty() || access(real.c_str(), F_OK) != 0))
+    return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
+  if (!mayRead(interp, path)) return refuse(interp, "can't source " + path + " from zmbrowser.\n");
   return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
 }
 
@@ -243,6 +303,65 @@ int exitCmd(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
   if (Tk_MainWindow(interp) != nullptr) return Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_ResetResult(interp);
   return TCL_OK;
+}
+
+int hide(Tcl_Interp* interp, Confinement* confinement, const std::string& name, const std::string& keptAs);
+
+// ---- Toplevels: the world's name leads every title, so that no window of
+// a world passes for one of the program's (a password box, say).
+
+std::string worldName(Tcl_Interp* interp) {
+  const ZmWorld* world = worldOf(interp);
+  return world != nullptr && world->name != nullptr ? world->name : "a world";
+}
+
+// Gives the toplevel `path` a title that begins with the world's name,
+// keeping the rest; anything else named is left alone. The interpreter's
+// result stays as it was.
+void ensureWorldTitle(Tcl_Interp* interp, const char* path) {
+  Tk_Window main = Tk_MainWindow(interp);
+  Tk_Window window = main != nullptr ? Tk_NameToWindow(interp, path, main) : nullptr;
+  Tcl_InterpState kept = Tcl_SaveInterpState(interp, TCL_OK);
+  if (window != nullptr && Tk_IsTopLevel(window) &&
+      invokeHidden(interp, "wm", {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1)}) == TCL_OK) {
+    const std::string name = worldName(interp);
+    const std::string title = Tcl_GetStringResult(interp);
+    if (title.compare(0, name.size(), name) != 0) {
+      const std::string titled = name + " - " + title;
+      invokeHidden(interp, "wm",
+                   {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1), Tcl_NewStringObj(titled.c_str(), -1)});
+    }
+  }
+  Tcl_RestoreInterpState(interp, kept);
+}
+
+// "wm" as the toolkit's, after which the window named keeps the world's
+// name in its title (a new title, a frame made a toplevel).
+int wmCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  int code = invokeHidden(interp, "wm", wordsAfter(objc, objv, 1));
+  if (code == TCL_OK && objc >= 3) ensureWorldTitle(interp, Tcl_GetString(objv[2]));
+  return code;
+}
+
+// "toplevel" as the toolkit's, but never inside another program's window
+// ("-use"), and titled with the world's name.
+int toplevelCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  for (int i = 2; i < objc; i += 2) {
+    if (std::string_view(Tcl_GetString(objv[i])).substr(0, 2) == "-u")
+      return refuse(interp, "toplevel -use is not available from zmbrowser.\n");
+  }
+  int code = invokeHidden(interp, "toplevel", wordsAfter(objc, objv, 1));
+  if (code == TCL_OK && objc >= 2) ensureWorldTitle(interp, Tcl_GetString(objv[1]));
+  return code;
+}
+
+void guardToplevels(Tcl_Interp* interp, Confinement* confinement) {
+  for (const char* name : kToolkitGuarded) {
+    if (hide(interp, confinement, name, name) != TCL_OK) return;
+  }
+  Tcl_CreateObjCommand(interp, "wm", wmCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "toplevel", toplevelCmd, nullptr, nullptr);
+  ensureWorldTitle(interp, ".");
 }
 
 // ---- auto_path
@@ -284,11 +403,15 @@ int hide(Tcl_Interp* interp, Confinement* confinement, const std::string& name, 
   return Tcl_HideCommand(interp, name.c_str(), name.c_str());
 }
 
-// The env array keeps its values but no longer writes the process
-// environment, which programs the loading layer runs would inherit.
+// The env array keeps only the display, which the toolkit opens, and no
+// longer writes the process environment, which programs the loading layer
+// runs would inherit; the user's name goes from tcl_platform too. Nothing
+// of the user's is left for a world to send away.
 int unlinkEnv(Tcl_Interp* interp) {
-  return Tcl_EvalEx(interp, "set zm_env [array get ::env]; unset ::env; array set ::env $zm_env; unset zm_env", -1,
-                    TCL_EVAL_GLOBAL);
+  return Tcl_EvalEx(interp,
+                    "set zm_env [array get ::env DISPLAY]; unset ::env; array set ::env $zm_env; unset zm_env\n"
+                    "set ::tcl_platform(user) {}",
+                    -1, TCL_EVAL_GLOBAL);
 }
 
 int hideFileWriters(Tcl_Interp* interp, Confinement* confinement) {
@@ -301,9 +424,14 @@ int hideFileWriters(Tcl_Interp* interp, Confinement* confinement) {
   return TCL_OK;
 }
 
-void addSourceRoot(Confinement* confinement, const std::string& folder) {
-  std::string root = realPath(folder);
-  if (!root.empty()) confinement->sourceRoots.push_back(root);
+// Notes, from an interpreter no world's script has run in, the folder
+// that holds the library's script folders.
+void noteLibraryFolder(Tcl_Interp* interp) {
+  if (!libraryFolder.empty()) return;
+  const char* library = Tcl_GetVar(interp, "tcl_library", TCL_GLOBAL_ONLY);
+  const std::string folder = library != nullptr ? zmScriptRealPath(library) : std::string();
+  const size_t slash = folder.rfind('/');
+  if (slash != std::string::npos && slash > 0) libraryFolder = folder.substr(0, slash);
 }
 
 }  // namespace
@@ -316,17 +444,12 @@ std::string zmScriptSandboxDir() {
   return sandbox;
 }
 
-int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir) {
+std::string zmScriptLibraryFolder() { return libraryFolder; }
+
+int zmScriptInstallSandbox(Tcl_Interp* interp) {
   auto* confinement = new Confinement;
   Tcl_SetAssocData(interp, kConfinementKey, freeConfinement, confinement);
-  addSourceRoot(confinement, programDir);
-  char userFolder[1024];
-  if (zmGetUserDirName(userFolder, sizeof userFolder) != 0) addSourceRoot(confinement, userFolder);
-  // The library's scripts, the toolkit's beside them.
-  if (const char* library = Tcl_GetVar(interp, "tcl_library", TCL_GLOBAL_ONLY)) {
-    std::string folder = realPath(library);
-    if (!folder.empty()) confinement->sourceRoots.push_back(folder.substr(0, folder.rfind('/')));
-  }
+  noteLibraryFolder(interp);
   for (const char* name : kHidden) {
     if (hide(interp, confinement, name, name) != TCL_OK) return -1;
   }
@@ -341,7 +464,7 @@ int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir) {
   Tcl_CreateObjCommand(interp, "open", openCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "file", fileCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "glob", globCmd, nullptr, nullptr);
-  Tcl_CreateObjCommand(interp, "source", sourceCmd, confinement, nullptr);
+  Tcl_CreateObjCommand(interp, "source", sourceCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "interp", interpCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "exit", exitCmd, nullptr, nullptr);
   guardAutoPath(interp, confinement);
@@ -367,10 +490,12 @@ int zmScriptStartToolkit(Tcl_Interp* interp) {
   }
   Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_EvalEx(interp, "wm protocol . WM_DELETE_WINDOW \"wm withdraw .\"", -1, TCL_EVAL_GLOBAL);
-  // Other programs on the display could otherwise run scripts here.
-  if (Tcl_HideCommand(interp, "send", "send") != TCL_OK) {
-    Tcl_DeleteCommand(interp, "send");
+  // Other programs on the display could otherwise run scripts here ("send"),
+  // and a world could read what the user copied.
+  for (const char* name : kToolkitHidden) {
+    if (Tcl_HideCommand(interp, name, name) != TCL_OK) Tcl_DeleteCommand(interp, name);
   }
+  if (confinement != nullptr) guardToplevels(interp, confinement);
   Tcl_ResetResult(interp);
   return TCL_OK;
 }

@@ -1,14 +1,18 @@
 // script/sandbox.h -- what a world's script may reach outside its interpreter.
 //
 // Owns: the commands of an interpreter that are taken away (exec, socket,
-// load, unload, cd, interp but for "interp issafe") or replaced by guarded
-// ones: "open" writes and "file" changes only plain names inside the user's
-// "usrfiles" folder and never opens pipes, "glob" lists only that folder,
-// "source" reads only from the program folder, the user folder and the
-// library's script folders, "exit" never ends the program, auto_path cannot
-// be changed and the env array no longer reaches the process environment.
-// It does not own the interpreter (script/host.h) nor the user folder
-// (loading/filetype.h).
+// load, unload, cd, interp but for "interp issafe"; with the toolkit, send,
+// clipboard and selection) or replaced by guarded ones: "open" writes and
+// "file" changes only plain names inside the user's "usrfiles" folder and
+// never opens pipes; "open" for reading, the "file" queries and "source"
+// reach a plain name in that folder and any other path only where the
+// world may read (script/rights.h), never through "~"; "glob" lists only
+// that folder; "exit" never ends the program; every toplevel of the toolkit
+// carries the world's name in its title and none is put inside another
+// program's window. auto_path cannot be changed, and the env array holds
+// only DISPLAY and no longer reaches the process environment.
+// It does not own the interpreter (script/host.h), the rule of what a world
+// reads (script/rights.h) nor the user folder (loading/filetype.h).
 //
 // The library's own commands are hidden, not deleted: only this module
 // invokes them, through Tcl_EvalObjv with TCL_INVOKE_HIDDEN.
@@ -21,12 +25,15 @@
 
 /*
  * zmScriptInstallSandbox --
- *   Confines the interpreter; `programDir` (no trailing '/') is a folder
- *   that "source" may read.
+ *   Confines the interpreter, which must not have run a world's script yet.
  * Results:
  *   0; -1 with the reason in the interpreter's result.
  */
-int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir);
+int zmScriptInstallSandbox(Tcl_Interp* interp);
+
+// The folder that holds the library's script folders (Tcl's, the
+// toolkit's), as the first confined interpreter found it; empty before.
+std::string zmScriptLibraryFolder();
 
 // The folder scripts write into, "usrfiles" in the user folder (no trailing
 // '/'), made when missing; empty when there is no user folder.
@@ -36,7 +43,8 @@ std::string zmScriptSandboxDir();
  * zmScriptStartToolkit --
  *   Runs Tk_Init in the confined interpreter (with the auto_path guard
  *   lifted while the toolkit's own scripts extend it), then takes away
- *   "send" and makes "exit" hide the toolkit's main window.
+ *   "send", "clipboard" and "selection", guards "wm" and "toplevel" and
+ *   makes "exit" hide the toolkit's main window.
  * Results:
  *   TCL_OK, or TCL_ERROR with the toolkit's message in the result.
  */
