@@ -285,10 +285,14 @@ int callProcedure(const LimitedRun& run, Tcl_Interp* interp, const char* procedu
   return status;
 }
 
-// A procedure stopped for running too long is not called again.
-bool wasStopped(Tcl_Interp* interp, const char* procedure) {
+// A procedure stopped for running too long is not called again: the call
+// is passed over as one that did nothing (result 1), so that the handlers
+// after it still run and a task that named it ends.
+bool passedOver(Tcl_Interp* interp, const char* procedure, int* result) {
   const Procedures* procedures = proceduresOf(interp);
-  return procedures != nullptr && procedures->stopped.count(procedure) != 0;
+  if (procedures == nullptr || procedures->stopped.count(procedure) == 0) return false;
+  *result = 1;
+  return true;
 }
 
 // Whether `name` is a procedure that the world's own scripts defined with
@@ -312,9 +316,13 @@ int tkInitCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
   ZmScriptContext* context = contextOf(zmScriptInterpWorld(interp));
   if (context == nullptr) return TCL_OK;
   if (context->tkDelay == 0) {
-    // The toolkit's procedures are the program's, not the world's.
+    // The toolkit's procedures are the program's, not the world's, and so
+    // is the time its start takes.
     const std::set<std::string> before = globalProcedures(interp);
-    if (zmScriptStartToolkit(interp) != TCL_OK) {
+    zmScriptHoldRun(interp);
+    const int started = zmScriptStartToolkit(interp);
+    zmScriptResumeRun(interp);
+    if (started != TCL_OK) {
       zmReportWarning("%s", Tcl_GetStringResult(interp));
     } else {
       platform::installTclEventSource();
@@ -414,7 +422,7 @@ int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const ch
   Tcl_Interp* interp = scriptType == ZM_SCRIPT_TCL ? zmScriptGetInterp(world) : nullptr;
   if (interp == nullptr || procedure == nullptr) return -1;
   if (!isWorldProcedure(interp, procedure)) return ZM_SCRIPT_NOT_A_WORLD_PROCEDURE;
-  if (wasStopped(interp, procedure)) return -1;
+  if (passedOver(interp, procedure, result)) return 0;
   LimitedRun run(interp, procedure);
   run.isProcedure();
   return callProcedure(run, interp, procedure, object, withEvent ? event : nullptr, withEvent != 0,
@@ -424,7 +432,8 @@ int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const ch
 int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, ZmObj* object, ZmEvent* event,
                         const char* userData, int* result) {
   Tcl_Interp* interp = scriptType == ZM_SCRIPT_TCL ? zmScriptGetInterp(world) : nullptr;
-  if (interp == nullptr || procedure == nullptr || wasStopped(interp, procedure)) return -1;
+  if (interp == nullptr || procedure == nullptr) return -1;
+  if (passedOver(interp, procedure, result)) return 0;
   LimitedRun run(interp, procedure);
   run.isProcedure();
   if (!run.begun()) return -1;

@@ -2,11 +2,14 @@
 //
 // Owns: the per-world script context (interpreter and toolkit delay), the
 // creation of an interpreter with the program's commands, its sandbox
-// (script/sandbox.h) and the start-up script "zminit.tcl", the ways in
-// (evaluate a file, a string, call a procedure for an object and an event),
-// how a script's result becomes an integer, the toolkit start ("zmtkInit"),
-// and the pointer texts through which scripts name objects, leaves, event
-// records and time-out records, with the table of those handed out.
+// (script/sandbox.h), its limits (script/limits.h) and the start-up script
+// "zminit.tcl", the ways in (evaluate a file, a string, call a procedure
+// for an object and an event; another user's message only for the world's
+// own procedures), each a limited run that is reported when stopped, the
+// runs of what the toolkit's loop serves, how a script's result becomes an
+// integer, the toolkit start ("zmtkInit"), and the pointer texts through
+// which scripts name objects, leaves, event records and time-out records,
+// with the table of those handed out.
 // It does not own the commands (script/commands.h), the handlers that call
 // procedures (script/events.h, script/timeouts.h) nor the world record.
 //
@@ -67,7 +70,7 @@ int ZmScriptExit(ZmWorld* world, int scriptType);
 // Every evaluation from these entry points is a limited run
 // (script/limits.h): one that runs longer than 1 s is stopped, warned about
 // by name, and fails; a procedure stopped so is not called again by handlers
-// or messages (-1). Once a world's scripts pass the memory bound they stop
+// or messages (the call is passed over: 0 with the result 1). Once a world's scripts pass the memory bound they stop
 // with a message and the world's interpreter is deleted when none of them
 // is running; every evaluation of that world fails from then on.
 int zmScriptEvalFile(ZmWorld* world, int scriptType, const char* path, int* result);

@@ -161,6 +161,19 @@ ZmRunStop zmScriptEndRun(Tcl_Interp* interp, ZmRunKind kind) {
   return told;
 }
 
+void zmScriptHoldRun(Tcl_Interp* interp) {
+  const Runs* runs = runsOf(interp);
+  if (runs != nullptr && runs->depth > 0) Tcl_LimitTypeReset(interp, TCL_LIMIT_TIME);
+}
+
+void zmScriptResumeRun(Tcl_Interp* interp) {
+  Runs* runs = runsOf(interp);
+  if (runs == nullptr || runs->depth == 0) return;
+  runs->start = Clock::now();
+  limitIn(interp, 0, kSliceUs);
+  Tcl_LimitTypeSet(interp, TCL_LIMIT_TIME);
+}
+
 ZmRunStop zmScriptRunStopping(Tcl_Interp* interp) {
   const Runs* runs = runsOf(interp);
   return runs != nullptr && runs->depth > 0 ? runs->stopping : ZM_RUN_NOT_STOPPED;

@@ -69,6 +69,11 @@ bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind = ZM_RUN_MEASURED);
  *   interpreter begins.
  */
 ZmRunStop zmScriptEndRun(Tcl_Interp* interp, ZmRunKind kind = ZM_RUN_MEASURED);
+// The program's own work inside a run (the toolkit's start) is not the
+// script's: zmScriptHoldRun lifts the time limit for it, zmScriptResumeRun
+// arms it again with the run's time starting afresh. Nothing without a run.
+void zmScriptHoldRun(Tcl_Interp* interp);
+void zmScriptResumeRun(Tcl_Interp* interp);
 // Why the run under way is being stopped, while its script unwinds.
 ZmRunStop zmScriptRunStopping(Tcl_Interp* interp);
 // True once the world's scripts passed the memory bound.

@@ -19,6 +19,7 @@
 #include "loading/filetype.h"
 #include "script/host.h"
 #include "script/rights.h"
+#include "script/tkguard.h"
 
 namespace {
 
@@ -27,11 +28,6 @@ namespace {
 constexpr const char* kHidden[] = {"exec", "socket", "load", "unload", "cd", "interp"};
 // Commands replaced: the library's stays hidden under its name.
 constexpr const char* kGuarded[] = {"open", "file", "glob", "source", "exit"};
-// Toolkit commands taken away: "send" lets other programs on the display
-// run scripts here, "clipboard" and "selection" read what the user copied.
-constexpr const char* kToolkitHidden[] = {"send", "clipboard", "selection"};
-// Toolkit commands guarded so that every toplevel carries the world's name.
-constexpr const char* kToolkitGuarded[] = {"wm", "toplevel"};
 // Subcommands of "file" that change the file system (or read a time that a
 // second argument would set); their implementations are hidden as
 // "zmfile_<name>" so that the ensemble cannot reach them either.
@@ -174,15 +170,8 @@ bool isFileTextOnly(std::string_view subcommand) {
 // sandbox folder when plain, else one the world may read. False (with the
 // result set) when refused.
 bool mapQueriedPath(Tcl_Interp* interp, std::vector<Tcl_Obj*>& words) {
-  if (words.empty()) return true;  // the library's own usage message
-  const std::string path = Tcl_GetString(words[0]);
-  if (isPlainName(path) && !namesHome(path)) {
-    words[0] = Tcl_NewStringObj(inSandbox(path).c_str(), -1);
-    return true;
-  }
-  if (mayRead(interp, path)) return true;
-  refuseRead(interp, path);
-  return false;
+  // No words: the library's own usage message.
+  return words.empty() || zmScriptCheckRead(interp, &words[0]) == TCL_OK;
 }
 
 // Text-only subcommands still expand "~" to the home folder.
@@ -305,65 +294,6 @@ int exitCmd(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
   return TCL_OK;
 }
 
-int hide(Tcl_Interp* interp, Confinement* confinement, const std::string& name, const std::string& keptAs);
-
-// ---- Toplevels: the world's name leads every title, so that no window of
-// a world passes for one of the program's (a password box, say).
-
-std::string worldName(Tcl_Interp* interp) {
-  const ZmWorld* world = worldOf(interp);
-  return world != nullptr && world->name != nullptr ? world->name : "a world";
-}
-
-// Gives the toplevel `path` a title that begins with the world's name,
-// keeping the rest; anything else named is left alone. The interpreter's
-// result stays as it was.
-void ensureWorldTitle(Tcl_Interp* interp, const char* path) {
-  Tk_Window main = Tk_MainWindow(interp);
-  Tk_Window window = main != nullptr ? Tk_NameToWindow(interp, path, main) : nullptr;
-  Tcl_InterpState kept = Tcl_SaveInterpState(interp, TCL_OK);
-  if (window != nullptr && Tk_IsTopLevel(window) &&
-      invokeHidden(interp, "wm", {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1)}) == TCL_OK) {
-    const std::string name = worldName(interp);
-    const std::string title = Tcl_GetStringResult(interp);
-    if (title.compare(0, name.size(), name) != 0) {
-      const std::string titled = name + " - " + title;
-      invokeHidden(interp, "wm",
-                   {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1), Tcl_NewStringObj(titled.c_str(), -1)});
-    }
-  }
-  Tcl_RestoreInterpState(interp, kept);
-}
-
-// "wm" as the toolkit's, after which the window named keeps the world's
-// name in its title (a new title, a frame made a toplevel).
-int wmCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  int code = invokeHidden(interp, "wm", wordsAfter(objc, objv, 1));
-  if (code == TCL_OK && objc >= 3) ensureWorldTitle(interp, Tcl_GetString(objv[2]));
-  return code;
-}
-
-// "toplevel" as the toolkit's, but never inside another program's window
-// ("-use"), and titled with the world's name.
-int toplevelCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  for (int i = 2; i < objc; i += 2) {
-    if (std::string_view(Tcl_GetString(objv[i])).substr(0, 2) == "-u")
-      return refuse(interp, "toplevel -use is not available from zmbrowser.\n");
-  }
-  int code = invokeHidden(interp, "toplevel", wordsAfter(objc, objv, 1));
-  if (code == TCL_OK && objc >= 2) ensureWorldTitle(interp, Tcl_GetString(objv[1]));
-  return code;
-}
-
-void guardToplevels(Tcl_Interp* interp, Confinement* confinement) {
-  for (const char* name : kToolkitGuarded) {
-    if (hide(interp, confinement, name, name) != TCL_OK) return;
-  }
-  Tcl_CreateObjCommand(interp, "wm", wmCmd, nullptr, nullptr);
-  Tcl_CreateObjCommand(interp, "toplevel", toplevelCmd, nullptr, nullptr);
-  ensureWorldTitle(interp, ".");
-}
-
 // ---- auto_path
 
 char* autoPathTrace(ClientData clientData, Tcl_Interp* interp, const char*, const char*, int flags) {
@@ -405,8 +335,8 @@ int hide(Tcl_Interp* interp, Confinement* confinement, const std::string& name, 
 
 // The env array keeps only the display, which the toolkit opens, and no
 // longer writes the process environment, which programs the loading layer
-// runs would inherit; the user's name goes from tcl_platform too. Nothing
-// of the user's is left for a world to send away.
+// runs would inherit: none of the user's variables is left for a world to
+// send away. The user's login name goes from tcl_platform too.
 int unlinkEnv(Tcl_Interp* interp) {
   return Tcl_EvalEx(interp,
                     "set zm_env [array get ::env DISPLAY]; unset ::env; array set ::env $zm_env; unset zm_env\n"
@@ -490,12 +420,34 @@ int zmScriptStartToolkit(Tcl_Interp* interp) {
   }
   Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_EvalEx(interp, "wm protocol . WM_DELETE_WINDOW \"wm withdraw .\"", -1, TCL_EVAL_GLOBAL);
-  // Other programs on the display could otherwise run scripts here ("send"),
-  // and a world could read what the user copied.
-  for (const char* name : kToolkitHidden) {
-    if (Tcl_HideCommand(interp, name, name) != TCL_OK) Tcl_DeleteCommand(interp, name);
+  code = confinement != nullptr ? zmScriptGuardToolkit(interp) : TCL_OK;
+  if (code == TCL_OK) Tcl_ResetResult(interp);
+  return code;
+}
+
+// ---- For the toolkit's guards
+
+int zmScriptKeepAndHide(Tcl_Interp* interp, const char* name) {
+  Confinement* confinement = confinementOf(interp);
+  return confinement != nullptr ? hide(interp, confinement, name, name) : TCL_ERROR;
+}
+
+int zmScriptCallKept(Tcl_Interp* interp, const char* name, const std::vector<Tcl_Obj*>& words) {
+  return invokeHidden(interp, name, words);
+}
+
+int zmScriptCheckRead(Tcl_Interp* interp, Tcl_Obj** word) {
+  const std::string path = Tcl_GetString(*word);
+  if (isPlainName(path) && !namesHome(path)) {
+    *word = Tcl_NewStringObj(inSandbox(path).c_str(), -1);
+    return TCL_OK;
   }
-  if (confinement != nullptr) guardToplevels(interp, confinement);
-  Tcl_ResetResult(interp);
+  return mayRead(interp, path) ? TCL_OK : refuseRead(interp, path);
+}
+
+int zmScriptCheckWrite(Tcl_Interp* interp, Tcl_Obj** word) {
+  const std::string name = Tcl_GetString(*word);
+  if (!isPlainName(name) || namesHome(name)) return refuse(interp, "can't create " + name + " from zmbrowser.\n");
+  *word = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
   return TCL_OK;
 }

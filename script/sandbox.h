@@ -7,10 +7,10 @@
 // never opens pipes; "open" for reading, the "file" queries and "source"
 // reach a plain name in that folder and any other path only where the
 // world may read (script/rights.h), never through "~"; "glob" lists only
-// that folder; "exit" never ends the program; every toplevel of the toolkit
-// carries the world's name in its title and none is put inside another
-// program's window. auto_path cannot be changed, and the env array holds
-// only DISPLAY and no longer reaches the process environment.
+// that folder; "exit" never ends the program. auto_path cannot be changed,
+// and the env array holds only DISPLAY and no longer reaches the process
+// environment. It also keeps the library's commands for the toolkit's
+// guards (script/tkguard.h), which apply the same rules.
 // It does not own the interpreter (script/host.h), the rule of what a world
 // reads (script/rights.h) nor the user folder (loading/filetype.h).
 //
@@ -22,6 +22,7 @@
 #include <tcl.h>
 
 #include <string>
+#include <vector>
 
 /*
  * zmScriptInstallSandbox --
@@ -42,12 +43,29 @@ std::string zmScriptSandboxDir();
 /*
  * zmScriptStartToolkit --
  *   Runs Tk_Init in the confined interpreter (with the auto_path guard
- *   lifted while the toolkit's own scripts extend it), then takes away
- *   "send", "clipboard" and "selection", guards "wm" and "toplevel" and
- *   makes "exit" hide the toolkit's main window.
+ *   lifted while the toolkit's own scripts extend it), then guards the
+ *   toolkit (script/tkguard.h); "exit" then hides the toolkit's main window.
  * Results:
  *   TCL_OK, or TCL_ERROR with the toolkit's message in the result.
  */
 int zmScriptStartToolkit(Tcl_Interp* interp);
+
+// ---- For the toolkit's guards ------------------------------------------------
+
+// Keeps the library's command `name` for zmScriptCallKept and hides it from
+// scripts. TCL_OK; TCL_ERROR when there is no such command.
+int zmScriptKeepAndHide(Tcl_Interp* interp, const char* name);
+// Calls the kept command `name` with the words after it, as its dispatch
+// would; its result code ("NAME is not available." when none is kept).
+int zmScriptCallKept(Tcl_Interp* interp, const char* name, const std::vector<Tcl_Obj*>& words);
+// The file word of a read as "open" takes it: a plain name is replaced by
+// its file in the sandbox folder (a new object of no reference), any other
+// path must be one the world may read. TCL_OK; otherwise TCL_ERROR with
+// "can't read PATH from zmbrowser." in the result.
+int zmScriptCheckRead(Tcl_Interp* interp, Tcl_Obj** word);
+// The file word of a write as "open" takes it: only a plain name, replaced
+// by its file in the sandbox folder. TCL_OK; otherwise TCL_ERROR with
+// "can't create NAME from zmbrowser." in the result.
+int zmScriptCheckWrite(Tcl_Interp* interp, Tcl_Obj** word);
 
 #endif
