@@ -106,7 +106,8 @@ ZM_COMMAND(wwwLoadFile) {
 ZM_COMMAND(wwwOpenFile) {
   if (argc != 2) return zmTclError(interp, argv[0], "WrlFileName");
   const char* fileUrl = zmMakeFileUrl(argv[1]);
-  if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), fileUrl != nullptr ? fileUrl : "file:")) return intResult(interp, -1);
+  if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), fileUrl != nullptr ? fileUrl : "file:"))
+    return intResult(interp, -1);
   return intResult(interp, hookWwwOpenFile(argv[1]));
 }
 

@@ -162,10 +162,15 @@ void reportStop(Tcl_Interp* interp, const std::string& what, ZmRunStop stop, boo
  *   A stop is reported (reportStop), and the world's interpreter is deleted
  *   once its scripts passed the memory bound and none of them runs.
  */
+enum class RunOf { kScript, kProcedure };  // a procedure stopped is not called again
+
 class LimitedRun {
  public:
-  LimitedRun(Tcl_Interp* interp, std::string what)
-      : interp_(interp), what_(std::move(what)), begun_(zmScriptBeginRun(interp)) {
+  LimitedRun(Tcl_Interp* interp, std::string what, RunOf kind = RunOf::kScript)
+      : interp_(interp),
+        what_(std::move(what)),
+        begun_(zmScriptBeginRun(interp)),
+        procedure_(kind == RunOf::kProcedure) {
     Tcl_Preserve(interp_);
   }
   ~LimitedRun() {
@@ -177,13 +182,12 @@ class LimitedRun {
   LimitedRun& operator=(const LimitedRun&) = delete;
 
   bool begun() const { return begun_; }
-  void isProcedure() { procedure_ = true; }
 
  private:
   Tcl_Interp* interp_;
   std::string what_;
   bool begun_;
-  bool procedure_ = false;
+  bool procedure_;
 };
 
 // ---- Runs of the toolkit's loop
@@ -256,7 +260,6 @@ int finishEvaluation(Tcl_Interp* interp, int code, int* result) {
   for (Tcl_Obj* word : words) Tcl_DecrRefCount(word);
   return -1;
 }
-
 
 Tcl_Obj* pointerWord(const void* record) { return Tcl_NewWideIntObj(Tcl_WideInt(intptr_t(record))); }
 
@@ -423,8 +426,7 @@ int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const ch
   if (interp == nullptr || procedure == nullptr) return -1;
   if (!isWorldProcedure(interp, procedure)) return ZM_SCRIPT_NOT_A_WORLD_PROCEDURE;
   if (passedOver(interp, procedure, result)) return 0;
-  LimitedRun run(interp, procedure);
-  run.isProcedure();
+  LimitedRun run(interp, procedure, RunOf::kProcedure);
   return callProcedure(run, interp, procedure, object, withEvent ? event : nullptr, withEvent != 0,
                        Tcl_NewStringObj(userData ? userData : "", -1), result);
 }
@@ -434,8 +436,7 @@ int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, Z
   Tcl_Interp* interp = scriptType == ZM_SCRIPT_TCL ? zmScriptGetInterp(world) : nullptr;
   if (interp == nullptr || procedure == nullptr) return -1;
   if (passedOver(interp, procedure, result)) return 0;
-  LimitedRun run(interp, procedure);
-  run.isProcedure();
+  LimitedRun run(interp, procedure, RunOf::kProcedure);
   if (!run.begun()) return -1;
   // The word a double-quoted user data became when handler calls were
   // evaluated as text.

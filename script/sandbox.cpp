@@ -29,12 +29,14 @@ constexpr const char* kHidden[] = {"exec", "socket", "load", "unload", "cd", "in
 // Commands replaced: the library's stays hidden under its name.
 constexpr const char* kGuarded[] = {"open", "file", "glob", "source", "exit"};
 // Subcommands of "file" that change the file system (or read a time that a
-// second argument would set); their implementations are hidden as
-// "zmfile_<name>" so that the ensemble cannot reach them either.
+// second argument would set).
 constexpr const char* kFileWriters[] = {"atime", "attributes", "copy", "delete", "link", "mkdir", "mtime",
                                         "rename", "tempfile"};
 // Subcommands of "file" that only work on the text of their words; every
-// other one looks at the file system and its path must be readable.
+// other one looks at the file system and its path must be readable. The
+// implementations of those others ("::tcl::file::size", ...) are hidden as
+// "zmfile_<name>", so that scripts reach them neither by their own names
+// nor through the ensemble.
 constexpr const char* kFileTextOnly[] = {"channels", "dirname", "extension", "join", "pathtype",
                                          "rootname", "separator", "split",    "tail", "volumes"};
 constexpr const char* kFileSubcommands[] = {
@@ -213,8 +215,7 @@ int fileCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   }
   if (!isFileWriter(subcommand)) {
     if (!mapQueriedPath(interp, words)) return TCL_ERROR;
-    words.insert(words.begin(), objv[1]);
-    return invokeHidden(interp, "file", words);
+    return invokeHidden(interp, ("zmfile_" + subcommand).c_str(), words);
   }
   bool queryOnly = ((subcommand == "atime" || subcommand == "mtime") && words.size() == 1) ||
                    (subcommand == "attributes" && words.size() <= 2);
@@ -344,10 +345,11 @@ int unlinkEnv(Tcl_Interp* interp) {
                     -1, TCL_EVAL_GLOBAL);
 }
 
-int hideFileWriters(Tcl_Interp* interp, Confinement* confinement) {
-  for (const char* writer : kFileWriters) {
-    std::string hidden = std::string("zmfile_") + writer;
-    std::string rename = "rename ::tcl::file::" + std::string(writer) + " ::" + hidden;
+int hideFileSystemSubcommands(Tcl_Interp* interp, Confinement* confinement) {
+  for (const char* subcommand : kFileSubcommands) {
+    if (isFileTextOnly(subcommand)) continue;
+    std::string hidden = std::string("zmfile_") + subcommand;
+    std::string rename = "rename ::tcl::file::" + std::string(subcommand) + " ::" + hidden;
     if (Tcl_EvalEx(interp, rename.c_str(), -1, TCL_EVAL_GLOBAL) != TCL_OK) return TCL_ERROR;
     if (hide(interp, confinement, hidden, hidden) != TCL_OK) return TCL_ERROR;
   }
@@ -383,7 +385,7 @@ int zmScriptInstallSandbox(Tcl_Interp* interp) {
   for (const char* name : kHidden) {
     if (hide(interp, confinement, name, name) != TCL_OK) return -1;
   }
-  if (hideFileWriters(interp, confinement) != TCL_OK) return -1;
+  if (hideFileSystemSubcommands(interp, confinement) != TCL_OK) return -1;
   for (const char* name : kGuarded) {
     if (std::strcmp(name, "exit") == 0) {
       Tcl_DeleteCommand(interp, name);

@@ -158,7 +158,8 @@ void ensureWorldTitle(Tcl_Interp* interp, const char* path) {
     if (title.compare(0, name.size(), name) != 0) {
       const std::string titled = name + " - " + title;
       zmScriptCallKept(interp, "wm",
-                       {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1), Tcl_NewStringObj(titled.c_str(), -1)});
+                       {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1),
+                        Tcl_NewStringObj(titled.c_str(), -1)});
     }
   }
   Tcl_RestoreInterpState(interp, kept);

@@ -95,7 +95,8 @@ TEST_F(PeerSecurity, AScriptMessageNamesOnlyTheWorldsOwnProcedures) {
   ASSERT_EQ(eval(world, "set ::done", &data), 0);
   EXPECT_EQ(data, "[set ::ran 1]");
   const std::string sender = "client " + std::to_string(peer.clientId()) + " named \"";
-  for (const char* name : names) EXPECT_TRUE(noticed(sender + name + "\", which is no procedure of this world")) << name;
+  for (const char* name : names)
+    EXPECT_TRUE(noticed(sender + name + "\", which is no procedure of this world")) << name;
 }
 
 // A procedure another user calls that never ends is stopped like any

@@ -66,7 +66,8 @@ TEST_F(ToolkitSecurity, TheToolkitReadsAndWritesFilesAsOpenDoes) {
       {".c postscript -file page.ps", true},
       {"pic read shot.ppm", true},
   };
-  for (const Row& row : rows) EXPECT_EQ(eval(world, row.script, &text) == 0, row.succeeds) << row.script << ": " << text;
+  for (const Row& row : rows)
+    EXPECT_EQ(eval(world, row.script, &text) == 0, row.succeeds) << row.script << ": " << text;
   EXPECT_FALSE(std::filesystem::exists(outside));
   EXPECT_TRUE(std::filesystem::exists(folder / "home" / "usrfiles" / "shot.ppm"));
   EXPECT_TRUE(std::filesystem::exists(folder / "home" / "usrfiles" / "page.ps"));
