@@ -77,6 +77,9 @@ void findLibraryOnce() {
   if (host.libraryFound) return;
   char path[1024];
   Tcl_FindExecutable(zmGetModuleFileName(path, sizeof path) > 0 ? path : nullptr);
+  // No interpreter has the program's standard input: a script waiting on a
+  // terminal would hold the whole program where no limit reaches.
+  Tcl_SetStdChannel(nullptr, TCL_STDIN);
   host.libraryFound = true;
 }
 

@@ -267,7 +267,8 @@ int sourceCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   const std::string real = zmScriptRealPath(path);
   if (!namesHome(path) && (real.empty() || access(real.c_str(), F_OK) != 0))
     return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
-  if (!mayRead(interp, path)) return refuse(interp, "can't source " + path + " from zmbrowser.\n");
+  if (!mayRead(interp, path) || zmIsNotRegularFile(real.c_str()))
+    return refuse(interp, "can't source " + path + " from zmbrowser.\n");
   return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
 }
 
