@@ -4,8 +4,12 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <vector>
+
+#include "platform/tclloop.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LUMENFOLD_ADDRESS_SANITIZER 1
@@ -50,6 +54,36 @@ struct Bounds {
 } bounds;
 
 volatile std::sig_atomic_t stopRequested = 0;
+
+// Waiting for events inside a run ("vwait", "tkwait", a dialog of the
+// toolkit) is not running while the program's own messages are served
+// meanwhile (the toolkit's loop serves them): such a wait is credited to
+// every run under way. Without that loop a wait holds the program and
+// counts like any other time.
+struct Waits {
+  bool sourceMade = false;
+  bool waiting = false;
+  Clock::time_point began;
+  std::vector<Runs*> active;  // outermost runs under way
+} waits;
+
+void waitBegins(ClientData, int flags) {
+  if (flags & TCL_DONT_WAIT) return;
+  waits.waiting = true;
+  waits.began = Clock::now();
+}
+
+void waitEnds(ClientData, int) {
+  if (!waits.waiting) return;
+  waits.waiting = false;
+  if (!platform::tclEventSourceInstalled()) return;
+  const auto waited = Clock::now() - waits.began;
+  for (Runs* runs : waits.active) runs->start += waited;
+}
+
+void forgetActive(Runs* runs) {
+  waits.active.erase(std::remove(waits.active.begin(), waits.active.end(), runs), waits.active.end());
+}
 
 Runs* runsOf(Tcl_Interp* interp) { return static_cast<Runs*>(Tcl_GetAssocData(interp, kRunsKey, nullptr)); }
 
@@ -107,7 +141,11 @@ void sliceOver(ClientData, Tcl_Interp* interp) {
   }
 }
 
-void freeRuns(ClientData clientData, Tcl_Interp*) { delete static_cast<Runs*>(clientData); }
+void freeRuns(ClientData clientData, Tcl_Interp*) {
+  auto* runs = static_cast<Runs*>(clientData);
+  forgetActive(runs);
+  delete runs;
+}
 
 }  // namespace
 
@@ -120,6 +158,10 @@ void zmScriptInstallLimits(Tcl_Interp* interp) {
   // Every command looks at the clock, so that one slow command after
   // another cannot carry a script far past a slice.
   Tcl_LimitSetGranularity(interp, TCL_LIMIT_TIME, 1);
+  if (!waits.sourceMade) {
+    Tcl_CreateEventSource(waitBegins, waitEnds, nullptr);
+    waits.sourceMade = true;
+  }
 }
 
 bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind) {
@@ -127,6 +169,7 @@ bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind) {
   if (runs == nullptr || runs->stopped || stopRequested) return false;
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth++ == 0) runs->startAllocated = allocatedBytes();
   if (runs->depth++ > 0) return true;
+  waits.active.push_back(runs);
   runs->start = Clock::now();
   runs->stopping = ZM_RUN_NOT_STOPPED;
   runs->told = false;
@@ -145,6 +188,7 @@ ZmRunStop zmScriptEndRun(Tcl_Interp* interp, ZmRunKind kind) {
       stop(*runs, ZM_RUN_OUT_OF_MEMORY);
   }
   if (--runs->depth == 0) {
+    forgetActive(runs);
     Tcl_LimitTypeReset(interp, TCL_LIMIT_TIME);
     // The limit's timer goes far away, so that it never wakes an idle loop.
     limitIn(interp, kIdleLimitSeconds, 0);

@@ -15,7 +15,10 @@
 //
 // Runs nest: a handler may cause another of the same world (an object it
 // adds gets its CREATE_NOTIFY); only the outermost run of an interpreter is
-// timed and measured, the inner ones spend its budget.
+// timed and measured, the inner ones spend its budget. Time a run spends
+// waiting for events ("vwait", a dialog of the toolkit) while the toolkit's
+// loop serves the program's messages is not counted: the program goes on
+// meanwhile.
 #ifndef LUMENFOLD_SCRIPT_LIMITS_H
 #define LUMENFOLD_SCRIPT_LIMITS_H
 

@@ -109,3 +109,19 @@ TEST_F(ToolkitSecurity, AToolkitEventThatNeverEndsIsStopped) {
   EXPECT_EQ(text, "1");
   zmScriptSetLimitsForTest(0, 0);
 }
+
+// A handler that waits for the user (a dialog, "vwait") while the toolkit's
+// loop serves the program is not running: its wait does not count, what it
+// serves meanwhile does.
+TEST_F(ToolkitSecurity, WaitingWhileTheProgramGoesOnIsNotRunning) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "the toolkit needs a display";
+  ZmWorld* world = zmNewWorld("http://127.0.0.1:1/dialog.wrl");
+  worlds.push_back(world);
+  std::string text;
+  ASSERT_EQ(eval(world, "zmtkInit", &text), 0) << text;
+  zmScriptSetLimitsForTest(200, 0);
+  EXPECT_EQ(eval(world, "after 500 {set ::answer yes}; vwait ::answer; set ::answer", &text), 0) << text;
+  EXPECT_EQ(text, "yes");
+  EXPECT_EQ(eval(world, "after 10 {while 1 {}}; after 1500 {set ::late 1}; vwait ::late", &text), -1);
+  zmScriptSetLimitsForTest(0, 0);
+}
