@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/event.h"
 #include "core/memory.h"
@@ -304,8 +305,11 @@ int zmqxUpcallApplSpecific(const uint8_t* message) {
   if (called == ZMQX_NOT_A_WORLD_PROCEDURE) {
     uint32_t sender = 0;
     zmqxReadHeader(message, nullptr, nullptr, &sender, nullptr, nullptr);
+    // The name is the sender's text: no control character of it reaches the log.
+    std::string name = procedure;
+    for (char& c : name) c = static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
     zmReportWarning("zmqxUpcallApplSpecific: client %u named \"%s\", which is no procedure of this world; dropped.",
-                    static_cast<unsigned>(sender), procedure);
+                    static_cast<unsigned>(sender), name.c_str());
   }
   return called == 0 ? 0 : -1;
 }

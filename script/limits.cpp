@@ -12,13 +12,6 @@
 #include "platform/tclloop.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#define LUMENFOLD_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LUMENFOLD_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if LUMENFOLD_ADDRESS_SANITIZER
 // The address sanitizer's allocator keeps its own books (its runtime has
 // this call; not every compiler ships the header that declares it).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -90,7 +83,7 @@ Runs* runsOf(Tcl_Interp* interp) { return static_cast<Runs*>(Tcl_GetAssocData(in
 // The bytes the program has allocated and not freed: what the allocator
 // hands out, so that memory freed earlier and taken again counts as well.
 long long allocatedBytes() {
-#if LUMENFOLD_ADDRESS_SANITIZER
+#if defined(__SANITIZE_ADDRESS__)
   return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
 #else
   const struct mallinfo2 info = mallinfo2();

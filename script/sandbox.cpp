@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <map>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +14,6 @@
 #include <vector>
 
 #include "core/dirs.h"
-#include "core/world.h"
 #include "loading/filetype.h"
 #include "script/host.h"
 #include "script/rights.h"

@@ -86,6 +86,7 @@ TEST_F(PeerSecurity, AScriptMessageNamesOnlyTheWorldsOwnProcedures) {
   const char* names[] = {"foreach", "lmap",  "eval",     "uplevel", "zmWwwLoadFile", "::done",
                          "ns::spin", "::ns::spin", "shortcut", "unknown", "zmTclerror", "done; set ::ran 1"};
   for (const char* name : names) ASSERT_TRUE(peer.callProcedure(1000, name, payload)) << name;
+  ASSERT_TRUE(peer.callProcedure(1000, "spin\nzmMessage forged", payload));  // a name that would start a line
   ASSERT_TRUE(peer.callProcedure(1000, "done", "[set ::ran 1]"));
   ASSERT_TRUE(pumpUntil([&] { return flagSet("done"); }));
 
@@ -97,6 +98,7 @@ TEST_F(PeerSecurity, AScriptMessageNamesOnlyTheWorldsOwnProcedures) {
   const std::string sender = "client " + std::to_string(peer.clientId()) + " named \"";
   for (const char* name : names)
     EXPECT_TRUE(noticed(sender + name + "\", which is no procedure of this world")) << name;
+  EXPECT_TRUE(noticed(sender + "spin?zmMessage forged\""));
 }
 
 // A procedure another user calls that never ends is stopped like any
