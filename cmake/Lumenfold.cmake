@@ -40,7 +40,7 @@ endfunction()
 
 # lumenfold_test_suite(layer DEPS lib...)
 # One GoogleTest program per layer from tests/<layer>/*.cpp, each case a CTest
-# test labelled with the layer.
+# test labelled with the layer (and "security" for the security tests).
 function(lumenfold_test_suite layer)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*.cpp)
@@ -56,7 +56,20 @@ function(lumenfold_test_suite layer)
     LUMENFOLD_TOOLS_DIR="${PROJECT_BINARY_DIR}/tools")
   gtest_discover_tests(test_${layer}
     PROPERTIES LABELS ${layer}
+    TEST_LIST test_${layer}_TESTS
     DISCOVERY_TIMEOUT 120)
+  # Tests named for security (a suite or case with "Security" in its name)
+  # also carry the label "security", so that "ctest -L security" runs the
+  # trust-boundary tests of every layer. CTest reads this file after the
+  # discovered tests.
+  set(security_labels ${CMAKE_CURRENT_BINARY_DIR}/test_${layer}_security_labels.cmake)
+  file(WRITE ${security_labels}
+    "foreach(test IN LISTS test_${layer}_TESTS)\n"
+    "  if(test MATCHES \"Security\")\n"
+    "    set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${layer};security\")\n"
+    "  endif()\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${security_labels})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${layer})
   lumenfold_layered(test_${layer} ${folder})
 endfunction()

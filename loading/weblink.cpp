@@ -123,6 +123,14 @@ void zmWebStopFetches() {
   for (Transfer* transfer : runningTransfers) transfer->stopped = true;
 }
 
+bool zmWebRefusesLocalOpen(const char* worldUrl, const char* url) {
+  if (!zmIsWebUrl(worldUrl) || url == nullptr) return false;
+  const char* resolved = zmDdeParseAnchor(worldUrl, url);
+  const bool local = resolved == nullptr || zmGetUrlScheme(resolved) == ZM_SCHEME_FILE || resolved[0] == '/';
+  if (local) zmReportMessage("%s: a world from the web cannot open local files", url);
+  return local;
+}
+
 bool zmWebRefusesLocal(const char* worldUrl, const char* url) {
   if (!zmIsWebUrl(worldUrl) || url == nullptr) return false;
   const bool local = zmGetUrlScheme(url) == ZM_SCHEME_FILE || url[0] == '/' || url[0] == '\\';

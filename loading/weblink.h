@@ -45,4 +45,13 @@ void zmWebStopFetches();
  */
 bool zmWebRefusesLocal(const char* worldUrl, const char* url);
 
+/*
+ * zmWebRefusesLocalOpen --
+ *   The same rule for going elsewhere (an anchor, a script's open): true,
+ *   after the message "%s: a world from the web cannot open local files",
+ *   when the world's URL is a web URL and `url`, resolved against it, is a
+ *   "file:" URL or an absolute path.
+ */
+bool zmWebRefusesLocalOpen(const char* worldUrl, const char* url);
+
 #endif

@@ -20,12 +20,15 @@ struct ZmMultiUserScriptHooks {
   // zmScriptEvalFunction -- calls the world's Tcl procedure `procedure` with
   // the object, the event and `userData` as separate words: the procedure
   // is one command word and the data one literal argument, never evaluated
-  // as script text (they come from the network). 0 or -1. Unset: there is
-  // no interpreter (-1).
+  // as script text (they come from the network). 0 or -1;
+  // ZMQX_NOT_A_WORLD_PROCEDURE, nothing run, when the name is not a
+  // procedure the world's own scripts defined. Unset: there is no
+  // interpreter (-1).
   int (*scriptEvalFunction)(ZmWorld* world, int scriptType, int withEvent, const char* procedure, ZmObj* object,
                             ZmEvent* event, const char* ignored, const char* userData, int* result);
 };
 extern ZmMultiUserScriptHooks zmMultiUserScriptHooks;
+enum { ZMQX_NOT_A_WORLD_PROCEDURE = -2 };
 
 inline int hookScriptEvalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* procedure,
                                   const char* userData) {

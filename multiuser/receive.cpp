@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/event.h"
@@ -296,7 +297,7 @@ int zmqxUpcallAddObjects(const uint8_t* message) {
   zmSetIdCounter(&first, &last, 1);
   const int32_t before = world->objectCount;
   ZmObj* camera = nullptr;
-  ZmTopObjList* added = zmParseVRMLInZmCamera(world, localFile, &camera);
+  ZmTopObjList* added = zmParsePeerVRMLInZmCamera(world, localFile, &camera);
   if (added == nullptr) {
     zmReportWarning("zmqxUpcallAddObjects: zmParseVRMLAddToWorld failed.");
     return -1;
@@ -381,5 +382,15 @@ int zmqxUpcallApplSpecific(const uint8_t* message) {
   if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
   ZmEvent event = {};
   event.type = ZMQX_EVENT_APPL_SPECIFIC;
-  return hookScriptEvalFunction(object->world, object, &event, procedure, userData) == 0 ? 0 : -1;
+  const int called = hookScriptEvalFunction(object->world, object, &event, procedure, userData);
+  if (called == ZMQX_NOT_A_WORLD_PROCEDURE) {
+    uint32_t sender = 0;
+    zmqxReadHeader(message, nullptr, nullptr, &sender, nullptr, nullptr);
+    // The name is the sender's text: no control character of it reaches the log.
+    std::string name = procedure;
+    for (char& c : name) c = static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    zmReportWarning("zmqxUpcallApplSpecific: client %u named \"%s\", which is no procedure of this world; dropped.",
+                    static_cast<unsigned>(sender), name.c_str());
+  }
+  return called == 0 ? 0 : -1;
 }

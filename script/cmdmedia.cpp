@@ -88,6 +88,7 @@ ZM_COMMAND(allSounds) {
 
 ZM_COMMAND(videoPlay) {
   if (argc != 2) return zmTclError(interp, argv[0], "VideoFileName");
+  if (!mayReadArg(interp, argv[0], argv[1])) return TCL_ERROR;
   return intResult(interp, hookVideoPlay(argv[1]));
 }
 
@@ -149,6 +150,7 @@ ZM_COMMAND(setMovieLoop) {
 
 ZM_COMMAND(kinNew) {
   if (argc != 3) return zmTclError(interp, argv[0], "SkinUrl(wrl) ZmObj_return");
+  if (!mayFetchArg(interp, argv[0], argv[1])) return TCL_ERROR;
   const char* local = zmGetLocalFile(zmWwwLoadFile(argv[1]));
   if (local == nullptr) return zmScriptErrorResult(interp, "%s:zmWwwLoadFile Fail.", argv[0]);
   // The entry's name may change while the parse fetches more files.

@@ -9,7 +9,10 @@
 #include <ctime>
 
 #include "core/report.h"
+#include "core/world.h"
+#include "loading/filetype.h"
 #include "loading/urltable.h"
+#include "loading/weblink.h"
 #include "script/commands.h"
 #include "script/host.h"
 #include "multiuser/hooks.h"
@@ -18,6 +21,16 @@
 #include "viewer/hooks.h"
 
 namespace zmcmd {
+
+namespace {
+
+// The URL of the world whose script runs, for the web's rules.
+const char* scriptWorldUrl(Tcl_Interp* interp) {
+  const ZmWorld* world = zmScriptInterpWorld(interp);
+  return world != nullptr && world->name != nullptr ? world->name : "";
+}
+
+}  // namespace
 
 // ---- The other users -------------------------------------------------------
 
@@ -75,13 +88,16 @@ ZM_COMMAND(getUserName) { return textResult(interp, hookGetUserName()); }
 
 // ---- The browser, menus and navigation -----------------------------------------
 
+// A world from the web opens no local world: neither by URL nor by name.
 ZM_COMMAND(wwwOpenUrl) {
   if (argc != 2) return zmTclError(interp, argv[0], "URL");
+  if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), argv[1])) return intResult(interp, -1);
   return intResult(interp, hookWwwOpenUrl(argv[1]));
 }
 
 ZM_COMMAND(wwwLoadFile) {
   if (argc != 2) return zmTclError(interp, argv[0], "URL \nreturn: local filename");
+  if (!mayFetchArg(interp, "zmWwwLoadFile", argv[1])) return TCL_ERROR;
   const char* local = zmGetLocalFile(zmWwwLoadFile(argv[1]));
   if (local == nullptr) return zmScriptErrorResult(interp, "%s:[%s] failed.", "zmWwwLoadFile", argv[1]);
   return textResult(interp, local);
@@ -89,6 +105,9 @@ ZM_COMMAND(wwwLoadFile) {
 
 ZM_COMMAND(wwwOpenFile) {
   if (argc != 2) return zmTclError(interp, argv[0], "WrlFileName");
+  const char* fileUrl = zmMakeFileUrl(argv[1]);
+  if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), fileUrl != nullptr ? fileUrl : "file:"))
+    return intResult(interp, -1);
   return intResult(interp, hookWwwOpenFile(argv[1]));
 }
 

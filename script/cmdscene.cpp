@@ -166,6 +166,7 @@ static int addFromFile(Tcl_Interp* interp, const char* command, const char* pare
 
 ZM_COMMAND(addObjFromFile) {
   if (argc != 3) return zmTclError(interp, argv[0], "{obj|0} VRMLfilename");
+  if (!mayReadArg(interp, argv[0], argv[2])) return TCL_ERROR;
   return addFromFile(interp, argv[0], argv[1], argv[2]);
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/clocale.h"
 #include "script/host.h"
+#include "script/rights.h"
 
 namespace zmcmd {
 
@@ -94,6 +95,18 @@ ZmEvent* eventArg(Tcl_Interp* interp, const char* command, const char* text) {
 
 ZmMFColor* colorsArg(Tcl_Interp* interp, const char* command, const char* text) {
   return static_cast<ZmMFColor*>(handleArg(interp, ZM_HANDLE_COLORS, command, text, "%s:bad ZmMFColor[%s]"));
+}
+
+bool mayReadArg(Tcl_Interp* interp, const char* command, const char* path) {
+  if (path[0] != '~' && zmScriptMayRead(zmScriptInterpWorld(interp), path)) return true;
+  zmScriptErrorResult(interp, "%s:can't read %s from zmbrowser.", command, path);
+  return false;
+}
+
+bool mayFetchArg(Tcl_Interp* interp, const char* command, const char* url) {
+  if (url[0] != '~' && zmScriptMayFetch(zmScriptInterpWorld(interp), url)) return true;
+  zmScriptErrorResult(interp, "%s:can't read %s from zmbrowser.", command, url);
+  return false;
 }
 
 }  // namespace zmcmd

@@ -47,6 +47,12 @@ ZmLeaf* leafArg(Tcl_Interp* interp, const char* command, const char* text);  // 
 ZmEvent* eventArg(Tcl_Interp* interp, const char* command, const char* text);
 ZmMFColor* colorsArg(Tcl_Interp* interp, const char* command, const char* text);
 
+// False, with "%s:can't read %s from zmbrowser." (the command name, the
+// word) in the result, when the interpreter's world may not read the file
+// (script/rights.h), or may not have the program fetch the URL.
+bool mayReadArg(Tcl_Interp* interp, const char* command, const char* path);
+bool mayFetchArg(Tcl_Interp* interp, const char* command, const char* url);
+
 }  // namespace zmcmd
 
 #endif

@@ -2,11 +2,14 @@
 //
 // Owns: the per-world script context (interpreter and toolkit delay), the
 // creation of an interpreter with the program's commands, its sandbox
-// (script/sandbox.h) and the start-up script "zminit.tcl", the ways in
-// (evaluate a file, a string, call a procedure for an object and an event),
-// how a script's result becomes an integer, the toolkit start ("zmtkInit"),
-// and the pointer texts through which scripts name objects, leaves, event
-// records and time-out records, with the table of those handed out.
+// (script/sandbox.h), its limits (script/limits.h) and the start-up script
+// "zminit.tcl", the ways in (evaluate a file, a string, call a procedure
+// for an object and an event; another user's message only for the world's
+// own procedures), each a limited run that is reported when stopped, the
+// runs of what the toolkit's loop serves, how a script's result becomes an
+// integer, the toolkit start ("zmtkInit"), and the pointer texts through
+// which scripts name objects, leaves, event records and time-out records,
+// with the table of those handed out.
 // It does not own the commands (script/commands.h), the handlers that call
 // procedures (script/events.h, script/timeouts.h) nor the world record.
 //
@@ -20,6 +23,7 @@
 #include <tcl.h>
 
 #include <cstdint>
+#include <string>
 
 struct ZmEvent;
 struct ZmObj;
@@ -62,6 +66,13 @@ int ZmScriptExit(ZmWorld* world, int scriptType);
 // number, else 0); -1 for a type other than 1, a world without interpreter
 // or a failed evaluation, which first calls the script procedure zmTclerror
 // with the error text.
+//
+// Every evaluation from these entry points is a limited run
+// (script/limits.h): one that runs longer than 1 s is stopped, warned about
+// by name, and fails; a procedure stopped so is not called again by handlers
+// or messages (the call is passed over: 0 with the result 1). Once a world's scripts pass the memory bound they stop
+// with a message and the world's interpreter is deleted when none of them
+// is running; every evaluation of that world fails from then on.
 int zmScriptEvalFile(ZmWorld* world, int scriptType, const char* path, int* result);
 int zmScriptEvalStr(ZmWorld* world, int scriptType, const char* text, int* result);
 // As zmScriptEvalStr; *resultText is the interpreter's result (owned by the
@@ -69,13 +80,20 @@ int zmScriptEvalStr(ZmWorld* world, int scriptType, const char* text, int* resul
 int zmScriptEvalStrText(ZmWorld* world, int scriptType, const char* text, const char** resultText);
 /*
  * zmScriptEvalFunction --
- *   Calls `procedure` with the pointer text of the object, then (withEvent
- *   set) the pointer text of the event and the user data, else the user
- *   data only. The words are passed as they are: nothing in the user data is
- *   substituted. The object and the event are handed out for the call.
+ *   The call of a procedure that another user's message names: calls
+ *   `procedure` with the pointer text of the object, then (withEvent set)
+ *   the pointer text of the event and the user data, else the user data
+ *   only, when the world's own scripts defined that procedure with "proc"
+ *   (a name of the global namespace without a namespace path; not a
+ *   built-in, a command of the program, an alias, nor a procedure of the
+ *   start-up script, the library or the toolkit). The words are passed as
+ *   they are: nothing in the user data is substituted. The object and the
+ *   event are handed out for the call.
  * Results:
- *   As zmScriptEvalStr.
+ *   As zmScriptEvalStr; ZM_SCRIPT_NOT_A_WORLD_PROCEDURE, nothing run, for
+ *   any other name.
  */
+enum { ZM_SCRIPT_NOT_A_WORLD_PROCEDURE = -2 };
 int zmScriptEvalFunction(ZmWorld* world, int scriptType, int withEvent, const char* procedure, ZmObj* object,
                          ZmEvent* event, const char* ignored, const char* userData, int* result);
 /*
@@ -99,6 +117,17 @@ Tcl_Interp* zmScriptGetInterp(ZmWorld* world);
 // (before a world is loaded) or zmTkResume (after) in the given world.
 void zmScriptTkSuspend(ZmWorld* world);
 void zmScriptTkResume(ZmWorld* world);
+
+/*
+ * zmScriptBeginEventTurn, zmScriptEndEventTurn --
+ *   Around each event the toolkit's loop serves (script/mainloop.h): what
+ *   the event runs in any world's interpreter (a timer, a binding, an idle
+ *   handler of the toolkit) is a limited run of that world, timed from when
+ *   the event is served, not from when the loop began to wait. A stop is
+ *   reported as one of "a toolkit event of WORLD".
+ */
+void zmScriptBeginEventTurn();
+void zmScriptEndEventTurn();
 
 // ---- Interpreter side --------------------------------------------------------
 
@@ -158,6 +187,10 @@ int zmScriptErrorResult(Tcl_Interp* interp, const char* format, ...) __attribute
 int zmTclError(Tcl_Interp* interp, const char* command, const char* usage);
 // Switches zmTclError's help behaviour for the length of one help call.
 void zmScriptSetHelpMode(bool on);
+
+// The program's folder, which "zminit.tcl" is read from (no trailing '/';
+// empty when unknown).
+std::string zmScriptProgramDir();
 
 // ---- Test support ------------------------------------------------------------
 

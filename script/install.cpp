@@ -62,6 +62,7 @@ void zmInstallScriptHooks() {
   zmCoreScriptHooks.scriptInit = zmScriptInit;
   zmCoreScriptHooks.scriptExit = ZmScriptExit;
   zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
+  static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
   zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
   zmVrmlScriptHooks.scriptEvalStr = evalStr;
   zmVrmlScriptHooks.addEventHandler = addEventHandler;

@@ -4,16 +4,20 @@
 
 #include <sys/stat.h>
 #include <tk.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <map>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "core/dirs.h"
 #include "loading/filetype.h"
+#include "script/host.h"
+#include "script/rights.h"
+#include "script/tkguard.h"
 
 namespace {
 
@@ -23,10 +27,16 @@ constexpr const char* kHidden[] = {"exec", "socket", "load", "unload", "cd", "in
 // Commands replaced: the library's stays hidden under its name.
 constexpr const char* kGuarded[] = {"open", "file", "glob", "source", "exit"};
 // Subcommands of "file" that change the file system (or read a time that a
-// second argument would set); their implementations are hidden as
-// "zmfile_<name>" so that the ensemble cannot reach them either.
+// second argument would set).
 constexpr const char* kFileWriters[] = {"atime", "attributes", "copy", "delete", "link", "mkdir", "mtime",
                                         "rename", "tempfile"};
+// Subcommands of "file" that only work on the text of their words; every
+// other one looks at the file system and its path must be readable. The
+// implementations of those others ("::tcl::file::size", ...) are hidden as
+// "zmfile_<name>", so that scripts reach them neither by their own names
+// nor through the ensemble.
+constexpr const char* kFileTextOnly[] = {"channels", "dirname", "extension", "join", "pathtype",
+                                         "rootname", "separator", "split",    "tail", "volumes"};
 constexpr const char* kFileSubcommands[] = {
     "atime",    "attributes", "channels",  "copy",     "delete",   "dirname",    "executable", "exists",
     "extension", "isdirectory", "isfile",  "join",     "link",     "lstat",      "mkdir",      "mtime",
@@ -34,14 +44,17 @@ constexpr const char* kFileSubcommands[] = {
     "separator", "size",      "split",     "stat",     "system",   "tail",       "tempfile",   "type",
     "volumes",  "writable"};
 
-// Per interpreter: the library's commands that the guarded ones call, the
-// folders "source" may read and the guarded auto_path.
+// Per interpreter: the library's commands that the guarded ones call and
+// the guarded auto_path.
 struct Confinement {
   std::map<std::string, Tcl_CmdInfo> library;  // taken before they were hidden
-  std::vector<std::string> sourceRoots;  // real paths, no trailing '/'
   std::string autoPath;                  // the value scripts cannot change
   bool autoPathOpen = false;             // the toolkit's own scripts may extend it
 };
+
+// The folder of the library's script folders (Tcl's, the toolkit's), as the
+// first interpreter found it before any world's script ran.
+std::string libraryFolder;
 
 constexpr const char* kConfinementKey = "zmConfinement";
 
@@ -52,6 +65,21 @@ Confinement* confinementOf(Tcl_Interp* interp) {
 int refuse(Tcl_Interp* interp, const std::string& text) {
   Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), -1));
   return TCL_ERROR;
+}
+
+// The interpreter's world, whose origin decides what its scripts read.
+ZmWorld* worldOf(Tcl_Interp* interp) { return zmScriptInterpWorld(interp); }
+
+// "~" names the user's home, which the library would expand where the
+// rules could not follow it; no world reads there.
+bool namesHome(std::string_view word) { return !word.empty() && word[0] == '~'; }
+
+bool mayRead(Tcl_Interp* interp, const std::string& path) {
+  return !namesHome(path) && zmScriptMayRead(worldOf(interp), path.c_str());
+}
+
+int refuseRead(Tcl_Interp* interp, const std::string& path) {
+  return refuse(interp, "can't read " + path + " from zmbrowser.\n");
 }
 
 // A plain file name: one component naming a file in the sandbox folder.
@@ -90,6 +118,9 @@ bool accessIsPosixList(std::string_view access) {
   return access.find_first_of("RWACENT") != std::string_view::npos;
 }
 
+// Writing: plain names in the sandbox folder only. Reading: a plain name in
+// the sandbox folder, any other path only where the world may read
+// (script/rights.h), and only a regular file, which cannot block.
 int openCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 2) return invokeHidden(interp, "open", wordsAfter(objc, objv, 1));
   std::string name = Tcl_GetString(objv[1]);
@@ -102,7 +133,11 @@ int openCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (accessIsPosixList(access) && special) return refuse(interp, "Posix access mode not support.\n");
   }
   std::vector<Tcl_Obj*> words = wordsAfter(objc, objv, 1);
-  if (!special) words[0] = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
+  if (!special) {
+    words[0] = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
+  } else if (!mayRead(interp, name) || zmIsNotRegularFile(name.c_str())) {
+    return refuseRead(interp, name);
+  }
   return invokeHidden(interp, "open", words);
 }
 
@@ -125,6 +160,23 @@ std::string fileSubcommand(std::string_view word) {
 
 bool isFileWriter(std::string_view subcommand) {
   return std::find(std::begin(kFileWriters), std::end(kFileWriters), subcommand) != std::end(kFileWriters);
+}
+
+bool isFileTextOnly(std::string_view subcommand) {
+  return std::find(std::begin(kFileTextOnly), std::end(kFileTextOnly), subcommand) != std::end(kFileTextOnly);
+}
+
+// A subcommand that looks at a file: its path word names a file in the
+// sandbox folder when plain, else one the world may read. False (with the
+// result set) when refused.
+bool mapQueriedPath(Tcl_Interp* interp, std::vector<Tcl_Obj*>& words) {
+  // No words: the library's own usage message.
+  return words.empty() || zmScriptCheckRead(interp, &words[0]) == TCL_OK;
+}
+
+// Text-only subcommands still expand "~" to the home folder.
+bool namesHomeAnywhere(const std::vector<Tcl_Obj*>& words) {
+  return std::any_of(words.begin(), words.end(), [](Tcl_Obj* word) { return namesHome(Tcl_GetString(word)); });
 }
 
 // Maps every path word of a changing "file" subcommand into the sandbox;
@@ -153,13 +205,21 @@ bool mapPathWords(Tcl_Interp* interp, const std::string& subcommand, std::vector
 
 int fileCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   std::string subcommand = objc >= 2 ? fileSubcommand(Tcl_GetString(objv[1])) : std::string();
-  if (subcommand.empty() || !isFileWriter(subcommand)) return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
+  if (subcommand.empty()) return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
   std::vector<Tcl_Obj*> words = wordsAfter(objc, objv, 2);
+  if (isFileTextOnly(subcommand)) {
+    if (namesHomeAnywhere(words)) return refuseRead(interp, "~");
+    return invokeHidden(interp, "file", wordsAfter(objc, objv, 1));
+  }
+  if (!isFileWriter(subcommand)) {
+    if (!mapQueriedPath(interp, words)) return TCL_ERROR;
+    return invokeHidden(interp, ("zmfile_" + subcommand).c_str(), words);
+  }
   bool queryOnly = ((subcommand == "atime" || subcommand == "mtime") && words.size() == 1) ||
                    (subcommand == "attributes" && words.size() <= 2);
   if (subcommand == "link" || subcommand == "tempfile")
     return refuse(interp, "file " + subcommand + " is not available from zmbrowser.\n");
-  if (!queryOnly && !mapPathWords(interp, subcommand, words)) return TCL_ERROR;
+  if (queryOnly ? !mapQueriedPath(interp, words) : !mapPathWords(interp, subcommand, words)) return TCL_ERROR;
   return invokeHidden(interp, ("zmfile_" + subcommand).c_str(), words);
 }
 
@@ -196,28 +256,17 @@ int globCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   return invokeHidden(interp, "glob", words);
 }
 
-// ---- source: only from the program's, the user's and the library's folders
+// ---- source: only what the world may read
 
-std::string realPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
-bool insideRoot(const std::string& path, const std::string& root) {
-  return !root.empty() && path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-         path[root.size()] == '/';
-}
-
-int sourceCmd(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  const auto* confinement = static_cast<const Confinement*>(clientData);
+int sourceCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 2) return invokeHidden(interp, "source", {});
-  std::string path = realPath(Tcl_GetString(objv[objc - 1]));
+  const std::string path = Tcl_GetString(objv[objc - 1]);
   // A file that is not there gets the library's own message.
-  if (path.empty()) return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
-  bool allowed = std::any_of(confinement->sourceRoots.begin(), confinement->sourceRoots.end(),
-                             [&](const std::string& root) { return insideRoot(path, root); });
-  if (!allowed) return refuse(interp, std::string("can't source ") + Tcl_GetString(objv[objc - 1]) +
-                                          " from zmbrowser.\n");
+  const std::string real = zmScriptRealPath(path);
+  if (!namesHome(path) && (real.empty() || access(real.c_str(), F_OK) != 0))
+    return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
+  if (!mayRead(interp, path) || zmIsNotRegularFile(real.c_str()))
+    return refuse(interp, "can't source " + path + " from zmbrowser.\n");
   return invokeHidden(interp, "source", wordsAfter(objc, objv, 1));
 }
 
@@ -284,26 +333,36 @@ int hide(Tcl_Interp* interp, Confinement* confinement, const std::string& name, 
   return Tcl_HideCommand(interp, name.c_str(), name.c_str());
 }
 
-// The env array keeps its values but no longer writes the process
-// environment, which programs the loading layer runs would inherit.
+// The env array keeps only the display, which the toolkit opens, and no
+// longer writes the process environment, which programs the loading layer
+// runs would inherit: none of the user's variables is left for a world to
+// send away. The user's login name goes from tcl_platform too.
 int unlinkEnv(Tcl_Interp* interp) {
-  return Tcl_EvalEx(interp, "set zm_env [array get ::env]; unset ::env; array set ::env $zm_env; unset zm_env", -1,
-                    TCL_EVAL_GLOBAL);
+  return Tcl_EvalEx(interp,
+                    "set zm_env [array get ::env DISPLAY]; unset ::env; array set ::env $zm_env; unset zm_env\n"
+                    "set ::tcl_platform(user) {}",
+                    -1, TCL_EVAL_GLOBAL);
 }
 
-int hideFileWriters(Tcl_Interp* interp, Confinement* confinement) {
-  for (const char* writer : kFileWriters) {
-    std::string hidden = std::string("zmfile_") + writer;
-    std::string rename = "rename ::tcl::file::" + std::string(writer) + " ::" + hidden;
+int hideFileSystemSubcommands(Tcl_Interp* interp, Confinement* confinement) {
+  for (const char* subcommand : kFileSubcommands) {
+    if (isFileTextOnly(subcommand)) continue;
+    std::string hidden = std::string("zmfile_") + subcommand;
+    std::string rename = "rename ::tcl::file::" + std::string(subcommand) + " ::" + hidden;
     if (Tcl_EvalEx(interp, rename.c_str(), -1, TCL_EVAL_GLOBAL) != TCL_OK) return TCL_ERROR;
     if (hide(interp, confinement, hidden, hidden) != TCL_OK) return TCL_ERROR;
   }
   return TCL_OK;
 }
 
-void addSourceRoot(Confinement* confinement, const std::string& folder) {
-  std::string root = realPath(folder);
-  if (!root.empty()) confinement->sourceRoots.push_back(root);
+// Notes, from an interpreter no world's script has run in, the folder
+// that holds the library's script folders.
+void noteLibraryFolder(Tcl_Interp* interp) {
+  if (!libraryFolder.empty()) return;
+  const char* library = Tcl_GetVar(interp, "tcl_library", TCL_GLOBAL_ONLY);
+  const std::string folder = library != nullptr ? zmScriptRealPath(library) : std::string();
+  const size_t slash = folder.rfind('/');
+  if (slash != std::string::npos && slash > 0) libraryFolder = folder.substr(0, slash);
 }
 
 }  // namespace
@@ -316,21 +375,16 @@ std::string zmScriptSandboxDir() {
   return sandbox;
 }
 
-int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir) {
+std::string zmScriptLibraryFolder() { return libraryFolder; }
+
+int zmScriptInstallSandbox(Tcl_Interp* interp) {
   auto* confinement = new Confinement;
   Tcl_SetAssocData(interp, kConfinementKey, freeConfinement, confinement);
-  addSourceRoot(confinement, programDir);
-  char userFolder[1024];
-  if (zmGetUserDirName(userFolder, sizeof userFolder) != 0) addSourceRoot(confinement, userFolder);
-  // The library's scripts, the toolkit's beside them.
-  if (const char* library = Tcl_GetVar(interp, "tcl_library", TCL_GLOBAL_ONLY)) {
-    std::string folder = realPath(library);
-    if (!folder.empty()) confinement->sourceRoots.push_back(folder.substr(0, folder.rfind('/')));
-  }
+  noteLibraryFolder(interp);
   for (const char* name : kHidden) {
     if (hide(interp, confinement, name, name) != TCL_OK) return -1;
   }
-  if (hideFileWriters(interp, confinement) != TCL_OK) return -1;
+  if (hideFileSystemSubcommands(interp, confinement) != TCL_OK) return -1;
   for (const char* name : kGuarded) {
     if (std::strcmp(name, "exit") == 0) {
       Tcl_DeleteCommand(interp, name);
@@ -341,7 +395,7 @@ int zmScriptInstallSandbox(Tcl_Interp* interp, const char* programDir) {
   Tcl_CreateObjCommand(interp, "open", openCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "file", fileCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "glob", globCmd, nullptr, nullptr);
-  Tcl_CreateObjCommand(interp, "source", sourceCmd, confinement, nullptr);
+  Tcl_CreateObjCommand(interp, "source", sourceCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "interp", interpCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "exit", exitCmd, nullptr, nullptr);
   guardAutoPath(interp, confinement);
@@ -367,10 +421,34 @@ int zmScriptStartToolkit(Tcl_Interp* interp) {
   }
   Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_EvalEx(interp, "wm protocol . WM_DELETE_WINDOW \"wm withdraw .\"", -1, TCL_EVAL_GLOBAL);
-  // Other programs on the display could otherwise run scripts here.
-  if (Tcl_HideCommand(interp, "send", "send") != TCL_OK) {
-    Tcl_DeleteCommand(interp, "send");
+  code = confinement != nullptr ? zmScriptGuardToolkit(interp) : TCL_OK;
+  if (code == TCL_OK) Tcl_ResetResult(interp);
+  return code;
+}
+
+// ---- For the toolkit's guards
+
+int zmScriptKeepAndHide(Tcl_Interp* interp, const char* name) {
+  Confinement* confinement = confinementOf(interp);
+  return confinement != nullptr ? hide(interp, confinement, name, name) : TCL_ERROR;
+}
+
+int zmScriptCallKept(Tcl_Interp* interp, const char* name, const std::vector<Tcl_Obj*>& words) {
+  return invokeHidden(interp, name, words);
+}
+
+int zmScriptCheckRead(Tcl_Interp* interp, Tcl_Obj** word) {
+  const std::string path = Tcl_GetString(*word);
+  if (isPlainName(path) && !namesHome(path)) {
+    *word = Tcl_NewStringObj(inSandbox(path).c_str(), -1);
+    return TCL_OK;
   }
-  Tcl_ResetResult(interp);
+  return mayRead(interp, path) ? TCL_OK : refuseRead(interp, path);
+}
+
+int zmScriptCheckWrite(Tcl_Interp* interp, Tcl_Obj** word) {
+  const std::string name = Tcl_GetString(*word);
+  if (!isPlainName(name) || namesHome(name)) return refuse(interp, "can't create " + name + " from zmbrowser.\n");
+  *word = Tcl_NewStringObj(inSandbox(name).c_str(), -1);
   return TCL_OK;
 }

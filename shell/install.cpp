@@ -2,6 +2,8 @@
 // install.h.
 #include "shell/install.h"
 
+#include "core/world.h"
+#include "loading/weblink.h"
 #include "loading/wwwlink.h"
 #include "media/labelhooks.h"
 #include "media/wave.h"
@@ -22,7 +24,12 @@ namespace {
 
 int disableNavigation() { return zmDisableNavigation(); }
 int enableNavigation() { return zmEnableNavigation(); }
-int openAnchor(const char* url) { return zmGoToUrl(url, nullptr); }
+// An anchor of a world from the web never leads to a local world.
+int openAnchor(const char* url) {
+  const ZmWorld* world = zmGetCurrentWorld();
+  if (world != nullptr && zmWebRefusesLocalOpen(world->name, url)) return -1;
+  return zmGoToUrl(url, nullptr);
+}
 
 void showNavigationButton(int id, bool pressed) {
   if (pressed)

@@ -15,7 +15,9 @@
 
 class WebServer {
  public:
-  explicit WebServer(const std::string& folder) {
+  // With a log path, every request line that reaches the server is
+  // appended to that file.
+  explicit WebServer(const std::string& folder, const std::string& log = "") {
     int out[2];
     if (pipe(out) != 0) return;
     pid_ = fork();
@@ -24,7 +26,11 @@ class WebServer {
       close(out[0]);
       close(out[1]);
       const std::string script = LUMENFOLD_SOURCE_DIR "/tests/webserver.py";
-      execlp("python3", "python3", script.c_str(), folder.c_str(), static_cast<char*>(nullptr));
+      if (log.empty()) {
+        execlp("python3", "python3", script.c_str(), folder.c_str(), static_cast<char*>(nullptr));
+      } else {
+        execlp("python3", "python3", script.c_str(), folder.c_str(), log.c_str(), static_cast<char*>(nullptr));
+      }
       _exit(127);
     }
     close(out[1]);

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """A small web server for the tests: serves FOLDER on 127.0.0.1 on a free
-port and prints that port on its first line of output.
+port and prints that port on its first line of output. With LOG, every
+request line is appended to that file as it comes, so that a test can see
+what reached the server.
 
 The path /to-local redirects to a local file URL, which no client of
 ours may follow. Any path under /stall/ answers with a long document, sends its first block
@@ -13,7 +15,12 @@ import time
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
+    log_path = None
+
     def do_GET(self):
+        if Handler.log_path:
+            with open(Handler.log_path, "a") as log:
+                log.write(self.requestline + "\n")
         if self.path == "/to-local":
             self.send_response(302)
             self.send_header("Location", "file:///etc/hostname")
@@ -35,6 +42,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
 def main():
     folder = sys.argv[1]
+    Handler.log_path = sys.argv[2] if len(sys.argv) > 2 else None
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), lambda *a, **k: Handler(*a, directory=folder, **k))
     server.daemon_threads = True

@@ -12,6 +12,7 @@
 #include "vrml/extnodes.h"
 #include "vrml/qvnodes.h"
 #include "vrml/qvstate.h"
+#include "vrml/session.h"
 
 namespace {
 
@@ -216,8 +217,33 @@ void setZmCalendarTask(QvState* state, ZmObj*) {
   }
 }
 
+namespace {
+
+// Another user's file runs nothing in this world: the world's interpreter
+// would give its scripts the world's rights, and a handler's user data is
+// script text. Its behaviour nodes are taken off unread, with one warning.
+bool dropPeerBehaviour(QvState* state) {
+  QvParseSession& session = qvSession();
+  if (!session.fromPeer) return false;
+  bool dropped = false;
+  for (int32_t stack : {QV_SCRIPT, QV_EVENT_HANDLER, QV_SPORADIC_TASK, QV_PERIODIC_TASK, QV_CALENDAR_TASK}) {
+    while (state->getTopElement(stack) != nullptr) {
+      state->popElement(stack);
+      dropped = true;
+    }
+  }
+  if (dropped && !session.peerBehaviourReported) {
+    session.peerBehaviourReported = true;
+    zmReportWarning("QvNode::applyZmAttachments(): the scripts of a file another user added do not run.");
+  }
+  return true;
+}
+
+}  // namespace
+
 void applyZmAttachments(QvState* state, ZmObj* object, ZmLeaf* chain) {
   setZmAttributes(state, object, chain);
+  if (dropPeerBehaviour(state)) return;
   setZmScript(state, object);
   setZmEventHandler(state, object);
   setZmSporadicTask(state, object);

@@ -10,6 +10,9 @@
 // (vrml/qvstate.h), nor what scripting does with the handlers, time-outs and
 // texts handed to it through vrml/hooks.h.
 //
+// In a file another user added (vrml/session.h) only the Attributes node
+// applies: every behaviour node is taken off unread, with one warning.
+//
 // No attachment fails its object: what fails is reported and stays pending
 // for the next object, except a node naming an unknown script type, which
 // is refused ("unknown script type") and taken off so that it is not tried

@@ -443,7 +443,9 @@ class CameraTableSwap {
 
 }  // namespace
 
-ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera) {
+namespace {
+
+ZmTopObjList* parseInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera, bool fromPeer) {
   if (world == nullptr) {
     zmReportMessage("zmParseVRMLInZmCamera(): argument pointer of ZmWorld is null.");
     return nullptr;
@@ -456,6 +458,7 @@ ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj*
   ZmTopObjList* lastBefore = world->topObjectsTail;
   CameraTableSwap swap(world);
   QvSessionGuard session(world, kWorldFileInlineNumbers);
+  qvSession().fromPeer = fromPeer;
   QvStackList* list = parseVRML(fileName, world);
   if (list == nullptr) return nullptr;
   int result = placeEntries(list, [&](STACKLIST* e) { return makeItTopObjInWorld(e->object, fileName, nullptr); });
@@ -469,6 +472,16 @@ ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj*
   for (ZmTopObjList* node = firstNew; node && *camera == nullptr; node = node->next)
     *camera = findZmCameraObj(node->object);
   return firstNew;
+}
+
+}  // namespace
+
+ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera) {
+  return parseInZmCamera(world, fileName, camera, false);
+}
+
+ZmTopObjList* zmParsePeerVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera) {
+  return parseInZmCamera(world, fileName, camera, true);
 }
 
 int zmParseVRMLAddToWorld(const char* fileName, ZmObj** object) {

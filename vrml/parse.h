@@ -59,6 +59,10 @@ int zmParseVRMLInZmObj(const char* fileName, ZmObj* parent);
 // failure); *camera the first camera among the new objects, or null. The
 // world's camera table is as before afterwards.
 ZmTopObjList* zmParseVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera);
+// As zmParseVRMLInZmCamera, for a file another user added: its Script,
+// EventHandler and task nodes (and those of the files it inlines) are
+// dropped with a warning, and an anchor of it to a local file leads nowhere.
+ZmTopObjList* zmParsePeerVRMLInZmCamera(ZmWorld* world, const char* fileName, ZmObj** camera);
 // Into the world being built, else the current world; *object the first
 // object placed. 0 or -1.
 int zmParseVRMLAddToWorld(const char* fileName, ZmObj** object);

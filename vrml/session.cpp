@@ -20,7 +20,11 @@ QvSessionGuard::QvSessionGuard(ZmWorld* world, int32_t inlineCounter) : saved(st
   current.outer = &saved;
   // An inlined file's names are found beside it: its read goes on with the
   // URLs of the inline files around it.
-  if (inlineCounter < 0) current.baseUrls = saved.baseUrls;
+  if (inlineCounter < 0) {
+    current.baseUrls = saved.baseUrls;
+    current.fromPeer = saved.fromPeer;
+    current.peerBehaviourReported = saved.peerBehaviourReported;
+  }
 }
 
 QvSessionGuard::~QvSessionGuard() { current = std::move(saved); }

@@ -46,6 +46,10 @@ struct QvParseSession {
   int readErrorLevel = 0;                // level of the last read error (vrml/qvreaderror.h)
   bool buildStarted = false;             // this parse began the build the limits count
   ZmSlab* nodeSlab = nullptr;            // where the file's nodes are carved from; null: the heap
+  // The file is another user's (and so are the files it inlines): its
+  // behaviour nodes are dropped, and its anchors lead nowhere local.
+  bool fromPeer = false;
+  bool peerBehaviourReported = false;    // the dropping was warned about once
   // The session this one interrupted, as its guard saved it; null for the
   // session at rest.
   const QvParseSession* outer = nullptr;

@@ -30,6 +30,24 @@ constexpr int32_t kLastRangeNumber = INT32_MAX / kIdsPerRange - 1;
 
 // ------------------------------------------------------------ anchors
 
+bool namesLocalFile(const std::string& url) {
+  if (!url.empty() && (url[0] == '/' || url[0] == '\\')) return true;
+  std::string scheme = url.substr(0, 5);
+  for (char& c : scheme) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+  return scheme == "file:";
+}
+
+// The URL an anchor keeps: an anchor of another user's file leads nowhere
+// local (a local world would have the user's rights).
+std::string anchorUrl(const QvWWWAnchor* anchor, const char* fn) {
+  std::string url = qvResolveUrl(anchor->name.value.getString());
+  if (qvSession().fromPeer && namesLocalFile(url)) {
+    zmReportWarning("%s: %s: an anchor of a file another user added cannot lead to a local file.", fn, url.c_str());
+    url.clear();
+  }
+  return url;
+}
+
 // Opens the anchor's level: the anchor's matrix elements and the anchor
 // itself on its stack. False when memory ran out (the level is closed
 // again).
@@ -149,7 +167,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
   if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
-  if (hookSetNameOfWWW(object, zmWWWAnchor, qvResolveUrl(anchor->name.value.getString()).c_str()) != 0) {
+  if (hookSetNameOfWWW(object, zmWWWAnchor, anchorUrl(anchor, fn).c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;

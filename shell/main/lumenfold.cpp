@@ -11,6 +11,7 @@
 // of a frame, F the frames a second from the first frame to the last, and C
 // the chat lines shown; --screenshot writes the view after the last frame as
 // a BMP. --chat opens the chat window at the start, as the Chat command does.
+// SIGTERM, SIGINT and SIGHUP end the program as the Exit command does.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "shell/appstate.h"
 #include "shell/chat.h"
 #include "shell/notify.h"
+#include "shell/signals.h"
 #include "shell/startup.h"
 #include "shell/viewwin.h"
 
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
   }
   if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage, zmWwwFetchUrl});
+  zmCatchEndSignals();
   zmCleanUpLeftCopies();
   if (options.frames > 0) zmSetFrameObserver(afterFrame);
 

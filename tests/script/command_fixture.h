@@ -40,7 +40,9 @@ class CommandTest : public ScriptTest {
     loadingHooks->wwwFetchUrl = fetchAsFile;
     ASSERT_EQ(zmRenderInitViewer(), 0);
     zmSetViewWindowSize(64, 48);
-    world = newWorld();
+    // A local world in the data folder, whose files its scripts read.
+    world = zmNewWorld("file://" LUMENFOLD_TEST_DATA "/scene.wrl");
+    worlds.push_back(world);
     zmSetCurrentWorld(world);
     ASSERT_EQ(zmConstructWorld(LUMENFOLD_TEST_DATA "/scene.wrl", world), 0);
     ASSERT_EQ(zmAddPersonToWorld(world), 0);

@@ -44,7 +44,8 @@ TEST_F(ScriptTest, LocalHandlersSubstituteTheirUserDataNetworkCallsDoNot) {
   ASSERT_EQ(zmScriptEvalFunction(world, 1, 1, "note", target, &press, "", "$::greeting [set ::ran 1]", &result), 0);
   ASSERT_EQ(eval(world, "set ::noted", &noted), 0);
   EXPECT_EQ(noted, "$::greeting [set ::ran 1]");
-  EXPECT_EQ(zmScriptEvalFunction(world, 1, 1, "note; set ::ran 1", target, &press, "", "", &result), -1);
+  EXPECT_EQ(zmScriptEvalFunction(world, 1, 1, "note; set ::ran 1", target, &press, "", "", &result),
+            ZM_SCRIPT_NOT_A_WORLD_PROCEDURE);
   ASSERT_EQ(eval(world, "info exists ::ran", &noted), 0);
   EXPECT_EQ(noted, "0");
 }

@@ -115,3 +115,43 @@ TEST_F(ExtensionTest, EventSubstitutionCanBeChanged) {
   ASSERT_EQ(built, 0);
   EXPECT_THAT(callsStartingWith("HANDLER"), ElementsAre(::testing::StartsWith("HANDLER  mask 0x20102 ")));
 }
+
+// A file another user added runs nothing in this world, nor does a file it
+// inlines; its anchors lead only to the web. The same file read as the
+// world's own hands everything over, so the difference is the origin.
+TEST_F(ExtensionTest, SecurityAnotherUsersFileRunsNothingAndLeadsNowhereLocal) {
+  const std::string inlined = fileWith("Separator { Script { procedure \"set inner 1\" scriptType TCL } DEF In Cube { } }");
+  fetchableUrls["inner.wrl"] = inlined;
+  const std::string avatar =
+      fileWith("Separator {"
+               " Script { procedure \"set pwned 1\" scriptType TCL }"
+               " EventHandler { function \"onPick\" userData \"[open /etc/passwd]\" scriptType TCL }"
+               " PeriodicTask { function \"tick\" millisecond 10 scriptType TCL }"
+               " SporadicTask { function \"once\" scriptType TCL }"
+               " DEF Body Cube { }"
+               " WWWInline { name \"inner.wrl\" }"
+               " DEF Home WWWAnchor { name \"file:///etc/passwd\" Cube { } }"
+               " DEF Away WWWAnchor { name \"http://example.org/next.wrl\" Cube { } } }");
+  auto anchorUrl = [&](const char* name) {
+    auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(named(name), zmWWWAnchor));
+    return entry != nullptr ? entry->url : std::string("(none)");
+  };
+
+  ZmObj* camera = nullptr;
+  ASSERT_NE(zmParsePeerVRMLInZmCamera(world, avatar.c_str(), &camera), nullptr);
+  for (const char* kind : {"SCRIPT", "HANDLER", "PERIODIC", "SPORADIC"}) EXPECT_TRUE(callsStartingWith(kind).empty()) << kind;
+  EXPECT_NE(named("Body"), nullptr);
+  EXPECT_NE(named("In"), nullptr);  // the inline is read, its Script is not run
+  EXPECT_EQ(anchorUrl("Home"), "");
+  EXPECT_EQ(anchorUrl("Away"), "http://example.org/next.wrl");
+  int warnings = 0;
+  for (const std::string& m : builderMessages) warnings += m.find("file another user added do not run") != std::string::npos;
+  EXPECT_EQ(warnings, 1);
+  EXPECT_TRUE(sawMessage("file:///etc/passwd: an anchor of a file another user added cannot lead to a local file."));
+
+  builderCalls.clear();
+  ASSERT_NE(zmParseVRMLInZmCamera(world, avatar.c_str(), &camera), nullptr);
+  EXPECT_EQ(callsStartingWith("SCRIPT").size(), 2u);
+  EXPECT_EQ(callsStartingWith("HANDLER").size(), 1u);
+  EXPECT_EQ(callsStartingWith("PERIODIC").size(), 1u);
+}
