@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/gdi_objects.h"
+#include "platform/pixelrows.h"
 #include "platform/pixels.h"
 
 namespace platform::gdi {
@@ -31,11 +32,15 @@ struct Target {
   DcObject* dc = nullptr;
   Surface surface;
   RECT clip{};
+  HWND window = nullptr;  // a window DC's window, whose presenter hears of what is drawn
 };
 
 // False for an invalid DC.
 bool resolveTarget(HDC hdc, Target* target);
 bool isWindowDc(const DcObject& dc);
+// Tells the presenter that `area` (the target's coordinates) of a window's
+// pixels was drawn into; nothing for other targets.
+void noteDrawn(const Target& target, const RECT& area);
 
 // The destination value of a COLORREF drawn through the DC (PALETTEINDEX
 // colours go through the DC's palette).
@@ -59,10 +64,10 @@ class ColourMap {
             const DcObject* sourceDc);
   uint32_t map(uint32_t value);
   bool identity() const { return identity_; }
-  // For a 16-bit direct-colour source into direct colour: the mapped value of
-  // every source value, kept from blit to blit while the formats stay the
-  // same; null for other formats.
-  const std::vector<uint32_t>* sixteenBitTable();
+  // Converts `count` source pixels into destination pixels (formats of 8
+  // bits a pixel or more), through the loop chosen when the map was made
+  // (pixelrows.h) or, where none suits, pixel by pixel through map.
+  void convertRow(const uint8_t* from, uint8_t* to, int count);
 
  private:
   const PixelFormat& source_;
@@ -74,16 +79,19 @@ class ColourMap {
   std::unordered_map<uint32_t, uint32_t> memo_;  // direct sources into indexed
 
   // Direct into direct colour, channels of at most 8 bits: per channel, the
-  // destination bits of every source channel value, so that the hot loop
-  // only masks, shifts and looks up.
+  // destination bits of every source channel value, so that the per-pixel
+  // path only masks, shifts and looks up.
   struct ChannelParts {
     uint32_t mask = 0;
     int shift = 0;
     std::vector<uint32_t> parts;
   };
+  void prepare(const DcObject* destDc, const DcObject* sourceDc);
   bool prepareDirectChannels();
+  void chooseRowConversion();
   std::array<ChannelParts, 3> channels_;
   bool directChannels_ = false;
+  RowConversion rows_;
 };
 
 // A brush made ready for one destination: destination values repeating
