@@ -49,6 +49,7 @@ struct XState {
   Channel red, green, blue;
   x11::ImageServer images;
   bool sharedPutPending = false;  // an image sent through shared memory since the last sync
+  unsigned long flushedRequest = 0;  // XNextRequest when the requests were last flushed
   Atom deleteWindow = 0, protocols = 0, motifHints = 0;
   std::map<HWND, Shown> shown;
   uint32_t cursorGeneration = ~0u;
@@ -353,14 +354,17 @@ void readQueuedEvents() {
 // anything is written into one again the server is let finish. Events read
 // meanwhile are handled at once: the connection will not wake the loop for
 // them.
+// Otherwise what was asked is flushed, when anything was: a flush also
+// tries to read the connection, a system call wasted on every wait.
 void finishPresenting() {
-  if (!x.sharedPutPending) {
+  if (x.sharedPutPending) {
+    x.sharedPutPending = false;
+    XSync(x.display, False);
+    readEvents(0, 0);
+  } else if (XNextRequest(x.display) != x.flushedRequest) {
     XFlush(x.display);
-    return;
   }
-  x.sharedPutPending = false;
-  XSync(x.display, False);
-  readEvents(0, 0);
+  x.flushedRequest = XNextRequest(x.display);
 }
 
 bool trueColourVisual() {
