@@ -234,6 +234,11 @@ bool composeChanges(HWND hwnd, ComposedPicture* picture, RECT* changed) {
 
 void forgetComposition(HWND hwnd) { kept().erase(hwnd); }
 
+void noteFrameChanged(HWND hwnd) {
+  auto found = kept().find(user::topLevelAncestor(hwnd));
+  if (found != kept().end()) found->second.looks.clear();  // nothing compares equal to it
+}
+
 bool composeWindow(HWND hwnd, WindowPixels* out) {
   RECT rect;
   if (out == nullptr || !GetWindowRect(hwnd, &rect)) return false;

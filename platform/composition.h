@@ -15,8 +15,8 @@
 // drawn into since the last call, in their windows' places and under the
 // windows stacked above them. A change that no drawing call reports -- a
 // window moved, sized, shown, hidden, restacked or retitled, another active
-// window, a menu or scroll bar (presentationGeneration), a new display
-// depth -- composes the whole window again.
+// window, a menu (presentationGeneration) or a scroll bar (noteFrameChanged),
+// a new display depth -- composes the whole window again.
 #ifndef LUMENFOLD_PLATFORM_COMPOSITION_H
 #define LUMENFOLD_PLATFORM_COMPOSITION_H
 
@@ -48,6 +48,10 @@ bool composeChanges(HWND hwnd, ComposedPicture* picture, RECT* changed);
 
 // Drops the picture of a window that is no longer shown.
 void forgetComposition(HWND hwnd);
+
+// A part of the window's frame that no drawing call reports (a scroll bar)
+// changed: the top-level window holding it is composed whole next time.
+void noteFrameChanged(HWND hwnd);
 
 // The whole window as a display shows it, composed afresh: its frame
 // (caption, menu bar, scroll bars), its client pixels and those of its

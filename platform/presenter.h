@@ -41,9 +41,9 @@ bool readWindowPixels(HWND hwnd, WindowPixels* out);
 // The whole screen, as GetDC(NULL) shows it.
 bool readScreenPixels(WindowPixels* out);
 
-// Grows whenever something that a display shows may have changed without
-// a drawing call: a frame part (title, menu, scroll bar) changed. A
-// presenter compares it to know when to compose whole windows again.
+// Grows whenever a menu that a window's frame may show changed, which no
+// drawing call reports. A presenter compares it to know when to compose
+// whole windows again.
 uint32_t presentationGeneration();
 void notePresentationChanged();
 

@@ -297,9 +297,9 @@ uint32_t ColourMap::map(uint32_t value) {
     return out;
   }
   if (!table_.empty()) return table_[value & (table_.size() - 1)];
-  COLORREF c = valueToColour(source_, value);
+  if (!decoder_) decoder_.emplace(source_);
+  const COLORREF c = decoder_->colour(value);
   if (toMonochrome_) return c == sourceBack_ ? 1 : 0;
-  if (!dest_.indexed()) return colourToValue(dest_, c);
   auto found = memo_.find(c);
   if (found != memo_.end()) return found->second;
   uint32_t v = colourToValue(dest_, c);

@@ -4,8 +4,10 @@
 //
 // Owns: resolving a DC to its pixels and clip, turning COLORREFs and source
 // pixels into destination values, and rasterBlit, which every blit, fill,
-// line and glyph goes through or mirrors. It does not own handles or the
-// records behind them (gdi_objects.h) nor the window surfaces (presenter.h).
+// line and glyph goes through or mirrors; each of them tells the presenter
+// what it drew into a window (noteDrawn), so that only that is shown again.
+// It does not own handles or the records behind them (gdi_objects.h) nor
+// the window surfaces (presenter.h).
 //
 // Set-up apart from the loop: the colour map, the pattern and the column and
 // row tables are made once per call, so the pixel loop only reads tables,
@@ -16,6 +18,7 @@
 
 #include <cstdint>
 #include <array>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -76,7 +79,8 @@ class ColourMap {
   bool toMonochrome_ = false;
   COLORREF sourceBack_ = 0;
   std::vector<uint32_t> table_;                  // indexed sources
-  std::unordered_map<uint32_t, uint32_t> memo_;  // direct sources into indexed
+  std::optional<ColourDecoder> decoder_;         // other sources, made when first needed
+  std::unordered_map<uint32_t, uint32_t> memo_;  // their colours met so far, as destination values
 
   // Direct into direct colour, channels of at most 8 bits: per channel, the
   // destination bits of every source channel value, so that the per-pixel
