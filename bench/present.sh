@@ -7,7 +7,8 @@
 # the CPU time per frame; R comes from the program's "-dframerate" lines.
 #   bench/present.sh [BUILD_DIR]                       the three standard runs:
 #       hello.wrl at the start size, the 100,000-triangle grid at 1024x768,
-#       hello.wrl at 1024x768
+#       hello.wrl at 1024x768; the grid is written by gridworld.py 224 from
+#       the shared bench folder beside the repository, or $GRIDWORLD
 #   bench/present.sh BUILD_DIR WORLD SIZE [SECONDS [turning]]    one run;
 #       SIZE is WIDTHxHEIGHT asked for the main window (the program keeps
 #       its view within 4:3 and 1024 x 768), or "start" for the size it
@@ -37,6 +38,15 @@ poll() {
 }
 answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 found_window() { found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1); [ -n "$found" ]; }
+# The main window: the first shown that is not the Messages window (a world
+# may have given it its own title already).
+found_main() {
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" != Messages ] && { found=$id; return 0; }
+  done
+  return 1
+}
 gone_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 frames_so_far() { grep -c '^Rendering' "$work/frames.log" || true; }
 drawing() { [ "$(frames_so_far)" -gt 20 ]; }
@@ -65,7 +75,7 @@ measure() {
   rm -rf "$work/home" "$work/frames.log"
   LUMENFOLD_HOME="$work/home" "$program" -dframerate "$world" 2>"$work/frames.log" >"$work/out" &
   lumenfold=$!
-  poll 60 found_window "^Lumenfold$" || { echo "present.sh: no main window" >&2; tail "$work/frames.log" "$work/out" >&2; exit 1; }
+  poll 60 found_main || { echo "present.sh: no main window" >&2; tail "$work/frames.log" "$work/out" >&2; exit 1; }
   window=$found
   # The Messages window opens over the main window at the start: its Close
   # button hides it, as a user would.
