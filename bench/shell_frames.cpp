@@ -13,6 +13,15 @@
 // Each frame benchmark reports the share of the window the last frame
 // covered; the viewer's also how many times the engine-only frame it costs
 // (EngineFrame of the same N runs first).
+// - ProgramTick: the program itself started in this process on the grid
+//   world, its main window at the first size (456x400) or at 1024x768, one
+//   whole tick at a time: the frame timer's message to the main window (its
+//   own work, the view's navigation step, labels, frame event and rendering)
+//   and then what the message loop does before it waits, showing what
+//   changed -- on the X display when $DISPLAY names one, else composing it
+//   as the display would be sent it. It reports the processor time of the
+//   whole tick and of its rendering per frame, standing still and turning
+//   (the left arrow key held: every frame new and shown whole).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -21,11 +30,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 
 #include "bench/gridworld.h"
+#include "core/apphandles.h"
 #include "core/camera.h"
 #include "core/object.h"
 #include "core/world.h"
@@ -37,10 +48,18 @@
 #include "engine/matrix.h"
 #include "engine/polygon.h"
 #include "engine/scene.h"
+#include "loading/wwwlink.h"
+#include "platform/clock.h"
+#include "platform/composition.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/windows.h"
+#include "platform/xpresenter.h"
+#include "script/mainloop.h"
+#include "shell/app.h"
+#include "shell/appstate.h"
 #include "shell/startup.h"
+#include "shell/viewwin.h"
 #include "viewer/construct.h"
 #include "viewer/frame.h"
 #include "viewer/rendering.h"
@@ -277,16 +296,110 @@ void LoadToFirstFrame(benchmark::State& state) {
   state.counters["triangles"] = 2.0 * static_cast<double>(n * n);
 }
 
+// ---- the program's whole tick
+
+void pumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// The program on the grid world of n, started once for every run, with a
+// user folder of its own (so that it meets no other program running).
+struct Program {
+  explicit Program(long n) : commandLine(gridWorldFile(n)) {
+    char folder[] = "/tmp/lumenfold_frames_home_XXXXXX";
+    if (mkdtemp(folder) == nullptr) return;
+    home = folder;
+    setenv("LUMENFOLD_HOME", folder, 1);
+    platform::setDisplayDepth(24);
+    onDisplay = platform::startPresenter(false);
+    zmStartLayers({quiet, zmWwwFetchUrl});
+    if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (zmAppState != ZM_APP_RUNNING && std::chrono::steady_clock::now() < deadline) {
+      pumpMessages();
+      usleep(1000);
+    }
+    if (HWND messages = FindWindowA(nullptr, "Messages")) ShowWindow(messages, SW_HIDE);
+    ready = zmAppState == ZM_APP_RUNNING;
+  }
+  // Shows what changed, as the message loop does before it waits.
+  void present() const {
+    if (onDisplay) {
+      platform::presentChanges();
+      return;
+    }
+    platform::ComposedPicture picture;
+    RECT changed;
+    platform::composeChanges(zmGetMainHwnd(), &picture, &changed);
+  }
+  void size(int width, int height) const {
+    MoveWindow(zmGetMainHwnd(), 0, 0, width, height, TRUE);
+    pumpMessages();
+  }
+  std::string commandLine;
+  std::string home;
+  bool onDisplay = false;
+  bool ready = false;
+};
+
+Program& program() {
+  static Program started(224);
+  return started;
+}
+
+void ProgramTick(benchmark::State& state) {
+  const Program& shown = program();
+  if (!shown.ready) return state.SkipWithError("the program did not start on the grid world");
+  const bool turning = state.range(1) != 0;
+  shown.size(static_cast<int>(state.range(0)), static_cast<int>(state.range(0) == 456 ? 400 : 768));
+  HWND view = zmGetViewHwnd();
+  if (turning) SendMessageA(view, WM_KEYDOWN, VK_LEFT, 0);
+  for (int warm = 0; warm < 3; warm++) {
+    SendMessageA(zmGetMainHwnd(), WM_TIMER, ZM_FRAME_TIMER, 0);
+    shown.present();
+  }
+  const ZmFrameStats before = zmGetFrameStats();
+  const double cpuBefore = platform::threadCpuMs();
+  for (auto _ : state) {
+    SendMessageA(zmGetMainHwnd(), WM_TIMER, ZM_FRAME_TIMER, 0);
+    shown.present();
+  }
+  const double ticks = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  const ZmFrameStats after = zmGetFrameStats();
+  if (turning) SendMessageA(view, WM_KEYUP, VK_LEFT, 0);
+  const double tickMs = (platform::threadCpuMs() - cpuBefore) / ticks;
+  const double renderingMs = (after.tickRenderingCpuMs - before.tickRenderingCpuMs) / ticks;
+  state.counters["tick_cpu_ms"] = tickMs;
+  state.counters["rendering_cpu_ms"] = renderingMs;
+  state.counters["rest_cpu_ms"] = tickMs - renderingMs;
+  RECT client;
+  GetClientRect(view, &client);
+  state.SetLabel(std::string(shown.onDisplay ? "on the X display" : "headless") + ", view " +
+                 std::to_string(client.right) + "x" + std::to_string(client.bottom) +
+                 (turning ? ", turning" : ", standing still"));
+}
+
 }  // namespace
 
 BENCHMARK(EngineFrame)->Arg(50)->Arg(224)->Unit(benchmark::kMillisecond);
 BENCHMARK(ViewerFrame)->Arg(50)->Arg(224)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadToFirstFrame)->Arg(50)->Arg(224)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ProgramTick)->ArgsProduct({{456, 1024}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (IsWindow(zmGetMainHwnd())) {
+    DestroyWindow(zmGetMainHwnd());
+    platform::closeX11Presenter();
+    std::filesystem::remove_all(program().home);
+  }
   for (const auto& [n, file] : gridWorldFiles) std::remove(file.c_str());
   return 0;
 }

@@ -53,9 +53,15 @@ int convertRows(BitmapObject& bitmap, const DibLayout& dib, void* bits, int star
   ColourMap colours(toDib ? bitmap.format : dib.format, toDib ? dib.format : bitmap.format, nullptr,
                     nullptr);
   int width = bitmap.width < dib.width ? bitmap.width : dib.width;
+  const bool wholeBytes = bitmap.format.bitsPerPixel >= 8 && dib.format.bitsPerPixel >= 8;
   for (int scan = first; scan < last; scan++) {
     int imageRow = dib.bottomUp ? bitmap.height - 1 - scan : scan;
     int bufferRow = dib.bottomUp ? lines - 1 - (scan - start) : scan - start;
+    if (wholeBytes) {
+      colours.convertRow(toDib ? image.row(imageRow) : rows.row(bufferRow),
+                         toDib ? rows.row(bufferRow) : image.row(imageRow), width);
+      continue;
+    }
     for (int x = 0; x < width; x++) {
       if (toDib)
         rows.write(x, bufferRow, colours.map(image.read(x, imageRow)));
@@ -260,6 +266,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF colour) {
     return CLR_INVALID;
   uint32_t value = dcColourValue(*t.dc, *t.surface.format, colour);
   t.surface.write(x, y, value);
+  noteDrawn(t, RECT{x, y, x + 1, y + 1});
   return valueToColour(*t.surface.format, value);
 }
 

@@ -31,6 +31,12 @@ void useVirtualClock(bool on, uint64_t startMs) {
 
 bool virtualClockInUse() { return clockState.isVirtual; }
 
+double threadCpuMs() {
+  timespec used{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+  return double(used.tv_sec) * 1e3 + double(used.tv_nsec) / 1e6;
+}
+
 void advanceClock(uint64_t ms) {
   if (clockState.isVirtual) clockState.virtualMs += ms;
 }

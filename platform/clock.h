@@ -2,7 +2,8 @@
 // clock that tests drive.
 //
 // Owns: the clock that timeGetTime, GetTickCount, message times and timers
-// all read, and Sleep. The real clock is monotonic (it never steps back with
+// all read, Sleep, and the reading of the processor time the calling thread
+// has used. The real clock is monotonic (it never steps back with
 // the wall time); the virtual clock stands still until a test advances it, or
 // until the program waits (Sleep, or a queue wait with a timer pending), in
 // which case it jumps to the end of the wait at once. It does not own timers
@@ -36,6 +37,11 @@ bool virtualClockInUse();
 
 // Moves the virtual clock on by ms; no effect on the real clock.
 void advanceClock(uint64_t ms);
+
+// The processor time the calling thread has used, in milliseconds with a
+// fraction: what a piece of work cost however busy the machine is. Real
+// time always, whichever clock is in use.
+double threadCpuMs();
 
 }  // namespace platform
 

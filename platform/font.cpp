@@ -55,6 +55,8 @@ void drawGlyph(const Target& target, const Glyph& g, int penX, int baseline, uin
       if (bits[col >> 3] & (0x80 >> (col & 7))) target.surface.write(x, y, value);
     }
   }
+  const int left = penX + g.left, top = baseline - g.top;
+  noteDrawn(target, RECT{left, top, left + g.width, top + g.rows});
 }
 
 /*

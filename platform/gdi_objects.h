@@ -81,6 +81,8 @@ struct DcObject : GdiObject {
   HWND hwnd = nullptr;       // window DCs
   bool painting = false;     // made by BeginPaint: clipped to paintRect
   RECT paintRect{};          // client coordinates
+  bool clipped = false;      // a presenter's own DC: drawing kept inside clipRect
+  RECT clipRect{};
   HBITMAP bitmap = nullptr;  // memory DCs
   HBRUSH brush = nullptr;
   HPEN pen = nullptr;

@@ -128,6 +128,43 @@ uint32_t colourToValue(const PixelFormat& format, COLORREF colour) {
          insert(GetBValue(colour), format.blueMask);
 }
 
+ChannelLayout channelLayout(const PixelFormat& format) {
+  if (format.indexed()) return ChannelLayout{};
+  auto channel = [](uint32_t mask) {
+    if (mask == 0) return Channel{};
+    return Channel{mask, std::countr_zero(mask), std::popcount(mask)};
+  };
+  return ChannelLayout{channel(format.redMask), channel(format.greenMask), channel(format.blueMask)};
+}
+
+bool ColourDecoder::widening(const Channel& channel, Widening* out) {
+  out->mask = channel.mask;
+  out->shift = channel.shift;
+  const uint32_t span = channel.mask >> channel.shift;
+  if (span <= 0xFF) {
+    out->levels.resize(span + 1);
+    for (uint32_t raw = 0; raw <= span; raw++) out->levels[raw] = static_cast<uint8_t>(extract(raw << channel.shift, channel.mask));
+    return true;
+  }
+  if (std::has_single_bit(span + 1)) {
+    out->shift += channel.bits - 8;  // the top 8 bits
+    return true;
+  }
+  return false;
+}
+
+ColourDecoder::ColourDecoder(const PixelFormat& format) : indexed_(format.indexed()) {
+  if (indexed_) {
+    table_.resize(size_t{1} << format.bitsPerPixel);
+    tableMask_ = static_cast<uint32_t>(table_.size() - 1);
+    for (uint32_t index = 0; index < table_.size(); index++) table_[index] = format.colourAt(index);
+    return;
+  }
+  const ChannelLayout layout = channelLayout(format);
+  byReference_ = !widening(layout.red, &red_) || !widening(layout.green, &green_) || !widening(layout.blue, &blue_);
+  if (byReference_) format_ = format;
+}
+
 size_t rowBytes(int width, int bitsPerPixel, int alignBytes) {
   size_t bits = static_cast<size_t>(width) * static_cast<size_t>(bitsPerPixel);
   size_t alignBits = static_cast<size_t>(alignBytes) * 8;

@@ -2,9 +2,16 @@
 //
 // Owns: the description of a pixel format (bits per pixel, colour masks or
 // a colour table), the conversion of one pixel value to and from a colour,
+// the channel layout of a direct format and ColourDecoder, which reads
+// values as colours with that layout (or the colour table) worked out once,
 // and Surface, a view of rows of pixels that someone else owns (a bitmap, a
 // window surface, a caller's DIB). It does not own any pixels and knows
-// nothing of DCs, raster operations or handles (raster.h, gdi_objects.h).
+// nothing of DCs, raster operations or handles (raster.h, gdi_objects.h),
+// nor the loops that convert whole rows (pixelrows.h).
+//
+// valueToColour and colourToValue are the reference: they work the channels
+// out from the masks on every call. Loops over pixels use a layout or a
+// decoder made once, which give exactly the same colours.
 //
 // Values: indexed formats hold the table index; 16- and 32-bit formats the
 // raw little-endian word; 24-bit pixels read as blue | green << 8 | red << 16.
@@ -51,6 +58,54 @@ COLORREF valueToColour(const PixelFormat& format, uint32_t value);
 uint32_t colourToValue(const PixelFormat& format, COLORREF colour);
 uint32_t nearestIndex(const PixelFormat& format, COLORREF colour);
 int colourDistance(COLORREF a, COLORREF b);
+
+// Where one channel of a direct format sits in a value: its mask, the
+// position of its lowest bit and its width in bits (0 for a missing one).
+struct Channel {
+  uint32_t mask = 0;
+  int shift = 0;
+  int bits = 0;
+};
+struct ChannelLayout {
+  Channel red, green, blue;
+};
+// Zero channels for an indexed format.
+ChannelLayout channelLayout(const PixelFormat& format);
+
+// Values of one format read as colours, as valueToColour reads them. Keeps
+// its own copy of what it needs: the format may go away after it is made.
+class ColourDecoder {
+ public:
+  explicit ColourDecoder(const PixelFormat& format);
+  COLORREF colour(uint32_t value) const {
+    if (indexed_) return table_[value & tableMask_];
+    if (byReference_) return valueToColour(format_, value);
+    return red_.level(value) | green_.level(value) << 8 | blue_.level(value) << 16;
+  }
+
+ private:
+  // One channel widened to 8 bits: through a table of its raw values when
+  // they span at most 8 bits, else (a contiguous wider channel) its top 8
+  // bits by a shift.
+  struct Widening {
+    uint32_t mask = 0;
+    int shift = 0;
+    std::vector<uint8_t> levels;  // empty: by the shift
+    uint32_t level(uint32_t value) const {
+      const uint32_t raw = (value & mask) >> shift;
+      return levels.empty() ? raw : levels[raw];
+    }
+  };
+  // False for a scattered mask wider than 8 bits, which only the reference reads.
+  static bool widening(const Channel& channel, Widening* out);
+
+  bool indexed_ = false;
+  bool byReference_ = false;
+  uint32_t tableMask_ = 0;
+  std::vector<COLORREF> table_;  // indexed formats: the colour of every index
+  Widening red_, green_, blue_;
+  PixelFormat format_;  // direct formats read by the reference
+};
 
 // Bytes in one row of `width` pixels, padded to `alignBytes` (2 or 4).
 size_t rowBytes(int width, int bitsPerPixel, int alignBytes);

@@ -1,5 +1,5 @@
-// platform/presenter.cpp -- window surfaces, the composed screen, read-back
-// and BMP files.
+// platform/presenter.cpp -- window surfaces, what was drawn into them, the
+// composed screen, read-back and BMP files.
 #include "platform/presenter.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "platform/display.h"
 #include "platform/gdi_objects.h"
+#include "platform/raster.h"
 #include "platform/windowstate.h"
 
 namespace platform {
@@ -20,6 +21,7 @@ using gdi::BitmapObject;
 struct WindowSurface {
   std::unique_ptr<BitmapObject> bitmap;
   uint32_t generation = 0;  // display generation it was made in
+  RECT drawn{0, 0, 0, 0};   // drawn into since last taken, client coordinates
 };
 
 struct Presenter {
@@ -39,6 +41,13 @@ void dropDeadWindows() {
     it = IsWindow(it->first) ? std::next(it) : windows.erase(it);
 }
 
+// The display's format, but 32 bits a pixel in place of 24 (see presenter.h).
+gdi::PixelFormat surfaceFormat() {
+  gdi::PixelFormat format = gdi::displayFormat();
+  if (format.bitsPerPixel == 24) format.bitsPerPixel = 32;
+  return format;
+}
+
 // Copies the overlapping top-left part of `from` into `to` (same format).
 void keepPixels(BitmapObject& from, BitmapObject& to) {
   gdi::Surface a = from.surface();
@@ -50,17 +59,18 @@ void keepPixels(BitmapObject& from, BitmapObject& to) {
 }
 
 // Makes sure `surface` is `width` x `height` in the display's current
-// format; false when it cannot be.
+// format; false when it cannot be. A new surface counts as drawn whole.
 bool fitSurface(WindowSurface& surface, int width, int height) {
   uint32_t generation = displayGeneration();
   BitmapObject* b = surface.bitmap.get();
   if (b != nullptr && surface.generation == generation && b->width == width && b->height == height)
     return true;
-  auto fresh = gdi::makeBitmap(width, height, gdi::displayFormat(), 4);
+  auto fresh = gdi::makeBitmap(width, height, surfaceFormat(), 4);
   if (fresh == nullptr) return false;
   if (b != nullptr && surface.generation == generation) keepPixels(*b, *fresh);
   surface.bitmap = std::move(fresh);
   surface.generation = generation;
+  surface.drawn = RECT{0, 0, width, height};
   return true;
 }
 
@@ -71,7 +81,7 @@ int windowDepth(HWND hwnd) {
 }
 
 // Paints each visible window's surface onto the screen, parents before
-// their children.
+// their children; the screen has the surfaces' format, so rows are copied.
 void composeScreen(BitmapObject& screen) {
   std::fill(screen.pixels.begin(), screen.pixels.end(), 0);
   std::vector<std::pair<int, HWND>> order;
@@ -81,18 +91,17 @@ void composeScreen(BitmapObject& screen) {
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   gdi::Surface to = screen.surface();
+  const int bytes = to.format->bitsPerPixel / 8;
   for (auto& [depth, hwnd] : order) {
     POINT origin{0, 0};
     ClientToScreen(hwnd, &origin);
     gdi::Surface from = presenter().windows[hwnd].bitmap->surface();
-    for (int y = 0; y < from.height; y++) {
-      int sy = origin.y + y;
-      if (sy < 0 || sy >= to.height) continue;
-      for (int x = 0; x < from.width; x++) {
-        int sx = origin.x + x;
-        if (sx >= 0 && sx < to.width) to.write(sx, sy, from.read(x, y));
-      }
-    }
+    RECT placed{origin.x, origin.y, origin.x + from.width, origin.y + from.height}, visible;
+    if (!gdi::intersect(placed, RECT{0, 0, to.width, to.height}, &visible)) continue;
+    const size_t rowBytes = static_cast<size_t>(visible.right - visible.left) * static_cast<size_t>(bytes);
+    for (int y = visible.top; y < visible.bottom; y++)
+      std::memcpy(to.row(y) + visible.left * bytes, from.row(y - origin.y) + (visible.left - origin.x) * bytes,
+                  rowBytes);
   }
 }
 
@@ -100,90 +109,14 @@ bool readSurface(BitmapObject* bitmap, WindowPixels* out) {
   *out = WindowPixels{};
   if (bitmap == nullptr) return true;
   gdi::Surface s = bitmap->surface();
+  const gdi::ColourDecoder colours(*s.format);
   out->width = s.width;
   out->height = s.height;
-  out->pixels.reserve(static_cast<size_t>(s.width) * s.height);
+  out->pixels.resize(static_cast<size_t>(s.width) * s.height);
+  COLORREF* to = out->pixels.data();
   for (int y = 0; y < s.height; y++)
-    for (int x = 0; x < s.width; x++)
-      out->pixels.push_back(gdi::valueToColour(*s.format, s.read(x, y)));
+    for (int x = 0; x < s.width; x++) *to++ = colours.colour(s.read(x, y));
   return true;
-}
-
-// The composition of a window and its children into a 32-bit top-down DIB
-// (blue in the low byte), through GDI so that the frame draws with the
-// same calls as everything else.
-struct Composition {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  uint32_t* pixels = nullptr;
-  int width = 0, height = 0;
-
-  bool open(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr) return false;
-    dc = CreateCompatibleDC(nullptr);
-    SelectObject(dc, bitmap);
-    pixels = static_cast<uint32_t*>(bits);
-    width = w;
-    height = h;
-    return true;
-  }
-  ~Composition() {
-    if (dc != nullptr) DeleteDC(dc);
-    if (bitmap != nullptr) DeleteObject(bitmap);
-  }
-};
-
-// Copies the window's client pixels to `at` in the composition, within `clip`.
-void copyClient(HWND hwnd, Composition& into, POINT at, const RECT& clip) {
-  BitmapObject* bitmap = gdi::windowSurface(hwnd);
-  if (bitmap == nullptr) return;
-  gdi::Surface from = bitmap->surface();
-  RECT area{at.x, at.y, at.x + from.width, at.y + from.height};
-  RECT bounds{0, 0, into.width, into.height}, visible;
-  IntersectRect(&visible, &area, &clip);
-  IntersectRect(&visible, &visible, &bounds);
-  for (int y = visible.top; y < visible.bottom; y++) {
-    uint32_t* row = into.pixels + size_t(y) * into.width;
-    for (int x = visible.left; x < visible.right; x++) {
-      COLORREF c = gdi::valueToColour(*from.format, from.read(x - at.x, y - at.y));
-      row[x] = uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
-    }
-  }
-}
-
-// Draws the window (frame, client, children back to front) with its
-// top-left corner at `at`, clipped to `clip`.
-void composeTree(HWND hwnd, Composition& into, POINT at, const RECT& clip) {
-  RECT windowRect, client{0, 0, 0, 0};
-  GetWindowRect(hwnd, &windowRect);
-  POINT clientOrigin{0, 0};
-  ClientToScreen(hwnd, &clientOrigin);
-  GetClientRect(hwnd, &client);
-  POINT clientAt{at.x + clientOrigin.x - windowRect.left, at.y + clientOrigin.y - windowRect.top};
-  user::drawFrame(hwnd, into.dc, at);
-  RECT clientArea{clientAt.x, clientAt.y, clientAt.x + client.right, clientAt.y + client.bottom};
-  RECT childClip;
-  IntersectRect(&childClip, &clientArea, &clip);
-  copyClient(hwnd, into, clientAt, childClip);
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    children.push_back(child);
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (!(GetWindowLongA(*it, GWL_STYLE) & WS_VISIBLE)) continue;
-    RECT childRect;
-    GetWindowRect(*it, &childRect);
-    composeTree(*it, into, POINT{clientAt.x + childRect.left - clientOrigin.x,
-                                 clientAt.y + childRect.top - clientOrigin.y}, childClip);
-  }
 }
 
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
@@ -217,6 +150,24 @@ BitmapObject* screenSurface() {
   return screen.bitmap.get();
 }
 
+void noteWindowDrawn(HWND hwnd, const RECT& rect) {
+  auto found = presenter().windows.find(hwnd);
+  if (found == presenter().windows.end() || IsRectEmpty(&rect)) return;
+  RECT& drawn = found->second.drawn;
+  if (IsRectEmpty(&drawn))
+    drawn = rect;
+  else
+    UnionRect(&drawn, &drawn, &rect);
+}
+
+bool takeWindowDrawn(HWND hwnd, RECT* drawn) {
+  auto found = presenter().windows.find(hwnd);
+  if (found == presenter().windows.end() || IsRectEmpty(&found->second.drawn)) return false;
+  *drawn = found->second.drawn;
+  found->second.drawn = RECT{0, 0, 0, 0};
+  return true;
+}
+
 }  // namespace gdi
 
 bool readWindowPixels(HWND hwnd, WindowPixels* out) {
@@ -227,25 +178,6 @@ bool readWindowPixels(HWND hwnd, WindowPixels* out) {
 bool readScreenPixels(WindowPixels* out) {
   if (out == nullptr) return false;
   return readSurface(gdi::screenSurface(), out);
-}
-
-bool composeWindow(HWND hwnd, WindowPixels* out) {
-  RECT rect;
-  if (out == nullptr || !GetWindowRect(hwnd, &rect)) return false;
-  *out = WindowPixels{};
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width < 1 || height < 1) return true;
-  Composition composition;
-  if (!composition.open(width, height)) return false;
-  composeTree(hwnd, composition, POINT{0, 0}, RECT{0, 0, width, height});
-  out->width = width;
-  out->height = height;
-  out->pixels.resize(size_t(width) * height);
-  for (size_t i = 0; i < out->pixels.size(); i++) {
-    uint32_t p = composition.pixels[i];
-    out->pixels[i] = RGB(p >> 16, p >> 8, p);
-  }
-  return true;
 }
 
 uint32_t presentationGeneration() { return presenter().generation; }

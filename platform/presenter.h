@@ -1,14 +1,18 @@
 // platform/presenter.h -- the pixels of every window, headless.
 //
 // Owns: one pixel surface per window, in the display's format and sized
-// from the window's client rectangle whenever it is drawn into or read, and
-// the screen's surface, which shows the visible windows' surfaces at their
+// from the window's client rectangle whenever it is drawn into or read, the
+// part of each surface drawn into since a presenter last took it, and the
+// screen's surface, which shows the visible windows' surfaces at their
 // screen positions. A test reads a window's pixels back as colours or saves
 // them as a BMP file. It does not own the windows (winuser.h) nor the
-// drawing (wingdi.h); a surface is dropped once its window is gone.
+// drawing (wingdi.h) nor the composition of a window with its frame and
+// children (composition.h); a surface is dropped once its window is gone.
 //
-// composeWindow puts a window's frame and children around its client pixels,
-// which is what a display presenter (xpresenter.h) shows.
+// On a true-colour display a surface holds 32 bits a pixel (8 bits a
+// channel in the low 24, the layout of a true-colour X image), so that
+// what a display shows is copied, not converted; compatible bitmaps keep
+// the display's 24 bits.
 //
 // A resized window keeps the pixels that still fit; a change of display
 // depth (display.h) starts every surface again, black.
@@ -37,14 +41,9 @@ bool readWindowPixels(HWND hwnd, WindowPixels* out);
 // The whole screen, as GetDC(NULL) shows it.
 bool readScreenPixels(WindowPixels* out);
 
-// The whole window as a display shows it: its frame (caption, menu bar,
-// scroll bars), its client pixels and those of its visible children, each
-// clipped to its parent's client area. False for an invalid window.
-bool composeWindow(HWND hwnd, WindowPixels* out);
-
-// Grows whenever something that a display shows may have changed: a
-// window drawn into, a frame part (title, menu, scroll bar) changed. A
-// presenter compares it to know when to show the windows again.
+// Grows whenever a menu that a window's frame may show changed, which no
+// drawing call reports. A presenter compares it to know when to compose
+// whole windows again.
 uint32_t presentationGeneration();
 void notePresentationChanged();
 
@@ -59,6 +58,13 @@ struct BitmapObject;
 BitmapObject* windowSurface(HWND hwnd);
 // For the GDI modules: the screen, composed afresh from the windows.
 BitmapObject* screenSurface();
+// For the GDI modules: `rect` (client coordinates) of the window's surface
+// was drawn into.
+void noteWindowDrawn(HWND hwnd, const RECT& rect);
+// For the composition: the part of the window's surface drawn into since
+// the last call (client coordinates), forgotten once taken; false when
+// nothing was drawn. A new or resized surface counts as drawn whole.
+bool takeWindowDrawn(HWND hwnd, RECT* drawn);
 }  // namespace gdi
 
 }  // namespace platform

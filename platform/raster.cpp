@@ -37,50 +37,89 @@ bool normalise(int& start, int& extent) {
   return true;
 }
 
-// SRCCOPY between identical formats, unstretched: whole rows at a time.
-bool copyRowsDirectly(const Target& target, const BlitRequest& r, ColourMap* colours,
-                      const RECT& area) {
+// A run of converted pixels written only where it differs from what is
+// there; true when anything changed. Keeps a window that is drawn the same
+// frame after frame from being shown again.
+bool writeIfChanged(uint8_t* to, const uint8_t* converted, size_t bytes) {
+  if (std::memcmp(to, converted, bytes) == 0) return false;
+  std::memcpy(to, converted, bytes);
+  return true;
+}
+
+// SRCCOPY, unstretched, between formats of 8 bits a pixel or more: whole
+// rows at a time, copied or converted by the map's row loop. Into a window
+// only the rows that changed are written and reported drawn.
+bool copyRows(const Target& target, const BlitRequest& r, ColourMap* colours, const RECT& area) {
   if (r.rop != 0xCC || colours == nullptr) return false;
   if (r.width != r.sourceWidth || r.height != r.sourceHeight) return false;
-  int bpp = target.surface.format->bitsPerPixel;
-  if (bpp < 8 || r.source->format->bitsPerPixel < 8) return false;
-  int left = std::max<int>(area.left, r.x - r.sourceX);
-  int right = std::min<int>(area.right, r.x - r.sourceX + r.source->width);
-  int top = std::max<int>(area.top, r.y - r.sourceY);
-  int bottom = std::min<int>(area.bottom, r.y - r.sourceY + r.source->height);
+  const int toBytes = target.surface.format->bitsPerPixel / 8, fromBytes = r.source->format->bitsPerPixel / 8;
+  if (toBytes < 1 || fromBytes < 1) return false;
+  const int left = std::max<int>(area.left, r.x - r.sourceX);
+  const int right = std::min<int>(area.right, r.x - r.sourceX + r.source->width);
+  const int top = std::max<int>(area.top, r.y - r.sourceY);
+  const int bottom = std::min<int>(area.bottom, r.y - r.sourceY + r.source->height);
   if (left >= right || top >= bottom) return true;
-  if (colours->identity()) {
-    size_t bytes = static_cast<size_t>(right - left) * static_cast<size_t>(bpp / 8);
-    for (int y = top; y < bottom; y++) {
-      const uint8_t* from = r.source->row(y - r.y + r.sourceY) + (left - r.x + r.sourceX) * (bpp / 8);
-      std::memmove(target.surface.row(y) + left * (bpp / 8), from, bytes);
-    }
-    return true;
-  }
   const Surface& dest = target.surface;
-  const int dx = r.sourceX - r.x, dy = r.sourceY - r.y;
-  if (const std::vector<uint32_t>* table = colours->sixteenBitTable(); table != nullptr && bpp >= 24) {
-    // The frame of a 16-bit renderer shown on a true-colour display.
-    const int bytes = bpp / 8;
-    for (int y = top; y < bottom; y++) {
-      const uint8_t* from = r.source->row(y + dy) + (left + dx) * 2;
-      uint8_t* to = dest.row(y) + left * bytes;
-      for (int x = left; x < right; x++, from += 2, to += bytes) {
-        uint16_t value;
-        std::memcpy(&value, from, 2);
-        const uint32_t out = (*table)[value];
-        to[0] = out & 0xFF;
-        to[1] = (out >> 8) & 0xFF;
-        to[2] = (out >> 16) & 0xFF;
-        if (bytes == 4) to[3] = (out >> 24) & 0xFF;
-      }
-    }
+  const int dx = r.sourceX - r.x, dy = r.sourceY - r.y, count = right - left;
+  const size_t bytes = static_cast<size_t>(count) * static_cast<size_t>(toBytes);
+  if (target.window == nullptr) {
+    for (int y = top; y < bottom; y++)
+      colours->convertRow(r.source->row(y + dy) + (left + dx) * fromBytes, dest.row(y) + left * toBytes, count);
     return true;
   }
-  // A plain copy between formats: each pixel converted, nothing else read.
-  const uint32_t mask = dest.format->valueMask();
-  for (int y = top; y < bottom; y++)
-    for (int x = left; x < right; x++) dest.write(x, y, colours->map(r.source->read(x + dx, y + dy)) & mask);
+  static std::vector<uint8_t> converted;
+  converted.resize(bytes);
+  int firstChanged = bottom, lastChanged = top - 1;
+  for (int y = top; y < bottom; y++) {
+    const uint8_t* from = r.source->row(y + dy) + (left + dx) * fromBytes;
+    if (colours->identity()) {
+      if (!writeIfChanged(dest.row(y) + left * toBytes, from, bytes)) continue;
+    } else {
+      colours->convertRow(from, converted.data(), count);
+      if (!writeIfChanged(dest.row(y) + left * toBytes, converted.data(), bytes)) continue;
+    }
+    firstChanged = std::min(firstChanged, y);
+    lastChanged = y;
+  }
+  if (firstChanged <= lastChanged) noteDrawn(target, RECT{left, firstChanged, right, lastChanged + 1});
+  return true;
+}
+
+// Every pixel of a row span set to one value of 1 to 4 bytes.
+template <int Bytes>
+void fillSpan(uint8_t* to, int count, uint32_t value) {
+  for (int i = 0; i < count; i++, to += Bytes) {
+    if constexpr (Bytes == 2) {
+      const uint16_t v = static_cast<uint16_t>(value);
+      std::memcpy(to, &v, 2);
+    } else if constexpr (Bytes == 3) {
+      to[0] = static_cast<uint8_t>(value);
+      to[1] = static_cast<uint8_t>(value >> 8);
+      to[2] = static_cast<uint8_t>(value >> 16);
+    } else {
+      std::memcpy(to, &value, 4);
+    }
+  }
+}
+
+// PATCOPY of a solid brush (every fill, the text's background) into
+// formats of 8 bits a pixel or more: rows filled with its value.
+bool fillSolid(const Target& target, const BlitRequest& r, const Pattern& pattern, const RECT& area) {
+  if (r.rop != 0xF0 || pattern.width != 1 || pattern.height != 1) return false;
+  const int bytes = target.surface.format->bitsPerPixel / 8;
+  if (bytes < 1) return false;
+  const uint32_t value = pattern.values[0] & target.surface.format->valueMask();
+  const int count = area.right - area.left;
+  for (int y = area.top; y < area.bottom; y++) {
+    uint8_t* to = target.surface.row(y) + area.left * bytes;
+    switch (bytes) {
+      case 1: std::memset(to, static_cast<int>(value), static_cast<size_t>(count)); break;
+      case 2: fillSpan<2>(to, count, value); break;
+      case 3: fillSpan<3>(to, count, value); break;
+      default: fillSpan<4>(to, count, value); break;
+    }
+  }
+  noteDrawn(target, area);
   return true;
 }
 
@@ -99,6 +138,12 @@ bool intersect(const RECT& a, const RECT& b, RECT* out) {
 
 bool isWindowDc(const DcObject& dc) { return dc.dcKind == DcKind::Window; }
 
+void noteDrawn(const Target& target, const RECT& area) {
+  if (target.window == nullptr) return;
+  RECT drawn;
+  if (intersect(area, target.clip, &drawn)) noteWindowDrawn(target.window, drawn);
+}
+
 bool resolveTarget(HDC hdc, Target* target) {
   DcObject* dc = findDc(hdc);
   if (dc == nullptr) return false;
@@ -112,7 +157,7 @@ bool resolveTarget(HDC hdc, Target* target) {
       break;
     case DcKind::Window:
       bitmap = windowSurface(dc->hwnd);
-      platform::notePresentationChanged();  // drawing on a window is what a display shows
+      target->window = bitmap != nullptr ? dc->hwnd : nullptr;
       break;
     case DcKind::Screen:
       bitmap = screenSurface();
@@ -125,10 +170,9 @@ bool resolveTarget(HDC hdc, Target* target) {
   }
   RECT bounds{0, 0, target->surface.valid() ? target->surface.width : 0,
               target->surface.valid() ? target->surface.height : 0};
-  if (dc->painting)
-    intersect(bounds, dc->paintRect, &target->clip);
-  else
-    target->clip = bounds;
+  target->clip = bounds;
+  if (dc->painting) intersect(target->clip, dc->paintRect, &target->clip);
+  if (dc->clipped) intersect(target->clip, dc->clipRect, &target->clip);
   return true;
 }
 
@@ -162,6 +206,13 @@ bool ropUsesDest(uint8_t rop) { return ((rop >> 1) & 0x55) != (rop & 0x55); }
 ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const DcObject* destDc,
                      const DcObject* sourceDc)
     : source_(source), dest_(dest) {
+  prepare(destDc, sourceDc);
+  chooseRowConversion();
+}
+
+void ColourMap::prepare(const DcObject* destDc, const DcObject* sourceDc) {
+  const PixelFormat& source = source_;
+  const PixelFormat& dest = dest_;
   bool sourceMono = source.bitsPerPixel == 1;
   bool destMono = dest.bitsPerPixel == 1;
   if (source.sameAs(dest) || (sourceMono && destMono)) {
@@ -199,12 +250,16 @@ ColourMap::ColourMap(const PixelFormat& source, const PixelFormat& dest, const D
 bool ColourMap::prepareDirectChannels() {
   const uint32_t masks[3] = {source_.redMask, source_.greenMask, source_.blueMask};
   for (int i = 0; i < 3; i++) {
-    const int bits = std::popcount(masks[i]);
-    if (bits == 0 || bits > 8) return false;
+    if (masks[i] == 0) return false;
+    // Indexed by the channel's raw bits: a scattered mask spans more values
+    // than its bits count.
+    const int shift = std::countr_zero(masks[i]);
+    const uint32_t span = masks[i] >> shift;
+    if (span > 0xFF) return false;
     ChannelParts& channel = channels_[i];
     channel.mask = masks[i];
-    channel.shift = std::countr_zero(masks[i]);
-    channel.parts.resize(size_t{1} << bits);
+    channel.shift = shift;
+    channel.parts.resize(size_t{span} + 1);
     for (uint32_t c = 0; c < channel.parts.size(); c++) {
       // The one channel's colour, alone, through the general conversion.
       const COLORREF colour = valueToColour(source_, c << channel.shift);
@@ -215,21 +270,23 @@ bool ColourMap::prepareDirectChannels() {
   return true;
 }
 
-const std::vector<uint32_t>* ColourMap::sixteenBitTable() {
-  if (!directChannels_ || source_.bitsPerPixel != 16) return nullptr;
-  struct Kept {
-    std::array<uint32_t, 7> key{};  // the source's and destination's masks, and the destination's depth
-    std::vector<uint32_t> values;
-  };
-  static Kept kept;
-  const std::array<uint32_t, 7> key = {source_.redMask, source_.greenMask, source_.blueMask, dest_.redMask,
-                                       dest_.greenMask, dest_.blueMask, static_cast<uint32_t>(dest_.bitsPerPixel)};
-  if (kept.values.empty() || kept.key != key) {
-    kept.key = key;
-    kept.values.resize(65536);
-    for (uint32_t value = 0; value < 65536; value++) kept.values[value] = map(value) & dest_.valueMask();
+void ColourMap::chooseRowConversion() {
+  if (source_.bitsPerPixel < 8 || dest_.bitsPerPixel < 8) return;
+  if (identity_) {
+    rows_ = RowConversion::copy(source_.bitsPerPixel);
+  } else if (source_.bitsPerPixel == 8 && table_.size() == 256) {
+    rows_ = RowConversion::lookup(8, dest_.bitsPerPixel, table_);
+  } else if (directChannels_) {
+    RowConversion::channelShifts(source_, dest_, &rows_);
   }
-  return &kept.values;
+}
+
+void ColourMap::convertRow(const uint8_t* from, uint8_t* to, int count) {
+  if (rows_.ready()) return rows_.run(from, to, count);
+  const Surface in{count, 1, const_cast<uint8_t*>(from), 0, &source_};
+  const Surface out{count, 1, to, 0, &dest_};
+  const uint32_t mask = dest_.valueMask();
+  for (int x = 0; x < count; x++) out.write(x, 0, map(in.read(x, 0)) & mask);
 }
 
 uint32_t ColourMap::map(uint32_t value) {
@@ -240,9 +297,9 @@ uint32_t ColourMap::map(uint32_t value) {
     return out;
   }
   if (!table_.empty()) return table_[value & (table_.size() - 1)];
-  COLORREF c = valueToColour(source_, value);
+  if (!decoder_) decoder_.emplace(source_);
+  const COLORREF c = decoder_->colour(value);
   if (toMonochrome_) return c == sourceBack_ ? 1 : 0;
-  if (!dest_.indexed()) return colourToValue(dest_, c);
   auto found = memo_.find(c);
   if (found != memo_.end()) return found->second;
   uint32_t v = colourToValue(dest_, c);
@@ -324,7 +381,8 @@ void rasterBlit(const Target& target, const BlitRequest& request, const Pattern&
 
   RECT area;
   if (!intersect(target.clip, RECT{r.x, r.y, r.x + r.width, r.y + r.height}, &area)) return;
-  if (r.source != nullptr && !flipX && !flipY && copyRowsDirectly(target, r, colours, area)) return;
+  if (r.source != nullptr && !flipX && !flipY && copyRows(target, r, colours, area)) return;
+  if (r.source == nullptr && fillSolid(target, r, pattern, area)) return;
 
   bool checkSource = r.source != nullptr;
   int sourceWidthLimit = checkSource ? r.source->width : 0;
@@ -350,6 +408,7 @@ void rasterBlit(const Target& target, const BlitRequest& request, const Pattern&
       dest.write(x, y, applyRop3(r.rop, p, s, d) & mask);
     }
   }
+  noteDrawn(target, area);
 }
 
 }  // namespace platform::gdi

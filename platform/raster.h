@@ -4,8 +4,10 @@
 //
 // Owns: resolving a DC to its pixels and clip, turning COLORREFs and source
 // pixels into destination values, and rasterBlit, which every blit, fill,
-// line and glyph goes through or mirrors. It does not own handles or the
-// records behind them (gdi_objects.h) nor the window surfaces (presenter.h).
+// line and glyph goes through or mirrors; each of them tells the presenter
+// what it drew into a window (noteDrawn), so that only that is shown again.
+// It does not own handles or the records behind them (gdi_objects.h) nor
+// the window surfaces (presenter.h).
 //
 // Set-up apart from the loop: the colour map, the pattern and the column and
 // row tables are made once per call, so the pixel loop only reads tables,
@@ -16,10 +18,12 @@
 
 #include <cstdint>
 #include <array>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/gdi_objects.h"
+#include "platform/pixelrows.h"
 #include "platform/pixels.h"
 
 namespace platform::gdi {
@@ -31,11 +35,15 @@ struct Target {
   DcObject* dc = nullptr;
   Surface surface;
   RECT clip{};
+  HWND window = nullptr;  // a window DC's window, whose presenter hears of what is drawn
 };
 
 // False for an invalid DC.
 bool resolveTarget(HDC hdc, Target* target);
 bool isWindowDc(const DcObject& dc);
+// Tells the presenter that `area` (the target's coordinates) of a window's
+// pixels was drawn into; nothing for other targets.
+void noteDrawn(const Target& target, const RECT& area);
 
 // The destination value of a COLORREF drawn through the DC (PALETTEINDEX
 // colours go through the DC's palette).
@@ -59,10 +67,10 @@ class ColourMap {
             const DcObject* sourceDc);
   uint32_t map(uint32_t value);
   bool identity() const { return identity_; }
-  // For a 16-bit direct-colour source into direct colour: the mapped value of
-  // every source value, kept from blit to blit while the formats stay the
-  // same; null for other formats.
-  const std::vector<uint32_t>* sixteenBitTable();
+  // Converts `count` source pixels into destination pixels (formats of 8
+  // bits a pixel or more), through the loop chosen when the map was made
+  // (pixelrows.h) or, where none suits, pixel by pixel through map.
+  void convertRow(const uint8_t* from, uint8_t* to, int count);
 
  private:
   const PixelFormat& source_;
@@ -71,19 +79,23 @@ class ColourMap {
   bool toMonochrome_ = false;
   COLORREF sourceBack_ = 0;
   std::vector<uint32_t> table_;                  // indexed sources
-  std::unordered_map<uint32_t, uint32_t> memo_;  // direct sources into indexed
+  std::optional<ColourDecoder> decoder_;         // other sources, made when first needed
+  std::unordered_map<uint32_t, uint32_t> memo_;  // their colours met so far, as destination values
 
   // Direct into direct colour, channels of at most 8 bits: per channel, the
-  // destination bits of every source channel value, so that the hot loop
-  // only masks, shifts and looks up.
+  // destination bits of every source channel value, so that the per-pixel
+  // path only masks, shifts and looks up.
   struct ChannelParts {
     uint32_t mask = 0;
     int shift = 0;
     std::vector<uint32_t> parts;
   };
+  void prepare(const DcObject* destDc, const DcObject* sourceDc);
   bool prepareDirectChannels();
+  void chooseRowConversion();
   std::array<ChannelParts, 3> channels_;
   bool directChannels_ = false;
+  RowConversion rows_;
 };
 
 // A brush made ready for one destination: destination values repeating

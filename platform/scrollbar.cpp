@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/controls.h"
-#include "platform/presenter.h"
+#include "platform/composition.h"
 #include "platform/resources.h"
 #include "platform/windowstate.h"
 
@@ -49,7 +49,7 @@ void sendScroll(HWND hwnd, int bar, int code, int position) {
   SendMessageA(hwnd, message, MAKEWPARAM(code, position), 0);
 }
 
-void redrawFrame(HWND) { platform::notePresentationChanged(); }
+void redrawFrame(HWND hwnd) { platform::noteFrameChanged(hwnd); }
 
 }  // namespace
 

@@ -5,10 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <X11/extensions/XShm.h>
 #include <X11/keysym.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/composition.h"
 #include "platform/devinput.h"
 #include "platform/dialogs.h"
 #include "platform/display.h"
@@ -24,6 +22,7 @@
 #include "platform/tclloop.h"
 #include "platform/winuser.h"
 #include "platform/xdnd.h"
+#include "platform/ximage.h"
 
 namespace platform {
 namespace {
@@ -33,10 +32,7 @@ struct Shown {
   Window xid = 0;
   RECT rect{};             // as last given to X, screen coordinates
   std::string title;
-  XImage* image = nullptr;
-  XShmSegmentInfo shm{};
-  bool usesShm = false;
-  uint32_t generation = 0;  // presentation generation last shown
+  x11::WindowImage image;  // its composed picture, as the server last got it
   bool exposed = true;      // X asks for its pixels again
   bool dropAware = false;   // offered to drag-and-drop sources as a target
 };
@@ -51,7 +47,9 @@ struct XState {
   Visual* visual = nullptr;
   int depth = 0;
   Channel red, green, blue;
-  bool shmAvailable = false;
+  x11::ImageServer images;
+  bool sharedPutPending = false;  // an image sent through shared memory since the last sync
+  unsigned long flushedRequest = 0;  // XNextRequest when the requests were last flushed
   Atom deleteWindow = 0, protocols = 0, motifHints = 0;
   std::map<HWND, Shown> shown;
   uint32_t cursorGeneration = ~0u;
@@ -72,98 +70,17 @@ Channel channelOf(unsigned long mask) {
   return channel;
 }
 
-unsigned long pixelOf(COLORREF c) {
-  auto place = [](unsigned value, const Channel& ch) {
-    return (static_cast<unsigned long>(value) >> (8 - ch.bits)) << ch.shift;
-  };
-  return place(GetRValue(c), x.red) | place(GetGValue(c), x.green) | place(GetBValue(c), x.blue);
-}
-
 // ---- images
 
-bool shmErrorSeen = false;
-int noteShmError(Display*, XErrorEvent*) {
-  shmErrorSeen = true;
-  return 0;
-}
-
-void freeImage(Shown& s) {
-  if (s.image == nullptr) return;
-  if (s.usesShm) {
-    XShmDetach(x.display, &s.shm);
-    XDestroyImage(s.image);
-    shmdt(s.shm.shmaddr);
-  } else {
-    XDestroyImage(s.image);
-  }
-  s.image = nullptr;
-  s.usesShm = false;
-}
-
-XImage* makeShmImage(Shown& s, int width, int height) {
-  XImage* image = XShmCreateImage(x.display, x.visual, unsigned(x.depth), ZPixmap, nullptr, &s.shm,
-                                  unsigned(width), unsigned(height));
-  if (image == nullptr) return nullptr;
-  s.shm.shmid = shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * height, IPC_CREAT | 0600);
-  if (s.shm.shmid < 0) {
-    XDestroyImage(image);
-    return nullptr;
-  }
-  s.shm.shmaddr = image->data = static_cast<char*>(shmat(s.shm.shmid, nullptr, 0));
-  s.shm.readOnly = False;
-  shmErrorSeen = false;
-  XErrorHandler previous = XSetErrorHandler(noteShmError);
-  XShmAttach(x.display, &s.shm);
-  XSync(x.display, False);
-  XSetErrorHandler(previous);
-  shmctl(s.shm.shmid, IPC_RMID, nullptr);  // gone once both sides detach
-  if (shmErrorSeen) {  // a server on another machine: no shared memory
-    x.shmAvailable = false;
-    XDestroyImage(image);
-    shmdt(s.shm.shmaddr);
-    return nullptr;
-  }
-  return image;
-}
-
-bool fitImage(Shown& s, int width, int height) {
-  if (s.image != nullptr && s.image->width == width && s.image->height == height) return true;
-  freeImage(s);
-  if (x.shmAvailable && (s.image = makeShmImage(s, width, height)) != nullptr) {
-    s.usesShm = true;
-    return true;
-  }
-  s.image = XCreateImage(x.display, x.visual, unsigned(x.depth), ZPixmap, 0, nullptr, unsigned(width),
-                         unsigned(height), 32, 0);
-  if (s.image == nullptr) return false;
-  s.image->data = static_cast<char*>(std::calloc(size_t(s.image->bytes_per_line), size_t(height)));
-  return s.image->data != nullptr;
-}
-
-void putPixels(HWND hwnd, Shown& s) {
-  WindowPixels pixels;
-  if (!composeWindow(hwnd, &pixels) || pixels.width < 1 || !fitImage(s, pixels.width, pixels.height))
-    return;
-  bool direct32 = s.image->bits_per_pixel == 32 && s.image->byte_order == LSBFirst;
-  for (int y = 0; y < pixels.height; y++) {
-    char* row = s.image->data + size_t(y) * s.image->bytes_per_line;
-    for (int xx = 0; xx < pixels.width; xx++) {
-      unsigned long value = pixelOf(pixels.at(xx, y));
-      if (direct32) {
-        reinterpret_cast<uint32_t*>(row)[xx] = uint32_t(value);
-      } else {
-        XPutPixel(s.image, xx, y, value);
-      }
-    }
-  }
-  GC gc = DefaultGC(x.display, x.screen);
-  if (s.usesShm) {
-    XShmPutImage(x.display, s.xid, gc, s.image, 0, 0, 0, 0, unsigned(pixels.width),
-                 unsigned(pixels.height), False);
-  } else {
-    XPutImage(x.display, s.xid, gc, s.image, 0, 0, 0, 0, unsigned(pixels.width),
-              unsigned(pixels.height));
-  }
+// Sends what changed in the window's picture since it was last shown, or
+// all of it when X lost it (exposed) or the window is new.
+void showPicture(HWND hwnd, Shown& s, bool whole) {
+  ComposedPicture picture;
+  RECT changed;
+  if (!composeChanges(hwnd, &picture, &changed)) return;
+  if (whole) changed = RECT{0, 0, picture.width, picture.height};
+  if (IsRectEmpty(&changed)) return;
+  if (s.image.show(x.images, s.xid, picture, changed)) x.sharedPutPending = true;
 }
 
 // ---- windows
@@ -199,14 +116,15 @@ void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
 }
 
 void forget(std::map<HWND, Shown>::iterator it) {
-  freeImage(it->second);
+  it->second.image.release(x.display);
+  forgetComposition(it->first);
   XDestroyWindow(x.display, it->second.xid);
   x.shown.erase(it);
 }
 
 bool sameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
-void syncWindow(HWND hwnd, bool changed) {
+void syncWindow(HWND hwnd) {
   RECT rect;
   GetWindowRect(hwnd, &rect);
   auto [it, made] = x.shown.try_emplace(hwnd);
@@ -231,10 +149,8 @@ void syncWindow(HWND hwnd, bool changed) {
     xdnd::advertise(s.xid, aware);
     s.dropAware = aware;
   }
-  if (made || changed || s.exposed) {
-    putPixels(hwnd, s);
-    s.exposed = false;
-  }
+  showPicture(hwnd, s, made || s.exposed);
+  s.exposed = false;
 }
 
 unsigned fontCursorOf(PointerShape shape) {
@@ -284,8 +200,6 @@ BOOL CALLBACK collectVisible(HWND hwnd, LPARAM list) {
   if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
   return TRUE;
 }
-
-uint32_t shownGeneration = ~0u;
 
 // ---- events
 
@@ -425,6 +339,34 @@ void readEvents(int, unsigned) {
   }
 }
 
+// Handles the events Xlib has already read off the connection (while it
+// waited for a reply): they would not wake the loop. Those still on the
+// connection wake it, so nothing else is read here.
+void readQueuedEvents() {
+  while (x.display != nullptr && XEventsQueued(x.display, QueuedAlready) > 0) {
+    XEvent event;
+    XNextEvent(x.display, &event);
+    handleEvent(event);
+  }
+}
+
+// The server reads a shared image after the put has returned, so before
+// anything is written into one again the server is let finish. Events read
+// meanwhile are handled at once: the connection will not wake the loop for
+// them.
+// Otherwise what was asked is flushed, when anything was: a flush also
+// tries to read the connection, a system call wasted on every wait.
+void finishPresenting() {
+  if (x.sharedPutPending) {
+    x.sharedPutPending = false;
+    XSync(x.display, False);
+    readEvents(0, 0);
+  } else if (XNextRequest(x.display) != x.flushedRequest) {
+    XFlush(x.display);
+  }
+  x.flushedRequest = XNextRequest(x.display);
+}
+
 bool trueColourVisual() {
   x.visual = DefaultVisual(x.display, x.screen);
   x.depth = DefaultDepth(x.display, x.screen);
@@ -439,7 +381,7 @@ bool trueColourVisual() {
 
 void presentChanges() {
   if (x.display == nullptr) return;
-  readEvents(0, 0);
+  readQueuedEvents();
   std::vector<HWND> visible;
   EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&visible));
   for (auto it = x.shown.begin(); it != x.shown.end();) {
@@ -451,12 +393,10 @@ void presentChanges() {
       forget(gone);
     }
   }
-  bool changed = presentationGeneration() != shownGeneration;
-  shownGeneration = presentationGeneration();
   // Back to front, so that the front window is raised last.
-  for (auto it = visible.rbegin(); it != visible.rend(); ++it) syncWindow(*it, changed);
+  for (auto it = visible.rbegin(); it != visible.rend(); ++it) syncWindow(*it);
   syncCursor();
-  XFlush(x.display);
+  finishPresenting();
 }
 
 bool openX11Presenter(const char* displayName) {
@@ -469,7 +409,7 @@ bool openX11Presenter(const char* displayName) {
     x.display = nullptr;
     return false;
   }
-  x.shmAvailable = XShmQueryExtension(x.display);
+  x.images = x11::ImageServer{x.display, x.visual, x.depth, XShmQueryExtension(x.display) == True};
   x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
   x.protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
   x.motifHints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
@@ -478,7 +418,6 @@ bool openX11Presenter(const char* displayName) {
   watchFd(ConnectionNumber(x.display), readEvents);
   setBeforeWaitHook(presentChanges);
   setMessageBoxesOnScreen(true);
-  shownGeneration = ~0u;
   x.cursorGeneration = ~0u;
   return true;
 }

@@ -2,9 +2,8 @@
 // an X display, its input turned into window messages.
 //
 // Owns: the X connection, one X window per visible top-level window (its
-// title, position and size kept equal to the window's), the images that
-// show their pixels (through MIT-SHM when the server offers it, else
-// XPutImage), the X cursor, and the translation of X events (exposure,
+// title, position and size kept equal to the window's, its image in
+// ximage.h), the X cursor, and the translation of X events (exposure,
 // configuration, focus, buttons, wheel, motion, keys through the keyboard
 // layout, the window manager's close request) into device input
 // (devinput.h). It does not own the pixels (presenter.h composes them),
@@ -13,7 +12,8 @@
 //
 // The X connection is a watched file descriptor (tclloop.h), so the message
 // loop and the Tcl notifier wake on X events and nothing polls; what changed
-// is shown just before the loop waits. The frame is drawn by us, so the X
+// is shown just before the loop waits: each window's picture is composed
+// where it changed (composition.h) and that rectangle sent in one request. The frame is drawn by us, so the X
 // windows ask the window manager for no decoration of its own.
 #ifndef LUMENFOLD_PLATFORM_XPRESENTER_H
 #define LUMENFOLD_PLATFORM_XPRESENTER_H

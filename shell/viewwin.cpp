@@ -33,6 +33,7 @@ struct FrameTiming {
   int changed = 0;
   UINT_PTR timerId = 0;
   DWORD previousEnd = 0;  // end of the previous rendering, timeGetTime
+  double previousCpuEnd = -1;  // processor time at that end, threadCpuMs; -1 before the first frame
 };
 FrameTiming timing;
 
@@ -114,11 +115,22 @@ double fineMs(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::milli>(t.time_since_epoch()).count();
 }
 
-void countFrame(std::chrono::steady_clock::time_point start) {
+// Counts a frame into the statistics; returns its cost in processor time,
+// the tick's 0 for a first frame.
+ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuStart) {
   const auto end = std::chrono::steady_clock::now();
+  const double cpuEnd = platform::threadCpuMs();
+  const ZmFrameCost cost{cpuEnd - cpuStart, timing.previousCpuEnd < 0 ? 0.0 : cpuEnd - timing.previousCpuEnd};
   stats.renderingMs += fineMs(end) - fineMs(start);
   stats.lastFrameMs = fineMs(end);
   if (stats.frames++ == 0) stats.firstFrameMs = stats.lastFrameMs;
+  if (timing.previousCpuEnd >= 0) {
+    stats.ticks++;
+    stats.tickCpuMs += cost.tickCpuMs;
+    stats.tickRenderingCpuMs += cost.renderingCpuMs;
+  }
+  timing.previousCpuEnd = cpuEnd;
+  return cost;
 }
 
 bool worldOnShow() { return zmAppState == ZM_APP_RUNNING; }
@@ -204,6 +216,13 @@ ZmFrameInterval zmNextFrameInterval(uint32_t interval, uint32_t rendering, uint3
   return {interval, 0};
 }
 
+void zmWriteFrameCost(ZmFrameCost cost) {
+  char line[160];
+  std::snprintf(line, sizeof line, "Tick %.3f msec. CPU: rendering %.3f msec., the rest %.3f msec.\n", cost.tickCpuMs,
+                cost.renderingCpuMs, cost.tickCpuMs - cost.renderingCpuMs);
+  OutputDebugStringA(line);
+}
+
 void zmWriteFrameTiming(uint32_t rendering, uint32_t other, uint32_t total, ZmFrameInterval next) {
   // Hundredths of frames per second; no frame rate without a measured time.
   const unsigned rate = total == 0 ? 0 : static_cast<unsigned>((1000.0 / total) * 100.0);
@@ -225,16 +244,20 @@ int zmRenderFrame(HWND view, HDC dc) {
   if (const int set = zmRenderSetFrameTime(world, view, dc); set != 0) return set;
 
   const auto fineStart = std::chrono::steady_clock::now();
+  const double cpuStart = platform::threadCpuMs();
   const DWORD t0 = timeGetTime();
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
-  countFrame(fineStart);
+  const ZmFrameCost cost = countFrame(fineStart, cpuStart);
 
   const uint32_t rendering = t1 - t0, other = t0 - timing.previousEnd, total = t1 - timing.previousEnd;
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());
   timing.interval = next.interval;
   timing.changed = next.changed;
-  if (zmOptionDFrameRate) zmWriteFrameTiming(rendering, other, total, next);
+  if (zmOptionDFrameRate) {
+    zmWriteFrameTiming(rendering, other, total, next);
+    if (cost.tickCpuMs > 0) zmWriteFrameCost(cost);
+  }
   timing.previousEnd = t1;
   if (frameObserver != nullptr) frameObserver(view, stats.frames);
   return shown;

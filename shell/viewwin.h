@@ -4,7 +4,8 @@
 // application state), the fetch counter, the frame timing (timer interval,
 // interval-changed flag, the timer id of the main window's timer 1, the
 // last rendering's times) with the interval rule, the "-dframerate" debug
-// lines, the program's frame statistics, and zmRenderFrame. It does not own
+// lines, the program's frame statistics and what each frame cost in
+// processor time, and zmRenderFrame. It does not own
 // the timer's ticks (the main window forwards them), the world (the scene
 // core's current world) nor the view's mouse and key input.
 #ifndef LUMENFOLD_SHELL_VIEWWIN_H
@@ -50,6 +51,19 @@ ZmFrameInterval zmNextFrameInterval(uint32_t interval, uint32_t rendering, uint3
 // and, when `timing.changed`, "timer interval will be reset to [%d ms]".
 void zmWriteFrameTiming(uint32_t rendering, uint32_t other, uint32_t total, ZmFrameInterval timing);
 
+// What a frame cost in the program thread's processor time: its rendering,
+// and the whole tick from the end of the previous frame to the end of this
+// one (showing the previous frame on the display, the tick's other work and
+// this rendering), 0 for a first frame.
+struct ZmFrameCost {
+  double renderingCpuMs;
+  double tickCpuMs;
+};
+
+// Writes the "-dframerate" line of a frame's cost, after its timing lines:
+// "Tick T msec. CPU: rendering R msec., the rest O msec.", O = T - R.
+void zmWriteFrameCost(ZmFrameCost cost);
+
 // ---- Frames -----------------------------------------------------------------------
 
 /*
@@ -64,13 +78,17 @@ void zmWriteFrameTiming(uint32_t rendering, uint32_t other, uint32_t total, ZmFr
 int zmRenderFrame(HWND view, HDC dc);
 
 // Frames rendered so far, their summed rendering time and when the first
-// and the last one ended (a fine clock, in ms), for the program's --frames
-// report.
+// and the last one ended (a fine clock, in ms), and the ticks counted after
+// a first frame with their summed costs in processor time (ZmFrameCost), for
+// the program's --frames report.
 struct ZmFrameStats {
   long frames;
   double renderingMs;
   double firstFrameMs;
   double lastFrameMs;
+  long ticks;
+  double tickCpuMs;
+  double tickRenderingCpuMs;
 };
 ZmFrameStats zmGetFrameStats();
 

@@ -7,9 +7,11 @@
 // with blanks into the command-line text that the shell splits and scans
 // ("-dframerate", "-dflags NAME...", the world argument and the worlds
 // opened after it). --frames N ends the program after N rendered frames and
-// prints "frames N ms/frame X fps F chat C", X being the mean rendering time
-// of a frame, F the frames a second from the first frame to the last, and C
-// the chat lines shown; --screenshot writes the view after the last frame as
+// prints "frames N ms/frame X tick T fps F chat C", X being the mean
+// rendering time of a frame, T the mean processor time of a whole tick
+// (rendering, showing and the tick's other work, from the second frame on),
+// F the frames a second from the first frame to the last, and C the chat
+// lines shown; --screenshot writes the view after the last frame as
 // a BMP. --chat opens the chat window at the start, as the Chat command does.
 // SIGTERM, SIGINT and SIGHUP end the program as the Exit command does.
 #include <cstdio>
@@ -80,8 +82,9 @@ void printFrameReport() {
   const ZmFrameStats stats = zmGetFrameStats();
   const double frames = static_cast<double>(stats.frames);
   const double spanMs = stats.lastFrameMs - stats.firstFrameMs;
-  std::printf("frames %ld ms/frame %.3f fps %.1f chat %ld\n", stats.frames,
+  std::printf("frames %ld ms/frame %.3f tick %.3f fps %.1f chat %ld\n", stats.frames,
               stats.frames > 0 ? stats.renderingMs / frames : 0.0,
+              stats.ticks > 0 ? stats.tickCpuMs / static_cast<double>(stats.ticks) : 0.0,
               stats.frames > 1 && spanMs > 0 ? (frames - 1) * 1000.0 / spanMs : 0.0, zmChatLineCount());
 }
 

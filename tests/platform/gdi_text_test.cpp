@@ -180,8 +180,11 @@ TEST_F(TextTest, MeasuringOnWindowAndScreenDcsDrawsNothing) {
     ASSERT_NE(windowDc, nullptr);
     SIZE onWindow{}, onMemory{};
     const uint32_t before = platform::presentationGeneration();
+    RECT drawn;
+    platform::gdi::takeWindowDrawn(window, &drawn);  // the new surface, drawn whole
     ASSERT_TRUE(GetTextExtentPoint32A(windowDc, "Hello", 5, &onWindow));
     EXPECT_EQ(platform::presentationGeneration(), before);
+    EXPECT_FALSE(platform::gdi::takeWindowDrawn(window, &drawn));
     ASSERT_TRUE(GetTextExtentPoint32A(dc, "Hello", 5, &onMemory));  // same default font
     EXPECT_EQ(onWindow.cx, onMemory.cx);
     EXPECT_EQ(onWindow.cy, onMemory.cy);

@@ -1,7 +1,8 @@
 // tests/shell/program_run_test.cpp -- the program run as a command: a world
 // named relative to the current folder drawn for a counted number of
-// frames, its view written out, a count that cannot be met and a display
-// that cannot be opened; and worldshot drawing what the program draws.
+// frames, its view written out, the frame lines of "-dframerate", a count
+// that cannot be met and a display that cannot be opened; and worldshot
+// drawing what the program draws.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -38,7 +39,7 @@ TEST_F(ProgramRunTest, CountedFramesOfARelativeWorldAreTimedAndTheViewWritten) {
   const tool_runner::ToolRun run = tool_runner::runTool(
       kProgram, "--headless --frames 3 --screenshot '" + shot + "' hello.wrl", LUMENFOLD_SOURCE_DIR "/examples");
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_TRUE(std::regex_match(run.output, std::regex("frames 3 ms/frame [0-9]+\\.[0-9]{3} fps [0-9]+\\.[0-9] chat 0\n"))) << run.output;
+  EXPECT_TRUE(std::regex_match(run.output, std::regex("frames 3 ms/frame [0-9]+\\.[0-9]{3} tick [0-9]+\\.[0-9]{3} fps [0-9]+\\.[0-9] chat 0\n"))) << run.output;
 
   std::ifstream file(shot, std::ios::binary);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -47,6 +48,26 @@ TEST_F(ProgramRunTest, CountedFramesOfARelativeWorldAreTimedAndTheViewWritten) {
   // The world's floor and cube cover much of the black view.
   const long lit = std::count_if(bytes.begin() + 54, bytes.end(), [](char b) { return b != 0; });
   EXPECT_GT(lit, static_cast<long>(bytes.size() - 54) / 5);
+}
+
+// Each frame after the first says what its whole tick cost beside its
+// rendering, in the program thread's processor time.
+TEST_F(ProgramRunTest, FrameRateLinesGiveEachTicksCostAfterTheFirstFrame) {
+  const tool_runner::ToolRun run =
+      tool_runner::runTool(kProgram, "--headless --frames 3 -dframerate hello.wrl", LUMENFOLD_SOURCE_DIR "/examples");
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const std::regex timing("Rendering +[0-9]+ msec\\. Other.*\n");
+  const std::regex cost("Tick ([0-9]+\\.[0-9]{3}) msec\\. CPU: rendering ([0-9]+\\.[0-9]{3}) msec\\., the rest ([0-9]+\\.[0-9]{3}) msec\\.\n");
+  EXPECT_EQ(std::distance(std::sregex_iterator(run.errors.begin(), run.errors.end(), timing), std::sregex_iterator()), 3)
+      << run.errors;
+  int costs = 0;
+  for (auto it = std::sregex_iterator(run.errors.begin(), run.errors.end(), cost); it != std::sregex_iterator(); ++it) {
+    const double tick = std::stod((*it)[1]), rendering = std::stod((*it)[2]), rest = std::stod((*it)[3]);
+    EXPECT_GE(tick, rendering) << it->str();
+    EXPECT_NEAR(rest, tick - rendering, 0.002) << it->str();
+    costs++;
+  }
+  EXPECT_EQ(costs, 2) << run.errors;
 }
 
 TEST_F(ProgramRunTest, FramesThatCannotBeCountedEndTheRunWithFailure) {
