@@ -51,29 +51,35 @@ ZmObj* objectWithId(ZmId id) {
   return world ? zmGetZmObjById(world, &id) : nullptr;
 }
 
+// Whether a message of others may name the user's own avatar.
+enum class AvatarTarget { Refused, Allowed };
+
 // The object with that id when others may act on it; null (after the
 // handler's warning for the user's avatar) when there is none, it is the
-// avatar or it is being deleted.
-ZmObj* openObjectWithId(ZmId id, const char* handler) {
+// avatar (unless allowed) or it is being deleted.
+ZmObj* openObjectWithId(ZmId id, const char* handler, AvatarTarget avatar = AvatarTarget::Refused) {
   ZmObj* object = objectWithId(id);
   if (object == nullptr) return nullptr;
   switch (standingOf(object)) {
     case Standing::Open: return object;
-    case Standing::Avatar: zmReportWarning("%s: object id=%d is the user's own avatar: refused.", handler, id); break;
+    case Standing::Avatar:
+      if (avatar == AvatarTarget::Allowed) return object;
+      zmReportWarning("%s: object id=%d is the user's own avatar: refused.", handler, id);
+      break;
     case Standing::Leaving: break;
   }
   return nullptr;
 }
 
 // The object named by a kind-6 message; null after the handler's warning.
-ZmObj* targetOf(const uint8_t* message, const char* handler) {
+ZmObj* targetOf(const uint8_t* message, const char* handler, AvatarTarget avatar = AvatarTarget::Refused) {
   ZmId id = 0;
   zmqxReadObjectMessage(message, &id, nullptr, nullptr);
   if (objectWithId(id) == nullptr) {
     zmReportWarning("%s: target object is not found.", handler);
     return nullptr;
   }
-  return openObjectWithId(id, handler);
+  return openObjectWithId(id, handler, avatar);
 }
 
 int upcallToChild0(const uint8_t* message) {
@@ -376,7 +382,10 @@ int zmqxUpcallApplSendText(const uint8_t* message) {
 }
 
 int zmqxUpcallApplSpecific(const uint8_t* message) {
-  ZmObj* object = targetOf(message, "zmqxUpcallApplSpecific");
+  // The avatar may be named: the message only has the world's own procedure
+  // called with it (one user's script tagging another's avatar), and moves
+  // nothing by itself.
+  ZmObj* object = targetOf(message, "zmqxUpcallApplSpecific", AvatarTarget::Allowed);
   const char* procedure = nullptr;
   const char* userData = nullptr;
   if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
