@@ -130,11 +130,11 @@ void restartLight(const Corner& from, const Corner& to, int32_t rows) {
 }
 
 template <class Family>
-void startTriangle(RwPolygon* polygon, int32_t topRow) {
+void startTriangle(const RwRasterPolygon* polygon, int32_t topRow) {
   RwSpanParams& block = SpanParams;
   block.colourRow = rwRasterTarget.rowTable[topRow];
   block.colourStride = rwRasterTarget.stride;
-  block.texels = polygon->material->texture->texels;
+  block.texels = polygon->texels;
   if constexpr (Family::depthBuffered) {
     block.zRow = rwRasterTarget.zBase + topRow * rwRasterTarget.zStride;
     block.zStride = rwRasterTarget.zStride;
@@ -143,7 +143,7 @@ void startTriangle(RwPolygon* polygon, int32_t topRow) {
     // Set once per triangle: the lower trapezoid continues the sequence.
     const uint32_t* rows = PerspectiveParams.direction ? rwRasterTarget.perspDitherRows : rwRasterTarget.ditherRows;
     block.ditherRow = rows[topRow & 7];
-    block.opacity = polygon->material->opacity;
+    block.opacity = polygon->opacity;
   }
   Family::begin(polygon);
 }
@@ -167,8 +167,8 @@ int topVertex(const Corner* c) {
  *   draw nothing. Spans walk from their nearer end.
  */
 template <class Family>
-void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
-  const RwVertex* vertex[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
+void perspectiveTriangle(const RwRasterPolygon* polygon, intptr_t i) {
+  const RwRasterVertex* vertex[3] = {&polygon->vertices[0], &polygon->vertices[i], &polygon->vertices[i + 1]};
   const float depth[3] = {vertex[0]->cameraDepth, vertex[1]->cameraDepth, vertex[2]->cameraDepth};
   int32_t weight[3];
   RwPerspectiveWeights(depth, weight);
@@ -361,7 +361,7 @@ struct PerspectiveFamily {
   static constexpr bool dithered = coverage != Coverage::opaque || light == Light::gouraud;
   static constexpr int lightChannels = light != Light::gouraud ? 0 : (palette ? 1 : 3);
 
-  static void begin(RwPolygon* polygon) { beginShading<light, palette>(polygon); }
+  static void begin(const RwRasterPolygon* polygon) { beginShading<light, palette>(polygon); }
 
   static void pixel(RwSpanParams* block, int32_t x, uint32_t u, uint32_t v, const Running& at, uint32_t dither) {
     if constexpr (coverage == Coverage::stipple) {
@@ -410,10 +410,10 @@ using Gouraud8StippleZ = PerspectiveFamily<Light::gouraud, true, Coverage::stipp
 
 }  // namespace
 
-intptr_t RwLeftEndNearer(const RwPolygon* polygon) {
-  const RwVertex& p = *polygon->vertices[0];
-  const RwVertex& q = *polygon->vertices[1];
-  const RwVertex& r = *polygon->vertices[2];
+intptr_t RwLeftEndNearer(const RwRasterPolygon* polygon) {
+  const RwRasterVertex& p = polygon->vertices[0];
+  const RwRasterVertex& q = polygon->vertices[1];
+  const RwRasterVertex& r = polygon->vertices[2];
   // Doubles hold every product of two 32-bit differences exactly enough
   // for its sign.
   const double a = static_cast<double>(q.screenY) - p.screenY;
@@ -457,7 +457,7 @@ struct HandedTo : Rule {
 };
 
 template <class Rule, void (*family)(RwSpanParams*)>
-void handedTriangle(RwPolygon* polygon, intptr_t i) {
+void handedTriangle(const RwRasterPolygon* polygon, intptr_t i) {
   perspectiveTriangle<HandedTo<Rule, family>>(polygon, i);
 }
 
@@ -471,9 +471,9 @@ using Flat8FilterZ = PerspectiveFamily<Light::flat, true, Coverage::filter, uint
 }  // namespace
 
 #define LF_PERSPECTIVE_TRIANGLE(name, family) \
-  void name(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<family>(polygon, i); }
+  void name(const RwRasterPolygon* polygon, intptr_t i) { perspectiveTriangle<family>(polygon, i); }
 #define LF_HANDED_TRIANGLE(name, family, spanFamily) \
-  void name(RwPolygon* polygon, intptr_t i) { handedTriangle<family, spanFamily>(polygon, i); }
+  void name(const RwRasterPolygon* polygon, intptr_t i) { handedTriangle<family, spanFamily>(polygon, i); }
 #define LF_SPAN_LOOP(name, family) \
   void name(RwSpanParams* block) { family::span(block); }
 

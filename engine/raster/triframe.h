@@ -118,9 +118,9 @@ inline bool generalHasPixels(const int32_t* x, int t, int f, int s, int32_t dyF,
  *   that rowsHavePixels finds.
  */
 template <class Rule>
-void triangle(RwPolygon* polygon, intptr_t i) {
+void triangle(const RwRasterPolygon* polygon, intptr_t i) {
   constexpr int channels = Rule::colourChannels + (Rule::depthBuffered ? 1 : 0);
-  const RwVertex* v[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
+  const RwRasterVertex* v[3] = {&polygon->vertices[0], &polygon->vertices[i], &polygon->vertices[i + 1]};
   int32_t x[3], y[3];
   for (int k = 0; k < 3; ++k) {
     x[k] = RwScreenPixel(v[k]->screenX);
@@ -195,7 +195,7 @@ void triangle(RwPolygon* polygon, intptr_t i) {
 // The fan loop: triangles (0, i, i + 1) for i = n - 2 down to 1. A polygon
 // of fewer than 3 vertices has no triangle and draws nothing.
 template <RwTriangleRoutine drawTriangle>
-int fan(RwPolygon* polygon) {
+int fan(const RwRasterPolygon* polygon) {
   const intptr_t count = polygon->vertexCount;
   for (intptr_t i = count - 2; i >= 1; --i) drawTriangle(polygon, i);
   return 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/rasterfeed.h"
 #include "platform/display.h"
 #include "platform/recorder.h"
 
@@ -52,6 +54,11 @@ class TestPolygon {
   TestPolygon& operator=(const TestPolygon&) = delete;
 
   RwPolygon* get() { return block_; }
+  // What the engine hands a draw routine for the polygon as it is now.
+  const RwRasterPolygon* described() {
+    described_.emplace(block_);
+    return described_->get();
+  }
   RwVertex& vertex(size_t k) { return vertices_[k]; }
   void setIntensity(int32_t level) {
     for (RwFixed& value : block_->intensity) value = level;
@@ -60,6 +67,7 @@ class TestPolygon {
  private:
   std::vector<RwVertex> vertices_;
   RwPolygon* block_;
+  std::optional<RwDescribedPolygon> described_;
 };
 
 // The engine on "MSWindows" at a display depth, with a camera of
