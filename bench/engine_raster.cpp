@@ -73,10 +73,10 @@ struct Screen {
 
 void drawQuad(benchmark::State& state, int depth, RwTriangleRoutine routine) {
   Screen screen(depth);
-  const RwDescribedPolygon described(screen.polygon);
+  const RwRasterPolygon described = RwDescribePolygon(screen.polygon);
   for (auto _ : state) {
-    routine(described.get(), 2);
-    routine(described.get(), 1);
+    routine(&described, 2);
+    routine(&described, 1);
     benchmark::DoNotOptimize(screen.camera->image.rowTable[240][0]);
   }
   state.counters["Mpixels/s"] =

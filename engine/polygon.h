@@ -1,7 +1,8 @@
 // engine/polygon.h -- clump geometry: vertices and polygons.
 //
 // Owns: the `RwVertex` and `RwPolygon` records that the transform, lighting,
-// clipping and the draw entries read; a clump's vertex array with its eight
+// clipping and the draw entries read (a vertex is built on the rasterisers'
+// view of it, engine/raster/rasterapi.h); a clump's vertex array with its eight
 // reserved corner vertices (the bounding box) and its growth; the pools
 // "trianglelist" and "quadlist" and the heap records of larger polygons;
 // registering polygons with their vertices, the vertex normals and surface
@@ -24,25 +25,21 @@
 
 #include "engine/fixed.h"
 #include "engine/matrix.h"
+#include "engine/raster/rasterapi.h"
 
 struct RwClump;
 struct RwMaterial;
 struct RwPolygon;
 struct RwTexture;
 
-struct RwVertex {
+// The screen position, depth, intensities, texture coordinates and flags
+// are the part a draw routine reads (engine/raster/rasterapi.h).
+struct RwVertex : RwRasterVertex {
   RwVector model;             // position in modelling coordinates
-  int32_t screenX;            // 16.16 pixels after projection; else camera x (float bits)
-  int32_t screenY;
-  int32_t depth;              // low 16 bits: z-buffer value after projection; else camera z (float bits)
-  float cameraDepth;
   uint8_t ambient;            // averages over the materials of the vertex's polygons
   uint8_t diffuse;
   uint8_t specular;
-  uint8_t flags;
   int16_t normal[3];          // 2.14 (16384 = 1.0)
-  RwFixed intensity[3];       // 16.16 red, green, blue from vertex lighting
-  RwFixed u, v;               // 16.16 texture coordinates (65536 = one width)
   uint32_t polygonCount;      // polygons registered with the vertex
   uint32_t polygonCapacity;
   RwPolygon** polygons;       // heap array, null until the first registers

@@ -95,11 +95,11 @@ template <bool sixteen, bool firstVertexColour, bool depthBuffered>
 int drawOutline(const RwRasterPolygon* polygon) {
   const intptr_t count = polygon->vertexCount;
   if (count < 1) return 0;
-  const int32_t* intensity = firstVertexColour ? polygon->vertices[0].intensity : polygon->intensity;
+  const int32_t* intensity = firstVertexColour ? polygon->vertices[0]->intensity : polygon->intensity;
   const Pixel<sixteen> colour = colourOf<sixteen>(polygon->colour, intensity);
-  const RwRasterVertex* previous = &polygon->vertices[count - 1];
+  const RwRasterVertex* previous = polygon->vertices[count - 1];
   for (intptr_t k = 0; k < count; ++k) {
-    const RwRasterVertex* vertex = &polygon->vertices[k];
+    const RwRasterVertex* vertex = polygon->vertices[k];
     if ((previous->flags & vertex->flags & clipBits) == 0) {
       segment<sixteen, depthBuffered>(endOf(previous), endOf(vertex), colour);
     }

@@ -168,7 +168,7 @@ int topVertex(const Corner* c) {
  */
 template <class Family>
 void perspectiveTriangle(const RwRasterPolygon* polygon, intptr_t i) {
-  const RwRasterVertex* vertex[3] = {&polygon->vertices[0], &polygon->vertices[i], &polygon->vertices[i + 1]};
+  const RwRasterVertex* vertex[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
   const float depth[3] = {vertex[0]->cameraDepth, vertex[1]->cameraDepth, vertex[2]->cameraDepth};
   int32_t weight[3];
   RwPerspectiveWeights(depth, weight);
@@ -411,9 +411,9 @@ using Gouraud8StippleZ = PerspectiveFamily<Light::gouraud, true, Coverage::stipp
 }  // namespace
 
 intptr_t RwLeftEndNearer(const RwRasterPolygon* polygon) {
-  const RwRasterVertex& p = polygon->vertices[0];
-  const RwRasterVertex& q = polygon->vertices[1];
-  const RwRasterVertex& r = polygon->vertices[2];
+  const RwRasterVertex& p = *polygon->vertices[0];
+  const RwRasterVertex& q = *polygon->vertices[1];
+  const RwRasterVertex& r = *polygon->vertices[2];
   // Doubles hold every product of two 32-bit differences exactly enough
   // for its sign.
   const double a = static_cast<double>(q.screenY) - p.screenY;

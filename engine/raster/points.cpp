@@ -32,7 +32,7 @@ int drawPoints(const RwRasterPolygon* polygon) {
   const uintptr_t colour = polygon->colour;
   const Pixel<sixteen> polygonColour = colourOf<sixteen>(colour, polygon->intensity);
   for (intptr_t k = 0; k + 1 < count; ++k) {
-    const RwRasterVertex* vertex = &polygon->vertices[k];
+    const RwRasterVertex* vertex = polygon->vertices[k];
     const int32_t x = RwScreenPixel(vertex->screenX);
     const int32_t y = RwScreenPixel(vertex->screenY);
     if (!insideViewport(x, y)) continue;

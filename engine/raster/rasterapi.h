@@ -19,22 +19,30 @@
 // 16.16 fixed point: value / 65536 (the same type as engine/fixed.h's).
 typedef int32_t RwFixed;
 
-// A vertex as a draw routine sees it.
+// A vertex as a draw routine sees it. The engine's vertex record is built
+// on it, so the transform and the lighting fill it in place and no vertex
+// is copied for a draw.
 struct RwRasterVertex {
-  int32_t screenX;        // 16.16 pixels, relative to the viewport
+  int32_t screenX;        // 16.16 pixels after projection; else camera x (float bits)
   int32_t screenY;
-  int32_t depth;          // low 16 bits: the z-buffer value
+  int32_t depth;          // low 16 bits: z-buffer value after projection; else camera z (float bits)
   float cameraDepth;      // distance along the view axis (perspective weights)
-  RwFixed u, v;           // 16.16 texture coordinates (65536 = one width)
   RwFixed intensity[3];   // 16.16 red, green, blue from vertex lighting
-  uint8_t flags;          // bits 2..7: the clip planes a vertex made by clipping lies on
+  RwFixed u, v;           // 16.16 texture coordinates (65536 = one width)
+  uint8_t flags;          // the engine's vertex flags; bits 2..7 mark the clip planes
 };
+
+// The address of a vertex in a polygon's vertex list. The list is the
+// engine's own, read in place: it holds the addresses of engine vertices,
+// each of which begins with its RwRasterVertex, so it is read through a type
+// exempt from type-based alias analysis.
+typedef const RwRasterVertex* RwRasterVertexAddress __attribute__((may_alias));
 
 // A polygon as a draw routine sees it: its vertices in drawing order, its
 // facet lighting, and what its material paints.
 struct RwRasterPolygon {
   uint32_t vertexCount;
-  const RwRasterVertex* vertices;
+  const RwRasterVertexAddress* vertices;
   RwFixed intensity[3];   // 16.16 facet lighting
   uintptr_t colour;       // device colour value
   uint8_t opacity;        // 255 opaque, else a multiple of 4 (0..252)

@@ -120,7 +120,7 @@ inline bool generalHasPixels(const int32_t* x, int t, int f, int s, int32_t dyF,
 template <class Rule>
 void triangle(const RwRasterPolygon* polygon, intptr_t i) {
   constexpr int channels = Rule::colourChannels + (Rule::depthBuffered ? 1 : 0);
-  const RwRasterVertex* v[3] = {&polygon->vertices[0], &polygon->vertices[i], &polygon->vertices[i + 1]};
+  const RwRasterVertex* v[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
   int32_t x[3], y[3];
   for (int k = 0; k < 3; ++k) {
     x[k] = RwScreenPixel(v[k]->screenX);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,8 +55,8 @@ class TestPolygon {
   RwPolygon* get() { return block_; }
   // What the engine hands a draw routine for the polygon as it is now.
   const RwRasterPolygon* described() {
-    described_.emplace(block_);
-    return described_->get();
+    described_ = RwDescribePolygon(block_);
+    return &described_;
   }
   RwVertex& vertex(size_t k) { return vertices_[k]; }
   void setIntensity(int32_t level) {
@@ -67,7 +66,7 @@ class TestPolygon {
  private:
   std::vector<RwVertex> vertices_;
   RwPolygon* block_;
-  std::optional<RwDescribedPolygon> described_;
+  RwRasterPolygon described_{};
 };
 
 // The engine on "MSWindows" at a display depth, with a camera of
