@@ -12,7 +12,9 @@
 // It does not own the span families that the unlit and 8-bit opaque and
 // the unlit and 8-bit filtered members hand their rows to
 // (engine/raster/spanfamily.h), the stepping along a span (engine/raster/
-// perspstep.h), the affine routines or the fan loops that pick a triangle
+// perspstep.h), the triangle skeleton its set-up plugs into (top corner,
+// shapes, edges in x, the skip of triangles without pixels: engine/raster/
+// triframe.h), the affine routines or the fan loops that pick a triangle
 // routine (engine/raster/textured.h), the tables it reads (engine/raster/
 // rasterapi.h, the device's shade table), nor the texel blocks.
 //
