@@ -114,8 +114,8 @@ inline TriangleCorners cornersOf(const RwRasterPolygon* polygon, intptr_t i) {
     c.y[k] = RwScreenPixel(c.v[k]->screenY);
   }
   c.t = (c.y[1] < c.y[0] && c.y[1] < c.y[2]) ? 1 : (c.y[2] < c.y[0] ? 2 : 0);
-  c.f = (c.t + 1) % 3;
-  c.s = (c.t + 2) % 3;
+  c.f = c.t == 2 ? 0 : c.t + 1;
+  c.s = c.t == 0 ? 2 : c.t - 1;
   c.dyF = c.y[c.f] - c.y[c.t];
   c.dyS = c.y[c.s] - c.y[c.t];
   return c;
