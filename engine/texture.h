@@ -35,7 +35,6 @@ struct RwTexture {
   // dictionary, until its last material lets go.
   intptr_t references;
 };
-struct RwTextureDictionary;
 
 constexpr intptr_t rwTextureSide = 128;                   // texels per row and rows per frame
 constexpr intptr_t rwTexelsPerFrame = rwTextureSide * rwTextureSide;
