@@ -39,7 +39,7 @@ int zmRwSetLight(RwLight* light, ZmLeaf* leaf);
 int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf);
 
 // Fills every upward hook slot the viewer provides (core/hooks.h,
-// vrml/hooks.h); the start-up (shell/startup.h) calls it.
+// vrml/hooks.h); the start-up (startup/startup.h) calls it.
 void zmInstallViewerHooks();
 
 #endif

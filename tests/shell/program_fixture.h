@@ -28,7 +28,7 @@
 #include "shell/app.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "shell/worldcache.h"
 #include "shell/worldload.h"
 #include "tests/hook_guard.h"

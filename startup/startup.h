@@ -1,4 +1,4 @@
-// shell/startup.h -- the start-up of the layers, shared by the program and
+// startup/startup.h -- the start-up of the layers, shared by the program and
 // the command-line tools.
 //
 // Owns: the order in which the layers' install functions run, the stand-ins
@@ -7,8 +7,8 @@
 // layer leaves unset. It does not own the hook tables (core/hooks.h,
 // vrml/hooks.h, vrmlwrite/hooks.h) nor the install functions (one per
 // layer, in that layer).
-#ifndef LUMENFOLD_SHELL_STARTUP_H
-#define LUMENFOLD_SHELL_STARTUP_H
+#ifndef LUMENFOLD_STARTUP_STARTUP_H
+#define LUMENFOLD_STARTUP_STARTUP_H
 
 #include <initializer_list>
 #include <string>

@@ -9,7 +9,7 @@
 #include "multiuser/hooks.h"
 #include "platform/moviefile.h"
 #include "script/hooks.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "tests/own_modules.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/hooks.h"

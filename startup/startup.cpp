@@ -1,5 +1,5 @@
-// shell/startup.cpp -- the start-up of the layers; see startup.h.
-#include "shell/startup.h"
+// startup/startup.cpp -- the start-up of the layers; see startup.h.
+#include "startup/startup.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,6 @@
 #include "core/report.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
-#include "media/labelhooks.h"
 #include "media/labelhooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
