@@ -15,7 +15,7 @@
 #include "platform/ownmodule.h"
 #include "script/hooks.h"
 #include "script/install.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/hooks.h"
 #include "vrml/hooks.h"
 #include "vrmlwrite/hooks.h"

@@ -120,26 +120,3 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
     return fail(operation, "cannot set data to camera");
   return zmRenderTransformCameraLeaf(leaf) == 0 ? 0 : -1;
 }
-
-void zmInstallViewerHooks() {
-  zmCoreViewerHooks.destroyObjInViewer = zmDestroyObjInViewer;
-  zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
-  zmCoreViewerHooks.rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList;
-  zmCoreViewerHooks.rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList;
-  zmCoreViewerHooks.renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer;
-  zmCoreViewerHooks.renderSetCameraViewport = zmRenderSetCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow;
-  zmCoreViewerHooks.renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping;
-  zmCoreViewerHooks.renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping;
-  zmCoreViewerHooks.renderGetCameraViewport = zmRenderGetCameraViewport;
-  zmCoreViewerHooks.renderGetCameraViewWindow = zmRenderGetCameraViewWindow;
-  zmCoreViewerHooks.renderGetCameraNearClipping = zmRenderGetCameraNearClipping;
-  zmCoreViewerHooks.renderGetCameraFarClipping = zmRenderGetCameraFarClipping;
-  zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
-  zmCoreViewerHooks.initTexture = zmInitTexture;
-  zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
-  zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
-  zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
-  zmVrmlViewerHooks.navSetGravity = zmNavSetGravity;
-}

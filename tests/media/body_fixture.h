@@ -31,7 +31,7 @@
 #include "engine/imageconvert.h"
 #include "engine/library.h"
 #include "engine/scene.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/hooks.h"
 #include "viewer/rendering.h"

@@ -19,7 +19,7 @@
 #include "tests/multiuser/client_fixture.h"
 #include "tests/multiuser/messages.h"
 #include "tests/vrml_hook_guards.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/rendering.h"
 
