@@ -3,7 +3,6 @@
 // lights belong to the world's engine scene, cameras to no scene.
 #include <cmath>
 
-#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -12,16 +11,8 @@
 #include "engine/light.h"
 #include "engine/scene.h"
 #include "engine/imagefile.h"
-#include "viewer/api.h"
-#include "viewer/boundingbox.h"
 #include "viewer/builders.h"
-#include "viewer/cameraquery.h"
-#include "viewer/construct.h"
-#include "viewer/texture.h"
-#include "viewer/material.h"
-#include "viewer/navigation.h"
 #include "viewer/rendering.h"
-#include "viewer/transfer.h"
 
 namespace {
 
