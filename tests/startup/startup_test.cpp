@@ -1,4 +1,4 @@
-// tests/shell/startup_test.cpp -- the start-up installs every layer that
+// tests/startup/startup_test.cpp -- the start-up installs every layer that
 // exists, hands the stand-ins their slots, and names what stays unset.
 #include <gtest/gtest.h>
 
