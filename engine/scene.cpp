@@ -70,23 +70,24 @@ bool sizeNodeArray(RwScene* scene, intptr_t leaves) {
   return true;
 }
 
+void putInQueue(RwSceneNode* leaf, intptr_t index) {
+  leaf->scene->nodeArray[index] = leaf;
+  leaf->queueIndex = index;
+}
+
 void queueLeaf(RwSceneNode* leaf) {
   if (leaf->flags & rwNodeQueued) return;
-  RwScene* scene = leaf->scene;
-  scene->nodeArray[scene->arrayCount++] = leaf;
+  putInQueue(leaf, leaf->scene->arrayCount++);
   leaf->flags |= rwNodeQueued;
 }
 
+// The last entry fills the leaf's place, so that leaving costs the same
+// however long the queue is.
 void unqueueLeaf(RwSceneNode* leaf) {
   if (!(leaf->flags & rwNodeQueued)) return;
   RwScene* scene = leaf->scene;
-  RwSceneNode** entries = scene->nodeArray;
-  for (intptr_t i = 0; i < scene->arrayCount; ++i) {
-    if (entries[i] == leaf) {
-      entries[i] = entries[--scene->arrayCount];
-      break;
-    }
-  }
+  RwSceneNode* last = scene->nodeArray[--scene->arrayCount];
+  if (last != leaf) putInQueue(last, leaf->queueIndex);
   leaf->flags &= ~rwNodeQueued;
 }
 
@@ -300,9 +301,10 @@ void widenBounds(RwSceneNode* node, const RwSceneNode* by) {
   }
 }
 
-void boundsOfUnion(RwSceneNode* node, RwSceneNode* const* members, intptr_t count) {
-  worldBox(members[0], node->bounds);
-  for (intptr_t i = 1; i < count; ++i) widenBounds(node, members[i]);
+// The node's box becomes the union of the world boxes of a and b.
+void boundsOfPair(RwSceneNode* node, const RwSceneNode* a, const RwSceneNode* b) {
+  worldBox(a, node->bounds);
+  widenBounds(node, b);
 }
 
 // ---- separation
@@ -395,38 +397,53 @@ bool splitWith(RwSceneNode* old, RwSceneNode* node, int result, const Plane& pla
   split->split = {0, {plane.axis.x, plane.axis.y, plane.axis.z}, plane.frontOffset, plane.backOffset, front, back};
   takePlace(old, split);
   front->parent = back->parent = split;
-  RwSceneNode* const children[] = {front, back};
-  boundsOfUnion(split, children, 2);
+  boundsOfPair(split, front, back);
   if ((front->flags & rwNodeEncloser) && (back->flags & rwNodeEncloser)) split->flags |= rwNodeEncloser;
   markInTree(node);
   return true;
 }
 
-bool joinOverlapGroup(RwSceneNode* existing, RwSceneNode* node) {
-  RwSceneNode* group = existing;
-  RwSceneNode** children;
-  if (existing->kind == rwNodeLeaf) {
-    group = makeNode(existing->scene, rwNodeGroup);
-    children = group ? static_cast<RwSceneNode**>(RwEngineAlloc(2 * sizeof(RwSceneNode*))) : nullptr;
-    if (!children) {
-      if (group) freeNode(group);
-      return false;
-    }
-    takePlace(existing, group);
-    children[0] = existing;
-    existing->parent = group;
-  } else {
-    children = static_cast<RwSceneNode**>(RwEngineRealloc(
-        group->group.children, static_cast<size_t>(group->group.childCount + 1) * sizeof(RwSceneNode*)));
-    if (!children) return false;
+// Room for one more member. The array doubles when full, so that a group
+// grown one member at a time copies each entry a bounded number of times.
+bool reserveMember(RwSceneNode* group) {
+  auto& members = group->group;
+  if (members.childCount < members.capacity) return true;
+  const intptr_t capacity = std::max<intptr_t>(2, 2 * members.capacity);
+  auto* grown = static_cast<RwSceneNode**>(
+      RwEngineRealloc(members.children, static_cast<size_t>(capacity) * sizeof(RwSceneNode*)));
+  if (!grown) return false;
+  members.children = grown;
+  members.capacity = capacity;
+  return true;
+}
+
+// A group in the leaf's place with the leaf as its first member and room
+// for a second; null when memory ran out (the leaf stays where it was).
+RwSceneNode* groupInPlaceOf(RwSceneNode* leaf) {
+  RwSceneNode* group = makeNode(leaf->scene, rwNodeGroup);
+  if (!group) return nullptr;
+  if (!reserveMember(group)) {
+    freeNode(group);
+    return nullptr;
   }
-  intptr_t count = existing == group ? group->group.childCount : 1;
-  children[count++] = node;
-  group->group = {count, children};
+  takePlace(leaf, group);
+  group->group.children[group->group.childCount++] = leaf;
+  leaf->parent = group;
+  worldBox(leaf, group->bounds);
+  return group;
+}
+
+// The node joins the leaf or group that it overlaps, as the last member;
+// the group's box widens by the node's alone (the union of the members'
+// boxes, as if recomputed over all of them).
+bool joinOverlapGroup(RwSceneNode* existing, RwSceneNode* node) {
+  RwSceneNode* group = existing->kind == rwNodeLeaf ? groupInPlaceOf(existing) : existing;
+  if (!group || !reserveMember(group)) return false;
+  group->group.children[group->group.childCount++] = node;
   node->parent = group;
   existing->flags |= rwNodeOverlap;
   node->flags |= rwNodeOverlap;
-  boundsOfUnion(group, children, count);
+  widenBounds(group, node);
   markInTree(node);
   return true;
 }
@@ -572,6 +589,7 @@ bool placeQueuedLeaves(RwScene* scene) {
   for (intptr_t i = 0; i < scene->arrayCount; ++i) computeLeafBounds(queue[i]);
   std::sort(queue, queue + scene->arrayCount,
             [](const RwSceneNode* a, const RwSceneNode* b) { return a->sizeKey < b->sizeKey; });
+  for (intptr_t i = 0; i < scene->arrayCount; ++i) queue[i]->queueIndex = i;
   while (scene->arrayCount > 0) {
     RwSceneNode* leaf = queue[--scene->arrayCount];
     takeLeafFromQueue(leaf);

@@ -63,12 +63,14 @@ struct RwSceneNode {
   float bounds[6];               // min x, max x, min y, max y, min z, max z (a leaf: modelling coordinates)
   float extent[3];               // max - min per axis
   float sizeKey;                 // squared length of the (turned) extent; -1.0 when empty
+  intptr_t queueIndex;           // a queued leaf: its entry in the scene's node array
   intptr_t kind;                 // free, leaf, group, split
   union {
     RwClump* clump;              // leaf
     struct {
       intptr_t childCount;
-      RwSceneNode** children;    // heap array of leaves
+      intptr_t capacity;         // entries the children array has room for
+      RwSceneNode** children;    // heap array of leaves, in the order they joined
     } group;
     struct {
       uintptr_t visit;           // bit 0: first side walked; bit 1: enclosed subtree walked
