@@ -1,6 +1,7 @@
 // Scenes, lights and the vertex transform: rebuilding and walking a scene of
-// 1,000 clumps while some of them move, and a depth group of up to 16,000, relighting 10,000 vertices under 1 to
-// 8 lights, and transforming 100,000 vertices.
+// 1,000 clumps while some of them move and a depth group of up to 16,000
+// cubes, relighting 10,000 vertices under 1 to 8 lights, and transforming
+// 100,000 vertices.
 #include <cstdint>
 #include <vector>
 
