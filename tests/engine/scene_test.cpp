@@ -14,6 +14,7 @@
 #include "engine/polygon.h"
 #include "engine/renderstate.h"
 #include "engine/scene.h"
+#include "engine/scenetree.h"
 #include "engine_fixture.h"
 
 namespace {
