@@ -12,7 +12,7 @@
 // ---------------------------------------------------------------- QvString
 
 namespace {
-char emptyText[1] = "";
+constexpr char emptyText[] = "";
 }
 
 QvString::QvString() : string(staticStorage), storageSize(0) { staticStorage[0] = '\0'; }
