@@ -38,10 +38,21 @@ int* flagOf(const char* word) {
 
 }  // namespace
 
-int zmSplitCommandLine(char* text) {
+namespace {
+
+void startTable() {
   std::memset(zmArgv, 0, sizeof zmArgv);
   zmArgc = 1;
   zmArgIndex = 1;
+}
+
+// A word that ends the flag list of "-dflags" is scanned again.
+bool isFlagName(const char* word) { return word[0] != '-' && zmIsFlagName(word); }
+
+}  // namespace
+
+int zmSplitCommandLine(char* text) {
+  startTable();
   if (text == nullptr) return zmArgc;
   char* p = text;
   while (zmArgc < ZM_ARG_SLOTS) {
@@ -55,13 +66,19 @@ int zmSplitCommandLine(char* text) {
   return zmArgc;
 }
 
+int zmTakeArguments(int count, char** words) {
+  startTable();
+  for (int i = 0; i < count && zmArgc < ZM_ARG_SLOTS; ++i) zmArgv[zmArgc++] = words[i];
+  return zmArgc;
+}
+
 const char* zmScanOptions() {
   while (zmArgIndex < zmArgc) {
     const char* word = zmArgv[zmArgIndex++];
     if (int* flag = flagOf(word)) {
       *flag = 1;
     } else if (std::strcmp(word, "-dflags") == 0) {
-      while (zmArgIndex < zmArgc && zmArgv[zmArgIndex][0] != '-') zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
+      while (zmArgIndex < zmArgc && isFlagName(zmArgv[zmArgIndex])) zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
     } else {
       return word;
     }
