@@ -221,6 +221,28 @@ TEST_F(ProgramTest, DroppedFilesOpenOneAtATime) {
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(b));
 }
 
+// A name typed into the Open dialog is one name, blanks and all, whether
+// given whole or relative to the folder the dialog shows.
+TEST_F(ProgramTest, TheOpenDialogOpensATypedNameWithBlanks) {
+  const std::string spaced = write("my world.wrl"), other = write("other world.wrl");
+  start();
+  using Action = platform::DialogAction;
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, spaced}, {Action::Press, IDOK}});
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_OPEN_FILE, 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(spaced));
+
+  const std::filesystem::path kept = std::filesystem::current_path();
+  std::filesystem::current_path(dir);  // the dialog starts in the current folder
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, "other world"}, {Action::Press, IDOK}});
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_OPEN_FILE, 0);
+  pump();
+  std::filesystem::current_path(kept);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(other));
+}
+
 TEST_F(ProgramTest, EnterInTheLocationFieldOpensItsWorld) {
   const std::string a = write("a.wrl");
   start();
