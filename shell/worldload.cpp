@@ -190,6 +190,7 @@ void zmEndFailedFetch() {
 
 void zmOnLoading() {
   zmAppState = ZM_APP_FETCHING;
+  repaintView(false);  // cleared for the count, which the ticks draw
   zmUpdateAllCommandLooks();
   zmSetLamp(kLoadingLamp);
 }
