@@ -171,6 +171,29 @@ TEST_F(ProgramTest, AFailedLoadSaysWhyAndShowsTheWorldBeforeWithTheHistoryAsItWa
   EXPECT_EQ(zmGetCurrentWorld(), zmCacheFindWorld(url(b).c_str()));
 }
 
+// A cancelled fetch says "Load Error" and leaves what was shown: the world
+// on show keeps running, and without one the program waits.
+TEST_F(ProgramTest, ACancelledLoadKeepsTheWorldOnShowOrWaits) {
+  start();
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  EXPECT_EQ(zmAppState, ZM_APP_FETCHING);
+  SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+
+  const std::string a = write("a.wrl");
+  ASSERT_EQ(open(a), 0);
+  ZmWorld* shown = zmGetCurrentWorld();
+  ASSERT_NE(shown, nullptr);
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
+  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmGetCurrentWorld(), shown);
+  EXPECT_EQ(locationText(), url(a));
+  const std::vector<platform::RecordedEvent> boxes = platform::recordedEvents("MessageBox");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].detail, "Lumenfold\nLoad Error");
+}
+
 TEST_F(ProgramTest, AFailedAvatarReadLeavesTheProgramAbleToLoadAgain) {
   const std::string first = write("first.wrl"), second = write("second.wrl");
   zmSetPersonFileForTest((dir + "/no-such-person.wrl").c_str());

@@ -204,4 +204,21 @@ TEST_F(ProgramWebTest, AServerThatRefusesTheConnectionIsReportedAndTheWorldBefor
   EXPECT_EQ(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);
 }
 
+// A reload whose fetch fails is over: the next world is a step of its own.
+TEST_F(ProgramWebTest, AReloadThatCannotFetchLeavesTheNextLoadAHistoryStep) {
+  publish("world.wrl", kWorldText);
+  start(server->url("world.wrl"));
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  ZmHistory* webStep = zmGetCurrentHistory();
+  const std::string webUrl = server->url("world.wrl");
+  server.reset();
+  EXPECT_EQ(zmReloadWorld(webUrl.c_str(), nullptr), -1);
+  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+
+  ASSERT_EQ(open(write("a.wrl")), 0);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_NE(zmGetCurrentHistory(), webStep);
+  EXPECT_EQ(zmGetPrevHistory(zmGetCurrentHistory()), webStep);
+}
+
 }  // namespace
