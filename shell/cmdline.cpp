@@ -36,18 +36,11 @@ int* flagOf(const char* word) {
   return nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 void startTable() {
   std::memset(zmArgv, 0, sizeof zmArgv);
   zmArgc = 1;
   zmArgIndex = 1;
 }
-
-// A word that ends the flag list of "-dflags" is scanned again.
-bool isFlagName(const char* word) { return word[0] != '-' && zmIsFlagName(word); }
 
 }  // namespace
 
@@ -78,7 +71,8 @@ const char* zmScanOptions() {
     if (int* flag = flagOf(word)) {
       *flag = 1;
     } else if (std::strcmp(word, "-dflags") == 0) {
-      while (zmArgIndex < zmArgc && isFlagName(zmArgv[zmArgIndex])) zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
+      // The first word that names no flag (an option, the world) ends the list.
+      while (zmArgIndex < zmArgc && zmIsFlagName(zmArgv[zmArgIndex])) zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
     } else {
       return word;
     }

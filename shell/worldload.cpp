@@ -174,11 +174,10 @@ int zmGoToUrl(const char* url, const ZmRT* camera) {
 
 void zmEndFailedFetch() {
   reloading.pending = false;
-  const bool building = zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD;
-  const bool ticking = zmAppState == ZM_APP_RUNNING || zmAppState == ZM_APP_TICKING;
-  if (building) return;  // the build ends it
+  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;  // the build ends it
   ZmWorld* world = zmGetCurrentWorld();
-  if (!ticking) {
+  // A world that ticks on keeps its state; a fetch's gives way.
+  if (zmAppState != ZM_APP_RUNNING && zmAppState != ZM_APP_TICKING) {
     zmRestLamp();
     zmAppState = world != nullptr ? ZM_APP_RUNNING : ZM_APP_WAITING;
     repaintView(false);

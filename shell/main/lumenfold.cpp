@@ -6,8 +6,9 @@
 // The program's own options are taken out first; the other words go to the
 // shell's argument table as they are (a name with blanks stays one word),
 // which scans them ("-dframerate", "-dflags NAME...", the world argument and
-// the worlds opened after it). --frames N ends the program after N rendered frames and
-// prints "frames N ms/frame X tick T fps F chat C", X being the mean
+// the worlds opened after it). --frames N ends the program after N rendered
+// frames (or once no world is left to come) and prints
+// "frames N ms/frame X tick T fps F chat C", X being the mean
 // rendering time of a frame, T the mean processor time of a whole tick
 // (rendering, showing and the tick's other work, from the second frame on),
 // F the frames a second from the first frame to the last, and C the chat
