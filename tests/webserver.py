@@ -7,8 +7,8 @@ what reached the server.
 The path /to-local redirects to a local file URL, which no client of
 ours may follow. Any path under /stall/ answers with a long document, sends its first block
 and then goes silent, as a server that hangs in the middle of a transfer.
-A path /slow/NAME serves the file NAME of the folder in ten pieces a second
-apart, as a slow server does.
+A path /slow/NAME serves the file NAME of the folder in twenty pieces a
+second apart, as a slow server does.
 Missing files are answered 404 as usual.
 """
 import http.server
@@ -51,7 +51,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.send_response(200)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
-        piece = max(1, -(-len(body) // 10))
+        piece = max(1, -(-len(body) // 20))
         try:
             for start in range(0, len(body), piece):
                 time.sleep(1)

@@ -79,10 +79,8 @@ poll 60 gallery_shown || fail "the second world is not drawn"
 settle gallery
 crop location-gallery "$(location_field)"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-asked=$SECONDS
 type_location "http://127.0.0.1:$port/world.wrl"
 poll 5 found_window '^Messages$' || fail "no message within 5 s of the refused connection"
-[ $((SECONDS - asked)) -le 6 ] || fail "the refused connection was reported only after $((SECONDS - asked)) s"
 hide_messages
 poll 30 location_shows location-gallery || fail "the location bar does not show the world on view again"
 xdotool mousemove "$button_x" "$back_y" click 1
