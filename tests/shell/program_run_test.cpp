@@ -1,7 +1,8 @@
 // tests/shell/program_run_test.cpp -- the program run as a command: a world
 // named relative to the current folder drawn for a counted number of
 // frames, its view written out, the frame lines of "-dframerate", a count
-// that cannot be met and a display that cannot be opened; and worldshot
+// that cannot be met (no world, or one that cannot be had), a world whose
+// name has blanks and a display that cannot be opened; and worldshot
 // drawing what the program draws.
 #include <gtest/gtest.h>
 

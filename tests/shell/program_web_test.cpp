@@ -1,8 +1,9 @@
 // tests/shell/program_web_test.cpp -- the program headless on worlds from a
 // loopback web server: a world named on the command line, its inline and an
 // anchor to another web world; a missing inline is a warning, not a failure;
-// and the program itself run on a web world drawing what it draws from the
-// world's files.
+// the signs of a world on its way, Stop, a refused connection and a reload
+// that cannot fetch; and the program itself run on a web world drawing what
+// it draws from the world's files.
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
