@@ -188,6 +188,9 @@ void zmEndFailedFetch() {
 }
 
 void zmOnLoading() {
+  // A world being built keeps its state, which drops loads that arrive
+  // meanwhile; the fetch started inside it shows no signs of its own.
+  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;
   zmAppState = ZM_APP_FETCHING;
   repaintView(false);  // cleared for the count, which the ticks draw
   zmUpdateAllCommandLooks();

@@ -80,7 +80,7 @@ void zmEndFailedFetch();
 
 // The main window's WM_ZMLOADING: the loading state (2) with its signs, the
 // Stop button enabled and the lamp blinking (kept blinking by
-// zmKeepLoadingLamp).
+// zmKeepLoadingLamp); nothing while a world is being built.
 void zmOnLoading();
 // While a world is fetched the lamp blinks on: a blink that has run out
 // starts again. Called on every tick of the main window.

@@ -103,6 +103,9 @@ TEST_F(ProgramTest, ALoadArrivingWhileAWorldIsBuiltIsDropped) {
   zmAppState = ZM_APP_BUILDING;
   std::string name = url(a);
   ZmLoadRecord record{a.c_str(), name.data()};
+  // A fetch started meanwhile (a script's) leaves the build its state.
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  EXPECT_EQ(zmAppState, ZM_APP_BUILDING);
   EXPECT_EQ(SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record)), 0);
   EXPECT_EQ(zmCacheCount(), 0);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
