@@ -283,6 +283,24 @@ TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceThe
   EXPECT_EQ(quitCode, 0);
 }
 
+// The "Load Texture" preference decides whether a world's textures are
+// fetched and applied once it is read.
+TEST_F(ProgramTest, TexturesLoadOnlyWhileTheLoadTexturePreferenceIsOn) {
+  start();
+  for (int texture : {0, 1}) {
+    const std::string world = write("textured" + std::to_string(texture) + ".wrl",
+                                    "#VRML V1.0 ascii\nSeparator { Texture2 { filename \"ftp://example.invalid/t.gif\" } "
+                                    "Cube {} }\n");
+    zmSetPreference(ZM_PREF_TEXTURE, &texture);
+    platform::clearRecordedEvents();
+    ASSERT_EQ(zmLoadWorld(world.c_str(), url(world).c_str(), nullptr), 0) << texture;
+    bool fetched = false;
+    for (const auto& event : platform::recordedEvents("Dde"))
+      fetched = fetched || event.detail.find("WWW_OpenURL ftp://example.invalid/t.gif") != std::string::npos;
+    EXPECT_EQ(fetched, texture == 1) << texture;
+  }
+}
+
 // A browser under "NETSCAPE" that gives every local file a web URL.
 struct WebUrlBrowser {
   static inline DWORD instance = 0;
