@@ -308,6 +308,23 @@ void clickButton(HWND hwnd, Button& button) {
   notifyParent(hwnd, BN_CLICKED);
 }
 
+// The mark of a checked box: a tick for a check box, a dot for a radio
+// button, inside the 13-pixel box.
+void drawCheck(HDC dc, UINT type, const RECT& box, COLORREF colour) {
+  if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+    fillSolid(dc, RECT{box.left + 4, box.top + 4, box.right - 4, box.bottom - 4}, colour);
+    return;
+  }
+  HPEN pen = CreatePen(PS_SOLID, 2, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  // A line stops short of its end point: the long arm ends at (9, 3).
+  MoveToEx(dc, box.left + 3, box.top + 6, nullptr);
+  LineTo(dc, box.left + 5, box.top + 8);
+  LineTo(dc, box.left + 10, box.top + 2);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
 void paintButton(HWND hwnd, Button& button) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -326,10 +343,7 @@ void paintButton(HWND hwnd, Button& button) {
     RECT box{0, top, size, top + size};
     fillSolid(dc, box, GetSysColor(COLOR_WINDOW));
     drawBevel(dc, box, false);
-    if (button.check == BST_CHECKED) {
-      RECT mark{3, top + 3, size - 3, top + size - 3};
-      fillSolid(dc, mark, GetSysColor(COLOR_WINDOWTEXT));
-    }
+    if (button.check == BST_CHECKED) drawCheck(dc, type, box, enabled ? GetSysColor(COLOR_WINDOWTEXT) : ink);
     RECT label{size + 4, 0, client.right, client.bottom};
     drawLabel(dc, label, text, ink, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   } else if (type == BS_GROUPBOX) {

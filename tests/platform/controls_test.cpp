@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/devinput.h"
+#include "platform/presenter.h"
 #include "platform/windows.h"
 #include "window_fixture.h"
 
@@ -529,6 +530,36 @@ TEST_F(ControlsTest, DropsGoToTheNearestWindowThatAcceptsFiles) {
   EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), child);
   DragAcceptFiles(child, FALSE);
   EXPECT_EQ(platform::dropTargetAt(top, onChild), top);
+}
+
+// A checked box shows a tick: ink at its bottom point and along its arms,
+// the box's own colour in the corners a filled square would cover.
+TEST_F(ControlsTest, ACheckedBoxDrawsATickAndAnUncheckedOneNothing) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND box = CreateWindowExA(0, "button", "Load Texture", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 130, 20,
+                             parent, reinterpret_cast<HMENU>(intptr_t(1005)), nullptr, nullptr);
+  ASSERT_NE(box, nullptr);
+  const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT), paper = GetSysColor(COLOR_WINDOW);
+  const int top = (20 - 13) / 2;  // the 13-pixel box stands in the middle
+  for (bool checked : {false, true}) {
+    SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdateWindow(box);
+    platform::WindowPixels pixels;
+    ASSERT_TRUE(platform::readWindowPixels(box, &pixels));
+    int inked = 0;
+    for (int y = top + 2; y <= top + 10; ++y)
+      for (int x = 2; x <= 10; ++x) inked += pixels.at(x, y) == ink;
+    if (!checked) {
+      EXPECT_EQ(inked, 0);
+      continue;
+    }
+    EXPECT_GT(inked, 8);
+    EXPECT_LT(inked, 40) << "a tick, not a filled square";
+    EXPECT_EQ(pixels.at(5, top + 8), ink) << "the tick's bottom point";
+    EXPECT_EQ(pixels.at(9, top + 3), ink) << "the end of its long arm";
+    for (const POINT corner : {POINT{3, top + 3}, POINT{9, top + 9}, POINT{3, top + 9}})
+      EXPECT_EQ(pixels.at(corner.x, corner.y), paper) << corner.x << "," << corner.y;
+  }
 }
 
 TEST_F(ControlsTest, CursorsAndSystemColours) {
