@@ -215,7 +215,7 @@ LRESULT editMessage(HWND hwnd, Edit& edit, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_GETTEXTLENGTH: return LRESULT(edit.text.size());
     case WM_CHAR: editChar(hwnd, edit, char(wParam)); return 0;
     case WM_KEYDOWN: editKey(hwnd, edit, UINT(wParam)); return 0;
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
       SetFocus(hwnd);
       edit.anchor = edit.caret = editCharAt(hwnd, edit, SHORT(LOWORD(lParam)));
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -381,7 +381,7 @@ bool insideClient(HWND hwnd, LPARAM lParam) {
 
 LRESULT buttonMessage(HWND hwnd, Button& button, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:  // a quick second click presses again
       SetFocus(hwnd);
       button.tracking = true;
       SetCapture(hwnd);
@@ -688,10 +688,11 @@ LRESULT listMessage(HWND hwnd, ListBox& list, UINT msg, WPARAM wParam, LPARAM lP
       return LB_OKAY;
     case LB_FINDSTRING: case LB_FINDSTRINGEXACT:
       return findString(list, wParam, reinterpret_cast<LPCSTR>(lParam), msg == LB_FINDSTRINGEXACT);
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: {
       SetFocus(hwnd);
       int index = itemAtPoint(hwnd, list, SHORT(HIWORD(lParam)));
       if (index != LB_ERR) selectItem(hwnd, list, index, true);
+      if (msg == WM_LBUTTONDBLCLK && index != LB_ERR && (listStyle(hwnd) & LBS_NOTIFY)) notifyParent(hwnd, LBN_DBLCLK);
       return 0;
     }
     case WM_KEYDOWN: {

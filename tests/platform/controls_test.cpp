@@ -476,6 +476,75 @@ TEST_F(ControlsTest, OpenFileDialogListsMatchingFilesAndReturnsTheChosenOne) {
   fs::remove_all(folder);
 }
 
+// From inside the Open dialog's loop: a double-click on the list's second
+// entry, as a person's two quick clicks.
+void CALLBACK doubleClickSecondEntry(HWND, UINT, UINT_PTR id, DWORD) {
+  static int clicked = 0;
+  HWND list = GetDlgItem(GetActiveWindow(), IDC_OPENFILE_LIST);
+  if (list == nullptr || ++clicked > 2) {
+    KillTimer(nullptr, id);
+    clicked = 0;
+    return;
+  }
+  RECT item{};
+  SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  POINT point{item.left + 5, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &point);
+  platform::queueClick(point);
+  platform::queueClick(point);
+}
+
+TEST_F(ControlsTest, ADoubleClickInTheOpenDialogEntersAFolderAndOpensAFile) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::temp_directory_path() / ("lf_dblclick_" + std::to_string(getpid()));
+  fs::create_directories(folder / "sub");
+  std::ofstream(folder / "sub" / "deep.wrl") << "x";
+  char file[256] = "";
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFilter = "VRML Files (*.wrl)\0*.wrl\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  // Entries: [..], [sub]; then in sub: [..], deep.wrl.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, doubleClickSecondEntry);
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(std::string(file), (folder / "sub" / "deep.wrl").string());
+  fs::remove_all(folder);
+}
+
+// Two quick clicks at one place on a list are a double click; a slow second
+// click, or a third quick one, is a plain click.
+TEST_F(ControlsTest, QuickSecondClickOnAListIsADoubleClick) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND list = CreateWindowExA(0, "listbox", "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 0, 0, 100, 80, parent,
+                              reinterpret_cast<HMENU>(intptr_t(300)), nullptr, nullptr);
+  for (const char* entry : {"one", "two"}) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  POINT point{5, 5};
+  ClientToScreen(list, &point);
+  const auto click = [&](uint64_t afterMs) {
+    platform::advanceClock(afterMs);
+    platform::InputEvent event;
+    event.screen = point;
+    using Kind = platform::InputEvent::Kind;
+    for (Kind kind : {Kind::MouseMove, Kind::ButtonDown, Kind::ButtonUp}) {
+      event.kind = kind;
+      platform::routeInput(event);
+    }
+    pumpAll();
+  };
+  click(0);
+  click(100);
+  click(100);
+  click(600);
+  click(501);
+  const std::vector<WORD> expected = {LBN_SELCHANGE, LBN_DBLCLK};
+  EXPECT_EQ(notificationsFrom(300), expected) << "only the second click of the first pair";
+}
+
 TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {
   HWND hwnd = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   EXPECT_FALSE(platform::dropFiles(hwnd, {"/tmp/a.wrl"}, POINT{3, 4}));
