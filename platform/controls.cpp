@@ -118,7 +118,30 @@ bool replaceSelection(HWND hwnd, Edit& edit, const std::string& typed) {
   return !fitting.empty();
 }
 
+constexpr char kSelectAll = 1;  // Ctrl+A
+
+// Where a word move from `at` ends: to the start of the word before (back)
+// or the start of the next word, words being runs of other than spaces.
+size_t wordStop(const std::string& text, size_t at, bool back) {
+  const auto space = [&](size_t i) { return text[i] == ' '; };
+  if (back) {
+    while (at > 0 && space(at - 1)) at--;
+    while (at > 0 && !space(at - 1)) at--;
+    return at;
+  }
+  while (at < text.size() && !space(at)) at++;
+  while (at < text.size() && space(at)) at++;
+  return at;
+}
+
 void editChar(HWND hwnd, Edit& edit, char c) {
+  if (c == kSelectAll) {
+    edit.anchor = 0;
+    edit.caret = edit.text.size();
+    scrollToCaret(hwnd, edit);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return;
+  }
   if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
   if (c == '\b') {
     if (edit.anchor == edit.caret && edit.caret > 0) edit.anchor = edit.caret - 1;
@@ -129,15 +152,40 @@ void editChar(HWND hwnd, Edit& edit, char c) {
   if (!replaceSelection(hwnd, edit, std::string(1, c))) MessageBeep(0);
 }
 
+// Ctrl+Backspace and Ctrl+Delete take the word before or after the caret,
+// when nothing is selected.
+void deleteWord(HWND hwnd, Edit& edit, bool back) {
+  if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
+  if (edit.anchor == edit.caret) edit.anchor = wordStop(edit.text, edit.caret, back);
+  replaceSelection(hwnd, edit, "");
+}
+
+// Moves the caret by the key (by words with Ctrl), extending the selection
+// with Shift; Delete and Ctrl+Backspace delete.
 void editKey(HWND hwnd, Edit& edit, UINT key) {
   bool extend = GetKeyState(VK_SHIFT) < 0;
+  bool byWord = GetKeyState(VK_CONTROL) < 0;
   size_t caret = edit.caret;
   switch (key) {
-    case VK_LEFT: if (caret > 0) caret--; break;
-    case VK_RIGHT: if (caret < edit.text.size()) caret++; break;
+    case VK_LEFT:
+      if (byWord) caret = wordStop(edit.text, caret, true);
+      else if (caret > 0) caret--;
+      break;
+    case VK_RIGHT:
+      if (byWord) caret = wordStop(edit.text, caret, false);
+      else if (caret < edit.text.size()) caret++;
+      break;
     case VK_HOME: caret = 0; break;
     case VK_END: caret = edit.text.size(); break;
+    case VK_BACK:
+      // Plain Backspace comes as a character; with Ctrl it brings none.
+      if (byWord) deleteWord(hwnd, edit, true);
+      return;
     case VK_DELETE:
+      if (byWord) {
+        deleteWord(hwnd, edit, false);
+        return;
+      }
       if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
       if (edit.anchor == edit.caret && edit.caret < edit.text.size()) edit.anchor = edit.caret + 1;
       replaceSelection(hwnd, edit, "");

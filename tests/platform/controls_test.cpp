@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "platform/devinput.h"
@@ -63,6 +64,65 @@ TEST_F(ControlsTest, EditTakesTypingWithinItsLimitAndReplacesTheSelection) {
   platform::queueKey(VK_DELETE);
   pumpAll();
   EXPECT_EQ(textOf(edit), "EL, w");
+}
+
+// Holds the modifiers while pressing the key, as a person's chord.
+void queueChord(std::initializer_list<UINT> modifiers, UINT key) {
+  platform::InputEvent event;
+  for (UINT modifier : modifiers) {
+    event.kind = platform::InputEvent::KeyDown;
+    event.virtualKey = modifier;
+    platform::queueInput(event);
+  }
+  platform::queueKey(key);
+  for (UINT modifier : modifiers) {
+    event.kind = platform::InputEvent::KeyUp;
+    event.virtualKey = modifier;
+    platform::queueInput(event);
+  }
+}
+
+TEST_F(ControlsTest, EditTakesTheUsualEditingChords) {
+  struct Case {
+    const char* what;
+    std::function<void()> keys;
+    const char* after;  // then "X" is typed
+  };
+  const Case cases[] = {
+      {"Ctrl+A selects all", [] { queueChord({VK_CONTROL}, 'A'); }, "X"},
+      {"Ctrl+Left goes to the word's start", [] { queueChord({VK_CONTROL}, VK_LEFT); }, "one two Xthree"},
+      {"Ctrl+Left twice, a word further",
+       [] {
+         queueChord({VK_CONTROL}, VK_LEFT);
+         queueChord({VK_CONTROL}, VK_LEFT);
+       },
+       "one Xtwo three"},
+      {"Ctrl+Right from the start goes past the word and its space",
+       [] {
+         platform::queueKey(VK_HOME);
+         queueChord({VK_CONTROL}, VK_RIGHT);
+       },
+       "one Xtwo three"},
+      {"Shift+Ctrl+Left selects the word", [] { queueChord({VK_SHIFT, VK_CONTROL}, VK_LEFT); }, "one two X"},
+      {"Ctrl+Backspace deletes the word before", [] { queueChord({VK_CONTROL}, VK_BACK); }, "one two X"},
+      {"Ctrl+Delete deletes the word after",
+       [] {
+         platform::queueKey(VK_HOME);
+         queueChord({VK_CONTROL}, VK_DELETE);
+       },
+       "Xtwo three"},
+  };
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND edit = makeEdit(parent);
+  SetFocus(edit);
+  for (const Case& c : cases) {
+    SetWindowTextA(edit, "one two three");
+    SendMessageA(edit, EM_SETSEL, 13, 13);
+    c.keys();
+    platform::queueTyping("X");
+    pumpAll();
+    EXPECT_EQ(textOf(edit), c.after) << c.what;
+  }
 }
 
 // The display's events arrive faster than a busy program handles them, and
