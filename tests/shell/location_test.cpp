@@ -1,6 +1,7 @@
 // tests/shell/location_test.cpp -- the location field: Enter posts an open
 // request for the typed text to the main window, and a text too long for the
-// shared URL buffer is refused, never cut.
+// shared URL buffer is refused, never cut; a text that is neither a URL nor
+// a file is reported instead.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
