@@ -61,6 +61,7 @@ float ticksIn(uint32_t ms) { return static_cast<float>(ms) / static_cast<float>(
 // that clock may start at 0.
 struct ProgramState {
   uint64_t keysHeldMs = 0;    // how long arrow keys have been down, this step included
+  uint64_t postureMs = 0;     // key walking of a body not yet spent on posture steps
   bool stepped = false;       // a step has run
   uint64_t lastStepMs = 0;    // when the previous step ran
   bool told = false;          // the first step has sent the full transform
@@ -129,6 +130,7 @@ int32_t readKeys(zmNavState* state, uint32_t ms) {
     state->forward = state->side = state->turn = 0.0f;
   } else {
     program.keysHeldMs = 0;
+    program.postureMs = 0;
   }
   const float hurry = state->autoMove != ZM_AUTO_NONE ? 2.0f : 1.0f;
   const float step = state->speed * hurry * acceleration;
@@ -218,9 +220,20 @@ void turnPerson(ZmObj* person, float degrees) {
   zmObjectRotate(person, turn, ZM_COORD_OWN, 1);
 }
 
-// The motion of a step `ticks` ticks long by its mode (step 11): the
+// Walking an articulated body with the keys steps its posture instead of
+// moving it: one step a tick, however the steps fall.
+void stepPostures(ZmObj* person, float forward, uint32_t ms) {
+  program.postureMs += ms;
+  for (; program.postureMs >= ZM_NAV_TICK_MS; program.postureMs -= ZM_NAV_TICK_MS) {
+    ZmVec3 v = {0.0f, 0.0f, forward};
+    zmNavMoveObj(person, &v, 0, 1, forward != 0.0f ? 1 : 0, 1);
+  }
+}
+
+// The motion of a step `ms` milliseconds long by its mode (step 11): the
 // state's per-tick amounts times the ticks.
-void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode, float ticks) {
+void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode, uint32_t ms) {
+  const float ticks = ticksIn(ms);
   switch (mode) {
     case ZM_NAV_WALK: {
       // The drag's shape, not its length in time, chooses walk or turn.
@@ -242,6 +255,10 @@ void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode, float tick
       break;
     }
     case ZM_NAV_KEY_WALK: {
+      if (zmGetObjExtension(person, zmKinemationBody) != 0) {
+        stepPostures(person, state->forward, ms);
+        break;
+      }
       ZmVec3 v = {0.0f, 0.0f, state->forward * ticks};
       zmNavMoveObj(person, &v, 0, 1, state->forward != 0.0f ? 1 : 0, 1);
       break;
@@ -317,7 +334,7 @@ void zmNavStep(HWND) {
   if (mode != ZM_NAV_IDLE && mode != ZM_NAV_TO_POINT && state->autoMove == ZM_AUTO_NONE && state->stepsLeft > 0)
     state->stepsLeft = 0;
   runAutoMove(state, person, camera, ms, p0);
-  moveByMode(state, person, mode, ticksIn(ms));
+  moveByMode(state, person, mode, ms);
   levelWhileWalking(state, mode, ticksIn(ms));
   applyPitch(state, camera);
   tellServer(person);

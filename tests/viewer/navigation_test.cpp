@@ -474,6 +474,18 @@ TEST_F(Navigation, KeysStepAnAvatarsPostureWhileTheMouseMovesIt) {
   tick();
   EXPECT_NEAR(feet().z, 0.5f, 1e-4);
   EXPECT_EQ(seen.nextPostures, 1);
+  state->inputMode = ZM_NAV_IDLE;
+
+  // A posture a tick of walking, whatever the frame rate: 200 ms of Up in
+  // steps of 10 ms are four.
+  zmNavStep(nullptr);  // the time from which the key counts
+  hold({kUp});
+  for (int t = 0; t < 20; ++t) {
+    platform::advanceClock(10);
+    zmNavStep(nullptr);
+  }
+  hold({});
+  EXPECT_EQ(seen.nextPostures, 5);
 }
 
 TEST_F(Navigation, RiseIsLimitedByTheWorldsHeightAndACeiling) {
