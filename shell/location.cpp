@@ -49,8 +49,8 @@ void openFieldText(HWND field) {
                     int(ZM_SHARED_URL_SIZE) - 1);
     return;
   }
-  GetWindowTextA(field, zmSharedUrl, int(ZM_SHARED_URL_SIZE));
-  bar.openRequest = {zmSharedUrl, nullptr};
+  GetWindowTextA(field, zmShell.sharedUrl, int(ZM_SHARED_URL_SIZE));
+  bar.openRequest = {zmShell.sharedUrl, nullptr};
   PostMessageA(zmGetMainHwnd(), WM_ZMOPENURL, reinterpret_cast<WPARAM>(field),
                reinterpret_cast<LPARAM>(&bar.openRequest));
 }

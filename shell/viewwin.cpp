@@ -53,7 +53,7 @@ void drawCentredText(HWND view, HDC dc, const char* text, bool opaque) {
 void onPaint(HWND view) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(view, &paint);
-  switch (zmAppState) {
+  switch (zmShell.zmAppState) {
     case ZM_APP_WAITING:
       drawCentredText(view, dc, "Waiting for world to be loaded...", false);
       break;
@@ -72,7 +72,7 @@ void onPaint(HWND view) {
 void onSize(HWND view, LPARAM lParam) {
   const int width = LOWORD(lParam), height = HIWORD(lParam);
   zmSetViewWindowSize(width, height);
-  if (zmAppState != ZM_APP_RUNNING && zmAppState != ZM_APP_TICKING) return;
+  if (!zmAppIsRunning()) return;
   if (ZmWorld* world = zmGetCurrentWorld()) zmSetCameraViewport(world, 0, 0, width, height);
   InvalidateRect(view, nullptr, FALSE);
 }
@@ -80,14 +80,14 @@ void onSize(HWND view, LPARAM lParam) {
 // The view's part of a tick: one navigation step and its Vadavir Oze mark,
 // the labels aged and moved with their objects, then one frame.
 void onTimer(HWND view) {
-  if (zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
+  if (zmShell.zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
     zmNavStep(view);
     zmUpdateJumpingEyeMark();
     HDC dc = GetDC(view);
     zmLabelUpdate();
     zmRenderFrame(view, dc);
     ReleaseDC(view, dc);
-  } else if (zmAppState == ZM_APP_FETCHING) {
+  } else if (zmShell.zmAppState == ZM_APP_FETCHING) {
     char text[32];
     std::snprintf(text, sizeof text, "Loading %d", fetchCounter++);
     HDC dc = GetDC(view);
@@ -133,7 +133,7 @@ ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuSt
   return cost;
 }
 
-bool worldOnShow() { return zmAppState == ZM_APP_RUNNING; }
+bool worldOnShow() { return zmShell.zmAppState == ZM_APP_RUNNING; }
 
 // The left button and the mouse's moves go to the input events (picking,
 // the objects' handlers), to navigation, the moves to the scouter, and all
@@ -254,7 +254,7 @@ int zmRenderFrame(HWND view, HDC dc) {
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());
   timing.interval = next.interval;
   timing.changed = next.changed;
-  if (zmOptionDFrameRate) {
+  if (zmShell.options.dframerate) {
     zmWriteFrameTiming(rendering, other, total, next);
     if (cost.tickCpuMs > 0) zmWriteFrameCost(cost);
   }

@@ -85,7 +85,8 @@ void afterFrame(HWND view, long frames) {
 // A world named to count frames of that did not come, and none left to
 // open: the frames will never be drawn.
 void afterFailedLoad() {
-  if (zmAppState != ZM_APP_WAITING || zmArgIndex < zmArgc) return;
+  const ZmCommandLine& line = zmShell.commandLine;
+  if (zmShell.zmAppState != ZM_APP_WAITING || line.argIndex < line.argc) return;
   std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
   PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
 }
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
   if (const std::string unset = zmListUnsetHooks({"shell"}); !unset.empty())
     std::fprintf(stderr, "Hook slots left unset by the shell:\n%s", unset.c_str());
 #endif
-  if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
+  if (options.frames > 0 && zmShell.zmAppState == ZM_APP_WAITING) {
     // No world is coming whose frames could be counted.
     std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
     PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);

@@ -130,14 +130,14 @@ TEST_F(CommandsTest, ItemsAndButtonsFollowTheProgramsState) {
   EXPECT_EQ(currentName(), url(b));
   command(ZM_CMD_STOP);  // changes nothing
   EXPECT_EQ(currentName(), url(b));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
 
   // While a world is built: no opening, no reload, and Stop shows.
-  zmAppState = ZM_APP_BUILDING;
+  zmShell.zmAppState = ZM_APP_BUILDING;
   zmUpdateCommandStates();
   EXPECT_TRUE(grayed(ZM_CMD_OPEN_FILE) && grayed(ZM_CMD_OPEN_URL) && grayed(ZM_CMD_RELOAD));
   EXPECT_EQ(look(ZM_CMD_STOP), ZM_LOOK_NORMAL);
-  zmAppState = ZM_APP_RUNNING;
+  zmShell.zmAppState = ZM_APP_RUNNING;
 
   // A failed load leaves the world on show with its buttons, Stop
   // disabled again, and the next world shows them too.
@@ -202,7 +202,7 @@ TEST_F(CommandsTest, OpenUrlAndOpenFileLoadWhatTheDialogsGive) {
   platform::queueDialogScript({{DialogAction::Type, 200, url(a)}, {DialogAction::Press, IDOK}});
   command(ZM_CMD_OPEN_URL);
   EXPECT_EQ(currentName(), url(a));
-  EXPECT_EQ(std::string(zmSharedUrl), url(a));
+  EXPECT_EQ(std::string(zmShell.sharedUrl), url(a));
 
   platform::queueDialogScript({{DialogAction::Type, IDC_OPENFILE_NAME, b}, {DialogAction::Press, IDOK}});
   command(ZM_CMD_OPEN_FILE);
