@@ -35,11 +35,16 @@ struct FrameTiming {
   DWORD previousEnd = 0;  // end of the previous rendering, timeGetTime
   double previousCpuEnd = -1;  // processor time at that end, threadCpuMs; -1 before the first frame
 };
-FrameTiming timing;
 
-ZmFrameStats stats{};
-void (*frameObserver)(HWND, long) = nullptr;
-int fetchCounter = 0;  // grows on every tick shown while a world is fetched
+// The view's frames: their timer's timing (anew with each timer), their
+// figures and who watches them.
+struct ViewFrames {
+  FrameTiming timing;
+  ZmFrameStats stats{};
+  void (*frameObserver)(HWND, long) = nullptr;
+  int fetchCounter = 0;  // grows on every tick shown while a world is fetched
+};
+ViewFrames frames;
 
 void drawCentredText(HWND view, HDC dc, const char* text, bool opaque) {
   RECT client;
@@ -89,7 +94,7 @@ void onTimer(HWND view) {
     ReleaseDC(view, dc);
   } else if (zmShell.zmAppState == ZM_APP_FETCHING) {
     char text[32];
-    std::snprintf(text, sizeof text, "Loading %d", fetchCounter++);
+    std::snprintf(text, sizeof text, "Loading %d", frames.fetchCounter++);
     HDC dc = GetDC(view);
     drawCentredText(view, dc, text, true);
     ReleaseDC(view, dc);
@@ -97,6 +102,7 @@ void onTimer(HWND view) {
 }
 
 void restartTimerWhenChanged() {
+  FrameTiming& timing = frames.timing;
   if (!timing.changed) return;
   HWND mainWindow = zmGetMainHwnd();
   if (KillTimer(mainWindow, timing.timerId)) timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
@@ -120,6 +126,8 @@ double fineMs(std::chrono::steady_clock::time_point t) {
 ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuStart) {
   const auto end = std::chrono::steady_clock::now();
   const double cpuEnd = platform::threadCpuMs();
+  FrameTiming& timing = frames.timing;
+  ZmFrameStats& stats = frames.stats;
   const ZmFrameCost cost{cpuEnd - cpuStart, timing.previousCpuEnd < 0 ? 0.0 : cpuEnd - timing.previousCpuEnd};
   stats.renderingMs += fineMs(end) - fineMs(start);
   stats.lastFrameMs = fineMs(end);
@@ -204,6 +212,7 @@ LRESULT CALLBACK zmViewWndProc(HWND view, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 UINT_PTR zmStartFrameTimer(HWND mainWindow) {
+  FrameTiming& timing = frames.timing;
   timing = FrameTiming{};
   timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
   return timing.timerId;
@@ -249,6 +258,7 @@ int zmRenderFrame(HWND view, HDC dc) {
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
   const ZmFrameCost cost = countFrame(fineStart, cpuStart);
+  FrameTiming& timing = frames.timing;
 
   const uint32_t rendering = t1 - t0, other = t0 - timing.previousEnd, total = t1 - timing.previousEnd;
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());
@@ -259,9 +269,9 @@ int zmRenderFrame(HWND view, HDC dc) {
     if (cost.tickCpuMs > 0) zmWriteFrameCost(cost);
   }
   timing.previousEnd = t1;
-  if (frameObserver != nullptr) frameObserver(view, stats.frames);
+  if (frames.frameObserver != nullptr) frames.frameObserver(view, frames.stats.frames);
   return shown;
 }
 
-ZmFrameStats zmGetFrameStats() { return stats; }
-void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frameObserver = observer; }
+ZmFrameStats zmGetFrameStats() { return frames.stats; }
+void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frames.frameObserver = observer; }

@@ -53,7 +53,6 @@ struct Reloading {
   bool pending = false;  // consumed by the next zmLoadWorld
   ZmRT camera{};         // the copy of the camera Reload was given
 };
-Reloading reloading;
 
 void deliverWorldEvent(ZmWorld* world, uint32_t type) {
   if (world == nullptr) return;
@@ -76,7 +75,12 @@ void repaintView(bool now) {
   if (now) UpdateWindow(view);
 }
 
-void (*failedLoadObserver)() = nullptr;
+// What the loads keep from one call to the next.
+struct WorldLoads {
+  Reloading reloading;
+  void (*failedLoadObserver)() = nullptr;
+};
+WorldLoads loads;
 
 // The lamp blinks green while a world is fetched (red is the alert's).
 constexpr COLORREF kLoadingLamp = RGB(0, 255, 0);
@@ -94,7 +98,7 @@ void showWorldBefore() {
     repaintView(false);
     zmUpdateAllCommandLooks();
   }
-  if (failedLoadObserver != nullptr) failedLoadObserver();
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
 }
 
 // A world that failed to become the one on show is let go, and the one
@@ -162,7 +166,7 @@ int zmGoToUrl(const char* url, const ZmRT* camera) {
 }
 
 void zmEndFailedFetch() {
-  reloading.pending = false;
+  loads.reloading.pending = false;
   if (zmAppIsBuilding()) return;  // the build ends it
   ZmWorld* world = zmGetCurrentWorld();
   // A world that ticks on keeps its state; a fetch's gives way.
@@ -173,7 +177,7 @@ void zmEndFailedFetch() {
   }
   zmSetLocationText(world != nullptr ? world->name : "");
   zmUpdateAllCommandLooks();
-  if (failedLoadObserver != nullptr) failedLoadObserver();
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
 }
 
 void zmOnLoading() {
@@ -190,7 +194,7 @@ void zmKeepLoadingLamp() {
   if (zmShell.zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
 }
 
-void zmSetFailedLoadObserver(void (*observer)()) { failedLoadObserver = observer; }
+void zmSetFailedLoadObserver(void (*observer)()) { loads.failedLoadObserver = observer; }
 
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   char name[ZM_SHARED_URL_SIZE];
@@ -211,8 +215,8 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   repaintView(true);
   zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
   if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
-  const bool reload = reloading.pending;
-  reloading.pending = false;
+  const bool reload = loads.reloading.pending;
+  loads.reloading.pending = false;
   zmAppBeginBuilding();
   zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
@@ -294,10 +298,10 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
   zmAppAwaitWorld();
   std::memcpy(zmShell.sharedUrl, copy, sizeof copy);
   if (camera != nullptr) {
-    reloading.camera = *camera;
-    camera = &reloading.camera;
+    loads.reloading.camera = *camera;
+    camera = &loads.reloading.camera;
   }
-  reloading.pending = true;
+  loads.reloading.pending = true;
   return zmGoToUrl(zmShell.sharedUrl, camera);  // a failed fetch clears the pending reload
 }
 
