@@ -13,7 +13,7 @@ void zmAppShowNothing() { zmShell.zmAppState = ZM_APP_WAITING; }
 
 void zmAppBeginFetching() { zmShell.zmAppState = ZM_APP_FETCHING; }
 
-void zmAppEndFetch(bool worldOnShow) { zmShell.zmAppState = worldOnShow ? ZM_APP_RUNNING : ZM_APP_WAITING; }
+void zmAppFetchFailed(bool worldOnShow) { zmShell.zmAppState = worldOnShow ? ZM_APP_RUNNING : ZM_APP_WAITING; }
 
 void zmAppBeginNewWorld() { zmShell.zmAppState = ZM_APP_NEW_WORLD; }
 

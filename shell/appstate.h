@@ -5,9 +5,9 @@
 // viewer-registration result.
 //
 // Owns the record (zmShell) and the transitions of the application state;
-// the state changes only through them, so each names what happens. The
-// command line's words are scanned by shell/cmdline.h, the world loading
-// (shell/worldload.h) drives the transitions.
+// the program changes the state only through them, each named for what
+// happens. The command line's words are scanned by shell/cmdline.h; the
+// world loading (shell/worldload.h) drives most transitions.
 #ifndef LUMENFOLD_SHELL_APPSTATE_H
 #define LUMENFOLD_SHELL_APPSTATE_H
 
@@ -87,7 +87,7 @@ void zmAppShowNothing();
 void zmAppBeginFetching();
 // A fetch ended without its world: the world still on show runs again (or,
 // with none, the program waits).
-void zmAppEndFetch(bool worldOnShow);
+void zmAppFetchFailed(bool worldOnShow);
 // A world record was made for the file to build: new world.
 void zmAppBeginNewWorld();
 // Its file is being parsed and built: building, not running.

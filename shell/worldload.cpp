@@ -172,7 +172,7 @@ void zmEndFailedFetch() {
   // A world that ticks on keeps its state; a fetch's gives way.
   if (!zmAppIsRunning()) {
     zmRestLamp();
-    zmAppEndFetch(world != nullptr);
+    zmAppFetchFailed(world != nullptr);
     repaintView(false);
   }
   zmSetLocationText(world != nullptr ? world->name : "");
