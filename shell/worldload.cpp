@@ -48,6 +48,15 @@ void handSettingsToClient() {
   settings.avatarFile = zmGetAvatarFile();
 }
 
+// A world's textures are applied once it is read while both the Auto Load
+// Images option and the user's "Load Texture" preference are on; else they
+// stay queued. A preference that cannot be read keeps its default, on.
+bool texturesWanted() {
+  int texture = 1;
+  if (zmGetPreference(ZM_PREF_TEXTURE, &texture) != 0) texture = 1;
+  return zmAutoLoadImages() != 0 && texture == 1;
+}
+
 // Reload keeps the current history entry for the world it fetches again.
 struct Reloading {
   bool pending = false;  // consumed by the next zmLoadWorld
@@ -222,7 +231,7 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   zmWwwSetBaseUrl(name);
   zmVFclearPendingTextures();
   const int built = zmReadWorld(localFile, world);
-  if (zmAutoLoadImages()) zmVFloadAllPendingTextures();
+  if (texturesWanted()) zmVFloadAllPendingTextures();
   if (built != 0) {
     zmReportMessage("%s: cannot be read as a VRML 1.0 world", name);
     return giveUpLoad(world, built);
