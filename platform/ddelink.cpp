@@ -163,7 +163,7 @@ enum class Read { Data, Nothing, Closed };
 Read readAvailable(int fd, std::string& buffer) {
   char chunk[kLargestFrame];
   const size_t room = buffer.size() < kLargestFrame ? kLargestFrame - buffer.size() : 0;
-  if (room == 0) return Read::Nothing;
+  if (room == 0) return Read::Closed;  // a full buffer that holds no frame is broken
   const ssize_t n = recv(fd, chunk, room, MSG_DONTWAIT);
   if (n > 0) {
     buffer.append(chunk, size_t(n));
