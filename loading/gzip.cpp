@@ -86,14 +86,15 @@ struct InflateEnd {
   void operator()(z_stream* stream) const { inflateEnd(stream); }
 };
 
-// Serves at most one of the window's messages when the last was served
-// kPumpIntervalMs ago or more, so that the frame timer and the user's input
-// go on during a long unpack.
+// Serves at most one of the window's messages at once and then whenever
+// the last was served kPumpIntervalMs ago or more, so that the frame timer
+// and the user's input go on during a long unpack.
 class MessagePump {
  public:
-  explicit MessagePump(HWND window) : window_(window), last_(GetTickCount()) {}
+  explicit MessagePump(HWND window) : window_(window) {}
   void serve() {
-    if (GetTickCount() - last_ < kPumpIntervalMs) return;
+    if (served_ && GetTickCount() - last_ < kPumpIntervalMs) return;
+    served_ = true;
     last_ = GetTickCount();
     MSG message;
     if (PeekMessageA(&message, window_, 0, 0, PM_REMOVE)) {
@@ -104,7 +105,8 @@ class MessagePump {
 
  private:
   HWND window_;
-  DWORD last_;
+  bool served_ = false;
+  DWORD last_ = 0;
 };
 
 // Unpacks every gzip member of `in` into `out`, writing at most `limit`

@@ -153,6 +153,32 @@ TEST_F(GzipTest, UnpackingStopsPastTheLimitAndLeavesNothing) {
   EXPECT_EQ(std::filesystem::file_size(out), 4u << 20);
 }
 
+int dispatched = 0;
+LRESULT CALLBACK countingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_USER + 7) dispatched++;
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// The main window is served while unpacking: one message at once, the
+// next not before 100 ms, which a small file never takes.
+TEST_F(GzipTest, UnpackingServesOneMessageOfTheWindowAtATime) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = countingProc;
+  windowClass.lpszClassName = "LfGzipPumpTest";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window = CreateWindowExA(0, "LfGzipPumpTest", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  std::string source = gzipped("small.wrl.gz", "#VRML V1.0 ascii\n");
+  dispatched = 0;
+  PostMessageA(window, WM_USER + 7, 0, 0);
+  PostMessageA(window, WM_USER + 7, 0, 0);
+  char out[ZM_GZIP_NAME_SIZE];
+  EXPECT_EQ(Decompress(1, window, source.c_str(), out, sizeof out, 4), 0);
+  EXPECT_EQ(dispatched, 1);
+  DestroyWindow(window);
+  UnregisterClassA("LfGzipPumpTest", nullptr);
+}
+
 }  // namespace
 
 TEST_F(GzipTest, ScenedumpReadsACompressedWorld) {
