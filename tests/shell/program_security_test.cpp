@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/world_server.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -139,12 +140,6 @@ constexpr const char* kSpin =
 
 class ProgramSecurity : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home = std::filesystem::temp_directory_path() / ("lf-security-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
-  }
-  void TearDown() override { std::filesystem::remove_all(home); }
-
   std::string world(const std::string& name, const std::string& body) {
     const std::string path = (home / name).string();
     std::ofstream(path) << "#VRML V1.0 ascii\nSeparator {\n"
@@ -169,7 +164,8 @@ class ProgramSecurity : public ::testing::Test {
     EXPECT_LE(std::chrono::duration_cast<milliseconds>(Clock::now() - asked).count(), 2000);
   }
 
-  std::filesystem::path home;
+  TempFolder temp{"lf-security"};
+  std::filesystem::path home = temp.path();
 };
 
 TEST_F(ProgramSecurity, ALoopInAScriptNodeLeavesTheWorldDrawn) {
