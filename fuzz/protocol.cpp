@@ -25,7 +25,7 @@
 #include "multiuser/peers.h"
 #include "multiuser/receive.h"
 #include "multiuser/ring.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "vrml/parse.h"
 
 namespace {

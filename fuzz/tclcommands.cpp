@@ -31,7 +31,7 @@
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "script/host.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "vrml/parse.h"
 
 namespace {
