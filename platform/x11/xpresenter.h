@@ -1,4 +1,4 @@
-// platform/xpresenter.h -- the X11 presenter: top-level windows shown on
+// platform/x11/xpresenter.h -- the X11 presenter: top-level windows shown on
 // an X display, its input turned into window messages.
 //
 // Owns: the X connection, one X window per visible top-level window (its
@@ -15,8 +15,8 @@
 // is shown just before the loop waits: each window's picture is composed
 // where it changed (composition.h) and that rectangle sent in one request. The frame is drawn by us, so the X
 // windows ask the window manager for no decoration of its own.
-#ifndef LUMENFOLD_PLATFORM_XPRESENTER_H
-#define LUMENFOLD_PLATFORM_XPRESENTER_H
+#ifndef LUMENFOLD_PLATFORM_X11_XPRESENTER_H
+#define LUMENFOLD_PLATFORM_X11_XPRESENTER_H
 
 namespace platform {
 

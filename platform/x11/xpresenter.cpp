@@ -1,5 +1,5 @@
-// platform/xpresenter.cpp -- top-level windows on an X display.
-#include "platform/xpresenter.h"
+// platform/x11/xpresenter.cpp -- top-level windows on an X display.
+#include "platform/x11/xpresenter.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -21,8 +21,8 @@
 #include "platform/resources.h"
 #include "platform/tclloop.h"
 #include "platform/winuser.h"
-#include "platform/xdnd.h"
-#include "platform/ximage.h"
+#include "platform/x11/xdnd.h"
+#include "platform/x11/ximage.h"
 
 namespace platform {
 namespace {
