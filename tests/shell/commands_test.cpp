@@ -139,12 +139,14 @@ TEST_F(CommandsTest, ItemsAndButtonsFollowTheProgramsState) {
   EXPECT_EQ(look(ZM_CMD_STOP), ZM_LOOK_NORMAL);
   zmAppState = ZM_APP_RUNNING;
 
-  // A failed load leaves no world: the world's buttons are disabled, and
-  // the next world shows them again.
+  // A failed load leaves the world on show with its buttons, Stop
+  // disabled again, and the next world shows them too.
+  ZmWorld* shown = zmGetCurrentWorld();
   open(write("bad.wrl", "not a world {{{\n"));
-  EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_DISABLED);
-  EXPECT_EQ(look(ZM_CMD_HOME), ZM_LOOK_DISABLED);
+  EXPECT_EQ(zmGetCurrentWorld(), shown);
+  EXPECT_EQ(look(ZM_CMD_HOME), ZM_LOOK_NORMAL);
+  EXPECT_EQ(look(ZM_CMD_STOP), ZM_LOOK_DISABLED);
+  EXPECT_FALSE(grayed(ZM_CMD_RELOAD));
   ASSERT_EQ(open(write("c.wrl")), 0);
   EXPECT_EQ(look(ZM_CMD_JUMPING_EYE), ZM_LOOK_NORMAL);
   EXPECT_EQ(look(ZM_CMD_SCOUTER), ZM_LOOK_NORMAL);
