@@ -25,6 +25,7 @@
 #include "loading/madecopies.h"
 #include "loading/wwwlink.h"
 #include "platform/presenter.h"
+#include "platform/recorder.h"
 #include "platform/x11/xpresenter.h"
 #include "script/mainloop.h"
 #include "shell/app.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
                  "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
+  platform::keepRecordedEvents(false);  // only tests read it
   if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage, zmWwwFetchUrl});
   zmCatchEndSignals();
