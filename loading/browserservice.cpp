@@ -16,6 +16,7 @@
 #include "core/apphandles.h"
 #include "core/dirs.h"
 #include "loading/ddeclient.h"
+#include "loading/desktopopen.h"
 #include "loading/filetype.h"
 #include "loading/httpfetch.h"
 
@@ -188,7 +189,16 @@ void alert(const Transfer& transfer, const std::string& why) {
   ask(transfer.progressApp, "WWW_Alert", "\"" + transfer.url + ": " + why + "\",0x1,0x1", XTYP_REQUEST);
 }
 
+// A document no viewer of ours takes goes to the desktop's browser, which
+// fetches it itself; the program that asked hears nothing more of it.
+bool handedToDesktop(const Transfer& transfer) {
+  const char* mime = documentMime(transfer.url);
+  if (mime != nullptr && service.viewers.count(mime) != 0) return false;
+  return zmDesktopOpen(transfer.url.c_str()) == 0;
+}
+
 void deliver(Transfer& transfer) {
+  if (handedToDesktop(transfer)) return;
   transfer.number = beginProgress(transfer);
   std::string local, why;
   const bool had = fetchDocument(transfer, &local, &why);

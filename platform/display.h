@@ -36,6 +36,22 @@ int displayWidth();
 int displayHeight();
 int displayLogPixels();  // 96 dots per inch in both directions
 
+// Whether a window manager draws the caption and sizing frame of the
+// top-level windows that have one (the X presenter turns it on when it
+// finds a manager; off by default and headless). Such a window then has no
+// frame of ours, only its menu bar and scroll bars around the client area,
+// so client sizes stay what the program computes and the manager's frame
+// lies outside the window's rectangle.
+void setManagerDrawsFrames(bool on);
+bool managerDrawsFrames();
+
+// How a window framed by the manager is asked to maximise, minimise or
+// restore (an SW_* command); the manager then sizes the window. Null (the
+// default) when no manager is there.
+using ManagerShowRequest = void (*)(HWND hwnd, int showCommand);
+void setManagerShowRequest(ManagerShowRequest request);
+ManagerShowRequest managerShowRequest();
+
 // Grows by one on every change of depth, so that holders of pixels in the
 // display's format can tell that theirs are stale.
 uint32_t displayGeneration();

@@ -83,6 +83,15 @@ void applyTrackingSizes(HWND hwnd, int* width, int* height);
 // The frame on each side of the client area (caption, menu bar and scroll
 // bars included).
 RECT frameInsetsOf(const Window& window);
+// True when a window of that style gets its caption and sizing frame from
+// the window manager (display.h), not from us.
+bool framedByManager(DWORD style);
+// The manager maximised, minimised or restored a window it frames: its
+// style follows (a change of minimised sends WM_SIZE).
+void noteManagerShowState(HWND hwnd, bool maximized, bool minimized);
+// The minimum and maximum tracking sizes of a top-level window with a
+// caption or sizing frame (its WM_GETMINMAXINFO); false for other windows.
+bool trackingSizesOf(HWND hwnd, POINT* minimum, POINT* maximum);
 
 // ---- frame.cpp: the non-client area, drawn by us
 // The parts of a window's frame, in window coordinates (0, 0 at the

@@ -32,8 +32,11 @@ bool hasMenuBar(const Window& window) {
 
 // The frame on each side of the client area.
 RECT frameInsets(DWORD style, DWORD exStyle, bool menuBar, bool scrollBars) {
+  bool managed = framedByManager(style);
   int frame = 0;
-  if (style & WS_THICKFRAME) {
+  if (managed) {
+    frame = 0;
+  } else if (style & WS_THICKFRAME) {
     frame = kSizingFrame;
   } else if (style & WS_DLGFRAME) {
     frame = kDialogFrame;
@@ -42,7 +45,7 @@ RECT frameInsets(DWORD style, DWORD exStyle, bool menuBar, bool scrollBars) {
   }
   if (exStyle & WS_EX_CLIENTEDGE) frame += kClientEdge;
   RECT insets{frame, frame, frame, frame};
-  if ((style & WS_CAPTION) == WS_CAPTION) insets.top += kCaption;
+  if ((style & WS_CAPTION) == WS_CAPTION && !managed) insets.top += kCaption;
   if (menuBar) insets.top += kMenuBar;
   if (scrollBars && (style & WS_VSCROLL)) insets.right += kScrollBar;
   if (scrollBars && (style & WS_HSCROLL)) insets.bottom += kScrollBar;
@@ -81,11 +84,7 @@ bool tracksMinMax(const Window& window) {
   return !isChildStyle(window.style) && (window.style & (WS_CAPTION | WS_THICKFRAME)) != 0;
 }
 
-}  // namespace
-
-void applyTrackingSizes(HWND hwnd, int* width, int* height) {
-  Window* window = findWindow(hwnd);
-  if (window == nullptr || !tracksMinMax(*window)) return;
+MINMAXINFO minMaxInfoOf(HWND hwnd) {
   MINMAXINFO info{};
   RECT screen = screenRect();
   info.ptMaxSize = {screen.right + 2 * kSizingFrame, screen.bottom + 2 * kSizingFrame};
@@ -93,6 +92,32 @@ void applyTrackingSizes(HWND hwnd, int* width, int* height) {
   info.ptMinTrackSize = {GetSystemMetrics(SM_CXMIN), GetSystemMetrics(SM_CYMIN)};
   info.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   callWindowProc(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return info;
+}
+
+}  // namespace
+
+bool framedByManager(DWORD style) {
+  if (!platform::managerDrawsFrames() || isChildStyle(style)) return false;
+  bool captioned = (style & WS_CAPTION) == WS_CAPTION;
+  // Pop-ups without a caption (menus, tool tips) stay ours, undecorated.
+  if (style & WS_POPUP) return captioned;
+  return captioned || (style & WS_THICKFRAME);
+}
+
+bool trackingSizesOf(HWND hwnd, POINT* minimum, POINT* maximum) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !tracksMinMax(*window)) return false;
+  MINMAXINFO info = minMaxInfoOf(hwnd);
+  *minimum = info.ptMinTrackSize;
+  *maximum = info.ptMaxTrackSize;
+  return true;
+}
+
+void applyTrackingSizes(HWND hwnd, int* width, int* height) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !tracksMinMax(*window)) return;
+  MINMAXINFO info = minMaxInfoOf(hwnd);
   *width = std::clamp<int>(*width, info.ptMinTrackSize.x,
                            std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
   *height = std::clamp<int>(*height, info.ptMinTrackSize.y,
@@ -188,9 +213,23 @@ void sendSize(HWND hwnd) {
   callWindowProc(hwnd, WM_SIZE, sizeKind(*window), MAKELPARAM(client.right, client.bottom));
 }
 
+// A window the manager frames is maximised, minimised and restored by the
+// manager, which then sizes it; true when the request went there.
+bool askManager(const Window& window, int command) {
+  ManagerShowRequest request = platform::managerShowRequest();
+  if (request == nullptr || !framedByManager(window.style)) return false;
+  request(window.handle, command);
+  return true;
+}
+
 void minimize(HWND hwnd) {
   Window* window = findWindow(hwnd);
   if (window == nullptr || (window->style & WS_MINIMIZE)) return;
+  if (askManager(*window, SW_MINIMIZE)) {
+    window->style |= WS_MINIMIZE;
+    sendSize(hwnd);
+    return;
+  }
   if (window->style & WS_MAXIMIZE) {
     window->style &= ~DWORD(WS_MAXIMIZE);
     window->rect = window->restoreRect;
@@ -204,6 +243,7 @@ void maximize(HWND hwnd) {
   if (window == nullptr || (window->style & WS_MAXIMIZE)) return;
   if (!(window->style & WS_MINIMIZE)) window->restoreRect = window->rect;
   window->style = (window->style & ~DWORD(WS_MINIMIZE)) | WS_MAXIMIZE;
+  if (askManager(*window, SW_MAXIMIZE)) return;
   RECT frame = insetsOf(*window);
   // A child fills its parent's client area, a top-level window the screen.
   RECT area = screenRect();
@@ -215,6 +255,12 @@ void maximize(HWND hwnd) {
 void restore(HWND hwnd) {
   Window* window = findWindow(hwnd);
   if (window == nullptr) return;
+  if ((window->style & (WS_MINIMIZE | WS_MAXIMIZE)) && askManager(*window, SW_RESTORE)) {
+    bool wasMinimized = window->style & WS_MINIMIZE;
+    window->style &= ~DWORD(WS_MINIMIZE | WS_MAXIMIZE);
+    if (wasMinimized) sendSize(hwnd);
+    return;
+  }
   if (window->style & WS_MINIMIZE) {
     window->style &= ~DWORD(WS_MINIMIZE);
     sendSize(hwnd);
@@ -274,6 +320,16 @@ void sendMoveAndSize(HWND hwnd, const WINDOWPOS& pos) {
 }
 
 RECT frameInsetsOf(const Window& window) { return insetsOf(window); }
+
+void noteManagerShowState(HWND hwnd, bool maximized, bool minimized) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !framedByManager(window->style)) return;
+  bool wasMinimized = window->style & WS_MINIMIZE;
+  window->style &= ~DWORD(WS_MINIMIZE | WS_MAXIMIZE);
+  if (maximized) window->style |= WS_MAXIMIZE;
+  if (minimized) window->style |= WS_MINIMIZE;
+  if (wasMinimized != minimized) sendSize(hwnd);
+}
 
 }  // namespace platform::user
 

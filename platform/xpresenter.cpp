@@ -20,9 +20,11 @@
 #include "platform/presenter.h"
 #include "platform/resources.h"
 #include "platform/tclloop.h"
+#include "platform/windowstate.h"
 #include "platform/winuser.h"
 #include "platform/xdnd.h"
 #include "platform/ximage.h"
+#include "platform/xwm.h"
 
 namespace platform {
 namespace {
@@ -50,7 +52,7 @@ struct XState {
   x11::ImageServer images;
   bool sharedPutPending = false;  // an image sent through shared memory since the last sync
   unsigned long flushedRequest = 0;  // XNextRequest when the requests were last flushed
-  Atom deleteWindow = 0, protocols = 0, motifHints = 0;
+  Atom deleteWindow = 0, protocols = 0;
   std::map<HWND, Shown> shown;
   uint32_t cursorGeneration = ~0u;
   Cursor cursors[int(PointerShape::Hidden) + 1] = {};
@@ -91,26 +93,42 @@ bool wantsOwnPlacement(HWND hwnd) {
   return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
 }
 
+// The owner's X window, when the owner is shown: a manager keeps an owned
+// window above it and does not list it on its own.
+Window ownerWindowOf(HWND hwnd) {
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  auto found = x.shown.find(owner);
+  return found != x.shown.end() ? found->second.xid : 0;
+}
+
+xwm::WindowFacts factsOf(HWND hwnd, const std::string& title) {
+  LONG_PTR style = GetWindowLongA(hwnd, GWL_STYLE);
+  xwm::WindowFacts facts;
+  facts.title = title;
+  facts.framed = user::framedByManager(DWORD(style));
+  facts.sizable = (style & WS_THICKFRAME) != 0;
+  POINT maximum;
+  if (!user::trackingSizesOf(hwnd, &facts.minimum, &maximum)) facts.minimum = POINT{0, 0};
+  facts.transientFor = ownerWindowOf(hwnd);
+  return facts;
+}
+
 void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(x.display, x.screen);
   attributes.override_redirect = wantsOwnPlacement(hwnd) ? True : False;
   attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
                           ButtonReleaseMask | PointerMotionMask | StructureNotifyMask |
-                          FocusChangeMask;
+                          FocusChangeMask | PropertyChangeMask;
   s.xid = XCreateWindow(x.display, RootWindow(x.display, x.screen), rect.left, rect.top,
                         unsigned(std::max(1L, long(rect.right - rect.left))),
                         unsigned(std::max(1L, long(rect.bottom - rect.top))), 0, x.depth, InputOutput,
                         x.visual, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
   XSetWMProtocols(x.display, s.xid, &x.deleteWindow, 1);
-  long hints[5] = {2, 0, 0, 0, 0};  // decorations given, and none of them
-  XChangeProperty(x.display, s.xid, x.motifHints, x.motifHints, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(hints), 5);
-  XSizeHints size{};
-  size.flags = PPosition | USPosition;
-  size.x = rect.left;
-  size.y = rect.top;
-  XSetWMNormalHints(x.display, s.xid, &size);
+  char title[512];
+  GetWindowTextA(hwnd, title, sizeof title);
+  s.title = title;
+  xwm::describe(s.xid, factsOf(hwnd, s.title), rect);
   XMapRaised(x.display, s.xid);
   s.rect = rect;
 }
@@ -139,9 +157,9 @@ void syncWindow(HWND hwnd) {
   }
   char title[512];
   GetWindowTextA(hwnd, title, sizeof title);
-  if (made || s.title != title) {
+  if (s.title != title) {
     s.title = title;
-    XStoreName(x.display, s.xid, title);
+    xwm::retitle(s.xid, s.title);
     s.exposed = true;
   }
   bool aware = acceptsDroppedFiles(hwnd);
@@ -293,8 +311,17 @@ void configured(XConfigureEvent& event) {
   s.exposed = true;
 }
 
+// The manager maximised, minimised or restored the window.
+void propertyChanged(XPropertyEvent& event) {
+  HWND hwnd = windowOf(event.window);
+  if (hwnd == nullptr || !xwm::isStateChange(event)) return;
+  xwm::ShowState state = xwm::showStateOf(event.window);
+  user::noteManagerShowState(hwnd, state.maximized, state.minimized);
+}
+
 void handleEvent(XEvent& event) {
   switch (event.type) {
+    case PropertyNotify: propertyChanged(event.xproperty); break;
     case Expose:
       if (HWND hwnd = windowOf(event.xexpose.window); hwnd && event.xexpose.count == 0)
         x.shown[hwnd].exposed = true;
@@ -367,6 +394,12 @@ void finishPresenting() {
   x.flushedRequest = XNextRequest(x.display);
 }
 
+void askManager(HWND hwnd, int command) {
+  auto found = x.shown.find(hwnd);
+  if (found == x.shown.end()) return;
+  xwm::requestShow(found->second.xid, command, IsZoomed(hwnd));
+}
+
 bool trueColourVisual() {
   x.visual = DefaultVisual(x.display, x.screen);
   x.depth = DefaultDepth(x.display, x.screen);
@@ -412,7 +445,10 @@ bool openX11Presenter(const char* displayName) {
   x.images = x11::ImageServer{x.display, x.visual, x.depth, XShmQueryExtension(x.display) == True};
   x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
   x.protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
-  x.motifHints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
+  if (xwm::start(x.display, x.screen)) {
+    setManagerDrawsFrames(true);
+    setManagerShowRequest(askManager);
+  }
   xdnd::start(x.display);
   setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
   watchFd(ConnectionNumber(x.display), readEvents);
@@ -426,6 +462,8 @@ void closeX11Presenter() {
   if (x.display == nullptr) return;
   setBeforeWaitHook(nullptr);
   setMessageBoxesOnScreen(false);
+  setManagerDrawsFrames(false);
+  setManagerShowRequest(nullptr);
   unwatchFd(ConnectionNumber(x.display));
   while (!x.shown.empty()) forget(x.shown.begin());
   xdnd::stop();
@@ -438,6 +476,25 @@ void closeX11Presenter() {
 }
 
 bool x11PresenterOpen() { return x.display != nullptr; }
+
+namespace {
+bool anySide(const RECT& sides) { return sides.left > 0 || sides.top > 0 || sides.right > 0 || sides.bottom > 0; }
+}  // namespace
+
+RECT managerFrameOf(HWND hwnd) {
+  RECT none{0, 0, 0, 0};
+  if (x.display == nullptr || !xwm::managerRuns()) return none;
+  if (auto found = x.shown.find(hwnd); found != x.shown.end()) {
+    RECT own = xwm::frameExtentsOf(found->second.xid);
+    if (anySide(own)) return own;
+  }
+  // Not framed yet: the manager frames windows alike, so another's frame tells.
+  for (auto& [other, s] : x.shown) {
+    RECT extents = xwm::frameExtentsOf(s.xid);
+    if (anySide(extents)) return extents;
+  }
+  return none;
+}
 
 bool startPresenter(bool headless) {
   const char* name = std::getenv("DISPLAY");

@@ -1,0 +1,60 @@
+// shell/placement.cpp -- windows placed beside the main window; see
+// placement.h.
+#include "shell/placement.h"
+
+#include <algorithm>
+
+#include "platform/xpresenter.h"
+
+namespace {
+
+// The place beside `anchor` on `side`, slid along the side onto the screen.
+RECT besideOn(ZmSide side, const RECT& anchor, int width, int height, const RECT& screen) {
+  auto slide = [](LONG at, int size, LONG low, LONG high) {
+    return std::max(low, std::min<LONG>(at, high - size));
+  };
+  LONG left = anchor.left, top = anchor.top;
+  switch (side) {
+    case ZmSide::Below: top = anchor.bottom; left = slide(left, width, screen.left, screen.right); break;
+    case ZmSide::Above: top = anchor.top - height; left = slide(left, width, screen.left, screen.right); break;
+    case ZmSide::Right: left = anchor.right; top = slide(top, height, screen.top, screen.bottom); break;
+    case ZmSide::Left: left = anchor.left - width; top = slide(top, height, screen.top, screen.bottom); break;
+  }
+  return RECT{left, top, left + width, top + height};
+}
+
+bool within(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+RECT grown(RECT rect, const RECT& sides) {
+  return RECT{rect.left - sides.left, rect.top - sides.top, rect.right + sides.right, rect.bottom + sides.bottom};
+}
+
+}  // namespace
+
+RECT zmPlaceBeside(const RECT& anchor, int width, int height, ZmSide preferred, const RECT& screen) {
+  const ZmSide order[] = {preferred, ZmSide::Below, ZmSide::Right, ZmSide::Left, ZmSide::Above};
+  for (ZmSide side : order) {
+    RECT place = besideOn(side, anchor, width, height, screen);
+    if (within(place, screen)) return place;
+  }
+  RECT place = besideOn(preferred, anchor, width, height, screen);
+  LONG left = std::max(screen.left, std::min<LONG>(place.left, screen.right - width));
+  LONG top = std::max(screen.top, std::min<LONG>(place.top, screen.bottom - height));
+  return RECT{left, top, left + width, top + height};
+}
+
+void zmPlaceWindowBeside(HWND hwnd, HWND anchor, ZmSide preferred) {
+  RECT own, anchorRect, screen;
+  if (!GetWindowRect(hwnd, &own) || !GetWindowRect(anchor, &anchorRect) ||
+      !GetWindowRect(GetDesktopWindow(), &screen))
+    return;
+  RECT frame = platform::managerFrameOf(hwnd);
+  RECT outer = grown(own, frame);
+  RECT place = zmPlaceBeside(grown(anchorRect, platform::managerFrameOf(anchor)), outer.right - outer.left,
+                             outer.bottom - outer.top, preferred, screen);
+  SetWindowPos(hwnd, nullptr, place.left + frame.left, place.top + frame.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
