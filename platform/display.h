@@ -38,10 +38,10 @@ int displayLogPixels();  // 96 dots per inch in both directions
 
 // Whether a window manager draws the caption and sizing frame of the
 // top-level windows that have one (the X presenter turns it on when it
-// finds a manager; off by default and headless). Such a window then has no
-// frame of ours, only its menu bar and scroll bars around the client area,
-// so client sizes stay what the program computes and the manager's frame
-// lies outside the window's rectangle.
+// finds a manager; off by default and headless). Window and client
+// rectangles stay what our own frame gives them, so the program's sizes do
+// not change: the display shows such a window without our caption and
+// border, the manager's frame in their place.
 void setManagerDrawsFrames(bool on);
 bool managerDrawsFrames();
 

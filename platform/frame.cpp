@@ -60,7 +60,7 @@ FrameParts framePartsOf(const Window& window) {
   RECT insets = frameInsetsOf(window);
   int frame = frameThickness(window);
   int top = frame;
-  if ((window.style & WS_CAPTION) == WS_CAPTION && !framedByManager(window.style)) {
+  if ((window.style & WS_CAPTION) == WS_CAPTION) {
     int caption = GetSystemMetrics(SM_CYCAPTION);
     parts.caption = RECT{frame, top, width - frame, top + caption};
     if (window.style & WS_SYSMENU)

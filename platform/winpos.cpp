@@ -32,11 +32,8 @@ bool hasMenuBar(const Window& window) {
 
 // The frame on each side of the client area.
 RECT frameInsets(DWORD style, DWORD exStyle, bool menuBar, bool scrollBars) {
-  bool managed = framedByManager(style);
   int frame = 0;
-  if (managed) {
-    frame = 0;
-  } else if (style & WS_THICKFRAME) {
+  if (style & WS_THICKFRAME) {
     frame = kSizingFrame;
   } else if (style & WS_DLGFRAME) {
     frame = kDialogFrame;
@@ -45,7 +42,7 @@ RECT frameInsets(DWORD style, DWORD exStyle, bool menuBar, bool scrollBars) {
   }
   if (exStyle & WS_EX_CLIENTEDGE) frame += kClientEdge;
   RECT insets{frame, frame, frame, frame};
-  if ((style & WS_CAPTION) == WS_CAPTION && !managed) insets.top += kCaption;
+  if ((style & WS_CAPTION) == WS_CAPTION) insets.top += kCaption;
   if (menuBar) insets.top += kMenuBar;
   if (scrollBars && (style & WS_VSCROLL)) insets.right += kScrollBar;
   if (scrollBars && (style & WS_HSCROLL)) insets.bottom += kScrollBar;

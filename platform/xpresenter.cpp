@@ -32,7 +32,8 @@ namespace {
 // One X window standing for one visible top-level window.
 struct Shown {
   Window xid = 0;
-  RECT rect{};             // as last given to X, screen coordinates
+  RECT rect{};             // of the X window as last given to X, screen coordinates
+  RECT hidden{};           // our frame on each side that the X window leaves out
   std::string title;
   x11::WindowImage image;  // its composed picture, as the server last got it
   bool exposed = true;      // X asks for its pixels again
@@ -74,18 +75,55 @@ Channel channelOf(unsigned long mask) {
 
 // ---- images
 
+// Whether a rectangle of side widths has any.
+bool hasSides(const RECT& sides) { return sides.left != 0 || sides.top != 0 || sides.right != 0 || sides.bottom != 0; }
+
 // Sends what changed in the window's picture since it was last shown, or
 // all of it when X lost it (exposed) or the window is new.
+// The part of a window's picture that its X window shows: all of it, or,
+// where the manager draws the frame, what lies inside our own caption and
+// border.
+ComposedPicture shownPart(const ComposedPicture& picture, const RECT& hidden, RECT* changed) {
+  int width = picture.width - hidden.left - hidden.right;
+  int height = picture.height - hidden.top - hidden.bottom;
+  if (width < 1 || height < 1) return ComposedPicture{};
+  OffsetRect(changed, -hidden.left, -hidden.top);
+  const RECT inside{0, 0, width, height};
+  IntersectRect(changed, changed, &inside);
+  return ComposedPicture{picture.pixels + size_t(hidden.top) * picture.width + hidden.left, width, height,
+                         picture.width};
+}
+
 void showPicture(HWND hwnd, Shown& s, bool whole) {
   ComposedPicture picture;
   RECT changed;
   if (!composeChanges(hwnd, &picture, &changed)) return;
   if (whole) changed = RECT{0, 0, picture.width, picture.height};
   if (IsRectEmpty(&changed)) return;
+  if (hasSides(s.hidden)) picture = shownPart(picture, s.hidden, &changed);
+  if (IsRectEmpty(&changed)) return;
   if (s.image.show(x.images, s.xid, picture, changed)) x.sharedPutPending = true;
 }
 
 // ---- windows
+
+// Where the manager frames a window, our caption and border are left out
+// of its X window: their widths on each side, else none.
+RECT hiddenFrameOf(HWND hwnd) {
+  DWORD style = DWORD(GetWindowLongA(hwnd, GWL_STYLE));
+  if (!user::framedByManager(style)) return RECT{0, 0, 0, 0};
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  return RECT{-frame.left, -frame.top, frame.right, frame.bottom};
+}
+
+RECT inset(RECT rect, const RECT& sides) {
+  return RECT{rect.left + sides.left, rect.top + sides.top, rect.right - sides.right, rect.bottom - sides.bottom};
+}
+
+RECT outset(RECT rect, const RECT& sides) {
+  return RECT{rect.left - sides.left, rect.top - sides.top, rect.right + sides.right, rect.bottom + sides.bottom};
+}
 
 bool wantsOwnPlacement(HWND hwnd) {
   // Pop-ups without a caption (menus, tool tips) are placed by us, unmanaged.
@@ -107,8 +145,16 @@ xwm::WindowFacts factsOf(HWND hwnd, const std::string& title) {
   facts.title = title;
   facts.framed = user::framedByManager(DWORD(style));
   facts.sizable = (style & WS_THICKFRAME) != 0;
-  POINT maximum;
-  if (!user::trackingSizesOf(hwnd, &facts.minimum, &maximum)) facts.minimum = POINT{0, 0};
+  facts.minimizeBox = (style & WS_MINIMIZEBOX) != 0;
+  facts.maximizeBox = (style & WS_MAXIMIZEBOX) != 0;
+  facts.closeBox = (style & WS_SYSMENU) != 0;
+  // The tracking sizes are the window's; its X window leaves our frame out.
+  if (user::trackingSizesOf(hwnd, &facts.minimum, &facts.maximum)) {
+    RECT hidden = hiddenFrameOf(hwnd);
+    POINT frame{hidden.left + hidden.right, hidden.top + hidden.bottom};
+    facts.minimum = POINT{facts.minimum.x - frame.x, facts.minimum.y - frame.y};
+    facts.maximum = POINT{facts.maximum.x - frame.x, facts.maximum.y - frame.y};
+  }
   facts.transientFor = ownerWindowOf(hwnd);
   return facts;
 }
@@ -147,6 +193,12 @@ void syncWindow(HWND hwnd) {
   GetWindowRect(hwnd, &rect);
   auto [it, made] = x.shown.try_emplace(hwnd);
   Shown& s = it->second;
+  RECT hidden = hiddenFrameOf(hwnd);
+  if (!sameRect(hidden, s.hidden)) {
+    s.hidden = hidden;
+    s.exposed = true;
+  }
+  rect = inset(rect, s.hidden);
   if (made) createXWindow(hwnd, s, rect);
   if (!sameRect(rect, s.rect)) {
     XMoveResizeWindow(x.display, s.xid, rect.left, rect.top,
@@ -258,7 +310,7 @@ UINT virtualKeyOf(KeySym sym) {
 POINT screenPoint(Window xid, int ex, int ey) {
   HWND hwnd = windowOf(xid);
   RECT rect{0, 0, 0, 0};
-  if (hwnd != nullptr) GetWindowRect(hwnd, &rect);
+  if (hwnd != nullptr) rect = x.shown[hwnd].rect;
   return POINT{rect.left + ex, rect.top + ey};
 }
 
@@ -306,7 +358,8 @@ void configured(XConfigureEvent& event) {
   RECT now{rootX, rootY, rootX + event.width, rootY + event.height};
   if (sameRect(now, s.rect)) return;
   s.rect = now;
-  SetWindowPos(hwnd, nullptr, now.left, now.top, event.width, event.height,
+  RECT window = outset(now, s.hidden);
+  SetWindowPos(hwnd, nullptr, window.left, window.top, window.right - window.left, window.bottom - window.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   s.exposed = true;
 }
@@ -477,23 +530,18 @@ void closeX11Presenter() {
 
 bool x11PresenterOpen() { return x.display != nullptr; }
 
-namespace {
-bool anySide(const RECT& sides) { return sides.left > 0 || sides.top > 0 || sides.right > 0 || sides.bottom > 0; }
-}  // namespace
-
-RECT managerFrameOf(HWND hwnd) {
-  RECT none{0, 0, 0, 0};
-  if (x.display == nullptr || !xwm::managerRuns()) return none;
-  if (auto found = x.shown.find(hwnd); found != x.shown.end()) {
-    RECT own = xwm::frameExtentsOf(found->second.xid);
-    if (anySide(own)) return own;
-  }
-  // Not framed yet: the manager frames windows alike, so another's frame tells.
-  for (auto& [other, s] : x.shown) {
-    RECT extents = xwm::frameExtentsOf(s.xid);
-    if (anySide(extents)) return extents;
-  }
-  return none;
+RECT outerRectOf(HWND hwnd) {
+  RECT rect{0, 0, 0, 0};
+  GetWindowRect(hwnd, &rect);
+  if (x.display == nullptr || !xwm::managerRuns()) return rect;
+  auto found = x.shown.find(hwnd);
+  RECT hidden = found != x.shown.end() ? found->second.hidden : hiddenFrameOf(hwnd);
+  if (!hasSides(hidden)) return rect;
+  // The manager frames windows alike: another's frame tells before this one is framed.
+  RECT extents = found != x.shown.end() ? xwm::frameExtentsOf(found->second.xid) : RECT{0, 0, 0, 0};
+  for (auto it = x.shown.begin(); extents.top == 0 && it != x.shown.end(); ++it)
+    extents = xwm::frameExtentsOf(it->second.xid);
+  return outset(inset(rect, hidden), extents);
 }
 
 bool startPresenter(bool headless) {

@@ -32,10 +32,11 @@ bool openX11Presenter(const char* displayName = nullptr);
 void closeX11Presenter();
 bool x11PresenterOpen();
 
-// The window manager's frame on each side of the window (that of another
-// window while this one is not framed yet); empty without a manager or
-// display. Placement uses it to keep frames apart.
-RECT managerFrameOf(HWND hwnd);
+// The rectangle the window takes on the screen: where a window manager
+// frames it, the manager's frame (that of another window while this one
+// is not framed yet) in place of ours; else its window rectangle.
+// Placement uses it to keep frames apart.
+RECT outerRectOf(HWND hwnd);
 
 // Opens the X11 presenter unless `headless` is asked for or no display is
 // named; true when it is open.

@@ -29,7 +29,10 @@ State wm;
 // Motif's hint words: which fields are given, then the functions and the
 // decorations allowed.
 constexpr long kMotifFunctions = 1, kMotifDecorations = 2;
-constexpr long kMotifAll = 1;
+constexpr long kFunctionResize = 2, kFunctionMove = 4, kFunctionMinimize = 8, kFunctionMaximize = 16,
+               kFunctionClose = 32;
+constexpr long kDecorBorder = 2, kDecorResizeHandles = 4, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32,
+               kDecorMaximize = 64;
 
 Atom atom(const char* name) { return XInternAtom(wm.display, name, False); }
 
@@ -76,9 +79,20 @@ bool findManager() {
   return self == check;
 }
 
-void setMotifHints(Window xid, bool framed) {
+// The manager's frame carries the boxes the window's style has; a window
+// it does not frame asks for no decoration at all.
+void setMotifHints(Window xid, const WindowFacts& facts) {
   long hints[5] = {kMotifDecorations, 0, 0, 0, 0};
-  if (framed) hints[0] = kMotifFunctions | kMotifDecorations, hints[1] = kMotifAll, hints[2] = kMotifAll;
+  if (facts.framed) {
+    long functions = kFunctionMove, decorations = kDecorBorder | kDecorTitle | kDecorMenu;
+    if (facts.sizable) functions |= kFunctionResize, decorations |= kDecorResizeHandles;
+    if (facts.minimizeBox) functions |= kFunctionMinimize, decorations |= kDecorMinimize;
+    if (facts.maximizeBox) functions |= kFunctionMaximize, decorations |= kDecorMaximize;
+    if (facts.closeBox) functions |= kFunctionClose;
+    hints[0] = kMotifFunctions | kMotifDecorations;
+    hints[1] = functions;
+    hints[2] = decorations;
+  }
   XChangeProperty(wm.display, xid, wm.atoms.motifHints, wm.atoms.motifHints, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(hints), 5);
 }
@@ -91,8 +105,13 @@ void setSizeHints(Window xid, const WindowFacts& facts, const RECT& rect) {
   size.win_gravity = StaticGravity;
   if (facts.minimum.x > 0 || facts.minimum.y > 0) {
     size.flags |= PMinSize;
-    size.min_width = std::max(1L, long(facts.minimum.x));
-    size.min_height = std::max(1L, long(facts.minimum.y));
+    size.min_width = int(std::max(1L, long(facts.minimum.x)));
+    size.min_height = int(std::max(1L, long(facts.minimum.y)));
+  }
+  if (facts.maximum.x > 0 && facts.maximum.y > 0) {
+    size.flags |= PMaxSize;
+    size.max_width = int(facts.maximum.x);
+    size.max_height = int(facts.maximum.y);
   }
   if (!facts.sizable) {
     size.flags |= PMinSize | PMaxSize;
@@ -151,7 +170,7 @@ bool start(Display* display, int screen) {
 bool managerRuns() { return wm.manager; }
 
 void describe(Window xid, const WindowFacts& facts, const RECT& rect) {
-  setMotifHints(xid, facts.framed);
+  setMotifHints(xid, facts);
   setSizeHints(xid, facts, rect);
   setClass(xid);
   retitle(xid, facts.title);

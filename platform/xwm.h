@@ -36,7 +36,9 @@ struct WindowFacts {
   std::string title;
   bool framed = false;  // the manager draws its caption and sizing frame
   bool sizable = false;
-  POINT minimum{0, 0};  // smallest window size, 0 when free
+  bool minimizeBox = false, maximizeBox = false, closeBox = false;
+  POINT minimum{0, 0};  // smallest and largest X window size, 0 when free
+  POINT maximum{0, 0};
   Window transientFor = 0;
 };
 void describe(Window xid, const WindowFacts& facts, const RECT& rect);

@@ -28,10 +28,6 @@ bool within(const RECT& inner, const RECT& outer) {
          inner.bottom <= outer.bottom;
 }
 
-RECT grown(RECT rect, const RECT& sides) {
-  return RECT{rect.left - sides.left, rect.top - sides.top, rect.right + sides.right, rect.bottom + sides.bottom};
-}
-
 }  // namespace
 
 RECT zmPlaceBeside(const RECT& anchor, int width, int height, ZmSide preferred, const RECT& screen) {
@@ -47,14 +43,12 @@ RECT zmPlaceBeside(const RECT& anchor, int width, int height, ZmSide preferred, 
 }
 
 void zmPlaceWindowBeside(HWND hwnd, HWND anchor, ZmSide preferred) {
-  RECT own, anchorRect, screen;
-  if (!GetWindowRect(hwnd, &own) || !GetWindowRect(anchor, &anchorRect) ||
-      !GetWindowRect(GetDesktopWindow(), &screen))
-    return;
-  RECT frame = platform::managerFrameOf(hwnd);
-  RECT outer = grown(own, frame);
-  RECT place = zmPlaceBeside(grown(anchorRect, platform::managerFrameOf(anchor)), outer.right - outer.left,
-                             outer.bottom - outer.top, preferred, screen);
-  SetWindowPos(hwnd, nullptr, place.left + frame.left, place.top + frame.top, 0, 0,
+  RECT own, screen;
+  if (!GetWindowRect(hwnd, &own) || !IsWindow(anchor) || !GetWindowRect(GetDesktopWindow(), &screen)) return;
+  // Placed by its outer rectangle, moved by its window rectangle.
+  RECT outer = platform::outerRectOf(hwnd);
+  RECT place = zmPlaceBeside(platform::outerRectOf(anchor), outer.right - outer.left, outer.bottom - outer.top,
+                             preferred, screen);
+  SetWindowPos(hwnd, nullptr, place.left + (own.left - outer.left), place.top + (own.top - outer.top), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -5,7 +5,7 @@
 // one (a preferred side, then the others, then the screen's nearest place)
 // and putting the Messages and Chat windows there when they first show.
 // Rectangles are outer ones: the window manager's frame (platform's
-// managerFrameOf) counts, so that frames do not overlap either. It does not
+// outerRectOf) counts, so that frames do not overlap either. It does not
 // own the windows nor the dialogs' placement (the platform's).
 #ifndef LUMENFOLD_SHELL_PLACEMENT_H
 #define LUMENFOLD_SHELL_PLACEMENT_H
