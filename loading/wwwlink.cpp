@@ -133,13 +133,7 @@ MSG waitForDocument() {
 // document's file in the fetch buffer.
 bool fetchThroughBrowser(const std::string& url, uint32_t type) {
   const char* mime = type != ZM_FILE_WRL ? zmGetMimeTextOfFile(url.c_str()) : nullptr;
-  // A type without a MIME text cannot be named to the browser, so no viewer
-  // of ours would be asked to take it: the browser would hand it to the
-  // desktop and the wait below would never end.
-  if (mime == nullptr && type != ZM_FILE_WRL) {
-    zmReportWarning("%s: no viewer for its type", url.c_str());
-    return false;
-  }
+  // A type without a MIME text cannot be named to the browser.
   if (mime != nullptr) askBrowser("WWW_RegisterViewer", viewerItem(mime, true));
   bool arrived = false;
   MSG msg{};
