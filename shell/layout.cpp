@@ -102,8 +102,8 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight) {
 
 int zmRegisterLogoBitmap() {
   char directory[MAX_PATH];
-  if (zmGetModuleDirName(directory, sizeof directory) == 0) {
-    zmReportWarning("zmRegisterLogoBitmap: no program directory");
+  if (zmGetDataDirName(directory, sizeof directory) == 0) {
+    zmReportWarning("zmRegisterLogoBitmap: no data folder");
     return -1;
   }
   const std::string path = std::string(directory) + ZM_LOGO_FILE;
