@@ -219,6 +219,20 @@ bool askManager(const Window& window, int command) {
   return true;
 }
 
+// With no manager to keep an icon, a minimised top-level window with a
+// caption shrinks to that caption at the screen's lower left corner, its
+// boxes there to restore it.
+bool shrinksToCaption(const Window& window) {
+  return window.parent == nullptr && (window.style & WS_CAPTION) == WS_CAPTION;
+}
+
+RECT minimizedCaptionRect(const Window& window) {
+  RECT insets = insetsOf(window);
+  int height = kCaption + 2 * insets.left;
+  RECT screen = screenRect();
+  return RECT{screen.left, screen.bottom - height, screen.left + 160, screen.bottom};
+}
+
 void minimize(HWND hwnd) {
   Window* window = findWindow(hwnd);
   if (window == nullptr || (window->style & WS_MINIMIZE)) return;
@@ -231,7 +245,12 @@ void minimize(HWND hwnd) {
     window->style &= ~DWORD(WS_MAXIMIZE);
     window->rect = window->restoreRect;
   }
+  window->restoreRect = window->rect;
   window->style |= WS_MINIMIZE;
+  if (shrinksToCaption(*window)) {
+    window->rect = minimizedCaptionRect(*window);
+    invalidateWithChildren(hwnd);
+  }
   sendSize(hwnd);
 }
 
@@ -260,6 +279,11 @@ void restore(HWND hwnd) {
   }
   if (window->style & WS_MINIMIZE) {
     window->style &= ~DWORD(WS_MINIMIZE);
+    RECT rect = window->restoreRect;
+    if (shrinksToCaption(*window)) {
+      SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     sendSize(hwnd);
   } else if (window->style & WS_MAXIMIZE) {
     window->style &= ~DWORD(WS_MAXIMIZE);
