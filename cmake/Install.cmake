@@ -4,7 +4,7 @@
 #   share/lumenfold/                   what it ships: avatars, their pictures, the logo,
 #                                      the sounds and the start-up script
 #   share/applications/lumenfold.desktop, share/mime/packages/lumenfold.xml and
-#   share/icons/hicolor/<size>/apps/lumenfold.png, so that a desktop opens worlds with it.
+#   share/icons/hicolor/48x48/apps/lumenfold.xpm, so that a desktop opens worlds with it.
 # The program finds lib/lumenfold and share/lumenfold from its own place
 # (platform/ownmodule.h, core/dirs.h), so lib/lumenfold is named as such,
 # not after the system's library folder.
@@ -20,3 +20,4 @@ install(DIRECTORY ${PROJECT_BINARY_DIR}/shell/ DESTINATION ${CMAKE_INSTALL_DATAD
 install(FILES ${PROJECT_SOURCE_DIR}/data/lumenfold.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/lumenfold-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
   RENAME lumenfold.xml)
+install(FILES ${PROJECT_BINARY_DIR}/shell/lumenfold.xpm DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)

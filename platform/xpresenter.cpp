@@ -357,10 +357,14 @@ void configured(XConfigureEvent& event) {
                         &child);
   RECT now{rootX, rootY, rootX + event.width, rootY + event.height};
   if (sameRect(now, s.rect)) return;
+  // A move alone is no new size: the window's own size rules stay out of it.
+  UINT moveOnly = now.right - now.left == s.rect.right - s.rect.left && now.bottom - now.top == s.rect.bottom - s.rect.top
+                      ? SWP_NOSIZE
+                      : 0;
   s.rect = now;
   RECT window = outset(now, s.hidden);
   SetWindowPos(hwnd, nullptr, window.left, window.top, window.right - window.left, window.bottom - window.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | moveOnly);
   s.exposed = true;
 }
 
@@ -529,6 +533,11 @@ void closeX11Presenter() {
 }
 
 bool x11PresenterOpen() { return x.display != nullptr; }
+
+void setProgramIcon(int width, int height, std::vector<uint32_t> argb) {
+  if (width > 0 && height > 0 && argb.size() == size_t(width) * size_t(height))
+    xwm::setIcon(width, height, std::move(argb));
+}
 
 RECT outerRectOf(HWND hwnd) {
   RECT rect{0, 0, 0, 0};

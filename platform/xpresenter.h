@@ -20,6 +20,9 @@
 #ifndef LUMENFOLD_PLATFORM_XPRESENTER_H
 #define LUMENFOLD_PLATFORM_XPRESENTER_H
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/wintypes.h"
 
 namespace platform {
@@ -41,6 +44,10 @@ RECT outerRectOf(HWND hwnd);
 // Opens the X11 presenter unless `headless` is asked for or no display is
 // named; true when it is open.
 bool startPresenter(bool headless);
+
+// The program's icon, ARGB pixels in rows from the top, for the window
+// manager to show with the windows presented from now on.
+void setProgramIcon(int width, int height, std::vector<uint32_t> argb);
 
 // Shows what changed since the last call (the message loop calls it before
 // it waits).

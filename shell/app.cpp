@@ -112,6 +112,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   zmRegisterToolBarClasses(instance);
   zmResetCommandState();
   zmRegisterLogoBitmap();
+  zmGiveProgramIcon();
   HWND mainWindow = createMainWindow(instance);
   if (mainWindow == nullptr) return -1;
   zmLayoutLocationBar();

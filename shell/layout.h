@@ -86,6 +86,11 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight);
  */
 int zmRegisterLogoBitmap();
 
+// Reads "icon.bmp" (24 bits) from the data folder and gives it to the
+// presenter as the program's icon, which a window manager shows; without
+// the file the windows go without an icon (a debug line says so).
+void zmGiveProgramIcon();
+
 // Copies the "Logo" bitmap to (12, view y + view height + 9) of the device
 // context; draws nothing while no such resource is registered.
 void zmDrawLogo(HDC dc);

@@ -22,7 +22,8 @@ export LUMENFOLD_HOME="$work/home" LUMENFOLD_SOUND_DEVICE=none
 
 cmake --install "$build" --prefix "$work/installed" >"$work/install.out" || { cat "$work/install.out"; fail "install"; }
 for file in bin/lumenfold lib/lumenfold/web.so lib/lumenfold/fonts/065.rwx share/lumenfold/person.wrl \
-  share/lumenfold/zminit.tcl share/applications/lumenfold.desktop share/mime/packages/lumenfold.xml; do
+  share/lumenfold/zminit.tcl share/applications/lumenfold.desktop share/mime/packages/lumenfold.xml \
+  share/icons/hicolor/48x48/apps/lumenfold.xpm; do
   [ -e "$work/installed/$file" ] || fail "$file is not installed"
 done
 mv "$work/installed" "$work/prefix"

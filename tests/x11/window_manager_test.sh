@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program under a window manager (openbox) on a 1280 x 1024 Xvfb
 # server, started without a sound device: the main window has the manager's
-# frame and says who it is (WM_CLASS, _NET_WM_NAME); no Messages window opens
+# frame and says who it is (WM_CLASS, _NET_WM_NAME, its icon); no Messages window opens
 # for a world without errors; a drag of the title bar moves the window, a
 # size asked through the manager resizes it and the view follows, and the
 # manager's maximise fills the room the program allows. Then a world with a
@@ -42,6 +42,7 @@ window=$found
 poll 30 framed "$window" || fail "the manager did not frame the main window"
 xprop -id "$window" WM_CLASS | grep -q '"lumenfold", "Lumenfold"' || fail "WM_CLASS: $(xprop -id "$window" WM_CLASS)"
 xprop -id "$window" _NET_WM_NAME | grep -q '"Lumenfold"' || fail "_NET_WM_NAME: $(xprop -id "$window" _NET_WM_NAME)"
+xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "no 48 x 48 icon for the manager"
 geometry "$window"
 drawn() { awk -v s="$(light_share start "${WIDTH}x${HEIGHT}+$X+$Y")" 'BEGIN { exit !(s > 0.2) }'; }
 poll 60 drawn || fail "the world is not drawn"
