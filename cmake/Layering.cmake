@@ -24,6 +24,41 @@ function(lumenfold_reachable_targets out)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
+# Pads `text` with spaces to `width` characters.
+function(lumenfold_pad text width out)
+  string(LENGTH "${text}" length)
+  set(padding "")
+  if(length LESS width)
+    math(EXPR missing "${width} - ${length}")
+    string(REPEAT " " ${missing} padding)
+  endif()
+  set(${out} "${text}${padding}" PARENT_SCOPE)
+endfunction()
+
+# The layers of LUMENFOLD_LAYERS as the test prints them, top first as the
+# architecture document draws them: folder, library, and the layers its
+# DEPS name.
+function(lumenfold_layer_table out)
+  set(rows "")
+  set(folders ${LUMENFOLD_LAYERS})
+  list(REVERSE folders)
+  foreach(folder ${folders})
+    get_filename_component(name ${folder} NAME)
+    get_target_property(links lf_${name} LINK_LIBRARIES)
+    set(declared)
+    foreach(link ${links})
+      if(link MATCHES "^lf_")
+        list(APPEND declared ${link})
+      endif()
+    endforeach()
+    string(REPLACE ";" " " declared "${declared}")
+    lumenfold_pad("${folder}/" 16 folder_column)
+    lumenfold_pad("lf_${name}" 14 library_column)
+    string(APPEND rows "  ${folder_column}${library_column}${declared}\n")
+  endforeach()
+  set(${out} "${rows}" PARENT_SCOPE)
+endfunction()
+
 # Call once, after every layered target and its links are declared.
 function(lumenfold_layering_test)
   get_property(targets GLOBAL PROPERTY LUMENFOLD_LAYERED_TARGETS)
@@ -57,6 +92,8 @@ function(lumenfold_layering_test)
     endforeach()
     string(APPEND text "set(LAYER_${target}_PATHS ${paths})\nset(LAYER_${target}_ALLOWED ${allowed})\n")
   endforeach()
+  lumenfold_layer_table(table)
+  string(APPEND text "set(LAYER_TABLE \"${table}\")\n")
   file(WRITE ${PROJECT_BINARY_DIR}/layering.cmake "${text}")
 
   add_test(NAME layering COMMAND ${CMAKE_COMMAND}
@@ -64,4 +101,10 @@ function(lumenfold_layering_test)
     -DLAYERS=${PROJECT_BINARY_DIR}/layering.cmake
     -P ${PROJECT_SOURCE_DIR}/cmake/check_layering.cmake)
   set_tests_properties(layering PROPERTIES LABELS layering)
+
+  # lumenfold_library refusing a dependency that breaks the layer order.
+  add_test(NAME layer_order COMMAND ${CMAKE_COMMAND}
+    -DROOT=${PROJECT_SOURCE_DIR} -DWORK=${PROJECT_BINARY_DIR}/layer_order
+    -P ${PROJECT_SOURCE_DIR}/tests/layering/order_test.cmake)
+  set_tests_properties(layer_order PROPERTIES LABELS layering)
 endfunction()

@@ -22,10 +22,36 @@ function(lumenfold_layered target)
   set_property(GLOBAL APPEND PROPERTY LUMENFOLD_LAYERED_TARGETS ${target})
 endfunction()
 
+# lumenfold_check_layer_order(name deps...)
+# Stops the configure step when lf_<name> is no layer of LUMENFOLD_LAYERS
+# (the ordered folders of the top CMakeLists.txt, lowest first) or when one
+# of its project libraries (lf_*) is not below it. Outside libraries are not
+# layers and pass.
+function(lumenfold_check_layer_order name)
+  list(TRANSFORM LUMENFOLD_LAYERS REPLACE "^.*/" "" OUTPUT_VARIABLE layers)
+  string(REPLACE ";" " < " order "${layers}")
+  list(FIND layers ${name} own)
+  if(own EQUAL -1)
+    message(FATAL_ERROR "lf_${name} is no layer: add its folder to LUMENFOLD_LAYERS (lowest first: ${order})")
+  endif()
+  foreach(dep ${ARGN})
+    if(NOT dep MATCHES "^lf_(.+)$")
+      continue()
+    endif()
+    list(FIND layers ${CMAKE_MATCH_1} position)
+    if(position EQUAL -1 OR position GREATER_EQUAL own)
+      message(FATAL_ERROR "lf_${name} may not depend on ${dep}: a layer uses only the layers below it, "
+                          "and the order is ${order}")
+    endif()
+  endforeach()
+endfunction()
+
 # lumenfold_library(name [DEPS lib...] [SOURCES_DIR dir])
-# Builds every .cpp of the folder into the static library lf_<name>.
+# Builds every .cpp of the folder into the static library lf_<name>, whose
+# project DEPS must be layers below it (lumenfold_check_layer_order).
 function(lumenfold_library name)
   cmake_parse_arguments(ARG "" "SOURCES_DIR" "DEPS;PACKAGES" ${ARGN})
+  lumenfold_check_layer_order(${name} ${ARG_DEPS})
   if(NOT ARG_SOURCES_DIR)
     set(ARG_SOURCES_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   endif()

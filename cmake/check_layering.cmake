@@ -152,6 +152,7 @@ foreach(unit ${LAYER_UNITS})
   endforeach()
 endforeach()
 
+message(STATUS "layering: the layers, top first, each with the layers its DEPS name:\n${LAYER_TABLE}")
 list(LENGTH LAYER_UNITS units)
 get_property(violations GLOBAL PROPERTY LAYER_VIOLATIONS)
 get_property(checked GLOBAL PROPERTY LAYER_CHECKED)

@@ -3,7 +3,7 @@
 // Owns: one table of function pointers per providing layer (shell, viewer,
 // scripting, multi-user, media, loading), all null at start, and the one
 // inline wrapper per slot through which the core calls it. Each provider's
-// install function fills its slots when the layer starts (shell/startup.h
+// install function fills its slots when the layer starts (startup/startup.h
 // runs them in order); unit tests fill slots with recorders for the length of
 // a test (tests/hook_guard.h). It does not own the functions behind the
 // slots: they keep their names in the layers that define them.

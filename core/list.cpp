@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/memory.h"
+#include "platform/fatal.h"
 
 int zmNewListNode(ZmListNode** node, intptr_t value) {
   if (node == nullptr) return 0;
@@ -117,7 +118,8 @@ ZmLruList* zmNewLruList(int capacity, ZmListMatchProc match, ZmListFreeProc free
 // Unlinks the node and frees it, handing its value to the free callback.
 static void dropLruNode(ZmLruList* list, ZmListNode* node) {
   intptr_t value = node->value;
-  zmRemoveFromList(&list->first, &node);
+  const int removed = zmRemoveFromList(&list->first, &node);
+  ZM_ASSERT(removed && list->count > 0, "the dropped node is one of the values the LRU list counts");
   list->count--;
   if (list->freeValue != nullptr) list->freeValue(value);
 }
@@ -128,7 +130,9 @@ static ZmListNode* lastNode(ZmListNode* first) {
 }
 
 int zmAddToLruList(ZmLruList* list, intptr_t value) {
-  if (list == nullptr || !zmPushToList(&list->first, value)) return 0;
+  if (list == nullptr) return 0;
+  ZM_ASSERT(list->count >= 0 && list->count <= list->capacity, "an LRU list holds at most its capacity");
+  if (!zmPushToList(&list->first, value)) return 0;
   list->count++;
   if (list->count > list->capacity) dropLruNode(list, lastNode(list->first));
   return 1;

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "core/report.h"
+#include "platform/fatal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -216,10 +217,7 @@ void zmFree(void* block) {
   if (block == nullptr) return;
   if (isSlabBlock(block)) {
     BlockHeader& header = headerOf(block);
-    if (header.owners == 0) {
-      fprintf(stderr, "zmFree: slab block %p freed twice\n", block);
-      abort();
-    }
+    if (header.owners == 0) ZM_FATAL("slab block %p freed twice", block);
     if (--header.owners == 0) SLAB_POISON(block, header.size);
     return;
   }
@@ -343,7 +341,9 @@ void* zmSlabMalloc(size_t size) {
 void* zmShareBlock(void* block, size_t size) {
   if (block == nullptr) return nullptr;
   if (isSlabBlock(block)) {
-    ++headerOf(block).owners;
+    BlockHeader& header = headerOf(block);
+    ZM_ASSERT(header.owners > 0, "only a block that still has an owner takes another");
+    ++header.owners;
     return block;
   }
   void* copy = zmSlabMalloc(size);
@@ -354,6 +354,7 @@ void* zmShareBlock(void* block, size_t size) {
 void* zmOwnBlock(void* block) {
   if (block == nullptr || !isSlabBlock(block)) return block;
   BlockHeader& header = headerOf(block);
+  ZM_ASSERT(header.owners > 0, "only an owner makes a block its own");
   if (header.owners < 2) return block;
   void* copy = zmSlabMalloc(header.size);
   if (copy == nullptr) return nullptr;

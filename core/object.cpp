@@ -13,6 +13,7 @@
 #include "core/report.h"
 #include "core/strings.h"
 #include "core/world.h"
+#include "platform/fatal.h"
 
 // ---- Ids ------------------------------------------------------------------
 
@@ -143,6 +144,8 @@ ZmObj* zmGetParentObj(ZmObj* object) { return object->parent; }
 // Unlinks a node from a doubly linked list held by its first and last node.
 template <typename Node>
 static void unlinkNode(Node** first, Node** last, Node* node) {
+  ZM_ASSERT((node->previous == nullptr) == (*first == node) && (node->next == nullptr) == (*last == node),
+            "a node without a neighbour before or after it is its list's head or tail");
   if (node->previous == nullptr) *first = node->next; else node->previous->next = node->next;
   if (node->next == nullptr) *last = node->previous; else node->next->previous = node->previous;
 }
@@ -163,6 +166,7 @@ int zmRemoveChild(ZmObj* object) {
 int zmRemoveTopObject(ZmWorld* world, ZmObj* object) {
   ZmTopObjList* node = object->topNode;
   if (node == nullptr || node->object != object || object->world != world) return -1;
+  ZM_ASSERT(world->topObjectCount > 0, "the world counts every top object");
   unlinkNode(&world->topObjects, &world->topObjectsTail, node);
   object->topNode = nullptr;
   zmFree(node->fileName);
@@ -288,6 +292,7 @@ static int deleteZmObjTree(ZmObj* object) {
     zmFree(node);
   }
   if (freeZmObjContents(object) == 0) {
+    ZM_ASSERT(object->world->objectCount > 0, "the world counts every live object");
     --object->world->objectCount;
   } else {
     result = -1;

@@ -10,6 +10,7 @@
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
 #include "engine/texture.h"
+#include "platform/fatal.h"
 
 namespace {
 
@@ -264,6 +265,7 @@ int RwDestroyMaterial(RwMaterial* material) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
+  ZM_ASSERT(material->referenceCount >= 1, "a material is destroyed once per reference it holds");
   if (material->referenceCount > 1) {
     --material->referenceCount;
     return 1;

@@ -17,7 +17,7 @@
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "vrml/parse.h"
 
 namespace {

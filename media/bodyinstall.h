@@ -4,7 +4,7 @@
 // Owns: zmInstallBodyAndMovieHooks, which puts the body and movie functions
 // into the slots the scene core (core/hooks.h), the VRML builder
 // (vrml/hooks.h) and the viewer (viewer/hooks.h) call up through. It does
-// not own those tables nor the start-up order (shell/startup.h), nor the
+// not own those tables nor the start-up order (startup/startup.h), nor the
 // sound slots of the same tables.
 #ifndef LUMENFOLD_MEDIA_BODYINSTALL_H
 #define LUMENFOLD_MEDIA_BODYINSTALL_H

@@ -8,7 +8,7 @@
 #include "platform/resources.h"
 #include "platform/vfw.h"
 #include "platform/wingdi.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // Owns: zmInstallMultiUserHooks, which puts the client's functions into the
 // slots the scene core (core/hooks.h) and the viewer (viewer/hooks.h) call
 // up through. It does not own the tables nor the start-up order
-// (shell/startup.h).
+// (startup/startup.h).
 #ifndef LUMENFOLD_MULTIUSER_INSTALL_H
 #define LUMENFOLD_MULTIUSER_INSTALL_H
 

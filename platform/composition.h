@@ -9,7 +9,7 @@
 // composeWindow, the whole window composed afresh as colours, which is the
 // reference the kept pictures are held to. It does not own the window
 // surfaces or the record of what was drawn into them (presenter.h), the
-// frames' drawing (windowstate.h) nor the display (xpresenter.h).
+// frames' drawing (windowstate.h) nor the display (x11/xpresenter.h).
 //
 // Only what changed is composed again: the parts of the windows' surfaces
 // drawn into since the last call, in their windows' places and under the

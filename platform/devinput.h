@@ -9,7 +9,7 @@
 // it would otherwise wait, as if a person were typing; the display's events
 // wait in it too while earlier input is still to be handled. It does not
 // own what the messages do (window procedures, DefWindowProcA) nor the
-// display's own events (xpresenter.h turns those into InputEvents).
+// display's own events (x11/xpresenter.h turns those into InputEvents).
 //
 // Everything is posted, never handled on the spot, so that a click that
 // opens a modal loop (a menu, a dialog) runs from the queue.

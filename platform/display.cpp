@@ -36,8 +36,6 @@ struct Display {
   int width = 1024;                      // pixels
   int height = 768;                      // pixels
   uint32_t generation = 1;               // grows on every depth change
-  bool managerFrames = false;            // a window manager draws the frames
-  ManagerShowRequest showRequest = nullptr;
   std::array<PALETTEENTRY, 256> system;  // the system palette (8-bit display)
 };
 
@@ -81,12 +79,6 @@ bool setDisplaySize(int width, int height) {
 int displayWidth() { return display().width; }
 int displayHeight() { return display().height; }
 int displayLogPixels() { return 96; }
-
-void setManagerDrawsFrames(bool on) { display().managerFrames = on; }
-bool managerDrawsFrames() { return display().managerFrames; }
-
-void setManagerShowRequest(ManagerShowRequest request) { display().showRequest = request; }
-ManagerShowRequest managerShowRequest() { return display().showRequest; }
 uint32_t displayGeneration() { return display().generation; }
 
 const PALETTEENTRY& systemPaletteEntry(int index) { return display().system[index & 255]; }

@@ -36,22 +36,6 @@ int displayWidth();
 int displayHeight();
 int displayLogPixels();  // 96 dots per inch in both directions
 
-// Whether a window manager draws the caption and sizing frame of the
-// top-level windows that have one (the X presenter turns it on when it
-// finds a manager; off by default and headless). Window and client
-// rectangles stay what our own frame gives them, so the program's sizes do
-// not change: the display shows such a window without our caption and
-// border, the manager's frame in their place.
-void setManagerDrawsFrames(bool on);
-bool managerDrawsFrames();
-
-// How a window framed by the manager is asked to maximise, minimise or
-// restore (an SW_* command); the manager then sizes the window. Null (the
-// default) when no manager is there.
-using ManagerShowRequest = void (*)(HWND hwnd, int showCommand);
-void setManagerShowRequest(ManagerShowRequest request);
-ManagerShowRequest managerShowRequest();
-
 // Grows by one on every change of depth, so that holders of pixels in the
 // display's format can tell that theirs are stale.
 uint32_t displayGeneration();

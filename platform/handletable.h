@@ -27,6 +27,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fatal.h"
+
 namespace platform {
 
 // `Handle` is the handle type callers see: a pointer type (HWND, HGDIOBJ) or
@@ -46,7 +48,9 @@ class HandleTable {
   // Handles will be `first`, `first + step`, ...; at most `capacity` records
   // live at once. `first` and `step` must not be 0.
   explicit HandleTable(uintptr_t first, uintptr_t step = 1, size_t capacity = kUnbounded)
-      : next_(first), step_(step), capacity_(capacity) {}
+      : next_(first), step_(step), capacity_(capacity) {
+    ZM_ASSERT(first != 0 && step != 0, "a handle table numbers from a first value by a step, neither 0");
+  }
 
   HandleTable(const HandleTable&) = delete;
   HandleTable& operator=(const HandleTable&) = delete;

@@ -96,6 +96,8 @@ bool retrieveMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool
   for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
     if (!passesWindowFilter(it->hwnd, filter) || !passesRange(it->message, filterMin, filterMax))
       continue;
+    ZM_ASSERT(it->hwnd == nullptr || findWindow(it->hwnd) != nullptr,
+              "a window's posted messages go with the window");
     *msg = *it;
     if (remove) {
       queue.posted.erase(it);

@@ -8,6 +8,7 @@
 // input.cpp.
 #include <algorithm>
 
+#include "platform/desktop.h"
 #include "platform/display.h"
 #include "platform/windowstate.h"
 

@@ -4,7 +4,7 @@
 // slots the scene core (core/hooks.h), the VRML builder (vrml/hooks.h), the
 // media (media/timeouthooks.h) and the multi-user client (multiuser/hooks.h)
 // call up through, and zmConnectScriptToLayersBelow. It does not own the
-// tables nor the start-up order (shell/startup.h).
+// tables nor the start-up order (startup/startup.h).
 #ifndef LUMENFOLD_SCRIPT_INSTALL_H
 #define LUMENFOLD_SCRIPT_INSTALL_H
 

@@ -3,10 +3,10 @@
 #include "script/mainloop.h"
 
 #include <tcl.h>
-#include <tk.h>
 
 #include "platform/tclloop.h"
 #include "script/host.h"
+#include "script/toolkit.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ int serveOneEvent(int flags) {
 
 // Runs the toolkit's loop while it has a main window and no quit is waiting.
 void runToolkitLoop() {
-  while (Tk_GetNumMainWindows() >= 1 && !platform::quitMessagePending()) {
+  while (zmToolkitMainWindowCount() >= 1 && !platform::quitMessagePending()) {
     serveOneEvent(0);
     while (serveOneEvent(TCL_TIMER_EVENTS | TCL_DONT_WAIT) != 0) {
     }
@@ -39,7 +39,7 @@ HWND zmGetViewHwnd() { return viewHwnd; }
 
 int zmMainLoop(MSG* msg) {
   for (;;) {
-    if (Tk_GetNumMainWindows() >= 1) runToolkitLoop();
+    if (zmToolkitMainWindowCount() >= 1) runToolkitLoop();
     if (GetMessageA(msg, nullptr, 0, 0) == 0) return 0;
     TranslateMessage(msg);
     DispatchMessageA(msg);

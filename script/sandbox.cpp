@@ -3,7 +3,6 @@
 #include "script/sandbox.h"
 
 #include <sys/stat.h>
-#include <tk.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "script/host.h"
 #include "script/rights.h"
 #include "script/tkguard.h"
+#include "script/toolkit.h"
 
 namespace {
 
@@ -289,7 +289,7 @@ int interpCmd(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
 // ---- exit: hides the toolkit's window when there is one, never ends the run
 
 int exitCmd(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
-  if (Tk_MainWindow(interp) != nullptr) return Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
+  if (zmToolkitHasMainWindow(interp)) return Tcl_EvalEx(interp, "wm withdraw .", -1, TCL_EVAL_GLOBAL);
   Tcl_ResetResult(interp);
   return TCL_OK;
 }
@@ -408,7 +408,7 @@ int zmScriptStartToolkit(Tcl_Interp* interp) {
   Tcl_SetVar(interp, "argv", "-name zmtkname -class zmtk", TCL_GLOBAL_ONLY);
   Tcl_SetVar(interp, "argc", "4", TCL_GLOBAL_ONLY);
   if (confinement) confinement->autoPathOpen = true;
-  int code = Tk_Init(interp);
+  int code = zmToolkitInit(interp);
   if (confinement) {
     confinement->autoPathOpen = false;
     const char* value = Tcl_GetVar(interp, "auto_path", TCL_GLOBAL_ONLY);

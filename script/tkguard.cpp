@@ -1,8 +1,6 @@
 // script/tkguard.cpp -- the guards on a world's toolkit; see tkguard.h.
 #include "script/tkguard.h"
 
-#include <tk.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "core/world.h"
 #include "script/host.h"
 #include "script/sandbox.h"
+#include "script/toolkit.h"
 
 namespace {
 
@@ -148,10 +147,8 @@ std::string worldName(Tcl_Interp* interp) {
 // keeping the rest; anything else named is left alone. The interpreter's
 // result stays as it was.
 void ensureWorldTitle(Tcl_Interp* interp, const char* path) {
-  Tk_Window main = Tk_MainWindow(interp);
-  Tk_Window window = main != nullptr ? Tk_NameToWindow(interp, path, main) : nullptr;
   Tcl_InterpState kept = Tcl_SaveInterpState(interp, TCL_OK);
-  if (window != nullptr && Tk_IsTopLevel(window) &&
+  if (zmToolkitIsToplevel(interp, path) &&
       zmScriptCallKept(interp, "wm", {Tcl_NewStringObj("title", -1), Tcl_NewStringObj(path, -1)}) == TCL_OK) {
     const std::string name = worldName(interp);
     const std::string title = Tcl_GetStringResult(interp);

@@ -14,7 +14,7 @@
 #include "script/mainloop.h"
 #include "shell/cmdline.h"
 #include "viewer/api.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

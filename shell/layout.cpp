@@ -14,7 +14,7 @@
 #include "core/report.h"
 #include "loading/bmpfile.h"
 #include "platform/resources.h"
-#include "platform/xpresenter.h"
+#include "platform/desktop.h"
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/xpresenter.h"
+#include "platform/desktop.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // Owns: the choice of a place for a window of a given size beside another
 // one (a preferred side, then the others, then the screen's nearest place)
 // and putting the Messages and Chat windows there when they first show.
-// Rectangles are outer ones: the window manager's frame (platform's
-// outerRectOf) counts, so that frames do not overlap either. It does not
-// own the windows nor the dialogs' placement (the platform's).
+// Rectangles are outer ones: the window manager's frame (platform/desktop.h)
+// counts, so that frames do not overlap either. It does not own the windows
+// nor the dialogs' placement (the platform's).
 #ifndef LUMENFOLD_SHELL_PLACEMENT_H
 #define LUMENFOLD_SHELL_PLACEMENT_H
 

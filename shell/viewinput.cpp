@@ -21,7 +21,7 @@
 #include "script/events.h"
 #include "shell/appstate.h"
 #include "viewer/hooks.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 
 ZmViewInputActions zmViewInputActions = {};

@@ -9,7 +9,7 @@
 // navigation toolbar; the drag feedback drawn over each frame; the alert and
 // the platform id. It does not own the navigation, the toolbar, the main
 // window or the URL opener, which it reaches through ZmViewInputActions; nor
-// the event handlers (script/events.h) and the picking (viewer/pick.h), which
+// the event handlers (script/events.h) and the picking (viewer/sceneobjects.h), which
 // it calls directly; nor the font objects.
 //
 // Objects are held between a press and its release only until they are

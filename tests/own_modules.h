@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/ownmodule.h"
+#include "tests/temp_folder.h"
 
 // /proc/self/maps: one line per mapping, ending in the mapped file's path.
 inline std::string mappedFiles() {
@@ -30,15 +31,13 @@ inline std::string mappedFiles() {
 class MissingModules {
  public:
   MissingModules() {
-    std::filesystem::create_directories(folder_);
     reports().clear();
     saved_ = platform::setOwnModuleReporter(record);
-    platform::setOwnModuleFolderForTest(folder_.c_str());
+    platform::setOwnModuleFolderForTest(folder_.path().c_str());
   }
   ~MissingModules() {
     platform::setOwnModuleFolderForTest(nullptr);
     platform::setOwnModuleReporter(saved_);
-    std::filesystem::remove_all(folder_);
   }
   MissingModules(const MissingModules&) = delete;
   MissingModules& operator=(const MissingModules&) = delete;
@@ -51,8 +50,7 @@ class MissingModules {
  private:
   static void record(const char* text) { reports().emplace_back(text); }
 
-  const std::string folder_ =
-      (std::filesystem::temp_directory_path() / ("lf-no-modules-" + std::to_string(getpid()))).string();
+  const TempFolder folder_{"lf-no-modules"};
   platform::OwnModuleReporter saved_ = nullptr;
 };
 

@@ -11,7 +11,7 @@
 
 #include "core/object.h"
 #include "core/world.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "vrml/qvdump.h"
 #include "tools/messages.h"
 

@@ -20,7 +20,7 @@
 #include "core/world.h"
 #include "loading/filetype.h"
 #include "loading/urltable.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "tools/messages.h"
 #include "vrml/parse.h"
 #include "vrmlwrite/qvdump.h"

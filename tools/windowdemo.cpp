@@ -18,7 +18,7 @@
 #include "platform/menus.h"
 #include "platform/resources.h"
 #include "platform/windows.h"
-#include "platform/xpresenter.h"
+#include "platform/x11/xpresenter.h"
 
 namespace {
 

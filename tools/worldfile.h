@@ -19,7 +19,7 @@
 #include "loading/filetype.h"
 #include "loading/urltable.h"
 #include "loading/wwwlink.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "tools/messages.h"
 #include "vrml/parse.h"
 

@@ -12,7 +12,7 @@
 #include "viewer/frame.h"
 #include "viewer/grab.h"
 #include "viewer/hooks.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/texture.h"
 #include "viewer/transfer.h"
 #include "vrml/parse.h"

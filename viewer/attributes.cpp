@@ -18,7 +18,7 @@
 #include "engine/light.h"
 #include "viewer/api.h"
 #include "viewer/frame.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"

@@ -9,7 +9,7 @@
 #include "core/vecmath.h"
 #include "core/world.h"
 #include "viewer/navigation.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

@@ -4,9 +4,8 @@
 // Owns: one builder per leaf kind, each making the engine counterparts of an
 // object's leaves, linking clump and leaf both ways (leaf engine handle,
 // clump tag, clump data word) and putting them into the world's engine
-// scene; and `zmInstallViewerHooks`, the viewer's one install function,
-// which fills the upward hook slots the viewer provides. It does not own the world's scene (world construction) nor the
-// textures of the leaves.
+// scene. It does not own the world's scene (world construction) nor the
+// textures of the leaves, nor the viewer's start (viewer/install.h).
 // Each builder takes the object and returns 0, or -1 after its report.
 #ifndef LUMENFOLD_VIEWER_BUILDERS_H
 #define LUMENFOLD_VIEWER_BUILDERS_H
@@ -37,9 +36,5 @@ int zmRwSetOrthographicCamera(ZmObj* object);
 int zmRwSetPerspectiveCamera(ZmObj* object);
 int zmRwSetLight(RwLight* light, ZmLeaf* leaf);
 int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf);
-
-// Fills every upward hook slot the viewer provides (core/hooks.h,
-// vrml/hooks.h); the start-up (shell/startup.h) calls it.
-void zmInstallViewerHooks();
 
 #endif

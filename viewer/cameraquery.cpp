@@ -12,7 +12,7 @@
 #include "core/world.h"
 #include "engine/camera.h"
 #include "engine/matrix.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

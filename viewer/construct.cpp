@@ -19,7 +19,7 @@
 #include "viewer/boundingbox.h"
 #include "viewer/builders.h"
 #include "viewer/frame.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"

@@ -19,7 +19,7 @@
 #include "engine/scene.h"
 #include "engine/windevice.h"
 #include "viewer/hooks.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"

@@ -16,7 +16,7 @@
 #include "engine/matrix.h"
 #include "platform/winuser.h"
 #include "viewer/hooks.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // Owns: the program-wide grab record (the held object, the offset of the
 // press, the last mouse point and the undo record), the pick ray of a view
 // pixel, the projection of a pixel onto the plane that faces the camera,
-// and the trackball. It does not own picking (viewer/pick.h), the object
+// and the trackball. It does not own picking (viewer/sceneobjects.h), the object
 // transforms it sets (core/transform.h), nor the sending of moved objects
 // to the world server, which it asks for through viewer/hooks.h.
 //
@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "engine/raster/rasterapi.h"  // RwVector
+#include "engine/matrix.h"  // RwVector
 #include "platform/wintypes.h"
 
 struct RwCamera;

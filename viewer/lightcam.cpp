@@ -3,7 +3,6 @@
 // lights belong to the world's engine scene, cameras to no scene.
 #include <cmath>
 
-#include "vrml/hooks.h"
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
@@ -12,16 +11,8 @@
 #include "engine/light.h"
 #include "engine/scene.h"
 #include "engine/imagefile.h"
-#include "viewer/api.h"
-#include "viewer/boundingbox.h"
 #include "viewer/builders.h"
-#include "viewer/cameraquery.h"
-#include "viewer/construct.h"
-#include "viewer/texture.h"
-#include "viewer/material.h"
-#include "viewer/navigation.h"
 #include "viewer/rendering.h"
-#include "viewer/transfer.h"
 
 namespace {
 
@@ -119,27 +110,4 @@ int zmRwSetCamera(RwCamera* camera, ZmLeaf* leaf) {
   if (RwSetCameraData(camera, reinterpret_cast<uintptr_t>(leaf)) == nullptr)
     return fail(operation, "cannot set data to camera");
   return zmRenderTransformCameraLeaf(leaf) == 0 ? 0 : -1;
-}
-
-void zmInstallViewerHooks() {
-  zmCoreViewerHooks.destroyObjInViewer = zmDestroyObjInViewer;
-  zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
-  zmCoreViewerHooks.rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList;
-  zmCoreViewerHooks.rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList;
-  zmCoreViewerHooks.renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer;
-  zmCoreViewerHooks.renderSetCameraViewport = zmRenderSetCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow;
-  zmCoreViewerHooks.renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping;
-  zmCoreViewerHooks.renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping;
-  zmCoreViewerHooks.renderGetCameraViewport = zmRenderGetCameraViewport;
-  zmCoreViewerHooks.renderGetCameraViewWindow = zmRenderGetCameraViewWindow;
-  zmCoreViewerHooks.renderGetCameraNearClipping = zmRenderGetCameraNearClipping;
-  zmCoreViewerHooks.renderGetCameraFarClipping = zmRenderGetCameraFarClipping;
-  zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
-  zmCoreViewerHooks.initTexture = zmInitTexture;
-  zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
-  zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
-  zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
-  zmVrmlViewerHooks.navSetGravity = zmNavSetGravity;
 }

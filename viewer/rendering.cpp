@@ -11,7 +11,7 @@
 #include "engine/light.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 
 namespace {
 

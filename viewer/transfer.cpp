@@ -9,7 +9,7 @@
 #include "core/world.h"
 #include "engine/clump.h"
 #include "engine/light.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 
 namespace {

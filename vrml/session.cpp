@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/world.h"
+#include "platform/fatal.h"
 
 namespace {
 
@@ -27,7 +28,10 @@ QvSessionGuard::QvSessionGuard(ZmWorld* world, int32_t inlineCounter) : saved(st
   }
 }
 
-QvSessionGuard::~QvSessionGuard() { current = std::move(saved); }
+QvSessionGuard::~QvSessionGuard() {
+  ZM_ASSERT(current.outer == &saved, "parse sessions end innermost first");
+  current = std::move(saved);
+}
 
 ZmWorld* zmGetWorldBeingBuiltOrCurrent() {
   return current.world != nullptr ? current.world : zmGetCurrentWorld();

@@ -13,103 +13,101 @@
 #include "core/world.h"
 #include "vrmlwrite/qvdumps.h"
 
-FILE* dumpFile = nullptr;
-int32_t dumpIndentLevel = 0;
-
-void dumpPrintf(const char* format, ...) {
+void dumpPrintf(DumpContext& dump, const char* format, ...) {
   // The line grows to fit its text: long names, URLs and lists stay whole.
-  std::string line(dumpIndentLevel > 0 ? static_cast<size_t>(dumpIndentLevel) : 0, '\t');
+  std::string line(dump.indent > 0 ? static_cast<size_t>(dump.indent) : 0, '\t');
   va_list args;
   va_start(args, format);
   line += dumpVFormat(format, args);
   va_end(args);
   line += '\n';
-  if (dumpFile != nullptr) std::fwrite(line.data(), 1, line.size(), dumpFile);
+  if (dump.file != nullptr) std::fwrite(line.data(), 1, line.size(), dump.file);
 }
 
-int zmSFdumpFileOpen(const char* fileName) {
+int zmSFdumpFileOpen(DumpContext& dump, const char* fileName) {
   if (fileName == nullptr || fileName[0] == '\0') {
     zmReportWarning("%s: %s", "zmSFdumpFileOpen", "filename is null.");
-    dumpFile = nullptr;
+    dump.file = nullptr;
     return 0;
   }
-  dumpFile = std::fopen(fileName, "wb");
-  if (dumpFile == nullptr) {
+  dump.file = std::fopen(fileName, "wb");
+  if (dump.file == nullptr) {
     zmReportMessage("%s: cannot open the dump '%s' file.", "zmSFdumpFileOpen", fileName);
     return -1;
   }
   return 0;
 }
 
-void zmSFdumpFileClose() {
-  if (dumpFile != nullptr) std::fclose(dumpFile);
-  dumpFile = nullptr;
+void zmSFdumpFileClose(DumpContext& dump) {
+  if (dump.file != nullptr) std::fclose(dump.file);
+  dump.file = nullptr;
 }
 
-int dumpInit() {
+int dumpInit(DumpContext& dump) {
   ZmRT identity;
-  dumpSetFrame(zmRTIdentity(&identity));
-  dumpClearRT();
-  return dumpPushRT();
+  dumpSetFrame(dump, zmRTIdentity(&identity));
+  dumpClearRT(dump);
+  return dumpPushRT(dump);
 }
 
-void dumpTerminate() {
-  zmSFdumpFileClose();
-  dumpFreeRT();
+void dumpTerminate(DumpContext& dump) {
+  zmSFdumpFileClose(dump);
+  dumpFreeRT(dump);
 }
 
-void dumpHeader() {
-  dumpPrintf("#VRML V%s ascii", "1.0");
-  dumpPrintf("#");
-  dumpPrintf("# this file is generated from ZM objects.");
-  dumpPrintf("# objects keep their order; transforms are written relative to the last one.");
-  dumpPrintf("%s", "");
+void dumpHeader(DumpContext& dump) {
+  dumpPrintf(dump, "#VRML V%s ascii", "1.0");
+  dumpPrintf(dump, "#");
+  dumpPrintf(dump, "# this file is generated from ZM objects.");
+  dumpPrintf(dump, "# objects keep their order; transforms are written relative to the last one.");
+  dumpPrintf(dump, "%s", "");
 }
 
 namespace {
 
 bool isNonEmpty(const char* text) { return text != nullptr && text[0] != '\0'; }
 
-void zmDumpTitleInfo(ZmWorld* world) {
-  if (isNonEmpty(world->title)) dumpPrintf("DEF Title Info{ string \"%s\" }", world->title);
+void zmDumpTitleInfo(DumpContext& dump, ZmWorld* world) {
+  if (isNonEmpty(world->title)) dumpPrintf(dump, "DEF Title Info{ string \"%s\" }", world->title);
 }
 
-void zmDumpViewerSpeedInfo(ZmWorld* world) {
+void zmDumpViewerSpeedInfo(DumpContext& dump, ZmWorld* world) {
   QvTdouble speed = dumpToDouble(world->viewerSpeed);
-  if (dumpIsNotEqual(speed, 0.1)) dumpPrintf("DEF ViewerSpeed Info{ string \"%s\" }", dumpNumberText(speed).c_str());
+  if (dumpIsNotEqual(speed, 0.1))
+    dumpPrintf(dump, "DEF ViewerSpeed Info{ string \"%s\" }", dumpNumberText(speed).c_str());
 }
 
-void zmDumpBackgroundColorInfo(ZmWorld* world) {
+void zmDumpBackgroundColorInfo(DumpContext& dump, ZmWorld* world) {
   const float* color = world->backgroundColor;
   bool black = true;
   for (int i = 0; i < 3 && black; i++) black = !dumpIsNotEqual(dumpToDouble(color[i]), 0.0);
   if (black) return;
-  dumpPrintf("DEF BackgroundColor Info{ string \"%s %s %s\" }", dumpFloatText(color[0]).c_str(),
+  dumpPrintf(dump, "DEF BackgroundColor Info{ string \"%s %s %s\" }", dumpFloatText(color[0]).c_str(),
              dumpFloatText(color[1]).c_str(), dumpFloatText(color[2]).c_str());
 }
 
-void zmDumpBackgroundTextureInfo(ZmWorld* world) {
+void zmDumpBackgroundTextureInfo(DumpContext& dump, ZmWorld* world) {
   if (world->backgroundImage == nullptr) return;
   const char* url = hookGetUrl(world->backgroundImage);
   if (url == nullptr) {
     zmReportWarning("zmDumpBackgroundTextureInfo: zmGetLocalFile() failed.");
     return;
   }
-  if (url[0] != '\0') dumpPrintf("DEF BackgroundTexture Info{ string \"%s\" }", url);
+  if (url[0] != '\0') dumpPrintf(dump, "DEF BackgroundTexture Info{ string \"%s\" }", url);
 }
 
-void zmDumpServerInfo(ZmWorld* world) {
-  if (isNonEmpty(world->server)) dumpPrintf("DEF ZmServer Info{ string \"%s\" }", world->server);
+void zmDumpServerInfo(DumpContext& dump, ZmWorld* world) {
+  if (isNonEmpty(world->server)) dumpPrintf(dump, "DEF ZmServer Info{ string \"%s\" }", world->server);
 }
 
 }  // namespace
 
-void zmDumpWorldInfo(ZmWorld* world) {
-  zmDumpTitleInfo(world);
-  zmDumpViewerSpeedInfo(world);
-  zmDumpBackgroundColorInfo(world);
-  zmDumpBackgroundTextureInfo(world);
-  zmDumpServerInfo(world);
+void zmDumpWorldInfo(DumpContext& dump, ZmWorld* world) {
+  zmDumpTitleInfo(dump, world);
+  zmDumpViewerSpeedInfo(dump, world);
+  zmDumpBackgroundColorInfo(dump, world);
+  zmDumpBackgroundTextureInfo(dump, world);
+  zmDumpServerInfo(dump, world);
 }
 
 bool dumpIsAuthoringObj(ZmObj* object) {
@@ -121,24 +119,23 @@ bool dumpIsAuthoringObj(ZmObj* object) {
 }
 
 int zmDumpZmWorld(ZmWorld* world, const char* fileName) {
-  dumpIndentLevel = 0;
-  dumpResetObjectsLeftOut();
-  if (zmSFdumpFileOpen(fileName) == -1) return -1;
-  if (dumpInit() != 0) {
-    zmSFdumpFileClose();
+  DumpContext dump;
+  if (zmSFdumpFileOpen(dump, fileName) == -1) return -1;
+  if (dumpInit(dump) != 0) {
+    zmSFdumpFileClose(dump);
     return -1;
   }
-  dumpHeader();
-  dumpPrintf("Separator{");
-  dumpIndentLevel = 1;
-  zmDumpWorldInfo(world);
+  dumpHeader(dump);
+  dumpPrintf(dump, "Separator{");
+  dump.indent = 1;
+  zmDumpWorldInfo(dump, world);
   ZmTopObjList* cursor = world->topObjects;
   while (ZmObj* object = zmGetNextTopObject(&cursor)) {
     if (dumpIsAuthoringObj(object) || object == world->person) continue;
-    zmDumpZmObj(object);
+    zmDumpZmObj(dump, object);
   }
-  dumpIndentLevel = 0;
-  dumpPrintf("}");
-  dumpTerminate();
-  return dumpObjectsLeftOut();
+  dump.indent = 0;
+  dumpPrintf(dump, "}");
+  dumpTerminate(dump);
+  return dumpObjectsLeftOut(dump);
 }

@@ -113,97 +113,97 @@ const char* textOrEmpty(const void* text) { return text != nullptr ? static_cast
 
 bool isNonEmpty(const void* text) { return text != nullptr && static_cast<const char*>(text)[0] != '\0'; }
 
-void zmDumpScriptTypeOfZmTimeOutHandlerList(int32_t type) {
+void zmDumpScriptTypeOfZmTimeOutHandlerList(DumpContext& dump, int32_t type) {
   const char* word = scriptTypeWord(type);
   if (word == nullptr)
     zmReportWarning("%s: %s", "zmDumpScriptTypeOfZmTimeOutHandlerList()", "Unknwon script type.");
   else
-    dumpPrintf("scriptType  %s", word);
+    dumpPrintf(dump, "scriptType  %s", word);
 }
 
 bool dumpIsTaskOfObj(ZmObj* object, ZmTimeOutHandlerList* entry, int32_t taskKind) {
   return entry->object == object && entry->taskType == taskKind;
 }
 
-void dumpTasks(ZmObj* object, int32_t taskKind, const char* opening) {
+void dumpTasks(DumpContext& dump, ZmObj* object, int32_t taskKind, const char* opening) {
   if (object->world == nullptr) return;
   for (ZmTimeOutHandlerList* entry = object->world->timeOutQueue; entry != nullptr; entry = entry->next) {
     if (entry->scriptType == kNativeCallback || !dumpIsTaskOfObj(object, entry, taskKind)) continue;
-    dumpPrintf("%s", opening);
-    dumpIndentLevel++;
-    dumpAbs2UrlOfFileName(entry->scriptHandle, "filename   ");
-    dumpPrintf("millisecond %ld", static_cast<long>(entry->interval));
-    if (isNonEmpty(entry->userData)) dumpPrintf("userData    \"%s\"", entry->userData);
-    if (isNonEmpty(entry->function)) dumpPrintf("function    \"%s\"", static_cast<const char*>(entry->function));
-    zmDumpScriptTypeOfZmTimeOutHandlerList(entry->scriptType);
-    dumpIndentLevel--;
-    dumpPrintf("}");
+    dumpPrintf(dump, "%s", opening);
+    dump.indent++;
+    dumpAbs2UrlOfFileName(dump, entry->scriptHandle, "filename   ");
+    dumpPrintf(dump, "millisecond %ld", static_cast<long>(entry->interval));
+    if (isNonEmpty(entry->userData)) dumpPrintf(dump, "userData    \"%s\"", entry->userData);
+    if (isNonEmpty(entry->function)) dumpPrintf(dump, "function    \"%s\"", static_cast<const char*>(entry->function));
+    zmDumpScriptTypeOfZmTimeOutHandlerList(dump, entry->scriptType);
+    dump.indent--;
+    dumpPrintf(dump, "}");
   }
 }
 
 }  // namespace
 
-void zmDumpScript(ZmObj* object) {
+void zmDumpScript(DumpContext& dump, ZmObj* object) {
   auto* script = reinterpret_cast<ZmScriptNodeData*>(zmGetObjExtension(object, zmScriptNode));
   if (script == nullptr || script->word == kNativeCallback) return;
-  dumpPrintf("Script{");
-  dumpIndentLevel++;
-  if (script->script != nullptr) dumpPrintf("procedure  \"%s\"", script->script);
+  dumpPrintf(dump, "Script{");
+  dump.indent++;
+  if (script->script != nullptr) dumpPrintf(dump, "procedure  \"%s\"", script->script);
   const char* word = scriptTypeWord(static_cast<int32_t>(script->word));
   if (word == nullptr)
     zmReportWarning("zmDumpScript(): unknwon script type.");
   else
-    dumpPrintf("scriptType %s", word);
-  dumpIndentLevel--;
-  dumpPrintf("}");
+    dumpPrintf(dump, "scriptType %s", word);
+  dump.indent--;
+  dumpPrintf(dump, "}");
 }
 
-void zmDumpAttributes(ZmObj* object) {
+void zmDumpAttributes(DumpContext& dump, ZmObj* object) {
   if (dumpIsDefaultAttributes(object)) return;
   uint32_t flags = object->obj_flags;
-  dumpPrintf("Attributes{");
-  dumpIndentLevel++;
-  if (isNonEmpty(object->comment[3])) dumpPrintf("comment   \"%s\"", object->comment[3]);
-  if (!(flags & ZM_OBJ_VISIBLE)) dumpPrintf("visible   FALSE");
-  if (!(flags & ZM_OBJ_GRASP)) dumpPrintf("grasp     FALSE");
-  if (!(flags & ZM_OBJ_SOLID)) dumpPrintf("solid     FALSE");
-  if (!(flags & ZM_OBJ_COLLISION)) dumpPrintf("collision FALSE");
+  dumpPrintf(dump, "Attributes{");
+  dump.indent++;
+  if (isNonEmpty(object->comment[3])) dumpPrintf(dump, "comment   \"%s\"", object->comment[3]);
+  if (!(flags & ZM_OBJ_VISIBLE)) dumpPrintf(dump, "visible   FALSE");
+  if (!(flags & ZM_OBJ_GRASP)) dumpPrintf(dump, "grasp     FALSE");
+  if (!(flags & ZM_OBJ_SOLID)) dumpPrintf(dump, "solid     FALSE");
+  if (!(flags & ZM_OBJ_COLLISION)) dumpPrintf(dump, "collision FALSE");
   // Said for nested objects too: the node's own default would make them mobile.
-  if (!(flags & ZM_OBJ_MOBILE)) dumpPrintf("mobile    FALSE");
-  zmDumpLeafAttributes(object->leaf);
-  dumpIndentLevel--;
-  dumpPrintf("}");
+  if (!(flags & ZM_OBJ_MOBILE)) dumpPrintf(dump, "mobile    FALSE");
+  zmDumpLeafAttributes(dump, object->leaf);
+  dump.indent--;
+  dumpPrintf(dump, "}");
 }
 
-void zmDumpLeafAttributes(ZmLeaf* leaf) {
+void zmDumpLeafAttributes(DumpContext& dump, ZmLeaf* leaf) {
   if (leaf == nullptr || !zmIsShapeLeaf(leaf)) return;
   uint32_t flags = static_cast<ZmShape*>(leaf)->leafFlags;
-  if (!(flags & ZM_LEAF_BACKFACE)) dumpPrintf("backface  FALSE");
-  if (!(flags & ZM_LEAF_GOURAUD)) dumpPrintf("gouraud   FALSE");
+  if (!(flags & ZM_LEAF_BACKFACE)) dumpPrintf(dump, "backface  FALSE");
+  if (!(flags & ZM_LEAF_GOURAUD)) dumpPrintf(dump, "gouraud   FALSE");
 }
 
-void zmDumpEventHandler(ZmObj* object) {
+void zmDumpEventHandler(DumpContext& dump, ZmObj* object) {
   if (object->world == nullptr) return;
   for (ZmEventHandler* handler = object->eventHandlers; handler != nullptr; handler = handler->next) {
     if (handler->scriptType == kNativeCallback) continue;
-    dumpPrintf("EventHandler{");
-    dumpIndentLevel++;
+    dumpPrintf(dump, "EventHandler{");
+    dump.indent++;
     std::string eventType = eventTypeText(handler->eventMask);
-    dumpAbs2UrlOfFileName(handler->scriptHandle, "filename   ");
-    dumpPrintf("eventType  %s", eventType.c_str());
-    dumpPrintf("userData   \"%s\"", textOrEmpty(handler->userData));
-    dumpPrintf("function   \"%s\"", textOrEmpty(handler->function));
+    dumpAbs2UrlOfFileName(dump, handler->scriptHandle, "filename   ");
+    dumpPrintf(dump, "eventType  %s", eventType.c_str());
+    dumpPrintf(dump, "userData   \"%s\"", textOrEmpty(handler->userData));
+    dumpPrintf(dump, "function   \"%s\"", textOrEmpty(handler->function));
     const char* word = scriptTypeWord(handler->scriptType);
     if (word == nullptr)
       zmReportWarning("zmDumpEventHandler(): unknwon script type.");
     else
-      dumpPrintf("scriptType %s", word);
-    if (isNonEmpty(handler->actionObject)) dumpPrintf("actionObject \"%s\"", handler->actionObject);
-    dumpIndentLevel--;
-    dumpPrintf("}");
+      dumpPrintf(dump, "scriptType %s", word);
+    if (isNonEmpty(handler->actionObject)) dumpPrintf(dump, "actionObject \"%s\"", handler->actionObject);
+    dump.indent--;
+    dumpPrintf(dump, "}");
   }
 }
 
-void zmDumpSporadicTask(ZmObj* object) { dumpTasks(object, 0, "SporadicTask{"); }
+void zmDumpSporadicTask(DumpContext& dump, ZmObj* object) { dumpTasks(dump, object, 0, "SporadicTask{"); }
 
-void zmDumpPeriodicTask(ZmObj* object) { dumpTasks(object, 1, "PeriodicTask{"); }
+void zmDumpPeriodicTask(DumpContext& dump, ZmObj* object) { dumpTasks(dump, object, 1, "PeriodicTask{"); }

@@ -16,43 +16,43 @@
 inline const char* dumpObjName(ZmObj* object) { return object->comment[1]; }
 inline const char* dumpTypeName(ZmObj* object) { return zmGetVRMLTypeName(object->vrmlType); }
 
-inline void dumpExtensionBlock(ZmObj* object) {
+inline void dumpExtensionBlock(DumpContext& dump, ZmObj* object) {
   if (dumpIsNoScript(object) && dumpIsDefaultAttributes(object) && dumpIsNoEventHandler(object) &&
       dumpIsNoTimeOutHandler(object))
     return;
-  zmDumpScript(object);
-  zmDumpAttributes(object);
-  zmDumpEventHandler(object);
-  zmDumpSporadicTask(object);
-  zmDumpPeriodicTask(object);
+  zmDumpScript(dump, object);
+  zmDumpAttributes(dump, object);
+  zmDumpEventHandler(dump, object);
+  zmDumpSporadicTask(dump, object);
+  zmDumpPeriodicTask(dump, object);
 }
 
 // Runs body (the writer's own nodes) inside the object's frame.
 template <typename Body>
-int dumpInFrame(ZmObj* object, Body body) {
-  dumpPrintf("# S %s", dumpTypeName(object));
-  dumpExtensionBlock(object);
-  zmDumpLocalRT(object);
+int dumpInFrame(DumpContext& dump, ZmObj* object, Body body) {
+  dumpPrintf(dump, "# S %s", dumpTypeName(object));
+  dumpExtensionBlock(dump, object);
+  zmDumpLocalRT(dump, object);
   body();
-  dumpUndoLocalScale(object);
-  dumpPrintf("# E %s", dumpTypeName(object));
+  dumpUndoLocalScale(dump, object);
+  dumpPrintf(dump, "# E %s", dumpTypeName(object));
   return 0;
 }
 
 // "DEF name Type{" one level up from its fields, the fields, "}".
 template <typename Fields>
-void dumpObjNode(ZmObj* object, Fields fields) {
-  zmDumpNodeBegin(dumpObjName(object), dumpTypeName(object));
-  dumpIndentLevel++;
+void dumpObjNode(DumpContext& dump, ZmObj* object, Fields fields) {
+  zmDumpNodeBegin(dump, dumpObjName(object), dumpTypeName(object));
+  dump.indent++;
   fields();
-  dumpIndentLevel--;
-  dumpPrintf("}");
+  dump.indent--;
+  dumpPrintf(dump, "}");
 }
 
 // Writes each child through the dispatch, in child-list order.
-inline void dumpChildren(ZmObj* object) {
+inline void dumpChildren(DumpContext& dump, ZmObj* object) {
   ZmChildList* cursor = object->child;
-  while (ZmObj* child = zmGetNextChild(&cursor)) zmDumpZmObj(child);
+  while (ZmObj* child = zmGetNextChild(&cursor)) zmDumpZmObj(dump, child);
 }
 
 #endif

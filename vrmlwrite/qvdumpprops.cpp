@@ -12,12 +12,12 @@ namespace {
 
 // Writes "Type{", the fields one level deeper, and "}".
 template <typename Fields>
-void dumpNode(const char* opening, Fields fields) {
-  dumpPrintf("%s", opening);
-  dumpIndentLevel++;
+void dumpNode(DumpContext& dump, const char* opening, Fields fields) {
+  dumpPrintf(dump, "%s", opening);
+  dump.indent++;
   fields();
-  dumpIndentLevel--;
-  dumpPrintf("}");
+  dump.indent--;
+  dumpPrintf(dump, "}");
 }
 
 // The option field of a Movie2 node, empty when every part is at its default.
@@ -38,46 +38,46 @@ std::string movieOptionText(const ZmTextureMovie* movie) {
 
 }  // namespace
 
-int zmDumpMovie2(ZmTexture* texture) {
+int zmDumpMovie2(DumpContext& dump, ZmTexture* texture) {
   const ZmTextureImage* image = texture->image;
   const ZmTextureMovie* movie = image->movie;
   if (movie == nullptr) return -1;
-  dumpNode("Movie2{", [&] {
-    dumpAbs2UrlOfFileName(image->file, "filename ");
-    if (movie->playing != 1) dumpPrintf("autoPlay FALSE");
+  dumpNode(dump, "Movie2{", [&] {
+    dumpAbs2UrlOfFileName(dump, image->file, "filename ");
+    if (movie->playing != 1) dumpPrintf(dump, "autoPlay FALSE");
     std::string option = movieOptionText(movie);
-    if (!option.empty()) dumpPrintf("%s", option.c_str());
+    if (!option.empty()) dumpPrintf(dump, "%s", option.c_str());
   });
   return 0;
 }
 
-void zmDumpTexture2(ZmTexture* texture) {
-  if (zmDumpMovie2(texture) == 0) return;
+void zmDumpTexture2(DumpContext& dump, ZmTexture* texture) {
+  if (zmDumpMovie2(dump, texture) == 0) return;
   const ZmTextureImage* image = texture->image;
   if (image->wrapS == 0 && image->wrapT == 0 && image->file == nullptr) return;
   if (image->mask != nullptr) {
-    zmDumpTransparentTexture2(texture);
+    zmDumpTransparentTexture2(dump, texture);
     return;
   }
-  dumpNode("Texture2{", [&] {
-    dumpAbs2UrlOfFileName(image->file, "filename ");
-    if (image->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapS), "wrapS    ");
-    if (image->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapT), "wrapT    ");
+  dumpNode(dump, "Texture2{", [&] {
+    dumpAbs2UrlOfFileName(dump, image->file, "filename ");
+    if (image->wrapS != 0) zmDumpWrapType(dump, static_cast<int32_t>(image->wrapS), "wrapS    ");
+    if (image->wrapT != 0) zmDumpWrapType(dump, static_cast<int32_t>(image->wrapT), "wrapT    ");
   });
 }
 
-void zmDumpTransparentTexture2(ZmTexture* texture) {
+void zmDumpTransparentTexture2(DumpContext& dump, ZmTexture* texture) {
   const ZmTextureImage* image = texture->image;
   if (image->wrapS == 0 && image->wrapT == 0 && image->file == nullptr && image->mask == nullptr) return;
-  dumpNode("TransparentTexture2{", [&] {
-    dumpAbs2UrlOfFileName(image->file, "filename     ");
-    dumpAbs2UrlOfFileName(image->mask, "maskFilename ");
-    if (image->wrapS != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapS), "wrapS        ");
-    if (image->wrapT != 0) zmDumpWrapType(static_cast<int32_t>(image->wrapT), "wrapT        ");
+  dumpNode(dump, "TransparentTexture2{", [&] {
+    dumpAbs2UrlOfFileName(dump, image->file, "filename     ");
+    dumpAbs2UrlOfFileName(dump, image->mask, "maskFilename ");
+    if (image->wrapS != 0) zmDumpWrapType(dump, static_cast<int32_t>(image->wrapS), "wrapS        ");
+    if (image->wrapT != 0) zmDumpWrapType(dump, static_cast<int32_t>(image->wrapT), "wrapT        ");
   });
 }
 
-void zmDumpMaterial(const ZmMaterial* material) {
+void zmDumpMaterial(DumpContext& dump, const ZmMaterial* material) {
   bool ambient = !dumpIsDefaultMFColor(&material->ambient_color, 0.2, 0.2, 0.2);
   bool diffuse = !dumpIsDefaultMFColor(&material->diffuse_color, 0.8, 0.8, 0.8);
   bool specular = !dumpIsDefaultMFColor(&material->specular_color, 0, 0, 0);
@@ -85,34 +85,34 @@ void zmDumpMaterial(const ZmMaterial* material) {
   bool shininess = !dumpIsDefaultMFFloat(&material->shininess, 0.2);
   bool transparency = !dumpIsDefaultMFFloat(&material->transparency, 0);
   if (!(ambient || diffuse || specular || emissive || shininess || transparency)) return;
-  dumpNode("Material{", [&] {
-    if (ambient) zmDumpMFColor(&material->ambient_color, "ambientColor  ");
-    if (diffuse) zmDumpMFColor(&material->diffuse_color, "diffuseColor  ");
-    if (specular) zmDumpMFColor(&material->specular_color, "specularColor ");
-    if (emissive) zmDumpMFColor(&material->emmisive_color, "emissiveColor ");
-    if (shininess) zmDumpMFFloat(&material->shininess, "shininess     ");
-    if (transparency) zmDumpMFFloat(&material->transparency, "transparency  ");
+  dumpNode(dump, "Material{", [&] {
+    if (ambient) zmDumpMFColor(dump, &material->ambient_color, "ambientColor  ");
+    if (diffuse) zmDumpMFColor(dump, &material->diffuse_color, "diffuseColor  ");
+    if (specular) zmDumpMFColor(dump, &material->specular_color, "specularColor ");
+    if (emissive) zmDumpMFColor(dump, &material->emmisive_color, "emissiveColor ");
+    if (shininess) zmDumpMFFloat(dump, &material->shininess, "shininess     ");
+    if (transparency) zmDumpMFFloat(dump, &material->transparency, "transparency  ");
   });
 }
 
-void zmDumpMaterialBinding(int32_t binding, int32_t skip) {
+void zmDumpMaterialBinding(DumpContext& dump, int32_t binding, int32_t skip) {
   if (binding == 0 || binding == skip) return;
-  dumpNode("MaterialBinding{", [&] { zmDumpBindingType(binding, "value"); });
+  dumpNode(dump, "MaterialBinding{", [&] { zmDumpBindingType(dump, binding, "value"); });
 }
 
-void zmDumpNormalBinding(int32_t binding, int32_t skip) {
+void zmDumpNormalBinding(DumpContext& dump, int32_t binding, int32_t skip) {
   if (binding == 0 || binding == skip) return;
-  dumpNode("NormalBinding{", [&] { zmDumpBindingType(binding, "value"); });
+  dumpNode(dump, "NormalBinding{", [&] { zmDumpBindingType(dump, binding, "value"); });
 }
 
-void zmDumpNormal(ZmMFVec3f* normals) {
+void zmDumpNormal(DumpContext& dump, ZmMFVec3f* normals) {
   if (dumpIsDefaultMFVec3f(normals, 0, 0, 1)) return;
-  dumpNode("Normal{", [&] { zmDumpMFVec3f(normals, "vector"); });
+  dumpNode(dump, "Normal{", [&] { zmDumpMFVec3f(dump, normals, "vector"); });
 }
 
-void zmDumpTextureCoordinate2(ZmMFVec2f* points) {
+void zmDumpTextureCoordinate2(DumpContext& dump, ZmMFVec2f* points) {
   if (dumpIsDefaultMFVec2f(points, 0, 0)) return;
-  dumpNode("TextureCoordinate2{", [&] { zmDumpMFVec2f(points, "point"); });
+  dumpNode(dump, "TextureCoordinate2{", [&] { zmDumpMFVec2f(dump, points, "point"); });
 }
 
 namespace {
@@ -120,29 +120,29 @@ namespace {
 // "Coordinate3{ point [ ... ] }" over the given point lists, in order; a
 // list at its default (the single point 0 0 0) adds nothing.
 template <typename EachList>
-void dumpCoordinate3Lists(EachList eachList) {
-  dumpNode("Coordinate3{", [&] {
-    dumpPrintf("point [");
-    eachList([](ZmMFVec3f* points) {
-      if (!dumpIsDefaultMFVec3f(points, 0, 0, 0)) zmDumpMFVec3f(points, nullptr);
+void dumpCoordinate3Lists(DumpContext& dump, EachList eachList) {
+  dumpNode(dump, "Coordinate3{", [&] {
+    dumpPrintf(dump, "point [");
+    eachList([&](ZmMFVec3f* points) {
+      if (!dumpIsDefaultMFVec3f(points, 0, 0, 0)) zmDumpMFVec3f(dump, points, nullptr);
     });
-    dumpPrintf("]");
+    dumpPrintf(dump, "]");
   });
 }
 
 }  // namespace
 
-void zmDumpCoordinate3(ZmLeaf* first) {
-  dumpCoordinate3Lists([first](auto write) {
+void zmDumpCoordinate3(DumpContext& dump, ZmLeaf* first) {
+  dumpCoordinate3Lists(dump, [&](auto write) {
     for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next)
       write(leaf->kind == ZM_LEAF_LINE ? &static_cast<ZmLine*>(leaf)->vertex : &static_cast<ZmFace*>(leaf)->vertex);
   });
 }
 
-void dumpCoordinate3OfPoints(ZmMFVec3f* points) {
-  dumpNode("Coordinate3{", [&] {
-    dumpPrintf("point [");
-    zmDumpMFVec3f(points, nullptr);
-    dumpPrintf("]");
+void dumpCoordinate3OfPoints(DumpContext& dump, ZmMFVec3f* points) {
+  dumpNode(dump, "Coordinate3{", [&] {
+    dumpPrintf(dump, "point [");
+    zmDumpMFVec3f(dump, points, nullptr);
+    dumpPrintf(dump, "]");
   });
 }

@@ -19,19 +19,8 @@
 
 namespace {
 
-STACKRT* stackBottom = nullptr;
-STACKRT* stackTop = nullptr;
-
-// The frame in which the objects now written hold their local transforms,
-// relative to the current level: identity on a fresh level, the composed
-// transforms of the enclosing Groups otherwise (a Group separates no state).
-ZmRT dumpFrame = {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
-
-// Objects of a type without a writer met since the last reset.
-int32_t objectsLeftOut = 0;
-
-int leaveOut() {
-  ++objectsLeftOut;
+int leaveOut(DumpContext& dump) {
+  ++dump.objectsLeftOut;
   return -1;
 }
 
@@ -128,7 +117,7 @@ void invertAffine(const ZmRT* a, ZmRT* inverse) {
 
 // A transform that is no pure rotation and shift, as one MatrixTransform
 // node: its rows as the reader takes them back.
-void dumpMatrixTransform(const ZmRT* rt) {
+void dumpMatrixTransform(DumpContext& dump, const ZmRT* rt) {
   const float* m = rt->m;
   const double largest = largestOf({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]});
   const double farthest = largestOf({rt->t.x, rt->t.y, rt->t.z});
@@ -138,7 +127,7 @@ void dumpMatrixTransform(const ZmRT* rt) {
     text += " 0";
   }
   for (float value : {rt->t.x, rt->t.y, rt->t.z}) text += " " + transformText(value, farthest);
-  dumpPrintf("%s 1 }", text.c_str());
+  dumpPrintf(dump, "%s 1 }", text.c_str());
 }
 
 // A scale is worked out from the reader's matrices: to six decimals, 1 is
@@ -147,7 +136,7 @@ bool isUnitScale(const float scale[3]) { return dumpIsNearVec3f(scale[0], scale[
 
 struct NodeWriter {
   const char* typeName;
-  int (*write)(ZmObj* object);
+  int (*write)(DumpContext& dump, ZmObj* object);
 };
 
 constexpr NodeWriter nodeWriters[] = {
@@ -177,38 +166,38 @@ constexpr NodeWriter nodeWriters[] = {
 
 }  // namespace
 
-int zmDumpZmObj(ZmObj* object) {
+int zmDumpZmObj(DumpContext& dump, ZmObj* object) {
   if (object->vrmlType == 0) {
     zmReportWarning("zmDumpZmObj(): No output is done for zmNULLVRMLType.");
-    return leaveOut();
+    return leaveOut(dump);
   }
   const char* typeName = zmGetVRMLTypeName(object->vrmlType);
   if (typeName == nullptr) {
     // A code outside the table has no name to write or to warn with.
     zmReportWarning("zmDumpZmObj(): '%d' is non-supported ZmObj type.", object->vrmlType);
-    return leaveOut();
+    return leaveOut(dump);
   }
   for (const NodeWriter& writer : nodeWriters)
-    if (std::strcmp(writer.typeName, typeName) == 0) return writer.write(object);
+    if (std::strcmp(writer.typeName, typeName) == 0) return writer.write(dump, object);
   zmReportWarning("zmDumpZmObj(): '%s' is non-supported ZmObj type.", typeName);
-  return leaveOut();
+  return leaveOut(dump);
 }
 
-int32_t dumpObjectsLeftOut() { return objectsLeftOut; }
+int32_t dumpObjectsLeftOut(DumpContext& dump) { return dump.objectsLeftOut; }
 
-void dumpResetObjectsLeftOut() { objectsLeftOut = 0; }
+void dumpResetObjectsLeftOut(DumpContext& dump) { dump.objectsLeftOut = 0; }
 
-void zmDumpLocalRT(ZmObj* object) {
+void zmDumpLocalRT(DumpContext& dump, ZmObj* object) {
   ZmRT inLevel;
-  zmRTMult(&dumpFrame, zmGetLRT(object), &inLevel);
-  dumpRelativeRT(&inLevel);
+  zmRTMult(&dump.frame, zmGetLRT(object), &inLevel);
+  dumpRelativeRT(dump, &inLevel);
   const float* scale = object->scale;
   if (!isUnitScale(scale))
-    dumpPrintf("Scale{ scaleFactor %s %s %s }", transformText(scale[0], 0).c_str(),
+    dumpPrintf(dump, "Scale{ scaleFactor %s %s %s }", transformText(scale[0], 0).c_str(),
                transformText(scale[1], 0).c_str(), transformText(scale[2], 0).c_str());
 }
 
-void dumpUndoLocalScale(ZmObj* object) {
+void dumpUndoLocalScale(DumpContext& dump, ZmObj* object) {
   const float* scale = object->scale;
   if (isUnitScale(scale)) return;
   // The inverse of the factor written, as near as the text comes to it.
@@ -217,22 +206,22 @@ void dumpUndoLocalScale(ZmObj* object) {
     const double written = valueOf(transformText(scale[i], 0));
     factor[i] = written != 0.0 ? transformText(1.0 / written, 0) : "1";
   }
-  dumpPrintf("Scale{ scaleFactor %s %s %s }", factor[0].c_str(), factor[1].c_str(), factor[2].c_str());
+  dumpPrintf(dump, "Scale{ scaleFactor %s %s %s }", factor[0].c_str(), factor[1].c_str(), factor[2].c_str());
 }
 
-ZmRT dumpGetFrame() { return dumpFrame; }
+ZmRT dumpGetFrame(DumpContext& dump) { return dump.frame; }
 
-void dumpSetFrame(const ZmRT* frame) { dumpFrame = *frame; }
+void dumpSetFrame(DumpContext& dump, const ZmRT* frame) { dump.frame = *frame; }
 
-int dumpRelativeRT(const ZmRT* rt) {
-  int sw = dumpIsRT();
+int dumpRelativeRT(DumpContext& dump, const ZmRT* rt) {
+  int sw = dumpIsRT(dump);
   ZmRT relative;
   if (sw == 0) {
-    dumpSetSW(1);
+    dumpSetSW(dump, 1);
     relative = *rt;
   } else if (sw == 1) {
     ZmRT stored, inverse;
-    dumpGetRT(&stored);
+    dumpGetRT(dump, &stored);
     if (isRigid(stored.m))
       zmRTInvert(&stored, &inverse);
     else
@@ -241,29 +230,29 @@ int dumpRelativeRT(const ZmRT* rt) {
   } else {
     return sw;
   }
-  dumpSetRT(rt);
+  dumpSetRT(dump, rt);
   if (dumpIsIdentityRT(&relative)) return 1;
   if (isRigid(relative.m))
-    dumpTranslationRotation(&relative);
+    dumpTranslationRotation(dump, &relative);
   else
-    dumpMatrixTransform(&relative);
+    dumpMatrixTransform(dump, &relative);
   return 0;
 }
 
-void dumpTranslationRotation(const ZmRT* rt) {
+void dumpTranslationRotation(DumpContext& dump, const ZmRT* rt) {
   ZmVec3 translation, scale, angles;
   float rotation[9];
   unmatrix(rt, &translation, rotation, &scale, &angles);
   const double farthest = largestOf({translation.x, translation.y, translation.z});
   if (!dumpIsNearVec3f(translation.x, translation.y, translation.z, 0.0, 0.0, 0.0))
-    dumpPrintf("Translation{ translation %s %s %s }", transformText(translation.x, farthest).c_str(),
+    dumpPrintf(dump, "Translation{ translation %s %s %s }", transformText(translation.x, farthest).c_str(),
                transformText(translation.y, farthest).c_str(), transformText(translation.z, farthest).c_str());
   int x, y, z;
   double angle;
   dumpRotationAxis(&angles, &x, &y, &z, &angle);
   if (dumpIsNoRotation(x, y, z, angle)) return;
   if (x + y + z == 1) {
-    dumpPrintf("Rotation{ rotation %d %d %d %s }", x, y, z, transformText(angle, 0).c_str());
+    dumpPrintf(dump, "Rotation{ rotation %d %d %d %s }", x, y, z, transformText(angle, 0).c_str());
     return;
   }
   // Turns about several axes: one flag per axis would name a wrong axis, so
@@ -271,7 +260,7 @@ void dumpTranslationRotation(const ZmRT* rt) {
   double axis[3], turn;
   rotationAxisAngle(rt->m, axis, &turn);
   const double longest = largestOf({axis[0], axis[1], axis[2]});
-  dumpPrintf("Rotation{ rotation %s %s %s %s }", transformText(axis[0], longest).c_str(),
+  dumpPrintf(dump, "Rotation{ rotation %s %s %s %s }", transformText(axis[0], longest).c_str(),
              transformText(axis[1], longest).c_str(), transformText(axis[2], longest).c_str(),
              transformText(turn, 0).c_str());
 }
@@ -292,80 +281,80 @@ void dumpRotationAxis(const ZmVec3* angles, int* x, int* y, int* z, double* angl
 
 // ---- The stack of transform levels ---------------------------------------------
 
-int dumpPushRT() {
+int dumpPushRT(DumpContext& dump) {
   auto* level = static_cast<STACKRT*>(zmMalloc(sizeof(STACKRT)));
   if (level == nullptr) {
     zmReportMessage("dumpPushRT(): Couldn't allocate memory for STACKRT.");
     return -5;
   }
-  if (stackTop == nullptr) {
-    stackBottom = level;
+  if (dump.stackTop == nullptr) {
+    dump.stackBottom = level;
   } else {
-    stackTop->up = level;
-    level->down = stackTop;
+    dump.stackTop->up = level;
+    level->down = dump.stackTop;
   }
-  stackTop = level;
+  dump.stackTop = level;
   return 0;
 }
 
-void dumpPopRT() {
-  if (stackTop == nullptr) return;
-  STACKRT* below = stackTop->down;
-  zmFree(stackTop);
+void dumpPopRT(DumpContext& dump) {
+  if (dump.stackTop == nullptr) return;
+  STACKRT* below = dump.stackTop->down;
+  zmFree(dump.stackTop);
   if (below == nullptr) {
-    dumpClearRT();
+    dumpClearRT(dump);
     return;
   }
   below->up = nullptr;
-  stackTop = below;
+  dump.stackTop = below;
 }
 
-void dumpClearRT() {
-  stackBottom = nullptr;
-  stackTop = nullptr;
+void dumpClearRT(DumpContext& dump) {
+  dump.stackBottom = nullptr;
+  dump.stackTop = nullptr;
 }
 
-void dumpFreeRT() {
-  while (stackTop != nullptr) {
-    STACKRT* below = stackTop->down;
-    zmFree(stackTop);
-    stackTop = below;
+void dumpFreeRT(DumpContext& dump) {
+  while (dump.stackTop != nullptr) {
+    STACKRT* below = dump.stackTop->down;
+    zmFree(dump.stackTop);
+    dump.stackTop = below;
   }
-  dumpClearRT();
+  dumpClearRT(dump);
 }
 
-int dumpIsRT() {
-  if (stackTop == nullptr) {
+int dumpIsRT(DumpContext& dump) {
+  if (dump.stackTop == nullptr) {
     zmReportWarning("dumpIsRT(): stack RT data is empty.");
     return -1;
   }
-  return stackTop->SW;
+  return dump.stackTop->SW;
 }
 
-void dumpSetSW(int32_t value) {
-  if (stackTop == nullptr) {
+void dumpSetSW(DumpContext& dump, int32_t value) {
+  if (dump.stackTop == nullptr) {
     zmReportWarning("dumpSetSW(): stack RT data is empty.");
     return;
   }
-  stackTop->SW = value;
+  dump.stackTop->SW = value;
 }
 
-void dumpGetRT(ZmRT* rt) {
-  if (stackTop == nullptr) {
+void dumpGetRT(DumpContext& dump, ZmRT* rt) {
+  if (dump.stackTop == nullptr) {
     zmReportWarning("dumpGetRT(): stack RT data is empty.");
   } else if (rt == nullptr) {
     zmReportWarning("dumpGetRT(): Invaild argument.");
   } else {
-    *rt = stackTop->RT;
+    *rt = dump.stackTop->RT;
   }
 }
 
-void dumpSetRT(const ZmRT* rt) {
-  if (stackTop == nullptr) {
+void dumpSetRT(DumpContext& dump, const ZmRT* rt) {
+  if (dump.stackTop == nullptr) {
     zmReportWarning("dumpSetRT(): stack RT data is empty.");
   } else if (rt == nullptr) {
     zmReportWarning("dumpSetRT(): Invaild argument.");
   } else {
-    stackTop->RT = *rt;
+    dump.stackTop->RT = *rt;
   }
 }

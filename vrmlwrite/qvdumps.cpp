@@ -31,45 +31,37 @@ std::string dumpVFormat(const char* format, va_list args) {
 
 namespace {
 
-// The column widths of the list being written: valid from its measure to
-// the end of its writer.
-struct DumpColumn {
-  int intWidth;  // characters before the point, sign included
-  int decWidth;  // characters after it
-};
-DumpColumn dumpColumns[3];
+void resetColumn(DumpContext& dump, int column) { dump.columns[column] = {0, 0}; }
 
-void resetColumn(int column) { dumpColumns[column] = {0, 0}; }
-
-void measureValue(int column, float value) {
+void measureValue(DumpContext& dump, int column, float value) {
   std::string text = dumpFloatText(value);
-  if (dumpIntWidth(text) > dumpColumns[column].intWidth) dumpColumns[column].intWidth = dumpIntWidth(text);
-  if (dumpDecWidth(text) > dumpColumns[column].decWidth) dumpColumns[column].decWidth = dumpDecWidth(text);
+  if (dumpIntWidth(text) > dump.columns[column].intWidth) dump.columns[column].intWidth = dumpIntWidth(text);
+  if (dumpDecWidth(text) > dump.columns[column].decWidth) dump.columns[column].decWidth = dumpDecWidth(text);
 }
 
 // The characters a value of the column takes: its whole part, the point
 // and its decimals.
-int columnWidth(int column) {
-  const DumpColumn& c = dumpColumns[column];
+int columnWidth(DumpContext& dump, int column) {
+  const DumpColumn& c = dump.columns[column];
   return c.decWidth > 0 ? c.intWidth + c.decWidth + 1 : c.intWidth;
 }
 
 // The value with the column's decimals (zeros added to its own), right-
 // aligned in the column's width: the layout of "%W.Pf", without the
 // rounding that would change the value.
-std::string columnText(int column, float value) {
+std::string columnText(DumpContext& dump, int column, float value) {
   std::string text = dumpFloatText(value);
-  const int decimals = dumpColumns[column].decWidth;
+  const int decimals = dump.columns[column].decWidth;
   if (decimals > 0 && dumpDecWidth(text) == 0) text += '.';
   text.append(static_cast<size_t>(decimals - dumpDecWidth(text)), '0');
-  const int width = columnWidth(column);
+  const int width = columnWidth(dump, column);
   if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
   return text;
 }
 
 // Lists written after a bracket keep one blank after it.
-void keepBlankAfterBracket(float firstX) {
-  if (columnText(0, firstX)[0] != ' ') dumpColumns[0].intWidth += 1;
+void keepBlankAfterBracket(DumpContext& dump, float firstX) {
+  if (columnText(dump, 0, firstX)[0] != ' ') dump.columns[0].intWidth += 1;
 }
 
 bool sameFloat(float value, QvTdouble expected) { return !dumpIsNotEqual(value, expected); }
@@ -92,13 +84,13 @@ bool hasBlankOrTab(const char* name) { return std::strpbrk(name, " \t") != nullp
 // continuation lines indented to the open bracket's end, "," between lines
 // and close after the last.
 template <typename ItemText>
-void dumpBracketedLines(int32_t count, const char* label, const char* open, const char* close,
+void dumpBracketedLines(DumpContext& dump, int32_t count, const char* label, const char* open, const char* close,
                         const char* lineEnd, ItemText itemText) {
   std::string lead = std::string(label) + open;
   std::string blanks(lead.size(), ' ');
   for (int32_t i = 0; i < count; i++) {
     const char* end = i + 1 < count ? lineEnd : close;
-    dumpPrintf("%s%s%s", i == 0 ? lead.c_str() : blanks.c_str(), itemText(i).c_str(), end);
+    dumpPrintf(dump, "%s%s%s", i == 0 ? lead.c_str() : blanks.c_str(), itemText(i).c_str(), end);
   }
 }
 
@@ -267,51 +259,51 @@ bool dumpIsDefaultSphere(ZmLeaf* sphere) {
 
 // ---- Headers, words and field lines -----------------------------------------
 
-void zmDumpEmptyNode(const char* name, const char* typeName) {
+void zmDumpEmptyNode(DumpContext& dump, const char* name, const char* typeName) {
   if (name == nullptr || name[0] == '\0')
-    dumpPrintf("%s{}", typeName);
+    dumpPrintf(dump, "%s{}", typeName);
   else if (hasBlankOrTab(name))
-    dumpPrintf("DEF \"%s\" %s{}", name, typeName);
+    dumpPrintf(dump, "DEF \"%s\" %s{}", name, typeName);
   else
-    dumpPrintf("DEF %s %s{}", name, typeName);
+    dumpPrintf(dump, "DEF %s %s{}", name, typeName);
 }
 
-void zmDumpNodeBegin(const char* name, const char* typeName) {
+void zmDumpNodeBegin(DumpContext& dump, const char* name, const char* typeName) {
   if (name == nullptr || name[0] == '\0')
-    dumpPrintf("%s{", typeName);
+    dumpPrintf(dump, "%s{", typeName);
   else if (hasBlankOrTab(name))
-    dumpPrintf("DEF \"%s\" %s{", name, typeName);
+    dumpPrintf(dump, "DEF \"%s\" %s{", name, typeName);
   else
-    dumpPrintf("DEF %s %s{", name, typeName);
+    dumpPrintf(dump, "DEF %s %s{", name, typeName);
 }
 
-void zmDumpBoolean(int32_t value, const char* label) {
+void zmDumpBoolean(DumpContext& dump, int32_t value, const char* label) {
   if (value == 0)
-    dumpPrintf("%sFALSE", label);
+    dumpPrintf(dump, "%sFALSE", label);
   else if (value == 1)
-    dumpPrintf("%sTRUE", label);
+    dumpPrintf(dump, "%sTRUE", label);
   else
     zmReportWarning("zmDumpBoolean() : invalid value.");
 }
 
-void zmDumpWrapType(int32_t value, const char* label) {
+void zmDumpWrapType(DumpContext& dump, int32_t value, const char* label) {
   if (value == 0)
-    dumpPrintf("%sREPEAT", label);
+    dumpPrintf(dump, "%sREPEAT", label);
   else if (value == 1)
-    dumpPrintf("%sCLAMP", label);
+    dumpPrintf(dump, "%sCLAMP", label);
   else
     zmReportWarning("zmDumpWrapType() : invalid wrap type.");
 }
 
-void zmDumpBindingType(int32_t value, const char* label) {
+void zmDumpBindingType(DumpContext& dump, int32_t value, const char* label) {
   if (value < 0 || value > 7) {
     zmReportWarning("zmDumpBindingType() : invalid binding type.");
     return;
   }
-  dumpPrintf("%s  %s", label, bindingWords[value]);
+  dumpPrintf(dump, "%s  %s", label, bindingWords[value]);
 }
 
-void zmDumpParts(const char* label, const char* operation, int32_t parts) {
+void zmDumpParts(DumpContext& dump, const char* label, const char* operation, int32_t parts) {
   const char* word = parts == ZM_PARTS_ALL      ? "ALL"
                      : parts == ZM_PARTS_SIDES  ? "SIDES"
                      : parts == ZM_PARTS_TOP    ? "TOP"
@@ -321,104 +313,106 @@ void zmDumpParts(const char* label, const char* operation, int32_t parts) {
     zmReportWarning("%s() : invalid parts.", operation);
     return;
   }
-  dumpPrintf("%s%s", label, word);
+  dumpPrintf(dump, "%s%s", label, word);
 }
 
-void zmDumpSFFloat(const char* label, QvTdouble value) { dumpPrintf("%s%s", label, dumpNumberText(value).c_str()); }
+void zmDumpSFFloat(DumpContext& dump, const char* label, QvTdouble value) {
+  dumpPrintf(dump, "%s%s", label, dumpNumberText(value).c_str());
+}
 
-void zmDumpSFColor(const float values[3], const char* label) { zmDumpSFVec3f(values, label); }
+void zmDumpSFColor(DumpContext& dump, const float values[3], const char* label) { zmDumpSFVec3f(dump, values, label); }
 
-void zmDumpSFVec3f(const float values[3], const char* label) {
-  dumpPrintf("%s%s %s %s", label, dumpFloatText(values[0]).c_str(), dumpFloatText(values[1]).c_str(),
+void zmDumpSFVec3f(DumpContext& dump, const float values[3], const char* label) {
+  dumpPrintf(dump, "%s%s %s %s", label, dumpFloatText(values[0]).c_str(), dumpFloatText(values[1]).c_str(),
              dumpFloatText(values[2]).c_str());
 }
 
 // ---- Column-aligned lists ----------------------------------------------------
 
-void dumpMeasureMFFloat(const ZmMFFloat* list) {
-  for (int column = 0; column < 3 && column < list->count; column++) resetColumn(column);
-  for (int32_t i = 0; i < list->count; i++) measureValue(i % 3, list->values[i]);
+void dumpMeasureMFFloat(DumpContext& dump, const ZmMFFloat* list) {
+  for (int column = 0; column < 3 && column < list->count; column++) resetColumn(dump, column);
+  for (int32_t i = 0; i < list->count; i++) measureValue(dump, i % 3, list->values[i]);
 }
 
-void dumpMeasureMFColor(const ZmMFColor* list) {
-  for (int column = 0; column < 3; column++) resetColumn(column);
+void dumpMeasureMFColor(DumpContext& dump, const ZmMFColor* list) {
+  for (int column = 0; column < 3; column++) resetColumn(dump, column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, list->values[i].r);
-    measureValue(1, list->values[i].g);
-    measureValue(2, list->values[i].b);
+    measureValue(dump, 0, list->values[i].r);
+    measureValue(dump, 1, list->values[i].g);
+    measureValue(dump, 2, list->values[i].b);
   }
 }
 
-void dumpMeasureMFVec2f(const ZmMFVec2f* list) {
-  for (int column = 0; column < 2; column++) resetColumn(column);
+void dumpMeasureMFVec2f(DumpContext& dump, const ZmMFVec2f* list) {
+  for (int column = 0; column < 2; column++) resetColumn(dump, column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, list->values[i].x);
-    measureValue(1, list->values[i].y);
+    measureValue(dump, 0, list->values[i].x);
+    measureValue(dump, 1, list->values[i].y);
   }
 }
 
-void dumpMeasureMFVec3f(const ZmMFVec3f* list) {
-  for (int column = 0; column < 3; column++) resetColumn(column);
+void dumpMeasureMFVec3f(DumpContext& dump, const ZmMFVec3f* list) {
+  for (int column = 0; column < 3; column++) resetColumn(dump, column);
   for (int32_t i = 0; i < list->count; i++) {
-    measureValue(0, list->values[i].x);
-    measureValue(1, list->values[i].y);
-    measureValue(2, list->values[i].z);
+    measureValue(dump, 0, list->values[i].x);
+    measureValue(dump, 1, list->values[i].y);
+    measureValue(dump, 2, list->values[i].z);
   }
 }
 
-void zmDumpMFFloat(const ZmMFFloat* list, const char* label) {
+void zmDumpMFFloat(DumpContext& dump, const ZmMFFloat* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFFloat(list);
+  dumpMeasureMFFloat(dump, list);
   if (list->count == 1) {
-    dumpPrintf("%s%s", label, columnText(0, list->values[0]).c_str());
+    dumpPrintf(dump, "%s%s", label, columnText(dump, 0, list->values[0]).c_str());
     return;
   }
   int32_t lines = (list->count + 2) / 3;
-  dumpBracketedLines(lines, label, "[ ", " ]", ",", [list](int32_t line) {
+  dumpBracketedLines(dump, lines, label, "[ ", " ]", ",", [&](int32_t line) {
     std::string text;
     for (int32_t i = line * 3; i < list->count && i < line * 3 + 3; i++) {
       if (i > line * 3) text += ", ";
-      text += columnText(i % 3, list->values[i]);
+      text += columnText(dump, i % 3, list->values[i]);
     }
     return text;
   });
 }
 
-void zmDumpMFColor(const ZmMFColor* list, const char* label) {
+void zmDumpMFColor(DumpContext& dump, const ZmMFColor* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFColor(list);
-  dumpBracketedLines(list->count, label, "[ ", " ]", ",", [list](int32_t i) {
+  dumpMeasureMFColor(dump, list);
+  dumpBracketedLines(dump, list->count, label, "[ ", " ]", ",", [&](int32_t i) {
     const ZmSFColor& c = list->values[i];
-    return columnText(0, c.r) + " " + columnText(1, c.g) + " " + columnText(2, c.b);
+    return columnText(dump, 0, c.r) + " " + columnText(dump, 1, c.g) + " " + columnText(dump, 2, c.b);
   });
 }
 
-void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label) {
+void zmDumpMFVec2f(DumpContext& dump, const ZmMFVec2f* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFVec2f(list);
-  keepBlankAfterBracket(list->values[0].x);
-  dumpBracketedLines(list->count, label, " [", " ]", ",", [list](int32_t i) {
-    return columnText(0, list->values[i].x) + " " + columnText(1, list->values[i].y);
+  dumpMeasureMFVec2f(dump, list);
+  keepBlankAfterBracket(dump, list->values[0].x);
+  dumpBracketedLines(dump, list->count, label, " [", " ]", ",", [&](int32_t i) {
+    return columnText(dump, 0, list->values[i].x) + " " + columnText(dump, 1, list->values[i].y);
   });
 }
 
-void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label) {
+void zmDumpMFVec3f(DumpContext& dump, const ZmMFVec3f* list, const char* label) {
   if (list->count <= 0) return;
-  dumpMeasureMFVec3f(list);
-  keepBlankAfterBracket(list->values[0].x);
-  auto itemText = [list](int32_t i) {
+  dumpMeasureMFVec3f(dump, list);
+  keepBlankAfterBracket(dump, list->values[0].x);
+  auto itemText = [&](int32_t i) {
     const ZmVec3& v = list->values[i];
-    return columnText(0, v.x) + " " + columnText(1, v.y) + " " + columnText(2, v.z);
+    return columnText(dump, 0, v.x) + " " + columnText(dump, 1, v.y) + " " + columnText(dump, 2, v.z);
   };
   if (label == nullptr)
-    dumpBracketedLines(list->count, "", "", ",", ",", itemText);
+    dumpBracketedLines(dump, list->count, "", "", ",", ",", itemText);
   else
-    dumpBracketedLines(list->count, label, " [", " ]", ",", itemText);
+    dumpBracketedLines(dump, list->count, label, " [", " ]", ",", itemText);
 }
 
 // ---- URLs ----------------------------------------------------------------------
 
-void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
+void dumpAbs2UrlOfFileName(DumpContext& dump, ZmUrlHash* entry, const char* label) {
   if (entry == nullptr) return;
   const char* local = hookGetLocalFile(entry);
   if (local == nullptr) {
@@ -426,10 +420,10 @@ void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label) {
     return;
   }
   if (local[0] == '\0') return;
-  dumpPrintf("%s\"%s\"", label, qvFAbs2UrlOfFileName(local));
+  dumpPrintf(dump, "%s\"%s\"", label, qvFAbs2UrlOfFileName(local));
 }
 
-void dumpInlineName(ZmObj* object) {
+void dumpInlineName(DumpContext& dump, ZmObj* object) {
   const char* url = nullptr;
   if (hookGetUrlNameOfWWW(object, zmWWWInline, &url) != 0 || url == nullptr || url[0] == '\0') return;
   const char* colon = std::strchr(url, ':');
@@ -437,13 +431,13 @@ void dumpInlineName(ZmObj* object) {
   auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, zmWWWInline));
   const char* local = relative && entry != nullptr ? hookGetLocalFile(entry) : nullptr;
   if (local != nullptr && local[0] != '\0')
-    dumpPrintf("name \"%s\"", qvFAbs2UrlOfFileName(local));
+    dumpPrintf(dump, "name \"%s\"", qvFAbs2UrlOfFileName(local));
   else
-    dumpPrintf("name \"%s\"", url);
+    dumpPrintf(dump, "name \"%s\"", url);
 }
 
-void zmDumpWWWName(ZmObj* object, int kind) {
+void zmDumpWWWName(DumpContext& dump, ZmObj* object, int kind) {
   const char* url = nullptr;
   int result = hookGetUrlNameOfWWW(object, kind, &url);
-  if (result == 0 && url != nullptr && url[0] != '\0') dumpPrintf("name \"%s\"", url);
+  if (result == 0 && url != nullptr && url[0] != '\0') dumpPrintf(dump, "name \"%s\"", url);
 }

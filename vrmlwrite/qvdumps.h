@@ -4,8 +4,8 @@
 // the same float), the equality tests on those numbers with which node
 // writers leave out defaults (exact for fields, to six decimals for the
 // transforms the writer computes), node headers, enumeration words, single
-// field lines and the column-aligned value lists (with the program-wide
-// column widths they measure). Everything is written through dumpPrintf
+// field lines and the column-aligned value lists (with the column widths
+// they measure, kept in the dump's context). Everything is written through dumpPrintf
 // (vrmlwrite/qvdump.h). It does not own the dump file, the indentation or
 // the node writers.
 //
@@ -23,6 +23,7 @@
 struct ZmObj;
 struct ZmLeaf;
 struct ZmUrlHash;
+struct DumpContext;
 
 // The reader's double type; every number the writer prints passes through it.
 typedef double QvTdouble;
@@ -81,18 +82,18 @@ bool dumpIsDefaultSphere(ZmLeaf* sphere);
 // ---- Headers, words and field lines -----------------------------------------
 
 // "DEF name Type{}" / "DEF \"my name\" Type{}" / "Type{}" (null or empty name).
-void zmDumpEmptyNode(const char* name, const char* typeName);
+void zmDumpEmptyNode(DumpContext& dump, const char* name, const char* typeName);
 // The same without the closing brace; the caller raises the level.
-void zmDumpNodeBegin(const char* name, const char* typeName);
+void zmDumpNodeBegin(DumpContext& dump, const char* name, const char* typeName);
 // Each writes "label WORD", or nothing with a warning for a value outside
 // its table.
-void zmDumpBoolean(int32_t value, const char* label);
-void zmDumpWrapType(int32_t value, const char* label);
-void zmDumpBindingType(int32_t value, const char* label);
-void zmDumpParts(const char* label, const char* operation, int32_t parts);
-void zmDumpSFFloat(const char* label, QvTdouble value);
-void zmDumpSFColor(const float values[3], const char* label);
-void zmDumpSFVec3f(const float values[3], const char* label);
+void zmDumpBoolean(DumpContext& dump, int32_t value, const char* label);
+void zmDumpWrapType(DumpContext& dump, int32_t value, const char* label);
+void zmDumpBindingType(DumpContext& dump, int32_t value, const char* label);
+void zmDumpParts(DumpContext& dump, const char* label, const char* operation, int32_t parts);
+void zmDumpSFFloat(DumpContext& dump, const char* label, QvTdouble value);
+void zmDumpSFColor(DumpContext& dump, const float values[3], const char* label);
+void zmDumpSFVec3f(DumpContext& dump, const float values[3], const char* label);
 
 // ---- Column-aligned lists (nothing for an empty list) ------------------------
 
@@ -101,28 +102,28 @@ void zmDumpSFVec3f(const float values[3], const char* label);
 // values read back unchanged. Three values a line, ", " between them; a list
 // of several values is bracketed ("label[ a, b, c," ... "d ]") so that the
 // file stays VRML 1.0.
-void zmDumpMFFloat(const ZmMFFloat* list, const char* label);
-void zmDumpMFColor(const ZmMFColor* list, const char* label);
-void zmDumpMFVec2f(const ZmMFVec2f* list, const char* label);
+void zmDumpMFFloat(DumpContext& dump, const ZmMFFloat* list, const char* label);
+void zmDumpMFColor(DumpContext& dump, const ZmMFColor* list, const char* label);
+void zmDumpMFVec2f(DumpContext& dump, const ZmMFVec2f* list, const char* label);
 // With a null label the lines carry no brackets and all end with ",".
-void zmDumpMFVec3f(const ZmMFVec3f* list, const char* label);
-void dumpMeasureMFFloat(const ZmMFFloat* list);
-void dumpMeasureMFColor(const ZmMFColor* list);
-void dumpMeasureMFVec2f(const ZmMFVec2f* list);
-void dumpMeasureMFVec3f(const ZmMFVec3f* list);
+void zmDumpMFVec3f(DumpContext& dump, const ZmMFVec3f* list, const char* label);
+void dumpMeasureMFFloat(DumpContext& dump, const ZmMFFloat* list);
+void dumpMeasureMFColor(DumpContext& dump, const ZmMFColor* list);
+void dumpMeasureMFVec2f(DumpContext& dump, const ZmMFVec2f* list);
+void dumpMeasureMFVec3f(DumpContext& dump, const ZmMFVec3f* list);
 
 // ---- URLs ---------------------------------------------------------------------
 
 // label "file:///..." of the entry's local file; nothing for a null entry or
 // an empty name; the warning "dumpAbs2UrlOfFileName(): zmGetLocalFile()
 // failed." when no local file can be had.
-void dumpAbs2UrlOfFileName(ZmUrlHash* entry, const char* label);
+void dumpAbs2UrlOfFileName(DumpContext& dump, ZmUrlHash* entry, const char* label);
 // name "url" of the object's WWW extension (9 inline, 10 anchor), when it
 // has a non-empty URL.
-void zmDumpWWWName(ZmObj* object, int kind);
+void zmDumpWWWName(DumpContext& dump, ZmObj* object, int kind);
 // The same for an inline, whose relative name is written as the URL of the
 // file it was read from: the written world may be put in another folder
 // than the world read, and its inline must still be found.
-void dumpInlineName(ZmObj* object);
+void dumpInlineName(DumpContext& dump, ZmObj* object);
 
 #endif

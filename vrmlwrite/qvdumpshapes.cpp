@@ -13,16 +13,16 @@ namespace {
 
 enum : int32_t { kDefault = 0, kOverall = 1, kPerFaceIndexed = 5, kPerVertexIndexed = 7 };
 
-void dumpShapePrelude(ZmLeaf* first) {
+void dumpShapePrelude(DumpContext& dump, ZmLeaf* first) {
   auto* shape = static_cast<ZmShape*>(first);
-  zmDumpTexture2(&shape->texture);
-  zmDumpMaterial(shape->material);
+  zmDumpTexture2(dump, &shape->texture);
+  zmDumpMaterial(dump, shape->material);
 }
 
 // A size field, left out when it holds its default.
-void dumpSizeField(const char* label, float value, double defaultValue) {
+void dumpSizeField(DumpContext& dump, const char* label, float value, double defaultValue) {
   QvTdouble converted = dumpToDouble(value);
-  if (dumpIsNotEqual(converted, defaultValue)) zmDumpSFFloat(label, converted);
+  if (dumpIsNotEqual(converted, defaultValue)) zmDumpSFFloat(dump, label, converted);
 }
 
 // "[0, 1, ... count-1]" after the opening text; "[]" for an empty list.
@@ -109,30 +109,30 @@ class SetMaterials {
 
 // The material of a set: every leaf's own, with the index list that hands
 // them back, when they are bound per face or per vertex; else the first's.
-void dumpSetMaterial(ZmLeaf* first, int32_t binding) {
+void dumpSetMaterial(DumpContext& dump, ZmLeaf* first, int32_t binding) {
   if (binding == kPerFaceIndexed || binding == kPerVertexIndexed)
-    zmDumpMaterial(SetMaterials(first, binding == kPerVertexIndexed).get());
+    zmDumpMaterial(dump, SetMaterials(first, binding == kPerVertexIndexed).get());
   else
-    zmDumpMaterial(static_cast<ZmShape*>(first)->material);
+    zmDumpMaterial(dump, static_cast<ZmShape*>(first)->material);
 }
 
 // "[0, 1, ...]" with one number per leaf after the opening text.
-void dumpPerLeafIndex(ZmLeaf* first, const char* opening) {
+void dumpPerLeafIndex(DumpContext& dump, ZmLeaf* first, const char* opening) {
   int32_t leaves = 0;
   for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next) leaves++;
-  dumpPrintf("%s", indexList(opening, leaves).c_str());
+  dumpPrintf(dump, "%s", indexList(opening, leaves).c_str());
 }
 
 // One index line per leaf, the points numbered over all leaves, each line
 // ended by -1.
-void dumpSetIndexLines(ZmLeaf* first, const char* opening) {
+void dumpSetIndexLines(DumpContext& dump, ZmLeaf* first, const char* opening) {
   int32_t counter = 0;
   for (ZmLeaf* leaf = first; leaf != nullptr; leaf = leaf->next) {
     std::string line = counter == 0 ? opening : "";
     int32_t points = pointCount(leaf);
     for (int32_t i = 0; i < points; i++) line += std::to_string(counter++) + ", ";
     line += leaf->next != nullptr ? "-1," : "-1 ]";
-    dumpPrintf("%s", line.c_str());
+    dumpPrintf(dump, "%s", line.c_str());
   }
 }
 
@@ -170,14 +170,14 @@ bool hasOwnTexturePoints(ZmLeaf* firstLine) {
   return any;
 }
 
-void dumpLineSetTexturePoints(ZmLeaf* firstLine) {
+void dumpLineSetTexturePoints(DumpContext& dump, ZmLeaf* firstLine) {
   std::vector<ZmVec2> storage;
   for (ZmLeaf* leaf = firstLine; leaf != nullptr; leaf = leaf->next) {
     const ZmMFVec2f& own = static_cast<ZmLine*>(leaf)->texture.uv;
     storage.insert(storage.end(), own.values, own.values + own.count);
   }
   ZmMFVec2f joined = {static_cast<int32_t>(storage.size()), storage.data()};
-  zmDumpTextureCoordinate2(&joined);
+  zmDumpTextureCoordinate2(dump, &joined);
 }
 
 // A text in double quotes, its own double quotes escaped as the reader
@@ -205,65 +205,65 @@ std::string stringField(const char* text) {
 
 }  // namespace
 
-int zmDumpCone(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpCone(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
-    dumpShapePrelude(first);
+    dumpShapePrelude(dump, first);
     if (dumpIsDefaultCone(first)) {
-      zmDumpEmptyNode(dumpObjName(object), "Cone");
+      zmDumpEmptyNode(dump, dumpObjName(object), "Cone");
       return;
     }
     float radius = first->kind == ZM_LEAF_CONE_SIDE ? static_cast<ZmConeSide*>(first)->bottom_radius
                                                     : static_cast<ZmCircle*>(first)->radius;
     float height = first->kind == ZM_LEAF_CONE_SIDE ? static_cast<ZmConeSide*>(first)->height
                                                     : static_cast<ZmCircle*>(first)->height;
-    dumpObjNode(object, [&] {
+    dumpObjNode(dump, object, [&] {
       if (first->next == nullptr)
-        dumpPrintf(first->kind == ZM_LEAF_CONE_SIDE ? "parts        SIDES" : "parts        BOTTOM");
-      dumpSizeField("bottomRadius ", radius, 1.0);
-      dumpSizeField("height       ", height, 2.0);
+        dumpPrintf(dump, first->kind == ZM_LEAF_CONE_SIDE ? "parts        SIDES" : "parts        BOTTOM");
+      dumpSizeField(dump, "bottomRadius ", radius, 1.0);
+      dumpSizeField(dump, "height       ", height, 2.0);
     });
   });
 }
 
-int zmDumpCylinder(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpCylinder(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
     int32_t kind = first->kind;
     if (kind != ZM_LEAF_CYLINDER_SIDE && kind != ZM_LEAF_CYLINDER_TOP && kind != ZM_LEAF_CYLINDER_BOTTOM) return;
-    dumpShapePrelude(first);
+    dumpShapePrelude(dump, first);
     if (kind == ZM_LEAF_CYLINDER_SIDE && dumpIsDefaultCylinder(first)) {
-      zmDumpEmptyNode(dumpObjName(object), "Cylinder");
+      zmDumpEmptyNode(dump, dumpObjName(object), "Cylinder");
       return;
     }
     float radius, height;
     cylinderSize(first, &radius, &height);
-    dumpObjNode(object, [&] {
-      if (const char* parts = cylinderPartsLine(first)) dumpPrintf("%s", parts);
-      dumpSizeField("radius ", radius, 1.0);
-      dumpSizeField("height ", height, 2.0);
+    dumpObjNode(dump, object, [&] {
+      if (const char* parts = cylinderPartsLine(first)) dumpPrintf(dump, "%s", parts);
+      dumpSizeField(dump, "radius ", radius, 1.0);
+      dumpSizeField(dump, "height ", height, 2.0);
     });
   });
 }
 
-int zmDumpCube(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpCube(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
     auto* face = static_cast<ZmFace*>(first);
-    dumpShapePrelude(first);
-    zmDumpMaterialBinding(face->materialBinding, kDefault);
+    dumpShapePrelude(dump, first);
+    zmDumpMaterialBinding(dump, face->materialBinding, kDefault);
     if (dumpIsDefaultCube(first)) {
-      zmDumpEmptyNode(dumpObjName(object), "Cube");
+      zmDumpEmptyNode(dump, dumpObjName(object), "Cube");
       return;
     }
     ZmVec3 corner = face->vertex.count >= 3 ? face->vertex.values[2] : ZmVec3{0, 0, 0};
-    dumpObjNode(object, [&] {
-      auto size = [](const char* label, float half) {
+    dumpObjNode(dump, object, [&] {
+      auto size = [&](const char* label, float half) {
         QvTdouble full = 2.0 * dumpToDouble(half);
-        if (dumpIsNotEqual(full, 2.0)) zmDumpSFFloat(label, full);
+        if (dumpIsNotEqual(full, 2.0)) zmDumpSFFloat(dump, label, full);
       };
       size("width  ", corner.x);
       size("height ", corner.y);
@@ -272,121 +272,127 @@ int zmDumpCube(ZmObj* object) {
   });
 }
 
-int zmDumpSphere(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpSphere(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
-    dumpShapePrelude(first);
+    dumpShapePrelude(dump, first);
     if (dumpIsDefaultSphere(first)) {
-      zmDumpEmptyNode(dumpObjName(object), "Sphere");
+      zmDumpEmptyNode(dump, dumpObjName(object), "Sphere");
       return;
     }
-    dumpObjNode(object, [first] {
-      zmDumpSFFloat("radius ", dumpToDouble(static_cast<ZmSphere*>(first)->radius));
+    dumpObjNode(dump, object, [&] {
+      zmDumpSFFloat(dump, "radius ", dumpToDouble(static_cast<ZmSphere*>(first)->radius));
     });
   });
 }
 
-int zmDumpIndexedFaceSet(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpIndexedFaceSet(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
     auto* face = static_cast<ZmFace*>(first);
-    zmDumpTexture2(&face->texture);
+    zmDumpTexture2(dump, &face->texture);
     const int32_t binding = face->materialBinding;
-    dumpSetMaterial(first, binding);
-    zmDumpMaterialBinding(binding, kOverall);
-    zmDumpTextureCoordinate2(&face->texture.uv);
-    zmDumpNormal(&face->normal);
-    zmDumpNormalBinding(face->normalBinding, kPerVertexIndexed);
-    zmDumpCoordinate3(first);
-    dumpObjNode(object, [first, binding] {
-      zmDumpIndexedFaceSetCoordIndex(first);
-      if (binding == kPerFaceIndexed) dumpPerLeafIndex(first, "materialIndex [");
+    dumpSetMaterial(dump, first, binding);
+    zmDumpMaterialBinding(dump, binding, kOverall);
+    zmDumpTextureCoordinate2(dump, &face->texture.uv);
+    zmDumpNormal(dump, &face->normal);
+    zmDumpNormalBinding(dump, face->normalBinding, kPerVertexIndexed);
+    zmDumpCoordinate3(dump, first);
+    dumpObjNode(dump, object, [&] {
+      zmDumpIndexedFaceSetCoordIndex(dump, first);
+      if (binding == kPerFaceIndexed) dumpPerLeafIndex(dump, first, "materialIndex [");
       // Per point, the materials are numbered as the points are.
-      if (binding == kPerVertexIndexed) dumpSetIndexLines(first, "materialIndex [");
-      zmDumpIndexedFaceSetTextureCoordIndex(first);
+      if (binding == kPerVertexIndexed) dumpSetIndexLines(dump, first, "materialIndex [");
+      zmDumpIndexedFaceSetTextureCoordIndex(dump, first);
     });
   });
 }
 
-void zmDumpIndexedFaceSetCoordIndex(ZmLeaf* firstFace) { dumpSetIndexLines(firstFace, "coordIndex ["); }
+void zmDumpIndexedFaceSetCoordIndex(DumpContext& dump, ZmLeaf* firstFace) {
+  dumpSetIndexLines(dump, firstFace, "coordIndex [");
+}
 
-void zmDumpIndexedFaceSetTextureCoordIndex(ZmLeaf* firstFace) { dumpSetIndexLines(firstFace, "textureCoordIndex ["); }
+void zmDumpIndexedFaceSetTextureCoordIndex(DumpContext& dump, ZmLeaf* firstFace) {
+  dumpSetIndexLines(dump, firstFace, "textureCoordIndex [");
+}
 
 // All polylines of the object in one node: written one node each, they
 // would come back as as many objects.
-int zmDumpIndexedLineSet(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpIndexedLineSet(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     ZmLeaf* first = object->leaf;
     if (first == nullptr) return;
     auto* line = static_cast<ZmLine*>(first);
-    zmDumpTexture2(&line->texture);
-    if (hasOwnTexturePoints(first)) dumpLineSetTexturePoints(first);
-    dumpSetMaterial(first, line->materialBinding);
-    zmDumpMaterialBinding(line->materialBinding, kDefault);
+    zmDumpTexture2(dump, &line->texture);
+    if (hasOwnTexturePoints(first)) dumpLineSetTexturePoints(dump, first);
+    dumpSetMaterial(dump, first, line->materialBinding);
+    zmDumpMaterialBinding(dump, line->materialBinding, kDefault);
     const bool normals = hasOwnNormals(first);
     if (normals) {
       std::vector<ZmVec3> storage;
       ZmMFVec3f joined = joinedLists(first, storage, &ZmLine::normal);
-      zmDumpNormal(&joined);
-      zmDumpNormalBinding(line->normalBinding, kDefault);
+      zmDumpNormal(dump, &joined);
+      zmDumpNormalBinding(dump, line->normalBinding, kDefault);
     }
-    zmDumpCoordinate3(first);
-    dumpObjNode(object, [first, normals] {
-      zmDumpIndexedLineSetCoordIndex(first);
-      zmDumpIndexedLineSetMaterialIndex(first);
-      if (normals) zmDumpIndexedLineSetNormalIndex(first);
-      if (hasOwnTexturePoints(first)) zmDumpIndexedLineSetTextureCoordIndex(first);
+    zmDumpCoordinate3(dump, first);
+    dumpObjNode(dump, object, [&] {
+      zmDumpIndexedLineSetCoordIndex(dump, first);
+      zmDumpIndexedLineSetMaterialIndex(dump, first);
+      if (normals) zmDumpIndexedLineSetNormalIndex(dump, first);
+      if (hasOwnTexturePoints(first)) zmDumpIndexedLineSetTextureCoordIndex(dump, first);
     });
   });
 }
 
-void zmDumpIndexedLineSetCoordIndex(ZmLeaf* firstLine) { dumpSetIndexLines(firstLine, "coordIndex        ["); }
+void zmDumpIndexedLineSetCoordIndex(DumpContext& dump, ZmLeaf* firstLine) {
+  dumpSetIndexLines(dump, firstLine, "coordIndex        [");
+}
 
-void zmDumpIndexedLineSetMaterialIndex(ZmLeaf* firstLine) {
+void zmDumpIndexedLineSetMaterialIndex(DumpContext& dump, ZmLeaf* firstLine) {
   const int32_t binding = static_cast<ZmLine*>(firstLine)->materialBinding;
   if (binding == kOverall)
-    dumpPrintf("materialIndex      0");
+    dumpPrintf(dump, "materialIndex      0");
   else if (binding == kPerFaceIndexed)
-    dumpPerLeafIndex(firstLine, "materialIndex     [");
+    dumpPerLeafIndex(dump, firstLine, "materialIndex     [");
   else if (binding == kPerVertexIndexed)
-    dumpSetIndexLines(firstLine, "materialIndex     [");
+    dumpSetIndexLines(dump, firstLine, "materialIndex     [");
   else
     zmReportWarning("%s: %s", "zmDumpIndexedLineSetMaterialIndex()", "invalid material binding.");
 }
 
-void zmDumpIndexedLineSetNormalIndex(ZmLeaf* firstLine) {
+void zmDumpIndexedLineSetNormalIndex(DumpContext& dump, ZmLeaf* firstLine) {
   const int32_t binding = static_cast<ZmLine*>(firstLine)->normalBinding;
   if (binding == kOverall)
-    dumpPrintf("normalIndex       0");
+    dumpPrintf(dump, "normalIndex       0");
   else if (binding == kPerFaceIndexed)
-    dumpPerLeafIndex(firstLine, "normalIndex       [");
+    dumpPerLeafIndex(dump, firstLine, "normalIndex       [");
   else if (binding == kPerVertexIndexed)
-    dumpSetIndexLines(firstLine, "normalIndex       [");
+    dumpSetIndexLines(dump, firstLine, "normalIndex       [");
   else
     zmReportWarning("%s : %s", "zmDumpIndexedLineSetNormalIndex()", "invalid normal binding.");
 }
 
-void zmDumpIndexedLineSetTextureCoordIndex(ZmLeaf* firstLine) {
-  dumpSetIndexLines(firstLine, "textureCoordIndex [");
+void zmDumpIndexedLineSetTextureCoordIndex(DumpContext& dump, ZmLeaf* firstLine) {
+  dumpSetIndexLines(dump, firstLine, "textureCoordIndex [");
 }
 
 // The points as a Coordinate3 of their own, and a PointSet that takes
 // them all.
-int zmDumpPointSet(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpPointSet(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     auto* points = static_cast<ZmPointSet*>(object->leaf);
     if (points == nullptr) return;
-    zmDumpMaterial(points->material);
-    zmDumpMaterialBinding(points->materialBinding, kOverall);
-    dumpCoordinate3OfPoints(&points->vertex);
-    zmDumpEmptyNode(dumpObjName(object), "PointSet");
+    zmDumpMaterial(dump, points->material);
+    zmDumpMaterialBinding(dump, points->materialBinding, kOverall);
+    dumpCoordinate3OfPoints(dump, &points->vertex);
+    zmDumpEmptyNode(dump, dumpObjName(object), "PointSet");
   });
 }
 
-int zmDumpAsciiText(ZmObj* object) {
-  return dumpInFrame(object, [object] {
+int zmDumpAsciiText(DumpContext& dump, ZmObj* object) {
+  return dumpInFrame(dump, object, [&] {
     auto* text = static_cast<ZmAsciiText*>(object->leaf);
     if (text == nullptr) return;
     static const char* const justifications[] = {nullptr, "CENTER", "RIGHT"};
@@ -398,14 +404,14 @@ int zmDumpAsciiText(ZmObj* object) {
     bool spaced = dumpIsNotEqual(spacing, 1.0);
     bool wide = dumpIsNotEqual(width, 0.0);
     if (!hasText && justification == nullptr && !spaced && !wide) {
-      zmDumpEmptyNode(dumpObjName(object), "AsciiText");
+      zmDumpEmptyNode(dump, dumpObjName(object), "AsciiText");
       return;
     }
-    dumpObjNode(object, [&] {
-      if (hasText) dumpPrintf("string        %s", stringField(text->string).c_str());
-      if (spaced) zmDumpSFFloat("spacing       ", spacing);
-      if (justification != nullptr) dumpPrintf("justification %s", justification);
-      if (wide) zmDumpSFFloat("width         ", width);
+    dumpObjNode(dump, object, [&] {
+      if (hasText) dumpPrintf(dump, "string        %s", stringField(text->string).c_str());
+      if (spaced) zmDumpSFFloat(dump, "spacing       ", spacing);
+      if (justification != nullptr) dumpPrintf(dump, "justification %s", justification);
+      if (wide) zmDumpSFFloat(dump, "width         ", width);
     });
   });
 }

@@ -23,14 +23,14 @@
 #include "loading/madecopies.h"
 #include "loading/wwwlink.h"
 #include "platform/presenter.h"
-#include "platform/xpresenter.h"
+#include "platform/x11/xpresenter.h"
 #include "script/mainloop.h"
 #include "shell/app.h"
 #include "shell/appstate.h"
 #include "shell/chat.h"
 #include "shell/notify.h"
 #include "shell/signals.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "shell/viewwin.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "core/report.h"
 #include "platform/recorder.h"
 #include "platform/winuser.h"
+#include "tests/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -102,9 +103,6 @@ TEST(TempBaseDirTest, AValueLongerThanTheBufferIsRefused) {
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/lf-dirs-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    scratch_ = pattern;
     temp_.emplace("TEMP", scratch_.c_str());
     zmForgetTempDirForTest();
     zmResetReportStateForTest();
@@ -119,7 +117,6 @@ class TempDirTest : public ::testing::Test {
     zmResetReportStateForTest();
     platform::clearRecordedEvents();
     temp_.reset();
-    fs::remove_all(scratch_);
   }
 
   std::string programFolder() const { return scratch_ + "/LumenfoldLib"; }
@@ -130,7 +127,8 @@ class TempDirTest : public ::testing::Test {
     return texts;
   }
 
-  std::string scratch_;
+  TempFolder folder_{"lf-dirs"};
+  std::string scratch_ = folder_.path();
   std::optional<ScopedEnv> temp_;
 };
 

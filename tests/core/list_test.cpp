@@ -175,6 +175,18 @@ TEST_F(LruListTest, RemoveAndDeleteHandValuesToTheFreeCallback) {
   EXPECT_EQ(handed, (std::vector<intptr_t>{2, 3, 1}));
 }
 
+#ifndef NDEBUG
+// A count that no longer matches the nodes is a broken list, not bad input.
+TEST_F(LruListTest, CountsThatDisagreeWithTheNodesStopLoudly) {
+  for (intptr_t value : {1, 2}) ASSERT_EQ(zmAddToLruList(lru, value), 1);
+  lru->count = 4;  // more than a list of three may hold
+  EXPECT_DEATH(zmAddToLruList(lru, 3), "^zmAddToLruList: an LRU list holds at most its capacity");
+  lru->count = 0;  // fewer than the two nodes
+  EXPECT_DEATH(zmRemoveFromLruList(lru, 1), "^dropLruNode: the dropped node is one of the values");
+  lru->count = 2;
+}
+#endif
+
 TEST_F(LruListTest, RefusesBadArguments) {
   EXPECT_EQ(zmNewLruList(0, matchEqual, nullptr), nullptr);
   EXPECT_EQ(zmNewLruList(1, nullptr, nullptr), nullptr);

@@ -272,6 +272,16 @@ TEST_F(MemoryTest, SharingAHeapBlockGivesACopy) {
   zmFree(other);  // both are heap blocks: the sanitizers catch a leak or a double free
 }
 
+#ifndef NDEBUG
+TEST_F(SlabTest, AFreedBlockTakesNoOwnerAgain) {
+  void* block = zmSlabMalloc(16);
+  ASSERT_NE(block, nullptr);
+  zmFree(block);
+  EXPECT_DEATH(zmShareBlock(block, 16), "^zmShareBlock: only a block that still has an owner takes another");
+  EXPECT_DEATH(zmOwnBlock(block), "^zmOwnBlock: only an owner makes a block its own");
+}
+#endif
+
 TEST_F(SlabTest, AFailedCopyLeavesTheSharedBlockWithItsOwner) {
   auto* block = static_cast<char*>(zmSlabMalloc(16));
   ASSERT_NE(block, nullptr);

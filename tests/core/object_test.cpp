@@ -154,6 +154,27 @@ TEST_F(ObjectTest, RemovingAnObjectFromAListItIsNotInChangesNothing) {
   ASSERT_EQ(zmAddChild(parent, child), 0);
 }
 
+#ifndef NDEBUG
+// A head, tail or count out of step with the nodes is a broken world, not
+// bad input: removing from it stops, naming the function.
+TEST_F(ObjectTest, ListsOutOfStepWithTheirHeadsAndCountsStopLoudly) {
+  ZmObj* first = make("first");
+  ZmObj* second = make("second");
+  ZmTopObjList* head = world->topObjects;
+  world->topObjects = head->next;  // the first node is left out of the head
+  EXPECT_DEATH(zmRemoveTopObject(world, first), "^unlinkNode: a node without a neighbour .* is its list's head");
+  world->topObjects = head;
+  const int32_t count = world->topObjectCount;
+  world->topObjectCount = 0;
+  EXPECT_DEATH(zmRemoveTopObject(world, second), "^zmRemoveTopObject: the world counts every top object");
+  world->topObjectCount = count;
+  const int32_t objects = world->objectCount;
+  world->objectCount = 0;
+  EXPECT_DEATH(zmDeleteZmObj(second), "^deleteZmObjTree: the world counts every live object");
+  world->objectCount = objects;
+}
+#endif
+
 TEST_F(ObjectTest, ObjectsAndLeavesBuiltInTheWorldsSlabAreDeletedOneByOne) {
   ZmSlab* before = zmUseSlab(zmGetWorldSlab(world));
   ZmObj* parent = make("parent");

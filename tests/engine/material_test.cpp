@@ -250,4 +250,12 @@ TEST_F(Materials, UserListsStayExactWhateverOrderPolygonsLeaveIn) {
   RwDestroyMaterial(other);
 }
 
+#ifndef NDEBUG
+TEST_F(Materials, DestroyingMoreOftenThanReferencedStops) {
+  material->referenceCount = 0;  // every reference already given back
+  EXPECT_DEATH(RwDestroyMaterial(material), "^RwDestroyMaterial: a material is destroyed once per reference");
+  material->referenceCount = 1;
+}
+#endif
+
 }  // namespace

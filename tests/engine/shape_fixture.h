@@ -10,18 +10,15 @@
 
 #include "engine/shapepath.h"
 #include "engine_fixture.h"
+#include "tests/temp_folder.h"
 
 class ShapeFiles : public OpenEngine {
  protected:
   void SetUp() override {
     OpenEngine::SetUp();
-    char pattern[] = "/tmp/lumenfold-shapes-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
   }
   void TearDown() override {
     OpenEngine::TearDown();
-    std::filesystem::remove_all(folder_);
   }
 
   // Writes the bytes to folder/name (sub-folders made) and returns the path.
@@ -37,7 +34,8 @@ class ShapeFiles : public OpenEngine {
   const std::string& folder() const { return folder_; }
 
  private:
-  std::string folder_;
+  TempFolder temp_{"lumenfold-shapes"};
+  std::string folder_ = temp_.path();
 };
 
 #endif

@@ -25,6 +25,7 @@
 #include "loading/loadhooks.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
+#include "tests/temp_folder.h"
 
 namespace loadingtest {
 
@@ -82,9 +83,6 @@ struct ReadBack {
 class LoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lf-loading-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
     previousTemp = getenv("TEMP") != nullptr ? getenv("TEMP") : "";
     setenv("TEMP", dir.c_str(), 1);
     // What the program writes for the user lands in the test's own folder too.
@@ -103,12 +101,12 @@ class LoadingTest : public ::testing::Test {
       setenv("TEMP", previousTemp.c_str(), 1);
     }
     zmForgetTempDirForTest();
-    std::filesystem::remove_all(dir);
   }
 
   std::string path(const std::string& name) const { return dir + "/" + name; }
 
-  std::string dir;
+  TempFolder temp{"lf-loading"};
+  std::string dir = temp.path();
   std::string previousTemp;
   // Every table the loading layer fills or calls, emptied for the test.
   CoreHookGuards coreHooks;

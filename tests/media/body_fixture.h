@@ -31,12 +31,13 @@
 #include "engine/imageconvert.h"
 #include "engine/library.h"
 #include "engine/scene.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/hooks.h"
 #include "viewer/rendering.h"
 #include "viewer/texture.h"
 #include "vrmlwrite/hooks.h"
+#include "tests/temp_folder.h"
 
 class BodyMediaTest : public ::testing::Test {
  protected:
@@ -53,9 +54,6 @@ class BodyMediaTest : public ::testing::Test {
     zmInstallLoadingHooks();
     zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
     zmInstallBodyAndMovieHooks();
-    folder = std::filesystem::temp_directory_path() /
-             ("lumenfold-media-" + std::to_string(getpid()) + "-" + std::to_string(++folderCount));
-    std::filesystem::create_directories(folder);
     world = zmNewWorld("media-test");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
@@ -65,7 +63,6 @@ class BodyMediaTest : public ::testing::Test {
   void TearDown() override {
     zmSetCurrentWorld(nullptr);
     if (world != nullptr) zmDeleteWorld(world);
-    std::filesystem::remove_all(folder);
   }
 
   // Fetches find local files only: a "file:" URL is its path, a relative
@@ -120,8 +117,8 @@ class BodyMediaTest : public ::testing::Test {
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
   ZmWorld* world = nullptr;
-  std::filesystem::path folder;
-  static inline int folderCount = 0;
+  TempFolder temp{"lumenfold-media"};
+  std::filesystem::path folder = temp.path();
 };
 
 // The viewer over a test's world: its hooks installed, the engine open on the

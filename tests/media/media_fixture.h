@@ -39,6 +39,7 @@
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
+#include "tests/temp_folder.h"
 
 // A RIFF WAVE file in memory: 16-bit mono PCM at 8000 Hz by default (for
 // 8 bits the samples must lie in -128..127).
@@ -105,7 +106,8 @@ class MediaTest : public ::testing::Test {
   ZmObj* camera = nullptr;
   ZmUrlHashTable* urls = nullptr;
   HWND mainWindow = nullptr;
-  std::string folder;
+  TempFolder temp{"lf_media"};
+  std::string folder = temp.path();
 
   static LRESULT CALLBACK mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= MM_WOM_OPEN && message <= MM_WOM_DONE) return zmWaveOnDone(hwnd, message);
@@ -123,9 +125,6 @@ class MediaTest : public ::testing::Test {
     };
     zmInstallLoadingHooks();
     zmInstallMediaHooks();
-    char pattern[] = "/tmp/lf_media_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
     WNDCLASSA wc{};
     wc.lpfnWndProc = mainProc;
     wc.lpszClassName = kMainClass;
@@ -152,8 +151,6 @@ class MediaTest : public ::testing::Test {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
     UnregisterClassA(kMainClass, nullptr);
-    for (const std::string& path : written) std::remove(path.c_str());
-    rmdir(folder.c_str());
     platform::useVirtualClock(false);
   }
 
@@ -175,7 +172,6 @@ class MediaTest : public ::testing::Test {
     FILE* file = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    written.push_back(path);
     return path;
   }
 
@@ -229,9 +225,6 @@ class MediaTest : public ::testing::Test {
   static int countOf(const std::vector<std::string>& list, const std::string& item) {
     return int(std::count(list.begin(), list.end(), item));
   }
-
- private:
-  std::vector<std::string> written;
 };
 
 #endif

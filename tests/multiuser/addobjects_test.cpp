@@ -19,9 +19,10 @@
 #include "tests/multiuser/client_fixture.h"
 #include "tests/multiuser/messages.h"
 #include "tests/vrml_hook_guards.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/rendering.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -106,13 +107,10 @@ class OtherUsers : public AddObjects {
   void SetUp() override {
     AddObjects::SetUp();
     loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) { return zmGetUrl(entry); };
-    folder = std::filesystem::temp_directory_path() / ("lf-others-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
   }
   void TearDown() override {
     AddObjects::TearDown();
     server.reset();
-    std::filesystem::remove_all(folder);
   }
 
   // A world file that adds `objects` objects (the file's own root is none),
@@ -148,7 +146,8 @@ class OtherUsers : public AddObjects {
     return count;
   }
 
-  std::string folder;
+  TempFolder temp{"lf-others"};
+  std::string folder = temp.path();
   std::unique_ptr<ScriptedPeer> server;  // ends once the client has left
 };
 

@@ -14,6 +14,7 @@
 #include "platform/archiver.h"
 #include "platform/module.h"
 #include "tests/lha_builder.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -22,12 +23,9 @@ namespace fs = std::filesystem;
 class ArchiverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/lf-archiver-XXXXXX";
-    root = mkdtemp(pattern);
     archive = root + "/pack.lzh";
     platform::provideArchiver();
   }
-  void TearDown() override { fs::remove_all(root); }
 
   static std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,7 +47,8 @@ class ArchiverTest : public ::testing::Test {
     return names;
   }
 
-  std::string root;
+  TempFolder temp{"lf-archiver"};
+  std::string root = temp.path();
   std::string archive;
 };
 

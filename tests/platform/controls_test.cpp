@@ -10,6 +10,7 @@
 #include "platform/devinput.h"
 #include "platform/windows.h"
 #include "window_fixture.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -437,7 +438,8 @@ TEST_F(ControlsTest, DialogKeysMoveTheFocusAndEnterPressesTheDefaultButton) {
 
 TEST_F(ControlsTest, OpenFileDialogListsMatchingFilesAndReturnsTheChosenOne) {
   namespace fs = std::filesystem;
-  fs::path folder = fs::temp_directory_path() / ("lf_openfile_" + std::to_string(getpid()));
+  const TempFolder temp("lf_openfile");
+  const fs::path folder = temp.path();
   fs::create_directories(folder / "sub");
   for (const char* name : {"b.wrl", "a.WRL.gz", "notes.txt"}) std::ofstream(folder / name) << "x";
   std::ofstream(folder / "sub" / "deep.wrl") << "x";
@@ -472,7 +474,6 @@ TEST_F(ControlsTest, OpenFileDialogListsMatchingFilesAndReturnsTheChosenOne) {
 
   platform::queueDialogScript({{Action::Press, IDCANCEL}});
   EXPECT_FALSE(GetOpenFileNameA(&ofn));
-  fs::remove_all(folder);
 }
 
 TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {

@@ -16,6 +16,7 @@
 #include "platform/ddeml.h"
 #include "platform/recorder.h"
 #include "platform/tclloop.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -84,8 +85,6 @@ void startServer(TestServer* s, const char* name) {
 class DdemlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = std::filesystem::temp_directory_path() / ("lf-ddeml-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
     setenv("LUMENFOLD_HOME", home.c_str(), 1);
     platform::clearRecordedEvents();
     ASSERT_EQ(DdeInitializeA(&client, nullptr, APPCMD_CLIENTONLY, 0), UINT(DMLERR_NO_ERROR));
@@ -95,7 +94,6 @@ class DdemlTest : public ::testing::Test {
     if (server != nullptr) DdeUninitialize(server->instance);
     server = nullptr;
     unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(home);
   }
 
   HCONV connect(const char* service, const char* topic) {
@@ -127,7 +125,8 @@ class DdemlTest : public ::testing::Test {
     return result;
   }
 
-  std::filesystem::path home;
+  TempFolder temp{"lf-ddeml"};
+  std::filesystem::path home = temp.path();
   DWORD client = 0;
 };
 

@@ -12,4 +12,16 @@ TEST(FatalDeathTest, NamesTheFunctionAndStops) {
   EXPECT_DEATH(brokenInvariant(-2), "^brokenInvariant: count -2 below zero\n$");
 }
 
+#ifndef NDEBUG
+int checkedHalf(int even) {
+  ZM_ASSERT(even % 2 == 0, "only an even number halves");
+  return even / 2;
+}
+
+TEST(FatalDeathTest, AnAssertionThatFailsNamesItsFunctionTheSentenceAndTheCondition) {
+  EXPECT_EQ(checkedHalf(8), 4);
+  EXPECT_DEATH(checkedHalf(7), "^checkedHalf: only an even number halves \\(even % 2 == 0\\)\n$");
+}
+#endif
+
 }  // namespace

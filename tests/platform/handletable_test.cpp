@@ -116,6 +116,14 @@ TEST(HandleTable, RecordsKeepTheirAddressWhileOthersAreAddedAndRemoved) {
   EXPECT_EQ(address->size, 7);
 }
 
+#ifndef NDEBUG
+TEST(HandleTableDeathTest, NumberingFromZeroOrByZeroStops) {
+  using Table = HandleTable<HTHING, int>;
+  EXPECT_DEATH(Table(0, 4), "^HandleTable: a handle table numbers from a first value by a step, neither 0");
+  EXPECT_DEATH(Table(0x100, 0), "^HandleTable: a handle table numbers");
+}
+#endif
+
 TEST(HandleTable, WalksOldestFirstOverASnapshot) {
   HandleTable<uintptr_t, int> table{0x100, 4};
   for (int value : {5, 6, 5, 7}) table.add(value);

@@ -10,6 +10,7 @@
 
 #include "platform/mmsystem.h"
 #include "tests/platform/window_fixture.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -65,32 +66,20 @@ Bytes waveFile(const char* form = "WAVE", size_t dataSize = 101) {
 
 class MmioTest : public ::testing::Test {
  protected:
-  std::string folder;
-
-  void SetUp() override {
-    char pattern[] = "/tmp/lf_mmio_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
-
-  void TearDown() override {
-    for (const std::string& path : written) std::remove(path.c_str());
-    rmdir(folder.c_str());
-  }
+  TempFolder temp{"lf_mmio"};
+  std::string folder = temp.path();
 
   std::string write(const std::string& name, const Bytes& bytes) {
     std::string path = folder + "/" + name;
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    written.push_back(path);
     return path;
   }
 
   static HMMIO open(std::string path) { return mmioOpenA(path.data(), nullptr, MMIO_READ | MMIO_ALLOCBUF); }
 
  private:
-  std::vector<std::string> written;
 };
 
 TEST_F(MmioTest, DescendsToFmtAndDataWithExactSizesAndBoundedReads) {

@@ -12,17 +12,15 @@
 
 #include "platform/process.h"
 #include "platform/recorder.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/lf-process-XXXXXX";
-    folder = mkdtemp(pattern);
     platform::clearRecordedEvents();
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
 
   // Runs the command line with its output in `output`; returns the exit
   // code after waiting for the end.
@@ -55,7 +53,8 @@ class ProcessTest : public ::testing::Test {
     return text.str();
   }
 
-  std::string folder;
+  TempFolder temp{"lf-process"};
+  std::string folder = temp.path();
 };
 
 TEST_F(ProcessTest, CommandLinesSplitAsTheOriginalRuntimeDoes) {

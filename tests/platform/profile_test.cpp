@@ -8,14 +8,13 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/lf-profile-XXXXXX";
-    folder = mkdtemp(pattern);
     path = folder + "/note.sna";
     std::ofstream(path) << "; a note sound\r\n"
                            "[Bell]\r\n"
@@ -32,9 +31,9 @@ class ProfileTest : public ::testing::Test {
                            "[bell]\n"
                            "VEROCITY=5\n";
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
 
-  std::string folder, path;
+  TempFolder temp{"lf-profile"};
+  std::string folder = temp.path(), path;
 };
 
 TEST_F(ProfileTest, IntegersFollowTheFirstMatchingSectionAndKey) {

@@ -190,4 +190,10 @@ TEST_F(QueueTest, MessageTimeAndPositionAreThoseOfThePosting) {
   EXPECT_EQ(timeGetTime(), 1250u);
 }
 
+// Under the virtual clock nothing can ever arrive: waiting would hang.
+TEST_F(QueueTest, WaitingWithNothingThatCanFillTheQueueStops) {
+  MSG msg;
+  EXPECT_DEATH(GetMessageA(&msg, nullptr, 0, 0), "^GetMessageA: the queue is empty and nothing can fill it");
+}
+
 }  // namespace

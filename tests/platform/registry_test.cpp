@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -21,13 +22,10 @@ const char kPreferences[] = "Software\\Orvane Corporation\\Lumenfold\\User";
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/lf-registry-XXXXXX";
-    home = mkdtemp(pattern);
     setenv("LUMENFOLD_HOME", home.c_str(), 1);
   }
   void TearDown() override {
     unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(home);
   }
 
   HKEY createKey(const char* path) {
@@ -60,7 +58,8 @@ class RegistryTest : public ::testing::Test {
     return text.str();
   }
 
-  std::string home;
+  TempFolder temp{"lf-registry"};
+  std::string home = temp.path();
 };
 
 TEST_F(RegistryTest, ValuesPersistInTheUsersFileAndNamesIgnoreCase) {

@@ -22,7 +22,7 @@
 #include "script/hooks.h"
 #include "tests/script/script_fixture.h"
 #include "viewer/api.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/person.h"
 #include "viewer/rendering.h"

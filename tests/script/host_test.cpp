@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "multiuser/hooks.h"
+#include "tests/own_modules.h"
 #include "tests/script/script_fixture.h"
 
 namespace {
@@ -163,6 +164,21 @@ TEST_F(HostTest, ExitInAWorldScriptNeverEndsTheProgram) {
   EXPECT_EQ(text.rfind("zmtkname", 0), 0u) << text;
   EXPECT_EQ(eval(world, "info commands send", &text), 0);
   EXPECT_EQ(text, "");
+}
+
+// Tk comes from a run-time module: without it a world's toolkit does not
+// start, which the world hears as a warning, and its script goes on.
+TEST_F(HostTest, AToolkitThatCannotBeLoadedIsAWarningAndTheScriptGoesOn) {
+  MissingModules missing;
+  zmTurnOnFlag(ZM_FLAG_WARNING);
+  ZmWorld* world = newWorld();
+  std::string text;
+  ASSERT_EQ(eval(world, "zmtkInit; info commands wm", &text), 0) << text;
+  EXPECT_EQ(text, "");
+  ASSERT_EQ(notices().size(), 1u);
+  EXPECT_NE(notices()[0].find("the toolkit could not be loaded"), std::string::npos) << notices()[0];
+  ASSERT_EQ(MissingModules::reports().size(), 1u);
+  EXPECT_NE(MissingModules::reports()[0].find("toolkit.so"), std::string::npos) << MissingModules::reports()[0];
 }
 
 }  // namespace

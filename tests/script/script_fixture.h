@@ -27,6 +27,7 @@
 #include "script/host.h"
 #include "script/install.h"
 #include "tests/vrml_hook_guards.h"
+#include "tests/temp_folder.h"
 
 class ScriptTest : public ::testing::Test {
  protected:
@@ -40,9 +41,6 @@ class ScriptTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    char pattern[] = "/tmp/lumenfold-script-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
     setenv("LUMENFOLD_HOME", (folder / "home").c_str(), 1);
     zmResetReportStateForTest();
     zmInstallLoadingHooks();
@@ -59,7 +57,6 @@ class ScriptTest : public ::testing::Test {
     zmScriptSetProgramDirForTest(nullptr);
     platform::useVirtualClock(false);
     unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(folder);
   }
 
   ZmWorld* newWorld() {
@@ -99,7 +96,8 @@ class ScriptTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   HookTableGuard<ZmMediaScriptHooks> mediaHooks{zmMediaScriptHooks};
-  std::filesystem::path folder;
+  TempFolder temp{"lumenfold-script"};
+  std::filesystem::path folder = temp.path();
   std::vector<ZmWorld*> worlds;
 };
 

@@ -29,7 +29,7 @@
 #include "tests/hook_guard.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/vrml_hook_guards.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/rendering.h"
 #include "vrml/parse.h"

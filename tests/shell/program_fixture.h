@@ -28,12 +28,13 @@
 #include "shell/app.h"
 #include "shell/appstate.h"
 #include "shell/cmdline.h"
-#include "shell/startup.h"
+#include "startup/startup.h"
 #include "shell/worldcache.h"
 #include "shell/worldload.h"
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
+#include "tests/temp_folder.h"
 
 class ProgramTest : public ::testing::Test {
  public:
@@ -46,9 +47,6 @@ class ProgramTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lf-shell-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
     setenv("LUMENFOLD_HOME", dir.c_str(), 1);
     platform::useVirtualClock(true, 1000);
     platform::clearRecordedEvents();
@@ -68,7 +66,6 @@ class ProgramTest : public ::testing::Test {
     zmResetReportStateForTest();
     platform::useVirtualClock(false);
     unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(dir);
   }
 
   // Starts the program on the command line; warnings are reported from then
@@ -121,7 +118,8 @@ class ProgramTest : public ::testing::Test {
     return false;
   }
 
-  std::string dir;
+  TempFolder temp{"lf-shell"};
+  std::string dir = temp.path();
   std::string line;
   int quitCode = -1;
   CoreHookGuards coreHooks;

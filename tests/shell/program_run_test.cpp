@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/tool_runner.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -22,16 +23,10 @@ const std::string kProgram = "../shell/lumenfold";
 // The program's user folder is a folder of the test's own.
 class ProgramRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home = std::filesystem::temp_directory_path() / ("lf-run-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
-    setenv("LUMENFOLD_HOME", home.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(home);
-  }
-  std::string home;
+  void SetUp() override { setenv("LUMENFOLD_HOME", home.c_str(), 1); }
+  void TearDown() override { unsetenv("LUMENFOLD_HOME"); }
+  TempFolder temp{"lf-run"};
+  std::string home = temp.path();
 };
 
 TEST_F(ProgramRunTest, CountedFramesOfARelativeWorldAreTimedAndTheViewWritten) {

@@ -24,6 +24,7 @@
 #include "platform/recorder.h"
 #include "platform/winuser.h"
 #include "tests/hook_guard.h"
+#include "tests/temp_folder.h"
 
 namespace shelltest {
 
@@ -49,13 +50,10 @@ inline void writeText(const std::string& path, const std::string& text) {
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lf-shell-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home = pattern + "/";
     const char* previous = getenv("LUMENFOLD_HOME");
     hadHome = previous != nullptr;
     if (hadHome) previousHome = previous;
-    setenv("LUMENFOLD_HOME", pattern.c_str(), 1);
+    setenv("LUMENFOLD_HOME", temp.path().c_str(), 1);
     platform::useVirtualClock(true, 1000);
     platform::clearRecordedEvents();
     zmResetReportStateForTest();
@@ -83,7 +81,6 @@ class ShellTest : public ::testing::Test {
       setenv("LUMENFOLD_HOME", previousHome.c_str(), 1);
     else
       unsetenv("LUMENFOLD_HOME");
-    std::filesystem::remove_all(home);
   }
 
   bool warned(const std::string& text) const {
@@ -103,7 +100,8 @@ class ShellTest : public ::testing::Test {
                            nullptr, nullptr);
   }
 
-  std::string home;  // with its trailing '/'
+  TempFolder temp{"lf-shell"};
+  std::string home = temp.path() + "/";  // with its trailing '/'
   CoreHookGuards coreHooks;
 
  private:

@@ -27,7 +27,7 @@
 #include "shell/viewinput.h"
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/hooks.h"
 #include "viewer/rendering.h"

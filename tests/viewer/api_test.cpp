@@ -16,8 +16,9 @@
 #include "viewer/attributes.h"
 #include "viewer/authrend.h"
 #include "viewer/hooks.h"
+#include "viewer/install.h"
 #include "viewer/person.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "engine/light.h"
 #include "viewer/api.h"
 #include "viewer/attributes.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer_fixture.h"
 
 namespace {

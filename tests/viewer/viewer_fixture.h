@@ -25,6 +25,7 @@
 #include "platform/recorder.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/construct.h"
 #include "viewer/rendering.h"
 #include "vrml/parse.h"

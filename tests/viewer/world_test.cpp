@@ -17,7 +17,7 @@
 #include "viewer/boundingbox.h"
 #include "viewer/cameraquery.h"
 #include "viewer/frame.h"
-#include "viewer/pick.h"
+#include "viewer/sceneobjects.h"
 #include "viewer/texture.h"
 #include "viewer/transfer.h"
 #include "viewer_fixture.h"

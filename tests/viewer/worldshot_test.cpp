@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/tool_runner.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -119,8 +120,8 @@ LitRectangle litRectangle(const std::vector<uint8_t>& bmp) {
 // 300 wide lies inside the view and spans a good part of it, and a Group,
 // an inline world and a Separator of one plate give one picture.
 TEST(Worldshot, TheHomeViewFramesTheWorldWhateverHoldsIt) {
-  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "worldshot_home";
-  std::filesystem::create_directories(folder);
+  const TempFolder temp("worldshot_home");
+  const std::filesystem::path folder = temp.path();
   for (int size : {3, 30, 300}) {
     SCOPED_TRACE(size);
     const std::string plate = "Cube { width " + std::to_string(size) + " height " + std::to_string(size) + " depth 1 }";
@@ -147,7 +148,6 @@ TEST(Worldshot, TheHomeViewFramesTheWorldWhateverHoldsIt) {
       EXPECT_TRUE(shot.file == first) << "not the picture of " << worlds[0].first;
     }
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -244,5 +245,19 @@ TEST_F(ReadingInterruptedTest, ReaderResumesWithItsOwnCounterLinesAndBodySetting
   EXPECT_EQ(qvSession().stopFlag, 0);
   EXPECT_EQ(qvSession().kinemationFile, nullptr);
 }
+
+#ifndef NDEBUG
+// The guards are a stack: the outer one ending first would put back a
+// session that the inner one still holds.
+TEST(SessionDeathTest, AnOuterSessionEndingBeforeItsInnerOneStops) {
+  EXPECT_DEATH(
+      {
+        auto outer = std::make_unique<QvSessionGuard>(nullptr, 1);
+        auto inner = std::make_unique<QvSessionGuard>(nullptr, 1);
+        outer.reset();
+      },
+      "^~QvSessionGuard: parse sessions end innermost first");
+}
+#endif
 
 }  // namespace

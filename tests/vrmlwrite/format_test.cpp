@@ -86,25 +86,25 @@ TEST_F(FormatTest, FieldsEqualOnlyWhenTheyReadBackAlike) {
 
 TEST_F(FormatTest, NodeHeadersQuoteNamesWithBlanks) {
   startCapture();
-  zmDumpEmptyNode("my box", "Cube");
-  zmDumpEmptyNode("box", "Cube");
-  zmDumpEmptyNode("", "Cube");
-  zmDumpNodeBegin("tab\tname", "Group");
-  zmDumpNodeBegin(nullptr, "Group");
+  zmDumpEmptyNode(dump, "my box", "Cube");
+  zmDumpEmptyNode(dump, "box", "Cube");
+  zmDumpEmptyNode(dump, "", "Cube");
+  zmDumpNodeBegin(dump, "tab\tname", "Group");
+  zmDumpNodeBegin(dump, nullptr, "Group");
   EXPECT_EQ(captured(), "DEF \"my box\" Cube{}\nDEF box Cube{}\nCube{}\nDEF \"tab\tname\" Group{\nGroup{\n");
 }
 
 TEST_F(FormatTest, EnumerationWordsAndTheirWarnings) {
   startCapture();
-  zmDumpBoolean(0, "on ");
-  zmDumpBoolean(1, "on ");
-  zmDumpBoolean(2, "on ");
-  zmDumpWrapType(1, "wrapS ");
-  zmDumpWrapType(3, "wrapS ");
-  zmDumpBindingType(4, "value");
-  zmDumpBindingType(8, "value");
-  zmDumpParts("parts ", "zmDumpCone", 2);
-  zmDumpParts("parts ", "zmDumpCone", 3);
+  zmDumpBoolean(dump, 0, "on ");
+  zmDumpBoolean(dump, 1, "on ");
+  zmDumpBoolean(dump, 2, "on ");
+  zmDumpWrapType(dump, 1, "wrapS ");
+  zmDumpWrapType(dump, 3, "wrapS ");
+  zmDumpBindingType(dump, 4, "value");
+  zmDumpBindingType(dump, 8, "value");
+  zmDumpParts(dump, "parts ", "zmDumpCone", 2);
+  zmDumpParts(dump, "parts ", "zmDumpCone", 3);
   EXPECT_EQ(captured(), "on FALSE\non TRUE\nwrapS CLAMP\nvalue  PER_FACE\nparts SIDES\n");
   EXPECT_TRUE(sawMessage("zmDumpBoolean() : invalid value."));
   EXPECT_TRUE(sawMessage("zmDumpWrapType() : invalid wrap type."));
@@ -114,11 +114,11 @@ TEST_F(FormatTest, EnumerationWordsAndTheirWarnings) {
 
 TEST_F(FormatTest, FieldLinesAndIndentation) {
   startCapture();
-  dumpIndentLevel = 2;
-  zmDumpSFFloat("width  ", 2.5);
+  dump.indent = 2;
+  zmDumpSFFloat(dump, "width  ", 2.5);
   float color[3] = {1.0f, 0.5f, 0.25f};
-  zmDumpSFColor(color, "color ");
-  dumpIndentLevel = 0;
+  zmDumpSFColor(dump, color, "color ");
+  dump.indent = 0;
   EXPECT_EQ(captured(), "\t\twidth  2.5\n\t\tcolor 1 0.5 0.25\n");
 }
 
@@ -126,7 +126,7 @@ TEST_F(FormatTest, ColourListsAlignTheirColumns) {
   ZmSFColor colors[2] = {{0.8f, 0.8f, 0.8f}, {1.0f, 0.5f, 0.25f}};
   ZmMFColor list = {2, colors};
   startCapture();
-  zmDumpMFColor(&list, "diffuseColor  ");
+  zmDumpMFColor(dump, &list, "diffuseColor  ");
   EXPECT_EQ(captured(), "diffuseColor  [ 0.8 0.8 0.80,\n                1.0 0.5 0.25 ]\n");
 }
 
@@ -136,9 +136,9 @@ TEST_F(FormatTest, VectorListsKeepABlankAfterTheBracket) {
   ZmVec3 vectors[2] = {{-1, 0, 0.5f}, {10, 2, 0}};
   ZmMFVec3f list3 = {2, vectors};
   startCapture();
-  zmDumpMFVec2f(&list2, "point");
-  zmDumpMFVec3f(&list3, "vector");
-  zmDumpMFVec3f(&list3, nullptr);
+  zmDumpMFVec2f(dump, &list2, "point");
+  zmDumpMFVec3f(dump, &list3, "vector");
+  zmDumpMFVec3f(dump, &list3, nullptr);
   EXPECT_EQ(captured(),
             "point [ 0 0,\n"
             "        1 1 ]\n"
@@ -154,8 +154,8 @@ TEST_F(FormatTest, FloatListsGoThreeALineInBrackets) {
   float seven[7] = {0.2f, 0.5f, 0.25f, 0.1f, 1, 2, 3};
   ZmMFFloat many = {7, seven};
   startCapture();
-  zmDumpMFFloat(&single, "shininess     ");
-  zmDumpMFFloat(&many, "shininess     ");
+  zmDumpMFFloat(dump, &single, "shininess     ");
+  zmDumpMFFloat(dump, &many, "shininess     ");
   EXPECT_EQ(captured(),
             "shininess     0.2\n"
             "shininess     [ 0.2, 0.5, 0.25,\n"
@@ -170,7 +170,7 @@ TEST_F(FormatTest, ColumnsAlignValuesOfDifferentWidths) {
   ZmVec3 vectors[3] = {{-12.5f, 1, 0}, {1, 0.25f, 100}, {0.0003f, -7, 2}};
   ZmMFVec3f list = {3, vectors};
   startCapture();
-  zmDumpMFVec3f(&list, "vector");
+  zmDumpMFVec3f(dump, &list, "vector");
   EXPECT_EQ(captured(),
             "vector [ -12.5000  1.00   0,\n"
             "           1.0000  0.25 100,\n"

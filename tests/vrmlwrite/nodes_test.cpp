@@ -228,15 +228,15 @@ TEST_F(NodesTest, TexturesMoviesAndMasks) {
   ZmTexture texture = {&image, {}};
   image.wrapS = 1;
   startCapture();
-  zmDumpTexture2(&texture);
+  zmDumpTexture2(dump, &texture);
   image.file = standInUrl("/tmp/a.bmp");
   image.mask = standInUrl("C:\\m.bmp");
-  zmDumpTexture2(&texture);
+  zmDumpTexture2(dump, &texture);
   ZmTextureMovie movie = {1, 64, 128, 8.0f, nullptr, 0, 0, 0};
   char sound[] = "a.wav";
   movie.soundFile = sound;
   image.movie = &movie;
-  zmDumpTexture2(&texture);
+  zmDumpTexture2(dump, &texture);
   EXPECT_EQ(captured(),
             "Texture2{\n\twrapS    CLAMP\n}\n"
             "TransparentTexture2{\n"
@@ -452,7 +452,7 @@ TEST_F(NodesTest, EventTypeTexts) {
     ZmEventHandler handler = {nullptr, 0, c.mask, text, text, nullptr, nullptr};
     object->eventHandlers = &handler;
     startCapture();
-    zmDumpEventHandler(object);
+    zmDumpEventHandler(dump, object);
     std::string out = captured();
     object->eventHandlers = nullptr;
     EXPECT_NE(out.find(std::string("\teventType  ") + c.text + "\n"), std::string::npos) << out;

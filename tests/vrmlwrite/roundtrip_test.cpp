@@ -219,7 +219,6 @@ TEST_F(WorldFileTest, FileProblemsAreReported) {
   EXPECT_TRUE(sawMessage("zmSFdumpFileOpen: filename is null."));
   zmDumpZmWorld(world, "/nonexistent-folder/x.wrl");
   EXPECT_TRUE(sawMessage("zmSFdumpFileOpen: cannot open the dump '/nonexistent-folder/x.wrl' file."));
-  EXPECT_EQ(dumpFile, nullptr);
 
   std::string path = tempPath("replace");
   FILE* fp = std::fopen(path.c_str(), "wb");

@@ -3,7 +3,8 @@
 // what the writer prints.
 //
 // Owns: the world of each test, the captured warnings and the temporary
-// files it names, all removed afterwards. Objects made with newObj belong to
+// files it names, all removed afterwards, and the dump context the
+// writers of a test write through. Objects made with newObj belong to
 // the world; the URL entries belong to tests/loading_stand_ins.h.
 #ifndef LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
 #define LUMENFOLD_TESTS_VRMLWRITE_WRITER_FIXTURE_H
@@ -51,29 +52,30 @@ class WriterTest : public ::testing::Test {
 
   void TearDown() override {
     stopCapture();
-    dumpFreeRT();
+    dumpFreeRT(dump);
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(world), 0);
     for (const std::string& path : files) std::remove(path.c_str());
     zmResetReportStateForTest();
   }
 
-  // Lines of dumpPrintf go into memory from here to captured().
+  // Lines written through the fixture's dump go into memory from here to
+  // captured().
   void startCapture() {
-    dumpIndentLevel = 0;
-    dumpFile = open_memstream(&captureBuffer, &captureSize);
+    dump.indent = 0;
+    dump.file = open_memstream(&captureBuffer, &captureSize);
   }
 
   void stopCapture() {
-    if (dumpFile != nullptr) std::fclose(dumpFile);
-    dumpFile = nullptr;
+    if (dump.file != nullptr) std::fclose(dump.file);
+    dump.file = nullptr;
     std::free(captureBuffer);
     captureBuffer = nullptr;
     captureSize = 0;
   }
 
   std::string captured() {
-    std::fflush(dumpFile);
+    std::fflush(dump.file);
     std::string text(captureBuffer, captureSize);
     stopCapture();
     return text;
@@ -81,11 +83,11 @@ class WriterTest : public ::testing::Test {
 
   // The lines one object gives on a fresh base level, at level 0.
   std::string dumpObject(ZmObj* object) {
-    EXPECT_EQ(dumpInit(), 0);
+    EXPECT_EQ(dumpInit(dump), 0);
     startCapture();
-    zmDumpZmObj(object);
+    zmDumpZmObj(dump, object);
     std::string text = captured();
-    dumpFreeRT();
+    dumpFreeRT(dump);
     return text;
   }
 
@@ -129,6 +131,7 @@ class WriterTest : public ::testing::Test {
     return false;
   }
 
+  DumpContext dump;  // the context every writer of a test writes through
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ZmWorld* world = nullptr;

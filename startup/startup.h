@@ -1,5 +1,8 @@
-// shell/startup.h -- the start-up of the layers, shared by the program and
-// the command-line tools.
+// startup/startup.h -- the start-up of the layers, shared by the program and
+// the command-line tools. It sits above scripting and below the shell, so a
+// tool that starts the layers links neither the shell's windows nor the X
+// display (platform/x11/), and Tk comes only with a world's toolkit
+// (script/toolkit.h).
 //
 // Owns: the order in which the layers' install functions run, the stand-ins
 // a caller gives for the parts of the program that do not exist yet, and
@@ -7,8 +10,8 @@
 // layer leaves unset. It does not own the hook tables (core/hooks.h,
 // vrml/hooks.h, vrmlwrite/hooks.h) nor the install functions (one per
 // layer, in that layer).
-#ifndef LUMENFOLD_SHELL_STARTUP_H
-#define LUMENFOLD_SHELL_STARTUP_H
+#ifndef LUMENFOLD_STARTUP_STARTUP_H
+#define LUMENFOLD_STARTUP_STARTUP_H
 
 #include <initializer_list>
 #include <string>

@@ -1,9 +1,9 @@
-// platform/xwm.h -- what the X presenter tells the window manager about a
+// platform/x11/xwm.h -- what the X presenter tells the window manager about a
 // window, and what it hears back.
 //
 // Owns: finding the manager (_NET_SUPPORTING_WM_CHECK), the properties a
 // top-level X window carries for it (title as _NET_WM_NAME in UTF-8 and
-// WM_NAME, WM_CLASS, the program's icon, the size hints with the minimum
+// WM_NAME, WM_CLASS, the program's icon (desktop.h), the size hints with the minimum
 // size and static gravity, WM_TRANSIENT_FOR of owned windows, the Motif
 // hints that ask for the manager's frame or for none), the requests to
 // maximise, minimise and restore, and reading back the manager's frame
@@ -13,8 +13,8 @@
 // Static gravity keeps a window's position that of its client area: the
 // manager puts its frame around the rectangle the program asked for, so
 // window rectangles mean the same with and without a manager.
-#ifndef LUMENFOLD_PLATFORM_XWM_H
-#define LUMENFOLD_PLATFORM_XWM_H
+#ifndef LUMENFOLD_PLATFORM_X11_XWM_H
+#define LUMENFOLD_PLATFORM_X11_XWM_H
 
 #include <X11/Xlib.h>
 
@@ -43,10 +43,6 @@ struct WindowFacts {
 };
 void describe(Window xid, const WindowFacts& facts, const RECT& rect);
 void retitle(Window xid, const std::string& title);
-
-// The program's icon, ARGB rows from the top, for the windows described
-// from now on.
-void setIcon(int width, int height, std::vector<uint32_t> argb);
 
 // SW_MAXIMIZE, SW_MINIMIZE or SW_RESTORE asked of the manager.
 void requestShow(Window xid, int command, bool maximized);

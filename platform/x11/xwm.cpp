@@ -1,11 +1,12 @@
-// platform/xwm.cpp -- the window manager's properties; see xwm.h.
-#include "platform/xwm.h"
+// platform/x11/xwm.cpp -- the window manager's properties; see xwm.h.
+#include "platform/x11/xwm.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cstring>
 
+#include "platform/desktop.h"
 #include "platform/winuser.h"
 
 namespace platform::xwm {
@@ -21,8 +22,6 @@ struct State {
   Window root = 0;
   Atoms atoms{};
   bool manager = false;
-  int iconWidth = 0, iconHeight = 0;
-  std::vector<uint32_t> icon;
 };
 State wm;
 
@@ -130,12 +129,13 @@ void setClass(Window xid) {
 }
 
 void setIconProperty(Window xid) {
-  if (wm.icon.empty()) return;
+  const ProgramIcon& icon = programIcon();
+  if (icon.argb.empty()) return;
   std::vector<long> words;
-  words.reserve(wm.icon.size() + 2);
-  words.push_back(wm.iconWidth);
-  words.push_back(wm.iconHeight);
-  for (uint32_t pixel : wm.icon) words.push_back(long(pixel));
+  words.reserve(icon.argb.size() + 2);
+  words.push_back(icon.width);
+  words.push_back(icon.height);
+  for (uint32_t pixel : icon.argb) words.push_back(long(pixel));
   XChangeProperty(wm.display, xid, wm.atoms.wmIcon, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(words.data()), int(words.size()));
 }
@@ -193,12 +193,6 @@ void retitle(Window xid, const std::string& title) {
   }
   XChangeProperty(wm.display, xid, wm.atoms.wmName, wm.atoms.utf8, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
-}
-
-void setIcon(int width, int height, std::vector<uint32_t> argb) {
-  wm.iconWidth = width;
-  wm.iconHeight = height;
-  wm.icon = std::move(argb);
 }
 
 void requestShow(Window xid, int command, bool maximized) {

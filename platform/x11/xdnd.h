@@ -1,4 +1,4 @@
-// platform/xdnd.h -- the X presenter's drop target: files that another
+// platform/x11/xdnd.h -- the X presenter's drop target: files that another
 // program drags onto our windows with the X drag-and-drop protocol
 // (version 5).
 //
@@ -12,8 +12,8 @@
 //
 // A drop is accepted where dialogs.h's dropTargetAt finds a window; the
 // files go to that window with the drop point in its client coordinates.
-#ifndef LUMENFOLD_PLATFORM_XDND_H
-#define LUMENFOLD_PLATFORM_XDND_H
+#ifndef LUMENFOLD_PLATFORM_X11_XDND_H
+#define LUMENFOLD_PLATFORM_X11_XDND_H
 
 #include <X11/Xlib.h>
 

@@ -1,5 +1,5 @@
-// shell/startup.cpp -- the start-up of the layers; see startup.h.
-#include "shell/startup.h"
+// startup/startup.cpp -- the start-up of the layers; see startup.h.
+#include "startup/startup.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,13 +10,12 @@
 #include "loading/loadhooks.h"
 #include "media/install.h"
 #include "media/labelhooks.h"
-#include "media/labelhooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
 #include "platform/ownmodule.h"
 #include "script/hooks.h"
 #include "script/install.h"
-#include "viewer/builders.h"
+#include "viewer/install.h"
 #include "viewer/hooks.h"
 #include "vrml/hooks.h"
 #include "vrmlwrite/hooks.h"

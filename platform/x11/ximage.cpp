@@ -1,5 +1,5 @@
-// platform/ximage.cpp -- X images of the composed pictures and their puts.
-#include "platform/ximage.h"
+// platform/x11/ximage.cpp -- X images of the composed pictures and their puts.
+#include "platform/x11/ximage.h"
 
 #include <X11/Xutil.h>
 #include <sys/ipc.h>

@@ -1,5 +1,5 @@
-// platform/xpresenter.cpp -- top-level windows on an X display.
-#include "platform/xpresenter.h"
+// platform/x11/xpresenter.cpp -- top-level windows on an X display.
+#include "platform/x11/xpresenter.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -16,15 +16,16 @@
 #include "platform/composition.h"
 #include "platform/devinput.h"
 #include "platform/dialogs.h"
+#include "platform/desktop.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/resources.h"
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
 #include "platform/winuser.h"
-#include "platform/xdnd.h"
-#include "platform/ximage.h"
-#include "platform/xwm.h"
+#include "platform/x11/xdnd.h"
+#include "platform/x11/ximage.h"
+#include "platform/x11/xwm.h"
 
 namespace platform {
 namespace {
@@ -451,6 +452,19 @@ void finishPresenting() {
   x.flushedRequest = XNextRequest(x.display);
 }
 
+// The window with the manager's frame (that of another window while this
+// one is not framed yet: the manager frames windows alike).
+bool outerRectWithManager(HWND hwnd, RECT* outer) {
+  auto found = x.shown.find(hwnd);
+  RECT hidden = found != x.shown.end() ? found->second.hidden : hiddenFrameOf(hwnd);
+  if (!hasSides(hidden) || !GetWindowRect(hwnd, outer)) return false;
+  RECT extents = found != x.shown.end() ? xwm::frameExtentsOf(found->second.xid) : RECT{0, 0, 0, 0};
+  for (auto it = x.shown.begin(); !hasSides(extents) && it != x.shown.end(); ++it)
+    extents = xwm::frameExtentsOf(it->second.xid);
+  *outer = outset(inset(*outer, hidden), extents);
+  return true;
+}
+
 void askManager(HWND hwnd, int command) {
   auto found = x.shown.find(hwnd);
   if (found == x.shown.end()) return;
@@ -505,6 +519,7 @@ bool openX11Presenter(const char* displayName) {
   if (xwm::start(x.display, x.screen)) {
     setManagerDrawsFrames(true);
     setManagerShowRequest(askManager);
+    setOuterRectQuery(outerRectWithManager);
   }
   xdnd::start(x.display);
   setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
@@ -521,6 +536,7 @@ void closeX11Presenter() {
   setMessageBoxesOnScreen(false);
   setManagerDrawsFrames(false);
   setManagerShowRequest(nullptr);
+  setOuterRectQuery(nullptr);
   unwatchFd(ConnectionNumber(x.display));
   while (!x.shown.empty()) forget(x.shown.begin());
   xdnd::stop();
@@ -534,24 +550,6 @@ void closeX11Presenter() {
 
 bool x11PresenterOpen() { return x.display != nullptr; }
 
-void setProgramIcon(int width, int height, std::vector<uint32_t> argb) {
-  if (width > 0 && height > 0 && argb.size() == size_t(width) * size_t(height))
-    xwm::setIcon(width, height, std::move(argb));
-}
-
-RECT outerRectOf(HWND hwnd) {
-  RECT rect{0, 0, 0, 0};
-  GetWindowRect(hwnd, &rect);
-  if (x.display == nullptr || !xwm::managerRuns()) return rect;
-  auto found = x.shown.find(hwnd);
-  RECT hidden = found != x.shown.end() ? found->second.hidden : hiddenFrameOf(hwnd);
-  if (!hasSides(hidden)) return rect;
-  // The manager frames windows alike: another's frame tells before this one is framed.
-  RECT extents = found != x.shown.end() ? xwm::frameExtentsOf(found->second.xid) : RECT{0, 0, 0, 0};
-  for (auto it = x.shown.begin(); extents.top == 0 && it != x.shown.end(); ++it)
-    extents = xwm::frameExtentsOf(it->second.xid);
-  return outset(inset(rect, hidden), extents);
-}
 
 bool startPresenter(bool headless) {
   const char* name = std::getenv("DISPLAY");

@@ -1,4 +1,4 @@
-// platform/xdnd.cpp -- files dropped on our X windows by other programs.
+// platform/x11/xdnd.cpp -- files dropped on our X windows by other programs.
 //
 // The exchange, for one drag: the source sends XdndEnter (the types it
 // offers), XdndPosition as the pointer moves (each answered by XdndStatus:
@@ -7,7 +7,7 @@
 // property of our window, post the files and tell the source XdndFinished.
 // A source that speaks a newer version than ours is ignored, as the
 // protocol asks.
-#include "platform/xdnd.h"
+#include "platform/x11/xdnd.h"
 
 #include <X11/Xatom.h>
 

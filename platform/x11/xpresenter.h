@@ -1,4 +1,4 @@
-// platform/xpresenter.h -- the X11 presenter: top-level windows shown on
+// platform/x11/xpresenter.h -- the X11 presenter: top-level windows shown on
 // an X display, its input turned into window messages.
 //
 // Owns: the X connection, one X window per visible top-level window (its
@@ -15,15 +15,10 @@
 // is shown just before the loop waits: each window's picture is composed
 // where it changed (composition.h) and that rectangle sent in one request.
 // When a window manager runs, it frames the windows with a caption
-// (display.h, xwm.h); otherwise the frame is ours and the X windows ask for
+// (desktop.h, xwm.h); otherwise the frame is ours and the X windows ask for
 // no decoration.
-#ifndef LUMENFOLD_PLATFORM_XPRESENTER_H
-#define LUMENFOLD_PLATFORM_XPRESENTER_H
-
-#include <cstdint>
-#include <vector>
-
-#include "platform/wintypes.h"
+#ifndef LUMENFOLD_PLATFORM_X11_XPRESENTER_H
+#define LUMENFOLD_PLATFORM_X11_XPRESENTER_H
 
 namespace platform {
 
@@ -35,19 +30,10 @@ bool openX11Presenter(const char* displayName = nullptr);
 void closeX11Presenter();
 bool x11PresenterOpen();
 
-// The rectangle the window takes on the screen: where a window manager
-// frames it, the manager's frame (that of another window while this one
-// is not framed yet) in place of ours; else its window rectangle.
-// Placement uses it to keep frames apart.
-RECT outerRectOf(HWND hwnd);
 
 // Opens the X11 presenter unless `headless` is asked for or no display is
 // named; true when it is open.
 bool startPresenter(bool headless);
-
-// The program's icon, ARGB pixels in rows from the top, for the window
-// manager to show with the windows presented from now on.
-void setProgramIcon(int width, int height, std::vector<uint32_t> argb);
 
 // Shows what changed since the last call (the message loop calls it before
 // it waits).

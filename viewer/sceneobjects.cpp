@@ -1,5 +1,5 @@
-// viewer/pick.cpp -- engine-side object operations, LOD choice and picking.
-#include "viewer/pick.h"
+// viewer/sceneobjects.cpp -- engine-side object operations, LOD choice and picking.
+#include "viewer/sceneobjects.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-// platform/ximage.h -- the X presenter's images: a window's composed
+// platform/x11/ximage.h -- the X presenter's images: a window's composed
 // picture in the X server's pixel format, and what changed in it sent to
 // the server in one request.
 //
@@ -8,8 +8,8 @@
 // made (a plain copy when the layouts agree, as on every true-colour server
 // of 24 bits), and the put request. It does not own the X connection or
 // the windows (xpresenter.h) nor the pictures (composition.h).
-#ifndef LUMENFOLD_PLATFORM_XIMAGE_H
-#define LUMENFOLD_PLATFORM_XIMAGE_H
+#ifndef LUMENFOLD_PLATFORM_X11_XIMAGE_H
+#define LUMENFOLD_PLATFORM_X11_XIMAGE_H
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>

@@ -1,4 +1,4 @@
-// viewer/pick.h -- the small operations through which the viewer talks to
+// viewer/sceneobjects.h -- the small operations through which the viewer talks to
 // the engine about scene objects: where a world's scene and cameras are, a
 // camera object driving its engine camera, the shown child of level-of-detail
 // objects, filled or wireframe leaves, and picking the shape under a pixel.
@@ -7,8 +7,8 @@
 // (children of their leaf's clump, destroyed with it). It does not own the
 // engine records it reads (the leaf builders and world construction make
 // them) nor the transfer of moved objects (viewer/transfer.h).
-#ifndef LUMENFOLD_VIEWER_PICK_H
-#define LUMENFOLD_VIEWER_PICK_H
+#ifndef LUMENFOLD_VIEWER_SCENEOBJECTS_H
+#define LUMENFOLD_VIEWER_SCENEOBJECTS_H
 
 #include <cstdint>
 

@@ -1,0 +1,1 @@
+int high() { return 2; }
