@@ -20,7 +20,7 @@ Separator {
 WORLD
 export LUMENFOLD_HOME="$work/home" LUMENFOLD_SOUNDFONT=""
 export LUMENFOLD_SOUND_DEVICE="file:FILE=$work/heard.wav,FORMAT=wav"
-"$program" --headless --frames 150 -dflags message "$work/world.wrl" >"$work/out" 2>&1
+"$program" --headless --frames 150 "$work/world.wrl" >"$work/out" 2>&1
 status=$?
 grep -q "Sound output: silent" "$work/out" && { echo "ALSA cannot open the file device: skipped"; exit 77; }
 [ "$status" -eq 0 ] || { cat "$work/out"; echo "FAILED: status $status"; exit 1; }
