@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/devinput.h"
+#include "platform/dialogs.h"
+#include "platform/windows.h"
 #include "tests/platform/window_fixture.h"
 
 namespace {
@@ -115,6 +117,43 @@ TEST_F(FrameDragTest, TheMaximiseAndMinimiseBoxesAndTheirRestore) {
   click(strip.right - strip.left - 32, 12);  // its restore box
   EXPECT_FALSE(IsIconic(hwnd));
   EXPECT_TRUE(same(rectOf(hwnd), normal));
+}
+
+// A dialog opens at its place in the owner's client area, moved onto the
+// screen where that place would put it off.
+TEST_F(FrameDragTest, DialogsOpenInsideTheirOwnerAndOnTheScreen) {
+  platform::DialogTemplate dialog;
+  dialog.title = "Placed";
+  dialog.x = 20;
+  dialog.y = 10;
+  dialog.width = 300;
+  dialog.height = 120;
+  platform::registerDialogResource("PLACED", dialog);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  struct Case {
+    const char* name;
+    POINT owner;
+    bool atItsPlace;
+  } cases[] = {{"inside", {100, 100}, true},
+               {"owner off the lower right", {screenWidth - 100, screenHeight - 50}, false},
+               {"owner off the upper left", {-150, -120}, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND owner = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    MoveWindow(owner, c.owner.x, c.owner.y, 400, 300, TRUE);
+    HWND placed = CreateDialogParamA(nullptr, "PLACED", owner, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    ASSERT_NE(placed, nullptr);
+    RECT rect = rectOf(placed);
+    POINT wanted{20, 10};
+    ClientToScreen(owner, &wanted);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.right, screenWidth);
+    EXPECT_LE(rect.bottom, screenHeight);
+    EXPECT_EQ(rect.left == wanted.x && rect.top == wanted.y, c.atItsPlace);
+    DestroyWindow(placed);
+    DestroyWindow(owner);
+  }
 }
 
 }  // namespace
