@@ -102,7 +102,7 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
   zmSetHinstance(instance);
   zmTurnOffFlag(kMessageFlagWarning);
-  zmSplitCommandLine(commandLine);
+  if (commandLine != nullptr) zmSplitCommandLine(commandLine);
   const char* world = zmScanOptions();
   if (refuseSecondInstance(previous, world)) return -1;
 

@@ -36,12 +36,16 @@ int* flagOf(const char* word) {
   return nullptr;
 }
 
-}  // namespace
-
-int zmSplitCommandLine(char* text) {
+void startTable() {
   std::memset(zmArgv, 0, sizeof zmArgv);
   zmArgc = 1;
   zmArgIndex = 1;
+}
+
+}  // namespace
+
+int zmSplitCommandLine(char* text) {
+  startTable();
   if (text == nullptr) return zmArgc;
   char* p = text;
   while (zmArgc < ZM_ARG_SLOTS) {
@@ -55,13 +59,20 @@ int zmSplitCommandLine(char* text) {
   return zmArgc;
 }
 
+int zmTakeArguments(int count, char** words) {
+  startTable();
+  for (int i = 0; i < count && zmArgc < ZM_ARG_SLOTS; ++i) zmArgv[zmArgc++] = words[i];
+  return zmArgc;
+}
+
 const char* zmScanOptions() {
   while (zmArgIndex < zmArgc) {
     const char* word = zmArgv[zmArgIndex++];
     if (int* flag = flagOf(word)) {
       *flag = 1;
     } else if (std::strcmp(word, "-dflags") == 0) {
-      while (zmArgIndex < zmArgc && zmArgv[zmArgIndex][0] != '-') zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
+      // The first word that names no flag (an option, the world) ends the list.
+      while (zmArgIndex < zmArgc && zmIsFlagName(zmArgv[zmArgIndex])) zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
     } else {
       return word;
     }

@@ -37,11 +37,22 @@ extern int zmOptionMemDbg;      // "-memdbg": recorded only
 int zmSplitCommandLine(char* text);
 
 /*
+ * zmTakeArguments --
+ *   Starts a new argument table as zmSplitCommandLine does and fills it with
+ *   the words as they are (the program's own arguments, already split by
+ *   whoever started it): a word with blanks in it stays one word.
+ * Results:
+ *   The new count. Words after the 31st are left out of the table.
+ */
+int zmTakeArguments(int count, char** words);
+
+/*
  * zmScanOptions --
  *   Scans the words from the scan index: options set their flags, "-dflags"
  *   switches on the message flags named by the words after it up to the
- *   next word that begins with '-' (which is scanned again as an option),
- *   and the first other word is the world argument.
+ *   next word that begins with '-' or names no message flag (which is
+ *   scanned again, as an option or the world argument), and the first other
+ *   word is the world argument.
  * Results:
  *   The world argument, or null when the words hold none. The scan index
  *   points at the word after it.

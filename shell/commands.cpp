@@ -84,6 +84,8 @@ void addBookmark() {
   if (title == nullptr) return;
   zmAppendBookmarkMenuEntry(title);
   zmCaptureBookmarkThumbnail(zmGetViewHwnd());
+  // Written at once, so that a program that is killed loses no bookmark.
+  zmSaveBookmark();
 }
 
 void toggleAutoLoadImages() {

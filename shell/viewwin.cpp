@@ -32,6 +32,7 @@ struct FrameTiming {
   uint32_t interval = ZM_FIRST_FRAME_INTERVAL;
   int changed = 0;
   UINT_PTR timerId = 0;
+  bool rendered = false;  // a frame has been rendered since the timer started
   DWORD previousEnd = 0;  // end of the previous rendering, timeGetTime
   double previousCpuEnd = -1;  // processor time at that end, threadCpuMs; -1 before the first frame
 };
@@ -249,6 +250,9 @@ int zmRenderFrame(HWND view, HDC dc) {
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
   const ZmFrameCost cost = countFrame(fineStart, cpuStart);
+  // A first frame has no other work before it to count.
+  if (!timing.rendered) timing.previousEnd = t0;
+  timing.rendered = true;
 
   const uint32_t rendering = t1 - t0, other = t0 - timing.previousEnd, total = t1 - timing.previousEnd;
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());

@@ -2,6 +2,9 @@
 // worldload.h.
 #include "shell/worldload.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "core/camera.h"
@@ -24,6 +27,7 @@
 #include "shell/worldcache.h"
 #include "viewer/api.h"
 #include "media/sound.h"
+#include "platform/wingdi.h"
 #include "multiuser/connection.h"
 #include "viewer/navigation.h"
 #include "viewer/person.h"
@@ -56,6 +60,15 @@ void handSettingsToClient() {
   settings.avatarFile = zmGetAvatarFile();
 }
 
+// A world's textures are applied once it is read while both the Auto Load
+// Images option and the user's "Load Texture" preference are on; else they
+// stay queued. A preference that cannot be read keeps its default, on.
+bool texturesWanted() {
+  int texture = 1;
+  if (zmGetPreference(ZM_PREF_TEXTURE, &texture) != 0) texture = 1;
+  return zmAutoLoadImages() != 0 && texture == 1;
+}
+
 // Reload keeps the current history entry for the world it fetches again.
 struct Reloading {
   bool pending = false;  // consumed by the next zmLoadWorld
@@ -77,21 +90,41 @@ int hexValue(char c) {
   return -1;
 }
 
-// A world that failed to become the one on show is let go, and the program
-// waits for the next load.
-int giveUpLoad(ZmWorld* world, int code) {
-  zmSetCurrentWorld(nullptr);
-  if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
-  zmAppState = ZM_APP_WAITING;
-  zmUpdateAllCommandLooks();
-  return code;
-}
-
 void repaintView(bool now) {
   HWND view = zmGetViewHwnd();
   if (view == nullptr) return;
   InvalidateRect(view, nullptr, TRUE);
   if (now) UpdateWindow(view);
+}
+
+void (*failedLoadObserver)() = nullptr;
+
+// The lamp blinks green while a world is fetched (red is the alert's).
+constexpr COLORREF kLoadingLamp = RGB(0, 255, 0);
+
+// After a load that failed, the program shows what it showed before: the
+// world of the current history entry when the cache still holds it (the
+// failed world never entered the history), else it waits for a world.
+void showWorldBefore() {
+  zmRestLamp();
+  ZmHistory* entry = zmGetCurrentHistory();
+  if (entry == nullptr || zmCacheFindWorld(entry->url) == nullptr || zmActivateWorld(entry, nullptr) != 0) {
+    zmSetCurrentWorld(nullptr);
+    zmAppState = ZM_APP_WAITING;
+    zmSetLocationText("");
+    repaintView(false);
+    zmUpdateAllCommandLooks();
+  }
+  if (failedLoadObserver != nullptr) failedLoadObserver();
+}
+
+// A world that failed to become the one on show is let go, and the one
+// shown before comes back.
+int giveUpLoad(ZmWorld* world, int code) {
+  zmSetCurrentWorld(nullptr);
+  if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
+  showWorldBefore();
+  return code;
 }
 
 // The avatar joins a world that has none and stands at its active camera.
@@ -141,18 +174,52 @@ int zmGoToUrl(const char* url, const ZmRT* camera) {
   if (camera != nullptr) pendingCameraCopy = *camera;
   zmPendingCamera = camera != nullptr ? &pendingCameraCopy : nullptr;
   const int result = zmWwwOpenUrl(url);
-  if (result != 0) zmPendingCamera = nullptr;
-  // A first world that did not come leaves the program waiting for one.
-  if (result != 0 && zmAppState == ZM_APP_NONE) zmAppState = ZM_APP_WAITING;
+  if (result != 0) {
+    zmPendingCamera = nullptr;
+    zmEndFailedFetch();
+  }
   return result;
 }
 
+void zmEndFailedFetch() {
+  reloading.pending = false;
+  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;  // the build ends it
+  ZmWorld* world = zmGetCurrentWorld();
+  // A world that ticks on keeps its state; a fetch's gives way.
+  if (zmAppState != ZM_APP_RUNNING && zmAppState != ZM_APP_TICKING) {
+    zmRestLamp();
+    zmAppState = world != nullptr ? ZM_APP_RUNNING : ZM_APP_WAITING;
+    repaintView(false);
+  }
+  zmSetLocationText(world != nullptr ? world->name : "");
+  zmUpdateAllCommandLooks();
+  if (failedLoadObserver != nullptr) failedLoadObserver();
+}
+
+void zmOnLoading() {
+  // A world being built keeps its state, which drops loads that arrive
+  // meanwhile; the fetch started inside it shows no signs of its own.
+  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;
+  zmAppState = ZM_APP_FETCHING;
+  repaintView(false);  // cleared for the count, which the ticks draw
+  zmUpdateAllCommandLooks();
+  zmSetLamp(kLoadingLamp);
+}
+
+void zmKeepLoadingLamp() {
+  if (zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
+}
+
+void zmSetFailedLoadObserver(void (*observer)()) { failedLoadObserver = observer; }
+
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   char name[ZM_SHARED_URL_SIZE];
-  if (!zmCopyUrl(name, sizeof name, url, "zmLoadWorld")) {
-    if (zmAppState != ZM_APP_RUNNING) zmAppState = ZM_APP_WAITING;
-    return -1;
+  if (!zmCopyUrl(name, sizeof name, url, "zmLoadWorld")) return giveUpLoad(nullptr, -1);
+  if (localFile == nullptr || access(localFile, R_OK) != 0) {
+    zmReportMessage("%s: cannot be read: %s", name, localFile == nullptr ? "no local file" : std::strerror(errno));
+    return giveUpLoad(nullptr, -1);
   }
+  zmRestLamp();
   zmScriptTkSuspend(zmGetCurrentWorld());
   ZmWorld* world = zmNewWorld(name);
   zmSetCurrentWorld(world);
@@ -164,24 +231,28 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   repaintView(true);
   zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
   if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
-  if (reloading.pending) {
-    reloading.pending = false;
-  } else {
-    ZmHistory* entry = zmAddHistory(name);
-    if (entry == nullptr) return giveUpLoad(world, -1);
-    zmSetCurrentHistory(entry);
-  }
+  const bool reload = reloading.pending;
+  reloading.pending = false;
   zmAppState = ZM_APP_BUILDING;
   zmWorldRunning = 0;
   zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
   zmVFclearPendingTextures();
   const int built = zmReadWorld(localFile, world);
-  if (zmAutoLoadImages()) zmVFloadAllPendingTextures();
-  if (built != 0) return giveUpLoad(world, built);
+  if (texturesWanted()) zmVFloadAllPendingTextures();
+  if (built != 0) {
+    zmReportMessage("%s: cannot be read as a VRML 1.0 world", name);
+    return giveUpLoad(world, built);
+  }
   zmSoundAutoPlay(world);
   zmSetWorldBoundingCube(world);
   if (world->server == nullptr && addPerson(world) != 0) return giveUpLoad(world, -1);
+  // Only a world that came enters the history; a reload keeps its entry.
+  if (!reload) {
+    ZmHistory* entry = zmAddHistory(name);
+    if (entry == nullptr) return giveUpLoad(world, -1);
+    zmSetCurrentHistory(entry);
+  }
   const int shown = zmActivateWorld(zmGetCurrentHistory(), camera);
   if (shown != 0) return giveUpLoad(world, shown);
   zmAppState = ZM_APP_RUNNING;
@@ -250,7 +321,7 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
   }
   zmWorldRunning = 0;
   reloading.pending = true;
-  return zmGoToUrl(zmSharedUrl, camera);
+  return zmGoToUrl(zmSharedUrl, camera);  // a failed fetch clears the pending reload
 }
 
 LRESULT zmOnLoadWorld(ZmLoadRecord* record) {

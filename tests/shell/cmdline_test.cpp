@@ -106,4 +106,30 @@ TEST_F(OptionScanTest, FlagListRunsToTheNextOptionOrTheEnd) {
   EXPECT_EQ(zmOptionDFrameRate, 1);
 }
 
+TEST_F(OptionScanTest, AWordNamingNoFlagEndsTheFlagListAsTheWorld) {
+  EXPECT_STREQ(scan("-dflags warning broken.wrl next.wrl"), "broken.wrl");
+  EXPECT_TRUE(zmGetFlag(ZM_FLAG_WARNING));
+  EXPECT_EQ(zmArgIndex, 4);  // next.wrl is opened after the world
+
+  SetUp();
+  EXPECT_STREQ(scan("-dflags rwdebug Warning qvdebug"), "Warning");  // names are case-sensitive
+  EXPECT_TRUE(zmGetFlag(ZM_FLAG_RWDEBUG));
+  EXPECT_FALSE(zmGetFlag(ZM_FLAG_QVDEBUG));
+}
+
+TEST_F(OptionScanTest, ArgumentsAreTakenAsTheyComeBlanksAndAll) {
+  std::string words[] = {"-dframerate", "examples with space/hello.wrl", "second world.wrl"};
+  char* argv[] = {words[0].data(), words[1].data(), words[2].data()};
+  EXPECT_EQ(zmTakeArguments(3, argv), 4);
+  EXPECT_STREQ(zmScanOptions(), "examples with space/hello.wrl");
+  EXPECT_EQ(zmOptionDFrameRate, 1);
+  EXPECT_STREQ(zmArgv[zmArgIndex], "second world.wrl");
+
+  // The table is bounded as the splitter bounds it.
+  std::vector<std::string> many(40, "w.wrl");
+  std::vector<char*> manyArgv;
+  for (std::string& word : many) manyArgv.push_back(word.data());
+  EXPECT_EQ(zmTakeArguments(static_cast<int>(manyArgv.size()), manyArgv.data()), ZM_ARG_SLOTS);
+}
+
 }  // namespace
