@@ -130,15 +130,12 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   }
   if (const int viewer = zmInit(); viewer != 0) return viewer;
   zmStartBrowserService();
-  zmViewerRegistration = zmWwwRegisterViewer();
+  zmShell.viewerRegistration = zmWwwRegisterViewer();
   zmWorldCache();
   zmSetCurrentWorld(nullptr);
   zmAppendBookmarkMenu();
 
-  if (world == nullptr || !postFirstLoad(mainWindow, world)) {
-    zmAppState = ZM_APP_WAITING;
-    zmWorldRunning = 0;
-  }
+  if (world == nullptr || !postFirstLoad(mainWindow, world)) zmAppAwaitWorld();
   zmUpdateAllCommandLooks();
   ShowWindow(mainWindow, show);
   UpdateWindow(mainWindow);
@@ -169,7 +166,7 @@ int zmAppExit() {
   zmFreeHistory();
   zmSoundShutdown();
   zmExitViewer();
-  if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  if (zmShell.viewerRegistration == 0) zmWwwUnRegisterViewer();
   zmStopBrowserService();
   zmZMQXExit();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");

@@ -91,8 +91,8 @@ void openFieldText(HWND field) {
                     int(target.size()), int(ZM_SHARED_URL_SIZE) - 1);
     return;
   }
-  std::strcpy(zmSharedUrl, target.c_str());
-  bar.openRequest = {zmSharedUrl, nullptr};
+  std::strcpy(zmShell.sharedUrl, target.c_str());
+  bar.openRequest = {zmShell.sharedUrl, nullptr};
   PostMessageA(zmGetMainHwnd(), WM_ZMOPENURL, reinterpret_cast<WPARAM>(field),
                reinterpret_cast<LPARAM>(&bar.openRequest));
 }

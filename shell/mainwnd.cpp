@@ -91,11 +91,10 @@ void onTimer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Operation ticking(hwnd);
   zmLampBlinkStep(static_cast<DWORD>(GetMessageTime()));
   zmKeepLoadingLamp();
-  if (zmAppState == ZM_APP_RUNNING) {
-    zmAppState = ZM_APP_TICKING;
+  if (zmAppBeginTick()) {
     if (!zmIsMessageBoxShowing()) zmWakeUpTask(zmGetCurrentWorld());
     zmSoundSchedule();
-    if (zmAppState == ZM_APP_TICKING) zmAppState = ZM_APP_RUNNING;
+    zmAppEndTick();
   }
   if (HWND view = zmGetViewHwnd()) SendMessageA(view, WM_TIMER, wParam, lParam);
 }

@@ -34,18 +34,6 @@
 #include "viewer/rendering.h"
 #include "viewer/texture.h"
 
-int zmAppState = ZM_APP_NONE;
-int zmWorldRunning = 0;
-char zmSharedUrl[ZM_SHARED_URL_SIZE];
-const ZmRT* zmPendingCamera = nullptr;
-
-namespace {
-// The place a world asked for is kept here until the world comes, so that
-// deleting the bookmark it came from meanwhile leaves nothing dangling.
-ZmRT pendingCameraCopy;
-}  // namespace
-int zmViewerRegistration = 0;
-
 namespace {
 
 // The world server is joined through the proxy and as the avatar the user
@@ -74,7 +62,6 @@ struct Reloading {
   bool pending = false;  // consumed by the next zmLoadWorld
   ZmRT camera{};         // the copy of the camera Reload was given
 };
-Reloading reloading;
 
 void deliverWorldEvent(ZmWorld* world, uint32_t type) {
   if (world == nullptr) return;
@@ -97,7 +84,12 @@ void repaintView(bool now) {
   if (now) UpdateWindow(view);
 }
 
-void (*failedLoadObserver)() = nullptr;
+// What the loads keep from one call to the next.
+struct WorldLoads {
+  Reloading reloading;
+  void (*failedLoadObserver)() = nullptr;
+};
+WorldLoads loads;
 
 // The lamp blinks green while a world is fetched (red is the alert's).
 constexpr COLORREF kLoadingLamp = RGB(0, 255, 0);
@@ -110,12 +102,12 @@ void showWorldBefore() {
   ZmHistory* entry = zmGetCurrentHistory();
   if (entry == nullptr || zmCacheFindWorld(entry->url) == nullptr || zmActivateWorld(entry, nullptr) != 0) {
     zmSetCurrentWorld(nullptr);
-    zmAppState = ZM_APP_WAITING;
+    zmAppShowNothing();
     zmSetLocationText("");
     repaintView(false);
     zmUpdateAllCommandLooks();
   }
-  if (failedLoadObserver != nullptr) failedLoadObserver();
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
 }
 
 // A world that failed to become the one on show is let go, and the one
@@ -165,52 +157,53 @@ void zmUnescapeUrl(char* text) {
 
 int zmGoToUrl(const char* url, const ZmRT* camera) {
   // The program fetches web worlds itself; only other URLs need the browser.
-  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) {
-    zmViewerRegistration = zmWwwRegisterViewer();
-    if (zmViewerRegistration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
+  int& registration = zmShell.viewerRegistration;
+  if (registration != 0 && !zmWwwIsWebWorld(url)) {
+    registration = zmWwwRegisterViewer();
+    if (registration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
   }
-  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) return -1;
+  if (registration != 0 && !zmWwwIsWebWorld(url)) return -1;
   if (zmCacheFindWorld(url) != nullptr) return zmLoadCachedWorld(url, camera);
-  if (camera != nullptr) pendingCameraCopy = *camera;
-  zmPendingCamera = camera != nullptr ? &pendingCameraCopy : nullptr;
+  if (camera != nullptr) zmShell.pendingCamera = *camera;
+  zmShell.cameraPending = camera != nullptr;
   const int result = zmWwwOpenUrl(url);
   if (result != 0) {
-    zmPendingCamera = nullptr;
+    zmShell.cameraPending = false;
     zmEndFailedFetch();
   }
   return result;
 }
 
 void zmEndFailedFetch() {
-  reloading.pending = false;
-  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;  // the build ends it
+  loads.reloading.pending = false;
+  if (zmAppIsBuilding()) return;  // the build ends it
   ZmWorld* world = zmGetCurrentWorld();
   // A world that ticks on keeps its state; a fetch's gives way.
-  if (zmAppState != ZM_APP_RUNNING && zmAppState != ZM_APP_TICKING) {
+  if (!zmAppIsRunning()) {
     zmRestLamp();
-    zmAppState = world != nullptr ? ZM_APP_RUNNING : ZM_APP_WAITING;
+    zmAppFetchFailed(world != nullptr);
     repaintView(false);
   }
   zmSetLocationText(world != nullptr ? world->name : "");
   zmUpdateAllCommandLooks();
-  if (failedLoadObserver != nullptr) failedLoadObserver();
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
 }
 
 void zmOnLoading() {
   // A world being built keeps its state, which drops loads that arrive
   // meanwhile; the fetch started inside it shows no signs of its own.
-  if (zmAppState == ZM_APP_BUILDING || zmAppState == ZM_APP_NEW_WORLD) return;
-  zmAppState = ZM_APP_FETCHING;
+  if (zmAppIsBuilding()) return;
+  zmAppBeginFetching();
   repaintView(false);  // cleared for the count, which the ticks draw
   zmUpdateAllCommandLooks();
   zmSetLamp(kLoadingLamp);
 }
 
 void zmKeepLoadingLamp() {
-  if (zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
+  if (zmShell.zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
 }
 
-void zmSetFailedLoadObserver(void (*observer)()) { failedLoadObserver = observer; }
+void zmSetFailedLoadObserver(void (*observer)()) { loads.failedLoadObserver = observer; }
 
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   char name[ZM_SHARED_URL_SIZE];
@@ -227,14 +220,13 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
     zmReportError("Can't create world\n");
     return giveUpLoad(nullptr, -1);
   }
-  zmAppState = ZM_APP_NEW_WORLD;
+  zmAppBeginNewWorld();
   repaintView(true);
   zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
   if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
-  const bool reload = reloading.pending;
-  reloading.pending = false;
-  zmAppState = ZM_APP_BUILDING;
-  zmWorldRunning = 0;
+  const bool reload = loads.reloading.pending;
+  loads.reloading.pending = false;
+  zmAppBeginBuilding();
   zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
   zmVFclearPendingTextures();
@@ -255,8 +247,7 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   }
   const int shown = zmActivateWorld(zmGetCurrentHistory(), camera);
   if (shown != 0) return giveUpLoad(world, shown);
-  zmAppState = ZM_APP_RUNNING;
-  zmWorldRunning = 1;
+  zmAppWorldBuilt();
   return 0;
 }
 
@@ -292,7 +283,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
     zmResetTimeOutHandlers(world);
     deliverWorldEvent(world, ZM_EVENT_WORLD_IN);
   }
-  zmAppState = ZM_APP_RUNNING;
+  zmAppWorldShown();
   zmUpdateAllCommandLooks();
   handSettingsToClient();
   zmZMQXConnect();
@@ -313,27 +304,26 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
   ZmWorld* world = zmCacheFindWorld(copy);
   if (world == zmGetCurrentWorld()) zmSetCurrentWorld(nullptr);
   zmCacheRemoveWorld(copy);
-  zmAppState = ZM_APP_WAITING;
-  std::memcpy(zmSharedUrl, copy, sizeof copy);
+  zmAppAwaitWorld();
+  std::memcpy(zmShell.sharedUrl, copy, sizeof copy);
   if (camera != nullptr) {
-    reloading.camera = *camera;
-    camera = &reloading.camera;
+    loads.reloading.camera = *camera;
+    camera = &loads.reloading.camera;
   }
-  zmWorldRunning = 0;
-  reloading.pending = true;
-  return zmGoToUrl(zmSharedUrl, camera);  // a failed fetch clears the pending reload
+  loads.reloading.pending = true;
+  return zmGoToUrl(zmShell.sharedUrl, camera);  // a failed fetch clears the pending reload
 }
 
 LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
-  if (zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
+  if (zmShell.zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
   if (zmGetCurrentWorld() != nullptr) zmLeaveWorld(zmGetCurrentWorld()->name);
   ZmRT cameraCopy{};
   const ZmRT* camera = nullptr;
-  if (zmPendingCamera != nullptr) {
-    cameraCopy = *zmPendingCamera;
+  if (zmShell.cameraPending) {
+    cameraCopy = zmShell.pendingCamera;
     camera = &cameraCopy;
   }
-  zmPendingCamera = nullptr;
+  zmShell.cameraPending = false;
   // The senders' URL buffers are their own writable ones (the browser link's
   // base URL, the first-load record's, a test's), decoded where they lie.
   char* url = const_cast<char*>(record->url);
@@ -342,6 +332,7 @@ LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
     zmLoadWorld(record->local, url, camera);
   else
     zmLoadCachedWorld(url, camera);
-  if (zmArgIndex < zmArgc) zmWwwOpenFile(zmArgv[zmArgIndex++]);
+  ZmCommandLine& line = zmShell.commandLine;
+  if (line.argIndex < line.argc) zmWwwOpenFile(line.argv[line.argIndex++]);
   return 0;
 }

@@ -1,10 +1,10 @@
 // shell/worldload.h -- the road from a URL to a world on show.
 //
-// Owns: the application state and the running flag (shell/appstate.h), the
-// shared URL buffer, the pending camera, the reloading flag with its saved
-// camera, the viewer-registration result, and the operations that fetch,
-// build, re-show, leave and reload worlds, with the handling of
-// WM_ZMLOADWORLD. It does not own the built worlds and the history
+// Owns: the reloading flag with its saved camera, the failed-load observer,
+// and the operations that fetch, build, re-show, leave and reload worlds,
+// with the handling of WM_ZMLOADWORLD; they drive the application state's
+// transitions and keep the shared URL buffer, the pending camera and the
+// viewer-registration result of the shell's record (shell/appstate.h). It does not own the built worlds and the history
 // (shell/worldcache.h), the fetching (loading/wwwlink.h) nor the windows.
 //
 // Every URL copied into a fixed buffer here fits whole (at most
@@ -16,12 +16,6 @@
 
 struct ZmHistory;
 struct ZmRT;
-
-// The camera the next arriving world is shown from (a copy of the one
-// zmGoToUrl was given); null when none.
-extern const ZmRT* zmPendingCamera;
-// The result of the viewer registration (0 registered); start-up sets it.
-extern int zmViewerRegistration;
 
 /*
  * zmGoToUrl --

@@ -25,6 +25,7 @@
 #include "loading/madecopies.h"
 #include "loading/wwwlink.h"
 #include "platform/presenter.h"
+#include "platform/recorder.h"
 #include "platform/x11/xpresenter.h"
 #include "script/mainloop.h"
 #include "shell/app.h"
@@ -85,7 +86,8 @@ void afterFrame(HWND view, long frames) {
 // A world named to count frames of that did not come, and none left to
 // open: the frames will never be drawn.
 void afterFailedLoad() {
-  if (zmAppState != ZM_APP_WAITING || zmArgIndex < zmArgc) return;
+  const ZmCommandLine& line = zmShell.commandLine;
+  if (zmShell.zmAppState != ZM_APP_WAITING || line.argIndex < line.argc) return;
   std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
   PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
 }
@@ -118,6 +120,7 @@ int main(int argc, char** argv) {
                  "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
+  platform::keepRecordedEvents(false);  // only tests read it
   if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage, zmWwwFetchUrl});
   zmCatchEndSignals();
@@ -134,7 +137,7 @@ int main(int argc, char** argv) {
   if (const std::string unset = zmListUnsetHooks({"shell"}); !unset.empty())
     std::fprintf(stderr, "Hook slots left unset by the shell:\n%s", unset.c_str());
 #endif
-  if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
+  if (options.frames > 0 && zmShell.zmAppState == ZM_APP_WAITING) {
     // No world is coming whose frames could be counted.
     std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
     PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);

@@ -75,9 +75,9 @@ TEST_F(LocationFieldTest, EnterPostsTheTypedTextAsAnOpenRequest) {
     EXPECT_EQ(requests[0].wParam, reinterpret_cast<WPARAM>(field));
     const auto* record = reinterpret_cast<const ZmLoadRecord*>(requests[0].lParam);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->local, zmSharedUrl);
+    EXPECT_EQ(record->local, zmShell.sharedUrl);
     EXPECT_EQ(record->url, nullptr);  // no camera
-    EXPECT_STREQ(zmSharedUrl, c.typed);
+    EXPECT_STREQ(zmShell.sharedUrl, c.typed);
   }
   EXPECT_TRUE(notices.empty());
 }
@@ -86,7 +86,7 @@ TEST_F(LocationFieldTest, TextSetByTheProgramIsWhatEnterOpens) {
   zmSetLocationText("file:///tmp/shown.wrl");
   SendMessageA(field, WM_CHAR, WPARAM('\r'), 0);
   ASSERT_EQ(takeOpenRequests().size(), 1u);
-  EXPECT_STREQ(zmSharedUrl, "file:///tmp/shown.wrl");
+  EXPECT_STREQ(zmShell.sharedUrl, "file:///tmp/shown.wrl");
 }
 
 TEST_F(LocationFieldTest, TextLongerThanTheBufferIsRefusedWithAWarning) {
@@ -96,7 +96,7 @@ TEST_F(LocationFieldTest, TextLongerThanTheBufferIsRefusedWithAWarning) {
   };
   for (const Case& c : {Case{ZM_SHARED_URL_SIZE - 1, true}, Case{ZM_SHARED_URL_SIZE, false}, Case{300, false}}) {
     SCOPED_TRACE(c.length);
-    std::strcpy(zmSharedUrl, "before");
+    std::strcpy(zmShell.sharedUrl, "before");
     notices.clear();
     const std::string text = "http://" + std::string(c.length - 7, 'a');
     zmSetLocationText("");
@@ -104,7 +104,7 @@ TEST_F(LocationFieldTest, TextLongerThanTheBufferIsRefusedWithAWarning) {
     ASSERT_EQ(GetWindowTextLengthA(field), int(c.length));
     SendMessageA(field, WM_CHAR, WPARAM('\r'), 0);
     EXPECT_EQ(takeOpenRequests().size(), c.opened ? 1u : 0u);
-    EXPECT_EQ(std::string(zmSharedUrl), c.opened ? text : "before");
+    EXPECT_EQ(std::string(zmShell.sharedUrl), c.opened ? text : "before");
     EXPECT_EQ(notices.size(), c.opened ? 0u : 1u);
   }
 }
@@ -143,7 +143,7 @@ TEST_F(LocationFieldTest, TextThatIsNoUrlAndNoFileSaysSo) {
       EXPECT_NE(notices[0].find(c.typed + ": no such file, and not a URL."), std::string::npos) << notices[0];
     } else {
       ASSERT_EQ(requests.size(), 1u);
-      EXPECT_EQ(std::string(zmSharedUrl), c.opens);
+      EXPECT_EQ(std::string(zmShell.sharedUrl), c.opens);
       EXPECT_TRUE(notices.empty());
     }
   }

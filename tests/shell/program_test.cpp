@@ -42,9 +42,9 @@ ZmObj* firstTopObject(ZmWorld* world) {
 
 TEST_F(ProgramTest, WithoutWorldTheProgramWaits) {
   start("-dframerate");
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(zmOptionDFrameRate, 1);
+  EXPECT_EQ(zmShell.options.dframerate, 1);
   EXPECT_TRUE(IsWindowVisible(zmGetMainHwnd()));
   EXPECT_TRUE(IsWindow(zmGetViewHwnd()));
 }
@@ -52,8 +52,8 @@ TEST_F(ProgramTest, WithoutWorldTheProgramWaits) {
 TEST_F(ProgramTest, WorldsOnTheCommandLineLoadOneAfterAnother) {
   const std::string a = write("a.wrl"), b = write("b.wrl"), c = write("c.wrl");
   start(a + " " + b + " " + c);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
-  EXPECT_EQ(zmWorldRunning, 1);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.worldRunning, 1);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(c));
   EXPECT_EQ(zmCacheCount(), 3);
@@ -77,7 +77,7 @@ TEST_F(ProgramTest, ACachedWorldIsShownAgainWithoutReadingItsFile) {
   ZmLoadRecord record{"/nowhere/a.wrl", name.data()};
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record));
   EXPECT_EQ(zmGetCurrentWorld(), first);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   EXPECT_EQ(zmCacheCount(), 2);
   EXPECT_STREQ(zmGetCurrentHistory()->url, name.c_str());
   EXPECT_NE(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);  // a new step: a, b, a
@@ -100,16 +100,16 @@ TEST_F(ProgramTest, AnEscapedBlankIsDecodedBeforeTheWorldIsLookedUp) {
 TEST_F(ProgramTest, ALoadArrivingWhileAWorldIsBuiltIsDropped) {
   const std::string a = write("a.wrl");
   start();
-  zmAppState = ZM_APP_BUILDING;
+  zmShell.zmAppState = ZM_APP_BUILDING;
   std::string name = url(a);
   ZmLoadRecord record{a.c_str(), name.data()};
   // A fetch started meanwhile (a script's) leaves the build its state.
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
-  EXPECT_EQ(zmAppState, ZM_APP_BUILDING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_BUILDING);
   EXPECT_EQ(SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record)), 0);
   EXPECT_EQ(zmCacheCount(), 0);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(zmAppState, ZM_APP_BUILDING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_BUILDING);
 }
 
 std::string locationText() {
@@ -122,14 +122,14 @@ TEST_F(ProgramTest, AFailedFirstWorldSaysWhyAndLeavesTheProgramWaitingAndAbleToL
   const std::string bad = write("bad.wrl", "not a world at all {{{\n"), good = write("good.wrl");
   start(bad);
   EXPECT_TRUE(reported(url(bad) + ": cannot be read as a VRML 1.0 world"));
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(zmCacheCount(), 0);
   EXPECT_EQ(zmGetCurrentHistory(), nullptr);  // a world that never came is no step
   EXPECT_EQ(locationText(), "");
 
   ASSERT_EQ(open(good), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(good));
   EXPECT_EQ(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);
@@ -162,13 +162,13 @@ TEST_F(ProgramTest, AFailedLoadSaysWhyAndShowsTheWorldBeforeWithTheHistoryAsItWa
     pump();
     EXPECT_TRUE(reported(url(failure.path) + ": " + failure.why)) << failure.path;
     EXPECT_EQ(zmGetCurrentWorld(), before) << failure.path;
-    EXPECT_EQ(zmAppState, ZM_APP_RUNNING) << failure.path;
+    EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING) << failure.path;
     EXPECT_EQ(zmGetCurrentHistory(), step) << failure.path;
     EXPECT_EQ(zmGetNextHistory(step), forward) << failure.path;
     EXPECT_EQ(zmCacheCount(), 2) << failure.path;
     EXPECT_EQ(locationText(), url(a)) << failure.path;
     tick();
-    EXPECT_EQ(zmAppState, ZM_APP_RUNNING) << failure.path;  // the world ticks on
+    EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING) << failure.path;  // the world ticks on
   }
   SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_FORWARD, 0);
   EXPECT_EQ(zmGetCurrentWorld(), zmCacheFindWorld(url(b).c_str()));
@@ -179,9 +179,9 @@ TEST_F(ProgramTest, AFailedLoadSaysWhyAndShowsTheWorldBeforeWithTheHistoryAsItWa
 TEST_F(ProgramTest, ACancelledLoadKeepsTheWorldOnShowOrWaits) {
   start();
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
-  EXPECT_EQ(zmAppState, ZM_APP_FETCHING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_FETCHING);
   SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 
   const std::string a = write("a.wrl");
   ASSERT_EQ(open(a), 0);
@@ -189,7 +189,7 @@ TEST_F(ProgramTest, ACancelledLoadKeepsTheWorldOnShowOrWaits) {
   ASSERT_NE(shown, nullptr);
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
   SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   EXPECT_EQ(zmGetCurrentWorld(), shown);
   EXPECT_EQ(locationText(), url(a));
   const std::vector<platform::RecordedEvent> boxes = platform::recordedEvents("MessageBox");
@@ -203,12 +203,12 @@ TEST_F(ProgramTest, AFailedAvatarReadLeavesTheProgramAbleToLoadAgain) {
   start(first);
   zmSetPersonFileForTest(nullptr);
   EXPECT_TRUE(reported("zmAddPersonToWorld: can not read file"));
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(zmCacheCount(), 0);
 
   ASSERT_EQ(open(second), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_NE(zmGetCurrentWorld()->person, nullptr);
 }
@@ -224,7 +224,7 @@ TEST_F(ProgramTest, UrlsTooLongForTheirBuffersAreRefusedNotCut) {
   EXPECT_EQ(zmLoadWorld(write("a.wrl").c_str(), longUrl.c_str(), nullptr), -1);
   EXPECT_TRUE(reported("zmLoadWorld: the URL is longer than 255 characters: refused"));
   EXPECT_EQ(zmCacheCount(), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 
   messages.clear();
   ASSERT_TRUE(platform::dropFiles(zmGetMainHwnd(), {longName}, POINT{50, 50}));
@@ -309,19 +309,19 @@ TEST_F(ProgramTest, UnescapingDecodesOnlyCompleteHexEscapes) {
 // A time-out that ends the world on show from inside the tick, as a nested
 // load that fails does.
 int leaveForWaiting(ZmObj*, ZmEvent*, const char*) {
-  zmAppState = ZM_APP_WAITING;
+  zmShell.zmAppState = ZM_APP_WAITING;
   return 1;
 }
 
 TEST_F(ProgramTest, TheTickRestoresTheRunningStateOnlyWhenNothingChangedIt) {
   start(write("a.wrl"));
   tick();
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmAddTimeOutHandler(firstTopObject(zmGetCurrentWorld()), nullptr, 1, ZM_SCRIPT_C,
                                 reinterpret_cast<const void*>(leaveForWaiting), "", 0),
             nullptr);
   tick();
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 }
 
 TEST_F(ProgramTest, TicksRenderFramesAndWriteTheirTimingWhenAsked) {

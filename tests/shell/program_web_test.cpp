@@ -60,7 +60,7 @@ TEST_F(ProgramWebTest, AWorldOnTheCommandLineComesWithItsInlineAndItsAnchorLeads
   publish("in.wrl", "#VRML V1.0 ascii\nSeparator { Cone { } Sphere { } }\n");
   publish("next.wrl", kWorldText);
   start(server->url("world.wrl"));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ZmWorld* world = zmGetCurrentWorld();
   ASSERT_NE(world, nullptr);
   EXPECT_EQ(std::string(world->name), server->url("world.wrl"));
@@ -77,13 +77,13 @@ TEST_F(ProgramWebTest, AWorldOnTheCommandLineComesWithItsInlineAndItsAnchorLeads
   pump();
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), server->url("next.wrl"));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
 }
 
 TEST_F(ProgramWebTest, AMissingInlineIsAWarningAndTheWorldStillShows) {
   publish("world.wrl", "#VRML V1.0 ascii\nSeparator { WWWInline { name \"gone.wrl\" } Cube { } }\n");
   start(server->url("world.wrl"));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_GE(countObjects(zmGetCurrentWorld()), 1);
   EXPECT_TRUE(reported("gone.wrl: HTTP 404"));
@@ -91,7 +91,7 @@ TEST_F(ProgramWebTest, AMissingInlineIsAWarningAndTheWorldStillShows) {
 
 TEST_F(ProgramWebTest, AWebWorldThatCannotBeHadLeavesTheProgramWaiting) {
   start(server->url("none.wrl"));
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_TRUE(reported("none.wrl: HTTP 404"));
 }
@@ -127,7 +127,7 @@ TEST_F(ProgramWebTest, StopLoadingEndsAStalledWorldWithinASecond) {
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
   EXPECT_TRUE(reported("cancelled"));
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 }
 
 // What the program shows while a world is on its way, seen from inside the
@@ -147,7 +147,7 @@ int stopButtonLook() {
 
 LRESULT CALLBACK lookAtTheSignsThenStop(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != WM_USER) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  signsSeen = {zmAppState, stopButtonLook(), zmGetLampPhases()};
+  signsSeen = {zmShell.zmAppState, stopButtonLook(), zmGetLampPhases()};
   PostMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_STOP, 0);
   return 0;
 }
@@ -155,7 +155,7 @@ LRESULT CALLBACK lookAtTheSignsThenStop(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 TEST_F(ProgramWebTest, AWorldOnItsWayShowsTheLoadingSignsAndStopBringsBackTheWorldBefore) {
   const std::string a = write("a.wrl");
   start(a);
-  ASSERT_EQ(zmAppState, ZM_APP_RUNNING);
+  ASSERT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   EXPECT_EQ(stopButtonLook(), ZM_LOOK_DISABLED);
   WNDCLASSA observerClass{};
   observerClass.lpfnWndProc = lookAtTheSignsThenStop;
@@ -175,7 +175,7 @@ TEST_F(ProgramWebTest, AWorldOnItsWayShowsTheLoadingSignsAndStopBringsBackTheWor
   EXPECT_EQ(signsSeen.stopLook, ZM_LOOK_NORMAL);
   EXPECT_GT(signsSeen.lampPhases, 0);
   EXPECT_TRUE(reported(server->url("stall/big.wrl") + ": cannot be loaded: cancelled"));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(a));
   EXPECT_EQ(zmGetNextHistory(zmGetCurrentHistory()), nullptr);
@@ -199,7 +199,7 @@ TEST_F(ProgramWebTest, AServerThatRefusesTheConnectionIsReportedAndTheWorldBefor
   const std::string closed = "http://127.0.0.1:" + std::to_string(port) + "/w.wrl";
   EXPECT_EQ(zmGoToUrl(closed.c_str(), nullptr), -1);
   EXPECT_TRUE(reported(closed + ": cannot be loaded:"));
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(a));
   EXPECT_EQ(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);
@@ -214,7 +214,7 @@ TEST_F(ProgramWebTest, AReloadThatCannotFetchLeavesTheNextLoadAHistoryStep) {
   const std::string webUrl = server->url("world.wrl");
   server.reset();
   EXPECT_EQ(zmReloadWorld(webUrl.c_str(), nullptr), -1);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 
   ASSERT_EQ(open(write("a.wrl")), 0);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
