@@ -72,7 +72,11 @@ start() {
   eval "$1_chat=$found"
   DISPLAY=$2 xdotool windowmove "$found" 40 445 windowsize "$found" 570 150
   if DISPLAY=$2 poll 10 found_window '^Messages$'; then
-    eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
+    # It opens beside the main window, where the chat window was put: moved to
+    # the corner, its Close button is clear of the chat window.
+    DISPLAY=$2 xdotool windowmove "$found" 0 0
+    at_corner() { eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"; [ "$MX" -eq 0 ] && [ "$MY" -eq 0 ]; }
+    DISPLAY=$2 poll 30 at_corner
     DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
     DISPLAY=$2 poll 30 gone_window '^Messages$' || fail "$1: the Messages window stays over the view"
   fi
