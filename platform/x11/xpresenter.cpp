@@ -503,6 +503,10 @@ void presentChanges() {
   for (auto it = visible.rbegin(); it != visible.rend(); ++it) syncWindow(*it);
   syncCursor();
   finishPresenting();
+  // The round trips above (properties, coordinates, the shared put's sync)
+  // may have read events off the connection; the wait that follows would
+  // not wake for them.
+  readQueuedEvents();
 }
 
 bool openX11Presenter(const char* displayName) {
