@@ -82,14 +82,15 @@ start() {
   fi
 }
 
-# tap NAME TIMES: Up tapped in NAME's view, a step a tap however the ticks
-# fall (a held key would carry her far on a fast machine).
+# tap NAME TIMES: Up held for 60 ms in NAME's view, TIMES times: walking
+# follows the clock, so each tap carries her about one step whatever the
+# frame rate.
 tap() {
   local display window
   display=$(eval echo "\$display_$1") window=$(eval echo "\$$1_window")
   eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
   DISPLAY=$display xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-  for _ in $(seq "$2"); do DISPLAY=$display xdotool key Up; sleep 0.2; done
+  for _ in $(seq "$2"); do DISPLAY=$display xdotool keydown Up sleep 0.06 keyup Up; sleep 0.2; done
 }
 display_ann=$displayA display_bob=$displayB
 
