@@ -11,48 +11,16 @@
 
 #include "multiuser/send.h"
 #include "tests/multiuser/client_fixture.h"
+#include "tests/world_server.h"
 
 namespace {
-
-// The world server in a child process, killed when the test ends.
-class WorldServer {
- public:
-  WorldServer() {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      const std::string path = std::string(LUMENFOLD_TOOLS_DIR) + "/worldserver";
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(out[1]);
-    output_ = fdopen(out[0], "r");
-    if (output_ != nullptr && std::fscanf(output_, "listening on %d", &port_) != 1) port_ = 0;
-  }
-  ~WorldServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (output_ != nullptr) std::fclose(output_);
-  }
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  FILE* output_ = nullptr;
-  int port_ = 0;
-};
 
 using WorldServerMeeting = ClientTest;
 
 // The second client to join gets the avatar ids from 2000; its avatar's move
 // reaches the first client, which holds an object with that id.
 TEST_F(WorldServerMeeting, OneClientsMoveReachesTheOther) {
-  WorldServer server;
+  TestWorldServer server;
   ASSERT_GT(server.port(), 0);
   serveAt(server.port());
 
