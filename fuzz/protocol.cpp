@@ -7,8 +7,6 @@
 // VRML harness: an add-objects message can name only files in the
 // harness's private folder. Whatever the stream, the handlers must touch
 // only live objects and leave the world deletable.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -18,14 +16,11 @@
 #include "core/report.h"
 #include "core/world.h"
 #include "fuzz/harness.h"
-#include "loading/filetype.h"
-#include "loading/loadhooks.h"
-#include "loading/urltable.h"
+#include "fuzz/layers.h"
 #include "multiuser/connection.h"
 #include "multiuser/peers.h"
 #include "multiuser/receive.h"
 #include "multiuser/ring.h"
-#include "startup/startup.h"
 #include "vrml/parse.h"
 
 namespace {
@@ -43,21 +38,10 @@ constexpr const char* kSharedWorld =
 // The most bytes one delivery puts into the ring, as a socket read might.
 constexpr size_t kDelivery = 1500;
 
-std::string fetched;
 std::string worldFile;
 
-const char* fetchFromPrivateFolder(ZmUrlHash* entry) {
-  const char* url = zmGetUrl(entry);
-  if (url == nullptr || zmGetUrlScheme(url) != ZM_SCHEME_NONE) return nullptr;
-  if (url[0] == '/' || std::string(url).find("..") != std::string::npos) return nullptr;
-  fetched = fuzz::privateFolder() + url;
-  zmResolveLocalName(fetched.data());
-  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
-
 void startLayers() {
-  fuzz::adoptPrivateFolderAsHome();
-  zmStartLayers({nullptr, fetchFromPrivateFolder});
+  fuzz::startLayersOverPrivateFolder();
   zmTurnOffFlag(ZM_FLAG_WARNING);
   zmTurnOffFlag(ZM_FLAG_ERROR);
 }

@@ -10,8 +10,6 @@
 // evaluation, so that only the commands' reading of their arguments and
 // handles is tried. Commands that open the program's windows or another
 // world are left out: the harness has neither.
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -27,11 +25,8 @@
 #include "core/report.h"
 #include "core/world.h"
 #include "fuzz/harness.h"
-#include "loading/filetype.h"
-#include "loading/loadhooks.h"
-#include "loading/urltable.h"
+#include "fuzz/layers.h"
 #include "script/host.h"
-#include "startup/startup.h"
 #include "vrml/parse.h"
 
 namespace {
@@ -58,22 +53,10 @@ constexpr size_t kMostWords = 16;
 const std::set<std::string> kLeftOut = {"zmMessageDlg", "zmMenuExec", "zmWwwOpenFile", "zmWwwOpenUrl",
                                         "zmPlay2DVideo", "zmPlay3DVideo", "zmVideoPlay"};
 
-std::string fetched;
-
-const char* fetchFromPrivateFolder(ZmUrlHash* entry) {
-  const char* url = zmGetUrl(entry);
-  if (url == nullptr || zmGetUrlScheme(url) != ZM_SCHEME_NONE) return nullptr;
-  if (url[0] == '/' || std::string(url).find("..") != std::string::npos) return nullptr;
-  fetched = fuzz::privateFolder() + url;
-  zmResolveLocalName(fetched.data());
-  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
-
 std::vector<std::string> commands;
 
 void startLayers() {
-  fuzz::adoptPrivateFolderAsHome();
-  zmStartLayers({nullptr, fetchFromPrivateFolder});
+  fuzz::startLayersOverPrivateFolder();
   zmTurnOffFlag(ZM_FLAG_WARNING);
   zmTurnOffFlag(ZM_FLAG_ERROR);
 }

@@ -5,8 +5,6 @@
 // them today: the URL table, and a fetch that finds local files. Here the
 // fetch finds only files in the harness's private folder, so an inline can
 // name the world itself but never reaches outside.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,34 +12,11 @@
 #include "core/object.h"
 #include "core/world.h"
 #include "fuzz/harness.h"
-#include "loading/filetype.h"
-#include "loading/loadhooks.h"
-#include "loading/urltable.h"
-#include "startup/startup.h"
+#include "fuzz/layers.h"
 #include "vrml/parse.h"
 
-namespace {
-
-std::string fetched;
-
-const char* fetchFromPrivateFolder(ZmUrlHash* entry) {
-  const char* url = zmGetUrl(entry);
-  if (url == nullptr || zmGetUrlScheme(url) != ZM_SCHEME_NONE) return nullptr;
-  if (url[0] == '/' || std::string(url).find("..") != std::string::npos) return nullptr;
-  fetched = fuzz::privateFolder() + url;
-  zmResolveLocalName(fetched.data());
-  return access(fetched.c_str(), R_OK) == 0 ? fetched.c_str() : nullptr;
-}
-
-void startLayers() {
-  fuzz::adoptPrivateFolderAsHome();
-  zmStartLayers({nullptr, fetchFromPrivateFolder});
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = (startLayers(), true);
+  static bool ready = (fuzz::startLayersOverPrivateFolder(), true);
   (void)ready;
   const std::string path = fuzz::writeInput("world.wrl", data, size);
   ZmWorld* world = zmNewWorld(path.c_str());
