@@ -31,6 +31,8 @@ int enterMember(const char* url, const char* localFile, uint32_t type) {
   return world != nullptr && zmNewUrlHashEntry(world->urlTable, url, localFile, type) != nullptr ? 0 : -1;
 }
 
+constexpr ZmWriterLoading kWriterLoading{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
+
 }  // namespace
 
 void zmInstallLoadingHooks() {
@@ -45,7 +47,7 @@ void zmInstallLoadingHooks() {
   zmVrmlLoadingHooks.getLocalNameOfWWW = zmGetLocalNameOfWWW;
   zmVrmlLoadingHooks.extractLha = zmExtractLhaCopy;
 
-  zmWriterLoadingHooks.getUrlNameOfWWW = zmGetUrlNameOfWWW;
+  writerLoading.provide(kWriterLoading);
 
   zmLhaCallbacks.fetchUrl = fetchArchive;
   zmLhaCallbacks.preProcessFile = zmPreProcessFile;

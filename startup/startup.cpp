@@ -22,6 +22,23 @@
 
 namespace {
 
+// Every service record of the layers below the start-up.
+const ZmServiceState* const kServices[] = {&writerLoading};
+
+bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
+  return std::find(providers.begin(), providers.end(), provider) != providers.end();
+}
+
+void listUnsetServices(std::initializer_list<std::string_view> providers, std::string& out) {
+  for (const ZmServiceState* service : kServices) {
+    if (!isNamed(service->provider(), providers)) continue;
+    if (!service->provided())
+      out += std::string(service->provider()) + ": " + service->name() + "\n";
+    else if (!service->complete())
+      out += std::string(service->provider()) + ": " + service->name() + " (a function left out)\n";
+  }
+}
+
 void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::string_view> providers,
                std::string& out) {
   for (const ZmHookSlot& entry : slots) {
@@ -39,9 +56,10 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
+       {zmCoreHookSlots(), zmVrmlHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
         zmMultiUserHookSlots(), zmMediaShellHookSlots()})
     listUnset(slots, providers, unset);
+  listUnsetServices(providers, unset);
   return unset;
 }
 

@@ -9,6 +9,7 @@
 #define LUMENFOLD_TESTS_HOOK_GUARD_H
 
 #include "core/hooks.h"
+#include "core/service.h"
 
 template <typename Table>
 class HookTableGuard {
@@ -24,6 +25,27 @@ class HookTableGuard {
  private:
   Table& table_;
   Table saved_;
+};
+
+// Puts a copy of a service's default record in use for its lifetime and
+// the record in use before back afterwards; set members on the copy:
+// guard->member = recorder.
+template <typename Record>
+class ServiceGuard {
+ public:
+  explicit ServiceGuard(ZmService<Record>& service) : service_(service), saved_(service()), record_(service.fallback()) {
+    service_.provide(record_);
+  }
+  ~ServiceGuard() { service_.provide(saved_); }
+  ServiceGuard(const ServiceGuard&) = delete;
+  ServiceGuard& operator=(const ServiceGuard&) = delete;
+
+  Record* operator->() { return &record_; }
+
+ private:
+  ZmService<Record>& service_;
+  const Record& saved_;
+  Record record_;
 };
 
 // Every table of the core emptied for the guards' lifetime.

@@ -115,7 +115,7 @@ class BodyMediaTest : public ::testing::Test {
   HookTableGuard<ZmViewerMediaHooks> viewerMediaHooks{zmViewerMediaHooks};
   HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   ZmWorld* world = nullptr;
   TempFolder temp{"lumenfold-media"};
   std::filesystem::path folder = temp.path();

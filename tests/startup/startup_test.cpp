@@ -33,7 +33,7 @@ class StartupTest : public ::testing::Test {
  protected:
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
   HookTableGuard<ZmViewerMultiUserHooks> viewerMultiUserHooks{zmViewerMultiUserHooks};
@@ -46,7 +46,7 @@ TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
   const std::string unset = zmListUnsetHooks({"loading"});
   EXPECT_NE(unset.find("loading: zmCoreLoadingHooks.newUrlHash\n"), std::string::npos) << unset;
   EXPECT_NE(unset.find("loading: zmVrmlLoadingHooks.wwwLoadFile\n"), std::string::npos) << unset;
-  EXPECT_NE(unset.find("loading: zmWriterLoadingHooks.getUrlNameOfWWW\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: writerLoading\n"), std::string::npos) << unset;
   EXPECT_EQ(unset.find("viewer:"), std::string::npos) << unset;
   EXPECT_EQ(zmListUnsetHooks({}), "");
 }
