@@ -27,20 +27,23 @@ class HookTableGuard {
   Table saved_;
 };
 
-// Puts a copy of a service's default record in use for its lifetime and
-// the record in use before back afterwards; set members on the copy:
-// guard->member = recorder.
+// Puts a service's default record in use for its lifetime and the record in
+// use before back afterwards. Setting a member puts a copy of the default
+// with that member changed in use: guard->member = recorder.
 template <typename Record>
 class ServiceGuard {
  public:
   explicit ServiceGuard(ZmService<Record>& service) : service_(service), saved_(service()), record_(service.fallback()) {
-    service_.provide(record_);
+    service_.provide(service.fallback());
   }
   ~ServiceGuard() { service_.provide(saved_); }
   ServiceGuard(const ServiceGuard&) = delete;
   ServiceGuard& operator=(const ServiceGuard&) = delete;
 
-  Record* operator->() { return &record_; }
+  Record* operator->() {
+    service_.provide(record_);
+    return &record_;
+  }
 
  private:
   ZmService<Record>& service_;
