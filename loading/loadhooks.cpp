@@ -31,6 +31,14 @@ int enterMember(const char* url, const char* localFile, uint32_t type) {
   return world != nullptr && zmNewUrlHashEntry(world->urlTable, url, localFile, type) != nullptr ? 0 : -1;
 }
 
+constexpr ZmVrmlLoading kVrmlLoading{
+    .wwwLoadFile = zmWwwLoadFile,
+    .getUrl = zmGetUrl,
+    .getLocalFile = zmGetLocalFile,
+    .setNameOfWWW = zmSetNameOfWWW,
+    .getLocalNameOfWWW = zmGetLocalNameOfWWW,
+    .extractLha = zmExtractLhaCopy,
+};
 constexpr ZmWriterLoading kWriterLoading{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
 
 }  // namespace
@@ -40,12 +48,7 @@ void zmInstallLoadingHooks() {
   zmCoreLoadingHooks.deleteUrlHash = zmDeleteUrlHash;
   zmCoreLoadingHooks.releaseUrlHashEntry = zmReleaseUrlHashEntry;
 
-  zmVrmlLoadingHooks.wwwLoadFile = zmWwwLoadFile;
-  zmVrmlLoadingHooks.getUrl = zmGetUrl;
-  zmVrmlLoadingHooks.getLocalFile = zmGetLocalFile;
-  zmVrmlLoadingHooks.setNameOfWWW = zmSetNameOfWWW;
-  zmVrmlLoadingHooks.getLocalNameOfWWW = zmGetLocalNameOfWWW;
-  zmVrmlLoadingHooks.extractLha = zmExtractLhaCopy;
+  vrmlLoading.provide(kVrmlLoading);
 
   writerLoading.provide(kWriterLoading);
 

@@ -1,21 +1,36 @@
-// media/install.cpp -- the media layer's hook slots; see install.h.
+// media/install.cpp -- the media layer's service records; see install.h.
 #include "media/install.h"
 
 #include "core/hooks.h"
 #include "media/bodies.h"
-#include "media/bodyinstall.h"
+#include "media/movie.h"
 #include "media/sound.h"
 #include "viewer/hooks.h"
 #include "vrml/hooks.h"
 
+namespace {
+
+void pauseMovie(ZmObj* object) { zmPause3DMovie(object); }
+
+constexpr ZmVrmlMedia kVrmlMedia{
+    .newMovie = zmNewTextureMovie,
+    .deleteTextureMovie = zmDeleteTextureMovie,
+    .kinNew = zmKinNew,
+    .newSoundLeaf = zmNewSoundLeaf,
+    .addSoundObj = zmAddSoundObj,
+};
+
+}  // namespace
+
 void zmInstallMediaHooks() {
   zmCoreMediaHooks.deleteSoundLeaf = zmDeleteSoundLeaf;
   zmCoreMediaHooks.soundSetWorld = zmSoundSetWorld;
-  zmVrmlMediaHooks.newSoundLeaf = zmNewSoundLeaf;
-  zmVrmlMediaHooks.addSoundObj = zmAddSoundObj;
+  zmCoreMediaHooks.pause3DMovie = pauseMovie;
+  zmCoreMediaHooks.kinDeleteBodyAndPos = zmKinDeleteBodyAndPos;
+  vrmlMedia.provide(kVrmlMedia);
   zmViewerMediaHooks.playSpotSoundByName = zmPlaySpotSoundByName;
   zmViewerMediaHooks.stopSoundByName = zmStopSoundByName;
   zmViewerMediaHooks.kinNextPosture = zmKinNextPosture;
   zmViewerMediaHooks.kinPrevPosture = zmKinPrevPosture;
-  zmInstallBodyAndMovieHooks();
+  zmViewerMediaHooks.setTextureMovie = zmSetTextureMovie;
 }

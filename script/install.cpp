@@ -53,6 +53,12 @@ ZmTimeOutHandlerList* addMediaTimeOut(ZmObj* object, uint32_t interval, ZmMediaT
                              repeating);
 }
 
+constexpr ZmVrmlScript kVrmlScript{
+    .scriptEvalStr = evalStr,
+    .addEventHandler = addEventHandler,
+    .addTimeOutHandler = addTimeOutHandler,
+};
+
 }  // namespace
 
 void zmInstallScriptHooks() {
@@ -64,9 +70,7 @@ void zmInstallScriptHooks() {
   zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
   static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
   zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
-  zmVrmlScriptHooks.scriptEvalStr = evalStr;
-  zmVrmlScriptHooks.addEventHandler = addEventHandler;
-  zmVrmlScriptHooks.addTimeOutHandler = addTimeOutHandler;
+  vrmlScript.provide(kVrmlScript);
   zmMediaScriptHooks.addTimeOutHandler = addMediaTimeOut;
   zmMediaScriptHooks.removeTimeOutHandler = zmRemoveTimeOutHandler;
 }

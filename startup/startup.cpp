@@ -23,7 +23,7 @@
 namespace {
 
 // Every service record of the layers below the start-up.
-const ZmServiceState* const kServices[] = {&writerLoading};
+const ZmServiceState* const kServices[] = {&vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
@@ -56,7 +56,7 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
+       {zmCoreHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
         zmMultiUserHookSlots(), zmMediaShellHookSlots()})
     listUnset(slots, providers, unset);
   listUnsetServices(providers, unset);

@@ -153,7 +153,7 @@ void zmRenderDrawOverlays(RwCamera* camera) {
 int zmRenderLoadBackground(ZmWorld* world) {
   if (world == nullptr || world->rendering == nullptr) return -1;
   if (world->backgroundImage == nullptr) return 0;
-  const char* file = hookGetLocalFile(world->backgroundImage);
+  const char* file = vrmlLoading().getLocalFile(world->backgroundImage);
   if (file == nullptr) return 0;
   RenderingStruct* record = world->rendering;
   if (record->backdrop != nullptr && record->backdropFile != nullptr && zmStrEq(record->backdropFile, file))

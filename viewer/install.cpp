@@ -12,6 +12,12 @@
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"
 
+namespace {
+
+constexpr ZmVrmlViewer kVrmlViewer{.navSetGravity = zmNavSetGravity};
+
+}  // namespace
+
 void zmInstallViewerHooks() {
   zmCoreViewerHooks.destroyObjInViewer = zmDestroyObjInViewer;
   zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
@@ -32,5 +38,5 @@ void zmInstallViewerHooks() {
   zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
   zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
   zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
-  zmVrmlViewerHooks.navSetGravity = zmNavSetGravity;
+  vrmlViewer.provide(kVrmlViewer);
 }

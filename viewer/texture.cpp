@@ -40,7 +40,7 @@ ZmTexture* textureOf(ZmLeaf* leaf) { return &static_cast<ZmShape*>(leaf)->textur
 bool isShapeKind(int32_t kind) { return kind >= ZM_LEAF_ASCII_TEXT && kind <= ZM_LEAF_SPHERE; }
 
 const char* localFileOf(ZmUrlHash* entry) {
-  return entry != nullptr ? hookGetLocalFile(entry) : nullptr;
+  return entry != nullptr ? vrmlLoading().getLocalFile(entry) : nullptr;
 }
 
 // The engine texture of the image, read once per local file and shared by name.
@@ -249,7 +249,7 @@ RwTexture* movieTextureOf(ZmObj* object, const char* function) {
 void releaseImage(ZmTextureImage* image) {
   if (image->file != nullptr) hookReleaseUrlHashEntry(image->file);
   if (image->mask != nullptr) hookReleaseUrlHashEntry(image->mask);
-  if (image->movie != nullptr) hookDeleteTextureMovie(image->movie);
+  if (image->movie != nullptr) vrmlMedia().deleteTextureMovie(image->movie);
   zmFree(image);
 }
 

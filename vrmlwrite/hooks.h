@@ -23,7 +23,7 @@ struct ZmWriterLoading {
 inline constexpr ZmWriterLoading kWriterLoadingDefaults = {
     .getUrlNameOfWWW = [](ZmObj* object, int kind, const char** url) {
       auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, kind));
-      const char* text = entry != nullptr ? hookGetUrl(entry) : nullptr;
+      const char* text = entry != nullptr ? vrmlLoading().getUrl(entry) : nullptr;
       if (text == nullptr) return -1;
       *url = text;
       return 0;

@@ -414,7 +414,7 @@ void zmDumpMFVec3f(DumpContext& dump, const ZmMFVec3f* list, const char* label) 
 
 void dumpAbs2UrlOfFileName(DumpContext& dump, ZmUrlHash* entry, const char* label) {
   if (entry == nullptr) return;
-  const char* local = hookGetLocalFile(entry);
+  const char* local = vrmlLoading().getLocalFile(entry);
   if (local == nullptr) {
     zmReportWarning("dumpAbs2UrlOfFileName(): zmGetLocalFile() failed.");
     return;
@@ -429,7 +429,7 @@ void dumpInlineName(DumpContext& dump, ZmObj* object) {
   const char* colon = std::strchr(url, ':');
   const bool relative = colon == nullptr || std::strcspn(url, "/\\") < static_cast<size_t>(colon - url);
   auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, zmWWWInline));
-  const char* local = relative && entry != nullptr ? hookGetLocalFile(entry) : nullptr;
+  const char* local = relative && entry != nullptr ? vrmlLoading().getLocalFile(entry) : nullptr;
   if (local != nullptr && local[0] != '\0')
     dumpPrintf(dump, "name \"%s\"", qvFAbs2UrlOfFileName(local));
   else

@@ -22,7 +22,7 @@
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
-#include "media/bodyinstall.h"
+#include "media/install.h"
 #include "media/timeouthooks.h"
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
@@ -53,7 +53,7 @@ class BodyMediaTest : public ::testing::Test {
     };
     zmInstallLoadingHooks();
     zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
-    zmInstallBodyAndMovieHooks();
+    zmInstallMediaHooks();
     world = zmNewWorld("media-test");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;

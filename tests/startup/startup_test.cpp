@@ -45,7 +45,7 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
   const std::string unset = zmListUnsetHooks({"loading"});
   EXPECT_NE(unset.find("loading: zmCoreLoadingHooks.newUrlHash\n"), std::string::npos) << unset;
-  EXPECT_NE(unset.find("loading: zmVrmlLoadingHooks.wwwLoadFile\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: vrmlLoading\n"), std::string::npos) << unset;
   EXPECT_NE(unset.find("loading: writerLoading\n"), std::string::npos) << unset;
   EXPECT_EQ(unset.find("viewer:"), std::string::npos) << unset;
   EXPECT_EQ(zmListUnsetHooks({}), "");
