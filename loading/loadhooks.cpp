@@ -31,6 +31,11 @@ int enterMember(const char* url, const char* localFile, uint32_t type) {
   return world != nullptr && zmNewUrlHashEntry(world->urlTable, url, localFile, type) != nullptr ? 0 : -1;
 }
 
+constexpr ZmCoreLoading kCoreLoading{
+    .newUrlHash = zmNewUrlHash,
+    .deleteUrlHash = zmDeleteUrlHash,
+    .releaseUrlHashEntry = zmReleaseUrlHashEntry,
+};
 constexpr ZmVrmlLoading kVrmlLoading{
     .wwwLoadFile = zmWwwLoadFile,
     .getUrl = zmGetUrl,
@@ -44,9 +49,7 @@ constexpr ZmWriterLoading kWriterLoading{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
 }  // namespace
 
 void zmInstallLoadingHooks() {
-  zmCoreLoadingHooks.newUrlHash = zmNewUrlHash;
-  zmCoreLoadingHooks.deleteUrlHash = zmDeleteUrlHash;
-  zmCoreLoadingHooks.releaseUrlHashEntry = zmReleaseUrlHashEntry;
+  coreLoading.provide(kCoreLoading);
 
   vrmlLoading.provide(kVrmlLoading);
 

@@ -12,6 +12,12 @@ namespace {
 
 void pauseMovie(ZmObj* object) { zmPause3DMovie(object); }
 
+constexpr ZmCoreMedia kCoreMedia{
+    .deleteSoundLeaf = zmDeleteSoundLeaf,
+    .pause3DMovie = pauseMovie,
+    .kinDeleteBodyAndPos = zmKinDeleteBodyAndPos,
+    .soundSetWorld = zmSoundSetWorld,
+};
 constexpr ZmVrmlMedia kVrmlMedia{
     .newMovie = zmNewTextureMovie,
     .deleteTextureMovie = zmDeleteTextureMovie,
@@ -23,10 +29,7 @@ constexpr ZmVrmlMedia kVrmlMedia{
 }  // namespace
 
 void zmInstallMediaHooks() {
-  zmCoreMediaHooks.deleteSoundLeaf = zmDeleteSoundLeaf;
-  zmCoreMediaHooks.soundSetWorld = zmSoundSetWorld;
-  zmCoreMediaHooks.pause3DMovie = pauseMovie;
-  zmCoreMediaHooks.kinDeleteBodyAndPos = zmKinDeleteBodyAndPos;
+  coreMedia.provide(kCoreMedia);
   vrmlMedia.provide(kVrmlMedia);
   zmViewerMediaHooks.playSpotSoundByName = zmPlaySpotSoundByName;
   zmViewerMediaHooks.stopSoundByName = zmStopSoundByName;

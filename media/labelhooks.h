@@ -11,6 +11,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 
 struct ZmMediaShellHooks {
   // zmLabelHideAll -- freezes every label where it stands, and the ones

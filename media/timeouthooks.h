@@ -12,6 +12,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 
 struct ZmEvent;
 struct ZmObj;

@@ -13,6 +13,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 
 // ---- Scripting -----------------------------------------------------------------
 

@@ -17,6 +17,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 
 struct ZmObj;
 struct ZmWorld;

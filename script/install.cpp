@@ -53,6 +53,14 @@ ZmTimeOutHandlerList* addMediaTimeOut(ZmObj* object, uint32_t interval, ZmMediaT
                              repeating);
 }
 
+constexpr ZmCoreScript kCoreScript{
+    .deleteAllEventHandler = zmDeleteAllEventHandler,
+    .deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler,
+    .deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler,
+    .scriptInit = zmScriptInit,
+    .scriptExit = ZmScriptExit,
+    .callEventHandler = zmCallEventHandler,
+};
 constexpr ZmVrmlScript kVrmlScript{
     .scriptEvalStr = evalStr,
     .addEventHandler = addEventHandler,
@@ -62,12 +70,7 @@ constexpr ZmVrmlScript kVrmlScript{
 }  // namespace
 
 void zmInstallScriptHooks() {
-  zmCoreScriptHooks.deleteAllEventHandler = zmDeleteAllEventHandler;
-  zmCoreScriptHooks.deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler;
-  zmCoreScriptHooks.deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler;
-  zmCoreScriptHooks.scriptInit = zmScriptInit;
-  zmCoreScriptHooks.scriptExit = ZmScriptExit;
-  zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
+  coreScript.provide(kCoreScript);
   static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
   zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
   vrmlScript.provide(kVrmlScript);

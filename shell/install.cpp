@@ -42,6 +42,8 @@ void playAlert(const char* path) {
   if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
 }
 
+constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
+
 // Scripts reach the openers and the user's nickname through their own
 // tables.
 void installScriptSlots() {
@@ -56,7 +58,6 @@ void installScriptSlots() {
 void installLabelSlots() {
   zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
   zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
-  zmCoreMultiUserHooks.deleteObjLabels = zmDeleteObjLabels;
   zmMediaShellHooks.labelHideAll = zmLabelHideAll;
   zmMediaShellHooks.labelShowAll = zmLabelShowAll;
 }
@@ -64,6 +65,7 @@ void installLabelSlots() {
 }  // namespace
 
 void zmInstallShellHooks() {
+  coreShell.provide(kCoreShell);
   zmInstallViewInputHooks();
   zmInstallBookmarkHooks();
   zmViewerShellHooks.getKeyStateTable = zmGetKeyStateTable;

@@ -344,7 +344,6 @@ void keyUp(WPARAM virtualKey) {
 }  // namespace
 
 void zmInstallViewInputHooks() {
-  zmCoreShellHooks.viewInputForgetObj = zmViewInputForgetObj;
   zmViewerShellHooks.drawDragFeedback = zmDrawLine;
 }
 

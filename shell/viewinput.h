@@ -100,7 +100,7 @@ void zmSelectCursor(int id);
 void zmRestoreCursor();
 
 // The view input lets go of an object being deleted; the core calls it
-// (zmCoreShellHooks.viewInputForgetObj) for every object it deletes.
+// (coreShell().viewInputForgetObj) for every object it deletes.
 void zmViewInputForgetObj(ZmObj* object);
 
 // 1 Win32s, 2 Windows 95, 3 Windows NT, 4 any other platform (or none

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 #include "core/report.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
@@ -23,7 +24,7 @@
 namespace {
 
 // Every service record of the layers below the start-up.
-const ZmServiceState* const kServices[] = {&vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
+const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
@@ -56,7 +57,7 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
+       {zmViewerHookSlots(), zmScriptHookSlots(),
         zmMultiUserHookSlots(), zmMediaShellHookSlots()})
     listUnset(slots, providers, unset);
   listUnsetServices(providers, unset);
@@ -71,7 +72,9 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallScriptHooks();
   zmConnectScriptToLayersBelow();
   platform::setOwnModuleReporter(reportModuleNotLoaded);
-  if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
+  static ZmCoreMessages messages;
+  messages.notifyMessage = standIns.notifyMessage;
+  if (standIns.notifyMessage != nullptr) coreMessages.provide(messages);
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.

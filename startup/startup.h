@@ -45,7 +45,7 @@ struct ZmStandIns {
 void zmStartLayers(const ZmStandIns& standIns);
 
 // The slots that the named providing layers ("viewer", "loading", ...)
-// leave unset, one line each ("viewer: zmCoreViewerHooks.destroyObjInViewer");
+// leave unset, one line each ("viewer: coreViewer");
 // empty when every one is set.
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers);
 

@@ -145,7 +145,7 @@ int setBackgroundTexture(ZmObj* object, RwCamera* camera, ZmUrlHash* entry) {
 
 void setWorldBackgroundTexture(ZmWorld* world, ZmUrlHash* entry) {
   if (world->backgroundImage != nullptr && world->backgroundImage != entry)
-    hookReleaseUrlHashEntry(world->backgroundImage);
+    coreLoading().releaseUrlHashEntry(world->backgroundImage);
   world->backgroundImage = entry;
 }
 

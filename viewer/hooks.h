@@ -18,6 +18,7 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 #include "platform/wintypes.h"
 
 struct ZmObj;

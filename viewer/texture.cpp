@@ -247,8 +247,8 @@ RwTexture* movieTextureOf(ZmObj* object, const char* function) {
 
 // The last share of an image part: its entries, its movie and itself.
 void releaseImage(ZmTextureImage* image) {
-  if (image->file != nullptr) hookReleaseUrlHashEntry(image->file);
-  if (image->mask != nullptr) hookReleaseUrlHashEntry(image->mask);
+  if (image->file != nullptr) coreLoading().releaseUrlHashEntry(image->file);
+  if (image->mask != nullptr) coreLoading().releaseUrlHashEntry(image->mask);
   if (image->movie != nullptr) vrmlMedia().deleteTextureMovie(image->movie);
   zmFree(image);
 }
@@ -305,7 +305,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
   ZmLeaf* first = object != nullptr ? object->leaf : nullptr;
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
-  hookPause3DMovie(object);
+  coreMedia().pause3DMovie(object);
   hookSetTextureMovie(object);
   return applyByFirstLeafKind(first);
 }

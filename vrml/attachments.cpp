@@ -78,7 +78,7 @@ void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeati
 void sendCreateNotify(ZmObj* object, const char* fn) {
   ZmEvent event = {};
   event.type = ZM_EVENT_CREATE_NOTIFY;
-  if (hookCallEventHandler(object, &event) != 0)
+  if (coreScript().callEventHandler(object, &event) != 0)
     zmReportMessage("%s: %s", fn, "zmCallEventHandler() failed.");
 }
 

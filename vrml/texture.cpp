@@ -112,7 +112,7 @@ void setZmTransparentTexture(QvState* state, ZmTexture* texture) {
   }
   ZmUrlHash* mask = callZmWwwLoadFile("QvNode", node->maskFilename.value.getString());
   if (mask == nullptr) {
-    hookReleaseUrlHashEntry(file);
+    coreLoading().releaseUrlHashEntry(file);
     zmReportMessage("%s: %s", fn, "callZmWwwLoadFile() failed.");
     return;
   }

@@ -90,7 +90,7 @@ class LoadingTest : public ::testing::Test {
     zmForgetTempDirForTest();
     warnings().clear();
     zmTurnOnFlag(ZM_FLAG_WARNING);
-    coreHooks.shell->notifyMessage = recordWarning;
+    coreHooks.messages->notifyMessage = recordWarning;
   }
 
   void TearDown() override {

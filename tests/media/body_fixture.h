@@ -47,7 +47,7 @@ class BodyMediaTest : public ::testing::Test {
     // Allocation failures are injected on purpose: no fatal box.
     zmTurnOffFlag(ZM_FLAG_ERROR);
     reports().clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       reports().push_back(text);
       return 0;
     };

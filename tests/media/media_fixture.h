@@ -119,7 +119,7 @@ class MediaTest : public ::testing::Test {
     platform::clearRecordedEvents();
     zmResetReportStateForTest();
     warningsShown.clear();
-    hooks.shell->notifyMessage = [](const char* text) {
+    hooks.messages->notifyMessage = [](const char* text) {
       warningsShown.push_back(text);
       return 0;
     };

@@ -55,7 +55,7 @@ class ClientTest : public ::testing::Test {
     log().clear();
     chat().clear();
     scriptCalls().clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       log().push_back(text);
       return 0;
     };

@@ -45,7 +45,7 @@ class ScriptTest : public ::testing::Test {
     zmResetReportStateForTest();
     zmInstallLoadingHooks();
     zmInstallScriptHooks();
-    coreHooks.shell->notifyMessage = recordNotice;
+    coreHooks.messages->notifyMessage = recordNotice;
     notices().clear();
     platform::clearRecordedEvents();
     platform::useVirtualClock(true, 1'000'000'000);

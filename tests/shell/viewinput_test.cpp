@@ -23,6 +23,7 @@
 #include "platform/winuser.h"
 #include "script/events.h"
 #include "script/install.h"
+#include "shell/install.h"
 #include "shell/appstate.h"
 #include "shell/viewinput.h"
 #include "tests/hook_guard.h"
@@ -87,7 +88,7 @@ class ViewInputTest : public ::testing::Test {
     zmInstallViewerHooks();
     zmInstallLoadingHooks();
     zmInstallScriptHooks();
-    zmInstallViewInputHooks();
+    zmInstallShellHooks();
     ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
     world = zmNewWorld("input.wrl");
     zmSetCurrentWorld(world);
@@ -469,7 +470,7 @@ TEST_F(ViewInputTest, AlertSoundsAndTurnsTheLampRed) {
 }
 
 TEST_F(ViewInputTest, InstalledHooksLetGoOfObjectsAndDrawTheFeedback) {
-  EXPECT_EQ(zmCoreShellHooks.viewInputForgetObj, zmViewInputForgetObj);
+  EXPECT_EQ(coreShell().viewInputForgetObj, zmViewInputForgetObj);
   EXPECT_EQ(zmViewerShellHooks.drawDragFeedback, zmDrawLine);
   EXPECT_EQ(zmGetWinPlatform(), 3) << "the platform reports itself as the NT family";
 }

@@ -44,7 +44,7 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
   const std::string unset = zmListUnsetHooks({"loading"});
-  EXPECT_NE(unset.find("loading: zmCoreLoadingHooks.newUrlHash\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: coreLoading\n"), std::string::npos) << unset;
   EXPECT_NE(unset.find("loading: vrmlLoading\n"), std::string::npos) << unset;
   EXPECT_NE(unset.find("loading: writerLoading\n"), std::string::npos) << unset;
   EXPECT_EQ(unset.find("viewer:"), std::string::npos) << unset;
@@ -69,13 +69,13 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   const std::string media = zmListUnsetHooks({"media"});
   for (const char* slot : {"deleteSoundLeaf", "soundSetWorld", "newSoundLeaf", "addSoundObj"})
     EXPECT_EQ(media.find(slot), std::string::npos) << slot << " in\n" << media;
-  EXPECT_EQ(zmCoreShellHooks.notifyMessage, quiet);
+  EXPECT_EQ(coreMessages().notifyMessage, quiet);
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
 }
 
 TEST_F(StartupTest, StandInsLeftNullStayUnset) {
   zmStartLayers({nullptr, nullptr});
-  EXPECT_EQ(zmCoreShellHooks.notifyMessage, nullptr);
+  EXPECT_FALSE(coreMessages.provided());
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nullptr);
 }
 

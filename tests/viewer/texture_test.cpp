@@ -82,7 +82,7 @@ class TexturedWorld : public ViewerWorld {
     rwDeviceRecord.convertImage = RwConvertImage;
     localFiles.clear();
     notes.clear();
-    coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+    coreHooks.messages->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
     zmTurnOnFlagByName("warning");
     zmTurnOnFlagByName("error");
     vrmlHooks.loading->wwwLoadFile = loadFile;
