@@ -26,14 +26,18 @@ constexpr ZmVrmlMedia kVrmlMedia{
     .addSoundObj = zmAddSoundObj,
 };
 
+constexpr ZmViewerMedia kViewerMedia{
+    .setTextureMovie = zmSetTextureMovie,
+    .playSpotSoundByName = zmPlaySpotSoundByName,
+    .stopSoundByName = zmStopSoundByName,
+    .kinNextPosture = zmKinNextPosture,
+    .kinPrevPosture = zmKinPrevPosture,
+};
+
 }  // namespace
 
 void zmInstallMediaHooks() {
   coreMedia.provide(kCoreMedia);
   vrmlMedia.provide(kVrmlMedia);
-  zmViewerMediaHooks.playSpotSoundByName = zmPlaySpotSoundByName;
-  zmViewerMediaHooks.stopSoundByName = zmStopSoundByName;
-  zmViewerMediaHooks.kinNextPosture = zmKinNextPosture;
-  zmViewerMediaHooks.kinPrevPosture = zmKinPrevPosture;
-  zmViewerMediaHooks.setTextureMovie = zmSetTextureMovie;
+  viewerMedia.provide(kViewerMedia);
 }

@@ -256,8 +256,8 @@ int zmqxUpcallSys1(const uint8_t* message) {
   ZmObj* object = openObjectWithId(id, "zmqxUpcallSys1");
   if (object == nullptr) return -1;
   if (zmGetObjExtension(object, zmKinemationSegment) == 0) return -1;
-  if (step == kStepNext) hookKinNextPosture(object);
-  if (step == kStepPrevious) hookKinPrevPosture(object);
+  if (step == kStepNext) viewerMedia().kinNextPosture(object);
+  if (step == kStepPrevious) viewerMedia().kinPrevPosture(object);
   return 0;
 }
 

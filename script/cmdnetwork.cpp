@@ -62,7 +62,7 @@ ZM_COMMAND(qxUpdateObj) {
   if (argc != 2) return zmTclError(interp, argv[0], "ZmObj");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxUpdateObj(object);
+  viewerMultiUser().qxUpdateObj(object);
   return emptyResult(interp);
 }
 

@@ -44,6 +44,15 @@ void playAlert(const char* path) {
 
 constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
 
+constexpr ZmViewerShell kViewerShell{
+    .scouterDraw = zmScouterDraw,
+    .drawDragFeedback = zmDrawLine,
+    .readBookmark = [] { zmReadBookmark(); },
+    .saveBookmark = [] { zmSaveBookmark(); },
+    .getKeyStateTable = zmGetKeyStateTable,
+    .alert = zmAlert,
+};
+
 // Scripts reach the openers and the user's nickname through their own
 // tables.
 void installScriptSlots() {
@@ -57,7 +66,6 @@ void installScriptSlots() {
 // a video freezes them while it plays.
 void installLabelSlots() {
   zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
-  zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
   zmMediaShellHooks.labelHideAll = zmLabelHideAll;
   zmMediaShellHooks.labelShowAll = zmLabelShowAll;
 }
@@ -66,10 +74,7 @@ void installLabelSlots() {
 
 void zmInstallShellHooks() {
   coreShell.provide(kCoreShell);
-  zmInstallViewInputHooks();
-  zmInstallBookmarkHooks();
-  zmViewerShellHooks.getKeyStateTable = zmGetKeyStateTable;
-  zmViewerShellHooks.alert = zmAlert;
+  viewerShell.provide(kViewerShell);
   zmViewInputActions.disableNavigation = disableNavigation;
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;

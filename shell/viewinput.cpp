@@ -343,10 +343,6 @@ void keyUp(WPARAM virtualKey) {
 
 }  // namespace
 
-void zmInstallViewInputHooks() {
-  zmViewerShellHooks.drawDragFeedback = zmDrawLine;
-}
-
 void zmViewMouseInput(HWND view, UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
   if (message != WM_MOUSEMOVE && message != WM_LBUTTONDOWN && message != WM_LBUTTONUP) return;
   lookUnderMouse(lParam);

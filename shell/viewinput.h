@@ -49,10 +49,6 @@ enum ZmCursorId {
   ZM_CURSOR_DRAG = 4,  // while such an object is held
 };
 
-// Puts zmViewInputForgetObj in the core's deletion path and zmDrawLine in
-// the viewer's frame overlays.
-void zmInstallViewInputHooks();
-
 /*
  * zmViewMouseInput --
  *   One WM_MOUSEMOVE, WM_LBUTTONDOWN or WM_LBUTTONUP of the view window

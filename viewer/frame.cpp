@@ -146,8 +146,8 @@ void zmRenderDrawOverlays(RwCamera* camera) {
   if (RwDeviceControl(rwControlPlainDibToo, &plainDib, sizeof plainDib) == 0 || plainDib != 0) return;
   HDC image = RwGetCameraImage(camera);
   if (image == nullptr) return;
-  hookScouterDraw(image);
-  hookDrawDragFeedback(image);
+  viewerShell().scouterDraw(image);
+  viewerShell().drawDragFeedback(image);
 }
 
 int zmRenderLoadBackground(ZmWorld* world) {

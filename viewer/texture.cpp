@@ -306,7 +306,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
   coreMedia().pause3DMovie(object);
-  hookSetTextureMovie(object);
+  viewerMedia().setTextureMovie(object);
   return applyByFirstLeafKind(first);
 }
 

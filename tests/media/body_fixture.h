@@ -112,7 +112,7 @@ class BodyMediaTest : public ::testing::Test {
 
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmViewerMediaHooks> viewerMediaHooks{zmViewerMediaHooks};
+  ServiceGuard<ZmViewerMedia> viewerMediaHooks{viewerMedia};
   HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};

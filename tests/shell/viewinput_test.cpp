@@ -156,7 +156,7 @@ class ViewInputTest : public ::testing::Test {
 
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmViewerShellHooks> viewerShellHooks{zmViewerShellHooks};
+  ServiceGuard<ZmViewerShell> viewerShellHooks{viewerShell};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   RwMetaCallbacks callbacks = silentDevice();
   ZmWorld* world = nullptr;
@@ -471,7 +471,7 @@ TEST_F(ViewInputTest, AlertSoundsAndTurnsTheLampRed) {
 
 TEST_F(ViewInputTest, InstalledHooksLetGoOfObjectsAndDrawTheFeedback) {
   EXPECT_EQ(coreShell().viewInputForgetObj, zmViewInputForgetObj);
-  EXPECT_EQ(zmViewerShellHooks.drawDragFeedback, zmDrawLine);
+  EXPECT_EQ(viewerShell().drawDragFeedback, zmDrawLine);
   EXPECT_EQ(zmGetWinPlatform(), 3) << "the platform reports itself as the NT family";
 }
 

@@ -36,7 +36,7 @@ class StartupTest : public ::testing::Test {
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
-  HookTableGuard<ZmViewerMultiUserHooks> viewerMultiUserHooks{zmViewerMultiUserHooks};
+  ServiceGuard<ZmViewerMultiUser> viewerMultiUserHooks{viewerMultiUser};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};

@@ -346,7 +346,7 @@ TEST_F(ViewerApi, AuthoringViewDrawsTheSharedSceneOrNamesWhatIsMissing) {
 std::vector<std::string> calls;
 
 TEST(ViewerStart, ExitRunsTheHandlersLastRegisteredFirstWithTheBookmarksSavedLast) {
-  HookTableGuard<ZmViewerShellHooks> shellHooks{zmViewerShellHooks};
+  ServiceGuard<ZmViewerShell> shellHooks{viewerShell};
   shellHooks->readBookmark = [] { calls.push_back("read bookmarks"); };
   shellHooks->saveBookmark = [] { calls.push_back("save bookmarks"); };
   calls.clear();
