@@ -377,7 +377,7 @@ int zmqxUpcallApplSendText(const uint8_t* message) {
   if (object == nullptr || zmqxReadChatText(message, &text) != 0) return -1;
   ZmId speaker = 0;
   zmqxReadObjectMessage(message, &speaker, nullptr, nullptr);
-  hookChatDisplay(object, zmqxChatLineOf(speaker, text).c_str());
+  multiUserShell().chatDisplay(object, zmqxChatLineOf(speaker, text).c_str());
   return 0;
 }
 
@@ -391,7 +391,7 @@ int zmqxUpcallApplSpecific(const uint8_t* message) {
   if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
   ZmEvent event = {};
   event.type = ZMQX_EVENT_APPL_SPECIFIC;
-  const int called = hookScriptEvalFunction(object->world, object, &event, procedure, userData);
+  const int called = multiUserScript().scriptEvalFunction(object->world, object, &event, procedure, userData);
   if (called == ZMQX_NOT_A_WORLD_PROCEDURE) {
     uint32_t sender = 0;
     zmqxReadHeader(message, nullptr, nullptr, &sender, nullptr, nullptr);

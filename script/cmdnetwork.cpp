@@ -80,7 +80,7 @@ ZM_COMMAND(chatDisplay) {
   if (argc != 3) return zmTclError(interp, argv[0], "ZmObj Str");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookChatDisplay(object, argv[2]);
+  multiUserShell().chatDisplay(object, argv[2]);
   return emptyResult(interp);
 }
 

@@ -61,6 +61,15 @@ constexpr ZmCoreScript kCoreScript{
     .scriptExit = ZmScriptExit,
     .callEventHandler = zmCallEventHandler,
 };
+// Another user's message names a procedure and its data; the object and the
+// event go with them, and the procedure's result is not wanted.
+int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* procedure, const char* userData) {
+  static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
+  int result = 0;
+  return zmScriptEvalFunction(world, 1, 1, procedure, object, event, "", userData, &result);
+}
+
+constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
 constexpr ZmVrmlScript kVrmlScript{
     .scriptEvalStr = evalStr,
     .addEventHandler = addEventHandler,
@@ -71,8 +80,7 @@ constexpr ZmVrmlScript kVrmlScript{
 
 void zmInstallScriptHooks() {
   coreScript.provide(kCoreScript);
-  static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
-  zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
+  multiUserScript.provide(kMultiUserScript);
   vrmlScript.provide(kVrmlScript);
   zmMediaScriptHooks.addTimeOutHandler = addMediaTimeOut;
   zmMediaScriptHooks.removeTimeOutHandler = zmRemoveTimeOutHandler;

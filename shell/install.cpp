@@ -44,6 +44,7 @@ void playAlert(const char* path) {
 
 constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
 
+constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
 constexpr ZmViewerShell kViewerShell{
     .scouterDraw = zmScouterDraw,
     .drawDragFeedback = zmDrawLine,
@@ -65,7 +66,6 @@ void installScriptSlots() {
 // frame draws the labels, an object takes its labels along when it goes, and
 // a video freezes them while it plays.
 void installLabelSlots() {
-  zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
   zmMediaShellHooks.labelHideAll = zmLabelHideAll;
   zmMediaShellHooks.labelShowAll = zmLabelShowAll;
 }
@@ -75,6 +75,7 @@ void installLabelSlots() {
 void zmInstallShellHooks() {
   coreShell.provide(kCoreShell);
   viewerShell.provide(kViewerShell);
+  multiUserShell.provide(kMultiUserShell);
   zmViewInputActions.disableNavigation = disableNavigation;
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;

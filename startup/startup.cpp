@@ -24,7 +24,7 @@
 namespace {
 
 // Every service record of the layers below the start-up.
-const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &viewerMultiUser, &viewerShell, &viewerMedia, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
+const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &viewerMultiUser, &viewerShell, &viewerMedia, &multiUserScript, &multiUserShell, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
@@ -58,7 +58,7 @@ std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) 
   std::string unset;
   for (std::span<const ZmHookSlot> slots :
        {zmScriptHookSlots(),
-        zmMultiUserHookSlots(), zmMediaShellHookSlots()})
+        zmMediaShellHookSlots()})
     listUnset(slots, providers, unset);
   listUnsetServices(providers, unset);
   return unset;

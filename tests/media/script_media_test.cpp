@@ -48,7 +48,7 @@ class ScriptMediaTest : public MediaTest {
   }
 
   HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
-  HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
+  ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};

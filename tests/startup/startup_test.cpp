@@ -35,7 +35,7 @@ class StartupTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
+  ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   ServiceGuard<ZmViewerMultiUser> viewerMultiUserHooks{viewerMultiUser};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
@@ -61,7 +61,7 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   EXPECT_NE(zmScriptViewerHooks.enableNavigation, nullptr);
   // The shell's windows fill theirs later.
   const std::string shell = zmListUnsetHooks({"shell"});
-  EXPECT_NE(shell.find("shell: zmMultiUserChatHooks.chatDisplay\n"), std::string::npos) << shell;
+  EXPECT_NE(shell.find("shell: multiUserShell\n"), std::string::npos) << shell;
   const std::string viewer = zmListUnsetHooks({"viewer"});
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;
