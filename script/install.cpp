@@ -70,6 +70,7 @@ int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* proc
 }
 
 constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
+constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut, .removeTimeOutHandler = zmRemoveTimeOutHandler};
 constexpr ZmVrmlScript kVrmlScript{
     .scriptEvalStr = evalStr,
     .addEventHandler = addEventHandler,
@@ -82,8 +83,7 @@ void zmInstallScriptHooks() {
   coreScript.provide(kCoreScript);
   multiUserScript.provide(kMultiUserScript);
   vrmlScript.provide(kVrmlScript);
-  zmMediaScriptHooks.addTimeOutHandler = addMediaTimeOut;
-  zmMediaScriptHooks.removeTimeOutHandler = zmRemoveTimeOutHandler;
+  mediaScript.provide(kMediaScript);
 }
 
 void zmConnectScriptToLayersBelow() {

@@ -45,6 +45,7 @@ void playAlert(const char* path) {
 constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
 
 constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
+constexpr ZmMediaShell kMediaShell{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
 constexpr ZmViewerShell kViewerShell{
     .scouterDraw = zmScouterDraw,
     .drawDragFeedback = zmDrawLine,
@@ -66,8 +67,6 @@ void installScriptSlots() {
 // frame draws the labels, an object takes its labels along when it goes, and
 // a video freezes them while it plays.
 void installLabelSlots() {
-  zmMediaShellHooks.labelHideAll = zmLabelHideAll;
-  zmMediaShellHooks.labelShowAll = zmLabelShowAll;
 }
 
 }  // namespace
@@ -76,6 +75,7 @@ void zmInstallShellHooks() {
   coreShell.provide(kCoreShell);
   viewerShell.provide(kViewerShell);
   multiUserShell.provide(kMultiUserShell);
+  mediaShell.provide(kMediaShell);
   zmViewInputActions.disableNavigation = disableNavigation;
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;

@@ -11,6 +11,7 @@
 #include "loading/loadhooks.h"
 #include "media/install.h"
 #include "media/labelhooks.h"
+#include "media/timeouthooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
 #include "platform/ownmodule.h"
@@ -24,7 +25,7 @@
 namespace {
 
 // Every service record of the layers below the start-up.
-const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &viewerMultiUser, &viewerShell, &viewerMedia, &multiUserScript, &multiUserShell, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
+const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &viewerMultiUser, &viewerShell, &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell, &mediaScript, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
@@ -56,10 +57,7 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
-  for (std::span<const ZmHookSlot> slots :
-       {zmScriptHookSlots(),
-        zmMediaShellHookSlots()})
-    listUnset(slots, providers, unset);
+  listUnset(zmScriptHookSlots(), providers, unset);
   listUnsetServices(providers, unset);
   return unset;
 }

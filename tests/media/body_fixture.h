@@ -113,7 +113,7 @@ class BodyMediaTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmViewerMedia> viewerMediaHooks{viewerMedia};
-  HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
+  ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   ZmWorld* world = nullptr;

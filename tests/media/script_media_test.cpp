@@ -47,7 +47,7 @@ class ScriptMediaTest : public MediaTest {
     return levels.empty() ? "nothing written" : levels.back();
   }
 
-  HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
+  ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
   ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};

@@ -95,7 +95,7 @@ class ScriptTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmMediaScriptHooks> mediaHooks{zmMediaScriptHooks};
+  ServiceGuard<ZmMediaScript> mediaHooks{mediaScript};
   TempFolder temp{"lumenfold-script"};
   std::filesystem::path folder = temp.path();
   std::vector<ZmWorld*> worlds;
