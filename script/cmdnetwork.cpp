@@ -84,7 +84,7 @@ ZM_COMMAND(chatDisplay) {
   return emptyResult(interp);
 }
 
-ZM_COMMAND(getUserName) { return textResult(interp, hookGetUserName()); }
+ZM_COMMAND(getUserName) { return textResult(interp, scriptShell().getUserName()); }
 
 // ---- The browser, menus and navigation -----------------------------------------
 
@@ -92,7 +92,7 @@ ZM_COMMAND(getUserName) { return textResult(interp, hookGetUserName()); }
 ZM_COMMAND(wwwOpenUrl) {
   if (argc != 2) return zmTclError(interp, argv[0], "URL");
   if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), argv[1])) return intResult(interp, -1);
-  return intResult(interp, hookWwwOpenUrl(argv[1]));
+  return intResult(interp, scriptShell().wwwOpenUrl(argv[1]));
 }
 
 ZM_COMMAND(wwwLoadFile) {
@@ -108,7 +108,7 @@ ZM_COMMAND(wwwOpenFile) {
   const char* fileUrl = zmMakeFileUrl(argv[1]);
   if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), fileUrl != nullptr ? fileUrl : "file:"))
     return intResult(interp, -1);
-  return intResult(interp, hookWwwOpenFile(argv[1]));
+  return intResult(interp, scriptShell().wwwOpenFile(argv[1]));
 }
 
 ZM_COMMAND(page) {

@@ -44,6 +44,7 @@ void playAlert(const char* path) {
 
 constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
 
+constexpr ZmScriptShell kScriptShell{.wwwOpenUrl = zmWwwOpenUrl, .wwwOpenFile = zmWwwOpenFile, .getUserName = zmGetUserName};
 constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
 constexpr ZmMediaShell kMediaShell{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
 constexpr ZmViewerShell kViewerShell{
@@ -55,20 +56,6 @@ constexpr ZmViewerShell kViewerShell{
     .alert = zmAlert,
 };
 
-// Scripts reach the openers and the user's nickname through their own
-// tables.
-void installScriptSlots() {
-  zmScriptShellHooks.wwwOpenUrl = zmWwwOpenUrl;
-  zmScriptShellHooks.wwwOpenFile = zmWwwOpenFile;
-  zmScriptMultiUserHooks.getUserName = zmGetUserName;
-}
-
-// Chat text from the server and from scripts reaches the chat window; the
-// frame draws the labels, an object takes its labels along when it goes, and
-// a video freezes them while it plays.
-void installLabelSlots() {
-}
-
 }  // namespace
 
 void zmInstallShellHooks() {
@@ -76,12 +63,11 @@ void zmInstallShellHooks() {
   viewerShell.provide(kViewerShell);
   multiUserShell.provide(kMultiUserShell);
   mediaShell.provide(kMediaShell);
+  scriptShell.provide(kScriptShell);
   zmViewInputActions.disableNavigation = disableNavigation;
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;
   zmViewInputActions.goToUrl = openAnchor;
   zmViewInputActions.setToolbarButton = showNavigationButton;
   zmViewInputActions.playAlertSound = playAlert;
-  installScriptSlots();
-  installLabelSlots();
 }
