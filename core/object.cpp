@@ -223,7 +223,8 @@ int zmFreeObjExtensions(ZmObj* object) {
   if (object->vrmlType == ZM_VRML_LOD || object->vrmlType == ZM_VRML_SWITCH) {
     zmFree(reinterpret_cast<void*>(zmGetObjExtension(object, zmSwitchWhichChild)));
   }
-  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 && coreViewer().renderDeleteBoundingBoxInViewer(object) != 0) {
+  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 &&
+      coreViewer().renderDeleteBoundingBoxInViewer(object) != 0) {
     result = -1;
   }
   // Every node goes, even after a failed step, so that nothing dangles; the

@@ -48,7 +48,8 @@ ZM_COMMAND(playSound) {
   bool spot = std::strncmp(argv[0], "zmPlaySpot", 10) == 0;
   int loop = int(longWord(argv[2]));
   if (named)
-    return intResult(interp, spot ? viewerMedia().playSpotSoundByName(argv[1], loop) : hookPlayAmbientSoundByName(argv[1], loop));
+    return intResult(
+        interp, spot ? viewerMedia().playSpotSoundByName(argv[1], loop) : hookPlayAmbientSoundByName(argv[1], loop));
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
   return intResult(interp, spot ? hookPlaySpotSound(object, loop) : hookPlayAmbientSound(object, loop));
@@ -181,7 +182,8 @@ ZM_COMMAND(kinPosture) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
   if (object == nullptr) return code;
-  return intResult(interp, is(argv[0], "zmKinNextPosture") ? viewerMedia().kinNextPosture(object) : viewerMedia().kinPrevPosture(object));
+  return intResult(interp, is(argv[0], "zmKinNextPosture") ? viewerMedia().kinNextPosture(object)
+                                                           : viewerMedia().kinPrevPosture(object));
 }
 
 ZM_COMMAND(kinGetFrame) {

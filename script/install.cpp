@@ -70,7 +70,8 @@ int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* proc
 }
 
 constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
-constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut, .removeTimeOutHandler = zmRemoveTimeOutHandler};
+constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut,
+                                     .removeTimeOutHandler = zmRemoveTimeOutHandler};
 constexpr ZmVrmlScript kVrmlScript{
     .scriptEvalStr = evalStr,
     .addEventHandler = addEventHandler,
@@ -90,7 +91,9 @@ void zmConnectScriptToLayersBelow() {
   zmScriptViewerHooks.enableNavigation = [] { return zmEnableNavigation(); };
   zmScriptViewerHooks.disableNavigation = [] { return zmDisableNavigation(); };
   ZmScriptMultiUserHooks& network = zmScriptMultiUserHooks;
-  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) { zmqxSendApplEvent(object, mask, text); };
+  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) {
+    zmqxSendApplEvent(object, mask, text);
+  };
   network.qxSendApplSpecificMsg = [](ZmObj* object, const char* procedure, const char* text) {
     zmqxSendApplSpecificMsg(object, procedure, text);
   };

@@ -42,9 +42,16 @@ void playAlert(const char* path) {
   if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
 }
 
+// The shell's records for the layers below: the view input lets go of
+// deleted objects and draws its drag, chat text reaches the chat window, the
+// frame draws the labels, an object takes its labels along when it goes, and
+// a video freezes them while it plays.
 constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
-
-constexpr ZmScriptShell kScriptShell{.wwwOpenUrl = zmWwwOpenUrl, .wwwOpenFile = zmWwwOpenFile, .getUserName = zmGetUserName};
+constexpr ZmScriptShell kScriptShell{
+    .wwwOpenUrl = zmWwwOpenUrl,
+    .wwwOpenFile = zmWwwOpenFile,
+    .getUserName = zmGetUserName,
+};
 constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
 constexpr ZmMediaShell kMediaShell{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
 constexpr ZmViewerShell kViewerShell{

@@ -25,7 +25,10 @@
 namespace {
 
 // Every service record of the layers below the start-up.
-const ZmServiceState* const kServices[] = {&coreMessages, &coreShell, &coreViewer, &coreScript, &coreMedia, &coreLoading, &viewerMultiUser, &viewerShell, &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell, &mediaScript, &scriptShell, &vrmlLoading, &vrmlScript, &vrmlMedia, &vrmlViewer, &writerLoading};
+const ZmServiceState* const kServices[] = {
+    &coreMessages, &coreShell,   &coreViewer,      &coreScript,     &coreMedia,    &coreLoading, &viewerMultiUser,
+    &viewerShell,  &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell,   &mediaScript, &scriptShell,
+    &vrmlLoading,  &vrmlScript,  &vrmlMedia,       &vrmlViewer,     &writerLoading};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();

@@ -34,7 +34,8 @@ class HookTableGuard {
 template <typename Record>
 class ServiceGuard {
  public:
-  explicit ServiceGuard(ZmService<Record>& service) : service_(service), saved_(service()), record_(service.fallback()) {
+  explicit ServiceGuard(ZmService<Record>& service)
+      : service_(service), saved_(service()), record_(service.fallback()) {
     service_.provide(service.fallback());
   }
   ~ServiceGuard() { service_.provide(saved_); }

@@ -43,13 +43,15 @@ TEST_F(VrmlHooksTest, UnsetSlotsAnswerTheirDocumentedDefault) {
       {"hookWwwLoadFile", [](ZmWorld*, ZmObj*) { return vrmlLoading().wwwLoadFile("a.wrl") == nullptr; }},
       {"hookGetUrl", [](ZmWorld*, ZmObj*) { return vrmlLoading().getUrl(nullptr) == nullptr; }},
       {"hookGetLocalFile", [](ZmWorld*, ZmObj*) { return vrmlLoading().getLocalFile(nullptr) == nullptr; }},
-      {"hookSetNameOfWWW", [](ZmWorld*, ZmObj* o) { return vrmlLoading().setNameOfWWW(o, zmWWWInline, "a.wrl") == -1; }},
+      {"hookSetNameOfWWW",
+       [](ZmWorld*, ZmObj* o) { return vrmlLoading().setNameOfWWW(o, zmWWWInline, "a.wrl") == -1; }},
       {"hookGetLocalNameOfWWW",
        [](ZmWorld*, ZmObj* o) {
          const char* local = "kept";
          return vrmlLoading().getLocalNameOfWWW(o, zmWWWInline, &local) == -1 && zmStrEq(local, "kept");
        }},
-      {"hookScriptEvalStr", [](ZmWorld* w, ZmObj*) { return vrmlScript().scriptEvalStr(w, 1, "set x 1", nullptr) == -1; }},
+      {"hookScriptEvalStr",
+       [](ZmWorld* w, ZmObj*) { return vrmlScript().scriptEvalStr(w, 1, "set x 1", nullptr) == -1; }},
       {"hookAddEventHandler",
        [](ZmWorld*, ZmObj* o) { return vrmlScript().addEventHandler(o, "f.tcl", 1, 1, "fn", "", "") == -1; }},
       {"hookAddTimeOutHandler",
