@@ -17,6 +17,7 @@
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/raster/untextured.h"
+#include "engine/rasterfeed.h"
 #include "engine/scene.h"
 #include "platform/display.h"
 
@@ -72,14 +73,14 @@ struct Family {
   int (*draw8)(RwPolygon*);
 };
 const Family families[] = {
-    {"FlatOpaque", RwRas16FanFlatOpaque, RwRas8FanFlatOpaque},
-    {"FlatOpaqueZ", RwRas16FanFlatOpaqueZ, RwRas8FanFlatOpaqueZ},
-    {"GouraudOpaque", RwRas16FanGouraudOpaque, RwRas8FanGouraudOpaque},
-    {"GouraudOpaqueZ", RwRas16FanGouraudOpaqueZ, RwRas8FanGouraudOpaqueZ},
-    {"FlatStipple", RwRas16FanFlatStipple, RwRas8FanFlatStipple},
-    {"FlatStippleZ", RwRas16FanFlatStippleZ, RwRas8FanFlatStippleZ},
-    {"GouraudStipple", RwRas16FanGouraudStipple, RwRas8FanGouraudStipple},
-    {"GouraudStippleZ", RwRas16FanGouraudStippleZ, RwRas8FanGouraudStippleZ},
+    {"FlatOpaque", RwRasterise<RwRas16FanFlatOpaque>, RwRasterise<RwRas8FanFlatOpaque>},
+    {"FlatOpaqueZ", RwRasterise<RwRas16FanFlatOpaqueZ>, RwRasterise<RwRas8FanFlatOpaqueZ>},
+    {"GouraudOpaque", RwRasterise<RwRas16FanGouraudOpaque>, RwRasterise<RwRas8FanGouraudOpaque>},
+    {"GouraudOpaqueZ", RwRasterise<RwRas16FanGouraudOpaqueZ>, RwRasterise<RwRas8FanGouraudOpaqueZ>},
+    {"FlatStipple", RwRasterise<RwRas16FanFlatStipple>, RwRasterise<RwRas8FanFlatStipple>},
+    {"FlatStippleZ", RwRasterise<RwRas16FanFlatStippleZ>, RwRasterise<RwRas8FanFlatStippleZ>},
+    {"GouraudStipple", RwRasterise<RwRas16FanGouraudStipple>, RwRasterise<RwRas8FanGouraudStipple>},
+    {"GouraudStippleZ", RwRasterise<RwRas16FanGouraudStippleZ>, RwRasterise<RwRas8FanGouraudStippleZ>},
 };
 
 // Fill rate: the two halves of the whole image, counter-clockwise on screen.

@@ -11,9 +11,12 @@
 #include "engine/camera.h"
 #include "engine/library.h"
 #include "engine/material.h"
+#include "engine/polygon.h"
 #include "engine/raster/perspective.h"
 #include "engine/raster/textured.h"
 #include "engine/raster/untextured.h"
+#include "engine/rasterfeed.h"
+#include "engine/texture.h"
 #include "platform/display.h"
 
 namespace {
@@ -70,9 +73,10 @@ struct Screen {
 
 void drawQuad(benchmark::State& state, int depth, RwTriangleRoutine routine) {
   Screen screen(depth);
+  const RwRasterPolygon described = RwDescribePolygon(screen.polygon);
   for (auto _ : state) {
-    routine(screen.polygon, 2);
-    routine(screen.polygon, 1);
+    routine(&described, 2);
+    routine(&described, 1);
     benchmark::DoNotOptimize(screen.camera->image.rowTable[240][0]);
   }
   state.counters["Mpixels/s"] =

@@ -320,12 +320,12 @@ struct Program {
     zmStartLayers({quiet, zmWwwFetchUrl});
     if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (zmAppState != ZM_APP_RUNNING && std::chrono::steady_clock::now() < deadline) {
+    while (zmShell.zmAppState != ZM_APP_RUNNING && std::chrono::steady_clock::now() < deadline) {
       pumpMessages();
       usleep(1000);
     }
     if (HWND messages = FindWindowA(nullptr, "Messages")) ShowWindow(messages, SW_HIDE);
-    ready = zmAppState == ZM_APP_RUNNING;
+    ready = zmShell.zmAppState == ZM_APP_RUNNING;
   }
   // Shows what changed, as the message loop does before it waits.
   void present() const {

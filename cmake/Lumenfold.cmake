@@ -1,6 +1,6 @@
 # Build conventions shared by every folder: one static library per folder,
 # the project root as the only include root ("core/report.h"), common warnings,
-# and the sanitizers for the test build.
+# and the sanitizers for the test builds.
 #
 # The DEPS of each library, test suite and tool are the layering: the
 # `layering` test (cmake/Layering.cmake) fails when a file includes a header
@@ -11,6 +11,9 @@ set(LUMENFOLD_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-in
 if(LUMENFOLD_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+elseif(LUMENFOLD_SANITIZE_UNDEFINED)
+  add_compile_options(-fsanitize=undefined -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=undefined)
 endif()
 
 # lumenfold_layered(target path...)

@@ -50,6 +50,7 @@ static void setFlag(ZmFlag* row, int on) {
 }
 
 void zmTurnOnFlagByName(const char* name) { setFlag(flagByName(name), 1); }
+bool zmIsFlagName(const char* name) { return flagByName(name) != nullptr; }
 void zmTurnOffFlagByName(const char* name) { setFlag(flagByName(name), 0); }
 void zmTurnOnFlag(int id) { setFlag(flagById(id), 1); }
 void zmTurnOffFlag(int id) { setFlag(flagById(id), 0); }

@@ -38,6 +38,8 @@ struct ZmFlag {
 // Switch the flag of that name (case-sensitive) or id; a name or id that no
 // row has, or a null name, changes nothing.
 void zmTurnOnFlagByName(const char* name);
+// True when a row of the table has that name (case-sensitive).
+bool zmIsFlagName(const char* name);
 void zmTurnOffFlagByName(const char* name);
 void zmTurnOnFlag(int id);
 void zmTurnOffFlag(int id);

@@ -16,7 +16,6 @@
 
 #include <cstdint>
 
-#include "engine/raster/rasterapi.h"  // RwDrawEntry
 #include "platform/wintypes.h"
 
 struct RwCamera;
@@ -25,6 +24,9 @@ struct RwClump;
 struct RwPolygon;
 struct RwRaster;
 struct RwTexture;
+
+// A draw entry: one polygon in, 1 drawn or 0 (draw routines never fail).
+typedef int (*RwDrawEntry)(RwPolygon* polygon);
 
 // Rectangles in pixels.
 struct RwRect {

@@ -17,6 +17,7 @@
 #include "engine/raster/points.h"
 #include "engine/raster/textured.h"
 #include "engine/raster/untextured.h"
+#include "engine/rasterfeed.h"
 #include "engine/rasters.h"
 #include "engine/rectfill.h"
 #include "engine/renderstate.h"
@@ -36,32 +37,32 @@ intptr_t bytesPerPixel() { return installedDepth == 8 ? 1 : 2; }
 
 // Renderer pairs by depth.
 constexpr RwRendererPair pairs16[rwRendererPairs] = {
-    {RwRas16PointsFlat, RwRas16PointsFlatZ},
-    {RwRas16PointsGouraud, RwRas16PointsGouraudZ},
-    {RwRas16OutlineFlat, RwRas16OutlineFlatZ},
-    {RwRas16OutlineGouraud, RwRas16OutlineGouraudZ},
-    {RwRas16FanFlatOpaque, RwRas16FanFlatOpaqueZ},
-    {RwRas16FanGouraudOpaque, RwRas16FanGouraudOpaqueZ},
-    {RwRas16FanFlatStipple, RwRas16FanFlatStippleZ},
-    {RwRas16FanGouraudStipple, RwRas16FanGouraudStippleZ},
-    {RwRas16FanFlatTexOpaque, RwRas16FanFlatTexOpaqueZ},
-    {RwRas16FanGouraudTexOpaque, RwRas16FanGouraudTexOpaqueZ},
-    {RwRas16FanFlatTexStipple, RwRas16FanFlatTexStippleZ},
-    {RwRas16FanGouraudTexStipple, RwRas16FanGouraudTexStippleZ},
+    {RwRasterise<RwRas16PointsFlat>, RwRasterise<RwRas16PointsFlatZ>},
+    {RwRasterise<RwRas16PointsGouraud>, RwRasterise<RwRas16PointsGouraudZ>},
+    {RwRasterise<RwRas16OutlineFlat>, RwRasterise<RwRas16OutlineFlatZ>},
+    {RwRasterise<RwRas16OutlineGouraud>, RwRasterise<RwRas16OutlineGouraudZ>},
+    {RwRasterise<RwRas16FanFlatOpaque>, RwRasterise<RwRas16FanFlatOpaqueZ>},
+    {RwRasterise<RwRas16FanGouraudOpaque>, RwRasterise<RwRas16FanGouraudOpaqueZ>},
+    {RwRasterise<RwRas16FanFlatStipple>, RwRasterise<RwRas16FanFlatStippleZ>},
+    {RwRasterise<RwRas16FanGouraudStipple>, RwRasterise<RwRas16FanGouraudStippleZ>},
+    {RwRasterise<RwRas16FanFlatTexOpaque>, RwRasterise<RwRas16FanFlatTexOpaqueZ>},
+    {RwRasterise<RwRas16FanGouraudTexOpaque>, RwRasterise<RwRas16FanGouraudTexOpaqueZ>},
+    {RwRasterise<RwRas16FanFlatTexStipple>, RwRasterise<RwRas16FanFlatTexStippleZ>},
+    {RwRasterise<RwRas16FanGouraudTexStipple>, RwRasterise<RwRas16FanGouraudTexStippleZ>},
 };
 constexpr RwRendererPair pairs8[rwRendererPairs] = {
-    {RwRas8PointsFlat, RwRas8PointsFlatZ},
-    {RwRas8PointsGouraud, RwRas8PointsGouraudZ},
-    {RwRas8OutlineFlat, RwRas8OutlineFlatZ},
-    {RwRas8OutlineGouraud, RwRas8OutlineGouraudZ},
-    {RwRas8FanFlatOpaque, RwRas8FanFlatOpaqueZ},
-    {RwRas8FanGouraudOpaque, RwRas8FanGouraudOpaqueZ},
-    {RwRas8FanFlatStipple, RwRas8FanFlatStippleZ},
-    {RwRas8FanGouraudStipple, RwRas8FanGouraudStippleZ},
-    {RwRas8FanFlatTexOpaque, RwRas8FanFlatTexOpaqueZ},
-    {RwRas8FanGouraudTexOpaque, RwRas8FanGouraudTexOpaqueZ},
-    {RwRas8FanFlatTexStipple, RwRas8FanFlatTexStippleZ},
-    {RwRas8FanGouraudTexStipple, RwRas8FanGouraudTexStippleZ},
+    {RwRasterise<RwRas8PointsFlat>, RwRasterise<RwRas8PointsFlatZ>},
+    {RwRasterise<RwRas8PointsGouraud>, RwRasterise<RwRas8PointsGouraudZ>},
+    {RwRasterise<RwRas8OutlineFlat>, RwRasterise<RwRas8OutlineFlatZ>},
+    {RwRasterise<RwRas8OutlineGouraud>, RwRasterise<RwRas8OutlineGouraudZ>},
+    {RwRasterise<RwRas8FanFlatOpaque>, RwRasterise<RwRas8FanFlatOpaqueZ>},
+    {RwRasterise<RwRas8FanGouraudOpaque>, RwRasterise<RwRas8FanGouraudOpaqueZ>},
+    {RwRasterise<RwRas8FanFlatStipple>, RwRasterise<RwRas8FanFlatStippleZ>},
+    {RwRasterise<RwRas8FanGouraudStipple>, RwRasterise<RwRas8FanGouraudStippleZ>},
+    {RwRasterise<RwRas8FanFlatTexOpaque>, RwRasterise<RwRas8FanFlatTexOpaqueZ>},
+    {RwRasterise<RwRas8FanGouraudTexOpaque>, RwRasterise<RwRas8FanGouraudTexOpaqueZ>},
+    {RwRasterise<RwRas8FanFlatTexStipple>, RwRasterise<RwRas8FanFlatTexStippleZ>},
+    {RwRasterise<RwRas8FanGouraudTexStipple>, RwRasterise<RwRas8FanGouraudTexStippleZ>},
 };
 
 // ---- common slots

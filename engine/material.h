@@ -1,7 +1,6 @@
 // engine/material.h -- materials and the current-material stack.
 //
-// Owns: the pool "materiallist" and the `RwMaterial` records made from it
-// (defined in engine/raster/rasterapi.h, as the draw routines read them),
+// Owns: the pool "materiallist" and the `RwMaterial` records made from it,
 // their reference counts and user lists, the choice of a material's draw pair
 // among the device's 12 renderer pairs, the stack of current materials that
 // new polygons take, and the summary of a clump's materials for rendering.
@@ -18,12 +17,26 @@
 #include <cstdint>
 
 #include "engine/device.h"
-#include "engine/raster/rasterapi.h"
 
 struct RwClump;
 struct RwPolygon;
 struct RwPtrArray;
 struct RwTexture;
+
+struct RwMaterial {
+  RwDrawEntry drawRoutine;   // first routine of the pair: without z-buffer
+  RwDrawEntry zDrawRoutine;  // second routine: with z-buffer
+  intptr_t pairIndex;        // 0..11 into the device's renderer pairs
+  uint8_t opacity;           // 255 opaque, else a multiple of 4 (0..252)
+  uintptr_t colour;          // device colour value
+  uint8_t ambient;           // coefficients 0..255 (1.0 = 256)
+  uint8_t diffuse;
+  uint8_t specular;
+  uint8_t textureModes;      // bits 0-2 rwTextureLit, rwTextureForeshorten, rwTextureFilter; 3-7 kept
+  RwTexture* texture;        // or null
+  RwPtrArray* users;         // caller-added polygons using it; null while none
+  uintptr_t referenceCount;  // starts at 1
+};
 
 // Geometry sampling.
 constexpr intptr_t rwPointCloud = 1;

@@ -35,8 +35,8 @@ inline constexpr auto rwSignificantBitsTable = [] {
 }();
 
 // The logarithm table and the span loops' pointer to the exponential table
-// (rwLogTable, rwSpanExpTable) are declared with the rasterisers' records in
-// engine/raster/rasterapi.h; the open below fills them. This is the
+// (rwLogTable, rwSpanExpTable) are declared with what the engine hands the
+// rasterisers in engine/raster/rasterapi.h; the open below fills them. This is the
 // engine's pointer to the same exponential table.
 extern uint32_t* rwExpTable;
 

@@ -20,7 +20,10 @@
 #include <cstdint>
 
 #include "engine/fixed.h"
-#include "engine/raster/rasterapi.h"  // RwVector
+
+struct RwVector {
+  float x, y, z;
+};
 
 // Three 16.16 values.
 struct RwFixedVector {

@@ -1,8 +1,8 @@
 // engine/polygon.h -- clump geometry: vertices and polygons.
 //
 // Owns: the `RwVertex` and `RwPolygon` records that the transform, lighting,
-// clipping and every draw routine read (defined with the draw routines' other
-// records in engine/raster/rasterapi.h); a clump's vertex array with its eight
+// clipping and the draw entries read (a vertex is built on the rasterisers'
+// view of it, engine/raster/rasterapi.h); a clump's vertex array with its eight
 // reserved corner vertices (the bounding box) and its growth; the pools
 // "trianglelist" and "quadlist" and the heap records of larger polygons;
 // registering polygons with their vertices, the vertex normals and surface
@@ -31,6 +31,34 @@ struct RwClump;
 struct RwMaterial;
 struct RwPolygon;
 struct RwTexture;
+
+// The screen position, depth, intensities, texture coordinates and flags
+// are the part a draw routine reads (engine/raster/rasterapi.h).
+struct RwVertex : RwRasterVertex {
+  RwVector model;             // position in modelling coordinates
+  uint8_t ambient;            // averages over the materials of the vertex's polygons
+  uint8_t diffuse;
+  uint8_t specular;
+  int16_t normal[3];          // 2.14 (16384 = 1.0)
+  uint32_t polygonCount;      // polygons registered with the vertex
+  uint32_t polygonCapacity;
+  RwPolygon** polygons;       // heap array, null until the first registers
+};
+
+struct RwPolygon {
+  RwMaterial* material;       // holds one reference
+  RwFixed intensity[3];       // 16.16 facet lighting
+  int16_t normal[3];          // 2.14 unit normal in modelling coordinates
+  RwFixed centre[3];          // 16.16 average of the vertex positions
+  uintptr_t data;             // the caller's
+  RwPolygon* parent;          // itself when a caller added it; else the cut polygon
+  RwPolygon* nextCut;         // next triangle cut from the same polygon
+  RwClump* clump;             // owner, or null while loose
+  uintptr_t materialUserIndex;  // its slot in the material's users while listed there
+  int16_t tag;                // the caller's
+  uint32_t vertexCount;       // wide enough for every polygon a reader accepts
+  RwVertex* vertices[];       // vertexCount references into the clump's array, in drawing order
+};
 
 // Vertex flag values.
 constexpr uint8_t rwVertexNormalGiven = 1;    // never recomputed

@@ -21,9 +21,6 @@ bool countsFit(int64_t vertices, int64_t polygons) {
   return vertices <= rwLargestPrimitiveCount && polygons <= rwLargestPrimitiveCount;
 }
 
-// Facet counts are checked before anything is multiplied by them.
-bool facetsFit(intptr_t facets) { return facets <= rwLargestPrimitiveCount; }
-
 // A part clump under construction. The CTM is pushed for its lifetime, so a
 // primitive may change it freely while it makes vertices.
 class PartBuilder {
@@ -219,18 +216,16 @@ int RwBlock(float width, float height, float depth) {
 int RwCylinder(float height, float bottomRadius, float topRadius, intptr_t facets) {
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   bool sameSign = (bottomRadius > 0 && topRadius > 0) || (bottomRadius < 0 && topRadius < 0);
-  if (facets <= 2 || !sameSign || !facetsFit(facets) || !countsFit(2 * int64_t{facets}, facets))
-    return fail(rwErrBadCount);
+  if (facets <= 2 || !sameSign) return fail(rwErrBadCount);
+  if (!countsFit(2 * int64_t{facets}, facets)) return fail(rwErrTooManyVertices);
   return buildPart(2 * facets, facets,
                    [&](PartBuilder& part) { return buildCylinder(part, height, bottomRadius, topRadius, facets); });
 }
 
 int RwCone(float height, float radius, intptr_t facets) {
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
-  if (facets < 3 || radius == 0.0f || radius != radius || !facetsFit(facets) ||
-      !countsFit(int64_t{facets} + 1, facets)) {
-    return fail(rwErrBadCount);
-  }
+  if (facets < 3 || radius == 0.0f || radius != radius) return fail(rwErrBadCount);
+  if (!countsFit(int64_t{facets} + 1, facets)) return fail(rwErrTooManyVertices);
   return buildPart(facets + 1, facets, [&](PartBuilder& part) { return buildCone(part, height, radius, facets); });
 }
 
@@ -246,10 +241,9 @@ int RwDisc(float height, float radius, intptr_t facets) {
 int RwSphere(float radius, intptr_t subdivision) {
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   int64_t n = subdivision;
-  if (n < 0 || radius == 0.0f || radius != radius || n > rwLargestPrimitiveCount ||
-      !countsFit(4 * n * n + 2, 8 * n * n)) {
-    return fail(rwErrBadCount);
-  }
+  if (n < 0 || radius == 0.0f || radius != radius) return fail(rwErrBadCount);
+  // n is checked alone first, so that n * n cannot overflow.
+  if (n > rwLargestPrimitiveCount || !countsFit(4 * n * n + 2, 8 * n * n)) return fail(rwErrTooManyVertices);
   if (n == 0) return RwBlock(radius, radius, radius);
   return buildPart(4 * n * n + 2, 8 * n * n,
                    [&](PartBuilder& part) { return buildSphere(part, radius, subdivision, true); });
@@ -258,10 +252,9 @@ int RwSphere(float radius, intptr_t subdivision) {
 int RwHemisphere(float radius, intptr_t subdivision) {
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   int64_t n = subdivision;
-  if (n < 1 || radius == 0.0f || radius != radius || n > rwLargestPrimitiveCount ||
-      !countsFit(2 * n * n + 2 * n + 1, 4 * n * n)) {
-    return fail(rwErrBadCount);
-  }
+  if (n < 1 || radius == 0.0f || radius != radius) return fail(rwErrBadCount);
+  if (n > rwLargestPrimitiveCount || !countsFit(2 * n * n + 2 * n + 1, 4 * n * n))
+    return fail(rwErrTooManyVertices);
   return buildPart(2 * n * n + 2 * n + 1, 4 * n * n,
                    [&](PartBuilder& part) { return buildSphere(part, radius, subdivision, false); });
 }

@@ -7,17 +7,18 @@
 // It does not own the clump definitions and parts (engine/modelling.h).
 //
 // Each returns 1, or 0 leaving the definition as it was: error 38 outside a
-// clump definition, 11 for a bad facet count, radius or subdivision (also a
-// primitive with more than rwLargestPrimitiveCount vertices or polygons),
-// 3 for memory. A block with a zero dimension fails without a number.
+// clump definition, 11 for a bad facet count, radius or subdivision, 41 for
+// a primitive of more than rwLargestPrimitiveCount vertices or polygons, 3
+// for memory. A block with a zero dimension fails without a number.
 #ifndef LUMENFOLD_ENGINE_PRIMITIVES_H
 #define LUMENFOLD_ENGINE_PRIMITIVES_H
 
 #include <cstdint>
 
-// Larger primitives are refused: their counts would overflow the records'
-// 32-bit indices long before memory could hold them.
-constexpr int64_t rwLargestPrimitiveCount = int64_t{1} << 24;
+// Larger primitives are refused. A few bytes of script name a primitive of
+// any size, so one is held to what a whole world's build may make of face
+// sets (vrml/buildlimits.h): a line must not cost gigabytes and minutes.
+constexpr int64_t rwLargestPrimitiveCount = 2'000'000;
 
 // The box (w, h, d) centred on the origin.
 int RwBlock(float width, float height, float depth);

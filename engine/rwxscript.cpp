@@ -270,17 +270,30 @@ int polygon(std::FILE* stream) { return polygonOf(stream, 0); }
 
 // ---- primitives
 
+// A primitive too large to make is skipped, as a polygon of too many
+// vertices is, and reading goes on with its error number pending; any
+// other failure ends the script. An error already pending stays the one
+// reported (the first wins).
+template <typename Make>
+int primitiveStatus(Make make) {
+  const int pending = RwGetAndClearError();
+  const bool made = make() != 0;
+  const int raised = RwGetAndClearError();
+  RwSetError(pending != rwErrNone ? pending : raised);
+  return made || raised == rwErrTooManyVertices ? goOn : failed;
+}
+
 int block(std::FILE* stream) {
   float w, h, d;
   if (RwReadArguments(stream, "fff", &w, &h, &d) != 3) return fail(rwErrBadArguments);
-  return statusOf(RwBlock(w, h, d));
+  return primitiveStatus([&] { return RwBlock(w, h, d); });
 }
 
 int cylinder(std::FILE* stream) {
   float height, bottom, top;
   int32_t facets;
   if (RwReadArguments(stream, "fffd", &height, &bottom, &top, &facets) != 4) return fail(rwErrBadArguments);
-  return statusOf(RwCylinder(height, bottom, top, facets));
+  return primitiveStatus([&] { return RwCylinder(height, bottom, top, facets); });
 }
 
 template <int (*Make)(float, float, intptr_t)>
@@ -288,7 +301,7 @@ int heightRadiusFacets(std::FILE* stream) {
   float height, radius;
   int32_t facets;
   if (RwReadArguments(stream, "ffd", &height, &radius, &facets) != 3) return fail(rwErrBadArguments);
-  return statusOf(Make(height, radius, facets));
+  return primitiveStatus([&] { return Make(height, radius, facets); });
 }
 
 template <int (*Make)(float, intptr_t)>
@@ -296,7 +309,7 @@ int radiusSubdivision(std::FILE* stream) {
   float radius;
   int32_t subdivision;
   if (RwReadArguments(stream, "fd", &radius, &subdivision) != 2) return fail(rwErrBadArguments);
-  return statusOf(Make(radius, subdivision));
+  return primitiveStatus([&] { return Make(radius, subdivision); });
 }
 
 // ---- the current clump

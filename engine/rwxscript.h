@@ -29,6 +29,9 @@ constexpr intptr_t rwLargestScriptNesting = 16;
  *   of a top-level clump outside modelbegin), or null with the error set:
  *   5 for a stream that ended first, 39 for a script that built no clump,
  *   1 for an include nested too deeply, and every keyword's own errors.
+ *   A polygon of too few or too many vertices and a primitive too large
+ *   (engine/primitives.h) are skipped with their error pending (40, 41)
+ *   and reading goes on.
  */
 RwClump* RwInterpretScript(std::FILE* stream);
 

@@ -1,20 +1,17 @@
 // engine/scene.h -- scenes: clumps and lights gathered for drawing and picking.
 //
-// Owns: the pools "scenelist" and "scenenodelist", the `RwScene` records and
-// the library's default scene (into which every clump and light is born),
-// each scene's spatial tree of separating planes over its clumps' leaves,
-// the lazy rebuild of that tree, the back-to-front drawing order with its
-// depth groups (clumps that no plane separates, drawn z-buffered within
-// their screen rectangles), the scene render and pick, the lists of a
-// scene's lights and its lighting count.
-// It does not own the clumps and lights themselves (engine/clump.h,
-// engine/light.h) except that destroying a scene destroys them, nor the
-// clump pipeline: screen bounds, rendering and picking of one clump reach it
-// through rwSceneLinks, which the render pipeline fills when it opens.
-//
-// A leaf is in exactly one of: the tree, the queue (the node array's first
-// arrayCount entries), the list of unbounded leaves (clumps without geometry,
-// never drawn).
+// Owns: the pool "scenelist", the `RwScene` records with their node arrays
+// and the library's default scene (into which every clump and light is
+// born), the back-to-front drawing order walked from a scene's spatial tree
+// with its depth groups (clumps that no plane separates, drawn z-buffered
+// within their screen rectangles), the scene render and pick, the lists of
+// a scene's lights and its lighting count.
+// It does not own the spatial tree, its nodes and its rebuild
+// (engine/scenetree.h), nor the clumps and lights themselves
+// (engine/clump.h, engine/light.h) except that destroying a scene destroys
+// them, nor the clump pipeline: screen bounds, rendering and picking of one
+// clump reach it through rwSceneLinks, which the render pipeline fills when
+// it opens.
 #ifndef LUMENFOLD_ENGINE_SCENE_H
 #define LUMENFOLD_ENGINE_SCENE_H
 
@@ -24,62 +21,15 @@
 
 struct RwCamera;
 struct RwClump;
-struct RwDamagedRect;
 struct RwLight;
 struct RwPolygon;
 struct RwScene;
+struct RwSceneNode;
 
 // Scene flags.
 constexpr uintptr_t rwSceneRebuildWhole = 1;   // at the next rebuild
 constexpr uintptr_t rwSceneRebuiltWhole = 2;   // during the current rebuild
 constexpr uintptr_t rwSceneHasOverlaps = 4;    // the next rebuild starts from scratch
-
-// Node flags.
-constexpr uintptr_t rwNodeInTree = 1;
-constexpr uintptr_t rwNodeBoundsStale = 2;
-constexpr uintptr_t rwNodeEncloser = 4;
-constexpr uintptr_t rwNodeEmpty = 8;
-constexpr uintptr_t rwNodeOverlap = 16;
-constexpr uintptr_t rwNodeInDepthGroup = 32;
-constexpr uintptr_t rwNodeGroupHead = 64;
-constexpr uintptr_t rwNodeGroupLast = 128;
-constexpr uintptr_t rwNodeQueued = 256;        // in the scene's queue
-constexpr uintptr_t rwNodeUnbounded = 512;     // on the list of unbounded leaves
-
-// Node kinds.
-constexpr intptr_t rwNodeFree = 0;
-constexpr intptr_t rwNodeLeaf = 1;
-constexpr intptr_t rwNodeGroup = 2;
-constexpr intptr_t rwNodeSplit = 3;
-
-struct RwSceneNode {
-  uintptr_t flags;
-  float groupDepth[2];           // nearest and farthest camera depth of the depth group it heads
-  RwDamagedRect* groupRects;     // screen rectangles of the group it heads
-  RwSceneNode* groupHead;        // for the last member of a depth group: its head
-  RwSceneNode* enclosed;         // encloser: the subtree inside it; unbounded leaf: the next one
-  RwSceneNode* parent;           // null at the root
-  RwScene* scene;
-  float bounds[6];               // min x, max x, min y, max y, min z, max z (a leaf: modelling coordinates)
-  float extent[3];               // max - min per axis
-  float sizeKey;                 // squared length of the (turned) extent; -1.0 when empty
-  intptr_t kind;                 // free, leaf, group, split
-  union {
-    RwClump* clump;              // leaf
-    struct {
-      intptr_t childCount;
-      RwSceneNode** children;    // heap array of leaves
-    } group;
-    struct {
-      uintptr_t visit;           // bit 0: first side walked; bit 1: enclosed subtree walked
-      float axis[3];             // unit
-      float frontOffset;         // front child where axis . p + frontOffset >= 0
-      float backOffset;          // back child where axis . p + backOffset <= 0
-      RwSceneNode* front;
-      RwSceneNode* back;
-    } split;
-  };
-};
 
 struct RwScene {
   uintptr_t flags;
@@ -147,9 +97,5 @@ int RwDestroyScene(RwScene* scene);
 // ---- for the light module
 // Takes the light off its scene's list (raising the count when it is on).
 void RwRemoveLightFromScene(RwLight* light);
-
-// ---- for tests and tools
-// Rebuilds the tree now; 1, or 0 when an insertion failed.
-int RwRebuildScene(RwScene* scene);
 
 #endif

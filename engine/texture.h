@@ -10,20 +10,31 @@
 // to the device format (the device's convert image slot) nor the materials
 // (engine/material.h), which only hold a counted reference.
 //
-// The record is defined in engine/raster/rasterapi.h. The textured
-// rasterisers read a texture only through `texels`: 128 texels
-// per row, 128 rows per frame, texel value 0 transparent.
+// The textured rasterisers see a texture only as the `texels` of the frame
+// in force (engine/rasterfeed.h): 128 texels per row, 128 rows per frame,
+// texel value 0 transparent.
 #ifndef LUMENFOLD_ENGINE_TEXTURE_H
 #define LUMENFOLD_ENGINE_TEXTURE_H
 
 #include <cstdint>
 
-#include "engine/raster/rasterapi.h"
-
 struct RwClump;
 struct RwPolygon;
 struct RwRaster;
 struct RwTextureDictionary;
+
+struct RwTexture {
+  RwTextureDictionary* dictionary;  // the dictionary listing it, or null
+  uint8_t* texels;                  // first texel of the current frame
+  intptr_t frameCount;              // raster height / 128
+  intptr_t currentFrame;
+  intptr_t frameStep;               // 1
+  RwRaster* raster;                 // device format; this texture is its owner
+  // One for being alive (until destroyed or replaced) plus one per material
+  // that refers to it: a destroyed texture lives on, out of every
+  // dictionary, until its last material lets go.
+  intptr_t references;
+};
 
 constexpr intptr_t rwTextureSide = 128;                   // texels per row and rows per frame
 constexpr intptr_t rwTexelsPerFrame = rwTextureSide * rwTextureSide;

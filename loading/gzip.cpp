@@ -1,13 +1,11 @@
-// loading/gzip.cpp -- unpacking gzip files through the outside gzip program.
+// loading/gzip.cpp -- unpacking gzip files in the program, with zlib.
 #include "loading/gzip.h"
 
-#include "loading/filetype.h"
+#include <zlib.h>
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "core/dirs.h"
 #include "core/report.h"
@@ -15,21 +13,18 @@
 
 namespace {
 
-const char* const kGzipProgram = "gzip.exe";
-const char* const kGzipOptions = "-d -c";
-// The command interpreter's own quotes belong to the formats.
-const char* const kNtCommandFormat = "cmd.exe /c \"\"%s%s\" %s \"%s\" > \"%s\"\"";
-const char* const kDosCommandFormat = "command.com /c \"%s%s\" %s \"%s\" > \"%s\"";
-
 // A few bytes of gzip can stand for gigabytes; no unpacked file may grow
 // past this.
 uint64_t unpackLimit = ZM_GZIP_DEFAULT_LIMIT;
 
-// The wait's result when the watched output grew past its limit.
-constexpr DWORD kOutputTooLarge = 0xFFFF0001;
-// How often a watched output is measured: often enough that it cannot grow
-// far past the limit in between.
-constexpr DWORD kWatchIntervalMs = 10;
+constexpr size_t kChunk = 64 << 10;
+// The main window is served at most once per this many milliseconds.
+constexpr DWORD kPumpIntervalMs = 100;
+// zlib's window bits for a gzip stream and nothing else: a file that is not
+// gzip must fail rather than be copied as it is.
+constexpr int kGzipOnly = 15 + 16;
+
+enum class Unpacked { whole, failed, tooLarge };
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -80,78 +75,82 @@ bool placeName(int flag, const char* source, char* out, size_t outSize) {
   return length >= 0 && (size_t)length < outSize;
 }
 
-// The program directory with its trailing '/', read once; empty when it
-// cannot be had (the gzip program is then looked for on the search path).
-const char* programDirectory() {
-  static char directory[MAX_PATH];
-  static bool read = false;
-  if (!read) {
-    zmGetModuleDirName(directory, sizeof directory);
-    read = true;
-  }
-  return directory;
-}
-
-bool usesNtInterpreter() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 void reportFailure(const char* reason) { zmReportError("%s : %s", "Decompress()", reason); }
 
-bool grownPast(const char* file, uint64_t limit) {
-  struct stat status;
-  return stat(file, &status) == 0 && (uint64_t)status.st_size > limit;
-}
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
 
-// zmRunAndWait, which also ends the program once `watched` (when given)
-// holds more than `limit` bytes.
-DWORD runAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs, DWORD* exitCode,
-                 const char* watched, uint64_t limit) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION info = {};
-  char line[4 * MAX_PATH];
-  std::snprintf(line, sizeof line, "%s", commandLine);
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                      directory, &startup, &info))
-    return GetLastError();
-  DWORD started = GetTickCount();
-  DWORD result = 0;
-  DWORD code = STILL_ACTIVE;
-  do {
-    if (timeoutMs != 0 && result == 0 && GetTickCount() - started >= timeoutMs) {
-      TerminateProcess(info.hProcess, ZM_RUN_TIMED_OUT);
-      result = ZM_RUN_TIMED_OUT;
-    }
-    if (watched != nullptr && result == 0 && grownPast(watched, limit)) {
-      TerminateProcess(info.hProcess, ZM_RUN_TIMED_OUT);
-      result = kOutputTooLarge;
-    }
-    // A handle that cannot be asked any more ends the wait as a failure
-    // rather than spinning for ever.
-    if (!GetExitCodeProcess(info.hProcess, &code)) code = (DWORD)-1;
+struct InflateEnd {
+  void operator()(z_stream* stream) const { inflateEnd(stream); }
+};
+
+// Serves at most one of the window's messages at once and then whenever
+// the last was served kPumpIntervalMs ago or more, so that the frame timer
+// and the user's input go on during a long unpack.
+class MessagePump {
+ public:
+  explicit MessagePump(HWND window) : window_(window) {}
+  void serve() {
+    if (served_ && GetTickCount() - last_ < kPumpIntervalMs) return;
+    served_ = true;
+    last_ = GetTickCount();
     MSG message;
-    if (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+    if (PeekMessageA(&message, window_, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (code == STILL_ACTIVE) Sleep(watched != nullptr ? kWatchIntervalMs : 100);
-  } while (code == STILL_ACTIVE);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  if (exitCode != nullptr) *exitCode = code;
-  return result;
+  }
+
+ private:
+  HWND window_;
+  bool served_ = false;
+  DWORD last_ = 0;
+};
+
+// Unpacks every gzip member of `in` into `out`, writing at most `limit`
+// bytes. Bytes after the last member that do not start another are ignored.
+Unpacked inflateMembers(FILE* in, FILE* out, uint64_t limit, MessagePump& pump) {
+  z_stream stream = {};
+  if (inflateInit2(&stream, kGzipOnly) != Z_OK) return Unpacked::failed;
+  std::unique_ptr<z_stream, InflateEnd> ending(&stream);
+  std::unique_ptr<unsigned char[]> input(new unsigned char[kChunk]);
+  std::unique_ptr<unsigned char[]> output(new unsigned char[kChunk]);
+  uint64_t written = 0;
+  int status = Z_OK;
+  for (;;) {
+    if (stream.avail_in == 0) {
+      stream.avail_in = (uInt)std::fread(input.get(), 1, kChunk, in);
+      stream.next_in = input.get();
+      if (stream.avail_in == 0)
+        return std::ferror(in) || status != Z_STREAM_END ? Unpacked::failed : Unpacked::whole;
+    }
+    if (status == Z_STREAM_END) {
+      if (stream.next_in[0] != 0x1f) return Unpacked::whole;
+      inflateReset(&stream);
+    }
+    stream.next_out = output.get();
+    stream.avail_out = kChunk;
+    status = inflate(&stream, Z_NO_FLUSH);
+    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return Unpacked::failed;
+    const size_t produced = kChunk - stream.avail_out;
+    if (produced > limit - written) return Unpacked::tooLarge;
+    if (std::fwrite(output.get(), 1, produced, out) != produced) return Unpacked::failed;
+    written += produced;
+    pump.serve();
+  }
 }
 
-// Copies as much of `text` as the out buffer holds.
-void copyCut(char* out, size_t outSize, const char* text) {
-  size_t length = std::min(std::strlen(text), outSize - 1);
-  std::memcpy(out, text, length);
-  out[length] = '\0';
+Unpacked unpack(HWND window, const char* source, const char* target, uint64_t limit) {
+  File in(std::fopen(source, "rb"));
+  if (!in) return Unpacked::failed;
+  File out(std::fopen(target, "wb"));
+  if (!out) return Unpacked::failed;
+  MessagePump pump(window);
+  Unpacked result = inflateMembers(in.get(), out.get(), limit, pump);
+  if (std::fclose(out.release()) != 0 && result == Unpacked::whole) result = Unpacked::failed;
+  return result;
 }
 
 }  // namespace
@@ -167,6 +166,10 @@ char* MakeGzipName(int flag, const char* source, char* out, size_t outSize, uint
   size_t base = baseNameStart(out);
   char* extension = std::strrchr(out + base, '.');
   if (extension == nullptr) {
+    // A base name without '.' has no ".gz" to cut. Cutting at the start, as
+    // for other names, would leave only the type's extension (or, for a
+    // type without one, the source itself, overwritten while it is read),
+    // so such a name is refused.
     zmReportError("MakeGzipName: invalid filename");
     out[0] = '\0';
     return nullptr;
@@ -192,56 +195,21 @@ char* MakeGzipName(int flag, const char* source, char* out, size_t outSize, uint
 int Decompress(int flag, HWND window, const char* source, char* out, size_t outSize, uint32_t type) {
   if (source == nullptr || out == nullptr || outSize == 0) return ZM_GZIP_FAILED;
   if (MakeGzipName(flag, source, out, outSize, type) == nullptr) return ZM_GZIP_FAILED;
-  // A quote in a name would end the interpreter's quoted word early and
-  // let the rest of the name redirect the output elsewhere.
-  if (std::strchr(source, '"') != nullptr || std::strchr(out, '"') != nullptr) {
-    out[0] = '\0';
-    reportFailure("invalid filename");
-    return ZM_GZIP_FAILED;
-  }
-  char commandLine[4 * MAX_PATH];
-  int length = std::snprintf(commandLine, sizeof commandLine,
-                             usesNtInterpreter() ? kNtCommandFormat : kDosCommandFormat,
-                             programDirectory(), kGzipProgram, kGzipOptions, source, out);
-  if (length < 0 || (size_t)length >= sizeof commandLine) {
-    out[0] = '\0';
-    reportFailure("unknown failure");
-    return ZM_GZIP_FAILED;
-  }
-  DWORD exitCode = 0;
-  DWORD result = runAndWait(window, commandLine, nullptr, 0, &exitCode, out, unpackLimit);
-  // The last bytes may have come after the last measure.
-  if (result == 0 && exitCode == 0 && grownPast(out, unpackLimit)) result = kOutputTooLarge;
-  if (result == 0 && exitCode == 0) return 0;
-  if (result == kOutputTooLarge) {
-    std::remove(out);
-    out[0] = '\0';
-    reportFailure("unpacked file too large");
-    return ZM_GZIP_FAILED;
-  }
-  if (result == 0) {
-    // What gzip wrote before it failed is not the file; nothing may take it
-    // for the unpacked world later.
-    std::remove(out);
-    out[0] = '\0';
-    reportFailure("gzip failure");
-    return ZM_GZIP_FAILED;
-  }
-  if (result == ERROR_FILE_NOT_FOUND) {
-    copyCut(out, outSize, commandLine);
-    reportFailure("gzip not found");
-    return ZM_GZIP_NOT_FOUND;
-  }
+  const Unpacked result = unpack(window, source, out, unpackLimit);
+  if (result == Unpacked::whole) return 0;
+  // What was written before the failure is not the file; nothing may take
+  // it for the unpacked world later.
+  std::remove(out);
   out[0] = '\0';
-  reportFailure("unknown failure");
+  if (result == Unpacked::tooLarge) {
+    // A hostile or broken file, not a fault of the program: it is refused
+    // and the world goes on without it.
+    zmReportMessage("%s : %s: unpacked file too large", "Decompress()", source);
+  } else {
+    reportFailure("gzip failure");
+  }
   return ZM_GZIP_FAILED;
 }
 
-
 void zmSetUnpackLimit(uint64_t bytes) { unpackLimit = bytes; }
 uint64_t zmGetUnpackLimit() { return unpackLimit; }
-
-DWORD zmRunAndWait(HWND window, const char* commandLine, const char* directory, DWORD timeoutMs,
-                   DWORD* exitCode) {
-  return runAndWait(window, commandLine, directory, timeoutMs, exitCode, nullptr, 0);
-}

@@ -26,9 +26,9 @@ struct ZmLoadingHooks {
   const char* (*wwwFetchUrl)(ZmUrlHash* entry);
 
   // gzip runner: Decompress -- unpacks `source` into a file named by the
-  // placement flag, writing its name into `out` (`outSize` bytes); 0, -1,
-  // or -9 when gzip cannot be found. Unset: gzip files are not unpacked and
-  // their post-processing fails (-1).
+  // placement flag, writing its name into `out` (`outSize` bytes); 0 or
+  // -1. Unset: gzip files are not unpacked and their post-processing fails
+  // (-1).
   int (*decompress)(int placement, HWND window, const char* source, char* out, size_t outSize, uint32_t type);
 };
 

@@ -32,6 +32,7 @@ struct Transfer {
 };
 std::vector<Transfer*> runningTransfers;
 unsigned fetchCounter = 0;  // tells apart the copies of one run
+std::string lastFailure;    // of the last fetch that failed
 
 bool endsTheProgram(const MSG& msg) {
   return msg.message == WM_QUIT || (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd());
@@ -98,6 +99,7 @@ bool transferInto(const char* url, const std::string& copy) {
   runningTransfers.erase(std::find(runningTransfers.begin(), runningTransfers.end(), &transfer));
   if (transfer.holding) postAgain(transfer.held);
   if (outcome.status == ZM_FETCH_OK) return true;
+  lastFailure = outcome.message;
   zmReportWarning("zmWebFetch: %s: %s", url, outcome.message.c_str());
   return false;
 }
@@ -108,16 +110,23 @@ int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
   if (!zmIsWebUrl(url) || out == nullptr) return -1;
   const std::string copy = copyNameFor(url);
   if (copy.empty() || copy.size() >= outSize) {
+    lastFailure = "no room for its copy";
     zmReportWarning("zmWebFetch: %s: no room for its copy", url);
     return -1;
   }
   // Entered first, so that a copy a crash leaves behind goes at the next start.
   zmRecordMadeCopy(copy.c_str());
-  int result = transferInto(url, copy) ? zmPreProcessFile(ZM_PLACE_FETCHED, copy.c_str(), out, outSize, type) : -1;
+  int result = -1;
+  if (transferInto(url, copy)) {
+    result = zmPreProcessFile(ZM_PLACE_FETCHED, copy.c_str(), out, outSize, type);
+    if (result != 0) lastFailure = "what arrived cannot be unpacked or converted";
+  }
   // Unpacking and conversion consume the copy and enter their own output.
   if (result != 0 || copy != out) zmDeleteMadeCopy(copy.c_str());
   return result;
 }
+
+const char* zmWebLastFailure() { return lastFailure.c_str(); }
 
 void zmWebStopFetches() {
   for (Transfer* transfer : runningTransfers) transfer->stopped = true;

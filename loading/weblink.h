@@ -5,11 +5,11 @@
 // temporary folder and entered as copies the program made, so that they
 // are deleted with the world that used them and never a user's file), the
 // message pump that keeps the windows alive while a transfer runs, the
-// stopping of running transfers, and the rule that a world from the web
-// reads no local file. It does not own the transfer itself
-// (loading/httpfetch.h), the post-processing of what arrives
-// (loading/filetype.h), nor the base URL and load records
-// (loading/wwwlink.h).
+// stopping of running transfers, what went wrong with the last failed
+// transfer, and the rule that a world from the web reads no local file. It
+// does not own the transfer itself (loading/httpfetch.h), the
+// post-processing of what arrives (loading/filetype.h), nor the base URL
+// and load records (loading/wwwlink.h).
 #ifndef LUMENFOLD_LOADING_WEBLINK_H
 #define LUMENFOLD_LOADING_WEBLINK_H
 
@@ -31,6 +31,10 @@
  *   transfer), with no partial file left behind.
  */
 int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize);
+
+// What went wrong with the last fetch that failed ("cancelled" for a
+// stopped one); empty before any failed.
+const char* zmWebLastFailure();
 
 // Stops every transfer running now (the innermost and those waiting
 // around it); each ends as a failed fetch. Nothing happens when none runs.

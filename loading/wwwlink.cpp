@@ -86,23 +86,32 @@ std::string openUrlItem(const char* url) {
   return std::string(url) + ",,0xFFFFFFFF,0x04,,," + kApplicationName;
 }
 
+// A world that cannot be had says why; the caller's -1 tells the shell.
+int worldNotHad(const std::string& url, const char* why) {
+  zmReportMessage("%s: cannot be loaded: %s", url.c_str(), why);
+  return -1;
+}
+
 // Prepares a local world, or fetches a web one (the program fetches web
 // documents itself, whatever browser answers, so that their files obey the
 // web world's rules and Stop ends them), into the fetch buffer and posts it.
+// A fetch may take long: the window shows the loading state from its start.
 int openWorldInHand(const std::string& url) {
-  if (isWebWorld(url.c_str())) {
-    if (zmWebFetch(url.c_str(), ZM_FILE_WRL, fetchBuffer(), kFetchBufferSize) != 0) return -1;
+  const bool web = isWebWorld(url.c_str());
+  if (web) {
+    if (HWND main = zmGetMainHwnd()) SendMessageA(main, WM_ZMLOADING, 0, 0);
+    if (zmWebFetch(url.c_str(), ZM_FILE_WRL, fetchBuffer(), kFetchBufferSize) != 0)
+      return worldNotHad(url, zmWebLastFailure());
   } else {
     const char* path = zmFileUrlToPath(url.c_str());
-    if (path == nullptr) return -1;
+    if (path == nullptr) return worldNotHad(url, "not a local file name");
     const std::string pathCopy(path);
     if (zmPreProcessFile(ZM_PLACE_LOCAL, pathCopy.c_str(), fetchBuffer(), kFetchBufferSize, ZM_FILE_WRL) != 0)
-      return -1;
+      return worldNotHad(url, "cannot be unpacked");
   }
   zmWwwSetBaseUrl(url.c_str());
   browserLink.loadRecord = {fetchBuffer(), browserLink.baseUrl};
-  // Both or neither: the loading state is shown only for a world that comes.
-  PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  if (!web) PostMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
   PostMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&browserLink.loadRecord));
   return 0;
 }

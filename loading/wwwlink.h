@@ -43,18 +43,19 @@ const char* zmWwwGetBaseUrl();
  * zmWwwOpenUrl --
  *   Opens the document at `url`, resolved against the base URL. A local VRML
  *   world (a "file:" URL of type 4, or gzip with inner type 4) is prepared
- *   (zmPreProcessFile) into the fetch buffer, a web one fetched there first
- *   (zmWebFetch: the windows stay alive meanwhile and the Stop path ends
- *   the fetch); the base URL becomes the
- *   resolved URL, and WM_ZMLOADING then WM_ZMLOADWORLD with the static load
- *   record {fetch buffer, base URL} are posted to the main window. Any other
- *   URL is asked of the browser ("WWW_OpenURL"), and for a VRML world
- *   WM_ZMLOADING is posted once the browser took it; the world comes back
- *   later as a WM_ZMLOADWORLD from the program's server.
+ *   (zmPreProcessFile) into the fetch buffer; for a web one WM_ZMLOADING is
+ *   sent to the main window first (the loading state shows while it
+ *   arrives) and it is fetched there (zmWebFetch: the windows stay alive
+ *   meanwhile and the Stop path ends the fetch). The base URL becomes the
+ *   resolved URL, and (for a local world WM_ZMLOADING, then) WM_ZMLOADWORLD
+ *   with the static load record {fetch buffer, base URL} is posted to the
+ *   main window. Any other URL is asked of the browser ("WWW_OpenURL"), and
+ *   for a VRML world WM_ZMLOADING is posted once the browser took it; the
+ *   world comes back later as a WM_ZMLOADWORLD from the program's server.
  * Results:
- *   0; -1 when the URL cannot be resolved, a world cannot be fetched
- *   (warned) or prepared, or no browser took the request. Nothing is posted
- *   on failure.
+ *   0; -1 when the URL cannot be resolved, a world cannot be fetched or
+ *   prepared (the Messages window says why: "<url>: cannot be loaded:
+ *   <why>"), or no browser took the request. Nothing is posted on failure.
  */
 int zmWwwOpenUrl(const char* url);
 

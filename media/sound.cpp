@@ -138,12 +138,21 @@ void placeSounds(ZmWorld* world) {
 }
 
 // Inserts after every candidate at least as loud, so equals keep their order.
+// The lists are walked through typed pointers only: reaching a list head
+// through a ZmLeaf** would alias a ZmSoundLeaf*, which optimised builds
+// assume never happens.
 void insertCandidate(ZmSoundLeaf* leaf) {
-  ZmLeaf** link = reinterpret_cast<ZmLeaf**>(&scheduler.candidates);
-  while (*link != nullptr && static_cast<ZmSoundLeaf*>(*link)->effectiveVolume >= leaf->effectiveVolume)
-    link = &static_cast<ZmSoundLeaf*>(*link)->nextCandidate;
-  leaf->nextCandidate = *link;
-  *link = leaf;
+  ZmSoundLeaf* before = nullptr;
+  for (ZmSoundLeaf* other = scheduler.candidates; other != nullptr && other->effectiveVolume >= leaf->effectiveVolume;
+       other = nextCandidate(other))
+    before = other;
+  if (before == nullptr) {
+    leaf->nextCandidate = scheduler.candidates;
+    scheduler.candidates = leaf;
+  } else {
+    leaf->nextCandidate = before->nextCandidate;
+    before->nextCandidate = leaf;
+  }
 }
 
 void collectCandidates(ZmWorld* world) {
@@ -162,14 +171,18 @@ void collectCandidates(ZmWorld* world) {
 // The first candidates of the type, up to its limit, chained as selection.
 ZmSoundLeaf* selectLoudest(int type) {
   ZmSoundLeaf* first = nullptr;
-  ZmLeaf** tail = reinterpret_cast<ZmLeaf**>(&first);
+  ZmSoundLeaf* last = nullptr;
   int taken = 0;
   for (ZmSoundLeaf* leaf = scheduler.candidates; leaf != nullptr && taken < scheduler.limit[type];
        leaf = nextCandidate(leaf)) {
     if (leaf->channelType != type) continue;
     leaf->nextSelected = nullptr;
-    *tail = leaf;
-    tail = &leaf->nextSelected;
+    if (last == nullptr) {
+      first = leaf;
+    } else {
+      last->nextSelected = leaf;
+    }
+    last = leaf;
     ++taken;
   }
   return first;

@@ -239,7 +239,10 @@ int writeBlocks() {
     ++player.queued;
   }
   releaseFinishedVoices();
-  if (player.playing == 0 && player.filled == 0) resetDevice();
+  // Nothing plays and nothing is queued, so no notice will come to close
+  // the device: close it now, or the next file would play in this one's
+  // format.
+  if (player.playing == 0 && player.filled == 0) closeDevice();
   return result;
 }
 

@@ -82,12 +82,22 @@ ZmObj* targetOf(const uint8_t* message, const char* handler, AvatarTarget avatar
   return openObjectWithId(id, handler, avatar);
 }
 
+// Takes the labels off the object and everything under it.
+void forgetLabelsOfTree(ZmObj* object) {
+  hookDeleteObjLabels(object);
+  for (ZmChildList* node = object->child; node != nullptr; node = node->next)
+    if (node->object != nullptr) forgetLabelsOfTree(node->object);
+}
+
+// The server's word that a user left: their avatar is hidden, and what
+// they said goes with it rather than float over the empty place.
 int upcallToChild0(const uint8_t* message) {
   ZmId id = 0;
   zmqxReadObjectId(message, &id);
   ZmObj* object = openObjectWithId(id, "upcallToChild0");
   if (object == nullptr) return -1;
   if (object->vrmlType == ZM_VRML_SWITCH) zmSetSwitchObjNo(object, 0);
+  forgetLabelsOfTree(object);
   return 0;
 }
 

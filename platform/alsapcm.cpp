@@ -15,13 +15,17 @@ struct AlsaStream {
 
 namespace {
 
-std::string chosenDevice;  // empty: wave output stays silent
-int openStreams = 0;
+// The wave output: the device sounds go to and the streams open on it.
+struct WaveOutput {
+  std::string chosenDevice;  // empty: wave output stays silent
+  int openStreams = 0;
+};
+WaveOutput output;
 
 // ALSA caches its parsed configuration for the process; with no stream
 // open it is given back, so nothing of it outlives the last sound.
 void releaseConfigWhenIdle() {
-  if (openStreams == 0) snd_config_update_free_global();
+  if (output.openStreams == 0) snd_config_update_free_global();
 }
 
 // What the wave-out device can queue at most (16 blocks of its largest
@@ -54,7 +58,7 @@ void quietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 bool chooseAlsaOutput(const char* name) {
   snd_lib_error_set_handler(quietAlsaError);
-  chosenDevice.clear();
+  output.chosenDevice.clear();
   if (name == nullptr || *name == '\0') return false;
   // A probe in the format of the shipped sounds.
   WAVEFORMATEX probe{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
@@ -65,20 +69,20 @@ bool chooseAlsaOutput(const char* name) {
   }
   snd_pcm_close(pcm);
   releaseConfigWhenIdle();
-  chosenDevice = name;
+  output.chosenDevice = name;
   return true;
 }
 
-const std::string& alsaOutputName() { return chosenDevice; }
+const std::string& alsaOutputName() { return output.chosenDevice; }
 
 AlsaStream* alsaOpen(const WAVEFORMATEX& format) {
-  if (chosenDevice.empty() || format.nBlockAlign == 0) return nullptr;
-  snd_pcm_t* pcm = openPcm(chosenDevice, format);
+  if (output.chosenDevice.empty() || format.nBlockAlign == 0) return nullptr;
+  snd_pcm_t* pcm = openPcm(output.chosenDevice, format);
   if (pcm == nullptr) {
     releaseConfigWhenIdle();
     return nullptr;
   }
-  ++openStreams;
+  ++output.openStreams;
   return new AlsaStream{pcm, format.nBlockAlign};
 }
 
@@ -106,7 +110,7 @@ void alsaClose(AlsaStream* stream) {
   snd_pcm_drain(stream->pcm);
   snd_pcm_close(stream->pcm);
   delete stream;
-  --openStreams;
+  --output.openStreams;
   releaseConfigWhenIdle();
 }
 

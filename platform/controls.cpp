@@ -118,7 +118,30 @@ bool replaceSelection(HWND hwnd, Edit& edit, const std::string& typed) {
   return !fitting.empty();
 }
 
+constexpr char kSelectAll = 1;  // Ctrl+A
+
+// Where a word move from `at` ends: to the start of the word before (back)
+// or the start of the next word, words being runs of other than spaces.
+size_t wordStop(const std::string& text, size_t at, bool back) {
+  const auto space = [&](size_t i) { return text[i] == ' '; };
+  if (back) {
+    while (at > 0 && space(at - 1)) at--;
+    while (at > 0 && !space(at - 1)) at--;
+    return at;
+  }
+  while (at < text.size() && !space(at)) at++;
+  while (at < text.size() && space(at)) at++;
+  return at;
+}
+
 void editChar(HWND hwnd, Edit& edit, char c) {
+  if (c == kSelectAll) {
+    edit.anchor = 0;
+    edit.caret = edit.text.size();
+    scrollToCaret(hwnd, edit);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return;
+  }
   if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
   if (c == '\b') {
     if (edit.anchor == edit.caret && edit.caret > 0) edit.anchor = edit.caret - 1;
@@ -129,15 +152,40 @@ void editChar(HWND hwnd, Edit& edit, char c) {
   if (!replaceSelection(hwnd, edit, std::string(1, c))) MessageBeep(0);
 }
 
+// Ctrl+Backspace and Ctrl+Delete take the word before or after the caret,
+// when nothing is selected.
+void deleteWord(HWND hwnd, Edit& edit, bool back) {
+  if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
+  if (edit.anchor == edit.caret) edit.anchor = wordStop(edit.text, edit.caret, back);
+  replaceSelection(hwnd, edit, "");
+}
+
+// Moves the caret by the key (by words with Ctrl), extending the selection
+// with Shift; Delete and Ctrl+Backspace delete.
 void editKey(HWND hwnd, Edit& edit, UINT key) {
   bool extend = GetKeyState(VK_SHIFT) < 0;
+  bool byWord = GetKeyState(VK_CONTROL) < 0;
   size_t caret = edit.caret;
   switch (key) {
-    case VK_LEFT: if (caret > 0) caret--; break;
-    case VK_RIGHT: if (caret < edit.text.size()) caret++; break;
+    case VK_LEFT:
+      if (byWord) caret = wordStop(edit.text, caret, true);
+      else if (caret > 0) caret--;
+      break;
+    case VK_RIGHT:
+      if (byWord) caret = wordStop(edit.text, caret, false);
+      else if (caret < edit.text.size()) caret++;
+      break;
     case VK_HOME: caret = 0; break;
     case VK_END: caret = edit.text.size(); break;
+    case VK_BACK:
+      // Plain Backspace comes as a character; with Ctrl it brings none.
+      if (byWord) deleteWord(hwnd, edit, true);
+      return;
     case VK_DELETE:
+      if (byWord) {
+        deleteWord(hwnd, edit, false);
+        return;
+      }
       if (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) return;
       if (edit.anchor == edit.caret && edit.caret < edit.text.size()) edit.anchor = edit.caret + 1;
       replaceSelection(hwnd, edit, "");
@@ -215,7 +263,7 @@ LRESULT editMessage(HWND hwnd, Edit& edit, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_GETTEXTLENGTH: return LRESULT(edit.text.size());
     case WM_CHAR: editChar(hwnd, edit, char(wParam)); return 0;
     case WM_KEYDOWN: editKey(hwnd, edit, UINT(wParam)); return 0;
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
       SetFocus(hwnd);
       edit.anchor = edit.caret = editCharAt(hwnd, edit, SHORT(LOWORD(lParam)));
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -308,6 +356,23 @@ void clickButton(HWND hwnd, Button& button) {
   notifyParent(hwnd, BN_CLICKED);
 }
 
+// The mark of a checked box: a tick for a check box, a dot for a radio
+// button, inside the 13-pixel box.
+void drawCheck(HDC dc, UINT type, const RECT& box, COLORREF colour) {
+  if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+    fillSolid(dc, RECT{box.left + 4, box.top + 4, box.right - 4, box.bottom - 4}, colour);
+    return;
+  }
+  HPEN pen = CreatePen(PS_SOLID, 2, colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  // A line stops short of its end point: the long arm ends at (9, 3).
+  MoveToEx(dc, box.left + 3, box.top + 6, nullptr);
+  LineTo(dc, box.left + 5, box.top + 8);
+  LineTo(dc, box.left + 10, box.top + 2);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
 void paintButton(HWND hwnd, Button& button) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -326,10 +391,7 @@ void paintButton(HWND hwnd, Button& button) {
     RECT box{0, top, size, top + size};
     fillSolid(dc, box, GetSysColor(COLOR_WINDOW));
     drawBevel(dc, box, false);
-    if (button.check == BST_CHECKED) {
-      RECT mark{3, top + 3, size - 3, top + size - 3};
-      fillSolid(dc, mark, GetSysColor(COLOR_WINDOWTEXT));
-    }
+    if (button.check == BST_CHECKED) drawCheck(dc, type, box, enabled ? GetSysColor(COLOR_WINDOWTEXT) : ink);
     RECT label{size + 4, 0, client.right, client.bottom};
     drawLabel(dc, label, text, ink, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   } else if (type == BS_GROUPBOX) {
@@ -367,7 +429,7 @@ bool insideClient(HWND hwnd, LPARAM lParam) {
 
 LRESULT buttonMessage(HWND hwnd, Button& button, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:  // a quick second click presses again
       SetFocus(hwnd);
       button.tracking = true;
       SetCapture(hwnd);
@@ -674,10 +736,11 @@ LRESULT listMessage(HWND hwnd, ListBox& list, UINT msg, WPARAM wParam, LPARAM lP
       return LB_OKAY;
     case LB_FINDSTRING: case LB_FINDSTRINGEXACT:
       return findString(list, wParam, reinterpret_cast<LPCSTR>(lParam), msg == LB_FINDSTRINGEXACT);
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: {
       SetFocus(hwnd);
       int index = itemAtPoint(hwnd, list, SHORT(HIWORD(lParam)));
       if (index != LB_ERR) selectItem(hwnd, list, index, true);
+      if (msg == WM_LBUTTONDBLCLK && index != LB_ERR && (listStyle(hwnd) & LBS_NOTIFY)) notifyParent(hwnd, LBN_DBLCLK);
       return 0;
     }
     case WM_KEYDOWN: {

@@ -28,9 +28,11 @@
 namespace platform::dde {
 namespace {
 
-constexpr uint32_t kMaxPayload = 16u << 20;
 constexpr size_t kHeader = 4;
+constexpr size_t kLargestFrame = kHeader + kLargestFramePayload;
 constexpr int kSendTimeoutSeconds = 2;
+// Reads of one drain of an outgoing stream.
+constexpr int kDrainTurns = 16;
 
 struct Listener {
   int fd = -1;
@@ -126,7 +128,7 @@ Cut cutFrame(std::string& buffer, Frame* frame) {
   if (buffer.size() < kHeader) return Cut::Partial;
   uint32_t size = 0;
   std::memcpy(&size, buffer.data(), kHeader);
-  if (size > kMaxPayload) return Cut::Broken;
+  if (size > kLargestFramePayload) return Cut::Broken;
   if (buffer.size() < kHeader + size) return Cut::Partial;
   const std::string payload = buffer.substr(kHeader, size);
   buffer.erase(0, kHeader + size);
@@ -154,10 +156,15 @@ bool writeAll(int fd, const std::string& bytes) {
 
 enum class Read { Data, Nothing, Closed };
 
-// Appends what waits on the socket, without blocking.
+// Appends what waits on the socket, without blocking, but never more than
+// completes the largest frame: a buffer holds at most one frame, because
+// whole frames are cut off it before the next read and a header announcing
+// a larger one breaks the stream.
 Read readAvailable(int fd, std::string& buffer) {
-  char chunk[65536];
-  const ssize_t n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+  char chunk[kLargestFrame];
+  const size_t room = buffer.size() < kLargestFrame ? kLargestFrame - buffer.size() : 0;
+  if (room == 0) return Read::Closed;  // a full buffer that holds no frame is broken
+  const ssize_t n = recv(fd, chunk, room, MSG_DONTWAIT);
   if (n > 0) {
     buffer.append(chunk, size_t(n));
     return Read::Data;
@@ -292,6 +299,12 @@ void serveStream(int stream) {
 void acceptStream(int listening) {
   const int stream = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
   if (stream < 0) return;
+  // Past the most streams a new one is closed at once rather than left
+  // waiting: each holds a buffer, and a local program could open thousands.
+  if (listener.incoming.size() >= kMostIncomingStreams) {
+    close(stream);
+    return;
+  }
   timeval limit{kSendTimeoutSeconds, 0};
   setsockopt(stream, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   listener.incoming[stream] = std::string();
@@ -383,15 +396,20 @@ void closeOutgoing(int stream, const Frame* last) {
 
 bool drainOutgoing(int stream) {
   std::string& buffer = outgoing[stream];
-  Read read;
-  while ((read = readAvailable(stream, buffer)) == Read::Data) {
+  // Whatever waits is a late reply to a transaction that gave up on it. It
+  // is cut off as it comes, so that a peer that floods the stream is not
+  // kept in memory, and the rest waits for the next drain, so that it
+  // cannot hold the caller either.
+  for (int turn = 0; turn < kDrainTurns; ++turn) {
+    const Read read = readAvailable(stream, buffer);
+    Frame late;
+    Cut cut;
+    while ((cut = cutFrame(buffer, &late)) == Cut::Whole) {
+    }
+    if (read == Read::Closed || cut == Cut::Broken) return false;
+    if (read == Read::Nothing) return true;
   }
-  // Whatever waited was a late reply to a transaction that gave up on it.
-  Frame late;
-  Cut cut;
-  while ((cut = cutFrame(buffer, &late)) == Cut::Whole) {
-  }
-  return read != Read::Closed && cut != Cut::Broken;
+  return true;
 }
 
 }  // namespace platform::dde

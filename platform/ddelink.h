@@ -35,6 +35,15 @@ enum class FrameKind : uint8_t {
   Disconnect = 6,  // the client ends the conversation
 };
 
+// The largest frame payload accepted: the two names, an item and its data
+// that the program exchanges are each at most a few hundred bytes (a URL,
+// a file name, a short answer). A stream announcing a larger frame is
+// broken off, so that no stream holds more than one frame's bytes.
+constexpr uint32_t kLargestFramePayload = 8u << 10;
+// The most incoming streams served at once; further ones are closed as
+// they come.
+constexpr size_t kMostIncomingStreams = 32;
+
 struct Frame {
   FrameKind kind = FrameKind::Refuse;
   uint32_t sequence = 0;

@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <deque>
 
+#include "platform/clock.h"
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
 
@@ -14,12 +16,23 @@ namespace platform {
 namespace {
 
 constexpr int kMouseNoActivate = 3;  // WM_MOUSEACTIVATE's "leave activation alone"
+// A second press this soon after the first is a double click.
+constexpr uint64_t kDoubleClickMs = 500;
+
+// The last press in a client area that may begin a double click.
+struct Press {
+  HWND window = nullptr;
+  int button = 0;
+  uint64_t timeMs = 0;
+  POINT screen{0, 0};
+};
 
 struct DeviceState {
   WPARAM buttons = 0;       // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
   bool altDown = false;
   int layoutCharacters[256];  // by the serial in a key message's scan-code byte
   int nextSerial = 1;
+  Press lastPress;          // its window is null after a double click
   std::deque<InputEvent> queued;
   int pipe[2] = {-1, -1};   // readable while `queued` holds events
 
@@ -37,6 +50,28 @@ UINT clientButtonMessage(int button, bool down) {
   if (button == 1) return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
   if (button == 2) return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
   return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+}
+
+UINT doubleClickMessage(int button) {
+  return button == 1 ? WM_LBUTTONDBLCLK : button == 2 ? WM_MBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+}
+
+// The message of a press in the client area: a double click when the same
+// button pressed the same window a moment before near the same point and
+// the window's class asks for double clicks. The press after a double
+// click begins anew.
+UINT clientPressMessage(HWND target, int button, POINT screen) {
+  const uint64_t now = clockMs();
+  const Press& last = device.lastPress;
+  const int slack = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
+  const bool again = last.window == target && last.button == button && now - last.timeMs <= kDoubleClickMs &&
+                     std::abs(screen.x - last.screen.x) <= slack && std::abs(screen.y - last.screen.y) <= slack;
+  if (again && (GetClassLongPtrA(target, GCL_STYLE) & CS_DBLCLKS) != 0) {
+    device.lastPress = Press{};
+    return doubleClickMessage(button);
+  }
+  device.lastPress = Press{target, button, now, screen};
+  return clientButtonMessage(button, true);
 }
 
 UINT frameButtonMessage(int button, bool down) {
@@ -89,6 +124,7 @@ void routePointer(const InputEvent& event) {
   }
   if (!IsWindow(target)) return;
   if (hit == HTCLIENT) {
+    if (down) clientMessage = clientPressMessage(target, event.button, event.screen);
     postClientMouse(target, clientMessage, event.screen);
   } else if (event.kind == InputEvent::MouseMove) {
     PostMessageA(target, WM_NCMOUSEMOVE, WPARAM(hit), pointParam(event.screen));

@@ -4,7 +4,8 @@
 // Owns: the routing of device events to windows (the capture, else the
 // window under the pointer; keys to the focus, else the active window),
 // hit testing the frame (WM_NCHITTEST, WM_SETCURSOR, WM_NC* for clicks on
-// the frame), activation on click, the cursor position, and a queue of
+// the frame), activation on click, double clicks (for classes with
+// CS_DBLCLKS), the cursor position, and a queue of
 // events that tests fill and the message loop consumes one at a time when
 // it would otherwise wait, as if a person were typing; the display's events
 // wait in it too while earlier input is still to be handled. It does not

@@ -33,10 +33,7 @@ struct Menu {
 };
 
 struct MenuTable {
-  // Menus and accelerator tables number apart, so one kind of handle never
-  // names a record of the other.
   platform::HandleTable<HMENU, std::unique_ptr<Menu>> menus{0x30004, 4};
-  platform::HandleTable<HACCEL, std::vector<ACCEL>> accelerators{0x70004, 4};
   std::map<std::string, std::vector<MenuTemplateItem>> resources;
 };
 MenuTable table;
@@ -693,32 +690,6 @@ HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
   if (name == nullptr) return nullptr;
   auto found = table.resources.find(platform::resourceKey(name));
   return found == table.resources.end() ? nullptr : buildMenu(found->second, true);
-}
-
-HACCEL CreateAcceleratorTableA(const ACCEL* entries, int count) {
-  if (entries == nullptr || count <= 0) return nullptr;
-  return table.accelerators.add(std::vector<ACCEL>(entries, entries + count));
-}
-
-BOOL DestroyAcceleratorTable(HACCEL accelerators) { return table.accelerators.remove(accelerators); }
-
-int TranslateAcceleratorA(HWND hwnd, HACCEL accelerators, const MSG* msg) {
-  const std::vector<ACCEL>* found = table.accelerators.find(accelerators);
-  if (found == nullptr || msg == nullptr || !IsWindow(hwnd)) return 0;
-  bool keyDown = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
-  bool character = msg->message == WM_CHAR;
-  if (!keyDown && !character) return 0;
-  BYTE held = BYTE(((GetKeyState(VK_SHIFT) < 0) ? FSHIFT : 0) |
-                   ((GetKeyState(VK_CONTROL) < 0) ? FCONTROL : 0) |
-                   ((GetKeyState(VK_MENU) < 0) ? FALT : 0));
-  for (const ACCEL& entry : *found) {
-    bool virtualKey = entry.fVirt & FVIRTKEY;
-    if (virtualKey != keyDown || entry.key != msg->wParam) continue;
-    if (virtualKey && (entry.fVirt & (FSHIFT | FCONTROL | FALT)) != held) continue;
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);
-    return 1;
-  }
-  return 0;
 }
 
 namespace platform {

@@ -1,11 +1,11 @@
-// platform/menus.h -- menu bars, pop-up menus, menu resources defined in
-// code, and keyboard accelerators.
+// platform/menus.h -- menu bars, pop-up menus and menu resources defined in
+// code.
 //
 // Owns: the menu table (items with their ids, texts, check marks, graying
 // and pop-ups), the menu resources that LoadMenuA builds menus from, the
-// drawing of menu bars and pop-ups, the menu loop that a click on a menu bar
-// or TrackPopupMenu runs, and the accelerator tables. It does not own the
-// window that shows a menu bar (SetMenu, winuser.h) nor the frame around it.
+// drawing of menu bars and pop-ups, and the menu loop that a click on a menu
+// bar or TrackPopupMenu runs. It does not own the window that shows a menu
+// bar (SetMenu, winuser.h) nor the frame around it.
 //
 // The menu loop is modal: it pumps the queue until an item is chosen or the
 // menu is dismissed (a click elsewhere, Escape). Before a pop-up opens its
@@ -97,31 +97,6 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND own
 
 // A menu built from the named menu resource; null when there is none.
 HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);
-
-// ------------------------------------------------------------ accelerators
-
-#define FVIRTKEY 0x01
-#define FNOINVERT 0x02
-#define FSHIFT 0x04
-#define FCONTROL 0x08
-#define FALT 0x10
-
-struct ACCEL {
-  BYTE fVirt;  // FVIRTKEY with the modifier flags; without it `key` is a character
-  WORD key;
-  WORD cmd;
-};
-typedef ACCEL* LPACCEL;
-
-LF_DECLARE_HANDLE(HACCEL);
-
-HACCEL CreateAcceleratorTableA(const ACCEL* entries, int count);
-BOOL DestroyAcceleratorTable(HACCEL table);
-// When the message is a key press (or character) that matches an entry,
-// sends WM_COMMAND (high word 1, id low) to `hwnd` and returns TRUE: the
-// caller then neither translates nor dispatches it.
-int TranslateAcceleratorA(HWND hwnd, HACCEL table, const MSG* msg);
-#define TranslateAccelerator TranslateAcceleratorA
 
 namespace platform {
 

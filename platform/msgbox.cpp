@@ -3,7 +3,10 @@
 // A box is shown to nobody: it is recorded (kind "MessageBox", detail the
 // caption, a line feed and the text) and answered at once with the next
 // scripted answer; on a display (setMessageBoxesOnScreen) it is a modal
-// dialog, else it answers its first button at once and pumps no messages.
+// dialog, else its caption and text go to standard error (the one place a
+// headless run is read) and it answers its first button at once, pumping
+// no messages.
+#include <cstdio>
 #include <string>
 
 #include "platform/recorder.h"
@@ -34,6 +37,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   if (platform::takeMessageBoxAnswer(&answer)) return answer;
   if (platform::messageBoxesOnScreen())
     return platform::user::runMessageBoxDialog(owner, text ? text : "", caption ? caption : "Error", type);
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", text ? text : "");
   return firstButton(type);
 }
 

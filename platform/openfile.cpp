@@ -136,6 +136,14 @@ bool accept(HWND dialog) {
   return true;
 }
 
+// Puts the list's selected entry into the name field; false when none is.
+bool nameTheSelection(HWND dialog) {
+  LRESULT index = SendDlgItemMessageA(dialog, IDC_OPENFILE_LIST, LB_GETCURSEL, 0, 0);
+  if (index < 0 || size_t(index) >= session->entries.size()) return false;
+  SetDlgItemTextA(dialog, IDC_OPENFILE_NAME, session->entries[size_t(index)].c_str());
+  return true;
+}
+
 INT_PTR CALLBACK openFileProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
@@ -153,11 +161,10 @@ INT_PTR CALLBACK openFileProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
           EndDialog(dialog, IDCANCEL);
           return TRUE;
         case IDC_OPENFILE_LIST:
-          if (HIWORD(wParam) == LBN_SELCHANGE) {
-            LRESULT index = SendDlgItemMessageA(dialog, IDC_OPENFILE_LIST, LB_GETCURSEL, 0, 0);
-            if (index >= 0 && size_t(index) < session->entries.size())
-              SetDlgItemTextA(dialog, IDC_OPENFILE_NAME, session->entries[size_t(index)].c_str());
-          }
+          if (HIWORD(wParam) == LBN_SELCHANGE) nameTheSelection(dialog);
+          // A double-click opens the entry as Open would: a folder is
+          // entered, a file chosen.
+          if (HIWORD(wParam) == LBN_DBLCLK && nameTheSelection(dialog) && accept(dialog)) EndDialog(dialog, IDOK);
           return TRUE;
         default:
           return FALSE;

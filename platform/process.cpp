@@ -41,22 +41,26 @@ struct ChildState {
   std::optional<DWORD> terminatedWith;  // set by TerminateProcess
 };
 
-platform::HandleTable<HANDLE, KernelObject> kernelObjects{0x100, 4};
-std::map<pid_t, ChildState> children;
+// The kernel objects handed out and the children they stand for.
+struct Processes {
+  platform::HandleTable<HANDLE, KernelObject> kernelObjects{0x100, 4};
+  std::map<pid_t, ChildState> children;
+};
+Processes processes;
 
-HANDLE addObject(KernelObject object) { return kernelObjects.add(object); }
+HANDLE addObject(KernelObject object) { return processes.kernelObjects.add(object); }
 
-KernelObject* findObject(HANDLE handle) { return kernelObjects.find(handle); }
+KernelObject* findObject(HANDLE handle) { return processes.kernelObjects.find(handle); }
 
 bool childHasHandles(pid_t pid) {
-  return kernelObjects.firstWhere([pid](const KernelObject& object) {
+  return processes.kernelObjects.firstWhere([pid](const KernelObject& object) {
     return object.kind != ObjectKind::File && object.pid == pid;
   }) != nullptr;
 }
 
 // Collects the child's end when it has come (or waits for it when `block`).
 void updateChild(pid_t pid, bool block) {
-  ChildState& child = children[pid];
+  ChildState& child = processes.children[pid];
   if (child.ended) return;
   int status = 0;
   pid_t reaped;
@@ -74,13 +78,13 @@ void updateChild(pid_t pid, bool block) {
 // Children whose handles are all closed are reaped once they end and then
 // forgotten, so no zombie outlives them for long.
 void forgetEndedOrphans() {
-  for (auto it = children.begin(); it != children.end();) {
+  for (auto it = processes.children.begin(); it != processes.children.end();) {
     if (childHasHandles(it->first)) {
       ++it;
       continue;
     }
     updateChild(it->first, false);
-    it = it->second.ended ? children.erase(it) : std::next(it);
+    it = it->second.ended ? processes.children.erase(it) : std::next(it);
   }
 }
 
@@ -386,7 +390,7 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
   closeOpened(launch);
   if (failure) return failWith(*failure);
   if (!pid) return failWith(startError);
-  children[*pid] = ChildState();
+  processes.children[*pid] = ChildState();
   info->hProcess = addObject({ObjectKind::Process, -1, *pid});
   info->hThread = addObject({ObjectKind::Thread, -1, *pid});
   info->dwProcessId = static_cast<DWORD>(*pid);
@@ -399,7 +403,7 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode) {
   if (object == nullptr || object->kind != ObjectKind::Process) return failWith(ERROR_INVALID_HANDLE);
   if (exitCode == nullptr) return failWith(ERROR_INVALID_PARAMETER);
   updateChild(object->pid, false);
-  const ChildState& child = children[object->pid];
+  const ChildState& child = processes.children[object->pid];
   *exitCode = child.ended ? child.exitCode : STILL_ACTIVE;
   return TRUE;
 }
@@ -408,7 +412,7 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode) {
   const KernelObject* object = findObject(process);
   if (object == nullptr || object->kind != ObjectKind::Process) return failWith(ERROR_INVALID_HANDLE);
   updateChild(object->pid, false);
-  ChildState& child = children[object->pid];
+  ChildState& child = processes.children[object->pid];
   if (child.ended) return failWith(ERROR_ACCESS_DENIED);
   child.terminatedWith = exitCode;
   kill(object->pid, SIGKILL);
@@ -430,7 +434,7 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   const uint64_t deadline = monotonicMs() + milliseconds;
   for (;;) {
     updateChild(pid, false);
-    if (children[pid].ended) return WAIT_OBJECT_0;
+    if (processes.children[pid].ended) return WAIT_OBJECT_0;
     const uint64_t now = monotonicMs();
     if (now >= deadline) return WAIT_TIMEOUT;
     const uint64_t pause = std::min<uint64_t>(deadline - now, 2);
@@ -443,7 +447,7 @@ BOOL CloseHandle(HANDLE object) {
   const KernelObject* found = findObject(object);
   if (found == nullptr) return failWith(ERROR_INVALID_HANDLE);
   if (found->kind == ObjectKind::File) close(found->fd);
-  kernelObjects.remove(object);
+  processes.kernelObjects.remove(object);
   forgetEndedOrphans();
   return TRUE;
 }

@@ -7,6 +7,7 @@
 namespace {
 
 std::vector<platform::RecordedEvent> eventLog;  // in the order recorded
+bool keepingEvents = true;
 std::deque<int> messageBoxAnswers;              // taken from the front
 
 }  // namespace
@@ -14,6 +15,7 @@ std::deque<int> messageBoxAnswers;              // taken from the front
 namespace platform {
 
 void recordEvent(std::string kind, std::string detail) {
+  if (!keepingEvents) return;
   eventLog.push_back(RecordedEvent{std::move(kind), std::move(detail)});
 }
 
@@ -27,6 +29,11 @@ std::vector<RecordedEvent> recordedEvents(const std::string& kind) {
 }
 
 void clearRecordedEvents() { eventLog.clear(); }
+
+void keepRecordedEvents(bool keep) {
+  keepingEvents = keep;
+  if (!keep) std::vector<RecordedEvent>().swap(eventLog);
+}
 
 void queueMessageBoxAnswer(int answer) { messageBoxAnswers.push_back(answer); }
 

@@ -7,7 +7,9 @@
 // recordEvent with its own kind and detail text.
 //
 // The log is program-wide and grows until cleared; tests clear it in their
-// fixtures. All calls are for the program's one thread.
+// fixtures. The program, which never reads it, turns it off at start: a
+// log of every frame's blit would grow for as long as it runs. All calls are
+// for the program's one thread.
 #ifndef LUMENFOLD_PLATFORM_RECORDER_H
 #define LUMENFOLD_PLATFORM_RECORDER_H
 
@@ -21,8 +23,11 @@ struct RecordedEvent {
   std::string detail;  // the area's own description of the event
 };
 
-// Appends one event to the log.
+// Appends one event to the log, unless the log is off.
 void recordEvent(std::string kind, std::string detail);
+
+// Turns the log on (as it starts) or off; off, it also drops what it holds.
+void keepRecordedEvents(bool keep);
 
 // The events in the order they were recorded: all of them, or only those of
 // one kind.

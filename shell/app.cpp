@@ -93,7 +93,7 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
 int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
   zmSetHinstance(instance);
   zmTurnOffFlag(kMessageFlagWarning);
-  zmSplitCommandLine(commandLine);
+  if (commandLine != nullptr) zmSplitCommandLine(commandLine);
   const char* world = zmScanOptions();
   if (refuseSecondInstance(previous, world)) return -1;
 
@@ -120,15 +120,12 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   }
   if (const int viewer = zmInit(); viewer != 0) return viewer;
   zmStartBrowserService();
-  zmViewerRegistration = zmWwwRegisterViewer();
+  zmShell.viewerRegistration = zmWwwRegisterViewer();
   zmWorldCache();
   zmSetCurrentWorld(nullptr);
   zmAppendBookmarkMenu();
 
-  if (world == nullptr || !postFirstLoad(mainWindow, world)) {
-    zmAppState = ZM_APP_WAITING;
-    zmWorldRunning = 0;
-  }
+  if (world == nullptr || !postFirstLoad(mainWindow, world)) zmAppAwaitWorld();
   zmUpdateAllCommandLooks();
   ShowWindow(mainWindow, show);
   UpdateWindow(mainWindow);
@@ -159,7 +156,7 @@ int zmAppExit() {
   zmFreeHistory();
   zmSoundShutdown();
   zmExitViewer();
-  if (zmViewerRegistration == 0) zmWwwUnRegisterViewer();
+  if (zmShell.viewerRegistration == 0) zmWwwUnRegisterViewer();
   zmStopBrowserService();
   zmZMQXExit();
   if (WSACleanup() != 0) zmReportWarning("error occured in close winsock");

@@ -13,7 +13,8 @@
 
 /*
  * zmAppInit --
- *   Splits and scans the command line (cut in place); when another program
+ *   Splits and scans the command line (cut in place; with a null text the
+ *   table zmTakeArguments filled is scanned); when another program
  *   already runs, hands it the world argument (or, with none, says
  *   "Lumenfold is already running.") and goes no further. Registers the
  *   window classes, creates the main window with its menu bar, view and

@@ -1,15 +1,20 @@
 // shell/appstate.h -- what every window of the shell reads: the main
-// window's private messages, the load record they carry, the application
-// state and the shared URL buffer.
+// window's private messages, and the shell's one record of the program's
+// state: the command line with its option flags, the application state and
+// the running flag, the shared URL buffer, the pending camera and the
+// viewer-registration result.
 //
-// Owns the declarations only; the values live with the main window's world
-// loading (shell/worldload.cpp), which is the one writer of the state.
+// Owns the record (zmShell) and the transitions of the application state;
+// the program changes the state only through them, each named for what
+// happens. The command line's words are scanned by shell/cmdline.h; the
+// world loading (shell/worldload.h) drives most transitions.
 #ifndef LUMENFOLD_SHELL_APPSTATE_H
 #define LUMENFOLD_SHELL_APPSTATE_H
 
 #include <cstddef>
 
 #include "core/apphandles.h"
+#include "core/vecmath.h"
 #include "loading/wwwlink.h"
 #include "platform/winuser.h"
 
@@ -34,11 +39,73 @@ enum ZmAppStateValue {
   ZM_APP_TICKING = 11,   // running, inside the main window's part of a tick
 };
 
-extern int zmAppState;
-extern int zmWorldRunning;
-
-// The URL buffer shared by Reload, the Open URL dialog and the location bar.
+constexpr int ZM_ARG_SLOTS = 32;  // words go to slots 1 to 31
 constexpr size_t ZM_SHARED_URL_SIZE = 256;
-extern char zmSharedUrl[ZM_SHARED_URL_SIZE];
+
+// The argument table (slot 0 never filled), its count and the scan index
+// from which the main window opens the words left after the world argument.
+// It does not own the text the words point into (the caller's).
+struct ZmCommandLine {
+  char* argv[ZM_ARG_SLOTS] = {};
+  int argc = 1;       // 1 + the number of words
+  int argIndex = 1;   // the next word to scan or to open
+};
+
+// Option flags, 0 until the option is seen.
+struct ZmOptionFlags {
+  int dname = 0;       // "-dname": labels show names
+  int dcomment = 0;    // "-dcomment": labels show comments (wins over -dname)
+  int dscouter = 0;    // "-dscouter": labels leave their background unpainted
+  int dframerate = 0;  // "-dframerate": each frame writes its timing lines
+  int memdbg = 0;      // "-memdbg": recorded only
+};
+
+struct ZmShellState {
+  ZmCommandLine commandLine;
+  ZmOptionFlags options;
+  int zmAppState = ZM_APP_NONE;  // a ZmAppStateValue
+  int worldRunning = 0;          // 1 from a built world's showing to the next build or reload
+  // The URL buffer shared by Reload, the Open URL dialog and the location bar.
+  char sharedUrl[ZM_SHARED_URL_SIZE] = {};
+  // The camera the next arriving world is shown from: a copy, so that
+  // deleting the bookmark it came from meanwhile leaves nothing dangling.
+  bool cameraPending = false;
+  ZmRT pendingCamera{};
+  int viewerRegistration = 0;  // the viewer registration's result (0 registered)
+};
+
+extern ZmShellState zmShell;
+
+// ---- transitions of zmShell.zmAppState
+
+// No world is on show nor coming: start-up without a world to open, or a
+// world thrown away to be fetched again. Waiting, not running.
+void zmAppAwaitWorld();
+// A load that failed found nothing to show again: waiting.
+void zmAppShowNothing();
+// A fetch has begun: fetching.
+void zmAppBeginFetching();
+// A fetch ended without its world: the world still on show runs again (or,
+// with none, the program waits).
+void zmAppFetchFailed(bool worldOnShow);
+// A world record was made for the file to build: new world.
+void zmAppBeginNewWorld();
+// Its file is being parsed and built: building, not running.
+void zmAppBeginBuilding();
+// A world was built and is on show: running.
+void zmAppWorldBuilt();
+// A cached world was made the one on show: running.
+void zmAppWorldShown();
+// The main window's part of a tick begins: a running world ticks. True when
+// it does.
+bool zmAppBeginTick();
+// The tick ends: a world still ticking runs again (a nested pump may have
+// loaded or left one meanwhile).
+void zmAppEndTick();
+
+// True while a world is being made or built (new world, building).
+bool zmAppIsBuilding();
+// True while a world is on show (running or ticking).
+bool zmAppIsRunning();
 
 #endif

@@ -2,6 +2,7 @@
 // their thumbnails, deleted and put back in the picture list and deleted
 // for good on OK; see bookmarks.h.
 #include <string>
+#include <vector>
 
 #include "core/memory.h"
 #include "platform/controls.h"
@@ -77,7 +78,10 @@ void paintBackground(HWND dialog, HDC dc) {
 // Each deletion's list index counts in the list as it stood after the
 // deletions before it, which is how the bookmark list shifts too.
 void deleteConfirmed(HWND dialog) {
-  for (const ZmDeletedPicture& deleted : zmDeletedPictures(dialog)) zmDeleteBookmark(deleted.listIndex);
+  const std::vector<ZmDeletedPicture> deletions = zmDeletedPictures(dialog);
+  for (const ZmDeletedPicture& deleted : deletions) zmDeleteBookmark(deleted.listIndex);
+  // Written at once, so that a program that is killed loses no change.
+  if (!deletions.empty()) zmSaveBookmark();
   HWND mainWindow = GetWindow(dialog, GW_OWNER);
   if (IsWindow(mainWindow)) PostMessageA(mainWindow, WM_COMMAND, ZM_CMD_REBUILD_BOOKMARK_MENU, 0);
 }

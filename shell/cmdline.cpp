@@ -5,63 +5,65 @@
 
 #include "core/report.h"
 
-char* zmArgv[ZM_ARG_SLOTS];
-int zmArgc = 1;
-int zmArgIndex = 1;
-
-int zmOptionDName;
-int zmOptionDComment;
-int zmOptionDScouter;
-int zmOptionDFrameRate;
-int zmOptionMemDbg;
-
 namespace {
 
 bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 struct FlagOption {
   const char* word;
-  int* flag;
+  int ZmOptionFlags::*flag;
 };
 
 constexpr FlagOption kFlagOptions[] = {
-    {"-dname", &zmOptionDName},           {"-memdbg", &zmOptionMemDbg},
-    {"-dcomment", &zmOptionDComment},     {"-dscouter", &zmOptionDScouter},
-    {"-dframerate", &zmOptionDFrameRate},
+    {"-dname", &ZmOptionFlags::dname},           {"-memdbg", &ZmOptionFlags::memdbg},
+    {"-dcomment", &ZmOptionFlags::dcomment},     {"-dscouter", &ZmOptionFlags::dscouter},
+    {"-dframerate", &ZmOptionFlags::dframerate},
 };
 
 int* flagOf(const char* word) {
   for (const FlagOption& option : kFlagOptions)
-    if (std::strcmp(word, option.word) == 0) return option.flag;
+    if (std::strcmp(word, option.word) == 0) return &(zmShell.options.*option.flag);
   return nullptr;
+}
+
+ZmCommandLine& startTable() {
+  zmShell.commandLine = ZmCommandLine{};
+  return zmShell.commandLine;
 }
 
 }  // namespace
 
 int zmSplitCommandLine(char* text) {
-  std::memset(zmArgv, 0, sizeof zmArgv);
-  zmArgc = 1;
-  zmArgIndex = 1;
-  if (text == nullptr) return zmArgc;
+  ZmCommandLine& line = startTable();
+  if (text == nullptr) return line.argc;
   char* p = text;
-  while (zmArgc < ZM_ARG_SLOTS) {
+  while (line.argc < ZM_ARG_SLOTS) {
     while (*p != '\0' && isWhiteSpace(*p)) ++p;
     if (*p == '\0') break;
-    zmArgv[zmArgc++] = p;
+    line.argv[line.argc++] = p;
     while (*p != '\0' && !isWhiteSpace(*p)) ++p;
     if (*p == '\0') break;
     *p++ = '\0';
   }
-  return zmArgc;
+  return line.argc;
+}
+
+int zmTakeArguments(int count, char** words) {
+  ZmCommandLine& line = startTable();
+  for (int i = 0; i < count && line.argc < ZM_ARG_SLOTS; ++i) line.argv[line.argc++] = words[i];
+  return line.argc;
 }
 
 const char* zmScanOptions() {
-  while (zmArgIndex < zmArgc) {
-    const char* word = zmArgv[zmArgIndex++];
+  ZmCommandLine& line = zmShell.commandLine;
+  while (line.argIndex < line.argc) {
+    const char* word = line.argv[line.argIndex++];
     if (int* flag = flagOf(word)) {
       *flag = 1;
     } else if (std::strcmp(word, "-dflags") == 0) {
-      while (zmArgIndex < zmArgc && zmArgv[zmArgIndex][0] != '-') zmTurnOnFlagByName(zmArgv[zmArgIndex++]);
+      // The first word that names no flag (an option, the world) ends the list.
+      while (line.argIndex < line.argc && zmIsFlagName(line.argv[line.argIndex]))
+        zmTurnOnFlagByName(line.argv[line.argIndex++]);
     } else {
       return word;
     }
@@ -69,6 +71,4 @@ const char* zmScanOptions() {
   return nullptr;
 }
 
-void zmResetOptions() {
-  for (const FlagOption& option : kFlagOptions) *option.flag = 0;
-}
+void zmResetOptions() { zmShell.options = ZmOptionFlags{}; }

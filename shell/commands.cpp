@@ -56,7 +56,7 @@ ZmObj* currentPerson() {
 // ---- Commands ---------------------------------------------------------------
 
 void openUrl(HWND mainWindow) {
-  if (zmOpenUrlDialog(mainWindow) == 1) zmGoToUrl(zmSharedUrl, nullptr);
+  if (zmOpenUrlDialog(mainWindow) == 1) zmGoToUrl(zmShell.sharedUrl, nullptr);
 }
 
 void openFile(HWND mainWindow) {
@@ -84,6 +84,8 @@ void addBookmark() {
   if (title == nullptr) return;
   zmAppendBookmarkMenuEntry(title);
   zmCaptureBookmarkThumbnail(zmGetViewHwnd());
+  // Written at once, so that a program that is killed loses no bookmark.
+  zmSaveBookmark();
 }
 
 void toggleAutoLoadImages() {
@@ -101,7 +103,7 @@ void reload() {
 }
 
 void jumpingEye() {
-  if (zmWorldRunning != 1) return;
+  if (zmShell.worldRunning != 1) return;
   state.jumpingEye = zmNavGoHome(zmGetCurrentWorld());
   zmUpdateJumpingEyeMark();
 }
@@ -198,13 +200,14 @@ int zmUpdateCommandStates() {
   ZmHistory* current = zmGetCurrentHistory();
   showEnabled(ZM_CMD_BACKWARD, zmGetPrevHistory(current) != nullptr);
   showEnabled(ZM_CMD_FORWARD, zmGetNextHistory(current) != nullptr);
-  const bool canOpen = zmAppState == ZM_APP_WAITING || zmAppState == ZM_APP_RUNNING;
+  const int appState = zmShell.zmAppState;
+  const bool canOpen = appState == ZM_APP_WAITING || appState == ZM_APP_RUNNING;
   zmEnableMenuCommand(ZM_CMD_OPEN_FILE, canOpen ? MF_ENABLED : MF_GRAYED);
   zmEnableMenuCommand(ZM_CMD_OPEN_URL, canOpen ? MF_ENABLED : MF_GRAYED);
   const int worldLook = zmGetCurrentWorld() != nullptr ? ZM_LOOK_NORMAL : ZM_LOOK_DISABLED;
   for (int id : {ZM_CMD_HOME, ZM_CMD_UNDO, ZM_CMD_ADD_BOOKMARK}) setButtonLook(id, worldLook);
-  zmEnableMenuCommand(ZM_CMD_RELOAD, zmAppState == ZM_APP_RUNNING ? MF_ENABLED : MF_GRAYED);
-  const bool loading = zmAppState == ZM_APP_FETCHING || zmAppState == ZM_APP_BUILDING;
+  zmEnableMenuCommand(ZM_CMD_RELOAD, appState == ZM_APP_RUNNING ? MF_ENABLED : MF_GRAYED);
+  const bool loading = appState == ZM_APP_FETCHING || appState == ZM_APP_BUILDING;
   setButtonLook(ZM_CMD_STOP, loading ? ZM_LOOK_NORMAL : ZM_LOOK_DISABLED);
   return 0;
 }

@@ -166,7 +166,7 @@ ZmLeaf* firstShapeLeaf(ZmObj* object) {
 // ---- Scouter ---------------------------------------------------------------------------
 
 const char* scouterText(ZmObj* picked, ZmObj** owner) {
-  const bool byName = zmOptionDName && !zmOptionDComment;
+  const bool byName = zmShell.options.dname && !zmShell.options.dcomment;
   *owner = byName ? zmGetObjName(picked) : zmGetObjComment(picked);
   if (*owner == nullptr) return nullptr;
   return byName ? (*owner)->comment[1] : (*owner)->comment[3];

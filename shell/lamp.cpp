@@ -77,3 +77,9 @@ void zmLampBlinkStep(DWORD time) {
 }
 
 void zmStopLampBlink() { lamp.phases = 0; }
+
+void zmRestLamp() {
+  if (lamp.phases == 0) return;
+  lamp.phases = 0;
+  drawIntoMainWindow(kRestColour);
+}

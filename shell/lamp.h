@@ -44,5 +44,7 @@ void zmLampBlinkStep(DWORD time);
 // Stops a blink where it stands (a new world is shown): no further phase is
 // drawn until the next zmSetLamp.
 void zmStopLampBlink();
+// Stops a blink and draws the frame in the rest colour (a load has ended).
+void zmRestLamp();
 
 #endif

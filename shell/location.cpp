@@ -3,8 +3,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "core/report.h"
+#include "loading/filetype.h"
+#include "loading/httpfetch.h"
+#include "loading/wwwlink.h"
 #include "platform/controls.h"
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
@@ -41,6 +46,30 @@ int defaultFontLabelWidth() {
   return extent.cx;
 }
 
+bool isFile(const char* path) {
+  std::error_code error;
+  return path != nullptr && std::filesystem::is_regular_file(path, error);
+}
+
+// What Enter opens for the typed text: the text itself when it is a URL (it
+// has a scheme, or is taken relative to a world from the web) or names a
+// file next to the world on show; the file URL of a path to a file; else
+// nothing ("" when nothing was typed stays as it is).
+std::string openable(const std::string& typed) {
+  if (typed.empty() || zmGetUrlScheme(typed.c_str()) != ZM_SCHEME_NONE) return typed;
+  const char* base = zmWwwGetBaseUrl();
+  if (base != nullptr && *base != '\0') {
+    if (zmIsWebUrl(base)) return typed;
+    const char* resolved = zmDdeParseAnchor(base, typed.c_str());
+    if (resolved != nullptr && isFile(zmFileUrlToPath(resolved))) return typed;
+  }
+  if (!isFile(typed.c_str())) return "";
+  std::error_code error;
+  const std::string path = std::filesystem::absolute(typed, error).string();
+  const char* url = error ? nullptr : zmMakeFileUrl(path.c_str());
+  return url != nullptr ? url : "";
+}
+
 // Enter in the field: the text goes to the main window as an open request.
 void openFieldText(HWND field) {
   const int length = GetWindowTextLengthA(field);
@@ -49,8 +78,21 @@ void openFieldText(HWND field) {
                     int(ZM_SHARED_URL_SIZE) - 1);
     return;
   }
-  GetWindowTextA(field, zmSharedUrl, int(ZM_SHARED_URL_SIZE));
-  bar.openRequest = {zmSharedUrl, nullptr};
+  std::string typed(size_t(length) + 1, '\0');
+  GetWindowTextA(field, typed.data(), length + 1);
+  typed.resize(size_t(length));
+  const std::string target = openable(typed);
+  if (target.empty() && !typed.empty()) {
+    zmReportMessage("%s: no such file, and not a URL.", typed.c_str());
+    return;
+  }
+  if (target.size() >= ZM_SHARED_URL_SIZE) {
+    zmReportWarning("zmLocationFieldProc: a URL of %d characters is longer than %d; it is not opened",
+                    int(target.size()), int(ZM_SHARED_URL_SIZE) - 1);
+    return;
+  }
+  std::strcpy(zmShell.sharedUrl, target.c_str());
+  bar.openRequest = {zmShell.sharedUrl, nullptr};
   PostMessageA(zmGetMainHwnd(), WM_ZMOPENURL, reinterpret_cast<WPARAM>(field),
                reinterpret_cast<LPARAM>(&bar.openRequest));
 }

@@ -54,8 +54,8 @@ HWND zmGetLocationField();
 /*
  * zmLocationFieldProc --
  *   Enter (a WM_CHAR of line feed or carriage return) opens the field's text:
- *   it is copied into zmSharedUrl, and WM_ZMOPENURL is posted to the main
- *   window with the field as wParam and a program-wide record {zmSharedUrl,
+ *   it is copied into zmShell.sharedUrl, and WM_ZMOPENURL is posted to the
+ *   main window with the field as wParam and a program-wide record {that URL,
  *   no camera} as lParam; the character is not passed on. A text that does
  *   not fit the buffer (more than ZM_SHARED_URL_SIZE - 1 characters) is never
  *   cut: it is refused with a warning, and nothing is posted. Every other

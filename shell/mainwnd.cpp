@@ -90,11 +90,11 @@ void onPaint(HWND hwnd) {
 void onTimer(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Operation ticking(hwnd);
   zmLampBlinkStep(static_cast<DWORD>(GetMessageTime()));
-  if (zmAppState == ZM_APP_RUNNING) {
-    zmAppState = ZM_APP_TICKING;
+  zmKeepLoadingLamp();
+  if (zmAppBeginTick()) {
     if (!zmIsMessageBoxShowing()) zmWakeUpTask(zmGetCurrentWorld());
     zmSoundSchedule();
-    if (zmAppState == ZM_APP_TICKING) zmAppState = ZM_APP_RUNNING;
+    zmAppEndTick();
   }
   if (HWND view = zmGetViewHwnd()) SendMessageA(view, WM_TIMER, wParam, lParam);
 }
@@ -132,8 +132,10 @@ LRESULT onOpenUrl(HWND hwnd, LPARAM lParam) {
   return 0;
 }
 
+// A cancelled fetch leaves the world on show as it was (or the program
+// waiting), not a waiting state over a world.
 void onCancel(HWND hwnd) {
-  zmAppState = ZM_APP_WAITING;
+  zmEndFailedFetch();
   MessageBoxA(hwnd, "Load Error", "Lumenfold", MB_OK);
 }
 
@@ -217,7 +219,7 @@ LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_ZMLOADWORLD:
       return onLoadWorld(hwnd, lParam);
     case WM_ZMLOADING:
-      zmAppState = ZM_APP_FETCHING;
+      zmOnLoading();
       return 0;
     case WM_ZMOPENURL:
       return onOpenUrl(hwnd, lParam);

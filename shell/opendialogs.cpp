@@ -38,12 +38,12 @@ void registerOpenUrlDialog() {
 INT_PTR CALLBACK openUrlDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dialog, ZM_URLDLG_URL, zmSharedUrl);
+      SetDlgItemTextA(dialog, ZM_URLDLG_URL, zmShell.sharedUrl);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
-          GetDlgItemTextA(dialog, ZM_URLDLG_URL, zmSharedUrl, int(ZM_SHARED_URL_SIZE));
+          GetDlgItemTextA(dialog, ZM_URLDLG_URL, zmShell.sharedUrl, int(ZM_SHARED_URL_SIZE));
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:

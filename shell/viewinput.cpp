@@ -70,17 +70,25 @@ struct MouseInput {
 };
 MouseInput mouse = {};
 
-BYTE keyTable[256] = {};
-// Arrow keys that went down since navigation last read the table. A tap
-// shorter than a frame tick would otherwise go down and up between two
-// steps and move nothing; the latch makes it count for one step. Modifiers
-// are not latched, so a tapped Shift does not change the next walk.
-bool arrowTapped[256] = {};
+// The keys as the view last saw them (bit 0x80 down, 0x01 toggled).
+struct KeyboardInput {
+  BYTE keyTable[256] = {};
+  // Arrow keys that went down since navigation last read the table. A tap
+  // shorter than a frame tick would otherwise go down and up between two
+  // steps and move nothing; the latch makes it count for one step. Modifiers
+  // are not latched, so a tapped Shift does not change the next walk.
+  bool arrowTapped[256] = {};
+};
+KeyboardInput keyboard;
 
 bool isArrow(int virtualKey) { return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN; }
 
-HCURSOR cursors[5] = {};
-int currentCursor = ZM_CURSOR_ARROW;
+// The view's cursor shapes and the one it shows.
+struct ViewCursors {
+  HCURSOR shapes[5] = {};
+  int current = ZM_CURSOR_ARROW;
+};
+ViewCursors cursors;
 
 void callAction(int (*action)()) {
   if (action) action();
@@ -303,7 +311,7 @@ ZmEvent keyEvent(uint32_t type, WPARAM virtualKey, DWORD time) {
   return event;
 }
 
-bool shiftInTable() { return (keyTable[VK_SHIFT] & kKeyDown) != 0; }
+bool shiftInTable() { return (keyboard.keyTable[VK_SHIFT] & kKeyDown) != 0; }
 
 void mirrorKeyDown(WPARAM virtualKey) {
   switch (virtualKey) {
@@ -372,44 +380,44 @@ void zmResetViewInput() {
 }
 
 void zmClearKeyStateTable() {
-  std::memset(keyTable, 0, sizeof keyTable);
-  std::memset(arrowTapped, 0, sizeof arrowTapped);
+  std::memset(keyboard.keyTable, 0, sizeof keyboard.keyTable);
+  std::memset(keyboard.arrowTapped, 0, sizeof keyboard.arrowTapped);
 }
 
 void zmViewKeyDown(int virtualKey) {
-  BYTE& state = keyTable[virtualKey & 0xFF];
+  BYTE& state = keyboard.keyTable[virtualKey & 0xFF];
   if (!(state & kKeyDown)) state ^= kKeyToggled;
   state |= kKeyDown;
-  if (isArrow(virtualKey & 0xFF)) arrowTapped[virtualKey & 0xFF] = true;
+  if (isArrow(virtualKey & 0xFF)) keyboard.arrowTapped[virtualKey & 0xFF] = true;
 }
 
-void zmViewKeyUp(int virtualKey) { keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
+void zmViewKeyUp(int virtualKey) { keyboard.keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
 
 void zmGetKeyStateTable(BYTE* buffer) {
   if (buffer == nullptr) return;
-  std::memcpy(buffer, keyTable, sizeof keyTable);
+  std::memcpy(buffer, keyboard.keyTable, sizeof keyboard.keyTable);
   for (int key = VK_LEFT; key <= VK_DOWN; ++key) {
-    if (arrowTapped[key]) buffer[key] |= kKeyDown;
-    arrowTapped[key] = false;
+    if (keyboard.arrowTapped[key]) buffer[key] |= kKeyDown;
+    keyboard.arrowTapped[key] = false;
   }
 }
 
 void zmLoadCursors(HINSTANCE instance) {
-  cursors[ZM_CURSOR_ARROW] = LoadCursorA(nullptr, IDC_ARROW);
-  cursors[ZM_CURSOR_URL] = LoadCursorA(instance, "URL");
-  cursors[ZM_CURSOR_PICK] = LoadCursorA(instance, "PICK");
-  cursors[ZM_CURSOR_GRAB] = LoadCursorA(instance, "GRAB");
-  cursors[ZM_CURSOR_DRAG] = LoadCursorA(instance, "DRAG");
+  cursors.shapes[ZM_CURSOR_ARROW] = LoadCursorA(nullptr, IDC_ARROW);
+  cursors.shapes[ZM_CURSOR_URL] = LoadCursorA(instance, "URL");
+  cursors.shapes[ZM_CURSOR_PICK] = LoadCursorA(instance, "PICK");
+  cursors.shapes[ZM_CURSOR_GRAB] = LoadCursorA(instance, "GRAB");
+  cursors.shapes[ZM_CURSOR_DRAG] = LoadCursorA(instance, "DRAG");
 }
 
 void zmSelectCursor(int id) {
-  const bool known = id >= 0 && id < int(std::size(cursors)) && cursors[id] != nullptr;
-  currentCursor = known ? id : ZM_CURSOR_ARROW;
+  const bool known = id >= 0 && id < int(std::size(cursors.shapes)) && cursors.shapes[id] != nullptr;
+  cursors.current = known ? id : ZM_CURSOR_ARROW;
   zmRestoreCursor();
 }
 
 void zmRestoreCursor() {
-  HCURSOR cursor = cursors[currentCursor];
+  HCURSOR cursor = cursors.shapes[cursors.current];
   SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_ARROW));
 }
 

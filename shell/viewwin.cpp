@@ -32,14 +32,20 @@ struct FrameTiming {
   uint32_t interval = ZM_FIRST_FRAME_INTERVAL;
   int changed = 0;
   UINT_PTR timerId = 0;
+  bool rendered = false;  // a frame has been rendered since the timer started
   DWORD previousEnd = 0;  // end of the previous rendering, timeGetTime
   double previousCpuEnd = -1;  // processor time at that end, threadCpuMs; -1 before the first frame
 };
-FrameTiming timing;
 
-ZmFrameStats stats{};
-void (*frameObserver)(HWND, long) = nullptr;
-int fetchCounter = 0;  // grows on every tick shown while a world is fetched
+// The view's frames: their timer's timing (anew with each timer), their
+// figures and who watches them.
+struct ViewFrames {
+  FrameTiming timing;
+  ZmFrameStats stats{};
+  void (*frameObserver)(HWND, long) = nullptr;
+  int fetchCounter = 0;  // grows on every tick shown while a world is fetched
+};
+ViewFrames frames;
 
 void drawCentredText(HWND view, HDC dc, const char* text, bool opaque) {
   RECT client;
@@ -53,7 +59,7 @@ void drawCentredText(HWND view, HDC dc, const char* text, bool opaque) {
 void onPaint(HWND view) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(view, &paint);
-  switch (zmAppState) {
+  switch (zmShell.zmAppState) {
     case ZM_APP_WAITING:
       drawCentredText(view, dc, "Waiting for world to be loaded...", false);
       break;
@@ -72,7 +78,7 @@ void onPaint(HWND view) {
 void onSize(HWND view, LPARAM lParam) {
   const int width = LOWORD(lParam), height = HIWORD(lParam);
   zmSetViewWindowSize(width, height);
-  if (zmAppState != ZM_APP_RUNNING && zmAppState != ZM_APP_TICKING) return;
+  if (!zmAppIsRunning()) return;
   if (ZmWorld* world = zmGetCurrentWorld()) zmSetCameraViewport(world, 0, 0, width, height);
   InvalidateRect(view, nullptr, FALSE);
 }
@@ -80,16 +86,16 @@ void onSize(HWND view, LPARAM lParam) {
 // The view's part of a tick: one navigation step and its Vadavir Oze mark,
 // the labels aged and moved with their objects, then one frame.
 void onTimer(HWND view) {
-  if (zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
+  if (zmShell.zmAppState == ZM_APP_RUNNING && !zmIsMessageBoxShowing()) {
     zmNavStep(view);
     zmUpdateJumpingEyeMark();
     HDC dc = GetDC(view);
     zmLabelUpdate();
     zmRenderFrame(view, dc);
     ReleaseDC(view, dc);
-  } else if (zmAppState == ZM_APP_FETCHING) {
+  } else if (zmShell.zmAppState == ZM_APP_FETCHING) {
     char text[32];
-    std::snprintf(text, sizeof text, "Loading %d", fetchCounter++);
+    std::snprintf(text, sizeof text, "Loading %d", frames.fetchCounter++);
     HDC dc = GetDC(view);
     drawCentredText(view, dc, text, true);
     ReleaseDC(view, dc);
@@ -97,6 +103,7 @@ void onTimer(HWND view) {
 }
 
 void restartTimerWhenChanged() {
+  FrameTiming& timing = frames.timing;
   if (!timing.changed) return;
   HWND mainWindow = zmGetMainHwnd();
   if (KillTimer(mainWindow, timing.timerId)) timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
@@ -120,6 +127,8 @@ double fineMs(std::chrono::steady_clock::time_point t) {
 ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuStart) {
   const auto end = std::chrono::steady_clock::now();
   const double cpuEnd = platform::threadCpuMs();
+  FrameTiming& timing = frames.timing;
+  ZmFrameStats& stats = frames.stats;
   const ZmFrameCost cost{cpuEnd - cpuStart, timing.previousCpuEnd < 0 ? 0.0 : cpuEnd - timing.previousCpuEnd};
   stats.renderingMs += fineMs(end) - fineMs(start);
   stats.lastFrameMs = fineMs(end);
@@ -133,7 +142,7 @@ ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuSt
   return cost;
 }
 
-bool worldOnShow() { return zmAppState == ZM_APP_RUNNING; }
+bool worldOnShow() { return zmShell.zmAppState == ZM_APP_RUNNING; }
 
 // The left button and the mouse's moves go to the input events (picking,
 // the objects' handlers), to navigation, the moves to the scouter, and all
@@ -204,6 +213,7 @@ LRESULT CALLBACK zmViewWndProc(HWND view, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 UINT_PTR zmStartFrameTimer(HWND mainWindow) {
+  FrameTiming& timing = frames.timing;
   timing = FrameTiming{};
   timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
   return timing.timerId;
@@ -249,19 +259,23 @@ int zmRenderFrame(HWND view, HDC dc) {
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
   const ZmFrameCost cost = countFrame(fineStart, cpuStart);
+  FrameTiming& timing = frames.timing;
+  // A first frame has no other work before it to count.
+  if (!timing.rendered) timing.previousEnd = t0;
+  timing.rendered = true;
 
   const uint32_t rendering = t1 - t0, other = t0 - timing.previousEnd, total = t1 - timing.previousEnd;
   const ZmFrameInterval next = zmNextFrameInterval(timing.interval, rendering, zmScriptGetTkDelay());
   timing.interval = next.interval;
   timing.changed = next.changed;
-  if (zmOptionDFrameRate) {
+  if (zmShell.options.dframerate) {
     zmWriteFrameTiming(rendering, other, total, next);
     if (cost.tickCpuMs > 0) zmWriteFrameCost(cost);
   }
   timing.previousEnd = t1;
-  if (frameObserver != nullptr) frameObserver(view, stats.frames);
+  if (frames.frameObserver != nullptr) frames.frameObserver(view, frames.stats.frames);
   return shown;
 }
 
-ZmFrameStats zmGetFrameStats() { return stats; }
-void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frameObserver = observer; }
+ZmFrameStats zmGetFrameStats() { return frames.stats; }
+void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frames.frameObserver = observer; }

@@ -2,6 +2,9 @@
 // worldload.h.
 #include "shell/worldload.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "core/camera.h"
@@ -24,23 +27,12 @@
 #include "shell/worldcache.h"
 #include "viewer/api.h"
 #include "media/sound.h"
+#include "platform/wingdi.h"
 #include "multiuser/connection.h"
 #include "viewer/navigation.h"
 #include "viewer/person.h"
 #include "viewer/rendering.h"
 #include "viewer/texture.h"
-
-int zmAppState = ZM_APP_NONE;
-int zmWorldRunning = 0;
-char zmSharedUrl[ZM_SHARED_URL_SIZE];
-const ZmRT* zmPendingCamera = nullptr;
-
-namespace {
-// The place a world asked for is kept here until the world comes, so that
-// deleting the bookmark it came from meanwhile leaves nothing dangling.
-ZmRT pendingCameraCopy;
-}  // namespace
-int zmViewerRegistration = 0;
 
 namespace {
 
@@ -56,12 +48,20 @@ void handSettingsToClient() {
   settings.avatarFile = zmGetAvatarFile();
 }
 
+// A world's textures are applied once it is read while both the Auto Load
+// Images option and the user's "Load Texture" preference are on; else they
+// stay queued. A preference that cannot be read keeps its default, on.
+bool texturesWanted() {
+  int texture = 1;
+  if (zmGetPreference(ZM_PREF_TEXTURE, &texture) != 0) texture = 1;
+  return zmAutoLoadImages() != 0 && texture == 1;
+}
+
 // Reload keeps the current history entry for the world it fetches again.
 struct Reloading {
   bool pending = false;  // consumed by the next zmLoadWorld
   ZmRT camera{};         // the copy of the camera Reload was given
 };
-Reloading reloading;
 
 void deliverWorldEvent(ZmWorld* world, uint32_t type) {
   if (world == nullptr) return;
@@ -77,21 +77,46 @@ int hexValue(char c) {
   return -1;
 }
 
-// A world that failed to become the one on show is let go, and the program
-// waits for the next load.
-int giveUpLoad(ZmWorld* world, int code) {
-  zmSetCurrentWorld(nullptr);
-  if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
-  zmAppState = ZM_APP_WAITING;
-  zmUpdateAllCommandLooks();
-  return code;
-}
-
 void repaintView(bool now) {
   HWND view = zmGetViewHwnd();
   if (view == nullptr) return;
   InvalidateRect(view, nullptr, TRUE);
   if (now) UpdateWindow(view);
+}
+
+// What the loads keep from one call to the next.
+struct WorldLoads {
+  Reloading reloading;
+  void (*failedLoadObserver)() = nullptr;
+};
+WorldLoads loads;
+
+// The lamp blinks green while a world is fetched (red is the alert's).
+constexpr COLORREF kLoadingLamp = RGB(0, 255, 0);
+
+// After a load that failed, the program shows what it showed before: the
+// world of the current history entry when the cache still holds it (the
+// failed world never entered the history), else it waits for a world.
+void showWorldBefore() {
+  zmRestLamp();
+  ZmHistory* entry = zmGetCurrentHistory();
+  if (entry == nullptr || zmCacheFindWorld(entry->url) == nullptr || zmActivateWorld(entry, nullptr) != 0) {
+    zmSetCurrentWorld(nullptr);
+    zmAppShowNothing();
+    zmSetLocationText("");
+    repaintView(false);
+    zmUpdateAllCommandLooks();
+  }
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
+}
+
+// A world that failed to become the one on show is let go, and the one
+// shown before comes back.
+int giveUpLoad(ZmWorld* world, int code) {
+  zmSetCurrentWorld(nullptr);
+  if (world != nullptr && zmCacheRemoveWorld(world->name) != 0) zmDeleteWorld(world);
+  showWorldBefore();
+  return code;
 }
 
 // The avatar joins a world that has none and stands at its active camera.
@@ -132,27 +157,62 @@ void zmUnescapeUrl(char* text) {
 
 int zmGoToUrl(const char* url, const ZmRT* camera) {
   // The program fetches web worlds itself; only other URLs need the browser.
-  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) {
-    zmViewerRegistration = zmWwwRegisterViewer();
-    if (zmViewerRegistration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
+  int& registration = zmShell.viewerRegistration;
+  if (registration != 0 && !zmWwwIsWebWorld(url)) {
+    registration = zmWwwRegisterViewer();
+    if (registration == -1) zmReportMessage("%s", "Please run Netscape Navigator, and try again.");
   }
-  if (zmViewerRegistration != 0 && !zmWwwIsWebWorld(url)) return -1;
+  if (registration != 0 && !zmWwwIsWebWorld(url)) return -1;
   if (zmCacheFindWorld(url) != nullptr) return zmLoadCachedWorld(url, camera);
-  if (camera != nullptr) pendingCameraCopy = *camera;
-  zmPendingCamera = camera != nullptr ? &pendingCameraCopy : nullptr;
+  if (camera != nullptr) zmShell.pendingCamera = *camera;
+  zmShell.cameraPending = camera != nullptr;
   const int result = zmWwwOpenUrl(url);
-  if (result != 0) zmPendingCamera = nullptr;
-  // A first world that did not come leaves the program waiting for one.
-  if (result != 0 && zmAppState == ZM_APP_NONE) zmAppState = ZM_APP_WAITING;
+  if (result != 0) {
+    zmShell.cameraPending = false;
+    zmEndFailedFetch();
+  }
   return result;
 }
 
+void zmEndFailedFetch() {
+  loads.reloading.pending = false;
+  if (zmAppIsBuilding()) return;  // the build ends it
+  ZmWorld* world = zmGetCurrentWorld();
+  // A world that ticks on keeps its state; a fetch's gives way.
+  if (!zmAppIsRunning()) {
+    zmRestLamp();
+    zmAppFetchFailed(world != nullptr);
+    repaintView(false);
+  }
+  zmSetLocationText(world != nullptr ? world->name : "");
+  zmUpdateAllCommandLooks();
+  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
+}
+
+void zmOnLoading() {
+  // A world being built keeps its state, which drops loads that arrive
+  // meanwhile; the fetch started inside it shows no signs of its own.
+  if (zmAppIsBuilding()) return;
+  zmAppBeginFetching();
+  repaintView(false);  // cleared for the count, which the ticks draw
+  zmUpdateAllCommandLooks();
+  zmSetLamp(kLoadingLamp);
+}
+
+void zmKeepLoadingLamp() {
+  if (zmShell.zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
+}
+
+void zmSetFailedLoadObserver(void (*observer)()) { loads.failedLoadObserver = observer; }
+
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   char name[ZM_SHARED_URL_SIZE];
-  if (!zmCopyUrl(name, sizeof name, url, "zmLoadWorld")) {
-    if (zmAppState != ZM_APP_RUNNING) zmAppState = ZM_APP_WAITING;
-    return -1;
+  if (!zmCopyUrl(name, sizeof name, url, "zmLoadWorld")) return giveUpLoad(nullptr, -1);
+  if (localFile == nullptr || access(localFile, R_OK) != 0) {
+    zmReportMessage("%s: cannot be read: %s", name, localFile == nullptr ? "no local file" : std::strerror(errno));
+    return giveUpLoad(nullptr, -1);
   }
+  zmRestLamp();
   zmScriptTkSuspend(zmGetCurrentWorld());
   ZmWorld* world = zmNewWorld(name);
   zmSetCurrentWorld(world);
@@ -160,32 +220,34 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
     zmReportError("Can't create world\n");
     return giveUpLoad(nullptr, -1);
   }
-  zmAppState = ZM_APP_NEW_WORLD;
+  zmAppBeginNewWorld();
   repaintView(true);
   zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
   if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
-  if (reloading.pending) {
-    reloading.pending = false;
-  } else {
-    ZmHistory* entry = zmAddHistory(name);
-    if (entry == nullptr) return giveUpLoad(world, -1);
-    zmSetCurrentHistory(entry);
-  }
-  zmAppState = ZM_APP_BUILDING;
-  zmWorldRunning = 0;
+  const bool reload = loads.reloading.pending;
+  loads.reloading.pending = false;
+  zmAppBeginBuilding();
   zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
   zmVFclearPendingTextures();
   const int built = zmReadWorld(localFile, world);
-  if (zmAutoLoadImages()) zmVFloadAllPendingTextures();
-  if (built != 0) return giveUpLoad(world, built);
+  if (texturesWanted()) zmVFloadAllPendingTextures();
+  if (built != 0) {
+    zmReportMessage("%s: cannot be read as a VRML 1.0 world", name);
+    return giveUpLoad(world, built);
+  }
   zmSoundAutoPlay(world);
   zmSetWorldBoundingCube(world);
   if (world->server == nullptr && addPerson(world) != 0) return giveUpLoad(world, -1);
+  // Only a world that came enters the history; a reload keeps its entry.
+  if (!reload) {
+    ZmHistory* entry = zmAddHistory(name);
+    if (entry == nullptr) return giveUpLoad(world, -1);
+    zmSetCurrentHistory(entry);
+  }
   const int shown = zmActivateWorld(zmGetCurrentHistory(), camera);
   if (shown != 0) return giveUpLoad(world, shown);
-  zmAppState = ZM_APP_RUNNING;
-  zmWorldRunning = 1;
+  zmAppWorldBuilt();
   return 0;
 }
 
@@ -221,7 +283,7 @@ int zmActivateWorld(ZmHistory* entry, const ZmRT* camera) {
     zmResetTimeOutHandlers(world);
     deliverWorldEvent(world, ZM_EVENT_WORLD_IN);
   }
-  zmAppState = ZM_APP_RUNNING;
+  zmAppWorldShown();
   zmUpdateAllCommandLooks();
   handSettingsToClient();
   zmZMQXConnect();
@@ -242,27 +304,26 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
   ZmWorld* world = zmCacheFindWorld(copy);
   if (world == zmGetCurrentWorld()) zmSetCurrentWorld(nullptr);
   zmCacheRemoveWorld(copy);
-  zmAppState = ZM_APP_WAITING;
-  std::memcpy(zmSharedUrl, copy, sizeof copy);
+  zmAppAwaitWorld();
+  std::memcpy(zmShell.sharedUrl, copy, sizeof copy);
   if (camera != nullptr) {
-    reloading.camera = *camera;
-    camera = &reloading.camera;
+    loads.reloading.camera = *camera;
+    camera = &loads.reloading.camera;
   }
-  zmWorldRunning = 0;
-  reloading.pending = true;
-  return zmGoToUrl(zmSharedUrl, camera);
+  loads.reloading.pending = true;
+  return zmGoToUrl(zmShell.sharedUrl, camera);  // a failed fetch clears the pending reload
 }
 
 LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
-  if (zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
+  if (zmShell.zmAppState == ZM_APP_BUILDING || record == nullptr) return 0;
   if (zmGetCurrentWorld() != nullptr) zmLeaveWorld(zmGetCurrentWorld()->name);
   ZmRT cameraCopy{};
   const ZmRT* camera = nullptr;
-  if (zmPendingCamera != nullptr) {
-    cameraCopy = *zmPendingCamera;
+  if (zmShell.cameraPending) {
+    cameraCopy = zmShell.pendingCamera;
     camera = &cameraCopy;
   }
-  zmPendingCamera = nullptr;
+  zmShell.cameraPending = false;
   // The senders' URL buffers are their own writable ones (the browser link's
   // base URL, the first-load record's, a test's), decoded where they lie.
   char* url = const_cast<char*>(record->url);
@@ -271,6 +332,7 @@ LRESULT zmOnLoadWorld(ZmLoadRecord* record) {
     zmLoadWorld(record->local, url, camera);
   else
     zmLoadCachedWorld(url, camera);
-  if (zmArgIndex < zmArgc) zmWwwOpenFile(zmArgv[zmArgIndex++]);
+  ZmCommandLine& line = zmShell.commandLine;
+  if (line.argIndex < line.argc) zmWwwOpenFile(line.argv[line.argIndex++]);
   return 0;
 }

@@ -1,10 +1,10 @@
 // shell/worldload.h -- the road from a URL to a world on show.
 //
-// Owns: the application state and the running flag (shell/appstate.h), the
-// shared URL buffer, the pending camera, the reloading flag with its saved
-// camera, the viewer-registration result, and the operations that fetch,
-// build, re-show, leave and reload worlds, with the handling of
-// WM_ZMLOADWORLD. It does not own the built worlds and the history
+// Owns: the reloading flag with its saved camera, the failed-load observer,
+// and the operations that fetch, build, re-show, leave and reload worlds,
+// with the handling of WM_ZMLOADWORLD; they drive the application state's
+// transitions and keep the shared URL buffer, the pending camera and the
+// viewer-registration result of the shell's record (shell/appstate.h). It does not own the built worlds and the history
 // (shell/worldcache.h), the fetching (loading/wwwlink.h) nor the windows.
 //
 // Every URL copied into a fixed buffer here fits whole (at most
@@ -17,12 +17,6 @@
 struct ZmHistory;
 struct ZmRT;
 
-// The camera the next arriving world is shown from (a copy of the one
-// zmGoToUrl was given); null when none.
-extern const ZmRT* zmPendingCamera;
-// The result of the viewer registration (0 registered); start-up sets it.
-extern int zmViewerRegistration;
-
 /*
  * zmGoToUrl --
  *   Shows the world at the URL: a cached one at once (a new history step),
@@ -30,7 +24,8 @@ extern int zmViewerRegistration;
  *   pending camera for the world's arrival (WM_ZMLOADWORLD).
  * Results:
  *   0; -1 while the program is not registered as a viewer or when the fetch
- *   cannot start; a re-shown world's zmActivateWorld result.
+ *   fails (zmEndFailedFetch then puts back what was shown); a re-shown
+ *   world's zmActivateWorld result.
  */
 int zmGoToUrl(const char* url, const ZmRT* camera);
 
@@ -39,10 +34,13 @@ int zmGoToUrl(const char* url, const ZmRT* camera);
  *   Builds a new world from the local VRML file and shows it; the world
  *   joins the cache and, unless it is being reloaded, the history.
  * Results:
- *   0. On failure the state is back to 1 (waiting), no world is current and
- *   the half-built world is deleted: -1 for a URL that is too long (nothing
- *   else done), a world that cannot be made or an avatar that cannot join;
- *   the reader's code when the file does not build.
+ *   0. On failure the Messages window says why (for a file that cannot be
+ *   read or does not build), the half-built world is deleted, the history
+ *   is as it was and the world of its current entry is shown again (or, when
+ *   the cache no longer holds it, the program waits: state 1): -1 for a URL
+ *   that is too long, a file that cannot be read, a world that cannot be
+ *   made or an avatar that cannot join; the reader's code when the file does
+ *   not build.
  */
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera);
 // Re-shows the cached world of the URL as a new history step; as
@@ -63,6 +61,29 @@ int zmLeaveWorld(const char* name);
 // the current history entry. -1 when the cache holds no such world or the
 // URL is too long; else as zmGoToUrl.
 int zmReloadWorld(const char* url, const ZmRT* camera);
+
+/*
+ * zmEndFailedFetch --
+ *   A fetch that did not bring its world (failed, stopped, cancelled) ends:
+ *   a pending reload is forgotten, the loading state gives way to the world
+ *   still on show (or to waiting when there is none), the location bar
+ *   shows that world's URL again and the failed-load observer is told. A
+ *   world being built is left to its build.
+ */
+void zmEndFailedFetch();
+
+// The main window's WM_ZMLOADING: the loading state (2) with its signs, the
+// Stop button enabled and the lamp blinking (kept blinking by
+// zmKeepLoadingLamp); nothing while a world is being built.
+void zmOnLoading();
+// While a world is fetched the lamp blinks on: a blink that has run out
+// starts again. Called on every tick of the main window.
+void zmKeepLoadingLamp();
+
+// Called after every load that failed, once the program shows again what it
+// showed before (a test or the program's frame count watch it); null for
+// none.
+void zmSetFailedLoadObserver(void (*observer)());
 
 // Decodes every '%' followed by two hexadecimal digits into one byte, in
 // place; any other '%' stays as it is. Null is ignored.

@@ -7,6 +7,8 @@ what reached the server.
 The path /to-local redirects to a local file URL, which no client of
 ours may follow. Any path under /stall/ answers with a long document, sends its first block
 and then goes silent, as a server that hangs in the middle of a transfer.
+A path /slow/NAME serves the file NAME of the folder in twenty pieces a
+second apart, as a slow server does.
 Missing files are answered 404 as usual.
 """
 import http.server
@@ -34,7 +36,29 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(60)
             return
+        if self.path.startswith("/slow/"):
+            self.serve_slowly(self.path[len("/slow/"):])
+            return
         super().do_GET()
+
+    def serve_slowly(self, name):
+        try:
+            with open(self.translate_path("/" + name), "rb") as document:
+                body = document.read()
+        except OSError:
+            self.send_error(404)
+            return
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        piece = max(1, -(-len(body) // 20))
+        try:
+            for start in range(0, len(body), piece):
+                time.sleep(1)
+                self.wfile.write(body[start:start + piece])
+                self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
 
     def log_message(self, format, *args):
         pass

@@ -61,7 +61,7 @@ inline constexpr EngineErrorWords engineErrorWords[] = {
     {38, "outside a clump"},
     {39, "no clump"},
     {40, "too few vertices"},
-    {41, "too many vertices"},
+    {41, "too many vertices or polygons"},
     {43, "texture name not accepted"},
     {44, "projection not accepted"},
     {45, "state not accepted"},

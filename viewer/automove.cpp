@@ -143,7 +143,7 @@ int zmNavStartJumpingEye(ZmWorld* world, float rise, int32_t n) {
     // third row itself would turn it round).
     state->targetDir = horizontalUnit(-saved.m[6], -saved.m[8]);
   }
-  state->stepsLeft = n;
+  zmNavStartSteps(state, n);
   return 1;
 }
 
@@ -152,17 +152,17 @@ int zmNavStartEventMove(ZmObj* object, float height) {
   if (object == nullptr || state == nullptr || state->autoMove != ZM_AUTO_NONE || state->stepsLeft > 0) return -1;
   state->jumpStep = height / 4.0f;
   state->autoMove = ZM_AUTO_JUMP;
-  state->stepsLeft = kJumpTicks;
+  zmNavStartSteps(state, kJumpTicks);
   return 0;
 }
 
-void zmNavJumpStep(ZmObj* person, int32_t k) {
+void zmNavJumpStep(ZmObj* person, int32_t k, float share) {
   const zmNavState* state = zmGetNavState(zmGetCurrentWorld());
   if (state == nullptr || person == nullptr) return;
   float rise = 0.0f;
   if (k >= 7 && k <= 10) rise = state->jumpStep;
   if (k >= 1 && k <= 4) rise = -state->jumpStep;
   if (rise == 0.0f) return;
-  const ZmVec3 v = {0.0f, rise, 0.0f};
+  const ZmVec3 v = {0.0f, rise * share, 0.0f};
   zmObjectTrans(person, &v, ZM_COORD_WORLD, 1);
 }

@@ -61,8 +61,9 @@ int zmNavStartJumpingEye(ZmWorld* world, float rise, int32_t n);
 // Starts a jump of the given height when the object is given and no move
 // runs in the current world: 0; else -1.
 int zmNavStartEventMove(ZmObj* object, float height);
-// Tick k of a jump (k the steps left before this one): up a quarter of the
-// height on ticks 10 to 7, down on 4 to 1, nothing on 6 and 5.
-void zmNavJumpStep(ZmObj* person, int32_t k);
+// The share (1 for all of it) of tick k of a jump (k the steps left before
+// this one): up a quarter of the height on ticks 10 to 7, down on 4 to 1,
+// nothing on 6 and 5.
+void zmNavJumpStep(ZmObj* person, int32_t k, float share);
 
 #endif

@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "engine/raster/rasterapi.h"  // RwVector
+#include "engine/matrix.h"  // RwVector
 #include "platform/wintypes.h"
 
 struct RwCamera;

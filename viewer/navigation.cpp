@@ -123,7 +123,7 @@ void release(zmNavState* state, int32_t x, int32_t y) {
   const bool picks = (state->pressKeys & MK_CONTROL) != 0 || state->autoMove != ZM_AUTO_NONE;
   if (picks && isShortClick(state, x, y) && zmNavPickTarget(x, y) == 1) {
     state->inputMode = ZM_NAV_TO_POINT;
-    state->stepsLeft = kStepsToPoint;
+    zmNavStartSteps(state, kStepsToPoint);
   }
   state->pressTime = 0;
   state->pressKeys = 0;
@@ -157,6 +157,7 @@ zmNavState* zmNewNavState(ZmWorld* world) {
   state->collision = 1;
   state->enabled = 1;
   state->jumpStep = kDefaultJumpStep;
+  state->tickMsRun = 0;
   return state;
 }
 
@@ -215,6 +216,11 @@ int32_t zmEnableNavigation() {
   const int32_t previous = state->enabled;
   state->enabled = 1;
   return previous;
+}
+
+void zmNavStartSteps(zmNavState* state, int32_t ticks) {
+  state->stepsLeft = ticks;
+  state->tickMsRun = 0;
 }
 
 void zmNavGetFlags(int32_t* first, int32_t* second) {

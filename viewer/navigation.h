@@ -25,6 +25,11 @@
 //
 // Frames: the person's +z is the way it faces, +y is up, +x is its left.
 // Its camera looks along the person's +z (the camera's own -z).
+//
+// Time, not the frame rate, sets the pace: every amount "per tick" below is
+// the amount of a 50 ms tick (ZM_NAV_TICK_MS). A step moves in proportion
+// to the time since the previous step, as a 200 ms tick at most, and the
+// automatic moves run their ticks in milliseconds.
 #ifndef LUMENFOLD_VIEWER_NAVIGATION_H
 #define LUMENFOLD_VIEWER_NAVIGATION_H
 
@@ -35,6 +40,10 @@
 
 struct ZmObj;
 struct ZmWorld;
+
+// The tick whose amounts the state holds, and the longest a step counts.
+constexpr uint32_t ZM_NAV_TICK_MS = 50;
+constexpr uint32_t ZM_NAV_LONGEST_STEP_MS = 200;
 
 // Values of `inputMode`. ZM_NAV_KEY_WALK lives only inside one step, for
 // the tick in which arrow keys are down; it is never stored.
@@ -75,6 +84,7 @@ struct zmNavState {
   ZmRT savedView;      // the camera's world matrix when a rise began
   int32_t enabled;     // 1: navigation on
   float jumpStep;      // height per tick of a jump
+  int32_t tickMsRun;   // milliseconds of the move's present tick already run
 };
 
 // The world's state, or null (also for a null world).
@@ -115,6 +125,8 @@ int zmNavInit();
 // ends a walk to a point and a drag, releasing the mouse capture.
 int32_t zmDisableNavigation();
 int32_t zmEnableNavigation();
+// Gives the move about to start `ticks` whole ticks to run.
+void zmNavStartSteps(zmNavState* state, int32_t ticks);
 // first: 1 while an automatic move runs; second: 1 while steps are left.
 void zmNavGetFlags(int32_t* first, int32_t* second);
 
@@ -138,7 +150,8 @@ int zmStopWalkingSounds();  // stops all four; 0
 
 // ---- The step ------------------------------------------------------------------
 
-// One tick of navigation in the current world; the window is not used.
+// One tick of navigation in the current world, as long as the time since
+// the previous one (a first tick counts as 50 ms); the window is not used.
 void zmNavStep(HWND view);
 
 /*

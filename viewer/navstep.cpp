@@ -51,12 +51,19 @@ constexpr float kEasePitch = 0.7f;
 constexpr uint64_t kPositionEveryMs = 1000;
 constexpr uint64_t kFullEveryMs = 5000;
 
-// Program-wide, surviving a change of world: the key-repeat counter and
-// what was last told to the world server. Times are on the program's clock
-// (platform/clock.h), which tests run as a virtual clock; a flag, not a
-// zero time, marks the first step, since that clock may start at 0.
+// How many ticks `ms` milliseconds make, with a fraction.
+float ticksIn(uint32_t ms) { return static_cast<float>(ms) / static_cast<float>(ZM_NAV_TICK_MS); }
+
+// Program-wide, surviving a change of world: how long arrow keys have been
+// held, when the previous step ran, and what was last told to the world
+// server. Times are on the program's clock (platform/clock.h), which tests
+// run as a virtual clock; flags, not zero times, mark the first step, since
+// that clock may start at 0.
 struct ProgramState {
-  int32_t keyRepeat = 0;      // ticks that arrow keys have been held
+  uint64_t keysHeldMs = 0;    // how long arrow keys have been down, this step included
+  uint64_t postureMs = 0;     // key walking of a body not yet spent on posture steps
+  bool stepped = false;       // a step has run
+  uint64_t lastStepMs = 0;    // when the previous step ran
   bool told = false;          // the first step has sent the full transform
   uint64_t positionDueMs = 0; // a changed position is sent after this
   uint64_t fullDueMs = 0;     // the full transform is sent after this
@@ -68,28 +75,65 @@ bool isDown(const uint8_t keys[256], uint8_t code) { return (keys[code] & kKeyDo
 
 float clampPitch(float pitch) { return std::clamp(pitch, -kPitchLimit, kPitchLimit); }
 
-// The acceleration of held keys: 1 for the first five ticks, then one more
-// every five ticks, at most 5.
-int32_t keyAcceleration(int32_t repeat) { return repeat <= 5 ? 1 : std::min(repeat / 5 + 1, 5); }
+// The length of this step: the time since the previous one, at most the
+// longest a step counts; a first step counts as one tick.
+uint32_t stepMs() {
+  const uint64_t now = platform::clockMs();
+  const uint64_t elapsed = program.stepped ? now - program.lastStepMs : ZM_NAV_TICK_MS;
+  program.stepped = true;
+  program.lastStepMs = now;
+  return static_cast<uint32_t>(std::min<uint64_t>(elapsed, ZM_NAV_LONGEST_STEP_MS));
+}
 
-// The key part of a step (its steps 3 to 8): the mode for this tick, with
-// the state's motion replaced by the keys' when arrow keys are down.
-int32_t readKeys(zmNavState* state) {
+// The acceleration of held keys in their n-th tick (from 1): 1 for the
+// first five ticks, then one more every five ticks, at most 5.
+int32_t keyAcceleration(uint64_t n) {
+  return n <= 5 ? 1 : static_cast<int32_t>(std::min<uint64_t>(n / 5 + 1, 5));
+}
+
+// The acceleration summed over each millisecond of holding from `fromMs` to
+// `toMs`, tick by tick: a step that spans parts of several ticks walks as
+// far as those ticks would have, whatever the frame rate.
+uint64_t acceleratedMs(uint64_t fromMs, uint64_t toMs) {
+  uint64_t sum = 0;
+  for (uint64_t at = fromMs; at < toMs;) {
+    const uint64_t tick = at / ZM_NAV_TICK_MS + 1;
+    const uint64_t end = std::min(toMs, tick * ZM_NAV_TICK_MS);
+    sum += static_cast<uint64_t>(keyAcceleration(tick)) * (end - at);
+    at = end;
+  }
+  return sum;
+}
+
+// The mean acceleration of held keys over this step of `ms` milliseconds.
+float heldKeyAcceleration(uint32_t ms) {
+  const uint64_t from = program.keysHeldMs;
+  program.keysHeldMs += ms;
+  if (ms == 0) return static_cast<float>(keyAcceleration(from / ZM_NAV_TICK_MS + 1));
+  return static_cast<float>(acceleratedMs(from, program.keysHeldMs)) / static_cast<float>(ms);
+}
+
+// The key part of a step (its steps 3 to 8): the mode for this step, with
+// the state's motion replaced by the keys' when arrow keys are down. The
+// motion stays per tick; the step is `ms` milliseconds long.
+int32_t readKeys(zmNavState* state, uint32_t ms) {
   uint8_t keys[256];
   viewerShell().getKeyStateTable(keys);
   int32_t mode = state->inputMode;
   float pitchChange = 0.0f;
+  float acceleration = 1.0f;
   const bool up = isDown(keys, kUp), down = isDown(keys, kDown);
   if (isDown(keys, kLeft) || up || isDown(keys, kRight) || down) {
-    program.keyRepeat++;
+    acceleration = heldKeyAcceleration(ms);
     const bool shift = isDown(keys, kShift), control = isDown(keys, kControl);
     mode = shift && control ? ZM_NAV_SLIDE : shift ? ZM_NAV_LOOK : (up || down) ? ZM_NAV_KEY_WALK : ZM_NAV_WALK;
     state->forward = state->side = state->turn = 0.0f;
   } else {
-    program.keyRepeat = 0;
+    program.keysHeldMs = 0;
+    program.postureMs = 0;
   }
   const float hurry = state->autoMove != ZM_AUTO_NONE ? 2.0f : 1.0f;
-  const float step = state->speed * hurry * static_cast<float>(keyAcceleration(program.keyRepeat));
+  const float step = state->speed * hurry * acceleration;
   if (isDown(keys, kLeft)) {
     state->side = step;
     state->turn = kKeyTurn;
@@ -106,22 +150,40 @@ int32_t readKeys(zmNavState* state) {
     state->forward = -step;
     pitchChange += kKeyPitch;
   }
-  if (mode == ZM_NAV_LOOK && pitchChange != 0.0f) state->pitch = clampPitch(state->pitch + pitchChange);
+  if (mode == ZM_NAV_LOOK && pitchChange != 0.0f)
+    state->pitch = clampPitch(state->pitch + pitchChange * ticksIn(ms));
   return mode;
 }
 
-// One tick of the automatic move under way (step 10); p0 is the camera's
-// pitch at the start of the tick.
-void autoMoveTick(zmNavState* state, ZmObj* person, ZmObj* camera, float p0) {
-  if (state->autoMove == ZM_AUTO_JUMP) {
-    zmNavJumpStep(person, state->stepsLeft);
-  } else {
-    zmNavApproach(person, &state->target, &state->targetDir, kApproachFraction, 0);
-  }
+// Ends a tick of the automatic move under way: the final placement of a
+// way back, and what follows each move.
+void endMoveTick(zmNavState* state, ZmObj* person) {
+  state->tickMsRun = 0;
   state->stepsLeft--;
-  const bool done = state->stepsLeft <= 0;
-  if (done && state->autoMove == ZM_AUTO_APPROACH)
-    zmNavApproach(person, &state->target, &state->targetDir, 0.0f, state->gravity);
+  if (state->stepsLeft > 0) return;
+  switch (state->autoMove) {
+    case ZM_AUTO_RISE: state->autoMove = ZM_AUTO_APPROACH; break;  // hover at the top
+    case ZM_AUTO_APPROACH:
+      zmNavApproach(person, &state->target, &state->targetDir, 0.0f, state->gravity);
+      state->autoMove = ZM_AUTO_NONE;
+      state->pitch = 0.0f;
+      break;
+    case ZM_AUTO_JUMP: state->autoMove = ZM_AUTO_NONE; break;
+    default: break;
+  }
+}
+
+// Runs `ms` milliseconds (at most what is left of the present tick) of the
+// automatic move under way; `pitch` is the camera's pitch before them.
+void runMovePart(zmNavState* state, ZmObj* person, ZmObj* camera, uint32_t ms, float* pitch) {
+  const float share = ticksIn(ms);
+  if (state->autoMove == ZM_AUTO_JUMP) {
+    zmNavJumpStep(person, state->stepsLeft, share);
+  } else {
+    // Each tick keeps this part of the way left; a part of a tick keeps
+    // that power of it, so the way shrinks alike in steps of any length.
+    zmNavApproach(person, &state->target, &state->targetDir, std::pow(kApproachFraction, share), 0);
+  }
   switch (state->autoMove) {
     case ZM_AUTO_RISE: {
       const double gained = zmGetWRT(camera)->t.y - state->savedView.t.y;
@@ -129,20 +191,25 @@ void autoMoveTick(zmNavState* state, ZmObj* person, ZmObj* camera, float p0) {
       break;
     }
     case ZM_AUTO_APPROACH:
-      if (state->stepsLeft < kEaseTicks) state->pitch = p0 * kEasePitch;
+      // Eases off over the last ticks: stepsLeft counts the present one.
+      if (state->stepsLeft <= kEaseTicks) state->pitch = *pitch * std::pow(kEasePitch, share);
       break;
     case ZM_AUTO_NONE: state->pitch = 0.0f; break;
     default: break;
   }
-  if (!done) return;
-  switch (state->autoMove) {
-    case ZM_AUTO_RISE: state->autoMove = ZM_AUTO_APPROACH; break;  // hover at the top
-    case ZM_AUTO_APPROACH:
-      state->autoMove = ZM_AUTO_NONE;
-      state->pitch = 0.0f;
-      break;
-    case ZM_AUTO_JUMP: state->autoMove = ZM_AUTO_NONE; break;
-    default: break;
+  *pitch = state->pitch;
+  state->tickMsRun += static_cast<int32_t>(ms);
+  if (state->tickMsRun >= static_cast<int32_t>(ZM_NAV_TICK_MS)) endMoveTick(state, person);
+}
+
+// The automatic move under way for a step of `ms` milliseconds (step 10),
+// tick by tick; p0 is the camera's pitch at the start of the step.
+void runAutoMove(zmNavState* state, ZmObj* person, ZmObj* camera, uint32_t ms, float p0) {
+  float pitch = p0;
+  while (ms > 0 && state->stepsLeft > 0) {
+    const uint32_t part = std::min(ms, ZM_NAV_TICK_MS - static_cast<uint32_t>(state->tickMsRun));
+    runMovePart(state, person, camera, part, &pitch);
+    ms -= part;
   }
 }
 
@@ -153,29 +220,46 @@ void turnPerson(ZmObj* person, float degrees) {
   zmObjectRotate(person, turn, ZM_COORD_OWN, 1);
 }
 
-// The motion of the tick by its mode (step 11).
-void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode) {
+// Walking an articulated body with the keys steps its posture instead of
+// moving it: one step a tick, however the steps fall.
+void stepPostures(ZmObj* person, float forward, uint32_t ms) {
+  program.postureMs += ms;
+  for (; program.postureMs >= ZM_NAV_TICK_MS; program.postureMs -= ZM_NAV_TICK_MS) {
+    ZmVec3 v = {0.0f, 0.0f, forward};
+    zmNavMoveObj(person, &v, 0, 1, forward != 0.0f ? 1 : 0, 1);
+  }
+}
+
+// The motion of a step `ms` milliseconds long by its mode (step 11): the
+// state's per-tick amounts times the ticks.
+void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode, uint32_t ms) {
+  const float ticks = ticksIn(ms);
   switch (mode) {
     case ZM_NAV_WALK: {
+      // The drag's shape, not its length in time, chooses walk or turn.
       if (std::fabs(state->side) * kWalkBySide < std::fabs(state->forward)) {
-        ZmVec3 v = {0.0f, 0.0f, state->forward};
+        ZmVec3 v = {0.0f, 0.0f, state->forward * ticks};
         zmNavMoveObj(person, &v, 0, 1, 1, 0);
       }
-      if (std::fabs(state->forward) < kTurnByForward * std::fabs(state->side)) turnPerson(person, state->turn);
+      if (std::fabs(state->forward) < kTurnByForward * std::fabs(state->side)) turnPerson(person, state->turn * ticks);
       break;
     }
     case ZM_NAV_LOOK: {
-      ZmVec3 v = {state->side, 0.0f, 0.0f};
+      ZmVec3 v = {state->side * ticks, 0.0f, 0.0f};
       zmNavMoveObj(person, &v, 0, 1, 1, 0);
       break;
     }
     case ZM_NAV_SLIDE: {
-      const ZmVec3 v = {state->side, state->forward, 0.0f};
+      const ZmVec3 v = {state->side * ticks, state->forward * ticks, 0.0f};
       zmObjectTrans(person, &v, ZM_COORD_OWN, 1);
       break;
     }
     case ZM_NAV_KEY_WALK: {
-      ZmVec3 v = {0.0f, 0.0f, state->forward};
+      if (zmGetObjExtension(person, zmKinemationBody) != 0) {
+        stepPostures(person, state->forward, ms);
+        break;
+      }
+      ZmVec3 v = {0.0f, 0.0f, state->forward * ticks};
       zmNavMoveObj(person, &v, 0, 1, state->forward != 0.0f ? 1 : 0, 1);
       break;
     }
@@ -183,11 +267,12 @@ void moveByMode(const zmNavState* state, ZmObj* person, int32_t mode) {
   }
 }
 
-// Walking levels the view little by little (step 12).
-void levelWhileWalking(zmNavState* state, int32_t mode) {
+// Walking levels the view little by little (step 12), by the decay of a
+// tick raised to the step's length in ticks.
+void levelWhileWalking(zmNavState* state, int32_t mode, float ticks) {
   if (state->autoMove != ZM_AUTO_NONE || state->forward == 0.0f || state->pitch == 0.0f) return;
   if (mode != ZM_NAV_WALK && mode != ZM_NAV_KEY_WALK) return;
-  state->pitch *= kPitchDecay;
+  state->pitch *= std::pow(kPitchDecay, ticks);
   if (state->pitch > -kPitchLevelWithin && state->pitch < kPitchLevelWithin) state->pitch = 0.0f;
 }
 
@@ -230,6 +315,9 @@ void tellServer(ZmObj* person) {
 }  // namespace
 
 void zmNavStep(HWND) {
+  // Measured before anything can return, so that a pause (navigation off,
+  // no person) ends in one step of at most the longest a step counts.
+  const uint32_t ms = stepMs();
   ZmWorld* world = zmGetCurrentWorld();
   zmNavState* state = zmGetNavState(world);
   if (state == nullptr || state->enabled != 1 || world->person == nullptr) return;
@@ -241,13 +329,13 @@ void zmNavStep(HWND) {
   // in the state.
   const float p0 = zmNavGetPitch(camera);
   if (p0 != 0.0f) zmNavLevelCamera(camera);
-  const int32_t mode = readKeys(state);
+  const int32_t mode = readKeys(state, ms);
   // The user's own motion cancels a walk to a point.
   if (mode != ZM_NAV_IDLE && mode != ZM_NAV_TO_POINT && state->autoMove == ZM_AUTO_NONE && state->stepsLeft > 0)
     state->stepsLeft = 0;
-  if (state->stepsLeft > 0) autoMoveTick(state, person, camera, p0);
-  moveByMode(state, person, mode);
-  levelWhileWalking(state, mode);
+  runAutoMove(state, person, camera, ms, p0);
+  moveByMode(state, person, mode, ms);
+  levelWhileWalking(state, mode, ticksIn(ms));
   applyPitch(state, camera);
   tellServer(person);
 }

@@ -670,36 +670,39 @@ void QvGeometryTable::fillUv(const Polygon& polygon, ZmMFVec2f* uv, const char* 
 
 namespace {
 
+// Points `values` at n new entries; false when memory runs out. Each list is
+// set through its own type: a void** over the typed pointers would alias
+// them, which optimised builds assume never happens.
+template <typename Element>
+bool allocateList(Element*& values, int32_t n) {
+  values = static_cast<Element*>(zmSlabMalloc(n * sizeof(Element)));
+  return values != nullptr;
+}
+
 // Gives the material n entries in each of its seven lists; false (the
 // material left empty) when memory runs out.
 bool initZmMaterial(ZmMaterial* material, int32_t n, const char* fn) {
   zmDeleteMaterial(material);
   zmInitMaterial(material);
-  struct List {
-    void** values;
-    size_t size;
-    const char* failure;
-  } lists[] = {
-      {reinterpret_cast<void**>(&material->ambient_color.values), sizeof(ZmSFColor),
-       "Couldn't allocate memory for zmMat.ambient_color.colors."},
-      {reinterpret_cast<void**>(&material->diffuse_color.values), sizeof(ZmSFColor),
-       "Couldn't allocate memory for zmMat.diffuse_color.colors."},
-      {reinterpret_cast<void**>(&material->specular_color.values), sizeof(ZmSFColor),
-       "Couldn't allocate memory for zmMat.specular_color.colors."},
-      {reinterpret_cast<void**>(&material->emmisive_color.values), sizeof(ZmSFColor),
-       "Couldn't allocate memory for zmMat.emissive_color.colors."},
-      {reinterpret_cast<void**>(&material->shininess.values), sizeof(ZmSFFloat),
-       "Couldn't allocate memory for zmMat.shininess.scalars."},
-      {reinterpret_cast<void**>(&material->transparency.values), sizeof(ZmSFFloat),
-       "Couldn't allocate memory for zmMat.transparency.scalars."},
-      {reinterpret_cast<void**>(&material->specularpower.values), sizeof(ZmSFFloat),
-       "Couldn't allocate memory for zmMat.specularpower.scalars."},
-  };
-  for (const List& list : lists) {
-    *list.values = zmSlabMalloc(n * list.size);
-    if (*list.values != nullptr) continue;
-    zmReportMessage("%s: %s", fn, list.failure);
-    for (const List& made : lists) zmFree(*made.values);
+  const char* failure = nullptr;
+  if (!allocateList(material->ambient_color.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.ambient_color.colors.";
+  } else if (!allocateList(material->diffuse_color.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.diffuse_color.colors.";
+  } else if (!allocateList(material->specular_color.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.specular_color.colors.";
+  } else if (!allocateList(material->emmisive_color.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.emissive_color.colors.";
+  } else if (!allocateList(material->shininess.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.shininess.scalars.";
+  } else if (!allocateList(material->transparency.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.transparency.scalars.";
+  } else if (!allocateList(material->specularpower.values, n)) {
+    failure = "Couldn't allocate memory for zmMat.specularpower.scalars.";
+  }
+  if (failure != nullptr) {
+    zmReportMessage("%s: %s", fn, failure);
+    zmDeleteMaterial(material);  // the counts are still 0: no list is warned about
     zmInitMaterial(material);
     return false;
   }

@@ -298,8 +298,17 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
   return body;
 }
 
+// True while the file is read inside a parse that loads it, or another
+// file, as a body or re-reads it as a plain world: a skin names the body
+// being loaded, which must not be loaded again from inside itself.
+static bool insideABodysParse() {
+  for (const QvParseSession* session = &qvSession(); session; session = session->outer)
+    if (session->kinemationMode != 1) return true;
+  return false;
+}
+
 int setKinemation(const QvInfo* node, QvState*) {
-  if (qvSession().kinemationMode != 1) return 0;
+  if (insideABodysParse()) return 0;
   const char* bodyFile = node->string.value.getString();
   if (bodyFile == nullptr || bodyFile[0] == '\0') return 0;
   zmParseSetKinemationFile(bodyFile);

@@ -24,7 +24,7 @@ struct End {
   int64_t z;
 };
 
-End endOf(const RwVertex* v) {
+End endOf(const RwRasterVertex* v) {
   return {static_cast<int32_t>(static_cast<uint32_t>(v->screenX) & 0xFFFF0000u),
           static_cast<int32_t>(static_cast<uint32_t>(v->screenY) & 0xFFFF0000u),
           int64_t{v->depth & 0xFFFF} << 16};
@@ -92,14 +92,14 @@ Pixel<sixteen> colourOf(uintptr_t colour, const int32_t* intensity) {
 }
 
 template <bool sixteen, bool firstVertexColour, bool depthBuffered>
-int drawOutline(RwPolygon* polygon) {
+int drawOutline(const RwRasterPolygon* polygon) {
   const intptr_t count = polygon->vertexCount;
   if (count < 1) return 0;
   const int32_t* intensity = firstVertexColour ? polygon->vertices[0]->intensity : polygon->intensity;
-  const Pixel<sixteen> colour = colourOf<sixteen>(polygon->material->colour, intensity);
-  const RwVertex* previous = polygon->vertices[count - 1];
+  const Pixel<sixteen> colour = colourOf<sixteen>(polygon->colour, intensity);
+  const RwRasterVertex* previous = polygon->vertices[count - 1];
   for (intptr_t k = 0; k < count; ++k) {
-    const RwVertex* vertex = polygon->vertices[k];
+    const RwRasterVertex* vertex = polygon->vertices[k];
     if ((previous->flags & vertex->flags & clipBits) == 0) {
       segment<sixteen, depthBuffered>(endOf(previous), endOf(vertex), colour);
     }
@@ -110,11 +110,11 @@ int drawOutline(RwPolygon* polygon) {
 
 }  // namespace
 
-int RwRas16OutlineFlat(RwPolygon* polygon) { return drawOutline<true, false, false>(polygon); }
-int RwRas16OutlineFlatZ(RwPolygon* polygon) { return drawOutline<true, false, true>(polygon); }
-int RwRas16OutlineGouraud(RwPolygon* polygon) { return drawOutline<true, true, false>(polygon); }
-int RwRas16OutlineGouraudZ(RwPolygon* polygon) { return drawOutline<true, true, true>(polygon); }
-int RwRas8OutlineFlat(RwPolygon* polygon) { return drawOutline<false, false, false>(polygon); }
-int RwRas8OutlineFlatZ(RwPolygon* polygon) { return drawOutline<false, false, true>(polygon); }
-int RwRas8OutlineGouraud(RwPolygon* polygon) { return drawOutline<false, true, false>(polygon); }
-int RwRas8OutlineGouraudZ(RwPolygon* polygon) { return drawOutline<false, true, true>(polygon); }
+int RwRas16OutlineFlat(const RwRasterPolygon* polygon) { return drawOutline<true, false, false>(polygon); }
+int RwRas16OutlineFlatZ(const RwRasterPolygon* polygon) { return drawOutline<true, false, true>(polygon); }
+int RwRas16OutlineGouraud(const RwRasterPolygon* polygon) { return drawOutline<true, true, false>(polygon); }
+int RwRas16OutlineGouraudZ(const RwRasterPolygon* polygon) { return drawOutline<true, true, true>(polygon); }
+int RwRas8OutlineFlat(const RwRasterPolygon* polygon) { return drawOutline<false, false, false>(polygon); }
+int RwRas8OutlineFlatZ(const RwRasterPolygon* polygon) { return drawOutline<false, false, true>(polygon); }
+int RwRas8OutlineGouraud(const RwRasterPolygon* polygon) { return drawOutline<false, true, false>(polygon); }
+int RwRas8OutlineGouraudZ(const RwRasterPolygon* polygon) { return drawOutline<false, true, true>(polygon); }

@@ -22,15 +22,15 @@
 #ifndef LUMENFOLD_ENGINE_RASTER_OUTLINES_H
 #define LUMENFOLD_ENGINE_RASTER_OUTLINES_H
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
-int RwRas16OutlineFlat(RwPolygon* polygon);
-int RwRas16OutlineFlatZ(RwPolygon* polygon);
-int RwRas16OutlineGouraud(RwPolygon* polygon);
-int RwRas16OutlineGouraudZ(RwPolygon* polygon);
-int RwRas8OutlineFlat(RwPolygon* polygon);
-int RwRas8OutlineFlatZ(RwPolygon* polygon);
-int RwRas8OutlineGouraud(RwPolygon* polygon);
-int RwRas8OutlineGouraudZ(RwPolygon* polygon);
+int RwRas16OutlineFlat(const RwRasterPolygon* polygon);
+int RwRas16OutlineFlatZ(const RwRasterPolygon* polygon);
+int RwRas16OutlineGouraud(const RwRasterPolygon* polygon);
+int RwRas16OutlineGouraudZ(const RwRasterPolygon* polygon);
+int RwRas8OutlineFlat(const RwRasterPolygon* polygon);
+int RwRas8OutlineFlatZ(const RwRasterPolygon* polygon);
+int RwRas8OutlineGouraud(const RwRasterPolygon* polygon);
+int RwRas8OutlineGouraudZ(const RwRasterPolygon* polygon);
 
 #endif

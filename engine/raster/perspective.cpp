@@ -130,11 +130,11 @@ void restartLight(const Corner& from, const Corner& to, int32_t rows) {
 }
 
 template <class Family>
-void startTriangle(RwPolygon* polygon, int32_t topRow) {
+void startTriangle(const RwRasterPolygon* polygon, int32_t topRow) {
   RwSpanParams& block = SpanParams;
   block.colourRow = rwRasterTarget.rowTable[topRow];
   block.colourStride = rwRasterTarget.stride;
-  block.texels = polygon->material->texture->texels;
+  block.texels = polygon->texels;
   if constexpr (Family::depthBuffered) {
     block.zRow = rwRasterTarget.zBase + topRow * rwRasterTarget.zStride;
     block.zStride = rwRasterTarget.zStride;
@@ -143,135 +143,117 @@ void startTriangle(RwPolygon* polygon, int32_t topRow) {
     // Set once per triangle: the lower trapezoid continues the sequence.
     const uint32_t* rows = PerspectiveParams.direction ? rwRasterTarget.perspDitherRows : rwRasterTarget.ditherRows;
     block.ditherRow = rows[topRow & 7];
-    block.opacity = polygon->material->opacity;
+    block.opacity = polygon->opacity;
   }
   Family::begin(polygon);
 }
 
-template <class Family>
-void drawTrapezoid(int32_t rows) {
-  SpanParams.rows = rows;
-  Family::span(&SpanParams);
-}
-
-// Index of the top vertex in fan order: P0 wins every tie, P2 wins over P1.
-int topVertex(const Corner* c) {
-  if (c[1].y >= c[0].y) return c[0].y <= c[2].y ? 0 : 2;
-  return c[1].y < c[2].y ? 1 : 2;
-}
-
 /*
- * perspectiveTriangle --
- *   Draws triangle (v[0], v[i], v[i + 1]) with the family's span loop. Only
- *   the counter-clockwise winding (y downward) draws; degenerate triangles
- *   draw nothing. Spans walk from their nearer end.
+ * PerspectiveSetUp --
+ *   The set-up of a perspective triangle, drawn by the skeleton every
+ *   triangle set-up shares (triframe.h): weights and u and v times weight
+ *   along both edges; depth and Gouraud levels stepped along the start edge
+ *   of the walk. Spans walk from their nearer end, so the start edge is the
+ *   right one when the walk runs leftward.
  */
 template <class Family>
-void perspectiveTriangle(RwPolygon* polygon, intptr_t i) {
-  const RwVertex* vertex[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
-  const float depth[3] = {vertex[0]->cameraDepth, vertex[1]->cameraDepth, vertex[2]->cameraDepth};
-  int32_t weight[3];
-  RwPerspectiveWeights(depth, weight);
-  Corner corner[3];
-  for (int k = 0; k < 3; ++k) {
-    corner[k] = {RwScreenPixel(vertex[k]->screenX), RwScreenPixel(vertex[k]->screenY), weight[k],
-                 vertex[k]->u,  vertex[k]->v, vertex[k]->depth & 0xFFFF, {}};
-    for (int c = 0; c < Family::lightChannels; ++c) corner[k].light[c] = vertex[k]->intensity[c] >> 8;
+class PerspectiveSetUp {
+ public:
+  PerspectiveSetUp(const RwRasterPolygon* polygon, const TriangleCorners& corners)
+      : c_(corners), reverse_(RwLeftEndNearer(polygon) == 0) {
+    readCorners();
+    PerspectiveParams.direction = reverse_ ? 1 : 0;
+    startTriangle<Family>(polygon, corners.y[corners.t]);
   }
-  const int top = topVertex(corner);
-  const Corner& a = corner[top];
-  const Corner& b = corner[(top + 1) % 3];
-  const Corner& c = corner[(top + 2) % 3];
-  const int32_t hB = b.y - a.y;
-  const int32_t hC = c.y - a.y;
-  RwSpanParams& block = SpanParams;
-  RwPerspectiveParams& persp = PerspectiveParams;
-  const bool reverse = RwLeftEndNearer(polygon) == 0;
-  persp.direction = reverse ? 1 : 0;
 
-  if (hB > 0 && hC > 0) {
-    const int32_t slopeLeft = RwEdgeSlope(b.x - a.x, hB);
-    const int32_t slopeRight = RwEdgeSlope(c.x - a.x, hC);
-    const int64_t slopeDifference = int64_t{slopeRight} - slopeLeft;
-    if (slopeDifference <= 0) return;
-    startTriangle<Family>(polygon, a.y);
-    block.leftX = block.rightX = a.x * 65536;
-    block.leftStep = slopeLeft;
-    block.rightStep = slopeRight;
-    setEdge(persp.left, a, b, hB);
-    setEdge(persp.right, a, c, hC);
+  void fromTop(int64_t slopeDifference) {
+    const Corner& a = top();
+    const Corner& b = leftEnd();
+    const Corner& c = rightEnd();
+    setEdge(PerspectiveParams.left, a, b, c_.dyF);
+    setEdge(PerspectiveParams.right, a, c, c_.dyS);
     if constexpr (Family::depthBuffered) {
-      const int32_t leftZ = depthStep(a.z, b.z, hB);
-      const int32_t rightZ = depthStep(a.z, c.z, hC);
-      block.depth.value = depthValue(a.z);
-      block.depth.rowStep = reverse ? rightZ : leftZ;
+      const int32_t leftZ = depthStep(a.z, b.z, c_.dyF);
+      const int32_t rightZ = depthStep(a.z, c.z, c_.dyS);
+      RwSpanInterpolant& depth = SpanParams.depth;
+      depth.value = depthValue(a.z);
+      depth.rowStep = reverse_ ? rightZ : leftZ;
       // Other edge minus start edge: the sign follows the walking direction.
-      block.depth.pixelStep = depthPixelStep(reverse ? leftZ : rightZ, block.depth.rowStep, slopeDifference);
+      depth.pixelStep = depthPixelStep(reverse_ ? leftZ : rightZ, depth.rowStep, slopeDifference);
     }
     if constexpr (Family::lightChannels > 0) {
-      if (reverse) {
-        lightFromTop<Family::lightChannels>(a, c, hC, b, hB, slopeDifference);
+      if (reverse_) {
+        lightFromTop<Family::lightChannels>(a, c, c_.dyS, b, c_.dyF, slopeDifference);
       } else {
-        lightFromTop<Family::lightChannels>(a, b, hB, c, hC, slopeDifference);
+        lightFromTop<Family::lightChannels>(a, b, c_.dyF, c, c_.dyS, slopeDifference);
       }
     }
-    drawTrapezoid<Family>(std::min(hB, hC));
-    if (hB < hC) {  // knee on the left: the left edge restarts exactly at B
-      block.leftX = b.x * 65536;
-      block.leftStep = RwEdgeSlope(c.x - b.x, hC - hB);
-      setEdge(persp.left, b, c, hC - hB);
-      if constexpr (Family::depthBuffered) {
-        if (!reverse) block.depth.rowStep = depthStep(b.z, c.z, hC - hB);
-      }
-      if constexpr (Family::lightChannels > 0) {
-        if (!reverse) restartLight<Family::lightChannels>(b, c, hC - hB);
-      }
-      drawTrapezoid<Family>(hC - hB);
-    } else if (hB > hC) {  // knee on the right: the right edge restarts exactly at C
-      block.rightX = c.x * 65536;
-      block.rightStep = RwEdgeSlope(b.x - c.x, hB - hC);
-      setEdge(persp.right, c, b, hB - hC);
-      if constexpr (Family::depthBuffered) {
-        if (reverse) block.depth.rowStep = depthStep(c.z, b.z, hB - hC);
-      }
-      if constexpr (Family::lightChannels > 0) {
-        if (reverse) restartLight<Family::lightChannels>(c, b, hB - hC);
-      }
-      drawTrapezoid<Family>(hB - hC);
+  }
+
+  // The left edge starts again at F; it leads the walk when that runs rightward.
+  void leftKnee() { restartEdge(PerspectiveParams.left, leftEnd(), rightEnd(), c_.dyS - c_.dyF, !reverse_); }
+
+  // The right edge starts again at S; it leads the walk when that runs leftward.
+  void rightKnee() { restartEdge(PerspectiveParams.right, rightEnd(), leftEnd(), c_.dyF - c_.dyS, reverse_); }
+
+  void flatTop(int left, int right, int bottom, int32_t rows) {
+    const Corner& topLeft = corner_[left];
+    const Corner& topRight = corner_[right];
+    const Corner& end = corner_[bottom];
+    const int32_t width = topRight.x - topLeft.x;
+    setEdge(PerspectiveParams.left, topLeft, end, rows);
+    setEdge(PerspectiveParams.right, topRight, end, rows);
+    const Corner& start = reverse_ ? topRight : topLeft;
+    const Corner& other = reverse_ ? topLeft : topRight;
+    if constexpr (Family::depthBuffered) {
+      SpanParams.depth = {depthValue(start.z), depthStep(start.z, end.z, rows), depthStep(start.z, other.z, width)};
     }
-    return;
+    if constexpr (Family::lightChannels > 0) {
+      int32_t rowStep[3] = {}, pixelStep[3] = {};
+      lightSteps<Family::lightChannels>(start, end, rows, rowStep);
+      lightSteps<Family::lightChannels>(start, other, width, pixelStep);
+      loadLight<Family::lightChannels>(start.light, rowStep, pixelStep);
+    }
   }
-  // A flat top: (A, C) when hC is 0, else (B, A); both edges meet at the bottom.
-  const bool topIsAC = hC == 0;
-  const Corner& topLeft = topIsAC ? a : b;
-  const Corner& topRight = topIsAC ? c : a;
-  const Corner& bottom = topIsAC ? b : c;
-  const int32_t rows = bottom.y - a.y;
-  const int32_t width = topRight.x - topLeft.x;
-  if (rows < 1 || width < 1) return;
-  startTriangle<Family>(polygon, a.y);
-  block.leftX = topLeft.x * 65536;
-  block.leftStep = RwEdgeSlope(bottom.x - topLeft.x, rows);
-  block.rightX = topRight.x * 65536;
-  block.rightStep = RwEdgeSlope(bottom.x - topRight.x, rows);
-  setEdge(persp.left, topLeft, bottom, rows);
-  setEdge(persp.right, topRight, bottom, rows);
-  if constexpr (Family::depthBuffered) {
-    const Corner& start = reverse ? topRight : topLeft;
-    const Corner& other = reverse ? topLeft : topRight;
-    block.depth.value = depthValue(start.z);
-    block.depth.rowStep = depthStep(start.z, bottom.z, rows);
-    block.depth.pixelStep = depthStep(start.z, other.z, width);
+
+  void draw(int32_t rows) {
+    SpanParams.rows = rows;
+    Family::span(&SpanParams);
   }
-  if constexpr (Family::lightChannels > 0) {
-    const Corner& start = reverse ? topRight : topLeft;
-    const Corner& other = reverse ? topLeft : topRight;
-    int32_t rowStep[3] = {}, pixelStep[3] = {};
-    lightSteps<Family::lightChannels>(start, bottom, rows, rowStep);
-    lightSteps<Family::lightChannels>(start, other, width, pixelStep);
-    loadLight<Family::lightChannels>(start.light, rowStep, pixelStep);
+
+ private:
+  const Corner& top() const { return corner_[c_.t]; }
+  const Corner& leftEnd() const { return corner_[c_.f]; }
+  const Corner& rightEnd() const { return corner_[c_.s]; }
+
+  void readCorners() {
+    const float depth[3] = {c_.v[0]->cameraDepth, c_.v[1]->cameraDepth, c_.v[2]->cameraDepth};
+    int32_t weight[3];
+    RwPerspectiveWeights(depth, weight);
+    for (int k = 0; k < 3; ++k) {
+      const RwRasterVertex& v = *c_.v[k];
+      corner_[k] = {c_.x[k], c_.y[k], weight[k], v.u, v.v, v.depth & 0xFFFF, {}};
+      for (int l = 0; l < Family::lightChannels; ++l) corner_[k].light[l] = v.intensity[l] >> 8;
+    }
   }
-  drawTrapezoid<Family>(rows);
+
+  // An edge restarts at a knee; when it is the start edge of the walk, the
+  // depth and light row steps follow it and their values carry on.
+  void restartEdge(RwPerspectiveEdge& edge, const Corner& from, const Corner& to, int32_t rows, bool leads) {
+    setEdge(edge, from, to, rows);
+    if (!leads) return;
+    if constexpr (Family::depthBuffered) SpanParams.depth.rowStep = depthStep(from.z, to.z, rows);
+    if constexpr (Family::lightChannels > 0) restartLight<Family::lightChannels>(from, to, rows);
+  }
+
+  const TriangleCorners& c_;
+  const bool reverse_;
+  Corner corner_[3];
+};
+
+template <class Family>
+void perspectiveTriangle(const RwRasterPolygon* polygon, intptr_t i) {
+  drawTriangle<PerspectiveSetUp<Family>>(polygon, i);
 }
 
 // Walks n pixels from x0 (step +1 or -1), the pixel body taking the texture
@@ -361,7 +343,7 @@ struct PerspectiveFamily {
   static constexpr bool dithered = coverage != Coverage::opaque || light == Light::gouraud;
   static constexpr int lightChannels = light != Light::gouraud ? 0 : (palette ? 1 : 3);
 
-  static void begin(RwPolygon* polygon) { beginShading<light, palette>(polygon); }
+  static void begin(const RwRasterPolygon* polygon) { beginShading<light, palette>(polygon); }
 
   static void pixel(RwSpanParams* block, int32_t x, uint32_t u, uint32_t v, const Running& at, uint32_t dither) {
     if constexpr (coverage == Coverage::stipple) {
@@ -410,10 +392,10 @@ using Gouraud8StippleZ = PerspectiveFamily<Light::gouraud, true, Coverage::stipp
 
 }  // namespace
 
-intptr_t RwLeftEndNearer(const RwPolygon* polygon) {
-  const RwVertex& p = *polygon->vertices[0];
-  const RwVertex& q = *polygon->vertices[1];
-  const RwVertex& r = *polygon->vertices[2];
+intptr_t RwLeftEndNearer(const RwRasterPolygon* polygon) {
+  const RwRasterVertex& p = *polygon->vertices[0];
+  const RwRasterVertex& q = *polygon->vertices[1];
+  const RwRasterVertex& r = *polygon->vertices[2];
   // Doubles hold every product of two 32-bit differences exactly enough
   // for its sign.
   const double a = static_cast<double>(q.screenY) - p.screenY;
@@ -457,7 +439,7 @@ struct HandedTo : Rule {
 };
 
 template <class Rule, void (*family)(RwSpanParams*)>
-void handedTriangle(RwPolygon* polygon, intptr_t i) {
+void handedTriangle(const RwRasterPolygon* polygon, intptr_t i) {
   perspectiveTriangle<HandedTo<Rule, family>>(polygon, i);
 }
 
@@ -471,9 +453,9 @@ using Flat8FilterZ = PerspectiveFamily<Light::flat, true, Coverage::filter, uint
 }  // namespace
 
 #define LF_PERSPECTIVE_TRIANGLE(name, family) \
-  void name(RwPolygon* polygon, intptr_t i) { perspectiveTriangle<family>(polygon, i); }
+  void name(const RwRasterPolygon* polygon, intptr_t i) { perspectiveTriangle<family>(polygon, i); }
 #define LF_HANDED_TRIANGLE(name, family, spanFamily) \
-  void name(RwPolygon* polygon, intptr_t i) { handedTriangle<family, spanFamily>(polygon, i); }
+  void name(const RwRasterPolygon* polygon, intptr_t i) { handedTriangle<family, spanFamily>(polygon, i); }
 #define LF_SPAN_LOOP(name, family) \
   void name(RwSpanParams* block) { family::span(block); }
 

@@ -12,7 +12,9 @@
 // It does not own the span families that the unlit and 8-bit opaque and
 // the unlit and 8-bit filtered members hand their rows to
 // (engine/raster/spanfamily.h), the stepping along a span (engine/raster/
-// perspstep.h), the affine routines or the fan loops that pick a triangle
+// perspstep.h), the triangle skeleton its set-up plugs into (top corner,
+// shapes, edges in x, the skip of triangles without pixels: engine/raster/
+// triframe.h), the affine routines or the fan loops that pick a triangle
 // routine (engine/raster/textured.h), the tables it reads (engine/raster/
 // rasterapi.h, the device's shade table), nor the texel blocks.
 //
@@ -27,7 +29,7 @@
 
 #include "engine/raster/rastertarget.h"
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
 // One edge of the trapezoid being drawn. uW = (u >> shift) x (w >> 16).
 struct RwPerspectiveEdge {
@@ -51,7 +53,7 @@ extern RwPerspectiveParams PerspectiveParams;
 
 // 1 when the depth value does not grow from left to right across the plane
 // of the polygon's first three vertices, else 0. Reads only.
-intptr_t RwLeftEndNearer(const RwPolygon* polygon);
+intptr_t RwLeftEndNearer(const RwRasterPolygon* polygon);
 
 // The 16.16 weights of three camera depths, normalised to a common exponent:
 // the largest lies in 0x40000000..0x7FFFFF80, none is below 0x10000.
@@ -64,22 +66,22 @@ int32_t RwPerspectiveShift(int32_t u0, int32_t v0, int32_t u1, int32_t v1);
 // Triangle routines: triangle (v[0], v[i], v[i + 1]), 15/16-bit colour.
 // Gouraud members light each channel at its interpolated level (green
 // rounded by the dither byte); the others as the module comment says.
-void RwRas16TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatPerspFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
 
 // Span loops of the plain row loop: draw block->rows rows and leave both
 // blocks at the last row. (The unlit opaque and unlit filtered members hand
@@ -103,22 +105,22 @@ void RwRas16SpanGouraudPerspStippleZ(RwSpanParams* block);
 // polygon's first intensity channel, the Gouraud members in the row of the
 // interpolated first channel rounded by the dither byte. The opaque members
 // hand their rows to span families (engine/raster/spanfamily.h).
-void RwRas8TriUnlitPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspStippleZ(const RwRasterPolygon* polygon, intptr_t i);
 
 void RwRas8SpanUnlitPerspStipple(RwSpanParams* block);
 void RwRas8SpanUnlitPerspStippleZ(RwSpanParams* block);
@@ -131,13 +133,13 @@ void RwRas8SpanGouraudPerspStippleZ(RwSpanParams* block);
 // plain row loop instead (strict depth test, rows walked linearly when the
 // weights differ only below their top ten bits): what the families are
 // checked against.
-void RwRas16TriUnlitPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspOpaqueReference(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudPerspOpaqueZReference(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitPerspOpaqueReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitPerspOpaqueZReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatPerspOpaqueZReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueReference(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudPerspOpaqueZReference(const RwRasterPolygon* polygon, intptr_t i);
 
 // Writes the perspective entries of the texture-mode table (104 entries)
 // for an image depth: every entry whose modes hold foreshorten, and the

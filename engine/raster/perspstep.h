@@ -227,7 +227,7 @@ inline int32_t heldLevel(int32_t level) { return std::clamp(level, 0, 31); }
 // Shade rows of a flat-lit triangle: 8-bit the 256-byte row of the first
 // channel's level, 15/16-bit one 32-byte row per channel.
 template <Light light, bool palette>
-inline void beginShading(const RwPolygon* polygon) {
+inline void beginShading(const RwRasterPolygon* polygon) {
   if constexpr (light == Light::flat && palette) {
     SpanParams.shadeRows[0] = rwRasterTarget.shadeTable + 256 * RwShadeLevel(polygon->intensity[0]);
   } else if constexpr (light == Light::flat) {

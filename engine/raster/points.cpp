@@ -27,12 +27,12 @@ bool insideViewport(int32_t x, int32_t y) {
 }
 
 template <bool sixteen, bool vertexColour, bool depthBuffered>
-int drawPoints(RwPolygon* polygon) {
+int drawPoints(const RwRasterPolygon* polygon) {
   const intptr_t count = polygon->vertexCount;
-  const uintptr_t colour = polygon->material->colour;
+  const uintptr_t colour = polygon->colour;
   const Pixel<sixteen> polygonColour = colourOf<sixteen>(colour, polygon->intensity);
   for (intptr_t k = 0; k + 1 < count; ++k) {
-    const RwVertex* vertex = polygon->vertices[k];
+    const RwRasterVertex* vertex = polygon->vertices[k];
     const int32_t x = RwScreenPixel(vertex->screenX);
     const int32_t y = RwScreenPixel(vertex->screenY);
     if (!insideViewport(x, y)) continue;
@@ -50,11 +50,11 @@ int drawPoints(RwPolygon* polygon) {
 
 }  // namespace
 
-int RwRas16PointsFlat(RwPolygon* polygon) { return drawPoints<true, false, false>(polygon); }
-int RwRas16PointsFlatZ(RwPolygon* polygon) { return drawPoints<true, false, true>(polygon); }
-int RwRas16PointsGouraud(RwPolygon* polygon) { return drawPoints<true, true, false>(polygon); }
-int RwRas16PointsGouraudZ(RwPolygon* polygon) { return drawPoints<true, true, true>(polygon); }
-int RwRas8PointsFlat(RwPolygon* polygon) { return drawPoints<false, false, false>(polygon); }
-int RwRas8PointsFlatZ(RwPolygon* polygon) { return drawPoints<false, false, true>(polygon); }
-int RwRas8PointsGouraud(RwPolygon* polygon) { return drawPoints<false, true, false>(polygon); }
-int RwRas8PointsGouraudZ(RwPolygon* polygon) { return drawPoints<false, true, true>(polygon); }
+int RwRas16PointsFlat(const RwRasterPolygon* polygon) { return drawPoints<true, false, false>(polygon); }
+int RwRas16PointsFlatZ(const RwRasterPolygon* polygon) { return drawPoints<true, false, true>(polygon); }
+int RwRas16PointsGouraud(const RwRasterPolygon* polygon) { return drawPoints<true, true, false>(polygon); }
+int RwRas16PointsGouraudZ(const RwRasterPolygon* polygon) { return drawPoints<true, true, true>(polygon); }
+int RwRas8PointsFlat(const RwRasterPolygon* polygon) { return drawPoints<false, false, false>(polygon); }
+int RwRas8PointsFlatZ(const RwRasterPolygon* polygon) { return drawPoints<false, false, true>(polygon); }
+int RwRas8PointsGouraud(const RwRasterPolygon* polygon) { return drawPoints<false, true, false>(polygon); }
+int RwRas8PointsGouraudZ(const RwRasterPolygon* polygon) { return drawPoints<false, true, true>(polygon); }

@@ -13,15 +13,15 @@
 #ifndef LUMENFOLD_ENGINE_RASTER_POINTS_H
 #define LUMENFOLD_ENGINE_RASTER_POINTS_H
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
-int RwRas16PointsFlat(RwPolygon* polygon);
-int RwRas16PointsFlatZ(RwPolygon* polygon);
-int RwRas16PointsGouraud(RwPolygon* polygon);
-int RwRas16PointsGouraudZ(RwPolygon* polygon);
-int RwRas8PointsFlat(RwPolygon* polygon);
-int RwRas8PointsFlatZ(RwPolygon* polygon);
-int RwRas8PointsGouraud(RwPolygon* polygon);
-int RwRas8PointsGouraudZ(RwPolygon* polygon);
+int RwRas16PointsFlat(const RwRasterPolygon* polygon);
+int RwRas16PointsFlatZ(const RwRasterPolygon* polygon);
+int RwRas16PointsGouraud(const RwRasterPolygon* polygon);
+int RwRas16PointsGouraudZ(const RwRasterPolygon* polygon);
+int RwRas8PointsFlat(const RwRasterPolygon* polygon);
+int RwRas8PointsFlatZ(const RwRasterPolygon* polygon);
+int RwRas8PointsGouraud(const RwRasterPolygon* polygon);
+int RwRas8PointsGouraudZ(const RwRasterPolygon* polygon);
 
 #endif

@@ -18,10 +18,10 @@
 
 #include <cstdint>
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
 // A triangle routine: draws triangle (v[0], v[i], v[i + 1]) of the polygon.
-typedef void (*RwTriangleRoutine)(RwPolygon* polygon, intptr_t i);
+typedef void (*RwTriangleRoutine)(const RwRasterPolygon* polygon, intptr_t i);
 
 struct RwRasterTarget {
   uint8_t* const* rowTable;            // one address per viewport row, at column 0

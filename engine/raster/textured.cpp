@@ -207,10 +207,9 @@ struct TexturedRule {
   static constexpr int colourChannels = 2 + lightChannels(lighting);
   static constexpr bool depthBuffered = z;
 
-  static void begin(const RwPolygon* polygon) {
-    const RwMaterial* material = polygon->material;
-    SpanParams.texels = material->texture->texels;
-    SpanParams.opacity = material->opacity;
+  static void begin(const RwRasterPolygon* polygon) {
+    SpanParams.texels = polygon->texels;
+    SpanParams.opacity = polygon->opacity;
     if constexpr (flatLit(lighting)) {
       const intptr_t rowBytes = sixteenBit(lighting) ? 32 : 256;
       for (int c = 0; c < 3; ++c) {
@@ -219,7 +218,7 @@ struct TexturedRule {
     }
   }
 
-  static void vertex(const RwPolygon*, const RwVertex* vertex, int32_t* channel) {
+  static void vertex(const RwRasterPolygon*, const RwRasterVertex* vertex, int32_t* channel) {
     channel[0] = vertex->u;
     channel[1] = vertex->v;
     for (int c = 0; c < lightChannels(lighting); ++c) channel[2 + c] = vertex->intensity[c] >> 8;
@@ -261,21 +260,20 @@ struct TexturedRule {
 };
 
 template <Lighting lighting, bool z, void (*spanLoop)(RwSpanParams*)>
-void drawTriangle(RwPolygon* polygon, intptr_t i) {
+void drawTriangle(const RwRasterPolygon* polygon, intptr_t i) {
   triangle<TexturedRule<lighting, z, spanLoop>>(polygon, i);
 }
 
 /*
  * texturedFan --
  *   The draw routine of a texture-mode block: the triangle routine is
- *   chosen once per polygon from the material's texture modes, then drawn
+ *   chosen once per polygon from the polygon's texture modes, then drawn
  *   for each triangle of the fan. Without a texel block nothing is drawn.
  */
 template <intptr_t blockStart>
-int texturedFan(RwPolygon* polygon) {
-  const RwMaterial* material = polygon->material;
-  if (!material || !material->texture || !material->texture->texels || !rwRasterTarget.textureModeTable) return 0;
-  const RwTriangleRoutine routine = rwRasterTarget.textureModeTable[RwTextureModeEntry(blockStart, material->textureModes)];
+int texturedFan(const RwRasterPolygon* polygon) {
+  if (!polygon->texels || !rwRasterTarget.textureModeTable) return 0;
+  const RwTriangleRoutine routine = rwRasterTarget.textureModeTable[RwTextureModeEntry(blockStart, polygon->textureModes)];
   const intptr_t count = polygon->vertexCount;
   for (intptr_t i = count - 2; i >= 1; --i) routine(polygon, i);
   return 0;
@@ -343,7 +341,7 @@ void RwRas8SpanFlatAffineOpaqueZReference(RwSpanParams* b) { referenceSpan<Light
 // ---- triangle routines
 
 #define LF_TEXTURED_TRIANGLE(name, lighting, z, loop) \
-  void name(RwPolygon* p, intptr_t i) { drawTriangle<Lighting::lighting, z, loop>(p, i); }
+  void name(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Lighting::lighting, z, loop>(p, i); }
 
 LF_TEXTURED_TRIANGLE(RwRas16TriUnlitAffineOpaque, unlit16, false, RwRas16SpanUnlitAffineOpaque)
 LF_TEXTURED_TRIANGLE(RwRas16TriUnlitAffineOpaqueZ, unlit16, true, RwRas16SpanUnlitAffineOpaqueZ)
@@ -382,22 +380,22 @@ LF_TEXTURED_TRIANGLE(RwRas8TriFlatAffineFilterOpaqueZ, flat8, true, (pixelSpan<L
 
 // ---- draw routines (first entry of their texture-mode block)
 
-int RwRas16FanGouraudTexStippleZ(RwPolygon* p) { return texturedFan<0>(p); }
-int RwRas16FanGouraudTexOpaque(RwPolygon* p) { return texturedFan<4>(p); }
-int RwRas16FanGouraudTexStipple(RwPolygon* p) { return texturedFan<8>(p); }
-int RwRas16FanGouraudTexOpaqueZ(RwPolygon* p) { return texturedFan<12>(p); }
-int RwRas16FanFlatTexStippleZ(RwPolygon* p) { return texturedFan<16>(p); }
-int RwRas16FanFlatTexStipple(RwPolygon* p) { return texturedFan<20>(p); }
-int RwRas16FanFlatTexOpaqueZ(RwPolygon* p) { return texturedFan<24>(p); }
-int RwRas16FanFlatTexOpaque(RwPolygon* p) { return texturedFan<32>(p); }
-int RwRas8FanGouraudTexOpaque(RwPolygon* p) { return texturedFan<40>(p); }
-int RwRas8FanGouraudTexOpaqueZ(RwPolygon* p) { return texturedFan<48>(p); }
-int RwRas8FanGouraudTexStipple(RwPolygon* p) { return texturedFan<56>(p); }
-int RwRas8FanGouraudTexStippleZ(RwPolygon* p) { return texturedFan<64>(p); }
-int RwRas8FanFlatTexStipple(RwPolygon* p) { return texturedFan<72>(p); }
-int RwRas8FanFlatTexStippleZ(RwPolygon* p) { return texturedFan<80>(p); }
-int RwRas8FanFlatTexOpaque(RwPolygon* p) { return texturedFan<88>(p); }
-int RwRas8FanFlatTexOpaqueZ(RwPolygon* p) { return texturedFan<96>(p); }
+int RwRas16FanGouraudTexStippleZ(const RwRasterPolygon* p) { return texturedFan<0>(p); }
+int RwRas16FanGouraudTexOpaque(const RwRasterPolygon* p) { return texturedFan<4>(p); }
+int RwRas16FanGouraudTexStipple(const RwRasterPolygon* p) { return texturedFan<8>(p); }
+int RwRas16FanGouraudTexOpaqueZ(const RwRasterPolygon* p) { return texturedFan<12>(p); }
+int RwRas16FanFlatTexStippleZ(const RwRasterPolygon* p) { return texturedFan<16>(p); }
+int RwRas16FanFlatTexStipple(const RwRasterPolygon* p) { return texturedFan<20>(p); }
+int RwRas16FanFlatTexOpaqueZ(const RwRasterPolygon* p) { return texturedFan<24>(p); }
+int RwRas16FanFlatTexOpaque(const RwRasterPolygon* p) { return texturedFan<32>(p); }
+int RwRas8FanGouraudTexOpaque(const RwRasterPolygon* p) { return texturedFan<40>(p); }
+int RwRas8FanGouraudTexOpaqueZ(const RwRasterPolygon* p) { return texturedFan<48>(p); }
+int RwRas8FanGouraudTexStipple(const RwRasterPolygon* p) { return texturedFan<56>(p); }
+int RwRas8FanGouraudTexStippleZ(const RwRasterPolygon* p) { return texturedFan<64>(p); }
+int RwRas8FanFlatTexStipple(const RwRasterPolygon* p) { return texturedFan<72>(p); }
+int RwRas8FanFlatTexStippleZ(const RwRasterPolygon* p) { return texturedFan<80>(p); }
+int RwRas8FanFlatTexOpaque(const RwRasterPolygon* p) { return texturedFan<88>(p); }
+int RwRas8FanFlatTexOpaqueZ(const RwRasterPolygon* p) { return texturedFan<96>(p); }
 
 void RwFillAffineTextureModes(RwTriangleRoutine* table, intptr_t depth) {
   if (depth == 8) {

@@ -34,65 +34,65 @@
 
 #include "engine/raster/rastertarget.h"
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
 // Packs two 16.16 texture coordinates (or steps).
 inline uint32_t RwPackTextureCoordinates(int32_t u, int32_t v) {
   return ((static_cast<uint32_t>(u) & 0xFFFE) >> 1) | ((static_cast<uint32_t>(v) & 0xFFFE) << 15);
 }
 
-// Draw routines: the polygon in, 0 out. A polygon whose material has no
-// texel block draws nothing.
-int RwRas16FanFlatTexOpaque(RwPolygon* polygon);
-int RwRas16FanFlatTexOpaqueZ(RwPolygon* polygon);
-int RwRas16FanGouraudTexOpaque(RwPolygon* polygon);
-int RwRas16FanGouraudTexOpaqueZ(RwPolygon* polygon);
-int RwRas16FanFlatTexStipple(RwPolygon* polygon);
-int RwRas16FanFlatTexStippleZ(RwPolygon* polygon);
-int RwRas16FanGouraudTexStipple(RwPolygon* polygon);
-int RwRas16FanGouraudTexStippleZ(RwPolygon* polygon);
-int RwRas8FanFlatTexOpaque(RwPolygon* polygon);
-int RwRas8FanFlatTexOpaqueZ(RwPolygon* polygon);
-int RwRas8FanGouraudTexOpaque(RwPolygon* polygon);
-int RwRas8FanGouraudTexOpaqueZ(RwPolygon* polygon);
-int RwRas8FanFlatTexStipple(RwPolygon* polygon);
-int RwRas8FanFlatTexStippleZ(RwPolygon* polygon);
-int RwRas8FanGouraudTexStipple(RwPolygon* polygon);
-int RwRas8FanGouraudTexStippleZ(RwPolygon* polygon);
+// Draw routines: the polygon in, 0 out. A polygon without a texel block
+// draws nothing.
+int RwRas16FanFlatTexOpaque(const RwRasterPolygon* polygon);
+int RwRas16FanFlatTexOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudTexOpaque(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudTexOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas16FanFlatTexStipple(const RwRasterPolygon* polygon);
+int RwRas16FanFlatTexStippleZ(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudTexStipple(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudTexStippleZ(const RwRasterPolygon* polygon);
+int RwRas8FanFlatTexOpaque(const RwRasterPolygon* polygon);
+int RwRas8FanFlatTexOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudTexOpaque(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudTexOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas8FanFlatTexStipple(const RwRasterPolygon* polygon);
+int RwRas8FanFlatTexStippleZ(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudTexStipple(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudTexStippleZ(const RwRasterPolygon* polygon);
 
 // Triangle routines: triangle (v[0], v[i], v[i + 1]).
-void RwRas16TriUnlitAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitAffineFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriUnlitAffineFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatAffineFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudAffineOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudAffineOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudAffineStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudAffineStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineFilterOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriUnlitAffineFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatAffineFilterOpaqueZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriUnlitAffineFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatAffineFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudAffineOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudAffineOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudAffineStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudAffineStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineFilterOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriUnlitAffineFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatAffineFilterOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
 
 // The tuned span loops (a negative pixel counter, no dither word, the
 // packed row sum masked) and their plain pixel-by-pixel references. They

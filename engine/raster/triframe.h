@@ -1,15 +1,17 @@
 // engine/raster/triframe.h -- the triangle frame every solid draw routine
 // is built on.
 //
-// Owns: the fan loop that cuts a polygon into triangles, the skip of a
-// triangle whose rows hold no pixel, the triangle set-up (top vertex, the
-// three shapes, edge slopes, interpolant steps per row and per pixel, the
-// two trapezoids) and the row walk shared by the span loops (edges stepped
-// before a row is drawn, rows from the floor of the left edge to, not
-// including, the floor of the right edge, the ordered dither advanced per
-// pixel and per row).
-// It does not own what a pixel gets: each family gives a rule (see
-// RwTriangleRule below) with its per-vertex values and its span loop.
+// Owns: the fan loop that cuts a polygon into triangles; the skeleton that
+// every triangle set-up shares, the perspective one included (top corner,
+// the three shapes, the skip of a triangle whose rows hold no pixel, edge
+// slopes, the two trapezoids; see drawTriangle); the set-up that steps
+// channels linearly (per row and per pixel); and the row walk shared by the
+// linear span loops (edges stepped before a row is drawn, rows from the
+// floor of the left edge to, not including, the floor of the right edge,
+// the ordered dither advanced per pixel and per row).
+// It does not own what a pixel gets: each linear family gives a rule (see
+// below) with its per-vertex values and its span loop; the perspective
+// set-up is engine/raster/perspective.cpp's.
 //
 // A rule is a type with:
 //   colourChannels        number of 8.8 colour channels (0..3)
@@ -57,22 +59,16 @@ inline void pixelSteps(const int32_t* stepTS, const int32_t* stepTF, int64_t slo
 }
 
 // Sets the row state of the block for a triangle whose top row is y.
-template <class Rule>
+template <bool depthBuffered>
 void startRows(int32_t y) {
   RwSpanParams& block = SpanParams;
   block.colourRow = rwRasterTarget.rowTable[y];
   block.colourStride = rwRasterTarget.stride;
   block.ditherRow = rwRasterTarget.ditherRows[y & 7];
-  if constexpr (Rule::depthBuffered) {
+  if constexpr (depthBuffered) {
     block.zRow = rwRasterTarget.zBase + y * rwRasterTarget.zStride;
     block.zStride = rwRasterTarget.zStride;
   }
-}
-
-template <class Rule>
-void drawTrapezoid(int32_t rows) {
-  SpanParams.rows = rows;
-  Rule::span(&SpanParams);
 }
 
 /*
@@ -91,111 +87,213 @@ inline bool rowsHavePixels(int32_t* leftX, int32_t leftStep, int32_t* rightX, in
   return false;
 }
 
+// ---- the skeleton every triangle set-up shares
+
+/*
+ * TriangleCorners --
+ *   Triangle (v[0], v[i], v[i + 1]) of a polygon in whole pixels, with its
+ *   top corner T and the two that follow it in fan order, F and S. On equal
+ *   rows P is taken before Q and R, and R before Q. For a triangle that
+ *   runs counter-clockwise on the screen (y downward), F lies on the left
+ *   edge and S on the right.
+ */
+struct TriangleCorners {
+  const RwRasterVertex* v[3];
+  int32_t x[3], y[3];
+  int t, f, s;
+  int32_t dyF, dyS;  // rows from T down to F and down to S
+};
+
+inline TriangleCorners cornersOf(const RwRasterPolygon* polygon, intptr_t i) {
+  TriangleCorners c;
+  c.v[0] = polygon->vertices[0];
+  c.v[1] = polygon->vertices[i];
+  c.v[2] = polygon->vertices[i + 1];
+  for (int k = 0; k < 3; ++k) {
+    c.x[k] = RwScreenPixel(c.v[k]->screenX);
+    c.y[k] = RwScreenPixel(c.v[k]->screenY);
+  }
+  c.t = (c.y[1] < c.y[0] && c.y[1] < c.y[2]) ? 1 : (c.y[2] < c.y[0] ? 2 : 0);
+  c.f = c.t == 2 ? 0 : c.t + 1;
+  c.s = c.t == 0 ? 2 : c.t - 1;
+  c.dyF = c.y[c.f] - c.y[c.t];
+  c.dyS = c.y[c.s] - c.y[c.t];
+  return c;
+}
+
 // The row walk of a triangle whose edges both leave the top T downward
 // (F on the left, S on the right), the knee included.
-inline bool generalHasPixels(const int32_t* x, int t, int f, int s, int32_t dyF, int32_t dyS, int32_t slopeLeft,
-                             int32_t slopeRight) {
-  int32_t leftEdge = x[t] * 65536, rightEdge = leftEdge;
-  if (rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, slopeRight, std::min(dyF, dyS))) return true;
-  if (dyF < dyS) {
-    leftEdge = x[f] * 65536;
-    return rowsHavePixels(&leftEdge, RwEdgeSlope(x[s] - x[f], dyS - dyF), &rightEdge, slopeRight, dyS - dyF);
+inline bool generalHasPixels(const TriangleCorners& c, int32_t slopeLeft, int32_t slopeRight) {
+  const int32_t* x = c.x;
+  int32_t leftEdge = x[c.t] * 65536, rightEdge = leftEdge;
+  if (rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, slopeRight, std::min(c.dyF, c.dyS))) return true;
+  if (c.dyF < c.dyS) {
+    leftEdge = x[c.f] * 65536;
+    return rowsHavePixels(&leftEdge, RwEdgeSlope(x[c.s] - x[c.f], c.dyS - c.dyF), &rightEdge, slopeRight,
+                          c.dyS - c.dyF);
   }
-  if (dyF > dyS) {
-    rightEdge = x[s] * 65536;
-    return rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, RwEdgeSlope(x[f] - x[s], dyF - dyS), dyF - dyS);
+  if (c.dyF > c.dyS) {
+    rightEdge = x[c.s] * 65536;
+    return rowsHavePixels(&leftEdge, slopeLeft, &rightEdge, RwEdgeSlope(x[c.f] - x[c.s], c.dyF - c.dyS),
+                          c.dyF - c.dyS);
   }
   return false;
 }
 
+// Sets the block's edges to the segment from corner `from` down `rows` rows
+// to corner `to`.
+inline void setLeftEdge(const TriangleCorners& c, int from, int to, int32_t rows) {
+  SpanParams.leftX = c.x[from] * 65536;
+  SpanParams.leftStep = RwEdgeSlope(c.x[to] - c.x[from], rows);
+}
+inline void setRightEdge(const TriangleCorners& c, int from, int to, int32_t rows) {
+  SpanParams.rightX = c.x[from] * 65536;
+  SpanParams.rightStep = RwEdgeSlope(c.x[to] - c.x[from], rows);
+}
+
 /*
- * triangle --
- *   Draws triangle (v[0], v[i], v[i + 1]) of the polygon with the rule.
+ * generalTriangle --
+ *   Both edges leave T downward and the right one must lie strictly right
+ *   of the left one. The upper trapezoid runs to the nearer of F and S; at
+ *   that knee the edge that ends restarts exactly at its corner.
+ */
+template <class SetUp>
+void generalTriangle(const RwRasterPolygon* polygon, const TriangleCorners& c) {
+  const int32_t slopeLeft = RwEdgeSlope(c.x[c.f] - c.x[c.t], c.dyF);
+  const int32_t slopeRight = RwEdgeSlope(c.x[c.s] - c.x[c.t], c.dyS);
+  const int64_t slopeDifference = int64_t{slopeRight} - slopeLeft;
+  if (slopeDifference < 1) return;
+  if (!generalHasPixels(c, slopeLeft, slopeRight)) return;
+  SetUp setUp(polygon, c);
+  SpanParams.leftX = SpanParams.rightX = c.x[c.t] * 65536;
+  SpanParams.leftStep = slopeLeft;
+  SpanParams.rightStep = slopeRight;
+  setUp.fromTop(slopeDifference);
+  setUp.draw(std::min(c.dyF, c.dyS));
+  if (c.dyF < c.dyS) {
+    setLeftEdge(c, c.f, c.s, c.dyS - c.dyF);
+    setUp.leftKnee();
+    setUp.draw(c.dyS - c.dyF);
+  } else if (c.dyF > c.dyS) {
+    setRightEdge(c, c.s, c.f, c.dyF - c.dyS);
+    setUp.rightKnee();
+    setUp.draw(c.dyF - c.dyS);
+  }
+}
+
+/*
+ * flatTopTriangle --
+ *   A flat top row, from left to right: F then T when F shares T's row,
+ *   else T then S; both edges meet at the remaining corner.
+ */
+template <class SetUp>
+void flatTopTriangle(const RwRasterPolygon* polygon, const TriangleCorners& c) {
+  const int left = c.dyF == 0 ? c.f : c.t;
+  const int right = c.dyF == 0 ? c.t : c.s;
+  const int bottom = c.dyF == 0 ? c.s : c.f;
+  const int32_t rows = c.y[bottom] - c.y[c.t];
+  if (c.x[right] - c.x[left] < 1 || rows < 1) return;
+  int32_t leftEdge = c.x[left] * 65536, rightEdge = c.x[right] * 65536;
+  if (!rowsHavePixels(&leftEdge, RwEdgeSlope(c.x[bottom] - c.x[left], rows), &rightEdge,
+                      RwEdgeSlope(c.x[bottom] - c.x[right], rows), rows))
+    return;
+  SetUp setUp(polygon, c);
+  setLeftEdge(c, left, bottom, rows);
+  setRightEdge(c, right, bottom, rows);
+  setUp.flatTop(left, right, bottom, rows);
+  setUp.draw(rows);
+}
+
+/*
+ * drawTriangle --
+ *   Draws triangle (v[0], v[i], v[i + 1]) of the polygon with a set-up.
  *   Only triangles that run counter-clockwise on the screen (y downward)
  *   produce pixels; degenerate ones draw nothing. A triangle whose rows all
  *   come out empty (most of a dense mesh seen from afar) is let go before
- *   its interpolants are set up: every span loop draws exactly the rows
- *   that rowsHavePixels finds.
+ *   its set-up: every span loop draws exactly the rows that rowsHavePixels
+ *   finds.
+ *
+ *   A set-up is a type made per triangle from (polygon, corners) that
+ *   starts the block's rows and reads its corners' values, and then has
+ *     fromTop(slopeDifference)  interpolants of a general triangle from T
+ *     leftKnee(), rightKnee()   the start edge changing at F, or the other at S
+ *     flatTop(l, r, b, rows)    interpolants of a flat top
+ *     draw(rows)                one trapezoid through its span loop.
+ *   The skeleton sets the edges in x before each call.
+ */
+template <class SetUp>
+void drawTriangle(const RwRasterPolygon* polygon, intptr_t i) {
+  const TriangleCorners c = cornersOf(polygon, i);
+  if (c.dyF == 0 || c.dyS == 0) {
+    flatTopTriangle<SetUp>(polygon, c);
+  } else {
+    generalTriangle<SetUp>(polygon, c);
+  }
+}
+
+// ---- the set-up of the families that interpolate channels linearly
+
+/*
+ * ChannelSetUp --
+ *   Every channel of a rule stepped linearly: per row along the left edge,
+ *   per pixel across.
  */
 template <class Rule>
-void triangle(RwPolygon* polygon, intptr_t i) {
-  constexpr int channels = Rule::colourChannels + (Rule::depthBuffered ? 1 : 0);
-  const RwVertex* v[3] = {polygon->vertices[0], polygon->vertices[i], polygon->vertices[i + 1]};
-  int32_t x[3], y[3];
-  for (int k = 0; k < 3; ++k) {
-    x[k] = RwScreenPixel(v[k]->screenX);
-    y[k] = RwScreenPixel(v[k]->screenY);
-  }
-  // On equal rows P is taken before Q and R, and R before Q.
-  const int t = (y[1] < y[0] && y[1] < y[2]) ? 1 : (y[2] < y[0] ? 2 : 0);
-  const int f = (t + 1) % 3;
-  const int s = (t + 2) % 3;
-  const int32_t dyF = y[f] - y[t];
-  const int32_t dyS = y[s] - y[t];
+class ChannelSetUp {
+ public:
+  static constexpr int channels = Rule::colourChannels + (Rule::depthBuffered ? 1 : 0);
 
-  int32_t value[3][maxChannels] = {};
-  int32_t rowStep[maxChannels] = {};
-  int32_t pixelStep[maxChannels] = {};
-  RwSpanParams& block = SpanParams;
-
-  if (dyF == 0 || dyS == 0) {  // a flat top row: F then T, or T then S, from left to right
-    const int left = dyF == 0 ? f : t;
-    const int right = dyF == 0 ? t : s;
-    const int bottom = dyF == 0 ? s : f;
-    const int32_t rows = y[bottom] - y[t];
-    if (x[right] - x[left] < 1 || rows < 1) return;
-    int32_t leftEdge = x[left] * 65536, rightEdge = x[right] * 65536;
-    if (!rowsHavePixels(&leftEdge, RwEdgeSlope(x[bottom] - x[left], rows), &rightEdge,
-                        RwEdgeSlope(x[bottom] - x[right], rows), rows))
-      return;
-    for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
+  ChannelSetUp(const RwRasterPolygon* polygon, const TriangleCorners& c) : c_(c) {
+    for (int k : {c.t, c.f, c.s}) Rule::vertex(polygon, c.v[k], value_[k]);
     Rule::begin(polygon);
-    startRows<Rule>(y[t]);
-    block.leftX = x[left] * 65536;
-    block.leftStep = RwEdgeSlope(x[bottom] - x[left], rows);
-    block.rightX = x[right] * 65536;
-    block.rightStep = RwEdgeSlope(x[bottom] - x[right], rows);
-    channelSteps(value[left], value[bottom], rows, channels, rowStep);
-    channelSteps(value[left], value[right], x[right] - x[left], channels, pixelStep);
-    Rule::load(value[left], rowStep, pixelStep);
-    drawTrapezoid<Rule>(rows);
-    return;
+    startRows<Rule::depthBuffered>(c.y[c.t]);
   }
-  // General: both edges leave T downward; the right one must lie strictly right.
-  const int32_t slopeLeft = RwEdgeSlope(x[f] - x[t], dyF);
-  const int32_t slopeRight = RwEdgeSlope(x[s] - x[t], dyS);
-  const int64_t slopeDifference = int64_t{slopeRight} - slopeLeft;
-  if (slopeDifference < 1) return;
-  if (!generalHasPixels(x, t, f, s, dyF, dyS, slopeLeft, slopeRight)) return;
-  for (int k : {t, f, s}) Rule::vertex(polygon, v[k], value[k]);
-  Rule::begin(polygon);
-  startRows<Rule>(y[t]);
-  block.leftX = block.rightX = x[t] * 65536;
-  block.leftStep = slopeLeft;
-  block.rightStep = slopeRight;
-  int32_t stepTS[maxChannels] = {};
-  channelSteps(value[t], value[f], dyF, channels, rowStep);
-  channelSteps(value[t], value[s], dyS, channels, stepTS);
-  pixelSteps(stepTS, rowStep, slopeDifference, Rule::colourChannels, Rule::depthBuffered, pixelStep);
-  Rule::load(value[t], rowStep, pixelStep);
-  drawTrapezoid<Rule>(std::min(dyF, dyS));
-  if (dyF < dyS) {  // knee on the left: the left edge restarts exactly at F
-    block.leftX = x[f] * 65536;
-    block.leftStep = RwEdgeSlope(x[s] - x[f], dyS - dyF);
-    channelSteps(value[f], value[s], dyS - dyF, channels, rowStep);
+
+  void fromTop(int64_t slopeDifference) {
+    int32_t rowStep[maxChannels] = {}, stepTS[maxChannels] = {}, pixelStep[maxChannels] = {};
+    channelSteps(value_[c_.t], value_[c_.f], c_.dyF, channels, rowStep);
+    channelSteps(value_[c_.t], value_[c_.s], c_.dyS, channels, stepTS);
+    pixelSteps(stepTS, rowStep, slopeDifference, Rule::colourChannels, Rule::depthBuffered, pixelStep);
+    Rule::load(value_[c_.t], rowStep, pixelStep);
+  }
+
+  // The left edge starts again at F: new row steps, the values carry on.
+  void leftKnee() {
+    int32_t rowStep[maxChannels] = {};
+    channelSteps(value_[c_.f], value_[c_.s], c_.dyS - c_.dyF, channels, rowStep);
     Rule::rowSteps(rowStep);
-    drawTrapezoid<Rule>(dyS - dyF);
-  } else if (dyF > dyS) {  // knee on the right: the right edge restarts exactly at S
-    block.rightX = x[s] * 65536;
-    block.rightStep = RwEdgeSlope(x[f] - x[s], dyF - dyS);
-    drawTrapezoid<Rule>(dyF - dyS);
   }
+
+  // Only the right edge changes: the values follow the left one.
+  void rightKnee() {}
+
+  void flatTop(int left, int right, int bottom, int32_t rows) {
+    int32_t rowStep[maxChannels] = {}, pixelStep[maxChannels] = {};
+    channelSteps(value_[left], value_[bottom], rows, channels, rowStep);
+    channelSteps(value_[left], value_[right], c_.x[right] - c_.x[left], channels, pixelStep);
+    Rule::load(value_[left], rowStep, pixelStep);
+  }
+
+  void draw(int32_t rows) {
+    SpanParams.rows = rows;
+    Rule::span(&SpanParams);
+  }
+
+ private:
+  const TriangleCorners& c_;
+  int32_t value_[3][maxChannels] = {};
+};
+
+// A triangle of a rule (see the top of this file).
+template <class Rule>
+void triangle(const RwRasterPolygon* polygon, intptr_t i) {
+  drawTriangle<ChannelSetUp<Rule>>(polygon, i);
 }
 
 // The fan loop: triangles (0, i, i + 1) for i = n - 2 down to 1. A polygon
 // of fewer than 3 vertices has no triangle and draws nothing.
 template <RwTriangleRoutine drawTriangle>
-int fan(RwPolygon* polygon) {
+int fan(const RwRasterPolygon* polygon) {
   const intptr_t count = polygon->vertexCount;
   for (intptr_t i = count - 2; i >= 1; --i) drawTriangle(polygon, i);
   return 0;

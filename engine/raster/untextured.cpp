@@ -140,16 +140,15 @@ struct UntexturedRule {
   static constexpr int colourChannels = colourChannelsOf(colour);
   static constexpr bool depthBuffered = z;
 
-  static void begin(const RwPolygon* polygon) {
-    const RwMaterial* material = polygon->material;
-    SpanParams.opacity = material->opacity;
-    if constexpr (colour == Colour::flat16) SpanParams.flatColour = shade16(material->colour, polygon->intensity);
-    if constexpr (colour == Colour::flat8) SpanParams.flatColour = shade8(material->colour, polygon->intensity[0]);
-    if constexpr (colour == Colour::gouraud8) SpanParams.shadeBlock = rampRow(material->colour);
+  static void begin(const RwRasterPolygon* polygon) {
+    SpanParams.opacity = polygon->opacity;
+    if constexpr (colour == Colour::flat16) SpanParams.flatColour = shade16(polygon->colour, polygon->intensity);
+    if constexpr (colour == Colour::flat8) SpanParams.flatColour = shade8(polygon->colour, polygon->intensity[0]);
+    if constexpr (colour == Colour::gouraud8) SpanParams.shadeBlock = rampRow(polygon->colour);
   }
 
-  static void vertex(const RwPolygon* polygon, const RwVertex* vertex, int32_t* channel) {
-    const uintptr_t materialColour = polygon->material->colour;
+  static void vertex(const RwRasterPolygon* polygon, const RwRasterVertex* vertex, int32_t* channel) {
+    const uintptr_t materialColour = polygon->colour;
     if constexpr (colour == Colour::gouraud16) {
       channel[0] = static_cast<int32_t>(shadeChannel(redChannel(materialColour), vertex->intensity[0]) << 8);
       channel[1] = static_cast<int32_t>(shadeChannel(greenChannel(materialColour), vertex->intensity[1]) << 8);
@@ -194,7 +193,7 @@ struct UntexturedRule {
 // Stipple lives in the span loop; the rule only needs to know the colour
 // kind, the z-buffer and which loop draws the rows.
 template <Colour colour, bool z, void (*spanLoop)(RwSpanParams*)>
-void drawTriangle(RwPolygon* polygon, intptr_t i) {
+void drawTriangle(const RwRasterPolygon* polygon, intptr_t i) {
   triangle<UntexturedRule<colour, z, spanLoop>>(polygon, i);
 }
 
@@ -219,58 +218,58 @@ void RwRas8SpanGouraudStippleZ(RwSpanParams* block) { pixelSpan<Colour::gouraud8
 
 // ---- triangle routines
 
-void RwRas16TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, false, RwRas16SpanFlatOpaque>(p, i); }
-void RwRas16TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, true, RwRas16SpanFlatOpaqueZ>(p, i); }
-void RwRas16TriGouraudOpaque(RwPolygon* p, intptr_t i) {
+void RwRas16TriFlatOpaque(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, false, RwRas16SpanFlatOpaque>(p, i); }
+void RwRas16TriFlatOpaqueZ(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat16, true, RwRas16SpanFlatOpaqueZ>(p, i); }
+void RwRas16TriGouraudOpaque(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud16, false, RwRas16SpanGouraudOpaque>(p, i);
 }
-void RwRas16TriGouraudOpaqueZ(RwPolygon* p, intptr_t i) {
+void RwRas16TriGouraudOpaqueZ(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud16, true, RwRas16SpanGouraudOpaqueZ>(p, i);
 }
-void RwRas16TriFlatStipple(RwPolygon* p, intptr_t i) {
+void RwRas16TriFlatStipple(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::flat16, false, pixelSpan<Colour::flat16, true, false>>(p, i);
 }
-void RwRas16TriFlatStippleZ(RwPolygon* p, intptr_t i) {
+void RwRas16TriFlatStippleZ(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::flat16, true, pixelSpan<Colour::flat16, true, true>>(p, i);
 }
-void RwRas16TriGouraudStipple(RwPolygon* p, intptr_t i) {
+void RwRas16TriGouraudStipple(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud16, false, pixelSpan<Colour::gouraud16, true, false>>(p, i);
 }
-void RwRas16TriGouraudStippleZ(RwPolygon* p, intptr_t i) {
+void RwRas16TriGouraudStippleZ(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud16, true, pixelSpan<Colour::gouraud16, true, true>>(p, i);
 }
-void RwRas8TriFlatOpaque(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatOpaque>(p, i); }
-void RwRas8TriFlatOpaqueZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatOpaqueZ>(p, i); }
-void RwRas8TriGouraudOpaque(RwPolygon* p, intptr_t i) {
+void RwRas8TriFlatOpaque(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatOpaque>(p, i); }
+void RwRas8TriFlatOpaqueZ(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatOpaqueZ>(p, i); }
+void RwRas8TriGouraudOpaque(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud8, false, RwRas8SpanGouraudOpaque>(p, i);
 }
-void RwRas8TriGouraudOpaqueZ(RwPolygon* p, intptr_t i) {
+void RwRas8TriGouraudOpaqueZ(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud8, true, RwRas8SpanGouraudOpaqueZ>(p, i);
 }
-void RwRas8TriFlatStipple(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatStipple>(p, i); }
-void RwRas8TriFlatStippleZ(RwPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatStippleZ>(p, i); }
-void RwRas8TriGouraudStipple(RwPolygon* p, intptr_t i) {
+void RwRas8TriFlatStipple(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, false, RwRas8SpanFlatStipple>(p, i); }
+void RwRas8TriFlatStippleZ(const RwRasterPolygon* p, intptr_t i) { drawTriangle<Colour::flat8, true, RwRas8SpanFlatStippleZ>(p, i); }
+void RwRas8TriGouraudStipple(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud8, false, RwRas8SpanGouraudStipple>(p, i);
 }
-void RwRas8TriGouraudStippleZ(RwPolygon* p, intptr_t i) {
+void RwRas8TriGouraudStippleZ(const RwRasterPolygon* p, intptr_t i) {
   drawTriangle<Colour::gouraud8, true, RwRas8SpanGouraudStippleZ>(p, i);
 }
 
 // ---- draw routines
 
-int RwRas16FanFlatOpaque(RwPolygon* p) { return fan<RwRas16TriFlatOpaque>(p); }
-int RwRas16FanFlatOpaqueZ(RwPolygon* p) { return fan<RwRas16TriFlatOpaqueZ>(p); }
-int RwRas16FanGouraudOpaque(RwPolygon* p) { return fan<RwRas16TriGouraudOpaque>(p); }
-int RwRas16FanGouraudOpaqueZ(RwPolygon* p) { return fan<RwRas16TriGouraudOpaqueZ>(p); }
-int RwRas16FanFlatStipple(RwPolygon* p) { return fan<RwRas16TriFlatStipple>(p); }
-int RwRas16FanFlatStippleZ(RwPolygon* p) { return fan<RwRas16TriFlatStippleZ>(p); }
-int RwRas16FanGouraudStipple(RwPolygon* p) { return fan<RwRas16TriGouraudStipple>(p); }
-int RwRas16FanGouraudStippleZ(RwPolygon* p) { return fan<RwRas16TriGouraudStippleZ>(p); }
-int RwRas8FanFlatOpaque(RwPolygon* p) { return fan<RwRas8TriFlatOpaque>(p); }
-int RwRas8FanFlatOpaqueZ(RwPolygon* p) { return fan<RwRas8TriFlatOpaqueZ>(p); }
-int RwRas8FanGouraudOpaque(RwPolygon* p) { return fan<RwRas8TriGouraudOpaque>(p); }
-int RwRas8FanGouraudOpaqueZ(RwPolygon* p) { return fan<RwRas8TriGouraudOpaqueZ>(p); }
-int RwRas8FanFlatStipple(RwPolygon* p) { return fan<RwRas8TriFlatStipple>(p); }
-int RwRas8FanFlatStippleZ(RwPolygon* p) { return fan<RwRas8TriFlatStippleZ>(p); }
-int RwRas8FanGouraudStipple(RwPolygon* p) { return fan<RwRas8TriGouraudStipple>(p); }
-int RwRas8FanGouraudStippleZ(RwPolygon* p) { return fan<RwRas8TriGouraudStippleZ>(p); }
+int RwRas16FanFlatOpaque(const RwRasterPolygon* p) { return fan<RwRas16TriFlatOpaque>(p); }
+int RwRas16FanFlatOpaqueZ(const RwRasterPolygon* p) { return fan<RwRas16TriFlatOpaqueZ>(p); }
+int RwRas16FanGouraudOpaque(const RwRasterPolygon* p) { return fan<RwRas16TriGouraudOpaque>(p); }
+int RwRas16FanGouraudOpaqueZ(const RwRasterPolygon* p) { return fan<RwRas16TriGouraudOpaqueZ>(p); }
+int RwRas16FanFlatStipple(const RwRasterPolygon* p) { return fan<RwRas16TriFlatStipple>(p); }
+int RwRas16FanFlatStippleZ(const RwRasterPolygon* p) { return fan<RwRas16TriFlatStippleZ>(p); }
+int RwRas16FanGouraudStipple(const RwRasterPolygon* p) { return fan<RwRas16TriGouraudStipple>(p); }
+int RwRas16FanGouraudStippleZ(const RwRasterPolygon* p) { return fan<RwRas16TriGouraudStippleZ>(p); }
+int RwRas8FanFlatOpaque(const RwRasterPolygon* p) { return fan<RwRas8TriFlatOpaque>(p); }
+int RwRas8FanFlatOpaqueZ(const RwRasterPolygon* p) { return fan<RwRas8TriFlatOpaqueZ>(p); }
+int RwRas8FanGouraudOpaque(const RwRasterPolygon* p) { return fan<RwRas8TriGouraudOpaque>(p); }
+int RwRas8FanGouraudOpaqueZ(const RwRasterPolygon* p) { return fan<RwRas8TriGouraudOpaqueZ>(p); }
+int RwRas8FanFlatStipple(const RwRasterPolygon* p) { return fan<RwRas8TriFlatStipple>(p); }
+int RwRas8FanFlatStippleZ(const RwRasterPolygon* p) { return fan<RwRas8TriFlatStippleZ>(p); }
+int RwRas8FanGouraudStipple(const RwRasterPolygon* p) { return fan<RwRas8TriGouraudStipple>(p); }
+int RwRas8FanGouraudStippleZ(const RwRasterPolygon* p) { return fan<RwRas8TriGouraudStippleZ>(p); }

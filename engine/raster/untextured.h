@@ -25,43 +25,43 @@
 
 #include "engine/raster/rastertarget.h"
 
-struct RwPolygon;
+struct RwRasterPolygon;
 
 // Draw routines (fan loops): the polygon in, 0 out.
-int RwRas16FanFlatOpaque(RwPolygon* polygon);
-int RwRas16FanFlatOpaqueZ(RwPolygon* polygon);
-int RwRas16FanGouraudOpaque(RwPolygon* polygon);
-int RwRas16FanGouraudOpaqueZ(RwPolygon* polygon);
-int RwRas16FanFlatStipple(RwPolygon* polygon);
-int RwRas16FanFlatStippleZ(RwPolygon* polygon);
-int RwRas16FanGouraudStipple(RwPolygon* polygon);
-int RwRas16FanGouraudStippleZ(RwPolygon* polygon);
-int RwRas8FanFlatOpaque(RwPolygon* polygon);
-int RwRas8FanFlatOpaqueZ(RwPolygon* polygon);
-int RwRas8FanGouraudOpaque(RwPolygon* polygon);
-int RwRas8FanGouraudOpaqueZ(RwPolygon* polygon);
-int RwRas8FanFlatStipple(RwPolygon* polygon);
-int RwRas8FanFlatStippleZ(RwPolygon* polygon);
-int RwRas8FanGouraudStipple(RwPolygon* polygon);
-int RwRas8FanGouraudStippleZ(RwPolygon* polygon);
+int RwRas16FanFlatOpaque(const RwRasterPolygon* polygon);
+int RwRas16FanFlatOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudOpaque(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas16FanFlatStipple(const RwRasterPolygon* polygon);
+int RwRas16FanFlatStippleZ(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudStipple(const RwRasterPolygon* polygon);
+int RwRas16FanGouraudStippleZ(const RwRasterPolygon* polygon);
+int RwRas8FanFlatOpaque(const RwRasterPolygon* polygon);
+int RwRas8FanFlatOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudOpaque(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudOpaqueZ(const RwRasterPolygon* polygon);
+int RwRas8FanFlatStipple(const RwRasterPolygon* polygon);
+int RwRas8FanFlatStippleZ(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudStipple(const RwRasterPolygon* polygon);
+int RwRas8FanGouraudStippleZ(const RwRasterPolygon* polygon);
 
 // Triangle routines: triangle (v[0], v[i], v[i + 1]).
-void RwRas16TriFlatOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriFlatStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudStipple(RwPolygon* polygon, intptr_t i);
-void RwRas16TriGouraudStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudOpaque(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudOpaqueZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriFlatStippleZ(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudStipple(RwPolygon* polygon, intptr_t i);
-void RwRas8TriGouraudStippleZ(RwPolygon* polygon, intptr_t i);
+void RwRas16TriFlatOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriFlatStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas16TriGouraudStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudOpaque(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudOpaqueZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriFlatStippleZ(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudStipple(const RwRasterPolygon* polygon, intptr_t i);
+void RwRas8TriGouraudStippleZ(const RwRasterPolygon* polygon, intptr_t i);
 
 // Span loops: draw block->rows rows and leave the block advanced. The
 // 15/16-bit stipple rows are drawn inside their triangle routines.

@@ -41,7 +41,9 @@ struct Channel {
   int shift = 0, bits = 0;
 };
 
-struct XState {
+// The link to the X server: the display and its visual, the atoms and
+// cursors made on it, and the windows shown there.
+struct XServerLink {
   Display* display = nullptr;
   int screen = 0;
   Visual* visual = nullptr;
@@ -55,7 +57,7 @@ struct XState {
   uint32_t cursorGeneration = ~0u;
   Cursor cursors[int(PointerShape::Hidden) + 1] = {};
 };
-XState x;
+XServerLink xServer;
 
 Channel channelOf(unsigned long mask) {
   Channel channel;
@@ -80,7 +82,7 @@ void showPicture(HWND hwnd, Shown& s, bool whole) {
   if (!composeChanges(hwnd, &picture, &changed)) return;
   if (whole) changed = RECT{0, 0, picture.width, picture.height};
   if (IsRectEmpty(&changed)) return;
-  if (s.image.show(x.images, s.xid, picture, changed)) x.sharedPutPending = true;
+  if (s.image.show(xServer.images, s.xid, picture, changed)) xServer.sharedPutPending = true;
 }
 
 // ---- windows
@@ -93,33 +95,33 @@ bool wantsOwnPlacement(HWND hwnd) {
 
 void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
   XSetWindowAttributes attributes{};
-  attributes.background_pixel = BlackPixel(x.display, x.screen);
+  attributes.background_pixel = BlackPixel(xServer.display, xServer.screen);
   attributes.override_redirect = wantsOwnPlacement(hwnd) ? True : False;
   attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
                           ButtonReleaseMask | PointerMotionMask | StructureNotifyMask |
                           FocusChangeMask;
-  s.xid = XCreateWindow(x.display, RootWindow(x.display, x.screen), rect.left, rect.top,
+  s.xid = XCreateWindow(xServer.display, RootWindow(xServer.display, xServer.screen), rect.left, rect.top,
                         unsigned(std::max(1L, long(rect.right - rect.left))),
-                        unsigned(std::max(1L, long(rect.bottom - rect.top))), 0, x.depth, InputOutput,
-                        x.visual, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
-  XSetWMProtocols(x.display, s.xid, &x.deleteWindow, 1);
+                        unsigned(std::max(1L, long(rect.bottom - rect.top))), 0, xServer.depth, InputOutput,
+                        xServer.visual, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  XSetWMProtocols(xServer.display, s.xid, &xServer.deleteWindow, 1);
   long hints[5] = {2, 0, 0, 0, 0};  // decorations given, and none of them
-  XChangeProperty(x.display, s.xid, x.motifHints, x.motifHints, 32, PropModeReplace,
+  XChangeProperty(xServer.display, s.xid, xServer.motifHints, xServer.motifHints, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(hints), 5);
   XSizeHints size{};
   size.flags = PPosition | USPosition;
   size.x = rect.left;
   size.y = rect.top;
-  XSetWMNormalHints(x.display, s.xid, &size);
-  XMapRaised(x.display, s.xid);
+  XSetWMNormalHints(xServer.display, s.xid, &size);
+  XMapRaised(xServer.display, s.xid);
   s.rect = rect;
 }
 
 void forget(std::map<HWND, Shown>::iterator it) {
-  it->second.image.release(x.display);
+  it->second.image.release(xServer.display);
   forgetComposition(it->first);
-  XDestroyWindow(x.display, it->second.xid);
-  x.shown.erase(it);
+  XDestroyWindow(xServer.display, it->second.xid);
+  xServer.shown.erase(it);
 }
 
 bool sameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
@@ -127,11 +129,11 @@ bool sameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 void syncWindow(HWND hwnd) {
   RECT rect;
   GetWindowRect(hwnd, &rect);
-  auto [it, made] = x.shown.try_emplace(hwnd);
+  auto [it, made] = xServer.shown.try_emplace(hwnd);
   Shown& s = it->second;
   if (made) createXWindow(hwnd, s, rect);
   if (!sameRect(rect, s.rect)) {
-    XMoveResizeWindow(x.display, s.xid, rect.left, rect.top,
+    XMoveResizeWindow(xServer.display, s.xid, rect.left, rect.top,
                       unsigned(std::max(1L, long(rect.right - rect.left))),
                       unsigned(std::max(1L, long(rect.bottom - rect.top))));
     s.rect = rect;
@@ -141,7 +143,7 @@ void syncWindow(HWND hwnd) {
   GetWindowTextA(hwnd, title, sizeof title);
   if (made || s.title != title) {
     s.title = title;
-    XStoreName(x.display, s.xid, title);
+    XStoreName(xServer.display, s.xid, title);
     s.exposed = true;
   }
   bool aware = acceptsDroppedFiles(hwnd);
@@ -175,25 +177,25 @@ unsigned fontCursorOf(PointerShape shape) {
 }
 
 Cursor cursorFor(PointerShape shape) {
-  Cursor& cursor = x.cursors[int(shape)];
+  Cursor& cursor = xServer.cursors[int(shape)];
   if (cursor != 0) return cursor;
   if (shape == PointerShape::Hidden) {
     char blank = 0;
-    Pixmap pixmap = XCreateBitmapFromData(x.display, RootWindow(x.display, x.screen), &blank, 1, 1);
+    Pixmap pixmap = XCreateBitmapFromData(xServer.display, RootWindow(xServer.display, xServer.screen), &blank, 1, 1);
     XColor black{};
-    cursor = XCreatePixmapCursor(x.display, pixmap, pixmap, &black, &black, 0, 0);
-    XFreePixmap(x.display, pixmap);
+    cursor = XCreatePixmapCursor(xServer.display, pixmap, pixmap, &black, &black, 0, 0);
+    XFreePixmap(xServer.display, pixmap);
   } else {
-    cursor = XCreateFontCursor(x.display, fontCursorOf(shape));
+    cursor = XCreateFontCursor(xServer.display, fontCursorOf(shape));
   }
   return cursor;
 }
 
 void syncCursor() {
-  if (x.cursorGeneration == cursorGeneration()) return;
-  x.cursorGeneration = cursorGeneration();
+  if (xServer.cursorGeneration == cursorGeneration()) return;
+  xServer.cursorGeneration = cursorGeneration();
   Cursor cursor = cursorFor(currentPointerShape());
-  for (auto& [hwnd, s] : x.shown) XDefineCursor(x.display, s.xid, cursor);
+  for (auto& [hwnd, s] : xServer.shown) XDefineCursor(xServer.display, s.xid, cursor);
 }
 
 BOOL CALLBACK collectVisible(HWND hwnd, LPARAM list) {
@@ -204,7 +206,7 @@ BOOL CALLBACK collectVisible(HWND hwnd, LPARAM list) {
 // ---- events
 
 HWND windowOf(Window xid) {
-  for (auto& [hwnd, s] : x.shown)
+  for (auto& [hwnd, s] : xServer.shown)
     if (s.xid == xid) return hwnd;
   return nullptr;
 }
@@ -280,11 +282,11 @@ void buttonEvent(XButtonEvent& event, bool down) {
 void configured(XConfigureEvent& event) {
   HWND hwnd = windowOf(event.window);
   if (hwnd == nullptr) return;
-  Shown& s = x.shown[hwnd];
+  Shown& s = xServer.shown[hwnd];
   int rootX = event.x, rootY = event.y;
   Window child;
-  XTranslateCoordinates(x.display, event.window, RootWindow(x.display, x.screen), 0, 0, &rootX, &rootY,
-                        &child);
+  XTranslateCoordinates(xServer.display, event.window, RootWindow(xServer.display, xServer.screen), 0, 0, &rootX,
+                        &rootY, &child);
   RECT now{rootX, rootY, rootX + event.width, rootY + event.height};
   if (sameRect(now, s.rect)) return;
   s.rect = now;
@@ -297,7 +299,7 @@ void handleEvent(XEvent& event) {
   switch (event.type) {
     case Expose:
       if (HWND hwnd = windowOf(event.xexpose.window); hwnd && event.xexpose.count == 0)
-        x.shown[hwnd].exposed = true;
+        xServer.shown[hwnd].exposed = true;
       break;
     case ConfigureNotify: configured(event.xconfigure); break;
     case KeyPress: keyEvent(event.xkey, true); break;
@@ -305,7 +307,7 @@ void handleEvent(XEvent& event) {
     case ButtonPress: buttonEvent(event.xbutton, true); break;
     case ButtonRelease: buttonEvent(event.xbutton, false); break;
     case MotionNotify: {
-      while (XCheckTypedWindowEvent(x.display, event.xmotion.window, MotionNotify, &event)) {
+      while (XCheckTypedWindowEvent(xServer.display, event.xmotion.window, MotionNotify, &event)) {
       }
       InputEvent input;
       input.screen = screenPoint(event.xmotion.window, event.xmotion.x, event.xmotion.y);
@@ -318,7 +320,7 @@ void handleEvent(XEvent& event) {
       break;
     case ClientMessage:
       if (xdnd::clientMessage(event.xclient, windowOf(event.xclient.window))) break;
-      if (event.xclient.message_type == x.protocols && Atom(event.xclient.data.l[0]) == x.deleteWindow) {
+      if (event.xclient.message_type == xServer.protocols && Atom(event.xclient.data.l[0]) == xServer.deleteWindow) {
         InputEvent input;
         input.kind = InputEvent::Close;
         input.window = windowOf(event.xclient.window);
@@ -332,9 +334,9 @@ void handleEvent(XEvent& event) {
 }
 
 void readEvents(int, unsigned) {
-  while (x.display != nullptr && XPending(x.display) > 0) {
+  while (xServer.display != nullptr && XPending(xServer.display) > 0) {
     XEvent event;
-    XNextEvent(x.display, &event);
+    XNextEvent(xServer.display, &event);
     handleEvent(event);
   }
 }
@@ -343,9 +345,9 @@ void readEvents(int, unsigned) {
 // waited for a reply): they would not wake the loop. Those still on the
 // connection wake it, so nothing else is read here.
 void readQueuedEvents() {
-  while (x.display != nullptr && XEventsQueued(x.display, QueuedAlready) > 0) {
+  while (xServer.display != nullptr && XEventsQueued(xServer.display, QueuedAlready) > 0) {
     XEvent event;
-    XNextEvent(x.display, &event);
+    XNextEvent(xServer.display, &event);
     handleEvent(event);
   }
 }
@@ -357,34 +359,34 @@ void readQueuedEvents() {
 // Otherwise what was asked is flushed, when anything was: a flush also
 // tries to read the connection, a system call wasted on every wait.
 void finishPresenting() {
-  if (x.sharedPutPending) {
-    x.sharedPutPending = false;
-    XSync(x.display, False);
+  if (xServer.sharedPutPending) {
+    xServer.sharedPutPending = false;
+    XSync(xServer.display, False);
     readEvents(0, 0);
-  } else if (XNextRequest(x.display) != x.flushedRequest) {
-    XFlush(x.display);
+  } else if (XNextRequest(xServer.display) != xServer.flushedRequest) {
+    XFlush(xServer.display);
   }
-  x.flushedRequest = XNextRequest(x.display);
+  xServer.flushedRequest = XNextRequest(xServer.display);
 }
 
 bool trueColourVisual() {
-  x.visual = DefaultVisual(x.display, x.screen);
-  x.depth = DefaultDepth(x.display, x.screen);
-  if (x.visual->c_class != TrueColor) return false;
-  x.red = channelOf(x.visual->red_mask);
-  x.green = channelOf(x.visual->green_mask);
-  x.blue = channelOf(x.visual->blue_mask);
-  return x.red.bits <= 8 && x.green.bits <= 8 && x.blue.bits <= 8;
+  xServer.visual = DefaultVisual(xServer.display, xServer.screen);
+  xServer.depth = DefaultDepth(xServer.display, xServer.screen);
+  if (xServer.visual->c_class != TrueColor) return false;
+  xServer.red = channelOf(xServer.visual->red_mask);
+  xServer.green = channelOf(xServer.visual->green_mask);
+  xServer.blue = channelOf(xServer.visual->blue_mask);
+  return xServer.red.bits <= 8 && xServer.green.bits <= 8 && xServer.blue.bits <= 8;
 }
 
 }  // namespace
 
 void presentChanges() {
-  if (x.display == nullptr) return;
+  if (xServer.display == nullptr) return;
   readQueuedEvents();
   std::vector<HWND> visible;
   EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&visible));
-  for (auto it = x.shown.begin(); it != x.shown.end();) {
+  for (auto it = xServer.shown.begin(); it != xServer.shown.end();) {
     bool keep = std::find(visible.begin(), visible.end(), it->first) != visible.end();
     if (keep) {
       ++it;
@@ -400,44 +402,45 @@ void presentChanges() {
 }
 
 bool openX11Presenter(const char* displayName) {
-  if (x.display != nullptr) return true;
-  x.display = XOpenDisplay(displayName);
-  if (x.display == nullptr) return false;
-  x.screen = DefaultScreen(x.display);
+  if (xServer.display != nullptr) return true;
+  xServer.display = XOpenDisplay(displayName);
+  if (xServer.display == nullptr) return false;
+  xServer.screen = DefaultScreen(xServer.display);
   if (!trueColourVisual()) {
-    XCloseDisplay(x.display);
-    x.display = nullptr;
+    XCloseDisplay(xServer.display);
+    xServer.display = nullptr;
     return false;
   }
-  x.images = x11::ImageServer{x.display, x.visual, x.depth, XShmQueryExtension(x.display) == True};
-  x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
-  x.protocols = XInternAtom(x.display, "WM_PROTOCOLS", False);
-  x.motifHints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
-  xdnd::start(x.display);
-  setDisplaySize(DisplayWidth(x.display, x.screen), DisplayHeight(x.display, x.screen));
-  watchFd(ConnectionNumber(x.display), readEvents);
+  const bool sharedMemory = XShmQueryExtension(xServer.display) == True;
+  xServer.images = x11::ImageServer{xServer.display, xServer.visual, xServer.depth, sharedMemory};
+  xServer.deleteWindow = XInternAtom(xServer.display, "WM_DELETE_WINDOW", False);
+  xServer.protocols = XInternAtom(xServer.display, "WM_PROTOCOLS", False);
+  xServer.motifHints = XInternAtom(xServer.display, "_MOTIF_WM_HINTS", False);
+  xdnd::start(xServer.display);
+  setDisplaySize(DisplayWidth(xServer.display, xServer.screen), DisplayHeight(xServer.display, xServer.screen));
+  watchFd(ConnectionNumber(xServer.display), readEvents);
   setBeforeWaitHook(presentChanges);
   setMessageBoxesOnScreen(true);
-  x.cursorGeneration = ~0u;
+  xServer.cursorGeneration = ~0u;
   return true;
 }
 
 void closeX11Presenter() {
-  if (x.display == nullptr) return;
+  if (xServer.display == nullptr) return;
   setBeforeWaitHook(nullptr);
   setMessageBoxesOnScreen(false);
-  unwatchFd(ConnectionNumber(x.display));
-  while (!x.shown.empty()) forget(x.shown.begin());
+  unwatchFd(ConnectionNumber(xServer.display));
+  while (!xServer.shown.empty()) forget(xServer.shown.begin());
   xdnd::stop();
-  for (Cursor& cursor : x.cursors) {
-    if (cursor != 0) XFreeCursor(x.display, cursor);
+  for (Cursor& cursor : xServer.cursors) {
+    if (cursor != 0) XFreeCursor(xServer.display, cursor);
     cursor = 0;
   }
-  XCloseDisplay(x.display);
-  x.display = nullptr;
+  XCloseDisplay(xServer.display);
+  xServer.display = nullptr;
 }
 
-bool x11PresenterOpen() { return x.display != nullptr; }
+bool x11PresenterOpen() { return xServer.display != nullptr; }
 
 bool startPresenter(bool headless) {
   const char* name = std::getenv("DISPLAY");

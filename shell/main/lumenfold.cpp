@@ -3,11 +3,12 @@
 //
 //   lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]
 //
-// The program's own options are taken out first; the other words are joined
-// with blanks into the command-line text that the shell splits and scans
-// ("-dframerate", "-dflags NAME...", the world argument and the worlds
-// opened after it). --frames N ends the program after N rendered frames and
-// prints "frames N ms/frame X tick T fps F chat C", X being the mean
+// The program's own options are taken out first; the other words go to the
+// shell's argument table as they are (a name with blanks stays one word),
+// which scans them ("-dframerate", "-dflags NAME...", the world argument and
+// the worlds opened after it). --frames N ends the program after N rendered
+// frames (or once no world is left to come) and prints
+// "frames N ms/frame X tick T fps F chat C", X being the mean
 // rendering time of a frame, T the mean processor time of a whole tick
 // (rendering, showing and the tick's other work, from the second frame on),
 // F the frames a second from the first frame to the last, and C the chat
@@ -18,20 +19,24 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/apphandles.h"
 #include "loading/madecopies.h"
 #include "loading/wwwlink.h"
 #include "platform/presenter.h"
+#include "platform/recorder.h"
 #include "platform/x11/xpresenter.h"
 #include "script/mainloop.h"
 #include "shell/app.h"
 #include "shell/appstate.h"
 #include "shell/chat.h"
+#include "shell/cmdline.h"
 #include "shell/notify.h"
 #include "shell/signals.h"
 #include "startup/startup.h"
 #include "shell/viewwin.h"
+#include "shell/worldload.h"
 
 namespace {
 
@@ -40,7 +45,7 @@ struct ProgramOptions {
   long frames = 0;  // 0: run until closed
   std::string screenshot;
   bool chat = false;
-  std::string commandLine;  // the words left for the shell
+  std::vector<char*> words;  // left for the shell; they point into argv
 };
 ProgramOptions options;
 
@@ -57,16 +62,16 @@ bool takeOptions(int argc, char** argv) {
     } else if (std::strcmp(word, "--chat") == 0) {
       options.chat = true;
     } else {
-      if (!options.commandLine.empty()) options.commandLine += ' ';
-      options.commandLine += word;
+      options.words.push_back(argv[i]);
     }
   }
   return true;
 }
 
-// Messages go to the Messages window; before it exists, to standard error.
+// Messages go to the Messages window; before it exists, and always in a
+// headless run (where nobody sees the window), also to standard error.
 int showMessage(const char* text) {
-  if (zmNotifyMessage(text) == 0) return 0;
+  if (zmNotifyMessage(text) == 0 && !options.headless) return 0;
   std::fprintf(stderr, "%s\n", text);
   return 0;
 }
@@ -75,6 +80,15 @@ void afterFrame(HWND view, long frames) {
   if (frames != options.frames) return;
   if (!options.screenshot.empty() && !platform::saveWindowBmp(view, options.screenshot))
     std::fprintf(stderr, "lumenfold: cannot write %s\n", options.screenshot.c_str());
+  PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
+}
+
+// A world named to count frames of that did not come, and none left to
+// open: the frames will never be drawn.
+void afterFailedLoad() {
+  const ZmCommandLine& line = zmShell.commandLine;
+  if (zmShell.zmAppState != ZM_APP_WAITING || line.argIndex < line.argc) return;
+  std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
   PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);
 }
 
@@ -106,20 +120,24 @@ int main(int argc, char** argv) {
                  "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
+  platform::keepRecordedEvents(false);  // only tests read it
   if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage, zmWwwFetchUrl});
   zmCatchEndSignals();
   zmCleanUpLeftCopies();
-  if (options.frames > 0) zmSetFrameObserver(afterFrame);
+  if (options.frames > 0) {
+    zmSetFrameObserver(afterFrame);
+    zmSetFailedLoadObserver(afterFailedLoad);
+  }
 
-  std::string commandLine = options.commandLine;
-  if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return 0;
+  zmTakeArguments(static_cast<int>(options.words.size()), options.words.data());
+  if (zmAppInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL) != 0) return 0;
 #ifndef NDEBUG
   // The shell has filled its slots now: what it leaves unset is still to be built.
   if (const std::string unset = zmListUnsetHooks({"shell"}); !unset.empty())
     std::fprintf(stderr, "Hook slots left unset by the shell:\n%s", unset.c_str());
 #endif
-  if (options.frames > 0 && zmAppState == ZM_APP_WAITING) {
+  if (options.frames > 0 && zmShell.zmAppState == ZM_APP_WAITING) {
     // No world is coming whose frames could be counted.
     std::fprintf(stderr, "lumenfold: --frames needs a world that can be read\n");
     PostMessageA(zmGetMainHwnd(), WM_CLOSE, 0, 0);

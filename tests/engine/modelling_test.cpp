@@ -131,12 +131,15 @@ TEST_F(Modelling, CylinderAndConeArgumentRules) {
       {"both radii negative", [] { return RwCylinder(1, -1, -1, 8); }, 0},
       {"zero radius", [] { return RwCylinder(1, 0, 1, 8); }, rwErrBadCount},
       {"two facets", [] { return RwCylinder(1, 1, 1, 2); }, rwErrBadCount},
-      {"huge facet count", [] { return RwCylinder(1, 1, 1, INT32_MAX); }, rwErrBadCount},
+      {"huge facet count", [] { return RwCylinder(1, 1, 1, INT32_MAX); }, rwErrTooManyVertices},
+      {"cone past the largest count", [] { return RwCone(1, 1, rwLargestPrimitiveCount + 1); }, rwErrTooManyVertices},
       {"cone zero radius", [] { return RwCone(1, 0, 8); }, rwErrBadCount},
       {"cone two facets", [] { return RwCone(1, 1, 2); }, rwErrBadCount},
       {"negative subdivision", [] { return RwSphere(1, -1); }, rwErrBadCount},
-      {"huge subdivision", [] { return RwSphere(1, 100000); }, rwErrBadCount},
-      {"largest subdivision", [] { return RwSphere(1, INT32_MAX); }, rwErrBadCount},
+      {"huge subdivision", [] { return RwSphere(1, 100000); }, rwErrTooManyVertices},
+      {"largest subdivision", [] { return RwSphere(1, INT32_MAX); }, rwErrTooManyVertices},
+      // 4 n n triangles: 1,999,396 for 707 would be made, 2,005,056 for 708 not.
+      {"hemisphere past the largest count", [] { return RwHemisphere(1, 708); }, rwErrTooManyVertices},
       {"hemisphere of subdivision 0", [] { return RwHemisphere(1, 0); }, rwErrBadCount},
   };
   for (const Case& c : cases) {

@@ -90,6 +90,19 @@ TEST(RwrenderTool, MissingShapeFileFailsAndSaysWhy) {
             "rwrender: cannot build the scene (engine error 13: shape file not found along the search path)\n");
 }
 
+// A line asking for gigabytes of hemisphere is skipped with a warning; the
+// block after it is drawn.
+TEST(RwrenderTool, SkipsAPrimitiveTooLargeAndSaysSo) {
+  const std::string shape = testing::TempDir() + "rwrender_huge.rwx";
+  std::ofstream(shape) << "modelbegin\nclumpbegin\nhemisphere 1 2000\nblock 1 1 1\nclumpend\nmodelend\n";
+  tool_runner::ToolRun run = runTool("rwrender", "--device MetaDevice --shape '" + shape + "'");
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(lastLine(run.output), "triangles 6");
+  EXPECT_EQ(run.errors, "rwrender: warning: lines of " + shape +
+                            " skipped (engine error 41: too many vertices or polygons)\n");
+  std::remove(shape.c_str());
+}
+
 TEST(RwrenderTool, FindsShapesNamedRelativeToTheCurrentFolder) {
   // Run from the shape's folder and from its parent, never from the tests'.
   const std::string data = std::string(LUMENFOLD_TEST_DATA);

@@ -214,6 +214,8 @@ TEST_F(Script, ErrorNumbers) {
       {"no clump", "modelbegin\ntrace on\nmodelend\n", rwErrNoClump, false},
       {"polygon of two", open + "polygon 2 1 2\n" + close, rwErrTooFewVertices, true},
       {"polygon of 300", open + manyIndices + "\n" + close, rwErrTooManyVertices, true},
+      {"primitive too large", open + "hemisphere 1 2000\n" + close, rwErrTooManyVertices, true},
+      {"first error wins", open + "polygon 2 1 2\nsphere 1 100000\n" + close, rwErrTooFewVertices, true},
       {"trace word", open + "trace maybe\n" + close, rwErrScriptWord52, false},
       {"hint word", open + "hints hs shiny\n" + close, rwErrScriptName53, false},
       {"null among hints", open + "hints null hs\n" + close, rwErrScriptName53, false},

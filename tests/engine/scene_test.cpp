@@ -1,6 +1,8 @@
 // Scenes: the spatial tree (separation, enclosers, overlap groups), the
 // drawing order, picking order, light lists, destruction and the library
 // close with clumps still alive.
+#include <algorithm>
+#include <cfloat>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "engine/polygon.h"
 #include "engine/renderstate.h"
 #include "engine/scene.h"
+#include "engine/scenetree.h"
 #include "engine_fixture.h"
 
 namespace {
@@ -140,6 +143,92 @@ TEST_F(Scenes, OverlappingClumpsFormADepthGroup) {
   EXPECT_GE(depthClears, 1);  // the group's rectangles were cleared first
   EXPECT_EQ(RwIsDepthGroup(), 0);
   EXPECT_EQ(scene->flags & rwSceneHasOverlaps, 0u);
+}
+
+TEST_F(Scenes, AGroupGrownOneByOneKeepsItsOrderAndTheUnionOfItsBoxes) {
+  // Boxes of distinct sizes around points near the origin: each holds the
+  // others' centres, so all of them overlap. The largest is placed first and
+  // the group keeps the order of placing, which is also the drawing order.
+  constexpr int count = 300;
+  std::vector<RwClump*> bySize(count);
+  for (int i = 0; i < count; ++i) {
+    const float half = 1.0f + 0.002f * static_cast<float>(count - i);
+    bySize[static_cast<size_t>(i)] = cubeAt(0.1f * static_cast<float>(i % 7 - 3), 0.1f * static_cast<float>(i % 5 - 2),
+                                            0.1f * static_cast<float>(i % 3 - 1), half);
+  }
+  // A long thin box turned about y reaches past all the others in x and z:
+  // its world box, not its modelling box, belongs in the union.
+  RwClump* turned = box({-0.2f, -0.2f, -6.0f}, {0.2f, 0.2f, 6.0f});
+  RwMatrix turn;
+  RwRotateMatrix(&turn, 0, 1, 0, 30, RwReplace);
+  RwTransformClump(turned, &turn, RwReplace);
+  bySize.insert(bySize.begin(), turned);
+  for (int i = 0; i < count + 1; ++i) RwAddClumpToScene(scene, bySize[static_cast<size_t>(i * 37 % (count + 1))]);
+
+  EXPECT_EQ(renderFrom(0, 0, 30), bySize);
+  for (const Drawn& d : drawn) EXPECT_EQ(d.depthGroup, 1);
+  const RwSceneNode* group = scene->root;
+  ASSERT_EQ(group->kind, rwNodeGroup);
+  ASSERT_EQ(group->group.childCount, count + 1);
+  for (intptr_t i = 0; i <= count; ++i) {
+    EXPECT_EQ(group->group.children[i]->clump, bySize[static_cast<size_t>(i)]);
+    EXPECT_EQ(group->group.children[i]->parent, group);
+  }
+  float expected[6] = {FLT_MAX, -FLT_MAX, FLT_MAX, -FLT_MAX, FLT_MAX, -FLT_MAX};
+  for (RwClump* clump : bySize) {
+    for (intptr_t slot = rwReservedVertices; slot < clump->vertexArray->count; ++slot) {
+      RwVector corner = clump->vertexArray->vertices[slot].model;
+      RwTransformPoint(&corner, &clump->worldMatrix);
+      const float coordinates[3] = {corner.x, corner.y, corner.z};
+      for (int axis = 0; axis < 3; ++axis) {
+        expected[2 * axis] = std::min(expected[2 * axis], coordinates[axis]);
+        expected[2 * axis + 1] = std::max(expected[2 * axis + 1], coordinates[axis]);
+      }
+    }
+  }
+  EXPECT_LT(expected[0], -3.1f);  // the turned box's end, beyond the widest cube's side
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(group->bounds[i], expected[i], 1e-4f) << "bound " << i;
+}
+
+TEST_F(Scenes, LeavesLeaveTheQueueFromAnyPlace) {
+  // Cubes apart on a line; some leave while queued (destroyed, or moved to
+  // another scene), before the first rebuild and after some were moved.
+  RwScene* other = RwCreateScene();
+  std::vector<RwClump*> cubes;
+  for (int i = 0; i < 40; ++i) {
+    cubes.push_back(cubeAt(3.0f * static_cast<float>(i), 0, 0));
+    RwAddClumpToScene(scene, cubes.back());
+  }
+  // Every `every`-th cube leaves, destroyed and moved by turns.
+  auto leave = [&](size_t every) {
+    std::vector<RwClump*> kept;
+    for (size_t i = 0; i < cubes.size(); ++i) {
+      if (i % every != 1) {
+        kept.push_back(cubes[i]);
+      } else if (i / every % 2) {
+        RwDestroyClump(cubes[i]);
+      } else {
+        RwAddClumpToScene(other, cubes[i]);
+      }
+    }
+    cubes = kept;
+  };
+  auto drawnNow = [&] {
+    std::vector<RwClump*> order = renderFrom(-10, 0, 0);
+    std::sort(order.begin(), order.end());
+    std::vector<RwClump*> remaining = cubes;
+    std::sort(remaining.begin(), remaining.end());
+    return order == remaining;
+  };
+  leave(3);
+  EXPECT_TRUE(drawnNow());
+  RwMatrix lift;
+  RwTranslateMatrix(&lift, 0, 0.25f, 0, RwReplace);
+  for (size_t i = 0; i < cubes.size(); i += 2) RwTransformClump(cubes[i], &lift, RwReplace);
+  leave(4);
+  EXPECT_TRUE(drawnNow());
+  EXPECT_EQ(scene->leafCount, static_cast<intptr_t>(cubes.size()));
+  RwDestroyScene(other);
 }
 
 TEST_F(Scenes, AClumpWithoutGeometryIsNeverDrawnUntilItGetsSome) {

@@ -14,7 +14,6 @@
 #include "viewer/texture.h"
 #include "viewer/api.h"
 #include "engine/texture.h"
-#include "engine/raster/rasterapi.h"
 #include "tests/media/body_fixture.h"
 
 namespace {

@@ -77,6 +77,26 @@ TEST_F(WaveTest, DataClaimingMoreThanTheFileHoldsEndsAtTheRealEnd) {
   EXPECT_EQ(zmWaveOpen(path.c_str(), 0), 0) << "the voice is free again";
 }
 
+// A data chunk of no bytes, looping or not, gives no block and no notice:
+// the device closes at once, and the next file opens it in its own format.
+TEST_F(WaveTest, AnEmptyDataChunkLeavesTheDeviceClosedForTheNextFormat) {
+  for (int loop : {0, 1}) {
+    platform::clearRecordedEvents();
+    WaveLayout empty{{}};
+    empty.bits = 8;
+    empty.rate = 11025;
+    int voice = zmWaveOpen(writeFile("empty.wav", waveBytes(empty)).c_str(), loop);
+    ASSERT_EQ(voice, 0) << loop;
+    zmWavePlay(voice);
+    EXPECT_FALSE(zmWaveDeviceOpen()) << loop;
+    voice = zmWaveOpen(writeFile("next.wav", waveBytes({squareWave(100, 1000)})).c_str(), 0);
+    ASSERT_EQ(voice, 0) << loop;
+    EXPECT_EQ(events("Wave"), (std::vector<std::string>{"open 1 ch 11025 Hz 8 bit", "close", "open 1 ch 8000 Hz 16 bit"}))
+        << loop;
+    zmWaveStop(voice);
+  }
+}
+
 TEST_F(WaveTest, FilesThatAreNoPlayableWaveAreRefusedAndLeaveTheDeviceClosed) {
   WaveLayout noData{squareWave(100, 1)};
   noData.withData = false;

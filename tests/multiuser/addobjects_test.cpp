@@ -3,6 +3,7 @@
 // renderer.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,8 @@
 #include "engine/device.h"
 #include "engine/library.h"
 #include "engine/scene.h"
+#include "loading/filetype.h"
+#include "loading/gzip.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "multiuser/peers.h"
@@ -212,6 +215,30 @@ TEST_F(OtherUsers, AllUsersObjectsPastTheServersLimitAreRefused) {
   EXPECT_EQ(byId(110000), nullptr);
   EXPECT_EQ(warningsSaying("sim (ids 110000..119999) adds more than the program takes from all users: refused."), 1u);
   EXPECT_EQ(warningsSaying("adds more than"), 1u);
+}
+
+// A packed file that unpacks past the limit is refused with a message, with
+// the error reporter on as in the program; the session goes on and the
+// later message (receiveAll's last) still arrives. The fetch post-processes
+// as the program's does.
+TEST_F(OtherUsers, APackedFileTooLargeIsRefusedAndTheSessionGoesOn) {
+  loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) -> const char* {
+    static char unpacked[ZM_URL_BUFFER_SIZE];
+    return zmPreProcessFile(ZM_PLACE_LOCAL, zmGetUrl(entry), unpacked, sizeof unpacked, 4) == 0 ? unpacked : nullptr;
+  };
+  const std::string plain = fileOf(1, 1 << 20);
+  ASSERT_EQ(std::system(("gzip -f '" + plain + "'").c_str()), 0);
+  const uint64_t limit = zmGetUnpackLimit();
+  zmSetUnpackLimit(64 << 10);
+  zmTurnOnFlag(ZM_FLAG_ERROR);
+  const int32_t before = world->objectCount;
+  receiveAll(addObjects(2000, 2999, plain + ".gz", "Bo"));
+  zmTurnOffFlag(ZM_FLAG_ERROR);
+  zmSetUnpackLimit(limit);
+  EXPECT_EQ(world->objectCount, before);
+  EXPECT_EQ(warningsSaying("unpacked file too large"), 1u);
+  EXPECT_EQ(zmqxGetState(), ZMQX_STATE_CONNECTED);
+  zmZMQXExit();
 }
 
 }  // namespace

@@ -209,8 +209,13 @@ TEST_F(Receive, KindsChangeTheWorld) {
   ZmObj* shared = objectWithId(1000);
   ZmObj* choice = objectWithId(1500);
   choice->vrmlType = ZM_VRML_SWITCH;
-  objectWithId(1501, choice);
-  objectWithId(1502, choice);
+  ZmObj* shown = objectWithId(1501, choice);
+  ZmObj* hidden = objectWithId(1502, choice);
+  // A user who leaves takes the labels over their avatar along.
+  static std::vector<ZmObj*> unlabelled;
+  unlabelled.clear();
+  HookTableGuard<ZmCoreMultiUserHooks> labels{zmCoreMultiUserHooks};
+  labels->deleteObjLabels = [](ZmObj* object) { unlabelled.push_back(object); };
   const ZmRT turned = {{0, 1, 0, -1, 0, 0, 0, 0, 1}, {5, 6, 7}};
   Bytes echoed;
   auto peer = serve([&](PeerLink& link) {
@@ -232,6 +237,10 @@ TEST_F(Receive, KindsChangeTheWorld) {
   for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(zmGetWRT(shared)->m[i], turned.m[i] * kShrink) << i;
   EXPECT_FLOAT_EQ(zmGetWRT(shared)->t.z, 7 * kShrink);
   EXPECT_EQ(zmGetSwitchObjNo(choice), 0);
+  std::sort(unlabelled.begin(), unlabelled.end());
+  std::vector<ZmObj*> avatarTree = {choice, shown, hidden};
+  std::sort(avatarTree.begin(), avatarTree.end());
+  EXPECT_EQ(unlabelled, avatarTree);
   // Network text reaches a script only as the procedure's name and one datum.
   ASSERT_EQ(scriptCalls().size(), 1u);
   EXPECT_EQ(scriptCalls()[0].procedure, "zmRecv [exit]");

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "platform/devinput.h"
+#include "platform/presenter.h"
 #include "platform/windows.h"
 #include "window_fixture.h"
 #include "tests/temp_folder.h"
@@ -63,6 +65,65 @@ TEST_F(ControlsTest, EditTakesTypingWithinItsLimitAndReplacesTheSelection) {
   platform::queueKey(VK_DELETE);
   pumpAll();
   EXPECT_EQ(textOf(edit), "EL, w");
+}
+
+// Holds the modifiers while pressing the key, as a person's chord.
+void queueChord(std::initializer_list<UINT> modifiers, UINT key) {
+  platform::InputEvent event;
+  for (UINT modifier : modifiers) {
+    event.kind = platform::InputEvent::KeyDown;
+    event.virtualKey = modifier;
+    platform::queueInput(event);
+  }
+  platform::queueKey(key);
+  for (UINT modifier : modifiers) {
+    event.kind = platform::InputEvent::KeyUp;
+    event.virtualKey = modifier;
+    platform::queueInput(event);
+  }
+}
+
+TEST_F(ControlsTest, EditTakesTheUsualEditingChords) {
+  struct Case {
+    const char* what;
+    std::function<void()> keys;
+    const char* after;  // then "X" is typed
+  };
+  const Case cases[] = {
+      {"Ctrl+A selects all", [] { queueChord({VK_CONTROL}, 'A'); }, "X"},
+      {"Ctrl+Left goes to the word's start", [] { queueChord({VK_CONTROL}, VK_LEFT); }, "one two Xthree"},
+      {"Ctrl+Left twice, a word further",
+       [] {
+         queueChord({VK_CONTROL}, VK_LEFT);
+         queueChord({VK_CONTROL}, VK_LEFT);
+       },
+       "one Xtwo three"},
+      {"Ctrl+Right from the start goes past the word and its space",
+       [] {
+         platform::queueKey(VK_HOME);
+         queueChord({VK_CONTROL}, VK_RIGHT);
+       },
+       "one Xtwo three"},
+      {"Shift+Ctrl+Left selects the word", [] { queueChord({VK_SHIFT, VK_CONTROL}, VK_LEFT); }, "one two X"},
+      {"Ctrl+Backspace deletes the word before", [] { queueChord({VK_CONTROL}, VK_BACK); }, "one two X"},
+      {"Ctrl+Delete deletes the word after",
+       [] {
+         platform::queueKey(VK_HOME);
+         queueChord({VK_CONTROL}, VK_DELETE);
+       },
+       "Xtwo three"},
+  };
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND edit = makeEdit(parent);
+  SetFocus(edit);
+  for (const Case& c : cases) {
+    SetWindowTextA(edit, "one two three");
+    SendMessageA(edit, EM_SETSEL, 13, 13);
+    c.keys();
+    platform::queueTyping("X");
+    pumpAll();
+    EXPECT_EQ(textOf(edit), c.after) << c.what;
+  }
 }
 
 // The display's events arrive faster than a busy program handles them, and
@@ -476,6 +537,75 @@ TEST_F(ControlsTest, OpenFileDialogListsMatchingFilesAndReturnsTheChosenOne) {
   EXPECT_FALSE(GetOpenFileNameA(&ofn));
 }
 
+// From inside the Open dialog's loop: a double-click on the list's second
+// entry, as a person's two quick clicks.
+void CALLBACK doubleClickSecondEntry(HWND, UINT, UINT_PTR id, DWORD) {
+  static int clicked = 0;
+  HWND list = GetDlgItem(GetActiveWindow(), IDC_OPENFILE_LIST);
+  if (list == nullptr || ++clicked > 2) {
+    KillTimer(nullptr, id);
+    clicked = 0;
+    return;
+  }
+  RECT item{};
+  SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  POINT point{item.left + 5, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &point);
+  platform::queueClick(point);
+  platform::queueClick(point);
+}
+
+TEST_F(ControlsTest, ADoubleClickInTheOpenDialogEntersAFolderAndOpensAFile) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::temp_directory_path() / ("lf_dblclick_" + std::to_string(getpid()));
+  fs::create_directories(folder / "sub");
+  std::ofstream(folder / "sub" / "deep.wrl") << "x";
+  char file[256] = "";
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFilter = "VRML Files (*.wrl)\0*.wrl\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST;
+  // Entries: [..], [sub]; then in sub: [..], deep.wrl.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, doubleClickSecondEntry);
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(std::string(file), (folder / "sub" / "deep.wrl").string());
+  fs::remove_all(folder);
+}
+
+// Two quick clicks at one place on a list are a double click; a slow second
+// click, or a third quick one, is a plain click.
+TEST_F(ControlsTest, QuickSecondClickOnAListIsADoubleClick) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND list = CreateWindowExA(0, "listbox", "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 0, 0, 100, 80, parent,
+                              reinterpret_cast<HMENU>(intptr_t(300)), nullptr, nullptr);
+  for (const char* entry : {"one", "two"}) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  POINT point{5, 5};
+  ClientToScreen(list, &point);
+  const auto click = [&](uint64_t afterMs) {
+    platform::advanceClock(afterMs);
+    platform::InputEvent event;
+    event.screen = point;
+    using Kind = platform::InputEvent::Kind;
+    for (Kind kind : {Kind::MouseMove, Kind::ButtonDown, Kind::ButtonUp}) {
+      event.kind = kind;
+      platform::routeInput(event);
+    }
+    pumpAll();
+  };
+  click(0);
+  click(100);
+  click(100);
+  click(600);
+  click(501);
+  const std::vector<WORD> expected = {LBN_SELCHANGE, LBN_DBLCLK};
+  EXPECT_EQ(notificationsFrom(300), expected) << "only the second click of the first pair";
+}
+
 TEST_F(ControlsTest, DroppedFilesReachOnlyWindowsThatAcceptThem) {
   HWND hwnd = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   EXPECT_FALSE(platform::dropFiles(hwnd, {"/tmp/a.wrl"}, POINT{3, 4}));
@@ -530,6 +660,36 @@ TEST_F(ControlsTest, DropsGoToTheNearestWindowThatAcceptsFiles) {
   EXPECT_EQ(platform::dropTargetAt(top, onGrandchild), child);
   DragAcceptFiles(child, FALSE);
   EXPECT_EQ(platform::dropTargetAt(top, onChild), top);
+}
+
+// A checked box shows a tick: ink at its bottom point and along its arms,
+// the box's own colour in the corners a filled square would cover.
+TEST_F(ControlsTest, ACheckedBoxDrawsATickAndAnUncheckedOneNothing) {
+  HWND parent = makeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND box = CreateWindowExA(0, "button", "Load Texture", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 130, 20,
+                             parent, reinterpret_cast<HMENU>(intptr_t(1005)), nullptr, nullptr);
+  ASSERT_NE(box, nullptr);
+  const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT), paper = GetSysColor(COLOR_WINDOW);
+  const int top = (20 - 13) / 2;  // the 13-pixel box stands in the middle
+  for (bool checked : {false, true}) {
+    SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdateWindow(box);
+    platform::WindowPixels pixels;
+    ASSERT_TRUE(platform::readWindowPixels(box, &pixels));
+    int inked = 0;
+    for (int y = top + 2; y <= top + 10; ++y)
+      for (int x = 2; x <= 10; ++x) inked += pixels.at(x, y) == ink;
+    if (!checked) {
+      EXPECT_EQ(inked, 0);
+      continue;
+    }
+    EXPECT_GT(inked, 8);
+    EXPECT_LT(inked, 40) << "a tick, not a filled square";
+    EXPECT_EQ(pixels.at(5, top + 8), ink) << "the tick's bottom point";
+    EXPECT_EQ(pixels.at(9, top + 3), ink) << "the end of its long arm";
+    for (const POINT corner : {POINT{3, top + 3}, POINT{9, top + 9}, POINT{3, top + 9}})
+      EXPECT_EQ(pixels.at(corner.x, corner.y), paper) << corner.x << "," << corner.y;
+  }
 }
 
 TEST_F(ControlsTest, CursorsAndSystemColours) {

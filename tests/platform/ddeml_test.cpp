@@ -2,9 +2,12 @@
 // transactions within the program, and with another program (a forked
 // child serving a name over the runtime folder).
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ddelink.h"
 #include "platform/ddeml.h"
 #include "platform/recorder.h"
 #include "platform/tclloop.h"
@@ -249,6 +253,83 @@ TEST_F(DdemlTest, ConversationWithAnotherProgramTimesOutAndDropsTheLateAnswer) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   // The child withdrew its socket; nothing answers any more.
   EXPECT_EQ(connect("peer", "Topic"), nullptr);
+}
+
+// A raw stream to this program's own socket, as another local program
+// would open it.
+int dialOwnSocket(const std::filesystem::path& folder) {
+  const std::string path = (folder / (std::to_string(getpid()) + ".sock")).string();
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Serves the socket until the stream is closed by the program (true) or
+// two seconds pass with it still open (false).
+bool closedByProgram(int fd) {
+  for (int turn = 0; turn < 40; ++turn) {
+    platform::serviceWatchedFds(50);
+    char byte;
+    const ssize_t n = recv(fd, &byte, 1, MSG_DONTWAIT);
+    if (n == 0) return true;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return true;
+  }
+  return false;
+}
+
+void sendHeader(int fd, uint32_t payloadSize) { ASSERT_EQ(send(fd, &payloadSize, 4, MSG_NOSIGNAL), 4); }
+
+// A stream is held to the largest frame: one announcing a larger frame is
+// broken off at its header, while one of the largest size is kept until
+// its bytes, here no frame, prove it broken.
+TEST_F(DdemlTest, AStreamAnnouncingAFrameLargerThanAnyItemIsClosed) {
+  TestServer s;
+  startServer(&s, "Lumenfold");
+  const int tooLarge = dialOwnSocket(home / "dde");
+  const int largest = dialOwnSocket(home / "dde");
+  ASSERT_GE(tooLarge, 0);
+  ASSERT_GE(largest, 0);
+  sendHeader(tooLarge, platform::dde::kLargestFramePayload + 1);
+  sendHeader(largest, platform::dde::kLargestFramePayload);
+  EXPECT_TRUE(closedByProgram(tooLarge));
+  EXPECT_FALSE(closedByProgram(largest));
+  const std::string garbage(platform::dde::kLargestFramePayload, 'x');
+  ASSERT_EQ(send(largest, garbage.data(), garbage.size(), MSG_NOSIGNAL), ssize_t(garbage.size()));
+  EXPECT_TRUE(closedByProgram(largest));
+  close(tooLarge);
+  close(largest);
+}
+
+// Past the most streams a new one is closed at once; once one ends, a new
+// stream is served again.
+TEST_F(DdemlTest, StreamsPastTheMostAreClosedAsTheyCome) {
+  TestServer s;
+  startServer(&s, "Lumenfold");
+  std::vector<int> streams;
+  for (size_t i = 0; i < platform::dde::kMostIncomingStreams; ++i) {
+    streams.push_back(dialOwnSocket(home / "dde"));
+    ASSERT_GE(streams.back(), 0);
+    platform::serviceWatchedFds(10);
+  }
+  const int extra = dialOwnSocket(home / "dde");
+  ASSERT_GE(extra, 0);
+  EXPECT_TRUE(closedByProgram(extra));
+  EXPECT_FALSE(closedByProgram(streams.front()));
+  close(extra);
+  close(streams.front());
+  streams.erase(streams.begin());
+  platform::serviceWatchedFds(50);
+  const int again = dialOwnSocket(home / "dde");
+  ASSERT_GE(again, 0);
+  EXPECT_FALSE(closedByProgram(again));
+  close(again);
+  for (int fd : streams) close(fd);
 }
 
 }  // namespace

@@ -27,6 +27,14 @@ TEST_F(MessageBoxTest, RecordsEachBoxAndAnswersFromTheScriptThenTheFirstButton) 
   EXPECT_TRUE(platform::recordedEvents().empty());
 }
 
+TEST_F(MessageBoxTest, AnUnscriptedBoxPrintsItsCaptionAndTextToStandardError) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "Load Error", "Lumenfold", MB_OK), IDOK);
+  platform::queueMessageBoxAnswer(IDCANCEL);
+  MessageBoxA(nullptr, "scripted", "Quiet", MB_OKCANCEL);  // a test's answer is not a headless run
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Lumenfold: Load Error\n");
+}
+
 TEST_F(MessageBoxTest, ABoxPumpsNoMessages) {
   HWND a = makeWindow();
   ValidateRect(a, nullptr);

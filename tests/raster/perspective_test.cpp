@@ -548,7 +548,8 @@ TEST_F(Perspective8Test, WildCoordinatesAndDepthsNeverLeaveTheBlock) {
 // ---- every texture mode, the catalogue, Gouraud levels, span families
 
 void drawFan(RwTriangleRoutine routine, TestPolygon& polygon) {
-  for (intptr_t i = polygon.get()->vertexCount - 2; i >= 1; --i) routine(polygon.get(), i);
+  const RwRasterPolygon* described = polygon.described();
+  for (intptr_t i = described->vertexCount - 2; i >= 1; --i) routine(described, i);
 }
 
 // Intensity as a plane over the screen, so every triangle of the quad

@@ -18,6 +18,7 @@
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/rasterfeed.h"
 #include "platform/display.h"
 #include "platform/recorder.h"
 
@@ -52,6 +53,11 @@ class TestPolygon {
   TestPolygon& operator=(const TestPolygon&) = delete;
 
   RwPolygon* get() { return block_; }
+  // What the engine hands a draw routine for the polygon as it is now.
+  const RwRasterPolygon* described() {
+    described_ = RwDescribePolygon(block_);
+    return &described_;
+  }
   RwVertex& vertex(size_t k) { return vertices_[k]; }
   void setIntensity(int32_t level) {
     for (RwFixed& value : block_->intensity) value = level;
@@ -60,6 +66,7 @@ class TestPolygon {
  private:
   std::vector<RwVertex> vertices_;
   RwPolygon* block_;
+  RwRasterPolygon described_{};
 };
 
 // The engine on "MSWindows" at a display depth, with a camera of

@@ -42,7 +42,7 @@ TEST_F(TriangleTest, SmallTrianglesCoverExactlyTheirPixelMasks) {
     SCOPED_TRACE(c.name);
     clearImage();
     TestPolygon triangle(material_, c.points);
-    RwRas16FanFlatOpaque(triangle.get());
+    RwRas16FanFlatOpaque(triangle.described());
     EXPECT_EQ(mask(6, 5), c.expected);
   }
 }
@@ -60,7 +60,7 @@ TEST_F(TriangleTest, TwoTrianglesSharingAnEdgeLeaveNoGapAndOverlapNowhere) {
     for (auto points : {std::initializer_list<ScreenPoint>{a, b, c}, std::initializer_list<ScreenPoint>{a, c, d}}) {
       clearImage();
       TestPolygon half(material_, points);
-      RwRas16FanFlatOpaque(half.get());
+      RwRas16FanFlatOpaque(half.described());
       for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 32; ++x) hits[y * 32 + x] += pixel(x, y) ? 1 : 0;
     }
@@ -106,7 +106,7 @@ std::vector<int> writtenWithin(const std::vector<std::string>& coverage, const s
 TEST_F(TriangleTest, StippleWritesExactlyThePixelsWhoseDitherValueIsBelowTheOpacity) {
   const std::initializer_list<ScreenPoint> points = {{1, 0}, {2, 23}, {30, 20}};
   TestPolygon opaque(material_, points);
-  RwRas16FanFlatOpaque(opaque.get());
+  RwRas16FanFlatOpaque(opaque.described());
   const std::vector<std::string> coverage = mask(32, 24);
   // 16, 20 and 65 are dither values of covered pixels: a pixel whose value
   // equals the opacity must stay unwritten.
@@ -118,17 +118,17 @@ TEST_F(TriangleTest, StippleWritesExactlyThePixelsWhoseDitherValueIsBelowTheOpac
     clearImage();
     material_->opacity = static_cast<uint8_t>(opacity);
     TestPolygon stipple(material_, points);
-    RwRas16FanFlatStipple(stipple.get());
+    RwRas16FanFlatStipple(stipple.described());
     const std::vector<std::string> once = mask(32, 24);
     EXPECT_EQ(writtenWithin(coverage, once), expectedStipple(coverage, opacity));
-    RwRas16FanFlatStipple(stipple.get());
+    RwRas16FanFlatStipple(stipple.described());
     EXPECT_EQ(mask(32, 24), once);
   }
 }
 
 TEST_F(TriangleTest, OpaqueZOverwritesAtEqualDepthAndStippleZDoesNot) {
   struct Case {
-    int (*draw)(RwPolygon*);
+    RwRasterEntry draw;
     bool secondWins;
   };
   for (const Case& c : {Case{RwRas16FanFlatOpaqueZ, true}, Case{RwRas16FanFlatStippleZ, false},
@@ -139,32 +139,32 @@ TEST_F(TriangleTest, OpaqueZOverwritesAtEqualDepthAndStippleZDoesNot) {
     // Level 20: at 24 and above every colour runs toward white.
     TestPolygon first(material_, {{0, 0, 20 << 16}, {0, 20, 20 << 16}, {20, 20, 20 << 16}});
     first.setIntensity(20 << 16);
-    c.draw(first.get());
+    c.draw(first.described());
     const uint32_t firstColour = pixel(1, 10);
     ASSERT_NE(firstColour, 0u);
     EXPECT_EQ(storedDepth(1, 10), 1000);
     material_->colour = 0x001F;  // blue
     TestPolygon second(material_, {{0, 0, 20 << 16}, {0, 20, 20 << 16}, {20, 20, 20 << 16}});
     second.setIntensity(20 << 16);
-    c.draw(second.get());
+    c.draw(second.described());
     EXPECT_EQ(pixel(1, 10) != firstColour, c.secondWins);
   }
 }
 
 TEST_F(TriangleTest, NearerPixelsWinAndFartherOnesWriteNothing) {
   TestPolygon near(material_, {{0, 0, 31 << 16, 2000}, {0, 20, 31 << 16, 2000}, {20, 20, 31 << 16, 2000}});
-  RwRas16FanFlatOpaqueZ(near.get());
+  RwRas16FanFlatOpaqueZ(near.described());
   const uint32_t nearColour = pixel(2, 15);
   material_->colour = 0x001F;
   TestPolygon far(material_, {{0, 0, 31 << 16, 100}, {0, 20, 31 << 16, 100}, {20, 20, 31 << 16, 100}});
-  RwRas16FanFlatOpaqueZ(far.get());
+  RwRas16FanFlatOpaqueZ(far.described());
   EXPECT_EQ(storedDepth(2, 15), 2000);
   EXPECT_EQ(pixel(2, 15), nearColour);
 }
 
 TEST_F(TriangleTest, FullIntensityFlatPixelComesFromTheShadeTableWithBitFiveClear) {
   TestPolygon triangle(material_, {{0, 0}, {0, 8}, {8, 8}});
-  RwRas16FanFlatOpaque(triangle.get());
+  RwRas16FanFlatOpaque(triangle.described());
   const uint32_t top = ShadeTable[31 * 32 + 31];
   EXPECT_EQ(pixel(0, 5), top << 11 | top << 6 | top);
   EXPECT_EQ(pixel(0, 5) & 0x20, 0u);
@@ -172,7 +172,7 @@ TEST_F(TriangleTest, FullIntensityFlatPixelComesFromTheShadeTableWithBitFiveClea
 
 TEST_F(TriangleTest, EvenGouraudIntensitiesDrawOneColour) {
   TestPolygon triangle(material_, {{0, 0, 20 << 16}, {0, 20, 20 << 16}, {20, 20, 20 << 16}});
-  RwRas16FanGouraudOpaque(triangle.get());
+  RwRas16FanGouraudOpaque(triangle.described());
   const uint32_t expected = ShadeTable[20 * 32 + 31] << 11 | ShadeTable[20 * 32 + 31] << 6 | ShadeTable[20 * 32 + 31];
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x <= y; ++x) ASSERT_EQ(pixel(x, y), expected) << x << "," << y;
@@ -180,9 +180,9 @@ TEST_F(TriangleTest, EvenGouraudIntensitiesDrawOneColour) {
 
 TEST_F(TriangleTest, FewerThanThreeVerticesDrawNothing) {
   TestPolygon two(material_, {{0, 0}, {5, 5}});
-  EXPECT_EQ(RwRas16FanFlatOpaque(two.get()), 0);
+  EXPECT_EQ(RwRas16FanFlatOpaque(two.described()), 0);
   TestPolygon one(material_, {{3, 3}});
-  RwRas16FanGouraudOpaque(one.get());
+  RwRas16FanGouraudOpaque(one.described());
   EXPECT_EQ(mask(6, 6), std::vector<std::string>(6, "......"));
 }
 
@@ -240,11 +240,11 @@ TEST_F(TunedSpans, EightBitFlatLoopMatchesThePlainReference) {
 
 TEST_F(TriangleTest, PointCloudsDrawAllButTheLastVertexAndSkipPointsOutsideTheImage) {
   TestPolygon points(material_, {{1, 1}, {-5, 3}, {40, 2}, {3, 30}, {2, 2}, {4, 4}});
-  RwRas16PointsFlat(points.get());
+  RwRas16PointsFlat(points.described());
   EXPECT_EQ(mask(6, 6), (std::vector<std::string>{"......", ".#....", "..#...", "......", "......", "......"}));
   TestPolygon again(material_, {{1, 1, 31 << 16, 1000}, {1, 1, 31 << 16, 1000}, {0, 0}});
   clearImage();
-  RwRas16PointsFlatZ(again.get());  // the second point at equal depth is not drawn
+  RwRas16PointsFlatZ(again.described());  // the second point at equal depth is not drawn
   EXPECT_EQ(storedDepth(1, 1), 1000);
 }
 
@@ -262,7 +262,7 @@ TEST_F(Triangle8Test, ColourBitFiveReversesTheLevel) {
     material_->colour = colour;
     TestPolygon dark(material_, {{0, 0}, {0, 8}, {8, 8}});
     dark.setIntensity(0);
-    RwRas8FanFlatOpaque(dark.get());
+    RwRas8FanFlatOpaque(dark.described());
     const bool isReversed = colour & 0x20;
     EXPECT_EQ(pixel(0, 5), ShadeRampTable[colour + (isReversed ? 31 : 0)]);
   }
@@ -272,7 +272,7 @@ TEST_F(Triangle8Test, GouraudLevelsOutsideTheRampAreClampedToIt) {
   const uintptr_t colour = 5 * 32;  // a reversed row: level runs 31 - level
   material_->colour = colour;
   TestPolygon triangle(material_, {{0, 0, 40 << 16}, {0, 20, -6 << 16}, {20, 20, 36 << 16}});
-  RwRas8FanGouraudOpaque(triangle.get());
+  RwRas8FanGouraudOpaque(triangle.described());
   const uint8_t* row = ShadeRampTable + colour;
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x <= y; ++x) ASSERT_NE(std::find(row, row + 32, pixel(x, y)), row + 32) << x << "," << y;
@@ -281,17 +281,17 @@ TEST_F(Triangle8Test, GouraudLevelsOutsideTheRampAreClampedToIt) {
 TEST_F(Triangle8Test, StippleAndZMatchTheSixteenBitRules) {
   const std::initializer_list<ScreenPoint> points = {{1, 0}, {2, 23}, {30, 20}};
   TestPolygon opaque(material_, points);
-  RwRas8FanFlatOpaque(opaque.get());
+  RwRas8FanFlatOpaque(opaque.described());
   const std::vector<std::string> coverage = mask(32, 24);
   for (int opacity : {16, 20, 65, 128}) {
     SCOPED_TRACE(opacity);
     clearImage();
     material_->opacity = static_cast<uint8_t>(opacity);
     TestPolygon stipple(material_, points);
-    RwRas8FanGouraudStippleZ(stipple.get());
+    RwRas8FanGouraudStippleZ(stipple.described());
     EXPECT_EQ(writtenWithin(coverage, mask(32, 24)), expectedStipple(coverage, opacity));
     const uint32_t before = checksum();
-    RwRas8FanGouraudStippleZ(stipple.get());
+    RwRas8FanGouraudStippleZ(stipple.described());
     EXPECT_EQ(checksum(), before);
   }
 }

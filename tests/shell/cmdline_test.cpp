@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> words() {
   std::vector<std::string> out;
-  for (int i = 1; i < zmArgc; ++i) out.emplace_back(zmArgv[i]);
+  for (int i = 1; i < zmShell.commandLine.argc; ++i) out.emplace_back(zmShell.commandLine.argv[i]);
   return out;
 }
 
@@ -34,7 +34,7 @@ TEST(CommandLineTest, SplitsAtEveryKindOfWhiteSpaceWithoutQuoting) {
     std::string text = c.text;
     EXPECT_EQ(zmSplitCommandLine(text.data()), static_cast<int>(c.words.size()) + 1) << c.text;
     EXPECT_EQ(words(), c.words) << c.text;
-    EXPECT_EQ(zmArgv[0], nullptr);
+    EXPECT_EQ(zmShell.commandLine.argv[0], nullptr);
   }
 }
 
@@ -42,9 +42,9 @@ TEST(CommandLineTest, TakesThirtyOneWordsAndLeavesTheRestUncut) {
   std::string text;
   for (int i = 1; i <= 40; ++i) text += "w" + std::to_string(i) + " ";
   EXPECT_EQ(zmSplitCommandLine(text.data()), ZM_ARG_SLOTS);
-  EXPECT_STREQ(zmArgv[ZM_ARG_SLOTS - 1], "w31");
+  EXPECT_STREQ(zmShell.commandLine.argv[ZM_ARG_SLOTS - 1], "w31");
   // The 32nd word is still joined to the rest of the text.
-  EXPECT_STREQ(zmArgv[ZM_ARG_SLOTS - 1] + 4, "w32 w33 w34 w35 w36 w37 w38 w39 w40 ");
+  EXPECT_STREQ(zmShell.commandLine.argv[ZM_ARG_SLOTS - 1] + 4, "w32 w33 w34 w35 w36 w37 w38 w39 w40 ");
 }
 
 class OptionScanTest : public ::testing::Test {
@@ -85,12 +85,12 @@ TEST_F(OptionScanTest, OptionsSetTheirFlagsAndTheFirstOtherWordIsTheWorld) {
       EXPECT_EQ(world, nullptr) << c.line;
     else
       EXPECT_STREQ(world, c.world) << c.line;
-    EXPECT_EQ(zmArgIndex, c.nextIndex) << c.line;
-    EXPECT_EQ(zmOptionDName, c.dname) << c.line;
-    EXPECT_EQ(zmOptionDComment, c.dcomment) << c.line;
-    EXPECT_EQ(zmOptionDScouter, c.dscouter) << c.line;
-    EXPECT_EQ(zmOptionDFrameRate, c.dframerate) << c.line;
-    EXPECT_EQ(zmOptionMemDbg, c.memdbg) << c.line;
+    EXPECT_EQ(zmShell.commandLine.argIndex, c.nextIndex) << c.line;
+    EXPECT_EQ(zmShell.options.dname, c.dname) << c.line;
+    EXPECT_EQ(zmShell.options.dcomment, c.dcomment) << c.line;
+    EXPECT_EQ(zmShell.options.dscouter, c.dscouter) << c.line;
+    EXPECT_EQ(zmShell.options.dframerate, c.dframerate) << c.line;
+    EXPECT_EQ(zmShell.options.memdbg, c.memdbg) << c.line;
   }
 }
 
@@ -103,7 +103,33 @@ TEST_F(OptionScanTest, FlagListRunsToTheNextOptionOrTheEnd) {
   EXPECT_STREQ(scan("-dflags zmdebug -dframerate world.wrl"), "world.wrl");
   EXPECT_TRUE(zmGetFlag(ZM_FLAG_ZMDEBUG));
   EXPECT_FALSE(zmGetFlag(ZM_FLAG_RWDEBUG));
-  EXPECT_EQ(zmOptionDFrameRate, 1);
+  EXPECT_EQ(zmShell.options.dframerate, 1);
+}
+
+TEST_F(OptionScanTest, AWordNamingNoFlagEndsTheFlagListAsTheWorld) {
+  EXPECT_STREQ(scan("-dflags warning broken.wrl next.wrl"), "broken.wrl");
+  EXPECT_TRUE(zmGetFlag(ZM_FLAG_WARNING));
+  EXPECT_EQ(zmShell.commandLine.argIndex, 4);  // next.wrl is opened after the world
+
+  SetUp();
+  EXPECT_STREQ(scan("-dflags rwdebug Warning qvdebug"), "Warning");  // names are case-sensitive
+  EXPECT_TRUE(zmGetFlag(ZM_FLAG_RWDEBUG));
+  EXPECT_FALSE(zmGetFlag(ZM_FLAG_QVDEBUG));
+}
+
+TEST_F(OptionScanTest, ArgumentsAreTakenAsTheyComeBlanksAndAll) {
+  std::string words[] = {"-dframerate", "examples with space/hello.wrl", "second world.wrl"};
+  char* argv[] = {words[0].data(), words[1].data(), words[2].data()};
+  EXPECT_EQ(zmTakeArguments(3, argv), 4);
+  EXPECT_STREQ(zmScanOptions(), "examples with space/hello.wrl");
+  EXPECT_EQ(zmShell.options.dframerate, 1);
+  EXPECT_STREQ(zmShell.commandLine.argv[zmShell.commandLine.argIndex], "second world.wrl");
+
+  // The table is bounded as the splitter bounds it.
+  std::vector<std::string> many(40, "w.wrl");
+  std::vector<char*> manyArgv;
+  for (std::string& word : many) manyArgv.push_back(word.data());
+  EXPECT_EQ(zmTakeArguments(static_cast<int>(manyArgv.size()), manyArgv.data()), ZM_ARG_SLOTS);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A second program started with a world hands it to the program already
-# running and ends at once; the running one shows that world. Both run
-# headless in one private user folder (where they find each other).
+# running and ends at once; the running one shows that world, named with
+# blanks in its path (one name all the way). Both run headless in one
+# private user folder (where they find each other).
 #   handover_test.sh PROGRAM
 set -u
 program="$1"
@@ -14,7 +15,8 @@ cat >"$work/empty.wrl" <<'WORLD'
 #VRML V1.0 ascii
 Separator { }
 WORLD
-cat >"$work/red.wrl" <<'WORLD'
+mkdir "$work/with space"
+cat >"$work/with space/red.wrl" <<'WORLD'
 #VRML V1.0 ascii
 Separator {
   PerspectiveCamera { position 0 0 4 }
@@ -29,7 +31,7 @@ first=$!
 for _ in $(seq 200); do [ -S "$work/home/dde/$first.sock" ] && break; sleep 0.1; done
 [ -S "$work/home/dde/$first.sock" ] || fail "the first program does not listen"
 
-timeout 60 "$program" --headless "$work/red.wrl" >"$work/second.out" 2>&1
+timeout 60 "$program" --headless "$work/with space/red.wrl" >"$work/second.out" 2>&1
 status=$?
 [ "$status" -eq 0 ] || fail "the second program ended with $status"
 kill -0 $first 2>/dev/null || fail "the first program ended before the world came"

@@ -230,11 +230,11 @@ TEST_F(LabelTest, ScouterLabelsTheCommentedObjectAboveThePickedOneInsideTheView)
 TEST_F(LabelTest, NameOptionMakesTheScouterShowNamesUnlessCommentsAreAskedFor) {
   setComment(object("Handle"), "the comment");
   zmScouterOn();
-  zmOptionDName = 1;
+  zmShell.options.dname = 1;
   moveMouse(kHandle);
   ASSERT_NE(zmCurrentScouterLabel(), nullptr);
   EXPECT_STREQ(zmLabelText(zmCurrentScouterLabel()), "HandleCube");
-  zmOptionDComment = 1;
+  zmShell.options.dcomment = 1;
   moveMouse(kHandle);
   EXPECT_STREQ(zmLabelText(zmCurrentScouterLabel()), "the comment");
 }

@@ -107,10 +107,16 @@ TEST_F(LampTest, AlertDuringABlinkRestartsThreePhasesInItsColour) {
   });
 }
 
-TEST_F(LampTest, StoppedBlinkStaysWhereItStood) {
+TEST_F(LampTest, StoppedBlinkStaysWhereItStoodAndARestedOneGoesBlack) {
   zmSetLamp(kRed);
   zmStopLampBlink();
   runSteps({{1251, 0, kRed}, {5000, 0, kRed}});
+
+  zmSetLamp(kGreen);
+  zmRestLamp();
+  EXPECT_EQ(zmGetLampPhases(), 0);
+  EXPECT_EQ(shownColour(), kBlack);
+  runSteps({{9000, 0, kBlack}});
 }
 
 // The clock wraps after 2^32 ms; a blink across the wrap still waits its

@@ -32,12 +32,16 @@ std::string stored(const char* section, const char* name) {
   return data;
 }
 
-void store(const char* section, const char* name, const std::string& text) {
+// Stores `text` with its terminator, or without one: the registry keeps
+// whatever bytes it is given, and a text exactly as long as the reader's
+// buffer passes the registry's own size check only when unterminated.
+void store(const char* section, const char* name, const std::string& text, bool terminated = true) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kKey) + section).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1)),
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           DWORD(text.size() + (terminated ? 1 : 0))),
             ERROR_SUCCESS);
   RegCloseKey(key);
 }
@@ -82,13 +86,13 @@ TEST_F(PreferencesTest, FirstRunWritesTheDefaultOfEveryPreferenceRead) {
 }
 
 TEST_F(PreferencesTest, StoredValuesAreReadAndOnlyAFittingTextCounts) {
-  const std::string longHost(256, 'h');  // no room for its terminator in 256 bytes
+  const std::string longHost(256, 'h');  // fills the 256 bytes: no room for the terminator
   const std::string fittingHost(255, 'f');
   store("Sound", "Sound", "YES");
   store("Sound", "WalkingSound", "no");
   store("Texture", "Texture", "yes");
   store("User", "NickName", "ann");
-  store("MultiUser", "SOCKS Host", longHost);
+  store("MultiUser", "SOCKS Host", longHost, false);
   store("MultiUser", "SOCKS Port", fittingHost);
   EXPECT_EQ(yesNo(ZM_PREF_SOUND), 0);  // only "yes" counts
   EXPECT_EQ(yesNo(ZM_PREF_WALKING_SOUND), 0);

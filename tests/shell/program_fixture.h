@@ -61,8 +61,8 @@ class ProgramTest : public ::testing::Test {
     pump();
     zmSetMainHwnd(nullptr);
     zmSetViewHwnd(nullptr);
-    zmAppState = ZM_APP_NONE;
-    zmWorldRunning = 0;
+    zmShell.zmAppState = ZM_APP_NONE;
+    zmShell.worldRunning = 0;
     zmResetReportStateForTest();
     platform::useVirtualClock(false);
     unsetenv("LUMENFOLD_HOME");

@@ -1,7 +1,8 @@
 // tests/shell/program_run_test.cpp -- the program run as a command: a world
 // named relative to the current folder drawn for a counted number of
 // frames, its view written out, the frame lines of "-dframerate", a count
-// that cannot be met and a display that cannot be opened; and worldshot
+// that cannot be met (no world, or one that cannot be had), a world whose
+// name has blanks and a display that cannot be opened; and worldshot
 // drawing what the program draws.
 #include <gtest/gtest.h>
 
@@ -69,6 +70,37 @@ TEST_F(ProgramRunTest, FramesThatCannotBeCountedEndTheRunWithFailure) {
   const tool_runner::ToolRun run = tool_runner::runTool(kProgram, "--headless --frames 3");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.errors.find("--frames needs a world that can be read"), std::string::npos) << run.errors;
+}
+
+// A world that cannot be had ends a counted run at once, saying why on
+// standard error (the Messages window of a headless run is seen by nobody);
+// a word after "-dflags" that names no flag is the world.
+TEST_F(ProgramRunTest, AWorldThatCannotBeHadEndsACountedRunWithFailureAndSaysWhy) {
+  std::ofstream(home + "/broken.wrl") << "not a world\n";
+  const struct {
+    std::string arguments;
+    std::vector<std::string> said;
+  } cases[] = {
+      {"-dflags warning broken.wrl",
+       {"VRML read error", "file://" + home + "/broken.wrl: cannot be read as a VRML 1.0 world"}},
+      {"/no/such.wrl", {"file:///no/such.wrl: cannot be read: No such file or directory"}},
+  };
+  for (const auto& c : cases) {
+    const tool_runner::ToolRun run = tool_runner::runTool(kProgram, "--headless --frames 5 " + c.arguments, home);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    for (const std::string& text : c.said) EXPECT_NE(run.errors.find(text), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("--frames needs a world that can be read"), std::string::npos) << run.errors;
+  }
+}
+
+TEST_F(ProgramRunTest, AWorldWhoseNameHasBlanksIsOneArgument) {
+  const std::string folder = home + "/examples with space";
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(LUMENFOLD_SOURCE_DIR "/examples/hello.wrl", folder + "/hello.wrl");
+  const tool_runner::ToolRun run =
+      tool_runner::runTool(kProgram, "--headless --frames 2 'examples with space/hello.wrl'", home);
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.output.rfind("frames 2 ", 0), 0u) << run.output;
 }
 
 TEST_F(ProgramRunTest, ADisplayThatCannotBeOpenedEndsTheRunWithFailure) {

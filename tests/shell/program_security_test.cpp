@@ -2,7 +2,9 @@
 // worlds whose scripts never end or grow without end, started from a Script
 // node, a periodic task and another user's message: it keeps drawing frames
 // within 2 s of the loop's start, keeps running, and ends with status 0
-// within 2 s of SIGTERM while a script loops.
+// within 2 s of SIGTERM while a script loops; and on a world whose inline
+// is a gzip bomb, which is refused while the world is drawn, and which
+// stops growing on disk when the program is killed while unpacking it.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,8 +12,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -245,6 +249,59 @@ TEST_F(ProgramSecurity, ALoopCalledByAnotherUserLeavesTheWorldDrawn) {
   ASSERT_TRUE(peer.callProcedure(1000, "spin", ""));  // client 1's avatar
   expectFramesGoOn(program);
   expectEndOnSigterm(program);
+}
+
+// A gzip file of `megabytes` MB of zeros in a few hundred kilobytes: one
+// member of 1 MB, repeated.
+void writeGzipBomb(const std::filesystem::path& file, int megabytes) {
+  const std::filesystem::path member = file.parent_path() / "member.gz";
+  const std::string command = "head -c 1048576 /dev/zero | gzip -c > '" + member.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(member, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ofstream out(file, std::ios::binary);
+  for (int i = 0; i < megabytes; ++i) out << bytes;
+  std::filesystem::remove(member);
+}
+
+// The size of the unpacked bomb, wherever in the user folder it is; -1
+// while there is none.
+long long unpackedSize(const std::filesystem::path& home) {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home, ignored))
+    if (entry.path().filename() == "bomb.wrl") return (long long)entry.file_size(ignored);
+  return -1;
+}
+
+constexpr const char* kBombInline = "  WWWInline { name \"bomb.wrl.gz\" }\n";
+
+// The unpacked file is seen growing, then removed when the limit refuses
+// it; frames follow and the program goes on.
+TEST_F(ProgramSecurity, AGzipBombInlineIsRefusedAndTheWorldIsDrawn) {
+  writeGzipBomb(home / "bomb.wrl.gz", 300);
+  RunningProgram program(home.string(), world("bombed.wrl", kBombInline));
+  const auto end = Clock::now() + std::chrono::seconds(60);
+  while (unpackedSize(home) <= 0 && Clock::now() < end) std::this_thread::sleep_for(milliseconds(2));
+  ASSERT_GT(unpackedSize(home), 0) << program.everything();
+  while (unpackedSize(home) >= 0 && Clock::now() < end) std::this_thread::sleep_for(milliseconds(10));
+  const auto refused = Clock::now();
+  EXPECT_EQ(unpackedSize(home), -1);
+  EXPECT_TRUE(program.waitForLine(kFrame, refused, milliseconds(10000)).has_value()) << program.everything();
+  EXPECT_TRUE(program.running());
+  expectEndOnSigterm(program);
+}
+
+TEST_F(ProgramSecurity, AProgramKilledWhileUnpackingLeavesNoGrowingFile) {
+  writeGzipBomb(home / "bomb.wrl.gz", 300);
+  RunningProgram program(home.string(), world("killed.wrl", kBombInline));
+  const auto end = Clock::now() + std::chrono::seconds(60);
+  while (unpackedSize(home) <= 0 && Clock::now() < end) std::this_thread::sleep_for(milliseconds(2));
+  ASSERT_GT(unpackedSize(home), 0) << program.everything();
+  program.signal(SIGKILL);
+  ASSERT_EQ(program.waitForExit(milliseconds(5000)), 128 + SIGKILL);
+  const long long atKill = unpackedSize(home);
+  std::this_thread::sleep_for(milliseconds(2000));
+  EXPECT_EQ(unpackedSize(home), atKill);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "shell/avatar.h"
 #include "shell/bookmarks.h"
 #include "shell/location.h"
+#include "shell/mainmenu.h"
 #include "shell/preferences.h"
 #include "shell/worldload.h"
 #include "tests/shell/program_fixture.h"
@@ -41,9 +42,9 @@ ZmObj* firstTopObject(ZmWorld* world) {
 
 TEST_F(ProgramTest, WithoutWorldTheProgramWaits) {
   start("-dframerate");
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(zmOptionDFrameRate, 1);
+  EXPECT_EQ(zmShell.options.dframerate, 1);
   EXPECT_TRUE(IsWindowVisible(zmGetMainHwnd()));
   EXPECT_TRUE(IsWindow(zmGetViewHwnd()));
 }
@@ -51,8 +52,8 @@ TEST_F(ProgramTest, WithoutWorldTheProgramWaits) {
 TEST_F(ProgramTest, WorldsOnTheCommandLineLoadOneAfterAnother) {
   const std::string a = write("a.wrl"), b = write("b.wrl"), c = write("c.wrl");
   start(a + " " + b + " " + c);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
-  EXPECT_EQ(zmWorldRunning, 1);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.worldRunning, 1);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(c));
   EXPECT_EQ(zmCacheCount(), 3);
@@ -76,7 +77,7 @@ TEST_F(ProgramTest, ACachedWorldIsShownAgainWithoutReadingItsFile) {
   ZmLoadRecord record{"/nowhere/a.wrl", name.data()};
   SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record));
   EXPECT_EQ(zmGetCurrentWorld(), first);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   EXPECT_EQ(zmCacheCount(), 2);
   EXPECT_STREQ(zmGetCurrentHistory()->url, name.c_str());
   EXPECT_NE(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);  // a new step: a, b, a
@@ -99,28 +100,101 @@ TEST_F(ProgramTest, AnEscapedBlankIsDecodedBeforeTheWorldIsLookedUp) {
 TEST_F(ProgramTest, ALoadArrivingWhileAWorldIsBuiltIsDropped) {
   const std::string a = write("a.wrl");
   start();
-  zmAppState = ZM_APP_BUILDING;
+  zmShell.zmAppState = ZM_APP_BUILDING;
   std::string name = url(a);
   ZmLoadRecord record{a.c_str(), name.data()};
+  // A fetch started meanwhile (a script's) leaves the build its state.
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_BUILDING);
   EXPECT_EQ(SendMessageA(zmGetMainHwnd(), WM_ZMLOADWORLD, 0, reinterpret_cast<LPARAM>(&record)), 0);
   EXPECT_EQ(zmCacheCount(), 0);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
-  EXPECT_EQ(zmAppState, ZM_APP_BUILDING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_BUILDING);
 }
 
-TEST_F(ProgramTest, AFailedLoadLeavesTheProgramWaitingAndAbleToLoadAgain) {
+std::string locationText() {
+  char shown[ZM_SHARED_URL_SIZE] = "";
+  GetWindowTextA(zmGetLocationField(), shown, sizeof shown);
+  return shown;
+}
+
+TEST_F(ProgramTest, AFailedFirstWorldSaysWhyAndLeavesTheProgramWaitingAndAbleToLoadAgain) {
   const std::string bad = write("bad.wrl", "not a world at all {{{\n"), good = write("good.wrl");
   start(bad);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_TRUE(reported(url(bad) + ": cannot be read as a VRML 1.0 world"));
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(zmCacheCount(), 0);
-  ASSERT_NE(zmGetCurrentHistory(), nullptr);  // the step stays
-  EXPECT_EQ(std::string(zmGetCurrentHistory()->url), url(bad));
+  EXPECT_EQ(zmGetCurrentHistory(), nullptr);  // a world that never came is no step
+  EXPECT_EQ(locationText(), "");
 
   ASSERT_EQ(open(good), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(good));
+  EXPECT_EQ(zmGetPrevHistory(zmGetCurrentHistory()), nullptr);
+}
+
+// The world before comes back as it was, the history with it: its step stays
+// current and the step after it (Forward) is not dropped.
+TEST_F(ProgramTest, AFailedLoadSaysWhyAndShowsTheWorldBeforeWithTheHistoryAsItWas) {
+  const std::string a = write("a.wrl"), b = write("b.wrl");
+  start(a + " " + b);
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_BACKWARD, 0);
+  ZmWorld* before = zmGetCurrentWorld();
+  ZmHistory* step = zmGetCurrentHistory();
+  ASSERT_NE(before, nullptr);
+  ASSERT_EQ(std::string(before->name), url(a));
+  ZmHistory* forward = zmGetNextHistory(step);
+  ASSERT_NE(forward, nullptr);
+
+  const struct {
+    std::string path;
+    std::string why;
+  } failures[] = {
+      {write("bad.wrl", "not a world\n"), "cannot be read as a VRML 1.0 world"},
+      {dir + "/missing.wrl", "cannot be read: No such file or directory"},
+  };
+  for (const auto& failure : failures) {
+    messages.clear();
+    SetWindowTextA(zmGetLocationField(), url(failure.path).c_str());
+    SendMessageA(zmGetLocationField(), WM_CHAR, '\r', 0);
+    pump();
+    EXPECT_TRUE(reported(url(failure.path) + ": " + failure.why)) << failure.path;
+    EXPECT_EQ(zmGetCurrentWorld(), before) << failure.path;
+    EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING) << failure.path;
+    EXPECT_EQ(zmGetCurrentHistory(), step) << failure.path;
+    EXPECT_EQ(zmGetNextHistory(step), forward) << failure.path;
+    EXPECT_EQ(zmCacheCount(), 2) << failure.path;
+    EXPECT_EQ(locationText(), url(a)) << failure.path;
+    tick();
+    EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING) << failure.path;  // the world ticks on
+  }
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_FORWARD, 0);
+  EXPECT_EQ(zmGetCurrentWorld(), zmCacheFindWorld(url(b).c_str()));
+}
+
+// A cancelled fetch says "Load Error" and leaves what was shown: the world
+// on show keeps running, and without one the program waits.
+TEST_F(ProgramTest, ACancelledLoadKeepsTheWorldOnShowOrWaits) {
+  start();
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_FETCHING);
+  SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
+
+  const std::string a = write("a.wrl");
+  ASSERT_EQ(open(a), 0);
+  ZmWorld* shown = zmGetCurrentWorld();
+  ASSERT_NE(shown, nullptr);
+  SendMessageA(zmGetMainHwnd(), WM_ZMLOADING, 0, 0);
+  SendMessageA(zmGetMainHwnd(), WM_ZMCANCEL, 0, 0);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmGetCurrentWorld(), shown);
+  EXPECT_EQ(locationText(), url(a));
+  const std::vector<platform::RecordedEvent> boxes = platform::recordedEvents("MessageBox");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].detail, "Lumenfold\nLoad Error");
 }
 
 TEST_F(ProgramTest, AFailedAvatarReadLeavesTheProgramAbleToLoadAgain) {
@@ -129,12 +203,12 @@ TEST_F(ProgramTest, AFailedAvatarReadLeavesTheProgramAbleToLoadAgain) {
   start(first);
   zmSetPersonFileForTest(nullptr);
   EXPECT_TRUE(reported("zmAddPersonToWorld: can not read file"));
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
   EXPECT_EQ(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(zmCacheCount(), 0);
 
   ASSERT_EQ(open(second), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_NE(zmGetCurrentWorld()->person, nullptr);
 }
@@ -150,7 +224,7 @@ TEST_F(ProgramTest, UrlsTooLongForTheirBuffersAreRefusedNotCut) {
   EXPECT_EQ(zmLoadWorld(write("a.wrl").c_str(), longUrl.c_str(), nullptr), -1);
   EXPECT_TRUE(reported("zmLoadWorld: the URL is longer than 255 characters: refused"));
   EXPECT_EQ(zmCacheCount(), 0);
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 
   messages.clear();
   ASSERT_TRUE(platform::dropFiles(zmGetMainHwnd(), {longName}, POINT{50, 50}));
@@ -171,6 +245,28 @@ TEST_F(ProgramTest, DroppedFilesOpenOneAtATime) {
   pump();
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
   EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(b));
+}
+
+// A name typed into the Open dialog is one name, blanks and all, whether
+// given whole or relative to the folder the dialog shows.
+TEST_F(ProgramTest, TheOpenDialogOpensATypedNameWithBlanks) {
+  const std::string spaced = write("my world.wrl"), other = write("other world.wrl");
+  start();
+  using Action = platform::DialogAction;
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, spaced}, {Action::Press, IDOK}});
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_OPEN_FILE, 0);
+  pump();
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(spaced));
+
+  const std::filesystem::path kept = std::filesystem::current_path();
+  std::filesystem::current_path(dir);  // the dialog starts in the current folder
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, "other world"}, {Action::Press, IDOK}});
+  SendMessageA(zmGetMainHwnd(), WM_COMMAND, ZM_CMD_OPEN_FILE, 0);
+  pump();
+  std::filesystem::current_path(kept);
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+  EXPECT_EQ(std::string(zmGetCurrentWorld()->name), url(other));
 }
 
 TEST_F(ProgramTest, EnterInTheLocationFieldOpensItsWorld) {
@@ -213,19 +309,19 @@ TEST_F(ProgramTest, UnescapingDecodesOnlyCompleteHexEscapes) {
 // A time-out that ends the world on show from inside the tick, as a nested
 // load that fails does.
 int leaveForWaiting(ZmObj*, ZmEvent*, const char*) {
-  zmAppState = ZM_APP_WAITING;
+  zmShell.zmAppState = ZM_APP_WAITING;
   return 1;
 }
 
 TEST_F(ProgramTest, TheTickRestoresTheRunningStateOnlyWhenNothingChangedIt) {
   start(write("a.wrl"));
   tick();
-  EXPECT_EQ(zmAppState, ZM_APP_RUNNING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_RUNNING);
   ASSERT_NE(zmAddTimeOutHandler(firstTopObject(zmGetCurrentWorld()), nullptr, 1, ZM_SCRIPT_C,
                                 reinterpret_cast<const void*>(leaveForWaiting), "", 0),
             nullptr);
   tick();
-  EXPECT_EQ(zmAppState, ZM_APP_WAITING);
+  EXPECT_EQ(zmShell.zmAppState, ZM_APP_WAITING);
 }
 
 TEST_F(ProgramTest, TicksRenderFramesAndWriteTheirTimingWhenAsked) {
@@ -233,10 +329,15 @@ TEST_F(ProgramTest, TicksRenderFramesAndWriteTheirTimingWhenAsked) {
   platform::clearRecordedEvents();
   tick();
   tick();
-  int timingLines = 0;
+  std::vector<std::string> timingLines;
   for (const platform::RecordedEvent& event : platform::recordedEvents("DebugOutput"))
-    timingLines += event.detail.rfind("Rendering ", 0) == 0;
-  EXPECT_EQ(timingLines, 2);
+    if (event.detail.rfind("Rendering ", 0) == 0) timingLines.push_back(event.detail);
+  ASSERT_EQ(timingLines.size(), 2u);
+  // The virtual clock stands still while a frame renders; a tick is 1000 ms.
+  // The first frame has no frame before it: no other work, not the time
+  // since the clock began.
+  EXPECT_EQ(timingLines[0].rfind("Rendering    0 msec. Other    0 msec. Total 0 msec.", 0), 0u) << timingLines[0];
+  EXPECT_EQ(timingLines[1].rfind("Rendering    0 msec. Other 1000 msec. Total 1000 msec.", 0), 0u) << timingLines[1];
 }
 
 // A WORLD_IN handler that pumps messages with a close waiting in the queue.
@@ -281,6 +382,24 @@ TEST_F(ProgramTest, ACloseWhileAWorldFetchesATextureEndsTheFetchAndClosesOnceThe
   EXPECT_EQ(transcript[2], "request NETSCAPE WWW_UnRegisterViewer Lumenfold,image/gif");
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(quitCode, 0);
+}
+
+// The "Load Texture" preference decides whether a world's textures are
+// fetched and applied once it is read.
+TEST_F(ProgramTest, TexturesLoadOnlyWhileTheLoadTexturePreferenceIsOn) {
+  start();
+  for (int texture : {0, 1}) {
+    const std::string world = write("textured" + std::to_string(texture) + ".wrl",
+                                    "#VRML V1.0 ascii\nSeparator { Texture2 { filename \"ftp://example.invalid/t.gif\" } "
+                                    "Cube {} }\n");
+    zmSetPreference(ZM_PREF_TEXTURE, &texture);
+    platform::clearRecordedEvents();
+    ASSERT_EQ(zmLoadWorld(world.c_str(), url(world).c_str(), nullptr), 0) << texture;
+    bool fetched = false;
+    for (const auto& event : platform::recordedEvents("Dde"))
+      fetched = fetched || event.detail.find("WWW_OpenURL ftp://example.invalid/t.gif") != std::string::npos;
+    EXPECT_EQ(fetched, texture == 1) << texture;
+  }
 }
 
 // A browser under "NETSCAPE" that gives every local file a web URL.

@@ -30,7 +30,7 @@ namespace {
 constexpr uint8_t kShift = 16, kControl = 17, kLeft = 37, kUp = 38, kDown = 40;
 constexpr float kEyeHeight = 1.55f;  // of the shipped avatar
 constexpr double kDegree = 3.14159265358979323846 / 180.0;
-constexpr uint64_t kTickMs = 20;
+constexpr uint64_t kTickMs = 50;  // the tick whose amounts the state holds
 constexpr int kPressX = 32, kPressY = 40;  // a point of the floor ahead
 constexpr const char* kViewClass = "NavigationTestView";
 
@@ -214,6 +214,97 @@ TEST_F(Navigation, HeldUpKeyWalksFasterEveryFewTicks) {
   EXPECT_EQ(seen.alerts, 0);
 }
 
+// One second of held keys at ticks of any length: the sums of the 50 ms
+// ticks (steps 0.1 x (5x1 + 4x2 + 5x3 + 5x4 + 1x5) = 5.3, 20 ticks of 4
+// degrees, of -2 degrees of pitch).
+TEST_F(Navigation, HeldKeysMoveAsFarInASecondAtAnyTickLength) {
+  struct Keys {
+    const char* what;
+    std::initializer_list<uint8_t> keys;
+    float perSecond;
+  };
+  const Keys keyCases[] = {{"Up walks", {kUp}, 5.3f}, {"Left turns", {kLeft}, 80.0f}, {"Shift+Up tilts", {kShift, kUp}, -40.0f}};
+  for (const Keys& k : keyCases) {
+    for (uint64_t tickMs : {10, 20, 50, 100}) {
+      standAt(0, 0, 0, 0, 1);
+      hold({});
+      zmNavStep(nullptr);  // the time from which the keys count
+      hold(k.keys);
+      for (uint64_t held = 0; held < 1000; held += tickMs) {
+        platform::advanceClock(tickMs);
+        zmNavStep(nullptr);
+      }
+      const double moved = k.perSecond == 5.3f   ? feet().z
+                           : k.perSecond == 80.0f ? std::atan2(heading().x, heading().z) / kDegree
+                                                  : state->pitch;
+      EXPECT_NEAR(moved, k.perSecond, std::fabs(k.perSecond) * 0.01) << k.what << " at " << tickMs << " ms ticks";
+      hold({});
+      platform::advanceClock(tickMs);
+      zmNavStep(nullptr);
+    }
+  }
+}
+
+TEST_F(Navigation, AStepLongerThanTwoHundredMillisecondsMovesAsTwoHundred) {
+  for (uint64_t stepMs : {200, 1000}) {
+    standAt(0, 0, 0, 0, 1);
+    hold({});
+    zmNavStep(nullptr);
+    hold({kUp});
+    platform::advanceClock(stepMs);
+    zmNavStep(nullptr);
+    EXPECT_NEAR(feet().z, 0.4f, 1e-5) << stepMs << " ms: four ticks of 0.1";
+    hold({});
+    platform::advanceClock(stepMs);
+    zmNavStep(nullptr);
+  }
+  // A jump in one long step is only four ticks along: at its top.
+  ASSERT_EQ(zmNavStartEventMove(person, 3.0f), 0);
+  platform::advanceClock(1000);
+  zmNavStep(nullptr);
+  EXPECT_NEAR(feet().y, 3.0f, 1e-4);
+  EXPECT_EQ(state->autoMove, ZM_AUTO_JUMP);
+}
+
+// The jump and the rise take the same time and reach the same heights
+// whether the frames come every 10 ms or every 100.
+TEST_F(Navigation, JumpAndRiseKeepTheirShapeInTime) {
+  world->boundingBox[0].y = 0;
+  world->boundingBox[1].y = 4;
+  for (uint64_t tickMs : {10, 20, 50, 100}) {
+    standAt(0, 0, 0, 0, 1);
+    hold({});
+    zmNavStep(nullptr);
+    const auto runFor = [tickMs](uint64_t ms) {
+      for (uint64_t t = 0; t < ms; t += tickMs) {
+        platform::advanceClock(tickMs);
+        zmNavStep(nullptr);
+      }
+    };
+    ASSERT_EQ(zmNavStartEventMove(person, 3.0f), 0);
+    runFor(100);
+    EXPECT_NEAR(feet().y, 1.5f, 1e-4) << tickMs << " ms ticks: half way up";
+    runFor(200);
+    EXPECT_NEAR(feet().y, 3.0f, 1e-4) << tickMs << " ms ticks: at the top for 100 ms";
+    EXPECT_EQ(state->autoMove, ZM_AUTO_JUMP) << tickMs;
+    runFor(200);
+    EXPECT_NEAR(feet().y, 0.0f, 1e-4) << tickMs << " ms ticks: down";
+    EXPECT_EQ(state->autoMove, ZM_AUTO_NONE) << tickMs;
+
+    const float startEye = eye().y;
+    ASSERT_EQ(zmNavGoHome(world), 1);
+    runFor(200);
+    EXPECT_NEAR(eye().y - startEye, 10.0f * (1 - std::pow(0.8f, 4)), 1e-3) << tickMs << " ms ticks: four ticks up";
+    runFor(300);
+    EXPECT_NEAR(eye().y - startEye, 10.0f * (1 - std::pow(0.8f, 10)), 1e-3) << tickMs << " ms ticks: hovering";
+    EXPECT_EQ(state->stepsLeft, 0) << tickMs;
+    ASSERT_EQ(zmNavGoHome(world), 1);
+    runFor(500);
+    EXPECT_EQ(state->autoMove, ZM_AUTO_NONE) << tickMs;
+    EXPECT_NEAR(eye().y, startEye, 1e-4) << tickMs << " ms ticks: back";
+  }
+}
+
 TEST_F(Navigation, ShiftCtrlUpRisesPastWallAndCeilingWithoutCollisionOrGravity) {
   struct Case {
     const char* what;
@@ -383,6 +474,18 @@ TEST_F(Navigation, KeysStepAnAvatarsPostureWhileTheMouseMovesIt) {
   tick();
   EXPECT_NEAR(feet().z, 0.5f, 1e-4);
   EXPECT_EQ(seen.nextPostures, 1);
+  state->inputMode = ZM_NAV_IDLE;
+
+  // A posture a tick of walking, whatever the frame rate: 200 ms of Up in
+  // steps of 10 ms are four.
+  zmNavStep(nullptr);  // the time from which the key counts
+  hold({kUp});
+  for (int t = 0; t < 20; ++t) {
+    platform::advanceClock(10);
+    zmNavStep(nullptr);
+  }
+  hold({});
+  EXPECT_EQ(seen.nextPostures, 5);
 }
 
 TEST_F(Navigation, RiseIsLimitedByTheWorldsHeightAndACeiling) {
