@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/event.h"
+#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/object.h"
@@ -84,7 +85,7 @@ ZmObj* targetOf(const uint8_t* message, const char* handler, AvatarTarget avatar
 
 // Takes the labels off the object and everything under it.
 void forgetLabelsOfTree(ZmObj* object) {
-  hookDeleteObjLabels(object);
+  coreShell().deleteObjLabels(object);
   for (ZmChildList* node = object->child; node != nullptr; node = node->next)
     if (node->object != nullptr) forgetLabelsOfTree(node->object);
 }
