@@ -1,18 +1,21 @@
 // core/apphandles.cpp -- storage of the program-wide handles.
 #include "core/apphandles.h"
 
-static HWND mainHwnd;        // the shell's main window, null before start-up
-static HINSTANCE hinstance;  // the program instance, null before start-up
+// The handles, null before start-up.
+static struct {
+  HWND mainHwnd;        // the shell's main window
+  HINSTANCE hinstance;  // the program instance
+} handles;
 
-void zmSetMainHwnd(HWND hwnd) { mainHwnd = hwnd; }
+void zmSetMainHwnd(HWND hwnd) { handles.mainHwnd = hwnd; }
 
-HWND zmGetMainHwnd() { return mainHwnd; }
+HWND zmGetMainHwnd() { return handles.mainHwnd; }
 
-void zmSetHinstance(HINSTANCE instance) { hinstance = instance; }
+void zmSetHinstance(HINSTANCE instance) { handles.hinstance = instance; }
 
-HINSTANCE zmGetHinstance() { return hinstance; }
+HINSTANCE zmGetHinstance() { return handles.hinstance; }
 
 BOOL zmFatalStop() {
-  PostMessageA(mainHwnd, WM_ZMCANCEL, 0, 0);
-  return PostMessageA(mainHwnd, WM_CLOSE, 0, 0);
+  PostMessageA(handles.mainHwnd, WM_ZMCANCEL, 0, 0);
+  return PostMessageA(handles.mainHwnd, WM_CLOSE, 0, 0);
 }

@@ -3,12 +3,14 @@
 #include "core/dirs.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <time.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/apphandles.h"
 #include "core/report.h"
@@ -42,6 +44,24 @@ int zmGetModuleDirName(char* buffer, size_t size) {
   }
   if (buffer != nullptr && size > 0) buffer[0] = '\0';
   return 0;
+}
+
+int zmGetDataDirName(char* buffer, size_t size) {
+  char program[MAX_PATH];
+  int length = zmGetModuleDirName(program, sizeof program);
+  if (length == 0) return 0;
+  std::string folder(program, size_t(length));
+  if (access((folder + "zminit.tcl").c_str(), R_OK) != 0) {
+    // "<prefix>/bin/": the data lie in "<prefix>/share/lumenfold/".
+    size_t parent = folder.rfind('/', folder.size() - 2);
+    folder = (parent == std::string::npos ? std::string("/") : folder.substr(0, parent + 1)) + "share/lumenfold/";
+  }
+  if (buffer == nullptr || folder.size() >= size) {
+    if (buffer != nullptr && size > 0) buffer[0] = '\0';
+    return 0;
+  }
+  memcpy(buffer, folder.c_str(), folder.size() + 1);
+  return int(folder.size());
 }
 
 // The value of an environment variable, null when unset or empty.

@@ -38,6 +38,19 @@ int zmGetModuleFileName(char* buffer, size_t size);
 int zmGetModuleDirName(char* buffer, size_t size);
 
 /*
+ * zmGetDataDirName --
+ *   The folder of the program's shipped files (avatars, pictures, sounds,
+ *   start-up script) with its trailing '/' in `buffer`: the program's own
+ *   folder when it holds them (in the build tree, beside zminit.tcl), else
+ *   "share/lumenfold/" beside the program's "bin" folder (an installed
+ *   program).
+ * Results:
+ *   Its length; 0, with the buffer emptied, when the program's path cannot
+ *   be had or the folder does not fit in `size` characters.
+ */
+int zmGetDataDirName(char* buffer, size_t size);
+
+/*
  * zmGetTempBaseDir --
  *   The system's temporary folder in `buffer`: the value of $TEMP, else of
  *   $TMPDIR (an empty value counts as unset), else "/tmp".

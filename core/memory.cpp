@@ -67,51 +67,55 @@ std::map<uintptr_t, uintptr_t>& chunkRanges() {
   return *ranges;
 }
 
-ZmSlab* slabInUse = nullptr;
+// The allocator's state (chunkRanges above apart, which must outlive it).
+struct SlabAllocator {
+  ZmSlab* slabInUse = nullptr;
 
-// Chunks of deleted slabs (linked through `previous`), not zero-filled, and
-// their total size. Not in chunkRanges: no block of them is live.
-Chunk* spareChunks = nullptr;
-size_t spareBytes = 0;
+  // Chunks of deleted slabs (linked through `previous`), not zero-filled, and
+  // their total size. Not in chunkRanges: no block of them is live.
+  Chunk* spareChunks = nullptr;
+  size_t spareBytes = 0;
 
-long allocationsLeft = -1;  // successful allocations still allowed; negative: no limit
+  long allocationsLeft = -1;  // successful allocations still allowed; negative: no limit
+
+  // The chunk found last: a world's records are freed in about the order they
+  // were carved, so most lookups land in it. Forgotten when a chunk goes.
+  uintptr_t lastChunkStart = 0;
+  uintptr_t lastChunkEnd = 0;
+
+  // The span from the lowest live chunk's start to the highest one's end
+  // (empty while there is none), so that freeing a heap block needs no map
+  // lookup when no slab is alive or the block lies outside every chunk.
+  uintptr_t lowestChunkStart = UINTPTR_MAX;
+  uintptr_t highestChunkEnd = 0;
+};
+SlabAllocator allocator;
 
 // Counts one allocation; false when the injected fault refuses it.
 bool allocationAllowed() {
-  if (allocationsLeft < 0) return true;
-  if (allocationsLeft == 0) return false;
-  --allocationsLeft;
+  if (allocator.allocationsLeft < 0) return true;
+  if (allocator.allocationsLeft == 0) return false;
+  --allocator.allocationsLeft;
   return true;
 }
 
-// The chunk found last: a world's records are freed in about the order they
-// were carved, so most lookups land in it. Forgotten when a chunk goes.
-uintptr_t lastChunkStart = 0;
-uintptr_t lastChunkEnd = 0;
-
-// The span from the lowest live chunk's start to the highest one's end
-// (empty while there is none), so that freeing a heap block needs no map
-// lookup when no slab is alive or the block lies outside every chunk.
-uintptr_t lowestChunkStart = UINTPTR_MAX;
-uintptr_t highestChunkEnd = 0;
-
 void spanLiveChunks() {
   const auto& ranges = chunkRanges();
-  lowestChunkStart = ranges.empty() ? UINTPTR_MAX : ranges.begin()->first;
-  highestChunkEnd = ranges.empty() ? 0 : ranges.rbegin()->second;
+  allocator.lowestChunkStart = ranges.empty() ? UINTPTR_MAX : ranges.begin()->first;
+  allocator.highestChunkEnd = ranges.empty() ? 0 : ranges.rbegin()->second;
 }
 
 bool isSlabBlock(const void* block) {
   const uintptr_t at = reinterpret_cast<uintptr_t>(block);
-  if (at >= lastChunkStart && at < lastChunkEnd) return true;
-  if (at < lowestChunkStart || at >= highestChunkEnd) return false;
+  if (at >= allocator.lastChunkStart && at < allocator.lastChunkEnd) return true;
+  if (at < allocator.lowestChunkStart || at >= allocator.highestChunkEnd) return false;
   const auto& ranges = chunkRanges();
   auto after = ranges.upper_bound(at);
   if (after == ranges.begin()) return false;
   --after;
   if (at >= after->second) return false;
-  lastChunkStart = after->first;
-  lastChunkEnd = after->second;
+  allocator.lastChunkStart = after->first;
+  allocator.lastChunkEnd = after->second;
   return true;
 }
 
@@ -181,7 +185,7 @@ struct ZmSlab {
   bool recycled;     // the newest chunk is a spare: blocks are cleared when carved
 };
 
-void zmFailAllocationsAfter(long count) { allocationsLeft = count; }
+void zmFailAllocationsAfter(long count) { allocator.allocationsLeft = count; }
 
 void* zmMalloc(size_t size) {
   if (size == 0) {
@@ -236,13 +240,13 @@ ZmSlab* zmNewSlab() {
 // their limit, else gives it back.
 static void keepOrFreeChunk(Chunk* chunk) {
   SLAB_UNPOISON(chunk, chunk->size);
-  if (spareBytes + chunk->size > kSpareLimit) {
+  if (allocator.spareBytes + chunk->size > kSpareLimit) {
     freeChunk(chunk);
     return;
   }
-  chunk->previous = spareChunks;
-  spareChunks = chunk;
-  spareBytes += chunk->size;
+  chunk->previous = allocator.spareChunks;
+  allocator.spareChunks = chunk;
+  allocator.spareBytes += chunk->size;
   SLAB_POISON(chunk + 1, chunk->size - sizeof(Chunk));
 }
 
@@ -250,24 +254,24 @@ static void keepOrFreeChunk(Chunk* chunk) {
 // null when there is none.
 static Chunk* takeSpareChunk(size_t size) {
   Chunk** best = nullptr;
-  for (Chunk** link = &spareChunks; *link != nullptr; link = &(*link)->previous) {
+  for (Chunk** link = &allocator.spareChunks; *link != nullptr; link = &(*link)->previous) {
     if ((*link)->size >= size && (best == nullptr || (*link)->size < (*best)->size)) best = link;
   }
   if (best == nullptr) return nullptr;
   Chunk* chunk = *best;
   *best = chunk->previous;
-  spareBytes -= chunk->size;
+  allocator.spareBytes -= chunk->size;
   return chunk;
 }
 
 void zmDeleteSlab(ZmSlab* slab) {
   if (slab == nullptr) return;
-  if (slabInUse == slab) slabInUse = nullptr;
+  if (allocator.slabInUse == slab) allocator.slabInUse = nullptr;
   while (slab->newest != nullptr) {
     Chunk* chunk = slab->newest;
     slab->newest = chunk->previous;
     chunkRanges().erase(reinterpret_cast<uintptr_t>(chunk));
-    lastChunkStart = lastChunkEnd = 0;
+    allocator.lastChunkStart = allocator.lastChunkEnd = 0;
     keepOrFreeChunk(chunk);
   }
   spanLiveChunks();
@@ -275,18 +279,18 @@ void zmDeleteSlab(ZmSlab* slab) {
 }
 
 void zmReleaseSpareChunks() {
-  while (spareChunks != nullptr) {
-    Chunk* chunk = spareChunks;
-    spareChunks = chunk->previous;
+  while (allocator.spareChunks != nullptr) {
+    Chunk* chunk = allocator.spareChunks;
+    allocator.spareChunks = chunk->previous;
     SLAB_UNPOISON(chunk, chunk->size);
     freeChunk(chunk);
   }
-  spareBytes = 0;
+  allocator.spareBytes = 0;
 }
 
 ZmSlab* zmUseSlab(ZmSlab* slab) {
-  ZmSlab* before = slabInUse;
-  slabInUse = slab;
+  ZmSlab* before = allocator.slabInUse;
+  allocator.slabInUse = slab;
   return before;
 }
 
@@ -334,8 +338,8 @@ static bool growSlab(ZmSlab* slab, size_t need) {
 }
 
 void* zmSlabMalloc(size_t size) {
-  if (slabInUse == nullptr || size == 0 || size > kLargestSlabBlock) return zmMalloc(size);
-  return carveBlock(slabInUse, size);
+  if (allocator.slabInUse == nullptr || size == 0 || size > kLargestSlabBlock) return zmMalloc(size);
+  return carveBlock(allocator.slabInUse, size);
 }
 
 void* zmShareBlock(void* block, size_t size) {

@@ -15,12 +15,14 @@ namespace {
 
 constexpr size_t kMaxStringValue = ZM_OBJ_VALUE_TEXT - 1;
 
-char valueText[ZM_OBJ_VALUE_TEXT];  // every text result; the next call overwrites it
-
-// Scratch values of the conversion from text. A float text that does not
-// scan keeps the previous float.
-int32_t scratchInteger;
-float scratchFloat;
+// Where results are kept between calls: the next call overwrites them. A
+// float text that does not scan keeps the previous float.
+struct ValueScratch {
+  char text[ZM_OBJ_VALUE_TEXT];  // every text result
+  int32_t integer;               // converted from text
+  float real;                    // converted from text
+};
+ValueScratch scratch;
 
 // A decimal integer as a 32-bit stored value: leading white space and a
 // sign allowed, digits up to the first other character, 0 without digits;
@@ -37,8 +39,8 @@ ZmObjValue* valueList(ZmObj* object) {
 }
 
 char* formatted(const ZmObjValue* node) {
-  zmObjValueToStr(node->type, node->value, valueText);
-  return valueText;
+  zmObjValueToStr(node->type, node->value, scratch.text);
+  return scratch.text;
 }
 
 // Takes back a node that zmNewValue made but could not fill: a reused node
@@ -188,13 +190,13 @@ void* _zmObjValueStr2Ptr(int32_t type, const char* text) {
   switch (type) {
     case ZM_VALUE_LONG:
     case ZM_VALUE_INT:
-      scratchInteger = readInteger(text);
-      source = &scratchInteger;
+      scratch.integer = readInteger(text);
+      source = &scratch.integer;
       break;
     case ZM_VALUE_FLOAT: {
       ZmCLocaleScope cLocale;
-      std::sscanf(text, "%f", &scratchFloat);
-      source = &scratchFloat;
+      std::sscanf(text, "%f", &scratch.real);
+      source = &scratch.real;
       break;
     }
     default:

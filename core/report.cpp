@@ -26,12 +26,15 @@ static constexpr std::array<ZmFlag, 9> defaultFlags = {{
     {"", 0, 0},
 }};
 
-static std::array<ZmFlag, 9> flags = defaultFlags;  // the table; id 0 ends it
-static int messageBoxShowing;  // 1 while a box or a notify append pumps messages
-static int fatalBoxShown;      // 1 once the fatal box has been shown this run
+// The reporting state of the program.
+static struct {
+  std::array<ZmFlag, 9> flags = defaultFlags;  // the table; id 0 ends it
+  int messageBoxShowing = 0;  // 1 while a box or a notify append pumps messages
+  int fatalBoxShown = 0;      // 1 once the fatal box has been shown this run
+} reporting;
 
 static ZmFlag* flagById(int id) {
-  for (ZmFlag* row = flags.data(); row->id != 0; ++row) {
+  for (ZmFlag* row = reporting.flags.data(); row->id != 0; ++row) {
     if (row->id == id) return row;
   }
   return nullptr;
@@ -39,7 +42,7 @@ static ZmFlag* flagById(int id) {
 
 static ZmFlag* flagByName(const char* name) {
   if (name == nullptr) return nullptr;
-  for (ZmFlag* row = flags.data(); row->id != 0; ++row) {
+  for (ZmFlag* row = reporting.flags.data(); row->id != 0; ++row) {
     if (strcmp(row->name, name) == 0) return row;
   }
   return nullptr;
@@ -79,9 +82,9 @@ int zmAllFlags(int id, ...) {
   return all;
 }
 
-int zmIsMessageBoxShowing() { return messageBoxShowing; }
+int zmIsMessageBoxShowing() { return reporting.messageBoxShowing; }
 
-int zmSetMessageBoxShowing(int value) { return messageBoxShowing = value; }
+int zmSetMessageBoxShowing(int value) { return reporting.messageBoxShowing = value; }
 
 // Sets the message-box flag around a call that pumps messages. The flag is
 // restored rather than cleared afterwards: the call may run inside the pump
@@ -89,8 +92,8 @@ int zmSetMessageBoxShowing(int value) { return messageBoxShowing = value; }
 namespace {
 class MessageBoxShowing {
  public:
-  MessageBoxShowing() : wasShowing_(messageBoxShowing) { messageBoxShowing = 1; }
-  ~MessageBoxShowing() { messageBoxShowing = wasShowing_; }
+  MessageBoxShowing() : wasShowing_(reporting.messageBoxShowing) { reporting.messageBoxShowing = 1; }
+  ~MessageBoxShowing() { reporting.messageBoxShowing = wasShowing_; }
   MessageBoxShowing(const MessageBoxShowing&) = delete;
   MessageBoxShowing& operator=(const MessageBoxShowing&) = delete;
 
@@ -100,8 +103,8 @@ class MessageBoxShowing {
 }  // namespace
 
 int zmFatalErrorBox(const char* text) {
-  if (!fatalBoxShown) {
-    fatalBoxShown = 1;
+  if (!reporting.fatalBoxShown) {
+    reporting.fatalBoxShown = 1;
     MessageBoxShowing showing;
     MessageBoxA(zmGetMainHwnd(), text, "Fatal Error", MB_OK | MB_ICONSTOP);
   }
@@ -182,7 +185,7 @@ void zmDebugPrint(const char* function, const char* format, ...) {
 }
 
 void zmResetReportStateForTest() {
-  flags = defaultFlags;
-  messageBoxShowing = 0;
-  fatalBoxShown = 0;
+  reporting.flags = defaultFlags;
+  reporting.messageBoxShowing = 0;
+  reporting.fatalBoxShown = 0;
 }

@@ -14,13 +14,14 @@
 
 namespace {
 
-ZmWorld* currentWorld = nullptr;  // the world on show
-
-// Functions run at the program's shut-down, the last registered first.
-struct {
-  ZmExitHandler handlers[ZM_MAX_EXIT_HANDLERS];
-  int16_t count;
-} exitHandlers;
+// The program-wide state of this module.
+struct WorldModule {
+  ZmWorld* current = nullptr;  // the world on show
+  // Functions run at the program's shut-down, the last registered first.
+  ZmExitHandler exitHandlers[ZM_MAX_EXIT_HANDLERS];
+  int16_t exitHandlerCount = 0;
+};
+WorldModule worlds;
 
 }  // namespace
 
@@ -160,7 +161,7 @@ int zmDeleteWorld(ZmWorld* world) {
     zmReportWarning("zmDeleteWorld : fail to delete contents.");
     return -1;
   }
-  if (currentWorld == world) currentWorld = nullptr;
+  if (worlds.current == world) worlds.current = nullptr;
   zmFree(world);
   return 0;
 }
@@ -221,8 +222,8 @@ ZmObj* zmGetNextTopObject(ZmTopObjList** cursor) {
   return object;
 }
 
-void zmSetCurrentWorld(ZmWorld* world) { currentWorld = world; }
-ZmWorld* zmGetCurrentWorld() { return currentWorld; }
+void zmSetCurrentWorld(ZmWorld* world) { worlds.current = world; }
+ZmWorld* zmGetCurrentWorld() { return worlds.current; }
 
 void zmSetWorldBoundingCube(ZmWorld* world) {
   bool started = false;
@@ -251,16 +252,16 @@ void zmSetWorldBoundingCube(ZmWorld* world) {
 
 // ---- Handlers -------------------------------------------------------------
 
-void zmInitExitHandlers() { exitHandlers.count = 0; }
+void zmInitExitHandlers() { worlds.exitHandlerCount = 0; }
 
 int zmAddExitHandler(ZmExitHandler handler) {
-  if (exitHandlers.count >= ZM_MAX_EXIT_HANDLERS) return -1;
-  exitHandlers.handlers[exitHandlers.count++] = handler;
+  if (worlds.exitHandlerCount >= ZM_MAX_EXIT_HANDLERS) return -1;
+  worlds.exitHandlers[worlds.exitHandlerCount++] = handler;
   return 0;
 }
 
 void zmCallExitHandlers() {
-  for (int i = exitHandlers.count - 1; i >= 0; --i) exitHandlers.handlers[i]();
+  for (int i = worlds.exitHandlerCount - 1; i >= 0; --i) worlds.exitHandlers[i]();
 }
 
 void zmInitWorldDestroyHandlers(ZmWorld* world) {

@@ -17,9 +17,13 @@ RwCameraLinks rwCameraLinks = {};
 
 namespace {
 
-RwPool* cameraPool = nullptr;
-RwCamera* cameraList = nullptr;        // newest first
-int32_t nextChangeStamp = 0;           // seeds each new camera's stamp, then decreases
+// The camera module: its records and the list of the live ones.
+struct CameraModule {
+  RwPool* pool = nullptr;
+  RwCamera* list = nullptr;     // newest first
+  int32_t nextChangeStamp = 0;  // seeds each new camera's stamp, then decreases
+};
+CameraModule cameras;
 
 constexpr float defaultNearClipping = 0.05f;
 constexpr float defaultFarClipping = 3.4028235e38f;
@@ -202,11 +206,11 @@ void buildViewMatrix(RwCamera* camera) {
 // ---- module
 
 int RwOpenCameraModule() {
-  cameraList = nullptr;
-  nextChangeStamp = 0;
+  cameras.list = nullptr;
+  cameras.nextChangeStamp = 0;
   RwResetRenderState();
-  cameraPool = RwCreatePool("cameralist", sizeof(RwCamera));
-  if (!cameraPool) {
+  cameras.pool = RwCreatePool("cameralist", sizeof(RwCamera));
+  if (!cameras.pool) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -214,10 +218,10 @@ int RwOpenCameraModule() {
 }
 
 int RwCloseCameraModule() {
-  while (cameraList) RwDestroyCamera(cameraList);
+  while (cameras.list) RwDestroyCamera(cameras.list);
   RwFreeDepthBuffer();
-  RwDestroyPool(cameraPool);
-  cameraPool = nullptr;
+  RwDestroyPool(cameras.pool);
+  cameras.pool = nullptr;
   RwResetRenderState();
   return 1;
 }
@@ -225,15 +229,15 @@ int RwCloseCameraModule() {
 // ---- creation and destruction
 
 RwCamera* RwCreateCamera(intptr_t width, intptr_t height, void* descriptor) {
-  auto* camera = static_cast<RwCamera*>(RwAllocRecord(cameraPool));
+  auto* camera = static_cast<RwCamera*>(RwAllocRecord(cameras.pool));
   if (!camera) return nullptr;
   *camera = {};
   camera->descriptor = descriptor;
   camera->descriptorMadeByDevice = descriptor ? 0 : 1;
   camera->flags = rwDeviceRecord.flags & twoMaskFlag;
-  camera->changeStamp = nextChangeStamp--;
+  camera->changeStamp = cameras.nextChangeStamp--;
   if (!rwDeviceRecord.createCameraImage || !rwDeviceRecord.createCameraImage(camera, width, height)) {
-    RwFreeRecord(cameraPool, camera);
+    RwFreeRecord(cameras.pool, camera);
     return nullptr;
   }
   resetFrame(camera);
@@ -244,8 +248,8 @@ RwCamera* RwCreateCamera(intptr_t width, intptr_t height, void* descriptor) {
   camera->nearClipping = defaultNearClipping;
   camera->farClipping = defaultFarClipping;
   RwSetCameraBackColor(camera, 0.0f, 0.0f, 0.0f);
-  camera->next = cameraList;
-  cameraList = camera;
+  camera->next = cameras.list;
+  cameras.list = camera;
   return camera;
 }
 
@@ -256,14 +260,14 @@ int RwDestroyCamera(RwCamera* camera) {
   }
   if (rwCameraLinks.dropUserDrawQueue) rwCameraLinks.dropUserDrawQueue(camera);
   if (rwDeviceRecord.destroyCameraImage) rwDeviceRecord.destroyCameraImage(camera);
-  for (RwCamera** link = &cameraList; *link; link = &(*link)->next) {
+  for (RwCamera** link = &cameras.list; *link; link = &(*link)->next) {
     if (*link == camera) {
       *link = camera->next;
       break;
     }
   }
   if (rwRenderState.currentCamera == camera) rwRenderState.currentCamera = nullptr;
-  RwFreeRecord(cameraPool, camera);
+  RwFreeRecord(cameras.pool, camera);
   return 1;
 }
 

@@ -15,8 +15,12 @@
 
 namespace {
 
-RwPool* singlePool = nullptr;
-RwPool* planePool = nullptr;
+// The depth sort's two pools.
+struct DepthSortPools {
+  RwPool* singles = nullptr;  // "singlelist": one-polygon entries
+  RwPool* planes = nullptr;   // "planelist": the nodes of the plane tree
+};
+DepthSortPools pools;
 
 // The clump's three depth-sort words.
 enum SortWord { firstFlagWord = 0, runsWord = 1, orderedWord = 2 };
@@ -164,7 +168,7 @@ struct BuildScratch {
   uintptr_t nodeCount = 0;
   RwPlaneNode** stack = nullptr;
   ~BuildScratch() {
-    for (uintptr_t i = 0; i < nodeCount; ++i) RwFreeRecord(planePool, nodes[i]);
+    for (uintptr_t i = 0; i < nodeCount; ++i) RwFreeRecord(pools.planes, nodes[i]);
     RwEngineFree(nodes);
     RwEngineFree(stack);
   }
@@ -177,7 +181,7 @@ bool failOutOfMemory() {
 
 bool makeNodes(BuildScratch& scratch, RwClump* clump, uintptr_t count) {
   for (uintptr_t i = 0; i < count; ++i) {
-    auto* node = static_cast<RwPlaneNode*>(RwAllocRecord(planePool));
+    auto* node = static_cast<RwPlaneNode*>(RwAllocRecord(pools.planes));
     if (!node) return false;
     *node = {};
     node->polygon = static_cast<RwPolygon*>(RwPtrArrayEntry(clump->drawablePolygons, i));
@@ -217,20 +221,20 @@ RwPlaneOrder RwGetClumpPlaneOrder(const RwClump* clump) {
 }
 
 int RwOpenPlaneSinglesModule() {
-  singlePool = RwCreatePool("singlelist", 2 * sizeof(void*));
-  if (!singlePool) return failOutOfMemory() ? 1 : 0;
+  pools.singles = RwCreatePool("singlelist", 2 * sizeof(void*));
+  if (!pools.singles) return failOutOfMemory() ? 1 : 0;
   return 1;
 }
 
 int RwClosePlaneSinglesModule() {
-  RwDestroyPool(singlePool);
-  singlePool = nullptr;
+  RwDestroyPool(pools.singles);
+  pools.singles = nullptr;
   return 1;
 }
 
 int RwOpenPlaneOrderModule() {
-  planePool = RwCreatePool("planelist", sizeof(RwPlaneNode));
-  if (!planePool) return failOutOfMemory() ? 1 : 0;
+  pools.planes = RwCreatePool("planelist", sizeof(RwPlaneNode));
+  if (!pools.planes) return failOutOfMemory() ? 1 : 0;
   rwClumpLinks.hiddenSurfaceModeChanged = modeChanged;
   rwClumpLinks.freeSortData = RwFreeClumpPlaneOrder;
   rwClumpLinks.geometryChangedInBulk = [](RwClump* clump) { RwBuildClumpPlaneOrder(clump); };
@@ -241,8 +245,8 @@ int RwClosePlaneOrderModule() {
   rwClumpLinks.hiddenSurfaceModeChanged = nullptr;
   rwClumpLinks.freeSortData = nullptr;
   rwClumpLinks.geometryChangedInBulk = nullptr;
-  RwDestroyPool(planePool);
-  planePool = nullptr;
+  RwDestroyPool(pools.planes);
+  pools.planes = nullptr;
   return 1;
 }
 

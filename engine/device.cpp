@@ -106,44 +106,47 @@ intptr_t unsupportedExtendedControl(intptr_t, intptr_t, void*, intptr_t) {
 
 // ---- the recording device
 
-RwMetaCallbacks metaCallbacks = {};
+// The recording device: the program's callbacks and the state they draw with.
+struct RecordingDevice {
+  RwMetaCallbacks callbacks = {};
+  RwMetaDrawState drawState = {};
+};
+RecordingDevice recording;
 
 bool ownsImage(const RwCamera* camera) { return camera->descriptorMadeByDevice == 1; }
 
 int metaCreateImage(RwCamera* camera, intptr_t width, intptr_t height) {
   uintptr_t handle = reinterpret_cast<uintptr_t>(camera->descriptor);
-  if (ownsImage(camera)) handle = metaCallbacks.createImage ? metaCallbacks.createImage(width, height) : 0;
+  if (ownsImage(camera)) handle = recording.callbacks.createImage ? recording.callbacks.createImage(width, height) : 0;
   camera->image.handle = handle;
   if (!handle) return 0;
-  if (metaCallbacks.describeImage) metaCallbacks.describeImage(handle, &camera->image);
+  if (recording.callbacks.describeImage) recording.callbacks.describeImage(handle, &camera->image);
   return 1;
 }
 
 void metaDestroyImage(RwCamera* camera) {
-  if (ownsImage(camera) && metaCallbacks.destroyImage) metaCallbacks.destroyImage(camera->image.handle);
+  if (ownsImage(camera) && recording.callbacks.destroyImage) recording.callbacks.destroyImage(camera->image.handle);
 }
 
 void metaBeginUpdate(RwCamera* camera, intptr_t argument) {
-  if (metaCallbacks.beginUpdate) metaCallbacks.beginUpdate(camera->image.handle, argument);
+  if (recording.callbacks.beginUpdate) recording.callbacks.beginUpdate(camera->image.handle, argument);
 }
 
 void metaClearRect(RwCamera* camera, const RwRect* rect) {
-  if (metaCallbacks.clear) {
-    metaCallbacks.clear(camera->image.handle, rect, static_cast<intptr_t>(camera->backgroundIndex));
+  if (recording.callbacks.clear) {
+    recording.callbacks.clear(camera->image.handle, rect, static_cast<intptr_t>(camera->backgroundIndex));
   }
 }
 
 void metaEndUpdate(RwCamera* camera) {
-  if (metaCallbacks.endUpdate) metaCallbacks.endUpdate(camera->image.handle);
+  if (recording.callbacks.endUpdate) recording.callbacks.endUpdate(camera->image.handle);
 }
 
 void metaShowImage(RwCamera* camera, const RwRect* rect, HDC windowDc) {
-  if (metaCallbacks.show) metaCallbacks.show(camera->image.handle, rect, windowDc);
+  if (recording.callbacks.show) recording.callbacks.show(camera->image.handle, rect, windowDc);
 }
 
-void metaClose() { metaCallbacks = {}; }
-
-RwMetaDrawState metaDrawState = {};
+void metaClose() { recording.callbacks = {}; }
 
 RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
   return {vertex->screenX, vertex->screenY, vertex->depth, vertex->u, vertex->v,
@@ -153,14 +156,14 @@ RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
 // Hands the polygon over as the fan of triangles (0, i, i + 1); polygons
 // reach this device as triangles, larger ones having been cut.
 int metaDraw(RwPolygon* polygon, intptr_t geometryKind, intptr_t lightKind) {
-  if (!metaCallbacks.drawTriangle || polygon->vertexCount < 3) return 0;
+  if (!recording.callbacks.drawTriangle || polygon->vertexCount < 3) return 0;
   const RwMaterial* material = polygon->material;
-  metaDrawState = {geometryKind, lightKind, polygon->intensity[0], material->texture};
+  recording.drawState = {geometryKind, lightKind, polygon->intensity[0], material->texture};
   for (uint32_t i = 1; i + 1 < polygon->vertexCount; ++i) {
     RwMetaTriangle triangle = {{metaVertex(polygon->vertices[0], material->colour),
                                 metaVertex(polygon->vertices[i], material->colour),
                                 metaVertex(polygon->vertices[i + 1], material->colour)}};
-    metaCallbacks.drawTriangle(&triangle);
+    recording.callbacks.drawTriangle(&triangle);
   }
   return 1;
 }
@@ -287,12 +290,12 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  metaCallbacks = *callbacks;
-  record->deviceValue = metaCallbacks.deviceValue;
+  recording.callbacks = *callbacks;
+  record->deviceValue = recording.callbacks.deviceValue;
   record->maxPolygonVertices = 3;
-  record->colourToDeviceValue = metaCallbacks.colourToDeviceValue;
-  record->deviceValueToColour = metaCallbacks.deviceValueToColour;
-  record->combineValueAndLevel = metaCallbacks.combineValueAndLevel;
+  record->colourToDeviceValue = recording.callbacks.colourToDeviceValue;
+  record->deviceValueToColour = recording.callbacks.deviceValueToColour;
+  record->combineValueAndLevel = recording.callbacks.combineValueAndLevel;
   record->createCameraImage = metaCreateImage;
   record->destroyCameraImage = metaDestroyImage;
   record->beginUpdate = metaBeginUpdate;
@@ -304,4 +307,4 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
   return 1;
 }
 
-const RwMetaDrawState* RwGetMetaDrawState() { return &metaDrawState; }
+const RwMetaDrawState* RwGetMetaDrawState() { return &recording.drawState; }

@@ -29,11 +29,15 @@ constexpr intptr_t softwareDevicePolygonWord = 32;
 constexpr intptr_t perspectiveModeMask = 7;
 constexpr intptr_t parallelModeMask = 5;  // never the foreshorten routines
 
-intptr_t installedDepth = 0;
-int32_t* slopeBlock = nullptr;
-std::vector<uint8_t*> viewportRows;  // the render target's row table
+// What the installed software device draws with.
+struct InstalledDevice {
+  intptr_t depth = 0;                 // 8, 15 or 16; 0 while none is installed
+  int32_t* slopeBlock = nullptr;      // the slope table's storage
+  std::vector<uint8_t*> viewportRows; // the render target's row table
+};
+InstalledDevice installed;
 
-intptr_t bytesPerPixel() { return installedDepth == 8 ? 1 : 2; }
+intptr_t bytesPerPixel() { return installed.depth == 8 ? 1 : 2; }
 
 // Renderer pairs by depth.
 constexpr RwRendererPair pairs16[rwRendererPairs] = {
@@ -87,7 +91,7 @@ void clearRect(RwCamera* camera, const RwRect* rect) {
   // The fills step by the current camera's stride.
   RwCamera* current = rwRenderState.currentCamera;
   rwRenderState.currentCamera = camera;
-  if (installedDepth == 8) {
+  if (installed.depth == 8) {
     RwRas8FillRect(&start, area.width, area.height, static_cast<uint32_t>(camera->backgroundIndex & 0xFF) * 0x01010101u);
   } else {
     RwRas16FillRect(&start, area.width * 2, area.height,
@@ -141,16 +145,16 @@ RwRaster* copyImageToRaster(RwCamera* camera, RwRaster* raster) {
   return raster;
 }
 
-uintptr_t colourToDeviceValue(const uint16_t* rgb) { return RwSoftwareColourValue(installedDepth, rgb); }
-void deviceValueToColour(uintptr_t value, uint16_t* rgb) { RwSoftwareValueColour(installedDepth, value, rgb); }
+uintptr_t colourToDeviceValue(const uint16_t* rgb) { return RwSoftwareColourValue(installed.depth, rgb); }
+void deviceValueToColour(uintptr_t value, uint16_t* rgb) { RwSoftwareValueColour(installed.depth, value, rgb); }
 uintptr_t combineValueAndLevel(uintptr_t value, intptr_t level) { return value * 256 + static_cast<uintptr_t>(level); }
 
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
   if (!RwControlBufferHoldsAnswer(buffer, size)) return 0;
-  const bool palettised = installedDepth == 8;
+  const bool palettised = installed.depth == 8;
   switch (request) {
     case rwControlImageDepth:
-      return RwAnswerControl(buffer, static_cast<int32_t>(installedDepth));
+      return RwAnswerControl(buffer, static_cast<int32_t>(installed.depth));
     case rwControlPalettised:
     case rwControlPaletteDisplay:
       return RwAnswerControl(buffer, palettised ? 1 : 0);
@@ -177,7 +181,7 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   if (depth == 1) return 1;
   if (depth != 8 && depth != 15 && depth != 16) return 0;
   RwCloseRenderers();
-  installedDepth = depth;
+  installed.depth = depth;
   record->depth = depth;
   record->maxPolygonVertices = softwareDevicePolygonWord;
   record->beginUpdate = RwBeginRender;
@@ -205,12 +209,12 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   rwRasterTarget.textureModeMask = perspectiveModeMask;
   rwRasterTarget.textureModeTable = TextureModeTable;
 
-  slopeBlock = static_cast<int32_t*>(RwEngineAlloc(rwSlopeTableBytes));
-  if (!slopeBlock) {
+  installed.slopeBlock = static_cast<int32_t*>(RwEngineAlloc(rwSlopeTableBytes));
+  if (!installed.slopeBlock) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  rwRasterTarget.slopeTable = RwFillSlopeTable(slopeBlock);
+  rwRasterTarget.slopeTable = RwFillSlopeTable(installed.slopeBlock);
   const RwRendererPair* pairs = depth == 8 ? pairs8 : pairs16;
   std::copy(pairs, pairs + rwRendererPairs, record->renderers);
   if (!RwAllocShadeTables(depth)) return 0;
@@ -222,15 +226,15 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
 }
 
 void RwCloseRenderers() {
-  RwEngineFree(slopeBlock);
-  slopeBlock = nullptr;
+  RwEngineFree(installed.slopeBlock);
+  installed.slopeBlock = nullptr;
   RwFreeShadeTables();
   RwFreeDepthBuffer();
   RwFreePaletteOctree();
-  viewportRows.clear();
-  viewportRows.shrink_to_fit();
+  installed.viewportRows.clear();
+  installed.viewportRows.shrink_to_fit();
   rwRasterTarget = {};
-  installedDepth = 0;
+  installed.depth = 0;
 }
 
 void RwBeginRender(RwCamera* camera, intptr_t) {
@@ -240,9 +244,11 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
   const intptr_t y = camera->viewport[1];
   const intptr_t width = camera->viewport[2];
   const intptr_t height = camera->viewport[3];
-  viewportRows.resize(static_cast<size_t>(std::max<intptr_t>(height, 1)));
-  for (intptr_t row = 0; row < height; ++row) viewportRows[row] = image.rowTable[y + row] + x * bytesPerPixel();
-  rwRasterTarget.rowTable = viewportRows.data();
+  installed.viewportRows.resize(static_cast<size_t>(std::max<intptr_t>(height, 1)));
+  for (intptr_t row = 0; row < height; ++row) {
+    installed.viewportRows[row] = image.rowTable[y + row] + x * bytesPerPixel();
+  }
+  rwRasterTarget.rowTable = installed.viewportRows.data();
   rwRasterTarget.stride = image.stride;
   const RwDepthBuffer& depth = RwGetDepthBuffer();
   rwRasterTarget.zBase = depth.base ? reinterpret_cast<uint8_t*>(depth.base) + y * depth.stride + x * 2 : nullptr;
@@ -261,7 +267,7 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
 }
 
 void RwRefreshBackgroundIndex(RwCamera* camera) {
-  if (!camera || installedDepth != 8) return;
+  if (!camera || installed.depth != 8) return;
   const uintptr_t rgb565 = (camera->backgroundColour >> 16) & 0xFFFF;
   const auto widen = [](uintptr_t bits, int width) {
     const uintptr_t byte = bits << (8 - width);

@@ -23,7 +23,13 @@
 
 namespace {
 
-intptr_t modellingTag = 0;
+// The library's own state.
+struct LibraryState {
+  bool opened = false;         // open (fully or partly): otherwise the close does nothing
+  intptr_t modellingTag = 0;
+};
+LibraryState library;
+
 constexpr char buildIdentification[] = "Lumenfold 3-D engine, procedural library";
 
 // The engine's modules. A module that this build does not hold keeps null
@@ -79,9 +85,6 @@ bool everyOptionRecognised(int optionCount, const RwOpenOption* options) {
   return true;
 }
 
-// Whether the library is open (fully or partly): the close does nothing else.
-bool opened = false;
-
 }  // namespace
 
 int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOption* options) {
@@ -92,9 +95,9 @@ int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOpt
   }
   const RwDeviceEntry* device = RwChooseDevice(deviceName);
   if (!device) return 0;
-  if (opened) RwClose();
+  if (library.opened) RwClose();
   RwDeviceReset();
-  opened = true;
+  library.opened = true;
   if (!RwDeviceOpen(&rwDeviceRecord, device->open, reserved, optionCount, options)) return 0;
   if (!openModules()) return 0;
   if (!everyOptionRecognised(optionCount, options)) {
@@ -109,13 +112,13 @@ int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOpt
 int RwOpenDefault(const char* deviceName, intptr_t reserved) { return RwOpen(deviceName, reserved, 0, nullptr); }
 
 int RwClose() {
-  if (!opened) return 1;
+  if (!library.opened) return 1;
   for (const Module* module : closeOrder) {
     if (module->close) module->close();
   }
   RwCallDeviceClose();
   RwFreeAllPools();
-  opened = false;
+  library.opened = false;
   return RwDeviceClose();
 }
 
@@ -124,7 +127,7 @@ intptr_t RwDeviceControl(intptr_t request, void* buffer, intptr_t size) {
   return rwDeviceRecord.control(request, buffer, size);
 }
 
-void RwSetModellingTag(intptr_t tag) { modellingTag = tag; }
-intptr_t RwGetModellingTag() { return modellingTag; }
+void RwSetModellingTag(intptr_t tag) { library.modellingTag = tag; }
+intptr_t RwGetModellingTag() { return library.modellingTag; }
 
 const char* RwGetBuildIdentification() { return buildIdentification; }

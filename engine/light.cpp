@@ -14,9 +14,13 @@
 
 namespace {
 
-RwPool* lightPool = nullptr;
-RwFixed* specularTable = nullptr;    // 256 entries, 16.16
-const RwLight* preparedLights = nullptr;  // on-list whose local fields match the clump being lit
+// The light module: its records, the specular table and the prepared lights.
+struct LightModule {
+  RwPool* pool = nullptr;
+  RwFixed* specularTable = nullptr;         // 256 entries, 16.16
+  const RwLight* preparedLights = nullptr;  // on-list whose local fields match the clump being lit
+};
+LightModule lighting;
 
 constexpr int specularTableEntries = 256;
 constexpr RwFixed fullLevel = 2031616;        // 31.0 in 16.16
@@ -107,13 +111,13 @@ void lightSurface(const Surface& surface, RwFixed* out) {
   int64_t channel[3];
   const int64_t ambient = (int64_t{surface.ambient} * fullLevel) >> 8;
   std::fill(channel, channel + 3, ambient);
-  for (const RwLight* light = preparedLights; light; light = light->next) {
+  for (const RwLight* light = lighting.preparedLights; light; light = light->next) {
     int64_t cosine = light->kind == rwDirectionalLight ? directionalCosine(*light, surface)
                                                        : positionalCosine(*light, surface);
     if (cosine < 1) continue;
     int64_t term = (surface.diffuse * cosine) >> 8;
     if (cosine > specularThreshold) {
-      int64_t highlight = cosine >= largestCosine ? largestCosine : specularTable[cosine >> 8];
+      int64_t highlight = cosine >= largestCosine ? largestCosine : lighting.specularTable[cosine >> 8];
       term += (surface.specular * highlight) >> 8;
     }
     for (int i = 0; i < 3; ++i) channel[i] += light->colour[i] * term;
@@ -131,18 +135,18 @@ RwScene* sceneOf(const RwClump* clump) {
 // ---- module
 
 int RwOpenLightModule() {
-  specularTable = static_cast<RwFixed*>(RwEngineAlloc(specularTableEntries * sizeof(RwFixed)));
-  if (!specularTable) {
+  lighting.specularTable = static_cast<RwFixed*>(RwEngineAlloc(specularTableEntries * sizeof(RwFixed)));
+  if (!lighting.specularTable) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
   for (int i = 0; i < specularTableEntries; ++i) {
     RwFixed x = i * 256;  // i / 256 in 16.16
     for (int squaring = 0; squaring < 4; ++squaring) x = RwFixMul(x, x);
-    specularTable[i] = x;
+    lighting.specularTable[i] = x;
   }
-  lightPool = RwCreatePool("lightlist", sizeof(RwLight));
-  if (!lightPool) {
+  lighting.pool = RwCreatePool("lightlist", sizeof(RwLight));
+  if (!lighting.pool) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -150,20 +154,20 @@ int RwOpenLightModule() {
 }
 
 int RwCloseLightModule() {
-  RwEngineFree(specularTable);
-  specularTable = nullptr;
-  preparedLights = nullptr;
-  RwDestroyPool(lightPool);
-  lightPool = nullptr;
+  RwEngineFree(lighting.specularTable);
+  lighting.specularTable = nullptr;
+  lighting.preparedLights = nullptr;
+  RwDestroyPool(lighting.pool);
+  lighting.pool = nullptr;
   return 1;
 }
 
-RwFixed RwSpecularTableEntry(intptr_t index) { return specularTable[index]; }
+RwFixed RwSpecularTableEntry(intptr_t index) { return lighting.specularTable[index]; }
 
 // ---- records
 
 RwLight* RwCreateLight(intptr_t kind, float x, float y, float z, float brightness) {
-  auto* light = static_cast<RwLight*>(RwAllocRecord(lightPool));
+  auto* light = static_cast<RwLight*>(RwAllocRecord(lighting.pool));
   if (!light) return nullptr;
   *light = {};
   light->kind = kind;
@@ -185,7 +189,7 @@ RwLight* RwCreateLight(intptr_t kind, float x, float y, float z, float brightnes
       break;
     default:
       RwRemoveLightFromScene(light);
-      RwFreeRecord(lightPool, light);
+      RwFreeRecord(lighting.pool, light);
       return failWith<RwLight>(rwErrLightKind);
   }
   RwSetLightState(light, rwLightOn);
@@ -200,7 +204,7 @@ int RwDestroyLight(RwLight* light) {
   }
   RwSetLightState(light, rwLightOff);
   RwRemoveLightFromScene(light);
-  RwFreeRecord(lightPool, light);
+  RwFreeRecord(lighting.pool, light);
   return 1;
 }
 
@@ -290,7 +294,7 @@ RwClump* RwLightClump(RwClump* clump) {
     clump->worldMatrix.changed = 0;
   }
   for (RwLight* light = lights; light; light = light->next) prepareLight(light, clump->inverseWorldMatrix);
-  preparedLights = lights;
+  lighting.preparedLights = lights;
   if (clump->lightSampling & rwFacet) {
     RwPtrArray* drawable = clump->drawablePolygons;
     RwLightPolygons(reinterpret_cast<RwPolygon* const*>(RwPtrArrayEntries(drawable)),

@@ -14,13 +14,16 @@
 
 namespace {
 
-RwPool* materialPool = nullptr;
-
-// The current-material stack: slot 0 holds the default material; slots above
-// the top may keep a material from an earlier push for the next one.
-RwMaterial** stackSlots = nullptr;
-intptr_t stackCapacity = 0;
-intptr_t stackTop = 0;
+// The material module: its records and the current-material stack. Slot 0
+// holds the default material; slots above the top may keep a material from
+// an earlier push for the next one.
+struct MaterialModule {
+  RwPool* pool = nullptr;
+  RwMaterial** stackSlots = nullptr;
+  intptr_t stackCapacity = 0;
+  intptr_t stackTop = 0;
+};
+MaterialModule materials;
 constexpr intptr_t initialStackCapacity = 32;
 
 constexpr uint32_t floatOneBits = 0x3F800000u;
@@ -156,12 +159,12 @@ void copyAppearance(RwMaterial* to, const RwMaterial* from) {
 }
 
 bool growStack() {
-  intptr_t grown = stackCapacity + stackCapacity / 2;
-  auto* slots = static_cast<RwMaterial**>(RwEngineRealloc(stackSlots, grown * sizeof(RwMaterial*)));
+  intptr_t grown = materials.stackCapacity + materials.stackCapacity / 2;
+  auto* slots = static_cast<RwMaterial**>(RwEngineRealloc(materials.stackSlots, grown * sizeof(RwMaterial*)));
   if (!slots) return false;
-  for (intptr_t i = stackCapacity; i < grown; ++i) slots[i] = nullptr;
-  stackSlots = slots;
-  stackCapacity = grown;
+  for (intptr_t i = materials.stackCapacity; i < grown; ++i) slots[i] = nullptr;
+  materials.stackSlots = slots;
+  materials.stackCapacity = grown;
   return true;
 }
 
@@ -175,77 +178,79 @@ RwMaterial* setModesChecked(RwMaterial* material, bool badBits, uint8_t result) 
 }  // namespace
 
 int RwOpenMaterialModule() {
-  materialPool = RwCreatePool("materiallist", sizeof(RwMaterial));
-  stackSlots = static_cast<RwMaterial**>(RwEngineAlloc(initialStackCapacity * sizeof(RwMaterial*)));
-  if (!materialPool || !stackSlots) {
+  materials.pool = RwCreatePool("materiallist", sizeof(RwMaterial));
+  materials.stackSlots = static_cast<RwMaterial**>(RwEngineAlloc(initialStackCapacity * sizeof(RwMaterial*)));
+  if (!materials.pool || !materials.stackSlots) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  stackCapacity = initialStackCapacity;
-  stackTop = 0;
-  stackSlots[0] = RwCreateMaterial();
-  return stackSlots[0] ? 1 : 0;
+  materials.stackCapacity = initialStackCapacity;
+  materials.stackTop = 0;
+  materials.stackSlots[0] = RwCreateMaterial();
+  return materials.stackSlots[0] ? 1 : 0;
 }
 
 int RwCloseMaterialModule() {
-  for (intptr_t i = 0; i < stackCapacity && stackSlots[i]; ++i) RwDestroyMaterial(stackSlots[i]);
-  RwEngineFree(stackSlots);
-  stackSlots = nullptr;
-  stackCapacity = stackTop = 0;
-  RwDestroyPool(materialPool);
-  materialPool = nullptr;
+  for (intptr_t i = 0; i < materials.stackCapacity && materials.stackSlots[i]; ++i) {
+    RwDestroyMaterial(materials.stackSlots[i]);
+  }
+  RwEngineFree(materials.stackSlots);
+  materials.stackSlots = nullptr;
+  materials.stackCapacity = materials.stackTop = 0;
+  RwDestroyPool(materials.pool);
+  materials.pool = nullptr;
   return 1;
 }
 
-RwMaterial* RwCurrentMaterial() { return stackSlots ? stackSlots[stackTop] : nullptr; }
+RwMaterial* RwCurrentMaterial() { return materials.stackSlots ? materials.stackSlots[materials.stackTop] : nullptr; }
 
-intptr_t RwCurrentMaterialDepth() { return stackTop; }
+intptr_t RwCurrentMaterialDepth() { return materials.stackTop; }
 
 RwMaterial* RwPushCurrentMaterial() {
-  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
-  if (stackTop + 1 >= stackCapacity && !growStack()) return failWith<RwMaterial>(rwErrOutOfMemory);
-  RwMaterial* below = stackSlots[stackTop];
-  RwMaterial* slot = stackSlots[stackTop + 1];
+  if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (materials.stackTop + 1 >= materials.stackCapacity && !growStack()) return failWith<RwMaterial>(rwErrOutOfMemory);
+  RwMaterial* below = materials.stackSlots[materials.stackTop];
+  RwMaterial* slot = materials.stackSlots[materials.stackTop + 1];
   if (!slot) {
     slot = RwCreateMaterial();
     if (!slot) return nullptr;
-    stackSlots[stackTop + 1] = slot;
+    materials.stackSlots[materials.stackTop + 1] = slot;
   }
   if (slot != below) {
     bool pairChanges = slot->pairIndex != below->pairIndex;
     copyAppearance(slot, below);
     if (pairChanges) usersPairChanged(slot);
   }
-  ++stackTop;
+  ++materials.stackTop;
   return slot;
 }
 
 RwMaterial* RwPopCurrentMaterial() {
-  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
-  if (stackTop > 0) {
-    RwMaterial* top = stackSlots[stackTop];
+  if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
+  if (materials.stackTop > 0) {
+    RwMaterial* top = materials.stackSlots[materials.stackTop];
     if (top->referenceCount > 1) {
       RwDestroyMaterial(top);
-      stackSlots[stackTop] = nullptr;
+      materials.stackSlots[materials.stackTop] = nullptr;
     }
-    --stackTop;
+    --materials.stackTop;
   }
-  return stackSlots[stackTop];
+  return materials.stackSlots[materials.stackTop];
 }
 
 RwMaterial* RwWritableCurrentMaterial() {
-  if (!stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
-  RwMaterial* top = stackSlots[stackTop];
+  if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
+  RwMaterial* top = materials.stackSlots[materials.stackTop];
   if (top->referenceCount < 2) return top;
   RwMaterial* copy = RwCloneMaterial(top);
   if (!copy) return nullptr;
-  stackSlots[stackTop] = copy;
+  materials.stackSlots[materials.stackTop] = copy;
   RwDestroyMaterial(top);
   return copy;
 }
 
 RwMaterial* RwCreateMaterial() {
-  auto* material = static_cast<RwMaterial*>(RwAllocRecord(materialPool));
+  auto* material = static_cast<RwMaterial*>(RwAllocRecord(materials.pool));
   if (!material) return nullptr;
   setDefaults(material);
   material->users = nullptr;
@@ -272,7 +277,7 @@ int RwDestroyMaterial(RwMaterial* material) {
   }
   RwReleaseTextureReference(material->texture);
   RwDestroyPtrArray(material->users);
-  RwFreeRecord(materialPool, material);
+  RwFreeRecord(materials.pool, material);
   return 1;
 }
 

@@ -17,16 +17,11 @@
 // bits(sqrt(1 + j/2048)) - 0x1FC00000, entry j of the second
 // bits(sqrt(2 + j/1024)) - 0x20000000 (single precision bit patterns).
 constexpr int rwSqrtTableEntries = 2048;
-extern uint32_t* rwSqrtOddTable;   // exponent bit 23 set: roots of 1..2
-extern uint32_t* rwSqrtEvenTable;  // exponent bit 23 clear: roots of 2..4
 
 // Entry k = sqrt(1 + k/1024), k = 0..3072, as an unsigned value with 23
 // fraction bits (1.0 = 0x800000, 2.0 = 0x1000000).
 constexpr int rwFixedSqrtTableEntries = 3073;
-extern uint32_t* rwFixedSqrtTable;
 
-// Entry n = index of the highest set bit of n; entry 0 is 255 (that is -1).
-extern uint8_t* rwHighestBitTable;
 // The fixed copy: entry n = number of significant bits of n (entry 0 is 0).
 inline constexpr auto rwSignificantBitsTable = [] {
   std::array<uint8_t, 256> table{};
@@ -36,9 +31,18 @@ inline constexpr auto rwSignificantBitsTable = [] {
 
 // The logarithm table and the span loops' pointer to the exponential table
 // (rwLogTable, rwSpanExpTable) are declared with what the engine hands the
-// rasterisers in engine/raster/rasterapi.h; the open below fills them. This is the
-// engine's pointer to the same exponential table.
-extern uint32_t* rwExpTable;
+// rasterisers in engine/raster/rasterapi.h; the open below fills them.
+// rwMathTables.exp is the engine's pointer to the same exponential table.
+
+// The tables the open builds; every pointer is null while the library is closed.
+struct RwMathTables {
+  uint32_t* sqrtOdd;     // the square-root block; exponent bit 23 set: roots of 1..2
+  uint32_t* sqrtEven;    // exponent bit 23 clear: roots of 2..4
+  uint32_t* fixedSqrt;   // rwFixedSqrtTableEntries entries, as above
+  uint8_t* highestBit;   // entry n = index of the highest set bit of n; entry 0 is 255 (that is -1)
+  uint32_t* exp;         // indexed rwExpTableFirst..rwExpTableLast
+};
+extern RwMathTables rwMathTables;
 
 // Builds every table: 1, or 0 with error 3 when an allocation fails.
 int RwOpenMathsTables();

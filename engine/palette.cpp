@@ -12,8 +12,12 @@ RwPalette rwPalette = {};
 
 namespace {
 
-uint8_t gammaTable[256];   // linearising
-uint8_t gammaTable2[256];  // encoding
+// The two gamma tables, built together from one gamma.
+struct GammaTables {
+  uint8_t linearising[256];
+  uint8_t encoding[256];
+};
+GammaTables gammaTables;
 
 // ---- the octree
 
@@ -34,9 +38,9 @@ constexpr size_t largestScannedLeaf = 8;
 
 // The linearised palette colour of an index.
 void linearColour(int index, int* out) {
-  out[0] = gammaTable[rwPalette.red[index]];
-  out[1] = gammaTable[rwPalette.green[index]];
-  out[2] = gammaTable[rwPalette.blue[index]];
+  out[0] = gammaTables.linearising[rwPalette.red[index]];
+  out[1] = gammaTables.linearising[rwPalette.green[index]];
+  out[2] = gammaTables.linearising[rwPalette.blue[index]];
 }
 
 int octantOf(const Box& box, const uint8_t* rgb, Box* child) {
@@ -180,11 +184,11 @@ void RwBuildEnginePalette() {
 
 void RwBuildGammaTables() {
   const double gamma = RwGetGamma();
-  gammaTable[0] = gammaTable2[0] = 0;
+  gammaTables.linearising[0] = gammaTables.encoding[0] = 0;
   for (int n = 1; n < 256; ++n) {
     const double x = n / 255.0;
-    gammaTable[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, gamma) + 0.5));
-    gammaTable2[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, 1.0 / gamma) + 0.5));
+    gammaTables.linearising[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, gamma) + 0.5));
+    gammaTables.encoding[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, 1.0 / gamma) + 0.5));
   }
   std::vector<uint8_t> distinct;
   for (int index = rwFirstEnginePaletteEntry; index <= rwLastUsablePaletteEntry; ++index) {
@@ -201,15 +205,15 @@ void RwBuildGammaTables() {
   buildPaletteOctree(static_cast<int>(distinct.size()), distinct.data());
 }
 
-const uint8_t* RwGammaTable() { return gammaTable; }
-const uint8_t* RwGammaTable2() { return gammaTable2; }
+const uint8_t* RwGammaTable() { return gammaTables.linearising; }
+const uint8_t* RwGammaTable2() { return gammaTables.encoding; }
 
 void RwApplyGammaRGB(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = gammaTable[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = gammaTables.linearising[rgb[c]];
 }
 
 void RwApplyGammaRGB2(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = gammaTable2[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = gammaTables.encoding[rgb[c]];
 }
 
 int buildPaletteOctree(int count, const uint8_t* indices) {

@@ -15,13 +15,18 @@ namespace {
 struct PickWindow {
   RwFixed xLow, xHigh, yLow, yHigh;
 };
-PickWindow window = {};
 
 struct Hit {
   RwPolygon* polygon;  // parent of what reached the window, or null
   int32_t depth;       // screen depth of its first vertex
 };
-Hit hit = {};
+
+// The query in progress: the pixel's window and the best hit so far.
+struct PickQuery {
+  PickWindow window;
+  Hit hit;
+};
+PickQuery pick = {};
 
 // One axis of the window: which screen word, its bounds and codes.
 struct WindowAxis {
@@ -34,13 +39,14 @@ struct WindowAxis {
 };
 
 uintptr_t windowCode(const WindowAxis& axis, const RwVertex& v) {
-  if (v.*axis.coordinate < window.*axis.low) return axis.lowCode;
-  if (v.*axis.coordinate > window.*axis.high) return axis.highCode;
+  if (v.*axis.coordinate < pick.window.*axis.low) return axis.lowCode;
+  if (v.*axis.coordinate > pick.window.*axis.high) return axis.highCode;
   return 0;
 }
 
 // Signed distance inside the bound the code names (16.16).
 RwFixed insideDistance(const WindowAxis& axis, const RwVertex& v, uintptr_t code) {
+  const PickWindow& window = pick.window;
   return code == axis.lowCode ? v.*axis.coordinate - window.*axis.low : window.*axis.high - v.*axis.coordinate;
 }
 
@@ -50,7 +56,7 @@ RwVertex* makeOnBound(RwClipScratch& out, const WindowAxis& axis, const RwVertex
   if (!made) return nullptr;
   const RwFixed dInside = insideDistance(axis, inside, code);
   const RwFixed t = RwFixDiv(dInside, dInside - insideDistance(axis, outside, code));
-  made->*axis.coordinate = code == axis.lowCode ? window.*axis.low : window.*axis.high;
+  made->*axis.coordinate = code == axis.lowCode ? pick.window.*axis.low : pick.window.*axis.high;
   made->*axis.other = inside.*axis.other + RwFixMul(t, outside.*axis.other - inside.*axis.other);
   made->depth = inside.depth + RwFixMul(t, outside.depth - inside.depth);
   made->flags = outside.flags;
@@ -112,7 +118,7 @@ RwPolygon* polygonAt(RwClump* clump, uintptr_t index) {
 RwPolygon* topmostHit(RwDrawEntry entry, RwClump* clump) {
   for (uintptr_t i = clump->drawablePolygons->count; i-- > 0;) {
     entry(polygonAt(clump, i));
-    if (hit.polygon) return hit.polygon;
+    if (pick.hit.polygon) return pick.hit.polygon;
   }
   return nullptr;
 }
@@ -123,11 +129,11 @@ RwPolygon* nearestHit(RwDrawEntry entry, RwClump* clump) {
   RwPolygon* answer = nullptr;
   for (uintptr_t i = 0; i < clump->drawablePolygons->count; ++i) {
     entry(polygonAt(clump, i));
-    if (hit.polygon && rwRenderState.bestPickDepth <= hit.depth) {
-      answer = hit.polygon;
-      rwRenderState.bestPickDepth = hit.depth;
+    if (pick.hit.polygon && rwRenderState.bestPickDepth <= pick.hit.depth) {
+      answer = pick.hit.polygon;
+      rwRenderState.bestPickDepth = pick.hit.depth;
     }
-    hit.polygon = nullptr;
+    pick.hit.polygon = nullptr;
   }
   return answer;
 }
@@ -135,8 +141,8 @@ RwPolygon* nearestHit(RwDrawEntry entry, RwClump* clump) {
 }  // namespace
 
 RwPolygon* RwPickClumpPolygons(uintptr_t outcode, RwClump* clump, RwCamera* camera, RwFixed xLow, RwFixed yLow) {
-  hit = {};
-  window = {xLow, xLow + rwFixedOne, yLow, yLow + rwFixedOne};
+  pick.hit = {};
+  pick.window = {xLow, xLow + rwFixedOne, yLow, yLow + rwFixedOne};
   intptr_t mode = RwIsDepthGroup() ? rwZBuffered : RwClumpHiddenSurfaceMode(clump);
   if (mode == rwPlaneOrdered) mode = rwZBuffered;
   RwDrawEntry entry = RwPickPolygonUnclipped;
@@ -156,6 +162,6 @@ int RwPickClipY(RwPolygon* polygon) { return clipToWindow(yAxis, polygon); }
 int RwPickClipX(RwPolygon* polygon) { return clipToWindow(xAxis, polygon); }
 
 int RwPickRecordHit(RwPolygon* polygon) {
-  hit = {polygon->parent, polygon->vertices[0]->depth};
+  pick.hit = {polygon->parent, polygon->vertices[0]->depth};
   return 0;
 }

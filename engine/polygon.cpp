@@ -17,9 +17,13 @@
 
 namespace {
 
-RwPool* trianglePool = nullptr;
-RwPool* quadPool = nullptr;
-bool modelBuilding = false;
+// The polygon module: its pools and the model-building switch.
+struct PolygonModule {
+  RwPool* triangles = nullptr;  // "trianglelist"
+  RwPool* quads = nullptr;      // "quadlist"
+  bool modelBuilding = false;   // polygons and vertices deferred until the model is finished
+};
+PolygonModule polygons;
 
 constexpr RwFixed untouchedTextureCoordinate = 32512;  // 0x7F00
 constexpr uint32_t firstPolygonListCapacity = 6;
@@ -29,8 +33,8 @@ constexpr float fromUnitNormal = 6.103515625e-5f;       // 1 / 16384
 size_t polygonBytes(uintptr_t vertices) { return sizeof(RwPolygon) + vertices * sizeof(RwVertex*); }
 
 RwPolygon* allocPolygonRecord(uintptr_t vertices) {
-  if (vertices == 3) return static_cast<RwPolygon*>(RwAllocRecord(trianglePool));
-  if (vertices == 4) return static_cast<RwPolygon*>(RwAllocRecord(quadPool));
+  if (vertices == 3) return static_cast<RwPolygon*>(RwAllocRecord(polygons.triangles));
+  if (vertices == 4) return static_cast<RwPolygon*>(RwAllocRecord(polygons.quads));
   auto* polygon = static_cast<RwPolygon*>(RwEngineAlloc(polygonBytes(vertices)));
   if (!polygon) RwSetError(rwErrOutOfMemory);
   return polygon;
@@ -38,9 +42,9 @@ RwPolygon* allocPolygonRecord(uintptr_t vertices) {
 
 void releasePolygonRecord(RwPolygon* polygon) {
   if (polygon->vertexCount == 3) {
-    RwFreeRecord(trianglePool, polygon);
+    RwFreeRecord(polygons.triangles, polygon);
   } else if (polygon->vertexCount == 4) {
-    RwFreeRecord(quadPool, polygon);
+    RwFreeRecord(polygons.quads, polygon);
   } else {
     RwEngineFree(polygon);
   }
@@ -111,7 +115,7 @@ intptr_t addVertex(RwClump* clump, float x, float y, float z) {
   if (array->count == array->capacity) return 0;
   intptr_t slot = array->count++;
   RwVertex& vertex = array->vertices[slot];
-  vertex.flags = modelBuilding ? rwVertexDeferred : 0;
+  vertex.flags = polygons.modelBuilding ? rwVertexDeferred : 0;
   vertex.model = {x, y, z};
   widenCorners(array, vertex.model);
   if (array->owner) RwInvalidateClumpTransformCache(array->owner);
@@ -336,9 +340,9 @@ RwPolygon* addPolygon(RwClump* clump, intptr_t count, const int32_t* indices, bo
 // ---- module
 
 int RwOpenPolygonModule() {
-  trianglePool = RwCreatePool("trianglelist", static_cast<intptr_t>(polygonBytes(3)));
-  quadPool = RwCreatePool("quadlist", static_cast<intptr_t>(polygonBytes(4)));
-  if (!trianglePool || !quadPool) {
+  polygons.triangles = RwCreatePool("trianglelist", static_cast<intptr_t>(polygonBytes(3)));
+  polygons.quads = RwCreatePool("quadlist", static_cast<intptr_t>(polygonBytes(4)));
+  if (!polygons.triangles || !polygons.quads) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -346,15 +350,15 @@ int RwOpenPolygonModule() {
 }
 
 int RwClosePolygonModule() {
-  RwDestroyPool(trianglePool);
-  RwDestroyPool(quadPool);
-  trianglePool = quadPool = nullptr;
-  modelBuilding = false;
+  RwDestroyPool(polygons.triangles);
+  RwDestroyPool(polygons.quads);
+  polygons.triangles = polygons.quads = nullptr;
+  polygons.modelBuilding = false;
   return 1;
 }
 
-void RwSetModelBuilding(int building) { modelBuilding = building != 0; }
-int RwIsModelBuilding() { return modelBuilding ? 1 : 0; }
+void RwSetModelBuilding(int building) { polygons.modelBuilding = building != 0; }
+int RwIsModelBuilding() { return polygons.modelBuilding ? 1 : 0; }
 
 // ---- vertex arrays and vertices
 
@@ -500,7 +504,7 @@ RwPolygon* RwCreatePolygon(RwClump* clump, intptr_t count, const int32_t* indice
 }
 
 RwPolygon* RwCreateTriangle(RwVertex* a, RwVertex* b, RwVertex* c) {
-  auto* triangle = static_cast<RwPolygon*>(RwAllocRecord(trianglePool));
+  auto* triangle = static_cast<RwPolygon*>(RwAllocRecord(polygons.triangles));
   if (!triangle) return nullptr;
   initialiseRecord(triangle, 3);
   triangle->vertices[0] = a;
@@ -521,13 +525,13 @@ void RwFreePolygonRecord(RwPolygon* polygon) {
 int RwLinkPolygonToClump(RwClump* clump, RwPolygon* polygon) {
   polygon->parent = polygon;
   polygon->clump = clump;
-  if (!modelBuilding && !registerWithVertices(polygon)) {
+  if (!polygons.modelBuilding && !registerWithVertices(polygon)) {
     polygon->clump = nullptr;
     return 0;
   }
   ++clump->polygonCount;
   bool ok = true;
-  intptr_t triangles = modelBuilding ? 0 : RwCutPolygon(polygon);
+  intptr_t triangles = polygons.modelBuilding ? 0 : RwCutPolygon(polygon);
   if (triangles > 0) {
     appendOrFail(&clump->cutPolygons, polygon, &ok);
     if (ok) ok = RwAssignPolygonMaterial(polygon, polygon->material) != 0;

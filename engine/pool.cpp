@@ -8,13 +8,17 @@
 
 namespace {
 
-RwPoolState poolState = {};
-intptr_t allocationsLeft = -1;  // negative: never fail
+// The pool module: the reported state and the test's failure countdown.
+struct PoolModule {
+  RwPoolState state = {};
+  intptr_t allocationsLeft = -1;  // negative: never fail
+};
+PoolModule pools;
 
 bool allocationAllowed() {
-  if (allocationsLeft < 0) return true;
-  if (allocationsLeft == 0) return false;
-  --allocationsLeft;
+  if (pools.allocationsLeft < 0) return true;
+  if (pools.allocationsLeft == 0) return false;
+  --pools.allocationsLeft;
   return true;
 }
 
@@ -29,7 +33,7 @@ void writeLink(void* at, const void* link) { std::memcpy(at, &link, sizeof link)
 
 unsigned char* takePage() {
   auto* page = static_cast<unsigned char*>(RwEngineAlloc(rwPoolPageBytes));
-  if (page) ++poolState.pagesAllocated;
+  if (page) ++pools.state.pagesAllocated;
   return page;
 }
 
@@ -59,7 +63,7 @@ void freePageList(unsigned char* page) {
 
 }  // namespace
 
-const RwPoolState& RwGetPoolState() { return poolState; }
+const RwPoolState& RwGetPoolState() { return pools.state; }
 
 RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
   if (recordSize < 1 || recordSize > static_cast<intptr_t>(rwPoolPageRecordBytes)) return nullptr;
@@ -70,13 +74,13 @@ RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
                          ? rwPoolSmallestRecord
                          : static_cast<size_t>(recordSize);
   pool->recordsPerPage = rwPoolPageRecordBytes / pool->recordSize;
-  if (poolState.tail) {
-    poolState.tail->next = pool;
+  if (pools.state.tail) {
+    pools.state.tail->next = pool;
   } else {
-    poolState.head = pool;
+    pools.state.head = pool;
   }
-  poolState.tail = pool;
-  ++poolState.poolCount;
+  pools.state.tail = pool;
+  ++pools.state.poolCount;
   return pool;
 }
 
@@ -105,14 +109,14 @@ void RwFreeRecord(RwPool* pool, void* record) {
 void RwDestroyPool(RwPool*) {}
 
 int RwFreeAllPools() {
-  RwPool* pool = poolState.head;
+  RwPool* pool = pools.state.head;
   while (pool) {
     RwPool* next = pool->next;
     freePageList(pool->pages);
     RwEngineFree(pool);
     pool = next;
   }
-  poolState = {};
+  pools.state = {};
   return 0;
 }
 
@@ -128,4 +132,4 @@ void* RwEngineRealloc(void* block, size_t bytes) {
 
 void RwEngineFree(void* block) { std::free(block); }
 
-void RwFailAllocationsAfter(intptr_t count) { allocationsLeft = count; }
+void RwFailAllocationsAfter(intptr_t count) { pools.allocationsLeft = count; }

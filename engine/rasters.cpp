@@ -9,15 +9,18 @@
 
 namespace {
 
-RwPool* rasterPool = nullptr;  // "rasterlist"
-// Rasters not yet destroyed: the module close frees their pixel blocks, which
-// live on the heap and not in the pool's pages.
-std::unordered_set<RwRaster*> liveRasters;
+// The raster module: its records and the ones not yet destroyed, whose pixel
+// blocks the module close frees (they live on the heap, not in the pool's pages).
+struct RasterModule {
+  RwPool* pool = nullptr;  // "rasterlist"
+  std::unordered_set<RwRaster*> live;
+};
+RasterModule rasters;
 
 void freeRaster(RwRaster* raster) {
   RwEngineFree(raster->pixels);
   RwEngineFree(raster->colourMap);
-  RwFreeRecord(rasterPool, raster);
+  RwFreeRecord(rasters.pool, raster);
 }
 
 }  // namespace
@@ -27,7 +30,7 @@ RwRaster* RwCreateRaster(intptr_t width, intptr_t height, intptr_t depth) {
     RwSetError(rwErrBadCount);
     return nullptr;
   }
-  auto* raster = static_cast<RwRaster*>(RwAllocRecord(rasterPool));
+  auto* raster = static_cast<RwRaster*>(RwAllocRecord(rasters.pool));
   if (!raster) return nullptr;
   intptr_t rowBytes = (depth * width + 7) / 8;
   *raster = {};
@@ -38,12 +41,12 @@ RwRaster* RwCreateRaster(intptr_t width, intptr_t height, intptr_t depth) {
   if (raster->stride != 0 && height > 0) {
     raster->pixels = static_cast<uint8_t*>(RwEngineAlloc(static_cast<size_t>(raster->stride) * height));
     if (!raster->pixels) {
-      RwFreeRecord(rasterPool, raster);
+      RwFreeRecord(rasters.pool, raster);
       RwSetError(rwErrOutOfMemory);
       return nullptr;
     }
   }
-  liveRasters.insert(raster);
+  rasters.live.insert(raster);
   return raster;
 }
 
@@ -57,7 +60,7 @@ int RwDestroyRaster(RwRaster* raster) {
     return 0;
   }
   if (rwDeviceRecord.rasterReleaseHook) rwDeviceRecord.rasterReleaseHook(raster);
-  liveRasters.erase(raster);
+  rasters.live.erase(raster);
   freeRaster(raster);
   return 1;
 }
@@ -71,15 +74,15 @@ intptr_t RwGetRasterHeight(const RwRaster* raster) {
 }
 
 int RwOpenRasterModule() {
-  rasterPool = RwCreatePool("rasterlist", sizeof(RwRaster));
-  if (!rasterPool) RwSetError(rwErrOutOfMemory);
-  return rasterPool ? 1 : 0;
+  rasters.pool = RwCreatePool("rasterlist", sizeof(RwRaster));
+  if (!rasters.pool) RwSetError(rwErrOutOfMemory);
+  return rasters.pool ? 1 : 0;
 }
 
 int RwCloseRasterModule() {
-  for (RwRaster* raster : liveRasters) freeRaster(raster);
-  liveRasters.clear();
-  RwDestroyPool(rasterPool);
-  rasterPool = nullptr;
+  for (RwRaster* raster : rasters.live) freeRaster(raster);
+  rasters.live.clear();
+  RwDestroyPool(rasters.pool);
+  rasters.pool = nullptr;
   return 1;
 }

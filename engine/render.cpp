@@ -21,8 +21,6 @@
 
 namespace {
 
-RwMatrix savedMatrix = {};  // the one save area; alignment is undone before the next clump
-
 // ---- screen bounds
 
 struct Range {
@@ -121,23 +119,30 @@ struct Extremes {
   bool perspective;
   bool reached;
 };
-Extremes extremes = {};
+
+// The module's state: the matrix save area, and the extremes that the clip
+// of the box faces reports to (its callback takes no context).
+struct RenderModule {
+  RwMatrix savedMatrix = {};  // the one save area; alignment is undone before the next clump
+  Extremes extremes = {};
+};
+RenderModule rendering;
 
 int collectExtremes(RwPolygon* polygon) {
-  extremes.reached = true;
+  rendering.extremes.reached = true;
   for (uint32_t i = 0; i < polygon->vertexCount; ++i) {
     const RwVertex& v = *polygon->vertices[i];
     float x, y;
     std::memcpy(&x, &v.screenX, sizeof x);
     std::memcpy(&y, &v.screenY, sizeof y);
-    if (extremes.perspective) {
+    if (rendering.extremes.perspective) {
       x /= v.cameraDepth;
       y /= v.cameraDepth;
     }
-    extremes.minX = std::min(extremes.minX, x);
-    extremes.maxX = std::max(extremes.maxX, x);
-    extremes.minY = std::min(extremes.minY, y);
-    extremes.maxY = std::max(extremes.maxY, y);
+    rendering.extremes.minX = std::min(rendering.extremes.minX, x);
+    rendering.extremes.maxX = std::max(rendering.extremes.maxX, x);
+    rendering.extremes.minY = std::min(rendering.extremes.minY, y);
+    rendering.extremes.maxY = std::max(rendering.extremes.maxY, y);
   }
   return 0;
 }
@@ -151,7 +156,7 @@ uintptr_t clippedCornerRect(RwClump* clump, const RwMatrix& work, RwCamera& came
                             RwRect* rect) {
   RwVertex* corner = corners(clump);
   RwTransformVertices(corner, rwReservedVertices, &work, &camera, rwTransformOnly);
-  extremes = {rwLargestFloat, -rwLargestFloat, rwLargestFloat, -rwLargestFloat,
+  rendering.extremes = {rwLargestFloat, -rwLargestFloat, rwLargestFloat, -rwLargestFloat,
               camera.projection == rwPerspective, false};
   RwCamera* previous = rwRenderState.currentCamera;
   rwRenderState.currentCamera = &camera;
@@ -165,19 +170,19 @@ uintptr_t clippedCornerRect(RwClump* clump, const RwMatrix& work, RwCamera& came
     codes |= static_cast<uintptr_t>(head(polygon));
   }
   rwRenderState.currentCamera = previous;
-  if (!extremes.reached) {
+  if (!rendering.extremes.reached) {
     const uintptr_t outside = codes & ~rwOutAllPlanes;
     return outside ? outside : rwWhollyOutside;
   }
   outcode = codes & rwOutAllPlanes;
-  if (outcode & rwOutXLow) extremes.minX = 0.0f;
-  if (outcode & rwOutXHigh) extremes.maxX = 1.0f;
-  if (outcode & rwOutYLow) extremes.minY = 0.0f;
-  if (outcode & rwOutYHigh) extremes.maxY = 1.0f;
-  const int32_t x = RwRealToInt(extremes.minX * camera.viewportScale[0]) >> 16;
-  const int32_t y = RwRealToInt(extremes.minY * camera.viewportScale[1]) >> 16;
-  *rect = {x, y, (RwRealToInt(extremes.maxX * camera.viewportScale[0]) >> 16) - x,
-           (RwRealToInt(extremes.maxY * camera.viewportScale[1]) >> 16) - y};
+  if (outcode & rwOutXLow) rendering.extremes.minX = 0.0f;
+  if (outcode & rwOutXHigh) rendering.extremes.maxX = 1.0f;
+  if (outcode & rwOutYLow) rendering.extremes.minY = 0.0f;
+  if (outcode & rwOutYHigh) rendering.extremes.maxY = 1.0f;
+  const int32_t x = RwRealToInt(rendering.extremes.minX * camera.viewportScale[0]) >> 16;
+  const int32_t y = RwRealToInt(rendering.extremes.minY * camera.viewportScale[1]) >> 16;
+  *rect = {x, y, (RwRealToInt(rendering.extremes.maxX * camera.viewportScale[0]) >> 16) - x,
+           (RwRealToInt(rendering.extremes.maxY * camera.viewportScale[1]) >> 16) - y};
   return outcode;
 }
 
@@ -373,8 +378,13 @@ void RwDrawClumpPolygons(RwDrawEntry entry, RwClump* clump, const RwRect* rect) 
   RwDrawPolygonList(entry, clump);
 }
 
-void RwSaveClumpMatrix(RwClump* clump) { std::memcpy(&savedMatrix, &clump->worldMatrix, sizeof savedMatrix); }
-void RwRestoreClumpMatrix(RwClump* clump) { std::memcpy(&clump->worldMatrix, &savedMatrix, sizeof savedMatrix); }
+void RwSaveClumpMatrix(RwClump* clump) {
+  std::memcpy(&rendering.savedMatrix, &clump->worldMatrix, sizeof rendering.savedMatrix);
+}
+
+void RwRestoreClumpMatrix(RwClump* clump) {
+  std::memcpy(&clump->worldMatrix, &rendering.savedMatrix, sizeof rendering.savedMatrix);
+}
 
 RwClump* RwAlignClumpToCamera(RwClump* clump, const RwCamera* camera) {
   if (!clump || !camera) return failWith<RwClump>(rwErrInvalidArgument);

@@ -15,11 +15,15 @@ uint8_t* ExpandedShadeTable = nullptr;
 
 namespace {
 
-// The blocks as allocated; the tables start at their first 256-byte boundary.
-void* shadeBlock = nullptr;
-void* rampBlock = nullptr;
-void* expandedBlock = nullptr;
-intptr_t tableDepth = 0;
+// The blocks as allocated (the tables start at their first 256-byte
+// boundary) and the depth they were built for.
+struct ShadeBlocks {
+  void* shade = nullptr;
+  void* ramp = nullptr;
+  void* expanded = nullptr;
+  intptr_t depth = 0;
+};
+ShadeBlocks blocks;
 
 constexpr intptr_t shadeLevels = 32;
 constexpr intptr_t rampRows = 145;
@@ -102,25 +106,25 @@ void* allocBlock(intptr_t bytes) {
 int RwAllocShadeTables(intptr_t depth) {
   RwFreeShadeTables();
   if (depth == 8) {
-    shadeBlock = allocBlock(8448);
-    rampBlock = shadeBlock ? allocBlock(4896) : nullptr;
-    if (!rampBlock) {
+    blocks.shade = allocBlock(8448);
+    blocks.ramp = blocks.shade ? allocBlock(4896) : nullptr;
+    if (!blocks.ramp) {
       RwFreeShadeTables();
       return 0;
     }
-    ShadeRampTable = aligned256(rampBlock);
+    ShadeRampTable = aligned256(blocks.ramp);
   } else {
-    shadeBlock = allocBlock(1280);
-    if (!shadeBlock) return 0;
+    blocks.shade = allocBlock(1280);
+    if (!blocks.shade) return 0;
   }
-  ShadeTable = aligned256(shadeBlock);
-  tableDepth = depth;
+  ShadeTable = aligned256(blocks.shade);
+  blocks.depth = depth;
   return 1;
 }
 
 void RwBuildShadeTables() {
   if (!ShadeTable) return;
-  if (tableDepth == 8) {
+  if (blocks.depth == 8) {
     buildShadeTable8();
     buildRampTable();
   } else {
@@ -129,18 +133,18 @@ void RwBuildShadeTables() {
 }
 
 void RwFreeShadeTables() {
-  RwEngineFree(shadeBlock);
-  RwEngineFree(rampBlock);
-  shadeBlock = rampBlock = nullptr;
+  RwEngineFree(blocks.shade);
+  RwEngineFree(blocks.ramp);
+  blocks.shade = blocks.ramp = nullptr;
   ShadeTable = ShadeRampTable = nullptr;
-  tableDepth = 0;
+  blocks.depth = 0;
 }
 
 int RwBuildExpandedShadeTable() {
   RwFreeExpandedShadeTable();
-  expandedBlock = allocBlock(32 * 256 + 256);
-  if (!expandedBlock) return 0;
-  ExpandedShadeTable = aligned256(expandedBlock);
+  blocks.expanded = allocBlock(32 * 256 + 256);
+  if (!blocks.expanded) return 0;
+  ExpandedShadeTable = aligned256(blocks.expanded);
   for (int level = 0; level < shadeLevels; ++level) {
     for (int i = 0; i < 256; ++i) ExpandedShadeTable[level * 256 + i] = static_cast<uint8_t>(ShadeTable[level * 32 + i % 32] * 8);
   }
@@ -148,8 +152,8 @@ int RwBuildExpandedShadeTable() {
 }
 
 void RwFreeExpandedShadeTable() {
-  RwEngineFree(expandedBlock);
-  expandedBlock = nullptr;
+  RwEngineFree(blocks.expanded);
+  blocks.expanded = nullptr;
   ExpandedShadeTable = nullptr;
 }
 

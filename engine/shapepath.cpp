@@ -12,8 +12,12 @@ namespace {
 // Room for a path element joined with a name.
 constexpr size_t foundNameSize = 2048;
 
-char searchPath[rwShapePathSize] = "";
-char foundName[foundNameSize] = "";
+// The search path and the last name found on it (the next search overwrites it).
+struct ShapePathState {
+  char search[rwShapePathSize] = "";
+  char found[foundNameSize] = "";
+};
+ShapePathState shapePath;
 
 // The element starting at `start` into out (truncated to fit); returns where
 // the next element starts, or null after the last one.
@@ -29,13 +33,13 @@ const char* takeElement(const char* start, char* out, size_t outSize) {
 const char* findAlongPath(const char* name) {
   char element[rwShapePathSize];
   char candidate[foundNameSize];
-  const char* next = searchPath[0] ? searchPath : nullptr;
+  const char* next = shapePath.search[0] ? shapePath.search : nullptr;
   while (next) {
     next = takeElement(next, element, sizeof element);
     if (!element[0]) return nullptr;
     if (RwJoinPath(candidate, sizeof candidate, element, name) &&
-        RwResolveFileName(candidate, foundName, sizeof foundName)) {
-      return foundName;
+        RwResolveFileName(candidate, shapePath.found, sizeof shapePath.found)) {
+      return shapePath.found;
     }
   }
   return nullptr;
@@ -52,12 +56,12 @@ int RwSetShapePath(const char* path, int mode) {
     RwSetError(rwErrCombineMode);
     return 0;
   }
-  if (!searchPath[0]) mode = rwReplacePath;
+  if (!shapePath.search[0]) mode = rwReplacePath;
   char result[rwShapePathSize];
   int length = mode == rwReplacePath ? std::snprintf(result, sizeof result, "%s", path)
                : mode == rwPrependPath
-                   ? std::snprintf(result, sizeof result, "%s%c%s", path, rwShapePathSeparator, searchPath)
-                   : std::snprintf(result, sizeof result, "%s%c%s", searchPath, rwShapePathSeparator, path);
+                   ? std::snprintf(result, sizeof result, "%s%c%s", path, rwShapePathSeparator, shapePath.search)
+                   : std::snprintf(result, sizeof result, "%s%c%s", shapePath.search, rwShapePathSeparator, path);
   // A path given whole must leave a character spare; a joined one may fill
   // the buffer.
   const size_t longest = mode == rwReplacePath ? rwShapePathSize - 2 : rwShapePathSize - 1;
@@ -65,16 +69,16 @@ int RwSetShapePath(const char* path, int mode) {
     RwSetError(rwErrPathTooLong);
     return 0;
   }
-  std::memcpy(searchPath, result, static_cast<size_t>(length) + 1);
+  std::memcpy(shapePath.search, result, static_cast<size_t>(length) + 1);
   return 1;
 }
 
-const char* RwGetShapePath() { return searchPath; }
+const char* RwGetShapePath() { return shapePath.search; }
 
-void RwClearShapePath() { searchPath[0] = '\0'; }
+void RwClearShapePath() { shapePath.search[0] = '\0'; }
 
 const char* RwFindFile(const char* name) {
   if (!name || !name[0]) return nullptr;
-  if (RwIsAbsolutePath(name)) return RwResolveFileName(name, foundName, sizeof foundName);
+  if (RwIsAbsolutePath(name)) return RwResolveFileName(name, shapePath.found, sizeof shapePath.found);
   return findAlongPath(name);
 }

@@ -12,10 +12,14 @@ namespace {
 constexpr intptr_t firstStackCapacity = 4;
 constexpr intptr_t firstEntryCapacity = 8;
 
-RwPool* dictionaryPool = nullptr;  // "texturedictlist"
-RwTextureDictionary** stack = nullptr;
-intptr_t stackCapacity = 0;
-intptr_t stackDepth = 0;
+// The dictionary module: its records and the stack of current dictionaries.
+struct DictionaryModule {
+  RwPool* pool = nullptr;  // "texturedictlist"
+  RwTextureDictionary** stack = nullptr;
+  intptr_t capacity = 0;
+  intptr_t depth = 0;
+};
+DictionaryModule module;
 
 template <typename T>
 bool grow(T** array, intptr_t* capacity, intptr_t wanted) {
@@ -29,7 +33,7 @@ bool grow(T** array, intptr_t* capacity, intptr_t wanted) {
 void destroyDictionary(RwTextureDictionary* dictionary) {
   for (intptr_t i = 0; i < dictionary->count; ++i) RwEngineFree(dictionary->entries[i].name);
   RwEngineFree(dictionary->entries);
-  RwFreeRecord(dictionaryPool, dictionary);
+  RwFreeRecord(module.pool, dictionary);
 }
 
 intptr_t indexNamed(const RwTextureDictionary* dictionary, const char* baseName) {
@@ -42,8 +46,8 @@ intptr_t indexNamed(const RwTextureDictionary* dictionary, const char* baseName)
 }  // namespace
 
 int RwOpenTextureDictionaries() {
-  dictionaryPool = RwCreatePool("texturedictlist", sizeof(RwTextureDictionary));
-  if (!dictionaryPool || !grow(&stack, &stackCapacity, firstStackCapacity)) {
+  module.pool = RwCreatePool("texturedictlist", sizeof(RwTextureDictionary));
+  if (!module.pool || !grow(&module.stack, &module.capacity, firstStackCapacity)) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -51,55 +55,57 @@ int RwOpenTextureDictionaries() {
 }
 
 void RwCloseTextureDictionaries() {
-  while (stackDepth > 0) destroyDictionary(stack[--stackDepth]);
-  RwEngineFree(stack);
-  stack = nullptr;
-  stackCapacity = 0;
-  RwDestroyPool(dictionaryPool);
-  dictionaryPool = nullptr;
+  while (module.depth > 0) destroyDictionary(module.stack[--module.depth]);
+  RwEngineFree(module.stack);
+  module.stack = nullptr;
+  module.capacity = 0;
+  RwDestroyPool(module.pool);
+  module.pool = nullptr;
 }
 
 RwTextureDictionary* RwPushTextureDictionary() {
-  if (stackDepth == stackCapacity && !grow(&stack, &stackCapacity, stackCapacity + stackCapacity / 2)) {
+  if (module.depth == module.capacity && !grow(&module.stack, &module.capacity, module.capacity + module.capacity / 2)) {
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
-  auto* dictionary = static_cast<RwTextureDictionary*>(RwAllocRecord(dictionaryPool));
+  auto* dictionary = static_cast<RwTextureDictionary*>(RwAllocRecord(module.pool));
   if (!dictionary) {
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
   *dictionary = {};
   if (!grow(&dictionary->entries, &dictionary->capacity, firstEntryCapacity)) {
-    RwFreeRecord(dictionaryPool, dictionary);
+    RwFreeRecord(module.pool, dictionary);
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
-  stack[stackDepth++] = dictionary;
+  module.stack[module.depth++] = dictionary;
   return dictionary;
 }
 
 int RwPopTextureDictionary() {
-  if (stackDepth <= 1 || stack[stackDepth - 1]->count > 0) {
+  if (module.depth <= 1 || module.stack[module.depth - 1]->count > 0) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  destroyDictionary(stack[--stackDepth]);
+  destroyDictionary(module.stack[--module.depth]);
   return 1;
 }
 
-RwTextureDictionary* RwTopTextureDictionary() { return stackDepth > 0 ? stack[stackDepth - 1] : nullptr; }
+RwTextureDictionary* RwTopTextureDictionary() {
+  return module.depth > 0 ? module.stack[module.depth - 1] : nullptr;
+}
 
-intptr_t RwTextureDictionaryDepth() { return stackDepth; }
+intptr_t RwTextureDictionaryDepth() { return module.depth; }
 
 RwTextureDictionary* RwTextureDictionaryAt(intptr_t depth) {
-  return depth >= 0 && depth < stackDepth ? stack[depth] : nullptr;
+  return depth >= 0 && depth < module.depth ? module.stack[depth] : nullptr;
 }
 
 RwTexture* RwLookUpTexture(const char* baseName) {
-  for (intptr_t d = stackDepth - 1; d >= 0; --d) {
-    intptr_t index = indexNamed(stack[d], baseName);
-    if (index >= 0) return stack[d]->entries[index].texture;
+  for (intptr_t d = module.depth - 1; d >= 0; --d) {
+    intptr_t index = indexNamed(module.stack[d], baseName);
+    if (index >= 0) return module.stack[d]->entries[index].texture;
   }
   return nullptr;
 }

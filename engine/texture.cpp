@@ -17,11 +17,15 @@
 
 namespace {
 
-RwPool* texturePool = nullptr;  // "texturelist"
-// Textures not yet freed, listed or not: the close frees them all, and a
-// material letting go after the close finds nothing to release.
-std::unordered_set<RwTexture*> liveTextures;
-intptr_t textureFlags = rwTextureDefaultFlags;
+// The texture module: its records, the textures not yet freed (listed or
+// not: the close frees them all, and a material letting go after the close
+// finds nothing to release) and the flags new textures take.
+struct TextureModule {
+  RwPool* pool = nullptr;  // "texturelist"
+  std::unordered_set<RwTexture*> live;
+  intptr_t flags = rwTextureDefaultFlags;
+};
+TextureModule textures;
 constexpr size_t baseNameSize = 256;
 constexpr float largestCoordinate = 32.0f;
 
@@ -42,8 +46,8 @@ int freeTexture(RwTexture* texture) {
     texture->raster->owner = nullptr;
     result = RwDestroyRaster(texture->raster);
   }
-  liveTextures.erase(texture);
-  RwFreeRecord(texturePool, texture);
+  textures.live.erase(texture);
+  RwFreeRecord(textures.pool, texture);
   return result;
 }
 
@@ -71,13 +75,13 @@ bool formBaseName(const char* name, char* out) {
 }
 
 RwTexture* newTexture(RwRaster* raster) {
-  auto* texture = static_cast<RwTexture*>(RwAllocRecord(texturePool));
+  auto* texture = static_cast<RwTexture*>(RwAllocRecord(textures.pool));
   if (!texture) {
     RwDestroyRaster(raster);
     return failWith<RwTexture>(rwErrOutOfMemory);
   }
   *texture = {nullptr, nullptr, 0, 0, 1, nullptr, 1};
-  liveTextures.insert(texture);
+  textures.live.insert(texture);
   RwSetTextureRaster(texture, raster);
   return texture;
 }
@@ -114,7 +118,7 @@ bool darkMaskPixel(const uint8_t* pixel, intptr_t depth) {
 
 // Into palettised mode, the settings that need conversion start from the defaults.
 void leavePalettised() {
-  if (textureFlags & rwTexturePalettised) textureFlags = rwTextureDefaultFlags;
+  if (textures.flags & rwTexturePalettised) textures.flags = rwTextureDefaultFlags;
 }
 
 int badSetting(int error) {
@@ -126,7 +130,7 @@ int badSetting(int error) {
 
 RwTexture* RwReadNamedTexture(const char* name) {
   if (!name) return failWith<RwTexture>(rwErrInvalidArgument);
-  RwRaster* raster = RwReadTextureWithFlags(name, textureFlags);
+  RwRaster* raster = RwReadTextureWithFlags(name, textures.flags);
   if (!raster) return nullptr;
   if (raster->width != rwTextureSide || raster->height < rwTextureSide) {
     int error = raster->width != rwTextureSide ? rwErrTextureWidth : rwErrTextureHeight;
@@ -239,51 +243,57 @@ RwPolygon* RwSetPolygonTextureCoords(RwPolygon* polygon, const float* pairs) {
 
 int RwSetTextureDithering(intptr_t mode) {
   switch (mode) {
-    case 1: leavePalettised(); textureFlags = (textureFlags | rwTextureDitherAlways) & ~rwTextureDitherAuto; return 1;
-    case 2: textureFlags &= ~(rwTextureDitherAuto | rwTextureDitherAlways); return 1;
-    case 3: leavePalettised(); textureFlags = (textureFlags | rwTextureDitherAuto) & ~rwTextureDitherAlways; return 1;
+    case 1:
+      leavePalettised();
+      textures.flags = (textures.flags | rwTextureDitherAlways) & ~rwTextureDitherAuto;
+      return 1;
+    case 2: textures.flags &= ~(rwTextureDitherAuto | rwTextureDitherAlways); return 1;
+    case 3:
+      leavePalettised();
+      textures.flags = (textures.flags | rwTextureDitherAuto) & ~rwTextureDitherAlways;
+      return 1;
     default: return badSetting(rwErrTextureOption);
   }
 }
 
 intptr_t RwGetTextureDithering() {
-  if (textureFlags & rwTextureDitherAuto) return (textureFlags & rwTextureDitherAlways) ? 0 : 3;
-  return (textureFlags & rwTextureDitherAlways) ? 1 : 2;
+  if (textures.flags & rwTextureDitherAuto) return (textures.flags & rwTextureDitherAlways) ? 0 : 3;
+  return (textures.flags & rwTextureDitherAlways) ? 1 : 2;
 }
 
 int RwSetTextureGammaCorrection(intptr_t mode) {
   switch (mode) {
-    case 1: textureFlags &= ~rwTextureGamma; return 1;
-    case 2: leavePalettised(); textureFlags |= rwTextureGamma; return 1;
+    case 1: textures.flags &= ~rwTextureGamma; return 1;
+    case 2: leavePalettised(); textures.flags |= rwTextureGamma; return 1;
     default: return badSetting(rwErrState);
   }
 }
 
-intptr_t RwGetTextureGammaCorrection() { return (textureFlags & rwTextureGamma) ? 2 : 1; }
+intptr_t RwGetTextureGammaCorrection() { return (textures.flags & rwTextureGamma) ? 2 : 1; }
 
 int RwSetTexturePaletteMode(intptr_t mode) {
   if (mode != 1 && mode != 2) return badSetting(rwErrState);
-  if (mode != RwGetTexturePaletteMode()) textureFlags = mode == 1 ? rwTexturePalettised : rwTextureDefaultFlags;
+  if (mode != RwGetTexturePaletteMode()) textures.flags = mode == 1 ? rwTexturePalettised : rwTextureDefaultFlags;
   return 1;
 }
 
-intptr_t RwGetTexturePaletteMode() { return (textureFlags & rwTexturePalettised) ? 1 : 2; }
+intptr_t RwGetTexturePaletteMode() { return (textures.flags & rwTexturePalettised) ? 1 : 2; }
 
 int RwSetTextureIndexRemap(intptr_t mode) {
   if (mode != 1 && mode != 2) return badSetting(rwErrState);
   if (mode == RwGetTextureIndexRemap()) return 1;
   if (mode == 1) {
-    textureFlags &= ~rwTextureIndexRemap;
+    textures.flags &= ~rwTextureIndexRemap;
   } else {
-    if (!(textureFlags & rwTexturePalettised)) textureFlags = rwTexturePalettised;
-    textureFlags |= rwTextureIndexRemap;
+    if (!(textures.flags & rwTexturePalettised)) textures.flags = rwTexturePalettised;
+    textures.flags |= rwTextureIndexRemap;
   }
   return 1;
 }
 
-intptr_t RwGetTextureIndexRemap() { return (textureFlags & rwTextureIndexRemap) ? 2 : 1; }
+intptr_t RwGetTextureIndexRemap() { return (textures.flags & rwTextureIndexRemap) ? 2 : 1; }
 
-intptr_t RwGetTextureFlags() { return textureFlags; }
+intptr_t RwGetTextureFlags() { return textures.flags; }
 
 // ---- materials' references
 
@@ -292,15 +302,15 @@ void RwAddTextureReference(RwTexture* texture) {
 }
 
 void RwReleaseTextureReference(RwTexture* texture) {
-  if (texture && liveTextures.count(texture)) release(texture);
+  if (texture && textures.live.count(texture)) release(texture);
 }
 
 // ---- module
 
 int RwOpenTextureModule() {
-  textureFlags = rwTextureDefaultFlags;
-  texturePool = RwCreatePool("texturelist", sizeof(RwTexture));
-  if (!texturePool) return badSetting(rwErrOutOfMemory);
+  textures.flags = rwTextureDefaultFlags;
+  textures.pool = RwCreatePool("texturelist", sizeof(RwTexture));
+  if (!textures.pool) return badSetting(rwErrOutOfMemory);
   if (!RwOpenTextureDictionaries()) return 0;
   rwModellingTextureLinks = {RwSetVertexTextureCoords, RwGetNamedTexture, RwReadRasterTexture, RwSetTextureMask,
                              {RwGetTextureDithering, RwSetTextureDithering},
@@ -316,9 +326,9 @@ int RwCloseTextureModule() {
     RwTextureDictionary* dictionary = RwTextureDictionaryAt(d);
     for (intptr_t i = 0; i < dictionary->count; ++i) dictionary->entries[i].texture->dictionary = nullptr;
   }
-  while (!liveTextures.empty()) freeTexture(*liveTextures.begin());
+  while (!textures.live.empty()) freeTexture(*textures.live.begin());
   RwCloseTextureDictionaries();
-  RwDestroyPool(texturePool);
-  texturePool = nullptr;
+  RwDestroyPool(textures.pool);
+  textures.pool = nullptr;
   return 1;
 }

@@ -36,8 +36,13 @@ struct RingNode {
 };
 
 // The ring's storage, kept between calls and grown on demand.
-RingNode* ring = nullptr;
-intptr_t ringCapacity = 0;
+struct RingStorage {
+  RingNode* nodes = nullptr;
+  intptr_t capacity = 0;
+
+  RingNode& operator[](intptr_t index) { return nodes[index]; }
+};
+RingStorage ring;
 
 // The polygon being cut.
 struct Cut {
@@ -47,11 +52,11 @@ struct Cut {
 };
 
 bool reserveRing(intptr_t nodes) {
-  if (nodes <= ringCapacity) return true;
-  auto* grown = static_cast<RingNode*>(RwEngineRealloc(ring, static_cast<size_t>(nodes) * sizeof(RingNode)));
+  if (nodes <= ring.capacity) return true;
+  auto* grown = static_cast<RingNode*>(RwEngineRealloc(ring.nodes, static_cast<size_t>(nodes) * sizeof(RingNode)));
   if (!grown) return false;
-  ring = grown;
-  ringCapacity = nodes;
+  ring.nodes = grown;
+  ring.capacity = nodes;
   return true;
 }
 
@@ -266,7 +271,6 @@ intptr_t RwCutPolygon(RwPolygon* polygon) {
 }
 
 void RwFreeCuttingRing() {
-  RwEngineFree(ring);
-  ring = nullptr;
-  ringCapacity = 0;
+  RwEngineFree(ring.nodes);
+  ring = {};
 }

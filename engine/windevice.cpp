@@ -20,8 +20,11 @@ constexpr DWORD nonNtFamilyBit = 0x80000000;
 
 // The install's control and extended control, which the device's own fall
 // back to.
-intptr_t (*installControl)(intptr_t, void*, intptr_t) = nullptr;
-intptr_t (*installExtendedControl)(intptr_t, intptr_t, void*, intptr_t) = nullptr;
+struct InstallControls {
+  intptr_t (*control)(intptr_t, void*, intptr_t) = nullptr;
+  intptr_t (*extendedControl)(intptr_t, intptr_t, void*, intptr_t) = nullptr;
+};
+InstallControls fallback;
 
 void applyOptions(intptr_t count, RwOpenOption* options) {
   for (intptr_t i = 0; i < count; ++i) {
@@ -112,7 +115,7 @@ intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
 // ---- control
 
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
-  if (!buffer || size < 4) return installControl(request, buffer, size);
+  if (!buffer || size < 4) return fallback.control(request, buffer, size);
   const bool palettised = state.imageDepth == 8;
   switch (request) {
     case rwControlImageDepth:
@@ -143,7 +146,7 @@ intptr_t control(intptr_t request, void* buffer, intptr_t size) {
       if (state.paletteDisplay) return RwAnswerControl(buffer, state.backgroundPalette ? 1 : 0);
       break;
   }
-  return installControl(request, buffer, size);
+  return fallback.control(request, buffer, size);
 }
 
 intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_t size) {
@@ -156,7 +159,7 @@ intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_
     state.backgroundPalette = value != 0;
     return 1;
   }
-  return installExtendedControl(request, value, buffer, size);
+  return fallback.extendedControl(request, value, buffer, size);
 }
 
 void closeDevice() {
@@ -192,8 +195,8 @@ int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, Rw
                           state.imageDepth)) {
     return 0;
   }
-  installControl = record->control;
-  installExtendedControl = record->extendedControl;
+  fallback.control = record->control;
+  fallback.extendedControl = record->extendedControl;
   record->close = closeDevice;
   if (state.paletteDisplay) {
     state.palette = createLogicalPalette();

@@ -9,8 +9,12 @@ const char* const rwWinGEntryNames[10] = {
 
 namespace {
 
-HMODULE wingModule = nullptr;
-RwWinGLibrary wing = {};
+// The loaded library and the entries taken from it.
+struct LoadedWinG {
+  HMODULE module = nullptr;
+  RwWinGLibrary entries = {};
+};
+LoadedWinG loaded;
 
 template <class Entry>
 void take(Entry& slot, FARPROC address) {
@@ -34,24 +38,24 @@ int RwLoadWinGLibrary() {
       return 0;
     }
   }
-  take(wing.createDC, found[0]);
-  take(wing.recommendDIBFormat, found[1]);
-  take(wing.createBitmap, found[2]);
-  take(wing.getDIBPointer, found[3]);
-  take(wing.getDIBColorTable, found[4]);
-  take(wing.setDIBColorTable, found[5]);
-  take(wing.createHalftonePalette, found[6]);
-  take(wing.createHalftoneBrush, found[7]);
-  take(wing.bitBlt, found[8]);
-  take(wing.stretchBlt, found[9]);
-  wingModule = module;
+  take(loaded.entries.createDC, found[0]);
+  take(loaded.entries.recommendDIBFormat, found[1]);
+  take(loaded.entries.createBitmap, found[2]);
+  take(loaded.entries.getDIBPointer, found[3]);
+  take(loaded.entries.getDIBColorTable, found[4]);
+  take(loaded.entries.setDIBColorTable, found[5]);
+  take(loaded.entries.createHalftonePalette, found[6]);
+  take(loaded.entries.createHalftoneBrush, found[7]);
+  take(loaded.entries.bitBlt, found[8]);
+  take(loaded.entries.stretchBlt, found[9]);
+  loaded.module = module;
   return 1;
 }
 
 void RwReleaseWinGLibrary() {
-  if (wingModule) FreeLibrary(wingModule);
-  wingModule = nullptr;
-  wing = {};
+  if (loaded.module) FreeLibrary(loaded.module);
+  loaded.module = nullptr;
+  loaded.entries = {};
 }
 
-const RwWinGLibrary* RwWinG() { return wingModule ? &wing : nullptr; }
+const RwWinGLibrary* RwWinG() { return loaded.module ? &loaded.entries : nullptr; }

@@ -2,6 +2,7 @@
 // browserservice.h.
 #include "loading/browserservice.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "core/apphandles.h"
 #include "core/dirs.h"
 #include "loading/ddeclient.h"
+#include "loading/desktopopen.h"
 #include "loading/filetype.h"
 #include "loading/httpfetch.h"
 
@@ -188,7 +190,21 @@ void alert(const Transfer& transfer, const std::string& why) {
   ask(transfer.progressApp, "WWW_Alert", "\"" + transfer.url + ": " + why + "\",0x1,0x1", XTYP_REQUEST);
 }
 
+// A document no viewer of ours takes goes to the desktop's browser, which
+// fetches it itself; the program that asked hears nothing more of it. A
+// document of a type without a MIME text goes there only from the web or
+// as a mail address: a program fetching another such document through the
+// browser waits for it to come back or fail.
+bool handedToDesktop(const Transfer& transfer) {
+  const char* url = transfer.url.c_str();
+  const char* mime = documentMime(transfer.url);
+  if (mime != nullptr && service.viewers.count(mime) != 0) return false;
+  if (mime == nullptr && !zmIsWebUrl(url) && strncasecmp(url, "mailto:", 7) != 0) return false;
+  return zmDesktopOpen(url) == 0;
+}
+
 void deliver(Transfer& transfer) {
+  if (handedToDesktop(transfer)) return;
   transfer.number = beginProgress(transfer);
   std::string local, why;
   const bool had = fetchDocument(transfer, &local, &why);

@@ -23,7 +23,11 @@
 //                          viewer receives "WWW_ViewDocFile" ("FILE","URL","MIME"),
 //                          or, when the document cannot be had or no viewer
 //                          takes its type, APP receives "WWW_Alert"
-//                          (""URL: REASON",0x1,0x1").
+//                          (""URL: REASON",0x1,0x1"). A URL whose type no
+//                          viewer takes is first offered to the desktop's
+//                          browser (desktopopen.h) -- one of a type without
+//                          a MIME text only from the web or as "mailto:" --
+//                          and APP hears nothing of a URL handed over there.
 //   "WWW_QueryURLFile"     item FILE: answers the quoted "file:" URL of FILE.
 //   "WWW_CancelProgress"   item "0xN" (a poke): the transfer N stops.
 // A "file:" URL's document is the user's file, used where it lies; a web

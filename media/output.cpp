@@ -34,14 +34,14 @@ int zmSoundChooseOutput() {
   if (std::strcmp(device, "none") == 0 || !platform::chooseAlsaOutput(device)) {
     platform::chooseAlsaOutput(nullptr);
     platform::chooseMidiSynth(nullptr, "");
-    zmReportMessage("Sound output: silent (no ALSA playback device)");
+    zmDebugPrint(__func__, "Sound output: silent (no ALSA playback device)");
     return 0;
   }
-  zmReportMessage("Sound output: ALSA device %s", device);
+  zmDebugPrint(__func__, "Sound output: ALSA device %s", device);
   if (chooseSynth(device)) {
-    zmReportMessage("MIDI output: FluidSynth with %s", platform::midiSynthSoundFont().c_str());
+    zmDebugPrint(__func__, "MIDI output: FluidSynth with %s", platform::midiSynthSoundFont().c_str());
   } else {
-    zmReportMessage("MIDI output: silent (no soundfont)");
+    zmDebugPrint(__func__, "MIDI output: silent (no soundfont)");
   }
   return 1;
 }

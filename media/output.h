@@ -4,7 +4,8 @@
 // Owns: the start-up choice between an ALSA playback device and the
 // platform's silent devices, and the log line that tells it. It does not own
 // the devices (platform/mmsystem.h, platform/alsapcm.h) nor what plays on
-// them (media/sound.h).
+// them (media/sound.h). The line is debug output (shown with the "message"
+// flag), not a message to the user: the Messages window stays closed.
 #ifndef LUMENFOLD_MEDIA_OUTPUT_H
 #define LUMENFOLD_MEDIA_OUTPUT_H
 
@@ -19,8 +20,8 @@
  * Results:
  *   1 when sounds are heard through ALSA, 0 when they stay silent.
  * Side effects:
- *   Shows "Sound output: ALSA device <name>" or "Sound output: silent (no
- *   ALSA playback device)" in the log, then "MIDI output: FluidSynth with
+ *   Prints "Sound output: ALSA device <name>" or "Sound output: silent (no
+ *   ALSA playback device)" to the debug output, then "MIDI output: FluidSynth with
  *   <soundfont>" or "MIDI output: silent (no soundfont)".
  */
 int zmSoundChooseOutput();

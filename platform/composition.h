@@ -31,6 +31,9 @@ struct ComposedPicture {
   const uint32_t* pixels = nullptr;  // rows from the top, `width` pixels each
   int width = 0;
   int height = 0;
+  int stride = 0;  // pixels from one row's start to the next; 0: `width` (a part of a wider picture)
+
+  size_t rowPixels() const { return size_t(stride > 0 ? stride : width); }
 };
 
 /*

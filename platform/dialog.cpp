@@ -110,6 +110,16 @@ void pressId(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
 }
 
+// A dialog opens inside its owner's area, and wholly on the screen even
+// when the owner is partly off it (its top-left corner first when it is
+// larger than the screen).
+POINT keptOnScreen(POINT at, int width, int height) {
+  RECT screen = platform::user::screenRect();
+  at.x = std::max<LONG>(screen.left, std::min<LONG>(at.x, screen.right - width));
+  at.y = std::max<LONG>(screen.top, std::min<LONG>(at.y, screen.bottom - height));
+  return at;
+}
+
 HWND createDialog(LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param, bool modal) {
   if (templateName == nullptr) return nullptr;
   auto found = table.resources.find(platform::resourceKey(templateName));
@@ -122,6 +132,7 @@ HWND createDialog(LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param, b
   AdjustWindowRect(&rect, style, FALSE);
   POINT at{dialog.x, dialog.y};
   if (owner != nullptr) ClientToScreen(owner, &at);
+  at = keptOnScreen(at, rect.right - rect.left, rect.bottom - rect.top);
   HWND hwnd = CreateWindowExA(WS_EX_DLGMODALFRAME, kDialogClass, dialog.title.c_str(), style, at.x, at.y,
                               rect.right - rect.left, rect.bottom - rect.top, owner, nullptr, nullptr, nullptr);
   if (hwnd == nullptr) return nullptr;

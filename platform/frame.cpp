@@ -25,9 +25,13 @@ int frameThickness(const Window& window) {
 
 bool isActiveTop(HWND hwnd) { return GetActiveWindow() == hwnd; }
 
-void drawCloseBox(HDC dc, const RECT& box) {
+void drawBoxFace(HDC dc, const RECT& box) {
   fillSolid(dc, box, GetSysColor(COLOR_BTNFACE));
   drawBevel(dc, box, true);
+}
+
+void drawCloseBox(HDC dc, const RECT& box) {
+  drawBoxFace(dc, box);
   HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
   HGDIOBJ old = SelectObject(dc, pen);
   for (int d = 0; d < 2; d++) {
@@ -38,6 +42,56 @@ void drawCloseBox(HDC dc, const RECT& box) {
   }
   SelectObject(dc, old);
   DeleteObject(pen);
+}
+
+// A window outline, or two overlapping ones for "restore" when the window
+// is maximised or minimised.
+void drawMaximizeBox(HDC dc, const RECT& box, bool restores) {
+  drawBoxFace(dc, box);
+  COLORREF black = RGB(0, 0, 0);
+  auto outline = [&](RECT r) {
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    fillSolid(dc, RECT{r.left, r.top + 1, r.right, r.top + 2}, black);  // its title bar
+  };
+  if (!restores) {
+    outline(RECT{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3});
+    return;
+  }
+  outline(RECT{box.left + 5, box.top + 3, box.right - 3, box.bottom - 6});
+  RECT front{box.left + 3, box.top + 6, box.right - 6, box.bottom - 3};
+  fillSolid(dc, front, GetSysColor(COLOR_BTNFACE));
+  outline(front);
+}
+
+void drawMinimizeBox(HDC dc, const RECT& box) {
+  drawBoxFace(dc, box);
+  fillSolid(dc, RECT{box.left + 4, box.bottom - 6, box.right - 5, box.bottom - 4}, RGB(0, 0, 0));
+}
+
+// The sizing border under a window point, as an HT* code; HTNOWHERE off the
+// border. Near a corner (a caption's height along either edge) the corner
+// is meant, which gives the small border a usable target.
+LRESULT sizingBorderAt(const Window& window, POINT at) {
+  int width = window.rect.right - window.rect.left;
+  int height = window.rect.bottom - window.rect.top;
+  int frame = frameThickness(window);
+  int corner = GetSystemMetrics(SM_CYCAPTION) + frame;
+  bool left = at.x < frame, right = at.x >= width - frame;
+  bool top = at.y < frame, bottom = at.y >= height - frame;
+  if (!(left || right || top || bottom)) return HTNOWHERE;
+  bool nearLeft = at.x < corner, nearRight = at.x >= width - corner;
+  bool nearTop = at.y < corner, nearBottom = at.y >= height - corner;
+  if ((bottom && nearRight) || (right && nearBottom)) return HTBOTTOMRIGHT;
+  if ((bottom && nearLeft) || (left && nearBottom)) return HTBOTTOMLEFT;
+  if ((top && nearRight) || (right && nearTop)) return HTTOPRIGHT;
+  if ((top && nearLeft) || (left && nearTop)) return HTTOPLEFT;
+  if (left) return HTLEFT;
+  if (right) return HTRIGHT;
+  return top ? HTTOP : HTBOTTOM;
+}
+
+bool sizable(const Window& window) {
+  return (window.style & WS_THICKFRAME) && !(window.style & (WS_MAXIMIZE | WS_MINIMIZE));
 }
 
 RECT offsetBy(RECT rect, POINT origin) {
@@ -54,7 +108,8 @@ POINT toWindowPoint(const Window& window, POINT screen) {
 }  // namespace
 
 FrameParts framePartsOf(const Window& window) {
-  FrameParts parts{emptyRect(), emptyRect(), emptyRect(), emptyRect(), emptyRect(), emptyRect()};
+  FrameParts parts{emptyRect(), emptyRect(), emptyRect(), emptyRect(),
+                   emptyRect(), emptyRect(), emptyRect(), emptyRect()};
   int width = window.rect.right - window.rect.left;
   int height = window.rect.bottom - window.rect.top;
   RECT insets = frameInsetsOf(window);
@@ -63,8 +118,16 @@ FrameParts framePartsOf(const Window& window) {
   if ((window.style & WS_CAPTION) == WS_CAPTION) {
     int caption = GetSystemMetrics(SM_CYCAPTION);
     parts.caption = RECT{frame, top, width - frame, top + caption};
-    if (window.style & WS_SYSMENU)
+    if (window.style & WS_SYSMENU) {
       parts.closeBox = RECT{width - frame - caption + 1, top + 2, width - frame - 2, top + caption - 2};
+      RECT next = parts.closeBox;
+      OffsetRect(&next, -(caption - 1), 0);
+      if (window.style & WS_MAXIMIZEBOX) {
+        parts.maximizeBox = next;
+        OffsetRect(&next, -(caption - 3), 0);
+      }
+      if (window.style & WS_MINIMIZEBOX) parts.minimizeBox = next;
+    }
     top += caption;
   }
   if (!isChildStyle(window.style) && insets.top - top >= GetSystemMetrics(SM_CYMENU))
@@ -85,6 +148,11 @@ LRESULT frameHitTest(HWND hwnd, POINT screen) {
   POINT at = toWindowPoint(*window, screen);
   if (PtInRect(&parts.client, at)) return HTCLIENT;
   if (PtInRect(&parts.closeBox, at)) return HTCLOSE;
+  if (PtInRect(&parts.maximizeBox, at)) return HTMAXBUTTON;
+  if (PtInRect(&parts.minimizeBox, at)) return HTMINBUTTON;
+  if (sizable(*window)) {
+    if (LRESULT border = sizingBorderAt(*window, at); border != HTNOWHERE) return border;
+  }
   if (PtInRect(&parts.caption, at)) return HTCAPTION;
   if (PtInRect(&parts.menuBar, at)) return HTMENU;
   if (PtInRect(&parts.verticalBar, at)) return HTVSCROLL;
@@ -109,10 +177,14 @@ void drawFrame(HWND hwnd, HDC dc, POINT origin) {
               GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
     RECT title = offsetBy(parts.caption, origin);
     title.left += 4;
-    if (!IsRectEmpty(&parts.closeBox)) title.right = origin.x + parts.closeBox.left - 2;
+    for (const RECT& box : {parts.closeBox, parts.maximizeBox, parts.minimizeBox})
+      if (!IsRectEmpty(&box)) title.right = origin.x + box.left - 2;
     drawLabel(dc, title, window->text, GetSysColor(COLOR_CAPTIONTEXT),
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (!IsRectEmpty(&parts.closeBox)) drawCloseBox(dc, offsetBy(parts.closeBox, origin));
+    if (!IsRectEmpty(&parts.maximizeBox))
+      drawMaximizeBox(dc, offsetBy(parts.maximizeBox, origin), window->style & (WS_MAXIMIZE | WS_MINIMIZE));
+    if (!IsRectEmpty(&parts.minimizeBox)) drawMinimizeBox(dc, offsetBy(parts.minimizeBox, origin));
   }
   if (!IsRectEmpty(&parts.menuBar)) drawMenuBar(hwnd, window->menu, dc, offsetBy(parts.menuBar, origin));
   if (!IsRectEmpty(&parts.verticalBar))
@@ -129,6 +201,19 @@ LRESULT frameButtonDown(HWND hwnd, WPARAM hit, LPARAM screenPoint) {
   switch (hit) {
     case HTCLOSE:
       return SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, screenPoint);
+    case HTMAXBUTTON: {
+      bool restores = window->style & (WS_MAXIMIZE | WS_MINIMIZE);
+      return SendMessageA(hwnd, WM_SYSCOMMAND, restores ? SC_RESTORE : SC_MAXIMIZE, screenPoint);
+    }
+    case HTMINBUTTON:
+      return SendMessageA(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, screenPoint);
+    case HTCAPTION:
+      if (!(window->style & WS_MAXIMIZE)) trackMoveOrSize(hwnd, hit, screen);
+      return 0;
+    case HTLEFT: case HTRIGHT: case HTTOP: case HTBOTTOM:
+    case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOMLEFT: case HTBOTTOMRIGHT:
+      trackMoveOrSize(hwnd, hit, screen);
+      return 0;
     case HTMENU:
       trackMenuBar(hwnd, screen);
       return 0;
@@ -152,7 +237,13 @@ LRESULT defaultSetCursor(HWND hwnd, LPARAM hitAndMessage) {
     }
     return FALSE;
   }
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  switch (SHORT(LOWORD(hitAndMessage))) {
+    case HTLEFT: case HTRIGHT: SetCursor(LoadCursorA(nullptr, IDC_SIZEWE)); break;
+    case HTTOP: case HTBOTTOM: SetCursor(LoadCursorA(nullptr, IDC_SIZENS)); break;
+    case HTTOPLEFT: case HTBOTTOMRIGHT: SetCursor(LoadCursorA(nullptr, IDC_SIZENWSE)); break;
+    case HTTOPRIGHT: case HTBOTTOMLEFT: SetCursor(LoadCursorA(nullptr, IDC_SIZENESW)); break;
+    default: SetCursor(LoadCursorA(nullptr, IDC_ARROW)); break;
+  }
   return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/ownmodule.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <string>
@@ -40,14 +41,10 @@ void report(const std::string& text) {
   }
 }
 
-// "<program folder>/../lib", or the test's folder.
+// The program's library folder, or the test's folder.
 std::string moduleFolder() {
   if (!folderForTest().empty()) return folderForTest();
-  char program[4096];
-  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-  if (length == 0 || length >= sizeof program) return "../lib";
-  std::string folder(program, length);
-  return folder.substr(0, folder.rfind('/') + 1) + "../lib";
+  return programLibraryFolder();
 }
 
 // The module's handle; null after reporting why it cannot be loaded. The
@@ -61,6 +58,17 @@ void* load(const std::string& name) {
 }
 
 }  // namespace
+
+std::string programLibraryFolder() {
+  char program[4096];
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  if (length == 0 || length >= sizeof program) return "../lib";
+  std::string folder(program, length);
+  folder = folder.substr(0, folder.rfind('/') + 1) + "../lib";
+  struct stat info{};
+  if (stat((folder + "/lumenfold").c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return folder + "/lumenfold";
+  return folder;
+}
 
 const void* ownModuleSymbol(const char* name, const char* entry) {
   auto [known, isNew] = modules().try_emplace(name, nullptr);

@@ -1,8 +1,8 @@
 // platform/ownmodule.h -- the program's own run-time modules: the parts that
 // pull in large libraries (movie decoders, MIDI synthesiser, web transfers),
-// built as shared objects and loaded on first use from "../lib" beside the
-// program's folder, as the glyph shapes are read from "../lib/fonts". A
-// program that never plays a movie never maps those libraries.
+// built as shared objects and loaded on first use from the program's library
+// folder (programLibraryFolder), where the glyph shapes of 3-D text lie too.
+// A program that never plays a movie never maps those libraries.
 //
 // Owns: finding and loading a module once per run, handing over the table
 // its entry names, and reporting once a module that cannot be loaded. A
@@ -13,6 +13,8 @@
 // itself provides.
 #ifndef LUMENFOLD_PLATFORM_OWNMODULE_H
 #define LUMENFOLD_PLATFORM_OWNMODULE_H
+
+#include <string>
 
 namespace platform {
 
@@ -39,8 +41,13 @@ const Table* ownModuleTable(const char* name, const char* entry) {
 using OwnModuleReporter = void (*)(const char* text);
 OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report);
 
-// Test support: modules are looked for in `folder` (null: back to "../lib"
-// beside the program's folder), and what was loaded or failed so far is
+// The folder of the program's run-time modules and glyph shapes, without a
+// trailing '/': "<program folder>/../lib/lumenfold" when it exists (an
+// installed program), else "<program folder>/../lib" (the build tree).
+std::string programLibraryFolder();
+
+// Test support: modules are looked for in `folder` (null: back to the
+// program's library folder), and what was loaded or failed so far is
 // forgotten (modules loaded stay mapped).
 void setOwnModuleFolderForTest(const char* folder);
 

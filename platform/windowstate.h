@@ -83,21 +83,38 @@ void applyTrackingSizes(HWND hwnd, int* width, int* height);
 // The frame on each side of the client area (caption, menu bar and scroll
 // bars included).
 RECT frameInsetsOf(const Window& window);
+// True when a window of that style gets its caption and sizing frame from
+// the window manager (display.h), not from us.
+bool framedByManager(DWORD style);
+// The manager maximised, minimised or restored a window it frames: its
+// style follows (a change of minimised sends WM_SIZE).
+void noteManagerShowState(HWND hwnd, bool maximized, bool minimized);
+// The minimum and maximum tracking sizes of a top-level window with a
+// caption or sizing frame (its WM_GETMINMAXINFO); false for other windows.
+bool trackingSizesOf(HWND hwnd, POINT* minimum, POINT* maximum);
 
 // ---- frame.cpp: the non-client area, drawn by us
 // The parts of a window's frame, in window coordinates (0, 0 at the
 // window's top-left corner); an absent part is an empty rectangle.
 struct FrameParts {
-  RECT caption, closeBox, menuBar, verticalBar, horizontalBar, client;
+  RECT caption, closeBox, maximizeBox, minimizeBox, menuBar, verticalBar, horizontalBar, client;
 };
 FrameParts framePartsOf(const Window& window);
 // What lies under the screen point: an HT* code (DefWindowProcA's WM_NCHITTEST).
 LRESULT frameHitTest(HWND hwnd, POINT screen);
 // Draws the frame of the window into `dc`, the window's top-left corner at `origin`.
 void drawFrame(HWND hwnd, HDC dc, POINT origin);
-// DefWindowProcA's WM_NCLBUTTONDOWN: the close box closes, the menu bar
-// opens its menu, the scroll bars scroll, the caption activates.
+// DefWindowProcA's WM_NCLBUTTONDOWN: the close, maximise and minimise boxes
+// do their commands, the menu bar opens its menu, the scroll bars scroll, a
+// drag of the caption moves the window and one of a sizing border sizes it.
 LRESULT frameButtonDown(HWND hwnd, WPARAM hit, LPARAM screenPoint);
+
+// ---- sizemove.cpp
+// Moves (HTCAPTION) or sizes (a sizing border's HT* code) the window with
+// the mouse from the screen point where the left button went down, until
+// it is released; Escape puts the window back. Messages for other windows
+// are dispatched meanwhile.
+void trackMoveOrSize(HWND hwnd, WPARAM hit, POINT start);
 // DefWindowProcA's WM_SETCURSOR when no parent took it.
 LRESULT defaultSetCursor(HWND hwnd, LPARAM hitAndMessage);
 

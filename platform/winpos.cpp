@@ -8,6 +8,7 @@
 // input.cpp.
 #include <algorithm>
 
+#include "platform/desktop.h"
 #include "platform/display.h"
 #include "platform/windowstate.h"
 
@@ -81,11 +82,7 @@ bool tracksMinMax(const Window& window) {
   return !isChildStyle(window.style) && (window.style & (WS_CAPTION | WS_THICKFRAME)) != 0;
 }
 
-}  // namespace
-
-void applyTrackingSizes(HWND hwnd, int* width, int* height) {
-  Window* window = findWindow(hwnd);
-  if (window == nullptr || !tracksMinMax(*window)) return;
+MINMAXINFO minMaxInfoOf(HWND hwnd) {
   MINMAXINFO info{};
   RECT screen = screenRect();
   info.ptMaxSize = {screen.right + 2 * kSizingFrame, screen.bottom + 2 * kSizingFrame};
@@ -93,6 +90,32 @@ void applyTrackingSizes(HWND hwnd, int* width, int* height) {
   info.ptMinTrackSize = {GetSystemMetrics(SM_CXMIN), GetSystemMetrics(SM_CYMIN)};
   info.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   callWindowProc(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return info;
+}
+
+}  // namespace
+
+bool framedByManager(DWORD style) {
+  if (!platform::managerDrawsFrames() || isChildStyle(style)) return false;
+  bool captioned = (style & WS_CAPTION) == WS_CAPTION;
+  // Pop-ups without a caption (menus, tool tips) stay ours, undecorated.
+  if (style & WS_POPUP) return captioned;
+  return captioned || (style & WS_THICKFRAME);
+}
+
+bool trackingSizesOf(HWND hwnd, POINT* minimum, POINT* maximum) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !tracksMinMax(*window)) return false;
+  MINMAXINFO info = minMaxInfoOf(hwnd);
+  *minimum = info.ptMinTrackSize;
+  *maximum = info.ptMaxTrackSize;
+  return true;
+}
+
+void applyTrackingSizes(HWND hwnd, int* width, int* height) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !tracksMinMax(*window)) return;
+  MINMAXINFO info = minMaxInfoOf(hwnd);
   *width = std::clamp<int>(*width, info.ptMinTrackSize.x,
                            std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
   *height = std::clamp<int>(*height, info.ptMinTrackSize.y,
@@ -188,14 +211,47 @@ void sendSize(HWND hwnd) {
   callWindowProc(hwnd, WM_SIZE, sizeKind(*window), MAKELPARAM(client.right, client.bottom));
 }
 
+// A window the manager frames is maximised, minimised and restored by the
+// manager, which then sizes it; true when the request went there.
+bool askManager(const Window& window, int command) {
+  ManagerShowRequest request = platform::managerShowRequest();
+  if (request == nullptr || !framedByManager(window.style)) return false;
+  request(window.handle, command);
+  return true;
+}
+
+// With no manager to keep an icon, a minimised top-level window with a
+// caption shrinks to that caption at the screen's lower left corner, its
+// boxes there to restore it.
+bool shrinksToCaption(const Window& window) {
+  return window.parent == nullptr && (window.style & WS_CAPTION) == WS_CAPTION;
+}
+
+RECT minimizedCaptionRect(const Window& window) {
+  RECT insets = insetsOf(window);
+  int height = kCaption + 2 * insets.left;
+  RECT screen = screenRect();
+  return RECT{screen.left, screen.bottom - height, screen.left + 160, screen.bottom};
+}
+
 void minimize(HWND hwnd) {
   Window* window = findWindow(hwnd);
   if (window == nullptr || (window->style & WS_MINIMIZE)) return;
+  if (askManager(*window, SW_MINIMIZE)) {
+    window->style |= WS_MINIMIZE;
+    sendSize(hwnd);
+    return;
+  }
   if (window->style & WS_MAXIMIZE) {
     window->style &= ~DWORD(WS_MAXIMIZE);
     window->rect = window->restoreRect;
   }
+  window->restoreRect = window->rect;
   window->style |= WS_MINIMIZE;
+  if (shrinksToCaption(*window)) {
+    window->rect = minimizedCaptionRect(*window);
+    invalidateWithChildren(hwnd);
+  }
   sendSize(hwnd);
 }
 
@@ -204,6 +260,7 @@ void maximize(HWND hwnd) {
   if (window == nullptr || (window->style & WS_MAXIMIZE)) return;
   if (!(window->style & WS_MINIMIZE)) window->restoreRect = window->rect;
   window->style = (window->style & ~DWORD(WS_MINIMIZE)) | WS_MAXIMIZE;
+  if (askManager(*window, SW_MAXIMIZE)) return;
   RECT frame = insetsOf(*window);
   // A child fills its parent's client area, a top-level window the screen.
   RECT area = screenRect();
@@ -215,8 +272,19 @@ void maximize(HWND hwnd) {
 void restore(HWND hwnd) {
   Window* window = findWindow(hwnd);
   if (window == nullptr) return;
+  if ((window->style & (WS_MINIMIZE | WS_MAXIMIZE)) && askManager(*window, SW_RESTORE)) {
+    bool wasMinimized = window->style & WS_MINIMIZE;
+    window->style &= ~DWORD(WS_MINIMIZE | WS_MAXIMIZE);
+    if (wasMinimized) sendSize(hwnd);
+    return;
+  }
   if (window->style & WS_MINIMIZE) {
     window->style &= ~DWORD(WS_MINIMIZE);
+    RECT rect = window->restoreRect;
+    if (shrinksToCaption(*window)) {
+      SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     sendSize(hwnd);
   } else if (window->style & WS_MAXIMIZE) {
     window->style &= ~DWORD(WS_MAXIMIZE);
@@ -274,6 +342,16 @@ void sendMoveAndSize(HWND hwnd, const WINDOWPOS& pos) {
 }
 
 RECT frameInsetsOf(const Window& window) { return insetsOf(window); }
+
+void noteManagerShowState(HWND hwnd, bool maximized, bool minimized) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || !framedByManager(window->style)) return;
+  bool wasMinimized = window->style & WS_MINIMIZE;
+  window->style &= ~DWORD(WS_MINIMIZE | WS_MAXIMIZE);
+  if (maximized) window->style |= WS_MAXIMIZE;
+  if (minimized) window->style |= WS_MINIMIZE;
+  if (wasMinimized != minimized) sendSize(hwnd);
+}
 
 }  // namespace platform::user
 

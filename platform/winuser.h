@@ -254,6 +254,16 @@ typedef MINMAXINFO* LPMINMAXINFO;
 #define HTMENU 5
 #define HTHSCROLL 6
 #define HTVSCROLL 7
+#define HTMINBUTTON 8
+#define HTMAXBUTTON 9
+#define HTLEFT 10
+#define HTRIGHT 11
+#define HTTOP 12
+#define HTTOPLEFT 13
+#define HTTOPRIGHT 14
+#define HTBOTTOM 15
+#define HTBOTTOMLEFT 16
+#define HTBOTTOMRIGHT 17
 #define HTBORDER 18
 #define HTCLOSE 20
 

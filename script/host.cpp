@@ -47,7 +47,7 @@ struct HandedOut {
 struct HostState {
   bool libraryFound = false;                          // Tcl_FindExecutable ran
   Tcl_ObjCmdProc* procedureProc = nullptr;            // what every "proc" procedure runs
-  std::string programDirForTest;                      // replaces the program folder when set
+  std::string programDirForTest;                      // replaces the data folder when set
   std::unordered_map<const void*, HandedOut> handedOut;  // by record address
   bool helpMode = false;                              // zmHelp is walking the table
   std::set<Tcl_Interp*> interps;                      // every world's interpreter
@@ -63,11 +63,11 @@ ZmScriptContext* contextOf(ZmWorld* world) {
   return world ? static_cast<ZmScriptContext*>(world->scriptContext) : nullptr;
 }
 
-// The program folder without its trailing '/'; empty when unknown.
+// The program's data folder (core/dirs.h) without its trailing '/'; empty when unknown.
 std::string programDir() {
   if (!host.programDirForTest.empty()) return host.programDirForTest;
   char folder[1024];
-  int length = zmGetModuleDirName(folder, sizeof folder);
+  int length = zmGetDataDirName(folder, sizeof folder);
   if (length <= 1) return {};
   folder[length - 1] = '\0';
   return folder;

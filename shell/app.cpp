@@ -5,6 +5,7 @@
 #include "shell/app.h"
 
 #include <cstring>
+#include <string>
 
 #include "core/report.h"
 #include "core/world.h"
@@ -78,6 +79,14 @@ bool postFirstOpen(HWND mainWindow, const char* url) {
 // cannot be had (the program then waits for a world).
 bool postFirstLoad(HWND mainWindow, const char* word) {
   if (zmIsWebUrl(word)) return postFirstOpen(mainWindow, word);
+  // A desktop opens a file by its "file:" URL: the file is that of its path.
+  std::string path;
+  if (zmGetUrlScheme(word) == ZM_SCHEME_FILE) {
+    const char* named = zmFileUrlToPath(word);
+    if (named == nullptr) return false;
+    path = named;
+    word = path.c_str();
+  }
   const char* url = zmWwwFilenameToUrl(word);
   if (url == nullptr) return false;
   std::strcpy(firstLoad.url, url);  // both 256 characters at most
@@ -103,6 +112,7 @@ int zmAppInit(HINSTANCE instance, HINSTANCE previous, char* commandLine, int sho
   zmRegisterToolBarClasses(instance);
   zmResetCommandState();
   zmRegisterLogoBitmap();
+  zmGiveProgramIcon();
   HWND mainWindow = createMainWindow(instance);
   if (mainWindow == nullptr) return -1;
   zmLayoutLocationBar();

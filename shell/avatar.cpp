@@ -45,7 +45,7 @@ void registerAvatarDialog() {
 HBITMAP loadPicture(const char* name, int* height) {
   *height = kPictureWidth;
   char folder[4096];
-  if (zmGetModuleDirName(folder, sizeof folder) == 0) return nullptr;
+  if (zmGetDataDirName(folder, sizeof folder) == 0) return nullptr;
   BITMAPINFOHEADER* dib = zmReadDibFile((std::string(folder) + name).c_str());
   if (dib == nullptr) return nullptr;
   HBITMAP bitmap = zmDibToBitmap(dib, nullptr);

@@ -2,9 +2,9 @@
 // ships the user appears as, and the dialog "ViewAvatar" that shows them.
 //
 // Owns: the fixed table of avatars (a world file and a picture in the
-// program directory each), the current choice, and the dialog with its
+// data folder each), the current choice, and the dialog with its
 // picture list. It does not own the avatar worlds or pictures (shipped in
-// the program directory) nor their use (the multi-user client announces
+// the data folder) nor their use (the multi-user client announces
 // zmGetAvatarFile; the viewer's own person is "person.wrl" whatever the
 // choice).
 #ifndef LUMENFOLD_SHELL_AVATAR_H

@@ -10,6 +10,7 @@
 #include "platform/windows.h"
 #include "shell/labels.h"
 #include "shell/nickname.h"
+#include "shell/placement.h"
 
 namespace {
 
@@ -147,6 +148,11 @@ bool createParts(ZmChat* record, HINSTANCE instance) {
 
 int showOrHide(UINT how) {
   if (chat == nullptr || chat->frame == nullptr) return -1;
+  // Right of the main window, where it leaves the menu, location bar and view uncovered.
+  if ((how & SWP_SHOWWINDOW) && !chat->placed) {
+    zmPlaceWindowBeside(chat->frame, zmGetMainHwnd(), ZmSide::Right);
+    chat->placed = true;
+  }
   SetWindowPos(chat->frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | how);
   return 0;
 }

@@ -29,6 +29,7 @@ struct ZmChat {
   int editX, editY, editWidth, editHeight;
   WNDPROC editPrevProc;
   HBRUSH editBrush;   // the edit field's black background
+  bool placed;        // put beside the main window when first shown
 };
 
 /*

@@ -2,8 +2,11 @@
 // the logo (see layout.h).
 #include "shell/layout.h"
 
+
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/apphandles.h"
 #include "core/dirs.h"
@@ -11,6 +14,7 @@
 #include "core/report.h"
 #include "loading/bmpfile.h"
 #include "platform/resources.h"
+#include "platform/desktop.h"
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
 
@@ -102,8 +106,8 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight) {
 
 int zmRegisterLogoBitmap() {
   char directory[MAX_PATH];
-  if (zmGetModuleDirName(directory, sizeof directory) == 0) {
-    zmReportWarning("zmRegisterLogoBitmap: no program directory");
+  if (zmGetDataDirName(directory, sizeof directory) == 0) {
+    zmReportWarning("zmRegisterLogoBitmap: no data folder");
     return -1;
   }
   const std::string path = std::string(directory) + ZM_LOGO_FILE;
@@ -135,6 +139,32 @@ int zmRegisterLogoBitmap() {
   zmFree(pixels);
   zmFree(info.colormap);
   return result;
+}
+
+void zmGiveProgramIcon() {
+  char directory[MAX_PATH];
+  if (zmGetDataDirName(directory, sizeof directory) == 0) return;
+  const std::string path = std::string(directory) + "icon.bmp";
+  ZmBmpFileHeader header{};
+  ZmBmpInfo info{};
+  unsigned char* pixels = nullptr;
+  if (zmReadBMP(path.c_str(), &header, &info, &pixels) != 0 || info.bitCount != 24 || info.width <= 0 ||
+      info.height <= 0) {
+    zmDebugPrint(__func__, "no icon in %s", path.c_str());
+  } else {
+    // The file's rows run bottom up, unpadded, blue, green, red; the icon's top down, opaque.
+    const int width = info.width, height = info.height;
+    std::vector<uint32_t> argb(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y) {
+      const unsigned char* row = pixels + size_t(width) * 3 * size_t(height - 1 - y);
+      for (int x = 0; x < width; ++x)
+        argb[size_t(y) * size_t(width) + size_t(x)] =
+            0xFF000000u | uint32_t(row[x * 3 + 2]) << 16 | uint32_t(row[x * 3 + 1]) << 8 | row[x * 3];
+    }
+    platform::setProgramIcon(width, height, std::move(argb));
+  }
+  zmFree(pixels);
+  zmFree(info.colormap);
 }
 
 void zmDrawLogo(HDC dc) {

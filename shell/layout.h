@@ -6,7 +6,7 @@
 // 4:3 rule), the toolbars' share of the client area (0 until the toolbars
 // exist and say otherwise), the view rectangle computed from both, the first
 // outer size, and the "Logo" bitmap resource (registered from the shipped
-// "logo.bmp" in the program directory). It does not own the windows (the main
+// "logo.bmp" in the data folder, core/dirs.h). It does not own the windows (the main
 // window's procedure places the view through zmPlaceViewWindow and answers
 // WM_GETMINMAXINFO and WM_WINDOWPOSCHANGING with the values given here), the
 // status lamp (shell/lamp.h) nor the location bar (shell/location.h).
@@ -77,7 +77,7 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight);
 
 /*
  * zmRegisterLogoBitmap --
- *   Reads "logo.bmp" from the program directory and registers it as the
+ *   Reads "logo.bmp" from the data folder and registers it as the
  *   bitmap resource "Logo". Start-up calls it once, before the main window
  *   paints.
  * Results:
@@ -85,6 +85,11 @@ void zmInitWindowSize(int* outerWidth, int* outerHeight);
  *   52 x 11 picture of 24 bits (the logo is then left out).
  */
 int zmRegisterLogoBitmap();
+
+// Reads "icon.bmp" (24 bits) from the data folder and gives it to the
+// presenter as the program's icon, which a window manager shows; without
+// the file the windows go without an icon (a debug line says so).
+void zmGiveProgramIcon();
 
 // Copies the "Logo" bitmap to (12, view y + view height + 9) of the device
 // context; draws nothing while no such resource is registered.

@@ -3,6 +3,7 @@
 
 #include "core/apphandles.h"
 #include "platform/windows.h"
+#include "shell/placement.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ struct NotifyWindow {
   HWND hwnd;
   ZmLogView* logView;
   HWND closeButton;
+  bool placed;  // put below the owner when first shown
 };
 NotifyWindow notifyWindow{};
 
@@ -90,6 +92,11 @@ int zmNotifyInit(HINSTANCE instance, HWND owner) {
 
 int zmNotifyMessage(const char* text) {
   if (text == nullptr || notifyWindow.logView == nullptr) return -1;
+  // Below the main window, where it leaves the menu, location bar and view uncovered.
+  if (!notifyWindow.placed) {
+    zmPlaceWindowBeside(notifyWindow.hwnd, GetWindow(notifyWindow.hwnd, GW_OWNER), ZmSide::Below);
+    notifyWindow.placed = true;
+  }
   SetWindowPos(notifyWindow.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
   return zmLogAppend(notifyWindow.logView, text);
 }

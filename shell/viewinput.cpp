@@ -446,7 +446,7 @@ int zmGetWinPlatform() {
 
 void zmAlert() {
   char folder[4096];
-  if (zmGetModuleDirName(folder, sizeof folder) > 0 && zmViewInputActions.playAlertSound) {
+  if (zmGetDataDirName(folder, sizeof folder) > 0 && zmViewInputActions.playAlertSound) {
     const std::string path = std::string(folder) + "alert.wav";
     zmViewInputActions.playAlertSound(path.c_str());
   }

@@ -112,14 +112,14 @@ ZmObj* zmGetNthLightNode(ZmObj* object, int32_t n) {
 ZmObj* zmFindCameraNode(ZmObj* object) { return findZmCameraObj(object); }
 
 namespace {
-std::string personFileForTest;  // empty: the program directory's
+std::string personFileForTest;  // empty: the data folder's
 }  // namespace
 
 void zmSetPersonFileForTest(const char* path) { personFileForTest = path ? path : ""; }
 
 int zmAddPersonToWorld(ZmWorld* world) {
   char directory[kDirectoryBufferSize];
-  if (zmGetModuleDirName(directory, sizeof directory) == 0) {
+  if (zmGetDataDirName(directory, sizeof directory) == 0) {
     zmReportError("zmGetModuleFileName: error");
     return -1;
   }

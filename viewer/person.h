@@ -1,7 +1,7 @@
 // viewer/person.h -- the user's avatar (the person) and the camera it
 // carries.
 //
-// Owns: reading the avatar file "person.wrl" of the program directory into
+// Owns: reading the avatar file "person.wrl" of the data folder (core/dirs.h) into
 // a world as its person, giving a person without a camera one, registering
 // the person's camera as camera 2 and making it active, the home view of a
 // world (its own camera, or a point in front of its bounding cube from
@@ -30,7 +30,7 @@ struct ZmWorld;
  *   the world's person, builds its lights and cameras (never its shapes),
  *   and registers its camera as camera 2, the active one.
  * Results:
- *   0; -1 after a report when the program directory is unknown, the file
+ *   0; -1 after a report when the data folder is unknown, the file
  *   cannot be read or parsed, or no camera can be had. A top object already
  *   added stays when a later step fails.
  */

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dirs.h"
+#include "platform/ownmodule.h"
 #include "core/leaf.h"
 #include "core/memory.h"
 #include "core/object.h"
@@ -272,14 +272,14 @@ void discardUnfinishedFaceSet(RwClump* clump, ZmObj* object) {
   RwDestroyClump(clump);
 }
 
-std::string glyphPath(const char* directory, char c) {
-  char path[300];
-  std::snprintf(path, sizeof path, "%s../lib/fonts/%03d.rwx", directory, static_cast<int>(static_cast<signed char>(c)));
-  return path;
+std::string glyphPath(const std::string& directory, char c) {
+  char name[16];
+  std::snprintf(name, sizeof name, "/fonts/%03d.rwx", static_cast<int>(static_cast<signed char>(c)));
+  return directory + name;
 }
 
 // The glyph of one character, unplaced; null after its report.
-RwClump* readGlyph(const char* directory, char c) {
+RwClump* readGlyph(const std::string& directory, char c) {
   const std::string path = glyphPath(directory, c);
   RwClump* glyph = RwReadShape(path.c_str());
   if (glyph == nullptr) zmReportWarning("%s : %s (%s)", "zmRwSetAsciiText()", "cannot create ascii text", path.c_str());
@@ -324,7 +324,7 @@ float lineStart(int32_t justification, float length) {
 // Reads the glyphs of one line, places them from its justified start on
 // the baseline y and adds them to the text's clump; false when a glyph
 // cannot be had (the glyphs read are destroyed).
-bool addLine(RwClump* parent, const char* directory, const std::string& line, int32_t justification, float y) {
+bool addLine(RwClump* parent, const std::string& directory, const std::string& line, int32_t justification, float y) {
   std::vector<RwClump*> glyphs;
   float length = 0.0f;
   for (char c : line) {
@@ -447,8 +447,7 @@ int zmRwSetAsciiText(ZmObj* object) {
   auto* text = static_cast<ZmAsciiText*>(object->leaf);
   RwClump* parent = RwCreateClump(0, 0);
   if (parent == nullptr) return report("zmRwSetAsciiText()", "cannot create ascii text"), -1;
-  char directory[256];
-  zmGetModuleDirName(directory, sizeof directory);
+  const std::string directory = platform::programLibraryFolder();
   float baseline = 0.0f;
   for (const std::string& line : textLines(text)) {
     if (!addLine(parent, directory, line, text->justification, baseline)) {

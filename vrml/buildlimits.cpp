@@ -11,8 +11,6 @@
 
 namespace {
 
-ZmBuildLimits limits = {500000, 2000000, 4096};
-
 // The build under way (or the last one).
 struct BuildTally {
   std::string fileName;     // the outermost file
@@ -22,9 +20,15 @@ struct BuildTally {
   bool reported = false;    // the limit message is out
 };
 
-BuildTally tally;
+// The limits in force and the build they are counted against.
+struct BuildLimiting {
+  ZmBuildLimits limits = {500000, 2000000, 4096};
+  BuildTally tally;
+};
+BuildLimiting building;
 
 bool refuse(const ZmWorld* world) {
+  BuildTally& tally = building.tally;
   if (!tally.reported) {
     tally.reported = true;
     zmReportMessage("%s: the world is too large; building stopped at %ld objects, %lld faces and %lld inline files.",
@@ -36,31 +40,32 @@ bool refuse(const ZmWorld* world) {
 
 }  // namespace
 
-ZmBuildLimits zmGetBuildLimits() { return limits; }
+ZmBuildLimits zmGetBuildLimits() { return building.limits; }
 
-void zmSetBuildLimits(const ZmBuildLimits* newLimits) { limits = *newLimits; }
+void zmSetBuildLimits(const ZmBuildLimits* newLimits) { building.limits = *newLimits; }
 
 void zmStartBuild(const char* fileName) {
-  uint32_t serial = tally.serial + 1;
-  tally = BuildTally();
-  tally.fileName = fileName != nullptr ? fileName : "";
-  tally.serial = serial;
+  uint32_t serial = building.tally.serial + 1;
+  building.tally = BuildTally();
+  building.tally.fileName = fileName != nullptr ? fileName : "";
+  building.tally.serial = serial;
 }
 
-uint32_t zmBuildSerial() { return tally.serial; }
+uint32_t zmBuildSerial() { return building.tally.serial; }
 
 bool zmBuildMayGoOn(const ZmWorld* world) {
-  if (world->objectCount >= limits.maxObjects || tally.faces >= limits.maxFaces) return refuse(world);
+  const ZmBuildLimits& limits = building.limits;
+  if (world->objectCount >= limits.maxObjects || building.tally.faces >= limits.maxFaces) return refuse(world);
   return true;
 }
 
 void zmCountBuiltFaces(const ZmObj* object) {
   for (const ZmLeaf* leaf = object->leaf; leaf; leaf = leaf->next)
-    if (leaf->kind == ZM_LEAF_FACE) ++tally.faces;
+    if (leaf->kind == ZM_LEAF_FACE) ++building.tally.faces;
 }
 
 bool zmBuildMayReadInline(const ZmWorld* world) {
-  if (tally.inlineReads >= limits.maxInlineReads) return refuse(world);
-  ++tally.inlineReads;
+  if (building.tally.inlineReads >= building.limits.maxInlineReads) return refuse(world);
+  ++building.tally.inlineReads;
   return true;
 }

@@ -8,8 +8,12 @@
 
 namespace {
 
-uint32_t substitutionFrom = ZM_EVENT_RIGHT_BUTTON_DOWN;
-uint32_t substitutionTo = ZM_EVENT_PICK;
+// getZmEventType reports an event handler's `from` event as `to`.
+struct EventSubstitution {
+  uint32_t from = ZM_EVENT_RIGHT_BUTTON_DOWN;
+  uint32_t to = ZM_EVENT_PICK;
+};
+EventSubstitution substitution;
 
 // How one accessor words its two failures: "<fn><separator><text>".
 struct CopyTexts {
@@ -48,12 +52,12 @@ int isTrue(const QvSFBool& field) { return field.value == 1 ? 1 : 0; }
 
 }  // namespace
 
-uint32_t getZmEventSubstitutionFrom() { return substitutionFrom; }
-uint32_t getZmEventSubstitutionTo() { return substitutionTo; }
+uint32_t getZmEventSubstitutionFrom() { return substitution.from; }
+uint32_t getZmEventSubstitutionTo() { return substitution.to; }
 
 void setZmEventSubstitution(uint32_t from, uint32_t to) {
-  substitutionFrom = from;
-  substitutionTo = to;
+  substitution.from = from;
+  substitution.to = to;
 }
 
 // ------------------------------------------------------------ EventHandler
@@ -80,7 +84,7 @@ uint32_t getZmEventType(const QvEventHandler* node) {
   uint32_t mask = 0;
   for (int bit = 0; bit <= 21; ++bit) {
     const uint32_t b = 1u << bit;
-    if ((named & b) != 0) mask |= (b == substitutionFrom) ? substitutionTo : b;
+    if ((named & b) != 0) mask |= (b == substitution.from) ? substitution.to : b;
   }
   return mask;
 }

@@ -13,8 +13,12 @@ namespace {
 
 constexpr size_t kLastTextSize = 400;
 
-char lastErrorText[kLastTextSize];    // last read error passed to the output
-char lastWarningText[kLastTextSize];  // last warning passed to the output
+// The last texts passed to the output, so that a repeat is passed over.
+struct LastPassedOn {
+  char error[kLastTextSize];    // last read error
+  char warning[kLastTextSize];  // last warning
+};
+LastPassedOn lastPassedOn;
 
 // True when text repeats the remembered one; otherwise remembers it (cut).
 bool isRepeat(char* last, const char* text) {
@@ -26,14 +30,14 @@ bool isRepeat(char* last, const char* text) {
 }
 
 void outputError(int level, const char* text) {
-  if (isRepeat(lastErrorText, text)) return;
+  if (isRepeat(lastPassedOn.error, text)) return;
   if (level == kQvReadErrorLevel) zmReportMessage("%s", text);
 }
 
 }  // namespace
 
 void qvOutputWarning(const char* text) {
-  if (!isRepeat(lastWarningText, text)) zmReportWarning("%s", text);
+  if (!isRepeat(lastPassedOn.warning, text)) zmReportWarning("%s", text);
 }
 
 void QvReadError::post(int level, const QvInput* in, const char* format, ...) {

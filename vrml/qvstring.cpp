@@ -12,7 +12,7 @@
 // ---------------------------------------------------------------- QvString
 
 namespace {
-char emptyText[1] = "";
+constexpr char emptyText[] = "";
 }
 
 QvString::QvString() : string(staticStorage), storageSize(0) { staticStorage[0] = '\0'; }
@@ -128,12 +128,16 @@ struct QvNameChunk {
   QvNameChunk* next;
 };
 
-QvNameEntry** nameTable = nullptr;
-QvNameChunk* currentChunk = nullptr;
+// The interned names: the hash table and the chunk that new texts are carved from.
+struct NameStore {
+  QvNameEntry** table = nullptr;
+  QvNameChunk* currentChunk = nullptr;
+};
+NameStore names;
 
 const char* storeNameText(const char* s, size_t size) {
   if (size >= static_cast<size_t>(kChunkSize)) return zmStrdup(s);
-  if (currentChunk == nullptr || static_cast<size_t>(currentChunk->bytesLeft) < size) {
+  if (names.currentChunk == nullptr || static_cast<size_t>(names.currentChunk->bytesLeft) < size) {
     auto* chunk = static_cast<QvNameChunk*>(zmMalloc(sizeof(QvNameChunk)));
     if (chunk == nullptr) {
       zmReportMessage("%s: %s", "QvNameEntry::insert()",
@@ -142,13 +146,13 @@ const char* storeNameText(const char* s, size_t size) {
     }
     chunk->curByte = chunk->mem;
     chunk->bytesLeft = kChunkSize;
-    chunk->next = currentChunk;
-    currentChunk = chunk;
+    chunk->next = names.currentChunk;
+    names.currentChunk = chunk;
   }
-  char* text = currentChunk->curByte;
+  char* text = names.currentChunk->curByte;
   std::memcpy(text, s, size);
-  currentChunk->curByte += size;
-  currentChunk->bytesLeft -= static_cast<int32_t>(size);
+  names.currentChunk->curByte += size;
+  names.currentChunk->bytesLeft -= static_cast<int32_t>(size);
   return text;
 }
 
@@ -156,18 +160,18 @@ const char* storeNameText(const char* s, size_t size) {
 void releaseNameText(const char* text, size_t size) {
   if (size >= static_cast<size_t>(kChunkSize)) {
     zmFree(const_cast<char*>(text));
-  } else if (currentChunk && currentChunk->curByte - size == text) {
-    currentChunk->curByte -= size;
-    currentChunk->bytesLeft += static_cast<int32_t>(size);
+  } else if (names.currentChunk && names.currentChunk->curByte - size == text) {
+    names.currentChunk->curByte -= size;
+    names.currentChunk->bytesLeft += static_cast<int32_t>(size);
   }
 }
 
 }  // namespace
 
 void QvNameEntry::initClass() {
-  if (nameTable) return;
-  nameTable = static_cast<QvNameEntry**>(zmMalloc(kNameBuckets * sizeof(QvNameEntry*)));
-  if (nameTable == nullptr)
+  if (names.table) return;
+  names.table = static_cast<QvNameEntry**>(zmMalloc(kNameBuckets * sizeof(QvNameEntry*)));
+  if (names.table == nullptr)
     zmReportMessage("%s: %s", "QvNameEntry::initClass()",
                     "Couldn't allocate memory for QvNameEntry.");
 }
@@ -179,8 +183,8 @@ bool QvNameEntry::isEqual(const char* s) const {
 const QvNameEntry* QvNameEntry::insert(const char* s) {
   uint32_t h = QvString::hash(s);
   initClass();
-  if (nameTable == nullptr) return nullptr;
-  QvNameEntry*& bucket = nameTable[h % kNameBuckets];
+  if (names.table == nullptr) return nullptr;
+  QvNameEntry*& bucket = names.table[h % kNameBuckets];
   for (QvNameEntry* e = bucket; e; e = e->next)
     if (e->hashValue == h && e->isEqual(s)) return e;
   size_t size = std::strlen(s) + 1;

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char* kTextureFn = "QvNode::setZmTexture";
+constexpr char kTextureFn[] = "QvNode::setZmTexture";
 
 // Wrap values other than REPEAT and CLAMP leave the texture's unchanged.
 void setWrap(const QvSFEnum& field, uint32_t* wrap, const char* warning) {

@@ -43,7 +43,7 @@ struct QvTraversal {
   int (*createAndAddLeaves)(const QvNode* node, QvState* state, ZmObj* object);
 };
 
-const char* kNoLeafText = "zmSetBoundingCube(): child and leaf is null.";
+constexpr char kNoLeafText[] = "zmSetBoundingCube(): child and leaf is null.";
 
 // The build (zmBuildSerial) that has had the note of an object made with
 // neither children nor leaves; 0 before any.

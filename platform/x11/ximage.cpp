@@ -101,7 +101,7 @@ void WindowImage::fill(const ComposedPicture& picture, const RECT& area) {
   const int count = area.right - area.left;
   const int bytes = image_->bits_per_pixel / 8;
   for (int y = area.top; y < area.bottom; y++) {
-    const uint32_t* from = picture.pixels + size_t(y) * picture.width + area.left;
+    const uint32_t* from = picture.pixels + size_t(y) * picture.rowPixels() + area.left;
     if (rows_.ready()) {
       rows_.run(reinterpret_cast<const uint8_t*>(from),
                 reinterpret_cast<uint8_t*>(image_->data + size_t(y) * image_->bytes_per_line) + area.left * bytes,

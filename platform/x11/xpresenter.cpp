@@ -16,13 +16,16 @@
 #include "platform/composition.h"
 #include "platform/devinput.h"
 #include "platform/dialogs.h"
+#include "platform/desktop.h"
 #include "platform/display.h"
 #include "platform/presenter.h"
 #include "platform/resources.h"
 #include "platform/tclloop.h"
+#include "platform/windowstate.h"
 #include "platform/winuser.h"
 #include "platform/x11/xdnd.h"
 #include "platform/x11/ximage.h"
+#include "platform/x11/xwm.h"
 
 namespace platform {
 namespace {
@@ -30,7 +33,8 @@ namespace {
 // One X window standing for one visible top-level window.
 struct Shown {
   Window xid = 0;
-  RECT rect{};             // as last given to X, screen coordinates
+  RECT rect{};             // of the X window as last given to X, screen coordinates
+  RECT hidden{};           // our frame on each side that the X window leaves out
   std::string title;
   x11::WindowImage image;  // its composed picture, as the server last got it
   bool exposed = true;      // X asks for its pixels again
@@ -52,7 +56,7 @@ struct XServerLink {
   x11::ImageServer images;
   bool sharedPutPending = false;  // an image sent through shared memory since the last sync
   unsigned long flushedRequest = 0;  // XNextRequest when the requests were last flushed
-  Atom deleteWindow = 0, protocols = 0, motifHints = 0;
+  Atom deleteWindow = 0, protocols = 0;
   std::map<HWND, Shown> shown;
   uint32_t cursorGeneration = ~0u;
   Cursor cursors[int(PointerShape::Hidden) + 1] = {};
@@ -74,23 +78,88 @@ Channel channelOf(unsigned long mask) {
 
 // ---- images
 
+// Whether a rectangle of side widths has any.
+bool hasSides(const RECT& sides) { return sides.left != 0 || sides.top != 0 || sides.right != 0 || sides.bottom != 0; }
+
 // Sends what changed in the window's picture since it was last shown, or
 // all of it when X lost it (exposed) or the window is new.
+// The part of a window's picture that its X window shows: all of it, or,
+// where the manager draws the frame, what lies inside our own caption and
+// border.
+ComposedPicture shownPart(const ComposedPicture& picture, const RECT& hidden, RECT* changed) {
+  int width = picture.width - hidden.left - hidden.right;
+  int height = picture.height - hidden.top - hidden.bottom;
+  if (width < 1 || height < 1) return ComposedPicture{};
+  OffsetRect(changed, -hidden.left, -hidden.top);
+  const RECT inside{0, 0, width, height};
+  IntersectRect(changed, changed, &inside);
+  return ComposedPicture{picture.pixels + size_t(hidden.top) * picture.width + hidden.left, width, height,
+                         picture.width};
+}
+
 void showPicture(HWND hwnd, Shown& s, bool whole) {
   ComposedPicture picture;
   RECT changed;
   if (!composeChanges(hwnd, &picture, &changed)) return;
   if (whole) changed = RECT{0, 0, picture.width, picture.height};
   if (IsRectEmpty(&changed)) return;
+  if (hasSides(s.hidden)) picture = shownPart(picture, s.hidden, &changed);
+  if (IsRectEmpty(&changed)) return;
   if (s.image.show(xServer.images, s.xid, picture, changed)) xServer.sharedPutPending = true;
 }
 
 // ---- windows
 
+// Where the manager frames a window, our caption and border are left out
+// of its X window: their widths on each side, else none.
+RECT hiddenFrameOf(HWND hwnd) {
+  DWORD style = DWORD(GetWindowLongA(hwnd, GWL_STYLE));
+  if (!user::framedByManager(style)) return RECT{0, 0, 0, 0};
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  return RECT{-frame.left, -frame.top, frame.right, frame.bottom};
+}
+
+RECT inset(RECT rect, const RECT& sides) {
+  return RECT{rect.left + sides.left, rect.top + sides.top, rect.right - sides.right, rect.bottom - sides.bottom};
+}
+
+RECT outset(RECT rect, const RECT& sides) {
+  return RECT{rect.left - sides.left, rect.top - sides.top, rect.right + sides.right, rect.bottom + sides.bottom};
+}
+
 bool wantsOwnPlacement(HWND hwnd) {
   // Pop-ups without a caption (menus, tool tips) are placed by us, unmanaged.
   LONG_PTR style = GetWindowLongA(hwnd, GWL_STYLE);
   return (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
+}
+
+// The owner's X window, when the owner is shown: a manager keeps an owned
+// window above it and does not list it on its own.
+Window ownerWindowOf(HWND hwnd) {
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  auto found = xServer.shown.find(owner);
+  return found != xServer.shown.end() ? found->second.xid : 0;
+}
+
+xwm::WindowFacts factsOf(HWND hwnd, const std::string& title) {
+  LONG_PTR style = GetWindowLongA(hwnd, GWL_STYLE);
+  xwm::WindowFacts facts;
+  facts.title = title;
+  facts.framed = user::framedByManager(DWORD(style));
+  facts.sizable = (style & WS_THICKFRAME) != 0;
+  facts.minimizeBox = (style & WS_MINIMIZEBOX) != 0;
+  facts.maximizeBox = (style & WS_MAXIMIZEBOX) != 0;
+  facts.closeBox = (style & WS_SYSMENU) != 0;
+  // The tracking sizes are the window's; its X window leaves our frame out.
+  if (user::trackingSizesOf(hwnd, &facts.minimum, &facts.maximum)) {
+    RECT hidden = hiddenFrameOf(hwnd);
+    POINT frame{hidden.left + hidden.right, hidden.top + hidden.bottom};
+    facts.minimum = POINT{facts.minimum.x - frame.x, facts.minimum.y - frame.y};
+    facts.maximum = POINT{facts.maximum.x - frame.x, facts.maximum.y - frame.y};
+  }
+  facts.transientFor = ownerWindowOf(hwnd);
+  return facts;
 }
 
 void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
@@ -99,20 +168,16 @@ void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
   attributes.override_redirect = wantsOwnPlacement(hwnd) ? True : False;
   attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
                           ButtonReleaseMask | PointerMotionMask | StructureNotifyMask |
-                          FocusChangeMask;
+                          FocusChangeMask | PropertyChangeMask;
   s.xid = XCreateWindow(xServer.display, RootWindow(xServer.display, xServer.screen), rect.left, rect.top,
                         unsigned(std::max(1L, long(rect.right - rect.left))),
                         unsigned(std::max(1L, long(rect.bottom - rect.top))), 0, xServer.depth, InputOutput,
                         xServer.visual, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
   XSetWMProtocols(xServer.display, s.xid, &xServer.deleteWindow, 1);
-  long hints[5] = {2, 0, 0, 0, 0};  // decorations given, and none of them
-  XChangeProperty(xServer.display, s.xid, xServer.motifHints, xServer.motifHints, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(hints), 5);
-  XSizeHints size{};
-  size.flags = PPosition | USPosition;
-  size.x = rect.left;
-  size.y = rect.top;
-  XSetWMNormalHints(xServer.display, s.xid, &size);
+  char title[512];
+  GetWindowTextA(hwnd, title, sizeof title);
+  s.title = title;
+  xwm::describe(s.xid, factsOf(hwnd, s.title), rect);
   XMapRaised(xServer.display, s.xid);
   s.rect = rect;
 }
@@ -131,6 +196,12 @@ void syncWindow(HWND hwnd) {
   GetWindowRect(hwnd, &rect);
   auto [it, made] = xServer.shown.try_emplace(hwnd);
   Shown& s = it->second;
+  RECT hidden = hiddenFrameOf(hwnd);
+  if (!sameRect(hidden, s.hidden)) {
+    s.hidden = hidden;
+    s.exposed = true;
+  }
+  rect = inset(rect, s.hidden);
   if (made) createXWindow(hwnd, s, rect);
   if (!sameRect(rect, s.rect)) {
     XMoveResizeWindow(xServer.display, s.xid, rect.left, rect.top,
@@ -141,9 +212,9 @@ void syncWindow(HWND hwnd) {
   }
   char title[512];
   GetWindowTextA(hwnd, title, sizeof title);
-  if (made || s.title != title) {
+  if (s.title != title) {
     s.title = title;
-    XStoreName(xServer.display, s.xid, title);
+    xwm::retitle(s.xid, s.title);
     s.exposed = true;
   }
   bool aware = acceptsDroppedFiles(hwnd);
@@ -242,7 +313,7 @@ UINT virtualKeyOf(KeySym sym) {
 POINT screenPoint(Window xid, int ex, int ey) {
   HWND hwnd = windowOf(xid);
   RECT rect{0, 0, 0, 0};
-  if (hwnd != nullptr) GetWindowRect(hwnd, &rect);
+  if (hwnd != nullptr) rect = xServer.shown[hwnd].rect;
   return POINT{rect.left + ex, rect.top + ey};
 }
 
@@ -289,14 +360,28 @@ void configured(XConfigureEvent& event) {
                         &rootY, &child);
   RECT now{rootX, rootY, rootX + event.width, rootY + event.height};
   if (sameRect(now, s.rect)) return;
+  // A move alone is no new size: the window's own size rules stay out of it.
+  UINT moveOnly = now.right - now.left == s.rect.right - s.rect.left && now.bottom - now.top == s.rect.bottom - s.rect.top
+                      ? SWP_NOSIZE
+                      : 0;
   s.rect = now;
-  SetWindowPos(hwnd, nullptr, now.left, now.top, event.width, event.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT window = outset(now, s.hidden);
+  SetWindowPos(hwnd, nullptr, window.left, window.top, window.right - window.left, window.bottom - window.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | moveOnly);
   s.exposed = true;
+}
+
+// The manager maximised, minimised or restored the window.
+void propertyChanged(XPropertyEvent& event) {
+  HWND hwnd = windowOf(event.window);
+  if (hwnd == nullptr || !xwm::isStateChange(event)) return;
+  xwm::ShowState state = xwm::showStateOf(event.window);
+  user::noteManagerShowState(hwnd, state.maximized, state.minimized);
 }
 
 void handleEvent(XEvent& event) {
   switch (event.type) {
+    case PropertyNotify: propertyChanged(event.xproperty); break;
     case Expose:
       if (HWND hwnd = windowOf(event.xexpose.window); hwnd && event.xexpose.count == 0)
         xServer.shown[hwnd].exposed = true;
@@ -369,6 +454,25 @@ void finishPresenting() {
   xServer.flushedRequest = XNextRequest(xServer.display);
 }
 
+// The window with the manager's frame (that of another window while this
+// one is not framed yet: the manager frames windows alike).
+bool outerRectWithManager(HWND hwnd, RECT* outer) {
+  auto found = xServer.shown.find(hwnd);
+  RECT hidden = found != xServer.shown.end() ? found->second.hidden : hiddenFrameOf(hwnd);
+  if (!hasSides(hidden) || !GetWindowRect(hwnd, outer)) return false;
+  RECT extents = found != xServer.shown.end() ? xwm::frameExtentsOf(found->second.xid) : RECT{0, 0, 0, 0};
+  for (auto it = xServer.shown.begin(); !hasSides(extents) && it != xServer.shown.end(); ++it)
+    extents = xwm::frameExtentsOf(it->second.xid);
+  *outer = outset(inset(*outer, hidden), extents);
+  return true;
+}
+
+void askManager(HWND hwnd, int command) {
+  auto found = xServer.shown.find(hwnd);
+  if (found == xServer.shown.end()) return;
+  xwm::requestShow(found->second.xid, command, IsZoomed(hwnd));
+}
+
 bool trueColourVisual() {
   xServer.visual = DefaultVisual(xServer.display, xServer.screen);
   xServer.depth = DefaultDepth(xServer.display, xServer.screen);
@@ -399,6 +503,10 @@ void presentChanges() {
   for (auto it = visible.rbegin(); it != visible.rend(); ++it) syncWindow(*it);
   syncCursor();
   finishPresenting();
+  // The round trips above (properties, coordinates, the shared put's sync)
+  // may have read events off the connection; the wait that follows would
+  // not wake for them.
+  readQueuedEvents();
 }
 
 bool openX11Presenter(const char* displayName) {
@@ -411,11 +519,14 @@ bool openX11Presenter(const char* displayName) {
     xServer.display = nullptr;
     return false;
   }
-  const bool sharedMemory = XShmQueryExtension(xServer.display) == True;
-  xServer.images = x11::ImageServer{xServer.display, xServer.visual, xServer.depth, sharedMemory};
+  xServer.images = x11::ImageServer{xServer.display, xServer.visual, xServer.depth, XShmQueryExtension(xServer.display) == True};
   xServer.deleteWindow = XInternAtom(xServer.display, "WM_DELETE_WINDOW", False);
   xServer.protocols = XInternAtom(xServer.display, "WM_PROTOCOLS", False);
-  xServer.motifHints = XInternAtom(xServer.display, "_MOTIF_WM_HINTS", False);
+  if (xwm::start(xServer.display, xServer.screen)) {
+    setManagerDrawsFrames(true);
+    setManagerShowRequest(askManager);
+    setOuterRectQuery(outerRectWithManager);
+  }
   xdnd::start(xServer.display);
   setDisplaySize(DisplayWidth(xServer.display, xServer.screen), DisplayHeight(xServer.display, xServer.screen));
   watchFd(ConnectionNumber(xServer.display), readEvents);
@@ -429,6 +540,9 @@ void closeX11Presenter() {
   if (xServer.display == nullptr) return;
   setBeforeWaitHook(nullptr);
   setMessageBoxesOnScreen(false);
+  setManagerDrawsFrames(false);
+  setManagerShowRequest(nullptr);
+  setOuterRectQuery(nullptr);
   unwatchFd(ConnectionNumber(xServer.display));
   while (!xServer.shown.empty()) forget(xServer.shown.begin());
   xdnd::stop();
@@ -441,6 +555,7 @@ void closeX11Presenter() {
 }
 
 bool x11PresenterOpen() { return xServer.display != nullptr; }
+
 
 bool startPresenter(bool headless) {
   const char* name = std::getenv("DISPLAY");

@@ -13,8 +13,10 @@
 // The X connection is a watched file descriptor (tclloop.h), so the message
 // loop and the Tcl notifier wake on X events and nothing polls; what changed
 // is shown just before the loop waits: each window's picture is composed
-// where it changed (composition.h) and that rectangle sent in one request. The frame is drawn by us, so the X
-// windows ask the window manager for no decoration of its own.
+// where it changed (composition.h) and that rectangle sent in one request.
+// When a window manager runs, it frames the windows with a caption
+// (desktop.h, xwm.h); otherwise the frame is ours and the X windows ask for
+// no decoration.
 #ifndef LUMENFOLD_PLATFORM_X11_XPRESENTER_H
 #define LUMENFOLD_PLATFORM_X11_XPRESENTER_H
 
@@ -27,6 +29,7 @@ namespace platform {
 bool openX11Presenter(const char* displayName = nullptr);
 void closeX11Presenter();
 bool x11PresenterOpen();
+
 
 // Opens the X11 presenter unless `headless` is asked for or no display is
 // named; true when it is open.

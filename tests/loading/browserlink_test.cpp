@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "loading/browserservice.h"
 #include "loading/ddeclient.h"
 #include "loading/ddeserver.h"
+#include "loading/desktopopen.h"
 #include "loading/filetype.h"
 #include "loading/gzip.h"
 #include "loading/urltable.h"
@@ -414,6 +416,96 @@ TEST_F(BrowserLinkTest, TheOwnServiceStartsOnlyWhenNoBrowserAnswersAndTellsFileU
   ASSERT_NE(url, nullptr);
   EXPECT_EQ(std::string(url), "file://" + std::string(folder) + "/x.wrl");
   EXPECT_EQ(transcript().back(), "request NETSCAPE WWW_QueryURLFile x.wrl");
+}
+
+}  // namespace
+}  // namespace loadingtest
+
+namespace loadingtest {
+namespace {
+
+// A stand-in xdg-open first on PATH that writes its arguments, one a line,
+// into "opened" of the test's folder.
+class DesktopOpenTest : public BrowserLinkTest {
+ protected:
+  void SetUp() override {
+    BrowserLinkTest::SetUp();
+    const char* path = std::getenv("PATH");
+    savedPath = path != nullptr ? path : "";
+    const std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >>'" + this->path("opened") +
+                               "'; done\n";
+    std::filesystem::create_directory(this->path("bin"));
+    writeFile(this->path("bin/xdg-open"), Bytes(script.begin(), script.end()));
+    std::filesystem::permissions(this->path("bin/xdg-open"), std::filesystem::perms::owner_all);
+    setenv("PATH", (this->path("bin") + ":" + savedPath).c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", savedPath.c_str(), 1);
+    BrowserLinkTest::TearDown();
+  }
+
+  // The URLs the stand-in was given, once `count` have come (a loaded
+  // machine may start it late).
+  std::vector<std::string> opened(size_t count) {
+    std::vector<std::string> lines;
+    for (int wait = 0; wait < 200 && lines.size() < count; ++wait) {
+      if (wait > 0) usleep(50 * 1000);
+      lines.clear();
+      std::ifstream file(path("opened"));
+      for (std::string line; std::getline(file, line);) lines.push_back(line);
+    }
+    return lines;
+  }
+
+  std::string savedPath;
+};
+
+TEST_F(DesktopOpenTest, DocumentsNoViewerTakesGoToTheDesktopsBrowserAsOneArgument) {
+  startOwnService();
+  writeGif("p.gif");
+  const std::vector<std::string> handed = {
+      "http://127.0.0.1:9/page.html",                  // a web page
+      "https://example.invalid/a b;$(touch x).html",   // spaces and shell characters stay one argument
+      "mailto:someone@example.invalid",                // no document at all
+      "file://" + path("p.gif"),                       // a type of ours that no viewer took
+  };
+  for (const std::string& url : handed) {
+    askService("NETSCAPE", "WWW_OpenURL", url + ",,0xFFFFFFFF,0x04,,,Lumenfold");
+    serveOthers();
+    EXPECT_TRUE(posted().empty()) << url << ": nothing comes back to the program";
+  }
+  EXPECT_EQ(opened(handed.size()), handed);
+  EXPECT_FALSE(std::filesystem::exists(path("x")));
+  EXPECT_EQ(platform::recordedEvents("DesktopOpen").size(), handed.size());
+}
+
+TEST_F(DesktopOpenTest, OtherSchemesAndTypesTheProgramMayWaitForAreNotHandedOver) {
+  startOwnService();
+  writeFile(path("notes.txt"), Bytes{'x'});
+  // gopher: is no scheme of the desktop's browser; a local file of a type
+  // without MIME text may be a fetch the program waits on.
+  for (const std::string& url : {std::string("gopher://example.invalid/page.html"), "file://" + path("notes.txt")}) {
+    askService("NETSCAPE", "WWW_OpenURL", url + ",,0xFFFFFFFF,0x04,,,Lumenfold");
+    serveOthers();
+    std::vector<MSG> messages = posted();
+    ASSERT_EQ(messages.size(), 1u) << url;
+    EXPECT_EQ(messages[0].message, static_cast<UINT>(WM_ZMCANCEL)) << url;
+  }
+  EXPECT_TRUE(platform::recordedEvents("DesktopOpen").empty());
+}
+
+TEST(DesktopMayOpenTest, OnlyTheDesktopsSchemesWithoutControlCharacters) {
+  struct Case {
+    const char* url;
+    bool allowed;
+  } cases[] = {
+      {"http://h/p.html", true},  {"HTTPS://h/", true},      {"ftp://h/f", true},
+      {"file:///tmp/x.png", true}, {"mailto:a@b", true},     {"javascript:alert(1)", false},
+      {"-h", false},               {"/tmp/x.html", false},   {"http://h/\nx", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(zmDesktopMayOpen(c.url), c.allowed) << c.url;
+  EXPECT_FALSE(zmDesktopMayOpen(nullptr));
 }
 
 }  // namespace

@@ -102,3 +102,43 @@ TEST_F(WebWorldSecurity, AWorldFromTheWebReachesNothingLocalAndSendsNothingHome)
 }
 
 }  // namespace
+
+namespace {
+
+// The desktop's browser is a stand-in first on PATH that notes its
+// arguments in "opened": a web world's anchor to a web page reaches it, one
+// to a local page does not.
+TEST_F(WebWorldSecurity, AWebWorldsAnchorsReachTheDesktopsBrowserOnlyForWebPages) {
+  const std::string bin = dir + "/bin";
+  std::filesystem::create_directories(bin);
+  std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" >>'" << dir << "/opened'\n";
+  std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+  const std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
+  const std::string localPage = write("local.html", "<p>local</p>");
+  const std::string webPage = server->url("page.html");
+  publish("page.html", "<p>web</p>");
+  publish("world.wrl",
+          "#VRML V1.0 ascii\nSeparator {\n"
+          "  WWWAnchor { name \"" + webPage + "\" Cube { } }\n"
+          "  WWWAnchor { name \"file://" + localPage + "\" Sphere { } }\n"
+          "}\n");
+  start(server->url("world.wrl"));
+  ASSERT_NE(zmGetCurrentWorld(), nullptr);
+
+  EXPECT_NE(zmViewInputActions.goToUrl(("file://" + localPage).c_str()), 0);
+  zmViewInputActions.goToUrl(webPage.c_str());
+  std::vector<std::string> opened;
+  for (int wait = 0; wait < 200 && opened.empty(); ++wait) {
+    pump();
+    usleep(50 * 1000);
+    std::ifstream file(dir + "/opened");
+    for (std::string line; std::getline(file, line);) opened.push_back(line);
+  }
+  setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_EQ(opened, std::vector<std::string>{webPage});
+  EXPECT_TRUE(reported("a world from the web cannot open local files"));
+  EXPECT_EQ(requests().find("page.html"), std::string::npos) << "the desktop's browser fetches the page, not we";
+}
+
+}  // namespace

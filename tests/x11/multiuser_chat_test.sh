@@ -72,20 +72,25 @@ start() {
   eval "$1_chat=$found"
   DISPLAY=$2 xdotool windowmove "$found" 40 445 windowsize "$found" 570 150
   if DISPLAY=$2 poll 10 found_window '^Messages$'; then
-    eval "$(DISPLAY=$2 xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
+    # It opens beside the main window, where the chat window was put: moved to
+    # the corner, its Close button is clear of the chat window.
+    DISPLAY=$2 xdotool windowmove "$found" 0 0
+    at_corner() { eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"; [ "$MX" -eq 0 ] && [ "$MY" -eq 0 ]; }
+    DISPLAY=$2 poll 30 at_corner
     DISPLAY=$2 xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
     DISPLAY=$2 poll 30 gone_window '^Messages$' || fail "$1: the Messages window stays over the view"
   fi
 }
 
-# tap NAME TIMES: Up tapped in NAME's view, a step a tap however the ticks
-# fall (a held key would carry her far on a fast machine).
+# tap NAME TIMES: Up held for 60 ms in NAME's view, TIMES times: walking
+# follows the clock, so each tap carries her about one step whatever the
+# frame rate.
 tap() {
   local display window
   display=$(eval echo "\$display_$1") window=$(eval echo "\$$1_window")
   eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
   DISPLAY=$display xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-  for _ in $(seq "$2"); do DISPLAY=$display xdotool key Up; sleep 0.2; done
+  for _ in $(seq "$2"); do DISPLAY=$display xdotool keydown Up sleep 0.06 keyup Up; sleep 0.2; done
 }
 display_ann=$displayA display_bob=$displayB
 

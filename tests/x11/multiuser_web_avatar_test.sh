@@ -60,7 +60,11 @@ chat=$found
 xdotool windowmove "$chat" 40 445 windowsize "$chat" 570 150
 # The Messages window, when it shows, goes from over the view.
 if poll 10 found_window '^Messages$'; then
-  eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
+  # It opens beside the main window, where the chat window was put: moved to
+  # the corner, its Close button is clear of the chat window.
+  xdotool windowmove "$found" 0 0
+  at_corner() { eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"; [ "$MX" -eq 0 ] && [ "$MY" -eq 0 ]; }
+  poll 30 at_corner
   xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
   poll 30 gone_window '^Messages$' || fail "the Messages window stays over the view"
 fi

@@ -26,9 +26,8 @@ start_program() {
   # navigation toolbar (24 with the margins of 31).
   vx=$((X + 25)); vy=$((Y + 76))
   view="$((WIDTH - 85))x$((HEIGHT - 113))+$vx+$vy"
-  # The Messages window shows the start-up lines (the sound output chosen)
-  # over the main window, last of the start-up: its Close button hides it.
-  if poll 30 found_window '^Messages$'; then
+  # A Messages window that a world's lines opened is hidden by its Close button.
+  if found_window '^Messages$'; then
     eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"
     xdotool mousemove $((MX + MWIDTH / 2 - 10)) $((MY + MHEIGHT - 23)) click 1
     poll 30 gone_window '^Messages$' || fail "the Messages window stays over the view"

@@ -1,6 +1,6 @@
 # Sourced by the tests that need an X display: skips (77) when a tool named
 # in XVFB_TOOLS (default: Xvfb xdotool) is missing, starts a private Xvfb
-# server of 800 x 600 and exports its DISPLAY, gives a fresh folder in
+# server of XVFB_SCREEN (default 800x600x24) and exports its DISPLAY, gives a fresh folder in
 # $work, and removes both on exit, with the process in $pid if one is left.
 #   start_xvfb               one more server, its display in $xvfb_display
 #   poll SECONDS COMMAND...  runs the command every half second until it
@@ -60,7 +60,7 @@ xvfbs=""
 start_xvfb() {
   local named
   named=$(mktemp -p "$work" display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$named" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp 3>"$named" 2>/dev/null &
   xvfbs="$xvfbs $!"
   poll 30 test -s "$named" || { echo "FAILED: Xvfb named no display"; exit 1; }
   xvfb_display=":$(cat "$named")"
