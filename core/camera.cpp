@@ -258,37 +258,37 @@ int zmSetCameraLookAt(ZmObj* camera, const ZmVec3* direction) {
 // ---- Renderer forwards ----------------------------------------------------
 
 int zmSetCameraViewport(ZmWorld* world, int x, int y, int width, int height) {
-  return hookRenderSetCameraViewport(world, x, y, width, height);
+  return coreViewer().renderSetCameraViewport(world, x, y, width, height);
 }
 
 int zmGetCameraViewport(ZmObj* camera, int* x, int* y, int* width, int* height) {
-  return hookRenderGetCameraViewport(camera, x, y, width, height);
+  return coreViewer().renderGetCameraViewport(camera, x, y, width, height);
 }
 
 int zmGetActiveCameraViewport(ZmWorld* world, int* x, int* y, int* width, int* height) {
-  return hookRenderGetActiveCameraViewport(world, x, y, width, height);
+  return coreViewer().renderGetActiveCameraViewport(world, x, y, width, height);
 }
 
 int zmGetCameraViewWindow(ZmObj* camera, float* width, float* height) {
-  return hookRenderGetCameraViewWindow(camera, width, height);
+  return coreViewer().renderGetCameraViewWindow(camera, width, height);
 }
 
 int zmGetActiveCameraViewWindow(ZmWorld* world, float* width, float* height) {
-  return hookRenderGetActiveCameraViewWindow(world, width, height);
+  return coreViewer().renderGetActiveCameraViewWindow(world, width, height);
 }
 
 int zmGetCameraNearClipping(ZmObj* camera, float* distance) {
-  return hookRenderGetCameraNearClipping(camera, distance);
+  return coreViewer().renderGetCameraNearClipping(camera, distance);
 }
 
 int zmGetActiveCameraNearClipping(ZmWorld* world, float* distance) {
-  return hookRenderGetActiveCameraNearClipping(world, distance);
+  return coreViewer().renderGetActiveCameraNearClipping(world, distance);
 }
 
 int zmGetCameraFarClipping(ZmObj* camera, float* distance) {
-  return hookRenderGetCameraFarClipping(camera, distance);
+  return coreViewer().renderGetCameraFarClipping(camera, distance);
 }
 
 int zmGetActiveCameraFarClipping(ZmWorld* world, float* distance) {
-  return hookRenderGetActiveCameraFarClipping(world, distance);
+  return coreViewer().renderGetActiveCameraFarClipping(world, distance);
 }

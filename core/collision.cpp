@@ -121,7 +121,7 @@ int zmSendCollisionEvent(ZmObj* target, ZmObj* other) {
   ZmEvent event = {};
   event.type = ZM_EVENT_COLLISION;
   event.otherObject = other;
-  return hookCallEventHandler(target, &event);
+  return coreScript().callEventHandler(target, &event);
 }
 
 int zmEvalCollisionObjs(ZmObj* me, ZmObj* you, int32_t notifyMe, int32_t notifyYou, int32_t* collided) {

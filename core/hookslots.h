@@ -14,6 +14,16 @@
 
 #include "core/hooks.h"
 
+// One slot of an upward hook table: the layer that fills it ("shell",
+// "viewer", "script", "multiuser", "media", "loading"), the table and the
+// slot by name, and whether it is set now.
+struct ZmHookSlot {
+  const char* provider;
+  const char* table;
+  const char* slot;
+  bool (*isSet)();
+};
+
 // The entry of `table.slot`, filled by `provider`.
 #define ZM_HOOK_SLOT(provider, table, slot) \
   ZmHookSlot { provider, #table, #slot, [] { return table.slot != nullptr; } }

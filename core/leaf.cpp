@@ -43,7 +43,7 @@ ZmLeaf* zmNewShape(int32_t kind) {
   shape->kind = kind;
   shape->leafFlags = ZM_LEAF_GOURAUD;
   shape->texture.image = &zmNoTextureImage;
-  hookInitTexture(&shape->texture);
+  coreViewer().initTexture(&shape->texture);
   shape->material = &zmNoMaterial;
   return shape;
 }
@@ -277,8 +277,8 @@ static void freeShapeContents(ZmShape* shape) {
   // The movie hangs on the first leaf's texture; once that leaf is gone the
   // owner's leaf pointer is stale until the chain is emptied, so only the
   // first leaf's deletion pauses it.
-  if (shape->owner != nullptr && shape->owner->leaf == shape) hookPause3DMovie(shape->owner);
-  hookDeleteTexture(&shape->texture);
+  if (shape->owner != nullptr && shape->owner->leaf == shape) coreMedia().pause3DMovie(shape->owner);
+  coreViewer().deleteTexture(&shape->texture);
   shape->texture.uv = {};
 }
 
@@ -320,7 +320,7 @@ ZmLeaf* zmDeleteLeaf(ZmLeaf* leaf) {
     freeShapeContents(static_cast<ZmShape*>(leaf));
     freeKindData(leaf);
   } else if (leaf->kind == ZM_LEAF_SOUND) {
-    hookDeleteSoundLeaf(leaf);
+    coreMedia().deleteSoundLeaf(leaf);
     freeShapeContents(static_cast<ZmShape*>(leaf));
   } else if (zmIsLightLeaf(leaf) || zmIsCameraLeaf(leaf)) {
     // The renderer dropped its light or camera with the object's renderer

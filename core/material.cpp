@@ -271,7 +271,7 @@ void* zmGetSubtreeLeafMaterial(ZmObj* object, int attribute) {
 }
 
 int zmReapplyLeafMaterial(ZmLeaf* leaf) {
-  return hookRenderSetMaterial(leaf);
+  return coreViewer().renderSetMaterial(leaf);
 }
 
 int zmReapplyObjMaterial(ZmObj* object) {

@@ -214,7 +214,7 @@ int zmFreeObjExtensions(ZmObj* object) {
   zmFreeObjValueList(values);
   bool hasBody = zmGetObjExtension(object, zmKinemationBody) != 0 ||
                  zmGetObjExtension(object, zmKinemationPosition) != 0;
-  if (hasBody && hookKinDeleteBodyAndPos(object) != 0) {
+  if (hasBody && coreMedia().kinDeleteBodyAndPos(object) != 0) {
     result = -1;
   }
   if (object->vrmlType == ZM_VRML_LOD) {
@@ -223,7 +223,8 @@ int zmFreeObjExtensions(ZmObj* object) {
   if (object->vrmlType == ZM_VRML_LOD || object->vrmlType == ZM_VRML_SWITCH) {
     zmFree(reinterpret_cast<void*>(zmGetObjExtension(object, zmSwitchWhichChild)));
   }
-  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 && hookRenderDeleteBoundingBoxInViewer(object) != 0) {
+  if (zmGetObjExtension(object, zmRenderBoundingBox) != 0 &&
+      coreViewer().renderDeleteBoundingBoxInViewer(object) != 0) {
     result = -1;
   }
   // Every node goes, even after a failed step, so that nothing dangles; the
@@ -240,9 +241,9 @@ int zmFreeObjExtensions(ZmObj* object) {
 static int freeZmObjContents(ZmObj* object) {
   ZmWorld* world = object->world;
   int result = 0;
-  hookViewInputForgetObj(object);
+  coreShell().viewInputForgetObj(object);
   forgetId(object);
-  hookDeleteObjTimeOutHandler(object);
+  coreScript().deleteObjTimeOutHandler(object);
   zmForgetCameraObj(object);
   // A deleted avatar leaves its world without one, not with a stale address.
   if (world->person == object) world->person = nullptr;
@@ -250,7 +251,7 @@ static int freeZmObjContents(ZmObj* object) {
     zmRemoveObjToZmMFObj(&world->lodObjects, object);
   }
   if (object->eventHandlers != nullptr) {
-    hookDeleteAllEventHandler(object);
+    coreScript().deleteAllEventHandler(object);
     object->eventHandlers = nullptr;
     object->eventMask = 0;
   }
@@ -264,8 +265,8 @@ static int freeZmObjContents(ZmObj* object) {
     object->leafTail = nullptr;
   }
   if (object->extensions != nullptr && zmFreeObjExtensions(object) != 0) result = -1;
-  hookDeleteObjLabels(object);
-  if (world->rendering != nullptr) hookRwRemoveObjFromTransferedObjList(object);
+  coreShell().deleteObjLabels(object);
+  if (world->rendering != nullptr) coreViewer().rwRemoveObjFromTransferedObjList(object);
   return result;
 }
 
@@ -303,7 +304,7 @@ static int deleteZmObjTree(ZmObj* object) {
 
 int zmDeleteZmObj(ZmObj* object) {
   if (object == nullptr) return 0;
-  if (hookDestroyObjInViewer(object) != 0) {
+  if (coreViewer().destroyObjInViewer(object) != 0) {
     zmReportWarning("zmDeleteZmObj: fail to delete RW structure.");
     return -1;
   }
@@ -312,7 +313,7 @@ int zmDeleteZmObj(ZmObj* object) {
 }
 
 int zmCutZmObj(ZmObj* object) {
-  if (hookDestroyObjInViewer(object) != 0) {
+  if (coreViewer().destroyObjInViewer(object) != 0) {
     zmReportWarning("zmCutZmObj: fail to delete RW structure.");
     return -1;
   }
@@ -320,7 +321,7 @@ int zmCutZmObj(ZmObj* object) {
 }
 
 int zmClearZmObjContents(ZmObj* object) {
-  if (hookDestroyObjInViewer(object) != 0) {
+  if (coreViewer().destroyObjInViewer(object) != 0) {
     zmReportWarning("zmClearZmObjContents: fail to delete RW structure.");
     return -1;
   }

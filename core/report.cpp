@@ -126,7 +126,7 @@ int zmFatalErrorInt(const char* a, int n) {
 int zmShowNotifyText(const char* text) {
   if (text == nullptr) return -1;
   MessageBoxShowing showing;
-  return hookNotifyMessage(text);
+  return coreMessages().notifyMessage(text);
 }
 
 int zmReportError(const char* format, ...) {

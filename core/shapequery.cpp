@@ -472,9 +472,10 @@ void zmIntersectLineAndObjTree(ZmObj* obj, const ZmVec3* p0, const ZmVec3* p1, f
   if (*t != ZM_NO_HIT && *t <= entry) return;  // the box begins no nearer than the held hit
   if (obj->child != nullptr) {
     if (obj->vrmlType == ZM_VRML_SWITCH || obj->vrmlType == ZM_VRML_LOD) {
-      const int32_t n = hookGetSwitchObjNo(obj);
+      const int32_t n = coreViewer().getSwitchObjNo(obj);
       if (n != -3) {
-        if (ZmObj* child = hookGetSwitchObjByNo(obj, n)) zmIntersectLineAndObjTree(child, p0, p1, t, hitObj, hitLeaf, part, hit);
+        if (ZmObj* child = coreViewer().getSwitchObjByNo(obj, n))
+          zmIntersectLineAndObjTree(child, p0, p1, t, hitObj, hitLeaf, part, hit);
         return;
       }
     }

@@ -87,7 +87,7 @@ int zmObjectRotateTrans(ZmObj* obj, const ZmRT* M, int coordSystem, int relative
   }
   zmInvalidateBoundingCube(obj);
   if (zmInvalidateChildWRT(obj) != 0) return -1;
-  if (changed && hookRwAddObjToTransferedObjList(obj) != 0) return -1;
+  if (changed && coreViewer().rwAddObjToTransferedObjList(obj) != 0) return -1;
   return 0;
 }
 

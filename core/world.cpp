@@ -27,7 +27,7 @@ WorldModule worlds;
 
 // The world's first destroy handler hands its URL table back to loading.
 static void deleteUrlTable(ZmWorld* world) {
-  hookDeleteUrlHash(world);
+  coreLoading().deleteUrlHash(world);
   world->urlTable = nullptr;
 }
 
@@ -59,7 +59,7 @@ void zmInitWorld(ZmWorld* world, uint32_t bucketCount, const char* name) {
   if (world->name == nullptr) zmReportWarning("zmInitWorld: zmStrdup failed");
   for (ZmMFObj& list : world->eventObjects) list = {};
   world->urlTable = nullptr;
-  hookNewUrlHash(ZM_WORLD_URL_BUCKETS, &world->urlTable);
+  coreLoading().newUrlHash(ZM_WORLD_URL_BUCKETS, &world->urlTable);
   zmAddWorldDestroyHandler(world, deleteUrlTable);
   world->navigation = nullptr;
   world->master = 0;
@@ -79,7 +79,7 @@ void zmInitWorld(ZmWorld* world, uint32_t bucketCount, const char* name) {
   world->backgroundColor[0] = world->backgroundColor[1] = world->backgroundColor[2] = 0.0f;
   world->cameraTable = nullptr;
   zmSetCameraTableToWorld(world);
-  if (hookScriptInit(world, 1) != 0) {
+  if (coreScript().scriptInit(world, 1) != 0) {
     zmReportWarning("zmInitWorld: zmScriptInit failed");
   }
   zmGFinitMFString(&world->strings);
@@ -128,19 +128,19 @@ int zmEmptyWorld(ZmWorld* world) {
   }
   zmFree(world->navigation);
   world->navigation = nullptr;
-  hookSoundSetWorld(nullptr);
+  coreMedia().soundSetWorld(nullptr);
   freeObjArray(&world->soundObjects);
   for (ZmMFObj& list : world->eventObjects) freeObjArray(&list);
-  if (world->backgroundImage != nullptr) hookReleaseUrlHashEntry(world->backgroundImage);
+  if (world->backgroundImage != nullptr) coreLoading().releaseUrlHashEntry(world->backgroundImage);
   world->backgroundImage = nullptr;
   if (zmDeleteCameraTable(world) != 0) return -1;
-  if (world->timeOutQueue != nullptr) hookDeleteAllTimeOutHandler(world->timeOutQueue);
+  if (world->timeOutQueue != nullptr) coreScript().deleteAllTimeOutHandler(world->timeOutQueue);
   world->timeOutQueue = nullptr;
   zmDeleteHash(world->idTable);
   world->idTable = nullptr;
   if (zmReleaseWorldRenderer(world) != 0) return -1;
   if (world->scriptContext != nullptr) {
-    int result = hookScriptExit(world, 1);
+    int result = coreScript().scriptExit(world, 1);
     world->scriptContext = nullptr;
     if (result != 0) return result;
   }
@@ -182,7 +182,7 @@ ZmSlab* zmGetWorldSlab(ZmWorld* world) {
 }
 
 int zmReleaseWorldRenderer(ZmWorld* world) {
-  int result = hookRenderDestroyWorldInViewer(world);
+  int result = coreViewer().renderDestroyWorldInViewer(world);
   world->rendering = nullptr;
   return result;
 }

@@ -13,7 +13,7 @@
 #include "core/world.h"
 #include "fuzz/harness.h"
 #include "media/bodies.h"
-#include "media/bodyinstall.h"
+#include "media/install.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ void buildAndMove(ZmKinBody* body) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool started = [] {
     zmTurnOffFlag(ZM_FLAG_ERROR);
-    zmInstallBodyAndMovieHooks();
+    zmInstallMediaHooks();
     return true;
   }();
   (void)started;

@@ -31,21 +31,29 @@ int enterMember(const char* url, const char* localFile, uint32_t type) {
   return world != nullptr && zmNewUrlHashEntry(world->urlTable, url, localFile, type) != nullptr ? 0 : -1;
 }
 
+constexpr ZmCoreLoading kCoreLoading{
+    .newUrlHash = zmNewUrlHash,
+    .deleteUrlHash = zmDeleteUrlHash,
+    .releaseUrlHashEntry = zmReleaseUrlHashEntry,
+};
+constexpr ZmVrmlLoading kVrmlLoading{
+    .wwwLoadFile = zmWwwLoadFile,
+    .getUrl = zmGetUrl,
+    .getLocalFile = zmGetLocalFile,
+    .setNameOfWWW = zmSetNameOfWWW,
+    .getLocalNameOfWWW = zmGetLocalNameOfWWW,
+    .extractLha = zmExtractLhaCopy,
+};
+constexpr ZmWriterLoading kWriterLoading{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
+
 }  // namespace
 
 void zmInstallLoadingHooks() {
-  zmCoreLoadingHooks.newUrlHash = zmNewUrlHash;
-  zmCoreLoadingHooks.deleteUrlHash = zmDeleteUrlHash;
-  zmCoreLoadingHooks.releaseUrlHashEntry = zmReleaseUrlHashEntry;
+  coreLoading.provide(kCoreLoading);
 
-  zmVrmlLoadingHooks.wwwLoadFile = zmWwwLoadFile;
-  zmVrmlLoadingHooks.getUrl = zmGetUrl;
-  zmVrmlLoadingHooks.getLocalFile = zmGetLocalFile;
-  zmVrmlLoadingHooks.setNameOfWWW = zmSetNameOfWWW;
-  zmVrmlLoadingHooks.getLocalNameOfWWW = zmGetLocalNameOfWWW;
-  zmVrmlLoadingHooks.extractLha = zmExtractLhaCopy;
+  vrmlLoading.provide(kVrmlLoading);
 
-  zmWriterLoadingHooks.getUrlNameOfWWW = zmGetUrlNameOfWWW;
+  writerLoading.provide(kWriterLoading);
 
   zmLhaCallbacks.fetchUrl = fetchArchive;
   zmLhaCallbacks.preProcessFile = zmPreProcessFile;

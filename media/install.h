@@ -9,7 +9,7 @@
 // Fills the sound slots (deleting sound leaves and choosing the sound world
 // for the core, making sound leaves and entering sound objects for the VRML
 // reader, the walking sounds for navigation), the posture steps of bodies,
-// and the body and movie slots (media/bodyinstall.h). Safe to call more than
+// and the bodies and movie textures. Safe to call more than
 // once.
 void zmInstallMediaHooks();
 

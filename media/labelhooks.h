@@ -1,36 +1,26 @@
 // media/labelhooks.h -- the calls media makes up into the shell: the labels
 // over the view stand still while a video covers it.
 //
-// Owns: the table of those calls, all slots null at start, filled by the
-// shell's install function (tests set recorders), its inline wrappers, and
-// the list of its slots for the start-up's check. It does not own the
-// labels (the shell's).
+// Owns: the shell's service record for media (core/service.h), its constant
+// default record and the service media calls it through. It does not own
+// the labels (the shell's).
 #ifndef LUMENFOLD_MEDIA_LABELHOOKS_H
 #define LUMENFOLD_MEDIA_LABELHOOKS_H
 
-#include <span>
+#include "core/service.h"
 
-#include "core/hooks.h"
-
-struct ZmMediaShellHooks {
+struct ZmMediaShell {
   // zmLabelHideAll -- freezes every label where it stands, and the ones
-  // made later. Unset: there are no labels.
+  // made later. Default: there are no labels.
   void (*labelHideAll)();
-  // zmLabelShowAll -- lets the labels follow their objects again. Unset: as
-  // above.
+  // zmLabelShowAll -- lets the labels follow their objects again. Default:
+  // as above.
   void (*labelShowAll)();
 };
-extern ZmMediaShellHooks zmMediaShellHooks;
-
-inline void hookLabelHideAll() {
-  if (zmMediaShellHooks.labelHideAll) zmMediaShellHooks.labelHideAll();
-}
-
-inline void hookLabelShowAll() {
-  if (zmMediaShellHooks.labelShowAll) zmMediaShellHooks.labelShowAll();
-}
-
-// Every slot of the table above, for the start-up's check.
-std::span<const ZmHookSlot> zmMediaShellHookSlots();
+inline constexpr ZmMediaShell kMediaShellDefaults = {
+    .labelHideAll = [] {},
+    .labelShowAll = [] {},
+};
+inline constinit ZmService<ZmMediaShell> mediaShell{"shell", "mediaShell", kMediaShellDefaults};
 
 #endif

@@ -131,7 +131,8 @@ int zmPlay3DMovie(ZmObj* object) {
   movie->paused = 0;
   if (speed < kStoppedSpeed) return 0;
   const double interval = std::trunc(1000.0 / double(movie->framesPerSec) / speed);
-  movie->stepper = hookAddMediaTimeOut(object, uint32_t(std::fmin(interval, kLongestInterval)), stepFrame, 1);
+  movie->stepper =
+      mediaScript().addTimeOutHandler(object, uint32_t(std::fmin(interval, kLongestInterval)), stepFrame, 1);
   return movie->stepper != nullptr ? 0 : -1;
 }
 
@@ -140,7 +141,7 @@ int zmPause3DMovie(ZmObj* object) {
   if (movie == nullptr) return -1;
   movie->paused = 1;
   if (movie->stepper == nullptr) return -1;
-  hookRemoveMediaTimeOut(object, movie->stepper);
+  mediaScript().removeTimeOutHandler(object, movie->stepper);
   movie->stepper = nullptr;
   return 0;
 }

@@ -36,7 +36,7 @@ void closeVideo(HWND hwnd) {
     mciWindow = nullptr;
   }
   zmResumeAllSound();
-  hookLabelShowAll();
+  mediaShell().labelShowAll();
   if (videoWindow == hwnd) videoWindow = nullptr;
 }
 
@@ -111,7 +111,7 @@ int zmVideoPlay(const char* file) {
       SetWindowLongPtrA(mci, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mciSubclassProc)));
   centreIn(mci, hwnd);
   SendMessageA(mci, MCI_PLAY, 0, 0);
-  hookLabelHideAll();
+  mediaShell().labelHideAll();
   return 0;
 }
 

@@ -4,7 +4,10 @@
 #include "multiuser/send.h"
 #include "viewer/hooks.h"
 
-void zmInstallMultiUserHooks() {
-  zmViewerMultiUserHooks.qxUpdateObj = zmqxUpdateObj;
-  zmViewerMultiUserHooks.qxSendObjPosition = zmqxSendObjPosition;
-}
+namespace {
+
+constexpr ZmViewerMultiUser kViewerMultiUser{.qxUpdateObj = zmqxUpdateObj, .qxSendObjPosition = zmqxSendObjPosition};
+
+}  // namespace
+
+void zmInstallMultiUserHooks() { viewerMultiUser.provide(kViewerMultiUser); }

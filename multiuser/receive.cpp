@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/event.h"
+#include "core/hooks.h"
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/object.h"
@@ -84,7 +85,7 @@ ZmObj* targetOf(const uint8_t* message, const char* handler, AvatarTarget avatar
 
 // Takes the labels off the object and everything under it.
 void forgetLabelsOfTree(ZmObj* object) {
-  hookDeleteObjLabels(object);
+  coreShell().deleteObjLabels(object);
   for (ZmChildList* node = object->child; node != nullptr; node = node->next)
     if (node->object != nullptr) forgetLabelsOfTree(node->object);
 }
@@ -266,8 +267,8 @@ int zmqxUpcallSys1(const uint8_t* message) {
   ZmObj* object = openObjectWithId(id, "zmqxUpcallSys1");
   if (object == nullptr) return -1;
   if (zmGetObjExtension(object, zmKinemationSegment) == 0) return -1;
-  if (step == kStepNext) hookKinNextPosture(object);
-  if (step == kStepPrevious) hookKinPrevPosture(object);
+  if (step == kStepNext) viewerMedia().kinNextPosture(object);
+  if (step == kStepPrevious) viewerMedia().kinPrevPosture(object);
   return 0;
 }
 
@@ -387,7 +388,7 @@ int zmqxUpcallApplSendText(const uint8_t* message) {
   if (object == nullptr || zmqxReadChatText(message, &text) != 0) return -1;
   ZmId speaker = 0;
   zmqxReadObjectMessage(message, &speaker, nullptr, nullptr);
-  hookChatDisplay(object, zmqxChatLineOf(speaker, text).c_str());
+  multiUserShell().chatDisplay(object, zmqxChatLineOf(speaker, text).c_str());
   return 0;
 }
 
@@ -401,7 +402,7 @@ int zmqxUpcallApplSpecific(const uint8_t* message) {
   if (object == nullptr || zmqxReadApplSpecific(message, &procedure, &userData) != 0) return -1;
   ZmEvent event = {};
   event.type = ZMQX_EVENT_APPL_SPECIFIC;
-  const int called = hookScriptEvalFunction(object->world, object, &event, procedure, userData);
+  const int called = multiUserScript().scriptEvalFunction(object->world, object, &event, procedure, userData);
   if (called == ZMQX_NOT_A_WORLD_PROCEDURE) {
     uint32_t sender = 0;
     zmqxReadHeader(message, nullptr, nullptr, &sender, nullptr, nullptr);

@@ -77,9 +77,9 @@ int zmqxObjectRotate3(ZmObj* object, const float rotation[9], int coordSystem, i
 int zmqxPostureStep(ZmObj* object, int direction) {
   if (zmqxGetSocket() == INVALID_SOCKET) return SOCKET_ERROR;
   if (direction > 0) {
-    hookKinNextPosture(object);
+    viewerMedia().kinNextPosture(object);
   } else {
-    hookKinPrevPosture(object);
+    viewerMedia().kinPrevPosture(object);
   }
   const ZmqxConnection& link = zmqxConnection();
   uint8_t message[ZMQX_POSTURE_SIZE];

@@ -48,7 +48,8 @@ ZM_COMMAND(playSound) {
   bool spot = std::strncmp(argv[0], "zmPlaySpot", 10) == 0;
   int loop = int(longWord(argv[2]));
   if (named)
-    return intResult(interp, spot ? hookPlaySpotSoundByName(argv[1], loop) : hookPlayAmbientSoundByName(argv[1], loop));
+    return intResult(
+        interp, spot ? viewerMedia().playSpotSoundByName(argv[1], loop) : hookPlayAmbientSoundByName(argv[1], loop));
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
   return intResult(interp, spot ? hookPlaySpotSound(object, loop) : hookPlayAmbientSound(object, loop));
@@ -58,7 +59,7 @@ ZM_COMMAND(soundState) {
   bool named = byName(argv[0]);
   if (argc != 2) return zmTclError(interp, argv[0], named ? "name" : "ZmObj");
   if (named) {
-    if (std::strncmp(argv[0], "zmStop", 6) == 0) return intResult(interp, hookStopSoundByName(argv[1]));
+    if (std::strncmp(argv[0], "zmStop", 6) == 0) return intResult(interp, viewerMedia().stopSoundByName(argv[1]));
     if (std::strncmp(argv[0], "zmSuspend", 9) == 0) return intResult(interp, hookSuspendSoundByName(argv[1]));
     return intResult(interp, hookResumeSoundByName(argv[1]));
   }
@@ -181,7 +182,8 @@ ZM_COMMAND(kinPosture) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
   if (object == nullptr) return code;
-  return intResult(interp, is(argv[0], "zmKinNextPosture") ? hookKinNextPosture(object) : hookKinPrevPosture(object));
+  return intResult(interp, is(argv[0], "zmKinNextPosture") ? viewerMedia().kinNextPosture(object)
+                                                           : viewerMedia().kinPrevPosture(object));
 }
 
 ZM_COMMAND(kinGetFrame) {

@@ -62,7 +62,7 @@ ZM_COMMAND(qxUpdateObj) {
   if (argc != 2) return zmTclError(interp, argv[0], "ZmObj");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxUpdateObj(object);
+  viewerMultiUser().qxUpdateObj(object);
   return emptyResult(interp);
 }
 
@@ -80,11 +80,11 @@ ZM_COMMAND(chatDisplay) {
   if (argc != 3) return zmTclError(interp, argv[0], "ZmObj Str");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookChatDisplay(object, argv[2]);
+  multiUserShell().chatDisplay(object, argv[2]);
   return emptyResult(interp);
 }
 
-ZM_COMMAND(getUserName) { return textResult(interp, hookGetUserName()); }
+ZM_COMMAND(getUserName) { return textResult(interp, scriptShell().getUserName()); }
 
 // ---- The browser, menus and navigation -----------------------------------------
 
@@ -92,7 +92,7 @@ ZM_COMMAND(getUserName) { return textResult(interp, hookGetUserName()); }
 ZM_COMMAND(wwwOpenUrl) {
   if (argc != 2) return zmTclError(interp, argv[0], "URL");
   if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), argv[1])) return intResult(interp, -1);
-  return intResult(interp, hookWwwOpenUrl(argv[1]));
+  return intResult(interp, scriptShell().wwwOpenUrl(argv[1]));
 }
 
 ZM_COMMAND(wwwLoadFile) {
@@ -108,7 +108,7 @@ ZM_COMMAND(wwwOpenFile) {
   const char* fileUrl = zmMakeFileUrl(argv[1]);
   if (zmWebRefusesLocalOpen(scriptWorldUrl(interp), fileUrl != nullptr ? fileUrl : "file:"))
     return intResult(interp, -1);
-  return intResult(interp, hookWwwOpenFile(argv[1]));
+  return intResult(interp, scriptShell().wwwOpenFile(argv[1]));
 }
 
 ZM_COMMAND(page) {

@@ -4,7 +4,6 @@
 
 #include "core/hookslots.h"
 
-ZmScriptShellHooks zmScriptShellHooks = {};
 ZmScriptViewerHooks zmScriptViewerHooks = {};
 ZmScriptMediaHooks zmScriptMediaHooks = {};
 ZmScriptMultiUserHooks zmScriptMultiUserHooks = {};
@@ -12,8 +11,6 @@ ZmScriptMultiUserHooks zmScriptMultiUserHooks = {};
 namespace {
 
 constexpr ZmHookSlot kSlots[] = {
-    ZM_HOOK_SLOT("shell", zmScriptShellHooks, wwwOpenUrl),
-    ZM_HOOK_SLOT("shell", zmScriptShellHooks, wwwOpenFile),
     ZM_HOOK_SLOT("viewer", zmScriptViewerHooks, enableNavigation),
     ZM_HOOK_SLOT("viewer", zmScriptViewerHooks, disableNavigation),
     ZM_HOOK_SLOT("media", zmScriptMediaHooks, playAmbientSound),
@@ -49,10 +46,8 @@ constexpr ZmHookSlot kSlots[] = {
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendApplSpecificMsgWithDist),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxSendChatStr),
     ZM_HOOK_SLOT("multiuser", zmScriptMultiUserHooks, qxAmIMaster),
-    ZM_HOOK_SLOT("shell", zmScriptMultiUserHooks, getUserName),
 };
 
-static_assert(zmListsEverySlot<ZmScriptShellHooks>(kSlots, "zmScriptShellHooks"));
 static_assert(zmListsEverySlot<ZmScriptViewerHooks>(kSlots, "zmScriptViewerHooks"));
 static_assert(zmListsEverySlot<ZmScriptMediaHooks>(kSlots, "zmScriptMediaHooks"));
 static_assert(zmListsEverySlot<ZmScriptMultiUserHooks>(kSlots, "zmScriptMultiUserHooks"));

@@ -17,6 +17,8 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
+#include "core/service.h"
 
 struct ZmObj;
 struct ZmWorld;
@@ -25,23 +27,23 @@ struct ZmWorld;
 
 // The browser link's openers; the program fills them at start-up with the
 // shell's own opening of worlds until the link's web side exists.
-struct ZmScriptShellHooks {
+struct ZmScriptShell {
   // zmWwwOpenUrl -- the browser opens the URL (a world comes back as a load
-  // request); 0 or -1. Unset: there is no browser link (-1).
+  // request); 0 or -1. Default: there is no browser link (-1).
   int (*wwwOpenUrl)(const char* url);
-  // zmWwwOpenFile -- opens a local world file by its URL; 0 or -1. Unset:
+  // zmWwwOpenFile -- opens a local world file by its URL; 0 or -1. Default:
   // nothing can open it (-1).
   int (*wwwOpenFile)(const char* path);
+  // zmGetUserName -- the user's nickname, owned by the shell. Default: no
+  // nickname is known (the empty text).
+  const char* (*getUserName)();
 };
-extern ZmScriptShellHooks zmScriptShellHooks;
-
-inline int hookWwwOpenUrl(const char* url) {
-  return zmScriptShellHooks.wwwOpenUrl ? zmScriptShellHooks.wwwOpenUrl(url) : -1;
-}
-
-inline int hookWwwOpenFile(const char* path) {
-  return zmScriptShellHooks.wwwOpenFile ? zmScriptShellHooks.wwwOpenFile(path) : -1;
-}
+inline constexpr ZmScriptShell kScriptShellDefaults = {
+    .wwwOpenUrl = [](const char*) { return -1; },
+    .wwwOpenFile = [](const char*) { return -1; },
+    .getUserName = [] { return ""; },
+};
+inline constinit ZmService<ZmScriptShell> scriptShell{"shell", "scriptShell", kScriptShellDefaults};
 
 // ---- Viewer: navigation -----------------------------------------------------
 
@@ -222,8 +224,6 @@ struct ZmScriptMultiUserHooks {
   void (*qxSendChatStr)(ZmObj* object, const char* text);
   // zmqxAmIMaster -- the current world's master flag, 0 or 1.
   int (*qxAmIMaster)();
-  // zmGetUserName -- the user's nickname, owned by the client.
-  const char* (*getUserName)();
 };
 extern ZmScriptMultiUserHooks zmScriptMultiUserHooks;
 
@@ -245,11 +245,6 @@ inline void hookQxSendChatStr(ZmObj* object, const char* text) {
 }
 // Unset: no server makes this client the master (0).
 inline int hookQxAmIMaster() { return zmScriptMultiUserHooks.qxAmIMaster ? zmScriptMultiUserHooks.qxAmIMaster() : 0; }
-// Unset: no nickname is known (the empty text).
-inline const char* hookGetUserName() {
-  const char* name = zmScriptMultiUserHooks.getUserName ? zmScriptMultiUserHooks.getUserName() : nullptr;
-  return name ? name : "";
-}
 
 // Every slot of the tables above, for the start-up's check.
 std::span<const ZmHookSlot> zmScriptHookSlots();

@@ -53,29 +53,47 @@ ZmTimeOutHandlerList* addMediaTimeOut(ZmObj* object, uint32_t interval, ZmMediaT
                              repeating);
 }
 
+constexpr ZmCoreScript kCoreScript{
+    .deleteAllEventHandler = zmDeleteAllEventHandler,
+    .deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler,
+    .deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler,
+    .scriptInit = zmScriptInit,
+    .scriptExit = ZmScriptExit,
+    .callEventHandler = zmCallEventHandler,
+};
+// Another user's message names a procedure and its data; the object and the
+// event go with them, and the procedure's result is not wanted.
+int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* procedure, const char* userData) {
+  static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
+  int result = 0;
+  return zmScriptEvalFunction(world, 1, 1, procedure, object, event, "", userData, &result);
+}
+
+constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
+constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut,
+                                     .removeTimeOutHandler = zmRemoveTimeOutHandler};
+constexpr ZmVrmlScript kVrmlScript{
+    .scriptEvalStr = evalStr,
+    .addEventHandler = addEventHandler,
+    .addTimeOutHandler = addTimeOutHandler,
+};
+
 }  // namespace
 
 void zmInstallScriptHooks() {
-  zmCoreScriptHooks.deleteAllEventHandler = zmDeleteAllEventHandler;
-  zmCoreScriptHooks.deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler;
-  zmCoreScriptHooks.deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler;
-  zmCoreScriptHooks.scriptInit = zmScriptInit;
-  zmCoreScriptHooks.scriptExit = ZmScriptExit;
-  zmCoreScriptHooks.callEventHandler = zmCallEventHandler;
-  static_assert(int(ZM_SCRIPT_NOT_A_WORLD_PROCEDURE) == int(ZMQX_NOT_A_WORLD_PROCEDURE));
-  zmMultiUserScriptHooks.scriptEvalFunction = zmScriptEvalFunction;
-  zmVrmlScriptHooks.scriptEvalStr = evalStr;
-  zmVrmlScriptHooks.addEventHandler = addEventHandler;
-  zmVrmlScriptHooks.addTimeOutHandler = addTimeOutHandler;
-  zmMediaScriptHooks.addTimeOutHandler = addMediaTimeOut;
-  zmMediaScriptHooks.removeTimeOutHandler = zmRemoveTimeOutHandler;
+  coreScript.provide(kCoreScript);
+  multiUserScript.provide(kMultiUserScript);
+  vrmlScript.provide(kVrmlScript);
+  mediaScript.provide(kMediaScript);
 }
 
 void zmConnectScriptToLayersBelow() {
   zmScriptViewerHooks.enableNavigation = [] { return zmEnableNavigation(); };
   zmScriptViewerHooks.disableNavigation = [] { return zmDisableNavigation(); };
   ZmScriptMultiUserHooks& network = zmScriptMultiUserHooks;
-  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) { zmqxSendApplEvent(object, mask, text); };
+  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) {
+    zmqxSendApplEvent(object, mask, text);
+  };
   network.qxSendApplSpecificMsg = [](ZmObj* object, const char* procedure, const char* text) {
     zmqxSendApplSpecificMsg(object, procedure, text);
   };

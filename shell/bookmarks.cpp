@@ -161,9 +161,6 @@ bool writeBookmarks(FILE* file) {
   return fputs(kClosing, file) >= 0;
 }
 
-void readBookmarksAtStart() { zmReadBookmark(); }
-void saveBookmarksAtExit() { zmSaveBookmark(); }
-
 }  // namespace
 
 ZmBookmark* zmReadBookmark() {
@@ -355,7 +352,3 @@ int zmGoToBookmark(int position, int (*goToUrl)(const char* url, const ZmRT* cam
   return goToUrl(bookmark->url, &bookmark->camera);
 }
 
-void zmInstallBookmarkHooks() {
-  zmViewerShellHooks.readBookmark = readBookmarksAtStart;
-  zmViewerShellHooks.saveBookmark = saveBookmarksAtExit;
-}

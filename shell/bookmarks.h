@@ -145,8 +145,4 @@ INT_PTR zmOpenBookmarkDialog(HWND mainWindow);
 // Control ids of the dialog.
 enum { ZM_BMDLG_LIST = 2000, ZM_BMDLG_DELETE = 2010, ZM_BMDLG_UNDO = 2020 };
 
-// Puts zmReadBookmark and zmSaveBookmark in the viewer's shell hooks; the
-// program calls it at start-up, before the viewer starts.
-void zmInstallBookmarkHooks();
-
 #endif

@@ -42,38 +42,39 @@ void playAlert(const char* path) {
   if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
 }
 
-// Scripts reach the openers and the user's nickname through their own
-// tables.
-void installScriptSlots() {
-  zmScriptShellHooks.wwwOpenUrl = zmWwwOpenUrl;
-  zmScriptShellHooks.wwwOpenFile = zmWwwOpenFile;
-  zmScriptMultiUserHooks.getUserName = zmGetUserName;
-}
-
-// Chat text from the server and from scripts reaches the chat window; the
+// The shell's records for the layers below: the view input lets go of
+// deleted objects and draws its drag, chat text reaches the chat window, the
 // frame draws the labels, an object takes its labels along when it goes, and
 // a video freezes them while it plays.
-void installLabelSlots() {
-  zmMultiUserChatHooks.chatDisplay = zmChatDisplay;
-  zmViewerMultiUserHooks.scouterDraw = zmScouterDraw;
-  zmCoreMultiUserHooks.deleteObjLabels = zmDeleteObjLabels;
-  zmMediaShellHooks.labelHideAll = zmLabelHideAll;
-  zmMediaShellHooks.labelShowAll = zmLabelShowAll;
-}
+constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
+constexpr ZmScriptShell kScriptShell{
+    .wwwOpenUrl = zmWwwOpenUrl,
+    .wwwOpenFile = zmWwwOpenFile,
+    .getUserName = zmGetUserName,
+};
+constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
+constexpr ZmMediaShell kMediaShell{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
+constexpr ZmViewerShell kViewerShell{
+    .scouterDraw = zmScouterDraw,
+    .drawDragFeedback = zmDrawLine,
+    .readBookmark = [] { zmReadBookmark(); },
+    .saveBookmark = [] { zmSaveBookmark(); },
+    .getKeyStateTable = zmGetKeyStateTable,
+    .alert = zmAlert,
+};
 
 }  // namespace
 
 void zmInstallShellHooks() {
-  zmInstallViewInputHooks();
-  zmInstallBookmarkHooks();
-  zmViewerShellHooks.getKeyStateTable = zmGetKeyStateTable;
-  zmViewerShellHooks.alert = zmAlert;
+  coreShell.provide(kCoreShell);
+  viewerShell.provide(kViewerShell);
+  multiUserShell.provide(kMultiUserShell);
+  mediaShell.provide(kMediaShell);
+  scriptShell.provide(kScriptShell);
   zmViewInputActions.disableNavigation = disableNavigation;
   zmViewInputActions.enableNavigation = enableNavigation;
   zmViewInputActions.navStartEventMove = zmNavStartEventMove;
   zmViewInputActions.goToUrl = openAnchor;
   zmViewInputActions.setToolbarButton = showNavigationButton;
   zmViewInputActions.playAlertSound = playAlert;
-  installScriptSlots();
-  installLabelSlots();
 }

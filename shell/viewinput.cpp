@@ -351,11 +351,6 @@ void keyUp(WPARAM virtualKey) {
 
 }  // namespace
 
-void zmInstallViewInputHooks() {
-  zmCoreShellHooks.viewInputForgetObj = zmViewInputForgetObj;
-  zmViewerShellHooks.drawDragFeedback = zmDrawLine;
-}
-
 void zmViewMouseInput(HWND view, UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
   if (message != WM_MOUSEMOVE && message != WM_LBUTTONDOWN && message != WM_LBUTTONUP) return;
   lookUnderMouse(lParam);

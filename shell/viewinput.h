@@ -49,10 +49,6 @@ enum ZmCursorId {
   ZM_CURSOR_DRAG = 4,  // while such an object is held
 };
 
-// Puts zmViewInputForgetObj in the core's deletion path and zmDrawLine in
-// the viewer's frame overlays.
-void zmInstallViewInputHooks();
-
 /*
  * zmViewMouseInput --
  *   One WM_MOUSEMOVE, WM_LBUTTONDOWN or WM_LBUTTONUP of the view window
@@ -100,7 +96,7 @@ void zmSelectCursor(int id);
 void zmRestoreCursor();
 
 // The view input lets go of an object being deleted; the core calls it
-// (zmCoreShellHooks.viewInputForgetObj) for every object it deletes.
+// (coreShell().viewInputForgetObj) for every object it deletes.
 void zmViewInputForgetObj(ZmObj* object);
 
 // 1 Win32s, 2 Windows 95, 3 Windows NT, 4 any other platform (or none

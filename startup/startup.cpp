@@ -6,10 +6,12 @@
 #include <span>
 
 #include "core/hooks.h"
+#include "core/hookslots.h"
 #include "core/report.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
 #include "media/labelhooks.h"
+#include "media/timeouthooks.h"
 #include "multiuser/hooks.h"
 #include "multiuser/install.h"
 #include "platform/ownmodule.h"
@@ -21,6 +23,26 @@
 #include "vrmlwrite/hooks.h"
 
 namespace {
+
+// Every service record of the layers below the start-up.
+const ZmServiceState* const kServices[] = {
+    &coreMessages, &coreShell,   &coreViewer,      &coreScript,     &coreMedia,    &coreLoading, &viewerMultiUser,
+    &viewerShell,  &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell,   &mediaScript, &scriptShell,
+    &vrmlLoading,  &vrmlScript,  &vrmlMedia,       &vrmlViewer,     &writerLoading};
+
+bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
+  return std::find(providers.begin(), providers.end(), provider) != providers.end();
+}
+
+void listUnsetServices(std::initializer_list<std::string_view> providers, std::string& out) {
+  for (const ZmServiceState* service : kServices) {
+    if (!isNamed(service->provider(), providers)) continue;
+    if (!service->provided())
+      out += std::string(service->provider()) + ": " + service->name() + "\n";
+    else if (!service->complete())
+      out += std::string(service->provider()) + ": " + service->name() + " (a function left out)\n";
+  }
+}
 
 void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::string_view> providers,
                std::string& out) {
@@ -38,10 +60,8 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
-  for (std::span<const ZmHookSlot> slots :
-       {zmCoreHookSlots(), zmVrmlHookSlots(), zmWriterHookSlots(), zmViewerHookSlots(), zmScriptHookSlots(),
-        zmMultiUserHookSlots(), zmMediaShellHookSlots()})
-    listUnset(slots, providers, unset);
+  listUnset(zmScriptHookSlots(), providers, unset);
+  listUnsetServices(providers, unset);
   return unset;
 }
 
@@ -53,7 +73,9 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallScriptHooks();
   zmConnectScriptToLayersBelow();
   platform::setOwnModuleReporter(reportModuleNotLoaded);
-  if (standIns.notifyMessage != nullptr) zmCoreShellHooks.notifyMessage = standIns.notifyMessage;
+  static ZmCoreMessages messages;
+  messages.notifyMessage = standIns.notifyMessage;
+  if (standIns.notifyMessage != nullptr) coreMessages.provide(messages);
   if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.

@@ -6,10 +6,10 @@
 //
 // Owns: the order in which the layers' install functions run, the stand-ins
 // a caller gives for the parts of the program that do not exist yet, and
-// the debug build's check that lists the upward hook slots an installed
-// layer leaves unset. It does not own the hook tables (core/hooks.h,
-// vrml/hooks.h, vrmlwrite/hooks.h) nor the install functions (one per
-// layer, in that layer).
+// the debug build's check that lists the service records (core/service.h)
+// and upward hook slots an installed layer leaves unset. It does not own the
+// records (core/hooks.h, vrml/hooks.h, ...) nor the install functions (one
+// per layer, in that layer).
 #ifndef LUMENFOLD_STARTUP_STARTUP_H
 #define LUMENFOLD_STARTUP_STARTUP_H
 
@@ -20,7 +20,7 @@
 struct ZmUrlHash;
 
 // What the caller puts in place of the parts it runs without. A null member
-// leaves its slot unset.
+// leaves its service at the default.
 struct ZmStandIns {
   // The shell's notify window: where the program's messages go (the tools
   // print them).
@@ -44,9 +44,10 @@ struct ZmStandIns {
  */
 void zmStartLayers(const ZmStandIns& standIns);
 
-// The slots that the named providing layers ("viewer", "loading", ...)
-// leave unset, one line each ("viewer: zmCoreViewerHooks.destroyObjInViewer");
-// empty when every one is set.
+// The records and slots that the named providing layers ("viewer",
+// "loading", ...) leave unset, one line each ("viewer: coreViewer", or
+// "viewer: coreViewer (a function left out)" for a provided record with a
+// null member); empty when every one is set.
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers);
 
 #endif

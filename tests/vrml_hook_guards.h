@@ -10,10 +10,10 @@
 #include "vrml/hooks.h"
 
 struct VrmlHookGuards {
-  HookTableGuard<ZmVrmlLoadingHooks> loading{zmVrmlLoadingHooks};
-  HookTableGuard<ZmVrmlScriptHooks> script{zmVrmlScriptHooks};
-  HookTableGuard<ZmVrmlMediaHooks> media{zmVrmlMediaHooks};
-  HookTableGuard<ZmVrmlViewerHooks> viewer{zmVrmlViewerHooks};
+  ServiceGuard<ZmVrmlLoading> loading{vrmlLoading};
+  ServiceGuard<ZmVrmlScript> script{vrmlScript};
+  ServiceGuard<ZmVrmlMedia> media{vrmlMedia};
+  ServiceGuard<ZmVrmlViewer> viewer{vrmlViewer};
 };
 
 #endif

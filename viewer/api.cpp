@@ -29,7 +29,7 @@ constexpr const char* kCredits =
     "in Tcl/Tk, its JPEG images are read with libjpeg and its LHA archives with liblhasa. "
     "Thanks to everyone who wrote and keeps those.";
 
-void saveBookmarksAtExit() { hookSaveBookmark(); }
+void saveBookmarksAtExit() { viewerShell().saveBookmark(); }
 
 ZmWorld* worldOf(ZmObj* object) { return object ? object->world : nullptr; }
 
@@ -114,7 +114,7 @@ int zmInit() {
     zmReportError("zmInit() : fails to initialize viewer.");
     return -1;
   }
-  hookReadBookmark();
+  viewerShell().readBookmark();
   zmAddExitHandler(saveBookmarksAtExit);
   return 0;
 }

@@ -136,7 +136,7 @@ int setViewWindow(RwCamera* camera, float halfHeight) {
 int setBackgroundTexture(ZmObj* object, RwCamera* camera, ZmUrlHash* entry) {
   if (RwGetCameraBackdrop(camera) != nullptr) RwSetCameraBackdrop(camera, nullptr);
   if (entry == nullptr) return 0;
-  const char* file = hookGetLocalFile(entry);
+  const char* file = vrmlLoading().getLocalFile(entry);
   if (file == nullptr || zmRenderReadBackdrop(object->world, file) != 0)
     return warnRenderCamera("cannot set camera background texture");
   RwSetCameraBackdrop(camera, object->world->rendering->backdrop);
@@ -145,7 +145,7 @@ int setBackgroundTexture(ZmObj* object, RwCamera* camera, ZmUrlHash* entry) {
 
 void setWorldBackgroundTexture(ZmWorld* world, ZmUrlHash* entry) {
   if (world->backgroundImage != nullptr && world->backgroundImage != entry)
-    hookReleaseUrlHashEntry(world->backgroundImage);
+    coreLoading().releaseUrlHashEntry(world->backgroundImage);
   world->backgroundImage = entry;
 }
 

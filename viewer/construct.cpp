@@ -204,7 +204,7 @@ int destroyFirstLeaf(ZmObj* object) {
 // anything: only a texture already in the engine's dictionary is found.
 RwTexture* knownTexture(ZmUrlHash* entry) {
   if (entry == nullptr) return nullptr;
-  const char* file = hookGetLocalFile(entry);
+  const char* file = vrmlLoading().getLocalFile(entry);
   return file ? RwFindNamedTexture(file) : nullptr;
 }
 

@@ -146,14 +146,14 @@ void zmRenderDrawOverlays(RwCamera* camera) {
   if (RwDeviceControl(rwControlPlainDibToo, &plainDib, sizeof plainDib) == 0 || plainDib != 0) return;
   HDC image = RwGetCameraImage(camera);
   if (image == nullptr) return;
-  hookScouterDraw(image);
-  hookDrawDragFeedback(image);
+  viewerShell().scouterDraw(image);
+  viewerShell().drawDragFeedback(image);
 }
 
 int zmRenderLoadBackground(ZmWorld* world) {
   if (world == nullptr || world->rendering == nullptr) return -1;
   if (world->backgroundImage == nullptr) return 0;
-  const char* file = hookGetLocalFile(world->backgroundImage);
+  const char* file = vrmlLoading().getLocalFile(world->backgroundImage);
   if (file == nullptr) return 0;
   RenderingStruct* record = world->rendering;
   if (record->backdrop != nullptr && record->backdropFile != nullptr && zmStrEq(record->backdropFile, file))

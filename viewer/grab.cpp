@@ -105,7 +105,7 @@ void dragMove(ZmObj* object, int x, int y) {
   const RwVector shift = minus(target, grabPoint);
   const ZmVec3 step = {shift.x, shift.y, shift.z};
   zmObjectTrans(object, &step, ZM_COORD_WORLD, 1);
-  hookQxUpdateObj(object);
+  viewerMultiUser().qxUpdateObj(object);
 }
 
 void drag(int x, int y) {
@@ -237,7 +237,7 @@ int zmApplyVirtualTrackball(int mode, float factor, ZmObj* object, int x0, int y
   zmMat3FromAxisAngle(&axis, angle, rotation);
   const ZmRT turn = turnAbout(centre, rotation);
   zmObjectRotateTrans(target, &turn, ZM_COORD_OWN, 1);
-  hookQxUpdateObj(target);
+  viewerMultiUser().qxUpdateObj(target);
   return 0;
 }
 

@@ -1,4 +1,4 @@
-// viewer/install.cpp -- the viewer's hook slots filled; see install.h.
+// viewer/install.cpp -- the viewer's service records; see install.h.
 #include "viewer/install.h"
 
 #include "core/hooks.h"
@@ -12,25 +12,34 @@
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"
 
+namespace {
+
+constexpr ZmCoreViewer kCoreViewer{
+    .destroyObjInViewer = zmDestroyObjInViewer,
+    .renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer,
+    .rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList,
+    .rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList,
+    .renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer,
+    .renderSetMaterial = zmRenderSetMaterial,
+    .initTexture = zmInitTexture,
+    .deleteTexture = zmDeleteTexture,
+    .renderSetCameraViewport = zmRenderSetCameraViewport,
+    .renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport,
+    .renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow,
+    .renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping,
+    .renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping,
+    .renderGetCameraViewport = zmRenderGetCameraViewport,
+    .renderGetCameraViewWindow = zmRenderGetCameraViewWindow,
+    .renderGetCameraNearClipping = zmRenderGetCameraNearClipping,
+    .renderGetCameraFarClipping = zmRenderGetCameraFarClipping,
+    .getSwitchObjNo = zmGetSwitchObjNo,
+    .getSwitchObjByNo = zmGetSwitchObjByNo,
+};
+constexpr ZmVrmlViewer kVrmlViewer{.navSetGravity = zmNavSetGravity};
+
+}  // namespace
+
 void zmInstallViewerHooks() {
-  zmCoreViewerHooks.destroyObjInViewer = zmDestroyObjInViewer;
-  zmCoreViewerHooks.renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer;
-  zmCoreViewerHooks.rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList;
-  zmCoreViewerHooks.rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList;
-  zmCoreViewerHooks.renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer;
-  zmCoreViewerHooks.renderSetCameraViewport = zmRenderSetCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport;
-  zmCoreViewerHooks.renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow;
-  zmCoreViewerHooks.renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping;
-  zmCoreViewerHooks.renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping;
-  zmCoreViewerHooks.renderGetCameraViewport = zmRenderGetCameraViewport;
-  zmCoreViewerHooks.renderGetCameraViewWindow = zmRenderGetCameraViewWindow;
-  zmCoreViewerHooks.renderGetCameraNearClipping = zmRenderGetCameraNearClipping;
-  zmCoreViewerHooks.renderGetCameraFarClipping = zmRenderGetCameraFarClipping;
-  zmCoreViewerHooks.renderSetMaterial = zmRenderSetMaterial;
-  zmCoreViewerHooks.initTexture = zmInitTexture;
-  zmCoreViewerHooks.deleteTexture = zmDeleteTexture;
-  zmCoreViewerHooks.getSwitchObjNo = zmGetSwitchObjNo;
-  zmCoreViewerHooks.getSwitchObjByNo = zmGetSwitchObjByNo;
-  zmVrmlViewerHooks.navSetGravity = zmNavSetGravity;
+  coreViewer.provide(kCoreViewer);
+  vrmlViewer.provide(kVrmlViewer);
 }

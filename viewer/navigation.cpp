@@ -58,9 +58,9 @@ float clampPitch(float pitch) { return std::fmax(-kPitchLimit, std::fmin(kPitchL
 
 void setSound(const char* name, bool on) {
   if (on) {
-    hookPlaySpotSoundByName(name, 1);
+    viewerMedia().playSpotSoundByName(name, 1);
   } else {
-    hookStopSoundByName(name);
+    viewerMedia().stopSoundByName(name);
   }
 }
 
@@ -258,6 +258,6 @@ int zmSetAvatarMotion() {
 }
 
 int zmStopWalkingSounds() {
-  for (const char* name : {kSlow, kMiddle, kFast, kTurn}) hookStopSoundByName(name);
+  for (const char* name : {kSlow, kMiddle, kFast, kTurn}) viewerMedia().stopSoundByName(name);
   return 0;
 }

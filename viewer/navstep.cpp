@@ -118,7 +118,7 @@ float heldKeyAcceleration(uint32_t ms) {
 // motion stays per tick; the step is `ms` milliseconds long.
 int32_t readKeys(zmNavState* state, uint32_t ms) {
   uint8_t keys[256];
-  hookGetKeyStateTable(keys);
+  viewerShell().getKeyStateTable(keys);
   int32_t mode = state->inputMode;
   float pitchChange = 0.0f;
   float acceleration = 1.0f;
@@ -291,7 +291,7 @@ void applyPitch(zmNavState* state, ZmObj* camera) {
 void tellServer(ZmObj* person) {
   const uint64_t now = platform::clockMs();
   if (!program.told) {
-    hookQxUpdateObj(person);
+    viewerMultiUser().qxUpdateObj(person);
     program.told = true;
     program.positionDueMs = now + kPositionEveryMs;
     program.fullDueMs = now + kFullEveryMs;
@@ -301,13 +301,13 @@ void tellServer(ZmObj* person) {
   if (program.positionDueMs < now) {
     const ZmRT* placed = zmGetWRT(person);
     if (std::memcmp(placed, &program.lastSent, sizeof(ZmRT)) != 0) {
-      hookQxSendObjPosition(person);
+      viewerMultiUser().qxSendObjPosition(person);
       program.lastSent = *placed;
     }
     program.positionDueMs = now + kPositionEveryMs;
   }
   if (program.fullDueMs < now) {
-    hookQxUpdateObj(person);
+    viewerMultiUser().qxUpdateObj(person);
     program.fullDueMs = now + kFullEveryMs;
   }
 }
@@ -362,7 +362,7 @@ int zmNavMoveObj(ZmObj* object, ZmVec3* v, int inWorld, int withCollision, int w
       const float hx = hit.x - eye.x, hz = hit.z - eye.z;
       if (hx * hx + hz * hz < v->x * v->x + v->z * v->z) {
         *v = {hx - way.x * kCollisionMargin, 0.0f, hz - way.z * kCollisionMargin};
-        hookAlert();
+        viewerShell().alert();
       }
     }
   }
@@ -370,7 +370,7 @@ int zmNavMoveObj(ZmObj* object, ZmVec3* v, int inWorld, int withCollision, int w
   const bool stepsPosture = withPosture && zmGetObjExtension(object, zmKinemationBody) != 0 && asked.x == 0.0f &&
                             asked.y == 0.0f;
   if (stepsPosture) {
-    if (asked.z > 0.0f) hookKinNextPosture(object); else hookKinPrevPosture(object);
+    if (asked.z > 0.0f) viewerMedia().kinNextPosture(object); else viewerMedia().kinPrevPosture(object);
   } else {
     zmObjectTrans(object, v, ZM_COORD_WORLD, 1);
   }

@@ -40,7 +40,7 @@ ZmTexture* textureOf(ZmLeaf* leaf) { return &static_cast<ZmShape*>(leaf)->textur
 bool isShapeKind(int32_t kind) { return kind >= ZM_LEAF_ASCII_TEXT && kind <= ZM_LEAF_SPHERE; }
 
 const char* localFileOf(ZmUrlHash* entry) {
-  return entry != nullptr ? hookGetLocalFile(entry) : nullptr;
+  return entry != nullptr ? vrmlLoading().getLocalFile(entry) : nullptr;
 }
 
 // The engine texture of the image, read once per local file and shared by name.
@@ -247,9 +247,9 @@ RwTexture* movieTextureOf(ZmObj* object, const char* function) {
 
 // The last share of an image part: its entries, its movie and itself.
 void releaseImage(ZmTextureImage* image) {
-  if (image->file != nullptr) hookReleaseUrlHashEntry(image->file);
-  if (image->mask != nullptr) hookReleaseUrlHashEntry(image->mask);
-  if (image->movie != nullptr) hookDeleteTextureMovie(image->movie);
+  if (image->file != nullptr) coreLoading().releaseUrlHashEntry(image->file);
+  if (image->mask != nullptr) coreLoading().releaseUrlHashEntry(image->mask);
+  if (image->movie != nullptr) vrmlMedia().deleteTextureMovie(image->movie);
   zmFree(image);
 }
 
@@ -305,8 +305,8 @@ int zmRenderSetObjTexture(ZmObj* object) {
   ZmLeaf* first = object != nullptr ? object->leaf : nullptr;
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
-  hookPause3DMovie(object);
-  hookSetTextureMovie(object);
+  coreMedia().pause3DMovie(object);
+  viewerMedia().setTextureMovie(object);
   return applyByFirstLeafKind(first);
 }
 

@@ -64,7 +64,7 @@ void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeati
       freeAll({fileName, function});
       return;
     }
-    ZmTimeOutHandlerList* handler = hookAddTimeOutHandler(object, fileName, getZmMillisecond(node), scriptType,
+    ZmTimeOutHandlerList* handler = vrmlScript().addTimeOutHandler(object, fileName, getZmMillisecond(node), scriptType,
                                                           function, userData, repeating);
     freeAll({fileName, function, userData});
     if (handler == nullptr) {
@@ -78,7 +78,7 @@ void setZmTimeOutTasks(QvState* state, ZmObj* object, int32_t stack, int repeati
 void sendCreateNotify(ZmObj* object, const char* fn) {
   ZmEvent event = {};
   event.type = ZM_EVENT_CREATE_NOTIFY;
-  if (hookCallEventHandler(object, &event) != 0)
+  if (coreScript().callEventHandler(object, &event) != 0)
     zmReportMessage("%s: %s", fn, "zmCallEventHandler() failed.");
 }
 
@@ -141,7 +141,7 @@ void setZmScript(QvState* state, ZmObj* object) {
       return;
     }
     char* result = nullptr;
-    int evaluated = hookScriptEvalStr(object->world, scriptType, procedure, &result);
+    int evaluated = vrmlScript().scriptEvalStr(object->world, scriptType, procedure, &result);
     zmFree(procedure);
     if (evaluated != 0) {
       zmReportMessage("QvNode::setZmScript(): zmScriptEvalStr() failed.");
@@ -173,7 +173,7 @@ void setZmEventHandler(QvState* state, ZmObj* object) {
       return;
     }
     int added =
-        hookAddEventHandler(object, fileName, getZmEventType(node), scriptType, function, userData, action);
+        vrmlScript().addEventHandler(object, fileName, getZmEventType(node), scriptType, function, userData, action);
     freeAll({fileName, function, userData, action});
     if (added != 0) {
       zmReportMessage("%s: %s", fn, "zmAddEventHandler() failed.");

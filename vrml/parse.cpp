@@ -289,7 +289,7 @@ ZmObj* parseKinemation(const char* fileName, ZmWorld* world) {
   }
   const char* kinemationFile = qvSession().kinemationFile.get();
   ZmObj* body = nullptr;
-  int result = hookKinNew(world, kinemationFile, urlCopy, &body);
+  int result = vrmlMedia().kinNew(world, kinemationFile, urlCopy, &body);
   zmFree(urlCopy);
   if (result != 0 || body == nullptr) {
     zmReportMessage("parseKinemation(): zmKinNew() failed.");

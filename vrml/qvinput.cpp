@@ -82,11 +82,11 @@ int QvInput::setFileName(const char* name) {
     return -1;
   }
   fileName = name;
-  if (!hookHasWwwLoadFile()) {
+  if (!zmHasUrlEntries()) {
     fileEntry = nullptr;
     return 0;
   }
-  fileEntry = hookWwwLoadFile(name);
+  fileEntry = vrmlLoading().wwwLoadFile(name);
   if (fileEntry == nullptr) {
     zmReportMessage("%s: %s", "QvInput::setFileName()", "zmWwwLoadFile() failed.");
     return -1;
@@ -95,8 +95,8 @@ int QvInput::setFileName(const char* name) {
 }
 
 const char* QvInput::getCurFileName() const {
-  if (fileEntry) return hookGetUrl(fileEntry);
-  if (!hookHasWwwLoadFile() && fileName.getString()[0] != '\0')
+  if (fileEntry) return vrmlLoading().getUrl(fileEntry);
+  if (!zmHasUrlEntries() && fileName.getString()[0] != '\0')
     return fileName.getString();
   return nullptr;
 }

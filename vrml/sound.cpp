@@ -23,7 +23,7 @@ constexpr int32_t kSuffixLength = 4;
 
 // A sound leaf with media's defaults: no channel, no file, not playing,
 // full volume and a distance of 20.
-ZmSoundLeaf* newSoundLeaf() { return static_cast<ZmSoundLeaf*>(hookNewSoundLeaf()); }
+ZmSoundLeaf* newSoundLeaf() { return static_cast<ZmSoundLeaf*>(vrmlMedia().newSoundLeaf()); }
 
 // The channel of the file name's suffix; 0 (warned) for any other. The
 // suffix of a name shorter than four characters is the whole name.
@@ -71,7 +71,7 @@ ZmObj* setZmAmbientSoundSpecialNode(const QvNode* node, QvState*, ZmObj* object,
   ZmBoundingCube& cube = object->boundingCube;
   cube.local_min = {center[0] - size[0] / 2, center[1] - size[1] / 2, center[2] - size[2] / 2};
   cube.local_max = {center[0] + size[0] / 2, center[1] + size[1] / 2, center[2] + size[2] / 2};
-  if (hookAddSoundObj(object->world, object) != 0) {
+  if (vrmlMedia().addSoundObj(object->world, object) != 0) {
     zmReportMessage("%s: %s", fn, "zmAddSoundObj() failed.");
     return discardZmObj(object, fn);
   }

@@ -45,7 +45,7 @@ ZmUrlHash* callZmWwwLoadFile(const char* className, const char* url) {
     zmReportWarning("%s: %s", "QvNode::callZmWwwLoadFile", "argument's filename is null.");
     return nullptr;
   }
-  ZmUrlHash* entry = hookWwwLoadFile(qvResolveUrl(url).c_str());
+  ZmUrlHash* entry = vrmlLoading().wwwLoadFile(qvResolveUrl(url).c_str());
   if (entry == nullptr) zmReportMessage("%s::callZmWwwLoadFile: %s", className, "zmWwwLoadFile() failed.");
   return entry;
 }
@@ -112,7 +112,7 @@ void setZmTransparentTexture(QvState* state, ZmTexture* texture) {
   }
   ZmUrlHash* mask = callZmWwwLoadFile("QvNode", node->maskFilename.value.getString());
   if (mask == nullptr) {
-    hookReleaseUrlHashEntry(file);
+    coreLoading().releaseUrlHashEntry(file);
     zmReportMessage("%s: %s", fn, "callZmWwwLoadFile() failed.");
     return;
   }
@@ -210,20 +210,20 @@ int setZmTextureMovie(QvState* state, ZmTexture* texture) {
     return fail("pMovie2->getOptionField() failed.");
   }
   ZmTextureImage* image = ownImage(texture, fn);
-  ZmTextureMovie* movie = image != nullptr ? hookNewMovie() : nullptr;
+  ZmTextureMovie* movie = image != nullptr ? vrmlMedia().newMovie() : nullptr;
   if (movie == nullptr) {
     zmFree(options.sound);
     zmFree(fileName);
     return fail("zmNewMovie() failed.");
   }
-  if (image->movie) hookDeleteTextureMovie(image->movie);
+  if (image->movie) vrmlMedia().deleteTextureMovie(image->movie);
   image->movie = movie;
   if (image->file == nullptr) {
     image->file = callZmWwwLoadFile("QvNode", fileName);
     if (image->file == nullptr) {
       zmFree(options.sound);
       zmFree(fileName);
-      hookDeleteTextureMovie(movie);
+      vrmlMedia().deleteTextureMovie(movie);
       image->movie = nullptr;
       return fail("callZmWwwLoadFile() failed.");
     }

@@ -64,7 +64,7 @@ void setBackgroundImage(const QvInfo* info, ZmWorld* world) {
     zmReportMessage("QvInfo::setBackgroundTexture(): getStringField() failed.");
     return;
   }
-  ZmUrlHash* entry = hookWwwLoadFile(qvResolveUrl(url.get()).c_str());
+  ZmUrlHash* entry = vrmlLoading().wwwLoadFile(qvResolveUrl(url.get()).c_str());
   if (entry == nullptr) {
     zmReportMessage("QvInfo::setBackgroundTexture(): zmWwwLoadFile() failed.");
     return;
@@ -76,13 +76,13 @@ void setBackgroundImage(const QvInfo* info, ZmWorld* world) {
 void setGravity(const QvInfo* info) {
   OwnedText text(getInfoStringField(info));
   if (text == nullptr) return;
-  hookNavSetGravity(1, std::strcmp(text.get(), "on") == 0 ? 1 : 0);
+  vrmlViewer().navSetGravity(1, std::strcmp(text.get(), "on") == 0 ? 1 : 0);
 }
 
 void setArchive(const QvInfo* info) {
   char* archive = getInfoStringField(info);
   if (archive == nullptr) return;
-  hookExtractLha(archive, archive);
+  vrmlLoading().extractLha(archive, archive);
 }
 
 void setBackgroundTextureType(const QvInfo* info, ZmWorld* world, const char* fn) {

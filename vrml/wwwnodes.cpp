@@ -167,7 +167,7 @@ int traverseWWWAnchor(QvNode* node, QvState* state, ZmObj** out) {
   ZmObj* object = createZmObjFor(node, state, "WWWAnchor", fn);
   if (object == nullptr) return -1;
   const auto* anchor = static_cast<const QvWWWAnchor*>(node);
-  if (hookSetNameOfWWW(object, zmWWWAnchor, anchorUrl(anchor, fn).c_str()) != 0) {
+  if (vrmlLoading().setNameOfWWW(object, zmWWWAnchor, anchorUrl(anchor, fn).c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
@@ -194,13 +194,13 @@ int traverseWWWInline(QvNode* node, QvState* state, ZmObj** out) {
   if (object == nullptr) return -1;
   const auto* inlined = static_cast<const QvWWWInline*>(node);
   const std::string url = qvResolveUrl(inlined->name.value.getString());
-  if (hookSetNameOfWWW(object, zmWWWInline, url.c_str()) != 0) {
+  if (vrmlLoading().setNameOfWWW(object, zmWWWInline, url.c_str()) != 0) {
     zmReportMessage("%s: zmSetNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;
   }
   const char* local = nullptr;
-  if (hookGetLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
+  if (vrmlLoading().getLocalNameOfWWW(object, zmWWWInline, &local) != 0 || local == nullptr) {
     zmReportWarning("%s: zmGetLocalNameOfWWW() failed.", fn);
     discardZmObj(object, fn);
     return -1;

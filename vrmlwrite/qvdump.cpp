@@ -88,7 +88,7 @@ void zmDumpBackgroundColorInfo(DumpContext& dump, ZmWorld* world) {
 
 void zmDumpBackgroundTextureInfo(DumpContext& dump, ZmWorld* world) {
   if (world->backgroundImage == nullptr) return;
-  const char* url = hookGetUrl(world->backgroundImage);
+  const char* url = vrmlLoading().getUrl(world->backgroundImage);
   if (url == nullptr) {
     zmReportWarning("zmDumpBackgroundTextureInfo: zmGetLocalFile() failed.");
     return;

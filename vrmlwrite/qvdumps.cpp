@@ -414,7 +414,7 @@ void zmDumpMFVec3f(DumpContext& dump, const ZmMFVec3f* list, const char* label) 
 
 void dumpAbs2UrlOfFileName(DumpContext& dump, ZmUrlHash* entry, const char* label) {
   if (entry == nullptr) return;
-  const char* local = hookGetLocalFile(entry);
+  const char* local = vrmlLoading().getLocalFile(entry);
   if (local == nullptr) {
     zmReportWarning("dumpAbs2UrlOfFileName(): zmGetLocalFile() failed.");
     return;
@@ -425,11 +425,11 @@ void dumpAbs2UrlOfFileName(DumpContext& dump, ZmUrlHash* entry, const char* labe
 
 void dumpInlineName(DumpContext& dump, ZmObj* object) {
   const char* url = nullptr;
-  if (hookGetUrlNameOfWWW(object, zmWWWInline, &url) != 0 || url == nullptr || url[0] == '\0') return;
+  if (writerLoading().getUrlNameOfWWW(object, zmWWWInline, &url) != 0 || url == nullptr || url[0] == '\0') return;
   const char* colon = std::strchr(url, ':');
   const bool relative = colon == nullptr || std::strcspn(url, "/\\") < static_cast<size_t>(colon - url);
   auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, zmWWWInline));
-  const char* local = relative && entry != nullptr ? hookGetLocalFile(entry) : nullptr;
+  const char* local = relative && entry != nullptr ? vrmlLoading().getLocalFile(entry) : nullptr;
   if (local != nullptr && local[0] != '\0')
     dumpPrintf(dump, "name \"%s\"", qvFAbs2UrlOfFileName(local));
   else
@@ -438,6 +438,6 @@ void dumpInlineName(DumpContext& dump, ZmObj* object) {
 
 void zmDumpWWWName(DumpContext& dump, ZmObj* object, int kind) {
   const char* url = nullptr;
-  int result = hookGetUrlNameOfWWW(object, kind, &url);
+  int result = writerLoading().getUrlNameOfWWW(object, kind, &url);
   if (result == 0 && url != nullptr && url[0] != '\0') dumpPrintf(dump, "name \"%s\"", url);
 }

@@ -44,7 +44,7 @@ class FieldsTest : public testing::Test {
   }
 
  private:
-  HookTableGuard<ZmCoreShellHooks> shellHooks_{zmCoreShellHooks};
+  ServiceGuard<ZmCoreMessages> shellHooks_{coreMessages};
 };
 
 bool allBytesZero(const void* block, size_t bytes) {

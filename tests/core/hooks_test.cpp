@@ -48,19 +48,21 @@ struct DefaultCase {
 // default here either stops a deletion or hides a missing layer.
 TEST_F(CoreHooksTest, UnsetSlotsAnswerTheirDocumentedDefault) {
   const DefaultCase cases[] = {
-      {"hookNotifyMessage", [](ZmWorld*, ZmObj*) { return hookNotifyMessage("dropped"); }, -1},
-      {"hookDestroyObjInViewer", [](ZmWorld*, ZmObj* o) { return hookDestroyObjInViewer(o); }, 0},
+      {"hookNotifyMessage", [](ZmWorld*, ZmObj*) { return coreMessages().notifyMessage("dropped"); }, -1},
+      {"hookDestroyObjInViewer", [](ZmWorld*, ZmObj* o) { return coreViewer().destroyObjInViewer(o); }, 0},
       {"hookRenderDeleteBoundingBoxInViewer",
-       [](ZmWorld*, ZmObj* o) { return hookRenderDeleteBoundingBoxInViewer(o); }, 0},
-      {"hookRwAddObjToTransferedObjList", [](ZmWorld*, ZmObj* o) { return hookRwAddObjToTransferedObjList(o); }, 0},
-      {"hookRenderDestroyWorldInViewer", [](ZmWorld* w, ZmObj*) { return hookRenderDestroyWorldInViewer(w); }, 0},
-      {"hookRenderSetMaterial", [](ZmWorld*, ZmObj*) { return hookRenderSetMaterial(nullptr); }, 0},
+       [](ZmWorld*, ZmObj* o) { return coreViewer().renderDeleteBoundingBoxInViewer(o); }, 0},
+      {"hookRwAddObjToTransferedObjList",
+       [](ZmWorld*, ZmObj* o) { return coreViewer().rwAddObjToTransferedObjList(o); }, 0},
+      {"hookRenderDestroyWorldInViewer", [](ZmWorld* w, ZmObj*) { return coreViewer().renderDestroyWorldInViewer(w); },
+       0},
+      {"hookRenderSetMaterial", [](ZmWorld*, ZmObj*) { return coreViewer().renderSetMaterial(nullptr); }, 0},
       {"hookRenderSetCameraViewport",
-       [](ZmWorld* w, ZmObj*) { return hookRenderSetCameraViewport(w, 0, 0, 8, 8); }, 0},
-      {"hookScriptInit", [](ZmWorld* w, ZmObj*) { return hookScriptInit(w, 1); }, 0},
-      {"hookScriptExit", [](ZmWorld* w, ZmObj*) { return hookScriptExit(w, 1); }, 0},
-      {"hookDeleteSoundLeaf", [](ZmWorld*, ZmObj*) { return hookDeleteSoundLeaf(nullptr); }, 0},
-      {"hookKinDeleteBodyAndPos", [](ZmWorld*, ZmObj* o) { return hookKinDeleteBodyAndPos(o); }, 0},
+       [](ZmWorld* w, ZmObj*) { return coreViewer().renderSetCameraViewport(w, 0, 0, 8, 8); }, 0},
+      {"hookScriptInit", [](ZmWorld* w, ZmObj*) { return coreScript().scriptInit(w, 1); }, 0},
+      {"hookScriptExit", [](ZmWorld* w, ZmObj*) { return coreScript().scriptExit(w, 1); }, 0},
+      {"hookDeleteSoundLeaf", [](ZmWorld*, ZmObj*) { return coreMedia().deleteSoundLeaf(nullptr); }, 0},
+      {"hookKinDeleteBodyAndPos", [](ZmWorld*, ZmObj* o) { return coreMedia().kinDeleteBodyAndPos(o); }, 0},
   };
   for (const DefaultCase& c : cases) EXPECT_EQ(c.call(world, object), c.expected) << c.wrapper;
 }
@@ -69,13 +71,13 @@ TEST_F(CoreHooksTest, UnsetQueriesFailAndLeaveTheirOutputs) {
   int x = 7, y = 7, width = 7, height = 7;
   float w = 7, h = 7, distance = 7;
   ZmUrlHashTable* table = reinterpret_cast<ZmUrlHashTable*>(&x);
-  EXPECT_EQ(hookRenderGetActiveCameraViewport(world, &x, &y, &width, &height), -1);
-  EXPECT_EQ(hookRenderGetCameraViewport(object, &x, &y, &width, &height), -1);
-  EXPECT_EQ(hookRenderGetActiveCameraViewWindow(world, &w, &h), -1);
-  EXPECT_EQ(hookRenderGetCameraViewWindow(object, &w, &h), -1);
-  EXPECT_EQ(hookRenderGetActiveCameraNearClipping(world, &distance), -1);
-  EXPECT_EQ(hookRenderGetCameraFarClipping(object, &distance), -1);
-  EXPECT_EQ(hookNewUrlHash(16, &table), -1);
+  EXPECT_EQ(coreViewer().renderGetActiveCameraViewport(world, &x, &y, &width, &height), -1);
+  EXPECT_EQ(coreViewer().renderGetCameraViewport(object, &x, &y, &width, &height), -1);
+  EXPECT_EQ(coreViewer().renderGetActiveCameraViewWindow(world, &w, &h), -1);
+  EXPECT_EQ(coreViewer().renderGetCameraViewWindow(object, &w, &h), -1);
+  EXPECT_EQ(coreViewer().renderGetActiveCameraNearClipping(world, &distance), -1);
+  EXPECT_EQ(coreViewer().renderGetCameraFarClipping(object, &distance), -1);
+  EXPECT_EQ(coreLoading().newUrlHash(16, &table), -1);
   EXPECT_EQ(x + y + width + height, 28);
   EXPECT_EQ(w + h + distance, 21);
   EXPECT_EQ(table, reinterpret_cast<ZmUrlHashTable*>(&x));
@@ -83,23 +85,23 @@ TEST_F(CoreHooksTest, UnsetQueriesFailAndLeaveTheirOutputs) {
 
 TEST_F(CoreHooksTest, UnsetSwitchQueriesReadTheExtensionAndWalkTheChildren) {
   object->vrmlType = ZM_VRML_SWITCH;
-  EXPECT_EQ(hookGetSwitchObjNo(object), 0);  // no extension yet
+  EXPECT_EQ(coreViewer().getSwitchObjNo(object), 0);  // no extension yet
   auto* number = static_cast<int32_t*>(zmMalloc(sizeof(int32_t)));
   *number = 2;
   ASSERT_EQ(zmRegisterObjExtension(object, zmSwitchWhichChild, reinterpret_cast<intptr_t>(number)), 0);
-  EXPECT_EQ(hookGetSwitchObjNo(object), 2);
+  EXPECT_EQ(coreViewer().getSwitchObjNo(object), 2);
 
   ZmObj* first = child();
   ZmObj* second = child();
-  EXPECT_EQ(hookGetSwitchObjByNo(object, 0), first);
-  EXPECT_EQ(hookGetSwitchObjByNo(object, 1), second);
-  EXPECT_EQ(hookGetSwitchObjByNo(object, 2), nullptr);
-  EXPECT_EQ(hookGetSwitchObjByNo(object, -1), nullptr);
+  EXPECT_EQ(coreViewer().getSwitchObjByNo(object, 0), first);
+  EXPECT_EQ(coreViewer().getSwitchObjByNo(object, 1), second);
+  EXPECT_EQ(coreViewer().getSwitchObjByNo(object, 2), nullptr);
+  EXPECT_EQ(coreViewer().getSwitchObjByNo(object, -1), nullptr);
 }
 
 TEST_F(CoreHooksTest, UnsetEventDeliveryStillNamesTheObject) {
   ZmEvent event = {};
-  EXPECT_EQ(hookCallEventHandler(object, &event), 0);
+  EXPECT_EQ(coreScript().callEventHandler(object, &event), 0);
   EXPECT_EQ(event.object, object);
 }
 
@@ -107,7 +109,7 @@ TEST_F(CoreHooksTest, UnsetTextureDeletionFreesTheCoordinates) {
   ZmTexture texture = {};
   texture.uv.values = static_cast<ZmSFVec2f*>(zmMalloc(4 * sizeof(ZmSFVec2f)));
   texture.uv.count = 4;
-  hookDeleteTexture(&texture);  // the leak checker fails the run when it does not
+  coreViewer().deleteTexture(&texture);  // the leak checker fails the run when it does not
 }
 
 TEST_F(CoreHooksTest, SetSlotsAnswerForTheirWrapper) {
@@ -115,11 +117,11 @@ TEST_F(CoreHooksTest, SetSlotsAnswerForTheirWrapper) {
   hooks.viewer->getSwitchObjNo = [](ZmObj*) { return int32_t{-3}; };
   hooks.script->callEventHandler = [](ZmObj*, ZmEvent*) { return -1; };
   ZmEvent event = {};
-  EXPECT_EQ(hookDestroyObjInViewer(object), -1);
-  EXPECT_EQ(hookGetSwitchObjNo(object), -3);
-  EXPECT_EQ(hookCallEventHandler(object, &event), -1);
+  EXPECT_EQ(coreViewer().destroyObjInViewer(object), -1);
+  EXPECT_EQ(coreViewer().getSwitchObjNo(object), -3);
+  EXPECT_EQ(coreScript().callEventHandler(object, &event), -1);
   EXPECT_EQ(event.object, nullptr);  // the handler's business once it exists
-  hooks.viewer->destroyObjInViewer = nullptr;  // so that the world can go
+  hooks.viewer->destroyObjInViewer = kCoreViewerDefaults.destroyObjInViewer;  // so that the world can go
 }
 
 // Whoever holds objects between messages hears of each deleted object while
@@ -148,17 +150,29 @@ TEST_F(CoreHooksTest, EveryDeletedObjectIsForgottenWhileItsContentsStand) {
   EXPECT_EQ(forgotten[0].first, object);
 }
 
-// The build checks that each table's list is as long as the table; a slot
-// listed twice would hide one left out.
-TEST(CoreHookSlots, EverySlotIsListedOnceAndReportsItsOwnState) {
-  CoreHookGuards hooks;
-  hooks.media->pause3DMovie = [](ZmObj*) {};
-  std::set<std::string> seen;
-  for (const ZmHookSlot& slot : zmCoreHookSlots()) {
-    const std::string name = std::string(slot.table) + "." + slot.slot;
-    EXPECT_TRUE(seen.insert(name).second) << name;
-    EXPECT_EQ(slot.isSet(), name == "zmCoreMediaHooks.pause3DMovie") << name;
+// The start-up's check reads a service through its untyped state: whether
+// a provider's record is in use, and whether it left a function out.
+TEST(CoreServices, StateTellsAProvidedRecordAndOneWithAFunctionLeftOut) {
+  const ZmServiceState& state = coreMedia;
+  ZmCoreMedia record = kCoreMediaDefaults;
+  {
+    CoreHookGuards hooks;
+    EXPECT_FALSE(state.provided());
+    EXPECT_TRUE(state.complete());
+    coreMedia.provide(record);
+    EXPECT_TRUE(state.provided());
+    EXPECT_TRUE(state.complete());
+    record.soundSetWorld = nullptr;
+    EXPECT_FALSE(state.complete());
+    record.soundSetWorld = kCoreMediaDefaults.soundSetWorld;
+    coreMedia.provide(coreMedia.fallback());
+    EXPECT_FALSE(state.provided());
+    hooks.media->pause3DMovie = [](ZmObj*) {};
+    EXPECT_TRUE(state.provided());
+    EXPECT_NE(coreMedia().pause3DMovie, kCoreMediaDefaults.pause3DMovie);
   }
+  // The guard gives back the record it found.
+  EXPECT_EQ(coreMedia().pause3DMovie, kCoreMediaDefaults.pause3DMovie);
 }
 
 }  // namespace

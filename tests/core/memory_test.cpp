@@ -35,7 +35,7 @@ class MemoryTest : public ::testing::Test {
   }
   void TearDown() override { zmResetReportStateForTest(); }
 
-  HookTableGuard<ZmCoreShellHooks> shellHooks{zmCoreShellHooks};
+  ServiceGuard<ZmCoreMessages> shellHooks{coreMessages};
 };
 
 bool allZero(const void* block, size_t size) {

@@ -257,7 +257,7 @@ TEST_F(ObjectTest, RendererRefusalKeepsTheTree) {
   EXPECT_EQ(world->objectCount, 2);
   EXPECT_NE(parent->child, nullptr);
   EXPECT_EQ(world->topObjects->object, parent);
-  hooks.viewer->destroyObjInViewer = nullptr;
+  hooks.viewer->destroyObjInViewer = kCoreViewerDefaults.destroyObjInViewer;
 }
 
 TEST_F(ObjectTest, CutAndClearKeepWhatTheyShould) {

@@ -69,7 +69,7 @@ class ReportTest : public ::testing::Test {
   }
 
   HWND main_ = nullptr;
-  HookTableGuard<ZmCoreShellHooks> shellHooks{zmCoreShellHooks};
+  ServiceGuard<ZmCoreMessages> shellHooks{coreMessages};
 };
 
 TEST_F(ReportTest, FlagDefaultsAndSwitchingByNameAndId) {
@@ -135,7 +135,7 @@ TEST_F(ReportTest, WarningsFollowTheirFlagAndMessagesAlwaysGo) {
 }
 
 TEST_F(ReportTest, NotifyWithoutAWindowDropsTheText) {
-  shellHooks->notifyMessage = nullptr;
+  shellHooks->notifyMessage = kCoreMessagesDefaults.notifyMessage;
   EXPECT_EQ(zmReportMessage("early"), -1);
   EXPECT_EQ(zmReportWarning("early"), -1);
   shellHooks->notifyMessage = recordNotify;

@@ -39,7 +39,7 @@ inline void recordCall(const char* what, const void* p) {
 }
 
 inline void installRecordingHooks(CoreHookGuards& hooks) {
-  hooks.shell->notifyMessage = [](const char* text) {
+  hooks.messages->notifyMessage = [](const char* text) {
     sceneMessages.push_back(text);
     return 0;
   };
@@ -63,7 +63,7 @@ inline void installRecordingHooks(CoreHookGuards& hooks) {
   hooks.viewer->renderSetMaterial = [](ZmLeaf* l) { recordCall("renderSetMaterial", l); return 0; };
   hooks.script->deleteAllEventHandler = [](ZmObj* o) { recordCall("deleteAllEventHandler", o); return 0; };
   hooks.script->deleteObjTimeOutHandler = [](ZmObj* o) { recordCall("deleteObjTimeOutHandler", o); };
-  hooks.multiUser->deleteObjLabels = [](ZmObj* o) { recordCall("deleteObjLabels", o); };
+  hooks.shell->deleteObjLabels = [](ZmObj* o) { recordCall("deleteObjLabels", o); };
   hooks.media->deleteSoundLeaf = [](ZmLeaf* l) { recordCall("deleteSoundLeaf", l); return 0; };
   hooks.media->pause3DMovie = [](ZmObj* o) { recordCall("pause3DMovie", o); };
   hooks.media->kinDeleteBodyAndPos = [](ZmObj* o) { recordCall("kinDeleteBodyAndPos", o); return 0; };

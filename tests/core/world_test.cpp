@@ -75,7 +75,7 @@ TEST_F(WorldTest, AFailingScriptExitIsReturned) {
   zmInitWorld(world, 500, "x");
   EXPECT_EQ(zmDeleteWorld(world), -1);
   EXPECT_EQ(sceneMessages.back(), "zmDeleteWorld : fail to delete contents.");
-  hooks.viewer->renderDestroyWorldInViewer = nullptr;
+  hooks.viewer->renderDestroyWorldInViewer = kCoreViewerDefaults.renderDestroyWorldInViewer;
   zmInitWorld(world, 500, "y");
 }
 

@@ -174,7 +174,7 @@ TEST_F(LhaTest, MembersNeverLeaveTheirFolder) {
 
 TEST_F(LhaTest, BuilderHookExtractsAndFreesTheCopy) {
   lhatest::writeArchive(archive, {{"a.wrl", "x"}});
-  hookExtractLha("pack.lzh", zmStrdup("pack.lzh"));
+  vrmlLoading().extractLha("pack.lzh", zmStrdup("pack.lzh"));
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[1].rfind("enter:a.wrl=", 0), 0u);
 }

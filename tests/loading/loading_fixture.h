@@ -90,7 +90,7 @@ class LoadingTest : public ::testing::Test {
     zmForgetTempDirForTest();
     warnings().clear();
     zmTurnOnFlag(ZM_FLAG_WARNING);
-    coreHooks.shell->notifyMessage = recordWarning;
+    coreHooks.messages->notifyMessage = recordWarning;
   }
 
   void TearDown() override {
@@ -111,7 +111,7 @@ class LoadingTest : public ::testing::Test {
   // Every table the loading layer fills or calls, emptied for the test.
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
 };
 

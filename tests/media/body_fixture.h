@@ -22,7 +22,7 @@
 #include "loading/filetype.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
-#include "media/bodyinstall.h"
+#include "media/install.h"
 #include "media/timeouthooks.h"
 #include "tests/hook_guard.h"
 #include "tests/vrml_hook_guards.h"
@@ -47,13 +47,13 @@ class BodyMediaTest : public ::testing::Test {
     // Allocation failures are injected on purpose: no fatal box.
     zmTurnOffFlag(ZM_FLAG_ERROR);
     reports().clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       reports().push_back(text);
       return 0;
     };
     zmInstallLoadingHooks();
     zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
-    zmInstallBodyAndMovieHooks();
+    zmInstallMediaHooks();
     world = zmNewWorld("media-test");
     zmSetCurrentWorld(world);
     ZmId first = -10000, last = -1;
@@ -112,10 +112,10 @@ class BodyMediaTest : public ::testing::Test {
 
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmViewerMediaHooks> viewerMediaHooks{zmViewerMediaHooks};
-  HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
+  ServiceGuard<ZmViewerMedia> viewerMediaHooks{viewerMedia};
+  ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   ZmWorld* world = nullptr;
   TempFolder temp{"lumenfold-media"};
   std::filesystem::path folder = temp.path();

@@ -100,7 +100,7 @@ class MediaTest : public ::testing::Test {
   static constexpr const char* kMainClass = "LfMediaTestMain";
   CoreHookGuards hooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   ZmWorld* world = nullptr;
   ZmObj* camera = nullptr;
@@ -119,7 +119,7 @@ class MediaTest : public ::testing::Test {
     platform::clearRecordedEvents();
     zmResetReportStateForTest();
     warningsShown.clear();
-    hooks.shell->notifyMessage = [](const char* text) {
+    hooks.messages->notifyMessage = [](const char* text) {
       warningsShown.push_back(text);
       return 0;
     };

@@ -47,8 +47,8 @@ class ScriptMediaTest : public MediaTest {
     return levels.empty() ? "nothing written" : levels.back();
   }
 
-  HookTableGuard<ZmMediaScriptHooks> mediaScriptHooks{zmMediaScriptHooks};
-  HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
+  ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
+  ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};

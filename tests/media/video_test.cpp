@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "media/labelhooks.h"
+#include "tests/hook_guard.h"
 #include "media/video.h"
 #include "platform/presenter.h"
 #include "platform/vfw.h"
@@ -292,8 +293,9 @@ TEST_F(VideoTest, ALeftPressOrARightReleaseClosesItAndARightPressDoesNot) {
 TEST_F(VideoTest, LabelsStandStillWhileItPlaysAndAFailedPlayLeavesThemAlone) {
   static std::string calls;
   calls.clear();
-  HookTableGuard<ZmMediaShellHooks> guard{zmMediaShellHooks};
-  zmMediaShellHooks = {[] { calls += "hide "; }, [] { calls += "show "; }};
+  ServiceGuard<ZmMediaShell> guard{mediaShell};
+  guard->labelHideAll = [] { calls += "hide "; };
+  guard->labelShowAll = [] { calls += "show "; };
   EXPECT_EQ(zmVideoPlay((folder + "/missing.avi").c_str()), -1);
   EXPECT_EQ(calls, "");
   ASSERT_EQ(zmVideoPlay(colourVideo().c_str()), 0);

@@ -55,13 +55,13 @@ class ClientTest : public ::testing::Test {
     log().clear();
     chat().clear();
     scriptCalls().clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       log().push_back(text);
       return 0;
     };
     chatHooks->chatDisplay = [](ZmObj*, const char* text) { chat().push_back(text); };
-    scriptHooks->scriptEvalFunction = [](ZmWorld*, int, int, const char* procedure, ZmObj* object, ZmEvent* event,
-                                         const char*, const char* userData, int*) {
+    scriptHooks->scriptEvalFunction = [](ZmWorld*, ZmObj* object, ZmEvent* event, const char* procedure,
+                                         const char* userData) {
       scriptCalls().push_back({procedure, userData, object, event ? event->type : 0});
       return 0;
     };
@@ -136,8 +136,8 @@ class ClientTest : public ::testing::Test {
   }
 
   CoreHookGuards coreHooks;
-  HookTableGuard<ZmMultiUserChatHooks> chatHooks{zmMultiUserChatHooks};
-  HookTableGuard<ZmMultiUserScriptHooks> scriptHooks{zmMultiUserScriptHooks};
+  ServiceGuard<ZmMultiUserShell> chatHooks{multiUserShell};
+  ServiceGuard<ZmMultiUserScript> scriptHooks{multiUserScript};
   ZmWorld* world = nullptr;
   ZmObj* person = nullptr;
 };

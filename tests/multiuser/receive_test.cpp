@@ -214,7 +214,7 @@ TEST_F(Receive, KindsChangeTheWorld) {
   // A user who leaves takes the labels over their avatar along.
   static std::vector<ZmObj*> unlabelled;
   unlabelled.clear();
-  HookTableGuard<ZmCoreMultiUserHooks> labels{zmCoreMultiUserHooks};
+  ServiceGuard<ZmCoreShell> labels{coreShell};
   labels->deleteObjLabels = [](ZmObj* object) { unlabelled.push_back(object); };
   const ZmRT turned = {{0, 1, 0, -1, 0, 0, 0, 0, 1}, {5, 6, 7}};
   Bytes echoed;

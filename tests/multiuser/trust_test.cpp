@@ -131,7 +131,7 @@ TEST_F(Trust, NoMessageActsOnAnObjectBeingDeleted) {
             rotTransOf(1000, {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {5, 5, 5}}) + positionOf(1001, {5, 5, 5});
   static int pumped = 0;
   pumped = 0;
-  coreHooks.multiUser->deleteObjLabels = [](ZmObj*) {
+  coreHooks.shell->deleteObjLabels = [](ZmObj*) {
     if (pumped++ == 0) receive(pending);
   };
   ASSERT_EQ(zmDeleteZmObj(parent), 0);

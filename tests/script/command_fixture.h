@@ -99,7 +99,7 @@ class CommandTest : public ScriptTest {
   }
 
   ZmWorld* world = nullptr;
-  HookTableGuard<ZmScriptShellHooks> scriptShellHooks{zmScriptShellHooks};
+  ServiceGuard<ZmScriptShell> scriptShellHooks{scriptShell};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};

@@ -92,9 +92,10 @@ TEST_F(HostTest, AProcedureNamedByTheNetworkIsOneWord) {
   ZmObj* object = newObject(world);
   ASSERT_EQ(eval(world, "proc p {o e u} {set ::got $u; return 0}"), 0);
   ZmEvent event = {};
-  EXPECT_EQ(hookScriptEvalFunction(world, object, &event, "p", "[set ::pwned 1]"), 0);
+  EXPECT_EQ(multiUserScript().scriptEvalFunction(world, object, &event, "p", "[set ::pwned 1]"), 0);
   for (const char* name : {"p [set ::pwned 1]", "p; set ::pwned 1", "set ::pwned"})
-    EXPECT_EQ(hookScriptEvalFunction(world, object, &event, name, "1"), ZMQX_NOT_A_WORLD_PROCEDURE) << name;
+    EXPECT_EQ(multiUserScript().scriptEvalFunction(world, object, &event, name, "1"), ZMQX_NOT_A_WORLD_PROCEDURE)
+        << name;
   std::string text;
   ASSERT_EQ(eval(world, "list $::got [info exists ::pwned]", &text), 0);
   EXPECT_EQ(text, "{[set ::pwned 1]} 0");

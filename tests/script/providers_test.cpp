@@ -46,7 +46,7 @@ class ProviderTest : public CommandTest {
                                                             int destination) {
       calls.push_back("send " + nameOf(object) + " " + procedure + " {" + text + "} " + std::to_string(destination));
     };
-    scriptMultiUserHooks->getUserName = [] { return "walker"; };
+    scriptShellHooks->getUserName = [] { return "walker"; };
     scriptShellHooks->wwwOpenUrl = [](const char* url) {
       calls.push_back("open " + std::string(url));
       return 0;

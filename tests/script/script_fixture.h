@@ -45,7 +45,7 @@ class ScriptTest : public ::testing::Test {
     zmResetReportStateForTest();
     zmInstallLoadingHooks();
     zmInstallScriptHooks();
-    coreHooks.shell->notifyMessage = recordNotice;
+    coreHooks.messages->notifyMessage = recordNotice;
     notices().clear();
     platform::clearRecordedEvents();
     platform::useVirtualClock(true, 1'000'000'000);
@@ -95,7 +95,7 @@ class ScriptTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmMediaScriptHooks> mediaHooks{zmMediaScriptHooks};
+  ServiceGuard<ZmMediaScript> mediaHooks{mediaScript};
   TempFolder temp{"lumenfold-script"};
   std::filesystem::path folder = temp.path();
   std::vector<ZmWorld*> worlds;

@@ -55,12 +55,12 @@ TEST_F(TimeOutsTest, SameTimeRecordsRunInQueueOrder) {
 
 // Media's frame steppers go through the same queue as native callbacks.
 TEST_F(TimeOutsTest, MediaTimeOutsRunAsNativeTasksUntilRemoved) {
-  ZmTimeOutHandlerList* record = hookAddMediaTimeOut(object, 250, recordRun, 1);
+  ZmTimeOutHandlerList* record = mediaScript().addTimeOutHandler(object, 250, recordRun, 1);
   ASSERT_NE(record, nullptr);
   platform::advanceClock(1000);
   EXPECT_EQ(zmWakeUpTask(world), 0);
   EXPECT_EQ(runs.size(), 4u);
-  hookRemoveMediaTimeOut(object, record);
+  mediaScript().removeTimeOutHandler(object, record);
   EXPECT_EQ(queued(), 0);
   platform::advanceClock(1000);
   EXPECT_EQ(zmWakeUpTask(world), 0);

@@ -20,6 +20,7 @@
 #include "platform/wingdi.h"
 #include "shell/bookmarks.h"
 #include "shell/dibfile.h"
+#include "shell/install.h"
 #include "shell_fixture.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/hooks.h"
@@ -359,14 +360,14 @@ TEST_F(BookmarksTest, GoingToABookmarkLoadsOnlyAnotherWorld) {
 }
 
 TEST_F(BookmarksTest, TheViewerReadsAndSavesThroughItsHooks) {
-  HookTableGuard<ZmViewerShellHooks> hooks{zmViewerShellHooks};
-  zmInstallBookmarkHooks();
+  ServiceGuard<ZmViewerShell> hooks{viewerShell};
+  zmInstallShellHooks();
   ASSERT_EQ(readFrom(kHeader + line("file:///a.wrl", "A") + "</DL><P>\n"), 1);
   zmFreeBookmarks();
-  hookReadBookmark();
+  viewerShell().readBookmark();
   EXPECT_EQ(titles(), std::vector<std::string>{"A"});
   zmDeleteBookmark(0);
-  hookSaveBookmark();
+  viewerShell().saveBookmark();
   EXPECT_EQ(landmarks(), "");
 }
 

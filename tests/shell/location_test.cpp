@@ -28,7 +28,7 @@ int recordNotice(const char* text) {
 
 class LocationFieldTest : public MainWindowTest {
  protected:
-  HookTableGuard<ZmCoreShellHooks> shellHooks{zmCoreShellHooks};
+  ServiceGuard<ZmCoreMessages> shellHooks{coreMessages};
   std::vector<std::string> notices;
   HWND field = nullptr;
 

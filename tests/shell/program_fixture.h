@@ -124,7 +124,7 @@ class ProgramTest : public ::testing::Test {
   int quitCode = -1;
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
 };
 

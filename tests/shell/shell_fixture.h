@@ -59,7 +59,7 @@ class ShellTest : public ::testing::Test {
     zmResetReportStateForTest();
     warnings().clear();
     zmTurnOnFlag(ZM_FLAG_WARNING);
-    coreHooks.shell->notifyMessage = recordWarning;
+    coreHooks.messages->notifyMessage = recordWarning;
   }
 
   void TearDown() override {

@@ -23,6 +23,7 @@
 #include "platform/winuser.h"
 #include "script/events.h"
 #include "script/install.h"
+#include "shell/install.h"
 #include "shell/appstate.h"
 #include "shell/viewinput.h"
 #include "tests/hook_guard.h"
@@ -87,7 +88,7 @@ class ViewInputTest : public ::testing::Test {
     zmInstallViewerHooks();
     zmInstallLoadingHooks();
     zmInstallScriptHooks();
-    zmInstallViewInputHooks();
+    zmInstallShellHooks();
     ASSERT_EQ(RwOpenDefault("MetaDevice", reinterpret_cast<intptr_t>(&callbacks)), 1);
     world = zmNewWorld("input.wrl");
     zmSetCurrentWorld(world);
@@ -155,7 +156,7 @@ class ViewInputTest : public ::testing::Test {
 
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmViewerShellHooks> viewerShellHooks{zmViewerShellHooks};
+  ServiceGuard<ZmViewerShell> viewerShellHooks{viewerShell};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   RwMetaCallbacks callbacks = silentDevice();
   ZmWorld* world = nullptr;
@@ -469,8 +470,8 @@ TEST_F(ViewInputTest, AlertSoundsAndTurnsTheLampRed) {
 }
 
 TEST_F(ViewInputTest, InstalledHooksLetGoOfObjectsAndDrawTheFeedback) {
-  EXPECT_EQ(zmCoreShellHooks.viewInputForgetObj, zmViewInputForgetObj);
-  EXPECT_EQ(zmViewerShellHooks.drawDragFeedback, zmDrawLine);
+  EXPECT_EQ(coreShell().viewInputForgetObj, zmViewInputForgetObj);
+  EXPECT_EQ(viewerShell().drawDragFeedback, zmDrawLine);
   EXPECT_EQ(zmGetWinPlatform(), 3) << "the platform reports itself as the NT family";
 }
 

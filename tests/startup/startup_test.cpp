@@ -33,10 +33,10 @@ class StartupTest : public ::testing::Test {
  protected:
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmWriterLoadingHooks> writerHooks{zmWriterLoadingHooks};
+  ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
-  HookTableGuard<ZmMultiUserScriptHooks> multiUserScriptHooks{zmMultiUserScriptHooks};
-  HookTableGuard<ZmViewerMultiUserHooks> viewerMultiUserHooks{zmViewerMultiUserHooks};
+  ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
+  ServiceGuard<ZmViewerMultiUser> viewerMultiUserHooks{viewerMultiUser};
   HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
   HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
   HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
@@ -44,9 +44,9 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
   const std::string unset = zmListUnsetHooks({"loading"});
-  EXPECT_NE(unset.find("loading: zmCoreLoadingHooks.newUrlHash\n"), std::string::npos) << unset;
-  EXPECT_NE(unset.find("loading: zmVrmlLoadingHooks.wwwLoadFile\n"), std::string::npos) << unset;
-  EXPECT_NE(unset.find("loading: zmWriterLoadingHooks.getUrlNameOfWWW\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: coreLoading\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: vrmlLoading\n"), std::string::npos) << unset;
+  EXPECT_NE(unset.find("loading: writerLoading\n"), std::string::npos) << unset;
   EXPECT_EQ(unset.find("viewer:"), std::string::npos) << unset;
   EXPECT_EQ(zmListUnsetHooks({}), "");
 }
@@ -61,7 +61,7 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   EXPECT_NE(zmScriptViewerHooks.enableNavigation, nullptr);
   // The shell's windows fill theirs later.
   const std::string shell = zmListUnsetHooks({"shell"});
-  EXPECT_NE(shell.find("shell: zmMultiUserChatHooks.chatDisplay\n"), std::string::npos) << shell;
+  EXPECT_NE(shell.find("shell: multiUserShell\n"), std::string::npos) << shell;
   const std::string viewer = zmListUnsetHooks({"viewer"});
   EXPECT_EQ(viewer.find("renderSetMaterial"), std::string::npos) << viewer;
   EXPECT_EQ(viewer.find("destroyObjInViewer"), std::string::npos) << viewer;
@@ -69,13 +69,13 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   const std::string media = zmListUnsetHooks({"media"});
   for (const char* slot : {"deleteSoundLeaf", "soundSetWorld", "newSoundLeaf", "addSoundObj"})
     EXPECT_EQ(media.find(slot), std::string::npos) << slot << " in\n" << media;
-  EXPECT_EQ(zmCoreShellHooks.notifyMessage, quiet);
+  EXPECT_EQ(coreMessages().notifyMessage, quiet);
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
 }
 
 TEST_F(StartupTest, StandInsLeftNullStayUnset) {
   zmStartLayers({nullptr, nullptr});
-  EXPECT_EQ(zmCoreShellHooks.notifyMessage, nullptr);
+  EXPECT_FALSE(coreMessages.provided());
   EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nullptr);
 }
 

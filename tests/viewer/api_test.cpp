@@ -61,7 +61,7 @@ class ViewerApi : public ViewerWorld {
   std::vector<std::string>& recordWarnings() {
     notes.clear();
     zmTurnOnFlagByName("warning");
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       notes.push_back(text);
       return 0;
     };
@@ -230,8 +230,8 @@ TEST_F(ViewerApi, CoreReachesTheSwitchQueriesThroughItsHooks) {
   construct("switchlod.wrl");
   std::vector<std::string>& warnings = recordWarnings();
   zmInstallViewerHooks();
-  EXPECT_EQ(hookGetSwitchObjNo(find("Second")), 1);
-  EXPECT_EQ(hookGetSwitchObjByNo(find("Second"), 3), nullptr);
+  EXPECT_EQ(coreViewer().getSwitchObjNo(find("Second")), 1);
+  EXPECT_EQ(coreViewer().getSwitchObjByNo(find("Second"), 3), nullptr);
   EXPECT_EQ(warnings, std::vector<std::string>{"zmGetSwitchObjByNo : not such a object"});
 }
 
@@ -278,7 +278,7 @@ TEST_F(ViewerApi, FailedSubtreeBuildLeavesRenderingPaused) {
   EXPECT_TRUE(isDrawn(ball));
   // The core's deletion takes the engine part away through the API.
   zmInstallViewerHooks();
-  EXPECT_EQ(zmCoreViewerHooks.destroyObjInViewer, zmDestroyObjInViewer);
+  EXPECT_EQ(coreViewer().destroyObjInViewer, zmDestroyObjInViewer);
   ASSERT_EQ(zmDeleteZmObj(ball), 0);
   EXPECT_EQ(zmRenderIsEnabled(world), 1);
 }
@@ -346,7 +346,7 @@ TEST_F(ViewerApi, AuthoringViewDrawsTheSharedSceneOrNamesWhatIsMissing) {
 std::vector<std::string> calls;
 
 TEST(ViewerStart, ExitRunsTheHandlersLastRegisteredFirstWithTheBookmarksSavedLast) {
-  HookTableGuard<ZmViewerShellHooks> shellHooks{zmViewerShellHooks};
+  ServiceGuard<ZmViewerShell> shellHooks{viewerShell};
   shellHooks->readBookmark = [] { calls.push_back("read bookmarks"); };
   shellHooks->saveBookmark = [] { calls.push_back("save bookmarks"); };
   calls.clear();

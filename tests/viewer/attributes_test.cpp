@@ -24,7 +24,7 @@ class Attributes : public ViewerWorld {
     ASSERT_EQ(zmConstructWorldInViewer(world), 0);
     notes.clear();
     zmTurnOnFlagByName("warning");
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       notes.push_back(text);
       return 0;
     };

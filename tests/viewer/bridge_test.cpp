@@ -126,7 +126,7 @@ TEST_F(ViewerWorld, MaterialsReachTheEnginePolygons) {
   // green, and the others stay red.
   auto* face = static_cast<ZmFace*>(named("Box")->leaf->next);
   zmOwnLeafMaterial(face)->diffuse_color.values[0] = {0.0f, 1.0f, 0.0f};
-  ASSERT_EQ(hookRenderSetMaterial(face), 0);
+  ASSERT_EQ(coreViewer().renderSetMaterial(face), 0);
   expectEngineMaterial(materialOf(face), 0.15f, 0.25f, 0.0f, 1 / 6.0f, 1.0f, 1 / 6.0f, 1.0f);
   for (ZmLeaf* leaf = named("Box")->leaf; leaf; leaf = leaf->next) {
     if (leaf == face) continue;
@@ -225,7 +225,7 @@ TEST_F(ViewerWorld, InvisibleObjectsAreBuiltHiddenInTheScene) {
 TEST_F(ViewerWorld, WorldFileFaultsAreWarnedAndSkipped) {
   static std::vector<std::string> notes;
   notes.clear();
-  coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+  coreHooks.messages->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
   zmTurnOnFlagByName("warning");
   read("broken.wrl");
   const char* expected[] = {"zmRwSetLineSegment() : the length of the line is zero",
@@ -458,7 +458,7 @@ TEST_F(HandMadeShapes, FaceDataFaultsAreWarnedAndLeftOut) {
   zmTurnOnFlagByName("warning");
   static std::vector<std::string> notes;
   notes.clear();
-  coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+  coreHooks.messages->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
   ZmFace* cornerless = triangle(1, 4, 1);
   cornerless->vertex.count = 2;
   ZmObj* object = objectWith({triangle(1, 6, 2), cornerless, triangle(1, 4, 1)});

@@ -100,7 +100,7 @@ class Grab : public ViewerWorld {
     return std::atan2(m[6], m[8]) * 180.0 / kPi;
   }
 
-  HookTableGuard<ZmViewerMultiUserHooks> multiUser{zmViewerMultiUserHooks};
+  ServiceGuard<ZmViewerMultiUser> multiUser{viewerMultiUser};
   HWND view = nullptr;
   ZmObj* movable = nullptr;
   ZmObj* fixed = nullptr;

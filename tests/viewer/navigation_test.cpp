@@ -171,9 +171,9 @@ class Navigation : public ViewerWorld {
     return pixel;
   }
 
-  HookTableGuard<ZmViewerShellHooks> shell{zmViewerShellHooks};
-  HookTableGuard<ZmViewerMediaHooks> media{zmViewerMediaHooks};
-  HookTableGuard<ZmViewerMultiUserHooks> multiUser{zmViewerMultiUserHooks};
+  ServiceGuard<ZmViewerShell> shell{viewerShell};
+  ServiceGuard<ZmViewerMedia> media{viewerMedia};
+  ServiceGuard<ZmViewerMultiUser> multiUser{viewerMultiUser};
   zmNavState* state = nullptr;
   ZmObj* person = nullptr;
   ZmObj* camera = nullptr;

@@ -82,7 +82,7 @@ class TexturedWorld : public ViewerWorld {
     rwDeviceRecord.convertImage = RwConvertImage;
     localFiles.clear();
     notes.clear();
-    coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+    coreHooks.messages->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
     zmTurnOnFlagByName("warning");
     zmTurnOnFlagByName("error");
     vrmlHooks.loading->wwwLoadFile = loadFile;
@@ -221,7 +221,7 @@ TEST_F(TexturedWorld, ApplyingTexturesRestartsTheObjectsMovie) {
   static std::vector<std::string> calls;
   calls.clear();
   coreHooks.media->pause3DMovie = [](ZmObj*) { calls.push_back("pause"); };
-  HookTableGuard<ZmViewerMediaHooks> media(zmViewerMediaHooks);
+  ServiceGuard<ZmViewerMedia> media(viewerMedia);
   media->setTextureMovie = [](ZmObj*) { calls.push_back("set"); };
   ASSERT_EQ(buildAll(), 0);
   ASSERT_EQ(zmVFloadAllPendingTextures(), 0);

@@ -69,7 +69,7 @@ TEST_F(WholeWorld, SwitchShowsItsChosenChildAndLodChecksItsRanges) {
   zmTurnOnFlagByName("warning");
   static std::vector<std::string> notes;
   notes.clear();
-  coreHooks.shell->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
+  coreHooks.messages->notifyMessage = [](const char* text) { notes.push_back(text); return 0; };
   construct("switchlod.wrl");
   struct Case {
     const char* name;

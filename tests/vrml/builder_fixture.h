@@ -32,7 +32,7 @@ class BuilderTest : public ::testing::Test {
     zmResetReportStateForTest();
     builderMessages.clear();
     builderCalls.clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       builderMessages.push_back(text);
       return 0;
     };

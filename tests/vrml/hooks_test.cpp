@@ -40,27 +40,29 @@ struct DefaultCase {
 // to play is no failure.
 TEST_F(VrmlHooksTest, UnsetSlotsAnswerTheirDocumentedDefault) {
   const DefaultCase cases[] = {
-      {"hookWwwLoadFile", [](ZmWorld*, ZmObj*) { return hookWwwLoadFile("a.wrl") == nullptr; }},
-      {"hookGetUrl", [](ZmWorld*, ZmObj*) { return hookGetUrl(nullptr) == nullptr; }},
-      {"hookGetLocalFile", [](ZmWorld*, ZmObj*) { return hookGetLocalFile(nullptr) == nullptr; }},
-      {"hookSetNameOfWWW", [](ZmWorld*, ZmObj* o) { return hookSetNameOfWWW(o, zmWWWInline, "a.wrl") == -1; }},
+      {"hookWwwLoadFile", [](ZmWorld*, ZmObj*) { return vrmlLoading().wwwLoadFile("a.wrl") == nullptr; }},
+      {"hookGetUrl", [](ZmWorld*, ZmObj*) { return vrmlLoading().getUrl(nullptr) == nullptr; }},
+      {"hookGetLocalFile", [](ZmWorld*, ZmObj*) { return vrmlLoading().getLocalFile(nullptr) == nullptr; }},
+      {"hookSetNameOfWWW",
+       [](ZmWorld*, ZmObj* o) { return vrmlLoading().setNameOfWWW(o, zmWWWInline, "a.wrl") == -1; }},
       {"hookGetLocalNameOfWWW",
        [](ZmWorld*, ZmObj* o) {
          const char* local = "kept";
-         return hookGetLocalNameOfWWW(o, zmWWWInline, &local) == -1 && zmStrEq(local, "kept");
+         return vrmlLoading().getLocalNameOfWWW(o, zmWWWInline, &local) == -1 && zmStrEq(local, "kept");
        }},
-      {"hookScriptEvalStr", [](ZmWorld* w, ZmObj*) { return hookScriptEvalStr(w, 1, "set x 1", nullptr) == -1; }},
+      {"hookScriptEvalStr",
+       [](ZmWorld* w, ZmObj*) { return vrmlScript().scriptEvalStr(w, 1, "set x 1", nullptr) == -1; }},
       {"hookAddEventHandler",
-       [](ZmWorld*, ZmObj* o) { return hookAddEventHandler(o, "f.tcl", 1, 1, "fn", "", "") == -1; }},
+       [](ZmWorld*, ZmObj* o) { return vrmlScript().addEventHandler(o, "f.tcl", 1, 1, "fn", "", "") == -1; }},
       {"hookAddTimeOutHandler",
-       [](ZmWorld*, ZmObj* o) { return hookAddTimeOutHandler(o, "f.tcl", 10, 1, "fn", "", 0) == nullptr; }},
-      {"hookNewMovie", [](ZmWorld*, ZmObj*) { return hookNewMovie() == nullptr; }},
+       [](ZmWorld*, ZmObj* o) { return vrmlScript().addTimeOutHandler(o, "f.tcl", 10, 1, "fn", "", 0) == nullptr; }},
+      {"hookNewMovie", [](ZmWorld*, ZmObj*) { return vrmlMedia().newMovie() == nullptr; }},
       {"hookKinNew",
        [](ZmWorld* w, ZmObj*) {
          ZmObj* body = nullptr;
-         return hookKinNew(w, "body.kin", "a.wrl", &body) == -1 && body == nullptr;
+         return vrmlMedia().kinNew(w, "body.kin", "a.wrl", &body) == -1 && body == nullptr;
        }},
-      {"hookAddSoundObj", [](ZmWorld* w, ZmObj* o) { return hookAddSoundObj(w, o) == 0; }},
+      {"hookAddSoundObj", [](ZmWorld* w, ZmObj* o) { return vrmlMedia().addSoundObj(w, o) == 0; }},
   };
   for (const DefaultCase& c : cases) EXPECT_TRUE(c.answersItsDefault(world, object)) << c.wrapper;
 }
@@ -72,21 +74,21 @@ ZmUrlHash* fakeEntry(const char*) {
 
 TEST_F(VrmlHooksTest, UnsetNamingAttachesTheEntryTheUrlTableGives) {
   vrmlHooks.loading->wwwLoadFile = fakeEntry;
-  ASSERT_EQ(hookSetNameOfWWW(object, zmWWWAnchor, "b.wrl"), 0);
+  ASSERT_EQ(vrmlLoading().setNameOfWWW(object, zmWWWAnchor, "b.wrl"), 0);
   EXPECT_EQ(zmGetObjExtension(object, zmWWWAnchor), reinterpret_cast<intptr_t>(fakeEntry(nullptr)));
 }
 
 // Each of these frees what it was handed; the leak checker fails the run
 // when one does not.
 TEST_F(VrmlHooksTest, UnsetReleasesFreeWhatTheyAreHanded) {
-  hookExtractLha("pack.lzh", zmStrdup("pack.lzh"));
+  vrmlLoading().extractLha("pack.lzh", zmStrdup("pack.lzh"));
   auto* movie = static_cast<ZmTextureMovie*>(zmMalloc(sizeof(ZmTextureMovie)));
   movie->soundFile = zmStrdup("sound.wav");
-  hookDeleteTextureMovie(movie);
+  vrmlMedia().deleteTextureMovie(movie);
 }
 
 TEST_F(VrmlHooksTest, UnsetSoundLeafHasMediasDefaults) {
-  auto* leaf = static_cast<ZmSoundLeaf*>(hookNewSoundLeaf());
+  auto* leaf = static_cast<ZmSoundLeaf*>(vrmlMedia().newSoundLeaf());
   ASSERT_NE(leaf, nullptr);
   EXPECT_EQ(leaf->kind, ZM_LEAF_SOUND);
   EXPECT_EQ(leaf->channelType, 0);

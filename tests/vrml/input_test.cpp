@@ -299,8 +299,8 @@ TEST_F(InputTest, FileNamesComeFromTheUrlTableWhenThereIsOne) {
   EXPECT_EQ(in.getCurFile(), nullptr);
   EXPECT_TRUE(sawMessage("QvInput::setFileName(): zmWwwLoadFile() failed."));
   EXPECT_TRUE(sawMessage("QvInput::QvInput(): setFileName() failed."));
-  vrmlHooks.loading->wwwLoadFile = nullptr;
-  vrmlHooks.loading->getUrl = nullptr;
+  vrmlHooks.loading->wwwLoadFile = kVrmlLoadingDefaults.wwwLoadFile;
+  vrmlHooks.loading->getUrl = kVrmlLoadingDefaults.getUrl;
 
   QvInput unnamed(nullptr, nullptr);
   EXPECT_EQ(unnamed.getCurFileName(), nullptr);

@@ -192,8 +192,8 @@ class ReadingInterruptedTest : public VrmlTest {
   void SetUp() override {
     VrmlTest::SetUp();
     installStandInUrls(vrmlHooks);
-    recordMessage = coreHooks.shell->notifyMessage;
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    recordMessage = coreHooks.messages->notifyMessage;
+    coreHooks.messages->notifyMessage = [](const char* text) {
       if (duringMessage) std::exchange(duringMessage, nullptr)();
       return recordMessage(text);
     };

@@ -27,7 +27,7 @@ class VrmlTest : public ::testing::Test {
   void SetUp() override {
     zmResetReportStateForTest();
     messages().clear();
-    coreHooks.shell->notifyMessage = record;
+    coreHooks.messages->notifyMessage = record;
     QvDB::init();
   }
   void TearDown() override {

@@ -32,7 +32,7 @@ class WriterTest : public ::testing::Test {
   void SetUp() override {
     zmResetReportStateForTest();
     writerMessages.clear();
-    coreHooks.shell->notifyMessage = [](const char* text) {
+    coreHooks.messages->notifyMessage = [](const char* text) {
       writerMessages.push_back(text);
       return 0;
     };
