@@ -18,11 +18,17 @@ source "$(dirname "$0")/xvfb.sh"
 export LUMENFOLD_HOME="$work/home" LUMENFOLD_SOUND_DEVICE=none
 fail() { echo "FAILED: $*"; cat "$work/out" 2>/dev/null; keep_shots; exit 1; }
 
-openbox >"$work/openbox.out" 2>&1 &
-manager=$!
+# The manager is the machine's, not ours: one that ended before it took the
+# screen (a busy machine's start-up) is started again, and what it said is
+# shown if it never does.
+start_manager() { openbox >>"$work/openbox.out" 2>&1 & manager=$!; }
+start_manager
 trap 'kill $manager $xvfbs 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-poll 30 manager_runs || fail "openbox did not start"
+manager_runs() {
+  kill -0 "$manager" 2>/dev/null || start_manager
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
+}
+poll 60 manager_runs || { cat "$work/openbox.out"; fail "openbox did not start"; }
 
 # geometry WINDOW: X Y WIDTH HEIGHT of the X window on the screen (xwininfo:
 # xdotool's answer counts the manager's frame in).
