@@ -62,6 +62,14 @@ constexpr ZmViewerShell kViewerShell{
     .getKeyStateTable = zmGetKeyStateTable,
     .alert = zmAlert,
 };
+constexpr ZmViewInputActions kViewInputActions{
+    .disableNavigation = disableNavigation,
+    .enableNavigation = enableNavigation,
+    .navStartEventMove = zmNavStartEventMove,
+    .goToUrl = openAnchor,
+    .setToolbarButton = showNavigationButton,
+    .playAlertSound = playAlert,
+};
 
 }  // namespace
 
@@ -71,10 +79,5 @@ void zmInstallShellHooks() {
   multiUserShell.provide(kMultiUserShell);
   mediaShell.provide(kMediaShell);
   scriptShell.provide(kScriptShell);
-  zmViewInputActions.disableNavigation = disableNavigation;
-  zmViewInputActions.enableNavigation = enableNavigation;
-  zmViewInputActions.navStartEventMove = zmNavStartEventMove;
-  zmViewInputActions.goToUrl = openAnchor;
-  zmViewInputActions.setToolbarButton = showNavigationButton;
-  zmViewInputActions.playAlertSound = playAlert;
+  zmSetViewInputActions(kViewInputActions);
 }

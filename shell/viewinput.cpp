@@ -24,8 +24,6 @@
 #include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
 
-ZmViewInputActions zmViewInputActions = {};
-
 namespace {
 
 constexpr DWORD kHoldTime = 1000;  // ms a press must last to become a grab
@@ -68,7 +66,6 @@ struct MouseInput {
   ZmEvent record;          // the mouse event on its way
   ZmObj* recordPartOwner;  // owner of the leaf in record.part
 };
-MouseInput mouse = {};
 
 // The keys as the view last saw them (bit 0x80 down, 0x01 toggled).
 struct KeyboardInput {
@@ -79,23 +76,30 @@ struct KeyboardInput {
   // are not latched, so a tapped Shift does not change the next walk.
   bool arrowTapped[256] = {};
 };
-KeyboardInput keyboard;
-
-bool isArrow(int virtualKey) { return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN; }
 
 // The view's cursor shapes and the one it shows.
 struct ViewCursors {
   HCURSOR shapes[5] = {};
   int current = ZM_CURSOR_ARROW;
 };
-ViewCursors cursors;
+
+// Everything the view's input keeps from one message to the next.
+struct ViewInput {
+  MouseInput mouse;
+  KeyboardInput keyboard;
+  ViewCursors cursors;
+  ZmViewInputActions actions;  // an unset entry does nothing
+};
+ViewInput input;
+
+bool isArrow(int virtualKey) { return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN; }
 
 void callAction(int (*action)()) {
   if (action) action();
 }
 
 void setToolbarButton(int id, bool pressed) {
-  if (zmViewInputActions.setToolbarButton) zmViewInputActions.setToolbarButton(id, pressed);
+  if (input.actions.setToolbarButton) input.actions.setToolbarButton(id, pressed);
 }
 
 bool altHeld() { return GetKeyState(VK_MENU) < 0; }
@@ -109,29 +113,29 @@ ZmObj* live(ZmObj* object) {
 }
 
 void fillRecord(uint32_t type, WPARAM keys, DWORD time) {
-  mouse.record.type = type;
-  mouse.record.x2d = float(mouse.x);
-  mouse.record.y2d = float(mouse.y);
-  mouse.record.modifiers = ((keys & MK_CONTROL) ? kCtrl : 0) | ((keys & MK_SHIFT) ? kShift : 0) |
-                           (altHeld() ? kAlt : 0);
-  mouse.record.timeSec = time / 1000;
-  mouse.record.timeMsec = time % 1000;
+  input.mouse.record.type = type;
+  input.mouse.record.x2d = float(input.mouse.x);
+  input.mouse.record.y2d = float(input.mouse.y);
+  input.mouse.record.modifiers = ((keys & MK_CONTROL) ? kCtrl : 0) | ((keys & MK_SHIFT) ? kShift : 0) |
+                                 (altHeld() ? kAlt : 0);
+  input.mouse.record.timeSec = time / 1000;
+  input.mouse.record.timeMsec = time % 1000;
 }
 
 // The picked object under the mouse, its leaf and hit point into the record.
 void pickUnderMouse() {
-  mouse.picked = nullptr;
+  input.mouse.picked = nullptr;
   ZmWorld* world = zmGetCurrentWorld();
   // A world not yet in the viewer has nothing to pick; asking would report.
   if (world == nullptr || zmRwGetScene(world) == nullptr || zmRwGetActiveCamera(world) == nullptr) return;
   ZmPickInfo info = {};
-  if (zmPickupZmShape(world, mouse.x, mouse.y, &info) != 0) return;
-  mouse.picked = info.object;
-  mouse.record.x = info.point[0];
-  mouse.record.y = info.point[1];
-  mouse.record.z = info.point[2];
-  mouse.record.part = reinterpret_cast<intptr_t>(info.leaf);
-  mouse.recordPartOwner = info.object;
+  if (zmPickupZmShape(world, input.mouse.x, input.mouse.y, &info) != 0) return;
+  input.mouse.picked = info.object;
+  input.mouse.record.x = info.point[0];
+  input.mouse.record.y = info.point[1];
+  input.mouse.record.z = info.point[2];
+  input.mouse.record.part = reinterpret_cast<intptr_t>(info.leaf);
+  input.mouse.recordPartOwner = info.object;
 }
 
 HandlerObjects findHandlerObjects(ZmObj* picked) {
@@ -146,13 +150,13 @@ HandlerObjects findHandlerObjects(ZmObj* picked) {
 }
 
 void chooseCursor() {
-  if (mouse.buttonDown && mouse.pressGrabbing && mouse.eventTarget) {
+  if (input.mouse.buttonDown && input.mouse.pressGrabbing && input.mouse.eventTarget) {
     zmSelectCursor(ZM_CURSOR_DRAG);
-  } else if (mouse.now.pickHandler) {
+  } else if (input.mouse.now.pickHandler) {
     zmSelectCursor(ZM_CURSOR_PICK);
-  } else if (mouse.now.anchor) {
+  } else if (input.mouse.now.anchor) {
     zmSelectCursor(ZM_CURSOR_URL);
-  } else if (mouse.now.grabHandler) {
+  } else if (input.mouse.now.grabHandler) {
     zmSelectCursor(ZM_CURSOR_GRAB);
   } else {
     zmSelectCursor(ZM_CURSOR_ARROW);
@@ -160,10 +164,10 @@ void chooseCursor() {
 }
 
 void lookUnderMouse(LPARAM lParam) {
-  mouse.x = SHORT(LOWORD(lParam));
-  mouse.y = SHORT(HIWORD(lParam));
+  input.mouse.x = SHORT(LOWORD(lParam));
+  input.mouse.y = SHORT(HIWORD(lParam));
   pickUnderMouse();
-  mouse.now = findHandlerObjects(mouse.picked);
+  input.mouse.now = findHandlerObjects(input.mouse.picked);
 }
 
 // ---- The navigation toolbar's mirror of a drag ------------------------------
@@ -177,23 +181,23 @@ void showAxis(int shown, int now, int positive, int negative) {
 // The direction of the mouse from the press, the minor axis ignored within
 // the dead zone, pressed on the toolbar as the walk it stands for.
 void showDragDirection() {
-  const int dx = mouse.x - mouse.pressX, dy = mouse.y - mouse.pressY;
+  const int dx = input.mouse.x - input.mouse.pressX, dy = input.mouse.y - input.mouse.pressY;
   int sx = sign(dx), sy = sign(dy);
   if (std::abs(dy) <= std::abs(dx)) {
     if (std::abs(dy) < kDragDeadZone) sy = 0;
   } else if (std::abs(dx) < kDragDeadZone) {
     sx = 0;
   }
-  showAxis(mouse.shownY, sy, kBack, kForward);
-  showAxis(mouse.shownX, sx, kTurnRight, kTurnLeft);
-  mouse.shownX = sx;
-  mouse.shownY = sy;
+  showAxis(input.mouse.shownY, sy, kBack, kForward);
+  showAxis(input.mouse.shownX, sx, kTurnRight, kTurnLeft);
+  input.mouse.shownX = sx;
+  input.mouse.shownY = sy;
 }
 
 // Nothing is shown any more, so the next drag shows its direction afresh.
 void releaseDragDirection() {
   for (int id : {kBack, kForward, kTurnLeft, kTurnRight}) setToolbarButton(id, false);
-  mouse.shownX = mouse.shownY = 0;
+  input.mouse.shownX = input.mouse.shownY = 0;
 }
 
 // ---- Delivery ---------------------------------------------------------------
@@ -204,20 +208,20 @@ void openAnchor(ZmObj* anchor) {
     return;
   // Going elsewhere may free the anchor's world and the URL with it.
   const std::string copy = url;
-  if (zmViewInputActions.goToUrl) zmViewInputActions.goToUrl(copy.c_str());
+  if (input.actions.goToUrl) input.actions.goToUrl(copy.c_str());
 }
 
 void deliver() {
-  ZmEvent& record = mouse.record;
+  ZmEvent& record = input.mouse.record;
   if (record.type == ZM_EVENT_PICK) {
     if (record.modifiers & kCtrl) return;
-    if (ZmObj* target = live(mouse.eventTarget)) zmCallEventHandler(target, &record);
+    if (ZmObj* target = live(input.mouse.eventTarget)) zmCallEventHandler(target, &record);
     // The handlers may have deleted the anchor; forgetting it cleared it.
-    openAnchor(live(mouse.pressAnchor));
+    openAnchor(live(input.mouse.pressAnchor));
     return;
   }
-  if (mouse.pressGrabbing) {
-    if (ZmObj* target = live(mouse.eventTarget)) zmCallEventHandler(target, &record);
+  if (input.mouse.pressGrabbing) {
+    if (ZmObj* target = live(input.mouse.eventTarget)) zmCallEventHandler(target, &record);
     return;
   }
   if (record.type == ZM_EVENT_RELEASE) {
@@ -227,37 +231,38 @@ void deliver() {
   }
 }
 
-bool holdPassed(DWORD time) { return DWORD(time - mouse.pressTime) > kHoldTime; }
+bool holdPassed(DWORD time) { return DWORD(time - input.mouse.pressTime) > kHoldTime; }
 
 bool withinDeadZone() {
+  const MouseInput& mouse = input.mouse;
   return std::abs(mouse.x - mouse.pressX) <= kDeadZone && std::abs(mouse.y - mouse.pressY) <= kDeadZone;
 }
 
 void press(HWND view, WPARAM keys, DWORD time) {
-  mouse.pressX = mouse.x;
-  mouse.pressY = mouse.y;
-  mouse.buttonDown = true;
-  mouse.pressTime = time;
+  input.mouse.pressX = input.mouse.x;
+  input.mouse.pressY = input.mouse.y;
+  input.mouse.buttonDown = true;
+  input.mouse.pressTime = time;
   fillRecord(ZM_EVENT_PICK, keys, time);  // the hit point and leaf stay from the pick
-  mouse.eventTarget = mouse.picked;
-  mouse.pressAnchor = mouse.now.anchor;
-  mouse.pressGrabbing = mouse.now.grabHandler != nullptr;
-  if (altHeld() || mouse.pressGrabbing) callAction(zmViewInputActions.disableNavigation);
+  input.mouse.eventTarget = input.mouse.picked;
+  input.mouse.pressAnchor = input.mouse.now.anchor;
+  input.mouse.pressGrabbing = input.mouse.now.grabHandler != nullptr;
+  if (altHeld() || input.mouse.pressGrabbing) callAction(input.actions.disableNavigation);
   SetCapture(view);
 }
 
 void move(WPARAM keys, DWORD time) {
-  if (!mouse.buttonDown) return;
-  if (mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
-    mouse.record.type = ZM_EVENT_GRAB;
+  if (!input.mouse.buttonDown) return;
+  if (input.mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
+    input.mouse.record.type = ZM_EVENT_GRAB;
     deliver();
   }
-  if (mouse.record.type != ZM_EVENT_PICK && mouse.record.type != ZM_EVENT_GRAB) {
-    if (float(mouse.x) == mouse.record.x2d && float(mouse.y) == mouse.record.y2d) return;
+  if (input.mouse.record.type != ZM_EVENT_PICK && input.mouse.record.type != ZM_EVENT_GRAB) {
+    if (float(input.mouse.x) == input.mouse.record.x2d && float(input.mouse.y) == input.mouse.record.y2d) return;
   } else {
     if (withinDeadZone()) return;
-    if (mouse.record.type == ZM_EVENT_PICK) {
-      mouse.record.type = ZM_EVENT_GRAB;
+    if (input.mouse.record.type == ZM_EVENT_PICK) {
+      input.mouse.record.type = ZM_EVENT_GRAB;
       deliver();
     }
   }
@@ -267,20 +272,20 @@ void move(WPARAM keys, DWORD time) {
 
 void release(WPARAM keys, DWORD time) {
   // A release whose press the view never saw ends nothing.
-  if (!mouse.buttonDown) return;
-  if (mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
-    mouse.record.type = ZM_EVENT_GRAB;
+  if (!input.mouse.buttonDown) return;
+  if (input.mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
+    input.mouse.record.type = ZM_EVENT_GRAB;
     deliver();
     fillRecord(ZM_EVENT_RELEASE, keys, time);
-  } else if (mouse.record.type != ZM_EVENT_PICK) {
+  } else if (input.mouse.record.type != ZM_EVENT_PICK) {
     fillRecord(ZM_EVENT_RELEASE, keys, time);
   }
   deliver();  // a quick click that stayed put delivers "PICK"
-  mouse.buttonDown = false;
-  mouse.eventTarget = nullptr;
-  mouse.pressAnchor = nullptr;
-  mouse.pressGrabbing = false;
-  callAction(zmViewInputActions.enableNavigation);
+  input.mouse.buttonDown = false;
+  input.mouse.eventTarget = nullptr;
+  input.mouse.pressAnchor = nullptr;
+  input.mouse.pressGrabbing = false;
+  callAction(input.actions.enableNavigation);
   ReleaseCapture();
 }
 
@@ -301,8 +306,8 @@ int32_t keyCodeOf(WPARAM virtualKey) {
 ZmEvent keyEvent(uint32_t type, WPARAM virtualKey, DWORD time) {
   ZmEvent event = {};
   event.type = type;
-  event.x2d = float(mouse.x);
-  event.y2d = float(mouse.y);
+  event.x2d = float(input.mouse.x);
+  event.y2d = float(input.mouse.y);
   event.modifiers = (GetKeyState(VK_CONTROL) < 0 ? kCtrl : 0) | (GetKeyState(VK_SHIFT) < 0 ? kShift : 0) |
                     (altHeld() ? kAlt : 0);
   event.key = keyCodeOf(virtualKey);
@@ -311,7 +316,7 @@ ZmEvent keyEvent(uint32_t type, WPARAM virtualKey, DWORD time) {
   return event;
 }
 
-bool shiftInTable() { return (keyboard.keyTable[VK_SHIFT] & kKeyDown) != 0; }
+bool shiftInTable() { return (input.keyboard.keyTable[VK_SHIFT] & kKeyDown) != 0; }
 
 void mirrorKeyDown(WPARAM virtualKey) {
   switch (virtualKey) {
@@ -333,15 +338,15 @@ void mirrorKeyUp(WPARAM virtualKey) {
 
 void keyDown(WPARAM virtualKey, DWORD time) {
   pickUnderMouse();
-  mouse.now = findHandlerObjects(mouse.picked);
+  input.mouse.now = findHandlerObjects(input.mouse.picked);
   chooseCursor();
   zmViewKeyDown(int(virtualKey));
   mirrorKeyDown(virtualKey);
   const ZmEvent event = keyEvent(ZM_EVENT_KEY_DOWN, virtualKey, time);
   ZmWorld* world = zmGetCurrentWorld();
   if (event.key == kKeyCodeEscape && world != nullptr && world->person != nullptr &&
-      zmViewInputActions.navStartEventMove)
-    zmViewInputActions.navStartEventMove(world->person, kEscapeJumpHeight);
+      input.actions.navStartEventMove)
+    input.actions.navStartEventMove(world->person, kEscapeJumpHeight);
 }
 
 void keyUp(WPARAM virtualKey) {
@@ -370,59 +375,63 @@ void zmViewKeyInput(HWND view, UINT message, WPARAM virtualKey, LPARAM lParam, D
   }
 }
 
+void zmSetViewInputActions(const ZmViewInputActions& actions) { input.actions = actions; }
+const ZmViewInputActions& zmGetViewInputActions() { return input.actions; }
+
 void zmResetViewInput() {
-  mouse.buttonDown = false;
-  mouse.eventTarget = mouse.picked = mouse.pressAnchor = mouse.recordPartOwner = nullptr;
-  mouse.now = {};
-  mouse.pressGrabbing = false;
-  mouse.shownX = mouse.shownY = 0;
-  mouse.record = {};
+  input.mouse.buttonDown = false;
+  input.mouse.eventTarget = input.mouse.picked = input.mouse.pressAnchor = input.mouse.recordPartOwner = nullptr;
+  input.mouse.now = {};
+  input.mouse.pressGrabbing = false;
+  input.mouse.shownX = input.mouse.shownY = 0;
+  input.mouse.record = {};
 }
 
 void zmClearKeyStateTable() {
-  std::memset(keyboard.keyTable, 0, sizeof keyboard.keyTable);
-  std::memset(keyboard.arrowTapped, 0, sizeof keyboard.arrowTapped);
+  std::memset(input.keyboard.keyTable, 0, sizeof input.keyboard.keyTable);
+  std::memset(input.keyboard.arrowTapped, 0, sizeof input.keyboard.arrowTapped);
 }
 
 void zmViewKeyDown(int virtualKey) {
-  BYTE& state = keyboard.keyTable[virtualKey & 0xFF];
+  BYTE& state = input.keyboard.keyTable[virtualKey & 0xFF];
   if (!(state & kKeyDown)) state ^= kKeyToggled;
   state |= kKeyDown;
-  if (isArrow(virtualKey & 0xFF)) keyboard.arrowTapped[virtualKey & 0xFF] = true;
+  if (isArrow(virtualKey & 0xFF)) input.keyboard.arrowTapped[virtualKey & 0xFF] = true;
 }
 
-void zmViewKeyUp(int virtualKey) { keyboard.keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
+void zmViewKeyUp(int virtualKey) { input.keyboard.keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
 
 void zmGetKeyStateTable(BYTE* buffer) {
   if (buffer == nullptr) return;
-  std::memcpy(buffer, keyboard.keyTable, sizeof keyboard.keyTable);
+  std::memcpy(buffer, input.keyboard.keyTable, sizeof input.keyboard.keyTable);
   for (int key = VK_LEFT; key <= VK_DOWN; ++key) {
-    if (keyboard.arrowTapped[key]) buffer[key] |= kKeyDown;
-    keyboard.arrowTapped[key] = false;
+    if (input.keyboard.arrowTapped[key]) buffer[key] |= kKeyDown;
+    input.keyboard.arrowTapped[key] = false;
   }
 }
 
 void zmLoadCursors(HINSTANCE instance) {
-  cursors.shapes[ZM_CURSOR_ARROW] = LoadCursorA(nullptr, IDC_ARROW);
-  cursors.shapes[ZM_CURSOR_URL] = LoadCursorA(instance, "URL");
-  cursors.shapes[ZM_CURSOR_PICK] = LoadCursorA(instance, "PICK");
-  cursors.shapes[ZM_CURSOR_GRAB] = LoadCursorA(instance, "GRAB");
-  cursors.shapes[ZM_CURSOR_DRAG] = LoadCursorA(instance, "DRAG");
+  input.cursors.shapes[ZM_CURSOR_ARROW] = LoadCursorA(nullptr, IDC_ARROW);
+  input.cursors.shapes[ZM_CURSOR_URL] = LoadCursorA(instance, "URL");
+  input.cursors.shapes[ZM_CURSOR_PICK] = LoadCursorA(instance, "PICK");
+  input.cursors.shapes[ZM_CURSOR_GRAB] = LoadCursorA(instance, "GRAB");
+  input.cursors.shapes[ZM_CURSOR_DRAG] = LoadCursorA(instance, "DRAG");
 }
 
 void zmSelectCursor(int id) {
-  const bool known = id >= 0 && id < int(std::size(cursors.shapes)) && cursors.shapes[id] != nullptr;
-  cursors.current = known ? id : ZM_CURSOR_ARROW;
+  const bool known = id >= 0 && id < int(std::size(input.cursors.shapes)) && input.cursors.shapes[id] != nullptr;
+  input.cursors.current = known ? id : ZM_CURSOR_ARROW;
   zmRestoreCursor();
 }
 
 void zmRestoreCursor() {
-  HCURSOR cursor = cursors.shapes[cursors.current];
+  HCURSOR cursor = input.cursors.shapes[input.cursors.current];
   SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_ARROW));
 }
 
 void zmViewInputForgetObj(ZmObj* object) {
   if (object == nullptr) return;
+  MouseInput& mouse = input.mouse;
   for (ZmObj** held : {&mouse.eventTarget, &mouse.picked, &mouse.now.pickHandler, &mouse.now.anchor,
                        &mouse.now.grabHandler, &mouse.pressAnchor, &mouse.record.object})
     if (*held == object) *held = nullptr;
@@ -446,14 +455,15 @@ int zmGetWinPlatform() {
 
 void zmAlert() {
   char folder[4096];
-  if (zmGetDataDirName(folder, sizeof folder) > 0 && zmViewInputActions.playAlertSound) {
+  if (zmGetDataDirName(folder, sizeof folder) > 0 && input.actions.playAlertSound) {
     const std::string path = std::string(folder) + "alert.wav";
-    zmViewInputActions.playAlertSound(path.c_str());
+    input.actions.playAlertSound(path.c_str());
   }
   SendMessageA(zmGetMainHwnd(), WM_ZMLAMP, 0, RGB(255, 0, 0));
 }
 
 void zmDrawLine(HDC dc) {
+  const MouseInput& mouse = input.mouse;
   if (!mouse.buttonDown || (mouse.record.type != ZM_EVENT_GRAB && mouse.record.type != ZM_EVENT_DRAG)) return;
   HGDIOBJ previous = SelectObject(dc, GetStockObject(WHITE_PEN));
   const int px = mouse.pressX, py = mouse.pressY;

@@ -24,7 +24,8 @@
 struct ZmObj;
 
 // What the input calls in the parts of the program built beside it. The
-// program fills the table at start-up; an unset entry does nothing.
+// program sets the table at start-up (zmSetViewInputActions); an unset entry
+// does nothing.
 struct ZmViewInputActions {
   // zmDisableNavigation / zmEnableNavigation, around a grab or an Alt drag.
   int (*disableNavigation)();
@@ -38,7 +39,10 @@ struct ZmViewInputActions {
   // zmWaveOpen (path, 0), then zmWavePlay when a voice was opened.
   void (*playAlertSound)(const char* path);
 };
-extern ZmViewInputActions zmViewInputActions;
+// Replaces the whole table (tests set recorders, and empty it after).
+void zmSetViewInputActions(const ZmViewInputActions& actions);
+// The table the input calls now.
+const ZmViewInputActions& zmGetViewInputActions();
 
 // Ids of the cursor table.
 enum ZmCursorId {

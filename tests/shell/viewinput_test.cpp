@@ -96,14 +96,14 @@ class ViewInputTest : public ::testing::Test {
     ASSERT_EQ(zmSetIdCounter(&first, &last, 0), 0);
     zmSetViewWindowSize(64, 48);
     showWorld();
-    zmViewInputActions = {
+    zmSetViewInputActions({
         [] { note("off"); return 1; },
         [] { note("on"); return 0; },
         [](ZmObj* person, float height) { note("jump " + std::to_string(int(height))); return 0; },
         [](const char* url) { note(std::string("open ") + url); return 0; },
         [](int id, bool pressed) { note((pressed ? "+" : "-") + std::to_string(id)); },
         [](const char* path) { note(std::string("sound ") + path); },
-    };
+    });
     zmResetViewInput();
     zmClearKeyStateTable();
     zmLoadCursors(nullptr);
@@ -114,7 +114,7 @@ class ViewInputTest : public ::testing::Test {
   void TearDown() override {
     zmResetViewInput();
     zmClearKeyStateTable();
-    zmViewInputActions = {};
+    zmSetViewInputActions({});
     platform::setKeyDown(VK_MENU, false);
     zmSetCurrentWorld(nullptr);
     EXPECT_EQ(zmDeleteWorld(world), 0);

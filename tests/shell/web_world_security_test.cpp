@@ -94,8 +94,8 @@ TEST_F(WebWorldSecurity, AWorldFromTheWebReachesNothingLocalAndSendsNothingHome)
   EXPECT_TRUE(reported("a world from the web cannot read local files"));
   for (ZmTopObjList* top = world->topObjects; top != nullptr; top = top->next)
     EXPECT_EQ(zmFindObjInSubtree(top->object, "LocalThing"), nullptr);
-  ASSERT_NE(zmViewInputActions.goToUrl, nullptr);
-  EXPECT_NE(zmViewInputActions.goToUrl(("file://" + localWorld).c_str()), 0);
+  ASSERT_NE(zmGetViewInputActions().goToUrl, nullptr);
+  EXPECT_NE(zmGetViewInputActions().goToUrl(("file://" + localWorld).c_str()), 0);
   pump();
   EXPECT_EQ(zmGetCurrentWorld(), world);
   EXPECT_TRUE(reported("a world from the web cannot open local files"));
@@ -126,8 +126,8 @@ TEST_F(WebWorldSecurity, AWebWorldsAnchorsReachTheDesktopsBrowserOnlyForWebPages
   start(server->url("world.wrl"));
   ASSERT_NE(zmGetCurrentWorld(), nullptr);
 
-  EXPECT_NE(zmViewInputActions.goToUrl(("file://" + localPage).c_str()), 0);
-  zmViewInputActions.goToUrl(webPage.c_str());
+  EXPECT_NE(zmGetViewInputActions().goToUrl(("file://" + localPage).c_str()), 0);
+  zmGetViewInputActions().goToUrl(webPage.c_str());
   std::vector<std::string> opened;
   for (int wait = 0; wait < 200 && opened.empty(); ++wait) {
     pump();
