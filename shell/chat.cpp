@@ -21,9 +21,13 @@ constexpr int kEditHeight = 20;
 constexpr int kBelowPane = 35;  // client height not taken by the pane
 constexpr int kEditId = 1;
 
-ZmChat* chat = nullptr;
-int chatFlag = 0;
-long linesShown = 0;
+// The chat window and what the program knows of it.
+struct ChatState {
+  ZmChat* window = nullptr;  // null until zmChatInit and after zmChatExit
+  int chatFlag = 0;          // the Chat command's check mark: 1 while on show
+  long linesShown = 0;       // every line zmChatDisplay took, window or not
+};
+ChatState chat;
 
 ZmChat* recordOf(HWND frame) { return reinterpret_cast<ZmChat*>(GetWindowLongPtrA(frame, 0)); }
 
@@ -147,13 +151,13 @@ bool createParts(ZmChat* record, HINSTANCE instance) {
 }
 
 int showOrHide(UINT how) {
-  if (chat == nullptr || chat->frame == nullptr) return -1;
+  if (chat.window == nullptr || chat.window->frame == nullptr) return -1;
   // Right of the main window, where it leaves the menu, location bar and view uncovered.
-  if ((how & SWP_SHOWWINDOW) && !chat->placed) {
-    zmPlaceWindowBeside(chat->frame, zmGetMainHwnd(), ZmSide::Right);
-    chat->placed = true;
+  if ((how & SWP_SHOWWINDOW) && !chat.window->placed) {
+    zmPlaceWindowBeside(chat.window->frame, zmGetMainHwnd(), ZmSide::Right);
+    chat.window->placed = true;
   }
-  SetWindowPos(chat->frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | how);
+  SetWindowPos(chat.window->frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | how);
   return 0;
 }
 
@@ -163,22 +167,22 @@ int zmChatInit() {
   HINSTANCE instance = zmGetHinstance();
   if (!registerFrameClass(instance)) return -1;
   zmChatLabelInitFont();
-  if (chat != nullptr) zmChatExit();
-  chat = new ZmChat{};
-  chat->editBrush = CreateSolidBrush(RGB(0, 0, 0));
-  if (createParts(chat, instance)) return 0;
+  if (chat.window != nullptr) zmChatExit();
+  chat.window = new ZmChat{};
+  chat.window->editBrush = CreateSolidBrush(RGB(0, 0, 0));
+  if (createParts(chat.window, instance)) return 0;
   zmChatExit();
   return -1;
 }
 
 int zmChatExit() {
-  if (chat == nullptr) return 0;
-  zmDeleteLogView(chat->pane);
-  if (chat->frame != nullptr) DestroyWindow(chat->frame);
-  DeleteObject(chat->editBrush);
-  delete chat;
-  chat = nullptr;
-  chatFlag = 0;
+  if (chat.window == nullptr) return 0;
+  zmDeleteLogView(chat.window->pane);
+  if (chat.window->frame != nullptr) DestroyWindow(chat.window->frame);
+  DeleteObject(chat.window->editBrush);
+  delete chat.window;
+  chat.window = nullptr;
+  chat.chatFlag = 0;
   zmChatLabelExitFont();
   return 0;
 }
@@ -187,19 +191,19 @@ int zmChatShow() { return showOrHide(SWP_SHOWWINDOW); }
 int zmChatHide() { return showOrHide(SWP_HIDEWINDOW); }
 
 int zmChatCommand(HWND mainWindow) {
-  chatFlag = !chatFlag;
-  if (chatFlag)
+  chat.chatFlag = !chat.chatFlag;
+  if (chat.chatFlag)
     zmChatShow();
   else
     zmChatHide();
-  if (HMENU menu = GetMenu(mainWindow)) CheckMenuItem(menu, ZM_CHAT_COMMAND, chatFlag ? MF_CHECKED : MF_UNCHECKED);
+  if (HMENU menu = GetMenu(mainWindow)) CheckMenuItem(menu, ZM_CHAT_COMMAND, chat.chatFlag ? MF_CHECKED : MF_UNCHECKED);
   return 0;
 }
 
 void zmChatDisplay(ZmObj* object, const char* text) {
   if (text == nullptr) return;
-  ++linesShown;
-  if (chat != nullptr) zmLogAppend(chat->pane, text);
+  ++chat.linesShown;
+  if (chat.window != nullptr) zmLogAppend(chat.window->pane, text);
   zmChatLabelSay(object, text);
 }
 
@@ -207,5 +211,5 @@ int zmChatInputLimit(const char* nickname) {
   return zmqxChatTextLimit() - int(std::strlen(nickname)) - 3;
 }
 
-ZmChat* zmGetChat() { return chat; }
-long zmChatLineCount() { return linesShown; }
+ZmChat* zmGetChat() { return chat.window; }
+long zmChatLineCount() { return chat.linesShown; }

@@ -19,27 +19,31 @@ constexpr int kLongest = 256;
 // The defaults of the rows below, in their order.
 constexpr const char* kDefaults[] = {"yes", "yes", "yes", "(usr)", "(nik)", "yes", "", ""};
 
-// One cache buffer per row, holding its default until first use.
-char buffers[std::size(kDefaults)][kLongest] = {"yes", "yes", "yes", "(usr)", "(nik)", "yes", "", ""};
-
-zmPreference table[] = {
-    {"Sound", "Sound", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_SOUND},
-    {"Sound", "WalkingSound", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_WALKING_SOUND},
-    {"Texture", "Texture", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_TEXTURE},
-    {"User", "Name", nullptr, 32, ZM_PREF_TEXT, ZM_PREF_USER_NAME},
-    {"User", "NickName", nullptr, 32, ZM_PREF_TEXT, ZM_PREF_NICK_NAME},
-    {"MultiUser", "MultiUser", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_MULTI_USER},
-    {"MultiUser", "SOCKS Host", nullptr, 256, ZM_PREF_TEXT, ZM_PREF_SOCKS_HOST},
-    {"MultiUser", "SOCKS Port", nullptr, 256, ZM_PREF_TEXT, ZM_PREF_SOCKS_PORT},
-    {"TERMINATER", "", nullptr, 0, 0, 0},
+// The preference table, ended by a row with an empty value name, and the
+// rows' cache.
+struct Preferences {
+  zmPreference table[std::size(kDefaults) + 1] = {
+      {"Sound", "Sound", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_SOUND},
+      {"Sound", "WalkingSound", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_WALKING_SOUND},
+      {"Texture", "Texture", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_TEXTURE},
+      {"User", "Name", nullptr, 32, ZM_PREF_TEXT, ZM_PREF_USER_NAME},
+      {"User", "NickName", nullptr, 32, ZM_PREF_TEXT, ZM_PREF_NICK_NAME},
+      {"MultiUser", "MultiUser", nullptr, 4, ZM_PREF_YES_NO, ZM_PREF_MULTI_USER},
+      {"MultiUser", "SOCKS Host", nullptr, 256, ZM_PREF_TEXT, ZM_PREF_SOCKS_HOST},
+      {"MultiUser", "SOCKS Port", nullptr, 256, ZM_PREF_TEXT, ZM_PREF_SOCKS_PORT},
+      {"TERMINATER", "", nullptr, 0, 0, 0},
+  };
+  // One cache buffer per row, holding its default until first use.
+  char buffers[std::size(kDefaults)][kLongest] = {"yes", "yes", "yes", "(usr)", "(nik)", "yes", "", ""};
 };
+Preferences preferences;
 
 // The row of the id, by a linear search up to the ending row.
 zmPreference* findRow(int id, char** buffer) {
-  for (int row = 0; table[row].valueName[0] != '\0'; row++) {
-    if (table[row].id != id) continue;
-    *buffer = buffers[row];
-    return &table[row];
+  for (int row = 0; preferences.table[row].valueName[0] != '\0'; row++) {
+    if (preferences.table[row].id != id) continue;
+    *buffer = preferences.buffers[row];
+    return &preferences.table[row];
   }
   return nullptr;
 }
@@ -179,8 +183,8 @@ int zmPreferenceSize(int id) {
 
 void zmResetPreferencesForTest() {
   for (size_t row = 0; row < std::size(kDefaults); row++) {
-    table[row].cache = nullptr;
-    std::strcpy(buffers[row], kDefaults[row]);
+    preferences.table[row].cache = nullptr;
+    std::strcpy(preferences.buffers[row], kDefaults[row]);
   }
 }
 

@@ -14,7 +14,21 @@ struct WorldCache {
   bool created = false;
   ZmListNode* first = nullptr;
 };
-WorldCache cache;
+
+// The entries run from the first to the last; the current one is where the
+// user stands, null before the first is shown.
+struct History {
+  ZmHistory* first = nullptr;
+  ZmHistory* last = nullptr;
+  ZmHistory* current = nullptr;
+};
+
+// The worlds built and the URLs shown during the run.
+struct Visits {
+  WorldCache cache;
+  History history;
+};
+Visits visits;
 
 // The list's match answer: 0 when the world was loaded from the URL.
 int worldHasUrl(intptr_t key, intptr_t value) {
@@ -27,17 +41,10 @@ void deleteWorld(intptr_t value) { zmDeleteWorld(reinterpret_cast<ZmWorld*>(valu
 
 ZmListNode* findNode(const char* url) {
   ZmListNode* node = nullptr;
-  if (url == nullptr || !cache.created) return nullptr;
-  zmFindInList(cache.first, reinterpret_cast<intptr_t>(url), worldHasUrl, &node);
+  if (url == nullptr || !visits.cache.created) return nullptr;
+  zmFindInList(visits.cache.first, reinterpret_cast<intptr_t>(url), worldHasUrl, &node);
   return node;
 }
-
-struct History {
-  ZmHistory* first = nullptr;
-  ZmHistory* last = nullptr;
-  ZmHistory* current = nullptr;
-};
-History history;
 
 void freeEntry(ZmHistory* entry) {
   std::free(entry->url);
@@ -46,27 +53,27 @@ void freeEntry(ZmHistory* entry) {
 
 // Frees every entry after the current one, the last first.
 void dropAfterCurrent() {
-  ZmHistory* entry = history.last;
-  while (entry != nullptr && entry != history.current) {
+  ZmHistory* entry = visits.history.last;
+  while (entry != nullptr && entry != visits.history.current) {
     ZmHistory* before = entry->prev;
     freeEntry(entry);
     entry = before;
   }
-  history.last = history.current;
-  if (history.current != nullptr) history.current->next = nullptr;
+  visits.history.last = visits.history.current;
+  if (visits.history.current != nullptr) visits.history.current->next = nullptr;
 }
 
 }  // namespace
 
 int zmWorldCache() {
-  if (!cache.created) zmInitList(&cache.first);
-  cache.created = true;
+  if (!visits.cache.created) zmInitList(&visits.cache.first);
+  visits.cache.created = true;
   return 0;
 }
 
 int zmCacheAddWorld(ZmWorld* world) {
-  if (!cache.created || world == nullptr) return -1;
-  return zmPushToList(&cache.first, reinterpret_cast<intptr_t>(world)) == 1 ? 0 : -1;
+  if (!visits.cache.created || world == nullptr) return -1;
+  return zmPushToList(&visits.cache.first, reinterpret_cast<intptr_t>(world)) == 1 ? 0 : -1;
 }
 
 ZmWorld* zmCacheFindWorld(const char* url) {
@@ -78,19 +85,20 @@ int zmCacheRemoveWorld(const char* url) {
   ZmListNode* node = findNode(url);
   if (node == nullptr) return -1;
   ZmWorld* world = reinterpret_cast<ZmWorld*>(node->value);
-  zmRemoveFromList(&cache.first, &node);
+  zmRemoveFromList(&visits.cache.first, &node);
   zmDeleteWorld(world);
   return 0;
 }
 
 void zmFreeWorldCache() {
-  if (!cache.created) return;
-  zmDeleteList(&cache.first, deleteWorld);
-  cache.created = false;
+  if (!visits.cache.created) return;
+  zmDeleteList(&visits.cache.first, deleteWorld);
+  visits.cache.created = false;
 }
 
 int zmCacheCount() {
   int count = 0;
+  const WorldCache& cache = visits.cache;
   for (ZmListNode* node = cache.created ? cache.first : nullptr; node != nullptr; node = node->next) ++count;
   return count;
 }
@@ -104,27 +112,27 @@ ZmHistory* zmAddHistory(const char* url) {
     return nullptr;
   }
   entry->url = copy;
-  if (history.current != nullptr) dropAfterCurrent();
-  if (history.first == nullptr) {
-    history.first = entry;
+  if (visits.history.current != nullptr) dropAfterCurrent();
+  if (visits.history.first == nullptr) {
+    visits.history.first = entry;
   } else {
     // Without a current entry the new one follows the last.
-    ZmHistory* before = history.current != nullptr ? history.current : history.last;
+    ZmHistory* before = visits.history.current != nullptr ? visits.history.current : visits.history.last;
     before->next = entry;
     entry->prev = before;
   }
-  history.last = entry;
+  visits.history.last = entry;
   return entry;
 }
 
 ZmHistory* zmGetPrevHistory(ZmHistory* entry) { return entry != nullptr ? entry->prev : nullptr; }
 ZmHistory* zmGetNextHistory(ZmHistory* entry) { return entry != nullptr ? entry->next : nullptr; }
-void zmSetCurrentHistory(ZmHistory* entry) { history.current = entry; }
-ZmHistory* zmGetCurrentHistory() { return history.current; }
-ZmHistory* zmGetFirstHistory() { return history.first; }
+void zmSetCurrentHistory(ZmHistory* entry) { visits.history.current = entry; }
+ZmHistory* zmGetCurrentHistory() { return visits.history.current; }
+ZmHistory* zmGetFirstHistory() { return visits.history.first; }
 
 void zmFreeHistory() {
-  history.current = nullptr;
+  visits.history.current = nullptr;
   dropAfterCurrent();
-  history = History{};
+  visits.history = History{};
 }
