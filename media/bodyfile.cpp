@@ -17,13 +17,11 @@ namespace {
 constexpr uint32_t kTableBuckets = 100;
 constexpr size_t kWordBuffer = 100;  // a word keeps at most 99 bytes
 
-// The word reader, shared by the section readers: one body file is read at
-// a time.
+// The word reader, shared by the section readers.
 struct WordReader {
   char buffer[kWordBuffer];  // the last word read
   bool pushedBack;           // the next read returns the buffer again
 };
-WordReader words;
 
 // The column map: which segment each column of a frame drives. It lives
 // from the capture input block to the end of the motion read.
@@ -31,11 +29,17 @@ struct ColumnMap {
   ZmKinSegment** segments;  // zmMalloc'ed, `count` entries
   int32_t count;
 };
-ColumnMap columnMap;
+
+// The body file being read: one is read at a time.
+struct BodyFileReading {
+  WordReader words;
+  ColumnMap columnMap;
+};
+BodyFileReading reading;
 
 void freeColumnMap() {
-  zmFree(columnMap.segments);
-  columnMap = {};
+  zmFree(reading.columnMap.segments);
+  reading.columnMap = {};
 }
 
 bool isSeparator(int c) { return c == ' ' || c == '\t' || c == '\n'; }
@@ -371,7 +375,7 @@ void zmKinDeleteBody(ZmKinBody* body) {
 
 // ---- The word reader ----------------------------------------------------------
 
-void zmKinResetWords() { words = {}; }
+void zmKinResetWords() { reading.words = {}; }
 
 void zmKinSkipSpace(std::FILE* file) {
   int c;
@@ -381,9 +385,9 @@ void zmKinSkipSpace(std::FILE* file) {
 }
 
 const char* zmKinGetWord(std::FILE* file) {
-  if (words.pushedBack) {
-    words.pushedBack = false;
-    return words.buffer;
+  if (reading.words.pushedBack) {
+    reading.words.pushedBack = false;
+    return reading.words.buffer;
   }
   zmKinSkipSpace(file);
   size_t length = 0;
@@ -394,13 +398,13 @@ const char* zmKinGetWord(std::FILE* file) {
       std::ungetc(c, file);
       break;
     }
-    if (length < kWordBuffer - 1) words.buffer[length++] = char(c);
+    if (length < kWordBuffer - 1) reading.words.buffer[length++] = char(c);
   }
-  words.buffer[length] = '\0';
-  return words.buffer;
+  reading.words.buffer[length] = '\0';
+  return reading.words.buffer;
 }
 
-void zmKinUngetWord() { words.pushedBack = true; }
+void zmKinUngetWord() { reading.words.pushedBack = true; }
 
 // ---- The body section -----------------------------------------------------------
 
@@ -456,12 +460,12 @@ int parseCapInput(std::FILE* file, ZmKinBody* body) {
     return -1;
   }
   freeColumnMap();
-  columnMap.segments = static_cast<ZmKinSegment**>(zmMalloc(sizeof(ZmKinSegment*) * size_t(body->columnCount)));
-  if (columnMap.segments == nullptr) {
+  reading.columnMap.segments = static_cast<ZmKinSegment**>(zmMalloc(sizeof(ZmKinSegment*) * size_t(body->columnCount)));
+  if (reading.columnMap.segments == nullptr) {
     zmReportError("parseCapInput: memory allocation failed");
     return -1;
   }
-  columnMap.count = body->columnCount;
+  reading.columnMap.count = body->columnCount;
   if (expect(file, "filename") && zmKinGetWord(file) != nullptr && expect(file, "endinput")) return 0;
   freeColumnMap();
   return -1;
@@ -492,7 +496,7 @@ int parseCapTarget(std::FILE* file, ZmKinBody* body) {
       zmReportWarning("parseCapTarget: column %d of joint %s is outside the frame of %d values; ignored.", column,
                       name.get(), body->columnCount);
     } else if (joint->childSite->segment != nullptr) {
-      columnMap.segments[column] = joint->childSite->segment;
+      reading.columnMap.segments[column] = joint->childSite->segment;
     }
   }
   for (; word != nullptr; word = zmKinGetWord(file))
@@ -555,7 +559,7 @@ int zmLoadMov(std::FILE* file, ZmKinBody* body) {
   struct MapRelease {
     ~MapRelease() { freeColumnMap(); }
   } releaseMap;
-  if (columnMap.count != body->columnCount || body->frameCount <= 0) return -1;
+  if (reading.columnMap.count != body->columnCount || body->frameCount <= 0) return -1;
   std::vector<float> values(size_t(body->columnCount));
   const size_t frames = size_t(body->frameCount);
   zmFree(body->rootRotations);
@@ -579,7 +583,7 @@ int zmLoadMov(std::FILE* file, ZmKinBody* body) {
     previous = position;
     zmKinRotationFromAngles(values[3], values[4], values[5], &body->rootRotations[frame]);
     for (int32_t c = 6; c < body->columnCount; ++c)
-      if (ZmKinSegment* segment = columnMap.segments[c])
+      if (ZmKinSegment* segment = reading.columnMap.segments[c])
         zmKinRotationFromAngles(values[c - 1], values[c], values[c + 1], &segment->motion[frame]);
   }
   return 0;

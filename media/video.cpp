@@ -16,28 +16,33 @@ const char kClassName[] = "ZmVideo";
 constexpr DWORD kMciStyle = WS_CHILD | WS_VISIBLE | MCIWNDF_NOPLAYBAR | MCIWNDF_NOAUTOSIZEMOVIE | MCIWNDF_NOMENU |
                             MCIWNDF_NOTIFYANSI | MCIWNDF_NOTIFYMODE;
 
-HWND videoWindow = nullptr;
-HWND mciWindow = nullptr;
-WNDPROC mciPreviousProc = nullptr;
+// The one video on show: its window, and the MCI window inside it whose
+// procedure this module subclasses.
+struct VideoState {
+  HWND window = nullptr;
+  HWND mciWindow = nullptr;
+  WNDPROC mciPreviousProc = nullptr;  // the MCI window's own procedure
+};
+VideoState video;
 
 bool isClosingClick(UINT message) { return message == WM_LBUTTONDOWN || message == WM_RBUTTONUP; }
 
 // The MCI window covers most of the video window, so its clicks close the
 // video too.
 LRESULT CALLBACK mciSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (isClosingClick(message) && videoWindow) PostMessageA(videoWindow, WM_CLOSE, 0, 0);
-  return CallWindowProcA(mciPreviousProc, hwnd, message, wParam, lParam);
+  if (isClosingClick(message) && video.window) PostMessageA(video.window, WM_CLOSE, 0, 0);
+  return CallWindowProcA(video.mciPreviousProc, hwnd, message, wParam, lParam);
 }
 
 void closeVideo(HWND hwnd) {
-  if (mciWindow) {
-    SendMessageA(mciWindow, MCI_STOP, 0, 0);
-    SendMessageA(mciWindow, WM_CLOSE, 0, 0);
-    mciWindow = nullptr;
+  if (video.mciWindow) {
+    SendMessageA(video.mciWindow, MCI_STOP, 0, 0);
+    SendMessageA(video.mciWindow, WM_CLOSE, 0, 0);
+    video.mciWindow = nullptr;
   }
   zmResumeAllSound();
   mediaShell().labelShowAll();
-  if (videoWindow == hwnd) videoWindow = nullptr;
+  if (video.window == hwnd) video.window = nullptr;
 }
 
 LRESULT CALLBACK videoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -46,7 +51,7 @@ LRESULT CALLBACK videoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   // A close posted twice (a click racing the end) reaches a window already gone.
-  if (message == WM_CLOSE && hwnd == videoWindow) closeVideo(hwnd);
+  if (message == WM_CLOSE && hwnd == video.window) closeVideo(hwnd);
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
@@ -89,7 +94,7 @@ void centreIn(HWND child, HWND parent) {
 
 int giveUp(HWND hwnd) {
   if (hwnd) DestroyWindow(hwnd);
-  videoWindow = nullptr;
+  video.window = nullptr;
   zmResumeAllSound();
   return -1;
 }
@@ -97,7 +102,7 @@ int giveUp(HWND hwnd) {
 }  // namespace
 
 int zmVideoPlay(const char* file) {
-  if (videoWindow) SendMessageA(videoWindow, WM_CLOSE, 0, 0);
+  if (video.window) SendMessageA(video.window, WM_CLOSE, 0, 0);
   zmSuspendAllSound();
   HINSTANCE instance = zmGetHinstance();
   if (!registerClassOnce(instance)) return giveUp(nullptr);
@@ -105,9 +110,9 @@ int zmVideoPlay(const char* file) {
   if (!hwnd) return giveUp(nullptr);
   HWND mci = MCIWndCreateA(hwnd, instance, kMciStyle, file);
   if (!mci) return giveUp(hwnd);
-  videoWindow = hwnd;
-  mciWindow = mci;
-  mciPreviousProc = reinterpret_cast<WNDPROC>(
+  video.window = hwnd;
+  video.mciWindow = mci;
+  video.mciPreviousProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(mci, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mciSubclassProc)));
   centreIn(mci, hwnd);
   SendMessageA(mci, MCI_PLAY, 0, 0);
@@ -115,4 +120,4 @@ int zmVideoPlay(const char* file) {
   return 0;
 }
 
-HWND zmVideoWindow() { return videoWindow; }
+HWND zmVideoWindow() { return video.window; }
