@@ -35,6 +35,55 @@ struct StateTable {
   void drop(HWND hwnd) { states.erase(hwnd); }
 };
 
+// ------------------------------------------------------ each control's state
+
+constexpr size_t kDefaultEditLimit = 30000;
+
+struct Edit {
+  std::string text;
+  size_t limit = kDefaultEditLimit;
+  size_t anchor = 0, caret = 0;  // the selection runs between them
+  size_t firstShown = 0;         // the first character drawn (ES_AUTOHSCROLL)
+  HFONT font = nullptr;
+  bool focused = false;
+
+  size_t selStart() const { return std::min(anchor, caret); }
+  size_t selEnd() const { return std::max(anchor, caret); }
+};
+
+struct Button {
+  UINT check = BST_UNCHECKED;
+  bool pushed = false;
+  bool tracking = false;
+  bool focused = false;
+  HFONT font = nullptr;
+};
+
+constexpr int kListItemHeight = 16;
+
+struct ListItem {
+  std::string text;
+  ULONG_PTR data = 0;
+  int height = kListItemHeight;
+};
+
+struct ListBox {
+  std::vector<ListItem> items;
+  int selection = LB_ERR;
+  int top = 0;                 // the first item shown
+  int fixedHeight = kListItemHeight;
+  bool focused = false;
+  HFONT font = nullptr;
+};
+
+// Every control's state, one table per class.
+struct Controls {
+  StateTable<Edit> edits;
+  StateTable<Button> buttons;
+  StateTable<ListBox> lists;
+};
+Controls controls;
+
 void notifyParent(HWND hwnd, WORD code) {
   HWND parent = GetParent(hwnd);
   if (parent == nullptr) return;
@@ -70,21 +119,6 @@ int textWidth(HDC dc, const std::string& text, size_t from, size_t count) {
 }
 
 // ------------------------------------------------------------------ edit
-
-constexpr size_t kDefaultEditLimit = 30000;
-
-struct Edit {
-  std::string text;
-  size_t limit = kDefaultEditLimit;
-  size_t anchor = 0, caret = 0;  // the selection runs between them
-  size_t firstShown = 0;         // the first character drawn (ES_AUTOHSCROLL)
-  HFONT font = nullptr;
-  bool focused = false;
-
-  size_t selStart() const { return std::min(anchor, caret); }
-  size_t selEnd() const { return std::max(anchor, caret); }
-};
-StateTable<Edit> edits;
 
 // Keeps the caret within the client width by moving the first shown character.
 void scrollToCaret(HWND hwnd, Edit& edit) {
@@ -315,7 +349,7 @@ LRESULT editMessage(HWND hwnd, Edit& edit, UINT msg, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    Edit* edit = edits.make(hwnd);
+    Edit* edit = controls.edits.make(hwnd);
     auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     if (create != nullptr && create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName))
       edit->text = create->lpszName;
@@ -323,23 +357,14 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (msg == WM_NCDESTROY) {
-    edits.drop(hwnd);
+    controls.edits.drop(hwnd);
     return 0;
   }
-  Edit* edit = edits.find(hwnd);
+  Edit* edit = controls.edits.find(hwnd);
   return edit ? editMessage(hwnd, *edit, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- button
-
-struct Button {
-  UINT check = BST_UNCHECKED;
-  bool pushed = false;
-  bool tracking = false;
-  bool focused = false;
-  HFONT font = nullptr;
-};
-StateTable<Button> buttons;
 
 UINT buttonType(HWND hwnd) { return UINT(GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK); }
 
@@ -487,14 +512,14 @@ LRESULT buttonMessage(HWND hwnd, Button& button, UINT msg, WPARAM wParam, LPARAM
 
 LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    buttons.make(hwnd);
+    controls.buttons.make(hwnd);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (msg == WM_NCDESTROY) {
-    buttons.drop(hwnd);
+    controls.buttons.drop(hwnd);
     return 0;
   }
-  Button* button = buttons.find(hwnd);
+  Button* button = controls.buttons.find(hwnd);
   return button ? buttonMessage(hwnd, *button, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -525,24 +550,6 @@ LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // --------------------------------------------------------------- listbox
-
-constexpr int kListItemHeight = 16;
-
-struct ListItem {
-  std::string text;
-  ULONG_PTR data = 0;
-  int height = kListItemHeight;
-};
-
-struct ListBox {
-  std::vector<ListItem> items;
-  int selection = LB_ERR;
-  int top = 0;                 // the first item shown
-  int fixedHeight = kListItemHeight;
-  bool focused = false;
-  HFONT font = nullptr;
-};
-StateTable<ListBox> lists;
 
 LONG_PTR listStyle(HWND hwnd) { return GetWindowLongA(hwnd, GWL_STYLE); }
 bool ownerDrawn(HWND hwnd) { return listStyle(hwnd) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
@@ -630,7 +637,7 @@ void paintList(HWND hwnd, ListBox& list) {
                           UINT((selected ? ODS_SELECTED : 0) | (selected && list.focused ? ODS_FOCUS : 0)),
                           hwnd, dc, r, list.items[i].data};
       if (parent) SendMessageA(parent, WM_DRAWITEM, WPARAM(draw.CtlID), reinterpret_cast<LPARAM>(&draw));
-      if (!IsWindow(hwnd) || lists.find(hwnd) != &list) break;  // the owner destroyed it
+      if (!IsWindow(hwnd) || controls.lists.find(hwnd) != &list) break;  // the owner destroyed it
       continue;
     }
     if (selected) fillSolid(dc, r, GetSysColor(COLOR_HIGHLIGHT));
@@ -784,14 +791,14 @@ LRESULT listMessage(HWND hwnd, ListBox& list, UINT msg, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    lists.make(hwnd);
+    controls.lists.make(hwnd);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (msg == WM_NCDESTROY) {
-    lists.drop(hwnd);
+    controls.lists.drop(hwnd);
     return 0;
   }
-  ListBox* list = lists.find(hwnd);
+  ListBox* list = controls.lists.find(hwnd);
   return list ? listMessage(hwnd, *list, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

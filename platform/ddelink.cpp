@@ -40,8 +40,14 @@ struct Listener {
   IncomingHandlers handlers;
   std::map<int, std::string> incoming;  // stream -> bytes of its unfinished frame
 };
-Listener listener;
-std::map<int, std::string> outgoing;  // client streams -> bytes not yet read as frames
+
+// This program's ends of its conversations: the socket it listens on with
+// the streams others opened to it, and the streams it opened to others.
+struct Links {
+  Listener listener;
+  std::map<int, std::string> outgoing;  // client streams -> bytes not yet read as frames
+};
+Links links;
 
 // ---------------------------------------------------------------- frames
 
@@ -175,7 +181,7 @@ Read readAvailable(int fd, std::string& buffer) {
 
 // Waits until `deadline` for the next whole frame on an outgoing stream.
 bool readFrame(int fd, uint64_t deadline, Frame* frame) {
-  std::string& buffer = outgoing[fd];
+  std::string& buffer = links.outgoing[fd];
   for (;;) {
     switch (cutFrame(buffer, frame)) {
       case Cut::Whole: return true;
@@ -261,7 +267,7 @@ int dialPeer(const std::string& path) {
 // ---------------------------------------------------------------- serving
 
 void dropIncoming(int stream) {
-  if (listener.incoming.erase(stream) == 0) return;
+  if (links.listener.incoming.erase(stream) == 0) return;
   unwatchFd(stream);
   close(stream);
 }
@@ -269,29 +275,29 @@ void dropIncoming(int stream) {
 // Handles every whole frame that has arrived on an incoming stream. The
 // handler may close the stream or stop the listener: each turn looks again.
 void serveStream(int stream) {
-  auto found = listener.incoming.find(stream);
-  if (found == listener.incoming.end()) return;
+  auto found = links.listener.incoming.find(stream);
+  if (found == links.listener.incoming.end()) return;
   if (readAvailable(stream, found->second) == Read::Closed) {
-    auto closed = listener.handlers.closed;
+    auto closed = links.listener.handlers.closed;
     dropIncoming(stream);
     if (closed) closed(stream);
     return;
   }
   for (;;) {
-    found = listener.incoming.find(stream);
-    if (found == listener.incoming.end()) return;
+    found = links.listener.incoming.find(stream);
+    if (found == links.listener.incoming.end()) return;
     Frame frame;
     const Cut cut = cutFrame(found->second, &frame);
     if (cut == Cut::Partial) return;
     if (cut == Cut::Broken) {
-      auto closed = listener.handlers.closed;
+      auto closed = links.listener.handlers.closed;
       dropIncoming(stream);
       if (closed) closed(stream);
       return;
     }
     Frame reply;
-    auto handle = listener.handlers.frame;
-    if (handle && handle(stream, frame, &reply) && listener.incoming.count(stream) != 0)
+    auto handle = links.listener.handlers.frame;
+    if (handle && handle(stream, frame, &reply) && links.listener.incoming.count(stream) != 0)
       writeAll(stream, encode(reply));
   }
 }
@@ -301,13 +307,13 @@ void acceptStream(int listening) {
   if (stream < 0) return;
   // Past the most streams a new one is closed at once rather than left
   // waiting: each holds a buffer, and a local program could open thousands.
-  if (listener.incoming.size() >= kMostIncomingStreams) {
+  if (links.listener.incoming.size() >= kMostIncomingStreams) {
     close(stream);
     return;
   }
   timeval limit{kSendTimeoutSeconds, 0};
   setsockopt(stream, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-  listener.incoming[stream] = std::string();
+  links.listener.incoming[stream] = std::string();
   watchFd(stream, [](int fd, unsigned) { serveStream(fd); });
 }
 
@@ -327,7 +333,7 @@ std::string runtimeFolder() {
 }
 
 bool startListening(IncomingHandlers handlers) {
-  if (listener.fd >= 0) return true;
+  if (links.listener.fd >= 0) return true;
   const std::string folder = runtimeFolder();
   if (folder.empty()) return false;
   const std::string path = folder + "/" + std::to_string(getpid()) + ".sock";
@@ -340,20 +346,20 @@ bool startListening(IncomingHandlers handlers) {
     close(fd);
     return false;
   }
-  listener.fd = fd;
-  listener.path = path;
-  listener.handlers = std::move(handlers);
+  links.listener.fd = fd;
+  links.listener.path = path;
+  links.listener.handlers = std::move(handlers);
   watchFd(fd, [](int listening, unsigned) { acceptStream(listening); });
   return true;
 }
 
 void stopListening() {
-  if (listener.fd < 0) return;
-  unwatchFd(listener.fd);
-  close(listener.fd);
-  unlink(listener.path.c_str());
-  while (!listener.incoming.empty()) dropIncoming(listener.incoming.begin()->first);
-  listener = Listener{};
+  if (links.listener.fd < 0) return;
+  unwatchFd(links.listener.fd);
+  close(links.listener.fd);
+  unlink(links.listener.path.c_str());
+  while (!links.listener.incoming.empty()) dropIncoming(links.listener.incoming.begin()->first);
+  links.listener = Listener{};
 }
 
 void closeIncoming(int stream) { dropIncoming(stream); }
@@ -364,12 +370,12 @@ int connectToPeer(const Frame& connect, uint32_t timeoutMs) {
   for (const std::string& path : peerSockets(folder)) {
     const int stream = dialPeer(path);
     if (stream < 0) continue;
-    outgoing[stream] = std::string();
+    links.outgoing[stream] = std::string();
     Frame answer;
     if (writeAll(stream, encode(connect)) && readFrame(stream, nowMs() + timeoutMs, &answer) &&
         answer.kind == FrameKind::Accept)
       return stream;
-    outgoing.erase(stream);
+    links.outgoing.erase(stream);
     close(stream);
   }
   return -1;
@@ -390,12 +396,12 @@ bool exchange(int stream, const Frame& request, Frame* reply, uint32_t timeoutMs
 
 void closeOutgoing(int stream, const Frame* last) {
   if (last != nullptr) writeAll(stream, encode(*last));
-  outgoing.erase(stream);
+  links.outgoing.erase(stream);
   close(stream);
 }
 
 bool drainOutgoing(int stream) {
-  std::string& buffer = outgoing[stream];
+  std::string& buffer = links.outgoing[stream];
   // Whatever waits is a late reply to a transaction that gave up on it. It
   // is cut off as it comes, so that a peer that floods the stream is not
   // kept in memory, and the rest waits for the next drain, so that it

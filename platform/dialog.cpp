@@ -27,11 +27,18 @@ struct DialogState {
   std::vector<HWND> controls;  // in template order: the tab order
 };
 
+// Files dropped on a window, until its DragFinish.
+struct DropRecord {
+  std::vector<std::string> paths;
+  POINT point{0, 0};
+};
+
 struct DialogTable {
   std::map<std::string, DialogTemplate> resources;
   std::map<HWND, DialogState> dialogs;
   std::deque<std::vector<DialogAction>> scripts;
   bool boxesOnScreen = false;
+  platform::HandleTable<HDROP, DropRecord> drops{0x50004, 4};
 };
 DialogTable table;
 
@@ -393,13 +400,7 @@ int runMessageBoxDialog(HWND owner, const std::string& text, const std::string& 
 
 namespace {
 
-struct DropRecord {
-  std::vector<std::string> paths;
-  POINT point{0, 0};
-};
-platform::HandleTable<HDROP, DropRecord> drops{0x50004, 4};
-
-DropRecord* findDrop(HDROP drop) { return drops.find(drop); }
+DropRecord* findDrop(HDROP drop) { return table.drops.find(drop); }
 
 }  // namespace
 
@@ -429,7 +430,7 @@ BOOL DragQueryPoint(HDROP drop, LPPOINT point) {
   return TRUE;
 }
 
-void DragFinish(HDROP drop) { drops.remove(drop); }
+void DragFinish(HDROP drop) { table.drops.remove(drop); }
 
 namespace platform {
 
@@ -442,7 +443,7 @@ void clearDialogScripts() { table.scripts.clear(); }
 
 bool dropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT client) {
   if (!IsWindow(hwnd) || !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return false;
-  HDROP drop = drops.add(DropRecord{paths, client});
+  HDROP drop = table.drops.add(DropRecord{paths, client});
   return drop != nullptr && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != 0;
 }
 

@@ -32,11 +32,29 @@ struct Menu {
   std::vector<MenuItem> items;
 };
 
-struct MenuTable {
+// One pop-up on show.
+struct OpenPopup {
+  HMENU menu = nullptr;
+  HWND window = nullptr;
+  int hover = -1;  // the highlighted item
+};
+
+struct MenuLoop {
+  // The pop-up the loop opened, then each sub-menu opened from the one
+  // before it, always from that one's highlighted item.
+  std::vector<OpenPopup> chain;
+  HWND owner = nullptr;      // gets WM_INITMENUPOPUP and the choice
+  HWND barWindow = nullptr;  // the window whose menu bar opened it, if any
+  int barIndex = -1;         // the open item of that bar
+};
+
+// The menus made, the templates they load from, and the loop on show.
+struct MenuState {
   platform::HandleTable<HMENU, std::unique_ptr<Menu>> menus{0x30004, 4};
   std::map<std::string, std::vector<MenuTemplateItem>> resources;
+  MenuLoop loop;
 };
-MenuTable table;
+MenuState state;
 
 constexpr UINT kStateFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED;
 constexpr int kItemHeight = 18;
@@ -45,12 +63,12 @@ constexpr int kCheckColumn = 18;
 constexpr const char* kPopupClass = "#32768";
 
 Menu* findMenu(HMENU menu) {
-  std::unique_ptr<Menu>* found = table.menus.find(menu);
+  std::unique_ptr<Menu>* found = state.menus.find(menu);
   return found == nullptr ? nullptr : found->get();
 }
 
 HMENU newMenu() {
-  return table.menus.add(std::make_unique<Menu>());
+  return state.menus.add(std::make_unique<Menu>());
 }
 
 // The item that `position` and MF_BYPOSITION name, searching the pop-ups
@@ -87,10 +105,10 @@ bool makeItem(UINT flags, UINT_PTR id, LPCSTR text, MenuItem* item) {
 }
 
 void destroyMenuTree(HMENU menu) {
-  std::unique_ptr<Menu>* found = table.menus.find(menu);
+  std::unique_ptr<Menu>* found = state.menus.find(menu);
   if (found == nullptr) return;
   std::unique_ptr<Menu> gone = std::move(*found);
-  table.menus.remove(menu);
+  state.menus.remove(menu);
   for (const MenuItem& item : gone->items)
     if (HMENU popup = item.popup()) destroyMenuTree(popup);
 }
@@ -160,23 +178,6 @@ bool selectable(const MenuItem& item) {
 
 // ---- the loop
 
-// One pop-up on show.
-struct OpenPopup {
-  HMENU menu = nullptr;
-  HWND window = nullptr;
-  int hover = -1;  // the highlighted item
-};
-
-struct MenuLoop {
-  // The pop-up the loop opened, then each sub-menu opened from the one
-  // before it, always from that one's highlighted item.
-  std::vector<OpenPopup> chain;
-  HWND owner = nullptr;      // gets WM_INITMENUPOPUP and the choice
-  HWND barWindow = nullptr;  // the window whose menu bar opened it, if any
-  int barIndex = -1;         // the open item of that bar
-};
-MenuLoop loop;
-
 void drawCheckMark(HDC dc, const RECT& item, COLORREF colour) {
   HPEN pen = CreatePen(PS_SOLID, 2, colour);
   HGDIOBJ old = SelectObject(dc, pen);
@@ -196,7 +197,7 @@ void drawSubMenuArrow(HDC dc, const RECT& item, COLORREF colour) {
 }
 
 const OpenPopup* popupShownBy(HWND hwnd) {
-  for (const OpenPopup& open : loop.chain)
+  for (const OpenPopup& open : state.loop.chain)
     if (open.window == hwnd) return &open;
   return nullptr;
 }
@@ -273,15 +274,15 @@ int itemAt(const OpenPopup& open, POINT screen) {
 
 // The innermost open pop-up under a screen point, or -1.
 int levelAt(POINT screen) {
-  for (int level = int(loop.chain.size()) - 1; level >= 0; level--) {
+  for (int level = int(state.loop.chain.size()) - 1; level >= 0; level--) {
     RECT rect;
-    if (GetWindowRect(loop.chain[level].window, &rect) && PtInRect(&rect, screen)) return level;
+    if (GetWindowRect(state.loop.chain[level].window, &rect) && PtInRect(&rect, screen)) return level;
   }
   return -1;
 }
 
 void setHover(size_t level, int index) {
-  OpenPopup& open = loop.chain[level];
+  OpenPopup& open = state.loop.chain[level];
   if (index == open.hover) return;
   open.hover = index;
   InvalidateRect(open.window, nullptr, TRUE);
@@ -289,7 +290,7 @@ void setHover(size_t level, int index) {
 
 // The open pop-up's highlighted item, or null.
 const MenuItem* hoveredItem(size_t level) {
-  const OpenPopup& open = loop.chain[level];
+  const OpenPopup& open = state.loop.chain[level];
   Menu* menu = findMenu(open.menu);
   if (menu == nullptr || open.hover < 0 || open.hover >= int(menu->items.size())) return nullptr;
   return &menu->items[open.hover];
@@ -297,27 +298,27 @@ const MenuItem* hoveredItem(size_t level) {
 
 // Closes the pop-ups from `level` inwards.
 void closeFrom(size_t level) {
-  while (loop.chain.size() > level) {
-    HWND window = loop.chain.back().window;
-    loop.chain.pop_back();
+  while (state.loop.chain.size() > level) {
+    HWND window = state.loop.chain.back().window;
+    state.loop.chain.pop_back();
     DestroyWindow(window);
   }
-  if (level > 0) InvalidateRect(loop.chain[level - 1].window, nullptr, TRUE);
+  if (level > 0) InvalidateRect(state.loop.chain[level - 1].window, nullptr, TRUE);
 }
 
 // Shows `menu` at the screen point as the chain's next pop-up, after its
 // owner has had WM_INITMENUPOPUP (`position`: its place in the bar or in
 // the pop-up that holds it). False when it cannot be shown.
 bool openPopup(HMENU menu, POINT at, UINT position) {
-  SendMessageA(loop.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
+  SendMessageA(state.loop.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
   Menu* m = findMenu(menu);
   if (m == nullptr) return false;
   registerPopupClass();
   SIZE size = popupSize(*m);
   HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupClass, "", WS_POPUP, at.x, at.y,
-                                size.cx, size.cy, loop.owner, nullptr, nullptr, nullptr);
+                                size.cx, size.cy, state.loop.owner, nullptr, nullptr, nullptr);
   if (window == nullptr) return false;
-  loop.chain.push_back(OpenPopup{menu, window, -1});
+  state.loop.chain.push_back(OpenPopup{menu, window, -1});
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
   return true;
 }
@@ -340,19 +341,19 @@ POINT subMenuPlace(const OpenPopup& parent, int item, SIZE size) {
 // Opens the sub-menu of the pop-up's highlighted item, unless it is open
 // already; true when it is open.
 bool openSubMenu(size_t level) {
-  if (loop.chain.size() > level + 1) return true;
+  if (state.loop.chain.size() > level + 1) return true;
   const MenuItem* item = hoveredItem(level);
   HMENU sub = item ? item->popup() : nullptr;
   if (sub == nullptr || !selectable(*item) || findMenu(sub) == nullptr) return false;
-  const OpenPopup& parent = loop.chain[level];
+  const OpenPopup& parent = state.loop.chain[level];
   POINT at = subMenuPlace(parent, parent.hover, popupSize(*findMenu(sub)));
   return openPopup(sub, at, UINT(parent.hover));
 }
 
 // Highlights the first item of the innermost pop-up that can be chosen.
 void hoverFirstItem() {
-  size_t level = loop.chain.size() - 1;
-  Menu* menu = findMenu(loop.chain[level].menu);
+  size_t level = state.loop.chain.size() - 1;
+  Menu* menu = findMenu(state.loop.chain[level].menu);
   for (size_t i = 0; menu != nullptr && i < menu->items.size(); i++) {
     if (selectable(menu->items[i])) return setHover(level, int(i));
   }
@@ -361,7 +362,7 @@ void hoverFirstItem() {
 // The pointer is over `item` of the pop-up at `level`: the pop-ups opened
 // from another item close, and an item's sub-menu opens.
 void pointAt(size_t level, int item) {
-  if (loop.chain[level].hover != item) {
+  if (state.loop.chain[level].hover != item) {
     closeFrom(level + 1);
     setHover(level, item);
   }
@@ -370,7 +371,7 @@ void pointAt(size_t level, int item) {
 
 int barItemCount() {
   using namespace platform::user;
-  Window* window = findWindow(loop.barWindow);
+  Window* window = findWindow(state.loop.barWindow);
   Menu* bar = window ? findMenu(window->menu) : nullptr;
   return bar ? int(bar->items.size()) : 0;
 }
@@ -378,11 +379,11 @@ int barItemCount() {
 // The bar item under a screen point of the loop's bar window, or -1.
 int barItemAt(POINT screen) {
   using namespace platform::user;
-  Window* window = findWindow(loop.barWindow);
+  Window* window = findWindow(state.loop.barWindow);
   Menu* bar = window ? findMenu(window->menu) : nullptr;
   if (bar == nullptr) return -1;
   RECT windowRect;
-  GetWindowRect(loop.barWindow, &windowRect);
+  GetWindowRect(state.loop.barWindow, &windowRect);
   FrameParts parts = framePartsOf(*window);
   POINT at{screen.x - windowRect.left, screen.y - windowRect.top};
   std::vector<RECT> rects = barItemRects(*bar, parts.menuBar);
@@ -417,18 +418,18 @@ Outcome choose(size_t level) {
 bool switchBarItem(bool next, Outcome* outcome) {
   int bars = barItemCount();
   if (bars == 0) return false;
-  *outcome = {Outcome::SwitchBarItem, 0, (loop.barIndex + (next ? 1 : bars - 1)) % bars};
+  *outcome = {Outcome::SwitchBarItem, 0, (state.loop.barIndex + (next ? 1 : bars - 1)) % bars};
   return true;
 }
 
 // A key while the pop-ups are open, for the innermost one; true with
 // *outcome set when it ends the loop.
 bool menuKey(UINT key, Outcome* outcome) {
-  size_t level = loop.chain.size() - 1;
-  Menu* menu = findMenu(loop.chain[level].menu);
+  size_t level = state.loop.chain.size() - 1;
+  Menu* menu = findMenu(state.loop.chain[level].menu);
   int count = menu ? int(menu->items.size()) : 0;
   auto step = [&](int direction) {
-    int hover = loop.chain[level].hover;
+    int hover = state.loop.chain[level].hover;
     for (int n = 1; n <= count; n++) {
       int i = ((hover < 0 ? (direction > 0 ? -1 : 0) : hover) + direction * n + count * 2) % count;
       if (selectable(menu->items[i])) return setHover(level, i);
@@ -478,25 +479,25 @@ bool menuKey(UINT key, Outcome* outcome) {
 bool menuMouse(const MSG& msg, Outcome* outcome) {
   POINT screen = screenPointOf(msg);
   int level = levelAt(screen);
-  int item = level >= 0 ? itemAt(loop.chain[size_t(level)], screen) : -1;
+  int item = level >= 0 ? itemAt(state.loop.chain[size_t(level)], screen) : -1;
   switch (msg.message) {
     case WM_MOUSEMOVE:
       if (level >= 0) {
         pointAt(size_t(level), item);
       } else {
-        setHover(loop.chain.size() - 1, -1);
+        setHover(state.loop.chain.size() - 1, -1);
       }
       return false;
     case WM_LBUTTONUP:
       if (item < 0) return false;  // the release of the click that opened the menu
       pointAt(size_t(level), item);
-      if (loop.chain.size() > size_t(level) + 1) return false;  // it opened a sub-menu
+      if (state.loop.chain.size() > size_t(level) + 1) return false;  // it opened a sub-menu
       *outcome = choose(size_t(level));
       return outcome->kind == Outcome::Chosen;
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_NCLBUTTONDOWN: {
       if (level >= 0) return false;
-      int bar = loop.barWindow ? barItemAt(screen) : -1;
-      if (bar >= 0 && bar != loop.barIndex) {
+      int bar = state.loop.barWindow ? barItemAt(screen) : -1;
+      if (bar >= 0 && bar != state.loop.barIndex) {
         *outcome = {Outcome::SwitchBarItem, 0, bar};
       } else {
         *outcome = {Outcome::Cancelled};
@@ -517,13 +518,13 @@ bool isMouseMessage(UINT message) {
 // pop-up it opened is closed by then.
 Outcome runPopup(HMENU menu, HWND owner, POINT at, UINT position) {
   if (findMenu(menu) == nullptr) return {};
-  std::vector<OpenPopup> outerChain = std::move(loop.chain);
-  HWND outerOwner = loop.owner;
-  loop.chain.clear();
-  loop.owner = owner;
+  std::vector<OpenPopup> outerChain = std::move(state.loop.chain);
+  HWND outerOwner = state.loop.owner;
+  state.loop.chain.clear();
+  state.loop.owner = owner;
   Outcome outcome;
   if (openPopup(menu, at, position)) {
-    HWND first = loop.chain.front().window;
+    HWND first = state.loop.chain.front().window;
     SetCapture(first);
     MSG msg;
     for (;;) {
@@ -547,8 +548,8 @@ Outcome runPopup(HMENU menu, HWND owner, POINT at, UINT position) {
     if (GetCapture() == first) ReleaseCapture();
   }
   closeFrom(0);
-  loop.chain = std::move(outerChain);
-  loop.owner = outerOwner;
+  state.loop.chain = std::move(outerChain);
+  state.loop.owner = outerOwner;
   return outcome;
 }
 
@@ -674,12 +675,12 @@ BOOL DrawMenuBar(HWND hwnd) {
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
   if (findMenu(menu) == nullptr || !IsWindow(owner)) return FALSE;
-  MenuLoop saved = loop;
-  loop.barWindow = nullptr;
-  loop.barIndex = -1;
+  MenuLoop saved = state.loop;
+  state.loop.barWindow = nullptr;
+  state.loop.barIndex = -1;
   Outcome outcome = runPopup(menu, owner, POINT{x, y}, 0);
-  loop.barWindow = saved.barWindow;
-  loop.barIndex = saved.barIndex;
+  state.loop.barWindow = saved.barWindow;
+  state.loop.barIndex = saved.barIndex;
   UINT chosen = outcome.kind == Outcome::Chosen ? outcome.id : 0;
   if (flags & TPM_RETURNCMD) return BOOL(chosen);
   if (chosen != 0) PostMessageA(owner, WM_COMMAND, chosen, 0);
@@ -688,17 +689,17 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
 
 HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
   if (name == nullptr) return nullptr;
-  auto found = table.resources.find(platform::resourceKey(name));
-  return found == table.resources.end() ? nullptr : buildMenu(found->second, true);
+  auto found = state.resources.find(platform::resourceKey(name));
+  return found == state.resources.end() ? nullptr : buildMenu(found->second, true);
 }
 
 namespace platform {
 
 void registerMenuResource(const std::string& name, std::vector<MenuTemplateItem> bar) {
-  table.resources[resourceKey(name.c_str())] = std::move(bar);
+  state.resources[resourceKey(name.c_str())] = std::move(bar);
 }
 
-HWND openMenuWindow() { return loop.chain.empty() ? nullptr : loop.chain.back().window; }
+HWND openMenuWindow() { return state.loop.chain.empty() ? nullptr : state.loop.chain.back().window; }
 
 }  // namespace platform
 
@@ -711,7 +712,7 @@ void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
   std::vector<RECT> rects = barItemRects(*menu, rect);
   for (size_t i = 0; i < rects.size(); i++) {
     const MenuItem& item = menu->items[i];
-    bool open = loop.barWindow == hwnd && loop.barIndex == int(i) && !loop.chain.empty();
+    bool open = state.loop.barWindow == hwnd && state.loop.barIndex == int(i) && !state.loop.chain.empty();
     if (open) fillSolid(dc, rects[i], GetSysColor(COLOR_HIGHLIGHT));
     COLORREF text = (item.flags & (MF_GRAYED | MF_DISABLED)) ? GetSysColor(COLOR_GRAYTEXT)
                     : open ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_MENUTEXT);
@@ -722,14 +723,14 @@ void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
 // Runs the bar's pop-ups from `index` on, following Left/Right and clicks
 // on other bar items, until one ends the loop.
 static void runBar(HWND hwnd, int index) {
-  MenuLoop saved = loop;
-  loop.barWindow = hwnd;
+  MenuLoop saved = state.loop;
+  state.loop.barWindow = hwnd;
   for (;;) {
     Window* window = findWindow(hwnd);
     Menu* bar = window ? findMenu(window->menu) : nullptr;
     if (bar == nullptr || index < 0 || index >= int(bar->items.size())) break;
     const MenuItem item = bar->items[index];
-    loop.barIndex = index;
+    state.loop.barIndex = index;
     HMENU popup = item.popup();
     if (popup == nullptr) {
       if (selectable(item)) PostMessageA(hwnd, WM_COMMAND, item.id, 0);
@@ -749,18 +750,18 @@ static void runBar(HWND hwnd, int index) {
     if (outcome.kind == Outcome::Chosen) PostMessageA(hwnd, WM_COMMAND, outcome.id, 0);
     break;
   }
-  loop.barWindow = saved.barWindow;
-  loop.barIndex = saved.barIndex;
+  state.loop.barWindow = saved.barWindow;
+  state.loop.barIndex = saved.barIndex;
   platform::notePresentationChanged();
 }
 
 void trackMenuBar(HWND hwnd, POINT screen) {
   Window* window = findWindow(hwnd);
   if (window == nullptr || findMenu(window->menu) == nullptr) return;
-  MenuLoop saved = loop;
-  loop.barWindow = hwnd;
+  MenuLoop saved = state.loop;
+  state.loop.barWindow = hwnd;
   int index = barItemAt(screen);
-  loop.barWindow = saved.barWindow;
+  state.loop.barWindow = saved.barWindow;
   if (index < 0) return;
   SendMessageA(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(window->menu), 0);
   runBar(hwnd, index);
