@@ -183,7 +183,7 @@ Intake takeFromSocket(ZmqxConnection& link) {
   const int32_t room = zmqxBufferFree(&link.ring);
   if (room == 0) return Intake::Nothing;
   if (ioctlsocket(link.socket, FIONREAD, &waiting) == SOCKET_ERROR) return Intake::Ended;
-  static uint8_t block[ZMQX_RING_SIZE];
+  uint8_t block[ZMQX_RING_SIZE];
   // Nothing waiting may also mean the peer has gone: a peek tells.
   const int asked = waiting == 0 ? 1 : int(std::min<u_long>(waiting, u_long(room)));
   const int received = recv(link.socket, reinterpret_cast<char*>(block), asked, waiting == 0 ? MSG_PEEK : 0);

@@ -67,8 +67,7 @@ bool copyRows(const Target& target, const BlitRequest& r, ColourMap* colours, co
       colours->convertRow(r.source->row(y + dy) + (left + dx) * fromBytes, dest.row(y) + left * toBytes, count);
     return true;
   }
-  static std::vector<uint8_t> converted;
-  converted.resize(bytes);
+  std::vector<uint8_t> converted(colours->identity() ? 0 : bytes);
   int firstChanged = bottom, lastChanged = top - 1;
   for (int y = top; y < bottom; y++) {
     const uint8_t* from = r.source->row(y + dy) + (left + dx) * fromBytes;
