@@ -51,8 +51,7 @@ ZM_COMMAND(playSound) {
   bool spot = std::strncmp(argv[0], "zmPlaySpot", 10) == 0;
   int loop = int(longWord(argv[2]));
   if (named)
-    return intResult(
-        interp, spot ? zmPlaySpotSoundByName(argv[1], loop) : zmPlayAmbientSoundByName(argv[1], loop));
+    return intResult(interp, spot ? zmPlaySpotSoundByName(argv[1], loop) : zmPlayAmbientSoundByName(argv[1], loop));
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
   return intResult(interp, spot ? zmPlaySpotSound(object, loop) : zmPlayAmbientSound(object, loop));
@@ -185,8 +184,7 @@ ZM_COMMAND(kinPosture) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
   if (object == nullptr) return code;
-  return intResult(interp, is(argv[0], "zmKinNextPosture") ? zmKinNextPosture(object)
-                                                           : zmKinPrevPosture(object));
+  return intResult(interp, is(argv[0], "zmKinNextPosture") ? zmKinNextPosture(object) : zmKinPrevPosture(object));
 }
 
 ZM_COMMAND(kinGetFrame) {
