@@ -2,6 +2,7 @@
 // bodies for scripts; see cmdmedia.h.
 #include "script/cmdmedia.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "core/memory.h"
@@ -9,9 +10,11 @@
 #include "core/object.h"
 #include "core/world.h"
 #include "loading/urltable.h"
+#include "media/bodies.h"
+#include "media/movie.h"
+#include "media/sound.h"
+#include "media/video.h"
 #include "script/host.h"
-#include "script/hooks.h"
-#include "viewer/hooks.h"
 #include "viewer/api.h"
 #include "vrml/parse.h"
 
@@ -48,41 +51,40 @@ ZM_COMMAND(playSound) {
   bool spot = std::strncmp(argv[0], "zmPlaySpot", 10) == 0;
   int loop = int(longWord(argv[2]));
   if (named)
-    return intResult(
-        interp, spot ? viewerMedia().playSpotSoundByName(argv[1], loop) : hookPlayAmbientSoundByName(argv[1], loop));
+    return intResult(interp, spot ? zmPlaySpotSoundByName(argv[1], loop) : zmPlayAmbientSoundByName(argv[1], loop));
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  return intResult(interp, spot ? hookPlaySpotSound(object, loop) : hookPlayAmbientSound(object, loop));
+  return intResult(interp, spot ? zmPlaySpotSound(object, loop) : zmPlayAmbientSound(object, loop));
 }
 
 ZM_COMMAND(soundState) {
   bool named = byName(argv[0]);
   if (argc != 2) return zmTclError(interp, argv[0], named ? "name" : "ZmObj");
   if (named) {
-    if (std::strncmp(argv[0], "zmStop", 6) == 0) return intResult(interp, viewerMedia().stopSoundByName(argv[1]));
-    if (std::strncmp(argv[0], "zmSuspend", 9) == 0) return intResult(interp, hookSuspendSoundByName(argv[1]));
-    return intResult(interp, hookResumeSoundByName(argv[1]));
+    if (std::strncmp(argv[0], "zmStop", 6) == 0) return intResult(interp, zmStopSoundByName(argv[1]));
+    if (std::strncmp(argv[0], "zmSuspend", 9) == 0) return intResult(interp, zmSuspendSoundByName(argv[1]));
+    return intResult(interp, zmResumeSoundByName(argv[1]));
   }
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  if (is(argv[0], "zmStopSound")) return intResult(interp, hookStopSound(object));
-  if (is(argv[0], "zmSuspendSound")) return intResult(interp, hookSuspendSound(object));
-  return intResult(interp, hookResumeSound(object));
+  if (is(argv[0], "zmStopSound")) return intResult(interp, zmStopSound(object));
+  if (is(argv[0], "zmSuspendSound")) return intResult(interp, zmSuspendSound(object));
+  return intResult(interp, zmResumeSound(object));
 }
 
 ZM_COMMAND(setSoundVolume) {
   bool named = byName(argv[0]);
   if (argc != 3) return zmTclError(interp, argv[0], named ? "name volume" : "ZmObj volume");
   int volume = int(longWord(argv[2]));
-  if (named) return intResult(interp, hookSetSoundVolumeByName(argv[1], volume));
+  if (named) return intResult(interp, zmSetSoundVolumeByName(argv[1], volume));
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  return intResult(interp, hookSetSoundVolume(object, volume));
+  return intResult(interp, zmSetSoundVolume(object, volume));
 }
 
 ZM_COMMAND(allSounds) {
   if (argc != 1) return zmTclError(interp, argv[0], "no args");
-  return intResult(interp, is(argv[0], "zmSuspendAllSound") ? hookSuspendAllSound() : hookResumeAllSound());
+  return intResult(interp, is(argv[0], "zmSuspendAllSound") ? zmSuspendAllSound() : zmResumeAllSound());
 }
 
 // ---- Videos ----------------------------------------------------------------
@@ -90,7 +92,7 @@ ZM_COMMAND(allSounds) {
 ZM_COMMAND(videoPlay) {
   if (argc != 2) return zmTclError(interp, argv[0], "VideoFileName");
   if (!mayReadArg(interp, argv[0], argv[1])) return TCL_ERROR;
-  return intResult(interp, hookVideoPlay(argv[1]));
+  return intResult(interp, zmVideoPlay(argv[1]));
 }
 
 ZM_COMMAND(videoNextFrame) {
@@ -105,45 +107,45 @@ ZM_COMMAND(movieStep) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
   if (object == nullptr) return code;
-  if (is(argv[0], "zmPlay3DMovie")) return intResult(interp, hookPlay3DMovie(object));
-  if (is(argv[0], "zmPause3DMovie")) return intResult(interp, hookPause3DMovieStatus(object));
-  if (is(argv[0], "zmSet3DMovieNextFrame")) return intResult(interp, hookSet3DMovieNextFrame(object));
-  return intResult(interp, hookSet3DMoviePrevFrame(object));
+  if (is(argv[0], "zmPlay3DMovie")) return intResult(interp, zmPlay3DMovie(object));
+  if (is(argv[0], "zmPause3DMovie")) return intResult(interp, zmPause3DMovie(object));
+  if (is(argv[0], "zmSet3DMovieNextFrame")) return intResult(interp, zmSet3DMovieNextFrame(object));
+  return intResult(interp, zmSet3DMoviePrevFrame(object));
 }
 
 ZM_COMMAND(setMovieSpeed) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 2, "ZmObj speed", &code);
-  return object ? intResult(interp, hookSet3DMovieSpeed(object, float(floatWord(argv[2])))) : code;
+  return object ? intResult(interp, zmSet3DMovieSpeed(object, float(floatWord(argv[2])))) : code;
 }
 
 ZM_COMMAND(getMovieSpeed) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
-  return object ? floatResult(interp, hookGet3DMovieSpeed(object)) : code;
+  return object ? floatResult(interp, zmGet3DMovieSpeed(object)) : code;
 }
 
 ZM_COMMAND(getMovieInfo) {
   if (argc < 3 || argc > 5) return zmTclError(interp, argv[0], "ZmObj cur [max] [loop]");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  if (!setLongVar(interp, argv[2], hookGet3DMovieFrame(object))) return TCL_ERROR;
-  if (argc > 3 && !setLongVar(interp, argv[3], hookGet3DMovieFrameNum(object))) return TCL_ERROR;
-  if (argc > 4 && !setLongVar(interp, argv[4], hookGet3DMovieLoop(object))) return TCL_ERROR;
+  if (!setLongVar(interp, argv[2], zmGet3DMovieFrame(object))) return TCL_ERROR;
+  if (argc > 3 && !setLongVar(interp, argv[3], zmGet3DMovieFrameNum(object))) return TCL_ERROR;
+  if (argc > 4 && !setLongVar(interp, argv[4], zmGet3DMovieLoop(object))) return TCL_ERROR;
   return emptyResult(interp);
 }
 
 ZM_COMMAND(setMovieFrame) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 2, "ZmObj frameNo", &code);
-  return object ? intResult(interp, hookSet3DMovieFrame(object, longWord(argv[2]))) : code;
+  return object ? intResult(interp, zmSet3DMovieFrame(object, int(longWord(argv[2])))) : code;
 }
 
 ZM_COMMAND(setMovieLoop) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 2, "ZmObj [$zmTrue/$zmFalse]", &code);
   if (object == nullptr) return code;
-  hookSet3DMovieLoop(object, int(longWord(argv[2])));
+  zmSet3DMovieLoop(object, int(longWord(argv[2])));
   return emptyResult(interp);
 }
 
@@ -175,28 +177,27 @@ ZM_COMMAND(kinDelete) {
 ZM_COMMAND(kinSetFrame) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 2, "ZmObj  frameno", &code);
-  return object ? intResult(interp, hookKinSetFrame(object, int(longWord(argv[2])))) : code;
+  return object ? intResult(interp, zmKinSetFrame(object, int(longWord(argv[2])))) : code;
 }
 
 ZM_COMMAND(kinPosture) {
   int code = TCL_OK;
   ZmObj* object = onlyObject(interp, argc, argv, 1, "ZmObj", &code);
   if (object == nullptr) return code;
-  return intResult(interp, is(argv[0], "zmKinNextPosture") ? viewerMedia().kinNextPosture(object)
-                                                           : viewerMedia().kinPrevPosture(object));
+  return intResult(interp, is(argv[0], "zmKinNextPosture") ? zmKinNextPosture(object) : zmKinPrevPosture(object));
 }
 
 ZM_COMMAND(kinGetFrame) {
   if (argc != 3 && argc != 4) return zmTclError(interp, argv[0], "ZmObj cur [max]");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  int frame = 0;
-  int status = hookKinGetFrame(object, &frame);
+  int32_t frame = 0;
+  int status = zmKinGetFrame(object, &frame);
   if (status != 0) return intResult(interp, status);
   if (!setLongVar(interp, argv[2], frame)) return TCL_ERROR;
   if (argc == 4) {
-    int frames = 0;
-    status = hookKinGetMaxFrame(object, &frames);
+    int32_t frames = 0;
+    status = zmKinGetMaxFrame(object, &frames);
     if (status != 0) return intResult(interp, status);
     if (!setLongVar(interp, argv[3], frames)) return TCL_ERROR;
   }
@@ -212,7 +213,7 @@ ZM_COMMAND(debugFunc) {
   ZmWorld* world = zmGetCurrentWorld();
   if (world == nullptr) return intResult(interp, -1);
   ZmObj* body = nullptr;
-  int status = hookKinNewTopObject(world, argv[2], nullptr, &body);
+  int status = zmKinNewTopObject(world, argv[2], nullptr, &body);
   if (status == 0 && !setObjectVar(interp, argv[3], body)) return TCL_ERROR;
   return intResult(interp, status);
 }

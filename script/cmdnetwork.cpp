@@ -13,12 +13,13 @@
 #include "loading/filetype.h"
 #include "loading/urltable.h"
 #include "loading/weblink.h"
+#include "multiuser/hooks.h"
+#include "multiuser/send.h"
 #include "script/commands.h"
 #include "script/host.h"
-#include "multiuser/hooks.h"
 #include "script/hooks.h"
 #include "script/mainloop.h"
-#include "viewer/hooks.h"
+#include "viewer/navigation.h"
 
 namespace zmcmd {
 
@@ -38,7 +39,7 @@ ZM_COMMAND(qxSendApplEvent) {
   if (argc != 4) return zmTclError(interp, argv[0], "ZmObj ZmBitmask ZmString");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxSendApplEvent(object, uint32_t(std::strtoul(argv[2], nullptr, 10)), argv[3]);
+  zmqxSendApplEvent(object, uint32_t(std::strtoul(argv[2], nullptr, 10)), argv[3]);
   return emptyResult(interp);
 }
 
@@ -46,7 +47,7 @@ ZM_COMMAND(qxSendApplSpecificMsg) {
   if (argc != 4) return zmTclError(interp, argv[0], "ZmObj function string");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxSendApplSpecificMsg(object, argv[2], argv[3]);
+  zmqxSendApplSpecificMsg(object, argv[2], argv[3]);
   return emptyResult(interp);
 }
 
@@ -54,7 +55,7 @@ ZM_COMMAND(qxSendApplSpecificMsgWithDist) {
   if (argc != 5) return zmTclError(interp, argv[0], "ZmObj function string DestFlg");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxSendApplSpecificMsgWithDist(object, argv[2], argv[3], int(longWord(argv[4])));
+  zmqxSendApplSpecificMsgWithDist(object, argv[2], argv[3], uint8_t(longWord(argv[4])));
   return emptyResult(interp);
 }
 
@@ -62,17 +63,17 @@ ZM_COMMAND(qxUpdateObj) {
   if (argc != 2) return zmTclError(interp, argv[0], "ZmObj");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  viewerMultiUser().qxUpdateObj(object);
+  zmqxUpdateObj(object);
   return emptyResult(interp);
 }
 
-ZM_COMMAND(qxAmIMaster) { return intResult(interp, hookQxAmIMaster()); }
+ZM_COMMAND(qxAmIMaster) { return intResult(interp, zmqxAmIMaster()); }
 
 ZM_COMMAND(qxSendChatStr) {
   if (argc != 3) return zmTclError(interp, argv[0], "ZmObj Str");
   ZmObj* object = objectArg(interp, argv[0], argv[1]);
   if (object == nullptr) return TCL_ERROR;
-  hookQxSendChatStr(object, argv[2]);
+  zmqxSendChatStr(object, argv[2]);
   return emptyResult(interp);
 }
 
@@ -124,7 +125,7 @@ ZM_COMMAND(menuExec) {
 
 ZM_COMMAND(setNavigation) {
   if (argc != 2) return zmTclError(interp, argv[0], "$zmTrue|$zmFalse");
-  return intResult(interp, longWord(argv[1]) == 1 ? hookEnableNavigation() : hookDisableNavigation());
+  return intResult(interp, longWord(argv[1]) == 1 ? zmEnableNavigation() : zmDisableNavigation());
 }
 
 // ---- Messages and help -------------------------------------------------------

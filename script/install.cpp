@@ -3,18 +3,11 @@
 
 #include "core/hooks.h"
 #include "core/report.h"
-#include "media/bodies.h"
-#include "media/movie.h"
-#include "media/sound.h"
 #include "media/timeouthooks.h"
-#include "media/video.h"
 #include "multiuser/hooks.h"
-#include "multiuser/send.h"
 #include "script/events.h"
-#include "script/hooks.h"
 #include "script/host.h"
 #include "script/timeouts.h"
-#include "viewer/navigation.h"
 #include "vrml/hooks.h"
 
 namespace {
@@ -85,60 +78,4 @@ void zmInstallScriptHooks() {
   multiUserScript.provide(kMultiUserScript);
   vrmlScript.provide(kVrmlScript);
   mediaScript.provide(kMediaScript);
-}
-
-void zmConnectScriptToLayersBelow() {
-  zmScriptViewerHooks.enableNavigation = [] { return zmEnableNavigation(); };
-  zmScriptViewerHooks.disableNavigation = [] { return zmDisableNavigation(); };
-  ZmScriptMultiUserHooks& network = zmScriptMultiUserHooks;
-  network.qxSendApplEvent = [](ZmObj* object, uint32_t mask, const char* text) {
-    zmqxSendApplEvent(object, mask, text);
-  };
-  network.qxSendApplSpecificMsg = [](ZmObj* object, const char* procedure, const char* text) {
-    zmqxSendApplSpecificMsg(object, procedure, text);
-  };
-  network.qxSendApplSpecificMsgWithDist = [](ZmObj* object, const char* procedure, const char* text, int to) {
-    zmqxSendApplSpecificMsgWithDist(object, procedure, text, to);
-  };
-  network.qxSendChatStr = [](ZmObj* object, const char* text) { zmqxSendChatStr(object, text); };
-  network.qxAmIMaster = zmqxAmIMaster;
-  ZmScriptMediaHooks& media = zmScriptMediaHooks;
-  media.playAmbientSound = zmPlayAmbientSound;
-  media.playSpotSound = zmPlaySpotSound;
-  media.stopSound = zmStopSound;
-  media.videoPlay = zmVideoPlay;
-  media.suspendSound = zmSuspendSound;
-  media.resumeSound = zmResumeSound;
-  media.setSoundVolume = zmSetSoundVolume;
-  media.playAmbientSoundByName = zmPlayAmbientSoundByName;
-  media.suspendSoundByName = zmSuspendSoundByName;
-  media.resumeSoundByName = zmResumeSoundByName;
-  media.setSoundVolumeByName = zmSetSoundVolumeByName;
-  media.suspendAllSound = zmSuspendAllSound;
-  media.resumeAllSound = zmResumeAllSound;
-  media.play3DMovie = zmPlay3DMovie;
-  media.pause3DMovie = zmPause3DMovie;
-  media.set3DMovieSpeed = zmSet3DMovieSpeed;
-  media.get3DMovieSpeed = zmGet3DMovieSpeed;
-  media.set3DMovieFrame = [](ZmObj* object, long frame) { return zmSet3DMovieFrame(object, int(frame)); };
-  media.get3DMovieFrame = [](ZmObj* object) { return long(zmGet3DMovieFrame(object)); };
-  media.get3DMovieFrameNum = [](ZmObj* object) { return long(zmGet3DMovieFrameNum(object)); };
-  media.get3DMovieLoop = zmGet3DMovieLoop;
-  media.set3DMovieLoop = zmSet3DMovieLoop;
-  media.set3DMovieNextFrame = zmSet3DMovieNextFrame;
-  media.set3DMoviePrevFrame = zmSet3DMoviePrevFrame;
-  media.kinSetFrame = [](ZmObj* object, int frame) { return zmKinSetFrame(object, frame); };
-  media.kinGetFrame = [](ZmObj* object, int* frame) {
-    int32_t value = 0;
-    const int status = zmKinGetFrame(object, &value);
-    *frame = value;
-    return status;
-  };
-  media.kinGetMaxFrame = [](ZmObj* object, int* frames) {
-    int32_t value = 0;
-    const int status = zmKinGetMaxFrame(object, &value);
-    *frames = value;
-    return status;
-  };
-  media.kinNewTopObject = zmKinNewTopObject;
 }

@@ -41,13 +41,6 @@ struct Runs {
   bool stopped = false;              // the world's scripts passed the memory bound
 };
 
-struct Bounds {
-  uint32_t runMs = kZmScriptRunMs;
-  size_t memoryBytes = kZmScriptMemoryBytes;
-} bounds;
-
-volatile std::sig_atomic_t stopRequested = 0;
-
 // Waiting for events inside a run ("vwait", "tkwait", a dialog of the
 // toolkit) is not running while the program's own messages are served
 // meanwhile (the toolkit's loop serves them): such a wait is credited to
@@ -58,24 +51,33 @@ struct Waits {
   bool waiting = false;
   Clock::time_point began;
   std::vector<Runs*> active;  // outermost runs under way
-} waits;
+};
+
+// The bounds every world's scripts run under, and what holds across runs.
+struct Limits {
+  uint32_t runMs = kZmScriptRunMs;               // one run's time budget
+  size_t memoryBytes = kZmScriptMemoryBytes;     // a world's scripts' growth
+  volatile std::sig_atomic_t stopRequested = 0;  // the program is ending (set from a signal handler)
+  Waits waits;
+} limits;
 
 void waitBegins(ClientData, int flags) {
   if (flags & TCL_DONT_WAIT) return;
-  waits.waiting = true;
-  waits.began = Clock::now();
+  limits.waits.waiting = true;
+  limits.waits.began = Clock::now();
 }
 
 void waitEnds(ClientData, int) {
-  if (!waits.waiting) return;
-  waits.waiting = false;
+  if (!limits.waits.waiting) return;
+  limits.waits.waiting = false;
   if (!platform::tclEventSourceInstalled()) return;
-  const auto waited = Clock::now() - waits.began;
-  for (Runs* runs : waits.active) runs->start += waited;
+  const auto waited = Clock::now() - limits.waits.began;
+  for (Runs* runs : limits.waits.active) runs->start += waited;
 }
 
 void forgetActive(Runs* runs) {
-  waits.active.erase(std::remove(waits.active.begin(), waits.active.end(), runs), waits.active.end());
+  std::vector<Runs*>& active = limits.waits.active;
+  active.erase(std::remove(active.begin(), active.end(), runs), active.end());
 }
 
 Runs* runsOf(Tcl_Interp* interp) { return static_cast<Runs*>(Tcl_GetAssocData(interp, kRunsKey, nullptr)); }
@@ -97,7 +99,7 @@ long long growthSoFar(const Runs& runs) {
   return runs.measuredDepth > 0 ? runs.account + allocatedBytes() - runs.startAllocated : runs.account;
 }
 
-bool pastMemoryBound(const Runs& runs) { return growthSoFar(runs) > static_cast<long long>(bounds.memoryBytes); }
+bool pastMemoryBound(const Runs& runs) { return growthSoFar(runs) > static_cast<long long>(limits.memoryBytes); }
 
 // Sets the interpreter's time limit `seconds` and `microseconds` from now
 // (Tcl's limits are on the calendar clock).
@@ -123,9 +125,9 @@ void sliceOver(ClientData, Tcl_Interp* interp) {
   Runs* runs = runsOf(interp);
   if (runs == nullptr || runs->depth == 0) return;
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - runs->start);
-  if (stopRequested) {
+  if (limits.stopRequested) {
     stop(*runs, ZM_RUN_ENDING);
-  } else if (spent.count() >= bounds.runMs) {
+  } else if (spent.count() >= limits.runMs) {
     stop(*runs, ZM_RUN_OUT_OF_TIME);
   } else if (pastMemoryBound(*runs)) {
     stop(*runs, ZM_RUN_OUT_OF_MEMORY);
@@ -142,8 +144,8 @@ void freeRuns(ClientData clientData, Tcl_Interp*) {
 
 }  // namespace
 
-uint32_t zmScriptRunBudgetMs() { return bounds.runMs; }
-size_t zmScriptMemoryBoundBytes() { return bounds.memoryBytes; }
+uint32_t zmScriptRunBudgetMs() { return limits.runMs; }
+size_t zmScriptMemoryBoundBytes() { return limits.memoryBytes; }
 
 void zmScriptInstallLimits(Tcl_Interp* interp) {
   Tcl_SetAssocData(interp, kRunsKey, freeRuns, new Runs);
@@ -151,18 +153,18 @@ void zmScriptInstallLimits(Tcl_Interp* interp) {
   // Every command looks at the clock, so that one slow command after
   // another cannot carry a script far past a slice.
   Tcl_LimitSetGranularity(interp, TCL_LIMIT_TIME, 1);
-  if (!waits.sourceMade) {
+  if (!limits.waits.sourceMade) {
     Tcl_CreateEventSource(waitBegins, waitEnds, nullptr);
-    waits.sourceMade = true;
+    limits.waits.sourceMade = true;
   }
 }
 
 bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind) {
   Runs* runs = runsOf(interp);
-  if (runs == nullptr || runs->stopped || stopRequested) return false;
+  if (runs == nullptr || runs->stopped || limits.stopRequested) return false;
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth++ == 0) runs->startAllocated = allocatedBytes();
   if (runs->depth++ > 0) return true;
-  waits.active.push_back(runs);
+  limits.waits.active.push_back(runs);
   runs->start = Clock::now();
   runs->stopping = ZM_RUN_NOT_STOPPED;
   runs->told = false;
@@ -177,7 +179,7 @@ ZmRunStop zmScriptEndRun(Tcl_Interp* interp, ZmRunKind kind) {
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth > 0) {
     const long long growth = growthSoFar(*runs);
     if (--runs->measuredDepth == 0) runs->account = growth > 0 ? growth : 0;
-    if (runs->stopping == ZM_RUN_NOT_STOPPED && growth > static_cast<long long>(bounds.memoryBytes))
+    if (runs->stopping == ZM_RUN_NOT_STOPPED && growth > static_cast<long long>(limits.memoryBytes))
       stop(*runs, ZM_RUN_OUT_OF_MEMORY);
   }
   if (--runs->depth == 0) {
@@ -221,12 +223,12 @@ bool zmScriptStoppedForGood(Tcl_Interp* interp) {
   return runs != nullptr && runs->stopped;
 }
 
-void zmScriptRequestStop() { stopRequested = 1; }
-bool zmScriptStopRequested() { return stopRequested != 0; }
+void zmScriptRequestStop() { limits.stopRequested = 1; }
+bool zmScriptStopRequested() { return limits.stopRequested != 0; }
 
 void zmScriptSetLimitsForTest(uint32_t runMs, size_t memoryBytes) {
-  bounds.runMs = runMs != 0 ? runMs : kZmScriptRunMs;
-  bounds.memoryBytes = memoryBytes != 0 ? memoryBytes : kZmScriptMemoryBytes;
+  limits.runMs = runMs != 0 ? runMs : kZmScriptRunMs;
+  limits.memoryBytes = memoryBytes != 0 ? memoryBytes : kZmScriptMemoryBytes;
 }
 
-void zmScriptClearStopForTest() { stopRequested = 0; }
+void zmScriptClearStopForTest() { limits.stopRequested = 0; }

@@ -2,6 +2,7 @@
 // install.h.
 #include "shell/install.h"
 
+#include "core/hooks.h"
 #include "core/world.h"
 #include "loading/weblink.h"
 #include "loading/wwwlink.h"

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <span>
 
 #include "core/hooks.h"
-#include "core/hookslots.h"
 #include "core/report.h"
 #include "loading/loadhooks.h"
 #include "media/install.h"
@@ -34,24 +32,6 @@ bool isNamed(std::string_view provider, std::initializer_list<std::string_view> 
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
 }
 
-void listUnsetServices(std::initializer_list<std::string_view> providers, std::string& out) {
-  for (const ZmServiceState* service : kServices) {
-    if (!isNamed(service->provider(), providers)) continue;
-    if (!service->provided())
-      out += std::string(service->provider()) + ": " + service->name() + "\n";
-    else if (!service->complete())
-      out += std::string(service->provider()) + ": " + service->name() + " (a function left out)\n";
-  }
-}
-
-void listUnset(std::span<const ZmHookSlot> slots, std::initializer_list<std::string_view> providers,
-               std::string& out) {
-  for (const ZmHookSlot& entry : slots) {
-    if (entry.isSet() || std::find(providers.begin(), providers.end(), entry.provider) == providers.end()) continue;
-    out += std::string(entry.provider) + ": " + entry.table + "." + entry.slot + "\n";
-  }
-}
-
 // Shown whatever the flags: without the module a movie, MIDI or the web
 // fails, and the reason belongs beside that.
 void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
@@ -60,8 +40,13 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
-  listUnset(zmScriptHookSlots(), providers, unset);
-  listUnsetServices(providers, unset);
+  for (const ZmServiceState* service : kServices) {
+    if (!isNamed(service->provider(), providers)) continue;
+    if (!service->provided())
+      unset += std::string(service->provider()) + ": " + service->name() + "\n";
+    else if (!service->complete())
+      unset += std::string(service->provider()) + ": " + service->name() + " (a function left out)\n";
+  }
   return unset;
 }
 
@@ -71,7 +56,6 @@ void zmStartLayers(const ZmStandIns& standIns) {
   zmInstallMediaHooks();
   zmInstallMultiUserHooks();
   zmInstallScriptHooks();
-  zmConnectScriptToLayersBelow();
   platform::setOwnModuleReporter(reportModuleNotLoaded);
   static ZmCoreMessages messages;
   messages.notifyMessage = standIns.notifyMessage;

@@ -7,7 +7,7 @@
 // Owns: the order in which the layers' install functions run, the stand-ins
 // a caller gives for the parts of the program that do not exist yet, and
 // the debug build's check that lists the service records (core/service.h)
-// and upward hook slots an installed layer leaves unset. It does not own the
+// an installed layer leaves unset. It does not own the
 // records (core/hooks.h, vrml/hooks.h, ...) nor the install functions (one
 // per layer, in that layer).
 #ifndef LUMENFOLD_STARTUP_STARTUP_H
@@ -33,19 +33,19 @@ struct ZmStandIns {
 /*
  * zmStartLayers --
  *   Runs the install function of every layer that exists, lowest first
- *   (viewer, loading, media, multi-user, then scripting, whose own tables
- *   are then connected to the layers below it), has the program's modules
- *   that cannot be loaded reported among its messages, then puts the stand-ins in
- *   their slots. The shell fills its slots later (zmInstallShellHooks).
+ *   (viewer, loading, media, multi-user, then scripting), has the
+ *   program's modules that cannot be loaded reported among its messages,
+ *   then puts the stand-ins in their slots. The shell fills its records
+ *   later (zmInstallShellHooks).
  * Side effects:
- *   Fills the hook tables; in a debug build, writes the slots the
+ *   Fills the service records and loading's table; in a debug build, writes the records the
  *   installed layers leave unset to stderr (nothing when all are set).
  *   Calling it again installs the same functions again.
  */
 void zmStartLayers(const ZmStandIns& standIns);
 
-// The records and slots that the named providing layers ("viewer",
-// "loading", ...) leave unset, one line each ("viewer: coreViewer", or
+// The records that the named providing layers ("viewer", "loading", ...)
+// leave unset, one line each ("viewer: coreViewer", or
 // "viewer: coreViewer (a function left out)" for a provided record with a
 // null member); empty when every one is set.
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers);

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "multiuser/protocol.h"
 #include "platform/winsock.h"
@@ -71,8 +72,8 @@ class TestWorldServer {
 };
 
 // Connects, says hello and announces its avatar; then sends script
-// messages naming any procedure. It never reads what the server sends on.
-// Its socket is one of the platform's Winsock layer, which it starts and
+// messages naming any procedure, and reads the object messages the server
+// relays to it. Its socket is one of the platform's Winsock layer, which it starts and
 // cleans up for itself.
 class RawPeer {
  public:
@@ -117,7 +118,39 @@ class RawPeer {
     return size > 0 && sendAll(message, size_t(size));
   }
 
+  // The next object message of that sub-kind (ZMQX_SUB_CHAT, ...) the
+  // server relays, whole; the messages before it are passed over. Empty
+  // when none comes within five seconds.
+  std::vector<uint8_t> nextObjectMessage(uint32_t subKind) {
+    for (std::vector<uint8_t> message; !(message = nextMessage()).empty();) {
+      uint32_t kind = 0, sub = 0;
+      zmqxReadHeader(message.data(), nullptr, nullptr, nullptr, &kind, nullptr);
+      if (kind != ZMQX_KIND_OBJECT) continue;
+      zmqxReadObjectMessage(message.data(), nullptr, &sub, nullptr);
+      if (sub == subKind) return message;
+    }
+    return {};
+  }
+
  private:
+  // The next class-0 message whole (others are passed over); empty at the
+  // end of the stream or after five quiet seconds.
+  std::vector<uint8_t> nextMessage() {
+    std::vector<uint8_t> message(ZMQX_POSITION_SIZE);
+    while (receiveAll(message.data(), 1)) {
+      const uint8_t messageClass = message[0];
+      const size_t head = messageClass == ZMQX_CLASS_POSTURE    ? ZMQX_POSTURE_SIZE
+                          : messageClass == ZMQX_CLASS_POSITION ? ZMQX_POSITION_SIZE
+                                                                : ZMQX_HEADER_SIZE;
+      message.resize(head);
+      if (!receiveAll(message.data() + 1, head - 1)) break;
+      message.resize(size_t(zmqxMessageSize(message.data())));
+      if (!receiveAll(message.data() + head, message.size() - head)) break;
+      if (messageClass == ZMQX_CLASS_MESSAGE) return message;
+    }
+    return {};
+  }
+
   bool sendAll(const uint8_t* bytes, size_t size) {
     while (size > 0) {
       const int sent = send(socket_, reinterpret_cast<const char*>(bytes), int(size), 0);
@@ -129,6 +162,11 @@ class RawPeer {
   }
   bool receiveAll(uint8_t* bytes, size_t size) {
     while (size > 0) {
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(socket_, &readable);
+      timeval wait = {5, 0};
+      if (select(0, &readable, nullptr, nullptr, &wait) != 1) return false;
       const int received = recv(socket_, reinterpret_cast<char*>(bytes), int(size), 0);
       if (received <= 0) return false;
       bytes += received;

@@ -7,7 +7,6 @@
 
 #include "media/timeouthooks.h"
 #include "multiuser/hooks.h"
-#include "script/hooks.h"
 #include "script/host.h"
 #include "script/install.h"
 #include "tests/media/body_fixture.h"
@@ -22,7 +21,6 @@ class ScriptMediaTest : public MediaTest {
     // File URLs are the files themselves.
     loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) { return zmGetUrl(entry); };
     zmInstallScriptHooks();
-    zmConnectScriptToLayersBelow();
     zmSetCurrentWorld(world);
     ASSERT_EQ(zmScriptInit(world, ZM_SCRIPT_TCL), 0);
   }
@@ -49,9 +47,6 @@ class ScriptMediaTest : public MediaTest {
 
   ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
   ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
-  HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
-  HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
-  HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
   // For the tests that build objects in the viewer; it outlives the world,
   // which the tear-down deletes.
   std::unique_ptr<ViewerForWorld> viewer;

@@ -8,8 +8,8 @@
 // $spike $colors), fetches file URLs as the files themselves (a URL
 // beginning with "missing:" cannot be fetched), and runs a script either
 // directly or inside the delivery of an event record ($event) to $box. It
-// empties the script layer's hook tables for the test. It does not own
-// what the tests check.
+// gives the shell's record (scriptShell) back after each test. It does not
+// own what the tests check.
 #ifndef LUMENFOLD_TESTS_SCRIPT_COMMAND_FIXTURE_H
 #define LUMENFOLD_TESTS_SCRIPT_COMMAND_FIXTURE_H
 
@@ -100,9 +100,6 @@ class CommandTest : public ScriptTest {
 
   ZmWorld* world = nullptr;
   ServiceGuard<ZmScriptShell> scriptShellHooks{scriptShell};
-  HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
-  HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
-  HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
 };
 
 #endif

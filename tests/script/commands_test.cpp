@@ -221,8 +221,8 @@ std::vector<Row> rows() {
       {"zmGetEvent2DPoint $event x", false, wrongArgs("zmGetEvent2DPoint", "ZmEvent x y")},
       {"zmGetEventTime $event s ms; list $s $ms", true, "12 345"},
       {"zmGetEventTime $event s", false, wrongArgs("zmGetEventTime", "ZmEvent sec milli_sec")},
-      // Media: the script layer is not connected to the media here, so
-      // every object is without sound, movie or body.
+      // Media: there is no sound world here, and no object has a sound,
+      // a movie or a body.
       {"zmPlayAmbientSound $box 1", true, "-1"},
       {"zmPlayAmbientSound 12a 1", false, "zmPlayAmbientSound:bad ZmObj[12a]"},
       {"zmPlaySpotSound $box 0", true, "-1"},

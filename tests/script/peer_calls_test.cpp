@@ -1,12 +1,13 @@
 // Tests of what another user can make this program run, through
 // tools/worldserver and a raw peer: a script message names only the
 // world's own procedures, and the Script nodes of another user's avatar do
-// not run in this world.
+// not run in this world. And what this world's scripts send the peer.
 #include <chrono>
 #include <functional>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "loading/wwwlink.h"
 #include "multiuser/connection.h"
@@ -139,6 +140,50 @@ TEST_F(PeerSecurity, AnAvatarsScriptDoesNotRun) {
   EXPECT_FALSE(flagSet("ran"));
   EXPECT_FALSE(noticed("leak:"));
   EXPECT_TRUE(noticed("the scripts of a file another user added do not run"));
+}
+
+// The senders' words arrive at another user as the script gave them: the
+// procedure, its data with the characters Tcl would substitute, the
+// destination flag, the event mask and the chat text.
+using ScriptSends = PeerSecurity;
+
+TEST_F(ScriptSends, WhatAScriptSendsReachesTheOtherUser) {
+  RawPeer peer(server.port(), "bob", "nothing.wrl");
+  ASSERT_TRUE(peer.joined());
+  ASSERT_TRUE(server.waitForOutput("client " + std::to_string(peer.clientId()) + " joined", 10));
+  zmNameObject(world->person, "me");
+  ASSERT_EQ(eval(world,
+                 "set me [zmGetObjByName me]\n"
+                 "zmqxSendApplSpecificMsgWithDist $me wave {a [b] $c} 9\n"
+                 "zmqxSendApplEvent $me 4294967295 go\n"
+                 "zmqxSendChatStr $me {hello there}"),
+            0);
+
+  const std::vector<uint8_t> call = peer.nextObjectMessage(ZMQX_SUB_APPL_SPECIFIC);
+  ASSERT_FALSE(call.empty());
+  ZmId sender = 0;
+  uint8_t destination = 0;
+  const char* procedure = nullptr;
+  const char* data = nullptr;
+  zmqxReadObjectMessage(call.data(), &sender, nullptr, &destination);
+  ASSERT_EQ(zmqxReadApplSpecific(call.data(), &procedure, &data), 0);
+  EXPECT_EQ(sender, world->person->id);
+  EXPECT_EQ(destination, 9);
+  EXPECT_STREQ(procedure, "wave");
+  EXPECT_STREQ(data, "a [b] $c");
+
+  const std::vector<uint8_t> event = peer.nextObjectMessage(ZMQX_SUB_APPL_EVENT);
+  ASSERT_FALSE(event.empty());
+  uint32_t mask = 0;
+  const char* text = nullptr;
+  ASSERT_EQ(zmqxReadApplEvent(event.data(), &mask, &text), 0);
+  EXPECT_EQ(mask, 0xFFFFFFFFu);
+  EXPECT_STREQ(text, "go");
+
+  const std::vector<uint8_t> chat = peer.nextObjectMessage(ZMQX_SUB_CHAT);
+  ASSERT_FALSE(chat.empty());
+  ASSERT_EQ(zmqxReadChatText(chat.data(), &text), 0);
+  EXPECT_STREQ(text, "hello there");
 }
 
 }  // namespace

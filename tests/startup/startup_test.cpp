@@ -8,7 +8,6 @@
 #include "loading/loadhooks.h"
 #include "multiuser/hooks.h"
 #include "platform/moviefile.h"
-#include "script/hooks.h"
 #include "startup/startup.h"
 #include "tests/own_modules.h"
 #include "tests/vrml_hook_guards.h"
@@ -37,9 +36,6 @@ class StartupTest : public ::testing::Test {
   HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
   ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   ServiceGuard<ZmViewerMultiUser> viewerMultiUserHooks{viewerMultiUser};
-  HookTableGuard<ZmScriptMediaHooks> scriptMediaHooks{zmScriptMediaHooks};
-  HookTableGuard<ZmScriptMultiUserHooks> scriptMultiUserHooks{zmScriptMultiUserHooks};
-  HookTableGuard<ZmScriptViewerHooks> scriptViewerHooks{zmScriptViewerHooks};
 };
 
 TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
@@ -55,10 +51,7 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   zmStartLayers({quiet, nothingFetched});
   EXPECT_EQ(zmListUnsetHooks({"loading"}), "");  // loading provides all of its slots
   EXPECT_EQ(zmListUnsetHooks({"script"}), "");   // and so does scripting
-  // The layers below scripting fill the slots scripts reach them through.
   EXPECT_EQ(zmListUnsetHooks({"multiuser"}), "");
-  EXPECT_NE(zmScriptMediaHooks.playAmbientSound, nullptr);
-  EXPECT_NE(zmScriptViewerHooks.enableNavigation, nullptr);
   // The shell's windows fill theirs later.
   const std::string shell = zmListUnsetHooks({"shell"});
   EXPECT_NE(shell.find("shell: multiUserShell\n"), std::string::npos) << shell;
