@@ -48,7 +48,6 @@
 #include "engine/matrix.h"
 #include "engine/polygon.h"
 #include "engine/scene.h"
-#include "loading/wwwlink.h"
 #include "platform/clock.h"
 #include "platform/composition.h"
 #include "platform/display.h"
@@ -99,7 +98,7 @@ int quiet(const char*) { return 0; }
 struct View {
   View() {
     platform::setDisplayDepth(16);
-    zmStartLayers({quiet, nullptr});
+    zmStartLayers({quiet});
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = "FramesBenchView";
@@ -317,7 +316,7 @@ struct Program {
     setenv("LUMENFOLD_HOME", folder, 1);
     platform::setDisplayDepth(24);
     onDisplay = platform::startPresenter(false);
-    zmStartLayers({quiet, zmWwwFetchUrl});
+    zmStartLayers({quiet});
     if (zmAppInit(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL) != 0) return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (zmShell.zmAppState != ZM_APP_RUNNING && std::chrono::steady_clock::now() < deadline) {

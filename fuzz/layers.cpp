@@ -7,7 +7,6 @@
 
 #include "fuzz/harness.h"
 #include "loading/filetype.h"
-#include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "startup/startup.h"
 
@@ -29,7 +28,8 @@ const char* fetchFromPrivateFolder(ZmUrlHash* entry) {
 
 void startLayersOverPrivateFolder() {
   adoptPrivateFolderAsHome();
-  zmStartLayers({nullptr, fetchFromPrivateFolder});
+  zmStartLayers({nullptr});
+  zmSetUrlFetch(fetchFromPrivateFolder);
 }
 
 }  // namespace fuzz

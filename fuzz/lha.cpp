@@ -1,13 +1,15 @@
 // fuzz/lha.cpp -- an LHA archive through the archiver library's calls
 // (check, count, find first/next, extract) and through the loading layer's
-// extraction into the program's temporary folder. Every name reported must
-// stay inside the target folder, and every file extracted must land there.
+// extraction into the program's temporary folder, members post-processed as
+// the program does. Every name reported must stay inside the target
+// folder, and every file extracted must land there.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "core/report.h"
 #include "fuzz/harness.h"
 #include "loading/lha.h"
 #include "platform/archiver.h"
@@ -48,19 +50,23 @@ void extractInto(const std::string& archive, const std::string& folder) {
   if (std::memchr(report, '\0', sizeof report) == nullptr) std::abort();
 }
 
-// Whatever the private folder holds beside the archive, the command's folder
-// and the program's temporary folder was written outside where it belonged.
+// Whatever the private folder holds beside the archive, the command's folder,
+// the program's temporary folder and the user folder (where members that
+// are converted or unpacked go) was written outside where it belonged.
 bool wroteElsewhere(const std::string& root) {
   std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(root, ignored)) {
     const std::string name = entry.path().filename().string();
-    if (name != "in.lzh" && name != "out" && name != "LumenfoldLib") return true;
+    if (name != "in.lzh" && name != "out" && name != "LumenfoldLib" && name != "user") return true;
   }
   return false;
 }
 
 void startLayers() {
   fuzz::adoptPrivateFolderAsHome();
+  setenv("LUMENFOLD_HOME", (fuzz::privateFolder() + "user").c_str(), 1);
+  zmTurnOffFlag(ZM_FLAG_WARNING);
+  zmTurnOffFlag(ZM_FLAG_ERROR);
   platform::provideArchiver();
 }
 
@@ -73,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string archive = fuzz::writeInput("in.lzh", data, size);
   listMembers(archive);
   extractInto(archive, root + "out/");
-  zmExtractLha(archive.c_str());
+  zmExtractLha(("file://" + archive).c_str());
   if (wroteElsewhere(root)) std::abort();
   fuzz::clearPrivateFolder();
   return 0;

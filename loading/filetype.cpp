@@ -15,8 +15,8 @@
 #include "core/report.h"
 #include "core/strings.h"
 #include "loading/gif.h"
+#include "loading/gzip.h"
 #include "loading/jpeg.h"
-#include "loading/loadhooks.h"
 #include "loading/madecopies.h"
 
 namespace {
@@ -367,9 +367,8 @@ int zmPreProcessFile(int placement, const char* source, char* out, size_t outSiz
     return zmConvertImage(placement, source, out, outSize, sourceType);
   if (sourceType != ZM_FILE_GZ) return copyName(out, outSize, source) ? 0 : -1;
 
-  if (zmLoadingHooks.decompress == nullptr) return -1;
   char unpacked[ZM_URL_BUFFER_SIZE] = "";
-  int result = zmLoadingHooks.decompress(placement, zmGetMainHwnd(), source, unpacked, sizeof unpacked, type);
+  int result = Decompress(placement, zmGetMainHwnd(), source, unpacked, sizeof unpacked, type);
   if (placement == ZM_PLACE_FETCHED) remove(source);
   if (result != 0) return -1;
   zmRecordMadeCopy(unpacked);

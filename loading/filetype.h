@@ -7,9 +7,9 @@
 // use '\' and any letter case: it resolves to '/' and, when the exact name
 // does not exist, to a case-insensitive match in its folder); naming the
 // output of unpacking and conversion; and post-processing (gzip files
-// unpacked through zmLoadingHooks.decompress, GIF and JPEG images converted
-// to BMP), so that the rest of the program sees only plain formats.
-// It does not own the image decoders (gif.h, jpeg.h) or the gzip runner.
+// unpacked by Decompress, GIF and JPEG images converted to BMP), so that
+// the rest of the program sees only plain formats. It does not own the
+// image decoders (gif.h, jpeg.h) or the gzip runner (gzip.h).
 //
 // The conversions returning `const char*` answer in a buffer of their own
 // that the next call overwrites; callers copy what they keep.

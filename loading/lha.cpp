@@ -8,11 +8,14 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "core/world.h"
+#include "loading/filetype.h"
+#include "loading/loadhooks.h"
 #include "loading/madecopies.h"
+#include "loading/urltable.h"
 #include "platform/archiver.h"
 #include "platform/windows.h"
-
-ZmLhaCallbacks zmLhaCallbacks = {};
+#include "vrml/session.h"
 
 namespace {
 
@@ -52,7 +55,7 @@ bool loadArchiver(Archiver* archiver) {
          bind(m, ARCHIVER_ORDINAL_COMMAND, &archiver->command);
 }
 
-int folderCounter = 0;
+int folderCounter = 0;  // the number of the next extraction folder
 
 struct ArchiverErrorText {
   int code;
@@ -184,7 +187,8 @@ void removeMembers(const char* folder, const MemberNames& members) {
 }
 
 // Post-processes one extracted member, runs it when it is a script, and
-// enters it in the URL table.
+// enters it in the URL table of the world being built (else the current
+// world's), so that an archive named by a world file lands in that world.
 void enterMember(const char* folder, const char* name) {
   char path[ZM_LHA_PATH_SIZE];
   if (!isSafeMemberName(name) || !memberPath(folder, name, path)) {
@@ -192,14 +196,11 @@ void enterMember(const char* folder, const char* name) {
     return;
   }
   char out[ZM_LHA_PATH_SIZE];
-  if (zmLhaCallbacks.preProcessFile != nullptr) {
-    if (zmLhaCallbacks.preProcessFile(0, path, out, sizeof out, 4) != 0) return;
-  } else {
-    std::memcpy(out, path, sizeof out);
-  }
-  uint32_t type = zmLhaCallbacks.getFileType != nullptr ? zmLhaCallbacks.getFileType(out) : ZM_LHA_TYPE_UNKNOWN;
-  if (type == 5 && zmLhaCallbacks.evalScriptFile != nullptr) zmLhaCallbacks.evalScriptFile(out);
-  if (zmLhaCallbacks.newUrlHashEntry != nullptr) zmLhaCallbacks.newUrlHashEntry(name, out, type);
+  if (zmPreProcessFile(ZM_PLACE_LOCAL, path, out, sizeof out, ZM_FILE_WRL) != 0) return;
+  const uint32_t type = zmGetFileType(out);
+  ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
+  if (type == ZM_FILE_TCL) loadingScript().scriptEvalFile(world, out);
+  if (world != nullptr) zmNewUrlHashEntry(world->urlTable, name, out, type);
 }
 
 // Extracts into the next numbered folder and enters the members.
@@ -260,7 +261,10 @@ int extractLocalArchive(const Archiver& archiver, const char* file) {
 
 int zmExtractLha(const char* url) {
   if (url == nullptr) return 0;
-  const char* fetched = zmLhaCallbacks.fetchUrl != nullptr ? zmLhaCallbacks.fetchUrl(url) : url;
+  // Fetched as any other file of the world, under the same rules: relative
+  // to the world, and never a local file for a world from the web.
+  ZmUrlHash archiveUrl{const_cast<char*>(url), nullptr, ZM_FILE_UNKNOWN, nullptr};
+  const char* fetched = zmFetchUrl(&archiveUrl);
   if (fetched == nullptr) return 0;
   char file[ZM_LHA_PATH_SIZE];
   int length = std::snprintf(file, sizeof file, "%s", fetched);

@@ -11,11 +11,15 @@
 #include "core/strings.h"
 #include "core/world.h"
 #include "loading/filetype.h"
-#include "loading/loadhooks.h"
 #include "loading/madecopies.h"
+#include "loading/wwwlink.h"
 #include "vrml/session.h"
 
 namespace {
+
+// The browser link's fetch, unless a tool or test put its own in place;
+// null: nothing can be fetched.
+ZmUrlFetch urlFetch = zmWwwFetchUrl;
 
 ZmUrlHash** bucketOf(ZmUrlHashTable* table, const char* url) {
   return &table->buckets[zmHashString(url) % (uint32_t)table->bucketCount];
@@ -47,7 +51,7 @@ bool makeLocal(ZmUrlHash* entry, const char* nullEntryWarning) {
     return false;
   }
   if (entry->local_filename != nullptr) return true;
-  const char* fetched = zmLoadingHooks.wwwFetchUrl ? zmLoadingHooks.wwwFetchUrl(entry) : nullptr;
+  const char* fetched = zmFetchUrl(entry);
   if (fetched == nullptr) {
     zmReportWarning("zmGetLocalFile(): NULL");
     return false;
@@ -156,6 +160,14 @@ void zmDeleteUrlHashEntry(ZmUrlHashTable* table, const char* url) {
 }
 
 const char* zmGetUrl(ZmUrlHash* entry) { return entry ? entry->url : nullptr; }
+
+ZmUrlFetch zmSetUrlFetch(ZmUrlFetch fetch) {
+  ZmUrlFetch replaced = urlFetch;
+  urlFetch = fetch;
+  return replaced;
+}
+
+const char* zmFetchUrl(ZmUrlHash* entry) { return urlFetch != nullptr ? urlFetch(entry) : nullptr; }
 
 const char* zmGetLocalFile(ZmUrlHash* entry) {
   if (!makeLocal(entry, "zmGetLocalFile: argument pointer to ZmUrlHash is null.")) return nullptr;

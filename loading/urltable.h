@@ -2,14 +2,16 @@
 // URLs.
 //
 // Owns: `ZmUrlHashTable` and its `ZmUrlHash` entries (URL, local file, type
-// code); registering URLs without fetching them; obtaining an entry's local
-// file on first demand (through zmLoadingHooks.wwwFetchUrl) and keeping it
-// for the life of the world; deleting, when the table is freed, the local
-// files that fetching made and the unpacked and converted copies this run
-// made (loading/madecopies.h), and no others. Also the URL entries
-// that WWWInline and WWWAnchor objects hold as object extensions 9 and 10.
-// It does not own the fetching itself (the browser link), the file types
-// (loading/filetype.h), or the world that holds the table (core/world.h).
+// code); registering URLs without fetching them; which fetch is in place
+// (the browser link's, unless a tool or test put its own); obtaining an
+// entry's local file on first demand and keeping it for the life of the
+// world; deleting, when the table is freed, the local files that fetching
+// made and the unpacked and converted copies this run made
+// (loading/madecopies.h), and no others. Also the URL entries that
+// WWWInline and WWWAnchor objects hold as object extensions 9 and 10. It
+// does not own the fetching itself (the browser link, loading/wwwlink.h),
+// the file types (loading/filetype.h), or the world that holds the table
+// (core/world.h).
 #ifndef LUMENFOLD_LOADING_URLTABLE_H
 #define LUMENFOLD_LOADING_URLTABLE_H
 
@@ -56,9 +58,30 @@ ZmUrlHash* zmFindUrlHashEntry(ZmUrlHashTable* table, const char* url);
 void zmDeleteUrlHashEntry(ZmUrlHashTable* table, const char* url);
 
 const char* zmGetUrl(ZmUrlHash* entry);  // null for a null entry
+
+// A synchronous fetch of an entry's URL: the local file, in a buffer of the
+// fetcher's that the next fetch overwrites, with the entry's type code set;
+// or null.
+using ZmUrlFetch = const char* (*)(ZmUrlHash* entry);
+
+/*
+ * zmSetUrlFetch --
+ *   Puts `fetch` in place of the browser link's zmWwwFetchUrl behind
+ *   zmFetchUrl: for the tools and tests that read worlds without a browser
+ *   or the web (from a folder of their own, or a recorder). Null: nothing
+ *   can be fetched.
+ * Results:
+ *   The fetch in place before, for the caller to put back.
+ */
+ZmUrlFetch zmSetUrlFetch(ZmUrlFetch fetch);
+
+// Fetches the entry's URL now through the fetch in place (zmWwwFetchUrl
+// unless replaced), leaving the entry's local file alone: as ZmUrlFetch;
+// null when nothing can be fetched.
+const char* zmFetchUrl(ZmUrlHash* entry);
 /*
  * zmGetLocalFile --
- *   The entry's local file; fetched (zmLoadingHooks.wwwFetchUrl) and kept in
+ *   The entry's local file; fetched (zmFetchUrl) and kept in
  *   the entry when it has none yet.
  * Results:
  *   The name, owned by the entry; null after a warning when the entry is

@@ -3,6 +3,7 @@
 
 #include "core/hooks.h"
 #include "core/report.h"
+#include "loading/loadhooks.h"
 #include "media/timeouthooks.h"
 #include "multiuser/hooks.h"
 #include "script/events.h"
@@ -25,6 +26,12 @@ int evalStr(ZmWorld* world, int scriptType, const char* script, char** result) {
   int status = zmScriptEvalStrText(world, scriptType, script, &text);
   if (status == 0 && result != nullptr) *result = const_cast<char*>(text);
   return status;
+}
+
+// A Tcl member of an archive, run as it is extracted.
+int evalFile(ZmWorld* world, const char* file) {
+  int result = 0;
+  return zmScriptEvalFile(world, ZM_SCRIPT_TCL, file, &result);
 }
 
 int addEventHandler(ZmObj* object, const char* fileName, uint32_t eventMask, int scriptType, const char* function,
@@ -65,6 +72,7 @@ int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* proc
 constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
 constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut,
                                      .removeTimeOutHandler = zmRemoveTimeOutHandler};
+constexpr ZmLoadingScript kLoadingScript{.scriptEvalFile = evalFile};
 constexpr ZmVrmlScript kVrmlScript{
     .scriptEvalStr = evalStr,
     .addEventHandler = addEventHandler,
@@ -77,5 +85,6 @@ void zmInstallScriptHooks() {
   coreScript.provide(kCoreScript);
   multiUserScript.provide(kMultiUserScript);
   vrmlScript.provide(kVrmlScript);
+  loadingScript.provide(kLoadingScript);
   mediaScript.provide(kMediaScript);
 }

@@ -2,9 +2,9 @@
 //
 // Owns: zmInstallScriptHooks, which puts scripting's functions into the
 // slots the scene core (core/hooks.h), the VRML builder (vrml/hooks.h), the
-// media (media/timeouthooks.h) and the multi-user client (multiuser/hooks.h)
-// call up through. It does not own the tables nor the start-up order
-// (startup/startup.h).
+// archive reader (loading/loadhooks.h), the media (media/timeouthooks.h)
+// and the multi-user client (multiuser/hooks.h) call up through. It does
+// not own the tables nor the start-up order (startup/startup.h).
 #ifndef LUMENFOLD_SCRIPT_INSTALL_H
 #define LUMENFOLD_SCRIPT_INSTALL_H
 

@@ -26,7 +26,7 @@ namespace {
 const ZmServiceState* const kServices[] = {
     &coreMessages, &coreShell,   &coreViewer,      &coreScript,     &coreMedia,    &coreLoading, &viewerMultiUser,
     &viewerShell,  &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell,   &mediaScript, &scriptShell,
-    &vrmlLoading,  &vrmlScript,  &vrmlMedia,       &vrmlViewer,     &writerLoading};
+    &vrmlLoading,  &vrmlScript,  &vrmlMedia,       &vrmlViewer,     &writerLoading, &loadingScript};
 
 bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
   return std::find(providers.begin(), providers.end(), provider) != providers.end();
@@ -60,7 +60,6 @@ void zmStartLayers(const ZmStandIns& standIns) {
   static ZmCoreMessages messages;
   messages.notifyMessage = standIns.notifyMessage;
   if (standIns.notifyMessage != nullptr) coreMessages.provide(messages);
-  if (standIns.wwwFetchUrl != nullptr) zmLoadingHooks.wwwFetchUrl = standIns.wwwFetchUrl;
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.
   const std::string unset = zmListUnsetHooks({"viewer", "loading", "media", "multiuser", "script"});

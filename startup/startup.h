@@ -17,17 +17,12 @@
 #include <string>
 #include <string_view>
 
-struct ZmUrlHash;
-
 // What the caller puts in place of the parts it runs without. A null member
 // leaves its service at the default.
 struct ZmStandIns {
   // The shell's notify window: where the program's messages go (the tools
   // print them).
   int (*notifyMessage)(const char* text);
-  // Loading's browser link: the local file of an entry's URL (see
-  // zmLoadingHooks.wwwFetchUrl).
-  const char* (*wwwFetchUrl)(ZmUrlHash* entry);
 };
 
 /*

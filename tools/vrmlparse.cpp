@@ -11,6 +11,7 @@
 
 #include "core/object.h"
 #include "core/world.h"
+#include "loading/urltable.h"
 #include "startup/startup.h"
 #include "vrml/qvdump.h"
 #include "tools/messages.h"
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
     return 2;
   }
-  zmStartLayers({printMessage, nullptr});
+  zmStartLayers({printMessage});
+  zmSetUrlFetch(nullptr);  // what it prints is the file alone: nothing it names is fetched
   ZmWorld* world = zmNewWorld(argv[1]);
   if (world == nullptr) return 1;
   zmSetCurrentWorld(world);

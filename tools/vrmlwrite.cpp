@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vrmlwrite FILE.wrl OUT.wrl\n");
     return 2;
   }
-  zmStartLayers({printMessage, fetchLocalFile});
+  zmStartLayers({printMessage});
+  zmSetUrlFetch(fetchLocalFile);
   char* absolute = realpath(argv[1], nullptr);
   const std::string worldFile(absolute != nullptr ? absolute : argv[1]);
   std::free(absolute);

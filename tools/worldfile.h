@@ -27,7 +27,7 @@ namespace worldfile {
 
 // The layers started as the program starts them, with the program's fetch
 // and messages printed on standard output.
-inline void startLayers() { zmStartLayers({printMessage, zmWwwFetchUrl}); }
+inline void startLayers() { zmStartLayers({printMessage}); }
 
 /*
  * readWorld --

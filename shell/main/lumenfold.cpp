@@ -23,7 +23,6 @@
 
 #include "core/apphandles.h"
 #include "loading/madecopies.h"
-#include "loading/wwwlink.h"
 #include "platform/presenter.h"
 #include "platform/recorder.h"
 #include "platform/x11/xpresenter.h"
@@ -122,7 +121,7 @@ int main(int argc, char** argv) {
   }
   platform::keepRecordedEvents(false);  // only tests read it
   if (!startPresenterOrSay()) return 1;
-  zmStartLayers({showMessage, zmWwwFetchUrl});
+  zmStartLayers({showMessage});
   zmCatchEndSignals();
   zmCleanUpLeftCopies();
   if (options.frames > 0) {

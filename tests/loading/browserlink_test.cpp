@@ -17,7 +17,6 @@
 #include "loading/ddeserver.h"
 #include "loading/desktopopen.h"
 #include "loading/filetype.h"
-#include "loading/gzip.h"
 #include "loading/urltable.h"
 #include "loading/wwwlink.h"
 #include "platform/recorder.h"
@@ -92,7 +91,6 @@ class BrowserLinkTest : public LoadingTest {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
-    loadingHooks->decompress = Decompress;
     main = makeWindow("LfBrowserLinkMain", mainProc);
     zmSetMainHwnd(main);
     zmWwwSetBaseUrl("");

@@ -28,16 +28,6 @@ class GzipTest : public LoadingTest {
     LoadingTest::TearDown();
   }
 
-  // A real gzip file of `text`, made by the system's gzip.
-  std::string gzipped(const std::string& name, const std::string& text) {
-    std::string plain = path("plain-source");
-    std::ofstream(plain) << text;
-    std::string target = path(name);
-    std::string command = "gzip -c '" + plain + "' > '" + target + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return target;
-  }
-
   static std::string contents(const std::string& file) {
     loadingtest::Bytes bytes = loadingtest::readFile(file);
     return std::string(bytes.begin(), bytes.end());

@@ -10,9 +10,14 @@
 
 #include "core/memory.h"
 #include "core/strings.h"
+#include "core/world.h"
+#include "loading/filetype.h"
 #include "loading/lha.h"
+#include "loading/loadhooks.h"
 #include "loading/madecopies.h"
+#include "loading/urltable.h"
 #include "tests/lha_builder.h"
+#include "tests/loading/gif_builder.h"
 #include "tests/loading/loading_fixture.h"
 #include "vrml/hooks.h"
 
@@ -24,43 +29,24 @@ namespace fs = std::filesystem;
 std::vector<std::string> calls;
 std::string fetchedFile;
 
-const char* fetch(const char* url) {
-  calls.push_back(std::string("fetch:") + url);
+const char* fetch(ZmUrlHash* entry) {
+  calls.push_back(std::string("fetch:") + zmGetUrl(entry));
   return fetchedFile.empty() ? nullptr : fetchedFile.c_str();
 }
 
-bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-uint32_t fileType(const char* name) {
-  if (endsWith(name, ".tcl")) return 5;
-  if (endsWith(name, ".wrl")) return 4;
-  if (endsWith(name, ".bmp")) return 0;
-  return 1;
-}
-
-// Stands in for the converter: a GIF member becomes a BMP of the same base
-// name in the temporary folder.
-int preProcess(int flag, const char* source, char* out, size_t outSize, uint32_t) {
-  std::string name = source;
-  if (flag != 0) return -1;
-  if (endsWith(name, ".gif")) {
-    std::string base = fs::path(name).stem().string();
-    name = std::string(zmGetTempDir()) + "/" + base + ".bmp";
-  }
-  snprintf(out, outSize, "%s", name.c_str());
-  return 0;
-}
-
-int evalScript(const char* file) {
+int evalScript(ZmWorld*, const char* file) {
   calls.push_back(std::string("eval:") + file);
   return 0;
 }
 
-int enter(const char* url, const char* localFile, uint32_t type) {
-  calls.push_back(std::string("enter:") + url + "=" + localFile + ":" + std::to_string(type));
-  return 0;
+std::string twoPixelGif() {
+  loadingtest::GifPicture p;
+  p.width = p.height = 2;
+  p.globalTable = {{0, 0, 0}, {255, 255, 255}};
+  p.pixels = {0, 1, 1, 0};
+  p.minCodeSize = 2;
+  const std::vector<unsigned char> bytes = loadingtest::buildGif(p);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class LhaTest : public LoadingTest {
@@ -69,39 +55,52 @@ class LhaTest : public LoadingTest {
     LoadingTest::SetUp();
     zmTurnOffFlag(ZM_FLAG_ERROR);
     zmInstallLoadingHooks();
-    zmLhaCallbacks = {fetch, preProcess, fileType, evalScript, enter};
+    zmSetUrlFetch(fetch);
+    scripts->scriptEvalFile = evalScript;
+    world = zmNewWorld("file:///w/main.wrl");
+    ASSERT_NE(world, nullptr);
+    zmSetCurrentWorld(world);
     calls.clear();
     archive = path("pack.lzh");
     fetchedFile = archive;
   }
   void TearDown() override {
-    zmLhaCallbacks = {};
+    zmSetCurrentWorld(nullptr);
+    zmDeleteWorld(world);
     zmTurnOnFlag(ZM_FLAG_ERROR);
     LoadingTest::TearDown();
   }
 
   std::string folder(int number) const { return std::string(zmGetTempDir()) + "/" + std::to_string(number) + "/"; }
 
+  // "<local file>:<type code>" of the world's entry for `url`; "none".
+  std::string entered(const char* url) const {
+    const ZmUrlHash* entry = zmFindUrlHashEntry(world->urlTable, url);
+    if (entry == nullptr) return "none";
+    return std::string(entry->local_filename ? entry->local_filename : "") + ":" + std::to_string(entry->mimeType);
+  }
+
+  ServiceGuard<ZmLoadingScript> scripts{loadingScript};
+  ZmWorld* world = nullptr;
   std::string archive;
 };
 
 TEST_F(LhaTest, ExtractsIntoNumberedFoldersAndEntersEveryMember) {
   lhatest::writeArchive(archive, {{"a.wrl", "#VRML V1.0 ascii\n"},
-                                  {"tex\\wood.gif", "GIF89a"},
+                                  {"tex\\wood.gif", twoPixelGif()},
                                   {"init.tcl", "set x 1\n"},
                                   {"b.wrl", "#VRML V1.0 ascii\n"}});
   int first = zmNextLhaFolderNumber();
   ASSERT_EQ(zmExtractLha("http://host/pack.lzh"), 0);
   std::string f = folder(first);
-  std::string temp = zmGetTempDir();
-  EXPECT_EQ(calls, (std::vector<std::string>{
-                       "fetch:http://host/pack.lzh",
-                       "enter:a.wrl=" + f + "a.wrl:4",
-                       "enter:tex/wood.gif=" + temp + "/wood.bmp:0",
-                       "eval:" + f + "init.tcl",
-                       "enter:init.tcl=" + f + "init.tcl:5",
-                       "enter:b.wrl=" + f + "b.wrl:4",
-                   }));
+  EXPECT_EQ(calls, (std::vector<std::string>{"fetch:http://host/pack.lzh", "eval:" + f + "init.tcl"}));
+  EXPECT_EQ(entered("a.wrl"), f + "a.wrl:4");
+  EXPECT_EQ(entered("init.tcl"), f + "init.tcl:5");
+  EXPECT_EQ(entered("b.wrl"), f + "b.wrl:4");
+  // An image member is converted for the engine; its extracted file stays.
+  const std::string picture = entered("tex/wood.gif");
+  EXPECT_NE(picture.find("/wood.bmp:0"), std::string::npos) << picture;
+  EXPECT_TRUE(fs::exists(picture.substr(0, picture.rfind(':'))));
   EXPECT_TRUE(fs::exists(f + "tex/wood.gif"));
   EXPECT_TRUE(fs::exists(archive));
   EXPECT_TRUE(loadingtest::warnings().empty());
@@ -112,8 +111,15 @@ TEST_F(LhaTest, ExtractsIntoNumberedFoldersAndEntersEveryMember) {
   calls.clear();
   ASSERT_EQ(zmExtractLha("http://host/pack.lzh"), 0);
   EXPECT_EQ(zmNextLhaFolderNumber(), first + 2);
-  EXPECT_EQ(calls[1], "enter:a.wrl=" + folder(first + 1) + "a.wrl:4");
+  EXPECT_TRUE(fs::exists(folder(first + 1) + "a.wrl"));
   EXPECT_FALSE(fs::exists(archive));
+}
+
+TEST_F(LhaTest, MembersThatCannotBeConvertedAreLeftOut) {
+  lhatest::writeArchive(archive, {{"broken.gif", "GIF89a"}, {"a.wrl", "#VRML V1.0 ascii\n"}});
+  ASSERT_EQ(zmExtractLha("pack.lzh"), 0);
+  EXPECT_EQ(entered("broken.gif"), "none");
+  EXPECT_NE(entered("a.wrl"), "none");
 }
 
 TEST_F(LhaTest, AUsersArchiveIsKeptAfterExtraction) {
@@ -166,8 +172,8 @@ TEST_F(LhaTest, MembersNeverLeaveTheirFolder) {
   int number = zmNextLhaFolderNumber();
   ASSERT_EQ(zmExtractLha("pack.lzh"), 0);
   std::string f = folder(number);
-  EXPECT_EQ(calls, (std::vector<std::string>{"fetch:pack.lzh", "enter:evil.wrl=" + f + "evil.wrl:4",
-                                             "enter:abs.wrl=" + f + "abs.wrl:4"}));
+  EXPECT_EQ(entered("evil.wrl"), f + "evil.wrl:4");
+  EXPECT_EQ(entered("abs.wrl"), f + "abs.wrl:4");
   EXPECT_FALSE(fs::exists(std::string(zmGetTempDir()) + "/evil.wrl"));
   EXPECT_FALSE(fs::exists(dir + "/evil.wrl"));
 }
@@ -175,8 +181,8 @@ TEST_F(LhaTest, MembersNeverLeaveTheirFolder) {
 TEST_F(LhaTest, BuilderHookExtractsAndFreesTheCopy) {
   lhatest::writeArchive(archive, {{"a.wrl", "x"}});
   vrmlLoading().extractLha("pack.lzh", zmStrdup("pack.lzh"));
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[1].rfind("enter:a.wrl=", 0), 0u);
+  EXPECT_EQ(calls, std::vector<std::string>{"fetch:pack.lzh"});
+  EXPECT_NE(entered("a.wrl"), "none");
 }
 
 }  // namespace

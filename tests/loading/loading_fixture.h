@@ -22,7 +22,7 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "loading/bmpfile.h"
-#include "loading/loadhooks.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
 #include "tests/temp_folder.h"
@@ -105,14 +105,26 @@ class LoadingTest : public ::testing::Test {
 
   std::string path(const std::string& name) const { return dir + "/" + name; }
 
+  // A real gzip file of `text` named `name` in the case's folder, made by
+  // the system's gzip; its path.
+  std::string gzipped(const std::string& name, const std::string& text) {
+    const std::string plain = path("plain-source");
+    std::ofstream(plain, std::ios::binary) << text;
+    const std::string target = path(name);
+    const std::string command = "gzip -c '" + plain + "' > '" + target + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return target;
+  }
+
   TempFolder temp{"lf-loading"};
   std::string dir = temp.path();
   std::string previousTemp;
-  // Every table the loading layer fills or calls, emptied for the test.
+  // Every service the loading layer fills or calls, emptied for the test,
+  // and nothing to fetch.
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
 };
 
 }  // namespace loadingtest

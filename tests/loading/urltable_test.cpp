@@ -38,7 +38,6 @@ class UrlTableTest : public LoadingTest {
     zmResetReportStateForTest();
     platform::clearRecordedEvents();
     zmInstallLoadingHooks();
-    loadingHooks->decompress = nullptr;
     fetchAnswer = nullptr;
     fetchCalls = 0;
     world = zmNewWorld("file:///w/main.wrl");
@@ -180,7 +179,7 @@ TEST_F(UrlTableTest, LocalFilesAreFetchedOnceOnDemand) {
   EXPECT_EQ(zmGetMimeType(entry), ZM_FILE_UNKNOWN);
   EXPECT_EQ(warnings(), (std::vector<std::string>{"zmGetLocalFile(): NULL", "zmGetLocalFile(): NULL"}));
 
-  loadingHooks->wwwFetchUrl = fakeFetch;
+  zmSetUrlFetch(fakeFetch);
   EXPECT_EQ(zmGetLocalFile(entry), nullptr);  // a failed fetch is tried again next time
   EXPECT_EQ(fetchCalls, 1);
   fetchAnswer = "/w/tex/a.bmp";
@@ -245,7 +244,7 @@ TEST_F(UrlTableTest, InlineAndAnchorObjectsHoldTheirEntries) {
   EXPECT_EQ(zmGetLocalNameOfWWW(object, zmWWWInline, &text), -1);
   EXPECT_EQ(warnings().back(), "zmGetLocalNameOfWWW: zmGetLocalFile() failed.");
   EXPECT_TRUE(errorBoxes().empty());
-  loadingHooks->wwwFetchUrl = fakeFetch;
+  zmSetUrlFetch(fakeFetch);
   fetchAnswer = "/w/sub/in.wrl";
   EXPECT_EQ(zmGetLocalNameOfWWW(object, zmWWWInline, &text), 0);
   EXPECT_STREQ(text, "/w/sub/in.wrl");

@@ -21,6 +21,7 @@
 #include "loading/gzip.h"
 #include "loading/httpfetch.h"
 #include "loading/lha.h"
+#include "loading/loadhooks.h"
 #include "loading/madecopies.h"
 #include "loading/urltable.h"
 #include "loading/weblink.h"
@@ -77,7 +78,7 @@ class WebLinkTest : public LoadingTest {
   void SetUp() override {
     LoadingTest::SetUp();
     zmInstallLoadingHooks();
-    loadingHooks->wwwFetchUrl = zmWwwFetchUrl;
+    zmSetUrlFetch(zmWwwFetchUrl);
     WNDCLASSA wc{};
     wc.lpfnWndProc = mainProc;
     wc.lpszClassName = "LfWebTestMain";

@@ -7,7 +7,6 @@
 
 #include "core/apphandles.h"
 #include "loading/filetype.h"
-#include "loading/gzip.h"
 #include "loading/urltable.h"
 #include "loading/wwwlink.h"
 #include "tests/loading/loading_fixture.h"
@@ -19,7 +18,6 @@ class WwwLinkTest : public LoadingTest {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
-    loadingHooks->decompress = Decompress;
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "LfLinkTestMain";

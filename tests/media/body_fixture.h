@@ -25,6 +25,7 @@
 #include "media/install.h"
 #include "media/timeouthooks.h"
 #include "tests/hook_guard.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "engine/camera.h"
 #include "engine/device.h"
@@ -52,7 +53,7 @@ class BodyMediaTest : public ::testing::Test {
       return 0;
     };
     zmInstallLoadingHooks();
-    zmLoadingHooks.wwwFetchUrl = fetchLocalFile;
+    zmSetUrlFetch(fetchLocalFile);
     zmInstallMediaHooks();
     world = zmNewWorld("media-test");
     zmSetCurrentWorld(world);
@@ -114,7 +115,7 @@ class BodyMediaTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmViewerMedia> viewerMediaHooks{viewerMedia};
   ServiceGuard<ZmMediaScript> mediaScriptHooks{mediaScript};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   ZmWorld* world = nullptr;
   TempFolder temp{"lumenfold-media"};

@@ -37,6 +37,7 @@
 #include "platform/recorder.h"
 #include "platform/windows.h"
 #include "tests/hook_guard.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
 #include "tests/temp_folder.h"
@@ -101,7 +102,7 @@ class MediaTest : public ::testing::Test {
   CoreHookGuards hooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   ZmWorld* world = nullptr;
   ZmObj* camera = nullptr;
   ZmUrlHashTable* urls = nullptr;

@@ -19,7 +19,7 @@ class ScriptMediaTest : public MediaTest {
   void SetUp() override {
     MediaTest::SetUp();
     // File URLs are the files themselves.
-    loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) { return zmGetUrl(entry); };
+    zmSetUrlFetch([](ZmUrlHash* entry) { return zmGetUrl(entry); });
     zmInstallScriptHooks();
     zmSetCurrentWorld(world);
     ASSERT_EQ(zmScriptInit(world, ZM_SCRIPT_TCL), 0);

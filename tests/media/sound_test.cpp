@@ -165,11 +165,11 @@ TEST_F(SoundTest, ScriptOperationsRefuseObjectsWithoutSoundLeaf) {
 TEST_F(SoundTest, AWorldFilesSoundsPlayWhereTheCameraStands) {
   static std::string fetchFolder;
   fetchFolder = folder;
-  loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) {
+  zmSetUrlFetch([](ZmUrlHash* entry) {
     static std::string local;
     local = fetchFolder + "/" + entry->url;
     return local.c_str();
-  };
+  });
   writeFile("set.sna", "[soundset]\nSOUNDSET=20\nCHANNEL=4\n");
   writeFile("notes.sna", "[bell]\nCHANNEL=4\nNOTE=72\nVEROCITY=90\n");
   writeFile("rain.wav", waveBytes({squareWave(40000, 1000)}));

@@ -21,6 +21,7 @@
 #include "multiuser/peers.h"
 #include "tests/multiuser/client_fixture.h"
 #include "tests/multiuser/messages.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/install.h"
 #include "viewer/construct.h"
@@ -38,7 +39,7 @@ class AddObjects : public ClientTest {
     ClientTest::SetUp();
     zmInstallViewerHooks();
     zmInstallLoadingHooks();
-    loadingHooks->wwwFetchUrl = [](ZmUrlHash*) { return fixture.c_str(); };
+    zmSetUrlFetch([](ZmUrlHash*) { return fixture.c_str(); });
     callbacks.createImage = [](intptr_t, intptr_t) -> uintptr_t { return 1; };
     callbacks.describeImage = [](uintptr_t, RwCameraImage* image) {
       image->width = 64;
@@ -65,7 +66,7 @@ class AddObjects : public ClientTest {
 
   static inline const std::string fixture = std::string(LUMENFOLD_TEST_DATA) + "/visitor.wrl";
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   RwMetaCallbacks callbacks = {};
 };
 
@@ -109,7 +110,7 @@ class OtherUsers : public AddObjects {
  protected:
   void SetUp() override {
     AddObjects::SetUp();
-    loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) { return zmGetUrl(entry); };
+    zmSetUrlFetch([](ZmUrlHash* entry) { return zmGetUrl(entry); });
   }
   void TearDown() override {
     AddObjects::TearDown();
@@ -222,10 +223,10 @@ TEST_F(OtherUsers, AllUsersObjectsPastTheServersLimitAreRefused) {
 // later message (receiveAll's last) still arrives. The fetch post-processes
 // as the program's does.
 TEST_F(OtherUsers, APackedFileTooLargeIsRefusedAndTheSessionGoesOn) {
-  loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) -> const char* {
+  zmSetUrlFetch([](ZmUrlHash* entry) -> const char* {
     static char unpacked[ZM_URL_BUFFER_SIZE];
     return zmPreProcessFile(ZM_PLACE_LOCAL, zmGetUrl(entry), unpacked, sizeof unpacked, 4) == 0 ? unpacked : nullptr;
-  };
+  });
   const std::string plain = fileOf(1, 1 << 20);
   ASSERT_EQ(std::system(("gzip -f '" + plain + "'").c_str()), 0);
   const uint64_t limit = zmGetUnpackLimit();

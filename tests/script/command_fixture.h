@@ -37,7 +37,7 @@ class CommandTest : public ScriptTest {
   void SetUp() override {
     ScriptTest::SetUp();
     zmInstallViewerHooks();
-    loadingHooks->wwwFetchUrl = fetchAsFile;
+    zmSetUrlFetch(fetchAsFile);
     ASSERT_EQ(zmRenderInitViewer(), 0);
     zmSetViewWindowSize(64, 48);
     // A local world in the data folder, whose files its scripts read.

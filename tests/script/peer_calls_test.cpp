@@ -23,7 +23,7 @@ class PeerSecurity : public ScriptTest {
   void SetUp() override {
     ScriptTest::SetUp();
     zmTurnOnFlag(ZM_FLAG_WARNING);
-    loadingHooks->wwwFetchUrl = zmWwwFetchUrl;
+    zmSetUrlFetch(zmWwwFetchUrl);
     WSADATA data;
     ASSERT_EQ(WSAStartup(0x0101, &data), 0);
     ASSERT_GT(server.port(), 0);

@@ -22,7 +22,7 @@ class ReadRightsSecurity : public ScriptTest {
  protected:
   void SetUp() override {
     ScriptTest::SetUp();
-    loadingHooks->wwwFetchUrl = zmWwwFetchUrl;
+    zmSetUrlFetch(zmWwwFetchUrl);
     worldFolder = folder / "world";
     otherFolder = folder / "world-x";  // shares the world folder's name as a prefix
     std::filesystem::create_directories(worldFolder / "sub");

@@ -26,6 +26,7 @@
 #include "platform/recorder.h"
 #include "script/host.h"
 #include "script/install.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "tests/temp_folder.h"
 
@@ -94,7 +95,7 @@ class ScriptTest : public ::testing::Test {
 
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   ServiceGuard<ZmMediaScript> mediaHooks{mediaScript};
   TempFolder temp{"lumenfold-script"};
   std::filesystem::path folder = temp.path();

@@ -145,7 +145,7 @@ TEST_F(TimeOutsTest, RemovingARecordNotQueuedDoesNothingAndResetRetimes) {
 TEST_F(TimeOutsTest, AScriptFileWithErrorsIsOnlyAWarning) {
   std::filesystem::path script = folder / "broken.tcl";
   std::ofstream(script) << "proc {";
-  loadingHooks->wwwFetchUrl = [](ZmUrlHash* entry) -> const char* { return zmGetUrl(entry); };
+  zmSetUrlFetch([](ZmUrlHash* entry) -> const char* { return zmGetUrl(entry); });
   EXPECT_EQ(zmAddTimeOutHandler(object, script.c_str(), 10, 1, "task", "", 0), nullptr);
   EXPECT_TRUE(noticed("zmAddTimeOutHandler: zmRegisterAndEvalScriptFile error"));
   EXPECT_TRUE(platform::recordedEvents("MessageBox").empty());

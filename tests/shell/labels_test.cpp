@@ -28,6 +28,7 @@
 #include "shell/labels.h"
 #include "tests/hook_guard.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/install.h"
 #include "viewer/construct.h"
@@ -125,7 +126,7 @@ class LabelTest : public shelltest::ShellTest {
 
   RwMetaCallbacks callbacks = silentDevice();
   VrmlHookGuards vrmlHooks;
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   HWND view = nullptr;
   ZmWorld* world = nullptr;
 };

@@ -20,7 +20,7 @@
 
 #include "core/report.h"
 #include "core/world.h"
-#include "loading/loadhooks.h"
+#include "loading/urltable.h"
 #include "loading/wwwlink.h"
 #include "platform/clock.h"
 #include "platform/recorder.h"
@@ -32,6 +32,7 @@
 #include "shell/worldcache.h"
 #include "shell/worldload.h"
 #include "tests/hook_guard.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "vrmlwrite/hooks.h"
 #include "tests/temp_folder.h"
@@ -53,7 +54,8 @@ class ProgramTest : public ::testing::Test {
     platform::clearMessageBoxAnswers();
     messages.clear();
     zmResetOptions();
-    zmStartLayers({recordMessage, zmWwwFetchUrl});
+    zmStartLayers({recordMessage});
+    zmSetUrlFetch(zmWwwFetchUrl);  // the program's own, in place of the guard's nothing
   }
 
   void TearDown() override {
@@ -125,7 +127,7 @@ class ProgramTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
 };
 
 #endif

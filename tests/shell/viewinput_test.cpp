@@ -27,6 +27,7 @@
 #include "shell/appstate.h"
 #include "shell/viewinput.h"
 #include "tests/hook_guard.h"
+#include "tests/url_fetch_guard.h"
 #include "tests/vrml_hook_guards.h"
 #include "viewer/install.h"
 #include "viewer/construct.h"
@@ -157,7 +158,7 @@ class ViewInputTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmViewerShell> viewerShellHooks{viewerShell};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  UrlFetchGuard urlFetch;
   RwMetaCallbacks callbacks = silentDevice();
   ZmWorld* world = nullptr;
 };

@@ -26,14 +26,13 @@ int recordNotice(const char* text) {
   notices.emplace_back(text);
   return 0;
 }
-const char* nothingFetched(ZmUrlHash*) { return nullptr; }
 
 class StartupTest : public ::testing::Test {
  protected:
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
-  HookTableGuard<ZmLoadingHooks> loadingHooks{zmLoadingHooks};
+  ServiceGuard<ZmLoadingScript> loadingScriptHooks{loadingScript};
   ServiceGuard<ZmMultiUserScript> multiUserScriptHooks{multiUserScript};
   ServiceGuard<ZmViewerMultiUser> viewerMultiUserHooks{viewerMultiUser};
 };
@@ -48,7 +47,7 @@ TEST_F(StartupTest, NothingInstalledListsEverySlotOfTheNamedLayerOnly) {
 }
 
 TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
-  zmStartLayers({quiet, nothingFetched});
+  zmStartLayers({quiet});
   EXPECT_EQ(zmListUnsetHooks({"loading"}), "");  // loading provides all of its slots
   EXPECT_EQ(zmListUnsetHooks({"script"}), "");   // and so does scripting
   EXPECT_EQ(zmListUnsetHooks({"multiuser"}), "");
@@ -63,19 +62,17 @@ TEST_F(StartupTest, StartedLayersLeaveOnlyTheirMissingSlotsListed) {
   for (const char* slot : {"deleteSoundLeaf", "soundSetWorld", "newSoundLeaf", "addSoundObj"})
     EXPECT_EQ(media.find(slot), std::string::npos) << slot << " in\n" << media;
   EXPECT_EQ(coreMessages().notifyMessage, quiet);
-  EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nothingFetched);
 }
 
 TEST_F(StartupTest, StandInsLeftNullStayUnset) {
-  zmStartLayers({nullptr, nullptr});
+  zmStartLayers({nullptr});
   EXPECT_FALSE(coreMessages.provided());
-  EXPECT_EQ(zmLoadingHooks.wwwFetchUrl, nullptr);
 }
 
 #ifndef NDEBUG
 TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   testing::internal::CaptureStderr();
-  zmStartLayers({quiet, nullptr});
+  zmStartLayers({quiet});
   const std::string printed = testing::internal::GetCapturedStderr();
   // Nothing at all once the installed layers fill every slot they provide.
   const std::string unset = zmListUnsetHooks({"viewer", "loading", "script", "media", "multiuser"});
@@ -87,7 +84,7 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
 // which only the program links: a tool maps none of them.
 TEST_F(StartupTest, NeitherLinkingNorStartingTheLayersMapsTheModulesLibraries) {
   const std::string before = mappedFiles();
-  zmStartLayers({quiet, nothingFetched});
+  zmStartLayers({quiet});
   const std::string after = mappedFiles();
   for (const char* library : {"libavcodec.so", "libfluidsynth.so", "libcurl", "libtk", "libX11"}) {
     EXPECT_EQ(mapsAtStart.find(library), std::string::npos) << library;
@@ -98,7 +95,7 @@ TEST_F(StartupTest, NeitherLinkingNorStartingTheLayersMapsTheModulesLibraries) {
 TEST_F(StartupTest, AModuleThatCannotBeLoadedIsReportedOnceAmongTheMessages) {
   MissingModules missing;  // first: the start-up puts the program's reporter in place of its recorder
   notices.clear();
-  zmStartLayers({recordNotice, nothingFetched});
+  zmStartLayers({recordNotice});
   for (int attempt = 0; attempt < 2; ++attempt) EXPECT_EQ(platform::openPictureTrack("any.avi"), nullptr);
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("movies.so"), std::string::npos) << notices[0];
