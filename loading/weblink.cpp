@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -30,9 +29,14 @@ struct Transfer {
   bool holding = false;  // `held` is to be posted again when the transfer is gone
   MSG held{};
 };
-std::vector<Transfer*> runningTransfers;
-unsigned fetchCounter = 0;  // tells apart the copies of one run
-std::string lastFailure;    // of the last fetch that failed
+
+// The program's web fetches.
+struct WebFetches {
+  std::vector<Transfer*> running;  // the transfers under way, innermost last
+  unsigned counter = 0;            // tells apart the copies of one run
+  std::string lastFailure;         // of the last fetch that failed
+};
+WebFetches webFetches;
 
 bool endsTheProgram(const MSG& msg) {
   return msg.message == WM_QUIT || (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd());
@@ -87,19 +91,19 @@ std::string lastStepOf(const char* url) {
 std::string copyNameFor(const char* url) {
   const char* folder = zmGetTempDir();
   if (folder == nullptr) return {};
-  return std::string(folder) + "/" + std::to_string(getpid()) + "-" + std::to_string(++fetchCounter) + "-" +
+  return std::string(folder) + "/" + std::to_string(getpid()) + "-" + std::to_string(++webFetches.counter) + "-" +
          lastStepOf(url);
 }
 
 // Runs the transfer under the pump; false after the warning.
 bool transferInto(const char* url, const std::string& copy) {
   Transfer transfer;
-  runningTransfers.push_back(&transfer);
+  webFetches.running.push_back(&transfer);
   const ZmFetchOutcome outcome = zmHttpFetch(url, copy.c_str(), serveMessagesMeanwhile, &transfer);
-  runningTransfers.erase(std::find(runningTransfers.begin(), runningTransfers.end(), &transfer));
+  std::erase(webFetches.running, &transfer);
   if (transfer.holding) postAgain(transfer.held);
   if (outcome.status == ZM_FETCH_OK) return true;
-  lastFailure = outcome.message;
+  webFetches.lastFailure = outcome.message;
   zmReportWarning("zmWebFetch: %s: %s", url, outcome.message.c_str());
   return false;
 }
@@ -110,7 +114,7 @@ int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
   if (!zmIsWebUrl(url) || out == nullptr) return -1;
   const std::string copy = copyNameFor(url);
   if (copy.empty() || copy.size() >= outSize) {
-    lastFailure = "no room for its copy";
+    webFetches.lastFailure = "no room for its copy";
     zmReportWarning("zmWebFetch: %s: no room for its copy", url);
     return -1;
   }
@@ -119,17 +123,17 @@ int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
   int result = -1;
   if (transferInto(url, copy)) {
     result = zmPreProcessFile(ZM_PLACE_FETCHED, copy.c_str(), out, outSize, type);
-    if (result != 0) lastFailure = "what arrived cannot be unpacked or converted";
+    if (result != 0) webFetches.lastFailure = "what arrived cannot be unpacked or converted";
   }
   // Unpacking and conversion consume the copy and enter their own output.
   if (result != 0 || copy != out) zmDeleteMadeCopy(copy.c_str());
   return result;
 }
 
-const char* zmWebLastFailure() { return lastFailure.c_str(); }
+const char* zmWebLastFailure() { return webFetches.lastFailure.c_str(); }
 
 void zmWebStopFetches() {
-  for (Transfer* transfer : runningTransfers) transfer->stopped = true;
+  for (Transfer* transfer : webFetches.running) transfer->stopped = true;
 }
 
 bool zmWebRefusesLocalOpen(const char* worldUrl, const char* url) {
