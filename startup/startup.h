@@ -18,7 +18,9 @@
 #include <string_view>
 
 // What the caller puts in place of the parts it runs without. A null member
-// leaves its service at the default.
+// leaves its service at the default. (A caller that finds a world's files
+// elsewhere than the program's fetch does sets its own fetch after the
+// start-up: zmSetUrlFetch, loading/urltable.h.)
 struct ZmStandIns {
   // The shell's notify window: where the program's messages go (the tools
   // print them).

@@ -103,6 +103,7 @@ class MediaTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   UrlFetchGuard urlFetch;
+  ServiceGuard<ZmLoadingScript> loadingScriptHooks{loadingScript};
   ZmWorld* world = nullptr;
   ZmObj* camera = nullptr;
   ZmUrlHashTable* urls = nullptr;

@@ -1,8 +1,11 @@
 // Tests of the script host: interpreters, the start-up script, results,
-// errors, pointer texts, the toolkit start and "exit".
+// errors, pointer texts, archive scripts, the toolkit start and "exit".
 #include <fstream>
 
+#include "core/dirs.h"
+#include "loading/lha.h"
 #include "multiuser/hooks.h"
+#include "tests/lha_builder.h"
 #include "tests/own_modules.h"
 #include "tests/script/script_fixture.h"
 
@@ -165,6 +168,26 @@ TEST_F(HostTest, ExitInAWorldScriptNeverEndsTheProgram) {
   EXPECT_EQ(text.rfind("zmtkname", 0), 0u) << text;
   EXPECT_EQ(eval(world, "info commands send", &text), 0);
   EXPECT_EQ(text, "");
+}
+
+// An archive a world names may carry Tcl files: each runs in that world's
+// interpreter as it is extracted.
+TEST_F(HostTest, AnArchivesTclMemberRunsInTheWorldsInterpreter) {
+  setenv("TEMP", folder.c_str(), 1);  // the extraction folders stay in the test's own
+  zmForgetTempDirForTest();
+  static std::string archive;
+  archive = (folder / "pack.lzh").string();
+  lhatest::writeArchive(archive, {{"init.tcl", "set fromArchive packed\n"}});
+  zmSetUrlFetch([](ZmUrlHash*) { return archive.c_str(); });
+  ZmWorld* world = newWorld();
+  zmSetCurrentWorld(world);
+  const int extracted = zmExtractLha("pack.lzh");
+  unsetenv("TEMP");
+  zmForgetTempDirForTest();
+  ASSERT_EQ(extracted, 0);
+  std::string text;
+  ASSERT_EQ(eval(world, "set fromArchive", &text), 0) << text;
+  EXPECT_EQ(text, "packed");
 }
 
 // Tk comes from a run-time module: without it a world's toolkit does not

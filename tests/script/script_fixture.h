@@ -96,6 +96,7 @@ class ScriptTest : public ::testing::Test {
   CoreHookGuards coreHooks;
   VrmlHookGuards vrmlHooks;
   UrlFetchGuard urlFetch;
+  ServiceGuard<ZmLoadingScript> loadingScriptHooks{loadingScript};
   ServiceGuard<ZmMediaScript> mediaHooks{mediaScript};
   TempFolder temp{"lumenfold-script"};
   std::filesystem::path folder = temp.path();

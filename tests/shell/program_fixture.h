@@ -20,6 +20,7 @@
 
 #include "core/report.h"
 #include "core/world.h"
+#include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "loading/wwwlink.h"
 #include "platform/clock.h"
@@ -128,6 +129,7 @@ class ProgramTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmWriterLoading> writerHooks{writerLoading};
   UrlFetchGuard urlFetch;
+  ServiceGuard<ZmLoadingScript> loadingScriptHooks{loadingScript};
 };
 
 #endif

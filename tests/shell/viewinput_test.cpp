@@ -159,6 +159,7 @@ class ViewInputTest : public ::testing::Test {
   VrmlHookGuards vrmlHooks;
   ServiceGuard<ZmViewerShell> viewerShellHooks{viewerShell};
   UrlFetchGuard urlFetch;
+  ServiceGuard<ZmLoadingScript> loadingScriptHooks{loadingScript};
   RwMetaCallbacks callbacks = silentDevice();
   ZmWorld* world = nullptr;
 };
