@@ -1,7 +1,8 @@
 // Shared fixture of the image-conversion tests: a private folder for the
 // files a case writes (also the program's temporary folder, so the GIF
 // converter's scratch files stay inside it), the warnings reported while a
-// case runs, and small readers for the files the converters produce.
+// case runs, small readers for the files the converters produce, and real
+// gzip files to unpack.
 //
 // Owns: the folder of each case and all in it, removed afterwards, and the
 // TEMP and LUMENFOLD_HOME settings it changes, put back. It does not own the
