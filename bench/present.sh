@@ -62,7 +62,7 @@ resized() {
 }
 
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
   xvfb=$!
   poll 30 test -s "$work/display" || { echo "present.sh: Xvfb named no display" >&2; exit 1; }
   export DISPLAY=":$(cat "$work/display")"

@@ -57,10 +57,13 @@ shown_windows() {
 # The server may name its display before it answers on a loaded machine.
 answers() { DISPLAY=$1 xdotool getdisplaygeometry >/dev/null 2>&1; }
 xvfbs=""
+# -noreset: a server whose last client leaves resets, and refuses the
+# connections made meanwhile; the first answer, or a program closed before
+# the next starts, would otherwise race the reset.
 start_xvfb() {
   local named
   named=$(mktemp -p "$work" display.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp 3>"$named" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp -noreset 3>"$named" 2>/dev/null &
   xvfbs="$xvfbs $!"
   poll 30 test -s "$named" || { echo "FAILED: Xvfb named no display"; exit 1; }
   xvfb_display=":$(cat "$named")"
