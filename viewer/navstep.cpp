@@ -285,6 +285,16 @@ void applyPitch(zmNavState* state, ZmObj* camera) {
   zmObjectRotate(camera, tilt, ZM_COORD_OWN, 1);
 }
 
+// Whether the step moves nothing: no key or drag, no automatic move, the
+// pitch (within its limit) as the camera has it. Such a step leaves the camera alone instead of
+// levelling and tilting it again, which would mark it moved and have every
+// shape in view transformed anew on each frame of a view nobody touches.
+bool standsStill(const zmNavState* state, int32_t mode, float cameraPitch) {
+  constexpr float kSamePitch = 1e-3f;  // degrees
+  return mode == ZM_NAV_IDLE && state->stepsLeft <= 0 &&
+         std::fabs(clampPitch(state->pitch) - cameraPitch) < kSamePitch;
+}
+
 // Tells the world server where the person is (step 14): the full
 // transform on the first step and every five seconds, the position at most
 // once a second and only when the person moved.
@@ -325,11 +335,15 @@ void zmNavStep(HWND) {
   ZmObj* camera = zmNavGetPersonCamera(world);
   if (camera == nullptr) return;
 
+  const float p0 = zmNavGetPitch(camera);
+  const int32_t mode = readKeys(state, ms);
+  if (standsStill(state, mode, p0)) {
+    tellServer(person);
+    return;
+  }
   // From here to applyPitch the camera is level and the pitch lives only
   // in the state.
-  const float p0 = zmNavGetPitch(camera);
   if (p0 != 0.0f) zmNavLevelCamera(camera);
-  const int32_t mode = readKeys(state, ms);
   // The user's own motion cancels a walk to a point.
   if (mode != ZM_NAV_IDLE && mode != ZM_NAV_TO_POINT && state->autoMove == ZM_AUTO_NONE && state->stepsLeft > 0)
     state->stepsLeft = 0;

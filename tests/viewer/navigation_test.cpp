@@ -22,6 +22,7 @@
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
 #include "viewer/person.h"
+#include "viewer/rendering.h"
 #include "viewer/transfer.h"
 #include "viewer_fixture.h"
 
@@ -437,6 +438,24 @@ TEST_F(Navigation, WalkingLevelsAPitchTickByTick) {
     EXPECT_NEAR(state->pitch, pitch, 0.01);
     EXPECT_NEAR(zmNavGetPitch(camera), pitch, 0.01);
   }
+}
+
+// A view nobody touches is not moved: levelling and tilting it again on
+// every step would queue it for the renderer, and each frame would then
+// transform every shape in view anew.
+TEST_F(Navigation, IdleStepsLeaveATiltedViewUnmoved) {
+  ZmRT tilted = *zmGetWRT(camera);
+  float down[9];
+  zmMat3FromAngles(-30 * kDegree, 0, 0, down);
+  zmMat3Mult(zmGetWRT(camera)->m, down, tilted.m);
+  ASSERT_EQ(zmPlacePersonAtCamera(person, &tilted), 0);
+  hold({});
+  tick();
+  zmRenderTransferObjects(world);
+  tick(50);
+  EXPECT_EQ(world->rendering->transferedObjs, nullptr) << "an idle step queued a move";
+  EXPECT_NEAR(state->pitch, 30.0f, 1e-3);
+  EXPECT_NEAR(zmNavGetPitch(camera), 30.0f, 0.01);
 }
 
 TEST_F(Navigation, ViewStraightDownTurnsTheAvatarTowardTheTopOfTheView) {
