@@ -15,8 +15,6 @@
 #include "engine/renderstate.h"
 #include "engine/scenetree.h"
 
-RwSceneLinks rwSceneLinks = {};
-
 namespace {
 
 RwPool* scenePool = nullptr;
@@ -49,8 +47,7 @@ void appendToList(Walk& walk, RwSceneNode* node) {
 bool joinDepthGroup(Walk& walk, RwSceneNode* leaf) {
   RwRect rect = {0, 0, walk.camera->viewport[2], walk.camera->viewport[3]};
   float depth[2] = {walk.camera->nearClipping, walk.camera->farClipping};
-  uintptr_t outcode = 0;
-  if (rwSceneLinks.clumpScreenBounds) outcode = rwSceneLinks.clumpScreenBounds(leaf->clump, walk.camera, &rect, depth);
+  const uintptr_t outcode = rwSceneLinks().clumpScreenBounds(leaf->clump, walk.camera, &rect, depth);
   if (outcode >= 256 || rect.width == 0 || rect.height == 0) return false;
   RwSceneNode* head = walk.openGroup;
   leaf->flags |= rwNodeInDepthGroup;
@@ -293,6 +290,14 @@ int moveToSceneOf(RwClump* clump, RwClump* into) {
   return moveBranch(target->scene, clump) ? 1 : 0;
 }
 
+constexpr RwClumpSceneLinks clumpSceneLinks = {
+    .enterDefaultScene = enterDefaultScene,
+    .leaveScene = leaveScene,
+    .pullOutOfTree = pullClumpOutOfTree,
+    .markBoundsStale = markClumpBoundsStale,
+    .moveToSceneOf = moveToSceneOf,
+};
+
 }  // namespace
 
 // ---- module
@@ -307,11 +312,7 @@ int RwOpenSceneModule() {
   }
   defaultScene = RwCreateScene();
   if (!defaultScene) return 0;
-  rwClumpLinks.enterDefaultScene = enterDefaultScene;
-  rwClumpLinks.leaveScene = leaveScene;
-  rwClumpLinks.pullOutOfTree = pullClumpOutOfTree;
-  rwClumpLinks.markBoundsStale = markClumpBoundsStale;
-  rwClumpLinks.moveToSceneOf = moveToSceneOf;
+  rwClumpLinks.scene.provide(clumpSceneLinks);
   return 1;
 }
 
@@ -324,11 +325,7 @@ int RwCloseSceneModule() {
   }
   if (defaultScene) destroyScene(defaultScene);
   defaultScene = nullptr;
-  rwClumpLinks.enterDefaultScene = nullptr;
-  rwClumpLinks.leaveScene = nullptr;
-  rwClumpLinks.pullOutOfTree = nullptr;
-  rwClumpLinks.markBoundsStale = nullptr;
-  rwClumpLinks.moveToSceneOf = nullptr;
+  rwClumpLinks.scene.withdraw();
   RwCloseSceneTreeModule();
   RwDestroyPool(scenePool);
   scenePool = nullptr;
@@ -441,7 +438,7 @@ RwScene* RwRenderScene(RwScene* scene) {
     } else {
       RwEndDepthGroup();
     }
-    if (rwSceneLinks.renderClump) rwSceneLinks.renderClump(entry->clump);
+    rwSceneLinks().renderClump(entry->clump);
   }
   emptyDrawingList(scene);
   return ok ? scene : nullptr;
@@ -471,9 +468,9 @@ RwPickRecord* RwPickScene(RwScene* scene, intptr_t x, intptr_t y, RwCamera* came
       inGroup = false;
       RwEndDepthGroup();
     }
-    if (final || !rwSceneLinks.pickClump) continue;
+    if (final) continue;
     RwPickRecord hit = {};
-    if (!rwSceneLinks.pickClump(entry->clump, x, y, camera, &hit)) {
+    if (!rwSceneLinks().pickClump(entry->clump, x, y, camera, &hit)) {
       failed = true;
     } else if (hit.kind == 1) {
       *record = hit;
