@@ -42,9 +42,10 @@ uint8_t nearestIndex(int red, int green, int blue) {
 // lighten it toward white.
 void buildShadeTable8() {
   const uint8_t* linear = RwGammaTable();
+  const RwPalette& palette = RwGetPalette();
   for (int level = 0; level < shadeLevels; ++level) {
     for (int p = 0; p < 256; ++p) {
-      const int colour[3] = {linear[rwPalette.red[p]], linear[rwPalette.green[p]], linear[rwPalette.blue[p]]};
+      const int colour[3] = {linear[palette.red[p]], linear[palette.green[p]], linear[palette.blue[p]]};
       int shaded[3];
       for (int c = 0; c < 3; ++c) {
         if (level < 24) {

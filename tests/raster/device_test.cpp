@@ -195,7 +195,8 @@ TEST_F(DeviceTest, SixteenBitShadeTablesFollowTheirRules) {
 TEST_F(DeviceTest, EightBitRampRowsRunForwardOrBackByTheirSaturationStep) {
   openAt(8);
   // Value rises with the position in an even row, falls in an odd row.
-  auto brightness = [](uint8_t index) { return rwPalette.red[index] + rwPalette.green[index] + rwPalette.blue[index]; };
+  const RwPalette& palette = RwGetPalette();
+  auto brightness = [&](uint8_t index) { return palette.red[index] + palette.green[index] + palette.blue[index]; };
   EXPECT_LT(brightness(ShadeRampTable[2 * 32 + 2]), brightness(ShadeRampTable[2 * 32 + 20]));
   EXPECT_GT(brightness(ShadeRampTable[3 * 32 + 2]), brightness(ShadeRampTable[3 * 32 + 20]));
   for (int i = 0; i < 32; ++i) {
@@ -240,9 +241,10 @@ TEST_F(DeviceTest, GammaOneMakesBothTablesTheIdentity) {
 
 TEST_F(DeviceTest, NearestPaletteIndexEqualsABruteForceSearch) {
   openAt(8);
-  auto distance = [](const uint8_t* rgb, int index) {
-    const int colour[3] = {RwGammaTable()[rwPalette.red[index]], RwGammaTable()[rwPalette.green[index]],
-                           RwGammaTable()[rwPalette.blue[index]]};
+  const RwPalette& palette = RwGetPalette();
+  auto distance = [&](const uint8_t* rgb, int index) {
+    const int colour[3] = {RwGammaTable()[palette.red[index]], RwGammaTable()[palette.green[index]],
+                           RwGammaTable()[palette.blue[index]]};
     int total = 0;
     for (int c = 0; c < 3; ++c) total += (rgb[c] - colour[c]) * (rgb[c] - colour[c]);
     return total;
