@@ -22,8 +22,8 @@ constexpr float defaultGamma = std::bit_cast<float>(0x400E38DAu);  // 2.2222
 // The device layer's own state.
 struct DeviceModule {
   float gamma = defaultGamma;     // set by RwSetGamma, back to the default at each open
-  RwMetaCallbacks meta = {};      // the recording device's: the program's callbacks
-  RwMetaDrawState metaDraw = {};  // and the state the triangles it hands them are drawn with
+  RwMetaCallbacks meta = {};      // the program's callbacks of the recording device
+  RwMetaDrawState metaDraw = {};  // the state of the polygon the recording device hands over
 };
 DeviceModule devices;
 
