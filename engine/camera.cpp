@@ -13,8 +13,6 @@
 #include "engine/rasters.h"
 #include "engine/renderstate.h"
 
-RwCameraLinks rwCameraLinks = {};
-
 namespace {
 
 // The camera module: its records and the list of the live ones.
@@ -258,7 +256,7 @@ int RwDestroyCamera(RwCamera* camera) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  if (rwCameraLinks.dropUserDrawQueue) rwCameraLinks.dropUserDrawQueue(camera);
+  rwCameraLinks().dropUserDrawQueue(camera);
   if (rwDeviceRecord.destroyCameraImage) rwDeviceRecord.destroyCameraImage(camera);
   for (RwCamera** link = &cameras.list; *link; link = &(*link)->next) {
     if (*link == camera) {
@@ -463,7 +461,7 @@ RwCamera* RwClearCameraViewport(RwCamera* camera) {
 RwCamera* RwEndCameraUpdate(RwCamera* camera) {
   if (!camera) return failWith<RwCamera>(rwErrInvalidArgument);
   if (rwRenderState.currentCamera == camera) {
-    if (rwCameraLinks.drawUserDrawQueue) rwCameraLinks.drawUserDrawQueue(camera);
+    rwCameraLinks().drawUserDrawQueue(camera);
     if (rwDeviceRecord.endUpdate) rwDeviceRecord.endUpdate(camera);
   }
   rwRenderState.currentCamera = nullptr;

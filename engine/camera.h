@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "engine/device.h"
+#include "engine/links.h"
 #include "engine/matrix.h"
 #include "platform/wintypes.h"
 
@@ -74,16 +75,23 @@ constexpr int32_t rwParallel = 2;
 
 constexpr int rwDamageGridCells = 32;  // cells per side of the damage masks
 
-// Work the camera hands to other modules; they fill the slot when they open.
+// Work the camera hands to the user-draw module, which provides its record
+// when it opens (engine/links.h).
 struct RwCameraLinks {
   // Draws the user-draw objects queued on the camera (damaging what they
-  // draw) and empties the queue; called by RwEndCameraUpdate.
+  // draw) and empties the queue; called by RwEndCameraUpdate. Default: no
+  // user-draw can be queued.
   void (*drawUserDrawQueue)(RwCamera* camera);
   // Takes every queued user-draw off the camera without drawing it; called
-  // by RwDestroyCamera so that no user-draw keeps the freed camera.
+  // by RwDestroyCamera so that no user-draw keeps the freed camera. Default:
+  // no user-draw can be queued.
   void (*dropUserDrawQueue)(RwCamera* camera);
 };
-extern RwCameraLinks rwCameraLinks;
+inline constexpr RwCameraLinks rwDefaultCameraLinks = {
+    .drawUserDrawQueue = [](RwCamera*) {},
+    .dropUserDrawQueue = [](RwCamera*) {},
+};
+inline constinit RwLinks<RwCameraLinks> rwCameraLinks{rwDefaultCameraLinks};
 
 int RwOpenCameraModule();
 // Destroys every camera still on the list, frees the depth buffer and hands

@@ -12,8 +12,6 @@
 #include "engine/ptrarray.h"
 #include "engine/triangulate.h"
 
-RwClumpLinks rwClumpLinks = {};
-
 namespace {
 
 RwPool* clumpPool = nullptr;
@@ -42,9 +40,9 @@ RwClump* storeFlags(RwClump* clump, uintptr_t flags) {
   flags = effectiveFlags(clump, flags);
   uintptr_t old = clump->flags;
   clump->flags = flags;
-  if (((old ^ flags) & rwContainer) && rwClumpLinks.pullOutOfTree) rwClumpLinks.pullOutOfTree(clump);
-  if (hiddenSurfaceMode(old) != hiddenSurfaceMode(flags) && rwClumpLinks.hiddenSurfaceModeChanged) {
-    rwClumpLinks.hiddenSurfaceModeChanged(clump);
+  if ((old ^ flags) & rwContainer) rwClumpLinks.scene().pullOutOfTree(clump);
+  if (hiddenSurfaceMode(old) != hiddenSurfaceMode(flags)) {
+    rwClumpLinks.sorting().hiddenSurfaceModeChanged(clump);
   }
   return clump;
 }
@@ -97,7 +95,7 @@ RwClump* createClump(intptr_t vertexRoom, intptr_t polygonRoom) {
   }
   clump->vertexArray = array;
   array->owner = clump;
-  if (rwClumpLinks.enterDefaultScene && !rwClumpLinks.enterDefaultScene(clump)) {
+  if (!rwClumpLinks.scene().enterDefaultScene(clump)) {
     freeRecord(clump);
     return nullptr;
   }
@@ -178,7 +176,7 @@ void computeWorldMatrix(RwClump* clump) {
 
 void updateBranch(RwClump* clump) {
   computeWorldMatrix(clump);
-  if (rwClumpLinks.pullOutOfTree) rwClumpLinks.pullOutOfTree(clump);
+  rwClumpLinks.scene().pullOutOfTree(clump);
   RwInvalidateClumpTransformCache(clump);
   clump->lightingStamp = 0;
   for (RwClump* child = clump->firstChild; child; child = child->nextSibling) updateBranch(child);
@@ -386,7 +384,7 @@ void releasePolygons(RwClump* clump) {
   clump->sceneLeaf = reinterpret_cast<RwSceneNode*>(clump);
   destroyPolygons(clump);
   clump->sceneLeaf = leaf;
-  if (rwClumpLinks.freeSortData) rwClumpLinks.freeSortData(clump);
+  rwClumpLinks.sorting().freeSortData(clump);
   clump->drawablePolygons->count = 0;
   clump->cutPolygons->count = 0;
   clump->polygonCount = 0;
@@ -416,7 +414,7 @@ RwClump* duplicateBranch(RwClump* source) {
   copy->drawChoice = source->drawChoice;
   copy->alignment = source->alignment;
   copy->state = source->state;
-  bool ok = !rwClumpLinks.duplicateUserDraws || rwClumpLinks.duplicateUserDraws(copy, source);
+  bool ok = rwClumpLinks.userDraws().duplicateUserDraws(copy, source);
   if (ok) {
     ++copy->sortSuspensionCount;
     intptr_t first = appendVertices(copy, source, nullptr);
@@ -424,13 +422,13 @@ RwClump* duplicateBranch(RwClump* source) {
     --copy->sortSuspensionCount;
   }
   ok = ok && RwSetClumpFlags(copy, source->flags);
-  if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(copy);
+  if (ok) rwClumpLinks.sorting().geometryChangedInBulk(copy);
   for (RwClump* child = source->firstChild; child && ok; child = child->nextSibling) {
     RwClump* childCopy = duplicateBranch(child);
     ok = childCopy != nullptr;
     if (!ok) break;
     appendChild(copy, childCopy);
-    if (!rwClumpLinks.moveToSceneOf || rwClumpLinks.moveToSceneOf(childCopy, copy)) {
+    if (rwClumpLinks.scene().moveToSceneOf(childCopy, copy)) {
       childCopy->modellingMatrix.changed = 1;
     }
   }
@@ -443,10 +441,10 @@ RwClump* duplicateBranch(RwClump* source) {
 
 // Tears the clump itself down; its parent link and children are gone.
 void destroyItself(RwClump* clump) {
-  if (rwClumpLinks.leaveScene) rwClumpLinks.leaveScene(clump);
+  rwClumpLinks.scene().leaveScene(clump);
   clump->sceneLeaf = reinterpret_cast<RwSceneNode*>(clump);
-  if (rwClumpLinks.destroyUserDraws) rwClumpLinks.destroyUserDraws(clump);
-  if (rwClumpLinks.freeSortData) rwClumpLinks.freeSortData(clump);
+  rwClumpLinks.userDraws().destroyUserDraws(clump);
+  rwClumpLinks.sorting().freeSortData(clump);
   destroyPolygons(clump);
   freeRecord(clump);
 }
@@ -562,7 +560,7 @@ RwClump* RwAddChildToClump(RwClump* parent, RwClump* child) {
   if (!parent || !child || isAncestorOrSelf(child, parent)) return failWith<RwClump>(rwErrInvalidArgument);
   detachFromParent(child);
   appendChild(parent, child);
-  if (rwClumpLinks.moveToSceneOf && !rwClumpLinks.moveToSceneOf(child, parent)) return nullptr;
+  if (!rwClumpLinks.scene().moveToSceneOf(child, parent)) return nullptr;
   child->modellingMatrix.changed = 1;
   return parent;
 }
@@ -671,7 +669,7 @@ RwClump* RwFindTaggedClump(RwClump* clump, intptr_t tag) { return RwFindClump(cl
 RwClump* RwDuplicateClump(RwClump* clump) {
   if (!clump) return failWith<RwClump>(rwErrInvalidArgument);
   RwClump* copy = duplicateBranch(clump);
-  if (copy && rwClumpLinks.moveToSceneOf && !rwClumpLinks.moveToSceneOf(copy, clump)) {
+  if (copy && !rwClumpLinks.scene().moveToSceneOf(copy, clump)) {
     RwDestroyClump(copy);
     return nullptr;
   }
@@ -696,7 +694,7 @@ RwClump* addClumpToClump(RwClump* destination, RwClump* source, bool move) {
   if (ok && move) releasePolygons(source);
   ok = ok && makePolygons(destination, copies);
   --destination->sortSuspensionCount;
-  if (ok && rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(destination);
+  if (ok) rwClumpLinks.sorting().geometryChangedInBulk(destination);
   return ok ? destination : nullptr;
 }
 

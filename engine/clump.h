@@ -7,14 +7,15 @@
 // hierarchy.
 // It does not own the geometry records (engine/polygon.h), the materials
 // (engine/material.h), the scenes, user-draw objects and depth-sort data
-// (reached through rwClumpLinks below), nor screen bounds, rendering and
-// picking (the render pipeline's).
+// (reached through the tables of rwClumpLinks below), nor screen bounds,
+// rendering and picking (the render pipeline's).
 #ifndef LUMENFOLD_ENGINE_CLUMP_H
 #define LUMENFOLD_ENGINE_CLUMP_H
 
 #include <cstdint>
 
 #include "engine/device.h"
+#include "engine/links.h"
 #include "engine/matrix.h"
 
 struct RwCamera;
@@ -80,11 +81,15 @@ struct RwClump {
   intptr_t state;               // 2 on, 1 off
 };
 
-// The work other modules do when clumps come, go, move or change. Their
-// modules fill the slots when they open; a null slot means the module is
-// absent and the clump goes without that bookkeeping.
-struct RwClumpLinks {
+// The work other modules do when clumps come, go, move or change: one table
+// per providing module, which provides its record when it opens
+// (engine/links.h). While a module is closed its default record stands and
+// the clump goes without that bookkeeping.
+
+// Provided by the scenes (engine/scene.h).
+struct RwClumpSceneLinks {
   // A new clump joins the library's default scene; 0 fails the creation.
+  // Default: there is no scene to join (1).
   int (*enterDefaultScene)(RwClump* clump);
   // The clump's leaf leaves its scene (the clump is being destroyed).
   void (*leaveScene)(RwClump* clump);
@@ -94,11 +99,32 @@ struct RwClumpLinks {
   // Vertices were added: the leaf's bounds are stale.
   void (*markBoundsStale)(RwClump* clump);
   // The branch of `clump` moves into the scene of `into`; 0 on failure.
+  // Default: there is no scene to move into (1).
   int (*moveToSceneOf)(RwClump* clump, RwClump* into);
+};
+inline constexpr RwClumpSceneLinks rwDefaultClumpSceneLinks = {
+    .enterDefaultScene = [](RwClump*) { return 1; },
+    .leaveScene = [](RwClump*) {},
+    .pullOutOfTree = [](RwClump*) {},
+    .markBoundsStale = [](RwClump*) {},
+    .moveToSceneOf = [](RwClump*, RwClump*) { return 1; },
+};
+
+// Provided by the user-draw objects (engine/userdraw.h).
+struct RwClumpUserDrawLinks {
   // The user-draw objects of a clump being destroyed are detached and destroyed.
   void (*destroyUserDraws)(RwClump* clump);
-  // The source's user-draw objects are duplicated onto the copy; 0 on failure.
+  // The source's user-draw objects are duplicated onto the copy; 0 on
+  // failure. Default: the source has none (1).
   int (*duplicateUserDraws)(RwClump* copy, const RwClump* source);
+};
+inline constexpr RwClumpUserDrawLinks rwDefaultClumpUserDrawLinks = {
+    .destroyUserDraws = [](RwClump*) {},
+    .duplicateUserDraws = [](RwClump*, const RwClump*) { return 1; },
+};
+
+// Provided by the plane order of the depth sort (engine/depthsort.h).
+struct RwClumpSortLinks {
   // The hidden-surface mode changed (flags already stored): depth-sort data
   // is freed or rebuilt.
   void (*hiddenSurfaceModeChanged)(RwClump* clump);
@@ -108,7 +134,23 @@ struct RwClumpLinks {
   // merge made): depth-sort data is built again for them.
   void (*geometryChangedInBulk)(RwClump* clump);
 };
-extern RwClumpLinks rwClumpLinks;
+inline constexpr RwClumpSortLinks rwDefaultClumpSortLinks = {
+    .hiddenSurfaceModeChanged = [](RwClump*) {},
+    .freeSortData = [](RwClump*) {},
+    .geometryChangedInBulk = [](RwClump*) {},
+};
+
+// rwClumpLinks.scene().leaveScene(clump), and so on.
+struct RwClumpLinks {
+  RwLinks<RwClumpSceneLinks> scene;
+  RwLinks<RwClumpUserDrawLinks> userDraws;
+  RwLinks<RwClumpSortLinks> sorting;
+};
+inline constinit RwClumpLinks rwClumpLinks = {
+    .scene = {rwDefaultClumpSceneLinks},
+    .userDraws = {rwDefaultClumpUserDrawLinks},
+    .sorting = {rwDefaultClumpSortLinks},
+};
 
 typedef RwPolygon* (*RwPolygonCallback)(RwPolygon* polygon);
 typedef RwPolygon* (*RwPolygonDataCallback)(RwPolygon* polygon, void* data);

@@ -214,6 +214,12 @@ void modeChanged(RwClump* clump) {
   RwBuildClumpPlaneOrder(clump);
 }
 
+constexpr RwClumpSortLinks clumpSortLinks = {
+    .hiddenSurfaceModeChanged = modeChanged,
+    .freeSortData = RwFreeClumpPlaneOrder,
+    .geometryChangedInBulk = [](RwClump* clump) { RwBuildClumpPlaneOrder(clump); },
+};
+
 }  // namespace
 
 RwPlaneOrder RwGetClumpPlaneOrder(const RwClump* clump) {
@@ -235,16 +241,12 @@ int RwClosePlaneSinglesModule() {
 int RwOpenPlaneOrderModule() {
   pools.planes = RwCreatePool("planelist", sizeof(RwPlaneNode));
   if (!pools.planes) return failOutOfMemory() ? 1 : 0;
-  rwClumpLinks.hiddenSurfaceModeChanged = modeChanged;
-  rwClumpLinks.freeSortData = RwFreeClumpPlaneOrder;
-  rwClumpLinks.geometryChangedInBulk = [](RwClump* clump) { RwBuildClumpPlaneOrder(clump); };
+  rwClumpLinks.sorting.provide(clumpSortLinks);
   return 1;
 }
 
 int RwClosePlaneOrderModule() {
-  rwClumpLinks.hiddenSurfaceModeChanged = nullptr;
-  rwClumpLinks.freeSortData = nullptr;
-  rwClumpLinks.geometryChangedInBulk = nullptr;
+  rwClumpLinks.sorting.withdraw();
   RwDestroyPool(pools.planes);
   pools.planes = nullptr;
   return 1;

@@ -6,7 +6,7 @@
 // order kept in the clump's three depth-sort words (first run's flag, run
 // lengths ending with 0, polygons in drawing order), its building, freeing
 // and drawing, and the clump bookkeeping that keeps it in step with the
-// clump's mode and geometry (rwClumpLinks slots).
+// clump's mode and geometry (the record it provides to rwClumpLinks.sorting).
 // It does not own the polygons (engine/polygon.h), the draw entries nor the
 // clip chain it drives (engine/clip.h).
 //

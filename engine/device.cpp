@@ -18,7 +18,14 @@ RwDeviceRecord rwDeviceRecord = {};
 namespace {
 
 constexpr float defaultGamma = std::bit_cast<float>(0x400E38DAu);  // 2.2222
-float gamma = defaultGamma;
+
+// The device layer's own state.
+struct DeviceModule {
+  float gamma = defaultGamma;     // set by RwSetGamma, back to the default at each open
+  RwMetaCallbacks meta = {};      // the program's callbacks of the recording device
+  RwMetaDrawState metaDraw = {};  // the state of the polygon the recording device hands over
+};
+DeviceModule devices;
 
 // Devices by name. The Windows display devices compare their names ignoring
 // case.
@@ -106,47 +113,40 @@ intptr_t unsupportedExtendedControl(intptr_t, intptr_t, void*, intptr_t) {
 
 // ---- the recording device
 
-// The recording device: the program's callbacks and the state they draw with.
-struct RecordingDevice {
-  RwMetaCallbacks callbacks = {};
-  RwMetaDrawState drawState = {};
-};
-RecordingDevice recording;
-
 bool ownsImage(const RwCamera* camera) { return camera->descriptorMadeByDevice == 1; }
 
 int metaCreateImage(RwCamera* camera, intptr_t width, intptr_t height) {
   uintptr_t handle = reinterpret_cast<uintptr_t>(camera->descriptor);
-  if (ownsImage(camera)) handle = recording.callbacks.createImage ? recording.callbacks.createImage(width, height) : 0;
+  if (ownsImage(camera)) handle = devices.meta.createImage ? devices.meta.createImage(width, height) : 0;
   camera->image.handle = handle;
   if (!handle) return 0;
-  if (recording.callbacks.describeImage) recording.callbacks.describeImage(handle, &camera->image);
+  if (devices.meta.describeImage) devices.meta.describeImage(handle, &camera->image);
   return 1;
 }
 
 void metaDestroyImage(RwCamera* camera) {
-  if (ownsImage(camera) && recording.callbacks.destroyImage) recording.callbacks.destroyImage(camera->image.handle);
+  if (ownsImage(camera) && devices.meta.destroyImage) devices.meta.destroyImage(camera->image.handle);
 }
 
 void metaBeginUpdate(RwCamera* camera, intptr_t argument) {
-  if (recording.callbacks.beginUpdate) recording.callbacks.beginUpdate(camera->image.handle, argument);
+  if (devices.meta.beginUpdate) devices.meta.beginUpdate(camera->image.handle, argument);
 }
 
 void metaClearRect(RwCamera* camera, const RwRect* rect) {
-  if (recording.callbacks.clear) {
-    recording.callbacks.clear(camera->image.handle, rect, static_cast<intptr_t>(camera->backgroundIndex));
+  if (devices.meta.clear) {
+    devices.meta.clear(camera->image.handle, rect, static_cast<intptr_t>(camera->backgroundIndex));
   }
 }
 
 void metaEndUpdate(RwCamera* camera) {
-  if (recording.callbacks.endUpdate) recording.callbacks.endUpdate(camera->image.handle);
+  if (devices.meta.endUpdate) devices.meta.endUpdate(camera->image.handle);
 }
 
 void metaShowImage(RwCamera* camera, const RwRect* rect, HDC windowDc) {
-  if (recording.callbacks.show) recording.callbacks.show(camera->image.handle, rect, windowDc);
+  if (devices.meta.show) devices.meta.show(camera->image.handle, rect, windowDc);
 }
 
-void metaClose() { recording.callbacks = {}; }
+void metaClose() { devices.meta = {}; }
 
 RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
   return {vertex->screenX, vertex->screenY, vertex->depth, vertex->u, vertex->v,
@@ -156,14 +156,14 @@ RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
 // Hands the polygon over as the fan of triangles (0, i, i + 1); polygons
 // reach this device as triangles, larger ones having been cut.
 int metaDraw(RwPolygon* polygon, intptr_t geometryKind, intptr_t lightKind) {
-  if (!recording.callbacks.drawTriangle || polygon->vertexCount < 3) return 0;
+  if (!devices.meta.drawTriangle || polygon->vertexCount < 3) return 0;
   const RwMaterial* material = polygon->material;
-  recording.drawState = {geometryKind, lightKind, polygon->intensity[0], material->texture};
+  devices.metaDraw = {geometryKind, lightKind, polygon->intensity[0], material->texture};
   for (uint32_t i = 1; i + 1 < polygon->vertexCount; ++i) {
     RwMetaTriangle triangle = {{metaVertex(polygon->vertices[0], material->colour),
                                 metaVertex(polygon->vertices[i], material->colour),
                                 metaVertex(polygon->vertices[i + 1], material->colour)}};
-    recording.callbacks.drawTriangle(&triangle);
+    devices.meta.drawTriangle(&triangle);
   }
   return 1;
 }
@@ -227,7 +227,7 @@ int RwDeviceOpen(RwDeviceRecord* record, RwDeviceOpenRoutine open, intptr_t rese
   *record = {};
   for (RwRendererPair& pair : record->renderers) pair = {RwDrawNothing, RwDrawNothing};
   record->maxPolygonVertices = 4;
-  gamma = defaultGamma;
+  devices.gamma = defaultGamma;
   if (!open) return 0;
   return open(record, reserved, optionCount, options);
 }
@@ -249,11 +249,11 @@ int RwSetGamma(float value) {
     RwSetError(rwErrGamma);
     return 0;
   }
-  gamma = value;
+  devices.gamma = value;
   return 1;
 }
 
-float RwGetGamma() { return gamma; }
+float RwGetGamma() { return devices.gamma; }
 
 int RwNullDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t, RwOpenOption*) {
   record->depth = nullDeviceDepth;
@@ -290,12 +290,12 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  recording.callbacks = *callbacks;
-  record->deviceValue = recording.callbacks.deviceValue;
+  devices.meta = *callbacks;
+  record->deviceValue = devices.meta.deviceValue;
   record->maxPolygonVertices = 3;
-  record->colourToDeviceValue = recording.callbacks.colourToDeviceValue;
-  record->deviceValueToColour = recording.callbacks.deviceValueToColour;
-  record->combineValueAndLevel = recording.callbacks.combineValueAndLevel;
+  record->colourToDeviceValue = devices.meta.colourToDeviceValue;
+  record->deviceValueToColour = devices.meta.deviceValueToColour;
+  record->combineValueAndLevel = devices.meta.combineValueAndLevel;
   record->createCameraImage = metaCreateImage;
   record->destroyCameraImage = metaDestroyImage;
   record->beginUpdate = metaBeginUpdate;
@@ -307,4 +307,4 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
   return 1;
 }
 
-const RwMetaDrawState* RwGetMetaDrawState() { return &recording.drawState; }
+const RwMetaDrawState* RwGetMetaDrawState() { return &devices.metaDraw; }

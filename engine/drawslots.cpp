@@ -34,6 +34,7 @@ struct InstalledDevice {
   intptr_t depth = 0;                 // 8, 15 or 16; 0 while none is installed
   int32_t* slopeBlock = nullptr;      // the slope table's storage
   std::vector<uint8_t*> viewportRows; // the render target's row table
+  RwTriangleRoutine textureModes[rwTextureModeEntries] = {};  // TextureModeTable
 };
 InstalledDevice installed;
 
@@ -175,7 +176,7 @@ void colourTableUpdate(RwCamera* camera) { RwRefreshBackgroundIndex(camera); }
 
 }  // namespace
 
-RwTriangleRoutine TextureModeTable[rwTextureModeEntries] = {};
+const RwTriangleRoutine* RwGetTextureModeTable() { return installed.textureModes; }
 
 int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t depth) {
   if (depth == 1) return 1;
@@ -202,12 +203,12 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   record->convertImage = RwConvertImage;
   // Every entry of the depth's blocks is filled; the other depth's blocks
   // are never reached.
-  for (RwTriangleRoutine& entry : TextureModeTable) entry = nullptr;
-  RwFillAffineTextureModes(TextureModeTable, depth);
-  RwFillPerspectiveTextureModes(TextureModeTable, depth);
+  for (RwTriangleRoutine& entry : installed.textureModes) entry = nullptr;
+  RwFillAffineTextureModes(installed.textureModes, depth);
+  RwFillPerspectiveTextureModes(installed.textureModes, depth);
   rwRasterTarget = {};
   rwRasterTarget.textureModeMask = perspectiveModeMask;
-  rwRasterTarget.textureModeTable = TextureModeTable;
+  rwRasterTarget.textureModeTable = installed.textureModes;
 
   installed.slopeBlock = static_cast<int32_t*>(RwEngineAlloc(rwSlopeTableBytes));
   if (!installed.slopeBlock) {
@@ -220,8 +221,9 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
   if (!RwAllocShadeTables(depth)) return 0;
   RwBuildGammaTables();
   RwBuildShadeTables();
-  rwRasterTarget.shadeTable = ShadeTable;
-  rwRasterTarget.shadeRampTable = ShadeRampTable;
+  const RwShadeTables shading = RwGetShadeTables();
+  rwRasterTarget.shadeTable = shading.shade;
+  rwRasterTarget.shadeRampTable = shading.ramp;
   return 1;
 }
 
@@ -260,10 +262,11 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
   rwRasterTarget.viewportWidth = static_cast<int32_t>(width * 65536);
   rwRasterTarget.viewportHeight = static_cast<int32_t>(height * 65536);
   rwRasterTarget.textureModeMask = camera->projection == rwParallel ? parallelModeMask : perspectiveModeMask;
-  rwRasterTarget.shadeTable = ShadeTable;
-  rwRasterTarget.shadeRampTable = ShadeRampTable;
-  rwRasterTarget.expandedShadeTable = ExpandedShadeTable;
-  rwRasterTarget.textureModeTable = TextureModeTable;
+  const RwShadeTables shading = RwGetShadeTables();
+  rwRasterTarget.shadeTable = shading.shade;
+  rwRasterTarget.shadeRampTable = shading.ramp;
+  rwRasterTarget.expandedShadeTable = shading.expanded;
+  rwRasterTarget.textureModeTable = installed.textureModes;
 }
 
 void RwRefreshBackgroundIndex(RwCamera* camera) {

@@ -34,7 +34,9 @@ inline RwRendererPair* DrawSlotTable(RwDeviceRecord* record) { return record->re
  *   install fills those of its depth and empties the others.
  */
 constexpr int rwTextureModeEntries = 104;
-extern RwTriangleRoutine TextureModeTable[rwTextureModeEntries];
+// The installed device's table; the textured routines reach it through
+// rwRasterTarget.textureModeTable.
+const RwTriangleRoutine* RwGetTextureModeTable();
 // The entry a textured routine uses: RwTextureModeEntry (rastertarget.h).
 
 /*

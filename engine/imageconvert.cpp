@@ -102,6 +102,7 @@ bool diffuse(const RwRaster* image, RwRaster* raster, bool withErrors, bool gamm
     return false;
   }
   const uint8_t* linear = RwGammaTable();
+  const RwPalette& palette = RwGetPalette();
   for (intptr_t y = 0; y < image->height; ++y) {
     std::vector<ErrorTriple>& here = rows[y & 1];
     std::vector<ErrorTriple>& below = rows[(y + 1) & 1];
@@ -126,7 +127,7 @@ bool diffuse(const RwRaster* image, RwRaster* raster, bool withErrors, bool gamm
       const uint8_t index = nearestIndex(rgb);
       out[x] = index;
       if (!withErrors) continue;
-      const uint8_t chosen[3] = {rwPalette.red[index], rwPalette.green[index], rwPalette.blue[index]};
+      const uint8_t chosen[3] = {palette.red[index], palette.green[index], palette.blue[index]};
       for (int c = 0; c < 3; ++c) {
         const int32_t paletteValue = gamma ? linear[chosen[c]] : chosen[c];
         const int32_t e = (wanted[c] - paletteValue * 256) >> 4;

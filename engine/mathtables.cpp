@@ -6,9 +6,9 @@
 #include "engine/error.h"
 #include "engine/pool.h"
 
-RwMathTables rwMathTables = {};
-
 namespace {
+
+RwMathTables tables = {};
 
 constexpr int expEntries = rwExpTableLast - rwExpTableFirst + 1;
 
@@ -16,8 +16,8 @@ uint32_t floatBits(float value) { return std::bit_cast<uint32_t>(value); }
 
 void buildSqrtTables() {
   for (int j = 0; j < rwSqrtTableEntries; ++j) {
-    rwMathTables.sqrtOdd[j] = floatBits(std::sqrt(1.0f + j / 2048.0f)) - 0x1FC00000u;
-    rwMathTables.sqrtEven[j] = floatBits(std::sqrt(2.0f + j / 1024.0f)) - 0x20000000u;
+    tables.sqrtOdd[j] = floatBits(std::sqrt(1.0f + j / 2048.0f)) - 0x1FC00000u;
+    tables.sqrtEven[j] = floatBits(std::sqrt(2.0f + j / 1024.0f)) - 0x20000000u;
   }
 }
 
@@ -25,12 +25,12 @@ void buildFixedSqrtTable() {
   for (int k = 0; k < rwFixedSqrtTableEntries; ++k) {
     // A root below 2.0 is its float mantissa with the leading one (23
     // fraction bits); 2.0 itself is that shifted up one place, 0x1000000.
-    rwMathTables.fixedSqrt[k] = static_cast<uint32_t>(std::sqrt(1.0f + k / 1024.0f) * 8388608.0f);
+    tables.fixedSqrt[k] = static_cast<uint32_t>(std::sqrt(1.0f + k / 1024.0f) * 8388608.0f);
   }
 }
 
 void buildBitTables() {
-  for (int n = 0; n < 256; ++n) rwMathTables.highestBit[n] = static_cast<uint8_t>(rwSignificantBitsTable[n] - 1);
+  for (int n = 0; n < 256; ++n) tables.highestBit[n] = static_cast<uint8_t>(rwSignificantBitsTable[n] - 1);
 }
 
 void buildLogTable() {
@@ -43,7 +43,7 @@ void buildLogTable() {
 void buildExpTable() {
   for (int i = rwExpTableFirst; i <= rwExpTableLast; ++i) {
     double value = 16777216.0 * (std::exp2(-i / 256.0) + std::exp2(-(i + 1) / 256.0)) / 2.0;
-    rwMathTables.exp[i] = static_cast<uint32_t>(value);
+    tables.exp[i] = static_cast<uint32_t>(value);
   }
 }
 
@@ -63,13 +63,13 @@ int RwOpenMathsTables() {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  rwMathTables.sqrtOdd = sqrtBlock;
-  rwMathTables.sqrtEven = sqrtBlock + rwSqrtTableEntries;
-  rwMathTables.fixedSqrt = fixedSqrt;
-  rwMathTables.highestBit = highestBit;
+  tables.sqrtOdd = sqrtBlock;
+  tables.sqrtEven = sqrtBlock + rwSqrtTableEntries;
+  tables.fixedSqrt = fixedSqrt;
+  tables.highestBit = highestBit;
   rwLogTable = log;
-  rwMathTables.exp = exp - rwExpTableFirst;
-  rwSpanExpTable = rwMathTables.exp;
+  tables.exp = exp - rwExpTableFirst;
+  rwSpanExpTable = tables.exp;
   buildSqrtTables();
   buildFixedSqrtTable();
   buildBitTables();
@@ -79,30 +79,32 @@ int RwOpenMathsTables() {
 }
 
 int RwCloseMathsTables() {
-  RwEngineFree(rwMathTables.sqrtOdd);
-  RwEngineFree(rwMathTables.fixedSqrt);
-  RwEngineFree(rwMathTables.highestBit);
+  RwEngineFree(tables.sqrtOdd);
+  RwEngineFree(tables.fixedSqrt);
+  RwEngineFree(tables.highestBit);
   RwEngineFree(rwLogTable);
-  if (rwMathTables.exp) RwEngineFree(rwMathTables.exp + rwExpTableFirst);
-  rwMathTables.sqrtOdd = rwMathTables.sqrtEven = rwMathTables.fixedSqrt = nullptr;
-  rwMathTables.highestBit = rwLogTable = nullptr;
-  rwMathTables.exp = rwSpanExpTable = nullptr;
+  if (tables.exp) RwEngineFree(tables.exp + rwExpTableFirst);
+  tables.sqrtOdd = tables.sqrtEven = tables.fixedSqrt = nullptr;
+  tables.highestBit = rwLogTable = nullptr;
+  tables.exp = rwSpanExpTable = nullptr;
   return 1;
 }
+
+const RwMathTables& RwGetMathTables() { return tables; }
 
 float RwSqrt(const float* value) {
   uint32_t bits = floatBits(*value);
   if ((bits & 0x7FFFFFFFu) == 0) return 0.0f;
-  if (!rwMathTables.sqrtOdd) return std::sqrt(*value);
+  if (!tables.sqrtOdd) return std::sqrt(*value);
   uint32_t rounded = bits + 2048;  // round to the table step
   uint32_t index = (rounded >> 12) & 0x7FF;
-  const uint32_t* table = (rounded & 0x00800000u) ? rwMathTables.sqrtOdd : rwMathTables.sqrtEven;
+  const uint32_t* table = (rounded & 0x00800000u) ? tables.sqrtOdd : tables.sqrtEven;
   return std::bit_cast<float>(((rounded & 0x7F800000u) >> 1) + table[index]);
 }
 
 uint32_t RwFixedSqrt(uint32_t value) {
   if (value == 0) return 0;
-  if (!rwMathTables.fixedSqrt) return static_cast<uint32_t>(std::sqrt(static_cast<double>(value)) * 256.0);
+  if (!tables.fixedSqrt) return static_cast<uint32_t>(std::sqrt(static_cast<double>(value)) * 256.0);
   // Normalise by an even shift so that the top two bits are not both zero.
   int shift = 0;
   for (int step : {16, 8, 4, 2}) {
@@ -115,5 +117,5 @@ uint32_t RwFixedSqrt(uint32_t value) {
   uint32_t index = (value - (1u << 30) + (1u << 19)) >> 20;
   int half = shift / 2;
   uint32_t rounding = half > 0 ? 1u << (half - 1) : 0;
-  return (rwMathTables.fixedSqrt[index] + rounding) >> half;
+  return (tables.fixedSqrt[index] + rounding) >> half;
 }

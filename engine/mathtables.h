@@ -32,7 +32,8 @@ inline constexpr auto rwSignificantBitsTable = [] {
 // The logarithm table and the span loops' pointer to the exponential table
 // (rwLogTable, rwSpanExpTable) are declared with what the engine hands the
 // rasterisers in engine/raster/rasterapi.h; the open below fills them.
-// rwMathTables.exp is the engine's pointer to the same exponential table.
+// RwGetMathTables().exp is the engine's pointer to the same exponential
+// table.
 
 // The tables the open builds; every pointer is null while the library is closed.
 struct RwMathTables {
@@ -42,7 +43,7 @@ struct RwMathTables {
   uint8_t* highestBit;   // entry n = index of the highest set bit of n; entry 0 is 255 (that is -1)
   uint32_t* exp;         // indexed rwExpTableFirst..rwExpTableLast
 };
-extern RwMathTables rwMathTables;
+const RwMathTables& RwGetMathTables();
 
 // Builds every table: 1, or 0 with error 3 when an allocation fails.
 int RwOpenMathsTables();

@@ -12,8 +12,6 @@
 #include "engine/polygon.h"
 #include "engine/pool.h"
 
-RwModellingTextureLinks rwModellingTextureLinks = {};
-
 namespace {
 
 constexpr intptr_t jointStackCapacity = 8;
@@ -46,7 +44,7 @@ int setTrace(intptr_t value) {
 const RwLibrarySetting traceSetting = {RwGetModellingTag, setTrace};
 
 const RwLibrarySetting& settingAt(int index) {
-  const RwModellingTextureLinks& links = rwModellingTextureLinks;
+  const RwModellingTextureLinks& links = rwModellingTextureLinks();
   const RwLibrarySetting* settings[rwModellingSettings] = {&traceSetting, &links.dithering, &links.gammaCorrection,
                                                            &links.paletteMode, &links.indexRemap};
   return *settings[index];
@@ -56,7 +54,7 @@ const RwLibrarySetting& settingAt(int index) {
 void saveSettings(RwParseContext* context, int column) {
   for (int i = 0; i < rwModellingSettings; ++i) {
     const RwLibrarySetting& setting = settingAt(i);
-    context->savedSettings[i][column] = setting.get ? setting.get() : 0;
+    context->savedSettings[i][column] = setting.get();
   }
   context->settingsSaved[column] = 1;
 }
@@ -65,7 +63,7 @@ void restoreSettings(RwParseContext* context, int column) {
   if (!context->settingsSaved[column]) return;
   for (int i = 0; i < rwModellingSettings; ++i) {
     const RwLibrarySetting& setting = settingAt(i);
-    if (setting.get && setting.set) setting.set(context->savedSettings[i][column]);
+    setting.set(context->savedSettings[i][column]);
     context->savedSettings[i][column] = 0;
   }
   context->settingsSaved[column] = 0;

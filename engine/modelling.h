@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "engine/links.h"
 #include "engine/matrix.h"
 
 struct RwClump;
@@ -77,15 +78,16 @@ struct RwParseContext {
   intptr_t settingsSaved[2];
 };
 
-// A library setting the texture module keeps: null slots are absent.
+// A library setting the texture module keeps.
 struct RwLibrarySetting {
   intptr_t (*get)();
   int (*set)(intptr_t value);
 };
 
-// What the texture module lends to modelling and to the script reader. It
-// fills the slots when it opens; until then texture names, masks, texture
-// coordinates and the texture settings are read and ignored.
+// What the texture module lends to modelling and to the script reader; it
+// provides its record when it opens (engine/links.h). Until then texture
+// names, masks, texture coordinates and the texture settings are read and
+// ignored: the defaults below.
 struct RwModellingTextureLinks {
   // Stores u, v on a caller vertex (1 and up); 1, or 0 with the error set.
   int (*setVertexTextureCoords)(RwClump* clump, intptr_t index, float u, float v);
@@ -102,7 +104,22 @@ struct RwModellingTextureLinks {
   RwLibrarySetting paletteMode;
   RwLibrarySetting indexRemap;
 };
-extern RwModellingTextureLinks rwModellingTextureLinks;
+// Reads as 0 and takes every value.
+inline constexpr RwLibrarySetting rwIgnoredLibrarySetting = {
+    .get = [] { return intptr_t{0}; },
+    .set = [](intptr_t) { return 1; },
+};
+inline constexpr RwModellingTextureLinks rwDefaultModellingTextureLinks = {
+    .setVertexTextureCoords = [](RwClump*, intptr_t, float, float) { return 1; },
+    .getNamedTexture = [](const char*) -> RwTexture* { return nullptr; },
+    .readRasterTexture = [](const char*) -> RwRaster* { return nullptr; },
+    .setTextureMask = [](RwTexture* texture, RwRaster*) { return texture; },
+    .dithering = rwIgnoredLibrarySetting,
+    .gammaCorrection = rwIgnoredLibrarySetting,
+    .paletteMode = rwIgnoredLibrarySetting,
+    .indexRemap = rwIgnoredLibrarySetting,
+};
+inline constinit RwLinks<RwModellingTextureLinks> rwModellingTextureLinks{rwDefaultModellingTextureLinks};
 
 int RwOpenModellingModule();
 // Frees every context with its prototypes and open definitions, the joint

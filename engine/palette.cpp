@@ -8,8 +8,6 @@
 
 #include "engine/device.h"
 
-RwPalette rwPalette = {};
-
 namespace {
 
 // The two gamma tables, built together from one gamma.
@@ -17,7 +15,6 @@ struct GammaTables {
   uint8_t linearising[256];
   uint8_t encoding[256];
 };
-GammaTables gammaTables;
 
 // ---- the octree
 
@@ -32,15 +29,23 @@ struct OctreeNode {
   bool interior = false;
 };
 
-std::unique_ptr<OctreeNode> octreeRoot;
+// The palette module: the colours, the gamma tables, and the tree that
+// answers the nearest colour.
+struct PaletteModule {
+  RwPalette colours = {};
+  GammaTables gammaTables = {};
+  std::unique_ptr<OctreeNode> octreeRoot;
+};
+PaletteModule palette;
+
 constexpr int octreeDepthBudget = 8;
 constexpr size_t largestScannedLeaf = 8;
 
 // The linearised palette colour of an index.
 void linearColour(int index, int* out) {
-  out[0] = gammaTables.linearising[rwPalette.red[index]];
-  out[1] = gammaTables.linearising[rwPalette.green[index]];
-  out[2] = gammaTables.linearising[rwPalette.blue[index]];
+  out[0] = palette.gammaTables.linearising[palette.colours.red[index]];
+  out[1] = palette.gammaTables.linearising[palette.colours.green[index]];
+  out[2] = palette.gammaTables.linearising[palette.colours.blue[index]];
 }
 
 int octantOf(const Box& box, const uint8_t* rgb, Box* child) {
@@ -175,20 +180,18 @@ void RwBuildEnginePalette() {
                    0.8f + 0.033333f * static_cast<float>(k), rgb);
       }
       RwApplyGammaRGB2(rgb);
-      rwPalette.red[ramp.start + j] = rgb[0];
-      rwPalette.green[ramp.start + j] = rgb[1];
-      rwPalette.blue[ramp.start + j] = rgb[2];
+      RwSetPaletteColour(ramp.start + j, rgb);
     }
   }
 }
 
 void RwBuildGammaTables() {
   const double gamma = RwGetGamma();
-  gammaTables.linearising[0] = gammaTables.encoding[0] = 0;
+  palette.gammaTables.linearising[0] = palette.gammaTables.encoding[0] = 0;
   for (int n = 1; n < 256; ++n) {
     const double x = n / 255.0;
-    gammaTables.linearising[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, gamma) + 0.5));
-    gammaTables.encoding[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, 1.0 / gamma) + 0.5));
+    palette.gammaTables.linearising[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, gamma) + 0.5));
+    palette.gammaTables.encoding[n] = static_cast<uint8_t>(std::trunc(255.0 * std::pow(x, 1.0 / gamma) + 0.5));
   }
   std::vector<uint8_t> distinct;
   for (int index = rwFirstEnginePaletteEntry; index <= rwLastUsablePaletteEntry; ++index) {
@@ -205,28 +208,36 @@ void RwBuildGammaTables() {
   buildPaletteOctree(static_cast<int>(distinct.size()), distinct.data());
 }
 
-const uint8_t* RwGammaTable() { return gammaTables.linearising; }
-const uint8_t* RwGammaTable2() { return gammaTables.encoding; }
+const RwPalette& RwGetPalette() { return palette.colours; }
+
+void RwSetPaletteColour(int index, const uint8_t* rgb) {
+  palette.colours.red[index] = rgb[0];
+  palette.colours.green[index] = rgb[1];
+  palette.colours.blue[index] = rgb[2];
+}
+
+const uint8_t* RwGammaTable() { return palette.gammaTables.linearising; }
+const uint8_t* RwGammaTable2() { return palette.gammaTables.encoding; }
 
 void RwApplyGammaRGB(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = gammaTables.linearising[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = palette.gammaTables.linearising[rgb[c]];
 }
 
 void RwApplyGammaRGB2(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = gammaTables.encoding[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = palette.gammaTables.encoding[rgb[c]];
 }
 
 int buildPaletteOctree(int count, const uint8_t* indices) {
   RwFreePaletteOctree();
   if (count < 1 || !indices) return 1;
-  octreeRoot = std::make_unique<OctreeNode>();
-  octreeRoot->candidates.assign(indices, indices + count);
+  palette.octreeRoot = std::make_unique<OctreeNode>();
+  palette.octreeRoot->candidates.assign(indices, indices + count);
   return 0;
 }
 
 int findNearestPaletteIndex(const uint8_t* rgb) {
-  if (!octreeRoot) return -1;
-  OctreeNode* node = octreeRoot.get();
+  if (!palette.octreeRoot) return -1;
+  OctreeNode* node = palette.octreeRoot.get();
   Box box = {{0, 0, 0}, {256, 256, 256}};
   int budget = octreeDepthBudget;
   while (true) {
@@ -242,7 +253,7 @@ int findNearestPaletteIndex(const uint8_t* rgb) {
   return nearestOf(node->candidates, rgb);
 }
 
-void RwFreePaletteOctree() { octreeRoot.reset(); }
+void RwFreePaletteOctree() { palette.octreeRoot.reset(); }
 
 intptr_t RwFindNearestPaletteIndexSlot(const intptr_t* rgb) {
   const uint8_t bytes[3] = {static_cast<uint8_t>(rgb[0]), static_cast<uint8_t>(rgb[1]), static_cast<uint8_t>(rgb[2])};

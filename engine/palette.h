@@ -20,7 +20,10 @@ struct RwPalette {
   uint8_t green[256];
   uint8_t blue[256];
 };
-extern RwPalette rwPalette;
+const RwPalette& RwGetPalette();
+// Sets entry `index` (0..255) to the colour bytes red, green, blue; the
+// gamma, shade and ramp tables are the caller's to rebuild.
+void RwSetPaletteColour(int index, const uint8_t* rgb);
 
 // Entries that the engine sets and that the octree may answer.
 constexpr int rwFirstEnginePaletteEntry = 10;

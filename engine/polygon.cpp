@@ -106,7 +106,7 @@ bool growVertexArray(RwClump* clump, intptr_t vertices) {
 }
 
 intptr_t addVertex(RwClump* clump, float x, float y, float z) {
-  if (rwClumpLinks.markBoundsStale) rwClumpLinks.markBoundsStale(clump);
+  rwClumpLinks.scene().markBoundsStale(clump);
   RwVertexArray* array = clump->vertexArray;
   if (array->count == array->capacity) {
     if (!growVertexArray(clump, array->count + array->count / 2)) return 0;
@@ -774,6 +774,6 @@ int RwFinishClumpModel(RwClump* clump) {
     updateVertexNormal(vertex);
     updateVertexSurface(vertex);
   }
-  if (rwClumpLinks.geometryChangedInBulk) rwClumpLinks.geometryChangedInBulk(clump);
+  rwClumpLinks.sorting().geometryChangedInBulk(clump);
   return 1;
 }

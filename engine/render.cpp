@@ -274,17 +274,21 @@ uintptr_t sceneScreenBounds(RwClump* clump, RwCamera* camera, RwRect* rect, floa
   return outcode;
 }
 
+constexpr RwSceneLinks clumpPipeline = {
+    .clumpScreenBounds = sceneScreenBounds,
+    .renderClump = RwRenderClump,
+    .pickClump = RwPickClump,
+};
+
 }  // namespace
 
 int RwOpenRenderPipeline() {
-  rwSceneLinks.clumpScreenBounds = sceneScreenBounds;
-  rwSceneLinks.renderClump = RwRenderClump;
-  rwSceneLinks.pickClump = RwPickClump;
+  rwSceneLinks.provide(clumpPipeline);
   return 1;
 }
 
 int RwCloseRenderPipeline() {
-  rwSceneLinks = {};
+  rwSceneLinks.withdraw();
   return 1;
 }
 

@@ -6,7 +6,7 @@
 // and the plane order, the save area and axis alignment of a clump turned
 // towards the camera, and the clump pick (which hands the polygons to the
 // pick stage, engine/pick.h).
-// It fills the scene's pipeline slots (rwSceneLinks) while the library is
+// It provides the scene's pipeline record (rwSceneLinks) while the library is
 // open.
 // It does not own the clip chain (engine/clip.h), the polygon drawers and the
 // hidden-surface modes (engine/polydraw.h), the plane order of mode-1 clumps

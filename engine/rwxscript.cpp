@@ -227,8 +227,9 @@ int vertex(std::FILE* stream) {
     RwTransformNormal(&normal, &clauses.normal, ctm);
     if (!RwSetVertexNormal(clump, index, &normal)) return failed;
   }
-  auto setCoords = rwModellingTextureLinks.setVertexTextureCoords;
-  if (clauses.hasUV && setCoords && !setCoords(clump, index, clauses.u, clauses.v)) return failed;
+  if (clauses.hasUV && !rwModellingTextureLinks().setVertexTextureCoords(clump, index, clauses.u, clauses.v)) {
+    return failed;
+  }
   return goOn;
 }
 
@@ -411,13 +412,11 @@ int lightSampling(std::FILE* stream) {
 // ---- textures
 
 // Reads the named texture (and its mask) through the texture module; null
-// with the module's error when it fails, and null without one when no
-// texture module is present.
+// with the module's error when it fails.
 RwTexture* namedTexture(const char* name, const char* mask) {
-  const RwModellingTextureLinks& links = rwModellingTextureLinks;
-  if (!links.getNamedTexture) return nullptr;
+  const RwModellingTextureLinks& links = rwModellingTextureLinks();
   RwTexture* texture = links.getNamedTexture(name);
-  if (!texture || !mask[0] || !links.readRasterTexture || !links.setTextureMask) return texture;
+  if (!texture || !mask[0]) return texture;
   RwRaster* raster = links.readRasterTexture(mask);
   if (!raster) return nullptr;
   bool masked = links.setTextureMask(texture, raster) != nullptr;
@@ -436,7 +435,8 @@ int texture(std::FILE* stream) {
   RwMaterial* material = writableMaterial();
   if (!material) return failed;
   if (RwSameNameNoCase(name.data(), "null")) return statusOf(RwSetMaterialTexture(material, nullptr));
-  if (!rwModellingTextureLinks.getNamedTexture) return goOn;
+  // Without a texture module the material keeps its texture.
+  if (!rwModellingTextureLinks.provided()) return goOn;
   RwTexture* found = namedTexture(name.data(), mask.data());
   return statusOf(found && RwSetMaterialTexture(material, found));
 }
@@ -452,15 +452,13 @@ int textureModeList(std::FILE* stream) {
 int textureDithering(std::FILE* stream) {
   intptr_t value;
   if (!readOption(stream, ditheringWords, rwErrScriptWord67, &value)) return failed;
-  auto set = rwModellingTextureLinks.dithering.set;
-  return statusOf(!set || set(value));
+  return statusOf(rwModellingTextureLinks().dithering.set(value));
 }
 
 int textureGammaCorrection(std::FILE* stream) {
   intptr_t value;
   if (!readOption(stream, onOff, rwErrScriptWord68, &value)) return failed;
-  auto set = rwModellingTextureLinks.gammaCorrection.set;
-  return statusOf(!set || set(value));
+  return statusOf(rwModellingTextureLinks().gammaCorrection.set(value));
 }
 
 // ---- transforms and joints

@@ -15,13 +15,15 @@
 #include "engine/renderstate.h"
 #include "engine/scenetree.h"
 
-RwSceneLinks rwSceneLinks = {};
-
 namespace {
 
-RwPool* scenePool = nullptr;
-RwScene* defaultScene = nullptr;
-RwScene* liveScenes = nullptr;  // every scene, newest first
+// The scene module: its records, the default scene and the live ones.
+struct SceneModule {
+  RwPool* pool = nullptr;
+  RwScene* defaultScene = nullptr;  // every clump and light is born here
+  RwScene* live = nullptr;          // every scene, newest first
+};
+SceneModule scenes;
 
 constexpr intptr_t firstLightingCount = 999999;
 
@@ -49,8 +51,7 @@ void appendToList(Walk& walk, RwSceneNode* node) {
 bool joinDepthGroup(Walk& walk, RwSceneNode* leaf) {
   RwRect rect = {0, 0, walk.camera->viewport[2], walk.camera->viewport[3]};
   float depth[2] = {walk.camera->nearClipping, walk.camera->farClipping};
-  uintptr_t outcode = 0;
-  if (rwSceneLinks.clumpScreenBounds) outcode = rwSceneLinks.clumpScreenBounds(leaf->clump, walk.camera, &rect, depth);
+  const uintptr_t outcode = rwSceneLinks().clumpScreenBounds(leaf->clump, walk.camera, &rect, depth);
   if (outcode >= 256 || rect.width == 0 || rect.height == 0) return false;
   RwSceneNode* head = walk.openGroup;
   leaf->flags |= rwNodeInDepthGroup;
@@ -229,7 +230,7 @@ bool moveBranch(RwScene* scene, RwClump* clump) {
 }
 
 void unlinkScene(RwScene* scene) {
-  for (RwScene** link = &liveScenes; *link; link = &(*link)->nextScene) {
+  for (RwScene** link = &scenes.live; *link; link = &(*link)->nextScene) {
     if (*link == scene) {
       *link = scene->nextScene;
       return;
@@ -256,7 +257,7 @@ void destroyScene(RwScene* scene) {
   for (RwClump* clump : roots) RwDestroyClump(clump);
   RwEngineFree(scene->nodeArray);
   unlinkScene(scene);
-  RwFreeRecord(scenePool, scene);
+  RwFreeRecord(scenes.pool, scene);
 }
 
 // ---- the clump links
@@ -266,7 +267,7 @@ RwSceneNode* liveLeaf(RwClump* clump) {
   return clump->sceneLeaf;
 }
 
-int enterDefaultScene(RwClump* clump) { return moveLeaf(defaultScene, clump) ? 1 : 0; }
+int enterDefaultScene(RwClump* clump) { return moveLeaf(scenes.defaultScene, clump) ? 1 : 0; }
 
 void leaveScene(RwClump* clump) {
   RwSceneNode* leaf = liveLeaf(clump);
@@ -293,65 +294,65 @@ int moveToSceneOf(RwClump* clump, RwClump* into) {
   return moveBranch(target->scene, clump) ? 1 : 0;
 }
 
+constexpr RwClumpSceneLinks clumpSceneLinks = {
+    .enterDefaultScene = enterDefaultScene,
+    .leaveScene = leaveScene,
+    .pullOutOfTree = pullClumpOutOfTree,
+    .markBoundsStale = markClumpBoundsStale,
+    .moveToSceneOf = moveToSceneOf,
+};
+
 }  // namespace
 
 // ---- module
 
 int RwOpenSceneModule() {
-  liveScenes = nullptr;
-  scenePool = RwCreatePool("scenelist", sizeof(RwScene));
+  scenes.live = nullptr;
+  scenes.pool = RwCreatePool("scenelist", sizeof(RwScene));
   const int treeOpen = RwOpenSceneTreeModule();
-  if (!scenePool || !treeOpen) {
+  if (!scenes.pool || !treeOpen) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  defaultScene = RwCreateScene();
-  if (!defaultScene) return 0;
-  rwClumpLinks.enterDefaultScene = enterDefaultScene;
-  rwClumpLinks.leaveScene = leaveScene;
-  rwClumpLinks.pullOutOfTree = pullClumpOutOfTree;
-  rwClumpLinks.markBoundsStale = markClumpBoundsStale;
-  rwClumpLinks.moveToSceneOf = moveToSceneOf;
+  scenes.defaultScene = RwCreateScene();
+  if (!scenes.defaultScene) return 0;
+  rwClumpLinks.scene.provide(clumpSceneLinks);
   return 1;
 }
 
 int RwCloseSceneModule() {
   // Other scenes first: their lights and clumps go with them.
-  for (RwScene* scene = liveScenes; scene;) {
+  for (RwScene* scene = scenes.live; scene;) {
     RwScene* next = scene->nextScene;
-    if (scene != defaultScene) destroyScene(scene);
+    if (scene != scenes.defaultScene) destroyScene(scene);
     scene = next;
   }
-  if (defaultScene) destroyScene(defaultScene);
-  defaultScene = nullptr;
-  rwClumpLinks.enterDefaultScene = nullptr;
-  rwClumpLinks.leaveScene = nullptr;
-  rwClumpLinks.pullOutOfTree = nullptr;
-  rwClumpLinks.markBoundsStale = nullptr;
-  rwClumpLinks.moveToSceneOf = nullptr;
+  if (scenes.defaultScene) destroyScene(scenes.defaultScene);
+  scenes.defaultScene = nullptr;
+  rwClumpLinks.scene.withdraw();
   RwCloseSceneTreeModule();
-  RwDestroyPool(scenePool);
-  scenePool = nullptr;
+  RwDestroyPool(scenes.pool);
+  scenes.pool = nullptr;
   return 1;
 }
 
 // ---- scenes
 
 RwScene* RwCreateScene() {
-  auto* scene = static_cast<RwScene*>(RwAllocRecord(scenePool));
+  auto* scene = static_cast<RwScene*>(RwAllocRecord(scenes.pool));
   if (!scene) return nullptr;
   *scene = {};
   scene->lightingCount = firstLightingCount;
   if (!RwSizeSceneNodeArray(scene, 1)) {
-    RwFreeRecord(scenePool, scene);
+    RwFreeRecord(scenes.pool, scene);
     return failWith<RwScene>(rwErrOutOfMemory);
   }
-  scene->nextScene = liveScenes;
-  liveScenes = scene;
+  scene->nextScene = scenes.live;
+  scenes.live = scene;
   return scene;
 }
 
-RwScene* RwGetDefaultScene() { return defaultScene; }
+RwScene* RwGetDefaultScene() { return scenes.defaultScene; }
 
 RwScene* RwGetClumpScene(RwClump* clump) {
   if (!clump) return failWith<RwScene>(rwErrInvalidArgument);
@@ -441,7 +442,7 @@ RwScene* RwRenderScene(RwScene* scene) {
     } else {
       RwEndDepthGroup();
     }
-    if (rwSceneLinks.renderClump) rwSceneLinks.renderClump(entry->clump);
+    rwSceneLinks().renderClump(entry->clump);
   }
   emptyDrawingList(scene);
   return ok ? scene : nullptr;
@@ -471,9 +472,9 @@ RwPickRecord* RwPickScene(RwScene* scene, intptr_t x, intptr_t y, RwCamera* came
       inGroup = false;
       RwEndDepthGroup();
     }
-    if (final || !rwSceneLinks.pickClump) continue;
+    if (final) continue;
     RwPickRecord hit = {};
-    if (!rwSceneLinks.pickClump(entry->clump, x, y, camera, &hit)) {
+    if (!rwSceneLinks().pickClump(entry->clump, x, y, camera, &hit)) {
       failed = true;
     } else if (hit.kind == 1) {
       *record = hit;
@@ -491,7 +492,7 @@ int RwDestroyScene(RwScene* scene) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  if (scene == defaultScene) {
+  if (scene == scenes.defaultScene) {
     RwSetError(rwErrDefaultScene);
     return 0;
   }

@@ -10,14 +10,15 @@
 // (engine/scenetree.h), nor the clumps and lights themselves
 // (engine/clump.h, engine/light.h) except that destroying a scene destroys
 // them, nor the clump pipeline: screen bounds, rendering and picking of one
-// clump reach it through rwSceneLinks, which the render pipeline fills when
-// it opens.
+// clump reach it through rwSceneLinks, which the render pipeline provides
+// when it opens.
 #ifndef LUMENFOLD_ENGINE_SCENE_H
 #define LUMENFOLD_ENGINE_SCENE_H
 
 #include <cstdint>
 
 #include "engine/device.h"
+#include "engine/links.h"
 
 struct RwCamera;
 struct RwClump;
@@ -54,17 +55,26 @@ struct RwPickRecord {
   float point[3];                // world coordinates of the hit
 };
 
-// The clump pipeline as scenes use it; a null slot leaves that step out.
+// The clump pipeline as scenes use it; the render pipeline provides its
+// record when it opens (engine/links.h).
 struct RwSceneLinks {
   // Screen rectangle (pixels) and camera depth range of the clump's box;
-  // returns the outcode (256 and above: wholly outside).
+  // returns the outcode (256 and above: wholly outside). Default: the clump
+  // covers the rectangle and depth range it is given, the whole viewport
+  // between the clipping planes (0).
   uintptr_t (*clumpScreenBounds)(RwClump* clump, RwCamera* camera, RwRect* rect, float* depthRange);
-  // Draws the clump into the current camera; 1 drawn, 0 not.
+  // Draws the clump into the current camera; 1 drawn, 0 not. Default: 0.
   int (*renderClump)(RwClump* clump);
-  // Picks in the clump; the record, or null when the pick failed.
+  // Picks in the clump; the record, or null when the pick failed. Default:
+  // nothing is hit (the record, untouched).
   RwPickRecord* (*pickClump)(RwClump* clump, intptr_t x, intptr_t y, RwCamera* camera, RwPickRecord* record);
 };
-extern RwSceneLinks rwSceneLinks;
+inline constexpr RwSceneLinks rwDefaultSceneLinks = {
+    .clumpScreenBounds = [](RwClump*, RwCamera*, RwRect*, float*) -> uintptr_t { return 0; },
+    .renderClump = [](RwClump*) { return 0; },
+    .pickClump = [](RwClump*, intptr_t, intptr_t, RwCamera*, RwPickRecord* record) { return record; },
+};
+inline constinit RwLinks<RwSceneLinks> rwSceneLinks{rwDefaultSceneLinks};
 
 // Pools, the default scene and the clump links; fails when any is not made.
 int RwOpenSceneModule();

@@ -16,7 +16,12 @@
 
 namespace {
 
-RwPool* nodePool = nullptr;
+// The tree module: the node records and the rebuild's scratch list.
+struct SceneTreeModule {
+  RwPool* nodePool = nullptr;
+  std::vector<RwClump*> rootClumps;  // the roots whose world matrices a rebuild brings up to date
+};
+SceneTreeModule tree;
 
 constexpr float separationTolerance = -0.01f;  // boxes overlapping by less still separate
 constexpr uintptr_t depthGroupFlags = rwNodeOverlap | rwNodeInDepthGroup | rwNodeGroupHead | rwNodeGroupLast;
@@ -37,7 +42,7 @@ Vec matrixRow(const RwMatrix& m, int row) { return {m.m[row][0], m.m[row][1], m.
 // ---- nodes, the node array and the queue
 
 RwSceneNode* makeNode(RwScene* scene, intptr_t kind) {
-  auto* node = static_cast<RwSceneNode*>(RwAllocRecord(nodePool));
+  auto* node = static_cast<RwSceneNode*>(RwAllocRecord(tree.nodePool));
   if (!node) return nullptr;
   *node = {};
   node->scene = scene;
@@ -470,13 +475,11 @@ bool insertAt(RwScene* scene, RwSceneNode** slot, RwSceneNode* owner, RwSceneNod
 
 // ---- rebuild
 
-std::vector<RwClump*> rootClumps;  // scratch of the rebuild
-
 void collectRoots(const RwSceneNode* node) {
   if (!node) return;
   switch (node->kind) {
     case rwNodeLeaf:
-      if (!node->clump->parent) rootClumps.push_back(node->clump);
+      if (!node->clump->parent) tree.rootClumps.push_back(node->clump);
       collectRoots(node->enclosed);
       break;
     case rwNodeGroup:
@@ -493,15 +496,15 @@ void collectRoots(const RwSceneNode* node) {
 }
 
 void updateWorldMatrices(RwScene* scene) {
-  rootClumps.clear();
+  tree.rootClumps.clear();
   collectRoots(scene->root);
   for (intptr_t i = 0; i < scene->arrayCount; ++i) {
-    if (!scene->nodeArray[i]->clump->parent) rootClumps.push_back(scene->nodeArray[i]->clump);
+    if (!scene->nodeArray[i]->clump->parent) tree.rootClumps.push_back(scene->nodeArray[i]->clump);
   }
   for (RwSceneNode* leaf = scene->unboundedLeaves; leaf; leaf = leaf->enclosed) {
-    if (!leaf->clump->parent) rootClumps.push_back(leaf->clump);
+    if (!leaf->clump->parent) tree.rootClumps.push_back(leaf->clump);
   }
-  for (RwClump* clump : rootClumps) RwUpdateClumpHierarchy(clump);
+  for (RwClump* clump : tree.rootClumps) RwUpdateClumpHierarchy(clump);
   // Geometry added to a clump without any leaves the unbounded list again.
   for (RwSceneNode* leaf = scene->unboundedLeaves; leaf;) {
     RwSceneNode* next = leaf->enclosed;
@@ -572,14 +575,14 @@ bool rebuild(RwScene* scene) {
 // ---- module
 
 int RwOpenSceneTreeModule() {
-  nodePool = RwCreatePool("scenenodelist", sizeof(RwSceneNode));
-  return nodePool ? 1 : 0;
+  tree.nodePool = RwCreatePool("scenenodelist", sizeof(RwSceneNode));
+  return tree.nodePool ? 1 : 0;
 }
 
 int RwCloseSceneTreeModule() {
-  rootClumps = {};
-  RwDestroyPool(nodePool);
-  nodePool = nullptr;
+  tree.rootClumps = {};
+  RwDestroyPool(tree.nodePool);
+  tree.nodePool = nullptr;
   return 1;
 }
 
@@ -598,7 +601,7 @@ void RwFreeSceneNode(RwSceneNode* node) {
   if (node->kind == rwNodeGroup) RwEngineFree(node->group.children);
   node->groupRects = RwFreeDamagedRects(node->groupRects);
   node->kind = rwNodeFree;
-  RwFreeRecord(nodePool, node);
+  RwFreeRecord(tree.nodePool, node);
 }
 
 void RwQueueSceneLeaf(RwSceneNode* leaf) {

@@ -9,21 +9,20 @@
 #include "engine/palette.h"
 #include "engine/pool.h"
 
-uint8_t* ShadeTable = nullptr;
-uint8_t* ShadeRampTable = nullptr;
-uint8_t* ExpandedShadeTable = nullptr;
-
 namespace {
 
-// The blocks as allocated (the tables start at their first 256-byte
-// boundary) and the depth they were built for.
-struct ShadeBlocks {
-  void* shade = nullptr;
-  void* ramp = nullptr;
-  void* expanded = nullptr;
+// The tables, the blocks they sit in as allocated (each table starts at its
+// block's first 256-byte boundary), and the depth they were built for.
+struct ShadeTableModule {
+  uint8_t* shade = nullptr;     // ShadeTable
+  uint8_t* ramp = nullptr;      // ShadeRampTable
+  uint8_t* expanded = nullptr;  // ExpandedShadeTable
+  void* shadeBlock = nullptr;
+  void* rampBlock = nullptr;
+  void* expandedBlock = nullptr;
   intptr_t depth = 0;
 };
-ShadeBlocks blocks;
+ShadeTableModule tables;
 
 constexpr intptr_t shadeLevels = 32;
 constexpr intptr_t rampRows = 145;
@@ -42,9 +41,10 @@ uint8_t nearestIndex(int red, int green, int blue) {
 // lighten it toward white.
 void buildShadeTable8() {
   const uint8_t* linear = RwGammaTable();
+  const RwPalette& palette = RwGetPalette();
   for (int level = 0; level < shadeLevels; ++level) {
     for (int p = 0; p < 256; ++p) {
-      const int colour[3] = {linear[rwPalette.red[p]], linear[rwPalette.green[p]], linear[rwPalette.blue[p]]};
+      const int colour[3] = {linear[palette.red[p]], linear[palette.green[p]], linear[palette.blue[p]]};
       int shaded[3];
       for (int c = 0; c < 3; ++c) {
         if (level < 24) {
@@ -57,7 +57,7 @@ void buildShadeTable8() {
           shaded[c] = std::min((colour[c] * keep + add) & ~255, 65535) / 256;
         }
       }
-      ShadeTable[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
+      tables.shade[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
     }
   }
 }
@@ -78,7 +78,7 @@ void buildRampTable() {
         const int k = i - 24;
         RwHsvToRgb(hue, saturation * (1.0f - static_cast<float>(k) / 8.0f), 0.8f + 0.025f * static_cast<float>(k), rgb);
       }
-      ShadeRampTable[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
+      tables.ramp[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
     }
   }
 }
@@ -90,7 +90,7 @@ void buildShadeTable16() {
     for (int c = 0; c < 32; ++c) {
       int value = level < 24 ? (2 * c * level + 23) / 46 : c + (level - 24) * (31 - c) / 7;
       value = value < 1 ? 1 : (value > 30 ? 30 : value);
-      ShadeTable[level * 32 + c] = static_cast<uint8_t>(value);
+      tables.shade[level * 32 + c] = static_cast<uint8_t>(value);
     }
   }
 }
@@ -106,25 +106,27 @@ void* allocBlock(intptr_t bytes) {
 int RwAllocShadeTables(intptr_t depth) {
   RwFreeShadeTables();
   if (depth == 8) {
-    blocks.shade = allocBlock(8448);
-    blocks.ramp = blocks.shade ? allocBlock(4896) : nullptr;
-    if (!blocks.ramp) {
+    tables.shadeBlock = allocBlock(8448);
+    tables.rampBlock = tables.shadeBlock ? allocBlock(4896) : nullptr;
+    if (!tables.rampBlock) {
       RwFreeShadeTables();
       return 0;
     }
-    ShadeRampTable = aligned256(blocks.ramp);
+    tables.ramp = aligned256(tables.rampBlock);
   } else {
-    blocks.shade = allocBlock(1280);
-    if (!blocks.shade) return 0;
+    tables.shadeBlock = allocBlock(1280);
+    if (!tables.shadeBlock) return 0;
   }
-  ShadeTable = aligned256(blocks.shade);
-  blocks.depth = depth;
+  tables.shade = aligned256(tables.shadeBlock);
+  tables.depth = depth;
   return 1;
 }
 
+RwShadeTables RwGetShadeTables() { return {tables.shade, tables.ramp, tables.expanded}; }
+
 void RwBuildShadeTables() {
-  if (!ShadeTable) return;
-  if (blocks.depth == 8) {
+  if (!tables.shade) return;
+  if (tables.depth == 8) {
     buildShadeTable8();
     buildRampTable();
   } else {
@@ -133,28 +135,30 @@ void RwBuildShadeTables() {
 }
 
 void RwFreeShadeTables() {
-  RwEngineFree(blocks.shade);
-  RwEngineFree(blocks.ramp);
-  blocks.shade = blocks.ramp = nullptr;
-  ShadeTable = ShadeRampTable = nullptr;
-  blocks.depth = 0;
+  RwEngineFree(tables.shadeBlock);
+  RwEngineFree(tables.rampBlock);
+  tables.shadeBlock = tables.rampBlock = nullptr;
+  tables.shade = tables.ramp = nullptr;
+  tables.depth = 0;
 }
 
 int RwBuildExpandedShadeTable() {
   RwFreeExpandedShadeTable();
-  blocks.expanded = allocBlock(32 * 256 + 256);
-  if (!blocks.expanded) return 0;
-  ExpandedShadeTable = aligned256(blocks.expanded);
+  tables.expandedBlock = allocBlock(32 * 256 + 256);
+  if (!tables.expandedBlock) return 0;
+  tables.expanded = aligned256(tables.expandedBlock);
   for (int level = 0; level < shadeLevels; ++level) {
-    for (int i = 0; i < 256; ++i) ExpandedShadeTable[level * 256 + i] = static_cast<uint8_t>(ShadeTable[level * 32 + i % 32] * 8);
+    for (int i = 0; i < 256; ++i) {
+      tables.expanded[level * 256 + i] = static_cast<uint8_t>(tables.shade[level * 32 + i % 32] * 8);
+    }
   }
   return 1;
 }
 
 void RwFreeExpandedShadeTable() {
-  RwEngineFree(blocks.expanded);
-  blocks.expanded = nullptr;
-  ExpandedShadeTable = nullptr;
+  RwEngineFree(tables.expandedBlock);
+  tables.expandedBlock = nullptr;
+  tables.expanded = nullptr;
 }
 
 uintptr_t RwRampPosition(const uint16_t* rgb) {

@@ -15,9 +15,14 @@
 
 #include <cstdint>
 
-extern uint8_t* ShadeTable;
-extern uint8_t* ShadeRampTable;
-extern uint8_t* ExpandedShadeTable;
+// The tables of the installed depth, each null while it is not built. The
+// rasterisers read them through the render target (engine/raster/rastertarget.h).
+struct RwShadeTables {
+  const uint8_t* shade;     // ShadeTable
+  const uint8_t* ramp;      // ShadeRampTable, 8-bit only
+  const uint8_t* expanded;  // ExpandedShadeTable, 16-bit only
+};
+RwShadeTables RwGetShadeTables();
 
 constexpr intptr_t rwGreyRamp = 4608;  // offset of the grey ramp (row 144)
 

@@ -307,21 +307,32 @@ void RwReleaseTextureReference(RwTexture* texture) {
 
 // ---- module
 
+namespace {
+
+constexpr RwModellingTextureLinks modellingTextureLinks = {
+    .setVertexTextureCoords = RwSetVertexTextureCoords,
+    .getNamedTexture = RwGetNamedTexture,
+    .readRasterTexture = RwReadRasterTexture,
+    .setTextureMask = RwSetTextureMask,
+    .dithering = {RwGetTextureDithering, RwSetTextureDithering},
+    .gammaCorrection = {RwGetTextureGammaCorrection, RwSetTextureGammaCorrection},
+    .paletteMode = {RwGetTexturePaletteMode, RwSetTexturePaletteMode},
+    .indexRemap = {RwGetTextureIndexRemap, RwSetTextureIndexRemap},
+};
+
+}  // namespace
+
 int RwOpenTextureModule() {
   textures.flags = rwTextureDefaultFlags;
   textures.pool = RwCreatePool("texturelist", sizeof(RwTexture));
   if (!textures.pool) return badSetting(rwErrOutOfMemory);
   if (!RwOpenTextureDictionaries()) return 0;
-  rwModellingTextureLinks = {RwSetVertexTextureCoords, RwGetNamedTexture, RwReadRasterTexture, RwSetTextureMask,
-                             {RwGetTextureDithering, RwSetTextureDithering},
-                             {RwGetTextureGammaCorrection, RwSetTextureGammaCorrection},
-                             {RwGetTexturePaletteMode, RwSetTexturePaletteMode},
-                             {RwGetTextureIndexRemap, RwSetTextureIndexRemap}};
+  rwModellingTextureLinks.provide(modellingTextureLinks);
   return 1;
 }
 
 int RwCloseTextureModule() {
-  rwModellingTextureLinks = {};
+  rwModellingTextureLinks.withdraw();
   for (intptr_t d = 0; d < RwTextureDictionaryDepth(); ++d) {
     RwTextureDictionary* dictionary = RwTextureDictionaryAt(d);
     for (intptr_t i = 0; i < dictionary->count; ++i) dictionary->entries[i].texture->dictionary = nullptr;

@@ -4,8 +4,8 @@
 // Owns: the pool "texturelist" and the texture records, reading textures by
 // name into the top texture dictionary (engine/texdict.h), masks, frames,
 // the library-wide texture flags and their settings, and the texture
-// coordinates of clump vertices. It fills `rwModellingTextureLinks` so the
-// script reader can name textures.
+// coordinates of clump vertices. It provides `rwModellingTextureLinks` so
+// the script reader can name textures.
 // It does not own decoding image files (engine/imagefile.h), the conversion
 // to the device format (the device's convert image slot) nor the materials
 // (engine/material.h), which only hold a counted reference.

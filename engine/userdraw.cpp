@@ -121,6 +121,16 @@ void dropQueue(RwCamera* camera) {
   while (RwUserDraw* userDraw = camera->userDrawQueue) unlinkFromCamera(userDraw);
 }
 
+constexpr RwClumpUserDrawLinks clumpUserDrawLinks = {
+    .destroyUserDraws = destroyClumpUserDraws,
+    .duplicateUserDraws = duplicateClumpUserDraws,
+};
+
+constexpr RwCameraLinks cameraUserDrawLinks = {
+    .drawUserDrawQueue = drawQueue,
+    .dropUserDrawQueue = dropQueue,
+};
+
 }  // namespace
 
 int RwOpenUserDrawModule() {
@@ -129,18 +139,14 @@ int RwOpenUserDrawModule() {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  rwClumpLinks.destroyUserDraws = destroyClumpUserDraws;
-  rwClumpLinks.duplicateUserDraws = duplicateClumpUserDraws;
-  rwCameraLinks.drawUserDrawQueue = drawQueue;
-  rwCameraLinks.dropUserDrawQueue = dropQueue;
+  rwClumpLinks.userDraws.provide(clumpUserDrawLinks);
+  rwCameraLinks.provide(cameraUserDrawLinks);
   return 1;
 }
 
 int RwCloseUserDrawModule() {
-  rwClumpLinks.destroyUserDraws = nullptr;
-  rwClumpLinks.duplicateUserDraws = nullptr;
-  rwCameraLinks.drawUserDrawQueue = nullptr;
-  rwCameraLinks.dropUserDrawQueue = nullptr;
+  rwClumpLinks.userDraws.withdraw();
+  rwCameraLinks.withdraw();
   RwDestroyPool(userDrawPool);
   userDrawPool = nullptr;
   return 1;

@@ -12,8 +12,6 @@
 
 namespace {
 
-RwWindowsDeviceState state = {};
-
 // This platform answers the version query as the NT family (4.0) does.
 constexpr DWORD platformVersion = 0x00000004;
 constexpr DWORD nonNtFamilyBit = 0x80000000;
@@ -24,26 +22,32 @@ struct InstallControls {
   intptr_t (*control)(intptr_t, void*, intptr_t) = nullptr;
   intptr_t (*extendedControl)(intptr_t, intptr_t, void*, intptr_t) = nullptr;
 };
-InstallControls fallback;
+
+// The display devices' state and the install's controls they fall back to.
+struct WindowsDeviceModule {
+  RwWindowsDeviceState state = {};
+  InstallControls fallback;
+};
+WindowsDeviceModule display;
 
 void applyOptions(intptr_t count, RwOpenOption* options) {
   for (intptr_t i = 0; i < count; ++i) {
     RwOpenOption& option = options[i];
     switch (option.id) {
       case rwOptionGamma:
-        state.gammaFlag = option.value != 0;
+        display.state.gammaFlag = option.value != 0;
         break;
       case rwOptionForcePlainDib:
-        state.forcePlainDib = true;
+        display.state.forcePlainDib = true;
         break;
       case rwOptionPreferWinG:
-        state.preferWinG = true;
+        display.state.preferWinG = true;
         break;
       case rwOptionSkipProbe:
-        state.skipProbe = option.value != 0;
+        display.state.skipProbe = option.value != 0;
         break;
       case rwOptionWinGOrientation:
-        state.wingOrientation = option.value < 0 ? -1 : (option.value > 0 ? 1 : 0);
+        display.state.wingOrientation = option.value < 0 ? -1 : (option.value > 0 ? 1 : 0);
         break;
       default:
         continue;
@@ -56,11 +60,10 @@ void applyOptions(intptr_t count, RwOpenOption* options) {
 // then the engine's colours in 10..230.
 void buildPalette(HDC screen) {
   PALETTEENTRY system[256] = {};
-  if (state.paletteDisplay) GetSystemPaletteEntries(screen, 0, 256, system);
+  if (display.state.paletteDisplay) GetSystemPaletteEntries(screen, 0, 256, system);
   for (int i = 0; i < 256; ++i) {
-    rwPalette.red[i] = system[i].peRed;
-    rwPalette.green[i] = system[i].peGreen;
-    rwPalette.blue[i] = system[i].peBlue;
+    const uint8_t rgb[3] = {system[i].peRed, system[i].peGreen, system[i].peBlue};
+    RwSetPaletteColour(i, rgb);
   }
   RwBuildGammaTables();
   RwBuildEnginePalette();
@@ -76,8 +79,9 @@ HPALETTE createLogicalPalette() {
     WORD count;
     PALETTEENTRY entries[256];
   } logical = {0x300, 256, {}};
+  const RwPalette& colours = RwGetPalette();
   for (int i = 0; i < 256; ++i) {
-    logical.entries[i] = {rwPalette.red[i], rwPalette.green[i], rwPalette.blue[i], entryFlags(i)};
+    logical.entries[i] = {colours.red[i], colours.green[i], colours.blue[i], entryFlags(i)};
   }
   return CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
 }
@@ -91,12 +95,12 @@ intptr_t setPaletteEntries(intptr_t first, intptr_t count, const uint8_t* entrie
   PALETTEENTRY changed[256];
   for (intptr_t i = 0; i < count; ++i) {
     const uint8_t* entry = entries + 4 * i;
-    rwPalette.red[first + i] = entry[0];
-    rwPalette.green[first + i] = entry[1];
-    rwPalette.blue[first + i] = entry[2];
+    RwSetPaletteColour(static_cast<int>(first + i), entry);
     changed[i] = {entry[0], entry[1], entry[2], PC_NOCOLLAPSE};
   }
-  if (state.palette) SetPaletteEntries(state.palette, static_cast<UINT>(first), static_cast<UINT>(count), changed);
+  if (HPALETTE palette = display.state.palette) {
+    SetPaletteEntries(palette, static_cast<UINT>(first), static_cast<UINT>(count), changed);
+  }
   RwBuildGammaTables();
   RwBuildShadeTables();
   return 1;
@@ -104,10 +108,11 @@ intptr_t setPaletteEntries(intptr_t first, intptr_t count, const uint8_t* entrie
 
 intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
   if (!out || first < 0 || count < 1 || first + count > 256) return 0;
+  const RwPalette& colours = RwGetPalette();
   for (intptr_t i = 0; i < count; ++i) {
-    out[3 * i] = rwPalette.red[first + i];
-    out[3 * i + 1] = rwPalette.green[first + i];
-    out[3 * i + 2] = rwPalette.blue[first + i];
+    out[3 * i] = colours.red[first + i];
+    out[3 * i + 1] = colours.green[first + i];
+    out[3 * i + 2] = colours.blue[first + i];
   }
   return 1;
 }
@@ -115,7 +120,8 @@ intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
 // ---- control
 
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
-  if (!buffer || size < 4) return fallback.control(request, buffer, size);
+  const RwWindowsDeviceState& state = display.state;
+  if (!buffer || size < 4) return display.fallback.control(request, buffer, size);
   const bool palettised = state.imageDepth == 8;
   switch (request) {
     case rwControlImageDepth:
@@ -146,7 +152,7 @@ intptr_t control(intptr_t request, void* buffer, intptr_t size) {
       if (state.paletteDisplay) return RwAnswerControl(buffer, state.backgroundPalette ? 1 : 0);
       break;
   }
-  return fallback.control(request, buffer, size);
+  return display.fallback.control(request, buffer, size);
 }
 
 intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_t size) {
@@ -155,22 +161,23 @@ intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_
     std::memcpy(&stretch, buffer, sizeof stretch);
     return RwSetCameraImageStretch(stretch.camera, stretch.width, stretch.height);
   }
-  if (request == rwExtendedBackgroundPalette && state.paletteDisplay) {
-    state.backgroundPalette = value != 0;
+  if (request == rwExtendedBackgroundPalette && display.state.paletteDisplay) {
+    display.state.backgroundPalette = value != 0;
     return 1;
   }
-  return fallback.extendedControl(request, value, buffer, size);
+  return display.fallback.extendedControl(request, value, buffer, size);
 }
 
 void closeDevice() {
   RwFreeExpandedShadeTable();
   RwReleaseWinGLibrary();
-  if (state.palette) DeleteObject(state.palette);
-  state.palette = nullptr;
+  if (display.state.palette) DeleteObject(display.state.palette);
+  display.state.palette = nullptr;
   RwCloseRenderers();
 }
 
 int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, RwOpenOption* options) {
+  RwWindowsDeviceState& state = display.state;
   state = {};
   state.preferWinG = preferWinG;
   state.versionClass = RwClassifyWindowsVersion(platformVersion);
@@ -195,8 +202,8 @@ int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, Rw
                           state.imageDepth)) {
     return 0;
   }
-  fallback.control = record->control;
-  fallback.extendedControl = record->extendedControl;
+  display.fallback.control = record->control;
+  display.fallback.extendedControl = record->extendedControl;
   record->close = closeDevice;
   if (state.paletteDisplay) {
     state.palette = createLogicalPalette();
@@ -214,7 +221,7 @@ int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, Rw
 
 }  // namespace
 
-const RwWindowsDeviceState& RwGetWindowsDeviceState() { return state; }
+const RwWindowsDeviceState& RwGetWindowsDeviceState() { return display.state; }
 
 int RwClassifyWindowsVersion(DWORD version) {
   const DWORD major = version & 0xFF;
@@ -260,8 +267,9 @@ int RwWindowsWinGDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t optionCou
 }
 
 void RwEngineColourTable(RGBQUAD* table) {
+  const RwPalette& colours = RwGetPalette();
   for (int i = 0; i < 256; ++i) {
     const bool engine = i >= rwFirstEnginePaletteEntry && i <= rwLastUsablePaletteEntry;
-    table[i] = engine ? RGBQUAD{rwPalette.blue[i], rwPalette.green[i], rwPalette.red[i], 0} : RGBQUAD{0, 0, 0, 0};
+    table[i] = engine ? RGBQUAD{colours.blue[i], colours.green[i], colours.red[i], 0} : RGBQUAD{0, 0, 0, 0};
   }
 }

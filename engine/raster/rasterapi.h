@@ -59,7 +59,7 @@ extern uint8_t* rwLogTable;
 
 // Exponential: indexed -2048..6143 through a pointer to entry 0; entry i =
 // 2^24 x (2^(-i/256) + 2^(-(i+1)/256)) / 2, truncated. The engine's own
-// pointer to it is rwMathTables.exp (engine/mathtables.h).
+// pointer to it is RwGetMathTables().exp (engine/mathtables.h).
 constexpr int rwExpTableFirst = -2048;
 constexpr int rwExpTableLast = 6143;
 extern uint32_t* rwSpanExpTable;

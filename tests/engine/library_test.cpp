@@ -9,14 +9,27 @@
 #include <gtest/gtest.h>
 
 #include "engine/camera.h"
+#include "engine/clump.h"
 #include "engine/device.h"
 #include "engine/library.h"
 #include "engine/matrix.h"
+#include "engine/modelling.h"
 #include "engine/pool.h"
 #include "engine/rasters.h"
+#include "engine/scene.h"
 #include "engine_fixture.h"
 
 namespace {
+
+// Which link tables hold their providing module's record: a closed module's
+// record would reach pools the close has handed back.
+std::vector<bool> linksProvided() {
+  return {rwCameraLinks.provided(),         rwClumpLinks.scene.provided(),
+          rwClumpLinks.userDraws.provided(), rwClumpLinks.sorting.provided(),
+          rwSceneLinks.provided(),           rwModellingTextureLinks.provided()};
+}
+const std::vector<bool> everyLinkProvided(6, true);
+const std::vector<bool> noLinkProvided(6, false);
 
 class Library : public ::testing::Test {
  protected:
@@ -57,9 +70,11 @@ TEST_F(Library, OpensTheNullDeviceAndClosesWithoutLeaving) {
   EXPECT_EQ(rwDeviceRecord.maxPolygonVertices, 32);
   EXPECT_GT(RwGetPoolState().poolCount, 0u);
   EXPECT_NE(RwScratchMatrix(), nullptr);
+  EXPECT_EQ(linksProvided(), everyLinkProvided);
   EXPECT_EQ(RwClose(), 1);
   EXPECT_EQ(RwGetPoolState().poolCount, 0u);
   EXPECT_EQ(rwDeviceRecord.close, nullptr);
+  EXPECT_EQ(linksProvided(), noLinkProvided);
   EXPECT_EQ(RwClose(), 1);  // closing twice is harmless
 }
 
@@ -154,6 +169,7 @@ TEST_F(Library, OpenSurvivesEveryAllocationFailing) {
     RwFailAllocationsAfter(-1);
     int error = RwGetAndClearError();
     RwClose();
+    EXPECT_EQ(linksProvided(), noLinkProvided) << "after " << allowed << " allocations";
     if (opened) {
       EXPECT_EQ(error, 0);
       EXPECT_GT(allowed, 3);

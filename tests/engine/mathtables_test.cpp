@@ -25,28 +25,31 @@ void expectTruncated(long double exact, uint64_t entry, const char* what, int in
 }
 
 TEST_F(MathsTables, SquareRootMantissaTables) {
+  const RwMathTables& tables = RwGetMathTables();
   for (int j = 0; j < rwSqrtTableEntries; ++j) {
-    EXPECT_EQ(rwMathTables.sqrtOdd[j], std::bit_cast<uint32_t>(std::sqrt(1.0f + j / 2048.0f)) - 0x1FC00000u) << j;
-    EXPECT_EQ(rwMathTables.sqrtEven[j], std::bit_cast<uint32_t>(std::sqrt(2.0f + j / 1024.0f)) - 0x20000000u) << j;
+    EXPECT_EQ(tables.sqrtOdd[j], std::bit_cast<uint32_t>(std::sqrt(1.0f + j / 2048.0f)) - 0x1FC00000u) << j;
+    EXPECT_EQ(tables.sqrtEven[j], std::bit_cast<uint32_t>(std::sqrt(2.0f + j / 1024.0f)) - 0x20000000u) << j;
   }
-  EXPECT_EQ(rwMathTables.sqrtEven, rwMathTables.sqrtOdd + rwSqrtTableEntries);  // one block
+  EXPECT_EQ(tables.sqrtEven, tables.sqrtOdd + rwSqrtTableEntries);  // one block
 }
 
 TEST_F(MathsTables, FixedSquareRootTableHas23FractionBits) {
-  EXPECT_EQ(rwMathTables.fixedSqrt[0], 0x800000u);
-  EXPECT_EQ(rwMathTables.fixedSqrt[3072], 0x1000000u);
+  const RwMathTables& tables = RwGetMathTables();
+  EXPECT_EQ(tables.fixedSqrt[0], 0x800000u);
+  EXPECT_EQ(tables.fixedSqrt[3072], 0x1000000u);
   for (int k = 0; k < rwFixedSqrtTableEntries; ++k) {
     long double exact = std::sqrt(1.0L + k / 1024.0L) * 8388608.0L;
-    EXPECT_LE(std::fabs(exact - rwMathTables.fixedSqrt[k]), 1.0L) << k;
+    EXPECT_LE(std::fabs(exact - tables.fixedSqrt[k]), 1.0L) << k;
   }
 }
 
 TEST_F(MathsTables, BitLengthTables) {
-  EXPECT_EQ(rwMathTables.highestBit[0], 255);
+  const RwMathTables& tables = RwGetMathTables();
+  EXPECT_EQ(tables.highestBit[0], 255);
   EXPECT_EQ(rwSignificantBitsTable[0], 0);
   for (int n = 1; n < 256; ++n) {
     int highest = static_cast<int>(std::floor(std::log2(n)));
-    EXPECT_EQ(rwMathTables.highestBit[n], highest) << n;
+    EXPECT_EQ(tables.highestBit[n], highest) << n;
     EXPECT_EQ(rwSignificantBitsTable[n], highest + 1) << n;
   }
 }
@@ -61,13 +64,14 @@ TEST_F(MathsTables, LogarithmTable) {
 }
 
 TEST_F(MathsTables, ExponentialTable) {
+  const RwMathTables& tables = RwGetMathTables();
   for (int i = rwExpTableFirst; i <= rwExpTableLast; ++i) {
     long double exact = 16777216.0L * (std::exp2(-i / 256.0L) + std::exp2(-(i + 1) / 256.0L)) / 2.0L;
-    expectTruncated(exact, rwMathTables.exp[i], "exp", i);
+    expectTruncated(exact, tables.exp[i], "exp", i);
   }
-  EXPECT_GT(rwMathTables.exp[rwExpTableFirst], 0xFF000000u);  // just below 2^32
-  EXPECT_EQ(rwMathTables.exp[rwExpTableLast], 1u);
-  EXPECT_EQ(rwSpanExpTable, rwMathTables.exp);
+  EXPECT_GT(tables.exp[rwExpTableFirst], 0xFF000000u);  // just below 2^32
+  EXPECT_EQ(tables.exp[rwExpTableLast], 1u);
+  EXPECT_EQ(rwSpanExpTable, tables.exp);
 }
 
 TEST_F(MathsTables, TableSquareRootIsCloseToTheTrueRoot) {
@@ -97,7 +101,7 @@ TEST_F(MathsTables, FixedSquareRoot) {
 }
 
 TEST(MathsTablesClosed, RootsAreExactBeforeTheTablesExist) {
-  ASSERT_EQ(rwMathTables.sqrtOdd, nullptr);
+  ASSERT_EQ(RwGetMathTables().sqrtOdd, nullptr);
   float value = 2.0f;
   EXPECT_EQ(RwSqrt(&value), std::sqrt(2.0f));
   EXPECT_EQ(RwFixedSqrt(0x00040000), 0x00020000u);

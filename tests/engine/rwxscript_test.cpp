@@ -291,4 +291,23 @@ TEST_F(Script, KeywordsThatLeaveTheScriptsStateBehind) {
   RwDestroyClump(clump);
 }
 
+// While no texture module lends its functions, the texture lines are read
+// and the script goes on: the material keeps no texture, and nothing fails.
+TEST_F(Script, TextureLinesAreIgnoredWithoutTheTextureModule) {
+  const RwModellingTextureLinks& textureModule = rwModellingTextureLinks();
+  rwModellingTextureLinks.withdraw();
+  RwClump* clump = interpret(
+      "modelbegin\nclumpbegin\n"
+      "vertex 0 0 0 uv 0.5 0.5\nvertex 1 0 0 uv 1 0\nvertex 0 1 0\n"
+      "texture nosuchtexture mask nosuchmask\n"
+      "texturedithering on\ntexturegammacorrection on\n"
+      "triangle 1 2 3\n"
+      "clumpend\nmodelend\n");
+  rwModellingTextureLinks.provide(textureModule);
+  ASSERT_NE(clump, nullptr) << RwGetError();
+  EXPECT_EQ(RwGetError(), rwErrNone);
+  EXPECT_EQ(RwVertexAt(clump->vertexArray, 1)->polygons[0]->material->texture, nullptr);
+  RwDestroyClump(clump);
+}
+
 }  // namespace

@@ -54,24 +54,22 @@ class Scenes : public OpenEngine {
     OpenEngine::SetUp();
     drawn.clear();
     depthClears = 0;
-    rwSceneLinks.renderClump = [](RwClump* clump) {
+    links = rwSceneLinks();
+    links.renderClump = [](RwClump* clump) {
       drawn.push_back({clump, RwIsDepthGroup()});
       return 1;
     };
-    rwSceneLinks.clumpScreenBounds = [](RwClump*, RwCamera*, RwRect* rect, float* depth) -> uintptr_t {
+    links.clumpScreenBounds = [](RwClump*, RwCamera*, RwRect* rect, float* depth) -> uintptr_t {
       *rect = {0, 0, 10, 10};
       depth[0] = 1.0f;
       depth[1] = 2.0f;
       return 0;
     };
+    rwSceneLinks.provide(links);
     rwDeviceRecord.clearDepthRect = [](const RwRect*) { ++depthClears; };
     camera = RwCreateCamera(64, 64, nullptr);
     RwSetCameraViewport(camera, 0, 0, 64, 64);
     scene = RwCreateScene();
-  }
-  void TearDown() override {
-    rwSceneLinks = {};
-    OpenEngine::TearDown();
   }
   std::vector<RwClump*> renderFrom(float x, float y, float z) {
     drawn.clear();
@@ -83,6 +81,7 @@ class Scenes : public OpenEngine {
     for (const Drawn& d : drawn) order.push_back(d.clump);
     return order;
   }
+  RwSceneLinks links = {};  // the pipeline's, with recorders in place; the close withdraws it
   RwCamera* camera = nullptr;
   RwScene* scene = nullptr;
 };
@@ -265,7 +264,7 @@ TEST_F(Scenes, PickingAnswersWithTheNearestClump) {
   RwClump* b = cubeAt(1.5f, 0, 0);
   RwAddClumpToScene(scene, a);
   RwAddClumpToScene(scene, b);
-  rwSceneLinks.pickClump = [](RwClump* clump, intptr_t, intptr_t, RwCamera*, RwPickRecord* record) {
+  links.pickClump = [](RwClump* clump, intptr_t, intptr_t, RwCamera*, RwPickRecord* record) {
     record->kind = 1;
     record->clump = clump;
     return record;
@@ -277,7 +276,7 @@ TEST_F(Scenes, PickingAnswersWithTheNearestClump) {
   EXPECT_EQ(record.clump, a);
   EXPECT_EQ(RwGetCurrentCamera(), nullptr);  // the previous camera is back
   RwSetClumpState(a, rwClumpOff);  // the pick stage skips clumps that are off
-  rwSceneLinks.pickClump = [](RwClump* clump, intptr_t, intptr_t, RwCamera*, RwPickRecord* record) {
+  links.pickClump = [](RwClump* clump, intptr_t, intptr_t, RwCamera*, RwPickRecord* record) {
     if (clump->state == rwClumpOn) *record = {1, clump, nullptr, 0, 0, {0, 0, 0}};
     return record;
   };

@@ -181,33 +181,36 @@ TEST_F(DeviceTest, RefusedOptionsAndOpenFailuresLeaveNoDevice) {
 
 TEST_F(DeviceTest, SixteenBitShadeTablesFollowTheirRules) {
   openAt(24);
+  const RwShadeTables tables = RwGetShadeTables();
   for (int level = 0; level < 32; ++level) {
     for (int c = 0; c < 32; ++c) {
       const double exact = level < 24 ? c * level / 23.0 + 0.5 : c + (level - 24) * (31 - c) / 7.0;
       const int expected = std::clamp(static_cast<int>(exact), 1, 30);
-      ASSERT_EQ(ShadeTable[level * 32 + c], expected) << level << "," << c;
-      for (int copy = 0; copy < 8; ++copy) ASSERT_EQ(ExpandedShadeTable[level * 256 + copy * 32 + c], expected * 8);
+      ASSERT_EQ(tables.shade[level * 32 + c], expected) << level << "," << c;
+      for (int copy = 0; copy < 8; ++copy) ASSERT_EQ(tables.expanded[level * 256 + copy * 32 + c], expected * 8);
     }
   }
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(ShadeTable) % 256, 0u);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(tables.shade) % 256, 0u);
 }
 
 TEST_F(DeviceTest, EightBitRampRowsRunForwardOrBackByTheirSaturationStep) {
   openAt(8);
+  const RwShadeTables tables = RwGetShadeTables();
   // Value rises with the position in an even row, falls in an odd row.
-  auto brightness = [](uint8_t index) { return rwPalette.red[index] + rwPalette.green[index] + rwPalette.blue[index]; };
-  EXPECT_LT(brightness(ShadeRampTable[2 * 32 + 2]), brightness(ShadeRampTable[2 * 32 + 20]));
-  EXPECT_GT(brightness(ShadeRampTable[3 * 32 + 2]), brightness(ShadeRampTable[3 * 32 + 20]));
+  const RwPalette& palette = RwGetPalette();
+  auto brightness = [&](uint8_t index) { return palette.red[index] + palette.green[index] + palette.blue[index]; };
+  EXPECT_LT(brightness(tables.ramp[2 * 32 + 2]), brightness(tables.ramp[2 * 32 + 20]));
+  EXPECT_GT(brightness(tables.ramp[3 * 32 + 2]), brightness(tables.ramp[3 * 32 + 20]));
   for (int i = 0; i < 32; ++i) {
-    const uint8_t grey = ShadeRampTable[rwGreyRamp + i];
+    const uint8_t grey = tables.ramp[rwGreyRamp + i];
     EXPECT_GE(grey, rwFirstEnginePaletteEntry);
     EXPECT_LE(grey, rwLastUsablePaletteEntry);
   }
   // Shade row 0 is black for every palette entry; the rows from 24 whiten.
-  const uint8_t black = ShadeTable[0 * 256 + 100];
+  const uint8_t black = tables.shade[0 * 256 + 100];
   EXPECT_EQ(brightness(black), 0);
-  EXPECT_GE(brightness(ShadeTable[31 * 256 + 100]), brightness(ShadeTable[24 * 256 + 100]));
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(ShadeRampTable) % 256, 0u);
+  EXPECT_GE(brightness(tables.shade[31 * 256 + 100]), brightness(tables.shade[24 * 256 + 100]));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(tables.ramp) % 256, 0u);
 }
 
 TEST(DeviceColourValues, PackEachDepthAndTurnBack) {
@@ -240,9 +243,10 @@ TEST_F(DeviceTest, GammaOneMakesBothTablesTheIdentity) {
 
 TEST_F(DeviceTest, NearestPaletteIndexEqualsABruteForceSearch) {
   openAt(8);
-  auto distance = [](const uint8_t* rgb, int index) {
-    const int colour[3] = {RwGammaTable()[rwPalette.red[index]], RwGammaTable()[rwPalette.green[index]],
-                           RwGammaTable()[rwPalette.blue[index]]};
+  const RwPalette& palette = RwGetPalette();
+  auto distance = [&](const uint8_t* rgb, int index) {
+    const int colour[3] = {RwGammaTable()[palette.red[index]], RwGammaTable()[palette.green[index]],
+                           RwGammaTable()[palette.blue[index]]};
     int total = 0;
     for (int c = 0; c < 3; ++c) total += (rgb[c] - colour[c]) * (rgb[c] - colour[c]);
     return total;

@@ -129,7 +129,7 @@ TEST_F(OutlineTest, VertexColourOutlineTakesTheFirstVertexLevels) {
   square.vertex(0).intensity[2] = 20 << 16;
   square.vertex(1).intensity[0] = 30 << 16;  // the other vertices do not count
   draw(square.get(), false, outlineVertex);
-  const auto shade = [](int level) { return uint32_t{ShadeTable[level * 32 + 31]}; };
+  const auto shade = [](int level) { return uint32_t{RwGetShadeTables().shade[level * 32 + 31]}; };
   const uint32_t expected = shade(5) << 11 | shade(12) << 6 | shade(20);
   for (auto [x, y] : drawnPixels()) EXPECT_EQ(pixel(x, y), expected) << x << "," << y;
   EXPECT_EQ(drawnPixels().size(), 15u);
@@ -154,7 +154,7 @@ TEST_F(Outline8Test, SquareDrawsTheSamePixelsInTheRampOfTheColour) {
       clearImage();
       draw(square.get(), z, pair);
       EXPECT_EQ(mask(7, 7)[5], ".####..") << pair << z;
-      EXPECT_EQ(pixel(1, 1), ShadeRampTable[(2 << 5) + (pair == outlineFlat ? 9 : 17)]) << pair << z;
+      EXPECT_EQ(pixel(1, 1), RwGetShadeTables().ramp[(2 << 5) + (pair == outlineFlat ? 9 : 17)]) << pair << z;
     }
   }
 }

@@ -239,7 +239,7 @@ TEST_F(PerspectiveTest, FlatLitTexelsGoThroughOneShadeRowPerChannel) {
   EXPECT_EQ(pixel(20, 8), 0xFFFFu);  // unlit writes the texel unchanged
   clearImage();
   draw(polygon.get(), lit | foreshorten);
-  const auto shade = [](int level) { return uint32_t{ShadeTable[level * 32 + 31]}; };
+  const auto shade = [](int level) { return uint32_t{RwGetShadeTables().shade[level * 32 + 31]}; };
   EXPECT_EQ(pixel(20, 8), shade(31) << 11 | shade(0) << 6 | shade(7));
   EXPECT_EQ(pixel(20, 8) & 0x20, 0u);
 }
@@ -456,7 +456,7 @@ TEST_F(Perspective8Test, DepthTestDrawsNearerOrEqualAndSkipsTransparentTexels) {
         quad.place(polygon);
         draw(polygon.get(), modes, true, pair);
         const bool drawn = pair == texturedFlatOpaque ? c.drawnOpaque : c.drawnStipple;
-        const uint32_t written = modes & lit ? ShadeTable[0x55] : 0x55u;  // intensity 0: row 0
+        const uint32_t written = modes & lit ? RwGetShadeTables().shade[0x55] : 0x55u;  // intensity 0: row 0
         const std::string what = std::to_string(c.z) + " modes " + std::to_string(modes) + " pair " + std::to_string(pair);
         EXPECT_EQ(pixel(10, 5), drawn ? written : 0x12u) << what;
         EXPECT_EQ(storedDepth(10, 5), drawn ? c.z : 30000) << what;
@@ -484,7 +484,7 @@ TEST_F(Perspective8Test, FlatLitTexelsGoThroughTheRowOfTheFirstIntensity) {
     int checked = 0;
     for (size_t k = 0; k < unlit.size(); ++k) {
       if (unlit[k] && lit8[k]) {
-        EXPECT_EQ(lit8[k], ShadeTable[7 * 256 + unlit[k]]) << k << " pair " << pair;
+        EXPECT_EQ(lit8[k], RwGetShadeTables().shade[7 * 256 + unlit[k]]) << k << " pair " << pair;
         ++checked;
       }
     }
@@ -569,7 +569,7 @@ void lightAsPlane(TestPolygon& polygon) {
 bool withinOneLevel(double reference, int rowBytes, uint32_t channel, uint32_t shaded) {
   for (int level = static_cast<int>(std::floor(reference)) - 1; level <= static_cast<int>(std::floor(reference)) + 1;
        ++level) {
-    if (level >= 0 && level < 32 && ShadeTable[level * rowBytes + channel] == shaded) return true;
+    if (level >= 0 && level < 32 && RwGetShadeTables().shade[level * rowBytes + channel] == shaded) return true;
   }
   return false;
 }
@@ -582,9 +582,9 @@ TEST_F(PerspectiveTest, EveryTextureModeEntryOfTheDepthDraws) {
   polygon.setIntensity(20 << 16);
   material_->opacity = 200;
   for (int entry = 0; entry < 40; ++entry) {
-    ASSERT_NE(TextureModeTable[entry], nullptr) << entry;
+    ASSERT_NE(RwGetTextureModeTable()[entry], nullptr) << entry;
     clearImage();
-    drawFan(TextureModeTable[entry], polygon);
+    drawFan(RwGetTextureModeTable()[entry], polygon);
     EXPECT_GT(drawnCount(), side * height / 2) << entry;
   }
 }
@@ -603,7 +603,7 @@ TEST_F(PerspectiveTest, CatalogueNamesTheRoutineOfEveryPerspectiveEntry) {
       {30, RwRas16TriUnlitPerspFilterOpaqueZ}, {31, RwRas16TriFlatPerspFilterOpaqueZ},
       {36, RwRas16TriUnlitAffineFilterOpaque}, {37, RwRas16TriFlatAffineFilterOpaque},
   };
-  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(TextureModeTable[entry], routine) << entry;
+  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(RwGetTextureModeTable()[entry], routine) << entry;
 }
 
 TEST_F(PerspectiveTest, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
@@ -785,9 +785,9 @@ TEST_F(Perspective8Test, EveryTextureModeEntryOfTheDepthDraws) {
   polygon.setIntensity(20 << 16);
   material_->opacity = 200;
   for (int entry = 40; entry < rwTextureModeEntries; ++entry) {
-    ASSERT_NE(TextureModeTable[entry], nullptr) << entry;
+    ASSERT_NE(RwGetTextureModeTable()[entry], nullptr) << entry;
     clearImage();
-    drawFan(TextureModeTable[entry], polygon);
+    drawFan(RwGetTextureModeTable()[entry], polygon);
     EXPECT_GT(drawnCount(), side * height / 2) << entry;
   }
 }
@@ -811,7 +811,7 @@ TEST_F(Perspective8Test, CatalogueNamesTheRoutineOfEveryPerspectiveEntry) {
       {94, RwRas8TriUnlitPerspFilterOpaque},   {95, RwRas8TriFlatPerspFilterOpaque},
       {102, RwRas8TriUnlitPerspFilterOpaqueZ}, {103, RwRas8TriFlatPerspFilterOpaqueZ},
   };
-  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(TextureModeTable[entry], routine) << entry;
+  for (const auto& [entry, routine] : catalogue) EXPECT_EQ(RwGetTextureModeTable()[entry], routine) << entry;
 }
 
 TEST_F(Perspective8Test, GouraudLevelsFollowAFloatReferenceWithinOneLevel) {
@@ -861,7 +861,7 @@ TEST_F(Perspective8Test, SpanFamiliesMatchThePlainRowLoop) {
   const auto levelsOf = [](uint32_t index) {
     std::set<int> levels;
     for (int level = 0; level < 32; ++level)
-      if (ShadeTable[level * 256 + 200] == index) levels.insert(level);
+      if (RwGetShadeTables().shade[level * 256 + 200] == index) levels.insert(level);
     return levels;
   };
   const Quad quads[] = {{1.0f, 4.0f, 40000, 10000, 0.25}, {4.0f, 1.0f, 10000, 40000, 0.25}};
@@ -917,7 +917,7 @@ TEST_F(Perspective8Test, FilteredMembersMoveTexelsByLessThanOneAndNeverAUniformO
     fillTexture8([](int, int) { return 77u; });
     clearImage();
     drawFan(m.filtered, polygon);
-    const uint32_t uniform = m.lit ? ShadeTable[77] : 77u;
+    const uint32_t uniform = m.lit ? RwGetShadeTables().shade[77] : 77u;
     for (uint32_t p : image()) ASSERT_EQ(p, uniform);
     for (bool columns : {true, false}) {
       fillTexture8(columns ? columnTexel : rowTexel);

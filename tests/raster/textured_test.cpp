@@ -127,7 +127,8 @@ TEST_F(TexturedTest, LitModesShadeThroughTheShadeTableAndUnlitCopiesTexels) {
   square.polygon.get()->intensity[0] = 31 << 16;
   square.polygon.get()->intensity[1] = 0;
   square.polygon.get()->intensity[2] = 0;
-  const auto shade = [](int level, uint32_t channel) { return uint32_t{ShadeTable[level * 32 + channel]}; };
+  const uint8_t* shadeTable = RwGetShadeTables().shade;
+  const auto shade = [&](int level, uint32_t channel) { return uint32_t{shadeTable[level * 32 + channel]}; };
   const uint32_t oneLevel = shade(31, 31) << 11 | shade(31, 31) << 6 | shade(31, 31);
   const uint32_t threeLevels = shade(31, 31) << 11 | shade(0, 31) << 6 | shade(0, 31);
   struct Case {
@@ -162,7 +163,7 @@ TEST_F(TexturedTest, ParallelCamerasDrawForeshortenedMaterialsAffine) {
   MappedSquare square(material_, 0, 0, 8);
   square.polygon.setIntensity(31 << 16);
   draw(texturedFlatOpaque, square.polygon.get());
-  EXPECT_EQ(pixel(2, 2), ShadeTable[31 * 256 + 77]);
+  EXPECT_EQ(pixel(2, 2), RwGetShadeTables().shade[31 * 256 + 77]);
 }
 
 TEST_F(TexturedTest, StippleDrawsOnlyPixelsWhoseDitherValueIsBelowTheOpacity) {
@@ -372,7 +373,7 @@ TEST_F(TexturedTest, TunedSpanLoopsEqualTheirReferences) {
       block.leftStep = static_cast<int32_t>(random() % 32768);  // the block stays inside the image
       block.rightStep = static_cast<int32_t>(random() % 65536) - 32768;
       block.texels = texels_.data();
-      block.shadeRows[0] = ShadeTable + (random() % 32) * (p.depth == 8 ? 256 : 32);
+      block.shadeRows[0] = RwGetShadeTables().shade + (random() % 32) * (p.depth == 8 ? 256 : 32);
       block.third = {static_cast<int32_t>(random() & 0x7FFF7FFF), static_cast<int32_t>(random()),
                      static_cast<int32_t>(random())};
       block.depth = {static_cast<int32_t>(random()), static_cast<int32_t>(random() % 0x2000000) - 0x1000000,

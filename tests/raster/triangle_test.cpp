@@ -165,7 +165,7 @@ TEST_F(TriangleTest, NearerPixelsWinAndFartherOnesWriteNothing) {
 TEST_F(TriangleTest, FullIntensityFlatPixelComesFromTheShadeTableWithBitFiveClear) {
   TestPolygon triangle(material_, {{0, 0}, {0, 8}, {8, 8}});
   RwRas16FanFlatOpaque(triangle.described());
-  const uint32_t top = ShadeTable[31 * 32 + 31];
+  const uint32_t top = RwGetShadeTables().shade[31 * 32 + 31];
   EXPECT_EQ(pixel(0, 5), top << 11 | top << 6 | top);
   EXPECT_EQ(pixel(0, 5) & 0x20, 0u);
 }
@@ -173,7 +173,8 @@ TEST_F(TriangleTest, FullIntensityFlatPixelComesFromTheShadeTableWithBitFiveClea
 TEST_F(TriangleTest, EvenGouraudIntensitiesDrawOneColour) {
   TestPolygon triangle(material_, {{0, 0, 20 << 16}, {0, 20, 20 << 16}, {20, 20, 20 << 16}});
   RwRas16FanGouraudOpaque(triangle.described());
-  const uint32_t expected = ShadeTable[20 * 32 + 31] << 11 | ShadeTable[20 * 32 + 31] << 6 | ShadeTable[20 * 32 + 31];
+  const uint32_t level20 = RwGetShadeTables().shade[20 * 32 + 31];
+  const uint32_t expected = level20 << 11 | level20 << 6 | level20;
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x <= y; ++x) ASSERT_EQ(pixel(x, y), expected) << x << "," << y;
 }
@@ -264,7 +265,7 @@ TEST_F(Triangle8Test, ColourBitFiveReversesTheLevel) {
     dark.setIntensity(0);
     RwRas8FanFlatOpaque(dark.described());
     const bool isReversed = colour & 0x20;
-    EXPECT_EQ(pixel(0, 5), ShadeRampTable[colour + (isReversed ? 31 : 0)]);
+    EXPECT_EQ(pixel(0, 5), RwGetShadeTables().ramp[colour + (isReversed ? 31 : 0)]);
   }
 }
 
@@ -273,7 +274,7 @@ TEST_F(Triangle8Test, GouraudLevelsOutsideTheRampAreClampedToIt) {
   material_->colour = colour;
   TestPolygon triangle(material_, {{0, 0, 40 << 16}, {0, 20, -6 << 16}, {20, 20, 36 << 16}});
   RwRas8FanGouraudOpaque(triangle.described());
-  const uint8_t* row = ShadeRampTable + colour;
+  const uint8_t* row = RwGetShadeTables().ramp + colour;
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x <= y; ++x) ASSERT_NE(std::find(row, row + 32, pixel(x, y)), row + 32) << x << "," << y;
 }
