@@ -63,6 +63,6 @@ void zmStartLayers(const ZmStandIns& standIns) {
 #ifndef NDEBUG
   // Every layer installed above: what it leaves unset is still to be built.
   const std::string unset = zmListUnsetHooks({"viewer", "loading", "media", "multiuser", "script"});
-  if (!unset.empty()) std::fprintf(stderr, "Hook slots left unset by the installed layers:\n%s", unset.c_str());
+  if (!unset.empty()) std::fprintf(stderr, "Service records left unset by the installed layers:\n%s", unset.c_str());
 #endif
 }

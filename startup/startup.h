@@ -32,10 +32,10 @@ struct ZmStandIns {
  *   Runs the install function of every layer that exists, lowest first
  *   (viewer, loading, media, multi-user, then scripting), has the
  *   program's modules that cannot be loaded reported among its messages,
- *   then puts the stand-ins in their slots. The shell fills its records
+ *   then provides the caller's stand-ins. The shell provides its records
  *   later (zmInstallShellHooks).
  * Side effects:
- *   Fills the service records and loading's table; in a debug build, writes the records the
+ *   Provides the service records; in a debug build, writes the records the
  *   installed layers leave unset to stderr (nothing when all are set).
  *   Calling it again installs the same functions again.
  */

@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
 #ifndef NDEBUG
   // The shell has filled its slots now: what it leaves unset is still to be built.
   if (const std::string unset = zmListUnsetHooks({"shell"}); !unset.empty())
-    std::fprintf(stderr, "Hook slots left unset by the shell:\n%s", unset.c_str());
+    std::fprintf(stderr, "Service records left unset by the shell:\n%s", unset.c_str());
 #endif
   if (options.frames > 0 && zmShell.zmAppState == ZM_APP_WAITING) {
     // No world is coming whose frames could be counted.

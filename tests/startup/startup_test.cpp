@@ -76,7 +76,7 @@ TEST_F(StartupTest, DebugStartUpPrintsWhatTheInstalledLayersLeaveUnset) {
   const std::string printed = testing::internal::GetCapturedStderr();
   // Nothing at all once the installed layers fill every slot they provide.
   const std::string unset = zmListUnsetHooks({"viewer", "loading", "script", "media", "multiuser"});
-  EXPECT_EQ(printed, unset.empty() ? "" : "Hook slots left unset by the installed layers:\n" + unset);
+  EXPECT_EQ(printed, unset.empty() ? "" : "Service records left unset by the installed layers:\n" + unset);
 }
 #endif
 
