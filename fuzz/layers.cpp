@@ -3,12 +3,16 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "core/object.h"
+#include "core/world.h"
 #include "fuzz/harness.h"
 #include "loading/filetype.h"
 #include "loading/urltable.h"
 #include "startup/startup.h"
+#include "vrml/parse.h"
 
 namespace fuzz {
 namespace {
@@ -30,6 +34,15 @@ void startLayersOverPrivateFolder() {
   adoptPrivateFolderAsHome();
   zmStartLayers({nullptr});
   zmSetUrlFetch(fetchFromPrivateFolder);
+}
+
+ZmWorld* readCurrentWorld(const std::string& path, ZmId firstId, ZmId lastId) {
+  ZmWorld* world = zmNewWorld(path.c_str());
+  if (world == nullptr) std::abort();
+  zmSetCurrentWorld(world);
+  zmSetIdCounter(&firstId, &lastId, 0);
+  parseVRMLIntoWorld(path.c_str(), world);
+  return world;
 }
 
 }  // namespace fuzz

@@ -9,7 +9,6 @@
 // only live objects and leave the world deletable.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "core/object.h"
@@ -21,7 +20,6 @@
 #include "multiuser/peers.h"
 #include "multiuser/receive.h"
 #include "multiuser/ring.h"
-#include "vrml/parse.h"
 
 namespace {
 
@@ -49,12 +47,7 @@ void startLayers() {
 ZmWorld* sharedWorld() {
   const std::string path = fuzz::writeInput("shared.wrl", reinterpret_cast<const uint8_t*>(kSharedWorld),
                                             std::char_traits<char>::length(kSharedWorld));
-  ZmWorld* world = zmNewWorld(path.c_str());
-  if (world == nullptr) std::abort();
-  zmSetCurrentWorld(world);
-  ZmId first = 1000, last = 1999;
-  zmSetIdCounter(&first, &last, 0);
-  parseVRMLIntoWorld(path.c_str(), world);
+  ZmWorld* world = fuzz::readCurrentWorld(path, 1000, 1999);
   ZmObj* person = nullptr;
   if (zmNewZmObj(world, &person, 0) == 0) {
     zmAddTopObject(person, "person.wrl");

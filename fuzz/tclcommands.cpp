@@ -27,7 +27,6 @@
 #include "fuzz/harness.h"
 #include "fuzz/layers.h"
 #include "script/host.h"
-#include "vrml/parse.h"
 
 namespace {
 
@@ -102,12 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)started;
   const std::string path =
       fuzz::writeInput("world.wrl", reinterpret_cast<const uint8_t*>(kWorld), std::strlen(kWorld));
-  ZmWorld* world = zmNewWorld(path.c_str());
-  if (world == nullptr) std::abort();
-  zmSetCurrentWorld(world);
-  ZmId first = -10000, last = -1;
-  zmSetIdCounter(&first, &last, 0);
-  parseVRMLIntoWorld(path.c_str(), world);
+  ZmWorld* world = fuzz::readCurrentWorld(path);
   if (zmScriptGetInterp(world) == nullptr) zmScriptInit(world, 1);
   Tcl_Interp* interp = zmScriptGetInterp(world);
   if (interp == nullptr) std::abort();

@@ -6,25 +6,18 @@
 // fetch finds only files in the harness's private folder, so an inline can
 // name the world itself but never reaches outside.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "core/object.h"
 #include "core/world.h"
 #include "fuzz/harness.h"
 #include "fuzz/layers.h"
-#include "vrml/parse.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = (fuzz::startLayersOverPrivateFolder(), true);
   (void)ready;
   const std::string path = fuzz::writeInput("world.wrl", data, size);
-  ZmWorld* world = zmNewWorld(path.c_str());
-  if (world == nullptr) std::abort();
-  zmSetCurrentWorld(world);
-  ZmId first = -10000, last = -1;
-  zmSetIdCounter(&first, &last, 0);
-  parseVRMLIntoWorld(path.c_str(), world);
+  ZmWorld* world = fuzz::readCurrentWorld(path);
   zmSetCurrentWorld(nullptr);
   zmDeleteWorld(world);
   fuzz::clearPrivateFolder();
