@@ -33,17 +33,6 @@ crop() { import -window root "$work/$1.png"; convert "$work/$1.png" -crop "$2" +
 alike() { [ "$(compare -metric AE "$work/$1-part.png" "$work/$2-part.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1)" -lt 40 ]; }
 location_shows() { crop location-now "$(location_field)"; alike location-now "$1"; }
 
-type_location() {
-  xdotool mousemove $((X + WIDTH / 2 + 20)) $((Y + 55)) click 1
-  sleep 0.3
-  xdotool key End
-  sleep 0.2
-  xdotool key shift+Home
-  sleep 0.2
-  xdotool type --delay 30 "$1"
-  xdotool key Return
-}
-
 # The Messages window comes on top with each message; its Close button hides it.
 hide_messages() {
   eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/M/')"

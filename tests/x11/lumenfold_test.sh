@@ -14,18 +14,7 @@ start_program "$program" "$first"
 poll 60 shows_world first || fail "the view shows no world ($(covered first) covered)"
 settle first
 
-# The location field sits centred in the bar under the menu bar, right of
-# its label; without a window manager the keyboard follows the pointer. Its
-# text is selected and typed over (keys closer together than the server's
-# repeat count as one).
-xdotool mousemove $((X + WIDTH / 2 + 20)) $((Y + 55)) click 1
-sleep 0.3
-xdotool key End
-sleep 0.2
-xdotool key shift+Home
-sleep 0.2
-xdotool type --delay 30 "file://$second"
-xdotool key Return
+type_location "file://$second"
 # A loaded machine may show the view cleared between the worlds for a while:
 # wait until the second world is drawn, not only until the view changed.
 second_shown() { shows_world second && [ "$(changed_pixels first second)" -gt 1000 ]; }

@@ -6,6 +6,7 @@
 #                                 (its crop geometry) and vx vy (its corner)
 #   poll 60 shows_world NAME      waits for the world drawn in the view
 #   settle NAME                   waits for the view to stand still
+#   type_location TEXT            types TEXT into the location bar, Return
 XVFB_TOOLS="Xvfb xdotool import convert compare"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 export LUMENFOLD_HOME="$work/home"
@@ -47,6 +48,21 @@ still() {
   sleep 1
   shot "$1"
   [ "$(changed_pixels "$1-earlier" "$1")" -lt 50 ]
+}
+
+# The location field sits centred in the bar under the menu bar, right of
+# its label; without a window manager the keyboard follows the pointer. Its
+# text is selected and typed over with TEXT and Return (keys closer together
+# than the server's repeat count as one).
+type_location() {
+  xdotool mousemove $((X + WIDTH / 2 + 20)) $((Y + 55)) click 1
+  sleep 0.3
+  xdotool key End
+  sleep 0.2
+  xdotool key shift+Home
+  sleep 0.2
+  xdotool type --delay 30 "$1"
+  xdotool key Return
 }
 
 close_program() {
