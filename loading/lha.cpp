@@ -55,7 +55,11 @@ bool loadArchiver(Archiver* archiver) {
          bind(m, ARCHIVER_ORDINAL_COMMAND, &archiver->command);
 }
 
-int folderCounter = 0;  // the number of the next extraction folder
+// The run's extractions.
+struct Extractions {
+  int folderCounter = 0;    // the number of the next extraction folder
+  bool runsScripts = true;  // whether Tcl members run as they are entered
+} extractions;
 
 struct ArchiverErrorText {
   int code;
@@ -199,7 +203,12 @@ void enterMember(const char* folder, const char* name) {
   if (zmPreProcessFile(ZM_PLACE_LOCAL, path, out, sizeof out, ZM_FILE_WRL) != 0) return;
   const uint32_t type = zmGetFileType(out);
   ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
-  if (type == ZM_FILE_TCL) loadingScript().scriptEvalFile(world, out);
+  if (type == ZM_FILE_TCL) {
+    if (extractions.runsScripts)
+      loadingScript().scriptEvalFile(world, out);
+    else
+      zmReportWarning("zmExtractLha: %s: the script of another user's archive does not run.", name);
+  }
   if (world != nullptr) zmNewUrlHashEntry(world->urlTable, name, out, type);
 }
 
@@ -208,7 +217,7 @@ void extractInto(const Archiver& archiver, const char* file, const MemberNames& 
   const char* tempDir = zmGetTempDir();
   if (tempDir == nullptr) return;
   char folder[ZM_LHA_PATH_SIZE];
-  int length = std::snprintf(folder, sizeof folder, "%s/%d/", tempDir, folderCounter++);
+  int length = std::snprintf(folder, sizeof folder, "%s/%d/", tempDir, extractions.folderCounter++);
   if (length < 0 || length >= (int)sizeof folder) return;
   int result = runExtraction(archiver, file, folder);
   zmDeleteMadeCopy(file);
@@ -280,7 +289,13 @@ int zmExtractLha(const char* url) {
   return extractLocalArchive(archiver, file);
 }
 
-int zmNextLhaFolderNumber() { return folderCounter; }
+int zmNextLhaFolderNumber() { return extractions.folderCounter; }
+
+bool zmLhaSetRunsScripts(bool runs) {
+  const bool before = extractions.runsScripts;
+  extractions.runsScripts = runs;
+  return before;
+}
 
 void zmExtractLhaCopy(const char* archive, char* owned) {
   zmExtractLha(archive);

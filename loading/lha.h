@@ -3,7 +3,8 @@
 // URL table.
 //
 // Owns: zmExtractLha, the run's counter of extraction folders (numbered
-// folders in the program's temporary folder), and the function the VRML
+// folders in the program's temporary folder), whether archive scripts run,
+// and the function the VRML
 // builder's extractLha slot holds. It reaches the archiver library
 // "unlha32.dll" only through LoadLibraryA/GetProcAddress by ordinal. It
 // does not own the fetch (zmFetchUrl), the post-processing of fetched files
@@ -31,6 +32,16 @@ int zmExtractLha(const char* url);
 
 // The number of the folder the next extraction will use.
 int zmNextLhaFolderNumber();
+
+/*
+ * zmLhaSetRunsScripts --
+ *   Whether the Tcl members of the archives extracted from now on run
+ *   (they do at start). Off while another user's file is fetched and read:
+ *   its scripts never run here, also none an archive it names carries.
+ *   Such a member is still entered in the URL table, with a warning.
+ * Results: the previous setting.
+ */
+bool zmLhaSetRunsScripts(bool runs);
 
 // The VRML builder's extractLha slot (vrml/hooks.h): zmExtractLha, then
 // frees `owned`, the builder's allocated copy of the name.

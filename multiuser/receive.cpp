@@ -15,6 +15,7 @@
 #include "core/report.h"
 #include "core/transform.h"
 #include "core/world.h"
+#include "loading/lha.h"
 #include "loading/urltable.h"
 #include "multiuser/connection.h"
 #include "multiuser/hooks.h"
@@ -198,6 +199,20 @@ Intake takeFromSocket(ZmqxConnection& link) {
   return Intake::Read;
 }
 
+// Another user's file runs no scripts here (the reader drops its behaviour
+// nodes), and neither do the Tcl files of an archive that it is, or that
+// it names, while it is fetched and read.
+class ArchiveScriptsOff {
+ public:
+  ArchiveScriptsOff() : before_(zmLhaSetRunsScripts(false)) {}
+  ~ArchiveScriptsOff() { zmLhaSetRunsScripts(before_); }
+  ArchiveScriptsOff(const ArchiveScriptsOff&) = delete;
+  ArchiveScriptsOff& operator=(const ArchiveScriptsOff&) = delete;
+
+ private:
+  bool before_;
+};
+
 }  // namespace
 
 int zmqxDispatch(ZmqxBuffer* ring) {
@@ -287,6 +302,7 @@ int zmqxUpcallSys2(const uint8_t* message) {
 }
 
 int zmqxUpcallAddObjects(const uint8_t* message) {
+  const ArchiveScriptsOff archiveScriptsOff;
   ZmWorld* world = zmGetCurrentWorld();
   ZmId first = 0, last = 0;
   const char* url = nullptr;

@@ -16,9 +16,13 @@
 #include "engine/scene.h"
 #include "loading/filetype.h"
 #include "loading/gzip.h"
+#include "loading/lha.h"
 #include "loading/loadhooks.h"
 #include "loading/urltable.h"
 #include "multiuser/peers.h"
+#include "core/dirs.h"
+#include "tests/hook_guard.h"
+#include "tests/lha_builder.h"
 #include "tests/multiuser/client_fixture.h"
 #include "tests/multiuser/messages.h"
 #include "tests/url_fetch_guard.h"
@@ -222,6 +226,33 @@ TEST_F(OtherUsers, AllUsersObjectsPastTheServersLimitAreRefused) {
 // the error reporter on as in the program; the session goes on and the
 // later message (receiveAll's last) still arrives. The fetch post-processes
 // as the program's does.
+// Another user's file runs no scripts here, nor the Tcl files of an
+// archive it names; the archive's members still come, and the user's own
+// archives run theirs again afterwards.
+TEST_F(OtherUsers, TheScriptsOfAnArchiveAnotherUserNamesDoNotRun) {
+  setenv("TEMP", folder.c_str(), 1);  // the extraction folders stay in the test's own
+  zmForgetTempDirForTest();
+  const std::string archive = folder + "/pack.lzh";
+  lhatest::writeArchive(archive, {{"init.tcl", "set fromArchive packed\n"}});
+  const std::string file = folder + "/archived.wrl";
+  std::ofstream(file) << "#VRML V1.0 ascii\nSeparator {\n  DEF Archive Info { string \"" << archive
+                      << "\" }\n  Attributes { assignId TRUE } Separator { }\n}\n";
+  static int evaluated;
+  evaluated = 0;
+  ServiceGuard<ZmLoadingScript> scripts{loadingScript};
+  scripts->scriptEvalFile = [](ZmWorld*, const char*) { return ++evaluated, 0; };
+  zmTurnOnFlag(ZM_FLAG_WARNING);
+  receiveAll(addObjects(2000, 2999, file, "Bo"));
+  zmTurnOffFlag(ZM_FLAG_WARNING);
+  unsetenv("TEMP");
+  zmForgetTempDirForTest();
+  EXPECT_EQ(evaluated, 0);
+  EXPECT_EQ(warningsSaying("init.tcl: the script of another user's archive does not run"), 1u);
+  EXPECT_NE(zmFindUrlHashEntry(world->urlTable, "init.tcl"), nullptr);
+  EXPECT_TRUE(zmLhaSetRunsScripts(true)) << "the user's own archives run their scripts again";
+  zmZMQXExit();
+}
+
 TEST_F(OtherUsers, APackedFileTooLargeIsRefusedAndTheSessionGoesOn) {
   zmSetUrlFetch([](ZmUrlHash* entry) -> const char* {
     static char unpacked[ZM_URL_BUFFER_SIZE];
