@@ -19,7 +19,9 @@ program="$build/shell/lumenfold"
 
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+# The programs write their last files as they end: wait for them before
+# their folders go.
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait; rm -rf "$work"' EXIT
 
 for world in "${worlds[@]}"; do
   # A private home, so that nothing of the user's registry or bookmarks
