@@ -6,6 +6,7 @@
 
 #include "core/apphandles.h"
 #include "platform/windows.h"
+#include "shell/mainparts.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ constexpr int kViewWord = 0;  // the window word holding the ZmLogView
 constexpr int kStartWidth = 480;
 constexpr int kStartHeight = 400;
 
-// Made with the class; every log view draws with it until the program ends.
-ZmFontObj* logFont = nullptr;
+// The log views' part of the main window's record.
+ZmFontObj*& logFont() { return zmMainWindowParts().logFont; }
 
 ZmLogView* viewOf(HWND hwnd) { return reinterpret_cast<ZmLogView*>(GetWindowLongPtrA(hwnd, kViewWord)); }
 
@@ -119,6 +120,7 @@ LRESULT CALLBACK logViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int zmRegisterLogViewClass(HINSTANCE instance) {
+  ZmFontObj*& logFont = zmMainWindowParts().logFont;
   if (logFont != nullptr) return 0;
   WNDCLASSA wc{};
   wc.style = 0;
@@ -138,7 +140,7 @@ int zmRegisterLogViewClass(HINSTANCE instance) {
 ZmLogView* zmNewLogView(HWND parent, int maxMsgs) {
   auto* view = new (std::nothrow) ZmLogView{nullptr, kStartWidth, kStartHeight, maxMsgs, nullptr, 0, 0, 0};
   if (view == nullptr) return nullptr;
-  view->textBuf = zmNewTextBuf(logFont);
+  view->textBuf = zmNewTextBuf(logFont());
   if (view->textBuf != nullptr) {
     view->linesPerPage = view->height / zmTextBufGetLineHeight(view->textBuf);
     zmTextBufSetWrap(view->textBuf, view->width, maxMsgs);
