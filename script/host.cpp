@@ -46,7 +46,8 @@ ZmScriptContext* contextOf(ZmWorld* world) {
 
 // The program's data folder (core/dirs.h) without its trailing '/'; empty when unknown.
 std::string programDir() {
-  if (!host().programDirForTest.empty()) return host().programDirForTest;
+  ZmHostState& host = zmScriptHost().host;
+  if (!host.programDirForTest.empty()) return host.programDirForTest;
   char folder[1024];
   int length = zmGetDataDirName(folder, sizeof folder);
   if (length <= 1) return {};
@@ -55,13 +56,14 @@ std::string programDir() {
 }
 
 void findLibraryOnce() {
-  if (host().libraryFound) return;
+  ZmHostState& host = zmScriptHost().host;
+  if (host.libraryFound) return;
   char path[1024];
   Tcl_FindExecutable(zmGetModuleFileName(path, sizeof path) > 0 ? path : nullptr);
   // No interpreter has the program's standard input: a script waiting on a
   // terminal would hold the whole program where no limit reaches.
   Tcl_SetStdChannel(nullptr, TCL_STDIN);
-  host().libraryFound = true;
+  host.libraryFound = true;
 }
 
 Procedures* proceduresOf(Tcl_Interp* interp) {
@@ -77,11 +79,12 @@ void freeProcedures(ClientData clientData, Tcl_Interp* interp) {
 // Learns, once, the command procedure the library gives every procedure
 // made with "proc", from a procedure made for the purpose.
 void learnProcedureProc(Tcl_Interp* interp) {
-  if (host().procedureProc != nullptr) return;
+  ZmHostState& host = zmScriptHost().host;
+  if (host.procedureProc != nullptr) return;
   Tcl_CmdInfo info;
   if (Tcl_EvalEx(interp, "proc ::zmProbe {} {}", -1, TCL_EVAL_GLOBAL) == TCL_OK &&
       Tcl_GetCommandInfo(interp, "::zmProbe", &info))
-    host().procedureProc = info.objProc;
+    host.procedureProc = info.objProc;
   Tcl_EvalEx(interp, "rename ::zmProbe {}", -1, TCL_EVAL_GLOBAL);
   Tcl_ResetResult(interp);
 }
@@ -177,19 +180,21 @@ class LimitedRun {
 // ---- Runs of the toolkit's loop
 
 void openTurnRuns() {
-  for (Tcl_Interp* interp : host().interps) {
+  ZmHostState& host = zmScriptHost().host;
+  for (Tcl_Interp* interp : host.interps) {
     Tcl_Preserve(interp);
     if (zmScriptBeginRun(interp, ZM_RUN_TIMED_ONLY)) {
-      host().turnRuns.push_back(interp);
+      host.turnRuns.push_back(interp);
     } else {
       Tcl_Release(interp);
     }
   }
-  host().turnRunsOpen = true;
+  host.turnRunsOpen = true;
 }
 
 void closeTurnRuns() {
-  std::vector<Tcl_Interp*>& turnRuns = host().turnRuns;
+  ZmHostState& host = zmScriptHost().host;
+  std::vector<Tcl_Interp*>& turnRuns = host.turnRuns;
   for (Tcl_Interp* interp : turnRuns) {
     const ZmRunStop stop = zmScriptEndRun(interp, ZM_RUN_TIMED_ONLY);
     if (!Tcl_InterpDeleted(interp)) {
@@ -201,7 +206,7 @@ void closeTurnRuns() {
     Tcl_Release(interp);
   }
   turnRuns.clear();
-  host().turnRunsOpen = false;
+  host.turnRunsOpen = false;
 }
 
 bool anyScriptRunning() {
@@ -213,12 +218,14 @@ bool anyScriptRunning() {
 // The loop is about to wait: the turn's runs close, unless a script waits
 // inside them ("update", "vwait").
 void turnSetup(ClientData, int) {
-  if (host().inEventTurn && host().turnRunsOpen && !anyScriptRunning()) closeTurnRuns();
+  ZmHostState& host = zmScriptHost().host;
+  if (host.inEventTurn && host.turnRunsOpen && !anyScriptRunning()) closeTurnRuns();
 }
 
 // The wait is over: what is served now runs in fresh runs.
 void turnCheck(ClientData, int) {
-  if (host().inEventTurn && !host().turnRunsOpen) openTurnRuns();
+  ZmHostState& host = zmScriptHost().host;
+  if (host.inEventTurn && !host.turnRunsOpen) openTurnRuns();
 }
 
 // The integer of a successful evaluation's result text.
@@ -434,17 +441,19 @@ int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, Z
 }
 
 void zmScriptBeginEventTurn() {
-  if (!host().turnSourceMade) {
+  ZmHostState& host = zmScriptHost().host;
+  if (!host.turnSourceMade) {
     Tcl_CreateEventSource(turnSetup, turnCheck, nullptr);
-    host().turnSourceMade = true;
+    host.turnSourceMade = true;
   }
-  host().inEventTurn = true;
+  host.inEventTurn = true;
   openTurnRuns();
 }
 
 void zmScriptEndEventTurn() {
-  if (host().turnRunsOpen) closeTurnRuns();
-  host().inEventTurn = false;
+  ZmHostState& host = zmScriptHost().host;
+  if (host.turnRunsOpen) closeTurnRuns();
+  host.inEventTurn = false;
 }
 
 uint32_t zmScriptGetTkDelay() { return toolkitDelayOfCurrentWorld(); }

@@ -110,12 +110,13 @@ void stop(Runs& runs, ZmRunStop why) {
 // limit as it is stops the script: every command fails from then on, and
 // "catch" cannot hold it, until the run ends.
 void sliceOver(ClientData, Tcl_Interp* interp) {
+  ZmScriptLimits& limits = zmScriptHost().limits;
   Runs* runs = runsOf(interp);
   if (runs == nullptr || runs->depth == 0) return;
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - runs->start);
-  if (limits().stopRequested) {
+  if (limits.stopRequested) {
     stop(*runs, ZM_RUN_ENDING);
-  } else if (spent.count() >= limits().runMs) {
+  } else if (spent.count() >= limits.runMs) {
     stop(*runs, ZM_RUN_OUT_OF_TIME);
   } else if (pastMemoryBound(*runs)) {
     stop(*runs, ZM_RUN_OUT_OF_MEMORY);
@@ -148,11 +149,12 @@ void zmScriptInstallLimits(Tcl_Interp* interp) {
 }
 
 bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind) {
+  ZmScriptLimits& limits = zmScriptHost().limits;
   Runs* runs = runsOf(interp);
-  if (runs == nullptr || runs->stopped || limits().stopRequested) return false;
+  if (runs == nullptr || runs->stopped || limits.stopRequested) return false;
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth++ == 0) runs->startAllocated = allocatedBytes();
   if (runs->depth++ > 0) return true;
-  limits().waits.active.push_back(runs);
+  limits.waits.active.push_back(runs);
   runs->start = Clock::now();
   runs->stopping = ZM_RUN_NOT_STOPPED;
   runs->told = false;
