@@ -12,9 +12,9 @@
 #ifndef LUMENFOLD_SHELL_MAINPARTS_H
 #define LUMENFOLD_SHELL_MAINPARTS_H
 
+#include "loading/wwwlink.h"
 #include "platform/wingdi.h"
 #include "platform/wintypes.h"
-#include "shell/appstate.h"
 #include "shell/chat.h"
 #include "shell/fontobj.h"
 #include "shell/location.h"
