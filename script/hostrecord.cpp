@@ -3,8 +3,8 @@
 
 namespace {
 
-ZmScriptHost record;
+ZmScriptHost scriptHost;
 
 }  // namespace
 
-ZmScriptHost& zmScriptHost() { return record; }
+ZmScriptHost& zmScriptHost() { return scriptHost; }

@@ -3,12 +3,13 @@
 // Owns what scripting keeps from one call to the next for all the worlds'
 // interpreters together, one member per module that writes it: host.cpp
 // `host` (the library's start, the interpreters, the records handed out to
-// scripts, the runs of the toolkit loop's turn), limits.cpp `limits` (the
-// bounds in force, the program-wide stop, the waits credited to runs),
-// sandbox.cpp `libraryFolder`, timeouts.cpp `runningTimeOuts`, toolkit.cpp
-// `toolkit` and mainloop.cpp `viewHwnd`. What belongs to one interpreter
-// alone hangs on it as associated data, what belongs to one world on the
-// world; neither is kept here.
+// scripts, the help mode, the runs of the toolkit loop's turn, the test's
+// program folder), limits.cpp `limits` (the bounds in force, the
+// program-wide stop, the waits credited to runs), sandbox.cpp
+// `libraryFolder`, timeouts.cpp `runningTimeOuts`, toolkit.cpp `toolkit`
+// and mainloop.cpp `viewHwnd`. What belongs to one interpreter alone hangs
+// on it as associated data, what belongs to one world on the world;
+// neither is kept here.
 #ifndef LUMENFOLD_SCRIPT_HOSTRECORD_H
 #define LUMENFOLD_SCRIPT_HOSTRECORD_H
 

@@ -3,8 +3,8 @@
 
 namespace {
 
-ZmMainWindowParts record;
+ZmMainWindowParts mainWindowParts;
 
 }  // namespace
 
-ZmMainWindowParts& zmMainWindowParts() { return record; }
+ZmMainWindowParts& zmMainWindowParts() { return mainWindowParts; }

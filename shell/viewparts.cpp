@@ -3,8 +3,8 @@
 
 namespace {
 
-ZmViewParts record;
+ZmViewParts viewParts;
 
 }  // namespace
 
-ZmViewParts& zmViewParts() { return record; }
+ZmViewParts& zmViewParts() { return viewParts; }
