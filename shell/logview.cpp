@@ -15,9 +15,6 @@ constexpr int kViewWord = 0;  // the window word holding the ZmLogView
 constexpr int kStartWidth = 480;
 constexpr int kStartHeight = 400;
 
-// The log views' part of the main window's record.
-ZmFontObj*& logFont() { return zmMainWindowParts().logFont; }
-
 ZmLogView* viewOf(HWND hwnd) { return reinterpret_cast<ZmLogView*>(GetWindowLongPtrA(hwnd, kViewWord)); }
 
 // Keeps the top line between the buffer's first and last line numbers.
@@ -140,7 +137,7 @@ int zmRegisterLogViewClass(HINSTANCE instance) {
 ZmLogView* zmNewLogView(HWND parent, int maxMsgs) {
   auto* view = new (std::nothrow) ZmLogView{nullptr, kStartWidth, kStartHeight, maxMsgs, nullptr, 0, 0, 0};
   if (view == nullptr) return nullptr;
-  view->textBuf = zmNewTextBuf(logFont());
+  view->textBuf = zmNewTextBuf(zmMainWindowParts().logFont);
   if (view->textBuf != nullptr) {
     view->linesPerPage = view->height / zmTextBufGetLineHeight(view->textBuf);
     zmTextBufSetWrap(view->textBuf, view->width, maxMsgs);
