@@ -20,6 +20,7 @@
 #include "core/world.h"
 #include "platform/tclloop.h"
 #include "script/commands.h"
+#include "script/hostrecord.h"
 #include "script/limits.h"
 #include "script/sandbox.h"
 
@@ -36,28 +37,8 @@ struct Procedures {
   std::set<std::string> stopped;
 };
 
-// A record handed out to scripts: its kind, how many hand-outs are still
-// running (events) and, for a leaf, the object that owned it then.
-struct HandedOut {
-  ZmHandleKind kind;
-  int count;
-  const ZmObj* owner;
-};
-
-struct HostState {
-  bool libraryFound = false;                          // Tcl_FindExecutable ran
-  Tcl_ObjCmdProc* procedureProc = nullptr;            // what every "proc" procedure runs
-  std::string programDirForTest;                      // replaces the data folder when set
-  std::unordered_map<const void*, HandedOut> handedOut;  // by record address
-  bool helpMode = false;                              // zmHelp is walking the table
-  std::set<Tcl_Interp*> interps;                      // every world's interpreter
-  // The toolkit's loop: inside a turn, the interpreters whose runs are open
-  // while an event is served (none while the loop waits).
-  bool inEventTurn = false;
-  bool turnRunsOpen = false;
-  std::vector<Tcl_Interp*> turnRuns;
-  bool turnSourceMade = false;
-} host;
+// The host's part of the script host's record.
+ZmHostState& host() { return zmScriptHost().host; }
 
 ZmScriptContext* contextOf(ZmWorld* world) {
   return world ? static_cast<ZmScriptContext*>(world->scriptContext) : nullptr;
@@ -65,6 +46,7 @@ ZmScriptContext* contextOf(ZmWorld* world) {
 
 // The program's data folder (core/dirs.h) without its trailing '/'; empty when unknown.
 std::string programDir() {
+  ZmHostState& host = zmScriptHost().host;
   if (!host.programDirForTest.empty()) return host.programDirForTest;
   char folder[1024];
   int length = zmGetDataDirName(folder, sizeof folder);
@@ -74,6 +56,7 @@ std::string programDir() {
 }
 
 void findLibraryOnce() {
+  ZmHostState& host = zmScriptHost().host;
   if (host.libraryFound) return;
   char path[1024];
   Tcl_FindExecutable(zmGetModuleFileName(path, sizeof path) > 0 ? path : nullptr);
@@ -90,12 +73,13 @@ Procedures* proceduresOf(Tcl_Interp* interp) {
 // Goes with the interpreter, which then leaves the host's list too.
 void freeProcedures(ClientData clientData, Tcl_Interp* interp) {
   delete static_cast<Procedures*>(clientData);
-  host.interps.erase(interp);
+  host().interps.erase(interp);
 }
 
 // Learns, once, the command procedure the library gives every procedure
 // made with "proc", from a procedure made for the purpose.
 void learnProcedureProc(Tcl_Interp* interp) {
+  ZmHostState& host = zmScriptHost().host;
   if (host.procedureProc != nullptr) return;
   Tcl_CmdInfo info;
   if (Tcl_EvalEx(interp, "proc ::zmProbe {} {}", -1, TCL_EVAL_GLOBAL) == TCL_OK &&
@@ -196,6 +180,7 @@ class LimitedRun {
 // ---- Runs of the toolkit's loop
 
 void openTurnRuns() {
+  ZmHostState& host = zmScriptHost().host;
   for (Tcl_Interp* interp : host.interps) {
     Tcl_Preserve(interp);
     if (zmScriptBeginRun(interp, ZM_RUN_TIMED_ONLY)) {
@@ -208,7 +193,9 @@ void openTurnRuns() {
 }
 
 void closeTurnRuns() {
-  for (Tcl_Interp* interp : host.turnRuns) {
+  ZmHostState& host = zmScriptHost().host;
+  std::vector<Tcl_Interp*>& turnRuns = host.turnRuns;
+  for (Tcl_Interp* interp : turnRuns) {
     const ZmRunStop stop = zmScriptEndRun(interp, ZM_RUN_TIMED_ONLY);
     if (!Tcl_InterpDeleted(interp)) {
       const ZmWorld* world = zmScriptInterpWorld(interp);
@@ -218,12 +205,12 @@ void closeTurnRuns() {
     }
     Tcl_Release(interp);
   }
-  host.turnRuns.clear();
+  turnRuns.clear();
   host.turnRunsOpen = false;
 }
 
 bool anyScriptRunning() {
-  for (Tcl_Interp* interp : host.interps)
+  for (Tcl_Interp* interp : host().interps)
     if (Tcl_InterpActive(interp)) return true;
   return false;
 }
@@ -231,11 +218,13 @@ bool anyScriptRunning() {
 // The loop is about to wait: the turn's runs close, unless a script waits
 // inside them ("update", "vwait").
 void turnSetup(ClientData, int) {
+  ZmHostState& host = zmScriptHost().host;
   if (host.inEventTurn && host.turnRunsOpen && !anyScriptRunning()) closeTurnRuns();
 }
 
 // The wait is over: what is served now runs in fresh runs.
 void turnCheck(ClientData, int) {
+  ZmHostState& host = zmScriptHost().host;
   if (host.inEventTurn && !host.turnRunsOpen) openTurnRuns();
 }
 
@@ -310,7 +299,7 @@ bool isWorldProcedure(Tcl_Interp* interp, const char* name) {
   if (name[0] == '\0' || std::strstr(name, "::") != nullptr) return false;
   Tcl_Command command = Tcl_FindCommand(interp, name, nullptr, TCL_GLOBAL_ONLY);
   Tcl_CmdInfo info;
-  if (command == nullptr || !Tcl_GetCommandInfoFromToken(command, &info) || info.objProc != host.procedureProc)
+  if (command == nullptr || !Tcl_GetCommandInfoFromToken(command, &info) || info.objProc != host().procedureProc)
     return false;
   const Procedures* procedures = proceduresOf(interp);
   if (procedures == nullptr || procedures->program.count(name) != 0) return false;
@@ -452,6 +441,7 @@ int zmScriptEvalHandler(ZmWorld* world, int scriptType, const char* procedure, Z
 }
 
 void zmScriptBeginEventTurn() {
+  ZmHostState& host = zmScriptHost().host;
   if (!host.turnSourceMade) {
     Tcl_CreateEventSource(turnSetup, turnCheck, nullptr);
     host.turnSourceMade = true;
@@ -461,6 +451,7 @@ void zmScriptBeginEventTurn() {
 }
 
 void zmScriptEndEventTurn() {
+  ZmHostState& host = zmScriptHost().host;
   if (host.turnRunsOpen) closeTurnRuns();
   host.inEventTurn = false;
 }
@@ -504,7 +495,7 @@ Tcl_Interp* zmtkInit(ZmWorld* world) {
     return nullptr;
   }
   Tcl_ResetResult(interp);
-  host.interps.insert(interp);
+  host().interps.insert(interp);
   return interp;
 }
 
@@ -535,22 +526,24 @@ int zmScriptTclEvalStr(Tcl_Interp* interp, const char* text, int* result) {
 void zmScriptHandOut(ZmHandleKind kind, const void* record) {
   if (record == nullptr) return;
   const ZmObj* owner = kind == ZM_HANDLE_LEAF ? static_cast<const ZmLeaf*>(record)->owner : nullptr;
-  auto [entry, added] = host.handedOut.try_emplace(record, HandedOut{kind, 0, owner});
+  auto [entry, added] = host().handedOut.try_emplace(record, ZmHandedOut{kind, 0, owner});
   entry->second.kind = kind;
   entry->second.owner = owner;
   ++entry->second.count;
 }
 
 void zmScriptWithdraw(const void* record) {
-  auto found = host.handedOut.find(record);
-  if (found != host.handedOut.end() && --found->second.count <= 0) host.handedOut.erase(found);
+  auto& handedOut = host().handedOut;
+  auto found = handedOut.find(record);
+  if (found != handedOut.end() && --found->second.count <= 0) handedOut.erase(found);
 }
 
-void zmScriptWithdrawAll(const void* record) { host.handedOut.erase(record); }
+void zmScriptWithdrawAll(const void* record) { host().handedOut.erase(record); }
 
 bool zmScriptIsHandedOut(ZmHandleKind kind, const void* record) {
-  auto found = host.handedOut.find(record);
-  if (found == host.handedOut.end() || found->second.kind != kind) return false;
+  const auto& handedOut = host().handedOut;
+  auto found = handedOut.find(record);
+  if (found == handedOut.end() || found->second.kind != kind) return false;
   if (kind != ZM_HANDLE_LEAF) return true;
   // The owner is live (deleted objects are withdrawn); the leaf must still
   // be one of its chain, compared by address before it is read.
@@ -606,7 +599,7 @@ int zmScriptErrorResult(Tcl_Interp* interp, const char* format, ...) {
 }
 
 int zmTclError(Tcl_Interp* interp, const char* command, const char* usage) {
-  if (host.helpMode) {
+  if (host().helpMode) {
     zmDebugPrint("zmTclError", "%s:Usage : %s %s\n", command, command, usage);
     Tcl_ResetResult(interp);
     return TCL_OK;
@@ -614,8 +607,8 @@ int zmTclError(Tcl_Interp* interp, const char* command, const char* usage) {
   return zmScriptErrorResult(interp, "%s:wrong args:%s %s\n", command, command, usage);
 }
 
-void zmScriptSetHelpMode(bool on) { host.helpMode = on; }
+void zmScriptSetHelpMode(bool on) { host().helpMode = on; }
 
 std::string zmScriptProgramDir() { return programDir(); }
 
-void zmScriptSetProgramDirForTest(const char* folder) { host.programDirForTest = folder ? folder : ""; }
+void zmScriptSetProgramDirForTest(const char* folder) { host().programDirForTest = folder ? folder : ""; }

@@ -10,12 +10,26 @@
 #include <vector>
 
 #include "platform/tclloop.h"
+#include "script/hostrecord.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer's allocator keeps its own books (its runtime has
 // this call; not every compiler ships the header that declares it).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
+
+// Per interpreter: the runs under way and what its world's scripts have
+// grown the program by.
+struct ZmScriptRuns {
+  int depth = 0;                     // runs under way, nested
+  std::chrono::steady_clock::time_point start;  // of the outermost one
+  int measuredDepth = 0;             // measured runs under way, nested
+  long long startAllocated = 0;      // allocated bytes when the outermost measured one began
+  long long account = 0;             // growth kept by earlier runs, never below 0
+  ZmRunStop stopping = ZM_RUN_NOT_STOPPED;  // why the runs are being stopped
+  bool told = false;                 // an ending run has told of the stop
+  bool stopped = false;              // the world's scripts passed the memory bound
+};
 
 namespace {
 
@@ -28,55 +42,29 @@ constexpr long kSliceUs = 10000;
 // Where the limit's timer goes while nothing runs: never in practice.
 constexpr long kIdleLimitSeconds = 86400;
 
-// Per interpreter: the runs under way and what its world's scripts have
-// grown the program by.
-struct Runs {
-  int depth = 0;                     // runs under way, nested
-  Clock::time_point start;           // of the outermost one
-  int measuredDepth = 0;             // measured runs under way, nested
-  long long startAllocated = 0;      // allocated bytes when the outermost measured one began
-  long long account = 0;             // growth kept by earlier runs, never below 0
-  ZmRunStop stopping = ZM_RUN_NOT_STOPPED;  // why the runs are being stopped
-  bool told = false;                 // an ending run has told of the stop
-  bool stopped = false;              // the world's scripts passed the memory bound
-};
+using Runs = ZmScriptRuns;
 
-// Waiting for events inside a run ("vwait", "tkwait", a dialog of the
-// toolkit) is not running while the program's own messages are served
-// meanwhile (the toolkit's loop serves them): such a wait is credited to
-// every run under way. Without that loop a wait holds the program and
-// counts like any other time.
-struct Waits {
-  bool sourceMade = false;
-  bool waiting = false;
-  Clock::time_point began;
-  std::vector<Runs*> active;  // outermost runs under way
-};
-
-// The bounds every world's scripts run under, and what holds across runs.
-struct Limits {
-  uint32_t runMs = kZmScriptRunMs;               // one run's time budget
-  size_t memoryBytes = kZmScriptMemoryBytes;     // a world's scripts' growth
-  volatile std::sig_atomic_t stopRequested = 0;  // the program is ending (set from a signal handler)
-  Waits waits;
-} limits;
+// The limits' part of the script host's record.
+ZmScriptLimits& limits() { return zmScriptHost().limits; }
 
 void waitBegins(ClientData, int flags) {
   if (flags & TCL_DONT_WAIT) return;
-  limits.waits.waiting = true;
-  limits.waits.began = Clock::now();
+  ZmScriptWaits& waits = limits().waits;
+  waits.waiting = true;
+  waits.began = Clock::now();
 }
 
 void waitEnds(ClientData, int) {
-  if (!limits.waits.waiting) return;
-  limits.waits.waiting = false;
+  ZmScriptWaits& waits = limits().waits;
+  if (!waits.waiting) return;
+  waits.waiting = false;
   if (!platform::tclEventSourceInstalled()) return;
-  const auto waited = Clock::now() - limits.waits.began;
-  for (Runs* runs : limits.waits.active) runs->start += waited;
+  const auto waited = Clock::now() - waits.began;
+  for (Runs* runs : waits.active) runs->start += waited;
 }
 
 void forgetActive(Runs* runs) {
-  std::vector<Runs*>& active = limits.waits.active;
+  std::vector<Runs*>& active = limits().waits.active;
   active.erase(std::remove(active.begin(), active.end(), runs), active.end());
 }
 
@@ -99,7 +87,7 @@ long long growthSoFar(const Runs& runs) {
   return runs.measuredDepth > 0 ? runs.account + allocatedBytes() - runs.startAllocated : runs.account;
 }
 
-bool pastMemoryBound(const Runs& runs) { return growthSoFar(runs) > static_cast<long long>(limits.memoryBytes); }
+bool pastMemoryBound(const Runs& runs) { return growthSoFar(runs) > static_cast<long long>(limits().memoryBytes); }
 
 // Sets the interpreter's time limit `seconds` and `microseconds` from now
 // (Tcl's limits are on the calendar clock).
@@ -122,6 +110,7 @@ void stop(Runs& runs, ZmRunStop why) {
 // limit as it is stops the script: every command fails from then on, and
 // "catch" cannot hold it, until the run ends.
 void sliceOver(ClientData, Tcl_Interp* interp) {
+  ZmScriptLimits& limits = zmScriptHost().limits;
   Runs* runs = runsOf(interp);
   if (runs == nullptr || runs->depth == 0) return;
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - runs->start);
@@ -144,8 +133,8 @@ void freeRuns(ClientData clientData, Tcl_Interp*) {
 
 }  // namespace
 
-uint32_t zmScriptRunBudgetMs() { return limits.runMs; }
-size_t zmScriptMemoryBoundBytes() { return limits.memoryBytes; }
+uint32_t zmScriptRunBudgetMs() { return limits().runMs; }
+size_t zmScriptMemoryBoundBytes() { return limits().memoryBytes; }
 
 void zmScriptInstallLimits(Tcl_Interp* interp) {
   Tcl_SetAssocData(interp, kRunsKey, freeRuns, new Runs);
@@ -153,13 +142,14 @@ void zmScriptInstallLimits(Tcl_Interp* interp) {
   // Every command looks at the clock, so that one slow command after
   // another cannot carry a script far past a slice.
   Tcl_LimitSetGranularity(interp, TCL_LIMIT_TIME, 1);
-  if (!limits.waits.sourceMade) {
+  if (ZmScriptWaits& waits = limits().waits; !waits.sourceMade) {
     Tcl_CreateEventSource(waitBegins, waitEnds, nullptr);
-    limits.waits.sourceMade = true;
+    waits.sourceMade = true;
   }
 }
 
 bool zmScriptBeginRun(Tcl_Interp* interp, ZmRunKind kind) {
+  ZmScriptLimits& limits = zmScriptHost().limits;
   Runs* runs = runsOf(interp);
   if (runs == nullptr || runs->stopped || limits.stopRequested) return false;
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth++ == 0) runs->startAllocated = allocatedBytes();
@@ -179,7 +169,7 @@ ZmRunStop zmScriptEndRun(Tcl_Interp* interp, ZmRunKind kind) {
   if (kind == ZM_RUN_MEASURED && runs->measuredDepth > 0) {
     const long long growth = growthSoFar(*runs);
     if (--runs->measuredDepth == 0) runs->account = growth > 0 ? growth : 0;
-    if (runs->stopping == ZM_RUN_NOT_STOPPED && growth > static_cast<long long>(limits.memoryBytes))
+    if (runs->stopping == ZM_RUN_NOT_STOPPED && growth > static_cast<long long>(limits().memoryBytes))
       stop(*runs, ZM_RUN_OUT_OF_MEMORY);
   }
   if (--runs->depth == 0) {
@@ -223,12 +213,13 @@ bool zmScriptStoppedForGood(Tcl_Interp* interp) {
   return runs != nullptr && runs->stopped;
 }
 
-void zmScriptRequestStop() { limits.stopRequested = 1; }
-bool zmScriptStopRequested() { return limits.stopRequested != 0; }
+void zmScriptRequestStop() { limits().stopRequested = 1; }
+bool zmScriptStopRequested() { return limits().stopRequested != 0; }
 
 void zmScriptSetLimitsForTest(uint32_t runMs, size_t memoryBytes) {
-  limits.runMs = runMs != 0 ? runMs : kZmScriptRunMs;
-  limits.memoryBytes = memoryBytes != 0 ? memoryBytes : kZmScriptMemoryBytes;
+  ZmScriptLimits& bounds = limits();
+  bounds.runMs = runMs != 0 ? runMs : kZmScriptRunMs;
+  bounds.memoryBytes = memoryBytes != 0 ? memoryBytes : kZmScriptMemoryBytes;
 }
 
-void zmScriptClearStopForTest() { limits.stopRequested = 0; }
+void zmScriptClearStopForTest() { limits().stopRequested = 0; }

@@ -6,11 +6,10 @@
 
 #include "platform/tclloop.h"
 #include "script/host.h"
+#include "script/hostrecord.h"
 #include "script/toolkit.h"
 
 namespace {
-
-HWND viewHwnd;  // the 3-D view window, null before the main window makes it
 
 constexpr WPARAM kMenuCommandIds[] = {110, 111, 109, 101, 102, 114, 199, 120, 103};
 
@@ -34,8 +33,8 @@ void runToolkitLoop() {
 
 }  // namespace
 
-void zmSetViewHwnd(HWND hwnd) { viewHwnd = hwnd; }
-HWND zmGetViewHwnd() { return viewHwnd; }
+void zmSetViewHwnd(HWND hwnd) { zmScriptHost().viewHwnd = hwnd; }
+HWND zmGetViewHwnd() { return zmScriptHost().viewHwnd; }
 
 int zmMainLoop(MSG* msg) {
   for (;;) {

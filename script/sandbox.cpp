@@ -15,6 +15,7 @@
 #include "core/dirs.h"
 #include "loading/filetype.h"
 #include "script/host.h"
+#include "script/hostrecord.h"
 #include "script/rights.h"
 #include "script/tkguard.h"
 #include "script/toolkit.h"
@@ -52,9 +53,6 @@ struct Confinement {
   bool autoPathOpen = false;             // the toolkit's own scripts may extend it
 };
 
-// The folder of the library's script folders (Tcl's, the toolkit's), as the
-// first interpreter found it before any world's script ran.
-std::string libraryFolder;
 
 constexpr const char* kConfinementKey = "zmConfinement";
 
@@ -358,6 +356,7 @@ int hideFileSystemSubcommands(Tcl_Interp* interp, Confinement* confinement) {
 // Notes, from an interpreter no world's script has run in, the folder
 // that holds the library's script folders.
 void noteLibraryFolder(Tcl_Interp* interp) {
+  std::string& libraryFolder = zmScriptHost().libraryFolder;
   if (!libraryFolder.empty()) return;
   const char* library = Tcl_GetVar(interp, "tcl_library", TCL_GLOBAL_ONLY);
   const std::string folder = library != nullptr ? zmScriptRealPath(library) : std::string();
@@ -375,7 +374,7 @@ std::string zmScriptSandboxDir() {
   return sandbox;
 }
 
-std::string zmScriptLibraryFolder() { return libraryFolder; }
+std::string zmScriptLibraryFolder() { return zmScriptHost().libraryFolder; }
 
 int zmScriptInstallSandbox(Tcl_Interp* interp) {
   auto* confinement = new Confinement;

@@ -15,15 +15,12 @@
 #include "platform/clock.h"
 #include "script/events.h"
 #include "script/host.h"
+#include "script/hostrecord.h"
 
 namespace {
 
-// A record whose procedure is running, and whether it was removed meanwhile.
-struct RunningRecord {
-  ZmTimeOutHandlerList* record;
-  bool removed;
-};
-std::vector<RunningRecord*> runningRecords;  // innermost last (wake-ups may nest)
+// The records whose procedures are running (script/hostrecord.h).
+std::vector<ZmRunningTimeOut*>& runningRecords() { return zmScriptHost().runningTimeOuts; }
 
 struct Due {
   uint32_t sec, msec;
@@ -179,13 +176,13 @@ void zmRemoveTimeOutHandler(ZmObj* object, ZmTimeOutHandlerList* record) {
     zmDeleteTimeOutHandler(record);
     return;
   }
-  for (RunningRecord* running : runningRecords) {
+  for (ZmRunningTimeOut* running : runningRecords()) {
     if (running->record == record) running->removed = true;
   }
 }
 
 void zmDeleteObjTimeOutHandler(ZmObj* object) {
-  for (RunningRecord* running : runningRecords) {
+  for (ZmRunningTimeOut* running : runningRecords()) {
     if (running->record->object == object) running->removed = true;
   }
   if (ZmWorld* world = object->world) {
@@ -225,17 +222,18 @@ int zmResetTimeOutHandlers(ZmWorld* world) {
 int zmWakeUpTask(ZmWorld* world) {
   if (world == nullptr) return 0;
   Due at = now();
+  std::vector<ZmRunningTimeOut*>& runningNow = runningRecords();
   std::vector<ZmTimeOutHandlerList*> nextTick;  // interval-0 records wait for the next wake-up
   int status = 0;
   while (world->timeOutQueue != nullptr && isDue(world->timeOutQueue, at)) {
     ZmTimeOutHandlerList* record = world->timeOutQueue;
     world->timeOutQueue = record->next;
     record->next = nullptr;
-    RunningRecord running{record, false};
-    runningRecords.push_back(&running);
+    ZmRunningTimeOut running{record, false};
+    runningNow.push_back(&running);
     int result = 1;
     int ran = runRecord(world, record, at, &result);
-    runningRecords.erase(std::find(runningRecords.begin(), runningRecords.end(), &running));
+    runningNow.erase(std::find(runningNow.begin(), runningNow.end(), &running));
     bool again = ran == 0 && !running.removed && record->taskType == 1 && result == 0;
     if (!again) {
       if (record->taskType != 0 && record->taskType != 1)

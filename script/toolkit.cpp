@@ -3,12 +3,7 @@
 #include "script/toolkit.h"
 
 #include "platform/ownmodule.h"
-
-namespace {
-
-const ZmToolkit* started;  // null until a toolkit was started
-
-}  // namespace
+#include "script/hostrecord.h"
 
 int zmToolkitInit(Tcl_Interp* interp) {
   const ZmToolkit* toolkit = platform::ownModuleTable<ZmToolkit>(kZmToolkitModule, kZmToolkitEntry);
@@ -16,14 +11,21 @@ int zmToolkitInit(Tcl_Interp* interp) {
     Tcl_SetObjResult(interp, Tcl_NewStringObj("the toolkit could not be loaded", -1));
     return TCL_ERROR;
   }
-  started = toolkit;
+  zmScriptHost().toolkit = toolkit;
   return toolkit->init(interp);
 }
 
-int zmToolkitMainWindowCount() { return started != nullptr ? started->mainWindowCount() : 0; }
+int zmToolkitMainWindowCount() {
+  const ZmToolkit* started = zmScriptHost().toolkit;
+  return started != nullptr ? started->mainWindowCount() : 0;
+}
 
-bool zmToolkitHasMainWindow(Tcl_Interp* interp) { return started != nullptr && started->hasMainWindow(interp); }
+bool zmToolkitHasMainWindow(Tcl_Interp* interp) {
+  const ZmToolkit* started = zmScriptHost().toolkit;
+  return started != nullptr && started->hasMainWindow(interp);
+}
 
 bool zmToolkitIsToplevel(Tcl_Interp* interp, const char* path) {
+  const ZmToolkit* started = zmScriptHost().toolkit;
   return started != nullptr && started->isToplevel(interp, path);
 }

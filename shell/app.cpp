@@ -37,14 +37,6 @@
 
 namespace {
 
-// The world named on the command line, posted with the first WM_ZMLOADWORLD.
-struct FirstLoad {
-  char local[ZM_URL_BUFFER_SIZE];
-  char url[ZM_SHARED_URL_SIZE];
-  ZmLoadRecord record;
-};
-FirstLoad firstLoad;
-
 constexpr int kMessageFlagWarning = 1;
 
 // Another program that serves "Lumenfold" is the one running: it takes the
@@ -70,6 +62,7 @@ HWND createMainWindow(HINSTANCE instance) {
 // A world on the web is fetched once the main loop runs, under the window's
 // eyes, as the location bar opens it.
 bool postFirstOpen(HWND mainWindow, const char* url) {
+  ZmFirstLoad& firstLoad = zmShell.firstLoad;
   if (!zmCopyUrl(firstLoad.url, sizeof firstLoad.url, url, "zmAppInit")) return false;
   firstLoad.record = {firstLoad.url, nullptr};
   return PostMessageA(mainWindow, WM_ZMOPENURL, 0, reinterpret_cast<LPARAM>(&firstLoad.record)) != 0;
@@ -89,6 +82,7 @@ bool postFirstLoad(HWND mainWindow, const char* word) {
   }
   const char* url = zmWwwFilenameToUrl(word);
   if (url == nullptr) return false;
+  ZmFirstLoad& firstLoad = zmShell.firstLoad;
   std::strcpy(firstLoad.url, url);  // both 256 characters at most
   // The file named on the command line is the user's own, whatever URL the
   // browser gives it: kept, and unpacked into the user folder.

@@ -2,7 +2,8 @@
 //
 // Owns: zmAppInit, which creates everything the user sees and the services
 // behind it in their order, the first-load record of the world named on the
-// command line, the socket layer's start and end, and the shut-down: the
+// command line (kept in the shell's record, shell/appstate.h), the socket
+// layer's start and end, and the shut-down: the
 // main window's WM_DESTROY steps and zmAppExit. It does not own the main
 // loop (script/mainloop.h), the windows' procedures, nor the command line's
 // table (shell/cmdline.h).

@@ -1,22 +1,29 @@
 // shell/appstate.h -- what every window of the shell reads: the main
 // window's private messages, and the shell's one record of the program's
-// state: the command line with its option flags, the application state and
-// the running flag, the shared URL buffer, the pending camera and the
-// viewer-registration result.
+// state: the command line with its option flags and the program's own run
+// options, the application state and the running flag, the first world's
+// load record, the shared URL buffer, the pending camera, the pending
+// reload, the failed-load observer, the viewer-registration result, and the
+// user's avatar and nickname.
 //
 // Owns the record (zmShell) and the transitions of the application state;
 // the program changes the state only through them, each named for what
-// happens. The command line's words are scanned by shell/cmdline.h; the
-// world loading (shell/worldload.h) drives most transitions.
+// happens. The other members are written by the module named beside each:
+// the command line's words are scanned by shell/cmdline.h; the world
+// loading (shell/worldload.h) drives most transitions.
 #ifndef LUMENFOLD_SHELL_APPSTATE_H
 #define LUMENFOLD_SHELL_APPSTATE_H
 
 #include <cstddef>
 
+#include <string>
+
 #include "core/apphandles.h"
 #include "core/vecmath.h"
+#include "loading/filetype.h"
 #include "loading/wwwlink.h"
 #include "platform/winuser.h"
+#include "shell/nickname.h"
 
 // Private messages of the main window. WM_USER + 2 is never sent;
 // WM_ZMLOADWORLD and WM_ZMLOADING, with the load record they carry, are the
@@ -60,18 +67,53 @@ struct ZmOptionFlags {
   int memdbg = 0;      // "-memdbg": recorded only
 };
 
+// The program's own options, taken off its command line before the shell
+// scans the other words (shell/main): they shape the run, not the worlds.
+struct ZmRunOptions {
+  bool headless = false;   // "--headless": no display, messages to standard error too
+  long frames = 0;         // "--frames N": ends after N rendered frames; 0 runs until closed
+  std::string screenshot;  // "--screenshot FILE.bmp": the view written after the last frame
+  bool chat = false;       // "--chat": the chat window opened at the start
+};
+
+// The world named on the command line (shell/app.h): the record its
+// WM_ZMLOADWORLD or WM_ZMOPENURL carries, and the buffers it points into,
+// which must outlive the message.
+struct ZmFirstLoad {
+  char local[ZM_URL_BUFFER_SIZE];
+  char url[ZM_SHARED_URL_SIZE];
+  ZmLoadRecord record;
+};
+
+// Reload keeps the current history entry for the world it fetches again
+// (shell/worldload.h).
+struct ZmReloading {
+  bool pending = false;  // consumed by the next zmLoadWorld
+  ZmRT camera{};         // the copy of the camera Reload was given
+};
+
 struct ZmShellState {
   ZmCommandLine commandLine;
   ZmOptionFlags options;
+  ZmRunOptions run;
   int zmAppState = ZM_APP_NONE;  // a ZmAppStateValue
   int worldRunning = 0;          // 1 from a built world's showing to the next build or reload
+  ZmFirstLoad firstLoad{};
   // The URL buffer shared by Reload, the Open URL dialog and the location bar.
   char sharedUrl[ZM_SHARED_URL_SIZE] = {};
   // The camera the next arriving world is shown from: a copy, so that
   // deleting the bookmark it came from meanwhile leaves nothing dangling.
   bool cameraPending = false;
   ZmRT pendingCamera{};
+  ZmReloading reloading;
+  // Called after every load that failed (shell/worldload.h); null for none.
+  void (*failedLoadObserver)() = nullptr;
   int viewerRegistration = 0;  // the viewer registration's result (0 registered)
+  // The avatar chosen (shell/avatar.h): one of the avatar table's world
+  // texts, null before any is chosen.
+  const char* avatar = nullptr;
+  // The nickname (shell/nickname.h), mirroring the preference "NickName".
+  char nickname[ZM_NICKNAME_SIZE] = "(nik)";
 };
 
 extern ZmShellState zmShell;

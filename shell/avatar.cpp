@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
+#include "shell/appstate.h"
 #include "shell/dibfile.h"
 #include "shell/picturelist.h"
 
@@ -25,8 +26,6 @@ struct Avatar {
 constexpr Avatar kAvatars[] = {{"person.wrl", "person.bmp"}, {"boy.wrl", "boy.bmp"}, {"girl.wrl", "girl.bmp"}, {"", ""}};
 
 constexpr int kPictureWidth = 60;
-
-const char* currentAvatar = nullptr;  // one of the table's world texts, or none yet
 
 void registerAvatarDialog() {
   platform::DialogTemplate dialog;
@@ -57,7 +56,7 @@ HBITMAP loadPicture(const char* name, int* height) {
 // The position of the current avatar in the table; 0 when none is chosen.
 int currentPosition() {
   for (int position = 0; kAvatars[position].world[0] != '\0'; position++)
-    if (currentAvatar != nullptr && std::strcmp(kAvatars[position].world, currentAvatar) == 0) return position;
+    if (zmShell.avatar != nullptr && std::strcmp(kAvatars[position].world, zmShell.avatar) == 0) return position;
   return 0;
 }
 
@@ -75,7 +74,7 @@ void takeSelection(HWND dialog) {
   const LRESULT selected = SendDlgItemMessageA(dialog, ZM_AVDLG_LIST, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR) return;
   const LRESULT position = SendDlgItemMessageA(dialog, ZM_AVDLG_LIST, LB_GETITEMDATA, WPARAM(selected), 0);
-  if (position >= 0 && position < LRESULT(std::size(kAvatars) - 1)) currentAvatar = kAvatars[position].world;
+  if (position >= 0 && position < LRESULT(std::size(kAvatars) - 1)) zmShell.avatar = kAvatars[position].world;
 }
 
 INT_PTR CALLBACK avatarDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -105,8 +104,8 @@ INT_PTR CALLBACK avatarDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 const char* zmGetAvatarFile() {
-  if (currentAvatar == nullptr) currentAvatar = kAvatars[0].world;
-  return currentAvatar;
+  if (zmShell.avatar == nullptr) zmShell.avatar = kAvatars[0].world;
+  return zmShell.avatar;
 }
 
 int zmOpenAvatarDialog(HWND mainWindow) {
@@ -115,4 +114,4 @@ int zmOpenAvatarDialog(HWND mainWindow) {
   return 0;
 }
 
-void zmResetAvatarForTest() { currentAvatar = nullptr; }
+void zmResetAvatarForTest() { zmShell.avatar = nullptr; }

@@ -2,8 +2,8 @@
 // ships the user appears as, and the dialog "ViewAvatar" that shows them.
 //
 // Owns: the fixed table of avatars (a world file and a picture in the
-// data folder each), the current choice, and the dialog with its
-// picture list. It does not own the avatar worlds or pictures (shipped in
+// data folder each), the current choice (kept in the shell's record,
+// shell/appstate.h), and the dialog with its picture list. It does not own the avatar worlds or pictures (shipped in
 // the data folder) nor their use (the multi-user client announces
 // zmGetAvatarFile; the viewer's own person is "person.wrl" whatever the
 // choice).

@@ -9,6 +9,7 @@
 #include "multiuser/send.h"
 #include "platform/windows.h"
 #include "shell/labels.h"
+#include "shell/mainparts.h"
 #include "shell/nickname.h"
 #include "shell/placement.h"
 
@@ -21,13 +22,8 @@ constexpr int kEditHeight = 20;
 constexpr int kBelowPane = 35;  // client height not taken by the pane
 constexpr int kEditId = 1;
 
-// The chat window and what the program knows of it.
-struct ChatState {
-  ZmChat* window = nullptr;  // null until zmChatInit and after zmChatExit
-  int chatFlag = 0;          // the Chat command's check mark: 1 while on show
-  long linesShown = 0;       // every line zmChatDisplay took, window or not
-};
-ChatState chat;
+// The chat window's part of the main window's record.
+ZmChatState& chat() { return zmMainWindowParts().chat; }
 
 ZmChat* recordOf(HWND frame) { return reinterpret_cast<ZmChat*>(GetWindowLongPtrA(frame, 0)); }
 
@@ -151,6 +147,7 @@ bool createParts(ZmChat* record, HINSTANCE instance) {
 }
 
 int showOrHide(UINT how) {
+  ZmChatState& chat = zmMainWindowParts().chat;
   if (chat.window == nullptr || chat.window->frame == nullptr) return -1;
   // Right of the main window, where it leaves the menu, location bar and view uncovered.
   if ((how & SWP_SHOWWINDOW) && !chat.window->placed) {
@@ -164,6 +161,7 @@ int showOrHide(UINT how) {
 }  // namespace
 
 int zmChatInit() {
+  ZmChatState& chat = zmMainWindowParts().chat;
   HINSTANCE instance = zmGetHinstance();
   if (!registerFrameClass(instance)) return -1;
   zmChatLabelInitFont();
@@ -176,6 +174,7 @@ int zmChatInit() {
 }
 
 int zmChatExit() {
+  ZmChatState& chat = zmMainWindowParts().chat;
   if (chat.window == nullptr) return 0;
   zmDeleteLogView(chat.window->pane);
   if (chat.window->frame != nullptr) DestroyWindow(chat.window->frame);
@@ -191,6 +190,7 @@ int zmChatShow() { return showOrHide(SWP_SHOWWINDOW); }
 int zmChatHide() { return showOrHide(SWP_HIDEWINDOW); }
 
 int zmChatCommand(HWND mainWindow) {
+  ZmChatState& chat = zmMainWindowParts().chat;
   chat.chatFlag = !chat.chatFlag;
   if (chat.chatFlag)
     zmChatShow();
@@ -201,6 +201,7 @@ int zmChatCommand(HWND mainWindow) {
 }
 
 void zmChatDisplay(ZmObj* object, const char* text) {
+  ZmChatState& chat = zmMainWindowParts().chat;
   if (text == nullptr) return;
   ++chat.linesShown;
   if (chat.window != nullptr) zmLogAppend(chat.window->pane, text);
@@ -211,5 +212,5 @@ int zmChatInputLimit(const char* nickname) {
   return zmqxChatTextLimit() - int(std::strlen(nickname)) - 3;
 }
 
-ZmChat* zmGetChat() { return chat.window; }
-long zmChatLineCount() { return chat.linesShown; }
+ZmChat* zmGetChat() { return chat().window; }
+long zmChatLineCount() { return chat().linesShown; }

@@ -13,6 +13,7 @@
 #include "platform/wingdi.h"
 #include "script/mainloop.h"
 #include "shell/cmdline.h"
+#include "shell/viewparts.h"
 #include "viewer/api.h"
 #include "viewer/sceneobjects.h"
 
@@ -22,15 +23,8 @@ constexpr COLORREF kChatBackground = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF kScouterBackground = RGB(0x80, 0x80, 0x80);
 constexpr DWORD kPatternOrDestination = 0x00FA0089;
 
-struct Labels {
-  ZmLabel* first = nullptr;
-  int shown = 1;
-  int scouter = 0;
-  ZmLabel* scouterLabel = nullptr;
-  ZmFontObj* chatFont = nullptr;
-  ZmFontObj* scouterFont = nullptr;
-};
-Labels labels;
+// The labels' part of the view's record.
+ZmLabelList& labels() { return zmViewParts().labels; }
 
 // ---- Time --------------------------------------------------------------------------
 
@@ -62,6 +56,7 @@ bool expired(const ZmLabel* label) {
 // Without its font (before start-up made it) a label cannot be drawn: none
 // is made.
 ZmLabel* newLabel(ZmObj* object, ZmLeaf* part, ZmFontObj* fontObj, int32_t kind) {
+  ZmLabelList& labels = zmViewParts().labels;
   if (fontObj == nullptr) return nullptr;
   auto* label = new ZmLabel{};
   label->x = label->y = -1;
@@ -85,6 +80,7 @@ ZmLabel* newLabel(ZmObj* object, ZmLeaf* part, ZmFontObj* fontObj, int32_t kind)
 }
 
 void removeLabel(ZmLabel* label) {
+  ZmLabelList& labels = zmViewParts().labels;
   if (labels.scouterLabel == label) labels.scouterLabel = nullptr;
   zmDeleteTextBuf(label->textBuf);
   if (label->prev != nullptr) label->prev->next = label->next;
@@ -182,7 +178,7 @@ ZmLabel* scout(ZmWorld* world, LPARAM lParam) {
     if (std::strcmp(zmLabelText(label), text) == 0) return label;
     return say(label, text, ZM_SCOUTER_LABEL_LIFE) ? label : nullptr;
   }
-  ZmLabel* label = newLabel(owner, picked.leaf, labels.scouterFont, ZM_LABEL_SCOUTER);
+  ZmLabel* label = newLabel(owner, picked.leaf, labels().scouterFont, ZM_LABEL_SCOUTER);
   if (label == nullptr) return nullptr;
   std::memcpy(label->anchor, picked.point, sizeof label->anchor);
   label->geometry = ZM_LABEL_AT_ANCHOR;
@@ -242,11 +238,13 @@ void draw(HDC dc, const ZmLabel* label) {
 int zmLabelInit() { return 0; }
 
 int zmLabelExit() {
+  ZmLabelList& labels = zmViewParts().labels;
   while (labels.first != nullptr) removeLabel(labels.first);
   return 0;
 }
 
 int zmScouterInitFont() {
+  ZmLabelList& labels = zmViewParts().labels;
   if (labels.scouterFont == nullptr)
     labels.scouterFont =
         zmNewFontObj("ARIAL Italic", 16, kScouterBackground, RGB(0xFF, 0xFF, 0xFF), ZM_LABEL_STYLE_SHADOW);
@@ -254,11 +252,13 @@ int zmScouterInitFont() {
 }
 
 void zmScouterExitFont() {
+  ZmLabelList& labels = zmViewParts().labels;
   zmDeleteFontObj(labels.scouterFont);
   labels.scouterFont = nullptr;
 }
 
 int zmChatLabelInitFont() {
+  ZmLabelList& labels = zmViewParts().labels;
   if (labels.chatFont == nullptr)
     labels.chatFont = zmNewFontObj("FixedSys", 12, kChatBackground, RGB(0, 0, 0),
                                    ZM_LABEL_STYLE_BACKGROUND | ZM_FONT_PATTERN_BRUSH);
@@ -266,6 +266,7 @@ int zmChatLabelInitFont() {
 }
 
 void zmChatLabelExitFont() {
+  ZmLabelList& labels = zmViewParts().labels;
   zmDeleteFontObj(labels.chatFont);
   labels.chatFont = nullptr;
 }
@@ -279,7 +280,7 @@ void zmChatLabelSay(ZmObj* object, const char* text) {
     if (std::strcmp(zmLabelText(label), text) != 0) say(label, text, ZM_CHAT_LABEL_RENEWED_LIFE);
     return;
   }
-  ZmLabel* label = newLabel(object, firstShapeLeaf(object), labels.chatFont, ZM_LABEL_CHAT);
+  ZmLabel* label = newLabel(object, firstShapeLeaf(object), labels().chatFont, ZM_LABEL_CHAT);
   if (label == nullptr) return;
   label->geometry = ZM_LABEL_AT_TOP;
   label->flags |= ZM_LABEL_FOLLOW;
@@ -287,18 +288,21 @@ void zmChatLabelSay(ZmObj* object, const char* text) {
 }
 
 int zmScouterOn() {
+  ZmLabelList& labels = zmViewParts().labels;
   const int previous = labels.scouter;
   labels.scouter = 1;
   return previous;
 }
 
 int zmScouterOff() {
+  ZmLabelList& labels = zmViewParts().labels;
   const int previous = labels.scouter;
   labels.scouter = 0;
   return previous;
 }
 
 LRESULT zmScouterMouseMove(HWND, UINT, WPARAM, LPARAM lParam) {
+  ZmLabelList& labels = zmViewParts().labels;
   ZmWorld* world = zmGetCurrentWorld();
   if (labels.scouter != 1 || world == nullptr) return 0;
   labels.scouterLabel = scout(world, lParam);
@@ -318,7 +322,7 @@ ZmObj* zmGetObjName(ZmObj* object) {
 // ---- Every tick and every frame --------------------------------------------------
 
 void zmLabelUpdate() {
-  for (ZmLabel* label = labels.first, *next = nullptr; label != nullptr; label = next) {
+  for (ZmLabel* label = labels().first, *next = nullptr; label != nullptr; label = next) {
     next = label->next;
     if (expired(label))
       removeLabel(label);
@@ -328,7 +332,7 @@ void zmLabelUpdate() {
 }
 
 void zmScouterDraw(HDC dc) {
-  for (const ZmLabel* label = labels.first; label != nullptr; label = label->next)
+  for (const ZmLabel* label = labels().first; label != nullptr; label = label->next)
     if (label->placed == 1) draw(dc, label);
 }
 
@@ -350,17 +354,19 @@ int zmLabelWinSetObjPos(ZmWorld* world, ZmObj* object, POINT* point, int32_t geo
 }
 
 void zmLabelHideAll() {
+  ZmLabelList& labels = zmViewParts().labels;
   labels.shown = 0;
   for (ZmLabel* label = labels.first; label != nullptr; label = label->next) label->flags |= ZM_LABEL_FROZEN;
 }
 
 void zmLabelShowAll() {
+  ZmLabelList& labels = zmViewParts().labels;
   labels.shown = 1;
   for (ZmLabel* label = labels.first; label != nullptr; label = label->next) label->flags &= ~ZM_LABEL_FROZEN;
 }
 
 void zmDeleteObjLabels(ZmObj* object) {
-  for (ZmLabel* label = labels.first, *next = nullptr; label != nullptr; label = next) {
+  for (ZmLabel* label = labels().first, *next = nullptr; label != nullptr; label = next) {
     next = label->next;
     if (label->object == object) removeLabel(label);
   }
@@ -368,15 +374,15 @@ void zmDeleteObjLabels(ZmObj* object) {
 
 // ---- Readers ------------------------------------------------------------------------
 
-ZmLabel* zmFirstLabel() { return labels.first; }
+ZmLabel* zmFirstLabel() { return labels().first; }
 
 ZmLabel* zmFindObjLabel(ZmObj* object, int32_t kind) {
-  for (ZmLabel* label = labels.first; label != nullptr; label = label->next)
+  for (ZmLabel* label = labels().first; label != nullptr; label = label->next)
     if (label->object == object && label->kind == kind) return label;
   return nullptr;
 }
 
-ZmLabel* zmCurrentScouterLabel() { return labels.scouterLabel; }
+ZmLabel* zmCurrentScouterLabel() { return labels().scouterLabel; }
 
 const char* zmLabelText(const ZmLabel* label) {
   const ZmTextMsg* msg = label->textBuf->firstMsg;

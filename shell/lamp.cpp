@@ -8,6 +8,7 @@
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
 #include "viewer/rendering.h"
+#include "shell/mainparts.h"
 
 namespace {
 
@@ -21,12 +22,8 @@ constexpr int kFramePenWidth = 3;
 
 constexpr COLORREF kRestColour = RGB(0, 0, 0);
 
-struct Lamp {
-  COLORREF colour = kRestColour;  // of the blink under way or the last one
-  DWORD deadline = 0;             // end of the phase under way
-  int phases = 0;                 // phases still to come; 0 at rest
-};
-Lamp lamp;
+// The lamp's part of the main window's record.
+ZmLamp& lamp() { return zmMainWindowParts().lamp; }
 
 // True when `time` lies after `deadline` on the wrapping 32-bit clock.
 bool isPast(DWORD time, DWORD deadline) { return static_cast<int32_t>(time - deadline) > 0; }
@@ -43,8 +40,8 @@ void drawIntoMainWindow(COLORREF colour) {
 }  // namespace
 
 COLORREF zmGetLampRestColor() { return kRestColour; }
-COLORREF zmGetLampColor() { return lamp.colour; }
-int zmGetLampPhases() { return lamp.phases; }
+COLORREF zmGetLampColor() { return lamp().colour; }
+int zmGetLampPhases() { return lamp().phases; }
 
 void zmDrawLampFrame(HDC dc, COLORREF colour) {
   int viewWidth = 0, viewHeight = 0;
@@ -63,6 +60,7 @@ void zmDrawLampFrame(HDC dc, COLORREF colour) {
 }
 
 void zmSetLamp(COLORREF colour) {
+  ZmLamp& lamp = zmMainWindowParts().lamp;
   lamp.deadline = GetTickCount() + ZM_LAMP_PHASE_MS;
   lamp.colour = colour;
   lamp.phases = ZM_LAMP_PHASES;
@@ -70,15 +68,17 @@ void zmSetLamp(COLORREF colour) {
 }
 
 void zmLampBlinkStep(DWORD time) {
+  ZmLamp& lamp = zmMainWindowParts().lamp;
   if (lamp.phases <= 0 || !isPast(time, lamp.deadline)) return;
   lamp.deadline = time + ZM_LAMP_PHASE_MS;
   --lamp.phases;
   drawIntoMainWindow(lamp.phases % 2 == 0 ? kRestColour : lamp.colour);
 }
 
-void zmStopLampBlink() { lamp.phases = 0; }
+void zmStopLampBlink() { lamp().phases = 0; }
 
 void zmRestLamp() {
+  ZmLamp& lamp = zmMainWindowParts().lamp;
   if (lamp.phases == 0) return;
   lamp.phases = 0;
   drawIntoMainWindow(kRestColour);

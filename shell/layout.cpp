@@ -1,6 +1,7 @@
 // shell/layout.cpp -- the main window's client geometry, the 4:3 rule and
 // the logo (see layout.h).
 #include "shell/layout.h"
+#include "shell/mainparts.h"
 
 
 #include <algorithm>
@@ -34,13 +35,8 @@ constexpr int kFirstOuterHeight = 400;
 constexpr int kLogoX = 12;
 constexpr int kLogoGapBelowView = 9;
 
-struct MainGeometry {
-  int clientWidth = 0;   // as WM_SIZE gave it or the 4:3 rule computed it
-  int clientHeight = 0;
-  int commandBarWidth = 0;  // the toolbars' share; 0 until they exist
-  int navBarHeight = 0;
-};
-MainGeometry geometry;
+// The layout's part of the main window's record.
+ZmMainGeometry& geometry() { return zmMainWindowParts().geometry; }
 
 // What the main window's frame, caption and menu bar take from its outer size.
 int frameWidth() { return 2 * GetSystemMetrics(SM_CXFRAME); }
@@ -49,6 +45,7 @@ int frameHeight() {
 }
 
 void keepClientSizeOf(int outerWidth, int outerHeight) {
+  ZmMainGeometry& geometry = zmMainWindowParts().geometry;
   geometry.clientWidth = outerWidth - frameWidth();
   geometry.clientHeight = outerHeight - frameHeight();
 }
@@ -56,21 +53,25 @@ void keepClientSizeOf(int outerWidth, int outerHeight) {
 }  // namespace
 
 void zmSetMainClientSize(int width, int height) {
+  ZmMainGeometry& geometry = zmMainWindowParts().geometry;
   geometry.clientWidth = width;
   geometry.clientHeight = height;
 }
 
 void zmGetMainClientSize(int* width, int* height) {
+  ZmMainGeometry& geometry = zmMainWindowParts().geometry;
   *width = geometry.clientWidth;
   *height = geometry.clientHeight;
 }
 
 void zmSetToolbarShare(int commandBarWidth, int navBarHeight) {
+  ZmMainGeometry& geometry = zmMainWindowParts().geometry;
   geometry.commandBarWidth = commandBarWidth;
   geometry.navBarHeight = navBarHeight;
 }
 
 ZmViewRect zmComputeViewRect() {
+  ZmMainGeometry& geometry = zmMainWindowParts().geometry;
   const int width = geometry.clientWidth - (geometry.commandBarWidth + kViewWidthMargin);
   const int height = geometry.clientHeight - (geometry.navBarHeight + kViewHeightMargin);
   return {kViewX, kViewY, std::max(width, 0), std::max(height, 0)};
@@ -81,10 +82,10 @@ void zmPlaceViewWindow(HWND viewWindow) {
   MoveWindow(viewWindow, view.x, view.y, view.width, view.height, TRUE);
 }
 
-int zmGetMaxTrackWidth() { return frameWidth() + geometry.commandBarWidth + ZM_VIEW_MAX_WIDTH + kViewWidthMargin; }
+int zmGetMaxTrackWidth() { return frameWidth() + geometry().commandBarWidth + ZM_VIEW_MAX_WIDTH + kViewWidthMargin; }
 
 int zmGetMaxTrackHeight() {
-  return frameHeight() + geometry.navBarHeight + ZM_VIEW_MAX_HEIGHT + kViewHeightMargin;
+  return frameHeight() + geometry().navBarHeight + ZM_VIEW_MAX_HEIGHT + kViewHeightMargin;
 }
 
 void zmKeepViewAspect(int* outerWidth, int* outerHeight) {

@@ -1,5 +1,6 @@
 // shell/location.cpp -- the location bar and its edit field (see location.h).
 #include "shell/location.h"
+#include "shell/mainparts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,16 +27,10 @@ constexpr int kBarHalfWidth = 177;
 constexpr COLORREF kFieldFrameColour = RGB(0x80, 0x80, 0x80);
 constexpr DWORD kFieldStyle = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
 
-struct LocationBar {
-  HFONT font = nullptr;
-  ZmLocationGeometry geometry{0, 0, ZM_LOCATION_BAR_Y};
-  HWND field = nullptr;
-  WNDPROC editProc = nullptr;  // the edit control's own procedure
-  ZmLoadRecord openRequest{};  // lParam of the WM_ZMOPENURL the field posts
-};
-LocationBar bar;
+// The location bar's part of the main window's record.
+ZmLocationBar& bar() { return zmMainWindowParts().locationBar; }
 
-int fieldWidth() { return ZM_LOCATION_BAR_WIDTH - bar.geometry.labelWidth; }
+int fieldWidth() { return ZM_LOCATION_BAR_WIDTH - bar().geometry.labelWidth; }
 
 int defaultFontLabelWidth() {
   HWND main = zmGetMainHwnd();
@@ -72,6 +67,7 @@ std::string openable(const std::string& typed) {
 
 // Enter in the field: the text goes to the main window as an open request.
 void openFieldText(HWND field) {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   const int length = GetWindowTextLengthA(field);
   if (length >= int(ZM_SHARED_URL_SIZE)) {
     zmReportWarning("zmLocationFieldProc: a URL of %d characters is longer than %d; it is not opened", length,
@@ -100,6 +96,7 @@ void openFieldText(HWND field) {
 }  // namespace
 
 HFONT zmCreateLocationFont() {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   if (bar.font != nullptr) DeleteObject(bar.font);
   LOGFONTA font{};
   font.lfHeight = kFontHeight;
@@ -109,6 +106,7 @@ HFONT zmCreateLocationFont() {
 }
 
 void zmLayoutLocationBar() {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   int clientWidth = 0, clientHeight = 0;
   zmGetMainClientSize(&clientWidth, &clientHeight);
   bar.geometry.labelWidth = defaultFontLabelWidth() + kLabelPadding;
@@ -120,9 +118,10 @@ void zmLayoutLocationBar() {
   }
 }
 
-ZmLocationGeometry zmGetLocationGeometry() { return bar.geometry; }
+ZmLocationGeometry zmGetLocationGeometry() { return bar().geometry; }
 
 void zmDrawLocationLabel(HDC dc) {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   const ZmLocationGeometry& at = bar.geometry;
   HGDIOBJ previousFont = SelectObject(dc, bar.font);
   SetTextColor(dc, RGB(255, 255, 255));
@@ -139,6 +138,7 @@ void zmDrawLocationLabel(HDC dc) {
 }
 
 HWND zmCreateLocationField(HINSTANCE instance, HWND parent) {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   HWND field = CreateWindowExA(0, "edit", "", kFieldStyle, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
   if (field == nullptr) return nullptr;
   SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(bar.font), 0);
@@ -148,9 +148,10 @@ HWND zmCreateLocationField(HINSTANCE instance, HWND parent) {
   return field;
 }
 
-HWND zmGetLocationField() { return bar.field; }
+HWND zmGetLocationField() { return bar().field; }
 
 LRESULT CALLBACK zmLocationFieldProc(HWND field, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   if (msg == WM_CHAR && (wParam == '\n' || wParam == '\r')) {
     openFieldText(field);
     return 0;
@@ -160,5 +161,6 @@ LRESULT CALLBACK zmLocationFieldProc(HWND field, UINT msg, WPARAM wParam, LPARAM
 }
 
 void zmSetLocationText(const char* text) {
+  ZmLocationBar& bar = zmMainWindowParts().locationBar;
   if (bar.field != nullptr) SetWindowTextA(bar.field, text);
 }

@@ -6,6 +6,7 @@
 
 #include "core/apphandles.h"
 #include "platform/windows.h"
+#include "shell/mainparts.h"
 
 namespace {
 
@@ -13,9 +14,6 @@ constexpr const char* kLogClass = "zmLog";
 constexpr int kViewWord = 0;  // the window word holding the ZmLogView
 constexpr int kStartWidth = 480;
 constexpr int kStartHeight = 400;
-
-// Made with the class; every log view draws with it until the program ends.
-ZmFontObj* logFont = nullptr;
 
 ZmLogView* viewOf(HWND hwnd) { return reinterpret_cast<ZmLogView*>(GetWindowLongPtrA(hwnd, kViewWord)); }
 
@@ -119,6 +117,7 @@ LRESULT CALLBACK logViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int zmRegisterLogViewClass(HINSTANCE instance) {
+  ZmFontObj*& logFont = zmMainWindowParts().logFont;
   if (logFont != nullptr) return 0;
   WNDCLASSA wc{};
   wc.style = 0;
@@ -138,7 +137,7 @@ int zmRegisterLogViewClass(HINSTANCE instance) {
 ZmLogView* zmNewLogView(HWND parent, int maxMsgs) {
   auto* view = new (std::nothrow) ZmLogView{nullptr, kStartWidth, kStartHeight, maxMsgs, nullptr, 0, 0, 0};
   if (view == nullptr) return nullptr;
-  view->textBuf = zmNewTextBuf(logFont);
+  view->textBuf = zmNewTextBuf(zmMainWindowParts().logFont);
   if (view->textBuf != nullptr) {
     view->linesPerPage = view->height / zmTextBufGetLineHeight(view->textBuf);
     zmTextBufSetWrap(view->textBuf, view->width, maxMsgs);

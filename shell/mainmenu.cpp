@@ -10,10 +10,12 @@
 #include "platform/menus.h"
 #include "platform/winuser.h"
 #include "shell/mainwnd.h"
+#include "shell/mainparts.h"
 
 namespace {
 
-int bookmarkEntries = 0;  // n: the bookmark entries the menu shows, ids 1 to n
+// The menu's part of the main window's record.
+int& bookmarkEntries() { return zmMainWindowParts().bookmarkEntries; }
 
 using platform::MenuTemplateItem;
 
@@ -31,7 +33,7 @@ HMENU mainMenu() {
 }  // namespace
 
 void zmRegisterMainMenu() {
-  bookmarkEntries = 0;  // menus made from the resource start without entries
+  bookmarkEntries() = 0;  // menus made from the resource start without entries
   platform::registerMenuResource(
       ZM_MAIN_MENU,
       {
@@ -76,6 +78,7 @@ int zmCheckMenuCommand(int id, bool checked) {
 }
 
 int zmAppendBookmarkMenuEntry(const char* title) {
+  int& bookmarkEntries = zmMainWindowParts().bookmarkEntries;
   HMENU menu = zmFindSubMenu(ZM_CMD_ADD_BOOKMARK);
   if (menu == nullptr || bookmarkEntries >= ZM_MAX_BOOKMARK_MENU_ENTRIES) return 0;
   if (!AppendMenuA(menu, MF_STRING, UINT_PTR(bookmarkEntries + 1), title)) return 0;
@@ -89,6 +92,7 @@ void zmAppendBookmarkMenu() {
 // The entries are the menu's last n items: deleting at the first entry's
 // position until nothing is left there takes them all.
 void zmRemoveBookmarkMenu() {
+  int& bookmarkEntries = zmMainWindowParts().bookmarkEntries;
   if (HMENU menu = zmFindSubMenu(ZM_CMD_ADD_BOOKMARK)) {
     const UINT first = UINT(GetMenuItemCount(menu) - bookmarkEntries);
     while (DeleteMenu(menu, first, MF_BYPOSITION)) {
@@ -97,7 +101,7 @@ void zmRemoveBookmarkMenu() {
   bookmarkEntries = 0;
 }
 
-int zmBookmarkMenuCount() { return bookmarkEntries; }
+int zmBookmarkMenuCount() { return bookmarkEntries(); }
 
 void zmSetWindowTitle() {
   const ZmWorld* world = zmGetCurrentWorld();

@@ -19,6 +19,7 @@
 #include "shell/lamp.h"
 #include "shell/layout.h"
 #include "shell/location.h"
+#include "shell/mainparts.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
 #include "shell/worldload.h"
@@ -28,12 +29,8 @@ namespace {
 constexpr COLORREF kBackground = RGB(0, 0, 0);
 constexpr COLORREF kText = RGB(255, 255, 255);
 
-struct MainWindow {
-  HBRUSH background = nullptr;  // the location field's background, kept for the run
-  int operationDepth = 0;       // operations running that may pump messages
-  bool closePending = false;    // a WM_CLOSE arrived during one
-};
-MainWindow mainWindow;
+// The window's own part of the main window's record.
+ZmMainWindowState& mainWindow() { return zmMainWindowParts().window; }
 
 // Loading, opening and ticking may pump messages (the world's build, the
 // unpacking of a file, a script); the world they work on must outlive them,
@@ -41,10 +38,11 @@ MainWindow mainWindow;
 // unwound.
 class Operation {
  public:
-  explicit Operation(HWND hwnd) : hwnd_(hwnd) { ++mainWindow.operationDepth; }
+  explicit Operation(HWND hwnd) : hwnd_(hwnd) { ++mainWindow().operationDepth; }
   ~Operation() {
-    if (--mainWindow.operationDepth > 0 || !mainWindow.closePending) return;
-    mainWindow.closePending = false;
+    ZmMainWindowState& window = mainWindow();
+    if (--window.operationDepth > 0 || !window.closePending) return;
+    window.closePending = false;
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   }
   Operation(const Operation&) = delete;
@@ -157,6 +155,7 @@ bool keepsViewAspect(const WINDOWPOS* position) {
 }  // namespace
 
 int zmRegisterMainClass(HINSTANCE instance) {
+  ZmMainWindowState& mainWindow = zmMainWindowParts().window;
   WNDCLASSA windowClass{};
   mainWindow.operationDepth = 0;
   mainWindow.closePending = false;
@@ -173,6 +172,7 @@ int zmRegisterMainClass(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK zmMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ZmMainWindowState& mainWindow = zmMainWindowParts().window;
   switch (msg) {
     case WM_CREATE:
       return onCreate(hwnd);

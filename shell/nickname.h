@@ -1,7 +1,7 @@
 // shell/nickname.h -- the name other users know this user by.
 //
-// Owns: the 32-byte nickname buffer, which mirrors the preference
-// "NickName", its first-start default (the system's user name, stored as
+// Owns: the 32-byte nickname buffer (kept in the shell's record,
+// shell/appstate.h), which mirrors the preference "NickName", its first-start default (the system's user name, stored as
 // both "Name" and "NickName" while "NickName" still holds the placeholder
 // "(nik)"), and handing the current nickname to the multi-user client's
 // settings. It does not own the preferences store (shell/preferences.h) nor

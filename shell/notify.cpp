@@ -4,6 +4,7 @@
 #include "core/apphandles.h"
 #include "platform/windows.h"
 #include "shell/placement.h"
+#include "shell/mainparts.h"
 
 namespace {
 
@@ -17,16 +18,11 @@ constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 30;
 constexpr int kButtonDrop = 15;       // the button's top, below client height - kBelowLogView
 
-// The one notify window and its parts; all null while there is none.
-struct NotifyWindow {
-  HWND hwnd;
-  ZmLogView* logView;
-  HWND closeButton;
-  bool placed;  // put below the owner when first shown
-};
-NotifyWindow notifyWindow{};
+// The Messages window's part of the main window's record.
+ZmNotifyWindow& notifyWindow() { return zmMainWindowParts().notify; }
 
 void layOut(int clientWidth, int clientHeight) {
+  ZmNotifyWindow& notifyWindow = zmMainWindowParts().notify;
   if (notifyWindow.logView != nullptr && notifyWindow.logView->hwnd != nullptr)
     MoveWindow(notifyWindow.logView->hwnd, kMargin, kMargin, clientWidth - 2 * kMargin, clientHeight - kBelowLogView,
                TRUE);
@@ -36,6 +32,7 @@ void layOut(int clientWidth, int clientHeight) {
 }
 
 void onCreate(HWND hwnd) {
+  ZmNotifyWindow& notifyWindow = zmMainWindowParts().notify;
   notifyWindow.hwnd = hwnd;
   notifyWindow.logView = zmNewLogView(hwnd, kNotifyMaxMsgs);
   notifyWindow.closeButton =
@@ -47,10 +44,11 @@ void onCreate(HWND hwnd) {
 // so that the next message can show it again.
 void hideAndClear(HWND hwnd) {
   ShowWindow(hwnd, SW_HIDE);
-  zmLogClear(notifyWindow.logView);
+  zmLogClear(notifyWindow().logView);
 }
 
 LRESULT CALLBACK notifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  ZmNotifyWindow& notifyWindow = zmMainWindowParts().notify;
   switch (message) {
     case WM_CREATE: onCreate(hwnd); return 0;
     case WM_SIZE: layOut(LOWORD(lParam), HIWORD(lParam)); return 0;
@@ -61,7 +59,7 @@ LRESULT CALLBACK notifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE: hideAndClear(hwnd); return 0;
     case WM_DESTROY:
       zmDeleteLogView(notifyWindow.logView);
-      notifyWindow = NotifyWindow{};
+      notifyWindow = ZmNotifyWindow{};
       return 0;
     default: break;
   }
@@ -83,7 +81,7 @@ bool registerNotifyClass(HINSTANCE instance) {
 }  // namespace
 
 int zmNotifyInit(HINSTANCE instance, HWND owner) {
-  if (notifyWindow.hwnd != nullptr) return 0;
+  if (notifyWindow().hwnd != nullptr) return 0;
   if (!registerNotifyClass(instance)) return -1;
   HWND hwnd = CreateWindowExA(0, kNotifyClass, "Messages", WS_POPUP | WS_CAPTION | WS_THICKFRAME, 0, 0, kWidth,
                               kHeight, owner, nullptr, instance, nullptr);
@@ -91,6 +89,7 @@ int zmNotifyInit(HINSTANCE instance, HWND owner) {
 }
 
 int zmNotifyMessage(const char* text) {
+  ZmNotifyWindow& notifyWindow = zmMainWindowParts().notify;
   if (text == nullptr || notifyWindow.logView == nullptr) return -1;
   // Below the main window, where it leaves the menu, location bar and view uncovered.
   if (!notifyWindow.placed) {
@@ -102,8 +101,9 @@ int zmNotifyMessage(const char* text) {
 }
 
 void zmNotifyExit() {
+  ZmNotifyWindow& notifyWindow = zmMainWindowParts().notify;
   if (notifyWindow.hwnd != nullptr) DestroyWindow(notifyWindow.hwnd);
 }
 
-HWND zmGetNotifyHwnd() { return notifyWindow.hwnd; }
-ZmLogView* zmGetNotifyLogView() { return notifyWindow.logView; }
+HWND zmGetNotifyHwnd() { return notifyWindow().hwnd; }
+ZmLogView* zmGetNotifyLogView() { return notifyWindow().logView; }

@@ -7,17 +7,15 @@
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
 #include "shell/toolbarpics.h"
+#include "shell/mainparts.h"
 
 namespace {
 
 constexpr const char* kBarClass = "zmToolBar";
 constexpr const char* kButtonClass = "zmToolBarButton";
 
-// The main window's two bars; each forgets its bar when that is freed.
-struct MainBars {
-  ZmToolBar* command = nullptr;
-  ZmToolBar* navigation = nullptr;
-} mainBars;
+// The tool bars' part of the main window's record.
+ZmMainToolBars& mainBars() { return zmMainWindowParts().toolBars; }
 
 template <typename Record>
 Record* recordOf(HWND hwnd) {
@@ -114,6 +112,7 @@ void layOutButtons(const ZmToolBar& bar) {
 }
 
 void freeBar(ZmToolBar* bar) {
+  ZmMainToolBars& mainBars = zmMainWindowParts().toolBars;
   if (mainBars.command == bar) mainBars.command = nullptr;
   if (mainBars.navigation == bar) mainBars.navigation = nullptr;
   while (bar->buttons != nullptr) {
@@ -326,6 +325,7 @@ ZmToolBar* makeBar(HWND parent, const BarLayout& layout, const std::vector<Butto
 }  // namespace
 
 ZmToolBar* zmCreateCommandToolBar(HWND mainWindow) {
+  ZmMainToolBars& mainBars = zmMainWindowParts().toolBars;
   static const std::vector<ButtonRow> rows = {
       {111, {{"BAK1", "BAK2"}, {"BAK3", nullptr}}},
       {110, {{"FWD1", "FWD2"}, {"FWD3", nullptr}}},
@@ -341,6 +341,7 @@ ZmToolBar* zmCreateCommandToolBar(HWND mainWindow) {
 }
 
 ZmToolBar* zmCreateNavigationToolBar(HWND mainWindow) {
+  ZmMainToolBars& mainBars = zmMainWindowParts().toolBars;
   static const std::vector<ButtonRow> rows = {
       {130, {{"LT1", "LT3"}}}, {131, {{"LW1", "LW3"}}}, {132, {{"FW1", "FW3"}}},
       {133, {{"BK1", "BK3"}}}, {134, {{"RW1", "RW3"}}}, {135, {{"RT1", "RT3"}}},
@@ -349,5 +350,5 @@ ZmToolBar* zmCreateNavigationToolBar(HWND mainWindow) {
   return mainBars.navigation;
 }
 
-ZmToolBar* zmGetCommandToolBar() { return mainBars.command; }
-ZmToolBar* zmGetNavigationToolBar() { return mainBars.navigation; }
+ZmToolBar* zmGetCommandToolBar() { return mainBars().command; }
+ZmToolBar* zmGetNavigationToolBar() { return mainBars().navigation; }

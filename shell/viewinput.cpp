@@ -20,6 +20,7 @@
 #include "platform/winuser.h"
 #include "script/events.h"
 #include "shell/appstate.h"
+#include "shell/viewparts.h"
 #include "viewer/hooks.h"
 #include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
@@ -45,52 +46,8 @@ constexpr int32_t kKeyCodeEscape = 69, kKeyCodeAlt = 70, kKeyCodeUp = 72, kKeyCo
 constexpr int kTurnLeft = 130, kSlideLeft = 131, kForward = 132, kBack = 133, kSlideRight = 134,
               kTurnRight = 135;
 
-// The objects found from the picked object up through its parents.
-struct HandlerObjects {
-  ZmObj* pickHandler;  // the first that reacts to "PICK"
-  ZmObj* anchor;       // the first WWW anchor
-  ZmObj* grabHandler;  // the first that reacts to "DRAG", "GRAB" or "RELEASE"
-};
-
-struct MouseInput {
-  int x, y;                // the mouse now, signed client coordinates
-  bool buttonDown;
-  DWORD pressTime;         // message time of the press
-  int pressX, pressY;
-  ZmObj* eventTarget;      // under the mouse at the press
-  ZmObj* picked;           // under the mouse now, or null
-  HandlerObjects now;      // found for `picked`
-  ZmObj* pressAnchor;      // the anchor found at the press
-  bool pressGrabbing;      // a grab handler was found at the press
-  int shownX, shownY;      // drag direction on the toolbar (-1, 0, 1)
-  ZmEvent record;          // the mouse event on its way
-  ZmObj* recordPartOwner;  // owner of the leaf in record.part
-};
-
-// The keys as the view last saw them (bit 0x80 down, 0x01 toggled).
-struct KeyboardInput {
-  BYTE keyTable[256] = {};
-  // Arrow keys that went down since navigation last read the table. A tap
-  // shorter than a frame tick would otherwise go down and up between two
-  // steps and move nothing; the latch makes it count for one step. Modifiers
-  // are not latched, so a tapped Shift does not change the next walk.
-  bool arrowTapped[256] = {};
-};
-
-// The view's cursor shapes and the one it shows.
-struct ViewCursors {
-  HCURSOR shapes[5] = {};
-  int current = ZM_CURSOR_ARROW;
-};
-
-// Everything the view's input keeps from one message to the next.
-struct ViewInput {
-  MouseInput mouse;
-  KeyboardInput keyboard;
-  ViewCursors cursors;
-  ZmViewInputActions actions;  // an unset entry does nothing
-};
-ViewInput input;
+// The view input's part of the view's record.
+ZmViewInput& input() { return zmViewParts().input; }
 
 bool isArrow(int virtualKey) { return virtualKey >= VK_LEFT && virtualKey <= VK_DOWN; }
 
@@ -99,6 +56,7 @@ void callAction(int (*action)()) {
 }
 
 void setToolbarButton(int id, bool pressed) {
+  ZmViewInput& input = zmViewParts().input;
   if (input.actions.setToolbarButton) input.actions.setToolbarButton(id, pressed);
 }
 
@@ -113,6 +71,7 @@ ZmObj* live(ZmObj* object) {
 }
 
 void fillRecord(uint32_t type, WPARAM keys, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   input.mouse.record.type = type;
   input.mouse.record.x2d = float(input.mouse.x);
   input.mouse.record.y2d = float(input.mouse.y);
@@ -124,6 +83,7 @@ void fillRecord(uint32_t type, WPARAM keys, DWORD time) {
 
 // The picked object under the mouse, its leaf and hit point into the record.
 void pickUnderMouse() {
+  ZmViewInput& input = zmViewParts().input;
   input.mouse.picked = nullptr;
   ZmWorld* world = zmGetCurrentWorld();
   // A world not yet in the viewer has nothing to pick; asking would report.
@@ -138,8 +98,8 @@ void pickUnderMouse() {
   input.mouse.recordPartOwner = info.object;
 }
 
-HandlerObjects findHandlerObjects(ZmObj* picked) {
-  HandlerObjects found = {};
+ZmHandlerObjects findHandlerObjects(ZmObj* picked) {
+  ZmHandlerObjects found = {};
   for (ZmObj* object = picked; object != nullptr; object = object->parent) {
     if (!found.pickHandler && (object->eventMask & ZM_EVENT_PICK)) found.pickHandler = object;
     if (!found.anchor && object->vrmlType == ZM_VRML_WWW_ANCHOR) found.anchor = object;
@@ -150,6 +110,7 @@ HandlerObjects findHandlerObjects(ZmObj* picked) {
 }
 
 void chooseCursor() {
+  ZmViewInput& input = zmViewParts().input;
   if (input.mouse.buttonDown && input.mouse.pressGrabbing && input.mouse.eventTarget) {
     zmSelectCursor(ZM_CURSOR_DRAG);
   } else if (input.mouse.now.pickHandler) {
@@ -164,6 +125,7 @@ void chooseCursor() {
 }
 
 void lookUnderMouse(LPARAM lParam) {
+  ZmViewInput& input = zmViewParts().input;
   input.mouse.x = SHORT(LOWORD(lParam));
   input.mouse.y = SHORT(HIWORD(lParam));
   pickUnderMouse();
@@ -181,6 +143,7 @@ void showAxis(int shown, int now, int positive, int negative) {
 // The direction of the mouse from the press, the minor axis ignored within
 // the dead zone, pressed on the toolbar as the walk it stands for.
 void showDragDirection() {
+  ZmViewInput& input = zmViewParts().input;
   const int dx = input.mouse.x - input.mouse.pressX, dy = input.mouse.y - input.mouse.pressY;
   int sx = sign(dx), sy = sign(dy);
   if (std::abs(dy) <= std::abs(dx)) {
@@ -196,6 +159,7 @@ void showDragDirection() {
 
 // Nothing is shown any more, so the next drag shows its direction afresh.
 void releaseDragDirection() {
+  ZmViewInput& input = zmViewParts().input;
   for (int id : {kBack, kForward, kTurnLeft, kTurnRight}) setToolbarButton(id, false);
   input.mouse.shownX = input.mouse.shownY = 0;
 }
@@ -203,6 +167,7 @@ void releaseDragDirection() {
 // ---- Delivery ---------------------------------------------------------------
 
 void openAnchor(ZmObj* anchor) {
+  ZmViewInput& input = zmViewParts().input;
   const char* url = nullptr;
   if (anchor == nullptr || zmGetUrlNameOfWWW(anchor, kAnchorUrl, &url) != 0 || url == nullptr || *url == '\0')
     return;
@@ -212,6 +177,7 @@ void openAnchor(ZmObj* anchor) {
 }
 
 void deliver() {
+  ZmViewInput& input = zmViewParts().input;
   ZmEvent& record = input.mouse.record;
   if (record.type == ZM_EVENT_PICK) {
     if (record.modifiers & kCtrl) return;
@@ -231,14 +197,15 @@ void deliver() {
   }
 }
 
-bool holdPassed(DWORD time) { return DWORD(time - input.mouse.pressTime) > kHoldTime; }
+bool holdPassed(DWORD time) { return DWORD(time - input().mouse.pressTime) > kHoldTime; }
 
 bool withinDeadZone() {
-  const MouseInput& mouse = input.mouse;
+  const ZmMouseInput& mouse = input().mouse;
   return std::abs(mouse.x - mouse.pressX) <= kDeadZone && std::abs(mouse.y - mouse.pressY) <= kDeadZone;
 }
 
 void press(HWND view, WPARAM keys, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   input.mouse.pressX = input.mouse.x;
   input.mouse.pressY = input.mouse.y;
   input.mouse.buttonDown = true;
@@ -252,6 +219,7 @@ void press(HWND view, WPARAM keys, DWORD time) {
 }
 
 void move(WPARAM keys, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   if (!input.mouse.buttonDown) return;
   if (input.mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
     input.mouse.record.type = ZM_EVENT_GRAB;
@@ -271,6 +239,7 @@ void move(WPARAM keys, DWORD time) {
 }
 
 void release(WPARAM keys, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   // A release whose press the view never saw ends nothing.
   if (!input.mouse.buttonDown) return;
   if (input.mouse.record.type == ZM_EVENT_PICK && holdPassed(time)) {
@@ -304,6 +273,7 @@ int32_t keyCodeOf(WPARAM virtualKey) {
 }
 
 ZmEvent keyEvent(uint32_t type, WPARAM virtualKey, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   ZmEvent event = {};
   event.type = type;
   event.x2d = float(input.mouse.x);
@@ -316,7 +286,7 @@ ZmEvent keyEvent(uint32_t type, WPARAM virtualKey, DWORD time) {
   return event;
 }
 
-bool shiftInTable() { return (input.keyboard.keyTable[VK_SHIFT] & kKeyDown) != 0; }
+bool shiftInTable() { return (input().keyboard.keyTable[VK_SHIFT] & kKeyDown) != 0; }
 
 void mirrorKeyDown(WPARAM virtualKey) {
   switch (virtualKey) {
@@ -337,6 +307,7 @@ void mirrorKeyUp(WPARAM virtualKey) {
 }
 
 void keyDown(WPARAM virtualKey, DWORD time) {
+  ZmViewInput& input = zmViewParts().input;
   pickUnderMouse();
   input.mouse.now = findHandlerObjects(input.mouse.picked);
   chooseCursor();
@@ -375,10 +346,11 @@ void zmViewKeyInput(HWND view, UINT message, WPARAM virtualKey, LPARAM lParam, D
   }
 }
 
-void zmSetViewInputActions(const ZmViewInputActions& actions) { input.actions = actions; }
-const ZmViewInputActions& zmGetViewInputActions() { return input.actions; }
+void zmSetViewInputActions(const ZmViewInputActions& actions) { input().actions = actions; }
+const ZmViewInputActions& zmGetViewInputActions() { return input().actions; }
 
 void zmResetViewInput() {
+  ZmViewInput& input = zmViewParts().input;
   input.mouse.buttonDown = false;
   input.mouse.eventTarget = input.mouse.picked = input.mouse.pressAnchor = input.mouse.recordPartOwner = nullptr;
   input.mouse.now = {};
@@ -388,20 +360,23 @@ void zmResetViewInput() {
 }
 
 void zmClearKeyStateTable() {
+  ZmViewInput& input = zmViewParts().input;
   std::memset(input.keyboard.keyTable, 0, sizeof input.keyboard.keyTable);
   std::memset(input.keyboard.arrowTapped, 0, sizeof input.keyboard.arrowTapped);
 }
 
 void zmViewKeyDown(int virtualKey) {
+  ZmViewInput& input = zmViewParts().input;
   BYTE& state = input.keyboard.keyTable[virtualKey & 0xFF];
   if (!(state & kKeyDown)) state ^= kKeyToggled;
   state |= kKeyDown;
   if (isArrow(virtualKey & 0xFF)) input.keyboard.arrowTapped[virtualKey & 0xFF] = true;
 }
 
-void zmViewKeyUp(int virtualKey) { input.keyboard.keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
+void zmViewKeyUp(int virtualKey) { input().keyboard.keyTable[virtualKey & 0xFF] &= BYTE(~kKeyDown); }
 
 void zmGetKeyStateTable(BYTE* buffer) {
+  ZmViewInput& input = zmViewParts().input;
   if (buffer == nullptr) return;
   std::memcpy(buffer, input.keyboard.keyTable, sizeof input.keyboard.keyTable);
   for (int key = VK_LEFT; key <= VK_DOWN; ++key) {
@@ -411,6 +386,7 @@ void zmGetKeyStateTable(BYTE* buffer) {
 }
 
 void zmLoadCursors(HINSTANCE instance) {
+  ZmViewInput& input = zmViewParts().input;
   input.cursors.shapes[ZM_CURSOR_ARROW] = LoadCursorA(nullptr, IDC_ARROW);
   input.cursors.shapes[ZM_CURSOR_URL] = LoadCursorA(instance, "URL");
   input.cursors.shapes[ZM_CURSOR_PICK] = LoadCursorA(instance, "PICK");
@@ -419,19 +395,21 @@ void zmLoadCursors(HINSTANCE instance) {
 }
 
 void zmSelectCursor(int id) {
+  ZmViewInput& input = zmViewParts().input;
   const bool known = id >= 0 && id < int(std::size(input.cursors.shapes)) && input.cursors.shapes[id] != nullptr;
   input.cursors.current = known ? id : ZM_CURSOR_ARROW;
   zmRestoreCursor();
 }
 
 void zmRestoreCursor() {
+  ZmViewInput& input = zmViewParts().input;
   HCURSOR cursor = input.cursors.shapes[input.cursors.current];
   SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_ARROW));
 }
 
 void zmViewInputForgetObj(ZmObj* object) {
   if (object == nullptr) return;
-  MouseInput& mouse = input.mouse;
+  ZmMouseInput& mouse = input().mouse;
   for (ZmObj** held : {&mouse.eventTarget, &mouse.picked, &mouse.now.pickHandler, &mouse.now.anchor,
                        &mouse.now.grabHandler, &mouse.pressAnchor, &mouse.record.object})
     if (*held == object) *held = nullptr;
@@ -454,6 +432,7 @@ int zmGetWinPlatform() {
 }
 
 void zmAlert() {
+  ZmViewInput& input = zmViewParts().input;
   char folder[4096];
   if (zmGetDataDirName(folder, sizeof folder) > 0 && input.actions.playAlertSound) {
     const std::string path = std::string(folder) + "alert.wav";
@@ -463,7 +442,7 @@ void zmAlert() {
 }
 
 void zmDrawLine(HDC dc) {
-  const MouseInput& mouse = input.mouse;
+  const ZmMouseInput& mouse = input().mouse;
   if (!mouse.buttonDown || (mouse.record.type != ZM_EVENT_GRAB && mouse.record.type != ZM_EVENT_DRAG)) return;
   HGDIOBJ previous = SelectObject(dc, GetStockObject(WHITE_PEN));
   const int px = mouse.pressX, py = mouse.pressY;

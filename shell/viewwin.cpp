@@ -19,6 +19,7 @@
 #include "shell/cmdline.h"
 #include "shell/commands.h"
 #include "shell/labels.h"
+#include "shell/viewparts.h"
 #include "shell/viewinput.h"
 #include "viewer/api.h"
 #include "viewer/frame.h"
@@ -28,24 +29,8 @@
 
 namespace {
 
-struct FrameTiming {
-  uint32_t interval = ZM_FIRST_FRAME_INTERVAL;
-  int changed = 0;
-  UINT_PTR timerId = 0;
-  bool rendered = false;  // a frame has been rendered since the timer started
-  DWORD previousEnd = 0;  // end of the previous rendering, timeGetTime
-  double previousCpuEnd = -1;  // processor time at that end, threadCpuMs; -1 before the first frame
-};
-
-// The view's frames: their timer's timing (anew with each timer), their
-// figures and who watches them.
-struct ViewFrames {
-  FrameTiming timing;
-  ZmFrameStats stats{};
-  void (*frameObserver)(HWND, long) = nullptr;
-  int fetchCounter = 0;  // grows on every tick shown while a world is fetched
-};
-ViewFrames frames;
+// The view window's part of the view's record.
+ZmViewFrames& frames() { return zmViewParts().frames; }
 
 void drawCentredText(HWND view, HDC dc, const char* text, bool opaque) {
   RECT client;
@@ -95,7 +80,7 @@ void onTimer(HWND view) {
     ReleaseDC(view, dc);
   } else if (zmShell.zmAppState == ZM_APP_FETCHING) {
     char text[32];
-    std::snprintf(text, sizeof text, "Loading %d", frames.fetchCounter++);
+    std::snprintf(text, sizeof text, "Loading %d", frames().fetchCounter++);
     HDC dc = GetDC(view);
     drawCentredText(view, dc, text, true);
     ReleaseDC(view, dc);
@@ -103,7 +88,7 @@ void onTimer(HWND view) {
 }
 
 void restartTimerWhenChanged() {
-  FrameTiming& timing = frames.timing;
+  ZmFrameTiming& timing = frames().timing;
   if (!timing.changed) return;
   HWND mainWindow = zmGetMainHwnd();
   if (KillTimer(mainWindow, timing.timerId)) timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
@@ -127,8 +112,8 @@ double fineMs(std::chrono::steady_clock::time_point t) {
 ZmFrameCost countFrame(std::chrono::steady_clock::time_point start, double cpuStart) {
   const auto end = std::chrono::steady_clock::now();
   const double cpuEnd = platform::threadCpuMs();
-  FrameTiming& timing = frames.timing;
-  ZmFrameStats& stats = frames.stats;
+  ZmFrameTiming& timing = frames().timing;
+  ZmFrameStats& stats = frames().stats;
   const ZmFrameCost cost{cpuEnd - cpuStart, timing.previousCpuEnd < 0 ? 0.0 : cpuEnd - timing.previousCpuEnd};
   stats.renderingMs += fineMs(end) - fineMs(start);
   stats.lastFrameMs = fineMs(end);
@@ -213,8 +198,8 @@ LRESULT CALLBACK zmViewWndProc(HWND view, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 UINT_PTR zmStartFrameTimer(HWND mainWindow) {
-  FrameTiming& timing = frames.timing;
-  timing = FrameTiming{};
+  ZmFrameTiming& timing = frames().timing;
+  timing = ZmFrameTiming{};
   timing.timerId = SetTimer(mainWindow, ZM_FRAME_TIMER, timing.interval, nullptr);
   return timing.timerId;
 }
@@ -259,7 +244,7 @@ int zmRenderFrame(HWND view, HDC dc) {
   const int shown = zmShowWorld(world);
   const DWORD t1 = timeGetTime();
   const ZmFrameCost cost = countFrame(fineStart, cpuStart);
-  FrameTiming& timing = frames.timing;
+  ZmFrameTiming& timing = frames().timing;
   // A first frame has no other work before it to count.
   if (!timing.rendered) timing.previousEnd = t0;
   timing.rendered = true;
@@ -273,9 +258,9 @@ int zmRenderFrame(HWND view, HDC dc) {
     if (cost.tickCpuMs > 0) zmWriteFrameCost(cost);
   }
   timing.previousEnd = t1;
-  if (frames.frameObserver != nullptr) frames.frameObserver(view, frames.stats.frames);
+  if (frames().frameObserver != nullptr) frames().frameObserver(view, frames().stats.frames);
   return shown;
 }
 
-ZmFrameStats zmGetFrameStats() { return frames.stats; }
-void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frames.frameObserver = observer; }
+ZmFrameStats zmGetFrameStats() { return frames().stats; }
+void zmSetFrameObserver(void (*observer)(HWND view, long frames)) { frames().frameObserver = observer; }

@@ -57,12 +57,6 @@ bool texturesWanted() {
   return zmAutoLoadImages() != 0 && texture == 1;
 }
 
-// Reload keeps the current history entry for the world it fetches again.
-struct Reloading {
-  bool pending = false;  // consumed by the next zmLoadWorld
-  ZmRT camera{};         // the copy of the camera Reload was given
-};
-
 void deliverWorldEvent(ZmWorld* world, uint32_t type) {
   if (world == nullptr) return;
   ZmEvent event{};
@@ -84,13 +78,6 @@ void repaintView(bool now) {
   if (now) UpdateWindow(view);
 }
 
-// What the loads keep from one call to the next.
-struct WorldLoads {
-  Reloading reloading;
-  void (*failedLoadObserver)() = nullptr;
-};
-WorldLoads loads;
-
 // The lamp blinks green while a world is fetched (red is the alert's).
 constexpr COLORREF kLoadingLamp = RGB(0, 255, 0);
 
@@ -107,7 +94,7 @@ void showWorldBefore() {
     repaintView(false);
     zmUpdateAllCommandLooks();
   }
-  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
+  if (zmShell.failedLoadObserver != nullptr) zmShell.failedLoadObserver();
 }
 
 // A world that failed to become the one on show is let go, and the one
@@ -175,7 +162,7 @@ int zmGoToUrl(const char* url, const ZmRT* camera) {
 }
 
 void zmEndFailedFetch() {
-  loads.reloading.pending = false;
+  zmShell.reloading.pending = false;
   if (zmAppIsBuilding()) return;  // the build ends it
   ZmWorld* world = zmGetCurrentWorld();
   // A world that ticks on keeps its state; a fetch's gives way.
@@ -186,7 +173,7 @@ void zmEndFailedFetch() {
   }
   zmSetLocationText(world != nullptr ? world->name : "");
   zmUpdateAllCommandLooks();
-  if (loads.failedLoadObserver != nullptr) loads.failedLoadObserver();
+  if (zmShell.failedLoadObserver != nullptr) zmShell.failedLoadObserver();
 }
 
 void zmOnLoading() {
@@ -203,7 +190,7 @@ void zmKeepLoadingLamp() {
   if (zmShell.zmAppState == ZM_APP_FETCHING && zmGetLampPhases() == 0) zmSetLamp(kLoadingLamp);
 }
 
-void zmSetFailedLoadObserver(void (*observer)()) { loads.failedLoadObserver = observer; }
+void zmSetFailedLoadObserver(void (*observer)()) { zmShell.failedLoadObserver = observer; }
 
 int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   char name[ZM_SHARED_URL_SIZE];
@@ -224,8 +211,8 @@ int zmLoadWorld(const char* localFile, const char* url, const ZmRT* camera) {
   repaintView(true);
   zmNewUrlHashEntry(world->urlTable, name, localFile, ZM_FILE_WRL);
   if (zmCacheAddWorld(world) != 0) return giveUpLoad(world, -1);
-  const bool reload = loads.reloading.pending;
-  loads.reloading.pending = false;
+  const bool reload = zmShell.reloading.pending;
+  zmShell.reloading.pending = false;
   zmAppBeginBuilding();
   zmUpdateCommandStates();
   zmWwwSetBaseUrl(name);
@@ -307,10 +294,10 @@ int zmReloadWorld(const char* url, const ZmRT* camera) {
   zmAppAwaitWorld();
   std::memcpy(zmShell.sharedUrl, copy, sizeof copy);
   if (camera != nullptr) {
-    loads.reloading.camera = *camera;
-    camera = &loads.reloading.camera;
+    zmShell.reloading.camera = *camera;
+    camera = &zmShell.reloading.camera;
   }
-  loads.reloading.pending = true;
+  zmShell.reloading.pending = true;
   return zmGoToUrl(zmShell.sharedUrl, camera);  // a failed fetch clears the pending reload
 }
 

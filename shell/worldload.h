@@ -4,8 +4,10 @@
 // and the operations that fetch, build, re-show, leave and reload worlds,
 // with the handling of WM_ZMLOADWORLD; they drive the application state's
 // transitions and keep the shared URL buffer, the pending camera and the
-// viewer-registration result of the shell's record (shell/appstate.h). It does not own the built worlds and the history
-// (shell/worldcache.h), the fetching (loading/wwwlink.h) nor the windows.
+// viewer-registration result. All of that state is kept in the shell's
+// record (shell/appstate.h). It does not own the built worlds and the
+// history (shell/worldcache.h), the fetching (loading/wwwlink.h) nor the
+// windows.
 //
 // Every URL copied into a fixed buffer here fits whole (at most
 // ZM_SHARED_URL_SIZE - 1 characters) or is refused with a warning.

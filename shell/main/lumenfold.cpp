@@ -39,16 +39,10 @@
 
 namespace {
 
-struct ProgramOptions {
-  bool headless = false;
-  long frames = 0;  // 0: run until closed
-  std::string screenshot;
-  bool chat = false;
-  std::vector<char*> words;  // left for the shell; they point into argv
-};
-ProgramOptions options;
-
-bool takeOptions(int argc, char** argv) {
+// Takes the program's own options into the shell's record; the other words,
+// pointing into argv, go to `words` for the shell.
+bool takeOptions(int argc, char** argv, std::vector<char*>* words) {
+  ZmRunOptions& options = zmShell.run;
   for (int i = 1; i < argc; ++i) {
     const char* word = argv[i];
     if (std::strcmp(word, "--headless") == 0) {
@@ -61,7 +55,7 @@ bool takeOptions(int argc, char** argv) {
     } else if (std::strcmp(word, "--chat") == 0) {
       options.chat = true;
     } else {
-      options.words.push_back(argv[i]);
+      words->push_back(argv[i]);
     }
   }
   return true;
@@ -70,12 +64,13 @@ bool takeOptions(int argc, char** argv) {
 // Messages go to the Messages window; before it exists, and always in a
 // headless run (where nobody sees the window), also to standard error.
 int showMessage(const char* text) {
-  if (zmNotifyMessage(text) == 0 && !options.headless) return 0;
+  if (zmNotifyMessage(text) == 0 && !zmShell.run.headless) return 0;
   std::fprintf(stderr, "%s\n", text);
   return 0;
 }
 
 void afterFrame(HWND view, long frames) {
+  const ZmRunOptions& options = zmShell.run;
   if (frames != options.frames) return;
   if (!options.screenshot.empty() && !platform::saveWindowBmp(view, options.screenshot))
     std::fprintf(stderr, "lumenfold: cannot write %s\n", options.screenshot.c_str());
@@ -104,7 +99,8 @@ void printFrameReport() {
 // A display that is named but cannot be opened would leave the program
 // running where nobody sees it: it says so and ends instead.
 bool startPresenterOrSay() {
-  if (platform::startPresenter(options.headless) || options.headless) return true;
+  const bool headless = zmShell.run.headless;
+  if (platform::startPresenter(headless) || headless) return true;
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || display[0] == '\0') return true;
   std::fprintf(stderr, "lumenfold: cannot open the display %s (--headless runs without one)\n", display);
@@ -114,11 +110,13 @@ bool startPresenterOrSay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!takeOptions(argc, argv)) {
+  std::vector<char*> words;
+  if (!takeOptions(argc, argv, &words)) {
     std::fprintf(stderr,
                  "usage: lumenfold [--headless] [--frames N] [--screenshot FILE.bmp] [--chat] [options] [WORLD ...]\n");
     return 2;
   }
+  const ZmRunOptions& options = zmShell.run;
   platform::keepRecordedEvents(false);  // only tests read it
   if (!startPresenterOrSay()) return 1;
   zmStartLayers({showMessage});
@@ -129,7 +127,7 @@ int main(int argc, char** argv) {
     zmSetFailedLoadObserver(afterFailedLoad);
   }
 
-  zmTakeArguments(static_cast<int>(options.words.size()), options.words.data());
+  zmTakeArguments(static_cast<int>(words.size()), words.data());
   if (zmAppInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL) != 0) return 0;
 #ifndef NDEBUG
   // The shell has filled its slots now: what it leaves unset is still to be built.
