@@ -3,6 +3,7 @@
 #include "vrml/buildlimits.h"
 
 #include <string>
+#include <utility>
 
 #include "core/leaf.h"
 #include "core/object.h"
@@ -14,10 +15,11 @@ namespace {
 // The build under way (or the last one).
 struct BuildTally {
   std::string fileName;     // the outermost file
-  uint32_t serial = 0;
   int64_t faces = 0;        // face leaves made
   int64_t inlineReads = 0;  // inline files read
   bool reported = false;    // the limit message is out
+  bool emptyObjectNoted = false;
+  ZmBuildInlineRanges inlineRanges;
 };
 
 // The limits in force and the build they are counted against.
@@ -45,13 +47,13 @@ ZmBuildLimits zmGetBuildLimits() { return building.limits; }
 void zmSetBuildLimits(const ZmBuildLimits* newLimits) { building.limits = *newLimits; }
 
 void zmStartBuild(const char* fileName) {
-  uint32_t serial = building.tally.serial + 1;
   building.tally = BuildTally();
   building.tally.fileName = fileName != nullptr ? fileName : "";
-  building.tally.serial = serial;
 }
 
-uint32_t zmBuildSerial() { return building.tally.serial; }
+bool zmBuildFirstEmptyObject() { return !std::exchange(building.tally.emptyObjectNoted, true); }
+
+ZmBuildInlineRanges& zmBuildInlineRanges() { return building.tally.inlineRanges; }
 
 bool zmBuildMayGoOn(const ZmWorld* world) {
   const ZmBuildLimits& limits = building.limits;
