@@ -290,10 +290,7 @@ int zmWaveSetVolume(int voice, unsigned volume) {
   return int(previous);
 }
 
-int zmWaveCloseIdle() {
-  WavePlayer& player = soundSystem().wave;
-  return player.playing == 0 ? closeDevice() : 0;
-}
+int zmWaveCloseIdle() { return soundSystem().wave.playing == 0 ? closeDevice() : 0; }
 
 LRESULT zmWaveOnDone(HWND, UINT message) {
   WavePlayer& player = soundSystem().wave;
@@ -315,7 +312,4 @@ void zmWaveShutdown() {
   player.blocks.reset();
 }
 
-bool zmWaveDeviceOpen() {
-  WavePlayer& player = soundSystem().wave;
-  return player.device != nullptr;
-}
+bool zmWaveDeviceOpen() { return soundSystem().wave.device != nullptr; }
