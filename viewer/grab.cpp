@@ -27,7 +27,6 @@ constexpr int kTopAncestorMode = 1;
 constexpr float kGrabTrackballFactor = 1.5f;
 constexpr SHORT kKeyDownBit = 0x80;
 
-
 RwVector toRw(const ZmVec3& v) { return {v.x, v.y, v.z}; }
 RwVector minus(const RwVector& a, const RwVector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
