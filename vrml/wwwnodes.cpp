@@ -84,12 +84,6 @@ bool addAnchorChildren(const QvGroup* group, QvState* state, ZmObj* anchor, cons
 
 int32_t rangeNumberOf(ZmId id) { return id <= -(kIdsPerRange + 1) ? (-(id + 1)) / kIdsPerRange : 0; }
 
-// The range numbers in use in one world are gathered from its objects once
-// per build (zmBuildInlineRanges). Within a build only its own inline reads
-// hand out ranges, and each is added as it is handed out, so the lowest free
-// number only grows. Objects deleted meanwhile leave their range marked:
-// careful, not wrong.
-
 int collectRangeNumber(void* value, void* used) {
   static_cast<std::set<int32_t>*>(used)->insert(rangeNumberOf(static_cast<ZmObj*>(value)->id));
   return 1;
@@ -105,6 +99,11 @@ std::set<int32_t> rangesBeingRead() {
   return ranges;
 }
 
+// The range numbers in use in one world are gathered from its objects once
+// per build (zmBuildInlineRanges). Within a build only its own inline reads
+// hand out ranges, and each is added as it is handed out, so the lowest free
+// number only grows. Objects deleted meanwhile leave their range marked:
+// careful, not wrong.
 void gatherUsedRanges(ZmWorld* world, ZmBuildInlineRanges& used) {
   used = ZmBuildInlineRanges();
   used.world = world;
