@@ -18,7 +18,7 @@ struct BuildTally {
   int64_t faces = 0;        // face leaves made
   int64_t inlineReads = 0;  // inline files read
   bool reported = false;    // the limit message is out
-  bool emptyObjectNoted = false;
+  bool emptyObjectNoted = false;  // an object without children and leaves was noted
   ZmBuildInlineRanges inlineRanges;
 };
 
