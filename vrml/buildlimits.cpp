@@ -9,25 +9,11 @@
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "vrml/builderstate.h"
 
 namespace {
 
-// The build under way (or the last one).
-struct BuildTally {
-  std::string fileName;     // the outermost file
-  int64_t faces = 0;        // face leaves made
-  int64_t inlineReads = 0;  // inline files read
-  bool reported = false;    // the limit message is out
-  bool emptyObjectNoted = false;  // an object without children and leaves was noted
-  ZmBuildInlineRanges inlineRanges;
-};
-
-// The limits in force and the build they are counted against.
-struct BuildLimiting {
-  ZmBuildLimits limits = {500000, 2000000, 4096};
-  BuildTally tally;
-};
-BuildLimiting building;
+BuilderState building;  // see vrml/builderstate.h
 
 bool refuse(const ZmWorld* world) {
   BuildTally& tally = building.tally;
@@ -41,6 +27,8 @@ bool refuse(const ZmWorld* world) {
 }
 
 }  // namespace
+
+BuilderState& builderState() { return building; }
 
 ZmBuildLimits zmGetBuildLimits() { return building.limits; }
 

@@ -2,8 +2,9 @@
 //
 // Owns: the limits on a build (live objects of the world, faces made,
 // inline files read), the setting through which the program changes them,
-// and the tally of the build under way: the outermost parse starts a build,
-// and every file read inside it (inline worlds included) counts towards it.
+// and the tally of the build under way (both kept in the builder's record,
+// vrml/builderstate.h): the outermost parse starts a build, and every file
+// read inside it (inline worlds included) counts towards it.
 // A build that reaches a limit stops making anything more; what it made so
 // far stays, and one message names the file that was being built.
 // The tally also keeps what the builder notes once per build: whether an
