@@ -1,21 +1,25 @@
 // core/apphandles.cpp -- storage of the program-wide handles.
 #include "core/apphandles.h"
 
-// The handles, null before start-up.
-static struct {
-  HWND mainHwnd;        // the shell's main window
-  HINSTANCE hinstance;  // the program instance
-} handles;
+#include "core/programplace.h"
 
-void zmSetMainHwnd(HWND hwnd) { handles.mainHwnd = hwnd; }
+namespace {
 
-HWND zmGetMainHwnd() { return handles.mainHwnd; }
+ProgramPlace place;  // see core/programplace.h; null and empty before start-up
 
-void zmSetHinstance(HINSTANCE instance) { handles.hinstance = instance; }
+}  // namespace
 
-HINSTANCE zmGetHinstance() { return handles.hinstance; }
+ProgramPlace& programPlace() { return place; }
+
+void zmSetMainHwnd(HWND hwnd) { place.mainHwnd = hwnd; }
+
+HWND zmGetMainHwnd() { return place.mainHwnd; }
+
+void zmSetHinstance(HINSTANCE instance) { place.hinstance = instance; }
+
+HINSTANCE zmGetHinstance() { return place.hinstance; }
 
 BOOL zmFatalStop() {
-  PostMessageA(handles.mainHwnd, WM_ZMCANCEL, 0, 0);
-  return PostMessageA(handles.mainHwnd, WM_CLOSE, 0, 0);
+  PostMessageA(place.mainHwnd, WM_ZMCANCEL, 0, 0);
+  return PostMessageA(place.mainHwnd, WM_CLOSE, 0, 0);
 }

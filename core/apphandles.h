@@ -2,7 +2,7 @@
 // reach, and the fatal stop.
 //
 // Owns: the stored main-window and program-instance handles (set by the shell
-// at start-up, null until then) and zmFatalStop, which asks the main window
+// at start-up, null until then; kept in core/programplace.h) and zmFatalStop, which asks the main window
 // to give up the current load and close. It does not own the windows or the
 // instance, nor what the main window does with the two messages.
 #ifndef LUMENFOLD_CORE_APPHANDLES_H

@@ -13,14 +13,13 @@
 #include <string>
 
 #include "core/apphandles.h"
+#include "core/programplace.h"
 #include "core/report.h"
 #include "platform/winbase.h"
 
 static const char programTempFolder[] = "LumenfoldLib";
 static const char tempNamePrefix[] = "qx";
 static const size_t tempNameLength = 8;  // "qx", a letter, five digits
-
-static char tempDir[MAX_PATH];  // the program's temporary folder; empty until computed
 
 int zmGetModuleFileName(char* buffer, size_t size) {
   if (buffer == nullptr || size == 0) return 0;
@@ -83,7 +82,7 @@ int zmGetTempBaseDir(char* buffer, size_t size) {
 
 // Computes the program's temporary folder path into tempDir; false when
 // there is no base folder or the path would not fit.
-static bool computeTempDir() {
+static bool computeTempDir(char (&tempDir)[MAX_PATH]) {
   char base[MAX_PATH];
   if (zmGetTempBaseDir(base, sizeof base) == 0) return false;
   size_t length = strlen(base);
@@ -103,7 +102,8 @@ static bool isDirectory(const char* path) {
 }
 
 const char* zmGetTempDir() {
-  if (tempDir[0] == '\0' && !computeTempDir()) {
+  char (&tempDir)[MAX_PATH] = programPlace().tempDir;
+  if (tempDir[0] == '\0' && !computeTempDir(tempDir)) {
     zmReportError("can not get temp directory");
     return nullptr;
   }
@@ -154,4 +154,4 @@ intptr_t zmGetTimeStamp(ZmTimeStamp* stamp) {
   return msec;
 }
 
-void zmForgetTempDirForTest() { tempDir[0] = '\0'; }
+void zmForgetTempDirForTest() { programPlace().tempDir[0] = '\0'; }

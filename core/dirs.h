@@ -3,7 +3,7 @@
 //
 // Owns: the executable's path and folder, the temporary base folder and the
 // program's own temporary folder "LumenfoldLib" in it (its path is computed
-// once per run and kept; the folder is made again whenever it is missing),
+// once per run and kept, core/programplace.h; the folder is made again whenever it is missing),
 // unique temporary file names, empty-file creation, and ZmTimeStamp. It does
 // not own the user's data and configuration folders (the shell's), nor the
 // files made in the temporary folder: whoever names one removes it.

@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/apphandles.h"
@@ -44,6 +45,7 @@ struct Service {
   Transfer* current = nullptr;                 // being worked on
   std::vector<BYTE> answer;                    // the answer of the request being served
   unsigned downloads = 0;                      // numbers the download files
+  std::vector<pid_t> desktopOpeners;           // handed-over URLs' openers not yet reaped
 };
 Service service;
 
@@ -200,7 +202,7 @@ bool handedToDesktop(const Transfer& transfer) {
   const char* mime = documentMime(transfer.url);
   if (mime != nullptr && service.viewers.count(mime) != 0) return false;
   if (mime == nullptr && !zmIsWebUrl(url) && strncasecmp(url, "mailto:", 7) != 0) return false;
-  return zmDesktopOpen(url) == 0;
+  return zmDesktopOpen(url, service.desktopOpeners) == 0;
 }
 
 void deliver(Transfer& transfer) {
@@ -351,5 +353,8 @@ void zmStopBrowserService() {
   if (service.instance != 0) DdeUninitialize(service.instance);
   if (service.window != nullptr) DestroyWindow(service.window);
   UnregisterClassA(kWindowClass, zmGetHinstance());
+  // Openers still running outlive the service; a later hand-over reaps them.
+  std::vector<pid_t> openers = std::move(service.desktopOpeners);
   service = Service{};
+  service.desktopOpeners = std::move(openers);
 }

@@ -8,8 +8,10 @@
 // browser service name), the viewers registered per MIME type, the queue of
 // URLs asked for, the hidden window whose messages work through that queue
 // one document at a time (after the request that asked has been answered,
-// as a browser does), and fetching documents. It does not own the program's
-// side of the link (wwwlink.h, ddeclient.h, ddeserver.h).
+// as a browser does), fetching documents, and the list of the desktop's
+// openers it started that are not yet reaped (desktopopen.h; kept across a
+// restart of the service). It does not own the program's side of the link
+// (wwwlink.h, ddeclient.h, ddeserver.h).
 //
 // Topics answered:
 //   "WWW_RegisterViewer"   item "APP,MIME,FLAGS": APP views MIME; answers 1.

@@ -2,20 +2,15 @@
 #include "loading/ddeclient.h"
 
 #include "core/report.h"
+#include "loading/fetching.h"
 
 const char* const zmBrowserServices[3] = {"NETSCAPE", "MOSAIC", "IEXPLORE"};
 
 namespace {
 
-struct ClientState {
-  ZmDDEClient* client = nullptr;  // the program's client
-  int busy = 0;                   // 1 while a request runs
-  bool warnedNotRunning = false;  // "Netscape is not running." said this run
-};
-ClientState state;
-
 HDDEDATA CALLBACK clientCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data,
                                  ULONG_PTR data1, ULONG_PTR data2) {
+  DdeClientState& state = urlFetching().client;
   ZmDDEClient* client = state.client;
   if (client != nullptr && type == XTYP_DISCONNECT) {
     client->conversation = nullptr;
@@ -27,12 +22,14 @@ HDDEDATA CALLBACK clientCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, H
 }  // namespace
 
 ZmDDEClient::~ZmDDEClient() {
+  DdeClientState& state = urlFetching().client;
   if (state.client == this) state.client = nullptr;
   if (data != nullptr) DdeFreeDataHandle(data);
   callback = nullptr;
 }
 
 int ZmDDEClient::init(HINSTANCE instance, ZmDdeHandler newHandler) {
+  DdeClientState& state = urlFetching().client;
   if (DdeInitializeA(&ddeInstance, clientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
     zmReportWarning("ZmDDEClient::init() DdeInitialize() failed");
     return false;
@@ -44,6 +41,7 @@ int ZmDDEClient::init(HINSTANCE instance, ZmDdeHandler newHandler) {
 }
 
 int ZmDDEClient::connect(const char* service, const char* topic) {
+  DdeClientState& state = urlFetching().client;
   if (conversation != nullptr) {
     zmReportWarning("Connection has already been established");
     return 0;
@@ -82,6 +80,7 @@ int ZmDDEClient::disconnect() {
 }
 
 int ZmDDEClient::request(const char* topic, const char* item, UINT type) {
+  DdeClientState& state = urlFetching().client;
   state.busy = 1;
   bool connected = false;
   for (const char* service : zmBrowserServices)
@@ -97,8 +96,8 @@ DWORD ZmDDEClient::getData(void* buffer, DWORD size) {
 
 DWORD ZmDDEClient::dataSize() { return data != nullptr ? DdeGetData(data, nullptr, 0, 0) : 0; }
 
-int zmDdeIsBusy() { return state.busy; }
+int zmDdeIsBusy() { return urlFetching().client.busy; }
 
-ZmDDEClient* zmDdeProgramClient() { return state.client; }
+ZmDDEClient* zmDdeProgramClient() { return urlFetching().client.client; }
 
-void zmDdeForgetWarningForTest() { state.warnedNotRunning = false; }
+void zmDdeForgetWarningForTest() { urlFetching().client.warnedNotRunning = false; }

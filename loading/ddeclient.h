@@ -5,8 +5,9 @@
 // Owns: the program's client object (while it exists), the busy flag of a
 // running request, the answer of the last transaction (its data handle,
 // freed when the next one comes) and the one warning "Netscape is not
-// running." of a run. It does not own what is asked (wwwlink.h) nor the
-// server the browser answers through (ddeserver.h).
+// running." of a run; what is program-wide of these is kept in the fetching
+// record (loading/fetching.h). It does not own what is asked (wwwlink.h)
+// nor the server the browser answers through (ddeserver.h).
 #ifndef LUMENFOLD_LOADING_DDECLIENT_H
 #define LUMENFOLD_LOADING_DDECLIENT_H
 

@@ -8,18 +8,9 @@
 
 #include "core/apphandles.h"
 #include "core/report.h"
+#include "loading/fetching.h"
 
 namespace {
-
-struct ServerState {
-  ZmDDEServer* server = nullptr;   // the program's server
-  uint32_t transactionCounter = 0;  // the last transfer number handed out
-  ZmHandedDocument handed = {};
-  char nthMessage[ZM_DDE_ITEM_SIZE] = "";  // getNthMessage's answer
-  uint16_t progressAnswer = 0;
-  uint32_t alertAnswer = 0;
-};
-ServerState state;
 
 const char kEmptyReply[] = "";
 
@@ -41,6 +32,7 @@ HDDEDATA dataOf(ZmDDEBase* object, HSZ item, const ZmDdeReply& reply) {
 
 HDDEDATA CALLBACK serverCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data,
                                  ULONG_PTR data1, ULONG_PTR data2) {
+  DdeServerState& state = urlFetching().server;
   ZmDDEServer* server = state.server;
   if (server == nullptr) return nullptr;
   switch (type) {
@@ -76,6 +68,7 @@ int placementOf(const char* url) {
 }
 
 ZmDdeReply viewDocFile(ZmDDEBase* object) {
+  DdeServerState& state = urlFetching().server;
   char file[ZM_URL_BUFFER_SIZE], url[ZM_URL_BUFFER_SIZE], mime[ZM_DDE_ITEM_SIZE];
   const char* item = object->currentItem;
   if (!zmDdeItemArgument(item, 0, file, sizeof file) || !zmDdeItemArgument(item, 1, url, sizeof url) ||
@@ -95,11 +88,13 @@ ZmDdeReply viewDocFile(ZmDDEBase* object) {
 }
 
 ZmDdeReply beginProgress() {
+  DdeServerState& state = urlFetching().server;
   state.transactionCounter += 1;
   return {&state.transactionCounter, sizeof state.transactionCounter};
 }
 
 ZmDdeReply alert(ZmDDEBase* object) {
+  DdeServerState& state = urlFetching().server;
   const char* message = getNthMessage(object, 0);
   if (message != nullptr && std::strstr(message, "x-gzip") != nullptr) {
     state.alertAnswer = 1;
@@ -127,6 +122,7 @@ ZmDDEServer::ZmDDEServer(const char* name) : ZmDDEBase(ZM_DDE_SERVER) {
 }
 
 ZmDDEServer::~ZmDDEServer() {
+  DdeServerState& state = urlFetching().server;
   if (state.server == this) state.server = nullptr;
   if (ddeInstance == 0) return;
   if (service != nullptr) {
@@ -137,6 +133,7 @@ ZmDDEServer::~ZmDDEServer() {
 }
 
 int ZmDDEServer::init(HINSTANCE instance, ZmDdeHandler newHandler) {
+  DdeServerState& state = urlFetching().server;
   if (DdeInitializeA(&ddeInstance, serverCallback, 0, 0) != DMLERR_NO_ERROR) {
     zmReportWarning("DdeInitialize() failed.");
     return 0;
@@ -153,6 +150,7 @@ int ZmDDEServer::init(HINSTANCE instance, ZmDdeHandler newHandler) {
 }
 
 ZmDdeReply zmDdeCommonHandler(ZmDDEBase* object, HSZ topic, UINT type) {
+  DdeServerState& state = urlFetching().server;
   char name[ZM_DDE_ITEM_SIZE] = "";
   DdeQueryStringA(object->ddeInstance, topic, name, sizeof name, CP_WINANSI);
   if (object->kind != ZM_DDE_SERVER) return {kEmptyReply, 0};
@@ -196,6 +194,7 @@ bool zmDdeItemArgument(const char* item, int n, char* out, size_t size) {
 }
 
 const char* getNthMessage(ZmDDEBase* object, int n) {
+  DdeServerState& state = urlFetching().server;
   if (!zmDdeItemArgument(object->currentItem, n, state.nthMessage, sizeof state.nthMessage)) {
     zmReportWarning("getNthMessage : message buffer is invalid");
     return nullptr;
@@ -204,8 +203,8 @@ const char* getNthMessage(ZmDDEBase* object, int n) {
   return state.nthMessage;
 }
 
-ZmHandedDocument& zmDdeHandedDocument() { return state.handed; }
+ZmHandedDocument& zmDdeHandedDocument() { return urlFetching().server.handed; }
 
-ZmDDEServer* zmDdeProgramServer() { return state.server; }
+ZmDDEServer* zmDdeProgramServer() { return urlFetching().server.server; }
 
-uint32_t zmDdeTransactionCounter() { return state.transactionCounter; }
+uint32_t zmDdeTransactionCounter() { return urlFetching().server.transactionCounter; }

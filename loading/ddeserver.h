@@ -6,7 +6,8 @@
 // Owns: the program's server object (while it exists), the transaction
 // counter that numbers the browser's transfers, and the handed-over
 // document (its local file, which is also the fetch buffer of wwwlink.h's
-// fetches, its URL and the load record posted with them). It does not own
+// fetches, its URL and the load record posted with them), all kept in the
+// fetching record (loading/fetching.h). It does not own
 // the client (ddeclient.h), the requests the program makes (wwwlink.h) nor
 // what the main window does with the messages the handler posts.
 //

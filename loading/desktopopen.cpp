@@ -17,11 +17,7 @@ namespace {
 
 constexpr const char* kSchemes[] = {"http:", "https:", "ftp:", "file:", "mailto:"};
 
-// The openers started and not yet reaped: xdg-open may outlive the call
-// (it waits for some browsers), so each hand-over reaps those that ended.
-std::vector<pid_t> started;
-
-void reapEnded() {
+void reapEnded(std::vector<pid_t>& started) {
   std::erase_if(started, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
@@ -39,9 +35,9 @@ bool zmDesktopMayOpen(const char* url) {
   return true;
 }
 
-int zmDesktopOpen(const char* url) {
+int zmDesktopOpen(const char* url, std::vector<pid_t>& started) {
   if (!zmDesktopMayOpen(url)) return -1;
-  reapEnded();
+  reapEnded(started);
   platform::recordEvent("DesktopOpen", url);
   char program[] = "xdg-open";
   std::vector<char> argument(url, url + std::strlen(url) + 1);

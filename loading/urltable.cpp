@@ -10,16 +10,13 @@
 #include "core/report.h"
 #include "core/strings.h"
 #include "core/world.h"
+#include "loading/fetching.h"
 #include "loading/filetype.h"
 #include "loading/madecopies.h"
 #include "loading/wwwlink.h"
 #include "vrml/session.h"
 
 namespace {
-
-// The browser link's fetch, unless a tool or test put its own in place;
-// null: nothing can be fetched.
-ZmUrlFetch urlFetch = zmWwwFetchUrl;
 
 ZmUrlHash** bucketOf(ZmUrlHashTable* table, const char* url) {
   return &table->buckets[zmHashString(url) % (uint32_t)table->bucketCount];
@@ -162,12 +159,16 @@ void zmDeleteUrlHashEntry(ZmUrlHashTable* table, const char* url) {
 const char* zmGetUrl(ZmUrlHash* entry) { return entry ? entry->url : nullptr; }
 
 ZmUrlFetch zmSetUrlFetch(ZmUrlFetch fetch) {
+  ZmUrlFetch& urlFetch = urlFetching().fetch;
   ZmUrlFetch replaced = urlFetch;
   urlFetch = fetch;
   return replaced;
 }
 
-const char* zmFetchUrl(ZmUrlHash* entry) { return urlFetch != nullptr ? urlFetch(entry) : nullptr; }
+const char* zmFetchUrl(ZmUrlHash* entry) {
+  ZmUrlFetch fetch = urlFetching().fetch;
+  return fetch != nullptr ? fetch(entry) : nullptr;
+}
 
 const char* zmGetLocalFile(ZmUrlHash* entry) {
   if (!makeLocal(entry, "zmGetLocalFile: argument pointer to ZmUrlHash is null.")) return nullptr;

@@ -3,7 +3,8 @@
 //
 // Owns: `ZmUrlHashTable` and its `ZmUrlHash` entries (URL, local file, type
 // code); registering URLs without fetching them; which fetch is in place
-// (the browser link's, unless a tool or test put its own); obtaining an
+// (the browser link's, unless a tool or test put its own; kept in the
+// fetching record, loading/fetching.h); obtaining an
 // entry's local file on first demand and keeping it for the life of the
 // world; deleting, when the table is freed, the local files that fetching
 // made and the unpacked and converted copies this run made

@@ -12,31 +12,24 @@
 #include "core/apphandles.h"
 #include "core/dirs.h"
 #include "core/report.h"
+#include "loading/fetching.h"
 #include "loading/filetype.h"
 #include "loading/httpfetch.h"
 #include "loading/madecopies.h"
 #include "platform/winuser.h"
 
-namespace {
-
-constexpr size_t kLongestStep = 96;  // of a URL's last step kept in a file name
-constexpr std::chrono::milliseconds kServingTime{50};  // of messages between two steps of a transfer
-
 // One transfer in progress; nested ones (a fetch started by a message that
 // an outer transfer's pump dispatched) stack up innermost last.
-struct Transfer {
+struct WebTransfer {
   bool stopped = false;
   bool holding = false;  // `held` is to be posted again when the transfer is gone
   MSG held{};
 };
 
-// The program's web fetches.
-struct WebFetches {
-  std::vector<Transfer*> running;  // the transfers under way, innermost last
-  unsigned counter = 0;            // tells apart the copies of one run
-  std::string lastFailure;         // of the last fetch that failed
-};
-WebFetches webFetches;
+namespace {
+
+constexpr size_t kLongestStep = 96;  // of a URL's last step kept in a file name
+constexpr std::chrono::milliseconds kServingTime{50};  // of messages between two steps of a transfer
 
 bool endsTheProgram(const MSG& msg) {
   return msg.message == WM_QUIT || (msg.message == WM_CLOSE && msg.hwnd == zmGetMainHwnd());
@@ -46,7 +39,7 @@ bool endsTheProgram(const MSG& msg) {
 // but for a bounded time, or a queue that never empties (a timer whose work
 // outlasts its period) would keep the transfer from ever going on.
 bool serveMessagesMeanwhile(long long, long long, void* user) {
-  auto* transfer = static_cast<Transfer*>(user);
+  auto* transfer = static_cast<WebTransfer*>(user);
   const auto until = std::chrono::steady_clock::now() + kServingTime;
   MSG msg;
   while (!transfer->stopped && std::chrono::steady_clock::now() < until &&
@@ -89,6 +82,7 @@ std::string lastStepOf(const char* url) {
 
 // "<temporary folder>/<pid>-<n>-<last step>"; empty without a folder.
 std::string copyNameFor(const char* url) {
+  WebFetches& webFetches = urlFetching().web;
   const char* folder = zmGetTempDir();
   if (folder == nullptr) return {};
   return std::string(folder) + "/" + std::to_string(getpid()) + "-" + std::to_string(++webFetches.counter) + "-" +
@@ -97,7 +91,8 @@ std::string copyNameFor(const char* url) {
 
 // Runs the transfer under the pump; false after the warning.
 bool transferInto(const char* url, const std::string& copy) {
-  Transfer transfer;
+  WebFetches& webFetches = urlFetching().web;
+  WebTransfer transfer;
   webFetches.running.push_back(&transfer);
   const ZmFetchOutcome outcome = zmHttpFetch(url, copy.c_str(), serveMessagesMeanwhile, &transfer);
   std::erase(webFetches.running, &transfer);
@@ -111,6 +106,7 @@ bool transferInto(const char* url, const std::string& copy) {
 }  // namespace
 
 int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
+  WebFetches& webFetches = urlFetching().web;
   if (!zmIsWebUrl(url) || out == nullptr) return -1;
   const std::string copy = copyNameFor(url);
   if (copy.empty() || copy.size() >= outSize) {
@@ -130,10 +126,10 @@ int zmWebFetch(const char* url, uint32_t type, char* out, size_t outSize) {
   return result;
 }
 
-const char* zmWebLastFailure() { return webFetches.lastFailure.c_str(); }
+const char* zmWebLastFailure() { return urlFetching().web.lastFailure.c_str(); }
 
 void zmWebStopFetches() {
-  for (Transfer* transfer : webFetches.running) transfer->stopped = true;
+  for (WebTransfer* transfer : urlFetching().web.running) transfer->stopped = true;
 }
 
 bool zmWebRefusesLocalOpen(const char* worldUrl, const char* url) {

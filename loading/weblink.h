@@ -6,7 +6,8 @@
 // are deleted with the world that used them and never a user's file), the
 // message pump that keeps the windows alive while a transfer runs, the
 // stopping of running transfers, what went wrong with the last failed
-// transfer, and the rule that a world from the web reads no local file. It
+// transfer (the transfers and failure kept in the fetching record,
+// loading/fetching.h), and the rule that a world from the web reads no local file. It
 // does not own the transfer itself (loading/httpfetch.h), the
 // post-processing of what arrives (loading/filetype.h), nor the base URL
 // and load records (loading/wwwlink.h).

@@ -13,6 +13,7 @@
 #include "core/world.h"
 #include "loading/ddeclient.h"
 #include "loading/ddeserver.h"
+#include "loading/fetching.h"
 #include "loading/filetype.h"
 #include "loading/httpfetch.h"
 #include "loading/urltable.h"
@@ -21,19 +22,10 @@
 
 namespace {
 
-constexpr size_t kReplySize = 256;
 constexpr const char* kApplicationName = "Lumenfold";
 constexpr DWORD kHandOverTimeoutMs = 5000;  // the running program may unpack the world first
 
-struct LinkState {
-  std::unique_ptr<ZmDDEClient> client;
-  std::unique_ptr<ZmDDEServer> server;
-  char baseUrl[ZM_URL_BUFFER_SIZE] = "";  // the document relative URLs start from
-  char result[ZM_URL_BUFFER_SIZE] = "";   // the local file of the last fetch
-  char reply[kReplySize] = "";            // the URL of a local file name
-  ZmLoadRecord loadRecord = {nullptr, nullptr};
-};
-LinkState browserLink;
+UrlFetching fetching;  // see loading/fetching.h
 
 // The fetch buffer, shared with the server's handed-over document.
 char* fetchBuffer() { return zmDdeHandedDocument().local; }
@@ -57,6 +49,7 @@ bool isWebWorld(const char* url) { return zmIsWebUrl(url) && isWorld(url); }
 // The URL the files of the world in hand belong to: the world's own while
 // one is being built or shown, else the base URL.
 const char* worldUrl() {
+  WwwLinkState& browserLink = fetching.link;
   const ZmWorld* world = zmGetWorldBeingBuiltOrCurrent();
   return world != nullptr && world->name != nullptr ? world->name : browserLink.baseUrl;
 }
@@ -74,6 +67,7 @@ std::string absolutePath(const char* name) {
 // One request to the browser through the program's client; 0 when there is
 // no client (the registration failed) or no browser took it.
 int askBrowser(const char* topic, const std::string& item, UINT type = XTYP_REQUEST) {
+  WwwLinkState& browserLink = fetching.link;
   ZmDDEClient* client = browserLink.client.get();
   return client != nullptr ? client->request(topic, item.c_str(), type) : 0;
 }
@@ -97,6 +91,7 @@ int worldNotHad(const std::string& url, const char* why) {
 // web world's rules and Stop ends them), into the fetch buffer and posts it.
 // A fetch may take long: the window shows the loading state from its start.
 int openWorldInHand(const std::string& url) {
+  WwwLinkState& browserLink = fetching.link;
   const bool web = isWebWorld(url.c_str());
   if (web) {
     if (HWND main = zmGetMainHwnd()) SendMessageA(main, WM_ZMLOADING, 0, 0);
@@ -172,7 +167,10 @@ std::string handOverItem(const char* world) {
 
 }  // namespace
 
+UrlFetching& urlFetching() { return fetching; }
+
 int zmWwwSetBaseUrl(const char* url) {
+  WwwLinkState& browserLink = fetching.link;
   if (!copyWhole(browserLink.baseUrl, sizeof browserLink.baseUrl, url)) {
     zmReportWarning("zmWwwSetBaseUrl: the URL does not fit: %s", url != nullptr ? url : "(null)");
     return -1;
@@ -180,9 +178,10 @@ int zmWwwSetBaseUrl(const char* url) {
   return 0;
 }
 
-const char* zmWwwGetBaseUrl() { return browserLink.baseUrl; }
+const char* zmWwwGetBaseUrl() { return fetching.link.baseUrl; }
 
 int zmWwwOpenUrl(const char* url) {
+  WwwLinkState& browserLink = fetching.link;
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return -1;
   const std::string urlCopy(resolved);  // the resolver's buffer is reused below
@@ -193,6 +192,7 @@ int zmWwwOpenUrl(const char* url) {
 }
 
 bool zmWwwIsWebWorld(const char* url) {
+  WwwLinkState& browserLink = fetching.link;
   if (url == nullptr) return false;
   if (zmGetUrlScheme(url) != ZM_SCHEME_NONE || !zmIsWebUrl(browserLink.baseUrl)) return isWebWorld(url);
   const char* resolved = zmDdeParseAnchor(browserLink.baseUrl, url);
@@ -211,9 +211,10 @@ int zmWwwOpenFile(const char* path) {
 }
 
 const char* zmWwwFilenameToUrl(const char* file) {
+  WwwLinkState& browserLink = fetching.link;
   if (file == nullptr) return nullptr;
   const size_t length = std::strlen(file);
-  if (length >= kReplySize) {
+  if (length >= kWwwReplySize) {
     zmReportMessage("%s: FileLength=%u: url buffer 256 size is overflow.", "zmWwwFilenameToUrl",
                     static_cast<unsigned>(length));
     return nullptr;
@@ -222,11 +223,11 @@ const char* zmWwwFilenameToUrl(const char* file) {
   reply[0] = '\0';
   ZmDDEClient* client = browserLink.client.get();
   if (askBrowser("WWW_QueryURLFile", file) != 0 && client->dataSize() > 0) {
-    if (client->dataSize() > kReplySize) {
+    if (client->dataSize() > kWwwReplySize) {
       zmReportMessage("%s: the URL of %s does not fit in 256 characters.", "zmWwwFilenameToUrl", file);
       return nullptr;
     }
-    const DWORD copied = client->getData(reply, kReplySize - 1);
+    const DWORD copied = client->getData(reply, kWwwReplySize - 1);
     reply[copied] = '\0';
     const size_t answer = std::strlen(reply);
     if (answer >= 2 && reply[0] == '"' && reply[answer - 1] == '"') {
@@ -237,7 +238,7 @@ const char* zmWwwFilenameToUrl(const char* file) {
   if (reply[0] != '\0') return reply;
   const std::string absolute = absolutePath(file);
   const char* url = absolute.empty() ? nullptr : zmMakeFileUrl(absolute.c_str());
-  if (!copyWhole(reply, kReplySize, url)) {
+  if (!copyWhole(reply, kWwwReplySize, url)) {
     zmReportMessage("%s: the URL of %s does not fit in 256 characters.", "zmWwwFilenameToUrl", file);
     return nullptr;
   }
@@ -245,6 +246,7 @@ const char* zmWwwFilenameToUrl(const char* file) {
 }
 
 const char* zmWwwFetchUrl(ZmUrlHash* entry) {
+  WwwLinkState& browserLink = fetching.link;
   const char* url = zmGetUrl(entry);
   const char* resolved = url != nullptr ? zmDdeParseAnchor(browserLink.baseUrl, url) : nullptr;
   if (resolved == nullptr) return nullptr;
@@ -271,6 +273,7 @@ const char* zmWwwFetchUrl(ZmUrlHash* entry) {
 }
 
 int zmWwwRegisterViewer() {
+  WwwLinkState& browserLink = fetching.link;
   if (browserLink.client != nullptr) return 0;
   auto client = std::make_unique<ZmDDEClient>();
   if (!client->init(zmGetHinstance(), zmDdeCommonHandler)) return -1;
@@ -283,6 +286,7 @@ int zmWwwRegisterViewer() {
 }
 
 int zmWwwUnRegisterViewer() {
+  WwwLinkState& browserLink = fetching.link;
   askBrowser("WWW_UnRegisterViewer", viewerItem("x-world/x-vrml", false));
   browserLink.client.reset();
   browserLink.server.reset();

@@ -5,7 +5,8 @@
 // Owns: the base URL against which relative URLs are resolved, the result
 // buffer of a fetch, the reply buffer of a URL query, the static load record
 // of a local world, and the link itself (the program's client and server,
-// made by a registration that a browser service answered). Local worlds and
+// made by a registration that a browser service answered), all kept in the
+// fetching record (loading/fetching.h). Local worlds and
 // "file:" URLs are opened and fetched directly, "http:" and "https:" ones
 // by the program itself through the web half (weblink.h), so that a web
 // world's files obey its rules and Stop ends them whatever browser answers;

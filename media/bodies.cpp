@@ -14,14 +14,11 @@
 #include "core/transform.h"
 #include "core/world.h"
 #include "loading/urltable.h"
+#include "media/bodyreading.h"
 #include "viewer/api.h"
 #include "vrml/parse.h"
 
 namespace {
-
-// Set while a body loads: the word reader and the column map serve one
-// body file at a time, and a skin file naming a body must not load it again.
-bool loadingBody = false;
 
 // out = a x b: a applied first, then b (row vectors).
 void firstThen(const float a[9], const float b[9], float out[9]) { zmMat3Mult(b, a, out); }
@@ -160,6 +157,7 @@ int moveChildren(ZmObj* object, int32_t frame) {
 // ---- Loading --------------------------------------------------------------------
 
 int zmKinNew(ZmWorld* world, const char* bodyUrl, const char* skinUrl, ZmObj** object) {
+  bool& loadingBody = bodyFileReading().loading;
   if (loadingBody || object == nullptr) return -1;
   loadingBody = true;
   ZmObj* top = skinUrl != nullptr ? nullptr : *object;

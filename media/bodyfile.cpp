@@ -11,31 +11,13 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "media/bodyreading.h"
 
 namespace {
 
 constexpr uint32_t kTableBuckets = 100;
-constexpr size_t kWordBuffer = 100;  // a word keeps at most 99 bytes
 
-// The word reader, shared by the section readers.
-struct WordReader {
-  char buffer[kWordBuffer];  // the last word read
-  bool pushedBack;           // the next read returns the buffer again
-};
-
-// The column map: which segment each column of a frame drives. It lives
-// from the capture input block to the end of the motion read.
-struct ColumnMap {
-  ZmKinSegment** segments;  // zmMalloc'ed, `count` entries
-  int32_t count;
-};
-
-// The body file being read: one is read at a time.
-struct BodyFileReading {
-  WordReader words;
-  ColumnMap columnMap;
-};
-BodyFileReading reading;
+BodyFileReading reading;  // see media/bodyreading.h
 
 void freeColumnMap() {
   zmFree(reading.columnMap.segments);
@@ -61,7 +43,7 @@ char* joinName(const char* a, const char* separator, const char* b) {
 // looked up from a zero-padded buffer longer than any key the file can make
 // (two words and a dot).
 template <class Record> Record* lookUp(ZmHash* table, const char* name) {
-  char key[2 * kWordBuffer + 8] = {};
+  char key[2 * kBodyWordBuffer + 8] = {};
   if (name == nullptr || std::strlen(name) >= sizeof key) return nullptr;
   std::memcpy(key, name, std::strlen(name));
   void* value = nullptr;
@@ -336,6 +318,8 @@ void calcPosition(ZmKinBody* body) {
 
 }  // namespace
 
+BodyFileReading& bodyFileReading() { return reading; }
+
 void zmKinRotationFromAngles(float x, float y, float z, ZmKinMatrix* out) {
   constexpr double kRadiansPerDegree = 3.141592653589793 / 180.0;
   const double ax = x * kRadiansPerDegree, ay = y * kRadiansPerDegree, az = z * kRadiansPerDegree;
@@ -398,7 +382,7 @@ const char* zmKinGetWord(std::FILE* file) {
       std::ungetc(c, file);
       break;
     }
-    if (length < kWordBuffer - 1) reading.words.buffer[length++] = char(c);
+    if (length < kBodyWordBuffer - 1) reading.words.buffer[length++] = char(c);
   }
   reading.words.buffer[length] = '\0';
   return reading.words.buffer;

@@ -5,7 +5,8 @@
 // through its three tables), the program-wide word reader both section
 // readers share, the grammar of the body section with the rest offsets and
 // joint matrices computed at its end, and the capture and motion readers
-// with their program-wide column map. It does not own the scene objects a
+// with their program-wide column map (the reader's record, with the flag of
+// a load under way: media/bodyreading.h). It does not own the scene objects a
 // body is shown with, nor the frames it is moved to (media/bodies.h).
 //
 // Matrices are 3x3 rows acting on row vectors: p maps to p x R + t, and a

@@ -5,11 +5,10 @@
 
 #include "core/report.h"
 #include "loading/urltable.h"
+#include "media/soundsystem.h"
 #include "platform/windows.h"
 
 namespace {
-
-enum MidiState { kClosed = 0, kOpen = 1, kFailed = 2 };
 
 constexpr BYTE kNoteOff = 0x80;
 constexpr BYTE kNoteOn = 0x90;
@@ -19,12 +18,6 @@ constexpr BYTE kVolumeCoarse = 7;
 constexpr BYTE kVolumeFine = 39;
 constexpr BYTE kAllNotesOff = 123;
 
-struct MidiOut {
-  int state = kClosed;
-  HMIDIOUT handle = nullptr;
-};
-MidiOut midi;
-
 bool validChannel(int channel) { return channel >= 1 && channel <= 16; }
 
 // Status, then the two data bytes, low byte first.
@@ -33,14 +26,16 @@ DWORD packMessage(BYTE status, BYTE first, BYTE second) {
 }
 
 int send(BYTE status, BYTE first, BYTE second) {
-  if (midi.state != kOpen) return -1;
+  MidiOut& midi = soundSystem().midi;
+  if (midi.state != kMidiOpen) return -1;
   return midiOutShortMsg(midi.handle, packMessage(status, first, second)) == MMSYSERR_NOERROR ? 0 : -1;
 }
 
 // Opens the device when it is closed; false when it is (or becomes) failed.
 bool ensureOpen() {
-  if (midi.state == kClosed) zmMidiOpen();
-  return midi.state == kOpen;
+  MidiOut& midi = soundSystem().midi;
+  if (midi.state == kMidiClosed) zmMidiOpen();
+  return midi.state == kMidiOpen;
 }
 
 // A profile value as a data byte: 0..127, anything else clamped and warned.
@@ -59,14 +54,15 @@ int readInt(const char* section, const char* key, int defaultValue, const char* 
 }  // namespace
 
 int zmMidiOpen() {
-  if (midi.state == kOpen) return 0;
-  if (midi.state == kFailed) return -1;
+  MidiOut& midi = soundSystem().midi;
+  if (midi.state == kMidiOpen) return 0;
+  if (midi.state == kMidiFailed) return -1;
   if (midiOutOpen(&midi.handle, MIDI_MAPPER, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
     zmReportWarning("Can't open MIDI device");
-    midi.state = kFailed;
+    midi.state = kMidiFailed;
     return -1;
   }
-  midi.state = kOpen;
+  midi.state = kMidiOpen;
   return 0;
 }
 
@@ -127,15 +123,17 @@ int zmMidiStartSoundSet(ZmObj* object) {
 }
 
 int zmMidiClose() {
-  if (midi.state == kFailed) return -1;
-  if (midi.state == kClosed) return 0;
+  MidiOut& midi = soundSystem().midi;
+  if (midi.state == kMidiFailed) return -1;
+  if (midi.state == kMidiClosed) return 0;
   send(kControlChange, kAllNotesOff, 127);
   if (midiOutClose(midi.handle) != MMSYSERR_NOERROR) return -1;
   midi.handle = nullptr;
-  midi.state = kClosed;
+  midi.state = kMidiClosed;
   return 0;
 }
 
 void zmMidiForgetFailureForTest() {
-  if (midi.state == kFailed) midi.state = kClosed;
+  MidiOut& midi = soundSystem().midi;
+  if (midi.state == kMidiFailed) midi.state = kMidiClosed;
 }

@@ -1,6 +1,7 @@
 // media/midi.h -- MIDI notes and sound sets through the one MIDI-out device.
 //
-// Owns: the MIDI-out device (opened on first use through the MIDI mapper;
+// Owns: the MIDI-out device (kept in the sound system's record,
+// media/soundsystem.h; opened on first use through the MIDI mapper;
 // after a failed open nothing is sent or retried for the rest of the run),
 // the short messages the notes, volumes and programs become, and reading
 // note and sound-set profiles. It does not own the sound leaves (media/

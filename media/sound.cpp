@@ -11,28 +11,19 @@
 #include "core/report.h"
 #include "loading/urltable.h"
 #include "media/midi.h"
+#include "media/soundsystem.h"
 #include "media/wave.h"
 #include "platform/windows.h"
 
 namespace {
 
-enum ChannelType { kUnknown = 0, kWave = 1, kMidiFile = 2, kMidiNote = 3, kTypeCount = 4 };
+SoundSystem sound;  // see media/soundsystem.h
+
+enum ChannelType { kUnknown = 0, kWave = 1, kMidiFile = 2, kMidiNote = 3, kTypeCount = kSoundChannelTypes };
 
 constexpr int kMaxVolume = 255;
 constexpr float kDefaultRange = 20.0f;
 constexpr double kNearDistance = 1.0;  // closer than this: full volume
-
-// The scheduler's state, program-wide. The lists are chained through the
-// leaves' own link fields; the playing lists hold what the outputs play.
-struct SoundScheduler {
-  ZmWorld* world = nullptr;                // the world whose sounds are scheduled
-  ZmSoundLeaf* candidates = nullptr;       // state 1, loudest first
-  ZmSoundLeaf* selection[kTypeCount] = {};  // this pass's choice per type
-  ZmSoundLeaf* playing[kTypeCount] = {};    // what the last pass started
-  bool channelOn[kTypeCount] = {false, true, false, true};  // MIDI files never play
-  int limit[kTypeCount] = {0, 1, 1, 16};
-};
-SoundScheduler scheduler;
 
 ZmSoundLeaf* nextCandidate(ZmSoundLeaf* leaf) { return static_cast<ZmSoundLeaf*>(leaf->nextCandidate); }
 ZmSoundLeaf* nextSelected(ZmSoundLeaf* leaf) { return static_cast<ZmSoundLeaf*>(leaf->nextSelected); }
@@ -57,6 +48,7 @@ bool inPlaying(ZmSoundLeaf* list, ZmSoundLeaf* leaf) {
 
 // Stops every playing sound and empties every list.
 void resetScheduler() {
+  SoundScheduler& scheduler = sound.scheduler;
   for (ZmSoundLeaf*& list : scheduler.playing) {
     for (ZmSoundLeaf* leaf = list; leaf != nullptr;) {
       ZmSoundLeaf* next = nextPlaying(leaf);
@@ -86,6 +78,7 @@ void resetScheduler() {
 
 // A sound that its output has finished is stopped.
 void refreshFromOutputs() {
+  SoundScheduler& scheduler = sound.scheduler;
   for (int type : {kWave, kMidiNote})
     for (ZmSoundLeaf* leaf = scheduler.playing[type]; leaf != nullptr; leaf = nextPlaying(leaf))
       if (zmSoundGetStatusPhysical(leaf) == 0) leaf->state = ZM_SOUND_STOPPED;
@@ -142,6 +135,7 @@ void placeSounds(ZmWorld* world) {
 // through a ZmLeaf** would alias a ZmSoundLeaf*, which optimised builds
 // assume never happens.
 void insertCandidate(ZmSoundLeaf* leaf) {
+  SoundScheduler& scheduler = sound.scheduler;
   ZmSoundLeaf* before = nullptr;
   for (ZmSoundLeaf* other = scheduler.candidates; other != nullptr && other->effectiveVolume >= leaf->effectiveVolume;
        other = nextCandidate(other))
@@ -156,6 +150,7 @@ void insertCandidate(ZmSoundLeaf* leaf) {
 }
 
 void collectCandidates(ZmWorld* world) {
+  SoundScheduler& scheduler = sound.scheduler;
   for (ZmSoundLeaf* leaf = scheduler.candidates; leaf != nullptr;) {
     ZmSoundLeaf* next = nextCandidate(leaf);
     leaf->nextCandidate = nullptr;
@@ -170,6 +165,7 @@ void collectCandidates(ZmWorld* world) {
 
 // The first candidates of the type, up to its limit, chained as selection.
 ZmSoundLeaf* selectLoudest(int type) {
+  SoundScheduler& scheduler = sound.scheduler;
   ZmSoundLeaf* first = nullptr;
   ZmSoundLeaf* last = nullptr;
   int taken = 0;
@@ -191,6 +187,7 @@ ZmSoundLeaf* selectLoudest(int type) {
 // Stops what is no longer chosen, starts what is newly chosen, adjusts the
 // volume of what stays; the choice becomes what plays.
 void applySelection(int type) {
+  SoundScheduler& scheduler = sound.scheduler;
   ZmSoundLeaf* chosen = selectLoudest(type);
   scheduler.selection[type] = chosen;
   for (ZmSoundLeaf* leaf = scheduler.playing[type]; leaf != nullptr; leaf = nextPlaying(leaf))
@@ -228,6 +225,7 @@ int setPlaying(ZmObj* object, int loop, int unattenuated) {
 // Runs `operation` on every sound object of the sound world.
 template <typename Operation>
 int forEverySound(Operation operation) {
+  SoundScheduler& scheduler = sound.scheduler;
   if (scheduler.world == nullptr) return -1;
   for (int32_t i = 0; i < scheduler.world->soundObjects.count; ++i) operation(scheduler.world->soundObjects.objs[i]);
   return 0;
@@ -241,6 +239,8 @@ float halfDiagonal(const ZmBoundingCube& cube) {
 }
 
 }  // namespace
+
+SoundSystem& soundSystem() { return sound; }
 
 // ---- Life of sound objects --------------------------------------------------
 
@@ -273,6 +273,7 @@ int zmDeleteSoundLeaf(ZmLeaf* leaf) {
 }
 
 void zmSoundSetWorld(ZmWorld* world) {
+  SoundScheduler& scheduler = sound.scheduler;
   resetScheduler();
   scheduler.world = world;
   if (world == nullptr || !scheduler.channelOn[kMidiNote]) return;
@@ -304,6 +305,7 @@ void zmSoundAutoPlay(ZmWorld* world) {
 }
 
 void zmSoundSchedule() {
+  SoundScheduler& scheduler = sound.scheduler;
   if (scheduler.world == nullptr) return;
   refreshFromOutputs();
   placeSounds(scheduler.world);
@@ -369,6 +371,7 @@ int zmSuspendAllSound() {
 int zmResumeAllSound() { return forEverySound(zmResumeSound); }
 
 int zmAmbientSoundPlay(const char* name, ZmObj** object) {
+  SoundScheduler& scheduler = sound.scheduler;
   if (scheduler.world == nullptr || name == nullptr) return -1;
   for (int32_t i = 0; i < scheduler.world->soundObjects.count; ++i) {
     ZmObj* candidate = scheduler.world->soundObjects.objs[i];

@@ -3,7 +3,8 @@
 // Owns: the meaning of sound leaves (kind 22, core/leaf.h: channel type,
 // state, volumes, range), the scheduler's program-wide state (the sound
 // world, the candidate list, per channel type the selection and the playing
-// list), placing each sound against the active camera, choosing the loudest
+// list) and the sound system's record that holds it with the outputs' state
+// (media/soundsystem.h), placing each sound against the active camera, choosing the loudest
 // sounds for the limited outputs (one wave voice, no MIDI file, 16 MIDI
 // notes), and the script operations on sounds. It does not own the outputs
 // (media/wave.h, media/midi.h), the sound files (the URL table) nor the

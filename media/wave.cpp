@@ -13,48 +13,16 @@
 #include <memory>
 
 #include "core/apphandles.h"
+#include "media/soundsystem.h"
 
 namespace {
 
-constexpr int kVoiceCount = 1;
-constexpr int kBlockCount = 16;
-constexpr LONG kBlockBytes = 4048;
+WaveBlock& blockAt(int offset) {
+  WavePlayer& player = soundSystem().wave;
+  return (*player.blocks)[(player.head + offset) % kWaveBlockCount];
+}
 
-enum VoiceState { kFree = 0, kPlaying = 2, kFinished = 3 };
-
-struct WaveVoice {
-  int state = kFree;
-  LONG dataStart = 0;  // file position of the first sample byte
-  LONG current = 0;
-  LONG dataEnd = 0;
-  WAVEFORMATEX format{};
-  HMMIO file = nullptr;
-  unsigned volume = 256;
-  int loop = 0;
-};
-
-struct WaveBlock {
-  WAVEHDR header;
-  std::array<char, kBlockBytes> data;
-  bool withDevice;  // written and not yet taken back
-};
-
-struct WavePlayer {
-  std::array<WaveVoice, kVoiceCount> voices;
-  HWAVEOUT device = nullptr;
-  std::unique_ptr<std::array<WaveBlock, kBlockCount>> blocks;  // made once
-  std::array<char, kBlockBytes> readBuffer;
-  int head = 0;    // the oldest filled block
-  int queued = 0;  // blocks with the device
-  int filled = 0;  // blocks holding data not yet played (queued included)
-  int playing = 0; // voices in state 2
-};
-
-WavePlayer player;
-
-WaveBlock& blockAt(int offset) { return (*player.blocks)[(player.head + offset) % kBlockCount]; }
-
-bool validIndex(int voice) { return voice >= 0 && voice < kVoiceCount; }
+bool validIndex(int voice) { return voice >= 0 && voice < kWaveVoiceCount; }
 
 void closeVoiceFile(WaveVoice& voice) {
   if (voice.file != nullptr) mmioClose(voice.file, 0);
@@ -126,7 +94,7 @@ void wrapOrFinish(WaveVoice& voice) {
   if (canWrap) {
     voice.current = voice.dataStart;
   } else {
-    voice.state = kFinished;
+    voice.state = kWaveVoiceFinished;
   }
 }
 
@@ -140,9 +108,10 @@ void wrapOrFinish(WaveVoice& voice) {
  *   True when the block received data.
  */
 bool fillBlock(WaveVoice& voice, WaveBlock& block) {
+  WavePlayer& player = soundSystem().wave;
   LONG used = 0;
-  while (used < kBlockBytes && voice.state == kPlaying) {
-    LONG wanted = std::min(voice.dataEnd - voice.current, kBlockBytes - used);
+  while (used < kWaveBlockBytes && voice.state == kWaveVoicePlaying) {
+    LONG wanted = std::min(voice.dataEnd - voice.current, kWaveBlockBytes - used);
     LONG got = wanted > 0 ? mmioRead(voice.file, player.readBuffer.data(), wanted) : 0;
     if (got < 0) got = 0;
     if (got < wanted) voice.dataEnd = voice.current + got;
@@ -152,15 +121,16 @@ bool fillBlock(WaveVoice& voice, WaveBlock& block) {
     if (voice.current >= voice.dataEnd) wrapOrFinish(voice);
     if (got == 0) break;
   }
-  std::memset(block.data.data() + used, silenceByte(voice), size_t(kBlockBytes - used));
-  block.header.dwBufferLength = DWORD(kBlockBytes);
+  std::memset(block.data.data() + used, silenceByte(voice), size_t(kWaveBlockBytes - used));
+  block.header.dwBufferLength = DWORD(kWaveBlockBytes);
   return used > 0;
 }
 
 // Fills free blocks while the voice plays and gives data.
 void fillBlocks() {
+  WavePlayer& player = soundSystem().wave;
   WaveVoice& voice = player.voices[0];
-  while (player.filled < kBlockCount && voice.state == kPlaying) {
+  while (player.filled < kWaveBlockCount && voice.state == kWaveVoicePlaying) {
     if (!fillBlock(voice, blockAt(player.filled))) break;
     ++player.filled;
   }
@@ -170,6 +140,7 @@ void fillBlocks() {
 
 // Takes every queued block back from the device at once.
 void resetDevice() {
+  WavePlayer& player = soundSystem().wave;
   if (player.device == nullptr) return;
   if (player.queued > 0) waveOutReset(player.device);
   for (WaveBlock& block : *player.blocks) block.withDevice = false;
@@ -178,6 +149,7 @@ void resetDevice() {
 }
 
 int closeDevice() {
+  WavePlayer& player = soundSystem().wave;
   if (player.device == nullptr) return 0;
   resetDevice();
   for (WaveBlock& block : *player.blocks) waveOutUnprepareHeader(player.device, &block.header, sizeof(WAVEHDR));
@@ -188,10 +160,11 @@ int closeDevice() {
 }
 
 bool openDevice(const WAVEFORMATEX& format) {
+  WavePlayer& player = soundSystem().wave;
   HWND window = zmGetMainHwnd();
   if (window == nullptr) return false;
   if (!player.blocks) {
-    player.blocks = std::make_unique<std::array<WaveBlock, kBlockCount>>();
+    player.blocks = std::make_unique<std::array<WaveBlock, kWaveBlockCount>>();
     std::memset(player.blocks->data(), 0, sizeof(*player.blocks));
   }
   if (waveOutOpen(&player.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(window), 0,
@@ -203,7 +176,7 @@ bool openDevice(const WAVEFORMATEX& format) {
     block.header = {};
     block.header.dwFlags = WHDR_DONE;
     block.header.lpData = block.data.data();
-    block.header.dwBufferLength = DWORD(kBlockBytes);
+    block.header.dwBufferLength = DWORD(kWaveBlockBytes);
     block.withDevice = false;
     waveOutPrepareHeader(player.device, &block.header, sizeof(WAVEHDR));
     block.header.dwBufferLength = 0;
@@ -215,19 +188,22 @@ bool openDevice(const WAVEFORMATEX& format) {
 // Frees a voice. `cut` also takes its queued blocks back from the device at
 // once (a stop); without it they play out (the end of the data).
 void releaseVoice(WaveVoice& voice, bool cut) {
+  WavePlayer& player = soundSystem().wave;
   closeVoiceFile(voice);
-  voice.state = kFree;
+  voice.state = kWaveVoiceFree;
   --player.playing;
   if (cut) resetDevice();
 }
 
 void releaseFinishedVoices() {
+  WavePlayer& player = soundSystem().wave;
   for (WaveVoice& voice : player.voices)
-    if (voice.state == kFinished) releaseVoice(voice, false);
+    if (voice.state == kWaveVoiceFinished) releaseVoice(voice, false);
 }
 
 // Queues the filled blocks; then frees the finished voices.
 int writeBlocks() {
+  WavePlayer& player = soundSystem().wave;
   int result = 0;
   while (player.queued < player.filled) {
     WaveBlock& block = blockAt(player.queued);
@@ -248,12 +224,13 @@ int writeBlocks() {
 
 // Takes back, in ring order, every block the device has finished.
 void takeBackDoneBlocks() {
+  WavePlayer& player = soundSystem().wave;
   while (player.queued > 0) {
     WaveBlock& block = blockAt(0);
     if (!block.withDevice || !(block.header.dwFlags & WHDR_DONE)) break;
     block.withDevice = false;
     block.header.dwBufferLength = 0;
-    player.head = (player.head + 1) % kBlockCount;
+    player.head = (player.head + 1) % kWaveBlockCount;
     --player.queued;
     --player.filled;
   }
@@ -262,6 +239,7 @@ void takeBackDoneBlocks() {
 }  // namespace
 
 int zmWaveOpen(const char* fileName, int loop) {
+  WavePlayer& player = soundSystem().wave;
   if (fileName == nullptr) return -1;
   WaveVoice opened;
   if (!openWaveFile(fileName, opened)) return -1;
@@ -269,11 +247,11 @@ int zmWaveOpen(const char* fileName, int loop) {
     closeVoiceFile(opened);
     return -1;
   }
-  for (int index = 0; index < kVoiceCount; ++index) {
+  for (int index = 0; index < kWaveVoiceCount; ++index) {
     WaveVoice& voice = player.voices[index];
-    if (voice.state != kFree) continue;
+    if (voice.state != kWaveVoiceFree) continue;
     voice = opened;
-    voice.state = kPlaying;
+    voice.state = kWaveVoicePlaying;
     voice.volume = 256;
     voice.loop = loop;
     ++player.playing;
@@ -284,33 +262,38 @@ int zmWaveOpen(const char* fileName, int loop) {
 }
 
 int zmWavePlay(int voice) {
-  if (!validIndex(voice) || player.voices[voice].state == kFree || player.device == nullptr) return -1;
+  WavePlayer& player = soundSystem().wave;
+  if (!validIndex(voice) || player.voices[voice].state == kWaveVoiceFree || player.device == nullptr) return -1;
   fillBlocks();
   return writeBlocks();
 }
 
 int zmWaveStop(int voice) {
-  if (!validIndex(voice) || player.voices[voice].state == kFree) return -1;
+  WavePlayer& player = soundSystem().wave;
+  if (!validIndex(voice) || player.voices[voice].state == kWaveVoiceFree) return -1;
   releaseVoice(player.voices[voice], true);
   if (player.playing == 0) closeDevice();
   return 0;
 }
 
 int zmWaveIsPlaying(int voice) {
+  WavePlayer& player = soundSystem().wave;
   if (!validIndex(voice)) return -1;
-  return player.voices[voice].state == kPlaying ? 1 : 0;
+  return player.voices[voice].state == kWaveVoicePlaying ? 1 : 0;
 }
 
 int zmWaveSetVolume(int voice, unsigned volume) {
+  WavePlayer& player = soundSystem().wave;
   if (!validIndex(voice)) return -1;
   unsigned previous = player.voices[voice].volume;
   player.voices[voice].volume = volume;
   return int(previous);
 }
 
-int zmWaveCloseIdle() { return player.playing == 0 ? closeDevice() : 0; }
+int zmWaveCloseIdle() { return soundSystem().wave.playing == 0 ? closeDevice() : 0; }
 
 LRESULT zmWaveOnDone(HWND, UINT message) {
+  WavePlayer& player = soundSystem().wave;
   if (message != MM_WOM_DONE || player.device == nullptr) return 0;
   takeBackDoneBlocks();
   releaseFinishedVoices();
@@ -321,11 +304,12 @@ LRESULT zmWaveOnDone(HWND, UINT message) {
 }
 
 void zmWaveShutdown() {
+  WavePlayer& player = soundSystem().wave;
   resetDevice();
   for (WaveVoice& voice : player.voices)
-    if (voice.state != kFree) releaseVoice(voice, false);
+    if (voice.state != kWaveVoiceFree) releaseVoice(voice, false);
   closeDevice();
   player.blocks.reset();
 }
 
-bool zmWaveDeviceOpen() { return player.device != nullptr; }
+bool zmWaveDeviceOpen() { return soundSystem().wave.device != nullptr; }

@@ -3,7 +3,7 @@
 //
 // Owns: the voice table (one voice), the wave-out device while it is open,
 // the blocks and read buffer (allocated once, kept for the run) and their
-// counters. It does not own the decision of what plays (media/sound.h) nor
+// counters, all kept in the sound system's record (media/soundsystem.h). It does not own the decision of what plays (media/sound.h) nor
 // the main window whose procedure hands MM_WOM_* notices to zmWaveOnDone.
 //
 // Samples are scaled by the voice's volume (256 = unchanged) while they are

@@ -17,7 +17,7 @@
 
 namespace {
 
-ZmqxConnection connection = {ZMQX_STATE_NONE, INVALID_SOCKET, 0, 0, 0, 0, {}, {}};
+ZmqxConnection connection = {ZMQX_STATE_NONE, INVALID_SOCKET, 0, 0, 0, 0, {}, {}, {}};
 
 // How long a full non-blocking socket may keep a message waiting.
 constexpr long kSendWaitSeconds = 10;

@@ -1,12 +1,14 @@
 // multiuser/connection.h -- the one connection to the world server.
 //
 // Owns: the program-wide connection record (state, socket, the ids the
-// server hands out, the pump guard and the receive ring), the settings the
+// server hands out, the pump guard, the receive ring, and the records of
+// the other users, which live as long as the connection), the settings the
 // shell fills (SOCKS proxy, nickname, avatar file, main window), the TCP
 // connect with the optional SOCKS 4 step, the hello handshake with the
 // avatar announcement, leaving, and the loops that move whole buffers over
 // the socket. It does not own what messages mean (multiuser/receive.h,
-// multiuser/send.h) nor the preferences behind the settings (shell).
+// multiuser/send.h), what is done with the users' records (multiuser/peers.h)
+// nor the preferences behind the settings (shell).
 //
 // Everything runs on the program's one thread, and nothing here waits for
 // the server: the connect, the SOCKS exchange and the hello go forward a
@@ -20,6 +22,7 @@
 #include <cstdint>
 #include <string>
 
+#include "multiuser/peers.h"
 #include "multiuser/ring.h"
 #include "platform/winsock.h"
 
@@ -72,6 +75,7 @@ struct ZmqxConnection {
   int pumpGuard;        // 1 while zmSockProc runs
   ZmqxBuffer ring;
   ZmqxHandshake handshake;  // meaningful while connecting
+  ZmqxPeers peers;          // the other users heard of since the connection started
 };
 // The record; the receive and send modules of this layer read and write it.
 ZmqxConnection& zmqxConnection();

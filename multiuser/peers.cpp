@@ -1,32 +1,26 @@
 // multiuser/peers.cpp -- the other users; see peers.h.
 #include "multiuser/peers.h"
 
-#include <vector>
-
 #include "core/report.h"
+#include "multiuser/connection.h"
 
 namespace {
-
-struct Peers {
-  std::vector<ZmqxPeer> users;
-  long objects = 0;  // of all users
-  uint64_t bytes = 0;
-};
-Peers peers;
 
 bool holds(const ZmqxPeer& peer, ZmId id) { return id >= peer.first && id <= peer.last; }
 
 }  // namespace
 
-void zmqxForgetPeers() { peers = Peers{}; }
+void zmqxForgetPeers() { zmqxConnection().peers = ZmqxPeers{}; }
 
 const ZmqxPeer* zmqxPeerOf(ZmId id) {
+  const ZmqxPeers& peers = zmqxConnection().peers;
   for (const ZmqxPeer& peer : peers.users)
     if (holds(peer, id)) return &peer;
   return nullptr;
 }
 
 ZmqxPeer* zmqxPeerOfMessage(ZmId first, ZmId last, const char* comment) {
+  ZmqxPeers& peers = zmqxConnection().peers;
   for (ZmqxPeer& peer : peers.users)
     if (holds(peer, first)) return &peer;
   peers.users.push_back({first, last, comment ? zmqxWithoutControls(comment) : "", 0, 0, false});
@@ -34,6 +28,7 @@ ZmqxPeer* zmqxPeerOfMessage(ZmId first, ZmId last, const char* comment) {
 }
 
 bool zmqxAdmit(ZmqxPeer* peer, long objects, uint64_t bytes) {
+  ZmqxPeers& peers = zmqxConnection().peers;
   const bool userFits = peer->objects + objects <= ZMQX_PEER_OBJECTS && peer->bytes + bytes <= ZMQX_PEER_BYTES;
   const bool serverFits = peers.objects + objects <= ZMQX_SERVER_OBJECTS && peers.bytes + bytes <= ZMQX_SERVER_BYTES;
   if (userFits && serverFits) {

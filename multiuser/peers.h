@@ -5,7 +5,7 @@
 // lies in a known range belongs to that range's user), with the nickname
 // that came as the message's comment, what that user's files and objects
 // cost, and the limits on both, per user and for the whole server. Records
-// live from one connection's start to its end. The nickname also tells
+// live from one connection's start to its end, in the connection's record. The nickname also tells
 // who speaks in a chat message that names one of the user's objects. It does not own the objects
 // (the world), the messages (multiuser/receive.h) nor the connection.
 //
@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/object.h"
 
@@ -32,6 +33,13 @@ struct ZmqxPeer {
   long objects;          // admitted so far
   uint64_t bytes;
   bool warned;           // its one warning has been given
+};
+
+// The users of one connection, kept in its record (multiuser/connection.h).
+struct ZmqxPeers {
+  std::vector<ZmqxPeer> users;
+  long objects = 0;  // admitted, of all users
+  uint64_t bytes = 0;
 };
 
 // Forgets every user (a connection starts or ends).

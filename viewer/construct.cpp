@@ -21,6 +21,7 @@
 #include "viewer/frame.h"
 #include "viewer/sceneobjects.h"
 #include "viewer/rendering.h"
+#include "viewer/renderstate.h"
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"
 
@@ -31,19 +32,13 @@ constexpr intptr_t kCameraImageWidth = 1024;
 constexpr intptr_t kCameraImageHeight = 768;
 constexpr intptr_t kPumpIntervalMs = 500;
 
-// Whether construction pumps the window queue between objects, and when next.
-struct IncrementalLoading {
-  int on;               // 0 at start; nothing in the program switches it on
-  ZmTimeStamp nextPump;
-};
-IncrementalLoading incremental = {};
-
 int fail(const char* operation, const char* text) {
   zmReportError("%s : %s", operation, text);
   return -1;
 }
 
 void scheduleNextPump() {
+  IncrementalLoading& incremental = renderState().incremental;
   zmGetTimeStamp(&incremental.nextPump);
   incremental.nextPump.msec += kPumpIntervalMs;
   incremental.nextPump.sec += incremental.nextPump.msec / 1000;
@@ -51,6 +46,7 @@ void scheduleNextPump() {
 }
 
 bool pumpIsDue() {
+  IncrementalLoading& incremental = renderState().incremental;
   if (incremental.on != 1) return false;
   ZmTimeStamp now;
   zmGetTimeStamp(&now);
@@ -362,8 +358,9 @@ int zmRenderIsEnabled(ZmWorld* world) {
 }
 
 void zmRenderBeginIncrementalLoading() {
+  IncrementalLoading& incremental = renderState().incremental;
   incremental.on = 1;
   scheduleNextPump();
 }
 
-void zmRenderEndIncrementalLoading() { incremental.on = 0; }
+void zmRenderEndIncrementalLoading() { renderState().incremental.on = 0; }

@@ -17,6 +17,7 @@
 #include "platform/winuser.h"
 #include "viewer/hooks.h"
 #include "viewer/sceneobjects.h"
+#include "viewer/usercontrol.h"
 
 namespace {
 
@@ -25,19 +26,6 @@ enum GrabMode : int32_t { kNoGrab = 0, kMoveGrab = 1, kRotateGrab = 2 };
 constexpr int kTopAncestorMode = 1;
 constexpr float kGrabTrackballFactor = 1.5f;
 constexpr SHORT kKeyDownBit = 0x80;
-
-// The one grab of the program (the view is the only place to grab from).
-struct GrabRecord {
-  int32_t mode;      // GrabMode
-  ZmObj* object;     // the object held since the press; null once forgotten
-  RwVector offset;   // the object's world position minus the grab point at the press
-  int32_t lastX;     // the mouse point of the previous grab event, client pixels
-  int32_t lastY;
-  ZmObj* undoObject; // the object of the last successful press, or null
-  ZmRT undoMatrix;   // its world matrix at that press
-};
-
-GrabRecord grab = {};
 
 RwVector toRw(const ZmVec3& v) { return {v.x, v.y, v.z}; }
 RwVector minus(const RwVector& a, const RwVector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -76,6 +64,7 @@ int projectOntoFacingPlane(RwCamera* camera, int x, int y, const RwVector& plane
 }
 
 void press(HWND view, int x, int y, bool rotate) {
+  GrabRecord& grab = userControl().grab;
   grab.mode = kNoGrab;
   ZmWorld* world = zmGetCurrentWorld();
   RwCamera* camera = world ? zmRwGetActiveCamera(world) : nullptr;
@@ -97,6 +86,7 @@ void press(HWND view, int x, int y, bool rotate) {
 
 // Keeps the grab point under the cursor in its plane facing the camera.
 void dragMove(ZmObj* object, int x, int y) {
+  GrabRecord& grab = userControl().grab;
   RwCamera* camera = zmRwGetActiveCamera(object->world);
   if (camera == nullptr) return;
   const RwVector grabPoint = minus(worldPosition(object), grab.offset);
@@ -109,6 +99,7 @@ void dragMove(ZmObj* object, int x, int y) {
 }
 
 void drag(int x, int y) {
+  GrabRecord& grab = userControl().grab;
   if (ZmObj* object = liveInCurrentWorld(grab.object)) {
     if (grab.mode == kMoveGrab) {
       dragMove(object, x, y);
@@ -121,6 +112,7 @@ void drag(int x, int y) {
 }
 
 void release() {
+  GrabRecord& grab = userControl().grab;
   grab.mode = kNoGrab;
   ReleaseCapture();
 }
@@ -170,6 +162,7 @@ ZmRT turnAbout(const ZmVec3& centre, const float rotation[9]) {
 }  // namespace
 
 void zmGrabMouseEvent(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  GrabRecord& grab = userControl().grab;
   const int x = static_cast<SHORT>(LOWORD(lParam));
   const int y = static_cast<SHORT>(HIWORD(lParam));
   switch (message) {
@@ -188,6 +181,7 @@ void zmGrabMouseEvent(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int zmUndoGrab() {
+  GrabRecord& grab = userControl().grab;
   ZmObj* object = liveInCurrentWorld(grab.undoObject);
   if (object == nullptr) {
     grab.undoObject = nullptr;  // its world was left: the record goes with it
@@ -278,6 +272,7 @@ int zmIntersectRayPlane(const ZmPickRay* ray, const RwVector* normal, const RwVe
 }
 
 void zmGrabForgetSubtree(ZmObj* object) {
+  GrabRecord& grab = userControl().grab;
   if (object == nullptr) return;
   if (inSubtree(grab.object, object)) grab.object = nullptr;
   if (inSubtree(grab.undoObject, object)) grab.undoObject = nullptr;

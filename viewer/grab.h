@@ -4,7 +4,8 @@
 // grab can be undone.
 //
 // Owns: the program-wide grab record (the held object, the offset of the
-// press, the last mouse point and the undo record), the pick ray of a view
+// press, the last mouse point and the undo record; kept in the record of
+// the user's control, viewer/usercontrol.h), the pick ray of a view
 // pixel, the projection of a pixel onto the plane that faces the camera,
 // and the trackball. It does not own picking (viewer/sceneobjects.h), the object
 // transforms it sets (core/transform.h), nor the sending of moved objects

@@ -13,9 +13,12 @@
 #include "platform/winuser.h"
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
+#include "viewer/usercontrol.h"
 #include "vrml/session.h"
 
 namespace {
+
+UserControl control;  // see viewer/usercontrol.h
 
 constexpr int32_t kPersonCameraId = 2;
 constexpr float kDefaultSpeed = 0.1f;
@@ -131,6 +134,8 @@ void release(zmNavState* state, int32_t x, int32_t y) {
 }
 
 }  // namespace
+
+UserControl& userControl() { return control; }
 
 zmNavState* zmGetNavState(ZmWorld* world) {
   return world ? static_cast<zmNavState*>(world->navigation) : nullptr;

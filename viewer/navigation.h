@@ -12,7 +12,8 @@
 // primitive every walk goes through (`zmNavMoveObj`: collision stop, ground
 // following, posture stepping) and the small geometric operations shared
 // with the automatic moves. navigation.cpp holds the state and the mouse,
-// navstep.cpp the step and the geometry.
+// navstep.cpp the step and the geometry; what the step keeps across worlds
+// is in the record of the user's control (viewer/usercontrol.h).
 // It does not own the automatic moves themselves (viewer/automove.h), the
 // avatar and its camera (viewer/person.h: the person is the world's person
 // field, its camera is camera 2 of the world's camera table), nor what lies

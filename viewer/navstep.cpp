@@ -14,6 +14,7 @@
 #include "viewer/automove.h"
 #include "viewer/hooks.h"
 #include "viewer/navigation.h"
+#include "viewer/usercontrol.h"
 
 namespace {
 
@@ -54,23 +55,6 @@ constexpr uint64_t kFullEveryMs = 5000;
 // How many ticks `ms` milliseconds make, with a fraction.
 float ticksIn(uint32_t ms) { return static_cast<float>(ms) / static_cast<float>(ZM_NAV_TICK_MS); }
 
-// Program-wide, surviving a change of world: how long arrow keys have been
-// held, when the previous step ran, and what was last told to the world
-// server. Times are on the program's clock (platform/clock.h), which tests
-// run as a virtual clock; flags, not zero times, mark the first step, since
-// that clock may start at 0.
-struct ProgramState {
-  uint64_t keysHeldMs = 0;    // how long arrow keys have been down, this step included
-  uint64_t postureMs = 0;     // key walking of a body not yet spent on posture steps
-  bool stepped = false;       // a step has run
-  uint64_t lastStepMs = 0;    // when the previous step ran
-  bool told = false;          // the first step has sent the full transform
-  uint64_t positionDueMs = 0; // a changed position is sent after this
-  uint64_t fullDueMs = 0;     // the full transform is sent after this
-  ZmRT lastSent = {};         // the person's world matrix as last sent
-};
-ProgramState program;
-
 bool isDown(const uint8_t keys[256], uint8_t code) { return (keys[code] & kKeyDown) != 0; }
 
 float clampPitch(float pitch) { return std::clamp(pitch, -kPitchLimit, kPitchLimit); }
@@ -78,6 +62,7 @@ float clampPitch(float pitch) { return std::clamp(pitch, -kPitchLimit, kPitchLim
 // The length of this step: the time since the previous one, at most the
 // longest a step counts; a first step counts as one tick.
 uint32_t stepMs() {
+  NavStepState& program = userControl().step;
   const uint64_t now = platform::clockMs();
   const uint64_t elapsed = program.stepped ? now - program.lastStepMs : ZM_NAV_TICK_MS;
   program.stepped = true;
@@ -107,6 +92,7 @@ uint64_t acceleratedMs(uint64_t fromMs, uint64_t toMs) {
 
 // The mean acceleration of held keys over this step of `ms` milliseconds.
 float heldKeyAcceleration(uint32_t ms) {
+  NavStepState& program = userControl().step;
   const uint64_t from = program.keysHeldMs;
   program.keysHeldMs += ms;
   if (ms == 0) return static_cast<float>(keyAcceleration(from / ZM_NAV_TICK_MS + 1));
@@ -117,6 +103,7 @@ float heldKeyAcceleration(uint32_t ms) {
 // the state's motion replaced by the keys' when arrow keys are down. The
 // motion stays per tick; the step is `ms` milliseconds long.
 int32_t readKeys(zmNavState* state, uint32_t ms) {
+  NavStepState& program = userControl().step;
   uint8_t keys[256];
   viewerShell().getKeyStateTable(keys);
   int32_t mode = state->inputMode;
@@ -223,6 +210,7 @@ void turnPerson(ZmObj* person, float degrees) {
 // Walking an articulated body with the keys steps its posture instead of
 // moving it: one step a tick, however the steps fall.
 void stepPostures(ZmObj* person, float forward, uint32_t ms) {
+  NavStepState& program = userControl().step;
   program.postureMs += ms;
   for (; program.postureMs >= ZM_NAV_TICK_MS; program.postureMs -= ZM_NAV_TICK_MS) {
     ZmVec3 v = {0.0f, 0.0f, forward};
@@ -299,6 +287,7 @@ bool standsStill(const zmNavState* state, int32_t mode, float cameraPitch) {
 // transform on the first step and every five seconds, the position at most
 // once a second and only when the person moved.
 void tellServer(ZmObj* person) {
+  NavStepState& program = userControl().step;
   const uint64_t now = platform::clockMs();
   if (!program.told) {
     viewerMultiUser().qxUpdateObj(person);
@@ -483,4 +472,4 @@ void zmNavNormalize(ZmVec3* v) {
   v->z = static_cast<float>(v->z / length);
 }
 
-void zmNavForgetProgramStateForTest() { program = ProgramState{}; }
+void zmNavForgetProgramStateForTest() { userControl().step = NavStepState{}; }

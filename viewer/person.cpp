@@ -20,6 +20,7 @@
 #include "viewer/attributes.h"
 #include "viewer/navigation.h"
 #include "viewer/transfer.h"
+#include "viewer/usercontrol.h"
 #include "vrml/parse.h"
 
 namespace {
@@ -111,11 +112,7 @@ ZmObj* zmGetNthLightNode(ZmObj* object, int32_t n) {
 
 ZmObj* zmFindCameraNode(ZmObj* object) { return findZmCameraObj(object); }
 
-namespace {
-std::string personFileForTest;  // empty: the data folder's
-}  // namespace
-
-void zmSetPersonFileForTest(const char* path) { personFileForTest = path ? path : ""; }
+void zmSetPersonFileForTest(const char* path) { userControl().personFileForTest = path ? path : ""; }
 
 int zmAddPersonToWorld(ZmWorld* world) {
   char directory[kDirectoryBufferSize];
@@ -123,7 +120,8 @@ int zmAddPersonToWorld(ZmWorld* world) {
     zmReportError("zmGetModuleFileName: error");
     return -1;
   }
-  const std::string path = personFileForTest.empty() ? std::string(directory) + kPersonFile : personFileForTest;
+  const std::string& forTest = userControl().personFileForTest;
+  const std::string path = forTest.empty() ? std::string(directory) + kPersonFile : forTest;
   if (access(path.c_str(), R_OK) != 0) {
     // Shown, not fatal: the world is given up and the program can load
     // another one.

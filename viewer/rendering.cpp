@@ -11,17 +11,16 @@
 #include "engine/light.h"
 #include "engine/matrix.h"
 #include "engine/polygon.h"
+#include "viewer/renderstate.h"
 #include "viewer/sceneobjects.h"
 
 namespace {
 
-struct ViewWindowSize {
-  int width;   // client pixels of the view window
-  int height;
-};
-ViewWindowSize viewWindow = {0, 0};
+RenderState renderRecord = {};  // see viewer/renderstate.h
 
 }  // namespace
+
+RenderState& renderState() { return renderRecord; }
 
 RwScene* zmRwGetScene(ZmWorld* world) {
   if (world == nullptr || world->rendering == nullptr) return nullptr;
@@ -86,8 +85,9 @@ int zmRenderTransformCameraLeaf(ZmLeaf* leaf) {
 }
 
 void zmGetViewWindowSize(int* width, int* height) {
+  ViewWindowSize& viewWindow = renderRecord.viewWindow;
   *width = viewWindow.width;
   *height = viewWindow.height;
 }
 
-void zmSetViewWindowSize(int width, int height) { viewWindow = {width, height}; }
+void zmSetViewWindowSize(int width, int height) { renderRecord.viewWindow = {width, height}; }

@@ -3,8 +3,9 @@
 //
 // Owns: `RenderingStruct` (what the viewer keeps per world: the engine scene
 // that holds the world's clumps and lights, its default camera, the view of
-// the current frame, the moved objects and the backdrop), the view-window size that new
-// cameras take as their viewport, the conversion of an object's world
+// the current frame, the moved objects and the backdrop), the view-window
+// size that new cameras take as their viewport (kept in the program-wide
+// rendering record, viewer/renderstate.h), the conversion of an object's world
 // transform into an engine matrix, and the calls that place a leaf's clump,
 // light or camera there.
 // It does not own the world (the scene core), nor the creation and teardown

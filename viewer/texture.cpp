@@ -23,17 +23,10 @@
 #include "engine/rasters.h"
 #include "engine/texture.h"
 #include "viewer/hooks.h"
+#include "viewer/renderstate.h"
 #include "vrml/hooks.h"
 
 namespace {
-
-// The program-wide queue: one per program, cleared before every world load.
-struct PendingTextures {
-  ZmObj* queue[zmMaxPendingTextures];  // objects whose textures wait
-  int32_t count;                       // 0 .. zmMaxPendingTextures
-  int32_t loading;                     // 0: requests are queued; 1: carried out at once
-};
-PendingTextures pending = {};
 
 ZmTexture* textureOf(ZmLeaf* leaf) { return &static_cast<ZmShape*>(leaf)->texture; }
 
@@ -276,6 +269,7 @@ void zmDeleteTexture(ZmTexture* texture) {
 // ------------------------------------------------------------- the queue
 
 int zmVFaddPendingTextures(ZmObj* object) {
+  PendingTextures& pending = renderState().pendingTextures;
   if (pending.count >= zmMaxPendingTextures) {
     zmReportError("%s : %s", "zmVFaddPendingTextures()", "cannot add pending textures");
     return -1;
@@ -285,11 +279,13 @@ int zmVFaddPendingTextures(ZmObj* object) {
 }
 
 void zmVFclearPendingTextures() {
+  PendingTextures& pending = renderState().pendingTextures;
   pending.count = 0;
   pending.loading = 0;
 }
 
 int zmVFloadAllPendingTextures() {
+  PendingTextures& pending = renderState().pendingTextures;
   pending.loading = 1;
   for (int32_t i = 0; i < pending.count; i++)
     if (zmRenderSetObjTexture(pending.queue[i]) != 0)
@@ -297,11 +293,12 @@ int zmVFloadAllPendingTextures() {
   return 0;
 }
 
-int32_t zmVFcountPendingTextures() { return pending.count; }
+int32_t zmVFcountPendingTextures() { return renderState().pendingTextures.count; }
 
 // ----------------------------------------------------------- entry points
 
 int zmRenderSetObjTexture(ZmObj* object) {
+  PendingTextures& pending = renderState().pendingTextures;
   ZmLeaf* first = object != nullptr ? object->leaf : nullptr;
   if (first == nullptr || !isShapeKind(first->kind) || textureOf(first)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(object) == 0 ? 0 : -1;
@@ -311,6 +308,7 @@ int zmRenderSetObjTexture(ZmObj* object) {
 }
 
 int zmRenderSetLeafTexture(ZmLeaf* leaf) {
+  PendingTextures& pending = renderState().pendingTextures;
   if (leaf == nullptr || !isShapeKind(leaf->kind) || textureOf(leaf)->image->file == nullptr) return 0;
   if (pending.loading == 0) return zmVFaddPendingTextures(leaf->owner) == 0 ? 0 : -1;
   switch (leaf->kind) {

@@ -4,7 +4,7 @@
 //
 // Owns: initialising and releasing `ZmTexture` (the core's initTexture and
 // deleteTexture hooks), the program-wide pending-texture queue and its
-// texture-loading flag, the appliers per leaf kind with their texture
+// texture-loading flag (kept in the rendering record, viewer/renderstate.h), the appliers per leaf kind with their texture
 // coordinates (box projection for solids, the file's coordinates under the
 // texture transform for faces), and stepping the frames of a movie texture.
 // It does not own the URL table (reached through the core's getLocalFile

@@ -3,29 +3,17 @@
 #include "vrml/buildlimits.h"
 
 #include <string>
+#include <utility>
 
 #include "core/leaf.h"
 #include "core/object.h"
 #include "core/report.h"
 #include "core/world.h"
+#include "vrml/builderstate.h"
 
 namespace {
 
-// The build under way (or the last one).
-struct BuildTally {
-  std::string fileName;     // the outermost file
-  uint32_t serial = 0;
-  int64_t faces = 0;        // face leaves made
-  int64_t inlineReads = 0;  // inline files read
-  bool reported = false;    // the limit message is out
-};
-
-// The limits in force and the build they are counted against.
-struct BuildLimiting {
-  ZmBuildLimits limits = {500000, 2000000, 4096};
-  BuildTally tally;
-};
-BuildLimiting building;
+BuilderState building;  // see vrml/builderstate.h
 
 bool refuse(const ZmWorld* world) {
   BuildTally& tally = building.tally;
@@ -40,18 +28,20 @@ bool refuse(const ZmWorld* world) {
 
 }  // namespace
 
+BuilderState& builderState() { return building; }
+
 ZmBuildLimits zmGetBuildLimits() { return building.limits; }
 
 void zmSetBuildLimits(const ZmBuildLimits* newLimits) { building.limits = *newLimits; }
 
 void zmStartBuild(const char* fileName) {
-  uint32_t serial = building.tally.serial + 1;
   building.tally = BuildTally();
   building.tally.fileName = fileName != nullptr ? fileName : "";
-  building.tally.serial = serial;
 }
 
-uint32_t zmBuildSerial() { return building.tally.serial; }
+bool zmBuildFirstEmptyObject() { return !std::exchange(building.tally.emptyObjectNoted, true); }
+
+ZmBuildInlineRanges& zmBuildInlineRanges() { return building.tally.inlineRanges; }
 
 bool zmBuildMayGoOn(const ZmWorld* world) {
   const ZmBuildLimits& limits = building.limits;

@@ -4,16 +4,10 @@
 #include "core/event.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "vrml/builderstate.h"
 #include "vrml/qvnodes.h"
 
 namespace {
-
-// getZmEventType reports an event handler's `from` event as `to`.
-struct EventSubstitution {
-  uint32_t from = ZM_EVENT_RIGHT_BUTTON_DOWN;
-  uint32_t to = ZM_EVENT_PICK;
-};
-EventSubstitution substitution;
 
 // How one accessor words its two failures: "<fn><separator><text>".
 struct CopyTexts {
@@ -52,13 +46,10 @@ int isTrue(const QvSFBool& field) { return field.value == 1 ? 1 : 0; }
 
 }  // namespace
 
-uint32_t getZmEventSubstitutionFrom() { return substitution.from; }
-uint32_t getZmEventSubstitutionTo() { return substitution.to; }
+uint32_t getZmEventSubstitutionFrom() { return builderState().substitution.from; }
+uint32_t getZmEventSubstitutionTo() { return builderState().substitution.to; }
 
-void setZmEventSubstitution(uint32_t from, uint32_t to) {
-  substitution.from = from;
-  substitution.to = to;
-}
+void setZmEventSubstitution(uint32_t from, uint32_t to) { builderState().substitution = {from, to}; }
 
 // ------------------------------------------------------------ EventHandler
 
@@ -80,6 +71,7 @@ char* getZmActionObject(const QvEventHandler* node) {
 }
 
 uint32_t getZmEventType(const QvEventHandler* node) {
+  const EventSubstitution& substitution = builderState().substitution;
   const uint32_t named = static_cast<uint32_t>(node->eventType.value);
   uint32_t mask = 0;
   for (int bit = 0; bit <= 21; ++bit) {

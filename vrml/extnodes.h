@@ -5,7 +5,8 @@
 // CalendarTask, Script and Attributes nodes (copies of their texts, the
 // handler's event mask, the script type in the form handlers and tasks
 // store it, the Attributes flags), and the program-wide event-bit
-// substitution that every EventHandler's mask goes through.
+// substitution that every EventHandler's mask goes through (kept in the
+// builder's record, vrml/builderstate.h).
 // It does not own the node classes and their reading (vrml/qvnodes.h), nor
 // what is done with the values (vrml/attachments.h).
 //

@@ -9,13 +9,12 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "vrml/qvinput.h"
+#include "vrml/qvnames.h"
 #include "vrml/qvreaderror.h"
 #include "vrml/qvsfields.h"
 #include "vrml/session.h"
 
 namespace {
-
-QvDict* nameDict = nullptr;  // interned name text -> QvPList* of the nodes carrying it
 
 constexpr int32_t kMaxWalkDepth = 2 * QvNode::kMaxDepth;
 
@@ -60,6 +59,7 @@ const QvName& QvNode::getName() const {
 }
 
 void QvNode::init() {
+  QvDict*& nameDict = qvNameTables().nodesByName;
   if (nameDict) return;
   nameDict = new (std::nothrow) QvDict(251);
   if (nameDict == nullptr) zmReportMessage("QvNode::init(): Couldn't allocate memory for QvDict.");
@@ -147,6 +147,7 @@ void QvNode::setName(const QvName& newName) {
 }
 
 void QvNode::addName(QvNode* node, const char* key) {
+  QvDict*& nameDict = qvNameTables().nodesByName;
   if (nameDict == nullptr) init();
   if (nameDict == nullptr) return;
   uintptr_t k = QvName(key).key();
@@ -167,6 +168,7 @@ void QvNode::addName(QvNode* node, const char* key) {
 }
 
 void QvNode::removeName(QvNode* node, const char* key) {
+  QvDict*& nameDict = qvNameTables().nodesByName;
   uintptr_t k = QvName(key).key();
   void* found = nullptr;
   int32_t index = -1;
@@ -185,6 +187,7 @@ void QvNode::removeName(QvNode* node, const char* key) {
 }
 
 const QvPList* QvNode::findNodesByName(const char* key) {
+  QvDict*& nameDict = qvNameTables().nodesByName;
   void* found = nullptr;
   if (nameDict) nameDict->find(QvName(key).key(), found);
   return static_cast<const QvPList*>(found);

@@ -3,9 +3,10 @@
 // Owns: QvNode (the base of every node class: name, fields in read order,
 // reference count), the reading of one node (DEF, USE, NULL, the type name,
 // the braces, recovery after errors), the node-type registry, QvGroup with
-// its children, the program-wide dictionary of node names, QvDB (the entry
-// the parse entry points call once per top-level node) and QvNodePath, the
-// guard with which every walk over the node graph passes over cycles.
+// its children, the program-wide dictionary of node names (kept in the
+// reader's name tables, vrml/qvnames.h), QvDB (the entry the parse entry
+// points call once per top-level node) and QvNodePath, the guard with which
+// every walk over the node graph passes over cycles.
 //
 // Ownership: nodes are reference counted. Whoever receives a node from
 // QvDB::read owns one reference and gives it back with unref(); a group owns

@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/report.h"
 #include "core/strings.h"
+#include "vrml/qvnames.h"
 
 // ---------------------------------------------------------------- QvString
 
@@ -119,24 +120,12 @@ uint32_t QvString::hash(const char* s) {
 namespace {
 
 constexpr uint32_t kNameBuckets = 1999;
-constexpr int32_t kChunkSize = 4000;
 
-struct QvNameChunk {
-  char mem[kChunkSize];
-  char* curByte;
-  int32_t bytesLeft;
-  QvNameChunk* next;
-};
-
-// The interned names: the hash table and the chunk that new texts are carved from.
-struct NameStore {
-  QvNameEntry** table = nullptr;
-  QvNameChunk* currentChunk = nullptr;
-};
-NameStore names;
+QvNameTables nameTables;  // see vrml/qvnames.h
 
 const char* storeNameText(const char* s, size_t size) {
-  if (size >= static_cast<size_t>(kChunkSize)) return zmStrdup(s);
+  QvNameStore& names = nameTables.interned;
+  if (size >= static_cast<size_t>(kQvNameChunkSize)) return zmStrdup(s);
   if (names.currentChunk == nullptr || static_cast<size_t>(names.currentChunk->bytesLeft) < size) {
     auto* chunk = static_cast<QvNameChunk*>(zmMalloc(sizeof(QvNameChunk)));
     if (chunk == nullptr) {
@@ -145,7 +134,7 @@ const char* storeNameText(const char* s, size_t size) {
       return nullptr;
     }
     chunk->curByte = chunk->mem;
-    chunk->bytesLeft = kChunkSize;
+    chunk->bytesLeft = kQvNameChunkSize;
     chunk->next = names.currentChunk;
     names.currentChunk = chunk;
   }
@@ -158,7 +147,8 @@ const char* storeNameText(const char* s, size_t size) {
 
 // Gives back the bytes just taken for a name whose entry could not be made.
 void releaseNameText(const char* text, size_t size) {
-  if (size >= static_cast<size_t>(kChunkSize)) {
+  QvNameStore& names = nameTables.interned;
+  if (size >= static_cast<size_t>(kQvNameChunkSize)) {
     zmFree(const_cast<char*>(text));
   } else if (names.currentChunk && names.currentChunk->curByte - size == text) {
     names.currentChunk->curByte -= size;
@@ -168,7 +158,10 @@ void releaseNameText(const char* text, size_t size) {
 
 }  // namespace
 
+QvNameTables& qvNameTables() { return nameTables; }
+
 void QvNameEntry::initClass() {
+  QvNameStore& names = nameTables.interned;
   if (names.table) return;
   names.table = static_cast<QvNameEntry**>(zmMalloc(kNameBuckets * sizeof(QvNameEntry*)));
   if (names.table == nullptr)
@@ -181,6 +174,7 @@ bool QvNameEntry::isEqual(const char* s) const {
 }
 
 const QvNameEntry* QvNameEntry::insert(const char* s) {
+  QvNameStore& names = nameTables.interned;
   uint32_t h = QvString::hash(s);
   initClass();
   if (names.table == nullptr) return nullptr;

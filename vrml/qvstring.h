@@ -2,7 +2,7 @@
 //
 // Owns: QvString (a growable text that keeps short texts in place), QvName
 // and QvNameEntry (interned names: one shared copy per distinct text, kept
-// for the life of the program), QvDict (a hash dictionary from a pointer-sized
+// for the life of the program in the reader's name tables, vrml/qvnames.h), QvDict (a hash dictionary from a pointer-sized
 // key to a pointer), QvPList with its node-list forms QvNodeList and
 // QvChildList, and two text utilities for the script and world-setting nodes
 // (zmPFconvCR, qvFAbs2UrlOfFileName).

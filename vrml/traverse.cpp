@@ -45,16 +45,11 @@ struct QvTraversal {
 
 constexpr char kNoLeafText[] = "zmSetBoundingCube(): child and leaf is null.";
 
-// The build (zmBuildSerial) that has had the note of an object made with
-// neither children nor leaves; 0 before any.
-uint32_t emptyObjectNotedBuild = 0;
-
 // Checks the object's box and notes, once per build, an object without
 // children and leaves: a world may hold thousands of empty Separators, and
 // one note at the first says all there is to say.
 void setBoxOrNoteEmpty(ZmObj* object, const QvNode* node, const char* typeName) {
-  if (zmSetBoundingCube(object) != -1 || emptyObjectNotedBuild == zmBuildSerial()) return;
-  emptyObjectNotedBuild = zmBuildSerial();
+  if (zmSetBoundingCube(object) != -1 || !zmBuildFirstEmptyObject()) return;
   QvNode::postWarning(node->lineNum, typeName, kNoLeafText);
 }
 

@@ -84,19 +84,6 @@ bool addAnchorChildren(const QvGroup* group, QvState* state, ZmObj* anchor, cons
 
 int32_t rangeNumberOf(ZmId id) { return id <= -(kIdsPerRange + 1) ? (-(id + 1)) / kIdsPerRange : 0; }
 
-// The range numbers in use in one world, gathered from its objects once
-// per build. Within a build only its own inline reads hand out ranges, and
-// each is added as it is handed out, so the lowest free number only grows.
-// Objects deleted meanwhile leave their range marked: careful, not wrong.
-struct UsedRanges {
-  const ZmWorld* world = nullptr;
-  uint32_t build = 0;
-  std::set<int32_t> numbers;
-  int32_t lowestFree = 1;  // no lower number is free
-};
-
-UsedRanges usedRanges;
-
 int collectRangeNumber(void* value, void* used) {
   static_cast<std::set<int32_t>*>(used)->insert(rangeNumberOf(static_cast<ZmObj*>(value)->id));
   return 1;
@@ -112,20 +99,25 @@ std::set<int32_t> rangesBeingRead() {
   return ranges;
 }
 
-void gatherUsedRanges(ZmWorld* world) {
-  usedRanges = UsedRanges();
-  usedRanges.world = world;
-  usedRanges.build = zmBuildSerial();
+// The range numbers in use in one world are gathered from its objects once
+// per build (zmBuildInlineRanges). Within a build only its own inline reads
+// hand out ranges, and each is added as it is handed out, so the lowest free
+// number only grows. Objects deleted meanwhile leave their range marked:
+// careful, not wrong.
+void gatherUsedRanges(ZmWorld* world, ZmBuildInlineRanges& used) {
+  used = ZmBuildInlineRanges();
+  used.world = world;
   const std::set<int32_t> reading = rangesBeingRead();
-  usedRanges.numbers.insert(reading.begin(), reading.end());
-  if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &usedRanges.numbers);
+  used.numbers.insert(reading.begin(), reading.end());
+  if (world->idTable) zmForEachHashValue(world->idTable, collectRangeNumber, &used.numbers);
 }
 
 // The lowest inline range number free in the world, or 0 when none is.
 int32_t freeRangeNumber(ZmWorld* world) {
-  if (usedRanges.world != world || usedRanges.build != zmBuildSerial()) gatherUsedRanges(world);
-  int32_t& k = usedRanges.lowestFree;
-  while (k <= kLastRangeNumber && usedRanges.numbers.count(k) != 0) ++k;
+  ZmBuildInlineRanges& used = zmBuildInlineRanges();
+  if (used.world != world) gatherUsedRanges(world, used);
+  int32_t& k = used.lowestFree;
+  while (k <= kLastRangeNumber && used.numbers.count(k) != 0) ++k;
   return k <= kLastRangeNumber ? k : 0;
 }
 
@@ -142,7 +134,7 @@ int readInlineFile(ZmObj* object, const std::string& url, const std::string& loc
     zmPopIdCounter();
     return 0;  // left empty, as the build stops
   }
-  usedRanges.numbers.insert(k);
+  zmBuildInlineRanges().numbers.insert(k);
   qvSession().rangesBeingRead.push_back(k);
   qvPushBaseUrl(url);
   int read = zmParseVRMLInZmObj(localFile.c_str(), object);
