@@ -19,10 +19,13 @@
 
 namespace platform::dde {
 namespace {
+
 Exchange theExchange;
+
 }  // namespace
 
 Exchange& exchangeState() { return theExchange; }
+
 }  // namespace platform::dde
 
 namespace {

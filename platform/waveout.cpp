@@ -21,10 +21,13 @@
 
 namespace platform {
 namespace {
+
 Multimedia theDevices;
+
 }  // namespace
 
 Multimedia& multimedia() { return theDevices; }
+
 }  // namespace platform
 
 namespace {

@@ -23,18 +23,21 @@
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
 #include "platform/winuser.h"
+#include "platform/x11/xconnection.h"
 #include "platform/x11/xdnd.h"
 #include "platform/x11/ximage.h"
 #include "platform/x11/xwm.h"
-#include "platform/x11/xconnection.h"
 
 namespace platform {
 namespace x11 {
 namespace {
+
 Connection theConnection;
+
 }  // namespace
 
 Connection& connection() { return theConnection; }
+
 }  // namespace x11
 
 namespace {
