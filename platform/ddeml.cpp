@@ -287,7 +287,6 @@ bool answerTransaction(int stream, const Frame& frame, Frame* reply) {
 }
 
 bool onIncomingFrame(int stream, const Frame& frame, Frame* reply) {
-  Tables& dde = platform::dde::exchangeState().tables;
   switch (frame.kind) {
     case FrameKind::Connect:
       return answerConnect(stream, frame, reply);
@@ -331,7 +330,6 @@ void onOutgoingReady(int stream) {
 }
 
 HCONV connectAcross(DWORD instance, HSZ service, HSZ topic) {
-  Tables& dde = platform::dde::exchangeState().tables;
   Frame connect;
   connect.kind = FrameKind::Connect;
   connect.service = atomText(service);
@@ -530,6 +528,5 @@ DWORD DdeGetData(HDDEDATA data, LPBYTE buffer, DWORD size, DWORD offset) {
 }
 
 BOOL DdeFreeDataHandle(HDDEDATA data) {
-  Tables& dde = platform::dde::exchangeState().tables;
   return platform::dde::exchangeState().tables.data.erase(idOf(data)) != 0 ? TRUE : FALSE;
 }
