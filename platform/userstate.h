@@ -49,6 +49,7 @@ struct WindowTable {
   std::vector<HWND> topLevel;     // front to back
   ATOM nextAtom = 0xC000;
   HWND desktop = nullptr;         // made on first use
+  WindowClass desktopClass;       // the desktop's, never registered
 };
 
 // ---- queue.cpp

@@ -56,10 +56,9 @@ WindowClass* findClass(LPCSTR name, HINSTANCE instance) {
 HWND desktopHandle() {
   WindowTable& table = windowSystem().windows;
   if (table.desktop != nullptr) return table.desktop;
-  static WindowClass desktopClass;
-  desktopClass.name = kDesktopClassName;
+  table.desktopClass.name = kDesktopClassName;
   auto desktop = std::make_unique<Window>();
-  desktop->windowClass = &desktopClass;
+  desktop->windowClass = &table.desktopClass;
   desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
   desktop->rect = screenRect();
   Window* record = desktop.get();
