@@ -20,17 +20,16 @@
 
 namespace {
 
-using platform::user::windowSystem;
-using platform::user::drawBevel;
-using platform::user::drawLabel;
-using platform::user::fillSolid;
-
 using platform::user::Button;
 using platform::user::Controls;
+using platform::user::drawBevel;
+using platform::user::drawLabel;
 using platform::user::Edit;
+using platform::user::fillSolid;
 using platform::user::kListItemHeight;
 using platform::user::ListBox;
 using platform::user::ListItem;
+using platform::user::windowSystem;
 
 void notifyParent(HWND hwnd, WORD code) {
   HWND parent = GetParent(hwnd);

@@ -5,9 +5,6 @@
 #include "platform/winuser.h"
 
 namespace platform {
-namespace {
-
-}  // namespace
 
 void setManagerDrawsFrames(bool on) { user::windowSystem().desktop.managerFrames = on; }
 bool managerDrawsFrames() { return user::windowSystem().desktop.managerFrames; }

@@ -15,9 +15,9 @@
 
 namespace {
 
-using platform::user::windowSystem;
 using platform::DialogAction;
 using platform::DialogTemplate;
+using platform::user::windowSystem;
 
 constexpr const char* kDialogClass = "#32770";
 

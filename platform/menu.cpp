@@ -18,14 +18,13 @@
 
 namespace {
 
-using platform::user::windowSystem;
 using platform::MenuTemplateItem;
-
 using platform::user::Menu;
 using platform::user::MenuItem;
 using platform::user::MenuLoop;
 using platform::user::MenuState;
 using platform::user::OpenPopup;
+using platform::user::windowSystem;
 
 constexpr UINT kStateFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED;
 constexpr int kItemHeight = 18;

@@ -10,8 +10,8 @@
 
 namespace {
 
-using platform::user::windowSystem;
 using platform::user::ResourceState;
+using platform::user::windowSystem;
 
 // Cursor handles are small fixed values standing for their shape; they
 // never reach a table and are never freed.
