@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/mmstate.h"
+
 namespace platform {
 
 struct AlsaStream {
@@ -15,16 +17,10 @@ struct AlsaStream {
 
 namespace {
 
-// The wave output: the device sounds go to and the streams open on it.
-struct WaveOutput {
-  std::string chosenDevice;  // empty: wave output stays silent
-  int openStreams = 0;
-};
-WaveOutput output;
-
 // ALSA caches its parsed configuration for the process; with no stream
 // open it is given back, so nothing of it outlives the last sound.
 void releaseConfigWhenIdle() {
+  WaveOutput& output = multimedia().waveOutput;
   if (output.openStreams == 0) snd_config_update_free_global();
 }
 
@@ -57,6 +53,7 @@ void quietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 }  // namespace
 
 bool chooseAlsaOutput(const char* name) {
+  WaveOutput& output = multimedia().waveOutput;
   snd_lib_error_set_handler(quietAlsaError);
   output.chosenDevice.clear();
   if (name == nullptr || *name == '\0') return false;
@@ -73,9 +70,10 @@ bool chooseAlsaOutput(const char* name) {
   return true;
 }
 
-const std::string& alsaOutputName() { return output.chosenDevice; }
+const std::string& alsaOutputName() { return multimedia().waveOutput.chosenDevice; }
 
 AlsaStream* alsaOpen(const WAVEFORMATEX& format) {
+  WaveOutput& output = multimedia().waveOutput;
   if (output.chosenDevice.empty() || format.nBlockAlign == 0) return nullptr;
   snd_pcm_t* pcm = openPcm(output.chosenDevice, format);
   if (pcm == nullptr) {
@@ -105,6 +103,7 @@ void alsaDrop(AlsaStream* stream) {
 }
 
 void alsaClose(AlsaStream* stream) {
+  WaveOutput& output = multimedia().waveOutput;
   if (stream == nullptr) return;
   snd_pcm_nonblock(stream->pcm, 0);
   snd_pcm_drain(stream->pcm);

@@ -16,73 +16,20 @@
 #include <vector>
 
 #include "platform/resources.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace {
 
+using platform::user::Button;
+using platform::user::Controls;
 using platform::user::drawBevel;
 using platform::user::drawLabel;
+using platform::user::Edit;
 using platform::user::fillSolid;
-
-template <class State>
-struct StateTable {
-  std::map<HWND, std::unique_ptr<State>> states;
-  State* find(HWND hwnd) {
-    auto found = states.find(hwnd);
-    return found == states.end() ? nullptr : found->second.get();
-  }
-  State* make(HWND hwnd) { return (states[hwnd] = std::make_unique<State>()).get(); }
-  void drop(HWND hwnd) { states.erase(hwnd); }
-};
-
-// ------------------------------------------------------ each control's state
-
-constexpr size_t kDefaultEditLimit = 30000;
-
-struct Edit {
-  std::string text;
-  size_t limit = kDefaultEditLimit;
-  size_t anchor = 0, caret = 0;  // the selection runs between them
-  size_t firstShown = 0;         // the first character drawn (ES_AUTOHSCROLL)
-  HFONT font = nullptr;
-  bool focused = false;
-
-  size_t selStart() const { return std::min(anchor, caret); }
-  size_t selEnd() const { return std::max(anchor, caret); }
-};
-
-struct Button {
-  UINT check = BST_UNCHECKED;
-  bool pushed = false;
-  bool tracking = false;
-  bool focused = false;
-  HFONT font = nullptr;
-};
-
-constexpr int kListItemHeight = 16;
-
-struct ListItem {
-  std::string text;
-  ULONG_PTR data = 0;
-  int height = kListItemHeight;
-};
-
-struct ListBox {
-  std::vector<ListItem> items;
-  int selection = LB_ERR;
-  int top = 0;                 // the first item shown
-  int fixedHeight = kListItemHeight;
-  bool focused = false;
-  HFONT font = nullptr;
-};
-
-// Every control's state, one table per class.
-struct Controls {
-  StateTable<Edit> edits;
-  StateTable<Button> buttons;
-  StateTable<ListBox> lists;
-};
-Controls controls;
+using platform::user::kListItemHeight;
+using platform::user::ListBox;
+using platform::user::ListItem;
+using platform::user::windowSystem;
 
 void notifyParent(HWND hwnd, WORD code) {
   HWND parent = GetParent(hwnd);
@@ -348,6 +295,7 @@ LRESULT editMessage(HWND hwnd, Edit& edit, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Controls& controls = windowSystem().controls;
   if (msg == WM_NCCREATE) {
     Edit* edit = controls.edits.make(hwnd);
     auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
@@ -511,6 +459,7 @@ LRESULT buttonMessage(HWND hwnd, Button& button, UINT msg, WPARAM wParam, LPARAM
 }
 
 LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Controls& controls = windowSystem().controls;
   if (msg == WM_NCCREATE) {
     controls.buttons.make(hwnd);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -618,6 +567,7 @@ int itemAtPoint(HWND hwnd, const ListBox& list, int y) {
 }
 
 void paintList(HWND hwnd, ListBox& list) {
+  Controls& controls = windowSystem().controls;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -790,6 +740,7 @@ LRESULT listMessage(HWND hwnd, ListBox& list, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Controls& controls = windowSystem().controls;
   if (msg == WM_NCCREATE) {
     controls.lists.make(hwnd);
     return DefWindowProcA(hwnd, msg, wParam, lParam);

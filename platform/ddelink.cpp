@@ -23,6 +23,7 @@
 #include <ctime>
 #include <map>
 
+#include "platform/ddestate.h"
 #include "platform/tclloop.h"
 
 namespace platform::dde {
@@ -34,20 +35,6 @@ constexpr int kSendTimeoutSeconds = 2;
 // Reads of one drain of an outgoing stream.
 constexpr int kDrainTurns = 16;
 
-struct Listener {
-  int fd = -1;
-  std::string path;
-  IncomingHandlers handlers;
-  std::map<int, std::string> incoming;  // stream -> bytes of its unfinished frame
-};
-
-// This program's ends of its conversations: the socket it listens on with
-// the streams others opened to it, and the streams it opened to others.
-struct Links {
-  Listener listener;
-  std::map<int, std::string> outgoing;  // client streams -> bytes not yet read as frames
-};
-Links links;
 
 // ---------------------------------------------------------------- frames
 
@@ -181,6 +168,7 @@ Read readAvailable(int fd, std::string& buffer) {
 
 // Waits until `deadline` for the next whole frame on an outgoing stream.
 bool readFrame(int fd, uint64_t deadline, Frame* frame) {
+  Links& links = exchangeState().links;
   std::string& buffer = links.outgoing[fd];
   for (;;) {
     switch (cutFrame(buffer, frame)) {
@@ -267,6 +255,7 @@ int dialPeer(const std::string& path) {
 // ---------------------------------------------------------------- serving
 
 void dropIncoming(int stream) {
+  Links& links = exchangeState().links;
   if (links.listener.incoming.erase(stream) == 0) return;
   unwatchFd(stream);
   close(stream);
@@ -275,6 +264,7 @@ void dropIncoming(int stream) {
 // Handles every whole frame that has arrived on an incoming stream. The
 // handler may close the stream or stop the listener: each turn looks again.
 void serveStream(int stream) {
+  Links& links = exchangeState().links;
   auto found = links.listener.incoming.find(stream);
   if (found == links.listener.incoming.end()) return;
   if (readAvailable(stream, found->second) == Read::Closed) {
@@ -303,6 +293,7 @@ void serveStream(int stream) {
 }
 
 void acceptStream(int listening) {
+  Links& links = exchangeState().links;
   const int stream = accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
   if (stream < 0) return;
   // Past the most streams a new one is closed at once rather than left
@@ -333,6 +324,7 @@ std::string runtimeFolder() {
 }
 
 bool startListening(IncomingHandlers handlers) {
+  Links& links = exchangeState().links;
   if (links.listener.fd >= 0) return true;
   const std::string folder = runtimeFolder();
   if (folder.empty()) return false;
@@ -354,6 +346,7 @@ bool startListening(IncomingHandlers handlers) {
 }
 
 void stopListening() {
+  Links& links = exchangeState().links;
   if (links.listener.fd < 0) return;
   unwatchFd(links.listener.fd);
   close(links.listener.fd);
@@ -365,6 +358,7 @@ void stopListening() {
 void closeIncoming(int stream) { dropIncoming(stream); }
 
 int connectToPeer(const Frame& connect, uint32_t timeoutMs) {
+  Links& links = exchangeState().links;
   const std::string folder = runtimeFolder();
   if (folder.empty()) return -1;
   for (const std::string& path : peerSockets(folder)) {
@@ -395,12 +389,14 @@ bool exchange(int stream, const Frame& request, Frame* reply, uint32_t timeoutMs
 }
 
 void closeOutgoing(int stream, const Frame* last) {
+  Links& links = exchangeState().links;
   if (last != nullptr) writeAll(stream, encode(*last));
   links.outgoing.erase(stream);
   close(stream);
 }
 
 bool drainOutgoing(int stream) {
+  Links& links = exchangeState().links;
   std::string& buffer = links.outgoing[stream];
   // Whatever waits is a late reply to a transaction that gave up on it. It
   // is cut off as it comes, so that a peer that floods the stream is not

@@ -13,46 +13,32 @@
 #include <vector>
 
 #include "platform/asciicase.h"
-#include "platform/ddelink.h"
+#include "platform/ddestate.h"
 #include "platform/recorder.h"
 #include "platform/tclloop.h"
 
+namespace platform::dde {
 namespace {
 
+Exchange theExchange;
+
+}  // namespace
+
+Exchange& exchangeState() { return theExchange; }
+
+}  // namespace platform::dde
+
+namespace {
+
+using platform::dde::Atom;
+using platform::dde::Conversation;
+using platform::dde::DataHandle;
 using platform::dde::Frame;
 using platform::dde::FrameKind;
+using platform::dde::Instance;
+using platform::dde::Tables;
 
 constexpr uint32_t kConnectTimeoutMs = 1000;
-
-struct Instance {
-  PFNCALLBACK callback = nullptr;
-  bool clientOnly = false;
-  UINT lastError = DMLERR_NO_ERROR;
-  std::vector<HSZ> names;    // services registered, in order
-  std::vector<HSZ> strings;  // one entry per string-handle reference it holds
-};
-
-struct Atom {
-  std::string text;  // as first spelled
-  int references = 0;
-};
-
-// One side of a conversation. Within the program both sides are records
-// that name each other; with another program the stream stands for the
-// other side.
-struct Conversation {
-  DWORD instance = 0;
-  bool client = false;
-  uintptr_t partner = 0;  // the other side's record, 0 across programs
-  int stream = -1;        // across programs: the client's or the server's end
-  std::string service, topic;
-  uint32_t sequence = 0;  // the client's last transaction across programs
-};
-
-struct DataHandle {
-  DWORD instance = 0;
-  std::vector<BYTE> bytes;
-};
 
 // What a server answered a transaction.
 struct Answer {
@@ -61,19 +47,6 @@ struct Answer {
   UINT error = DMLERR_NOTPROCESSED;
 };
 
-struct Tables {
-  DWORD nextInstance = 1;
-  std::map<DWORD, Instance> instances;  // in the order they were made
-  uintptr_t nextAtom = 1;
-  std::map<uintptr_t, Atom> atoms;
-  std::map<std::string, uintptr_t> atomByKey;  // lower-case text -> atom
-  uintptr_t nextConversation = 1;
-  std::map<uintptr_t, Conversation> conversations;
-  std::map<int, uintptr_t> serverByStream;  // incoming stream -> server side
-  uintptr_t nextData = 1;
-  std::map<uintptr_t, DataHandle> data;
-};
-Tables dde;
 
 template <typename Handle>
 uintptr_t idOf(Handle handle) {
@@ -85,6 +58,7 @@ Handle handleOf(uintptr_t id) {
 }
 
 Instance* findInstance(DWORD id) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.instances.find(id);
   return found == dde.instances.end() ? nullptr : &found->second;
 }
@@ -98,6 +72,7 @@ void setError(DWORD instance, UINT error) {
 std::string keyOf(const std::string& text) { return platform::asciiLowered(text); }
 
 HSZ addAtom(const std::string& text) {
+  Tables& dde = platform::dde::exchangeState().tables;
   const std::string key = keyOf(text);
   auto found = dde.atomByKey.find(key);
   const uintptr_t id = found != dde.atomByKey.end() ? found->second : dde.nextAtom++;
@@ -110,6 +85,7 @@ HSZ addAtom(const std::string& text) {
 }
 
 void releaseAtom(HSZ hsz) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.atoms.find(idOf(hsz));
   if (found == dde.atoms.end() || --found->second.references > 0) return;
   dde.atomByKey.erase(keyOf(found->second.text));
@@ -117,6 +93,7 @@ void releaseAtom(HSZ hsz) {
 }
 
 const Atom* findAtom(HSZ hsz) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.atoms.find(idOf(hsz));
   return found == dde.atoms.end() ? nullptr : &found->second;
 }
@@ -144,6 +121,7 @@ class ScopedAtom {
 // ---------------------------------------------------------------- data
 
 HDDEDATA makeData(DWORD instance, std::vector<BYTE> bytes) {
+  Tables& dde = platform::dde::exchangeState().tables;
   const uintptr_t id = dde.nextData++;
   dde.data[id] = DataHandle{instance, std::move(bytes)};
   return handleOf<HDDEDATA>(id);
@@ -151,6 +129,7 @@ HDDEDATA makeData(DWORD instance, std::vector<BYTE> bytes) {
 
 // Takes the bytes out of a handle a callback answered, freeing it.
 bool takeData(HDDEDATA handle, std::vector<BYTE>* bytes) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.data.find(idOf(handle));
   if (found == dde.data.end()) return false;
   *bytes = std::move(found->second.bytes);
@@ -161,11 +140,13 @@ bool takeData(HDDEDATA handle, std::vector<BYTE>* bytes) {
 // ---------------------------------------------------------------- conversations
 
 Conversation* findConversation(uintptr_t id) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.conversations.find(id);
   return found == dde.conversations.end() ? nullptr : &found->second;
 }
 
 uintptr_t addConversation(Conversation conversation) {
+  Tables& dde = platform::dde::exchangeState().tables;
   const uintptr_t id = dde.nextConversation++;
   dde.conversations[id] = std::move(conversation);
   return id;
@@ -180,6 +161,7 @@ HDDEDATA callBack(DWORD instance, UINT type, UINT format, uintptr_t conversation
 
 // Tells the side `id` that its partner has gone, after forgetting it.
 void notifyDisconnected(uintptr_t id) {
+  Tables& dde = platform::dde::exchangeState().tables;
   Conversation* side = findConversation(id);
   if (side == nullptr) return;
   const Conversation gone = *side;
@@ -194,6 +176,7 @@ bool registersNames(const Instance& instance) {
 // Offers a connect to this program's servers. The server side made for the
 // first that accepts (not yet confirmed), or 0.
 uintptr_t offerConnect(HSZ service, HSZ topic, DWORD client, int stream) {
+  Tables& dde = platform::dde::exchangeState().tables;
   std::vector<DWORD> servers;
   for (const auto& [id, instance] : dde.instances)
     if (registersNames(instance)) servers.push_back(id);
@@ -214,6 +197,7 @@ void confirmConnect(uintptr_t server, bool sameInstance) {
 
 // Runs one transaction on a server side and collects its answer.
 Answer serve(uintptr_t server, UINT type, UINT format, const std::string& item, const std::vector<BYTE>& data) {
+  Tables& dde = platform::dde::exchangeState().tables;
   const Conversation* side = findConversation(server);
   Answer answer;
   if (side == nullptr) {
@@ -234,6 +218,7 @@ Answer serve(uintptr_t server, UINT type, UINT format, const std::string& item, 
 
 Answer transactAcross(uintptr_t id, UINT type, UINT format, const std::string& item, const std::vector<BYTE>& data,
                       DWORD timeoutMs) {
+  Tables& dde = platform::dde::exchangeState().tables;
   Conversation& client = dde.conversations.at(id);
   Frame request;
   request.kind = FrameKind::Transact;
@@ -265,6 +250,7 @@ const char* typeName(UINT type) {
 // ---------------------------------------------------------------- other programs
 
 void endIncoming(int stream) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.serverByStream.find(stream);
   if (found == dde.serverByStream.end()) return;
   const uintptr_t server = found->second;
@@ -273,6 +259,7 @@ void endIncoming(int stream) {
 }
 
 bool answerConnect(int stream, const Frame& frame, Frame* reply) {
+  Tables& dde = platform::dde::exchangeState().tables;
   reply->kind = FrameKind::Refuse;
   if (dde.serverByStream.count(stream) != 0) return true;  // one conversation per stream
   ScopedAtom service(frame.service), topic(frame.topic);
@@ -286,6 +273,7 @@ bool answerConnect(int stream, const Frame& frame, Frame* reply) {
 }
 
 bool answerTransaction(int stream, const Frame& frame, Frame* reply) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.serverByStream.find(stream);
   const Answer answer = found != dde.serverByStream.end()
                             ? serve(found->second, frame.type, frame.format, frame.item, frame.data)
@@ -315,6 +303,7 @@ bool onIncomingFrame(int stream, const Frame& frame, Frame* reply) {
 
 // The program listens while any of its instances serves a name.
 void updateListening() {
+  Tables& dde = platform::dde::exchangeState().tables;
   for (const auto& entry : dde.instances)
     if (registersNames(entry.second)) {
       platform::dde::startListening({onIncomingFrame, endIncoming});
@@ -329,6 +318,7 @@ void updateListening() {
 // An idle client stream became readable: a late reply, or the server ended
 // the conversation.
 void onOutgoingReady(int stream) {
+  Tables& dde = platform::dde::exchangeState().tables;
   if (platform::dde::drainOutgoing(stream)) return;
   platform::unwatchFd(stream);
   platform::dde::closeOutgoing(stream, nullptr);
@@ -354,6 +344,7 @@ HCONV connectAcross(DWORD instance, HSZ service, HSZ topic) {
 }  // namespace
 
 UINT DdeInitializeA(LPDWORD instance, PFNCALLBACK callback, DWORD commands, DWORD reserved) {
+  Tables& dde = platform::dde::exchangeState().tables;
   if (instance == nullptr || *instance != 0) return DMLERR_INVALIDPARAMETER;
   const DWORD id = dde.nextInstance++;
   dde.instances[id] = Instance{callback, (commands & APPCMD_CLIENTONLY) != 0};
@@ -362,6 +353,7 @@ UINT DdeInitializeA(LPDWORD instance, PFNCALLBACK callback, DWORD commands, DWOR
 }
 
 BOOL DdeUninitialize(DWORD instance) {
+  Tables& dde = platform::dde::exchangeState().tables;
   if (findInstance(instance) == nullptr) return FALSE;
   std::vector<uintptr_t> conversations;
   for (const auto& [id, side] : dde.conversations)
@@ -448,6 +440,7 @@ HDDEDATA DdeNameService(DWORD instance, HSZ service, HSZ reserved, UINT command)
 }
 
 HCONV DdeConnect(DWORD instance, HSZ service, HSZ topic, PCONVCONTEXT context) {
+  Tables& dde = platform::dde::exchangeState().tables;
   if (findInstance(instance) == nullptr) return nullptr;
   if (findAtom(service) == nullptr || findAtom(topic) == nullptr) {
     setError(instance, DMLERR_INVALIDPARAMETER);
@@ -467,6 +460,7 @@ HCONV DdeConnect(DWORD instance, HSZ service, HSZ topic, PCONVCONTEXT context) {
 }
 
 BOOL DdeDisconnect(HCONV conv) {
+  Tables& dde = platform::dde::exchangeState().tables;
   Conversation* side = findConversation(idOf(conv));
   if (side == nullptr) return FALSE;
   const Conversation ending = *side;
@@ -521,6 +515,7 @@ HDDEDATA DdeCreateDataHandle(DWORD instance, LPBYTE source, DWORD size, DWORD of
 }
 
 DWORD DdeGetData(HDDEDATA data, LPBYTE buffer, DWORD size, DWORD offset) {
+  Tables& dde = platform::dde::exchangeState().tables;
   auto found = dde.data.find(idOf(data));
   if (found == dde.data.end()) return 0;
   const std::vector<BYTE>& bytes = found->second.bytes;
@@ -532,4 +527,6 @@ DWORD DdeGetData(HDDEDATA data, LPBYTE buffer, DWORD size, DWORD offset) {
   return DWORD(copied);
 }
 
-BOOL DdeFreeDataHandle(HDDEDATA data) { return dde.data.erase(idOf(data)) != 0 ? TRUE : FALSE; }
+BOOL DdeFreeDataHandle(HDDEDATA data) {
+  return platform::dde::exchangeState().tables.data.erase(idOf(data)) != 0 ? TRUE : FALSE;
+}

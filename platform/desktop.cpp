@@ -1,30 +1,21 @@
 // platform/desktop.cpp -- the desktop's part in the windows; see desktop.h.
 #include "platform/desktop.h"
 
+#include "platform/userstate.h"
 #include "platform/winuser.h"
 
 namespace platform {
-namespace {
 
-struct Desktop {
-  bool managerFrames = false;
-  ManagerShowRequest showRequest = nullptr;
-  OuterRectQuery outerRect = nullptr;
-  ProgramIcon icon;
-};
-Desktop desktop;
+void setManagerDrawsFrames(bool on) { user::windowSystem().desktop.managerFrames = on; }
+bool managerDrawsFrames() { return user::windowSystem().desktop.managerFrames; }
 
-}  // namespace
+void setManagerShowRequest(ManagerShowRequest request) { user::windowSystem().desktop.showRequest = request; }
+ManagerShowRequest managerShowRequest() { return user::windowSystem().desktop.showRequest; }
 
-void setManagerDrawsFrames(bool on) { desktop.managerFrames = on; }
-bool managerDrawsFrames() { return desktop.managerFrames; }
-
-void setManagerShowRequest(ManagerShowRequest request) { desktop.showRequest = request; }
-ManagerShowRequest managerShowRequest() { return desktop.showRequest; }
-
-void setOuterRectQuery(OuterRectQuery query) { desktop.outerRect = query; }
+void setOuterRectQuery(OuterRectQuery query) { user::windowSystem().desktop.outerRect = query; }
 
 RECT outerRectOf(HWND hwnd) {
+  user::Desktop& desktop = user::windowSystem().desktop;
   RECT rect{0, 0, 0, 0};
   if (desktop.outerRect != nullptr && desktop.outerRect(hwnd, &rect)) return rect;
   GetWindowRect(hwnd, &rect);
@@ -32,11 +23,12 @@ RECT outerRectOf(HWND hwnd) {
 }
 
 bool setProgramIcon(int width, int height, std::vector<uint32_t> argb) {
+  user::Desktop& desktop = user::windowSystem().desktop;
   if (width <= 0 || height <= 0 || argb.size() != size_t(width) * size_t(height)) return false;
   desktop.icon = ProgramIcon{width, height, std::move(argb)};
   return true;
 }
 
-const ProgramIcon& programIcon() { return desktop.icon; }
+const ProgramIcon& programIcon() { return user::windowSystem().desktop.icon; }
 
 }  // namespace platform

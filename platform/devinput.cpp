@@ -10,7 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/tclloop.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform {
 namespace {
@@ -19,28 +19,7 @@ constexpr int kMouseNoActivate = 3;  // WM_MOUSEACTIVATE's "leave activation alo
 // A second press this soon after the first is a double click.
 constexpr uint64_t kDoubleClickMs = 500;
 
-// The last press in a client area that may begin a double click.
-struct Press {
-  HWND window = nullptr;
-  int button = 0;
-  uint64_t timeMs = 0;
-  POINT screen{0, 0};
-};
-
-struct DeviceState {
-  WPARAM buttons = 0;       // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
-  bool altDown = false;
-  int layoutCharacters[256];  // by the serial in a key message's scan-code byte
-  int nextSerial = 1;
-  Press lastPress;          // its window is null after a double click
-  std::deque<InputEvent> queued;
-  int pipe[2] = {-1, -1};   // readable while `queued` holds events
-
-  DeviceState() {
-    for (int& c : layoutCharacters) c = -1;
-  }
-};
-DeviceState device;
+using user::Press;
 
 WPARAM buttonFlag(int button) {
   return button == 1 ? MK_LBUTTON : button == 2 ? MK_MBUTTON : MK_RBUTTON;
@@ -61,6 +40,7 @@ UINT doubleClickMessage(int button) {
 // the window's class asks for double clicks. The press after a double
 // click begins anew.
 UINT clientPressMessage(HWND target, int button, POINT screen) {
+  user::DeviceState& device = user::windowSystem().devices;
   const uint64_t now = clockMs();
   const Press& last = device.lastPress;
   const int slack = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
@@ -80,6 +60,7 @@ UINT frameButtonMessage(int button, bool down) {
 }
 
 WPARAM modifierFlags() {
+  user::DeviceState& device = user::windowSystem().devices;
   WPARAM flags = device.buttons;
   if (GetKeyState(VK_SHIFT) < 0) flags |= MK_SHIFT;
   if (GetKeyState(VK_CONTROL) < 0) flags |= MK_CONTROL;
@@ -103,6 +84,7 @@ void activateOnClick(HWND target, LRESULT hit, UINT message) {
 }
 
 void routePointer(const InputEvent& event) {
+  user::DeviceState& device = user::windowSystem().devices;
   bool down = event.kind == InputEvent::ButtonDown;
   if (event.kind == InputEvent::ButtonDown) device.buttons |= buttonFlag(event.button);
   if (event.kind == InputEvent::ButtonUp) device.buttons &= ~buttonFlag(event.button);
@@ -142,6 +124,7 @@ void routeWheel(const InputEvent& event) {
 }
 
 void routeKey(const InputEvent& event) {
+  user::DeviceState& device = user::windowSystem().devices;
   bool down = event.kind == InputEvent::KeyDown;
   if (event.virtualKey == VK_MENU) device.altDown = down;
   HWND target = GetFocus();
@@ -166,11 +149,13 @@ void routeKey(const InputEvent& event) {
 // ---- the test queue
 
 bool openPipe() {
+  user::DeviceState& device = user::windowSystem().devices;
   if (device.pipe[0] >= 0) return true;
   return pipe2(device.pipe, O_NONBLOCK | O_CLOEXEC) == 0;
 }
 
 void drainPipe() {
+  user::DeviceState& device = user::windowSystem().devices;
   char bytes[16];
   while (read(device.pipe[0], bytes, sizeof bytes) > 0) {
   }
@@ -189,6 +174,7 @@ bool inputWaiting() {
 }
 
 void routeQueuedEvent(int, unsigned) {
+  user::DeviceState& device = user::windowSystem().devices;
   if (inputWaiting()) return;
   if (!device.queued.empty()) {
     InputEvent event = device.queued.front();
@@ -257,6 +243,7 @@ void routeInput(const InputEvent& event) {
 }
 
 void deliverInput(const InputEvent& event) {
+  user::DeviceState& device = user::windowSystem().devices;
   if (device.queued.empty() && !inputWaiting()) {
     routeInput(event);
   } else {
@@ -265,6 +252,7 @@ void deliverInput(const InputEvent& event) {
 }
 
 void queueInput(const InputEvent& event) {
+  user::DeviceState& device = user::windowSystem().devices;
   if (!openPipe()) return;
   if (device.queued.empty()) {
     char byte = 1;
@@ -299,9 +287,10 @@ void queueTyping(const std::string& text) {
   }
 }
 
-bool inputQueued() { return !device.queued.empty(); }
+bool inputQueued() { return !user::windowSystem().devices.queued.empty(); }
 
 void clearQueuedInput() {
+  user::DeviceState& device = user::windowSystem().devices;
   device.queued.clear();
   if (device.pipe[0] >= 0) {
     drainPipe();
@@ -310,6 +299,7 @@ void clearQueuedInput() {
 }
 
 int layoutCharacter(LPARAM keyData) {
+  user::DeviceState& device = user::windowSystem().devices;
   int serial = int((keyData >> 16) & 0xFF);
   return serial == 0 ? -1 : device.layoutCharacters[serial];
 }

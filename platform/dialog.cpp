@@ -11,38 +11,22 @@
 #include "platform/handletable.h"
 #include "platform/recorder.h"
 #include "platform/resources.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace {
 
 using platform::DialogAction;
 using platform::DialogTemplate;
+using platform::user::windowSystem;
 
 constexpr const char* kDialogClass = "#32770";
 
-struct DialogState {
-  bool modal = false;
-  bool ended = false;
-  INT_PTR result = 0;
-  std::vector<HWND> controls;  // in template order: the tab order
-};
-
-// Files dropped on a window, until its DragFinish.
-struct DropRecord {
-  std::vector<std::string> paths;
-  POINT point{0, 0};
-};
-
-struct DialogTable {
-  std::map<std::string, DialogTemplate> resources;
-  std::map<HWND, DialogState> dialogs;
-  std::deque<std::vector<DialogAction>> scripts;
-  bool boxesOnScreen = false;
-  platform::HandleTable<HDROP, DropRecord> drops{0x50004, 4};
-};
-DialogTable table;
+using platform::user::DialogState;
+using platform::user::DialogTable;
+using platform::user::DropRecord;
 
 DialogState* dialogState(HWND hwnd) {
+  DialogTable& table = windowSystem().dialogs;
   auto found = table.dialogs.find(hwnd);
   return found == table.dialogs.end() ? nullptr : &found->second;
 }
@@ -55,6 +39,7 @@ bool answersDirectly(UINT msg) {
 }
 
 LRESULT CALLBACK dialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DialogTable& table = windowSystem().dialogs;
   if (msg == WM_NCDESTROY) table.dialogs.erase(hwnd);
   DLGPROC proc = dialogProc(hwnd);
   if (proc != nullptr) {
@@ -128,6 +113,7 @@ POINT keptOnScreen(POINT at, int width, int height) {
 }
 
 HWND createDialog(LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param, bool modal) {
+  DialogTable& table = windowSystem().dialogs;
   if (templateName == nullptr) return nullptr;
   auto found = table.resources.find(platform::resourceKey(templateName));
   if (found == table.resources.end()) return nullptr;
@@ -213,6 +199,7 @@ void runModalLoop(HWND dialog) {
 // ---------------------------------------------------------------- calls
 
 INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+  DialogTable& table = windowSystem().dialogs;
   HWND top = owner ? platform::user::topLevelAncestor(owner) : nullptr;
   bool ownerWasEnabled = top != nullptr && IsWindowEnabled(top);
   std::vector<DialogAction> script;
@@ -400,7 +387,7 @@ int runMessageBoxDialog(HWND owner, const std::string& text, const std::string& 
 
 namespace {
 
-DropRecord* findDrop(HDROP drop) { return table.drops.find(drop); }
+DropRecord* findDrop(HDROP drop) { return windowSystem().dialogs.drops.find(drop); }
 
 }  // namespace
 
@@ -430,18 +417,20 @@ BOOL DragQueryPoint(HDROP drop, LPPOINT point) {
   return TRUE;
 }
 
-void DragFinish(HDROP drop) { table.drops.remove(drop); }
+void DragFinish(HDROP drop) { windowSystem().dialogs.drops.remove(drop); }
 
 namespace platform {
 
 void registerDialogResource(const std::string& name, DialogTemplate dialog) {
+  DialogTable& table = windowSystem().dialogs;
   table.resources[resourceKey(name.c_str())] = std::move(dialog);
 }
 
-void queueDialogScript(std::vector<DialogAction> actions) { table.scripts.push_back(std::move(actions)); }
-void clearDialogScripts() { table.scripts.clear(); }
+void queueDialogScript(std::vector<DialogAction> actions) { windowSystem().dialogs.scripts.push_back(std::move(actions)); }
+void clearDialogScripts() { windowSystem().dialogs.scripts.clear(); }
 
 bool dropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT client) {
+  DialogTable& table = windowSystem().dialogs;
   if (!IsWindow(hwnd) || !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return false;
   HDROP drop = table.drops.add(DropRecord{paths, client});
   return drop != nullptr && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0) != 0;
@@ -478,7 +467,7 @@ HWND dropTargetAt(HWND top, POINT screen) {
   return nullptr;
 }
 
-void setMessageBoxesOnScreen(bool onScreen) { table.boxesOnScreen = onScreen; }
-bool messageBoxesOnScreen() { return table.boxesOnScreen; }
+void setMessageBoxesOnScreen(bool onScreen) { windowSystem().dialogs.boxesOnScreen = onScreen; }
+bool messageBoxesOnScreen() { return windowSystem().dialogs.boxesOnScreen; }
 
 }  // namespace platform

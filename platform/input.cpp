@@ -7,7 +7,7 @@
 // the focus or capture window is the presenter's part: it posts the messages.
 #include <algorithm>
 
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform::user {
 namespace {
@@ -15,16 +15,8 @@ namespace {
 constexpr BYTE kKeyDown = 0x80;  // the key is held
 constexpr BYTE kKeyToggled = 0x01;  // flips on every press (Caps Lock's light)
 
-struct InputState {
-  HWND focus = nullptr;    // receives the keys
-  HWND active = nullptr;   // the top-level window the focus lives in
-  HWND capture = nullptr;  // receives the mouse
-  BYTE keys[256] = {};     // kKeyDown | kKeyToggled per virtual key
-  POINT cursor{0, 0};      // screen coordinates
-};
-InputState input;
-
 void pressKey(int virtualKey, bool down) {
+  InputState& input = windowSystem().input;
   BYTE& state = input.keys[virtualKey & 0xFF];
   if (down && !(state & kKeyDown)) state ^= kKeyToggled;
   state = down ? BYTE(state | kKeyDown) : BYTE(state & ~kKeyDown);
@@ -32,7 +24,7 @@ void pressKey(int virtualKey, bool down) {
 
 bool isWithin(HWND hwnd, HWND ancestor) { return hwnd == ancestor || IsChild(ancestor, hwnd); }
 
-bool keyHeld(int virtualKey) { return (input.keys[virtualKey] & kKeyDown) != 0; }
+bool keyHeld(int virtualKey) { return (windowSystem().input.keys[virtualKey] & kKeyDown) != 0; }
 
 // The US keyboard's shifted digits and punctuation.
 char shiftedDigit(int digit) { return ")!@#$%^&*("[digit]; }
@@ -58,6 +50,7 @@ bool punctuation(UINT virtualKey, bool shift, char* character) {
 }  // namespace
 
 void forgetInputWindow(HWND hwnd) {
+  InputState& input = windowSystem().input;
   if (input.focus != nullptr && isWithin(input.focus, hwnd)) input.focus = nullptr;
   if (input.active == hwnd) input.active = nullptr;
   if (input.capture != nullptr && isWithin(input.capture, hwnd)) input.capture = nullptr;
@@ -77,9 +70,10 @@ void noteRetrievedInput(const MSG& msg) {
   }
 }
 
-POINT cursorPosition() { return input.cursor; }
+POINT cursorPosition() { return windowSystem().input.cursor; }
 
 bool characterForKey(UINT virtualKey, char* character) {
+  InputState& input = windowSystem().input;
   bool shift = keyHeld(VK_SHIFT);
   bool control = keyHeld(VK_CONTROL);
   if (virtualKey >= 'A' && virtualKey <= 'Z') {
@@ -115,6 +109,7 @@ void platform::setKeyDown(int virtualKey, bool down) { pressKey(virtualKey, down
 // The focus moves before the messages go out, as in the original: the
 // window losing it already sees the new focus in GetFocus.
 HWND SetFocus(HWND hwnd) {
+  InputState& input = windowSystem().input;
   if (hwnd != nullptr && (findWindow(hwnd) == nullptr || isDesktop(hwnd))) return nullptr;
   HWND previous = input.focus;
   if (hwnd == previous) return previous;
@@ -132,9 +127,10 @@ HWND SetFocus(HWND hwnd) {
   return previous;
 }
 
-HWND GetFocus() { return input.focus; }
+HWND GetFocus() { return windowSystem().input.focus; }
 
 HWND SetActiveWindow(HWND hwnd) {
+  InputState& input = windowSystem().input;
   Window* window = findWindow(hwnd);
   if (window == nullptr || isDesktop(hwnd) || window->parent != nullptr) return nullptr;
   HWND previous = input.active;
@@ -147,7 +143,7 @@ HWND SetActiveWindow(HWND hwnd) {
   return previous;
 }
 
-HWND GetActiveWindow() { return input.active; }
+HWND GetActiveWindow() { return windowSystem().input.active; }
 
 BOOL SetForegroundWindow(HWND hwnd) {
   HWND top = topLevelAncestor(hwnd);
@@ -156,9 +152,10 @@ BOOL SetForegroundWindow(HWND hwnd) {
   return TRUE;
 }
 
-HWND GetForegroundWindow() { return input.active; }
+HWND GetForegroundWindow() { return windowSystem().input.active; }
 
 HWND SetCapture(HWND hwnd) {
+  InputState& input = windowSystem().input;
   if (findWindow(hwnd) == nullptr || isDesktop(hwnd)) return nullptr;
   HWND previous = input.capture;
   input.capture = hwnd;
@@ -167,9 +164,10 @@ HWND SetCapture(HWND hwnd) {
   return previous;
 }
 
-HWND GetCapture() { return input.capture; }
+HWND GetCapture() { return windowSystem().input.capture; }
 
 BOOL ReleaseCapture() {
+  InputState& input = windowSystem().input;
   HWND previous = input.capture;
   input.capture = nullptr;
   if (previous != nullptr) SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
@@ -177,6 +175,7 @@ BOOL ReleaseCapture() {
 }
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
+  InputState& input = windowSystem().input;
   Window* window = findWindow(hwnd);
   if (window == nullptr || isDesktop(hwnd)) return FALSE;
   BOOL wasDisabled = (window->style & WS_DISABLED) ? TRUE : FALSE;
@@ -197,23 +196,27 @@ BOOL IsWindowEnabled(HWND hwnd) {
 }
 
 SHORT GetKeyState(int virtualKey) {
+  InputState& input = windowSystem().input;
   if (virtualKey < 0 || virtualKey > 0xFF) return 0;
   BYTE state = input.keys[virtualKey];
   return SHORT(((state & kKeyDown) ? 0xFF80 : 0) | (state & kKeyToggled));
 }
 
 SHORT GetAsyncKeyState(int virtualKey) {
+  InputState& input = windowSystem().input;
   if (virtualKey < 0 || virtualKey > 0xFF) return 0;
   return (input.keys[virtualKey] & kKeyDown) ? SHORT(0x8000) : SHORT(0);
 }
 
 BOOL GetCursorPos(LPPOINT point) {
+  InputState& input = windowSystem().input;
   if (point == nullptr) return FALSE;
   *point = input.cursor;
   return TRUE;
 }
 
 BOOL SetCursorPos(int x, int y) {
+  InputState& input = windowSystem().input;
   RECT screen = screenRect();
   input.cursor.x = std::clamp<LONG>(x, screen.left, screen.right - 1);
   input.cursor.y = std::clamp<LONG>(y, screen.top, screen.bottom - 1);

@@ -14,47 +14,17 @@
 #include "platform/handletable.h"
 #include "platform/presenter.h"
 #include "platform/resources.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace {
 
 using platform::MenuTemplateItem;
-
-struct MenuItem {
-  UINT flags = 0;           // MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_POPUP, MF_SEPARATOR
-  UINT_PTR id = 0;          // the command id, or the pop-up's handle with MF_POPUP
-  std::string text;
-
-  HMENU popup() const { return (flags & MF_POPUP) ? reinterpret_cast<HMENU>(id) : nullptr; }
-};
-
-struct Menu {
-  std::vector<MenuItem> items;
-};
-
-// One pop-up on show.
-struct OpenPopup {
-  HMENU menu = nullptr;
-  HWND window = nullptr;
-  int hover = -1;  // the highlighted item
-};
-
-struct MenuLoop {
-  // The pop-up the loop opened, then each sub-menu opened from the one
-  // before it, always from that one's highlighted item.
-  std::vector<OpenPopup> chain;
-  HWND owner = nullptr;      // gets WM_INITMENUPOPUP and the choice
-  HWND barWindow = nullptr;  // the window whose menu bar opened it, if any
-  int barIndex = -1;         // the open item of that bar
-};
-
-// The menus made, the templates they load from, and the loop on show.
-struct MenuState {
-  platform::HandleTable<HMENU, std::unique_ptr<Menu>> menus{0x30004, 4};
-  std::map<std::string, std::vector<MenuTemplateItem>> resources;
-  MenuLoop loop;
-};
-MenuState state;
+using platform::user::Menu;
+using platform::user::MenuItem;
+using platform::user::MenuLoop;
+using platform::user::MenuState;
+using platform::user::OpenPopup;
+using platform::user::windowSystem;
 
 constexpr UINT kStateFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED;
 constexpr int kItemHeight = 18;
@@ -63,11 +33,13 @@ constexpr int kCheckColumn = 18;
 constexpr const char* kPopupClass = "#32768";
 
 Menu* findMenu(HMENU menu) {
+  MenuState& state = windowSystem().menus;
   std::unique_ptr<Menu>* found = state.menus.find(menu);
   return found == nullptr ? nullptr : found->get();
 }
 
 HMENU newMenu() {
+  MenuState& state = windowSystem().menus;
   return state.menus.add(std::make_unique<Menu>());
 }
 
@@ -105,6 +77,7 @@ bool makeItem(UINT flags, UINT_PTR id, LPCSTR text, MenuItem* item) {
 }
 
 void destroyMenuTree(HMENU menu) {
+  MenuState& state = windowSystem().menus;
   std::unique_ptr<Menu>* found = state.menus.find(menu);
   if (found == nullptr) return;
   std::unique_ptr<Menu> gone = std::move(*found);
@@ -197,6 +170,7 @@ void drawSubMenuArrow(HDC dc, const RECT& item, COLORREF colour) {
 }
 
 const OpenPopup* popupShownBy(HWND hwnd) {
+  MenuState& state = windowSystem().menus;
   for (const OpenPopup& open : state.loop.chain)
     if (open.window == hwnd) return &open;
   return nullptr;
@@ -274,6 +248,7 @@ int itemAt(const OpenPopup& open, POINT screen) {
 
 // The innermost open pop-up under a screen point, or -1.
 int levelAt(POINT screen) {
+  MenuState& state = windowSystem().menus;
   for (int level = int(state.loop.chain.size()) - 1; level >= 0; level--) {
     RECT rect;
     if (GetWindowRect(state.loop.chain[level].window, &rect) && PtInRect(&rect, screen)) return level;
@@ -282,6 +257,7 @@ int levelAt(POINT screen) {
 }
 
 void setHover(size_t level, int index) {
+  MenuState& state = windowSystem().menus;
   OpenPopup& open = state.loop.chain[level];
   if (index == open.hover) return;
   open.hover = index;
@@ -290,6 +266,7 @@ void setHover(size_t level, int index) {
 
 // The open pop-up's highlighted item, or null.
 const MenuItem* hoveredItem(size_t level) {
+  MenuState& state = windowSystem().menus;
   const OpenPopup& open = state.loop.chain[level];
   Menu* menu = findMenu(open.menu);
   if (menu == nullptr || open.hover < 0 || open.hover >= int(menu->items.size())) return nullptr;
@@ -298,6 +275,7 @@ const MenuItem* hoveredItem(size_t level) {
 
 // Closes the pop-ups from `level` inwards.
 void closeFrom(size_t level) {
+  MenuState& state = windowSystem().menus;
   while (state.loop.chain.size() > level) {
     HWND window = state.loop.chain.back().window;
     state.loop.chain.pop_back();
@@ -310,6 +288,7 @@ void closeFrom(size_t level) {
 // owner has had WM_INITMENUPOPUP (`position`: its place in the bar or in
 // the pop-up that holds it). False when it cannot be shown.
 bool openPopup(HMENU menu, POINT at, UINT position) {
+  MenuState& state = windowSystem().menus;
   SendMessageA(state.loop.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, 0));
   Menu* m = findMenu(menu);
   if (m == nullptr) return false;
@@ -341,6 +320,7 @@ POINT subMenuPlace(const OpenPopup& parent, int item, SIZE size) {
 // Opens the sub-menu of the pop-up's highlighted item, unless it is open
 // already; true when it is open.
 bool openSubMenu(size_t level) {
+  MenuState& state = windowSystem().menus;
   if (state.loop.chain.size() > level + 1) return true;
   const MenuItem* item = hoveredItem(level);
   HMENU sub = item ? item->popup() : nullptr;
@@ -352,6 +332,7 @@ bool openSubMenu(size_t level) {
 
 // Highlights the first item of the innermost pop-up that can be chosen.
 void hoverFirstItem() {
+  MenuState& state = windowSystem().menus;
   size_t level = state.loop.chain.size() - 1;
   Menu* menu = findMenu(state.loop.chain[level].menu);
   for (size_t i = 0; menu != nullptr && i < menu->items.size(); i++) {
@@ -362,6 +343,7 @@ void hoverFirstItem() {
 // The pointer is over `item` of the pop-up at `level`: the pop-ups opened
 // from another item close, and an item's sub-menu opens.
 void pointAt(size_t level, int item) {
+  MenuState& state = windowSystem().menus;
   if (state.loop.chain[level].hover != item) {
     closeFrom(level + 1);
     setHover(level, item);
@@ -370,6 +352,7 @@ void pointAt(size_t level, int item) {
 }
 
 int barItemCount() {
+  MenuState& state = windowSystem().menus;
   using namespace platform::user;
   Window* window = findWindow(state.loop.barWindow);
   Menu* bar = window ? findMenu(window->menu) : nullptr;
@@ -378,6 +361,7 @@ int barItemCount() {
 
 // The bar item under a screen point of the loop's bar window, or -1.
 int barItemAt(POINT screen) {
+  MenuState& state = windowSystem().menus;
   using namespace platform::user;
   Window* window = findWindow(state.loop.barWindow);
   Menu* bar = window ? findMenu(window->menu) : nullptr;
@@ -416,6 +400,7 @@ Outcome choose(size_t level) {
 // Switches to the next (or previous) item of the bar the loop runs for;
 // false without a bar.
 bool switchBarItem(bool next, Outcome* outcome) {
+  MenuState& state = windowSystem().menus;
   int bars = barItemCount();
   if (bars == 0) return false;
   *outcome = {Outcome::SwitchBarItem, 0, (state.loop.barIndex + (next ? 1 : bars - 1)) % bars};
@@ -425,6 +410,7 @@ bool switchBarItem(bool next, Outcome* outcome) {
 // A key while the pop-ups are open, for the innermost one; true with
 // *outcome set when it ends the loop.
 bool menuKey(UINT key, Outcome* outcome) {
+  MenuState& state = windowSystem().menus;
   size_t level = state.loop.chain.size() - 1;
   Menu* menu = findMenu(state.loop.chain[level].menu);
   int count = menu ? int(menu->items.size()) : 0;
@@ -477,6 +463,7 @@ bool menuKey(UINT key, Outcome* outcome) {
 // A mouse message while the pop-ups are open; true with *outcome set when
 // it ends the loop.
 bool menuMouse(const MSG& msg, Outcome* outcome) {
+  MenuState& state = windowSystem().menus;
   POINT screen = screenPointOf(msg);
   int level = levelAt(screen);
   int item = level >= 0 ? itemAt(state.loop.chain[size_t(level)], screen) : -1;
@@ -517,6 +504,7 @@ bool isMouseMessage(UINT message) {
 // Shows `menu` at the screen point and runs the loop until it ends; every
 // pop-up it opened is closed by then.
 Outcome runPopup(HMENU menu, HWND owner, POINT at, UINT position) {
+  MenuState& state = windowSystem().menus;
   if (findMenu(menu) == nullptr) return {};
   std::vector<OpenPopup> outerChain = std::move(state.loop.chain);
   HWND outerOwner = state.loop.owner;
@@ -674,6 +662,7 @@ BOOL DrawMenuBar(HWND hwnd) {
 }
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+  MenuState& state = windowSystem().menus;
   if (findMenu(menu) == nullptr || !IsWindow(owner)) return FALSE;
   MenuLoop saved = state.loop;
   state.loop.barWindow = nullptr;
@@ -688,6 +677,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
 }
 
 HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
+  MenuState& state = windowSystem().menus;
   if (name == nullptr) return nullptr;
   auto found = state.resources.find(platform::resourceKey(name));
   return found == state.resources.end() ? nullptr : buildMenu(found->second, true);
@@ -696,16 +686,18 @@ HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
 namespace platform {
 
 void registerMenuResource(const std::string& name, std::vector<MenuTemplateItem> bar) {
+  MenuState& state = windowSystem().menus;
   state.resources[resourceKey(name.c_str())] = std::move(bar);
 }
 
-HWND openMenuWindow() { return state.loop.chain.empty() ? nullptr : state.loop.chain.back().window; }
+HWND openMenuWindow() { return windowSystem().menus.loop.chain.empty() ? nullptr : windowSystem().menus.loop.chain.back().window; }
 
 }  // namespace platform
 
 namespace platform::user {
 
 void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
+  MenuState& state = windowSystem().menus;
   fillSolid(dc, rect, GetSysColor(COLOR_MENU));
   Menu* menu = findMenu(menuHandle);
   if (menu == nullptr) return;
@@ -723,6 +715,7 @@ void drawMenuBar(HWND hwnd, HMENU menuHandle, HDC dc, const RECT& rect) {
 // Runs the bar's pop-ups from `index` on, following Left/Right and clicks
 // on other bar items, until one ends the loop.
 static void runBar(HWND hwnd, int index) {
+  MenuState& state = windowSystem().menus;
   MenuLoop saved = state.loop;
   state.loop.barWindow = hwnd;
   for (;;) {
@@ -756,6 +749,7 @@ static void runBar(HWND hwnd, int index) {
 }
 
 void trackMenuBar(HWND hwnd, POINT screen) {
+  MenuState& state = windowSystem().menus;
   Window* window = findWindow(hwnd);
   if (window == nullptr || findMenu(window->menu) == nullptr) return;
   MenuLoop saved = state.loop;

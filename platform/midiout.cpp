@@ -6,7 +6,7 @@
 
 #include "platform/handletable.h"
 #include "platform/midisynth.h"
-#include "platform/mmsystem.h"
+#include "platform/mmstate.h"
 #include "platform/recorder.h"
 
 namespace {
@@ -14,12 +14,9 @@ namespace {
 constexpr BYTE kControlChange = 0xB0;
 constexpr BYTE kAllNotesOff = 123;
 
-// The device keeps no state of its own: the table only tells the open
-// handle from stale ones and refuses a second opening.
-struct MidiDevice {};
-platform::HandleTable<HMIDIOUT, MidiDevice> devices{1, 1, 1};
+using platform::MidiDevice;
 
-bool isOpenHandle(HMIDIOUT midiOut) { return devices.find(midiOut) != nullptr; }
+bool isOpenHandle(HMIDIOUT midiOut) { return platform::multimedia().midiDevices.find(midiOut) != nullptr; }
 
 void recordMessage(DWORD message) {
   char text[16];
@@ -30,6 +27,7 @@ void recordMessage(DWORD message) {
 }  // namespace
 
 MMRESULT midiOutOpen(LPHMIDIOUT midiOut, UINT deviceId, DWORD_PTR, DWORD_PTR, DWORD flags) {
+  auto& devices = platform::multimedia().midiDevices;
   if (deviceId != 0 && deviceId != MIDI_MAPPER) return MMSYSERR_BADDEVICEID;
   if (flags != CALLBACK_NULL) return MMSYSERR_INVALFLAG;
   if (midiOut == nullptr) return MMSYSERR_INVALPARAM;
@@ -40,6 +38,7 @@ MMRESULT midiOutOpen(LPHMIDIOUT midiOut, UINT deviceId, DWORD_PTR, DWORD_PTR, DW
 }
 
 MMRESULT midiOutClose(HMIDIOUT midiOut) {
+  auto& devices = platform::multimedia().midiDevices;
   if (!devices.remove(midiOut)) return MMSYSERR_INVALHANDLE;
   platform::midiSynthClose();
   return MMSYSERR_NOERROR;

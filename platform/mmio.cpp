@@ -12,24 +12,14 @@
 #include <vector>
 
 #include "platform/handletable.h"
-#include "platform/mmsystem.h"
+#include "platform/mmstate.h"
 
 namespace {
 
-struct OpenChunk {
-  long dataStart;
-  long dataEnd;
-};
+using platform::MmioFile;
+using platform::OpenChunk;
 
-struct MmioFile {
-  FILE* file = nullptr;
-  long size = 0;
-  std::vector<OpenChunk> chunks;  // innermost last
-};
-
-platform::HandleTable<HMMIO, MmioFile> files{1};
-
-MmioFile* findFile(HMMIO mmio) { return files.find(mmio); }
+MmioFile* findFile(HMMIO mmio) { return platform::multimedia().files.find(mmio); }
 
 UINT openErrorFor(int error) {
   switch (error) {
@@ -78,6 +68,7 @@ bool matches(const ChunkHeader& header, const MMCKINFO& wanted, UINT flags) {
 }  // namespace
 
 HMMIO mmioOpenA(LPSTR fileName, LPMMIOINFO info, DWORD flags) {
+  auto& files = platform::multimedia().files;
   auto fail = [info](UINT error) -> HMMIO {
     if (info != nullptr) info->wErrorRet = error;
     return nullptr;
@@ -98,6 +89,7 @@ HMMIO mmioOpenA(LPSTR fileName, LPMMIOINFO info, DWORD flags) {
 }
 
 MMRESULT mmioClose(HMMIO mmio, UINT) {
+  auto& files = platform::multimedia().files;
   MmioFile* file = findFile(mmio);
   if (file == nullptr) return MMSYSERR_INVALHANDLE;
   std::fclose(file->file);

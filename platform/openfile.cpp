@@ -28,7 +28,12 @@ struct OpenFileSession {
   std::vector<std::string> entries;   // as listed
   std::string chosen;                 // the full path, once OK succeeded
 };
-OpenFileSession* session = nullptr;
+
+// A dialog's session rides in its DWL_USER word from WM_INITDIALOG on;
+// null before.
+OpenFileSession* sessionOf(HWND dialog) {
+  return reinterpret_cast<OpenFileSession*>(GetWindowLongA(dialog, DWL_USER));
+}
 
 bool isFolder(const std::string& path) {
   struct stat info;
@@ -71,6 +76,7 @@ bool matches(const std::vector<std::string>& patterns, const std::string& name) 
 }
 
 void listFolder(HWND dialog) {
+  OpenFileSession* session = sessionOf(dialog);
   std::vector<std::string> folders, files;
   if (DIR* dir = opendir(session->folder.c_str())) {
     while (dirent* entry = readdir(dir)) {
@@ -111,6 +117,7 @@ bool accept(HWND dialog) {
   std::string name = typed;
   if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
   if (name.empty()) return false;
+  OpenFileSession* session = sessionOf(dialog);
   std::string path = joined(session->folder, name);
   if (isFolder(path)) {
     session->folder = path;
@@ -138,21 +145,25 @@ bool accept(HWND dialog) {
 
 // Puts the list's selected entry into the name field; false when none is.
 bool nameTheSelection(HWND dialog) {
+  OpenFileSession* session = sessionOf(dialog);
   LRESULT index = SendDlgItemMessageA(dialog, IDC_OPENFILE_LIST, LB_GETCURSEL, 0, 0);
   if (index < 0 || size_t(index) >= session->entries.size()) return false;
   SetDlgItemTextA(dialog, IDC_OPENFILE_NAME, session->entries[size_t(index)].c_str());
   return true;
 }
 
-INT_PTR CALLBACK openFileProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK openFileProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_INITDIALOG:
-      if (session->ofn->lpstrFile != nullptr && session->ofn->lpstrFile[0])
-        SetDlgItemTextA(dialog, IDC_OPENFILE_NAME, session->ofn->lpstrFile);
-      if (session->ofn->lpstrTitle != nullptr) SetWindowTextA(dialog, session->ofn->lpstrTitle);
+    case WM_INITDIALOG: {
+      SetWindowLongA(dialog, DWL_USER, lParam);
+      const OPENFILENAMEA& ofn = *sessionOf(dialog)->ofn;
+      if (ofn.lpstrFile != nullptr && ofn.lpstrFile[0]) SetDlgItemTextA(dialog, IDC_OPENFILE_NAME, ofn.lpstrFile);
+      if (ofn.lpstrTitle != nullptr) SetWindowTextA(dialog, ofn.lpstrTitle);
       listFolder(dialog);
       return TRUE;
+    }
     case WM_COMMAND:
+      if (sessionOf(dialog) == nullptr) return FALSE;
       switch (LOWORD(wParam)) {
         case IDOK:
           if (accept(dialog)) EndDialog(dialog, IDOK);
@@ -192,6 +203,21 @@ void registerOpenFileDialog() {
   platform::registerDialogResource(kResource, dialog);
 }
 
+BOOL CALLBACK findOpenFileDialog(HWND hwnd, LPARAM found) {
+  char className[16];
+  bool isDialog = GetClassNameA(hwnd, className, sizeof className) > 0 && std::strcmp(className, "#32770") == 0;
+  if (!isDialog || GetWindowLongA(hwnd, DWL_DLGPROC) != reinterpret_cast<LONG_PTR>(openFileProc)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+// One open-file dialog at a time: a second call while one is on show fails.
+bool openFileDialogShowing() {
+  bool found = false;
+  EnumWindows(findOpenFileDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 std::string startFolder(const OPENFILENAMEA& ofn) {
   if (ofn.lpstrInitialDir != nullptr && isFolder(ofn.lpstrInitialDir)) return ofn.lpstrInitialDir;
   char here[4096];
@@ -201,15 +227,14 @@ std::string startFolder(const OPENFILENAMEA& ofn) {
 }  // namespace
 
 BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) {
-  if (ofn == nullptr || ofn->lpstrFile == nullptr || ofn->nMaxFile == 0 || session != nullptr) return FALSE;
+  if (ofn == nullptr || ofn->lpstrFile == nullptr || ofn->nMaxFile == 0 || openFileDialogShowing()) return FALSE;
   registerOpenFileDialog();
   OpenFileSession current;
   current.ofn = ofn;
   current.folder = startFolder(*ofn);
   current.patterns = filterPatterns(*ofn);
-  session = &current;
-  INT_PTR result = DialogBoxParamA(nullptr, kResource, ofn->hwndOwner, openFileProc, 0);
-  session = nullptr;
+  INT_PTR result =
+      DialogBoxParamA(nullptr, kResource, ofn->hwndOwner, openFileProc, reinterpret_cast<LPARAM>(&current));
   if (result != IDOK || current.chosen.size() + 1 > ofn->nMaxFile) return FALSE;
   std::strcpy(ofn->lpstrFile, current.chosen.c_str());
   size_t slash = current.chosen.find_last_of('/');

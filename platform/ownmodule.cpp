@@ -14,19 +14,14 @@
 namespace platform {
 namespace {
 
-// What became of each module asked for: its handle, or null after a
-// failure that has been reported.
-std::map<std::string, void*>& modules() {
-  static std::map<std::string, void*> instance;
-  return instance;
-}
-
-std::string& folderForTest() {
-  static std::string instance;
-  return instance;
-}
-
-OwnModuleReporter reporter = nullptr;
+struct OwnModules {
+  // What became of each module asked for: its handle, or null after a
+  // failure that has been reported.
+  std::map<std::string, void*> loaded;
+  std::string folderForTest;  // empty: the program's library folder
+  OwnModuleReporter reporter = nullptr;
+};
+OwnModules modules;
 
 std::string loaderError() {
   const char* text = dlerror();
@@ -34,8 +29,8 @@ std::string loaderError() {
 }
 
 void report(const std::string& text) {
-  if (reporter != nullptr) {
-    reporter(text.c_str());
+  if (modules.reporter != nullptr) {
+    modules.reporter(text.c_str());
   } else {
     OutputDebugStringA((text + "\n").c_str());
   }
@@ -43,7 +38,7 @@ void report(const std::string& text) {
 
 // The program's library folder, or the test's folder.
 std::string moduleFolder() {
-  if (!folderForTest().empty()) return folderForTest();
+  if (!modules.folderForTest.empty()) return modules.folderForTest;
   return programLibraryFolder();
 }
 
@@ -71,7 +66,7 @@ std::string programLibraryFolder() {
 }
 
 const void* ownModuleSymbol(const char* name, const char* entry) {
-  auto [known, isNew] = modules().try_emplace(name, nullptr);
+  auto [known, isNew] = modules.loaded.try_emplace(name, nullptr);
   if (isNew) known->second = load(name);
   if (known->second == nullptr) return nullptr;
   dlerror();  // forgets an older error, which would be taken for this lookup's
@@ -83,11 +78,11 @@ const void* ownModuleSymbol(const char* name, const char* entry) {
   return symbol;
 }
 
-OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report) { return std::exchange(reporter, report); }
+OwnModuleReporter setOwnModuleReporter(OwnModuleReporter report) { return std::exchange(modules.reporter, report); }
 
 void setOwnModuleFolderForTest(const char* folder) {
-  folderForTest() = folder != nullptr ? folder : "";
-  modules().clear();
+  modules.folderForTest = folder != nullptr ? folder : "";
+  modules.loaded.clear();
 }
 
 }  // namespace platform

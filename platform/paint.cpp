@@ -6,12 +6,10 @@
 // be erased. Drawing the paint itself (BeginPaint, EndPaint) belongs to the
 // drawing layer, which reads the box with GetUpdateRect and clears it with
 // ValidateRect.
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform::user {
 namespace {
-
-platform::EraseBackgroundHook eraseHook = nullptr;  // set by the drawing layer
 
 void addToUpdate(Window& window, const RECT& area, bool erase) {
   RECT client = clientRectOf(window);
@@ -83,13 +81,16 @@ bool findWindowToPaint(HWND filter, HWND* found) {
   return false;
 }
 
-LRESULT eraseBackground(HWND hwnd, HDC dc) { return eraseHook ? eraseHook(hwnd, dc) : 0; }
+LRESULT eraseBackground(HWND hwnd, HDC dc) {
+  EraseBackgroundHook hook = windowSystem().eraseHook;
+  return hook ? hook(hwnd, dc) : 0;
+}
 
 }  // namespace platform::user
 
 using namespace platform::user;
 
-void platform::setEraseBackgroundHook(EraseBackgroundHook hook) { eraseHook = hook; }
+void platform::setEraseBackgroundHook(EraseBackgroundHook hook) { platform::user::windowSystem().eraseHook = hook; }
 
 bool platform::takeEraseRequest(HWND hwnd) {
   Window* window = findWindow(hwnd);

@@ -15,21 +15,12 @@
 #include "platform/devinput.h"
 #include "platform/fatal.h"
 #include "platform/tclloop.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform::user {
 namespace {
 
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(intptr_t(-1));
-
-struct QueueState {
-  std::deque<MSG> posted;     // FIFO; a translated character goes to the front
-  bool quitPosted = false;    // PostQuitMessage was called and WM_QUIT not yet taken
-  int quitCode = 0;
-  DWORD lastMessageTime = 0;  // of the last message taken off the queue
-  POINT lastMessagePos{0, 0};
-};
-QueueState queue;
 
 bool passesRange(UINT message, UINT filterMin, UINT filterMax) {
   if (filterMin == 0 && filterMax == 0) return true;
@@ -70,6 +61,7 @@ void waitForWork(const char* function, HWND filter, bool wantTimers) {
 }
 
 void noteTaken(const MSG& msg) {
+  QueueState& queue = windowSystem().queue;
   queue.lastMessageTime = msg.time;
   queue.lastMessagePos = msg.pt;
   noteRetrievedInput(msg);
@@ -88,11 +80,13 @@ bool passesWindowFilter(HWND messageWindow, HWND filter) {
 }
 
 void discardMessagesFor(HWND hwnd) {
+  QueueState& queue = windowSystem().queue;
   std::erase_if(queue.posted, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });
 }
 
 bool retrieveMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove,
                      bool includeQuit) {
+  QueueState& queue = windowSystem().queue;
   for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
     if (!passesWindowFilter(it->hwnd, filter) || !passesRange(it->message, filterMin, filterMax))
       continue;
@@ -128,6 +122,7 @@ bool retrieveMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool
 }
 
 bool quitPosted(int* exitCode) {
+  QueueState& queue = windowSystem().queue;
   if (queue.quitPosted) *exitCode = queue.quitCode;
   return queue.quitPosted;
 }
@@ -137,12 +132,14 @@ bool quitPosted(int* exitCode) {
 using namespace platform::user;
 
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  QueueState& queue = windowSystem().queue;
   if (hwnd != nullptr && findWindow(hwnd) == nullptr) return FALSE;
   queue.posted.push_back(makeMessage(hwnd, msg, wParam, lParam));
   return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {
+  QueueState& queue = windowSystem().queue;
   queue.quitPosted = true;
   queue.quitCode = exitCode;
 }
@@ -180,6 +177,7 @@ BOOL WaitMessage() {
 // The character goes to the front of the queue so that it is handled
 // before any message that came after the key press.
 BOOL TranslateMessage(const MSG* msg) {
+  QueueState& queue = windowSystem().queue;
   if (msg == nullptr) return FALSE;
   UINT message = msg->message;
   if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)
@@ -206,9 +204,10 @@ LRESULT DispatchMessageA(const MSG* msg) {
   return callWindowProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-LONG GetMessageTime() { return LONG(queue.lastMessageTime); }
+LONG GetMessageTime() { return LONG(windowSystem().queue.lastMessageTime); }
 
 DWORD GetMessagePos() {
+  QueueState& queue = windowSystem().queue;
   return DWORD(MAKELONG(WORD(queue.lastMessagePos.x), WORD(queue.lastMessagePos.y)));
 }
 

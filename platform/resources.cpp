@@ -6,20 +6,12 @@
 #include <cstring>
 #include <map>
 
+#include "platform/userstate.h"
+
 namespace {
 
-struct ResourceState {
-  std::map<std::string, platform::BitmapResource> bitmaps;
-  // The program's cursor resources, by resource key.
-  std::map<std::string, platform::PointerShape> cursors = {{"URL", platform::PointerShape::Link},
-                                                            {"PICK", platform::PointerShape::Pick},
-                                                            {"GRAB", platform::PointerShape::Grab},
-                                                            {"DRAG", platform::PointerShape::Drag}};
-  HCURSOR current = nullptr;  // null until the first SetCursor: the arrow shows
-  int showCount = 0;
-  uint32_t generation = 0;
-};
-ResourceState resources;
+using platform::user::ResourceState;
+using platform::user::windowSystem;
 
 // Cursor handles are small fixed values standing for their shape; they
 // never reach a table and are never freed.
@@ -58,7 +50,7 @@ bool validShape(uintptr_t value) {
          (value - kCursorBase) / 4 <= static_cast<uintptr_t>(platform::PointerShape::Hidden);
 }
 
-void noteCursorChange() { resources.generation++; }
+void noteCursorChange() { windowSystem().resources.generation++; }
 
 }  // namespace
 
@@ -81,6 +73,7 @@ HBRUSH GetSysColorBrush(int index) {
 }
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  ResourceState& resources = windowSystem().resources;
   if (name == nullptr) return nullptr;
   if (instance == nullptr && IS_INTRESOURCE(name)) {
     for (const StockCursor& stock : kStockCursors)
@@ -97,6 +90,7 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
+  ResourceState& resources = windowSystem().resources;
   HCURSOR previous = resources.current;
   if (cursor != previous) {
     resources.current = cursor;
@@ -105,15 +99,17 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return previous;
 }
 
-HCURSOR GetCursor() { return resources.current; }
+HCURSOR GetCursor() { return windowSystem().resources.current; }
 
 int ShowCursor(BOOL show) {
+  ResourceState& resources = windowSystem().resources;
   resources.showCount += show ? 1 : -1;
   noteCursorChange();
   return resources.showCount;
 }
 
 HBITMAP LoadBitmapA(HINSTANCE, LPCSTR name) {
+  ResourceState& resources = windowSystem().resources;
   if (name == nullptr) return nullptr;
   auto found = resources.bitmaps.find(platform::resourceKey(name));
   if (found == resources.bitmaps.end()) return nullptr;
@@ -153,17 +149,20 @@ PointerShape pointerShape(HCURSOR cursor) {
 }
 
 PointerShape currentPointerShape() {
+  ResourceState& resources = windowSystem().resources;
   if (resources.showCount < 0) return PointerShape::Hidden;
   return pointerShape(resources.current);
 }
 
-uint32_t cursorGeneration() { return resources.generation; }
+uint32_t cursorGeneration() { return windowSystem().resources.generation; }
 
 void registerCursorResource(const std::string& name, PointerShape shape) {
+  ResourceState& resources = windowSystem().resources;
   resources.cursors[resourceKey(name.c_str())] = shape;
 }
 
 bool registerBitmapResource(const std::string& name, BitmapResource bitmap) {
+  ResourceState& resources = windowSystem().resources;
   int depth = bitmap.bitsPerPixel;
   if (bitmap.width < 1 || bitmap.height < 1 || (depth != 8 && depth != 16 && depth != 24))
     return false;
@@ -174,6 +173,6 @@ bool registerBitmapResource(const std::string& name, BitmapResource bitmap) {
   return true;
 }
 
-void clearBitmapResources() { resources.bitmaps.clear(); }
+void clearBitmapResources() { windowSystem().resources.bitmaps.clear(); }
 
 }  // namespace platform

@@ -9,30 +9,15 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform::user {
 namespace {
 
 constexpr UINT kMinimumElapse = 10;  // ms; shorter intervals are raised to it
 
-struct Timer {
-  HWND hwnd;        // null for a timer without a window
-  UINT_PTR id;
-  UINT elapse;      // ms
-  TIMERPROC proc;   // called by DispatchMessageA in place of the window procedure
-  uint64_t due;     // on platform::clockMs()
-  uint64_t serial;  // creation order, which breaks ties between equal due times
-};
-
-struct TimerState {
-  std::vector<Timer> timers;
-  UINT_PTR nextWindowlessId = 1;
-  uint64_t nextSerial = 1;
-};
-TimerState state;
-
 Timer* findTimer(HWND hwnd, UINT_PTR id) {
+  TimerState& state = windowSystem().timers;
   for (Timer& timer : state.timers) {
     if (timer.hwnd == hwnd && timer.id == id) return &timer;
   }
@@ -40,6 +25,7 @@ Timer* findTimer(HWND hwnd, UINT_PTR id) {
 }
 
 UINT_PTR freshWindowlessId() {
+  TimerState& state = windowSystem().timers;
   while (state.nextWindowlessId == 0 || findTimer(nullptr, state.nextWindowlessId))
     ++state.nextWindowlessId;
   return state.nextWindowlessId++;
@@ -48,10 +34,12 @@ UINT_PTR freshWindowlessId() {
 }  // namespace
 
 void killTimersOf(HWND hwnd) {
+  TimerState& state = windowSystem().timers;
   std::erase_if(state.timers, [hwnd](const Timer& timer) { return timer.hwnd == hwnd; });
 }
 
 bool nextTimerDue(HWND filter, uint64_t* dueMs) {
+  TimerState& state = windowSystem().timers;
   bool found = false;
   for (const Timer& timer : state.timers) {
     if (!passesWindowFilter(timer.hwnd, filter)) continue;
@@ -62,6 +50,7 @@ bool nextTimerDue(HWND filter, uint64_t* dueMs) {
 }
 
 bool takeDueTimer(HWND filter, bool remove, MSG* msg) {
+  TimerState& state = windowSystem().timers;
   uint64_t now = platform::clockMs();
   Timer* chosen = nullptr;
   for (Timer& timer : state.timers) {
@@ -90,6 +79,7 @@ using namespace platform::user;
 // names it in KillTimer); a timer without a window gets a fresh id unless
 // `id` names one of its own kind already, which is then reset.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
+  TimerState& state = windowSystem().timers;
   if (hwnd != nullptr && (findWindow(hwnd) == nullptr || isDesktop(hwnd))) return 0;
   UINT elapse = std::clamp<UINT>(elapseMs, kMinimumElapse, 0x7FFFFFFF);
   uint64_t due = platform::clockMs() + elapse;
@@ -105,6 +95,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+  TimerState& state = windowSystem().timers;
   auto found = std::find_if(state.timers.begin(), state.timers.end(), [&](const Timer& timer) {
     return timer.hwnd == hwnd && timer.id == id;
   });

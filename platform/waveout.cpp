@@ -15,38 +15,32 @@
 
 #include "platform/alsapcm.h"
 #include "platform/handletable.h"
-#include "platform/mmsystem.h"
+#include "platform/mmstate.h"
 #include "platform/recorder.h"
 #include "platform/winuser.h"
+
+namespace platform {
+namespace {
+
+Multimedia theDevices;
+
+}  // namespace
+
+Multimedia& multimedia() { return theDevices; }
+
+}  // namespace platform
 
 namespace {
 
 constexpr DWORD kCallbackTypeMask = 0x00070000;
 
-struct QueuedBuffer {
-  WAVEHDR* header;
-  uint64_t endMs;  // on platform::clockMs(), when its last byte has played
-};
+using platform::QueuedBuffer;
+using platform::WaveDevice;
 
-struct WaveDevice {
-  HWND window = nullptr;  // MM_WOM_* go here; null for CALLBACK_NULL
-  WAVEFORMATEX format{};
-  DWORD volume = 0xFFFFFFFF;
-  std::deque<QueuedBuffer> queue;
-  UINT_PTR timerId = 0;  // the windowless timer waiting for queue.front(), or 0
-  // The play position: playing started at anchorMs, and the buffers written
-  // since then hold bytesSinceAnchor bytes. Ends are computed from the total,
-  // so rounding never accumulates.
-  uint64_t anchorMs = 0;
-  uint64_t bytesSinceAnchor = 0;
-  platform::AlsaStream* alsa = nullptr;  // where the samples are heard, or null
-};
-
-platform::HandleTable<HWAVEOUT, WaveDevice> devices{1};
-
-WaveDevice* findDevice(HWAVEOUT waveOut) { return devices.find(waveOut); }
+WaveDevice* findDevice(HWAVEOUT waveOut) { return platform::multimedia().waveDevices.find(waveOut); }
 
 HWAVEOUT handleOf(const WaveDevice& device) {
+  auto& devices = platform::multimedia().waveDevices;
   return devices.firstWhere(
       [&device](const WaveDevice& candidate) { return &candidate == &device; });
 }
@@ -90,6 +84,7 @@ void scheduleNextDone(WaveDevice& device) {
 }
 
 void CALLBACK onPlayTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
+  auto& devices = platform::multimedia().waveDevices;
   WaveDevice* device = findDevice(devices.firstWhere(
       [timerId](const WaveDevice& candidate) { return candidate.timerId == timerId; }));
   if (device == nullptr) return;
@@ -128,6 +123,7 @@ MMRESULT checkHeader(LPWAVEHDR header, UINT headerSize) {
 
 MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
                      DWORD_PTR, DWORD flags) {
+  auto& devices = platform::multimedia().waveDevices;
   if (deviceId != 0 && deviceId != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
   if (format == nullptr) return MMSYSERR_INVALPARAM;
   DWORD callbackType = flags & kCallbackTypeMask;
@@ -150,6 +146,7 @@ MMRESULT waveOutOpen(LPHWAVEOUT waveOut, UINT deviceId, LPCWAVEFORMATEX format, 
 }
 
 MMRESULT waveOutClose(HWAVEOUT waveOut) {
+  auto& devices = platform::multimedia().waveDevices;
   WaveDevice* device = findDevice(waveOut);
   if (device == nullptr) return MMSYSERR_INVALHANDLE;
   if (!device->queue.empty()) return WAVERR_STILLPLAYING;

@@ -11,19 +11,12 @@
 
 #include "platform/handletable.h"
 #include "platform/menus.h"
-#include "platform/windowstate.h"
+#include "platform/userstate.h"
 
 namespace platform::user {
 namespace {
 
-struct WindowTable {
-  std::vector<std::unique_ptr<WindowClass>> classes;
-  HandleTable<HWND, std::unique_ptr<Window>> windows{0x10004, 4};
-  std::vector<HWND> topLevel;     // front to back
-  ATOM nextAtom = 0xC000;
-  HWND desktop = nullptr;         // made on first use
-};
-WindowTable table;
+WindowSystem theWindowSystem;
 
 const char kDesktopClassName[] = "#32769";
 
@@ -49,6 +42,7 @@ bool classMatches(const WindowClass& windowClass, LPCSTR name) {
 
 // The class of the instance when there is one, else one of any instance.
 WindowClass* findClass(LPCSTR name, HINSTANCE instance) {
+  WindowTable& table = windowSystem().windows;
   if (name == nullptr) return nullptr;
   WindowClass* anyInstance = nullptr;
   for (auto& windowClass : table.classes) {
@@ -60,11 +54,11 @@ WindowClass* findClass(LPCSTR name, HINSTANCE instance) {
 }
 
 HWND desktopHandle() {
+  WindowTable& table = windowSystem().windows;
   if (table.desktop != nullptr) return table.desktop;
-  static WindowClass desktopClass;
-  desktopClass.name = kDesktopClassName;
+  table.desktopClass.name = kDesktopClassName;
   auto desktop = std::make_unique<Window>();
-  desktop->windowClass = &desktopClass;
+  desktop->windowClass = &table.desktopClass;
   desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
   desktop->rect = screenRect();
   Window* record = desktop.get();
@@ -73,6 +67,7 @@ HWND desktopHandle() {
 }
 
 ATOM registerClass(const WNDCLASSEXA& wc) {
+  WindowTable& table = windowSystem().windows;
   if (wc.lpszClassName == nullptr || isAtomName(wc.lpszClassName) || wc.lpszClassName[0] == 0)
     return 0;
   for (auto& existing : table.classes) {
@@ -137,6 +132,7 @@ void applyCreationTracking(HWND hwnd) {
 // Removes a window's record after its last message; its children and
 // owned windows are gone by then.
 void eraseWindow(HWND hwnd) {
+  WindowTable& table = windowSystem().windows;
   Window* window = findWindow(hwnd);
   if (window == nullptr) return;
   if (std::vector<HWND>* siblings = siblingsOf(*window)) {
@@ -171,6 +167,7 @@ void sendInitialSizeAndPosition(HWND hwnd) {
 }
 
 std::vector<HWND> snapshotOwnedWindows(HWND owner) {
+  WindowTable& table = windowSystem().windows;
   std::vector<HWND> owned;
   for (HWND top : table.topLevel) {
     Window* window = findWindow(top);
@@ -214,19 +211,21 @@ LRESULT defaultSysCommand(HWND hwnd, WPARAM command) {
   }
 }
 
-
 }  // namespace
+
+WindowSystem& windowSystem() { return theWindowSystem; }
 
 // ---- shared with the other window modules
 
 Window* findWindow(HWND hwnd) {
+  WindowTable& table = windowSystem().windows;
   std::unique_ptr<Window>* window = table.windows.find(hwnd);
   return window != nullptr ? window->get() : nullptr;
 }
 
-bool isDesktop(HWND hwnd) { return hwnd != nullptr && hwnd == table.desktop; }
+bool isDesktop(HWND hwnd) { return hwnd != nullptr && hwnd == windowSystem().windows.desktop; }
 
-std::vector<HWND>& topLevelWindows() { return table.topLevel; }
+std::vector<HWND>& topLevelWindows() { return windowSystem().windows.topLevel; }
 
 HWND topLevelAncestor(HWND hwnd) {
   Window* window = findWindow(hwnd);
@@ -239,6 +238,7 @@ HWND topLevelAncestor(HWND hwnd) {
 }
 
 std::vector<HWND>* siblingsOf(const Window& window) {
+  WindowTable& table = windowSystem().windows;
   if (isDesktop(window.handle)) return nullptr;
   if (window.parent == nullptr) return &table.topLevel;
   Window* parent = findWindow(window.parent);
@@ -273,6 +273,7 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
 }
 
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance) {
+  WindowTable& table = windowSystem().windows;
   if (className == nullptr) return FALSE;
   for (auto it = table.classes.begin(); it != table.classes.end(); ++it) {
     WindowClass& windowClass = **it;
@@ -334,6 +335,7 @@ ULONG_PTR GetClassLongPtrA(HWND hwnd, int index) {
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
+  WindowTable& table = windowSystem().windows;
   WindowClass* windowClass = findClass(className, instance);
   if (windowClass == nullptr && registerSystemClasses()) windowClass = findClass(className, instance);
   if (windowClass == nullptr) return nullptr;
@@ -540,6 +542,7 @@ HWND GetParent(HWND hwnd) {
 }
 
 HWND SetParent(HWND child, HWND newParent) {
+  WindowTable& table = windowSystem().windows;
   Window* window = findWindow(child);
   if (window == nullptr || isDesktop(child)) return nullptr;
   if (isDesktop(newParent)) newParent = nullptr;
@@ -603,6 +606,7 @@ int GetDlgCtrlID(HWND hwnd) {
 }
 
 HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+  WindowTable& table = windowSystem().windows;
   for (HWND top : table.topLevel) {
     Window* window = findWindow(top);
     if (window == nullptr || window->destroying) continue;
@@ -625,6 +629,7 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
 }
 
 BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam) {
+  WindowTable& table = windowSystem().windows;
   if (proc == nullptr) return FALSE;
   std::vector<HWND> windows = table.topLevel;
   for (HWND top : windows) {

@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/urilist.h"
 #include "platform/winuser.h"
+#include "platform/x11/xconnection.h"
 
 namespace platform::xdnd {
 namespace {
@@ -24,33 +25,14 @@ namespace {
 constexpr long kVersion = 5;
 constexpr long kMaxOfferedTypes = 1024;
 
-struct Atoms {
-  Atom aware, enter, position, status, leave, drop, finished;
-  Atom selection, typeList, actionCopy, uriList, incremental, received;
-};
+using Atoms = x11::DropTarget::Atoms;
+using Drag = x11::DropTarget::Drag;
 
-// The drag in progress over one of our windows.
-struct Drag {
-  Window source = 0;          // 0: no drag
-  Window target = 0;          // our X window under the pointer
-  HWND top = nullptr;         // the top-level window it shows
-  bool offersUriList = false;
-  bool accepting = false;     // as the last XdndStatus said
-  bool awaitingData = false;  // dropped; the selection is on its way
-  POINT at{0, 0};             // the pointer, root (screen) coordinates
-};
-
-struct State {
-  Display* display = nullptr;
-  Atoms atoms{};
-  Drag drag;
-};
-State state;
-
-Atom intern(const char* name) { return XInternAtom(state.display, name, False); }
+Atom intern(const char* name) { return XInternAtom(x11::connection().drop.display, name, False); }
 
 // Sends a protocol message from our window `from` to the source.
 void tell(Window source, Atom type, Window from, long l1, long l2, long l3, long l4) {
+  x11::DropTarget& state = x11::connection().drop;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.display = state.display;
@@ -67,6 +49,7 @@ void tell(Window source, Atom type, Window from, long l1, long l2, long l3, long
 }
 
 void finish(bool accepted) {
+  x11::DropTarget& state = x11::connection().drop;
   const Drag& drag = state.drag;
   tell(drag.source, state.atoms.finished, drag.target, accepted ? 1 : 0,
        accepted ? long(state.atoms.actionCopy) : long(None), 0, 0);
@@ -76,6 +59,7 @@ void finish(bool accepted) {
 // Whether the source's XdndTypeList (more than three types) holds the
 // uri-list type; at most kMaxOfferedTypes are read.
 bool typeListOffersUriList(Window source) {
+  x11::DropTarget& state = x11::connection().drop;
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
@@ -93,6 +77,7 @@ bool typeListOffersUriList(Window source) {
 }
 
 void entered(const XClientMessageEvent& event, HWND top) {
+  x11::DropTarget& state = x11::connection().drop;
   long version = (event.data.l[1] >> 24) & 0xFF;
   state.drag = Drag{};
   if (version > kVersion) return;
@@ -108,6 +93,7 @@ void entered(const XClientMessageEvent& event, HWND top) {
 }
 
 bool fromCurrentSource(const XClientMessageEvent& event) {
+  x11::DropTarget& state = x11::connection().drop;
   return state.drag.source != 0 && Window(event.data.l[0]) == state.drag.source &&
          event.window == state.drag.target;
 }
@@ -115,6 +101,7 @@ bool fromCurrentSource(const XClientMessageEvent& event) {
 // Answers with an empty rectangle, so the source keeps telling us where the
 // pointer is: whether we accept depends on the window under it.
 void moved(const XClientMessageEvent& event) {
+  x11::DropTarget& state = x11::connection().drop;
   Drag& drag = state.drag;
   drag.at = POINT{LONG((event.data.l[2] >> 16) & 0xFFFF), LONG(event.data.l[2] & 0xFFFF)};
   drag.accepting = drag.offersUriList && dropTargetAt(drag.top, drag.at) != nullptr;
@@ -123,6 +110,7 @@ void moved(const XClientMessageEvent& event) {
 }
 
 void dropped(const XClientMessageEvent& event) {
+  x11::DropTarget& state = x11::connection().drop;
   Drag& drag = state.drag;
   if (!drag.accepting) {
     finish(false);
@@ -137,6 +125,7 @@ void dropped(const XClientMessageEvent& event) {
 // The property holding the dropped list, read whole and deleted; false when
 // it is missing, sent in pieces or longer than a list may be.
 bool readReceived(std::string* list) {
+  x11::DropTarget& state = x11::connection().drop;
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
@@ -156,6 +145,7 @@ bool readReceived(std::string* list) {
 
 // Posts the files of the list to the window under the drop point.
 bool deliver(const std::string& list) {
+  x11::DropTarget& state = x11::connection().drop;
   std::vector<std::string> paths;
   if (!parseFileUriList(list, &paths) || paths.empty()) return false;
   HWND target = dropTargetAt(state.drag.top, state.drag.at);
@@ -168,7 +158,8 @@ bool deliver(const std::string& list) {
 }  // namespace
 
 void start(Display* display) {
-  state = State{};
+  x11::DropTarget& state = x11::connection().drop;
+  state = x11::DropTarget{};
   state.display = display;
   Atoms& a = state.atoms;
   a.aware = intern("XdndAware");
@@ -186,9 +177,10 @@ void start(Display* display) {
   a.received = intern("LUMENFOLD_DROPPED");
 }
 
-void stop() { state = State{}; }
+void stop() { x11::connection().drop = x11::DropTarget{}; }
 
 void advertise(Window xid, bool aware) {
+  x11::DropTarget& state = x11::connection().drop;
   if (state.display == nullptr) return;
   if (aware) {
     long version = kVersion;
@@ -200,6 +192,7 @@ void advertise(Window xid, bool aware) {
 }
 
 bool clientMessage(const XClientMessageEvent& event, HWND top) {
+  x11::DropTarget& state = x11::connection().drop;
   const Atoms& a = state.atoms;
   Atom type = event.message_type;
   if (state.display == nullptr || event.format != 32) return false;
@@ -218,6 +211,7 @@ bool clientMessage(const XClientMessageEvent& event, HWND top) {
 }
 
 bool selectionNotify(const XSelectionEvent& event) {
+  x11::DropTarget& state = x11::connection().drop;
   const Drag& drag = state.drag;
   if (!drag.awaitingData || event.requestor != drag.target || event.selection != state.atoms.selection)
     return false;

@@ -8,13 +8,13 @@
 #include <cstdlib>
 
 #include "platform/winuser.h"
+#include "platform/x11/xconnection.h"
 
 namespace platform::x11 {
 namespace {
 
-bool shmErrorSeen = false;
 int noteShmError(Display*, XErrorEvent*) {
-  shmErrorSeen = true;
+  connection().shmErrorSeen = true;
   return 0;
 }
 
@@ -47,13 +47,13 @@ bool WindowImage::makeShared(ImageServer& server, int width, int height) {
   }
   image->data = shm_.shmaddr;
   shm_.readOnly = False;
-  shmErrorSeen = false;
+  connection().shmErrorSeen = false;
   XErrorHandler previous = XSetErrorHandler(noteShmError);
   XShmAttach(server.display, &shm_);
   XSync(server.display, False);
   XSetErrorHandler(previous);
   shmctl(shm_.shmid, IPC_RMID, nullptr);  // gone once both sides detach
-  if (shmErrorSeen) {
+  if (connection().shmErrorSeen) {
     server.shmAvailable = false;
     XDestroyImage(image);
     shmdt(shm_.shmaddr);

@@ -23,45 +23,27 @@
 #include "platform/tclloop.h"
 #include "platform/windowstate.h"
 #include "platform/winuser.h"
+#include "platform/x11/xconnection.h"
 #include "platform/x11/xdnd.h"
 #include "platform/x11/ximage.h"
 #include "platform/x11/xwm.h"
 
 namespace platform {
+namespace x11 {
 namespace {
 
-// One X window standing for one visible top-level window.
-struct Shown {
-  Window xid = 0;
-  RECT rect{};             // of the X window as last given to X, screen coordinates
-  RECT hidden{};           // our frame on each side that the X window leaves out
-  std::string title;
-  x11::WindowImage image;  // its composed picture, as the server last got it
-  bool exposed = true;      // X asks for its pixels again
-  bool dropAware = false;   // offered to drag-and-drop sources as a target
-};
+Connection theConnection;
 
-struct Channel {
-  int shift = 0, bits = 0;
-};
+}  // namespace
 
-// The link to the X server: the display and its visual, the atoms and
-// cursors made on it, and the windows shown there.
-struct XServerLink {
-  Display* display = nullptr;
-  int screen = 0;
-  Visual* visual = nullptr;
-  int depth = 0;
-  Channel red, green, blue;
-  x11::ImageServer images;
-  bool sharedPutPending = false;  // an image sent through shared memory since the last sync
-  unsigned long flushedRequest = 0;  // XNextRequest when the requests were last flushed
-  Atom deleteWindow = 0, protocols = 0;
-  std::map<HWND, Shown> shown;
-  uint32_t cursorGeneration = ~0u;
-  Cursor cursors[int(PointerShape::Hidden) + 1] = {};
-};
-XServerLink xServer;
+Connection& connection() { return theConnection; }
+
+}  // namespace x11
+
+namespace {
+
+using x11::Channel;
+using x11::Shown;
 
 Channel channelOf(unsigned long mask) {
   Channel channel;
@@ -98,6 +80,7 @@ ComposedPicture shownPart(const ComposedPicture& picture, const RECT& hidden, RE
 }
 
 void showPicture(HWND hwnd, Shown& s, bool whole) {
+  x11::ServerLink& xServer = x11::connection().server;
   ComposedPicture picture;
   RECT changed;
   if (!composeChanges(hwnd, &picture, &changed)) return;
@@ -137,6 +120,7 @@ bool wantsOwnPlacement(HWND hwnd) {
 // The owner's X window, when the owner is shown: a manager keeps an owned
 // window above it and does not list it on its own.
 Window ownerWindowOf(HWND hwnd) {
+  x11::ServerLink& xServer = x11::connection().server;
   HWND owner = GetWindow(hwnd, GW_OWNER);
   auto found = xServer.shown.find(owner);
   return found != xServer.shown.end() ? found->second.xid : 0;
@@ -163,6 +147,7 @@ xwm::WindowFacts factsOf(HWND hwnd, const std::string& title) {
 }
 
 void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
+  x11::ServerLink& xServer = x11::connection().server;
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(xServer.display, xServer.screen);
   attributes.override_redirect = wantsOwnPlacement(hwnd) ? True : False;
@@ -183,6 +168,7 @@ void createXWindow(HWND hwnd, Shown& s, const RECT& rect) {
 }
 
 void forget(std::map<HWND, Shown>::iterator it) {
+  x11::ServerLink& xServer = x11::connection().server;
   it->second.image.release(xServer.display);
   forgetComposition(it->first);
   XDestroyWindow(xServer.display, it->second.xid);
@@ -192,6 +178,7 @@ void forget(std::map<HWND, Shown>::iterator it) {
 bool sameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
 void syncWindow(HWND hwnd) {
+  x11::ServerLink& xServer = x11::connection().server;
   RECT rect;
   GetWindowRect(hwnd, &rect);
   auto [it, made] = xServer.shown.try_emplace(hwnd);
@@ -248,6 +235,7 @@ unsigned fontCursorOf(PointerShape shape) {
 }
 
 Cursor cursorFor(PointerShape shape) {
+  x11::ServerLink& xServer = x11::connection().server;
   Cursor& cursor = xServer.cursors[int(shape)];
   if (cursor != 0) return cursor;
   if (shape == PointerShape::Hidden) {
@@ -263,6 +251,7 @@ Cursor cursorFor(PointerShape shape) {
 }
 
 void syncCursor() {
+  x11::ServerLink& xServer = x11::connection().server;
   if (xServer.cursorGeneration == cursorGeneration()) return;
   xServer.cursorGeneration = cursorGeneration();
   Cursor cursor = cursorFor(currentPointerShape());
@@ -277,6 +266,7 @@ BOOL CALLBACK collectVisible(HWND hwnd, LPARAM list) {
 // ---- events
 
 HWND windowOf(Window xid) {
+  x11::ServerLink& xServer = x11::connection().server;
   for (auto& [hwnd, s] : xServer.shown)
     if (s.xid == xid) return hwnd;
   return nullptr;
@@ -311,6 +301,7 @@ UINT virtualKeyOf(KeySym sym) {
 }
 
 POINT screenPoint(Window xid, int ex, int ey) {
+  x11::ServerLink& xServer = x11::connection().server;
   HWND hwnd = windowOf(xid);
   RECT rect{0, 0, 0, 0};
   if (hwnd != nullptr) rect = xServer.shown[hwnd].rect;
@@ -351,6 +342,7 @@ void buttonEvent(XButtonEvent& event, bool down) {
 
 // The window manager moved or resized the window: the window follows.
 void configured(XConfigureEvent& event) {
+  x11::ServerLink& xServer = x11::connection().server;
   HWND hwnd = windowOf(event.window);
   if (hwnd == nullptr) return;
   Shown& s = xServer.shown[hwnd];
@@ -380,6 +372,7 @@ void propertyChanged(XPropertyEvent& event) {
 }
 
 void handleEvent(XEvent& event) {
+  x11::ServerLink& xServer = x11::connection().server;
   switch (event.type) {
     case PropertyNotify: propertyChanged(event.xproperty); break;
     case Expose:
@@ -419,6 +412,7 @@ void handleEvent(XEvent& event) {
 }
 
 void readEvents(int, unsigned) {
+  x11::ServerLink& xServer = x11::connection().server;
   while (xServer.display != nullptr && XPending(xServer.display) > 0) {
     XEvent event;
     XNextEvent(xServer.display, &event);
@@ -430,6 +424,7 @@ void readEvents(int, unsigned) {
 // waited for a reply): they would not wake the loop. Those still on the
 // connection wake it, so nothing else is read here.
 void readQueuedEvents() {
+  x11::ServerLink& xServer = x11::connection().server;
   while (xServer.display != nullptr && XEventsQueued(xServer.display, QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(xServer.display, &event);
@@ -444,6 +439,7 @@ void readQueuedEvents() {
 // Otherwise what was asked is flushed, when anything was: a flush also
 // tries to read the connection, a system call wasted on every wait.
 void finishPresenting() {
+  x11::ServerLink& xServer = x11::connection().server;
   if (xServer.sharedPutPending) {
     xServer.sharedPutPending = false;
     XSync(xServer.display, False);
@@ -457,6 +453,7 @@ void finishPresenting() {
 // The window with the manager's frame (that of another window while this
 // one is not framed yet: the manager frames windows alike).
 bool outerRectWithManager(HWND hwnd, RECT* outer) {
+  x11::ServerLink& xServer = x11::connection().server;
   auto found = xServer.shown.find(hwnd);
   RECT hidden = found != xServer.shown.end() ? found->second.hidden : hiddenFrameOf(hwnd);
   if (!hasSides(hidden) || !GetWindowRect(hwnd, outer)) return false;
@@ -468,12 +465,14 @@ bool outerRectWithManager(HWND hwnd, RECT* outer) {
 }
 
 void askManager(HWND hwnd, int command) {
+  x11::ServerLink& xServer = x11::connection().server;
   auto found = xServer.shown.find(hwnd);
   if (found == xServer.shown.end()) return;
   xwm::requestShow(found->second.xid, command, IsZoomed(hwnd));
 }
 
 bool trueColourVisual() {
+  x11::ServerLink& xServer = x11::connection().server;
   xServer.visual = DefaultVisual(xServer.display, xServer.screen);
   xServer.depth = DefaultDepth(xServer.display, xServer.screen);
   if (xServer.visual->c_class != TrueColor) return false;
@@ -486,6 +485,7 @@ bool trueColourVisual() {
 }  // namespace
 
 void presentChanges() {
+  x11::ServerLink& xServer = x11::connection().server;
   if (xServer.display == nullptr) return;
   readQueuedEvents();
   std::vector<HWND> visible;
@@ -510,6 +510,7 @@ void presentChanges() {
 }
 
 bool openX11Presenter(const char* displayName) {
+  x11::ServerLink& xServer = x11::connection().server;
   if (xServer.display != nullptr) return true;
   xServer.display = XOpenDisplay(displayName);
   if (xServer.display == nullptr) return false;
@@ -537,6 +538,7 @@ bool openX11Presenter(const char* displayName) {
 }
 
 void closeX11Presenter() {
+  x11::ServerLink& xServer = x11::connection().server;
   if (xServer.display == nullptr) return;
   setBeforeWaitHook(nullptr);
   setMessageBoxesOnScreen(false);
@@ -554,7 +556,7 @@ void closeX11Presenter() {
   xServer.display = nullptr;
 }
 
-bool x11PresenterOpen() { return xServer.display != nullptr; }
+bool x11PresenterOpen() { return x11::connection().server.display != nullptr; }
 
 
 bool startPresenter(bool headless) {

@@ -8,22 +8,12 @@
 
 #include "platform/desktop.h"
 #include "platform/winuser.h"
+#include "platform/x11/xconnection.h"
 
 namespace platform::xwm {
 namespace {
 
-struct Atoms {
-  Atom supportingCheck, wmName, utf8, motifHints, wmIcon, wmState, maxVert, maxHorz, hidden,
-      frameExtents, changeState;
-};
-
-struct State {
-  Display* display = nullptr;
-  Window root = 0;
-  Atoms atoms{};
-  bool manager = false;
-};
-State wm;
+using Atoms = x11::ManagerLink::Atoms;
 
 // Motif's hint words: which fields are given, then the functions and the
 // decorations allowed.
@@ -33,10 +23,11 @@ constexpr long kFunctionResize = 2, kFunctionMove = 4, kFunctionMinimize = 8, kF
 constexpr long kDecorBorder = 2, kDecorResizeHandles = 4, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32,
                kDecorMaximize = 64;
 
-Atom atom(const char* name) { return XInternAtom(wm.display, name, False); }
+Atom atom(const char* name) { return XInternAtom(x11::connection().manager.display, name, False); }
 
 // The window named by a WINDOW property of `xid`, 0 when absent.
 Window windowProperty(Window xid, Atom property) {
+  x11::ManagerLink& wm = x11::connection().manager;
   Atom type;
   int format;
   unsigned long count, after;
@@ -51,6 +42,7 @@ Window windowProperty(Window xid, Atom property) {
 }
 
 std::vector<long> cardinals(Window xid, Atom property, Atom wanted, long length) {
+  x11::ManagerLink& wm = x11::connection().manager;
   Atom type;
   int format;
   unsigned long count, after;
@@ -69,6 +61,7 @@ std::vector<long> cardinals(Window xid, Atom property, Atom wanted, long length)
 // A manager names a child window of its own on the root, and that window
 // names itself again; a stale property left by a manager that died does not.
 bool findManager() {
+  x11::ManagerLink& wm = x11::connection().manager;
   Window check = windowProperty(wm.root, wm.atoms.supportingCheck);
   if (check == 0) return false;
   XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -81,6 +74,7 @@ bool findManager() {
 // The manager's frame carries the boxes the window's style has; a window
 // it does not frame asks for no decoration at all.
 void setMotifHints(Window xid, const WindowFacts& facts) {
+  x11::ManagerLink& wm = x11::connection().manager;
   long hints[5] = {kMotifDecorations, 0, 0, 0, 0};
   if (facts.framed) {
     long functions = kFunctionMove, decorations = kDecorBorder | kDecorTitle | kDecorMenu;
@@ -97,6 +91,7 @@ void setMotifHints(Window xid, const WindowFacts& facts) {
 }
 
 void setSizeHints(Window xid, const WindowFacts& facts, const RECT& rect) {
+  x11::ManagerLink& wm = x11::connection().manager;
   XSizeHints size{};
   size.flags = PPosition | USPosition | PWinGravity;
   size.x = rect.left;
@@ -121,6 +116,7 @@ void setSizeHints(Window xid, const WindowFacts& facts, const RECT& rect) {
 }
 
 void setClass(Window xid) {
+  x11::ManagerLink& wm = x11::connection().manager;
   XClassHint hint;
   char name[] = "lumenfold", className[] = "Lumenfold";
   hint.res_name = name;
@@ -129,6 +125,7 @@ void setClass(Window xid) {
 }
 
 void setIconProperty(Window xid) {
+  x11::ManagerLink& wm = x11::connection().manager;
   const ProgramIcon& icon = programIcon();
   if (icon.argb.empty()) return;
   std::vector<long> words;
@@ -142,6 +139,7 @@ void setIconProperty(Window xid) {
 
 // A _NET_WM_STATE change asked of the manager: 1 adds, 0 removes.
 void sendState(Window xid, long action, Atom first, Atom second) {
+  x11::ManagerLink& wm = x11::connection().manager;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = xid;
@@ -157,6 +155,7 @@ void sendState(Window xid, long action, Atom first, Atom second) {
 }  // namespace
 
 bool start(Display* display, int screen) {
+  x11::ManagerLink& wm = x11::connection().manager;
   wm.display = display;
   wm.root = RootWindow(display, screen);
   wm.atoms = Atoms{atom("_NET_SUPPORTING_WM_CHECK"), atom("_NET_WM_NAME"), atom("UTF8_STRING"),
@@ -167,9 +166,10 @@ bool start(Display* display, int screen) {
   return wm.manager;
 }
 
-bool managerRuns() { return wm.manager; }
+bool managerRuns() { return x11::connection().manager.manager; }
 
 void describe(Window xid, const WindowFacts& facts, const RECT& rect) {
+  x11::ManagerLink& wm = x11::connection().manager;
   setMotifHints(xid, facts);
   setSizeHints(xid, facts, rect);
   setClass(xid);
@@ -181,6 +181,7 @@ void describe(Window xid, const WindowFacts& facts, const RECT& rect) {
 // The title is ANSI text; its bytes below 128 are the same in UTF-8 and
 // the others are taken as Latin-1, the Windows code page's near relative.
 void retitle(Window xid, const std::string& title) {
+  x11::ManagerLink& wm = x11::connection().manager;
   XStoreName(wm.display, xid, title.c_str());
   std::string utf8;
   for (unsigned char c : title) {
@@ -196,6 +197,7 @@ void retitle(Window xid, const std::string& title) {
 }
 
 void requestShow(Window xid, int command, bool maximized) {
+  x11::ManagerLink& wm = x11::connection().manager;
   switch (command) {
     case SW_MINIMIZE:
       XIconifyWindow(wm.display, xid, DefaultScreen(wm.display));
@@ -210,9 +212,10 @@ void requestShow(Window xid, int command, bool maximized) {
   }
 }
 
-bool isStateChange(const XPropertyEvent& event) { return event.atom == wm.atoms.wmState; }
+bool isStateChange(const XPropertyEvent& event) { return event.atom == x11::connection().manager.atoms.wmState; }
 
 ShowState showStateOf(Window xid) {
+  x11::ManagerLink& wm = x11::connection().manager;
   ShowState state;
   bool vertical = false, horizontal = false;
   for (long value : cardinals(xid, wm.atoms.wmState, XA_ATOM, 32)) {
@@ -226,6 +229,7 @@ ShowState showStateOf(Window xid) {
 }
 
 RECT frameExtentsOf(Window xid) {
+  x11::ManagerLink& wm = x11::connection().manager;
   std::vector<long> sides = cardinals(xid, wm.atoms.frameExtents, XA_CARDINAL, 4);
   if (sides.size() != 4) return RECT{0, 0, 0, 0};
   return RECT{LONG(sides[0]), LONG(sides[2]), LONG(sides[1]), LONG(sides[3])};

@@ -577,6 +577,37 @@ TEST_F(ControlsTest, ADoubleClickInTheOpenDialogEntersAFolderAndOpensAFile) {
   fs::remove_all(folder);
 }
 
+// From inside the Open dialog's loop: a second Open dialog is asked for,
+// then the first one is cancelled.
+BOOL nestedOpenResult = TRUE;
+void CALLBACK openAgainThenCancel(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  char file[64] = "";
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  nestedOpenResult = GetOpenFileNameA(&ofn);
+  PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(ControlsTest, OnlyOneOpenDialogShowsAtATimeAndTheNextMayFollow) {
+  char file[1024] = "";
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  nestedOpenResult = TRUE;
+  SetTimer(nullptr, 0, 100, openAgainThenCancel);
+  EXPECT_FALSE(GetOpenFileNameA(&ofn));
+  EXPECT_FALSE(nestedOpenResult);  // refused while the first was on show
+
+  using Action = platform::DialogAction;
+  platform::queueDialogScript({{Action::Type, IDC_OPENFILE_NAME, "chosen.wrl"}, {Action::Press, IDOK}});
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  EXPECT_STREQ(file + ofn.nFileOffset, "chosen.wrl");
+}
+
 // Two quick clicks at one place on a list are a double click; a slow second
 // click, or a third quick one, is a plain click.
 TEST_F(ControlsTest, QuickSecondClickOnAListIsADoubleClick) {
