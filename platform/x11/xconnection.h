@@ -61,7 +61,7 @@ struct ServerLink {
 struct ManagerLink {
   struct Atoms {
     Atom supportingCheck, wmName, utf8, motifHints, wmIcon, wmState, maxVert, maxHorz, hidden,
-        frameExtents, changeState;
+        frameExtents, requestFrameExtents, changeState;
   };
   Display* display = nullptr;
   Window root = 0;

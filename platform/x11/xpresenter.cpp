@@ -7,6 +7,7 @@
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -460,6 +461,16 @@ bool outerRectWithManager(HWND hwnd, RECT* outer) {
   RECT extents = found != xServer.shown.end() ? xwm::frameExtentsOf(found->second.xid) : RECT{0, 0, 0, 0};
   for (auto it = xServer.shown.begin(); !hasSides(extents) && it != xServer.shown.end(); ++it)
     extents = xwm::frameExtentsOf(it->second.xid);
+  // Nothing framed yet (a window placed at start-up while the manager is
+  // still framing the first): leaving the frame out would let the frames
+  // overlap once the manager has framed both, so it is asked.
+  if (!hasSides(extents)) {
+    auto framed = found != xServer.shown.end()
+                      ? found
+                      : std::find_if(xServer.shown.begin(), xServer.shown.end(),
+                                     [](const auto& shown) { return hasSides(shown.second.hidden); });
+    if (framed != xServer.shown.end()) extents = xwm::awaitFrameExtents(framed->second.xid);
+  }
   *outer = outset(inset(*outer, hidden), extents);
   return true;
 }

@@ -4,7 +4,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/desktop.h"
 #include "platform/winuser.h"
@@ -22,6 +24,12 @@ constexpr long kFunctionResize = 2, kFunctionMove = 4, kFunctionMinimize = 8, kF
                kFunctionClose = 32;
 constexpr long kDecorBorder = 2, kDecorResizeHandles = 4, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32,
                kDecorMaximize = 64;
+
+// How long a placement waits for the manager to say what frame it will give
+// a window; it answers within a round trip or two.
+constexpr auto kFrameAnswerWait = std::chrono::milliseconds(250);
+
+bool isEmpty(const RECT& sides) { return sides.left == 0 && sides.top == 0 && sides.right == 0 && sides.bottom == 0; }
 
 Atom atom(const char* name) { return XInternAtom(x11::connection().manager.display, name, False); }
 
@@ -161,7 +169,8 @@ bool start(Display* display, int screen) {
   wm.atoms = Atoms{atom("_NET_SUPPORTING_WM_CHECK"), atom("_NET_WM_NAME"), atom("UTF8_STRING"),
                    atom("_MOTIF_WM_HINTS"),          atom("_NET_WM_ICON"), atom("_NET_WM_STATE"),
                    atom("_NET_WM_STATE_MAXIMIZED_VERT"), atom("_NET_WM_STATE_MAXIMIZED_HORZ"),
-                   atom("_NET_WM_STATE_HIDDEN"),     atom("_NET_FRAME_EXTENTS"), atom("WM_CHANGE_STATE")};
+                   atom("_NET_WM_STATE_HIDDEN"),     atom("_NET_FRAME_EXTENTS"), atom("_NET_REQUEST_FRAME_EXTENTS"),
+                   atom("WM_CHANGE_STATE")};
   wm.manager = findManager();
   return wm.manager;
 }
@@ -233,6 +242,25 @@ RECT frameExtentsOf(Window xid) {
   std::vector<long> sides = cardinals(xid, wm.atoms.frameExtents, XA_CARDINAL, 4);
   if (sides.size() != 4) return RECT{0, 0, 0, 0};
   return RECT{LONG(sides[0]), LONG(sides[2]), LONG(sides[1]), LONG(sides[3])};
+}
+
+RECT awaitFrameExtents(Window xid) {
+  x11::ManagerLink& wm = x11::connection().manager;
+  RECT extents = frameExtentsOf(xid);
+  if (!isEmpty(extents)) return extents;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = xid;
+  event.xclient.message_type = wm.atoms.requestFrameExtents;
+  event.xclient.format = 32;
+  XSendEvent(wm.display, wm.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  const auto giveUp = std::chrono::steady_clock::now() + kFrameAnswerWait;
+  while (isEmpty(extents) && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    XSync(wm.display, False);
+    extents = frameExtentsOf(xid);
+  }
+  return extents;
 }
 
 }  // namespace platform::xwm

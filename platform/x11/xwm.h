@@ -57,6 +57,9 @@ ShowState showStateOf(Window xid);
 // The manager's frame on each side of the window; empty before the manager
 // has framed it.
 RECT frameExtentsOf(Window xid);
+// The same, asked of the manager (_NET_REQUEST_FRAME_EXTENTS) when it has not
+// framed the window yet, and awaited a moment; empty when it does not answer.
+RECT awaitFrameExtents(Window xid);
 
 }  // namespace platform::xwm
 
