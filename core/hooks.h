@@ -17,19 +17,17 @@ struct ZmUrlHashTable;  // the loading layer's URL table of a world
 struct ZmWorld;
 struct ZmTimeOutHandlerList;
 
-// Filled by the start-up from its caller: the program's notify window, or a
-// tool's printing.
+// Filled by the start-up from its caller (a tool prints).
 struct ZmCoreMessages {
-  // zmNotifyMessage -- shows the notify window titled "Messages" and appends
-  // the text; 0, or -1 when the window does not exist (the default: dropped).
+  // zmNotifyMessage -- appends the text to the shown "Messages" window; 0, or
+  // -1 when the window does not exist (the default: the text is dropped).
   int (*notifyMessage)(const char* text);
 };
 inline constexpr ZmCoreMessages kCoreMessagesDefaults = {.notifyMessage = zmReturns<-1>};
 inline constinit ZmService<ZmCoreMessages> coreMessages{"startup", "coreMessages", kCoreMessagesDefaults};
 
 struct ZmCoreShell {
-  // zmViewInputForgetObj -- the view's mouse input lets go of an object being
-  // deleted (its contents still intact).
+  // zmViewInputForgetObj -- the mouse input lets go of an object being deleted.
   void (*viewInputForgetObj)(ZmObj* object);
   // zmDeleteObjLabels -- destroys an object's labels.
   void (*deleteObjLabels)(ZmObj* object);
@@ -38,8 +36,7 @@ inline constexpr ZmCoreShell kCoreShellDefaults = {.viewInputForgetObj = zmNothi
 inline constinit ZmService<ZmCoreShell> coreShell{"shell", "coreShell", kCoreShellDefaults};
 
 struct ZmCoreViewer {
-  // zmDestroyObjInViewer -- removes the renderer part of an object's subtree;
-  // 0, or -1 (the deletion then stops).
+  // zmDestroyObjInViewer -- removes a subtree's renderer part; -1 stops the deletion.
   int (*destroyObjInViewer)(ZmObj* object);
   // zmRenderDeleteBoundingBoxInViewer -- destroys the bounding-box clump of
   // extension 3 and removes the extension; 0 or -1. Unset, the core frees
@@ -48,26 +45,21 @@ struct ZmCoreViewer {
   // zmRwAddObjToTransferedObjList -- queues a moved object for the renderer
   // (clearing its 0x40 mark); 0, -1 or -5.
   int (*rwAddObjToTransferedObjList)(ZmObj* object);
-  // zmRwRemoveObjFromTransferedObjList -- takes a deleted object out of its
-  // world's re-transform list; 0.
+  // zmRwRemoveObjFromTransferedObjList -- unqueues a deleted object; 0.
   int (*rwRemoveObjFromTransferedObjList)(ZmObj* object);
-  // zmRenderDestroyWorldInViewer -- destroys a world's engine scene and
-  // cameras; 0 or -1.
+  // zmRenderDestroyWorldInViewer -- destroys a world's scene and cameras; 0 or -1.
   int (*renderDestroyWorldInViewer)(ZmWorld* world);
-  // zmRenderSetMaterial -- hands a shape leaf's material to its engine
-  // structure; 0 or -1.
+  // zmRenderSetMaterial -- hands a shape leaf's material to the engine; 0 or -1.
   int (*renderSetMaterial)(ZmLeaf* leaf);
-  // zmInitTexture -- initialises a new shape leaf's texture record after the
-  // core set its defaults (no image, identity transform).
+  // zmInitTexture -- completes a new shape leaf's texture record once the core
+  // has set its defaults (no image, identity transform).
   void (*initTexture)(ZmTexture* texture);
-  // zmDeleteTexture -- releases a shape leaf's texture record. Default: frees
-  // the UV array and the record's share of the image part (nothing else can
-  // be in them without the upper layers).
+  // zmDeleteTexture -- releases a leaf's texture record. Default: frees the UV
+  // array and the share of the image part, all it can hold without the viewer.
   void (*deleteTexture)(ZmTexture* texture);
-  // The zmRender... camera functions, for the world's active camera (active
-  // id 1: the renderer's own default camera) or a camera object; 0, or -1
-  // with their own report. Default: setting does nothing (0); a query
-  // answers -1 and leaves its outputs untouched.
+  // The zmRender... camera functions, of the world's active camera (id 1: the
+  // renderer's own) or a camera object; 0, or -1 with their own report.
+  // Default: a query fails (-1), leaving its outputs untouched.
   int (*renderSetCameraViewport)(ZmWorld* world, int x, int y, int width, int height);
   int (*renderGetActiveCameraViewport)(ZmWorld* world, int* x, int* y, int* width, int* height);
   int (*renderGetActiveCameraViewWindow)(ZmWorld* world, float* width, float* height);
@@ -100,14 +92,10 @@ inline constexpr ZmCoreViewer kCoreViewerDefaults = {
           zmFree(zmDropTextureImage(texture));
         },
     .renderSetCameraViewport = zmReturns<0>,
-    .renderGetActiveCameraViewport = zmReturns<-1>,
-    .renderGetActiveCameraViewWindow = zmReturns<-1>,
-    .renderGetActiveCameraNearClipping = zmReturns<-1>,
-    .renderGetActiveCameraFarClipping = zmReturns<-1>,
-    .renderGetCameraViewport = zmReturns<-1>,
-    .renderGetCameraViewWindow = zmReturns<-1>,
-    .renderGetCameraNearClipping = zmReturns<-1>,
-    .renderGetCameraFarClipping = zmReturns<-1>,
+    .renderGetActiveCameraViewport = zmReturns<-1>, .renderGetActiveCameraViewWindow = zmReturns<-1>,
+    .renderGetActiveCameraNearClipping = zmReturns<-1>, .renderGetActiveCameraFarClipping = zmReturns<-1>,
+    .renderGetCameraViewport = zmReturns<-1>, .renderGetCameraViewWindow = zmReturns<-1>,
+    .renderGetCameraNearClipping = zmReturns<-1>, .renderGetCameraFarClipping = zmReturns<-1>,
     .getSwitchObjNo =
         [](ZmObj* object) {
           const auto* number = reinterpret_cast<const int32_t*>(zmGetObjExtension(object, zmSwitchWhichChild));
@@ -123,20 +111,17 @@ inline constexpr ZmCoreViewer kCoreViewerDefaults = {
 inline constinit ZmService<ZmCoreViewer> coreViewer{"viewer", "coreViewer", kCoreViewerDefaults};
 
 struct ZmCoreScript {
-  // zmDeleteAllEventHandler -- frees an object's handlers; the core clears
-  // the list head and the mask either way.
+  // zmDeleteAllEventHandler, zmDeleteObjTimeOutHandler, zmDeleteAllTimeOutHandler
+  // -- free an object's handlers, its entries of the world's time-out queue,
+  // a world's whole queue. Either way the core clears the object's handler
+  // list and mask, and the queue head.
   int (*deleteAllEventHandler)(ZmObj* object);
-  // zmDeleteObjTimeOutHandler -- removes and frees the object's entries of
-  // its world's time-out queue.
   void (*deleteObjTimeOutHandler)(ZmObj* object);
-  // zmDeleteAllTimeOutHandler -- frees a world's whole queue; the core clears
-  // the queue head either way.
   int (*deleteAllTimeOutHandler)(ZmTimeOutHandlerList* first);
-  // zmScriptInit(world, 1) -- creates the world's script context; non-zero on
-  // failure. Unset, the world runs without one.
+  // zmScriptInit(world, 1), ZmScriptExit(world, 1) -- create and delete the
+  // world's script context; non-zero on failure (the world's emptying
+  // returns the exit's).
   int (*scriptInit)(ZmWorld* world, int kind);
-  // ZmScriptExit(world, 1) -- deletes the world's script context; 0, or
-  // non-zero, which the emptying returns.
   int (*scriptExit)(ZmWorld* world, int kind);
   // zmCallEventHandler -- writes the object into the event and delivers it to
   // the object's matching handlers, or up to its ancestors when it has none;
@@ -162,7 +147,7 @@ struct ZmCoreMedia {
   // the world's sound objects and releases its URL entry; 0 or -1. The core
   // frees the leaf either way.
   int (*deleteSoundLeaf)(ZmLeaf* leaf);
-  // zmPause3DMovie -- pauses the owner's texture movie, removing its time-out.
+  // zmPause3DMovie -- pauses the texture movie, removing its time-out.
   void (*pause3DMovie)(ZmObj* object);
   // zmKinDeleteBodyAndPos -- frees the articulated body and position of
   // extensions 0 and 2; 0 or -1.
@@ -171,29 +156,22 @@ struct ZmCoreMedia {
   void (*soundSetWorld)(ZmWorld* world);
 };
 inline constexpr ZmCoreMedia kCoreMediaDefaults = {
-    .deleteSoundLeaf = zmReturns<0>,
-    .pause3DMovie = zmNothing,
-    .kinDeleteBodyAndPos = zmReturns<0>,
-    .soundSetWorld = zmNothing,
-};
+    .deleteSoundLeaf = zmReturns<0>, .pause3DMovie = zmNothing,
+    .kinDeleteBodyAndPos = zmReturns<0>, .soundSetWorld = zmNothing};
 inline constinit ZmService<ZmCoreMedia> coreMedia{"media", "coreMedia", kCoreMediaDefaults};
 
 struct ZmCoreLoading {
   // zmNewUrlHash -- makes a world's URL table; 0 or non-zero. Default: the
   // world has none (-1, *table untouched).
   int (*newUrlHash)(int32_t bucketCount, ZmUrlHashTable** table);
-  // zmDeleteUrlHash -- deletes a world's URL table (the world's first destroy
-  // handler).
+  // zmDeleteUrlHash -- deletes a world's URL table (its first destroy handler).
   void (*deleteUrlHash)(ZmWorld* world);
   // zmReleaseUrlHashEntry -- releases a URL entry handed out (a world's
   // background image, a texture's image).
   void (*releaseUrlHashEntry)(ZmUrlHash* entry);
 };
 inline constexpr ZmCoreLoading kCoreLoadingDefaults = {
-    .newUrlHash = zmReturns<-1>,
-    .deleteUrlHash = zmNothing,
-    .releaseUrlHashEntry = zmNothing,
-};
+    .newUrlHash = zmReturns<-1>, .deleteUrlHash = zmNothing, .releaseUrlHashEntry = zmNothing};
 inline constinit ZmService<ZmCoreLoading> coreLoading{"loading", "coreLoading", kCoreLoadingDefaults};
 
 #endif

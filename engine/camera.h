@@ -85,8 +85,7 @@ struct RwCameraLinks {
   void (*dropUserDrawQueue)(RwCamera* camera);
 };
 inline constexpr RwCameraLinks rwDefaultCameraLinks = {
-    .drawUserDrawQueue = [](RwCamera*) {},
-    .dropUserDrawQueue = [](RwCamera*) {},
+    .drawUserDrawQueue = [](RwCamera*) {}, .dropUserDrawQueue = [](RwCamera*) {},
 };
 inline constinit RwLinks<RwCameraLinks> rwCameraLinks{rwDefaultCameraLinks};
 

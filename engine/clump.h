@@ -83,8 +83,8 @@ struct RwClump {
 
 // What other modules do when clumps come, go, move or change: one table per
 // providing module (engine/links.h). While a module is closed its default
-// stands and the clump goes without that bookkeeping; a default that must
-// succeed returns 1.
+// stands: the clump goes without that bookkeeping, and what answers a result
+// succeeds (1).
 
 // Provided by the scenes (engine/scene.h).
 struct RwClumpSceneLinks {
@@ -101,9 +101,7 @@ struct RwClumpSceneLinks {
 };
 inline constexpr RwClumpSceneLinks rwDefaultClumpSceneLinks = {
     .enterDefaultScene = [](RwClump*) { return 1; },
-    .leaveScene = [](RwClump*) {},
-    .pullOutOfTree = [](RwClump*) {},
-    .markBoundsStale = [](RwClump*) {},
+    .leaveScene = [](RwClump*) {}, .pullOutOfTree = [](RwClump*) {}, .markBoundsStale = [](RwClump*) {},
     .moveToSceneOf = [](RwClump*, RwClump*) { return 1; },
 };
 

@@ -93,7 +93,7 @@ struct RwModellingTextureLinks {
   int (*setVertexTextureCoords)(RwClump* clump, intptr_t index, float u, float v);
   // The texture of that name (read when not yet known); a mask image read
   // as a raster; the texture with the texels under the mask's dark pixels
-  // cleared. Null on failure (and unset, but the mask leaves the texture).
+  // cleared. Null on failure.
   RwTexture* (*getNamedTexture)(const char* name);
   RwRaster* (*readRasterTexture)(const char* name);
   RwTexture* (*setTextureMask)(RwTexture* texture, RwRaster* mask);

@@ -57,11 +57,10 @@ struct ZmViewerMedia {
   // its movie file and plays it when it plays by itself; called each time
   // the object's textures are applied, after the movie was paused.
   void (*setTextureMovie)(ZmObj* object);
-  // zmPlaySpotSoundByName -- starts the sound object of that name in the
-  // sound world, looping when loop is 1; 0 or -1 (the default).
-  int (*playSpotSoundByName)(const char* name, int loop);
-  // zmStopSoundByName -- stops the sound object of that name; 0 or -1 (the
+  // zmPlaySpotSoundByName, zmStopSoundByName -- start (looping when loop is
+  // 1) or stop the sound object of that name in the sound world; 0 or -1 (the
   // default).
+  int (*playSpotSoundByName)(const char* name, int loop);
   int (*stopSoundByName)(const char* name);
   // zmKinNextPosture, zmKinPrevPosture -- step the object's articulated body
   // one posture forward or back; 0, or negative (-1 unset: no bodies).

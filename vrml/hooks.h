@@ -1,7 +1,8 @@
 // vrml/hooks.h -- the calls the VRML reader and scene builder make up into
 // loading, scripting, media and the viewer (core/service.h). A service
 // several layers call lives in the lowest layer below all of them: the
-// viewer and the writer call getLocalFile from here.
+// viewer and the writer call getLocalFile from here. "The world" in the
+// records: the world being built, else the current world.
 #ifndef LUMENFOLD_VRML_HOOKS_H
 #define LUMENFOLD_VRML_HOOKS_H
 
@@ -18,34 +19,28 @@ struct ZmWorld;
 struct ZmTimeOutHandlerList;
 
 struct ZmVrmlLoading {
-  // zmWwwLoadFile -- the URL-table entry of the world being built, else the
-  // current world, for a URL, made when the URL is new; null without such a
-  // world. The reader takes each input file's entry from it. Default: no
-  // entries (null); the reader keeps each file name itself, and its errors
-  // and nodes name the file by that text (zmHasUrlEntries).
+  // zmWwwLoadFile -- the world's URL-table entry for a URL, made when new;
+  // null without a world. Default: no entries (null); the reader then names
+  // each input file by the text it was given (zmHasUrlEntries).
   ZmUrlHash* (*wwwLoadFile)(const char* url);
   // zmGetUrl -- an entry's URL text (owned by the entry), null when unknown.
   const char* (*getUrl)(ZmUrlHash* entry);
-  // zmGetLocalFile -- an entry's local file name (owned by the entry),
-  // fetched first when not yet local; null when it cannot be had (always,
-  // unset: the viewer shows no image, the writer leaves the file field out
-  // with its warning).
+  // zmGetLocalFile -- an entry's local file name (owned by the entry), fetched
+  // first when not yet local; null when it cannot be had. Unset, the viewer
+  // shows no image and the writer leaves the file field out, with a warning.
   const char* (*getLocalFile)(ZmUrlHash* entry);
-  // zmSetNameOfWWW -- enters a URL in the URL table of the world being
-  // built, else the current world, and attaches its entry to the object as
-  // extension 9 (inline) or 10 (anchor); 0 or -1, reported. Default:
-  // attaches the entry wwwLoadFile gives (-1 when there is none).
+  // zmSetNameOfWWW -- enters a URL in the world's URL table and attaches its
+  // entry to the object as extension 9 (inline) or 10 (anchor); 0 or -1,
+  // reported. Default: attaches wwwLoadFile's entry (-1 without one).
   int (*setNameOfWWW)(ZmObj* object, int type, const char* url);
   // zmGetLocalNameOfWWW -- the local file of the URL entry in the object's
-  // extension 9 or 10, fetched first when it has none; 0 with the name
-  // (owned by the entry) in *localFile, or -1 (the default). A URL that
-  // cannot be fetched is a warning, never fatal: a world file's failures do
-  // not close the program.
+  // extension 9 or 10, fetched when needed; 0 with the name (owned by the
+  // entry) in *localFile, or -1 (the default). A URL that cannot be fetched
+  // is a warning, never fatal: a world's failures do not close the program.
   int (*getLocalNameOfWWW)(ZmObj* object, int type, const char** localFile);
-  // zmExtractLha -- unpacks the named LHA archive into the temporary folder
-  // and enters its members in the URL table of the world being built, else
-  // the current world, reporting its own failures; takes over `owned`, an
-  // allocated copy of the name. Default: frees the copy.
+  // zmExtractLha -- unpacks the LHA archive into the temporary folder and
+  // enters its members in the world's URL table, reporting its own failures;
+  // takes over `owned`, an allocated copy of the name. Default: frees it.
   void (*extractLha)(const char* archive, char* owned);
 };
 // Declared ahead for the default of setNameOfWWW.
@@ -85,18 +80,15 @@ struct ZmVrmlScript {
                                              int repeating);
 };
 inline constexpr ZmVrmlScript kVrmlScriptDefaults = {
-    .scriptEvalStr = zmReturns<-1>,
-    .addEventHandler = zmReturns<-1>,
-    .addTimeOutHandler = zmReturns<nullptr>,
-};
+    .scriptEvalStr = zmReturns<-1>, .addEventHandler = zmReturns<-1>, .addTimeOutHandler = zmReturns<nullptr>};
 inline constinit ZmService<ZmVrmlScript> vrmlScript{"script", "vrmlScript", kVrmlScriptDefaults};
 
 struct ZmVrmlMedia {
   // zmNewMovie -- a new movie record with its defaults, or null (always,
   // unset: a Movie2 texture is reported as failed).
   ZmTextureMovie* (*newMovie)();
-  // zmDeleteTextureMovie -- frees a movie record. Default: frees the record
-  // and its sound file name with zmFree.
+  // zmDeleteTextureMovie -- frees a movie record. Default: zmFree on it and
+  // on its sound file name.
   void (*deleteTextureMovie)(ZmTextureMovie* movie);
   // zmKinNew -- loads an articulated body from its file, with the naming
   // VRML file's URL as its skin; 0 with the object, non-zero on failure
@@ -130,8 +122,7 @@ inline constinit ZmService<ZmVrmlMedia> vrmlMedia{"media", "vrmlMedia", kVrmlMed
 
 struct ZmVrmlViewer {
   // zmNavSetGravity -- stores the gravity kind and switch (0 or 1) in the
-  // navigation state of the world being built, else the current world, made
-  // with its defaults when the world has none.
+  // world's navigation state, made with its defaults when there is none.
   void (*navSetGravity)(intptr_t kind, int on);
 };
 inline constexpr ZmVrmlViewer kVrmlViewerDefaults = {.navSetGravity = zmNothing};
