@@ -132,8 +132,7 @@ inline constexpr ZmCoreScript kCoreScriptDefaults = {
     .deleteAllEventHandler = zmReturns<0>,
     .deleteObjTimeOutHandler = zmNothing,
     .deleteAllTimeOutHandler = zmReturns<0>,
-    .scriptInit = zmReturns<0>,
-    .scriptExit = zmReturns<0>,
+    .scriptInit = zmReturns<0>, .scriptExit = zmReturns<0>,
     .callEventHandler =
         [](ZmObj* object, ZmEvent* event) {
           event->object = object;

@@ -72,7 +72,9 @@ using ZmFunction = Result (*)(Arguments...);
 template <auto Value>
 struct ZmReturnsValue {
   template <typename Result, typename... Arguments>
-  constexpr operator ZmFunction<Result, Arguments...>() const { return [](Arguments...) { return Result(Value); }; }
+  constexpr operator ZmFunction<Result, Arguments...>() const {
+    return [](Arguments...) { return static_cast<Result>(Value); };  // refuses -1 for a pointer
+  }
 };
 template <auto Value>
 inline constexpr ZmReturnsValue<Value> zmReturns{};

@@ -20,8 +20,8 @@ struct ZmViewerMultiUser {
   int (*qxUpdateObj)(ZmObj* object);        // zmqxUpdateObj: the world matrix
   int (*qxSendObjPosition)(ZmObj* object);  // zmqxSendObjPosition: the world position
 };
-inline constexpr ZmViewerMultiUser kViewerMultiUserDefaults = {.qxUpdateObj = zmReturns<0>,
-                                                               .qxSendObjPosition = zmReturns<0>};
+inline constexpr ZmViewerMultiUser kViewerMultiUserDefaults = {
+    .qxUpdateObj = zmReturns<0>, .qxSendObjPosition = zmReturns<0>};
 inline constinit ZmService<ZmViewerMultiUser> viewerMultiUser{"multiuser", "viewerMultiUser",
                                                               kViewerMultiUserDefaults};
 
@@ -45,8 +45,7 @@ struct ZmViewerShell {
 inline constexpr ZmViewerShell kViewerShellDefaults = {
     .scouterDraw = zmNothing,
     .drawDragFeedback = zmNothing,
-    .readBookmark = zmNothing,
-    .saveBookmark = zmNothing,
+    .readBookmark = zmNothing, .saveBookmark = zmNothing,
     .getKeyStateTable = [](uint8_t buffer[256]) { std::memset(buffer, 0, 256); },
     .alert = zmNothing,
 };
@@ -69,10 +68,8 @@ struct ZmViewerMedia {
 };
 inline constexpr ZmViewerMedia kViewerMediaDefaults = {
     .setTextureMovie = zmNothing,
-    .playSpotSoundByName = zmReturns<-1>,
-    .stopSoundByName = zmReturns<-1>,
-    .kinNextPosture = zmReturns<-1>,
-    .kinPrevPosture = zmReturns<-1>,
+    .playSpotSoundByName = zmReturns<-1>, .stopSoundByName = zmReturns<-1>,
+    .kinNextPosture = zmReturns<-1>, .kinPrevPosture = zmReturns<-1>,
 };
 inline constinit ZmService<ZmViewerMedia> viewerMedia{"media", "viewerMedia", kViewerMediaDefaults};
 
