@@ -5,7 +5,9 @@
 // Owns: RwLinks. The calling module declares each link table, its constant
 // default record (what callers get while the provider is closed: before the
 // library opens, after it closes, in a test that opens some modules) and
-// its RwLinks; the provider provides its record when it opens.
+// its RwLinks; the provider provides its record when it opens. A member's
+// comment gives its default only where that does more than nothing or
+// returning 0.
 #ifndef LUMENFOLD_ENGINE_LINKS_H
 #define LUMENFOLD_ENGINE_LINKS_H
 

@@ -27,7 +27,7 @@ inline constinit ZmService<ZmMultiUserScript> multiUserScript{"script", "multiUs
 
 struct ZmMultiUserShell {
   // zmChatDisplay -- appends the text to the chat window and labels the
-  // speaking object. Unset, the text is dropped.
+  // speaking object.
   void (*chatDisplay)(ZmObj* object, const char* text);
 };
 inline constexpr ZmMultiUserShell kMultiUserShellDefaults = {.chatDisplay = zmNothing};

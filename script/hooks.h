@@ -10,18 +10,16 @@
 // The program fills the openers with the shell's own opening of worlds
 // until the browser link's web side exists.
 struct ZmScriptShell {
-  // zmWwwOpenUrl -- the browser opens the URL (a world comes back as a load
-  // request); 0 or -1 (the default: no browser link).
+  // zmWwwOpenUrl, zmWwwOpenFile -- open the URL through the browser (a world
+  // comes back as a load request), or a local world file by its URL; 0 or -1
+  // (the default).
   int (*wwwOpenUrl)(const char* url);
-  // zmWwwOpenFile -- opens a local world file by its URL; 0 or -1 (the
-  // default).
   int (*wwwOpenFile)(const char* path);
   // zmGetUserName -- the user's nickname, owned by the shell. Default: "".
   const char* (*getUserName)();
 };
 inline constexpr ZmScriptShell kScriptShellDefaults = {
-    .wwwOpenUrl = zmReturns<-1>,
-    .wwwOpenFile = zmReturns<-1>,
+    .wwwOpenUrl = zmReturns<-1>, .wwwOpenFile = zmReturns<-1>,
     .getUserName = [] { return ""; },
 };
 inline constinit ZmService<ZmScriptShell> scriptShell{"shell", "scriptShell", kScriptShellDefaults};
