@@ -1,16 +1,6 @@
-// core/hooks.h -- the calls the scene core makes up into the layers above it.
-//
-// Owns: one service record per providing layer (shell, viewer, scripting,
-// media, loading; core/service.h) and the messages' record the start-up
-// fills from its caller, each with its constant default record, which holds
-// what the core gets while that layer is absent (the tools and unit tests
-// run without some layers), and the service the core calls it through:
-// coreViewer().renderSetMaterial(leaf). Each provider registers its filled
-// record when the layer starts (startup/startup.h runs them in order); unit
-// tests put records with recorders in for the length of a test
-// (tests/hook_guard.h). It does not own the functions behind the records:
-// they keep their names in the layers that define them; member `fooBar`
-// stands for the provider's `zmFooBar`.
+// core/hooks.h -- the calls the scene core makes up into the layers above
+// it: one service record per provider (core/service.h), for the start-up's
+// messages, the shell, the viewer, scripting, media and loading.
 #ifndef LUMENFOLD_CORE_HOOKS_H
 #define LUMENFOLD_CORE_HOOKS_H
 
@@ -27,81 +17,49 @@ struct ZmUrlHashTable;  // the loading layer's URL table of a world
 struct ZmWorld;
 struct ZmTimeOutHandlerList;
 
-// ---- Messages ---------------------------------------------------------------
-
-// Filled by the start-up from its caller: the program's notify window, or a
-// tool's printing.
+// Filled by the start-up from its caller (a tool prints).
 struct ZmCoreMessages {
-  // zmNotifyMessage -- shows the notify window titled "Messages" and appends
-  // the text; 0, or -1 when the window does not exist. Default: the text is
-  // dropped (-1).
+  // zmNotifyMessage -- appends the text to the shown "Messages" window; 0, or
+  // -1 when the window does not exist (the default: the text is dropped).
   int (*notifyMessage)(const char* text);
 };
-inline constexpr ZmCoreMessages kCoreMessagesDefaults = {
-    .notifyMessage = [](const char*) { return -1; },
-};
+inline constexpr ZmCoreMessages kCoreMessagesDefaults = {.notifyMessage = zmReturns<-1>};
 inline constinit ZmService<ZmCoreMessages> coreMessages{"startup", "coreMessages", kCoreMessagesDefaults};
 
-// ---- Shell ------------------------------------------------------------------
-
 struct ZmCoreShell {
-  // zmViewInputForgetObj -- the view's mouse input lets go of an object that
-  // is being deleted (its own contents are still intact). Default: nothing
-  // holds objects between mouse messages.
+  // zmViewInputForgetObj -- the mouse input lets go of an object being deleted.
   void (*viewInputForgetObj)(ZmObj* object);
-
-  // zmDeleteObjLabels -- destroys an object's labels. Default: there are none.
+  // zmDeleteObjLabels -- destroys an object's labels.
   void (*deleteObjLabels)(ZmObj* object);
 };
-inline constexpr ZmCoreShell kCoreShellDefaults = {
-    .viewInputForgetObj = [](ZmObj*) {},
-    .deleteObjLabels = [](ZmObj*) {},
-};
+inline constexpr ZmCoreShell kCoreShellDefaults = {.viewInputForgetObj = zmNothing, .deleteObjLabels = zmNothing};
 inline constinit ZmService<ZmCoreShell> coreShell{"shell", "coreShell", kCoreShellDefaults};
 
-// ---- Viewer -----------------------------------------------------------------
-
 struct ZmCoreViewer {
-  // zmDestroyObjInViewer -- removes the renderer part of an object's subtree;
-  // 0 or -1 (the deletion then stops). Default: nothing to remove (0).
+  // zmDestroyObjInViewer -- removes a subtree's renderer part; -1 stops the deletion.
   int (*destroyObjInViewer)(ZmObj* object);
-
   // zmRenderDeleteBoundingBoxInViewer -- destroys the bounding-box clump of
-  // extension 3 and removes the extension; 0 or -1. Default: 0 (the core frees
-  // the extension node with the others).
+  // extension 3 and removes the extension; 0 or -1. Unset, the core frees
+  // the extension with the others.
   int (*renderDeleteBoundingBoxInViewer)(ZmObj* object);
-
   // zmRwAddObjToTransferedObjList -- queues a moved object for the renderer
-  // (clearing its 0x40 mark); 0, -1 or -5. Default: 0.
+  // (clearing its 0x40 mark); 0, -1 or -5.
   int (*rwAddObjToTransferedObjList)(ZmObj* object);
-
-  // zmRwRemoveObjFromTransferedObjList -- takes a deleted object out of its
-  // world's re-transform list; 0. Default: nothing is queued (0).
+  // zmRwRemoveObjFromTransferedObjList -- unqueues a deleted object; 0.
   int (*rwRemoveObjFromTransferedObjList)(ZmObj* object);
-
-  // zmRenderDestroyWorldInViewer -- destroys a world's engine scene and
-  // cameras; 0 or -1. Default: 0.
+  // zmRenderDestroyWorldInViewer -- destroys a world's scene and cameras; 0 or -1.
   int (*renderDestroyWorldInViewer)(ZmWorld* world);
-
-  // zmRenderSetMaterial -- hands a shape leaf's material to its engine
-  // structure; 0 or -1. Default: 0.
+  // zmRenderSetMaterial -- hands a shape leaf's material to the engine; 0 or -1.
   int (*renderSetMaterial)(ZmLeaf* leaf);
-
-  // zmInitTexture -- initialises the texture record of a new shape leaf,
-  // after the core has set its defaults (no image, identity transform).
-  // Default: the defaults stand.
+  // zmInitTexture -- completes a new shape leaf's texture record once the core
+  // has set its defaults (no image, identity transform).
   void (*initTexture)(ZmTexture* texture);
-
-  // zmDeleteTexture -- releases a shape leaf's texture record. Default: the
-  // record's UV array and its share of the image part are freed (nothing
-  // else can be in them without the upper layers).
+  // zmDeleteTexture -- releases a leaf's texture record. Default: frees the UV
+  // array and the share of the image part, all it can hold without the viewer.
   void (*deleteTexture)(ZmTexture* texture);
-
-  // Camera forwards of the world's active camera (active id 1: the
-  // renderer's own default camera) and of a camera object, each named for
-  // its zmRender... function. Each answers 0, or -1 with its own report.
-  // Default: setting does nothing (0); a query answers -1 and leaves its
-  // outputs untouched.
+  // The zmRender... camera functions, of the world's active camera (id 1: the
+  // renderer's own) or a camera object; 0, or -1 with their own report.
+  // Default: a query fails (-1), leaving its outputs untouched.
   int (*renderSetCameraViewport)(ZmWorld* world, int x, int y, int width, int height);
   int (*renderGetActiveCameraViewport)(ZmWorld* world, int* x, int* y, int* width, int* height);
   int (*renderGetActiveCameraViewWindow)(ZmWorld* world, float* width, float* height);
@@ -111,39 +69,33 @@ struct ZmCoreViewer {
   int (*renderGetCameraViewWindow)(ZmObj* camera, float* width, float* height);
   int (*renderGetCameraNearClipping)(ZmObj* camera, float* distance);
   int (*renderGetCameraFarClipping)(ZmObj* camera, float* distance);
-
   // zmGetSwitchObjNo -- the active child number of a Switch or LOD object
-  // (-3: all children), 0 with its own warning. Default: the number held by
-  // the object's Switch extension (0 when it has none).
+  // (-3: all children), 0 with its own warning. Default: the number in the
+  // object's Switch extension (0 without one).
   int32_t (*getSwitchObjNo)(ZmObj* object);
-
-  // zmGetSwitchObjByNo -- child number n of a Switch or LOD object, null
-  // with its own warning. Default: the child list is walked (null for a
-  // negative n or one past the last child).
+  // zmGetSwitchObjByNo -- child number n of a Switch or LOD object, null with
+  // its own warning. Default: walks the child list (null for a negative n or
+  // one past the last child).
   ZmObj* (*getSwitchObjByNo)(ZmObj* object, int32_t n);
 };
 inline constexpr ZmCoreViewer kCoreViewerDefaults = {
-    .destroyObjInViewer = [](ZmObj*) { return 0; },
-    .renderDeleteBoundingBoxInViewer = [](ZmObj*) { return 0; },
-    .rwAddObjToTransferedObjList = [](ZmObj*) { return 0; },
-    .rwRemoveObjFromTransferedObjList = [](ZmObj*) { return 0; },
-    .renderDestroyWorldInViewer = [](ZmWorld*) { return 0; },
-    .renderSetMaterial = [](ZmLeaf*) { return 0; },
-    .initTexture = [](ZmTexture*) {},
+    .destroyObjInViewer = zmReturns<0>,
+    .renderDeleteBoundingBoxInViewer = zmReturns<0>,
+    .rwAddObjToTransferedObjList = zmReturns<0>,
+    .rwRemoveObjFromTransferedObjList = zmReturns<0>,
+    .renderDestroyWorldInViewer = zmReturns<0>,
+    .renderSetMaterial = zmReturns<0>,
+    .initTexture = zmNothing,
     .deleteTexture =
         [](ZmTexture* texture) {
           zmFree(texture->uv.values);
           zmFree(zmDropTextureImage(texture));
         },
-    .renderSetCameraViewport = [](ZmWorld*, int, int, int, int) { return 0; },
-    .renderGetActiveCameraViewport = [](ZmWorld*, int*, int*, int*, int*) { return -1; },
-    .renderGetActiveCameraViewWindow = [](ZmWorld*, float*, float*) { return -1; },
-    .renderGetActiveCameraNearClipping = [](ZmWorld*, float*) { return -1; },
-    .renderGetActiveCameraFarClipping = [](ZmWorld*, float*) { return -1; },
-    .renderGetCameraViewport = [](ZmObj*, int*, int*, int*, int*) { return -1; },
-    .renderGetCameraViewWindow = [](ZmObj*, float*, float*) { return -1; },
-    .renderGetCameraNearClipping = [](ZmObj*, float*) { return -1; },
-    .renderGetCameraFarClipping = [](ZmObj*, float*) { return -1; },
+    .renderSetCameraViewport = zmReturns<0>,
+    .renderGetActiveCameraViewport = zmReturns<-1>, .renderGetActiveCameraViewWindow = zmReturns<-1>,
+    .renderGetActiveCameraNearClipping = zmReturns<-1>, .renderGetActiveCameraFarClipping = zmReturns<-1>,
+    .renderGetCameraViewport = zmReturns<-1>, .renderGetCameraViewWindow = zmReturns<-1>,
+    .renderGetCameraNearClipping = zmReturns<-1>, .renderGetCameraFarClipping = zmReturns<-1>,
     .getSwitchObjNo =
         [](ZmObj* object) {
           const auto* number = reinterpret_cast<const int32_t*>(zmGetObjExtension(object, zmSwitchWhichChild));
@@ -158,41 +110,29 @@ inline constexpr ZmCoreViewer kCoreViewerDefaults = {
 };
 inline constinit ZmService<ZmCoreViewer> coreViewer{"viewer", "coreViewer", kCoreViewerDefaults};
 
-// ---- Scripting --------------------------------------------------------------
-
 struct ZmCoreScript {
-  // zmDeleteAllEventHandler -- frees an object's handlers. Default: none can
-  // exist (0); the core clears the list head and the mask either way.
+  // zmDeleteAllEventHandler, zmDeleteObjTimeOutHandler, zmDeleteAllTimeOutHandler
+  // -- free an object's handlers, its entries of the world's time-out queue,
+  // a world's whole queue. Either way the core clears the object's handler
+  // list and mask, and the queue head.
   int (*deleteAllEventHandler)(ZmObj* object);
-
-  // zmDeleteObjTimeOutHandler -- removes and frees the object's entries of
-  // its world's time-out queue. Default: nothing is queued.
   void (*deleteObjTimeOutHandler)(ZmObj* object);
-
-  // zmDeleteAllTimeOutHandler -- frees a world's whole queue. Default: nothing
-  // is queued (0); the core clears the queue head either way.
   int (*deleteAllTimeOutHandler)(ZmTimeOutHandlerList* first);
-
-  // zmScriptInit(world, 1) -- creates the world's script context; non-zero
-  // on failure. Default: the world runs without one (0).
+  // zmScriptInit(world, 1), ZmScriptExit(world, 1) -- create and delete the
+  // world's script context; non-zero on failure (the world's emptying
+  // returns the exit's).
   int (*scriptInit)(ZmWorld* world, int kind);
-
-  // ZmScriptExit(world, 1) -- deletes the world's script context; 0, or
-  // non-zero which the emptying returns. Default: 0.
   int (*scriptExit)(ZmWorld* world, int kind);
-
-  // zmCallEventHandler -- delivers an event to the object's matching
-  // handlers, or up to its ancestors when it has none; writes the object
-  // into the event first. 0 when handled or unhandled, -1 on failure.
-  // Default: no handler can exist; the object is written into the event (0).
+  // zmCallEventHandler -- writes the object into the event and delivers it to
+  // the object's matching handlers, or up to its ancestors when it has none;
+  // 0 handled or not, -1 on failure. Default: only the writing (0).
   int (*callEventHandler)(ZmObj* object, ZmEvent* event);
 };
 inline constexpr ZmCoreScript kCoreScriptDefaults = {
-    .deleteAllEventHandler = [](ZmObj*) { return 0; },
-    .deleteObjTimeOutHandler = [](ZmObj*) {},
-    .deleteAllTimeOutHandler = [](ZmTimeOutHandlerList*) { return 0; },
-    .scriptInit = [](ZmWorld*, int) { return 0; },
-    .scriptExit = [](ZmWorld*, int) { return 0; },
+    .deleteAllEventHandler = zmReturns<0>,
+    .deleteObjTimeOutHandler = zmNothing,
+    .deleteAllTimeOutHandler = zmReturns<0>,
+    .scriptInit = zmReturns<0>, .scriptExit = zmReturns<0>,
     .callEventHandler =
         [](ZmObj* object, ZmEvent* event) {
           event->object = object;
@@ -201,54 +141,36 @@ inline constexpr ZmCoreScript kCoreScriptDefaults = {
 };
 inline constinit ZmService<ZmCoreScript> coreScript{"script", "coreScript", kCoreScriptDefaults};
 
-// ---- Media ------------------------------------------------------------------
-
 struct ZmCoreMedia {
   // zmDeleteSoundLeaf -- stops a sound leaf's sound, takes its owner out of
-  // the world's sound objects and releases its URL entry; 0 or -1. Default:
-  // nothing plays (0); the core still frees the leaf.
+  // the world's sound objects and releases its URL entry; 0 or -1. The core
+  // frees the leaf either way.
   int (*deleteSoundLeaf)(ZmLeaf* leaf);
-
-  // zmPause3DMovie -- pauses the owner's texture movie and removes its
-  // time-out. Default: no movie runs.
+  // zmPause3DMovie -- pauses the texture movie, removing its time-out.
   void (*pause3DMovie)(ZmObj* object);
-
   // zmKinDeleteBodyAndPos -- frees the articulated body and position of
-  // extensions 0 and 2; 0 or -1. Default: there are none (0).
+  // extensions 0 and 2; 0 or -1.
   int (*kinDeleteBodyAndPos)(ZmObj* object);
-
   // zmSoundSetWorld -- the world whose sounds are scheduled (null: none).
-  // Default: nothing is scheduled.
   void (*soundSetWorld)(ZmWorld* world);
 };
 inline constexpr ZmCoreMedia kCoreMediaDefaults = {
-    .deleteSoundLeaf = [](ZmLeaf*) { return 0; },
-    .pause3DMovie = [](ZmObj*) {},
-    .kinDeleteBodyAndPos = [](ZmObj*) { return 0; },
-    .soundSetWorld = [](ZmWorld*) {},
-};
+    .deleteSoundLeaf = zmReturns<0>, .pause3DMovie = zmNothing,
+    .kinDeleteBodyAndPos = zmReturns<0>, .soundSetWorld = zmNothing};
 inline constinit ZmService<ZmCoreMedia> coreMedia{"media", "coreMedia", kCoreMediaDefaults};
-
-// ---- Loading ----------------------------------------------------------------
 
 struct ZmCoreLoading {
   // zmNewUrlHash -- makes a world's URL table; 0 or non-zero. Default: the
-  // world has no URL table (-1, *table untouched).
+  // world has none (-1, *table untouched).
   int (*newUrlHash)(int32_t bucketCount, ZmUrlHashTable** table);
-
-  // zmDeleteUrlHash -- deletes a world's URL table (run as the world's first
-  // destroy handler). Default: there is no table to delete.
+  // zmDeleteUrlHash -- deletes a world's URL table (its first destroy handler).
   void (*deleteUrlHash)(ZmWorld* world);
-
   // zmReleaseUrlHashEntry -- releases a URL entry handed out (a world's
-  // background image, a texture's image). Default: nothing to release.
+  // background image, a texture's image).
   void (*releaseUrlHashEntry)(ZmUrlHash* entry);
 };
 inline constexpr ZmCoreLoading kCoreLoadingDefaults = {
-    .newUrlHash = [](int32_t, ZmUrlHashTable**) { return -1; },
-    .deleteUrlHash = [](ZmWorld*) {},
-    .releaseUrlHashEntry = [](ZmUrlHash*) {},
-};
+    .newUrlHash = zmReturns<-1>, .deleteUrlHash = zmNothing, .releaseUrlHashEntry = zmNothing};
 inline constinit ZmService<ZmCoreLoading> coreLoading{"loading", "coreLoading", kCoreLoadingDefaults};
 
 #endif

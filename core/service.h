@@ -1,14 +1,22 @@
 // core/service.h -- how a lower layer reaches the functions an upper layer
-// provides: one record of function pointers per providing layer, declared
-// beside its callers.
+// provides.
 //
-// Owns: ZmService, which holds the record in use for one boundary and the
-// constant default record it falls back to, and ZmServiceState, the untyped
-// view the start-up lists services through. Each default record holds what
-// the callers get while the upper layer is absent (the tools and unit tests
-// run without some layers), so no caller tests a pointer. It does not own the
-// records: each caller's layer declares its own, each provider defines its
-// filled record beside its functions.
+// Beside its callers, the lower layer declares one record of function
+// pointers per providing layer, a constant default record and the service
+// holding the record in use; callers write coreViewer().renderSetMaterial
+// (leaf) and never test a pointer. The defaults are what callers get while
+// the provider is absent (the tools and unit tests run without some
+// layers). Each provider fills its records in its layer's install function;
+// the start-up (startup/startup.h) runs those in order and lists what stays
+// unset, and tests put recorders in for a while (tests/hook_guard.h).
+//
+// Reading a record: a member's comment names the provider's function
+// (member `fooBar` is `zmFooBar`), says what it does, and says what the
+// default does where that is more than nothing or returning 0.
+//
+// Owns: ZmService, ZmServiceState (the untyped view the start-up lists
+// services through) and the defaults zmReturns and zmNothing. It does not
+// own the records.
 #ifndef LUMENFOLD_CORE_SERVICE_H
 #define LUMENFOLD_CORE_SERVICE_H
 
@@ -54,5 +62,26 @@ class ZmService : public ZmServiceState {
   const Record& fallback() const { return *static_cast<const Record*>(fallback_); }
   void provide(const Record& record) { current_ = &record; }
 };
+
+// Defaults: `.member = zmReturns<-1>` ignores its arguments and returns the
+// value as the member's type (zmReturns<nullptr> suits any pointer);
+// `.member = zmNothing` ignores them.
+template <typename Result, typename... Arguments>
+using ZmFunction = Result (*)(Arguments...);
+
+template <auto Value>
+struct ZmReturnsValue {
+  template <typename Result, typename... Arguments>
+  constexpr operator ZmFunction<Result, Arguments...>() const {
+    return [](Arguments...) { return static_cast<Result>(Value); };  // refuses -1 for a pointer
+  }
+};
+template <auto Value>
+inline constexpr ZmReturnsValue<Value> zmReturns{};
+
+inline constexpr struct ZmDoesNothing {
+  template <typename... Arguments>
+  constexpr operator ZmFunction<void, Arguments...>() const { return [](Arguments...) {}; }
+} zmNothing{};
 
 #endif

@@ -75,21 +75,17 @@ constexpr int32_t rwParallel = 2;
 
 constexpr int rwDamageGridCells = 32;  // cells per side of the damage masks
 
-// Work the camera hands to the user-draw module, which provides its record
-// when it opens (engine/links.h).
+// Provided by the user-draw module when it opens (engine/links.h); until
+// then no user-draw can be queued.
 struct RwCameraLinks {
-  // Draws the user-draw objects queued on the camera (damaging what they
-  // draw) and empties the queue; called by RwEndCameraUpdate. Default: no
-  // user-draw can be queued.
+  // RwEndCameraUpdate draws the camera's queued user-draws (damaging what
+  // they draw) and empties the queue; RwDestroyCamera drops them undrawn, so
+  // that none keeps the freed camera.
   void (*drawUserDrawQueue)(RwCamera* camera);
-  // Takes every queued user-draw off the camera without drawing it; called
-  // by RwDestroyCamera so that no user-draw keeps the freed camera. Default:
-  // no user-draw can be queued.
   void (*dropUserDrawQueue)(RwCamera* camera);
 };
 inline constexpr RwCameraLinks rwDefaultCameraLinks = {
-    .drawUserDrawQueue = [](RwCamera*) {},
-    .dropUserDrawQueue = [](RwCamera*) {},
+    .drawUserDrawQueue = [](RwCamera*) {}, .dropUserDrawQueue = [](RwCamera*) {},
 };
 inline constinit RwLinks<RwCameraLinks> rwCameraLinks{rwDefaultCameraLinks};
 

@@ -81,41 +81,35 @@ struct RwClump {
   intptr_t state;               // 2 on, 1 off
 };
 
-// The work other modules do when clumps come, go, move or change: one table
-// per providing module, which provides its record when it opens
-// (engine/links.h). While a module is closed its default record stands and
-// the clump goes without that bookkeeping.
+// What other modules do when clumps come, go, move or change: one table per
+// providing module (engine/links.h). While a module is closed its default
+// stands: the clump goes without that bookkeeping, and what answers a result
+// succeeds (1).
 
 // Provided by the scenes (engine/scene.h).
 struct RwClumpSceneLinks {
   // A new clump joins the library's default scene; 0 fails the creation.
-  // Default: there is no scene to join (1).
   int (*enterDefaultScene)(RwClump* clump);
-  // The clump's leaf leaves its scene (the clump is being destroyed).
+  // The leaf leaves its scene (the clump is being destroyed), is taken out
+  // of its scene tree to be inserted again (moved, container flag changed),
+  // or has stale bounds (vertices added).
   void (*leaveScene)(RwClump* clump);
-  // The leaf is taken out of its scene tree to be inserted again (moved,
-  // container flag changed).
   void (*pullOutOfTree)(RwClump* clump);
-  // Vertices were added: the leaf's bounds are stale.
   void (*markBoundsStale)(RwClump* clump);
   // The branch of `clump` moves into the scene of `into`; 0 on failure.
-  // Default: there is no scene to move into (1).
   int (*moveToSceneOf)(RwClump* clump, RwClump* into);
 };
 inline constexpr RwClumpSceneLinks rwDefaultClumpSceneLinks = {
     .enterDefaultScene = [](RwClump*) { return 1; },
-    .leaveScene = [](RwClump*) {},
-    .pullOutOfTree = [](RwClump*) {},
-    .markBoundsStale = [](RwClump*) {},
+    .leaveScene = [](RwClump*) {}, .pullOutOfTree = [](RwClump*) {}, .markBoundsStale = [](RwClump*) {},
     .moveToSceneOf = [](RwClump*, RwClump*) { return 1; },
 };
 
 // Provided by the user-draw objects (engine/userdraw.h).
 struct RwClumpUserDrawLinks {
-  // The user-draw objects of a clump being destroyed are detached and destroyed.
+  // A destroyed clump's user-draws are detached and destroyed; a copy gets
+  // duplicates of the source's (0 on failure).
   void (*destroyUserDraws)(RwClump* clump);
-  // The source's user-draw objects are duplicated onto the copy; 0 on
-  // failure. Default: the source has none (1).
   int (*duplicateUserDraws)(RwClump* copy, const RwClump* source);
 };
 inline constexpr RwClumpUserDrawLinks rwDefaultClumpUserDrawLinks = {
@@ -123,15 +117,13 @@ inline constexpr RwClumpUserDrawLinks rwDefaultClumpUserDrawLinks = {
     .duplicateUserDraws = [](RwClump*, const RwClump*) { return 1; },
 };
 
-// Provided by the plane order of the depth sort (engine/depthsort.h).
+// Provided by the plane order of the depth sort (engine/depthsort.h): a
+// clump's depth-sort data is freed or rebuilt when its hidden-surface mode
+// changed (flags already stored), freed when it is destroyed, built again
+// when its polygons changed in bulk (a model finished, a copy or a merge).
 struct RwClumpSortLinks {
-  // The hidden-surface mode changed (flags already stored): depth-sort data
-  // is freed or rebuilt.
   void (*hiddenSurfaceModeChanged)(RwClump* clump);
-  // The clump's depth-sort data is freed (it is being destroyed).
   void (*freeSortData)(RwClump* clump);
-  // The clump's polygons changed in bulk (a model finished, a copy or a
-  // merge made): depth-sort data is built again for them.
   void (*geometryChangedInBulk)(RwClump* clump);
 };
 inline constexpr RwClumpSortLinks rwDefaultClumpSortLinks = {

@@ -1,14 +1,13 @@
 // engine/links.h -- how a lower engine module reaches work that a module
-// opened after it provides.
+// opened after it provides; the engine's counterpart of core/service.h,
+// which it cannot use.
 //
-// Owns: RwLinks, which holds the record of function pointers in use for one
-// link table and the constant default record it falls back to. Each default
-// record holds what the callers get while the providing module is closed
-// (before the library opens, after it closes, or in a test that opens only
-// some modules), so no caller tests a pointer. It does not own the records:
-// the calling module declares each table and its default beside its
-// callers, the providing module defines its filled record beside its
-// functions and provides it when it opens.
+// Owns: RwLinks. The calling module declares each link table, its constant
+// default record (what callers get while the provider is closed: before the
+// library opens, after it closes, in a test that opens some modules) and
+// its RwLinks; the provider provides its record when it opens. A member's
+// comment gives its default only where that does more than nothing or
+// returning 0.
 #ifndef LUMENFOLD_ENGINE_LINKS_H
 #define LUMENFOLD_ENGINE_LINKS_H
 

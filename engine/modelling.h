@@ -84,18 +84,18 @@ struct RwLibrarySetting {
   int (*set)(intptr_t value);
 };
 
-// What the texture module lends to modelling and to the script reader; it
+// What the texture module lends to modelling and the script reader; it
 // provides its record when it opens (engine/links.h). Until then texture
 // names, masks, texture coordinates and the texture settings are read and
-// ignored: the defaults below.
+// ignored.
 struct RwModellingTextureLinks {
   // Stores u, v on a caller vertex (1 and up); 1, or 0 with the error set.
   int (*setVertexTextureCoords)(RwClump* clump, intptr_t index, float u, float v);
-  // The texture of that name, read when not yet known; null on failure.
+  // The texture of that name (read when not yet known); a mask image read
+  // as a raster; the texture with the texels under the mask's dark pixels
+  // cleared. Null on failure.
   RwTexture* (*getNamedTexture)(const char* name);
-  // A mask image read as a raster; null on failure.
   RwRaster* (*readRasterTexture)(const char* name);
-  // Clears the texels under the mask's dark pixels; null on failure.
   RwTexture* (*setTextureMask)(RwTexture* texture, RwRaster* mask);
   // Dithering (1 on, 2 off, 3 auto), gamma correction (1 off, 2 on),
   // palette mode and index remap.

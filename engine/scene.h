@@ -59,11 +59,10 @@ struct RwPickRecord {
 // record when it opens (engine/links.h).
 struct RwSceneLinks {
   // Screen rectangle (pixels) and camera depth range of the clump's box;
-  // returns the outcode (256 and above: wholly outside). Default: the clump
-  // covers the rectangle and depth range it is given, the whole viewport
-  // between the clipping planes (0).
+  // the outcode (256 and above: wholly outside). Default: the clump covers
+  // what it is given, the viewport between the clipping planes (0).
   uintptr_t (*clumpScreenBounds)(RwClump* clump, RwCamera* camera, RwRect* rect, float* depthRange);
-  // Draws the clump into the current camera; 1 drawn, 0 not. Default: 0.
+  // Draws the clump into the current camera; 1 drawn, 0 not.
   int (*renderClump)(RwClump* clump);
   // Picks in the clump; the record, or null when the pick failed. Default:
   // nothing is hit (the record, untouched).

@@ -1,5 +1,4 @@
-// loading/loadhooks.cpp -- the loading layer's installation into the layers
-// below it; see loadhooks.h.
+// loading/loadhooks.cpp -- the loading layer's service records; see loadhooks.h.
 #include "loading/loadhooks.h"
 
 #include "core/hooks.h"
@@ -9,28 +8,23 @@
 #include "vrml/hooks.h"
 #include "vrmlwrite/hooks.h"
 
-namespace {
-
-constexpr ZmCoreLoading kCoreLoading{
-    .newUrlHash = zmNewUrlHash,
-    .deleteUrlHash = zmDeleteUrlHash,
-    .releaseUrlHashEntry = zmReleaseUrlHashEntry,
-};
-constexpr ZmVrmlLoading kVrmlLoading{
-    .wwwLoadFile = zmWwwLoadFile,
-    .getUrl = zmGetUrl,
-    .getLocalFile = zmGetLocalFile,
-    .setNameOfWWW = zmSetNameOfWWW,
-    .getLocalNameOfWWW = zmGetLocalNameOfWWW,
-    .extractLha = zmExtractLhaCopy,
-};
-constexpr ZmWriterLoading kWriterLoading{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
-
-}  // namespace
-
 void zmInstallLoadingHooks() {
-  coreLoading.provide(kCoreLoading);
-  vrmlLoading.provide(kVrmlLoading);
-  writerLoading.provide(kWriterLoading);
+  static constexpr ZmCoreLoading core{
+      .newUrlHash = zmNewUrlHash,
+      .deleteUrlHash = zmDeleteUrlHash,
+      .releaseUrlHashEntry = zmReleaseUrlHashEntry,
+  };
+  static constexpr ZmVrmlLoading vrml{
+      .wwwLoadFile = zmWwwLoadFile,
+      .getUrl = zmGetUrl,
+      .getLocalFile = zmGetLocalFile,
+      .setNameOfWWW = zmSetNameOfWWW,
+      .getLocalNameOfWWW = zmGetLocalNameOfWWW,
+      .extractLha = zmExtractLhaCopy,
+  };
+  static constexpr ZmWriterLoading writer{.getUrlNameOfWWW = zmGetUrlNameOfWWW};
+  coreLoading.provide(core);
+  vrmlLoading.provide(vrml);
+  writerLoading.provide(writer);
   platform::provideArchiver();
 }

@@ -8,36 +8,28 @@
 #include "viewer/hooks.h"
 #include "vrml/hooks.h"
 
-namespace {
-
-void pauseMovie(ZmObj* object) { zmPause3DMovie(object); }
-
-constexpr ZmCoreMedia kCoreMedia{
-    .deleteSoundLeaf = zmDeleteSoundLeaf,
-    .pause3DMovie = pauseMovie,
-    .kinDeleteBodyAndPos = zmKinDeleteBodyAndPos,
-    .soundSetWorld = zmSoundSetWorld,
-};
-constexpr ZmVrmlMedia kVrmlMedia{
-    .newMovie = zmNewTextureMovie,
-    .deleteTextureMovie = zmDeleteTextureMovie,
-    .kinNew = zmKinNew,
-    .newSoundLeaf = zmNewSoundLeaf,
-    .addSoundObj = zmAddSoundObj,
-};
-
-constexpr ZmViewerMedia kViewerMedia{
-    .setTextureMovie = zmSetTextureMovie,
-    .playSpotSoundByName = zmPlaySpotSoundByName,
-    .stopSoundByName = zmStopSoundByName,
-    .kinNextPosture = zmKinNextPosture,
-    .kinPrevPosture = zmKinPrevPosture,
-};
-
-}  // namespace
-
 void zmInstallMediaHooks() {
-  coreMedia.provide(kCoreMedia);
-  vrmlMedia.provide(kVrmlMedia);
-  viewerMedia.provide(kViewerMedia);
+  static constexpr ZmCoreMedia core{
+      .deleteSoundLeaf = zmDeleteSoundLeaf,
+      .pause3DMovie = [](ZmObj* object) { zmPause3DMovie(object); },
+      .kinDeleteBodyAndPos = zmKinDeleteBodyAndPos,
+      .soundSetWorld = zmSoundSetWorld,
+  };
+  static constexpr ZmVrmlMedia vrml{
+      .newMovie = zmNewTextureMovie,
+      .deleteTextureMovie = zmDeleteTextureMovie,
+      .kinNew = zmKinNew,
+      .newSoundLeaf = zmNewSoundLeaf,
+      .addSoundObj = zmAddSoundObj,
+  };
+  static constexpr ZmViewerMedia viewer{
+      .setTextureMovie = zmSetTextureMovie,
+      .playSpotSoundByName = zmPlaySpotSoundByName,
+      .stopSoundByName = zmStopSoundByName,
+      .kinNextPosture = zmKinNextPosture,
+      .kinPrevPosture = zmKinPrevPosture,
+  };
+  coreMedia.provide(core);
+  vrmlMedia.provide(vrml);
+  viewerMedia.provide(viewer);
 }

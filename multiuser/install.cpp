@@ -1,13 +1,10 @@
-// multiuser/install.cpp -- the multi-user client's hook slots; see install.h.
+// multiuser/install.cpp -- the multi-user client's service record; see install.h.
 #include "multiuser/install.h"
 
 #include "multiuser/send.h"
 #include "viewer/hooks.h"
 
-namespace {
-
-constexpr ZmViewerMultiUser kViewerMultiUser{.qxUpdateObj = zmqxUpdateObj, .qxSendObjPosition = zmqxSendObjPosition};
-
-}  // namespace
-
-void zmInstallMultiUserHooks() { viewerMultiUser.provide(kViewerMultiUser); }
+void zmInstallMultiUserHooks() {
+  static constexpr ZmViewerMultiUser viewer{.qxUpdateObj = zmqxUpdateObj, .qxSendObjPosition = zmqxSendObjPosition};
+  viewerMultiUser.provide(viewer);
+}

@@ -1,4 +1,4 @@
-// script/install.cpp -- scripting's hook slots; see install.h.
+// script/install.cpp -- scripting's service records; see install.h.
 #include "script/install.h"
 
 #include "core/hooks.h"
@@ -53,14 +53,6 @@ ZmTimeOutHandlerList* addMediaTimeOut(ZmObj* object, uint32_t interval, ZmMediaT
                              repeating);
 }
 
-constexpr ZmCoreScript kCoreScript{
-    .deleteAllEventHandler = zmDeleteAllEventHandler,
-    .deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler,
-    .deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler,
-    .scriptInit = zmScriptInit,
-    .scriptExit = ZmScriptExit,
-    .callEventHandler = zmCallEventHandler,
-};
 // Another user's message names a procedure and its data; the object and the
 // event go with them, and the procedure's result is not wanted.
 int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* procedure, const char* userData) {
@@ -69,22 +61,29 @@ int evalFunction(ZmWorld* world, ZmObj* object, ZmEvent* event, const char* proc
   return zmScriptEvalFunction(world, 1, 1, procedure, object, event, "", userData, &result);
 }
 
-constexpr ZmMultiUserScript kMultiUserScript{.scriptEvalFunction = evalFunction};
-constexpr ZmMediaScript kMediaScript{.addTimeOutHandler = addMediaTimeOut,
-                                     .removeTimeOutHandler = zmRemoveTimeOutHandler};
-constexpr ZmLoadingScript kLoadingScript{.scriptEvalFile = evalFile};
-constexpr ZmVrmlScript kVrmlScript{
-    .scriptEvalStr = evalStr,
-    .addEventHandler = addEventHandler,
-    .addTimeOutHandler = addTimeOutHandler,
-};
-
 }  // namespace
 
 void zmInstallScriptHooks() {
-  coreScript.provide(kCoreScript);
-  multiUserScript.provide(kMultiUserScript);
-  vrmlScript.provide(kVrmlScript);
-  loadingScript.provide(kLoadingScript);
-  mediaScript.provide(kMediaScript);
+  static constexpr ZmCoreScript core{
+      .deleteAllEventHandler = zmDeleteAllEventHandler,
+      .deleteObjTimeOutHandler = zmDeleteObjTimeOutHandler,
+      .deleteAllTimeOutHandler = zmDeleteAllTimeOutHandler,
+      .scriptInit = zmScriptInit,
+      .scriptExit = ZmScriptExit,
+      .callEventHandler = zmCallEventHandler,
+  };
+  static constexpr ZmMultiUserScript multiUser{.scriptEvalFunction = evalFunction};
+  static constexpr ZmVrmlScript vrml{
+      .scriptEvalStr = evalStr,
+      .addEventHandler = addEventHandler,
+      .addTimeOutHandler = addTimeOutHandler,
+  };
+  static constexpr ZmLoadingScript loading{.scriptEvalFile = evalFile};
+  static constexpr ZmMediaScript media{.addTimeOutHandler = addMediaTimeOut,
+                                       .removeTimeOutHandler = zmRemoveTimeOutHandler};
+  coreScript.provide(core);
+  multiUserScript.provide(multiUser);
+  vrmlScript.provide(vrml);
+  loadingScript.provide(loading);
+  mediaScript.provide(media);
 }

@@ -1,5 +1,5 @@
-// shell/install.cpp -- the shell's hooks and the view input's actions; see
-// install.h.
+// shell/install.cpp -- the shell's service records and the view input's
+// actions; see install.h.
 #include "shell/install.h"
 
 #include "core/hooks.h"
@@ -23,8 +23,6 @@
 
 namespace {
 
-int disableNavigation() { return zmDisableNavigation(); }
-int enableNavigation() { return zmEnableNavigation(); }
 // An anchor of a world from the web never leads to a local world.
 int openAnchor(const char* url) {
   const ZmWorld* world = zmGetCurrentWorld();
@@ -43,42 +41,36 @@ void playAlert(const char* path) {
   if (const int voice = zmWaveOpen(path, 0); voice >= 0) zmWavePlay(voice);
 }
 
-// The shell's records for the layers below: the view input lets go of
-// deleted objects and draws its drag, chat text reaches the chat window, the
-// frame draws the labels, an object takes its labels along when it goes, and
-// a video freezes them while it plays.
-constexpr ZmCoreShell kCoreShell{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
-constexpr ZmScriptShell kScriptShell{
-    .wwwOpenUrl = zmWwwOpenUrl,
-    .wwwOpenFile = zmWwwOpenFile,
-    .getUserName = zmGetUserName,
-};
-constexpr ZmMultiUserShell kMultiUserShell{.chatDisplay = zmChatDisplay};
-constexpr ZmMediaShell kMediaShell{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
-constexpr ZmViewerShell kViewerShell{
-    .scouterDraw = zmScouterDraw,
-    .drawDragFeedback = zmDrawLine,
-    .readBookmark = [] { zmReadBookmark(); },
-    .saveBookmark = [] { zmSaveBookmark(); },
-    .getKeyStateTable = zmGetKeyStateTable,
-    .alert = zmAlert,
-};
-constexpr ZmViewInputActions kViewInputActions{
-    .disableNavigation = disableNavigation,
-    .enableNavigation = enableNavigation,
-    .navStartEventMove = zmNavStartEventMove,
-    .goToUrl = openAnchor,
-    .setToolbarButton = showNavigationButton,
-    .playAlertSound = playAlert,
-};
-
 }  // namespace
 
 void zmInstallShellHooks() {
-  coreShell.provide(kCoreShell);
-  viewerShell.provide(kViewerShell);
-  multiUserShell.provide(kMultiUserShell);
-  mediaShell.provide(kMediaShell);
-  scriptShell.provide(kScriptShell);
-  zmSetViewInputActions(kViewInputActions);
+  static constexpr ZmCoreShell core{.viewInputForgetObj = zmViewInputForgetObj, .deleteObjLabels = zmDeleteObjLabels};
+  static constexpr ZmViewerShell viewer{
+      .scouterDraw = zmScouterDraw,
+      .drawDragFeedback = zmDrawLine,
+      .readBookmark = [] { zmReadBookmark(); },
+      .saveBookmark = [] { zmSaveBookmark(); },
+      .getKeyStateTable = zmGetKeyStateTable,
+      .alert = zmAlert,
+  };
+  static constexpr ZmMultiUserShell multiUser{.chatDisplay = zmChatDisplay};
+  static constexpr ZmMediaShell media{.labelHideAll = zmLabelHideAll, .labelShowAll = zmLabelShowAll};
+  static constexpr ZmScriptShell script{
+      .wwwOpenUrl = zmWwwOpenUrl,
+      .wwwOpenFile = zmWwwOpenFile,
+      .getUserName = zmGetUserName,
+  };
+  coreShell.provide(core);
+  viewerShell.provide(viewer);
+  multiUserShell.provide(multiUser);
+  mediaShell.provide(media);
+  scriptShell.provide(script);
+  zmSetViewInputActions({
+      .disableNavigation = zmDisableNavigation,
+      .enableNavigation = zmEnableNavigation,
+      .navStartEventMove = zmNavStartEventMove,
+      .goToUrl = openAnchor,
+      .setToolbarButton = showNavigationButton,
+      .playAlertSound = playAlert,
+  });
 }

@@ -28,10 +28,6 @@ const ZmServiceState* const kServices[] = {
     &viewerShell,  &viewerMedia, &multiUserScript, &multiUserShell, &mediaShell,   &mediaScript, &scriptShell,
     &vrmlLoading,  &vrmlScript,  &vrmlMedia,       &vrmlViewer,     &writerLoading, &loadingScript};
 
-bool isNamed(std::string_view provider, std::initializer_list<std::string_view> providers) {
-  return std::find(providers.begin(), providers.end(), provider) != providers.end();
-}
-
 // Shown whatever the flags: without the module a movie, MIDI or the web
 // fails, and the reason belongs beside that.
 void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
@@ -41,7 +37,7 @@ void reportModuleNotLoaded(const char* text) { zmReportMessage("%s", text); }
 std::string zmListUnsetHooks(std::initializer_list<std::string_view> providers) {
   std::string unset;
   for (const ZmServiceState* service : kServices) {
-    if (!isNamed(service->provider(), providers)) continue;
+    if (std::ranges::find(providers, std::string_view(service->provider())) == providers.end()) continue;
     if (!service->provided())
       unset += std::string(service->provider()) + ": " + service->name() + "\n";
     else if (!service->complete())

@@ -12,34 +12,29 @@
 #include "viewer/transfer.h"
 #include "vrml/hooks.h"
 
-namespace {
-
-constexpr ZmCoreViewer kCoreViewer{
-    .destroyObjInViewer = zmDestroyObjInViewer,
-    .renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer,
-    .rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList,
-    .rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList,
-    .renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer,
-    .renderSetMaterial = zmRenderSetMaterial,
-    .initTexture = zmInitTexture,
-    .deleteTexture = zmDeleteTexture,
-    .renderSetCameraViewport = zmRenderSetCameraViewport,
-    .renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport,
-    .renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow,
-    .renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping,
-    .renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping,
-    .renderGetCameraViewport = zmRenderGetCameraViewport,
-    .renderGetCameraViewWindow = zmRenderGetCameraViewWindow,
-    .renderGetCameraNearClipping = zmRenderGetCameraNearClipping,
-    .renderGetCameraFarClipping = zmRenderGetCameraFarClipping,
-    .getSwitchObjNo = zmGetSwitchObjNo,
-    .getSwitchObjByNo = zmGetSwitchObjByNo,
-};
-constexpr ZmVrmlViewer kVrmlViewer{.navSetGravity = zmNavSetGravity};
-
-}  // namespace
-
 void zmInstallViewerHooks() {
-  coreViewer.provide(kCoreViewer);
-  vrmlViewer.provide(kVrmlViewer);
+  static constexpr ZmCoreViewer core{
+      .destroyObjInViewer = zmDestroyObjInViewer,
+      .renderDeleteBoundingBoxInViewer = zmRenderDeleteBoundingBoxInViewer,
+      .rwAddObjToTransferedObjList = zmRwAddObjToTransferedObjList,
+      .rwRemoveObjFromTransferedObjList = zmRwRemoveObjFromTransferedObjList,
+      .renderDestroyWorldInViewer = zmRenderDestroyWorldInViewer,
+      .renderSetMaterial = zmRenderSetMaterial,
+      .initTexture = zmInitTexture,
+      .deleteTexture = zmDeleteTexture,
+      .renderSetCameraViewport = zmRenderSetCameraViewport,
+      .renderGetActiveCameraViewport = zmRenderGetActiveCameraViewport,
+      .renderGetActiveCameraViewWindow = zmRenderGetActiveCameraViewWindow,
+      .renderGetActiveCameraNearClipping = zmRenderGetActiveCameraNearClipping,
+      .renderGetActiveCameraFarClipping = zmRenderGetActiveCameraFarClipping,
+      .renderGetCameraViewport = zmRenderGetCameraViewport,
+      .renderGetCameraViewWindow = zmRenderGetCameraViewWindow,
+      .renderGetCameraNearClipping = zmRenderGetCameraNearClipping,
+      .renderGetCameraFarClipping = zmRenderGetCameraFarClipping,
+      .getSwitchObjNo = zmGetSwitchObjNo,
+      .getSwitchObjByNo = zmGetSwitchObjByNo,
+  };
+  static constexpr ZmVrmlViewer vrml{.navSetGravity = zmNavSetGravity};
+  coreViewer.provide(core);
+  vrmlViewer.provide(vrml);
 }

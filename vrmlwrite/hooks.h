@@ -1,10 +1,6 @@
-// vrmlwrite/hooks.h -- the calls the VRML writer makes up into the layers
-// above it, beyond those it shares with the reader (vrml/hooks.h: the URL
-// text and the local file of an entry).
-//
-// Owns: the loading layer's record ZmWriterLoading, its default and the
-// service `writerLoading` the writer calls it through (core/service.h). It
-// does not own the function behind the record.
+// vrmlwrite/hooks.h -- the call the VRML writer makes up into loading
+// (core/service.h), beyond those it shares with the reader (vrml/hooks.h:
+// an entry's URL text and local file).
 #ifndef LUMENFOLD_VRMLWRITE_HOOKS_H
 #define LUMENFOLD_VRMLWRITE_HOOKS_H
 
@@ -16,10 +12,9 @@ struct ZmWriterLoading {
   // zmGetUrlNameOfWWW -- the URL of the object's extension 9 (inline) or 10
   // (anchor) in *url; 0, or -1 (reported, except for an object without that
   // extension). Default: the URL text (getUrl) of the extension's entry; -1
-  // when there is no entry or no text.
+  // without an entry or a text.
   int (*getUrlNameOfWWW)(ZmObj* object, int kind, const char** url);
 };
-
 inline constexpr ZmWriterLoading kWriterLoadingDefaults = {
     .getUrlNameOfWWW = [](ZmObj* object, int kind, const char** url) {
       auto* entry = reinterpret_cast<ZmUrlHash*>(zmGetObjExtension(object, kind));
