@@ -27,7 +27,7 @@ constexpr long kDecorBorder = 2, kDecorResizeHandles = 4, kDecorTitle = 8, kDeco
 
 // How long a placement waits for the manager to say what frame it will give
 // a window; it answers within a round trip or two.
-constexpr auto kFrameAnswerWait = std::chrono::milliseconds(250);
+constexpr auto kFrameAnswerWait = std::chrono::milliseconds(500);
 
 bool isEmpty(const RECT& sides) { return sides.left == 0 && sides.top == 0 && sides.right == 0 && sides.bottom == 0; }
 

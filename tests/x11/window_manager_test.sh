@@ -6,8 +6,8 @@
 # size asked through the manager resizes it and the view follows, and the
 # manager's maximise fills the room the program allows. Then a world with a
 # syntax error and the chat window: Messages opens below the main window and
-# Chat to its right, neither over the main window, and Messages is owned
-# (transient) by the main window.
+# Chat to its right, neither over the main window, also when the manager
+# frames them late, and Messages is owned (transient) by the main window.
 #   window_manager_test.sh PROGRAM WORLD.wrl
 set -u
 program="$1"
@@ -86,19 +86,10 @@ wmctrl -i -c "$window"
 poll 60 ended $pid || fail "the manager's close did not end the program"
 wait $pid || fail "status $?"
 
-# A world with an error, and the chat window: where they open.
+# A world with an error, and the chat window: where they open, with the
+# manager on time and with a manager that frames the first windows late (held
+# while the program starts: the placement must not leave its frames out).
 printf '#VRML V1.0 ascii\nSeparator { Cube { } Sphere { radius } }\n' >"$work/broken.wrl"
-"$program" --chat "$work/broken.wrl" >"$work/out" 2>&1 &
-pid=$!
-poll 60 found_window '^Lumenfold$' || fail "no main window"
-window=$found
-poll 60 found_window '^Messages$' || fail "no Messages window for the reader's error"
-messages=$found
-poll 60 found_window '^Chat$' || fail "no chat window"
-chat=$found
-poll 30 framed "$messages" && poll 30 framed "$chat" || fail "Messages and Chat are not framed"
-sleep 1  # let the manager settle the frames it placed
-import -window root "$work/placed.png"
 # outer WINDOW: left top right bottom with the manager's frame.
 outer() {
   local l r t b
@@ -106,19 +97,39 @@ outer() {
   read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   echo $((X - l)) $((Y - t)) $((X + WIDTH + r)) $((Y + HEIGHT + b))
 }
-read -r ml mt mr mb < <(outer "$window")
-for other in "$messages" "$chat"; do
-  read -r l t r b < <(outer "$other")
-  name=$(xdotool getwindowname "$other")
-  echo "$name at $l,$t-$r,$b beside the main window at $ml,$mt-$mr,$mb"
-  [ "$l" -ge 0 ] && [ "$t" -ge 0 ] && [ "$r" -le 1280 ] && [ "$b" -le 1024 ] || fail "$name is off the screen"
-  [ "$l" -ge "$mr" ] || [ "$t" -ge "$mb" ] || fail "$name covers the main window"
-done
-geometry "$messages"
-[ "$Y" -gt "$mb" ] || fail "Messages is not below the main window"
-geometry "$chat"
-[ "$X" -gt "$mr" ] || fail "Chat is not right of the main window"
-xprop -id "$messages" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$window")" ||
-  fail "Messages is not transient for the main window: $(xprop -id "$messages" WM_TRANSIENT_FOR)"
+check_placement() {
+  local held=$1
+  [ "$held" = held ] && kill -STOP $manager
+  "$program" --chat "$work/broken.wrl" >"$work/out" 2>&1 &
+  pid=$!
+  [ "$held" = held ] && { sleep 0.2; kill -CONT $manager; }
+  poll 60 found_window '^Lumenfold$' || fail "no main window"
+  window=$found
+  poll 60 found_window '^Messages$' || fail "no Messages window for the reader's error"
+  messages=$found
+  poll 60 found_window '^Chat$' || fail "no chat window"
+  chat=$found
+  poll 30 framed "$messages" && poll 30 framed "$chat" || fail "Messages and Chat are not framed"
+  sleep 1  # let the manager settle the frames it placed
+  import -window root "$work/placed-$held.png"
+  read -r ml mt mr mb < <(outer "$window")
+  for other in "$messages" "$chat"; do
+    read -r l t r b < <(outer "$other")
+    name=$(xdotool getwindowname "$other")
+    echo "$held: $name at $l,$t-$r,$b beside the main window at $ml,$mt-$mr,$mb"
+    [ "$l" -ge 0 ] && [ "$t" -ge 0 ] && [ "$r" -le 1280 ] && [ "$b" -le 1024 ] || fail "$name is off the screen"
+    [ "$l" -ge "$mr" ] || [ "$t" -ge "$mb" ] || fail "$held: $name covers the main window"
+  done
+  geometry "$messages"
+  [ "$Y" -gt "$mb" ] || fail "Messages is not below the main window"
+  geometry "$chat"
+  [ "$X" -gt "$mr" ] || fail "Chat is not right of the main window"
+  xprop -id "$messages" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$window")" ||
+    fail "Messages is not transient for the main window: $(xprop -id "$messages" WM_TRANSIENT_FOR)"
+  kill $pid && wait $pid
+  pid=
+}
+check_placement on-time
+check_placement held
 keep_shots
 echo "passed"
