@@ -5,20 +5,17 @@
 #include <cstring>
 
 #include "engine/error.h"
+#include "engine/poolrecords.h"
 
 namespace {
 
-// The pool module: the reported state and the test's failure countdown.
-struct PoolModule {
-  RwPoolState state = {};
-  intptr_t allocationsLeft = -1;  // negative: never fail
-};
-PoolModule pools;
+// The pools' own state and the geometry modules' pools.
+RwPoolRecords poolRecords;
 
 bool allocationAllowed() {
-  if (pools.allocationsLeft < 0) return true;
-  if (pools.allocationsLeft == 0) return false;
-  --pools.allocationsLeft;
+  if (poolRecords.allocator.allocationsLeft < 0) return true;
+  if (poolRecords.allocator.allocationsLeft == 0) return false;
+  --poolRecords.allocator.allocationsLeft;
   return true;
 }
 
@@ -33,7 +30,7 @@ void writeLink(void* at, const void* link) { std::memcpy(at, &link, sizeof link)
 
 unsigned char* takePage() {
   auto* page = static_cast<unsigned char*>(RwEngineAlloc(rwPoolPageBytes));
-  if (page) ++pools.state.pagesAllocated;
+  if (page) ++poolRecords.allocator.state.pagesAllocated;
   return page;
 }
 
@@ -63,7 +60,9 @@ void freePageList(unsigned char* page) {
 
 }  // namespace
 
-const RwPoolState& RwGetPoolState() { return pools.state; }
+RwPoolRecords& rwPoolRecords() { return poolRecords; }
+
+const RwPoolState& RwGetPoolState() { return poolRecords.allocator.state; }
 
 RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
   if (recordSize < 1 || recordSize > static_cast<intptr_t>(rwPoolPageRecordBytes)) return nullptr;
@@ -74,13 +73,13 @@ RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
                          ? rwPoolSmallestRecord
                          : static_cast<size_t>(recordSize);
   pool->recordsPerPage = rwPoolPageRecordBytes / pool->recordSize;
-  if (pools.state.tail) {
-    pools.state.tail->next = pool;
+  if (poolRecords.allocator.state.tail) {
+    poolRecords.allocator.state.tail->next = pool;
   } else {
-    pools.state.head = pool;
+    poolRecords.allocator.state.head = pool;
   }
-  pools.state.tail = pool;
-  ++pools.state.poolCount;
+  poolRecords.allocator.state.tail = pool;
+  ++poolRecords.allocator.state.poolCount;
   return pool;
 }
 
@@ -109,14 +108,14 @@ void RwFreeRecord(RwPool* pool, void* record) {
 void RwDestroyPool(RwPool*) {}
 
 int RwFreeAllPools() {
-  RwPool* pool = pools.state.head;
+  RwPool* pool = poolRecords.allocator.state.head;
   while (pool) {
     RwPool* next = pool->next;
     freePageList(pool->pages);
     RwEngineFree(pool);
     pool = next;
   }
-  pools.state = {};
+  poolRecords.allocator.state = {};
   return 0;
 }
 
@@ -132,4 +131,4 @@ void* RwEngineRealloc(void* block, size_t bytes) {
 
 void RwEngineFree(void* block) { std::free(block); }
 
-void RwFailAllocationsAfter(intptr_t count) { pools.allocationsLeft = count; }
+void RwFailAllocationsAfter(intptr_t count) { poolRecords.allocator.allocationsLeft = count; }
