@@ -27,7 +27,7 @@ struct ModellingState {
   RwParseContext* first;  // the base context, serving direct calls
   RwParseContext* last;   // the current context
 };
-ModellingState state = {};
+ModellingState modelling = {};
 
 int fail(int number) {
   RwSetError(number);
@@ -105,7 +105,7 @@ void removeDefinition(RwParseContext* context, RwCreationContext* definition) {
   popJointsTo(definition->savedJointDepth);
   popMaterialsTo(definition->savedMaterialDepth);
   unlinkDefinition(context, definition);
-  RwFreeRecord(state.definitions, definition);
+  RwFreeRecord(modelling.definitions, definition);
 }
 
 void discardDefinitions(RwParseContext* context) {
@@ -148,7 +148,7 @@ bool pushFrames(RwCreationContext* definition, bool fresh) {
 
 RwCreationContext* beginDefinition(RwParseContext* context) {
   bool fresh = !context->modelling && !context->lastDefinition;
-  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(state.definitions));
+  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(modelling.definitions));
   if (!definition) return nullptr;
   *definition = {};
   definition->savedCTMDepth = RwCTMDepth();
@@ -245,7 +245,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
     RwDestroyClump(clump);
     return nullptr;
   }
-  if (context != state.first && !forPrototype) replaceResult(context, clump);
+  if (context != modelling.first && !forPrototype) replaceResult(context, clump);
   return clump;
 }
 
@@ -254,7 +254,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
 void freePrototype(RwPrototype* prototype) {
   if (prototype->clump) RwDestroyClump(prototype->clump);
   RwEngineFree(prototype->name);
-  RwFreeRecord(state.prototypes, prototype);
+  RwFreeRecord(modelling.prototypes, prototype);
 }
 
 void freePrototypes(RwParseContext* context) {
@@ -306,7 +306,7 @@ void restoreModel(RwParseContext* context) {
 }
 
 RwParseContext* makeContext() {
-  auto* context = static_cast<RwParseContext*>(RwAllocRecord(state.parseContexts));
+  auto* context = static_cast<RwParseContext*>(RwAllocRecord(modelling.parseContexts));
   if (!context) return nullptr;
   *context = {};
   context->savedCTMDepth = context->savedJointDepth = context->savedMaterialDepth = -1;
@@ -314,16 +314,16 @@ RwParseContext* makeContext() {
   context->openingJointDepth = RwJointDepth();
   context->openingMaterialDepth = RwCurrentMaterialDepth();
   saveSettings(context, 0);
-  context->previous = state.last;
-  if (state.last) state.last->next = context;
-  if (!state.first) state.first = context;
-  state.last = context;
+  context->previous = modelling.last;
+  if (modelling.last) modelling.last->next = context;
+  if (!modelling.first) modelling.first = context;
+  modelling.last = context;
   return context;
 }
 
 void unlinkContext(RwParseContext* context) {
-  (context->previous ? context->previous->next : state.first) = context->next;
-  (context->next ? context->next->previous : state.last) = context->previous;
+  (context->previous ? context->previous->next : modelling.first) = context->next;
+  (context->next ? context->next->previous : modelling.last) = context->previous;
 }
 
 // Puts back everything the context changed; its result stays.
@@ -341,28 +341,28 @@ void cleanUpContext(RwParseContext* context) {
 // ---- module
 
 int RwOpenModellingModule() {
-  state = {};
-  state.parseContexts = RwCreatePool("parsecontextlist", sizeof(RwParseContext));
-  state.definitions = RwCreatePool("creationcontextlist", sizeof(RwCreationContext));
-  state.prototypes = RwCreatePool("prototypenodelist", sizeof(RwPrototype));
-  if (!state.parseContexts || !state.definitions || !state.prototypes) return fail(rwErrOutOfMemory);
-  state.joints = RwCreateMatrixStack(jointStackCapacity);
-  return state.joints && makeContext() ? 1 : 0;
+  modelling = {};
+  modelling.parseContexts = RwCreatePool("parsecontextlist", sizeof(RwParseContext));
+  modelling.definitions = RwCreatePool("creationcontextlist", sizeof(RwCreationContext));
+  modelling.prototypes = RwCreatePool("prototypenodelist", sizeof(RwPrototype));
+  if (!modelling.parseContexts || !modelling.definitions || !modelling.prototypes) return fail(rwErrOutOfMemory);
+  modelling.joints = RwCreateMatrixStack(jointStackCapacity);
+  return modelling.joints && makeContext() ? 1 : 0;
 }
 
 int RwCloseModellingModule() {
-  while (state.last) {
-    RwParseContext* context = state.last;
+  while (modelling.last) {
+    RwParseContext* context = modelling.last;
     cleanUpContext(context);
     if (context->result) RwDestroyClump(context->result);
     unlinkContext(context);
-    RwFreeRecord(state.parseContexts, context);
+    RwFreeRecord(modelling.parseContexts, context);
   }
-  if (state.joints) RwDestroyMatrixStack(state.joints);
-  RwDestroyPool(state.parseContexts);
-  RwDestroyPool(state.definitions);
-  RwDestroyPool(state.prototypes);
-  state = {};
+  if (modelling.joints) RwDestroyMatrixStack(modelling.joints);
+  RwDestroyPool(modelling.parseContexts);
+  RwDestroyPool(modelling.definitions);
+  RwDestroyPool(modelling.prototypes);
+  modelling = {};
   RwSetModelBuilding(0);
   return 1;
 }
@@ -370,7 +370,7 @@ int RwCloseModellingModule() {
 // ---- brackets
 
 int RwModelBegin() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   if (context->modelling || context->lastDefinition) return fail(rwErrModelling);
   context->savedCTMDepth = RwCTMDepth();
@@ -389,7 +389,7 @@ int RwModelBegin() {
 }
 
 int RwModelEnd() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context || !context->modelling) return fail(rwErrNotModelling);
   bool open = context->lastDefinition || context->prototype;
   discardDefinitions(context);
@@ -399,7 +399,7 @@ int RwModelEnd() {
 }
 
 int RwClumpBegin() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   RwSetModelBuilding(1);
   if (beginDefinition(context)) return 1;
@@ -408,7 +408,7 @@ int RwClumpBegin() {
 }
 
 RwClump* RwClumpEnd(RwClump** out) {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context) return failWith<RwClump>(rwErrNotModelling);
   RwClump* clump = endDefinition(context, false);
   if (out) *out = clump;
@@ -429,10 +429,10 @@ int RwSetGeometrySampling(intptr_t sampling) {
   return RwSetMaterialGeometrySampling(RwWritableCurrentMaterial(), sampling) ? 1 : 0;
 }
 
-RwMatrix* RwJointMatrix() { return RwMatrixStackTop(state.joints); }
-RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(state.joints); }
-RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(state.joints); }
-intptr_t RwJointDepth() { return state.joints ? RwMatrixStackDepth(state.joints) : -1; }
+RwMatrix* RwJointMatrix() { return RwMatrixStackTop(modelling.joints); }
+RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(modelling.joints); }
+RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(modelling.joints); }
+intptr_t RwJointDepth() { return modelling.joints ? RwMatrixStackDepth(modelling.joints) : -1; }
 
 int RwRotateJoint(float x, float y, float z, float angle) {
   return RwRotateMatrix(RwJointMatrix(), x, y, z, angle, RwPreConcat) ? 1 : 0;
@@ -441,14 +441,14 @@ int RwRotateJoint(float x, float y, float z, float angle) {
 // ---- prototypes
 
 int RwProtoBegin(const char* name) {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (context->lastDefinition) return fail(rwErrScriptClumpState);
-  auto* prototype = static_cast<RwPrototype*>(RwAllocRecord(state.prototypes));
+  auto* prototype = static_cast<RwPrototype*>(RwAllocRecord(modelling.prototypes));
   if (!prototype) return 0;
   *prototype = {copyName(name), nullptr, context->prototypes};
   if (!prototype->name) {
-    RwFreeRecord(state.prototypes, prototype);
+    RwFreeRecord(modelling.prototypes, prototype);
     return fail(rwErrOutOfMemory);
   }
   context->prototypes = prototype;
@@ -462,7 +462,7 @@ int RwProtoBegin(const char* name) {
 }
 
 int RwProtoEnd() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (!context->prototype || !context->lastDefinition) return fail(rwErrNotModelling);
   // A clump opened inside the prototype and still open: its clumpend is due.
@@ -480,7 +480,7 @@ int RwProtoEnd() {
 }
 
 int RwProtoInstance(const char* name, int takeMaterial) {
-  RwParseContext* context = state.last;
+  RwParseContext* context = modelling.last;
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   RwPrototype* prototype = findPrototype(context, name);
   if (!prototype) return fail(rwErrPrototypeName);
@@ -496,9 +496,9 @@ int RwProtoInstance(const char* name, int takeMaterial) {
 
 // ---- for the primitives and the readers
 
-RwParseContext* RwCurrentParseContext() { return state.last; }
+RwParseContext* RwCurrentParseContext() { return modelling.last; }
 
-RwCreationContext* RwCurrentClumpDefinition() { return state.last ? state.last->lastDefinition : nullptr; }
+RwCreationContext* RwCurrentClumpDefinition() { return modelling.last ? modelling.last->lastDefinition : nullptr; }
 
 RwClump* RwCurrentDefinitionClump() {
   RwCreationContext* definition = RwCurrentClumpDefinition();
@@ -506,7 +506,7 @@ RwClump* RwCurrentDefinitionClump() {
 }
 
 int RwIsAnyClumpDefinitionOpen() {
-  for (RwParseContext* context = state.first; context; context = context->next) {
+  for (RwParseContext* context = modelling.first; context; context = context->next) {
     if (context->lastDefinition) return 1;
   }
   return 0;
@@ -536,20 +536,20 @@ RwParseContext* RwBeginParseContext() {
 }
 
 RwClump* RwEndParseContext(RwParseContext* context, int keepResult) {
-  if (!context || context != state.last || context == state.first) {
+  if (!context || context != modelling.last || context == modelling.first) {
     return failWith<RwClump>(rwErrNotModelling);
   }
   cleanUpContext(context);
   RwClump* result = context->result;
   if (result && !keepResult) RwDestroyClump(result);
   unlinkContext(context);
-  RwFreeRecord(state.parseContexts, context);
+  RwFreeRecord(modelling.parseContexts, context);
   endBuildingWhenIdle();
   return keepResult ? result : nullptr;
 }
 
 intptr_t RwScriptNestingDepth() {
   intptr_t depth = 0;
-  for (RwParseContext* context = state.first; context && context->next; context = context->next) ++depth;
+  for (RwParseContext* context = modelling.first; context && context->next; context = context->next) ++depth;
   return depth;
 }
