@@ -28,6 +28,7 @@ uint8_t nearestIndex(int red, int green, int blue) {
 // Rows 0..23 darken the linearised palette colour toward black; rows 24..31
 // lighten it toward white.
 void buildShadeTable8() {
+  uint8_t* const shade = rwDeviceState().shadeTables.shade;
   const uint8_t* linear = RwGammaTable();
   const RwPalette& palette = RwGetPalette();
   for (int level = 0; level < shadeLevels; ++level) {
@@ -45,7 +46,7 @@ void buildShadeTable8() {
           shaded[c] = std::min((colour[c] * keep + add) & ~255, 65535) / 256;
         }
       }
-      rwDeviceState().shadeTables.shade[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
+      shade[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
     }
   }
 }
@@ -53,6 +54,7 @@ void buildShadeTable8() {
 // Row 4h + s holds the 32 colours of hue h/36 and saturation (s + 1)/4,
 // odd rows in reverse order; row 144 is the grey ramp.
 void buildRampTable() {
+  uint8_t* const ramp = rwDeviceState().shadeTables.ramp;
   for (int row = 0; row < rampRows; ++row) {
     const bool grey = row == rampRows - 1;
     const float hue = grey ? 0.0f : static_cast<float>(row / 4) / 36.0f;
@@ -66,7 +68,7 @@ void buildRampTable() {
         const int k = i - 24;
         RwHsvToRgb(hue, saturation * (1.0f - static_cast<float>(k) / 8.0f), 0.8f + 0.025f * static_cast<float>(k), rgb);
       }
-      rwDeviceState().shadeTables.ramp[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
+      ramp[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
     }
   }
 }
@@ -74,11 +76,12 @@ void buildRampTable() {
 // Level n below 24 scales the channel by n / 23; from 24 it moves toward 31.
 // Never 0 (the transparent texel) and never 31.
 void buildShadeTable16() {
+  uint8_t* const shade = rwDeviceState().shadeTables.shade;
   for (int level = 0; level < shadeLevels; ++level) {
     for (int c = 0; c < 32; ++c) {
       int value = level < 24 ? (2 * c * level + 23) / 46 : c + (level - 24) * (31 - c) / 7;
       value = value < 1 ? 1 : (value > 30 ? 30 : value);
-      rwDeviceState().shadeTables.shade[level * 32 + c] = static_cast<uint8_t>(value);
+      shade[level * 32 + c] = static_cast<uint8_t>(value);
     }
   }
 }
