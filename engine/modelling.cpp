@@ -11,23 +11,17 @@
 #include "engine/path.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/shapereaderstate.h"
 
 namespace {
+
+// The modelling contexts, the shape path and the last script read (engine/shapereaderstate.h).
+RwShapeReaderState shapeReader;
 
 constexpr intptr_t jointStackCapacity = 8;
 constexpr intptr_t firstPartCapacity = 8;
 constexpr intptr_t partZeroVertexRoom = 256;
 constexpr intptr_t partZeroPolygonRoom = 8;
-
-struct ModellingState {
-  RwPool* parseContexts;
-  RwPool* definitions;
-  RwPool* prototypes;
-  RwMatrixStack* joints;
-  RwParseContext* first;  // the base context, serving direct calls
-  RwParseContext* last;   // the current context
-};
-ModellingState modelling = {};
 
 int fail(int number) {
   RwSetError(number);
@@ -105,7 +99,7 @@ void removeDefinition(RwParseContext* context, RwCreationContext* definition) {
   popJointsTo(definition->savedJointDepth);
   popMaterialsTo(definition->savedMaterialDepth);
   unlinkDefinition(context, definition);
-  RwFreeRecord(modelling.definitions, definition);
+  RwFreeRecord(shapeReader.modelling.definitions, definition);
 }
 
 void discardDefinitions(RwParseContext* context) {
@@ -148,7 +142,7 @@ bool pushFrames(RwCreationContext* definition, bool fresh) {
 
 RwCreationContext* beginDefinition(RwParseContext* context) {
   bool fresh = !context->modelling && !context->lastDefinition;
-  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(modelling.definitions));
+  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(shapeReader.modelling.definitions));
   if (!definition) return nullptr;
   *definition = {};
   definition->savedCTMDepth = RwCTMDepth();
@@ -245,7 +239,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
     RwDestroyClump(clump);
     return nullptr;
   }
-  if (context != modelling.first && !forPrototype) replaceResult(context, clump);
+  if (context != shapeReader.modelling.first && !forPrototype) replaceResult(context, clump);
   return clump;
 }
 
@@ -254,7 +248,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
 void freePrototype(RwPrototype* prototype) {
   if (prototype->clump) RwDestroyClump(prototype->clump);
   RwEngineFree(prototype->name);
-  RwFreeRecord(modelling.prototypes, prototype);
+  RwFreeRecord(shapeReader.modelling.prototypes, prototype);
 }
 
 void freePrototypes(RwParseContext* context) {
@@ -306,6 +300,7 @@ void restoreModel(RwParseContext* context) {
 }
 
 RwParseContext* makeContext() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   auto* context = static_cast<RwParseContext*>(RwAllocRecord(modelling.parseContexts));
   if (!context) return nullptr;
   *context = {};
@@ -322,6 +317,7 @@ RwParseContext* makeContext() {
 }
 
 void unlinkContext(RwParseContext* context) {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   (context->previous ? context->previous->next : modelling.first) = context->next;
   (context->next ? context->next->previous : modelling.last) = context->previous;
 }
@@ -341,6 +337,7 @@ void cleanUpContext(RwParseContext* context) {
 // ---- module
 
 int RwOpenModellingModule() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   modelling = {};
   modelling.parseContexts = RwCreatePool("parsecontextlist", sizeof(RwParseContext));
   modelling.definitions = RwCreatePool("creationcontextlist", sizeof(RwCreationContext));
@@ -351,6 +348,7 @@ int RwOpenModellingModule() {
 }
 
 int RwCloseModellingModule() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   while (modelling.last) {
     RwParseContext* context = modelling.last;
     cleanUpContext(context);
@@ -370,7 +368,7 @@ int RwCloseModellingModule() {
 // ---- brackets
 
 int RwModelBegin() {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   if (context->modelling || context->lastDefinition) return fail(rwErrModelling);
   context->savedCTMDepth = RwCTMDepth();
@@ -389,7 +387,7 @@ int RwModelBegin() {
 }
 
 int RwModelEnd() {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context || !context->modelling) return fail(rwErrNotModelling);
   bool open = context->lastDefinition || context->prototype;
   discardDefinitions(context);
@@ -399,7 +397,7 @@ int RwModelEnd() {
 }
 
 int RwClumpBegin() {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   RwSetModelBuilding(1);
   if (beginDefinition(context)) return 1;
@@ -408,7 +406,7 @@ int RwClumpBegin() {
 }
 
 RwClump* RwClumpEnd(RwClump** out) {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return failWith<RwClump>(rwErrNotModelling);
   RwClump* clump = endDefinition(context, false);
   if (out) *out = clump;
@@ -429,10 +427,13 @@ int RwSetGeometrySampling(intptr_t sampling) {
   return RwSetMaterialGeometrySampling(RwWritableCurrentMaterial(), sampling) ? 1 : 0;
 }
 
-RwMatrix* RwJointMatrix() { return RwMatrixStackTop(modelling.joints); }
-RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(modelling.joints); }
-RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(modelling.joints); }
-intptr_t RwJointDepth() { return modelling.joints ? RwMatrixStackDepth(modelling.joints) : -1; }
+RwMatrix* RwJointMatrix() { return RwMatrixStackTop(shapeReader.modelling.joints); }
+RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(shapeReader.modelling.joints); }
+RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(shapeReader.modelling.joints); }
+intptr_t RwJointDepth() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  return modelling.joints ? RwMatrixStackDepth(modelling.joints) : -1;
+}
 
 int RwRotateJoint(float x, float y, float z, float angle) {
   return RwRotateMatrix(RwJointMatrix(), x, y, z, angle, RwPreConcat) ? 1 : 0;
@@ -441,6 +442,7 @@ int RwRotateJoint(float x, float y, float z, float angle) {
 // ---- prototypes
 
 int RwProtoBegin(const char* name) {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   RwParseContext* context = modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (context->lastDefinition) return fail(rwErrScriptClumpState);
@@ -462,7 +464,7 @@ int RwProtoBegin(const char* name) {
 }
 
 int RwProtoEnd() {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (!context->prototype || !context->lastDefinition) return fail(rwErrNotModelling);
   // A clump opened inside the prototype and still open: its clumpend is due.
@@ -480,7 +482,7 @@ int RwProtoEnd() {
 }
 
 int RwProtoInstance(const char* name, int takeMaterial) {
-  RwParseContext* context = modelling.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   RwPrototype* prototype = findPrototype(context, name);
   if (!prototype) return fail(rwErrPrototypeName);
@@ -496,9 +498,12 @@ int RwProtoInstance(const char* name, int takeMaterial) {
 
 // ---- for the primitives and the readers
 
-RwParseContext* RwCurrentParseContext() { return modelling.last; }
+RwParseContext* RwCurrentParseContext() { return shapeReader.modelling.last; }
 
-RwCreationContext* RwCurrentClumpDefinition() { return modelling.last ? modelling.last->lastDefinition : nullptr; }
+RwCreationContext* RwCurrentClumpDefinition() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  return modelling.last ? modelling.last->lastDefinition : nullptr;
+}
 
 RwClump* RwCurrentDefinitionClump() {
   RwCreationContext* definition = RwCurrentClumpDefinition();
@@ -506,6 +511,7 @@ RwClump* RwCurrentDefinitionClump() {
 }
 
 int RwIsAnyClumpDefinitionOpen() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   for (RwParseContext* context = modelling.first; context; context = context->next) {
     if (context->lastDefinition) return 1;
   }
@@ -536,6 +542,7 @@ RwParseContext* RwBeginParseContext() {
 }
 
 RwClump* RwEndParseContext(RwParseContext* context, int keepResult) {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   if (!context || context != modelling.last || context == modelling.first) {
     return failWith<RwClump>(rwErrNotModelling);
   }
@@ -549,7 +556,10 @@ RwClump* RwEndParseContext(RwParseContext* context, int keepResult) {
 }
 
 intptr_t RwScriptNestingDepth() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   intptr_t depth = 0;
   for (RwParseContext* context = modelling.first; context && context->next; context = context->next) ++depth;
   return depth;
 }
+
+RwShapeReaderState& rwShapeReaderState() { return shapeReader; }
