@@ -247,9 +247,8 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
   const intptr_t width = camera->viewport[2];
   const intptr_t height = camera->viewport[3];
   installed.viewportRows.resize(static_cast<size_t>(std::max<intptr_t>(height, 1)));
-  for (intptr_t row = 0; row < height; ++row) {
-    installed.viewportRows[row] = image.rowTable[y + row] + x * bytesPerPixel();
-  }
+  const intptr_t leftByte = x * bytesPerPixel();
+  for (intptr_t row = 0; row < height; ++row) installed.viewportRows[row] = image.rowTable[y + row] + leftByte;
   rwRasterTarget.rowTable = installed.viewportRows.data();
   rwRasterTarget.stride = image.stride;
   const RwDepthBuffer& depth = RwGetDepthBuffer();
