@@ -3,9 +3,10 @@
 //
 // Owns the one record that holds the four modules' pools, live lists and
 // stacks. They form one chain of ownership -- a material holds a texture, a
-// texture its rasters, a dictionary its textures -- and they are opened one
-// after the other by the library open and closed in the reverse order by its
-// close. The record is defined in texture.cpp.
+// texture its rasters, a dictionary its textures. The library open opens
+// materials, rasters, then textures (which open the dictionaries), and its
+// close closes them in the reverse order. The record is defined in
+// texture.cpp.
 //
 // Which module writes which member:
 //   materials     material.cpp   the material records and the current-material stack

@@ -5,9 +5,10 @@
 // recording device's callbacks, the software renderers installed for the
 // device's depth with their shade tables and depth buffer, the display
 // devices' state, the optional WinG library, and the palette with its gamma
-// tables. The device open sets them up together (the display device installs
-// the renderers, which build the shade tables from the palette and grow the
-// depth buffer to the camera images) and the device close clears them.
+// tables. They live and die with the open device: the device open installs
+// the renderers for its depth, which build the gamma and shade tables from
+// the palette; camera images grow the depth buffer; closing the renderers
+// frees the tables, the nearest-colour tree and the buffer.
 // The record is defined in palette.cpp.
 //
 // Which module writes which member:
