@@ -6,7 +6,9 @@
 // the pick window with its best hit. The chain is built for each clump that
 // is rendered or picked, and the collectors are reset right before the chain
 // is driven: their callbacks take no context, so the pass's state lives here.
-// The record is defined in clip.cpp.
+// So does the save area of the clump's world matrix, which a render aligns
+// for the pass and restores before the next clump. The record is defined in
+// clip.cpp.
 //
 // Which module writes which member:
 //   clip       clip.cpp    the stage after each of the x, y and z stages, and the final one
