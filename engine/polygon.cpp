@@ -18,7 +18,10 @@
 
 namespace {
 
-RwPoolRecords::Polygons& polygons() { return rwPoolRecords().polygons; }
+// The geometry modules' pools (engine/poolrecords.h).
+RwPoolRecords poolRecords;
+
+RwPoolRecords::Polygons& polygons() { return poolRecords.polygons; }
 
 constexpr RwFixed untouchedTextureCoordinate = 32512;  // 0x7F00
 constexpr uint32_t firstPolygonListCapacity = 6;
@@ -773,3 +776,5 @@ int RwFinishClumpModel(RwClump* clump) {
   rwClumpLinks.sorting().geometryChangedInBulk(clump);
   return 1;
 }
+
+RwPoolRecords& rwPoolRecords() { return poolRecords; }

@@ -5,17 +5,20 @@
 #include <cstring>
 
 #include "engine/error.h"
-#include "engine/poolrecords.h"
 
 namespace {
 
-// The pools' own state and the geometry modules' pools.
-RwPoolRecords poolRecords;
+// The pool module: the reported state and the test's failure countdown.
+struct PoolModule {
+  RwPoolState state = {};
+  intptr_t allocationsLeft = -1;  // negative: never fail
+};
+PoolModule pools;
 
 bool allocationAllowed() {
-  if (poolRecords.allocator.allocationsLeft < 0) return true;
-  if (poolRecords.allocator.allocationsLeft == 0) return false;
-  --poolRecords.allocator.allocationsLeft;
+  if (pools.allocationsLeft < 0) return true;
+  if (pools.allocationsLeft == 0) return false;
+  --pools.allocationsLeft;
   return true;
 }
 
@@ -30,7 +33,7 @@ void writeLink(void* at, const void* link) { std::memcpy(at, &link, sizeof link)
 
 unsigned char* takePage() {
   auto* page = static_cast<unsigned char*>(RwEngineAlloc(rwPoolPageBytes));
-  if (page) ++poolRecords.allocator.state.pagesAllocated;
+  if (page) ++pools.state.pagesAllocated;
   return page;
 }
 
@@ -60,9 +63,7 @@ void freePageList(unsigned char* page) {
 
 }  // namespace
 
-RwPoolRecords& rwPoolRecords() { return poolRecords; }
-
-const RwPoolState& RwGetPoolState() { return poolRecords.allocator.state; }
+const RwPoolState& RwGetPoolState() { return pools.state; }
 
 RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
   if (recordSize < 1 || recordSize > static_cast<intptr_t>(rwPoolPageRecordBytes)) return nullptr;
@@ -73,13 +74,13 @@ RwPool* RwCreatePool(const char* name, intptr_t recordSize) {
                          ? rwPoolSmallestRecord
                          : static_cast<size_t>(recordSize);
   pool->recordsPerPage = rwPoolPageRecordBytes / pool->recordSize;
-  if (poolRecords.allocator.state.tail) {
-    poolRecords.allocator.state.tail->next = pool;
+  if (pools.state.tail) {
+    pools.state.tail->next = pool;
   } else {
-    poolRecords.allocator.state.head = pool;
+    pools.state.head = pool;
   }
-  poolRecords.allocator.state.tail = pool;
-  ++poolRecords.allocator.state.poolCount;
+  pools.state.tail = pool;
+  ++pools.state.poolCount;
   return pool;
 }
 
@@ -108,14 +109,14 @@ void RwFreeRecord(RwPool* pool, void* record) {
 void RwDestroyPool(RwPool*) {}
 
 int RwFreeAllPools() {
-  RwPool* pool = poolRecords.allocator.state.head;
+  RwPool* pool = pools.state.head;
   while (pool) {
     RwPool* next = pool->next;
     freePageList(pool->pages);
     RwEngineFree(pool);
     pool = next;
   }
-  poolRecords.allocator.state = {};
+  pools.state = {};
   return 0;
 }
 
@@ -131,4 +132,4 @@ void* RwEngineRealloc(void* block, size_t bytes) {
 
 void RwEngineFree(void* block) { std::free(block); }
 
-void RwFailAllocationsAfter(intptr_t count) { poolRecords.allocator.allocationsLeft = count; }
+void RwFailAllocationsAfter(intptr_t count) { pools.allocationsLeft = count; }

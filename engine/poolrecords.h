@@ -1,22 +1,23 @@
 // engine/poolrecords.h -- the record pools of the engine's geometry (private
 // to engine/).
 //
-// Owns the one record that holds the pool allocator's own state and the pool
-// handles of the modules whose whole state is their pools: clumps, polygons,
-// the depth sort's nodes, damaged rectangles and user draws. The pools are
-// made through the pool module and sit on its pool list, each created by its
-// module's open and destroyed by its close; RwFreeAllPools releases their
-// pages at the library close. The record is defined in pool.cpp.
+// Owns the one record that holds the pool handles of the modules whose whole
+// state is their pools: clumps, polygons, the depth sort's nodes, damaged
+// rectangles and user draws. Each pool is made through the pool module and
+// sits on its pool list, created by its module's open and destroyed by its
+// close; RwFreeAllPools releases their pages at the library close. The
+// record is defined in polygon.cpp, where every added vertex reads the
+// model-building switch.
 //
 // Which module writes which member:
-//   allocator     pool.cpp       the pool list and the test's failure countdown
 //   clumps        clump.cpp
 //   polygons      polygon.cpp    and the model-building switch
 //   depthSort     depthsort.cpp
 //   damagedRects  damage.cpp
 //   userDraws     userdraw.cpp
-// It does not own the pools of the modules that keep object lists (cameras,
-// lights, materials, scenes, rasters, matrices): those sit with their lists.
+// It does not own the pool module's own state (engine/pool.cpp) nor the pools
+// of the modules that keep object lists (cameras, lights, materials, scenes,
+// rasters, matrices): those sit with their lists.
 #ifndef LUMENFOLD_ENGINE_POOLRECORDS_H
 #define LUMENFOLD_ENGINE_POOLRECORDS_H
 
@@ -25,11 +26,6 @@
 #include "engine/pool.h"
 
 struct RwPoolRecords {
-  struct Allocator {
-    RwPoolState state = {};
-    intptr_t allocationsLeft = -1;  // negative: never fail
-  } allocator;
-
   RwPool* clumps = nullptr;  // "clumplist"
 
   struct Polygons {

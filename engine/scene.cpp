@@ -18,9 +18,6 @@
 
 namespace {
 
-// The scenes, their trees, the cameras and the lights (engine/scenerecords.h).
-RwSceneRecords sceneRecords;
-
 constexpr intptr_t firstLightingCount = 999999;
 
 // ---- drawing order
@@ -226,7 +223,7 @@ bool moveBranch(RwScene* scene, RwClump* clump) {
 }
 
 void unlinkScene(RwScene* scene) {
-  for (RwScene** link = &sceneRecords.scenes.live; *link; link = &(*link)->nextScene) {
+  for (RwScene** link = &rwSceneRecords().scenes.live; *link; link = &(*link)->nextScene) {
     if (*link == scene) {
       *link = scene->nextScene;
       return;
@@ -253,7 +250,7 @@ void destroyScene(RwScene* scene) {
   for (RwClump* clump : roots) RwDestroyClump(clump);
   RwEngineFree(scene->nodeArray);
   unlinkScene(scene);
-  RwFreeRecord(sceneRecords.scenes.pool, scene);
+  RwFreeRecord(rwSceneRecords().scenes.pool, scene);
 }
 
 // ---- the clump links
@@ -263,7 +260,7 @@ RwSceneNode* liveLeaf(RwClump* clump) {
   return clump->sceneLeaf;
 }
 
-int enterDefaultScene(RwClump* clump) { return moveLeaf(sceneRecords.scenes.defaultScene, clump) ? 1 : 0; }
+int enterDefaultScene(RwClump* clump) { return moveLeaf(rwSceneRecords().scenes.defaultScene, clump) ? 1 : 0; }
 
 void leaveScene(RwClump* clump) {
   RwSceneNode* leaf = liveLeaf(clump);
@@ -303,7 +300,7 @@ constexpr RwClumpSceneLinks clumpSceneLinks = {
 // ---- module
 
 int RwOpenSceneModule() {
-  RwSceneRecords::SceneModule& scenes = sceneRecords.scenes;
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   scenes.live = nullptr;
   scenes.pool = RwCreatePool("scenelist", sizeof(RwScene));
   const int treeOpen = RwOpenSceneTreeModule();
@@ -318,7 +315,7 @@ int RwOpenSceneModule() {
 }
 
 int RwCloseSceneModule() {
-  RwSceneRecords::SceneModule& scenes = sceneRecords.scenes;
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   // Other scenes first: their lights and clumps go with them.
   for (RwScene* scene = scenes.live; scene;) {
     RwScene* next = scene->nextScene;
@@ -337,7 +334,7 @@ int RwCloseSceneModule() {
 // ---- scenes
 
 RwScene* RwCreateScene() {
-  RwSceneRecords::SceneModule& scenes = sceneRecords.scenes;
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   auto* scene = static_cast<RwScene*>(RwAllocRecord(scenes.pool));
   if (!scene) return nullptr;
   *scene = {};
@@ -351,7 +348,7 @@ RwScene* RwCreateScene() {
   return scene;
 }
 
-RwScene* RwGetDefaultScene() { return sceneRecords.scenes.defaultScene; }
+RwScene* RwGetDefaultScene() { return rwSceneRecords().scenes.defaultScene; }
 
 RwScene* RwGetClumpScene(RwClump* clump) {
   if (!clump) return failWith<RwScene>(rwErrInvalidArgument);
@@ -491,12 +488,10 @@ int RwDestroyScene(RwScene* scene) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  if (scene == sceneRecords.scenes.defaultScene) {
+  if (scene == rwSceneRecords().scenes.defaultScene) {
     RwSetError(rwErrDefaultScene);
     return 0;
   }
   destroyScene(scene);
   return 1;
 }
-
-RwSceneRecords& rwSceneRecords() { return sceneRecords; }
