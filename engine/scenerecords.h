@@ -7,7 +7,8 @@
 // lights move, and a camera renders a scene through the lights prepared for
 // each clump; the library open opens them together (cameras, lights, then
 // scenes with their trees) and its close closes them in the reverse order.
-// The record is defined in light.cpp.
+// The record is defined in light.cpp, where every lit vertex reads the
+// prepared lights.
 //
 // Which module writes which member:
 //   scenes    scene.cpp      the scene records, the default scene, the live ones
