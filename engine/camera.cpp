@@ -12,16 +12,9 @@
 #include "engine/pool.h"
 #include "engine/rasters.h"
 #include "engine/renderstate.h"
+#include "engine/scenerecords.h"
 
 namespace {
-
-// The camera module: its records and the list of the live ones.
-struct CameraModule {
-  RwPool* pool = nullptr;
-  RwCamera* list = nullptr;     // newest first
-  int32_t nextChangeStamp = 0;  // seeds each new camera's stamp, then decreases
-};
-CameraModule cameras;
 
 constexpr float defaultNearClipping = 0.05f;
 constexpr float defaultFarClipping = 3.4028235e38f;
@@ -204,6 +197,7 @@ void buildViewMatrix(RwCamera* camera) {
 // ---- module
 
 int RwOpenCameraModule() {
+  RwSceneRecords::CameraModule& cameras = rwSceneRecords().cameras;
   cameras.list = nullptr;
   cameras.nextChangeStamp = 0;
   RwResetRenderState();
@@ -216,6 +210,7 @@ int RwOpenCameraModule() {
 }
 
 int RwCloseCameraModule() {
+  RwSceneRecords::CameraModule& cameras = rwSceneRecords().cameras;
   while (cameras.list) RwDestroyCamera(cameras.list);
   RwFreeDepthBuffer();
   RwDestroyPool(cameras.pool);
@@ -227,6 +222,7 @@ int RwCloseCameraModule() {
 // ---- creation and destruction
 
 RwCamera* RwCreateCamera(intptr_t width, intptr_t height, void* descriptor) {
+  RwSceneRecords::CameraModule& cameras = rwSceneRecords().cameras;
   auto* camera = static_cast<RwCamera*>(RwAllocRecord(cameras.pool));
   if (!camera) return nullptr;
   *camera = {};
@@ -252,6 +248,7 @@ RwCamera* RwCreateCamera(intptr_t width, intptr_t height, void* descriptor) {
 }
 
 int RwDestroyCamera(RwCamera* camera) {
+  RwSceneRecords::CameraModule& cameras = rwSceneRecords().cameras;
   if (!camera) {
     RwSetError(rwErrInvalidArgument);
     return 0;

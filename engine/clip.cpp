@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/camera.h"
+#include "engine/drawingstate.h"
 #include "engine/fixed.h"
 #include "engine/material.h"
 #include "engine/pool.h"
@@ -13,14 +14,10 @@
 
 namespace {
 
-// The one chain (built per clump render or pick).
-struct ClipChain {
-  RwDrawEntry finalEntry;  // called by the driver
-  RwDrawEntry nextX;       // after the x stage
-  RwDrawEntry nextY;       // after the y stage
-  RwDrawEntry nextZ;       // after the z stage
-};
-ClipChain chain = {};
+// The clip chain and what its final stages report to
+// (engine/drawingstate.h). Defined here, where the stages are run for every
+// polygon, so that the stage table below can point into it.
+RwDrawingState drawing;
 
 float cameraX(const RwVertex& v) { return std::bit_cast<float>(v.screenX); }
 float cameraY(const RwVertex& v) { return std::bit_cast<float>(v.screenY); }
@@ -208,23 +205,23 @@ int drive(RwPolygon* polygon, bool perspective) {
   }
   RwPolygon* projected = out.polygon();
   if (projected->vertexCount < 3 || RwTriOrientation(projected) == 0) return rwClipDropped;
-  chain.finalEntry(projected);
+  drawing.clip.finalEntry(projected);
   return 0;
 }
 
-constexpr Stage xLowStage = {&xLow, nullptr, &chain.nextX};
-constexpr Stage xHighParallelStage = {nullptr, &xHighParallel, &chain.nextX};
-constexpr Stage xHighPerspectiveStage = {nullptr, &xHighPerspective, &chain.nextX};
-constexpr Stage xBothParallelStage = {&xLow, &xHighParallel, &chain.nextX};
-constexpr Stage xBothPerspectiveStage = {&xLow, &xHighPerspective, &chain.nextX};
-constexpr Stage yLowStage = {&yLow, nullptr, &chain.nextY};
-constexpr Stage yHighParallelStage = {nullptr, &yHighParallel, &chain.nextY};
-constexpr Stage yHighPerspectiveStage = {nullptr, &yHighPerspective, &chain.nextY};
-constexpr Stage yBothParallelStage = {&yLow, &yHighParallel, &chain.nextY};
-constexpr Stage yBothPerspectiveStage = {&yLow, &yHighPerspective, &chain.nextY};
-constexpr Stage nearStage = {&nearPlane, nullptr, &chain.nextZ};
-constexpr Stage farStage = {nullptr, &farPlane, &chain.nextZ};
-constexpr Stage nearFarStage = {&nearPlane, &farPlane, &chain.nextZ};
+constexpr Stage xLowStage = {&xLow, nullptr, &drawing.clip.nextX};
+constexpr Stage xHighParallelStage = {nullptr, &xHighParallel, &drawing.clip.nextX};
+constexpr Stage xHighPerspectiveStage = {nullptr, &xHighPerspective, &drawing.clip.nextX};
+constexpr Stage xBothParallelStage = {&xLow, &xHighParallel, &drawing.clip.nextX};
+constexpr Stage xBothPerspectiveStage = {&xLow, &xHighPerspective, &drawing.clip.nextX};
+constexpr Stage yLowStage = {&yLow, nullptr, &drawing.clip.nextY};
+constexpr Stage yHighParallelStage = {nullptr, &yHighParallel, &drawing.clip.nextY};
+constexpr Stage yHighPerspectiveStage = {nullptr, &yHighPerspective, &drawing.clip.nextY};
+constexpr Stage yBothParallelStage = {&yLow, &yHighParallel, &drawing.clip.nextY};
+constexpr Stage yBothPerspectiveStage = {&yLow, &yHighPerspective, &drawing.clip.nextY};
+constexpr Stage nearStage = {&nearPlane, nullptr, &drawing.clip.nextZ};
+constexpr Stage farStage = {nullptr, &farPlane, &drawing.clip.nextZ};
+constexpr Stage nearFarStage = {&nearPlane, &farPlane, &drawing.clip.nextZ};
 
 // Stage choice per axis: index = the axis's two outcode bits (1 low, 2
 // high, 3 both); [projection is parallel][bits].
@@ -236,16 +233,17 @@ constexpr RwDrawEntry zStages[4] = {nullptr, RwClipNear, RwClipFar, RwClipNearFa
 
 }  // namespace
 
-void RwSetClipFinalStage(RwDrawEntry entry) { chain.finalEntry = entry; }
-RwDrawEntry RwGetClipFinalStage() { return chain.finalEntry; }
-void RwSetClipNextX(RwDrawEntry entry) { chain.nextX = entry; }
-RwDrawEntry RwGetClipNextX() { return chain.nextX; }
-void RwSetClipNextY(RwDrawEntry entry) { chain.nextY = entry; }
-RwDrawEntry RwGetClipNextY() { return chain.nextY; }
-void RwSetClipNextZ(RwDrawEntry entry) { chain.nextZ = entry; }
-RwDrawEntry RwGetClipNextZ() { return chain.nextZ; }
+void RwSetClipFinalStage(RwDrawEntry entry) { drawing.clip.finalEntry = entry; }
+RwDrawEntry RwGetClipFinalStage() { return drawing.clip.finalEntry; }
+void RwSetClipNextX(RwDrawEntry entry) { drawing.clip.nextX = entry; }
+RwDrawEntry RwGetClipNextX() { return drawing.clip.nextX; }
+void RwSetClipNextY(RwDrawEntry entry) { drawing.clip.nextY = entry; }
+RwDrawEntry RwGetClipNextY() { return drawing.clip.nextY; }
+void RwSetClipNextZ(RwDrawEntry entry) { drawing.clip.nextZ = entry; }
+RwDrawEntry RwGetClipNextZ() { return drawing.clip.nextZ; }
 
 RwDrawEntry RwBuildClipChain(RwDrawEntry driver, uintptr_t outcode) {
+  RwDrawingState::ClipChain& chain = drawing.clip;
   const RwCamera* camera = rwRenderState.currentCamera;
   const int parallel = camera && camera->projection == rwParallel ? 1 : 0;
   RwDrawEntry head = driver;
@@ -318,3 +316,5 @@ RwVertex* RwClipScratch::makeVertex() {
 void RwClipScratch::emit(RwVertex* vertex) {
   if (vertex && polygon_->vertexCount < room_) polygon_->vertices[polygon_->vertexCount++] = vertex;
 }
+
+RwDrawingState& rwDrawingState() { return drawing; }

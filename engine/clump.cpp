@@ -9,12 +9,11 @@
 #include "engine/material.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/poolrecords.h"
 #include "engine/ptrarray.h"
 #include "engine/triangulate.h"
 
 namespace {
-
-RwPool* clumpPool = nullptr;
 
 constexpr intptr_t defaultPolygonRoom = 8;
 constexpr intptr_t cutPolygonRoom = 8;
@@ -50,7 +49,7 @@ RwClump* storeFlags(RwClump* clump, uintptr_t flags) {
 // ---- records
 
 RwClump* makeRecord(intptr_t polygonRoom) {
-  auto* clump = static_cast<RwClump*>(RwAllocRecord(clumpPool));
+  auto* clump = static_cast<RwClump*>(RwAllocRecord(rwPoolRecords().clumps));
   if (!clump) return nullptr;
   *clump = {};
   clump->lightSampling = rwFacet;
@@ -68,7 +67,7 @@ RwClump* makeRecord(intptr_t polygonRoom) {
                                                : nullptr;
   if (!clump->drawablePolygons) {
     RwDestroyPtrArray(clump->cutPolygons);
-    RwFreeRecord(clumpPool, clump);
+    RwFreeRecord(rwPoolRecords().clumps, clump);
     return failWith<RwClump>(rwErrOutOfMemory);
   }
   return clump;
@@ -81,7 +80,7 @@ void freeRecord(RwClump* clump) {
     clump->vertexArray->owner = nullptr;
     RwDestroyVertexArray(clump->vertexArray);
   }
-  RwFreeRecord(clumpPool, clump);
+  RwFreeRecord(rwPoolRecords().clumps, clump);
 }
 
 // A record with an array for the vertex room, in the default scene.
@@ -454,8 +453,9 @@ void destroyItself(RwClump* clump) {
 // ---- module
 
 int RwOpenClumpModule() {
-  clumpPool = RwCreatePool("clumplist", sizeof(RwClump));
-  if (!clumpPool) {
+  RwPool*& pool = rwPoolRecords().clumps;
+  pool = RwCreatePool("clumplist", sizeof(RwClump));
+  if (!pool) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -464,8 +464,9 @@ int RwOpenClumpModule() {
 
 int RwCloseClumpModule() {
   RwFreeCuttingRing();
-  RwDestroyPool(clumpPool);
-  clumpPool = nullptr;
+  RwPool*& pool = rwPoolRecords().clumps;
+  RwDestroyPool(pool);
+  pool = nullptr;
   return 1;
 }
 

@@ -5,10 +5,9 @@
 
 #include "engine/error.h"
 #include "engine/pool.h"
+#include "engine/poolrecords.h"
 
 namespace {
-
-RwPool* rectPool = nullptr;  // "metarectlist"
 
 struct Box {
   int32_t left, top, right, bottom;  // right and bottom exclusive
@@ -57,7 +56,7 @@ Parts cut(const Box& x, const Box& y) {
 RwDamagedRect* add(RwDamagedRect* list, const Box& box) {
   if (box.right - box.left < 1 || box.bottom - box.top < 1) return list;
   if (!list) {
-    auto* record = static_cast<RwDamagedRect*>(RwAllocRecord(rectPool));
+    auto* record = static_cast<RwDamagedRect*>(RwAllocRecord(rwPoolRecords().damagedRects));
     if (!record) return nullptr;  // error 3 is set; the rectangle is dropped
     record->next = nullptr;
     store(*record, box);
@@ -71,7 +70,7 @@ RwDamagedRect* add(RwDamagedRect* list, const Box& box) {
   if (inside(box, listed)) return list;
   if (inside(listed, box)) {
     RwDamagedRect* rest = list->next;
-    RwFreeRecord(rectPool, list);
+    RwFreeRecord(rwPoolRecords().damagedRects, list);
     return add(rest, box);
   }
   Parts outside = cut(box, listed);
@@ -96,22 +95,25 @@ RwDamagedRect* RwAddDamagedRect(RwDamagedRect* list, const RwRect* rect) {
 }
 
 RwDamagedRect* RwFreeDamagedRects(RwDamagedRect* list) {
+  RwPool* pool = rwPoolRecords().damagedRects;
   while (list) {
     RwDamagedRect* next = list->next;
-    RwFreeRecord(rectPool, list);
+    RwFreeRecord(pool, list);
     list = next;
   }
   return nullptr;
 }
 
 int RwOpenDamagedRectModule() {
-  rectPool = RwCreatePool("metarectlist", sizeof(RwDamagedRect));
-  if (!rectPool) RwSetError(rwErrOutOfMemory);
-  return rectPool ? 1 : 0;
+  RwPool*& pool = rwPoolRecords().damagedRects;
+  pool = RwCreatePool("metarectlist", sizeof(RwDamagedRect));
+  if (!pool) RwSetError(rwErrOutOfMemory);
+  return pool ? 1 : 0;
 }
 
 int RwCloseDamagedRectModule() {
-  RwDestroyPool(rectPool);
-  rectPool = nullptr;
+  RwPool*& pool = rwPoolRecords().damagedRects;
+  RwDestroyPool(pool);
+  pool = nullptr;
   return 1;
 }

@@ -3,19 +3,15 @@
 
 #include <algorithm>
 
+#include "engine/devicestate.h"
 #include "engine/error.h"
 #include "engine/pool.h"
 #include "engine/rectfill.h"
 
-namespace {
-
-RwDepthBuffer depthBuffer = {};
-
-}  // namespace
-
-const RwDepthBuffer& RwGetDepthBuffer() { return depthBuffer; }
+const RwDepthBuffer& RwGetDepthBuffer() { return rwDeviceState().depthBuffer; }
 
 int RwGrowDepthBuffer(intptr_t width, intptr_t height) {
+  RwDepthBuffer& depthBuffer = rwDeviceState().depthBuffer;
   if (width <= depthBuffer.width && height <= depthBuffer.height) return 1;
   intptr_t newWidth = std::max(width, depthBuffer.width);
   intptr_t newHeight = std::max(height, depthBuffer.height);
@@ -30,11 +26,13 @@ int RwGrowDepthBuffer(intptr_t width, intptr_t height) {
 }
 
 void RwFreeDepthBuffer() {
+  RwDepthBuffer& depthBuffer = rwDeviceState().depthBuffer;
   RwEngineFree(depthBuffer.base);
   depthBuffer = {};
 }
 
 void RwClearDepthBufferRect(const RwRect* rect) {
+  RwDepthBuffer& depthBuffer = rwDeviceState().depthBuffer;
   intptr_t left = std::max<intptr_t>(rect->x, 0) & ~intptr_t{1};
   intptr_t top = std::max<intptr_t>(rect->y, 0);
   intptr_t right = std::min<intptr_t>(intptr_t{rect->x} + rect->width, depthBuffer.width);

@@ -9,18 +9,14 @@
 #include "engine/polydraw.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/poolrecords.h"
 #include "engine/ptrarray.h"
 #include "engine/renderstate.h"
 #include "engine/vertexxform.h"
 
 namespace {
 
-// The depth sort's two pools.
-struct DepthSortPools {
-  RwPool* singles = nullptr;  // "singlelist": one-polygon entries
-  RwPool* planes = nullptr;   // "planelist": the nodes of the plane tree
-};
-DepthSortPools pools;
+RwPoolRecords::DepthSort& pools() { return rwPoolRecords().depthSort; }
 
 // The clump's three depth-sort words.
 enum SortWord { firstFlagWord = 0, runsWord = 1, orderedWord = 2 };
@@ -168,7 +164,8 @@ struct BuildScratch {
   uintptr_t nodeCount = 0;
   RwPlaneNode** stack = nullptr;
   ~BuildScratch() {
-    for (uintptr_t i = 0; i < nodeCount; ++i) RwFreeRecord(pools.planes, nodes[i]);
+    RwPool* planes = pools().planes;
+    for (uintptr_t i = 0; i < nodeCount; ++i) RwFreeRecord(planes, nodes[i]);
     RwEngineFree(nodes);
     RwEngineFree(stack);
   }
@@ -180,8 +177,9 @@ bool failOutOfMemory() {
 }
 
 bool makeNodes(BuildScratch& scratch, RwClump* clump, uintptr_t count) {
+  RwPool* planes = pools().planes;
   for (uintptr_t i = 0; i < count; ++i) {
-    auto* node = static_cast<RwPlaneNode*>(RwAllocRecord(pools.planes));
+    auto* node = static_cast<RwPlaneNode*>(RwAllocRecord(planes));
     if (!node) return false;
     *node = {};
     node->polygon = static_cast<RwPolygon*>(RwPtrArrayEntry(clump->drawablePolygons, i));
@@ -227,28 +225,32 @@ RwPlaneOrder RwGetClumpPlaneOrder(const RwClump* clump) {
 }
 
 int RwOpenPlaneSinglesModule() {
-  pools.singles = RwCreatePool("singlelist", 2 * sizeof(void*));
-  if (!pools.singles) return failOutOfMemory() ? 1 : 0;
+  RwPool*& singles = pools().singles;
+  singles = RwCreatePool("singlelist", 2 * sizeof(void*));
+  if (!singles) return failOutOfMemory() ? 1 : 0;
   return 1;
 }
 
 int RwClosePlaneSinglesModule() {
-  RwDestroyPool(pools.singles);
-  pools.singles = nullptr;
+  RwPool*& singles = pools().singles;
+  RwDestroyPool(singles);
+  singles = nullptr;
   return 1;
 }
 
 int RwOpenPlaneOrderModule() {
-  pools.planes = RwCreatePool("planelist", sizeof(RwPlaneNode));
-  if (!pools.planes) return failOutOfMemory() ? 1 : 0;
+  RwPool*& planes = pools().planes;
+  planes = RwCreatePool("planelist", sizeof(RwPlaneNode));
+  if (!planes) return failOutOfMemory() ? 1 : 0;
   rwClumpLinks.sorting.provide(clumpSortLinks);
   return 1;
 }
 
 int RwClosePlaneOrderModule() {
   rwClumpLinks.sorting.withdraw();
-  RwDestroyPool(pools.planes);
-  pools.planes = nullptr;
+  RwPool*& planes = pools().planes;
+  RwDestroyPool(planes);
+  planes = nullptr;
   return 1;
 }
 

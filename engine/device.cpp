@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/camera.h"
+#include "engine/devicestate.h"
 #include "engine/error.h"
 #include "engine/material.h"
 #include "engine/path.h"
@@ -16,16 +17,6 @@
 RwDeviceRecord rwDeviceRecord = {};
 
 namespace {
-
-constexpr float defaultGamma = std::bit_cast<float>(0x400E38DAu);  // 2.2222
-
-// The device layer's own state.
-struct DeviceModule {
-  float gamma = defaultGamma;     // set by RwSetGamma, back to the default at each open
-  RwMetaCallbacks meta = {};      // the program's callbacks of the recording device
-  RwMetaDrawState metaDraw = {};  // the state of the polygon the recording device hands over
-};
-DeviceModule devices;
 
 // Devices by name. The Windows display devices compare their names ignoring
 // case.
@@ -116,6 +107,7 @@ intptr_t unsupportedExtendedControl(intptr_t, intptr_t, void*, intptr_t) {
 bool ownsImage(const RwCamera* camera) { return camera->descriptorMadeByDevice == 1; }
 
 int metaCreateImage(RwCamera* camera, intptr_t width, intptr_t height) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   uintptr_t handle = reinterpret_cast<uintptr_t>(camera->descriptor);
   if (ownsImage(camera)) handle = devices.meta.createImage ? devices.meta.createImage(width, height) : 0;
   camera->image.handle = handle;
@@ -125,28 +117,33 @@ int metaCreateImage(RwCamera* camera, intptr_t width, intptr_t height) {
 }
 
 void metaDestroyImage(RwCamera* camera) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (ownsImage(camera) && devices.meta.destroyImage) devices.meta.destroyImage(camera->image.handle);
 }
 
 void metaBeginUpdate(RwCamera* camera, intptr_t argument) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (devices.meta.beginUpdate) devices.meta.beginUpdate(camera->image.handle, argument);
 }
 
 void metaClearRect(RwCamera* camera, const RwRect* rect) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (devices.meta.clear) {
     devices.meta.clear(camera->image.handle, rect, static_cast<intptr_t>(camera->backgroundIndex));
   }
 }
 
 void metaEndUpdate(RwCamera* camera) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (devices.meta.endUpdate) devices.meta.endUpdate(camera->image.handle);
 }
 
 void metaShowImage(RwCamera* camera, const RwRect* rect, HDC windowDc) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (devices.meta.show) devices.meta.show(camera->image.handle, rect, windowDc);
 }
 
-void metaClose() { devices.meta = {}; }
+void metaClose() { rwDeviceState().devices.meta = {}; }
 
 RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
   return {vertex->screenX, vertex->screenY, vertex->depth, vertex->u, vertex->v,
@@ -156,6 +153,7 @@ RwMetaVertex metaVertex(const RwVertex* vertex, uintptr_t colour) {
 // Hands the polygon over as the fan of triangles (0, i, i + 1); polygons
 // reach this device as triangles, larger ones having been cut.
 int metaDraw(RwPolygon* polygon, intptr_t geometryKind, intptr_t lightKind) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   if (!devices.meta.drawTriangle || polygon->vertexCount < 3) return 0;
   const RwMaterial* material = polygon->material;
   devices.metaDraw = {geometryKind, lightKind, polygon->intensity[0], material->texture};
@@ -227,7 +225,7 @@ int RwDeviceOpen(RwDeviceRecord* record, RwDeviceOpenRoutine open, intptr_t rese
   *record = {};
   for (RwRendererPair& pair : record->renderers) pair = {RwDrawNothing, RwDrawNothing};
   record->maxPolygonVertices = 4;
-  devices.gamma = defaultGamma;
+  rwDeviceState().devices.gamma = RwDeviceState::DeviceModule::defaultGamma;
   if (!open) return 0;
   return open(record, reserved, optionCount, options);
 }
@@ -249,11 +247,11 @@ int RwSetGamma(float value) {
     RwSetError(rwErrGamma);
     return 0;
   }
-  devices.gamma = value;
+  rwDeviceState().devices.gamma = value;
   return 1;
 }
 
-float RwGetGamma() { return devices.gamma; }
+float RwGetGamma() { return rwDeviceState().devices.gamma; }
 
 int RwNullDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t, RwOpenOption*) {
   record->depth = nullDeviceDepth;
@@ -285,6 +283,7 @@ int RwNullDeviceOpen(RwDeviceRecord* record, intptr_t, intptr_t, RwOpenOption*) 
 }
 
 int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpenOption*) {
+  RwDeviceState::DeviceModule& devices = rwDeviceState().devices;
   const auto* callbacks = reinterpret_cast<const RwMetaCallbacks*>(reserved);
   if (!callbacks) {
     RwSetError(rwErrInvalidArgument);
@@ -307,4 +306,4 @@ int RwMetaDeviceOpen(RwDeviceRecord* record, intptr_t reserved, intptr_t, RwOpen
   return 1;
 }
 
-const RwMetaDrawState* RwGetMetaDrawState() { return &devices.metaDraw; }
+const RwMetaDrawState* RwGetMetaDrawState() { return &rwDeviceState().devices.metaDraw; }

@@ -8,10 +8,11 @@
 
 #include "engine/camera.h"
 #include "engine/depthbuffer.h"
+#include "engine/devicestate.h"
 #include "engine/error.h"
+#include "engine/imageconvert.h"
 #include "engine/palette.h"
 #include "engine/pool.h"
-#include "engine/imageconvert.h"
 #include "engine/raster/outlines.h"
 #include "engine/raster/perspective.h"
 #include "engine/raster/points.h"
@@ -29,16 +30,7 @@ constexpr intptr_t softwareDevicePolygonWord = 32;
 constexpr intptr_t perspectiveModeMask = 7;
 constexpr intptr_t parallelModeMask = 5;  // never the foreshorten routines
 
-// What the installed software device draws with.
-struct InstalledDevice {
-  intptr_t depth = 0;                 // 8, 15 or 16; 0 while none is installed
-  int32_t* slopeBlock = nullptr;      // the slope table's storage
-  std::vector<uint8_t*> viewportRows; // the render target's row table
-  RwTriangleRoutine textureModes[rwTextureModeEntries] = {};  // TextureModeTable
-};
-InstalledDevice installed;
-
-intptr_t bytesPerPixel() { return installed.depth == 8 ? 1 : 2; }
+intptr_t bytesPerPixel() { return rwDeviceState().installed.depth == 8 ? 1 : 2; }
 
 // Renderer pairs by depth.
 constexpr RwRendererPair pairs16[rwRendererPairs] = {
@@ -92,7 +84,7 @@ void clearRect(RwCamera* camera, const RwRect* rect) {
   // The fills step by the current camera's stride.
   RwCamera* current = rwRenderState.currentCamera;
   rwRenderState.currentCamera = camera;
-  if (installed.depth == 8) {
+  if (rwDeviceState().installed.depth == 8) {
     RwRas8FillRect(&start, area.width, area.height, static_cast<uint32_t>(camera->backgroundIndex & 0xFF) * 0x01010101u);
   } else {
     RwRas16FillRect(&start, area.width * 2, area.height,
@@ -146,11 +138,16 @@ RwRaster* copyImageToRaster(RwCamera* camera, RwRaster* raster) {
   return raster;
 }
 
-uintptr_t colourToDeviceValue(const uint16_t* rgb) { return RwSoftwareColourValue(installed.depth, rgb); }
-void deviceValueToColour(uintptr_t value, uint16_t* rgb) { RwSoftwareValueColour(installed.depth, value, rgb); }
+uintptr_t colourToDeviceValue(const uint16_t* rgb) {
+  return RwSoftwareColourValue(rwDeviceState().installed.depth, rgb);
+}
+void deviceValueToColour(uintptr_t value, uint16_t* rgb) {
+  RwSoftwareValueColour(rwDeviceState().installed.depth, value, rgb);
+}
 uintptr_t combineValueAndLevel(uintptr_t value, intptr_t level) { return value * 256 + static_cast<uintptr_t>(level); }
 
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
+  RwDeviceState::InstalledDevice& installed = rwDeviceState().installed;
   if (!RwControlBufferHoldsAnswer(buffer, size)) return 0;
   const bool palettised = installed.depth == 8;
   switch (request) {
@@ -176,9 +173,10 @@ void colourTableUpdate(RwCamera* camera) { RwRefreshBackgroundIndex(camera); }
 
 }  // namespace
 
-const RwTriangleRoutine* RwGetTextureModeTable() { return installed.textureModes; }
+const RwTriangleRoutine* RwGetTextureModeTable() { return rwDeviceState().installed.textureModes; }
 
 int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t depth) {
+  RwDeviceState::InstalledDevice& installed = rwDeviceState().installed;
   if (depth == 1) return 1;
   if (depth != 8 && depth != 15 && depth != 16) return 0;
   RwCloseRenderers();
@@ -228,6 +226,7 @@ int RwInstallRenderers(RwDeviceRecord* record, intptr_t, intptr_t, intptr_t dept
 }
 
 void RwCloseRenderers() {
+  RwDeviceState::InstalledDevice& installed = rwDeviceState().installed;
   RwEngineFree(installed.slopeBlock);
   installed.slopeBlock = nullptr;
   RwFreeShadeTables();
@@ -240,6 +239,7 @@ void RwCloseRenderers() {
 }
 
 void RwBeginRender(RwCamera* camera, intptr_t) {
+  RwDeviceState::InstalledDevice& installed = rwDeviceState().installed;
   const RwCameraImage& image = camera->image;
   if (!image.rowTable) return;
   const intptr_t x = camera->viewport[0];
@@ -247,9 +247,8 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
   const intptr_t width = camera->viewport[2];
   const intptr_t height = camera->viewport[3];
   installed.viewportRows.resize(static_cast<size_t>(std::max<intptr_t>(height, 1)));
-  for (intptr_t row = 0; row < height; ++row) {
-    installed.viewportRows[row] = image.rowTable[y + row] + x * bytesPerPixel();
-  }
+  const intptr_t leftByte = x * bytesPerPixel();
+  for (intptr_t row = 0; row < height; ++row) installed.viewportRows[row] = image.rowTable[y + row] + leftByte;
   rwRasterTarget.rowTable = installed.viewportRows.data();
   rwRasterTarget.stride = image.stride;
   const RwDepthBuffer& depth = RwGetDepthBuffer();
@@ -270,7 +269,7 @@ void RwBeginRender(RwCamera* camera, intptr_t) {
 }
 
 void RwRefreshBackgroundIndex(RwCamera* camera) {
-  if (!camera || installed.depth != 8) return;
+  if (!camera || rwDeviceState().installed.depth != 8) return;
   const uintptr_t rgb565 = (camera->backgroundColour >> 16) & 0xFFFF;
   const auto widen = [](uintptr_t bits, int width) {
     const uintptr_t byte = bits << (8 - width);

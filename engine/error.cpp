@@ -1,19 +1,16 @@
 // engine/error.cpp -- the sticky error number.
 #include "engine/error.h"
 
-namespace {
-
-int stickyError = rwErrNone;  // 0: no error pending
-
-}  // namespace
+#include "engine/librarystate.h"
 
 int RwGetAndClearError() {
+  int& stickyError = rwLibraryState().stickyError;
   int number = stickyError;
   stickyError = rwErrNone;
   return number;
 }
 
-int RwGetError() { return stickyError; }
+int RwGetError() { return rwLibraryState().stickyError; }
 
 int RwSetError(int number) {
   RwRestoreError(number);
@@ -21,6 +18,7 @@ int RwSetError(int number) {
 }
 
 int RwRestoreError(int number) {
+  int& stickyError = rwLibraryState().stickyError;
   int stored = number > rwErrorCap ? rwErrorCap : number;
   if (stickyError == rwErrNone) stickyError = stored;
   return stored;

@@ -41,22 +41,12 @@ const char* findImage(const char* name) {
 
 // ---- resampling to 128 x 128k by area averaging (16.16 fixed point)
 
-struct Resampler {
-  int64_t horizontalStep = 0;  // source pixels per texel
-  int64_t verticalStep = 0;    // output rows per source row
-  int64_t scale = 0;           // normalises a texel's weighted sum (32.32)
-  int64_t openRow = -1;        // output row being accumulated, or -1
-  int64_t columnSums[rwTextureSide * 3] = {};
-  int64_t pending[rwTextureSide * 3] = {};
-};
-Resampler resampler;
-
 int64_t overlap(int64_t aStart, int64_t aEnd, int64_t bStart, int64_t bEnd) {
   return std::max<int64_t>(0, std::min(aEnd, bEnd) - std::max(aStart, bStart));
 }
 
 // Each texel sums its source pixels weighted by the covered part of each.
-void sumColumns(const uint8_t* row, int32_t width) {
+void sumColumns(const uint8_t* row, int32_t width, RwImageResampler& resampler) {
   const int64_t rowEnd = int64_t{width} << 16;
   for (intptr_t texel = 0; texel < rwTextureSide; ++texel) {
     int64_t start = texel * resampler.horizontalStep;
@@ -70,7 +60,7 @@ void sumColumns(const uint8_t* row, int32_t width) {
   }
 }
 
-void RwWriteScaledRow(RwRaster* raster, int64_t outputRow, intptr_t decodeBits) {
+void RwWriteScaledRow(RwRaster* raster, int64_t outputRow, intptr_t decodeBits, RwImageResampler& resampler) {
   int64_t target = (decodeBits & rwDecodeBottomUp) ? raster->height - 1 - outputRow : outputRow;
   uint8_t* out = raster->pixels + target * raster->stride;
   for (intptr_t i = 0; i < rwTextureSide * 3; ++i) {
@@ -83,7 +73,7 @@ void RwWriteScaledRow(RwRaster* raster, int64_t outputRow, intptr_t decodeBits) 
   resampler.openRow = -1;
 }
 
-void startResampling(RwRaster* raster, int32_t width, int32_t height) {
+void startResampling(RwRaster* raster, int32_t width, int32_t height, RwImageResampler& resampler) {
   int32_t frames = (height % width == 0 && height / width >= 2) ? height / width : 1;
   resampler = {};
   resampler.horizontalStep = (int64_t{width} << 16) / rwTextureSide;
@@ -96,19 +86,21 @@ void startResampling(RwRaster* raster, int32_t width, int32_t height) {
 }
 
 void resampleRow(const uint8_t* row, int32_t width, int32_t height, int32_t rowIndex, RwRaster* raster,
-                 intptr_t decodeBits) {
-  sumColumns(row, width);
+                 intptr_t decodeBits, RwImageResampler& resampler) {
+  sumColumns(row, width, resampler);
   int64_t start = rowIndex * resampler.verticalStep;
   int64_t end = rowIndex == height - 1 ? int64_t{raster->height} << 16 : start + resampler.verticalStep;
   for (int64_t output = start >> 16; output < raster->height && (output << 16) < end; ++output) {
-    if (resampler.openRow != output && resampler.openRow >= 0) RwWriteScaledRow(raster, resampler.openRow, decodeBits);
+    if (resampler.openRow != output && resampler.openRow >= 0)
+      RwWriteScaledRow(raster, resampler.openRow, decodeBits, resampler);
     resampler.openRow = output;
     // The part of the source row inside this output row, in source rows.
     int64_t weight = (overlap(start, end, output << 16, (output + 1) << 16) << 16) / resampler.verticalStep;
     for (intptr_t i = 0; i < rwTextureSide * 3; ++i) resampler.pending[i] += (resampler.columnSums[i] * weight) >> 16;
-    if (end >= (output + 1) << 16) RwWriteScaledRow(raster, output, decodeBits);
+    if (end >= (output + 1) << 16) RwWriteScaledRow(raster, output, decodeBits, resampler);
   }
-  if (rowIndex == height - 1 && resampler.openRow >= 0) RwWriteScaledRow(raster, resampler.openRow, decodeBits);
+  if (rowIndex == height - 1 && resampler.openRow >= 0)
+    RwWriteScaledRow(raster, resampler.openRow, decodeBits, resampler);
 }
 
 // ---- rows
@@ -122,13 +114,13 @@ bool allocatePixels(RwRaster* raster) {
 }
 
 int RwStoreImageRow(const uint8_t* row, int32_t width, int32_t height, int32_t rowIndex, RwRaster* raster,
-                    intptr_t decodeBits) {
+                    intptr_t decodeBits, RwImageResampler& resampler) {
   if (decodeBits & rwDecodeResample) {
     if (rowIndex == 0) {
-      startResampling(raster, width, height);
+      startResampling(raster, width, height, resampler);
       if (!allocatePixels(raster)) return 0;
     }
-    resampleRow(row, width, height, rowIndex, raster, decodeBits);
+    resampleRow(row, width, height, rowIndex, raster, decodeBits, resampler);
     return 1;
   }
   if (rowIndex == 0) {
@@ -218,10 +210,10 @@ size_t RwImageRowBufferSize(int32_t width, int32_t fileDepth) {
 }
 
 int RwAddImageRow(uint8_t* row, int32_t width, int32_t height, int32_t rowIndex, int32_t fileDepth, RwRaster* raster,
-                  intptr_t decodeBits) {
+                  intptr_t decodeBits, RwImageResampler* resampler) {
   if (rowIndex == 0) raster->depth = (fileDepth <= 8 && !(decodeBits & rwDecodeResample)) ? 8 : 24;
   RwExpandImageRow(row, width, fileDepth, raster, decodeBits);
-  return RwStoreImageRow(row, width, height, rowIndex, raster, decodeBits);
+  return RwStoreImageRow(row, width, height, rowIndex, raster, decodeBits, *resampler);
 }
 
 RwRaster* RwReadImage(const char* name, intptr_t flags, intptr_t forTexture) {

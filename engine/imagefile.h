@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/texture.h"
+
 struct RwRaster;
 
 // Decode bits of the row routines.
@@ -55,20 +57,33 @@ RwRaster* RwReadRasterTexture(const char* name);
 intptr_t RwReadBMP(std::FILE* file, RwRaster* raster, intptr_t decodeBits);
 intptr_t RwReadRasFile(std::FILE* file, RwRaster* raster, intptr_t decodeBits);
 
+// What resampling to 128 x 128k carries from one row of an image to the next
+// (16.16 fixed point unless said): a reader keeps one for each image it
+// reads and hands it over with every row.
+struct RwImageResampler {
+  int64_t horizontalStep = 0;  // source pixels per texel
+  int64_t verticalStep = 0;    // output rows per source row
+  int64_t scale = 0;           // normalises a texel's weighted sum (32.32)
+  int64_t openRow = -1;        // output row being accumulated, or -1
+  int64_t columnSums[rwTextureSide * 3] = {};
+  int64_t pending[rwTextureSide * 3] = {};
+};
+
 /*
  * RwAddImageRow --
  *   Turns one file row (fileDepth 1, 4, 8, 24 or 32 bits; 1- to 8-bit
  *   pixels index the raster's colour map) into the raster's depth and
  *   stores it as row rowIndex of an image of width x height. The first row
  *   (index 0) sizes the raster; a resampled image is written as its output
- *   rows complete, and the last row writes what is pending.
+ *   rows complete, and the last row writes what is pending; the resampler
+ *   carries that work between the rows of one image.
  *   The row buffer must hold max(file row bytes, width x 3) bytes: it is
  *   expanded in place.
  * Results:
  *   1, or 0 with error 3 when the pixel block cannot be allocated.
  */
-int RwAddImageRow(uint8_t* row, int32_t width, int32_t height, int32_t rowIndex, int32_t fileDepth,
-                  RwRaster* raster, intptr_t decodeBits);
+int RwAddImageRow(uint8_t* row, int32_t width, int32_t height, int32_t rowIndex, int32_t fileDepth, RwRaster* raster,
+                  intptr_t decodeBits, RwImageResampler* resampler);
 // Bytes a row buffer needs for a row of width pixels at fileDepth.
 size_t RwImageRowBufferSize(int32_t width, int32_t fileDepth);
 

@@ -208,12 +208,13 @@ intptr_t RwReadBMP(std::FILE* file, RwRaster* raster, intptr_t decodeBits) {
   if (header.topDown) decodeBits &= ~rwDecodeBottomUp;
   std::vector<uint8_t> row(RwImageRowBufferSize(header.width, header.depth));
   RunLengthRows runs{file, fileRowBytes};
+  RwImageResampler resampler;
   for (int32_t index = 0; index < header.height; ++index) {
     if (compressed ? !readRunLengthRow(&runs, row.data()) : !readBytes(file, row.data(), fileRowBytes)) {
       return fail(rwErrRead);
     }
-    if (!RwAddImageRow(row.data(), header.width, header.height, index, header.depth, raster,
-                       decodeBits | rwDecodeSwap)) {
+    if (!RwAddImageRow(row.data(), header.width, header.height, index, header.depth, raster, decodeBits | rwDecodeSwap,
+                       &resampler)) {
       return 0;
     }
   }
@@ -327,10 +328,11 @@ intptr_t RwReadRasFile(std::FILE* file, RwRaster* raster, intptr_t decodeBits) {
   if (header.type == rasTypeRGB) decodeBits &= ~rwDecodeSwap;
   std::vector<uint8_t> row(RwImageRowBufferSize(width, depth));
   RunBytes runs{file};
+  RwImageResampler resampler;
   for (int32_t index = 0; index < height; ++index) {
     bool read = encoded ? readByteEncodedRow(&runs, row.data(), rowBytes) : readBytes(file, row.data(), rowBytes);
     if (!read) return fail(rwErrRead);
-    if (!RwAddImageRow(row.data(), width, height, index, depth, raster, decodeBits)) return 0;
+    if (!RwAddImageRow(row.data(), width, height, index, depth, raster, decodeBits, &resampler)) return 0;
   }
   return sizeWord(width, height);
 }

@@ -7,6 +7,7 @@
 #include "engine/clump.h"
 #include "engine/damage.h"
 #include "engine/depthsort.h"
+#include "engine/librarystate.h"
 #include "engine/light.h"
 #include "engine/material.h"
 #include "engine/mathtables.h"
@@ -23,12 +24,8 @@
 
 namespace {
 
-// The library's own state.
-struct LibraryState {
-  bool opened = false;         // open (fully or partly): otherwise the close does nothing
-  intptr_t modellingTag = 0;
-};
-LibraryState library;
+// Whether the engine is open, its modelling tag and its error number (engine/librarystate.h).
+RwLibraryState libraryState;
 
 constexpr char buildIdentification[] = "Lumenfold 3-D engine, procedural library";
 
@@ -88,6 +85,7 @@ bool everyOptionRecognised(int optionCount, const RwOpenOption* options) {
 }  // namespace
 
 int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOption* options) {
+  RwLibraryState::LibraryState& library = libraryState.library;
   if (!deviceName) deviceName = std::getenv("RWDEVICE");
   if (!deviceName) {
     RwSetError(rwErrNoDeviceName);
@@ -112,6 +110,7 @@ int RwOpen(const char* deviceName, intptr_t reserved, int optionCount, RwOpenOpt
 int RwOpenDefault(const char* deviceName, intptr_t reserved) { return RwOpen(deviceName, reserved, 0, nullptr); }
 
 int RwClose() {
+  RwLibraryState::LibraryState& library = libraryState.library;
   if (!library.opened) return 1;
   for (const Module* module : closeOrder) {
     if (module->close) module->close();
@@ -127,7 +126,9 @@ intptr_t RwDeviceControl(intptr_t request, void* buffer, intptr_t size) {
   return rwDeviceRecord.control(request, buffer, size);
 }
 
-void RwSetModellingTag(intptr_t tag) { library.modellingTag = tag; }
-intptr_t RwGetModellingTag() { return library.modellingTag; }
+void RwSetModellingTag(intptr_t tag) { libraryState.library.modellingTag = tag; }
+intptr_t RwGetModellingTag() { return libraryState.library.modellingTag; }
 
 const char* RwGetBuildIdentification() { return buildIdentification; }
+
+RwLibraryState& rwLibraryState() { return libraryState; }

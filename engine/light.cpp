@@ -11,16 +11,13 @@
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
 #include "engine/scene.h"
+#include "engine/scenerecords.h"
 
 namespace {
 
-// The light module: its records, the specular table and the prepared lights.
-struct LightModule {
-  RwPool* pool = nullptr;
-  RwFixed* specularTable = nullptr;         // 256 entries, 16.16
-  const RwLight* preparedLights = nullptr;  // on-list whose local fields match the clump being lit
-};
-LightModule lighting;
+// The scenes, their trees, the cameras and the lights (engine/scenerecords.h).
+// Defined here, where every lit vertex reads the prepared lights.
+RwSceneRecords sceneRecords;
 
 constexpr int specularTableEntries = 256;
 constexpr RwFixed fullLevel = 2031616;        // 31.0 in 16.16
@@ -108,6 +105,7 @@ int64_t positionalCosine(const RwLight& light, const Surface& surface) {
 }
 
 void lightSurface(const Surface& surface, RwFixed* out) {
+  RwSceneRecords::LightModule& lighting = sceneRecords.lighting;
   int64_t channel[3];
   const int64_t ambient = (int64_t{surface.ambient} * fullLevel) >> 8;
   std::fill(channel, channel + 3, ambient);
@@ -135,6 +133,7 @@ RwScene* sceneOf(const RwClump* clump) {
 // ---- module
 
 int RwOpenLightModule() {
+  RwSceneRecords::LightModule& lighting = sceneRecords.lighting;
   lighting.specularTable = static_cast<RwFixed*>(RwEngineAlloc(specularTableEntries * sizeof(RwFixed)));
   if (!lighting.specularTable) {
     RwSetError(rwErrOutOfMemory);
@@ -154,6 +153,7 @@ int RwOpenLightModule() {
 }
 
 int RwCloseLightModule() {
+  RwSceneRecords::LightModule& lighting = sceneRecords.lighting;
   RwEngineFree(lighting.specularTable);
   lighting.specularTable = nullptr;
   lighting.preparedLights = nullptr;
@@ -162,11 +162,12 @@ int RwCloseLightModule() {
   return 1;
 }
 
-RwFixed RwSpecularTableEntry(intptr_t index) { return lighting.specularTable[index]; }
+RwFixed RwSpecularTableEntry(intptr_t index) { return sceneRecords.lighting.specularTable[index]; }
 
 // ---- records
 
 RwLight* RwCreateLight(intptr_t kind, float x, float y, float z, float brightness) {
+  RwSceneRecords::LightModule& lighting = sceneRecords.lighting;
   auto* light = static_cast<RwLight*>(RwAllocRecord(lighting.pool));
   if (!light) return nullptr;
   *light = {};
@@ -204,7 +205,7 @@ int RwDestroyLight(RwLight* light) {
   }
   RwSetLightState(light, rwLightOff);
   RwRemoveLightFromScene(light);
-  RwFreeRecord(lighting.pool, light);
+  RwFreeRecord(sceneRecords.lighting.pool, light);
   return 1;
 }
 
@@ -294,7 +295,7 @@ RwClump* RwLightClump(RwClump* clump) {
     clump->worldMatrix.changed = 0;
   }
   for (RwLight* light = lights; light; light = light->next) prepareLight(light, clump->inverseWorldMatrix);
-  lighting.preparedLights = lights;
+  sceneRecords.lighting.preparedLights = lights;
   if (clump->lightSampling & rwFacet) {
     RwPtrArray* drawable = clump->drawablePolygons;
     RwLightPolygons(reinterpret_cast<RwPolygon* const*>(RwPtrArrayEntries(drawable)),
@@ -327,3 +328,5 @@ void RwLightVertices(RwClump* clump) {
     lightSurface(surface, vertex.intensity);
   }
 }
+
+RwSceneRecords& rwSceneRecords() { return sceneRecords; }

@@ -4,6 +4,7 @@
 
 #include <bit>
 
+#include "engine/appearancerecords.h"
 #include "engine/clump.h"
 #include "engine/error.h"
 #include "engine/polygon.h"
@@ -14,16 +15,6 @@
 
 namespace {
 
-// The material module: its records and the current-material stack. Slot 0
-// holds the default material; slots above the top may keep a material from
-// an earlier push for the next one.
-struct MaterialModule {
-  RwPool* pool = nullptr;
-  RwMaterial** stackSlots = nullptr;
-  intptr_t stackCapacity = 0;
-  intptr_t stackTop = 0;
-};
-MaterialModule materials;
 constexpr intptr_t initialStackCapacity = 32;
 
 constexpr uint32_t floatOneBits = 0x3F800000u;
@@ -159,6 +150,7 @@ void copyAppearance(RwMaterial* to, const RwMaterial* from) {
 }
 
 bool growStack() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   intptr_t grown = materials.stackCapacity + materials.stackCapacity / 2;
   auto* slots = static_cast<RwMaterial**>(RwEngineRealloc(materials.stackSlots, grown * sizeof(RwMaterial*)));
   if (!slots) return false;
@@ -178,6 +170,7 @@ RwMaterial* setModesChecked(RwMaterial* material, bool badBits, uint8_t result) 
 }  // namespace
 
 int RwOpenMaterialModule() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   materials.pool = RwCreatePool("materiallist", sizeof(RwMaterial));
   materials.stackSlots = static_cast<RwMaterial**>(RwEngineAlloc(initialStackCapacity * sizeof(RwMaterial*)));
   if (!materials.pool || !materials.stackSlots) {
@@ -191,6 +184,7 @@ int RwOpenMaterialModule() {
 }
 
 int RwCloseMaterialModule() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   for (intptr_t i = 0; i < materials.stackCapacity && materials.stackSlots[i]; ++i) {
     RwDestroyMaterial(materials.stackSlots[i]);
   }
@@ -202,11 +196,15 @@ int RwCloseMaterialModule() {
   return 1;
 }
 
-RwMaterial* RwCurrentMaterial() { return materials.stackSlots ? materials.stackSlots[materials.stackTop] : nullptr; }
+RwMaterial* RwCurrentMaterial() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
+  return materials.stackSlots ? materials.stackSlots[materials.stackTop] : nullptr;
+}
 
-intptr_t RwCurrentMaterialDepth() { return materials.stackTop; }
+intptr_t RwCurrentMaterialDepth() { return rwAppearanceRecords().materials.stackTop; }
 
 RwMaterial* RwPushCurrentMaterial() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
   if (materials.stackTop + 1 >= materials.stackCapacity && !growStack()) return failWith<RwMaterial>(rwErrOutOfMemory);
   RwMaterial* below = materials.stackSlots[materials.stackTop];
@@ -226,6 +224,7 @@ RwMaterial* RwPushCurrentMaterial() {
 }
 
 RwMaterial* RwPopCurrentMaterial() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
   if (materials.stackTop > 0) {
     RwMaterial* top = materials.stackSlots[materials.stackTop];
@@ -239,6 +238,7 @@ RwMaterial* RwPopCurrentMaterial() {
 }
 
 RwMaterial* RwWritableCurrentMaterial() {
+  RwAppearanceRecords::MaterialModule& materials = rwAppearanceRecords().materials;
   if (!materials.stackSlots) return failWith<RwMaterial>(rwErrInvalidArgument);
   RwMaterial* top = materials.stackSlots[materials.stackTop];
   if (top->referenceCount < 2) return top;
@@ -250,7 +250,7 @@ RwMaterial* RwWritableCurrentMaterial() {
 }
 
 RwMaterial* RwCreateMaterial() {
-  auto* material = static_cast<RwMaterial*>(RwAllocRecord(materials.pool));
+  auto* material = static_cast<RwMaterial*>(RwAllocRecord(rwAppearanceRecords().materials.pool));
   if (!material) return nullptr;
   setDefaults(material);
   material->users = nullptr;
@@ -277,7 +277,7 @@ int RwDestroyMaterial(RwMaterial* material) {
   }
   RwReleaseTextureReference(material->texture);
   RwDestroyPtrArray(material->users);
-  RwFreeRecord(materials.pool, material);
+  RwFreeRecord(rwAppearanceRecords().materials.pool, material);
   return 1;
 }
 

@@ -4,17 +4,20 @@
 #include <cmath>
 
 #include "engine/error.h"
+#include "engine/mathsstate.h"
 #include "engine/pool.h"
 
 namespace {
 
-RwMathTables tables = {};
+// The maths tables and the matrix records and stacks (engine/mathsstate.h).
+RwMathsState maths;
 
 constexpr int expEntries = rwExpTableLast - rwExpTableFirst + 1;
 
 uint32_t floatBits(float value) { return std::bit_cast<uint32_t>(value); }
 
 void buildSqrtTables() {
+  RwMathTables& tables = maths.tables;
   for (int j = 0; j < rwSqrtTableEntries; ++j) {
     tables.sqrtOdd[j] = floatBits(std::sqrt(1.0f + j / 2048.0f)) - 0x1FC00000u;
     tables.sqrtEven[j] = floatBits(std::sqrt(2.0f + j / 1024.0f)) - 0x20000000u;
@@ -25,12 +28,12 @@ void buildFixedSqrtTable() {
   for (int k = 0; k < rwFixedSqrtTableEntries; ++k) {
     // A root below 2.0 is its float mantissa with the leading one (23
     // fraction bits); 2.0 itself is that shifted up one place, 0x1000000.
-    tables.fixedSqrt[k] = static_cast<uint32_t>(std::sqrt(1.0f + k / 1024.0f) * 8388608.0f);
+    maths.tables.fixedSqrt[k] = static_cast<uint32_t>(std::sqrt(1.0f + k / 1024.0f) * 8388608.0f);
   }
 }
 
 void buildBitTables() {
-  for (int n = 0; n < 256; ++n) tables.highestBit[n] = static_cast<uint8_t>(rwSignificantBitsTable[n] - 1);
+  for (int n = 0; n < 256; ++n) maths.tables.highestBit[n] = static_cast<uint8_t>(rwSignificantBitsTable[n] - 1);
 }
 
 void buildLogTable() {
@@ -43,13 +46,14 @@ void buildLogTable() {
 void buildExpTable() {
   for (int i = rwExpTableFirst; i <= rwExpTableLast; ++i) {
     double value = 16777216.0 * (std::exp2(-i / 256.0) + std::exp2(-(i + 1) / 256.0)) / 2.0;
-    tables.exp[i] = static_cast<uint32_t>(value);
+    maths.tables.exp[i] = static_cast<uint32_t>(value);
   }
 }
 
 }  // namespace
 
 int RwOpenMathsTables() {
+  RwMathTables& tables = maths.tables;
   auto* sqrtBlock = static_cast<uint32_t*>(RwEngineAlloc(2 * rwSqrtTableEntries * sizeof(uint32_t)));
   auto* fixedSqrt = static_cast<uint32_t*>(RwEngineAlloc(rwFixedSqrtTableEntries * sizeof(uint32_t)));
   auto* highestBit = static_cast<uint8_t*>(RwEngineAlloc(256));
@@ -79,6 +83,7 @@ int RwOpenMathsTables() {
 }
 
 int RwCloseMathsTables() {
+  RwMathTables& tables = maths.tables;
   RwEngineFree(tables.sqrtOdd);
   RwEngineFree(tables.fixedSqrt);
   RwEngineFree(tables.highestBit);
@@ -90,9 +95,10 @@ int RwCloseMathsTables() {
   return 1;
 }
 
-const RwMathTables& RwGetMathTables() { return tables; }
+const RwMathTables& RwGetMathTables() { return maths.tables; }
 
 float RwSqrt(const float* value) {
+  RwMathTables& tables = maths.tables;
   uint32_t bits = floatBits(*value);
   if ((bits & 0x7FFFFFFFu) == 0) return 0.0f;
   if (!tables.sqrtOdd) return std::sqrt(*value);
@@ -103,6 +109,7 @@ float RwSqrt(const float* value) {
 }
 
 uint32_t RwFixedSqrt(uint32_t value) {
+  RwMathTables& tables = maths.tables;
   if (value == 0) return 0;
   if (!tables.fixedSqrt) return static_cast<uint32_t>(std::sqrt(static_cast<double>(value)) * 256.0);
   // Normalise by an even shift so that the top two bits are not both zero.
@@ -119,3 +126,5 @@ uint32_t RwFixedSqrt(uint32_t value) {
   uint32_t rounding = half > 0 ? 1u << (half - 1) : 0;
   return (tables.fixedSqrt[index] + rounding) >> half;
 }
+
+RwMathsState& rwMathsState() { return maths; }

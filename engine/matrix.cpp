@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/error.h"
+#include "engine/mathsstate.h"
 #include "engine/mathtables.h"
 #include "engine/pool.h"
 
@@ -13,14 +14,6 @@ namespace {
 
 constexpr float degreesToRadians = 0.017453292f;
 constexpr intptr_t initialStackCapacity = 16;
-
-struct MatrixModule {
-  RwPool* matrixPool;       // "matrixlist"
-  RwPool* stackPool;        // "matrixstacklist"
-  RwMatrixStack* ctmStack;  // modelling's current transformation matrix
-  RwMatrixStack* scratchStack;
-};
-MatrixModule module = {};
 
 bool validMode(int32_t mode) { return mode >= RwReplace && mode <= RwPostConcat; }
 
@@ -173,7 +166,7 @@ RwMatrix orthonormalise(const RwMatrix& source) {
   return out;
 }
 
-RwMatrix* takeMatrix() { return static_cast<RwMatrix*>(RwAllocRecord(module.matrixPool)); }
+RwMatrix* takeMatrix() { return static_cast<RwMatrix*>(RwAllocRecord(rwMathsState().matrices.matrixPool)); }
 
 RwMatrixStack* requireStack(RwMatrixStack* stack) {
   if (!stack) RwSetError(rwErrInvalidArgument);
@@ -468,14 +461,15 @@ RwVector* RwTransformNormal(RwVector* out, const RwVector* normal, const RwMatri
 }
 
 RwMatrixStack* RwCreateMatrixStack(intptr_t capacity) {
+  RwMathsState::MatrixModule& matrices = rwMathsState().matrices;
   if (capacity < 1) return failWith<RwMatrixStack>(rwErrBadCount);
-  auto* stack = static_cast<RwMatrixStack*>(RwAllocRecord(module.stackPool));
+  auto* stack = static_cast<RwMatrixStack*>(RwAllocRecord(matrices.stackPool));
   if (!stack) return failWith<RwMatrixStack>(rwErrOutOfMemory);
   stack->slots = static_cast<RwMatrix**>(RwEngineAlloc(capacity * sizeof(RwMatrix*)));
   RwMatrix* bottom = stack->slots ? takeMatrix() : nullptr;
   if (!bottom) {
     RwEngineFree(stack->slots);
-    RwFreeRecord(module.stackPool, stack);
+    RwFreeRecord(matrices.stackPool, stack);
     return failWith<RwMatrixStack>(rwErrOutOfMemory);
   }
   setIdentity(*bottom);
@@ -486,10 +480,11 @@ RwMatrixStack* RwCreateMatrixStack(intptr_t capacity) {
 }
 
 int RwDestroyMatrixStack(RwMatrixStack* stack) {
+  RwMathsState::MatrixModule& matrices = rwMathsState().matrices;
   if (!requireStack(stack)) return 0;
-  for (intptr_t i = 0; i < stack->capacity && stack->slots[i]; ++i) RwFreeRecord(module.matrixPool, stack->slots[i]);
+  for (intptr_t i = 0; i < stack->capacity && stack->slots[i]; ++i) RwFreeRecord(matrices.matrixPool, stack->slots[i]);
   RwEngineFree(stack->slots);
-  RwFreeRecord(module.stackPool, stack);
+  RwFreeRecord(matrices.stackPool, stack);
   return 1;
 }
 
@@ -532,33 +527,35 @@ intptr_t RwMatrixStackDepth(const RwMatrixStack* stack) {
   return stack->top;
 }
 
-RwMatrix* RwPushCTM() { return RwPushMatrixStack(module.ctmStack); }
-RwMatrix* RwPopCTM() { return RwPopMatrixStack(module.ctmStack); }
-RwMatrix* RwGetCTM() { return RwMatrixStackTop(module.ctmStack); }
-intptr_t RwCTMDepth() { return RwMatrixStackDepth(module.ctmStack); }
-RwMatrix* RwPushScratchMatrix() { return RwPushMatrixStack(module.scratchStack); }
-RwMatrix* RwPopScratchMatrix() { return RwPopMatrixStack(module.scratchStack); }
-RwMatrix* RwScratchMatrix() { return RwMatrixStackTop(module.scratchStack); }
+RwMatrix* RwPushCTM() { return RwPushMatrixStack(rwMathsState().matrices.ctmStack); }
+RwMatrix* RwPopCTM() { return RwPopMatrixStack(rwMathsState().matrices.ctmStack); }
+RwMatrix* RwGetCTM() { return RwMatrixStackTop(rwMathsState().matrices.ctmStack); }
+intptr_t RwCTMDepth() { return RwMatrixStackDepth(rwMathsState().matrices.ctmStack); }
+RwMatrix* RwPushScratchMatrix() { return RwPushMatrixStack(rwMathsState().matrices.scratchStack); }
+RwMatrix* RwPopScratchMatrix() { return RwPopMatrixStack(rwMathsState().matrices.scratchStack); }
+RwMatrix* RwScratchMatrix() { return RwMatrixStackTop(rwMathsState().matrices.scratchStack); }
 
 int RwOpenMatrixModule() {
-  module.matrixPool = RwCreatePool("matrixlist", sizeof(RwMatrix));
-  module.stackPool = RwCreatePool("matrixstacklist", sizeof(RwMatrixStack));
-  if (!module.matrixPool || !module.stackPool) {
+  RwMathsState::MatrixModule& matrices = rwMathsState().matrices;
+  matrices.matrixPool = RwCreatePool("matrixlist", sizeof(RwMatrix));
+  matrices.stackPool = RwCreatePool("matrixstacklist", sizeof(RwMatrixStack));
+  if (!matrices.matrixPool || !matrices.stackPool) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
-  module.ctmStack = RwCreateMatrixStack(initialStackCapacity);
-  if (!module.ctmStack) return 0;
-  module.scratchStack = RwCreateMatrixStack(initialStackCapacity);
-  return module.scratchStack ? 1 : 0;
+  matrices.ctmStack = RwCreateMatrixStack(initialStackCapacity);
+  if (!matrices.ctmStack) return 0;
+  matrices.scratchStack = RwCreateMatrixStack(initialStackCapacity);
+  return matrices.scratchStack ? 1 : 0;
 }
 
 int RwCloseMatrixModule() {
-  if (module.ctmStack) RwDestroyMatrixStack(module.ctmStack);
-  if (module.scratchStack) RwDestroyMatrixStack(module.scratchStack);
-  RwDestroyPool(module.stackPool);
-  RwDestroyPool(module.matrixPool);
-  module = {};
+  RwMathsState::MatrixModule& matrices = rwMathsState().matrices;
+  if (matrices.ctmStack) RwDestroyMatrixStack(matrices.ctmStack);
+  if (matrices.scratchStack) RwDestroyMatrixStack(matrices.scratchStack);
+  RwDestroyPool(matrices.stackPool);
+  RwDestroyPool(matrices.matrixPool);
+  matrices = {};
   return 1;
 }
 

@@ -11,23 +11,17 @@
 #include "engine/path.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/shapereaderstate.h"
 
 namespace {
+
+// The modelling contexts, the shape path and the last script read (engine/shapereaderstate.h).
+RwShapeReaderState shapeReader;
 
 constexpr intptr_t jointStackCapacity = 8;
 constexpr intptr_t firstPartCapacity = 8;
 constexpr intptr_t partZeroVertexRoom = 256;
 constexpr intptr_t partZeroPolygonRoom = 8;
-
-struct ModellingState {
-  RwPool* parseContexts;
-  RwPool* definitions;
-  RwPool* prototypes;
-  RwMatrixStack* joints;
-  RwParseContext* first;  // the base context, serving direct calls
-  RwParseContext* last;   // the current context
-};
-ModellingState state = {};
 
 int fail(int number) {
   RwSetError(number);
@@ -105,7 +99,7 @@ void removeDefinition(RwParseContext* context, RwCreationContext* definition) {
   popJointsTo(definition->savedJointDepth);
   popMaterialsTo(definition->savedMaterialDepth);
   unlinkDefinition(context, definition);
-  RwFreeRecord(state.definitions, definition);
+  RwFreeRecord(shapeReader.modelling.definitions, definition);
 }
 
 void discardDefinitions(RwParseContext* context) {
@@ -148,7 +142,7 @@ bool pushFrames(RwCreationContext* definition, bool fresh) {
 
 RwCreationContext* beginDefinition(RwParseContext* context) {
   bool fresh = !context->modelling && !context->lastDefinition;
-  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(state.definitions));
+  auto* definition = static_cast<RwCreationContext*>(RwAllocRecord(shapeReader.modelling.definitions));
   if (!definition) return nullptr;
   *definition = {};
   definition->savedCTMDepth = RwCTMDepth();
@@ -245,7 +239,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
     RwDestroyClump(clump);
     return nullptr;
   }
-  if (context != state.first && !forPrototype) replaceResult(context, clump);
+  if (context != shapeReader.modelling.first && !forPrototype) replaceResult(context, clump);
   return clump;
 }
 
@@ -254,7 +248,7 @@ RwClump* endDefinition(RwParseContext* context, bool forPrototype) {
 void freePrototype(RwPrototype* prototype) {
   if (prototype->clump) RwDestroyClump(prototype->clump);
   RwEngineFree(prototype->name);
-  RwFreeRecord(state.prototypes, prototype);
+  RwFreeRecord(shapeReader.modelling.prototypes, prototype);
 }
 
 void freePrototypes(RwParseContext* context) {
@@ -306,7 +300,8 @@ void restoreModel(RwParseContext* context) {
 }
 
 RwParseContext* makeContext() {
-  auto* context = static_cast<RwParseContext*>(RwAllocRecord(state.parseContexts));
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  auto* context = static_cast<RwParseContext*>(RwAllocRecord(modelling.parseContexts));
   if (!context) return nullptr;
   *context = {};
   context->savedCTMDepth = context->savedJointDepth = context->savedMaterialDepth = -1;
@@ -314,16 +309,17 @@ RwParseContext* makeContext() {
   context->openingJointDepth = RwJointDepth();
   context->openingMaterialDepth = RwCurrentMaterialDepth();
   saveSettings(context, 0);
-  context->previous = state.last;
-  if (state.last) state.last->next = context;
-  if (!state.first) state.first = context;
-  state.last = context;
+  context->previous = modelling.last;
+  if (modelling.last) modelling.last->next = context;
+  if (!modelling.first) modelling.first = context;
+  modelling.last = context;
   return context;
 }
 
 void unlinkContext(RwParseContext* context) {
-  (context->previous ? context->previous->next : state.first) = context->next;
-  (context->next ? context->next->previous : state.last) = context->previous;
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  (context->previous ? context->previous->next : modelling.first) = context->next;
+  (context->next ? context->next->previous : modelling.last) = context->previous;
 }
 
 // Puts back everything the context changed; its result stays.
@@ -341,28 +337,30 @@ void cleanUpContext(RwParseContext* context) {
 // ---- module
 
 int RwOpenModellingModule() {
-  state = {};
-  state.parseContexts = RwCreatePool("parsecontextlist", sizeof(RwParseContext));
-  state.definitions = RwCreatePool("creationcontextlist", sizeof(RwCreationContext));
-  state.prototypes = RwCreatePool("prototypenodelist", sizeof(RwPrototype));
-  if (!state.parseContexts || !state.definitions || !state.prototypes) return fail(rwErrOutOfMemory);
-  state.joints = RwCreateMatrixStack(jointStackCapacity);
-  return state.joints && makeContext() ? 1 : 0;
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  modelling = {};
+  modelling.parseContexts = RwCreatePool("parsecontextlist", sizeof(RwParseContext));
+  modelling.definitions = RwCreatePool("creationcontextlist", sizeof(RwCreationContext));
+  modelling.prototypes = RwCreatePool("prototypenodelist", sizeof(RwPrototype));
+  if (!modelling.parseContexts || !modelling.definitions || !modelling.prototypes) return fail(rwErrOutOfMemory);
+  modelling.joints = RwCreateMatrixStack(jointStackCapacity);
+  return modelling.joints && makeContext() ? 1 : 0;
 }
 
 int RwCloseModellingModule() {
-  while (state.last) {
-    RwParseContext* context = state.last;
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  while (modelling.last) {
+    RwParseContext* context = modelling.last;
     cleanUpContext(context);
     if (context->result) RwDestroyClump(context->result);
     unlinkContext(context);
-    RwFreeRecord(state.parseContexts, context);
+    RwFreeRecord(modelling.parseContexts, context);
   }
-  if (state.joints) RwDestroyMatrixStack(state.joints);
-  RwDestroyPool(state.parseContexts);
-  RwDestroyPool(state.definitions);
-  RwDestroyPool(state.prototypes);
-  state = {};
+  if (modelling.joints) RwDestroyMatrixStack(modelling.joints);
+  RwDestroyPool(modelling.parseContexts);
+  RwDestroyPool(modelling.definitions);
+  RwDestroyPool(modelling.prototypes);
+  modelling = {};
   RwSetModelBuilding(0);
   return 1;
 }
@@ -370,7 +368,7 @@ int RwCloseModellingModule() {
 // ---- brackets
 
 int RwModelBegin() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   if (context->modelling || context->lastDefinition) return fail(rwErrModelling);
   context->savedCTMDepth = RwCTMDepth();
@@ -389,7 +387,7 @@ int RwModelBegin() {
 }
 
 int RwModelEnd() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context || !context->modelling) return fail(rwErrNotModelling);
   bool open = context->lastDefinition || context->prototype;
   discardDefinitions(context);
@@ -399,7 +397,7 @@ int RwModelEnd() {
 }
 
 int RwClumpBegin() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return fail(rwErrInvalidArgument);
   RwSetModelBuilding(1);
   if (beginDefinition(context)) return 1;
@@ -408,7 +406,7 @@ int RwClumpBegin() {
 }
 
 RwClump* RwClumpEnd(RwClump** out) {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context) return failWith<RwClump>(rwErrNotModelling);
   RwClump* clump = endDefinition(context, false);
   if (out) *out = clump;
@@ -429,10 +427,13 @@ int RwSetGeometrySampling(intptr_t sampling) {
   return RwSetMaterialGeometrySampling(RwWritableCurrentMaterial(), sampling) ? 1 : 0;
 }
 
-RwMatrix* RwJointMatrix() { return RwMatrixStackTop(state.joints); }
-RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(state.joints); }
-RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(state.joints); }
-intptr_t RwJointDepth() { return state.joints ? RwMatrixStackDepth(state.joints) : -1; }
+RwMatrix* RwJointMatrix() { return RwMatrixStackTop(shapeReader.modelling.joints); }
+RwMatrix* RwPushJointMatrix() { return RwPushMatrixStack(shapeReader.modelling.joints); }
+RwMatrix* RwPopJointMatrix() { return RwPopMatrixStack(shapeReader.modelling.joints); }
+intptr_t RwJointDepth() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  return modelling.joints ? RwMatrixStackDepth(modelling.joints) : -1;
+}
 
 int RwRotateJoint(float x, float y, float z, float angle) {
   return RwRotateMatrix(RwJointMatrix(), x, y, z, angle, RwPreConcat) ? 1 : 0;
@@ -441,14 +442,15 @@ int RwRotateJoint(float x, float y, float z, float angle) {
 // ---- prototypes
 
 int RwProtoBegin(const char* name) {
-  RwParseContext* context = state.last;
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  RwParseContext* context = modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (context->lastDefinition) return fail(rwErrScriptClumpState);
-  auto* prototype = static_cast<RwPrototype*>(RwAllocRecord(state.prototypes));
+  auto* prototype = static_cast<RwPrototype*>(RwAllocRecord(modelling.prototypes));
   if (!prototype) return 0;
   *prototype = {copyName(name), nullptr, context->prototypes};
   if (!prototype->name) {
-    RwFreeRecord(state.prototypes, prototype);
+    RwFreeRecord(modelling.prototypes, prototype);
     return fail(rwErrOutOfMemory);
   }
   context->prototypes = prototype;
@@ -462,7 +464,7 @@ int RwProtoBegin(const char* name) {
 }
 
 int RwProtoEnd() {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!context || !context->modelling) return fail(rwErrScriptModelState);
   if (!context->prototype || !context->lastDefinition) return fail(rwErrNotModelling);
   // A clump opened inside the prototype and still open: its clumpend is due.
@@ -480,7 +482,7 @@ int RwProtoEnd() {
 }
 
 int RwProtoInstance(const char* name, int takeMaterial) {
-  RwParseContext* context = state.last;
+  RwParseContext* context = shapeReader.modelling.last;
   if (!RwCurrentClumpDefinition()) return fail(rwErrOutsideClump);
   RwPrototype* prototype = findPrototype(context, name);
   if (!prototype) return fail(rwErrPrototypeName);
@@ -496,9 +498,12 @@ int RwProtoInstance(const char* name, int takeMaterial) {
 
 // ---- for the primitives and the readers
 
-RwParseContext* RwCurrentParseContext() { return state.last; }
+RwParseContext* RwCurrentParseContext() { return shapeReader.modelling.last; }
 
-RwCreationContext* RwCurrentClumpDefinition() { return state.last ? state.last->lastDefinition : nullptr; }
+RwCreationContext* RwCurrentClumpDefinition() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  return modelling.last ? modelling.last->lastDefinition : nullptr;
+}
 
 RwClump* RwCurrentDefinitionClump() {
   RwCreationContext* definition = RwCurrentClumpDefinition();
@@ -506,7 +511,8 @@ RwClump* RwCurrentDefinitionClump() {
 }
 
 int RwIsAnyClumpDefinitionOpen() {
-  for (RwParseContext* context = state.first; context; context = context->next) {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  for (RwParseContext* context = modelling.first; context; context = context->next) {
     if (context->lastDefinition) return 1;
   }
   return 0;
@@ -536,20 +542,24 @@ RwParseContext* RwBeginParseContext() {
 }
 
 RwClump* RwEndParseContext(RwParseContext* context, int keepResult) {
-  if (!context || context != state.last || context == state.first) {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
+  if (!context || context != modelling.last || context == modelling.first) {
     return failWith<RwClump>(rwErrNotModelling);
   }
   cleanUpContext(context);
   RwClump* result = context->result;
   if (result && !keepResult) RwDestroyClump(result);
   unlinkContext(context);
-  RwFreeRecord(state.parseContexts, context);
+  RwFreeRecord(modelling.parseContexts, context);
   endBuildingWhenIdle();
   return keepResult ? result : nullptr;
 }
 
 intptr_t RwScriptNestingDepth() {
+  RwShapeReaderState::ModellingState& modelling = shapeReader.modelling;
   intptr_t depth = 0;
-  for (RwParseContext* context = state.first; context && context->next; context = context->next) ++depth;
+  for (RwParseContext* context = modelling.first; context && context->next; context = context->next) ++depth;
   return depth;
 }
+
+RwShapeReaderState& rwShapeReaderState() { return shapeReader; }

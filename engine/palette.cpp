@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "engine/device.h"
+#include "engine/devicestate.h"
 
 namespace {
 
-// The two gamma tables, built together from one gamma.
-struct GammaTables {
-  uint8_t linearising[256];
-  uint8_t encoding[256];
-};
+// What the open device draws with (engine/devicestate.h). Defined here,
+// where the nearest colour is looked up for every converted pixel.
+RwDeviceState deviceState;
 
 // ---- the octree
 
@@ -23,26 +22,14 @@ struct Box {
   int high[3];  // exclusive
 };
 
-struct OctreeNode {
-  std::vector<uint8_t> candidates;            // a leaf's palette indices
-  std::unique_ptr<OctreeNode> children[8];    // all set on an interior node
-  bool interior = false;
-};
-
-// The palette module: the colours, the gamma tables, and the tree that
-// answers the nearest colour.
-struct PaletteModule {
-  RwPalette colours = {};
-  GammaTables gammaTables = {};
-  std::unique_ptr<OctreeNode> octreeRoot;
-};
-PaletteModule palette;
+using OctreeNode = RwDeviceState::PaletteModule::OctreeNode;
 
 constexpr int octreeDepthBudget = 8;
 constexpr size_t largestScannedLeaf = 8;
 
 // The linearised palette colour of an index.
 void linearColour(int index, int* out) {
+  RwDeviceState::PaletteModule& palette = deviceState.palette;
   out[0] = palette.gammaTables.linearising[palette.colours.red[index]];
   out[1] = palette.gammaTables.linearising[palette.colours.green[index]];
   out[2] = palette.gammaTables.linearising[palette.colours.blue[index]];
@@ -186,6 +173,7 @@ void RwBuildEnginePalette() {
 }
 
 void RwBuildGammaTables() {
+  RwDeviceState::PaletteModule& palette = deviceState.palette;
   const double gamma = RwGetGamma();
   palette.gammaTables.linearising[0] = palette.gammaTables.encoding[0] = 0;
   for (int n = 1; n < 256; ++n) {
@@ -208,26 +196,28 @@ void RwBuildGammaTables() {
   buildPaletteOctree(static_cast<int>(distinct.size()), distinct.data());
 }
 
-const RwPalette& RwGetPalette() { return palette.colours; }
+const RwPalette& RwGetPalette() { return deviceState.palette.colours; }
 
 void RwSetPaletteColour(int index, const uint8_t* rgb) {
+  RwDeviceState::PaletteModule& palette = deviceState.palette;
   palette.colours.red[index] = rgb[0];
   palette.colours.green[index] = rgb[1];
   palette.colours.blue[index] = rgb[2];
 }
 
-const uint8_t* RwGammaTable() { return palette.gammaTables.linearising; }
-const uint8_t* RwGammaTable2() { return palette.gammaTables.encoding; }
+const uint8_t* RwGammaTable() { return deviceState.palette.gammaTables.linearising; }
+const uint8_t* RwGammaTable2() { return deviceState.palette.gammaTables.encoding; }
 
 void RwApplyGammaRGB(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = palette.gammaTables.linearising[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = deviceState.palette.gammaTables.linearising[rgb[c]];
 }
 
 void RwApplyGammaRGB2(uint8_t* rgb) {
-  for (int c = 0; c < 3; ++c) rgb[c] = palette.gammaTables.encoding[rgb[c]];
+  for (int c = 0; c < 3; ++c) rgb[c] = deviceState.palette.gammaTables.encoding[rgb[c]];
 }
 
 int buildPaletteOctree(int count, const uint8_t* indices) {
+  RwDeviceState::PaletteModule& palette = deviceState.palette;
   RwFreePaletteOctree();
   if (count < 1 || !indices) return 1;
   palette.octreeRoot = std::make_unique<OctreeNode>();
@@ -236,6 +226,7 @@ int buildPaletteOctree(int count, const uint8_t* indices) {
 }
 
 int findNearestPaletteIndex(const uint8_t* rgb) {
+  RwDeviceState::PaletteModule& palette = deviceState.palette;
   if (!palette.octreeRoot) return -1;
   OctreeNode* node = palette.octreeRoot.get();
   Box box = {{0, 0, 0}, {256, 256, 256}};
@@ -253,9 +244,11 @@ int findNearestPaletteIndex(const uint8_t* rgb) {
   return nearestOf(node->candidates, rgb);
 }
 
-void RwFreePaletteOctree() { palette.octreeRoot.reset(); }
+void RwFreePaletteOctree() { deviceState.palette.octreeRoot.reset(); }
 
 intptr_t RwFindNearestPaletteIndexSlot(const intptr_t* rgb) {
   const uint8_t bytes[3] = {static_cast<uint8_t>(rgb[0]), static_cast<uint8_t>(rgb[1]), static_cast<uint8_t>(rgb[2])};
   return findNearestPaletteIndex(bytes);
 }
+
+RwDeviceState& rwDeviceState() { return deviceState; }

@@ -3,6 +3,7 @@
 
 #include "engine/clip.h"
 #include "engine/clump.h"
+#include "engine/drawingstate.h"
 #include "engine/polydraw.h"
 #include "engine/polygon.h"
 #include "engine/ptrarray.h"
@@ -11,22 +12,7 @@
 
 namespace {
 
-// The pixel, both edges inside (16.16).
-struct PickWindow {
-  RwFixed xLow, xHigh, yLow, yHigh;
-};
-
-struct Hit {
-  RwPolygon* polygon;  // parent of what reached the window, or null
-  int32_t depth;       // screen depth of its first vertex
-};
-
-// The query in progress: the pixel's window and the best hit so far.
-struct PickQuery {
-  PickWindow window;
-  Hit hit;
-};
-PickQuery pick = {};
+using PickWindow = RwDrawingState::PickQuery::Window;
 
 // One axis of the window: which screen word, its bounds and codes.
 struct WindowAxis {
@@ -39,6 +25,7 @@ struct WindowAxis {
 };
 
 uintptr_t windowCode(const WindowAxis& axis, const RwVertex& v) {
+  RwDrawingState::PickQuery& pick = rwDrawingState().pick;
   if (v.*axis.coordinate < pick.window.*axis.low) return axis.lowCode;
   if (v.*axis.coordinate > pick.window.*axis.high) return axis.highCode;
   return 0;
@@ -46,12 +33,13 @@ uintptr_t windowCode(const WindowAxis& axis, const RwVertex& v) {
 
 // Signed distance inside the bound the code names (16.16).
 RwFixed insideDistance(const WindowAxis& axis, const RwVertex& v, uintptr_t code) {
-  const PickWindow& window = pick.window;
+  const PickWindow& window = rwDrawingState().pick.window;
   return code == axis.lowCode ? v.*axis.coordinate - window.*axis.low : window.*axis.high - v.*axis.coordinate;
 }
 
 RwVertex* makeOnBound(RwClipScratch& out, const WindowAxis& axis, const RwVertex& inside, const RwVertex& outside,
                       uintptr_t code) {
+  RwDrawingState::PickQuery& pick = rwDrawingState().pick;
   RwVertex* made = out.makeVertex();
   if (!made) return nullptr;
   const RwFixed dInside = insideDistance(axis, inside, code);
@@ -116,6 +104,7 @@ RwPolygon* polygonAt(RwClump* clump, uintptr_t index) {
 
 // Unsorted: the last drawn is on top.
 RwPolygon* topmostHit(RwDrawEntry entry, RwClump* clump) {
+  RwDrawingState::PickQuery& pick = rwDrawingState().pick;
   for (uintptr_t i = clump->drawablePolygons->count; i-- > 0;) {
     entry(polygonAt(clump, i));
     if (pick.hit.polygon) return pick.hit.polygon;
@@ -125,6 +114,7 @@ RwPolygon* topmostHit(RwDrawEntry entry, RwClump* clump) {
 
 // Z-buffered: the nearest (largest depth) wins, the later one at equal depth.
 RwPolygon* nearestHit(RwDrawEntry entry, RwClump* clump) {
+  RwDrawingState::PickQuery& pick = rwDrawingState().pick;
   if (!RwIsDepthGroup()) rwRenderState.bestPickDepth = 0;
   RwPolygon* answer = nullptr;
   for (uintptr_t i = 0; i < clump->drawablePolygons->count; ++i) {
@@ -141,6 +131,7 @@ RwPolygon* nearestHit(RwDrawEntry entry, RwClump* clump) {
 }  // namespace
 
 RwPolygon* RwPickClumpPolygons(uintptr_t outcode, RwClump* clump, RwCamera* camera, RwFixed xLow, RwFixed yLow) {
+  RwDrawingState::PickQuery& pick = rwDrawingState().pick;
   pick.hit = {};
   pick.window = {xLow, xLow + rwFixedOne, yLow, yLow + rwFixedOne};
   intptr_t mode = RwIsDepthGroup() ? rwZBuffered : RwClumpHiddenSurfaceMode(clump);
@@ -162,6 +153,6 @@ int RwPickClipY(RwPolygon* polygon) { return clipToWindow(yAxis, polygon); }
 int RwPickClipX(RwPolygon* polygon) { return clipToWindow(xAxis, polygon); }
 
 int RwPickRecordHit(RwPolygon* polygon) {
-  pick.hit = {polygon->parent, polygon->vertices[0]->depth};
+  rwDrawingState().pick.hit = {polygon->parent, polygon->vertices[0]->depth};
   return 0;
 }

@@ -12,18 +12,16 @@
 #include "engine/error.h"
 #include "engine/material.h"
 #include "engine/pool.h"
+#include "engine/poolrecords.h"
 #include "engine/ptrarray.h"
 #include "engine/triangulate.h"
 
 namespace {
 
-// The polygon module: its pools and the model-building switch.
-struct PolygonModule {
-  RwPool* triangles = nullptr;  // "trianglelist"
-  RwPool* quads = nullptr;      // "quadlist"
-  bool modelBuilding = false;   // polygons and vertices deferred until the model is finished
-};
-PolygonModule polygons;
+// The geometry modules' pools (engine/poolrecords.h).
+RwPoolRecords poolRecords;
+
+RwPoolRecords::Polygons& polygons() { return poolRecords.polygons; }
 
 constexpr RwFixed untouchedTextureCoordinate = 32512;  // 0x7F00
 constexpr uint32_t firstPolygonListCapacity = 6;
@@ -33,8 +31,8 @@ constexpr float fromUnitNormal = 6.103515625e-5f;       // 1 / 16384
 size_t polygonBytes(uintptr_t vertices) { return sizeof(RwPolygon) + vertices * sizeof(RwVertex*); }
 
 RwPolygon* allocPolygonRecord(uintptr_t vertices) {
-  if (vertices == 3) return static_cast<RwPolygon*>(RwAllocRecord(polygons.triangles));
-  if (vertices == 4) return static_cast<RwPolygon*>(RwAllocRecord(polygons.quads));
+  if (vertices == 3) return static_cast<RwPolygon*>(RwAllocRecord(polygons().triangles));
+  if (vertices == 4) return static_cast<RwPolygon*>(RwAllocRecord(polygons().quads));
   auto* polygon = static_cast<RwPolygon*>(RwEngineAlloc(polygonBytes(vertices)));
   if (!polygon) RwSetError(rwErrOutOfMemory);
   return polygon;
@@ -42,9 +40,9 @@ RwPolygon* allocPolygonRecord(uintptr_t vertices) {
 
 void releasePolygonRecord(RwPolygon* polygon) {
   if (polygon->vertexCount == 3) {
-    RwFreeRecord(polygons.triangles, polygon);
+    RwFreeRecord(polygons().triangles, polygon);
   } else if (polygon->vertexCount == 4) {
-    RwFreeRecord(polygons.quads, polygon);
+    RwFreeRecord(polygons().quads, polygon);
   } else {
     RwEngineFree(polygon);
   }
@@ -115,7 +113,7 @@ intptr_t addVertex(RwClump* clump, float x, float y, float z) {
   if (array->count == array->capacity) return 0;
   intptr_t slot = array->count++;
   RwVertex& vertex = array->vertices[slot];
-  vertex.flags = polygons.modelBuilding ? rwVertexDeferred : 0;
+  vertex.flags = polygons().modelBuilding ? rwVertexDeferred : 0;
   vertex.model = {x, y, z};
   widenCorners(array, vertex.model);
   if (array->owner) RwInvalidateClumpTransformCache(array->owner);
@@ -340,9 +338,10 @@ RwPolygon* addPolygon(RwClump* clump, intptr_t count, const int32_t* indices, bo
 // ---- module
 
 int RwOpenPolygonModule() {
-  polygons.triangles = RwCreatePool("trianglelist", static_cast<intptr_t>(polygonBytes(3)));
-  polygons.quads = RwCreatePool("quadlist", static_cast<intptr_t>(polygonBytes(4)));
-  if (!polygons.triangles || !polygons.quads) {
+  RwPoolRecords::Polygons& module = polygons();
+  module.triangles = RwCreatePool("trianglelist", static_cast<intptr_t>(polygonBytes(3)));
+  module.quads = RwCreatePool("quadlist", static_cast<intptr_t>(polygonBytes(4)));
+  if (!module.triangles || !module.quads) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -350,15 +349,15 @@ int RwOpenPolygonModule() {
 }
 
 int RwClosePolygonModule() {
-  RwDestroyPool(polygons.triangles);
-  RwDestroyPool(polygons.quads);
-  polygons.triangles = polygons.quads = nullptr;
-  polygons.modelBuilding = false;
+  RwPoolRecords::Polygons& module = polygons();
+  RwDestroyPool(module.triangles);
+  RwDestroyPool(module.quads);
+  module = {};
   return 1;
 }
 
-void RwSetModelBuilding(int building) { polygons.modelBuilding = building != 0; }
-int RwIsModelBuilding() { return polygons.modelBuilding ? 1 : 0; }
+void RwSetModelBuilding(int building) { polygons().modelBuilding = building != 0; }
+int RwIsModelBuilding() { return polygons().modelBuilding ? 1 : 0; }
 
 // ---- vertex arrays and vertices
 
@@ -504,7 +503,7 @@ RwPolygon* RwCreatePolygon(RwClump* clump, intptr_t count, const int32_t* indice
 }
 
 RwPolygon* RwCreateTriangle(RwVertex* a, RwVertex* b, RwVertex* c) {
-  auto* triangle = static_cast<RwPolygon*>(RwAllocRecord(polygons.triangles));
+  auto* triangle = static_cast<RwPolygon*>(RwAllocRecord(polygons().triangles));
   if (!triangle) return nullptr;
   initialiseRecord(triangle, 3);
   triangle->vertices[0] = a;
@@ -525,13 +524,13 @@ void RwFreePolygonRecord(RwPolygon* polygon) {
 int RwLinkPolygonToClump(RwClump* clump, RwPolygon* polygon) {
   polygon->parent = polygon;
   polygon->clump = clump;
-  if (!polygons.modelBuilding && !registerWithVertices(polygon)) {
+  if (!polygons().modelBuilding && !registerWithVertices(polygon)) {
     polygon->clump = nullptr;
     return 0;
   }
   ++clump->polygonCount;
   bool ok = true;
-  intptr_t triangles = polygons.modelBuilding ? 0 : RwCutPolygon(polygon);
+  intptr_t triangles = polygons().modelBuilding ? 0 : RwCutPolygon(polygon);
   if (triangles > 0) {
     appendOrFail(&clump->cutPolygons, polygon, &ok);
     if (ok) ok = RwAssignPolygonMaterial(polygon, polygon->material) != 0;
@@ -777,3 +776,5 @@ int RwFinishClumpModel(RwClump* clump) {
   rwClumpLinks.sorting().geometryChangedInBulk(clump);
   return 1;
 }
+
+RwPoolRecords& rwPoolRecords() { return poolRecords; }

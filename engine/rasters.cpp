@@ -1,31 +1,23 @@
 // engine/rasters.cpp -- raster records.
 #include "engine/rasters.h"
 
-#include <unordered_set>
-
+#include "engine/appearancerecords.h"
 #include "engine/device.h"
 #include "engine/error.h"
 #include "engine/pool.h"
 
 namespace {
 
-// The raster module: its records and the ones not yet destroyed, whose pixel
-// blocks the module close frees (they live on the heap, not in the pool's pages).
-struct RasterModule {
-  RwPool* pool = nullptr;  // "rasterlist"
-  std::unordered_set<RwRaster*> live;
-};
-RasterModule rasters;
-
 void freeRaster(RwRaster* raster) {
   RwEngineFree(raster->pixels);
   RwEngineFree(raster->colourMap);
-  RwFreeRecord(rasters.pool, raster);
+  RwFreeRecord(rwAppearanceRecords().rasters.pool, raster);
 }
 
 }  // namespace
 
 RwRaster* RwCreateRaster(intptr_t width, intptr_t height, intptr_t depth) {
+  RwAppearanceRecords::RasterModule& rasters = rwAppearanceRecords().rasters;
   if (width < 0 || height < 0 || depth < 0) {
     RwSetError(rwErrBadCount);
     return nullptr;
@@ -60,7 +52,7 @@ int RwDestroyRaster(RwRaster* raster) {
     return 0;
   }
   if (rwDeviceRecord.rasterReleaseHook) rwDeviceRecord.rasterReleaseHook(raster);
-  rasters.live.erase(raster);
+  rwAppearanceRecords().rasters.live.erase(raster);
   freeRaster(raster);
   return 1;
 }
@@ -74,12 +66,14 @@ intptr_t RwGetRasterHeight(const RwRaster* raster) {
 }
 
 int RwOpenRasterModule() {
+  RwAppearanceRecords::RasterModule& rasters = rwAppearanceRecords().rasters;
   rasters.pool = RwCreatePool("rasterlist", sizeof(RwRaster));
   if (!rasters.pool) RwSetError(rwErrOutOfMemory);
   return rasters.pool ? 1 : 0;
 }
 
 int RwCloseRasterModule() {
+  RwAppearanceRecords::RasterModule& rasters = rwAppearanceRecords().rasters;
   for (RwRaster* raster : rasters.live) freeRaster(raster);
   rasters.live.clear();
   RwDestroyPool(rasters.pool);

@@ -8,6 +8,7 @@
 #include "engine/clip.h"
 #include "engine/clump.h"
 #include "engine/depthsort.h"
+#include "engine/drawingstate.h"
 #include "engine/error.h"
 #include "engine/light.h"
 #include "engine/material.h"
@@ -113,22 +114,8 @@ RwRect projectedCornerRect(RwClump* clump, const RwMatrix& work, const RwCamera&
 // walked around its edge.
 constexpr int boxFaces[6][4] = {{0, 2, 6, 4}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 5, 7, 6}};
 
-// What survives clipping of the box faces, in the unit view window.
-struct Extremes {
-  float minX, maxX, minY, maxY;
-  bool perspective;
-  bool reached;
-};
-
-// The module's state: the matrix save area, and the extremes that the clip
-// of the box faces reports to (its callback takes no context).
-struct RenderModule {
-  RwMatrix savedMatrix = {};  // the one save area; alignment is undone before the next clump
-  Extremes extremes = {};
-};
-RenderModule rendering;
-
 int collectExtremes(RwPolygon* polygon) {
+  RwDrawingState::RenderModule& rendering = rwDrawingState().rendering;
   rendering.extremes.reached = true;
   for (uint32_t i = 0; i < polygon->vertexCount; ++i) {
     const RwVertex& v = *polygon->vertices[i];
@@ -154,6 +141,7 @@ int collectExtremes(RwPolygon* polygon) {
  */
 uintptr_t clippedCornerRect(RwClump* clump, const RwMatrix& work, RwCamera& camera, uintptr_t outcode,
                             RwRect* rect) {
+  RwDrawingState::RenderModule& rendering = rwDrawingState().rendering;
   RwVertex* corner = corners(clump);
   RwTransformVertices(corner, rwReservedVertices, &work, &camera, rwTransformOnly);
   rendering.extremes = {rwLargestFloat, -rwLargestFloat, rwLargestFloat, -rwLargestFloat,
@@ -383,10 +371,12 @@ void RwDrawClumpPolygons(RwDrawEntry entry, RwClump* clump, const RwRect* rect) 
 }
 
 void RwSaveClumpMatrix(RwClump* clump) {
+  RwDrawingState::RenderModule& rendering = rwDrawingState().rendering;
   std::memcpy(&rendering.savedMatrix, &clump->worldMatrix, sizeof rendering.savedMatrix);
 }
 
 void RwRestoreClumpMatrix(RwClump* clump) {
+  RwDrawingState::RenderModule& rendering = rwDrawingState().rendering;
   std::memcpy(&clump->worldMatrix, &rendering.savedMatrix, sizeof rendering.savedMatrix);
 }
 

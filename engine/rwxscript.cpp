@@ -17,6 +17,7 @@
 #include "engine/rasters.h"
 #include "engine/rwxtoken.h"
 #include "engine/shapefile.h"
+#include "engine/shapereaderstate.h"
 
 namespace {
 
@@ -29,8 +30,6 @@ constexpr size_t keywordSize = 25;        // 24 characters
 constexpr size_t prototypeNameSize = 32;  // 31 characters
 constexpr size_t includeNameSize = 512;   // 511 characters
 constexpr size_t textureNameSize = 1023;  // 1022 characters
-
-intptr_t failureLine = 0;
 
 int fail(int number) {
   RwSetError(number);
@@ -616,8 +615,8 @@ RwClump* RwInterpretScript(std::FILE* stream) {
   if (!context) return nullptr;
   int status = interpretLines(stream, context);
   if (status == complete && !context->result) status = fail(rwErrNoClump);
-  failureLine = status == complete ? 0 : context->lineCount;
+  rwShapeReaderState().failureLine = status == complete ? 0 : context->lineCount;
   return RwEndParseContext(context, status == complete);
 }
 
-intptr_t RwGetScriptFailureLine() { return failureLine; }
+intptr_t RwGetScriptFailureLine() { return rwShapeReaderState().failureLine; }

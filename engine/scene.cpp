@@ -13,17 +13,10 @@
 #include "engine/light.h"
 #include "engine/pool.h"
 #include "engine/renderstate.h"
+#include "engine/scenerecords.h"
 #include "engine/scenetree.h"
 
 namespace {
-
-// The scene module: its records, the default scene and the live ones.
-struct SceneModule {
-  RwPool* pool = nullptr;
-  RwScene* defaultScene = nullptr;  // every clump and light is born here
-  RwScene* live = nullptr;          // every scene, newest first
-};
-SceneModule scenes;
 
 constexpr intptr_t firstLightingCount = 999999;
 
@@ -230,7 +223,7 @@ bool moveBranch(RwScene* scene, RwClump* clump) {
 }
 
 void unlinkScene(RwScene* scene) {
-  for (RwScene** link = &scenes.live; *link; link = &(*link)->nextScene) {
+  for (RwScene** link = &rwSceneRecords().scenes.live; *link; link = &(*link)->nextScene) {
     if (*link == scene) {
       *link = scene->nextScene;
       return;
@@ -257,7 +250,7 @@ void destroyScene(RwScene* scene) {
   for (RwClump* clump : roots) RwDestroyClump(clump);
   RwEngineFree(scene->nodeArray);
   unlinkScene(scene);
-  RwFreeRecord(scenes.pool, scene);
+  RwFreeRecord(rwSceneRecords().scenes.pool, scene);
 }
 
 // ---- the clump links
@@ -267,7 +260,7 @@ RwSceneNode* liveLeaf(RwClump* clump) {
   return clump->sceneLeaf;
 }
 
-int enterDefaultScene(RwClump* clump) { return moveLeaf(scenes.defaultScene, clump) ? 1 : 0; }
+int enterDefaultScene(RwClump* clump) { return moveLeaf(rwSceneRecords().scenes.defaultScene, clump) ? 1 : 0; }
 
 void leaveScene(RwClump* clump) {
   RwSceneNode* leaf = liveLeaf(clump);
@@ -307,6 +300,7 @@ constexpr RwClumpSceneLinks clumpSceneLinks = {
 // ---- module
 
 int RwOpenSceneModule() {
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   scenes.live = nullptr;
   scenes.pool = RwCreatePool("scenelist", sizeof(RwScene));
   const int treeOpen = RwOpenSceneTreeModule();
@@ -321,6 +315,7 @@ int RwOpenSceneModule() {
 }
 
 int RwCloseSceneModule() {
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   // Other scenes first: their lights and clumps go with them.
   for (RwScene* scene = scenes.live; scene;) {
     RwScene* next = scene->nextScene;
@@ -339,6 +334,7 @@ int RwCloseSceneModule() {
 // ---- scenes
 
 RwScene* RwCreateScene() {
+  RwSceneRecords::SceneModule& scenes = rwSceneRecords().scenes;
   auto* scene = static_cast<RwScene*>(RwAllocRecord(scenes.pool));
   if (!scene) return nullptr;
   *scene = {};
@@ -352,7 +348,7 @@ RwScene* RwCreateScene() {
   return scene;
 }
 
-RwScene* RwGetDefaultScene() { return scenes.defaultScene; }
+RwScene* RwGetDefaultScene() { return rwSceneRecords().scenes.defaultScene; }
 
 RwScene* RwGetClumpScene(RwClump* clump) {
   if (!clump) return failWith<RwScene>(rwErrInvalidArgument);
@@ -492,7 +488,7 @@ int RwDestroyScene(RwScene* scene) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  if (scene == scenes.defaultScene) {
+  if (scene == rwSceneRecords().scenes.defaultScene) {
     RwSetError(rwErrDefaultScene);
     return 0;
   }

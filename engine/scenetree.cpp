@@ -13,15 +13,9 @@
 #include "engine/pool.h"
 #include "engine/ptrarray.h"
 #include "engine/scene.h"
+#include "engine/scenerecords.h"
 
 namespace {
-
-// The tree module: the node records and the rebuild's scratch list.
-struct SceneTreeModule {
-  RwPool* nodePool = nullptr;
-  std::vector<RwClump*> rootClumps;  // the roots whose world matrices a rebuild brings up to date
-};
-SceneTreeModule tree;
 
 constexpr float separationTolerance = -0.01f;  // boxes overlapping by less still separate
 constexpr uintptr_t depthGroupFlags = rwNodeOverlap | rwNodeInDepthGroup | rwNodeGroupHead | rwNodeGroupLast;
@@ -42,7 +36,7 @@ Vec matrixRow(const RwMatrix& m, int row) { return {m.m[row][0], m.m[row][1], m.
 // ---- nodes, the node array and the queue
 
 RwSceneNode* makeNode(RwScene* scene, intptr_t kind) {
-  auto* node = static_cast<RwSceneNode*>(RwAllocRecord(tree.nodePool));
+  auto* node = static_cast<RwSceneNode*>(RwAllocRecord(rwSceneRecords().tree.nodePool));
   if (!node) return nullptr;
   *node = {};
   node->scene = scene;
@@ -479,7 +473,7 @@ void collectRoots(const RwSceneNode* node) {
   if (!node) return;
   switch (node->kind) {
     case rwNodeLeaf:
-      if (!node->clump->parent) tree.rootClumps.push_back(node->clump);
+      if (!node->clump->parent) rwSceneRecords().tree.rootClumps.push_back(node->clump);
       collectRoots(node->enclosed);
       break;
     case rwNodeGroup:
@@ -496,6 +490,7 @@ void collectRoots(const RwSceneNode* node) {
 }
 
 void updateWorldMatrices(RwScene* scene) {
+  RwSceneRecords::SceneTreeModule& tree = rwSceneRecords().tree;
   tree.rootClumps.clear();
   collectRoots(scene->root);
   for (intptr_t i = 0; i < scene->arrayCount; ++i) {
@@ -575,11 +570,13 @@ bool rebuild(RwScene* scene) {
 // ---- module
 
 int RwOpenSceneTreeModule() {
+  RwSceneRecords::SceneTreeModule& tree = rwSceneRecords().tree;
   tree.nodePool = RwCreatePool("scenenodelist", sizeof(RwSceneNode));
   return tree.nodePool ? 1 : 0;
 }
 
 int RwCloseSceneTreeModule() {
+  RwSceneRecords::SceneTreeModule& tree = rwSceneRecords().tree;
   tree.rootClumps = {};
   RwDestroyPool(tree.nodePool);
   tree.nodePool = nullptr;
@@ -601,7 +598,7 @@ void RwFreeSceneNode(RwSceneNode* node) {
   if (node->kind == rwNodeGroup) RwEngineFree(node->group.children);
   node->groupRects = RwFreeDamagedRects(node->groupRects);
   node->kind = rwNodeFree;
-  RwFreeRecord(tree.nodePool, node);
+  RwFreeRecord(rwSceneRecords().tree.nodePool, node);
 }
 
 void RwQueueSceneLeaf(RwSceneNode* leaf) {

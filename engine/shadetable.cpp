@@ -5,24 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/devicestate.h"
 #include "engine/error.h"
 #include "engine/palette.h"
 #include "engine/pool.h"
 
 namespace {
-
-// The tables, the blocks they sit in as allocated (each table starts at its
-// block's first 256-byte boundary), and the depth they were built for.
-struct ShadeTableModule {
-  uint8_t* shade = nullptr;     // ShadeTable
-  uint8_t* ramp = nullptr;      // ShadeRampTable
-  uint8_t* expanded = nullptr;  // ExpandedShadeTable
-  void* shadeBlock = nullptr;
-  void* rampBlock = nullptr;
-  void* expandedBlock = nullptr;
-  intptr_t depth = 0;
-};
-ShadeTableModule tables;
 
 constexpr intptr_t shadeLevels = 32;
 constexpr intptr_t rampRows = 145;
@@ -40,6 +28,7 @@ uint8_t nearestIndex(int red, int green, int blue) {
 // Rows 0..23 darken the linearised palette colour toward black; rows 24..31
 // lighten it toward white.
 void buildShadeTable8() {
+  uint8_t* const shade = rwDeviceState().shadeTables.shade;
   const uint8_t* linear = RwGammaTable();
   const RwPalette& palette = RwGetPalette();
   for (int level = 0; level < shadeLevels; ++level) {
@@ -57,7 +46,7 @@ void buildShadeTable8() {
           shaded[c] = std::min((colour[c] * keep + add) & ~255, 65535) / 256;
         }
       }
-      tables.shade[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
+      shade[level * 256 + p] = nearestIndex(shaded[0], shaded[1], shaded[2]);
     }
   }
 }
@@ -65,6 +54,7 @@ void buildShadeTable8() {
 // Row 4h + s holds the 32 colours of hue h/36 and saturation (s + 1)/4,
 // odd rows in reverse order; row 144 is the grey ramp.
 void buildRampTable() {
+  uint8_t* const ramp = rwDeviceState().shadeTables.ramp;
   for (int row = 0; row < rampRows; ++row) {
     const bool grey = row == rampRows - 1;
     const float hue = grey ? 0.0f : static_cast<float>(row / 4) / 36.0f;
@@ -78,7 +68,7 @@ void buildRampTable() {
         const int k = i - 24;
         RwHsvToRgb(hue, saturation * (1.0f - static_cast<float>(k) / 8.0f), 0.8f + 0.025f * static_cast<float>(k), rgb);
       }
-      tables.ramp[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
+      ramp[row * 32 + (reversed ? 31 - i : i)] = nearestIndex(rgb[0], rgb[1], rgb[2]);
     }
   }
 }
@@ -86,11 +76,12 @@ void buildRampTable() {
 // Level n below 24 scales the channel by n / 23; from 24 it moves toward 31.
 // Never 0 (the transparent texel) and never 31.
 void buildShadeTable16() {
+  uint8_t* const shade = rwDeviceState().shadeTables.shade;
   for (int level = 0; level < shadeLevels; ++level) {
     for (int c = 0; c < 32; ++c) {
       int value = level < 24 ? (2 * c * level + 23) / 46 : c + (level - 24) * (31 - c) / 7;
       value = value < 1 ? 1 : (value > 30 ? 30 : value);
-      tables.shade[level * 32 + c] = static_cast<uint8_t>(value);
+      shade[level * 32 + c] = static_cast<uint8_t>(value);
     }
   }
 }
@@ -104,6 +95,7 @@ void* allocBlock(intptr_t bytes) {
 }  // namespace
 
 int RwAllocShadeTables(intptr_t depth) {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
   RwFreeShadeTables();
   if (depth == 8) {
     tables.shadeBlock = allocBlock(8448);
@@ -122,9 +114,13 @@ int RwAllocShadeTables(intptr_t depth) {
   return 1;
 }
 
-RwShadeTables RwGetShadeTables() { return {tables.shade, tables.ramp, tables.expanded}; }
+RwShadeTables RwGetShadeTables() {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
+  return {tables.shade, tables.ramp, tables.expanded};
+}
 
 void RwBuildShadeTables() {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
   if (!tables.shade) return;
   if (tables.depth == 8) {
     buildShadeTable8();
@@ -135,6 +131,7 @@ void RwBuildShadeTables() {
 }
 
 void RwFreeShadeTables() {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
   RwEngineFree(tables.shadeBlock);
   RwEngineFree(tables.rampBlock);
   tables.shadeBlock = tables.rampBlock = nullptr;
@@ -143,6 +140,7 @@ void RwFreeShadeTables() {
 }
 
 int RwBuildExpandedShadeTable() {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
   RwFreeExpandedShadeTable();
   tables.expandedBlock = allocBlock(32 * 256 + 256);
   if (!tables.expandedBlock) return 0;
@@ -156,6 +154,7 @@ int RwBuildExpandedShadeTable() {
 }
 
 void RwFreeExpandedShadeTable() {
+  RwDeviceState::ShadeTableModule& tables = rwDeviceState().shadeTables;
   RwEngineFree(tables.expandedBlock);
   tables.expandedBlock = nullptr;
   tables.expanded = nullptr;

@@ -6,18 +6,9 @@
 
 #include "engine/error.h"
 #include "engine/path.h"
+#include "engine/shapereaderstate.h"
 
 namespace {
-
-// Room for a path element joined with a name.
-constexpr size_t foundNameSize = 2048;
-
-// The search path and the last name found on it (the next search overwrites it).
-struct ShapePathState {
-  char search[rwShapePathSize] = "";
-  char found[foundNameSize] = "";
-};
-ShapePathState shapePath;
 
 // The element starting at `start` into out (truncated to fit); returns where
 // the next element starts, or null after the last one.
@@ -31,8 +22,9 @@ const char* takeElement(const char* start, char* out, size_t outSize) {
 }
 
 const char* findAlongPath(const char* name) {
+  RwShapeReaderState::ShapePathState& shapePath = rwShapeReaderState().path;
   char element[rwShapePathSize];
-  char candidate[foundNameSize];
+  char candidate[sizeof shapePath.found];
   const char* next = shapePath.search[0] ? shapePath.search : nullptr;
   while (next) {
     next = takeElement(next, element, sizeof element);
@@ -48,6 +40,7 @@ const char* findAlongPath(const char* name) {
 }  // namespace
 
 int RwSetShapePath(const char* path, int mode) {
+  RwShapeReaderState::ShapePathState& shapePath = rwShapeReaderState().path;
   if (!path) {
     RwSetError(rwErrInvalidArgument);
     return 0;
@@ -73,11 +66,12 @@ int RwSetShapePath(const char* path, int mode) {
   return 1;
 }
 
-const char* RwGetShapePath() { return shapePath.search; }
+const char* RwGetShapePath() { return rwShapeReaderState().path.search; }
 
-void RwClearShapePath() { shapePath.search[0] = '\0'; }
+void RwClearShapePath() { rwShapeReaderState().path.search[0] = '\0'; }
 
 const char* RwFindFile(const char* name) {
+  RwShapeReaderState::ShapePathState& shapePath = rwShapeReaderState().path;
   if (!name || !name[0]) return nullptr;
   if (RwIsAbsolutePath(name)) return RwResolveFileName(name, shapePath.found, sizeof shapePath.found);
   return findAlongPath(name);

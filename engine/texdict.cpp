@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/appearancerecords.h"
 #include "engine/error.h"
 #include "engine/path.h"
 #include "engine/pool.h"
@@ -11,15 +12,6 @@ namespace {
 
 constexpr intptr_t firstStackCapacity = 4;
 constexpr intptr_t firstEntryCapacity = 8;
-
-// The dictionary module: its records and the stack of current dictionaries.
-struct DictionaryModule {
-  RwPool* pool = nullptr;  // "texturedictlist"
-  RwTextureDictionary** stack = nullptr;
-  intptr_t capacity = 0;
-  intptr_t depth = 0;
-};
-DictionaryModule module;
 
 template <typename T>
 bool grow(T** array, intptr_t* capacity, intptr_t wanted) {
@@ -33,7 +25,7 @@ bool grow(T** array, intptr_t* capacity, intptr_t wanted) {
 void destroyDictionary(RwTextureDictionary* dictionary) {
   for (intptr_t i = 0; i < dictionary->count; ++i) RwEngineFree(dictionary->entries[i].name);
   RwEngineFree(dictionary->entries);
-  RwFreeRecord(module.pool, dictionary);
+  RwFreeRecord(rwAppearanceRecords().dictionaries.pool, dictionary);
 }
 
 intptr_t indexNamed(const RwTextureDictionary* dictionary, const char* baseName) {
@@ -46,8 +38,9 @@ intptr_t indexNamed(const RwTextureDictionary* dictionary, const char* baseName)
 }  // namespace
 
 int RwOpenTextureDictionaries() {
-  module.pool = RwCreatePool("texturedictlist", sizeof(RwTextureDictionary));
-  if (!module.pool || !grow(&module.stack, &module.capacity, firstStackCapacity)) {
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  dictionaries.pool = RwCreatePool("texturedictlist", sizeof(RwTextureDictionary));
+  if (!dictionaries.pool || !grow(&dictionaries.stack, &dictionaries.capacity, firstStackCapacity)) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -55,57 +48,64 @@ int RwOpenTextureDictionaries() {
 }
 
 void RwCloseTextureDictionaries() {
-  while (module.depth > 0) destroyDictionary(module.stack[--module.depth]);
-  RwEngineFree(module.stack);
-  module.stack = nullptr;
-  module.capacity = 0;
-  RwDestroyPool(module.pool);
-  module.pool = nullptr;
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  while (dictionaries.depth > 0) destroyDictionary(dictionaries.stack[--dictionaries.depth]);
+  RwEngineFree(dictionaries.stack);
+  dictionaries.stack = nullptr;
+  dictionaries.capacity = 0;
+  RwDestroyPool(dictionaries.pool);
+  dictionaries.pool = nullptr;
 }
 
 RwTextureDictionary* RwPushTextureDictionary() {
-  if (module.depth == module.capacity && !grow(&module.stack, &module.capacity, module.capacity + module.capacity / 2)) {
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  if (dictionaries.depth == dictionaries.capacity &&
+      !grow(&dictionaries.stack, &dictionaries.capacity, dictionaries.capacity + dictionaries.capacity / 2)) {
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
-  auto* dictionary = static_cast<RwTextureDictionary*>(RwAllocRecord(module.pool));
+  auto* dictionary = static_cast<RwTextureDictionary*>(RwAllocRecord(dictionaries.pool));
   if (!dictionary) {
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
   *dictionary = {};
   if (!grow(&dictionary->entries, &dictionary->capacity, firstEntryCapacity)) {
-    RwFreeRecord(module.pool, dictionary);
+    RwFreeRecord(dictionaries.pool, dictionary);
     RwSetError(rwErrOutOfMemory);
     return nullptr;
   }
-  module.stack[module.depth++] = dictionary;
+  dictionaries.stack[dictionaries.depth++] = dictionary;
   return dictionary;
 }
 
 int RwPopTextureDictionary() {
-  if (module.depth <= 1 || module.stack[module.depth - 1]->count > 0) {
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  if (dictionaries.depth <= 1 || dictionaries.stack[dictionaries.depth - 1]->count > 0) {
     RwSetError(rwErrInvalidArgument);
     return 0;
   }
-  destroyDictionary(module.stack[--module.depth]);
+  destroyDictionary(dictionaries.stack[--dictionaries.depth]);
   return 1;
 }
 
 RwTextureDictionary* RwTopTextureDictionary() {
-  return module.depth > 0 ? module.stack[module.depth - 1] : nullptr;
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  return dictionaries.depth > 0 ? dictionaries.stack[dictionaries.depth - 1] : nullptr;
 }
 
-intptr_t RwTextureDictionaryDepth() { return module.depth; }
+intptr_t RwTextureDictionaryDepth() { return rwAppearanceRecords().dictionaries.depth; }
 
 RwTextureDictionary* RwTextureDictionaryAt(intptr_t depth) {
-  return depth >= 0 && depth < module.depth ? module.stack[depth] : nullptr;
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  return depth >= 0 && depth < dictionaries.depth ? dictionaries.stack[depth] : nullptr;
 }
 
 RwTexture* RwLookUpTexture(const char* baseName) {
-  for (intptr_t d = module.depth - 1; d >= 0; --d) {
-    intptr_t index = indexNamed(module.stack[d], baseName);
-    if (index >= 0) return module.stack[d]->entries[index].texture;
+  RwAppearanceRecords::DictionaryModule& dictionaries = rwAppearanceRecords().dictionaries;
+  for (intptr_t d = dictionaries.depth - 1; d >= 0; --d) {
+    intptr_t index = indexNamed(dictionaries.stack[d], baseName);
+    if (index >= 0) return dictionaries.stack[d]->entries[index].texture;
   }
   return nullptr;
 }

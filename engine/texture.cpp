@@ -3,8 +3,8 @@
 #include "engine/texture.h"
 
 #include <cstring>
-#include <unordered_set>
 
+#include "engine/appearancerecords.h"
 #include "engine/clump.h"
 #include "engine/error.h"
 #include "engine/imagefile.h"
@@ -17,15 +17,9 @@
 
 namespace {
 
-// The texture module: its records, the textures not yet freed (listed or
-// not: the close frees them all, and a material letting go after the close
-// finds nothing to release) and the flags new textures take.
-struct TextureModule {
-  RwPool* pool = nullptr;  // "texturelist"
-  std::unordered_set<RwTexture*> live;
-  intptr_t flags = rwTextureDefaultFlags;
-};
-TextureModule textures;
+// The materials, textures, dictionaries and rasters (engine/appearancerecords.h).
+RwAppearanceRecords appearance;
+
 constexpr size_t baseNameSize = 256;
 constexpr float largestCoordinate = 32.0f;
 
@@ -41,6 +35,7 @@ intptr_t bytesPerTexel(intptr_t depth) {
 
 // Frees the record and its raster; 0 when the raster could not be destroyed.
 int freeTexture(RwTexture* texture) {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   int result = 1;
   if (texture->raster) {
     texture->raster->owner = nullptr;
@@ -75,6 +70,7 @@ bool formBaseName(const char* name, char* out) {
 }
 
 RwTexture* newTexture(RwRaster* raster) {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   auto* texture = static_cast<RwTexture*>(RwAllocRecord(textures.pool));
   if (!texture) {
     RwDestroyRaster(raster);
@@ -118,6 +114,7 @@ bool darkMaskPixel(const uint8_t* pixel, intptr_t depth) {
 
 // Into palettised mode, the settings that need conversion start from the defaults.
 void leavePalettised() {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   if (textures.flags & rwTexturePalettised) textures.flags = rwTextureDefaultFlags;
 }
 
@@ -130,7 +127,7 @@ int badSetting(int error) {
 
 RwTexture* RwReadNamedTexture(const char* name) {
   if (!name) return failWith<RwTexture>(rwErrInvalidArgument);
-  RwRaster* raster = RwReadTextureWithFlags(name, textures.flags);
+  RwRaster* raster = RwReadTextureWithFlags(name, appearance.textures.flags);
   if (!raster) return nullptr;
   if (raster->width != rwTextureSide || raster->height < rwTextureSide) {
     int error = raster->width != rwTextureSide ? rwErrTextureWidth : rwErrTextureHeight;
@@ -242,6 +239,7 @@ RwPolygon* RwSetPolygonTextureCoords(RwPolygon* polygon, const float* pairs) {
 // ---- texture flags
 
 int RwSetTextureDithering(intptr_t mode) {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   switch (mode) {
     case 1:
       leavePalettised();
@@ -257,11 +255,13 @@ int RwSetTextureDithering(intptr_t mode) {
 }
 
 intptr_t RwGetTextureDithering() {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   if (textures.flags & rwTextureDitherAuto) return (textures.flags & rwTextureDitherAlways) ? 0 : 3;
   return (textures.flags & rwTextureDitherAlways) ? 1 : 2;
 }
 
 int RwSetTextureGammaCorrection(intptr_t mode) {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   switch (mode) {
     case 1: textures.flags &= ~rwTextureGamma; return 1;
     case 2: leavePalettised(); textures.flags |= rwTextureGamma; return 1;
@@ -269,17 +269,19 @@ int RwSetTextureGammaCorrection(intptr_t mode) {
   }
 }
 
-intptr_t RwGetTextureGammaCorrection() { return (textures.flags & rwTextureGamma) ? 2 : 1; }
+intptr_t RwGetTextureGammaCorrection() { return (appearance.textures.flags & rwTextureGamma) ? 2 : 1; }
 
 int RwSetTexturePaletteMode(intptr_t mode) {
   if (mode != 1 && mode != 2) return badSetting(rwErrState);
-  if (mode != RwGetTexturePaletteMode()) textures.flags = mode == 1 ? rwTexturePalettised : rwTextureDefaultFlags;
+  if (mode != RwGetTexturePaletteMode())
+    appearance.textures.flags = mode == 1 ? rwTexturePalettised : rwTextureDefaultFlags;
   return 1;
 }
 
-intptr_t RwGetTexturePaletteMode() { return (textures.flags & rwTexturePalettised) ? 1 : 2; }
+intptr_t RwGetTexturePaletteMode() { return (appearance.textures.flags & rwTexturePalettised) ? 1 : 2; }
 
 int RwSetTextureIndexRemap(intptr_t mode) {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   if (mode != 1 && mode != 2) return badSetting(rwErrState);
   if (mode == RwGetTextureIndexRemap()) return 1;
   if (mode == 1) {
@@ -291,9 +293,9 @@ int RwSetTextureIndexRemap(intptr_t mode) {
   return 1;
 }
 
-intptr_t RwGetTextureIndexRemap() { return (textures.flags & rwTextureIndexRemap) ? 2 : 1; }
+intptr_t RwGetTextureIndexRemap() { return (appearance.textures.flags & rwTextureIndexRemap) ? 2 : 1; }
 
-intptr_t RwGetTextureFlags() { return textures.flags; }
+intptr_t RwGetTextureFlags() { return appearance.textures.flags; }
 
 // ---- materials' references
 
@@ -302,7 +304,7 @@ void RwAddTextureReference(RwTexture* texture) {
 }
 
 void RwReleaseTextureReference(RwTexture* texture) {
-  if (texture && textures.live.count(texture)) release(texture);
+  if (texture && appearance.textures.live.count(texture)) release(texture);
 }
 
 // ---- module
@@ -323,6 +325,7 @@ constexpr RwModellingTextureLinks modellingTextureLinks = {
 }  // namespace
 
 int RwOpenTextureModule() {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   textures.flags = rwTextureDefaultFlags;
   textures.pool = RwCreatePool("texturelist", sizeof(RwTexture));
   if (!textures.pool) return badSetting(rwErrOutOfMemory);
@@ -332,6 +335,7 @@ int RwOpenTextureModule() {
 }
 
 int RwCloseTextureModule() {
+  RwAppearanceRecords::TextureModule& textures = appearance.textures;
   rwModellingTextureLinks.withdraw();
   for (intptr_t d = 0; d < RwTextureDictionaryDepth(); ++d) {
     RwTextureDictionary* dictionary = RwTextureDictionaryAt(d);
@@ -343,3 +347,5 @@ int RwCloseTextureModule() {
   textures.pool = nullptr;
   return 1;
 }
+
+RwAppearanceRecords& rwAppearanceRecords() { return appearance; }

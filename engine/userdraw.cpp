@@ -6,11 +6,11 @@
 #include "engine/error.h"
 #include "engine/polygon.h"
 #include "engine/pool.h"
+#include "engine/poolrecords.h"
 #include "engine/vertexxform.h"
 
 namespace {
 
-RwPool* userDrawPool = nullptr;
 
 void unlinkFromClump(RwUserDraw* userDraw) {
   RwClump* clump = userDraw->clump;
@@ -134,8 +134,9 @@ constexpr RwCameraLinks cameraUserDrawLinks = {
 }  // namespace
 
 int RwOpenUserDrawModule() {
-  userDrawPool = RwCreatePool("userdrawlist", sizeof(RwUserDraw));
-  if (!userDrawPool) {
+  RwPool*& pool = rwPoolRecords().userDraws;
+  pool = RwCreatePool("userdrawlist", sizeof(RwUserDraw));
+  if (!pool) {
     RwSetError(rwErrOutOfMemory);
     return 0;
   }
@@ -147,15 +148,16 @@ int RwOpenUserDrawModule() {
 int RwCloseUserDrawModule() {
   rwClumpLinks.userDraws.withdraw();
   rwCameraLinks.withdraw();
-  RwDestroyPool(userDrawPool);
-  userDrawPool = nullptr;
+  RwPool*& pool = rwPoolRecords().userDraws;
+  RwDestroyPool(pool);
+  pool = nullptr;
   return 1;
 }
 
 RwUserDraw* RwCreateUserDraw(intptr_t alignment, uintptr_t anchor, intptr_t reference, intptr_t offsetX,
                              intptr_t offsetY, intptr_t width, intptr_t height, RwUserDrawCallback callback,
                              uintptr_t data) {
-  auto* userDraw = static_cast<RwUserDraw*>(RwAllocRecord(userDrawPool));
+  auto* userDraw = static_cast<RwUserDraw*>(RwAllocRecord(rwPoolRecords().userDraws));
   if (!userDraw) return nullptr;
   *userDraw = {};
   userDraw->callback = callback;
@@ -196,7 +198,7 @@ int RwDestroyUserDraw(RwUserDraw* userDraw) {
   }
   unlinkFromClump(userDraw);
   unlinkFromCamera(userDraw);
-  RwFreeRecord(userDrawPool, userDraw);
+  RwFreeRecord(rwPoolRecords().userDraws, userDraw);
   return 1;
 }
 

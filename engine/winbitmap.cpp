@@ -36,12 +36,13 @@ bool copyColourTable(HDC dc, HBITMAP bitmap, BitmapInfo256* info, RwRaster* rast
 bool readRows(HDC dc, HBITMAP bitmap, BitmapInfo256* info, RwRaster* raster, intptr_t decodeBits) {
   int32_t width = info->header.biWidth, height = info->header.biHeight, depth = info->header.biBitCount;
   std::vector<uint8_t> row(RwImageRowBufferSize(width, depth));
+  RwImageResampler resampler;
   for (int32_t index = 0; index < height; ++index) {
     UINT fromBottom = static_cast<UINT>(height - 1 - index);
     if (GetDIBits(dc, bitmap, fromBottom, 1, row.data(), reinterpret_cast<LPBITMAPINFO>(info), DIB_RGB_COLORS) != 1) {
       return false;
     }
-    if (!RwAddImageRow(row.data(), width, height, index, depth, raster, decodeBits)) return false;
+    if (!RwAddImageRow(row.data(), width, height, index, depth, raster, decodeBits, &resampler)) return false;
   }
   return true;
 }

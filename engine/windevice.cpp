@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/devicestate.h"
 #include "engine/drawslots.h"
 #include "engine/palette.h"
 #include "engine/shadetable.h"
@@ -16,21 +17,8 @@ namespace {
 constexpr DWORD platformVersion = 0x00000004;
 constexpr DWORD nonNtFamilyBit = 0x80000000;
 
-// The install's control and extended control, which the device's own fall
-// back to.
-struct InstallControls {
-  intptr_t (*control)(intptr_t, void*, intptr_t) = nullptr;
-  intptr_t (*extendedControl)(intptr_t, intptr_t, void*, intptr_t) = nullptr;
-};
-
-// The display devices' state and the install's controls they fall back to.
-struct WindowsDeviceModule {
-  RwWindowsDeviceState state = {};
-  InstallControls fallback;
-};
-WindowsDeviceModule display;
-
 void applyOptions(intptr_t count, RwOpenOption* options) {
+  RwDeviceState::WindowsDeviceModule& display = rwDeviceState().display;
   for (intptr_t i = 0; i < count; ++i) {
     RwOpenOption& option = options[i];
     switch (option.id) {
@@ -60,7 +48,7 @@ void applyOptions(intptr_t count, RwOpenOption* options) {
 // then the engine's colours in 10..230.
 void buildPalette(HDC screen) {
   PALETTEENTRY system[256] = {};
-  if (display.state.paletteDisplay) GetSystemPaletteEntries(screen, 0, 256, system);
+  if (rwDeviceState().display.state.paletteDisplay) GetSystemPaletteEntries(screen, 0, 256, system);
   for (int i = 0; i < 256; ++i) {
     const uint8_t rgb[3] = {system[i].peRed, system[i].peGreen, system[i].peBlue};
     RwSetPaletteColour(i, rgb);
@@ -98,7 +86,7 @@ intptr_t setPaletteEntries(intptr_t first, intptr_t count, const uint8_t* entrie
     RwSetPaletteColour(static_cast<int>(first + i), entry);
     changed[i] = {entry[0], entry[1], entry[2], PC_NOCOLLAPSE};
   }
-  if (HPALETTE palette = display.state.palette) {
+  if (HPALETTE palette = rwDeviceState().display.state.palette) {
     SetPaletteEntries(palette, static_cast<UINT>(first), static_cast<UINT>(count), changed);
   }
   RwBuildGammaTables();
@@ -120,6 +108,7 @@ intptr_t paletteRequest(intptr_t first, intptr_t count, uint8_t* out) {
 // ---- control
 
 intptr_t control(intptr_t request, void* buffer, intptr_t size) {
+  RwDeviceState::WindowsDeviceModule& display = rwDeviceState().display;
   const RwWindowsDeviceState& state = display.state;
   if (!buffer || size < 4) return display.fallback.control(request, buffer, size);
   const bool palettised = state.imageDepth == 8;
@@ -156,6 +145,7 @@ intptr_t control(intptr_t request, void* buffer, intptr_t size) {
 }
 
 intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_t size) {
+  RwDeviceState::WindowsDeviceModule& display = rwDeviceState().display;
   if (request == rwExtendedStretch && buffer && size >= static_cast<intptr_t>(sizeof(RwStretchRequest))) {
     RwStretchRequest stretch;
     std::memcpy(&stretch, buffer, sizeof stretch);
@@ -169,6 +159,7 @@ intptr_t extendedControl(intptr_t request, intptr_t value, void* buffer, intptr_
 }
 
 void closeDevice() {
+  RwDeviceState::WindowsDeviceModule& display = rwDeviceState().display;
   RwFreeExpandedShadeTable();
   RwReleaseWinGLibrary();
   if (display.state.palette) DeleteObject(display.state.palette);
@@ -177,6 +168,7 @@ void closeDevice() {
 }
 
 int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, RwOpenOption* options) {
+  RwDeviceState::WindowsDeviceModule& display = rwDeviceState().display;
   RwWindowsDeviceState& state = display.state;
   state = {};
   state.preferWinG = preferWinG;
@@ -221,7 +213,7 @@ int openDevice(RwDeviceRecord* record, bool preferWinG, intptr_t optionCount, Rw
 
 }  // namespace
 
-const RwWindowsDeviceState& RwGetWindowsDeviceState() { return display.state; }
+const RwWindowsDeviceState& RwGetWindowsDeviceState() { return rwDeviceState().display.state; }
 
 int RwClassifyWindowsVersion(DWORD version) {
   const DWORD major = version & 0xFF;

@@ -1,6 +1,8 @@
 // engine/wingload.cpp -- the optional WinG library.
 #include "engine/wingload.h"
 
+#include "engine/devicestate.h"
+
 const char* const rwWinGEntryNames[10] = {
     "WinGCreateDC",          "WinGRecommendDIBFormat",    "WinGCreateBitmap",        "WinGGetDIBPointer",
     "WinGGetDIBColorTable",  "WinGSetDIBColorTable",      "WinGCreateHalftonePalette", "WinGCreateHalftoneBrush",
@@ -8,13 +10,6 @@ const char* const rwWinGEntryNames[10] = {
 };
 
 namespace {
-
-// The loaded library and the entries taken from it.
-struct LoadedWinG {
-  HMODULE module = nullptr;
-  RwWinGLibrary entries = {};
-};
-LoadedWinG loaded;
 
 template <class Entry>
 void take(Entry& slot, FARPROC address) {
@@ -25,6 +20,7 @@ void take(Entry& slot, FARPROC address) {
 }  // namespace
 
 int RwLoadWinGLibrary() {
+  RwDeviceState::LoadedWinG& loaded = rwDeviceState().winG;
   RwReleaseWinGLibrary();
   // This platform's loader answers null for a library it does not provide;
   // there is no error code below 32 to tell apart.
@@ -53,9 +49,13 @@ int RwLoadWinGLibrary() {
 }
 
 void RwReleaseWinGLibrary() {
+  RwDeviceState::LoadedWinG& loaded = rwDeviceState().winG;
   if (loaded.module) FreeLibrary(loaded.module);
   loaded.module = nullptr;
   loaded.entries = {};
 }
 
-const RwWinGLibrary* RwWinG() { return loaded.module ? &loaded.entries : nullptr; }
+const RwWinGLibrary* RwWinG() {
+  RwDeviceState::LoadedWinG& loaded = rwDeviceState().winG;
+  return loaded.module ? &loaded.entries : nullptr;
+}
