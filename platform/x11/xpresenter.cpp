@@ -61,8 +61,8 @@ Channel channelOf(unsigned long mask) {
 
 // ---- images
 
-// Whether a rectangle of side widths has any.
-bool hasSides(const RECT& sides) { return sides.left != 0 || sides.top != 0 || sides.right != 0 || sides.bottom != 0; }
+// Side widths of frames, the manager's and our own hidden one.
+using xwm::hasSides;
 
 // Sends what changed in the window's picture since it was last shown, or
 // all of it when X lost it (exposed) or the window is new.

@@ -29,8 +29,6 @@ constexpr long kDecorBorder = 2, kDecorResizeHandles = 4, kDecorTitle = 8, kDeco
 // a window; it answers within a round trip or two.
 constexpr auto kFrameAnswerWait = std::chrono::milliseconds(500);
 
-bool isEmpty(const RECT& sides) { return sides.left == 0 && sides.top == 0 && sides.right == 0 && sides.bottom == 0; }
-
 Atom atom(const char* name) { return XInternAtom(x11::connection().manager.display, name, False); }
 
 // The window named by a WINDOW property of `xid`, 0 when absent.
@@ -247,7 +245,7 @@ RECT frameExtentsOf(Window xid) {
 RECT awaitFrameExtents(Window xid) {
   x11::ManagerLink& wm = x11::connection().manager;
   RECT extents = frameExtentsOf(xid);
-  if (!isEmpty(extents)) return extents;
+  if (hasSides(extents)) return extents;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = xid;
@@ -255,7 +253,7 @@ RECT awaitFrameExtents(Window xid) {
   event.xclient.format = 32;
   XSendEvent(wm.display, wm.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
   const auto giveUp = std::chrono::steady_clock::now() + kFrameAnswerWait;
-  while (isEmpty(extents) && std::chrono::steady_clock::now() < giveUp) {
+  while (!hasSides(extents) && std::chrono::steady_clock::now() < giveUp) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     XSync(wm.display, False);
     extents = frameExtentsOf(xid);

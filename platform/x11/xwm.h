@@ -55,7 +55,10 @@ struct ShowState {
 ShowState showStateOf(Window xid);
 
 // The manager's frame on each side of the window; empty before the manager
-// has framed it.
+// has framed it. hasSides: whether a rectangle of side widths has any.
+inline bool hasSides(const RECT& sides) {
+  return sides.left != 0 || sides.top != 0 || sides.right != 0 || sides.bottom != 0;
+}
 RECT frameExtentsOf(Window xid);
 // The same, asked of the manager (_NET_REQUEST_FRAME_EXTENTS) when it has not
 // framed the window yet, and awaited a moment; empty when it does not answer.
